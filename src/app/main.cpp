@@ -1,0 +1,69 @@
+// quarnaro: the desktop program.
+//
+//   quarnaro [--home FOLDER] [--decimal , | .] [--grab FILE.png]
+//
+// --home chooses the program folder (Files/, Databases/, Shape/, Images/, Excel/); by default
+// it is the folder of the executable. --grab saves a picture of the main window once started
+// and ends (used to look at the program without a display).
+
+#include "shell/context.h"
+#include "shell/startup.h"
+#include "shell/ui/mainwindow.h"
+#include "shell/ui/qtprompt.h"
+#include "ui/registerwindows.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTimer>
+#include <QTranslator>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quarnaro"));
+
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Quarnaro: statistiche sulle infrastrutture dei territori italiani"));
+    parser.addHelpOption();
+    QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Cartella del programma."), QStringLiteral("cartella"));
+    QCommandLineOption decimal(QStringLiteral("decimal"), QStringLiteral("Separatore decimale (, oppure .)."),
+                               QStringLiteral("separatore"));
+    QCommandLineOption grab(QStringLiteral("grab"), QStringLiteral("Salva l'immagine della finestra principale ed esce."),
+                            QStringLiteral("file"));
+    parser.addOptions({home, decimal, grab});
+    parser.process(app);
+
+    qrn::AppContext ctx;
+    ctx.setProgramFolder(parser.isSet(home) ? parser.value(home) : QApplication::applicationDirPath());
+    if (parser.value(decimal) == QLatin1String("."))
+        ctx.numbers = qrn::NumberFormat::point();
+    else if (parser.value(decimal) == QLatin1String(","))
+        ctx.numbers = qrn::NumberFormat::comma();
+
+    qrn::ui::QtPrompt prompt;
+    ctx.setPrompt(&prompt);
+    qrn::ui::MainWindow main(ctx);
+    prompt.setParent(&main);
+    qrn::ui::registerWindows(main);
+
+    qrn::InstanceLock lock(ctx.programFolder);
+    main.show();
+    if (main.startUp(lock) == qrn::StartupOutcome::Exit)
+        return 1;
+
+    if (parser.isSet(grab)) {
+        const QString file = parser.value(grab);
+        QTimer::singleShot(400, &main, [&main, file] {
+            main.grab().save(file);
+            QApplication::quit();
+        });
+    }
+    return app.exec();
+}

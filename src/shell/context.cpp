@@ -1,0 +1,77 @@
+#include "shell/context.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace qrn {
+
+QString withSeparator(const QString &folder)
+{
+    if (folder.isEmpty() || folder.endsWith(QLatin1Char('/')) || folder.endsWith(QLatin1Char('\\')))
+        return folder;
+    return folder + QLatin1Char('/');
+}
+
+void AreaQueryComponent::start()
+{
+    m_started = true;
+    m_pairs.clear();
+    QFile f(m_filesFolder + QStringLiteral("AreaQuery.txt"));
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return;
+    QTextStream in(&f);
+    while (!in.atEnd()) {
+        const QString line = in.readLine();
+        if (line.trimmed().isEmpty()) {
+            m_pairs.emplace_back(QString(), QString());
+            continue;
+        }
+        const int sep = line.indexOf(QLatin1Char(';'));
+        if (sep < 0)
+            m_pairs.emplace_back(line.trimmed(), QString());
+        else
+            m_pairs.emplace_back(line.left(sep).trimmed(), line.mid(sep + 1).trimmed());
+    }
+}
+
+void AppContext::setProgramFolder(const QString &folder)
+{
+    programFolder = withSeparator(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+    FilesFolder = programFolder + QStringLiteral("Files/");
+    ExcelFolder = programFolder + QStringLiteral("Excel/");
+    OdbcPrefix = QStringLiteral("Driver={Microsoft Access Driver (*.mdb)};Pwd=") + DbPassword + QStringLiteral(";Dbq= ");
+    DaoConnect = QStringLiteral("MS Access;pwd=") + DbPassword;
+    log.setFilesFolder(FilesFolder);
+}
+
+std::unique_ptr<Connection> AppContext::openDatabase(const QString &file, const QString &folder) const
+{
+    const QString dir = folder.isEmpty() ? DbFolder : folder;
+    const QString store = StoreLocator::resolve(dir, file);
+    if (store.isEmpty())
+        throw DbError(DbError::Kind::NotFound,
+                      QStringLiteral("Impossibile trovare il database '%1' nella cartella '%2'.").arg(file, dir), -1);
+    return Connection::open(store, numbers);
+}
+
+std::unique_ptr<Connection> AppContext::GetDbConnection(const QString &file, const QString &folder, bool useAsIs)
+{
+    try {
+        if (useAsIs) {
+            const QString path = odbcStringDatabase(file);
+            if (path.isEmpty())
+                throw DbError(DbError::Kind::Generic,
+                              QStringLiteral("Stringa di connessione non valida: '%1'.").arg(file));
+            const QFileInfo fi(path);
+            return openDatabase(fi.fileName(), withSeparator(fi.absolutePath()));
+        }
+        return openDatabase(file, folder);
+    } catch (const DbError &e) {
+        log.logError(QStringLiteral("Utility"), QStringLiteral("GetDbConnection"), e.number(), e.description());
+        return Connection::closed(e.description());
+    }
+}
+
+} // namespace qrn

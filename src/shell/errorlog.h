@@ -1,0 +1,66 @@
+#pragma once
+// The error log (Error.log) and the debug trace (Debug.log) in the files folder.
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+#include <functional>
+
+class QObject;
+
+namespace qrn {
+
+class Prompt;
+
+class ErrorLog {
+public:
+    ErrorLog() = default;
+
+    void setFilesFolder(const QString &folder) { m_filesFolder = folder; }
+    void setPrompt(Prompt *prompt) { m_prompt = prompt; }
+    void setDebugTrace(bool on) { m_debugTrace = on; }
+    bool debugTrace() const { return m_debugTrace; }
+    // Date and time come from here, formatted with the locale's short formats.
+    void setClock(std::function<QDateTime()> clock) { m_clock = std::move(clock); }
+    void setLocale(const QLocale &locale) { m_locale = locale; }
+
+    // Appends a line to Error.log (after deleting MAPINFO.dbc when present), then shows
+    // "Errore : <description> Il File Error.log è stato riempito." and puts the pointer back
+    // to normal. Never throws.
+    void logError(const QString &module, const QString &procedure, const QString &number,
+                  const QString &description) noexcept;
+    void logError(const QObject *window, const QString &procedure, const QString &number,
+                  const QString &description) noexcept;
+    void logError(const QString &module, const QString &procedure, long number,
+                  const QString &description) noexcept
+    {
+        logError(module, procedure, QString::number(number), description);
+    }
+
+    // Appends a line to Debug.log when the trace is on; does nothing otherwise. Never throws.
+    void debug(const QString &module, const QString &procedure, const QString &text) noexcept;
+
+    // The line texts, without the line end.
+    QString errorLine(const QString &module, const QString &procedure, const QString &number,
+                      const QString &description) const;
+    QString debugLine(const QString &module, const QString &procedure, const QString &text) const;
+
+    QString errorLogPath() const { return m_filesFolder + QStringLiteral("Error.log"); }
+    QString debugLogPath() const { return m_filesFolder + QStringLiteral("Debug.log"); }
+
+private:
+    QString stamp() const;
+    static void append(const QString &path, const QString &line) noexcept;
+
+    QString m_filesFolder;
+    Prompt *m_prompt = nullptr;
+#ifdef QUARNARO_DEBUG_TRACE_DEFAULT
+    bool m_debugTrace = true;
+#else
+    bool m_debugTrace = false;
+#endif
+    std::function<QDateTime()> m_clock;
+    QLocale m_locale = QLocale::system();
+};
+
+} // namespace qrn

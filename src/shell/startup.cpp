@@ -1,0 +1,182 @@
+#include "shell/startup.h"
+
+#include "shell/context.h"
+#include "shell/links.h"
+#include "shell/prompt.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLockFile>
+
+namespace qrn {
+
+QString ReadFolderFile(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QString();
+    QString text = QString::fromLocal8Bit(f.readAll());
+    text.remove(QStringLiteral("\r\n"));
+    text = text.trimmed();
+    if (text.isEmpty())
+        return QString();
+    return withSeparator(text);
+}
+
+bool WriteFolderFile(const QString &path, const QString &folder)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    f.write(folder.toLocal8Bit());
+    f.write("\r\n");
+    return true;
+}
+
+bool FolderHasFile(const QString &folder, const QString &fileName)
+{
+    return QFileInfo(folder + fileName).isFile();
+}
+
+bool FolderHasFiles(const QString &folder, const QString &pattern)
+{
+    if (folder.isEmpty())
+        return false;
+    QDir dir(folder);
+    return dir.exists() && !dir.entryList({pattern}, QDir::Files).isEmpty();
+}
+
+bool FolderHasDatabase(const QString &folder, const QString &logicalName)
+{
+    return !folder.isEmpty() && StoreLocator::exists(folder, logicalName);
+}
+
+InstanceLock::InstanceLock(const QString &programFolder)
+{
+    const QByteArray key = QCryptographicHash::hash(QDir::cleanPath(programFolder).toUtf8(),
+                                                    QCryptographicHash::Sha1).toHex().left(16);
+    m_path = QDir::tempPath() + QStringLiteral("/quarnaro-") + QString::fromLatin1(key) + QStringLiteral(".lock");
+    m_lock = std::make_unique<QLockFile>(m_path);
+    // A lock is stale only when its process is gone, however old it is.
+    m_lock->setStaleLockTime(0);
+}
+
+InstanceLock::~InstanceLock() = default;
+
+bool InstanceLock::tryLock()
+{
+    return m_lock->isLocked() || m_lock->tryLock(0);
+}
+
+bool FindDatabases(AppContext &ctx)
+{
+    const QString defaultFolder = ctx.programFolder + QStringLiteral("Databases/");
+    if (FolderHasDatabase(defaultFolder, QStringLiteral("Metadati.mdb"))) {
+        ctx.DbFolder = defaultFolder;
+        return true;
+    }
+    const QString remembered = ReadFolderFile(ctx.FilesFolder + QStringLiteral("DBPath.dbc"));
+    if (FolderHasDatabase(remembered, QStringLiteral("Metadati.mdb"))) {
+        ctx.DbFolder = remembered;
+        return true;
+    }
+    const QString chosen = ctx.prompt ? ctx.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i Databases"))
+                                      : QString();
+    if (chosen.isEmpty() || !FolderHasDatabase(chosen, QStringLiteral("Metadati.mdb"))) {
+        if (ctx.prompt)
+            ctx.prompt->message(QStringLiteral("Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa."),
+                                QStringLiteral("Attenzione"), Icon::Critical);
+        return false;
+    }
+    WriteFolderFile(ctx.FilesFolder + QStringLiteral("DBPath.dbc"), chosen);
+    ctx.DbFolder = chosen;
+    return true;
+}
+
+void FindShapeFiles(AppContext &ctx)
+{
+    const QString defaultFolder = ctx.programFolder + QStringLiteral("Shape/");
+    if (FolderHasFiles(defaultFolder, QStringLiteral("*.shp"))) {
+        ctx.ShapeFolder = defaultFolder;
+        return;
+    }
+    const QString remembered = ReadFolderFile(ctx.FilesFolder + QStringLiteral("SHPath.dbc"));
+    if (FolderHasFiles(remembered, QStringLiteral("*.shp"))) {
+        ctx.ShapeFolder = remembered;
+        return;
+    }
+    const QString chosen = ctx.prompt ? ctx.prompt->browseFolder(
+                               QStringLiteral("Selezionare la cartella contenente i File delle cartine"))
+                                      : QString();
+    if (chosen.isEmpty() || !FolderHasFiles(chosen, QStringLiteral("*.shp"))) {
+        if (ctx.prompt)
+            ctx.prompt->message(QStringLiteral("Nessun File delle cartine trovato. In questa sessione non sarà "
+                                               "possibile vedere le cartine!"),
+                                QStringLiteral("Attenzione"), Icon::Information);
+        // No usable folder: the map commands then report that none is configured.
+        ctx.ShapeFolder.clear();
+        return;
+    }
+    WriteFolderFile(ctx.FilesFolder + QStringLiteral("SHPath.dbc"), chosen);
+    ctx.ShapeFolder = chosen;
+}
+
+StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock, MenuBar &bar)
+{
+    const QString module = host.mainWindowName();
+    const QString proc = QStringLiteral("Mdi_Load");
+    auto trace = [&](const char *step) { ctx.log.debug(module, proc, QString::fromLatin1(step)); };
+    try {
+        trace("001");
+        host.formatMainWindow();
+
+        trace("002");
+        if (lock && !lock->tryLock()) {
+            if (ctx.prompt)
+                ctx.prompt->message(QStringLiteral("Programma già aperto! La nuova istanza sarà chiusa."),
+                                    QString(), Icon::Critical);
+            return StartupOutcome::Exit;
+        }
+        ctx.setProgramFolder(ctx.programFolder);
+
+        trace("003");
+        if (!FindDatabases(ctx))
+            return StartupOutcome::Exit;
+
+        trace("004");
+        if (!RefreshLinkOnDB_2(ctx))
+            return StartupOutcome::Exit;
+
+        trace("005");
+        FindShapeFiles(ctx);
+        ctx.HelpFile = ctx.programFolder + QStringLiteral("Files/Help/");
+
+        trace("006");
+        ctx.areaQuery.setConnection(ctx.OdbcPrefix + ctx.DbFolder);
+        ctx.areaQuery.setFilesFolder(ctx.FilesFolder);
+        ctx.areaQuery.start();
+
+        trace("007");
+        try {
+            BuildMenus(ctx, bar);
+        } catch (...) {
+            host.buildMenuBar(bar); // what was built before the failure stays
+            throw;
+        }
+        host.buildMenuBar(bar);
+
+        trace("008");
+        ctx.catalogue = std::make_unique<CatalogueComponent>();
+        ctx.catalogue->init(ctx.OdbcPrefix, ctx.DbFolder, QStringLiteral("Metadati.mdb"));
+        host.showSplash();
+    } catch (const DbError &e) {
+        ctx.log.logError(module, QStringLiteral("Form_Load"), e.number(), e.description());
+    } catch (const std::exception &e) {
+        ctx.log.logError(module, QStringLiteral("Form_Load"), QStringLiteral("-1"), QString::fromLocal8Bit(e.what()));
+    }
+    return StartupOutcome::Running;
+}
+
+} // namespace qrn

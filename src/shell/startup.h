@@ -1,0 +1,62 @@
+#pragma once
+// The start-up sequence of the main window, without the windows: what the windows do at each
+// step is asked of a StartupHost.
+
+#include "shell/menus.h"
+
+#include <QString>
+#include <memory>
+
+class QLockFile;
+
+namespace qrn {
+
+struct AppContext;
+
+// Remembered folders (DBPath.dbc, SHPath.dbc): the whole content without line ends, trimmed,
+// with a separator appended; "" when the file is missing or empty.
+QString ReadFolderFile(const QString &path);
+// Writes the folder as one line ended by CR LF (the file is created or replaced).
+bool WriteFolderFile(const QString &path, const QString &folder);
+
+bool FolderHasFile(const QString &folder, const QString &fileName);
+// True when the folder holds a file matching a wildcard pattern such as "*.shp".
+bool FolderHasFiles(const QString &folder, const QString &pattern);
+// True when the folder holds the logical database (a store file under its name).
+bool FolderHasDatabase(const QString &folder, const QString &logicalName);
+
+// One running program per program folder. A lock left by a run that crashed is taken over.
+class InstanceLock {
+public:
+    explicit InstanceLock(const QString &programFolder);
+    ~InstanceLock();
+    bool tryLock();
+    QString path() const { return m_path; }
+
+private:
+    QString m_path;
+    std::unique_ptr<QLockFile> m_lock;
+};
+
+class StartupHost {
+public:
+    virtual ~StartupHost() = default;
+    virtual void formatMainWindow() = 0;                // step 001
+    virtual void buildMenuBar(const MenuBar &bar) = 0;  // step 007, after the bar is read
+    virtual void showSplash() = 0;                      // step 008
+    virtual QString mainWindowName() const { return QStringLiteral("frmMainMDI"); }
+};
+
+enum class StartupOutcome { Running, Exit };
+
+// FindDatabases and FindShapeFiles: answer false when the program must end.
+bool FindDatabases(AppContext &ctx);
+void FindShapeFiles(AppContext &ctx);
+
+// Runs steps 001 to 008. Exit means the program must end now (second instance, no databases,
+// a missing linked database); Running means the main window stays, possibly with the later
+// steps skipped after a logged error.
+// Without a lock (the command-line tool) there is no single-instance check.
+StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock, MenuBar &bar);
+
+} // namespace qrn

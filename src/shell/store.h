@@ -1,0 +1,144 @@
+#pragma once
+// The embedded data store that stands in for the Access engine.
+//
+// Every logical database of the program ("Metadati.mdb", "territorio.mdb", the data databases
+// named in DbConfigs, "bdc_utente.mdb") is a SQLite file in the same folder whose name is the
+// logical name with the extension ".sqlite", found without regard to case. Linked tables are
+// rows of the table qrn_links of a store file; opening a connection attaches their source files
+// and makes each link visible under its own name, so a query on a data database names
+// land_Ind, Settore or IndVarAnno directly. Saved queries are views.
+
+#include "shell/dberror.h"
+#include "shell/numberformat.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+#include <memory>
+#include <vector>
+
+struct sqlite3;
+
+namespace qrn {
+
+// Converts a real Access-format file found under a logical name into a store file; the
+// program installs one when it can read such files. Returns the path of the store file made,
+// or an empty string when it cannot.
+using AccessImporter = std::function<QString(const QString &mdbPath, QString *error)>;
+
+class StoreLocator {
+public:
+    // The store file for a logical database name in a folder (which ends with a separator or
+    // not), found without regard to case; empty when there is none. A logical name that is
+    // itself a store file name ("x.sqlite") is looked up as it is.
+    static QString resolve(const QString &folder, const QString &logicalName);
+    // The store file name for a logical name ("Metadati.mdb" -> "Metadati.sqlite").
+    static QString storeFileName(const QString &logicalName);
+    static bool exists(const QString &folder, const QString &logicalName)
+    {
+        return !resolve(folder, logicalName).isEmpty();
+    }
+    static void setAccessImporter(AccessImporter importer);
+};
+
+// A static, read-only record set: the rows are copied out when the statement runs.
+class Recordset {
+public:
+    Recordset() = default;
+    int fieldCount() const { return int(m_names.size()); }
+    QString fieldName(int i) const { return m_names.value(i); }
+    const QStringList &fieldNames() const { return m_names; }
+    int fieldIndex(const QString &name) const; // -1 when absent; case-insensitive
+    int recordCount() const { return int(m_rows.size()); }
+
+    bool bof() const { return m_rows.empty() || m_pos < 0; }
+    bool eof() const { return m_rows.empty() || m_pos >= int(m_rows.size()); }
+    void moveFirst() { m_pos = 0; }
+    void moveNext() { ++m_pos; }
+    void movePrevious() { --m_pos; }
+    void moveLast() { m_pos = int(m_rows.size()) - 1; }
+    int position() const { return m_pos; }
+
+    // Values of the current row; a field index out of range or no current row is an error.
+    QVariant value(int field) const;
+    QVariant value(const QString &field) const;
+    bool isNull(int field) const { return value(field).isNull(); }
+    bool isNull(const QString &field) const { return value(field).isNull(); }
+    // The value as text, a null as "".
+    QString text(int field) const;
+    QString text(const QString &field) const;
+
+    const std::vector<QVariant> &row(int r) const { return m_rows.at(size_t(r)); }
+
+private:
+    friend class Connection;
+    QStringList m_names;
+    std::vector<std::vector<QVariant>> m_rows;
+    int m_pos = 0;
+};
+
+class Connection {
+public:
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Opens the store file at path; throws DbError when it does not exist or is not a
+    // database. Links are attached unless withLinks is false.
+    static std::unique_ptr<Connection> open(const QString &path, const NumberFormat &numbers,
+                                            bool withLinks = true);
+    // A connection that failed to open: every operation on it throws DbError(NotOpen).
+    static std::unique_ptr<Connection> closed(const QString &why);
+
+    bool isOpen() const { return m_db != nullptr; }
+    QString path() const { return m_path; }
+    QString folder() const;
+
+    // Runs a SELECT written in the Access dialect (see translateJetSql).
+    Recordset query(const QString &jetSql);
+    // Runs a statement in the store's own dialect, parameters bound in order.
+    void execute(const QString &sql, const QVariantList &params = {});
+    // Runs several statements in the store's own dialect (no parameters).
+    void executeScript(const QString &sql);
+    Recordset queryNative(const QString &sql, const QVariantList &params = {});
+
+    // Table definitions: real tables and links, by name.
+    struct TableDef {
+        QString name;
+        QString connect;     // "" for a real table
+        QString sourceTable; // "" for a real table
+    };
+    std::vector<TableDef> tableDefs();
+    void deleteTableDef(const QString &name);
+    void appendLink(const QString &name, const QString &connect, const QString &sourceTable);
+    // Saved queries (views).
+    QStringList queryDefs();
+    void deleteQueryDef(const QString &name);
+
+    sqlite3 *handle() const { return m_db; }
+    const NumberFormat &numbers() const { return m_numbers; }
+
+    void beginTransaction();
+    void commit();
+
+private:
+    Connection() = default;
+    void registerFunctions();
+    void attachLinks();
+    [[noreturn]] void fail(const QString &what) const;
+    void ensureOpen() const;
+
+    sqlite3 *m_db = nullptr;
+    QString m_path;
+    QString m_closedReason;
+    NumberFormat m_numbers;
+};
+
+// The path of a database named in a linked-table connect string
+// "ms access;pwd=...;DATABASE=<path>" (keys without regard to case).
+QString connectStringDatabase(const QString &connect);
+// The path named by an ODBC connection string "Driver={...};Pwd=...;Dbq= <path>".
+QString odbcStringDatabase(const QString &connectionString);
+
+} // namespace qrn

@@ -1,0 +1,25 @@
+#pragma once
+// Placement and background shared by every window of the program.
+
+class QWidget;
+class QMdiArea;
+
+namespace qrn {
+struct AppContext;
+}
+
+namespace qrn::ui {
+
+// Button-face background; unless w is the main window: top 0, and left 0 for the splash or
+// half of (main width - window width) for the others, negative when the window is wider.
+// For the splash it then loads the background picture.
+void FormatChildForm(qrn::AppContext &ctx, QWidget *w, QWidget *mainWindow);
+
+// Stretches Images/infra2.jpg to the window's size (height plus 10 pixels) as its picture;
+// for the splash the same picture becomes the main window's background too.
+void CaricaSfondoForm(qrn::AppContext &ctx, QWidget *w, QMdiArea *mainArea);
+
+// The subwindow frame of w inside the main window's area, or w itself.
+QWidget *frameOf(QWidget *w);
+
+} // namespace qrn::ui

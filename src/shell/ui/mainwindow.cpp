@@ -1,0 +1,188 @@
+#include "shell/ui/mainwindow.h"
+
+#include "shell/context.h"
+#include "shell/ui/formutils.h"
+#include "shell/ui/splash.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QTextBrowser>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace qrn::ui {
+
+MainWindow::MainWindow(AppContext &ctx, QWidget *parent) : QMainWindow(parent), m_ctx(ctx), m_area(new QMdiArea(this))
+{
+    setObjectName(QStringLiteral("frmMainMDI"));
+    setWindowTitle(QStringLiteral("Quarnaro"));
+    m_area->setObjectName(QStringLiteral("mdiArea"));
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_area);
+    resize(1100, 760);
+}
+
+MainWindow::~MainWindow() = default;
+
+StartupOutcome MainWindow::startUp(InstanceLock &lock)
+{
+    return RunStartup(m_ctx, *this, &lock, m_menuModel);
+}
+
+void MainWindow::formatMainWindow()
+{
+    FormatChildForm(m_ctx, this, this);
+}
+
+void MainWindow::addNode(QMenu *menu, const MenuNode &node)
+{
+    switch (node.kind) {
+    case MenuNode::Kind::Separator:
+        if (menu)
+            menu->addSeparator();
+        else
+            menuBar()->addSeparator();
+        break;
+    case MenuNode::Kind::DisabledText: {
+        auto *a = new QAction(node.caption, this);
+        a->setEnabled(false);
+        if (node.command > 0)
+            a->setObjectName(QStringLiteral("mnu_submnu_%1").arg(node.command));
+        menu ? menu->addAction(a) : menuBar()->addAction(a);
+        break;
+    }
+    case MenuNode::Kind::Command: {
+        auto *a = new QAction(node.caption, this);
+        a->setObjectName(QStringLiteral("mnu_submnu_%1").arg(node.command));
+        a->setCheckable(node.checked);
+        a->setChecked(node.checked);
+        const int index = node.command;
+        connect(a, &QAction::triggered, this, [this, index, a, checked = node.checked] {
+            if (checked)
+                a->setChecked(true); // a checked entry stays checked
+            mnu_submnu_Click(index);
+        });
+        menu ? menu->addAction(a) : menuBar()->addAction(a);
+        break;
+    }
+    case MenuNode::Kind::DropDown: {
+        QMenu *sub = menu ? menu->addMenu(node.caption) : menuBar()->addMenu(node.caption);
+        sub->setObjectName(QStringLiteral("mnu_dropdown_%1").arg(node.dropDown));
+        for (const auto &ch : node.children)
+            addNode(sub, *ch);
+        break;
+    }
+    }
+}
+
+void MainWindow::buildMenuBar(const MenuBar &bar)
+{
+    menuBar()->clear();
+    for (const auto &n : bar.top)
+        addNode(nullptr, *n);
+}
+
+void MainWindow::showSplash()
+{
+    auto *s = new SplashWindow(m_ctx, this);
+    m_splash = s;
+    s->load();
+}
+
+void MainWindow::closeSplash()
+{
+    if (m_splash) {
+        QWidget *frame = frameOf(m_splash);
+        frame->close();
+    }
+}
+
+QMdiSubWindow *MainWindow::showChild(QWidget *w)
+{
+    QMdiSubWindow *sub = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+    if (!sub) {
+        sub = m_area->addSubWindow(w);
+        sub->setAttribute(Qt::WA_DeleteOnClose);
+        sub->setWindowTitle(w->windowTitle());
+        sub->setWindowIcon(QIcon());
+        sub->adjustSize();
+        sub->show();
+        FormatChildForm(m_ctx, w, this);
+    } else {
+        sub->show();
+    }
+    m_area->setActiveSubWindow(sub);
+    sub->raise();
+    return sub;
+}
+
+QWidget *MainWindow::openWindow(const QString &keyword)
+{
+    QWidget *w = m_registry.instance(keyword);
+    if (!w)
+        return nullptr;
+    if (m_registry.mode(keyword) == WindowRegistry::Mode::Modal) {
+        if (auto *dlg = qobject_cast<QDialog *>(w)) {
+            dlg->setParent(this, dlg->windowFlags() | Qt::Dialog);
+            dlg->exec();
+        } else {
+            w->setParent(this, Qt::Dialog);
+            w->setWindowModality(Qt::ApplicationModal);
+            w->show();
+        }
+        return w;
+    }
+    showChild(w);
+    return w;
+}
+
+void MainWindow::mnu_submnu_Click(int index)
+{
+    const QString keyword = qrn::mnu_submnu_Click(m_ctx, index);
+    if (!keyword.isEmpty())
+        openWindow(keyword);
+}
+
+void MainWindow::ShowHelp(int context)
+{
+    QString page = m_ctx.HelpFile + QString::number(context) + QStringLiteral(".html");
+    if (!QFileInfo::exists(page))
+        page = m_ctx.HelpFile + QStringLiteral("index.html");
+    QTextBrowser *browser = nullptr;
+    if (!m_help) {
+        auto *w = new QWidget;
+        w->setObjectName(QStringLiteral("frmHelp"));
+        w->setWindowTitle(QStringLiteral("Guida di Quarnaro"));
+        auto *lay = new QVBoxLayout(w);
+        browser = new QTextBrowser(w);
+        browser->setObjectName(QStringLiteral("txtHelp"));
+        browser->setOpenExternalLinks(false);
+        browser->setSearchPaths({m_ctx.HelpFile});
+        lay->addWidget(browser);
+        w->resize(640, 520);
+        m_help = w;
+    } else {
+        browser = m_help->findChild<QTextBrowser *>(QStringLiteral("txtHelp"));
+    }
+    if (QFileInfo::exists(page))
+        browser->setSource(QUrl::fromLocalFile(page));
+    else
+        browser->setHtml(QStringLiteral("<h2>Guida non disponibile</h2><p>Le pagine della guida non sono state "
+                                        "trovate nella cartella %1.</p>").arg(m_ctx.HelpFile.toHtmlEscaped()));
+    showChild(m_help);
+}
+
+void MainWindow::closeEvent(QCloseEvent *e)
+{
+    m_area->closeAllSubWindows();
+    m_ctx.catalogue.reset();
+    e->accept();
+}
+
+} // namespace qrn::ui

@@ -1,0 +1,67 @@
+#pragma once
+// frmMainMDI: the main window, a multi-document area that holds every other window.
+
+#include "shell/menus.h"
+#include "shell/startup.h"
+#include "shell/ui/windowregistry.h"
+
+#include <QMainWindow>
+#include <QPointer>
+
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+namespace qrn {
+struct AppContext;
+}
+
+namespace qrn::ui {
+
+class MainWindow : public QMainWindow, public StartupHost {
+    Q_OBJECT
+public:
+    explicit MainWindow(AppContext &ctx, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    // Runs the start-up sequence; Exit means the program must end.
+    StartupOutcome startUp(InstanceLock &lock);
+
+    AppContext &context() { return m_ctx; }
+    WindowRegistry &registry() { return m_registry; }
+    QMdiArea *area() const { return m_area; }
+    const MenuBar &menuModel() const { return m_menuModel; }
+
+    // Shows w as a child window of the main window (once), placed by FormatChildForm.
+    QMdiSubWindow *showChild(QWidget *w);
+    // Opens the help page of a window at its help context.
+    void ShowHelp(int context);
+
+    // The dispatcher of the menu command items.
+    void mnu_submnu_Click(int index);
+    // Opens the window of a keyword as the dispatcher does: a shared child, or modal.
+    QWidget *openWindow(const QString &keyword);
+
+    // StartupHost
+    void formatMainWindow() override;
+    void buildMenuBar(const MenuBar &bar) override;
+    void showSplash() override;
+
+    QWidget *splash() const { return m_splash; }
+    void closeSplash();
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    void addNode(QMenu *menu, const MenuNode &node);
+
+    AppContext &m_ctx;
+    QMdiArea *m_area;
+    WindowRegistry m_registry;
+    MenuBar m_menuModel;
+    QPointer<QWidget> m_splash;
+    QPointer<QWidget> m_help;
+};
+
+} // namespace qrn::ui

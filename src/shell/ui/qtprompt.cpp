@@ -1,0 +1,127 @@
+#include "shell/ui/qtprompt.h"
+
+#include "shell/context.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace qrn::ui {
+
+Answer QtPrompt::message(const QString &text, const QString &title, Icon icon, Buttons buttons)
+{
+    QMessageBox box(m_parent);
+    box.setWindowTitle(title.isEmpty() ? QStringLiteral("Quarnaro") : title);
+    box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+    switch (icon) {
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    }
+    QPushButton *ok = nullptr, *cancel = nullptr, *yes = nullptr, *no = nullptr;
+    switch (buttons) {
+    case Buttons::Ok:
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setEscapeButton(ok);
+        break;
+    case Buttons::OkCancel:
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        cancel = box.addButton(QStringLiteral("Annulla"), QMessageBox::RejectRole);
+        break;
+    case Buttons::YesNo:
+        yes = box.addButton(QStringLiteral("Sì"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+        box.setEscapeButton(no);
+        break;
+    case Buttons::YesNoCancel:
+        yes = box.addButton(QStringLiteral("Sì"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("No"), QMessageBox::NoRole);
+        cancel = box.addButton(QStringLiteral("Annulla"), QMessageBox::RejectRole);
+        break;
+    }
+    // A message is read with the normal pointer, whatever the operation behind it.
+    const bool wasBusy = QApplication::overrideCursor() != nullptr;
+    if (wasBusy)
+        QApplication::setOverrideCursor(Qt::ArrowCursor);
+    box.exec();
+    if (wasBusy)
+        QApplication::restoreOverrideCursor();
+    QAbstractButton *clicked = box.clickedButton();
+    if (clicked == yes && yes)
+        return Answer::Yes;
+    if (clicked == no && no)
+        return Answer::No;
+    if (clicked == cancel && cancel)
+        return Answer::Cancel;
+    if (clicked == ok && ok)
+        return Answer::Ok;
+    return cancel ? Answer::Cancel : (no ? Answer::No : Answer::Ok);
+}
+
+std::optional<QString> QtPrompt::input(const QString &prompt, const QString &title, const QString &defaultText)
+{
+    QInputDialog dlg(m_parent);
+    dlg.setWindowTitle(title);
+    dlg.setLabelText(prompt);
+    dlg.setTextValue(defaultText);
+    dlg.setOkButtonText(QStringLiteral("OK"));
+    dlg.setCancelButtonText(QStringLiteral("Annulla"));
+    if (dlg.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dlg.textValue();
+}
+
+QString QtPrompt::browseFolder(const QString &title)
+{
+    const QString dir = QFileDialog::getExistingDirectory(m_parent, title, QString(), QFileDialog::ShowDirsOnly);
+    return dir.isEmpty() ? QString() : withSeparator(dir);
+}
+
+QString QtPrompt::qtFilter(const QString &filter)
+{
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList out;
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    return out.join(QStringLiteral(";;"));
+}
+
+QString QtPrompt::openFile(const QString &title, const QString &folder, const QString &filter)
+{
+    return QFileDialog::getOpenFileName(m_parent, title, folder, qtFilter(filter));
+}
+
+QString QtPrompt::saveFile(const QString &title, const QString &folder, const QString &filter)
+{
+    // The overwrite question is the program's own.
+    return QFileDialog::getSaveFileName(m_parent, title, folder, qtFilter(filter), nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
+}
+
+std::optional<QColor> QtPrompt::chooseColor(const QColor &initial)
+{
+    const QColor c = QColorDialog::getColor(initial, m_parent, QStringLiteral("Colore"));
+    if (!c.isValid())
+        return std::nullopt;
+    return c;
+}
+
+void QtPrompt::setBusy(bool busy)
+{
+    if (busy) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        ++m_busyDepth;
+    } else {
+        while (m_busyDepth > 0) {
+            QApplication::restoreOverrideCursor();
+            --m_busyDepth;
+        }
+    }
+}
+
+} // namespace qrn::ui

@@ -1,0 +1,34 @@
+#pragma once
+// The windows the menus open, by keyword: each later window registers its factory here, in one
+// place, and is created on first use and reused while it stays open.
+
+#include <QHash>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+namespace qrn::ui {
+
+class WindowRegistry {
+public:
+    using Factory = std::function<QWidget *()>;
+    enum class Mode { Child, Modal };
+
+    void add(const QString &keyword, Factory factory, Mode mode = Mode::Child);
+    bool has(const QString &keyword) const { return m_factories.contains(keyword.toUpper()); }
+    // The shared instance of keyword, created when absent; null for an unknown keyword.
+    QWidget *instance(const QString &keyword);
+    QWidget *existing(const QString &keyword) const;
+    Mode mode(const QString &keyword) const;
+
+private:
+    struct Entry {
+        Factory factory;
+        Mode mode;
+    };
+    QHash<QString, Entry> m_factories;
+    QHash<QString, QPointer<QWidget>> m_instances;
+};
+
+} // namespace qrn::ui
