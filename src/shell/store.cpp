@@ -407,6 +407,27 @@ std::unique_ptr<Connection> Connection::open(const QString &path, const NumberFo
     return c;
 }
 
+std::unique_ptr<Connection> Connection::create(const QString &path, const NumberFormat &numbers)
+{
+    if (QFileInfo::exists(path))
+        throw DbError(DbError::Kind::Generic, QStringLiteral("Il database '%1' esiste già.").arg(path), 3204);
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+        const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+        if (db)
+            sqlite3_close_v2(db);
+        throw DbError(DbError::Kind::Generic, QStringLiteral("Impossibile creare il database '%1': %2").arg(path, msg));
+    }
+    std::unique_ptr<Connection> c(new Connection);
+    c->m_db = db;
+    c->m_path = QFileInfo(path).absoluteFilePath();
+    c->m_numbers = numbers;
+    c->registerFunctions();
+    // Write the header now, so that the file is a database even before its first table.
+    c->execute(QStringLiteral("PRAGMA user_version = 1"));
+    return c;
+}
+
 QString Connection::folder() const
 {
     return QFileInfo(m_path).absolutePath() + QLatin1Char('/');

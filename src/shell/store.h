@@ -88,6 +88,8 @@ public:
     // database. Links are attached unless withLinks is false.
     static std::unique_ptr<Connection> open(const QString &path, const NumberFormat &numbers,
                                             bool withLinks = true);
+    // Creates a new, empty store file (replacing none: an existing file is an error).
+    static std::unique_ptr<Connection> create(const QString &path, const NumberFormat &numbers);
     // A connection that failed to open: every operation on it throws DbError(NotOpen).
     static std::unique_ptr<Connection> closed(const QString &why);
 

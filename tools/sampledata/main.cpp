@@ -346,7 +346,8 @@ void Generator::writeMetadati()
                                                 "IdVariabilAssociate"}
                                         + yearCols
                                         + QStringList{"NoteTecniche", "Valutazione", "PSM", "BdQuid", "Destinazione",
-                                                      "Prov", "SLL", "Comune", "DatoPuntuale", "UtilizzSintesi"});
+                                                      "Prov INTEGER", "SLL INTEGER", "Comune INTEGER",
+                                                      "DatoPuntuale INTEGER", "UtilizzSintesi"});
     db.create("IndVarAnno", {"Settore", "Argomento", "Variabile", "TipoVar", "LivTerritoriale", "Anno INTEGER", "Tabella"});
 
     for (const Item &it : m_items) {
@@ -381,9 +382,14 @@ void Generator::writeMetadati()
                 << it.extra.value(t.column("IdVariabilAssociate"));
             for (int y = kFirstYear; y <= kLastYear; ++y)
                 row << (it.years.contains(y) ? QStringLiteral("X") : QString());
-            for (const char *c : {"NoteTecniche", "Valutazione", "PSM", "BdQuid", "Destinazione", "Prov", "SLL", "Comune",
-                                  "DatoPuntuale", "UtilizzSintesi"})
+            for (const char *c : {"NoteTecniche", "Valutazione", "PSM", "BdQuid", "Destinazione"})
                 row << it.extra.value(t.column(QString::fromLatin1(c)));
+            // The sheet's check boxes read these as 1 (ticked) or 0.
+            for (const char *c : {"Prov", "SLL", "Comune", "DatoPuntuale"}) {
+                const QString v = it.extra.value(t.column(QString::fromLatin1(c))).trimmed().toLower();
+                row << ((v == QLatin1String("si") || v == QLatin1String("sì") || v == QLatin1String("1")) ? 1 : 0);
+            }
+            row << it.extra.value(t.column(QStringLiteral("UtilizzSintesi")));
             db.insert("MetadatiIndicatori", row);
         }
         const QString topic = stripExclusion(it.topic);

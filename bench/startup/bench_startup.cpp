@@ -1,0 +1,59 @@
+// Process start to main window with menus built, on the sample data: the start-up sequence
+// with its windows, on a fresh copy of the program folder each round.
+
+#include "shell/context.h"
+#include "shell/startup.h"
+#include "shell/ui/mainwindow.h"
+#include "shell/ui/qtprompt.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+
+void copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString src = it.next();
+        const QString dst = to + QLatin1Char('/') + QDir(from).relativeFilePath(src);
+        QDir().mkpath(QFileInfo(dst).absolutePath());
+        QFile::copy(src, dst);
+    }
+}
+
+void BM_StartupToMenus(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
+    for (auto _ : state) {
+        qrn::AppContext ctx;
+        ctx.setProgramFolder(dir.path());
+        qrn::ScriptedPrompt prompt;
+        ctx.setPrompt(&prompt);
+        qrn::ui::MainWindow w(ctx);
+        qrn::InstanceLock lock(ctx.programFolder);
+        w.show();
+        if (w.startUp(lock) != qrn::StartupOutcome::Running || !prompt.shown().empty())
+            state.SkipWithError("start-up failed");
+        QApplication::processEvents();
+        benchmark::DoNotOptimize(w.menuModel().countNodes());
+    }
+}
+BENCHMARK(BM_StartupToMenus)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

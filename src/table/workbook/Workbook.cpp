@@ -1,0 +1,305 @@
+#include "Workbook.h"
+#include "WorkbookDetail.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <unordered_set>
+
+namespace qrn::workbook {
+namespace detail {
+
+namespace {
+
+// Decodes one code point starting at s[i]; advances i. Malformed input yields U+FFFD and
+// consumes one byte, so decoding always makes progress.
+char32_t decodeUtf8(std::string_view s, std::size_t& i) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
+    int len = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if ((b0 & 0xE0) == 0xC0) {
+        len = 2, cp = b0 & 0x1F, min = 0x80;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        len = 3, cp = b0 & 0x0F, min = 0x800;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        len = 4, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        ++i;
+        return 0xFFFD;
+    }
+    if (i + len > s.size()) {
+        ++i;
+        return 0xFFFD;
+    }
+    for (int k = 1; k < len; ++k) {
+        const auto b = static_cast<unsigned char>(s[i + k]);
+        if ((b & 0xC0) != 0x80) {
+            ++i;
+            return 0xFFFD;
+        }
+        cp = (cp << 6) | (b & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ++i;
+        return 0xFFFD;
+    }
+    i += len;
+    return cp;
+}
+
+bool isForbiddenInSheetName(char16_t c) {
+    return c < 0x20 || c == ':' || c == '\\' || c == '/' || c == '?' || c == '*' || c == '[' ||
+           c == ']';
+}
+
+std::u16string lowerAscii(std::u16string s) {
+    for (auto& c : s)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char16_t>(c - 'A' + 'a');
+    return s;
+}
+
+// Cuts a UTF-16 string to `limit` units without leaving half a surrogate pair.
+void truncateUnits(std::u16string& s, std::size_t limit) {
+    if (s.size() <= limit) return;
+    s.resize(limit);
+    if (!s.empty() && s.back() >= 0xD800 && s.back() <= 0xDBFF) s.pop_back();
+}
+
+double displayLength(const Cell& cell) {
+    if (cell.kind == Cell::Kind::Text) {
+        // Characters, not bytes: count every byte that does not continue a UTF-8 sequence.
+        std::size_t n = 0;
+        const std::size_t len = std::min(cell.text.size(), 4 * kMaxCellText);
+        for (std::size_t i = 0; i < len; ++i)
+            if ((static_cast<unsigned char>(cell.text[i]) & 0xC0) != 0x80) ++n;
+        return static_cast<double>(n);
+    }
+    if (cell.kind == Cell::Kind::Number) {
+        if (auto t = nonFiniteText(cell.number)) return static_cast<double>(t->size());
+        // The "General" format shows at most about 11 characters.
+        char buf[32];
+        const int n = std::snprintf(buf, sizeof buf, "%.10g", cell.number);
+        return std::min(11.0, static_cast<double>(n));
+    }
+    return 0;
+}
+
+} // namespace
+
+std::u16string toUtf16(std::string_view utf8, std::size_t limit) {
+    std::u16string out;
+    out.reserve(std::min(utf8.size(), limit));
+    std::size_t i = 0;
+    while (i < utf8.size() && out.size() < limit) {
+        const char32_t cp = decodeUtf8(utf8, i);
+        if (cp >= 0x10000) {
+            if (out.size() + 2 > limit) break;
+            const char32_t v = cp - 0x10000;
+            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
+        } else {
+            out.push_back(static_cast<char16_t>(cp));
+        }
+    }
+    return out;
+}
+
+std::string toUtf8(std::u16string_view s) {
+    std::string out;
+    out.reserve(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        char32_t cp = s[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
+            s[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::string cellText(std::string_view utf8) {
+    // Fast path: short plain ASCII is already what the cell stores.
+    if (utf8.size() <= kMaxCellText &&
+        std::all_of(utf8.begin(), utf8.end(), [](char c) { return (c & 0x80) == 0; }))
+        return std::string(utf8);
+    return toUtf8(toUtf16(utf8));
+}
+
+std::optional<std::string> nonFiniteText(double v) {
+    if (std::isnan(v)) return "NaN";
+    if (std::isinf(v)) return v > 0 ? "Inf" : "-Inf";
+    return std::nullopt;
+}
+
+std::string sanitizeSheetName(std::string_view name, std::size_t position) {
+    std::u16string s = toUtf16(name, 4 * kMaxSheetName);
+    for (auto& c : s)
+        if (isForbiddenInSheetName(c)) c = u'_';
+    while (!s.empty() && s.front() == u'\'') s.erase(s.begin());
+    truncateUnits(s, kMaxSheetName);
+    while (!s.empty() && s.back() == u'\'') s.pop_back();
+    // Excel keeps the name "History" for itself.
+    if (lowerAscii(s) == u"history") s += u'_';
+    if (s.empty()) return "Foglio" + std::to_string(position + 1);
+    return toUtf8(s);
+}
+
+std::vector<std::string> uniqueSheetNames(const std::vector<std::string>& names) {
+    std::vector<std::string> out;
+    std::unordered_set<std::u16string> used;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        const std::u16string base = toUtf16(sanitizeSheetName(names[i], i));
+        std::u16string candidate = base;
+        for (int n = 2; used.count(lowerAscii(candidate)); ++n) {
+            const std::u16string suffix = toUtf16(" (" + std::to_string(n) + ")");
+            std::u16string stem = base;
+            truncateUnits(stem, kMaxSheetName - suffix.size());
+            candidate = stem + suffix;
+        }
+        used.insert(lowerAscii(candidate));
+        out.push_back(toUtf8(candidate));
+    }
+    return out;
+}
+
+std::size_t columnCount(const Sheet& sheet) {
+    std::size_t n = 0;
+    for (const auto& row : sheet.rows) n = std::max(n, row.size());
+    return n;
+}
+
+std::vector<double> fittedWidths(const Sheet& sheet) {
+    std::vector<double> widths(columnCount(sheet), 0.0);
+    if (!sheet.fitColumns) return widths;
+    for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
+        const auto& row = sheet.rows[r];
+        // Bold header text is about a tenth wider than the normal font.
+        const double scale = (r == 0 && sheet.header.bold) ? 1.1 : 1.0;
+        for (std::size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], displayLength(row[c]) * scale);
+    }
+    for (auto& w : widths)
+        if (w > 0) w = std::min(kMaxColumnWidth, std::ceil(w) + 2.0);
+    return widths;
+}
+
+std::optional<Workbook> layoutForXls(const Workbook& workbook, std::string* error) {
+    Workbook out;
+    std::vector<Sheet> continuations;
+    for (const Sheet& sheet : workbook.sheets) {
+        if (sheet.rows.size() > kXlsMaxRows) {
+            if (error)
+                *error = "Il foglio \"" + sheet.name + "\" ha " + std::to_string(sheet.rows.size()) +
+                         " righe, ma il formato .xls ne ammette al massimo " +
+                         std::to_string(kXlsMaxRows) + ": salvare il file in formato .xlsx.";
+            return std::nullopt;
+        }
+        const std::size_t cols = columnCount(sheet);
+        if (cols <= kXlsMaxColumns) {
+            out.sheets.push_back(sheet);
+            continue;
+        }
+        const std::size_t keep = static_cast<std::size_t>(
+            std::clamp(sheet.repeatColumns, 0, static_cast<int>(kXlsMaxColumns) - 1));
+        const std::size_t perPart = kXlsMaxColumns - keep;
+        auto part = [&](std::size_t from, std::size_t count, bool withKeys) {
+            Sheet s;
+            s.fitColumns = sheet.fitColumns;
+            s.header = sheet.header;
+            s.repeatColumns = sheet.repeatColumns;
+            s.rows.reserve(sheet.rows.size());
+            for (const auto& row : sheet.rows) {
+                std::vector<Cell> r;
+                r.reserve(withKeys ? keep + count : count);
+                if (withKeys)
+                    for (std::size_t c = 0; c < keep && c < row.size(); ++c) r.push_back(row[c]);
+                for (std::size_t c = from; c < from + count && c < row.size(); ++c)
+                    r.push_back(row[c]);
+                s.rows.push_back(std::move(r));
+            }
+            return s;
+        };
+        Sheet first = part(0, kXlsMaxColumns, false);
+        first.name = sheet.name;
+        out.sheets.push_back(std::move(first));
+        int n = 2;
+        for (std::size_t from = kXlsMaxColumns; from < cols; from += perPart, ++n) {
+            Sheet next = part(from, std::min(perPart, cols - from), true);
+            // Leave room for the suffix so it survives the 31-character limit.
+            const std::string suffix = " (" + std::to_string(n) + ")";
+            std::u16string stem = toUtf16(sanitizeSheetName(sheet.name, 0));
+            truncateUnits(stem, kMaxSheetName - suffix.size());
+            next.name = toUtf8(stem) + suffix;
+            continuations.push_back(std::move(next));
+        }
+    }
+    for (auto& s : continuations) out.sheets.push_back(std::move(s));
+
+    std::vector<std::string> names;
+    for (const auto& s : out.sheets) names.push_back(s.name);
+    names = uniqueSheetNames(names);
+    for (std::size_t i = 0; i < names.size(); ++i) out.sheets[i].name = names[i];
+    return out;
+}
+
+} // namespace detail
+
+namespace {
+
+std::string lowerExtension(const std::string& path) {
+    const auto slash = path.find_last_of("/\\");
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return {};
+    std::string ext = path.substr(dot);
+    for (auto& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+} // namespace
+
+bool write(const Workbook& workbook, const std::string& path, std::string* error) {
+    const std::string ext = lowerExtension(path);
+    if (ext == ".xls") return writeXls(workbook, path, error);
+    if (ext == ".xlsx") return writeXlsx(workbook, path, error);
+    if (error)
+        *error = "Formato del file \"" + path +
+                 "\" non riconosciuto: l'estensione deve essere .xls oppure .xlsx.";
+    return false;
+}
+
+void applyTemplate(const Template& tpl, Workbook& workbook) {
+    if (workbook.sheets.size() > 0) {
+        workbook.sheets[0].name = tpl.dataSheetName;
+        workbook.sheets[0].header = tpl.header;
+    }
+    if (workbook.sheets.size() > 1) {
+        workbook.sheets[1].name = tpl.metaSheetName;
+        workbook.sheets[1].header = tpl.header;
+    }
+}
+
+} // namespace qrn::workbook

@@ -1,0 +1,66 @@
+// Spreadsheet workbook writers used by the table export: Excel 97-2003 (.xls, a BIFF8 stream in
+// an OLE2 compound file) and Office Open XML (.xlsx), plus the small text templates that give the
+// names and the header style of the data and metadata sheets.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace qrn::workbook {
+
+struct Cell {
+    enum class Kind { Empty, Text, Number };
+    Kind kind = Kind::Empty;
+    std::string text; // UTF-8, used when kind == Text
+    double number = 0; // used when kind == Number
+
+    static Cell ofText(std::string t) { return {Kind::Text, std::move(t), 0}; }
+    static Cell ofNumber(double v) { return {Kind::Number, {}, v}; }
+};
+
+// Style of a sheet's first row (the header row).
+struct HeaderStyle {
+    bool bold = false;
+    std::optional<uint32_t> fill; // solid background, 0xRRGGBB
+};
+
+struct Sheet {
+    std::string name; // made valid and unique when written (31 characters, no : \ / ? * [ ])
+    std::vector<std::vector<Cell>> rows; // rows may have different lengths
+    bool fitColumns = true; // size every column to its longest content
+    HeaderStyle header;
+    // .xls only: a sheet wider than 256 columns goes on in continuation sheets "<name> (2)", ...
+    // placed after all the workbook's own sheets; each repeats these leading key columns.
+    int repeatColumns = 0;
+};
+
+struct Workbook {
+    std::vector<Sheet> sheets;
+};
+
+// Writes the workbook in the format the extension of `path` names (".xls" or ".xlsx", any case).
+// On failure returns false, leaves no partial file behind and sets *error (when not null).
+bool write(const Workbook& workbook, const std::string& path, std::string* error);
+bool writeXls(const Workbook& workbook, const std::string& path, std::string* error);
+bool writeXlsx(const Workbook& workbook, const std::string& path, std::string* error);
+
+// Template file: UTF-8 text, one "key=value" per line, '#' comments and blank lines ignored.
+//   dataSheet=Dati
+//   metaSheet=Metadati variabili
+//   headerBold=true            (true/false, optional, default false)
+//   headerFill=#DDEBF7         (#RRGGBB, optional, default none)
+struct Template {
+    std::string dataSheetName;
+    std::string metaSheetName;
+    HeaderStyle header;
+};
+
+// A missing, unreadable or malformed file is an error: nullopt and *error set.
+std::optional<Template> loadTemplate(const std::string& path, std::string* error);
+
+// Names sheets[0] and sheets[1] (when present) after the template and gives them its header style.
+void applyTemplate(const Template& tpl, Workbook& workbook);
+
+} // namespace qrn::workbook

@@ -1,0 +1,55 @@
+// Pieces shared by the two writers; not part of the library's public interface.
+#pragma once
+
+#include "Workbook.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace qrn::workbook::detail {
+
+// Longest text a cell holds in either format, in UTF-16 code units.
+inline constexpr std::size_t kMaxCellText = 32767;
+// Longest sheet name, in UTF-16 code units.
+inline constexpr std::size_t kMaxSheetName = 31;
+// Widest a fitted column gets, in characters.
+inline constexpr double kMaxColumnWidth = 60.0;
+
+inline constexpr std::size_t kXlsMaxRows = 65536;
+inline constexpr std::size_t kXlsMaxColumns = 256;
+inline constexpr std::size_t kXlsxMaxRows = 1048576;
+inline constexpr std::size_t kXlsxMaxColumns = 16384;
+
+// UTF-8 to UTF-16; malformed sequences become U+FFFD. Stops after `limit` code units without
+// splitting a surrogate pair.
+std::u16string toUtf16(std::string_view utf8, std::size_t limit = kMaxCellText);
+std::string toUtf8(std::u16string_view utf16);
+
+// The text as it is stored in a cell: valid UTF-8, at most kMaxCellText UTF-16 units.
+std::string cellText(std::string_view utf8);
+
+// Text written for a number that has no spreadsheet value (NaN, infinities).
+std::optional<std::string> nonFiniteText(double v);
+
+// A valid sheet name: forbidden characters : \ / ? * [ ] and control characters become '_',
+// leading/trailing apostrophes are dropped, at most 31 UTF-16 units, "Foglio<n>" when empty.
+std::string sanitizeSheetName(std::string_view name, std::size_t position);
+// Sanitized names made unique (case-insensitively) by appending " (2)", " (3)", ...
+std::vector<std::string> uniqueSheetNames(const std::vector<std::string>& names);
+
+// Width in characters for every column of the sheet (0 = leave the default width).
+std::vector<double> fittedWidths(const Sheet& sheet);
+
+std::size_t columnCount(const Sheet& sheet);
+
+// The sheets as the .xls writer lays them out: over-wide sheets split into continuation sheets,
+// names made valid and unique. Fails (message in *error) when a sheet has too many rows.
+std::optional<Workbook> layoutForXls(const Workbook& workbook, std::string* error);
+
+// The complete BIFF8 "Workbook" stream of the workbook (laid out by layoutForXls first).
+std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook& workbook, std::string* error);
+
+} // namespace qrn::workbook::detail

@@ -1,0 +1,253 @@
+#include "shell/context.h"
+#include "shell/links.h"
+#include "shell/sqltext.h"
+#include "shell/store.h"
+#include "support/testfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using qrn::test::TestFolder;
+
+namespace {
+
+// A store file with the given statements, in the store's own dialect.
+void makeStore(const QString &path, const QString &script)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    auto c = Connection::create(path, NumberFormat::comma());
+    if (!script.isEmpty())
+        c->executeScript(script);
+}
+
+} // namespace
+
+TEST(StoreLocator, FindsTheStoreFileOfALogicalNameWithoutRegardToCase)
+{
+    TestFolder tf(false);
+    makeStore(tf.file("Databases/territorio.sqlite"), QString());
+    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "Territorio.mdb"), tf.file("Databases/territorio.sqlite"));
+    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases"), "TERRITORIO.MDB"), tf.file("Databases/territorio.sqlite"));
+    EXPECT_TRUE(StoreLocator::resolve(tf.file("Databases/"), "Metadati.mdb").isEmpty());
+    EXPECT_TRUE(StoreLocator::resolve(tf.file("Databases/"), "").isEmpty());
+}
+
+TEST(StoreLocator, AnAccessFileIsHandedToTheInstalledReader)
+{
+    TestFolder tf(false);
+    tf.write("Databases/Vecchio.mdb", "not really access");
+    EXPECT_TRUE(StoreLocator::resolve(tf.file("Databases/"), "Vecchio.mdb").isEmpty());
+    QString seen;
+    StoreLocator::setAccessImporter([&](const QString &mdb, QString *) {
+        seen = mdb;
+        return QStringLiteral("/converted.sqlite");
+    });
+    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "vecchio.MDB"), "/converted.sqlite");
+    EXPECT_EQ(seen, tf.file("Databases/Vecchio.mdb"));
+    StoreLocator::setAccessImporter(nullptr);
+}
+
+TEST(Connection, MissingEmptyOrForeignFilesFailWithAClearMessage)
+{
+    TestFolder tf(false);
+    try {
+        Connection::open(tf.file("Databases/nessuno.sqlite"), NumberFormat::comma());
+        FAIL();
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.kind(), DbError::Kind::NotFound);
+        EXPECT_TRUE(e.description().startsWith("Impossibile trovare"));
+    }
+    tf.write("Databases/vuoto.sqlite", "");
+    try {
+        Connection::open(tf.file("Databases/vuoto.sqlite"), NumberFormat::comma());
+        FAIL();
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.kind(), DbError::Kind::NotDatabase);
+        EXPECT_TRUE(e.description().contains("vuoto"));
+    }
+    tf.write("Databases/testo.sqlite", QByteArray("Questo non è un database, ma un file di testo qualsiasi.\n").repeated(40));
+    try {
+        Connection::open(tf.file("Databases/testo.sqlite"), NumberFormat::comma());
+        FAIL();
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.kind(), DbError::Kind::NotDatabase);
+        EXPECT_TRUE(e.description().contains("non è un database valido"));
+    }
+    // Opening never creates a file.
+    EXPECT_FALSE(QFile::exists(tf.file("Databases/nessuno.sqlite")));
+}
+
+TEST(Recordset, FieldsByIndexAndNameWithBofEofAndNulls)
+{
+    TestFolder tf(false);
+    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (a TEXT, b REAL); INSERT INTO t VALUES ('uno', 1.5);"
+                                   "INSERT INTO t VALUES (NULL, 2);");
+    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
+    Recordset rs = c->query("select a, b from t order by b");
+    ASSERT_EQ(rs.recordCount(), 2);
+    EXPECT_FALSE(rs.eof());
+    EXPECT_EQ(rs.text("A"), "uno");
+    EXPECT_DOUBLE_EQ(rs.value(1).toDouble(), 1.5);
+    rs.moveNext();
+    EXPECT_TRUE(rs.isNull(0));
+    EXPECT_EQ(rs.text(0), "");
+    rs.moveNext();
+    EXPECT_TRUE(rs.eof());
+    EXPECT_THROW(rs.value(0), DbError);
+    rs.moveFirst();
+    EXPECT_THROW(rs.value("nessuno"), DbError);
+    EXPECT_THROW(rs.value(7), DbError);
+    Recordset none = c->query("select a from t where 1 = 0");
+    EXPECT_TRUE(none.bof());
+    EXPECT_TRUE(none.eof());
+}
+
+TEST(GetDbConnection, EmptyFolderMeansTheDatabasesFolderAndAFullStringIsUsedAsItIs)
+{
+    TestFolder tf(false);
+    makeStore(tf.file("Databases/Dati.sqlite"), "CREATE TABLE t (x TEXT); INSERT INTO t VALUES ('db');");
+    makeStore(tf.file("Altrove/Dati.sqlite"), "CREATE TABLE t (x TEXT); INSERT INTO t VALUES ('altrove');");
+    auto ctx = tf.context();
+    ctx->DbFolder = tf.file("Databases/");
+    EXPECT_EQ(ctx->GetDbConnection("Dati.mdb")->query("select x from t").text(0), "db");
+    EXPECT_EQ(ctx->GetDbConnection("Dati.mdb", tf.file("Altrove/"))->query("select x from t").text(0), "altrove");
+    const QString full = ctx->OdbcPrefix + tf.file("Altrove/Dati.mdb");
+    EXPECT_TRUE(full.contains(";Dbq= /"));
+    EXPECT_EQ(ctx->GetDbConnection(full, QString(), true)->query("select x from t").text(0), "altrove");
+    EXPECT_TRUE(tf.prompt.shown().empty());
+}
+
+TEST(GetDbConnection, AFailureIsLoggedAndTheNextOperationFailsInTheCaller)
+{
+    TestFolder tf(false);
+    auto ctx = tf.context();
+    ctx->DbFolder = tf.file("Databases/");
+    auto c = ctx->GetDbConnection("Mancante.mdb");
+    ASSERT_TRUE(c);
+    EXPECT_FALSE(c->isOpen());
+    EXPECT_THROW(c->query("select 1"), DbError);
+    const QString log = QString::fromLatin1(tf.read("Files/Error.log"));
+    EXPECT_TRUE(log.contains(" - Module:Utility Function: GetDbConnection Error N.")) << log.toStdString();
+    ASSERT_EQ(tf.prompt.messages().size(), 1);
+    EXPECT_TRUE(tf.prompt.messages()[0].contains("Mancante.mdb"));
+}
+
+class LinksTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        makeStore(tf.file("Databases/territorio.sqlite"),
+                  "CREATE TABLE land_Ind (COD_TERR TEXT COLLATE NOCASE, DES_TERR TEXT COLLATE NOCASE);"
+                  "INSERT INTO land_Ind VALUES ('01', 'Piemonte'), ('13', 'Abruzzo');");
+        makeStore(tf.file("Databases/Dati.sqlite"), "CREATE TABLE AS_2005 (COD_TERR TEXT, AS013 REAL);"
+                                                    "INSERT INTO AS_2005 VALUES ('01', 3.25);");
+        makeStore(tf.file("Databases/Metadati.sqlite"),
+                  "CREATE TABLE tablelink (a TEXT, b TEXT, c TEXT);"
+                  "INSERT INTO tablelink VALUES ('land_Ind', 'Territorio.mdb', 'Dati.mdb');");
+        ctx = tf.context();
+        ctx->DbFolder = tf.file("Databases/");
+    }
+    TestFolder tf{false};
+    std::unique_ptr<AppContext> ctx;
+};
+
+TEST_F(LinksTest, ALinkedTableIsNamedDirectlyInQueries)
+{
+    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
+    auto c = ctx->GetDbConnection("Dati.mdb");
+    Recordset rs = c->query("SELECT land_Ind.DES_TERR, Format(AS_2005.AS013, '0.00') as AS013_2005 FROM AS_2005 "
+                            "INNER JOIN land_Ind  ON AS_2005.COD_TERR = land_Ind.COD_TERR WHERE land_Ind.DES_TERR IN( 'piemonte')");
+    ASSERT_EQ(rs.recordCount(), 1);
+    EXPECT_EQ(rs.text(0), "Piemonte");
+    EXPECT_EQ(rs.text(1), "3,25");
+    EXPECT_TRUE(tf.prompt.shown().empty());
+}
+
+TEST_F(LinksTest, ALinkDifferingOnlyInCaseStaysAndOneToAnotherFolderIsRemade)
+{
+    {
+        auto db = ctx->openDatabase("Dati.mdb");
+        db->appendLink("LAND_IND", "MS ACCESS;PWD=GIRASOLEB2718;DATABASE=" + ctx->DbFolder + "Territorio.mdb", "land_Ind");
+    }
+    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
+    {
+        auto db = ctx->openDatabase("Dati.mdb");
+        auto defs = db->tableDefs();
+        auto it = std::find_if(defs.begin(), defs.end(), [](auto &d) { return d.name == "LAND_IND"; });
+        ASSERT_NE(it, defs.end()); // untouched: same connect string but for case
+        db->deleteTableDef("land_ind");
+        makeStore(tf.file("Altrove/territorio.sqlite"), "CREATE TABLE land_Ind (COD_TERR TEXT, DES_TERR TEXT);");
+        db->appendLink("land_Ind", "ms access;pwd=x;DATABASE=" + tf.file("Altrove/territorio.mdb"), "land_Ind");
+    }
+    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
+    auto db = ctx->openDatabase("Dati.mdb");
+    int links = 0;
+    for (const auto &d : db->tableDefs()) {
+        if (d.name.compare("land_Ind", Qt::CaseInsensitive) == 0) {
+            ++links;
+            EXPECT_EQ(d.connect, linkConnectString(*ctx, "Territorio.mdb"));
+        }
+    }
+    EXPECT_EQ(links, 1);
+    EXPECT_EQ(db->query("select count(*) from land_Ind").value(0).toInt(), 2);
+}
+
+TEST_F(LinksTest, AMissingDatabaseEndsTheProgramKeepingTheLinksMadeBefore)
+{
+    {
+        auto m = ctx->openDatabase("Metadati.mdb");
+        m->execute("INSERT INTO tablelink VALUES ('land_Ind', 'Territorio.mdb', 'Sparito.mdb')");
+    }
+    EXPECT_FALSE(RefreshLinkOnDB_2(*ctx));
+    ASSERT_GE(tf.prompt.shown().size(), 1u);
+    const auto &fatal = tf.prompt.shown()[0];
+    EXPECT_EQ(fatal.title, "Attenzione");
+    EXPECT_EQ(fatal.icon, Icon::Critical);
+    EXPECT_EQ(fatal.text, "Sono mancanti alcuni Database!\r\nControllare l'esistenza dei Database nella cartella : \r\n"
+                              + ctx->DbFolder + " \r\n\r\nL'applicazione sarà chiusa.");
+    EXPECT_TRUE(QString::fromLatin1(tf.read("Files/Error.log")).contains("Function: RefreshLinkOnDB_2"));
+    auto db = ctx->openDatabase("Dati.mdb");
+    EXPECT_EQ(db->query("select count(*) from land_Ind").value(0).toInt(), 2);
+}
+
+TEST_F(LinksTest, ALinkToAMissingSourceIsRefused)
+{
+    {
+        auto m = ctx->openDatabase("Metadati.mdb");
+        m->execute("INSERT INTO tablelink VALUES ('Settore', 'Mancante.mdb', 'Dati.mdb')");
+    }
+    EXPECT_FALSE(RefreshLinkOnDB_2(*ctx));
+}
+
+TEST_F(LinksTest, DeleteAreaQueryRemovesOnlyListedSavedQueries)
+{
+    {
+        auto db = ctx->openDatabase("Dati.mdb");
+        db->execute("CREATE VIEW qryAreaNord AS SELECT 1");
+        db->execute("CREATE VIEW qryAreaSud AS SELECT 2");
+        db->execute("CREATE VIEW Altra AS SELECT 3");
+    }
+    tf.write("Files/AreaQuery.txt", "qryArea;Nord\n\nqryArea;Sud\n");
+    ctx->areaQuery.setFilesFolder(ctx->FilesFolder);
+    ctx->areaQuery.start();
+    ASSERT_EQ(ctx->areaQuery.list().size(), 3u);
+    DeleteAreaQuery(*ctx); // no database chosen: nothing happens
+    EXPECT_EQ(ctx->openDatabase("Dati.mdb")->queryDefs().size(), 3);
+    ctx->CurrentDb = "Dati.mdb";
+    DeleteAreaQuery(*ctx);
+    EXPECT_EQ(ctx->openDatabase("Dati.mdb")->queryDefs(), QStringList{"Altra"});
+    EXPECT_TRUE(tf.prompt.shown().empty());
+}
+
+TEST(SqlText, ApostrophesAreDoubledInLiterals)
+{
+    EXPECT_EQ(sqlEscape("Valle d'Aosta/Vallée d'Aoste"), "Valle d''Aosta/Vallée d''Aoste");
+    EXPECT_EQ(sqlQuote("L'Aquila"), "'L''Aquila'");
+    TestFolder tf(false);
+    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (n TEXT COLLATE NOCASE); INSERT INTO t VALUES ('L''Aquila');");
+    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
+    EXPECT_EQ(c->query("select n from t where n = " + sqlQuote("l'aquila")).recordCount(), 1);
+}
