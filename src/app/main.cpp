@@ -2,9 +2,10 @@
 //
 //   quarnaro [--home FOLDER] [--decimal , | .] [--grab FILE.png]
 //
+// --command N runs menu command item N once started.
 // --home chooses the program folder (Files/, Databases/, Shape/, Images/, Excel/); by default
 // it is the folder of the executable. --grab saves a picture of the main window once started
-// and ends (used to look at the program without a display).
+// and ends (used to look at the program as a user sees it).
 
 #include "shell/context.h"
 #include "shell/startup.h"
@@ -16,7 +17,11 @@
 #include <QCommandLineParser>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPixmap>
+#include <QScreen>
 #include <QTimer>
+#include <cstdio>
+#include <unistd.h>
 #include <QTranslator>
 
 int main(int argc, char **argv)
@@ -37,7 +42,9 @@ int main(int argc, char **argv)
                                QStringLiteral("separatore"));
     QCommandLineOption grab(QStringLiteral("grab"), QStringLiteral("Salva l'immagine della finestra principale ed esce."),
                             QStringLiteral("file"));
-    parser.addOptions({home, decimal, grab});
+    QCommandLineOption command(QStringLiteral("command"),
+                               QStringLiteral("Esegue la voce di menu numero N dopo l'avvio."), QStringLiteral("N"));
+    parser.addOptions({home, decimal, grab, command});
     parser.process(app);
 
     qrn::AppContext ctx;
@@ -54,16 +61,23 @@ int main(int argc, char **argv)
     qrn::ui::registerWindows(main);
 
     qrn::InstanceLock lock(ctx.programFolder);
+    if (parser.isSet(grab)) {
+        // The whole screen, dialogs included, once the start has settled; then the run ends.
+        const QString file = parser.value(grab);
+        QTimer::singleShot(1500, [&main, file] {
+            QScreen *screen = QGuiApplication::primaryScreen();
+            QPixmap shot = screen && QGuiApplication::platformName() != QLatin1String("offscreen")
+                ? screen->grabWindow(0)
+                : main.grab();
+            const bool saved = shot.save(file);
+            std::fflush(nullptr);
+            ::_exit(saved ? 0 : 1);
+        });
+    }
     main.show();
     if (main.startUp(lock) == qrn::StartupOutcome::Exit)
         return 1;
-
-    if (parser.isSet(grab)) {
-        const QString file = parser.value(grab);
-        QTimer::singleShot(400, &main, [&main, file] {
-            main.grab().save(file);
-            QApplication::quit();
-        });
-    }
+    for (const QString &n : parser.values(command))
+        main.mnu_submnu_Click(n.toInt());
     return app.exec();
 }

@@ -1,0 +1,551 @@
+#include "catalogue/ui/formdatitab.h"
+
+#include "catalogue/querybuilder.h"
+#include "metadata/sheetquery.h"
+#include "shell/context.h"
+#include "shell/links.h"
+#include "shell/prompt.h"
+#include "shell/ui/mainwindow.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace qrn::ui {
+
+namespace {
+
+constexpr int kKeyRole = Qt::UserRole + 1;
+constexpr int kImageRole = Qt::UserRole + 2;
+constexpr int kExpandedImageRole = Qt::UserRole + 3;
+constexpr int kHelpContext = 200;
+
+// The four images of the tree: closed and open folders, in red for a year with a note.
+QIcon treeIcon(const QString &key)
+{
+    static QHash<QString, QIcon> cache;
+    if (cache.contains(key))
+        return cache.value(key);
+    const bool open = key.startsWith(QLatin1String("open"));
+    QIcon base = QApplication::style()->standardIcon(open ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon);
+    QIcon icon = base;
+    if (key.endsWith(QLatin1Char('R'))) {
+        QPixmap pm = base.pixmap(16, 16);
+        QPainter p(&pm);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(QColor(200, 30, 30));
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QRectF(8, 8, 8, 8));
+        p.end();
+        icon = QIcon(pm);
+    }
+    cache.insert(key, icon);
+    return icon;
+}
+
+bool isNumeric(const QString &text)
+{
+    bool ok = false;
+    text.toInt(&ok);
+    return ok;
+}
+
+} // namespace
+
+class FormdatiTab::TreeAdapter : public TreeSink {
+public:
+    explicit TreeAdapter(FormdatiTab &w) : m_w(w) {}
+    void addNode(const QString &parentKey, const QString &key, const QString &text, const QString &image,
+                 const QString &expandedImage) override
+    {
+        if (m_w.m_nodes.contains(key))
+            throw DbError(DbError::Kind::Generic, QStringLiteral("La chiave non è univoca nell'insieme (%1).").arg(key), 35602);
+        QTreeWidgetItem *item = nullptr;
+        if (parentKey.isEmpty()) {
+            item = new QTreeWidgetItem(m_w.objtree);
+        } else {
+            QTreeWidgetItem *parent = m_w.m_nodes.value(parentKey);
+            if (!parent)
+                throw DbError(DbError::Kind::Generic, QStringLiteral("Elemento non trovato (%1).").arg(parentKey), 35601);
+            item = new QTreeWidgetItem(parent);
+        }
+        item->setText(0, text);
+        item->setData(0, kKeyRole, key);
+        item->setData(0, kImageRole, image);
+        item->setData(0, kExpandedImageRole, expandedImage);
+        item->setIcon(0, treeIcon(image));
+        item->setToolTip(0, text);
+        m_w.m_nodes.insert(key, item);
+    }
+
+private:
+    FormdatiTab &m_w;
+};
+
+FormdatiTab::FormdatiTab(AppContext &ctx, MainWindow *main) : QWidget(nullptr), m_ctx(ctx), m_main(main)
+{
+    setObjectName(QStringLiteral("FormdatiTab"));
+    setWindowTitle(QStringLiteral("Interrogazione dei dati"));
+    setAttribute(Qt::WA_DeleteOnClose);
+
+    auto *root = new QVBoxLayout(this);
+    m_heading = new QLabel(this);
+    m_heading->setObjectName(QStringLiteral("lblTitolo"));
+    QFont hf = m_heading->font();
+    hf.setBold(true);
+    hf.setPointSize(hf.pointSize() + 2);
+    m_heading->setFont(hf);
+    root->addWidget(m_heading);
+
+    SSTab1 = new QTabWidget(this);
+    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    root->addWidget(SSTab1, 1);
+
+    // Tab 0: the territories.
+    auto *terrPage = new QWidget;
+    auto *terrLay = new QHBoxLayout(terrPage);
+    lstDescTerr = new QListWidget(terrPage);
+    lstDescTerr->setObjectName(QStringLiteral("lstDescTerr"));
+    lstDescTerr->setSelectionMode(QAbstractItemView::MultiSelection);
+    lstDescTerr->setMinimumWidth(300);
+    lstCodTerr = new QListWidget(terrPage);
+    lstCodTerr->setObjectName(QStringLiteral("lstCodTerr"));
+    lstCodTerr->hide();
+    terrLay->addWidget(lstDescTerr, 1);
+    auto *side = new QVBoxLayout;
+    auto *frame = new QGroupBox(QStringLiteral("Visualizza"), terrPage);
+    frame->setObjectName(QStringLiteral("fraVisualizza"));
+    auto *frameLay = new QVBoxLayout(frame);
+    const char *optCaptions[4] = {"Solo regioni", "Solo province - nuts3", "Tutto", "Solo nuts2"};
+    for (int i = 0; i < 4; ++i) {
+        OptVisualizza[i] = new QRadioButton(QString::fromUtf8(optCaptions[i]), frame);
+        OptVisualizza[i]->setObjectName(QStringLiteral("OptVisualizza_%1").arg(i));
+        frameLay->addWidget(OptVisualizza[i]);
+        connect(OptVisualizza[i], &QRadioButton::clicked, this, [this, i] { OptVisualizza_Click(i); });
+    }
+    side->addWidget(frame);
+    auto *groupsLabel = new QLabel(QStringLiteral("Partizioni territoriali predefinite"), terrPage);
+    groupsLabel->setObjectName(QStringLiteral("lblPartizioni"));
+    side->addWidget(groupsLabel);
+    Check1[0] = nullptr;
+    for (const TerritoryGroup &g : territoryGroups()) {
+        auto *box = new QCheckBox(g.caption, terrPage);
+        box->setObjectName(QStringLiteral("Check1_%1").arg(g.index));
+        Check1[g.index] = box;
+        side->addWidget(box);
+        const int index = g.index;
+        connect(box, &QCheckBox::clicked, this, [this, index] { Check1_Click(index); });
+    }
+    side->addStretch(1);
+    terrLay->addLayout(side);
+
+    // Tab 1: the catalogue and the chosen rows.
+    auto *itemPage = new QWidget;
+    auto *itemLay = new QGridLayout(itemPage);
+    objtree = new QTreeWidget(itemPage);
+    objtree->setObjectName(QStringLiteral("objtree"));
+    objtree->setHeaderHidden(true);
+    objtree->setMinimumSize(380, 300);
+    objtree->setContextMenuPolicy(Qt::CustomContextMenu);
+    itemLay->addWidget(objtree, 0, 0, 3, 1);
+    lblSelezionati = new QLabel(itemPage);
+    lblSelezionati->setObjectName(QStringLiteral("lblSelezionati"));
+    itemLay->addWidget(lblSelezionati, 0, 1);
+    lst_allVar = new QListWidget(itemPage);
+    lst_allVar->setObjectName(QStringLiteral("lst_allVar"));
+    lst_allVar->setMinimumWidth(360);
+    itemLay->addWidget(lst_allVar, 1, 1);
+    auto *countRow = new QHBoxLayout;
+    countRow->addWidget(new QLabel(QStringLiteral("Righe selezionate:"), itemPage));
+    txtCount = new QLineEdit(itemPage);
+    txtCount->setObjectName(QStringLiteral("txtCount"));
+    txtCount->setReadOnly(true);
+    txtCount->setMaximumWidth(60);
+    countRow->addWidget(txtCount);
+    countRow->addStretch(1);
+    itemLay->addLayout(countRow, 2, 1);
+    auto *noteRow = new QHBoxLayout;
+    Image1 = new QLabel(itemPage);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setPixmap(treeIcon(QStringLiteral("closeR")).pixmap(16, 16));
+    Label2 = new QLabel(QStringLiteral("Nota: In corrispondenza della"), itemPage);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label5 = new QLabel(QStringLiteral("cartella rossa si consiglia di consultare i metadati."), itemPage);
+    Label5->setObjectName(QStringLiteral("Label5"));
+    noteRow->addWidget(Label2);
+    noteRow->addWidget(Image1);
+    noteRow->addWidget(Label5);
+    noteRow->addStretch(1);
+    itemLay->addLayout(noteRow, 3, 0, 1, 2);
+
+    SSTab1->addTab(terrPage, QStringLiteral("Territori"));
+    SSTab1->addTab(itemPage, QString());
+
+    auto *buttons = new QHBoxLayout;
+    auto button = [&](QPushButton *&b, const char *name, const char *caption) {
+        b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::fromLatin1(name));
+        buttons->addWidget(b);
+    };
+    button(serie, "serie", "Visualizza Dati");
+    button(CmdNewric, "CmdNewric", "Reset");
+    button(cmdmetadati, "cmdmetadati", "Visualizza scheda metadati");
+    buttons->addStretch(1);
+    button(cmdHelp, "cmdHelp", "Help");
+    button(cmdChiudi, "cmdChiudi", "Chiudi");
+    root->addLayout(buttons);
+
+    m_noteMenu = new QMenu(this);
+    QAction *note = m_noteMenu->addAction(QStringLiteral("Note"));
+    note->setObjectName(QStringLiteral("mnu_note"));
+    connect(note, &QAction::triggered, this, [this] { showYearNote(m_noteNode); });
+
+    connect(objtree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *it, int) { objtree_NodeClick(it); });
+    connect(objtree, &QTreeWidget::itemExpanded, this,
+            [](QTreeWidgetItem *it) { it->setIcon(0, treeIcon(it->data(0, kExpandedImageRole).toString())); });
+    connect(objtree, &QTreeWidget::itemCollapsed, this,
+            [](QTreeWidgetItem *it) { it->setIcon(0, treeIcon(it->data(0, kImageRole).toString())); });
+    connect(objtree, &QTreeWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
+        QTreeWidgetItem *it = objtree->itemAt(pos);
+        if (!it || !isNumeric(it->text(0)))
+            return;
+        const QString image = it->data(0, kImageRole).toString();
+        if (image != QLatin1String("closeR") && image != QLatin1String("openR"))
+            return;
+        m_noteNode = it;
+        m_noteMenu->popup(objtree->viewport()->mapToGlobal(pos));
+    });
+    connect(lst_allVar, &QListWidget::itemClicked, this, [this](QListWidgetItem *it) { lst_allVar->setToolTip(it->text()); });
+    connect(lst_allVar, &QListWidget::itemDoubleClicked, this,
+            [this](QListWidgetItem *it) { lst_allVar_DblClick(lst_allVar->row(it)); });
+    connect(serie, &QPushButton::clicked, this, &FormdatiTab::serie_Click);
+    connect(CmdNewric, &QPushButton::clicked, this, &FormdatiTab::CmdNewric_Click);
+    connect(cmdmetadati, &QPushButton::clicked, this, &FormdatiTab::cmdmetadati_Click);
+    connect(cmdChiudi, &QPushButton::clicked, this, [this] {
+        if (QWidget *frame = qobject_cast<QMdiSubWindow *>(parentWidget()))
+            frame->close();
+        else
+            close();
+    });
+    connect(cmdHelp, &QPushButton::clicked, this, [this] { m_main->ShowHelp(kHelpContext); });
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index != 1)
+            CmdNewric->setEnabled(false);
+        else
+            CmdNewric->setEnabled(m_rows.counter() > 0);
+    });
+
+    load();
+}
+
+FormdatiTab::~FormdatiTab() = default;
+
+void FormdatiTab::load()
+{
+    try {
+        m_rows.clear();
+        SSTab1->setTabText(1, m_ctx.CurrentTipo);
+        const bool variables = m_ctx.CurrentTipo == QLatin1String("Variabili");
+        lblSelezionati->setText(variables ? QStringLiteral("Variabili selezionate") : QStringLiteral("Indicatori selezionati"));
+        Label2->setVisible(variables);
+        Label5->setVisible(variables);
+        Image1->setVisible(variables);
+        m_savedTipo = m_ctx.CurrentTipo;
+        m_savedLevel = m_ctx.CurrentLevel;
+        m_heading->setText(QStringLiteral(" Selezione ") + m_ctx.DbCaption.toLower() + QStringLiteral(" e territorio "));
+        CmdNewric->setEnabled(false);
+        updateCount();
+        {
+            auto cn = m_ctx.GetDbConnection(m_ctx.CurrentDb);
+            TreeAdapter adapter(*this);
+            fillsons(m_ctx, *cn, adapter, true);
+        }
+        serie->setEnabled(false);
+        cmdmetadati->setEnabled(false);
+        if (m_ctx.CurrentLevel == QLatin1String("R")) {
+            OptVisualizza[1]->setEnabled(false);
+            Check1[1]->setEnabled(false);
+            m_ctx.LevelName = QStringLiteral("regione");
+            fillTerritori(2, 1);
+            m_ctx.LevelCode = 2;
+        } else {
+            OptVisualizza[2]->setChecked(true);
+            fillTerritori(2, 0);
+        }
+        SSTab1->setCurrentIndex(1);
+    } catch (const DbError &e) {
+        m_ctx.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
+    }
+}
+
+void FormdatiTab::fillTerritori(int set, int excluded)
+{
+    lstDescTerr->clear();
+    lstCodTerr->clear();
+    m_territories = FillTerritori(m_ctx, set, excluded);
+    lstDescTerr->setUpdatesEnabled(false);
+    for (const TerritoryEntry &t : m_territories) {
+        lstDescTerr->addItem(t.name);
+        lstCodTerr->addItem(t.code);
+    }
+    lstDescTerr->setUpdatesEnabled(true);
+}
+
+void FormdatiTab::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (QWidget *frame = parentWidget())
+        frame->installEventFilter(this);
+    m_main->closeSplash();
+    lstDescTerr->setFocus();
+}
+
+bool FormdatiTab::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::WindowActivate) {
+        m_main->closeSplash();
+        lstDescTerr->setFocus();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FormdatiTab::updateCount()
+{
+    txtCount->setText(QString::number(m_rows.counter()));
+}
+
+void FormdatiTab::collapseOthers(QTreeWidgetItem *clicked)
+{
+    const QString key = clicked->data(0, kKeyRole).toString();
+    const int len = int(key.size());
+    if (len < 7) {
+        for (auto it = m_nodes.cbegin(); it != m_nodes.cend(); ++it) {
+            if (it.key() != key && collapsesOnClick(len, int(it.key().size())))
+                it.value()->setExpanded(false);
+        }
+    }
+    if (clicked->childCount() > 0)
+        clicked->setExpanded(true);
+}
+
+void FormdatiTab::objtree_NodeClick(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    try {
+        collapseOthers(node);
+        const QString key = node->data(0, kKeyRole).toString();
+        if (isNumeric(node->text(0))) {
+            const QString description = node->parent() ? node->parent()->text(0) : QString();
+            switch (m_rows.add(key, description)) {
+            case ChosenRows::AddResult::AlreadyThere:
+                break;
+            case ChosenRows::AddResult::LimitReached:
+                m_ctx.prompt->message(ChosenRows::limitMessage(m_ctx.CurrentTipo), QString(), Icon::Exclamation);
+                break;
+            case ChosenRows::AddResult::Added:
+                lst_allVar->addItem(m_rows.rows().constLast());
+                lst_allVar->setCurrentRow(lst_allVar->count() - 1);
+                CmdNewric->setEnabled(true);
+                serie->setEnabled(true);
+                updateCount();
+                break;
+            }
+            return;
+        }
+        const bool item = node->parent() && node->parent()->parent() && !node->parent()->parent()->parent();
+        if (item && !m_yearsLoaded.value(key)) {
+            m_ctx.CurrentTipo = m_savedTipo;
+            m_ctx.CurrentLevel = m_savedLevel;
+            auto cn = m_ctx.GetDbConnection(m_ctx.CurrentDb);
+            const auto years = loadYears(*cn, m_ctx.CurrentTipo, key, m_ctx.CurrentLevel);
+            TreeAdapter adapter(*this);
+            for (const YearNode &y : years) {
+                const bool red = y.hasNote;
+                adapter.addNode(key, y.key, y.year, red ? QStringLiteral("closeR") : QStringLiteral("close"),
+                                red ? QStringLiteral("openR") : QStringLiteral("open"));
+            }
+            m_yearsLoaded.insert(key, true);
+            if (node->childCount() > 0)
+                node->setExpanded(true);
+        }
+    } catch (const DbError &e) {
+        m_ctx.log.logError(this, QStringLiteral("objtree_NodeClick"), QString::number(e.number()), e.description());
+    }
+}
+
+void FormdatiTab::showYearNote(QTreeWidgetItem *yearNode)
+{
+    if (!yearNode || !yearNode->parent())
+        return;
+    try {
+        const QString code = yearNode->parent()->data(0, kKeyRole).toString();
+        auto cn = m_ctx.GetDbConnection(m_ctx.CurrentDb);
+        Recordset rs = cn->query(yearNoteQuery(m_savedTipo, yearNode->text(0), code));
+        if (!rs.eof())
+            m_ctx.prompt->message(rs.text(0), QStringLiteral("Note Anno"), Icon::None);
+    } catch (const DbError &e) {
+        m_ctx.log.logError(this, QStringLiteral("mnu_note_Click"), QString::number(e.number()), e.description());
+    }
+}
+
+void FormdatiTab::lst_allVar_DblClick(int row)
+{
+    if (row < 0 || row >= lst_allVar->count())
+        return;
+    delete lst_allVar->takeItem(row);
+    m_rows.removeAt(row);
+    updateCount();
+    if (lst_allVar->count() == 0)
+        serie->setEnabled(false);
+}
+
+void FormdatiTab::OptVisualizza_Click(int index)
+{
+    try {
+        for (int i = 1; i <= 6; ++i) {
+            if (Check1[i]->isChecked()) {
+                Check1[i]->setChecked(false);
+                Check1_Click(i);
+            }
+        }
+        const bool atR = m_ctx.CurrentLevel == QLatin1String("R");
+        switch (index) {
+        case 0:
+            for (int i = 1; i <= 5; ++i)
+                Check1[i]->setEnabled(false);
+            break;
+        case 1:
+            Check1[1]->setEnabled(true);
+            for (int i = 2; i <= 6; ++i)
+                Check1[i]->setEnabled(false);
+            m_ctx.LevelCode = 1;
+            if (!atR)
+                m_ctx.LevelName = QStringLiteral("provincia");
+            break;
+        case 2:
+            for (int i = atR ? 2 : 1; i <= 5; ++i)
+                Check1[i]->setEnabled(true);
+            if (atR)
+                Check1[1]->setEnabled(false);
+            m_ctx.LevelCode = 3;
+            break;
+        case 3:
+            Check1[2]->setEnabled(true);
+            for (int i : {1, 3, 4, 5})
+                Check1[i]->setEnabled(false);
+            break;
+        default:
+            return;
+        }
+        OptVisualizza[index]->setChecked(true);
+        // At the regional level the provinces (type 1) have no data: the list never shows them.
+        fillTerritori(index, atR ? 1 : 0);
+    } catch (const DbError &e) {
+        m_ctx.log.logError(this, QStringLiteral("OptVisualizza_Click"), QString::number(e.number()), e.description());
+    }
+}
+
+void FormdatiTab::Check1_Click(int index)
+{
+    const TerritoryGroup &g = territoryGroup(index);
+    m_ctx.LevelCode = g.levelCode;
+    const bool ticked = Check1[index]->isChecked();
+    const QList<int> &types = m_ctx.CurrentLevel == QLatin1String("R") ? g.typesAtR : g.types;
+    lstDescTerr->setUpdatesEnabled(false);
+    for (int t : types) {
+        m_pTerr = QString::number(t);
+        for (size_t i = 0; i < m_territories.size(); ++i)
+            if (m_territories[i].type == m_pTerr)
+                lstDescTerr->item(int(i))->setSelected(ticked);
+    }
+    lstDescTerr->setUpdatesEnabled(true);
+}
+
+QStringList FormdatiTab::selectedTerritories() const
+{
+    QStringList names;
+    for (int i = 0; i < lstDescTerr->count(); ++i)
+        if (lstDescTerr->item(i)->isSelected())
+            names << lstDescTerr->item(i)->text();
+    return names;
+}
+
+void FormdatiTab::selectTerritories(const QStringList &names)
+{
+    for (int i = 0; i < lstDescTerr->count(); ++i)
+        if (names.contains(lstDescTerr->item(i)->text()))
+            lstDescTerr->item(i)->setSelected(true);
+}
+
+void FormdatiTab::serie_Click()
+{
+    if (m_ctx.RestoreQueryDb == QLatin1String("False"))
+        m_ctx.QueryDb = m_ctx.CurrentDb;
+    const QString filter = BuildTerritoryFilter(selectedTerritories());
+    if (filter.isEmpty()) {
+        m_ctx.prompt->message(QStringLiteral("Selezionare un territorio!"), QString(), Icon::Exclamation);
+        return;
+    }
+    m_ctx.prompt->setBusy(true);
+    const bool built = CreaQuery(m_ctx, m_rows.rows(), filter, objectName());
+    m_ctx.prompt->setBusy(false);
+    if (!built)
+        return;
+    if (QWidget *grid = m_main->registry().instance(QString::fromLatin1(kDataWindow)))
+        m_main->showChild(grid);
+    cmdmetadati->setEnabled(true);
+}
+
+void FormdatiTab::reset()
+{
+    m_rows.clear();
+    serie->setEnabled(false);
+    lst_allVar->clear();
+    for (QTreeWidgetItem *n : std::as_const(m_nodes))
+        n->setExpanded(false);
+    m_ctx.SelectQuery.clear();
+    cmdmetadati->setEnabled(false);
+    updateCount();
+}
+
+void FormdatiTab::CmdNewric_Click()
+{
+    reset();
+}
+
+void FormdatiTab::cmdmetadati_Click()
+{
+    QListWidgetItem *row = lst_allVar->currentItem();
+    if (!row)
+        return;
+    const QString code = ChosenRows::codeOf(row->text());
+    m_ctx.SheetQuery = metadataSheetQuery(m_ctx.CurrentTipo, code);
+    m_main->openWindow(metadataSheetWindow(m_ctx.CurrentTipo));
+}
+
+void FormdatiTab::closeEvent(QCloseEvent *e)
+{
+    reset();
+    DeleteAreaQuery(m_ctx);
+    m_ctx.LevelCode = 0;
+    m_ctx.SelectQuery.clear();
+    QWidget::closeEvent(e);
+}
+
+} // namespace qrn::ui

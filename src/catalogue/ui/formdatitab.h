@@ -1,0 +1,92 @@
+#pragma once
+// FormdatiTab: the selection window of items, years and territories.
+
+#include "catalogue/catalogue.h"
+#include "catalogue/selection.h"
+
+#include <QHash>
+#include <QWidget>
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace qrn {
+struct AppContext;
+}
+
+namespace qrn::ui {
+
+class MainWindow;
+
+class FormdatiTab : public QWidget {
+    Q_OBJECT
+public:
+    FormdatiTab(AppContext &ctx, MainWindow *main);
+    ~FormdatiTab() override;
+
+    // Operations of the window, also driven by the tests.
+    void objtree_NodeClick(QTreeWidgetItem *node);
+    void OptVisualizza_Click(int index);
+    void Check1_Click(int index);
+    void serie_Click();
+    void CmdNewric_Click();
+    void lst_allVar_DblClick(int row);
+    void cmdmetadati_Click();
+    void showYearNote(QTreeWidgetItem *yearNode);
+
+    QTreeWidgetItem *nodeByKey(const QString &key) const { return m_nodes.value(key); }
+    const std::vector<TerritoryEntry> &territories() const { return m_territories; }
+    // The rows of lstDescTerr whose names are given, selected (for scripting and tests).
+    void selectTerritories(const QStringList &names);
+    // The names selected in lstDescTerr, in list order.
+    QStringList selectedTerritories() const;
+
+    // The hand-off to the data grid: set by the main window's registry of windows.
+    static constexpr const char *kDataWindow = "FRM_DISPDATA";
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    class TreeAdapter;
+    void load();
+    void fillTerritori(int set, int excluded);
+    void collapseOthers(QTreeWidgetItem *clicked);
+    void updateCount();
+    void reset();
+
+    AppContext &m_ctx;
+    MainWindow *m_main;
+    QString m_savedTipo, m_savedLevel;
+    ChosenRows m_rows;
+    std::vector<TerritoryEntry> m_territories;
+    QString m_pTerr;
+    QHash<QString, QTreeWidgetItem *> m_nodes;
+    QHash<QString, bool> m_yearsLoaded;
+
+    QLabel *m_heading;
+    QTabWidget *SSTab1;
+    QTreeWidget *objtree;
+    QListWidget *lst_allVar;
+    QLineEdit *txtCount;
+    QLabel *lblSelezionati, *Label2, *Label5, *Image1;
+    QListWidget *lstDescTerr, *lstCodTerr;
+    QRadioButton *OptVisualizza[4];
+    QCheckBox *Check1[7];
+    QPushButton *serie, *CmdNewric, *cmdmetadati, *cmdChiudi, *cmdHelp;
+    QMenu *m_noteMenu;
+    QTreeWidgetItem *m_noteNode = nullptr;
+    bool m_closing = false;
+};
+
+} // namespace qrn::ui

@@ -1,0 +1,27 @@
+#include "metadata/sheetquery.h"
+
+#include "shell/sqltext.h"
+
+namespace qrn {
+
+QString metadataSheetQuery(const QString &tipo, const QString &code)
+{
+    if (tipo == QLatin1String("Variabili"))
+        return QStringLiteral("SELECT MetadatiVariabili.*, Argomento.[Desc argomento], Settore.[Descrizione Settore] "
+                              "FROM (Argomento INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore) INNER JOIN "
+                              "MetadatiVariabili ON Argomento.[Codice argomento] = MetadatiVariabili.CodiceArgomento Where  "
+                              "IdVariabile  ='")
+            + sqlEscape(code) + QStringLiteral("';");
+    return QStringLiteral("SELECT MetadatiIndicatori.*, Argomento.[Desc argomento], Settore.[Descrizione Settore] "
+                          "FROM (Argomento INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore) INNER JOIN "
+                          "MetadatiIndicatori ON Argomento.[Codice argomento] = MetadatiIndicatori.Argomento Where "
+                          "IdIndicatore ='")
+        + sqlEscape(code) + QStringLiteral("';");
+}
+
+QString metadataSheetWindow(const QString &tipo)
+{
+    return tipo == QLatin1String("Variabili") ? QStringLiteral("FRMSCHEDAVARIABILI") : QStringLiteral("FRMSCHEDAINDICATORI");
+}
+
+} // namespace qrn

@@ -1,0 +1,116 @@
+#include "catalogue/querybuilder.h"
+
+#include "shell/context.h"
+#include "shell/links.h"
+#include "support/testfolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using qrn::test::TestFolder;
+
+namespace {
+const QString kHead = "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
+                      "land_Ind.COD_NUTS, land_Ind.DES_TERR as Territorio, ";
+
+QueryPlan withTables(QueryPlan plan, int prefix)
+{
+    for (QueryItem &g : plan.groups)
+        g.table = g.code.left(prefix) + "_" + g.year;
+    for (QueryItem &it : plan.items)
+        it.table = it.code.left(prefix) + "_" + it.year;
+    return plan;
+}
+} // namespace
+
+TEST(QueryBuilder, OneGroupOneTableTwoColumns)
+{
+    const QueryPlan plan = withTables(planQuery({"AS025-2005 - Posti letto", "AS013-2005 - Scuole"}, 2), 2);
+    ASSERT_EQ(plan.groups.size(), 1u);
+    EXPECT_EQ(plan.lastCode, "AS013");
+    EXPECT_EQ(buildSelect(plan, "land_Ind.DES_TERR IN( 'N1', 'N2')"),
+              kHead + "Format(AS_2005.AS013, '0.00') as AS013_2005, Format(AS_2005.AS025, '0.00') as AS025_2005 "
+                      "FROM AS_2005 INNER JOIN land_Ind  ON AS_2005.COD_TERR = land_Ind.COD_TERR "
+                      "WHERE land_Ind.DES_TERR IN( 'N1', 'N2')");
+}
+
+TEST(QueryBuilder, TwoYearsGiveTwoGroupsJoinedInSortedOrder)
+{
+    const QueryPlan plan = withTables(planQuery({"AS013-2005 - a", "TR001-2004 - b", "AS013-2004 - c"}, 2), 2);
+    ASSERT_EQ(plan.groups.size(), 3u);
+    EXPECT_EQ(plan.lastCode, "AS013");
+    EXPECT_EQ(buildSelect(plan, ""),
+              kHead + "Format(AS_2004.AS013, '0.00') as AS013_2004, Format(AS_2005.AS013, '0.00') as AS013_2005, "
+                      "Format(TR_2004.TR001, '0.00') as TR001_2004 FROM ((AS_2004 INNER JOIN land_Ind  ON "
+                      "AS_2004.COD_TERR = land_Ind.COD_TERR) INNER JOIN AS_2005 ON AS_2005.COD_TERR = AS_2004.COD_TERR) "
+                      "INNER JOIN TR_2004 ON TR_2004.COD_TERR = AS_2005.COD_TERR");
+}
+
+TEST(QueryBuilder, IndicatorsGroupOnThreeLetters)
+{
+    const QueryPlan plan = planQuery({"IAS020-2006 - x", "IAS013-2006 - y", "IIM001-2006 - z"}, 3);
+    ASSERT_EQ(plan.groups.size(), 2u);
+    EXPECT_EQ(plan.groups[0].code, "IAS013");
+    EXPECT_EQ(plan.groups[1].code, "IIM001");
+    ASSERT_EQ(plan.items.size(), 3u);
+    EXPECT_EQ(plan.items[1].code, "IAS020");
+    // The same rows as variables would group on two letters: IA.
+    EXPECT_EQ(planQuery({"IAS020-2006 - x", "IAS013-2006 - y", "IIM001-2006 - z"}, 2).groups.size(), 2u);
+}
+
+TEST(QueryBuilder, ADescriptionWithDashesDoesNotDisturbTheSplit)
+{
+    const QueryPlan plan = planQuery({"CO019-2007 - Linee - accessi ADSL (migliaia)"}, 2);
+    ASSERT_EQ(plan.items.size(), 1u);
+    EXPECT_EQ(plan.items[0].code, "CO019");
+    EXPECT_EQ(plan.items[0].year, "2007");
+}
+
+class CreaQueryTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ctx = tf.context();
+        ctx->DbFolder = tf.file("Databases/");
+        ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
+        ctx->CurrentDb = "Variabili.mdb";
+        ctx->CurrentTipo = "Variabili";
+    }
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx;
+};
+
+TEST_F(CreaQueryTest, TheBuiltStatementRunsAndMatchesADirectQuery)
+{
+    ASSERT_TRUE(CreaQuery(*ctx, {"AS013-2005 - a", "AS014-2005 - b", "TR001-2004 - c"},
+                          "land_Ind.DES_TERR IN( 'Valle d''Aosta/Vallée d''Aoste', 'Torino')"));
+    EXPECT_EQ(ctx->LastCode, "TR001");
+    auto c = ctx->GetDbConnection(ctx->CurrentDb);
+    Recordset rs = c->query(ctx->SelectQuery + " order by land_Ind.COD_TERR");
+    ASSERT_EQ(rs.recordCount(), 2);
+    EXPECT_EQ(rs.fieldName(6), "AS013_2005");
+    EXPECT_EQ(rs.fieldName(8), "TR001_2004");
+    Recordset direct = c->query("select Format(AS013, '0.00') from AS_2005 where COD_TERR = '001'");
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        if (rs.text(1) == "001")
+            EXPECT_EQ(rs.text(6), direct.text(0));
+    EXPECT_TRUE(tf.prompt.shown().empty());
+}
+
+TEST_F(CreaQueryTest, AGroupWithoutATableIsReportedAndLeavesTheQuery)
+{
+    ctx->SelectQuery = "precedente";
+    EXPECT_FALSE(CreaQuery(*ctx, {"AS013-1990 - x"}, "land_Ind.DES_TERR IN( 'Torino')"));
+    EXPECT_EQ(ctx->SelectQuery, "precedente");
+    ASSERT_EQ(tf.prompt.messages().size(), 1);
+    EXPECT_EQ(tf.prompt.messages()[0], missingTableMessage("AS013", "1990"));
+    EXPECT_TRUE(tf.prompt.messages()[0].contains("AS013"));
+    EXPECT_TRUE(tf.prompt.messages()[0].contains("1990"));
+}
+
+TEST_F(CreaQueryTest, ADatabaseErrorIsLoggedUnderCreaQuery)
+{
+    ctx->CurrentDb = "Sparito.mdb";
+    EXPECT_FALSE(CreaQuery(*ctx, {"AS013-2005 - x"}, "x"));
+    EXPECT_TRUE(QString::fromLatin1(tf.read("Files/Error.log")).contains("Module:FormdatiTab Function: CreaQuery"));
+}
