@@ -495,7 +495,9 @@ void FormdatiTab::selectTerritories(const QStringList &names)
 
 void FormdatiTab::serie_Click()
 {
-    if (m_ctx.RestoreQueryDb == QLatin1String("False"))
+    // The grid reopens QueryDb when asked to restore it; a restore with no database of a previous
+    // query would leave it without one, so the current database serves then too.
+    if (m_ctx.RestoreQueryDb == QLatin1String("False") || m_ctx.QueryDb.isEmpty())
         m_ctx.QueryDb = m_ctx.CurrentDb;
     const QString filter = BuildTerritoryFilter(selectedTerritories());
     if (filter.isEmpty()) {

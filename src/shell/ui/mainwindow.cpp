@@ -99,6 +99,7 @@ void MainWindow::closeSplash()
 {
     if (m_splash) {
         QWidget *frame = frameOf(m_splash);
+        m_splash = nullptr;
         frame->close();
     }
 }

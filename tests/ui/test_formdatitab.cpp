@@ -1,0 +1,182 @@
+// The selection window driven as a user drives it, on the sample data.
+
+#include "catalogue/ui/formdatitab.h"
+#include "shell/links.h"
+#include "shell/ui/mainwindow.h"
+#include "support/testfolder.h"
+#include "ui/registerwindows.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using qrn::test::TestFolder;
+
+namespace {
+int argc = 1;
+char arg0[] = "test_formdatitab";
+char *argv[] = {arg0, nullptr};
+QApplication &app()
+{
+    static QApplication a(argc, argv);
+    return a;
+}
+
+struct Scenario {
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx;
+    std::unique_ptr<ui::MainWindow> main;
+    ui::FormdatiTab *w = nullptr;
+
+    explicit Scenario(int command)
+    {
+        app();
+        ctx = tf.context();
+        main = std::make_unique<ui::MainWindow>(*ctx);
+        ui::registerWindows(*main);
+        InstanceLock lock(tf.path());
+        main->show();
+        tf.prompt.answerFolder(QString());
+        EXPECT_EQ(main->startUp(lock), StartupOutcome::Running);
+        tf.prompt.clear();
+        main->mnu_submnu_Click(command);
+        w = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
+    }
+    template <class T> T *child(const char *name) { return w->findChild<T *>(QString::fromLatin1(name)); }
+    void click(QTreeWidgetItem *node)
+    {
+        QTreeWidget *tree = child<QTreeWidget>("objtree");
+        tree->scrollToItem(node);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(node).center());
+    }
+};
+} // namespace
+
+TEST(FormdatiTab, YearsOpenOnDemandAndRowsAreAddedOnceUpToTheLimit)
+{
+    Scenario s(2);
+    ASSERT_TRUE(s.w);
+    EXPECT_EQ(s.child<QTabWidget>("SSTab1")->tabText(1), "Variabili");
+    EXPECT_FALSE(s.child<QPushButton>("serie")->isEnabled());
+    EXPECT_FALSE(s.main->splash()) << "the splash closes when the selection window is activated";
+    QTreeWidgetItem *item = s.w->nodeByKey("AS013");
+    ASSERT_TRUE(item);
+    // Open the area and the topic, then the item: its years arrive.
+    s.click(item->parent()->parent());
+    s.click(item->parent());
+    s.click(item);
+    ASSERT_GT(item->childCount(), 0);
+    QTreeWidgetItem *year = item->child(0);
+    EXPECT_EQ(year->text(0).toInt() >= 1996, true);
+    s.click(year);
+    s.click(year);
+    QListWidget *list = s.child<QListWidget>("lst_allVar");
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), "AS013-" + year->text(0) + " - " + item->text(0));
+    EXPECT_EQ(s.child<QLineEdit>("txtCount")->text(), "1");
+    EXPECT_TRUE(s.child<QPushButton>("serie")->isEnabled());
+    EXPECT_TRUE(s.tf.prompt.shown().empty());
+
+    // Fill up to 251 rows with the years of every item, then one more is refused.
+    std::vector<QTreeWidgetItem *> years;
+    for (QTreeWidgetItem *area : s.child<QTreeWidget>("objtree")->findItems("*", Qt::MatchWildcard)) {
+        for (int t = 0; t < area->childCount(); ++t)
+            for (int i = 0; i < area->child(t)->childCount(); ++i) {
+                QTreeWidgetItem *it = area->child(t)->child(i);
+                s.w->objtree_NodeClick(it);
+                for (int y = 0; y < it->childCount(); ++y)
+                    years.push_back(it->child(y));
+            }
+    }
+    ASSERT_GT(years.size(), 260u);
+    for (QTreeWidgetItem *y : years)
+        s.w->objtree_NodeClick(y);
+    EXPECT_EQ(list->count(), 251);
+    const QString limit = "Raggiunto il limite massimo di Variabili selezionabili.";
+    ASSERT_FALSE(s.tf.prompt.messages().isEmpty());
+    EXPECT_EQ(s.tf.prompt.messages().constLast(), limit);
+    // A double click removes a row; then one more fits.
+    const QString removed = list->item(3)->text();
+    const QPoint at = list->visualItemRect(list->item(3)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(list->toolTip(), removed);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(list->count(), 250);
+    EXPECT_EQ(s.child<QLineEdit>("txtCount")->text(), "250");
+    s.tf.prompt.clear();
+    for (QTreeWidgetItem *y : years)
+        if (removed.startsWith(y->data(0, Qt::UserRole + 1).toString() + " - "))
+            s.w->objtree_NodeClick(y);
+    EXPECT_EQ(list->count(), 251);
+    EXPECT_TRUE(s.tf.prompt.shown().empty());
+}
+
+TEST(FormdatiTab, TerritoriesByGroupsAndByNameBuildTheQuery)
+{
+    Scenario s(2);
+    ASSERT_TRUE(s.w);
+    EXPECT_TRUE(s.child<QRadioButton>("OptVisualizza_2")->isChecked());
+    QListWidget *terr = s.child<QListWidget>("lstDescTerr");
+    EXPECT_EQ(terr->count(), 137);
+    QTreeWidgetItem *item = s.w->nodeByKey("AS013");
+    s.w->objtree_NodeClick(item);
+    s.w->objtree_NodeClick(item->child(item->childCount() - 1));
+
+    // No territory: the warning, no query.
+    s.w->serie_Click();
+    EXPECT_EQ(s.tf.prompt.messages().value(0), "Selezionare un territorio!");
+    EXPECT_TRUE(s.ctx->SelectQuery.isEmpty());
+
+    // "Tutte le regioni" selects the 20 regions; clearing "Tutte le nuts2" deselects only types 2 and 6.
+    s.child<QCheckBox>("Check1_6")->click();
+    EXPECT_EQ(s.w->selectedTerritories().size(), 20);
+    EXPECT_EQ(s.ctx->LevelCode, 4);
+    s.child<QCheckBox>("Check1_2")->click();
+    EXPECT_EQ(s.w->selectedTerritories().size(), 22);
+    s.child<QCheckBox>("Check1_2")->click();
+    EXPECT_EQ(s.w->selectedTerritories(), QStringList{"Trentino-Alto Adige/Südtirol"});
+
+    s.w->selectTerritories({"Valle d'Aosta/Vallée d'Aoste", "L'Aquila"});
+    s.tf.prompt.clear();
+    s.w->serie_Click();
+    EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
+    EXPECT_TRUE(s.ctx->SelectQuery.contains("'Valle d''Aosta/Vallée d''Aoste'"));
+    auto c = s.ctx->GetDbConnection("Variabili.mdb");
+    EXPECT_EQ(c->query(s.ctx->SelectQuery).recordCount(), 3);
+    EXPECT_EQ(s.ctx->QueryDb, "Variabili.mdb");
+    EXPECT_TRUE(s.child<QPushButton>("cmdmetadati")->isEnabled());
+
+    // Reset clears the rows and the query.
+    s.child<QTabWidget>("SSTab1")->setCurrentIndex(1);
+    s.child<QPushButton>("CmdNewric")->click();
+    EXPECT_EQ(s.child<QListWidget>("lst_allVar")->count(), 0);
+    EXPECT_TRUE(s.ctx->SelectQuery.isEmpty());
+    EXPECT_FALSE(s.child<QPushButton>("serie")->isEnabled());
+}
+
+TEST(FormdatiTab, TheRegionalLevelLeavesProvincesOut)
+{
+    Scenario s(3);
+    ASSERT_TRUE(s.w);
+    EXPECT_EQ(s.ctx->CurrentLevel, "R");
+    EXPECT_FALSE(s.child<QRadioButton>("OptVisualizza_1")->isEnabled());
+    EXPECT_FALSE(s.child<QCheckBox>("Check1_1")->isEnabled());
+    EXPECT_EQ(s.ctx->LevelName, "regione");
+    EXPECT_EQ(s.ctx->LevelCode, 2);
+    for (const auto &t : s.w->territories())
+        EXPECT_NE(t.type, "1") << t.name.toStdString();
+    s.child<QRadioButton>("OptVisualizza_2")->click();
+    for (const auto &t : s.w->territories())
+        EXPECT_NE(t.type, "1") << t.name.toStdString();
+    s.child<QRadioButton>("OptVisualizza_0")->click();
+    EXPECT_EQ(s.w->territories().size(), 20u);
+    EXPECT_FALSE(s.child<QCheckBox>("Check1_5")->isEnabled());
+}
