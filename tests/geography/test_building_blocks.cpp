@@ -1,0 +1,420 @@
+// Building blocks of the geography generator: projections, the affine fit, the
+// SVG path grammar, the territory file, polygons and partitions, shape files and
+// the map configuration writer.
+
+#include "geometry.h"
+#include "projection.h"
+#include "shapeconfig.h"
+#include "shapefile.h"
+#include "svgpath.h"
+#include "territori.h"
+
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+#include <shapefil.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <numbers>
+#include <sstream>
+
+using namespace quarnaro::geogen;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kA = 6378137.0;
+constexpr double kF = 1.0 / 298.257222101;
+const double kE2 = kF * (2 - kF);
+
+double rad(double deg) { return deg * std::numbers::pi / 180.0; }
+
+// Meridian arc length from the equator on GRS80, by Simpson integration of the
+// meridian radius of curvature: an independent check of the series.
+double meridianArc(double latDeg)
+{
+    const int n = 4000;
+    const double h = rad(latDeg) / n;
+    auto rho = [](double phi) { return kA * (1 - kE2) / std::pow(1 - kE2 * std::sin(phi) * std::sin(phi), 1.5); };
+    double s = rho(0) + rho(rad(latDeg));
+    for (int i = 1; i < n; ++i)
+        s += rho(i * h) * (i % 2 ? 4 : 2);
+    return s * h / 3;
+}
+
+fs::path scratch(const std::string& name)
+{
+    const fs::path dir = fs::path(GEO_SCRATCH_DIR) / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string readFile(const fs::path& p)
+{
+    std::ifstream in(p, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+Ring square(double x0, double y0, double size)
+{
+    return {{x0, y0}, {x0 + size, y0}, {x0 + size, y0 + size}, {x0, y0 + size}};
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- projections
+
+TEST(Projection, CentralMeridianNorthingIsScaledMeridianArc)
+{
+    for (double lat : {36.0, 41.5, 45.0, 47.1}) {
+        const XY p = utm32Forward({lat, 9.0});
+        EXPECT_NEAR(p.x, 500000.0, 1e-6) << lat;
+        EXPECT_NEAR(p.y, 0.9996 * meridianArc(lat), 0.01) << lat;
+    }
+}
+
+TEST(Projection, SymmetricAboutTheCentralMeridian)
+{
+    const XY east = utm32Forward({42.0, 15.5});
+    const XY west = utm32Forward({42.0, 2.5});
+    EXPECT_NEAR(east.x - 500000.0, 500000.0 - west.x, 1e-6);
+    EXPECT_NEAR(east.y, west.y, 1e-6);
+}
+
+// Conformality and the point scale far from the central meridian (eastern Apulia
+// lies 9.5° east of it): these decide whether areas in the shape files are right.
+TEST(Projection, ConformalWithTheExpectedPointScaleFarFromTheMeridian)
+{
+    for (const LatLon p : {LatLon{40.1, 18.5}, LatLon{45.1, 6.6}, LatLon{37.5, 15.0}}) {
+        const double h = 1e-5; // degrees
+        const XY n1 = utm32Forward({p.lat + h, p.lon}), n0 = utm32Forward({p.lat - h, p.lon});
+        const XY e1 = utm32Forward({p.lat, p.lon + h}), e0 = utm32Forward({p.lat, p.lon - h});
+        const double phi = rad(p.lat);
+        const double w = std::sqrt(1 - kE2 * std::sin(phi) * std::sin(phi));
+        const double meridianLen = kA * (1 - kE2) / (w * w * w) * rad(2 * h);
+        const double parallelLen = kA / w * std::cos(phi) * rad(2 * h);
+        const double kMeridian = std::hypot(n1.x - n0.x, n1.y - n0.y) / meridianLen;
+        const double kParallel = std::hypot(e1.x - e0.x, e1.y - e0.y) / parallelLen;
+        EXPECT_NEAR(kMeridian, kParallel, 1e-7);
+        // Images of the meridian and the parallel stay perpendicular.
+        const double dot = (n1.x - n0.x) * (e1.x - e0.x) + (n1.y - n0.y) * (e1.y - e0.y);
+        EXPECT_NEAR(dot / (std::hypot(n1.x - n0.x, n1.y - n0.y) * std::hypot(e1.x - e0.x, e1.y - e0.y)), 0.0, 1e-7);
+        // k = k0 (1 + x²/(2R²) + x⁴/(24R⁴)) with x the distance from the meridian.
+        const double R = kA * std::sqrt(1 - kE2) / (w * w);
+        const double x = (utm32Forward(p).x - 500000.0) / 0.9996;
+        const double expected = 0.9996 * (1 + x * x / (2 * R * R) + std::pow(x / R, 4) / 24);
+        EXPECT_NEAR(kParallel, expected, 2e-6) << p.lat << " " << p.lon;
+    }
+}
+
+TEST(Projection, MercatorRoundTrip)
+{
+    for (const LatLon p : {LatLon{35.5, 12.6}, LatLon{47.09, 12.18}, LatLon{-20.0, -45.0}}) {
+        const LatLon q = mercatorInverse(mercatorForward(p));
+        EXPECT_NEAR(q.lat, p.lat, 1e-12);
+        EXPECT_NEAR(q.lon, p.lon, 1e-12);
+    }
+    EXPECT_NEAR(mercatorForward({45.0, 0}).y, std::log(std::tan(std::numbers::pi * 3 / 8)), 1e-12);
+}
+
+TEST(Affine, RecoversAKnownTransformExactly)
+{
+    const Affine truth{0.00034, 4e-7, 0.115, -5e-7, -0.00034, 0.934};
+    std::vector<XY> from, to;
+    for (XY p : {XY{0, 0}, XY{610, 0}, XY{0, 793}, XY{305, 400}, XY{88, 560}})
+        from.push_back(p), to.push_back(truth.apply(p));
+    const Affine fit = fitAffine(from, to);
+    for (XY p : {XY{17, 23}, XY{500, 700}}) {
+        EXPECT_NEAR(fit.apply(p).x, truth.apply(p).x, 1e-12);
+        EXPECT_NEAR(fit.apply(p).y, truth.apply(p).y, 1e-12);
+    }
+}
+
+TEST(Affine, LeastSquaresBalancesTheResiduals)
+{
+    // Translation-only data with symmetric errors: the fit is the mean offset.
+    const std::vector<XY> from = {{0, 0}, {10, 0}, {0, 10}, {10, 10}};
+    const std::vector<XY> to = {{5 + 1, 7}, {15 - 1, 7}, {5 + 1, 17}, {15 - 1, 17}};
+    const Affine fit = fitAffine(from, to);
+    double sum = 0;
+    for (std::size_t i = 0; i < from.size(); ++i)
+        sum += fit.apply(from[i]).x - to[i].x;
+    EXPECT_NEAR(sum, 0, 1e-9);
+    EXPECT_NEAR(fit.a, 0.8, 1e-12);
+    EXPECT_NEAR(fit.apply({5, 5}).x, 10, 1e-12);
+}
+
+TEST(Affine, RejectsUnderdeterminedInput)
+{
+    EXPECT_THROW(fitAffine({{0, 0}, {1, 1}}, {{0, 0}, {1, 1}}), std::invalid_argument);
+    EXPECT_THROW(fitAffine({{0, 0}, {1, 1}, {2, 2}, {3, 3}}, {{0, 0}, {1, 1}, {2, 2}, {3, 3}}), std::invalid_argument);
+    EXPECT_THROW(fitAffine({{0, 0}, {1, 0}, {0, 1}}, {{0, 0}, {1, 0}}), std::invalid_argument);
+}
+
+// ---------------------------------------------------------------- SVG paths
+
+TEST(SvgPath, AbsoluteAndRelativeCommands)
+{
+    const auto abs = parsePathData("M 10 10 L 20 10 L 20 20 Z");
+    ASSERT_EQ(abs.size(), 1u);
+    ASSERT_EQ(abs[0].size(), 3u);
+    EXPECT_DOUBLE_EQ(abs[0][2].x, 20);
+    EXPECT_DOUBLE_EQ(abs[0][2].y, 20);
+
+    // After a closepath a relative moveto starts from the closed subpath's start.
+    const auto rel = parsePathData("m 10,10 10,0 0,10 z m 5,0 1,0 0,1 z");
+    ASSERT_EQ(rel.size(), 2u);
+    EXPECT_DOUBLE_EQ(rel[0][1].x, 20);
+    EXPECT_DOUBLE_EQ(rel[0][2].y, 20);
+    EXPECT_DOUBLE_EQ(rel[1][0].x, 15);
+    EXPECT_DOUBLE_EQ(rel[1][0].y, 10);
+    EXPECT_DOUBLE_EQ(rel[1][2].x, 16);
+    EXPECT_DOUBLE_EQ(rel[1][2].y, 11);
+}
+
+TEST(SvgPath, CompactNumberSyntax)
+{
+    const auto r = parsePathData("M0,0L1.5.5-1e1,2l+2-3E0z");
+    ASSERT_EQ(r.size(), 1u);
+    ASSERT_EQ(r[0].size(), 4u);
+    EXPECT_DOUBLE_EQ(r[0][1].x, 1.5);
+    EXPECT_DOUBLE_EQ(r[0][1].y, 0.5);
+    EXPECT_DOUBLE_EQ(r[0][2].x, -10);
+    EXPECT_DOUBLE_EQ(r[0][2].y, 2);
+    EXPECT_DOUBLE_EQ(r[0][3].x, -8);
+    EXPECT_DOUBLE_EQ(r[0][3].y, -1);
+}
+
+TEST(SvgPath, HorizontalVerticalAndCurves)
+{
+    const auto hv = parsePathData("M0 0H10V10h-10z");
+    ASSERT_EQ(hv.size(), 1u);
+    EXPECT_DOUBLE_EQ(std::fabs(signedArea(hv[0])), 100);
+
+    // A cubic arch from (0,0) to (10,0) with controls at height 10 peaks at 7.5.
+    const auto c = parsePathData("M0 0 C 0 10 10 10 10 0 Z");
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_GT(c[0].size(), 8u);
+    double top = 0;
+    for (const XY& p : c[0])
+        top = std::max(top, p.y);
+    EXPECT_NEAR(top, 7.5, 0.05);
+    // The smooth form reflects the previous control point: a symmetric S-shape
+    // returns to the baseline.
+    const auto s = parsePathData("M0 0 c 0 10 10 10 10 0 s 10 -10 10 0 L 20 -20 Z");
+    double low = 0;
+    for (const XY& p : s[0])
+        if (p.x > 10.5 && p.x < 19.5)
+            low = std::min(low, p.y);
+    EXPECT_NEAR(low, -7.5, 0.1);
+}
+
+TEST(SvgPath, MalformedDataIsRejected)
+{
+    EXPECT_THROW(parsePathData("L 1 2 3 4 5 6"), SvgPathError);
+    EXPECT_THROW(parsePathData("M 1"), SvgPathError);
+    EXPECT_THROW(parsePathData("M 0 0 A 5 5 0 0 1 10 10 z"), SvgPathError);
+    EXPECT_THROW(parsePathData("M 0 0 X 1 1"), SvgPathError);
+    EXPECT_THROW(parsePathData("M 0 0 L 1 - 2"), SvgPathError);
+    // Degenerate subpaths (fewer than three distinct vertices) are dropped.
+    EXPECT_TRUE(parsePathData("M 0 0 L 1 1 Z").empty());
+}
+
+// ---------------------------------------------------------------- territories
+
+TEST(Territori, ParsesRowsWithOptionalFields)
+{
+    std::istringstream in(std::string("\xEF\xBB\xBF") + kTerritoriHeader +
+                          "\r\n"
+                          "04;22;Trentino-Alto Adige/Südtirol;;04;;;46.0667;11.1167;940016;1;1\r\n"
+                          "021;6;Bolzano/Bozen;21;04;ITD10;BZ;46.4983;11.3548;462999;1;1\r\n"
+                          "FS1;5;Mezzogiorno;;TOTALE;;;;;20524160;1;1\r\n");
+    const auto t = parseTerritori(in);
+    ASSERT_EQ(t.size(), 3u);
+    EXPECT_TRUE(t[0].isRegion());
+    EXPECT_FALSE(t[0].isNuts2());
+    EXPECT_TRUE(t[1].isProvince());
+    EXPECT_TRUE(t[1].isNuts2());
+    EXPECT_EQ(*t[1].prov, 21);
+    EXPECT_DOUBLE_EQ(t[1].capital->lon, 11.3548);
+    EXPECT_EQ(t[1].desTerr, "Bolzano/Bozen");
+    EXPECT_FALSE(t[2].capital.has_value());
+    EXPECT_EQ(t[2].pop2001, 20524160);
+}
+
+TEST(Territori, ReportsTheOffendingLine)
+{
+    auto parse = [](const std::string& body) {
+        std::istringstream in(std::string(kTerritoriHeader) + "\n" + body);
+        return parseTerritori(in);
+    };
+    auto messageOf = [&](const std::string& body) {
+        try {
+            parse(body);
+        } catch (const std::runtime_error& e) {
+            return std::string(e.what());
+        }
+        return std::string();
+    };
+    EXPECT_NE(messageOf("01;2;Piemonte;;01;ITC1;;45;7;1;1\n").find("line 2"), std::string::npos);
+    EXPECT_NE(messageOf("01;2;Piemonte;;01;ITC1;;45;7;1;1;1\n01;2;Piemonte;;01;ITC1;;45;7;1;1;1\n").find("twice"),
+              std::string::npos);
+    EXPECT_NE(messageOf("001;1;Torino;1;01;ITC11;TO;;;100;1;1\n").find("province"), std::string::npos);
+    EXPECT_NE(messageOf("01;2;Piemonte;;01;ITC1;;45;;1;1;1\n").find("LAT"), std::string::npos);
+    EXPECT_NE(messageOf("01;2;Piemonte;;01;ITC1;;45;7;1;2;1\n").find("IN103"), std::string::npos);
+    EXPECT_NE(messageOf("01;x;Piemonte;;01;ITC1;;45;7;1;1;1\n").find("COD_TIPO_TERR"), std::string::npos);
+
+    std::istringstream badHeader("COD_TERR;DES_TERR\n");
+    EXPECT_THROW(parseTerritori(badHeader), std::runtime_error);
+    std::istringstream empty("");
+    EXPECT_THROW(parseTerritori(empty), std::runtime_error);
+}
+
+// ---------------------------------------------------------------- polygons
+
+TEST(Geometry, RingsBecomeShellsHolesAndIslands)
+{
+    Geos geos;
+    // A square with a hole, an island inside the hole, and a separate island;
+    // orientation of the input rings does not matter.
+    Ring hole = square(2, 2, 6);
+    std::reverse(hole.begin(), hole.end());
+    const Geom g = geos.polygonsFromRings({square(4, 4, 2), square(0, 0, 10), hole, square(20, 0, 1)});
+    EXPECT_NEAR(geos.area(g), 100 - 36 + 4 + 1, 1e-9);
+    EXPECT_EQ(geos.polygonsBySize(g).size(), 3u);
+    EXPECT_FALSE(geos.contains(g, geos.point({3, 3})));
+    EXPECT_TRUE(geos.contains(g, geos.point({5, 5})));
+}
+
+TEST(Geometry, PartitionSplitsTheMainlandAndKeepsIslandsWhole)
+{
+    Geos geos;
+    const Geom region = geos.polygonsFromRings({square(0, 0, 10), square(12, 4, 1)});
+    const std::vector<XY> sites = {{2.5, 5}, {7.5, 5}};
+
+    // Nearest-site rule: the island beside the eastern half goes to site 1.
+    auto parts = geos.partition(region, sites, [](const Geom&) { return -1; });
+    ASSERT_EQ(parts.size(), 2u);
+    EXPECT_NEAR(geos.area(parts[0]), 50, 1e-9);
+    EXPECT_NEAR(geos.area(parts[1]), 51, 1e-9);
+    EXPECT_TRUE(geos.contains(parts[0], geos.point(sites[0])));
+
+    // An owner given for the island overrides the nearest site.
+    parts = geos.partition(region, sites, [](const Geom&) { return 0; });
+    EXPECT_NEAR(geos.area(parts[0]), 51, 1e-9);
+    EXPECT_NEAR(geos.area(parts[1]), 50, 1e-9);
+
+    // A single site takes the whole region.
+    parts = geos.partition(region, {{1, 1}}, [](const Geom&) { return -1; });
+    ASSERT_EQ(parts.size(), 1u);
+    EXPECT_NEAR(geos.area(parts[0]), 101, 1e-9);
+}
+
+TEST(Geometry, PartitionIsIndependentOfSiteOrderAndRejectsDuplicates)
+{
+    Geos geos;
+    const Geom region = geos.polygonsFromRings({square(0, 0, 10)});
+    const std::vector<XY> a = {{1, 1}, {9, 2}, {5, 9}};
+    const std::vector<XY> b = {{5, 9}, {1, 1}, {9, 2}};
+    const auto pa = geos.partition(region, a, [](const Geom&) { return -1; });
+    const auto pb = geos.partition(region, b, [](const Geom&) { return -1; });
+    EXPECT_NEAR(geos.area(pa[0]), geos.area(pb[1]), 1e-9);
+    EXPECT_NEAR(geos.area(pa[2]), geos.area(pb[0]), 1e-9);
+    EXPECT_NEAR(geos.area(pa[0]) + geos.area(pa[1]) + geos.area(pa[2]), 100, 1e-9);
+
+    EXPECT_THROW(geos.partition(region, {{1, 1}, {1, 1}, {8, 8}}, [](const Geom&) { return -1; }),
+                 std::runtime_error);
+}
+
+// ---------------------------------------------------------------- shape files
+
+TEST(ShapeFile, WritesOrientedRingsAttributesAndProjection)
+{
+    const fs::path dir = scratch("shapefile");
+    // Shell given counter-clockwise, hole clockwise: both must be turned around.
+    PolygonRings poly;
+    poly.rings.push_back({{0, 0}, {10, 0}, {10, 10}, {0, 10}, {0, 0}});
+    poly.rings.push_back({{2, 2}, {2, 4}, {4, 4}, {4, 2}, {2, 2}});
+    PolygonRings island;
+    island.rings.push_back({{20, 0}, {21, 0}, {21, 1}, {20, 0}});
+    const std::vector<FieldDef> fields = {{"COD_PRO", FieldDef::Type::Integer, 3},
+                                          {"DEN_TERR", FieldDef::Type::Text, 30}};
+    writePolygonLayer(dir / "layer", fields,
+                      {Feature{{poly, island}, {107L, std::string("Forlì-Cesena")}},
+                       Feature{{island}, {21L, std::string("Bolzano/Bozen")}}},
+                      etrs89Utm32nWkt());
+
+    SHPHandle shp = SHPOpen((dir / "layer").c_str(), "rb");
+    ASSERT_NE(shp, nullptr);
+    int count = 0, type = 0;
+    SHPGetInfo(shp, &count, &type, nullptr, nullptr);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(type, SHPT_POLYGON);
+    SHPObject* o = SHPReadObject(shp, 0);
+    ASSERT_EQ(o->nParts, 3);
+    auto partArea = [&](int part) {
+        const int s = o->panPartStart[part];
+        const int e = part + 1 < o->nParts ? o->panPartStart[part + 1] : o->nVertices;
+        double a = 0;
+        for (int i = s; i + 1 < e; ++i)
+            a += o->padfX[i] * o->padfY[i + 1] - o->padfX[i + 1] * o->padfY[i];
+        return a / 2;
+    };
+    EXPECT_DOUBLE_EQ(partArea(0), -100); // shell clockwise
+    EXPECT_DOUBLE_EQ(partArea(1), 4);    // hole counter-clockwise
+    EXPECT_DOUBLE_EQ(partArea(2), -0.5);
+    SHPDestroyObject(o);
+    SHPClose(shp);
+
+    DBFHandle dbf = DBFOpen((dir / "layer.dbf").c_str(), "rb");
+    ASSERT_NE(dbf, nullptr);
+    EXPECT_EQ(DBFGetFieldIndex(dbf, "COD_PRO"), 0);
+    EXPECT_EQ(DBFReadIntegerAttribute(dbf, 0, 0), 107);
+    EXPECT_STREQ(DBFReadStringAttribute(dbf, 0, 1), "Forlì-Cesena");
+    EXPECT_STREQ(DBFReadStringAttribute(dbf, 1, 1), "Bolzano/Bozen");
+    DBFClose(dbf);
+
+    EXPECT_EQ(readFile(dir / "layer.prj"), etrs89Utm32nWkt());
+    EXPECT_EQ(readFile(dir / "layer.cpg"), "UTF-8");
+}
+
+TEST(ShapeFile, RefusesValuesThatDoNotFit)
+{
+    const fs::path dir = scratch("shapefile_bad");
+    PolygonRings poly;
+    poly.rings.push_back({{0, 0}, {1, 0}, {1, 1}, {0, 0}});
+    const std::vector<FieldDef> fields = {{"COD_REG", FieldDef::Type::Text, 2}};
+    EXPECT_THROW(writePolygonLayer(dir / "a", fields, {Feature{{poly}, {std::string("012")}}}, ""), std::runtime_error);
+    EXPECT_THROW(writePolygonLayer(dir / "b", fields, {Feature{{poly}, {12L}}}, ""), std::runtime_error);
+    EXPECT_THROW(writePolygonLayer(dir / "c", {{"TOO_LONG_NAME", FieldDef::Type::Text, 2}}, {}, ""),
+                 std::runtime_error);
+    EXPECT_THROW(writePolygonLayer(dir / "d", fields, {Feature{{}, {std::string("01")}}}, ""), std::runtime_error);
+}
+
+// ---------------------------------------------------------------- configuration
+
+TEST(ShapeConfigWriter, WritesCasesAndShapesAndRefusesBadNames)
+{
+    const fs::path dir = scratch("shapeconfig");
+    const std::vector<ShapeEntry> shapes = {{"regioni", "Regioni", "regioni", "COD_REG", "N_TERCO", "regioni", "DEN_TERR"}};
+    const MapCase c{"regioni", winColor(1, 2, 3), {{"regioni", 255, 65280, true, false, true}}};
+    writeShapeConfig(dir / "ShapeConfig.xml", {c}, shapes);
+
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_file((dir / "ShapeConfig.xml").c_str()));
+    const pugi::xml_node cn = doc.select_node("Configs/LoadOrder/Case[@name ='regioni']").node();
+    ASSERT_TRUE(cn);
+    EXPECT_STREQ(cn.attribute("mapBackColor").value(), "197121"); // 0x030201
+    EXPECT_STREQ(cn.first_child().attribute("Outline").value(), "True");
+    EXPECT_STREQ(cn.first_child().attribute("Trasparenza").value(), "False");
+    EXPECT_STREQ(cn.first_child().text().get(), "regioni");
+    EXPECT_STREQ(doc.select_node("Configs/Shapes/Shape[@name='regioni']/FileName").node().text().get(), "Regioni");
+
+    EXPECT_THROW(writeShapeConfig(dir / "x.xml", {MapCase{"Regioni", 0, {}}}, shapes), std::invalid_argument);
+    EXPECT_THROW(writeShapeConfig(dir / "x.xml", {MapCase{"nuts2", 0, {{"nuts2", 0, 0, true, false, true}}}}, shapes),
+                 std::invalid_argument);
+}
