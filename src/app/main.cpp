@@ -44,7 +44,9 @@ int main(int argc, char **argv)
                             QStringLiteral("file"));
     QCommandLineOption command(QStringLiteral("command"),
                                QStringLiteral("Esegue la voce di menu numero N dopo l'avvio."), QStringLiteral("N"));
-    parser.addOptions({home, decimal, grab, command});
+    QCommandLineOption quit(QStringLiteral("quit-after-start"),
+                            QStringLiteral("Esce appena la finestra principale è pronta (per misurare l'avvio)."));
+    parser.addOptions({home, decimal, grab, command, quit});
     parser.process(app);
 
     qrn::AppContext ctx;
@@ -79,5 +81,9 @@ int main(int argc, char **argv)
         return 1;
     for (const QString &n : parser.values(command))
         main.mnu_submnu_Click(n.toInt());
+    if (parser.isSet(quit)) {
+        QApplication::processEvents();
+        return 0;
+    }
     return app.exec();
 }

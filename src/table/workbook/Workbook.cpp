@@ -4,7 +4,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <unordered_set>
 
 namespace qrn::workbook {
@@ -264,6 +269,36 @@ std::optional<Workbook> layoutForXls(const Workbook& workbook, std::string* erro
     names = uniqueSheetNames(names);
     for (std::size_t i = 0; i < names.size(); ++i) out.sheets[i].name = names[i];
     return out;
+}
+
+bool writeThroughTemporary(const std::string& path, std::string* error,
+                           const std::function<bool(const std::string&, std::string*)>& writer) {
+    std::string tmp = path + ".~qrnXXXXXX";
+    const int fd = mkstemp(tmp.data());
+    if (fd < 0) {
+        if (error) *error = "Impossibile creare il file \"" + path + "\": " + std::strerror(errno);
+        return false;
+    }
+    // mkstemp makes the file private; give it the permissions a plain new file would get.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::fchmod(fd, 0666 & ~mask);
+    ::close(fd);
+    std::string why;
+    if (!writer(tmp, &why)) {
+        ::unlink(tmp.c_str());
+        for (auto at = why.find(tmp); at != std::string::npos; at = why.find(tmp, at + path.size()))
+            why.replace(at, tmp.size(), path);
+        if (error) *error = why;
+        return false;
+    }
+    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
+        const std::string reason = std::strerror(errno);
+        ::unlink(tmp.c_str());
+        if (error) *error = "Impossibile salvare il file \"" + path + "\": " + reason;
+        return false;
+    }
+    return true;
 }
 
 } // namespace detail

@@ -1,0 +1,162 @@
+#include "table/export.h"
+
+#include "shell/context.h"
+#include "shell/sqltext.h"
+#include "table/workbook/Workbook.h"
+
+#include <QDir>
+#include <QFile>
+
+namespace qrn {
+
+QStringList exportCodeList(const QStringList &headers)
+{
+    QStringList codes;
+    for (const QString &h : headers) {
+        QString code = h;
+        if (h.size() > 4) {
+            bool isYear = false;
+            h.right(4).toInt(&isYear);
+            if (isYear)
+                code = h.left(h.size() - 5);
+        }
+        if (!codes.contains(code))
+            codes << code;
+    }
+    return codes;
+}
+
+QString exportMetadataQuery(const QString &tipo, const QStringList &codes)
+{
+    auto years = [](const QString &prefix) {
+        QStringList cols;
+        for (int y = 1996; y <= 2008; ++y)
+            cols << prefix + QString::number(y);
+        return cols.join(QStringLiteral(", "));
+    };
+    QString q;
+    if (tipo == QLatin1String("Variabili")) {
+        q = QStringLiteral("SELECT IdVariabile as Variabile, Settore.[Descrizione Settore] as Area, Argomento.[Codice argomento] "
+                           "as [Codice Sottoarea], Argomento.[Desc argomento] as Sottoarea, DescVariabile, Fonte, PubblRecente, "
+                           "Ente, UltimoAnnoDisponibile, ")
+            + years(QStringLiteral("[")).replace(QStringLiteral(", "), QStringLiteral("], ")) + QStringLiteral("], ")
+            + QStringLiteral("UnitaMisura, PeriodoRif, NoteSerie, ") + years(QStringLiteral("Note_")) + QStringLiteral(", ")
+            + years(QStringLiteral("Fonte_")) + QStringLiteral(", ") + years(QStringLiteral("Pubblicazione_"))
+            + QStringLiteral(", ") + years(QStringLiteral("Ente_")) + QStringLiteral(" ")
+            + QStringLiteral("FROM Settore INNER JOIN (Argomento INNER JOIN MetadatiVariabili ON Argomento.[Codice argomento] = "
+                             "MetadatiVariabili.CodiceArgomento) ON Settore.idSettore = Argomento.idSettore ");
+    } else {
+        q = QStringLiteral("SELECT IdIndicatore as Indicatore, Settore.[Descrizione Settore] as Area, Argomento.[Codice "
+                           "argomento] as [Codice Sottoarea], Argomento.[Desc argomento] as Sottoarea, DescIndicatore, "
+                           "ModalitaCalcolo, IdVariabilAssociate, ")
+            + years(QStringLiteral("[")).replace(QStringLiteral(", "), QStringLiteral("], ")) + QStringLiteral("], ")
+            + QStringLiteral("NoteTecniche ")
+            + QStringLiteral("FROM (Argomento INNER JOIN MetadatiIndicatori ON Argomento.[Codice argomento] = "
+                             "MetadatiIndicatori.Argomento) ")
+            + QStringLiteral("INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore ");
+    }
+    const QString s = tipo.left(tipo.size() - 1);
+    QString where = QStringLiteral("WHERE ");
+    for (const QString &c : codes)
+        where += QStringLiteral(" ID") + s + QStringLiteral("e ='") + sqlEscape(c) + QStringLiteral("' OR ");
+    QString statement = (q + where).trimmed();
+    if (statement.endsWith(QLatin1String("OR")))
+        statement.chop(2);
+    return statement.trimmed();
+}
+
+QString exportTemplatePath(const AppContext &ctx)
+{
+    return ctx.FilesFolder
+        + (ctx.CurrentTipo == QLatin1String("Variabili") ? QStringLiteral("DatiTemplateVar") : QStringLiteral("DatiTemplateInd"));
+}
+
+bool CreateExcelFileDir(const AppContext &ctx)
+{
+    return QDir().mkpath(ctx.ExcelFolder);
+}
+
+namespace {
+
+workbook::Cell textCell(const QString &t)
+{
+    if (t.isEmpty())
+        return {};
+    return workbook::Cell::ofText(t.toStdString());
+}
+
+workbook::Cell valueCell(const QVariant &v)
+{
+    if (v.isNull())
+        return {};
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::LongLong:
+    case QMetaType::Int:
+        return workbook::Cell::ofNumber(v.toDouble());
+    default:
+        return textCell(v.toString());
+    }
+}
+
+} // namespace
+
+bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName, const QString &module)
+{
+    std::string error;
+    const auto tpl = workbook::loadTemplate(exportTemplatePath(ctx).toStdString(), &error);
+    if (!tpl) {
+        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), QString::fromStdString(error));
+        return false;
+    }
+    workbook::Workbook book;
+    workbook::Sheet data;
+    data.repeatColumns = 6;
+    for (size_t r = 0; r < table.size(); ++r) {
+        const QStringList &row = table[r];
+        std::vector<workbook::Cell> cells;
+        cells.reserve(size_t(row.size()));
+        for (int c = 0; c < row.size(); ++c) {
+            const QString &t = row[c];
+            if (r == 0 || c <= 4) {
+                cells.push_back(textCell(t));
+            } else if (const auto n = ctx.numbers.toNumber(t)) {
+                cells.push_back(workbook::Cell::ofNumber(*n));
+            } else {
+                cells.push_back(textCell(t));
+            }
+        }
+        data.rows.push_back(std::move(cells));
+    }
+    book.sheets.push_back(std::move(data));
+
+    // Sheet 2: the metadata of the table's items (CopyRecordsMeta).
+    workbook::Sheet meta;
+    try {
+        auto cn = ctx.GetDbConnection(ctx.OdbcPrefix + ctx.DbFolder + QStringLiteral("metadati.mdb"), QString(), true);
+        const QStringList headers = table.empty() ? QStringList() : table.front();
+        Recordset rs = cn->query(exportMetadataQuery(ctx.CurrentTipo, exportCodeList(headers)));
+        std::vector<workbook::Cell> head;
+        for (const QString &n : rs.fieldNames())
+            head.push_back(workbook::Cell::ofText(n.toStdString()));
+        meta.rows.push_back(std::move(head));
+        for (int r = 0; r < rs.recordCount(); ++r) {
+            std::vector<workbook::Cell> cells;
+            for (const QVariant &v : rs.row(r))
+                cells.push_back(valueCell(v));
+            meta.rows.push_back(std::move(cells));
+        }
+    } catch (const DbError &e) {
+        ctx.log.logError(module, QStringLiteral("CopyRecordsMeta"), e.number(), e.description());
+        return false;
+    }
+    book.sheets.push_back(std::move(meta));
+    workbook::applyTemplate(*tpl, book);
+    if (!workbook::write(book, fileName.toStdString(), &error)) {
+        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), QString::fromStdString(error));
+        return false;
+    }
+    return true;
+}
+
+} // namespace qrn

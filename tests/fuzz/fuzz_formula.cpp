@@ -1,0 +1,150 @@
+// libFuzzer target for the derived-indicator expressions: the keypad rules, the tokenizer, the
+// row expression evaluator and the compiled formula. Besides running into sanitizer reports it
+// checks properties that must hold for any input, and aborts when one does not:
+//  - a computed value is written in the number format and reads back as a number;
+//  - the keypad never writes two blanks in a row nor starts with an operator, and a refused
+//    input leaves the text unchanged;
+//  - the compiled formula gives, row by row, exactly what building and evaluating each row's
+//    expression gives.
+//
+// The first byte picks the decimal mark and the mode: 0 evaluates the rest as a row expression,
+// 1 plays the rest as keypad presses, 2 takes the rest as an expression text to tokenize.
+
+#include "shell/numberformat.h"
+#include "table/formula/derivedindicator.h"
+#include "table/formula/expression.h"
+#include "table/formula/formulabuilder.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace qrn;
+using namespace qrn::formula;
+
+namespace {
+
+void check(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "property failed: %s\n", what);
+        std::abort();
+    }
+}
+
+const QStringList &headers()
+{
+    static const QStringList h{QString(), QString(), QString(), QString(), QString(), QString(),
+                               QStringLiteral("AS013_2005"), QStringLiteral("AS014_2005"),
+                               QStringLiteral("IAS013_2006"), QStringLiteral("12"),
+                               QStringLiteral("Funz12005"), QStringLiteral("AS013_2005")};
+    return h;
+}
+
+QString cellText(FuzzedDataProvider &in)
+{
+    static const char *const pool[] = {"0",  "0,00", "0.00", "1,5", "-", "", "1.234,5", "12",
+                                       "abc", "1e5", "'",   "3",   " 7 ", "-0", "1,5E300", "2"};
+    if (in.ConsumeBool())
+        return QString::fromUtf8(pool[in.ConsumeIntegralInRange<int>(0, 15)]);
+    return QString::fromStdString(in.ConsumeRandomLengthString(16));
+}
+
+void checkResult(const EvalResult &r, QStringView expression, const NumberFormat &fmt)
+{
+    if (r.kind != ResultKind::Value) {
+        check(r.text.isEmpty(), "blank and error results carry no text");
+        return;
+    }
+    check(!r.text.isEmpty(), "a value has text");
+    check(fmt.isNumber(r.text), "a value reads as a number");
+    if (r.text != expression.trimmed())
+        check(!r.text.contains(fmt.group), "a computed value has no group marks");
+}
+
+// Compiled formula against the row expressions, for a few rows of fuzzed cells.
+void differential(const QList<Token> &tokens, FuzzedDataProvider &in, const NumberFormat &fmt)
+{
+    const std::optional<CompiledFormula> f = CompiledFormula::compile(tokens, fmt);
+    for (int row = 0; row < 3; ++row) {
+        QStringList cells;
+        for (int c = 0; c < headers().size(); ++c)
+            cells.append(cellText(in));
+        const auto cell = [&](int c) -> const QString & { return cells.at(c); };
+        const QString e = rowExpression(tokens, cell, fmt);
+        const EvalResult byText = evaluateRowExpression(e, fmt);
+        checkResult(byText, e, fmt);
+        if (f) {
+            check(f->evaluate(cell) == byText, "compiled result equals row expression result");
+        } else {
+            check(byText.kind == ResultKind::SyntaxError || e.isEmpty(),
+                  "a rejected formula fails on every row that gets evaluated");
+        }
+    }
+}
+
+void keypad(FuzzedDataProvider &in, const NumberFormat &fmt)
+{
+    DerivedMemory memory;
+    FormulaBuilder b(memory);
+    const QStringList data = headers().mid(6);
+    int presses = in.ConsumeIntegralInRange<int>(0, 64);
+    while (presses-- > 0 && in.remaining_bytes() > 0) {
+        const QString before = b.text();
+        const int key = in.ConsumeIntegralInRange<int>(0, 19 + int(data.size()));
+        bool accepted;
+        if (key <= 9)
+            accepted = b.digit(key);
+        else if (key == 10)
+            accepted = b.decimalPoint();
+        else if (key <= 15)
+            accepted = b.op("+-*/^"[key - 11]);
+        else if (key == 16)
+            accepted = b.percent();
+        else if (key == 17)
+            accepted = b.openParen();
+        else if (key == 18)
+            accepted = b.closeParen();
+        else if (key == 19) {
+            b.endNumberEntry();
+            accepted = false;
+        } else
+            accepted = b.column(data.at(key - 20));
+        check(accepted || b.text() == before, "a refused input changes nothing");
+        check(!accepted || b.text().startsWith(before), "an input only appends");
+    }
+    const QString &t = b.text();
+    check(!t.contains(QLatin1String("  ")), "no double blank");
+    check(t.isEmpty() || !QStringLiteral("+-*/^").contains(t.front()), "no leading operator");
+    const QList<Token> tokens = tokenize(t, headers());
+    for (const Token &tok : tokens)
+        check(!tok.text.isEmpty(), "keypad text has no empty token");
+    differential(tokens, in, fmt);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    FuzzedDataProvider in(data, size);
+    const std::uint8_t head = in.ConsumeIntegral<std::uint8_t>();
+    const NumberFormat fmt = (head & 1) ? NumberFormat::point() : NumberFormat::comma();
+    switch ((head >> 1) % 3) {
+    case 0: {
+        const QString e = QString::fromStdString(in.ConsumeRemainingBytesAsString());
+        checkResult(evaluateRowExpression(e, fmt), e, fmt);
+        break;
+    }
+    case 1:
+        keypad(in, fmt);
+        break;
+    default: {
+        const QString text = QString::fromStdString(in.ConsumeRandomLengthString(512));
+        differential(tokenize(text, headers()), in, fmt);
+        break;
+    }
+    }
+    return 0;
+}
