@@ -21,14 +21,7 @@ using namespace qrn;
 using qrn::test::TestFolder;
 
 namespace {
-int argc = 1;
-char arg0[] = "test_formdatitab";
-char *argv[] = {arg0, nullptr};
-QApplication &app()
-{
-    static QApplication a(argc, argv);
-    return a;
-}
+QApplication &app() { return *qApp; }
 
 struct Scenario {
     TestFolder tf;

@@ -18,14 +18,7 @@ using namespace qrn;
 using qrn::test::TestFolder;
 
 namespace {
-int argc = 1;
-char arg0[] = "test_shell_ui";
-char *argv[] = {arg0, nullptr};
-QApplication &app()
-{
-    static QApplication a(argc, argv);
-    return a;
-}
+QApplication &app() { return *qApp; }
 
 int countActions(const QList<QAction *> &actions)
 {

@@ -3,13 +3,75 @@
 #include "shell/context.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QImage>
+#include <QPointer>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPalette>
 
 namespace qrn::ui {
+
+namespace {
+
+// Keeps a picture stretched over a window, or over the main window's area, as it is resized:
+// the picture is scaled once per size, never tiled.
+class StretchedPicture : public QObject {
+public:
+    static constexpr const char *kName = "qrn_stretchedPicture";
+    StretchedPicture(QWidget *target, QMdiArea *area, QImage image, int extraHeight)
+        : QObject(area ? static_cast<QObject *>(area) : target), m_target(target), m_area(area),
+          m_image(std::move(image)), m_extra(extraHeight)
+    {
+        setObjectName(QLatin1String(kName));
+        (area ? area->viewport() : target)->installEventFilter(this);
+        apply();
+    }
+    void apply()
+    {
+        QWidget *w = m_area ? m_area->viewport() : m_target.data();
+        if (!w || w->width() <= 0 || w->height() <= 0 || w->size() == m_applied)
+            return;
+        m_applied = w->size();
+        const QBrush brush(m_image.scaled(w->width(), w->height() + m_extra, Qt::IgnoreAspectRatio,
+                                          Qt::SmoothTransformation));
+        if (m_area) {
+            m_area->setBackground(brush);
+        } else {
+            QPalette pal = m_target->palette();
+            pal.setBrush(QPalette::Window, brush);
+            m_target->setPalette(pal);
+            m_target->setAutoFillBackground(true);
+        }
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize)
+            apply();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QPointer<QWidget> m_target;
+    QMdiArea *m_area;
+    QImage m_image;
+    int m_extra;
+    QSize m_applied;
+};
+
+// One stretched picture per window: a second call replaces the first.
+void stretchPicture(QWidget *target, QMdiArea *area, const QImage &image, int extraHeight)
+{
+    QObject *owner = area ? static_cast<QObject *>(area) : target;
+    // Found by name: the class has no meta-object of its own to be found by type.
+    delete owner->findChild<QObject *>(QLatin1String(StretchedPicture::kName), Qt::FindDirectChildrenOnly);
+    new StretchedPicture(target, area, image, extraHeight);
+}
+
+} // namespace
 
 QWidget *frameOf(QWidget *w)
 {
@@ -47,21 +109,17 @@ void CaricaSfondoForm(AppContext &ctx, QWidget *w, QMdiArea *mainArea)
     ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("001"));
     if (!w)
         return;
-    const int width = w->width();
-    const int height = w->height();
     ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("002"));
     QImage img(ctx.programFolder + QStringLiteral("Images/infra2.jpg"));
     ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("003"));
     if (img.isNull())
         return;
-    const QImage scaled = img.scaled(width, height + 10, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    // The picture is stretched to the window (height plus 10 pixels) now and again whenever the
+    // window is resized, so it always covers the window once instead of tiling.
+    stretchPicture(w, nullptr, img, 10);
     ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("004"));
-    QPalette pal = w->palette();
-    pal.setBrush(QPalette::Window, QBrush(scaled));
-    w->setPalette(pal);
-    w->setAutoFillBackground(true);
     if (w->objectName() == QLatin1String("frmStart") && mainArea)
-        mainArea->setBackground(QBrush(img.scaled(mainArea->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
+        stretchPicture(w, mainArea, img, 0);
     ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("005"));
 }
 
