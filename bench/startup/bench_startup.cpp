@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -45,6 +46,23 @@ void BM_StartupToMenus(benchmark::State &state)
     }
 }
 BENCHMARK(BM_StartupToMenus)->Unit(benchmark::kMillisecond);
+
+// The whole process: the program is started on a fresh program folder, builds its main window
+// and menus, and ends as soon as they are ready (--quit-after-start).
+void BM_ProcessStartToMenus(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
+    for (auto _ : state) {
+        QProcess p;
+        p.start(QStringLiteral(QUARNARO_PROGRAM), {QStringLiteral("--home"), dir.path(), QStringLiteral("--quit-after-start")});
+        if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+            state.SkipWithError("the program did not start and end cleanly");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_ProcessStartToMenus)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 
