@@ -1,8 +1,11 @@
 #include "app/climain.h"
 
+#include "catalogue/querybuilder.h"
+#include "catalogue/selection.h"
 #include "shell/context.h"
 #include "shell/prompt.h"
 #include "shell/startup.h"
+#include "table/gridops.h"
 
 #include <QTextStream>
 #include <functional>
@@ -26,6 +29,31 @@ const char *kHelp =
     "  databases           elenca i database configurati (DbConfigs)\n"
     "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
     "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
+    "  tabella OPZIONI     la tabella dei dati di una selezione, come la mostra la finestra\n"
+    "                      \"Visualizza ed esporta dati\", in CSV (riga di intestazione compresa)\n"
+    "\n"
+    "Opzioni del comando tabella:\n"
+    "  --db FILE           database dei dati (es. Variabili.mdb); obbligatorio\n"
+    "  --tipo T            Variabili (predefinito) o Indicatori\n"
+    "  --livello L         livello territoriale del menu: R regionale, T (predefinito) tutti\n"
+    "  --voce CODICE-ANNO  una voce e un anno (es. AS013-2005); ripetibile, anche separate da\n"
+    "                      virgole; al massimo 251\n"
+    "  --territori NOMI    territori per nome, separati da virgole (es. \"Torino,Roma\")\n"
+    "  --territorio NOME   un territorio per nome; ripetibile\n"
+    "  --gruppi N,N        partizioni predefinite della finestra di selezione: 1 province - nuts3,\n"
+    "                      2 nuts2, 3 ripartizioni / Italia, 4 aree Fondi strutturali,\n"
+    "                      5 tutto, 6 regioni\n"
+    "  --ordina COLONNA    ordina per la colonna con questa intestazione (es. AS013_2005)\n"
+    "  --discendente       ordine discendente (con --ordina)\n"
+    "  --cerca COLONNA     ricerca nella colonna: con --da X --a Y le righe la cui parte intera e'\n"
+    "                      tra X e Y; con il solo --da un numero cerca quel valore intero, un\n"
+    "                      testo le righe uguali al testo (senza distinguere maiuscole)\n"
+    "  --da X, --a Y       i limiti della ricerca\n"
+    "  --selezione         stampa solo le righe trovate dalla ricerca\n"
+    "  --sql               stampa il testo SQL della selezione invece della tabella\n"
+    "Le righe sono ordinate per codice del territorio; i valori hanno due decimali con il\n"
+    "separatore di --decimal. Esempio:\n"
+    "  quarnaro-cli tabella --db Variabili.mdb --voce AS013-2005 --gruppi 6 --ordina AS013_2005\n"
     "\n"
     "Gli errori sono scritti sullo standard error; lo stato di uscita è 0 se tutto va bene,\n"
     "1 per un errore, 2 per una riga di comando non valida.\n";
@@ -80,6 +108,219 @@ void printMenu(const MenuNode &n, const AppContext &ctx, int depth, QString &out
             printMenu(*c, ctx, depth + 1, out);
         break;
     }
+}
+
+// The options of the command "tabella".
+struct TableRequest {
+    QString db, tipo = QStringLiteral("Variabili"), level = QStringLiteral("T");
+    QStringList items, names;
+    QList<int> groups;
+    QString sortColumn, searchColumn, lower, upper;
+    bool descending = false, sql = false, selectionOnly = false, search = false;
+};
+
+// Reads the options of "tabella"; false with the reason in err when they are wrong.
+bool parseTableRequest(const QStringList &args, TableRequest &req, QString &err)
+{
+    for (int i = 0; i < args.size(); ++i) {
+        const QString &a = args[i];
+        auto value = [&](QString &target) {
+            if (i + 1 >= args.size()) {
+                err += QStringLiteral("Manca il valore dopo %1.\n").arg(a);
+                return false;
+            }
+            target = args[++i];
+            return true;
+        };
+        QString v;
+        if (a == QLatin1String("--db")) {
+            if (!value(req.db))
+                return false;
+        } else if (a == QLatin1String("--tipo")) {
+            if (!value(req.tipo))
+                return false;
+            if (req.tipo != QLatin1String("Variabili") && req.tipo != QLatin1String("Indicatori")) {
+                err += QStringLiteral("--tipo vuole Variabili oppure Indicatori.\n");
+                return false;
+            }
+        } else if (a == QLatin1String("--livello")) {
+            if (!value(req.level))
+                return false;
+        } else if (a == QLatin1String("--voce")) {
+            if (!value(v))
+                return false;
+            for (const QString &item : v.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                req.items << item.trimmed();
+        } else if (a == QLatin1String("--territori")) {
+            if (!value(v))
+                return false;
+            for (const QString &name : v.split(QLatin1Char(','), Qt::SkipEmptyParts))
+                req.names << name.trimmed();
+        } else if (a == QLatin1String("--territorio")) {
+            if (!value(v))
+                return false;
+            req.names << v;
+        } else if (a == QLatin1String("--gruppi")) {
+            if (!value(v))
+                return false;
+            for (const QString &g : v.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+                bool ok = false;
+                const int n = g.trimmed().toInt(&ok);
+                if (!ok || n < 1 || n > 6) {
+                    err += QStringLiteral("--gruppi vuole numeri da 1 a 6 separati da virgole.\n");
+                    return false;
+                }
+                req.groups << n;
+            }
+        } else if (a == QLatin1String("--ordina")) {
+            if (!value(req.sortColumn))
+                return false;
+        } else if (a == QLatin1String("--discendente")) {
+            req.descending = true;
+        } else if (a == QLatin1String("--cerca")) {
+            if (!value(req.searchColumn))
+                return false;
+            req.search = true;
+        } else if (a == QLatin1String("--da")) {
+            if (!value(req.lower))
+                return false;
+        } else if (a == QLatin1String("--a")) {
+            if (!value(req.upper))
+                return false;
+        } else if (a == QLatin1String("--sql")) {
+            req.sql = true;
+        } else if (a == QLatin1String("--selezione")) {
+            req.selectionOnly = true;
+        } else {
+            err += QStringLiteral("Opzione sconosciuta per tabella: %1\n").arg(a);
+            return false;
+        }
+    }
+    if (req.db.isEmpty()) {
+        err += QStringLiteral("Indicare il database dei dati con --db.\n");
+        return false;
+    }
+    if (req.items.isEmpty()) {
+        err += QStringLiteral("Indicare almeno una voce con --voce CODICE-ANNO.\n");
+        return false;
+    }
+    for (const QString &item : std::as_const(req.items)) {
+        const int dash = item.indexOf(QLatin1Char('-'));
+        if (dash <= 0 || dash == item.size() - 1) {
+            err += QStringLiteral("Voce non valida: %1 (si scrive CODICE-ANNO, es. AS013-2005).\n").arg(item);
+            return false;
+        }
+    }
+    if (req.names.isEmpty() && req.groups.isEmpty()) {
+        err += QStringLiteral("Indicare i territori con --territori, --territorio o --gruppi.\n");
+        return false;
+    }
+    if (!req.search && (!req.lower.isEmpty() || !req.upper.isEmpty())) {
+        err += QStringLiteral("--da e --a vanno con --cerca.\n");
+        return false;
+    }
+    if (req.descending && req.sortColumn.isEmpty()) {
+        err += QStringLiteral("--discendente va con --ordina.\n");
+        return false;
+    }
+    return true;
+}
+
+// The road of the selection window and of the data grid: the chosen rows, the territories by
+// name and by group, CreaQuery, DoQuery, then the sort and the search of the grid.
+int runTable(AppContext &ctx, const TableRequest &req, QChar separator, QString &out, QString &err)
+{
+    ctx.CurrentDb = req.db;
+    ctx.QueryDb = req.db;
+    ctx.CurrentTipo = req.tipo;
+    ctx.CurrentLevel = req.level;
+
+    ChosenRows rows;
+    for (const QString &item : req.items) {
+        if (rows.add(item, QString()) == ChosenRows::AddResult::LimitReached) {
+            err += ChosenRows::limitMessage(ctx.CurrentTipo) + QLatin1Char('\n');
+            return 1;
+        }
+    }
+
+    // The territory list as the selection window first shows it ("Tutto"), without the
+    // provinces at the regional level.
+    const std::vector<TerritoryEntry> entries = FillTerritori(ctx, 2, req.level == QLatin1String("R") ? 1 : 0);
+    std::vector<bool> chosen(entries.size(), false);
+    for (int g : req.groups) {
+        ctx.LevelCode = territoryGroup(g).levelCode;
+        for (int r : groupRows(entries, g, req.level))
+            chosen[size_t(r)] = true;
+    }
+    for (const QString &name : req.names) {
+        bool found = false;
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].name == name) {
+                chosen[i] = true;
+                found = true;
+            }
+        if (!found) {
+            err += QStringLiteral("Territorio non trovato: %1\n").arg(name);
+            return 1;
+        }
+    }
+    QStringList names;
+    for (size_t i = 0; i < entries.size(); ++i)
+        if (chosen[i])
+            names << entries[i].name;
+    const QString filter = BuildTerritoryFilter(names);
+    if (filter.isEmpty()) {
+        err += QStringLiteral("Selezionare un territorio!\n");
+        return 1;
+    }
+    if (!CreaQuery(ctx, rows.rows(), filter, QStringLiteral("quarnaro-cli")))
+        return 1;
+    if (req.sql) {
+        out += ctx.SelectQuery + QLatin1Char('\n');
+        return 0;
+    }
+
+    DataTable table;
+    if (grid::DoQuery(ctx, table) != grid::LoadOutcome::Loaded)
+        return 1;
+    if (!req.sortColumn.isEmpty() && !grid::sortByName(table, req.sortColumn, !req.descending, ctx.numbers)) {
+        err += QStringLiteral("Nessuna colonna si chiama '%1'.\n").arg(req.sortColumn);
+        return 1;
+    }
+    bool selectionOnly = false;
+    if (req.search) {
+        const int c = table.columnOf(req.searchColumn);
+        if (c < 0) {
+            err += QStringLiteral("Nessuna colonna si chiama '%1'.\n").arg(req.searchColumn);
+            return 1;
+        }
+        const grid::SearchOutcome found = grid::searchTable(ctx, table, c + 1, req.lower, req.upper);
+        if (found.kind == grid::SearchOutcome::Kind::ReversedBounds || found.kind == grid::SearchOutcome::Kind::NotNumbers)
+            return 1;
+        selectionOnly = req.selectionOnly;
+    } else if (req.selectionOnly) {
+        err += QStringLiteral("--selezione va con --cerca.\n");
+        return 2;
+    }
+
+    int firstRow = 1, lastRow = table.rowCount() - 1;
+    if (selectionOnly) {
+        firstRow = std::max(1, std::min(table.current.row, table.selEnd.row));
+        lastRow = std::max(table.current.row, table.selEnd.row);
+        if (table.current.row < 1 || table.selEnd.row < 1)
+            lastRow = 0; // nothing found: the header only
+    }
+    auto line = [&](int r) {
+        QStringList fields;
+        for (int c = 0; c < table.columnCount(); ++c)
+            fields << csvField(table.text(r, c), separator);
+        out += fields.join(separator) + QLatin1Char('\n');
+    };
+    if (table.rowCount() > 0)
+        line(0);
+    for (int r = firstRow; r <= lastRow; ++r)
+        line(r);
+    return 0;
 }
 
 } // namespace
@@ -171,6 +412,12 @@ int run(const QStringList &argsIn, const QString &defaultHome, QString &out, QSt
             auto cn = ctx.openDatabase(QStringLiteral("Metadati.mdb"));
             printRecordset(cn->query(QStringLiteral("Select dbnames, dbdesc from DbConfigs")));
             return 0;
+        }
+        if (cmd == QLatin1String("tabella")) {
+            TableRequest req;
+            if (!parseTableRequest(rest, req, err))
+                return 2;
+            return runTable(ctx, req, separator, out, err);
         }
         if (cmd == QLatin1String("query")) {
             if (rest.size() != 2) {

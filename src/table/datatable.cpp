@@ -67,6 +67,45 @@ void DataTable::moveRow(int from, int to)
     m_colours.move(from, to);
 }
 
+void DataTable::moveRowsToTop(const QList<int> &rows)
+{
+    if (rows.isEmpty() || m_rows.isEmpty())
+        return;
+    std::vector<char> listed(size_t(m_rows.size()), 0);
+    for (int r : rows)
+        if (r > 0 && r < m_rows.size())
+            listed[size_t(r)] = 1;
+    QList<QStringList> moved;
+    QList<QRgb> colours;
+    moved.reserve(m_rows.size());
+    colours.reserve(m_rows.size());
+    moved.append(std::move(m_rows[0]));
+    colours.append(m_colours[0]);
+    for (int r : rows)
+        if (r > 0 && r < m_rows.size() && listed[size_t(r)] == 1) {
+            listed[size_t(r)] = 2; // taken: a row listed twice moves once
+            moved.append(std::move(m_rows[r]));
+            colours.append(m_colours[r]);
+        }
+    for (int r = 1; r < m_rows.size(); ++r)
+        if (listed[size_t(r)] == 0) {
+            moved.append(std::move(m_rows[r]));
+            colours.append(m_colours[r]);
+        }
+    m_rows = std::move(moved);
+    m_colours = std::move(colours);
+}
+
+void DataTable::clear()
+{
+    m_rows.clear();
+    m_colours.clear();
+    m_columns = 0;
+    current = {};
+    selEnd = {};
+    topRow = 1;
+}
+
 void DataTable::sortGeneric(int column, bool ascending, const NumberFormat &fmt)
 {
     if (column < 0 || column >= m_columns || m_rows.size() < 3)

@@ -50,11 +50,18 @@ public:
     // Row `from` moves to position `to`; the rows between shift by one. The header row may move
     // too (the text search compares it like any other row).
     void moveRow(int from, int to);
+    // Moves the data rows listed (each once, none of them the header row) to positions 1, 2, ...
+    // in the order given; the other data rows follow in their present order. The same result
+    // as moving each listed row in turn to the next free position at the top, in one pass.
+    void moveRowsToTop(const QList<int> &rows);
 
     // Sorts the data rows on one column in generic order: two cells that both read as numbers
     // in fmt compare as numbers, otherwise as text without regard to case. Stable, so rows
     // with equal keys keep their order. The header row stays.
     void sortGeneric(int column, bool ascending, const NumberFormat &fmt);
+
+    // Empties the table: no rows, no columns, the cursor at the origin.
+    void clear();
 
     // Background colour of a row (the header row has none: 0).
     QRgb background(int row) const { return row >= 0 && row < m_colours.size() ? m_colours[row] : 0; }

@@ -2,6 +2,7 @@
 
 #include "catalogue/ui/formdatitab.h"
 #include "shell/ui/mainwindow.h"
+#include "table/ui/frm_dispdata.h"
 
 namespace qrn::ui {
 
@@ -9,6 +10,7 @@ void registerWindows(MainWindow &main)
 {
     // A keyword without a window opens nothing.
     main.registry().add(QStringLiteral("FORMDATITAB"), [&main] { return new FormdatiTab(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] { return new frm_dispData(main.context(), &main); });
 }
 
 } // namespace qrn::ui

@@ -1,0 +1,293 @@
+#include "table/gridops.h"
+
+#include "shell/context.h"
+#include "shell/prompt.h"
+#include "shell/sqltext.h"
+#include "shell/store.h"
+
+#include <QFontMetrics>
+#include <QHash>
+#include <cmath>
+#include <optional>
+
+namespace qrn::grid {
+
+namespace {
+
+// Keeps the busy pointer on for as long as the object lives, also when an operation ends early.
+class BusyPointer {
+public:
+    explicit BusyPointer(Prompt *p) : m_prompt(p)
+    {
+        if (m_prompt)
+            m_prompt->setBusy(true);
+    }
+    ~BusyPointer()
+    {
+        if (m_prompt)
+            m_prompt->setBusy(false);
+    }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+
+private:
+    Prompt *m_prompt;
+};
+
+QString cellText(const QVariant &v, const NumberFormat &numbers)
+{
+    if (v.isNull())
+        return QString();
+    if (v.typeId() == QMetaType::Double)
+        return QString::number(v.toDouble(), 'g', 15).replace(QLatin1Char('.'), numbers.decimal);
+    return v.toString();
+}
+
+// Int: the largest whole number not above the value.
+double wholePart(double v)
+{
+    return std::floor(v);
+}
+
+void warn(AppContext &ctx, QLatin1String text)
+{
+    if (ctx.prompt)
+        ctx.prompt->message(QString(text), QString(kWarningTitle), Icon::Information);
+}
+
+} // namespace
+
+QString gridStatement(const QString &selectQuery)
+{
+    return selectQuery + QStringLiteral(" order by land_Ind.COD_TERR");
+}
+
+QString tooManyMessage(const QString &tipo)
+{
+    return QStringLiteral("Numero di ") + tipo + QStringLiteral(" selezionate troppo elevato. Eliminarle alcune.");
+}
+
+DataTable tableFromRecordset(const Recordset &rs, const NumberFormat &numbers)
+{
+    QList<QStringList> rows;
+    rows.reserve(rs.recordCount() + 1);
+    rows.append(rs.fieldNames());
+    const int fields = rs.fieldCount();
+    for (int r = 0; r < rs.recordCount(); ++r) {
+        const std::vector<QVariant> &src = rs.row(r);
+        QStringList row;
+        row.reserve(fields);
+        for (const QVariant &v : src)
+            row.append(cellText(v, numbers));
+        rows.append(std::move(row));
+    }
+    return DataTable(std::move(rows));
+}
+
+LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const std::function<void()> &pending)
+{
+    BusyPointer busy(ctx.prompt);
+    try {
+        if (ctx.RestoreQueryDb.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 && !ctx.QueryDb.isEmpty())
+            ctx.CurrentDb = ctx.QueryDb;
+        Recordset rs;
+        {
+            auto cn = ctx.GetDbConnection(ctx.CurrentDb);
+            if (pending)
+                pending();
+            rs = cn->query(gridStatement(ctx.SelectQuery));
+        }
+        if (ranQuery)
+            *ranQuery = ctx.SelectQuery;
+        table = tableFromRecordset(rs, ctx.numbers);
+        table.colorStripes();
+        table.current = {1, 0};
+        table.selEnd = table.current;
+        table.topRow = 1;
+        return LoadOutcome::Loaded;
+    } catch (const DbError &e) {
+        if (e.kind() == DbError::Kind::TooLarge) {
+            table.clear();
+            if (ctx.prompt)
+                ctx.prompt->message(tooManyMessage(ctx.CurrentTipo), QString(kWarningTitle), Icon::Exclamation);
+            return LoadOutcome::TooLarge;
+        }
+        if (ctx.prompt)
+            ctx.prompt->message(e.description() + QLatin1Char(' ') + QString::number(e.number()), QString(),
+                                Icon::Critical);
+        return LoadOutcome::Failed;
+    }
+}
+
+void sortColumn(DataTable &table, int column, bool ascending, const NumberFormat &numbers)
+{
+    table.current.column = column;
+    table.sortGeneric(column, ascending, numbers);
+    table.colorStripes();
+    table.current.column = column;
+}
+
+bool sortByName(DataTable &table, const QString &name, bool ascending, const NumberFormat &numbers)
+{
+    const int c = table.columnOf(name);
+    if (c < 0)
+        return false;
+    table.current.column = c;
+    table.selEnd.column = c;
+    sortColumn(table, c, ascending, numbers);
+    return true;
+}
+
+SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const QString &lowerText,
+                          const QString &upperText)
+{
+    SearchOutcome out;
+    out.upper = upperText;
+    const QString da = lowerText.trimmed();
+    QString a = upperText.trimmed();
+    const int c = ricIndex - 1;
+    if (da.isEmpty() || ricIndex <= 0 || c >= table.columnCount())
+        return out;
+
+    const NumberFormat &fmt = ctx.numbers;
+    std::optional<double> low = fmt.toNumber(da);
+    if (a.isEmpty() && low) {
+        // One value: the upper bound becomes the lower one.
+        out.upper = lowerText;
+        a = da;
+    }
+    const std::optional<double> high = fmt.toNumber(a);
+    if (low && high) {
+        if (wholePart(*high) < wholePart(*low)) {
+            warn(ctx, kReversedBoundsMessage);
+            out.kind = SearchOutcome::Kind::ReversedBounds;
+            return out;
+        }
+    } else if (!a.isEmpty()) {
+        warn(ctx, kNotNumbersMessage);
+        out.kind = SearchOutcome::Kind::NotNumbers;
+        return out;
+    }
+
+    BusyPointer busy(ctx.prompt);
+    table.current.column = c;
+    table.sortGeneric(c, true, fmt);
+
+    QList<int> matching;
+    if (a.isEmpty()) {
+        // Word search: the data rows whose cell is the word; the last one met ends at the top.
+        // The header row is never compared, so a word that happens to be a column name cannot
+        // move the headers into the data.
+        const QString word = da.toLower();
+        for (int i = 1; i < table.rowCount(); ++i)
+            if (table.text(i, c).trimmed().toLower() == word)
+                matching.prepend(i);
+        table.moveRowsToTop(matching);
+        if (!matching.isEmpty()) {
+            table.current = {1, c};
+            table.selEnd = {1, c};
+        }
+        out.kind = SearchOutcome::Kind::Text;
+    } else {
+        const double from = wholePart(*low);
+        const double to = wholePart(*high);
+        for (int i = 1; i < table.rowCount(); ++i) {
+            const std::optional<double> v = fmt.toNumber(table.text(i, c).trimmed());
+            if (!v)
+                continue;
+            const double w = wholePart(*v);
+            if (w >= from && w <= to)
+                matching.append(i);
+        }
+        table.moveRowsToTop(matching);
+        const int first = matching.isEmpty() ? 0 : 1;
+        const int k = matching.isEmpty() ? 1 : int(matching.size()) + 1;
+        table.topRow = 1;
+        table.current = {first, c};
+        table.selEnd = {k - 1, c};
+        out.kind = SearchOutcome::Kind::Range;
+    }
+    out.matches = int(matching.size());
+    table.colorStripes();
+    return out;
+}
+
+int fittedWidth(int textWidth, int qWidth, int tableWidth)
+{
+    if (tableWidth < qWidth + textWidth)
+        return int(tableWidth / 1.5);
+    return qWidth + textWidth;
+}
+
+QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int tableWidth)
+{
+    const int q = metrics.horizontalAdvance(QLatin1Char('Q'));
+    QList<int> widths;
+    widths.reserve(table.columnCount());
+    // Numbers repeat their few characters: every text is measured once per load.
+    QHash<QString, int> measured;
+    for (int c = 0; c < table.columnCount(); ++c) {
+        int w = 0;
+        for (int r = 0; r < table.rowCount(); ++r) {
+            const QString t = table.text(r, c).trimmed();
+            if (t.isEmpty())
+                continue;
+            auto it = measured.constFind(t);
+            if (it == measured.constEnd())
+                it = measured.insert(t, metrics.horizontalAdvance(t));
+            w = std::max(w, *it);
+        }
+        widths.append(fittedWidth(w, q, tableWidth));
+    }
+    return widths;
+}
+
+QString columnCode(const DataTable &table, int column)
+{
+    const QString h = table.header(column);
+    const int us = h.indexOf(QLatin1Char('_'));
+    return us < 0 ? h : h.left(us);
+}
+
+QString descriptionStatement(const QString &tipo, const QString &code)
+{
+    if (tipo != QLatin1String("Variabili") && tipo != QLatin1String("Indicatori"))
+        return QString();
+    const QString s = tipo.left(tipo.size() - 1);
+    return QStringLiteral("Select Desc") + s + QStringLiteral("e from Metadati") + tipo + QStringLiteral(" where ID") + s
+        + QStringLiteral("e ='") + sqlEscape(code) + QLatin1Char('\'');
+}
+
+QString variableDescription(AppContext &ctx, const DataTable &table, int column, const QString &module)
+{
+    if (column < kFirstDataColumn || column >= table.columnCount())
+        return QString();
+    const QString statement = descriptionStatement(ctx.CurrentTipo, columnCode(table, column));
+    if (statement.isEmpty())
+        return QString();
+    try {
+        auto cn = ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
+        Recordset rs = cn->query(statement);
+        return rs.eof() ? QString() : rs.text(0);
+    } catch (const DbError &e) {
+        ctx.log.logError(module, QStringLiteral("datagrid_RowColChange"), e.number(), e.description());
+        return QString();
+    }
+}
+
+QString metadataCode(const DataTable &table, int column)
+{
+    // The territory headers COD_TERR and COD_NUTS hold a "_" too, but name no item.
+    if (column < kFirstDataColumn || column >= table.columnCount())
+        return QString();
+    const QString h = table.header(column);
+    const int us = h.indexOf(QLatin1Char('_'));
+    return us <= 0 ? QString() : h.left(us);
+}
+
+QString clipboardCell(const DataTable &table)
+{
+    return table.text(table.selEnd.row, table.selEnd.column);
+}
+
+} // namespace qrn::grid

@@ -1,0 +1,116 @@
+#pragma once
+// The operations of the data grid window without its controls: loading the result of the current
+// selection into a DataTable, sorting, the range and text search, the column widths, the
+// description of a data column and the cell for the clipboard. The window and the command-line
+// tool both run these, so the two always agree on the table they show.
+
+#include "table/datatable.h"
+
+#include <QList>
+#include <QString>
+#include <functional>
+
+class QFontMetrics;
+
+namespace qrn {
+
+struct AppContext;
+class Recordset;
+
+namespace grid {
+
+// Columns 0 to 5 are the territory columns; the data columns start at 6. Columns from 5 (the
+// territory name) on are shown centred.
+inline constexpr int kFirstDataColumn = 6;
+inline constexpr int kFirstCentredColumn = 5;
+
+// The title of every warning of the window.
+inline constexpr QLatin1String kWarningTitle{"Attenzione"};
+// mnu_metadati on a column that has no metadata sheet.
+inline constexpr QLatin1String kNoMetadataMessage{"Informazioni per la variabile non disponibili!"};
+// The range search with bounds that are not both numbers.
+inline constexpr QLatin1String kNotNumbersMessage{"Per fare una ricerca da --- a inserire due numeri interi!"};
+// The range search with a lower bound above the upper one.
+inline constexpr QLatin1String kReversedBoundsMessage{"Il valore 'Da' non deve essere maggiore del valore 'a'!"};
+
+// The statement the grid runs: the selection ordered by territory code.
+QString gridStatement(const QString &selectQuery);
+
+// "Numero di <tipo> selezionate troppo elevato. Eliminarle alcune."
+QString tooManyMessage(const QString &tipo);
+
+// The table of a record set: the field names in row 0, then one row per record, every value as
+// the text the statement produced (a number that was not formatted by the statement is written
+// with the program's decimal mark, a null as empty text).
+DataTable tableFromRecordset(const Recordset &rs, const NumberFormat &numbers);
+
+enum class LoadOutcome {
+    Loaded,   // the table holds the result, striped
+    TooLarge, // the store refused the statement for its size: the warning was shown, the table is empty
+    Failed,   // any other failure: its description and number were shown, the table is unchanged
+};
+
+// DoQuery: restores CurrentDb from QueryDb when RestoreQueryDb reads "True", runs
+// SelectQuery + " order by land_Ind.COD_TERR" on CurrentDb and fills table with the result,
+// striped (ColorGridLines). The busy pointer is shown meanwhile; pending runs once the
+// connection is open so that waiting window messages are handled. ranQuery, when given,
+// receives the SelectQuery that was run.
+LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery = nullptr,
+                    const std::function<void()> &pending = {});
+
+// Sorts the data rows on column c (ascending or descending, generic order in the program's
+// number format), restripes them and leaves the current column at c.
+void sortColumn(DataTable &table, int column, bool ascending, const NumberFormat &numbers);
+// The sort buttons: the first column whose header equals name exactly becomes the current
+// column and the selection end column and is sorted on. False, with nothing changed, when no
+// header matches.
+bool sortByName(DataTable &table, const QString &name, bool ascending, const NumberFormat &numbers);
+
+struct SearchOutcome {
+    enum class Kind {
+        Nothing,        // no column chosen or nothing typed: nothing done
+        ReversedBounds, // warning shown, table unchanged
+        NotNumbers,     // warning shown, table unchanged
+        Text,           // rows whose text equals the word moved to the top
+        Range,          // rows whose whole part is within the bounds moved to the top
+    };
+    Kind kind = Kind::Nothing;
+    QString upper;   // the text the upper-bound box holds afterwards
+    int matches = 0; // rows moved to the top
+};
+
+// Search (cmd_ric): ricIndex is the item of the column box (0 the blank item, k the column
+// k - 1); lower and upper the texts of the two bounds. Sorts on the column, then moves the
+// matching rows to the top and selects them (see DataTable::current and selEnd). With an upper
+// bound left empty a number searches that one whole value and any other text the rows whose
+// cell, trimmed, equals it without regard to case. Bounds are compared by their whole part
+// (the largest whole number not above them). The warnings, titled "Attenzione", go to
+// ctx.prompt.
+SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const QString &lower, const QString &upper);
+
+// AutosizeCols: one width per column from the widest trimmed text of the column, header row
+// included, plus the width of the letter "Q"; a column that would not fit in tableWidth gets
+// two thirds of it.
+int fittedWidth(int textWidth, int qWidth, int tableWidth);
+QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int tableWidth);
+
+// The item code of a column: its header cut before the first "_" (the whole header without one).
+QString columnCode(const DataTable &table, int column);
+
+// The statement that reads the description of an item of a type ("Variabili" or
+// "Indicatori") from the metadata database; empty for any other type.
+QString descriptionStatement(const QString &tipo, const QString &code);
+
+// The description of the data column for lblDescVar: empty for the territory columns and for a
+// code without a metadata row. Errors are logged under module and "datagrid_RowColChange".
+QString variableDescription(AppContext &ctx, const DataTable &table, int column, const QString &module);
+
+// The code whose metadata sheet mnu_metadati opens for a column: empty when the column is a
+// territory column or its header has no "_" (then the sheet is not available).
+QString metadataCode(const DataTable &table, int column);
+
+// The text "Copia negli Appunti" puts on the clipboard: the cell at the selection end.
+QString clipboardCell(const DataTable &table);
+
+} // namespace grid
+} // namespace qrn

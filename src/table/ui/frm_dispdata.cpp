@@ -1,0 +1,476 @@
+#include "table/ui/frm_dispdata.h"
+
+#include "metadata/sheetquery.h"
+#include "shell/context.h"
+#include "shell/prompt.h"
+#include "shell/ui/formutils.h"
+#include "shell/ui/mainwindow.h"
+#include "table/gridops.h"
+#include "table/tablemodel.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace qrn::ui {
+
+namespace {
+
+constexpr int kHelpContext = 300;
+const QString kModule = QStringLiteral("frm_dispData");
+
+QTableView *makeGrid(QWidget *parent, const char *name, DataTableModel *model)
+{
+    auto *v = new QTableView(parent);
+    v->setObjectName(QString::fromLatin1(name));
+    v->setModel(model);
+    v->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    v->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    v->setSelectionBehavior(QAbstractItemView::SelectItems);
+    v->setWordWrap(false);
+    v->setCornerButtonEnabled(false);
+    v->verticalHeader()->hide();
+    v->verticalHeader()->setDefaultSectionSize(v->fontMetrics().height() + 6);
+    v->horizontalHeader()->setHighlightSections(false);
+    v->horizontalHeader()->setSectionsClickable(false);
+    v->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    return v;
+}
+
+} // namespace
+
+frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
+    : QWidget(nullptr), m_ctx(ctx), m_main(main), m_model(new DataTableModel(m_table, this)),
+      m_model2(new DataTableModel(m_table2, this))
+{
+    setObjectName(kModule);
+    setWindowTitle(QStringLiteral("Visualizza ed esporta dati"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    m_model->setCentredFrom(grid::kFirstCentredColumn);
+    m_model2->setCentredFrom(grid::kFirstCentredColumn);
+
+    auto *root = new QVBoxLayout(this);
+
+    // Sorting and searching, above the table.
+    auto *tools = new QHBoxLayout;
+    auto *sortBox = new QGroupBox(QStringLiteral("Ordinamento"), this);
+    sortBox->setObjectName(QStringLiteral("fraOrdina"));
+    auto *sortLay = new QHBoxLayout(sortBox);
+    cmb_Ordina = new QComboBox(sortBox);
+    cmb_Ordina->setObjectName(QStringLiteral("cmb_Ordina"));
+    cmb_Ordina->setEditable(true); // the user may type a column name
+    cmb_Ordina->setInsertPolicy(QComboBox::NoInsert);
+    cmb_Ordina->setMinimumContentsLength(14);
+    cmb_Ordina->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    cmd_ordinaA = new QPushButton(QStringLiteral("Ordina ascendente"), sortBox);
+    cmd_ordinaA->setObjectName(QStringLiteral("cmd_ordinaA"));
+    cmd_ordinaD = new QPushButton(QStringLiteral("Ordina discendente"), sortBox);
+    cmd_ordinaD->setObjectName(QStringLiteral("cmd_ordinaD"));
+    sortLay->addWidget(cmb_Ordina, 1);
+    sortLay->addWidget(cmd_ordinaA);
+    sortLay->addWidget(cmd_ordinaD);
+    tools->addWidget(sortBox, 1);
+
+    auto *searchBox = new QGroupBox(QStringLiteral("Ricerca"), this);
+    searchBox->setObjectName(QStringLiteral("fraRicerca"));
+    auto *searchLay = new QHBoxLayout(searchBox);
+    auto label = [&](const char *name, const char *text) {
+        auto *l = new QLabel(QString::fromUtf8(text), searchBox);
+        l->setObjectName(QString::fromLatin1(name));
+        searchLay->addWidget(l);
+    };
+    label("lblCampo", "Campo :");
+    cmb_ric = new QComboBox(searchBox);
+    cmb_ric->setObjectName(QStringLiteral("cmb_ric"));
+    cmb_ric->setMinimumContentsLength(14);
+    cmb_ric->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    searchLay->addWidget(cmb_ric, 1);
+    label("lblDa", "Da");
+    txt_ricda = new QLineEdit(searchBox);
+    txt_ricda->setObjectName(QStringLiteral("txt_ricda"));
+    txt_ricda->setMaximumWidth(110);
+    searchLay->addWidget(txt_ricda);
+    label("lblA", "a");
+    txt_rica = new QLineEdit(searchBox);
+    txt_rica->setObjectName(QStringLiteral("txt_rica"));
+    txt_rica->setMaximumWidth(110);
+    searchLay->addWidget(txt_rica);
+    cmd_ric = new QPushButton(QStringLiteral("Ricerca"), searchBox);
+    cmd_ric->setObjectName(QStringLiteral("cmd_ric"));
+    searchLay->addWidget(cmd_ric);
+    tools->addWidget(searchBox, 1);
+    root->addLayout(tools);
+
+    // The tables: the visible one and the hidden one of the map.
+    datagrid = makeGrid(this, "datagrid", m_model);
+    datagrid->viewport()->installEventFilter(this);
+    root->addWidget(datagrid, 1);
+    datagrid2 = makeGrid(this, "datagrid2", m_model2);
+    datagrid2->hide();
+
+    lblDescVar = new QLabel(this);
+    lblDescVar->setObjectName(QStringLiteral("lblDescVar"));
+    lblDescVar->setWordWrap(true);
+    lblDescVar->setMinimumHeight(2 * lblDescVar->fontMetrics().height() + 6);
+    lblDescVar->setFrameShape(QFrame::StyledPanel);
+    lblDescVar->setAutoFillBackground(true);
+    QFont df = lblDescVar->font();
+    df.setBold(true);
+    lblDescVar->setFont(df);
+    root->addWidget(lblDescVar);
+
+    auto *buttons = new QHBoxLayout;
+    auto button = [&](QPushButton *&b, const char *name, const char *caption) {
+        b = new QPushButton(QString::fromUtf8(caption), this);
+        b->setObjectName(QString::fromLatin1(name));
+        buttons->addWidget(b);
+    };
+    button(cmdFunzione, "cmdFunzione", "Crea indicatore");
+    button(cmd_createmap, "cmd_createmap", "Crea cartogramma");
+    button(cmdEsportaXls, "cmdEsportaXls", "Esporta in Excel");
+    button(cmdInfo, "cmdInfo", "Note");
+    buttons->addStretch(1);
+    button(cmdHelp, "cmdHelp", "Help");
+    button(cmdChiudi, "cmdChiudi", "Chiudi");
+    root->addLayout(buttons);
+
+    // The pop-up menu of the table.
+    mnu_ordinam = new QMenu(this);
+    mnu_ordinam->setObjectName(QStringLiteral("mnu_ordinam"));
+    QMenu *sortMenu = mnu_ordinam->addMenu(QStringLiteral("Ordina"));
+    sortMenu->setObjectName(QStringLiteral("mnu_ordina"));
+    mnu_asce = sortMenu->addAction(QStringLiteral("Ascendente"));
+    mnu_asce->setObjectName(QStringLiteral("mnu_asce"));
+    mnu_disce = sortMenu->addAction(QStringLiteral("Discendente"));
+    mnu_disce->setObjectName(QStringLiteral("mnu_disce"));
+    mnu_createMap = mnu_ordinam->addAction(QStringLiteral("Crea cartogramma da questa colonna"));
+    mnu_createMap->setObjectName(QStringLiteral("mnu_createMap"));
+    QMenu *clipMenu = mnu_ordinam->addMenu(QStringLiteral("Appunti"));
+    clipMenu->setObjectName(QStringLiteral("mnu_appunti"));
+    mnu_clipboard = clipMenu->addAction(QStringLiteral("Copia negli Appunti"));
+    mnu_clipboard->setObjectName(QStringLiteral("mnu_clipboard"));
+    mnu_metadati = mnu_ordinam->addAction(QStringLiteral("Visualizza metadati"));
+    mnu_metadati->setObjectName(QStringLiteral("mnu_metadati"));
+
+    connect(cmd_ordinaA, &QPushButton::clicked, this, &frm_dispData::cmd_ordinaA_Click);
+    connect(cmd_ordinaD, &QPushButton::clicked, this, &frm_dispData::cmd_ordinaD_Click);
+    connect(cmd_ric, &QPushButton::clicked, this, &frm_dispData::cmd_ric_Click);
+    connect(cmdFunzione, &QPushButton::clicked, this, &frm_dispData::cmdFunzione_Click);
+    connect(cmd_createmap, &QPushButton::clicked, this, &frm_dispData::cmd_createmap_Click);
+    connect(cmdEsportaXls, &QPushButton::clicked, this, &frm_dispData::cmdEsportaXls_Click);
+    connect(cmdInfo, &QPushButton::clicked, this, &frm_dispData::cmdInfo_Click);
+    connect(cmdHelp, &QPushButton::clicked, this, &frm_dispData::cmdHelp_Click);
+    connect(cmdChiudi, &QPushButton::clicked, this, &frm_dispData::cmdChiudi_Click);
+    connect(mnu_asce, &QAction::triggered, this, &frm_dispData::mnu_asce_Click);
+    connect(mnu_disce, &QAction::triggered, this, &frm_dispData::mnu_disce_Click);
+    connect(mnu_createMap, &QAction::triggered, this, &frm_dispData::mnu_createMap_Click);
+    connect(mnu_clipboard, &QAction::triggered, this, &frm_dispData::mnu_clipboard_Click);
+    connect(mnu_metadati, &QAction::triggered, this, &frm_dispData::mnu_metadati_Click);
+    connect(datagrid, &QTableView::clicked, this, [this] { datagrid_Click(); });
+    connect(datagrid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex &now) {
+                if (m_syncing || !now.isValid())
+                    return;
+                // The view's current index is the corner the user moved last: the selection end.
+                // Without the shift key the selection starts there too.
+                const CellPos at{DataTableModel::tableRow(now), now.column()};
+                m_table.selEnd = at;
+                if (!(QApplication::keyboardModifiers() & Qt::ShiftModifier))
+                    m_table.current = at;
+                datagrid_RowColChange();
+            });
+
+    resize(sizeHint());
+    if (QLayout *l = layout())
+        l->activate();
+
+    // Loading: the query, then the state of the map request and the background.
+    DoQuery();
+    level = m_ctx.LevelCode;
+    cmd_createmap->setEnabled(true);
+    mnu_createMap->setEnabled(true);
+    CaricaSfondoForm(m_ctx, this, nullptr);
+}
+
+frm_dispData::~frm_dispData() = default;
+
+void frm_dispData::setRedraw(bool on)
+{
+    datagrid->setUpdatesEnabled(on);
+}
+
+void frm_dispData::DoQuery()
+{
+    cmb_Ordina->clear();
+    setRedraw(false);
+    grid::DoQuery(m_ctx, m_table, &m_query,
+                  [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    m_ctx.prompt->setBusy(true);
+    m_model->reload();
+    fillCombos();
+    AutosizeCols();
+    datagrid->setColumnHidden(0, true);
+    showTableSelection();
+    setRedraw(true);
+    m_ctx.prompt->setBusy(false);
+}
+
+void frm_dispData::fillCombos()
+{
+    cmb_Ordina->clear();
+    cmb_ric->clear();
+    cmb_ric->addItem(QString());
+    const QStringList headers = m_table.headers();
+    cmb_ric->addItems(headers);
+    cmb_Ordina->addItems(headers);
+    cmb_ric->setCurrentIndex(0);
+    cmb_Ordina->setCurrentIndex(headers.isEmpty() ? -1 : 0);
+}
+
+void frm_dispData::addHeaderToOrdina(const QString &header)
+{
+    if (cmb_Ordina->findText(header, Qt::MatchExactly) < 0)
+        cmb_Ordina->addItem(header);
+    if (cmb_ric->findText(header, Qt::MatchExactly) < 1)
+        cmb_ric->addItem(header);
+}
+
+void frm_dispData::ColorGridLines()
+{
+    m_table.colorStripes();
+    m_model->coloursChanged();
+}
+
+void frm_dispData::ColorGridLinesToT()
+{
+    m_table.colorTotals();
+    m_model->coloursChanged();
+}
+
+void frm_dispData::AutosizeCols()
+{
+    const QList<int> widths = grid::AutosizeCols(m_table, datagrid->fontMetrics(), datagrid->width());
+    QHeaderView *h = datagrid->horizontalHeader();
+    for (int c = 0; c < widths.size(); ++c)
+        h->resizeSection(c, widths[c]);
+}
+
+void frm_dispData::refreshTable()
+{
+    setRedraw(false);
+    m_model->reload();
+    m_model2->reload();
+    const QStringList headers = m_table.headers();
+    if (cmb_ric->count() == 0)
+        cmb_ric->addItem(QString());
+    for (const QString &h : headers)
+        addHeaderToOrdina(h);
+    AutosizeCols();
+    datagrid->setColumnHidden(0, true);
+    showTableSelection();
+    setRedraw(true);
+}
+
+void frm_dispData::selectCells(CellPos current, CellPos end)
+{
+    m_table.current = current;
+    m_table.selEnd = end;
+    showTableSelection();
+}
+
+void frm_dispData::showTableSelection()
+{
+    QItemSelectionModel *sm = datagrid->selectionModel();
+    const CellPos cur = m_table.current, end = m_table.selEnd;
+    m_syncing = true;
+    if (cur.row >= 1 && end.row >= 1 && end.row < m_table.rowCount() && end.column < m_table.columnCount()) {
+        const QModelIndex a = m_model->indexOf(std::min(cur.row, end.row), std::min(cur.column, end.column));
+        const QModelIndex b = m_model->indexOf(std::max(cur.row, end.row), std::max(cur.column, end.column));
+        sm->setCurrentIndex(m_model->indexOf(end.row, end.column), QItemSelectionModel::NoUpdate);
+        sm->select(QItemSelection(a, b), QItemSelectionModel::ClearAndSelect);
+    } else {
+        sm->clearSelection();
+    }
+    m_syncing = false;
+    if (m_table.selEnd.column != m_descColumn)
+        datagrid_RowColChange();
+}
+
+void frm_dispData::datagrid_Click()
+{
+    // Both boxes follow the column of the selection end (cmb_ric has the blank item first).
+    const int c = m_table.selEnd.column;
+    if (c + 1 < cmb_ric->count())
+        cmb_ric->setCurrentIndex(c + 1);
+    if (c < cmb_Ordina->count())
+        cmb_Ordina->setCurrentIndex(c);
+}
+
+void frm_dispData::datagrid_RowColChange()
+{
+    m_descColumn = m_table.selEnd.column;
+    lblDescVar->clear();
+    lblDescVar->setText(grid::variableDescription(m_ctx, m_table, m_table.selEnd.column, kModule));
+}
+
+void frm_dispData::sortByName(bool ascending, const QString &procedure)
+{
+    const QString name = cmb_Ordina->currentText();
+    setRedraw(false);
+    m_ctx.prompt->setBusy(true);
+    const bool sorted = grid::sortByName(m_table, name, ascending, m_ctx.numbers);
+    m_ctx.prompt->setBusy(false);
+    if (sorted)
+        m_model->reload();
+    showTableSelection();
+    setRedraw(true);
+    if (!sorted)
+        m_ctx.log.logError(this, procedure, QStringLiteral("30009"),
+                           QStringLiteral("Nessuna colonna si chiama '%1'.").arg(name));
+}
+
+void frm_dispData::sortBySelection(bool ascending, const QString &)
+{
+    const int c = m_table.selEnd.column;
+    if (c < 0 || c >= m_table.columnCount())
+        return;
+    setRedraw(false);
+    m_ctx.prompt->setBusy(true);
+    grid::sortColumn(m_table, c, ascending, m_ctx.numbers);
+    m_ctx.prompt->setBusy(false);
+    m_model->reload();
+    showTableSelection();
+    setRedraw(true);
+}
+
+void frm_dispData::cmd_ordinaA_Click()
+{
+    sortByName(true, QStringLiteral("cmd_ordinaA_Click"));
+}
+
+void frm_dispData::cmd_ordinaD_Click()
+{
+    sortByName(false, QStringLiteral("cmd_ordinaD_Click"));
+}
+
+void frm_dispData::mnu_asce_Click()
+{
+    sortBySelection(true, QStringLiteral("mnu_asce_Click"));
+}
+
+void frm_dispData::mnu_disce_Click()
+{
+    sortBySelection(false, QStringLiteral("mnu_disce_Click"));
+}
+
+void frm_dispData::cmd_ric_Click()
+{
+    setRedraw(false);
+    const grid::SearchOutcome out =
+        grid::searchTable(m_ctx, m_table, cmb_ric->currentIndex(), txt_ricda->text(), txt_rica->text());
+    txt_rica->setText(out.upper);
+    if (out.kind == grid::SearchOutcome::Kind::Text || out.kind == grid::SearchOutcome::Kind::Range) {
+        m_model->reload();
+        showTableSelection();
+        // The matches are at the top: bring row 1 into view when it is not.
+        const QModelIndex first = m_model->indexOf(1, m_table.selEnd.column);
+        if (first.isValid() && !datagrid->viewport()->rect().intersects(datagrid->visualRect(first)))
+            datagrid->scrollToTop();
+    }
+    setRedraw(true);
+}
+
+void frm_dispData::mnu_clipboard_Click()
+{
+    QClipboard *cb = QGuiApplication::clipboard();
+    cb->clear();
+    cb->setText(grid::clipboardCell(m_table));
+}
+
+void frm_dispData::mnu_metadati_Click()
+{
+    const QString code = grid::metadataCode(m_table, m_table.selEnd.column);
+    if (code.isEmpty()) {
+        m_ctx.prompt->message(QString(grid::kNoMetadataMessage), QString(), Icon::Information);
+        return;
+    }
+    m_ctx.SheetQuery = metadataSheetQuery(m_ctx.CurrentTipo, code);
+    if (m_main)
+        m_main->openWindow(metadataSheetWindow(m_ctx.CurrentTipo));
+}
+
+void frm_dispData::cmdFunzione_Click()
+{
+    if (m_main)
+        m_main->openWindow(QStringLiteral("FRMFUNZIONE"));
+}
+
+void frm_dispData::cmdEsportaXls_Click()
+{
+    if (exportHook)
+        exportHook();
+}
+
+void frm_dispData::cmd_createmap_Click()
+{
+    if (createMapHook)
+        createMapHook();
+}
+
+void frm_dispData::mnu_createMap_Click()
+{
+    if (createMapHook)
+        createMapHook();
+}
+
+void frm_dispData::cmdInfo_Click()
+{
+    if (m_main)
+        m_main->openWindow(QStringLiteral("FRMNOTA"));
+}
+
+void frm_dispData::cmdHelp_Click()
+{
+    if (m_main)
+        m_main->ShowHelp(kHelpContext);
+}
+
+void frm_dispData::cmdChiudi_Click()
+{
+    derived.resetCounter();
+    frameOf(this)->close();
+}
+
+void frm_dispData::closeEvent(QCloseEvent *e)
+{
+    m_ctx.SelectQuery.clear();
+    m_query.clear();
+    QWidget::closeEvent(e);
+}
+
+bool frm_dispData::eventFilter(QObject *watched, QEvent *event)
+{
+    // The right button opens the pop-up menu and leaves the selection as it was.
+    if (watched == datagrid->viewport() && event->type() == QEvent::MouseButtonPress) {
+        auto *me = static_cast<QMouseEvent *>(event);
+        if (me->button() == Qt::RightButton) {
+            mnu_ordinam->popup(me->globalPosition().toPoint());
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace qrn::ui

@@ -1,0 +1,125 @@
+#pragma once
+// frm_dispData: the data grid window. It shows the result of the current selection, sorts it,
+// searches it and is where the derived indicators, the export, the map and the metadata sheets
+// start from.
+
+#include "table/datatable.h"
+#include "table/formula/formulabuilder.h"
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTableView;
+
+namespace qrn {
+struct AppContext;
+class DataTableModel;
+} // namespace qrn
+
+namespace qrn::ui {
+
+class MainWindow;
+
+class frm_dispData : public QWidget {
+    Q_OBJECT
+public:
+    // Runs the current selection (DoQuery) as it is created.
+    frm_dispData(AppContext &ctx, MainWindow *main);
+    ~frm_dispData() override;
+
+    // State of a map request, read and set by the map windows.
+    qint16 level = 0;               // territorial level, LevelCode when the window loaded
+    qint16 firstTerritoryType = 0;  // TipoTerritorio of the rows that go to the map
+    qint16 secondTerritoryType = 0; // a second accepted TipoTerritorio
+    QString selectedHeader;         // header of the column chosen for the map
+    QString codePrefix;             // letters of that column's code
+    QString codeNumber;             // three digits of that column's code
+    QString year;                   // last four characters of that header
+
+    // The derived-indicator counter and the last column picked in the formula window.
+    formula::DerivedMemory derived;
+
+    // Set by the export flow and by the map hand-off; nothing happens while they are empty.
+    std::function<void()> exportHook;    // cmdEsportaXls
+    std::function<void()> createMapHook; // cmd_createmap, mnu_createMap
+
+    AppContext &context() { return m_ctx; }
+    DataTable &table() { return m_table; }   // datagrid
+    DataTable &table2() { return m_table2; } // datagrid2, the rows handed to the map
+    // The selection query this window ran (empty once it is closed).
+    const QString &ranQuery() const { return m_query; }
+
+    // After the table changed (new rows, columns or colours): the views re-read it, the combo
+    // boxes list every header once, the widths are fitted again and the selection of the table
+    // is shown.
+    void refreshTable();
+    // Appends a header to cmb_Ordina (and to cmb_ric) unless it is already listed.
+    void addHeaderToOrdina(const QString &header);
+    // Makes the cells from current to end (table rows) the selection, as a click and a
+    // shift-click would; the description follows the selection end.
+    void selectCells(CellPos current, CellPos end);
+
+    // Operations of the window.
+    void DoQuery();
+    void ColorGridLines();
+    void ColorGridLinesToT();
+    void AutosizeCols();
+
+    // Handlers, also driven by the tests and by other windows.
+    void datagrid_Click();
+    void datagrid_RowColChange();
+    void cmd_ordinaA_Click();
+    void cmd_ordinaD_Click();
+    void mnu_asce_Click();
+    void mnu_disce_Click();
+    void cmd_ric_Click();
+    void mnu_clipboard_Click();
+    void mnu_metadati_Click();
+    void cmdFunzione_Click();
+    void cmdEsportaXls_Click();
+    void cmd_createmap_Click();
+    void mnu_createMap_Click();
+    void cmdInfo_Click();
+    void cmdHelp_Click();
+    void cmdChiudi_Click();
+
+    QMenu *popupMenu() const { return mnu_ordinam; }
+    QSize sizeHint() const override { return QSize(980, 640); }
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void fillCombos();
+    void sortByName(bool ascending, const QString &procedure);
+    void sortBySelection(bool ascending, const QString &procedure);
+    void showTableSelection();
+    void setRedraw(bool on);
+
+    AppContext &m_ctx;
+    MainWindow *m_main;
+    DataTable m_table, m_table2;
+    DataTableModel *m_model, *m_model2;
+    QString m_query;
+    bool m_syncing = false;
+    int m_descColumn = -1;
+
+    QTableView *datagrid, *datagrid2;
+    QComboBox *cmb_Ordina, *cmb_ric;
+    QLineEdit *txt_ricda, *txt_rica;
+    QLabel *lblDescVar;
+    QPushButton *cmd_ordinaA, *cmd_ordinaD, *cmd_ric, *cmdFunzione, *cmd_createmap, *cmdEsportaXls, *cmdInfo,
+        *cmdHelp, *cmdChiudi;
+    QMenu *mnu_ordinam;
+    QAction *mnu_asce, *mnu_disce, *mnu_createMap, *mnu_clipboard, *mnu_metadati;
+};
+
+} // namespace qrn::ui
