@@ -293,7 +293,8 @@ TEST(Execute, DerivedColumnJoinsTheNextSnapshot)
     ASSERT_EQ(again.kind, ExecuteOutcome::Kind::Added);
     EXPECT_EQ(again.column, 9);
     EXPECT_EQ(again.cells, (QStringList{"1,0000", "1,7500", "", "", "-5,6250"}));
-    EXPECT_EQ(s.defaultsSeen.last(), "Funz2Meta");
+    // The default name follows the last column picked, AS014_2005.
+    EXPECT_EQ(s.defaultsSeen.last(), "Funz22005");
 }
 
 TEST(Snapshot, ShortRowsAndTerritoryHeaders)

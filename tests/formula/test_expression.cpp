@@ -136,9 +136,13 @@ TEST(Evaluate, NumberTextIsTakenAsItIsAndEmptyIsBlank)
 {
     EXPECT_EQ(eval("12 "), EvalResult::value("12"));
     EXPECT_EQ(eval(" 3,5 "), EvalResult::value("3,5"));
-    EXPECT_EQ(eval("1.000 "), EvalResult::value("1.000")); // reads as a number with a group mark
     EXPECT_EQ(eval("1.5 ", point), EvalResult::value("1.5"));
     EXPECT_EQ(show("1.5 * 1 "), "1,5000");
+    // The keypad writes "." as decimal point; under a decimal comma that is the group mark, so a
+    // constant holding it is evaluated, never kept as a text that would read as 15 or 1000.
+    EXPECT_EQ(show("1.5 "), "1,5000");
+    EXPECT_EQ(show("1.000 "), "1,0000");
+    EXPECT_EQ(show("1,5 ", point), "<E>");
     EXPECT_EQ(eval(""), EvalResult::blank());
     EXPECT_EQ(eval("   "), EvalResult::blank());
 }

@@ -460,6 +460,15 @@ bool run(const std::vector<Op> &program, int stackNeeded, const double *values, 
     return true;
 }
 
+// A row expression that is nothing but a number is written as it stands (12 stays 12). Not
+// when it holds the program's group mark: under a decimal comma the keypad's decimal point is
+// that mark, and "1.5" would stand in the cell as a text that reads as 15; such a constant goes
+// through the evaluator instead (1,5000, or a syntax error for 1.2.3).
+bool standsAsNumber(const QString &text, const NumberFormat &fmt)
+{
+    return !text.contains(fmt.group) && fmt.isNumber(text);
+}
+
 bool allBlank(QStringView s)
 {
     for (QChar c : s)
@@ -472,7 +481,7 @@ bool allBlank(QStringView s)
 
 EvalResult evaluateRowExpression(QStringView expression, const NumberFormat &fmt)
 {
-    if (fmt.isNumber(expression.toString()))
+    if (standsAsNumber(expression.toString(), fmt))
         return EvalResult::value(expression.trimmed().toString());
     if (allBlank(expression))
         return EvalResult::blank();
@@ -518,7 +527,7 @@ std::optional<CompiledFormula> CompiledFormula::compile(const QList<Token> &toke
     if (f.m_columns.empty()) {
         // The same text on every row: the two rules that come before parsing apply to it.
         const QString whole = texts.isEmpty() ? QString() : texts.first();
-        if (fmt.isNumber(whole)) {
+        if (standsAsNumber(whole, fmt)) {
             f.m_constantText = whole.trimmed();
             return f;
         }

@@ -74,7 +74,9 @@ struct EvalResult {
 QString formatResult(double value, const NumberFormat &fmt);
 
 // Evaluates one row expression:
-//  1. if the text reads as a number in fmt, the result is the text trimmed, unformatted;
+//  1. if the text reads as a number in fmt and holds no group mark of fmt, the result is the
+//     text trimmed, unformatted (a constant with a group mark is evaluated like any other
+//     expression: under a decimal comma "1.5" is the keypad's 1.5, not 15);
 //  2. an empty (or all blank) text gives a blank result;
 //  3. a text that does not follow the grammar, or nests deeper than maxNesting, is a syntax
 //     error (checked for the whole text before any arithmetic);
