@@ -1,11 +1,22 @@
 #include "table/export.h"
 
 #include "shell/context.h"
+#include "shell/prompt.h"
 #include "shell/sqltext.h"
+#include "table/datatable.h"
 #include "table/workbook/Workbook.h"
 
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include <exception>
 
 namespace qrn {
 
@@ -157,6 +168,136 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
         return false;
     }
     return true;
+}
+
+bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module)
+{
+    const TextTable rows(table.rows().cbegin(), table.rows().cend());
+    return CreateExcelFile(ctx, rows, fileName, module);
+}
+
+namespace {
+
+// Runs a short command and returns its first line of output, empty on any failure.
+QString firstLineOf(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args, QIODevice::ReadOnly);
+    if (!p.waitForFinished(5000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
+        p.kill();
+        p.waitForFinished(1000);
+        return QString();
+    }
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0).trimmed();
+}
+
+} // namespace
+
+FileOpener::Outcome DesktopFileOpener::open(const QString &path)
+{
+    const QFileInfo info(path);
+    if (!info.isFile() || !info.isReadable() || info.size() == 0)
+        return Outcome::NotFound;
+    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
+    if (!xdgMime.isEmpty()) {
+        const QString type = firstLineOf(xdgMime, {QStringLiteral("query"), QStringLiteral("filetype"), info.absoluteFilePath()});
+        if (!type.isEmpty()
+            && firstLineOf(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type}).isEmpty())
+            return Outcome::NoApplication;
+    }
+    // Without a desktop helper Qt cannot hand the file to any application.
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())))
+        return Outcome::NoApplication;
+    return Outcome::Opened;
+}
+
+QString exportFileFilter()
+{
+    return QStringLiteral("File di Microsoft Excel.|*.xls|Cartella di lavoro di Excel 2007 e successivi.|*.xlsx");
+}
+
+QString exportFileName(const QString &chosen)
+{
+    const QString suffix = QFileInfo(chosen).suffix().toLower();
+    if (suffix == QLatin1String("xls") || suffix == QLatin1String("xlsx"))
+        return chosen;
+    return chosen + QStringLiteral(".xls");
+}
+
+FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, FileOpener &opener)
+{
+    if (ctx.prompt->message(kOpenQuestion, QString(), Icon::Question, Buttons::YesNo) != Answer::Yes)
+        return FileOpener::Outcome::Failed;
+    const FileOpener::Outcome outcome = opener.open(fileName);
+    switch (outcome) {
+    case FileOpener::Outcome::NoApplication:
+        ctx.prompt->message(kNoApplication, QStringLiteral("Attenzione"), Icon::Critical, Buttons::Ok);
+        break;
+    case FileOpener::Outcome::NotFound:
+        ctx.prompt->message(kNotFound, QString(), Icon::Critical, Buttons::Ok);
+        break;
+    default:
+        break;
+    }
+    return outcome;
+}
+
+bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener, const QString &module)
+{
+    Prompt &prompt = *ctx.prompt;
+    prompt.setBusy(true);
+    try {
+        // Territory-code order whatever the user's sort was; the stripes stay as they were.
+        table.sortGeneric(1, true, ctx.numbers);
+
+        if (!CreateExcelFileDir(ctx)) {
+            ctx.log.logError(module, QStringLiteral("CreateExcelFileDir"), QStringLiteral("75"),
+                             QStringLiteral("Impossibile creare la cartella ") + ctx.ExcelFolder);
+            prompt.setBusy(false);
+            return false;
+        }
+
+        const QString chosen = prompt.saveFile(kExportDialogTitle, ctx.ExcelFolder, exportFileFilter());
+        if (chosen.trimmed().isEmpty()) {
+            prompt.setBusy(false);
+            return false;
+        }
+        const QString fileName = exportFileName(chosen);
+        if (QFileInfo::exists(fileName)) {
+            if (prompt.message(kOverwriteQuestion, kOverwriteTitle, Icon::Question, Buttons::YesNo) != Answer::Yes) {
+                prompt.setBusy(false);
+                return false;
+            }
+            // The earlier file is replaced only once the new workbook is complete, so a failed
+            // export leaves it as it was.
+        }
+
+        prompt.setBusy(true);
+        const bool written = CreateExcelFile(ctx, table, fileName, module);
+        prompt.setBusy(false);
+        if (written)
+            OpenFileExcel(ctx, fileName, opener);
+        prompt.setBusy(false);
+        return written;
+    } catch (const std::exception &e) {
+        ctx.log.logError(module, QStringLiteral("cmdEsportaXls_Click"), QStringLiteral("0"), QString::fromLocal8Bit(e.what()));
+        prompt.setBusy(false);
+        return false;
+    }
+}
+
+QString clipboardCellText(const DataTable &table)
+{
+    return table.text(table.selEnd.row, table.selEnd.column);
+}
+
+void CopiaNegliAppunti(const DataTable &table)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return;
+    clipboard->clear();
+    clipboard->setText(clipboardCellText(table));
 }
 
 } // namespace qrn

@@ -2,6 +2,7 @@
 // Export of the data table to a workbook (the table on sheet 1, the metadata of its items on
 // sheet 2) and of one cell to the clipboard.
 
+#include <QLatin1String>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -9,6 +10,7 @@
 namespace qrn {
 
 struct AppContext;
+class DataTable;
 
 // A table as text: row 0 the headers, every row as long as the header row.
 using TextTable = std::vector<QStringList>;
@@ -29,7 +31,60 @@ QString exportTemplatePath(const AppContext &ctx);
 bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName,
                      const QString &module = QStringLiteral("frm_dispData"));
 
+// The same for the data table (every row, the header row first).
+bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName,
+                     const QString &module = QStringLiteral("frm_dispData"));
+
 // Makes sure the export folder exists.
 bool CreateExcelFileDir(const AppContext &ctx);
+
+// Opens a document with the application the desktop associates with it.
+class FileOpener {
+public:
+    enum class Outcome {
+        Opened,
+        NoApplication, // no application is associated with the file's type
+        NotFound,      // the file is missing, unreadable or empty
+        Failed,        // anything else
+    };
+    virtual ~FileOpener() = default;
+    virtual Outcome open(const QString &path) = 0;
+};
+
+// The desktop's opener: the file's type and its default application through xdg-mime when
+// it is installed, then QDesktopServices.
+class DesktopFileOpener : public FileOpener {
+public:
+    Outcome open(const QString &path) override;
+};
+
+inline constexpr QLatin1String kExportDialogTitle{"Selezionare un file..."};
+inline constexpr QLatin1String kOverwriteQuestion{"Il File esiste si vuole sovrascriverlo?"};
+inline constexpr QLatin1String kOverwriteTitle{"Creazione File Excel"};
+inline constexpr QLatin1String kOpenQuestion{"Si desidera aprire il file adesso per consultarlo?"};
+inline constexpr QLatin1String kNoApplication{"Non si dispone di un'applicazione che possa aprire il file!"};
+inline constexpr QLatin1String kNotFound{"File non trovato o rovinato."};
+
+// The filter of the save dialog: the Excel 97-2003 workbook first, the .xlsx workbook beside it.
+QString exportFileFilter();
+// The name the workbook is saved under: a name that does not end in .xls or .xlsx (any case)
+// gets ".xls", the format of the dialog's first filter.
+QString exportFileName(const QString &chosen);
+
+// OpenFileExcel: asks whether to open the file now and, on Yes, opens it, reporting an opener
+// that cannot. Returns the outcome (Failed when the user said No).
+FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, FileOpener &opener);
+
+// "Esporta in Excel": sorts the table on COD_TERR (generic ascending order; the table stays in
+// that order, its colours as they were), makes the export folder, asks for the file (and
+// whether to overwrite it), writes the workbook and offers to open it. Returns true when a
+// workbook was written. Errors go to the error log under module.
+bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener,
+                    const QString &module = QStringLiteral("frm_dispData"));
+
+// "Copia negli Appunti": the text of the one cell at the selection's end corner.
+QString clipboardCellText(const DataTable &table);
+// Clears the clipboard and puts that text on it as plain text (needs a GUI application).
+void CopiaNegliAppunti(const DataTable &table);
 
 } // namespace qrn

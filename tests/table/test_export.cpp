@@ -1,6 +1,7 @@
 // The table export on the sample data, read back by independent readers.
 
 #include "table/export.h"
+#include "table/datatable.h"
 
 #include "ReadBack.h"
 #include "catalogue/querybuilder.h"
@@ -9,6 +10,8 @@
 #include "support/testfolder.h"
 
 #include <QFile>
+#include <algorithm>
+#include <map>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -111,4 +114,178 @@ TEST_F(ExportTest, AMissingTemplateEndsTheExportThroughTheLog)
     EXPECT_FALSE(QFile::exists(file));
     EXPECT_TRUE(QString::fromLatin1(tf.read("Files/Error.log")).contains("Function: CreateExcelFile"));
     EXPECT_EQ(tf.prompt.messages().size(), 1);
+}
+
+namespace {
+
+// An opener that records the files it is asked to open and answers a scripted outcome.
+struct FakeOpener : FileOpener {
+    Outcome answer = Outcome::Opened;
+    QStringList opened;
+    Outcome open(const QString &path) override
+    {
+        opened << path;
+        return answer;
+    }
+};
+
+// The number of message boxes with this text.
+int shownCount(const ScriptedPrompt &p, const QString &text)
+{
+    return int(p.messages().count(text));
+}
+
+} // namespace
+
+TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
+{
+    DataTable grid(QList<QStringList>(table.begin(), table.end()));
+    ASSERT_GE(grid.rowCount(), 4);
+    grid.colorStripes();
+    // The user's last sort: descending on a data column.
+    grid.sortGeneric(6, false, ctx->numbers);
+    QStringList codes;
+    for (int r = 1; r < grid.rowCount(); ++r)
+        codes << grid.text(r, 1);
+    std::map<QString, QRgb> colours;
+    for (int r = 1; r < grid.rowCount(); ++r)
+        colours[grid.text(r, 1)] = grid.background(r);
+    // Generic order: two numbers compare as numbers, anything else as text ("001" < "02" < "ITA").
+    std::sort(codes.begin(), codes.end(), [&](const QString &a, const QString &b) {
+        const auto x = ctx->numbers.toNumber(a), y = ctx->numbers.toNumber(b);
+        return x && y ? *x < *y : a.compare(b, Qt::CaseInsensitive) < 0;
+    });
+    ASSERT_NE(codes, QStringList([&] { QStringList now; for (int r = 1; r < grid.rowCount(); ++r) now << grid.text(r, 1); return now; }()))
+        << "the sort before the export must have something to do";
+
+    const QString file = tf.file("Excel/ordine"); // no extension: the first filter's, .xls
+    tf.prompt.answerFile(file);
+    FakeOpener opener;
+    ASSERT_TRUE(EsportaInExcel(*ctx, grid, opener)) << tf.prompt.messages().join("|").toStdString();
+
+    // The dialog: its title and the .xls filter first, .xlsx beside it.
+    const auto &dialog = tf.prompt.shown().front();
+    EXPECT_EQ(dialog.kind, ScriptedPrompt::Shown::Kind::SaveFile);
+    EXPECT_EQ(dialog.title, "Selezionare un file...");
+    EXPECT_TRUE(dialog.text.startsWith("File di Microsoft Excel.|*.xls|")) << dialog.text.toStdString();
+    EXPECT_TRUE(dialog.text.endsWith("|*.xlsx"));
+    // The default answer of the open question is Yes: the fake was asked to open the workbook.
+    EXPECT_EQ(opener.opened, QStringList{file + ".xls"});
+    EXPECT_EQ(tf.prompt.shown().back().text, "Si desidera aprire il file adesso per consultarlo?");
+    EXPECT_EQ(tf.prompt.shown().back().icon, Icon::Question);
+    EXPECT_FALSE(tf.prompt.busy());
+
+    // The window's table is in territory-code order now, each row with the colour it had.
+    for (int r = 1; r < grid.rowCount(); ++r) {
+        EXPECT_EQ(grid.text(r, 1), codes.at(r - 1));
+        EXPECT_EQ(grid.background(r), colours[grid.text(r, 1)]);
+    }
+    std::string why;
+    const auto sheets = wbtest::readBack((file + ".xls").toStdString(), &why);
+    ASSERT_TRUE(sheets) << why;
+    for (int r = 1; r < grid.rowCount(); ++r)
+        EXPECT_EQ(QString::fromStdString((*sheets)[0].cells.at({r, 1}).text), codes.at(r - 1));
+}
+
+TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
+{
+    DataTable grid(QList<QStringList>(table.begin(), table.end()));
+    const QString file = tf.file("Excel/vecchio.XLSX");
+    tf.write("Excel/vecchio.XLSX", "contenuto di prima");
+    tf.prompt.answerFile(file);
+    tf.prompt.answer(Answer::No);
+    FakeOpener opener;
+    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(tf.read("Excel/vecchio.XLSX"), "contenuto di prima");
+    const auto &question = tf.prompt.shown().back();
+    EXPECT_EQ(question.text, "Il File esiste si vuole sovrascriverlo?");
+    EXPECT_EQ(question.title, "Creazione File Excel");
+    EXPECT_EQ(question.icon, Icon::Question);
+    EXPECT_EQ(question.buttons, Buttons::YesNo);
+    EXPECT_TRUE(opener.opened.isEmpty());
+    EXPECT_FALSE(tf.prompt.busy());
+
+    // Yes replaces it with a workbook in the format of its extension, whatever its case.
+    tf.prompt.clear();
+    tf.prompt.answerFile(file);
+    tf.prompt.answer(Answer::Yes);
+    tf.prompt.answer(Answer::No); // do not open it
+    EXPECT_TRUE(EsportaInExcel(*ctx, grid, opener));
+    std::string why;
+    const auto sheets = wbtest::readBack(file.toStdString(), &why);
+    ASSERT_TRUE(sheets) << why;
+    EXPECT_EQ((*sheets)[0].rows, grid.rowCount());
+    EXPECT_TRUE(opener.opened.isEmpty());
+
+    // No name chosen: nothing at all.
+    tf.prompt.clear();
+    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(tf.prompt.shown().size(), 1u);
+    EXPECT_FALSE(tf.prompt.busy());
+}
+
+TEST_F(ExportTest, OpenFileExcelReportsWhatTheOpenerCouldNotDo)
+{
+    const QString file = tf.file("Excel/x.xls");
+    FakeOpener opener;
+    opener.answer = FileOpener::Outcome::NoApplication;
+    EXPECT_EQ(OpenFileExcel(*ctx, file, opener), FileOpener::Outcome::NoApplication);
+    ASSERT_EQ(shownCount(tf.prompt, "Non si dispone di un'applicazione che possa aprire il file!"), 1);
+    EXPECT_EQ(tf.prompt.shown().back().title, "Attenzione");
+    EXPECT_EQ(tf.prompt.shown().back().icon, Icon::Critical);
+
+    opener.answer = FileOpener::Outcome::NotFound;
+    OpenFileExcel(*ctx, file, opener);
+    EXPECT_EQ(shownCount(tf.prompt, "File non trovato o rovinato."), 1);
+    EXPECT_EQ(tf.prompt.shown().back().icon, Icon::Critical);
+
+    tf.prompt.clear();
+    for (auto other : {FileOpener::Outcome::Opened, FileOpener::Outcome::Failed}) {
+        opener.answer = other;
+        OpenFileExcel(*ctx, file, opener);
+    }
+    EXPECT_EQ(tf.prompt.messages(), QStringList(2, "Si desidera aprire il file adesso per consultarlo?"));
+
+    tf.prompt.answer(Answer::No);
+    opener.opened.clear();
+    EXPECT_EQ(OpenFileExcel(*ctx, file, opener), FileOpener::Outcome::Failed);
+    EXPECT_TRUE(opener.opened.isEmpty());
+
+    // The desktop opener finds a missing or empty file before asking the desktop.
+    DesktopFileOpener desktop;
+    EXPECT_EQ(desktop.open(tf.file("Excel/manca.xls")), FileOpener::Outcome::NotFound);
+    tf.write("Excel/vuoto.xls", "");
+    EXPECT_EQ(desktop.open(tf.file("Excel/vuoto.xls")), FileOpener::Outcome::NotFound);
+}
+
+TEST_F(ExportTest, AMissingTemplateOffersNoFile)
+{
+    QFile::remove(tf.file("Files/DatiTemplateVar"));
+    DataTable grid(QList<QStringList>(table.begin(), table.end()));
+    tf.prompt.answerFile(tf.file("Excel/x.xls"));
+    FakeOpener opener;
+    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_FALSE(QFile::exists(tf.file("Excel/x.xls")));
+    EXPECT_EQ(shownCount(tf.prompt, "Si desidera aprire il file adesso per consultarlo?"), 0);
+    EXPECT_TRUE(opener.opened.isEmpty());
+    EXPECT_FALSE(tf.prompt.busy());
+}
+
+TEST(ExportNames, ExtensionOfTheChosenName)
+{
+    EXPECT_EQ(exportFileName("/a/dati"), "/a/dati.xls");
+    EXPECT_EQ(exportFileName("/a/dati.xls"), "/a/dati.xls");
+    EXPECT_EQ(exportFileName("/a/dati.Xlsx"), "/a/dati.Xlsx");
+    EXPECT_EQ(exportFileName("/a/dati.2005"), "/a/dati.2005.xls");
+    EXPECT_EQ(exportFileName("/a.b/dati"), "/a.b/dati.xls");
+}
+
+TEST(Clipboard, OnlyTheCellAtTheSelectionEnd)
+{
+    DataTable t({{"COD_TERR", "Territorio", "AS013_2005"}, {"001", "Torino", "12,50"}, {"002", "Vercelli", "3,00"}});
+    t.current = {1, 0};
+    t.selEnd = {2, 2};
+    EXPECT_EQ(clipboardCellText(t), "3,00");
+    t.selEnd = {0, 1};
+    EXPECT_EQ(clipboardCellText(t), "Territorio");
 }
