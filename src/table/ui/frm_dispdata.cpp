@@ -183,14 +183,13 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
             [this](const QModelIndex &now) {
                 if (m_syncing || !now.isValid())
                     return;
-                // The view's current index is the corner the user moved last: the selection end.
-                // Without the shift key the selection starts there too.
-                const CellPos at{DataTableModel::tableRow(now), now.column()};
-                m_table.selEnd = at;
-                if (!(QApplication::keyboardModifiers() & Qt::ShiftModifier))
-                    m_table.current = at;
+                takeViewSelection();
                 datagrid_RowColChange();
             });
+    connect(datagrid->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_syncing)
+            takeViewSelection();
+    });
 
     resize(sizeHint());
     if (QLayout *l = layout())
@@ -306,6 +305,28 @@ void frm_dispData::showTableSelection()
     m_syncing = false;
     if (m_table.selEnd.column != m_descColumn)
         datagrid_RowColChange();
+}
+
+void frm_dispData::takeViewSelection()
+{
+    // The view's current index is the corner the user moved last: the selection end. The
+    // current cell is the opposite corner of the selected block (the same cell after a plain
+    // click).
+    const QItemSelectionModel *sm = datagrid->selectionModel();
+    const QModelIndex now = sm->currentIndex();
+    if (!now.isValid())
+        return;
+    CellPos end{DataTableModel::tableRow(now), now.column()};
+    CellPos start = end;
+    for (const QItemSelectionRange &r : sm->selection()) {
+        if (!r.contains(now))
+            continue;
+        start.row = (now.row() == r.top() ? r.bottom() : r.top()) + 1;
+        start.column = now.column() == r.left() ? r.right() : r.left();
+        break;
+    }
+    m_table.current = start;
+    m_table.selEnd = end;
 }
 
 void frm_dispData::datagrid_Click()

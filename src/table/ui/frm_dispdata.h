@@ -102,6 +102,7 @@ private:
     void sortByName(bool ascending, const QString &procedure);
     void sortBySelection(bool ascending, const QString &procedure);
     void showTableSelection();
+    void takeViewSelection();
     void setRedraw(bool on);
 
     AppContext &m_ctx;

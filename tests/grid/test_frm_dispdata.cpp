@@ -1,0 +1,454 @@
+// The data grid window opened from the selection window on the sample data and driven as a
+// user drives it; the command line's table for the same selection.
+
+#include "app/climain.h"
+#include "catalogue/ui/formdatitab.h"
+#include "metadata/sheetquery.h"
+#include "shell/links.h"
+#include "shell/ui/mainwindow.h"
+#include "support/testfolder.h"
+#include "table/gridops.h"
+#include "table/tablemodel.h"
+#include "table/ui/frm_dispdata.h"
+#include "ui/registerwindows.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using qrn::test::TestFolder;
+
+namespace {
+
+struct Scenario {
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx;
+    std::unique_ptr<ui::MainWindow> main;
+    ui::FormdatiTab *sel = nullptr;
+
+    explicit Scenario(const NumberFormat &numbers = NumberFormat::comma())
+    {
+        ctx = tf.context();
+        ctx->numbers = numbers;
+        main = std::make_unique<ui::MainWindow>(*ctx);
+        ui::registerWindows(*main);
+        InstanceLock lock(tf.path());
+        main->show();
+        tf.prompt.answerFolder(QString());
+        EXPECT_EQ(main->startUp(lock), StartupOutcome::Running);
+        tf.prompt.clear();
+        main->mnu_submnu_Click(2); // provincial and regional variables
+        sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
+    }
+
+    // Clicks the year of an item in the catalogue tree.
+    void chooseYear(const QString &code, const QString &year)
+    {
+        QTreeWidgetItem *item = sel->nodeByKey(code);
+        ASSERT_TRUE(item) << code.toStdString();
+        sel->objtree_NodeClick(item);
+        for (int i = 0; i < item->childCount(); ++i)
+            if (item->child(i)->text(0) == year) {
+                sel->objtree_NodeClick(item->child(i));
+                return;
+            }
+        FAIL() << "no year " << year.toStdString() << " for " << code.toStdString();
+    }
+
+    // "Tutte le regioni" plus Torino and Valle d'Aosta by name, then "Visualizza Dati".
+    ui::frm_dispData *show(const QStringList &extraNames = {"Torino", "Valle d'Aosta/Vallée d'Aoste"})
+    {
+        sel->findChild<QCheckBox *>("Check1_6")->click();
+        sel->selectTerritories(extraNames);
+        sel->findChild<QPushButton *>("serie")->click();
+        return grid();
+    }
+    ui::frm_dispData *grid() const
+    {
+        return qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
+    }
+};
+
+template <class T> T *child(QWidget *w, const char *name)
+{
+    T *c = w->findChild<T *>(QString::fromLatin1(name));
+    EXPECT_TRUE(c) << name;
+    return c;
+}
+
+QTableView *view(ui::frm_dispData *w) { return child<QTableView>(w, "datagrid"); }
+
+// Clicks the cell of a table row (1 = first data row) in the view.
+void clickCell(ui::frm_dispData *w, int row, int column, Qt::KeyboardModifiers mods = {})
+{
+    QTableView *v = view(w);
+    const QModelIndex idx = v->model()->index(row - 1, column);
+    v->scrollTo(idx);
+    QTest::mouseClick(v->viewport(), Qt::LeftButton, mods, v->visualRect(idx).center());
+}
+
+QStringList viewColumn(QTableView *v, int column)
+{
+    QStringList out;
+    for (int r = 0; r < v->model()->rowCount(); ++r)
+        out << v->model()->index(r, column).data().toString();
+    return out;
+}
+
+QList<double> numbersOf(const QStringList &texts, const NumberFormat &f)
+{
+    QList<double> out;
+    for (const QString &t : texts)
+        out << f.toNumber(t).value_or(-1e300);
+    return out;
+}
+
+QList<int> selectedRows(QTableView *v)
+{
+    QList<int> rows;
+    for (const QModelIndex &i : v->selectionModel()->selectedIndexes())
+        if (!rows.contains(i.row() + 1))
+            rows << i.row() + 1;
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+} // namespace
+
+class GridWindow : public ::testing::TestWithParam<bool> {
+protected:
+    NumberFormat numbers() const { return GetParam() ? NumberFormat::point() : NumberFormat::comma(); }
+};
+
+TEST_P(GridWindow, VisualizzaDatiShowsTheStoresRowsStripedAndFitted)
+{
+    Scenario s(numbers());
+    ASSERT_TRUE(s.sel);
+    s.chooseYear("TR001", "2004");
+    s.chooseYear("AS013", "2005");
+    ui::frm_dispData *w = s.show();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
+    EXPECT_EQ(w->objectName(), "frm_dispData");
+    EXPECT_EQ(w->windowTitle(), "Visualizza ed esporta dati");
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(w->ranQuery(), s.ctx->SelectQuery);
+    EXPECT_FALSE(child<QTableView>(w, "datagrid2")->isVisible());
+
+    // The same statement run directly on the store.
+    auto cn = s.ctx->GetDbConnection("Variabili.mdb");
+    Recordset rs = cn->query(s.ctx->SelectQuery + " order by land_Ind.COD_TERR");
+    QTableView *v = view(w);
+    QAbstractItemModel *m = v->model();
+    ASSERT_EQ(m->columnCount(), rs.fieldCount());
+    ASSERT_EQ(m->rowCount(), rs.recordCount());
+    EXPECT_EQ(rs.recordCount(), 21) << "20 regions and Torino";
+    for (int c = 0; c < rs.fieldCount(); ++c)
+        EXPECT_EQ(m->headerData(c, Qt::Horizontal).toString(), rs.fieldName(c));
+    EXPECT_EQ(m->headerData(6, Qt::Horizontal).toString(), "AS013_2005");
+    EXPECT_EQ(m->headerData(7, Qt::Horizontal).toString(), "TR001_2004");
+    for (int r = 0; r < rs.recordCount(); ++r)
+        for (int c = 0; c < rs.fieldCount(); ++c)
+            ASSERT_EQ(m->index(r, c).data().toString(), rs.row(r)[size_t(c)].toString()) << r << "," << c;
+    EXPECT_TRUE(m->index(0, 6).data().toString().contains(numbers().decimal));
+
+    // Hidden first column, centred columns from the name on, stripes, fitted widths.
+    EXPECT_TRUE(v->isColumnHidden(0));
+    EXPECT_EQ(m->index(0, 4).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
+    EXPECT_EQ(m->index(0, 5).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+    for (int r = 0; r < m->rowCount(); ++r)
+        EXPECT_EQ(m->index(r, 3).data(Qt::BackgroundRole).value<QColor>().rgba(),
+                  (r + 1) % 2 == 0 ? DataTable::kEvenRow : DataTable::kOddRow);
+    const QFontMetrics fm = v->fontMetrics();
+    int widest = fm.horizontalAdvance("Territorio");
+    for (const QString &name : viewColumn(v, 5))
+        widest = std::max(widest, fm.horizontalAdvance(name));
+    EXPECT_GT(widest, fm.horizontalAdvance("Piemonte"));
+    EXPECT_EQ(v->columnWidth(5), fm.horizontalAdvance('Q') + widest);
+
+    // The combo boxes list every header; the search box has a blank item first.
+    QComboBox *ordina = child<QComboBox>(w, "cmb_Ordina");
+    QComboBox *ric = child<QComboBox>(w, "cmb_ric");
+    ASSERT_EQ(ordina->count(), 8);
+    ASSERT_EQ(ric->count(), 9);
+    EXPECT_EQ(ric->itemText(0), "");
+    for (int c = 0; c < 8; ++c) {
+        EXPECT_EQ(ordina->itemText(c), rs.fieldName(c));
+        EXPECT_EQ(ric->itemText(c + 1), rs.fieldName(c));
+    }
+    EXPECT_EQ(ordina->currentIndex(), 0);
+    EXPECT_EQ(ric->currentIndex(), 0);
+
+    // The command line prints the same table for the same selection.
+    QString out, err;
+    const QStringList args{"--home", s.tf.path(), "--decimal", QString(numbers().decimal), "tabella", "--db",
+                           "Variabili.mdb", "--voce", "AS013-2005", "--voce", "TR001-2004", "--gruppi", "6",
+                           "--territori", "Torino,Valle d'Aosta/Vallée d'Aoste"};
+    ASSERT_EQ(cli::run(args, QString(), out, err), 0) << err.toStdString();
+    QString expected;
+    for (const QStringList &row : w->table().rows()) {
+        QStringList fields;
+        for (const QString &f : row)
+            fields << cli::csvField(f, ';');
+        expected += fields.join(';') + '\n';
+    }
+    EXPECT_EQ(out, expected);
+
+    // A look at the window.
+    QMdiSubWindow *frame = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+    ASSERT_TRUE(frame);
+    (frame ? static_cast<QWidget *>(frame) : w)->grab().save(QStringLiteral("/tmp/frm_dispData_%1.png").arg(GetParam()));
+}
+
+TEST_P(GridWindow, SortFromTheButtonsAndFromThePopUp)
+{
+    Scenario s(numbers());
+    s.chooseYear("AS013", "2005");
+    ui::frm_dispData *w = s.show();
+    ASSERT_TRUE(w);
+    QTableView *v = view(w);
+    QComboBox *ordina = child<QComboBox>(w, "cmb_Ordina");
+    ordina->setCurrentText("AS013_2005");
+    QTest::mouseClick(child<QPushButton>(w, "cmd_ordinaD"), Qt::LeftButton);
+    QList<double> values = numbersOf(viewColumn(v, 6), numbers());
+    EXPECT_TRUE(std::is_sorted(values.rbegin(), values.rend()));
+    EXPECT_EQ(v->model()->index(0, 5).data().toString(), "Lombardia");
+    EXPECT_EQ(v->model()->index(1, 3).data(Qt::BackgroundRole).value<QColor>().rgba(), DataTable::kEvenRow)
+        << "the stripes follow the new order";
+
+    // A name that is no header: logged, nothing sorted.
+    s.tf.prompt.clear();
+    const QStringList before = viewColumn(v, 5);
+    ordina->setCurrentText("AS013");
+    child<QPushButton>(w, "cmd_ordinaA")->click();
+    EXPECT_EQ(viewColumn(v, 5), before);
+    ASSERT_EQ(s.tf.prompt.messages().size(), 1);
+    EXPECT_TRUE(s.tf.prompt.messages()[0].startsWith("Errore : "));
+    EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_ordinaA_Click"));
+
+    // The pop-up: a click chooses the column, the right button opens the menu without moving
+    // the selection, "Ascendente" sorts on that column.
+    clickCell(w, 3, 5);
+    EXPECT_EQ(w->table().selEnd, (CellPos{3, 5}));
+    EXPECT_EQ(ordina->currentIndex(), 5);
+    EXPECT_EQ(child<QComboBox>(w, "cmb_ric")->currentIndex(), 6);
+    QTest::mousePress(v->viewport(), Qt::RightButton, {}, v->visualRect(v->model()->index(6, 6)).center());
+    QMenu *menu = w->popupMenu();
+    EXPECT_TRUE(menu->isVisible());
+    menu->close();
+    EXPECT_EQ(w->table().selEnd, (CellPos{3, 5}));
+    child<QAction>(w, "mnu_asce")->trigger();
+    const QStringList names = viewColumn(v, 5);
+    EXPECT_EQ(names.first(), "Abruzzo");
+    EXPECT_EQ(names.last(), "Veneto");
+    child<QAction>(w, "mnu_disce")->trigger();
+    EXPECT_EQ(viewColumn(v, 5).first(), "Veneto");
+}
+
+TEST_P(GridWindow, RangeAndWordSearchSelectTheirRows)
+{
+    Scenario s(numbers());
+    s.chooseYear("AS013", "2005");
+    ui::frm_dispData *w = s.show();
+    ASSERT_TRUE(w);
+    QTableView *v = view(w);
+    auto cn = s.ctx->GetDbConnection("Variabili.mdb");
+    QComboBox *ric = child<QComboBox>(w, "cmb_ric");
+    QLineEdit *da = child<QLineEdit>(w, "txt_ricda");
+    QLineEdit *a = child<QLineEdit>(w, "txt_rica");
+    QPushButton *go = child<QPushButton>(w, "cmd_ric");
+
+    // Whole values from 5000 to 9999 in AS013_2005, counted straight from the store.
+    Recordset expected = cn->query(s.ctx->SelectQuery + " and AS_2005.AS013 >= 5000 and AS_2005.AS013 < 10000");
+    ASSERT_GT(expected.recordCount(), 1);
+    ric->setCurrentIndex(7);
+    da->setText("5000");
+    a->setText(QString("9999") + numbers().decimal + "5");
+    go->click();
+    EXPECT_TRUE(s.tf.prompt.shown().empty());
+    const int k = expected.recordCount();
+    EXPECT_EQ(selectedRows(v), [&] {
+        QList<int> r;
+        for (int i = 1; i <= k; ++i)
+            r << i;
+        return r;
+    }());
+    EXPECT_EQ(w->table().current, (CellPos{1, 6}));
+    EXPECT_EQ(w->table().selEnd, (CellPos{k, 6}));
+    const QList<double> top = numbersOf(viewColumn(v, 6).mid(0, k), numbers());
+    EXPECT_TRUE(std::is_sorted(top.begin(), top.end()));
+    for (double x : top) {
+        EXPECT_GE(x, 5000);
+        EXPECT_LT(x, 10000);
+    }
+    EXPECT_EQ(v->model()->index(0, 3).data(Qt::BackgroundRole).value<QColor>().rgba(), DataTable::kOddRow);
+
+    // One value: the upper box takes it.
+    const QString someValue = v->model()->index(0, 6).data().toString();
+    const QString whole = someValue.left(someValue.indexOf(numbers().decimal));
+    da->setText(whole);
+    a->clear();
+    go->click();
+    EXPECT_EQ(a->text(), whole);
+    EXPECT_EQ(v->model()->index(0, 6).data().toString(), someValue);
+
+    // The warnings.
+    da->setText("5");
+    a->setText("3");
+    go->click();
+    da->setText("abc");
+    a->setText("7");
+    go->click();
+    ASSERT_EQ(s.tf.prompt.shown().size(), 2u);
+    EXPECT_EQ(s.tf.prompt.shown()[1].text, "Per fare una ricerca da --- a inserire due numeri interi!");
+    EXPECT_EQ(s.tf.prompt.shown()[0].title, "Attenzione");
+
+    // A word in the names, apostrophe and accents included.
+    ric->setCurrentIndex(6);
+    da->setText("  valle d'aosta/vallée d'aoste ");
+    a->clear();
+    go->click();
+    EXPECT_EQ(v->model()->index(0, 5).data().toString(), "Valle d'Aosta/Vallée d'Aoste");
+    EXPECT_EQ(selectedRows(v), QList<int>{1});
+    EXPECT_EQ(v->currentIndex(), v->model()->index(0, 5));
+    EXPECT_EQ(v->horizontalHeader()->model()->headerData(5, Qt::Horizontal).toString(), "Territorio");
+
+    // The blank column item does nothing.
+    const QStringList before = viewColumn(v, 5);
+    ric->setCurrentIndex(0);
+    da->setText("Roma");
+    go->click();
+    EXPECT_EQ(viewColumn(v, 5), before);
+    EXPECT_EQ(s.tf.prompt.shown().size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(BothMarks, GridWindow, ::testing::Bool());
+
+TEST(GridWindowActions, DescriptionClipboardAndMetadataFollowTheSelectionEnd)
+{
+    Scenario s;
+    s.chooseYear("AS013", "2005");
+    s.chooseYear("TR001", "2004");
+    ui::frm_dispData *w = s.show();
+    ASSERT_TRUE(w);
+    QLabel *desc = child<QLabel>(w, "lblDescVar");
+    auto cn = s.ctx->GetDbConnection("Metadati.mdb");
+    Recordset rs = cn->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'TR001'");
+    ASSERT_FALSE(rs.eof());
+
+    clickCell(w, 2, 7);
+    EXPECT_EQ(desc->text(), rs.text(0));
+    clickCell(w, 2, 5);
+    EXPECT_EQ(desc->text(), "");
+
+    // A block from (2, 5) to (4, 7): the clipboard gets the one cell at its far corner.
+    clickCell(w, 4, 7, Qt::ShiftModifier);
+    EXPECT_EQ(w->table().current, (CellPos{2, 5}));
+    EXPECT_EQ(w->table().selEnd, (CellPos{4, 7}));
+    QGuiApplication::clipboard()->setText("prima");
+    child<QAction>(w, "mnu_clipboard")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), w->table().text(4, 7));
+    EXPECT_FALSE(QGuiApplication::clipboard()->text().isEmpty());
+
+    // Metadata: a territory column has none (not even COD_TERR, whose name holds a "_").
+    s.tf.prompt.clear();
+    clickCell(w, 1, 1);
+    child<QAction>(w, "mnu_metadati")->trigger();
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList{"Informazioni per la variabile non disponibili!"});
+    EXPECT_EQ(s.tf.prompt.shown()[0].icon, Icon::Information);
+    clickCell(w, 1, 6);
+    child<QAction>(w, "mnu_metadati")->trigger();
+    EXPECT_EQ(s.ctx->SheetQuery, metadataSheetQuery("Variabili", "AS013"));
+    EXPECT_EQ(s.tf.prompt.shown().size(), 1u);
+}
+
+TEST(GridWindowActions, TheWindowIsLoadedOnceAndClosingClearsTheQuery)
+{
+    Scenario s;
+    s.chooseYear("AS013", "2005");
+    QPointer<ui::frm_dispData> w = s.show();
+    ASSERT_TRUE(w);
+    const int rows = w->table().rowCount();
+
+    // Another "Visualizza Dati" while it is open shows the same window as it is.
+    s.chooseYear("TR001", "2004");
+    s.sel->findChild<QPushButton *>("serie")->click();
+    EXPECT_EQ(s.grid(), w.data());
+    EXPECT_EQ(w->table().rowCount(), rows);
+    EXPECT_EQ(w->table().columnCount(), 7);
+    EXPECT_FALSE(s.ctx->SelectQuery.isEmpty());
+
+    // "Chiudi" resets the counter of derived indicators and closes; here the frame refuses
+    // to close so the counter can be read afterwards.
+    w->derived.counter = 4;
+    struct Refuse : QObject {
+        bool eventFilter(QObject *, QEvent *e) override
+        {
+            if (e->type() == QEvent::Close) {
+                e->ignore();
+                return true;
+            }
+            return false;
+        }
+    } refuse;
+    QWidget *frame = w->parentWidget();
+    frame->installEventFilter(&refuse);
+    child<QPushButton>(w, "cmdChiudi")->click();
+    EXPECT_EQ(w->derived.counter, 0);
+    frame->removeEventFilter(&refuse);
+
+    // Closing for real clears the selection query; the next "Visualizza Dati" loads anew.
+    child<QPushButton>(w, "cmdChiudi")->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(w.isNull());
+    EXPECT_TRUE(s.ctx->SelectQuery.isEmpty());
+    s.sel->findChild<QPushButton *>("serie")->click();
+    ASSERT_TRUE(s.grid());
+    EXPECT_EQ(s.grid()->table().columnCount(), 8);
+}
+
+TEST(GridWindowActions, ASelectionTooLargeForTheStoreGivesTheWarningAndAnEmptyGrid)
+{
+    Scenario s;
+    // The first year of every item, as many as the list takes: far more data tables than one
+    // statement can join.
+    QTreeWidget *tree = s.sel->findChild<QTreeWidget *>("objtree");
+    for (QTreeWidgetItem *area : tree->findItems("*", Qt::MatchWildcard))
+        for (int t = 0; t < area->childCount(); ++t)
+            for (int i = 0; i < area->child(t)->childCount(); ++i) {
+                QTreeWidgetItem *it = area->child(t)->child(i);
+                s.sel->objtree_NodeClick(it);
+                for (int y = 0; y < it->childCount(); ++y)
+                    s.sel->objtree_NodeClick(it->child(y));
+            }
+    s.tf.prompt.clear();
+    ui::frm_dispData *w = s.show({"Torino"});
+    ASSERT_TRUE(w);
+    ASSERT_FALSE(s.tf.prompt.messages().isEmpty());
+    EXPECT_EQ(s.tf.prompt.messages().constLast(), "Numero di Variabili selezionate troppo elevato. Eliminarle alcune.");
+    EXPECT_EQ(s.tf.prompt.shown().back().icon, Icon::Exclamation);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_EQ(view(w)->model()->rowCount(), 0);
+    EXPECT_EQ(view(w)->model()->columnCount(), 0);
+    EXPECT_EQ(child<QComboBox>(w, "cmb_Ordina")->count(), 0);
+    EXPECT_FALSE(s.tf.prompt.busy());
+    // The buttons do no harm on the empty table.
+    child<QPushButton>(w, "cmd_ordinaA")->click();
+    child<QAction>(w, "mnu_asce")->trigger();
+    child<QAction>(w, "mnu_clipboard")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "");
+}

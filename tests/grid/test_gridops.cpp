@@ -1,0 +1,447 @@
+// The grid operations without the window: loading a selection, sorting, the range and word
+// search, the widths, the description and metadata lookups, and the table model.
+
+#include "catalogue/querybuilder.h"
+#include "catalogue/selection.h"
+#include "shell/links.h"
+#include "support/testfolder.h"
+#include "table/gridops.h"
+#include "table/tablemodel.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFontMetrics>
+#include <QRandomGenerator>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using qrn::test::TestFolder;
+
+namespace {
+
+struct Sample {
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    explicit Sample(const NumberFormat &numbers = NumberFormat::comma())
+    {
+        ctx->DbFolder = tf.file("Databases/");
+        EXPECT_TRUE(RefreshLinkOnDB_2(*ctx));
+        ctx->CurrentDb = "Variabili.mdb";
+        ctx->QueryDb = "Variabili.mdb";
+        ctx->CurrentTipo = "Variabili";
+        ctx->numbers = numbers;
+    }
+    // CreaQuery on rows "code-year" and the named territories.
+    bool select(const QStringList &items, const QStringList &names)
+    {
+        QStringList rows;
+        for (const QString &i : items)
+            rows << i + " - ";
+        return CreaQuery(*ctx, rows, BuildTerritoryFilter(names));
+    }
+};
+
+// A small table in the shape of a result: six territory columns and two data columns.
+DataTable resultTable(const NumberFormat &f)
+{
+    auto n = [&](const char *text) { return QString::fromLatin1(text).replace('.', f.decimal); };
+    return DataTable({
+        {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "TR001_2004"},
+        {"2", "12", "", "12", "ITE4", "Lazio", n("10.50"), n("3.95")},
+        {"1", "058", "58", "12", "ITE43", "Roma", n("9.99"), ""},
+        {"2", "01", "", "01", "ITC1", "Piemonte", n("-0.50"), n("4.00")},
+        {"1", "066", "66", "13", "ITF11", "L'Aquila", n("10.00"), "n.d."},
+        {"2", "13", "", "13", "ITF1", "Abruzzo", n("1234.00"), n("-1.00")},
+        {"4", "ITA", "", "ITA", "", "ROMA", n("10.99"), n("0.00")},
+    });
+}
+
+QStringList column(const DataTable &t, int c)
+{
+    QStringList out;
+    for (int r = 1; r < t.rowCount(); ++r)
+        out << t.text(r, c);
+    return out;
+}
+
+bool striped(const DataTable &t)
+{
+    for (int r = 1; r < t.rowCount(); ++r)
+        if (t.background(r) != (r % 2 == 0 ? DataTable::kEvenRow : DataTable::kOddRow))
+            return false;
+    return true;
+}
+
+} // namespace
+
+// ---- Loading ----------------------------------------------------------------------------------
+
+class GridLoad : public ::testing::TestWithParam<bool> {
+protected:
+    NumberFormat numbers() const { return GetParam() ? NumberFormat::point() : NumberFormat::comma(); }
+};
+
+TEST_P(GridLoad, TheTableIsTheSelectionOrderedByTerritoryCode)
+{
+    Sample s(numbers());
+    ASSERT_TRUE(s.select({"TR001-2004", "AS013-2005"}, {"Valle d'Aosta/Vallée d'Aoste", "Torino", "L'Aquila"}));
+    DataTable t;
+    QString ran;
+    ASSERT_EQ(grid::DoQuery(*s.ctx, t, &ran), grid::LoadOutcome::Loaded);
+    EXPECT_EQ(ran, s.ctx->SelectQuery);
+    EXPECT_EQ(t.headers(), (QStringList{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio",
+                                        "AS013_2005", "TR001_2004"}));
+    ASSERT_EQ(t.rowCount(), 4);
+    EXPECT_EQ(column(t, 1), (QStringList{"001", "02", "066"}));
+    EXPECT_EQ(column(t, 5), (QStringList{"Torino", "Valle d'Aosta/Vallée d'Aoste", "L'Aquila"}));
+    // Values as the store formats them: two decimals with the program's mark.
+    auto cn = s.ctx->GetDbConnection("Variabili.mdb");
+    Recordset rs = cn->query("select AS013 from AS_2005 where COD_TERR = '02'");
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(t.text(2, 6), numbers().fixed(rs.value(0).toDouble(), 2));
+    EXPECT_TRUE(t.text(2, 6).contains(numbers().decimal));
+    EXPECT_TRUE(striped(t));
+    EXPECT_EQ(t.selEnd, (CellPos{1, 0}));
+    EXPECT_TRUE(s.tf.prompt.shown().empty());
+    EXPECT_FALSE(s.tf.prompt.busy());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothMarks, GridLoad, ::testing::Bool());
+
+TEST(GridLoadCases, AQueryWithoutRowsGivesTheHeaderRowOnly)
+{
+    Sample s;
+    s.ctx->SelectQuery = "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
+                         "land_Ind.COD_NUTS, land_Ind.DES_TERR as Territorio, Format(AS_2005.AS013, '0.00') as AS013_2005 "
+                         "FROM AS_2005 INNER JOIN land_Ind  ON AS_2005.COD_TERR = land_Ind.COD_TERR WHERE "
+                         "land_Ind.DES_TERR IN( 'Atlantide')";
+    DataTable t;
+    ASSERT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Loaded);
+    EXPECT_EQ(t.rowCount(), 1);
+    EXPECT_EQ(t.columnCount(), 7);
+    EXPECT_EQ(grid::AutosizeCols(t, QFontMetrics(QFont()), 800).size(), 7);
+}
+
+TEST(GridLoadCases, TooManyGroupsGiveTheWarningAndAnEmptyTable)
+{
+    Sample s;
+    // One item of every (prefix, year) data table: more tables than one statement may join.
+    auto cn = s.ctx->GetDbConnection("Variabili.mdb");
+    Recordset rs = cn->query("select min(Variabile), Anno from IndVarAnno group by Tabella");
+    QStringList items;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        items << rs.text(0) + "-" + rs.text(1);
+    ASSERT_GT(items.size(), 64);
+    ASSERT_TRUE(s.select(items, {"Torino"}));
+    DataTable t = resultTable(NumberFormat::comma());
+    EXPECT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::TooLarge);
+    EXPECT_EQ(t.rowCount(), 0);
+    EXPECT_EQ(t.columnCount(), 0);
+    ASSERT_EQ(s.tf.prompt.shown().size(), 1u);
+    EXPECT_EQ(s.tf.prompt.shown()[0].text, "Numero di Variabili selezionate troppo elevato. Eliminarle alcune.");
+    EXPECT_EQ(s.tf.prompt.shown()[0].icon, Icon::Exclamation);
+    EXPECT_FALSE(s.tf.prompt.busy());
+}
+
+TEST(GridLoadCases, OtherFailuresShowDescriptionAndNumberAndKeepTheTable)
+{
+    Sample s;
+    s.ctx->SelectQuery = "SELECT * FROM Nessuna";
+    DataTable t = resultTable(NumberFormat::comma());
+    EXPECT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Failed);
+    EXPECT_EQ(t.rowCount(), 7);
+    ASSERT_EQ(s.tf.prompt.shown().size(), 1u);
+    EXPECT_EQ(s.tf.prompt.shown()[0].icon, Icon::Critical);
+    EXPECT_TRUE(s.tf.prompt.shown()[0].text.contains("Nessuna"));
+    EXPECT_TRUE(s.tf.prompt.shown()[0].text.endsWith(" -2147467259")) << s.tf.prompt.shown()[0].text.toStdString();
+}
+
+TEST(GridLoadCases, TheDatabaseOfTheQueryIsRestoredWhenAsked)
+{
+    Sample s;
+    ASSERT_TRUE(s.select({"AS013-2005"}, {"Torino"}));
+    s.ctx->CurrentDb = "IndEconomici.mdb"; // another menu command chose another database meanwhile
+    s.ctx->RestoreQueryDb = "False";
+    DataTable t;
+    EXPECT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Failed);
+    EXPECT_EQ(s.ctx->CurrentDb, "IndEconomici.mdb");
+    s.tf.prompt.clear();
+    s.ctx->RestoreQueryDb = "True";
+    EXPECT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Loaded);
+    EXPECT_EQ(s.ctx->CurrentDb, "Variabili.mdb");
+    EXPECT_EQ(t.rowCount(), 2);
+}
+
+// ---- Sorting ----------------------------------------------------------------------------------
+
+class GridSort : public GridLoad {};
+
+TEST_P(GridSort, NumbersSortAsNumbersInTheProgramsFormatAndStripesFollow)
+{
+    const NumberFormat f = numbers();
+    DataTable t = resultTable(f);
+    t.colorStripes();
+    ASSERT_TRUE(grid::sortByName(t, "AS013_2005", true, f));
+    EXPECT_EQ(column(t, 5), (QStringList{"Piemonte", "Roma", "L'Aquila", "Lazio", "ROMA", "Abruzzo"}));
+    EXPECT_EQ(t.current.column, 6);
+    EXPECT_EQ(t.selEnd.column, 6);
+    EXPECT_TRUE(striped(t));
+    ASSERT_TRUE(grid::sortByName(t, "AS013_2005", false, f));
+    EXPECT_EQ(column(t, 5), (QStringList{"Abruzzo", "ROMA", "Lazio", "L'Aquila", "Roma", "Piemonte"}));
+    EXPECT_EQ(t.header(0), "TipoTerritorio") << "the header row stays";
+
+    // The pop-up sorts the selection end column.
+    t.selEnd = {3, 5};
+    grid::sortColumn(t, t.selEnd.column, true, f);
+    EXPECT_EQ(column(t, 5), (QStringList{"Abruzzo", "L'Aquila", "Lazio", "Piemonte", "ROMA", "Roma"}))
+        << "equal texts keep their order";
+    EXPECT_TRUE(striped(t));
+}
+
+TEST_P(GridSort, AnUnknownColumnNameSortsNothing)
+{
+    DataTable t = resultTable(numbers());
+    const QList<QStringList> before = t.rows();
+    t.selEnd = {2, 3};
+    EXPECT_FALSE(grid::sortByName(t, "AS013_200", true, numbers()));
+    EXPECT_EQ(t.rows(), before);
+    EXPECT_EQ(t.selEnd, (CellPos{2, 3}));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothMarks, GridSort, ::testing::Bool());
+
+// ---- Search -----------------------------------------------------------------------------------
+
+class GridSearch : public GridLoad {
+protected:
+    Sample s{numbers()};
+    QString n(const char *text) const { return QString::fromLatin1(text).replace('.', numbers().decimal); }
+};
+
+TEST_P(GridSearch, OneValueBringsEveryRowOfItsWholePartToTheTopSelected)
+{
+    DataTable t = resultTable(numbers());
+    const grid::SearchOutcome out = grid::searchTable(*s.ctx, t, 7, "10", "");
+    EXPECT_EQ(out.kind, grid::SearchOutcome::Kind::Range);
+    EXPECT_EQ(out.upper, "10") << "the upper box takes the lower bound";
+    EXPECT_EQ(out.matches, 3);
+    EXPECT_EQ(column(t, 6).mid(0, 3), (QStringList{n("10.00"), n("10.50"), n("10.99")}));
+    EXPECT_EQ(column(t, 6).mid(3), (QStringList{n("-0.50"), n("9.99"), n("1234.00")}));
+    EXPECT_EQ(t.current, (CellPos{1, 6}));
+    EXPECT_EQ(t.selEnd, (CellPos{3, 6}));
+    EXPECT_EQ(t.topRow, 1);
+    EXPECT_TRUE(striped(t));
+    EXPECT_TRUE(s.tf.prompt.shown().empty());
+}
+
+TEST_P(GridSearch, BoundsAreCutToTheirWholePartDownwards)
+{
+    DataTable t = resultTable(numbers());
+    // -0.5 acts as -1 and 3.9 as 3: -1.00, 0.00 and 3.95 are in, 4.00 is not; blank and
+    // "n.d." never match.
+    const grid::SearchOutcome out = grid::searchTable(*s.ctx, t, 8, n("-0.5"), n(" 3.9 "));
+    EXPECT_EQ(out.kind, grid::SearchOutcome::Kind::Range);
+    EXPECT_EQ(out.matches, 3);
+    EXPECT_EQ(column(t, 7).mid(0, 3), (QStringList{n("-1.00"), n("0.00"), n("3.95")}));
+    EXPECT_EQ(t.selEnd, (CellPos{3, 7}));
+}
+
+TEST_P(GridSearch, WrongBoundsWarnAndLeaveTheTableAlone)
+{
+    DataTable t = resultTable(numbers());
+    const QList<QStringList> before = t.rows();
+    EXPECT_EQ(grid::searchTable(*s.ctx, t, 7, "5", "3").kind, grid::SearchOutcome::Kind::ReversedBounds);
+    // 3.9 and 3.2 have the same whole part: not reversed.
+    EXPECT_EQ(grid::searchTable(*s.ctx, t, 7, n("3.9"), n("3.2")).kind, grid::SearchOutcome::Kind::Range);
+    t = resultTable(numbers());
+    EXPECT_EQ(grid::searchTable(*s.ctx, t, 7, "abc", "7").kind, grid::SearchOutcome::Kind::NotNumbers);
+    EXPECT_EQ(grid::searchTable(*s.ctx, t, 7, "7", "abc").kind, grid::SearchOutcome::Kind::NotNumbers);
+    EXPECT_EQ(t.rows(), before);
+    ASSERT_EQ(s.tf.prompt.shown().size(), 3u);
+    for (const auto &m : s.tf.prompt.shown()) {
+        EXPECT_EQ(m.title, "Attenzione");
+        EXPECT_EQ(m.icon, Icon::Information);
+    }
+    EXPECT_EQ(s.tf.prompt.shown()[0].text, QString(grid::kReversedBoundsMessage));
+    EXPECT_EQ(s.tf.prompt.shown()[1].text, "Per fare una ricerca da --- a inserire due numeri interi!");
+    // No column or no lower bound: nothing at all.
+    EXPECT_EQ(grid::searchTable(*s.ctx, t, 0, "10", "").kind, grid::SearchOutcome::Kind::Nothing);
+    EXPECT_EQ(grid::searchTable(*s.ctx, t, 7, "  ", "12").kind, grid::SearchOutcome::Kind::Nothing);
+    EXPECT_EQ(t.rows(), before);
+    EXPECT_EQ(s.tf.prompt.shown().size(), 3u);
+}
+
+TEST_P(GridSearch, AWordBringsItsRowsToTheTopTheLastMetFirst)
+{
+    DataTable t = resultTable(numbers());
+    const grid::SearchOutcome out = grid::searchTable(*s.ctx, t, 6, " roma ", "");
+    EXPECT_EQ(out.kind, grid::SearchOutcome::Kind::Text);
+    EXPECT_EQ(out.upper, "");
+    EXPECT_EQ(out.matches, 2);
+    // Sorted on the names first: "Roma" then "ROMA" (stable); moved one by one to row 1, the
+    // last one met ends on top.
+    EXPECT_EQ(column(t, 5), (QStringList{"ROMA", "Roma", "Abruzzo", "L'Aquila", "Lazio", "Piemonte"}));
+    EXPECT_EQ(t.current, (CellPos{1, 5}));
+    EXPECT_EQ(t.selEnd, (CellPos{1, 5}));
+}
+
+TEST_P(GridSearch, AColumnNameIsNotFoundInTheHeaderRow)
+{
+    DataTable t = resultTable(numbers());
+    const grid::SearchOutcome out = grid::searchTable(*s.ctx, t, 6, "territorio", "");
+    EXPECT_EQ(out.matches, 0);
+    EXPECT_EQ(t.headers().value(5), "Territorio");
+    EXPECT_EQ(t.rowCount(), 7);
+}
+
+TEST_P(GridSearch, NoMatchSelectsTheHeaderCellOfTheColumn)
+{
+    DataTable t = resultTable(numbers());
+    const grid::SearchOutcome out = grid::searchTable(*s.ctx, t, 7, "500", "600");
+    EXPECT_EQ(out.kind, grid::SearchOutcome::Kind::Range);
+    EXPECT_EQ(out.matches, 0);
+    EXPECT_EQ(t.current, (CellPos{0, 6}));
+    EXPECT_EQ(t.selEnd, (CellPos{0, 6}));
+    EXPECT_EQ(column(t, 6).first(), n("-0.50")) << "the column is still sorted";
+}
+
+INSTANTIATE_TEST_SUITE_P(BothMarks, GridSearch, ::testing::Bool());
+
+// Moving the listed rows at once gives the order of moving them one by one.
+TEST(DataTableRows, MovingRowsToTheTopEqualsMovingThemOneByOne)
+{
+    QRandomGenerator rng(42);
+    for (int round = 0; round < 200; ++round) {
+        const int n = 1 + int(rng.bounded(12));
+        QList<QStringList> rows{{"h"}};
+        for (int i = 1; i <= n; ++i)
+            rows.append({QString::number(i)});
+        DataTable one(rows), all(rows);
+        for (int r = 1; r <= n; ++r) {
+            one.setBackground(r, 0xFF000000u + r);
+            all.setBackground(r, 0xFF000000u + r);
+        }
+        // The range search moves rows it meets in table order to positions 1, 2, ...
+        QList<int> picked;
+        for (int i = 1; i <= n; ++i)
+            if (rng.bounded(2))
+                picked.append(i);
+        int k = 1;
+        for (int i : picked)
+            one.moveRow(i, k++);
+        all.moveRowsToTop(picked);
+        ASSERT_EQ(all.rows(), one.rows()) << round;
+        for (int r = 0; r <= n; ++r)
+            ASSERT_EQ(all.background(r), one.background(r));
+        // The word search moves every match to row 1.
+        DataTable one2(rows), all2(rows);
+        QList<int> reversed;
+        for (int i : picked) {
+            one2.moveRow(i, 1);
+            reversed.prepend(i);
+        }
+        all2.moveRowsToTop(reversed);
+        ASSERT_EQ(all2.rows(), one2.rows()) << round;
+    }
+}
+
+// ---- Widths, descriptions, metadata and clipboard ---------------------------------------------
+
+TEST(GridWidths, TheWidestTextPlusAQUnlessWiderThanTheTable)
+{
+    EXPECT_EQ(grid::fittedWidth(100, 12, 900), 112);
+    EXPECT_EQ(grid::fittedWidth(888, 12, 900), 900);
+    EXPECT_EQ(grid::fittedWidth(889, 12, 900), 600);
+    EXPECT_EQ(grid::fittedWidth(5000, 12, 900), 600);
+
+    const QFontMetrics fm{QFont()};
+    const int q = fm.horizontalAdvance(QLatin1Char('Q'));
+    DataTable t({{"COD", "Territorio", "AS013_2005"},
+                 {"1", "   Roma   ", "1,00"},
+                 {"22", "Trentino-Alto Adige/Südtirol", ""},
+                 {"", QString(400, 'W'), "12345,67"}});
+    const QList<int> w = grid::AutosizeCols(t, fm, 700);
+    ASSERT_EQ(w.size(), 3);
+    EXPECT_EQ(w[0], q + fm.horizontalAdvance("COD")) << "the header row counts";
+    EXPECT_EQ(w[1], int(700 / 1.5)) << "a very long text gives two thirds of the table";
+    EXPECT_EQ(w[2], q + std::max(fm.horizontalAdvance("AS013_2005"), fm.horizontalAdvance("12345,67")));
+    DataTable u({{"T"}, {"   Roma   "}});
+    EXPECT_EQ(grid::AutosizeCols(u, fm, 700)[0], q + fm.horizontalAdvance("Roma")) << "texts are trimmed";
+}
+
+TEST(GridDescription, StatementsOfBothTypes)
+{
+    EXPECT_EQ(grid::descriptionStatement("Variabili", "AS013"),
+              "Select DescVariabile from MetadatiVariabili where IDVariabile ='AS013'");
+    EXPECT_EQ(grid::descriptionStatement("Indicatori", "IAS013"),
+              "Select DescIndicatore from MetadatiIndicatori where IDIndicatore ='IAS013'");
+    EXPECT_EQ(grid::descriptionStatement("", "AS013"), "");
+}
+
+TEST(GridDescription, DataColumnsShowTheirDescriptionTerritoryColumnsNothing)
+{
+    Sample s;
+    DataTable t({{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "ZZ999_2005",
+                  "Funz12005"}});
+    auto cn = s.ctx->GetDbConnection("Metadati.mdb");
+    Recordset rs = cn->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'AS013'");
+    ASSERT_FALSE(rs.eof());
+    EXPECT_EQ(grid::variableDescription(*s.ctx, t, 6, "frm_dispData"), rs.text(0));
+    EXPECT_FALSE(rs.text(0).isEmpty());
+    for (int c : {0, 1, 4, 5, 7, 8, 9})
+        EXPECT_EQ(grid::variableDescription(*s.ctx, t, c, "frm_dispData"), "") << c;
+    EXPECT_TRUE(s.tf.prompt.shown().empty());
+}
+
+TEST(GridMetadata, OnlyDataColumnsWithAnItemCodeHaveASheet)
+{
+    DataTable t({{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "Funz12005",
+                  "IAS013_2004"}});
+    EXPECT_EQ(grid::metadataCode(t, 1), "") << "COD_TERR names no item";
+    EXPECT_EQ(grid::metadataCode(t, 4), "");
+    EXPECT_EQ(grid::metadataCode(t, 6), "AS013");
+    EXPECT_EQ(grid::metadataCode(t, 7), "");
+    EXPECT_EQ(grid::metadataCode(t, 8), "IAS013");
+    EXPECT_EQ(grid::columnCode(t, 7), "Funz12005");
+}
+
+TEST(GridClipboard, TheCellAtTheSelectionEnd)
+{
+    DataTable t = resultTable(NumberFormat::comma());
+    t.current = {1, 5};
+    t.selEnd = {3, 7};
+    EXPECT_EQ(grid::clipboardCell(t), "4,00");
+}
+
+// ---- The model ----------------------------------------------------------------------------------
+
+TEST(GridModel, HeaderRowDataRowsAndColoursThatMoveWithTheirRows)
+{
+    DataTable t = resultTable(NumberFormat::comma());
+    DataTableModel m(t);
+    m.setCentredFrom(grid::kFirstCentredColumn);
+    EXPECT_EQ(m.rowCount(), 6);
+    EXPECT_EQ(m.columnCount(), 8);
+    EXPECT_EQ(m.headerData(6, Qt::Horizontal).toString(), "AS013_2005");
+    EXPECT_EQ(m.data(m.index(0, 5)).toString(), "Lazio");
+    EXPECT_EQ(m.data(m.index(0, 5), Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+    EXPECT_EQ(m.data(m.index(0, 4), Qt::TextAlignmentRole).toInt(), int(Qt::AlignLeft | Qt::AlignVCenter));
+
+    t.setBackground(2, 0xFF123456);
+    int changes = 0;
+    QObject::connect(&m, &QAbstractItemModel::dataChanged,
+                     [&](const QModelIndex &, const QModelIndex &, const QList<int> &roles) {
+                         changes += roles.contains(Qt::BackgroundRole);
+                     });
+    m.coloursChanged();
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(m.data(m.index(1, 7), Qt::BackgroundRole).value<QColor>().rgba(), 0xFF123456u);
+    // "Roma" (table row 2) goes to the end with its colour.
+    t.moveRow(2, 6);
+    m.reload();
+    EXPECT_EQ(m.data(m.index(5, 5)).toString(), "Roma");
+    EXPECT_EQ(m.data(m.index(5, 0), Qt::BackgroundRole).value<QColor>().rgba(), 0xFF123456u);
+    EXPECT_FALSE(m.data(m.index(1, 0), Qt::BackgroundRole).isValid());
+    EXPECT_EQ(m.indexOf(6, 5), m.index(5, 5));
+    EXPECT_EQ(DataTableModel::tableRow(m.index(5, 5)), 6);
+}
