@@ -5,7 +5,7 @@
 BUILD ?= build
 JOBS ?= 2
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench fuzz clean
 
 all: build
 
@@ -26,6 +26,15 @@ test: build
 
 bench: build
 	for b in $(BUILD)/bench/bench_* $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b"; done; true
+
+# The libFuzzer target of the derived-indicator expressions (clang, address and undefined
+# behaviour sanitizers), in its own build folder; grows tests/fuzz/corpus_formula.
+FUZZ_BUILD ?= build-fuzz
+FUZZ_TIME ?= 600
+fuzz:
+	cmake -S tests/fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQUARNARO_FUZZ=ON
+	cmake --build $(FUZZ_BUILD) -j$(JOBS)
+	$(FUZZ_BUILD)/fuzz_formula -max_total_time=$(FUZZ_TIME) -max_len=512 tests/fuzz/corpus_formula
 
 clean:
 	rm -rf $(BUILD)

@@ -8,7 +8,8 @@
 //    expression gives.
 //
 // The first byte picks the decimal mark and the mode: 0 evaluates the rest as a row expression,
-// 1 plays the rest as keypad presses, 2 takes the rest as an expression text to tokenize.
+// 1 plays the rest as keypad presses, 2 takes the rest as an expression text to tokenize, 3
+// checks the quick cell reader and the result writer against the number format.
 
 #include "shell/numberformat.h"
 #include "table/formula/derivedindicator.h"
@@ -17,7 +18,9 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 
@@ -41,6 +44,16 @@ const QStringList &headers()
                                QStringLiteral("IAS013_2006"), QStringLiteral("12"),
                                QStringLiteral("Funz12005"), QStringLiteral("AS013_2005")};
     return h;
+}
+
+// The quick reader of the compiled formula reads every text as the number format does.
+void sameNumber(const QString &text, const NumberFormat &fmt)
+{
+    const std::optional<double> quick = readCellNumber(text, fmt);
+    const std::optional<double> general = fmt.toNumber(text);
+    check(quick.has_value() == general.has_value(), "quick reader accepts what the format accepts");
+    if (quick)
+        check(std::memcmp(&*quick, &*general, sizeof(double)) == 0, "quick reader reads the same number");
 }
 
 QString cellText(FuzzedDataProvider &in)
@@ -72,6 +85,8 @@ void differential(const QList<Token> &tokens, FuzzedDataProvider &in, const Numb
         QStringList cells;
         for (int c = 0; c < headers().size(); ++c)
             cells.append(cellText(in));
+        for (const QString &c : cells)
+            sameNumber(c, fmt);
         const auto cell = [&](int c) -> const QString & { return cells.at(c); };
         const QString e = rowExpression(tokens, cell, fmt);
         const EvalResult byText = evaluateRowExpression(e, fmt);
@@ -131,7 +146,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FuzzedDataProvider in(data, size);
     const std::uint8_t head = in.ConsumeIntegral<std::uint8_t>();
     const NumberFormat fmt = (head & 1) ? NumberFormat::point() : NumberFormat::comma();
-    switch ((head >> 1) % 3) {
+    switch ((head >> 1) % 4) {
+    case 3: {
+        const double v = in.ConsumeFloatingPoint<double>();
+        if (std::isfinite(v) && std::fabs(v) < 4503599627370496.0)
+            check(formatResult(v, fmt) == fmt.fixed(v, 4), "result written as the number format writes it");
+        sameNumber(QString::fromStdString(in.ConsumeRemainingBytesAsString()), fmt);
+        break;
+    }
     case 0: {
         const QString e = QString::fromStdString(in.ConsumeRemainingBytesAsString());
         checkResult(evaluateRowExpression(e, fmt), e, fmt);

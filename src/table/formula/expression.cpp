@@ -41,6 +41,48 @@ QList<Token> tokenize(const QString &expressionText, const QStringList &headers,
     return tokens;
 }
 
+namespace {
+bool isDigitChar(QChar c)
+{
+    return c.unicode() >= '0' && c.unicode() <= '9';
+}
+} // namespace
+
+std::optional<double> readCellNumber(const QString &text, const NumberFormat &fmt)
+{
+    // [sign] digits [decimal-mark digits], nothing else: the number is those characters with
+    // the decimal mark as ".", read with correct rounding as the general reader does.
+    const qsizetype n = text.size();
+    if (n > 0 && n < 64) {
+        char buf[64];
+        qsizetype i = 0, k = 0;
+        if (text[0] == QLatin1Char('-') || text[0] == QLatin1Char('+'))
+            buf[k++] = char(text[i++].unicode());
+        const qsizetype intStart = i;
+        while (i < n && isDigitChar(text[i]))
+            buf[k++] = char(text[i++].unicode());
+        bool plain = i > intStart;
+        if (plain && i < n) {
+            plain = text[i] == fmt.decimal && fmt.decimal.unicode() < 128;
+            if (plain) {
+                buf[k++] = '.';
+                const qsizetype fracStart = ++i;
+                while (i < n && isDigitChar(text[i]))
+                    buf[k++] = char(text[i++].unicode());
+                plain = i == n && i > fracStart;
+            }
+        }
+        if (plain) {
+            const char *first = buf[0] == '+' ? buf + 1 : buf;
+            double v = 0;
+            const auto [ptr, ec] = std::from_chars(first, buf + k, v, std::chars_format::fixed);
+            if (ec == std::errc() && ptr == buf + k && std::isfinite(v))
+                return v;
+        }
+    }
+    return fmt.toNumber(text);
+}
+
 QString formatResult(double value, const NumberFormat &fmt)
 {
     if (!std::isfinite(value))
@@ -57,7 +99,19 @@ QString formatResult(double value, const NumberFormat &fmt)
             s.replace(QLatin1Char('.'), fmt.decimal);
         return s;
     }
-    return fmt.fixed(value, 4);
+    // As NumberFormat::fixed(value, 4) writes it (half away from zero, no "-0,0000"), through
+    // to_chars, which rounds the quotient exactly as the text conversion does.
+    double r = std::round(value * 10000.0);
+    if (r == 0.0)
+        r = 0.0;
+    char buf[48];
+    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, r / 10000.0, std::chars_format::fixed, 4);
+    if (ec != std::errc())
+        return fmt.fixed(value, 4);
+    QString s = QString::fromLatin1(buf, end - buf);
+    if (fmt.decimal != QLatin1Char('.'))
+        s.replace(QLatin1Char('.'), fmt.decimal);
+    return s;
 }
 
 namespace {

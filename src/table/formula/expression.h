@@ -73,6 +73,11 @@ struct EvalResult {
 // decimal mark of fmt and no group marks (1 / 3 gives "0,3333" with a decimal comma).
 QString formatResult(double value, const NumberFormat &fmt);
 
+// A cell text read as a number exactly as fmt.toNumber reads it; the common shape of a cell
+// (an optional sign, digits, the decimal mark and digits) is read without going through text
+// conversions.
+std::optional<double> readCellNumber(const QString &text, const NumberFormat &fmt);
+
 // Evaluates one row expression:
 //  1. if the text reads as a number in fmt and holds no group mark of fmt, the result is the
 //     text trimmed, unformatted (a constant with a group mark is evaluated like any other
@@ -166,7 +171,7 @@ EvalResult CompiledFormula::evaluate(CellFn &&cell) const
         values = heap.data();
     }
     for (std::size_t i = 0; i < m_columns.size(); ++i) {
-        const std::optional<double> v = m_fmt.toNumber(cell(m_columns[i]));
+        const std::optional<double> v = readCellNumber(cell(m_columns[i]), m_fmt);
         if (!v)
             return EvalResult::blank();
         values[i] = *v;
