@@ -6,7 +6,8 @@
 #include "shell/store.h"
 
 #include <QFontMetrics>
-#include <QHash>
+#include <QSet>
+#include <array>
 #include <cmath>
 #include <optional>
 
@@ -222,20 +223,73 @@ int fittedWidth(int textWidth, int qWidth, int tableWidth)
 QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int tableWidth)
 {
     const int q = metrics.horizontalAdvance(QLatin1Char('Q'));
+    // Measuring every cell of a municipal table (two million texts) with the text layout takes
+    // seconds. The width of a text differs from the sum of the advances of its characters only
+    // by kerning, a fraction of a letter; so every text is first estimated by that sum, and
+    // only the texts whose estimate comes near the column's largest are measured. When the
+    // digits all have one advance (tabular digits, which are never kerned among themselves),
+    // numbers of the same shape ("00000,00") have one width and are measured once.
+    const QFontMetricsF exact(metrics);
+    std::array<qreal, 256> advance{};
+    for (int ch = 0; ch < 256; ++ch)
+        advance[size_t(ch)] = exact.horizontalAdvance(QChar(ch));
+    bool tabularDigits = true;
+    for (char d = '1'; d <= '9'; ++d)
+        tabularDigits = tabularDigits && advance[size_t(d)] == advance['0'];
+    const qreal slack = q / 2.0;
+
+    auto shapeOf = [&](const QString &t) {
+        if (!tabularDigits)
+            return t;
+        QString shape = t;
+        for (QChar &ch : shape) {
+            if (ch.isDigit() && ch.unicode() < 128)
+                ch = QLatin1Char('0');
+            else if (!ch.isPunct() && !ch.isSpace() && ch != QLatin1Char('-') && ch != QLatin1Char('+'))
+                return t; // not a number: its own shape
+        }
+        return shape;
+    };
+
     QList<int> widths;
     widths.reserve(table.columnCount());
-    // Numbers repeat their few characters: every text is measured once per load.
-    QHash<QString, int> measured;
+    std::vector<std::pair<qreal, int>> estimates;
+    estimates.reserve(size_t(table.rowCount()));
+    QSet<QString> measured;
     for (int c = 0; c < table.columnCount(); ++c) {
         int w = 0;
+        qreal top = 0;
+        estimates.clear();
         for (int r = 0; r < table.rowCount(); ++r) {
             const QString t = table.text(r, c).trimmed();
             if (t.isEmpty())
                 continue;
-            auto it = measured.constFind(t);
-            if (it == measured.constEnd())
-                it = measured.insert(t, metrics.horizontalAdvance(t));
-            w = std::max(w, *it);
+            qreal e = 0;
+            bool latin = true;
+            for (QChar ch : t) {
+                if (ch.unicode() >= 256) {
+                    latin = false;
+                    break;
+                }
+                e += advance[ch.unicode()];
+            }
+            if (!latin) {
+                w = std::max(w, metrics.horizontalAdvance(t)); // other scripts: always measured
+                continue;
+            }
+            estimates.emplace_back(e, r);
+            top = std::max(top, e);
+        }
+        measured.clear();
+        for (const auto &[e, r] : estimates) {
+            if (e < top - slack)
+                continue;
+            const QString t = table.text(r, c).trimmed();
+            const QString shape = shapeOf(t);
+            if (measured.contains(shape))
+                continue;
+            measured.insert(shape);
+            w = std::max(w, metrics.horizontalAdvance(t));
         }
         widths.append(fittedWidth(w, q, tableWidth));
     }
@@ -283,11 +337,6 @@ QString metadataCode(const DataTable &table, int column)
     const QString h = table.header(column);
     const int us = h.indexOf(QLatin1Char('_'));
     return us <= 0 ? QString() : h.left(us);
-}
-
-QString clipboardCell(const DataTable &table)
-{
-    return table.text(table.selEnd.row, table.selEnd.column);
 }
 
 } // namespace qrn::grid

@@ -1,8 +1,8 @@
 #pragma once
 // The operations of the data grid window without its controls: loading the result of the current
-// selection into a DataTable, sorting, the range and text search, the column widths, the
-// description of a data column and the cell for the clipboard. The window and the command-line
-// tool both run these, so the two always agree on the table they show.
+// selection into a DataTable, sorting, the range and text search, the column widths, and the
+// description and metadata code of a data column. The window and the command-line tool both
+// run these, so the two always agree on the table they show.
 
 #include "table/datatable.h"
 
@@ -108,9 +108,6 @@ QString variableDescription(AppContext &ctx, const DataTable &table, int column,
 // The code whose metadata sheet mnu_metadati opens for a column: empty when the column is a
 // territory column or its header has no "_" (then the sheet is not available).
 QString metadataCode(const DataTable &table, int column);
-
-// The text "Copia negli Appunti" puts on the clipboard: the cell at the selection end.
-QString clipboardCell(const DataTable &table);
 
 } // namespace grid
 } // namespace qrn

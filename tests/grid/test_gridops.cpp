@@ -345,7 +345,7 @@ TEST(DataTableRows, MovingRowsToTheTopEqualsMovingThemOneByOne)
     }
 }
 
-// ---- Widths, descriptions, metadata and clipboard ---------------------------------------------
+// ---- Widths, descriptions and metadata ---------------------------------------------
 
 TEST(GridWidths, TheWidestTextPlusAQUnlessWiderThanTheTable)
 {
@@ -367,6 +367,34 @@ TEST(GridWidths, TheWidestTextPlusAQUnlessWiderThanTheTable)
     EXPECT_EQ(w[2], q + std::max(fm.horizontalAdvance("AS013_2005"), fm.horizontalAdvance("12345,67")));
     DataTable u({{"T"}, {"   Roma   "}});
     EXPECT_EQ(grid::AutosizeCols(u, fm, 700)[0], q + fm.horizontalAdvance("Roma")) << "texts are trimmed";
+}
+
+// The widths come out as if every cell had been measured, in fonts with and without tabular
+// digits and with texts that kerning shortens.
+TEST(GridWidths, TheSameWidthsAsMeasuringEveryCell)
+{
+    QRandomGenerator rng(7);
+    const QStringList words{"AVA", "Torino", "L'Aquila", "Valle d'Aosta/Vallée d'Aoste", "WAVY", "Forlì-Cesena",
+                            "Trentino-Alto Adige/Südtirol", "Tòkyō", "Ελλάδα", "ТТ", "iiiiiiii", "MMMM", "n.d."};
+    for (const QFont &font : {QFont(), QFont("DejaVu Serif", 13, QFont::Bold, true), QFont("Monospace", 8)}) {
+        const QFontMetrics fm(font);
+        QList<QStringList> rows{{"A", "B", "C", "D"}};
+        for (int r = 0; r < 400; ++r) {
+            const double v = (int(rng.bounded(20000000)) - 10000000) / 100.0;
+            rows.append({NumberFormat::comma().fixed(v, 2), NumberFormat::point().fixed(v / 7, 2),
+                         words[int(rng.bounded(words.size()))] + (rng.bounded(3) == 0 ? " AV" : ""),
+                         rng.bounded(5) == 0 ? QString() : QString::number(rng.bounded(100000))});
+        }
+        const DataTable t(rows);
+        const QList<int> got = grid::AutosizeCols(t, fm, 5000);
+        const int q = fm.horizontalAdvance('Q');
+        for (int c = 0; c < t.columnCount(); ++c) {
+            int w = 0;
+            for (int r = 0; r < t.rowCount(); ++r)
+                w = std::max(w, fm.horizontalAdvance(t.text(r, c).trimmed()));
+            EXPECT_EQ(got[c], q + w) << font.family().toStdString() << " column " << c;
+        }
+    }
 }
 
 TEST(GridDescription, StatementsOfBothTypes)
@@ -403,14 +431,6 @@ TEST(GridMetadata, OnlyDataColumnsWithAnItemCodeHaveASheet)
     EXPECT_EQ(grid::metadataCode(t, 7), "");
     EXPECT_EQ(grid::metadataCode(t, 8), "IAS013");
     EXPECT_EQ(grid::columnCode(t, 7), "Funz12005");
-}
-
-TEST(GridClipboard, TheCellAtTheSelectionEnd)
-{
-    DataTable t = resultTable(NumberFormat::comma());
-    t.current = {1, 5};
-    t.selEnd = {3, 7};
-    EXPECT_EQ(grid::clipboardCell(t), "4,00");
 }
 
 // ---- The model ----------------------------------------------------------------------------------

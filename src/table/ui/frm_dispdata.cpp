@@ -5,12 +5,12 @@
 #include "shell/prompt.h"
 #include "shell/ui/formutils.h"
 #include "shell/ui/mainwindow.h"
+#include "table/export.h"
 #include "table/gridops.h"
 #include "table/tablemodel.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -415,9 +415,7 @@ void frm_dispData::cmd_ric_Click()
 
 void frm_dispData::mnu_clipboard_Click()
 {
-    QClipboard *cb = QGuiApplication::clipboard();
-    cb->clear();
-    cb->setText(grid::clipboardCell(m_table));
+    CopiaNegliAppunti(m_table);
 }
 
 void frm_dispData::mnu_metadati_Click()

@@ -1,0 +1,266 @@
+// The data grid's work on the largest tables it meets.
+//
+// LargestSelection: the widest selection the store accepts on the sample data (251 item-years
+// over as many data tables as one statement may join, every territory): CreaQuery, DoQuery
+// (which stripes the rows) and the column widths.
+//
+// Synthetic*: a municipal-scale table of 8,000 territories and 251 items (257 columns) in a
+// store of its own: the load (DoQuery), the widths, a sort and a range search.
+
+#include "catalogue/querybuilder.h"
+#include "catalogue/selection.h"
+#include "shell/context.h"
+#include "shell/links.h"
+#include "shell/prompt.h"
+#include "shell/store.h"
+#include "table/gridops.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <map>
+
+using namespace qrn;
+
+namespace {
+
+constexpr int kTableWidth = 940; // the width of the grid in the window as it opens
+
+void copyTree(const QString &from, const QString &to)
+{
+    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString src = it.next();
+        const QString dst = to + QLatin1Char('/') + QDir(from).relativeFilePath(src);
+        QDir().mkpath(QFileInfo(dst).absolutePath());
+        QFile::copy(src, dst);
+    }
+}
+
+// A program folder with the sample data and a context on it.
+struct SampleFolder {
+    QTemporaryDir dir;
+    ScriptedPrompt prompt;
+    AppContext ctx;
+    SampleFolder()
+    {
+        copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
+        ctx.setProgramFolder(dir.path() + QLatin1Char('/'));
+        ctx.DbFolder = dir.path() + QStringLiteral("/Databases/");
+        ctx.numbers = NumberFormat::comma();
+        ctx.setPrompt(&prompt);
+        RefreshLinkOnDB_2(ctx);
+        ctx.CurrentDb = QStringLiteral("Variabili.mdb");
+        ctx.QueryDb = ctx.CurrentDb;
+        ctx.CurrentTipo = QStringLiteral("Variabili");
+    }
+};
+
+// Up to 251 rows from the first `tables` data tables (largest first) of the sample.
+QStringList rowsOver(AppContext &ctx, int tables)
+{
+    auto cn = ctx.openDatabase(ctx.CurrentDb);
+    Recordset rs = cn->query(QStringLiteral(
+        "select Variabile, Anno, Tabella from IndVarAnno where LivTerritoriale = 'R' order by Tabella, Variabile"));
+    std::map<QString, QStringList> byTable;
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
+        byTable[rs.text(2)] << rs.text(0) + QLatin1Char('-') + rs.text(1) + QStringLiteral(" - ");
+    std::vector<QStringList> lists;
+    for (auto &[t, rows] : byTable)
+        lists.push_back(rows);
+    std::stable_sort(lists.begin(), lists.end(), [](const QStringList &a, const QStringList &b) { return a.size() > b.size(); });
+    QStringList rows;
+    // Round robin over the chosen tables, so every table is in the selection.
+    for (int i = 0; rows.size() < 251; ++i) {
+        bool any = false;
+        for (int t = 0; t < tables && t < int(lists.size()) && rows.size() < 251; ++t)
+            if (i < lists[size_t(t)].size()) {
+                rows << lists[size_t(t)][i];
+                any = true;
+            }
+        if (!any)
+            break;
+    }
+    return rows;
+}
+
+QString everyTerritory(AppContext &ctx)
+{
+    QStringList names;
+    for (const TerritoryEntry &t : FillTerritori(ctx, 2, 0))
+        names << t.name;
+    return BuildTerritoryFilter(names);
+}
+
+void BM_LargestSelection(benchmark::State &state)
+{
+    SampleFolder f;
+    const QString filter = everyTerritory(f.ctx);
+    // The most tables the store joins in one statement.
+    int tables = 1;
+    QStringList rows;
+    for (int n = 1; n <= 89; ++n) {
+        const QStringList r = rowsOver(f.ctx, n);
+        DataTable probe;
+        if (!CreaQuery(f.ctx, r, filter) || grid::DoQuery(f.ctx, probe) != grid::LoadOutcome::Loaded)
+            break;
+        tables = n;
+        rows = r;
+    }
+    f.prompt.clear();
+    const QFontMetrics fm{QFont()};
+    DataTable t;
+    for (auto _ : state) {
+        CreaQuery(f.ctx, rows, filter);
+        grid::DoQuery(f.ctx, t);
+        benchmark::DoNotOptimize(grid::AutosizeCols(t, fm, kTableWidth));
+    }
+    state.counters["tables"] = tables;
+    state.counters["items"] = double(rows.size());
+    state.counters["rows"] = t.rowCount() - 1;
+    state.counters["columns"] = t.columnCount();
+    if (!f.prompt.shown().empty())
+        state.SkipWithError("the selection was refused");
+}
+
+// A store of 8,000 territories with 251 items for one year.
+struct SyntheticFolder {
+    QTemporaryDir dir;
+    ScriptedPrompt prompt;
+    AppContext ctx;
+    SyntheticFolder()
+    {
+        const QString db = dir.path() + QStringLiteral("/Databases/");
+        QDir().mkpath(db);
+        ctx.setProgramFolder(dir.path() + QLatin1Char('/'));
+        ctx.DbFolder = db;
+        ctx.numbers = NumberFormat::comma();
+        ctx.setPrompt(&prompt);
+        ctx.CurrentDb = QStringLiteral("Comuni.mdb");
+        ctx.CurrentTipo = QStringLiteral("Variabili");
+        auto cn = Connection::create(db + QStringLiteral("Comuni.sqlite"), ctx.numbers);
+        QStringList cols{QStringLiteral("COD_TERR TEXT")};
+        QStringList marks{QStringLiteral("?")};
+        for (int i = 1; i <= 251; ++i) {
+            cols << QStringLiteral("CM%1 REAL").arg(i, 3, 10, QLatin1Char('0'));
+            marks << QStringLiteral("?");
+        }
+        cn->beginTransaction();
+        cn->execute(QStringLiteral("CREATE TABLE land_Ind (COD_TIPO_TERR INTEGER, COD_TERR TEXT, PROV TEXT, REG TEXT, "
+                                   "COD_NUTS TEXT, DES_TERR TEXT)"));
+        cn->execute(QStringLiteral("CREATE TABLE CM_2005 (%1)").arg(cols.join(QStringLiteral(", "))));
+        QRandomGenerator rng(2005);
+        for (int r = 0; r < 8000; ++r) {
+            const QString code = QStringLiteral("%1").arg(r + 1, 6, 10, QLatin1Char('0'));
+            cn->execute(QStringLiteral("INSERT INTO land_Ind VALUES (?, ?, ?, ?, ?, ?)"),
+                        {7, code, QString::number(r % 107 + 1), QString::number(r % 20 + 1),
+                         QStringLiteral("ITC%1").arg(r % 9), QStringLiteral("Comune di Località %1").arg(r + 1)});
+            QVariantList values{code};
+            for (int i = 1; i <= 251; ++i)
+                values << (rng.bounded(40) == 0 ? QVariant() : QVariant(rng.bounded(10000000) / 100.0));
+            cn->execute(QStringLiteral("INSERT INTO CM_2005 VALUES (%1)").arg(marks.join(QLatin1Char(','))), values);
+        }
+        cn->commit();
+        // The statement CreaQuery writes for these 251 items, every territory.
+        QStringList rows;
+        for (int i = 1; i <= 251; ++i)
+            rows << QStringLiteral("CM%1-2005 - ").arg(i, 3, 10, QLatin1Char('0'));
+        QueryPlan plan = planQuery(rows, 2);
+        for (QueryItem &g : plan.groups)
+            g.table = QStringLiteral("CM_2005");
+        for (QueryItem &it : plan.items)
+            it.table = QStringLiteral("CM_2005");
+        ctx.SelectQuery = buildSelect(plan, QString());
+    }
+};
+
+SyntheticFolder &synthetic()
+{
+    static SyntheticFolder f;
+    return f;
+}
+
+const DataTable &syntheticTable()
+{
+    static DataTable t = [] {
+        DataTable loaded;
+        grid::DoQuery(synthetic().ctx, loaded);
+        return loaded;
+    }();
+    return t;
+}
+
+void BM_SyntheticLoad(benchmark::State &state)
+{
+    SyntheticFolder &f = synthetic();
+    DataTable t;
+    for (auto _ : state)
+        grid::DoQuery(f.ctx, t);
+    state.counters["rows"] = t.rowCount() - 1;
+    state.counters["columns"] = t.columnCount();
+    if (t.rowCount() != 8001 || t.columnCount() != 257)
+        state.SkipWithError("the synthetic table did not load");
+}
+
+void BM_SyntheticWidths(benchmark::State &state)
+{
+    const DataTable &t = syntheticTable();
+    const QFontMetrics fm{QFont()};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(grid::AutosizeCols(t, fm, kTableWidth));
+}
+
+void BM_SyntheticSort(benchmark::State &state)
+{
+    const NumberFormat numbers = NumberFormat::comma();
+    const int column = int(state.range(0));
+    for (auto _ : state) {
+        state.PauseTiming();
+        DataTable t = syntheticTable();
+        state.ResumeTiming();
+        grid::sortColumn(t, column, false, numbers);
+        benchmark::DoNotOptimize(t.text(1, column));
+    }
+}
+
+void BM_SyntheticRangeSearch(benchmark::State &state)
+{
+    SyntheticFolder &f = synthetic();
+    int matches = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        DataTable t = syntheticTable();
+        state.ResumeTiming();
+        // Values from 25,000 to 74,999: about half of the rows move to the top.
+        matches = grid::searchTable(f.ctx, t, 7 + 100, QStringLiteral("25000"), QStringLiteral("74999,99")).matches;
+    }
+    state.counters["matches"] = matches;
+}
+
+} // namespace
+
+BENCHMARK(BM_LargestSelection)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+BENCHMARK(BM_SyntheticLoad)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SyntheticWidths)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_SyntheticSort)->Arg(100)->Arg(5)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(BM_SyntheticRangeSearch)->Unit(benchmark::kMillisecond)->Iterations(10);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv); // fonts for the widths
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
