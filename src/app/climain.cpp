@@ -5,10 +5,15 @@
 #include "shell/context.h"
 #include "shell/prompt.h"
 #include "shell/startup.h"
+#include "table/export.h"
+#include "table/formula/derivedindicator.h"
 #include "table/gridops.h"
 
+#include <QFileInfo>
 #include <QTextStream>
 #include <functional>
+#include <optional>
+#include <utility>
 
 namespace qrn::cli {
 
@@ -51,6 +56,14 @@ const char *kHelp =
     "  --da X, --a Y       i limiti della ricerca\n"
     "  --selezione         stampa solo le righe trovate dalla ricerca\n"
     "  --sql               stampa il testo SQL della selezione invece della tabella\n"
+    "  --formula \"ESPR\"    aggiunge un indicatore calcolato con l'espressione, come \"Crea\n"
+    "                      indicatore\": colonne, numeri (col punto decimale), + - * / ^ e\n"
+    "                      parentesi separati da spazi (es. \"( AS013_2005 + 1 ) / AS014_2005\")\n"
+    "  --name N            il nome del nuovo indicatore (lettere e cifre); predefinito Funz1 e\n"
+    "                      l'anno dell'ultima colonna dell'espressione\n"
+    "  --export FILE       scrive la tabella e i metadati in una cartella di lavoro .xls o .xlsx\n"
+    "                      (riordinata per codice del territorio, come \"Esporta in Excel\");\n"
+    "                      un file esistente è sostituito\n"
     "Le righe sono ordinate per codice del territorio; i valori hanno due decimali con il\n"
     "separatore di --decimal. Esempio:\n"
     "  quarnaro-cli tabella --db Variabili.mdb --voce AS013-2005 --gruppi 6 --ordina AS013_2005\n"
@@ -72,11 +85,27 @@ public:
     explicit CollectingPrompt(QString &err) : m_err(err) {}
     Answer message(const QString &text, const QString &title, Icon, Buttons buttons) override
     {
+        // The export is not followed by opening the workbook.
+        if (text == kOpenQuestion)
+            return Answer::No;
         m_err += (title.isEmpty() ? QString() : title + QStringLiteral(": ")) + QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) + QLatin1Char('\n');
         ++m_count;
         return (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel) ? Answer::Yes : Answer::Ok;
     }
     int count() const { return m_count; }
+
+    // The name of the indicator (--name): given once; asked again, the box is cancelled.
+    std::optional<QString> input(const QString &, const QString &, const QString &defaultText) override
+    {
+        if (!indicatorName)
+            return defaultText;
+        return std::exchange(indicatorName, QString());
+    }
+    // The workbook of --export, as the save dialog would answer.
+    QString saveFile(const QString &, const QString &, const QString &) override { return exportFile; }
+
+    std::optional<QString> indicatorName;
+    QString exportFile;
 
 private:
     QString &m_err;
@@ -116,6 +145,7 @@ struct TableRequest {
     QStringList items, names;
     QList<int> groups;
     QString sortColumn, searchColumn, lower, upper;
+    QString formula, name, exportFile;
     bool descending = false, sql = false, selectionOnly = false, search = false;
 };
 
@@ -187,6 +217,19 @@ bool parseTableRequest(const QStringList &args, TableRequest &req, QString &err)
         } else if (a == QLatin1String("--a")) {
             if (!value(req.upper))
                 return false;
+        } else if (a == QLatin1String("--formula")) {
+            if (!value(req.formula))
+                return false;
+            if (req.formula.trimmed().isEmpty()) {
+                err += QStringLiteral("--formula vuole un'espressione.\n");
+                return false;
+            }
+        } else if (a == QLatin1String("--name")) {
+            if (!value(req.name))
+                return false;
+        } else if (a == QLatin1String("--export")) {
+            if (!value(req.exportFile))
+                return false;
         } else if (a == QLatin1String("--sql")) {
             req.sql = true;
         } else if (a == QLatin1String("--selezione")) {
@@ -219,6 +262,17 @@ bool parseTableRequest(const QStringList &args, TableRequest &req, QString &err)
         err += QStringLiteral("--da e --a vanno con --cerca.\n");
         return false;
     }
+    if (!req.name.isEmpty() && req.formula.isEmpty()) {
+        err += QStringLiteral("--name va con --formula.\n");
+        return false;
+    }
+    if (!req.exportFile.isEmpty()) {
+        const QString ext = QFileInfo(req.exportFile).suffix().toLower();
+        if (ext != QLatin1String("xls") && ext != QLatin1String("xlsx")) {
+            err += QStringLiteral("--export vuole un file .xls oppure .xlsx.\n");
+            return false;
+        }
+    }
     if (req.descending && req.sortColumn.isEmpty()) {
         err += QStringLiteral("--discendente va con --ordina.\n");
         return false;
@@ -226,9 +280,55 @@ bool parseTableRequest(const QStringList &args, TableRequest &req, QString &err)
     return true;
 }
 
+// "Crea indicatore" on the loaded table: the expression given whole, the name from --name (a
+// refused name is reported and ends the command) or the default one.
+bool addFormulaColumn(AppContext &ctx, DataTable &table, const TableRequest &req, CollectingPrompt &prompt,
+                      QString &err)
+{
+    const formula::TableSnapshot snapshot(table.rows());
+    formula::DerivedMemory memory;
+    // The default name follows the last column of the expression, as if picked from the list.
+    for (const formula::Token &t : formula::tokenize(req.formula, snapshot.headers()))
+        if (t.isColumn)
+            memory.lastColumnPicked = snapshot.headers().at(t.column);
+    if (!req.name.isEmpty())
+        prompt.indicatorName = req.name;
+    formula::FormulaDialogs dialogs;
+    dialogs.askName = [&](const QString &text, const QString &title, const QString &def) {
+        return ctx.prompt->input(text, title, def).value_or(QString());
+    };
+    dialogs.warn = [&](const QString &text, const QString &title) {
+        ctx.prompt->message(text, title, Icon::Exclamation, Buttons::Ok);
+    };
+    const formula::ExecuteOutcome outcome = formula::executeText(req.formula, memory, snapshot, ctx.numbers, dialogs);
+    prompt.indicatorName.reset();
+    if (outcome.kind != formula::ExecuteOutcome::Kind::Added) {
+        if (outcome.kind == formula::ExecuteOutcome::Kind::Cancelled)
+            err += QStringLiteral("Nessun indicatore aggiunto.\n");
+        return false;
+    }
+    table.appendColumn(outcome.header, outcome.cells);
+    table.colorStripes();
+    return true;
+}
+
+// The workbook of --export through the flow of "Esporta in Excel", without opening it.
+bool exportTable(AppContext &ctx, DataTable &table, const TableRequest &req, CollectingPrompt &prompt)
+{
+    struct NoOpener : FileOpener {
+        Outcome open(const QString &) override { return Outcome::Failed; }
+    } opener;
+    prompt.exportFile = QFileInfo(req.exportFile).absoluteFilePath();
+    const bool ok = EsportaInExcel(ctx, table, opener, QStringLiteral("quarnaro-cli"));
+    prompt.exportFile.clear();
+    return ok;
+}
+
 // The road of the selection window and of the data grid: the chosen rows, the territories by
-// name and by group, CreaQuery, DoQuery, then the sort and the search of the grid.
-int runTable(AppContext &ctx, const TableRequest &req, QChar separator, QString &out, QString &err)
+// name and by group, CreaQuery, DoQuery, the derived column, then the sort and the search of
+// the grid, and the export.
+int runTable(AppContext &ctx, const TableRequest &req, QChar separator, CollectingPrompt &prompt, QString &out,
+             QString &err)
 {
     ctx.CurrentDb = req.db;
     ctx.QueryDb = req.db;
@@ -283,6 +383,8 @@ int runTable(AppContext &ctx, const TableRequest &req, QChar separator, QString 
     DataTable table;
     if (grid::DoQuery(ctx, table) != grid::LoadOutcome::Loaded)
         return 1;
+    if (!req.formula.isEmpty() && !addFormulaColumn(ctx, table, req, prompt, err))
+        return 1;
     if (!req.sortColumn.isEmpty() && !grid::sortByName(table, req.sortColumn, !req.descending, ctx.numbers)) {
         err += QStringLiteral("Nessuna colonna si chiama '%1'.\n").arg(req.sortColumn);
         return 1;
@@ -320,6 +422,10 @@ int runTable(AppContext &ctx, const TableRequest &req, QChar separator, QString 
         line(0);
     for (int r = firstRow; r <= lastRow; ++r)
         line(r);
+    // Last, since the export puts the rows in territory-code order: what is printed is the
+    // table as the sort and the search left it.
+    if (!req.exportFile.isEmpty() && !exportTable(ctx, table, req, prompt))
+        return 1;
     return 0;
 }
 
@@ -417,7 +523,7 @@ int run(const QStringList &argsIn, const QString &defaultHome, QString &out, QSt
             TableRequest req;
             if (!parseTableRequest(rest, req, err))
                 return 2;
-            return runTable(ctx, req, separator, out, err);
+            return runTable(ctx, req, separator, prompt, out, err);
         }
         if (cmd == QLatin1String("query")) {
             if (rest.size() != 2) {

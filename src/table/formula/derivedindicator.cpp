@@ -59,14 +59,23 @@ QString askIndicatorName(DerivedMemory &memory, const FormulaDialogs &dialogs)
 ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot,
                        const NumberFormat &fmt, const FormulaDialogs &dialogs)
 {
-    ExecuteOutcome out;
     if (builder.text().trimmed().isEmpty())
-        return out;
+        return {};
     builder.endNumberEntry();
+    return executeText(builder.text(), builder.memory(), snapshot, fmt, dialogs);
+}
 
-    const QList<Token> tokens = tokenize(builder.text(), snapshot.headers(), firstDataColumn);
+ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory,
+                           const TableSnapshot &snapshot, const NumberFormat &fmt,
+                           const FormulaDialogs &dialogs)
+{
+    ExecuteOutcome out;
+    if (expressionText.trimmed().isEmpty())
+        return out;
 
-    out.header = askIndicatorName(builder.memory(), dialogs);
+    const QList<Token> tokens = tokenize(expressionText, snapshot.headers(), firstDataColumn);
+
+    out.header = askIndicatorName(memory, dialogs);
     if (out.header.isEmpty()) {
         out.kind = ExecuteOutcome::Kind::Cancelled;
         return out;

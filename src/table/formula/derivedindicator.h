@@ -94,4 +94,11 @@ struct ExecuteOutcome {
 ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot,
                        const NumberFormat &fmt, const FormulaDialogs &dialogs);
 
+// The same for an expression text given whole (typed, or on the command line): its tokens are
+// separated by blanks as the keypad writes them; memory gives the counter and the last column
+// picked for the default name.
+ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory,
+                           const TableSnapshot &snapshot, const NumberFormat &fmt,
+                           const FormulaDialogs &dialogs);
+
 } // namespace qrn::formula
