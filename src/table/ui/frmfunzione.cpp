@@ -211,7 +211,11 @@ void frmFunzione::cmdEsegui_Click()
     dialogs.askName = [prompt](const QString &text, const QString &title, const QString &def) {
         if (!prompt)
             return QString();
-        return prompt->input(text, title, def).value_or(QString());
+        // The name is typed with the normal pointer; the computation after it is busy again.
+        prompt->setBusy(false);
+        const QString answer = prompt->input(text, title, def).value_or(QString());
+        prompt->setBusy(true);
+        return answer;
     };
     dialogs.warn = [prompt](const QString &text, const QString &title) {
         if (prompt)
