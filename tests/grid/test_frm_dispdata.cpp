@@ -209,6 +209,7 @@ TEST_P(GridWindow, VisualizzaDatiShowsTheStoresRowsStripedAndFitted)
     EXPECT_EQ(out, expected);
 
     // A look at the window.
+    QCoreApplication::processEvents();
     QMdiSubWindow *frame = qobject_cast<QMdiSubWindow *>(w->parentWidget());
     ASSERT_TRUE(frame);
     (frame ? static_cast<QWidget *>(frame) : w)->grab().save(QStringLiteral("/tmp/frm_dispData_%1.png").arg(GetParam()));
@@ -374,6 +375,44 @@ TEST(GridWindowActions, DescriptionClipboardAndMetadataFollowTheSelectionEnd)
     child<QAction>(w, "mnu_metadati")->trigger();
     EXPECT_EQ(s.ctx->SheetQuery, metadataSheetQuery("Variabili", "AS013"));
     EXPECT_EQ(s.tf.prompt.shown().size(), 1u);
+}
+
+// What the formula window does with a new column: the views, the boxes and the widths follow.
+TEST(GridWindowActions, ANewColumnIsShownListedAndFittedOnce)
+{
+    Scenario s;
+    s.chooseYear("AS013", "2005");
+    ui::frm_dispData *w = s.show();
+    ASSERT_TRUE(w);
+    QStringList cells;
+    for (int r = 1; r < w->table().rowCount(); ++r)
+        cells << QString("%1,00").arg(r * 1000);
+    w->table().appendColumn("Funz12005", cells);
+    w->addHeaderToOrdina("Funz12005");
+    w->ColorGridLines();
+    w->refreshTable();
+    QTableView *v = view(w);
+    ASSERT_EQ(v->model()->columnCount(), 8);
+    EXPECT_EQ(v->model()->headerData(7, Qt::Horizontal).toString(), "Funz12005");
+    EXPECT_EQ(v->model()->index(2, 7).data().toString(), "3000,00");
+    QComboBox *ordina = child<QComboBox>(w, "cmb_Ordina");
+    QComboBox *ric = child<QComboBox>(w, "cmb_ric");
+    EXPECT_EQ(ordina->count(), 8);
+    EXPECT_EQ(ordina->itemText(7), "Funz12005");
+    EXPECT_EQ(ric->count(), 9);
+    EXPECT_EQ(ric->itemText(8), "Funz12005");
+    EXPECT_TRUE(v->isColumnHidden(0));
+    const QFontMetrics fm = v->fontMetrics();
+    EXPECT_EQ(v->columnWidth(7), fm.horizontalAdvance('Q') + fm.horizontalAdvance("Funz12005"));
+    // The new column sorts and searches like the others.
+    ordina->setCurrentIndex(7);
+    child<QPushButton>(w, "cmd_ordinaD")->click();
+    EXPECT_EQ(v->model()->index(0, 7).data().toString(), cells.last());
+    ric->setCurrentIndex(8);
+    child<QLineEdit>(w, "txt_ricda")->setText("2000");
+    child<QPushButton>(w, "cmd_ric")->click();
+    EXPECT_EQ(v->model()->index(0, 7).data().toString(), "2000,00");
+    EXPECT_EQ(selectedRows(v), QList<int>{1});
 }
 
 TEST(GridWindowActions, TheWindowIsLoadedOnceAndClosingClearsTheQuery)

@@ -22,6 +22,7 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 #include <QVBoxLayout>
 
 namespace qrn::ui {
@@ -200,7 +201,26 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     level = m_ctx.LevelCode;
     cmd_createmap->setEnabled(true);
     mnu_createMap->setEnabled(true);
-    CaricaSfondoForm(m_ctx, this, nullptr);
+}
+
+void frm_dispData::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    // The background picture goes on once the main window has placed and coloured the window,
+    // which it does right after showing it.
+    if (!m_pictured) {
+        m_pictured = true;
+        QTimer::singleShot(0, this, [this] {
+            CaricaSfondoForm(m_ctx, this, nullptr);
+            // The picture is the window's; the table (whose grid lines the style derives from the
+            // window colour) and the label keep the plain colour.
+            for (QWidget *w : {static_cast<QWidget *>(datagrid), static_cast<QWidget *>(lblDescVar)}) {
+                QPalette pal = w->palette();
+                pal.setColor(QPalette::Window, QApplication::palette().color(QPalette::Button));
+                w->setPalette(pal);
+            }
+        });
+    }
 }
 
 frm_dispData::~frm_dispData() = default;

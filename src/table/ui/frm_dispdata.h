@@ -95,6 +95,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *e) override;
+    void showEvent(QShowEvent *e) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
@@ -111,6 +112,7 @@ private:
     DataTableModel *m_model, *m_model2;
     QString m_query;
     bool m_syncing = false;
+    bool m_pictured = false;
     int m_descColumn = -1;
 
     QTableView *datagrid, *datagrid2;
