@@ -50,7 +50,7 @@ const char *kHelp =
     "                      5 tutto, 6 regioni\n"
     "  --ordina COLONNA    ordina per la colonna con questa intestazione (es. AS013_2005)\n"
     "  --discendente       ordine discendente (con --ordina)\n"
-    "  --cerca COLONNA     ricerca nella colonna: con --da X --a Y le righe la cui parte intera e'\n"
+    "  --cerca COLONNA     ricerca nella colonna: con --da X --a Y le righe la cui parte intera è\n"
     "                      tra X e Y; con il solo --da un numero cerca quel valore intero, un\n"
     "                      testo le righe uguali al testo (senza distinguere maiuscole)\n"
     "  --da X, --a Y       i limiti della ricerca\n"
