@@ -463,8 +463,8 @@ TEST(GridWindowActions, TheWindowIsLoadedOnceAndClosingClearsTheQuery)
 TEST(GridWindowActions, ASelectionTooLargeForTheStoreGivesTheWarningAndAnEmptyGrid)
 {
     Scenario s;
-    // The first year of every item, as many as the list takes: far more data tables than one
-    // statement can join.
+    // Every year of every item until the list is full (251 rows): far more data tables than
+    // one statement can join.
     QTreeWidget *tree = s.sel->findChild<QTreeWidget *>("objtree");
     for (QTreeWidgetItem *area : tree->findItems("*", Qt::MatchWildcard))
         for (int t = 0; t < area->childCount(); ++t)
@@ -474,6 +474,8 @@ TEST(GridWindowActions, ASelectionTooLargeForTheStoreGivesTheWarningAndAnEmptyGr
                 for (int y = 0; y < it->childCount(); ++y)
                     s.sel->objtree_NodeClick(it->child(y));
             }
+    EXPECT_EQ(s.sel->findChild<QLineEdit *>("txtCount")->text(), "251");
+    EXPECT_TRUE(s.tf.prompt.showed("Raggiunto il limite massimo di Variabili selezionabili."));
     s.tf.prompt.clear();
     ui::frm_dispData *w = s.show({"Torino"});
     ASSERT_TRUE(w);
