@@ -3,6 +3,7 @@
 #include "catalogue/ui/formdatitab.h"
 #include "shell/ui/mainwindow.h"
 #include "table/ui/frm_dispdata.h"
+#include "table/ui/frmnota.h"
 
 namespace qrn::ui {
 
@@ -11,6 +12,8 @@ void registerWindows(MainWindow &main)
     // A keyword without a window opens nothing.
     main.registry().add(QStringLiteral("FORMDATITAB"), [&main] { return new FormdatiTab(main.context(), &main); });
     main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] { return new frm_dispData(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMNOTA"), [&main] { return new frmNota(main.context(), &main); },
+                        WindowRegistry::Mode::Modal);
 }
 
 } // namespace qrn::ui

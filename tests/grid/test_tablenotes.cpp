@@ -1,0 +1,66 @@
+// The notes of a table read from the sample catalogue.
+
+#include "shell/context.h"
+#include "support/testfolder.h"
+#include "table/tablenotes.h"
+
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using qrn::test::TestFolder;
+
+namespace {
+
+const TableNote *find(const TableNotes &n, const QString &code)
+{
+    for (const TableNote &t : n.items)
+        if (t.code == code)
+            return &t;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(TableNotes, SeriesAndYearNotesOfTheTablesColumnsOnly)
+{
+    TestFolder tf;
+    auto ctx = tf.context();
+    ctx->DbFolder = tf.file("Databases/");
+    ctx->CurrentTipo = "Variabili";
+    const TableNotes n = readTableNotes(*ctx, {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio",
+                                               "TR001_2005", "TR001_2001", "TR003_2005", "Funz12005",
+                                               "O'Brien_2005"});
+    EXPECT_FALSE(n.updateNote.isEmpty());
+    const TableNote *tr001 = find(n, "TR001");
+    ASSERT_NE(tr001, nullptr);
+    EXPECT_TRUE(tr001->series.startsWith("Sono escluse le strade comunali"));
+    // Only the years that are columns of the table, in column order: 2005 has no note.
+    ASSERT_EQ(tr001->years.size(), 1);
+    EXPECT_TRUE(tr001->years[0].startsWith("2001: Dal 2001 le strade statali"));
+    // TR003 has a note for 2004, which is not in the table.
+    const TableNote *tr003 = find(n, "TR003");
+    ASSERT_NE(tr003, nullptr);
+    EXPECT_TRUE(tr003->years.isEmpty());
+    // Territory columns, a derived column and a name with an apostrophe match nothing.
+    EXPECT_EQ(find(n, "Funz1"), nullptr);
+    EXPECT_EQ(find(n, "O'Brien"), nullptr);
+    EXPECT_EQ(find(n, "COD"), nullptr);
+
+    const QString html = tableNotesHtml(n);
+    EXPECT_TRUE(html.contains("<b>TR001</b>"));
+    EXPECT_TRUE(html.contains("Anno 2001: Dal 2001"));
+}
+
+TEST(TableNotes, IndicatorsShowTheirTechnicalNote)
+{
+    TestFolder tf;
+    auto ctx = tf.context();
+    ctx->DbFolder = tf.file("Databases/");
+    ctx->CurrentTipo = "Indicatori";
+    const TableNotes n = readTableNotes(*ctx, {"Territorio", "ITR001_2004", "ITR001_2005"});
+    ASSERT_EQ(n.items.size(), 1u);
+    EXPECT_EQ(n.items[0].code, "ITR001");
+    EXPECT_TRUE(n.items[0].series.startsWith("Superficie territoriale di fonte ISTAT"));
+    EXPECT_TRUE(n.items[0].years.isEmpty());
+    EXPECT_TRUE(tableNotesHtml(TableNotes{}).contains("non ci sono note"));
+}
