@@ -238,10 +238,10 @@ TEST(CellNumbers, TheQuickReaderAndWriterAgreeWithTheNumberFormat)
             const auto quick = readCellNumber(text, fmt);
             const auto general = fmt.toNumber(text);
             ASSERT_EQ(quick.has_value(), general.has_value()) << t;
-            if (quick)
+            if (quick) {
                 EXPECT_EQ(std::signbit(*quick), std::signbit(*general)) << t;
-            if (quick)
                 EXPECT_EQ(*quick, *general) << t;
+            }
         }
     std::uint64_t x = 88172645463325252ull; // xorshift: many values of every magnitude
     for (int i = 0; i < 20000; ++i) {
