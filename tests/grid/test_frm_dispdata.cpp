@@ -9,13 +9,19 @@
 #include "support/testfolder.h"
 #include "table/gridops.h"
 #include "table/tablemodel.h"
+#include "table/export.h"
 #include "table/ui/frm_dispdata.h"
+#include "table/ui/frmfunzione.h"
 #include "ui/registerwindows.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QListWidget>
+#include <QTextBrowser>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,6 +32,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -492,4 +499,86 @@ TEST(GridWindowActions, ASelectionTooLargeForTheStoreGivesTheWarningAndAnEmptyGr
     child<QAction>(w, "mnu_asce")->trigger();
     child<QAction>(w, "mnu_clipboard")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "");
+}
+
+namespace {
+
+// Opens the files it is asked to open in nobody's application: records them.
+struct RecordingOpener : FileOpener {
+    QStringList opened;
+    Outcome open(const QString &path) override
+    {
+        opened << path;
+        return Outcome::Opened;
+    }
+};
+
+} // namespace
+
+TEST(GridWindowActions, FormulaExportAndNotesStartFromTheGrid)
+{
+    Scenario s;
+    for (const char *t : {"DatiTemplateVar", "DatiTemplateInd"})
+        QFile::copy(QStringLiteral(QUARNARO_SOURCE_DIR "/data/templates/") + t, s.tf.file(QString("Files/") + t));
+    s.chooseYear("TR001", "2001");
+    s.chooseYear("TR003", "2005");
+    ui::frm_dispData *w = s.show();
+    ASSERT_TRUE(w);
+    QTableView *v = view(w);
+    ASSERT_EQ(v->model()->columnCount(), 8);
+
+    // "Crea indicatore": TR001_2001 / 2 named Meta, computed for every row.
+    child<QPushButton>(w, "cmdFunzione")->click();
+    ui::frmFunzione *f = w->formulaWindow();
+    ASSERT_TRUE(f);
+    EXPECT_TRUE(f->isVisible());
+    EXPECT_EQ(f->windowModality(), Qt::ApplicationModal);
+    auto *list = child<QListWidget>(f, "lstColonne");
+    ASSERT_EQ(list->count(), 2);
+    f->lstColonne_DblClick(list->findItems("TR001_2001", Qt::MatchExactly).first());
+    child<QPushButton>(f, "cmdRapporto")->click();
+    child<QPushButton>(f, "cmdNumero_2")->click();
+    s.tf.prompt.answerInput(QStringLiteral("Meta"));
+    child<QPushButton>(f, "cmdEsegui")->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(w->formulaWindow() && w->formulaWindow()->isVisible());
+    ASSERT_EQ(v->model()->columnCount(), 9);
+    EXPECT_EQ(v->model()->headerData(8, Qt::Horizontal).toString(), "Meta");
+    const int c = w->table().columnOf("TR001_2001");
+    for (int r = 1; r < w->table().rowCount(); ++r) {
+        const auto base = s.ctx->numbers.toNumber(w->table().text(r, c));
+        if (base)
+            EXPECT_EQ(w->table().text(r, 8), s.ctx->numbers.fixed(*base / 2, 4)) << r;
+        else
+            EXPECT_TRUE(w->table().text(r, 8).isEmpty()) << r;
+    }
+    EXPECT_EQ(child<QComboBox>(w, "cmb_Ordina")->itemText(8), "Meta");
+
+    // "Esporta in Excel" after a descending sort: the table comes back in territory-code order
+    // and the workbook is offered for opening.
+    child<QComboBox>(w, "cmb_Ordina")->setCurrentIndex(8);
+    child<QPushButton>(w, "cmd_ordinaD")->click();
+    RecordingOpener opener;
+    w->fileOpener = &opener;
+    const QString file = s.tf.file("Excel/dati.xlsx");
+    s.tf.prompt.answerFile(file);
+    s.tf.prompt.answer(Answer::Yes); // open it now
+    child<QPushButton>(w, "cmdEsportaXls")->click();
+    EXPECT_TRUE(QFile::exists(file));
+    EXPECT_EQ(opener.opened, QStringList{file});
+    // Codes sort as numbers (generic order): "01" and "001" are both 1.
+    const QList<double> codes = numbersOf(viewColumn(v, 1), s.ctx->numbers);
+    EXPECT_TRUE(std::is_sorted(codes.begin(), codes.end()));
+
+    // The notes window lists the notes of the table's columns.
+    QString notes;
+    QTimer::singleShot(0, [&] {
+        if (auto *dlg = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            notes = dlg->findChild<QTextBrowser *>("txtNota")->toPlainText();
+            dlg->accept();
+        }
+    });
+    child<QPushButton>(w, "cmdInfo")->click();
+    EXPECT_TRUE(notes.contains("TR001")) << notes.toStdString();
+    EXPECT_TRUE(notes.contains("Dal 2001 le strade statali")) << notes.toStdString();
 }

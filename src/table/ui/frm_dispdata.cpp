@@ -8,6 +8,7 @@
 #include "table/export.h"
 #include "table/gridops.h"
 #include "table/tablemodel.h"
+#include "table/ui/frmfunzione.h"
 
 #include <QAction>
 #include <QApplication>
@@ -224,6 +225,8 @@ void frm_dispData::showEvent(QShowEvent *e)
 }
 
 frm_dispData::~frm_dispData() = default;
+
+frmFunzione *frm_dispData::formulaWindow() const { return m_formula.data(); }
 
 void frm_dispData::setRedraw(bool on)
 {
@@ -452,14 +455,33 @@ void frm_dispData::mnu_metadati_Click()
 
 void frm_dispData::cmdFunzione_Click()
 {
-    if (m_main)
-        m_main->openWindow(QStringLiteral("FRMFUNZIONE"));
+    // The formula window works on a snapshot of this table, so one at a time; it is modal for
+    // the whole program without a nested event loop.
+    if (m_formula) {
+        m_formula->raise();
+        m_formula->activateWindow();
+        return;
+    }
+    m_formula = new frmFunzione(m_ctx, m_table, derived, this, [this](const QString &header) {
+        addHeaderToOrdina(header);
+        refreshTable();
+    });
+    m_formula->setAttribute(Qt::WA_DeleteOnClose);
+    m_formula->setWindowModality(Qt::ApplicationModal);
+    m_formula->show();
 }
 
 void frm_dispData::cmdEsportaXls_Click()
 {
-    if (exportHook)
-        exportHook();
+    FileOpener *opener = fileOpener;
+    if (!opener) {
+        if (!m_desktopOpener)
+            m_desktopOpener = std::make_unique<DesktopFileOpener>();
+        opener = m_desktopOpener.get();
+    }
+    EsportaInExcel(m_ctx, m_table, *opener);
+    // The table was sorted on the territory code before the save dialog, whatever came next.
+    refreshTable();
 }
 
 void frm_dispData::cmd_createmap_Click()

@@ -6,9 +6,11 @@
 #include "table/datatable.h"
 #include "table/formula/formulabuilder.h"
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QAction;
 class QComboBox;
@@ -21,11 +23,13 @@ class QTableView;
 namespace qrn {
 struct AppContext;
 class DataTableModel;
+class FileOpener;
 } // namespace qrn
 
 namespace qrn::ui {
 
 class MainWindow;
+class frmFunzione;
 
 class frm_dispData : public QWidget {
     Q_OBJECT
@@ -46,9 +50,12 @@ public:
     // The derived-indicator counter and the last column picked in the formula window.
     formula::DerivedMemory derived;
 
-    // Set by the export flow and by the map hand-off; nothing happens while they are empty.
-    std::function<void()> exportHook;    // cmdEsportaXls
+    // The map hand-off; nothing happens while it is empty.
     std::function<void()> createMapHook; // cmd_createmap, mnu_createMap
+    // Opens an exported workbook with the desktop's application; tests put a fake here.
+    FileOpener *fileOpener = nullptr;
+    // The formula window while it is open.
+    frmFunzione *formulaWindow() const;
 
     AppContext &context() { return m_ctx; }
     DataTable &table() { return m_table; }   // datagrid
@@ -111,6 +118,8 @@ private:
     DataTable m_table, m_table2;
     DataTableModel *m_model, *m_model2;
     QString m_query;
+    QPointer<frmFunzione> m_formula;
+    std::unique_ptr<FileOpener> m_desktopOpener;
     bool m_syncing = false;
     bool m_pictured = false;
     int m_descColumn = -1;
