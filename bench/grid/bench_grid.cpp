@@ -18,7 +18,6 @@
 #include "table/ui/frm_dispdata.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
@@ -27,6 +26,8 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
+
+#include "support/testfolder.h"
 
 #include <cstdio>
 #include <map>
@@ -37,17 +38,6 @@ namespace {
 
 constexpr int kTableWidth = 940; // the width of the grid in the window as it opens
 
-void copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString src = it.next();
-        const QString dst = to + QLatin1Char('/') + QDir(from).relativeFilePath(src);
-        QDir().mkpath(QFileInfo(dst).absolutePath());
-        QFile::copy(src, dst);
-    }
-}
-
 // A program folder with the sample data and a context on it.
 struct SampleFolder {
     QTemporaryDir dir;
@@ -55,7 +45,7 @@ struct SampleFolder {
     AppContext ctx;
     SampleFolder()
     {
-        copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
+        qrn::test::copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
         ctx.setProgramFolder(dir.path() + QLatin1Char('/'));
         ctx.DbFolder = dir.path() + QStringLiteral("/Databases/");
         ctx.numbers = NumberFormat::comma();

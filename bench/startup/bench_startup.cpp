@@ -7,30 +7,19 @@
 #include "shell/ui/qtprompt.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
-namespace {
+#include "support/testfolder.h"
 
-void copyTree(const QString &from, const QString &to)
-{
-    QDirIterator it(from, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString src = it.next();
-        const QString dst = to + QLatin1Char('/') + QDir(from).relativeFilePath(src);
-        QDir().mkpath(QFileInfo(dst).absolutePath());
-        QFile::copy(src, dst);
-    }
-}
+namespace {
 
 void BM_StartupToMenus(benchmark::State &state)
 {
     QTemporaryDir dir;
-    copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
+    qrn::test::copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
     for (auto _ : state) {
         qrn::AppContext ctx;
         ctx.setProgramFolder(dir.path());
@@ -52,7 +41,7 @@ BENCHMARK(BM_StartupToMenus)->Unit(benchmark::kMillisecond);
 void BM_ProcessStartToMenus(benchmark::State &state)
 {
     QTemporaryDir dir;
-    copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
+    qrn::test::copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
     for (auto _ : state) {
         QProcess p;
         p.start(QStringLiteral(QUARNARO_PROGRAM), {QStringLiteral("--home"), dir.path(), QStringLiteral("--quit-after-start")});

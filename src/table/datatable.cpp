@@ -75,24 +75,32 @@ void DataTable::moveRowsToTop(const QList<int> &rows)
     for (int r : rows)
         if (r > 0 && r < m_rows.size())
             listed[size_t(r)] = 1;
-    QList<QStringList> moved;
-    QList<QRgb> colours;
-    moved.reserve(m_rows.size());
-    colours.reserve(m_rows.size());
-    moved.append(std::move(m_rows[0]));
-    colours.append(m_colours[0]);
+    std::vector<int> order;
+    order.reserve(size_t(m_rows.size()) - 1);
     for (int r : rows)
         if (r > 0 && r < m_rows.size() && listed[size_t(r)] == 1) {
             listed[size_t(r)] = 2; // taken: a row listed twice moves once
-            moved.append(std::move(m_rows[r]));
-            colours.append(m_colours[r]);
+            order.push_back(r);
         }
     for (int r = 1; r < m_rows.size(); ++r)
-        if (listed[size_t(r)] == 0) {
-            moved.append(std::move(m_rows[r]));
-            colours.append(m_colours[r]);
-        }
-    m_rows = std::move(moved);
+        if (listed[size_t(r)] == 0)
+            order.push_back(r);
+    reorder(order);
+}
+
+void DataTable::reorder(const std::vector<int> &order)
+{
+    QList<QStringList> rows;
+    QList<QRgb> colours;
+    rows.reserve(m_rows.size());
+    colours.reserve(m_rows.size());
+    rows.append(std::move(m_rows[0]));
+    colours.append(m_colours[0]);
+    for (int r : order) {
+        rows.append(std::move(m_rows[r]));
+        colours.append(m_colours[r]);
+    }
+    m_rows = std::move(rows);
     m_colours = std::move(colours);
 }
 
@@ -132,18 +140,11 @@ void DataTable::sortGeneric(int column, bool ascending, const NumberFormat &fmt)
     else
         std::stable_sort(keys.begin(), keys.end(), [&](const Key &a, const Key &b) { return less(b, a); });
 
-    QList<QStringList> rows;
-    QList<QRgb> colours;
-    rows.reserve(m_rows.size());
-    colours.reserve(m_rows.size());
-    rows.append(std::move(m_rows[0]));
-    colours.append(m_colours[0]);
-    for (const Key &k : keys) {
-        rows.append(std::move(m_rows[k.row]));
-        colours.append(m_colours[k.row]);
-    }
-    m_rows = std::move(rows);
-    m_colours = std::move(colours);
+    std::vector<int> order;
+    order.reserve(keys.size());
+    for (const Key &k : keys)
+        order.push_back(k.row);
+    reorder(order);
 }
 
 void DataTable::setBackground(int row, QRgb colour)

@@ -11,6 +11,7 @@
 #include <QRgb>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace qrn {
 
@@ -76,6 +77,9 @@ public:
     int topRow = 1;    // the first data row shown at the top of the view
 
 private:
+    // The header row first, then the data rows in the given order (each data row once).
+    void reorder(const std::vector<int> &order);
+
     QList<QStringList> m_rows;
     QList<QRgb> m_colours;
     int m_columns = 0;

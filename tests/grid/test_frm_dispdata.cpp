@@ -6,6 +6,7 @@
 #include "metadata/sheetquery.h"
 #include "shell/links.h"
 #include "shell/ui/mainwindow.h"
+#include "support/startmain.h"
 #include "support/testfolder.h"
 #include "table/gridops.h"
 #include "table/tablemodel.h"
@@ -51,13 +52,7 @@ struct Scenario {
     {
         ctx = tf.context();
         ctx->numbers = numbers;
-        main = std::make_unique<ui::MainWindow>(*ctx);
-        ui::registerWindows(*main);
-        InstanceLock lock(tf.path());
-        main->show();
-        tf.prompt.answerFolder(QString());
-        EXPECT_EQ(main->startUp(lock), StartupOutcome::Running);
-        tf.prompt.clear();
+        main = qrn::test::startMainWindow(tf, *ctx);
         main->mnu_submnu_Click(2); // provincial and regional variables
         sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
     }

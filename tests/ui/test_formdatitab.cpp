@@ -3,6 +3,7 @@
 #include "catalogue/ui/formdatitab.h"
 #include "shell/links.h"
 #include "shell/ui/mainwindow.h"
+#include "support/startmain.h"
 #include "support/testfolder.h"
 #include "ui/registerwindows.h"
 
@@ -33,13 +34,7 @@ struct Scenario {
     {
         app();
         ctx = tf.context();
-        main = std::make_unique<ui::MainWindow>(*ctx);
-        ui::registerWindows(*main);
-        InstanceLock lock(tf.path());
-        main->show();
-        tf.prompt.answerFolder(QString());
-        EXPECT_EQ(main->startUp(lock), StartupOutcome::Running);
-        tf.prompt.clear();
+        main = qrn::test::startMainWindow(tf, *ctx);
         main->mnu_submnu_Click(command);
         w = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
     }
