@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -99,8 +101,17 @@ QString QtPrompt::openFile(const QString &title, const QString &folder, const QS
 QString QtPrompt::saveFile(const QString &title, const QString &folder, const QString &filter)
 {
     // The overwrite question is the program's own.
-    return QFileDialog::getSaveFileName(m_parent, title, folder, qtFilter(filter), nullptr,
-                                        QFileDialog::DontConfirmOverwrite);
+    QString chosenFilter;
+    QString name = QFileDialog::getSaveFileName(m_parent, title, folder, qtFilter(filter), &chosenFilter,
+                                                QFileDialog::DontConfirmOverwrite);
+    // A name typed without an extension takes the one of the filter the user chose.
+    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) {
+        static const QRegularExpression pattern(QStringLiteral("\\*\\.(\\w+)"));
+        const QRegularExpressionMatch m = pattern.match(chosenFilter);
+        if (m.hasMatch())
+            name += QLatin1Char('.') + m.captured(1);
+    }
+    return name;
 }
 
 std::optional<QColor> QtPrompt::chooseColor(const QColor &initial)
