@@ -129,10 +129,10 @@ double unit(const QString &a, const QString &b = QString(), int n = 0)
     return double(h >> 11) / double(1ull << 53);
 }
 
-QSet<int> parseYears(const QString &spec)
+QSet<int> parseYears(const QString &text)
 {
     QSet<int> years;
-    for (const QString &part : spec.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    for (const QString &part : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const QString p = part.trimmed();
         const int dash = p.indexOf(QLatin1Char('-'));
         if (dash > 0) {
@@ -146,10 +146,10 @@ QSet<int> parseYears(const QString &spec)
     return years;
 }
 
-QMap<int, QString> parseNotes(const QString &spec)
+QMap<int, QString> parseNotes(const QString &text)
 {
     QMap<int, QString> notes;
-    for (const QString &part : spec.split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
+    for (const QString &part : text.split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
         const int colon = part.indexOf(QLatin1Char(':'));
         if (colon > 0)
             notes.insert(part.left(colon).trimmed().toInt(), part.mid(colon + 1).trimmed());
