@@ -18,10 +18,11 @@ Answer ScriptedPrompt::message(const QString &text, const QString &title, Icon i
 std::optional<QString> ScriptedPrompt::input(const QString &prompt, const QString &title, const QString &)
 {
     m_shown.push_back({Shown::Kind::Input, prompt, title, Icon::None, Buttons::OkCancel});
-    if (m_inputs.empty())
-        return std::nullopt;
-    auto v = m_inputs.front();
-    m_inputs.pop_front();
+    std::optional<QString> v;
+    if (!m_inputs.empty()) {
+        v = std::move(m_inputs.front());
+        m_inputs.pop_front();
+    }
     return v;
 }
 

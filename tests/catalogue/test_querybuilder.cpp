@@ -91,9 +91,11 @@ TEST_F(CreaQueryTest, TheBuiltStatementRunsAndMatchesADirectQuery)
     EXPECT_EQ(rs.fieldName(6), "AS013_2005");
     EXPECT_EQ(rs.fieldName(8), "TR001_2004");
     Recordset direct = c->query("select Format(AS013, '0.00') from AS_2005 where COD_TERR = '001'");
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
-        if (rs.text(1) == "001")
+    for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+        if (rs.text(1) == "001") {
             EXPECT_EQ(rs.text(6), direct.text(0));
+        }
+    }
     EXPECT_TRUE(tf.prompt.shown().empty());
 }
 

@@ -125,8 +125,9 @@ TEST_F(SampleSql, TheQueryBuildersShapeRunsAndFormatsTwoDecimals)
     EXPECT_EQ(rs.fieldNames(), QStringList({"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005"}));
     for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
         const QString v = rs.text(6);
-        if (!v.isEmpty())
+        if (!v.isEmpty()) {
             EXPECT_TRUE(QRegularExpression("^-?\\d+,\\d\\d$").match(v).hasMatch()) << v.toStdString();
+        }
     }
 }
 

@@ -19,8 +19,8 @@ struct MenuFixture {
         int id, parent, order;
         QString caption;
         int sep = 0, dis = 0, chk = 0;
-        QString form, db, tipo;
-        QVariant level;
+        QString form = {}, db = {}, tipo = {};
+        QVariant level = {};
     };
     explicit MenuFixture(const std::vector<Row> &rows)
     {
