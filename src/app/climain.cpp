@@ -293,14 +293,7 @@ bool addFormulaColumn(AppContext &ctx, DataTable &table, const TableRequest &req
             memory.lastColumnPicked = snapshot.headers().at(t.column);
     if (!req.name.isEmpty())
         prompt.indicatorName = req.name;
-    formula::FormulaDialogs dialogs;
-    dialogs.askName = [&](const QString &text, const QString &title, const QString &def) {
-        return ctx.prompt->input(text, title, def).value_or(QString());
-    };
-    dialogs.warn = [&](const QString &text, const QString &title) {
-        ctx.prompt->message(text, title, Icon::Exclamation, Buttons::Ok);
-    };
-    const formula::ExecuteOutcome outcome = formula::executeText(req.formula, memory, snapshot, ctx.numbers, dialogs);
+    const formula::ExecuteOutcome outcome = formula::executeText(req.formula, memory, snapshot, ctx.numbers, prompt);
     prompt.indicatorName.reset();
     if (outcome.kind != formula::ExecuteOutcome::Kind::Added) {
         if (outcome.kind == formula::ExecuteOutcome::Kind::Cancelled)

@@ -27,6 +27,8 @@ public:
     static constexpr QRgb kEvenRow = 0xFFF0F0F0;
     static constexpr QRgb kOddRow = 0xFFFFFFFF;
     static constexpr QRgb kTotalRow = 0xFF00FF00;
+    // Columns 0 to 5 hold the territory; the data columns start here.
+    static constexpr int kFirstDataColumn = 6;
 
     DataTable() = default;
     // rows[0] is the header row; shorter rows are padded with empty cells.

@@ -21,7 +21,7 @@ namespace grid {
 
 // Columns 0 to 5 are the territory columns; the data columns start at 6. Columns from 5 (the
 // territory name) on are shown centred.
-inline constexpr int kFirstDataColumn = 6;
+inline constexpr int kFirstDataColumn = DataTable::kFirstDataColumn;
 inline constexpr int kFirstCentredColumn = 5;
 
 // The title of every warning of the window.

@@ -12,28 +12,28 @@ using namespace qrn::formula;
 
 namespace {
 
-// Dialogs that answer from a list and record what was asked and shown.
-struct ScriptedDialogs {
+// A prompt that answers the name box from a list and records what was asked and shown.
+struct ScriptedDialogs : ScriptedPrompt {
     QStringList answers;
     QStringList defaultsSeen;
     std::vector<std::pair<QString, QString>> warnings;
     int asked = 0;
 
-    FormulaDialogs dialogs()
+    std::optional<QString> input(const QString &prompt, const QString &title, const QString &def) override
     {
-        FormulaDialogs d;
-        d.askName = [this](const QString &prompt, const QString &title, const QString &def) {
-            EXPECT_EQ(prompt, namePrompt);
-            EXPECT_EQ(title, nameTitle);
-            defaultsSeen.append(def);
-            ++asked;
-            return answers.isEmpty() ? QString() : answers.takeFirst();
-        };
-        d.warn = [this](const QString &message, const QString &title) {
-            warnings.emplace_back(message, title);
-        };
-        return d;
+        EXPECT_EQ(prompt, namePrompt);
+        EXPECT_EQ(title, nameTitle);
+        defaultsSeen.append(def);
+        ++asked;
+        return answers.isEmpty() ? QString() : answers.takeFirst();
     }
+    Answer message(const QString &message, const QString &title, Icon icon, Buttons) override
+    {
+        EXPECT_EQ(icon, Icon::Exclamation);
+        warnings.emplace_back(message, title);
+        return Answer::Ok;
+    }
+    Prompt &dialogs() { return *this; }
 };
 
 QStringList row(const QString &terr, const QString &a, const QString &b)

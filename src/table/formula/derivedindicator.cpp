@@ -45,29 +45,28 @@ QString nextDefaultName(DerivedMemory &memory)
     return QLatin1String("Funz") + QString::number(memory.counter) + memory.lastColumnPicked;
 }
 
-QString askIndicatorName(DerivedMemory &memory, const FormulaDialogs &dialogs)
+QString askIndicatorName(DerivedMemory &memory, Prompt &prompt)
 {
     const QString defaultName = nextDefaultName(memory);
     for (;;) {
-        const QString answer = dialogs.askName(namePrompt, nameTitle, defaultName);
+        const QString answer = prompt.input(namePrompt, nameTitle, defaultName).value_or(QString());
         if (isValidIndicatorName(answer))
             return answer;
-        dialogs.warn(nameWarning, nameWarningTitle);
+        prompt.message(nameWarning, nameWarningTitle, Icon::Exclamation, Buttons::Ok);
     }
 }
 
 ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot,
-                       const NumberFormat &fmt, const FormulaDialogs &dialogs)
+                       const NumberFormat &fmt, Prompt &prompt)
 {
     if (builder.text().trimmed().isEmpty())
         return {};
     builder.endNumberEntry();
-    return executeText(builder.text(), builder.memory(), snapshot, fmt, dialogs);
+    return executeText(builder.text(), builder.memory(), snapshot, fmt, prompt);
 }
 
 ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory,
-                           const TableSnapshot &snapshot, const NumberFormat &fmt,
-                           const FormulaDialogs &dialogs)
+                           const TableSnapshot &snapshot, const NumberFormat &fmt, Prompt &prompt)
 {
     ExecuteOutcome out;
     if (expressionText.trimmed().isEmpty())
@@ -75,7 +74,7 @@ ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory,
 
     const QList<Token> tokens = tokenize(expressionText, snapshot.headers(), firstDataColumn);
 
-    out.header = askIndicatorName(memory, dialogs);
+    out.header = askIndicatorName(memory, prompt);
     if (out.header.isEmpty()) {
         out.kind = ExecuteOutcome::Kind::Cancelled;
         return out;
@@ -83,17 +82,19 @@ ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory,
 
     const std::optional<CompiledFormula> formula = CompiledFormula::compile(tokens, fmt);
     if (!formula) {
-        dialogs.warn(syntaxMessage, syntaxTitle);
+        prompt.message(syntaxMessage, syntaxTitle, Icon::Exclamation, Buttons::Ok);
         out.kind = ExecuteOutcome::Kind::SyntaxError;
         return out;
     }
 
+    prompt.setBusy(true);
     const int rows = snapshot.rowCount();
     out.cells.reserve(rows > 0 ? rows - 1 : 0);
     for (int r = 1; r < rows; ++r) {
         EvalResult res = formula->evaluate([&](int c) -> const QString & { return snapshot.cell(r, c); });
         out.cells.append(std::move(res.text));
     }
+    prompt.setBusy(false);
     out.kind = ExecuteOutcome::Kind::Added;
     out.column = snapshot.columnCount();
     return out;

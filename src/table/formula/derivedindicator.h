@@ -13,6 +13,8 @@
 //    on and close the window.
 
 #include "shell/numberformat.h"
+#include "shell/prompt.h"
+#include "table/datatable.h"
 #include "table/formula/expression.h"
 #include "table/formula/formulabuilder.h"
 
@@ -21,7 +23,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <functional>
 
 namespace qrn::formula {
 
@@ -35,7 +36,7 @@ inline constexpr QLatin1String syntaxMessage{"L'espressione contiene errori di s
 inline constexpr QLatin1String syntaxTitle{"ATTENZIONE!"};
 
 // First column of the data: columns 0 to 5 are the territory columns.
-inline constexpr int firstDataColumn = 6;
+inline constexpr int firstDataColumn = DataTable::kFirstDataColumn;
 
 // A copy of the visible table taken when "Crea indicatore" is pressed: row 0 holds the headers.
 class TableSnapshot {
@@ -58,14 +59,6 @@ private:
     int m_columns = 0;
 };
 
-// The dialogs the execution needs, given by the window (and by tests).
-struct FormulaDialogs {
-    // Input box: returns the answer, empty when cancelled.
-    std::function<QString(const QString &prompt, const QString &title, const QString &defaultName)> askName;
-    // Message box with the exclamation icon.
-    std::function<void(const QString &message, const QString &title)> warn;
-};
-
 // A name is accepted when every character is an ASCII letter or digit; the empty name stands
 // for a cancelled input box and is accepted too.
 bool isValidIndicatorName(const QString &name);
@@ -75,9 +68,9 @@ bool isValidIndicatorName(const QString &name);
 // indicator after the column AS013_2005. The counter stops at 32767 rather than overflow.
 QString nextDefaultName(DerivedMemory &memory);
 
-// Asks for the name until it is valid, warning on each invalid answer. Returns the name, or
-// empty when the user cancelled (or gave an empty answer).
-QString askIndicatorName(DerivedMemory &memory, const FormulaDialogs &dialogs);
+// Asks for the name in an input box until it is valid, warning (exclamation icon) on each
+// invalid answer. Returns the name, or empty when the user cancelled (or gave an empty answer).
+QString askIndicatorName(DerivedMemory &memory, Prompt &prompt);
 
 struct ExecuteOutcome {
     enum class Kind { Nothing, Cancelled, SyntaxError, Added };
@@ -88,17 +81,17 @@ struct ExecuteOutcome {
 };
 
 // Esegui: evaluates builder.text() over the snapshot. An empty expression does nothing; the
-// name is asked next; an expression that cannot be evaluated shows the syntax message through
-// dialogs.warn. The syntax is checked once for the whole expression, so it is reported even
-// when every row lacks a number in one of its columns.
+// name is asked next (with the normal pointer), then the rows are computed under the busy
+// pointer; an expression that cannot be evaluated shows the syntax message. The syntax is
+// checked once for the whole expression, so it is reported even when every row lacks a number
+// in one of its columns.
 ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot,
-                       const NumberFormat &fmt, const FormulaDialogs &dialogs);
+                       const NumberFormat &fmt, Prompt &prompt);
 
 // The same for an expression text given whole (typed, or on the command line): its tokens are
 // separated by blanks as the keypad writes them; memory gives the counter and the last column
 // picked for the default name.
 ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory,
-                           const TableSnapshot &snapshot, const NumberFormat &fmt,
-                           const FormulaDialogs &dialogs);
+                           const TableSnapshot &snapshot, const NumberFormat &fmt, Prompt &prompt);
 
 } // namespace qrn::formula

@@ -207,26 +207,10 @@ void frmFunzione::cmdEsegui_Click()
     if (m_builder.text().trimmed().isEmpty())
         return;
     Prompt *prompt = m_ctx.prompt;
-    formula::FormulaDialogs dialogs;
-    dialogs.askName = [prompt](const QString &text, const QString &title, const QString &def) {
-        if (!prompt)
-            return QString();
-        // The name is typed with the normal pointer; the computation after it is busy again.
-        prompt->setBusy(false);
-        const QString answer = prompt->input(text, title, def).value_or(QString());
-        prompt->setBusy(true);
-        return answer;
-    };
-    dialogs.warn = [prompt](const QString &text, const QString &title) {
-        if (prompt)
-            prompt->message(text, title, Icon::Exclamation, Buttons::Ok);
-    };
-    if (prompt)
-        prompt->setBusy(true);
+    if (!prompt)
+        return;
     try {
-        const formula::ExecuteOutcome out = formula::execute(m_builder, m_snapshot, m_ctx.numbers, dialogs);
-        if (prompt)
-            prompt->setBusy(false);
+        const formula::ExecuteOutcome out = formula::execute(m_builder, m_snapshot, m_ctx.numbers, *prompt);
         showExpression();
         if (out.kind != formula::ExecuteOutcome::Kind::Added)
             return; // no name, or the expression cannot be evaluated: the window stays open
@@ -238,8 +222,7 @@ void frmFunzione::cmdEsegui_Click()
     } catch (const std::exception &e) {
         m_ctx.log.logError(objectName(), QStringLiteral("cmdEsegui_Click"), QStringLiteral("0"),
                            QString::fromLocal8Bit(e.what()));
-        if (prompt)
-            prompt->setBusy(false);
+        prompt->setBusy(false);
     }
 }
 
