@@ -149,6 +149,21 @@ struct TableRequest {
     bool descending = false, sql = false, selectionOnly = false, search = false;
 };
 
+// Writes the header row and rows firstRow to lastRow of a table as CSV lines.
+void printCsv(const DataTable &table, int firstRow, int lastRow, QChar separator, QString &out)
+{
+    auto line = [&](int r) {
+        QStringList fields;
+        for (int c = 0; c < table.columnCount(); ++c)
+            fields << csvField(table.text(r, c), separator);
+        out += fields.join(separator) + QLatin1Char('\n');
+    };
+    if (table.rowCount() > 0)
+        line(0);
+    for (int r = firstRow; r <= lastRow; ++r)
+        line(r);
+}
+
 // Reads the options of "tabella"; false with the reason in err when they are wrong.
 bool parseTableRequest(const QStringList &args, TableRequest &req, QString &err)
 {
@@ -405,16 +420,7 @@ int runTable(AppContext &ctx, const TableRequest &req, QChar separator, Collecti
         if (table.current.row < 1 || table.selEnd.row < 1)
             lastRow = 0; // nothing found: the header only
     }
-    auto line = [&](int r) {
-        QStringList fields;
-        for (int c = 0; c < table.columnCount(); ++c)
-            fields << csvField(table.text(r, c), separator);
-        out += fields.join(separator) + QLatin1Char('\n');
-    };
-    if (table.rowCount() > 0)
-        line(0);
-    for (int r = firstRow; r <= lastRow; ++r)
-        line(r);
+    printCsv(table, firstRow, lastRow, separator, out);
     // Last, since the export puts the rows in territory-code order: what is printed is the
     // table as the sort and the search left it.
     if (!req.exportFile.isEmpty() && !exportTable(ctx, table, req, prompt))
@@ -484,22 +490,8 @@ int run(const QStringList &argsIn, const QString &defaultHome, QString &out, QSt
 
     const QString cmd = rest.takeFirst();
     auto printRecordset = [&](const Recordset &rs) {
-        QStringList head;
-        for (const QString &n : rs.fieldNames())
-            head << csvField(n, separator);
-        out += head.join(separator) + QLatin1Char('\n');
-        for (int r = 0; r < rs.recordCount(); ++r) {
-            QStringList line;
-            for (const QVariant &v : rs.row(r)) {
-                QString t;
-                if (v.typeId() == QMetaType::Double)
-                    t = QString::number(v.toDouble(), 'g', 15).replace(QLatin1Char('.'), numbers.decimal);
-                else if (!v.isNull())
-                    t = v.toString();
-                line << csvField(t, separator);
-            }
-            out += line.join(separator) + QLatin1Char('\n');
-        }
+        const DataTable table = grid::tableFromRecordset(rs, numbers);
+        printCsv(table, 1, table.rowCount() - 1, separator, out);
     };
     try {
         if (cmd == QLatin1String("menu")) {
