@@ -35,6 +35,29 @@ public:
     virtual void setBusy(bool busy) = 0;
 };
 
+// Keeps the busy pointer on for as long as it lives, also when an operation ends early or
+// throws; release() puts the normal pointer back sooner. A null prompt does nothing.
+class BusyPointer {
+public:
+    explicit BusyPointer(Prompt *prompt) : m_prompt(prompt)
+    {
+        if (m_prompt)
+            m_prompt->setBusy(true);
+    }
+    ~BusyPointer() { release(); }
+    void release()
+    {
+        if (m_prompt)
+            m_prompt->setBusy(false);
+        m_prompt = nullptr;
+    }
+    BusyPointer(const BusyPointer &) = delete;
+    BusyPointer &operator=(const BusyPointer &) = delete;
+
+private:
+    Prompt *m_prompt;
+};
+
 // A prompt that answers from a script and records what was asked; the tests and the
 // command-line tool use it. Without a scripted answer a message gets the affirmative answer
 // of its buttons (Ok or Yes), an input or dialog gets the cancel answer.

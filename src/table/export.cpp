@@ -245,7 +245,7 @@ FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, File
 bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener, const QString &module)
 {
     Prompt &prompt = *ctx.prompt;
-    prompt.setBusy(true);
+    BusyPointer busy(&prompt);
     try {
         // Territory-code order whatever the user's sort was; the stripes stay as they were.
         table.sortGeneric(1, true, ctx.numbers);
@@ -253,35 +253,27 @@ bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener, const
         if (!CreateExcelFileDir(ctx)) {
             ctx.log.logError(module, QStringLiteral("CreateExcelFileDir"), QStringLiteral("75"),
                              QStringLiteral("Impossibile creare la cartella ") + ctx.ExcelFolder);
-            prompt.setBusy(false);
             return false;
         }
 
         const QString chosen = prompt.saveFile(kExportDialogTitle, ctx.ExcelFolder, exportFileFilter());
-        if (chosen.trimmed().isEmpty()) {
-            prompt.setBusy(false);
+        if (chosen.trimmed().isEmpty())
             return false;
-        }
         const QString fileName = exportFileName(chosen);
         if (QFileInfo::exists(fileName)) {
-            if (prompt.message(kOverwriteQuestion, kOverwriteTitle, Icon::Question, Buttons::YesNo) != Answer::Yes) {
-                prompt.setBusy(false);
+            if (prompt.message(kOverwriteQuestion, kOverwriteTitle, Icon::Question, Buttons::YesNo) != Answer::Yes)
                 return false;
-            }
             // The earlier file is replaced only once the new workbook is complete, so a failed
             // export leaves it as it was.
         }
 
-        prompt.setBusy(true);
         const bool written = CreateExcelFile(ctx, table, fileName, module);
-        prompt.setBusy(false);
+        busy.release(); // the question to open the file comes with the normal pointer
         if (written)
             OpenFileExcel(ctx, fileName, opener);
-        prompt.setBusy(false);
         return written;
     } catch (const std::exception &e) {
         ctx.log.logError(module, QStringLiteral("cmdEsportaXls_Click"), QStringLiteral("0"), QString::fromLocal8Bit(e.what()));
-        prompt.setBusy(false);
         return false;
     }
 }

@@ -15,25 +15,6 @@ namespace qrn::grid {
 
 namespace {
 
-// Keeps the busy pointer on for as long as the object lives, also when an operation ends early.
-class BusyPointer {
-public:
-    explicit BusyPointer(Prompt *p) : m_prompt(p)
-    {
-        if (m_prompt)
-            m_prompt->setBusy(true);
-    }
-    ~BusyPointer()
-    {
-        if (m_prompt)
-            m_prompt->setBusy(false);
-    }
-    BusyPointer(const BusyPointer &) = delete;
-    BusyPointer &operator=(const BusyPointer &) = delete;
-
-private:
-    Prompt *m_prompt;
-};
 
 QString cellText(const QVariant &v, const NumberFormat &numbers)
 {

@@ -504,9 +504,10 @@ void FormdatiTab::serie_Click()
         m_ctx.prompt->message(QStringLiteral("Selezionare un territorio!"), QString(), Icon::Exclamation);
         return;
     }
-    m_ctx.prompt->setBusy(true);
-    const bool built = CreaQuery(m_ctx, m_rows.rows(), filter, objectName());
-    m_ctx.prompt->setBusy(false);
+    const bool built = [&] {
+        BusyPointer busy(m_ctx.prompt);
+        return CreaQuery(m_ctx, m_rows.rows(), filter, objectName());
+    }();
     if (!built)
         return;
     if (QWidget *grid = m_main->registry().instance(QString::fromLatin1(kDataWindow)))

@@ -87,14 +87,13 @@ ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory,
         return out;
     }
 
-    prompt.setBusy(true);
+    BusyPointer busy(&prompt);
     const int rows = snapshot.rowCount();
     out.cells.reserve(rows > 0 ? rows - 1 : 0);
     for (int r = 1; r < rows; ++r) {
         EvalResult res = formula->evaluate([&](int c) -> const QString & { return snapshot.cell(r, c); });
         out.cells.append(std::move(res.text));
     }
-    prompt.setBusy(false);
     out.kind = ExecuteOutcome::Kind::Added;
     out.column = snapshot.columnCount();
     return out;

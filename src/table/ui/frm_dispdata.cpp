@@ -239,14 +239,13 @@ void frm_dispData::DoQuery()
     setRedraw(false);
     grid::DoQuery(m_ctx, m_table, &m_query,
                   [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-    m_ctx.prompt->setBusy(true);
+    BusyPointer busy(m_ctx.prompt);
     m_model->reload();
     fillCombos();
     AutosizeCols();
     datagrid->setColumnHidden(0, true);
     showTableSelection();
     setRedraw(true);
-    m_ctx.prompt->setBusy(false);
 }
 
 void frm_dispData::fillCombos()
@@ -373,9 +372,10 @@ void frm_dispData::sortByName(bool ascending, const QString &procedure)
 {
     const QString name = cmb_Ordina->currentText();
     setRedraw(false);
-    m_ctx.prompt->setBusy(true);
-    const bool sorted = grid::sortByName(m_table, name, ascending, m_ctx.numbers);
-    m_ctx.prompt->setBusy(false);
+    const bool sorted = [&] {
+        BusyPointer busy(m_ctx.prompt);
+        return grid::sortByName(m_table, name, ascending, m_ctx.numbers);
+    }();
     if (sorted)
         m_model->reload();
     showTableSelection();
@@ -391,9 +391,10 @@ void frm_dispData::sortBySelection(bool ascending, const QString &)
     if (c < 0 || c >= m_table.columnCount())
         return;
     setRedraw(false);
-    m_ctx.prompt->setBusy(true);
-    grid::sortColumn(m_table, c, ascending, m_ctx.numbers);
-    m_ctx.prompt->setBusy(false);
+    {
+        BusyPointer busy(m_ctx.prompt);
+        grid::sortColumn(m_table, c, ascending, m_ctx.numbers);
+    }
     m_model->reload();
     showTableSelection();
     setRedraw(true);

@@ -222,7 +222,6 @@ void frmFunzione::cmdEsegui_Click()
     } catch (const std::exception &e) {
         m_ctx.log.logError(objectName(), QStringLiteral("cmdEsegui_Click"), QStringLiteral("0"),
                            QString::fromLocal8Bit(e.what()));
-        prompt->setBusy(false);
     }
 }
 
