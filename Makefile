@@ -27,14 +27,17 @@ test: build
 bench: build
 	for b in $(BUILD)/bench/bench_* $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b"; done; true
 
-# The libFuzzer target of the derived-indicator expressions (clang, address and undefined
-# behaviour sanitizers), in its own build folder; grows tests/fuzz/corpus_formula.
+# The libFuzzer targets (clang, address and undefined-behaviour sanitizers), built in their own
+# folder and run one after the other for FUZZ_TIME seconds each on their corpus
+# tests/fuzz/corpus_NAME, which they grow.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME ?= 600
+FUZZ_TARGETS ?= formula
+FUZZ_MAXLEN_formula = 512
 fuzz:
 	cmake -S tests/fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQUARNARO_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)
-	$(FUZZ_BUILD)/fuzz_formula -max_total_time=$(FUZZ_TIME) -max_len=512 tests/fuzz/corpus_formula
+	$(foreach t,$(FUZZ_TARGETS),$(FUZZ_BUILD)/fuzz_$(t) -max_total_time=$(FUZZ_TIME) $(if $(FUZZ_MAXLEN_$(t)),-max_len=$(FUZZ_MAXLEN_$(t))) tests/fuzz/corpus_$(t) && ) true
 
 clean:
 	rm -rf $(BUILD)

@@ -5,11 +5,11 @@ set -euo pipefail
 
 PACKAGES=(
   build-essential cmake pkg-config ninja-build
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libglx-dev libopengl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-svg-dev libgl-dev libglx-dev libopengl-dev
   libsqlite3-dev libshp-dev libpugixml-dev libturbojpeg0-dev libzip-dev libxlsxwriter-dev
   mdbtools mdbtools-dev libglib2.0-dev libgeos-dev libgsf-1-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  python3 python3-xlrd python3-openpyxl
+  python3 python3-xlrd python3-openpyxl poppler-utils librsvg2-bin
   xvfb xauth fonts-dejavu-core
   clang libclang-rt-14-dev
   nodejs npm
