@@ -1,30 +1,22 @@
-// Export templates: a few "key=value" lines naming the two sheets and the header style.
+// Export templates: a few "key=value" lines (an INI file without sections) naming the two
+// sheets and the header style.
 #include "Workbook.h"
 #include "WorkbookDetail.h"
 
+#include <QFileInfo>
+#include <QSettings>
+#include <QStringList>
+#include <QVariant>
+
 #include <cctype>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 namespace qrn::workbook {
 namespace {
 
-std::string trim(const std::string& s) {
-    const auto first = s.find_first_not_of(" \t\r");
-    if (first == std::string::npos) return {};
-    const auto last = s.find_last_not_of(" \t\r");
-    return s.substr(first, last - first + 1);
-}
-
 std::string lower(std::string s) {
     for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
-}
-
-bool validUtf8(const std::string& s) {
-    return detail::toUtf8(detail::toUtf16(s, s.size() + 1)) == s;
 }
 
 std::optional<uint32_t> parseColour(const std::string& v) {
@@ -60,33 +52,23 @@ std::optional<Template> loadTemplate(const std::string& path, std::string* error
         return std::nullopt;
     };
 
-    std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return fail("file non trovato.");
-    if (!std::filesystem::is_regular_file(path, ec)) return fail("non è un file.");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return fail("impossibile aprire il file.");
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    if (in.bad()) return fail("errore di lettura.");
-    std::string content = buf.str();
-    if (content.rfind("\xEF\xBB\xBF", 0) == 0) content.erase(0, 3);
-    if (!validUtf8(content)) return fail("il testo non è in codifica UTF-8.");
+    const QFileInfo info(QString::fromStdString(path));
+    if (!info.exists()) return fail("file non trovato.");
+    if (!info.isFile()) return fail("non è un file.");
+    if (!info.isReadable()) return fail("impossibile aprire il file.");
+    QSettings file(info.filePath(), QSettings::IniFormat);
+    if (file.status() != QSettings::NoError) return fail("il testo non è un modello valido.");
 
+    static const QStringList known = {QStringLiteral("dataSheet"), QStringLiteral("metaSheet"),
+                                      QStringLiteral("headerBold"), QStringLiteral("headerFill")};
     std::map<std::string, std::string> values;
-    std::istringstream lines(content);
-    std::string line;
-    for (int n = 1; std::getline(lines, line); ++n) {
-        const std::string at = "riga " + std::to_string(n) + ": ";
-        line = trim(line);
-        if (line.empty() || line[0] == '#') continue;
-        const auto eq = line.find('=');
-        if (eq == std::string::npos) return fail(at + "manca il segno '='.");
-        const std::string key = trim(line.substr(0, eq));
-        const std::string value = trim(line.substr(eq + 1));
-        if (key != "dataSheet" && key != "metaSheet" && key != "headerBold" && key != "headerFill")
-            return fail(at + "chiave sconosciuta \"" + key + "\".");
-        if (!values.emplace(key, value).second)
-            return fail(at + "chiave \"" + key + "\" ripetuta.");
+    for (const QString& key : file.allKeys()) {
+        if (!known.contains(key)) return fail("chiave sconosciuta \"" + key.toStdString() + "\".");
+        // A value with a comma reads as a list: the template's texts are taken as written.
+        const QVariant v = file.value(key);
+        const QString text = v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(','))
+                                                                  : v.toString();
+        values[key.toStdString()] = text.trimmed().toStdString();
     }
 
     Template t;

@@ -4,59 +4,17 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <unordered_set>
+
+#include <QByteArray>
+#include <QSaveFile>
+#include <QString>
 
 namespace qrn::workbook {
 namespace detail {
 
 namespace {
-
-// Decodes one code point starting at s[i]; advances i. Malformed input yields U+FFFD and
-// consumes one byte, so decoding always makes progress.
-char32_t decodeUtf8(std::string_view s, std::size_t& i) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) {
-        ++i;
-        return b0;
-    }
-    int len = 0;
-    char32_t cp = 0;
-    char32_t min = 0;
-    if ((b0 & 0xE0) == 0xC0) {
-        len = 2, cp = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-        len = 3, cp = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-        len = 4, cp = b0 & 0x07, min = 0x10000;
-    } else {
-        ++i;
-        return 0xFFFD;
-    }
-    if (i + len > s.size()) {
-        ++i;
-        return 0xFFFD;
-    }
-    for (int k = 1; k < len; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) {
-            ++i;
-            return 0xFFFD;
-        }
-        cp = (cp << 6) | (b & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-        ++i;
-        return 0xFFFD;
-    }
-    i += len;
-    return cp;
-}
 
 bool isForbiddenInSheetName(char16_t c) {
     return c < 0x20 || c == ':' || c == '\\' || c == '/' || c == '?' || c == '*' || c == '[' ||
@@ -98,52 +56,15 @@ double displayLength(const Cell& cell) {
 } // namespace
 
 std::u16string toUtf16(std::string_view utf8, std::size_t limit) {
-    std::u16string out;
-    out.reserve(std::min(utf8.size(), limit));
-    std::size_t i = 0;
-    while (i < utf8.size() && out.size() < limit) {
-        const char32_t cp = decodeUtf8(utf8, i);
-        if (cp >= 0x10000) {
-            if (out.size() + 2 > limit) break;
-            const char32_t v = cp - 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (v >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (v & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
+    // Longer input cannot fit in `limit` units: each unit takes at least one byte.
+    const auto bytes = static_cast<qsizetype>(std::min(utf8.size(), 4 * limit + 4));
+    std::u16string out = QString::fromUtf8(utf8.data(), bytes).toStdU16String();
+    truncateUnits(out, limit);
     return out;
 }
 
 std::string toUtf8(std::u16string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        char32_t cp = s[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-            s[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size())).toStdString();
 }
 
 std::string cellText(std::string_view utf8) {
@@ -271,31 +192,11 @@ std::optional<Workbook> layoutForXls(const Workbook& workbook, std::string* erro
     return out;
 }
 
-bool writeThroughTemporary(const std::string& path, std::string* error,
-                           const std::function<bool(const std::string&, std::string*)>& writer) {
-    std::string tmp = path + ".~qrnXXXXXX";
-    const int fd = mkstemp(tmp.data());
-    if (fd < 0) {
-        if (error) *error = "Impossibile creare il file \"" + path + "\": " + std::strerror(errno);
-        return false;
-    }
-    // mkstemp makes the file private; give it the permissions a plain new file would get.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    ::close(fd);
-    std::string why;
-    if (!writer(tmp, &why)) {
-        ::unlink(tmp.c_str());
-        for (auto at = why.find(tmp); at != std::string::npos; at = why.find(tmp, at + path.size()))
-            why.replace(at, tmp.size(), path);
-        if (error) *error = why;
-        return false;
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        const std::string reason = std::strerror(errno);
-        ::unlink(tmp.c_str());
-        if (error) *error = "Impossibile salvare il file \"" + path + "\": " + reason;
+bool saveFile(const std::string& path, const QByteArray& bytes, std::string* error) {
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+        if (error)
+            *error = "Impossibile salvare il file \"" + path + "\": " + file.errorString().toStdString();
         return false;
     }
     return true;

@@ -46,7 +46,7 @@ bool write(const Workbook& workbook, const std::string& path, std::string* error
 bool writeXls(const Workbook& workbook, const std::string& path, std::string* error);
 bool writeXlsx(const Workbook& workbook, const std::string& path, std::string* error);
 
-// Template file: UTF-8 text, one "key=value" per line, '#' comments and blank lines ignored.
+// Template file: an INI file without sections, one "key=value" per line (# or ; comments):
 //   dataSheet=Dati
 //   metaSheet=Metadati variabili
 //   headerBold=true            (true/false, optional, default false)

@@ -3,8 +3,9 @@
 
 #include "Workbook.h"
 
+#include <QByteArray>
+
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -53,10 +54,8 @@ std::optional<Workbook> layoutForXls(const Workbook& workbook, std::string* erro
 // The complete BIFF8 "Workbook" stream of the workbook (laid out by layoutForXls first).
 std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook& workbook, std::string* error);
 
-// Runs `writer` on a new temporary file beside `path` and renames it to `path` when it succeeds,
-// so a failed write leaves neither a partial file nor a damaged earlier file. Error texts of
-// the writer that name the temporary file are rewritten to name `path`.
-bool writeThroughTemporary(const std::string& path, std::string* error,
-                           const std::function<bool(const std::string&, std::string*)>& writer);
+// Writes the bytes to `path` through a temporary file that replaces it only once complete, so a
+// failed write leaves neither a partial file nor a damaged earlier file.
+bool saveFile(const std::string& path, const QByteArray& bytes, std::string* error);
 
 } // namespace qrn::workbook::detail

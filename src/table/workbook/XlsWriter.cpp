@@ -11,6 +11,7 @@
 #include "WorkbookDetail.h"
 
 #include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-outfile.h>
 #include <gsf/gsf-output-stdio.h>
 #include <gsf/gsf-output.h>
@@ -524,34 +525,31 @@ std::string gerrorText(const GError* err) {
     return err && err->message ? err->message : "errore sconosciuto";
 }
 
-// Writes `data` as the "Workbook" stream of a new compound file at `path`.
-bool writeCompoundFile(const std::vector<uint8_t>& data, const std::string& path,
-                       std::string* error) {
-    GError* err = nullptr;
-    GsfOutput* sink = gsf_output_stdio_new(path.c_str(), &err);
-    if (!sink) {
-        if (error) *error = "Impossibile creare il file \"" + path + "\": " + gerrorText(err);
-        if (err) g_error_free(err);
-        return false;
-    }
+// The bytes of a compound file whose one stream "Workbook" holds `data`.
+std::optional<QByteArray> compoundFile(const std::vector<uint8_t>& data, std::string* why) {
+    GsfOutput* sink = gsf_output_memory_new();
     GsfOutfile* ole = gsf_outfile_msole_new(sink);
     GsfOutput* stream = gsf_outfile_new_child(ole, "Workbook", FALSE);
     bool ok = stream && gsf_output_write(stream, data.size(), data.data());
-    std::string why;
-    if (!ok) why = stream && gsf_output_error(stream) ? gerrorText(gsf_output_error(stream))
-                                                      : "scrittura non riuscita";
+    if (!ok) *why = stream && gsf_output_error(stream) ? gerrorText(gsf_output_error(stream))
+                                                       : "scrittura non riuscita";
     if (stream) {
-        if (!gsf_output_close(stream) && ok) ok = false, why = gerrorText(gsf_output_error(stream));
+        if (!gsf_output_close(stream) && ok) ok = false, *why = gerrorText(gsf_output_error(stream));
         g_object_unref(stream);
     }
     if (!gsf_output_close(GSF_OUTPUT(ole)) && ok)
-        ok = false, why = gerrorText(gsf_output_error(GSF_OUTPUT(ole)));
+        ok = false, *why = gerrorText(gsf_output_error(GSF_OUTPUT(ole)));
     g_object_unref(ole);
     if (!gsf_output_is_closed(sink) && !gsf_output_close(sink) && ok)
-        ok = false, why = gerrorText(gsf_output_error(sink));
+        ok = false, *why = gerrorText(gsf_output_error(sink));
+    std::optional<QByteArray> bytes;
+    if (ok) {
+        auto* memory = GSF_OUTPUT_MEMORY(sink);
+        bytes = QByteArray(reinterpret_cast<const char*>(gsf_output_memory_get_bytes(memory)),
+                           static_cast<qsizetype>(gsf_output_size(sink)));
+    }
     g_object_unref(sink);
-    if (!ok && error) *error = "Impossibile scrivere il file \"" + path + "\": " + why;
-    return ok;
+    return bytes;
 }
 
 } // namespace
@@ -561,10 +559,13 @@ bool writeXls(const Workbook& workbook, const std::string& path, std::string* er
     if (!laidOut) return false;
     const auto data = detail::buildXlsStream(*laidOut, error);
     if (!data) return false;
-    return detail::writeThroughTemporary(
-        path, error, [&](const std::string& tmp, std::string* err) {
-            return writeCompoundFile(*data, tmp, err);
-        });
+    std::string why;
+    const auto bytes = compoundFile(*data, &why);
+    if (!bytes) {
+        if (error) *error = "Impossibile scrivere il file \"" + path + "\": " + why;
+        return false;
+    }
+    return detail::saveFile(path, *bytes, error);
 }
 
 } // namespace qrn::workbook

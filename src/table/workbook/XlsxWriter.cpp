@@ -4,6 +4,10 @@
 
 #include <xlsxwriter.h>
 
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
 #include <map>
 #include <utility>
 
@@ -100,27 +104,31 @@ bool writeXlsx(const Workbook& workbook, const std::string& path, std::string* e
     }
     names = detail::uniqueSheetNames(names);
 
-    return detail::writeThroughTemporary(path, error, [&](const std::string& tmp, std::string* err) {
-        lxw_workbook_options options{};
-        options.constant_memory = LXW_FALSE;
-        lxw_workbook* book = workbook_new_opt(tmp.c_str(), &options);
-        if (!book) {
-            *err = "Impossibile creare il file \"" + tmp + "\": memoria insufficiente.";
-            return false;
-        }
-        std::string why;
-        if (!fill(book, workbook, names, &why)) {
-            lxw_workbook_free(book);
-            *err = "Impossibile scrivere il file \"" + tmp + "\": " + why;
-            return false;
-        }
-        const lxw_error closed = workbook_close(book); // writes the file and frees the workbook
-        if (closed != LXW_NO_ERROR) {
-            *err = "Impossibile scrivere il file \"" + tmp + "\": " + lxw_strerror(closed);
-            return false;
-        }
-        return true;
-    });
+    // libxlsxwriter writes to a file of its own: a private temporary folder, whose file is then
+    // saved to `path` as a whole.
+    const QTemporaryDir scratch;
+    const std::string tmp = QDir(scratch.path()).filePath(QStringLiteral("book.xlsx")).toStdString();
+    const auto fail = [&](const std::string& why) {
+        if (error) *error = "Impossibile scrivere il file \"" + path + "\": " + why;
+        return false;
+    };
+    if (!scratch.isValid()) return fail(scratch.errorString().toStdString());
+    lxw_workbook_options options{};
+    options.constant_memory = LXW_FALSE;
+    QByteArray tmpdir = QFile::encodeName(scratch.path());
+    options.tmpdir = tmpdir.data();
+    lxw_workbook* book = workbook_new_opt(tmp.c_str(), &options);
+    if (!book) return fail("memoria insufficiente.");
+    std::string why;
+    if (!fill(book, workbook, names, &why)) {
+        lxw_workbook_free(book);
+        return fail(why);
+    }
+    const lxw_error closed = workbook_close(book); // writes the file and frees the workbook
+    if (closed != LXW_NO_ERROR) return fail(lxw_strerror(closed));
+    QFile written(QString::fromStdString(tmp));
+    if (!written.open(QIODevice::ReadOnly)) return fail(written.errorString().toStdString());
+    return detail::saveFile(path, written.readAll(), error);
 }
 
 } // namespace qrn::workbook
