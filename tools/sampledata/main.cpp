@@ -8,6 +8,8 @@
 
 #include "csvtable.h"
 #include "map/provincecase.h"
+#include "shell/dberror.h"
+#include "shell/store.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,7 +21,6 @@
 #include <cstdio>
 #include <map>
 #include <set>
-#include <sqlite3.h>
 #include <stdexcept>
 
 namespace {
@@ -27,34 +28,24 @@ namespace {
 constexpr int kFirstYear = 1996;
 constexpr int kLastYear = 2008;
 
-// ---- a thin writer over sqlite3 -------------------------------------------------------------
+// ---- a thin writer over the program's store ------------------------------------------------
 
+// A new store file, written in one transaction; the program's own connection runs every
+// statement. A store error becomes a runtime error that ends the tool.
 class Db {
 public:
     explicit Db(const QString &path)
     {
         QFile::remove(path);
-        if (sqlite3_open_v2(path.toUtf8().constData(), &m_db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
-            != SQLITE_OK)
-            throw std::runtime_error("impossibile creare " + path.toStdString());
-        exec("PRAGMA journal_mode=DELETE");
-        exec("PRAGMA page_size=4096");
-        exec("BEGIN");
+        guard([&] {
+            m_db = qrn::Connection::create(path, qrn::NumberFormat::point());
+            m_db->executeScript(QStringLiteral("PRAGMA journal_mode=DELETE; PRAGMA page_size=4096; BEGIN"));
+        });
     }
-    ~Db()
-    {
-        exec("COMMIT");
-        exec("VACUUM");
-        sqlite3_close(m_db);
-    }
+    ~Db() noexcept(false) { exec(QStringLiteral("COMMIT; VACUUM")); }
     void exec(const QString &sql)
     {
-        char *err = nullptr;
-        if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &err) != SQLITE_OK) {
-            const std::string msg = err ? err : "";
-            sqlite3_free(err);
-            throw std::runtime_error(msg + " in: " + sql.left(300).toStdString());
-        }
+        guard([&] { m_db->executeScript(sql); });
     }
     // Creates a table whose columns are text (compared without regard to case) unless their
     // declaration says otherwise ("name REAL").
@@ -71,35 +62,31 @@ public:
         }
         exec(QStringLiteral("CREATE TABLE [%1] (%2)").arg(table, decl.join(QStringLiteral(", "))));
     }
-    void insert(const QString &table, const QVariantList &values)
+    // A null text is stored as a null.
+    void insert(const QString &table, QVariantList values)
     {
         QStringList marks;
-        for (int i = 0; i < values.size(); ++i)
+        for (QVariant &v : values) {
             marks << QStringLiteral("?");
-        const QByteArray sql = QStringLiteral("INSERT INTO [%1] VALUES (%2)").arg(table, marks.join(QLatin1Char(','))).toUtf8();
-        sqlite3_stmt *st = nullptr;
-        if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &st, nullptr) != SQLITE_OK)
-            throw std::runtime_error(std::string(sqlite3_errmsg(m_db)) + " in " + sql.toStdString());
-        for (int i = 0; i < values.size(); ++i) {
-            const QVariant &v = values[i];
-            if (v.isNull() || (v.typeId() == QMetaType::QString && v.toString().isNull()))
-                sqlite3_bind_null(st, i + 1);
-            else if (v.typeId() == QMetaType::Double)
-                sqlite3_bind_double(st, i + 1, v.toDouble());
-            else if (v.typeId() == QMetaType::Int || v.typeId() == QMetaType::LongLong || v.typeId() == QMetaType::Bool)
-                sqlite3_bind_int64(st, i + 1, v.toLongLong());
-            else {
-                const QByteArray u = v.toString().toUtf8();
-                sqlite3_bind_text(st, i + 1, u.constData(), int(u.size()), SQLITE_TRANSIENT);
-            }
+            if (v.typeId() == QMetaType::QString && v.toString().isNull())
+                v = QVariant();
         }
-        if (sqlite3_step(st) != SQLITE_DONE)
-            throw std::runtime_error(std::string(sqlite3_errmsg(m_db)));
-        sqlite3_finalize(st);
+        guard([&] {
+            m_db->execute(QStringLiteral("INSERT INTO [%1] VALUES (%2)").arg(table, marks.join(QLatin1Char(','))),
+                          values);
+        });
     }
 
 private:
-    sqlite3 *m_db = nullptr;
+    template <class F> static void guard(F &&f)
+    {
+        try {
+            f();
+        } catch (const qrn::DbError &e) {
+            throw std::runtime_error(e.description().toStdString());
+        }
+    }
+    std::unique_ptr<qrn::Connection> m_db;
 };
 
 // ---- deterministic noise --------------------------------------------------------------------
