@@ -1,0 +1,81 @@
+#pragma once
+// The commands of quarnaro-cli. Each declares its options on a QCommandLineParser and runs on a
+// context started on the program folder, printing to the session's output and error texts.
+
+#include "shell/context.h"
+#include "shell/prompt.h"
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace qrn {
+class DataTable;
+class Recordset;
+struct MenuBar;
+} // namespace qrn
+
+namespace qrn::cli {
+
+// Collects the messages the core shows, to print them on standard error, and gives the
+// answers a command set up beforehand to the boxes the core opens.
+class CollectingPrompt : public ConsolePrompt {
+public:
+    explicit CollectingPrompt(QString &err) : m_err(err) {}
+    Answer message(const QString &text, const QString &title, Icon, Buttons buttons) override;
+    // The text of an input box: given once; asked again, the box is cancelled.
+    std::optional<QString> input(const QString &, const QString &, const QString &defaultText) override;
+    // The file a save dialog answers.
+    QString saveFile(const QString &, const QString &, const QString &) override { return saveAnswer; }
+    int count() const { return m_count; }
+
+    std::optional<QString> inputAnswer;
+    QString saveAnswer;
+
+private:
+    QString &m_err;
+    int m_count = 0;
+};
+
+// What a command runs with.
+struct Session {
+    AppContext &ctx;
+    CollectingPrompt &prompt;
+    const MenuBar &menus;
+    QChar separator;
+    QString &out;
+    QString &err;
+
+    // A wrong command line: the reason on standard error, status 2.
+    int usage(const QString &reason);
+    // A failure: the reason on standard error, status 1.
+    int fail(const QString &reason);
+    // Rows firstRow to lastRow of a table as CSV lines, after its header row.
+    void printCsv(const DataTable &table, int firstRow, int lastRow);
+    void printCsv(const Recordset &rs);
+};
+
+struct Command {
+    QString name;
+    // Declares the command's own options (the program-wide ones are declared already).
+    std::function<void(QCommandLineParser &)> declare;
+    // Runs the command; `arguments` are the positional arguments after its name.
+    std::function<int(Session &, const QCommandLineParser &, const QStringList &arguments)> run;
+};
+
+// An option with a value, named as on the command line without its dashes.
+QCommandLineOption valueOption(const QString &name, const QString &valueName);
+// A switch.
+QCommandLineOption flagOption(const QString &name);
+
+// The commands of each area, in the order of the help text.
+std::vector<Command> shellCommands(); // menu, databases, query
+std::vector<Command> tableCommands(); // tabella
+
+// A field for the CSV output: quoted when it holds the separator, a quote or a line end.
+QString csvField(const QString &text, QChar separator);
+
+} // namespace qrn::cli
