@@ -7,6 +7,7 @@
 #include "table/export.h"
 #include "table/formula/derivedindicator.h"
 #include "table/gridops.h"
+#include "shell/itemkind.h"
 
 #include <QFileInfo>
 
@@ -46,7 +47,7 @@ bool parseTableRequest(const QCommandLineParser &p, const QStringList &args, Tab
     req.db = value("db");
     if (p.isSet(QStringLiteral("tipo"))) {
         req.tipo = value("tipo");
-        if (req.tipo != QLatin1String("Variabili") && req.tipo != QLatin1String("Indicatori")) {
+        if (!isItemKindName(req.tipo)) {
             err += QStringLiteral("--tipo vuole Variabili oppure Indicatori.\n");
             return false;
         }

@@ -1,6 +1,7 @@
 #include "catalogue/catalogue.h"
 
 #include "shell/context.h"
+#include "shell/itemkind.h"
 #include "shell/sqltext.h"
 
 namespace qrn {
@@ -42,21 +43,15 @@ QStringList MemoryTree::childKeys(const QString &key) const
 
 QString typeLetter(const QString &tipo)
 {
-    return tipo == QLatin1String("Indicatori") ? QStringLiteral("I") : QStringLiteral("V");
-}
-
-QString typeStem(const QString &tipo)
-{
-    return tipo.left(tipo.size() - 1);
+    return itemKind(tipo) == ItemKind::Indicators ? QStringLiteral("I") : QStringLiteral("V");
 }
 
 QString fillsonsQuery(const QString &tipo, const QString &level, bool filtered)
 {
-    const QString T = tipo;
-    const QString S = typeStem(tipo);
-    const QString meta = QStringLiteral("Metadati") + T;
-    const QString id = meta + QStringLiteral(".Id") + S + QStringLiteral("e");
-    const QString desc = meta + QStringLiteral(".Desc") + S + QStringLiteral("e");
+    const MetadataNames names = metadataNames(itemKind(tipo));
+    const QString meta = names.table;
+    const QString id = meta + QLatin1Char('.') + names.key;
+    const QString desc = meta + QLatin1Char('.') + names.description;
     QString q = QStringLiteral("SELECT Settore.idSettore, Settore.[Descrizione Settore], Argomento.[Codice argomento], "
                                "Argomento.[Desc argomento], ")
         + id + QStringLiteral(", ") + desc + QStringLiteral(", IndVarAnno.TipoVar ")
@@ -117,25 +112,26 @@ bool collapsesOnClick(int clickedLength, int otherLength)
 
 QString yearsQuery(const QString &tipo, const QString &code, const QString &level)
 {
-    const QString S = typeStem(tipo);
-    return QStringLiteral("SELECT IndVarAnno.Anno, Metadati") + tipo + QStringLiteral(".* FROM IndVarAnno INNER JOIN Metadati")
-        + tipo + QStringLiteral(" ON IndVarAnno.Variabile = Metadati") + tipo + QStringLiteral(".Id") + S
-        + QStringLiteral("e WHERE IndVarAnno.Variabile = '") + sqlEscape(code)
+    const MetadataNames names = metadataNames(itemKind(tipo));
+    return QStringLiteral("SELECT IndVarAnno.Anno, ") + names.table + QStringLiteral(".* FROM IndVarAnno INNER JOIN ")
+        + names.table + QStringLiteral(" ON IndVarAnno.Variabile = ") + names.table + QLatin1Char('.') + names.key
+        + QStringLiteral(" WHERE IndVarAnno.Variabile = '") + sqlEscape(code)
         + QStringLiteral("' and IndVarAnno.LivTerritoriale = '") + sqlEscape(level)
         + QStringLiteral("' order by IndVarAnno.Anno;");
 }
 
 QString yearNoteQuery(const QString &tipo, const QString &year, const QString &code)
 {
-    return QStringLiteral("SELECT Note_") + year + QStringLiteral(" FROM Metadati") + tipo + QStringLiteral(" WHERE Id")
-        + typeStem(tipo) + QStringLiteral("e = '") + sqlEscape(code) + QStringLiteral("' ");
+    const MetadataNames names = metadataNames(itemKind(tipo));
+    return QStringLiteral("SELECT Note_") + year + QStringLiteral(" FROM ") + names.table + QStringLiteral(" WHERE ")
+        + names.key + QStringLiteral(" = '") + sqlEscape(code) + QStringLiteral("' ");
 }
 
 std::vector<YearNode> loadYears(Connection &cn, const QString &tipo, const QString &code, const QString &level)
 {
     std::vector<YearNode> out;
     Recordset rs = cn.query(yearsQuery(tipo, code, level));
-    const bool variables = tipo != QLatin1String("Indicatori");
+    const bool variables = itemKind(tipo) == ItemKind::Variables;
     for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
         YearNode y;
         y.year = rs.text(0);

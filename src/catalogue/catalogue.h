@@ -41,8 +41,6 @@ private:
 
 // "I" for indicators, "V" otherwise.
 QString typeLetter(const QString &tipo);
-// The stem of the metadata names: "Variabil" for "Variabili", "Indicator" for "Indicatori".
-QString typeStem(const QString &tipo);
 
 // The catalogue query: filtered by type and level (selection window) or not (metadata browser).
 QString fillsonsQuery(const QString &tipo, const QString &level, bool filtered);

@@ -1,6 +1,7 @@
 #include "catalogue/querybuilder.h"
 
 #include "shell/context.h"
+#include "shell/itemkind.h"
 #include "shell/prompt.h"
 #include "shell/sqltext.h"
 
@@ -80,9 +81,9 @@ QString missingTableMessage(const QString &code, const QString &year)
 bool CreaQuery(AppContext &ctx, const QStringList &rows, const QString &territoryFilter, const QString &module)
 {
     try {
-        QueryPlan plan = planQuery(rows, ctx.CurrentTipo == QLatin1String("Indicatori") ? 3 : 2);
+        const int prefix = itemKind(ctx.CurrentTipo) == ItemKind::Indicators ? 3 : 2;
+        QueryPlan plan = planQuery(rows, prefix);
         ctx.LastCode = plan.lastCode;
-        const int prefix = ctx.CurrentTipo == QLatin1String("Indicatori") ? 3 : 2;
         {
             auto cn = ctx.GetDbConnection(ctx.CurrentDb);
             for (QueryItem &g : plan.groups) {

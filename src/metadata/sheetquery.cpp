@@ -1,12 +1,13 @@
 #include "metadata/sheetquery.h"
 
+#include "shell/itemkind.h"
 #include "shell/sqltext.h"
 
 namespace qrn {
 
 QString metadataSheetQuery(const QString &tipo, const QString &code)
 {
-    if (tipo == QLatin1String("Variabili"))
+    if (itemKind(tipo) == ItemKind::Variables)
         return QStringLiteral("SELECT MetadatiVariabili.*, Argomento.[Desc argomento], Settore.[Descrizione Settore] "
                               "FROM (Argomento INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore) INNER JOIN "
                               "MetadatiVariabili ON Argomento.[Codice argomento] = MetadatiVariabili.CodiceArgomento Where  "
@@ -21,7 +22,7 @@ QString metadataSheetQuery(const QString &tipo, const QString &code)
 
 QString metadataSheetWindow(const QString &tipo)
 {
-    return tipo == QLatin1String("Variabili") ? QStringLiteral("FRMSCHEDAVARIABILI") : QStringLiteral("FRMSCHEDAINDICATORI");
+    return itemKind(tipo) == ItemKind::Variables ? QStringLiteral("FRMSCHEDAVARIABILI") : QStringLiteral("FRMSCHEDAINDICATORI");
 }
 
 } // namespace qrn

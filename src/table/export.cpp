@@ -1,6 +1,7 @@
 #include "table/export.h"
 
 #include "shell/context.h"
+#include "shell/itemkind.h"
 #include "shell/prompt.h"
 #include "shell/sqltext.h"
 #include "table/datatable.h"
@@ -46,7 +47,8 @@ QString exportMetadataQuery(const QString &tipo, const QStringList &codes)
         return cols.join(QStringLiteral(", "));
     };
     QString q;
-    if (tipo == QLatin1String("Variabili")) {
+    const ItemKind kind = itemKind(tipo);
+    if (kind == ItemKind::Variables) {
         q = QStringLiteral("SELECT IdVariabile as Variabile, Settore.[Descrizione Settore] as Area, Argomento.[Codice argomento] "
                            "as [Codice Sottoarea], Argomento.[Desc argomento] as Sottoarea, DescVariabile, Fonte, PubblRecente, "
                            "Ente, UltimoAnnoDisponibile, ")
@@ -66,10 +68,10 @@ QString exportMetadataQuery(const QString &tipo, const QStringList &codes)
                              "MetadatiIndicatori.Argomento) ")
             + QStringLiteral("INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore ");
     }
-    const QString s = tipo.left(tipo.size() - 1);
+    const QString key = metadataNames(kind).key;
     QString where = QStringLiteral("WHERE ");
     for (const QString &c : codes)
-        where += QStringLiteral(" ID") + s + QStringLiteral("e ='") + sqlEscape(c) + QStringLiteral("' OR ");
+        where += QLatin1Char(' ') + key + QStringLiteral(" ='") + sqlEscape(c) + QStringLiteral("' OR ");
     QString statement = (q + where).trimmed();
     if (statement.endsWith(QLatin1String("OR")))
         statement.chop(2);
@@ -79,7 +81,7 @@ QString exportMetadataQuery(const QString &tipo, const QStringList &codes)
 QString exportTemplatePath(const AppContext &ctx)
 {
     return ctx.FilesFolder
-        + (ctx.CurrentTipo == QLatin1String("Variabili") ? QStringLiteral("DatiTemplateVar") : QStringLiteral("DatiTemplateInd"));
+        + (itemKind(ctx.CurrentTipo) == ItemKind::Variables ? QStringLiteral("DatiTemplateVar") : QStringLiteral("DatiTemplateInd"));
 }
 
 bool CreateExcelFileDir(const AppContext &ctx)

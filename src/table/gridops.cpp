@@ -1,6 +1,7 @@
 #include "table/gridops.h"
 
 #include "shell/context.h"
+#include "shell/itemkind.h"
 #include "shell/prompt.h"
 #include "shell/sqltext.h"
 #include "shell/store.h"
@@ -286,11 +287,11 @@ QString columnCode(const DataTable &table, int column)
 
 QString descriptionStatement(const QString &tipo, const QString &code)
 {
-    if (tipo != QLatin1String("Variabili") && tipo != QLatin1String("Indicatori"))
+    if (!isItemKindName(tipo))
         return QString();
-    const QString s = tipo.left(tipo.size() - 1);
-    return QStringLiteral("Select Desc") + s + QStringLiteral("e from Metadati") + tipo + QStringLiteral(" where ID") + s
-        + QStringLiteral("e ='") + sqlEscape(code) + QLatin1Char('\'');
+    const MetadataNames names = metadataNames(itemKind(tipo));
+    return QStringLiteral("Select ") + names.description + QStringLiteral(" from ") + names.table
+        + QStringLiteral(" where ") + names.key + QStringLiteral(" ='") + sqlEscape(code) + QLatin1Char('\'');
 }
 
 QString variableDescription(AppContext &ctx, const DataTable &table, int column, const QString &module)

@@ -1,6 +1,7 @@
 #include "table/tablenotes.h"
 
 #include "shell/context.h"
+#include "shell/itemkind.h"
 
 #include <QMap>
 
@@ -46,10 +47,8 @@ TableNotes readTableNotes(AppContext &ctx, const QStringList &headers)
         years[code] << year;
     }
 
-    const bool variables = ctx.CurrentTipo == QLatin1String("Variabili");
-    const QString table = variables ? QStringLiteral("MetadatiVariabili") : QStringLiteral("MetadatiIndicatori");
-    const QString key = variables ? QStringLiteral("IdVariabile") : QStringLiteral("IdIndicatore");
-    const QString desc = variables ? QStringLiteral("DescVariabile") : QStringLiteral("DescIndicatore");
+    const bool variables = itemKind(ctx.CurrentTipo) == ItemKind::Variables;
+    const auto [table, key, desc] = metadataNames(itemKind(ctx.CurrentTipo));
     const QString series = variables ? QStringLiteral("NoteSerie") : QStringLiteral("NoteTecniche");
     for (const QString &code : codes) {
         // The code is bound, not spliced into the text: a header is whatever the user named a

@@ -400,9 +400,9 @@ TEST(GridWidths, TheSameWidthsAsMeasuringEveryCell)
 TEST(GridDescription, StatementsOfBothTypes)
 {
     EXPECT_EQ(grid::descriptionStatement("Variabili", "AS013"),
-              "Select DescVariabile from MetadatiVariabili where IDVariabile ='AS013'");
+              "Select DescVariabile from MetadatiVariabili where IdVariabile ='AS013'");
     EXPECT_EQ(grid::descriptionStatement("Indicatori", "IAS013"),
-              "Select DescIndicatore from MetadatiIndicatori where IDIndicatore ='IAS013'");
+              "Select DescIndicatore from MetadatiIndicatori where IdIndicatore ='IAS013'");
     EXPECT_EQ(grid::descriptionStatement("", "AS013"), "");
 }
 

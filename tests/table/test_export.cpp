@@ -24,7 +24,7 @@ TEST(ExportCodes, YearsAreCutOnceAndTerritoryHeadersStay)
     EXPECT_EQ(exportCodeList({"TipoTerritorio", "COD_TERR", "PROV", "AS013_2004", "AS013_2005", "IAS020_2006", "Funz12005", "2005"}),
               QStringList({"TipoTerritorio", "COD_TERR", "PROV", "AS013", "IAS020", "Funz", "2005"}));
     const QString q = exportMetadataQuery("Variabili", {"AS013", "TR001"});
-    EXPECT_TRUE(q.endsWith("WHERE  IDVariabile ='AS013' OR  IDVariabile ='TR001'")) << q.toStdString();
+    EXPECT_TRUE(q.endsWith("WHERE  IdVariabile ='AS013' OR  IdVariabile ='TR001'")) << q.toStdString();
     EXPECT_TRUE(q.contains("[2008], UnitaMisura"));
     EXPECT_TRUE(exportMetadataQuery("Indicatori", {"IAS013"}).contains("INNER JOIN Settore ON Argomento.idSettore"));
 }

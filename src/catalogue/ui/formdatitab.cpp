@@ -3,6 +3,7 @@
 #include "catalogue/querybuilder.h"
 #include "metadata/sheetquery.h"
 #include "shell/context.h"
+#include "shell/itemkind.h"
 #include "shell/links.h"
 #include "shell/prompt.h"
 #include "shell/ui/mainwindow.h"
@@ -260,7 +261,7 @@ void FormdatiTab::load()
     try {
         m_rows.clear();
         SSTab1->setTabText(1, m_ctx.CurrentTipo);
-        const bool variables = m_ctx.CurrentTipo == QLatin1String("Variabili");
+        const bool variables = itemKind(m_ctx.CurrentTipo) == ItemKind::Variables;
         lblSelezionati->setText(variables ? QStringLiteral("Variabili selezionate") : QStringLiteral("Indicatori selezionati"));
         Label2->setVisible(variables);
         Label5->setVisible(variables);
