@@ -35,9 +35,6 @@ TEST(Cli, ErrorsGoToStandardErrorWithAStatus)
     err.clear();
     EXPECT_EQ(qrn::cli::run({"--home", empty.path(), "menu"}, QString(), out, err), 1);
     EXPECT_TRUE(err.contains("Impossibile trovare i Databases"));
-    out.clear();
-    EXPECT_EQ(qrn::cli::run({"--help"}, QString(), out, err), 0);
-    EXPECT_TRUE(out.contains("uso: quarnaro-cli"));
 }
 
 TEST(Cli, MenuListsTheCommandsWithTheirContext)
@@ -137,6 +134,7 @@ TEST(CliTable, ProblemsGoToStandardErrorInItalian)
     }
     QString out, err;
     EXPECT_EQ(qrn::cli::run({"--help"}, QString(), out, err), 0);
+    EXPECT_TRUE(out.contains("uso: quarnaro-cli"));
     EXPECT_TRUE(out.contains("tabella OPZIONI"));
     EXPECT_TRUE(out.contains("--cerca COLONNA"));
 }
