@@ -5,6 +5,8 @@
 #include "shell/prompt.h"
 #include "shell/sqltext.h"
 
+#include <QRegularExpression>
+
 namespace qrn {
 
 QueryPlan planQuery(const QStringList &rows, int prefixLength)
@@ -84,19 +86,25 @@ bool CreaQuery(AppContext &ctx, const QStringList &rows, const QString &territor
         const int prefix = itemKind(ctx.CurrentTipo) == ItemKind::Indicators ? 3 : 2;
         QueryPlan plan = planQuery(rows, prefix);
         ctx.LastCode = plan.lastCode;
+        const auto noTable = [&ctx](const QueryItem &g) {
+            if (ctx.prompt)
+                ctx.prompt->message(missingTableMessage(g.code, g.year), QStringLiteral("Attenzione"), Icon::Exclamation);
+            return false;
+        };
         {
             auto cn = ctx.GetDbConnection(ctx.CurrentDb);
             for (QueryItem &g : plan.groups) {
+                // The year goes into the statement as a bare number: anything but four digits
+                // (a typo, an empty year, a piece of SQL) names no data table and stops here.
+                static const QRegularExpression fourDigits(QStringLiteral("^[0-9]{4}$"));
+                if (!fourDigits.match(g.year).hasMatch())
+                    return noTable(g);
                 Recordset rs = cn->query(QStringLiteral("SELECT Tabella, Settore From IndVarAnno WHERE Variabile = '")
                                          + sqlEscape(g.code) + QStringLiteral("' and anno = ") + g.year);
                 if (!rs.eof())
                     g.table = rs.text(0);
-                if (g.table.isEmpty()) {
-                    if (ctx.prompt)
-                        ctx.prompt->message(missingTableMessage(g.code, g.year), QStringLiteral("Attenzione"),
-                                            Icon::Exclamation);
-                    return false;
-                }
+                if (g.table.isEmpty())
+                    return noTable(g);
             }
         }
         for (QueryItem &it : plan.items)

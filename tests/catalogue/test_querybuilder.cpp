@@ -4,6 +4,7 @@
 #include "shell/links.h"
 #include "support/testfolder.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -99,15 +100,31 @@ TEST_F(CreaQueryTest, TheBuiltStatementRunsAndMatchesADirectQuery)
     EXPECT_TRUE(tf.prompt.shown().empty());
 }
 
-TEST_F(CreaQueryTest, AGroupWithoutATableIsReportedAndLeavesTheQuery)
+// A year without a data table, or one that is no year at all, ends the build with the message
+// and never reaches a statement (a statement that failed would be in the error log).
+TEST_F(CreaQueryTest, AYearWithoutATableOrMalformedIsReportedAndLeavesTheQuery)
 {
-    ctx->SelectQuery = "precedente";
-    EXPECT_FALSE(CreaQuery(*ctx, {"AS013-1990 - x"}, "land_Ind.DES_TERR IN( 'Torino')"));
-    EXPECT_EQ(ctx->SelectQuery, "precedente");
-    ASSERT_EQ(tf.prompt.messages().size(), 1);
-    EXPECT_EQ(tf.prompt.messages()[0], missingTableMessage("AS013", "1990"));
-    EXPECT_TRUE(tf.prompt.messages()[0].contains("AS013"));
-    EXPECT_TRUE(tf.prompt.messages()[0].contains("1990"));
+    const struct {
+        const char *row, *year;
+    } cases[] = {
+        {"AS013-1990 - x", "1990"},
+        {"AS013-20O5 - x", "20O5"},
+        {"AS013- - x", ""},
+        {"AS013-2005; DROP TABLE IndVarAnno - x", "2005; DROP TABLE IndVarAnno"},
+        {"AS013-2005 OR 1=1 - x", "2005 OR 1=1"},
+    };
+    for (const auto &c : cases) {
+        tf.prompt.clear();
+        ctx->SelectQuery = "precedente";
+        EXPECT_FALSE(CreaQuery(*ctx, {"TR001-2004 - t", c.row}, "land_Ind.DES_TERR IN( 'Torino')")) << c.row;
+        EXPECT_EQ(ctx->SelectQuery, "precedente") << c.row;
+        EXPECT_EQ(tf.prompt.messages(), QStringList{QString("Nessuna tabella di dati trovata per AS013 nell'anno %1. "
+                                                            "Controllare il catalogo (IndVarAnno) del database.")
+                                                        .arg(c.year)})
+            << c.row;
+    }
+    EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
+    EXPECT_GT(ctx->GetDbConnection(ctx->CurrentDb)->query("select count(*) from IndVarAnno").value(0).toInt(), 0);
 }
 
 TEST_F(CreaQueryTest, ADatabaseErrorIsLoggedUnderCreaQuery)

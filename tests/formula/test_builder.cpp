@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
+#include <vector>
 #include <string>
 
 using namespace qrn::formula;
@@ -14,7 +14,7 @@ namespace {
 
 // Presses keys in order: "0".."9", ".", "+" "-" "*" "/" "^", "%", "(", ")", or a column header
 // in brackets ("[AS013_2005]"). Returns which presses were accepted, as a string of 1 and 0.
-std::string press(FormulaBuilder &b, std::initializer_list<const char *> keys)
+std::string press(FormulaBuilder &b, const std::vector<const char *> &keys)
 {
     std::string accepted;
     for (const char *k : keys) {
@@ -47,87 +47,49 @@ QStringList headers()
 
 } // namespace
 
-TEST(FormulaBuilder, OperatorNeedsAColumnNumberOrParenthesisBefore)
+// Which keys each sequence accepts, the text it writes and the kind of the last accepted key.
+TEST(FormulaBuilder, KeySequences)
 {
+    const struct {
+        std::vector<const char *> keys;
+        const char *accepted;
+        const char *text;
+        LastKind last;
+    } cases[] = {
+        // An operator needs a column, a number or a parenthesis before it.
+        {{"+", "*", "^", "%"}, "0000", "", LastKind::None},
+        {{"5", "-", "+", "/", "%"}, "11000", "5- ", LastKind::Operator},
+        {{"5", "-", "(", "-", "2", ")", "^", "2"}, "11111111", "5- ( - 2) ^ 2", LastKind::Column},
+        // Digits and the point join into one number; the operator follows it without a blank.
+        {{"1", "2", "+", "3", ".", "2", "5"}, "1111111", "12+ 3.25", LastKind::Column},
+        // No column after a column or a number; after a parenthesis, yes.
+        {{"[AS013_2005]", "[AS014_2005]", "7", "."}, "1000", "AS013_2005 ", LastKind::Column},
+        {{"4", "2", "[AS013_2005]"}, "110", "42", LastKind::Column},
+        {{"(", "[AS013_2005]", ")", "[AS014_2005]"}, "1111", "( AS013_2005 ) AS014_2005 ", LastKind::Column},
+        // "%" is times a hundred and keeps the last kind; after a number it ends its entry.
+        {{"[AS013_2005]", "%", "+", "[AS014_2005]"}, "1111", "AS013_2005 * 100 + AS014_2005 ", LastKind::Column},
+        {{"1", "2", "%", "3", "[AS013_2005]", "%", "/", "4"}, "11100111", "12* 100 * 100 / 4", LastKind::Column},
+        // Parentheses are always accepted.
+        {{")", "(", "(", "[AS013_2005]", "(", "-", ")", ")"}, "11111111", ") ( ( AS013_2005 ( - ) ) ", LastKind::Paren},
+    };
+    for (const auto &c : cases) {
+        DerivedMemory m;
+        FormulaBuilder b(m);
+        EXPECT_EQ(press(b, c.keys), c.accepted) << c.text;
+        EXPECT_EQ(b.text(), c.text);
+        EXPECT_EQ(b.lastKind(), c.last) << c.text;
+    }
     DerivedMemory m;
     FormulaBuilder b(m);
-    EXPECT_EQ(press(b, {"+", "*", "^", "%"}), "0000");
-    EXPECT_EQ(b.text(), "");
-    EXPECT_EQ(b.lastKind(), LastKind::None);
-
-    EXPECT_EQ(press(b, {"5", "-", "+", "/", "%"}), "11000");
-    EXPECT_EQ(b.text(), "5- ");
-    EXPECT_EQ(b.lastKind(), LastKind::Operator);
-
-    EXPECT_EQ(press(b, {"(", "-", "2", ")", "^", "2"}), "111111");
-    EXPECT_EQ(b.text(), "5- ( - 2) ^ 2");
-    EXPECT_FALSE(b.op('x'));
-    EXPECT_FALSE(b.op('%'));
-    EXPECT_FALSE(b.digit(10));
-    EXPECT_FALSE(b.digit(-1));
-}
-
-TEST(FormulaBuilder, DigitsAndPointJoinIntoOneNumberAndTheOperatorFollowsWithoutBlank)
-{
-    DerivedMemory m;
-    FormulaBuilder b(m);
-    EXPECT_EQ(press(b, {"1", "2", "+"}), "111");
-    EXPECT_EQ(b.text(), "12+ ");
-
-    const QList<Token> t = tokenize(b.text(), headers());
-    ASSERT_EQ(t.size(), 1);
-    EXPECT_EQ(t[0].text, "12+");
-    EXPECT_EQ(t[0].kind(), QLatin1Char('a'));
-
-    EXPECT_EQ(press(b, {"3", ".", "2", "5"}), "1111");
-    EXPECT_EQ(b.text(), "12+ 3.25");
-    EXPECT_TRUE(b.numberEntry());
-    EXPECT_EQ(b.lastKind(), LastKind::Column);
-}
-
-TEST(FormulaBuilder, ColumnRefusedAfterColumnOrNumberAcceptedAfterParenthesis)
-{
-    DerivedMemory m;
-    FormulaBuilder b(m);
-    EXPECT_EQ(press(b, {"[AS013_2005]", "[AS014_2005]", "7", "."}), "1000");
-    EXPECT_EQ(b.text(), "AS013_2005 ");
-
-    FormulaBuilder n(m);
-    EXPECT_EQ(press(n, {"4", "2", "[AS013_2005]"}), "110");
-    EXPECT_EQ(n.text(), "42");
-
+    EXPECT_EQ(press(b, {"(", "%"}), "11");
+    EXPECT_EQ(b.lastKind(), LastKind::Paren);
+    for (bool refused : {b.op('x'), b.op('%'), b.digit(10), b.digit(-1)})
+        EXPECT_FALSE(refused);
+    // The column picked last is kept for the default name of the indicator.
     FormulaBuilder p(m);
-    EXPECT_EQ(press(p, {"(", "[AS013_2005]", ")", "[AS014_2005]"}), "1111");
-    EXPECT_EQ(p.text(), "( AS013_2005 ) AS014_2005 ");
+    press(p, {"(", "[AS013_2005]", ")", "[AS014_2005]"});
     EXPECT_EQ(p.lastColumnPicked(), "AS014_2005");
     EXPECT_EQ(m.lastColumnPicked, "AS014_2005");
-}
-
-TEST(FormulaBuilder, PercentIsTimesHundredAndKeepsTheLastKind)
-{
-    DerivedMemory m;
-    FormulaBuilder b(m);
-    EXPECT_EQ(press(b, {"[AS013_2005]", "%", "+", "[AS014_2005]"}), "1111");
-    EXPECT_EQ(b.text(), "AS013_2005 * 100 + AS014_2005 ");
-
-    // After a number, "%" ends its entry: a further digit or column is refused, an operator
-    // is not.
-    FormulaBuilder n(m);
-    EXPECT_EQ(press(n, {"1", "2", "%", "3", "[AS013_2005]", "%", "/", "4"}), "11100111");
-    EXPECT_EQ(n.text(), "12* 100 * 100 / 4");
-
-    FormulaBuilder p(m);
-    EXPECT_EQ(press(p, {"(", "%"}), "11");
-    EXPECT_EQ(p.lastKind(), LastKind::Paren);
-}
-
-TEST(FormulaBuilder, ParenthesesAreAlwaysAccepted)
-{
-    DerivedMemory m;
-    FormulaBuilder b(m);
-    EXPECT_EQ(press(b, {")", "(", "(", "[AS013_2005]", "(", "-", ")", ")"}), "11111111");
-    EXPECT_EQ(b.text(), ") ( ( AS013_2005 ( - ) ) ");
-    EXPECT_EQ(b.lastKind(), LastKind::Paren);
 }
 
 TEST(FormulaBuilder, EndedNumberEntryRefusesDigitsAndResetStartsAgain)
@@ -162,6 +124,11 @@ TEST(Tokenize, TrimsCollapsesBlankPairsOnceAndClassifiesColumns)
     EXPECT_EQ(t[5], (Token{")", false, -1}));
 
     EXPECT_TRUE(tokenize(QStringLiteral("   "), headers()).isEmpty());
+    // A number written against its operator is one token.
+    const QList<Token> n = tokenize(QStringLiteral("12+ "), headers());
+    ASSERT_EQ(n.size(), 1);
+    EXPECT_EQ(n[0].text, "12+");
+    EXPECT_EQ(n[0].kind(), QLatin1Char('a'));
 }
 
 TEST(Tokenize, FirstDataColumnWinsAndTerritoryColumnsAreNeverColumns)

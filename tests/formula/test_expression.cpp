@@ -40,56 +40,52 @@ QStringList headers()
 
 } // namespace
 
-TEST(Evaluate, OneThirdInEitherDecimalMark)
+// Values in either decimal mark: order of operations, cell texts read in the program's
+// convention, rounding half away from zero without "-0", a text that is not a number.
+TEST(Evaluate, ValuesOfExpressions)
 {
-    EXPECT_EQ(show("1 / 3 "), "0,3333");
-    EXPECT_EQ(show("1 / 3 ", point), "0.3333");
-    EXPECT_EQ(show("CDbl('2') / CDbl('3') "), "0,6667");
-    EXPECT_EQ(show("CDbl('1234567,5') * 2 "), "2469135,0000"); // no group marks written
-    EXPECT_EQ(show("CDbl('1234567.5') * 2 ", point), "2469135.0000");
-}
-
-TEST(Evaluate, OrderOfOperations)
-{
-    EXPECT_EQ(show("2 + 3 * 4 "), "14,0000");
-    EXPECT_EQ(show("( 2 + 3 ) * 4 "), "20,0000");
-    EXPECT_EQ(show("10 - 4 - 3 "), "3,0000");   // left to right
-    EXPECT_EQ(show("64 / 4 / 2 "), "8,0000");   // left to right
-    EXPECT_EQ(show("2 * 3 ^ 2 "), "18,0000");   // ^ above *
-    EXPECT_EQ(show("2 ^ 3 ^ 2 "), "64,0000");   // (2 ^ 3) ^ 2, not 2 ^ 9
-    EXPECT_EQ(show("( - 2 ^ 2 ) "), "-4,0000"); // negation below ^
-    EXPECT_EQ(show("( - 2 ) ^ 2 "), "4,0000");
-    EXPECT_EQ(show("2 * - 3 "), "-6,0000");
-    EXPECT_EQ(show("2 - - 3 "), "5,0000");
-    EXPECT_EQ(show("- - + 3 "), "3,0000");
-    EXPECT_EQ(show("2 ^ -2 "), "0,2500");
-    EXPECT_EQ(show("2 ^ - 3 ^ 2 "), "0,0020"); // 2 ^ -(3 ^ 2) = 1/512
-    EXPECT_EQ(show("12+ 3 "), "15,0000");       // a number written against its operator
-    EXPECT_EQ(show("1.5+ .5* 2. "), "2,5000");
-    EXPECT_EQ(show("cdbl( 2 * 3 ) + CDBL ( '1' ) "), "7,0000");
-}
-
-TEST(Evaluate, CellTextsReadInTheProgramsConvention)
-{
-    EXPECT_EQ(show("CDbl('1.234,5') + 0 "), "1234,5000");
-    EXPECT_EQ(show("CDbl('1,234.5') + 0 ", point), "1234.5000");
-    EXPECT_EQ(show("CDbl(' -0,5 ') * 2 "), "-1,0000");
-    EXPECT_EQ(show("CDbl('1,5E3') / 1 "), "1500,0000");
-    // The other convention's decimal mark is a group mark here.
-    EXPECT_EQ(show("CDbl('1.5') * 1 "), "15,0000");
-    EXPECT_EQ(show("CDbl('1,5') * 1 ", point), "15.0000");
-    // A text that is not a number gives a blank, whatever else the expression holds.
-    EXPECT_EQ(show("CDbl('abc') + 1 "), "<blank>");
-    EXPECT_EQ(show("1 + CDbl('') "), "<blank>");
-    EXPECT_EQ(show("CDbl('-') "), "<blank>");
-}
-
-TEST(Evaluate, RoundsHalfAwayFromZeroWithoutNegativeZero)
-{
-    EXPECT_EQ(show("1 / 32 "), "0,0313");     // 0.03125 exactly
-    EXPECT_EQ(show("- 1 / 32 "), "-0,0313");
-    EXPECT_EQ(show("- 1 / 100000 "), "0,0000");
-    EXPECT_EQ(show("( 0 - 1 ) / 8 ", point), "-0.1250");
+    const struct {
+        const char *expression;
+        const NumberFormat &format;
+        const char *expected;
+    } cases[] = {
+        {"1 / 3 ", comma, "0,3333"},
+        {"1 / 3 ", point, "0.3333"},
+        {"CDbl('2') / CDbl('3') ", comma, "0,6667"},
+        {"CDbl('1234567,5') * 2 ", comma, "2469135,0000"}, // no group marks written
+        {"CDbl('1234567.5') * 2 ", point, "2469135.0000"},
+        {"2 + 3 * 4 ", comma, "14,0000"},
+        {"( 2 + 3 ) * 4 ", comma, "20,0000"},
+        {"10 - 4 - 3 ", comma, "3,0000"}, // left to right
+        {"64 / 4 / 2 ", comma, "8,0000"}, // left to right
+        {"2 * 3 ^ 2 ", comma, "18,0000"}, // ^ above *
+        {"2 ^ 3 ^ 2 ", comma, "64,0000"}, // (2 ^ 3) ^ 2, not 2 ^ 9
+        {"( - 2 ^ 2 ) ", comma, "-4,0000"}, // negation below ^
+        {"( - 2 ) ^ 2 ", comma, "4,0000"},
+        {"2 * - 3 ", comma, "-6,0000"},
+        {"2 - - 3 ", comma, "5,0000"},
+        {"- - + 3 ", comma, "3,0000"},
+        {"2 ^ -2 ", comma, "0,2500"},
+        {"2 ^ - 3 ^ 2 ", comma, "0,0020"}, // 2 ^ -(3 ^ 2) = 1/512
+        {"12+ 3 ", comma, "15,0000"}, // a number written against its operator
+        {"1.5+ .5* 2. ", comma, "2,5000"},
+        {"cdbl( 2 * 3 ) + CDBL ( '1' ) ", comma, "7,0000"},
+        {"CDbl('1.234,5') + 0 ", comma, "1234,5000"},
+        {"CDbl('1,234.5') + 0 ", point, "1234.5000"},
+        {"CDbl(' -0,5 ') * 2 ", comma, "-1,0000"},
+        {"CDbl('1,5E3') / 1 ", comma, "1500,0000"},
+        {"CDbl('1.5') * 1 ", comma, "15,0000"},
+        {"CDbl('1,5') * 1 ", point, "15.0000"},
+        {"CDbl('abc') + 1 ", comma, "<blank>"},
+        {"1 + CDbl('') ", comma, "<blank>"},
+        {"CDbl('-') ", comma, "<blank>"},
+        {"1 / 32 ", comma, "0,0313"}, // 0.03125 exactly
+        {"- 1 / 32 ", comma, "-0,0313"},
+        {"- 1 / 100000 ", comma, "0,0000"},
+        {"( 0 - 1 ) / 8 ", point, "-0.1250"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(show(c.expression, c.format), c.expected) << c.expression;
 }
 
 TEST(Evaluate, DivisionByZeroOfAnySpellingIsBlank)

@@ -1,9 +1,10 @@
-// The formula window driven with the mouse over a small result table: the keypad rules, the
-// execution into a new column, the name box and the syntax message.
+// The formula window driven with the mouse over a small result table: its controls, the keys
+// reaching the expression, the new column and the window's state after a refusal.
 
 #include "table/datatable.h"
 #include "table/ui/frmfunzione.h"
 
+#include "shell/ui/mainwindow.h"
 #include "support/testfolder.h"
 
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -60,7 +62,7 @@ struct Window {
 
     // Presses keys as a user does: digits, "," "+" "-" "*" "/" "^" "%" "(" ")", "R" Reset,
     // "=" Esegui, or a column header between brackets, double-clicked in the list.
-    void press(std::initializer_list<const char *> keys)
+    void press(const std::vector<const char *> &keys)
     {
         static const QHash<QString, QString> buttons{
             {",", "cmdVirgola"},     {"+", "cmdSomma"},      {"-", "cmdDifferenza"},
@@ -115,10 +117,15 @@ TEST(frmFunzione, ShowsItsControlsAndTheDataColumnsOfTheTable)
     EXPECT_EQ(list->item(0)->text(), "AS013_2005");
     EXPECT_EQ(list->item(1)->text(), "AS014_2005");
 
-    int helpContext = 0;
-    s.w->onHelp = [&](int c) { helpContext = c; };
+    // F1 opens the window's help page in the main window.
+    s.tf.write("Files/Help/310.html", "<html><body><h1>Crea indicatore</h1></body></html>");
+    s.ctx->HelpFile = s.tf.file("Files/Help/");
+    ui::MainWindow main(*s.ctx);
+    main.show();
     QTest::keyClick(list, Qt::Key_F1);
-    EXPECT_EQ(helpContext, 310);
+    auto *browser = main.findChild<QTextBrowser *>("txtHelp");
+    ASSERT_TRUE(browser);
+    EXPECT_TRUE(browser->toPlainText().contains("Crea indicatore"));
 
     // A look at the window as the user sees it.
     s.w->grab().save(s.tf.file("frmFunzione.png"));
@@ -126,117 +133,72 @@ TEST(frmFunzione, ShowsItsControlsAndTheDataColumnsOfTheTable)
         s.w->grab().save(qEnvironmentVariable("QRN_GRAB_DIR") + "/frmFunzione.png");
 }
 
-TEST(frmFunzione, KeypadRules)
+// Every button and a double click in the list reach the expression (the rules of what each key
+// accepts are the keypad's own).
+TEST(frmFunzione, TheKeypadWritesTheExpression)
 {
     Window s;
-    s.press({"+", "*", "%"}); // an operator never comes first
-    EXPECT_EQ(s.expression(), "");
-    s.press({"[AS013_2005]", "-", "+", "[AS014_2005]", "[AS013_2005]", "7"});
-    EXPECT_EQ(s.expression(), "AS013_2005 - AS014_2005 "); // "+" after "-", a column or digit after a column
+    s.press({"(", "[AS013_2005]", "%", "+", "1", "2", ",", "5", ")", "^", "2", "-", "[AS014_2005]", "*", "3", "/", "4"});
+    EXPECT_EQ(s.expression(), "( AS013_2005 * 100 + 12.5) ^ 2- AS014_2005 * 3/ 4");
     s.press({"R"});
     EXPECT_EQ(s.expression(), "");
-    EXPECT_EQ(s.child<QListWidget>("lstColonne")->count(), 2);
-
-    // The digits 1 and 2 then the plus button: one token "12+".
-    s.press({"1", "2", "+", "[AS014_2005]"});
-    EXPECT_EQ(s.expression(), "12+ AS014_2005 ");
-    s.press({"R", "[AS013_2005]", "%", "+", "[AS014_2005]"});
-    EXPECT_EQ(s.expression(), "AS013_2005 * 100 + AS014_2005 ");
-    // Parentheses are always accepted, and a column is accepted after ")".
-    s.press({"R", "(", "[AS013_2005]", ")", "[AS014_2005]", "(", ")"});
-    EXPECT_EQ(s.expression(), "( AS013_2005 ) AS014_2005 ( ) ");
-    s.press({"R", "4", ",", "5", "[AS013_2005]"});
-    EXPECT_EQ(s.expression(), "4.5");
+    s.press({"+"});
+    EXPECT_EQ(s.expression(), "");
 }
 
-TEST(frmFunzione, OneThirdIsAddedAsANewColumnAndTheWindowCloses)
+TEST(frmFunzione, EseguiAddsTheColumnAndTheWindowCloses)
 {
     Window s;
-    s.tf.prompt.answerInput(QString("Terzo"));
-    s.press({"1", "/", "3", "="});
+    s.tf.prompt.answerInput(QString("Rapporto"));
+    s.press({"[AS013_2005]", "/", "[AS014_2005]", "="});
     EXPECT_EQ(s.table.columnCount(), 9);
-    EXPECT_EQ(s.table.header(8), "Terzo");
-    EXPECT_EQ(s.column(8), QStringList(5, "0,3333"));
-    EXPECT_EQ(s.added, QStringList{"Terzo"});
+    EXPECT_EQ(s.table.header(8), "Rapporto");
+    EXPECT_EQ(s.column(8), (QStringList{"2,5000", "", "", "", "-2,4167"}));
+    EXPECT_EQ(s.added, QStringList{"Rapporto"});
     EXPECT_FALSE(s.w->isVisible());
     EXPECT_EQ(s.w->result(), QDialog::Accepted);
     // The stripes follow the new table.
     EXPECT_EQ(s.table.background(1), DataTable::kOddRow);
     EXPECT_EQ(s.table.background(2), DataTable::kEvenRow);
-    // The name box came with the default name, the first of the count.
-    ASSERT_FALSE(s.tf.prompt.shown().empty());
+    // The name box came with its texts; nothing else was shown.
+    ASSERT_EQ(s.tf.prompt.shown().size(), 1u);
     EXPECT_EQ(s.tf.prompt.shown().front().text, "Inserire un nome per l'indicatore.");
     EXPECT_EQ(s.tf.prompt.shown().front().title, "Nome indicatore");
-    EXPECT_EQ(s.memory.counter, 1);
     EXPECT_FALSE(s.tf.prompt.busy());
+
+    // The derived column is offered by the next formula window.
+    ui::frmFunzione next(*s.ctx, s.table, s.memory);
+    EXPECT_EQ(next.findChild<QListWidget *>("lstColonne")->count(), 3);
 }
 
-TEST(frmFunzione, DivisionGivesBlankOnAZeroOrNonNumericDivisor)
+// A cancelled name box and a syntax error leave the window open with its expression and the
+// table as it was; Annulla then closes without change.
+TEST(frmFunzione, ARefusalKeepsTheWindowTheExpressionAndTheTable)
 {
-    Window s;
-    s.tf.prompt.answerInput(QString("Rapporto"));
-    s.press({"[AS013_2005]", "/", "[AS014_2005]", "="});
-    EXPECT_EQ(s.column(8), (QStringList{"2,5000", "", "", "", "-2,4167"}));
-    EXPECT_TRUE(s.tf.prompt.messages().isEmpty());
-
-    // The derived column is offered by the next formula window, and the name defaults follow
-    // the count and the last column picked.
-    Window next;
-    next.table = s.table;
-    next.memory = s.memory;
-    next.w = std::make_unique<ui::frmFunzione>(*next.ctx, next.table, next.memory);
-    next.w->show();
-    EXPECT_EQ(next.child<QListWidget>("lstColonne")->count(), 3);
-    next.tf.prompt.answerInput(QString("Doppio"));
-    next.press({"[Rapporto]", "*", "2", "="});
-    EXPECT_EQ(next.column(9), (QStringList{"5,0000", "", "", "", "-4,8334"}));
-    EXPECT_EQ(next.memory.counter, 2);
-}
-
-TEST(frmFunzione, RejectedNameIsAskedAgainAndACancelledNameChangesNothing)
-{
-    Window s;
-    s.tf.prompt.answerInput(QString("con spazio"));
-    s.tf.prompt.answerInput(QString("con_trattino"));
-    s.tf.prompt.answerInput(std::nullopt); // then the box is cancelled
-    s.press({"[AS013_2005]", "+", "1", "="});
-    const QStringList warnings = s.tf.prompt.messages();
-    ASSERT_EQ(warnings.size(), 2);
-    EXPECT_EQ(warnings[0], "Il nome non deve contenere spazi o caratteri speciali.");
-    int inputs = 0;
-    for (const auto &shown : s.tf.prompt.shown()) {
-        if (shown.kind == ScriptedPrompt::Shown::Kind::Message) {
-            EXPECT_EQ(shown.title, "Attenzione!");
-            EXPECT_EQ(shown.icon, Icon::Exclamation);
-        }
-        inputs += shown.kind == ScriptedPrompt::Shown::Kind::Input;
+    const struct {
+        std::vector<const char *> keys;
+        std::optional<QString> name;
+        QStringList messages;
+    } cases[] = {
+        {{"[AS013_2005]", "+", "1", "="}, std::nullopt, {}},
+        {{"(", "[AS013_2005]", ")", "[AS014_2005]", "="}, QString("Errato"),
+         {"L'espressione contiene errori di sintassi."}},
+    };
+    for (const auto &c : cases) {
+        Window s;
+        const DataTable before = s.table;
+        s.tf.prompt.answerInput(c.name);
+        s.press(c.keys);
+        const QString expression = s.expression();
+        EXPECT_FALSE(expression.isEmpty());
+        EXPECT_EQ(s.tf.prompt.messages(), c.messages);
+        EXPECT_EQ(s.table.rows(), before.rows());
+        EXPECT_TRUE(s.added.isEmpty());
+        EXPECT_TRUE(s.w->isVisible());
+        EXPECT_FALSE(s.tf.prompt.busy());
+        QTest::mouseClick(s.child<QPushButton>("cmdAnnulla"), Qt::LeftButton);
+        EXPECT_FALSE(s.w->isVisible());
+        EXPECT_EQ(s.w->result(), QDialog::Rejected);
+        EXPECT_EQ(s.table.rows(), before.rows());
     }
-    EXPECT_EQ(inputs, 3);
-    EXPECT_EQ(s.table.columnCount(), 8);
-    EXPECT_TRUE(s.added.isEmpty());
-    EXPECT_TRUE(s.w->isVisible());
-    EXPECT_EQ(s.expression(), "AS013_2005 + 1");
-    EXPECT_FALSE(s.tf.prompt.busy());
-}
-
-TEST(frmFunzione, SyntaxErrorKeepsTheWindowTheExpressionAndTheTable)
-{
-    Window s;
-    const DataTable before = s.table;
-    s.tf.prompt.answerInput(QString("Errato"));
-    s.press({"(", "[AS013_2005]", ")", "[AS014_2005]", "="});
-    ASSERT_EQ(s.tf.prompt.messages(), QStringList{"L'espressione contiene errori di sintassi."});
-    EXPECT_EQ(s.tf.prompt.shown().back().title, "ATTENZIONE!");
-    EXPECT_EQ(s.tf.prompt.shown().back().icon, Icon::Exclamation);
-    EXPECT_EQ(s.table.rows(), before.rows());
-    EXPECT_TRUE(s.added.isEmpty());
-    EXPECT_TRUE(s.w->isVisible());
-    EXPECT_EQ(s.expression(), "( AS013_2005 ) AS014_2005 ");
-
-    // Annulla closes without change.
-    s.press({"R"});
-    QTest::mouseClick(s.child<QPushButton>("cmdAnnulla"), Qt::LeftButton);
-    EXPECT_FALSE(s.w->isVisible());
-    EXPECT_EQ(s.w->result(), QDialog::Rejected);
-    EXPECT_EQ(s.table.rows(), before.rows());
 }

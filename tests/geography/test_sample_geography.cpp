@@ -308,8 +308,8 @@ TEST(SampleShapes, ProjectionFilesDeclareUtm32N)
 {
     for (const char* layer : {"regioni", "nuts2", "province103", "province107"}) {
         const std::string prj = fileBytes(kSample / "Shape" / (std::string(layer) + ".prj"));
-        EXPECT_EQ(prj, etrs89Utm32nWkt()) << layer;
-        EXPECT_NE(prj.find("ETRS_1989_UTM_Zone_32N"), std::string::npos);
+        EXPECT_NE(prj.find("PROJCS[\"ETRS_1989_UTM_Zone_32N\""), std::string::npos) << layer;
+        EXPECT_NE(prj.find("PARAMETER[\"Central_Meridian\",9"), std::string::npos) << layer;
     }
 }
 

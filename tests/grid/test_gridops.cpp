@@ -81,9 +81,10 @@ protected:
     NumberFormat numbers() const { return GetParam() ? NumberFormat::point() : NumberFormat::comma(); }
 };
 
-TEST_P(GridLoad, TheTableIsTheSelectionOrderedByTerritoryCode)
+TEST(GridLoadCases, TheTableIsTheSelectionOrderedByTerritoryCode)
 {
-    Sample s(numbers());
+    const NumberFormat numbers = NumberFormat::comma();
+    Sample s(numbers);
     ASSERT_TRUE(s.select({"TR001-2004", "AS013-2005"}, {"Valle d'Aosta/Vallée d'Aoste", "Torino", "L'Aquila"}));
     DataTable t;
     QString ran;
@@ -98,15 +99,14 @@ TEST_P(GridLoad, TheTableIsTheSelectionOrderedByTerritoryCode)
     auto cn = s.ctx->GetDbConnection("Variabili.mdb");
     Recordset rs = cn->query("select AS013 from AS_2005 where COD_TERR = '02'");
     ASSERT_FALSE(rs.eof());
-    EXPECT_EQ(t.text(2, 6), numbers().fixed(rs.value(0).toDouble(), 2));
-    EXPECT_TRUE(t.text(2, 6).contains(numbers().decimal));
+    EXPECT_EQ(t.text(2, 6), numbers.fixed(rs.value(0).toDouble(), 2));
+    EXPECT_TRUE(t.text(2, 6).contains(numbers.decimal));
     EXPECT_TRUE(striped(t));
     EXPECT_EQ(t.selEnd, (CellPos{1, 0}));
     EXPECT_TRUE(s.tf.prompt.shown().empty());
     EXPECT_FALSE(s.tf.prompt.busy());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothMarks, GridLoad, ::testing::Bool());
 
 TEST(GridLoadCases, AQueryWithoutRowsGivesTheHeaderRowOnly)
 {
@@ -397,27 +397,30 @@ TEST(GridWidths, TheSameWidthsAsMeasuringEveryCell)
     }
 }
 
-TEST(GridDescription, StatementsOfBothTypes)
-{
-    EXPECT_EQ(grid::descriptionStatement("Variabili", "AS013"),
-              "Select DescVariabile from MetadatiVariabili where IdVariabile ='AS013'");
-    EXPECT_EQ(grid::descriptionStatement("Indicatori", "IAS013"),
-              "Select DescIndicatore from MetadatiIndicatori where IdIndicatore ='IAS013'");
-    EXPECT_EQ(grid::descriptionStatement("", "AS013"), "");
-}
-
 TEST(GridDescription, DataColumnsShowTheirDescriptionTerritoryColumnsNothing)
 {
     Sample s;
-    DataTable t({{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "ZZ999_2005",
-                  "Funz12005"}});
+    DataTable t({{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "ITR001_2005",
+                  "ZZ999_2005", "Funz12005"}});
     auto cn = s.ctx->GetDbConnection("Metadati.mdb");
-    Recordset rs = cn->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'AS013'");
-    ASSERT_FALSE(rs.eof());
-    EXPECT_EQ(grid::variableDescription(*s.ctx, t, 6, "frm_dispData"), rs.text(0));
-    EXPECT_FALSE(rs.text(0).isEmpty());
-    for (int c : {0, 1, 4, 5, 7, 8, 9})
-        EXPECT_EQ(grid::variableDescription(*s.ctx, t, c, "frm_dispData"), "") << c;
+    const QString variable = cn->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'AS013'").text(0);
+    const QString indicator =
+        cn->query("select DescIndicatore from MetadatiIndicatori where IdIndicatore = 'ITR001'").text(0);
+    ASSERT_FALSE(variable.isEmpty());
+    ASSERT_FALSE(indicator.isEmpty());
+    const struct {
+        const char *tipo;
+        int column;
+        QString expected;
+    } cases[] = {
+        {"Variabili", 6, variable}, {"Indicatori", 7, indicator}, {"", 6, ""},       {"Variabili", 7, ""},
+        {"Variabili", 0, ""},       {"Variabili", 1, ""},         {"Variabili", 5, ""}, {"Variabili", 8, ""},
+        {"Variabili", 9, ""},       {"Variabili", 10, ""},
+    };
+    for (const auto &c : cases) {
+        s.ctx->CurrentTipo = c.tipo;
+        EXPECT_EQ(grid::variableDescription(*s.ctx, t, c.column, "frm_dispData"), c.expected) << c.tipo << c.column;
+    }
     EXPECT_TRUE(s.tf.prompt.shown().empty());
 }
 
@@ -464,4 +467,24 @@ TEST(GridModel, HeaderRowDataRowsAndColoursThatMoveWithTheirRows)
     EXPECT_FALSE(m.data(m.index(1, 0), Qt::BackgroundRole).isValid());
     EXPECT_EQ(m.indexOf(6, 5), m.index(5, 5));
     EXPECT_EQ(DataTableModel::tableRow(m.index(5, 5)), 6);
+}
+
+// The map hand-off colours the rows whose region column reads exactly "TOTALE" green, every
+// other data row white; the header row keeps its colour.
+TEST(GridColours, TotalRowsGreenOthersWhite)
+{
+    DataTable t({{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005"},
+                 {"2", "01", "", "TOTALE", "", "Piemonte", "1,00"},
+                 {"2", "02", "", "totale", "", "Valle d'Aosta", "2,00"},
+                 {"2", "03", "", "TOTALE ", "", "Lombardia", "3,00"},
+                 {"1", "001", "1", "01", "", "TOTALE", "4,00"},
+                 {"2", "04", "", "TOTALE", "", "Trentino", "5,00"}});
+    t.colorStripes();
+    t.setBackground(0, 0xFF123456);
+    t.colorTotals();
+    const QRgb green = qRgb(0, 255, 0), white = qRgb(255, 255, 255);
+    const QList<QRgb> expected{green, white, white, white, green};
+    for (int r = 1; r < t.rowCount(); ++r)
+        EXPECT_EQ(t.background(r), expected[r - 1]) << r;
+    EXPECT_EQ(t.background(0), 0xFF123456u);
 }
