@@ -113,6 +113,14 @@ QList<MapRow> mapRows(const DataTable &table, int column, qint16 firstType, qint
     return rows;
 }
 
+QStringList MapRequest::values() const
+{
+    QStringList out;
+    for (const MapRow &r : rows)
+        out << r.value;
+    return out;
+}
+
 QString noShapePathMessage()
 {
     return QStringLiteral("Il Path dei file Shape non è stao impostato!\r\nSe si vuole vedere le mappe chiudere il "

@@ -82,6 +82,8 @@ struct MapRequest {
     QList<MapRow> rows;  // sorted ascending on the value
     // txtVariabile: header & ": " & description.
     QString variableText() const { return header + QStringLiteral(": ") + description; }
+    // The values of the rows, in their order.
+    QStringList values() const;
 };
 
 // The messages of the preparation.

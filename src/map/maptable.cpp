@@ -52,7 +52,6 @@ void writeMapRecords(Connection &cn, MapKind kind, const QString &valueField, co
     const QString sql = withCode ? QStringLiteral("INSERT INTO %1 (N_TERCO, %2, N4) VALUES (?, ?, ?)")
                                  : QStringLiteral("INSERT INTO %1 (%2, N4) VALUES (?, ?)");
     const QString statement = sql.arg(QString(kMapTable), quotedName(valueField));
-    cn.beginTransaction();
     for (const MapRecord &r : records) {
         QVariantList params;
         if (withCode) {
@@ -68,7 +67,6 @@ void writeMapRecords(Connection &cn, MapKind kind, const QString &valueField, co
         params << (r.classNumber > 0 ? QVariant(r.classNumber) : QVariant());
         cn.execute(statement, params);
     }
-    cn.commit();
 }
 
 bool saveMapTable(AppContext &ctx, const MapRequest &req, const QList<MapRecord> &records, const QString &module)
@@ -76,9 +74,14 @@ bool saveMapTable(AppContext &ctx, const MapRequest &req, const QList<MapRecord>
     QString procedure = QStringLiteral("SaveMapQuery");
     try {
         auto cn = ctx.openDatabase(ctx.userDbFile(), ctx.FilesFolder);
+        // One transaction: the table is never seen half written. tMappa is scratch, made again
+        // for every drawing, so the disk is not waited for.
+        cn->execute(QStringLiteral("PRAGMA synchronous = OFF"));
+        cn->beginTransaction();
         SaveMapQuery(*cn, req.mapCase.kind, req.header);
         procedure = QStringLiteral("FillMapQuery");
         writeMapRecords(*cn, req.mapCase.kind, req.header, records, ctx.numbers);
+        cn->commit();
         return true;
     } catch (const DbError &e) {
         ctx.log.logError(module, procedure, e.number(), e.description());

@@ -37,12 +37,13 @@ QList<MapRecord> mapRecords(const MapRequest &req, const QList<int> &classOf);
 void SaveMapQuery(Connection &cn, MapKind kind, const QString &valueField);
 // The drop-only variant (reset, closing the map window).
 void dropMapQuery(Connection &cn);
-// Appends the records, the value stored as a double read in the program's number format.
+// Appends the records (no transaction of its own), the value stored as a double read in the
+// program's number format.
 void writeMapRecords(Connection &cn, MapKind kind, const QString &valueField, const QList<MapRecord> &records,
                      const NumberFormat &numbers);
 
-// The same on the user database of ctx, errors logged under module with the procedure names
-// "SaveMapQuery" and "FillMapQuery"; false after an error.
+// The three on the user database of ctx in one transaction, errors logged under module with
+// the procedure names "SaveMapQuery" and "FillMapQuery"; false after an error.
 bool saveMapTable(AppContext &ctx, const MapRequest &req, const QList<MapRecord> &records, const QString &module);
 bool dropMapTable(AppContext &ctx, const QString &module);
 

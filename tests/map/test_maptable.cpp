@@ -1,6 +1,7 @@
 // The map data table tMappa in the user database and the classes handed to the map window.
 
 #include "map/maptable.h"
+#include "map/thematic.h"
 
 #include "shell/context.h"
 #include "shell/store.h"
@@ -121,4 +122,28 @@ TEST(ThematicClasses, LegendAndColourOfEveryCode)
     EXPECT_EQ(t.colourOf("58"), QColor(Qt::blue));
     EXPECT_EQ(t.colourOf("15"), QColor(Qt::white)) << "no value";
     EXPECT_EQ(t.colourOf("999"), QColor(Qt::white)) << "not in the table";
+}
+
+TEST(Drawing, QuartilesWarnOnceAndLegendClassesAreReadBackFromTheLabels)
+{
+    TestFolder tf;
+    auto ctx = tf.context();
+    MapRequest req = request(MapKind::Provinces);
+    req.rows.clear();
+    for (const char *v : {"1", "2", "2", "4", "5", "6", "7", "8"})
+        req.rows.append({"1", "", QString::number(req.rows.size() + 1), "", "", v});
+
+    const Drawing q = quartileDrawing(*ctx, req, Qt::white, Qt::black, "frm_Mappa");
+    EXPECT_TRUE(q.stored);
+    EXPECT_EQ(tf.prompt.messages(), QStringList{kQuartileWarning});
+    EXPECT_EQ(q.classes.legend.size(), 5);
+    EXPECT_EQ(q.classes.colourOf("8"), QColor(Qt::black));
+    EXPECT_EQ(userDb(*ctx)->queryNative("SELECT N4 FROM tMappa WHERE N_TERCO = 3").row(0)[0].toInt(), 2);
+
+    const QList<LegendRow> legend{{"Da 1 a 4", Qt::red}, {"Da 4,01 a 8", Qt::blue}, noDataRow(false)};
+    const Drawing m = legendDrawing(*ctx, req, legend, "frm_Mappa");
+    EXPECT_EQ(m.classes.legend, legend);
+    EXPECT_EQ(m.classes.colourOf("4"), QColor(Qt::red));
+    EXPECT_EQ(m.classes.colourOf("5"), QColor(Qt::blue));
+    EXPECT_EQ(userDb(*ctx)->queryNative("SELECT count(*) FROM tMappa WHERE N4 = 2").row(0)[0].toInt(), 4);
 }
