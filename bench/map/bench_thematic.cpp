@@ -18,7 +18,6 @@
 #include "support/testfolder.h"
 #include "table/gridops.h"
 
-#include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
 using namespace qrn;
@@ -26,32 +25,34 @@ using namespace qrn;
 namespace {
 
 struct Provinces {
-    QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    AppContext ctx;
+    qrn::test::TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
     DataTable table;
     Provinces()
     {
-        qrn::test::copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
-        ctx.setProgramFolder(dir.path() + QLatin1Char('/'));
-        ctx.DbFolder = dir.path() + QStringLiteral("/Databases/");
-        ctx.ShapeFolder = dir.path() + QStringLiteral("/Shape/");
-        ctx.numbers = NumberFormat::comma();
-        ctx.setPrompt(&prompt);
-        RefreshLinkOnDB_2(ctx);
-        ctx.CurrentDb = QStringLiteral("Variabili.mdb");
-        ctx.QueryDb = ctx.CurrentDb;
-        ctx.CurrentTipo = QStringLiteral("Variabili");
+        ctx->DbFolder = tf.path() + QStringLiteral("Databases/");
+        ctx->ShapeFolder = tf.path() + QStringLiteral("Shape/");
+        RefreshLinkOnDB_2(*ctx);
+        ctx->CurrentDb = QStringLiteral("Variabili.mdb");
+        ctx->QueryDb = ctx->CurrentDb;
+        ctx->CurrentTipo = QStringLiteral("Variabili");
         QStringList names;
-        for (const TerritoryEntry &t : FillTerritori(ctx, 1, 0))
+        for (const TerritoryEntry &t : FillTerritori(*ctx, 1, 0))
             names << t.name;
-        CreaQuery(ctx, {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
-        grid::DoQuery(ctx, table);
+        CreaQuery(*ctx, {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
+        grid::DoQuery(*ctx, table);
     }
-    std::optional<map::MapRequest> request()
+    // The request of the grid's column; the benchmark stops when it does not hold the 107.
+    std::optional<map::MapRequest> request(benchmark::State &state)
     {
-        ctx.LevelCode = 1;
-        return map::createMap(ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), {}}, {});
+        ctx->LevelCode = 1;
+        std::optional<map::MapRequest> req =
+            map::createMap(*ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), {}}, {});
+        if (!req || req->rows.size() != 107) {
+            state.SkipWithError("no request of 107 provinces");
+            return std::nullopt;
+        }
+        return req;
     }
 };
 
@@ -59,12 +60,10 @@ void CreateMapToClasses(benchmark::State &state)
 {
     Provinces p;
     for (auto _ : state) {
-        const std::optional<map::MapRequest> req = p.request();
-        if (!req || req->rows.size() != 107) {
-            state.SkipWithError("no request of 107 provinces");
+        const std::optional<map::MapRequest> req = p.request(state);
+        if (!req)
             return;
-        }
-        const map::Drawing d = map::quartileDrawing(p.ctx, *req, Qt::yellow, Qt::red, QStringLiteral("frm_Mappa"));
+        const map::Drawing d = map::quartileDrawing(*p.ctx, *req, Qt::yellow, Qt::red, QStringLiteral("frm_Mappa"));
         benchmark::DoNotOptimize(d.classes.classByCode.size());
     }
 }
@@ -73,20 +72,18 @@ BENCHMARK(CreateMapToClasses)->Unit(benchmark::kMillisecond);
 void Reclassify(benchmark::State &state)
 {
     Provinces p;
-    const std::optional<map::MapRequest> req = p.request();
-    if (!req) {
-        state.SkipWithError("no request");
+    const std::optional<map::MapRequest> req = p.request(state);
+    if (!req)
         return;
-    }
-    const map::ColumnStats stats = map::columnStats(req->values(), p.ctx.numbers);
+    const map::ColumnStats stats = map::columnStats(req->values(), p.ctx->numbers);
     for (auto _ : state) {
         const map::BoundsOutcome classes = map::EqualAmplitudeClassifier().build(
-            QStringLiteral("5"), map::numberText(stats.minValue, p.ctx.numbers),
-            map::numberText(stats.maxValue, p.ctx.numbers), stats, p.ctx.numbers);
+            QStringLiteral("5"), map::numberText(stats.minValue, p.ctx->numbers),
+            map::numberText(stats.maxValue, p.ctx->numbers), stats, p.ctx->numbers);
         const QList<map::LegendRow> legend = map::legendRows(
             classes.classes, map::colourRamp(map::fromWindowsColour(map::kAmplitudeStart),
                                              map::fromWindowsColour(map::kAmplitudeEnd), 5), false);
-        const map::Drawing d = map::legendDrawing(p.ctx, *req, legend, QStringLiteral("frm_Mappa"));
+        const map::Drawing d = map::legendDrawing(*p.ctx, *req, legend, QStringLiteral("frm_Mappa"));
         benchmark::DoNotOptimize(d.classes.classByCode.size());
     }
 }
@@ -95,13 +92,11 @@ BENCHMARK(Reclassify)->Unit(benchmark::kMillisecond);
 void NaturalBreaks107(benchmark::State &state)
 {
     Provinces p;
-    const std::optional<map::MapRequest> req = p.request();
-    if (!req) {
-        state.SkipWithError("no request");
+    const std::optional<map::MapRequest> req = p.request(state);
+    if (!req)
         return;
-    }
     for (auto _ : state)
-        benchmark::DoNotOptimize(map::NaturalBreaksClassifier().build(QStringLiteral("9"), req->values(), p.ctx.numbers));
+        benchmark::DoNotOptimize(map::NaturalBreaksClassifier().build(QStringLiteral("9"), req->values(), p.ctx->numbers));
 }
 BENCHMARK(NaturalBreaks107)->Unit(benchmark::kMillisecond);
 

@@ -20,23 +20,37 @@ bool outside(const std::optional<double> &v, const ColumnStats &s)
     return !v || *v < s.minValue || *v > s.maxValue;
 }
 
-// The refusals shared by the equal-amplitude and the manual method.
-bool reversed(const std::optional<double> &lo, const std::optional<double> &hi)
+// The bounds of the two text boxes (an empty one reads "0") and the refusals shared by the
+// equal-amplitude and the manual method; a lower bound out of range gets lowOutside. Returns
+// the upper bound read.
+std::optional<double> checkBounds(BoundsOutcome &out, const QString &txtMin, const QString &txtMax,
+                                  const ColumnStats &stats, const NumberFormat &fmt, const QString &lowOutside)
 {
-    return lo && hi && *hi < *lo;
+    out.txtMin = orZero(txtMin);
+    out.txtMax = orZero(txtMax);
+    const std::optional<double> lo = fmt.toNumber(out.txtMin), hi = fmt.toNumber(out.txtMax);
+    if (lo && hi && *hi < *lo) {
+        out.message = kReversedBounds;
+    } else if (outside(lo, stats)) {
+        out.message = lowOutside;
+    } else if (outside(hi, stats)) {
+        out.message = boundsRangeMessage(stats, fmt);
+        out.focus = BoundsOutcome::Focus::Max;
+    }
+    return hi;
 }
 
 int classCountOf(const QString &text, BoundsOutcome &out)
 {
     if (text.trimmed().isEmpty()) {
-        out.message = QString(kNoClassCount);
-        out.title = QString(kNoClassCountTitle);
+        out.message = kNoClassCount;
+        out.title = kNoClassCountTitle;
         out.focus = BoundsOutcome::Focus::Classes;
         return 0;
     }
     const int c = text.trimmed().toInt();
     if (c <= 0) {
-        out.message = QString(kZeroClasses);
+        out.message = kZeroClasses;
         out.focus = BoundsOutcome::Focus::Classes;
     }
     return c;
@@ -206,19 +220,9 @@ BoundsOutcome EqualAmplitudeClassifier::build(const QString &classCount, const Q
     const int c = classCountOf(classCount, out);
     if (out.refused())
         return out;
-    out.txtMin = orZero(txtMin);
-    out.txtMax = orZero(txtMax);
-    const std::optional<double> lo = fmt.toNumber(out.txtMin), hi = fmt.toNumber(out.txtMax);
-    if (reversed(lo, hi)) {
-        out.message = QString(kReversedBounds);
-    } else if (outside(lo, stats)) {
-        out.message = QString(kAssignmentDone);
-    } else if (outside(hi, stats)) {
-        out.message = boundsRangeMessage(stats, fmt);
-        out.focus = BoundsOutcome::Focus::Max;
-    } else if (stats.minValue == stats.maxValue) {
-        out.message = QString(kMinEqualsMax);
-    }
+    checkBounds(out, txtMin, txtMax, stats, fmt, kAssignmentDone);
+    if (!out.refused() && stats.minValue == stats.maxValue)
+        out.message = kMinEqualsMax;
     if (out.refused())
         return out;
 
@@ -246,17 +250,7 @@ BoundsOutcome ManualClassifier::addClass(const QString &txtMin, const QString &t
                                          const NumberFormat &fmt)
 {
     BoundsOutcome out;
-    out.txtMin = orZero(txtMin);
-    out.txtMax = orZero(txtMax);
-    const std::optional<double> lo = fmt.toNumber(out.txtMin), hi = fmt.toNumber(out.txtMax);
-    if (reversed(lo, hi)) {
-        out.message = QString(kReversedBounds);
-    } else if (outside(lo, stats)) {
-        out.message = boundsRangeMessage(stats, fmt);
-    } else if (outside(hi, stats)) {
-        out.message = boundsRangeMessage(stats, fmt);
-        out.focus = BoundsOutcome::Focus::Max;
-    }
+    const std::optional<double> hi = checkBounds(out, txtMin, txtMax, stats, fmt, boundsRangeMessage(stats, fmt));
     if (out.refused())
         return out;
     out.classes.append({out.txtMin, out.txtMax});
@@ -343,7 +337,7 @@ BoundsOutcome NaturalBreaksClassifier::build(const QString &classCount, const QS
     std::stable_sort(numbers.begin(), numbers.end(),
                      [](const Value &a, const Value &b) { return a.number < b.number; });
     if (numbers.empty() || numbers.front().number == numbers.back().number) {
-        out.message = QString(kMinEqualsMax);
+        out.message = kMinEqualsMax;
         return out;
     }
     std::vector<double> sorted;

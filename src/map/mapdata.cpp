@@ -141,7 +141,7 @@ std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const Cre
             prompt->message(text, QString(), icon);
     };
     if (in.column < DataTable::kFirstDataColumn || in.column >= table.columnCount()) {
-        warn(QString(kSelectVariable));
+        warn(kSelectVariable);
         return std::nullopt;
     }
     MapRequest req;
@@ -186,11 +186,11 @@ std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const Cre
         return std::nullopt;
     }
     if (in.sortColumnText.isEmpty()) {
-        warn(QString(kSelectVariableBang));
+        warn(kSelectVariableBang);
         return std::nullopt;
     }
     if (refusedColumnName(req.header)) {
-        warn(QString(kSelectNumeric));
+        warn(kSelectNumeric);
         return std::nullopt;
     }
 
@@ -202,7 +202,7 @@ std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const Cre
         if (table.rowCount() > 1 && req.mapCase.kind != MapKind::None)
             warn(noneOfLevelMessage(ctx.LevelName), Icon::Information);
         else
-            warn(QString(kNothingFound));
+            warn(kNothingFound);
         return std::nullopt;
     }
     table.current.column = 1;

@@ -240,33 +240,3 @@ TEST(Controls, KeyFiltersOfTheTextBoxes)
         EXPECT_EQ(boundKeyAccepted(c.key, QLatin1Char('.')), c.boundPoint) << int(c.key.unicode());
     }
 }
-
-TEST(Controls, ButtonStatesThroughTheMethods)
-{
-    ClassifyControls c;
-    c.quartilesDrawn();
-    EXPECT_TRUE(c.cmd_Stampa && c.fraCB);
-    EXPECT_FALSE(c.cmd_Select || c.cmdSelClassiUgualeAmp || c.txt_min || c.cmd_GoMap);
-
-    c.reset();
-    EXPECT_FALSE(c.Cmd_cmdAutocolor || c.cmd_Select || c.fraCB);
-    c.selectMethod(Method::Manual);
-    EXPECT_TRUE(c.cmd_Select && c.txt_min && c.txt_Max);
-    EXPECT_FALSE(c.cmdNota);
-    EXPECT_EQ(c.fraCBCaption, "Click sul colore per modificare");
-    c.manualClassAdded(false);
-    EXPECT_FALSE(c.cmd_GoMap);
-    c.manualClassAdded(true);
-    EXPECT_TRUE(c.cmd_GoMap);
-    EXPECT_FALSE(c.cmd_Select || c.txt_min);
-    c.classesDrawn(false);
-    EXPECT_FALSE(c.cmd_GoMap || c.Cmd_cmdAutocolor);
-
-    c.reset();
-    c.selectMethod(Method::EqualAmplitude);
-    c.amplitudeClassesMade(true);
-    EXPECT_TRUE(c.Command2);
-    EXPECT_FALSE(c.cmdSelClassiUgualeAmp);
-    c.classesDrawn(true);
-    EXPECT_FALSE(c.Command2);
-}

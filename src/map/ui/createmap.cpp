@@ -32,6 +32,8 @@ std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const QSet<
         in.sortColumnText = sortBox->currentText();
     in.tickedGroups = ticked;
     std::optional<map::MapRequest> req = map::createMap(grid.context(), grid.table(), in, chooseLevel);
+    // The table may be sorted even when no territory of the level was found.
+    grid.refreshTable();
     if (!req)
         return req;
     grid.level = grid.context().LevelCode;
@@ -42,7 +44,6 @@ std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const QSet<
     grid.codePrefix = req->lastCode.left(digits);
     grid.codeNumber = req->lastCode.mid(digits);
     grid.year = req->year;
-    grid.refreshTable();
     return req;
 }
 
