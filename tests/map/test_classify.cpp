@@ -218,6 +218,10 @@ TEST(Colours, RampWindowsValuesAndPalettes)
     EXPECT_EQ(sequentialPalette("Reds", 5), (QList<QColor>{QColor("#fee5d9"), QColor("#fcae91"), QColor("#fb6a4a"),
                                                            QColor("#de2d26"), QColor("#a50f15")}));
     EXPECT_EQ(sequentialPalette("Reds", 9).last(), QColor("#67000d"));
+    EXPECT_EQ(sequentialPalette("Greys", 5), (QList<QColor>{QColor("#f7f7f7"), QColor("#cccccc"), QColor("#969696"),
+                                                            QColor("#636363"), QColor("#252525")}));
+    EXPECT_EQ(sequentialPalette("Blues", 4), (QList<QColor>{QColor("#eff3ff"), QColor("#bdd7e7"), QColor("#6baed6"),
+                                                            QColor("#2171b5")}));
     EXPECT_EQ(sequentialPalette("YlGnBu", 3), (QList<QColor>{QColor("#edf8b1"), QColor("#7fcdbb"), QColor("#2c7fb8")}));
     for (const QString &name : sequentialPaletteNames())
         for (int n = 1; n <= 9; ++n)
@@ -239,4 +243,21 @@ TEST(Controls, KeyFiltersOfTheTextBoxes)
         EXPECT_EQ(boundKeyAccepted(c.key, QLatin1Char(',')), c.boundComma) << int(c.key.unicode());
         EXPECT_EQ(boundKeyAccepted(c.key, QLatin1Char('.')), c.boundPoint) << int(c.key.unicode());
     }
+}
+
+TEST(Controls, AfterAResetTheChosenMethodCanStartAgain)
+{
+    ClassifyControls c;
+    c.quartilesDrawn();
+    c.reset();
+    EXPECT_FALSE(c.Cmd_cmdAutocolor || c.cmd_Select || c.cmdSelClassiUgualeAmp || c.txt_min || c.fraCB);
+    c.selectMethod(Method::Manual);
+    EXPECT_TRUE(c.cmd_Select && c.txt_min && c.txt_Max);
+    EXPECT_EQ(c.fraCBCaption, "Click sul colore per modificare");
+    c.manualClassAdded(true);
+    EXPECT_TRUE(c.cmd_GoMap);
+    EXPECT_FALSE(c.cmd_Select || c.txt_min);
+    c.selectMethod(Method::Quartiles);
+    EXPECT_TRUE(c.Cmd_cmdAutocolor && c.cmdNota);
+    EXPECT_TRUE(c.fraCBCaption.isEmpty());
 }

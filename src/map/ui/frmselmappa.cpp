@@ -16,7 +16,7 @@ frmSelMappa::frmSelMappa(qint16 levelCode, const QString &currentLevel, QWidget 
     auto *root = new QVBoxLayout(this);
     m_text = new QLabel(QStringLiteral("Per quale tipo di terriorio si vuole visualizzare il cartogramma?"), this);
     m_text->setObjectName(QStringLiteral("Label1"));
-    m_text->setWordWrap(true);
+    root->setSpacing(12);
     root->addWidget(m_text);
 
     auto *buttons = new QHBoxLayout;
