@@ -1,6 +1,7 @@
 #include "ui/registerwindows.h"
 
 #include "catalogue/ui/formdatitab.h"
+#include "map/ui/createmap.h"
 #include "shell/ui/mainwindow.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmnota.h"
@@ -11,7 +12,11 @@ void registerWindows(MainWindow &main)
 {
     // A keyword without a window opens nothing.
     main.registry().add(QStringLiteral("FORMDATITAB"), [&main] { return new FormdatiTab(main.context(), &main); });
-    main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] { return new frm_dispData(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] {
+        auto *grid = new frm_dispData(main.context(), &main);
+        attachMapCommand(*grid, main, MapWindowOpener{}); // the map window is not registered yet
+        return grid;
+    });
     main.registry().add(QStringLiteral("FRMNOTA"), [&main] { return new frmNota(main.context(), &main); },
                         WindowRegistry::Mode::Modal);
 }

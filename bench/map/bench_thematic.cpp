@@ -1,0 +1,105 @@
+// The thematic map's preparation and classification on the 107 provinces of the sample data.
+//
+// CreateMapToClasses: "Crea cartogramma" on the grid's column AS013_2005 (the table loaded
+// once): the request (sort and rows), then tMappa written and the quartile classes with their
+// legend and colours, as the first drawing does.
+// Reclassify: a drawing with new classes (equal amplitude in 5 classes from the legend):
+// tMappa written again and the classes of every province.
+
+#include "catalogue/querybuilder.h"
+#include "catalogue/selection.h"
+#include "map/classify.h"
+#include "map/legend.h"
+#include "map/mapdata.h"
+#include "map/thematic.h"
+#include "shell/context.h"
+#include "shell/links.h"
+#include "shell/prompt.h"
+#include "support/testfolder.h"
+#include "table/gridops.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace qrn;
+
+namespace {
+
+struct Provinces {
+    qrn::test::TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    DataTable table;
+    Provinces()
+    {
+        ctx->DbFolder = tf.path() + QStringLiteral("Databases/");
+        ctx->ShapeFolder = tf.path() + QStringLiteral("Shape/");
+        RefreshLinkOnDB_2(*ctx);
+        ctx->CurrentDb = QStringLiteral("Variabili.mdb");
+        ctx->QueryDb = ctx->CurrentDb;
+        ctx->CurrentTipo = QStringLiteral("Variabili");
+        QStringList names;
+        for (const TerritoryEntry &t : FillTerritori(*ctx, 1, 0))
+            names << t.name;
+        CreaQuery(*ctx, {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
+        grid::DoQuery(*ctx, table);
+    }
+    // The request of the grid's column; the benchmark stops when it does not hold the 107.
+    std::optional<map::MapRequest> request(benchmark::State &state)
+    {
+        ctx->LevelCode = 1;
+        std::optional<map::MapRequest> req =
+            map::createMap(*ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), {}}, {});
+        if (!req || req->rows.size() != 107) {
+            state.SkipWithError("no request of 107 provinces");
+            return std::nullopt;
+        }
+        return req;
+    }
+};
+
+void CreateMapToClasses(benchmark::State &state)
+{
+    Provinces p;
+    for (auto _ : state) {
+        const std::optional<map::MapRequest> req = p.request(state);
+        if (!req)
+            return;
+        const map::Drawing d = map::quartileDrawing(*p.ctx, *req, Qt::yellow, Qt::red, QStringLiteral("frm_Mappa"));
+        benchmark::DoNotOptimize(d.classes.classByCode.size());
+    }
+}
+BENCHMARK(CreateMapToClasses)->Unit(benchmark::kMillisecond);
+
+void Reclassify(benchmark::State &state)
+{
+    Provinces p;
+    const std::optional<map::MapRequest> req = p.request(state);
+    if (!req)
+        return;
+    const map::ColumnStats stats = map::columnStats(req->values(), p.ctx->numbers);
+    for (auto _ : state) {
+        const map::BoundsOutcome classes = map::EqualAmplitudeClassifier().build(
+            QStringLiteral("5"), map::numberText(stats.minValue, p.ctx->numbers),
+            map::numberText(stats.maxValue, p.ctx->numbers), stats, p.ctx->numbers);
+        const QList<map::LegendRow> legend = map::legendRows(
+            classes.classes, map::colourRamp(map::fromWindowsColour(map::kAmplitudeStart),
+                                             map::fromWindowsColour(map::kAmplitudeEnd), 5), false);
+        const map::Drawing d = map::legendDrawing(*p.ctx, *req, legend, QStringLiteral("frm_Mappa"));
+        benchmark::DoNotOptimize(d.classes.classByCode.size());
+    }
+}
+BENCHMARK(Reclassify)->Unit(benchmark::kMillisecond);
+
+void NaturalBreaks107(benchmark::State &state)
+{
+    Provinces p;
+    const std::optional<map::MapRequest> req = p.request(state);
+    if (!req)
+        return;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(map::NaturalBreaksClassifier().build(QStringLiteral("9"), req->values(), p.ctx->numbers));
+}
+BENCHMARK(NaturalBreaks107)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

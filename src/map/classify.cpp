@@ -1,0 +1,355 @@
+#include "map/classify.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <optional>
+
+namespace qrn::map {
+
+namespace {
+
+// A bound typed in a text box: empty means "0".
+QString orZero(const QString &text)
+{
+    return text.isEmpty() ? QStringLiteral("0") : text;
+}
+
+bool outside(const std::optional<double> &v, const ColumnStats &s)
+{
+    return !v || *v < s.minValue || *v > s.maxValue;
+}
+
+// The bounds of the two text boxes (an empty one reads "0") and the refusals shared by the
+// equal-amplitude and the manual method; a lower bound out of range gets lowOutside. Returns
+// the upper bound read.
+std::optional<double> checkBounds(BoundsOutcome &out, const QString &txtMin, const QString &txtMax,
+                                  const ColumnStats &stats, const NumberFormat &fmt, const QString &lowOutside)
+{
+    out.txtMin = orZero(txtMin);
+    out.txtMax = orZero(txtMax);
+    const std::optional<double> lo = fmt.toNumber(out.txtMin), hi = fmt.toNumber(out.txtMax);
+    if (lo && hi && *hi < *lo) {
+        out.message = kReversedBounds;
+    } else if (outside(lo, stats)) {
+        out.message = lowOutside;
+    } else if (outside(hi, stats)) {
+        out.message = boundsRangeMessage(stats, fmt);
+        out.focus = BoundsOutcome::Focus::Max;
+    }
+    return hi;
+}
+
+int classCountOf(const QString &text, BoundsOutcome &out)
+{
+    if (text.trimmed().isEmpty()) {
+        out.message = kNoClassCount;
+        out.title = kNoClassCountTitle;
+        out.focus = BoundsOutcome::Focus::Classes;
+        return 0;
+    }
+    const int c = text.trimmed().toInt();
+    if (c <= 0) {
+        out.message = kZeroClasses;
+        out.focus = BoundsOutcome::Focus::Classes;
+    }
+    return c;
+}
+
+} // namespace
+
+QString numberText(double value, const NumberFormat &fmt)
+{
+    if (value == 0)
+        value = 0; // no "-0"
+    QString s = QString::number(value, 'g', 15);
+    s.replace(QLatin1Char('.'), fmt.decimal);
+    return s;
+}
+
+double roundHalfEven(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    // The 15-digit form of the value decides whether it lies exactly half-way.
+    const double scaled = QString::number(value * scale, 'g', 15).toDouble();
+    const double floor = std::floor(scaled);
+    const double diff = scaled - floor;
+    double whole;
+    if (std::fabs(diff - 0.5) <= 1e-9 * std::max(1.0, std::fabs(scaled)))
+        whole = std::fmod(floor, 2.0) == 0 ? floor : floor + 1;
+    else
+        whole = std::round(scaled);
+    return whole / scale;
+}
+
+ColumnStats columnStats(const QStringList &values, const NumberFormat &fmt)
+{
+    ColumnStats s;
+    double sum = 0;
+    int count = 0;
+    for (const QString &t : values) {
+        const std::optional<double> v = fmt.toNumber(t);
+        if (!v)
+            continue;
+        if (!s.valid)
+            s.minValue = *v;
+        s.valid = true;
+        s.maxValue = *v;
+        sum += *v;
+        ++count;
+    }
+    if (count > 0)
+        s.meanValue = sum / count;
+    return s;
+}
+
+QString statText(double value, const NumberFormat &fmt)
+{
+    return QLatin1Char('(') + numberText(value, fmt) + QLatin1Char(')');
+}
+
+QString roundedStatText(double value, const NumberFormat &fmt)
+{
+    return statText(roundHalfEven(value, 2), fmt);
+}
+
+int MakeQuantile(int k, int r, int q, int n, int c)
+{
+    if (r == 0)
+        return k * q;
+    if (k < 1 || k > 3 || r > 3 || r < 0 || c == 0)
+        return 0;
+    auto R = [](double x) { return int(roundHalfEven(x, 0)); };
+    switch (k) {
+    case 1:
+        return R(1 + double(n - r) / c);
+    case 2:
+        return r == 2 ? R(n / 2.0) : R((n + 1) / 2.0);
+    default:
+        return R(double(3 * n + r) / c);
+    }
+}
+
+Classification QuartileClassifier::classify(const QStringList &values, const NumberFormat &fmt) const
+{
+    constexpr int c = kClasses;
+    Classification out;
+    out.classOf = QList<int>(values.size(), 0);
+    const ColumnStats stats = columnStats(values, fmt);
+    if (!stats.valid)
+        return out;
+    // Grid rows: value i is row i + 1; iMin the first row holding the minimum, iMax the row count.
+    int iMin = 1;
+    while (iMin <= values.size() && fmt.toNumber(values[iMin - 1]) != stats.minValue)
+        ++iMin;
+    const int iMax = int(values.size()) + 1;
+    const int n = iMax - iMin, q = n / c, r = n - q * c;
+    auto text = [&](int row) { return values[row - 1]; };
+
+    QList<ClassBounds> bounds(c);
+    int k = 1;
+    int next = iMin + MakeQuantile(1, r, q, n, c);
+    auto boundary = [&](int i) {
+        if (k >= c)
+            return;
+        bounds[k - 1].high = text(i - 1);
+        ++k;
+        next = iMin + MakeQuantile(k, r, q, n, c);
+        bounds[k - 1].low = text(i);
+    };
+    for (int i = iMin; i < iMax; ++i) {
+        if (text(i).isEmpty())
+            continue;
+        if (i == iMin)
+            bounds[0].low = text(i);
+        if (i == iMax - 1) {
+            // With fewer than eight values the last one is the start of the last class.
+            if (n < 8 && i != iMin)
+                boundary(i);
+            bounds[k - 1].high = text(i);
+        } else if (i != iMin && i == next) {
+            boundary(i);
+        }
+        out.classOf[i - 1] = k;
+    }
+    bounds.resize(k);
+    out.classes = bounds;
+    for (int j = 0; j + 1 < out.classes.size() && j <= c - 3; ++j)
+        if (out.classes[j].high == out.classes[j + 1].low) {
+            out.equalValuesWarning = true;
+            break;
+        }
+    return out;
+}
+
+QList<int> classifyByBounds(const QStringList &values, const QList<ClassBounds> &classes, const NumberFormat &fmt)
+{
+    struct Range {
+        std::optional<double> low, high;
+    };
+    QList<Range> ranges;
+    for (const ClassBounds &b : classes)
+        ranges.append({fmt.toNumber(b.low), fmt.toNumber(b.high)});
+    QList<int> out(values.size(), 0);
+    for (int i = 0; i < values.size(); ++i) {
+        const std::optional<double> v = fmt.toNumber(values[i]);
+        if (!v)
+            continue;
+        for (int j = 0; j < ranges.size(); ++j)
+            if (ranges[j].low && ranges[j].high && *ranges[j].low <= *v && *v <= *ranges[j].high) {
+                out[i] = j + 1;
+                break;
+            }
+    }
+    return out;
+}
+
+QString boundsRangeMessage(const ColumnStats &stats, const NumberFormat &fmt)
+{
+    return QStringLiteral("Scrivere un numero compreso tra ") + numberText(stats.minValue, fmt) +
+           QStringLiteral(" e ") + numberText(stats.maxValue, fmt);
+}
+
+BoundsOutcome EqualAmplitudeClassifier::build(const QString &classCount, const QString &txtMin,
+                                              const QString &txtMax, const ColumnStats &stats,
+                                              const NumberFormat &fmt) const
+{
+    BoundsOutcome out;
+    out.txtMin = txtMin;
+    out.txtMax = txtMax;
+    const int c = classCountOf(classCount, out);
+    if (out.refused())
+        return out;
+    checkBounds(out, txtMin, txtMax, stats, fmt, kAssignmentDone);
+    if (!out.refused() && stats.minValue == stats.maxValue)
+        out.message = kMinEqualsMax;
+    if (out.refused())
+        return out;
+
+    const double amplitude = roundHalfEven((stats.maxValue - stats.minValue) / c, 2);
+    for (int i = 0; i < c && !out.finished; ++i) {
+        // The boxes hold texts; every step reads them back, as typed numbers would be.
+        const double low = *fmt.toNumber(out.txtMin);
+        double high = i == 0 ? low + amplitude : low + amplitude - 0.01;
+        if (i == c - 1)
+            high = stats.maxValue;
+        out.txtMax = numberText(high, fmt);
+        out.classes.append({out.txtMin, out.txtMax});
+        const double shown = *fmt.toNumber(out.txtMax);
+        if (shown < stats.maxValue) {
+            out.txtMin = numberText(shown + 0.01, fmt);
+            out.txtMax = numberText(stats.maxValue, fmt);
+        } else {
+            out.finished = true;
+        }
+    }
+    return out;
+}
+
+BoundsOutcome ManualClassifier::addClass(const QString &txtMin, const QString &txtMax, const ColumnStats &stats,
+                                         const NumberFormat &fmt)
+{
+    BoundsOutcome out;
+    const std::optional<double> hi = checkBounds(out, txtMin, txtMax, stats, fmt, boundsRangeMessage(stats, fmt));
+    if (out.refused())
+        return out;
+    out.classes.append({out.txtMin, out.txtMax});
+    m_classes.append(out.classes);
+    if (*hi < stats.maxValue) {
+        out.txtMin = numberText(*hi + 0.01, fmt);
+        out.txtMax = numberText(stats.maxValue, fmt);
+    } else {
+        out.finished = true;
+        out.txtMin = QStringLiteral("0");
+        out.txtMax = numberText(stats.maxValue, fmt);
+    }
+    return out;
+}
+
+QList<int> NaturalBreaksClassifier::breaks(const std::vector<double> &sorted, int classes)
+{
+    const int n = int(sorted.size());
+    if (n == 0 || classes <= 1)
+        return {};
+    // A class may start only where the value changes, so equal values share their class.
+    std::vector<bool> canStart(size_t(n + 1), true);
+    int distinct = 1;
+    for (int i = 1; i < n; ++i) {
+        canStart[size_t(i)] = sorted[size_t(i)] != sorted[size_t(i - 1)];
+        distinct += canStart[size_t(i)] ? 1 : 0;
+    }
+    const int k = std::min(classes, distinct);
+    // Sums of the values shifted by their mean, for the squared deviations of any run.
+    double mean = 0;
+    for (double v : sorted)
+        mean += v / n;
+    std::vector<double> s1(size_t(n + 1), 0), s2(size_t(n + 1), 0);
+    for (int i = 0; i < n; ++i) {
+        const double d = sorted[size_t(i)] - mean;
+        s1[size_t(i + 1)] = s1[size_t(i)] + d;
+        s2[size_t(i + 1)] = s2[size_t(i)] + d * d;
+    }
+    auto cost = [&](int a, int b) {
+        const double sum = s1[size_t(b)] - s1[size_t(a)];
+        return s2[size_t(b)] - s2[size_t(a)] - sum * sum / (b - a);
+    };
+    constexpr double inf = std::numeric_limits<double>::infinity();
+    // best[j][e]: the least cost of the first e values in j + 1 classes; from[j][e] the start
+    // of the last of them.
+    std::vector<std::vector<double>> best(size_t(k), std::vector<double>(size_t(n + 1), inf));
+    std::vector<std::vector<int>> from(size_t(k), std::vector<int>(size_t(n + 1), 0));
+    for (int e = 1; e <= n; ++e)
+        best[0][size_t(e)] = cost(0, e);
+    for (int j = 1; j < k; ++j)
+        for (int e = j + 1; e <= n; ++e)
+            for (int s = j; s < e; ++s) {
+                if (!canStart[size_t(s)] || best[size_t(j - 1)][size_t(s)] == inf)
+                    continue;
+                const double c = best[size_t(j - 1)][size_t(s)] + cost(s, e);
+                if (c < best[size_t(j)][size_t(e)]) {
+                    best[size_t(j)][size_t(e)] = c;
+                    from[size_t(j)][size_t(e)] = s;
+                }
+            }
+    QList<int> starts;
+    for (int j = k - 1, e = n; j > 0; --j) {
+        e = from[size_t(j)][size_t(e)];
+        starts.prepend(e);
+    }
+    return starts;
+}
+
+BoundsOutcome NaturalBreaksClassifier::build(const QString &classCount, const QStringList &values,
+                                             const NumberFormat &fmt) const
+{
+    BoundsOutcome out;
+    const int c = classCountOf(classCount, out);
+    if (out.refused())
+        return out;
+    struct Value {
+        double number;
+        QString text;
+    };
+    std::vector<Value> numbers;
+    for (const QString &t : values)
+        if (const std::optional<double> v = fmt.toNumber(t))
+            numbers.push_back({*v, t});
+    std::stable_sort(numbers.begin(), numbers.end(),
+                     [](const Value &a, const Value &b) { return a.number < b.number; });
+    if (numbers.empty() || numbers.front().number == numbers.back().number) {
+        out.message = kMinEqualsMax;
+        return out;
+    }
+    std::vector<double> sorted;
+    for (const Value &v : numbers)
+        sorted.push_back(v.number);
+    QList<int> starts = breaks(sorted, c);
+    starts.prepend(0);
+    starts.append(int(sorted.size()));
+    for (int j = 0; j + 1 < starts.size(); ++j)
+        out.classes.append({numbers[size_t(starts[j])].text, numbers[size_t(starts[j + 1] - 1)].text});
+    out.finished = true;
+    return out;
+}
+
+} // namespace qrn::map

@@ -1,0 +1,122 @@
+#include "map/legend.h"
+
+#include <cmath>
+
+namespace qrn::map {
+
+namespace {
+
+// The sequential schemes of ColorBrewer 2.0 (Cynthia Brewer, colorbrewer2.org, Apache-style
+// licence): every scheme has thirteen colours, A to M from light to dark, and each class count
+// takes its own letters of them.
+struct Scheme {
+    const char *name;
+    quint32 colours[13]; // 0xRRGGBB, A to M
+};
+
+const Scheme kSchemes[] = {
+    {"Blues", {0xf7fbff, 0xeff3ff, 0xdeebf7, 0xc6dbef, 0xbdd7e7, 0x9ecae1, 0x6baed6, 0x4292c6, 0x3182bd, 0x2171b5,
+               0x08519c, 0x084594, 0x08306b}},
+    {"YlOrRd", {0xffffcc, 0xffffb2, 0xffeda0, 0xfed976, 0xfecc5c, 0xfeb24c, 0xfd8d3c, 0xfc4e2a, 0xf03b20, 0xe31a1c,
+                0xbd0026, 0xb10026, 0x800026}},
+    {"Greys", {0xffffff, 0xf7f7f7, 0xf0f0f0, 0xd9d9d9, 0xcccccc, 0xbdbdbd, 0x969696, 0x737373, 0x636363, 0x525252,
+               0x252525, 0x252525, 0x000000}},
+    {"Reds", {0xfff5f0, 0xfee5d9, 0xfee0d2, 0xfcbba1, 0xfcae91, 0xfc9272, 0xfb6a4a, 0xef3b2c, 0xde2d26, 0xcb181d,
+              0xa50f15, 0x99000d, 0x67000d}},
+    {"Greens", {0xf7fcf5, 0xedf8e9, 0xe5f5e0, 0xc7e9c0, 0xbae4b3, 0xa1d99b, 0x74c476, 0x41ab5d, 0x31a354, 0x238b45,
+                0x006d2c, 0x005a32, 0x00441b}},
+    {"OrRd", {0xfff7ec, 0xfef0d9, 0xfee8c8, 0xfdd49e, 0xfdcc8a, 0xfdbb84, 0xfc8d59, 0xef6548, 0xe34a33, 0xd7301f,
+              0xb30000, 0x990000, 0x7f0000}},
+    {"PuBu", {0xfff7fb, 0xf1eef6, 0xece7f2, 0xd0d1e6, 0xbdc9e1, 0xa6bddb, 0x74a9cf, 0x3690c0, 0x2b8cbe, 0x0570b0,
+              0x045a8d, 0x034e7b, 0x023858}},
+    {"BuGn", {0xf7fcfd, 0xedf8fb, 0xe5f5f9, 0xccece6, 0xb2e2e2, 0x99d8c9, 0x66c2a4, 0x41ae76, 0x2ca25f, 0x238b45,
+              0x006d2c, 0x005824, 0x00441b}},
+    {"YlGn", {0xffffe5, 0xffffcc, 0xf7fcb9, 0xd9f0a3, 0xc2e699, 0xaddd8e, 0x78c679, 0x41ab5d, 0x31a354, 0x238443,
+              0x006837, 0x005a32, 0x004529}},
+    {"YlGnBu", {0xffffd9, 0xffffcc, 0xedf8b1, 0xc7e9b4, 0xa1dab4, 0x7fcdbb, 0x41b6c4, 0x1d91c0, 0x2c7fb8, 0x225ea8,
+                0x253494, 0x0c2c84, 0x081d58}},
+    {"YlOrBr", {0xffffe5, 0xffffd4, 0xfff7bc, 0xfee391, 0xfed98e, 0xfec44f, 0xfe9929, 0xec7014, 0xd95f0e, 0xcc4c02,
+                0x993404, 0x8c2d04, 0x662506}},
+};
+
+// The letters of each class count, 3 to 9.
+const char *const kLetters[] = {"CFI", "BEGJ", "BEGIK", "BDFGIK", "BDFGHJL", "ACDFGHJL", "ACDFGHJKM"};
+
+} // namespace
+
+QString classLabel(const ClassBounds &bounds, bool quartiles)
+{
+    return (quartiles ? QStringLiteral(" Da ") : QStringLiteral("Da ")) + bounds.low + QStringLiteral(" a ") +
+           bounds.high;
+}
+
+ClassBounds boundsOfLabel(const QString &label)
+{
+    const QStringList words = label.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return {words.value(1), words.value(3)};
+}
+
+LegendRow noDataRow(bool quartiles)
+{
+    return {quartiles ? QStringLiteral(" Dato non presente") : QStringLiteral("Dato non presente"), QColor(Qt::white)};
+}
+
+QList<LegendRow> legendRows(const QList<ClassBounds> &classes, const QList<QColor> &colours, bool quartiles)
+{
+    QList<LegendRow> rows;
+    for (int i = 0; i < classes.size(); ++i)
+        rows.append({classLabel(classes[i], quartiles), colours.value(i)});
+    rows.append(noDataRow(quartiles));
+    return rows;
+}
+
+QColor fromWindowsColour(quint32 bgr)
+{
+    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+}
+
+quint32 toWindowsColour(const QColor &c)
+{
+    return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
+}
+
+QList<QColor> colourRamp(const QColor &start, const QColor &end, int count)
+{
+    QList<QColor> out;
+    for (int i = 0; i < count; ++i) {
+        const double t = count == 1 ? 0.0 : double(i) / (count - 1);
+        auto mix = [t](int a, int b) { return int(std::lround(a + (b - a) * t)); };
+        out.append(QColor(mix(start.red(), end.red()), mix(start.green(), end.green()), mix(start.blue(), end.blue())));
+    }
+    return out;
+}
+
+QStringList sequentialPaletteNames()
+{
+    QStringList names;
+    for (const Scheme &s : kSchemes)
+        names << QString::fromLatin1(s.name);
+    return names;
+}
+
+QList<QColor> sequentialPalette(const QString &name, int count)
+{
+    for (const Scheme &s : kSchemes) {
+        if (name != QLatin1String(s.name))
+            continue;
+        auto colourOf = [&s](char letter) { return QColor(QRgb(0xFF000000u | s.colours[letter - 'A'])); };
+        auto published = [&](int n) {
+            QList<QColor> out;
+            for (const char *l = kLetters[n - 3]; *l; ++l)
+                out.append(colourOf(*l));
+            return out;
+        };
+        if (count >= 3 && count <= 9)
+            return published(count);
+        const QList<QColor> three = published(3);
+        return count == 2 ? QList<QColor>{three[0], three[2]} : count == 1 ? QList<QColor>{three[2]} : QList<QColor>{};
+    }
+    return {};
+}
+
+} // namespace qrn::map

@@ -1,0 +1,214 @@
+#include "map/mapdata.h"
+
+#include "map/provincecase.h"
+#include "shell/context.h"
+#include "shell/prompt.h"
+#include "table/gridops.h"
+
+#include <initializer_list>
+
+namespace qrn::map {
+
+namespace {
+
+struct GroupRule {
+    std::initializer_list<int> boxes;
+    qint16 level;
+};
+
+// Applied in order; every rule whose boxes are all ticked sets the level, so the last one wins.
+const GroupRule kGroupRules[] = {
+    {{5}, 3},          {{6, 4}, 2},       {{2, 6}, 2},          {{6, 3}, 2},          {{2, 4}, 2},
+    {{2, 3}, 2},       {{1, 2}, 3},       {{1, 6}, 3},          {{1, 4}, 3},          {{1, 3}, 3},
+    {{1, 2, 6, 4}, 3}, {{1, 2, 3, 4}, 3}, {{1, 6, 3, 4}, 3},    {{1, 3, 4}, 3},       {{1, 2, 6}, 3},
+    {{1, 2, 3}, 3},    {{1, 2, 4}, 3},    {{1, 6, 3}, 3},       {{1, 6, 4}, 3},       {{6, 3, 4}, 2},
+    {{2, 3, 4}, 2},    {{2, 6, 3}, 2},    {{2, 6, 4}, 2},       {{2, 6, 3, 4}, 2},    {{1, 2, 6, 3}, 3},
+    {{1, 2, 6, 3, 4}, 3},
+};
+
+const char *const kRefusedNames[] = {"N_TERCO", "COD_SEZ", "COMUNE_MIN", "COMUNI", "PIT4"};
+
+bool isType(const QString &cell, qint16 type)
+{
+    bool ok = false;
+    const int v = cell.trimmed().toInt(&ok);
+    return ok && v == type;
+}
+
+} // namespace
+
+MapCase provincesCase(const QString &code, int year)
+{
+    return {MapKind::Provinces, provinceCase(code, year), 1, 6};
+}
+
+MapCase nuts2Case()
+{
+    return {MapKind::Nuts2, QStringLiteral("nuts2"), 2, 6};
+}
+
+MapCase regionsCase()
+{
+    return {MapKind::Regions, QStringLiteral("regioni"), 2, 22};
+}
+
+qint16 levelFromGroups(qint16 levelCode, const QSet<int> &ticked)
+{
+    qint16 level = levelCode;
+    for (const GroupRule &r : kGroupRules) {
+        bool all = true;
+        for (int box : r.boxes)
+            all = all && ticked.contains(box);
+        if (all)
+            level = r.level;
+    }
+    return level;
+}
+
+bool provincesOffered(qint16 levelCode, const QString &currentLevel)
+{
+    return !(levelCode == 2 || levelCode == 4 || (levelCode == 3 && currentLevel == QLatin1String("R")));
+}
+
+qint16 levelCodeOf(LevelChoice choice, qint16 levelCode)
+{
+    switch (choice) {
+    case LevelChoice::Regions:
+        return 4;
+    case LevelChoice::Nuts2:
+        return 2;
+    case LevelChoice::Provinces:
+        return 1;
+    case LevelChoice::Cancel:
+        return 0;
+    }
+    return levelCode;
+}
+
+ColumnCode columnCode(const QString &header, const QString &tipo)
+{
+    const int prefix = tipo == QLatin1String("Indicatori") ? 3 : 2;
+    return {header.left(prefix) + header.mid(prefix, 3), header.right(4)};
+}
+
+bool refusedColumnName(const QString &header)
+{
+    const QString upper = header.toUpper();
+    for (const char *name : kRefusedNames)
+        if (upper == QLatin1String(name))
+            return true;
+    return false;
+}
+
+QList<MapRow> mapRows(const DataTable &table, int column, qint16 firstType, qint16 secondType)
+{
+    QList<MapRow> rows;
+    for (int r = 1; r < table.rowCount(); ++r) {
+        const QString &type = table.text(r, 0);
+        if (!isType(type, firstType) && !isType(type, secondType))
+            continue;
+        rows.append({type, table.text(r, 1), table.text(r, 2), table.text(r, 3), table.text(r, 5),
+                     table.text(r, column)});
+    }
+    return rows;
+}
+
+QStringList MapRequest::values() const
+{
+    QStringList out;
+    for (const MapRow &r : rows)
+        out << r.value;
+    return out;
+}
+
+QString noShapePathMessage()
+{
+    return QStringLiteral("Il Path dei file Shape non è stao impostato!\r\nSe si vuole vedere le mappe chiudere il "
+                          "programma e riaprirlo, quindi selezionare una folder contenente i file delle cartine.");
+}
+
+QString noneOfLevelMessage(const QString &levelName)
+{
+    return QStringLiteral("Non c'è nessuna ") + levelName + QStringLiteral(" tra i territori selezionati.");
+}
+
+std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const CreateMapInput &in,
+                                    const LevelChooser &chooseLevel)
+{
+    Prompt *prompt = ctx.prompt;
+    auto warn = [prompt](const QString &text, Icon icon = Icon::Exclamation) {
+        if (prompt)
+            prompt->message(text, QString(), icon);
+    };
+    if (in.column < DataTable::kFirstDataColumn || in.column >= table.columnCount()) {
+        warn(kSelectVariable);
+        return std::nullopt;
+    }
+    MapRequest req;
+    req.header = table.header(in.column);
+    req.description = in.description.isEmpty()
+                          ? grid::variableDescription(ctx, table, in.column, QStringLiteral("frm_dispData"))
+                          : in.description;
+
+    ctx.LevelCode = levelFromGroups(ctx.LevelCode, in.tickedGroups);
+    const ColumnCode cc = columnCode(req.header, ctx.CurrentTipo);
+    ctx.LastCode = cc.lastCode;
+    req.lastCode = cc.lastCode;
+    req.year = cc.year;
+    const int year = cc.year.toInt();
+
+    switch (ctx.LevelCode) {
+    case 1:
+        req.mapCase = provincesCase(cc.lastCode, year);
+        break;
+    case 2:
+    case 3: {
+        const LevelChoice choice = chooseLevel ? chooseLevel(ctx.LevelCode) : LevelChoice::Cancel;
+        ctx.LevelCode = levelCodeOf(choice, ctx.LevelCode);
+        if (ctx.LevelCode == 0)
+            return std::nullopt;
+        req.mapCase = choice == LevelChoice::Regions ? regionsCase()
+                      : choice == LevelChoice::Nuts2 ? nuts2Case()
+                                                     : provincesCase(cc.lastCode, year);
+        break;
+    }
+    case 4:
+        req.mapCase = regionsCase();
+        break;
+    default:
+        break; // aggregates only: no case, nothing will qualify
+    }
+    if (!req.mapCase.name.isEmpty())
+        ctx.LevelName = req.mapCase.name;
+
+    if (ctx.ShapeFolder.isEmpty()) {
+        warn(noShapePathMessage(), Icon::Critical);
+        return std::nullopt;
+    }
+    if (in.sortColumnText.isEmpty()) {
+        warn(kSelectVariableBang);
+        return std::nullopt;
+    }
+    if (refusedColumnName(req.header)) {
+        warn(kSelectNumeric);
+        return std::nullopt;
+    }
+
+    grid::sortColumn(table, in.column, true, ctx.numbers);
+    req.rows = mapRows(table, in.column, req.mapCase.firstType, req.mapCase.secondType);
+    if (req.rows.isEmpty()) {
+        // A table with rows of other levels only names the level that is missing; an empty
+        // table, or a selection of aggregates without a level, finds nothing.
+        if (table.rowCount() > 1 && req.mapCase.kind != MapKind::None)
+            warn(noneOfLevelMessage(ctx.LevelName), Icon::Information);
+        else
+            warn(kNothingFound);
+        return std::nullopt;
+    }
+    table.current.column = 1;
+    table.selEnd.column = 1;
+    table.colorTotals();
+    return req;
+}
+
+} // namespace qrn::map

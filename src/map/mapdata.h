@@ -1,0 +1,116 @@
+#pragma once
+// From a column of the data grid to a map request: the territorial level (from the selection's
+// group boxes, or asked), the map case of the shape configuration, the item code and year of
+// the column, the refusals, and the rows to map sorted on the column. The map window is opened
+// with the resulting MapRequest, a plain value.
+
+#include "table/datatable.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <functional>
+#include <optional>
+
+namespace qrn {
+struct AppContext;
+}
+
+namespace qrn::map {
+
+// The kind of map: decides the territory code of a row and the type of N_TERCO in tMappa.
+enum class MapKind : qint16 { None = 0, Provinces = 2, Nuts2 = 3, Regions = 4 };
+
+// The case of the shape configuration a map is drawn on, and the two territory types
+// (column 0 of the grid) whose rows are mapped.
+struct MapCase {
+    MapKind kind = MapKind::None;
+    QString name; // "regioni", "nuts2", "provincia103" or "provincia107"
+    qint16 firstType = 0;
+    qint16 secondType = 0;
+    friend bool operator==(const MapCase &, const MapCase &) = default;
+};
+MapCase provincesCase(const QString &code, int year); // 103 or 107 provinces by year and item
+MapCase nuts2Case();
+MapCase regionsCase();
+
+// The level a map request starts from: LevelCode changed by the ticked group boxes of the
+// selection window (their indexes 1 to 6); the last matching rule wins.
+qint16 levelFromGroups(qint16 levelCode, const QSet<int> &ticked);
+
+// The answers of the level window frmSelMappa.
+enum class LevelChoice { Regions, Nuts2, Provinces, Cancel };
+// Whether frmSelMappa offers the provinces: not for LevelCode 2 or 4, nor for 3 at level "R".
+bool provincesOffered(qint16 levelCode, const QString &currentLevel);
+// The LevelCode a choice leaves (0 when cancelled).
+qint16 levelCodeOf(LevelChoice choice, qint16 levelCode);
+
+// The item code and the year of a data column: "AS013_2005" gives "AS013" and "2005" for
+// variables; an indicator's prefix has three letters ("IAS013_2005").
+struct ColumnCode {
+    QString lastCode;
+    QString year;
+};
+ColumnCode columnCode(const QString &header, const QString &tipo);
+
+// Column headers that name no numeric variable.
+bool refusedColumnName(const QString &header);
+
+// One row to map, as the grid shows it.
+struct MapRow {
+    QString territoryType; // column 0
+    QString codTerr;       // column 1
+    QString prov;          // column 2
+    QString reg;           // column 3
+    QString name;          // column 5
+    QString value;         // the mapped column, as the grid shows it
+    // The territory code the map joins on: the province number for provinces, COD_TERR else.
+    QString code(MapKind kind) const { return kind == MapKind::Provinces ? prov : codTerr; }
+};
+
+// The rows of the two territory types of a case, in the order of the table (which the map
+// preparation sorts ascending on the column first).
+QList<MapRow> mapRows(const DataTable &table, int column, qint16 firstType, qint16 secondType);
+
+// What the map window is opened with.
+struct MapRequest {
+    MapCase mapCase;
+    QString lastCode;    // item code of the column
+    QString year;        // last four characters of the header
+    QString header;      // the column header, also the value field of tMappa
+    QString description; // the item's description
+    QList<MapRow> rows;  // sorted ascending on the value
+    // txtVariabile: header & ": " & description.
+    QString variableText() const { return header + QStringLiteral(": ") + description; }
+    // The values of the rows, in their order.
+    QStringList values() const;
+};
+
+// The messages of the preparation.
+inline const QString kSelectVariable = QStringLiteral("Selezionare una variabile.");
+inline const QString kSelectVariableBang = QStringLiteral("Selezionare una variabile!");
+inline const QString kSelectNumeric = QStringLiteral("Selezionare una variabile numerica!");
+inline const QString kNothingFound = QStringLiteral("Nessun territorio selezionato è stato trovato.");
+QString noShapePathMessage();
+QString noneOfLevelMessage(const QString &levelName);
+
+// What the grid gives the preparation besides its table.
+struct CreateMapInput {
+    int column = -1;          // the selected column
+    QString sortColumnText;   // the text of the sort-column box
+    QString description;      // the description label (computed when empty)
+    QSet<int> tickedGroups;   // the ticked group boxes of the selection window
+};
+
+// Asks the level of the map (frmSelMappa) given LevelCode.
+using LevelChooser = std::function<LevelChoice(qint16 levelCode)>;
+
+// mnu_createMap_Click without its window: the checks and refusals (messages through
+// ctx.prompt), LevelCode, LevelName (the case name), LastCode; sorts the table ascending on
+// the column and takes the rows of the case. On success the table's selected column is 1 and
+// its rows are coloured by ColorGridLinesToT. Nothing comes back after a refusal or a
+// cancelled level window.
+std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const CreateMapInput &in,
+                                    const LevelChooser &chooseLevel);
+
+} // namespace qrn::map

@@ -1,0 +1,263 @@
+// The statistics, the four classification methods, the legend rows and colours and the
+// controls of the classification frames.
+
+#include "map/classify.h"
+#include "map/classifystate.h"
+#include "map/legend.h"
+
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using namespace qrn::map;
+
+namespace {
+
+// "1", "2", ... "n" as the grid shows values.
+QStringList counting(int n)
+{
+    QStringList v;
+    for (int i = 1; i <= n; ++i)
+        v << QString::number(i);
+    return v;
+}
+
+QList<int> sizesOf(const QList<int> &classOf)
+{
+    QList<int> sizes;
+    for (int k : classOf) {
+        if (k == 0)
+            continue;
+        while (sizes.size() < k)
+            sizes << 0;
+        ++sizes[k - 1];
+    }
+    return sizes;
+}
+
+QStringList labels(const QList<ClassBounds> &classes, bool quartiles)
+{
+    QStringList out;
+    for (const ClassBounds &b : classes)
+        out << classLabel(b, quartiles);
+    return out;
+}
+
+} // namespace
+
+TEST(Quartiles, ClassSizesFollowTheQuantileTable)
+{
+    const struct {
+        int n;
+        QList<int> sizes;
+    } cases[] = {
+        {8, {2, 2, 2, 2}},     {9, {3, 2, 2, 2}},     {10, {3, 2, 3, 2}}, {11, {3, 3, 3, 2}},
+        {107, {27, 27, 27, 26}}, {103, {26, 26, 26, 25}},
+        // Fewer than eight values: the last one is a class of its own.
+        {7, {2, 2, 2, 1}},     {5, {2, 1, 1, 1}},     {3, {1, 1, 1}},
+    };
+    for (const auto &c : cases) {
+        const Classification r = QuartileClassifier().classify(counting(c.n), NumberFormat::comma());
+        EXPECT_EQ(sizesOf(r.classOf), c.sizes) << c.n;
+        EXPECT_EQ(r.classes.size(), c.sizes.size()) << c.n;
+        EXPECT_FALSE(r.equalValuesWarning) << c.n;
+    }
+}
+
+TEST(Quartiles, LabelsAreTheTextsOfEachClassRunAfterEmptyCells)
+{
+    // Empty cells sort first and belong to no class.
+    const QStringList values{"", "1,50", "2,00", "3,25", "4,00", "5,00", "6,00", "7,00", "8,00", "9,75"};
+    const Classification r = QuartileClassifier().classify(values, NumberFormat::comma());
+    EXPECT_EQ(r.classOf, (QList<int>{0, 1, 1, 1, 2, 2, 3, 3, 4, 4}));
+    EXPECT_EQ(labels(r.classes, true),
+              (QStringList{" Da 1,50 a 3,25", " Da 4,00 a 5,00", " Da 6,00 a 7,00", " Da 8,00 a 9,75"}));
+}
+
+TEST(Quartiles, EqualValuesAcrossTheFirstTwoBoundariesWarn)
+{
+    const struct {
+        QStringList values;
+        bool warns;
+    } cases[] = {
+        {{"1", "2", "2", "4", "5", "6", "7", "8"}, true},  // class 1 ends where class 2 starts
+        {{"1", "2", "3", "4", "4", "6", "7", "8"}, true},  // class 2 ends where class 3 starts
+        {{"1", "2", "3", "4", "5", "6", "6", "8"}, false}, // the last boundary is not compared
+        {{"1", "2", "3", "4", "5", "6", "7", "8"}, false},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(QuartileClassifier().classify(c.values, NumberFormat::point()).equalValuesWarning, c.warns)
+            << c.values.join(' ').toStdString();
+}
+
+TEST(Statistics, MinimumMaximumMeanAndHalfEvenRounding)
+{
+    const ColumnStats s = columnStats({"", "2,5", "n.d.", "3", "10,25"}, NumberFormat::comma());
+    ASSERT_TRUE(s.valid);
+    EXPECT_DOUBLE_EQ(s.minValue, 2.5);
+    EXPECT_DOUBLE_EQ(s.maxValue, 10.25);
+    EXPECT_DOUBLE_EQ(s.meanValue, 15.75 / 3); // the numbers only
+    EXPECT_FALSE(columnStats({"", "-"}, NumberFormat::comma()).valid);
+
+    const struct {
+        double value;
+        int decimals;
+        double rounded;
+    } cases[] = {{2.345, 2, 2.34}, {2.355, 2, 2.36}, {0.125, 2, 0.12}, {2.5, 0, 2}, {3.5, 0, 4},
+                 {-2.5, 0, -2},    {5.2551, 2, 5.26}, {1.005, 2, 1.0}};
+    for (const auto &c : cases)
+        EXPECT_DOUBLE_EQ(roundHalfEven(c.value, c.decimals), c.rounded) << c.value;
+
+    EXPECT_EQ(statText(1063905.09, NumberFormat::comma()), "(1063905,09)");
+    EXPECT_EQ(roundedStatText(15.75 / 3, NumberFormat::point()), "(5.25)");
+    EXPECT_EQ(numberText(0.1 + 0.2, NumberFormat::comma()), "0,3");
+}
+
+TEST(EqualAmplitude, ZeroToHundredInFourClassesInBothDecimalMarks)
+{
+    for (const NumberFormat &fmt : {NumberFormat::comma(), NumberFormat::point()}) {
+        const ColumnStats stats = columnStats({"0", "40", "100"}, fmt);
+        const BoundsOutcome out = EqualAmplitudeClassifier().build("4", "0", "100", stats, fmt);
+        ASSERT_FALSE(out.refused()) << out.message.toStdString();
+        const QString d(fmt.decimal);
+        EXPECT_EQ(labels(out.classes, false),
+                  (QStringList{"Da 0 a 25", "Da 25" + d + "01 a 50", "Da 50" + d + "01 a 75", "Da 75" + d + "01 a 100"}));
+        EXPECT_TRUE(out.finished);
+        // Every value of the range lies in one class.
+        EXPECT_EQ(classifyByBounds({"0", "25", "25" + d + "01", "75", "100"}, out.classes, fmt),
+                  (QList<int>{1, 1, 2, 3, 4}));
+    }
+}
+
+TEST(EqualAmplitude, RefusalsLeaveNoClasses)
+{
+    const NumberFormat fmt = NumberFormat::comma();
+    const ColumnStats stats = columnStats({"10", "20"}, fmt);
+    const ColumnStats flat = columnStats({"7", "7"}, fmt);
+    const struct {
+        QString count, min, max;
+        ColumnStats stats;
+        QString message;
+        BoundsOutcome::Focus focus;
+    } cases[] = {
+        {"", "10", "20", stats, "Inserire il numero delle classi.", BoundsOutcome::Focus::Classes},
+        {"0", "10", "20", stats, "Il numero delle classi deve essere almeno 1.", BoundsOutcome::Focus::Classes},
+        {"3", "15", "12", stats, "Il valore minimo non può essere minore del valore massimo!", BoundsOutcome::Focus::None},
+        {"3", "", "20", stats, "l'assegnazione dei colori alle classi è terminata", BoundsOutcome::Focus::None},
+        {"3", "10", "25", stats, "Scrivere un numero compreso tra 10 e 20", BoundsOutcome::Focus::Max},
+        {"3", "7", "7", flat, QString(kMinEqualsMax), BoundsOutcome::Focus::None},
+    };
+    for (const auto &c : cases) {
+        const BoundsOutcome out = EqualAmplitudeClassifier().build(c.count, c.min, c.max, c.stats, fmt);
+        EXPECT_EQ(out.message, c.message);
+        EXPECT_EQ(out.focus, c.focus) << c.message.toStdString();
+        EXPECT_TRUE(out.classes.isEmpty());
+    }
+    EXPECT_EQ(EqualAmplitudeClassifier().build("", "", "", stats, fmt).title, "Attenzione!");
+}
+
+TEST(ManualClasses, OneClassPerClickUpToTheMaximumAndTheGapHasNoClass)
+{
+    const NumberFormat fmt = NumberFormat::comma();
+    const QStringList values{"0", "40", "40,005", "70", "100"};
+    const ColumnStats stats = columnStats(values, fmt);
+    ManualClassifier manual;
+
+    BoundsOutcome out = manual.addClass("0", "40", stats, fmt);
+    EXPECT_FALSE(out.finished);
+    EXPECT_EQ(out.txtMin, "40,01");
+    EXPECT_EQ(out.txtMax, "100");
+    EXPECT_EQ(manual.addClass("50", "30", stats, fmt).message, QString(kReversedBounds));
+    EXPECT_EQ(manual.addClass("40,01", "120", stats, fmt).message, "Scrivere un numero compreso tra 0 e 100");
+    out = manual.addClass(out.txtMin, out.txtMax, stats, fmt);
+    EXPECT_TRUE(out.finished);
+    EXPECT_EQ(out.txtMin, "0");
+
+    EXPECT_EQ(labels(manual.classes(), false), (QStringList{"Da 0 a 40", "Da 40,01 a 100"}));
+    EXPECT_EQ(classifyByBounds(values, manual.classes(), fmt), (QList<int>{1, 1, 0, 2, 2}));
+}
+
+TEST(NaturalBreaks, OptimalSplitOfHandComputedExamples)
+{
+    // {1,2,4,5 | 9,10}: squared deviations 10 + 0.5, against 18.67 for {1,2,4 | 5,9,10} and
+    // 26.5 for {1,2 | 4,5,9,10}.
+    EXPECT_EQ(NaturalBreaksClassifier::breaks({1, 2, 4, 5, 9, 10}, 2), (QList<int>{4}));
+    EXPECT_EQ(NaturalBreaksClassifier::breaks({1, 2, 3, 10, 11, 12, 20, 21, 22}, 3), (QList<int>{3, 6}));
+    // Equal values stay together: two distinct values give two classes.
+    EXPECT_EQ(NaturalBreaksClassifier::breaks({1, 1, 1, 5}, 3), (QList<int>{3}));
+
+    const NumberFormat fmt = NumberFormat::comma();
+    const BoundsOutcome out = NaturalBreaksClassifier().build("2", {"", "1,00", "2,00", "4,00", "5,00", "9,00", "10,00"}, fmt);
+    EXPECT_EQ(labels(out.classes, false), (QStringList{"Da 1,00 a 5,00", "Da 9,00 a 10,00"}));
+    EXPECT_EQ(NaturalBreaksClassifier().build("0", {"1", "2"}, fmt).message, QString(kZeroClasses));
+    EXPECT_EQ(NaturalBreaksClassifier().build("3", {"4", "4"}, fmt).message, QString(kMinEqualsMax));
+}
+
+TEST(Legend, RowsLabelsAndNoDataRow)
+{
+    const QList<ClassBounds> classes{{"1,5", "2"}, {"2,01", "9"}};
+    const QList<QColor> colours{Qt::red, Qt::blue};
+    EXPECT_EQ(legendRows(classes, colours, true),
+              (QList<LegendRow>{{" Da 1,5 a 2", Qt::red}, {" Da 2,01 a 9", Qt::blue}, {" Dato non presente", Qt::white}}));
+    EXPECT_EQ(legendRows(classes, colours, false).last(), (LegendRow{"Dato non presente", Qt::white}));
+    EXPECT_EQ(boundsOfLabel(" Da 2,01 a 9"), (ClassBounds{"2,01", "9"}));
+}
+
+TEST(Colours, RampWindowsValuesAndPalettes)
+{
+    // The equal-amplitude colours as Windows values (0x00BBGGRR).
+    EXPECT_EQ(fromWindowsColour(kAmplitudeStart), QColor(255, 255, 128));
+    EXPECT_EQ(fromWindowsColour(kAmplitudeEnd), QColor(0x55, 0x55, 0xFF));
+    EXPECT_EQ(toWindowsColour(QColor(0x55, 0x55, 0xFF)), kAmplitudeEnd);
+
+    const QList<QColor> ramp = colourRamp(QColor(0, 0, 0), QColor(200, 100, 50), 5);
+    EXPECT_EQ(ramp, (QList<QColor>{QColor(0, 0, 0), QColor(50, 25, 13), QColor(100, 50, 25), QColor(150, 75, 38),
+                                   QColor(200, 100, 50)}));
+    EXPECT_EQ(colourRamp(Qt::red, Qt::blue, 1), QList<QColor>{QColor(Qt::red)});
+
+    // Published values: Reds in 5 and 9 classes, YlGnBu in 3.
+    EXPECT_EQ(sequentialPalette("Reds", 5), (QList<QColor>{QColor("#fee5d9"), QColor("#fcae91"), QColor("#fb6a4a"),
+                                                           QColor("#de2d26"), QColor("#a50f15")}));
+    EXPECT_EQ(sequentialPalette("Reds", 9).last(), QColor("#67000d"));
+    EXPECT_EQ(sequentialPalette("Greys", 5), (QList<QColor>{QColor("#f7f7f7"), QColor("#cccccc"), QColor("#969696"),
+                                                            QColor("#636363"), QColor("#252525")}));
+    EXPECT_EQ(sequentialPalette("Blues", 4), (QList<QColor>{QColor("#eff3ff"), QColor("#bdd7e7"), QColor("#6baed6"),
+                                                            QColor("#2171b5")}));
+    EXPECT_EQ(sequentialPalette("YlGnBu", 3), (QList<QColor>{QColor("#edf8b1"), QColor("#7fcdbb"), QColor("#2c7fb8")}));
+    for (const QString &name : sequentialPaletteNames())
+        for (int n = 1; n <= 9; ++n)
+            EXPECT_EQ(sequentialPalette(name, n).size(), n) << name.toStdString() << n;
+    EXPECT_TRUE(sequentialPalette("Rainbow", 5).isEmpty());
+}
+
+TEST(Controls, KeyFiltersOfTheTextBoxes)
+{
+    const struct {
+        QChar key;
+        bool classCount, boundComma, boundPoint;
+    } cases[] = {
+        {'7', true, true, true},    {QChar(0x08), false, true, true}, {',', false, true, false},
+        {'.', false, false, true},  {'-', false, true, true},         {'a', false, false, false},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(classCountKeyAccepted(c.key), c.classCount) << int(c.key.unicode());
+        EXPECT_EQ(boundKeyAccepted(c.key, QLatin1Char(',')), c.boundComma) << int(c.key.unicode());
+        EXPECT_EQ(boundKeyAccepted(c.key, QLatin1Char('.')), c.boundPoint) << int(c.key.unicode());
+    }
+}
+
+TEST(Controls, AfterAResetTheChosenMethodCanStartAgain)
+{
+    ClassifyControls c;
+    c.quartilesDrawn();
+    c.reset();
+    EXPECT_FALSE(c.Cmd_cmdAutocolor || c.cmd_Select || c.cmdSelClassiUgualeAmp || c.txt_min || c.fraCB);
+    c.selectMethod(Method::Manual);
+    EXPECT_TRUE(c.cmd_Select && c.txt_min && c.txt_Max);
+    EXPECT_EQ(c.fraCBCaption, "Click sul colore per modificare");
+    c.manualClassAdded(true);
+    EXPECT_TRUE(c.cmd_GoMap);
+    EXPECT_FALSE(c.cmd_Select || c.txt_min);
+    c.selectMethod(Method::Quartiles);
+    EXPECT_TRUE(c.Cmd_cmdAutocolor && c.cmdNota);
+    EXPECT_TRUE(c.fraCBCaption.isEmpty());
+}

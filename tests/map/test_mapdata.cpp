@@ -1,0 +1,189 @@
+// From a grid column to a map request: the level rules, the level window's offer, the map
+// case, the item code, the refusals and the rows to map.
+
+#include "map/mapdata.h"
+
+#include "shell/context.h"
+#include "support/testfolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using namespace qrn::map;
+using qrn::test::TestFolder;
+
+TEST(MapLevel, GroupBoxRulesLastMatchWins)
+{
+    const struct {
+        qint16 start;
+        QSet<int> ticked;
+        qint16 level;
+    } cases[] = {
+        {1, {}, 1},           {1, {3, 4}, 1},       {0, {5}, 3},          {4, {6, 4}, 2},
+        {4, {2, 6}, 2},       {1, {1, 6}, 3},       {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2},
+        {1, {1, 3, 4}, 3},    {2, {6, 3, 4}, 2},    {0, {1}, 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(levelFromGroups(c.start, c.ticked), c.level) << c.start << " " << c.ticked.size();
+}
+
+TEST(MapLevel, ProvincesOfferedAndLevelOfEachChoice)
+{
+    EXPECT_FALSE(provincesOffered(2, "T"));
+    EXPECT_FALSE(provincesOffered(4, "T"));
+    EXPECT_FALSE(provincesOffered(3, "R"));
+    EXPECT_TRUE(provincesOffered(3, "T"));
+    EXPECT_EQ(levelCodeOf(LevelChoice::Regions, 3), 4);
+    EXPECT_EQ(levelCodeOf(LevelChoice::Nuts2, 3), 2);
+    EXPECT_EQ(levelCodeOf(LevelChoice::Provinces, 3), 1);
+    EXPECT_EQ(levelCodeOf(LevelChoice::Cancel, 3), 0);
+}
+
+TEST(MapCase, ProvinceLayerByYearAndItemAndColumnCode)
+{
+    const struct {
+        QString header, tipo, code;
+        int year;
+        QString mapCase;
+    } cases[] = {
+        {"AS013_2005", "Variabili", "AS013", 2005, "provincia107"},
+        {"AS001_2005", "Variabili", "AS001", 2005, "provincia103"},
+        {"AS001_2006", "Variabili", "AS001", 2006, "provincia103"},
+        {"AS013_2006", "Variabili", "AS013", 2006, "provincia107"},
+        {"IAS013_2005", "Indicatori", "IAS013", 2005, "provincia107"},
+        {"IM004_2007", "Variabili", "IM004", 2007, "provincia103"},
+        {"IM004_2008", "Variabili", "IM004", 2008, "provincia107"},
+    };
+    for (const auto &c : cases) {
+        const ColumnCode cc = columnCode(c.header, c.tipo);
+        EXPECT_EQ(cc.lastCode, c.code);
+        EXPECT_EQ(cc.year.toInt(), c.year);
+        EXPECT_EQ(provincesCase(cc.lastCode, c.year),
+                  (MapCase{MapKind::Provinces, c.mapCase, 1, 6}))
+            << c.header.toStdString();
+    }
+    EXPECT_EQ(regionsCase(), (MapCase{MapKind::Regions, "regioni", 2, 22}));
+    EXPECT_EQ(nuts2Case(), (MapCase{MapKind::Nuts2, "nuts2", 2, 6}));
+}
+
+TEST(MapCase, OnlyTheExactNonNumericNamesAreRefused)
+{
+    for (const char *name : {"N_TERCO", "COD_SEZ", "COMUNE_MIN", "COMUNI", "PIT4", "comuni", "Pit4"})
+        EXPECT_TRUE(refusedColumnName(name)) << name;
+    for (const char *name : {"N_TERCO2", "COMUNI_2005", "PIT", "AS013_2005", " COMUNI"})
+        EXPECT_FALSE(refusedColumnName(name)) << name;
+}
+
+namespace {
+
+// A grid table: two provinces (one of type 6), a region, a NUTS-2 area and Italia.
+DataTable sampleTable(const QString &dataHeader = "AS013_2005")
+{
+    return DataTable({
+        {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", dataHeader},
+        {"1", "001", "1", "01", "ITC11", "Torino", "30,50"},
+        {"2", "010", "", "01", "ITC1", "Piemonte", "120,00"},
+        {"6", "111", "111", "20", "ITG2C", "Sud Sardegna", "4,25"},
+        {"22", "210", "", "04", "ITH1", "Bolzano", "8,00"},
+        {"1", "015", "15", "03", "ITC4C", "Milano", ""},
+        {"4", "900", "", "TOTALE", "IT", "Italia", "999,00"},
+    });
+}
+
+struct Preparation {
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    DataTable table = sampleTable();
+    CreateMapInput in{6, "AS013_2005", "Scuole", {}};
+    int asked = 0;
+    LevelChoice answer = LevelChoice::Cancel;
+
+    Preparation()
+    {
+        ctx->ShapeFolder = tf.path() + "Shape/";
+        ctx->CurrentTipo = "Variabili";
+    }
+    std::optional<MapRequest> run(qint16 levelCode)
+    {
+        ctx->LevelCode = levelCode;
+        return createMap(*ctx, table, in, [this](qint16) {
+            ++asked;
+            return answer;
+        });
+    }
+    QStringList messages() const { return tf.prompt.messages(); }
+};
+
+QStringList codesOf(const MapRequest &r)
+{
+    QStringList out;
+    for (const MapRow &row : r.rows)
+        out << row.code(r.mapCase.kind) + "=" + row.value;
+    return out;
+}
+
+} // namespace
+
+TEST(CreateMap, ProvincesSortedOnTheColumnWithCodeYearAndTotals)
+{
+    Preparation p;
+    const std::optional<MapRequest> r = p.run(1);
+    ASSERT_TRUE(r);
+    EXPECT_TRUE(p.messages().isEmpty());
+    EXPECT_EQ(p.asked, 0);
+    EXPECT_EQ(r->mapCase.name, "provincia107");
+    EXPECT_EQ(p.ctx->LevelName, "provincia107");
+    EXPECT_EQ(p.ctx->LastCode, "AS013");
+    EXPECT_EQ(r->year, "2005");
+    EXPECT_EQ(r->variableText(), "AS013_2005: Scuole");
+    EXPECT_EQ(codesOf(*r), (QStringList{"15=", "111=4,25", "1=30,50"}));
+    // The grid is left sorted, its selected column on the codes, its totals green.
+    EXPECT_EQ(p.table.text(1, 5), "Milano");
+    EXPECT_EQ(p.table.selEnd.column, 1);
+    EXPECT_EQ(p.table.background(6), DataTable::kTotalRow);
+}
+
+TEST(CreateMap, MixedLevelsAskAndCancelOpensNothing)
+{
+    Preparation p;
+    p.in.tickedGroups = {5};
+    EXPECT_FALSE(p.run(0));
+    EXPECT_EQ(p.asked, 1);
+    EXPECT_EQ(p.ctx->LevelCode, 0);
+    EXPECT_TRUE(p.messages().isEmpty());
+
+    p.answer = LevelChoice::Regions;
+    const std::optional<MapRequest> r = p.run(3);
+    ASSERT_TRUE(r);
+    EXPECT_EQ(p.ctx->LevelCode, 4);
+    EXPECT_EQ(codesOf(*r), (QStringList{"210=8,00", "010=120,00"}));
+
+    p.answer = LevelChoice::Nuts2;
+    EXPECT_EQ(codesOf(*p.run(3)), (QStringList{"111=4,25", "010=120,00"}));
+}
+
+TEST(CreateMap, RefusalsShowTheirMessageAndOpenNothing)
+{
+    const struct {
+        const char *what;
+        std::function<void(Preparation &)> setUp;
+        qint16 level;
+        QString message;
+    } cases[] = {
+        {"territory column", [](Preparation &p) { p.in.column = 5; }, 1, "Selezionare una variabile."},
+        {"no shape folder", [](Preparation &p) { p.ctx->ShapeFolder.clear(); }, 1, noShapePathMessage()},
+        {"empty sort box", [](Preparation &p) { p.in.sortColumnText.clear(); }, 1, "Selezionare una variabile!"},
+        {"refused name", [](Preparation &p) { p.table = sampleTable("Comuni"); }, 1, "Selezionare una variabile numerica!"},
+        {"no row of the level", [](Preparation &p) { p.table = DataTable({p.table.rows()[0], p.table.rows()[2]}); }, 1,
+         "Non c'è nessuna provincia107 tra i territori selezionati."},
+        {"empty table", [](Preparation &p) { p.table = DataTable({p.table.rows()[0]}); }, 4,
+         "Nessun territorio selezionato è stato trovato."},
+        {"aggregates only", [](Preparation &) {}, 0, "Nessun territorio selezionato è stato trovato."},
+    };
+    for (const auto &c : cases) {
+        Preparation p;
+        c.setUp(p);
+        EXPECT_FALSE(p.run(c.level)) << c.what;
+        EXPECT_EQ(p.messages(), QStringList{c.message}) << c.what;
+    }
+}
