@@ -1,5 +1,6 @@
 #include "app/climain.h"
 
+#include "app/cli_aggiorna.h"
 #include "catalogue/querybuilder.h"
 #include "catalogue/selection.h"
 #include "shell/context.h"
@@ -34,6 +35,10 @@ const char *kHelp =
     "  databases           elenca i database configurati (DbConfigs)\n"
     "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
     "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
+    "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"
+    "                      installa i database o le mappe di un archivio zip, come la finestra\n"
+    "                      \"Informazioni e aggiornamenti\"; se l'archivio è rifiutato la cartella\n"
+    "                      resta com'era\n"
     "  tabella OPZIONI     la tabella dei dati di una selezione, come la mostra la finestra\n"
     "                      \"Visualizza ed esporta dati\", in CSV (riga di intestazione compresa)\n"
     "\n"
@@ -510,6 +515,8 @@ int run(const QStringList &argsIn, const QString &defaultHome, QString &out, QSt
                 return 2;
             return runTable(ctx, req, separator, prompt, out, err);
         }
+        if (cmd == QLatin1String("aggiorna"))
+            return runAggiorna(ctx, rest, out, err);
         if (cmd == QLatin1String("query")) {
             if (rest.size() != 2) {
                 err += QStringLiteral("uso: query DATABASE \"SELECT ...\"\n");

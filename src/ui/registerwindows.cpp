@@ -1,6 +1,7 @@
 #include "ui/registerwindows.h"
 
 #include "catalogue/ui/formdatitab.h"
+#include "metadata/ui/frminfo.h"
 #include "shell/ui/mainwindow.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmnota.h"
@@ -13,6 +14,8 @@ void registerWindows(MainWindow &main)
     main.registry().add(QStringLiteral("FORMDATITAB"), [&main] { return new FormdatiTab(main.context(), &main); });
     main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] { return new frm_dispData(main.context(), &main); });
     main.registry().add(QStringLiteral("FRMNOTA"), [&main] { return new frmNota(main.context(), &main); },
+                        WindowRegistry::Mode::Modal);
+    main.registry().add(QStringLiteral("FRMINFO"), [&main] { return new frmInfo(main.context(), &main); },
                         WindowRegistry::Mode::Modal);
 }
 
