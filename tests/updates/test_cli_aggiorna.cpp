@@ -35,7 +35,7 @@ TEST(CliAggiorna, InstallsRefusesAndChecksItsArguments)
         EXPECT_EQ(qrn::cli::run(QStringList({"--home", tf.path()}) + c.args, QString(), out, err), c.status);
         EXPECT_EQ(out.toStdString(), c.out.toStdString());
         // What the start-up reports (a folder without maps) comes first.
-        EXPECT_TRUE(err.endsWith(c.err)) << err.toStdString();
+        EXPECT_TRUE(c.err.isEmpty() || err.endsWith(c.err)) << err.toStdString();
         EXPECT_EQ(err.contains("Aggiornamento"), c.status == 1);
     }
     EXPECT_EQ(tf.read("Shape/nuova.shp"), "shp");
