@@ -43,7 +43,9 @@ frmInfo::frmInfo(AppContext &ctx, MainWindow *main) : QDialog(main), m_ctx(ctx),
     m_version->setWordWrap(true);
     dataLay->addWidget(m_version);
     dataLay->addWidget(m_note);
-    lay->addWidget(data);
+    dataLay->addStretch(1);
+    // The note may be long: the data box takes the free height.
+    lay->addWidget(data, 1);
 
     auto *updates = new QGroupBox(QStringLiteral("Aggiornamenti"), this);
     auto *updLay = new QHBoxLayout(updates);
@@ -53,7 +55,6 @@ frmInfo::frmInfo(AppContext &ctx, MainWindow *main) : QDialog(main), m_ctx(ctx),
     updLay->addWidget(maps);
     updLay->addStretch(1);
     lay->addWidget(updates);
-    lay->addStretch(1);
 
     auto *bottom = new QHBoxLayout;
     auto *help = button(this, "cmdHelp", QStringLiteral("Aiuto"));
