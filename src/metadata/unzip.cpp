@@ -99,7 +99,7 @@ QString safeEntryPath(const QString &entryName)
     name.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (name.isEmpty() || name.startsWith(QLatin1Char('/')) || name.contains(QLatin1Char(':')))
         return QString();
-    QStringList parts;
+    QStringList segments;
     for (const QString &part : name.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         for (QChar c : part)
             if (c.unicode() < 0x20 || c.unicode() == 0x7f)
@@ -107,9 +107,9 @@ QString safeEntryPath(const QString &entryName)
         if (part == QLatin1String(".."))
             return QString();
         if (part != QLatin1String("."))
-            parts << part;
+            segments << part;
     }
-    return parts.join(QLatin1Char('/'));
+    return segments.join(QLatin1Char('/'));
 }
 
 // The work of one call of Unzip.
