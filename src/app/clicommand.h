@@ -74,6 +74,7 @@ QCommandLineOption flagOption(const QString &name);
 // The commands of each area, in the order of the help text.
 std::vector<Command> shellCommands(); // menu, databases, query
 std::vector<Command> tableCommands(); // tabella
+std::vector<Command> updateCommands(); // aggiorna
 
 // A field for the CSV output: quoted when it holds the separator, a quote or a line end.
 QString csvField(const QString &text, QChar separator);

@@ -30,6 +30,14 @@ const char *kHelp =
     "  databases           elenca i database configurati (DbConfigs)\n"
     "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
     "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
+    "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"
+    "                      installa i database o le mappe di un archivio zip, come la finestra\n"
+    "                      \"Informazioni e aggiornamenti\"; se l'archivio è rifiutato la cartella\n"
+    "                      resta com'era\n"
+    "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"
+    "                      installa i database o le mappe di un archivio zip, come la finestra\n"
+    "                      \"Informazioni e aggiornamenti\"; se l'archivio è rifiutato la cartella\n"
+    "                      resta com'era\n"
     "  tabella OPZIONI     la tabella dei dati di una selezione, come la mostra la finestra\n"
     "                      \"Visualizza ed esporta dati\", in CSV (riga di intestazione compresa)\n"
     "\n"
@@ -78,7 +86,7 @@ public:
 std::vector<Command> allCommands()
 {
     std::vector<Command> all;
-    for (auto group : {shellCommands, tableCommands})
+    for (auto group : {shellCommands, tableCommands, updateCommands})
         for (Command &c : group())
             all.push_back(std::move(c));
     return all;

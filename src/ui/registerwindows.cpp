@@ -2,6 +2,7 @@
 
 #include "catalogue/ui/formdatitab.h"
 #include "map/ui/createmap.h"
+#include "metadata/ui/frminfo.h"
 #include "shell/ui/mainwindow.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmnota.h"
@@ -18,6 +19,8 @@ void registerWindows(MainWindow &main)
         return grid;
     });
     main.registry().add(QStringLiteral("FRMNOTA"), [&main] { return new frmNota(main.context(), &main); },
+                        WindowRegistry::Mode::Modal);
+    main.registry().add(QStringLiteral("FRMINFO"), [&main] { return new frmInfo(main.context(), &main); },
                         WindowRegistry::Mode::Modal);
 }
 

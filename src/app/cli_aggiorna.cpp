@@ -1,0 +1,33 @@
+// The command "aggiorna": installs a database or map update as the information window does.
+#include "app/clicommand.h"
+
+#include "metadata/update.h"
+
+#include <QFileInfo>
+
+namespace qrn::cli {
+
+std::vector<Command> updateCommands()
+{
+    return {{QStringLiteral("aggiorna"),
+             [](QCommandLineParser &p) {
+                 p.addOption(valueOption(QStringLiteral("banca-dati"), QStringLiteral("FILE.zip")));
+                 p.addOption(valueOption(QStringLiteral("mappe"), QStringLiteral("FILE.zip")));
+             },
+             [](Session &s, const QCommandLineParser &p, const QStringList &args) {
+                 const bool databases = p.isSet(QStringLiteral("banca-dati"));
+                 if (!args.isEmpty() || databases == p.isSet(QStringLiteral("mappe")))
+                     return s.usage(QStringLiteral("uso: aggiorna --banca-dati FILE.zip | --mappe FILE.zip"));
+                 const QString zip = p.value(databases ? QStringLiteral("banca-dati") : QStringLiteral("mappe"));
+                 const UpdateResult r = installUpdate(s.ctx, databases ? UpdateKind::Databases : UpdateKind::Maps,
+                                                      QFileInfo(zip).absoluteFilePath());
+                 QString text = r.message;
+                 text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+                 if (r.outcome != UpdateResult::Outcome::Done)
+                     return s.fail(text);
+                 s.out += text + QLatin1Char('\n');
+                 return 0;
+             }}};
+}
+
+} // namespace qrn::cli

@@ -1,0 +1,40 @@
+#pragma once
+// frmInfo: the date and note of the last data update, and the installation of new databases
+// and new maps from zip archives.
+
+#include "metadata/update.h"
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+
+namespace qrn {
+struct AppContext;
+}
+
+namespace qrn::ui {
+
+class MainWindow;
+
+class frmInfo : public QDialog {
+    Q_OBJECT
+public:
+    frmInfo(AppContext &ctx, MainWindow *main);
+
+    // Reads the update label and note into lblVersioneBd and lblNote.
+    void Form_Load();
+    UpdateResult cmdAggiornaBd_Click();
+    UpdateResult cmdAggiornaMappe_Click();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+
+private:
+    AppContext &m_ctx;
+    MainWindow *m_main;
+    QLabel *m_version;
+    QLabel *m_note;
+};
+
+} // namespace qrn::ui

@@ -1,0 +1,94 @@
+#include "metadata/update.h"
+
+#include "shell/context.h"
+#include "shell/prompt.h"
+#include "shell/startup.h"
+
+#include <QDir>
+
+namespace qrn {
+
+UpdateInfo readUpdateInfo(AppContext &ctx)
+{
+    UpdateInfo info;
+    auto cn = ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
+    Recordset rs = cn->query(QStringLiteral("select * from InfoAggiornamento"));
+    if (!rs.eof() && rs.fieldCount() >= 2) {
+        info.found = true;
+        info.label = rs.text(0);
+        info.note = rs.text(1);
+    }
+    return info;
+}
+
+QString updateTargetFolder(const AppContext &ctx, UpdateKind kind)
+{
+    const bool db = kind == UpdateKind::Databases;
+    // The folder in use first: DBPath.dbc may name a folder the program no longer reads.
+    const QString inUse = db ? ctx.DbFolder : ctx.ShapeFolder;
+    if (!inUse.isEmpty())
+        return inUse;
+    const QString remembered = ReadFolderFile(ctx.FilesFolder + (db ? QStringLiteral("DBPath.dbc") : QStringLiteral("SHPath.dbc")));
+    if (!remembered.isEmpty())
+        return remembered;
+    return withSeparator(ctx.programFolder + (db ? QStringLiteral("Databases") : QStringLiteral("Shape")));
+}
+
+QString updateQuestion(UpdateKind kind, const QString &zipFile)
+{
+    return (kind == UpdateKind::Databases ? QStringLiteral("Si desidera aggiornare la banca dati con il file: ")
+                                          : QStringLiteral("Si desidera aggiornare le mappe con il file: "))
+        + zipFile + QStringLiteral(" ?");
+}
+
+QString updateDoneText(UpdateKind kind)
+{
+    return kind == UpdateKind::Databases ? QStringLiteral("Aggiornamento Banca Dati effettuato.")
+                                         : QStringLiteral("Aggiornamento mappe effettuato.");
+}
+
+UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipFile, const UnzipLimits &limits)
+{
+    const QString target = updateTargetFolder(ctx, kind);
+    CGUnzipFiles unzip(ctx.prompt);
+    unzip.setLimits(limits);
+    UpdateResult r;
+    {
+        BusyPointer busy(ctx.prompt);
+        r.code = unzip.Unzip(zipFile, target);
+    }
+    if (r.code == PK_OK) {
+        r.outcome = UpdateResult::Outcome::Done;
+        r.message = updateDoneText(kind);
+        return r;
+    }
+    r.outcome = UpdateResult::Outcome::Failed;
+    r.message = (kind == UpdateKind::Databases ? QStringLiteral("Aggiornamento Banca Dati non effettuato.")
+                                               : QStringLiteral("Aggiornamento mappe non effettuato."))
+        + QStringLiteral("\r\n") + unzip.lastError() + QStringLiteral("\r\n")
+        + QStringLiteral("La cartella %1 non è stata modificata.").arg(QDir::toNativeSeparators(target));
+    return r;
+}
+
+UpdateResult runUpdateCommand(AppContext &ctx, UpdateKind kind, const std::function<void()> &reload,
+                              const UnzipLimits &limits)
+{
+    const QString file = ctx.prompt->openFile(QString(), QString(), QStringLiteral("File zip (*.zip)|*.zip"));
+    if (file.isEmpty())
+        return {};
+    if (ctx.prompt->message(updateQuestion(kind, file), QString(), Icon::Question, Buttons::YesNo) != Answer::Yes)
+        return {};
+    UpdateResult r = installUpdate(ctx, kind, file, limits);
+    if (r.outcome == UpdateResult::Outcome::Done) {
+        // Connections are opened per operation, so the next one reads the new files; the
+        // labels are read again from the new metadata database.
+        if (kind == UpdateKind::Databases && reload)
+            reload();
+        ctx.prompt->message(r.message);
+    } else {
+        ctx.prompt->message(r.message, QStringLiteral("Attenzione"), Icon::Exclamation);
+    }
+    return r;
+}
+
+} // namespace qrn

@@ -1,0 +1,69 @@
+// libFuzzer target of the update installer: the input is the bytes of a zip archive, extracted
+// into an empty folder. Whatever the bytes, nothing may be written outside that folder, no
+// working folder may be left beside it, and a refused archive must leave it empty.
+
+#include "metadata/unzip.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <cstdlib>
+
+namespace {
+
+QTemporaryDir &base()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+void check(bool ok)
+{
+    if (!ok)
+        std::abort();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString root = base().path();
+    const QString zip = root + QStringLiteral("/in.zip");
+    const QString target = root + QStringLiteral("/t");
+    {
+        QFile f(zip);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            return 0;
+        f.write(reinterpret_cast<const char *>(data), qint64(size));
+    }
+    QDir().mkpath(target);
+
+    qrn::CGUnzipFiles unzip;
+    qrn::UnzipLimits limits;
+    limits.maxTotalBytes = 4 << 20;
+    limits.maxEntries = 200;
+    limits.ratioFloor = 1 << 20;
+    unzip.setLimits(limits);
+    // The option sets the update uses, and the read-only modes.
+    unzip.setTestZip(size % 4 == 1);
+    unzip.setExtractList(size % 4 == 2);
+    unzip.setHonorDirectories(size % 8 != 3);
+    const std::int32_t code = unzip.Unzip(zip, target);
+
+    bool empty = true;
+    QDirIterator it(target, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo fi(it.next());
+        empty = false;
+        check(!fi.isSymLink());
+        check(fi.canonicalFilePath().startsWith(QFileInfo(target).canonicalFilePath() + QLatin1Char('/')));
+    }
+    check(code == qrn::PK_OK || empty);
+    check(QDir(root).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot | QDir::System).size() == 2);
+    QDir(target).removeRecursively();
+    return 0;
+}

@@ -1,0 +1,359 @@
+// The extraction of update archives: safe paths, all or nothing, limits, passwords, options.
+
+#include "makezip.h"
+#include "metadata/unzip.h"
+#include "shell/prompt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <functional>
+#include <gtest/gtest.h>
+#include <zip.h>
+
+using namespace qrn;
+using namespace qrn::test;
+
+namespace {
+
+// A folder beside the archive, holding what an earlier installation left.
+struct Installed {
+    QTemporaryDir root;
+    QString target = root.path() + "/Databases/";
+    QString zip = root.path() + "/update.zip";
+    ScriptedPrompt prompt;
+
+    Installed()
+    {
+        QDir().mkpath(target + "sub");
+        write("Metadati.sqlite", "vecchio metadati");
+        write("sub/x.txt", "x vecchio");
+    }
+    void write(const QString &rel, const QByteArray &data) const
+    {
+        QFile f(target + rel);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(data);
+    }
+    QByteArray read(const QString &rel) const
+    {
+        QFile f(target + rel);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<assente>");
+    }
+};
+
+ZipItem item(ZipItem::Kind kind, const QString &name, const QByteArray &data = {})
+{
+    ZipItem i = file(name, data);
+    i.kind = kind;
+    return i;
+}
+
+// Replaces every occurrence of a name inside the archive's bytes (same length), to store
+// names libzip itself would not write.
+void patchName(const QString &zip, const QByteArray &from, const QByteArray &to)
+{
+    QFile f(zip);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    QByteArray bytes = f.readAll();
+    f.close();
+    bytes.replace(from, to);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+}
+
+} // namespace
+
+TEST(Unzip, SafeEntryPaths)
+{
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"dir/sub/a.txt", "dir/sub/a.txt"},
+        {"./dir//a.txt", "dir/a.txt"},
+        {"dir\\a.txt", "dir/a.txt"},
+        {"dir/", "dir"},
+        {"dir/../a.txt", ""},
+        {"\\\\server\\share\\a", ""},
+        {"c:a.txt", ""},
+        {"a.txt:stream", ""},
+        {"a\tb.txt", ""},
+        {"", ""},
+    };
+    for (const auto &[name, expected] : cases)
+        EXPECT_EQ(safeEntryPath(name), expected) << name.toStdString();
+}
+
+// Every archive below is refused and leaves the folder, and the folder beside it, as they were.
+TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
+{
+    struct Case {
+        const char *what;
+        std::function<void(const QString &zip)> build;
+        std::int32_t code;
+        const char *message;
+        std::function<void(ScriptedPrompt &)> answers = [](ScriptedPrompt &) {};
+        UnzipLimits limits = UnzipLimits();
+    };
+    UnzipLimits small;
+    small.maxTotalBytes = 1000;
+    const std::vector<Case> cases = {
+        {"zip-slip", [](const QString &z) { makeZip(z, {file("Metadati.sqlite", "nuovo"), file("../evil.txt", "x")}); },
+         PK_ERR, "percorso non ammesso (../evil.txt)"},
+        {"absolute path", [](const QString &z) { makeZip(z, {file("Metadati.sqlite", "n"), file("/tmp/evil.txt", "x")}); },
+         PK_ERR, "percorso non ammesso"},
+        {"drive letter", [](const QString &z) { makeZip(z, {file("Metadati.sqlite", "n"), file("C:/evil.txt", "x")}); },
+         PK_ERR, "percorso non ammesso"},
+        {"symbolic link",
+         [](const QString &z) {
+             makeZip(z, {file("Metadati.sqlite", "n"), item(ZipItem::Kind::Link, "sub/lnk", "../../../etc/passwd")});
+         },
+         PK_ERR, "collegamento simbolico"},
+        {"the same name twice",
+         [](const QString &z) {
+             makeZip(z, {file("Metadati.sqlite", "1"), file("Metadati.sqlitX", "2")});
+             patchName(z, "Metadati.sqlitX", "Metadati.sqlite");
+         },
+         PK_NOZIP, "voci ripetute"},
+        {"names differing in case", [](const QString &z) { makeZip(z, {file("a.txt", "1"), file("A.TXT", "2")}); },
+         PK_ERR, "più volte lo stesso nome"},
+        {"a file and a folder of one name", [](const QString &z) { makeZip(z, {file("a", "1"), file("a/b", "2")}); },
+         PK_ERR, "più volte lo stesso nome"},
+        {"truncated archive",
+         [](const QString &z) {
+             makeZip(z, {file("Metadati.sqlite", QByteArray(5000, 'q'))});
+             QFile f(z);
+             f.resize(f.size() / 2);
+         },
+         PK_NOZIP, "non è un archivio zip valido"},
+        {"damaged data",
+         [](const QString &z) {
+             // Data that do not compress, so the flipped byte falls inside the first entry.
+             QByteArray noise(5000, '\0');
+             quint32 x = 12345;
+             for (char &c : noise)
+                 c = char((x = x * 1103515245u + 12345u) >> 24);
+             makeZip(z, {file("Metadati.sqlite", noise), file("b.txt", "b")});
+             QFile f(z);
+             f.open(QIODevice::ReadWrite);
+             QByteArray b = f.readAll();
+             b[2000] = char(b[2000] ^ 0x5a);
+             f.seek(0);
+             f.write(b);
+         },
+         PK_ERR, "Metadati.sqlite dell'archivio"},
+        {"wrong password, traditional encryption",
+         [](const QString &z) { makeZip(z, {encrypted("Metadati.sqlite", "segreto", ZIP_EM_TRAD_PKWARE, "giusta")}); },
+         IZ_BADPWD, "password del file Metadati.sqlite è errata",
+         [](ScriptedPrompt &p) {
+             for (int i = 0; i < 3; ++i)
+                 p.answerInput(QString("sbagliata%1").arg(i));
+         }},
+        {"wrong password, AES",
+         [](const QString &z) {
+             makeZip(z, {file("a.txt", "a"), encrypted("Metadati.sqlite", "segreto", ZIP_EM_AES_256, "giusta")});
+         },
+         IZ_BADPWD, "è errata", [](ScriptedPrompt &p) { p.answerInput(QString("sbagliata")); }},
+        {"no password given",
+         [](const QString &z) { makeZip(z, {encrypted("Metadati.sqlite", "segreto", ZIP_EM_AES_128, "giusta")}); },
+         IZ_BADPWD, "password che non è stata data", [](ScriptedPrompt &p) { p.answerInput(QString()); }},
+        {"10,000 entries",
+         [](const QString &z) {
+             std::vector<ZipItem> items;
+             for (int i = 0; i < 10000; ++i)
+                 items.push_back(file(QString("f%1.txt").arg(i), "x"));
+             makeZip(z, items);
+         },
+         PK_MEM, "10000 file, più dei 2000 ammessi"},
+        {"1 GB bomb",
+         [](const QString &z) {
+             ZipItem bomb = item(ZipItem::Kind::Zeros, "Metadati.sqlite");
+             bomb.zeros = std::int64_t(1) << 30;
+             makeZip(z, {bomb});
+             EXPECT_LT(QFileInfo(z).size(), 2 << 20);
+         },
+         PK_MEM, "si espande in modo anomalo"},
+        {"more than the total size",
+         [](const QString &z) { makeZip(z, {file("a.bin", QByteArray(600, 'a')), file("b.bin", QByteArray(600, 'b'))}); },
+         PK_MEM, "supera i 1.000 byte", [](ScriptedPrompt &) {}, small},
+        {"a folder of the archive is a file in the target",
+         [](const QString &z) { makeZip(z, {file("Metadati.sqlite", "nuovo"), file("sub/x.txt/y.txt", "y")}); }, PK_DISK,
+         "Impossibile copiare sub/x.txt/y.txt"},
+        {"a file of the archive is a folder in the target",
+         [](const QString &z) { makeZip(z, {file("Metadati.sqlite", "nuovo"), file("sub", "y")}); }, PK_ERR,
+         "c'è una cartella con lo stesso nome"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Installed s;
+        c.build(s.zip);
+        c.answers(s.prompt);
+        const auto before = snapshot(s.target);
+        const QStringList beside = entriesOf(s.root.path());
+        CGUnzipFiles unzip(&s.prompt);
+        unzip.setLimits(c.limits);
+        EXPECT_EQ(unzip.Unzip(s.zip, s.target), c.code);
+        EXPECT_TRUE(unzip.lastError().contains(QString::fromUtf8(c.message))) << unzip.lastError().toStdString();
+        EXPECT_EQ(snapshot(s.target), before);
+        EXPECT_EQ(entriesOf(s.root.path()), beside);
+        EXPECT_TRUE(unzip.extracted().isEmpty());
+    }
+}
+
+TEST(Unzip, ReplacesFilesAndRecreatesFoldersWithoutAsking)
+{
+    Installed s;
+    s.write("Metadati.sqlite-journal", "giornale vecchio");
+    s.write("Territorio.sqlite", "vecchio territorio");
+    makeZip(s.zip, {file("Metadati.sqlite", "nuovo metadati"), file("territorio.sqlite", "nuovo territorio"),
+                    item(ZipItem::Kind::Dir, "vuota/"), file("nuova/cartella/a.txt", "a")});
+    CGUnzipFiles unzip(&s.prompt);
+    ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK) << unzip.lastError().toStdString();
+    EXPECT_TRUE(s.prompt.shown().empty());
+    EXPECT_EQ(unzip.extracted(), QStringList({"Metadati.sqlite", "territorio.sqlite", "nuova/cartella/a.txt"}));
+    EXPECT_EQ(s.read("Metadati.sqlite"), "nuovo metadati");
+    EXPECT_EQ(s.read("nuova/cartella/a.txt"), "a");
+    EXPECT_EQ(s.read("sub/x.txt"), "x vecchio");
+    EXPECT_TRUE(QFileInfo(s.target + "vuota").isDir());
+    // The journal of the replaced database would be replayed into the new file: it goes too.
+    EXPECT_FALSE(QFileInfo::exists(s.target + "Metadati.sqlite-journal"));
+    // A name differing only in case replaces the old file instead of standing beside it.
+    EXPECT_FALSE(QFileInfo::exists(s.target + "Territorio.sqlite"));
+    EXPECT_EQ(s.read("territorio.sqlite"), "nuovo territorio");
+    EXPECT_EQ(entriesOf(s.root.path()), QStringList({"Databases", "update.zip"}));
+    // The file times of the archive are kept.
+    EXPECT_EQ(QFileInfo(s.target + "Metadati.sqlite").lastModified().toSecsSinceEpoch(), 1210000000);
+}
+
+TEST(Unzip, PasswordsAreAskedOnceAndAnEmptyAnswerIsRemembered)
+{
+    for (const std::uint16_t method : {std::uint16_t(ZIP_EM_TRAD_PKWARE), std::uint16_t(ZIP_EM_AES_256)}) {
+        SCOPED_TRACE(method);
+        Installed s;
+        makeZip(s.zip, {encrypted("Metadati.sqlite", "nuovo", method, "girasole"),
+                        encrypted("b.txt", "b", method, "girasole"), file("c.txt", "c")});
+        // A wrong answer is asked again; the right one serves every entry.
+        s.prompt.answerInput(QString("sbagliata"));
+        s.prompt.answerInput(QString("girasole"));
+        CGUnzipFiles unzip(&s.prompt);
+        ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK) << unzip.lastError().toStdString();
+        EXPECT_EQ(s.read("Metadati.sqlite"), "nuovo");
+        EXPECT_EQ(s.read("b.txt"), "b");
+        ASSERT_EQ(s.prompt.shown().size(), 2u);
+        EXPECT_EQ(s.prompt.shown()[0].text, "Please Enter The Password!");
+
+        // Testing the archive goes through every entry; after an empty answer no prompt follows.
+        s.prompt.clear();
+        s.prompt.answerInput(QString());
+        unzip.setTestZip(1);
+        EXPECT_EQ(unzip.Unzip(), IZ_BADPWD);
+        EXPECT_EQ(s.prompt.shown().size(), 1u);
+        EXPECT_EQ(unzip.GetLastMessage(), "    testing: Metadati.sqlite errore\n    testing: b.txt errore\n"
+                                          "    testing: c.txt OK\n");
+        // The next extraction asks again.
+        s.prompt.clear();
+        s.prompt.answerInput(QString("girasole"));
+        EXPECT_EQ(unzip.Unzip(), PK_OK);
+        EXPECT_EQ(s.prompt.shown().size(), 1u);
+    }
+}
+
+TEST(Unzip, PasswordCallbackFillsTheBuffer)
+{
+    ScriptedPrompt prompt;
+    prompt.answerInput(QString("chiave"));
+    CGUnzipFiles unzip(&prompt);
+    char buffer[256];
+    std::fill(std::begin(buffer), std::end(buffer), 'z');
+    EXPECT_EQ(unzip.passwordCallback(buffer, 256), 0);
+    EXPECT_STREQ(buffer, "chiave");
+    EXPECT_EQ(buffer[255], '\0');
+    prompt.answerInput(std::nullopt); // a cancelled box counts as an empty answer
+    EXPECT_EQ(unzip.passwordCallback(buffer, 256), 1);
+    EXPECT_EQ(unzip.passwordCallback(buffer, 256), 1);
+    EXPECT_EQ(prompt.shown().size(), 2u);
+}
+
+TEST(Unzip, OverwriteOptions)
+{
+    struct Case {
+        const char *what;
+        std::function<void(CGUnzipFiles &, ScriptedPrompt &)> set;
+        std::int32_t code;
+        QByteArray metadati, nuovo;
+        int questions;
+    };
+    const std::vector<Case> cases = {
+        {"never overwrite", [](CGUnzipFiles &u, ScriptedPrompt &) { u.setOverWriteFiles(0); }, PK_OK,
+         "vecchio metadati", "n", 0},
+        {"asked, yes",
+         [](CGUnzipFiles &u, ScriptedPrompt &p) {
+             u.setOverWriteFiles(0);
+             u.setPromptOverwrite(1);
+             p.answer(Answer::Yes);
+         },
+         PK_OK, "nuovo", "n", 1},
+        {"asked, no",
+         [](CGUnzipFiles &u, ScriptedPrompt &p) {
+             u.setOverWriteFiles(0);
+             u.setPromptOverwrite(1);
+             p.answer(Answer::No);
+         },
+         PK_OK, "vecchio metadati", "n", 1},
+        {"asked, cancel: nothing at all",
+         [](CGUnzipFiles &u, ScriptedPrompt &p) {
+             u.setOverWriteFiles(0);
+             u.setPromptOverwrite(1);
+             p.answer(Answer::Cancel);
+         },
+         IZ_CTRLC, "vecchio metadati", "<assente>", 1},
+        // The archive's file (2008) is older than the one in the folder (now).
+        {"only newer files", [](CGUnzipFiles &u, ScriptedPrompt &) { u.setExtractOnlyNewer(1); }, PK_OK,
+         "vecchio metadati", "n", 0},
+        {"freshen: only newer files already present",
+         [](CGUnzipFiles &u, ScriptedPrompt &) { u.setExtractNewer(1); }, PK_OK, "vecchio metadati", "<assente>", 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Installed s;
+        makeZip(s.zip, {file("Metadati.sqlite", "nuovo"), file("nuovo.txt", "n")});
+        CGUnzipFiles unzip(&s.prompt);
+        c.set(unzip, s.prompt);
+        EXPECT_EQ(unzip.Unzip(s.zip, s.target), c.code);
+        EXPECT_EQ(s.read("Metadati.sqlite"), c.metadati);
+        EXPECT_EQ(s.read("nuovo.txt"), c.nuovo);
+        ASSERT_EQ(int(s.prompt.shown().size()), c.questions);
+        if (c.questions) {
+            EXPECT_EQ(s.prompt.shown()[0].text, "Overwrite Metadati.sqlite?");
+            EXPECT_EQ(s.prompt.shown()[0].title, "VBUnZip32 - File Already Exists!");
+            EXPECT_EQ(s.prompt.shown()[0].buttons, Buttons::YesNoCancel);
+        }
+    }
+}
+
+TEST(Unzip, NamesFoldersListingAndComment)
+{
+    Installed s;
+    makeZip(s.zip, {file("cartine/Regioni 2001.shp", "shp"), file("cartine/leggimi.txt", "l")});
+    CGUnzipFiles unzip(&s.prompt);
+    unzip.setHonorDirectories(0);
+    unzip.setSpaceToUnderScore(1);
+    ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK);
+    EXPECT_EQ(s.read("Regioni_2001.shp"), "shp");
+    EXPECT_EQ(s.read("leggimi.txt"), "l");
+    EXPECT_FALSE(QFileInfo::exists(s.target + "cartine"));
+
+    // Listing writes nothing and needs no folder.
+    CGUnzipFiles list;
+    list.setExtractList(1);
+    const auto before = snapshot(s.target);
+    ASSERT_EQ(list.Unzip(s.zip), PK_OK);
+    EXPECT_EQ(snapshot(s.target), before);
+    const QStringList lines = list.GetLastMessage().split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].startsWith("Filename: cartine/Regioni 2001.shp "));
+    EXPECT_TRUE(lines[0].contains(" Size            3 Date "));
+
+    CGUnzipFiles none;
+    EXPECT_EQ(none.Unzip(), PK_PARAM);
+    EXPECT_EQ(none.Unzip(s.root.path() + "/manca.zip", s.target), PK_NOZIP);
+    EXPECT_TRUE(none.lastError().contains("Impossibile trovare l'archivio"));
+}
