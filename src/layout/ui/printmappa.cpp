@@ -69,6 +69,28 @@ QPushButton *button(const QString &name, const QString &text, QWidget *parent)
     return b;
 }
 
+// The tab of a text item: its text, font, size and colour.
+QWidget *textTab(QLineEdit *&text, const QString &textName, QComboBox *&font, const QString &fontName,
+                 QComboBox *&size, const QString &sizeName, QLabel *&colour, const QString &colourName)
+{
+    auto *tab = new QWidget;
+    auto *grid = new QGridLayout(tab);
+    text = new QLineEdit(tab);
+    text->setObjectName(textName);
+    font = combo(fontName, tab);
+    size = combo(sizeName, tab);
+    colour = colourLabel(colourName, tab);
+    const std::pair<const char *, QWidget *> rows[] = {
+        {"Testo", text}, {"Carattere", font}, {"Dimensione", size}, {"Colore", colour}};
+    int r = 0;
+    for (const auto &[caption, w] : rows) {
+        grid->addWidget(new QLabel(QString::fromLatin1(caption), tab), r, 0);
+        grid->addWidget(w, r++, 1, w == text || w == font ? Qt::Alignment() : Qt::AlignLeft);
+    }
+    grid->setRowStretch(r, 1);
+    return tab;
+}
+
 // Fills a font list and a size list and selects the starting entries.
 void fillFontLists(QComboBox *fonts, QComboBox *sizes, const QStringList &families, const QString &font,
                    const QString &size)
@@ -131,23 +153,9 @@ void PrintMappa::buildControls()
     side->addWidget(SSTab1, 1);
 
     // Tab 0: the title.
-    auto *tTitle = new QWidget;
-    auto *gTitle = new QGridLayout(tTitle);
-    txt_Titolo = new QLineEdit(tTitle);
-    txt_Titolo->setObjectName(QStringLiteral("txt_Titolo"));
-    cmb_Font = combo(QStringLiteral("cmb_Font"), tTitle);
-    cmb_Fontsize = combo(QStringLiteral("cmb_Fontsize"), tTitle);
-    lbl_colore = colourLabel(QStringLiteral("lbl_colore"), tTitle);
-    gTitle->addWidget(new QLabel(QStringLiteral("Testo"), tTitle), 0, 0);
-    gTitle->addWidget(txt_Titolo, 0, 1);
-    gTitle->addWidget(new QLabel(QStringLiteral("Carattere"), tTitle), 1, 0);
-    gTitle->addWidget(cmb_Font, 1, 1);
-    gTitle->addWidget(new QLabel(QStringLiteral("Dimensione"), tTitle), 2, 0);
-    gTitle->addWidget(cmb_Fontsize, 2, 1, Qt::AlignLeft);
-    gTitle->addWidget(new QLabel(QStringLiteral("Colore"), tTitle), 3, 0);
-    gTitle->addWidget(lbl_colore, 3, 1, Qt::AlignLeft);
-    gTitle->setRowStretch(4, 1);
-    SSTab1->addTab(tTitle, QStringLiteral("Titolo"));
+    SSTab1->addTab(textTab(txt_Titolo, QStringLiteral("txt_Titolo"), cmb_Font, QStringLiteral("cmb_Font"), cmb_Fontsize,
+                           QStringLiteral("cmb_Fontsize"), lbl_colore, QStringLiteral("lbl_colore")),
+                   QStringLiteral("Titolo"));
 
     // Tab 1: the map.
     auto *tMap = new QWidget;
@@ -216,23 +224,10 @@ void PrintMappa::buildControls()
     SSTab1->addTab(tLegend, QStringLiteral("Leggenda"));
 
     // Tab 4: the description.
-    auto *tDesc = new QWidget;
-    auto *gDesc = new QGridLayout(tDesc);
-    txtDesc = new QLineEdit(tDesc);
-    txtDesc->setObjectName(QStringLiteral("txtDesc"));
-    cmbDesc_TipoFont = combo(QStringLiteral("cmbDesc_TipoFont"), tDesc);
-    cmbDesc_DimFont = combo(QStringLiteral("cmbDesc_DimFont"), tDesc);
-    lblDesc_Colore = colourLabel(QStringLiteral("lblDesc_Colore"), tDesc);
-    gDesc->addWidget(new QLabel(QStringLiteral("Testo"), tDesc), 0, 0);
-    gDesc->addWidget(txtDesc, 0, 1);
-    gDesc->addWidget(new QLabel(QStringLiteral("Carattere"), tDesc), 1, 0);
-    gDesc->addWidget(cmbDesc_TipoFont, 1, 1);
-    gDesc->addWidget(new QLabel(QStringLiteral("Dimensione"), tDesc), 2, 0);
-    gDesc->addWidget(cmbDesc_DimFont, 2, 1, Qt::AlignLeft);
-    gDesc->addWidget(new QLabel(QStringLiteral("Colore"), tDesc), 3, 0);
-    gDesc->addWidget(lblDesc_Colore, 3, 1, Qt::AlignLeft);
-    gDesc->setRowStretch(4, 1);
-    SSTab1->addTab(tDesc, QStringLiteral("Descrizione"));
+    SSTab1->addTab(textTab(txtDesc, QStringLiteral("txtDesc"), cmbDesc_TipoFont, QStringLiteral("cmbDesc_TipoFont"),
+                           cmbDesc_DimFont, QStringLiteral("cmbDesc_DimFont"), lblDesc_Colore,
+                           QStringLiteral("lblDesc_Colore")),
+                   QStringLiteral("Descrizione"));
 
     mnu_sel = new QMenu(this);
     mnu_sel->setObjectName(QStringLiteral("mnu_sel"));
