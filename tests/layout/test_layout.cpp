@@ -116,12 +116,6 @@ TEST(LayoutPage, StartingFontIsTheFourteenthFamilyWhenThereIsOne)
     EXPECT_EQ(defaultFontEntry(many.mid(0, 13), QStringLiteral("Sans")), QStringLiteral("Sans"));
 }
 
-TEST(LayoutPage, PageSetupTakesTheSmallerRatio)
-{
-    EXPECT_DOUBLE_EQ(PageSetup(QSizeF(4, 8), QSizeF(8, 10)), 0.5);
-    EXPECT_DOUBLE_EQ(PageSetup(QSizeF(8, 5), QSizeF(8, 10)), 0.5);
-}
-
 TEST(DrawPage, LegendRowSquareLeftOfItsTextRight)
 {
     LayoutPage page = samplePage();

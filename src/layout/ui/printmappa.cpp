@@ -423,7 +423,7 @@ bool PrintMappa::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-int PrintMappa::popupChoice(const QStringList &names)
+void PrintMappa::clearPopup()
 {
     // The entries of an earlier click go; the first stays, unticked.
     const QList<QAction *> old = mnu_sel->actions();
@@ -431,12 +431,17 @@ int PrintMappa::popupChoice(const QStringList &names)
         mnu_sel->removeAction(old[i]);
         old[i]->deleteLater();
     }
+    if (!old.isEmpty())
+        old[0]->setChecked(false);
+}
+
+int PrintMappa::popupChoice(const QStringList &names)
+{
     QList<QAction *> entries;
     for (int i = 0; i < names.size(); ++i) {
-        QAction *a = i == 0 && !old.isEmpty() ? old[0] : mnu_sel->addAction(QString());
+        QAction *a = i == 0 && !mnu_sel->actions().isEmpty() ? mnu_sel->actions().at(0) : mnu_sel->addAction(QString());
         a->setObjectName(QStringLiteral("mnu_sel1_%1").arg(i));
         a->setCheckable(true);
-        a->setChecked(false);
         a->setText(names[i]);
         entries << a;
     }
@@ -450,6 +455,7 @@ void PrintMappa::Picture1_MouseDown(Qt::MouseButton button, QPointF at)
 {
     if (button != Qt::RightButton)
         return;
+    clearPopup();
     const PageHit hit = Picture1->hit(at);
     m_selection = hit.names.join(QLatin1Char(','));
     if (hit.names.size() > 1) {
@@ -524,6 +530,13 @@ void PrintMappa::cmdSalva_Click()
         return;
     Redraw();
     SavePage(m_page, m_items, name, Picture1->pixelsPerInch(), m_ctx.prompt);
+}
+
+PrintMappa *openPrintMappa(MainWindow &main, const MapPageRequest &request)
+{
+    auto *w = new PrintMappa(main.context(), request, &main);
+    main.showChild(w);
+    return w;
 }
 
 void PrintMappa::showEvent(QShowEvent *e)

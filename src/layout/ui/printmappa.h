@@ -59,6 +59,7 @@ private:
     void chooseColour(QLabel *label);
     void lst_leggenda_DblClick();
     void cmdEditOk_Click();
+    void clearPopup();
     int popupChoice(const QStringList &names);
 
     AppContext &m_ctx;
@@ -95,5 +96,9 @@ public:
     QMenu *mnu_sel;
     QPushButton *cmdSalva, *cmdStampa, *cmdHelp, *cmd_close;
 };
+
+// Opens the editor on a map as a child window of the main window: the map window's "Salva..."
+// and "Salva e Stampa" commands come here.
+PrintMappa *openPrintMappa(MainWindow &main, const MapPageRequest &request);
 
 } // namespace qrn::ui
