@@ -21,7 +21,7 @@ public:
     // Makes an image of the picture's size and copies the picture into it.
     void CreateFromPicture(const QImage &picture);
     // Copies the source from (srcLeft, srcTop) into the image at (0, 0); a negative width or
-    // height means the image's own width or height. Parts outside the source are left as they are.
+    // height means the image's own width or height. Pixels the source does not cover are left as they are.
     void LoadPictureBlt(const QImage &source, int srcLeft = 0, int srcTop = 0, int srcWidth = -1,
                         int srcHeight = -1);
     void ClearUp();
