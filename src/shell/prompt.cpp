@@ -66,6 +66,16 @@ std::optional<QColor> ScriptedPrompt::chooseColor(const QColor &)
     return c;
 }
 
+bool ScriptedPrompt::choosePrinter(QPrinter &printer)
+{
+    m_shown.push_back({Shown::Kind::Printer, QString(), QString(), Icon::None, Buttons::OkCancel});
+    if (m_printers.empty())
+        return false;
+    auto choose = std::move(m_printers.front());
+    m_printers.pop_front();
+    return choose(printer);
+}
+
 QStringList ScriptedPrompt::messages() const
 {
     QStringList out;

@@ -7,8 +7,11 @@
 #include <QString>
 #include <QStringList>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
+
+class QPrinter;
 
 namespace qrn {
 
@@ -31,6 +34,12 @@ public:
     virtual QString openFile(const QString &title, const QString &folder, const QString &filter) = 0;
     virtual QString saveFile(const QString &title, const QString &folder, const QString &filter) = 0;
     virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
+    // The printer chooser: sets printer up as chosen; false when cancelled.
+    virtual bool choosePrinter(QPrinter &printer)
+    {
+        (void)printer;
+        return false;
+    }
     // The busy (hourglass) pointer and the default one.
     virtual void setBusy(bool busy) = 0;
 };
@@ -64,7 +73,7 @@ private:
 class ScriptedPrompt : public Prompt {
 public:
     struct Shown {
-        enum class Kind { Message, Input, Folder, OpenFile, SaveFile, Color } kind;
+        enum class Kind { Message, Input, Folder, OpenFile, SaveFile, Color, Printer } kind;
         QString text;
         QString title;
         Icon icon = Icon::None;
@@ -76,6 +85,8 @@ public:
     void answerFolder(const QString &folder) { m_folders.push_back(folder); }
     void answerFile(const QString &path) { m_files.push_back(path); }
     void answerColor(const std::optional<QColor> &c) { m_colors.push_back(c); }
+    // A printer choice: sets the printer up (for example to a PDF file); true means printed.
+    void answerPrinter(std::function<bool(QPrinter &)> choose) { m_printers.push_back(std::move(choose)); }
 
     Answer message(const QString &text, const QString &title, Icon icon, Buttons buttons) override;
     std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override;
@@ -83,6 +94,7 @@ public:
     QString openFile(const QString &title, const QString &folder, const QString &filter) override;
     QString saveFile(const QString &title, const QString &folder, const QString &filter) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
+    bool choosePrinter(QPrinter &printer) override;
     void setBusy(bool busy) override { m_busy = busy; }
 
     const std::vector<Shown> &shown() const { return m_shown; }
@@ -98,6 +110,7 @@ private:
     std::deque<QString> m_folders;
     std::deque<QString> m_files;
     std::deque<std::optional<QColor>> m_colors;
+    std::deque<std::function<bool(QPrinter &)>> m_printers;
     bool m_busy = false;
 };
 

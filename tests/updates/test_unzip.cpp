@@ -92,6 +92,9 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
         const char *message;
         std::function<void(ScriptedPrompt &)> answers = [](ScriptedPrompt &) {};
         UnzipLimits limits = UnzipLimits();
+        // Traditional encryption checks a password against one byte of a random header: one wrong
+        // password in 256 passes it, and the entry then fails as damaged data.
+        std::int32_t orCode = -1;
     };
     UnzipLimits small;
     small.maxTotalBytes = 1000;
@@ -142,11 +145,12 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
          PK_ERR, "Metadati.sqlite dell'archivio"},
         {"wrong password, traditional encryption",
          [](const QString &z) { makeZip(z, {encrypted("Metadati.sqlite", "segreto", ZIP_EM_TRAD_PKWARE, "giusta")}); },
-         IZ_BADPWD, "password del file Metadati.sqlite è errata",
+         IZ_BADPWD, "password",
          [](ScriptedPrompt &p) {
              for (int i = 0; i < 3; ++i)
                  p.answerInput(QString("sbagliata%1").arg(i));
-         }},
+         },
+         UnzipLimits(), PK_ERR},
         {"wrong password, AES",
          [](const QString &z) {
              makeZip(z, {file("a.txt", "a"), encrypted("Metadati.sqlite", "segreto", ZIP_EM_AES_256, "giusta")});
@@ -190,7 +194,8 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
         const QStringList beside = entriesOf(s.root.path());
         CGUnzipFiles unzip(&s.prompt);
         unzip.setLimits(c.limits);
-        EXPECT_EQ(unzip.Unzip(s.zip, s.target), c.code);
+        const std::int32_t code = unzip.Unzip(s.zip, s.target);
+        EXPECT_TRUE(code == c.code || code == c.orCode) << code;
         EXPECT_TRUE(unzip.lastError().contains(QString::fromUtf8(c.message))) << unzip.lastError().toStdString();
         EXPECT_EQ(snapshot(s.target), before);
         EXPECT_EQ(entriesOf(s.root.path()), beside);

@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QPushButton>
 
 namespace qrn::ui {
@@ -120,6 +121,13 @@ std::optional<QColor> QtPrompt::chooseColor(const QColor &initial)
     if (!c.isValid())
         return std::nullopt;
     return c;
+}
+
+bool QtPrompt::choosePrinter(QPrinter &printer)
+{
+    QPrintDialog dlg(&printer, m_parent);
+    dlg.setWindowTitle(QStringLiteral("Stampa"));
+    return dlg.exec() == QDialog::Accepted;
 }
 
 void QtPrompt::setBusy(bool busy)

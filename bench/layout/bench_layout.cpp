@@ -1,0 +1,179 @@
+// The map page with the map of the 107 provinces, read from the sample shape file with shapelib
+// and drawn into a vector picture as the map window hands it over.
+//
+// JpegWriteJpegFile / JpegBareTjCompress2: the JPEG writer against bare tjCompress2 on the same
+// pixels (the page at 96 pixels per inch, quality 90); the writer also writes the file.
+// JpegSavePage: the whole save of a JPEG page (drawing, temporary bitmap, JPEG file).
+// EditorOpenFirstPreview: the layout editor from its creation to its first preview on screen.
+// DragRedraw: one mouse move with the left button held over the preview: the map follows the
+// pointer and the page is drawn again.
+
+#include "imaging/dibsection.h"
+#include "imaging/jpegwriter.h"
+#include "layout/layoutpage.h"
+#include "layout/pageoutput.h"
+#include "layout/ui/pagepreview.h"
+#include "layout/ui/printmappa.h"
+#include "shell/context.h"
+#include "support/testfolder.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+#include <shapefil.h>
+#include <turbojpeg.h>
+
+#include <cstdio>
+
+using namespace qrn;
+
+namespace {
+
+MapPageRequest provinceRequest()
+{
+    static MapPageRequest request = [] {
+        MapPageRequest r;
+        const QByteArray path = QByteArray(QUARNARO_SAMPLE_DIR) + "/Shape/province107.shp";
+        SHPHandle shp = SHPOpen(path.constData(), "rb");
+        if (!shp) {
+            std::fprintf(stderr, "Manca %s\n", path.constData());
+            std::exit(1);
+        }
+        int count = 0, type = 0;
+        double minB[4], maxB[4];
+        SHPGetInfo(shp, &count, &type, minB, maxB);
+        const QColor classes[4] = {QColor(255, 255, 178), QColor(254, 204, 92), QColor(253, 141, 60), QColor(227, 26, 28)};
+        QPainter p(&r.map);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(90, 90, 90), 0));
+        for (int i = 0; i < count; ++i) {
+            SHPObject *o = SHPReadObject(shp, i);
+            if (!o)
+                continue;
+            QPainterPath path;
+            path.setFillRule(Qt::OddEvenFill);
+            for (int part = 0; part < o->nParts; ++part) {
+                const int from = o->panPartStart[part];
+                const int to = part + 1 < o->nParts ? o->panPartStart[part + 1] : o->nVertices;
+                QPolygonF ring;
+                for (int v = from; v < to; ++v)
+                    ring << QPointF(o->padfX[v], -o->padfY[v]); // north up
+                path.addPolygon(ring);
+                path.closeSubpath();
+            }
+            p.setBrush(classes[i % 4]);
+            p.drawPath(path);
+            SHPDestroyObject(o);
+        }
+        p.end();
+        SHPClose(shp);
+        r.mapFrame = QRectF(QPointF(minB[0], -maxB[1]), QPointF(maxB[0], -minB[1]));
+        r.mapSize = QSizeF(10, 10 * r.mapFrame.height() / r.mapFrame.width());
+        for (int c = 0; c < 4; ++c)
+            r.legend.push_back({classes[c], QStringLiteral("Classe %1").arg(c + 1)});
+        r.variableText = QStringLiteral("AS013 - Lunghezza della rete stradale (2008)");
+        return r;
+    }();
+    return request;
+}
+
+cDIBSection &pageSection()
+{
+    static cDIBSection dib;
+    if (dib.isEmpty()) {
+        const LayoutPage page = makeLayoutPage(provinceRequest(), editorDefaults());
+        dib.CreateFromPicture(renderPageImage(page, PageItems(), kScreenPixelsPerInch));
+    }
+    return dib;
+}
+
+void JpegWriteJpegFile(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("pagina.jpg"));
+    const cDIBSection &dib = pageSection();
+    for (auto _ : state)
+        if (!WriteJpegFile(dib, name, kJpegQuality, nullptr))
+            state.SkipWithError("scrittura non riuscita");
+}
+BENCHMARK(JpegWriteJpegFile)->Unit(benchmark::kMillisecond);
+
+void JpegBareTjCompress2(benchmark::State &state)
+{
+    const cDIBSection &dib = pageSection();
+    tjhandle h = tjInitCompress();
+    for (auto _ : state) {
+        unsigned char *out = nullptr;
+        unsigned long size = 0;
+        tjCompress2(h, dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(), dib.Height(), TJPF_BGR, &out,
+                    &size, TJSAMP_420, kJpegQuality, TJFLAG_BOTTOMUP);
+        benchmark::DoNotOptimize(out);
+        tjFree(out);
+    }
+    tjDestroy(h);
+}
+BENCHMARK(JpegBareTjCompress2)->Unit(benchmark::kMillisecond);
+
+void JpegSavePage(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("pagina.jpg"));
+    const LayoutPage page = makeLayoutPage(provinceRequest(), editorDefaults());
+    for (auto _ : state)
+        writePageFile({page}, PageItems(), name, kScreenPixelsPerInch);
+}
+BENCHMARK(JpegSavePage)->Unit(benchmark::kMillisecond);
+
+void EditorOpenFirstPreview(benchmark::State &state)
+{
+    test::TestFolder folder(false);
+    auto ctx = folder.context();
+    const MapPageRequest request = provinceRequest();
+    for (auto _ : state) {
+        auto *w = new ui::PrintMappa(*ctx, request);
+        w->show();
+        w->preview()->repaint();
+        state.PauseTiming();
+        delete w;
+        QApplication::processEvents();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(EditorOpenFirstPreview)->Unit(benchmark::kMillisecond);
+
+void DragRedraw(benchmark::State &state)
+{
+    test::TestFolder folder(false);
+    auto ctx = folder.context();
+    ui::PrintMappa w(*ctx, provinceRequest());
+    w.show();
+    QApplication::processEvents();
+    w.findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(TabMap);
+    ui::PagePreview *preview = w.preview();
+    int step = 0;
+    for (auto _ : state) {
+        const QPointF at = preview->toPixel(QPointF(0.5 + 0.01 * (step++ % 50), 1.0));
+        QMouseEvent move(QEvent::MouseMove, at, preview->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(preview, &move);
+        preview->repaint();
+    }
+    state.counters["ppi"] = preview->pixelsPerInch();
+}
+BENCHMARK(DragRedraw)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

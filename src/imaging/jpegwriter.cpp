@@ -1,0 +1,56 @@
+#include "imaging/jpegwriter.h"
+
+#include "imaging/dibsection.h"
+#include "shell/prompt.h"
+
+#include <QFile>
+#include <turbojpeg.h>
+
+namespace qrn {
+
+JpegJob jpegJob(const cDIBSection &section, int quality)
+{
+    JpegJob job;
+    job.bits = section.DIBSectionBitsPtr();
+    job.width = section.Width();
+    job.pitch = section.BytesPerScanLine();
+    job.height = section.Height();
+    job.pixelFormat = TJPF_BGR;
+    job.flags = TJFLAG_BOTTOMUP;
+    job.quality = quality;
+    return job;
+}
+
+bool WriteJpegFile(const cDIBSection &section, const QString &fileName, int quality, Prompt *prompt)
+{
+    auto warn = [prompt](const QString &text) {
+        if (prompt)
+            prompt->message(text, QString(), Icon::Exclamation);
+    };
+    tjhandle handle = tjInitCompress();
+    if (!handle) {
+        warn(QStringLiteral("Failed to initialise the IJL library: %1").arg(tjGetErrorCode(nullptr)));
+        return false;
+    }
+    const JpegJob job = jpegJob(section, quality);
+    unsigned char *jpeg = nullptr;
+    unsigned long size = 0;
+    bool ok = job.bits && tjCompress2(handle, job.bits, job.width, job.pitch, job.height, job.pixelFormat, &jpeg,
+                                      &size, TJSAMP_420, job.quality, job.flags) == 0;
+    if (ok) {
+        QFile out(fileName);
+        const bool opened = out.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        ok = opened && out.write(reinterpret_cast<const char *>(jpeg), qint64(size)) == qint64(size) && out.flush();
+        out.close();
+        // A partly written file is not left behind.
+        if (opened && !ok)
+            out.remove();
+    }
+    tjFree(jpeg);
+    tjDestroy(handle);
+    if (!ok)
+        warn(QStringLiteral("Failed to save to JPG"));
+    return ok;
+}
+
+} // namespace qrn

@@ -1,0 +1,56 @@
+#include "layout/drawpage.h"
+
+#include "layout/drawingsurface.h"
+#include "layout/layoutpage.h"
+
+namespace qrn {
+
+namespace {
+
+void drawText(DrawingSurface &s, const PageText &t, double factor)
+{
+    s.setFontName(t.fontName);
+    s.setCurrentXY(t.left, t.top);
+    // A size that is not a number leaves the surface's previous size.
+    bool ok = false;
+    const double size = t.fontSize.toDouble(&ok);
+    if (ok)
+        s.setFontSize(size * factor);
+    s.setTextColor(t.colour);
+    s.printText(t.text);
+}
+
+} // namespace
+
+void DrawPage(DrawingSurface &surface, const LayoutPage &page, const PageItems &items)
+{
+    const double factor = page.outputFactor;
+    if (items.map)
+        surface.drawPicture(page.map,
+                            QRectF(page.mapLeft, page.mapTop, page.mapWidth * page.zoom * factor,
+                                   page.mapHeight * page.zoom * factor),
+                            page.mapFrame);
+    if (items.frame) {
+        const PageFrame &f = page.frame;
+        surface.drawRect({f.left, f.top}, {f.right, f.bottom}, f.colour, false);
+    }
+    if (items.title)
+        drawText(surface, page.title, factor);
+    if (items.legend) {
+        for (int i = 0; i < page.legend.count(); ++i) {
+            const LegendRow &row = page.legend[i];
+            surface.setFontName(row.fontName);
+            surface.setCurrentXY(row.left + 0.2, row.top);
+            surface.setFontSize(row.fontSize * factor);
+            surface.setTextColor(row.textColour);
+            surface.printText(row.text);
+            const QPointF a(row.left, row.top), b(row.left - page.boxSize, row.top + page.boxSize);
+            surface.drawRect(a, b, row.boxColour, true);
+            surface.drawRect(a, b, Qt::black, false);
+        }
+    }
+    if (items.description)
+        drawText(surface, page.description, factor);
+}
+
+} // namespace qrn

@@ -1,0 +1,186 @@
+#include "layout/pageoutput.h"
+
+#include "imaging/dibsection.h"
+#include "imaging/jpegwriter.h"
+#include "layout/drawingsurface.h"
+#include "layout/drawpage.h"
+#include "shell/prompt.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+#include <QTemporaryFile>
+#include <cmath>
+
+namespace qrn {
+
+namespace {
+
+constexpr double kPdfResolution = 1200;
+constexpr double kSvgResolution = 96;
+
+double dotsPerMeter(double ppi) { return ppi / 0.0254; }
+
+bool writeBitmap(const QImage &image, const QString &name)
+{
+    return image.save(name, "BMP");
+}
+
+// The JPEG goes through a bitmap file, as a picture loaded from it feeds the writer. The
+// bitmap is a private temporary file, so no file of the user's is replaced or removed.
+bool writeJpeg(const QImage &image, const QString &name, Prompt *prompt)
+{
+    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/quarnaro_pagina_XXXXXX.bmp"));
+    if (!temp.open())
+        return false;
+    temp.close();
+    bool ok = writeBitmap(image, temp.fileName());
+    if (ok) {
+        const QImage picture(temp.fileName(), "BMP");
+        cDIBSection dib;
+        dib.CreateFromPicture(picture);
+        ok = !dib.isEmpty() && WriteJpegFile(dib, name, kJpegQuality, prompt);
+    }
+    temp.remove();
+    return ok;
+}
+
+bool writePdf(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name)
+{
+    QPdfWriter pdf(name);
+    pdf.setResolution(int(kPdfResolution));
+    pdf.setCreator(QStringLiteral("Quarnaro"));
+    bool first = true;
+    QPainter painter;
+    for (const LayoutPage &page : pages) {
+        pdf.setPageLayout(QPageLayout(QPageSize(page.pageSize, QPageSize::Inch), QPageLayout::Portrait, QMarginsF()));
+        if (first) {
+            if (!painter.begin(&pdf))
+                return false;
+            first = false;
+        } else if (!pdf.newPage()) {
+            return false;
+        }
+        paintPage(painter, page, items, kPdfResolution);
+    }
+    return painter.isActive() ? painter.end() : false;
+}
+
+bool writeSvg(const LayoutPage &page, const PageItems &items, const QString &name)
+{
+    QSvgGenerator svg;
+    svg.setFileName(name);
+    svg.setResolution(int(kSvgResolution));
+    const QSize px = (page.pageSize * kSvgResolution).toSize();
+    svg.setSize(px);
+    svg.setViewBox(QRect(QPoint(0, 0), px));
+    svg.setTitle(page.title.text);
+    QPainter painter;
+    if (!painter.begin(&svg))
+        return false;
+    paintPage(painter, page, items, kSvgResolution);
+    return painter.end() && QFileInfo(name).size() > 0;
+}
+
+} // namespace
+
+QString pageSaveFilter()
+{
+    return QStringLiteral("BMP|*.bmp|Jpg|*.jpg|PDF|*.pdf|SVG|*.svg|PNG|*.png");
+}
+
+PageFormat pageFormatForName(const QString &name)
+{
+    const QString suffix = QFileInfo(name).suffix().toLower();
+    if (suffix == QLatin1String("pdf"))
+        return PageFormat::Pdf;
+    if (suffix == QLatin1String("svg"))
+        return PageFormat::Svg;
+    if (suffix == QLatin1String("png"))
+        return PageFormat::Png;
+    if (name.contains(QLatin1String(".jpg"), Qt::CaseInsensitive))
+        return PageFormat::Jpeg;
+    return PageFormat::Bmp;
+}
+
+void paintPage(QPainter &painter, const LayoutPage &page, const PageItems &items, double pixelsPerInch, QPointF origin)
+{
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    PainterSurface surface(painter, pixelsPerInch, origin, page.pageSize);
+    surface.clear();
+    DrawPage(surface, page, items);
+}
+
+QImage renderPageImage(const LayoutPage &page, const PageItems &items, double pixelsPerInch)
+{
+    const QSize px(int(std::lround(page.pageSize.width() * pixelsPerInch)),
+                   int(std::lround(page.pageSize.height() * pixelsPerInch)));
+    // Painted at the image's own resolution, which a replayed picture assumes; the file's
+    // resolution is set afterwards.
+    QImage image(px, QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintPage(painter, page, items, pixelsPerInch);
+    painter.end();
+    image.setDotsPerMeterX(int(std::lround(dotsPerMeter(pixelsPerInch))));
+    image.setDotsPerMeterY(int(std::lround(dotsPerMeter(pixelsPerInch))));
+    return image;
+}
+
+bool PrintPage(LayoutPage &page, const PageItems &items, QPagedPaintDevice &device)
+{
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
+    const int dpi = device.logicalDpiX();
+    // The painter starts at the printable area; the page's corner lies the margins before it.
+    const QPointF origin = -QPointF(device.pageLayout().paintRectPixels(dpi).topLeft());
+    page.outputFactor = kPrintOutputFactor;
+    PainterSurface surface(painter, dpi, origin, page.pageSize);
+    DrawPage(surface, page, items);
+    page.outputFactor = 1.0;
+    return painter.end();
+}
+
+bool writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name,
+                   double bitmapPixelsPerInch, Prompt *prompt)
+{
+    if (pages.empty() || name.isEmpty())
+        return false;
+    const LayoutPage &page = pages.front();
+    switch (pageFormatForName(name)) {
+    case PageFormat::Pdf: return writePdf(pages, items, name);
+    case PageFormat::Svg: return writeSvg(page, items, name);
+    case PageFormat::Png: return renderPageImage(page, items, kPngPixelsPerInch).save(name, "PNG");
+    case PageFormat::Jpeg: return writeJpeg(renderPageImage(page, items, bitmapPixelsPerInch), name, prompt);
+    case PageFormat::Bmp: return writeBitmap(renderPageImage(page, items, bitmapPixelsPerInch), name);
+    }
+    return false;
+}
+
+bool SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double bitmapPixelsPerInch,
+              Prompt *prompt)
+{
+    const bool ok = writePageFile({page}, items, name, bitmapPixelsPerInch, prompt);
+    if (prompt) {
+        if (ok)
+            prompt->message(QStringLiteral("Immagine %1 salvata correttamente.").arg(name), QString(), Icon::Information);
+        else
+            prompt->message(QStringLiteral("Immagine %1 non salvata correttamente.").arg(name), QString(), Icon::Critical);
+    }
+    return ok;
+}
+
+bool writeMapPage(const MapPageRequest &request, const QString &title, const QString &name, Prompt *prompt)
+{
+    LayoutPage page = makeLayoutPage(request, editorDefaults());
+    if (!title.isEmpty())
+        page.title.text = title;
+    return writePageFile({page}, PageItems(), name, kScreenPixelsPerInch, prompt);
+}
+
+} // namespace qrn

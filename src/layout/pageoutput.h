@@ -1,0 +1,56 @@
+#pragma once
+// The ways a page leaves the program: the printer (any paged device), and the page files: BMP
+// and JPEG at the preview's resolution, PDF and SVG as vector drawings, PNG at 300 dpi.
+
+#include "layout/layoutpage.h"
+
+#include <QImage>
+#include <QString>
+#include <vector>
+
+class QPagedPaintDevice;
+class QPainter;
+
+namespace qrn {
+
+class Prompt;
+
+enum class PageFormat { Bmp, Jpeg, Pdf, Svg, Png };
+
+// The save dialog's filter.
+QString pageSaveFilter();
+// PDF, SVG and PNG by their extension; otherwise a name containing ".jpg" in any case is a
+// JPEG and anything else a bitmap (so "x.jpeg" is a bitmap named x.jpeg).
+PageFormat pageFormatForName(const QString &name);
+
+inline constexpr double kPngPixelsPerInch = 300;
+inline constexpr int kJpegQuality = 90;
+// The pixels per inch of a bitmap made without a preview (one screen pixel per 1/96 inch).
+inline constexpr double kScreenPixelsPerInch = 96;
+
+// Draws the page (white paper, then the items) with its top-left corner at origin (pixels).
+void paintPage(QPainter &painter, const LayoutPage &page, const PageItems &items, double pixelsPerInch,
+               QPointF origin = QPointF());
+// The page as an image at that resolution.
+QImage renderPageImage(const LayoutPage &page, const PageItems &items, double pixelsPerInch);
+
+// Prints the page on a paged device (a printer, a PDF writer) at the device's resolution, at
+// the same page positions as the preview. outputFactor holds kPrintOutputFactor while the page
+// is drawn and 1.0 afterwards.
+bool PrintPage(LayoutPage &page, const PageItems &items, QPagedPaintDevice &device);
+
+// Writes a file of one of the formats; pages after the first go on further PDF pages (other
+// formats take the first). bitmapPixelsPerInch is the resolution of BMP and JPEG.
+bool writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name,
+                   double bitmapPixelsPerInch, Prompt *prompt = nullptr);
+
+// The editor's save: writes the page under name and tells the user "Immagine <name> salvata
+// correttamente." or "Immagine <name> non salvata correttamente.".
+bool SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double bitmapPixelsPerInch,
+              Prompt *prompt);
+
+// The page of a map as the editor lays it out when it opens, with this title, written to a file
+// without any window (for the command line).
+bool writeMapPage(const MapPageRequest &request, const QString &title, const QString &name, Prompt *prompt = nullptr);
+
+} // namespace qrn

@@ -1,0 +1,146 @@
+#include "imaging/dibsection.h"
+#include "imaging/jpegwriter.h"
+#include "shell/prompt.h"
+
+#include <QFile>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+
+using namespace qrn;
+
+namespace {
+
+// Four quadrants of distinct colours, so that a flipped or mirrored image shows.
+QImage quadrants(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.fillRect(0, 0, w / 2, h / 2, QColor(220, 20, 20));
+    p.fillRect(w / 2, 0, w - w / 2, h / 2, QColor(20, 200, 20));
+    p.fillRect(0, h / 2, w / 2, h - h / 2, QColor(20, 20, 220));
+    p.fillRect(w / 2, h / 2, w - w / 2, h - h / 2, QColor(230, 230, 30));
+    return img;
+}
+
+bool near(QColor a, QColor b, int tolerance)
+{
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+} // namespace
+
+TEST(DibSection, RowLengthAndPadding)
+{
+    struct Case { int width, bytes, pad; };
+    for (const Case c : {Case{1, 4, 1}, Case{4, 12, 0}, Case{2, 8, 2}, Case{5, 16, 1}}) {
+        cDIBSection dib;
+        ASSERT_TRUE(dib.Create(c.width, 2));
+        EXPECT_EQ(dib.BytesPerScanLine(), c.bytes) << c.width;
+        EXPECT_EQ(dib.PadBytes(), c.pad) << c.width;
+    }
+}
+
+TEST(DibSection, PixelsAreBlueGreenRedBottomUp)
+{
+    cDIBSection dib;
+    dib.CreateFromPicture(quadrants(4, 2));
+    const unsigned char *bits = dib.DIBSectionBitsPtr();
+    // Memory row 0 is the bottom of the image: blue then yellow.
+    EXPECT_EQ(bits[0], 220);
+    EXPECT_EQ(bits[2], 20);
+    EXPECT_EQ(bits[3 * 3 + 1], 230);
+    // Memory row 1 is the top: red.
+    const unsigned char *top = bits + dib.BytesPerScanLine();
+    EXPECT_EQ(top[0], 20);
+    EXPECT_EQ(top[2], 220);
+    EXPECT_EQ(dib.toImage().pixelColor(3, 0), QColor(20, 200, 20));
+}
+
+TEST(DibSection, BlockCopyWithDefaultSizesUsesTheSectionSize)
+{
+    const QImage source = quadrants(8, 8);
+    cDIBSection dib;
+    ASSERT_TRUE(dib.Create(4, 4));
+    dib.LoadPictureBlt(source); // -1, -1: the section's 4 x 4, not the source's 8 x 8
+    EXPECT_EQ(dib.toImage(), source.copy(0, 0, 4, 4).convertToFormat(QImage::Format_BGR888));
+
+    // A source smaller than the section fills only its own part.
+    ASSERT_TRUE(dib.Create(4, 4));
+    dib.LoadPictureBlt(quadrants(2, 2));
+    EXPECT_EQ(dib.toImage().pixelColor(1, 1), QColor(230, 230, 30));
+    EXPECT_EQ(dib.toImage().pixelColor(3, 3), QColor(0, 0, 0));
+
+    // An offset source block.
+    dib.LoadPictureBlt(source, 4, 4, 2, 2);
+    EXPECT_EQ(dib.toImage().pixelColor(0, 0), QColor(230, 230, 30));
+}
+
+TEST(DibSection, CreateFailsEmpty)
+{
+    cDIBSection dib;
+    ASSERT_TRUE(dib.Create(3, 3));
+    EXPECT_FALSE(dib.Create(0, 5)); // the earlier image is released too
+    EXPECT_TRUE(dib.isEmpty());
+}
+
+TEST(JpegWriter, HandsTheSectionMemoryInPlace)
+{
+    cDIBSection dib;
+    ASSERT_TRUE(dib.Create(5, 3));
+    for (int quality : {90, 37}) {
+        const JpegJob job = jpegJob(dib, quality);
+        EXPECT_EQ(job.bits, dib.DIBSectionBitsPtr());
+        EXPECT_EQ(job.pitch, 16);
+        EXPECT_EQ(job.pixelFormat, TJPF_BGR);
+        EXPECT_EQ(job.flags & TJFLAG_BOTTOMUP, TJFLAG_BOTTOMUP);
+        EXPECT_EQ(job.quality, quality);
+    }
+}
+
+TEST(JpegWriter, WritesThePictureTheRightWayUp)
+{
+    QTemporaryDir dir;
+    ScriptedPrompt prompt;
+    const QImage source = quadrants(64, 48);
+    cDIBSection dib;
+    dib.CreateFromPicture(source);
+    const QString name = dir.filePath(QStringLiteral("pagina.jpg"));
+    ASSERT_TRUE(WriteJpegFile(dib, name, 90, &prompt));
+    EXPECT_TRUE(prompt.messages().isEmpty());
+    const QImage back(name);
+    ASSERT_EQ(back.size(), source.size());
+    for (QPoint p : {QPoint(2, 2), QPoint(61, 2), QPoint(2, 45), QPoint(61, 45)})
+        EXPECT_TRUE(near(back.pixelColor(p), source.pixelColor(p), 12)) << p.x() << "," << p.y();
+
+    // The quality reaches the encoder: a low one gives a smaller file on a detailed picture.
+    QImage noisy(200, 200, QImage::Format_RGB32);
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x)
+            noisy.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y) % 256, (x ^ y) % 256));
+    dib.CreateFromPicture(noisy);
+    const QString low = dir.filePath(QStringLiteral("q10.jpg")), high = dir.filePath(QStringLiteral("q95.jpg"));
+    ASSERT_TRUE(WriteJpegFile(dib, low, 10, &prompt));
+    ASSERT_TRUE(WriteJpegFile(dib, high, 95, &prompt));
+    EXPECT_LT(QFile(low).size() * 2, QFile(high).size());
+}
+
+TEST(JpegWriter, FailuresAreReportedAndFalse)
+{
+    QTemporaryDir dir;
+    cDIBSection dib;
+    dib.CreateFromPicture(quadrants(8, 8));
+    cDIBSection empty;
+    const QString missingFolder = dir.filePath(QStringLiteral("manca/pagina.jpg"));
+    for (const cDIBSection *section : {&dib, &empty}) {
+        ScriptedPrompt prompt;
+        const QString name = section == &dib ? missingFolder : dir.filePath(QStringLiteral("vuota.jpg"));
+        EXPECT_FALSE(WriteJpegFile(*section, name, 90, &prompt));
+        ASSERT_EQ(prompt.shown().size(), 1u);
+        EXPECT_EQ(prompt.shown()[0].text, QStringLiteral("Failed to save to JPG"));
+        EXPECT_EQ(prompt.shown()[0].icon, Icon::Exclamation);
+        EXPECT_FALSE(QFile::exists(name));
+    }
+}

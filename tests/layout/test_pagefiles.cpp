@@ -1,0 +1,202 @@
+#include "layout/pageoutput.h"
+#include "mappicture.h"
+#include "shell/prompt.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPdfWriter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+
+namespace {
+
+QString run(const QString &program, const QStringList &args, int *exitCode = nullptr)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    if (exitCode)
+        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+LayoutPage samplePage()
+{
+    PageDefaults d = editorDefaults(a4PageInches());
+    return makeLayoutPage(test::sampleMapRequest(), d);
+}
+
+bool isMapColour(QColor c)
+{
+    return std::abs(c.red() - 0) < 40 && std::abs(c.green() - 140) < 40 && std::abs(c.blue() - 200) < 40;
+}
+
+// Bounding box, as fractions of the image, of the pixels that pass the test.
+QRectF fractionBox(const QImage &img, const std::function<bool(QColor)> &pass, QRect within = QRect())
+{
+    if (within.isNull())
+        within = img.rect();
+    int x0 = INT_MAX, y0 = INT_MAX, x1 = -1, y1 = -1;
+    for (int y = within.top(); y <= within.bottom(); ++y)
+        for (int x = within.left(); x <= within.right(); ++x)
+            if (pass(img.pixelColor(x, y))) {
+                x0 = std::min(x0, x), y0 = std::min(y0, y), x1 = std::max(x1, x), y1 = std::max(y1, y);
+            }
+    if (x1 < 0)
+        return QRectF();
+    return QRectF(double(x0) / img.width(), double(y0) / img.height(), double(x1 + 1 - x0) / img.width(),
+                  double(y1 + 1 - y0) / img.height());
+}
+
+void expectSameBox(const QRectF &a, const QRectF &b, double tolerance, const char *what)
+{
+    ASSERT_FALSE(a.isNull()) << what;
+    ASSERT_FALSE(b.isNull()) << what;
+    EXPECT_NEAR(a.left(), b.left(), tolerance) << what;
+    EXPECT_NEAR(a.top(), b.top(), tolerance) << what;
+    EXPECT_NEAR(a.right(), b.right(), tolerance) << what;
+    EXPECT_NEAR(a.bottom(), b.bottom(), tolerance) << what;
+}
+
+} // namespace
+
+TEST(PageFiles, FormatFromTheName)
+{
+    const std::pair<const char *, PageFormat> cases[] = {
+        {"pagina.jpg", PageFormat::Jpeg}, {"PAGINA.JPG", PageFormat::Jpeg}, {"pagina.jpeg", PageFormat::Bmp},
+        {"pagina.bmp", PageFormat::Bmp},  {"pagina", PageFormat::Bmp},      {"a.jpg.bmp", PageFormat::Jpeg},
+        {"pagina.pdf", PageFormat::Pdf},  {"pagina.SVG", PageFormat::Svg},  {"pagina.png", PageFormat::Png},
+    };
+    for (const auto &[name, format] : cases)
+        EXPECT_EQ(pageFormatForName(QString::fromLatin1(name)), format) << name;
+    EXPECT_TRUE(pageSaveFilter().startsWith(QStringLiteral("BMP|*.bmp|Jpg|*.jpg|")));
+}
+
+TEST(PageFiles, PrintedPageHasThePreviewsLayout)
+{
+    QTemporaryDir dir;
+    LayoutPage page = samplePage();
+    page.title.fontSize = QStringLiteral("28");
+    const PageItems mapAndTitle{true, false, true, false, false};
+    const QString pdf = dir.filePath(QStringLiteral("stampa.pdf"));
+    {
+        QPdfWriter printer(pdf);
+        printer.setResolution(600);
+        printer.setPageSize(QPageSize(page.pageSize, QPageSize::Inch));
+        printer.setPageMargins(QMarginsF(10, 10, 10, 10)); // the painter starts inside the margins
+        ASSERT_TRUE(PrintPage(page, mapAndTitle, printer));
+    }
+    EXPECT_EQ(page.outputFactor, 1.0);
+
+    const double ppi = 40;
+    int code = -1;
+    run(QStringLiteral("pdftoppm"), {"-r", QString::number(ppi), "-png", "-singlefile", pdf, dir.filePath("stampa")}, &code);
+    ASSERT_EQ(code, 0);
+    const QImage printed(dir.filePath(QStringLiteral("stampa.png")));
+    const QImage preview = renderPageImage(page, mapAndTitle, ppi);
+    ASSERT_FALSE(printed.isNull());
+    const double pixel = 2.0 / printed.width();
+    expectSameBox(fractionBox(printed, isMapColour), fractionBox(preview, isMapColour), pixel, "mappa");
+    // The title: the dark pixels above the map.
+    auto dark = [](QColor c) { return c.lightness() < 100; };
+    const QRect aboveMap(0, 0, preview.width(), int(page.mapTop * ppi) - 1);
+    expectSameBox(fractionBox(printed, dark, aboveMap), fractionBox(preview, dark, aboveMap), 3 * pixel, "titolo");
+}
+
+TEST(PageFiles, PdfHasTheTitleAsTextAndTheMapAsPaths)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("pagina.pdf"));
+    ASSERT_TRUE(writeMapPage(test::sampleMapRequest(), QStringLiteral("Rete stradale 2005"), pdf));
+    int code = -1;
+    EXPECT_TRUE(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &code).contains(QStringLiteral("Rete stradale 2005")));
+    EXPECT_EQ(code, 0);
+    // No picture inside: the map is drawn as vector paths.
+    const QStringList images = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}, &code).split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(images.size(), 2) << images.join('\n').toStdString(); // the two heading lines only
+
+    // Several pages go into one document.
+    const LayoutPage page = samplePage();
+    const QString atlas = dir.filePath(QStringLiteral("atlante.pdf"));
+    ASSERT_TRUE(writePageFile({page, page}, PageItems(), atlas, kScreenPixelsPerInch));
+    EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {atlas}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2"))));
+}
+
+TEST(PageFiles, SvgOpensInAnotherReaderAndPngIs300Dpi)
+{
+    QTemporaryDir dir;
+    const QString svg = dir.filePath(QStringLiteral("pagina.svg"));
+    ASSERT_TRUE(writeMapPage(test::sampleMapRequest(), QStringLiteral("Rete stradale"), svg));
+    int code = -1;
+    const QString png = dir.filePath(QStringLiteral("da_svg.png"));
+    run(QStringLiteral("rsvg-convert"), {QStringLiteral("-o"), png, svg}, &code);
+    ASSERT_EQ(code, 0);
+    const QImage fromSvg(png);
+    ASSERT_FALSE(fromSvg.isNull());
+    EXPECT_FALSE(fractionBox(fromSvg, isMapColour).isNull());
+
+    const QString page300 = dir.filePath(QStringLiteral("pagina.png"));
+    ASSERT_TRUE(writeMapPage(test::sampleMapRequest(), QString(), page300));
+    const QImage img(page300);
+    const QSizeF a4 = a4PageInches();
+    EXPECT_EQ(img.size(), QSize(qRound(a4.width() * 300), qRound(a4.height() * 300)));
+    EXPECT_NEAR(img.dotsPerMeterX() * 0.0254, 300, 0.5);
+}
+
+TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
+{
+    QTemporaryDir dir;
+    const LayoutPage page = samplePage();
+    const double ppi = 50;
+    // A file of the user's with the name a derived temporary bitmap would have.
+    QFile mine(dir.filePath(QStringLiteral("Pagina.bmp")));
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
+    mine.write("dati dell'utente");
+    mine.close();
+    const QStringList tempBefore = QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")});
+
+    struct Case { const char *name; QByteArray magic; };
+    for (const Case &c : {Case{"Pagina.JPG", "\xFF\xD8"}, Case{"Pagina.jpeg", "BM"}, Case{"altra.bmp", "BM"}}) {
+        ScriptedPrompt prompt;
+        const QString name = dir.filePath(QString::fromLatin1(c.name));
+        ASSERT_TRUE(SavePage(page, PageItems(), name, ppi, &prompt)) << c.name;
+        QFile f(name);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.read(2).startsWith(c.magic)) << c.name;
+        ASSERT_EQ(prompt.shown().size(), 1u);
+        EXPECT_EQ(prompt.shown()[0].text, QStringLiteral("Immagine %1 salvata correttamente.").arg(name));
+        EXPECT_EQ(prompt.shown()[0].icon, Icon::Information);
+    }
+    EXPECT_EQ(QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")}), tempBefore);
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), QByteArray("dati dell'utente"));
+
+    // The JPEG is the preview's picture, the right way up.
+    const QImage jpeg(dir.filePath(QStringLiteral("Pagina.JPG")), "JPG");
+    const QImage preview = renderPageImage(page, PageItems(), ppi);
+    ASSERT_EQ(jpeg.size(), preview.size());
+    for (QPoint p : {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), QPoint(60, 120), QPoint(250, 350)}) {
+        const QColor a = jpeg.pixelColor(p), b = preview.pixelColor(p);
+        EXPECT_NEAR(a.red(), b.red(), 16) << p.x() << "," << p.y();
+        EXPECT_NEAR(a.green(), b.green(), 16);
+        EXPECT_NEAR(a.blue(), b.blue(), 16);
+    }
+}
+
+TEST(PageFiles, FailedSaveIsReported)
+{
+    QTemporaryDir dir;
+    for (const char *name : {"manca/pagina.bmp", "manca/pagina.pdf", "manca/pagina.jpg"}) {
+        ScriptedPrompt prompt;
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        EXPECT_FALSE(SavePage(samplePage(), PageItems(), path, 40, &prompt)) << name;
+        ASSERT_FALSE(prompt.shown().empty());
+        EXPECT_EQ(prompt.shown().back().text, QStringLiteral("Immagine %1 non salvata correttamente.").arg(path));
+        EXPECT_EQ(prompt.shown().back().icon, Icon::Critical);
+    }
+}

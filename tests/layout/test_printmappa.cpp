@@ -1,0 +1,281 @@
+#include "layout/ui/pagepreview.h"
+#include "layout/ui/printmappa.h"
+#include "mappicture.h"
+#include "support/startmain.h"
+#include "support/testfolder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFontDatabase>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using namespace qrn::ui;
+
+namespace {
+
+struct Editor {
+    test::TestFolder folder{false};
+    std::unique_ptr<AppContext> ctx = folder.context();
+    PrintMappa *w;
+    QStringList offered;   // the names the last pop-up offered
+    int popupAnswer = -1;
+
+    explicit Editor(MapPageRequest request = test::sampleMapRequest())
+    {
+        w = new PrintMappa(*ctx, request);
+        w->setPopupChooser([this](const QStringList &names) {
+            offered = names;
+            return popupAnswer;
+        });
+        w->show();
+        QApplication::processEvents();
+    }
+    ~Editor() { delete w; }
+    template <class T> T *child(const char *name) { return w->findChild<T *>(QString::fromLatin1(name)); }
+    QPoint pixel(QPointF inches) const { return w->preview()->toPixel(inches).toPoint(); }
+    void rightClick(QPointF inches) { QTest::mouseClick(w->preview(), Qt::RightButton, {}, pixel(inches)); }
+    void drag(QPointF from, QPointF to)
+    {
+        QTest::mousePress(w->preview(), Qt::LeftButton, {}, pixel(from));
+        QMouseEvent move(QEvent::MouseMove, QPointF(pixel(to)), w->preview()->mapToGlobal(QPointF(pixel(to))),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w->preview(), &move);
+        QTest::mouseRelease(w->preview(), Qt::LeftButton, {}, pixel(to));
+    }
+};
+
+} // namespace
+
+TEST(PrintMappa, OpensWithEveryControlAndItsStartingState)
+{
+    Editor e;
+    for (const char *name :
+         {"Picture1", "Picture2", "SSTab1", "Chk_Titolo", "chk_Cartina", "chk_Bordo", "chk_Leggenda", "chkDesc",
+          "txt_Titolo", "cmb_Font", "cmb_Fontsize", "lbl_colore", "txtDesc", "cmbDesc_TipoFont", "cmbDesc_DimFont",
+          "lblDesc_Colore", "lst_leggenda", "cmb_LFont", "cmb_LFontSize", "lbl_coloreleggenda", "txtEditLegenda",
+          "cmdEditOk", "cmd_GrM", "cmd_GrP", "Slider1", "lbl_colorBordo", "cmd_margSupmen", "cmd_margSuppiu",
+          "cmd_marInfmen", "cmd_marInfpiu", "cmd_marsinmen", "cmd_marsinpiu", "cmd_mardesmen", "cmd_mardespiu",
+          "mnu_sel", "cmdSalva", "cmdStampa", "cmdHelp", "cmd_close"})
+        EXPECT_NE(e.w->findChild<QObject *>(QString::fromLatin1(name)), nullptr) << name;
+
+    EXPECT_EQ(e.child<QSlider>("Slider1")->value(), 65);
+    EXPECT_EQ(e.child<QComboBox>("cmb_Fontsize")->currentText(), QStringLiteral("14"));
+    EXPECT_EQ(e.child<QComboBox>("cmb_LFontSize")->currentText(), QStringLiteral("8"));
+    EXPECT_EQ(e.child<QComboBox>("cmbDesc_DimFont")->currentText(), QStringLiteral("6"));
+    EXPECT_EQ(e.child<QComboBox>("cmb_LFontSize")->count(), 50);
+    EXPECT_EQ(e.child<QComboBox>("cmb_Font")->count(), QFontDatabase::families().size());
+    EXPECT_EQ(e.child<QLineEdit>("txtDesc")->text(), test::sampleMapRequest().variableText);
+    auto *list = e.child<QListWidget>("lst_leggenda");
+    ASSERT_EQ(list->count(), 4);
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(list->item(2)->text(), QStringLiteral("Classe 2"));
+    for (const char *name : {"Chk_Titolo", "chk_Cartina", "chk_Bordo", "chk_Leggenda", "chkDesc"})
+        EXPECT_TRUE(e.child<QCheckBox>(name)->isChecked()) << name;
+    EXPECT_FALSE(e.child<QLineEdit>("txtEditLegenda")->isVisible());
+    // The preview shows the whole page at the page's proportions.
+    EXPECT_NEAR(e.w->preview()->pixelsPerInch() * e.w->page().pageSize.height(), e.w->preview()->height(), 20);
+}
+
+TEST(PrintMappa, RightClickSelectsTheItemsTab)
+{
+    Editor e;
+    auto *tabs = e.child<QTabWidget>("SSTab1");
+    auto *list = e.child<QListWidget>("lst_leggenda");
+    e.w->page().title.left = 1.0;
+    e.w->page().title.top = 8.0;
+    const QPointF overlap(1.25, 8.1), mapOnly(3.0, 3.0);
+
+    struct Case { QPointF at; int answer; int startTab; int tab; int listRow; bool popup; };
+    const Case cases[] = {
+        {overlap, 1, TabFrame, TabTitle, 0, true},
+        {overlap, 0, TabFrame, TabLegend, 1, true},
+        {overlap, -1, TabFrame, TabFrame, 0, true}, // closed without a choice: nothing selected
+        {mapOnly, -1, TabFrame, TabMap, 0, false},
+    };
+    for (const Case &c : cases) {
+        tabs->setCurrentIndex(c.startTab);
+        list->setCurrentRow(0);
+        e.offered.clear();
+        e.popupAnswer = c.answer;
+        e.rightClick(c.at);
+        EXPECT_EQ(tabs->currentIndex(), c.tab) << c.answer;
+        EXPECT_EQ(list->currentRow(), c.listRow) << c.answer;
+        if (c.popup)
+            EXPECT_EQ(e.offered, QStringList({"Leggenda", "Titolo", "Mappa"}));
+        else
+            EXPECT_TRUE(e.offered.isEmpty());
+    }
+    // A click on a single item leaves only the first, unticked entry of the pop-up.
+    ASSERT_EQ(e.child<QMenu>("mnu_sel")->actions().size(), 1);
+    EXPECT_FALSE(e.child<QMenu>("mnu_sel")->actions().at(0)->isChecked());
+
+    // A left click selects nothing.
+    tabs->setCurrentIndex(TabFrame);
+    QTest::mouseClick(e.w->preview(), Qt::LeftButton, {}, e.pixel(mapOnly));
+    EXPECT_EQ(tabs->currentIndex(), TabFrame);
+}
+
+TEST(PrintMappa, DraggingMovesWhatTheTabSelects)
+{
+    Editor e;
+    auto *tabs = e.child<QTabWidget>("SSTab1");
+    const double pixel = 1.0 / e.w->preview()->pixelsPerInch();
+    tabs->setCurrentIndex(TabMap);
+    e.drag(QPointF(3, 3), QPointF(1.5, 2.0));
+    EXPECT_NEAR(e.w->page().mapLeft, 1.5, pixel);
+    EXPECT_NEAR(e.w->page().mapTop, 2.0, pixel);
+
+    tabs->setCurrentIndex(TabLegend);
+    e.child<QListWidget>("lst_leggenda")->setCurrentRow(2);
+    e.drag(QPointF(1, 1), QPointF(5.0, 9.0));
+    EXPECT_NEAR(e.w->page().legend[1].left, 5.0, pixel);
+    EXPECT_NEAR(e.w->page().legend[1].top, 9.0, pixel);
+    EXPECT_DOUBLE_EQ(e.w->page().legend[0].left, 1.3);
+}
+
+TEST(PrintMappa, ItemSwitchesEnableTheirControlsAndRefillEmptyTexts)
+{
+    Editor e;
+    struct Case { const char *check, *text, *font, *size, *colour; QString placeholder; };
+    const Case cases[] = {
+        {"Chk_Titolo", "txt_Titolo", "cmb_Font", "cmb_Fontsize", "lbl_colore", QStringLiteral("Inserire un Titolo")},
+        {"chkDesc", "txtDesc", "cmbDesc_TipoFont", "cmbDesc_DimFont", "lblDesc_Colore",
+         QStringLiteral("Inserire una decrizione della variabile")},
+    };
+    for (const Case &c : cases) {
+        auto *check = e.child<QCheckBox>(c.check);
+        auto *text = e.child<QLineEdit>(c.text);
+        check->setChecked(false);
+        for (const char *name : {c.text, c.font, c.size, c.colour})
+            EXPECT_FALSE(e.w->findChild<QWidget *>(QString::fromLatin1(name))->isEnabled()) << name;
+        text->setText(QStringLiteral("  "));
+        check->setChecked(true);
+        EXPECT_EQ(text->text(), c.placeholder);
+        EXPECT_TRUE(text->isEnabled());
+    }
+    EXPECT_FALSE(e.w->items().title && e.w->page().title.text.isEmpty());
+
+    // Leaving an emptied title box switches the title off.
+    auto *title = e.child<QLineEdit>("txt_Titolo");
+    title->setText(QStringLiteral("   "));
+    emit title->editingFinished();
+    EXPECT_EQ(title->text(), QString());
+    EXPECT_FALSE(e.child<QCheckBox>("Chk_Titolo")->isChecked());
+    EXPECT_FALSE(e.w->items().title);
+}
+
+TEST(PrintMappa, StylingControlsChangeThePage)
+{
+    Editor e;
+    LayoutPage &page = e.w->page();
+    auto *list = e.child<QListWidget>("lst_leggenda");
+    list->setCurrentRow(2);
+    e.child<QComboBox>("cmb_LFontSize")->setCurrentText(QStringLiteral("20"));
+    EXPECT_EQ(page.legend[1].fontSize, 20);
+    EXPECT_EQ(page.legend[0].fontSize, 8);
+
+    // The in-place editor writes the entry back into its row.
+    e.child<QTabWidget>("SSTab1")->setCurrentIndex(TabLegend);
+    QApplication::processEvents();
+    const QPoint entry2 = list->visualItemRect(list->item(2)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry2);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, entry2);
+    auto *editor = e.child<QLineEdit>("txtEditLegenda");
+    ASSERT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->text(), QStringLiteral("Classe 2"));
+    editor->setText(QStringLiteral("da 10 a 20 km"));
+    QTest::mouseClick(e.child<QPushButton>("cmdEditOk"), Qt::LeftButton);
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(page.legend[1].text, QStringLiteral("da 10 a 20 km"));
+    EXPECT_EQ(list->item(2)->text(), QStringLiteral("da 10 a 20 km"));
+
+    // Colours come from the colour dialog.
+    e.folder.prompt.answerColor(QColor(200, 0, 0));
+    QTest::mouseClick(e.child<QLabel>("lbl_colore"), Qt::LeftButton);
+    EXPECT_EQ(page.title.colour, QColor(200, 0, 0));
+
+    e.child<QSlider>("Slider1")->setValue(80);
+    EXPECT_DOUBLE_EQ(page.zoom, 0.8);
+    QTest::mouseClick(e.child<QPushButton>("cmd_GrM"), Qt::LeftButton);
+    EXPECT_NEAR(page.boxSize, 0.2, 1e-9);
+
+    struct Margin { const char *button; double *field; double delta; };
+    const Margin margins[] = {{"cmd_margSupmen", &page.frame.top, -0.2}, {"cmd_margSuppiu", &page.frame.top, 0.2},
+                              {"cmd_marInfmen", &page.frame.bottom, -0.2}, {"cmd_marInfpiu", &page.frame.bottom, 0.2},
+                              {"cmd_marsinmen", &page.frame.left, -0.2}, {"cmd_marsinpiu", &page.frame.left, 0.2},
+                              {"cmd_mardesmen", &page.frame.right, -0.2}, {"cmd_mardespiu", &page.frame.right, 0.2}};
+    for (const Margin &m : margins) {
+        const double before = *m.field;
+        QTest::mouseClick(e.child<QPushButton>(m.button), Qt::LeftButton);
+        EXPECT_NEAR(*m.field - before, m.delta, 1e-9) << m.button;
+    }
+}
+
+TEST(PrintMappa, PrintsAndSavesThroughThePrompt)
+{
+    Editor e;
+    ScriptedPrompt &prompt = e.folder.prompt;
+    const QString pdf = e.folder.file(QStringLiteral("stampa.pdf"));
+    prompt.answerPrinter([pdf](QPrinter &printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    });
+    QTest::mouseClick(e.child<QPushButton>("cmdStampa"), Qt::LeftButton);
+    QFile printed(pdf);
+    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(printed.read(4) == "%PDF");
+    EXPECT_EQ(e.w->page().outputFactor, 1.0);
+
+    // Cancelled printer choice and save dialog do nothing.
+    prompt.clear();
+    QTest::mouseClick(e.child<QPushButton>("cmdStampa"), Qt::LeftButton);
+    QTest::mouseClick(e.child<QPushButton>("cmdSalva"), Qt::LeftButton);
+    EXPECT_EQ(prompt.shown().size(), 2u);
+    EXPECT_TRUE(prompt.messages().isEmpty());
+
+    const QString jpg = e.folder.file(QStringLiteral("pagina.jpg"));
+    prompt.answerFile(jpg);
+    QTest::mouseClick(e.child<QPushButton>("cmdSalva"), Qt::LeftButton);
+    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("Immagine %1 salvata correttamente.").arg(jpg)});
+    // The picture is the preview's, pixel for pixel.
+    EXPECT_EQ(QImage(jpg).size(), (e.w->page().pageSize * e.w->preview()->pixelsPerInch()).toSize());
+}
+
+TEST(PrintMappa, SaveAndPrintAsksForThePrinterOnOpening)
+{
+    MapPageRequest request = test::sampleMapRequest();
+    request.printAtOnce = true;
+    Editor e(request);
+    QApplication::processEvents();
+    ASSERT_FALSE(e.folder.prompt.shown().empty());
+    EXPECT_EQ(e.folder.prompt.shown().back().kind, ScriptedPrompt::Shown::Kind::Printer);
+}
+
+TEST(PrintMappa, OpensInsideTheMainWindow)
+{
+    test::TestFolder folder;
+    auto ctx = folder.context();
+    auto main = test::startMainWindow(folder, *ctx);
+    QPointer<PrintMappa> w = openPrintMappa(*main, test::sampleMapRequest());
+    ASSERT_NE(qobject_cast<QMdiSubWindow *>(w->parentWidget()), nullptr);
+    EXPECT_EQ(main->area()->activeSubWindow()->widget(), w.data());
+    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmd_close")), Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_TRUE(w.isNull() || !w->isVisible());
+}
