@@ -32,6 +32,10 @@ const char *kHelp =
     "Comandi:\n"
     "  menu                elenca le voci del menu costruite da DBMainMenu, con il loro contesto\n"
     "  databases           elenca i database configurati (DbConfigs)\n"
+    "  mappa OPZIONI       disegna i layer di un caso della mappa come li carica la finestra\n"
+    "                      della mappa: --caso regioni|nuts2|provincia103|provincia107\n"
+    "                      --out FILE (.png, .svg o .pdf) [--larghezza N] [--altezza N]\n"
+    "                      (pixel, predefiniti 1600 x 1200)\n"
     "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
     "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
     "  tabella OPZIONI     la tabella dei dati di una selezione, come la mostra la finestra\n"
@@ -510,6 +514,8 @@ int run(const QStringList &argsIn, const QString &defaultHome, QString &out, QSt
                 return 2;
             return runTable(ctx, req, separator, prompt, out, err);
         }
+        if (cmd == QLatin1String("mappa"))
+            return runMap(ctx, rest, out, err);
         if (cmd == QLatin1String("query")) {
             if (rest.size() != 2) {
                 err += QStringLiteral("uso: query DATABASE \"SELECT ...\"\n");

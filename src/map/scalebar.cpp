@@ -1,0 +1,50 @@
+#include "map/scalebar.h"
+
+#include <QFontMetricsF>
+#include <QLocale>
+#include <QPainter>
+
+#include <cmath>
+
+namespace qrn::map {
+
+ScaleBarSpec scaleBarFor(double metresPerPixel, double maxPixels)
+{
+    ScaleBarSpec spec;
+    if (!(metresPerPixel > 0) || !(maxPixels > 0) || !std::isfinite(metresPerPixel))
+        return spec;
+    const double maxKm = maxPixels * metresPerPixel / 1000.0;
+    const double decade = std::pow(10.0, std::floor(std::log10(maxKm)));
+    for (double step : {5.0, 2.0, 1.0}) {
+        if (step * decade <= maxKm) {
+            spec.kilometres = step * decade;
+            break;
+        }
+    }
+    spec.pixels = spec.kilometres * 1000.0 / metresPerPixel;
+    spec.label = QLocale().toString(spec.kilometres, 'g', 6) + QStringLiteral(" km");
+    return spec;
+}
+
+void drawScaleBar(QPainter &painter, const QRectF &area, const ScaleBarSpec &spec)
+{
+    if (spec.kilometres <= 0)
+        return;
+    painter.save();
+    const QFontMetricsF fm(painter.font());
+    const double h = 6.0;
+    const QPointF origin(area.left() + 8, area.bottom() - 8 - h);
+    const double half = spec.pixels / 2;
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::black);
+    painter.drawRect(QRectF(origin, QSizeF(half, h)));
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(origin + QPointF(half, 0), QSizeF(spec.pixels - half, h)));
+    painter.drawText(QPointF(origin.x(), origin.y() - fm.descent() - 2), QStringLiteral("0"));
+    painter.drawText(QPointF(origin.x() + spec.pixels - fm.horizontalAdvance(spec.label) / 2,
+                             origin.y() - fm.descent() - 2),
+                     spec.label);
+    painter.restore();
+}
+
+} // namespace qrn::map
