@@ -255,7 +255,7 @@ QPainterPath MapView::featurePath(const ShapeLayer &layer, int feature) const
     return path;
 }
 
-bool MapView::exportView(const QString &path, QString *error) const
+bool MapView::exportView(const QString &path, QString *error, bool forLayout) const
 {
     auto fail = [&](const QString &why) {
         if (error)
@@ -271,8 +271,7 @@ bool MapView::exportView(const QString &path, QString *error) const
         svg.setFileName(path);
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
-        // Physical width: what the print layout reads as 10 inches.
-        svg.setResolution(int(std::lround(size.width() * 2540.0 / layoutPictureHimetric(10.0))));
+        svg.setResolution(forLayout ? int(std::lround(size.width() * 2540.0 / layoutPictureHimetric(10.0))) : 96);
         svg.setTitle(QStringLiteral("Mappa"));
         QPainter p;
         if (!p.begin(&svg))

@@ -59,10 +59,11 @@ public:
     // The outline of one feature in viewport pixels, for flashing a found shape.
     QPainterPath featurePath(const ShapeLayer &layer, int feature) const;
 
-    // Writes the current view to a file by its extension: .svg (vector, sized so that the print
-    // layout places it about 10 inches wide), .pdf (vector), .png/.jpg/.bmp (pixels of the
-    // viewport). False with the reason in error.
-    bool exportView(const QString &path, QString *error = nullptr) const;
+    // Writes the current view to a file by its extension: .svg or .pdf (vector), .png, .jpg or
+    // .bmp (the viewport's pixels). A picture for the print layout (forLayout) is an SVG whose
+    // physical size the layout's formula reads as a map 10 inches wide; otherwise the SVG has
+    // the viewport's size at 96 dots per inch. False with the reason in error.
+    bool exportView(const QString &path, QString *error = nullptr, bool forLayout = false) const;
 
 private:
     std::vector<std::shared_ptr<ShapeLayer>> m_layers;

@@ -22,7 +22,7 @@ QString qs(const char *s)
 
 void loadDocument(pugi::xml_document &doc, const QString &file)
 {
-    const pugi::xml_parse_result r = doc.load_file(QFile::encodeName(file).constData());
+    const pugi::xml_parse_result r = doc.load_file(QFile::encodeName(file).constData(), pugi::parse_default | pugi::parse_declaration);
     if (!r)
         throw ShapeConfigError(QStringLiteral("Impossibile leggere %1: %2").arg(file, qs(r.description())));
 }

@@ -159,7 +159,11 @@ std::shared_ptr<ShapeLayer> ShapeLayer::open(const QString &path)
 bool ShapeLayer::load(const QString &path)
 {
     const QByteArray file = QFile::encodeName(path);
-    std::unique_ptr<SHPInfo, ShpCloser> shp(SHPOpen(file.constData(), "rb"));
+    // The reasons go into error(); shapelib's own messages are not printed.
+    SAHooks hooks;
+    SASetupDefaultHooks(&hooks);
+    hooks.Error = [](const char *) {};
+    std::unique_ptr<SHPInfo, ShpCloser> shp(SHPOpenLL(file.constData(), "rb", &hooks));
     if (!shp) {
         m_error = QStringLiteral("Impossibile aprire il file %1 o il suo indice .shx").arg(path);
         return false;
@@ -174,7 +178,7 @@ bool ShapeLayer::load(const QString &path)
     QString stem = path;
     if (stem.endsWith(QLatin1String(".shp"), Qt::CaseInsensitive))
         stem.chop(4);
-    std::unique_ptr<DBFInfo, DbfCloser> dbf(DBFOpen(QFile::encodeName(stem + QStringLiteral(".dbf")).constData(), "rb"));
+    std::unique_ptr<DBFInfo, DbfCloser> dbf(DBFOpenLL(QFile::encodeName(stem + QStringLiteral(".dbf")).constData(), "rb", &hooks));
     if (!dbf) {
         m_error = QStringLiteral("Impossibile aprire il file %1.dbf").arg(stem);
         return false;
