@@ -35,13 +35,19 @@ void drawScaleBar(QPainter &painter, const QRectF &area, const ScaleBarSpec &spe
     const double h = 6.0;
     const QPointF origin(area.left() + 8, area.bottom() - 8 - h);
     const double half = spec.pixels / 2;
+    // A light backdrop keeps bar and label readable over any fill.
+    const double labelWidth = fm.horizontalAdvance(spec.label);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 190));
+    painter.drawRect(QRectF(origin.x() - 4, origin.y() - fm.height() - 4, spec.pixels + labelWidth / 2 + 8,
+                            fm.height() + h + 8));
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::black);
     painter.drawRect(QRectF(origin, QSizeF(half, h)));
     painter.setBrush(Qt::white);
     painter.drawRect(QRectF(origin + QPointF(half, 0), QSizeF(spec.pixels - half, h)));
     painter.drawText(QPointF(origin.x(), origin.y() - fm.descent() - 2), QStringLiteral("0"));
-    painter.drawText(QPointF(origin.x() + spec.pixels - fm.horizontalAdvance(spec.label) / 2,
+    painter.drawText(QPointF(origin.x() + spec.pixels - labelWidth / 2,
                              origin.y() - fm.descent() - 2),
                      spec.label);
     painter.restore();

@@ -244,20 +244,20 @@ bool ShapeLayer::load(const QString &path)
             bounds = QRectF(QPointF(x0, y0), QPointF(x1, y1));
         m_bounds.push_back(bounds);
     }
+    double ex0 = 0, ey0 = 0, ex1 = 0, ey1 = 0;
     for (int i = 0; i < count; ++i) {
-        if (partBegin(i) == partEnd(i))
+        if (m_partStart[size_t(partEnd(i))] == m_partStart[size_t(partBegin(i))]) // no vertices
             continue;
         const QRectF &b = m_bounds[size_t(i)];
         if (first) {
-            m_extent = b;
+            ex0 = b.left(), ey0 = b.top(), ex1 = b.right(), ey1 = b.bottom();
             first = false;
         } else {
-            m_extent.setLeft(std::min(m_extent.left(), b.left()));
-            m_extent.setTop(std::min(m_extent.top(), b.top()));
-            m_extent.setRight(std::max(m_extent.right(), b.right()));
-            m_extent.setBottom(std::max(m_extent.bottom(), b.bottom()));
+            ex0 = std::min(ex0, b.left()), ey0 = std::min(ey0, b.top());
+            ex1 = std::max(ex1, b.right()), ey1 = std::max(ey1, b.bottom());
         }
     }
+    m_extent = QRectF(QPointF(ex0, ey0), QPointF(ex1, ey1));
 
     const char *cp = DBFGetCodePage(dbf.get());
     m_codePage = codePageName(cp ? QString::fromLatin1(cp) : QString());
