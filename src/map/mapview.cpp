@@ -1,5 +1,7 @@
 #include "map/mapview.h"
 
+#include "map/scalebar.h"
+
 #include <QFileInfo>
 #include <QImage>
 #include <QPageSize>
@@ -129,7 +131,7 @@ QPointF MapView::toPixel(QPointF p) const
 
 double MapView::scaleDenominator(double dpi) const
 {
-    return mapUnitsPerPixel() * dpi / 0.0254;
+    return map::scaleDenominator(extent(), QSizeF(m_viewport), dpi);
 }
 
 namespace {

@@ -51,7 +51,8 @@ public:
     QPointF toPixel(QPointF mapPoint) const;
     double toMapDistance(double pixels) const { return pixels * mapUnitsPerPixel(); }
 
-    // The scale denominator N of 1:N on a screen of dpi dots per inch (map units in metres).
+    // The scale denominator N of 1:N of the current extent in the viewport on a screen of dpi
+    // dots per inch (map units in metres).
     double scaleDenominator(double dpi) const;
 
     // Paints background and layers (bottom first) into target, the viewport mapped onto it.

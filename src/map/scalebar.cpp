@@ -4,9 +4,18 @@
 #include <QLocale>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qrn::map {
+
+double scaleDenominator(const QRectF &extent, const QSizeF &pixels, double dpi)
+{
+    if (pixels.width() <= 0 || pixels.height() <= 0)
+        return 0;
+    const double metresPerPixel = std::max(extent.width() / pixels.width(), extent.height() / pixels.height());
+    return metresPerPixel * dpi / 0.0254;
+}
 
 ScaleBarSpec scaleBarFor(double metresPerPixel, double maxPixels)
 {

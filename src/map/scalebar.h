@@ -14,6 +14,11 @@ struct ScaleBarSpec {
     QString label;         // "50 km"
 };
 
+// The scale denominator N of 1:N of a map extent (in metres) shown in a rectangle of the given
+// pixels on a screen of dpi dots per inch; the axis that sets the scale is the one the extent
+// fills (the other one is widened to the rectangle's shape). 0 for an empty rectangle.
+double scaleDenominator(const QRectF &extent, const QSizeF &pixels, double dpi);
+
 // The longest round length (1, 2 or 5 times a power of ten, in km) that fits in maxPixels at
 // metresPerPixel; kilometres 0 when nothing fits.
 ScaleBarSpec scaleBarFor(double metresPerPixel, double maxPixels);

@@ -107,6 +107,9 @@ TEST(MapView, ExtentsConversionsAndScale)
     s.view.setViewport(QSize(1000, 500));
     s.view.setExtent(QRectF(0, 0, 100000, 50000));
     EXPECT_NEAR(s.view.scaleDenominator(96), 100 * 96 / 0.0254, 1e-6);
+    // The axis the extent fills sets the scale; no pixels, no scale.
+    EXPECT_NEAR(scaleDenominator(QRectF(0, 0, 1000, 4000), QSizeF(100, 100), 254), 40 * 254 / 0.0254, 1e-6);
+    EXPECT_EQ(scaleDenominator(QRectF(0, 0, 1000, 1000), QSizeF(0, 100), 96), 0);
 }
 
 TEST(MapView, ScaleBarTakesARoundLength)
