@@ -36,8 +36,10 @@ public:
     QRectF fullExtent() const;
     // The current extent; before any other is set it is the full extent.
     QRectF extent() const;
-    // Sets the current extent and tells the listener (the widget repaints).
+    // Sets the current extent and tells the listener.
     void setExtent(const QRectF &r);
+    // The one listener: the widget showing the view repaints through it; others listen to the
+    // widget's extentChanged.
     std::function<void()> changed;
 
     // The viewport in pixels the conversions refer to.
