@@ -17,48 +17,48 @@ double scaleDenominator(const QRectF &extent, const QSizeF &pixels, double dpi)
     return metresPerPixel * dpi / 0.0254;
 }
 
-ScaleBarSpec scaleBarFor(double metresPerPixel, double maxPixels)
+ScaleBarLength scaleBarFor(double metresPerPixel, double maxPixels)
 {
-    ScaleBarSpec spec;
+    ScaleBarLength bar;
     if (!(metresPerPixel > 0) || !(maxPixels > 0) || !std::isfinite(metresPerPixel))
-        return spec;
+        return bar;
     const double maxKm = maxPixels * metresPerPixel / 1000.0;
     const double decade = std::pow(10.0, std::floor(std::log10(maxKm)));
     for (double step : {5.0, 2.0, 1.0}) {
         if (step * decade <= maxKm) {
-            spec.kilometres = step * decade;
+            bar.kilometres = step * decade;
             break;
         }
     }
-    spec.pixels = spec.kilometres * 1000.0 / metresPerPixel;
-    spec.label = QLocale().toString(spec.kilometres, 'g', 6) + QStringLiteral(" km");
-    return spec;
+    bar.pixels = bar.kilometres * 1000.0 / metresPerPixel;
+    bar.label = QLocale().toString(bar.kilometres, 'g', 6) + QStringLiteral(" km");
+    return bar;
 }
 
-void drawScaleBar(QPainter &painter, const QRectF &area, const ScaleBarSpec &spec)
+void drawScaleBar(QPainter &painter, const QRectF &area, const ScaleBarLength &bar)
 {
-    if (spec.kilometres <= 0)
+    if (bar.kilometres <= 0)
         return;
     painter.save();
     const QFontMetricsF fm(painter.font());
     const double h = 6.0;
     const QPointF origin(area.left() + 8, area.bottom() - 8 - h);
-    const double half = spec.pixels / 2;
+    const double half = bar.pixels / 2;
     // A light backdrop keeps bar and label readable over any fill.
-    const double labelWidth = fm.horizontalAdvance(spec.label);
+    const double labelWidth = fm.horizontalAdvance(bar.label);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 255, 255, 190));
-    painter.drawRect(QRectF(origin.x() - 4, origin.y() - fm.height() - 4, spec.pixels + labelWidth / 2 + 8,
+    painter.drawRect(QRectF(origin.x() - 4, origin.y() - fm.height() - 4, bar.pixels + labelWidth / 2 + 8,
                             fm.height() + h + 8));
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::black);
     painter.drawRect(QRectF(origin, QSizeF(half, h)));
     painter.setBrush(Qt::white);
-    painter.drawRect(QRectF(origin + QPointF(half, 0), QSizeF(spec.pixels - half, h)));
+    painter.drawRect(QRectF(origin + QPointF(half, 0), QSizeF(bar.pixels - half, h)));
     painter.drawText(QPointF(origin.x(), origin.y() - fm.descent() - 2), QStringLiteral("0"));
-    painter.drawText(QPointF(origin.x() + spec.pixels - labelWidth / 2,
+    painter.drawText(QPointF(origin.x() + bar.pixels - labelWidth / 2,
                              origin.y() - fm.descent() - 2),
-                     spec.label);
+                     bar.label);
     painter.restore();
 }
 

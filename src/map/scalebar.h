@@ -8,7 +8,7 @@ class QPainter;
 
 namespace qrn::map {
 
-struct ScaleBarSpec {
+struct ScaleBarLength {
     double kilometres = 0; // the length the bar stands for
     double pixels = 0;     // its length on screen
     QString label;         // "50 km"
@@ -21,9 +21,9 @@ double scaleDenominator(const QRectF &extent, const QSizeF &pixels, double dpi);
 
 // The longest round length (1, 2 or 5 times a power of ten, in km) that fits in maxPixels at
 // metresPerPixel; kilometres 0 when nothing fits.
-ScaleBarSpec scaleBarFor(double metresPerPixel, double maxPixels);
+ScaleBarLength scaleBarFor(double metresPerPixel, double maxPixels);
 
 // Draws the bar at the bottom-left of area, black and white segments with the label above.
-void drawScaleBar(QPainter &painter, const QRectF &area, const ScaleBarSpec &spec);
+void drawScaleBar(QPainter &painter, const QRectF &area, const ScaleBarLength &bar);
 
 } // namespace qrn::map

@@ -119,7 +119,7 @@ TEST(MapView, ScaleBarTakesARoundLength)
     };
     const Case cases[] = {{1000, 400, 200, 200}, {1000, 99, 50, 50}, {250, 400, 100, 400}, {10, 90, 0.5, 50}};
     for (const Case &c : cases) {
-        const ScaleBarSpec s = scaleBarFor(c.metresPerPixel, c.maxPixels);
+        const ScaleBarLength s = scaleBarFor(c.metresPerPixel, c.maxPixels);
         EXPECT_DOUBLE_EQ(s.kilometres, c.km);
         EXPECT_DOUBLE_EQ(s.pixels, c.pixels);
     }
