@@ -32,9 +32,10 @@ bench: build
 # tests/fuzz/corpus_NAME, which they grow.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME ?= 600
-FUZZ_TARGETS ?= formula update
+FUZZ_TARGETS ?= formula update shape
 FUZZ_MAXLEN_formula = 512
 FUZZ_MAXLEN_update = 65536
+FUZZ_MAXLEN_shape = 8192
 fuzz:
 	cmake -S tests/fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ -DQUARNARO_FUZZ=ON
 	cmake --build $(FUZZ_BUILD) -j$(JOBS)

@@ -28,6 +28,10 @@ const char *kHelp =
     "Comandi:\n"
     "  menu                elenca le voci del menu costruite da DBMainMenu, con il loro contesto\n"
     "  databases           elenca i database configurati (DbConfigs)\n"
+    "  mappa OPZIONI       disegna i layer di un caso della mappa come li carica la finestra\n"
+    "                      della mappa: --caso regioni|nuts2|provincia103|provincia107\n"
+    "                      --out FILE (.png, .svg o .pdf) [--larghezza N] [--altezza N]\n"
+    "                      (pixel, predefiniti 1600 x 1200)\n"
     "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
     "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
     "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"
@@ -86,7 +90,7 @@ public:
 std::vector<Command> allCommands()
 {
     std::vector<Command> all;
-    for (auto group : {shellCommands, tableCommands, updateCommands})
+    for (auto group : {shellCommands, tableCommands, updateCommands, mapCommands})
         for (Command &c : group())
             all.push_back(std::move(c));
     return all;

@@ -1,0 +1,313 @@
+#include "map/mapview.h"
+
+#include "map/scalebar.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <algorithm>
+#include <cmath>
+
+namespace qrn::map {
+
+ShapeLayer *MapView::layer(int index) const
+{
+    if (index < 0 || index >= layerCount())
+        return nullptr;
+    return m_layers[size_t(index)].get();
+}
+
+ShapeLayer *MapView::layer(const QString &name) const
+{
+    for (const auto &l : m_layers)
+        if (l->name().compare(name, Qt::CaseInsensitive) == 0)
+            return l.get();
+    return nullptr;
+}
+
+bool MapView::addLayer(std::shared_ptr<ShapeLayer> layer)
+{
+    if (!layer || !layer->valid())
+        return false;
+    m_layers.insert(m_layers.begin(), std::move(layer));
+    return true;
+}
+
+void MapView::removeLayer(int index)
+{
+    if (index >= 0 && index < layerCount())
+        m_layers.erase(m_layers.begin() + index);
+}
+
+void MapView::clearLayers()
+{
+    m_layers.clear();
+    m_extent = QRectF();
+}
+
+QRectF MapView::fullExtent() const
+{
+    QRectF full;
+    bool first = true;
+    for (const auto &l : m_layers) {
+        if (l->featureCount() == 0)
+            continue;
+        const QRectF e = l->extent();
+        if (first) {
+            full = e;
+            first = false;
+        } else {
+            full.setLeft(std::min(full.left(), e.left()));
+            full.setTop(std::min(full.top(), e.top()));
+            full.setRight(std::max(full.right(), e.right()));
+            full.setBottom(std::max(full.bottom(), e.bottom()));
+        }
+    }
+    return full;
+}
+
+QRectF MapView::extent() const
+{
+    return m_extent.isValid() ? m_extent : fullExtent();
+}
+
+void MapView::setExtent(const QRectF &r)
+{
+    m_extent = r.normalized();
+    if (changed)
+        changed();
+}
+
+QRectF scaleRect(const QRectF &r, double factor)
+{
+    const QPointF c = r.center();
+    const double w = r.width() * factor, h = r.height() * factor;
+    return QRectF(c.x() - w / 2, c.y() - h / 2, w, h);
+}
+
+double layoutPictureHimetric(double inches)
+{
+    return inches * 27092.0 / 1024.0;
+}
+
+QRectF MapView::visibleExtent() const
+{
+    QRectF e = extent();
+    if (m_viewport.isEmpty())
+        return e;
+    if (e.width() <= 0 && e.height() <= 0) // one point, or nothing: a unit square around it
+        return QRectF(e.center() - QPointF(0.5, 0.5), QSizeF(1, 1));
+    const double aspect = double(m_viewport.width()) / m_viewport.height();
+    if (e.width() < e.height() * aspect)
+        return e.adjusted(-(e.height() * aspect - e.width()) / 2, 0,
+                          (e.height() * aspect - e.width()) / 2, 0);
+    return e.adjusted(0, -(e.width() / aspect - e.height()) / 2, 0, (e.width() / aspect - e.height()) / 2);
+}
+
+double MapView::mapUnitsPerPixel() const
+{
+    if (m_viewport.width() <= 0)
+        return 1.0;
+    return visibleExtent().width() / m_viewport.width();
+}
+
+QPointF MapView::toMapPoint(QPointF pixel) const
+{
+    const QRectF v = visibleExtent();
+    const double u = mapUnitsPerPixel();
+    return {v.left() + pixel.x() * u, v.bottom() - pixel.y() * u};
+}
+
+QPointF MapView::toPixel(QPointF p) const
+{
+    const QRectF v = visibleExtent();
+    const double u = mapUnitsPerPixel();
+    return {(p.x() - v.left()) / u, (v.bottom() - p.y()) / u};
+}
+
+double MapView::scaleDenominator(double dpi) const
+{
+    return map::scaleDenominator(extent(), QSizeF(m_viewport), dpi);
+}
+
+namespace {
+
+// Map-to-pixel conversion of the drawing loop, with the vertices closer than half a pixel to
+// the last one kept dropped: they cannot change the picture and they dominate dense layers.
+struct Projector {
+    double left, bottom, inv;
+
+    QPointF operator()(const QPointF &p) const { return {(p.x() - left) * inv, (bottom - p.y()) * inv}; }
+
+    void ring(const QPointF *pts, int n, QPolygonF &out) const
+    {
+        out.clear();
+        if (n <= 0)
+            return;
+        QPointF last = (*this)(pts[0]);
+        out.append(last);
+        for (int i = 1; i < n - 1; ++i) {
+            const QPointF q = (*this)(pts[i]);
+            if (std::abs(q.x() - last.x()) + std::abs(q.y() - last.y()) < 0.5)
+                continue;
+            out.append(q);
+            last = q;
+        }
+        if (n > 1)
+            out.append((*this)(pts[n - 1]));
+    }
+};
+
+QPen penOf(const Symbol &s, ShapeKind kind)
+{
+    if (kind == ShapeKind::Line)
+        return QPen(colorFromWin(s.color), 0);
+    if (!s.outline)
+        return Qt::NoPen;
+    return QPen(colorFromWin(s.outlineColor), 0);
+}
+
+QBrush brushOf(const Symbol &s, ShapeKind kind)
+{
+    if (kind == ShapeKind::Line || s.style == FillStyle::Transparent)
+        return Qt::NoBrush;
+    return QBrush(colorFromWin(s.color));
+}
+
+} // namespace
+
+void MapView::draw(QPainter &painter, const QRectF &target) const
+{
+    painter.save();
+    painter.fillRect(target, colorFromWin(backColor));
+    if (m_viewport.isEmpty() || m_layers.empty()) {
+        painter.restore();
+        return;
+    }
+    painter.setClipRect(target);
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / m_viewport.width(), target.height() / m_viewport.height());
+
+    const QRectF v = visibleExtent();
+    const Projector proj{v.left(), v.bottom(), 1.0 / mapUnitsPerPixel()};
+    QPolygonF ring;
+    for (auto it = m_layers.rbegin(); it != m_layers.rend(); ++it) {
+        const ShapeLayer &l = **it;
+        const std::vector<const Symbol *> symbols =
+            l.renderer ? l.renderer->resolve(l) : std::vector<const Symbol *>();
+        const Symbol *current = nullptr;
+        for (int f = 0; f < l.featureCount(); ++f) {
+            if (l.partBegin(f) == l.partEnd(f) || !l.featureBounds(f).intersects(v.adjusted(0, 0, 1e-9, 1e-9)))
+                continue;
+            const Symbol *s = symbols.empty() || !symbols[size_t(f)] ? &l.symbol : symbols[size_t(f)];
+            if (s != current) {
+                painter.setPen(penOf(*s, l.kind()));
+                painter.setBrush(brushOf(*s, l.kind()));
+                current = s;
+            }
+            if (l.kind() == ShapeKind::Point) {
+                for (int p = l.partBegin(f); p < l.partEnd(f); ++p)
+                    painter.drawEllipse(proj(l.partPoints(p)[0]), 3.0, 3.0);
+            } else if (l.kind() == ShapeKind::Line) {
+                for (int p = l.partBegin(f); p < l.partEnd(f); ++p) {
+                    proj.ring(l.partPoints(p), l.partSize(p), ring);
+                    painter.drawPolyline(ring);
+                }
+            } else if (l.partEnd(f) - l.partBegin(f) == 1) {
+                proj.ring(l.partPoints(l.partBegin(f)), l.partSize(l.partBegin(f)), ring);
+                painter.drawPolygon(ring, Qt::OddEvenFill);
+            } else {
+                QPainterPath path;
+                path.setFillRule(Qt::OddEvenFill);
+                for (int p = l.partBegin(f); p < l.partEnd(f); ++p) {
+                    proj.ring(l.partPoints(p), l.partSize(p), ring);
+                    path.addPolygon(ring);
+                    path.closeSubpath();
+                }
+                painter.drawPath(path);
+            }
+        }
+    }
+    painter.restore();
+}
+
+QPainterPath MapView::featurePath(const ShapeLayer &layer, int feature) const
+{
+    QPainterPath path;
+    path.setFillRule(Qt::OddEvenFill);
+    if (feature < 0 || feature >= layer.featureCount())
+        return path;
+    const QRectF v = visibleExtent();
+    const Projector proj{v.left(), v.bottom(), 1.0 / mapUnitsPerPixel()};
+    QPolygonF ring;
+    for (int p = layer.partBegin(feature); p < layer.partEnd(feature); ++p) {
+        if (layer.kind() == ShapeKind::Point) {
+            path.addEllipse(proj(layer.partPoints(p)[0]), 4.0, 4.0);
+            continue;
+        }
+        proj.ring(layer.partPoints(p), layer.partSize(p), ring);
+        path.addPolygon(ring);
+        if (layer.kind() == ShapeKind::Polygon)
+            path.closeSubpath();
+    }
+    return path;
+}
+
+bool MapView::exportView(const QString &path, QString *error, bool forLayout) const
+{
+    auto fail = [&](const QString &why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    if (m_viewport.isEmpty())
+        return fail(QStringLiteral("Dimensioni della mappa non valide"));
+    const QString ext = QFileInfo(path).suffix().toLower();
+    const QSize size = m_viewport;
+    if (ext == QLatin1String("svg")) {
+        QSvgGenerator svg;
+        svg.setFileName(path);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setResolution(forLayout ? int(std::lround(size.width() * 2540.0 / layoutPictureHimetric(10.0))) : 96);
+        svg.setTitle(QStringLiteral("Mappa"));
+        QPainter p;
+        if (!p.begin(&svg))
+            return fail(QStringLiteral("Impossibile scrivere il file %1").arg(path));
+        p.setRenderHint(QPainter::Antialiasing);
+        draw(p, QRectF(QPointF(0, 0), size));
+        p.end();
+        return QFileInfo::exists(path) ? true : fail(QStringLiteral("Impossibile scrivere il file %1").arg(path));
+    }
+    if (ext == QLatin1String("pdf")) {
+        QPdfWriter pdf(path);
+        pdf.setResolution(96);
+        pdf.setPageSize(QPageSize(QSizeF(size.width() * 72.0 / 96, size.height() * 72.0 / 96), QPageSize::Point));
+        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter p;
+        if (!p.begin(&pdf))
+            return fail(QStringLiteral("Impossibile scrivere il file %1").arg(path));
+        p.setRenderHint(QPainter::Antialiasing);
+        draw(p, QRectF(0, 0, pdf.width(), pdf.height()));
+        p.end();
+        return true;
+    }
+    if (ext != QLatin1String("png") && ext != QLatin1String("jpg") && ext != QLatin1String("jpeg") &&
+        ext != QLatin1String("bmp"))
+        return fail(QStringLiteral("Formato di file non gestito: %1").arg(path));
+    QImage image(size, QImage::Format_RGB32);
+    {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        draw(p, QRectF(QPointF(0, 0), size));
+    }
+    if (!image.save(path))
+        return fail(QStringLiteral("Impossibile scrivere il file %1").arg(path));
+    return true;
+}
+
+} // namespace qrn::map

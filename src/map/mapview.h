@@ -1,0 +1,84 @@
+#pragma once
+// The map: an ordered collection of layers (index 0 on top), a background colour, the full and
+// the current extent, and the conversions between window pixels and map units for a viewport of
+// a given size. It draws onto any QPainter, so the widget, the command line, the export and the
+// tests share one drawing.
+
+#include "map/shapelayer.h"
+
+#include <QColor>
+#include <QPainterPath>
+#include <QRectF>
+#include <QSize>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QPainter;
+
+namespace qrn::map {
+
+class MapView {
+public:
+    // Layers, top first.
+    int layerCount() const { return int(m_layers.size()); }
+    ShapeLayer *layer(int index) const;
+    ShapeLayer *layer(const QString &name) const; // case-insensitive, nullptr when absent
+    // Puts a valid layer on top; false (and nothing added) for a missing or invalid one.
+    bool addLayer(std::shared_ptr<ShapeLayer> layer);
+    void removeLayer(int index);
+    void clearLayers();
+
+    quint32 backColor = 0xFFFFFF;
+
+    // The union of the layers' extents (a null rectangle without layers).
+    QRectF fullExtent() const;
+    // The current extent; before any other is set it is the full extent.
+    QRectF extent() const;
+    // Sets the current extent and tells the listener.
+    void setExtent(const QRectF &r);
+    // The one listener: the widget showing the view repaints through it; others listen to the
+    // widget's extentChanged.
+    std::function<void()> changed;
+
+    // The viewport in pixels the conversions refer to.
+    QSize viewport() const { return m_viewport; }
+    void setViewport(QSize s) { m_viewport = s; }
+    // The extent actually shown: the current one widened on one axis to the viewport's shape,
+    // centred, as the map keeps its units square.
+    QRectF visibleExtent() const;
+    double mapUnitsPerPixel() const;
+    QPointF toMapPoint(QPointF pixel) const;
+    QPointF toPixel(QPointF mapPoint) const;
+    double toMapDistance(double pixels) const { return pixels * mapUnitsPerPixel(); }
+
+    // The scale denominator N of 1:N of the current extent in the viewport on a screen of dpi
+    // dots per inch (map units in metres).
+    double scaleDenominator(double dpi) const;
+
+    // Paints background and layers (bottom first) into target, the viewport mapped onto it.
+    void draw(QPainter &painter, const QRectF &target) const;
+    // The outline of one feature in viewport pixels, for flashing a found shape.
+    QPainterPath featurePath(const ShapeLayer &layer, int feature) const;
+
+    // Writes the current view to a file by its extension: .svg or .pdf (vector), .png, .jpg or
+    // .bmp (the viewport's pixels). A picture for the print layout (forLayout) is an SVG whose
+    // physical size the layout's formula reads as a map 10 inches wide; otherwise the SVG has
+    // the viewport's size at 96 dots per inch. False with the reason in error.
+    bool exportView(const QString &path, QString *error = nullptr, bool forLayout = false) const;
+
+private:
+    std::vector<std::shared_ptr<ShapeLayer>> m_layers;
+    QRectF m_extent;
+    QSize m_viewport{1600, 1200};
+};
+
+// The rectangle r scaled about its centre by factor (1.5 gives a larger rectangle).
+QRectF scaleRect(const QRectF &r, double factor);
+
+// The width in HIMETRIC units (1/100 mm) of an exported picture whose width the print layout
+// reads as inches through its formula himetric * 1024 / 27092.
+double layoutPictureHimetric(double inches);
+
+} // namespace qrn::map

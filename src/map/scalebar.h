@@ -1,0 +1,29 @@
+#pragma once
+// The scale bar: a bar of a round number of kilometres, drawn with its label.
+
+#include <QRectF>
+#include <QString>
+
+class QPainter;
+
+namespace qrn::map {
+
+struct ScaleBarLength {
+    double kilometres = 0; // the length the bar stands for
+    double pixels = 0;     // its length on screen
+    QString label;         // "50 km"
+};
+
+// The scale denominator N of 1:N of a map extent (in metres) shown in a rectangle of the given
+// pixels on a screen of dpi dots per inch; the axis that sets the scale is the one the extent
+// fills (the other one is widened to the rectangle's shape). 0 for an empty rectangle.
+double scaleDenominator(const QRectF &extent, const QSizeF &pixels, double dpi);
+
+// The longest round length (1, 2 or 5 times a power of ten, in km) that fits in maxPixels at
+// metresPerPixel; kilometres 0 when nothing fits.
+ScaleBarLength scaleBarFor(double metresPerPixel, double maxPixels);
+
+// Draws the bar at the bottom-left of area, black and white segments with the label above.
+void drawScaleBar(QPainter &painter, const QRectF &area, const ScaleBarLength &bar);
+
+} // namespace qrn::map

@@ -1,0 +1,73 @@
+#pragma once
+// The map layers of each map case, read from Files/ShapeConfig.xml, and the layer settings the
+// user saves back into it.
+
+#include "map/shapelayer.h"
+
+#include <QLocale>
+#include <QString>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace qrn::map {
+
+class MapView;
+
+// One layer entry of a case, in the order of the file.
+struct LayerConfig {
+    QString FileName;
+    QString GeoName;
+    QString FieldId;
+    std::shared_ptr<ShapeLayer> layer; // null when the shape file could not be opened
+    bool Outline = false;
+    quint32 OutlineColor = 0;
+    quint32 BackColor = 0;
+    bool Trasparenza = false;
+    QString LandFields;
+    QString LandMatch;
+    QString Label;
+    bool matchesCase = false;
+};
+
+struct ShapeCase {
+    QString name; // lower case
+    quint32 mapBackColor = 0;
+    std::vector<LayerConfig> layers;
+    // The entry that joins the data and answers identify: the last one marked useToMatch
+    // (0 when none is).
+    qint16 matchIndex = 0;
+};
+
+// A configuration that cannot be read or written; what() is the Italian description.
+class ShapeConfigError : public std::runtime_error {
+public:
+    explicit ShapeConfigError(const QString &text) : std::runtime_error(text.toStdString()) {}
+    QString text() const { return QString::fromStdString(what()); }
+};
+
+QString shapeConfigPath(const QString &filesFolder);
+
+// Reads the entries of caseName (lower-cased before the look-up) from file. Throws
+// ShapeConfigError for a missing or malformed file, an unknown case, a missing element or
+// attribute, or an unconvertible number or boolean.
+ShapeCase readShapeConfig(const QString &file, const QString &caseName);
+
+// Reads the case from filesFolder's ShapeConfig.xml and loads its layers from shapeFolder into
+// map: the first entry at the bottom, the last on top, each with the symbol of its entry; a file
+// that is not a valid layer is skipped (its entry stays, with a null or invalid layer). Then sets
+// the background and the full extent. Throws as readShapeConfig, before touching the map.
+ShapeCase LoadShapeConfig(const QString &filesFolder, const QString &shapeFolder, const QString &caseName,
+                          MapView &map);
+
+// The symbol an entry gives its layer.
+Symbol symbolOf(const LayerConfig &entry);
+
+// Writes back the settings of a case: mapBackColor always; Outline, OutlineColor, BackColor and
+// Trasparenza of the first child whose text equals selectedText, from selected (none when
+// selected is null). Booleans are written in the words of locale ("Vero" in Italian, else
+// "True"). The new file is complete before it replaces the old one. Throws ShapeConfigError.
+void saveShapeConfig(const QString &file, const QString &caseName, quint32 mapBackColor, const QString &selectedText,
+                     const LayerConfig *selected, const QLocale &locale = QLocale());
+
+} // namespace qrn::map

@@ -1,0 +1,96 @@
+// libFuzzer target for the shape-file loader. The input holds a .shp, a .shx and a .dbf: two
+// little-endian 16-bit lengths (of the .shp and the .shx), then the three files one after the
+// other, the .dbf taking the rest. They are written to a private folder and opened as a layer.
+// Besides running into sanitizer reports it checks, and aborts when one does not hold:
+//  - a layer that does not load says why, and has no features;
+//  - a loaded layer's parts and vertices stay inside its arrays, and its features' bounds inside
+//    its extent;
+//  - the search at the extent's centre and at a vertex answers features of the layer, in order.
+
+#include "map/shapelayer.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+using namespace qrn::map;
+
+namespace {
+
+void check(bool ok, const char *what)
+{
+    if (!ok) {
+        std::fprintf(stderr, "fuzz_shape: %s\n", what);
+        std::abort();
+    }
+}
+
+void writeFile(const QString &path, const uint8_t *data, size_t size)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly))
+        f.write(reinterpret_cast<const char *>(data), qint64(size));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    // In memory where the system offers a memory file system: the files are written every run.
+    static QTemporaryDir dir(QFile::exists(QStringLiteral("/dev/shm")) ? QStringLiteral("/dev/shm/fuzz_shape-XXXXXX")
+                                                                       : QString());
+    if (size < 4)
+        return 0;
+    size_t shpLen = data[0] | (size_t(data[1]) << 8), shxLen = data[2] | (size_t(data[3]) << 8);
+    data += 4, size -= 4;
+    shpLen = std::min(shpLen, size);
+    shxLen = std::min(shxLen, size - shpLen);
+    const QString stem = dir.path() + QStringLiteral("/f");
+    writeFile(stem + QStringLiteral(".shp"), data, shpLen);
+    writeFile(stem + QStringLiteral(".shx"), data + shpLen, shxLen);
+    writeFile(stem + QStringLiteral(".dbf"), data + shpLen + shxLen, size - shpLen - shxLen);
+    QFile::remove(stem + QStringLiteral(".cpg"));
+
+    auto layer = ShapeLayer::open(stem + QStringLiteral(".shp"));
+    if (!layer->valid()) {
+        check(!layer->error().isEmpty(), "an invalid layer without a reason");
+        check(layer->featureCount() == 0, "an invalid layer with features");
+        return 0;
+    }
+    const QRectF e = layer->extent();
+    QPointF vertex = e.center();
+    for (int f = 0; f < layer->featureCount(); ++f) {
+        check(layer->partBegin(f) <= layer->partEnd(f), "parts out of order");
+        for (int p = layer->partBegin(f); p < layer->partEnd(f); ++p) {
+            check(layer->partSize(p) >= 0, "a part of negative size");
+            const QPointF *pts = layer->partPoints(p);
+            check(pts >= layer->partPoints(0) && pts + layer->partSize(p) <= layer->partPoints(0) + layer->vertexCount(),
+                  "a part outside the vertices");
+            if (layer->partSize(p) > 0)
+                vertex = pts[0];
+        }
+        const QRectF &b = layer->featureBounds(f);
+        // Rectangles keep a corner and a size, so far-flung coordinates round: a relative slack.
+        const double slack = 1e-9 * std::max({1.0, std::abs(e.left()), std::abs(e.right()), std::abs(e.top()),
+                                              std::abs(e.bottom())});
+        if (layer->partBegin(f) != layer->partEnd(f) && layer->partPoints(layer->partEnd(f) - 1) + layer->partSize(layer->partEnd(f) - 1) > layer->partPoints(layer->partBegin(f)))
+            check(b.left() >= e.left() - slack && b.right() <= e.right() + slack && b.top() >= e.top() - slack &&
+                      b.bottom() <= e.bottom() + slack,
+                  "a feature outside the extent");
+        for (int c = 0; c < layer->fieldNames().size(); ++c)
+            (void)layer->value(f, c);
+    }
+    for (const QPointF &at : {e.center(), vertex}) {
+        const std::vector<int> found = layer->search(at, e.width() / 10);
+        for (size_t i = 0; i < found.size(); ++i) {
+            check(found[i] >= 0 && found[i] < layer->featureCount(), "a found feature out of range");
+            check(i == 0 || found[i - 1] < found[i], "found features out of order");
+        }
+    }
+    return 0;
+}

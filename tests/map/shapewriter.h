@@ -1,0 +1,26 @@
+#pragma once
+// Writes small shape files for the map tests: polygons, lines or points with one text field.
+
+#include <QByteArray>
+#include <QPointF>
+#include <QString>
+#include <vector>
+
+namespace qrn::test {
+
+using Ring = std::vector<QPointF>;
+
+struct TestFeature {
+    std::vector<Ring> parts; // rings of a polygon, parts of a line, or one point
+    QByteArray code;         // raw bytes of the text field
+};
+
+// shpType: a shapelib type (SHPT_POLYGON, SHPT_ARC, SHPT_POINT). codePage as DBFCreateEx takes
+// it: "UTF-8" or "1252" write a .cpg file, "LDID/87" a language mark, "" neither.
+void writeShapes(const QString &stem, int shpType, const std::vector<TestFeature> &features,
+                 const char *codePage = "UTF-8", const char *field = "CODE");
+
+// An axis-aligned square ring, clockwise as shape files keep outer rings.
+Ring square(double x, double y, double side);
+
+} // namespace qrn::test

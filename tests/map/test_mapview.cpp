@@ -1,0 +1,185 @@
+// The map view: layer order, extents, conversions, scale, drawing and export.
+
+#include "map/mapview.h"
+#include "map/scalebar.h"
+#include "shapewriter.h"
+#include "support/testfolder.h"
+
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <shapefil.h>
+
+using namespace qrn::map;
+using qrn::test::square;
+
+namespace {
+
+// Two 10 x 10 squares side by side, the first with a 2 x 2 hole, coded "A" and "B"; a view of
+// 240 x 120 pixels at 0.1 units a pixel whose map edges fall on pixel centres.
+struct TwoSquares {
+    qrn::test::TestFolder tf{false};
+    MapView view;
+    std::shared_ptr<ShapeLayer> layer;
+
+    TwoSquares()
+    {
+        qrn::test::Ring hole = square(4, 4, 2);
+        std::reverse(hole.begin(), hole.end());
+        qrn::test::writeShapes(tf.file(QStringLiteral("sq")), SHPT_POLYGON,
+                               {{{square(0, 0, 10), hole}, "A"}, {{square(12, 0, 10)}, "B"}});
+        layer = ShapeLayer::open(tf.file(QStringLiteral("sq.shp")));
+        view.addLayer(layer);
+        view.backColor = 0x0000FF; // red
+        view.setViewport(QSize(240, 120));
+        view.setExtent(QRectF(-1.05, -0.95, 24, 12));
+    }
+    QImage render() const
+    {
+        QImage img(view.viewport(), QImage::Format_RGB32);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        view.draw(p, img.rect());
+        return img;
+    }
+    // The pixel holding a map point.
+    static QPoint px(const MapView &v, QPointF mapPoint)
+    {
+        const QPointF p = v.toPixel(mapPoint);
+        return QPoint(int(std::floor(p.x())), int(std::floor(p.y())));
+    }
+};
+
+::testing::AssertionResult near(QRgb got, quint32 bgr)
+{
+    const QColor want = colorFromWin(bgr);
+    if (std::abs(qRed(got) - want.red()) <= 8 && std::abs(qGreen(got) - want.green()) <= 8 &&
+        std::abs(qBlue(got) - want.blue()) <= 8)
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << QColor(got).name().toStdString() << " instead of "
+                                         << want.name().toStdString();
+}
+
+} // namespace
+
+TEST(MapView, LayersAreAddedOnTopAndFoundByName)
+{
+    TwoSquares s;
+    auto other = ShapeLayer::open(s.tf.file(QStringLiteral("sq.shp")));
+    other->setName(QStringLiteral("Regioni"));
+    EXPECT_TRUE(s.view.addLayer(other));
+    EXPECT_FALSE(s.view.addLayer(ShapeLayer::open(s.tf.file(QStringLiteral("none.shp")))));
+    ASSERT_EQ(s.view.layerCount(), 2);
+    EXPECT_EQ(s.view.layer(0), other.get());
+    EXPECT_EQ(s.view.layer(QStringLiteral("regioni")), other.get());
+    EXPECT_EQ(s.view.layer(QStringLiteral("SQ")), s.layer.get());
+    s.view.removeLayer(0);
+    EXPECT_EQ(s.view.layer(0), s.layer.get());
+    EXPECT_EQ(s.view.layer(1), nullptr);
+}
+
+TEST(MapView, ExtentsConversionsAndScale)
+{
+    TwoSquares s;
+    int changes = 0;
+    s.view.changed = [&] { ++changes; };
+    EXPECT_EQ(s.view.fullExtent(), QRectF(0, 0, 22, 10));
+    // Zoom out by 1.5 about the centre, then back to the full extent.
+    const QRectF before = s.view.extent();
+    s.view.setExtent(scaleRect(before, 1.5));
+    EXPECT_DOUBLE_EQ(s.view.extent().width(), before.width() * 1.5);
+    EXPECT_EQ(s.view.extent().center(), before.center());
+    s.view.setExtent(s.view.fullExtent());
+    EXPECT_EQ(changes, 2);
+    // The full extent is wider than the viewport's shape: widened vertically, centred.
+    EXPECT_DOUBLE_EQ(s.view.visibleExtent().height(), 11.0);
+    EXPECT_DOUBLE_EQ(s.view.mapUnitsPerPixel(), 22.0 / 240);
+    EXPECT_EQ(s.view.toMapPoint(QPointF(0, 0)), QPointF(0, 10.5));
+    const QPointF m = s.view.toMapPoint(QPointF(17, 93));
+    EXPECT_NEAR(s.view.toPixel(m).x(), 17, 1e-9);
+    EXPECT_NEAR(s.view.toPixel(m).y(), 93, 1e-9);
+    EXPECT_DOUBLE_EQ(s.view.toMapDistance(100), 100 * 22.0 / 240);
+    // 1000 pixels over 100 km at 96 dpi: 100 m a pixel of 1/96 inch.
+    s.view.setViewport(QSize(1000, 500));
+    s.view.setExtent(QRectF(0, 0, 100000, 50000));
+    EXPECT_NEAR(s.view.scaleDenominator(96), 100 * 96 / 0.0254, 1e-6);
+    // The axis the extent fills sets the scale; no pixels, no scale.
+    EXPECT_NEAR(scaleDenominator(QRectF(0, 0, 1000, 4000), QSizeF(100, 100), 254), 40 * 254 / 0.0254, 1e-6);
+    EXPECT_EQ(scaleDenominator(QRectF(0, 0, 1000, 1000), QSizeF(0, 100), 96), 0);
+}
+
+TEST(MapView, ScaleBarTakesARoundLength)
+{
+    struct Case {
+        double metresPerPixel, maxPixels, km, pixels;
+    };
+    const Case cases[] = {{1000, 400, 200, 200}, {1000, 99, 50, 50}, {250, 400, 100, 400}, {10, 90, 0.5, 50}};
+    for (const Case &c : cases) {
+        const ScaleBarLength s = scaleBarFor(c.metresPerPixel, c.maxPixels);
+        EXPECT_DOUBLE_EQ(s.kilometres, c.km);
+        EXPECT_DOUBLE_EQ(s.pixels, c.pixels);
+    }
+    EXPECT_EQ(scaleBarFor(0, 100).kilometres, 0);
+}
+
+TEST(MapView, DrawsFillOutlineAndBackground)
+{
+    TwoSquares s;
+    const QPointF inside(2, 2), hole(5, 5), outside(-0.5, 5), border(0, 5), second(15, 5);
+    struct Case {
+        Symbol symbol;
+        quint32 inside, border; // without an outline the border pixel is a blend, not checked
+    };
+    const Case cases[] = {
+        {{0x00FF00, 0x000000, true, FillStyle::Solid}, 0x00FF00, 0x000000},
+        {{0x00FF00, 0x000000, false, FillStyle::Solid}, 0x00FF00, 0x00FF00},
+        {{0x00FF00, 0xFF0000, true, FillStyle::Transparent}, 0x0000FF, 0xFF0000},
+    };
+    for (const Case &c : cases) {
+        s.layer->symbol = c.symbol;
+        const QImage img = s.render();
+        EXPECT_TRUE(near(img.pixel(s.px(s.view, inside)), c.inside));
+        if (c.symbol.outline)
+            EXPECT_TRUE(near(img.pixel(s.px(s.view, border)), c.border));
+        EXPECT_TRUE(near(img.pixel(s.px(s.view, hole)), 0x0000FF));
+        EXPECT_TRUE(near(img.pixel(s.px(s.view, outside)), 0x0000FF));
+    }
+    // A value map colours the listed code and leaves the other feature in the default colour.
+    auto vm = std::make_shared<ValueMapRenderer>();
+    vm->field = QStringLiteral("CODE");
+    vm->defaultSymbol = Symbol{0xFFFFFF, 0, true, FillStyle::Solid};
+    vm->addValue(QStringLiteral("B"), Symbol{0xFF0000, 0, true, FillStyle::Solid});
+    s.layer->renderer = vm;
+    const QImage img = s.render();
+    EXPECT_TRUE(near(img.pixel(s.px(s.view, second)), 0xFF0000));
+    EXPECT_TRUE(near(img.pixel(s.px(s.view, inside)), 0xFFFFFF));
+    EXPECT_TRUE(near(img.pixel(s.px(s.view, hole)), 0x0000FF));
+}
+
+TEST(MapView, ExportsTheViewAsVectorOrPixels)
+{
+    TwoSquares s;
+    s.layer->symbol = Symbol{0x00FF00, 0, true, FillStyle::Solid};
+    const QString svg = s.tf.file(QStringLiteral("v.svg")), layout = s.tf.file(QStringLiteral("l.svg")),
+                  png = s.tf.file(QStringLiteral("v.png"));
+    ASSERT_TRUE(s.view.exportView(svg));
+    ASSERT_TRUE(s.view.exportView(layout, nullptr, true));
+    ASSERT_TRUE(s.view.exportView(png));
+    auto widthMm = [&](const QString &file) {
+        const auto m = QRegularExpression(QStringLiteral("<svg width=\"([0-9.]+)mm\"")).match(QString::fromUtf8(s.tf.read(QFileInfo(file).fileName())));
+        return m.hasMatch() ? m.captured(1).toDouble() : -1.0;
+    };
+    EXPECT_NEAR(widthMm(svg), 240 * 25.4 / 96, 0.5);
+    // The print layout reads HIMETRIC * 1024 / 27092 as the map's width in inches.
+    EXPECT_NEAR(widthMm(layout) * 100 * 1024 / 27092, 10.0, 0.05);
+    const QImage img(png);
+    EXPECT_EQ(img.size(), QSize(240, 120));
+    EXPECT_TRUE(near(img.pixel(TwoSquares::px(s.view, QPointF(2, 2))), 0x00FF00));
+    QString why;
+    EXPECT_FALSE(s.view.exportView(s.tf.file(QStringLiteral("v.xyz")), &why));
+    EXPECT_FALSE(why.isEmpty());
+}

@@ -1,0 +1,84 @@
+// The map widget: what it adds to the view (viewport, mouse, rubber band, flash, repaint).
+
+#include "map/ui/mapwidget.h"
+#include "support/testfolder.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using qrn::ui::MapWidget;
+
+namespace {
+
+std::shared_ptr<qrn::map::ShapeLayer> regions()
+{
+    return qrn::map::ShapeLayer::open(qrn::test::sampleDir() + QStringLiteral("/Shape/regioni.shp"));
+}
+
+} // namespace
+
+TEST(MapWidget, FollowsItsSizeAndPaintsTheMap)
+{
+    MapWidget w;
+    EXPECT_EQ(w.objectName(), QStringLiteral("Map2"));
+    auto layer = regions();
+    layer->symbol.color = 0x00FF00;
+    w.view().addLayer(layer);
+    w.view().backColor = 0xFF0000;
+    w.view().setExtent(w.view().fullExtent());
+    QSignalSpy extent(&w, &MapWidget::extentChanged);
+    w.resize(300, 200);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    EXPECT_EQ(w.view().viewport(), QSize(300, 200));
+    EXPECT_GE(extent.count(), 1);
+    w.setScaleBarVisible(false);
+    const QImage img = w.grab().toImage();
+    EXPECT_EQ(img.pixelColor(1, 1), QColor(0, 0, 255));
+    int green = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            green += img.pixelColor(x, y) == QColor(0, 255, 0);
+    EXPECT_GT(green, 300 * 200 / 20);
+    // Setting the extent repaints and reports it.
+    const int before = int(extent.count());
+    w.view().setExtent(qrn::map::scaleRect(w.view().extent(), 1.5));
+    EXPECT_EQ(extent.count(), before + 1);
+    EXPECT_GT(w.scaleDenominator(), 0);
+}
+
+TEST(MapWidget, PressesRectanglesAndFlash)
+{
+    MapWidget w;
+    w.view().addLayer(regions());
+    w.view().setExtent(w.view().fullExtent());
+    w.resize(400, 300);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    QSignalSpy pressed(&w, &MapWidget::mousePressed), tracked(&w, &MapWidget::rectangleTracked);
+
+    QTest::mouseClick(&w, Qt::RightButton, Qt::NoModifier, QPoint(10, 20));
+    ASSERT_EQ(pressed.count(), 1);
+    EXPECT_EQ(pressed[0][0].value<Qt::MouseButton>(), Qt::RightButton);
+    EXPECT_EQ(pressed[0][2].toPointF(), QPointF(10, 20));
+    EXPECT_EQ(tracked.count(), 0); // tracking is off
+
+    w.setRectangleTracking(true);
+    QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, QPoint(100, 50));
+    QTest::mouseMove(&w, QPoint(200, 150));
+    QTest::mouseRelease(&w, Qt::LeftButton, Qt::NoModifier, QPoint(200, 150));
+    ASSERT_EQ(tracked.count(), 1);
+    const QRectF r = tracked[0][0].toRectF();
+    const QPointF a = w.view().toMapPoint(QPointF(100, 50)), b = w.view().toMapPoint(QPointF(200, 150));
+    EXPECT_EQ(r, QRectF(a, b).normalized());
+    QTest::mouseClick(&w, Qt::LeftButton, Qt::NoModifier, QPoint(30, 30)); // no drag: no rectangle
+    ASSERT_EQ(tracked.count(), 2);
+    EXPECT_TRUE(tracked[1][0].toRectF().isNull());
+    QTest::mouseClick(&w, Qt::LeftButton, Qt::ShiftModifier, QPoint(30, 30)); // Shift zooms out instead
+    EXPECT_EQ(tracked.count(), 2);
+
+    w.flash(*w.view().layer(0), 0);
+    EXPECT_TRUE(w.flashing());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.flashing(); }, 2000));
+}

@@ -1,0 +1,168 @@
+// ShapeConfig.xml: the cases of the sample file, the reading rules, bad files and saving back.
+
+#include "map/mapview.h"
+#include "map/shapeconfig.h"
+#include "shapewriter.h"
+#include "support/testfolder.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+#include <shapefil.h>
+
+using namespace qrn::map;
+
+namespace {
+
+// A configuration with case "t" over the layers "a" and "b" (both the file sq) and "missing".
+const char *kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
+<Configs>
+  <LoadOrder>
+    <Case name="t" mapBackColor="255">
+      <Layer OutlineColor="1" BackColor="2" Outline="Vero" Trasparenza="False" useToMatch="True">a</Layer>
+      <Layer OutlineColor="3" BackColor="4.6" Outline="true" Trasparenza="True" useToMatch="1">B</Layer>
+      <Layer OutlineColor="5" BackColor="6" Outline="1" Trasparenza="Vero" useToMatch="False">missing</Layer>
+    </Case>
+    <Case name="Maiusc" mapBackColor="0"><Layer OutlineColor="1" BackColor="2" Outline="True" Trasparenza="False" useToMatch="True">a</Layer></Case>
+  </LoadOrder>
+  <Shapes>
+    <Shape name="a"><FileName>sq</FileName><GeoName>ga</GeoName><FieldId>CODE</FieldId><LandFields>N_TERCO</LandFields><LandMatch>t</LandMatch><Label>L</Label></Shape>
+    <Shape name="b"><FileName>sq</FileName><GeoName>gb</GeoName><FieldId>CODE</FieldId><LandFields>N_TERCO</LandFields><LandMatch>x</LandMatch><Label>L</Label></Shape>
+    <Shape name="missing"><FileName>nofile</FileName><GeoName>gm</GeoName><FieldId>CODE</FieldId><LandFields>N_TERCO</LandFields><LandMatch>x</LandMatch><Label>L</Label></Shape>
+  </Shapes>
+</Configs>
+)";
+
+struct ConfigFolder {
+    qrn::test::TestFolder tf{false};
+    QString files = tf.file(QStringLiteral("Files/")), shapes = tf.file(QStringLiteral("Shape/"));
+
+    explicit ConfigFolder(const QByteArray &xml = kConfig)
+    {
+        tf.write(QStringLiteral("Files/ShapeConfig.xml"), xml);
+        qrn::test::writeShapes(shapes + QStringLiteral("sq"), SHPT_POLYGON, {{{qrn::test::square(0, 0, 1)}, "1"}});
+    }
+    QByteArray xml() const { return tf.read(QStringLiteral("Files/ShapeConfig.xml")); }
+};
+
+} // namespace
+
+TEST(ShapeConfig, EveryCaseOfTheSampleLoads)
+{
+    qrn::test::TestFolder tf;
+    struct Case {
+        const char *name;
+        QStringList files; // bottom first
+    };
+    const Case cases[] = {{"regioni", {"regioni"}},
+                          {"nuts2", {"nuts2"}},
+                          {"provincia103", {"province103", "regioni"}},
+                          {"PROVINCIA107", {"province107", "regioni"}}}; // looked up in lower case
+    for (const Case &c : cases) {
+        MapView map;
+        const ShapeCase sc =
+            LoadShapeConfig(tf.file(QStringLiteral("Files/")), tf.file(QStringLiteral("Shape/")), QString::fromLatin1(c.name), map);
+        ASSERT_EQ(int(sc.layers.size()), c.files.size()) << c.name;
+        EXPECT_EQ(sc.matchIndex, 0);
+        EXPECT_EQ(map.backColor, 15918806u);
+        EXPECT_EQ(map.extent(), map.fullExtent());
+        ASSERT_EQ(map.layerCount(), c.files.size());
+        for (int i = 0; i < c.files.size(); ++i) {
+            const LayerConfig &e = sc.layers[size_t(i)];
+            EXPECT_EQ(e.FileName, c.files[i]);
+            EXPECT_TRUE(e.matchesCase == (i == 0)) << c.name << i;
+            EXPECT_EQ(map.layer(map.layerCount() - 1 - i), e.layer.get()); // the first at the bottom
+            EXPECT_EQ(e.layer->symbol, symbolOf(e));
+        }
+        EXPECT_EQ(sc.layers.back().layer->symbol.style, c.files.size() == 2 ? FillStyle::Transparent : FillStyle::Solid);
+    }
+}
+
+TEST(ShapeConfig, ReadingRulesAndAMissingShapeFile)
+{
+    ConfigFolder f;
+    MapView map;
+    const ShapeCase sc = LoadShapeConfig(f.files, f.shapes, QStringLiteral("t"), map);
+    ASSERT_EQ(sc.layers.size(), 3u);
+    EXPECT_EQ(sc.mapBackColor, 255u);
+    EXPECT_TRUE(sc.layers[0].Outline);  // "Vero"
+    EXPECT_FALSE(sc.layers[1].Outline); // "true"
+    EXPECT_FALSE(sc.layers[2].Outline); // "1"
+    EXPECT_TRUE(sc.layers[2].Trasparenza);
+    EXPECT_EQ(sc.layers[1].BackColor, 5u);
+    EXPECT_EQ(sc.layers[1].GeoName, QStringLiteral("gb")); // the entry's text is lower-cased
+    EXPECT_EQ(sc.matchIndex, 1);                          // the later useToMatch wins
+    EXPECT_TRUE(sc.layers[0].matchesCase);
+    // The missing file keeps its entry but draws nothing.
+    EXPECT_FALSE(sc.layers[2].layer->valid());
+    EXPECT_EQ(map.layerCount(), 2);
+}
+
+TEST(ShapeConfig, BadConfigurationsFailBeforeTouchingTheMap)
+{
+    const QByteArray good = kConfig;
+    struct Case {
+        const char *what;
+        QByteArray xml;
+        const char *caseName;
+    };
+    const Case cases[] = {
+        {"capitalised case name", good, "Maiusc"},
+        {"unknown case", good, "nessuno"},
+        {"quote in the case name", good, "t' or '1'='1"},
+        {"malformed", good.left(good.size() / 2), "t"},
+        {"empty", QByteArray(), "t"},
+        {"missing attribute", QByteArray(good).replace("BackColor=\"2\" ", ""), "t"},
+        {"missing Shape child", QByteArray(good).replace("<Label>L</Label></Shape>\n  </Shapes>", "</Shape></Shapes>"), "t"},
+        {"bad colour", QByteArray(good).replace("OutlineColor=\"3\"", "OutlineColor=\"blu\""), "t"},
+        {"bad boolean", QByteArray(good).replace("useToMatch=\"1\"", "useToMatch=\"forse\""), "t"},
+    };
+    for (const Case &c : cases) {
+        ConfigFolder f(c.xml);
+        MapView map;
+        map.backColor = 7;
+        EXPECT_THROW(LoadShapeConfig(f.files, f.shapes, QString::fromLatin1(c.caseName), map), ShapeConfigError) << c.what;
+        EXPECT_EQ(map.layerCount(), 0) << c.what;
+        EXPECT_EQ(map.backColor, 7u) << c.what;
+    }
+    EXPECT_THROW(readShapeConfig(QStringLiteral("/nessuna/ShapeConfig.xml"), QStringLiteral("t")), ShapeConfigError);
+}
+
+TEST(ShapeConfig, SavingWritesTheSelectedLayerAndTheBackground)
+{
+    ConfigFolder f;
+    const QString file = shapeConfigPath(f.files);
+    LayerConfig changed = readShapeConfig(file, QStringLiteral("t")).layers[0];
+    changed.BackColor = 123456;
+    changed.OutlineColor = 654321;
+    changed.Outline = true;
+    changed.Trasparenza = true;
+
+    // No child with the selected text: only the background changes.
+    saveShapeConfig(file, QStringLiteral("t"), 42, QStringLiteral("sq"), &changed);
+    auto tight = [](QByteArray xml) {
+        return QString::fromUtf8(xml).replace(QRegularExpression(QStringLiteral(">\\s+<")), QStringLiteral("><")).trimmed();
+    };
+    EXPECT_EQ(tight(f.xml().replace("mapBackColor=\"42\"", "mapBackColor=\"255\"")), tight(kConfig));
+
+    struct Case {
+        QLocale locale;
+        const char *word;
+    };
+    for (const Case &c : {Case{QLocale(QLocale::Italian), "Vero"}, Case{QLocale(QLocale::English), "True"}}) {
+        saveShapeConfig(file, QStringLiteral("T"), 99, QStringLiteral("a"), &changed, c.locale);
+        EXPECT_TRUE(f.xml().contains(QByteArray("Outline=\"") + c.word + "\" Trasparenza=\"" + c.word + "\""));
+        const ShapeCase back = readShapeConfig(file, QStringLiteral("t"));
+        EXPECT_EQ(back.mapBackColor, 99u);
+        EXPECT_EQ(back.layers[0].BackColor, 123456u);
+        EXPECT_EQ(back.layers[0].OutlineColor, 654321u);
+        EXPECT_TRUE(back.layers[0].Outline);
+        EXPECT_TRUE(back.layers[0].Trasparenza);
+        EXPECT_EQ(back.layers[1].BackColor, 5u); // the others stay
+    }
+    EXPECT_EQ(QDir(f.files).entryList(QDir::Files), QStringList{QStringLiteral("ShapeConfig.xml")});
+    // A case that is not there: an error and the file unchanged.
+    const QByteArray before = f.xml();
+    EXPECT_THROW(saveShapeConfig(file, QStringLiteral("nessuno"), 1, QStringLiteral("a"), &changed), ShapeConfigError);
+    EXPECT_EQ(f.xml(), before);
+}

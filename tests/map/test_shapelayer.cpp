@@ -1,0 +1,217 @@
+// Shape layers: reading, code pages, bad files, search at a point, renderers.
+
+#include "map/renderer.h"
+#include "map/shapelayer.h"
+#include "shapewriter.h"
+#include "support/testfolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <geos_c.h>
+#include <shapefil.h>
+
+using namespace qrn::map;
+using qrn::test::square;
+using qrn::test::TestFeature;
+using qrn::test::writeShapes;
+
+namespace {
+
+QString sampleShape(const QString &name)
+{
+    return qrn::test::sampleDir() + QStringLiteral("/Shape/") + name + QStringLiteral(".shp");
+}
+
+// A point inside the feature's largest ring, found by GEOS independently of the layer's search.
+QPointF interiorPoint(const ShapeLayer &l, int f)
+{
+    GEOSContextHandle_t ctx = GEOS_init_r();
+    int p = l.partBegin(f);
+    for (int q = p + 1; q < l.partEnd(f); ++q)
+        if (l.partSize(q) > l.partSize(p))
+            p = q;
+    GEOSCoordSequence *seq = GEOSCoordSeq_create_r(ctx, unsigned(l.partSize(p)), 2);
+    for (int i = 0; i < l.partSize(p); ++i)
+        GEOSCoordSeq_setXY_r(ctx, seq, unsigned(i), l.partPoints(p)[i].x(), l.partPoints(p)[i].y());
+    GEOSGeometry *poly = GEOSGeom_createPolygon_r(ctx, GEOSGeom_createLinearRing_r(ctx, seq), nullptr, 0);
+    GEOSGeometry *pt = GEOSPointOnSurface_r(ctx, poly);
+    double x = 0, y = 0;
+    GEOSGeomGetX_r(ctx, pt, &x);
+    GEOSGeomGetY_r(ctx, pt, &y);
+    GEOSGeom_destroy_r(ctx, pt);
+    GEOSGeom_destroy_r(ctx, poly);
+    GEOS_finish_r(ctx);
+    return {x, y};
+}
+
+} // namespace
+
+TEST(ShapeLayer, ReadsTheSampleProvinces)
+{
+    auto l = ShapeLayer::open(sampleShape(QStringLiteral("province107")));
+    ASSERT_TRUE(l->valid()) << l->error().toStdString();
+    EXPECT_EQ(l->featureCount(), 107);
+    EXPECT_EQ(l->shapeType(), 23);
+    EXPECT_EQ(l->name(), QStringLiteral("province107"));
+    EXPECT_EQ(l->fieldIndex(QStringLiteral("den_terr")), 1);
+    EXPECT_EQ(l->value(0, QStringLiteral("COD_PRO")), QStringLiteral("1")); // "   1" in the file
+    EXPECT_EQ(l->value(0, QStringLiteral("DEN_TERR")), QStringLiteral("Torino"));
+    EXPECT_TRUE(l->value(107, 0).isEmpty());
+    QStringList names;
+    for (int f = 0; f < l->featureCount(); ++f)
+        names << l->value(f, 1);
+    EXPECT_TRUE(names.contains(QStringLiteral("Forlì-Cesena")));
+}
+
+TEST(ShapeLayer, DecodesAttributesInTheirCodePage)
+{
+    struct Case {
+        const char *codePage;
+        QByteArray bytes;
+        const char *expectCodePage;
+    };
+    const QByteArray latin = QByteArray("Forl\xEC-Cesena \x80");
+    const Case cases[] = {
+        {"UTF-8", QString::fromUtf8("Forlì-Cesena €").toUtf8(), "UTF-8"},
+        {"1252", latin, "windows-1252"},        // .cpg file
+        {"LDID/87", latin, "windows-1252"},     // language mark of the .dbf
+        {nullptr, QByteArray("Forl\xEC-Cesena \xA4"), "ISO-8859-1"}, // neither: Latin-1
+    };
+    qrn::test::TestFolder tf(false);
+    int n = 0;
+    for (const Case &c : cases) {
+        const QString stem = tf.file(QStringLiteral("cp%1").arg(n++));
+        writeShapes(stem, SHPT_POLYGON, {{{square(0, 0, 1)}, c.bytes}}, c.codePage);
+        auto l = ShapeLayer::open(stem + QStringLiteral(".shp"));
+        ASSERT_TRUE(l->valid()) << n;
+        EXPECT_EQ(l->codePage(), QString::fromLatin1(c.expectCodePage)) << n;
+        const QString expected = QString::fromUtf8(c.codePage ? "Forlì-Cesena €" : "Forlì-Cesena ¤");
+        EXPECT_EQ(l->value(0, 0), expected) << n;
+    }
+    EXPECT_EQ(codePageName(QStringLiteral("ANSI 1250")), QStringLiteral("windows-1250"));
+    EXPECT_EQ(codePageName(QStringLiteral("88591")), QStringLiteral("ISO-8859-1"));
+    EXPECT_EQ(codePageName(QStringLiteral("ISO 8859-15")), QStringLiteral("ISO-8859-15"));
+    EXPECT_EQ(codePageName(QStringLiteral("LDID/2")), QStringLiteral("IBM850"));
+}
+
+TEST(ShapeLayer, BadFilesGiveAnInvalidLayerWithAReason)
+{
+    qrn::test::TestFolder tf(false);
+    const QString good = tf.file(QStringLiteral("good"));
+    writeShapes(good, SHPT_POLYGON, {{{square(0, 0, 1)}, "1"}, {{square(2, 0, 1)}, "2"}});
+    QFile f(good + QStringLiteral(".shp"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray shp = f.readAll();
+    auto copyAs = [&](const QString &stem, const QByteArray &shpBytes, bool withDbf = true) {
+        tf.write(QFileInfo(stem).fileName() + QStringLiteral(".shp"), shpBytes);
+        QFile::copy(good + QStringLiteral(".shx"), stem + QStringLiteral(".shx"));
+        if (withDbf)
+            QFile::copy(good + QStringLiteral(".dbf"), stem + QStringLiteral(".dbf"));
+        return stem + QStringLiteral(".shp");
+    };
+    const QString fewer = tf.file(QStringLiteral("fewer"));
+    writeShapes(fewer, SHPT_POLYGON, {{{square(0, 0, 1)}, "1"}});
+    QFile::remove(fewer + QStringLiteral(".shp"));
+    QFile::remove(fewer + QStringLiteral(".shx"));
+    QFile::copy(good + QStringLiteral(".shp"), fewer + QStringLiteral(".shp"));
+    QFile::copy(good + QStringLiteral(".shx"), fewer + QStringLiteral(".shx"));
+    QByteArray corrupt = shp;
+    corrupt[100 + 8 + 36] = char(0x7F); // the first record's part count
+    const QString paths[] = {
+        tf.file(QStringLiteral("missing.shp")),
+        copyAs(tf.file(QStringLiteral("empty")), QByteArray()),
+        copyAs(tf.file(QStringLiteral("truncated")), shp.left(shp.size() - 30)),
+        copyAs(tf.file(QStringLiteral("nodbf")), shp, false),
+        copyAs(tf.file(QStringLiteral("corrupt")), corrupt),
+        fewer + QStringLiteral(".shp"),
+    };
+    for (const QString &p : paths) {
+        auto l = ShapeLayer::open(p);
+        EXPECT_FALSE(l->valid()) << p.toStdString();
+        EXPECT_FALSE(l->error().isEmpty()) << p.toStdString();
+        EXPECT_EQ(l->featureCount(), 0);
+        EXPECT_TRUE(l->search(QPointF(0.5, 0.5)).empty());
+    }
+}
+
+TEST(ShapeLayer, SearchFindsTheProvinceAtEveryInteriorPoint)
+{
+    auto l = ShapeLayer::open(sampleShape(QStringLiteral("province107")));
+    ASSERT_TRUE(l->valid());
+    for (int f = 0; f < l->featureCount(); ++f)
+        EXPECT_EQ(l->search(interiorPoint(*l, f)), std::vector<int>{f}) << f;
+    const QRectF e = l->extent();
+    EXPECT_TRUE(l->search(e.topLeft() - QPointF(1000, 1000)).empty());
+    EXPECT_TRUE(l->search(QPointF(e.left() + 1, e.top() + 1)).empty()); // open sea in a corner
+}
+
+TEST(ShapeLayer, SearchHonoursHolesAndDistances)
+{
+    qrn::test::TestFolder tf(false);
+    qrn::test::Ring hole = square(4, 4, 2);
+    std::reverse(hole.begin(), hole.end());
+    writeShapes(tf.file(QStringLiteral("holed")), SHPT_POLYGON, {{{square(0, 0, 10), hole}, "A"}});
+    writeShapes(tf.file(QStringLiteral("lines")), SHPT_ARC, {{{{{0, 0}, {10, 0}}}, "L1"}, {{{{0, 5}, {10, 5}}}, "L2"}});
+    writeShapes(tf.file(QStringLiteral("points")), SHPT_POINT, {{{{{3, 3}}}, "P"}});
+    auto holed = ShapeLayer::open(tf.file(QStringLiteral("holed.shp")));
+    auto lines = ShapeLayer::open(tf.file(QStringLiteral("lines.shp")));
+    auto points = ShapeLayer::open(tf.file(QStringLiteral("points.shp")));
+    EXPECT_EQ(lines->shapeType(), 22);
+    EXPECT_EQ(points->shapeType(), 21);
+    struct Case {
+        const ShapeLayer *layer;
+        QPointF at;
+        double distance;
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {holed.get(), {1, 1}, 0, {0}},   {holed.get(), {5, 5}, 0, {}}, // inside the hole
+        {holed.get(), {11, 5}, 100, {}}, // a polygon ignores the distance
+        {lines.get(), {5, 1}, 1.5, {0}}, {lines.get(), {5, 2.5}, 3, {0, 1}},
+        {lines.get(), {5, 2.5}, 2, {}},  {points.get(), {3, 4}, 1, {0}},
+        {points.get(), {3, 4.5}, 1, {}},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(c.layer->search(c.at, c.distance), c.expected) << c.at.x() << "," << c.at.y();
+}
+
+TEST(Renderers, ClassBreaksRampAndClasses)
+{
+    ClassBreaksRenderer r;
+    r.setBreakCount(3);
+    for (int i = 0; i < 3; ++i)
+        r.setBreakValue(i, i + 2);
+    r.setColorRamp(0x0000FF, 0xFF0000); // red to blue
+    ASSERT_EQ(r.symbolCount(), 4);
+    EXPECT_EQ(r.symbol(0).color, 0x0000FFu);
+    EXPECT_EQ(r.symbol(3).color, 0xFF0000u);
+    EXPECT_EQ(r.symbol(1).color, 0x5500AAu);
+    for (int cls = 1; cls <= 4; ++cls)
+        EXPECT_EQ(r.classOf(cls), cls - 1);
+    r.symbol(1).outlineColor = 7;
+    r.setBreakCount(4); // the symbols already set stay
+    EXPECT_EQ(r.symbol(1).outlineColor, 7u);
+    EXPECT_EQ(r.symbolCount(), 5);
+}
+
+TEST(Renderers, ValueMapResolvesListedValuesAndTheDefault)
+{
+    qrn::test::TestFolder tf(false);
+    writeShapes(tf.file(QStringLiteral("v")), SHPT_POLYGON,
+                {{{square(0, 0, 1)}, "1"}, {{square(2, 0, 1)}, "2"}, {{square(4, 0, 1)}, "3"}});
+    auto l = ShapeLayer::open(tf.file(QStringLiteral("v.shp")));
+    ValueMapRenderer r;
+    r.field = QStringLiteral("code");
+    r.addValue(QStringLiteral("3"), Symbol{0x0000FF});
+    r.addValue(QStringLiteral("1"), Symbol{0x00FF00});
+    r.addValue(QStringLiteral("3"), Symbol{0xFF0000}); // a repeated value: the first one holds
+    auto s = r.resolve(*l);
+    ASSERT_EQ(s.size(), 3u);
+    EXPECT_EQ(s[0]->color, 0x00FF00u);
+    EXPECT_EQ(s[1], &r.defaultSymbol);
+    EXPECT_EQ(s[2]->color, 0x0000FFu);
+    r.useDefault = false;
+    EXPECT_EQ(r.resolve(*l)[1], nullptr);
+}
