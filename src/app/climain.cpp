@@ -1,4 +1,5 @@
 #include "app/climain.h"
+#include "app/cli_metadati.h"
 
 #include "catalogue/querybuilder.h"
 #include "catalogue/selection.h"
@@ -34,6 +35,10 @@ const char *kHelp =
     "  databases           elenca i database configurati (DbConfigs)\n"
     "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
     "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
+    "  scheda CODICE       la scheda metadati di una variabile (es. TR001) o di un indicatore\n"
+    "                      (es. ITR001); con --pdf FILE ne scrive la stampa in un file PDF\n"
+    "  glossario MODO      i termini del glossario: --lettera A, --contiene TESTO, --inizia TESTO\n"
+    "                      o --tutti; --definizione TERMINE stampa la definizione di un termine\n"
     "  tabella OPZIONI     la tabella dei dati di una selezione, come la mostra la finestra\n"
     "                      \"Visualizza ed esporta dati\", in CSV (riga di intestazione compresa)\n"
     "\n"
@@ -510,6 +515,10 @@ int run(const QStringList &argsIn, const QString &defaultHome, QString &out, QSt
                 return 2;
             return runTable(ctx, req, separator, prompt, out, err);
         }
+        if (cmd == QLatin1String("scheda"))
+            return runScheda(ctx, rest, out, err);
+        if (cmd == QLatin1String("glossario"))
+            return runGlossario(ctx, rest, out, err);
         if (cmd == QLatin1String("query")) {
             if (rest.size() != 2) {
                 err += QStringLiteral("uso: query DATABASE \"SELECT ...\"\n");

@@ -66,6 +66,16 @@ std::optional<QColor> ScriptedPrompt::chooseColor(const QColor &)
     return c;
 }
 
+bool ScriptedPrompt::choosePrinter(QPrinter &)
+{
+    m_shown.push_back({Shown::Kind::Printer, QString(), QString(), Icon::None, Buttons::OkCancel});
+    if (m_printers.empty())
+        return false;
+    const bool accept = m_printers.front();
+    m_printers.pop_front();
+    return accept;
+}
+
 QStringList ScriptedPrompt::messages() const
 {
     QStringList out;

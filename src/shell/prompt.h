@@ -10,6 +10,8 @@
 #include <optional>
 #include <vector>
 
+class QPrinter;
+
 namespace qrn {
 
 enum class Icon { None, Information, Exclamation, Critical, Question };
@@ -31,6 +33,8 @@ public:
     virtual QString openFile(const QString &title, const QString &folder, const QString &filter) = 0;
     virtual QString saveFile(const QString &title, const QString &folder, const QString &filter) = 0;
     virtual std::optional<QColor> chooseColor(const QColor &initial) = 0;
+    // The printer dialog: sets up printer and answers true, or false when cancelled.
+    virtual bool choosePrinter(QPrinter &printer) = 0;
     // The busy (hourglass) pointer and the default one.
     virtual void setBusy(bool busy) = 0;
 };
@@ -64,7 +68,7 @@ private:
 class ScriptedPrompt : public Prompt {
 public:
     struct Shown {
-        enum class Kind { Message, Input, Folder, OpenFile, SaveFile, Color } kind;
+        enum class Kind { Message, Input, Folder, OpenFile, SaveFile, Color, Printer } kind;
         QString text;
         QString title;
         Icon icon = Icon::None;
@@ -76,6 +80,8 @@ public:
     void answerFolder(const QString &folder) { m_folders.push_back(folder); }
     void answerFile(const QString &path) { m_files.push_back(path); }
     void answerColor(const std::optional<QColor> &c) { m_colors.push_back(c); }
+    // The printer dialog is cancelled unless answered true.
+    void answerPrinter(bool accept) { m_printers.push_back(accept); }
 
     Answer message(const QString &text, const QString &title, Icon icon, Buttons buttons) override;
     std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override;
@@ -83,6 +89,7 @@ public:
     QString openFile(const QString &title, const QString &folder, const QString &filter) override;
     QString saveFile(const QString &title, const QString &folder, const QString &filter) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
+    bool choosePrinter(QPrinter &printer) override;
     void setBusy(bool busy) override { m_busy = busy; }
 
     const std::vector<Shown> &shown() const { return m_shown; }
@@ -98,6 +105,7 @@ private:
     std::deque<QString> m_folders;
     std::deque<QString> m_files;
     std::deque<std::optional<QColor>> m_colors;
+    std::deque<bool> m_printers;
     bool m_busy = false;
 };
 
@@ -114,6 +122,7 @@ public:
     QString openFile(const QString &, const QString &, const QString &) override { return QString(); }
     QString saveFile(const QString &, const QString &, const QString &) override { return QString(); }
     std::optional<QColor> chooseColor(const QColor &) override { return std::nullopt; }
+    bool choosePrinter(QPrinter &) override { return false; }
     void setBusy(bool) override {}
     int messageCount() const { return m_count; }
 

@@ -1,6 +1,9 @@
 #include "ui/registerwindows.h"
 
 #include "catalogue/ui/formdatitab.h"
+#include "metadata/ui/frm_glossario.h"
+#include "metadata/ui/frmmetadati.h"
+#include "metadata/ui/sheets.h"
 #include "shell/ui/mainwindow.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmnota.h"
@@ -14,6 +17,12 @@ void registerWindows(MainWindow &main)
     main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] { return new frm_dispData(main.context(), &main); });
     main.registry().add(QStringLiteral("FRMNOTA"), [&main] { return new frmNota(main.context(), &main); },
                         WindowRegistry::Mode::Modal);
+    main.registry().add(QStringLiteral("FRMSCHEDAVARIABILI"), [&main] { return new frmSchedaVariabili(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMSCHEDAINDICATORI"), [&main] { return new frmSchedaIndicatori(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMMETADATI"), [&main] { return new frmMetadati(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMLISTAMETADATI"), [&main] { return new frmListaMetadati(main.context(), &main); });
+    for (const char *keyword : {"GLOSSARIO", "FRM_GLOSSARIO"})
+        main.registry().add(QString::fromLatin1(keyword), [&main] { return new frm_Glossario(main.context(), &main); });
 }
 
 } // namespace qrn::ui

@@ -9,6 +9,8 @@
 #include <QRegularExpression>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 namespace qrn::ui {
@@ -120,6 +122,13 @@ std::optional<QColor> QtPrompt::chooseColor(const QColor &initial)
     if (!c.isValid())
         return std::nullopt;
     return c;
+}
+
+bool QtPrompt::choosePrinter(QPrinter &printer)
+{
+    QPrintDialog dialog(&printer, m_parent);
+    dialog.setWindowTitle(QStringLiteral("Stampa"));
+    return dialog.exec() == QDialog::Accepted;
 }
 
 void QtPrompt::setBusy(bool busy)

@@ -17,6 +17,7 @@ public:
     QString openFile(const QString &title, const QString &folder, const QString &filter) override;
     QString saveFile(const QString &title, const QString &folder, const QString &filter) override;
     std::optional<QColor> chooseColor(const QColor &initial) override;
+    bool choosePrinter(QPrinter &printer) override;
     void setBusy(bool busy) override;
 
     // "Desc|*.a|Desc2|*.b" -> "Desc (*.a);;Desc2 (*.b)"
