@@ -68,7 +68,9 @@ std::unique_ptr<QTextDocument> ReportWriter::document() const
     QFont font(QStringLiteral("Arial"), 10);
     font.setStyleHint(QFont::SansSerif);
     doc->setDefaultFont(font);
-    doc->setHtml(m_html);
+    // Sizes in points, so the page shows them alike whatever the resolution of the device.
+    doc->setHtml(QStringLiteral("<body style=\"font-family:Arial; font-size:10pt;\">") + m_html
+                 + QStringLiteral("</body>"));
     return doc;
 }
 

@@ -58,7 +58,7 @@ frmMetadati::frmMetadati(AppContext &ctx, MainWindow *main) : QWidget(nullptr), 
     objtree->setHeaderHidden(true);
     root->addWidget(objtree, 1);
     root->addLayout(closeBar(this, cmdHelp, cmdChiudi, main));
-    resize(560, 600);
+    setMinimumSize(520, 600);
 
     try {
         auto cn = m_ctx.openDatabase(QStringLiteral("Metadati.mdb"));
