@@ -162,18 +162,7 @@ frmListaMetadati::frmListaMetadati(AppContext &ctx, MainWindow *main) : QWidget(
     line(txtArgomento, "txtArgomento", QStringLiteral("Argomento"));
     line(txtSettore, "txtSettore", QStringLiteral("Settore"));
     right->addLayout(form);
-    auto *years = new QGridLayout;
-    for (int i = 0; i < kSheetYearCount; ++i) {
-        auto *y = new QLabel(QString::number(kFirstSheetYear + i), this);
-        y->setAlignment(Qt::AlignCenter);
-        years->addWidget(y, 0, i);
-        txtAnniDisp[size_t(i)] = new QLineEdit(this);
-        txtAnniDisp[size_t(i)]->setObjectName(QStringLiteral("txtAnniDisp_%1").arg(i));
-        txtAnniDisp[size_t(i)]->setReadOnly(true);
-        txtAnniDisp[size_t(i)]->setAlignment(Qt::AlignCenter);
-        txtAnniDisp[size_t(i)]->setFixedWidth(42);
-        years->addWidget(txtAnniDisp[size_t(i)], 1, i);
-    }
+    QGridLayout *years = makeYearBoxes(this, txtAnniDisp);
     right->addWidget(new QLabel(QStringLiteral("Anni disponibili"), this));
     right->addLayout(years);
     right->addStretch(1);

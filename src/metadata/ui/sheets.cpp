@@ -80,22 +80,28 @@ QPlainTextEdit *SheetWindow::textBox(const char *name, const QString &label, int
     return box;
 }
 
-void SheetWindow::addYearBoxes()
+QGridLayout *makeYearBoxes(QWidget *owner, std::array<QLineEdit *, 13> &boxes)
 {
-    const int row = m_form->rowCount();
     auto *years = new QGridLayout;
     years->setHorizontalSpacing(2);
     for (int i = 0; i < kSheetYearCount; ++i) {
-        auto *y = new QLabel(QString::number(kFirstSheetYear + i), this);
+        auto *y = new QLabel(QString::number(kFirstSheetYear + i), owner);
         y->setAlignment(Qt::AlignCenter);
         years->addWidget(y, 0, i);
-        txtAnniDisp[size_t(i)] = new QLineEdit(this);
-        txtAnniDisp[size_t(i)]->setObjectName(QStringLiteral("txtAnniDisp_%1").arg(i));
-        txtAnniDisp[size_t(i)]->setReadOnly(true);
-        txtAnniDisp[size_t(i)]->setAlignment(Qt::AlignCenter);
-        txtAnniDisp[size_t(i)]->setFixedWidth(42);
-        years->addWidget(txtAnniDisp[size_t(i)], 1, i);
+        QLineEdit *box = boxes[size_t(i)] = new QLineEdit(owner);
+        box->setObjectName(QStringLiteral("txtAnniDisp_%1").arg(i));
+        box->setReadOnly(true);
+        box->setAlignment(Qt::AlignCenter);
+        box->setFixedWidth(42);
+        years->addWidget(box, 1, i);
     }
+    return years;
+}
+
+void SheetWindow::addYearBoxes()
+{
+    const int row = m_form->rowCount();
+    QGridLayout *years = makeYearBoxes(this, txtAnniDisp);
     auto *legend = new QLabel(QStringLiteral("P: livello territoriale provinciale    R: livello territoriale regionale    "
                                              "N.A.: dato non aggiornabile"),
                               this);
@@ -103,6 +109,17 @@ void SheetWindow::addYearBoxes()
     years->addWidget(legend, 2, 0, 1, kSheetYearCount);
     m_form->addWidget(new QLabel(QStringLiteral("Anni disponibili"), this), row, 0, Qt::AlignTop);
     m_form->addLayout(years, row, 1, Qt::AlignLeft);
+}
+
+void SheetWindow::load(const QString &code)
+{
+    try {
+        auto cn = m_ctx.openDatabase(QStringLiteral("Metadati.mdb"));
+        if (!fill(*cn, code))
+            m_ctx.prompt->message(sheetMissingMessage(m_tipo), QString(), Icon::Information);
+    } catch (const DbError &e) {
+        m_ctx.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
+    }
 }
 
 void SheetWindow::setYears(const std::array<QString, 13> &marks)
@@ -143,32 +160,26 @@ frmSchedaVariabili::frmSchedaVariabili(AppContext &ctx, MainWindow *main)
     resize(760, 720);
 }
 
-void frmSchedaVariabili::load(const QString &code)
+bool frmSchedaVariabili::fill(Connection &cn, const QString &code)
 {
-    try {
-        auto cn = m_ctx.openDatabase(QStringLiteral("Metadati.mdb"));
-        const std::optional<VariableSheet> s = loadVariableSheet(*cn, code);
-        if (!s) {
-            m_ctx.prompt->message(sheetMissingMessage(tipo()), QString(), Icon::Information);
-            return;
-        }
-        txtVariabili->setText(s->variabile);
-        txtSettore->setText(s->settore);
-        txtArgomento->setText(s->argomento);
-        txtFonti->setPlainText(s->fonti);
-        txtPubblicazioni->setPlainText(s->pubblicazioni);
-        txtEnti->setPlainText(s->enti);
-        txtNoteAnni->setPlainText(s->noteAnni);
-        if (!s->livello.isEmpty())
-            txtLivelloTerr->setText(s->livello);
-        txtNumProv->setText(s->numProvince);
-        txtUnita_mis->setText(s->unita);
-        txtPeriodo_rif->setText(s->periodo);
-        txtNoteSerie->setPlainText(s->noteSerie);
-        setYears(s->anni);
-    } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
-    }
+    const std::optional<VariableSheet> s = loadVariableSheet(cn, code);
+    if (!s)
+        return false;
+    txtVariabili->setText(s->variabile);
+    txtSettore->setText(s->settore);
+    txtArgomento->setText(s->argomento);
+    txtFonti->setPlainText(s->fonti);
+    txtPubblicazioni->setPlainText(s->pubblicazioni);
+    txtEnti->setPlainText(s->enti);
+    txtNoteAnni->setPlainText(s->noteAnni);
+    if (!s->livello.isEmpty())
+        txtLivelloTerr->setText(s->livello);
+    txtNumProv->setText(s->numProvince);
+    txtUnita_mis->setText(s->unita);
+    txtPeriodo_rif->setText(s->periodo);
+    txtNoteSerie->setPlainText(s->noteSerie);
+    setYears(s->anni);
+    return true;
 }
 
 QString frmSchedaVariabili::firstBoxText() const
@@ -214,34 +225,28 @@ frmSchedaIndicatori::frmSchedaIndicatori(AppContext &ctx, MainWindow *main)
     resize(760, 640);
 }
 
-void frmSchedaIndicatori::load(const QString &code)
+bool frmSchedaIndicatori::fill(Connection &cn, const QString &code)
 {
-    try {
-        auto cn = m_ctx.openDatabase(QStringLiteral("Metadati.mdb"));
-        const std::optional<IndicatorSheet> s = loadIndicatorSheet(*cn, code);
-        if (!s) {
-            m_ctx.prompt->message(sheetMissingMessage(tipo()), QString(), Icon::Information);
-            return;
-        }
-        txtIndicatore->setText(s->indicatore);
-        txtSettore->setText(s->settore);
-        txtArgomento->setText(s->argomento);
-        txtPsm->setText(s->psm);
-        txtBdquid->setText(s->bdquid);
-        txtValutazione->setText(s->valutazione);
-        txtModalitaCalcolo->setPlainText(s->modalitaCalcolo);
-        txtVariabiliAssociate->setText(s->variabiliAssociate);
-        txtNoteTecniche->setPlainText(s->noteTecniche);
-        txtDestinazione->setText(s->destinazione);
-        chkProv->setChecked(s->prov);
-        chkSll->setChecked(s->sll);
-        chkComune->setChecked(s->comune);
-        chkDatoP->setChecked(s->datoPuntuale);
-        chkSintesi->setChecked(s->sintesi);
-        setYears(s->anni);
-    } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
-    }
+    const std::optional<IndicatorSheet> s = loadIndicatorSheet(cn, code);
+    if (!s)
+        return false;
+    txtIndicatore->setText(s->indicatore);
+    txtSettore->setText(s->settore);
+    txtArgomento->setText(s->argomento);
+    txtPsm->setText(s->psm);
+    txtBdquid->setText(s->bdquid);
+    txtValutazione->setText(s->valutazione);
+    txtModalitaCalcolo->setPlainText(s->modalitaCalcolo);
+    txtVariabiliAssociate->setText(s->variabiliAssociate);
+    txtNoteTecniche->setPlainText(s->noteTecniche);
+    txtDestinazione->setText(s->destinazione);
+    chkProv->setChecked(s->prov);
+    chkSll->setChecked(s->sll);
+    chkComune->setChecked(s->comune);
+    chkDatoP->setChecked(s->datoPuntuale);
+    chkSintesi->setChecked(s->sintesi);
+    setYears(s->anni);
+    return true;
 }
 
 QString frmSchedaIndicatori::firstBoxText() const

@@ -15,18 +15,22 @@ class QPushButton;
 
 namespace qrn {
 struct AppContext;
+class Connection;
 }
 
 namespace qrn::ui {
 
 class MainWindow;
 
+// The row of the thirteen year boxes 1996 to 2008 under their years, made in owner.
+QGridLayout *makeYearBoxes(QWidget *owner, std::array<QLineEdit *, 13> &boxes);
+
 class SheetWindow : public QWidget {
     Q_OBJECT
 public:
     // Reads the entry of code and fills the boxes; shows the "non disponibili" message when
     // the catalogue has none.
-    virtual void load(const QString &code) = 0;
+    void load(const QString &code);
     QString tipo() const { return m_tipo; }
 
     void cmdStampa_Click();
@@ -36,6 +40,8 @@ protected:
     SheetWindow(AppContext &ctx, MainWindow *main, const QString &tipo);
     // The first box, whose leading characters are the code to print.
     virtual QString firstBoxText() const = 0;
+    // Fills the boxes with the entry of code; false when there is none. Throws DbError.
+    virtual bool fill(Connection &cn, const QString &code) = 0;
 
     QLineEdit *lineBox(const char *name, const QString &label);
     QPlainTextEdit *textBox(const char *name, const QString &label, int lines = 3);
@@ -57,10 +63,9 @@ class frmSchedaVariabili : public SheetWindow {
     Q_OBJECT
 public:
     frmSchedaVariabili(AppContext &ctx, MainWindow *main);
-    void load(const QString &code) override;
-
 protected:
     QString firstBoxText() const override;
+    bool fill(Connection &cn, const QString &code) override;
 
 private:
     QLineEdit *txtVariabili, *txtSettore, *txtArgomento, *txtLivelloTerr, *txtNumProv, *txtUnita_mis, *txtPeriodo_rif;
@@ -71,10 +76,9 @@ class frmSchedaIndicatori : public SheetWindow {
     Q_OBJECT
 public:
     frmSchedaIndicatori(AppContext &ctx, MainWindow *main);
-    void load(const QString &code) override;
-
 protected:
     QString firstBoxText() const override;
+    bool fill(Connection &cn, const QString &code) override;
 
 private:
     QLineEdit *txtIndicatore, *txtSettore, *txtArgomento, *txtPsm, *txtBdquid, *txtValutazione, *txtVariabiliAssociate,
