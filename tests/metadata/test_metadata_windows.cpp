@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -156,6 +157,14 @@ TEST(MetadataSheets, MissingEntryPrintPreviewPdfAndPrinter)
     s.click(p, "cmdChiudi");
     QApplication::processEvents();
     EXPECT_FALSE(s.preview("rptVariabili"));
+
+    // The help page of the metadata windows.
+    s.tf.write("Files/Help/600.html", "<html><body><h1>Metadati e glossario</h1></body></html>");
+    s.ctx->HelpFile = s.tf.file("Files/Help/");
+    s.click(sheet, "cmdHelp");
+    auto *help = s.main->findChild<QTextBrowser *>("txtHelp");
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->toPlainText().contains("Metadati e glossario"));
 
     s.click(sheet, "cmdChiudi");
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);

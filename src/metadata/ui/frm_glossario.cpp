@@ -81,7 +81,7 @@ frm_Glossario::frm_Glossario(AppContext &ctx, MainWindow *main) : QWidget(nullpt
     auto *bar = new QHBoxLayout;
     Cmd_print = new QPushButton(QStringLiteral("Stampa"), this);
     Cmd_print->setObjectName(QStringLiteral("Cmd_print"));
-    cmdHelp = new QPushButton(QStringLiteral("?"), this);
+    cmdHelp = new QPushButton(QStringLiteral("Help"), this);
     cmdHelp->setObjectName(QStringLiteral("cmdHelp"));
     cmdChiudi = new QPushButton(QStringLiteral("Chiudi"), this);
     cmdChiudi->setObjectName(QStringLiteral("cmdChiudi"));

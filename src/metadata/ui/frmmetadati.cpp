@@ -28,7 +28,7 @@ QHBoxLayout *closeBar(QWidget *w, QPushButton *&help, QPushButton *&close, MainW
 {
     auto *bar = new QHBoxLayout;
     bar->addStretch(1);
-    help = new QPushButton(QStringLiteral("?"), w);
+    help = new QPushButton(QStringLiteral("Help"), w);
     help->setObjectName(QStringLiteral("cmdHelp"));
     close = new QPushButton(QStringLiteral("Chiudi"), w);
     close->setObjectName(QStringLiteral("cmdChiudi"));

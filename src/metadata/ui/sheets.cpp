@@ -42,7 +42,7 @@ SheetWindow::SheetWindow(AppContext &ctx, MainWindow *main, const QString &tipo)
     };
     bar->addStretch(1);
     button(cmdStampa, "cmdStampa", QStringLiteral("Stampa"));
-    button(cmdHelp, "cmdHelp", QStringLiteral("?"));
+    button(cmdHelp, "cmdHelp", QStringLiteral("Help"));
     button(cmdChiudi, "cmdChiudi", QStringLiteral("Chiudi"));
     root->addLayout(bar);
     connect(cmdStampa, &QPushButton::clicked, this, &SheetWindow::cmdStampa_Click);
