@@ -76,6 +76,7 @@ std::vector<Command> shellCommands(); // menu, databases, query
 std::vector<Command> tableCommands(); // tabella
 std::vector<Command> updateCommands(); // aggiorna
 std::vector<Command> mapCommands(); // mappa
+std::vector<Command> metadataCommands(); // scheda, glossario
 
 // A field for the CSV output: quoted when it holds the separator, a quote or a line end.
 QString csvField(const QString &text, QChar separator);

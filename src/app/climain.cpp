@@ -38,10 +38,10 @@ const char *kHelp =
     "                      installa i database o le mappe di un archivio zip, come la finestra\n"
     "                      \"Informazioni e aggiornamenti\"; se l'archivio è rifiutato la cartella\n"
     "                      resta com'era\n"
-    "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"
-    "                      installa i database o le mappe di un archivio zip, come la finestra\n"
-    "                      \"Informazioni e aggiornamenti\"; se l'archivio è rifiutato la cartella\n"
-    "                      resta com'era\n"
+    "  scheda CODICE       la scheda metadati di una variabile (es. TR001) o di un indicatore\n"
+    "                      (es. ITR001); con --pdf FILE ne scrive la stampa in un file PDF\n"
+    "  glossario MODO      i termini del glossario: --lettera A, --contiene TESTO, --inizia TESTO\n"
+    "                      o --tutti; --definizione TERMINE stampa la definizione di un termine\n"
     "  tabella OPZIONI     la tabella dei dati di una selezione, come la mostra la finestra\n"
     "                      \"Visualizza ed esporta dati\", in CSV (riga di intestazione compresa)\n"
     "\n"
@@ -90,7 +90,7 @@ public:
 std::vector<Command> allCommands()
 {
     std::vector<Command> all;
-    for (auto group : {shellCommands, tableCommands, updateCommands, mapCommands})
+    for (auto group : {shellCommands, tableCommands, updateCommands, mapCommands, metadataCommands})
         for (Command &c : group())
             all.push_back(std::move(c));
     return all;

@@ -86,8 +86,6 @@ struct AppContext {
     QString LastCode;
     QString LevelName;
     qint16 LevelCode = 0;
-    // The statement a metadata sheet runs when it opens.
-    QString SheetQuery;
 
     MenuCommands menu;
 

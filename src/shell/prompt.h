@@ -87,6 +87,10 @@ public:
     void answerColor(const std::optional<QColor> &c) { m_colors.push_back(c); }
     // A printer choice: sets the printer up (for example to a PDF file); true means printed.
     void answerPrinter(std::function<bool(QPrinter &)> choose) { m_printers.push_back(std::move(choose)); }
+    void answerPrinter(bool accept)
+    {
+        answerPrinter([accept](QPrinter &) { return accept; });
+    }
 
     Answer message(const QString &text, const QString &title, Icon icon, Buttons buttons) override;
     std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) override;
@@ -127,6 +131,7 @@ public:
     QString openFile(const QString &, const QString &, const QString &) override { return QString(); }
     QString saveFile(const QString &, const QString &, const QString &) override { return QString(); }
     std::optional<QColor> chooseColor(const QColor &) override { return std::nullopt; }
+    bool choosePrinter(QPrinter &) override { return false; }
     void setBusy(bool) override {}
     int messageCount() const { return m_count; }
 

@@ -3,6 +3,9 @@
 #include "catalogue/ui/formdatitab.h"
 #include "map/ui/createmap.h"
 #include "metadata/ui/frminfo.h"
+#include "metadata/ui/frm_glossario.h"
+#include "metadata/ui/frmmetadati.h"
+#include "metadata/ui/sheets.h"
 #include "shell/ui/mainwindow.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmnota.h"
@@ -22,6 +25,12 @@ void registerWindows(MainWindow &main)
                         WindowRegistry::Mode::Modal);
     main.registry().add(QStringLiteral("FRMINFO"), [&main] { return new frmInfo(main.context(), &main); },
                         WindowRegistry::Mode::Modal);
+    main.registry().add(QStringLiteral("FRMSCHEDAVARIABILI"), [&main] { return new frmSchedaVariabili(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMSCHEDAINDICATORI"), [&main] { return new frmSchedaIndicatori(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMMETADATI"), [&main] { return new frmMetadati(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMLISTAMETADATI"), [&main] { return new frmListaMetadati(main.context(), &main); });
+    for (const char *keyword : {"GLOSSARIO", "FRM_GLOSSARIO"})
+        main.registry().add(QString::fromLatin1(keyword), [&main] { return new frm_Glossario(main.context(), &main); });
 }
 
 } // namespace qrn::ui

@@ -4,7 +4,6 @@
 #include "catalogue/querybuilder.h"
 #include "catalogue/selection.h"
 #include "catalogue/ui/formdatitab.h"
-#include "metadata/sheetquery.h"
 #include "shell/links.h"
 #include "shell/ui/mainwindow.h"
 #include "support/startmain.h"
@@ -307,8 +306,11 @@ TEST(GridWindowActions, DescriptionClipboardAndMetadataFollowTheSelectionEnd)
     EXPECT_EQ(s.tf.prompt.shown()[0].icon, Icon::Information);
     clickCell(w, 1, 6);
     child<QAction>(w, "mnu_metadati")->trigger();
-    EXPECT_EQ(s.ctx->SheetQuery, metadataSheetQuery("Variabili", "AS013"));
     EXPECT_EQ(s.tf.prompt.shown().size(), 1u);
+    QWidget *sheet = s.main->registry().existing("FRMSCHEDAVARIABILI");
+    ASSERT_TRUE(sheet) << "the sheet of the column opens";
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(child<QLineEdit>(sheet, "txtVariabili")->text().startsWith("AS013 - "));
 }
 
 TEST(GridWindowActions, TheWindowIsLoadedOnceAndClosingClearsTheQuery)

@@ -135,6 +135,11 @@ TEST(FormdatiTab, TerritoriesByGroupsAndByNameBuildTheQuery)
     EXPECT_EQ(c->query(s.ctx->SelectQuery).recordCount(), 3);
     EXPECT_EQ(s.ctx->QueryDb, "Variabili.mdb");
     EXPECT_TRUE(s.child<QPushButton>("cmdmetadati")->isEnabled());
+    // "Visualizza scheda metadati": the sheet of the chosen row's item.
+    s.child<QPushButton>("cmdmetadati")->click();
+    QWidget *sheet = s.main->registry().existing("FRMSCHEDAVARIABILI");
+    ASSERT_TRUE(sheet);
+    EXPECT_TRUE(sheet->findChild<QLineEdit *>("txtVariabili")->text().startsWith("AS013 - "));
 
     // Reset clears the rows and the query.
     s.child<QTabWidget>("SSTab1")->setCurrentIndex(1);

@@ -144,9 +144,37 @@ QMap<int, QString> parseNotes(const QString &text)
     return notes;
 }
 
+// "Field=value|Field=value": values of single fields that differ from what the generator
+// writes (a "-" source, a year without data, a note on two lines written as "\n").
+QMap<QString, QString> parseExceptions(const QString &text)
+{
+    QMap<QString, QString> out;
+    for (const QString &part : text.split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
+        const int eq = part.indexOf(QLatin1Char('='));
+        if (eq > 0)
+            out.insert(part.left(eq).trimmed().toLower(), part.mid(eq + 1).replace(QLatin1String("\\n"), QLatin1String("\n")));
+    }
+    return out;
+}
+
+// Writes the exceptions over a row laid out as columns ("Name" or "Name INTEGER").
+void applyExceptions(QVariantList &row, const QStringList &columns, const QString &exceptions)
+{
+    const QMap<QString, QString> ex = parseExceptions(exceptions);
+    for (int i = 0; i < columns.size() && i < row.size(); ++i) {
+        const QString name = columns[i].section(QLatin1Char(' '), 0, 0).toLower();
+        const auto f = ex.constFind(name);
+        if (f != ex.constEnd())
+            row[i] = *f;
+    }
+}
+
+// The topic of the catalogue tree: without the marks "- NO", "-NO" (never listed) and "-PD".
 QString stripExclusion(const QString &topic)
 {
     QString t = topic;
+    if (t.endsWith(QLatin1String("-PD")))
+        t.chop(3);
     const int a = t.indexOf(QLatin1String("- NO"));
     const int b = t.indexOf(QLatin1String("-NO"));
     int cut = -1;
@@ -325,16 +353,17 @@ void Generator::writeMetadati()
         pubbl << QStringLiteral("Pubblicazione_%1").arg(y);
         enti << QStringLiteral("Ente_%1").arg(y);
     }
-    db.create("MetadatiVariabili", QStringList{"IdVariabile", "DescVariabile", "CodiceArgomento", "Fonte", "PubblRecente",
-                                               "Ente", "UltimoAnnoDisponibile"}
-                                       + yearCols + QStringList{"UnitaMisura", "PeriodoRif", "NoteSerie"} + notes + fonti
-                                       + pubbl + enti + QStringList{"LivelloTerritoriale", "NumProvince INTEGER"});
-    db.create("MetadatiIndicatori", QStringList{"IdIndicatore", "DescIndicatore", "Argomento", "ModalitaCalcolo",
-                                                "IdVariabilAssociate"}
-                                        + yearCols
-                                        + QStringList{"NoteTecniche", "Valutazione", "PSM", "BdQuid", "Destinazione",
-                                                      "Prov INTEGER", "SLL INTEGER", "Comune INTEGER",
-                                                      "DatoPuntuale INTEGER", "UtilizzSintesi"});
+    const QStringList varCols = QStringList{"IdVariabile", "DescVariabile", "CodiceArgomento", "Fonte", "PubblRecente",
+                                            "Ente", "UltimoAnnoDisponibile"}
+        + yearCols + QStringList{"UnitaMisura", "PeriodoRif", "NoteSerie"} + notes + fonti + pubbl + enti
+        + QStringList{"LivelloTerritoriale", "NumProvince INTEGER"};
+    const QStringList indCols = QStringList{"IdIndicatore", "DescIndicatore", "Argomento", "ModalitaCalcolo",
+                                            "IdVariabilAssociate"}
+        + yearCols
+        + QStringList{"NoteTecniche", "Valutazione", "PSM", "BdQuid", "Destinazione", "Prov INTEGER", "SLL INTEGER",
+                      "Comune INTEGER", "DatoPuntuale INTEGER", "UtilizzSintesi"};
+    db.create("MetadatiVariabili", varCols);
+    db.create("MetadatiIndicatori", indCols);
     db.create("IndVarAnno", {"Settore", "Argomento", "Variabile", "TipoVar", "LivTerritoriale", "Anno INTEGER", "Tabella"});
 
     for (const Item &it : m_items) {
@@ -347,8 +376,9 @@ void Generator::writeMetadati()
             const QString ente = it.extra.value(m_variabili.column("Ente"));
             const QString pub = it.extra.value(m_variabili.column("PubblRecente"));
             row << it.code << it.desc << it.topic << fonte << pub << ente << QString::number(last);
+            // Each year with data holds the territorial level of its data ("P" or "R").
             for (int y = kFirstYear; y <= kLastYear; ++y)
-                row << (it.years.contains(y) ? QStringLiteral("X") : QString());
+                row << (it.years.contains(y) ? it.level : QString());
             row << it.unit << it.extra.value(m_variabili.column("PeriodoRif"))
                 << it.extra.value(m_variabili.column("NoteSerie"));
             for (int y = kFirstYear; y <= kLastYear; ++y)
@@ -362,13 +392,14 @@ void Generator::writeMetadati()
             row << it.level
                 << (it.level == QLatin1String("P") ? QVariant(qrn::map::provinceCase(it.code, last).right(3).toInt())
                                                    : QVariant());
+            applyExceptions(row, varCols, it.extra.value(m_variabili.column("Eccezioni")));
             db.insert("MetadatiVariabili", row);
         } else {
             const CsvTable &t = m_indicatori;
             row << it.code << it.desc << it.topic << it.extra.value(t.column("ModalitaCalcolo"))
                 << it.extra.value(t.column("IdVariabilAssociate"));
             for (int y = kFirstYear; y <= kLastYear; ++y)
-                row << (it.years.contains(y) ? QStringLiteral("X") : QString());
+                row << (it.years.contains(y) ? it.level : QString());
             for (const char *c : {"NoteTecniche", "Valutazione", "PSM", "BdQuid", "Destinazione"})
                 row << it.extra.value(t.column(QString::fromLatin1(c)));
             // The sheet's check boxes read these as 1 (ticked) or 0.
@@ -377,6 +408,7 @@ void Generator::writeMetadati()
                 row << ((v == QLatin1String("si") || v == QLatin1String("sì") || v == QLatin1String("1")) ? 1 : 0);
             }
             row << it.extra.value(t.column(QStringLiteral("UtilizzSintesi")));
+            applyExceptions(row, indCols, it.extra.value(t.column("Eccezioni")));
             db.insert("MetadatiIndicatori", row);
         }
         const QString topic = stripExclusion(it.topic);

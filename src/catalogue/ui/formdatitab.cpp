@@ -1,7 +1,7 @@
 #include "catalogue/ui/formdatitab.h"
 
 #include "catalogue/querybuilder.h"
-#include "metadata/sheetquery.h"
+#include "metadata/ui/sheets.h"
 #include "shell/context.h"
 #include "shell/itemkind.h"
 #include "shell/links.h"
@@ -539,8 +539,7 @@ void FormdatiTab::cmdmetadati_Click()
     if (!row)
         return;
     const QString code = ChosenRows::codeOf(row->text());
-    m_ctx.SheetQuery = metadataSheetQuery(m_ctx.CurrentTipo, code);
-    m_main->openWindow(metadataSheetWindow(m_ctx.CurrentTipo));
+    openMetadataSheet(*m_main, m_ctx.CurrentTipo, code);
 }
 
 void FormdatiTab::closeEvent(QCloseEvent *e)

@@ -1,6 +1,6 @@
 #include "table/ui/frm_dispdata.h"
 
-#include "metadata/sheetquery.h"
+#include "metadata/ui/sheets.h"
 #include "shell/context.h"
 #include "shell/prompt.h"
 #include "shell/ui/formutils.h"
@@ -449,9 +449,8 @@ void frm_dispData::mnu_metadati_Click()
         m_ctx.prompt->message(QString(grid::kNoMetadataMessage), QString(), Icon::Information);
         return;
     }
-    m_ctx.SheetQuery = metadataSheetQuery(m_ctx.CurrentTipo, code);
     if (m_main)
-        m_main->openWindow(metadataSheetWindow(m_ctx.CurrentTipo));
+        openMetadataSheet(*m_main, m_ctx.CurrentTipo, code);
 }
 
 void frm_dispData::cmdFunzione_Click()

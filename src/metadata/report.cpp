@@ -1,0 +1,187 @@
+#include "metadata/report.h"
+
+#include "metadata/sheet.h"
+#include "shell/context.h"
+#include "shell/sqltext.h"
+#include "shell/store.h"
+
+#include <QFile>
+#include <QFont>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QTextDocument>
+
+namespace qrn {
+
+namespace {
+
+QString html(const QString &text)
+{
+    return text.toHtmlEscaped().replace(QLatin1Char('\n'), QLatin1String("<br>"));
+}
+
+// The thirteen rows 1996 to 2008 of the fields prefix + year.
+std::vector<std::pair<QString, QString>> yearRows(const Recordset &rs, const QString &prefix)
+{
+    std::vector<std::pair<QString, QString>> rows;
+    for (int i = 0; i < kSheetYearCount; ++i) {
+        const QString year = QString::number(kFirstSheetYear + i);
+        rows.emplace_back(year, rs.text(prefix + year));
+    }
+    return rows;
+}
+
+QString joined(const QString &a, const QString &b)
+{
+    return a + QStringLiteral(" - ") + b;
+}
+
+} // namespace
+
+ReportWriter::ReportWriter(const QString &title, const QString &pageHeader)
+{
+    if (!pageHeader.isEmpty())
+        m_html += QStringLiteral("<p style=\"font-size:9pt; color:#555555;\">%1</p>").arg(html(pageHeader));
+    m_html += QStringLiteral("<h1 style=\"font-size:16pt;\">%1</h1>").arg(html(title));
+}
+
+void ReportWriter::field(const QString &label, const QString &value)
+{
+    m_html += QStringLiteral("<h3 style=\"font-size:10pt; margin-top:10px;\">%1</h3><p>%2</p>")
+                  .arg(html(label), html(value));
+}
+
+void ReportWriter::series(const QString &label, const std::vector<std::pair<QString, QString>> &rows)
+{
+    m_html += QStringLiteral("<h3 style=\"font-size:10pt; margin-top:10px;\">%1</h3>"
+                             "<table cellspacing=\"0\" cellpadding=\"1\">")
+                  .arg(html(label));
+    for (const auto &[year, value] : rows)
+        m_html += QStringLiteral("<tr><td width=\"60\">%1</td><td>%2</td></tr>").arg(html(year), html(value));
+    m_html += QStringLiteral("</table>");
+}
+
+std::unique_ptr<QTextDocument> ReportWriter::document() const
+{
+    auto doc = std::make_unique<QTextDocument>();
+    QFont font(QStringLiteral("Arial"), 10);
+    font.setStyleHint(QFont::SansSerif);
+    doc->setDefaultFont(font);
+    // Sizes in points, so the page shows them alike whatever the resolution of the device.
+    doc->setHtml(QStringLiteral("<body style=\"font-family:Arial; font-size:10pt;\">") + m_html
+                 + QStringLiteral("</body>"));
+    return doc;
+}
+
+QString variableReportQuery(const QString &code)
+{
+    return QStringLiteral("SELECT MetadatiVariabili.*, Argomento.[Desc argomento] as descArg FROM Argomento INNER JOIN "
+                          "MetadatiVariabili ON Argomento.[Codice argomento] = MetadatiVariabili.CodiceArgomento "
+                          "where idvariabile = '")
+        + sqlEscape(code) + QStringLiteral("';");
+}
+
+QString indicatorReportQuery(const QString &code)
+{
+    // An evaluation code missing from Valutazioni leaves the aspect empty instead of losing
+    // the whole record.
+    return QStringLiteral("SELECT MetadatiIndicatori.*, Argomento.[Desc argomento] as DescArg, Valutazioni.Descrizione "
+                          "FROM (Argomento INNER JOIN MetadatiIndicatori ON Argomento.[Codice argomento] = "
+                          "MetadatiIndicatori.Argomento) LEFT JOIN Valutazioni ON Valutazioni.Valutazione = "
+                          "MetadatiIndicatori.Valutazione where  idindicatore = '")
+        + sqlEscape(code) + QLatin1Char('\'');
+}
+
+QString glossaryReportQuery(const QString &term)
+{
+    return QStringLiteral("SELECT Nome, Definizione FROM Glossario where nome = '") + sqlEscape(term)
+        + QLatin1Char('\'');
+}
+
+std::optional<Report> buildReport(Connection &cn, ReportKind kind, const QString &key)
+{
+    switch (kind) {
+    case ReportKind::Variabili: {
+        Recordset rs = cn.query(variableReportQuery(key));
+        if (rs.eof())
+            return std::nullopt;
+        ReportWriter w(QStringLiteral("Scheda variabile"));
+        w.field(QStringLiteral("Variabile"), joined(rs.text(QStringLiteral("idvariabile")), rs.text(QStringLiteral("descvariabile"))));
+        w.field(QStringLiteral("Argomento"), joined(rs.text(QStringLiteral("CodiceArgomento")), rs.text(QStringLiteral("descArg"))));
+        w.series(QStringLiteral("Anni disponibili"), yearRows(rs, QString()));
+        w.field(QStringLiteral("Unità di misura"), rs.text(QStringLiteral("unitamisura")));
+        w.field(QStringLiteral("Periodo di riferimento dei dati"), rs.text(QStringLiteral("periodorif")));
+        w.field(QStringLiteral("Note sull'intera serie"), rs.text(QStringLiteral("noteserie")));
+        w.series(QStringLiteral("Note sui singoli anni"), yearRows(rs, QStringLiteral("note_")));
+        w.series(QStringLiteral("Fonte"), yearRows(rs, QStringLiteral("Fonte_")));
+        w.series(QStringLiteral("Pubblicazione"), yearRows(rs, QStringLiteral("Pubblicazione_")));
+        w.series(QStringLiteral("Ente"), yearRows(rs, QStringLiteral("Ente_")));
+        return Report{QStringLiteral("rptVariabili"), QStringLiteral("Stampa Scheda Variabile"), w.document()};
+    }
+    case ReportKind::Indicatori: {
+        Recordset rs = cn.query(indicatorReportQuery(key));
+        if (rs.eof())
+            return std::nullopt;
+        ReportWriter w(QStringLiteral("Scheda indicatore"));
+        w.field(QStringLiteral("Indicatore"), joined(rs.text(QStringLiteral("IdIndicatore")), rs.text(QStringLiteral("DescIndicatore"))));
+        w.field(QStringLiteral("Argomento"), joined(rs.text(QStringLiteral("Argomento")), rs.text(QStringLiteral("descarg"))));
+        w.field(QStringLiteral("Aspetto"), rs.text(QStringLiteral("Descrizione")));
+        w.field(QStringLiteral("Modalità di calcolo"), rs.text(QStringLiteral("ModalitaCalcolo")));
+        w.field(QStringLiteral("Id varibili associate"), rs.text(QStringLiteral("IdVariabilAssociate")));
+        w.series(QStringLiteral("Anni disponibili"), yearRows(rs, QString()));
+        w.field(QStringLiteral("Note tecniche"), rs.text(QStringLiteral("NoteTecniche")));
+        return Report{QStringLiteral("rptIndicatori"), QStringLiteral("Stampa Scheda Indicatore"), w.document()};
+    }
+    case ReportKind::Glossario: {
+        Recordset rs = cn.query(glossaryReportQuery(key));
+        if (rs.eof())
+            return std::nullopt;
+        ReportWriter w(QStringLiteral("Glossario"), QStringLiteral("Quarnaro"));
+        w.field(QStringLiteral("DENOMINAZIONE:"), rs.text(QStringLiteral("Nome")));
+        w.field(QStringLiteral("DESCRIZIONE:"), rs.text(QStringLiteral("Definizione")));
+        return Report{QStringLiteral("rptGlossario"), QStringLiteral("Stampa Glossario"), w.document()};
+    }
+    }
+    return std::nullopt;
+}
+
+std::optional<Report> InitReport(AppContext &ctx, ReportKind kind, const QString &key, const QString &module)
+{
+    try {
+        auto cn = ctx.openDatabase(QStringLiteral("Metadati.mdb"));
+        return buildReport(*cn, kind, key);
+    } catch (const DbError &e) {
+        ctx.log.logError(module, QStringLiteral("InitReport"), e.number(), e.description());
+        return std::nullopt;
+    }
+}
+
+void printReport(QTextDocument &doc, QPagedPaintDevice &device)
+{
+    doc.print(&device);
+}
+
+bool writeReportPdf(QTextDocument &doc, const QString &path, QString *error)
+{
+    QFile probe(path);
+    if (!probe.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, probe.errorString());
+        return false;
+    }
+    probe.close();
+    QPdfWriter pdf(path);
+    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
+                                  QPageLayout::Millimeter));
+    pdf.setCreator(QStringLiteral("Quarnaro"));
+    printReport(doc, pdf);
+    return true;
+}
+
+QString reportFailedMessage()
+{
+    return QStringLiteral("Impossibile eseguire la stampa");
+}
+
+} // namespace qrn

@@ -1,0 +1,55 @@
+#pragma once
+// frm_Glossario: the glossary, searched by letter, sector or typed text, with the definition
+// of the chosen term and its printed report.
+
+#include <QWidget>
+#include <memory>
+
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace qrn {
+struct AppContext;
+class Connection;
+}
+
+namespace qrn::ui {
+
+class MainWindow;
+
+class frm_Glossario : public QWidget {
+    Q_OBJECT
+public:
+    frm_Glossario(AppContext &ctx, MainWindow *main);
+    ~frm_Glossario() override;
+
+    void Option1_Click(int index);
+    void cmb_alfabeto_Click(int index);
+    void cmbSettore_Click(int index);
+    void cmd_ricerca_Click();
+    void lst_NameVar_Click();
+    void Cmd_print_Click();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+
+private:
+    void list(const QString &statement, const QString &procedure);
+
+    AppContext &m_ctx;
+    MainWindow *m_main;
+    std::unique_ptr<Connection> m_cn;
+    QComboBox *cmb_alfabeto, *cmbSettore;
+    QStringList cmbIdSettore;
+    QRadioButton *Option1[4];
+    QLineEdit *txt_ricerca[2];
+    QPushButton *cmd_ricerca, *Cmd_print, *cmdHelp, *cmdChiudi;
+    QListWidget *lst_NameVar;
+    QPlainTextEdit *txt_desc;
+};
+
+} // namespace qrn::ui

@@ -1,0 +1,94 @@
+#include "metadata/ui/reportpreview.h"
+
+#include "shell/context.h"
+#include "shell/prompt.h"
+
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTextDocument>
+#include <QVBoxLayout>
+
+namespace qrn::ui {
+
+ReportPreview::ReportPreview(AppContext &ctx, Report report, QWidget *parent)
+    : QDialog(parent), m_ctx(ctx), m_report(std::move(report))
+{
+    setObjectName(m_report.name);
+    setWindowTitle(m_report.caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    printersInstalled = [] { return !QPrinterInfo::availablePrinterNames().isEmpty(); };
+
+    auto *root = new QVBoxLayout(this);
+    auto *bar = new QHBoxLayout;
+    auto button = [&](QPushButton *&b, const char *name, const QString &text) {
+        b = new QPushButton(text, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        bar->addWidget(b);
+    };
+    button(cmdStampa, "cmdStampa", QStringLiteral("Stampa"));
+    button(cmdSalvaPdf, "cmdSalvaPdf", QStringLiteral("Salva PDF"));
+    bar->addStretch(1);
+    button(cmdChiudi, "cmdChiudi", QStringLiteral("Chiudi"));
+    root->addLayout(bar);
+
+    m_preview = new QPrintPreviewWidget(this);
+    m_preview->setObjectName(QStringLiteral("Anteprima"));
+    connect(m_preview, &QPrintPreviewWidget::paintRequested, this,
+            [this](QPrinter *printer) { printReport(*m_report.document, *printer); });
+    root->addWidget(m_preview, 1);
+
+    connect(cmdStampa, &QPushButton::clicked, this, &ReportPreview::cmdStampa_Click);
+    connect(cmdSalvaPdf, &QPushButton::clicked, this, &ReportPreview::cmdSalvaPdf_Click);
+    connect(cmdChiudi, &QPushButton::clicked, this, &QDialog::close);
+    resize(720, 820);
+    m_preview->fitInView();
+}
+
+void ReportPreview::cmdStampa_Click()
+{
+    if (!printersInstalled()) {
+        m_ctx.prompt->message(QStringLiteral("Stampante non installata!"), QString(), Icon::Exclamation);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(m_report.caption);
+    if (!m_ctx.prompt->choosePrinter(printer))
+        return;
+    printReport(*m_report.document, printer);
+    if (printer.printerState() == QPrinter::Error)
+        m_ctx.log.logError(this, QStringLiteral("DataReport_Error"), QStringLiteral("0"),
+                           QStringLiteral("Errore di stampa su %1").arg(printer.printerName()));
+}
+
+void ReportPreview::cmdSalvaPdf_Click()
+{
+    QString path = m_ctx.prompt->saveFile(QStringLiteral("Salva PDF"), m_ctx.ExcelFolder,
+                                          QStringLiteral("Documento PDF|*.pdf"));
+    if (path.isEmpty())
+        return;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QStringLiteral(".pdf");
+    QString error;
+    if (!writeReportPdf(*m_report.document, path, &error))
+        m_ctx.prompt->message(error, QString(), Icon::Exclamation);
+}
+
+ReportPreview *showReport(AppContext &ctx, ReportKind kind, const QString &key, QWidget *owner)
+{
+    std::optional<Report> report = InitReport(ctx, kind, key, owner ? owner->objectName() : QString());
+    if (!report) {
+        ctx.prompt->message(reportFailedMessage(), QString(), Icon::Exclamation);
+        return nullptr;
+    }
+    auto *preview = new ReportPreview(ctx, std::move(*report), owner ? owner->window() : nullptr);
+    preview->setWindowModality(Qt::ApplicationModal);
+    preview->show();
+    return preview;
+}
+
+} // namespace qrn::ui

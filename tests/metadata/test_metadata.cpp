@@ -1,0 +1,296 @@
+// The metadata sheets, the metadata list, the glossary and the reports, on the sample data.
+
+#include "app/climain.h"
+#include "metadata/glossary.h"
+#include "metadata/metalist.h"
+#include "metadata/report.h"
+#include "metadata/sheet.h"
+#include "pdftext.h"
+#include "shell/store.h"
+#include "support/testfolder.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using qrn::test::TestFolder;
+
+namespace {
+
+// Reports lay text out with fonts: one GUI application for the whole run.
+void gui()
+{
+    static int argc = 1;
+    static char name[] = "test_metadata";
+    static char *argv[] = {name, nullptr};
+    static QGuiApplication app(argc, argv);
+}
+
+struct Sample {
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx = [this] {
+        auto c = tf.context();
+        c->DbFolder = tf.file("Databases/");
+        return c;
+    }();
+    std::unique_ptr<Connection> cn = ctx->openDatabase("Metadati.mdb");
+};
+
+} // namespace
+
+TEST(SheetRules, EmptyValuesTopicsLevelsSectionsAndYes)
+{
+    for (const QVariant &v : {QVariant(), QVariant(""), QVariant("  "), QVariant("-"), QVariant(" - ")})
+        EXPECT_TRUE(isEmptyValue(v)) << v.toString().toStdString();
+    for (const QVariant &v : {QVariant("x"), QVariant("--"), QVariant(0)})
+        EXPECT_FALSE(isEmptyValue(v)) << v.toString().toStdString();
+
+    EXPECT_EQ(topicText("12-PD", "Strade"), "12 - Strade");
+    EXPECT_EQ(topicText("T01", "Strade"), "T01 - Strade");
+
+    const std::pair<const char *, const char *> levels[] = {{"P", "Provinciale"}, {"R", "Regionale"}, {"N", ""}, {"p", ""}};
+    for (const auto &[mark, text] : levels)
+        EXPECT_EQ(levelText(mark), QString::fromUtf8(text)) << mark;
+
+    const std::pair<const char *, const char *> sections[] = {
+        {"A", "Contesto"}, {"B2", "Dotazione"}, {"C1", "Funzionalità"}, {"D", "Funzionalità"},
+        {"E2", "Domanda"}, {"F", ""},          {"b1", ""},             {"", ""}};
+    for (const auto &[code, text] : sections)
+        EXPECT_EQ(evaluationSection(code), QString::fromUtf8(text)) << code;
+
+    for (const char *yes : {"si", "Si", "SI"})
+        EXPECT_TRUE(isYes(QString::fromLatin1(yes))) << yes;
+    for (const QVariant &no : {QVariant("No"), QVariant("sì "), QVariant()})
+        EXPECT_FALSE(isYes(no));
+
+    const QString note = QString::fromUtf8("a\nb \u201cc\u201d \u2022 d");
+    EXPECT_EQ(cleanNoteText(note), "a b 'c' - d");
+    EXPECT_EQ(cleanNoteText(note).size(), note.size());
+
+    EXPECT_EQ(sheetPrintCode("Variabili", "TR001 - Estensione"), "TR001");
+    EXPECT_EQ(sheetPrintCode("Indicatori", "ITR001 - Densità"), "ITR001");
+    EXPECT_EQ(sheetTipoOfCode("TR001"), "Variabili");
+    EXPECT_EQ(sheetTipoOfCode("IAS013"), "Indicatori");
+}
+
+TEST(Sheets, VariableSheetSkipsEmptyYearsAndCleansTheSeriesNote)
+{
+    Sample s;
+    const auto tr001 = loadVariableSheet(*s.cn, "TR001");
+    ASSERT_TRUE(tr001);
+    EXPECT_EQ(tr001->variabile, "TR001 - Estensione delle strade statali e provinciali");
+    EXPECT_EQ(tr001->settore, "Infrastrutture di trasporto");
+    EXPECT_TRUE(tr001->fonti.startsWith("1996: ANAS e Amministrazioni provinciali\n"));
+    EXPECT_TRUE(tr001->fonti.contains("2002: ")) << "the year before the dash";
+    EXPECT_FALSE(tr001->fonti.contains("2003: ")) << "a source of \"-\" gives no line";
+    EXPECT_EQ(tr001->fonti.count('\n'), 12);
+    EXPECT_EQ(tr001->noteAnni.count('\n'), 1);
+    EXPECT_EQ(tr001->livello, "Provinciale");
+    EXPECT_EQ(tr001->anni[7], "N.A.");
+
+    const auto tr003 = loadVariableSheet(*s.cn, "TR003");
+    ASSERT_TRUE(tr003);
+    EXPECT_EQ(tr003->argomento, "T01 - Trasporti stradali");
+    EXPECT_EQ(tr003->anni[8], "p") << "the sheet shows the mark as it stands";
+
+    const auto tr002 = loadVariableSheet(*s.cn, "TR002");
+    ASSERT_TRUE(tr002);
+    EXPECT_FALSE(tr002->noteSerie.contains('\n'));
+    EXPECT_TRUE(tr002->noteSerie.contains("('rete in concessione')"));
+    EXPECT_TRUE(tr002->noteSerie.contains(" - Dati"));
+
+    EXPECT_FALSE(loadVariableSheet(*s.cn, "ZZ999"));
+    EXPECT_FALSE(loadVariableSheet(*s.cn, "TR001' OR '1'='1")) << "the code is quoted";
+}
+
+TEST(Sheets, IndicatorSheetSectionsAndCheckBoxes)
+{
+    Sample s;
+    struct Case {
+        const char *code, *section;
+        bool sintesi;
+    } cases[] = {{"ICO012", "", false}, {"IAS014", "Funzionalità", true}, {"IAS013", "Dotazione", true},
+                 {"IAS015", "Dotazione", true}, {"ITR005", "Contesto", false}};
+    for (const Case &c : cases) {
+        const auto sheet = loadIndicatorSheet(*s.cn, c.code);
+        ASSERT_TRUE(sheet) << c.code;
+        EXPECT_TRUE(sheet->indicatore.startsWith(QString::fromLatin1(c.code) + " - ")) << c.code;
+        EXPECT_EQ(sheet->valutazione, QString::fromUtf8(c.section)) << c.code;
+        EXPECT_EQ(sheet->sintesi, c.sintesi) << c.code;
+        EXPECT_TRUE(sheet->prov) << c.code;
+        EXPECT_FALSE(sheet->sll) << c.code;
+    }
+    EXPECT_EQ(loadIndicatorSheet(*s.cn, "IAS014")->anni[12], "N.A.");
+    EXPECT_FALSE(loadIndicatorSheet(*s.cn, "TR001"));
+}
+
+TEST(MetadataList, CodesWithoutExcludedTopicsAndUpperCaseYears)
+{
+    Sample s;
+    const QStringList vars = loadMetadataCodes(*s.cn, "Variabili");
+    EXPECT_TRUE(vars.contains("TR001"));
+    EXPECT_FALSE(vars.contains("TR033")) << "topic T03- NO";
+    EXPECT_TRUE(std::is_sorted(vars.begin(), vars.end()));
+    const QStringList inds = loadMetadataCodes(*s.cn, "Indicatori");
+    EXPECT_TRUE(inds.contains("ITR001"));
+    EXPECT_FALSE(inds.contains("IEN040")) << "topic E01-NO";
+
+    const auto d = loadMetadataDetails(*s.cn, "Variabili", "TR003");
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->argomento, "T01-PD - Trasporti stradali");
+    EXPECT_EQ(d->settore, "T - Infrastrutture di trasporto");
+    EXPECT_EQ(d->anni[8], "P") << "lower-case mark in upper case";
+    const auto late = loadMetadataDetails(*s.cn, "Variabili", "TR022");
+    ASSERT_TRUE(late);
+    EXPECT_EQ(late->anni[0], "") << "a null year stays empty";
+    EXPECT_EQ(late->anni[6], "");
+    EXPECT_EQ(late->anni[7], "R");
+    EXPECT_TRUE(loadMetadataDetails(*s.cn, "Indicatori", "ITR001"));
+    EXPECT_FALSE(loadMetadataDetails(*s.cn, "Indicatori", "TR001"));
+
+    EXPECT_EQ(loadConfiguredDatabases(*s.cn).size(), 3u);
+    EXPECT_EQ(browserTipo(0), "Variabili");
+    EXPECT_EQ(browserTipo(1), "Indicatori");
+    EXPECT_EQ(browserTipo(2), "Indicatori");
+}
+
+TEST(Glossary, ModesEnableTheirControls)
+{
+    struct Case {
+        GlossaryMode mode;
+        GlossaryControls c;
+    } cases[] = {{GlossaryMode::Contains, {false, true, false, true}},
+                 {GlossaryMode::Letter, {true, false, false, false}},
+                 {GlossaryMode::StartsWith, {false, false, true, true}},
+                 {GlossaryMode::All, {false, false, false, false}}};
+    for (const Case &k : cases) {
+        const GlossaryControls c = glossaryControls(k.mode);
+        EXPECT_EQ(c.letters, k.c.letters);
+        EXPECT_EQ(c.contains, k.c.contains);
+        EXPECT_EQ(c.starts, k.c.starts);
+        EXPECT_EQ(c.search, k.c.search);
+    }
+    EXPECT_EQ(glossaryLetters().size(), 26);
+    EXPECT_EQ(glossaryLetters().first(), "A");
+    EXPECT_EQ(glossaryLetters().last(), "Z");
+}
+
+TEST(Glossary, SearchesMatchApostrophesPercentAndUnderscoreAsThemselves)
+{
+    Sample s;
+    auto terms = [&](const QString &statement) { return glossaryTerms(*s.cn, statement); };
+    const QStringList t = terms(glossaryLetterQuery("T"));
+    EXPECT_TRUE(t.contains("tasso di motorizzazione")) << "lower-case initials are listed too";
+    EXPECT_TRUE(t.contains("TEU"));
+    EXPECT_FALSE(t.contains("Autostrada"));
+
+    const QStringList quote = terms(glossaryContainsQuery("d'i"));
+    EXPECT_TRUE(quote.contains("Rete d'interesse nazionale"));
+    EXPECT_TRUE(quote.contains("Sito d'interesse nazionale"));
+    EXPECT_EQ(terms(glossaryStartsQuery("rete d'")), QStringList{"Rete d'interesse nazionale"});
+
+    EXPECT_EQ(terms(glossaryContainsQuery("%")), QStringList{"Tasso di riempimento (%)"});
+    EXPECT_EQ(terms(glossaryContainsQuery("(%)")), QStringList{"Tasso di riempimento (%)"});
+    EXPECT_TRUE(terms(glossaryContainsQuery("_")).isEmpty());
+    EXPECT_TRUE(terms(glossaryStartsQuery("%")).isEmpty());
+    EXPECT_TRUE(terms(glossaryContainsQuery("\\")).isEmpty());
+
+    const QStringList all = terms(glossaryAllQuery());
+    EXPECT_EQ(all.size(), 60);
+    EXPECT_TRUE(terms(glossarySectorQuery("E")).contains("Elettrodotto"));
+
+    const auto def = glossaryDefinition(*s.cn, "Rete d'interesse nazionale");
+    ASSERT_TRUE(def);
+    EXPECT_TRUE(def->startsWith("Insieme delle infrastrutture"));
+    EXPECT_FALSE(glossaryDefinition(*s.cn, "Nessuno"));
+}
+
+TEST(Reports, EachReportWrittenToPdfHoldsItsHeadingsAndFields)
+{
+    gui();
+    Sample s;
+    struct Case {
+        ReportKind kind;
+        const char *key, *name, *caption;
+        QStringList texts;
+    } cases[] = {
+        {ReportKind::Variabili, "TR001", "rptVariabili", "Stampa Scheda Variabile",
+         {"Scheda variabile", "TR001 - Estensione delle strade statali e provinciali", "T01 - Trasporti stradali",
+          "Anni disponibili", "Periodo di riferimento dei dati", "Note sull'intera serie", "Note sui singoli anni",
+          "Fonte", "Pubblicazione", "Ente", "2008", "N.A.", "Dal 2001 le strade statali"}},
+        {ReportKind::Indicatori, "ICO012", "rptIndicatori", "Stampa Scheda Indicatore",
+         {"Scheda indicatore", "ICO012 - Abitanti per centrale telefonica", "Aspetto", "Modalità di calcolo",
+          "Id varibili associate", "Note tecniche", "1996"}},
+        {ReportKind::Indicatori, "IAS014", "rptIndicatori", "Stampa Scheda Indicatore",
+         {"Qualità tecnologica del servizio"}},
+        {ReportKind::Glossario, "Rete d'interesse nazionale", "rptGlossario", "Stampa Glossario",
+         {"Quarnaro", "Glossario", "DENOMINAZIONE:", "Rete d'interesse nazionale", "DESCRIZIONE:",
+          "Insieme delle infrastrutture"}},
+    };
+    for (const Case &c : cases) {
+        const auto report = InitReport(*s.ctx, c.kind, c.key, "test");
+        ASSERT_TRUE(report) << c.key;
+        EXPECT_EQ(report->name, c.name);
+        EXPECT_EQ(report->caption, c.caption);
+        const QString pdf = s.tf.file(QString::fromLatin1(c.name) + ".pdf");
+        ASSERT_TRUE(writeReportPdf(*report->document, pdf));
+        const QString text = qrn::test::pdfText(pdf).simplified();
+        for (const QString &t : c.texts)
+            EXPECT_TRUE(text.contains(t)) << c.key << ": " << t.toStdString() << "\n" << text.toStdString();
+    }
+    QString error;
+    const auto report = InitReport(*s.ctx, ReportKind::Glossario, "Autostrada", "test");
+    ASSERT_TRUE(report);
+    EXPECT_FALSE(writeReportPdf(*report->document, s.tf.file("nessuna/cartella/x.pdf"), &error));
+    EXPECT_TRUE(error.startsWith("Impossibile scrivere il file"));
+}
+
+TEST(Reports, MissingRecordOrDatabaseGivesNoReport)
+{
+    gui();
+    Sample s;
+    EXPECT_FALSE(InitReport(*s.ctx, ReportKind::Variabili, "ZZ999", "test"));
+    EXPECT_FALSE(InitReport(*s.ctx, ReportKind::Glossario, "", "test"));
+    s.cn.reset();
+    QFile::remove(s.tf.file("Databases/Metadati.sqlite"));
+    EXPECT_FALSE(InitReport(*s.ctx, ReportKind::Variabili, "TR001", "frmSchedaVariabili"));
+    EXPECT_TRUE(s.tf.read("Files/Error.log").contains("InitReport"));
+}
+
+TEST(CliMetadata, SheetTextPdfAndGlossaryListings)
+{
+    gui();
+    TestFolder tf;
+    auto run = [&](QStringList args, QString &out, QString &err) {
+        out.clear();
+        err.clear();
+        return qrn::cli::run(QStringList{"--home", tf.path()} + args, QString(), out, err);
+    };
+    QString out, err;
+    EXPECT_EQ(run({"scheda", "TR003"}, out, err), 0) << err.toStdString();
+    EXPECT_TRUE(out.contains("Sottoarea: T01 - Trasporti stradali\n"));
+    EXPECT_TRUE(out.contains("Anni disponibili: 1996 P,"));
+    EXPECT_EQ(run({"scheda", "IAS013"}, out, err), 0);
+    EXPECT_TRUE(out.contains("Utilizzabile per la sintesi: sì\n"));
+    EXPECT_EQ(run({"scheda", "ZZ999"}, out, err), 1);
+    EXPECT_EQ(err, "Informazioni per la variabile non disponibili!\n");
+    EXPECT_EQ(run({"scheda"}, out, err), 2);
+    EXPECT_EQ(run({"scheda", "ITR001", "--pdf", tf.file("s.pdf")}, out, err), 0) << err.toStdString();
+    EXPECT_TRUE(qrn::test::pdfText(tf.file("s.pdf")).contains("Scheda indicatore"));
+    EXPECT_EQ(run({"scheda", "IZZ999", "--pdf", tf.file("t.pdf")}, out, err), 1);
+    EXPECT_EQ(err, "Impossibile eseguire la stampa\n");
+    EXPECT_FALSE(QFileInfo::exists(tf.file("t.pdf")));
+
+    EXPECT_EQ(run({"glossario", "--inizia", "Rete d'"}, out, err), 0);
+    EXPECT_EQ(out, "Rete d'interesse nazionale\n");
+    EXPECT_EQ(run({"glossario", "--lettera", "q", "--definizione", "Quota percentuale"}, out, err), 0);
+    EXPECT_TRUE(out.startsWith("Quota percentuale\nParte di un totale"));
+    EXPECT_EQ(run({"glossario", "--tutti"}, out, err), 0);
+    EXPECT_EQ(out.count('\n'), 60);
+    EXPECT_EQ(run({"glossario", "--definizione", "Nessuno"}, out, err), 1);
+    for (const QStringList &bad : {QStringList{"glossario"}, QStringList{"glossario", "--lettera", "AB"},
+                                   QStringList{"glossario", "--contiene"}, QStringList{"glossario", "--tutti", "--inizia", "A"}})
+        EXPECT_EQ(run(bad, out, err), 2) << bad.join(' ').toStdString();
+}
