@@ -27,6 +27,8 @@ const char *kHelp =
     "                      dell'eseguibile\n"
     "  --separator C       separatore dei campi CSV (predefinito ';')\n"
     "  --decimal C         separatore decimale ',' o '.' (predefinito ',')\n"
+    "  --cache CARTELLA    cartella dove i database Access sono importati per la lettura\n"
+    "                      (predefinita: la cartella della cache dell'utente)\n"
     "  --help              questo testo\n"
     "\n"
     "Comandi:\n"
@@ -34,6 +36,9 @@ const char *kHelp =
     "  databases           elenca i database configurati (DbConfigs)\n"
     "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
     "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
+    "  importa FILE [--out FILE.sqlite]\n"
+    "                      importa un database Access (.mdb, .accdb) in SQLite, nella cache o\n"
+    "                      nel file di --out (sostituito se esiste), e stampa tabelle e righe lette\n"
     "  tabella OPZIONI     la tabella dei dati di una selezione, come la mostra la finestra\n"
     "                      \"Visualizza ed esporta dati\", in CSV (riga di intestazione compresa)\n"
     "\n"
@@ -443,6 +448,7 @@ QString csvField(const QString &text, QChar separator)
 int run(const QStringList &argsIn, const QString &defaultHome, QString &out, QString &err)
 {
     QString home = defaultHome;
+    QString cacheFolder;
     QChar separator = QLatin1Char(';');
     NumberFormat numbers = NumberFormat::comma();
     QStringList rest;
@@ -461,6 +467,9 @@ int run(const QStringList &argsIn, const QString &defaultHome, QString &out, QSt
         } else if (a == QLatin1String("--home")) {
             if (!value(home))
                 return err += QStringLiteral("Manca la cartella dopo --home.\n"), 2;
+        } else if (a == QLatin1String("--cache")) {
+            if (!value(cacheFolder))
+                return err += QStringLiteral("Manca la cartella dopo --cache.\n"), 2;
         } else if (a == QLatin1String("--separator")) {
             if (!value(v) || v.size() != 1)
                 return err += QStringLiteral("--separator vuole un solo carattere.\n"), 2;
@@ -477,6 +486,10 @@ int run(const QStringList &argsIn, const QString &defaultHome, QString &out, QSt
         err += QStringLiteral("Nessun comando. Usare --help per l'elenco dei comandi.\n");
         return 2;
     }
+
+    installAccessReader(cacheFolder);
+    if (rest.first() == QLatin1String("importa"))
+        return runImport(rest.mid(1), cacheFolder, out, err);
 
     AppContext ctx;
     ctx.setProgramFolder(home);
