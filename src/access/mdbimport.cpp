@@ -205,7 +205,8 @@ ImportedTable copyTable(MdbHandle *mdb, MdbCatalogEntry *entry, sqlite3 *db, con
         Column &c = cols[i];
         c.col = static_cast<MdbColumn *>(g_ptr_array_index(table->columns, i));
         c.kind = kindOf(c.col->col_type);
-        c.buf = std::make_unique<char[]>(kBindSize);
+        c.buf.reset(new char[kBindSize]); // not cleared: libmdb writes each value it binds
+        c.buf[0] = '\0';
         mdb_bind_column(table.get(), int(i + 1), c.buf.get(), &c.len);
         defs << quoted(QString::fromUtf8(c.col->name)) + QLatin1Char(' ') + QLatin1String(sqlType(c.kind));
         marks << QStringLiteral("?");

@@ -3,6 +3,7 @@
 
 #include "access/accesscache.h"
 #include "access/mdbimport.h"
+#include "app/climain.h"
 #include "shell/context.h"
 #include "shell/links.h"
 #include "shell/startup.h"
@@ -411,4 +412,34 @@ TEST(AccessStore, AnUnreadableAccessFileIsAnUnreadableDatabase)
     EXPECT_TRUE(log.contains("GetDbConnection")) << log.toStdString();
     EXPECT_TRUE(log.contains("non è un database valido")) << log.toStdString();
     EXPECT_TRUE(QDir(cacheDir.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST(CliImport, PrintsTheTablesAndRowsReadAndReportsUnreadableFiles)
+{
+    QTemporaryDir dir;
+    QString out, err;
+    const QString target = dir.filePath("date.sqlite");
+    ASSERT_EQ(cli::run({"importa", fixture("DateTestDatabase.mdb"), "--out", target}, dir.path(), out, err), 0)
+        << err.toStdString();
+    EXPECT_EQ(out, QStringLiteral("DateTest: 6 righe\n1 tabelle, 6 righe in %1\n").arg(target));
+    EXPECT_TRUE(QFileInfo(target).size() > 0);
+
+    // Without --out the file goes to the cache of --cache.
+    out.clear();
+    ASSERT_EQ(cli::run({"--cache", dir.filePath("cache"), "importa", fixture("nwind.mdb")}, dir.path(), out, err), 0);
+    EXPECT_TRUE(out.contains(QString::fromUtf8("Umsätze: 830 righe\n")));
+    EXPECT_TRUE(out.contains("9 tabelle, 4032 righe in " + dir.filePath("cache/nwind-")));
+
+    const std::vector<std::pair<QStringList, int>> failures = {
+        {{"importa"}, 2},
+        {{"importa", dir.filePath("nessuno.mdb")}, 1},
+        {{"importa", target}, 1}, // a SQLite file is not an Access file
+    };
+    for (const auto &[args, status] : failures) {
+        out.clear();
+        err.clear();
+        EXPECT_EQ(cli::run(args, dir.path(), out, err), status) << args.join(' ').toStdString();
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_TRUE(err.startsWith(status == 2 ? "uso: importa" : "Errore: ")) << err.toStdString();
+    }
 }
