@@ -126,10 +126,21 @@ double widen(float f)
     return std::strtod(buf, nullptr);
 }
 
+// The buffer libmdb writes the value of column i into. They are large and kept between
+// tables and imports: allocating them anew for every table was most of the time of a small
+// import.
+char *bindBuffer(size_t i)
+{
+    thread_local std::vector<std::unique_ptr<char[]>> pool;
+    while (pool.size() <= i)
+        pool.emplace_back(new char[kBindSize]);
+    return pool[i].get();
+}
+
 struct Column {
     MdbColumn *col = nullptr;
     Kind kind = Kind::Text;
-    std::unique_ptr<char[]> buf;
+    char *buf = nullptr;
     int len = 0;
 };
 
@@ -146,11 +157,11 @@ void bindValue(MdbHandle *mdb, sqlite3_stmt *st, int idx, Column &c)
     switch (c.kind) {
     case Kind::Text:
     case Kind::Exact:
-        sqlite3_bind_text(st, idx, c.buf.get(), c.len, SQLITE_TRANSIENT);
+        sqlite3_bind_text(st, idx, c.buf, c.len, SQLITE_TRANSIENT);
         return;
     case Kind::Integer:
     case Kind::Boolean:
-        sqlite3_bind_int64(st, idx, std::strtoll(c.buf.get(), nullptr, 10));
+        sqlite3_bind_int64(st, idx, std::strtoll(c.buf, nullptr, 10));
         return;
     case Kind::Single:
         if (!fits(4))
@@ -172,7 +183,7 @@ void bindValue(MdbHandle *mdb, sqlite3_stmt *st, int idx, Column &c)
         return;
     }
     case Kind::Binary:
-        sqlite3_bind_blob(st, idx, c.buf.get(), c.len, SQLITE_TRANSIENT);
+        sqlite3_bind_blob(st, idx, c.buf, c.len, SQLITE_TRANSIENT);
         return;
     case Kind::Ole: {
         if (size <= 0)
@@ -205,9 +216,9 @@ ImportedTable copyTable(MdbHandle *mdb, MdbCatalogEntry *entry, sqlite3 *db, con
         Column &c = cols[i];
         c.col = static_cast<MdbColumn *>(g_ptr_array_index(table->columns, i));
         c.kind = kindOf(c.col->col_type);
-        c.buf.reset(new char[kBindSize]); // not cleared: libmdb writes each value it binds
+        c.buf = bindBuffer(i);
         c.buf[0] = '\0';
-        mdb_bind_column(table.get(), int(i + 1), c.buf.get(), &c.len);
+        mdb_bind_column(table.get(), int(i + 1), c.buf, &c.len);
         defs << quoted(QString::fromUtf8(c.col->name)) + QLatin1Char(' ') + QLatin1String(sqlType(c.kind));
         marks << QStringLiteral("?");
     }

@@ -58,6 +58,23 @@ void resultText(sqlite3_context *ctx, const QString &s)
     sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
 }
 
+// Exact decimals kept as text, as the currency and decimal fields of imported Access files
+// are ("1234.5678"): digits, a point, and a number of decimals other than three (which could
+// be a group of thousands). Read with the point whatever the program's format.
+std::optional<double> exactDecimal(const QString &t)
+{
+    const int point = t.indexOf(QLatin1Char('.'));
+    const int decimals = int(t.size()) - point - 1;
+    if (point < 1 || decimals < 1 || decimals == 3)
+        return std::nullopt;
+    for (int i = 0; i < t.size(); ++i)
+        if (i != point && !(t[i].isDigit() && t[i].unicode() < 128) && !(i == 0 && t[i] == QLatin1Char('-')))
+            return std::nullopt;
+    bool ok = false;
+    const double d = t.toDouble(&ok);
+    return ok ? std::optional<double>(d) : std::nullopt;
+}
+
 // A numeric value of an argument: numbers as they are, text read in the program's format.
 std::optional<double> argNumber(sqlite3_context *ctx, sqlite3_value *v)
 {
@@ -66,6 +83,8 @@ std::optional<double> argNumber(sqlite3_context *ctx, sqlite3_value *v)
     case SQLITE_FLOAT:
         return sqlite3_value_double(v);
     case SQLITE_TEXT:
+        if (const auto exact = exactDecimal(argText(v)))
+            return exact;
         return numbersOf(ctx).toNumber(argText(v));
     default:
         return std::nullopt;

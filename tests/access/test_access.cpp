@@ -388,6 +388,9 @@ TEST(AccessStore, TheProgramReadsAnAccessDatabaseBesideItsOwnAndNeverWritesIt)
     ASSERT_EQ(rs.recordCount(), 3);
     rs.moveLast();
     EXPECT_EQ(rs.text("D"), "0,15");
+    // Currency, kept exact as text, is formatted as a number.
+    rs = data->query(QString::fromUtf8("SELECT Format(Freight, '0.00') FROM [Umsätze] WHERE OrderID = 10248"));
+    EXPECT_EQ(rs.text(0), "32,38");
     // What the program writes goes to the imported copy.
     orders->execute("CREATE TABLE tMappa (N_TERCO TEXT)");
     EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
