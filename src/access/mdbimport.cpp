@@ -304,7 +304,7 @@ QByteArray readAll(int fd)
     sqlite3 *db = nullptr;
     try {
         if (sqlite3_open_v2(tmp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
-            sqliteFailure(db, tmp);
+            throw DbError(DbError::Kind::Generic, QStringLiteral("Impossibile creare il file '%1'.").arg(tmp));
         exec(db, QStringLiteral("PRAGMA journal_mode = OFF"));
         exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
         const ImportSummary s = importFile(mdbPath, db);
@@ -407,12 +407,15 @@ ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath)
     const QByteArray report = readAll(fds[0]);
     ::close(fds[0]);
     int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    pid_t waited;
+    while ((waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
     }
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    if (waited != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         QFile::remove(tmp);
         if (WIFSIGNALED(status))
             unreadable(mdbPath, QStringLiteral("la lettura si è interrotta (segnale %1)").arg(WTERMSIG(status)));
+        if (report.isEmpty())
+            unreadable(mdbPath, QStringLiteral("la lettura non si è conclusa"));
         throw DbError(DbError::Kind::NotDatabase, QString::fromUtf8(report), -1);
     }
     ImportSummary summary;
