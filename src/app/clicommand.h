@@ -48,6 +48,8 @@ struct Session {
     QChar separator;
     QString &out;
     QString &err;
+    // The folder of the Access cache (--cache); "" for the user's.
+    QString cacheFolder;
 
     // A wrong command line: the reason on standard error, status 2.
     int usage(const QString &reason);
@@ -64,6 +66,9 @@ struct Command {
     std::function<void(QCommandLineParser &)> declare;
     // Runs the command; `arguments` are the positional arguments after its name.
     std::function<int(Session &, const QCommandLineParser &, const QStringList &arguments)> run;
+    // Whether the command works on the program folder, started as the program starts; a command
+    // without it gets a context with nothing found.
+    bool needsStartup = true;
 };
 
 // An option with a value, named as on the command line without its dashes.
@@ -77,6 +82,7 @@ std::vector<Command> tableCommands(); // tabella
 std::vector<Command> updateCommands(); // aggiorna
 std::vector<Command> mapCommands(); // mappa
 std::vector<Command> metadataCommands(); // scheda, glossario
+std::vector<Command> accessCommands(); // importa
 
 // A field for the CSV output: quoted when it holds the separator, a quote or a line end.
 QString csvField(const QString &text, QChar separator);

@@ -3,6 +3,7 @@
 #include "app/climain.h"
 #include "app/clicommand.h"
 
+#include "access/accesscache.h"
 #include "shell/startup.h"
 #include "table/datatable.h"
 #include "table/export.h"
@@ -23,6 +24,8 @@ const char *kHelp =
     "                      dell'eseguibile\n"
     "  --separator C       separatore dei campi CSV (predefinito ';')\n"
     "  --decimal C         separatore decimale ',' o '.' (predefinito ',')\n"
+    "  --cache CARTELLA    cartella dove i database Access sono importati per la lettura\n"
+    "                      (predefinita: la cartella della cache dell'utente)\n"
     "  --help              questo testo\n"
     "\n"
     "Comandi:\n"
@@ -42,6 +45,9 @@ const char *kHelp =
     "                      (es. ITR001); con --pdf FILE ne scrive la stampa in un file PDF\n"
     "  glossario MODO      i termini del glossario: --lettera A, --contiene TESTO, --inizia TESTO\n"
     "                      o --tutti; --definizione TERMINE stampa la definizione di un termine\n"
+    "  importa FILE [--out FILE.sqlite]\n"
+    "                      importa un database Access (.mdb, .accdb) in SQLite, nella cache o\n"
+    "                      nel file di --out (sostituito se esiste), e stampa tabelle e righe lette\n"
     "  tabella OPZIONI     la tabella dei dati di una selezione, come la mostra la finestra\n"
     "                      \"Visualizza ed esporta dati\", in CSV (riga di intestazione compresa)\n"
     "\n"
@@ -90,7 +96,7 @@ public:
 std::vector<Command> allCommands()
 {
     std::vector<Command> all;
-    for (auto group : {shellCommands, tableCommands, updateCommands, mapCommands, metadataCommands})
+    for (auto group : {shellCommands, tableCommands, updateCommands, mapCommands, metadataCommands, accessCommands})
         for (Command &c : group())
             all.push_back(std::move(c));
     return all;
@@ -102,6 +108,7 @@ void declareProgramOptions(QCommandLineParser &p)
     p.addOption(valueOption(QStringLiteral("home"), QStringLiteral("CARTELLA")));
     p.addOption(valueOption(QStringLiteral("separator"), QStringLiteral("C")));
     p.addOption(valueOption(QStringLiteral("decimal"), QStringLiteral("C")));
+    p.addOption(valueOption(QStringLiteral("cache"), QStringLiteral("CARTELLA")));
     p.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
 }
 
@@ -110,7 +117,7 @@ void declareProgramOptions(QCommandLineParser &p)
 QString commandName(const QStringList &args)
 {
     static const QStringList withValue = {QStringLiteral("--home"), QStringLiteral("--separator"),
-                                          QStringLiteral("--decimal")};
+                                          QStringLiteral("--decimal"), QStringLiteral("--cache")};
     for (int i = 0; i < args.size(); ++i) {
         if (!args[i].startsWith(QLatin1Char('-')))
             return args[i];
@@ -238,6 +245,10 @@ int run(const QStringList &args, const QString &defaultHome, QString &out, QStri
     if (!command)
         return err += QStringLiteral("Comando sconosciuto: %1. Usare --help per l'elenco dei comandi.\n").arg(name), 2;
 
+    // Access-format databases are read through the cache of --cache (the user's by default).
+    const QString cacheFolder = parser.value(QStringLiteral("cache"));
+    access::AccessCache(cacheFolder).install();
+
     AppContext ctx;
     ctx.setProgramFolder(parser.isSet(QStringLiteral("home")) ? parser.value(QStringLiteral("home")) : defaultHome);
     ctx.numbers = decimal == QLatin1String(".") ? NumberFormat::point() : NumberFormat::comma();
@@ -245,10 +256,10 @@ int run(const QStringList &args, const QString &defaultHome, QString &out, QStri
     ctx.setPrompt(&prompt);
     NoWindows host;
     MenuBar bar;
-    if (RunStartup(ctx, host, nullptr, bar) == StartupOutcome::Exit)
+    if (command->needsStartup && RunStartup(ctx, host, nullptr, bar) == StartupOutcome::Exit)
         return 1;
 
-    Session session{ctx, prompt, bar, separator.isEmpty() ? QLatin1Char(';') : separator.at(0), out, err};
+    Session session{ctx, prompt, bar, separator.isEmpty() ? QLatin1Char(';') : separator.at(0), out, err, cacheFolder};
     try {
         return command->run(session, parser, parser.positionalArguments().mid(1));
     } catch (const DbError &e) {

@@ -1,12 +1,15 @@
 // quarnaro: the desktop program.
 //
-//   quarnaro [--home FOLDER] [--decimal , | .] [--grab FILE.png]
+//   quarnaro [--home FOLDER] [--cache FOLDER] [--decimal , | .] [--grab FILE.png]
 //
+// --cache chooses the folder where Access-format databases are imported to be read (by
+// default the user's cache folder).
 // --command N runs menu command item N once started.
 // --home chooses the program folder (Files/, Databases/, Shape/, Images/, Excel/); by default
 // it is the folder of the executable. --grab saves a picture of the main window once started
 // and ends (used to look at the program as a user sees it).
 
+#include "access/accesscache.h"
 #include "shell/context.h"
 #include "shell/startup.h"
 #include "shell/ui/mainwindow.h"
@@ -46,8 +49,13 @@ int main(int argc, char **argv)
                                QStringLiteral("Esegue la voce di menu numero N dopo l'avvio."), QStringLiteral("N"));
     QCommandLineOption quit(QStringLiteral("quit-after-start"),
                             QStringLiteral("Esce appena la finestra principale è pronta (per misurare l'avvio)."));
-    parser.addOptions({home, decimal, grab, command, quit});
+    QCommandLineOption cache(QStringLiteral("cache"),
+                             QStringLiteral("Cartella dove i database Access sono importati per la lettura."),
+                             QStringLiteral("cartella"));
+    parser.addOptions({home, cache, decimal, grab, command, quit});
     parser.process(app);
+
+    qrn::access::AccessCache(parser.value(cache)).install();
 
     qrn::AppContext ctx;
     ctx.setProgramFolder(parser.isSet(home) ? parser.value(home) : QApplication::applicationDirPath());

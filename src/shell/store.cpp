@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace qrn {
@@ -57,6 +58,23 @@ void resultText(sqlite3_context *ctx, const QString &s)
     sqlite3_result_text(ctx, u.constData(), int(u.size()), SQLITE_TRANSIENT);
 }
 
+// Exact decimals kept as text, as the currency and decimal fields of imported Access files
+// are ("1234.5678"): digits, a point, and a number of decimals other than three (which could
+// be a group of thousands). Read with the point whatever the program's format.
+std::optional<double> exactDecimal(const QString &t)
+{
+    const int point = t.indexOf(QLatin1Char('.'));
+    const int decimals = int(t.size()) - point - 1;
+    if (point < 1 || decimals < 1 || decimals == 3)
+        return std::nullopt;
+    for (int i = 0; i < t.size(); ++i)
+        if (i != point && !(t[i].isDigit() && t[i].unicode() < 128) && !(i == 0 && t[i] == QLatin1Char('-')))
+            return std::nullopt;
+    bool ok = false;
+    const double d = t.toDouble(&ok);
+    return ok ? std::optional<double>(d) : std::nullopt;
+}
+
 // A numeric value of an argument: numbers as they are, text read in the program's format.
 std::optional<double> argNumber(sqlite3_context *ctx, sqlite3_value *v)
 {
@@ -65,6 +83,8 @@ std::optional<double> argNumber(sqlite3_context *ctx, sqlite3_value *v)
     case SQLITE_FLOAT:
         return sqlite3_value_double(v);
     case SQLITE_TEXT:
+        if (const auto exact = exactDecimal(argText(v)))
+            return exact;
         return numbersOf(ctx).toNumber(argText(v));
     default:
         return std::nullopt;
@@ -282,6 +302,31 @@ QString StoreLocator::storeFileName(const QString &logicalName)
     return base + QLatin1String(".sqlite");
 }
 
+QString StoreLocator::accessFile(const QString &folder, const QString &logicalName)
+{
+    if (logicalName.trimmed().isEmpty())
+        return QString();
+    const QString f = folderWithSeparator(folder);
+    QString base = QFileInfo(logicalName).fileName();
+    for (const char *ext : {".mdb", ".accdb"})
+        if (base.endsWith(QLatin1String(ext), Qt::CaseInsensitive))
+            base.chop(int(std::strlen(ext)));
+    for (const char *ext : {".mdb", ".accdb"}) {
+        const QString found = findCaseInsensitive(f, base + QLatin1String(ext));
+        if (!found.isEmpty())
+            return found;
+    }
+    return QString();
+}
+
+bool StoreLocator::exists(const QString &folder, const QString &logicalName)
+{
+    if (logicalName.trimmed().isEmpty())
+        return false;
+    return !findCaseInsensitive(folderWithSeparator(folder), storeFileName(logicalName)).isEmpty()
+        || !accessFile(folder, logicalName).isEmpty();
+}
+
 QString StoreLocator::resolve(const QString &folder, const QString &logicalName)
 {
     if (logicalName.trimmed().isEmpty())
@@ -290,20 +335,23 @@ QString StoreLocator::resolve(const QString &folder, const QString &logicalName)
     const QString store = findCaseInsensitive(f, storeFileName(logicalName));
     if (!store.isEmpty())
         return store;
-    // A real Access file under the same name: converted when a reader is installed.
-    const QString mdb = findCaseInsensitive(f, QFileInfo(logicalName).fileName());
-    if (!mdb.isEmpty() && mdb.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive)) {
-        AccessImporter importer;
-        {
-            QMutexLocker lock(&g_importerMutex);
-            importer = g_importer;
-        }
-        if (importer) {
-            QString err;
-            return importer(mdb, &err);
-        }
+    // A real Access file under the same name (.mdb or .accdb): read when a reader is installed.
+    const QString mdb = accessFile(folder, logicalName);
+    if (mdb.isEmpty())
+        return QString();
+    AccessImporter importer;
+    {
+        QMutexLocker lock(&g_importerMutex);
+        importer = g_importer;
     }
-    return QString();
+    if (!importer)
+        return QString();
+    QString err;
+    const QString converted = importer(mdb, &err);
+    if (converted.isEmpty())
+        throw DbError(DbError::Kind::NotDatabase,
+                      err.isEmpty() ? QStringLiteral("Il file '%1' non è un database valido.").arg(mdb) : err, -1);
+    return converted;
 }
 
 void StoreLocator::setAccessImporter(AccessImporter importer)
@@ -483,7 +531,11 @@ void Connection::attachLinks()
         const QString source = links.text(2).isEmpty() ? name : links.text(2);
         const QString dbPath = connectStringDatabase(links.text(1));
         const QFileInfo fi(dbPath);
-        const QString store = StoreLocator::resolve(fi.absolutePath(), fi.fileName());
+        QString store;
+        try {
+            store = StoreLocator::resolve(fi.absolutePath(), fi.fileName());
+        } catch (const DbError &) {
+        }
         if (store.isEmpty())
             continue; // the query naming this table fails with "no such table"
         int idx = attachedFiles.indexOf(store);

@@ -31,14 +31,16 @@ class StoreLocator {
 public:
     // The store file for a logical database name in a folder (which ends with a separator or
     // not), found without regard to case; empty when there is none. A logical name that is
-    // itself a store file name ("x.sqlite") is looked up as it is.
+    // itself a store file name ("x.sqlite") is looked up as it is. Without a store file, an
+    // Access file of that name (.mdb or .accdb) is handed to the installed reader, and the
+    // store file it made comes back; a file the reader cannot read throws DbError.
     static QString resolve(const QString &folder, const QString &logicalName);
+    // The Access file (.mdb or .accdb) of a logical name in a folder; empty when there is none.
+    static QString accessFile(const QString &folder, const QString &logicalName);
     // The store file name for a logical name ("Metadati.mdb" -> "Metadati.sqlite").
     static QString storeFileName(const QString &logicalName);
-    static bool exists(const QString &folder, const QString &logicalName)
-    {
-        return !resolve(folder, logicalName).isEmpty();
-    }
+    // Whether the folder holds a store file or an Access file of that name (nothing is read).
+    static bool exists(const QString &folder, const QString &logicalName);
     static void setAccessImporter(AccessImporter importer);
 };
 

@@ -54,6 +54,15 @@ TEST_F(JetFunctions, CDblReadsTheProgramsFormatAndRejectsOtherText)
     EXPECT_DOUBLE_EQ(c->query("select CDbl(' -1.234,5 ')").value(0).toDouble(), -1234.5);
     EXPECT_THROW(c->query("select CDbl('abc')"), DbError);
     EXPECT_THROW(c->query("select CDbl(NULL)"), DbError);
+    // Exact decimals kept as text (imported currency) are read with their point; three
+    // decimals after a point are a group of thousands in the program's format.
+    const std::vector<std::pair<const char *, double>> exact = {
+        {"select CDbl('32.3800')", 32.38}, {"select CDbl('-0.5')", -0.5}, {"select CDbl('1234.5678')", 1234.5678},
+        {"select CDbl('1.234')", 1234.0},  {"select CDbl('1.234,5')", 1234.5},
+    };
+    for (const auto &[sql, value] : exact)
+        EXPECT_DOUBLE_EQ(c->query(sql).value(0).toDouble(), value) << sql;
+    EXPECT_EQ(one("select Format('18.0000', '0.00')"), "18,00");
 }
 
 TEST_F(JetFunctions, InStrLeftAndTextComparesIgnoreCase)

@@ -35,6 +35,46 @@ TEST(StoreLocator, FindsTheStoreFileOfALogicalNameWithoutRegardToCase)
     EXPECT_TRUE(StoreLocator::resolve(tf.file("Databases/"), "").isEmpty());
 }
 
+TEST(StoreLocator, AnAccessFileIsHandedToTheInstalledReader)
+{
+    TestFolder tf(false);
+    tf.write("Databases/Vecchio.mdb", "not really access");
+    EXPECT_TRUE(StoreLocator::resolve(tf.file("Databases/"), "Vecchio.mdb").isEmpty());
+    QString seen;
+    StoreLocator::setAccessImporter([&](const QString &mdb, QString *) {
+        seen = mdb;
+        return QStringLiteral("/converted.sqlite");
+    });
+    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "vecchio.MDB"), "/converted.sqlite");
+    EXPECT_EQ(seen, tf.file("Databases/Vecchio.mdb"));
+    // An .accdb file answers the same logical name; asking whether it exists reads nothing.
+    tf.write("Databases/Nuovo.ACCDB", "not really access either");
+    seen.clear();
+    EXPECT_TRUE(StoreLocator::exists(tf.file("Databases/"), "Nuovo.mdb"));
+    EXPECT_FALSE(StoreLocator::exists(tf.file("Databases/"), "Altro.mdb"));
+    EXPECT_TRUE(seen.isEmpty());
+    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "nuovo.mdb"), "/converted.sqlite");
+    EXPECT_EQ(seen, tf.file("Databases/Nuovo.ACCDB"));
+    // A store file of the same name is preferred, and the reader is not asked.
+    makeStore(tf.file("Databases/Nuovo.sqlite"), QString());
+    seen.clear();
+    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "Nuovo.mdb"), tf.file("Databases/Nuovo.sqlite"));
+    EXPECT_TRUE(seen.isEmpty());
+    // A file the reader cannot read is an unreadable database, with the reader's reason.
+    StoreLocator::setAccessImporter([&](const QString &, QString *error) {
+        *error = QStringLiteral("Il file non è un database valido (troncato).");
+        return QString();
+    });
+    try {
+        StoreLocator::resolve(tf.file("Databases/"), "Vecchio.mdb");
+        ADD_FAILURE();
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.kind(), DbError::Kind::NotDatabase);
+        EXPECT_EQ(e.description(), "Il file non è un database valido (troncato).");
+    }
+    StoreLocator::setAccessImporter(nullptr);
+}
+
 TEST(Connection, MissingEmptyOrForeignFilesFailWithAClearMessage)
 {
     TestFolder tf(false);

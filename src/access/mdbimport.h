@@ -1,0 +1,50 @@
+#pragma once
+// Reading Access-format (Jet 3, Jet 4, ACE) database files into SQLite.
+//
+// Every user table is copied with its columns in order and its names as they are; the Jet
+// types become: texts and memos TEXT, whole numbers and booleans (0/1) INTEGER, single and
+// double REAL, currency and decimal numbers TEXT with their exact digits ("1234.5678"), dates
+// ISO text "yyyy-MM-dd hh:mm:ss", OLE objects and binary fields BLOB. Nulls stay null.
+// The Access file is only read.
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+struct sqlite3;
+
+namespace qrn::access {
+
+struct ImportedTable {
+    QString name;
+    qint64 rows = 0;
+};
+
+struct ImportSummary {
+    std::vector<ImportedTable> tables;
+    qint64 totalRows() const;
+};
+
+// Checks the first bytes and the size of a file against the Jet/ACE header and page layout.
+// Answers an Italian reason when the file cannot be an Access database, "" when it may be.
+QString headerProblem(const QByteArray &firstPage, qint64 fileSize);
+
+// Copies every user table of the Access database held in memory into db (an open SQLite
+// database), inside one transaction. Throws DbError when libmdb cannot read it. Runs libmdb in
+// this process: meant for data already checked by headerProblem, and for the fuzz target.
+ImportSummary importBuffer(const QByteArray &content, sqlite3 *db);
+
+// The same from a file.
+ImportSummary importFile(const QString &mdbPath, sqlite3 *db);
+
+// Imports the Access file into a new SQLite file at outPath (replacing one that is there).
+// The reading runs in a child process, so that a file that makes the reader fail, however
+// it fails, gives a DbError (an unreadable database) and never ends the program. The SQLite
+// file is written under a temporary name and renamed when complete.
+ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath);
+
+// The ISO text of a Jet date value (days since 1899-12-30, the fraction the time of day);
+// "" when it is outside the dates Jet can hold (years 100 to 9999).
+QString jetDateText(double value);
+
+} // namespace qrn::access

@@ -1,0 +1,382 @@
+// The import of real Access files, checked against what mdbtools' own mdb-export prints, the
+// cache, and the road through the data store.
+
+#include "access/accesscache.h"
+#include "access/mdbimport.h"
+#include "app/climain.h"
+#include "shell/context.h"
+#include "shell/links.h"
+#include "shell/startup.h"
+#include "support/testfolder.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <optional>
+#include <sys/stat.h>
+
+using namespace qrn;
+using namespace qrn::access;
+using qrn::test::TestFolder;
+
+namespace {
+
+QString fixture(const QString &name)
+{
+    return QStringLiteral(QUARNARO_ACCESS_FIXTURES "/") + name;
+}
+
+QByteArray contentOf(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QByteArray run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(60000);
+    return p.readAllStandardOutput();
+}
+
+// The rows of a table as mdb-json prints them, one object a row; a null is a missing key.
+std::vector<QJsonObject> mdbJson(const QString &file, const QString &table)
+{
+    const QString iso = QStringLiteral("%Y-%m-%d %H:%M:%S");
+    std::vector<QJsonObject> rows;
+    for (const QByteArray &line : run("mdb-json", {"-D", iso, "-T", iso, fixture(file), table}).split('\n'))
+        if (!line.isEmpty())
+            rows.push_back(QJsonDocument::fromJson(line).object());
+    return rows;
+}
+
+// An imported value against mdb-json's.
+bool sameValue(const QVariant &ours, const QJsonValue &ref)
+{
+    if (ref.isUndefined())
+        return ours.isNull();
+    switch (ours.typeId()) {
+    case QMetaType::LongLong:
+        return ours.toLongLong() == ref.toInteger();
+    case QMetaType::Double: // single-precision fields are printed with more digits than they hold
+        return ours.toDouble() == ref.toDouble() || float(ours.toDouble()) == float(ref.toDouble());
+    case QMetaType::QByteArray:
+        return ours.toByteArray() == QByteArray::fromBase64(ref[QLatin1String("$binary")].toString().toLatin1());
+    default: // currency is a number there, exact text here
+        return ours.toString() == ref.toString() || (ref.isDouble() && ours.toString().toDouble() == ref.toDouble());
+    }
+}
+
+std::unique_ptr<Connection> openImported(const QString &path)
+{
+    return Connection::open(path, NumberFormat::point(), false);
+}
+
+// The reader the store uses, installed for one test.
+struct InstalledCache {
+    explicit InstalledCache(const QString &folder) : cache(folder) { cache.install(); }
+    ~InstalledCache() { StoreLocator::setAccessImporter(nullptr); }
+    AccessCache cache;
+};
+
+class ImportedFixtures : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        ASSERT_TRUE(QFileInfo::exists(fixture("nwind.mdb"))) << "fixtures missing: " QUARNARO_ACCESS_FIXTURES;
+        s_dir = new QTemporaryDir;
+        for (const char *f : {"nwind", "DateTestDatabase"})
+            s_summary[f] = importToSqlite(fixture(QString::fromLatin1(f) + ".mdb"), path(f));
+    }
+    static void TearDownTestSuite() { delete s_dir; }
+    static QString path(const QString &name) { return s_dir->filePath(name + ".sqlite"); }
+
+    static inline QTemporaryDir *s_dir = nullptr;
+    static inline std::map<QString, ImportSummary> s_summary;
+};
+
+} // namespace
+
+TEST_F(ImportedFixtures, TablesRowsAndValuesAreThoseOfMdbTools)
+{
+    // Blanks and non-ASCII letters in names, currency, singles, booleans, dates, memos with
+    // line breaks, OLE pictures, nulls; a Jet 3 and a Jet 4 file.
+    for (const QString file : {"nwind", "DateTestDatabase"}) {
+        const QStringList tables =
+            QString::fromUtf8(run("mdb-tables", {"-1", fixture(file + ".mdb")})).split('\n', Qt::SkipEmptyParts);
+        const ImportSummary &s = s_summary[file];
+        ASSERT_EQ(int(s.tables.size()), tables.size());
+        auto db = openImported(path(file));
+        for (int t = 0; t < tables.size(); ++t) {
+            SCOPED_TRACE(tables[t].toStdString());
+            EXPECT_EQ(s.tables[size_t(t)].name, tables[t]);
+            const auto exported = mdbJson(file + ".mdb", tables[t]);
+            const Recordset rs = db->queryNative(QStringLiteral("SELECT * FROM \"%1\"").arg(tables[t]));
+            const QString header = QString::fromUtf8(run("mdb-export", {fixture(file + ".mdb"), tables[t]}));
+            EXPECT_EQ(rs.fieldNames().join(','), header.section('\n', 0, 0)); // names in order
+            ASSERT_EQ(rs.recordCount(), int(exported.size()));
+            EXPECT_EQ(s.tables[size_t(t)].rows, rs.recordCount());
+            for (int r = 0; r < rs.recordCount(); ++r) {
+                for (int c = 0; c < rs.fieldCount(); ++c) {
+                    const QJsonValue ref = exported[size_t(r)].value(rs.fieldName(c));
+                    // libmdb's own text of dates before 1900 or after 2100 is "1900-01-00"; those
+                    // are checked by DatesOutsideTheUsualRangeKeepTheirYear.
+                    if (ref.toString().startsWith("1900-01-00"))
+                        continue;
+                    EXPECT_TRUE(sameValue(rs.row(r)[size_t(c)], ref))
+                        << "row " << r << " " << rs.fieldName(c).toStdString() << ": "
+                        << rs.row(r)[size_t(c)].toString().left(60).toStdString();
+                }
+            }
+        }
+    }
+    EXPECT_EQ(s_summary["nwind"].tables.back().name, QString::fromUtf8("Umsätze"));
+}
+
+TEST_F(ImportedFixtures, ColumnTypesFollowTheJetTypes)
+{
+    const std::map<QString, QString> expected = {
+        {"Long Integer", "INTEGER"}, {"Integer", "INTEGER"}, {"Byte", "INTEGER"}, {"Boolean", "INTEGER"},
+        {"Single", "REAL"},          {"Double", "REAL"},     {"Currency", "TEXT"}, {"DateTime", "TEXT"},
+        {"Text", "TEXT"},            {"Memo/Hyperlink", "TEXT"}, {"OLE", "BLOB"},
+    };
+    // mdb-schema lines: "\t[Name]\t\t\tJet type (size) NOT NULL, "
+    const QStringList schema = QString::fromUtf8(run("mdb-schema", {fixture("nwind.mdb"), "access"})).split('\n');
+    auto db = openImported(path("nwind"));
+    QString table;
+    int checked = 0;
+    for (const QString &line : schema) {
+        if (line.startsWith("CREATE TABLE ["))
+            table = line.mid(14, line.lastIndexOf(']') - 14);
+        if (!line.startsWith("\t["))
+            continue;
+        const QString column = line.mid(2, line.indexOf(']') - 2);
+        QString jet = line.mid(line.indexOf(']') + 1).trimmed();
+        jet = jet.left(jet.indexOf(QRegularExpression(" \\(|,| NOT"))).trimmed();
+        ASSERT_TRUE(expected.count(jet)) << jet.toStdString();
+        const Recordset rs = db->queryNative(
+            QStringLiteral("SELECT type FROM pragma_table_info(?) WHERE name = ?"), {table, column});
+        ASSERT_EQ(rs.recordCount(), 1) << table.toStdString() << "." << column.toStdString();
+        EXPECT_EQ(rs.text(0), expected.at(jet)) << table.toStdString() << "." << column.toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 80);
+}
+
+TEST_F(ImportedFixtures, CurrencyKeepsItsExactDigitsAndDatesAreIsoText)
+{
+    auto db = openImported(path("nwind"));
+    Recordset rs = db->queryNative("SELECT typeof(Freight), Freight, OrderDate FROM Orders WHERE OrderID = 10331");
+    EXPECT_EQ(rs.text(0), "text");
+    EXPECT_EQ(rs.text(1), "10.1900");
+    EXPECT_EQ(rs.text(2), "1994-11-16 00:00:00");
+}
+
+TEST_F(ImportedFixtures, DatesOutsideTheUsualRangeKeepTheirYear)
+{
+    auto db = openImported(path("DateTestDatabase"));
+    const Recordset rs = db->queryNative("SELECT LongTextCol, DateTimeCol, DateCol FROM DateTest ORDER BY IDCol");
+    std::map<QString, std::pair<QString, QString>> byLabel;
+    for (int r = 0; r < rs.recordCount(); ++r)
+        byLabel[rs.row(r)[0].toString()] = {rs.row(r)[1].toString(), rs.row(r)[2].toString()};
+    EXPECT_TRUE(byLabel["Year 9999"].first.startsWith("9999-"));
+    EXPECT_LT(byLabel["Pre-1900 years"].first.left(4).toInt(), 1900);
+    EXPECT_LT(byLabel["Pre-1000 years"].first.left(4).toInt(), 1000);
+    EXPECT_EQ(byLabel["Pre-1000 years"].first.size(), 19);
+}
+
+TEST(JetDates, DaysFromTheEpochAndTheTimeOfDay)
+{
+    const std::vector<std::pair<double, QString>> cases = {
+        {0.0, "1899-12-30 00:00:00"},        {1.5, "1899-12-31 12:00:00"},
+        {-1.25, "1899-12-29 06:00:00"},      {36526.75, "2000-01-01 18:00:00"},
+        {-0.5, "1899-12-30 12:00:00"},       {0.9999999999, "1899-12-31 00:00:00"},
+        {-1.9999999999, "1899-12-30 00:00:00"}, {2958465.0, "9999-12-31 00:00:00"},
+        {-657434.0, "0100-01-01 00:00:00"},  {2958466.0, ""},
+        {-657435.0, ""},                     {std::nan(""), ""},
+    };
+    for (const auto &[value, text] : cases)
+        EXPECT_EQ(jetDateText(value), text) << value;
+}
+
+TEST(ImportRefusal, FilesThatAreNotWholeAccessDatabasesAreRefusedCleanly)
+{
+    QTemporaryDir dir;
+    const QByteArray nwind = contentOf(fixture("nwind.mdb"));
+    ASSERT_FALSE(nwind.isEmpty());
+    QByteArray random(64 * 1024, '\0');
+    QRandomGenerator gen(12);
+    for (char &b : random)
+        b = char(gen.bounded(256));
+    // The header of a real file over pages of noise: libmdb itself has to give up.
+    QByteArray noisyPages = nwind.left(2048) + random + random.left(2048 * 3);
+    noisyPages.resize(noisyPages.size() / 2048 * 2048);
+    const std::vector<std::pair<const char *, QByteArray>> cases = {
+        {"empty", QByteArray()},
+        {"random bytes", random},
+        {"truncated", nwind.left(nwind.size() / 2 + 100)},
+        {"header only", nwind.left(2048)},
+        {"header over noise", noisyPages},
+    };
+    for (const auto &[name, content] : cases) {
+        SCOPED_TRACE(name);
+        const QString in = dir.filePath("rotto.mdb"), out = dir.filePath("rotto.sqlite");
+        QFile f(in);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(content);
+        f.close();
+        try {
+            importToSqlite(in, out);
+            // A file libmdb reads as a database without tables is not an error.
+            EXPECT_STREQ(name, "header over noise");
+        } catch (const DbError &e) {
+            EXPECT_EQ(e.kind(), DbError::Kind::NotDatabase);
+            EXPECT_TRUE(e.description().contains("non è un database valido")) << e.description().toStdString();
+            EXPECT_FALSE(QFile::exists(out));
+        }
+        // No temporary file is left behind.
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).filter(".part").size(), 0);
+    }
+}
+
+TEST(Cache, ReusedWhileTheFileIsUnchangedAndRebuiltWhenItChanges)
+{
+    QTemporaryDir dir;
+    const QString mdb = dir.filePath("dati/Ordini.mdb");
+    QDir().mkpath(dir.filePath("dati"));
+    ASSERT_TRUE(QFile::copy(fixture("DateTestDatabase.mdb"), mdb));
+    const AccessCache cache(dir.filePath("cache"));
+    ImportSummary summary;
+    const QString first = cache.storeFor(mdb, &summary);
+    EXPECT_EQ(summary.tables.size(), 1u);
+    EXPECT_TRUE(first.startsWith(dir.filePath("cache/Ordini-")));
+
+    // Unchanged: the same file, not imported again.
+    struct stat before {};
+    ::stat(first.toUtf8().constData(), &before);
+    summary = {};
+    EXPECT_EQ(cache.storeFor(mdb, &summary), first);
+    EXPECT_TRUE(summary.tables.empty());
+    struct stat after {};
+    ::stat(first.toUtf8().constData(), &after);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
+
+    // A new modification time, then a new content: a new cache each time, the old one removed.
+    QFile touched(mdb);
+    touched.open(QIODevice::ReadWrite);
+    touched.setFileTime(QFileInfo(mdb).lastModified().addSecs(60), QFileDevice::FileModificationTime);
+    touched.close();
+    const QString second = cache.storeFor(mdb, &summary);
+    EXPECT_NE(second, first);
+    EXPECT_EQ(summary.tables.size(), 1u);
+    EXPECT_FALSE(QFile::exists(first));
+    QFile::remove(mdb);
+    ASSERT_TRUE(QFile::copy(fixture("nwind.mdb"), mdb));
+    const QString third = cache.storeFor(mdb, &summary);
+    EXPECT_EQ(summary.tables.size(), 9u);
+    EXPECT_EQ(QDir(dir.filePath("cache")).entryList(QDir::Files), QStringList{QFileInfo(third).fileName()});
+
+    // The Access file itself was only read.
+    EXPECT_EQ(contentOf(mdb), contentOf(fixture("nwind.mdb")));
+}
+
+TEST(AccessStore, TheProgramReadsAnAccessDatabaseBesideItsOwnAndNeverWritesIt)
+{
+    TestFolder tf;
+    QTemporaryDir cacheDir;
+    InstalledCache installed(cacheDir.path());
+    ASSERT_TRUE(QFile::copy(fixture("nwind.mdb"), tf.file("Databases/Ordini.MDB")));
+    const QDateTime stamp = QFileInfo(tf.file("Databases/Ordini.MDB")).lastModified();
+    // A table of the Access file linked into a data database, repaired at start-up.
+    {
+        auto ctx = tf.context();
+        ctx->DbFolder = tf.file("Databases/");
+        ctx->openDatabase("Metadati.mdb")
+            ->execute("INSERT INTO tablelink VALUES (?, 'Ordini.mdb', 'Variabili.mdb')", {QString::fromUtf8("Umsätze")});
+    }
+    auto ctx = tf.context();
+    struct : StartupHost {
+        void formatMainWindow() override {}
+        void buildMenuBar(const MenuBar &) override {}
+        void showSplash() override {}
+    } host;
+    MenuBar bar;
+    tf.prompt.answerFolder(QString());
+    ASSERT_EQ(RunStartup(*ctx, host, nullptr, bar), StartupOutcome::Running);
+
+    auto data = ctx->GetDbConnection("Variabili.mdb");
+    EXPECT_EQ(data->query(QString::fromUtf8("SELECT count(*) FROM [Umsätze]")).value(0).toInt(), 830);
+    // Jet SQL with bracketed names and Format on the Access file's own tables.
+    auto orders = ctx->GetDbConnection("ordini.mdb");
+    Recordset rs = orders->query("SELECT [Order Details].ProductID, Format([Order Details].Discount, '0.00') AS D "
+                                 "FROM [Order Details] WHERE [Order Details].OrderID = 10250 ORDER BY ProductID");
+    ASSERT_EQ(rs.recordCount(), 3);
+    rs.moveLast();
+    EXPECT_EQ(rs.text("D"), "0,15");
+    // Currency, kept exact as text, is formatted as a number.
+    rs = data->query(QString::fromUtf8("SELECT Format(Freight, '0.00') FROM [Umsätze] WHERE OrderID = 10248"));
+    EXPECT_EQ(rs.text(0), "32,38");
+    // What the program writes goes to the imported copy.
+    orders->execute("CREATE TABLE tMappa (N_TERCO TEXT)");
+    EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
+
+    EXPECT_EQ(contentOf(tf.file("Databases/Ordini.MDB")), contentOf(fixture("nwind.mdb")));
+    EXPECT_EQ(QFileInfo(tf.file("Databases/Ordini.MDB")).lastModified(), stamp);
+    EXPECT_FALSE(QFile::exists(tf.file("Databases/Ordini.sqlite")));
+}
+
+TEST(AccessStore, AnUnreadableAccessFileIsAnUnreadableDatabase)
+{
+    TestFolder tf;
+    QTemporaryDir cacheDir;
+    InstalledCache installed(cacheDir.path());
+    tf.write("Databases/Rotto.accdb", QByteArray("Standard ACE DB").repeated(500));
+    auto ctx = tf.context();
+    ctx->DbFolder = tf.file("Databases/");
+    EXPECT_TRUE(StoreLocator::exists(ctx->DbFolder, "Rotto.mdb"));
+    auto cn = ctx->GetDbConnection("Rotto.mdb");
+    EXPECT_FALSE(cn->isOpen());
+    const QString log = QString::fromLatin1(tf.read("Files/Error.log"));
+    EXPECT_TRUE(log.contains("GetDbConnection")) << log.toStdString();
+    EXPECT_TRUE(log.contains("non è un database valido")) << log.toStdString();
+    EXPECT_TRUE(QDir(cacheDir.path()).entryList(QDir::Files).isEmpty());
+}
+
+TEST(CliImport, PrintsTheTablesAndRowsReadAndReportsUnreadableFiles)
+{
+    QTemporaryDir dir;
+    QString out, err;
+    const QString target = dir.filePath("date.sqlite");
+    ASSERT_EQ(cli::run({"importa", fixture("DateTestDatabase.mdb"), "--out", target}, dir.path(), out, err), 0)
+        << err.toStdString();
+    EXPECT_EQ(out, QStringLiteral("DateTest: 6 righe\n1 tabelle, 6 righe in %1\n").arg(target));
+    EXPECT_TRUE(QFileInfo(target).size() > 0);
+
+    // Without --out the file goes to the cache of --cache.
+    out.clear();
+    ASSERT_EQ(cli::run({"--cache", dir.filePath("cache"), "importa", fixture("nwind.mdb")}, dir.path(), out, err), 0);
+    EXPECT_TRUE(out.contains(QString::fromUtf8("Umsätze: 830 righe\n")));
+    EXPECT_TRUE(out.contains("9 tabelle, 4032 righe in " + dir.filePath("cache/nwind-")));
+
+    const std::vector<std::pair<QStringList, int>> failures = {
+        {{"importa"}, 2},
+        {{"importa", target}, 1}, // a SQLite file is not an Access file
+    };
+    for (const auto &[args, status] : failures) {
+        out.clear();
+        err.clear();
+        EXPECT_EQ(cli::run(args, dir.path(), out, err), status) << args.join(' ').toStdString();
+        EXPECT_TRUE(out.isEmpty());
+        EXPECT_TRUE(err.startsWith(status == 2 ? "uso: importa" : "Errore: ")) << err.toStdString();
+    }
+}
