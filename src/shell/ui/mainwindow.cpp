@@ -123,11 +123,20 @@ QMdiSubWindow *MainWindow::showChild(QWidget *w)
     return sub;
 }
 
-QWidget *MainWindow::openWindow(const QString &keyword)
+QWidget *MainWindow::openWindow(const QString &keyword, const QString &context)
 {
+    static const char *kContext = "qrnMenuContext";
+    if (QWidget *old = m_registry.existing(keyword); old && !context.isEmpty()
+        && m_registry.mode(keyword) == WindowRegistry::Mode::Child && old->property(kContext).toString() != context) {
+        // Raising it would show the tree and lists of another database, type or level.
+        m_registry.forget(keyword);
+        frameOf(old)->close();
+    }
     QWidget *w = m_registry.instance(keyword);
     if (!w)
         return nullptr;
+    if (!context.isEmpty())
+        w->setProperty(kContext, context);
     if (m_registry.mode(keyword) == WindowRegistry::Mode::Modal) {
         if (auto *dlg = qobject_cast<QDialog *>(w)) {
             dlg->setParent(this, dlg->windowFlags() | Qt::Dialog);
@@ -147,7 +156,7 @@ void MainWindow::mnu_submnu_Click(int index)
 {
     const QString keyword = qrn::mnu_submnu_Click(m_ctx, index);
     if (!keyword.isEmpty())
-        openWindow(keyword);
+        openWindow(keyword, m_ctx.CurrentDb + QLatin1Char('|') + m_ctx.CurrentTipo + QLatin1Char('|') + m_ctx.CurrentLevel);
 }
 
 void MainWindow::ShowHelp(int context)
