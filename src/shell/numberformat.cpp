@@ -3,7 +3,6 @@
 #include <QLocale>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -99,7 +98,11 @@ QString roundedDecimal(double value, int decimals)
     for (size_t i = 0; i < e; ++i)
         if (text[i] != '.')
             digits.push_back(text[i]);
-    const int exponent = std::atoi(sci + e + 1);
+    int exponent = 0;
+    const char *expText = sci + e + 1;
+    if (*expText == '+')
+        ++expText;
+    std::from_chars(expText, end, exponent);
     // The first digit stands for 10^exponent; keep the digits down to 10^-decimals. Their
     // count can be negative (the value is below a tenth of the last kept place: zero).
     const int keep = exponent + 1 + decimals;
