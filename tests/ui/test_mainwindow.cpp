@@ -115,16 +115,24 @@ TEST(MainWindow, HelpOpensThePageOfAContext)
     EXPECT_TRUE(browser->toPlainText().contains("Indice della guida"));
 }
 
+// A main window shown on an empty program folder, without the start-up.
+struct BareMain {
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    ui::MainWindow w{*ctx};
+    BareMain()
+    {
+        ctx->HelpFile = tf.file("Files/Help/");
+        w.show();
+    }
+};
+
 // Help opens readable, in a window of its own at least half as wide as the main window, and
 // from a modal window it opens above it, where it can be used.
 TEST(MainWindow, HelpIsReadableAndUsableFromAModalWindow)
 {
-    app();
-    TestFolder tf;
-    auto ctx = tf.context();
-    ctx->HelpFile = tf.file("Files/Help/");
-    ui::MainWindow w(*ctx);
-    w.show();
+    BareMain m;
+    ui::MainWindow &w = m.w;
     w.ShowHelp(300);
     QWidget *help = w.findChild<QTextBrowser *>("txtHelp")->window();
     EXPECT_EQ(help->objectName(), "frmHelp");
@@ -151,12 +159,8 @@ TEST(MainWindow, HelpIsReadableAndUsableFromAModalWindow)
 // window that was opened first.
 TEST(MainWindow, ClosingAWindowReturnsToThePreviouslyActiveOne)
 {
-    app();
-    TestFolder tf;
-    auto ctx = tf.context();
-    ctx->HelpFile = tf.file("Files/Help/");
-    ui::MainWindow w(*ctx);
-    w.show();
+    BareMain m;
+    ui::MainWindow &w = m.w;
     QApplication::setActiveWindow(&w);
     auto child = [&](const char *name) {
         auto *c = new QWidget;
