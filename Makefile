@@ -1,7 +1,5 @@
-# The two commands of the project:
-#   make run    installs what is missing, builds, lays out the program folder with the sample
-#               data and starts the program
-#   make test   installs what is missing, builds and runs every test
+# The two commands of the project are ./run.sh and ./test.sh (they install make too, on a bare
+# machine); run and test here call them. The other targets need make, which they install.
 BUILD ?= build
 JOBS ?= 2
 
@@ -18,11 +16,11 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-run: build
-	$(BUILD)/program/quarnaro
+run:
+	BUILD=$(BUILD) JOBS=$(JOBS) ./run.sh
 
-test: build
-	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+test:
+	BUILD=$(BUILD) JOBS=$(JOBS) ./test.sh
 
 bench: build
 	for b in $(BUILD)/bench/bench_* $(BUILD)/bench/*/bench_*; do [ -x "$$b" ] && QT_QPA_PLATFORM=offscreen "$$b"; done; true

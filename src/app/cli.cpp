@@ -2,15 +2,38 @@
 
 #include "app/climain.h"
 
+#include <QByteArray>
+#include <QDir>
 #include <QGuiApplication>
 #include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Qt's platform code wants a private runtime folder and complains on standard error when the
+// session has none (a batch job, a service, su); the tool then makes its own, quietly.
+void ensureRuntimeFolder()
+{
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    const QByteArray folder = QFile::encodeName(QDir::tempPath()) + "/quarnaro-runtime-" + QByteArray::number(getuid());
+    struct stat st {};
+    if (mkdir(folder.constData(), 0700) != 0 && (stat(folder.constData(), &st) != 0 || st.st_uid != getuid()))
+        return;
+    chmod(folder.constData(), 0700);
+    qputenv("XDG_RUNTIME_DIR", folder);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
-    // The printed reports lay text out with fonts, which need the GUI library; no window is
-    // shown, so no display is needed either.
+    // The printed reports and the maps lay text out with fonts, which need the GUI library; no
+    // window is shown, so no display is needed either.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    ensureRuntimeFolder();
     QGuiApplication app(argc, argv);
     QStringList args;
     for (int i = 1; i < argc; ++i)

@@ -56,7 +56,9 @@ std::vector<Command> shellCommands()
          [](Session &s, const QCommandLineParser &, const QStringList &args) {
              if (args.size() != 2)
                  return s.usage(QStringLiteral("uso: query DATABASE \"SELECT ...\""));
-             auto cn = s.ctx.openDatabase(args[0]);
+             // The command reads: its connection is read-only and refuses any statement that
+             // would write.
+             auto cn = s.ctx.openDatabase(args[0], QString(), Connection::Access::ReadOnly);
              s.printCsv(cn->query(args[1]));
              return 0;
          }},

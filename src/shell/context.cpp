@@ -46,14 +46,21 @@ void AppContext::setProgramFolder(const QString &folder)
     log.setFilesFolder(FilesFolder);
 }
 
-std::unique_ptr<Connection> AppContext::openDatabase(const QString &file, const QString &folder) const
+QString AppContext::databasePath(const QString &file, const QString &folder) const
 {
     const QString dir = folder.isEmpty() ? DbFolder : folder;
     const QString store = StoreLocator::resolve(dir, file);
     if (store.isEmpty())
         throw DbError(DbError::Kind::NotFound,
                       QStringLiteral("Impossibile trovare il database '%1' nella cartella '%2'.").arg(file, dir), -1);
-    return Connection::open(store, numbers);
+    return store;
+}
+
+std::unique_ptr<Connection> AppContext::openDatabase(const QString &file, const QString &folder,
+                                                     Connection::Access access) const
+{
+    const QString store = databasePath(file, folder);
+    return Connection::open(store, numbers, links.of(store), access);
 }
 
 std::unique_ptr<Connection> AppContext::GetDbConnection(const QString &file, const QString &folder, bool useAsIs)

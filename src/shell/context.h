@@ -93,6 +93,9 @@ struct AppContext {
     ErrorLog log;
     Prompt *prompt = nullptr;
 
+    // The linked tables of the databases, made from tablelink at start (RefreshLinkOnDB_2).
+    LinkRegistry links;
+
     AreaQueryComponent areaQuery;
     std::unique_ptr<CatalogueComponent> catalogue;
 
@@ -111,7 +114,11 @@ struct AppContext {
     std::unique_ptr<Connection> GetDbConnection(const QString &file, const QString &folder = QString(),
                                                 bool useAsIs = false);
     // The same without the log: throws DbError (for code that reports errors itself).
-    std::unique_ptr<Connection> openDatabase(const QString &file, const QString &folder = QString()) const;
+    std::unique_ptr<Connection> openDatabase(const QString &file, const QString &folder = QString(),
+                                             Connection::Access access = Connection::Access::ReadWrite) const;
+    // The store file of a logical database under folder (DbFolder when empty); throws DbError
+    // when there is none.
+    QString databasePath(const QString &file, const QString &folder = QString()) const;
     QString userDbFile() const { return QStringLiteral("bdc_utente.mdb"); }
 };
 

@@ -15,6 +15,7 @@ public:
         NotDatabase,  // a file that is empty or not a database
         NotOpen,      // an operation on a connection that failed to open
         TypeMismatch, // a value that cannot be converted (CDbl of a non-number)
+        ReadOnly,     // a statement that would write, on a read-only connection
     };
     DbError(Kind kind, const QString &description, long number = kGenericNumber)
         : std::runtime_error(description.toStdString()), m_kind(kind), m_description(description),

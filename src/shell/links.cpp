@@ -14,19 +14,24 @@ QString linkConnectString(const AppContext &ctx, const QString &sourceFile)
         + sourceFile;
 }
 
-void RecreateRelatedTables(const AppContext &ctx, Connection &db, const QString &sourceFile, const QString &table)
+void RecreateRelatedTables(AppContext &ctx, const QString &targetFile, const QString &sourceFile,
+                           const QString &table)
 {
     const QString expected = linkConnectString(ctx, sourceFile);
-    const auto defs = db.tableDefs();
-    for (const auto &d : defs) {
-        if (d.name.toLower() != table.toLower())
+    std::vector<LinkDef> &links = ctx.links.of(ctx.databasePath(targetFile, ctx.DbFolder));
+    for (auto it = links.begin(); it != links.end(); ++it) {
+        if (it->name.toLower() != table.toLower())
             continue;
-        if (d.connect.toLower() == expected.toLower())
+        if (it->connect.toLower() == expected.toLower())
             return;
-        db.deleteTableDef(d.name);
+        links.erase(it);
         break;
     }
-    db.appendLink(table, expected, table);
+    // The source must exist when the link is made, as the Access engine checks on append.
+    if (!StoreLocator::exists(ctx.DbFolder, sourceFile))
+        throw DbError(DbError::Kind::NotFound,
+                      QStringLiteral("Impossibile trovare il file '%1'.").arg(ctx.DbFolder + sourceFile), 3024);
+    links.push_back({table, expected, table});
 }
 
 bool RefreshLinkOnDB_2(AppContext &ctx)
@@ -41,10 +46,8 @@ bool RefreshLinkOnDB_2(AppContext &ctx)
             for (rs.moveFirst(); !rs.eof(); rs.moveNext())
                 rows.push_back({rs.text(0), rs.text(1), rs.text(2)});
         }
-        for (const auto &r : rows) {
-            auto db = ctx.openDatabase(r[2], ctx.DbFolder);
-            RecreateRelatedTables(ctx, *db, r[1], r[0]);
-        }
+        for (const auto &r : rows)
+            RecreateRelatedTables(ctx, r[2], r[1], r[0]);
         return true;
     } catch (const DbError &e) {
         if (ctx.prompt)

@@ -6,20 +6,20 @@
 namespace qrn {
 
 struct AppContext;
-class Connection;
 
 // The connect string of a link to a source database in the databases folder.
 QString linkConnectString(const AppContext &ctx, const QString &sourceFile);
 
-// Makes sure db holds a link named table, to the table of the same name in sourceFile; a
-// table definition of that name with another connect string (compared without regard to case)
-// is replaced. Throws DbError.
-void RecreateRelatedTables(const AppContext &ctx, Connection &db, const QString &sourceFile,
+// Makes sure the database targetFile (in the databases folder) has a link named table, to the
+// table of the same name in sourceFile; a link of that name with another connect string
+// (compared without regard to case) is replaced. The links are the program's own, in
+// ctx.links: the database file is only read. Throws DbError when either database is missing.
+void RecreateRelatedTables(AppContext &ctx, const QString &targetFile, const QString &sourceFile,
                            const QString &table);
 
-// Checks and repairs every row of tablelink. On a failure (typically a database named there
+// Makes the links of every row of tablelink. On a failure (typically a database named there
 // that does not exist) shows the fatal message, logs the error and answers false: the program
-// must end. The links made before the failing row stay.
+// must end. The links made before the failing row stay. Writes into no database.
 bool RefreshLinkOnDB_2(AppContext &ctx);
 
 // Deletes from CurrentDb the saved queries whose names the area-query component lists.

@@ -1,7 +1,10 @@
 #include "shell/numberformat.h"
 
 #include <QLocale>
+#include <charconv>
 #include <cmath>
+#include <string>
+#include <string_view>
 
 namespace qrn {
 
@@ -73,16 +76,61 @@ std::optional<double> NumberFormat::toNumber(const QString &text) const
 
 QString NumberFormat::fixed(double value, int decimals) const
 {
-    if (!std::isfinite(value))
-        return QString();
-    const double scale = std::pow(10.0, decimals);
-    double r = std::round(value * scale); // half away from zero
-    if (r == 0.0)
-        r = 0.0; // no "-0,00"
-    QString s = QString::number(r / scale, 'f', decimals);
+    QString s = roundedDecimal(value, decimals);
     if (decimal != QLatin1Char('.'))
         s.replace(QLatin1Char('.'), decimal);
     return s;
+}
+
+QString roundedDecimal(double value, int decimals)
+{
+    if (!std::isfinite(value) || decimals < 0)
+        return QString();
+    // The decimal value of the number to 15 significant digits: "d.dddddddddddddde+XX".
+    char sci[40];
+    const auto [end, ec] = std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific, 14);
+    if (ec != std::errc())
+        return QString();
+    const std::string_view text(sci, size_t(end - sci));
+    const size_t e = text.find('e');
+    std::string digits;
+    digits.reserve(15);
+    for (size_t i = 0; i < e; ++i)
+        if (text[i] != '.')
+            digits.push_back(text[i]);
+    int exponent = 0;
+    const char *expText = sci + e + 1;
+    if (*expText == '+')
+        ++expText;
+    std::from_chars(expText, end, exponent);
+    // The first digit stands for 10^exponent; keep the digits down to 10^-decimals. Their
+    // count can be negative (the value is below a tenth of the last kept place: zero).
+    const int keep = exponent + 1 + decimals;
+    std::string whole; // the value times 10^decimals, rounded: decimal digits
+    bool up = false;
+    if (keep >= int(digits.size())) {
+        whole = digits + std::string(size_t(keep) - digits.size(), '0');
+    } else if (keep >= 0) {
+        whole = digits.substr(0, size_t(keep));
+        up = digits[size_t(keep)] >= '5'; // half away from zero, on the magnitude
+    }
+    if (up) {
+        int i = int(whole.size()) - 1;
+        for (; i >= 0 && whole[size_t(i)] == '9'; --i)
+            whole[size_t(i)] = '0';
+        if (i >= 0)
+            ++whole[size_t(i)];
+        else
+            whole.insert(whole.begin(), '1');
+    }
+    const size_t first = whole.find_first_not_of('0');
+    whole = first == std::string::npos ? std::string() : whole.substr(first);
+    const bool negative = value < 0 && !whole.empty(); // no "-0,00"
+    if (whole.size() < size_t(decimals) + 1)
+        whole.insert(whole.begin(), size_t(decimals) + 1 - whole.size(), '0');
+    if (decimals > 0)
+        whole.insert(whole.end() - decimals, '.');
+    return QString::fromLatin1((negative ? "-" : "") + whole);
 }
 
 } // namespace qrn

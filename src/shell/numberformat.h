@@ -24,9 +24,15 @@ struct NumberFormat {
     std::optional<double> toNumber(const QString &text) const;
     bool isNumber(const QString &text) const { return toNumber(text).has_value(); }
 
-    // Fixed-point text with the given number of decimals, rounding half away from zero, with
-    // this format's decimal mark and no group marks ("0.00" and "0.0000" patterns).
+    // Fixed-point text with the given number of decimals, rounded as roundedDecimal rounds,
+    // with this format's decimal mark and no group marks ("0.00" and "0.0000" patterns).
     QString fixed(double value, int decimals) const;
 };
+
+// The one rounding of the program's fixed-point numbers (the two decimals of the table, the
+// four of derived indicators): the decimal value of the number to 15 significant digits, then
+// rounded half away from zero to the given decimals. 8.325 gives "8.33" although the nearest
+// double lies below it. A decimal point, no group marks, no "-0.00"; "" for an infinity or NaN.
+QString roundedDecimal(double value, int decimals);
 
 } // namespace qrn

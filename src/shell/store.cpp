@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QMutex>
 #include <cstring>
+#include <cctype>
 #include <sqlite3.h>
 
 namespace qrn {
@@ -360,6 +361,46 @@ void StoreLocator::setAccessImporter(AccessImporter importer)
     g_importer = std::move(importer);
 }
 
+// ---- Messages of the engine ----------------------------------------------------------------------
+
+QString engineMessage(const QString &message)
+{
+    // The engine's own texts are English; the user reads the Italian one, with the name the
+    // engine reported.
+    static const struct {
+        const char *prefix;
+        const char *italian; // %1: the rest of the engine's text
+    } known[] = {
+        {"no such table: ", "Impossibile trovare la tabella o la query '%1'."},
+        {"no such column: ", "Campo sconosciuto: '%1'."},
+        {"ambiguous column name: ", "Il campo '%1' è presente in più tabelle dell'istruzione."},
+        {"no such function: ", "Funzione non definita nell'espressione: '%1'."},
+        {"incomplete input", "Istruzione SQL incompleta."},
+        {"attempt to write a readonly database", "Il database è in sola lettura: impossibile modificarlo."},
+        {"database is locked", "Il database è bloccato da un altro utente."},
+        {"UNIQUE constraint failed: ", "Valore duplicato nel campo %1."},
+        {"too many columns", "Troppi campi nell'istruzione SQL."},
+        {"unrecognized token: ", "Simbolo non riconosciuto nell'istruzione SQL: %1."},
+    };
+    for (const auto &k : known) {
+        const QString prefix = QString::fromLatin1(k.prefix);
+        if (message.startsWith(prefix))
+            return QString::fromUtf8(k.italian).arg(message.mid(prefix.size()));
+    }
+    // near "X": syntax error
+    if (message.startsWith(QLatin1String("near ")) && message.endsWith(QLatin1String(": syntax error")))
+        return QStringLiteral("Errore di sintassi nell'istruzione SQL vicino a %1.")
+            .arg(message.mid(5, message.size() - 5 - int(qstrlen(": syntax error"))));
+    return QStringLiteral("Errore del database (%1).").arg(message);
+}
+
+// ---- LinkRegistry ---------------------------------------------------------------------------------
+
+QString LinkRegistry::key(const QString &storePath)
+{
+    return QDir::cleanPath(QFileInfo(storePath).absoluteFilePath()).toLower();
+}
+
 // ---- Recordset ----------------------------------------------------------------------------------
 
 int Recordset::fieldIndex(const QString &name) const
@@ -418,7 +459,7 @@ std::unique_ptr<Connection> Connection::closed(const QString &why)
 }
 
 std::unique_ptr<Connection> Connection::open(const QString &path, const NumberFormat &numbers,
-                                             bool withLinks)
+                                             const std::vector<LinkDef> &links, Access access)
 {
     const QFileInfo fi(path);
     if (!fi.isFile())
@@ -430,8 +471,11 @@ std::unique_ptr<Connection> Connection::open(const QString &path, const NumberFo
     std::unique_ptr<Connection> c(new Connection);
     c->m_path = fi.absoluteFilePath();
     c->m_numbers = numbers;
+    const bool readOnly = access == Access::ReadOnly;
     sqlite3 *db = nullptr;
-    const int rc = sqlite3_open_v2(c->m_path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // A file the user may not write (a read-only share or disc) opens for reading all the same.
+    const int rc = sqlite3_open_v2(c->m_path.toUtf8().constData(), &db,
+                                   readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
     if (rc != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("errore sconosciuto");
         if (db)
@@ -450,8 +494,8 @@ std::unique_ptr<Connection> Connection::open(const QString &path, const NumberFo
                       QStringLiteral("Il file '%1' non è un database valido (%2).").arg(path, msg), -1);
     }
     c->registerFunctions();
-    if (withLinks)
-        c->attachLinks();
+    c->attachLinks(links);
+    c->m_readOnly = readOnly; // from here on, statements that would write are refused
     return c;
 }
 
@@ -494,10 +538,29 @@ void Connection::fail(const QString &what) const
 {
     const int code = sqlite3_extended_errcode(m_db);
     const char *msg = sqlite3_errmsg(m_db);
-    const QString description = what.isEmpty() ? QString::fromUtf8(msg)
-                                                : what + QStringLiteral(": ") + QString::fromUtf8(msg);
+    const QString text = engineMessage(QString::fromUtf8(msg));
+    const QString description = what.isEmpty() ? text : what + QStringLiteral(": ") + text;
     throw DbError(isTooLarge(code & 0xff, msg) ? DbError::Kind::TooLarge : DbError::Kind::Generic,
                   description);
+}
+
+void Connection::refuseWrites(sqlite3_stmt *st, const char *tail) const
+{
+    if (!m_readOnly)
+        return;
+    // A second statement after the first would not be run: refused as well, so that nothing
+    // typed is silently dropped.
+    bool more = false;
+    for (const char *p = tail; p && *p; ++p)
+        if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';')
+            more = true;
+    if (!sqlite3_stmt_readonly(st) || more) {
+        sqlite3_finalize(st);
+        throw DbError(DbError::Kind::ReadOnly,
+                      QStringLiteral("Sono ammesse solo istruzioni di lettura (SELECT): l'istruzione "
+                                     "modificherebbe il database ed è stata rifiutata."),
+                      3027);
+    }
 }
 
 void Connection::registerFunctions()
@@ -518,19 +581,22 @@ void Connection::registerFunctions()
     sqlite3_create_function(m_db, "Len", 1, flags, nf, fnLen, nullptr, nullptr);
 }
 
-void Connection::attachLinks()
+void Connection::attachLinks(const std::vector<LinkDef> &programLinks)
 {
+    std::vector<LinkDef> links = programLinks;
     Recordset has = queryNative(QStringLiteral(
         "SELECT count(*) FROM main.sqlite_master WHERE type = 'table' AND name = 'qrn_links'"));
-    if (has.value(0).toInt() == 0)
-        return;
-    Recordset links = queryNative(QStringLiteral("SELECT name, connect, source_table FROM main.qrn_links ORDER BY rowid"));
+    if (has.value(0).toInt() > 0) {
+        Recordset stored = queryNative(QStringLiteral("SELECT name, connect, source_table FROM main.qrn_links ORDER BY rowid"));
+        for (stored.moveFirst(); !stored.eof(); stored.moveNext())
+            links.push_back({stored.text(0), stored.text(1), stored.text(2)});
+    }
+    // Only the temporary schema and the attachments of this connection change: a link is a
+    // temporary view over the attached source, which comes before a table of the same name.
     QStringList attachedFiles;
-    for (links.moveFirst(); !links.eof(); links.moveNext()) {
-        const QString name = links.text(0);
-        const QString source = links.text(2).isEmpty() ? name : links.text(2);
-        const QString dbPath = connectStringDatabase(links.text(1));
-        const QFileInfo fi(dbPath);
+    for (const LinkDef &link : links) {
+        const QString source = link.sourceTable.isEmpty() ? link.name : link.sourceTable;
+        const QFileInfo fi(connectStringDatabase(link.connect));
         QString store;
         try {
             store = StoreLocator::resolve(fi.absolutePath(), fi.fileName());
@@ -551,7 +617,7 @@ void Connection::attachLinks()
         }
         try {
             execute(QStringLiteral("CREATE TEMP VIEW IF NOT EXISTS %1 AS SELECT * FROM lnk%2.%3")
-                        .arg(quoteIdent(name))
+                        .arg(quoteIdent(link.name))
                         .arg(idx)
                         .arg(quoteIdent(source)));
         } catch (const DbError &) {
@@ -574,6 +640,7 @@ Recordset Connection::queryNative(const QString &sql, const QVariantList &params
         fail(QString());
     if (!st)
         throw DbError(DbError::Kind::Generic, QStringLiteral("Istruzione SQL vuota."));
+    refuseWrites(st, tail);
     Recordset rs;
     const int n = sqlite3_column_count(st);
     for (int i = 0; i < n; ++i)
@@ -601,10 +668,12 @@ void Connection::execute(const QString &sql, const QVariantList &params)
     ensureOpen();
     const QByteArray utf8 = sql.toUtf8();
     sqlite3_stmt *st = nullptr;
-    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, nullptr) != SQLITE_OK)
+    const char *tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, &tail) != SQLITE_OK)
         fail(QString());
     if (!st)
         return;
+    refuseWrites(st, tail);
     bindAll(st, params);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
@@ -623,63 +692,12 @@ void Connection::executeScript(const QString &sql)
         sqlite3_free(err);
         throw DbError(isTooLarge(sqlite3_errcode(m_db), msg.toUtf8().constData()) ? DbError::Kind::TooLarge
                                                                                     : DbError::Kind::Generic,
-                      msg);
+                      engineMessage(msg));
     }
 }
 
 void Connection::beginTransaction() { execute(QStringLiteral("BEGIN")); }
 void Connection::commit() { execute(QStringLiteral("COMMIT")); }
-
-std::vector<Connection::TableDef> Connection::tableDefs()
-{
-    std::vector<TableDef> defs;
-    Recordset rs = queryNative(QStringLiteral(
-        "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite\\_%' ESCAPE '\\' "
-        "AND name <> 'qrn_links' ORDER BY rowid"));
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
-        defs.push_back({rs.text(0), QString(), QString()});
-    Recordset has = queryNative(QStringLiteral(
-        "SELECT count(*) FROM main.sqlite_master WHERE type = 'table' AND name = 'qrn_links'"));
-    if (has.value(0).toInt() > 0) {
-        Recordset links = queryNative(QStringLiteral("SELECT name, connect, source_table FROM main.qrn_links ORDER BY rowid"));
-        for (links.moveFirst(); !links.eof(); links.moveNext())
-            defs.push_back({links.text(0), links.text(1), links.text(2)});
-    }
-    return defs;
-}
-
-void Connection::deleteTableDef(const QString &name)
-{
-    for (const TableDef &d : tableDefs()) {
-        if (d.name.compare(name, Qt::CaseInsensitive) != 0)
-            continue;
-        if (d.connect.isEmpty())
-            execute(QStringLiteral("DROP TABLE main.%1").arg(quoteIdent(d.name)));
-        else
-            execute(QStringLiteral("DELETE FROM main.qrn_links WHERE name = ?"), {d.name});
-        return;
-    }
-    throw DbError(DbError::Kind::Generic,
-                  QStringLiteral("Elemento non trovato nell'insieme (tabella %1).").arg(name), 3265);
-}
-
-void Connection::appendLink(const QString &name, const QString &connect, const QString &sourceTable)
-{
-    for (const TableDef &d : tableDefs())
-        if (d.name.compare(name, Qt::CaseInsensitive) == 0)
-            throw DbError(DbError::Kind::Generic,
-                          QStringLiteral("L'oggetto '%1' esiste già.").arg(name), 3012);
-    // The source must exist when the link is made, as the Access engine checks on append.
-    const QFileInfo fi(connectStringDatabase(connect));
-    const QString store = StoreLocator::resolve(fi.absolutePath(), fi.fileName());
-    if (store.isEmpty())
-        throw DbError(DbError::Kind::NotFound,
-                      QStringLiteral("Impossibile trovare il file '%1'.").arg(fi.filePath()), 3024);
-    execute(QStringLiteral("CREATE TABLE IF NOT EXISTS main.qrn_links (name TEXT PRIMARY KEY COLLATE NOCASE, "
-                           "connect TEXT NOT NULL, source_table TEXT NOT NULL)"));
-    execute(QStringLiteral("INSERT INTO main.qrn_links (name, connect, source_table) VALUES (?, ?, ?)"),
-            {name, connect, sourceTable});
-}
 
 QStringList Connection::queryDefs()
 {

@@ -4,13 +4,16 @@
 // Every logical database of the program ("Metadati.mdb", "territorio.mdb", the data databases
 // named in DbConfigs, "bdc_utente.mdb") is a SQLite file in the same folder whose name is the
 // logical name with the extension ".sqlite", found without regard to case. Linked tables are
-// rows of the table qrn_links of a store file; opening a connection attaches their source files
-// and makes each link visible under its own name, so a query on a data database names
-// land_Ind, Settore or IndVarAnno directly. Saved queries are views.
+// kept by the program in memory (LinkRegistry), never written into the data files: opening a
+// connection attaches their source files and makes each link visible under its own name, so a
+// query on a data database names land_Ind, Settore or IndVarAnno directly. (Rows of a table
+// qrn_links that a file may already hold are honoured the same way, after the program's own.)
+// Saved queries are views.
 
 #include "shell/dberror.h"
 #include "shell/numberformat.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -19,6 +22,7 @@
 #include <vector>
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace qrn {
 
@@ -80,16 +84,39 @@ private:
     int m_pos = 0;
 };
 
+// A linked table: the name it is known by, the connect string of its source database and the
+// table there.
+struct LinkDef {
+    QString name;
+    QString connect;
+    QString sourceTable;
+};
+
+// The links of every database, by store file, for the run of the program.
+class LinkRegistry {
+public:
+    std::vector<LinkDef> &of(const QString &storePath) { return m_links[key(storePath)]; }
+    std::vector<LinkDef> of(const QString &storePath) const { return m_links.value(key(storePath)); }
+    void clear() { m_links.clear(); }
+
+private:
+    static QString key(const QString &storePath);
+    QHash<QString, std::vector<LinkDef>> m_links;
+};
+
 class Connection {
 public:
+    enum class Access { ReadWrite, ReadOnly };
     ~Connection();
     Connection(const Connection &) = delete;
     Connection &operator=(const Connection &) = delete;
 
-    // Opens the store file at path; throws DbError when it does not exist or is not a
-    // database. Links are attached unless withLinks is false.
+    // Opens the store file at path and attaches the links; throws DbError when it does not
+    // exist or is not a database. A read-only connection refuses, before running it, any
+    // statement that would write (DbError ReadOnly).
     static std::unique_ptr<Connection> open(const QString &path, const NumberFormat &numbers,
-                                            bool withLinks = true);
+                                            const std::vector<LinkDef> &links = {},
+                                            Access access = Access::ReadWrite);
     // Creates a new, empty store file (replacing none: an existing file is an error).
     static std::unique_ptr<Connection> create(const QString &path, const NumberFormat &numbers);
     // A connection that failed to open: every operation on it throws DbError(NotOpen).
@@ -107,15 +134,6 @@ public:
     void executeScript(const QString &sql);
     Recordset queryNative(const QString &sql, const QVariantList &params = {});
 
-    // Table definitions: real tables and links, by name.
-    struct TableDef {
-        QString name;
-        QString connect;     // "" for a real table
-        QString sourceTable; // "" for a real table
-    };
-    std::vector<TableDef> tableDefs();
-    void deleteTableDef(const QString &name);
-    void appendLink(const QString &name, const QString &connect, const QString &sourceTable);
     // Saved queries (views).
     QStringList queryDefs();
     void deleteQueryDef(const QString &name);
@@ -129,7 +147,8 @@ public:
 private:
     Connection() = default;
     void registerFunctions();
-    void attachLinks();
+    void attachLinks(const std::vector<LinkDef> &links);
+    void refuseWrites(sqlite3_stmt *st, const char *tail) const;
     [[noreturn]] void fail(const QString &what) const;
     void ensureOpen() const;
 
@@ -137,7 +156,12 @@ private:
     QString m_path;
     QString m_closedReason;
     NumberFormat m_numbers;
+    bool m_readOnly = false;
 };
+
+// The Italian text of a message of the engine ("no such table: X" and the like); a message
+// without a translation is given in parentheses after a general Italian one.
+QString engineMessage(const QString &message);
 
 // The path of a database named in a linked-table connect string
 // "ms access;pwd=...;DATABASE=<path>" (keys without regard to case).

@@ -119,8 +119,11 @@ void DataTable::sortGeneric(int column, bool ascending, const NumberFormat &fmt)
     if (column < 0 || column >= m_columns || m_rows.size() < 3)
         return;
     // Read every key once: the number when the cell reads as one, the folded text otherwise.
+    // Blank cells come first, then numbers (by value), then other texts (as text): a strict
+    // weak order on any mix, so the result does not depend on the order the rows had.
     struct Key {
-        std::optional<double> number;
+        int rank; // 0 blank, 1 number, 2 text
+        double number;
         QString text;
         int row;
     };
@@ -128,12 +131,19 @@ void DataTable::sortGeneric(int column, bool ascending, const NumberFormat &fmt)
     keys.reserve(m_rows.size() - 1);
     for (int r = 1; r < m_rows.size(); ++r) {
         const QString &t = m_rows[r][column];
-        keys.push_back({fmt.toNumber(t), t.toCaseFolded(), r});
+        if (const std::optional<double> n = fmt.toNumber(t))
+            keys.push_back({1, *n, QString(), r});
+        else if (t.trimmed().isEmpty())
+            keys.push_back({0, 0.0, QString(), r});
+        else
+            keys.push_back({2, 0.0, t.toCaseFolded(), r});
     }
     auto less = [](const Key &a, const Key &b) {
-        if (a.number && b.number)
-            return *a.number < *b.number;
-        return QString::localeAwareCompare(a.text, b.text) < 0;
+        if (a.rank != b.rank)
+            return a.rank < b.rank;
+        if (a.rank == 1)
+            return a.number < b.number;
+        return a.rank == 2 && QString::localeAwareCompare(a.text, b.text) < 0;
     };
     if (ascending)
         std::stable_sort(keys.begin(), keys.end(), less);

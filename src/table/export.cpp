@@ -247,6 +247,10 @@ FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, File
 bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener, const QString &module)
 {
     Prompt &prompt = *ctx.prompt;
+    if (table.rowCount() < 2) {
+        prompt.message(QString(kNothingToExport), QStringLiteral("Attenzione"), Icon::Information);
+        return false;
+    }
     BusyPointer busy(&prompt);
     try {
         // Territory-code order whatever the user's sort was; the stripes stay as they were.

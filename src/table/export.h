@@ -64,6 +64,8 @@ inline constexpr QLatin1String kOverwriteTitle{"Creazione File Excel"};
 inline constexpr QLatin1String kOpenQuestion{"Si desidera aprire il file adesso per consultarlo?"};
 inline constexpr QLatin1String kNoApplication{"Non si dispone di un'applicazione che possa aprire il file!"};
 inline constexpr QLatin1String kNotFound{"File non trovato o rovinato."};
+// "Esporta in Excel" on a table without data rows.
+inline constexpr QLatin1String kNothingToExport{"La tabella non contiene dati da esportare."};
 
 // The filter of the save dialog: the Excel 97-2003 workbook first, the .xlsx workbook beside it.
 QString exportFileFilter();
@@ -78,7 +80,8 @@ FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, File
 // "Esporta in Excel": sorts the table on COD_TERR (generic ascending order; the table stays in
 // that order, its colours as they were), makes the export folder, asks for the file (and
 // whether to overwrite it), writes the workbook and offers to open it. Returns true when a
-// workbook was written. Errors go to the error log under module.
+// workbook was written. A table without data rows is not exported: the user is told so and no
+// file is asked for. Errors go to the error log under module.
 bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener,
                     const QString &module = QStringLiteral("frm_dispData"));
 

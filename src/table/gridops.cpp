@@ -95,9 +95,7 @@ LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const 
                 ctx.prompt->message(tooManyMessage(ctx.CurrentTipo), QString(kWarningTitle), Icon::Exclamation);
             return LoadOutcome::TooLarge;
         }
-        if (ctx.prompt)
-            ctx.prompt->message(e.description() + QLatin1Char(' ') + QString::number(e.number()), QString(),
-                                Icon::Critical);
+        ctx.log.logError(QStringLiteral("frm_dispData"), QStringLiteral("DoQuery"), e.number(), e.description());
         return LoadOutcome::Failed;
     }
 }

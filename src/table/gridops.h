@@ -47,7 +47,7 @@ DataTable tableFromRecordset(const Recordset &rs, const NumberFormat &numbers);
 enum class LoadOutcome {
     Loaded,   // the table holds the result, striped
     TooLarge, // the store refused the statement for its size: the warning was shown, the table is empty
-    Failed,   // any other failure: its description and number were shown, the table is unchanged
+    Failed,   // any other failure: logged (frm_dispData, DoQuery) and shown, the table is unchanged
 };
 
 // DoQuery: restores CurrentDb from QueryDb when RestoreQueryDb reads "True", runs

@@ -78,7 +78,7 @@ bool sameValue(const QVariant &ours, const QJsonValue &ref)
 
 std::unique_ptr<Connection> openImported(const QString &path)
 {
-    return Connection::open(path, NumberFormat::point(), false);
+    return Connection::open(path, NumberFormat::point());
 }
 
 // The reader the store uses, installed for one test.

@@ -7,6 +7,7 @@
 #include "shell/ui/mainwindow.h"
 #include "support/testfolder.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -117,13 +118,16 @@ TEST(frmFunzione, ShowsItsControlsAndTheDataColumnsOfTheTable)
     EXPECT_EQ(list->item(0)->text(), "AS013_2005");
     EXPECT_EQ(list->item(1)->text(), "AS014_2005");
 
-    // F1 opens the window's help page in the main window.
+    // F1 opens the window's help page, in a help window of its own.
     s.tf.write("Files/Help/310.html", "<html><body><h1>Crea indicatore</h1></body></html>");
     s.ctx->HelpFile = s.tf.file("Files/Help/");
     ui::MainWindow main(*s.ctx);
     main.show();
     QTest::keyClick(list, Qt::Key_F1);
-    auto *browser = main.findChild<QTextBrowser *>("txtHelp");
+    QTextBrowser *browser = nullptr;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->objectName() == "frmHelp" && w->isVisible())
+            browser = w->findChild<QTextBrowser *>("txtHelp");
     ASSERT_TRUE(browser);
     EXPECT_TRUE(browser->toPlainText().contains("Crea indicatore"));
 

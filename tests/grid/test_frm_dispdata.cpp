@@ -29,6 +29,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QStyle>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableView>
@@ -313,6 +314,24 @@ TEST(GridWindowActions, DescriptionClipboardAndMetadataFollowTheSelectionEnd)
     EXPECT_TRUE(child<QLineEdit>(sheet, "txtVariabili")->text().startsWith("AS013 - "));
 }
 
+// The search boxes hold a whole value with its decimals as the window opens.
+TEST(GridWindowActions, TheSearchBoxesShowTheirValuesWhole)
+{
+    Scenario s;
+    s.chooseYear("AS013", "2005");
+    ui::frm_dispData *w = s.show();
+    ASSERT_TRUE(w);
+    QApplication::processEvents();
+    for (const char *name : {"txt_ricda", "txt_rica"}) {
+        QLineEdit *box = child<QLineEdit>(w, name);
+        box->setText("-1500000,25");
+        box->setCursorPosition(0);
+        const int needed = box->fontMetrics().horizontalAdvance(box->text());
+        EXPECT_GE(box->contentsRect().width() - 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4, needed)
+            << name << " is " << box->width() << " wide";
+    }
+}
+
 TEST(GridWindowActions, TheWindowIsLoadedOnceAndClosingClearsTheQuery)
 {
     Scenario s;
@@ -321,13 +340,18 @@ TEST(GridWindowActions, TheWindowIsLoadedOnceAndClosingClearsTheQuery)
     ASSERT_TRUE(w);
     const int rows = w->table().rowCount();
 
-    // Another "Visualizza Dati" while it is open shows the same window as it is.
+    // "Visualizza Dati" for the same selection shows the window as it is; for another
+    // selection the same window runs the new query.
+    w->table().setText(1, 5, "segno");
+    s.sel->findChild<QPushButton *>("serie")->click();
+    EXPECT_EQ(s.grid(), w.data());
+    EXPECT_EQ(w->table().text(1, 5), "segno");
     s.chooseYear("TR001", "2004");
     s.sel->findChild<QPushButton *>("serie")->click();
     EXPECT_EQ(s.grid(), w.data());
     EXPECT_EQ(w->table().rowCount(), rows);
-    EXPECT_EQ(w->table().columnCount(), 7);
-    EXPECT_FALSE(s.ctx->SelectQuery.isEmpty());
+    EXPECT_EQ(w->table().columnCount(), 8);
+    EXPECT_EQ(w->ranQuery(), s.ctx->SelectQuery);
 
     // "Chiudi" resets the counter of derived indicators and closes; here the frame refuses
     // to close so the counter can be read afterwards.

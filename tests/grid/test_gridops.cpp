@@ -9,6 +9,8 @@
 #include "table/tablemodel.h"
 
 #include <QColor>
+#include <algorithm>
+#include <random>
 #include <QFont>
 #include <QFontMetrics>
 #include <QRandomGenerator>
@@ -143,17 +145,18 @@ TEST(GridLoadCases, TooManyGroupsGiveTheWarningAndAnEmptyTable)
     EXPECT_FALSE(s.tf.prompt.busy());
 }
 
-TEST(GridLoadCases, OtherFailuresShowDescriptionAndNumberAndKeepTheTable)
+TEST(GridLoadCases, OtherFailuresAreLoggedInItalianAndKeepTheTable)
 {
     Sample s;
     s.ctx->SelectQuery = "SELECT * FROM Nessuna";
     DataTable t = resultTable(NumberFormat::comma());
     EXPECT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Failed);
     EXPECT_EQ(t.rowCount(), 7);
+    const QString description = "Impossibile trovare la tabella o la query 'Nessuna'.";
     ASSERT_EQ(s.tf.prompt.shown().size(), 1u);
-    EXPECT_EQ(s.tf.prompt.shown()[0].icon, Icon::Critical);
-    EXPECT_TRUE(s.tf.prompt.shown()[0].text.contains("Nessuna"));
-    EXPECT_TRUE(s.tf.prompt.shown()[0].text.endsWith(" -2147467259")) << s.tf.prompt.shown()[0].text.toStdString();
+    EXPECT_EQ(s.tf.prompt.shown()[0].text, "Errore : " + description + " Il File Error.log è stato riempito.");
+    EXPECT_TRUE(QString::fromLatin1(s.tf.read("Files/Error.log"))
+                    .contains("Module:frm_dispData Function: DoQuery Error N.-2147467259 Description:" + description));
 }
 
 TEST(GridLoadCases, TheDatabaseOfTheQueryIsRestoredWhenAsked)
@@ -306,6 +309,33 @@ TEST_P(GridSearch, NoMatchSelectsTheHeaderCellOfTheColumn)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMarks, GridSearch, ::testing::Bool());
+
+// A mixed column: blanks first, then numbers by value, then texts; the same order whatever
+// order the rows come in, ascending and descending.
+TEST(GridSortMixed, BlanksNumbersTextsInTheSameOrderFromAnyStart)
+{
+    const NumberFormat f = NumberFormat::comma();
+    QStringList cells{"9", "10", "1a", "", "-2,5", "b", "1a", " ", "100", "A", "0,5", "x9"};
+    const QStringList ascending{"", "", "-2,5", "0,5", "9", "10", "100", "1a", "1a", "A", "b", "x9"};
+    std::mt19937 rng(7);
+    for (int start = 0; start < 300; ++start) {
+        std::shuffle(cells.begin(), cells.end(), rng);
+        QList<QStringList> rows{{"h"}};
+        for (const QString &c : cells)
+            rows.append({c});
+        DataTable t(rows);
+        t.sortGeneric(0, true, f);
+        QStringList up;
+        for (int r = 1; r < t.rowCount(); ++r)
+            up << t.text(r, 0).trimmed();
+        ASSERT_EQ(up, ascending) << cells.join('|').toStdString();
+        t.sortGeneric(0, false, f);
+        QStringList down;
+        for (int r = t.rowCount() - 1; r >= 1; --r)
+            down << t.text(r, 0).trimmed();
+        ASSERT_EQ(down, ascending) << cells.join('|').toStdString();
+    }
+}
 
 // Moving the listed rows at once gives the order of moving them one by one.
 TEST(DataTableRows, MovingRowsToTheTopEqualsMovingThemOneByOne)

@@ -25,7 +25,7 @@ TEST(Cli, ErrorsGoToStandardErrorWithAStatus)
     TestFolder tf;
     QString out, err;
     EXPECT_EQ(qrn::cli::run({"--home", tf.path(), "query", "territorio.mdb", "select * from nessuna"}, QString(), out, err), 1);
-    EXPECT_TRUE(err.contains("Errore: no such table: nessuna")) << err.toStdString();
+    EXPECT_TRUE(err.contains("Errore: Impossibile trovare la tabella o la query 'nessuna'.")) << err.toStdString();
     err.clear();
     EXPECT_EQ(qrn::cli::run({"--home", tf.path(), "boh"}, QString(), out, err), 2);
     EXPECT_TRUE(err.contains("Comando sconosciuto"));
@@ -35,6 +35,31 @@ TEST(Cli, ErrorsGoToStandardErrorWithAStatus)
     err.clear();
     EXPECT_EQ(qrn::cli::run({"--home", empty.path(), "menu"}, QString(), out, err), 1);
     EXPECT_TRUE(err.contains("Impossibile trovare i Databases"));
+}
+
+// The command promises a SELECT: whatever would write is refused and changes nothing.
+TEST(Cli, QueryRefusesEveryStatementThatWrites)
+{
+    TestFolder tf;
+    const struct {
+        const char *db, *sql, *count;
+    } cases[] = {
+        {"Variabili.mdb", "DELETE FROM AS_2005", "select count(*) from AS_2005"},
+        {"Variabili.mdb", "UPDATE AS_2005 SET AS013 = 0", "select count(*) from AS_2005 where AS013 = 0"},
+        {"Variabili.mdb", "DROP TABLE AS_2005", "select count(*) from AS_2005"},
+        {"Metadati.mdb", "DELETE FROM tablelink", "select count(*) from tablelink"},
+        {"Metadati.mdb", "select 1; DELETE FROM tablelink", "select count(*) from tablelink"},
+    };
+    for (const auto &c : cases) {
+        QString before, after, out, err;
+        ASSERT_EQ(qrn::cli::run({"--home", tf.path(), "query", c.db, c.count}, QString(), before, err), 0);
+        EXPECT_EQ(qrn::cli::run({"--home", tf.path(), "query", c.db, c.sql}, QString(), out, err), 1) << c.sql;
+        EXPECT_TRUE(err.contains("Errore: Sono ammesse solo istruzioni di lettura (SELECT)")) << err.toStdString();
+        EXPECT_TRUE(out.isEmpty());
+        ASSERT_EQ(qrn::cli::run({"--home", tf.path(), "query", c.db, c.count}, QString(), after, err), 0);
+        EXPECT_EQ(after, before) << c.sql;
+        err.clear();
+    }
 }
 
 TEST(Cli, MenuListsTheCommandsWithTheirContext)

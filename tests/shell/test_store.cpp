@@ -4,6 +4,8 @@
 #include "shell/store.h"
 #include "support/testfolder.h"
 
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -188,31 +190,37 @@ TEST_F(LinksTest, ALinkedTableIsNamedDirectlyInQueries)
 
 TEST_F(LinksTest, ALinkDifferingOnlyInCaseStaysAndOneToAnotherFolderIsRemade)
 {
-    {
-        auto db = ctx->openDatabase("Dati.mdb");
-        db->appendLink("LAND_IND", "MS ACCESS;PWD=GIRASOLEB2718;DATABASE=" + ctx->DbFolder + "Territorio.mdb", "land_Ind");
-    }
+    std::vector<LinkDef> &links = ctx->links.of(tf.file("Databases/Dati.sqlite"));
+    links.push_back({"LAND_IND", "MS ACCESS;PWD=GIRASOLEB2718;DATABASE=" + ctx->DbFolder + "Territorio.mdb", "land_Ind"});
     ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
-    {
-        auto db = ctx->openDatabase("Dati.mdb");
-        auto defs = db->tableDefs();
-        auto it = std::find_if(defs.begin(), defs.end(), [](auto &d) { return d.name == "LAND_IND"; });
-        ASSERT_NE(it, defs.end()); // untouched: same connect string but for case
-        db->deleteTableDef("land_ind");
-        makeStore(tf.file("Altrove/territorio.sqlite"), "CREATE TABLE land_Ind (COD_TERR TEXT, DES_TERR TEXT);");
-        db->appendLink("land_Ind", "ms access;pwd=x;DATABASE=" + tf.file("Altrove/territorio.mdb"), "land_Ind");
-    }
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(links[0].name, "LAND_IND") << "untouched: the same connect string but for case";
+
+    makeStore(tf.file("Altrove/territorio.sqlite"), "CREATE TABLE land_Ind (COD_TERR TEXT, DES_TERR TEXT);");
+    links[0] = {"land_Ind", "ms access;pwd=x;DATABASE=" + tf.file("Altrove/territorio.mdb"), "land_Ind"};
+    EXPECT_EQ(ctx->openDatabase("Dati.mdb")->query("select count(*) from land_Ind").value(0).toInt(), 0);
     ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
-    auto db = ctx->openDatabase("Dati.mdb");
-    int links = 0;
-    for (const auto &d : db->tableDefs()) {
-        if (d.name.compare("land_Ind", Qt::CaseInsensitive) == 0) {
-            ++links;
-            EXPECT_EQ(d.connect, linkConnectString(*ctx, "Territorio.mdb"));
-        }
-    }
-    EXPECT_EQ(links, 1);
-    EXPECT_EQ(db->query("select count(*) from land_Ind").value(0).toInt(), 2);
+    ASSERT_EQ(links.size(), 1u);
+    EXPECT_EQ(links[0].connect, linkConnectString(*ctx, "Territorio.mdb"));
+    EXPECT_EQ(ctx->openDatabase("Dati.mdb")->query("select count(*) from land_Ind").value(0).toInt(), 2);
+}
+
+// The links live in the program: repairing them writes into no database, so a read-only
+// databases folder and several programs starting at once are no concern of theirs.
+TEST_F(LinksTest, MakingTheLinksLeavesEveryDatabaseFileAsItWas)
+{
+    auto snapshot = [&] {
+        QStringList files;
+        for (const QFileInfo &fi : QDir(ctx->DbFolder).entryInfoList(QDir::Files, QDir::Name))
+            files << fi.fileName() + ":" + fi.lastModified().toString(Qt::ISODateWithMs) + ":"
+                    + QString::fromLatin1(QCryptographicHash::hash(tf.read("Databases/" + fi.fileName()),
+                                                                   QCryptographicHash::Sha1).toHex());
+        return files;
+    };
+    const QStringList before = snapshot();
+    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
+    EXPECT_EQ(ctx->openDatabase("Dati.mdb")->query("select count(*) from land_Ind").value(0).toInt(), 2);
+    EXPECT_EQ(snapshot(), before);
 }
 
 TEST_F(LinksTest, AMissingDatabaseEndsTheProgramKeepingTheLinksMadeBefore)
@@ -260,6 +268,51 @@ TEST_F(LinksTest, DeleteAreaQueryRemovesOnlyListedSavedQueries)
     DeleteAreaQuery(*ctx);
     EXPECT_EQ(ctx->openDatabase("Dati.mdb")->queryDefs(), QStringList{"Altra"});
     EXPECT_TRUE(tf.prompt.shown().empty());
+}
+
+TEST(ReadOnlyConnection, RefusesWhatWouldWriteAndReadsTheRest)
+{
+    TestFolder tf(false);
+    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (n TEXT); INSERT INTO t VALUES ('a');");
+    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma(), {}, Connection::Access::ReadOnly);
+    for (const char *sql : {"DELETE FROM t", "UPDATE t SET n = 'b'", "DROP TABLE t", "INSERT INTO t VALUES ('c')",
+                            "CREATE TABLE u (a)", "select n from t; delete from t", "PRAGMA user_version = 7"}) {
+        try {
+            c->queryNative(sql);
+            ADD_FAILURE() << sql;
+        } catch (const DbError &e) {
+            EXPECT_EQ(e.kind(), DbError::Kind::ReadOnly) << sql;
+        }
+        EXPECT_THROW(c->execute(sql), DbError) << sql;
+    }
+    EXPECT_EQ(c->query("select n from t;").text(0), "a");
+}
+
+// Failing statements come back with an Italian text that keeps the name the engine reported.
+TEST(EngineMessages, FailingStatementsAreDescribedInItalian)
+{
+    TestFolder tf(false);
+    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (n TEXT); CREATE TABLE u (n TEXT);");
+    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
+    const struct {
+        const char *sql, *description;
+    } cases[] = {
+        {"select * from CO_2005", "Impossibile trovare la tabella o la query 'CO_2005'."},
+        {"select nessuno from t", "Campo sconosciuto: 'nessuno'."},
+        {"select n from t, u", "Il campo 'n' è presente in più tabelle dell'istruzione."},
+        {"select * from t where", "Istruzione SQL incompleta."},
+        {"select * fro t", "Errore di sintassi nell'istruzione SQL vicino a \"fro\"."},
+        {"select Boh(1)", "Funzione non definita nell'espressione: 'Boh'."},
+    };
+    for (const auto &k : cases) {
+        try {
+            c->queryNative(k.sql);
+            ADD_FAILURE() << k.sql;
+        } catch (const DbError &e) {
+            EXPECT_EQ(e.description().toStdString(), k.description) << k.sql;
+        }
+    }
+    EXPECT_EQ(engineMessage("disk I/O error"), "Errore del database (disk I/O error).");
 }
 
 TEST(SqlText, ApostrophesAreDoubledInLiterals)

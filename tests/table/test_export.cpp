@@ -207,6 +207,25 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
     EXPECT_FALSE(tf.prompt.busy());
 }
 
+// A grid without data rows (a query with no rows, or the empty table left by a statement
+// refused for its size) has nothing to export: no file is asked for, none written, nothing logged.
+TEST_F(ExportTest, ATableWithoutDataRowsIsNotExported)
+{
+    for (const DataTable &empty : {DataTable(), DataTable(QList<QStringList>{table.front()})}) {
+        DataTable grid = empty;
+        tf.prompt.clear();
+        tf.prompt.answerFile(tf.file("Excel/vuota.xls"));
+        FakeOpener opener;
+        EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+        ASSERT_EQ(tf.prompt.shown().size(), 1u);
+        EXPECT_EQ(tf.prompt.shown()[0].kind, ScriptedPrompt::Shown::Kind::Message);
+        EXPECT_EQ(tf.prompt.shown()[0].text, "La tabella non contiene dati da esportare.");
+        EXPECT_EQ(tf.prompt.shown()[0].title, "Attenzione");
+        EXPECT_FALSE(QFile::exists(tf.file("Excel/vuota.xls")));
+        EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
+    }
+}
+
 TEST_F(ExportTest, OpenFileExcelReportsWhatTheOpenerCouldNotDo)
 {
     const QString file = tf.file("Excel/x.xls");

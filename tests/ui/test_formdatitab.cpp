@@ -167,3 +167,71 @@ TEST(FormdatiTab, TheRegionalLevelLeavesProvincesOut)
     EXPECT_EQ(s.w->territories().size(), 20u);
     EXPECT_FALSE(s.child<QCheckBox>("Check1_5")->isEnabled());
 }
+
+// A menu command for another database, type or level gives the window of that context; the
+// same command again keeps the window as the user left it; and "Visualizza Dati" shows the
+// rows of the query just built, on its own database, in the grid that is already open.
+TEST(FormdatiTab, AMenuCommandOfAnotherContextGivesTheWindowOfThatContext)
+{
+    Scenario s(2);
+    auto current = [&] { return qobject_cast<ui::FormdatiTab *>(s.main->registry().existing("FORMDATITAB")); };
+    auto pickFirstYear = [&](const char *code) {
+        QTreeWidgetItem *item = current()->nodeByKey(code);
+        EXPECT_TRUE(item) << code;
+        if (!item)
+            return;
+        current()->objtree_NodeClick(item);
+        ASSERT_GT(item->childCount(), 0);
+        current()->objtree_NodeClick(item->child(0));
+        current()->selectTerritories({"Lazio"});
+        current()->serie_Click();
+    };
+    auto gridHeaders = [&] {
+        auto *grid = dynamic_cast<ui::SelectionResultWindow *>(s.main->registry().existing("FRM_DISPDATA"));
+        return grid ? grid->ranQuery() : QString();
+    };
+    pickFirstYear("AS013");
+    EXPECT_TRUE(gridHeaders().contains("AS013_"));
+
+    s.main->mnu_submnu_Click(9); // the indicators of IndEconomici.mdb
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_TRUE(current());
+    EXPECT_EQ(s.main->findChildren<ui::FormdatiTab *>().size(), 1);
+    EXPECT_EQ(current()->findChild<QTabWidget *>("SSTab1")->tabText(1), "Indicatori");
+    EXPECT_FALSE(current()->nodeByKey("AS013"));
+    pickFirstYear("ITR001");
+    EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
+    EXPECT_TRUE(gridHeaders().contains("ITR001_")) << "the open grid ran the new query";
+    EXPECT_EQ(s.ctx->QueryDb, "IndEconomici.mdb");
+
+    // The same context again: the same window, its chosen row still there.
+    s.main->mnu_submnu_Click(9);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(current()->findChild<QListWidget *>("lst_allVar")->count(), 1);
+
+    // Back to the variables (a command that restores the database of the last query): the
+    // new query runs on its own database.
+    s.main->mnu_submnu_Click(2);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    pickFirstYear("AS013");
+    EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
+    EXPECT_TRUE(gridHeaders().contains("AS013_"));
+    EXPECT_EQ(s.ctx->QueryDb, "Variabili.mdb");
+}
+
+// Typing a letter in the territory list moves to the first name with it and leaves the
+// selection as it was.
+TEST(FormdatiTab, AKeyInTheTerritoryListJumpsWithoutChangingTheSelection)
+{
+    Scenario s(2);
+    QListWidget *terr = s.child<QListWidget>("lstDescTerr");
+    s.w->selectTerritories({"Lombardia", "Lazio"});
+    terr->setFocus();
+    for (const char *keys : {"l", "lo", "m", "r"}) {
+        QTest::keyClicks(terr, QString::fromLatin1(keys));
+        EXPECT_EQ(s.w->selectedTerritories(), QStringList({"Lombardia", "Lazio"})) << keys;
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    }
+    QTest::keyClicks(terr, "lo");
+    EXPECT_TRUE(terr->currentItem()->text().startsWith("Lo")) << "the key search still moves the current row";
+}

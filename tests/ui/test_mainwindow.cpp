@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -112,5 +113,76 @@ TEST(MainWindow, HelpOpensThePageOfAContext)
     EXPECT_TRUE(browser->toPlainText().contains("Selezione dei dati"));
     w.ShowHelp(999); // no page of its own: the index
     EXPECT_TRUE(browser->toPlainText().contains("Indice della guida"));
-    EXPECT_EQ(w.area()->subWindowList().size(), 1);
+}
+
+// A main window shown on an empty program folder, without the start-up.
+struct BareMain {
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    ui::MainWindow w{*ctx};
+    BareMain()
+    {
+        ctx->HelpFile = tf.file("Files/Help/");
+        w.show();
+    }
+};
+
+// Help opens readable, in a window of its own at least half as wide as the main window, and
+// from a modal window it opens above it, where it can be used.
+TEST(MainWindow, HelpIsReadableAndUsableFromAModalWindow)
+{
+    BareMain m;
+    ui::MainWindow &w = m.w;
+    w.ShowHelp(300);
+    QWidget *help = w.findChild<QTextBrowser *>("txtHelp")->window();
+    EXPECT_EQ(help->objectName(), "frmHelp");
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_GE(help->width(), w.width() / 2);
+    EXPECT_GE(help->height(), w.height() / 2);
+    EXPECT_TRUE(w.area()->subWindowList().isEmpty()) << "not inside the main window's area";
+    help->close();
+
+    QDialog modal(&w);
+    modal.setWindowModality(Qt::ApplicationModal);
+    modal.show();
+    ASSERT_EQ(QApplication::activeModalWidget(), &modal);
+    w.ShowHelp(310);
+    auto *browser = modal.findChild<QTextBrowser *>("txtHelp");
+    ASSERT_TRUE(browser) << "help belongs to the modal window, so it is not blocked by it";
+    EXPECT_TRUE(browser->window()->isVisible());
+    EXPECT_NE(browser->window(), &modal) << "a window of its own";
+    EXPECT_GE(browser->window()->width(), w.width() / 2);
+    modal.close();
+}
+
+// Closing a window gives the focus back to the one that was active before it, not to the
+// window that was opened first.
+TEST(MainWindow, ClosingAWindowReturnsToThePreviouslyActiveOne)
+{
+    BareMain m;
+    ui::MainWindow &w = m.w;
+    QApplication::setActiveWindow(&w);
+    auto child = [&](const char *name) {
+        auto *c = new QWidget;
+        c->setObjectName(name);
+        c->setAttribute(Qt::WA_DeleteOnClose);
+        c->resize(300, 200);
+        return w.showChild(c);
+    };
+    QMdiSubWindow *selection = child("FormdatiTab");
+    QMdiSubWindow *grid = child("frm_dispData");
+    ASSERT_EQ(w.area()->activeSubWindow(), grid);
+    QMdiSubWindow *sheet = child("frmSchedaMetadati");
+    ASSERT_EQ(w.area()->activeSubWindow(), sheet);
+    sheet->close();
+    EXPECT_EQ(w.area()->activeSubWindow(), grid);
+
+    w.area()->setActiveSubWindow(selection);
+    w.area()->setActiveSubWindow(grid);
+    w.ShowHelp(300);
+    QWidget *help = w.findChild<QTextBrowser *>("txtHelp")->window();
+    QApplication::setActiveWindow(help);
+    help->close();
+    QApplication::setActiveWindow(&w);
+    EXPECT_EQ(w.area()->activeSubWindow(), grid);
 }

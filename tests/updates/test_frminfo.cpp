@@ -27,7 +27,7 @@ TEST(FrmInfo, OpensFromTheMenuAndShowsTheNewDataAfterAnUpdate)
 
     // A new Metadati with another label, delivered in an archive.
     QFile::copy(tf.file("Databases/Metadati.sqlite"), tf.file("nuovo.sqlite"));
-    Connection::open(tf.file("nuovo.sqlite"), NumberFormat::comma(), false)
+    Connection::open(tf.file("nuovo.sqlite"), NumberFormat::comma())
         ->execute("UPDATE InfoAggiornamento SET Etichetta = 'Marzo 2027', Nota = 'Serie 2008 completa'");
     QFile f(tf.file("nuovo.sqlite"));
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));

@@ -22,7 +22,7 @@ QByteArray newMetadati(TestFolder &tf, const QString &label)
     const QString copy = tf.file("nuovo.sqlite");
     QFile::copy(tf.file("Databases/Metadati.sqlite"), copy);
     {
-        auto cn = Connection::open(copy, NumberFormat::comma(), false);
+        auto cn = Connection::open(copy, NumberFormat::comma());
         cn->execute(QStringLiteral("UPDATE InfoAggiornamento SET Etichetta = ?, Nota = 'Nuovi dati'"), {label});
     }
     QFile f(copy);

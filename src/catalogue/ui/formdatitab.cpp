@@ -66,6 +66,21 @@ bool isNumeric(const QString &text)
     return ok;
 }
 
+// The territory list: typing jumps to the next name that begins with the letters typed and
+// makes it the current row, without selecting or deselecting anything (in a list of several
+// choices the jump would otherwise toggle the row it lands on).
+class TerritoryList : public QListWidget {
+public:
+    using QListWidget::QListWidget;
+    void keyboardSearch(const QString &search) override
+    {
+        const QItemSelection before = selectionModel()->selection();
+        QListWidget::keyboardSearch(search);
+        if (selectionModel()->selection() != before)
+            selectionModel()->select(before, QItemSelectionModel::ClearAndSelect);
+    }
+};
+
 } // namespace
 
 class FormdatiTab::TreeAdapter : public TreeSink {
@@ -120,7 +135,7 @@ FormdatiTab::FormdatiTab(AppContext &ctx, MainWindow *main) : QWidget(nullptr), 
     // Tab 0: the territories.
     auto *terrPage = new QWidget;
     auto *terrLay = new QHBoxLayout(terrPage);
-    lstDescTerr = new QListWidget(terrPage);
+    lstDescTerr = new TerritoryList(terrPage);
     lstDescTerr->setObjectName(QStringLiteral("lstDescTerr"));
     lstDescTerr->setSelectionMode(QAbstractItemView::MultiSelection);
     lstDescTerr->setMinimumWidth(300);
@@ -496,10 +511,10 @@ void FormdatiTab::selectTerritories(const QStringList &names)
 
 void FormdatiTab::serie_Click()
 {
-    // The grid reopens QueryDb when asked to restore it; a restore with no database of a previous
-    // query would leave it without one, so the current database serves then too.
-    if (m_ctx.RestoreQueryDb == QLatin1String("False") || m_ctx.QueryDb.isEmpty())
-        m_ctx.QueryDb = m_ctx.CurrentDb;
+    // The query is built on the tree of CurrentDb, so that is the database the grid must
+    // reopen, even when a menu asked it to restore the database of an earlier query: that one
+    // may be another database, without the tables of this query.
+    m_ctx.QueryDb = m_ctx.CurrentDb;
     const QString filter = BuildTerritoryFilter(selectedTerritories());
     if (filter.isEmpty()) {
         m_ctx.prompt->message(QStringLiteral("Selezionare un territorio!"), QString(), Icon::Exclamation);
@@ -511,8 +526,15 @@ void FormdatiTab::serie_Click()
     }();
     if (!built)
         return;
-    if (QWidget *grid = m_main->registry().instance(QString::fromLatin1(kDataWindow)))
+    const QString dataWindow = QString::fromLatin1(kDataWindow);
+    const bool open = m_main->registry().existing(dataWindow);
+    if (QWidget *grid = m_main->registry().instance(dataWindow)) {
+        // An open grid shows the rows of the query it ran: a new query runs there again.
+        auto *result = dynamic_cast<SelectionResultWindow *>(grid);
+        if (open && result && result->ranQuery() != m_ctx.SelectQuery)
+            result->DoQuery();
         m_main->showChild(grid);
+    }
     cmdmetadati->setEnabled(true);
 }
 

@@ -5,6 +5,7 @@
 #include "shell/ui/splash.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace qrn::ui {
 
@@ -24,6 +26,8 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent) : QMainWindow(parent), 
     m_area->setObjectName(QStringLiteral("mdiArea"));
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Closing a window activates the one the user worked in before it, not the first opened.
+    m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(m_area);
     resize(1100, 760);
 }
@@ -123,11 +127,20 @@ QMdiSubWindow *MainWindow::showChild(QWidget *w)
     return sub;
 }
 
-QWidget *MainWindow::openWindow(const QString &keyword)
+QWidget *MainWindow::openWindow(const QString &keyword, const QString &context)
 {
+    static const char *kContext = "qrnMenuContext";
+    if (QWidget *old = m_registry.existing(keyword); old && !context.isEmpty()
+        && m_registry.mode(keyword) == WindowRegistry::Mode::Child && old->property(kContext).toString() != context) {
+        // Raising it would show the tree and lists of another database, type or level.
+        m_registry.forget(keyword);
+        frameOf(old)->close();
+    }
     QWidget *w = m_registry.instance(keyword);
     if (!w)
         return nullptr;
+    if (!context.isEmpty())
+        w->setProperty(kContext, context);
     if (m_registry.mode(keyword) == WindowRegistry::Mode::Modal) {
         if (auto *dlg = qobject_cast<QDialog *>(w)) {
             dlg->setParent(this, dlg->windowFlags() | Qt::Dialog);
@@ -147,7 +160,7 @@ void MainWindow::mnu_submnu_Click(int index)
 {
     const QString keyword = qrn::mnu_submnu_Click(m_ctx, index);
     if (!keyword.isEmpty())
-        openWindow(keyword);
+        openWindow(keyword, m_ctx.CurrentDb + QLatin1Char('|') + m_ctx.CurrentTipo + QLatin1Char('|') + m_ctx.CurrentLevel);
 }
 
 void MainWindow::ShowHelp(int context)
@@ -155,18 +168,31 @@ void MainWindow::ShowHelp(int context)
     QString page = m_ctx.HelpFile + QString::number(context) + QStringLiteral(".html");
     if (!QFileInfo::exists(page))
         page = m_ctx.HelpFile + QStringLiteral("index.html");
+    // The help is a window of its own beside the program, like a help viewer. From a modal
+    // window it belongs to that window: a window outside it could not be used while it is open.
+    QWidget *owner = QApplication::activeModalWidget();
+    if (!owner)
+        owner = this;
+    if (m_help && m_help->parentWidget() != owner) {
+        m_help->deleteLater();
+        m_help = nullptr;
+    }
     QTextBrowser *browser = nullptr;
     if (!m_help) {
-        auto *w = new QWidget;
+        auto *w = new QWidget(owner, Qt::Window);
         w->setObjectName(QStringLiteral("frmHelp"));
         w->setWindowTitle(QStringLiteral("Guida di Quarnaro"));
+        w->setAttribute(Qt::WA_DeleteOnClose);
         auto *lay = new QVBoxLayout(w);
         browser = new QTextBrowser(w);
         browser->setObjectName(QStringLiteral("txtHelp"));
         browser->setOpenExternalLinks(false);
         browser->setSearchPaths({m_ctx.HelpFile});
         lay->addWidget(browser);
-        w->resize(640, 520);
+        // Readable: at least half of the main window each way, centred on it.
+        const QSize size(std::max(640, width() / 2), std::max(520, height() * 2 / 3));
+        w->resize(size);
+        w->move(geometry().center() - QPoint(size.width() / 2, size.height() / 2));
         m_help = w;
     } else {
         browser = m_help->findChild<QTextBrowser *>(QStringLiteral("txtHelp"));
@@ -176,7 +202,9 @@ void MainWindow::ShowHelp(int context)
     else
         browser->setHtml(QStringLiteral("<h2>Guida non disponibile</h2><p>Le pagine della guida non sono state "
                                         "trovate nella cartella %1.</p>").arg(m_ctx.HelpFile.toHtmlEscaped()));
-    showChild(m_help);
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
 }
 
 void MainWindow::closeEvent(QCloseEvent *e)

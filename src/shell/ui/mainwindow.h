@@ -39,8 +39,10 @@ public:
 
     // The dispatcher of the menu command items.
     void mnu_submnu_Click(int index);
-    // Opens the window of a keyword as the dispatcher does: a shared child, or modal.
-    QWidget *openWindow(const QString &keyword);
+    // Opens the window of a keyword as the dispatcher does: a shared child, or modal. With a
+    // context (the menu's database, type and level), a shared child made for another context
+    // is closed and the window of this one is made.
+    QWidget *openWindow(const QString &keyword, const QString &context = QString());
 
     // StartupHost
     void formatMainWindow() override;

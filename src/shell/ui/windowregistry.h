@@ -20,6 +20,8 @@ public:
     // The shared instance of keyword, created when absent; null for an unknown keyword.
     QWidget *instance(const QString &keyword);
     QWidget *existing(const QString &keyword) const;
+    // Lets go of the shared instance of keyword (which is closing): the next use creates one.
+    void forget(const QString &keyword) { m_instances.remove(keyword.toUpper()); }
     Mode mode(const QString &keyword) const;
 
 private:
@@ -29,6 +31,15 @@ private:
     };
     QHash<QString, Entry> m_factories;
     QHash<QString, QPointer<QWidget>> m_instances;
+};
+
+// A window that shows the result of the selection query it ran: when the selection built a
+// different query, the window is asked to run the new one instead of showing the old rows.
+class SelectionResultWindow {
+public:
+    virtual ~SelectionResultWindow() = default;
+    virtual const QString &ranQuery() const = 0;
+    virtual void DoQuery() = 0;
 };
 
 } // namespace qrn::ui

@@ -85,33 +85,7 @@ std::optional<double> readCellNumber(const QString &text, const NumberFormat &fm
 
 QString formatResult(double value, const NumberFormat &fmt)
 {
-    if (!std::isfinite(value))
-        return QString();
-    // From 2^52 on every double is a whole number, so there is nothing to round; writing it
-    // out exactly also keeps the scaling inside NumberFormat::fixed away from overflow.
-    if (std::fabs(value) >= 4503599627370496.0) {
-        char buf[400]; // the largest double has 309 digits
-        const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, 4);
-        if (ec != std::errc())
-            return QString();
-        QString s = QString::fromLatin1(buf, end - buf);
-        if (fmt.decimal != QLatin1Char('.'))
-            s.replace(QLatin1Char('.'), fmt.decimal);
-        return s;
-    }
-    // As NumberFormat::fixed(value, 4) writes it (half away from zero, no "-0,0000"), through
-    // to_chars, which rounds the quotient exactly as the text conversion does.
-    double r = std::round(value * 10000.0);
-    if (r == 0.0)
-        r = 0.0;
-    char buf[48];
-    const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, r / 10000.0, std::chars_format::fixed, 4);
-    if (ec != std::errc())
-        return fmt.fixed(value, 4);
-    QString s = QString::fromLatin1(buf, end - buf);
-    if (fmt.decimal != QLatin1Char('.'))
-        s.replace(QLatin1Char('.'), fmt.decimal);
-    return s;
+    return fmt.fixed(value, 4);
 }
 
 namespace {

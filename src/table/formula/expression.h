@@ -69,8 +69,9 @@ struct EvalResult {
     friend bool operator==(const EvalResult &, const EvalResult &) = default;
 };
 
-// The result text of a computed value: four decimals, rounded half away from zero, with the
-// decimal mark of fmt and no group marks (1 / 3 gives "0,3333" with a decimal comma).
+// The result text of a computed value: four decimals, rounded as the table's values are
+// (roundedDecimal), with the decimal mark of fmt and no group marks (1 / 3 gives "0,3333" with
+// a decimal comma).
 QString formatResult(double value, const NumberFormat &fmt);
 
 // A cell text read as a number exactly as fmt.toNumber reads it; the common shape of a cell

@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -100,15 +101,20 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     cmb_ric->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     searchLay->addWidget(cmb_ric, 1);
     label("lblDa", "Da");
-    txt_ricda = new QLineEdit(searchBox);
-    txt_ricda->setObjectName(QStringLiteral("txt_ricda"));
-    txt_ricda->setMaximumWidth(110);
-    searchLay->addWidget(txt_ricda);
+    // The bounds are sized for a whole value of the table: sign, nine digits and decimals.
+    auto boundBox = [&](const char *name) {
+        auto *box = new QLineEdit(searchBox);
+        box->setObjectName(QString::fromLatin1(name));
+        const int text = box->fontMetrics().horizontalAdvance(QStringLiteral("-000000000,00"));
+        const int frame = 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, box);
+        box->setMinimumWidth(text + frame + 8);
+        box->setMaximumWidth(text + frame + 24);
+        searchLay->addWidget(box);
+        return box;
+    };
+    txt_ricda = boundBox("txt_ricda");
     label("lblA", "a");
-    txt_rica = new QLineEdit(searchBox);
-    txt_rica->setObjectName(QStringLiteral("txt_rica"));
-    txt_rica->setMaximumWidth(110);
-    searchLay->addWidget(txt_rica);
+    txt_rica = boundBox("txt_rica");
     cmd_ric = new QPushButton(QStringLiteral("Ricerca"), searchBox);
     cmd_ric->setObjectName(QStringLiteral("cmd_ric"));
     searchLay->addWidget(cmd_ric);

@@ -3,6 +3,7 @@
 // searches it and is where the derived indicators, the export, the map and the metadata sheets
 // start from.
 
+#include "shell/ui/windowregistry.h"
 #include "table/datatable.h"
 #include "table/formula/formulabuilder.h"
 
@@ -31,7 +32,7 @@ namespace qrn::ui {
 class MainWindow;
 class frmFunzione;
 
-class frm_dispData : public QWidget {
+class frm_dispData : public QWidget, public SelectionResultWindow {
     Q_OBJECT
 public:
     // Runs the current selection (DoQuery) as it is created.
@@ -61,7 +62,7 @@ public:
     DataTable &table() { return m_table; }   // datagrid
     DataTable &table2() { return m_table2; } // datagrid2, the rows handed to the map
     // The selection query this window ran (empty once it is closed).
-    const QString &ranQuery() const { return m_query; }
+    const QString &ranQuery() const override { return m_query; }
 
     // After the table changed (new rows, columns or colours): the views re-read it, the combo
     // boxes list every header once, the widths are fitted again and the selection of the table
@@ -74,7 +75,7 @@ public:
     void selectCells(CellPos current, CellPos end);
 
     // Operations of the window.
-    void DoQuery();
+    void DoQuery() override;
     void ColorGridLines();
     void ColorGridLinesToT();
     void AutosizeCols();
