@@ -54,14 +54,14 @@ QString value(int r, int c)
 QList<QStringList> table(int rows, int dataColumns)
 {
     QList<QStringList> t;
-    QStringList header{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio"};
+    QStringList header {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio"};
     for (int c = 0; c < dataColumns; ++c)
         header << QStringLiteral("AS%1_%2").arg(c % 40 + 1, 3, 10, QLatin1Char('0')).arg(1996 + c / 40 % 13);
     t << header;
     for (int r = 1; r <= rows; ++r) {
         const QString code = QStringLiteral("%1").arg(r, 3, 10, QLatin1Char('0'));
-        QStringList row{"P", code, code, QString::number(r % 20 + 1), "ITC" + QString::number(r % 9),
-                        "Territorio " + code};
+        QStringList row {
+            "P", code, code, QString::number(r % 20 + 1), "ITC" + QString::number(r % 9), "Territorio " + code};
         for (int c = 0; c < dataColumns; ++c)
             row << value(r, c);
         t << row;
@@ -76,10 +76,24 @@ void formulaBench()
     formula::FormulaBuilder b(memory);
     // ( A + B * C ) / ( D - E ) ^ 2 + F * 100
     const QStringList h = snap.dataHeaders();
-    b.openParen(); b.column(h[0]); b.op('+'); b.column(h[1]); b.op('*'); b.column(h[2]); b.closeParen();
+    b.openParen();
+    b.column(h[0]);
+    b.op('+');
+    b.column(h[1]);
+    b.op('*');
+    b.column(h[2]);
+    b.closeParen();
     b.op('/');
-    b.openParen(); b.column(h[3]); b.op('-'); b.column(h[4]); b.closeParen(); b.op('^'); b.digit(2);
-    b.op('+'); b.column(h[5]); b.percent();
+    b.openParen();
+    b.column(h[3]);
+    b.op('-');
+    b.column(h[4]);
+    b.closeParen();
+    b.op('^');
+    b.digit(2);
+    b.op('+');
+    b.column(h[5]);
+    b.percent();
     // Answers every name box with the same name.
     struct NamePrompt : ScriptedPrompt {
         std::optional<QString> input(const QString &, const QString &, const QString &) override
@@ -90,9 +104,7 @@ void formulaBench()
     const NumberFormat fmt = NumberFormat::comma();
 
     formula::ExecuteOutcome out;
-    const double ours = medianMs(21, [&] {
-        out = formula::execute(b, snap, fmt, prompt);
-    });
+    const double ours = medianMs(21, [&] { out = formula::execute(b, snap, fmt, prompt); });
     // The whole of "Esegui" as the window runs it: the evaluation and the new column.
     DataTable grid(table(8000, 6));
     const double withColumn = medianMs(11, [&] {
@@ -113,7 +125,8 @@ void formulaBench()
     const double sql = medianMs(3, [&] {
         perRow.clear();
         for (int r = 1; r < snap.rowCount(); ++r) {
-            const QString e = formula::rowExpression(tokens, [&](int c) { return snap.cell(r, c); }, fmt);
+            const QString e = formula::rowExpression(
+                tokens, [&](int c) { return snap.cell(r, c); }, fmt);
             if (e.isEmpty()) {
                 perRow << QString();
                 continue;
@@ -131,7 +144,8 @@ void formulaBench()
         mismatches += perRow[i] != out.cells[i] && !perRow[i].isEmpty() && perRow[i] != QLatin1String("E");
 
     std::printf("formula, 8000 rows x 6 column references: %.2f ms (target <= 20 ms); with the new column "
-                "and stripes: %.2f ms\n", ours, withColumn);
+                "and stripes: %.2f ms\n",
+                ours, withColumn);
     std::printf("one statement per row on the store:       %.2f ms; ratio %.1fx (%d of %lld rows written "
                 "differently by the store)\n",
                 sql, sql / ours, mismatches, static_cast<long long>(perRow.size()));

@@ -17,12 +17,12 @@
 #include "table/gridops.h"
 #include "table/ui/frm_dispdata.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
-#include <QApplication>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
@@ -69,7 +69,8 @@ QStringList rowsOver(AppContext &ctx, int tables)
     std::vector<QStringList> lists;
     for (auto &[t, rows] : byTable)
         lists.push_back(rows);
-    std::stable_sort(lists.begin(), lists.end(), [](const QStringList &a, const QStringList &b) { return a.size() > b.size(); });
+    std::stable_sort(lists.begin(), lists.end(),
+                     [](const QStringList &a, const QStringList &b) { return a.size() > b.size(); });
     QStringList rows;
     // Round robin over the chosen tables, so every table is in the selection.
     for (int i = 0; rows.size() < 251; ++i) {
@@ -109,7 +110,7 @@ void BM_LargestSelection(benchmark::State &state)
         rows = r;
     }
     f.prompt.clear();
-    const QFontMetrics fm{QFont()};
+    const QFontMetrics fm {QFont()};
     DataTable t;
     for (auto _ : state) {
         CreaQuery(f.ctx, rows, filter);
@@ -140,8 +141,8 @@ struct SyntheticFolder {
         ctx.CurrentDb = QStringLiteral("Comuni.mdb");
         ctx.CurrentTipo = QStringLiteral("Variabili");
         auto cn = Connection::create(db + QStringLiteral("Comuni.sqlite"), ctx.numbers);
-        QStringList cols{QStringLiteral("COD_TERR TEXT")};
-        QStringList marks{QStringLiteral("?")};
+        QStringList cols {QStringLiteral("COD_TERR TEXT")};
+        QStringList marks {QStringLiteral("?")};
         for (int i = 1; i <= 251; ++i) {
             cols << QStringLiteral("CM%1 REAL").arg(i, 3, 10, QLatin1Char('0'));
             marks << QStringLiteral("?");
@@ -156,7 +157,7 @@ struct SyntheticFolder {
             cn->execute(QStringLiteral("INSERT INTO land_Ind VALUES (?, ?, ?, ?, ?, ?)"),
                         {7, code, QString::number(r % 107 + 1), QString::number(r % 20 + 1),
                          QStringLiteral("ITC%1").arg(r % 9), QStringLiteral("Comune di Località %1").arg(r + 1)});
-            QVariantList values{code};
+            QVariantList values {code};
             for (int i = 1; i <= 251; ++i)
                 values << (rng.bounded(40) == 0 ? QVariant() : QVariant(rng.bounded(10000000) / 100.0));
             cn->execute(QStringLiteral("INSERT INTO CM_2005 VALUES (%1)").arg(marks.join(QLatin1Char(','))), values);
@@ -206,7 +207,7 @@ void BM_SyntheticLoad(benchmark::State &state)
 void BM_SyntheticWidths(benchmark::State &state)
 {
     const DataTable &t = syntheticTable();
-    const QFontMetrics fm{QFont()};
+    const QFontMetrics fm {QFont()};
     for (auto _ : state)
         benchmark::DoNotOptimize(grid::AutosizeCols(t, fm, kTableWidth));
 }

@@ -46,7 +46,8 @@ MapPageRequest provinceRequest()
         int count = 0, type = 0;
         double minB[4], maxB[4];
         SHPGetInfo(shp, &count, &type, minB, maxB);
-        const QColor classes[4] = {QColor(255, 255, 178), QColor(254, 204, 92), QColor(253, 141, 60), QColor(227, 26, 28)};
+        const QColor classes[4] = {QColor(255, 255, 178), QColor(254, 204, 92), QColor(253, 141, 60),
+                                   QColor(227, 26, 28)};
         QPainter p(&r.map);
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(QColor(90, 90, 90), 0));

@@ -91,7 +91,8 @@ std::pair<int, long> writeMunicipal(const ShapeLayer &src, const QString &stem, 
                         SHPWriteObject(shp, -1, o);
                         SHPDestroyObject(o);
                         DBFWriteIntegerAttribute(dbf, features, 0, features + 1);
-                        DBFWriteStringAttribute(dbf, features, 1, QStringLiteral("Comune %1").arg(features + 1).toUtf8().constData());
+                        DBFWriteStringAttribute(dbf, features, 1,
+                                                QStringLiteral("Comune %1").arg(features + 1).toUtf8().constData());
                         ++features;
                         vertices += long(xs.size());
                     }
@@ -114,7 +115,7 @@ void drawLayer(benchmark::State &state, std::shared_ptr<ShapeLayer> layer)
 {
     MapView view;
     view.setViewport(kSize);
-    layer->symbol = Symbol{0xE8F5FA, 0x464646, true, FillStyle::Solid};
+    layer->symbol = Symbol {0xE8F5FA, 0x464646, true, FillStyle::Solid};
     view.addLayer(layer);
     view.setExtent(view.fullExtent());
     QImage image(kSize, QImage::Format_ARGB32_Premultiplied);

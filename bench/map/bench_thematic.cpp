@@ -46,8 +46,8 @@ struct Provinces {
     std::optional<map::MapRequest> request(benchmark::State &state)
     {
         ctx->LevelCode = 1;
-        std::optional<map::MapRequest> req =
-            map::createMap(*ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), {}}, {});
+        std::optional<map::MapRequest> req = map::createMap(
+            *ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), {}}, {});
         if (!req || req->rows.size() != 107) {
             state.SkipWithError("no request of 107 provinces");
             return std::nullopt;
@@ -81,8 +81,10 @@ void Reclassify(benchmark::State &state)
             QStringLiteral("5"), map::numberText(stats.minValue, p.ctx->numbers),
             map::numberText(stats.maxValue, p.ctx->numbers), stats, p.ctx->numbers);
         const QList<map::LegendRow> legend = map::legendRows(
-            classes.classes, map::colourRamp(map::fromWindowsColour(map::kAmplitudeStart),
-                                             map::fromWindowsColour(map::kAmplitudeEnd), 5), false);
+            classes.classes,
+            map::colourRamp(map::fromWindowsColour(map::kAmplitudeStart), map::fromWindowsColour(map::kAmplitudeEnd),
+                            5),
+            false);
         const map::Drawing d = map::legendDrawing(*p.ctx, *req, legend, QStringLiteral("frm_Mappa"));
         benchmark::DoNotOptimize(d.classes.classByCode.size());
     }
@@ -96,7 +98,8 @@ void NaturalBreaks107(benchmark::State &state)
     if (!req)
         return;
     for (auto _ : state)
-        benchmark::DoNotOptimize(map::NaturalBreaksClassifier().build(QStringLiteral("9"), req->values(), p.ctx->numbers));
+        benchmark::DoNotOptimize(
+            map::NaturalBreaksClassifier().build(QStringLiteral("9"), req->values(), p.ctx->numbers));
 }
 BENCHMARK(NaturalBreaks107)->Unit(benchmark::kMillisecond);
 

@@ -44,7 +44,8 @@ void BM_ProcessStartToMenus(benchmark::State &state)
     qrn::test::copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
     for (auto _ : state) {
         QProcess p;
-        p.start(QStringLiteral(QUARNARO_PROGRAM), {QStringLiteral("--home"), dir.path(), QStringLiteral("--quit-after-start")});
+        p.start(QStringLiteral(QUARNARO_PROGRAM),
+                {QStringLiteral("--home"), dir.path(), QStringLiteral("--quit-after-start")});
         if (!p.waitForFinished(10000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
             state.SkipWithError("the program did not start and end cleanly");
             break;

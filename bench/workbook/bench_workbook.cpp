@@ -14,15 +14,17 @@ using namespace qrn::workbook;
 
 namespace {
 
-Workbook exportTable() {
+Workbook exportTable()
+{
     Sheet data;
     data.name = "Dati";
     data.repeatColumns = 6;
     data.header.bold = true;
     data.header.fill = 0xDDEBF7;
-    const char* heads[] = {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio"};
+    const char *heads[] = {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio"};
     std::vector<Cell> header;
-    for (const char* h : heads) header.push_back(Cell::ofText(h));
+    for (const char *h : heads)
+        header.push_back(Cell::ofText(h));
     for (int c = 6; c < 257; ++c) {
         char h[16];
         std::snprintf(h, sizeof h, "AS%03d_%d", c % 1000, 1996 + c % 13);
@@ -32,7 +34,9 @@ Workbook exportTable() {
     for (int r = 1; r <= 170; ++r) {
         char code[8];
         std::snprintf(code, sizeof code, "%03d", r);
-        std::vector<Cell> row = {Cell::ofText("P"), Cell::ofText(code), Cell::ofText(code),
+        std::vector<Cell> row = {Cell::ofText("P"),
+                                 Cell::ofText(code),
+                                 Cell::ofText(code),
                                  Cell::ofText(std::to_string(r % 20 + 1)),
                                  Cell::ofText("ITC" + std::to_string(r % 9)),
                                  Cell::ofText("Provincia di Località n. " + std::to_string(r))};
@@ -56,22 +60,26 @@ Workbook exportTable() {
     return wb;
 }
 
-std::string outPath(const char* ext) {
+std::string outPath(const char *ext)
+{
     return (std::filesystem::temp_directory_path() / ("qrn_bench_workbook" + std::string(ext))).string();
 }
 
-void BM_WriteXls(benchmark::State& state) {
+void BM_WriteXls(benchmark::State &state)
+{
     const Workbook wb = exportTable();
     const std::string path = outPath(".xls");
     std::string error;
     for (auto _ : state)
-        if (!writeXls(wb, path, &error)) state.SkipWithError(error.c_str());
+        if (!writeXls(wb, path, &error))
+            state.SkipWithError(error.c_str());
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
     std::filesystem::remove(path);
 }
 BENCHMARK(BM_WriteXls)->Unit(benchmark::kMillisecond);
 
-void BM_BuildXlsStreamOnly(benchmark::State& state) {
+void BM_BuildXlsStreamOnly(benchmark::State &state)
+{
     const Workbook wb = exportTable();
     for (auto _ : state) {
         auto laidOut = detail::layoutForXls(wb, nullptr);
@@ -81,12 +89,14 @@ void BM_BuildXlsStreamOnly(benchmark::State& state) {
 }
 BENCHMARK(BM_BuildXlsStreamOnly)->Unit(benchmark::kMillisecond);
 
-void BM_WriteXlsx(benchmark::State& state) {
+void BM_WriteXlsx(benchmark::State &state)
+{
     const Workbook wb = exportTable();
     const std::string path = outPath(".xlsx");
     std::string error;
     for (auto _ : state)
-        if (!writeXlsx(wb, path, &error)) state.SkipWithError(error.c_str());
+        if (!writeXlsx(wb, path, &error))
+            state.SkipWithError(error.c_str());
     state.counters["bytes"] = static_cast<double>(std::filesystem::file_size(path));
     std::filesystem::remove(path);
 }

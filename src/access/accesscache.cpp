@@ -24,7 +24,9 @@ QString pathKey(const QFileInfo &fi)
 
 } // namespace
 
-AccessCache::AccessCache(const QString &folder) : m_folder(folder.isEmpty() ? defaultFolder() : folder) {}
+AccessCache::AccessCache(const QString &folder) : m_folder(folder.isEmpty() ? defaultFolder() : folder)
+{
+}
 
 QString AccessCache::defaultFolder()
 {
@@ -34,10 +36,8 @@ QString AccessCache::defaultFolder()
 QString AccessCache::cacheFileFor(const QString &mdbPath) const
 {
     const QFileInfo fi(mdbPath);
-    return QDir(m_folder).filePath(QStringLiteral("%1-%2-%3.sqlite")
-                                       .arg(pathKey(fi))
-                                       .arg(fi.size())
-                                       .arg(fi.lastModified().toMSecsSinceEpoch()));
+    return QDir(m_folder).filePath(
+        QStringLiteral("%1-%2-%3.sqlite").arg(pathKey(fi)).arg(fi.size()).arg(fi.lastModified().toMSecsSinceEpoch()));
 }
 
 QString AccessCache::storeFor(const QString &mdbPath, ImportSummary *summary, bool reimport) const

@@ -303,7 +303,8 @@ QByteArray readAll(int fd)
     int code = 0;
     sqlite3 *db = nullptr;
     try {
-        if (sqlite3_open_v2(tmp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(tmp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+            != SQLITE_OK)
             throw DbError(DbError::Kind::Generic, QStringLiteral("Impossibile creare il file '%1'.").arg(tmp));
         exec(db, QStringLiteral("PRAGMA journal_mode = OFF"));
         exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
@@ -349,7 +350,9 @@ QString headerProblem(const QByteArray &firstPage, qint64 fileSize)
     const qint64 page = version == 0 ? 2048 : 4096;
     // The catalogue of a database starts on its third page.
     if (fileSize < 3 * page || fileSize % page != 0)
-        return QStringLiteral("file troncato: %1 byte non sono un numero intero di pagine da %2").arg(fileSize).arg(page);
+        return QStringLiteral("file troncato: %1 byte non sono un numero intero di pagine da %2")
+            .arg(fileSize)
+            .arg(page);
     return QString();
 }
 
@@ -408,8 +411,7 @@ ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath)
     ::close(fds[0]);
     int status = 0;
     pid_t waited;
-    while ((waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) {
-    }
+    while ((waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) { }
     if (waited != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         QFile::remove(tmp);
         if (WIFSIGNALED(status))

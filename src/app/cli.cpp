@@ -18,7 +18,7 @@ void ensureRuntimeFolder()
     if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         return;
     const QByteArray folder = QFile::encodeName(QDir::tempPath()) + "/quarnaro-runtime-" + QByteArray::number(getuid());
-    struct stat st {};
+    struct stat st { };
     if (mkdir(folder.constData(), 0700) != 0 && (stat(folder.constData(), &st) != 0 || st.st_uid != getuid()))
         return;
     chmod(folder.constData(), 0700);

@@ -48,11 +48,12 @@ int runImport(const QCommandLineParser &p, const QStringList &args, const QStrin
 
 std::vector<Command> accessCommands()
 {
-    Command importa{QStringLiteral("importa"),
-                    [](QCommandLineParser &p) { p.addOption(valueOption(QStringLiteral("out"), QStringLiteral("FILE"))); },
-                    [](Session &s, const QCommandLineParser &p, const QStringList &args) {
-                        return runImport(p, args, s.cacheFolder, s.out, s.err);
-                    }};
+    Command importa {
+        QStringLiteral("importa"),
+        [](QCommandLineParser &p) { p.addOption(valueOption(QStringLiteral("out"), QStringLiteral("FILE"))); },
+        [](Session &s, const QCommandLineParser &p, const QStringList &args) {
+            return runImport(p, args, s.cacheFolder, s.out, s.err);
+        }};
     importa.needsStartup = false;
     return {importa};
 }

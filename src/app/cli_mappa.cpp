@@ -18,7 +18,7 @@ int runMap(const AppContext &ctx, const QCommandLineParser &p, const QStringList
     }
     const QString caseName = p.value(QStringLiteral("caso")), file = p.value(QStringLiteral("out"));
     int width = 1600, height = 1200;
-    for (auto [name, target] : {std::pair{"larghezza", &width}, std::pair{"altezza", &height}}) {
+    for (auto [name, target] : {std::pair {"larghezza", &width}, std::pair {"altezza", &height}}) {
         if (!p.isSet(QLatin1String(name)))
             continue;
         bool ok = false;
@@ -51,7 +51,8 @@ int runMap(const AppContext &ctx, const QCommandLineParser &p, const QStringList
     }
     for (const map::LayerConfig &e : sc.layers)
         if (!e.layer || !e.layer->valid())
-            err += QStringLiteral("Layer %1 non disegnato: %2\n").arg(e.FileName, e.layer ? e.layer->error() : QString());
+            err +=
+                QStringLiteral("Layer %1 non disegnato: %2\n").arg(e.FileName, e.layer ? e.layer->error() : QString());
     QString why;
     if (!view.exportView(file, &why)) {
         err += QStringLiteral("Errore: ") + why + QLatin1Char('\n');

@@ -51,8 +51,8 @@ int runScheda(AppContext &ctx, const QCommandLineParser &p, const QStringList &a
     const QString tipo = sheetTipoOfCode(code);
     auto cn = ctx.openDatabase(QStringLiteral("Metadati.mdb"));
     if (!pdf.isEmpty()) {
-        const auto report =
-            buildReport(*cn, itemKind(tipo) == ItemKind::Variables ? ReportKind::Variabili : ReportKind::Indicatori, code);
+        const auto report = buildReport(
+            *cn, itemKind(tipo) == ItemKind::Variables ? ReportKind::Variabili : ReportKind::Indicatori, code);
         if (!report)
             return err += reportFailedMessage() + QLatin1Char('\n'), 1;
         QString error;

@@ -20,11 +20,12 @@ void printMenuNode(const MenuNode &n, const AppContext &ctx, int depth, QString 
         break;
     case MenuNode::Kind::Command: {
         const size_t i = size_t(n.command);
-        out += indent + QStringLiteral("[%1] %2%3 -> %4 %5 %6 %7\n")
-                            .arg(n.command)
-                            .arg(n.caption, n.checked ? QStringLiteral(" (spuntata)") : QString(),
-                                 ctx.menu.form[i], ctx.menu.db[i], ctx.menu.tipo[i],
-                                 ctx.menu.level[i].isEmpty() ? QStringLiteral("T") : ctx.menu.level[i]);
+        out += indent
+            + QStringLiteral("[%1] %2%3 -> %4 %5 %6 %7\n")
+                  .arg(n.command)
+                  .arg(n.caption, n.checked ? QStringLiteral(" (spuntata)") : QString(), ctx.menu.form[i],
+                       ctx.menu.db[i], ctx.menu.tipo[i],
+                       ctx.menu.level[i].isEmpty() ? QStringLiteral("T") : ctx.menu.level[i]);
         break;
     }
     case MenuNode::Kind::DropDown:

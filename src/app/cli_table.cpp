@@ -3,11 +3,11 @@
 
 #include "catalogue/querybuilder.h"
 #include "catalogue/selection.h"
+#include "shell/itemkind.h"
 #include "table/datatable.h"
 #include "table/export.h"
 #include "table/formula/derivedindicator.h"
 #include "table/gridops.h"
-#include "shell/itemkind.h"
 
 #include <QFileInfo>
 
@@ -240,7 +240,8 @@ int runTable(Session &s, const TableRequest &req)
             return 1;
         }
         const grid::SearchOutcome found = grid::searchTable(ctx, table, c + 1, req.lower, req.upper);
-        if (found.kind == grid::SearchOutcome::Kind::ReversedBounds || found.kind == grid::SearchOutcome::Kind::NotNumbers)
+        if (found.kind == grid::SearchOutcome::Kind::ReversedBounds
+            || found.kind == grid::SearchOutcome::Kind::NotNumbers)
             return 1;
         selectionOnly = req.selectionOnly;
     } else if (req.selectionOnly) {

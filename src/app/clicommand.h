@@ -24,7 +24,7 @@ namespace qrn::cli {
 // answers a command set up beforehand to the boxes the core opens.
 class CollectingPrompt : public ConsolePrompt {
 public:
-    explicit CollectingPrompt(QString &err) : m_err(err) {}
+    explicit CollectingPrompt(QString &err) : m_err(err) { }
     Answer message(const QString &text, const QString &title, Icon, Buttons buttons) override;
     // The text of an input box: given once; asked again, the box is cancelled.
     std::optional<QString> input(const QString &, const QString &, const QString &defaultText) override;

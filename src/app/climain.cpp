@@ -16,81 +16,80 @@ namespace qrn::cli {
 
 namespace {
 
-const char *kHelp =
-    "uso: quarnaro-cli [opzioni] COMANDO [argomenti]\n"
-    "\n"
-    "Opzioni:\n"
-    "  --home CARTELLA     cartella del programma (Files/, Databases/, Shape/); predefinita: quella\n"
-    "                      dell'eseguibile\n"
-    "  --separator C       separatore dei campi CSV (predefinito ';')\n"
-    "  --decimal C         separatore decimale ',' o '.' (predefinito ',')\n"
-    "  --cache CARTELLA    cartella dove i database Access sono importati per la lettura\n"
-    "                      (predefinita: la cartella della cache dell'utente)\n"
-    "  --help              questo testo\n"
-    "\n"
-    "Comandi:\n"
-    "  menu                elenca le voci del menu costruite da DBMainMenu, con il loro contesto\n"
-    "  databases           elenca i database configurati (DbConfigs)\n"
-    "  mappa OPZIONI       disegna i layer di un caso della mappa come li carica la finestra\n"
-    "                      della mappa: --caso regioni|nuts2|provincia103|provincia107\n"
-    "                      --out FILE (.png, .svg o .pdf) [--larghezza N] [--altezza N]\n"
-    "                      (pixel, predefiniti 1600 x 1200)\n"
-    "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
-    "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
-    "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"
-    "                      installa i database o le mappe di un archivio zip, come la finestra\n"
-    "                      \"Informazioni e aggiornamenti\"; se l'archivio è rifiutato la cartella\n"
-    "                      resta com'era\n"
-    "  scheda CODICE       la scheda metadati di una variabile (es. TR001) o di un indicatore\n"
-    "                      (es. ITR001); con --pdf FILE ne scrive la stampa in un file PDF\n"
-    "  glossario MODO      i termini del glossario: --lettera A, --contiene TESTO, --inizia TESTO\n"
-    "                      o --tutti; --definizione TERMINE stampa la definizione di un termine\n"
-    "  importa FILE [--out FILE.sqlite]\n"
-    "                      importa un database Access (.mdb, .accdb) in SQLite, nella cache o\n"
-    "                      nel file di --out (sostituito se esiste), e stampa tabelle e righe lette\n"
-    "  tabella OPZIONI     la tabella dei dati di una selezione, come la mostra la finestra\n"
-    "                      \"Visualizza ed esporta dati\", in CSV (riga di intestazione compresa)\n"
-    "\n"
-    "Opzioni del comando tabella:\n"
-    "  --db FILE           database dei dati (es. Variabili.mdb); obbligatorio\n"
-    "  --tipo T            Variabili (predefinito) o Indicatori\n"
-    "  --livello L         livello territoriale del menu: R regionale, T (predefinito) tutti\n"
-    "  --voce CODICE-ANNO  una voce e un anno (es. AS013-2005); ripetibile, anche separate da\n"
-    "                      virgole; al massimo 251\n"
-    "  --territori NOMI    territori per nome, separati da virgole (es. \"Torino,Roma\")\n"
-    "  --territorio NOME   un territorio per nome; ripetibile\n"
-    "  --gruppi N,N        partizioni predefinite della finestra di selezione: 1 province - nuts3,\n"
-    "                      2 nuts2, 3 ripartizioni / Italia, 4 aree Fondi strutturali,\n"
-    "                      5 tutto, 6 regioni\n"
-    "  --ordina COLONNA    ordina per la colonna con questa intestazione (es. AS013_2005)\n"
-    "  --discendente       ordine discendente (con --ordina)\n"
-    "  --cerca COLONNA     ricerca nella colonna: con --da X --a Y le righe la cui parte intera è\n"
-    "                      tra X e Y; con il solo --da un numero cerca quel valore intero, un\n"
-    "                      testo le righe uguali al testo (senza distinguere maiuscole)\n"
-    "  --da X, --a Y       i limiti della ricerca\n"
-    "  --selezione         stampa solo le righe trovate dalla ricerca\n"
-    "  --sql               stampa il testo SQL della selezione invece della tabella\n"
-    "  --formula \"ESPR\"    aggiunge un indicatore calcolato con l'espressione, come \"Crea\n"
-    "                      indicatore\": colonne, numeri (col punto decimale), + - * / ^ e\n"
-    "                      parentesi separati da spazi (es. \"( AS013_2005 + 1 ) / AS014_2005\")\n"
-    "  --name N            il nome del nuovo indicatore (lettere e cifre); predefinito Funz1 e\n"
-    "                      l'anno dell'ultima colonna dell'espressione\n"
-    "  --export FILE       scrive la tabella e i metadati in una cartella di lavoro .xls o .xlsx\n"
-    "                      (riordinata per codice del territorio, come \"Esporta in Excel\");\n"
-    "                      un file esistente è sostituito\n"
-    "Le righe sono ordinate per codice del territorio; i valori hanno due decimali con il\n"
-    "separatore di --decimal. Esempio:\n"
-    "  quarnaro-cli tabella --db Variabili.mdb --voce AS013-2005 --gruppi 6 --ordina AS013_2005\n"
-    "\n"
-    "Gli errori sono scritti sullo standard error; lo stato di uscita è 0 se tutto va bene,\n"
-    "1 per un errore, 2 per una riga di comando non valida.\n";
+const char *kHelp = "uso: quarnaro-cli [opzioni] COMANDO [argomenti]\n"
+                    "\n"
+                    "Opzioni:\n"
+                    "  --home CARTELLA     cartella del programma (Files/, Databases/, Shape/); predefinita: quella\n"
+                    "                      dell'eseguibile\n"
+                    "  --separator C       separatore dei campi CSV (predefinito ';')\n"
+                    "  --decimal C         separatore decimale ',' o '.' (predefinito ',')\n"
+                    "  --cache CARTELLA    cartella dove i database Access sono importati per la lettura\n"
+                    "                      (predefinita: la cartella della cache dell'utente)\n"
+                    "  --help              questo testo\n"
+                    "\n"
+                    "Comandi:\n"
+                    "  menu                elenca le voci del menu costruite da DBMainMenu, con il loro contesto\n"
+                    "  databases           elenca i database configurati (DbConfigs)\n"
+                    "  mappa OPZIONI       disegna i layer di un caso della mappa come li carica la finestra\n"
+                    "                      della mappa: --caso regioni|nuts2|provincia103|provincia107\n"
+                    "                      --out FILE (.png, .svg o .pdf) [--larghezza N] [--altezza N]\n"
+                    "                      (pixel, predefiniti 1600 x 1200)\n"
+                    "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
+                    "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
+                    "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"
+                    "                      installa i database o le mappe di un archivio zip, come la finestra\n"
+                    "                      \"Informazioni e aggiornamenti\"; se l'archivio è rifiutato la cartella\n"
+                    "                      resta com'era\n"
+                    "  scheda CODICE       la scheda metadati di una variabile (es. TR001) o di un indicatore\n"
+                    "                      (es. ITR001); con --pdf FILE ne scrive la stampa in un file PDF\n"
+                    "  glossario MODO      i termini del glossario: --lettera A, --contiene TESTO, --inizia TESTO\n"
+                    "                      o --tutti; --definizione TERMINE stampa la definizione di un termine\n"
+                    "  importa FILE [--out FILE.sqlite]\n"
+                    "                      importa un database Access (.mdb, .accdb) in SQLite, nella cache o\n"
+                    "                      nel file di --out (sostituito se esiste), e stampa tabelle e righe lette\n"
+                    "  tabella OPZIONI     la tabella dei dati di una selezione, come la mostra la finestra\n"
+                    "                      \"Visualizza ed esporta dati\", in CSV (riga di intestazione compresa)\n"
+                    "\n"
+                    "Opzioni del comando tabella:\n"
+                    "  --db FILE           database dei dati (es. Variabili.mdb); obbligatorio\n"
+                    "  --tipo T            Variabili (predefinito) o Indicatori\n"
+                    "  --livello L         livello territoriale del menu: R regionale, T (predefinito) tutti\n"
+                    "  --voce CODICE-ANNO  una voce e un anno (es. AS013-2005); ripetibile, anche separate da\n"
+                    "                      virgole; al massimo 251\n"
+                    "  --territori NOMI    territori per nome, separati da virgole (es. \"Torino,Roma\")\n"
+                    "  --territorio NOME   un territorio per nome; ripetibile\n"
+                    "  --gruppi N,N        partizioni predefinite della finestra di selezione: 1 province - nuts3,\n"
+                    "                      2 nuts2, 3 ripartizioni / Italia, 4 aree Fondi strutturali,\n"
+                    "                      5 tutto, 6 regioni\n"
+                    "  --ordina COLONNA    ordina per la colonna con questa intestazione (es. AS013_2005)\n"
+                    "  --discendente       ordine discendente (con --ordina)\n"
+                    "  --cerca COLONNA     ricerca nella colonna: con --da X --a Y le righe la cui parte intera è\n"
+                    "                      tra X e Y; con il solo --da un numero cerca quel valore intero, un\n"
+                    "                      testo le righe uguali al testo (senza distinguere maiuscole)\n"
+                    "  --da X, --a Y       i limiti della ricerca\n"
+                    "  --selezione         stampa solo le righe trovate dalla ricerca\n"
+                    "  --sql               stampa il testo SQL della selezione invece della tabella\n"
+                    "  --formula \"ESPR\"    aggiunge un indicatore calcolato con l'espressione, come \"Crea\n"
+                    "                      indicatore\": colonne, numeri (col punto decimale), + - * / ^ e\n"
+                    "                      parentesi separati da spazi (es. \"( AS013_2005 + 1 ) / AS014_2005\")\n"
+                    "  --name N            il nome del nuovo indicatore (lettere e cifre); predefinito Funz1 e\n"
+                    "                      l'anno dell'ultima colonna dell'espressione\n"
+                    "  --export FILE       scrive la tabella e i metadati in una cartella di lavoro .xls o .xlsx\n"
+                    "                      (riordinata per codice del territorio, come \"Esporta in Excel\");\n"
+                    "                      un file esistente è sostituito\n"
+                    "Le righe sono ordinate per codice del territorio; i valori hanno due decimali con il\n"
+                    "separatore di --decimal. Esempio:\n"
+                    "  quarnaro-cli tabella --db Variabili.mdb --voce AS013-2005 --gruppi 6 --ordina AS013_2005\n"
+                    "\n"
+                    "Gli errori sono scritti sullo standard error; lo stato di uscita è 0 se tutto va bene,\n"
+                    "1 per un errore, 2 per una riga di comando non valida.\n";
 
 // A start-up host without windows.
 class NoWindows : public StartupHost {
 public:
-    void formatMainWindow() override {}
-    void buildMenuBar(const MenuBar &) override {}
-    void showSplash() override {}
+    void formatMainWindow() override { }
+    void buildMenuBar(const MenuBar &) override { }
+    void showSplash() override { }
 };
 
 std::vector<Command> allCommands()
@@ -109,7 +108,7 @@ void declareProgramOptions(QCommandLineParser &p)
     p.addOption(valueOption(QStringLiteral("separator"), QStringLiteral("C")));
     p.addOption(valueOption(QStringLiteral("decimal"), QStringLiteral("C")));
     p.addOption(valueOption(QStringLiteral("cache"), QStringLiteral("CARTELLA")));
-    p.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    p.addOption(QCommandLineOption(QStringList {QStringLiteral("h"), QStringLiteral("help")}));
 }
 
 // The first argument that is neither an option nor the value of a program-wide one: the
@@ -197,7 +196,10 @@ QCommandLineOption valueOption(const QString &name, const QString &valueName)
     return QCommandLineOption(name, QString(), valueName);
 }
 
-QCommandLineOption flagOption(const QString &name) { return QCommandLineOption(name); }
+QCommandLineOption flagOption(const QString &name)
+{
+    return QCommandLineOption(name);
+}
 
 QString csvField(const QString &text, QChar separator)
 {
@@ -223,7 +225,7 @@ int run(const QStringList &args, const QString &defaultHome, QString &out, QStri
     declareProgramOptions(parser);
     if (command && command->declare)
         command->declare(parser);
-    if (!parser.parse(QStringList{QStringLiteral("quarnaro-cli")} + args)) {
+    if (!parser.parse(QStringList {QStringLiteral("quarnaro-cli")} + args)) {
         // --help wins over the rest of a wrong line.
         if (!args.contains(QLatin1String("--help")) && !args.contains(QLatin1String("-h"))) {
             err += parseError(parser, command ? name : QString()) + QLatin1Char('\n');
@@ -259,7 +261,7 @@ int run(const QStringList &args, const QString &defaultHome, QString &out, QStri
     if (command->needsStartup && RunStartup(ctx, host, nullptr, bar) == StartupOutcome::Exit)
         return 1;
 
-    Session session{ctx, prompt, bar, separator.isEmpty() ? QLatin1Char(';') : separator.at(0), out, err, cacheFolder};
+    Session session {ctx, prompt, bar, separator.isEmpty() ? QLatin1Char(';') : separator.at(0), out, err, cacheFolder};
     try {
         return command->run(session, parser, parser.positionalArguments().mid(1));
     } catch (const DbError &e) {

@@ -23,9 +23,9 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <QTranslator>
 #include <cstdio>
 #include <unistd.h>
-#include <QTranslator>
 
 int main(int argc, char **argv)
 {
@@ -38,12 +38,15 @@ int main(int argc, char **argv)
         QApplication::installTranslator(&qtTranslator);
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Quarnaro: statistiche sulle infrastrutture dei territori italiani"));
+    parser.setApplicationDescription(
+        QStringLiteral("Quarnaro: statistiche sulle infrastrutture dei territori italiani"));
     parser.addHelpOption();
-    QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Cartella del programma."), QStringLiteral("cartella"));
+    QCommandLineOption home(QStringLiteral("home"), QStringLiteral("Cartella del programma."),
+                            QStringLiteral("cartella"));
     QCommandLineOption decimal(QStringLiteral("decimal"), QStringLiteral("Separatore decimale (, oppure .)."),
                                QStringLiteral("separatore"));
-    QCommandLineOption grab(QStringLiteral("grab"), QStringLiteral("Salva l'immagine della finestra principale ed esce."),
+    QCommandLineOption grab(QStringLiteral("grab"),
+                            QStringLiteral("Salva l'immagine della finestra principale ed esce."),
                             QStringLiteral("file"));
     QCommandLineOption command(QStringLiteral("command"),
                                QStringLiteral("Esegue la voce di menu numero N dopo l'avvio."), QStringLiteral("N"));

@@ -10,7 +10,8 @@ void MemoryTree::addNode(const QString &parentKey, const QString &key, const QSt
                          const QString &expandedImage)
 {
     if (find(key))
-        throw DbError(DbError::Kind::Generic, QStringLiteral("La chiave non è univoca nell'insieme (%1).").arg(key), 35602);
+        throw DbError(DbError::Kind::Generic, QStringLiteral("La chiave non è univoca nell'insieme (%1).").arg(key),
+                      35602);
     if (!parentKey.isEmpty() && !find(parentKey))
         throw DbError(DbError::Kind::Generic, QStringLiteral("Elemento non trovato (%1).").arg(parentKey), 35601);
     m_nodes.push_back({parentKey, key, text, image, expandedImage, false});

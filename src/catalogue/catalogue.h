@@ -16,8 +16,8 @@ class TreeSink {
 public:
     virtual ~TreeSink() = default;
     // Adds a node under parentKey ("" for a root); throws DbError when the key is taken.
-    virtual void addNode(const QString &parentKey, const QString &key, const QString &text,
-                         const QString &image, const QString &expandedImage) = 0;
+    virtual void addNode(const QString &parentKey, const QString &key, const QString &text, const QString &image,
+                         const QString &expandedImage) = 0;
 };
 
 // A plain in-memory tree, used by the command-line tool and the tests.
@@ -61,7 +61,7 @@ QString yearNoteQuery(const QString &tipo, const QString &year, const QString &c
 
 struct YearNode {
     QString year;
-    QString key;   // code + "-" + year
+    QString key; // code + "-" + year
     bool hasNote = false;
 };
 // Runs yearsQuery on cn; throws DbError.

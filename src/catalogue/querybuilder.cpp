@@ -51,8 +51,9 @@ QueryPlan planQuery(const QStringList &rows, int prefixLength)
 
 QString buildSelect(const QueryPlan &plan, const QString &territoryFilter)
 {
-    QString select = QStringLiteral("SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, "
-                                    "land_Ind.REG, land_Ind.COD_NUTS, land_Ind.DES_TERR as Territorio, ");
+    QString select = QStringLiteral(
+        "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, "
+        "land_Ind.REG, land_Ind.COD_NUTS, land_Ind.DES_TERR as Territorio, ");
     for (const QueryItem &it : plan.items)
         select += QStringLiteral("Format(") + it.table + QLatin1Char('.') + it.code + QStringLiteral(", '0.00') as ")
             + it.code + QLatin1Char('_') + it.year + QStringLiteral(", ");
@@ -63,10 +64,11 @@ QString buildSelect(const QueryPlan &plan, const QString &territoryFilter)
         if (g.code.isEmpty())
             break;
         if (k == 0)
-            chain = g.table + QStringLiteral(" INNER JOIN land_Ind  ON ") + g.table + QStringLiteral(".COD_TERR = land_Ind.COD_TERR");
+            chain = g.table + QStringLiteral(" INNER JOIN land_Ind  ON ") + g.table
+                + QStringLiteral(".COD_TERR = land_Ind.COD_TERR");
         else
-            chain = QLatin1Char('(') + chain + QStringLiteral(") INNER JOIN ") + g.table + QStringLiteral(" ON ") + g.table
-                + QStringLiteral(".COD_TERR = ") + plan.groups[k - 1].table + QStringLiteral(".COD_TERR");
+            chain = QLatin1Char('(') + chain + QStringLiteral(") INNER JOIN ") + g.table + QStringLiteral(" ON ")
+                + g.table + QStringLiteral(".COD_TERR = ") + plan.groups[k - 1].table + QStringLiteral(".COD_TERR");
     }
     QString where = QStringLiteral(" WHERE ") + territoryFilter;
     if (where.size() == 7)
@@ -77,7 +79,8 @@ QString buildSelect(const QueryPlan &plan, const QString &territoryFilter)
 QString missingTableMessage(const QString &code, const QString &year)
 {
     return QStringLiteral("Nessuna tabella di dati trovata per %1 nell'anno %2. Controllare il catalogo (IndVarAnno) "
-                          "del database.").arg(code, year);
+                          "del database.")
+        .arg(code, year);
 }
 
 bool CreaQuery(AppContext &ctx, const QStringList &rows, const QString &territoryFilter, const QString &module)
@@ -88,7 +91,8 @@ bool CreaQuery(AppContext &ctx, const QStringList &rows, const QString &territor
         ctx.LastCode = plan.lastCode;
         const auto noTable = [&ctx](const QueryItem &g) {
             if (ctx.prompt)
-                ctx.prompt->message(missingTableMessage(g.code, g.year), QStringLiteral("Attenzione"), Icon::Exclamation);
+                ctx.prompt->message(missingTableMessage(g.code, g.year), QStringLiteral("Attenzione"),
+                                    Icon::Exclamation);
             return false;
         };
         {

@@ -18,7 +18,7 @@ struct QueryItem {
 };
 
 struct QueryPlan {
-    std::vector<QueryItem> items;  // sorted by code + year
+    std::vector<QueryItem> items; // sorted by code + year
     std::vector<QueryItem> groups; // one per (prefix, year): representative code, year, table
     QString lastCode;
 };

@@ -43,14 +43,21 @@ QString territoryCondition(int set, int excludedType)
 {
     QString cond;
     switch (set) {
-    case 0: cond = QStringLiteral(" where COD_TIPO_TERR=2 or COD_TIPO_TERR=22"); break;
-    case 1: cond = QStringLiteral(" where COD_TIPO_TERR=1 or COD_TIPO_TERR=6"); break;
-    case 3: cond = QStringLiteral(" where COD_TIPO_TERR=2 or COD_TIPO_TERR=6"); break;
-    default: break;
+    case 0:
+        cond = QStringLiteral(" where COD_TIPO_TERR=2 or COD_TIPO_TERR=22");
+        break;
+    case 1:
+        cond = QStringLiteral(" where COD_TIPO_TERR=1 or COD_TIPO_TERR=6");
+        break;
+    case 3:
+        cond = QStringLiteral(" where COD_TIPO_TERR=2 or COD_TIPO_TERR=6");
+        break;
+    default:
+        break;
     }
     if (excludedType > 0)
-        cond += (cond.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and")) + QStringLiteral(" COD_TIPO_TERR <> ")
-            + QString::number(excludedType);
+        cond += (cond.isEmpty() ? QStringLiteral(" where") : QStringLiteral(" and"))
+            + QStringLiteral(" COD_TIPO_TERR <> ") + QString::number(excludedType);
     return cond;
 }
 

@@ -35,9 +35,9 @@ private:
 };
 
 struct TerritoryEntry {
-    QString name;  // DES_TERR
-    QString type;  // COD_TIPO_TERR as text
-    QString code;  // COD_TERR
+    QString name; // DES_TERR
+    QString type; // COD_TIPO_TERR as text
+    QString code; // COD_TERR
 };
 
 // The WHERE part of the territory list for a set (0 regions, 1 provinces, 3 NUTS-2, other: all)
@@ -54,8 +54,8 @@ QString BuildTerritoryFilter(const QStringList &selectedNames);
 struct TerritoryGroup {
     int index;
     QString caption;
-    QList<int> types;       // in the order they are matched
-    QList<int> typesAtR;    // at level "R"
+    QList<int> types; // in the order they are matched
+    QList<int> typesAtR; // at level "R"
     qint16 levelCode;
 };
 const std::vector<TerritoryGroup> &territoryGroups();

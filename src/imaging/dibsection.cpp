@@ -42,7 +42,8 @@ void cDIBSection::LoadPictureBlt(const QImage &source, int srcLeft, int srcTop, 
     const int y1 = std::min({h, m_height, source.height() - srcTop});
     if (x1 <= x0 || y1 <= y0)
         return;
-    const QImage block = source.copy(srcLeft + x0, srcTop + y0, x1 - x0, y1 - y0).convertToFormat(QImage::Format_BGR888);
+    const QImage block =
+        source.copy(srcLeft + x0, srcTop + y0, x1 - x0, y1 - y0).convertToFormat(QImage::Format_BGR888);
     const int stride = BytesPerScanLine();
     for (int y = y0; y < y1; ++y) {
         unsigned char *row = m_bits.get() + qint64(m_height - 1 - y) * stride + x0 * 3;

@@ -22,8 +22,7 @@ public:
     void CreateFromPicture(const QImage &picture);
     // Copies the source from (srcLeft, srcTop) into the image at (0, 0); a negative width or
     // height means the image's own width or height. Pixels the source does not cover are left as they are.
-    void LoadPictureBlt(const QImage &source, int srcLeft = 0, int srcTop = 0, int srcWidth = -1,
-                        int srcHeight = -1);
+    void LoadPictureBlt(const QImage &source, int srcLeft = 0, int srcTop = 0, int srcWidth = -1, int srcHeight = -1);
     void ClearUp();
 
     int Width() const { return m_width; }

@@ -35,8 +35,10 @@ bool WriteJpegFile(const cDIBSection &section, const QString &fileName, int qual
     const JpegJob job = jpegJob(section, quality);
     unsigned char *jpeg = nullptr;
     unsigned long size = 0;
-    bool ok = job.bits && tjCompress2(handle, job.bits, job.width, job.pitch, job.height, job.pixelFormat, &jpeg,
-                                      &size, TJSAMP_420, job.quality, job.flags) == 0;
+    bool ok = job.bits
+        && tjCompress2(handle, job.bits, job.width, job.pitch, job.height, job.pixelFormat, &jpeg, &size, TJSAMP_420,
+                       job.quality, job.flags)
+            == 0;
     if (ok) {
         QFile out(fileName);
         const bool opened = out.open(QIODevice::WriteOnly | QIODevice::Truncate);

@@ -14,7 +14,7 @@ class Prompt;
 struct JpegJob {
     const unsigned char *bits = nullptr;
     int width = 0;
-    int pitch = 0;  // bytes per row, padding included
+    int pitch = 0; // bytes per row, padding included
     int height = 0;
     int pixelFormat = 0;
     int flags = 0;

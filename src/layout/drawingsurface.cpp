@@ -8,7 +8,10 @@
 namespace qrn {
 
 PainterSurface::PainterSurface(QPainter &painter, double pixelsPerInch, QPointF pageOrigin, QSizeF pageInches)
-    : m_painter(painter), m_ppi(pixelsPerInch), m_origin(pageOrigin), m_page(pageInches),
+    : m_painter(painter),
+      m_ppi(pixelsPerInch),
+      m_origin(pageOrigin),
+      m_page(pageInches),
       m_fontName(painter.font().family())
 {
 }

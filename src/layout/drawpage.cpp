@@ -26,10 +26,10 @@ void DrawPage(DrawingSurface &surface, const LayoutPage &page, const PageItems &
 {
     const double factor = page.outputFactor;
     if (items.map)
-        surface.drawPicture(page.map,
-                            QRectF(page.mapLeft, page.mapTop, page.mapWidth * page.zoom * factor,
-                                   page.mapHeight * page.zoom * factor),
-                            page.mapFrame);
+        surface.drawPicture(
+            page.map,
+            QRectF(page.mapLeft, page.mapTop, page.mapWidth * page.zoom * factor, page.mapHeight * page.zoom * factor),
+            page.mapFrame);
     if (items.frame) {
         const PageFrame &f = page.frame;
         surface.drawRect({f.left, f.top}, {f.right, f.bottom}, f.colour, false);

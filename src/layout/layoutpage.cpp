@@ -13,7 +13,10 @@ QString defaultFontEntry(const QStringList &families, const QString &fallback)
     return families.size() > kDefaultFontEntry ? families.at(kDefaultFontEntry) : fallback;
 }
 
-QSizeF a4PageInches() { return QPageSize(QPageSize::A4).size(QPageSize::Inch); }
+QSizeF a4PageInches()
+{
+    return QPageSize(QPageSize::A4).size(QPageSize::Inch);
+}
 
 PageDefaults editorDefaults(QSizeF pageSize)
 {
@@ -33,7 +36,8 @@ LayoutPage makeLayoutPage(const MapPageRequest &request, const PageDefaults &def
     page.mapWidth = request.mapSize.width();
     page.mapHeight = request.mapSize.height();
 
-    page.title = {0.493, 2.948, defaults.titleSize, defaults.titleFont, QStringLiteral("Inserire un Titolo"), Qt::black};
+    page.title = {0.493,    2.948, defaults.titleSize, defaults.titleFont, QStringLiteral("Inserire un Titolo"),
+                  Qt::black};
     page.description = {10.0, 1.0, defaults.descriptionSize, defaults.descriptionFont, request.variableText, Qt::black};
     const qint16 legendSize = qint16(defaults.legendSize.toInt());
     for (size_t r = 0; r < request.legend.size(); ++r) {
@@ -114,8 +118,8 @@ PageHit hitTest(const LayoutPage &page, QPointF at, DrawingSurface &measure)
     const double w = measure.textWidth(page.title.text), h = measure.textHeight(page.title.text);
     if (page.title.left < x && x < page.title.left + w && page.title.top < y && y < page.title.top + h)
         hit.names << QStringLiteral("Titolo");
-    if (page.mapLeft < x && x < page.mapLeft + page.mapWidth * page.zoom && page.mapTop < y &&
-        y < page.mapTop + page.mapHeight * page.zoom)
+    if (page.mapLeft < x && x < page.mapLeft + page.mapWidth * page.zoom && page.mapTop < y
+        && y < page.mapTop + page.mapHeight * page.zoom)
         hit.names << QStringLiteral("Mappa");
     return hit;
 }

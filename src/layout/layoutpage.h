@@ -70,8 +70,8 @@ inline constexpr double kPrintOutputFactor = 1.0;
 
 struct LayoutPage {
     QPicture map;
-    QRectF mapFrame;       // the part of the picture that is the map, in picture coordinates
-    double mapWidth = 0;   // size of the map item at zoom 1, inches
+    QRectF mapFrame; // the part of the picture that is the map, in picture coordinates
+    double mapWidth = 0; // size of the map item at zoom 1, inches
     double mapHeight = 0;
     double mapLeft = 0.578;
     double mapTop = 1.007;
@@ -81,7 +81,7 @@ struct LayoutPage {
     double legendTop = 8.0;
     double legendPitch = 0.5;
     double boxSize = 0.3;
-    QSizeF pageSize;       // inches
+    QSizeF pageSize; // inches
     PageText title;
     PageText description;
     PageFrame frame;
@@ -93,14 +93,14 @@ struct LayoutPage {
 
 // What the map window hands to the layout editor.
 struct LegendEntry {
-    QColor colour;   // the class colour (the square)
-    QString text;    // the class text
+    QColor colour; // the class colour (the square)
+    QString text; // the class text
 };
 struct MapPageRequest {
     QPicture map;
-    QRectF mapFrame;       // empty: the picture's bounding rectangle
-    QSizeF mapSize;        // inches at zoom 1 (about 10 inches wide suits an A4 page)
-    QString variableText;  // becomes the description
+    QRectF mapFrame; // empty: the picture's bounding rectangle
+    QSizeF mapSize; // inches at zoom 1 (about 10 inches wide suits an A4 page)
+    QString variableText; // becomes the description
     std::vector<LegendEntry> legend;
     bool printAtOnce = false; // "Salva e Stampa"
 };

@@ -23,7 +23,10 @@ namespace {
 constexpr double kPdfResolution = 1200;
 constexpr double kSvgResolution = 96;
 
-double dotsPerMeter(double ppi) { return ppi / 0.0254; }
+double dotsPerMeter(double ppi)
+{
+    return ppi / 0.0254;
+}
 
 bool writeBitmap(const QImage &image, const QString &name)
 {
@@ -153,11 +156,16 @@ bool writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items,
         return false;
     const LayoutPage &page = pages.front();
     switch (pageFormatForName(name)) {
-    case PageFormat::Pdf: return writePdf(pages, items, name);
-    case PageFormat::Svg: return writeSvg(page, items, name);
-    case PageFormat::Png: return renderPageImage(page, items, kPngPixelsPerInch).save(name, "PNG");
-    case PageFormat::Jpeg: return writeJpeg(renderPageImage(page, items, bitmapPixelsPerInch), name, prompt);
-    case PageFormat::Bmp: return writeBitmap(renderPageImage(page, items, bitmapPixelsPerInch), name);
+    case PageFormat::Pdf:
+        return writePdf(pages, items, name);
+    case PageFormat::Svg:
+        return writeSvg(page, items, name);
+    case PageFormat::Png:
+        return renderPageImage(page, items, kPngPixelsPerInch).save(name, "PNG");
+    case PageFormat::Jpeg:
+        return writeJpeg(renderPageImage(page, items, bitmapPixelsPerInch), name, prompt);
+    case PageFormat::Bmp:
+        return writeBitmap(renderPageImage(page, items, bitmapPixelsPerInch), name);
     }
     return false;
 }
@@ -168,9 +176,11 @@ bool SavePage(const LayoutPage &page, const PageItems &items, const QString &nam
     const bool ok = writePageFile({page}, items, name, bitmapPixelsPerInch, prompt);
     if (prompt) {
         if (ok)
-            prompt->message(QStringLiteral("Immagine %1 salvata correttamente.").arg(name), QString(), Icon::Information);
+            prompt->message(QStringLiteral("Immagine %1 salvata correttamente.").arg(name), QString(),
+                            Icon::Information);
         else
-            prompt->message(QStringLiteral("Immagine %1 non salvata correttamente.").arg(name), QString(), Icon::Critical);
+            prompt->message(QStringLiteral("Immagine %1 non salvata correttamente.").arg(name), QString(),
+                            Icon::Critical);
     }
     return ok;
 }

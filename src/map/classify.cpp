@@ -206,13 +206,12 @@ QList<int> classifyByBounds(const QStringList &values, const QList<ClassBounds> 
 
 QString boundsRangeMessage(const ColumnStats &stats, const NumberFormat &fmt)
 {
-    return QStringLiteral("Scrivere un numero compreso tra ") + numberText(stats.minValue, fmt) +
-           QStringLiteral(" e ") + numberText(stats.maxValue, fmt);
+    return QStringLiteral("Scrivere un numero compreso tra ") + numberText(stats.minValue, fmt) + QStringLiteral(" e ")
+        + numberText(stats.maxValue, fmt);
 }
 
-BoundsOutcome EqualAmplitudeClassifier::build(const QString &classCount, const QString &txtMin,
-                                              const QString &txtMax, const ColumnStats &stats,
-                                              const NumberFormat &fmt) const
+BoundsOutcome EqualAmplitudeClassifier::build(const QString &classCount, const QString &txtMin, const QString &txtMax,
+                                              const ColumnStats &stats, const NumberFormat &fmt) const
 {
     BoundsOutcome out;
     out.txtMin = txtMin;

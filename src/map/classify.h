@@ -45,7 +45,7 @@ struct ClassBounds {
 
 struct Classification {
     QList<ClassBounds> classes; // in class order
-    QList<int> classOf;         // one class number per value, 0 for none
+    QList<int> classOf; // one class number per value, 0 for none
     bool equalValuesWarning = false;
 };
 
@@ -69,12 +69,12 @@ QList<int> classifyByBounds(const QStringList &values, const QList<ClassBounds> 
 
 // What a click on "Seleziona" of the equal-amplitude or manual method leaves.
 struct BoundsOutcome {
-    QString message;             // not empty: the action was refused with this message
-    QString title;               // the title of that message
+    QString message; // not empty: the action was refused with this message
+    QString title; // the title of that message
     enum class Focus { None, Classes, Min, Max } focus = Focus::None;
-    QList<ClassBounds> classes;  // the classes made by this click
-    QString txtMin, txtMax;      // the two text boxes afterwards
-    bool finished = false;       // the classes reach the maximum: ready to draw
+    QList<ClassBounds> classes; // the classes made by this click
+    QString txtMin, txtMax; // the two text boxes afterwards
+    bool finished = false; // the classes reach the maximum: ready to draw
     bool refused() const { return !message.isEmpty(); }
 };
 

@@ -19,16 +19,16 @@ enum class Method { Quartiles, EqualAmplitude, Manual, NaturalBreaks };
 
 struct ClassifyControls {
     // Enabled.
-    bool Cmd_cmdAutocolor = true;      // "Visualizza cartogramma" (quartiles)
+    bool Cmd_cmdAutocolor = true; // "Visualizza cartogramma" (quartiles)
     bool cmdSelClassiUgualeAmp = true; // "Seleziona" (equal amplitude, natural breaks)
-    bool cmd_Select = true;            // "Seleziona" (manual)
-    bool cmd_GoMap = false;            // "Visualizza mappa"
-    bool Command2 = false;             // "Visualizza mappa" (equal amplitude, natural breaks)
+    bool cmd_Select = true; // "Seleziona" (manual)
+    bool cmd_GoMap = false; // "Visualizza mappa"
+    bool Command2 = false; // "Visualizza mappa" (equal amplitude, natural breaks)
     bool txt_min = true, txt_Max = true;
     // Shown.
     bool cmd_Stampa = false; // "Salva e Stampa"
-    bool fraCB = false;      // the legend frame
-    bool cmdNota = true;     // the note of the quartiles
+    bool fraCB = false; // the legend frame
+    bool cmdNota = true; // the note of the quartiles
     Method method = Method::Quartiles;
     QString fraCBCaption;
 

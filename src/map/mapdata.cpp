@@ -18,12 +18,11 @@ struct GroupRule {
 
 // Applied in order; every rule whose boxes are all ticked sets the level, so the last one wins.
 const GroupRule kGroupRules[] = {
-    {{5}, 3},          {{6, 4}, 2},       {{2, 6}, 2},          {{6, 3}, 2},          {{2, 4}, 2},
-    {{2, 3}, 2},       {{1, 2}, 3},       {{1, 6}, 3},          {{1, 4}, 3},          {{1, 3}, 3},
-    {{1, 2, 6, 4}, 3}, {{1, 2, 3, 4}, 3}, {{1, 6, 3, 4}, 3},    {{1, 3, 4}, 3},       {{1, 2, 6}, 3},
-    {{1, 2, 3}, 3},    {{1, 2, 4}, 3},    {{1, 6, 3}, 3},       {{1, 6, 4}, 3},       {{6, 3, 4}, 2},
-    {{2, 3, 4}, 2},    {{2, 6, 3}, 2},    {{2, 6, 4}, 2},       {{2, 6, 3, 4}, 2},    {{1, 2, 6, 3}, 3},
-    {{1, 2, 6, 3, 4}, 3},
+    {{5}, 3},          {{6, 4}, 2},          {{2, 6}, 2},    {{6, 3}, 2},    {{2, 4}, 2},       {{2, 3}, 2},
+    {{1, 2}, 3},       {{1, 6}, 3},          {{1, 4}, 3},    {{1, 3}, 3},    {{1, 2, 6, 4}, 3}, {{1, 2, 3, 4}, 3},
+    {{1, 6, 3, 4}, 3}, {{1, 3, 4}, 3},       {{1, 2, 6}, 3}, {{1, 2, 3}, 3}, {{1, 2, 4}, 3},    {{1, 6, 3}, 3},
+    {{1, 6, 4}, 3},    {{6, 3, 4}, 2},       {{2, 3, 4}, 2}, {{2, 6, 3}, 2}, {{2, 6, 4}, 2},    {{2, 6, 3, 4}, 2},
+    {{1, 2, 6, 3}, 3}, {{1, 2, 6, 3, 4}, 3},
 };
 
 const char *const kRefusedNames[] = {"N_TERCO", "COD_SEZ", "COMUNE_MIN", "COMUNI", "PIT4"};
@@ -107,8 +106,8 @@ QList<MapRow> mapRows(const DataTable &table, int column, qint16 firstType, qint
         const QString &type = table.text(r, 0);
         if (!isType(type, firstType) && !isType(type, secondType))
             continue;
-        rows.append({type, table.text(r, 1), table.text(r, 2), table.text(r, 3), table.text(r, 5),
-                     table.text(r, column)});
+        rows.append(
+            {type, table.text(r, 1), table.text(r, 2), table.text(r, 3), table.text(r, 5), table.text(r, column)});
     }
     return rows;
 }
@@ -147,8 +146,8 @@ std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const Cre
     MapRequest req;
     req.header = table.header(in.column);
     req.description = in.description.isEmpty()
-                          ? grid::variableDescription(ctx, table, in.column, QStringLiteral("frm_dispData"))
-                          : in.description;
+        ? grid::variableDescription(ctx, table, in.column, QStringLiteral("frm_dispData"))
+        : in.description;
 
     ctx.LevelCode = levelFromGroups(ctx.LevelCode, in.tickedGroups);
     const ColumnCode cc = columnCode(req.header, ctx.CurrentTipo);
@@ -168,7 +167,7 @@ std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const Cre
         if (ctx.LevelCode == 0)
             return std::nullopt;
         req.mapCase = choice == LevelChoice::Regions ? regionsCase()
-                      : choice == LevelChoice::Nuts2 ? nuts2Case()
+            : choice == LevelChoice::Nuts2           ? nuts2Case()
                                                      : provincesCase(cc.lastCode, year);
         break;
     }

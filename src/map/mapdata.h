@@ -59,11 +59,11 @@ bool refusedColumnName(const QString &header);
 // One row to map, as the grid shows it.
 struct MapRow {
     QString territoryType; // column 0
-    QString codTerr;       // column 1
-    QString prov;          // column 2
-    QString reg;           // column 3
-    QString name;          // column 5
-    QString value;         // the mapped column, as the grid shows it
+    QString codTerr; // column 1
+    QString prov; // column 2
+    QString reg; // column 3
+    QString name; // column 5
+    QString value; // the mapped column, as the grid shows it
     // The territory code the map joins on: the province number for provinces, COD_TERR else.
     QString code(MapKind kind) const { return kind == MapKind::Provinces ? prov : codTerr; }
 };
@@ -75,11 +75,11 @@ QList<MapRow> mapRows(const DataTable &table, int column, qint16 firstType, qint
 // What the map window is opened with.
 struct MapRequest {
     MapCase mapCase;
-    QString lastCode;    // item code of the column
-    QString year;        // last four characters of the header
-    QString header;      // the column header, also the value field of tMappa
+    QString lastCode; // item code of the column
+    QString year; // last four characters of the header
+    QString header; // the column header, also the value field of tMappa
     QString description; // the item's description
-    QList<MapRow> rows;  // sorted ascending on the value
+    QList<MapRow> rows; // sorted ascending on the value
     // txtVariabile: header & ": " & description.
     QString variableText() const { return header + QStringLiteral(": ") + description; }
     // The values of the rows, in their order.
@@ -96,10 +96,10 @@ QString noneOfLevelMessage(const QString &levelName);
 
 // What the grid gives the preparation besides its table.
 struct CreateMapInput {
-    int column = -1;          // the selected column
-    QString sortColumnText;   // the text of the sort-column box
-    QString description;      // the description label (computed when empty)
-    QSet<int> tickedGroups;   // the ticked group boxes of the selection window
+    int column = -1; // the selected column
+    QString sortColumnText; // the text of the sort-column box
+    QString description; // the description label (computed when empty)
+    QSet<int> tickedGroups; // the ticked group boxes of the selection window
 };
 
 // Asks the level of the map (frmSelMappa) given LevelCode.

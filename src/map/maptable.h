@@ -21,12 +21,12 @@ struct NumberFormat;
 
 namespace qrn::map {
 
-inline constexpr QLatin1String kMapTable{"tMappa"};
+inline constexpr QLatin1String kMapTable {"tMappa"};
 
 struct MapRecord {
-    QString code;      // N_TERCO
-    QString value;     // the value as the grid shows it
-    int classNumber;   // N4, 0 for none (stored as null)
+    QString code; // N_TERCO
+    QString value; // the value as the grid shows it
+    int classNumber; // N4, 0 for none (stored as null)
 };
 
 // One record per row of the request with a value, in the order of the rows; classOf holds the

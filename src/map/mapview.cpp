@@ -103,8 +103,7 @@ QRectF MapView::visibleExtent() const
         return QRectF(e.center() - QPointF(0.5, 0.5), QSizeF(1, 1));
     const double aspect = double(m_viewport.width()) / m_viewport.height();
     if (e.width() < e.height() * aspect)
-        return e.adjusted(-(e.height() * aspect - e.width()) / 2, 0,
-                          (e.height() * aspect - e.width()) / 2, 0);
+        return e.adjusted(-(e.height() * aspect - e.width()) / 2, 0, (e.height() * aspect - e.width()) / 2, 0);
     return e.adjusted(0, -(e.width() / aspect - e.height()) / 2, 0, (e.width() / aspect - e.height()) / 2);
 }
 
@@ -193,12 +192,11 @@ void MapView::draw(QPainter &painter, const QRectF &target) const
     painter.scale(target.width() / m_viewport.width(), target.height() / m_viewport.height());
 
     const QRectF v = visibleExtent();
-    const Projector proj{v.left(), v.bottom(), 1.0 / mapUnitsPerPixel()};
+    const Projector proj {v.left(), v.bottom(), 1.0 / mapUnitsPerPixel()};
     QPolygonF ring;
     for (auto it = m_layers.rbegin(); it != m_layers.rend(); ++it) {
         const ShapeLayer &l = **it;
-        const std::vector<const Symbol *> symbols =
-            l.renderer ? l.renderer->resolve(l) : std::vector<const Symbol *>();
+        const std::vector<const Symbol *> symbols = l.renderer ? l.renderer->resolve(l) : std::vector<const Symbol *>();
         const Symbol *current = nullptr;
         for (int f = 0; f < l.featureCount(); ++f) {
             if (l.partBegin(f) == l.partEnd(f) || !l.featureBounds(f).intersects(v.adjusted(0, 0, 1e-9, 1e-9)))
@@ -242,7 +240,7 @@ QPainterPath MapView::featurePath(const ShapeLayer &layer, int feature) const
     if (feature < 0 || feature >= layer.featureCount())
         return path;
     const QRectF v = visibleExtent();
-    const Projector proj{v.left(), v.bottom(), 1.0 / mapUnitsPerPixel()};
+    const Projector proj {v.left(), v.bottom(), 1.0 / mapUnitsPerPixel()};
     QPolygonF ring;
     for (int p = layer.partBegin(feature); p < layer.partEnd(feature); ++p) {
         if (layer.kind() == ShapeKind::Point) {
@@ -296,8 +294,8 @@ bool MapView::exportView(const QString &path, QString *error, bool forLayout) co
         p.end();
         return true;
     }
-    if (ext != QLatin1String("png") && ext != QLatin1String("jpg") && ext != QLatin1String("jpeg") &&
-        ext != QLatin1String("bmp"))
+    if (ext != QLatin1String("png") && ext != QLatin1String("jpg") && ext != QLatin1String("jpeg")
+        && ext != QLatin1String("bmp"))
         return fail(QStringLiteral("Formato di file non gestito: %1").arg(path));
     QImage image(size, QImage::Format_RGB32);
     {

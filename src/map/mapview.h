@@ -71,7 +71,7 @@ public:
 private:
     std::vector<std::shared_ptr<ShapeLayer>> m_layers;
     QRectF m_extent;
-    QSize m_viewport{1600, 1200};
+    QSize m_viewport {1600, 1200};
 };
 
 // The rectangle r scaled about its centre by factor (1.5 gives a larger rectangle).

@@ -11,7 +11,7 @@ void ClassBreaksRenderer::setBreakCount(int n)
 {
     n = std::max(0, n);
     m_breaks.resize(size_t(n), 0.0);
-    m_symbols.resize(size_t(n) + 1, Symbol{});
+    m_symbols.resize(size_t(n) + 1, Symbol {});
 }
 
 void ClassBreaksRenderer::setColorRamp(quint32 start, quint32 end)
@@ -54,7 +54,7 @@ void ValueMapRenderer::setValueCount(int n)
 {
     n = std::max(0, n);
     m_values.resize(size_t(n));
-    m_symbols.resize(size_t(n), Symbol{});
+    m_symbols.resize(size_t(n), Symbol {});
     reindex();
 }
 

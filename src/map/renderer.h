@@ -45,7 +45,7 @@ public:
 
 private:
     std::vector<double> m_breaks;
-    std::vector<Symbol> m_symbols{Symbol{}};
+    std::vector<Symbol> m_symbols {Symbol {}};
 };
 
 // Value i of the field is drawn with symbol i; every other feature with the default symbol when

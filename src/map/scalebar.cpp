@@ -48,17 +48,15 @@ void drawScaleBar(QPainter &painter, const QRectF &area, const ScaleBarLength &b
     const double labelWidth = fm.horizontalAdvance(bar.label);
     painter.setPen(Qt::NoPen);
     painter.setBrush(QColor(255, 255, 255, 190));
-    painter.drawRect(QRectF(origin.x() - 4, origin.y() - fm.height() - 4, bar.pixels + labelWidth / 2 + 8,
-                            fm.height() + h + 8));
+    painter.drawRect(
+        QRectF(origin.x() - 4, origin.y() - fm.height() - 4, bar.pixels + labelWidth / 2 + 8, fm.height() + h + 8));
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::black);
     painter.drawRect(QRectF(origin, QSizeF(half, h)));
     painter.setBrush(Qt::white);
     painter.drawRect(QRectF(origin + QPointF(half, 0), QSizeF(bar.pixels - half, h)));
     painter.drawText(QPointF(origin.x(), origin.y() - fm.descent() - 2), QStringLiteral("0"));
-    painter.drawText(QPointF(origin.x() + bar.pixels - labelWidth / 2,
-                             origin.y() - fm.descent() - 2),
-                     bar.label);
+    painter.drawText(QPointF(origin.x() + bar.pixels - labelWidth / 2, origin.y() - fm.descent() - 2), bar.label);
     painter.restore();
 }
 

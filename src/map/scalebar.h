@@ -10,8 +10,8 @@ namespace qrn::map {
 
 struct ScaleBarLength {
     double kilometres = 0; // the length the bar stands for
-    double pixels = 0;     // its length on screen
-    QString label;         // "50 km"
+    double pixels = 0; // its length on screen
+    QString label; // "50 km"
 };
 
 // The scale denominator N of 1:N of a map extent (in metres) shown in a rectangle of the given

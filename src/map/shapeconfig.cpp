@@ -22,7 +22,8 @@ QString qs(const char *s)
 
 void loadDocument(pugi::xml_document &doc, const QString &file)
 {
-    const pugi::xml_parse_result r = doc.load_file(QFile::encodeName(file).constData(), pugi::parse_default | pugi::parse_declaration);
+    const pugi::xml_parse_result r = doc.load_file(QFile::encodeName(file).constData(),
+                                                   pugi::parse_default | pugi::parse_declaration);
     if (!r)
         throw ShapeConfigError(QStringLiteral("Impossibile leggere %1: %2").arg(file, qs(r.description())));
 }
@@ -81,9 +82,11 @@ bool trueWord(const QString &text)
 bool booleanValue(const QString &text)
 {
     const QString t = text.trimmed();
-    if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 || t.compare(QLatin1String("vero"), Qt::CaseInsensitive) == 0)
+    if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0
+        || t.compare(QLatin1String("vero"), Qt::CaseInsensitive) == 0)
         return true;
-    if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0 || t.compare(QLatin1String("falso"), Qt::CaseInsensitive) == 0)
+    if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0
+        || t.compare(QLatin1String("falso"), Qt::CaseInsensitive) == 0)
         return false;
     bool ok = false;
     const double d = t.toDouble(&ok);
@@ -156,8 +159,7 @@ Symbol symbolOf(const LayerConfig &entry)
     return s;
 }
 
-ShapeCase LoadShapeConfig(const QString &filesFolder, const QString &shapeFolder, const QString &caseName,
-                          MapView &map)
+ShapeCase LoadShapeConfig(const QString &filesFolder, const QString &shapeFolder, const QString &caseName, MapView &map)
 {
     ShapeCase sc = readShapeConfig(shapeConfigPath(filesFolder), caseName);
     map.backColor = sc.mapBackColor;
@@ -200,7 +202,8 @@ void saveShapeConfig(const QString &file, const QString &caseName, quint32 mapBa
     doc.save(out, "  ", pugi::format_default, pugi::encoding_utf8);
     const std::string text = out.str();
     QSaveFile f(file);
-    if (!f.open(QIODevice::WriteOnly) || f.write(text.data(), qint64(text.size())) != qint64(text.size()) || !f.commit())
+    if (!f.open(QIODevice::WriteOnly) || f.write(text.data(), qint64(text.size())) != qint64(text.size())
+        || !f.commit())
         throw ShapeConfigError(QStringLiteral("Impossibile scrivere %1: %2").arg(file, f.errorString()));
 }
 

@@ -42,7 +42,7 @@ struct ShapeCase {
 // A configuration that cannot be read or written; what() is the Italian description.
 class ShapeConfigError : public std::runtime_error {
 public:
-    explicit ShapeConfigError(const QString &text) : std::runtime_error(text.toStdString()) {}
+    explicit ShapeConfigError(const QString &text) : std::runtime_error(text.toStdString()) { }
     QString text() const { return QString::fromStdString(what()); }
 };
 

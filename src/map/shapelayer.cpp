@@ -32,16 +32,29 @@ QString codePageName(const QString &cpgOrMark)
     static const QRegularExpression ldid(QStringLiteral("^LDID/(\\d+)$"));
     if (const auto m = ldid.match(t); m.hasMatch()) {
         switch (m.captured(1).toInt()) {
-        case 0x01: return QStringLiteral("IBM437");
-        case 0x02: return QStringLiteral("IBM850");
-        case 0x03: case 0x57: case 0x58: case 0x59: return QStringLiteral("windows-1252");
-        case 0x64: return QStringLiteral("IBM852");
-        case 0x65: return QStringLiteral("IBM866");
-        case 0xC8: return QStringLiteral("windows-1250");
-        case 0xC9: return QStringLiteral("windows-1251");
-        case 0xCA: return QStringLiteral("windows-1254");
-        case 0xCB: return QStringLiteral("windows-1253");
-        default: return QStringLiteral("ISO-8859-1");
+        case 0x01:
+            return QStringLiteral("IBM437");
+        case 0x02:
+            return QStringLiteral("IBM850");
+        case 0x03:
+        case 0x57:
+        case 0x58:
+        case 0x59:
+            return QStringLiteral("windows-1252");
+        case 0x64:
+            return QStringLiteral("IBM852");
+        case 0x65:
+            return QStringLiteral("IBM866");
+        case 0xC8:
+            return QStringLiteral("windows-1250");
+        case 0xC9:
+            return QStringLiteral("windows-1251");
+        case 0xCA:
+            return QStringLiteral("windows-1254");
+        case 0xCB:
+            return QStringLiteral("windows-1253");
+        default:
+            return QStringLiteral("ISO-8859-1");
         }
     }
     if (t.isEmpty())
@@ -86,14 +99,22 @@ struct ObjDestroyer {
 bool kindOf(int shpType, ShapeKind &kind)
 {
     switch (shpType) {
-    case SHPT_POINT: case SHPT_POINTZ: case SHPT_POINTM:
-    case SHPT_MULTIPOINT: case SHPT_MULTIPOINTZ: case SHPT_MULTIPOINTM:
+    case SHPT_POINT:
+    case SHPT_POINTZ:
+    case SHPT_POINTM:
+    case SHPT_MULTIPOINT:
+    case SHPT_MULTIPOINTZ:
+    case SHPT_MULTIPOINTM:
         kind = ShapeKind::Point;
         return true;
-    case SHPT_ARC: case SHPT_ARCZ: case SHPT_ARCM:
+    case SHPT_ARC:
+    case SHPT_ARCZ:
+    case SHPT_ARCM:
         kind = ShapeKind::Line;
         return true;
-    case SHPT_POLYGON: case SHPT_POLYGONZ: case SHPT_POLYGONM:
+    case SHPT_POLYGON:
+    case SHPT_POLYGONZ:
+    case SHPT_POLYGONM:
         kind = ShapeKind::Polygon;
         return true;
     default:
@@ -126,7 +147,7 @@ struct ShapeLayer::Index {
     GEOSSTRtree *tree = nullptr;
     std::vector<GEOSGeometry *> boxes;
 
-    Index() : ctx(GEOS_init_r()) {}
+    Index() : ctx(GEOS_init_r()) { }
     ~Index()
     {
         if (tree)
@@ -178,7 +199,8 @@ bool ShapeLayer::load(const QString &path)
     QString stem = path;
     if (stem.endsWith(QLatin1String(".shp"), Qt::CaseInsensitive))
         stem.chop(4);
-    std::unique_ptr<DBFInfo, DbfCloser> dbf(DBFOpenLL(QFile::encodeName(stem + QStringLiteral(".dbf")).constData(), "rb", &hooks));
+    std::unique_ptr<DBFInfo, DbfCloser> dbf(
+        DBFOpenLL(QFile::encodeName(stem + QStringLiteral(".dbf")).constData(), "rb", &hooks));
     if (!dbf) {
         m_error = QStringLiteral("Impossibile aprire il file %1.dbf").arg(stem);
         return false;
@@ -348,16 +370,17 @@ std::vector<int> ShapeLayer::search(QPointF mapPoint, double distance) const
         buildIndex();
     GEOSContextHandle_t ctx = m_index->ctx;
     const double d = m_kind == ShapeKind::Polygon ? 0.0 : std::max(0.0, distance);
-    GEOSGeometry *probe = d > 0 ? GEOSGeom_createRectangle_r(ctx, mapPoint.x() - d, mapPoint.y() - d,
-                                                             mapPoint.x() + d, mapPoint.y() + d)
-                                : GEOSGeom_createPointFromXY_r(ctx, mapPoint.x(), mapPoint.y());
+    GEOSGeometry *probe = d > 0
+        ? GEOSGeom_createRectangle_r(ctx, mapPoint.x() - d, mapPoint.y() - d, mapPoint.x() + d, mapPoint.y() + d)
+        : GEOSGeom_createPointFromXY_r(ctx, mapPoint.x(), mapPoint.y());
     GEOSGeometry *point = GEOSGeom_createPointFromXY_r(ctx, mapPoint.x(), mapPoint.y());
     std::vector<int> candidates;
-    GEOSSTRtree_query_r(ctx, m_index->tree, probe,
-                        [](void *item, void *data) {
-                            static_cast<std::vector<int> *>(data)->push_back(int(reinterpret_cast<qintptr>(item)));
-                        },
-                        &candidates);
+    GEOSSTRtree_query_r(
+        ctx, m_index->tree, probe,
+        [](void *item, void *data) {
+            static_cast<std::vector<int> *>(data)->push_back(int(reinterpret_cast<qintptr>(item)));
+        },
+        &candidates);
     std::sort(candidates.begin(), candidates.end());
     for (int f : candidates) {
         bool hit = false;

@@ -75,8 +75,8 @@ private:
     QString m_error, m_path, m_name, m_codePage;
     ShapeKind m_kind = ShapeKind::Polygon;
     QRectF m_extent;
-    std::vector<int> m_featureParts{0};
-    std::vector<int> m_partStart{0};
+    std::vector<int> m_featureParts {0};
+    std::vector<int> m_partStart {0};
     std::vector<QPointF> m_points;
     std::vector<QRectF> m_bounds;
     QStringList m_fields;

@@ -15,10 +15,10 @@ enum class GlossaryMode { Contains = 0, Letter = 1, StartsWith = 2, All = 3 };
 
 // Which controls a mode enables.
 struct GlossaryControls {
-    bool letters = false;  // the letter list
+    bool letters = false; // the letter list
     bool contains = false; // search box 0
-    bool starts = false;   // search box 1
-    bool search = false;   // the search button
+    bool starts = false; // search box 1
+    bool search = false; // the search button
 };
 GlossaryControls glossaryControls(GlossaryMode mode);
 QString glossaryModeCaption(GlossaryMode mode);

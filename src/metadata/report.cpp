@@ -48,8 +48,8 @@ ReportWriter::ReportWriter(const QString &title, const QString &pageHeader)
 
 void ReportWriter::field(const QString &label, const QString &value)
 {
-    m_html += QStringLiteral("<h3 style=\"font-size:10pt; margin-top:10px;\">%1</h3><p>%2</p>")
-                  .arg(html(label), html(value));
+    m_html +=
+        QStringLiteral("<h3 style=\"font-size:10pt; margin-top:10px;\">%1</h3><p>%2</p>").arg(html(label), html(value));
 }
 
 void ReportWriter::series(const QString &label, const std::vector<std::pair<QString, QString>> &rows)
@@ -107,8 +107,10 @@ std::optional<Report> buildReport(Connection &cn, ReportKind kind, const QString
         if (rs.eof())
             return std::nullopt;
         ReportWriter w(QStringLiteral("Scheda variabile"));
-        w.field(QStringLiteral("Variabile"), joined(rs.text(QStringLiteral("idvariabile")), rs.text(QStringLiteral("descvariabile"))));
-        w.field(QStringLiteral("Argomento"), joined(rs.text(QStringLiteral("CodiceArgomento")), rs.text(QStringLiteral("descArg"))));
+        w.field(QStringLiteral("Variabile"),
+                joined(rs.text(QStringLiteral("idvariabile")), rs.text(QStringLiteral("descvariabile"))));
+        w.field(QStringLiteral("Argomento"),
+                joined(rs.text(QStringLiteral("CodiceArgomento")), rs.text(QStringLiteral("descArg"))));
         w.series(QStringLiteral("Anni disponibili"), yearRows(rs, QString()));
         w.field(QStringLiteral("Unità di misura"), rs.text(QStringLiteral("unitamisura")));
         w.field(QStringLiteral("Periodo di riferimento dei dati"), rs.text(QStringLiteral("periodorif")));
@@ -117,21 +119,23 @@ std::optional<Report> buildReport(Connection &cn, ReportKind kind, const QString
         w.series(QStringLiteral("Fonte"), yearRows(rs, QStringLiteral("Fonte_")));
         w.series(QStringLiteral("Pubblicazione"), yearRows(rs, QStringLiteral("Pubblicazione_")));
         w.series(QStringLiteral("Ente"), yearRows(rs, QStringLiteral("Ente_")));
-        return Report{QStringLiteral("rptVariabili"), QStringLiteral("Stampa Scheda Variabile"), w.document()};
+        return Report {QStringLiteral("rptVariabili"), QStringLiteral("Stampa Scheda Variabile"), w.document()};
     }
     case ReportKind::Indicatori: {
         Recordset rs = cn.query(indicatorReportQuery(key));
         if (rs.eof())
             return std::nullopt;
         ReportWriter w(QStringLiteral("Scheda indicatore"));
-        w.field(QStringLiteral("Indicatore"), joined(rs.text(QStringLiteral("IdIndicatore")), rs.text(QStringLiteral("DescIndicatore"))));
-        w.field(QStringLiteral("Argomento"), joined(rs.text(QStringLiteral("Argomento")), rs.text(QStringLiteral("descarg"))));
+        w.field(QStringLiteral("Indicatore"),
+                joined(rs.text(QStringLiteral("IdIndicatore")), rs.text(QStringLiteral("DescIndicatore"))));
+        w.field(QStringLiteral("Argomento"),
+                joined(rs.text(QStringLiteral("Argomento")), rs.text(QStringLiteral("descarg"))));
         w.field(QStringLiteral("Aspetto"), rs.text(QStringLiteral("Descrizione")));
         w.field(QStringLiteral("Modalità di calcolo"), rs.text(QStringLiteral("ModalitaCalcolo")));
         w.field(QStringLiteral("Id varibili associate"), rs.text(QStringLiteral("IdVariabilAssociate")));
         w.series(QStringLiteral("Anni disponibili"), yearRows(rs, QString()));
         w.field(QStringLiteral("Note tecniche"), rs.text(QStringLiteral("NoteTecniche")));
-        return Report{QStringLiteral("rptIndicatori"), QStringLiteral("Stampa Scheda Indicatore"), w.document()};
+        return Report {QStringLiteral("rptIndicatori"), QStringLiteral("Stampa Scheda Indicatore"), w.document()};
     }
     case ReportKind::Glossario: {
         Recordset rs = cn.query(glossaryReportQuery(key));
@@ -140,7 +144,7 @@ std::optional<Report> buildReport(Connection &cn, ReportKind kind, const QString
         ReportWriter w(QStringLiteral("Glossario"), QStringLiteral("Quarnaro"));
         w.field(QStringLiteral("DENOMINAZIONE:"), rs.text(QStringLiteral("Nome")));
         w.field(QStringLiteral("DESCRIZIONE:"), rs.text(QStringLiteral("Definizione")));
-        return Report{QStringLiteral("rptGlossario"), QStringLiteral("Stampa Glossario"), w.document()};
+        return Report {QStringLiteral("rptGlossario"), QStringLiteral("Stampa Glossario"), w.document()};
     }
     }
     return std::nullopt;

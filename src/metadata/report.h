@@ -33,7 +33,7 @@ private:
 enum class ReportKind { Variabili, Indicatori, Glossario };
 
 struct Report {
-    QString name;    // rptVariabili, rptIndicatori, rptGlossario
+    QString name; // rptVariabili, rptIndicatori, rptGlossario
     QString caption; // of the preview window
     std::shared_ptr<QTextDocument> document;
 };

@@ -82,9 +82,9 @@ QString evaluationSection(const QString &code)
     static const struct {
         const char *code;
         const char *section;
-    } sections[] = {{"A", "Contesto"},      {"B1", "Dotazione"},      {"B2", "Dotazione"}, {"B3", "Dotazione"},
-                    {"C", "Funzionalità"},  {"C1", "Funzionalità"},   {"D", "Funzionalità"}, {"E", "Domanda"},
-                    {"E1", "Domanda"},      {"E2", "Domanda"}};
+    } sections[] = {{"A", "Contesto"},     {"B1", "Dotazione"},    {"B2", "Dotazione"},   {"B3", "Dotazione"},
+                    {"C", "Funzionalità"}, {"C1", "Funzionalità"}, {"D", "Funzionalità"}, {"E", "Domanda"},
+                    {"E1", "Domanda"},     {"E2", "Domanda"}};
     for (const auto &s : sections)
         if (code == QLatin1String(s.code))
             return QString::fromUtf8(s.section);
@@ -108,7 +108,8 @@ std::optional<VariableSheet> loadVariableSheet(Connection &cn, const QString &co
     if (rs.bof() && rs.eof())
         return std::nullopt;
     VariableSheet s;
-    s.variabile = rs.text(QStringLiteral("IdVariabile")) + QStringLiteral(" - ") + rs.text(QStringLiteral("DescVariabile"));
+    s.variabile = rs.text(QStringLiteral("IdVariabile")) + QStringLiteral(" - ")
+        + rs.text(QStringLiteral("DescVariabile"));
     s.settore = rs.text(QStringLiteral("Descrizione Settore"));
     s.argomento = topicText(rs.text(QStringLiteral("CodiceArgomento")), rs.text(QStringLiteral("Desc argomento")));
     s.fonti = yearSeries(rs, QStringLiteral("Fonte_"));
@@ -130,9 +131,11 @@ std::optional<IndicatorSheet> loadIndicatorSheet(Connection &cn, const QString &
     if (rs.bof() && rs.eof())
         return std::nullopt;
     IndicatorSheet s;
-    s.indicatore = rs.text(QStringLiteral("IdIndicatore")) + QStringLiteral(" - ") + rs.text(QStringLiteral("DescIndicatore"));
+    s.indicatore = rs.text(QStringLiteral("IdIndicatore")) + QStringLiteral(" - ")
+        + rs.text(QStringLiteral("DescIndicatore"));
     s.settore = rs.text(QStringLiteral("Descrizione Settore"));
-    s.argomento = rs.text(QStringLiteral("Argomento")) + QStringLiteral(" - ") + rs.text(QStringLiteral("Desc argomento"));
+    s.argomento = rs.text(QStringLiteral("Argomento")) + QStringLiteral(" - ")
+        + rs.text(QStringLiteral("Desc argomento"));
     s.psm = rs.text(QStringLiteral("PSM"));
     s.bdquid = rs.text(QStringLiteral("BdQuid"));
     s.valutazione = evaluationSection(rs.text(QStringLiteral("Valutazione")));

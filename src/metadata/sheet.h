@@ -40,14 +40,14 @@ bool isYes(const QVariant &v);
 bool isOne(const QVariant &v);
 
 struct VariableSheet {
-    QString variabile, settore, argomento, fonti, pubblicazioni, enti, noteAnni, livello, numProvince, unita,
-        periodo, noteSerie;
+    QString variabile, settore, argomento, fonti, pubblicazioni, enti, noteAnni, livello, numProvince, unita, periodo,
+        noteSerie;
     YearBoxes anni;
 };
 
 struct IndicatorSheet {
-    QString indicatore, settore, argomento, psm, bdquid, valutazione, modalitaCalcolo, variabiliAssociate,
-        noteTecniche, destinazione;
+    QString indicatore, settore, argomento, psm, bdquid, valutazione, modalitaCalcolo, variabiliAssociate, noteTecniche,
+        destinazione;
     bool prov = false, sll = false, comune = false, datoPuntuale = false, sintesi = false;
     YearBoxes anni;
 };

@@ -8,10 +8,11 @@ namespace qrn {
 QString metadataSheetQuery(const QString &tipo, const QString &code)
 {
     if (itemKind(tipo) == ItemKind::Variables)
-        return QStringLiteral("SELECT MetadatiVariabili.*, Argomento.[Desc argomento], Settore.[Descrizione Settore] "
-                              "FROM (Argomento INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore) INNER JOIN "
-                              "MetadatiVariabili ON Argomento.[Codice argomento] = MetadatiVariabili.CodiceArgomento Where  "
-                              "IdVariabile  ='")
+        return QStringLiteral(
+                   "SELECT MetadatiVariabili.*, Argomento.[Desc argomento], Settore.[Descrizione Settore] "
+                   "FROM (Argomento INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore) INNER JOIN "
+                   "MetadatiVariabili ON Argomento.[Codice argomento] = MetadatiVariabili.CodiceArgomento Where  "
+                   "IdVariabile  ='")
             + sqlEscape(code) + QStringLiteral("';");
     return QStringLiteral("SELECT MetadatiIndicatori.*, Argomento.[Desc argomento], Settore.[Descrizione Settore] "
                           "FROM (Argomento INNER JOIN Settore ON Argomento.idSettore = Settore.idSettore) INNER JOIN "
@@ -22,7 +23,8 @@ QString metadataSheetQuery(const QString &tipo, const QString &code)
 
 QString metadataSheetWindow(const QString &tipo)
 {
-    return itemKind(tipo) == ItemKind::Variables ? QStringLiteral("FRMSCHEDAVARIABILI") : QStringLiteral("FRMSCHEDAINDICATORI");
+    return itemKind(tipo) == ItemKind::Variables ? QStringLiteral("FRMSCHEDAVARIABILI")
+                                                 : QStringLiteral("FRMSCHEDAINDICATORI");
 }
 
 } // namespace qrn

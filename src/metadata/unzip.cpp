@@ -35,8 +35,8 @@ using EntryPtr = std::unique_ptr<zip_file_t, EntryCloser>;
 // One entry of the archive, as checked before anything is written.
 struct Entry {
     zip_uint64_t index = 0;
-    QString name;       // as stored
-    QString path;       // safe relative path under the folder
+    QString name; // as stored
+    QString path; // safe relative path under the folder
     bool dir = false;
     std::int64_t size = 0;
     bool encrypted = false;
@@ -136,15 +136,17 @@ struct CGUnzipFiles::Run {
         if (n < 0)
             return failWith(PK_ERR, QStringLiteral("L'archivio è danneggiato."));
         if (n > lim.maxEntries)
-            return failWith(PK_MEM, QStringLiteral("L'archivio contiene %1 file, più dei %2 ammessi per un aggiornamento.")
-                                        .arg(n)
-                                        .arg(lim.maxEntries));
+            return failWith(PK_MEM,
+                            QStringLiteral("L'archivio contiene %1 file, più dei %2 ammessi per un aggiornamento.")
+                                .arg(n)
+                                .arg(lim.maxEntries));
         QSet<QString> files, dirs;
         for (zip_uint64_t i = 0; i < zip_uint64_t(n); ++i) {
             zip_stat_t st;
             zip_stat_init(&st);
             if (zip_stat_index(za, i, ZIP_FL_ENC_GUESS, &st) != 0 || !st.name)
-                return failWith(PK_ERR, QStringLiteral("L'archivio è danneggiato: la voce %1 non si legge.").arg(i + 1));
+                return failWith(PK_ERR,
+                                QStringLiteral("L'archivio è danneggiato: la voce %1 non si legge.").arg(i + 1));
             Entry e;
             e.index = i;
             e.name = QString::fromUtf8(st.name);
@@ -157,21 +159,24 @@ struct CGUnzipFiles::Run {
             if (zip_file_get_external_attributes(za, i, 0, &opsys, &attributes) == 0 && opsys == ZIP_OPSYS_UNIX) {
                 const zip_uint32_t type = (attributes >> 16) & 0170000u;
                 if (type == 0120000u)
-                    return failWith(PK_ERR, QStringLiteral("L'archivio contiene un collegamento simbolico (%1): "
-                                                           "l'aggiornamento non è sicuro.")
-                                                .arg(e.name));
+                    return failWith(PK_ERR,
+                                    QStringLiteral("L'archivio contiene un collegamento simbolico (%1): "
+                                                   "l'aggiornamento non è sicuro.")
+                                        .arg(e.name));
                 if (type == 0040000u)
                     e.dir = true;
                 else if (type != 0 && type != 0100000u)
-                    return failWith(PK_ERR, QStringLiteral("L'archivio contiene una voce che non è un file (%1).").arg(e.name));
+                    return failWith(PK_ERR,
+                                    QStringLiteral("L'archivio contiene una voce che non è un file (%1).").arg(e.name));
             }
             e.path = safeEntryPath(name);
             if (e.path.isEmpty()) {
                 if (e.dir && QDir::cleanPath(name) == QLatin1String("."))
                     continue;
-                return failWith(PK_ERR, QStringLiteral("L'archivio contiene un percorso non ammesso (%1): "
-                                                       "i file devono restare nella cartella di destinazione.")
-                                            .arg(e.name));
+                return failWith(PK_ERR,
+                                QStringLiteral("L'archivio contiene un percorso non ammesso (%1): "
+                                               "i file devono restare nella cartella di destinazione.")
+                                    .arg(e.name));
             }
             if (!self.m_honorDirectories) {
                 if (e.dir)
@@ -202,16 +207,19 @@ struct CGUnzipFiles::Run {
                 return tooLarge();
             const std::int64_t comp = (st.valid & ZIP_STAT_COMP_SIZE) ? std::int64_t(st.comp_size) : 0;
             if (e.size > lim.ratioFloor && double(e.size) > lim.maxRatio * double(comp))
-                return failWith(PK_MEM, QStringLiteral("Il file %1 dell'archivio si espande in modo anomalo (%2 byte da %3): "
-                                                       "l'archivio è stato rifiutato.")
-                                            .arg(e.name)
-                                            .arg(e.size)
-                                            .arg(comp));
+                return failWith(PK_MEM,
+                                QStringLiteral("Il file %1 dell'archivio si espande in modo anomalo (%2 byte da %3): "
+                                               "l'archivio è stato rifiutato.")
+                                    .arg(e.name)
+                                    .arg(e.size)
+                                    .arg(comp));
             if ((st.valid & ZIP_STAT_COMP_METHOD) && !zip_compression_method_supported(st.comp_method, 0))
-                return failWith(IZ_UNSUP, QStringLiteral("Il file %1 è compresso con un metodo non supportato.").arg(e.name));
+                return failWith(IZ_UNSUP,
+                                QStringLiteral("Il file %1 è compresso con un metodo non supportato.").arg(e.name));
             e.encrypted = (st.valid & ZIP_STAT_ENCRYPTION_METHOD) && st.encryption_method != ZIP_EM_NONE;
             if (e.encrypted && !zip_encryption_method_supported(st.encryption_method, 0))
-                return failWith(IZ_UNSUP, QStringLiteral("Il file %1 è cifrato con un metodo non supportato.").arg(e.name));
+                return failWith(IZ_UNSUP,
+                                QStringLiteral("Il file %1 è cifrato con un metodo non supportato.").arg(e.name));
             if (st.valid & ZIP_STAT_MTIME)
                 e.mtime = QDateTime::fromSecsSinceEpoch(st.mtime);
             entries.push_back(e);
@@ -225,8 +233,9 @@ struct CGUnzipFiles::Run {
     }
     bool tooLarge()
     {
-        return failWith(PK_MEM, QStringLiteral("L'archivio, estratto, supera i %1 ammessi per un aggiornamento.")
-                                    .arg(sizeText(self.m_limits.maxTotalBytes)));
+        return failWith(PK_MEM,
+                        QStringLiteral("L'archivio, estratto, supera i %1 ammessi per un aggiornamento.")
+                            .arg(sizeText(self.m_limits.maxTotalBytes)));
     }
 
     // Opens an entry, asking the password while it is missing or wrong.
@@ -244,15 +253,17 @@ struct CGUnzipFiles::Run {
                 if (f)
                     return f;
                 if (zip_error_code_zip(zip_get_error(za)) != ZIP_ER_WRONGPASSWD) {
-                    failWith(PK_ERR, QStringLiteral("Il file %1 dell'archivio non si apre: %2").arg(e.name, libzipError()));
+                    failWith(PK_ERR,
+                             QStringLiteral("Il file %1 dell'archivio non si apre: %2").arg(e.name, libzipError()));
                     return nullptr;
                 }
             }
             char buffer[256];
             if (asked == kPromptsPerEntry || self.passwordCallback(buffer, int(sizeof buffer)) != 0) {
-                failWith(IZ_BADPWD, password.isEmpty()
-                                        ? QStringLiteral("Il file %1 è protetto da una password che non è stata data.").arg(e.name)
-                                        : QStringLiteral("La password del file %1 è errata.").arg(e.name));
+                failWith(IZ_BADPWD,
+                         password.isEmpty()
+                             ? QStringLiteral("Il file %1 è protetto da una password che non è stata data.").arg(e.name)
+                             : QStringLiteral("La password del file %1 è errata.").arg(e.name));
                 return nullptr;
             }
             password = QString::fromUtf8(buffer);
@@ -262,8 +273,7 @@ struct CGUnzipFiles::Run {
     QString libzipError() const { return QString::fromUtf8(zip_strerror(za)); }
 
     // Reads an entry whole, handing each piece to sink; false on a damaged entry.
-    template <typename Sink>
-    bool read(const Entry &e, Sink sink)
+    template <typename Sink> bool read(const Entry &e, Sink sink)
     {
         EntryPtr f = open(e);
         if (!f)
@@ -273,14 +283,16 @@ struct CGUnzipFiles::Run {
         for (;;) {
             const zip_int64_t n = zip_fread(f.get(), buffer.data(), buffer.size());
             if (n < 0)
-                return failWith(PK_ERR, QStringLiteral("Il file %1 dell'archivio è danneggiato%2 (%3).")
-                                            .arg(e.name, e.encrypted ? QStringLiteral(" o la password è errata") : QString(),
-                                                 QString::fromUtf8(zip_file_strerror(f.get()))));
+                return failWith(PK_ERR,
+                                QStringLiteral("Il file %1 dell'archivio è danneggiato%2 (%3).")
+                                    .arg(e.name, e.encrypted ? QStringLiteral(" o la password è errata") : QString(),
+                                         QString::fromUtf8(zip_file_strerror(f.get()))));
             if (n == 0)
                 break;
             got += n;
             if (got > e.size)
-                return failWith(PK_ERR, QStringLiteral("Il file %1 dell'archivio è più lungo di quanto dichiarato.").arg(e.name));
+                return failWith(
+                    PK_ERR, QStringLiteral("Il file %1 dell'archivio è più lungo di quanto dichiarato.").arg(e.name));
             if (!sink(buffer.data(), n))
                 return false;
         }
@@ -297,7 +309,8 @@ struct CGUnzipFiles::Run {
             self.m_message += QStringLiteral("Filename: %1 Size %2 Date %3 Time %4\n")
                                   .arg(e.name, -40)
                                   .arg(e.size, 12)
-                                  .arg(e.mtime.toString(QStringLiteral("dd/MM/yyyy")), e.mtime.toString(QStringLiteral("HH:mm")));
+                                  .arg(e.mtime.toString(QStringLiteral("dd/MM/yyyy")),
+                                       e.mtime.toString(QStringLiteral("HH:mm")));
         }
     }
 
@@ -310,7 +323,8 @@ struct CGUnzipFiles::Run {
                 continue;
             code = PK_OK;
             const bool ok = read(e, [](const char *, zip_int64_t) { return true; });
-            self.m_message += QStringLiteral("    testing: %1 %2\n").arg(e.name, ok ? QStringLiteral("OK") : QStringLiteral("errore"));
+            self.m_message += QStringLiteral("    testing: %1 %2\n")
+                                  .arg(e.name, ok ? QStringLiteral("OK") : QStringLiteral("errore"));
             if (!ok && first == PK_OK)
                 first = code;
         }
@@ -361,16 +375,18 @@ struct CGUnzipFiles::Run {
         for (const Entry &e : entries) {
             if (e.dir)
                 continue;
-            Move m{stage + QLatin1Char('/') + e.path, target + e.path, existingWithAnyCase(target + e.path), {}};
+            Move m {stage + QLatin1Char('/') + e.path, target + e.path, existingWithAnyCase(target + e.path), {}};
             if (!m.old.isEmpty()) {
                 const QFileInfo old(m.old);
                 if (old.isDir()) {
-                    failWith(PK_ERR, QStringLiteral("L'archivio contiene il file %1, ma nella cartella di destinazione "
-                                                    "c'è una cartella con lo stesso nome.")
-                                         .arg(e.path));
+                    failWith(PK_ERR,
+                             QStringLiteral("L'archivio contiene il file %1, ma nella cartella di destinazione "
+                                            "c'è una cartella con lo stesso nome.")
+                                 .arg(e.path));
                     return std::nullopt;
                 }
-                if ((self.m_extractNewer || self.m_extractOnlyNewer) && e.mtime.isValid() && e.mtime <= old.lastModified())
+                if ((self.m_extractNewer || self.m_extractOnlyNewer) && e.mtime.isValid()
+                    && e.mtime <= old.lastModified())
                     continue;
                 if (!self.m_overWriteFiles) {
                     if (!self.m_promptOverwrite)
@@ -439,8 +455,9 @@ struct CGUnzipFiles::Run {
                     if (QFileInfo(dir).isDir())
                         madeDirs << dir;
                 rollback();
-                return failWith(PK_DISK, QStringLiteral("Impossibile copiare %1 nella cartella di destinazione.")
-                                             .arg(m.to.mid(target.size())));
+                return failWith(PK_DISK,
+                                QStringLiteral("Impossibile copiare %1 nella cartella di destinazione.")
+                                    .arg(m.to.mid(target.size())));
             }
             madeDirs << missing;
             done.back().placed = m.to;
@@ -458,7 +475,9 @@ struct CGUnzipFiles::Run {
     }
 };
 
-CGUnzipFiles::CGUnzipFiles(Prompt *prompt) : m_prompt(prompt) {}
+CGUnzipFiles::CGUnzipFiles(Prompt *prompt) : m_prompt(prompt)
+{
+}
 
 void CGUnzipFiles::resetState()
 {
@@ -499,7 +518,8 @@ int CGUnzipFiles::replaceCallback(const char *name)
     if (!m_prompt)
         return 100;
     switch (m_prompt->message(QStringLiteral("Overwrite ") + file + QStringLiteral("?"),
-                              QStringLiteral("VBUnZip32 - File Already Exists!"), Icon::Exclamation, Buttons::YesNoCancel)) {
+                              QStringLiteral("VBUnZip32 - File Already Exists!"), Icon::Exclamation,
+                              Buttons::YesNoCancel)) {
     case Answer::Yes:
         return 102;
     case Answer::Cancel:
@@ -525,12 +545,14 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
     int err = 0;
     ZipPtr za(zip_open(QFile::encodeName(m_zipFileName).constData(), ZIP_RDONLY | ZIP_CHECKCONS, &err));
     if (!za && (err == ZIP_ER_INCONS || err == ZIP_ER_EXISTS))
-        return fail(PK_NOZIP, QStringLiteral("Il file %1 non è un archivio zip coerente: ha voci ripetute o danneggiate.")
-                                  .arg(QFileInfo(m_zipFileName).fileName()));
+        return fail(PK_NOZIP,
+                    QStringLiteral("Il file %1 non è un archivio zip coerente: ha voci ripetute o danneggiate.")
+                        .arg(QFileInfo(m_zipFileName).fileName()));
     if (!za)
-        return fail(PK_NOZIP, QStringLiteral("Il file %1 non è un archivio zip valido o è danneggiato.")
-                                  .arg(QFileInfo(m_zipFileName).fileName()));
-    Run run{*this, za.get(), {}, 0, {}, PK_OK};
+        return fail(PK_NOZIP,
+                    QStringLiteral("Il file %1 non è un archivio zip valido o è danneggiato.")
+                        .arg(QFileInfo(m_zipFileName).fileName()));
+    Run run {*this, za.get(), {}, 0, {}, PK_OK};
     if (!run.scan())
         return run.code;
     if (m_displayComment) {
@@ -549,16 +571,19 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
 
     QString target = QDir::cleanPath(QDir(m_extractDir).absolutePath()) + QLatin1Char('/');
     if (!QDir().mkpath(target))
-        return fail(PK_DISK, QStringLiteral("Impossibile creare la cartella %1.").arg(QDir::toNativeSeparators(target)));
+        return fail(PK_DISK,
+                    QStringLiteral("Impossibile creare la cartella %1.").arg(QDir::toNativeSeparators(target)));
     const QStorageInfo disk(target);
     if (disk.isValid() && disk.bytesAvailable() >= 0 && disk.bytesAvailable() < run.total + kDiskMargin)
-        return fail(PK_DISK, QStringLiteral("Spazio su disco insufficiente: servono %1 liberi.")
-                                 .arg(sizeText(run.total + kDiskMargin)));
+        return fail(
+            PK_DISK,
+            QStringLiteral("Spazio su disco insufficiente: servono %1 liberi.").arg(sizeText(run.total + kDiskMargin)));
     const auto stage = stagingBeside(target, QStringLiteral("aggiornamento"));
     const auto backup = stagingBeside(target, QStringLiteral("sostituiti"));
     if (!stage || !backup)
-        return fail(PK_DISK, QStringLiteral("Impossibile creare una cartella di lavoro accanto a %1.")
-                                 .arg(QDir::toNativeSeparators(target)));
+        return fail(PK_DISK,
+                    QStringLiteral("Impossibile creare una cartella di lavoro accanto a %1.")
+                        .arg(QDir::toNativeSeparators(target)));
     if (!run.extract(stage->path()))
         return run.code;
     const auto moves = run.plan(stage->path(), target);

@@ -19,14 +19,14 @@ class Prompt;
 // Results, numbered as the unzip library numbers them.
 enum UnzipResult : std::int32_t {
     PK_OK = 0,
-    PK_ERR = 2,      // a damaged archive or a refused entry
-    PK_MEM = 4,      // the archive passes the size or entry limits
-    PK_NOZIP = 9,    // not a zip archive, or missing
-    PK_PARAM = 10,   // no archive or no folder given
-    PK_DISK = 50,    // the disk is full or a file cannot be written
-    IZ_CTRLC = 80,   // cancelled by the user
-    IZ_UNSUP = 81,   // an unsupported compression or encryption
-    IZ_BADPWD = 82,  // no password, or a wrong one
+    PK_ERR = 2, // a damaged archive or a refused entry
+    PK_MEM = 4, // the archive passes the size or entry limits
+    PK_NOZIP = 9, // not a zip archive, or missing
+    PK_PARAM = 10, // no archive or no folder given
+    PK_DISK = 50, // the disk is full or a file cannot be written
+    IZ_CTRLC = 80, // cancelled by the user
+    IZ_UNSUP = 81, // an unsupported compression or encryption
+    IZ_BADPWD = 82, // no password, or a wrong one
 };
 
 // Limits against archive bombs.

@@ -28,7 +28,8 @@ QString updateTargetFolder(const AppContext &ctx, UpdateKind kind)
     const QString inUse = db ? ctx.DbFolder : ctx.ShapeFolder;
     if (!inUse.isEmpty())
         return inUse;
-    const QString remembered = ReadFolderFile(ctx.FilesFolder + (db ? QStringLiteral("DBPath.dbc") : QStringLiteral("SHPath.dbc")));
+    const QString remembered = ReadFolderFile(ctx.FilesFolder
+                                              + (db ? QStringLiteral("DBPath.dbc") : QStringLiteral("SHPath.dbc")));
     if (!remembered.isEmpty())
         return remembered;
     return withSeparator(ctx.programFolder + (db ? QStringLiteral("Databases") : QStringLiteral("Shape")));

@@ -30,7 +30,7 @@ QString updateDoneText(UpdateKind kind);
 
 struct UpdateResult {
     enum class Outcome { Cancelled, Done, Failed } outcome = Outcome::Cancelled;
-    QString message;      // the text shown at the end
+    QString message; // the text shown at the end
     std::int32_t code = PK_OK;
 };
 

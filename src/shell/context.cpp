@@ -41,7 +41,8 @@ void AppContext::setProgramFolder(const QString &folder)
     programFolder = withSeparator(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
     FilesFolder = programFolder + QStringLiteral("Files/");
     ExcelFolder = programFolder + QStringLiteral("Excel/");
-    OdbcPrefix = QStringLiteral("Driver={Microsoft Access Driver (*.mdb)};Pwd=") + DbPassword + QStringLiteral(";Dbq= ");
+    OdbcPrefix = QStringLiteral("Driver={Microsoft Access Driver (*.mdb)};Pwd=") + DbPassword
+        + QStringLiteral(";Dbq= ");
     DaoConnect = QStringLiteral("MS Access;pwd=") + DbPassword;
     log.setFilesFolder(FilesFolder);
 }

@@ -31,8 +31,7 @@ public:
                   const QString &description) noexcept;
     void logError(const QObject *window, const QString &procedure, const QString &number,
                   const QString &description) noexcept;
-    void logError(const QString &module, const QString &procedure, long number,
-                  const QString &description) noexcept
+    void logError(const QString &module, const QString &procedure, long number, const QString &description) noexcept
     {
         logError(module, procedure, QString::number(number), description);
     }

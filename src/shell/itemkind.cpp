@@ -5,7 +5,7 @@ namespace qrn {
 ItemKind itemKind(const QString &tipo)
 {
     return tipo.compare(QLatin1String("Indicatori"), Qt::CaseInsensitive) == 0 ? ItemKind::Indicators
-                                                                              : ItemKind::Variables;
+                                                                               : ItemKind::Variables;
 }
 
 bool isItemKindName(const QString &tipo)

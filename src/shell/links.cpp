@@ -10,12 +10,10 @@ namespace qrn {
 
 QString linkConnectString(const AppContext &ctx, const QString &sourceFile)
 {
-    return QStringLiteral("ms access;pwd=") + ctx.DbPassword + QStringLiteral(";DATABASE=") + ctx.DbFolder
-        + sourceFile;
+    return QStringLiteral("ms access;pwd=") + ctx.DbPassword + QStringLiteral(";DATABASE=") + ctx.DbFolder + sourceFile;
 }
 
-void RecreateRelatedTables(AppContext &ctx, const QString &targetFile, const QString &sourceFile,
-                           const QString &table)
+void RecreateRelatedTables(AppContext &ctx, const QString &targetFile, const QString &sourceFile, const QString &table)
 {
     const QString expected = linkConnectString(ctx, sourceFile);
     std::vector<LinkDef> &links = ctx.links.of(ctx.databasePath(targetFile, ctx.DbFolder));

@@ -14,8 +14,7 @@ QString linkConnectString(const AppContext &ctx, const QString &sourceFile);
 // table of the same name in sourceFile; a link of that name with another connect string
 // (compared without regard to case) is replaced. The links are the program's own, in
 // ctx.links: the database file is only read. Throws DbError when either database is missing.
-void RecreateRelatedTables(AppContext &ctx, const QString &targetFile, const QString &sourceFile,
-                           const QString &table);
+void RecreateRelatedTables(AppContext &ctx, const QString &targetFile, const QString &sourceFile, const QString &table);
 
 // Makes the links of every row of tablelink. On a failure (typically a database named there
 // that does not exist) shows the fatal message, logs the error and answers false: the program

@@ -63,8 +63,8 @@ MenuNode *addTopMenu(MenuBar &bar, MenuNode *parent, const QString &caption, boo
 MenuNode *dropDownNumber(MenuBar &bar, int n)
 {
     if (n < 0 || n >= int(bar.dropDowns.size()))
-        throw DbError(DbError::Kind::Generic,
-                      QStringLiteral("Indice non compreso nell'intervallo (menu %1).").arg(n), 9);
+        throw DbError(DbError::Kind::Generic, QStringLiteral("Indice non compreso nell'intervallo (menu %1).").arg(n),
+                      9);
     return bar.dropDowns[size_t(n)];
 }
 
@@ -74,7 +74,7 @@ void BuildMenus(AppContext &ctx, MenuBar &bar)
 {
     auto cn = ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
     Recordset rs = cn->query(QStringLiteral("select * from DBMainMenu order by IdMenuParent, Orderb"));
-    ctx.menu = MenuCommands{};
+    ctx.menu = MenuCommands {};
     int counter = 1;
     for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
         const int id = rs.value(QStringLiteral("IdMenu")).toInt();

@@ -15,14 +15,14 @@ struct MenuNode {
     QString caption;
     bool checked = false;
     bool disabled = false;
-    int command = 0;   // command item number (1..30) for Kind::Command, also for a disabled item
+    int command = 0; // command item number (1..30) for Kind::Command, also for a disabled item
     int dropDown = -1; // drop-down number for Kind::DropDown
     std::vector<std::unique_ptr<MenuNode>> children;
 };
 
 struct MenuBar {
     std::vector<std::unique_ptr<MenuNode>> top; // the menu bar's entries
-    std::vector<MenuNode *> dropDowns;          // by drop-down number, in creation order
+    std::vector<MenuNode *> dropDowns; // by drop-down number, in creation order
     int commandCount = 0;
     int countNodes() const;
 };

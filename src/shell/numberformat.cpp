@@ -15,8 +15,7 @@ NumberFormat NumberFormat::system()
     const QString dp = loc.decimalPoint();
     const QString gp = loc.groupSeparator();
     f.decimal = dp.isEmpty() ? QLatin1Char('.') : dp.at(0);
-    f.group = gp.isEmpty() ? (f.decimal == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(','))
-                           : gp.at(0);
+    f.group = gp.isEmpty() ? (f.decimal == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',')) : gp.at(0);
     if (f.group == f.decimal)
         f.group = f.decimal == QLatin1Char(',') ? QLatin1Char('.') : QLatin1Char(',');
     return f;

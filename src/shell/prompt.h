@@ -26,8 +26,7 @@ public:
     virtual Answer message(const QString &text, const QString &title = QString(), Icon icon = Icon::None,
                            Buttons buttons = Buttons::Ok) = 0;
     // An input box; nullopt when cancelled.
-    virtual std::optional<QString> input(const QString &prompt, const QString &title,
-                                         const QString &defaultText) = 0;
+    virtual std::optional<QString> input(const QString &prompt, const QString &title, const QString &defaultText) = 0;
     // The folder picker; the chosen folder ends with a separator, "" when cancelled.
     virtual QString browseFolder(const QString &title) = 0;
     // File dialogs; "" when cancelled. filter uses "Description|*.ext|Description|*.ext".
@@ -132,7 +131,7 @@ public:
     QString saveFile(const QString &, const QString &, const QString &) override { return QString(); }
     std::optional<QColor> chooseColor(const QColor &) override { return std::nullopt; }
     bool choosePrinter(QPrinter &) override { return false; }
-    void setBusy(bool) override {}
+    void setBusy(bool) override { }
     int messageCount() const { return m_count; }
 
 private:

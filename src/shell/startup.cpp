@@ -55,8 +55,8 @@ bool FolderHasDatabase(const QString &folder, const QString &logicalName)
 
 InstanceLock::InstanceLock(const QString &programFolder)
 {
-    const QByteArray key = QCryptographicHash::hash(QDir::cleanPath(programFolder).toUtf8(),
-                                                    QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray key =
+        QCryptographicHash::hash(QDir::cleanPath(programFolder).toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     m_path = QDir::tempPath() + QStringLiteral("/quarnaro-") + QString::fromLatin1(key) + QStringLiteral(".lock");
     m_lock = std::make_unique<QLockFile>(m_path);
     // A lock is stale only when its process is gone, however old it is.
@@ -82,8 +82,9 @@ bool FindDatabases(AppContext &ctx)
         ctx.DbFolder = remembered;
         return true;
     }
-    const QString chosen = ctx.prompt ? ctx.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i Databases"))
-                                      : QString();
+    const QString chosen = ctx.prompt
+        ? ctx.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i Databases"))
+        : QString();
     if (chosen.isEmpty() || !FolderHasDatabase(chosen, QStringLiteral("Metadati.mdb"))) {
         if (ctx.prompt)
             ctx.prompt->message(QStringLiteral("Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa."),
@@ -107,9 +108,9 @@ void FindShapeFiles(AppContext &ctx)
         ctx.ShapeFolder = remembered;
         return;
     }
-    const QString chosen = ctx.prompt ? ctx.prompt->browseFolder(
-                               QStringLiteral("Selezionare la cartella contenente i File delle cartine"))
-                                      : QString();
+    const QString chosen = ctx.prompt
+        ? ctx.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i File delle cartine"))
+        : QString();
     if (chosen.isEmpty() || !FolderHasFiles(chosen, QStringLiteral("*.shp"))) {
         if (ctx.prompt)
             ctx.prompt->message(QStringLiteral("Nessun File delle cartine trovato. In questa sessione non sarà "
@@ -135,8 +136,8 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
         trace("002");
         if (lock && !lock->tryLock()) {
             if (ctx.prompt)
-                ctx.prompt->message(QStringLiteral("Programma già aperto! La nuova istanza sarà chiusa."),
-                                    QString(), Icon::Critical);
+                ctx.prompt->message(QStringLiteral("Programma già aperto! La nuova istanza sarà chiusa."), QString(),
+                                    Icon::Critical);
             return StartupOutcome::Exit;
         }
         ctx.setProgramFolder(ctx.programFolder);

@@ -41,9 +41,9 @@ private:
 class StartupHost {
 public:
     virtual ~StartupHost() = default;
-    virtual void formatMainWindow() = 0;                // step 001
-    virtual void buildMenuBar(const MenuBar &bar) = 0;  // step 007, after the bar is read
-    virtual void showSplash() = 0;                      // step 008
+    virtual void formatMainWindow() = 0; // step 001
+    virtual void buildMenuBar(const MenuBar &bar) = 0; // step 007, after the bar is read
+    virtual void showSplash() = 0; // step 008
     virtual QString mainWindowName() const { return QStringLiteral("frmMainMDI"); }
 };
 

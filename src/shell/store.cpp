@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
-#include <cstring>
 #include <cctype>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace qrn {
@@ -109,7 +109,8 @@ void fnFormat(sqlite3_context *ctx, int argc, sqlite3_value **argv)
     int decimals = 0;
     const int dot = pattern.indexOf(QLatin1Char('.'));
     if (dot >= 0) {
-        for (int i = dot + 1; i < pattern.size() && (pattern[i] == QLatin1Char('0') || pattern[i] == QLatin1Char('#')); ++i)
+        for (int i = dot + 1; i < pattern.size() && (pattern[i] == QLatin1Char('0') || pattern[i] == QLatin1Char('#'));
+             ++i)
             ++decimals;
     } else if (pattern.isEmpty()) {
         // Format without a pattern: the shortest text of the number
@@ -176,8 +177,14 @@ void fnLeftRight(sqlite3_context *ctx, int, sqlite3_value **argv, bool left)
     }
     resultText(ctx, left ? text.left(n) : text.right(n));
 }
-void fnLeft(sqlite3_context *ctx, int argc, sqlite3_value **argv) { fnLeftRight(ctx, argc, argv, true); }
-void fnRight(sqlite3_context *ctx, int argc, sqlite3_value **argv) { fnLeftRight(ctx, argc, argv, false); }
+void fnLeft(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    fnLeftRight(ctx, argc, argv, true);
+}
+void fnRight(sqlite3_context *ctx, int argc, sqlite3_value **argv)
+{
+    fnLeftRight(ctx, argc, argv, false);
+}
 
 void fnMid(sqlite3_context *ctx, int argc, sqlite3_value **argv)
 {
@@ -219,9 +226,9 @@ bool isTooLarge(int code, const char *message)
     if (code == SQLITE_TOOBIG)
         return true;
     const QByteArray m(message ? message : "");
-    return m.contains("too many columns") || m.contains("tables in a join")
-        || m.contains("too many terms") || m.contains("too large") || m.contains("too many arguments")
-        || m.contains("parser stack overflow") || m.contains("too many FROM clause terms");
+    return m.contains("too many columns") || m.contains("tables in a join") || m.contains("too many terms")
+        || m.contains("too large") || m.contains("too many arguments") || m.contains("parser stack overflow")
+        || m.contains("too many FROM clause terms");
 }
 
 QVariant columnValue(sqlite3_stmt *st, int i)
@@ -466,8 +473,8 @@ std::unique_ptr<Connection> Connection::open(const QString &path, const NumberFo
         throw DbError(DbError::Kind::NotFound,
                       QStringLiteral("Impossibile trovare il file di database '%1'.").arg(path), -1);
     if (fi.size() == 0)
-        throw DbError(DbError::Kind::NotDatabase,
-                      QStringLiteral("Il file '%1' è vuoto: non è un database.").arg(path), -1);
+        throw DbError(DbError::Kind::NotDatabase, QStringLiteral("Il file '%1' è vuoto: non è un database.").arg(path),
+                      -1);
     std::unique_ptr<Connection> c(new Connection);
     c->m_path = fi.absoluteFilePath();
     c->m_numbers = numbers;
@@ -504,7 +511,8 @@ std::unique_ptr<Connection> Connection::create(const QString &path, const Number
     if (QFileInfo::exists(path))
         throw DbError(DbError::Kind::Generic, QStringLiteral("Il database '%1' esiste già.").arg(path), 3204);
     sqlite3 *db = nullptr;
-    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
+        != SQLITE_OK) {
         const QString msg = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
         if (db)
             sqlite3_close_v2(db);
@@ -529,8 +537,9 @@ void Connection::ensureOpen() const
 {
     if (!m_db)
         throw DbError(DbError::Kind::NotOpen,
-                      m_closedReason.isEmpty() ? QStringLiteral("Connessione al database non aperta.")
-                                               : QStringLiteral("Connessione al database non aperta: %1").arg(m_closedReason),
+                      m_closedReason.isEmpty()
+                          ? QStringLiteral("Connessione al database non aperta.")
+                          : QStringLiteral("Connessione al database non aperta: %1").arg(m_closedReason),
                       3704);
 }
 
@@ -540,8 +549,7 @@ void Connection::fail(const QString &what) const
     const char *msg = sqlite3_errmsg(m_db);
     const QString text = engineMessage(QString::fromUtf8(msg));
     const QString description = what.isEmpty() ? text : what + QStringLiteral(": ") + text;
-    throw DbError(isTooLarge(code & 0xff, msg) ? DbError::Kind::TooLarge : DbError::Kind::Generic,
-                  description);
+    throw DbError(isTooLarge(code & 0xff, msg) ? DbError::Kind::TooLarge : DbError::Kind::Generic, description);
 }
 
 void Connection::refuseWrites(sqlite3_stmt *st, const char *tail) const
@@ -584,10 +592,11 @@ void Connection::registerFunctions()
 void Connection::attachLinks(const std::vector<LinkDef> &programLinks)
 {
     std::vector<LinkDef> links = programLinks;
-    Recordset has = queryNative(QStringLiteral(
-        "SELECT count(*) FROM main.sqlite_master WHERE type = 'table' AND name = 'qrn_links'"));
+    Recordset has = queryNative(
+        QStringLiteral("SELECT count(*) FROM main.sqlite_master WHERE type = 'table' AND name = 'qrn_links'"));
     if (has.value(0).toInt() > 0) {
-        Recordset stored = queryNative(QStringLiteral("SELECT name, connect, source_table FROM main.qrn_links ORDER BY rowid"));
+        Recordset stored = queryNative(
+            QStringLiteral("SELECT name, connect, source_table FROM main.qrn_links ORDER BY rowid"));
         for (stored.moveFirst(); !stored.eof(); stored.moveNext())
             links.push_back({stored.text(0), stored.text(1), stored.text(2)});
     }
@@ -676,8 +685,7 @@ void Connection::execute(const QString &sql, const QVariantList &params)
     refuseWrites(st, tail);
     bindAll(st, params);
     int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
-    }
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW) { }
     sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
         fail(QString());
@@ -691,18 +699,25 @@ void Connection::executeScript(const QString &sql)
         const QString msg = QString::fromUtf8(err ? err : "");
         sqlite3_free(err);
         throw DbError(isTooLarge(sqlite3_errcode(m_db), msg.toUtf8().constData()) ? DbError::Kind::TooLarge
-                                                                                    : DbError::Kind::Generic,
+                                                                                  : DbError::Kind::Generic,
                       engineMessage(msg));
     }
 }
 
-void Connection::beginTransaction() { execute(QStringLiteral("BEGIN")); }
-void Connection::commit() { execute(QStringLiteral("COMMIT")); }
+void Connection::beginTransaction()
+{
+    execute(QStringLiteral("BEGIN"));
+}
+void Connection::commit()
+{
+    execute(QStringLiteral("COMMIT"));
+}
 
 QStringList Connection::queryDefs()
 {
     QStringList names;
-    Recordset rs = queryNative(QStringLiteral("SELECT name FROM main.sqlite_master WHERE type = 'view' ORDER BY rowid"));
+    Recordset rs = queryNative(
+        QStringLiteral("SELECT name FROM main.sqlite_master WHERE type = 'view' ORDER BY rowid"));
     for (rs.moveFirst(); !rs.eof(); rs.moveNext())
         names << rs.text(0);
     return names;

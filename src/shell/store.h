@@ -115,8 +115,7 @@ public:
     // exist or is not a database. A read-only connection refuses, before running it, any
     // statement that would write (DbError ReadOnly).
     static std::unique_ptr<Connection> open(const QString &path, const NumberFormat &numbers,
-                                            const std::vector<LinkDef> &links = {},
-                                            Access access = Access::ReadWrite);
+                                            const std::vector<LinkDef> &links = {}, Access access = Access::ReadWrite);
     // Creates a new, empty store file (replacing none: an existing file is an error).
     static std::unique_ptr<Connection> create(const QString &path, const NumberFormat &numbers);
     // A connection that failed to open: every operation on it throws DbError(NotOpen).

@@ -74,9 +74,9 @@ public:
     // ColorGridLinesToT: green where column 3 reads exactly "TOTALE", white elsewhere.
     void colorTotals();
 
-    CellPos current;   // the current cell
-    CellPos selEnd;    // the selection end
-    int topRow = 1;    // the first data row shown at the top of the view
+    CellPos current; // the current cell
+    CellPos selEnd; // the selection end
+    int topRow = 1; // the first data row shown at the top of the view
 
 private:
     // The header row first, then the data rows in the given order (each data row once).

@@ -49,19 +49,23 @@ QString exportMetadataQuery(const QString &tipo, const QStringList &codes)
     QString q;
     const ItemKind kind = itemKind(tipo);
     if (kind == ItemKind::Variables) {
-        q = QStringLiteral("SELECT IdVariabile as Variabile, Settore.[Descrizione Settore] as Area, Argomento.[Codice argomento] "
-                           "as [Codice Sottoarea], Argomento.[Desc argomento] as Sottoarea, DescVariabile, Fonte, PubblRecente, "
-                           "Ente, UltimoAnnoDisponibile, ")
+        q = QStringLiteral(
+                "SELECT IdVariabile as Variabile, Settore.[Descrizione Settore] as Area, Argomento.[Codice argomento] "
+                "as [Codice Sottoarea], Argomento.[Desc argomento] as Sottoarea, DescVariabile, Fonte, PubblRecente, "
+                "Ente, UltimoAnnoDisponibile, ")
             + years(QStringLiteral("[")).replace(QStringLiteral(", "), QStringLiteral("], ")) + QStringLiteral("], ")
-            + QStringLiteral("UnitaMisura, PeriodoRif, NoteSerie, ") + years(QStringLiteral("Note_")) + QStringLiteral(", ")
-            + years(QStringLiteral("Fonte_")) + QStringLiteral(", ") + years(QStringLiteral("Pubblicazione_"))
-            + QStringLiteral(", ") + years(QStringLiteral("Ente_")) + QStringLiteral(" ")
-            + QStringLiteral("FROM Settore INNER JOIN (Argomento INNER JOIN MetadatiVariabili ON Argomento.[Codice argomento] = "
-                             "MetadatiVariabili.CodiceArgomento) ON Settore.idSettore = Argomento.idSettore ");
+            + QStringLiteral("UnitaMisura, PeriodoRif, NoteSerie, ") + years(QStringLiteral("Note_"))
+            + QStringLiteral(", ") + years(QStringLiteral("Fonte_")) + QStringLiteral(", ")
+            + years(QStringLiteral("Pubblicazione_")) + QStringLiteral(", ") + years(QStringLiteral("Ente_"))
+            + QStringLiteral(" ")
+            + QStringLiteral(
+                "FROM Settore INNER JOIN (Argomento INNER JOIN MetadatiVariabili ON Argomento.[Codice argomento] = "
+                "MetadatiVariabili.CodiceArgomento) ON Settore.idSettore = Argomento.idSettore ");
     } else {
-        q = QStringLiteral("SELECT IdIndicatore as Indicatore, Settore.[Descrizione Settore] as Area, Argomento.[Codice "
-                           "argomento] as [Codice Sottoarea], Argomento.[Desc argomento] as Sottoarea, DescIndicatore, "
-                           "ModalitaCalcolo, IdVariabilAssociate, ")
+        q = QStringLiteral(
+                "SELECT IdIndicatore as Indicatore, Settore.[Descrizione Settore] as Area, Argomento.[Codice "
+                "argomento] as [Codice Sottoarea], Argomento.[Desc argomento] as Sottoarea, DescIndicatore, "
+                "ModalitaCalcolo, IdVariabilAssociate, ")
             + years(QStringLiteral("[")).replace(QStringLiteral(", "), QStringLiteral("], ")) + QStringLiteral("], ")
             + QStringLiteral("NoteTecniche ")
             + QStringLiteral("FROM (Argomento INNER JOIN MetadatiIndicatori ON Argomento.[Codice argomento] = "
@@ -81,7 +85,8 @@ QString exportMetadataQuery(const QString &tipo, const QStringList &codes)
 QString exportTemplatePath(const AppContext &ctx)
 {
     return ctx.FilesFolder
-        + (itemKind(ctx.CurrentTipo) == ItemKind::Variables ? QStringLiteral("DatiTemplateVar") : QStringLiteral("DatiTemplateInd"));
+        + (itemKind(ctx.CurrentTipo) == ItemKind::Variables ? QStringLiteral("DatiTemplateVar")
+                                                            : QStringLiteral("DatiTemplateInd"));
 }
 
 bool CreateExcelFileDir(const AppContext &ctx)
@@ -119,7 +124,8 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
     std::string error;
     const auto tpl = workbook::loadTemplate(exportTemplatePath(ctx).toStdString(), &error);
     if (!tpl) {
-        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), QString::fromStdString(error));
+        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"),
+                         QString::fromStdString(error));
         return false;
     }
     workbook::Workbook book;
@@ -166,7 +172,8 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
     book.sheets.push_back(std::move(meta));
     workbook::applyTemplate(*tpl, book);
     if (!workbook::write(book, fileName.toStdString(), &error)) {
-        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), QString::fromStdString(error));
+        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"),
+                         QString::fromStdString(error));
         return false;
     }
     return true;
@@ -202,7 +209,8 @@ FileOpener::Outcome DesktopFileOpener::open(const QString &path)
         return Outcome::NotFound;
     const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
     if (!xdgMime.isEmpty()) {
-        const QString type = firstLineOf(xdgMime, {QStringLiteral("query"), QStringLiteral("filetype"), info.absoluteFilePath()});
+        const QString type = firstLineOf(
+            xdgMime, {QStringLiteral("query"), QStringLiteral("filetype"), info.absoluteFilePath()});
         if (!type.isEmpty()
             && firstLineOf(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type}).isEmpty())
             return Outcome::NoApplication;
@@ -279,7 +287,8 @@ bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener, const
             OpenFileExcel(ctx, fileName, opener);
         return written;
     } catch (const std::exception &e) {
-        ctx.log.logError(module, QStringLiteral("cmdEsportaXls_Click"), QStringLiteral("0"), QString::fromLocal8Bit(e.what()));
+        ctx.log.logError(module, QStringLiteral("cmdEsportaXls_Click"), QStringLiteral("0"),
+                         QString::fromLocal8Bit(e.what()));
         return false;
     }
 }

@@ -44,8 +44,8 @@ public:
     enum class Outcome {
         Opened,
         NoApplication, // no application is associated with the file's type
-        NotFound,      // the file is missing, unreadable or empty
-        Failed,        // anything else
+        NotFound, // the file is missing, unreadable or empty
+        Failed, // anything else
     };
     virtual ~FileOpener() = default;
     virtual Outcome open(const QString &path) = 0;
@@ -58,14 +58,14 @@ public:
     Outcome open(const QString &path) override;
 };
 
-inline constexpr QLatin1String kExportDialogTitle{"Selezionare un file..."};
-inline constexpr QLatin1String kOverwriteQuestion{"Il File esiste si vuole sovrascriverlo?"};
-inline constexpr QLatin1String kOverwriteTitle{"Creazione File Excel"};
-inline constexpr QLatin1String kOpenQuestion{"Si desidera aprire il file adesso per consultarlo?"};
-inline constexpr QLatin1String kNoApplication{"Non si dispone di un'applicazione che possa aprire il file!"};
-inline constexpr QLatin1String kNotFound{"File non trovato o rovinato."};
+inline constexpr QLatin1String kExportDialogTitle {"Selezionare un file..."};
+inline constexpr QLatin1String kOverwriteQuestion {"Il File esiste si vuole sovrascriverlo?"};
+inline constexpr QLatin1String kOverwriteTitle {"Creazione File Excel"};
+inline constexpr QLatin1String kOpenQuestion {"Si desidera aprire il file adesso per consultarlo?"};
+inline constexpr QLatin1String kNoApplication {"Non si dispone di un'applicazione che possa aprire il file!"};
+inline constexpr QLatin1String kNotFound {"File non trovato o rovinato."};
 // "Esporta in Excel" on a table without data rows.
-inline constexpr QLatin1String kNothingToExport{"La tabella non contiene dati da esportare."};
+inline constexpr QLatin1String kNothingToExport {"La tabella non contiene dati da esportare."};
 
 // The filter of the save dialog: the Excel 97-2003 workbook first, the .xlsx workbook beside it.
 QString exportFileFilter();

@@ -16,7 +16,6 @@ namespace qrn::grid {
 
 namespace {
 
-
 QString cellText(const QVariant &v, const NumberFormat &numbers)
 {
     if (v.isNull())
@@ -210,7 +209,7 @@ QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int
     // digits all have one advance (tabular digits, which are never kerned among themselves),
     // numbers of the same shape ("00000,00") have one width and are measured once.
     const QFontMetricsF exact(metrics);
-    std::array<qreal, 256> advance{};
+    std::array<qreal, 256> advance {};
     for (int ch = 0; ch < 256; ++ch)
         advance[size_t(ch)] = exact.horizontalAdvance(QChar(ch));
     bool tabularDigits = true;

@@ -25,13 +25,13 @@ inline constexpr int kFirstDataColumn = DataTable::kFirstDataColumn;
 inline constexpr int kFirstCentredColumn = 5;
 
 // The title of every warning of the window.
-inline constexpr QLatin1String kWarningTitle{"Attenzione"};
+inline constexpr QLatin1String kWarningTitle {"Attenzione"};
 // mnu_metadati on a column that has no metadata sheet.
-inline constexpr QLatin1String kNoMetadataMessage{"Informazioni per la variabile non disponibili!"};
+inline constexpr QLatin1String kNoMetadataMessage {"Informazioni per la variabile non disponibili!"};
 // The range search with bounds that are not both numbers.
-inline constexpr QLatin1String kNotNumbersMessage{"Per fare una ricerca da --- a inserire due numeri interi!"};
+inline constexpr QLatin1String kNotNumbersMessage {"Per fare una ricerca da --- a inserire due numeri interi!"};
 // The range search with a lower bound above the upper one.
-inline constexpr QLatin1String kReversedBoundsMessage{"Il valore 'Da' non deve essere maggiore del valore 'a'!"};
+inline constexpr QLatin1String kReversedBoundsMessage {"Il valore 'Da' non deve essere maggiore del valore 'a'!"};
 
 // The statement the grid runs: the selection ordered by territory code.
 QString gridStatement(const QString &selectQuery);
@@ -45,9 +45,9 @@ QString tooManyMessage(const QString &tipo);
 DataTable tableFromRecordset(const Recordset &rs, const NumberFormat &numbers);
 
 enum class LoadOutcome {
-    Loaded,   // the table holds the result, striped
+    Loaded, // the table holds the result, striped
     TooLarge, // the store refused the statement for its size: the warning was shown, the table is empty
-    Failed,   // any other failure: logged (frm_dispData, DoQuery) and shown, the table is unchanged
+    Failed, // any other failure: logged (frm_dispData, DoQuery) and shown, the table is unchanged
 };
 
 // DoQuery: restores CurrentDb from QueryDb when RestoreQueryDb reads "True", runs
@@ -68,14 +68,14 @@ bool sortByName(DataTable &table, const QString &name, bool ascending, const Num
 
 struct SearchOutcome {
     enum class Kind {
-        Nothing,        // no column chosen or nothing typed: nothing done
+        Nothing, // no column chosen or nothing typed: nothing done
         ReversedBounds, // warning shown, table unchanged
-        NotNumbers,     // warning shown, table unchanged
-        Text,           // rows whose text equals the word moved to the top
-        Range,          // rows whose whole part is within the bounds moved to the top
+        NotNumbers, // warning shown, table unchanged
+        Text, // rows whose text equals the word moved to the top
+        Range, // rows whose whole part is within the bounds moved to the top
     };
     Kind kind = Kind::Nothing;
-    QString upper;   // the text the upper-bound box holds afterwards
+    QString upper; // the text the upper-bound box holds afterwards
     int matches = 0; // rows moved to the top
 };
 

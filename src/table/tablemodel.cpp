@@ -5,7 +5,9 @@
 
 namespace qrn {
 
-DataTableModel::DataTableModel(DataTable &table, QObject *parent) : QAbstractTableModel(parent), m_table(&table) {}
+DataTableModel::DataTableModel(DataTable &table, QObject *parent) : QAbstractTableModel(parent), m_table(&table)
+{
+}
 
 int DataTableModel::rowCount(const QModelIndex &parent) const
 {
@@ -32,7 +34,7 @@ QVariant DataTableModel::data(const QModelIndex &index, int role) const
     }
     case Qt::TextAlignmentRole:
         return m_centredFrom >= 0 && index.column() >= m_centredFrom ? int(Qt::AlignCenter)
-                                                                      : int(Qt::AlignLeft | Qt::AlignVCenter);
+                                                                     : int(Qt::AlignLeft | Qt::AlignVCenter);
     default:
         return QVariant();
     }
@@ -45,7 +47,7 @@ QVariant DataTableModel::headerData(int section, Qt::Orientation orientation, in
             return m_table->header(section);
         if (role == Qt::TextAlignmentRole)
             return m_centredFrom >= 0 && section >= m_centredFrom ? int(Qt::AlignCenter)
-                                                                   : int(Qt::AlignLeft | Qt::AlignVCenter);
+                                                                  : int(Qt::AlignLeft | Qt::AlignVCenter);
         return QVariant();
     }
     if (role == Qt::DisplayRole)

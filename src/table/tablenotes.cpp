@@ -62,7 +62,7 @@ TableNotes readTableNotes(AppContext &ctx, const QStringList &headers)
             const int i = rs.fieldIndex(name);
             return i < 0 ? QString() : row.at(size_t(i)).toString().trimmed();
         };
-        TableNote n{code, field(desc), field(series), {}};
+        TableNote n {code, field(desc), field(series), {}};
         if (variables) {
             for (const QString &y : years.value(code)) {
                 const QString t = field(QStringLiteral("Note_") + y);
@@ -80,7 +80,8 @@ QString tableNotesHtml(const TableNotes &notes)
 {
     QString html;
     if (!notes.updateLabel.isEmpty() || !notes.updateNote.isEmpty())
-        html += QStringLiteral("<h3>Dati: %1</h3><p>%2</p>").arg(notes.updateLabel.toHtmlEscaped(), notes.updateNote.toHtmlEscaped());
+        html += QStringLiteral("<h3>Dati: %1</h3><p>%2</p>")
+                    .arg(notes.updateLabel.toHtmlEscaped(), notes.updateNote.toHtmlEscaped());
     html += QStringLiteral("<p>I valori sono mostrati con due decimali; una cella vuota indica un dato non "
                            "disponibile per quel territorio e quell'anno.</p>");
     if (notes.items.empty()) {

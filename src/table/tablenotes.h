@@ -12,8 +12,8 @@ namespace qrn {
 struct AppContext;
 
 struct TableNote {
-    QString code;   // item code, as in the column headers before "_"
-    QString title;  // the item's description
+    QString code; // item code, as in the column headers before "_"
+    QString title; // the item's description
     QString series; // the note of the whole series (or the technical note of an indicator)
     QStringList years; // "2005: text" for each column year that has a note, in column order
 };

@@ -2,8 +2,8 @@
 
 #include "catalogue/ui/formdatitab.h"
 #include "map/ui/createmap.h"
-#include "metadata/ui/frminfo.h"
 #include "metadata/ui/frm_glossario.h"
+#include "metadata/ui/frminfo.h"
 #include "metadata/ui/frmmetadati.h"
 #include "metadata/ui/sheets.h"
 #include "shell/ui/mainwindow.h"
@@ -18,17 +18,20 @@ void registerWindows(MainWindow &main)
     main.registry().add(QStringLiteral("FORMDATITAB"), [&main] { return new FormdatiTab(main.context(), &main); });
     main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] {
         auto *grid = new frm_dispData(main.context(), &main);
-        attachMapCommand(*grid, main, MapWindowOpener{}); // the map window is not registered yet
+        attachMapCommand(*grid, main, MapWindowOpener {}); // the map window is not registered yet
         return grid;
     });
-    main.registry().add(QStringLiteral("FRMNOTA"), [&main] { return new frmNota(main.context(), &main); },
-                        WindowRegistry::Mode::Modal);
-    main.registry().add(QStringLiteral("FRMINFO"), [&main] { return new frmInfo(main.context(), &main); },
-                        WindowRegistry::Mode::Modal);
-    main.registry().add(QStringLiteral("FRMSCHEDAVARIABILI"), [&main] { return new frmSchedaVariabili(main.context(), &main); });
-    main.registry().add(QStringLiteral("FRMSCHEDAINDICATORI"), [&main] { return new frmSchedaIndicatori(main.context(), &main); });
+    main.registry().add(
+        QStringLiteral("FRMNOTA"), [&main] { return new frmNota(main.context(), &main); }, WindowRegistry::Mode::Modal);
+    main.registry().add(
+        QStringLiteral("FRMINFO"), [&main] { return new frmInfo(main.context(), &main); }, WindowRegistry::Mode::Modal);
+    main.registry().add(QStringLiteral("FRMSCHEDAVARIABILI"),
+                        [&main] { return new frmSchedaVariabili(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMSCHEDAINDICATORI"),
+                        [&main] { return new frmSchedaIndicatori(main.context(), &main); });
     main.registry().add(QStringLiteral("FRMMETADATI"), [&main] { return new frmMetadati(main.context(), &main); });
-    main.registry().add(QStringLiteral("FRMLISTAMETADATI"), [&main] { return new frmListaMetadati(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMLISTAMETADATI"),
+                        [&main] { return new frmListaMetadati(main.context(), &main); });
     for (const char *keyword : {"GLOSSARIO", "FRM_GLOSSARIO"})
         main.registry().add(QString::fromLatin1(keyword), [&main] { return new frm_Glossario(main.context(), &main); });
 }

@@ -158,6 +158,10 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
     ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
     mine.write("dati dell'utente");
     mine.close();
+    // A temporary folder of this test alone, so that saves of tests running beside it do not count.
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    QDir(dir.path()).mkdir(QStringLiteral("tmp"));
+    qputenv("TMPDIR", QFile::encodeName(dir.filePath(QStringLiteral("tmp"))));
     const QStringList tempBefore = QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")});
 
     struct Case { const char *name; QByteArray magic; };
@@ -173,6 +177,10 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
         EXPECT_EQ(prompt.shown()[0].icon, Icon::Information);
     }
     EXPECT_EQ(QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")}), tempBefore);
+    if (tmpdir.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", tmpdir);
     ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
     EXPECT_EQ(mine.readAll(), QByteArray("dati dell'utente"));
 

@@ -18,15 +18,15 @@ namespace {
 
 struct Frame {
     double scale = 1, offX = 0, offY = 0;
-    QPointF map(const XY& p) const { return {offX + p.x * scale, offY - p.y * scale}; }
+    QPointF map(const XY &p) const { return {offX + p.x * scale, offY - p.y * scale}; }
 };
 
-QPainterPath toPath(const Outline& o, const Frame& f)
+QPainterPath toPath(const Outline &o, const Frame &f)
 {
     QPainterPath path;
     path.setFillRule(Qt::OddEvenFill);
-    for (const PolygonRings& poly : o)
-        for (const auto& ring : poly.rings) {
+    for (const PolygonRings &poly : o)
+        for (const auto &ring : poly.rings) {
             if (ring.empty())
                 continue;
             path.moveTo(f.map(ring.front()));
@@ -39,7 +39,7 @@ QPainterPath toPath(const Outline& o, const Frame& f)
 
 } // namespace
 
-QImage renderBackground(const std::vector<Outline>& regions, const std::vector<Outline>& provinces, QSize size)
+QImage renderBackground(const std::vector<Outline> &regions, const std::vector<Outline> &provinces, QSize size)
 {
     QImage img(size, QImage::Format_RGB32);
     if (img.isNull())
@@ -47,9 +47,9 @@ QImage renderBackground(const std::vector<Outline>& regions, const std::vector<O
 
     // Extent of the country.
     double minX = 1e300, minY = 1e300, maxX = -1e300, maxY = -1e300;
-    for (const Outline& o : regions)
-        for (const PolygonRings& poly : o)
-            for (const XY& p : poly.rings.front()) {
+    for (const Outline &o : regions)
+        for (const PolygonRings &poly : o)
+            for (const XY &p : poly.rings.front()) {
                 minX = std::min(minX, p.x);
                 maxX = std::max(maxX, p.x);
                 minY = std::min(minY, p.y);
@@ -86,7 +86,7 @@ QImage renderBackground(const std::vector<Outline>& regions, const std::vector<O
     QPainterPath land;
     land.setFillRule(Qt::WindingFill);
     std::vector<QPainterPath> regionPaths;
-    for (const Outline& o : regions) {
+    for (const Outline &o : regions) {
         regionPaths.push_back(toPath(o, f));
         land.addPath(regionPaths.back());
     }
@@ -109,16 +109,16 @@ QImage renderBackground(const std::vector<Outline>& regions, const std::vector<O
     earth.setColorAt(1.0, QColor(250, 245, 232));
     p.setPen(Qt::NoPen);
     p.setBrush(earth);
-    for (const QPainterPath& rp : regionPaths)
+    for (const QPainterPath &rp : regionPaths)
         p.drawPath(rp);
 
     // Province borders, then region borders, both light.
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(222, 222, 212), 0.6));
-    for (const Outline& o : provinces)
+    for (const Outline &o : provinces)
         p.drawPath(toPath(o, f));
     p.setPen(QPen(QColor(200, 206, 204), 1.0));
-    for (const QPainterPath& rp : regionPaths)
+    for (const QPainterPath &rp : regionPaths)
         p.drawPath(rp);
     p.setPen(QPen(QColor(176, 194, 206), 1.1));
     p.drawPath(land);
@@ -126,25 +126,26 @@ QImage renderBackground(const std::vector<Outline>& regions, const std::vector<O
     return img;
 }
 
-void writeJpeg(const QImage& image, const std::filesystem::path& file, int quality)
+void writeJpeg(const QImage &image, const std::filesystem::path &file, int quality)
 {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     std::unique_ptr<void, int (*)(tjhandle)> tj(tjInitCompress(), tjDestroy);
     if (!tj)
         throw std::runtime_error("cannot start the JPEG encoder");
-    unsigned char* buf = nullptr;
+    unsigned char *buf = nullptr;
     unsigned long size = 0;
     // Format_RGB32 holds 0xffRRGGBB words: B, G, R, X in memory on little-endian
     // machines, X, R, G, B on big-endian ones.
     const int pixelFormat = (QSysInfo::ByteOrder == QSysInfo::LittleEndian) ? TJPF_BGRX : TJPF_XRGB;
     if (tjCompress2(tj.get(), rgb.constBits(), rgb.width(), int(rgb.bytesPerLine()), rgb.height(), pixelFormat, &buf,
-                    &size, TJSAMP_420, quality, TJFLAG_ACCURATEDCT) != 0) {
+                    &size, TJSAMP_420, quality, TJFLAG_ACCURATEDCT)
+        != 0) {
         const std::string msg = tjGetErrorStr2(tj.get());
         tjFree(buf);
         throw std::runtime_error("JPEG encoding failed: " + msg);
     }
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(buf), std::streamsize(size));
+    out.write(reinterpret_cast<const char *>(buf), std::streamsize(size));
     tjFree(buf);
     if (!out)
         throw std::runtime_error("cannot write " + file.string());

@@ -19,10 +19,10 @@ using Outline = std::vector<PolygonRings>;
 // a pale sea, fitted into `size` with the country towards the right so that the
 // left part stays calm behind the splash texts. No text is drawn, so the result
 // does not depend on the fonts of the machine.
-QImage renderBackground(const std::vector<Outline>& regions, const std::vector<Outline>& provinces, QSize size);
+QImage renderBackground(const std::vector<Outline> &regions, const std::vector<Outline> &provinces, QSize size);
 
 // Encodes a picture as baseline JPEG with the TurboJPEG API.
 // Throws std::runtime_error when encoding or writing fails.
-void writeJpeg(const QImage& image, const std::filesystem::path& file, int quality = 90);
+void writeJpeg(const QImage &image, const std::filesystem::path &file, int quality = 90);
 
 } // namespace quarnaro::geogen

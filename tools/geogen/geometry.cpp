@@ -16,17 +16,17 @@ namespace {
 // (one context per thread, so a thread_local buffer is enough).
 thread_local std::string g_lastGeosError;
 
-void geosMessage(const char* fmt, void*)
+void geosMessage(const char *fmt, void *)
 {
     g_lastGeosError = fmt ? fmt : "unknown GEOS error";
 }
 
 struct CoordSeqDeleter {
     GEOSContextHandle_t h;
-    void operator()(GEOSCoordSequence* s) const { GEOSCoordSeq_destroy_r(h, s); }
+    void operator()(GEOSCoordSequence *s) const { GEOSCoordSeq_destroy_r(h, s); }
 };
 
-std::vector<XY> closedRing(const Ring& r)
+std::vector<XY> closedRing(const Ring &r)
 {
     std::vector<XY> c(r.begin(), r.end());
     if (!c.empty() && (c.front().x != c.back().x || c.front().y != c.back().y))
@@ -34,15 +34,15 @@ std::vector<XY> closedRing(const Ring& r)
     return c;
 }
 
-bool ringInside(const Ring& inner, const Ring& outer)
+bool ringInside(const Ring &inner, const Ring &outer)
 {
     // Point-in-polygon (even-odd) on the first vertex, then on the centroid
     // when the first vertex lies on the outer outline (shared borders).
     auto inside = [&](XY p) {
         bool in = false;
         for (std::size_t i = 0, j = outer.size() - 1; i < outer.size(); j = i++) {
-            const XY& a = outer[i];
-            const XY& b = outer[j];
+            const XY &a = outer[i];
+            const XY &b = outer[j];
             if ((a.y > p.y) != (b.y > p.y) && p.x < (b.x - a.x) * (p.y - a.y) / (b.y - a.y) + a.x)
                 in = !in;
         }
@@ -57,7 +57,7 @@ bool ringInside(const Ring& inner, const Ring& outer)
 
 } // namespace
 
-Geom& Geom::operator=(Geom&& o) noexcept
+Geom &Geom::operator=(Geom &&o) noexcept
 {
     if (this != &o) {
         if (g_)
@@ -86,14 +86,14 @@ Geos::~Geos()
     GEOS_finish_r(h_);
 }
 
-Geom Geos::take(GEOSGeometry* g, const char* what) const
+Geom Geos::take(GEOSGeometry *g, const char *what) const
 {
     if (!g)
         throw std::runtime_error(std::string("GEOS ") + what + " failed: " + g_lastGeosError);
     return Geom(h_, g);
 }
 
-Geom Geos::polygonsFromRings(const std::vector<Ring>& rings) const
+Geom Geos::polygonsFromRings(const std::vector<Ring> &rings) const
 {
     // Larger rings first: a ring can only be a hole of a larger one.
     std::vector<std::size_t> order(rings.size());
@@ -127,21 +127,21 @@ Geom Geos::polygonsFromRings(const std::vector<Ring>& rings) const
         }
     }
 
-    auto makeRing = [&](const Ring& r) {
+    auto makeRing = [&](const Ring &r) {
         const std::vector<XY> c = closedRing(r);
-        GEOSCoordSequence* seq = GEOSCoordSeq_copyFromBuffer_r(h_, &c.front().x, unsigned(c.size()), 0, 0);
+        GEOSCoordSequence *seq = GEOSCoordSeq_copyFromBuffer_r(h_, &c.front().x, unsigned(c.size()), 0, 0);
         if (!seq)
             throw std::runtime_error("GEOS coordinate sequence failed: " + g_lastGeosError);
-        GEOSGeometry* ring = GEOSGeom_createLinearRing_r(h_, seq);
+        GEOSGeometry *ring = GEOSGeom_createLinearRing_r(h_, seq);
         if (!ring)
             throw std::runtime_error("GEOS ring failed: " + g_lastGeosError);
         return ring;
     };
 
-    std::vector<GEOSGeometry*> polys;
-    for (const Shell& s : shells) {
-        GEOSGeometry* shell = makeRing(rings[s.ring]);
-        std::vector<GEOSGeometry*> holes;
+    std::vector<GEOSGeometry *> polys;
+    for (const Shell &s : shells) {
+        GEOSGeometry *shell = makeRing(rings[s.ring]);
+        std::vector<GEOSGeometry *> holes;
         for (std::size_t h : s.holes)
             holes.push_back(makeRing(rings[h]));
         polys.push_back(GEOSGeom_createPolygon_r(h_, shell, holes.data(), unsigned(holes.size())));
@@ -158,30 +158,30 @@ Geom Geos::point(XY p) const
     return take(GEOSGeom_createPointFromXY_r(h_, p.x, p.y), "point");
 }
 
-Geom Geos::clone(const Geom& g) const
+Geom Geos::clone(const Geom &g) const
 {
     return take(GEOSGeom_clone_r(h_, g.get()), "clone");
 }
 
-Geom Geos::intersection(const Geom& a, const Geom& b) const
+Geom Geos::intersection(const Geom &a, const Geom &b) const
 {
     return polygonal(take(GEOSIntersection_r(h_, a.get(), b.get()), "intersection"));
 }
 
-Geom Geos::unite(const std::vector<const Geom*>& parts) const
+Geom Geos::unite(const std::vector<const Geom *> &parts) const
 {
-    std::vector<GEOSGeometry*> clones;
-    for (const Geom* g : parts)
+    std::vector<GEOSGeometry *> clones;
+    for (const Geom *g : parts)
         clones.push_back(GEOSGeom_clone_r(h_, g->get()));
     Geom coll = take(GEOSGeom_createCollection_r(h_, GEOS_GEOMETRYCOLLECTION, clones.data(), unsigned(clones.size())),
                      "collection");
     return take(GEOSUnaryUnion_r(h_, coll.get()), "union");
 }
 
-Geom Geos::polygonal(const Geom& g) const
+Geom Geos::polygonal(const Geom &g) const
 {
-    std::vector<GEOSGeometry*> polys;
-    const auto collect = [&](const auto& self, const GEOSGeometry* x) -> void {
+    std::vector<GEOSGeometry *> polys;
+    const auto collect = [&](const auto &self, const GEOSGeometry *x) -> void {
         const int type = GEOSGeomTypeId_r(h_, x);
         if (type == GEOS_POLYGON) {
             if (!GEOSisEmpty_r(h_, x))
@@ -196,7 +196,7 @@ Geom Geos::polygonal(const Geom& g) const
                 "multipolygon");
 }
 
-double Geos::area(const Geom& g) const
+double Geos::area(const Geom &g) const
 {
     double a = 0;
     if (!GEOSArea_r(h_, g.get(), &a))
@@ -204,7 +204,7 @@ double Geos::area(const Geom& g) const
     return a;
 }
 
-bool Geos::contains(const Geom& a, const Geom& b) const
+bool Geos::contains(const Geom &a, const Geom &b) const
 {
     const char r = GEOSContains_r(h_, a.get(), b.get());
     if (r == 2)
@@ -212,7 +212,7 @@ bool Geos::contains(const Geom& a, const Geom& b) const
     return r == 1;
 }
 
-double Geos::distance(const Geom& a, const Geom& b) const
+double Geos::distance(const Geom &a, const Geom &b) const
 {
     double d = 0;
     if (!GEOSDistance_r(h_, a.get(), b.get(), &d))
@@ -220,7 +220,7 @@ double Geos::distance(const Geom& a, const Geom& b) const
     return d;
 }
 
-Extent Geos::extent(const Geom& g) const
+Extent Geos::extent(const Geom &g) const
 {
     Extent e;
     if (!GEOSGeom_getExtent_r(h_, g.get(), &e.minX, &e.minY, &e.maxX, &e.maxY))
@@ -228,17 +228,17 @@ Extent Geos::extent(const Geom& g) const
     return e;
 }
 
-bool Geos::isEmpty(const Geom& g) const
+bool Geos::isEmpty(const Geom &g) const
 {
     return GEOSisEmpty_r(h_, g.get()) == 1;
 }
 
-bool Geos::isValid(const Geom& g) const
+bool Geos::isValid(const Geom &g) const
 {
     return GEOSisValid_r(h_, g.get()) == 1;
 }
 
-std::vector<Geom> Geos::polygonsBySize(const Geom& g) const
+std::vector<Geom> Geos::polygonsBySize(const Geom &g) const
 {
     const Geom poly = polygonal(g);
     struct Item {
@@ -253,7 +253,7 @@ std::vector<Geom> Geos::polygonsBySize(const Geom& g) const
         const Extent e = extent(part);
         items.push_back({std::move(part), a, e});
     }
-    std::stable_sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+    std::stable_sort(items.begin(), items.end(), [](const Item &a, const Item &b) {
         if (a.area != b.area)
             return a.area > b.area;
         if (a.e.minX != b.e.minX)
@@ -261,15 +261,15 @@ std::vector<Geom> Geos::polygonsBySize(const Geom& g) const
         return a.e.minY < b.e.minY;
     });
     std::vector<Geom> out;
-    for (Item& it : items)
+    for (Item &it : items)
         out.push_back(std::move(it.g));
     return out;
 }
 
-std::vector<PolygonRings> Geos::rings(const Geom& g) const
+std::vector<PolygonRings> Geos::rings(const Geom &g) const
 {
-    const auto ringCoords = [&](const GEOSGeometry* ring) {
-        const GEOSCoordSequence* seq = GEOSGeom_getCoordSeq_r(h_, ring);
+    const auto ringCoords = [&](const GEOSGeometry *ring) {
+        const GEOSCoordSequence *seq = GEOSGeom_getCoordSeq_r(h_, ring);
         unsigned int n = 0;
         GEOSCoordSeq_getSize_r(h_, seq, &n);
         std::vector<XY> pts(n);
@@ -280,7 +280,7 @@ std::vector<PolygonRings> Geos::rings(const Geom& g) const
     const Geom poly = polygonal(g);
     std::vector<PolygonRings> out;
     for (int i = 0, n = GEOSGetNumGeometries_r(h_, poly.get()); i < n; ++i) {
-        const GEOSGeometry* p = GEOSGetGeometryN_r(h_, poly.get(), i);
+        const GEOSGeometry *p = GEOSGetGeometryN_r(h_, poly.get(), i);
         PolygonRings pr;
         pr.rings.push_back(ringCoords(GEOSGetExteriorRing_r(h_, p)));
         for (int k = 0, nh = GEOSGetNumInteriorRings_r(h_, p); k < nh; ++k)
@@ -290,7 +290,7 @@ std::vector<PolygonRings> Geos::rings(const Geom& g) const
     return out;
 }
 
-XY Geos::pointOnSurface(const Geom& g) const
+XY Geos::pointOnSurface(const Geom &g) const
 {
     const Geom p = take(GEOSPointOnSurface_r(h_, g.get()), "point on surface");
     XY xy;
@@ -299,10 +299,10 @@ XY Geos::pointOnSurface(const Geom& g) const
     return xy;
 }
 
-std::vector<Geom> Geos::voronoiCells(const Geom& region, const std::vector<XY>& sites) const
+std::vector<Geom> Geos::voronoiCells(const Geom &region, const std::vector<XY> &sites) const
 {
-    std::vector<GEOSGeometry*> pts;
-    for (const XY& s : sites)
+    std::vector<GEOSGeometry *> pts;
+    for (const XY &s : sites)
         pts.push_back(GEOSGeom_createPointFromXY_r(h_, s.x, s.y));
     const Geom multi = take(GEOSGeom_createCollection_r(h_, GEOS_MULTIPOINT, pts.data(), unsigned(pts.size())),
                             "multipoint");
@@ -310,16 +310,16 @@ std::vector<Geom> Geos::voronoiCells(const Geom& region, const std::vector<XY>& 
     // Clip frame: the region and every site, with a wide margin, so that every
     // cell covers its whole share of the region.
     Extent e = extent(region);
-    for (const XY& s : sites) {
+    for (const XY &s : sites) {
         e.minX = std::min(e.minX, s.x);
         e.minY = std::min(e.minY, s.y);
         e.maxX = std::max(e.maxX, s.x);
         e.maxY = std::max(e.maxY, s.y);
     }
     const double margin = std::max(e.maxX - e.minX, e.maxY - e.minY) + 1.0;
-    const Geom frame = take(GEOSGeom_createRectangle_r(h_, e.minX - margin, e.minY - margin, e.maxX + margin,
-                                                       e.maxY + margin),
-                            "rectangle");
+    const Geom frame = take(
+        GEOSGeom_createRectangle_r(h_, e.minX - margin, e.minY - margin, e.maxX + margin, e.maxY + margin),
+        "rectangle");
     const Geom diagram = take(GEOSVoronoiDiagram_r(h_, multi.get(), frame.get(), 0.0, 0), "Voronoi diagram");
 
     // GEOS does not promise the cells in site order: give each cell to the site
@@ -340,7 +340,7 @@ std::vector<Geom> Geos::voronoiCells(const Geom& region, const std::vector<XY>& 
             throw std::runtime_error("Voronoi partition: two cells claim the same site (duplicate sites?)");
         cells[best] = std::move(cell);
     }
-    for (const Geom& c : cells)
+    for (const Geom &c : cells)
         if (!c)
             throw std::runtime_error("Voronoi partition: a site has no cell (duplicate sites?)");
     return cells;

@@ -17,7 +17,7 @@ namespace quarnaro::geogen {
 // How a control point is found in the drawing.
 enum class Locator {
     RingCentroid, // area centroid of the ring of the shape whose centroid is nearest `hint` (a small island)
-    Northmost,    // extreme vertex of the shape's largest ring in that direction
+    Northmost, // extreme vertex of the shape's largest ring in that direction
     Southmost,
     Westmost,
     Eastmost,
@@ -33,9 +33,9 @@ struct ControlPoint {
 
 struct ControlResidual {
     std::string name;
-    XY drawing;  // where the point was found in the drawing
+    XY drawing; // where the point was found in the drawing
     XY expected; // UTM 32N of its known latitude and longitude
-    XY fitted;   // UTM 32N of the drawing point through the fitted transform
+    XY fitted; // UTM 32N of the drawing point through the fitted transform
     double dx() const { return fitted.x - expected.x; }
     double dy() const { return fitted.y - expected.y; }
 };
@@ -54,8 +54,8 @@ public:
 // Finds a control point in the drawing. Throws std::runtime_error when its
 // shape is missing or, for RingCentroid, no ring centroid lies within
 // `maxHintDistance` drawing units of the hint.
-XY locateControlPoint(const std::vector<SvgShape>& shapes, const ControlPoint& cp, double maxHintDistance = 3.0);
+XY locateControlPoint(const std::vector<SvgShape> &shapes, const ControlPoint &cp, double maxHintDistance = 3.0);
 
-Georeference fitGeoreference(const std::vector<SvgShape>& shapes, const std::vector<ControlPoint>& points);
+Georeference fitGeoreference(const std::vector<SvgShape> &shapes, const std::vector<ControlPoint> &points);
 
 } // namespace quarnaro::geogen

@@ -19,28 +19,31 @@ constexpr double kMaxCapitalOffsetMetres = 25000.0;
 
 struct RegionGeom {
     std::string code;
-    const Territorio* territorio = nullptr;
+    const Territorio *territorio = nullptr;
     Geom geom;
 };
 
 } // namespace
 
-std::string istatRegionForSvgId(const std::string& svgId)
+std::string istatRegionForSvgId(const std::string &svgId)
 {
     static const std::map<std::string, std::string> table = {
-        {"piedmont", "01"},  {"aosta-valley", "02"},          {"lombardy", "03"},
-        {"trentino-south-tyrol", "04"}, {"veneto", "05"},     {"friuli-venezia-giulia", "06"},
-        {"liguria", "07"},   {"emilia-romagna", "08"},        {"tuscany", "09"},
-        {"umbria", "10"},    {"marche", "11"},                {"lazio", "12"},
-        {"abruzzo", "13"},   {"molise", "14"},                {"campania", "15"},
-        {"apulia", "16"},    {"basilicata", "17"},            {"calabria", "18"},
-        {"sicily", "19"},    {"sardinia", "20"},
+        {"piedmont", "01"},   {"aosta-valley", "02"},
+        {"lombardy", "03"},   {"trentino-south-tyrol", "04"},
+        {"veneto", "05"},     {"friuli-venezia-giulia", "06"},
+        {"liguria", "07"},    {"emilia-romagna", "08"},
+        {"tuscany", "09"},    {"umbria", "10"},
+        {"marche", "11"},     {"lazio", "12"},
+        {"abruzzo", "13"},    {"molise", "14"},
+        {"campania", "15"},   {"apulia", "16"},
+        {"basilicata", "17"}, {"calabria", "18"},
+        {"sicily", "19"},     {"sardinia", "20"},
     };
     const auto it = table.find(svgId);
     return it == table.end() ? std::string() : it->second;
 }
 
-const std::vector<ControlPoint>& italyControlPoints()
+const std::vector<ControlPoint> &italyControlPoints()
 {
     // Island centroids are located by the ring whose centroid is nearest the hint
     // (drawing units, read off the drawing); extremes by the outline vertex.
@@ -69,7 +72,7 @@ const std::vector<ControlPoint>& italyControlPoints()
     return points;
 }
 
-const std::vector<IslandOwner>& italyIslandOwners()
+const std::vector<IslandOwner> &italyIslandOwners()
 {
     static const std::vector<IslandOwner> owners = {
         {"Isola d'Elba", {42.78, 10.26}, 49, 49},
@@ -96,7 +99,7 @@ const std::vector<IslandOwner>& italyIslandOwners()
 
 namespace {
 
-Feature featureOf(const Geos& geos, const Geom& g, std::vector<FieldValue> values)
+Feature featureOf(const Geos &geos, const Geom &g, std::vector<FieldValue> values)
 {
     Feature f;
     f.polygons = geos.rings(g);
@@ -104,32 +107,32 @@ Feature featureOf(const Geos& geos, const Geom& g, std::vector<FieldValue> value
     return f;
 }
 
-double areaKm2(const Geos& geos, const Geom& g)
+double areaKm2(const Geos &geos, const Geom &g)
 {
     return geos.area(g) / 1e6;
 }
 
 } // namespace
 
-GenerationReport generateSampleGeography(const GenerationOptions& options)
+GenerationReport generateSampleGeography(const GenerationOptions &options)
 {
     const std::vector<Territorio> territori = readTerritori(options.territoriCsv);
     const std::vector<SvgShape> shapes = readSvgShapes(options.svgMap);
 
     GenerationReport report;
     report.georeference = fitGeoreference(shapes, italyControlPoints());
-    const Georeference& geo = report.georeference;
+    const Georeference &geo = report.georeference;
 
     Geos geos;
 
     // Regions, in ISTAT code order.
-    std::map<std::string, const Territorio*> regionRows;
-    for (const Territorio& t : territori)
+    std::map<std::string, const Territorio *> regionRows;
+    for (const Territorio &t : territori)
         if (t.isRegion())
             regionRows[t.codTerr] = &t;
 
     std::map<std::string, RegionGeom> regions;
-    for (const SvgShape& s : shapes) {
+    for (const SvgShape &s : shapes) {
         const std::string code = istatRegionForSvgId(s.id);
         if (code.empty())
             throw std::runtime_error("the SVG map holds the unknown region '" + s.id + "'");
@@ -139,41 +142,42 @@ GenerationReport generateSampleGeography(const GenerationOptions& options)
         if (regions.count(code))
             throw std::runtime_error("region " + code + " appears twice in the SVG map");
         std::vector<Ring> utm;
-        for (const Ring& r : s.rings) {
+        for (const Ring &r : s.rings) {
             Ring u;
             u.reserve(r.size());
-            for (const XY& p : r)
+            for (const XY &p : r)
                 u.push_back(geo.toUtm(p));
             utm.push_back(std::move(u));
         }
-        regions[code] = RegionGeom{code, row->second, geos.polygonsFromRings(utm)};
+        regions[code] = RegionGeom {code, row->second, geos.polygonsFromRings(utm)};
     }
-    for (const auto& [code, row] : regionRows)
+    for (const auto &[code, row] : regionRows)
         if (!regions.count(code))
             throw std::runtime_error("region " + code + " (" + row->desTerr + ") has no outline in the SVG map");
 
     // Provinces of each set, partitioned inside their region.
     struct ProvinceGeom {
-        const Territorio* territorio;
+        const Territorio *territorio;
         Geom geom;
     };
     std::map<int, std::map<int, ProvinceGeom>> provinceSets; // set (103/107) -> number -> geometry
     for (int set : {103, 107}) {
-        for (const auto& [code, region] : regions) {
-            std::vector<const Territorio*> provs;
-            for (const Territorio& t : territori)
+        for (const auto &[code, region] : regions) {
+            std::vector<const Territorio *> provs;
+            for (const Territorio &t : territori)
                 if (t.isProvince() && t.reg == code && (set == 103 ? t.in103 : t.in107))
                     provs.push_back(&t);
             if (provs.empty())
                 throw std::runtime_error("region " + code + " has no province in the " + std::to_string(set) + " set");
-            std::sort(provs.begin(), provs.end(), [](const Territorio* a, const Territorio* b) { return *a->prov < *b->prov; });
+            std::sort(provs.begin(), provs.end(),
+                      [](const Territorio *a, const Territorio *b) { return *a->prov < *b->prov; });
 
             std::vector<XY> sites;
-            for (const Territorio* t : provs)
+            for (const Territorio *t : provs)
                 sites.push_back(utm32Forward(*t->capital));
 
-            const auto islandOwner = [&](const Geom& piece) -> int {
-                for (const IslandOwner& o : italyIslandOwners()) {
+            const auto islandOwner = [&](const Geom &piece) -> int {
+                for (const IslandOwner &o : italyIslandOwners()) {
                     const Geom pt = geos.point(utm32Forward(o.where));
                     if (geos.distance(piece, pt) > kIslandMatchMetres)
                         continue;
@@ -181,25 +185,25 @@ GenerationReport generateSampleGeography(const GenerationOptions& options)
                     for (std::size_t i = 0; i < provs.size(); ++i)
                         if (*provs[i]->prov == owner)
                             return int(i);
-                    throw std::runtime_error("island " + o.name + " names province " + std::to_string(owner) +
-                                             ", which is not in region " + code);
+                    throw std::runtime_error("island " + o.name + " names province " + std::to_string(owner)
+                                             + ", which is not in region " + code);
                 }
                 return -1;
             };
             std::vector<Geom> parts = geos.partition(region.geom, sites, islandOwner);
             for (std::size_t i = 0; i < provs.size(); ++i) {
                 if (geos.isEmpty(parts[i]) || geos.area(parts[i]) <= 0)
-                    throw std::runtime_error("province " + provs[i]->codTerr + " (" + provs[i]->desTerr +
-                                             ") came out empty in the " + std::to_string(set) + " set");
+                    throw std::runtime_error("province " + provs[i]->codTerr + " (" + provs[i]->desTerr
+                                             + ") came out empty in the " + std::to_string(set) + " set");
                 const double offset = geos.distance(parts[i], geos.point(sites[i]));
                 if (offset > kMaxCapitalOffsetMetres)
-                    throw std::runtime_error("the capital of " + provs[i]->desTerr + " lies " +
-                                             std::to_string(int(offset / 1000)) + " km outside its province");
+                    throw std::runtime_error("the capital of " + provs[i]->desTerr + " lies "
+                                             + std::to_string(int(offset / 1000)) + " km outside its province");
                 if (offset / 1000.0 > report.worstCapitalOffsetKm) {
                     report.worstCapitalOffsetKm = offset / 1000.0;
                     report.worstCapital = provs[i]->desTerr;
                 }
-                provinceSets[set].emplace(*provs[i]->prov, ProvinceGeom{provs[i], std::move(parts[i])});
+                provinceSets[set].emplace(*provs[i]->prov, ProvinceGeom {provs[i], std::move(parts[i])});
             }
         }
     }
@@ -207,19 +211,19 @@ GenerationReport generateSampleGeography(const GenerationOptions& options)
     const std::filesystem::path shapeDir = options.outputDir / "Shape";
     const std::filesystem::path filesDir = options.outputDir / "Files";
     const std::filesystem::path imagesDir = options.outputDir / "Images";
-    for (const auto& d : {shapeDir, filesDir, imagesDir})
+    for (const auto &d : {shapeDir, filesDir, imagesDir})
         std::filesystem::create_directories(d);
 
     using T = FieldDef::Type;
-    const FieldDef name{"DEN_TERR", T::Text, 60};
-    const FieldDef reg{"COD_REG", T::Text, 2};
-    const FieldDef nuts{"COD_NUTS", T::Text, 5};
+    const FieldDef name {"DEN_TERR", T::Text, 60};
+    const FieldDef reg {"COD_REG", T::Text, 2};
+    const FieldDef nuts {"COD_NUTS", T::Text, 5};
 
     // Regions.
     {
         std::vector<Feature> features;
         double total = 0;
-        for (const auto& [code, r] : regions) {
+        for (const auto &[code, r] : regions) {
             features.push_back(featureOf(geos, r.geom, {code, r.territorio->desTerr, r.territorio->codNuts}));
             total += areaKm2(geos, r.geom);
         }
@@ -227,8 +231,8 @@ GenerationReport generateSampleGeography(const GenerationOptions& options)
         report.layers.push_back({kLayerRegioni, features.size(), total});
         report.italyAreaKm2 = total;
 
-        std::vector<const Geom*> all;
-        for (const auto& [code, r] : regions)
+        std::vector<const Geom *> all;
+        for (const auto &[code, r] : regions)
             all.push_back(&r.geom);
         report.italyExtent = geos.extent(geos.unite(all));
     }
@@ -237,12 +241,13 @@ GenerationReport generateSampleGeography(const GenerationOptions& options)
     {
         std::vector<std::pair<std::string, Feature>> byCode;
         double total = 0;
-        for (const auto& [code, r] : regions)
+        for (const auto &[code, r] : regions)
             if (r.territorio->isNuts2()) {
-                byCode.emplace_back(code, featureOf(geos, r.geom, {code, r.territorio->desTerr, code, r.territorio->codNuts}));
+                byCode.emplace_back(
+                    code, featureOf(geos, r.geom, {code, r.territorio->desTerr, code, r.territorio->codNuts}));
                 total += areaKm2(geos, r.geom);
             }
-        for (const auto& [num, p] : provinceSets[103])
+        for (const auto &[num, p] : provinceSets[103])
             if (p.territorio->isNuts2()) {
                 byCode.emplace_back(p.territorio->codTerr,
                                     featureOf(geos, p.geom,
@@ -250,9 +255,9 @@ GenerationReport generateSampleGeography(const GenerationOptions& options)
                                                p.territorio->codNuts}));
                 total += areaKm2(geos, p.geom);
             }
-        std::sort(byCode.begin(), byCode.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::sort(byCode.begin(), byCode.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
         std::vector<Feature> features;
-        for (auto& [code, f] : byCode)
+        for (auto &[code, f] : byCode)
             features.push_back(std::move(f));
         writePolygonLayer(shapeDir / kLayerNuts2, {{kFieldNuts2, T::Text, 3}, name, reg, nuts}, features,
                           etrs89Utm32nWkt());
@@ -260,19 +265,18 @@ GenerationReport generateSampleGeography(const GenerationOptions& options)
     }
 
     // Provinces of the two sets.
-    for (const auto& [set, provs] : provinceSets) {
+    for (const auto &[set, provs] : provinceSets) {
         std::vector<Feature> features;
         double total = 0;
-        for (const auto& [num, p] : provs) {
-            features.push_back(featureOf(geos, p.geom,
-                                         {long(num), p.territorio->desTerr, p.territorio->reg, p.territorio->sigla,
-                                          p.territorio->codNuts}));
+        for (const auto &[num, p] : provs) {
+            features.push_back(featureOf(
+                geos, p.geom,
+                {long(num), p.territorio->desTerr, p.territorio->reg, p.territorio->sigla, p.territorio->codNuts}));
             total += areaKm2(geos, p.geom);
         }
-        const char* layer = set == 103 ? kLayerProvince103 : kLayerProvince107;
-        writePolygonLayer(shapeDir / layer,
-                          {{kFieldProvince, T::Integer, 3}, name, reg, {"SIGLA", T::Text, 2}, nuts}, features,
-                          etrs89Utm32nWkt());
+        const char *layer = set == 103 ? kLayerProvince103 : kLayerProvince107;
+        writePolygonLayer(shapeDir / layer, {{kFieldProvince, T::Integer, 3}, name, reg, {"SIGLA", T::Text, 2}, nuts},
+                          features, etrs89Utm32nWkt());
         report.layers.push_back({layer, features.size(), total});
     }
 
@@ -282,7 +286,7 @@ GenerationReport generateSampleGeography(const GenerationOptions& options)
     const std::uint32_t land = winColor(250, 246, 232);
     const std::uint32_t thinBorder = winColor(150, 150, 150);
     const std::uint32_t regionBorder = winColor(70, 70, 70);
-    const CaseLayer regionsOverlay{kLayerRegioni, regionBorder, land, true, true, false};
+    const CaseLayer regionsOverlay {kLayerRegioni, regionBorder, land, true, true, false};
     const std::vector<MapCase> cases = {
         {"regioni", sea, {{kLayerRegioni, regionBorder, land, true, false, true}}},
         {"nuts2", sea, {{kLayerNuts2, regionBorder, land, true, false, true}}},
@@ -292,16 +296,18 @@ GenerationReport generateSampleGeography(const GenerationOptions& options)
     const std::vector<ShapeEntry> entries = {
         {kLayerRegioni, kLayerRegioni, kLayerRegioni, kFieldRegioni, "N_TERCO", "regioni", "DEN_TERR"},
         {kLayerNuts2, kLayerNuts2, kLayerNuts2, kFieldNuts2, "N_TERCO", "nuts2", "DEN_TERR"},
-        {kLayerProvince103, kLayerProvince103, kLayerProvince103, kFieldProvince, "N_TERCO", "provincia103", "DEN_TERR"},
-        {kLayerProvince107, kLayerProvince107, kLayerProvince107, kFieldProvince, "N_TERCO", "provincia107", "DEN_TERR"},
+        {kLayerProvince103, kLayerProvince103, kLayerProvince103, kFieldProvince, "N_TERCO", "provincia103",
+         "DEN_TERR"},
+        {kLayerProvince107, kLayerProvince107, kLayerProvince107, kFieldProvince, "N_TERCO", "provincia107",
+         "DEN_TERR"},
     };
     writeShapeConfig(filesDir / "ShapeConfig.xml", cases, entries);
 
     // Background picture.
     std::vector<Outline> regionOutlines, provinceOutlines;
-    for (const auto& [code, r] : regions)
+    for (const auto &[code, r] : regions)
         regionOutlines.push_back(geos.rings(r.geom));
-    for (const auto& [num, p] : provinceSets[107])
+    for (const auto &[num, p] : provinceSets[107])
         provinceOutlines.push_back(geos.rings(p.geom));
     writeJpeg(renderBackground(regionOutlines, provinceOutlines, QSize(1024, 768)), imagesDir / "infra2.jpg", 90);
 

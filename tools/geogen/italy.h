@@ -3,8 +3,8 @@
 // configuration and the background picture.
 #pragma once
 
-#include "georef.h"
 #include "geometry.h"
+#include "georef.h"
 #include "territori.h"
 
 #include <filesystem>
@@ -16,11 +16,11 @@ namespace quarnaro::geogen {
 
 // ISTAT region code of an SVG shape id of the @svg-maps/italy drawing, or an
 // empty string for an id that is not one of its twenty regions.
-std::string istatRegionForSvgId(const std::string& svgId);
+std::string istatRegionForSvgId(const std::string &svgId);
 
 // Control points used to georeference the drawing: small islands (area
 // centroids) and extreme points of the outline, spread over the country.
-const std::vector<ControlPoint>& italyControlPoints();
+const std::vector<ControlPoint> &italyControlPoints();
 
 // An island that a nearest-capital rule would give to the wrong province.
 struct IslandOwner {
@@ -29,18 +29,18 @@ struct IslandOwner {
     int prov103 = 0; // owner in the 103-province set
     int prov107 = 0; // owner in the 107-province set
 };
-const std::vector<IslandOwner>& italyIslandOwners();
+const std::vector<IslandOwner> &italyIslandOwners();
 
 // Names of the four layers, used as Shape entry, FileName and GeoName.
-inline constexpr const char* kLayerRegioni = "regioni";
-inline constexpr const char* kLayerNuts2 = "nuts2";
-inline constexpr const char* kLayerProvince103 = "province103";
-inline constexpr const char* kLayerProvince107 = "province107";
+inline constexpr const char *kLayerRegioni = "regioni";
+inline constexpr const char *kLayerNuts2 = "nuts2";
+inline constexpr const char *kLayerProvince103 = "province103";
+inline constexpr const char *kLayerProvince107 = "province107";
 
 // Join fields (FieldId) of the layers.
-inline constexpr const char* kFieldRegioni = "COD_REG";
-inline constexpr const char* kFieldNuts2 = "COD_TERR";
-inline constexpr const char* kFieldProvince = "COD_PRO";
+inline constexpr const char *kFieldRegioni = "COD_REG";
+inline constexpr const char *kFieldNuts2 = "COD_TERR";
+inline constexpr const char *kFieldProvince = "COD_PRO";
 
 struct GenerationOptions {
     std::filesystem::path territoriCsv;
@@ -67,6 +67,6 @@ struct GenerationReport {
 // Builds everything. Throws std::runtime_error on any inconsistency between the
 // drawing and the territories (unknown or missing region, province without
 // territory, empty province polygon, capital far outside its region).
-GenerationReport generateSampleGeography(const GenerationOptions& options);
+GenerationReport generateSampleGeography(const GenerationOptions &options);
 
 } // namespace quarnaro::geogen

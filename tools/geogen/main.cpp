@@ -17,13 +17,14 @@ namespace {
 
 int usage()
 {
-    std::fprintf(stderr, "usage: quarnaro-geogen --territori <territori.csv> --svg <italy.svg> --out <folder> [--quiet]\n");
+    std::fprintf(stderr,
+                 "usage: quarnaro-geogen --territori <territori.csv> --svg <italy.svg> --out <folder> [--quiet]\n");
     return 2;
 }
 
 } // namespace
 
-int main(int argc, char** argv)
+int main(int argc, char **argv)
 {
     GenerationOptions opt;
     bool quiet = false;
@@ -50,17 +51,18 @@ int main(int argc, char** argv)
             std::printf("Georeferencing: affine drawing -> Mercator, %zu control points, rms %.2f km, max %.2f km\n",
                         r.georeference.residuals.size(), r.georeference.rmsMetres() / 1000,
                         r.georeference.maxMetres() / 1000);
-            for (const ControlResidual& c : r.georeference.residuals)
+            for (const ControlResidual &c : r.georeference.residuals)
                 std::printf("  %-28s dE %+7.2f km  dN %+7.2f km\n", c.name.c_str(), c.dx() / 1000, c.dy() / 1000);
             std::printf("Italy: %.0f km2, extent E %.0f..%.0f N %.0f..%.0f (%.0f km x %.0f km)\n", r.italyAreaKm2,
                         r.italyExtent.minX, r.italyExtent.maxX, r.italyExtent.minY, r.italyExtent.maxY,
-                        (r.italyExtent.maxX - r.italyExtent.minX) / 1000, (r.italyExtent.maxY - r.italyExtent.minY) / 1000);
-            for (const LayerSummary& l : r.layers)
+                        (r.italyExtent.maxX - r.italyExtent.minX) / 1000,
+                        (r.italyExtent.maxY - r.italyExtent.minY) / 1000);
+            for (const LayerSummary &l : r.layers)
                 std::printf("Layer %-12s %3zu polygons, %.0f km2\n", l.fileName.c_str(), l.features, l.areaKm2);
             std::printf("Farthest capital from its province: %s, %.2f km\n", r.worstCapital.c_str(),
                         r.worstCapitalOffsetKm);
         }
-    } catch (const std::exception& e) {
+    } catch (const std::exception &e) {
         std::fprintf(stderr, "quarnaro-geogen: %s\n", e.what());
         return 1;
     }

@@ -12,8 +12,14 @@ namespace {
 constexpr double kGrs80A = 6378137.0;
 constexpr double kGrs80InvF = 298.257222101;
 
-constexpr double deg2rad(double d) { return d * std::numbers::pi / 180.0; }
-constexpr double rad2deg(double r) { return r * 180.0 / std::numbers::pi; }
+constexpr double deg2rad(double d)
+{
+    return d * std::numbers::pi / 180.0;
+}
+constexpr double rad2deg(double r)
+{
+    return r * 180.0 / std::numbers::pi;
+}
 
 // Solves the 3x3 system m·x = v by Gaussian elimination with partial pivoting.
 std::array<double, 3> solve3(std::array<std::array<double, 3>, 3> m, std::array<double, 3> v)
@@ -41,8 +47,8 @@ std::array<double, 3> solve3(std::array<std::array<double, 3>, 3> m, std::array<
 
 } // namespace
 
-XY transverseMercatorForward(LatLon p, double centralMeridianDeg, double scale,
-                             double falseEasting, double falseNorthing)
+XY transverseMercatorForward(LatLon p, double centralMeridianDeg, double scale, double falseEasting,
+                             double falseNorthing)
 {
     const double f = 1.0 / kGrs80InvF;
     const double n = f / (2.0 - f);
@@ -50,8 +56,7 @@ XY transverseMercatorForward(LatLon p, double centralMeridianDeg, double scale,
     const double n3 = n2 * n;
     // Rectifying radius and Krüger's coefficients.
     const double A = kGrs80A / (1.0 + n) * (1.0 + n2 / 4.0 + n2 * n2 / 64.0);
-    const double alpha[3] = {n / 2.0 - 2.0 * n2 / 3.0 + 5.0 * n3 / 16.0,
-                             13.0 * n2 / 48.0 - 3.0 * n3 / 5.0,
+    const double alpha[3] = {n / 2.0 - 2.0 * n2 / 3.0 + 5.0 * n3 / 16.0, 13.0 * n2 / 48.0 - 3.0 * n3 / 5.0,
                              61.0 * n3 / 240.0};
 
     const double phi = deg2rad(p.lat);
@@ -86,7 +91,7 @@ LatLon mercatorInverse(XY m)
     return {rad2deg(std::atan(std::sinh(m.y))), rad2deg(m.x)};
 }
 
-Affine fitAffine(const std::vector<XY>& from, const std::vector<XY>& to)
+Affine fitAffine(const std::vector<XY> &from, const std::vector<XY> &to)
 {
     if (from.size() != to.size())
         throw std::invalid_argument("affine fit: point lists of different length");
@@ -96,15 +101,15 @@ Affine fitAffine(const std::vector<XY>& from, const std::vector<XY>& to)
     // Normal equations on coordinates centred at the mean of `from`, which keeps
     // them well conditioned whatever the magnitude of the input.
     double mx = 0, my = 0;
-    for (const XY& p : from) {
+    for (const XY &p : from) {
         mx += p.x;
         my += p.y;
     }
     mx /= double(from.size());
     my /= double(from.size());
 
-    std::array<std::array<double, 3>, 3> ntn{};
-    std::array<double, 3> bx{}, by{};
+    std::array<std::array<double, 3>, 3> ntn {};
+    std::array<double, 3> bx {}, by {};
     for (std::size_t i = 0; i < from.size(); ++i) {
         const double r[3] = {from[i].x - mx, from[i].y - my, 1.0};
         for (int a = 0; a < 3; ++a) {
@@ -126,15 +131,14 @@ Affine fitAffine(const std::vector<XY>& from, const std::vector<XY>& to)
     return t;
 }
 
-const std::string& etrs89Utm32nWkt()
+const std::string &etrs89Utm32nWkt()
 {
-    static const std::string wkt =
-        "PROJCS[\"ETRS_1989_UTM_Zone_32N\",GEOGCS[\"GCS_ETRS_1989\",DATUM[\"D_ETRS_1989\","
-        "SPHEROID[\"GRS_1980\",6378137.0,298.257222101]],PRIMEM[\"Greenwich\",0.0],"
-        "UNIT[\"Degree\",0.0174532925199433]],PROJECTION[\"Transverse_Mercator\"],"
-        "PARAMETER[\"False_Easting\",500000.0],PARAMETER[\"False_Northing\",0.0],"
-        "PARAMETER[\"Central_Meridian\",9.0],PARAMETER[\"Scale_Factor\",0.9996],"
-        "PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]";
+    static const std::string wkt = "PROJCS[\"ETRS_1989_UTM_Zone_32N\",GEOGCS[\"GCS_ETRS_1989\",DATUM[\"D_ETRS_1989\","
+                                   "SPHEROID[\"GRS_1980\",6378137.0,298.257222101]],PRIMEM[\"Greenwich\",0.0],"
+                                   "UNIT[\"Degree\",0.0174532925199433]],PROJECTION[\"Transverse_Mercator\"],"
+                                   "PARAMETER[\"False_Easting\",500000.0],PARAMETER[\"False_Northing\",0.0],"
+                                   "PARAMETER[\"Central_Meridian\",9.0],PARAMETER[\"Scale_Factor\",0.9996],"
+                                   "PARAMETER[\"Latitude_Of_Origin\",0.0],UNIT[\"Meter\",1.0]]";
     return wkt;
 }
 

@@ -27,8 +27,8 @@ struct LatLon {
 XY utm32Forward(LatLon p);
 
 // The same projection with any central meridian, scale and false origin.
-XY transverseMercatorForward(LatLon p, double centralMeridianDeg, double scale,
-                             double falseEasting, double falseNorthing);
+XY transverseMercatorForward(LatLon p, double centralMeridianDeg, double scale, double falseEasting,
+                             double falseNorthing);
 
 // Spherical Mercator on a unit sphere: x = longitude in radians, y = asinh(tan φ).
 XY mercatorForward(LatLon p);
@@ -44,9 +44,9 @@ struct Affine {
 // Least-squares affine transform taking `from[i]` as close as possible to `to[i]`.
 // Throws std::invalid_argument with fewer than three pairs, with vectors of
 // different length, or when the points are collinear.
-Affine fitAffine(const std::vector<XY>& from, const std::vector<XY>& to);
+Affine fitAffine(const std::vector<XY> &from, const std::vector<XY> &to);
 
 // The .prj text (ESRI well-known text) of EPSG:25832.
-const std::string& etrs89Utm32nWkt();
+const std::string &etrs89Utm32nWkt();
 
 } // namespace quarnaro::geogen

@@ -10,22 +10,22 @@ namespace quarnaro::geogen {
 
 namespace {
 
-bool isLowerCase(const std::string& s)
+bool isLowerCase(const std::string &s)
 {
     return !s.empty() && std::none_of(s.begin(), s.end(), [](unsigned char c) { return std::isupper(c); });
 }
 
-const char* boolText(bool b)
+const char *boolText(bool b)
 {
     return b ? "True" : "False";
 }
 
 } // namespace
 
-void writeShapeConfig(const std::filesystem::path& file, const std::vector<MapCase>& cases,
-                      const std::vector<ShapeEntry>& shapes)
+void writeShapeConfig(const std::filesystem::path &file, const std::vector<MapCase> &cases,
+                      const std::vector<ShapeEntry> &shapes)
 {
-    for (const ShapeEntry& s : shapes)
+    for (const ShapeEntry &s : shapes)
         if (!isLowerCase(s.name))
             throw std::invalid_argument("shape entry name '" + s.name + "' must be lower case");
 
@@ -36,14 +36,14 @@ void writeShapeConfig(const std::filesystem::path& file, const std::vector<MapCa
     pugi::xml_node root = doc.append_child("Configs");
 
     pugi::xml_node order = root.append_child("LoadOrder");
-    for (const MapCase& c : cases) {
+    for (const MapCase &c : cases) {
         if (!isLowerCase(c.name))
             throw std::invalid_argument("case name '" + c.name + "' must be lower case");
         pugi::xml_node cn = order.append_child("Case");
         cn.append_attribute("name") = c.name.c_str();
         cn.append_attribute("mapBackColor") = std::to_string(c.mapBackColor).c_str();
-        for (const CaseLayer& l : c.layers) {
-            if (std::none_of(shapes.begin(), shapes.end(), [&](const ShapeEntry& s) { return s.name == l.entry; }))
+        for (const CaseLayer &l : c.layers) {
+            if (std::none_of(shapes.begin(), shapes.end(), [&](const ShapeEntry &s) { return s.name == l.entry; }))
                 throw std::invalid_argument("case " + c.name + " names the unknown layer '" + l.entry + "'");
             pugi::xml_node ln = cn.append_child("Layer");
             ln.append_attribute("OutlineColor") = std::to_string(l.outlineColor).c_str();
@@ -56,7 +56,7 @@ void writeShapeConfig(const std::filesystem::path& file, const std::vector<MapCa
     }
 
     pugi::xml_node sn = root.append_child("Shapes");
-    for (const ShapeEntry& s : shapes) {
+    for (const ShapeEntry &s : shapes) {
         pugi::xml_node e = sn.append_child("Shape");
         e.append_attribute("name") = s.name.c_str();
         e.append_child("FileName").text() = s.fileName.c_str();

@@ -45,7 +45,7 @@ struct ShapeEntry {
 // FileName, GeoName, FieldId, LandFields, LandMatch, Label.
 // Throws std::invalid_argument when a case names an unknown entry or a name is
 // not lower case, std::runtime_error when the file cannot be written.
-void writeShapeConfig(const std::filesystem::path& file, const std::vector<MapCase>& cases,
-                      const std::vector<ShapeEntry>& shapes);
+void writeShapeConfig(const std::filesystem::path &file, const std::vector<MapCase> &cases,
+                      const std::vector<ShapeEntry> &shapes);
 
 } // namespace quarnaro::geogen

@@ -11,7 +11,7 @@ namespace quarnaro::geogen {
 
 namespace {
 
-double ringArea(const std::vector<XY>& r)
+double ringArea(const std::vector<XY> &r)
 {
     double a = 0;
     for (std::size_t i = 0; i + 1 < r.size(); ++i)
@@ -19,7 +19,7 @@ double ringArea(const std::vector<XY>& r)
     return a / 2.0;
 }
 
-void writeText(const std::filesystem::path& file, const std::string& text)
+void writeText(const std::filesystem::path &file, const std::string &text)
 {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << text;
@@ -28,16 +28,16 @@ void writeText(const std::filesystem::path& file, const std::string& text)
 }
 
 struct ShpCloser {
-    void operator()(SHPInfo* h) const { SHPClose(h); }
+    void operator()(SHPInfo *h) const { SHPClose(h); }
 };
 struct DbfCloser {
-    void operator()(DBFInfo* h) const { DBFClose(h); }
+    void operator()(DBFInfo *h) const { DBFClose(h); }
 };
 
 } // namespace
 
-void writePolygonLayer(const std::filesystem::path& base, const std::vector<FieldDef>& fields,
-                       const std::vector<Feature>& features, const std::string& prjWkt)
+void writePolygonLayer(const std::filesystem::path &base, const std::vector<FieldDef> &fields,
+                       const std::vector<Feature> &features, const std::string &prjWkt)
 {
     const std::string stem = base.string();
     std::unique_ptr<SHPInfo, ShpCloser> shp(SHPCreate(stem.c_str(), SHPT_POLYGON));
@@ -48,7 +48,7 @@ void writePolygonLayer(const std::filesystem::path& base, const std::vector<Fiel
     if (!dbf)
         throw std::runtime_error("cannot create " + stem + ".dbf");
 
-    for (const FieldDef& f : fields) {
+    for (const FieldDef &f : fields) {
         if (f.name.empty() || f.name.size() > 10)
             throw std::runtime_error("field name '" + f.name + "' must have 1 to 10 characters");
         const DBFFieldType t = f.type == FieldDef::Type::Text ? FTString : FTInteger;
@@ -57,13 +57,14 @@ void writePolygonLayer(const std::filesystem::path& base, const std::vector<Fiel
     }
 
     for (std::size_t i = 0; i < features.size(); ++i) {
-        const Feature& feat = features[i];
+        const Feature &feat = features[i];
         if (feat.values.size() != fields.size())
-            throw std::runtime_error("feature " + std::to_string(i) + " of " + stem + " has the wrong number of values");
+            throw std::runtime_error("feature " + std::to_string(i) + " of " + stem
+                                     + " has the wrong number of values");
 
         std::vector<int> partStart;
         std::vector<double> xs, ys;
-        for (const PolygonRings& poly : feat.polygons) {
+        for (const PolygonRings &poly : feat.polygons) {
             for (std::size_t r = 0; r < poly.rings.size(); ++r) {
                 std::vector<XY> ring = poly.rings[r];
                 if (ring.size() < 4)
@@ -75,7 +76,7 @@ void writePolygonLayer(const std::filesystem::path& base, const std::vector<Fiel
                 if ((ringArea(ring) > 0) == shell)
                     std::reverse(ring.begin(), ring.end());
                 partStart.push_back(int(xs.size()));
-                for (const XY& p : ring) {
+                for (const XY &p : ring) {
                     xs.push_back(p.x);
                     ys.push_back(p.y);
                 }
@@ -84,7 +85,7 @@ void writePolygonLayer(const std::filesystem::path& base, const std::vector<Fiel
         if (xs.empty())
             throw std::runtime_error("feature " + std::to_string(i) + " of " + stem + " has no geometry");
 
-        SHPObject* obj = SHPCreateObject(SHPT_POLYGON, -1, int(partStart.size()), partStart.data(), nullptr,
+        SHPObject *obj = SHPCreateObject(SHPT_POLYGON, -1, int(partStart.size()), partStart.data(), nullptr,
                                          int(xs.size()), xs.data(), ys.data(), nullptr, nullptr);
         const int id = SHPWriteObject(shp.get(), -1, obj);
         SHPDestroyObject(obj);
@@ -92,17 +93,17 @@ void writePolygonLayer(const std::filesystem::path& base, const std::vector<Fiel
             throw std::runtime_error("cannot write shape " + std::to_string(i) + " of " + stem);
 
         for (std::size_t k = 0; k < fields.size(); ++k) {
-            const FieldDef& f = fields[k];
+            const FieldDef &f = fields[k];
             int ok = 0;
             if (f.type == FieldDef::Type::Text) {
-                const auto* s = std::get_if<std::string>(&feat.values[k]);
+                const auto *s = std::get_if<std::string>(&feat.values[k]);
                 if (!s)
                     throw std::runtime_error("field " + f.name + " expects text");
                 if (int(s->size()) > f.width)
                     throw std::runtime_error("value '" + *s + "' is too long for field " + f.name);
                 ok = DBFWriteStringAttribute(dbf.get(), id, int(k), s->c_str());
             } else {
-                const auto* v = std::get_if<long>(&feat.values[k]);
+                const auto *v = std::get_if<long>(&feat.values[k]);
                 if (!v)
                     throw std::runtime_error("field " + f.name + " expects a number");
                 if (std::to_string(*v).size() > std::size_t(f.width))

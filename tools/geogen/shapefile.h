@@ -21,7 +21,7 @@ using FieldValue = std::variant<std::string, long>;
 
 struct Feature {
     std::vector<PolygonRings> polygons; // one entry per part polygon (shell + holes)
-    std::vector<FieldValue> values;     // one per field, in field order
+    std::vector<FieldValue> values; // one per field, in field order
 };
 
 // Writes base.shp, base.shx, base.dbf (UTF-8 text, with a base.cpg saying so)
@@ -29,7 +29,7 @@ struct Feature {
 // counter-clockwise, as the shape file format requires, whatever the input
 // orientation. Throws std::runtime_error on any failure, including a value that
 // does not fit its field.
-void writePolygonLayer(const std::filesystem::path& base, const std::vector<FieldDef>& fields,
-                       const std::vector<Feature>& features, const std::string& prjWkt);
+void writePolygonLayer(const std::filesystem::path &base, const std::vector<FieldDef> &fields,
+                       const std::vector<Feature> &features, const std::string &prjWkt);
 
 } // namespace quarnaro::geogen

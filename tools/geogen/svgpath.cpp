@@ -15,7 +15,7 @@ namespace {
 
 class PathScanner {
 public:
-    explicit PathScanner(std::string_view d) : d_(d) {}
+    explicit PathScanner(std::string_view d) : d_(d) { }
 
     void skipSeparators()
     {
@@ -98,12 +98,12 @@ private:
     std::size_t pos_ = 0;
 };
 
-Ring cleanRing(const QPolygonF& poly)
+Ring cleanRing(const QPolygonF &poly)
 {
     Ring r;
     r.reserve(std::size_t(poly.size()));
-    for (const QPointF& q : poly) {
-        const XY p{q.x(), q.y()};
+    for (const QPointF &q : poly) {
+        const XY p {q.x(), q.y()};
         if (!r.empty() && r.back().x == p.x && r.back().y == p.y)
             continue;
         r.push_back(p);
@@ -230,7 +230,7 @@ std::vector<Ring> parsePathData(std::string_view d)
     }
 
     std::vector<Ring> rings;
-    for (const QPolygonF& poly : path.toSubpathPolygons()) {
+    for (const QPolygonF &poly : path.toSubpathPolygons()) {
         Ring r = cleanRing(poly);
         if (r.size() >= 3)
             rings.push_back(std::move(r));
@@ -238,7 +238,7 @@ std::vector<Ring> parsePathData(std::string_view d)
     return rings;
 }
 
-std::vector<SvgShape> readSvgShapes(const std::filesystem::path& file)
+std::vector<SvgShape> readSvgShapes(const std::filesystem::path &file)
 {
     pugi::xml_document doc;
     const pugi::xml_parse_result res = doc.load_file(file.c_str());
@@ -246,11 +246,11 @@ std::vector<SvgShape> readSvgShapes(const std::filesystem::path& file)
         throw std::runtime_error("cannot read the SVG map " + file.string() + ": " + res.description());
 
     std::vector<SvgShape> shapes;
-    for (const pugi::xpath_node& xn : doc.select_nodes("//*[local-name()='path'][@id][@d]")) {
+    for (const pugi::xpath_node &xn : doc.select_nodes("//*[local-name()='path'][@id][@d]")) {
         const pugi::xml_node n = xn.node();
         SvgShape shape;
         shape.id = n.attribute("id").value();
-        for (const char* attr : {"aria-label", "name", "title"}) {
+        for (const char *attr : {"aria-label", "name", "title"}) {
             if (const pugi::xml_attribute a = n.attribute(attr)) {
                 shape.label = a.value();
                 break;
@@ -258,7 +258,7 @@ std::vector<SvgShape> readSvgShapes(const std::filesystem::path& file)
         }
         try {
             shape.rings = parsePathData(n.attribute("d").value());
-        } catch (const SvgPathError& e) {
+        } catch (const SvgPathError &e) {
             throw std::runtime_error("path '" + shape.id + "' of " + file.string() + ": " + e.what());
         }
         shapes.push_back(std::move(shape));
@@ -268,25 +268,25 @@ std::vector<SvgShape> readSvgShapes(const std::filesystem::path& file)
     return shapes;
 }
 
-double signedArea(const Ring& r)
+double signedArea(const Ring &r)
 {
     double a = 0;
     for (std::size_t i = 0, n = r.size(); i < n; ++i) {
-        const XY& p = r[i];
-        const XY& q = r[(i + 1) % n];
+        const XY &p = r[i];
+        const XY &q = r[(i + 1) % n];
         a += p.x * q.y - q.x * p.y;
     }
     return a / 2.0;
 }
 
-XY ringCentroid(const Ring& r)
+XY ringCentroid(const Ring &r)
 {
     const double a = signedArea(r);
     if (r.empty())
         return {};
     if (std::fabs(a) < 1e-12) {
         XY m;
-        for (const XY& p : r) {
+        for (const XY &p : r) {
             m.x += p.x;
             m.y += p.y;
         }
@@ -294,8 +294,8 @@ XY ringCentroid(const Ring& r)
     }
     double cx = 0, cy = 0;
     for (std::size_t i = 0, n = r.size(); i < n; ++i) {
-        const XY& p = r[i];
-        const XY& q = r[(i + 1) % n];
+        const XY &p = r[i];
+        const XY &q = r[(i + 1) % n];
         const double w = p.x * q.y - q.x * p.y;
         cx += (p.x + q.x) * w;
         cy += (p.y + q.y) * w;

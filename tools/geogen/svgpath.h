@@ -22,15 +22,17 @@ namespace quarnaro::geogen {
 using Ring = std::vector<XY>;
 
 struct SvgShape {
-    std::string id;    // the element's id, e.g. "trentino-south-tyrol"
+    std::string id; // the element's id, e.g. "trentino-south-tyrol"
     std::string label; // its aria-label (or name/title), e.g. "Trentino-South Tyrol"
     std::vector<Ring> rings;
 };
 
 class SvgPathError : public std::runtime_error {
 public:
-    SvgPathError(const std::string& what, std::size_t offset)
-        : std::runtime_error(what + " (at character " + std::to_string(offset) + ")"), offset_(offset) {}
+    SvgPathError(const std::string &what, std::size_t offset)
+        : std::runtime_error(what + " (at character " + std::to_string(offset) + ")"), offset_(offset)
+    {
+    }
     std::size_t offset() const { return offset_; }
 
 private:
@@ -43,11 +45,11 @@ std::vector<Ring> parsePathData(std::string_view d);
 
 // Reads every <path id=… d=…> of an SVG file, in document order.
 // Throws std::runtime_error when the file cannot be read or parsed.
-std::vector<SvgShape> readSvgShapes(const std::filesystem::path& file);
+std::vector<SvgShape> readSvgShapes(const std::filesystem::path &file);
 
 // Shoelace area, positive for counter-clockwise rings in a y-up frame.
-double signedArea(const Ring& r);
+double signedArea(const Ring &r);
 // Area centroid of a ring (its vertex mean when the ring has no area).
-XY ringCentroid(const Ring& r);
+XY ringCentroid(const Ring &r);
 
 } // namespace quarnaro::geogen

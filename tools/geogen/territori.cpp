@@ -9,7 +9,7 @@ namespace quarnaro::geogen {
 
 namespace {
 
-std::vector<std::string> splitFields(const std::string& line)
+std::vector<std::string> splitFields(const std::string &line)
 {
     std::vector<std::string> f;
     std::size_t start = 0;
@@ -23,22 +23,21 @@ std::vector<std::string> splitFields(const std::string& line)
     return f;
 }
 
-[[noreturn]] void fail(std::size_t line, const std::string& what)
+[[noreturn]] void fail(std::size_t line, const std::string &what)
 {
     throw std::runtime_error("territori, line " + std::to_string(line) + ": " + what);
 }
 
-template <class T>
-T parseNumber(const std::string& s, std::size_t line, const char* column)
+template <class T> T parseNumber(const std::string &s, std::size_t line, const char *column)
 {
-    T v{};
+    T v {};
     const auto r = std::from_chars(s.data(), s.data() + s.size(), v);
     if (s.empty() || r.ec != std::errc() || r.ptr != s.data() + s.size())
         fail(line, std::string("column ") + column + " is not a number: '" + s + "'");
     return v;
 }
 
-bool parseFlag(const std::string& s, std::size_t line, const char* column)
+bool parseFlag(const std::string &s, std::size_t line, const char *column)
 {
     if (s == "1")
         return true;
@@ -49,7 +48,7 @@ bool parseFlag(const std::string& s, std::size_t line, const char* column)
 
 } // namespace
 
-std::vector<Territorio> parseTerritori(std::istream& in)
+std::vector<Territorio> parseTerritori(std::istream &in)
 {
     std::vector<Territorio> out;
     std::set<std::string> seen;
@@ -90,7 +89,7 @@ std::vector<Territorio> parseTerritori(std::istream& in)
         if (f[7].empty() != f[8].empty())
             fail(lineNo, "LAT and LON must be both given or both empty");
         if (!f[7].empty())
-            t.capital = LatLon{parseNumber<double>(f[7], lineNo, "LAT"), parseNumber<double>(f[8], lineNo, "LON")};
+            t.capital = LatLon {parseNumber<double>(f[7], lineNo, "LAT"), parseNumber<double>(f[8], lineNo, "LON")};
         t.pop2001 = parseNumber<long long>(f[9], lineNo, "POP2001");
         t.in103 = parseFlag(f[10], lineNo, "IN103");
         t.in107 = parseFlag(f[11], lineNo, "IN107");
@@ -103,7 +102,7 @@ std::vector<Territorio> parseTerritori(std::istream& in)
     return out;
 }
 
-std::vector<Territorio> readTerritori(const std::filesystem::path& file)
+std::vector<Territorio> readTerritori(const std::filesystem::path &file)
 {
     std::ifstream in(file, std::ios::binary);
     if (!in)

@@ -41,14 +41,14 @@ struct Territorio {
 };
 
 // The header line the file must start with.
-inline constexpr const char* kTerritoriHeader =
+inline constexpr const char *kTerritoriHeader =
     "COD_TERR;COD_TIPO_TERR;DES_TERR;PROV;REG;COD_NUTS;SIGLA;LAT;LON;POP2001;IN103;IN107";
 
 // Parses the semicolon-separated text. Throws std::runtime_error naming the
 // line for a wrong header, a wrong number of fields, a malformed number, a
 // duplicate COD_TERR, a province without number or capital, or a flag other
 // than 0/1. A UTF-8 byte order mark and CR LF line ends are accepted.
-std::vector<Territorio> parseTerritori(std::istream& in);
-std::vector<Territorio> readTerritori(const std::filesystem::path& file);
+std::vector<Territorio> parseTerritori(std::istream &in);
+std::vector<Territorio> readTerritori(const std::filesystem::path &file);
 
 } // namespace quarnaro::geogen

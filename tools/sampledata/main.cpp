@@ -152,7 +152,8 @@ QMap<QString, QString> parseExceptions(const QString &text)
     for (const QString &part : text.split(QLatin1Char('|'), Qt::SkipEmptyParts)) {
         const int eq = part.indexOf(QLatin1Char('='));
         if (eq > 0)
-            out.insert(part.left(eq).trimmed().toLower(), part.mid(eq + 1).replace(QLatin1String("\\n"), QLatin1String("\n")));
+            out.insert(part.left(eq).trimmed().toLower(),
+                       part.mid(eq + 1).replace(QLatin1String("\\n"), QLatin1String("\n")));
     }
     return out;
 }
@@ -217,23 +218,37 @@ QStringList aggregateRegions(const Territory &t)
         return r;
     };
     const QString n = t.name.toLower();
-    if (t.code == QLatin1String("RIP1")) return {"01", "02", "03", "07"};
-    if (t.code == QLatin1String("RIP2")) return {"04", "05", "06", "08"};
-    if (t.code == QLatin1String("RIP3")) return range(9, 12);
-    if (t.code == QLatin1String("RIP4")) return range(13, 18);
-    if (t.code == QLatin1String("RIP5")) return {"19", "20"};
-    if (t.code == QLatin1String("ITA")) return range(1, 20);
-    if (n.contains(QLatin1String("mezzogiorno"))) return range(13, 20);
-    if (n.contains(QLatin1String("centro-nord")) || n.contains(QLatin1String("centro nord"))) return range(1, 12);
-    if (n.contains(QLatin1String("obiettivo 1"))) return range(14, 20);
-    if (n.contains(QLatin1String("convergenza"))) return {"15", "16", "18", "19"};
-    if (n.contains(QLatin1String("competitivit"))) { QStringList r = range(1, 14); r << "17" << "20"; return r; }
+    if (t.code == QLatin1String("RIP1"))
+        return {"01", "02", "03", "07"};
+    if (t.code == QLatin1String("RIP2"))
+        return {"04", "05", "06", "08"};
+    if (t.code == QLatin1String("RIP3"))
+        return range(9, 12);
+    if (t.code == QLatin1String("RIP4"))
+        return range(13, 18);
+    if (t.code == QLatin1String("RIP5"))
+        return {"19", "20"};
+    if (t.code == QLatin1String("ITA"))
+        return range(1, 20);
+    if (n.contains(QLatin1String("mezzogiorno")))
+        return range(13, 20);
+    if (n.contains(QLatin1String("centro-nord")) || n.contains(QLatin1String("centro nord")))
+        return range(1, 12);
+    if (n.contains(QLatin1String("obiettivo 1")))
+        return range(14, 20);
+    if (n.contains(QLatin1String("convergenza")))
+        return {"15", "16", "18", "19"};
+    if (n.contains(QLatin1String("competitivit"))) {
+        QStringList r = range(1, 14);
+        r << "17"
+          << "20";
+        return r;
+    }
     return range(1, 20);
 }
 
 // The old province that each 2005 Sardinian province was carved out of.
-const std::map<QString, QString> kSardinianParents = {
-    {"104", "090"}, {"105", "091"}, {"106", "092"}, {"107", "092"}};
+const std::map<QString, QString> kSardinianParents = {{"104", "090"}, {"105", "091"}, {"106", "092"}, {"107", "092"}};
 
 struct Values {
     std::map<QString, double> byTerritory; // COD_TERR -> value; absent = missing
@@ -241,7 +256,7 @@ struct Values {
 
 class Generator {
 public:
-    Generator(const QString &data, const QString &out) : m_data(data), m_out(out) {}
+    Generator(const QString &data, const QString &out) : m_data(data), m_out(out) { }
     void run();
 
 private:
@@ -330,8 +345,9 @@ void Generator::writeTerritorio()
         db.insert("land_Ind", {t.code, t.type, t.name, t.prov > 0 ? QVariant(t.prov) : QVariant(), t.reg, t.nuts});
         const bool province = t.type == 1 || t.type == 6;
         const QString nuts2 = t.type == 6 ? t.nuts : (province ? t.nuts.left(4) : (t.type == 2 ? t.nuts : QString()));
-        db.insert("land", {t.code, t.prov > 0 ? QVariant(t.prov) : QVariant(), province ? t.name : QString(),
-                           regionNames.value(t.reg), nuts2, province ? QString::number(t.prov) : t.code});
+        db.insert("land",
+                  {t.code, t.prov > 0 ? QVariant(t.prov) : QVariant(), province ? t.name : QString(),
+                   regionNames.value(t.reg), nuts2, province ? QString::number(t.prov) : t.code});
     }
 }
 
@@ -353,18 +369,19 @@ void Generator::writeMetadati()
         pubbl << QStringLiteral("Pubblicazione_%1").arg(y);
         enti << QStringLiteral("Ente_%1").arg(y);
     }
-    const QStringList varCols = QStringList{"IdVariabile", "DescVariabile", "CodiceArgomento", "Fonte", "PubblRecente",
-                                            "Ente", "UltimoAnnoDisponibile"}
-        + yearCols + QStringList{"UnitaMisura", "PeriodoRif", "NoteSerie"} + notes + fonti + pubbl + enti
-        + QStringList{"LivelloTerritoriale", "NumProvince INTEGER"};
-    const QStringList indCols = QStringList{"IdIndicatore", "DescIndicatore", "Argomento", "ModalitaCalcolo",
-                                            "IdVariabilAssociate"}
-        + yearCols
-        + QStringList{"NoteTecniche", "Valutazione", "PSM", "BdQuid", "Destinazione", "Prov INTEGER", "SLL INTEGER",
-                      "Comune INTEGER", "DatoPuntuale INTEGER", "UtilizzSintesi"};
+    const QStringList varCols = QStringList {"IdVariabile",  "DescVariabile", "CodiceArgomento",      "Fonte",
+                                             "PubblRecente", "Ente",          "UltimoAnnoDisponibile"}
+        + yearCols + QStringList {"UnitaMisura", "PeriodoRif", "NoteSerie"} + notes + fonti + pubbl + enti
+        + QStringList {"LivelloTerritoriale", "NumProvince INTEGER"};
+    const QStringList indCols = QStringList {"IdIndicatore", "DescIndicatore", "Argomento", "ModalitaCalcolo",
+                                             "IdVariabilAssociate"}
+        + yearCols + QStringList {"NoteTecniche",         "Valutazione",   "PSM",         "BdQuid",
+                                  "Destinazione",         "Prov INTEGER",  "SLL INTEGER", "Comune INTEGER",
+                                  "DatoPuntuale INTEGER", "UtilizzSintesi"};
     db.create("MetadatiVariabili", varCols);
     db.create("MetadatiIndicatori", indCols);
-    db.create("IndVarAnno", {"Settore", "Argomento", "Variabile", "TipoVar", "LivTerritoriale", "Anno INTEGER", "Tabella"});
+    db.create("IndVarAnno",
+              {"Settore", "Argomento", "Variabile", "TipoVar", "LivTerritoriale", "Anno INTEGER", "Tabella"});
 
     for (const Item &it : m_items) {
         QVariantList row;
@@ -418,8 +435,10 @@ void Generator::writeMetadati()
         for (int y : years) {
             const QString table = prefix + QStringLiteral("_") + QString::number(y);
             if (it.level == QLatin1String("P"))
-                db.insert("IndVarAnno", {m_topicSector.value(topic), topic, it.code, it.indicator ? "I" : "V", "P", y, table});
-            db.insert("IndVarAnno", {m_topicSector.value(topic), topic, it.code, it.indicator ? "I" : "V", "R", y, table});
+                db.insert("IndVarAnno",
+                          {m_topicSector.value(topic), topic, it.code, it.indicator ? "I" : "V", "P", y, table});
+            db.insert("IndVarAnno",
+                      {m_topicSector.value(topic), topic, it.code, it.indicator ? "I" : "V", "R", y, table});
         }
     }
 
@@ -435,14 +454,18 @@ void Generator::writeMetadati()
 
     // Configured data databases: the variables first, then the indicators; column 10 is the
     // caption of the selection window.
-    db.create("DbConfigs", {"dbnames", "dbdesc", "TipoDb", "Ordine INTEGER", "Versione", "AnnoIniziale INTEGER",
-                            "AnnoFinale INTEGER", "Livelli", "Fonte", "Note", "Didascalia"});
-    db.insert("DbConfigs", {"Variabili.mdb", "Variabili delle infrastrutture", "Variabili", 1, "1.0", kFirstYear, kLastYear,
-                            "P,R", "Dati di esempio", QString(), "Variabili"});
-    db.insert("DbConfigs", {"IndEconomici.mdb", "Indicatori delle infrastrutture economiche", "Indicatori", 2, "1.0",
-                            kFirstYear, kLastYear, "P,R", "Dati di esempio", QString(), "Indicatori delle infrastrutture economiche"});
-    db.insert("DbConfigs", {"IndSociali.mdb", "Indicatori delle infrastrutture sociali", "Indicatori", 3, "1.0", kFirstYear,
-                            kLastYear, "P,R", "Dati di esempio", QString(), "Indicatori delle infrastrutture sociali"});
+    db.create("DbConfigs",
+              {"dbnames", "dbdesc", "TipoDb", "Ordine INTEGER", "Versione", "AnnoIniziale INTEGER",
+               "AnnoFinale INTEGER", "Livelli", "Fonte", "Note", "Didascalia"});
+    db.insert("DbConfigs",
+              {"Variabili.mdb", "Variabili delle infrastrutture", "Variabili", 1, "1.0", kFirstYear, kLastYear, "P,R",
+               "Dati di esempio", QString(), "Variabili"});
+    db.insert("DbConfigs",
+              {"IndEconomici.mdb", "Indicatori delle infrastrutture economiche", "Indicatori", 2, "1.0", kFirstYear,
+               kLastYear, "P,R", "Dati di esempio", QString(), "Indicatori delle infrastrutture economiche"});
+    db.insert("DbConfigs",
+              {"IndSociali.mdb", "Indicatori delle infrastrutture sociali", "Indicatori", 3, "1.0", kFirstYear,
+               kLastYear, "P,R", "Dati di esempio", QString(), "Indicatori delle infrastrutture sociali"});
 
     // Links to make at start-up: table, database that holds it, database that links it.
     db.create("tablelink", {"NomeTabella", "DbOrigine", "DbCollegamento"});
@@ -455,38 +478,46 @@ void Generator::writeMetadati()
 
     // The menu bar. Parent -1: a menu of the bar; a row with IdMenu > 0 under parent n: a
     // drop-down inside drop-down n (numbered from 0 in creation order); IdMenu 0: a command.
-    db.create("DBMainMenu", {"IdMenu INTEGER", "IdMenuParent INTEGER", "Orderb INTEGER", "DescName", "isSeparator INTEGER",
-                             "isDisable INTEGER", "isChecked INTEGER", "FormToOpen", "DBname", "TipoDb", "LivTerritoriale"});
-    struct M { int id, parent, order; const char *caption; int sep, dis, chk; const char *form, *dbname, *tipo, *level; };
+    db.create("DBMainMenu",
+              {"IdMenu INTEGER", "IdMenuParent INTEGER", "Orderb INTEGER", "DescName", "isSeparator INTEGER",
+               "isDisable INTEGER", "isChecked INTEGER", "FormToOpen", "DBname", "TipoDb", "LivTerritoriale"});
+    struct M {
+        int id, parent, order;
+        const char *caption;
+        int sep, dis, chk;
+        const char *form, *dbname, *tipo, *level;
+    };
     const M menu[] = {
-        {1, -1, 1, "&File", 0, 0, 0, "", nullptr, nullptr, nullptr},                         // drop-down 0
-        {2, -1, 2, "&Variabili", 0, 0, 0, "", nullptr, nullptr, nullptr},                    // drop-down 1
-        {3, -1, 3, "&Indicatori", 0, 0, 0, "", nullptr, nullptr, nullptr},                   // drop-down 2
-        {4, -1, 4, "&Metadati", 0, 0, 0, "", nullptr, nullptr, nullptr},                     // drop-down 3
-        {5, -1, 5, "&?", 0, 0, 0, "", nullptr, nullptr, nullptr},                            // drop-down 4
+        {1, -1, 1, "&File", 0, 0, 0, "", nullptr, nullptr, nullptr}, // drop-down 0
+        {2, -1, 2, "&Variabili", 0, 0, 0, "", nullptr, nullptr, nullptr}, // drop-down 1
+        {3, -1, 3, "&Indicatori", 0, 0, 0, "", nullptr, nullptr, nullptr}, // drop-down 2
+        {4, -1, 4, "&Metadati", 0, 0, 0, "", nullptr, nullptr, nullptr}, // drop-down 3
+        {5, -1, 5, "&?", 0, 0, 0, "", nullptr, nullptr, nullptr}, // drop-down 4
         {0, 0, 1, "Informazioni e aggiornamenti...", 0, 0, 0, "FRMINFO", nullptr, nullptr, nullptr}, // item 1
         {0, 1, 1, "Dati provinciali e regionali...", 0, 0, 0, "FORMDATITAB", "Variabili.mdb", "Variabili", "P"}, // 2
         {6, 1, 2, "", 1, 0, 0, "", nullptr, nullptr, nullptr},
         {0, 1, 3, "Solo dati regionali...", 0, 0, 0, "FormDatiTab", "Variabili.mdb", "Variabili", "R"}, // 3
-        {7, 2, 1, "Infrastrutture economiche", 0, 0, 0, "", nullptr, nullptr, nullptr},  // drop-down 5
-        {8, 2, 2, "Infrastrutture sociali", 0, 0, 0, "", nullptr, nullptr, nullptr},     // drop-down 6
+        {7, 2, 1, "Infrastrutture economiche", 0, 0, 0, "", nullptr, nullptr, nullptr}, // drop-down 5
+        {8, 2, 2, "Infrastrutture sociali", 0, 0, 0, "", nullptr, nullptr, nullptr}, // drop-down 6
         {9, 2, 3, "", 1, 0, 0, "", nullptr, nullptr, nullptr},
         {10, 2, 4, "Indicatori comunali (non disponibili)", 0, 1, 0, "", nullptr, nullptr, nullptr},
         {0, 3, 1, "Consultazione metadati...", 0, 0, 0, "FRMMETADATI", nullptr, "Variabili", nullptr}, // 4
-        {0, 3, 2, "Elenco metadati...", 0, 0, 0, "FRMLISTAMETADATI", nullptr, nullptr, nullptr},       // 5
+        {0, 3, 2, "Elenco metadati...", 0, 0, 0, "FRMLISTAMETADATI", nullptr, nullptr, nullptr}, // 5
         {11, 3, 3, "", 1, 0, 0, "", nullptr, nullptr, nullptr},
-        {0, 3, 4, "Glossario...", 0, 0, 0, "glossario", nullptr, nullptr, nullptr},                   // 6
-        {0, 4, 1, "Dati di esempio", 0, 0, 1, "", nullptr, nullptr, nullptr},                          // 7
-        {0, 4, 2, "Informazioni su Quarnaro...", 0, 0, 0, "FRMINFO", nullptr, nullptr, nullptr},       // 8
-        {0, 5, 1, "Dati provinciali e regionali...", 0, 0, 0, "FORMDATITAB", "IndEconomici.mdb", "Indicatori", "P"}, // 9
-        {0, 5, 2, "Solo dati regionali...", 0, 0, 0, "FORMDATITAB", "IndEconomici.mdb", "Indicatori", "R"},         // 10
-        {0, 6, 1, "Dati provinciali e regionali...", 0, 0, 0, "FORMDATITAB", "IndSociali.mdb", "Indicatori", "P"},   // 11
-        {0, 6, 2, "Solo dati regionali...", 0, 0, 0, "FORMDATITAB", "IndSociali.mdb", "Indicatori", "R"},           // 12
+        {0, 3, 4, "Glossario...", 0, 0, 0, "glossario", nullptr, nullptr, nullptr}, // 6
+        {0, 4, 1, "Dati di esempio", 0, 0, 1, "", nullptr, nullptr, nullptr}, // 7
+        {0, 4, 2, "Informazioni su Quarnaro...", 0, 0, 0, "FRMINFO", nullptr, nullptr, nullptr}, // 8
+        {0, 5, 1, "Dati provinciali e regionali...", 0, 0, 0, "FORMDATITAB", "IndEconomici.mdb", "Indicatori",
+         "P"}, // 9
+        {0, 5, 2, "Solo dati regionali...", 0, 0, 0, "FORMDATITAB", "IndEconomici.mdb", "Indicatori", "R"}, // 10
+        {0, 6, 1, "Dati provinciali e regionali...", 0, 0, 0, "FORMDATITAB", "IndSociali.mdb", "Indicatori", "P"}, // 11
+        {0, 6, 2, "Solo dati regionali...", 0, 0, 0, "FORMDATITAB", "IndSociali.mdb", "Indicatori", "R"}, // 12
     };
     for (const M &m : menu) {
         auto text = [](const char *s) { return s ? QVariant(QString::fromUtf8(s)) : QVariant(); };
-        db.insert("DBMainMenu", {m.id, m.parent, m.order, QString::fromUtf8(m.caption), m.sep, m.dis, m.chk,
-                                 QString::fromUtf8(m.form), text(m.dbname), text(m.tipo), text(m.level)});
+        db.insert("DBMainMenu",
+                  {m.id, m.parent, m.order, QString::fromUtf8(m.caption), m.sep, m.dis, m.chk,
+                   QString::fromUtf8(m.form), text(m.dbname), text(m.tipo), text(m.level)});
     }
 }
 
@@ -588,9 +619,11 @@ Values Generator::valuesOf(const Item &it, int year) const
 
 void Generator::writeDataDatabases()
 {
-    for (const QString &dbName : {QStringLiteral("Variabili"), QStringLiteral("IndEconomici"), QStringLiteral("IndSociali")}) {
+    for (const QString &dbName :
+         {QStringLiteral("Variabili"), QStringLiteral("IndEconomici"), QStringLiteral("IndSociali")}) {
         Db db(m_out + QStringLiteral("/Databases/") + dbName + QStringLiteral(".sqlite"));
-        db.create("IndVarAnno", {"Settore", "Argomento", "Variabile", "TipoVar", "LivTerritoriale", "Anno INTEGER", "Tabella"});
+        db.create("IndVarAnno",
+                  {"Settore", "Argomento", "Variabile", "TipoVar", "LivTerritoriale", "Anno INTEGER", "Tabella"});
         // table name -> codes in it
         std::map<QString, std::vector<const Item *>> tables;
         for (const Item &it : m_items) {
@@ -603,13 +636,15 @@ void Generator::writeDataDatabases()
                 const QString table = it.code.left(it.indicator ? 3 : 2) + QStringLiteral("_") + QString::number(y);
                 tables[table].push_back(&it);
                 if (it.level == QLatin1String("P"))
-                    db.insert("IndVarAnno", {m_topicSector.value(topic), topic, it.code, it.indicator ? "I" : "V", "P", y, table});
-                db.insert("IndVarAnno", {m_topicSector.value(topic), topic, it.code, it.indicator ? "I" : "V", "R", y, table});
+                    db.insert("IndVarAnno",
+                              {m_topicSector.value(topic), topic, it.code, it.indicator ? "I" : "V", "P", y, table});
+                db.insert("IndVarAnno",
+                          {m_topicSector.value(topic), topic, it.code, it.indicator ? "I" : "V", "R", y, table});
             }
         }
         for (const auto &[table, items] : tables) {
             const int year = table.mid(table.indexOf(QLatin1Char('_')) + 1).toInt();
-            QStringList cols{"COD_TERR"};
+            QStringList cols {"COD_TERR"};
             for (const Item *it : items)
                 cols << it->code + QStringLiteral(" REAL");
             db.create(table, cols);
@@ -617,7 +652,7 @@ void Generator::writeDataDatabases()
             for (const Item *it : items)
                 values.push_back(valuesOf(*it, year));
             for (const Territory &t : m_terr) {
-                QVariantList row{t.code};
+                QVariantList row {t.code};
                 bool any = false;
                 for (const Values &v : values) {
                     const auto f = v.byTerritory.find(t.code);
@@ -655,13 +690,14 @@ void Generator::run()
     if (!info.open(QIODevice::WriteOnly | QIODevice::Truncate))
         throw std::runtime_error("impossibile scrivere InfoQrn.txt");
     const QString label = m_info.rows.empty() ? QString() : m_info.rows[0].value(0);
-    info.write(QStringLiteral("Dotazione di infrastrutture nei territori italiani, 1996-2008.\r\n"
-                              "Versione dei dati: %1\r\n"
-                              "I valori contenuti nei database di esempio sono sintetici: servono a provare il "
-                              "programma e non sono statistiche ufficiali.\r\n"
-                              "Confini regionali: @svg-maps/italy (CC BY 4.0); i confini provinciali sono schematici.\r\n")
-                   .arg(label)
-                   .toUtf8());
+    info.write(
+        QStringLiteral("Dotazione di infrastrutture nei territori italiani, 1996-2008.\r\n"
+                       "Versione dei dati: %1\r\n"
+                       "I valori contenuti nei database di esempio sono sintetici: servono a provare il "
+                       "programma e non sono statistiche ufficiali.\r\n"
+                       "Confini regionali: @svg-maps/italy (CC BY 4.0); i confini provinciali sono schematici.\r\n")
+            .arg(label)
+            .toUtf8());
 }
 
 } // namespace

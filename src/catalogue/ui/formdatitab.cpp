@@ -85,19 +85,21 @@ public:
 
 class FormdatiTab::TreeAdapter : public TreeSink {
 public:
-    explicit TreeAdapter(FormdatiTab &w) : m_w(w) {}
+    explicit TreeAdapter(FormdatiTab &w) : m_w(w) { }
     void addNode(const QString &parentKey, const QString &key, const QString &text, const QString &image,
                  const QString &expandedImage) override
     {
         if (m_w.m_nodes.contains(key))
-            throw DbError(DbError::Kind::Generic, QStringLiteral("La chiave non è univoca nell'insieme (%1).").arg(key), 35602);
+            throw DbError(DbError::Kind::Generic, QStringLiteral("La chiave non è univoca nell'insieme (%1).").arg(key),
+                          35602);
         QTreeWidgetItem *item = nullptr;
         if (parentKey.isEmpty()) {
             item = new QTreeWidgetItem(m_w.objtree);
         } else {
             QTreeWidgetItem *parent = m_w.m_nodes.value(parentKey);
             if (!parent)
-                throw DbError(DbError::Kind::Generic, QStringLiteral("Elemento non trovato (%1).").arg(parentKey), 35601);
+                throw DbError(DbError::Kind::Generic, QStringLiteral("Elemento non trovato (%1).").arg(parentKey),
+                              35601);
             item = new QTreeWidgetItem(parent);
         }
         item->setText(0, text);
@@ -246,7 +248,8 @@ FormdatiTab::FormdatiTab(AppContext &ctx, MainWindow *main) : QWidget(nullptr), 
         m_noteNode = it;
         m_noteMenu->popup(objtree->viewport()->mapToGlobal(pos));
     });
-    connect(lst_allVar, &QListWidget::itemClicked, this, [this](QListWidgetItem *it) { lst_allVar->setToolTip(it->text()); });
+    connect(lst_allVar, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem *it) { lst_allVar->setToolTip(it->text()); });
     connect(lst_allVar, &QListWidget::itemDoubleClicked, this,
             [this](QListWidgetItem *it) { lst_allVar_DblClick(lst_allVar->row(it)); });
     connect(serie, &QPushButton::clicked, this, &FormdatiTab::serie_Click);
@@ -277,13 +280,15 @@ void FormdatiTab::load()
         m_rows.clear();
         SSTab1->setTabText(1, m_ctx.CurrentTipo);
         const bool variables = itemKind(m_ctx.CurrentTipo) == ItemKind::Variables;
-        lblSelezionati->setText(variables ? QStringLiteral("Variabili selezionate") : QStringLiteral("Indicatori selezionati"));
+        lblSelezionati->setText(variables ? QStringLiteral("Variabili selezionate")
+                                          : QStringLiteral("Indicatori selezionati"));
         Label2->setVisible(variables);
         Label5->setVisible(variables);
         Image1->setVisible(variables);
         m_savedTipo = m_ctx.CurrentTipo;
         m_savedLevel = m_ctx.CurrentLevel;
-        m_heading->setText(QStringLiteral(" Selezione ") + m_ctx.DbCaption.toLower() + QStringLiteral(" e territorio "));
+        m_heading->setText(QStringLiteral(" Selezione ") + m_ctx.DbCaption.toLower()
+                           + QStringLiteral(" e territorio "));
         CmdNewric->setEnabled(false);
         updateCount();
         {

@@ -67,8 +67,17 @@ void PagePreview::resizeEvent(QResizeEvent *e)
     redraw();
 }
 
-void PagePreview::mousePressEvent(QMouseEvent *e) { emit pressed(e->button(), toPage(e->position())); }
-void PagePreview::mouseMoveEvent(QMouseEvent *e) { emit moved(e->buttons(), toPage(e->position())); }
-void PagePreview::mouseReleaseEvent(QMouseEvent *e) { emit released(e->button(), toPage(e->position())); }
+void PagePreview::mousePressEvent(QMouseEvent *e)
+{
+    emit pressed(e->button(), toPage(e->position()));
+}
+void PagePreview::mouseMoveEvent(QMouseEvent *e)
+{
+    emit moved(e->buttons(), toPage(e->position()));
+}
+void PagePreview::mouseReleaseEvent(QMouseEvent *e)
+{
+    emit released(e->button(), toPage(e->position()));
+}
 
 } // namespace qrn::ui

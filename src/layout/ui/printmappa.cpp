@@ -53,7 +53,10 @@ void setLabelColour(QLabel *l, const QColor &c)
     l->setPalette(pal);
 }
 
-QColor labelColour(const QLabel *l) { return l->palette().color(QPalette::Window); }
+QColor labelColour(const QLabel *l)
+{
+    return l->palette().color(QPalette::Window);
+}
 
 QComboBox *combo(const QString &name, QWidget *parent)
 {
@@ -70,8 +73,8 @@ QPushButton *button(const QString &name, const QString &text, QWidget *parent)
 }
 
 // The tab of a text item: its text, font, size and colour.
-QWidget *textTab(QLineEdit *&text, const QString &textName, QComboBox *&font, const QString &fontName,
-                 QComboBox *&size, const QString &sizeName, QLabel *&colour, const QString &colourName)
+QWidget *textTab(QLineEdit *&text, const QString &textName, QComboBox *&font, const QString &fontName, QComboBox *&size,
+                 const QString &sizeName, QLabel *&colour, const QString &colourName)
 {
     auto *tab = new QWidget;
     auto *grid = new QGridLayout(tab);
@@ -80,8 +83,10 @@ QWidget *textTab(QLineEdit *&text, const QString &textName, QComboBox *&font, co
     font = combo(fontName, tab);
     size = combo(sizeName, tab);
     colour = colourLabel(colourName, tab);
-    const std::pair<const char *, QWidget *> rows[] = {
-        {"Testo", text}, {"Carattere", font}, {"Dimensione", size}, {"Colore", colour}};
+    const std::pair<const char *, QWidget *> rows[] = {{"Testo", text},
+                                                       {"Carattere", font},
+                                                       {"Dimensione", size},
+                                                       {"Colore", colour}};
     int r = 0;
     for (const auto &[caption, w] : rows) {
         grid->addWidget(new QLabel(QString::fromLatin1(caption), tab), r, 0);
@@ -176,8 +181,8 @@ void PrintMappa::buildControls()
     lbl_colorBordo = colourLabel(QStringLiteral("lbl_colorBordo"), tFrame);
     gFrame->addWidget(new QLabel(QStringLiteral("Colore"), tFrame), 0, 0);
     gFrame->addWidget(lbl_colorBordo, 0, 1, Qt::AlignLeft);
-    auto margin = [&](int row, const QString &text, QPushButton *&minus, const QString &minusName,
-                      QPushButton *&plus, const QString &plusName) {
+    auto margin = [&](int row, const QString &text, QPushButton *&minus, const QString &minusName, QPushButton *&plus,
+                      const QString &plusName) {
         gFrame->addWidget(new QLabel(text, tFrame), row, 0);
         minus = button(minusName, QStringLiteral("−"), tFrame);
         plus = button(plusName, QStringLiteral("+"), tFrame);
@@ -331,7 +336,8 @@ void PrintMappa::connectControls()
         applyItemSwitch(Chk_Titolo, txt_Titolo, {txt_Titolo, cmb_Font, cmb_Fontsize, lbl_colore}, kTitlePlaceholder);
     });
     connect(chkDesc, &QCheckBox::toggled, this, [this] {
-        applyItemSwitch(chkDesc, txtDesc, {txtDesc, cmbDesc_TipoFont, cmbDesc_DimFont, lblDesc_Colore}, kDescPlaceholder);
+        applyItemSwitch(chkDesc, txtDesc, {txtDesc, cmbDesc_TipoFont, cmbDesc_DimFont, lblDesc_Colore},
+                        kDescPlaceholder);
     });
     for (QCheckBox *c : {chk_Cartina, chk_Bordo, chk_Leggenda})
         connect(c, &QCheckBox::toggled, this, &PrintMappa::Redraw);

@@ -55,7 +55,8 @@ private:
     void connectControls();
     void Picture1_MouseDown(Qt::MouseButton button, QPointF at);
     void Picture1_MouseMove(Qt::MouseButtons buttons, QPointF at);
-    void applyItemSwitch(QCheckBox *check, QLineEdit *text, const QList<QWidget *> &controls, const QString &placeholder);
+    void applyItemSwitch(QCheckBox *check, QLineEdit *text, const QList<QWidget *> &controls,
+                         const QString &placeholder);
     void chooseColour(QLabel *label);
     void lst_leggenda_DblClick();
     void cmdEditOk_Click();

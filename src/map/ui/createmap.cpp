@@ -54,9 +54,7 @@ void attachMapCommand(frm_dispData &grid, MainWindow &main, MapWindowOpener open
         if (!g)
             return;
         AppContext &ctx = g->context();
-        const auto ask = [&ctx, g](qint16 levelCode) {
-            return frmSelMappa::ask(levelCode, ctx.CurrentLevel, g);
-        };
+        const auto ask = [&ctx, g](qint16 levelCode) { return frmSelMappa::ask(levelCode, ctx.CurrentLevel, g); };
         const std::optional<map::MapRequest> req = createMapFromGrid(*g, tickedGroups(main), ask);
         if (req && opener)
             opener(*req);

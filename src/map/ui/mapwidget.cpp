@@ -11,7 +11,7 @@
 namespace qrn::ui {
 
 namespace {
-constexpr int kFlashSteps = 6;     // three on, three off
+constexpr int kFlashSteps = 6; // three on, three off
 constexpr int kFlashStepMs = 90;
 constexpr int kMinDragPixels = 3;
 } // namespace

@@ -15,7 +15,7 @@ class QRadioButton;
 namespace qrn {
 struct AppContext;
 class Connection;
-}
+} // namespace qrn
 
 namespace qrn::ui {
 

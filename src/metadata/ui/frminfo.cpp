@@ -29,7 +29,8 @@ frmInfo::frmInfo(AppContext &ctx, MainWindow *main) : QDialog(main), m_ctx(ctx),
     setWindowTitle(QStringLiteral("Informazioni e aggiornamenti"));
     auto *lay = new QVBoxLayout(this);
 
-    auto *title = new QLabel(QStringLiteral("<b>Quarnaro</b><br>Statistiche sulle infrastrutture dei territori italiani"), this);
+    auto *title = new QLabel(
+        QStringLiteral("<b>Quarnaro</b><br>Statistiche sulle infrastrutture dei territori italiani"), this);
     title->setObjectName(QStringLiteral("lblTitolo"));
     lay->addWidget(title);
 
@@ -93,7 +94,10 @@ UpdateResult frmInfo::cmdAggiornaBd_Click()
     return runUpdateCommand(m_ctx, UpdateKind::Databases, [this] { Form_Load(); });
 }
 
-UpdateResult frmInfo::cmdAggiornaMappe_Click() { return runUpdateCommand(m_ctx, UpdateKind::Maps, {}); }
+UpdateResult frmInfo::cmdAggiornaMappe_Click()
+{
+    return runUpdateCommand(m_ctx, UpdateKind::Maps, {});
+}
 
 void frmInfo::showEvent(QShowEvent *e)
 {

@@ -19,7 +19,7 @@ class QTreeWidgetItem;
 namespace qrn {
 struct AppContext;
 class Connection;
-}
+} // namespace qrn
 
 namespace qrn::ui {
 
@@ -70,7 +70,7 @@ private:
     QComboBox *cmbVarInd;
     QListWidget *lst_CodVar;
     QLineEdit *txtDescrizione, *txtArgomento, *txtSettore;
-    std::array<QLineEdit *, 13> txtAnniDisp{};
+    std::array<QLineEdit *, 13> txtAnniDisp {};
     QPushButton *cmdHelp, *cmdChiudi;
 };
 

@@ -102,9 +102,10 @@ void SheetWindow::addYearBoxes()
 {
     const int row = m_form->rowCount();
     QGridLayout *years = makeYearBoxes(this, txtAnniDisp);
-    auto *legend = new QLabel(QStringLiteral("P: livello territoriale provinciale    R: livello territoriale regionale    "
-                                             "N.A.: dato non aggiornabile"),
-                              this);
+    auto *legend = new QLabel(
+        QStringLiteral("P: livello territoriale provinciale    R: livello territoriale regionale    "
+                       "N.A.: dato non aggiornabile"),
+        this);
     legend->setObjectName(QStringLiteral("lblLegenda"));
     years->addWidget(legend, 2, 0, 1, kSheetYearCount);
     m_form->addWidget(new QLabel(QStringLiteral("Anni disponibili"), this), row, 0, Qt::AlignTop);
@@ -131,7 +132,8 @@ void SheetWindow::setYears(const std::array<QString, 13> &marks)
 void SheetWindow::cmdStampa_Click()
 {
     const QString code = sheetPrintCode(m_tipo, firstBoxText());
-    showReport(m_ctx, m_tipo == QLatin1String("Variabili") ? ReportKind::Variabili : ReportKind::Indicatori, code, this);
+    showReport(m_ctx, m_tipo == QLatin1String("Variabili") ? ReportKind::Variabili : ReportKind::Indicatori, code,
+               this);
 }
 
 void SheetWindow::cmdChiudi_Click()

@@ -16,7 +16,7 @@ class QPushButton;
 namespace qrn {
 struct AppContext;
 class Connection;
-}
+} // namespace qrn
 
 namespace qrn::ui {
 
@@ -52,7 +52,7 @@ protected:
     AppContext &m_ctx;
     MainWindow *m_main;
     QGridLayout *m_form;
-    std::array<QLineEdit *, 13> txtAnniDisp{};
+    std::array<QLineEdit *, 13> txtAnniDisp {};
 
 private:
     QString m_tipo;
@@ -63,6 +63,7 @@ class frmSchedaVariabili : public SheetWindow {
     Q_OBJECT
 public:
     frmSchedaVariabili(AppContext &ctx, MainWindow *main);
+
 protected:
     QString firstBoxText() const override;
     bool fill(Connection &cn, const QString &code) override;
@@ -76,6 +77,7 @@ class frmSchedaIndicatori : public SheetWindow {
     Q_OBJECT
 public:
     frmSchedaIndicatori(AppContext &ctx, MainWindow *main);
+
 protected:
     QString firstBoxText() const override;
     bool fill(Connection &cn, const QString &code) override;

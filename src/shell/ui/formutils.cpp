@@ -5,11 +5,11 @@
 #include <QApplication>
 #include <QEvent>
 #include <QImage>
-#include <QPointer>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPalette>
+#include <QPointer>
 
 namespace qrn::ui {
 
@@ -21,8 +21,11 @@ class StretchedPicture : public QObject {
 public:
     static constexpr const char *kName = "qrn_stretchedPicture";
     StretchedPicture(QWidget *target, QMdiArea *area, QImage image, int extraHeight)
-        : QObject(area ? static_cast<QObject *>(area) : target), m_target(target), m_area(area),
-          m_image(std::move(image)), m_extra(extraHeight)
+        : QObject(area ? static_cast<QObject *>(area) : target),
+          m_target(target),
+          m_area(area),
+          m_image(std::move(image)),
+          m_extra(extraHeight)
     {
         setObjectName(QLatin1String(kName));
         (area ? area->viewport() : target)->installEventFilter(this);
@@ -34,8 +37,8 @@ public:
         if (!w || w->width() <= 0 || w->height() <= 0 || w->size() == m_applied)
             return;
         m_applied = w->size();
-        const QBrush brush(m_image.scaled(w->width(), w->height() + m_extra, Qt::IgnoreAspectRatio,
-                                          Qt::SmoothTransformation));
+        const QBrush brush(
+            m_image.scaled(w->width(), w->height() + m_extra, Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
         if (m_area) {
             m_area->setBackground(brush);
         } else {

@@ -160,7 +160,8 @@ void MainWindow::mnu_submnu_Click(int index)
 {
     const QString keyword = qrn::mnu_submnu_Click(m_ctx, index);
     if (!keyword.isEmpty())
-        openWindow(keyword, m_ctx.CurrentDb + QLatin1Char('|') + m_ctx.CurrentTipo + QLatin1Char('|') + m_ctx.CurrentLevel);
+        openWindow(keyword,
+                   m_ctx.CurrentDb + QLatin1Char('|') + m_ctx.CurrentTipo + QLatin1Char('|') + m_ctx.CurrentLevel);
 }
 
 void MainWindow::ShowHelp(int context)
@@ -201,7 +202,8 @@ void MainWindow::ShowHelp(int context)
         browser->setSource(QUrl::fromLocalFile(page));
     else
         browser->setHtml(QStringLiteral("<h2>Guida non disponibile</h2><p>Le pagine della guida non sono state "
-                                        "trovate nella cartella %1.</p>").arg(m_ctx.HelpFile.toHtmlEscaped()));
+                                        "trovate nella cartella %1.</p>")
+                             .arg(m_ctx.HelpFile.toHtmlEscaped()));
     m_help->show();
     m_help->raise();
     m_help->activateWindow();

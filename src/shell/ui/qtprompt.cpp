@@ -6,12 +6,12 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QRegularExpression>
 
 namespace qrn::ui {
 
@@ -21,11 +21,21 @@ Answer QtPrompt::message(const QString &text, const QString &title, Icon icon, B
     box.setWindowTitle(title.isEmpty() ? QStringLiteral("Quarnaro") : title);
     box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     switch (icon) {
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    case Icon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case Icon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Icon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case Icon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case Icon::None:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
     }
     QPushButton *ok = nullptr, *cancel = nullptr, *yes = nullptr, *no = nullptr;
     switch (buttons) {
@@ -91,7 +101,8 @@ QString QtPrompt::qtFilter(const QString &filter)
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+        out << QStringLiteral("%1 (%2)").arg(parts[i],
+                                             QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
     return out.join(QStringLiteral(";;"));
 }
 

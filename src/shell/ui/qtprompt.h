@@ -8,7 +8,7 @@ namespace qrn::ui {
 // Message, input and file dialogs of Qt, in Italian.
 class QtPrompt : public Prompt {
 public:
-    explicit QtPrompt(QWidget *parent = nullptr) : m_parent(parent) {}
+    explicit QtPrompt(QWidget *parent = nullptr) : m_parent(parent) { }
     void setParent(QWidget *parent) { m_parent = parent; }
 
     Answer message(const QString &text, const QString &title, Icon icon, Buttons buttons) override;

@@ -15,7 +15,10 @@ namespace qrn::ui {
 
 namespace {
 // Twips of the original window sizes, at 96 dots per inch.
-int twipsToPixels(int twips) { return twips / 15; }
+int twipsToPixels(int twips)
+{
+    return twips / 15;
+}
 } // namespace
 
 SplashWindow::SplashWindow(AppContext &ctx, MainWindow *main) : QWidget(nullptr), m_ctx(ctx), m_main(main)
@@ -33,7 +36,8 @@ SplashWindow::SplashWindow(AppContext &ctx, MainWindow *main) : QWidget(nullptr)
     tf.setBold(true);
     title->setFont(tf);
     auto *subtitle = new QLabel(QStringLiteral("Sistema informativo sulla dotazione di infrastrutture nei territori "
-                                               "italiani"), this);
+                                               "italiani"),
+                                this);
     subtitle->setObjectName(QStringLiteral("lblDescrizione"));
     QFont sf = subtitle->font();
     sf.setPointSize(sf.pointSize() + 4);
@@ -69,7 +73,8 @@ void SplashWindow::load()
             text += in.readLine() + QStringLiteral("\r\n");
         m_info->setText(text.trimmed().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
         const QSize area = m_main->area()->viewport()->size();
-        sub->resize(std::max(320, area.width() - twipsToPixels(200)), std::max(240, area.height() - twipsToPixels(750)));
+        sub->resize(std::max(320, area.width() - twipsToPixels(200)),
+                    std::max(240, area.height() - twipsToPixels(750)));
         FormatChildForm(m_ctx, this, m_main);
     } catch (const DbError &e) {
         m_ctx.log.logError(QStringLiteral("frmStart"), QStringLiteral("Form_Load"), e.number(), e.description());

@@ -56,8 +56,7 @@ QString askIndicatorName(DerivedMemory &memory, Prompt &prompt)
     }
 }
 
-ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot,
-                       const NumberFormat &fmt, Prompt &prompt)
+ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot, const NumberFormat &fmt, Prompt &prompt)
 {
     if (builder.text().trimmed().isEmpty())
         return {};
@@ -65,8 +64,8 @@ ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot,
     return executeText(builder.text(), builder.memory(), snapshot, fmt, prompt);
 }
 
-ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory,
-                           const TableSnapshot &snapshot, const NumberFormat &fmt, Prompt &prompt)
+ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory, const TableSnapshot &snapshot,
+                           const NumberFormat &fmt, Prompt &prompt)
 {
     ExecuteOutcome out;
     if (expressionText.trimmed().isEmpty())

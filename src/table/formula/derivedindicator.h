@@ -23,17 +23,16 @@
 #include <QString>
 #include <QStringList>
 
-
 namespace qrn::formula {
 
-inline constexpr QLatin1String windowCaption{"Crea nuovo indicatore"};
-inline constexpr QLatin1String helpLabel{"Premere F1 per l'aiuto."};
-inline constexpr QLatin1String namePrompt{"Inserire un nome per l'indicatore."};
-inline constexpr QLatin1String nameTitle{"Nome indicatore"};
-inline constexpr QLatin1String nameWarning{"Il nome non deve contenere spazi o caratteri speciali."};
-inline constexpr QLatin1String nameWarningTitle{"Attenzione!"};
-inline constexpr QLatin1String syntaxMessage{"L'espressione contiene errori di sintassi."};
-inline constexpr QLatin1String syntaxTitle{"ATTENZIONE!"};
+inline constexpr QLatin1String windowCaption {"Crea nuovo indicatore"};
+inline constexpr QLatin1String helpLabel {"Premere F1 per l'aiuto."};
+inline constexpr QLatin1String namePrompt {"Inserire un nome per l'indicatore."};
+inline constexpr QLatin1String nameTitle {"Nome indicatore"};
+inline constexpr QLatin1String nameWarning {"Il nome non deve contenere spazi o caratteri speciali."};
+inline constexpr QLatin1String nameWarningTitle {"Attenzione!"};
+inline constexpr QLatin1String syntaxMessage {"L'espressione contiene errori di sintassi."};
+inline constexpr QLatin1String syntaxTitle {"ATTENZIONE!"};
 
 // First column of the data: columns 0 to 5 are the territory columns.
 inline constexpr int firstDataColumn = DataTable::kFirstDataColumn;
@@ -75,8 +74,8 @@ QString askIndicatorName(DerivedMemory &memory, Prompt &prompt);
 struct ExecuteOutcome {
     enum class Kind { Nothing, Cancelled, SyntaxError, Added };
     Kind kind = Kind::Nothing;
-    QString header;    // the name given (SyntaxError, Added)
-    int column = -1;   // Added: index of the new column, the snapshot's column count
+    QString header; // the name given (SyntaxError, Added)
+    int column = -1; // Added: index of the new column, the snapshot's column count
     QStringList cells; // Added: the text of rows 1 to the last (cells[r - 1] for row r)
 };
 
@@ -85,13 +84,12 @@ struct ExecuteOutcome {
 // pointer; an expression that cannot be evaluated shows the syntax message. The syntax is
 // checked once for the whole expression, so it is reported even when every row lacks a number
 // in one of its columns.
-ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot,
-                       const NumberFormat &fmt, Prompt &prompt);
+ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot, const NumberFormat &fmt, Prompt &prompt);
 
 // The same for an expression text given whole (typed, or on the command line): its tokens are
 // separated by blanks as the keypad writes them; memory gives the counter and the last column
 // picked for the default name.
-ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory,
-                           const TableSnapshot &snapshot, const NumberFormat &fmt, Prompt &prompt);
+ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory, const TableSnapshot &snapshot,
+                           const NumberFormat &fmt, Prompt &prompt);
 
 } // namespace qrn::formula

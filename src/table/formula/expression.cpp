@@ -98,21 +98,18 @@ struct Segment {
     int slot = -1;
 };
 
-enum class Lex : std::uint8_t {
-    End, Number, Slot, Plus, Minus, Star, Slash, Caret, Open, Close, CDbl, String, Bad
-};
+enum class Lex : std::uint8_t { End, Number, Slot, Plus, Minus, Star, Slash, Caret, Open, Close, CDbl, String, Bad };
 
 struct Lexeme {
     Lex kind = Lex::End;
-    double number = 0;  // Number
-    int slot = -1;      // Slot
-    QString string;     // String: the content with doubled quotes made single
+    double number = 0; // Number
+    int slot = -1; // Slot
+    QString string; // String: the content with doubled quotes made single
 };
 
 bool isBlank(QChar c)
 {
-    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r')
-        || c == QLatin1Char('\n');
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
 
 bool isAsciiDigit(QChar c)
@@ -128,7 +125,7 @@ bool isAsciiLetter(QChar c)
 
 class Lexer {
 public:
-    explicit Lexer(const std::vector<Segment> &segments) : m_segments(segments) {}
+    explicit Lexer(const std::vector<Segment> &segments) : m_segments(segments) { }
 
     Lexeme next()
     {
@@ -160,27 +157,48 @@ private:
         Lexeme l;
         const QChar c = t[m_pos];
         switch (c.unicode()) {
-        case '+': ++m_pos; l.kind = Lex::Plus; return l;
-        case '-': ++m_pos; l.kind = Lex::Minus; return l;
-        case '*': ++m_pos; l.kind = Lex::Star; return l;
-        case '/': ++m_pos; l.kind = Lex::Slash; return l;
-        case '^': ++m_pos; l.kind = Lex::Caret; return l;
-        case '(': ++m_pos; l.kind = Lex::Open; return l;
-        case ')': ++m_pos; l.kind = Lex::Close; return l;
-        case '\'': return lexString(t);
-        default: break;
+        case '+':
+            ++m_pos;
+            l.kind = Lex::Plus;
+            return l;
+        case '-':
+            ++m_pos;
+            l.kind = Lex::Minus;
+            return l;
+        case '*':
+            ++m_pos;
+            l.kind = Lex::Star;
+            return l;
+        case '/':
+            ++m_pos;
+            l.kind = Lex::Slash;
+            return l;
+        case '^':
+            ++m_pos;
+            l.kind = Lex::Caret;
+            return l;
+        case '(':
+            ++m_pos;
+            l.kind = Lex::Open;
+            return l;
+        case ')':
+            ++m_pos;
+            l.kind = Lex::Close;
+            return l;
+        case '\'':
+            return lexString(t);
+        default:
+            break;
         }
         if (isAsciiDigit(c) || c == QLatin1Char('.'))
             return lexNumber(t);
         if (isAsciiLetter(c)) {
             qsizetype end = m_pos;
-            while (end < t.size() && (isAsciiLetter(t[end]) || isAsciiDigit(t[end])
-                                      || t[end] == QLatin1Char('_')))
+            while (end < t.size() && (isAsciiLetter(t[end]) || isAsciiDigit(t[end]) || t[end] == QLatin1Char('_')))
                 ++end;
             const QStringView word = t.mid(m_pos, end - m_pos);
             m_pos = end;
-            l.kind = word.compare(QLatin1String("CDbl"), Qt::CaseInsensitive) == 0 ? Lex::CDbl
-                                                                                   : Lex::Bad;
+            l.kind = word.compare(QLatin1String("CDbl"), Qt::CaseInsensitive) == 0 ? Lex::CDbl : Lex::Bad;
             return l;
         }
         l.kind = Lex::Bad;
@@ -266,11 +284,7 @@ private:
 // false on a syntax error; the program is then discarded.
 class Parser {
 public:
-    Parser(const std::vector<Segment> &segments, const NumberFormat &fmt)
-        : m_lexer(segments), m_fmt(fmt)
-    {
-        advance();
-    }
+    Parser(const std::vector<Segment> &segments, const NumberFormat &fmt) : m_lexer(segments), m_fmt(fmt) { advance(); }
 
     bool parseAll()
     {
@@ -380,8 +394,7 @@ private:
     {
         switch (m_cur.kind) {
         case Lex::Number:
-            push(std::isfinite(m_cur.number) ? Op{Op::Number, m_cur.number}
-                                             : Op{Op::NotANumber});
+            push(std::isfinite(m_cur.number) ? Op {Op::Number, m_cur.number} : Op {Op::NotANumber});
             advance();
             return true;
         case Lex::Slot:
@@ -406,7 +419,7 @@ private:
             bool ok;
             if (m_cur.kind == Lex::String) {
                 const std::optional<double> v = m_fmt.toNumber(m_cur.string);
-                push(v ? Op{Op::Number, *v} : Op{Op::NotANumber});
+                push(v ? Op {Op::Number, *v} : Op {Op::NotANumber});
                 advance();
                 ok = true;
             } else {
@@ -513,7 +526,7 @@ EvalResult evaluateRowExpression(QStringView expression, const NumberFormat &fmt
         return EvalResult::value(expression.trimmed().toString());
     if (allBlank(expression))
         return EvalResult::blank();
-    const std::vector<Segment> segments{Segment{expression}};
+    const std::vector<Segment> segments {Segment {expression}};
     Parser parser(segments, fmt);
     if (!parser.parseAll())
         return EvalResult::syntaxError();
@@ -523,8 +536,7 @@ EvalResult evaluateRowExpression(QStringView expression, const NumberFormat &fmt
     return EvalResult::value(formatResult(v, fmt));
 }
 
-std::optional<CompiledFormula> CompiledFormula::compile(const QList<Token> &tokens,
-                                                        const NumberFormat &fmt)
+std::optional<CompiledFormula> CompiledFormula::compile(const QList<Token> &tokens, const NumberFormat &fmt)
 {
     CompiledFormula f;
     f.m_fmt = fmt;
@@ -568,7 +580,7 @@ std::optional<CompiledFormula> CompiledFormula::compile(const QList<Token> &toke
     std::vector<Segment> segments;
     segments.reserve(layout.size());
     for (const auto &[text, slot] : layout)
-        segments.push_back(text >= 0 ? Segment{QStringView(texts.at(text))} : Segment{{}, slot});
+        segments.push_back(text >= 0 ? Segment {QStringView(texts.at(text))} : Segment {{}, slot});
     Parser parser(segments, fmt);
     if (!parser.parseAll())
         return std::nullopt;

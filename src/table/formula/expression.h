@@ -34,7 +34,7 @@ namespace qrn::formula {
 struct Token {
     QString text;
     bool isColumn = false; // kind "c"
-    int column = -1;       // the column index when isColumn
+    int column = -1; // the column index when isColumn
 
     QChar kind() const { return isColumn ? QLatin1Char('c') : QLatin1Char('a'); }
     friend bool operator==(const Token &, const Token &) = default;
@@ -44,18 +44,16 @@ struct Token {
 // pair of consecutive blanks by one blank in a single left-to-right pass, splits at blanks and
 // classifies every token. headers is indexed by column; a token equal to the header of a column
 // from dataColumnFrom on becomes kind "c" (the first such column by ascending index).
-QList<Token> tokenize(const QString &expressionText, const QStringList &headers,
-                      int dataColumnFrom = 6);
+QList<Token> tokenize(const QString &expressionText, const QStringList &headers, int dataColumnFrom = 6);
 
 // One row's expression: each "a" token's text and a blank; each "c" token gives
 // "CDbl('" + cell text + "') ". When a referenced cell does not read as a number in fmt the
 // whole row expression is empty. cell(column) returns the text of the row's cell.
-template <typename CellFn>
-QString rowExpression(const QList<Token> &tokens, CellFn &&cell, const NumberFormat &fmt);
+template <typename CellFn> QString rowExpression(const QList<Token> &tokens, CellFn &&cell, const NumberFormat &fmt);
 
 enum class ResultKind : std::uint8_t {
-    Value,       // text holds the cell text to write
-    Blank,       // the cell stays empty: division by zero, a value out of range, no number
+    Value, // text holds the cell text to write
+    Blank, // the cell stays empty: division by zero, a value out of range, no number
     SyntaxError, // the expression cannot be evaluated: the "E" outcome
 };
 
@@ -101,15 +99,13 @@ class CompiledFormula {
 public:
     // Parses the tokens. Returns nothing when the expression is a syntax error for every row
     // (the "c" tokens stand for numbers, which is what any row that gets evaluated has there).
-    static std::optional<CompiledFormula> compile(const QList<Token> &tokens,
-                                                  const NumberFormat &fmt);
+    static std::optional<CompiledFormula> compile(const QList<Token> &tokens, const NumberFormat &fmt);
 
     // The columns read by the formula, one per "c" token, in token order.
     const std::vector<int> &columns() const { return m_columns; }
 
     // The result for one row. cell(column) returns the text of the row's cell.
-    template <typename CellFn>
-    EvalResult evaluate(CellFn &&cell) const;
+    template <typename CellFn> EvalResult evaluate(CellFn &&cell) const;
 
     // The result for the values of the referenced columns (in the order of columns()).
     EvalResult evaluateValues(const double *values) const;
@@ -119,7 +115,7 @@ public:
         enum Code : std::uint8_t { Number, Column, Negate, Add, Subtract, Multiply, Divide, Power, NotANumber };
         Code code;
         double number = 0; // Number
-        int slot = 0;      // Column: index into the values of columns()
+        int slot = 0; // Column: index into the values of columns()
     };
 
 private:
@@ -129,14 +125,13 @@ private:
     std::vector<int> m_columns;
     int m_stackNeeded = 0;
     std::optional<QString> m_constantText; // the expression reads as a number: written as is
-    bool m_empty = false;                  // nothing but blanks: every result is blank
+    bool m_empty = false; // nothing but blanks: every result is blank
     NumberFormat m_fmt;
 };
 
 // ---- templates -------------------------------------------------------------------------------
 
-template <typename CellFn>
-QString rowExpression(const QList<Token> &tokens, CellFn &&cell, const NumberFormat &fmt)
+template <typename CellFn> QString rowExpression(const QList<Token> &tokens, CellFn &&cell, const NumberFormat &fmt)
 {
     QString e;
     for (const Token &t : tokens) {
@@ -155,8 +150,7 @@ QString rowExpression(const QList<Token> &tokens, CellFn &&cell, const NumberFor
     return e;
 }
 
-template <typename CellFn>
-EvalResult CompiledFormula::evaluate(CellFn &&cell) const
+template <typename CellFn> EvalResult CompiledFormula::evaluate(CellFn &&cell) const
 {
     if (m_constantText)
         return EvalResult::value(*m_constantText);

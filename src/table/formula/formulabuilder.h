@@ -21,15 +21,15 @@ struct DerivedMemory {
 
 // Kind of the last token entered.
 enum class LastKind : std::uint8_t {
-    None,     // "" nothing yet
-    Column,   // "col" a column or a number
+    None, // "" nothing yet
+    Column, // "col" a column or a number
     Operator, // "ope"
-    Paren,    // "par"
+    Paren, // "par"
 };
 
 class FormulaBuilder {
 public:
-    explicit FormulaBuilder(DerivedMemory &memory) : m_memory(memory) {}
+    explicit FormulaBuilder(DerivedMemory &memory) : m_memory(memory) { }
 
     // cmdNumero 0 to 9: the digit, no blank. Refused after a column, or after a number whose
     // entry has ended ("%", an execution). Starts or continues number entry.

@@ -55,7 +55,10 @@ QTableView *makeGrid(QWidget *parent, const char *name, DataTableModel *model)
 } // namespace
 
 frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
-    : QWidget(nullptr), m_ctx(ctx), m_main(main), m_model(new DataTableModel(m_table, this)),
+    : QWidget(nullptr),
+      m_ctx(ctx),
+      m_main(main),
+      m_model(new DataTableModel(m_table, this)),
       m_model2(new DataTableModel(m_table2, this))
 {
     setObjectName(kModule);
@@ -187,13 +190,12 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     connect(mnu_clipboard, &QAction::triggered, this, &frm_dispData::mnu_clipboard_Click);
     connect(mnu_metadati, &QAction::triggered, this, &frm_dispData::mnu_metadati_Click);
     connect(datagrid, &QTableView::clicked, this, [this] { datagrid_Click(); });
-    connect(datagrid->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &now) {
-                if (m_syncing || !now.isValid())
-                    return;
-                takeViewSelection();
-                datagrid_RowColChange();
-            });
+    connect(datagrid->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &now) {
+        if (m_syncing || !now.isValid())
+            return;
+        takeViewSelection();
+        datagrid_RowColChange();
+    });
     connect(datagrid->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         if (!m_syncing)
             takeViewSelection();
@@ -232,7 +234,10 @@ void frm_dispData::showEvent(QShowEvent *e)
 
 frm_dispData::~frm_dispData() = default;
 
-frmFunzione *frm_dispData::formulaWindow() const { return m_formula.data(); }
+frmFunzione *frm_dispData::formulaWindow() const
+{
+    return m_formula.data();
+}
 
 void frm_dispData::setRedraw(bool on)
 {
@@ -344,7 +349,7 @@ void frm_dispData::takeViewSelection()
     const QModelIndex now = sm->currentIndex();
     if (!now.isValid())
         return;
-    CellPos end{DataTableModel::tableRow(now), now.column()};
+    CellPos end {DataTableModel::tableRow(now), now.column()};
     CellPos start = end;
     for (const QItemSelectionRange &r : sm->selection()) {
         if (!r.contains(now))
@@ -429,8 +434,8 @@ void frm_dispData::mnu_disce_Click()
 void frm_dispData::cmd_ric_Click()
 {
     setRedraw(false);
-    const grid::SearchOutcome out =
-        grid::searchTable(m_ctx, m_table, cmb_ric->currentIndex(), txt_ricda->text(), txt_rica->text());
+    const grid::SearchOutcome out = grid::searchTable(m_ctx, m_table, cmb_ric->currentIndex(), txt_ricda->text(),
+                                                      txt_rica->text());
     txt_rica->setText(out.upper);
     if (out.kind == grid::SearchOutcome::Kind::Text || out.kind == grid::SearchOutcome::Kind::Range) {
         m_model->reload();

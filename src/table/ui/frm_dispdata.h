@@ -40,13 +40,13 @@ public:
     ~frm_dispData() override;
 
     // State of a map request, read and set by the map windows.
-    qint16 level = 0;               // territorial level, LevelCode when the window loaded
-    qint16 firstTerritoryType = 0;  // TipoTerritorio of the rows that go to the map
+    qint16 level = 0; // territorial level, LevelCode when the window loaded
+    qint16 firstTerritoryType = 0; // TipoTerritorio of the rows that go to the map
     qint16 secondTerritoryType = 0; // a second accepted TipoTerritorio
-    QString selectedHeader;         // header of the column chosen for the map
-    QString codePrefix;             // letters of that column's code
-    QString codeNumber;             // three digits of that column's code
-    QString year;                   // last four characters of that header
+    QString selectedHeader; // header of the column chosen for the map
+    QString codePrefix; // letters of that column's code
+    QString codeNumber; // three digits of that column's code
+    QString year; // last four characters of that header
 
     // The derived-indicator counter and the last column picked in the formula window.
     formula::DerivedMemory derived;
@@ -59,7 +59,7 @@ public:
     frmFunzione *formulaWindow() const;
 
     AppContext &context() { return m_ctx; }
-    DataTable &table() { return m_table; }   // datagrid
+    DataTable &table() { return m_table; } // datagrid
     DataTable &table2() { return m_table2; } // datagrid2, the rows handed to the map
     // The selection query this window ran (empty once it is closed).
     const QString &ranQuery() const override { return m_query; }
@@ -129,8 +129,8 @@ private:
     QComboBox *cmb_Ordina, *cmb_ric;
     QLineEdit *txt_ricda, *txt_rica;
     QLabel *lblDescVar;
-    QPushButton *cmd_ordinaA, *cmd_ordinaD, *cmd_ric, *cmdFunzione, *cmd_createmap, *cmdEsportaXls, *cmdInfo,
-        *cmdHelp, *cmdChiudi;
+    QPushButton *cmd_ordinaA, *cmd_ordinaD, *cmd_ric, *cmdFunzione, *cmd_createmap, *cmdEsportaXls, *cmdInfo, *cmdHelp,
+        *cmdChiudi;
     QMenu *mnu_ordinam;
     QAction *mnu_asce, *mnu_disce, *mnu_createMap, *mnu_clipboard, *mnu_metadati;
 };

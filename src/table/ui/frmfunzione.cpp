@@ -33,10 +33,14 @@ QPushButton *keypadButton(QWidget *parent, const QString &name, const QString &c
 
 } // namespace
 
-frmFunzione::frmFunzione(AppContext &ctx, DataTable &table, formula::DerivedMemory &memory,
-                         QWidget *parent, std::function<void(const QString &)> added)
-    : QDialog(parent), onAdded(std::move(added)), m_ctx(ctx), m_table(table),
-      m_snapshot(table.rows()), m_builder(memory)
+frmFunzione::frmFunzione(AppContext &ctx, DataTable &table, formula::DerivedMemory &memory, QWidget *parent,
+                         std::function<void(const QString &)> added)
+    : QDialog(parent),
+      onAdded(std::move(added)),
+      m_ctx(ctx),
+      m_table(table),
+      m_snapshot(table.rows()),
+      m_builder(memory)
 {
     setObjectName(QStringLiteral("frmFunzione"));
     setWindowTitle(formula::windowCaption);

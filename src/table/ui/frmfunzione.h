@@ -33,8 +33,7 @@ public:
 
     // Takes the snapshot of table (as the grid shows it now) and lists its data columns.
     // onAdded is called with the new header once a column has been appended to the table.
-    frmFunzione(AppContext &ctx, DataTable &table, formula::DerivedMemory &memory,
-                QWidget *parent = nullptr,
+    frmFunzione(AppContext &ctx, DataTable &table, formula::DerivedMemory &memory, QWidget *parent = nullptr,
                 std::function<void(const QString &header)> onAdded = {});
     ~frmFunzione() override;
 
@@ -76,7 +75,7 @@ private:
     QLineEdit *lstFunzione = nullptr;
     QListWidget *lstColonne = nullptr;
     QLabel *lblAiuto = nullptr;
-    std::array<QPushButton *, 10> cmdNumero{};
+    std::array<QPushButton *, 10> cmdNumero {};
     QPushButton *cmdVirgola = nullptr;
     QPushButton *cmdSomma = nullptr;
     QPushButton *cmdDifferenza = nullptr;

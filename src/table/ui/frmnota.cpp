@@ -36,7 +36,8 @@ frmNota::frmNota(AppContext &ctx, MainWindow *main) : QDialog(main), m_ctx(ctx),
 void frmNota::refresh()
 {
     QStringList headers;
-    if (auto *grid = qobject_cast<frm_dispData *>(m_main ? m_main->registry().existing(QStringLiteral("FRM_DISPDATA")) : nullptr))
+    if (auto *grid = qobject_cast<frm_dispData *>(m_main ? m_main->registry().existing(QStringLiteral("FRM_DISPDATA"))
+                                                         : nullptr))
         headers = grid->table().headers();
     try {
         m_text->setHtml(tableNotesHtml(readTableNotes(m_ctx, headers)));
@@ -46,7 +47,10 @@ void frmNota::refresh()
     }
 }
 
-QString frmNota::html() const { return m_text->toHtml(); }
+QString frmNota::html() const
+{
+    return m_text->toHtml();
+}
 
 void frmNota::showEvent(QShowEvent *e)
 {

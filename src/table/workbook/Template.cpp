@@ -14,13 +14,17 @@
 namespace qrn::workbook {
 namespace {
 
-std::string lower(std::string s) {
-    for (auto& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+std::string lower(std::string s)
+{
+    for (auto &c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
-std::optional<uint32_t> parseColour(const std::string& v) {
-    if (v.size() != 7 || v[0] != '#') return std::nullopt;
+std::optional<uint32_t> parseColour(const std::string &v)
+{
+    if (v.size() != 7 || v[0] != '#')
+        return std::nullopt;
     uint32_t rgb = 0;
     for (std::size_t i = 1; i < v.size(); ++i) {
         const char c = v[i];
@@ -38,32 +42,40 @@ std::optional<uint32_t> parseColour(const std::string& v) {
     return rgb;
 }
 
-bool validSheetName(const std::string& name) {
-    return !name.empty() && detail::sanitizeSheetName(name, 0) == name &&
-           detail::toUtf16(name, name.size() + 1).size() <= detail::kMaxSheetName;
+bool validSheetName(const std::string &name)
+{
+    return !name.empty() && detail::sanitizeSheetName(name, 0) == name
+        && detail::toUtf16(name, name.size() + 1).size() <= detail::kMaxSheetName;
 }
 
 } // namespace
 
-std::optional<Template> loadTemplate(const std::string& path, std::string* error) {
+std::optional<Template> loadTemplate(const std::string &path, std::string *error)
+{
     const std::string where = "Modello \"" + path + "\"";
-    auto fail = [&](const std::string& what) -> std::optional<Template> {
-        if (error) *error = where + ": " + what;
+    auto fail = [&](const std::string &what) -> std::optional<Template> {
+        if (error)
+            *error = where + ": " + what;
         return std::nullopt;
     };
 
     const QFileInfo info(QString::fromStdString(path));
-    if (!info.exists()) return fail("file non trovato.");
-    if (!info.isFile()) return fail("non è un file.");
-    if (!info.isReadable()) return fail("impossibile aprire il file.");
+    if (!info.exists())
+        return fail("file non trovato.");
+    if (!info.isFile())
+        return fail("non è un file.");
+    if (!info.isReadable())
+        return fail("impossibile aprire il file.");
     QSettings file(info.filePath(), QSettings::IniFormat);
-    if (file.status() != QSettings::NoError) return fail("il testo non è un modello valido.");
+    if (file.status() != QSettings::NoError)
+        return fail("il testo non è un modello valido.");
 
     static const QStringList known = {QStringLiteral("dataSheet"), QStringLiteral("metaSheet"),
                                       QStringLiteral("headerBold"), QStringLiteral("headerFill")};
     std::map<std::string, std::string> values;
-    for (const QString& key : file.allKeys()) {
-        if (!known.contains(key)) return fail("chiave sconosciuta \"" + key.toStdString() + "\".");
+    for (const QString &key : file.allKeys()) {
+        if (!known.contains(key))
+            return fail("chiave sconosciuta \"" + key.toStdString() + "\".");
         // A value with a comma reads as a list: the template's texts are taken as written.
         const QVariant v = file.value(key);
         const QString text = v.typeId() == QMetaType::QStringList ? v.toStringList().join(QLatin1Char(','))
@@ -72,12 +84,13 @@ std::optional<Template> loadTemplate(const std::string& path, std::string* error
     }
 
     Template t;
-    for (const char* key : {"dataSheet", "metaSheet"}) {
+    for (const char *key : {"dataSheet", "metaSheet"}) {
         auto it = values.find(key);
-        if (it == values.end()) return fail(std::string("manca la chiave \"") + key + "\".");
+        if (it == values.end())
+            return fail(std::string("manca la chiave \"") + key + "\".");
         if (!validSheetName(it->second))
-            return fail("nome di foglio non valido \"" + it->second + "\" (" + key +
-                        "): al massimo 31 caratteri, senza : \\ / ? * [ ] e apostrofi ai bordi.");
+            return fail("nome di foglio non valido \"" + it->second + "\" (" + key
+                        + "): al massimo 31 caratteri, senza : \\ / ? * [ ] e apostrofi ai bordi.");
     }
     t.dataSheetName = values["dataSheet"];
     t.metaSheetName = values["metaSheet"];

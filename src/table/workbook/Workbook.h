@@ -42,9 +42,9 @@ struct Workbook {
 
 // Writes the workbook in the format the extension of `path` names (".xls" or ".xlsx", any case).
 // On failure returns false, leaves no partial file behind and sets *error (when not null).
-bool write(const Workbook& workbook, const std::string& path, std::string* error);
-bool writeXls(const Workbook& workbook, const std::string& path, std::string* error);
-bool writeXlsx(const Workbook& workbook, const std::string& path, std::string* error);
+bool write(const Workbook &workbook, const std::string &path, std::string *error);
+bool writeXls(const Workbook &workbook, const std::string &path, std::string *error);
+bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *error);
 
 // Template file: an INI file without sections, one "key=value" per line (# or ; comments):
 //   dataSheet=Dati
@@ -58,9 +58,9 @@ struct Template {
 };
 
 // A missing, unreadable or malformed file is an error: nullopt and *error set.
-std::optional<Template> loadTemplate(const std::string& path, std::string* error);
+std::optional<Template> loadTemplate(const std::string &path, std::string *error);
 
 // Names sheets[0] and sheets[1] (when present) after the template and gives them its header style.
-void applyTemplate(const Template& tpl, Workbook& workbook);
+void applyTemplate(const Template &tpl, Workbook &workbook);
 
 } // namespace qrn::workbook

@@ -40,22 +40,22 @@ std::optional<std::string> nonFiniteText(double v);
 // leading/trailing apostrophes are dropped, at most 31 UTF-16 units, "Foglio<n>" when empty.
 std::string sanitizeSheetName(std::string_view name, std::size_t position);
 // Sanitized names made unique (case-insensitively) by appending " (2)", " (3)", ...
-std::vector<std::string> uniqueSheetNames(const std::vector<std::string>& names);
+std::vector<std::string> uniqueSheetNames(const std::vector<std::string> &names);
 
 // Width in characters for every column of the sheet (0 = leave the default width).
-std::vector<double> fittedWidths(const Sheet& sheet);
+std::vector<double> fittedWidths(const Sheet &sheet);
 
-std::size_t columnCount(const Sheet& sheet);
+std::size_t columnCount(const Sheet &sheet);
 
 // The sheets as the .xls writer lays them out: over-wide sheets split into continuation sheets,
 // names made valid and unique. Fails (message in *error) when a sheet has too many rows.
-std::optional<Workbook> layoutForXls(const Workbook& workbook, std::string* error);
+std::optional<Workbook> layoutForXls(const Workbook &workbook, std::string *error);
 
 // The complete BIFF8 "Workbook" stream of the workbook (laid out by layoutForXls first).
-std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook& workbook, std::string* error);
+std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook &workbook, std::string *error);
 
 // Writes the bytes to `path` through a temporary file that replaces it only once complete, so a
 // failed write leaves neither a partial file nor a damaged earlier file.
-bool saveFile(const std::string& path, const QByteArray& bytes, std::string* error);
+bool saveFile(const std::string &path, const QByteArray &bytes, std::string *error);
 
 } // namespace qrn::workbook::detail

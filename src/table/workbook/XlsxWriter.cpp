@@ -15,21 +15,25 @@ namespace qrn::workbook {
 namespace {
 
 // libxlsxwriter reads colour 0 as "not set"; black has its own value.
-lxw_color_t lxwColour(uint32_t rgb) {
+lxw_color_t lxwColour(uint32_t rgb)
+{
     rgb &= 0xFFFFFF;
     return rgb == 0 ? static_cast<lxw_color_t>(LXW_COLOR_BLACK) : rgb;
 }
 
-bool fill(lxw_workbook* book, const Workbook& wb, const std::vector<std::string>& names,
-          std::string* why) {
-    std::map<std::pair<bool, uint32_t>, lxw_format*> formats; // (bold, fill + 1 or 0)
-    auto headerFormat = [&](const HeaderStyle& h) -> lxw_format* {
-        if (!h.bold && !h.fill) return nullptr;
+bool fill(lxw_workbook *book, const Workbook &wb, const std::vector<std::string> &names, std::string *why)
+{
+    std::map<std::pair<bool, uint32_t>, lxw_format *> formats; // (bold, fill + 1 or 0)
+    auto headerFormat = [&](const HeaderStyle &h) -> lxw_format * {
+        if (!h.bold && !h.fill)
+            return nullptr;
         const auto key = std::make_pair(h.bold, h.fill ? (*h.fill & 0xFFFFFF) + 1 : 0u);
         auto it = formats.find(key);
-        if (it != formats.end()) return it->second;
-        lxw_format* f = workbook_add_format(book);
-        if (h.bold) format_set_bold(f);
+        if (it != formats.end())
+            return it->second;
+        lxw_format *f = workbook_add_format(book);
+        if (h.bold)
+            format_set_bold(f);
         if (h.fill) {
             format_set_pattern(f, LXW_PATTERN_SOLID);
             format_set_bg_color(f, lxwColour(*h.fill));
@@ -39,33 +43,32 @@ bool fill(lxw_workbook* book, const Workbook& wb, const std::vector<std::string>
     };
 
     for (std::size_t i = 0; i < wb.sheets.size(); ++i) {
-        const Sheet& sheet = wb.sheets[i];
-        lxw_worksheet* ws = workbook_add_worksheet(book, names[i].c_str());
+        const Sheet &sheet = wb.sheets[i];
+        lxw_worksheet *ws = workbook_add_worksheet(book, names[i].c_str());
         if (!ws) {
             *why = "nome di foglio non valido \"" + names[i] + "\"";
             return false;
         }
-        if (i == 0) worksheet_activate(ws);
+        if (i == 0)
+            worksheet_activate(ws);
         const std::vector<double> widths = detail::fittedWidths(sheet);
         for (std::size_t c = 0; c < widths.size(); ++c)
             if (widths[c] > 0)
-                worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
-                                     widths[c], nullptr);
+                worksheet_set_column(ws, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), widths[c], nullptr);
 
-        lxw_format* header = headerFormat(sheet.header);
+        lxw_format *header = headerFormat(sheet.header);
         for (std::size_t r = 0; r < sheet.rows.size(); ++r) {
-            lxw_format* fmt = r == 0 ? header : nullptr;
+            lxw_format *fmt = r == 0 ? header : nullptr;
             const auto row = static_cast<lxw_row_t>(r);
             for (std::size_t c = 0; c < sheet.rows[r].size(); ++c) {
-                const Cell& cell = sheet.rows[r][c];
+                const Cell &cell = sheet.rows[r][c];
                 const auto col = static_cast<lxw_col_t>(c);
                 lxw_error err = LXW_NO_ERROR;
                 if (cell.kind == Cell::Kind::Number && !detail::nonFiniteText(cell.number)) {
                     err = worksheet_write_number(ws, row, col, cell.number, fmt);
                 } else {
-                    std::string text = cell.kind == Cell::Kind::Number
-                                           ? *detail::nonFiniteText(cell.number)
-                                       : cell.kind == Cell::Kind::Text ? detail::cellText(cell.text)
+                    std::string text = cell.kind == Cell::Kind::Number ? *detail::nonFiniteText(cell.number)
+                        : cell.kind == Cell::Kind::Text                ? detail::cellText(cell.text)
                                                                        : std::string();
                     if (!text.empty())
                         err = worksheet_write_string(ws, row, col, text.c_str(), fmt);
@@ -73,8 +76,8 @@ bool fill(lxw_workbook* book, const Workbook& wb, const std::vector<std::string>
                         err = worksheet_write_blank(ws, row, col, fmt);
                 }
                 if (err != LXW_NO_ERROR) {
-                    *why = "foglio \"" + names[i] + "\", riga " + std::to_string(r + 1) +
-                           ", colonna " + std::to_string(c + 1) + ": " + lxw_strerror(err);
+                    *why = "foglio \"" + names[i] + "\", riga " + std::to_string(r + 1) + ", colonna "
+                        + std::to_string(c + 1) + ": " + lxw_strerror(err);
                     return false;
                 }
             }
@@ -85,19 +88,20 @@ bool fill(lxw_workbook* book, const Workbook& wb, const std::vector<std::string>
 
 } // namespace
 
-bool writeXlsx(const Workbook& workbook, const std::string& path, std::string* error) {
+bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *error)
+{
     if (workbook.sheets.empty()) {
-        if (error) *error = "La cartella di lavoro non contiene alcun foglio.";
+        if (error)
+            *error = "La cartella di lavoro non contiene alcun foglio.";
         return false;
     }
     std::vector<std::string> names;
-    for (const Sheet& sheet : workbook.sheets) {
-        if (sheet.rows.size() > detail::kXlsxMaxRows ||
-            detail::columnCount(sheet) > detail::kXlsxMaxColumns) {
+    for (const Sheet &sheet : workbook.sheets) {
+        if (sheet.rows.size() > detail::kXlsxMaxRows || detail::columnCount(sheet) > detail::kXlsxMaxColumns) {
             if (error)
-                *error = "Il foglio \"" + sheet.name + "\" supera i limiti del formato .xlsx (" +
-                         std::to_string(detail::kXlsxMaxRows) + " righe, " +
-                         std::to_string(detail::kXlsxMaxColumns) + " colonne).";
+                *error = "Il foglio \"" + sheet.name + "\" supera i limiti del formato .xlsx ("
+                    + std::to_string(detail::kXlsxMaxRows) + " righe, " + std::to_string(detail::kXlsxMaxColumns)
+                    + " colonne).";
             return false;
         }
         names.push_back(sheet.name);
@@ -108,26 +112,31 @@ bool writeXlsx(const Workbook& workbook, const std::string& path, std::string* e
     // saved to `path` as a whole.
     const QTemporaryDir scratch;
     const std::string tmp = QDir(scratch.path()).filePath(QStringLiteral("book.xlsx")).toStdString();
-    const auto fail = [&](const std::string& why) {
-        if (error) *error = "Impossibile scrivere il file \"" + path + "\": " + why;
+    const auto fail = [&](const std::string &why) {
+        if (error)
+            *error = "Impossibile scrivere il file \"" + path + "\": " + why;
         return false;
     };
-    if (!scratch.isValid()) return fail(scratch.errorString().toStdString());
-    lxw_workbook_options options{};
+    if (!scratch.isValid())
+        return fail(scratch.errorString().toStdString());
+    lxw_workbook_options options {};
     options.constant_memory = LXW_FALSE;
     QByteArray tmpdir = QFile::encodeName(scratch.path());
     options.tmpdir = tmpdir.data();
-    lxw_workbook* book = workbook_new_opt(tmp.c_str(), &options);
-    if (!book) return fail("memoria insufficiente.");
+    lxw_workbook *book = workbook_new_opt(tmp.c_str(), &options);
+    if (!book)
+        return fail("memoria insufficiente.");
     std::string why;
     if (!fill(book, workbook, names, &why)) {
         lxw_workbook_free(book);
         return fail(why);
     }
     const lxw_error closed = workbook_close(book); // writes the file and frees the workbook
-    if (closed != LXW_NO_ERROR) return fail(lxw_strerror(closed));
+    if (closed != LXW_NO_ERROR)
+        return fail(lxw_strerror(closed));
     QFile written(QString::fromStdString(tmp));
-    if (!written.open(QIODevice::ReadOnly)) return fail(written.errorString().toStdString());
+    if (!written.open(QIODevice::ReadOnly))
+        return fail(written.errorString().toStdString());
     return detail::saveFile(path, written.readAll(), error);
 }
 
