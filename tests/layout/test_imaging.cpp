@@ -6,7 +6,6 @@
 #include <QPainter>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
-#include <turbojpeg.h>
 
 using namespace qrn;
 
@@ -84,20 +83,6 @@ TEST(DibSection, CreateFailsEmpty)
     ASSERT_TRUE(dib.Create(3, 3));
     EXPECT_FALSE(dib.Create(0, 5)); // the earlier image is released too
     EXPECT_TRUE(dib.isEmpty());
-}
-
-TEST(JpegWriter, HandsTheSectionMemoryInPlace)
-{
-    cDIBSection dib;
-    ASSERT_TRUE(dib.Create(5, 3));
-    for (int quality : {90, 37}) {
-        const JpegJob job = jpegJob(dib, quality);
-        EXPECT_EQ(job.bits, dib.DIBSectionBitsPtr());
-        EXPECT_EQ(job.pitch, 16);
-        EXPECT_EQ(job.pixelFormat, TJPF_BGR);
-        EXPECT_EQ(job.flags & TJFLAG_BOTTOMUP, TJFLAG_BOTTOMUP);
-        EXPECT_EQ(job.quality, quality);
-    }
 }
 
 TEST(JpegWriter, WritesThePictureTheRightWayUp)

