@@ -365,7 +365,6 @@ TEST(CliImport, PrintsTheTablesAndRowsReadAndReportsUnreadableFiles)
     // Without --out the file goes to the cache of --cache.
     out.clear();
     ASSERT_EQ(cli::run({"--cache", dir.filePath("cache"), "importa", fixture("nwind.mdb")}, dir.path(), out, err), 0);
-    EXPECT_TRUE(out.contains(QString::fromUtf8("Umsätze: 830 righe\n")));
     EXPECT_TRUE(out.contains("9 tabelle, 4032 righe in " + dir.filePath("cache/nwind-")));
 
     const std::vector<std::pair<QStringList, int>> failures = {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
+#include <optional>
 #include <gtest/gtest.h>
 #include <zip.h>
 
@@ -281,52 +282,37 @@ TEST(Unzip, OverwriteOptions)
 {
     struct Case {
         const char *what;
-        std::function<void(CGUnzipFiles &, ScriptedPrompt &)> set;
+        bool overwrite;
+        std::optional<Answer> asked; // the overwrite question and its answer
+        bool onlyNewer, freshen;
         std::int32_t code;
         QByteArray metadati, nuovo;
-        int questions;
     };
+    // The archive's file (2008) is older than the one in the folder (now).
     const std::vector<Case> cases = {
-        {"never overwrite", [](CGUnzipFiles &u, ScriptedPrompt &) { u.setOverWriteFiles(0); }, PK_OK,
-         "vecchio metadati", "n", 0},
-        {"asked, yes",
-         [](CGUnzipFiles &u, ScriptedPrompt &p) {
-             u.setOverWriteFiles(0);
-             u.setPromptOverwrite(1);
-             p.answer(Answer::Yes);
-         },
-         PK_OK, "nuovo", "n", 1},
-        {"asked, no",
-         [](CGUnzipFiles &u, ScriptedPrompt &p) {
-             u.setOverWriteFiles(0);
-             u.setPromptOverwrite(1);
-             p.answer(Answer::No);
-         },
-         PK_OK, "vecchio metadati", "n", 1},
-        {"asked, cancel: nothing at all",
-         [](CGUnzipFiles &u, ScriptedPrompt &p) {
-             u.setOverWriteFiles(0);
-             u.setPromptOverwrite(1);
-             p.answer(Answer::Cancel);
-         },
-         IZ_CTRLC, "vecchio metadati", "<assente>", 1},
-        // The archive's file (2008) is older than the one in the folder (now).
-        {"only newer files", [](CGUnzipFiles &u, ScriptedPrompt &) { u.setExtractOnlyNewer(1); }, PK_OK,
-         "vecchio metadati", "n", 0},
-        {"freshen: only newer files already present",
-         [](CGUnzipFiles &u, ScriptedPrompt &) { u.setExtractNewer(1); }, PK_OK, "vecchio metadati", "<assente>", 0},
+        {"never overwrite", false, {}, false, false, PK_OK, "vecchio metadati", "n"},
+        {"asked, yes", false, Answer::Yes, false, false, PK_OK, "nuovo", "n"},
+        {"asked, no", false, Answer::No, false, false, PK_OK, "vecchio metadati", "n"},
+        {"asked, cancel: nothing at all", false, Answer::Cancel, false, false, IZ_CTRLC, "vecchio metadati", "<assente>"},
+        {"only newer files", true, {}, true, false, PK_OK, "vecchio metadati", "n"},
+        {"freshen: only newer files already present", true, {}, false, true, PK_OK, "vecchio metadati", "<assente>"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Installed s;
         makeZip(s.zip, {file("Metadati.sqlite", "nuovo"), file("nuovo.txt", "n")});
         CGUnzipFiles unzip(&s.prompt);
-        c.set(unzip, s.prompt);
+        unzip.setOverWriteFiles(c.overwrite);
+        unzip.setPromptOverwrite(c.asked.has_value());
+        if (c.asked)
+            s.prompt.answer(*c.asked);
+        unzip.setExtractOnlyNewer(c.onlyNewer);
+        unzip.setExtractNewer(c.freshen);
         EXPECT_EQ(unzip.Unzip(s.zip, s.target), c.code);
         EXPECT_EQ(s.read("Metadati.sqlite"), c.metadati);
         EXPECT_EQ(s.read("nuovo.txt"), c.nuovo);
-        ASSERT_EQ(int(s.prompt.shown().size()), c.questions);
-        if (c.questions) {
+        ASSERT_EQ(s.prompt.shown().size(), c.asked ? 1u : 0u);
+        if (c.asked) {
             EXPECT_EQ(s.prompt.shown()[0].text, "Overwrite Metadati.sqlite?");
             EXPECT_EQ(s.prompt.shown()[0].title, "VBUnZip32 - File Already Exists!");
             EXPECT_EQ(s.prompt.shown()[0].buttons, Buttons::YesNoCancel);

@@ -13,16 +13,16 @@ namespace {
 std::string templatePath(const char* name) { return std::string(QRN_WB_TEMPLATE_DIR) + "/" + name; }
 
 TEST(Template, ShippedTemplatesLoad) {
-    std::string error;
-    const auto var = loadTemplate(templatePath("DatiTemplateVar"), &error);
-    ASSERT_TRUE(var) << error;
-    const auto ind = loadTemplate(templatePath("DatiTemplateInd"), &error);
-    ASSERT_TRUE(ind) << error;
-    EXPECT_EQ(var->dataSheetName, "Dati");
-    EXPECT_EQ(var->metaSheetName, "Metadati variabili");
-    EXPECT_EQ(ind->metaSheetName, "Metadati indicatori");
-    EXPECT_TRUE(var->header.bold && ind->header.bold);
-    EXPECT_TRUE(var->header.fill && ind->header.fill);
+    const std::pair<const char*, const char*> shipped[] = {{"DatiTemplateVar", "Metadati variabili"},
+                                                          {"DatiTemplateInd", "Metadati indicatori"}};
+    for (const auto& [name, metaSheet] : shipped) {
+        std::string error;
+        const auto t = loadTemplate(templatePath(name), &error);
+        ASSERT_TRUE(t) << error;
+        EXPECT_EQ(t->dataSheetName, "Dati");
+        EXPECT_EQ(t->metaSheetName, metaSheet);
+        EXPECT_TRUE(t->header.bold && t->header.fill) << name;
+    }
 }
 
 class TemplateFile : public ::testing::Test {
