@@ -150,10 +150,11 @@ TEST(CliTable, ProblemsGoToStandardErrorInItalian)
     for (const auto &c : cases) {
         QString out, err;
         EXPECT_EQ(qrn::cli::run(base + c.more, QString(), out, err), c.status) << c.more.join(' ').toStdString();
-        if (c.err.endsWith("..."))
+        if (c.err.endsWith("...")) {
             EXPECT_TRUE(err.contains(c.err.chopped(3))) << err.toStdString();
-        else if (!c.err.isEmpty())
+        } else if (!c.err.isEmpty()) {
             EXPECT_EQ(err, c.err);
+        }
     }
     QString out, err;
     EXPECT_EQ(qrn::cli::run({"--help"}, QString(), out, err), 0);
