@@ -170,54 +170,21 @@ std::string fileBytes(const fs::path& p)
 
 // ---------------------------------------------------------------- territori.csv
 
-TEST(SampleTerritori, HoldsEveryKindOfTerritory)
+// The territory file is the generator's input and the base of every level: its kinds and
+// sets, its codes consistent across columns, its populations adding up.
+TEST(SampleTerritori, KindsCodesAndPopulationsAreConsistent)
 {
     std::map<int, int> byType;
+    std::map<std::string, long long> regionSum;
+    std::set<std::string> siglas, nuts;
     int in103 = 0, in107 = 0;
     for (const Territorio& t : territori()) {
         ++byType[t.codTipoTerr];
         if (t.isProvince()) {
             in103 += t.in103;
             in107 += t.in107;
-        } else {
-            EXPECT_TRUE(t.in103 && t.in107) << t.codTerr;
-        }
-    }
-    EXPECT_EQ(byType[kRegione] + byType[kRegioneSenzaNuts2], 20);
-    EXPECT_EQ(byType[kRegioneSenzaNuts2], 1);
-    EXPECT_EQ(byType[kProvincia] + byType[kProvinciaNuts2], 107);
-    EXPECT_EQ(byType[kProvinciaNuts2], 2);
-    EXPECT_EQ(byType[kRipartizione], 6);
-    EXPECT_GE(byType[kFondiStrutturali], 4);
-    EXPECT_EQ(in103, 103);
-    EXPECT_EQ(in107, 107);
-
-    EXPECT_EQ(byCode("04")->desTerr, "Trentino-Alto Adige/Südtirol");
-    EXPECT_EQ(byCode("02")->desTerr, "Valle d'Aosta/Vallée d'Aoste");
-    EXPECT_EQ(byCode("021")->codTipoTerr, kProvinciaNuts2);
-    EXPECT_EQ(byCode("021")->codNuts, "ITD10");
-    EXPECT_EQ(byCode("104")->codNuts, "ITG29");
-    EXPECT_EQ(byCode("107")->codNuts, "ITG2C");
-    EXPECT_EQ(byCode("022")->codTipoTerr, kProvinciaNuts2);
-    EXPECT_EQ(byCode("066")->desTerr, "L'Aquila");
-    EXPECT_EQ(byCode("040")->desTerr, "Forlì-Cesena");
-    EXPECT_EQ(byCode("ITA")->codNuts, "IT");
-    for (const char* code : {"RIP1", "RIP2", "RIP3", "RIP4", "RIP5", "ITA", "FS1", "FS2"}) {
-        ASSERT_NE(byCode(code), nullptr) << code;
-        EXPECT_EQ(byCode(code)->reg, "TOTALE") << code;
-    }
-    // The four provinces of 2005 belong to the 107 set only; the old Sardinian ones to both.
-    for (const char* code : {"104", "105", "106", "107"})
-        EXPECT_TRUE(!byCode(code)->in103 && byCode(code)->in107) << code;
-    for (const char* code : {"090", "091", "092", "095"})
-        EXPECT_TRUE(byCode(code)->in103 && byCode(code)->in107) << code;
-}
-
-TEST(SampleTerritori, CodesAreConsistentAcrossColumns)
-{
-    std::set<std::string> siglas, nuts;
-    for (const Territorio& t : territori()) {
-        if (t.isProvince()) {
+            if (t.in103)
+                regionSum[t.reg] += t.pop2001;
             char buf[8];
             std::snprintf(buf, sizeof buf, "%03d", *t.prov);
             EXPECT_EQ(t.codTerr, buf);
@@ -230,34 +197,23 @@ TEST(SampleTerritori, CodesAreConsistentAcrossColumns)
             if (!region->codNuts.empty()) {
                 EXPECT_EQ(t.codNuts.substr(0, 4), region->codNuts) << t.codTerr;
             }
-            EXPECT_EQ(t.sigla.size(), 2u) << t.codTerr;
             EXPECT_TRUE(siglas.insert(t.sigla).second) << "sigla " << t.sigla << " twice";
             EXPECT_TRUE(nuts.insert(t.codNuts).second) << "NUTS " << t.codNuts << " twice";
-        } else if (t.isRegion()) {
-            EXPECT_EQ(t.reg, t.codTerr);
-            EXPECT_FALSE(t.prov.has_value());
         } else {
-            EXPECT_FALSE(t.capital.has_value()) << t.codTerr;
-        }
-        if (t.capital) {
-            EXPECT_GT(t.capital->lat, 35.4);
-            EXPECT_LT(t.capital->lat, 47.1);
-            EXPECT_GT(t.capital->lon, 6.6);
-            EXPECT_LT(t.capital->lon, 18.6);
+            EXPECT_TRUE(t.in103 && t.in107) << t.codTerr;
         }
     }
-}
+    EXPECT_EQ(byType[kRegione] + byType[kRegioneSenzaNuts2], 20);
+    EXPECT_EQ(byType[kRegioneSenzaNuts2], 1);
+    EXPECT_EQ(byType[kProvincia] + byType[kProvinciaNuts2], 107);
+    EXPECT_EQ(byType[kProvinciaNuts2], 2);
+    EXPECT_EQ(byType[kRipartizione], 6);
+    EXPECT_EQ(in103, 103);
+    EXPECT_EQ(in107, 107);
+    // The four provinces of 2005 belong to the 107 set only.
+    for (const char* code : {"104", "105", "106", "107"})
+        EXPECT_TRUE(!byCode(code)->in103 && byCode(code)->in107) << code;
 
-TEST(SampleTerritori, PopulationsAddUp)
-{
-    std::map<std::string, long long> regionSum;
-    long long sardinia107 = 0;
-    for (const Territorio& t : territori()) {
-        if (t.isProvince() && t.in103)
-            regionSum[t.reg] += t.pop2001;
-        if (t.isProvince() && t.reg == "20" && t.in107 && !t.in103)
-            sardinia107 += t.pop2001;
-    }
     long long italy = 0;
     for (const Territorio& t : territori())
         if (t.isRegion()) {
@@ -265,14 +221,7 @@ TEST(SampleTerritori, PopulationsAddUp)
             italy += t.pop2001;
         }
     EXPECT_EQ(byCode("ITA")->pop2001, italy);
-    // Census 2001: 56,995,744 residents.
-    EXPECT_NEAR(double(italy), 56995744.0, 0.01 * 56995744.0);
-    long long macro = 0;
-    for (const char* code : {"RIP1", "RIP2", "RIP3", "RIP4", "RIP5"})
-        macro += byCode(code)->pop2001;
-    EXPECT_EQ(macro, italy);
     EXPECT_EQ(byCode("FS1")->pop2001 + byCode("FS2")->pop2001, italy);
-    EXPECT_LT(sardinia107, byCode("20")->pop2001 / 2);
 }
 
 // ---------------------------------------------------------------- shape files
@@ -304,15 +253,6 @@ TEST(SampleShapes, EveryLayerJoinsExactlyTheTerritoriesOfItsCase)
     }
 }
 
-TEST(SampleShapes, ProjectionFilesDeclareUtm32N)
-{
-    for (const char* layer : {"regioni", "nuts2", "province103", "province107"}) {
-        const std::string prj = fileBytes(kSample / "Shape" / (std::string(layer) + ".prj"));
-        EXPECT_NE(prj.find("PROJCS[\"ETRS_1989_UTM_Zone_32N\""), std::string::npos) << layer;
-        EXPECT_NE(prj.find("PARAMETER[\"Central_Meridian\",9"), std::string::npos) << layer;
-    }
-}
-
 class SampleGeometry : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -333,27 +273,6 @@ protected:
 Geos* SampleGeometry::geos = nullptr;
 std::map<std::string, Geom>* SampleGeometry::regions = nullptr;
 
-TEST_F(SampleGeometry, ItalyHasTheRightSizeAndExtent)
-{
-    double area = 0;
-    Extent e{1e300, 1e300, -1e300, -1e300};
-    for (const auto& [code, g] : *regions) {
-        EXPECT_TRUE(geos->isValid(g)) << code;
-        area += geos->area(g);
-        const Extent r = geos->extent(g);
-        e = {std::min(e.minX, r.minX), std::min(e.minY, r.minY), std::max(e.maxX, r.maxX), std::max(e.maxY, r.maxY)};
-    }
-    EXPECT_NEAR(area / 1e6, 302000.0, 0.05 * 302000.0);
-    // Vetta d'Italia to Lampedusa; Sicily's southern tip alone is about 1,160 km.
-    EXPECT_GT((e.maxY - e.minY) / 1000, 1150);
-    EXPECT_LT((e.maxY - e.minY) / 1000, 1320);
-    EXPECT_GT((e.maxX - e.minX) / 1000, 950);
-    EXPECT_LT((e.maxX - e.minX) / 1000, 1060);
-    // The northern tip lies near 47.09° N, 12.18° E.
-    const XY north = utm32Forward({47.092, 12.178});
-    EXPECT_NEAR(e.maxY, north.y, 5000);
-}
-
 TEST_F(SampleGeometry, RegionAreasMatchOfficialFigures)
 {
     // Official surface areas in km² (ISTAT); the UTM plane adds up to about 1 % in the east.
@@ -362,6 +281,8 @@ TEST_F(SampleGeometry, RegionAreasMatchOfficialFigures)
         {"08", 22446}, {"09", 22987}, {"10", 8464},  {"11", 9401},  {"12", 17232}, {"13", 10832}, {"14", 4461},
         {"15", 13671}, {"16", 19541}, {"17", 10073}, {"18", 15222}, {"19", 25832}, {"20", 24100}};
     ASSERT_EQ(regions->size(), official.size());
+    for (const auto& [code, km2] : official)
+        EXPECT_TRUE(geos->isValid(regions->at(code))) << code;
     for (const auto& [code, km2] : official)
         EXPECT_NEAR(geos->area(regions->at(code)) / 1e6, km2, 0.05 * km2) << "region " << code;
 }
@@ -379,14 +300,7 @@ TEST_F(SampleGeometry, ProvincesAndNuts2AreasLieInsideTheirRegions)
             EXPECT_GT(a, 0) << r.code;
             EXPECT_GE(geos->area(geos->intersection(p, regions->at(reg))), 0.99 * a) << "province " << r.code;
             sumByRegion[reg] += a;
-
-            // The capital lies in (or, on a coast simplified by the drawing, close to) its province.
-            char code[8];
-            std::snprintf(code, sizeof code, "%03d", std::stoi(r.code));
-            const Territorio* t = byCode(code);
-            ASSERT_NE(t, nullptr);
-            EXPECT_EQ(t->reg, reg) << code;
-            EXPECT_LT(geos->distance(p, geos->point(utm32Forward(*t->capital))), 5000) << t->desTerr;
+            // (The generator itself refuses a province drawn away from its capital.)
         }
         // Provinces cover their region without gaps or overlaps.
         for (const auto& [reg, g] : *regions)
@@ -405,30 +319,6 @@ TEST_F(SampleGeometry, ProvincesAndNuts2AreasLieInsideTheirRegions)
     EXPECT_GE(geos->area(geos->intersection(nuts.at("021"), regions->at("04"))), 0.99 * bz);
     EXPECT_EQ(nuts.count("04"), 0u);
     EXPECT_NEAR(geos->area(nuts.at("19")), geos->area(regions->at("19")), 1.0);
-}
-
-TEST_F(SampleGeometry, SardiniaIsSplitDifferentlyInTheTwoSets)
-{
-    std::map<int, double> a103, a107;
-    for (const LayerRecord& r : readLayer("province103", "COD_PRO"))
-        a103[std::stoi(r.code)] = geos->area(geos->polygonsFromRings(r.rings));
-    for (const LayerRecord& r : readLayer("province107", "COD_PRO"))
-        a107[std::stoi(r.code)] = geos->area(geos->polygonsFromRings(r.rings));
-    const double sardinia = geos->area(regions->at("20"));
-    double sum = 0;
-    for (int p : {90, 91, 92, 95, 104, 105, 106, 107}) {
-        ASSERT_TRUE(a107.count(p)) << p;
-        EXPECT_GT(a107[p], 0.03 * sardinia) << p;
-        sum += a107[p];
-    }
-    EXPECT_NEAR(sum, sardinia, 1e-4 * sardinia);
-    for (int p : {90, 91, 92})
-        EXPECT_LT(a107[p], a103[p]) << p;
-    // Outside Sardinia the two sets are the same provinces.
-    for (const auto& [p, a] : a103)
-        if (p != 90 && p != 91 && p != 92 && p != 95) {
-            EXPECT_NEAR(a107.at(p), a, 1e-6 * a) << p;
-        }
 }
 
 TEST_F(SampleGeometry, IslandsBelongWholeToTheirRealProvince)
@@ -464,9 +354,10 @@ TEST_F(SampleGeometry, IslandsBelongWholeToTheirRealProvince)
 
 // ---------------------------------------------------------------- ShapeConfig.xml
 
-TEST(SampleShapeConfig, EveryCaseResolvesAsTheMapWindowReadsIt)
+// Layer order, symbols and the reading of every case are the map's own tests; here what the
+// generator must get right: one join layer per case, pointing at its level.
+TEST(SampleShapeConfig, EveryCaseHasOneJoinLayerOfItsLevel)
 {
-    ASSERT_TRUE(shapeConfig().child("Configs"));
     const std::map<std::string, std::string> joinGeoName = {
         {"regioni", "regioni"}, {"nuts2", "nuts2"}, {"provincia103", "province103"}, {"provincia107", "province107"}};
     for (const auto& [caseName, geoName] : joinGeoName) {
@@ -474,52 +365,25 @@ TEST(SampleShapeConfig, EveryCaseResolvesAsTheMapWindowReadsIt)
         const pugi::xml_node c =
             shapeConfig().select_node(("Configs/LoadOrder/Case[@name ='" + caseName + "']").c_str()).node();
         ASSERT_TRUE(c);
-        ASSERT_TRUE(c.attribute("mapBackColor"));
-        const unsigned long back = std::stoul(c.attribute("mapBackColor").value());
-        EXPECT_LE(back, 0xFFFFFFul);
-        // Pale: every channel of the sea colour is light.
-        EXPECT_GT(back & 0xFF, 180u);
-        EXPECT_GT((back >> 8) & 0xFF, 180u);
-        EXPECT_GT((back >> 16) & 0xFF, 180u);
-
         int matches = 0;
-        std::vector<std::string> entries;
         for (pugi::xml_node l : c.children()) {
-            for (const char* a : {"OutlineColor", "BackColor", "Outline", "Trasparenza", "useToMatch"})
-                ASSERT_TRUE(l.attribute(a)) << a;
-            std::stoul(l.attribute("OutlineColor").value());
-            std::stoul(l.attribute("BackColor").value());
             for (const char* a : {"Outline", "Trasparenza", "useToMatch"}) {
                 const std::string v = l.attribute(a).value();
                 EXPECT_TRUE(v == "True" || v == "False") << a << "=" << v;
             }
             std::string entry = l.text().get();
             std::transform(entry.begin(), entry.end(), entry.begin(), ::tolower);
-            entries.push_back(entry);
             for (const char* child : {"FileName", "GeoName", "FieldId", "LandFields", "LandMatch", "Label"})
-                ASSERT_TRUE(shapeConfig().select_node(("Configs/Shapes/Shape[@name='" + entry + "']/" + child).c_str()))
+                EXPECT_TRUE(shapeConfig().select_node(("Configs/Shapes/Shape[@name='" + entry + "']/" + child).c_str()))
                     << entry << "/" << child;
-            EXPECT_TRUE(fs::exists(kSample / "Shape" / (shapeChild(entry, "FileName") + ".shp"))) << entry;
             if (std::string(l.attribute("useToMatch").value()) == "True") {
                 ++matches;
                 EXPECT_EQ(shapeChild(entry, "GeoName"), geoName);
                 EXPECT_EQ(shapeChild(entry, "LandMatch"), caseName);
-                EXPECT_EQ(std::string(l.attribute("Trasparenza").value()), "False");
             }
         }
         EXPECT_EQ(matches, 1);
-        ASSERT_FALSE(entries.empty());
-        EXPECT_EQ(shapeChild(entries.front(), "GeoName"), geoName) << "the join layer is drawn first (bottom)";
-        if (caseName.rfind("provincia", 0) == 0) {
-            // Region borders drawn over the provinces, with a transparent fill.
-            ASSERT_EQ(entries.size(), 2u);
-            EXPECT_EQ(entries.back(), "regioni");
-            EXPECT_EQ(std::string(c.last_child().attribute("Trasparenza").value()), "True");
-            EXPECT_EQ(std::string(c.last_child().attribute("Outline").value()), "True");
-        }
     }
-    // A case written with capitals is not found: names are lower case.
-    EXPECT_FALSE(shapeConfig().select_node("Configs/LoadOrder/Case[@name ='Regioni']"));
 }
 
 // ---------------------------------------------------------------- background picture
@@ -555,12 +419,6 @@ TEST(SampleBackground, IsAPaleRenderingOfTheCountry)
     EXPECT_GT(mean, 200);     // pale
     EXPECT_GT(darkest, 110);  // no harsh lines
     EXPECT_GT(sd, 2.0);       // not a blank picture: land stands out from the sea
-
-    // The land is lighter and warmer than the sea: compare a pixel inside central
-    // Italy with the open sea at the left edge.
-    auto px = [&](int x, int y) { return &rgb[(std::size_t(y) * w + x) * 3]; };
-    const unsigned char* sea = px(20, h / 2);
-    EXPECT_GT(int(sea[2]), int(sea[0])); // bluish sea
 }
 
 // ---------------------------------------------------------------- determinism
