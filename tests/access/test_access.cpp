@@ -145,9 +145,10 @@ TEST_F(ImportedFixtures, TablesRowsAndValuesAreThoseOfMdbTools)
 TEST_F(ImportedFixtures, ColumnTypesFollowTheJetTypes)
 {
     const std::map<QString, QString> expected = {
-        {"Long Integer", "INTEGER"}, {"Integer", "INTEGER"}, {"Byte", "INTEGER"}, {"Boolean", "INTEGER"},
-        {"Single", "REAL"},          {"Double", "REAL"},     {"Currency", "TEXT"}, {"DateTime", "TEXT"},
-        {"Text", "TEXT"},            {"Memo/Hyperlink", "TEXT"}, {"OLE", "BLOB"},
+        {"Long Integer", "INTEGER"}, {"Integer", "INTEGER"}, {"Byte", "INTEGER"},
+        {"Boolean", "INTEGER"},      {"Single", "REAL"},     {"Double", "REAL"},
+        {"Currency", "TEXT"},        {"DateTime", "TEXT"},   {"Text", "TEXT"},
+        {"Memo/Hyperlink", "TEXT"},  {"OLE", "BLOB"},
     };
     // mdb-schema lines: "\t[Name]\t\t\tJet type (size) NOT NULL, "
     const QStringList schema = QString::fromUtf8(run("mdb-schema", {fixture("nwind.mdb"), "access"})).split('\n');
@@ -163,8 +164,8 @@ TEST_F(ImportedFixtures, ColumnTypesFollowTheJetTypes)
         QString jet = line.mid(line.indexOf(']') + 1).trimmed();
         jet = jet.left(jet.indexOf(QRegularExpression(" \\(|,| NOT"))).trimmed();
         ASSERT_TRUE(expected.count(jet)) << jet.toStdString();
-        const Recordset rs = db->queryNative(
-            QStringLiteral("SELECT type FROM pragma_table_info(?) WHERE name = ?"), {table, column});
+        const Recordset rs = db->queryNative(QStringLiteral("SELECT type FROM pragma_table_info(?) WHERE name = ?"),
+                                             {table, column});
         ASSERT_EQ(rs.recordCount(), 1) << table.toStdString() << "." << column.toStdString();
         EXPECT_EQ(rs.text(0), expected.at(jet)) << table.toStdString() << "." << column.toStdString();
         ++checked;
@@ -197,12 +198,18 @@ TEST_F(ImportedFixtures, DatesOutsideTheUsualRangeKeepTheirYear)
 TEST(JetDates, DaysFromTheEpochAndTheTimeOfDay)
 {
     const std::vector<std::pair<double, QString>> cases = {
-        {0.0, "1899-12-30 00:00:00"},        {1.5, "1899-12-31 12:00:00"},
-        {-1.25, "1899-12-29 06:00:00"},      {36526.75, "2000-01-01 18:00:00"},
-        {-0.5, "1899-12-30 12:00:00"},       {0.9999999999, "1899-12-31 00:00:00"},
-        {-1.9999999999, "1899-12-30 00:00:00"}, {2958465.0, "9999-12-31 00:00:00"},
-        {-657434.0, "0100-01-01 00:00:00"},  {2958466.0, ""},
-        {-657435.0, ""},                     {std::nan(""), ""},
+        {0.0, "1899-12-30 00:00:00"},
+        {1.5, "1899-12-31 12:00:00"},
+        {-1.25, "1899-12-29 06:00:00"},
+        {36526.75, "2000-01-01 18:00:00"},
+        {-0.5, "1899-12-30 12:00:00"},
+        {0.9999999999, "1899-12-31 00:00:00"},
+        {-1.9999999999, "1899-12-30 00:00:00"},
+        {2958465.0, "9999-12-31 00:00:00"},
+        {-657434.0, "0100-01-01 00:00:00"},
+        {2958466.0, ""},
+        {-657435.0, ""},
+        {std::nan(""), ""},
     };
     for (const auto &[value, text] : cases)
         EXPECT_EQ(jetDateText(value), text) << value;
@@ -261,12 +268,12 @@ TEST(Cache, ReusedWhileTheFileIsUnchangedAndRebuiltWhenItChanges)
     EXPECT_TRUE(first.startsWith(dir.filePath("cache/Ordini-")));
 
     // Unchanged: the same file, not imported again.
-    struct stat before {};
+    struct stat before { };
     ::stat(first.toUtf8().constData(), &before);
     summary = {};
     EXPECT_EQ(cache.storeFor(mdb, &summary), first);
     EXPECT_TRUE(summary.tables.empty());
-    struct stat after {};
+    struct stat after { };
     ::stat(first.toUtf8().constData(), &after);
     EXPECT_EQ(before.st_ino, after.st_ino);
     EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
@@ -284,7 +291,7 @@ TEST(Cache, ReusedWhileTheFileIsUnchangedAndRebuiltWhenItChanges)
     ASSERT_TRUE(QFile::copy(fixture("nwind.mdb"), mdb));
     const QString third = cache.storeFor(mdb, &summary);
     EXPECT_EQ(summary.tables.size(), 9u);
-    EXPECT_EQ(QDir(dir.filePath("cache")).entryList(QDir::Files), QStringList{QFileInfo(third).fileName()});
+    EXPECT_EQ(QDir(dir.filePath("cache")).entryList(QDir::Files), QStringList {QFileInfo(third).fileName()});
 
     // The Access file itself was only read.
     EXPECT_EQ(contentOf(mdb), contentOf(fixture("nwind.mdb")));
@@ -302,13 +309,14 @@ TEST(AccessStore, TheProgramReadsAnAccessDatabaseBesideItsOwnAndNeverWritesIt)
         auto ctx = tf.context();
         ctx->DbFolder = tf.file("Databases/");
         ctx->openDatabase("Metadati.mdb")
-            ->execute("INSERT INTO tablelink VALUES (?, 'Ordini.mdb', 'Variabili.mdb')", {QString::fromUtf8("Umsätze")});
+            ->execute("INSERT INTO tablelink VALUES (?, 'Ordini.mdb', 'Variabili.mdb')",
+                      {QString::fromUtf8("Umsätze")});
     }
     auto ctx = tf.context();
     struct : StartupHost {
-        void formatMainWindow() override {}
-        void buildMenuBar(const MenuBar &) override {}
-        void showSplash() override {}
+        void formatMainWindow() override { }
+        void buildMenuBar(const MenuBar &) override { }
+        void showSplash() override { }
     } host;
     MenuBar bar;
     tf.prompt.answerFolder(QString());

@@ -11,8 +11,9 @@ using namespace qrn;
 using qrn::test::TestFolder;
 
 namespace {
-const QString kHead = "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
-                      "land_Ind.COD_NUTS, land_Ind.DES_TERR as Territorio, ";
+const QString kHead =
+    "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
+    "land_Ind.COD_NUTS, land_Ind.DES_TERR as Territorio, ";
 
 QueryPlan withTables(QueryPlan plan, int prefix)
 {
@@ -30,9 +31,10 @@ TEST(QueryBuilder, OneGroupOneTableTwoColumns)
     ASSERT_EQ(plan.groups.size(), 1u);
     EXPECT_EQ(plan.lastCode, "AS013");
     EXPECT_EQ(buildSelect(plan, "land_Ind.DES_TERR IN( 'N1', 'N2')"),
-              kHead + "Format(AS_2005.AS013, '0.00') as AS013_2005, Format(AS_2005.AS025, '0.00') as AS025_2005 "
-                      "FROM AS_2005 INNER JOIN land_Ind  ON AS_2005.COD_TERR = land_Ind.COD_TERR "
-                      "WHERE land_Ind.DES_TERR IN( 'N1', 'N2')");
+              kHead
+                  + "Format(AS_2005.AS013, '0.00') as AS013_2005, Format(AS_2005.AS025, '0.00') as AS025_2005 "
+                    "FROM AS_2005 INNER JOIN land_Ind  ON AS_2005.COD_TERR = land_Ind.COD_TERR "
+                    "WHERE land_Ind.DES_TERR IN( 'N1', 'N2')");
 }
 
 TEST(QueryBuilder, TwoYearsGiveTwoGroupsJoinedInSortedOrder)
@@ -41,10 +43,11 @@ TEST(QueryBuilder, TwoYearsGiveTwoGroupsJoinedInSortedOrder)
     ASSERT_EQ(plan.groups.size(), 3u);
     EXPECT_EQ(plan.lastCode, "AS013");
     EXPECT_EQ(buildSelect(plan, ""),
-              kHead + "Format(AS_2004.AS013, '0.00') as AS013_2004, Format(AS_2005.AS013, '0.00') as AS013_2005, "
-                      "Format(TR_2004.TR001, '0.00') as TR001_2004 FROM ((AS_2004 INNER JOIN land_Ind  ON "
-                      "AS_2004.COD_TERR = land_Ind.COD_TERR) INNER JOIN AS_2005 ON AS_2005.COD_TERR = AS_2004.COD_TERR) "
-                      "INNER JOIN TR_2004 ON TR_2004.COD_TERR = AS_2005.COD_TERR");
+              kHead
+                  + "Format(AS_2004.AS013, '0.00') as AS013_2004, Format(AS_2005.AS013, '0.00') as AS013_2005, "
+                    "Format(TR_2004.TR001, '0.00') as TR001_2004 FROM ((AS_2004 INNER JOIN land_Ind  ON "
+                    "AS_2004.COD_TERR = land_Ind.COD_TERR) INNER JOIN AS_2005 ON AS_2005.COD_TERR = AS_2004.COD_TERR) "
+                    "INNER JOIN TR_2004 ON TR_2004.COD_TERR = AS_2005.COD_TERR");
 }
 
 TEST(QueryBuilder, IndicatorsGroupOnThreeLetters)
@@ -118,9 +121,10 @@ TEST_F(CreaQueryTest, AYearWithoutATableOrMalformedIsReportedAndLeavesTheQuery)
         ctx->SelectQuery = "precedente";
         EXPECT_FALSE(CreaQuery(*ctx, {"TR001-2004 - t", c.row}, "land_Ind.DES_TERR IN( 'Torino')")) << c.row;
         EXPECT_EQ(ctx->SelectQuery, "precedente") << c.row;
-        EXPECT_EQ(tf.prompt.messages(), QStringList{QString("Nessuna tabella di dati trovata per AS013 nell'anno %1. "
-                                                            "Controllare il catalogo (IndVarAnno) del database.")
-                                                        .arg(c.year)})
+        EXPECT_EQ(tf.prompt.messages(),
+                  QStringList {QString("Nessuna tabella di dati trovata per AS013 nell'anno %1. "
+                                       "Controllare il catalogo (IndVarAnno) del database.")
+                                   .arg(c.year)})
             << c.row;
     }
     EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));

@@ -59,13 +59,14 @@ TEST(Territories, TheFilterDoublesApostrophes)
 
 TEST(Territories, GroupsSelectOnlyTheirTypes)
 {
-    const std::vector<TerritoryEntry> e{{"Torino", "1", "001"}, {"Piemonte", "2", "01"}, {"Bolzano", "6", "021"},
-                                        {"Trentino", "22", "04"}, {"Italia", "4", "ITA"}, {"Mezzogiorno", "5", "FS1"}};
-    EXPECT_EQ(groupRows(e, 1, "P"), (std::vector<int>{0, 2}));
-    EXPECT_EQ(groupRows(e, 2, "P"), (std::vector<int>{1, 2}));
-    EXPECT_EQ(groupRows(e, 6, "P"), (std::vector<int>{1, 3}));
-    EXPECT_EQ(groupRows(e, 5, "P"), (std::vector<int>{0, 2, 1, 3, 4, 5}));
-    EXPECT_EQ(groupRows(e, 5, "R"), (std::vector<int>{2, 1, 3, 4, 5}));
+    const std::vector<TerritoryEntry> e {{"Torino", "1", "001"},  {"Piemonte", "2", "01"},
+                                         {"Bolzano", "6", "021"}, {"Trentino", "22", "04"},
+                                         {"Italia", "4", "ITA"},  {"Mezzogiorno", "5", "FS1"}};
+    EXPECT_EQ(groupRows(e, 1, "P"), (std::vector<int> {0, 2}));
+    EXPECT_EQ(groupRows(e, 2, "P"), (std::vector<int> {1, 2}));
+    EXPECT_EQ(groupRows(e, 6, "P"), (std::vector<int> {1, 3}));
+    EXPECT_EQ(groupRows(e, 5, "P"), (std::vector<int> {0, 2, 1, 3, 4, 5}));
+    EXPECT_EQ(groupRows(e, 5, "R"), (std::vector<int> {2, 1, 3, 4, 5}));
     EXPECT_EQ(territoryGroup(6).levelCode, 4);
     EXPECT_EQ(territoryGroup(3).levelCode, 0);
 }
@@ -124,7 +125,9 @@ TEST_F(SampleTree, AreasTopicsAndItemsInOrderWithYearsAndNotes)
     auto m = ctx->GetDbConnection("Metadati.mdb");
     int expected = 0;
     for (const auto &y : years)
-        expected += !m->query("select Note_" + y.year + " from MetadatiVariabili where IdVariabile = 'AS013'").text(0).isEmpty();
+        expected += !m->query("select Note_" + y.year + " from MetadatiVariabili where IdVariabile = 'AS013'")
+                         .text(0)
+                         .isEmpty();
     EXPECT_EQ(withNote, expected);
 }
 

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
 #include <string>
+#include <vector>
 
 using namespace qrn::formula;
 
@@ -41,8 +41,14 @@ std::string press(FormulaBuilder &b, const std::vector<const char *> &keys)
 
 QStringList headers()
 {
-    return {QString(), QString(), QString(), QString(), QString(), QString(),
-            QStringLiteral("AS013_2005"), QStringLiteral("AS014_2005")};
+    return {QString(),
+            QString(),
+            QString(),
+            QString(),
+            QString(),
+            QString(),
+            QStringLiteral("AS013_2005"),
+            QStringLiteral("AS014_2005")};
 }
 
 } // namespace
@@ -116,12 +122,12 @@ TEST(Tokenize, TrimsCollapsesBlankPairsOnceAndClassifiesColumns)
     const QList<Token> t = tokenize(QStringLiteral("  ( AS013_2005    / AS014_2005 )  "), headers());
     // Four blanks become two in the single pass, so an empty "a" token remains between them.
     ASSERT_EQ(t.size(), 6);
-    EXPECT_EQ(t[0], (Token{"(", false, -1}));
-    EXPECT_EQ(t[1], (Token{"6", true, 6}));
-    EXPECT_EQ(t[2], (Token{"", false, -1}));
-    EXPECT_EQ(t[3], (Token{"/", false, -1}));
-    EXPECT_EQ(t[4], (Token{"7", true, 7}));
-    EXPECT_EQ(t[5], (Token{")", false, -1}));
+    EXPECT_EQ(t[0], (Token {"(", false, -1}));
+    EXPECT_EQ(t[1], (Token {"6", true, 6}));
+    EXPECT_EQ(t[2], (Token {"", false, -1}));
+    EXPECT_EQ(t[3], (Token {"/", false, -1}));
+    EXPECT_EQ(t[4], (Token {"7", true, 7}));
+    EXPECT_EQ(t[5], (Token {")", false, -1}));
 
     EXPECT_TRUE(tokenize(QStringLiteral("   "), headers()).isEmpty());
     // A number written against its operator is one token.

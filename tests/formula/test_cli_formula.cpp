@@ -27,8 +27,8 @@ struct Cli {
     {
         out.clear();
         err.clear();
-        QStringList args{"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2004,AS013-2005",
-                         "--gruppi", "6"};
+        QStringList args {"--home",   tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2004,AS013-2005",
+                          "--gruppi", "6"};
         args += extra;
         return cli::run(args, QString(), out, err);
     }

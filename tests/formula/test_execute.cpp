@@ -94,10 +94,11 @@ TEST(Naming, AsksAgainAfterARejectedNameWithTheSameDefault)
     ScriptedDialogs s;
     s.answers = {"con spazio", "con_trattino", "Buono"};
     EXPECT_EQ(askIndicatorName(m, s.dialogs()), "Buono");
-    EXPECT_EQ(s.defaultsSeen, (QStringList{"Funz12005", "Funz12005", "Funz12005"}));
+    EXPECT_EQ(s.defaultsSeen, (QStringList {"Funz12005", "Funz12005", "Funz12005"}));
     ASSERT_EQ(s.warnings.size(), 2u);
-    EXPECT_EQ(s.warnings[0], std::make_pair(QString("Il nome non deve contenere spazi o caratteri speciali."),
-                                            QString("Attenzione!")));
+    EXPECT_EQ(
+        s.warnings[0],
+        std::make_pair(QString("Il nome non deve contenere spazi o caratteri speciali."), QString("Attenzione!")));
     EXPECT_EQ(m.counter, 1);
 
     ScriptedDialogs cancel; // no answers: the box is cancelled
@@ -131,16 +132,36 @@ TEST(Execute, OutcomesOfTheKeyedExpressions)
         ExecuteOutcome::Kind kind;
         QStringList cells;
     } cases[] = {
-        {"Rapporto", [](FormulaBuilder &b) { b.column("AS013_2005"), b.op('/'), b.column("AS014_2005"); }, plain,
-         NumberFormat::comma(), ExecuteOutcome::Kind::Added, {"2,5000", "", "", "", "-3,6250"}},
-        {"Perc", [](FormulaBuilder &b) { b.column("AS013_2005"), b.percent(), b.op('+'), b.column("AS014_2005"); },
-         pointTable, NumberFormat::point(), ExecuteOutcome::Kind::Added, {"123450.5000", ""}},
-        {"Somma", [](FormulaBuilder &b) { b.digit(1), b.digit(2), b.op('+'), b.column("AS014_2005"); }, plain,
-         NumberFormat::comma(), ExecuteOutcome::Kind::Added, {"16,0000", "12,0000", "", "14,0000", "14,0000"}},
-        {"Errato", [](FormulaBuilder &b) { b.openParen(), b.column("AS013_2005"), b.closeParen(), b.column("AS014_2005"); },
-         plain, NumberFormat::comma(), ExecuteOutcome::Kind::SyntaxError, {}},
-        {"X", [](FormulaBuilder &b) { b.column("AS014_2005"), b.op('*'), b.openParen(); }, dashes,
-         NumberFormat::comma(), ExecuteOutcome::Kind::SyntaxError, {}},
+        {"Rapporto",
+         [](FormulaBuilder &b) { b.column("AS013_2005"), b.op('/'), b.column("AS014_2005"); },
+         plain,
+         NumberFormat::comma(),
+         ExecuteOutcome::Kind::Added,
+         {"2,5000", "", "", "", "-3,6250"}},
+        {"Perc",
+         [](FormulaBuilder &b) { b.column("AS013_2005"), b.percent(), b.op('+'), b.column("AS014_2005"); },
+         pointTable,
+         NumberFormat::point(),
+         ExecuteOutcome::Kind::Added,
+         {"123450.5000", ""}},
+        {"Somma",
+         [](FormulaBuilder &b) { b.digit(1), b.digit(2), b.op('+'), b.column("AS014_2005"); },
+         plain,
+         NumberFormat::comma(),
+         ExecuteOutcome::Kind::Added,
+         {"16,0000", "12,0000", "", "14,0000", "14,0000"}},
+        {"Errato",
+         [](FormulaBuilder &b) { b.openParen(), b.column("AS013_2005"), b.closeParen(), b.column("AS014_2005"); },
+         plain,
+         NumberFormat::comma(),
+         ExecuteOutcome::Kind::SyntaxError,
+         {}},
+        {"X",
+         [](FormulaBuilder &b) { b.column("AS014_2005"), b.op('*'), b.openParen(); },
+         dashes,
+         NumberFormat::comma(),
+         ExecuteOutcome::Kind::SyntaxError,
+         {}},
         {"Vuoto", [](FormulaBuilder &) {}, plain, NumberFormat::comma(), ExecuteOutcome::Kind::Nothing, {}},
     };
     for (const auto &c : cases) {
@@ -157,12 +178,12 @@ TEST(Execute, OutcomesOfTheKeyedExpressions)
         if (c.kind == ExecuteOutcome::Kind::Added) {
             EXPECT_EQ(out.header, c.name);
             EXPECT_EQ(out.column, 8);
-            EXPECT_EQ(s.defaultsSeen, QStringList{"Funz12005"}) << c.name;
+            EXPECT_EQ(s.defaultsSeen, QStringList {"Funz12005"}) << c.name;
             EXPECT_TRUE(s.warnings.empty()) << c.name;
         } else if (c.kind == ExecuteOutcome::Kind::SyntaxError) {
             ASSERT_EQ(s.warnings.size(), 1u) << c.name;
-            EXPECT_EQ(s.warnings[0], std::make_pair(QString("L'espressione contiene errori di sintassi."),
-                                                    QString("ATTENZIONE!")));
+            EXPECT_EQ(s.warnings[0],
+                      std::make_pair(QString("L'espressione contiene errori di sintassi."), QString("ATTENZIONE!")));
             EXPECT_TRUE(b.op('+')) << "the user may go on editing the same expression";
         } else {
             EXPECT_EQ(s.asked, 0);
@@ -186,7 +207,7 @@ TEST(Execute, CancelledNameChangesNothingAndEndsNumberEntry)
     EXPECT_EQ(s.asked, 1);
     EXPECT_EQ(b.text(), "AS013_2005 - 4");
     EXPECT_FALSE(b.digit(5)); // number entry ended by the execution
-    EXPECT_EQ(m.counter, 1);  // the count goes on, as the default name showed it
+    EXPECT_EQ(m.counter, 1); // the count goes on, as the default name showed it
 }
 
 TEST(Execute, DerivedColumnJoinsTheNextSnapshot)
@@ -212,7 +233,7 @@ TEST(Execute, DerivedColumnJoinsTheNextSnapshot)
         cells.append(line);
     }
     const TableSnapshot next(cells);
-    EXPECT_EQ(next.dataHeaders(), (QStringList{"AS013_2005", "AS014_2005", "Meta"}));
+    EXPECT_EQ(next.dataHeaders(), (QStringList {"AS013_2005", "AS014_2005", "Meta"}));
 
     FormulaBuilder b2(m);
     b2.column("Meta");
@@ -222,19 +243,18 @@ TEST(Execute, DerivedColumnJoinsTheNextSnapshot)
     const ExecuteOutcome again = execute(b2, next, NumberFormat::comma(), s.dialogs());
     ASSERT_EQ(again.kind, ExecuteOutcome::Kind::Added);
     EXPECT_EQ(again.column, 9);
-    EXPECT_EQ(again.cells, (QStringList{"1,0000", "1,7500", "", "", "-5,6250"}));
+    EXPECT_EQ(again.cells, (QStringList {"1,0000", "1,7500", "", "", "-5,6250"}));
     // The default name follows the last column picked, AS014_2005.
     EXPECT_EQ(s.defaultsSeen.last(), "Funz22005");
 }
 
 TEST(Snapshot, ShortRowsAndTerritoryHeaders)
 {
-    const TableSnapshot t({{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "X"},
-                           {"P", "001"}});
+    const TableSnapshot t({{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "X"}, {"P", "001"}});
     EXPECT_EQ(t.rowCount(), 2);
     EXPECT_EQ(t.columnCount(), 7);
     EXPECT_EQ(t.headers().at(5), "");
-    EXPECT_EQ(t.dataHeaders(), QStringList{"X"});
+    EXPECT_EQ(t.dataHeaders(), QStringList {"X"});
     EXPECT_EQ(t.cell(1, 6), "");
     EXPECT_EQ(t.cell(9, 0), "");
     EXPECT_EQ(TableSnapshot().columnCount(), 0);

@@ -26,16 +26,19 @@ QString show(const char *e, const NumberFormat &fmt = comma)
 {
     const EvalResult r = eval(e, fmt);
     switch (r.kind) {
-    case ResultKind::Value: return r.text;
-    case ResultKind::Blank: return QStringLiteral("<blank>");
-    default: return QStringLiteral("<E>");
+    case ResultKind::Value:
+        return r.text;
+    case ResultKind::Blank:
+        return QStringLiteral("<blank>");
+    default:
+        return QStringLiteral("<E>");
     }
 }
 
 QStringList headers()
 {
-    return {QString(), QString(), QString(), QString(), QString(), QString(),
-            QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
+    return {QString(), QString(),           QString(),           QString(),          QString(),
+            QString(), QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("C")};
 }
 
 } // namespace
@@ -113,11 +116,11 @@ TEST(Evaluate, ValuesOutOfRangeAreBlank)
 
 TEST(Evaluate, SyntaxErrors)
 {
-    for (const char *e : {"1 + ", "( 1 ", "1 ) ", ") 1 ", "* 2 ", "1 2 ", "1.2.3 ", ". ",
-                          "CDbl('1 ", "CDbl('1' ", "CDbl 1 ", "CDbl() ", "'1' ", "' 1 + 2 ",
-                          "CDbl('1') '2' ", "AS013_2005 ", "1 % 2 ", "1 , 2 ", "12abc ",
-                          "( CDbl('1') ) CDbl('2') ", "Sqr(4) ", "\"1\" ", "1 \\ 2 ",
-                          "1 / 0 + ", "CDbl('abc') + "})
+    for (const char *e : {"1 + ",        "( 1 ",    "1 ) ",    ") 1 ",     "* 2 ",
+                          "1 2 ",        "1.2.3 ",  ". ",      "CDbl('1 ", "CDbl('1' ",
+                          "CDbl 1 ",     "CDbl() ", "'1' ",    "' 1 + 2 ", "CDbl('1') '2' ",
+                          "AS013_2005 ", "1 % 2 ",  "1 , 2 ",  "12abc ",   "( CDbl('1') ) CDbl('2') ",
+                          "Sqr(4) ",     "\"1\" ",  "1 \\ 2 ", "1 / 0 + ", "CDbl('abc') + "})
         EXPECT_EQ(eval(e).kind, ResultKind::SyntaxError) << e;
 }
 
@@ -162,7 +165,7 @@ TEST(Evaluate, DeepAndLongInputsStayBounded)
 TEST(RowExpression, WrapsCellsAndGivesNothingForATextThatIsNotANumber)
 {
     const QList<Token> t = tokenize(QStringLiteral("( A + B ) / C "), headers());
-    QStringList cells{"", "", "", "", "", "", "1,5", "2", "0,00"};
+    QStringList cells {"", "", "", "", "", "", "1,5", "2", "0,00"};
     const auto cell = [&](int c) { return cells.at(c); };
     EXPECT_EQ(rowExpression(t, cell, comma), "( CDbl('1,5') + CDbl('2') ) / CDbl('0,00') ");
     EXPECT_EQ(evaluateRowExpression(rowExpression(t, cell, comma), comma), EvalResult::blank());
@@ -176,19 +179,32 @@ TEST(RowExpression, WrapsCellsAndGivesNothingForATextThatIsNotANumber)
 TEST(CompiledFormula, SameResultsAsEachRowsExpression)
 {
     const char *formulas[] = {
-        "A / B ", "( A + B ) / C * 100 ", "A * 100 + B ", "12+ A ", "- A ^ 2 ", "A ^ B ^ C ",
-        "CDbl( A ) + 1 ", "A ", "( A ) B ", "A / ( B - C ) ", "2 ", "1.000 ", "A / 0 ",
-        "CDbl(' A ') ", "  A    +    B ", "( A + ( B * ( C - 1 ) ) ) ", "A / ",
+        "A / B ",
+        "( A + B ) / C * 100 ",
+        "A * 100 + B ",
+        "12+ A ",
+        "- A ^ 2 ",
+        "A ^ B ^ C ",
+        "CDbl( A ) + 1 ",
+        "A ",
+        "( A ) B ",
+        "A / ( B - C ) ",
+        "2 ",
+        "1.000 ",
+        "A / 0 ",
+        "CDbl(' A ') ",
+        "  A    +    B ",
+        "( A + ( B * ( C - 1 ) ) ) ",
+        "A / ",
     };
-    const QStringList values{"1,5", "0,00", "-2", "3", "10", "", "-", "1.234,5", "1E3", "0",
-                             " 7 ", "abc", "0,3333"};
+    const QStringList values {"1,5", "0,00", "-2", "3", "10", "", "-", "1.234,5", "1E3", "0", " 7 ", "abc", "0,3333"};
     for (const char *formula : formulas) {
         const QList<Token> tokens = tokenize(QString::fromUtf8(formula), headers());
         const std::optional<CompiledFormula> f = CompiledFormula::compile(tokens, comma);
         for (const QString &a : values)
             for (const QString &b : {values[0], values[1], values[6], values[9]})
                 for (const QString &c : {values[2], values[3], values[10]}) {
-                    const QStringList cells{"", "", "", "", "", "", a, b, c};
+                    const QStringList cells {"", "", "", "", "", "", a, b, c};
                     const auto cell = [&](int i) -> const QString & { return cells.at(i); };
                     const QString e = rowExpression(tokens, cell, comma);
                     const EvalResult byText = evaluateRowExpression(e, comma);
@@ -207,7 +223,7 @@ TEST(CompiledFormula, RejectsAMalformedFormulaOnceAndListsItsColumns)
     EXPECT_FALSE(CompiledFormula::compile(tokenize(QStringLiteral("A + "), headers()), comma));
     const auto f = CompiledFormula::compile(tokenize(QStringLiteral("C / A + C "), headers()), point);
     ASSERT_TRUE(f);
-    EXPECT_EQ(f->columns(), (std::vector<int>{8, 6, 8}));
+    EXPECT_EQ(f->columns(), (std::vector<int> {8, 6, 8}));
     const double v[] = {1.0, 4.0, 1.0};
     EXPECT_EQ(f->evaluateValues(v), EvalResult::value("1.2500"));
 }
@@ -215,10 +231,28 @@ TEST(CompiledFormula, RejectsAMalformedFormulaOnceAndListsItsColumns)
 TEST(CellNumbers, TheQuickReaderAgreesWithTheNumberFormat)
 {
     // Cells read by the compiled formula give the numbers the general reader gives.
-    const char *texts[] = {"12,50", "-7,25", "+3,5", "0,00", "-0", "007", "1.234,5", "12,", ",5",
-                           " 12,5", "12,5 ", "1e3", "1,5E3", "12.5", "1,2,3", "-", "", "+", "12a",
+    const char *texts[] = {"12,50",
+                           "-7,25",
+                           "+3,5",
+                           "0,00",
+                           "-0",
+                           "007",
+                           "1.234,5",
+                           "12,",
+                           ",5",
+                           " 12,5",
+                           "12,5 ",
+                           "1e3",
+                           "1,5E3",
+                           "12.5",
+                           "1,2,3",
+                           "-",
+                           "",
+                           "+",
+                           "12a",
                            "99999999999999999999999999999999999999999999999999999999999999,1",
-                           "0,1000000000000000055511151231257827", "١٢"};
+                           "0,1000000000000000055511151231257827",
+                           "١٢"};
     for (const NumberFormat &fmt : {comma, point})
         for (const char *t : texts) {
             const QString text = QString::fromUtf8(t);

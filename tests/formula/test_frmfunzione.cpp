@@ -39,7 +39,7 @@ DataTable sampleTable()
 }
 
 struct Window {
-    TestFolder tf{false};
+    TestFolder tf {false};
     std::unique_ptr<AppContext> ctx = tf.context();
     DataTable table = sampleTable();
     formula::DerivedMemory memory;
@@ -48,8 +48,7 @@ struct Window {
 
     Window()
     {
-        w = std::make_unique<ui::frmFunzione>(*ctx, table, memory, nullptr,
-                                              [this](const QString &h) { added << h; });
+        w = std::make_unique<ui::frmFunzione>(*ctx, table, memory, nullptr, [this](const QString &h) { added << h; });
         w->show();
     }
 
@@ -65,11 +64,10 @@ struct Window {
     // "=" Esegui, or a column header between brackets, double-clicked in the list.
     void press(const std::vector<const char *> &keys)
     {
-        static const QHash<QString, QString> buttons{
-            {",", "cmdVirgola"},     {"+", "cmdSomma"},      {"-", "cmdDifferenza"},
-            {"*", "cmdMoltiplica"},  {"/", "cmdRapporto"},   {"^", "cmdEleva"},
-            {"%", "cmdPercentuale"}, {"(", "cmdParentesiAp"}, {")", "cmdParentesiCh"},
-            {"R", "cmdReset"},       {"=", "cmdEsegui"}};
+        static const QHash<QString, QString> buttons {
+            {",", "cmdVirgola"},     {"+", "cmdSomma"}, {"-", "cmdDifferenza"},  {"*", "cmdMoltiplica"},
+            {"/", "cmdRapporto"},    {"^", "cmdEleva"}, {"%", "cmdPercentuale"}, {"(", "cmdParentesiAp"},
+            {")", "cmdParentesiCh"}, {"R", "cmdReset"}, {"=", "cmdEsegui"}};
         for (const char *k : keys) {
             const QString key = QString::fromUtf8(k);
             if (key.startsWith('[')) {
@@ -108,8 +106,8 @@ TEST(frmFunzione, ShowsItsControlsAndTheDataColumnsOfTheTable)
     for (int i = 0; i < 10; ++i)
         EXPECT_EQ(s.child<QPushButton>(QStringLiteral("cmdNumero_%1").arg(i))->text(), QString::number(i));
     const std::pair<const char *, const char *> captions[] = {
-        {"cmdVirgola", ","}, {"cmdSomma", "+"}, {"cmdDifferenza", "-"}, {"cmdMoltiplica", "*"},
-        {"cmdRapporto", "/"}, {"cmdEleva", "^"}, {"cmdPercentuale", "%"}, {"cmdParentesiAp", "("},
+        {"cmdVirgola", ","},     {"cmdSomma", "+"},     {"cmdDifferenza", "-"},  {"cmdMoltiplica", "*"},
+        {"cmdRapporto", "/"},    {"cmdEleva", "^"},     {"cmdPercentuale", "%"}, {"cmdParentesiAp", "("},
         {"cmdParentesiCh", ")"}, {"cmdReset", "Reset"}, {"cmdEsegui", "Esegui"}, {"cmdAnnulla", "Annulla"}};
     for (const auto &[name, caption] : captions)
         EXPECT_EQ(s.child<QPushButton>(name)->text(), caption);
@@ -142,7 +140,8 @@ TEST(frmFunzione, ShowsItsControlsAndTheDataColumnsOfTheTable)
 TEST(frmFunzione, TheKeypadWritesTheExpression)
 {
     Window s;
-    s.press({"(", "[AS013_2005]", "%", "+", "1", "2", ",", "5", ")", "^", "2", "-", "[AS014_2005]", "*", "3", "/", "4"});
+    s.press(
+        {"(", "[AS013_2005]", "%", "+", "1", "2", ",", "5", ")", "^", "2", "-", "[AS014_2005]", "*", "3", "/", "4"});
     EXPECT_EQ(s.expression(), "( AS013_2005 * 100 + 12.5) ^ 2- AS014_2005 * 3/ 4");
     s.press({"R"});
     EXPECT_EQ(s.expression(), "");
@@ -158,7 +157,7 @@ TEST(frmFunzione, EseguiAddsTheColumnAndTheWindowCloses)
     EXPECT_EQ(s.table.columnCount(), 9);
     EXPECT_EQ(s.table.header(8), "Rapporto");
     EXPECT_EQ(s.column(8).first(), "2,5000") << "the arithmetic is the evaluator's";
-    EXPECT_EQ(s.added, QStringList{"Rapporto"});
+    EXPECT_EQ(s.added, QStringList {"Rapporto"});
     EXPECT_FALSE(s.w->isVisible());
     EXPECT_EQ(s.w->result(), QDialog::Accepted);
     // The stripes follow the new table.
@@ -185,7 +184,8 @@ TEST(frmFunzione, ARefusalKeepsTheWindowTheExpressionAndTheTable)
         QStringList messages;
     } cases[] = {
         {{"[AS013_2005]", "+", "1", "="}, std::nullopt, {}},
-        {{"(", "[AS013_2005]", ")", "[AS014_2005]", "="}, QString("Errato"),
+        {{"(", "[AS013_2005]", ")", "[AS014_2005]", "="},
+         QString("Errato"),
          {"L'espressione contiene errori di sintassi."}},
     };
     for (const auto &c : cases) {

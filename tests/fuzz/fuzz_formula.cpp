@@ -20,9 +20,9 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 using namespace qrn;
 using namespace qrn::formula;
@@ -39,10 +39,18 @@ void check(bool ok, const char *what)
 
 const QStringList &headers()
 {
-    static const QStringList h{QString(), QString(), QString(), QString(), QString(), QString(),
-                               QStringLiteral("AS013_2005"), QStringLiteral("AS014_2005"),
-                               QStringLiteral("IAS013_2006"), QStringLiteral("12"),
-                               QStringLiteral("Funz12005"), QStringLiteral("AS013_2005")};
+    static const QStringList h {QString(),
+                                QString(),
+                                QString(),
+                                QString(),
+                                QString(),
+                                QString(),
+                                QStringLiteral("AS013_2005"),
+                                QStringLiteral("AS014_2005"),
+                                QStringLiteral("IAS013_2006"),
+                                QStringLiteral("12"),
+                                QStringLiteral("Funz12005"),
+                                QStringLiteral("AS013_2005")};
     return h;
 }
 
@@ -58,8 +66,8 @@ void sameNumber(const QString &text, const NumberFormat &fmt)
 
 QString cellText(FuzzedDataProvider &in)
 {
-    static const char *const pool[] = {"0",  "0,00", "0.00", "1,5", "-", "", "1.234,5", "12",
-                                       "abc", "1e5", "'",   "3",   " 7 ", "-0", "1,5E300", "2"};
+    static const char *const pool[] = {"0",   "0,00", "0.00", "1,5", "-",   "",   "1.234,5", "12",
+                                       "abc", "1e5",  "'",    "3",   " 7 ", "-0", "1,5E300", "2"};
     if (in.ConsumeBool())
         return QString::fromUtf8(pool[in.ConsumeIntegralInRange<int>(0, 15)]);
     return QString::fromStdString(in.ConsumeRandomLengthString(16));

@@ -69,18 +69,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (int p = layer->partBegin(f); p < layer->partEnd(f); ++p) {
             check(layer->partSize(p) >= 0, "a part of negative size");
             const QPointF *pts = layer->partPoints(p);
-            check(pts >= layer->partPoints(0) && pts + layer->partSize(p) <= layer->partPoints(0) + layer->vertexCount(),
+            check(pts >= layer->partPoints(0)
+                      && pts + layer->partSize(p) <= layer->partPoints(0) + layer->vertexCount(),
                   "a part outside the vertices");
             if (layer->partSize(p) > 0)
                 vertex = pts[0];
         }
         const QRectF &b = layer->featureBounds(f);
         // Rectangles keep a corner and a size, so far-flung coordinates round: a relative slack.
-        const double slack = 1e-9 * std::max({1.0, std::abs(e.left()), std::abs(e.right()), std::abs(e.top()),
-                                              std::abs(e.bottom())});
-        if (layer->partBegin(f) != layer->partEnd(f) && layer->partPoints(layer->partEnd(f) - 1) + layer->partSize(layer->partEnd(f) - 1) > layer->partPoints(layer->partBegin(f)))
-            check(b.left() >= e.left() - slack && b.right() <= e.right() + slack && b.top() >= e.top() - slack &&
-                      b.bottom() <= e.bottom() + slack,
+        const double slack = 1e-9
+            * std::max({1.0, std::abs(e.left()), std::abs(e.right()), std::abs(e.top()), std::abs(e.bottom())});
+        if (layer->partBegin(f) != layer->partEnd(f)
+            && layer->partPoints(layer->partEnd(f) - 1) + layer->partSize(layer->partEnd(f) - 1)
+                > layer->partPoints(layer->partBegin(f)))
+            check(b.left() >= e.left() - slack && b.right() <= e.right() + slack && b.top() >= e.top() - slack
+                      && b.bottom() <= e.bottom() + slack,
                   "a feature outside the extent");
         for (int c = 0; c < layer->fieldNames().size(); ++c)
             (void)layer->value(f, c);

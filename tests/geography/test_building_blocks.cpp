@@ -28,7 +28,10 @@ constexpr double kA = 6378137.0;
 constexpr double kF = 1.0 / 298.257222101;
 const double kE2 = kF * (2 - kF);
 
-double rad(double deg) { return deg * std::numbers::pi / 180.0; }
+double rad(double deg)
+{
+    return deg * std::numbers::pi / 180.0;
+}
 
 // Meridian arc length from the equator on GRS80, by Simpson integration of the
 // meridian radius of curvature: an independent check of the series.
@@ -43,7 +46,7 @@ double meridianArc(double latDeg)
     return s * h / 3;
 }
 
-fs::path scratch(const std::string& name)
+fs::path scratch(const std::string &name)
 {
     const fs::path dir = fs::path(GEO_SCRATCH_DIR) / name;
     fs::remove_all(dir);
@@ -51,7 +54,7 @@ fs::path scratch(const std::string& name)
     return dir;
 }
 
-std::string readFile(const fs::path& p)
+std::string readFile(const fs::path &p)
 {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
@@ -81,7 +84,7 @@ TEST(Projection, CentralMeridianNorthingIsScaledMeridianArc)
 // lies 9.5° east of it): these decide whether areas in the shape files are right.
 TEST(Projection, ConformalWithTheExpectedPointScaleFarFromTheMeridian)
 {
-    for (const LatLon p : {LatLon{40.1, 18.5}, LatLon{45.1, 6.6}, LatLon{37.5, 15.0}}) {
+    for (const LatLon p : {LatLon {40.1, 18.5}, LatLon {45.1, 6.6}, LatLon {37.5, 15.0}}) {
         const double h = 1e-5; // degrees
         const XY n1 = utm32Forward({p.lat + h, p.lon}), n0 = utm32Forward({p.lat - h, p.lon});
         const XY e1 = utm32Forward({p.lat, p.lon + h}), e0 = utm32Forward({p.lat, p.lon - h});
@@ -105,7 +108,7 @@ TEST(Projection, ConformalWithTheExpectedPointScaleFarFromTheMeridian)
 
 TEST(Projection, MercatorRoundTrip)
 {
-    for (const LatLon p : {LatLon{35.5, 12.6}, LatLon{47.09, 12.18}, LatLon{-20.0, -45.0}}) {
+    for (const LatLon p : {LatLon {35.5, 12.6}, LatLon {47.09, 12.18}, LatLon {-20.0, -45.0}}) {
         const LatLon q = mercatorInverse(mercatorForward(p));
         EXPECT_NEAR(q.lat, p.lat, 1e-12);
         EXPECT_NEAR(q.lon, p.lon, 1e-12);
@@ -115,12 +118,12 @@ TEST(Projection, MercatorRoundTrip)
 
 TEST(Affine, RecoversAKnownTransformExactly)
 {
-    const Affine truth{0.00034, 4e-7, 0.115, -5e-7, -0.00034, 0.934};
+    const Affine truth {0.00034, 4e-7, 0.115, -5e-7, -0.00034, 0.934};
     std::vector<XY> from, to;
-    for (XY p : {XY{0, 0}, XY{610, 0}, XY{0, 793}, XY{305, 400}, XY{88, 560}})
+    for (XY p : {XY {0, 0}, XY {610, 0}, XY {0, 793}, XY {305, 400}, XY {88, 560}})
         from.push_back(p), to.push_back(truth.apply(p));
     const Affine fit = fitAffine(from, to);
-    for (XY p : {XY{17, 23}, XY{500, 700}}) {
+    for (XY p : {XY {17, 23}, XY {500, 700}}) {
         EXPECT_NEAR(fit.apply(p).x, truth.apply(p).x, 1e-12);
         EXPECT_NEAR(fit.apply(p).y, truth.apply(p).y, 1e-12);
     }
@@ -154,14 +157,14 @@ TEST(Affine, RejectsUnderdeterminedInput)
 TEST(SvgPath, CommandsAndNumberSyntax)
 {
     const struct {
-        const char* data;
+        const char *data;
         std::vector<std::vector<XY>> rings;
     } cases[] = {
         {"M 10 10 L 20 10 L 20 20 Z", {{{10, 10}, {20, 10}, {20, 20}}}},
         {"m 10,10 10,0 0,10 z m 5,0 1,0 0,1 z", {{{10, 10}, {20, 10}, {20, 20}}, {{15, 10}, {16, 10}, {16, 11}}}},
         {"M0,0L1.5.5-1e1,2l+2-3E0z", {{{0, 0}, {1.5, 0.5}, {-10, 2}, {-8, -1}}}},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         const auto got = parsePathData(c.data);
         ASSERT_EQ(got.size(), c.rings.size()) << c.data;
         for (std::size_t r = 0; r < got.size(); ++r) {
@@ -185,14 +188,14 @@ TEST(SvgPath, HorizontalVerticalAndCurves)
     ASSERT_EQ(c.size(), 1u);
     EXPECT_GT(c[0].size(), 8u);
     double top = 0;
-    for (const XY& p : c[0])
+    for (const XY &p : c[0])
         top = std::max(top, p.y);
     EXPECT_NEAR(top, 7.5, 0.05);
     // The smooth form reflects the previous control point: a symmetric S-shape
     // returns to the baseline.
     const auto s = parsePathData("M0 0 c 0 10 10 10 10 0 s 10 -10 10 0 L 20 -20 Z");
     double low = 0;
-    for (const XY& p : s[0])
+    for (const XY &p : s[0])
         if (p.x > 10.5 && p.x < 19.5)
             low = std::min(low, p.y);
     EXPECT_NEAR(low, -7.5, 0.1);
@@ -213,11 +216,11 @@ TEST(SvgPath, MalformedDataIsRejected)
 
 TEST(Territori, ParsesRowsWithOptionalFields)
 {
-    std::istringstream in(std::string("\xEF\xBB\xBF") + kTerritoriHeader +
-                          "\r\n"
-                          "04;22;Trentino-Alto Adige/Südtirol;;04;;;46.0667;11.1167;940016;1;1\r\n"
-                          "021;6;Bolzano/Bozen;21;04;ITD10;BZ;46.4983;11.3548;462999;1;1\r\n"
-                          "FS1;5;Mezzogiorno;;TOTALE;;;;;20524160;1;1\r\n");
+    std::istringstream in(std::string("\xEF\xBB\xBF") + kTerritoriHeader
+                          + "\r\n"
+                            "04;22;Trentino-Alto Adige/Südtirol;;04;;;46.0667;11.1167;940016;1;1\r\n"
+                            "021;6;Bolzano/Bozen;21;04;ITD10;BZ;46.4983;11.3548;462999;1;1\r\n"
+                            "FS1;5;Mezzogiorno;;TOTALE;;;;;20524160;1;1\r\n");
     const auto t = parseTerritori(in);
     ASSERT_EQ(t.size(), 3u);
     EXPECT_TRUE(t[0].isRegion());
@@ -233,14 +236,14 @@ TEST(Territori, ParsesRowsWithOptionalFields)
 
 TEST(Territori, ReportsTheOffendingLine)
 {
-    auto parse = [](const std::string& body) {
+    auto parse = [](const std::string &body) {
         std::istringstream in(std::string(kTerritoriHeader) + "\n" + body);
         return parseTerritori(in);
     };
-    auto messageOf = [&](const std::string& body) {
+    auto messageOf = [&](const std::string &body) {
         try {
             parse(body);
-        } catch (const std::runtime_error& e) {
+        } catch (const std::runtime_error &e) {
             return std::string(e.what());
         }
         return std::string();
@@ -282,19 +285,19 @@ TEST(Geometry, PartitionSplitsTheMainlandAndKeepsIslandsWhole)
     const std::vector<XY> sites = {{2.5, 5}, {7.5, 5}};
 
     // Nearest-site rule: the island beside the eastern half goes to site 1.
-    auto parts = geos.partition(region, sites, [](const Geom&) { return -1; });
+    auto parts = geos.partition(region, sites, [](const Geom &) { return -1; });
     ASSERT_EQ(parts.size(), 2u);
     EXPECT_NEAR(geos.area(parts[0]), 50, 1e-9);
     EXPECT_NEAR(geos.area(parts[1]), 51, 1e-9);
     EXPECT_TRUE(geos.contains(parts[0], geos.point(sites[0])));
 
     // An owner given for the island overrides the nearest site.
-    parts = geos.partition(region, sites, [](const Geom&) { return 0; });
+    parts = geos.partition(region, sites, [](const Geom &) { return 0; });
     EXPECT_NEAR(geos.area(parts[0]), 51, 1e-9);
     EXPECT_NEAR(geos.area(parts[1]), 50, 1e-9);
 
     // A single site takes the whole region.
-    parts = geos.partition(region, {{1, 1}}, [](const Geom&) { return -1; });
+    parts = geos.partition(region, {{1, 1}}, [](const Geom &) { return -1; });
     ASSERT_EQ(parts.size(), 1u);
     EXPECT_NEAR(geos.area(parts[0]), 101, 1e-9);
 }
@@ -305,14 +308,13 @@ TEST(Geometry, PartitionIsIndependentOfSiteOrderAndRejectsDuplicates)
     const Geom region = geos.polygonsFromRings({square(0, 0, 10)});
     const std::vector<XY> a = {{1, 1}, {9, 2}, {5, 9}};
     const std::vector<XY> b = {{5, 9}, {1, 1}, {9, 2}};
-    const auto pa = geos.partition(region, a, [](const Geom&) { return -1; });
-    const auto pb = geos.partition(region, b, [](const Geom&) { return -1; });
+    const auto pa = geos.partition(region, a, [](const Geom &) { return -1; });
+    const auto pb = geos.partition(region, b, [](const Geom &) { return -1; });
     EXPECT_NEAR(geos.area(pa[0]), geos.area(pb[1]), 1e-9);
     EXPECT_NEAR(geos.area(pa[2]), geos.area(pb[0]), 1e-9);
     EXPECT_NEAR(geos.area(pa[0]) + geos.area(pa[1]) + geos.area(pa[2]), 100, 1e-9);
 
-    EXPECT_THROW(geos.partition(region, {{1, 1}, {1, 1}, {8, 8}}, [](const Geom&) { return -1; }),
-                 std::runtime_error);
+    EXPECT_THROW(geos.partition(region, {{1, 1}, {1, 1}, {8, 8}}, [](const Geom &) { return -1; }), std::runtime_error);
 }
 
 // ---------------------------------------------------------------- shape files
@@ -329,8 +331,8 @@ TEST(ShapeFile, WritesOrientedRingsAttributesAndProjection)
     const std::vector<FieldDef> fields = {{"COD_PRO", FieldDef::Type::Integer, 3},
                                           {"DEN_TERR", FieldDef::Type::Text, 30}};
     writePolygonLayer(dir / "layer", fields,
-                      {Feature{{poly, island}, {107L, std::string("Forlì-Cesena")}},
-                       Feature{{island}, {21L, std::string("Bolzano/Bozen")}}},
+                      {Feature {{poly, island}, {107L, std::string("Forlì-Cesena")}},
+                       Feature {{island}, {21L, std::string("Bolzano/Bozen")}}},
                       etrs89Utm32nWkt());
 
     SHPHandle shp = SHPOpen((dir / "layer").c_str(), "rb");
@@ -339,7 +341,7 @@ TEST(ShapeFile, WritesOrientedRingsAttributesAndProjection)
     SHPGetInfo(shp, &count, &type, nullptr, nullptr);
     EXPECT_EQ(count, 2);
     EXPECT_EQ(type, SHPT_POLYGON);
-    SHPObject* o = SHPReadObject(shp, 0);
+    SHPObject *o = SHPReadObject(shp, 0);
     ASSERT_EQ(o->nParts, 3);
     auto partArea = [&](int part) {
         const int s = o->panPartStart[part];
@@ -350,7 +352,7 @@ TEST(ShapeFile, WritesOrientedRingsAttributesAndProjection)
         return a / 2;
     };
     EXPECT_DOUBLE_EQ(partArea(0), -100); // shell clockwise
-    EXPECT_DOUBLE_EQ(partArea(1), 4);    // hole counter-clockwise
+    EXPECT_DOUBLE_EQ(partArea(1), 4); // hole counter-clockwise
     EXPECT_DOUBLE_EQ(partArea(2), -0.5);
     SHPDestroyObject(o);
     SHPClose(shp);
@@ -375,11 +377,12 @@ TEST(ShapeFile, RefusesValuesThatDoNotFit)
     PolygonRings poly;
     poly.rings.push_back({{0, 0}, {1, 0}, {1, 1}, {0, 0}});
     const std::vector<FieldDef> fields = {{"COD_REG", FieldDef::Type::Text, 2}};
-    EXPECT_THROW(writePolygonLayer(dir / "a", fields, {Feature{{poly}, {std::string("012")}}}, ""), std::runtime_error);
-    EXPECT_THROW(writePolygonLayer(dir / "b", fields, {Feature{{poly}, {12L}}}, ""), std::runtime_error);
+    EXPECT_THROW(writePolygonLayer(dir / "a", fields, {Feature {{poly}, {std::string("012")}}}, ""),
+                 std::runtime_error);
+    EXPECT_THROW(writePolygonLayer(dir / "b", fields, {Feature {{poly}, {12L}}}, ""), std::runtime_error);
     EXPECT_THROW(writePolygonLayer(dir / "c", {{"TOO_LONG_NAME", FieldDef::Type::Text, 2}}, {}, ""),
                  std::runtime_error);
-    EXPECT_THROW(writePolygonLayer(dir / "d", fields, {Feature{{}, {std::string("01")}}}, ""), std::runtime_error);
+    EXPECT_THROW(writePolygonLayer(dir / "d", fields, {Feature {{}, {std::string("01")}}}, ""), std::runtime_error);
 }
 
 // ---------------------------------------------------------------- configuration
@@ -387,8 +390,9 @@ TEST(ShapeFile, RefusesValuesThatDoNotFit)
 TEST(ShapeConfigWriter, WritesCasesAndShapesAndRefusesBadNames)
 {
     const fs::path dir = scratch("shapeconfig");
-    const std::vector<ShapeEntry> shapes = {{"regioni", "Regioni", "regioni", "COD_REG", "N_TERCO", "regioni", "DEN_TERR"}};
-    const MapCase c{"regioni", winColor(1, 2, 3), {{"regioni", 255, 65280, true, false, true}}};
+    const std::vector<ShapeEntry> shapes = {
+        {"regioni", "Regioni", "regioni", "COD_REG", "N_TERCO", "regioni", "DEN_TERR"}};
+    const MapCase c {"regioni", winColor(1, 2, 3), {{"regioni", 255, 65280, true, false, true}}};
     writeShapeConfig(dir / "ShapeConfig.xml", {c}, shapes);
 
     pugi::xml_document doc;
@@ -401,7 +405,7 @@ TEST(ShapeConfigWriter, WritesCasesAndShapesAndRefusesBadNames)
     EXPECT_STREQ(cn.first_child().text().get(), "regioni");
     EXPECT_STREQ(doc.select_node("Configs/Shapes/Shape[@name='regioni']/FileName").node().text().get(), "Regioni");
 
-    EXPECT_THROW(writeShapeConfig(dir / "x.xml", {MapCase{"Regioni", 0, {}}}, shapes), std::invalid_argument);
-    EXPECT_THROW(writeShapeConfig(dir / "x.xml", {MapCase{"nuts2", 0, {{"nuts2", 0, 0, true, false, true}}}}, shapes),
+    EXPECT_THROW(writeShapeConfig(dir / "x.xml", {MapCase {"Regioni", 0, {}}}, shapes), std::invalid_argument);
+    EXPECT_THROW(writeShapeConfig(dir / "x.xml", {MapCase {"nuts2", 0, {{"nuts2", 0, 0, true, false, true}}}}, shapes),
                  std::invalid_argument);
 }

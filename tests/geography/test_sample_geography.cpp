@@ -28,15 +28,15 @@ namespace {
 
 const fs::path kSample = GEO_SAMPLE_DIR;
 
-const std::vector<Territorio>& territori()
+const std::vector<Territorio> &territori()
 {
     static const std::vector<Territorio> t = readTerritori(GEO_TERRITORI_CSV);
     return t;
 }
 
-const Territorio* byCode(const std::string& code)
+const Territorio *byCode(const std::string &code)
 {
-    for (const Territorio& t : territori())
+    for (const Territorio &t : territori())
         if (t.codTerr == code)
             return &t;
     return nullptr;
@@ -49,7 +49,7 @@ struct LayerRecord {
 };
 
 // Reads a layer with shapelib; join values come from `fieldId`.
-std::vector<LayerRecord> readLayer(const std::string& fileName, const std::string& fieldId)
+std::vector<LayerRecord> readLayer(const std::string &fileName, const std::string &fieldId)
 {
     const std::string base = (kSample / "Shape" / fileName).string();
     SHPHandle shp = SHPOpen(base.c_str(), "rb");
@@ -79,7 +79,7 @@ std::vector<LayerRecord> readLayer(const std::string& fileName, const std::strin
             DBFGetFieldInfo(dbf, f, name, nullptr, nullptr);
             r.fields[name] = DBFReadStringAttribute(dbf, i, f);
         }
-        SHPObject* o = SHPReadObject(shp, i);
+        SHPObject *o = SHPReadObject(shp, i);
         for (int p = 0; p < o->nParts; ++p) {
             const int s = o->panPartStart[p];
             const int e = p + 1 < o->nParts ? o->panPartStart[p + 1] : o->nVertices;
@@ -96,7 +96,7 @@ std::vector<LayerRecord> readLayer(const std::string& fileName, const std::strin
     return out;
 }
 
-pugi::xml_document& shapeConfig()
+pugi::xml_document &shapeConfig()
 {
     static pugi::xml_document doc;
     static bool loaded = false;
@@ -108,7 +108,7 @@ pugi::xml_document& shapeConfig()
     return doc;
 }
 
-std::string shapeChild(const std::string& entry, const std::string& child)
+std::string shapeChild(const std::string &entry, const std::string &child)
 {
     return shapeConfig()
         .select_node(("Configs/Shapes/Shape[@name='" + entry + "']/" + child).c_str())
@@ -123,9 +123,10 @@ struct LayerCase {
 };
 
 // The join layer of a case: the Case child marked useToMatch.
-std::string joinEntry(const std::string& caseName)
+std::string joinEntry(const std::string &caseName)
 {
-    const pugi::xml_node c = shapeConfig().select_node(("Configs/LoadOrder/Case[@name ='" + caseName + "']").c_str()).node();
+    const pugi::xml_node c =
+        shapeConfig().select_node(("Configs/LoadOrder/Case[@name ='" + caseName + "']").c_str()).node();
     std::string entry;
     for (pugi::xml_node l : c.children())
         if (std::string(l.attribute("useToMatch").value()) == "True")
@@ -134,7 +135,7 @@ std::string joinEntry(const std::string& caseName)
     return entry;
 }
 
-bool belongsToCase(const Territorio& t, const std::string& caseName)
+bool belongsToCase(const Territorio &t, const std::string &caseName)
 {
     if (caseName == "regioni")
         return t.isRegion();
@@ -145,7 +146,7 @@ bool belongsToCase(const Territorio& t, const std::string& caseName)
     return t.isProvince() && t.in107;
 }
 
-std::string joinCodeOf(const Territorio& t, const std::string& caseName)
+std::string joinCodeOf(const Territorio &t, const std::string &caseName)
 {
     // Provinces join on the province number, the other levels on COD_TERR.
     return caseName.rfind("provincia", 0) == 0 ? std::to_string(*t.prov) : t.codTerr;
@@ -158,7 +159,7 @@ std::string trimmed(std::string s)
     return s;
 }
 
-std::string fileBytes(const fs::path& p)
+std::string fileBytes(const fs::path &p)
 {
     std::ifstream in(p, std::ios::binary);
     std::ostringstream s;
@@ -178,7 +179,7 @@ TEST(SampleTerritori, KindsCodesAndPopulationsAreConsistent)
     std::map<std::string, long long> regionSum;
     std::set<std::string> siglas, nuts;
     int in103 = 0, in107 = 0;
-    for (const Territorio& t : territori()) {
+    for (const Territorio &t : territori()) {
         ++byType[t.codTipoTerr];
         if (t.isProvince()) {
             in103 += t.in103;
@@ -188,7 +189,7 @@ TEST(SampleTerritori, KindsCodesAndPopulationsAreConsistent)
             char buf[8];
             std::snprintf(buf, sizeof buf, "%03d", *t.prov);
             EXPECT_EQ(t.codTerr, buf);
-            const Territorio* region = byCode(t.reg);
+            const Territorio *region = byCode(t.reg);
             ASSERT_NE(region, nullptr) << t.codTerr;
             EXPECT_TRUE(region->isRegion());
             // A province's NUTS-3 code extends its region's NUTS-2 code
@@ -211,11 +212,11 @@ TEST(SampleTerritori, KindsCodesAndPopulationsAreConsistent)
     EXPECT_EQ(in103, 103);
     EXPECT_EQ(in107, 107);
     // The four provinces of 2005 belong to the 107 set only.
-    for (const char* code : {"104", "105", "106", "107"})
+    for (const char *code : {"104", "105", "106", "107"})
         EXPECT_TRUE(!byCode(code)->in103 && byCode(code)->in107) << code;
 
     long long italy = 0;
-    for (const Territorio& t : territori())
+    for (const Territorio &t : territori())
         if (t.isRegion()) {
             EXPECT_EQ(t.pop2001, regionSum[t.codTerr]) << t.desTerr;
             italy += t.pop2001;
@@ -229,7 +230,7 @@ TEST(SampleTerritori, KindsCodesAndPopulationsAreConsistent)
 TEST(SampleShapes, EveryLayerJoinsExactlyTheTerritoriesOfItsCase)
 {
     const std::vector<LayerCase> cases = {{"regioni", 20}, {"nuts2", 21}, {"provincia103", 103}, {"provincia107", 107}};
-    for (const LayerCase& c : cases) {
+    for (const LayerCase &c : cases) {
         SCOPED_TRACE(c.caseName);
         const std::string entry = joinEntry(c.caseName);
         ASSERT_FALSE(entry.empty());
@@ -237,10 +238,10 @@ TEST(SampleShapes, EveryLayerJoinsExactlyTheTerritoriesOfItsCase)
         EXPECT_EQ(layer.size(), c.polygons);
 
         std::map<std::string, int> expected; // join code -> matches found
-        for (const Territorio& t : territori())
+        for (const Territorio &t : territori())
             if (belongsToCase(t, c.caseName))
                 expected[joinCodeOf(t, c.caseName)] = 0;
-        for (const LayerRecord& r : layer) {
+        for (const LayerRecord &r : layer) {
             const std::string code = trimmed(r.code);
             ASSERT_TRUE(expected.count(code)) << "join code '" << code << "' matches no territory";
             ++expected[code];
@@ -248,7 +249,7 @@ TEST(SampleShapes, EveryLayerJoinsExactlyTheTerritoriesOfItsCase)
             EXPECT_FALSE(r.fields.at("DEN_TERR").empty()) << code;
             EXPECT_EQ(r.fields.at("COD_REG").size(), 2u) << code;
         }
-        for (const auto& [code, n] : expected)
+        for (const auto &[code, n] : expected)
             EXPECT_EQ(n, 1) << "territory " << code << " has " << n << " polygons";
     }
 }
@@ -259,7 +260,7 @@ protected:
     {
         geos = new Geos;
         regions = new std::map<std::string, Geom>;
-        for (const LayerRecord& r : readLayer("regioni", "COD_REG"))
+        for (const LayerRecord &r : readLayer("regioni", "COD_REG"))
             (*regions)[r.code] = geos->polygonsFromRings(r.rings);
     }
     static void TearDownTestSuite()
@@ -267,32 +268,32 @@ protected:
         delete regions;
         delete geos;
     }
-    static Geos* geos;
-    static std::map<std::string, Geom>* regions;
+    static Geos *geos;
+    static std::map<std::string, Geom> *regions;
 };
-Geos* SampleGeometry::geos = nullptr;
-std::map<std::string, Geom>* SampleGeometry::regions = nullptr;
+Geos *SampleGeometry::geos = nullptr;
+std::map<std::string, Geom> *SampleGeometry::regions = nullptr;
 
 TEST_F(SampleGeometry, RegionAreasMatchOfficialFigures)
 {
     // Official surface areas in km² (ISTAT); the UTM plane adds up to about 1 % in the east.
     const std::map<std::string, double> official = {
-        {"01", 25387}, {"02", 3261},  {"03", 23863}, {"04", 13606}, {"05", 18407}, {"06", 7862}, {"07", 5416},
+        {"01", 25387}, {"02", 3261},  {"03", 23863}, {"04", 13606}, {"05", 18407}, {"06", 7862},  {"07", 5416},
         {"08", 22446}, {"09", 22987}, {"10", 8464},  {"11", 9401},  {"12", 17232}, {"13", 10832}, {"14", 4461},
         {"15", 13671}, {"16", 19541}, {"17", 10073}, {"18", 15222}, {"19", 25832}, {"20", 24100}};
     ASSERT_EQ(regions->size(), official.size());
-    for (const auto& [code, km2] : official)
+    for (const auto &[code, km2] : official)
         EXPECT_TRUE(geos->isValid(regions->at(code))) << code;
-    for (const auto& [code, km2] : official)
+    for (const auto &[code, km2] : official)
         EXPECT_NEAR(geos->area(regions->at(code)) / 1e6, km2, 0.05 * km2) << "region " << code;
 }
 
 TEST_F(SampleGeometry, ProvincesAndNuts2AreasLieInsideTheirRegions)
 {
-    for (const char* layer : {"province103", "province107"}) {
+    for (const char *layer : {"province103", "province107"}) {
         SCOPED_TRACE(layer);
         std::map<std::string, double> sumByRegion;
-        for (const LayerRecord& r : readLayer(layer, "COD_PRO")) {
+        for (const LayerRecord &r : readLayer(layer, "COD_PRO")) {
             const Geom p = geos->polygonsFromRings(r.rings);
             const std::string reg = r.fields.at("COD_REG");
             ASSERT_TRUE(regions->count(reg)) << r.code;
@@ -303,12 +304,12 @@ TEST_F(SampleGeometry, ProvincesAndNuts2AreasLieInsideTheirRegions)
             // (The generator itself refuses a province drawn away from its capital.)
         }
         // Provinces cover their region without gaps or overlaps.
-        for (const auto& [reg, g] : *regions)
+        for (const auto &[reg, g] : *regions)
             EXPECT_NEAR(sumByRegion[reg], geos->area(g), 1e-4 * geos->area(g)) << "region " << reg;
     }
 
     std::map<std::string, Geom> nuts;
-    for (const LayerRecord& r : readLayer("nuts2", "COD_TERR"))
+    for (const LayerRecord &r : readLayer("nuts2", "COD_TERR"))
         nuts[r.code] = geos->polygonsFromRings(r.rings);
     // Bolzano and Trento split Trentino-Alto Adige, each with a real share.
     const double taa = geos->area(regions->at("04"));
@@ -324,26 +325,26 @@ TEST_F(SampleGeometry, ProvincesAndNuts2AreasLieInsideTheirRegions)
 TEST_F(SampleGeometry, IslandsBelongWholeToTheirRealProvince)
 {
     struct Island {
-        const char* name;
+        const char *name;
         LatLon where;
         int prov103, prov107;
     };
     // Owners by the real administrative borders; several are not the province
     // with the nearest capital (Elba is nearer to Grosseto than to Livorno).
-    const Island islands[] = {{"Elba", {42.78, 10.26}, 49, 49},           {"Giglio", {42.355, 10.905}, 53, 53},
-                              {"Lampedusa", {35.51, 12.59}, 84, 84},       {"Pantelleria", {36.785, 11.99}, 81, 81},
-                              {"Lipari", {38.48, 14.95}, 83, 83},          {"Alicudi", {38.54, 14.35}, 83, 83},
-                              {"Ischia", {40.73, 13.905}, 63, 63},         {"La Maddalena", {41.22, 9.40}, 90, 104},
-                              {"Sant'Antioco", {39.03, 8.42}, 92, 107},    {"Asinara", {41.06, 8.27}, 90, 90}};
-    for (const char* layer : {"province103", "province107"}) {
+    const Island islands[] = {{"Elba", {42.78, 10.26}, 49, 49},         {"Giglio", {42.355, 10.905}, 53, 53},
+                              {"Lampedusa", {35.51, 12.59}, 84, 84},    {"Pantelleria", {36.785, 11.99}, 81, 81},
+                              {"Lipari", {38.48, 14.95}, 83, 83},       {"Alicudi", {38.54, 14.35}, 83, 83},
+                              {"Ischia", {40.73, 13.905}, 63, 63},      {"La Maddalena", {41.22, 9.40}, 90, 104},
+                              {"Sant'Antioco", {39.03, 8.42}, 92, 107}, {"Asinara", {41.06, 8.27}, 90, 90}};
+    for (const char *layer : {"province103", "province107"}) {
         std::map<int, Geom> provs;
-        for (const LayerRecord& r : readLayer(layer, "COD_PRO"))
+        for (const LayerRecord &r : readLayer(layer, "COD_PRO"))
             provs[std::stoi(r.code)] = geos->polygonsFromRings(r.rings);
-        for (const Island& i : islands) {
+        for (const Island &i : islands) {
             const int owner = std::string(layer) == "province103" ? i.prov103 : i.prov107;
             const Geom pt = geos->point(utm32Forward(i.where));
             EXPECT_LT(geos->distance(provs.at(owner), pt), 3000) << layer << " " << i.name;
-            for (const auto& [num, g] : provs) {
+            for (const auto &[num, g] : provs) {
                 if (num != owner) {
                     EXPECT_GT(geos->distance(g, pt), 3000) << layer << " " << i.name << " also in " << num;
                 }
@@ -358,22 +359,24 @@ TEST_F(SampleGeometry, IslandsBelongWholeToTheirRealProvince)
 // generator must get right: one join layer per case, pointing at its level.
 TEST(SampleShapeConfig, EveryCaseHasOneJoinLayerOfItsLevel)
 {
-    const std::map<std::string, std::string> joinGeoName = {
-        {"regioni", "regioni"}, {"nuts2", "nuts2"}, {"provincia103", "province103"}, {"provincia107", "province107"}};
-    for (const auto& [caseName, geoName] : joinGeoName) {
+    const std::map<std::string, std::string> joinGeoName = {{"regioni", "regioni"},
+                                                            {"nuts2", "nuts2"},
+                                                            {"provincia103", "province103"},
+                                                            {"provincia107", "province107"}};
+    for (const auto &[caseName, geoName] : joinGeoName) {
         SCOPED_TRACE(caseName);
         const pugi::xml_node c =
             shapeConfig().select_node(("Configs/LoadOrder/Case[@name ='" + caseName + "']").c_str()).node();
         ASSERT_TRUE(c);
         int matches = 0;
         for (pugi::xml_node l : c.children()) {
-            for (const char* a : {"Outline", "Trasparenza", "useToMatch"}) {
+            for (const char *a : {"Outline", "Trasparenza", "useToMatch"}) {
                 const std::string v = l.attribute(a).value();
                 EXPECT_TRUE(v == "True" || v == "False") << a << "=" << v;
             }
             std::string entry = l.text().get();
             std::transform(entry.begin(), entry.end(), entry.begin(), ::tolower);
-            for (const char* child : {"FileName", "GeoName", "FieldId", "LandFields", "LandMatch", "Label"})
+            for (const char *child : {"FileName", "GeoName", "FieldId", "LandFields", "LandMatch", "Label"})
                 EXPECT_TRUE(shapeConfig().select_node(("Configs/Shapes/Shape[@name='" + entry + "']/" + child).c_str()))
                     << entry << "/" << child;
             if (std::string(l.attribute("useToMatch").value()) == "True") {
@@ -394,13 +397,13 @@ TEST(SampleBackground, IsAPaleRenderingOfTheCountry)
     ASSERT_FALSE(jpeg.empty());
     tjhandle tj = tjInitDecompress();
     int w = 0, h = 0, sub = 0, cs = 0;
-    ASSERT_EQ(tjDecompressHeader3(tj, reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size(), &w, &h, &sub,
-                                  &cs),
-              0);
+    ASSERT_EQ(
+        tjDecompressHeader3(tj, reinterpret_cast<const unsigned char *>(jpeg.data()), jpeg.size(), &w, &h, &sub, &cs),
+        0);
     EXPECT_EQ(w, 1024);
     EXPECT_EQ(h, 768);
     std::vector<unsigned char> rgb(std::size_t(w) * h * 3);
-    ASSERT_EQ(tjDecompress2(tj, reinterpret_cast<const unsigned char*>(jpeg.data()), jpeg.size(), rgb.data(), w, 0, h,
+    ASSERT_EQ(tjDecompress2(tj, reinterpret_cast<const unsigned char *>(jpeg.data()), jpeg.size(), rgb.data(), w, 0, h,
                             TJPF_RGB, 0),
               0);
     tjDestroy(tj);
@@ -416,9 +419,9 @@ TEST(SampleBackground, IsAPaleRenderingOfTheCountry)
     const double n = double(rgb.size() / 3);
     const double mean = sum / n;
     const double sd = std::sqrt(sum2 / n - mean * mean);
-    EXPECT_GT(mean, 200);     // pale
-    EXPECT_GT(darkest, 110);  // no harsh lines
-    EXPECT_GT(sd, 2.0);       // not a blank picture: land stands out from the sea
+    EXPECT_GT(mean, 200); // pale
+    EXPECT_GT(darkest, 110); // no harsh lines
+    EXPECT_GT(sd, 2.0); // not a blank picture: land stands out from the sea
 }
 
 // ---------------------------------------------------------------- determinism
@@ -427,13 +430,13 @@ TEST(SampleGeneration, TwoRunsGiveByteIdenticalFiles)
 {
     const fs::path root = fs::path(GEO_SCRATCH_DIR) / "determinism";
     fs::remove_all(root);
-    for (const char* run : {"a", "b"}) {
-        const std::string cmd = std::string("\"") + GEO_TOOL + "\" --quiet --territori \"" + GEO_TERRITORI_CSV +
-                                "\" --svg \"" + GEO_ITALY_SVG + "\" --out \"" + (root / run).string() + "\"";
+    for (const char *run : {"a", "b"}) {
+        const std::string cmd = std::string("\"") + GEO_TOOL + "\" --quiet --territori \"" + GEO_TERRITORI_CSV
+            + "\" --svg \"" + GEO_ITALY_SVG + "\" --out \"" + (root / run).string() + "\"";
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     }
     std::size_t files = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(root / "a")) {
+    for (const auto &entry : fs::recursive_directory_iterator(root / "a")) {
         if (!entry.is_regular_file())
             continue;
         const fs::path rel = fs::relative(entry.path(), root / "a");
@@ -459,8 +462,9 @@ TEST(SampleGeneration, FailsCleanlyOnBadInput)
             if (line.find(";20;ITG2") == std::string::npos || line.rfind("20;", 0) == 0)
                 out << line << "\n";
     }
-    const std::string cmd = std::string("\"") + GEO_TOOL + "\" --quiet --territori \"" + (root / "territori.csv").string() +
-                            "\" --svg \"" + GEO_ITALY_SVG + "\" --out \"" + (root / "out").string() + "\" 2>/dev/null";
+    const std::string cmd = std::string("\"") + GEO_TOOL + "\" --quiet --territori \""
+        + (root / "territori.csv").string() + "\" --svg \"" + GEO_ITALY_SVG + "\" --out \"" + (root / "out").string()
+        + "\" 2>/dev/null";
     EXPECT_NE(std::system(cmd.c_str()), 0);
     EXPECT_FALSE(fs::exists(root / "out" / "Files" / "ShapeConfig.xml"));
 }

@@ -8,9 +8,9 @@
 #include "shell/ui/mainwindow.h"
 #include "support/startmain.h"
 #include "support/testfolder.h"
+#include "table/export.h"
 #include "table/gridops.h"
 #include "table/tablemodel.h"
-#include "table/export.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmfunzione.h"
 #include "ui/registerwindows.h"
@@ -19,21 +19,21 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
-#include <QMimeData>
 #include <QDialog>
 #include <QFile>
-#include <QListWidget>
-#include <QTextBrowser>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QStyle>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyle>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -93,7 +93,10 @@ template <class T> T *child(QWidget *w, const char *name)
     return c;
 }
 
-QTableView *view(ui::frm_dispData *w) { return child<QTableView>(w, "datagrid"); }
+QTableView *view(ui::frm_dispData *w)
+{
+    return child<QTableView>(w, "datagrid");
+}
 
 // Clicks the cell of a table row (1 = first data row) in the view.
 void clickCell(ui::frm_dispData *w, int row, int column, Qt::KeyboardModifiers mods = {})
@@ -194,14 +197,14 @@ TEST(GridWindow, SortFromTheButtonsAndFromThePopUp)
     // The pop-up: a click chooses the column, the right button opens the menu without moving
     // the selection, "Ascendente" sorts on that column.
     clickCell(w, 3, 5);
-    EXPECT_EQ(w->table().selEnd, (CellPos{3, 5}));
+    EXPECT_EQ(w->table().selEnd, (CellPos {3, 5}));
     EXPECT_EQ(ordina->currentIndex(), 5);
     EXPECT_EQ(child<QComboBox>(w, "cmb_ric")->currentIndex(), 6);
     QTest::mousePress(v->viewport(), Qt::RightButton, {}, v->visualRect(v->model()->index(6, 6)).center());
     QMenu *menu = w->popupMenu();
     EXPECT_TRUE(menu->isVisible());
     menu->close();
-    EXPECT_EQ(w->table().selEnd, (CellPos{3, 5}));
+    EXPECT_EQ(w->table().selEnd, (CellPos {3, 5}));
     child<QAction>(w, "mnu_asce")->trigger();
     EXPECT_EQ(viewColumn(v, 5).first(), "Abruzzo");
     child<QAction>(w, "mnu_disce")->trigger();
@@ -228,7 +231,7 @@ TEST(GridWindow, SearchBoxesDriveTheSearchAndSelectTheRows)
     EXPECT_TRUE(s.tf.prompt.shown().empty());
     const int k = w->table().selEnd.row;
     ASSERT_GT(k, 1);
-    EXPECT_EQ(w->table().current, (CellPos{1, 6}));
+    EXPECT_EQ(w->table().current, (CellPos {1, 6}));
     EXPECT_EQ(w->table().selEnd.column, 6);
     QList<int> top;
     for (int i = 1; i <= k; ++i)
@@ -269,8 +272,8 @@ TEST(GridWindowActions, DescriptionClipboardAndMetadataFollowTheSelectionEnd)
 
     // A block from (2, 5) to (4, 7): the clipboard gets the one cell at its far corner.
     clickCell(w, 4, 7, Qt::ShiftModifier);
-    EXPECT_EQ(w->table().current, (CellPos{2, 5}));
-    EXPECT_EQ(w->table().selEnd, (CellPos{4, 7}));
+    EXPECT_EQ(w->table().current, (CellPos {2, 5}));
+    EXPECT_EQ(w->table().selEnd, (CellPos {4, 7}));
     QGuiApplication::clipboard()->setText("prima");
     child<QAction>(w, "mnu_clipboard")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), w->table().text(4, 7));
@@ -281,7 +284,7 @@ TEST(GridWindowActions, DescriptionClipboardAndMetadataFollowTheSelectionEnd)
     s.tf.prompt.clear();
     clickCell(w, 1, 1);
     child<QAction>(w, "mnu_metadati")->trigger();
-    EXPECT_EQ(s.tf.prompt.messages(), QStringList{"Informazioni per la variabile non disponibili!"});
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Informazioni per la variabile non disponibili!"});
     EXPECT_EQ(s.tf.prompt.shown()[0].icon, Icon::Information);
     clickCell(w, 1, 6);
     child<QAction>(w, "mnu_metadati")->trigger();
@@ -374,7 +377,8 @@ TEST(GridWindowActions, ASelectionTooLargeForTheStoreLeavesAnEmptyGridThatDoesNo
     s.main->showChild(s.main->registry().instance("FRM_DISPDATA"));
     ui::frm_dispData *w = s.grid();
     ASSERT_TRUE(w);
-    EXPECT_EQ(s.tf.prompt.messages(), QStringList{"Numero di Variabili selezionate troppo elevato. Eliminarle alcune."});
+    EXPECT_EQ(s.tf.prompt.messages(),
+              QStringList {"Numero di Variabili selezionate troppo elevato. Eliminarle alcune."});
     EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(view(w)->model()->rowCount(), 0);
     EXPECT_EQ(view(w)->model()->columnCount(), 0);
@@ -448,7 +452,7 @@ TEST(GridWindowActions, FormulaExportAndNotesStartFromTheGrid)
     s.tf.prompt.answer(Answer::Yes); // open it now
     child<QPushButton>(w, "cmdEsportaXls")->click();
     EXPECT_TRUE(QFile::exists(file));
-    EXPECT_EQ(opener.opened, QStringList{file});
+    EXPECT_EQ(opener.opened, QStringList {file});
 
     // The notes window lists the notes of the table's columns.
     QString notes;

@@ -9,13 +9,13 @@
 #include "table/tablemodel.h"
 
 #include <QColor>
-#include <QRegularExpression>
-#include <algorithm>
-#include <random>
 #include <QFont>
 #include <QFontMetrics>
 #include <QRandomGenerator>
+#include <QRegularExpression>
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace qrn;
 using qrn::test::TestFolder;
@@ -93,27 +93,28 @@ TEST(GridLoadCases, TheTableIsTheSelectionOrderedByTerritoryCode)
     QString ran;
     ASSERT_EQ(grid::DoQuery(*s.ctx, t, &ran), grid::LoadOutcome::Loaded);
     EXPECT_EQ(ran, s.ctx->SelectQuery);
-    EXPECT_EQ(t.headers(), (QStringList{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio",
-                                        "AS013_2005", "TR001_2004"}));
+    EXPECT_EQ(t.headers(),
+              (QStringList {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005",
+                            "TR001_2004"}));
     ASSERT_EQ(t.rowCount(), 4);
-    EXPECT_EQ(column(t, 1), (QStringList{"001", "02", "066"}));
-    EXPECT_EQ(column(t, 5), (QStringList{"Torino", "Valle d'Aosta/Vallée d'Aoste", "L'Aquila"}));
+    EXPECT_EQ(column(t, 1), (QStringList {"001", "02", "066"}));
+    EXPECT_EQ(column(t, 5), (QStringList {"Torino", "Valle d'Aosta/Vallée d'Aoste", "L'Aquila"}));
     // Values as the store formats them: two decimals with the program's mark.
     EXPECT_TRUE(QRegularExpression("^-?\\d+,\\d\\d$").match(t.text(2, 6)).hasMatch()) << t.text(2, 6).toStdString();
     EXPECT_TRUE(striped(t));
-    EXPECT_EQ(t.selEnd, (CellPos{1, 0}));
+    EXPECT_EQ(t.selEnd, (CellPos {1, 0}));
     EXPECT_TRUE(s.tf.prompt.shown().empty());
     EXPECT_FALSE(s.tf.prompt.busy());
 }
 
-
 TEST(GridLoadCases, AQueryWithoutRowsGivesTheHeaderRowOnly)
 {
     Sample s;
-    s.ctx->SelectQuery = "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
-                         "land_Ind.COD_NUTS, land_Ind.DES_TERR as Territorio, Format(AS_2005.AS013, '0.00') as AS013_2005 "
-                         "FROM AS_2005 INNER JOIN land_Ind  ON AS_2005.COD_TERR = land_Ind.COD_TERR WHERE "
-                         "land_Ind.DES_TERR IN( 'Atlantide')";
+    s.ctx->SelectQuery =
+        "SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, land_Ind.COD_TERR, land_Ind.PROV, land_Ind.REG, "
+        "land_Ind.COD_NUTS, land_Ind.DES_TERR as Territorio, Format(AS_2005.AS013, '0.00') as AS013_2005 "
+        "FROM AS_2005 INNER JOIN land_Ind  ON AS_2005.COD_TERR = land_Ind.COD_TERR WHERE "
+        "land_Ind.DES_TERR IN( 'Atlantide')";
     DataTable t;
     ASSERT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Loaded);
     EXPECT_EQ(t.rowCount(), 1);
@@ -174,7 +175,7 @@ TEST(GridLoadCases, TheDatabaseOfTheQueryIsRestoredWhenAsked)
 
 // ---- Sorting ----------------------------------------------------------------------------------
 
-class GridSort : public GridLoad {};
+class GridSort : public GridLoad { };
 
 TEST_P(GridSort, NumbersSortAsNumbersInTheProgramsFormatAndStripesFollow)
 {
@@ -182,18 +183,18 @@ TEST_P(GridSort, NumbersSortAsNumbersInTheProgramsFormatAndStripesFollow)
     DataTable t = resultTable(f);
     t.colorStripes();
     ASSERT_TRUE(grid::sortByName(t, "AS013_2005", true, f));
-    EXPECT_EQ(column(t, 5), (QStringList{"Piemonte", "Roma", "L'Aquila", "Lazio", "ROMA", "Abruzzo"}));
+    EXPECT_EQ(column(t, 5), (QStringList {"Piemonte", "Roma", "L'Aquila", "Lazio", "ROMA", "Abruzzo"}));
     EXPECT_EQ(t.current.column, 6);
     EXPECT_EQ(t.selEnd.column, 6);
     EXPECT_TRUE(striped(t));
     ASSERT_TRUE(grid::sortByName(t, "AS013_2005", false, f));
-    EXPECT_EQ(column(t, 5), (QStringList{"Abruzzo", "ROMA", "Lazio", "L'Aquila", "Roma", "Piemonte"}));
+    EXPECT_EQ(column(t, 5), (QStringList {"Abruzzo", "ROMA", "Lazio", "L'Aquila", "Roma", "Piemonte"}));
     EXPECT_EQ(t.header(0), "TipoTerritorio") << "the header row stays";
 
     // The pop-up sorts the selection end column.
     t.selEnd = {3, 5};
     grid::sortColumn(t, t.selEnd.column, true, f);
-    EXPECT_EQ(column(t, 5), (QStringList{"Abruzzo", "L'Aquila", "Lazio", "Piemonte", "ROMA", "Roma"}))
+    EXPECT_EQ(column(t, 5), (QStringList {"Abruzzo", "L'Aquila", "Lazio", "Piemonte", "ROMA", "Roma"}))
         << "equal texts keep their order";
     EXPECT_TRUE(striped(t));
 }
@@ -205,7 +206,7 @@ TEST_P(GridSort, AnUnknownColumnNameSortsNothing)
     t.selEnd = {2, 3};
     EXPECT_FALSE(grid::sortByName(t, "AS013_200", true, numbers()));
     EXPECT_EQ(t.rows(), before);
-    EXPECT_EQ(t.selEnd, (CellPos{2, 3}));
+    EXPECT_EQ(t.selEnd, (CellPos {2, 3}));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMarks, GridSort, ::testing::Bool());
@@ -214,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(BothMarks, GridSort, ::testing::Bool());
 
 class GridSearch : public GridLoad {
 protected:
-    Sample s{numbers()};
+    Sample s {numbers()};
     QString n(const char *text) const { return QString::fromLatin1(text).replace('.', numbers().decimal); }
 };
 
@@ -225,10 +226,10 @@ TEST_P(GridSearch, OneValueBringsEveryRowOfItsWholePartToTheTopSelected)
     EXPECT_EQ(out.kind, grid::SearchOutcome::Kind::Range);
     EXPECT_EQ(out.upper, "10") << "the upper box takes the lower bound";
     EXPECT_EQ(out.matches, 3);
-    EXPECT_EQ(column(t, 6).mid(0, 3), (QStringList{n("10.00"), n("10.50"), n("10.99")}));
-    EXPECT_EQ(column(t, 6).mid(3), (QStringList{n("-0.50"), n("9.99"), n("1234.00")}));
-    EXPECT_EQ(t.current, (CellPos{1, 6}));
-    EXPECT_EQ(t.selEnd, (CellPos{3, 6}));
+    EXPECT_EQ(column(t, 6).mid(0, 3), (QStringList {n("10.00"), n("10.50"), n("10.99")}));
+    EXPECT_EQ(column(t, 6).mid(3), (QStringList {n("-0.50"), n("9.99"), n("1234.00")}));
+    EXPECT_EQ(t.current, (CellPos {1, 6}));
+    EXPECT_EQ(t.selEnd, (CellPos {3, 6}));
     EXPECT_EQ(t.topRow, 1);
     EXPECT_TRUE(striped(t));
     EXPECT_TRUE(s.tf.prompt.shown().empty());
@@ -242,8 +243,8 @@ TEST_P(GridSearch, BoundsAreCutToTheirWholePartDownwards)
     const grid::SearchOutcome out = grid::searchTable(*s.ctx, t, 8, n("-0.5"), n(" 3.9 "));
     EXPECT_EQ(out.kind, grid::SearchOutcome::Kind::Range);
     EXPECT_EQ(out.matches, 3);
-    EXPECT_EQ(column(t, 7).mid(0, 3), (QStringList{n("-1.00"), n("0.00"), n("3.95")}));
-    EXPECT_EQ(t.selEnd, (CellPos{3, 7}));
+    EXPECT_EQ(column(t, 7).mid(0, 3), (QStringList {n("-1.00"), n("0.00"), n("3.95")}));
+    EXPECT_EQ(t.selEnd, (CellPos {3, 7}));
 }
 
 TEST_P(GridSearch, WrongBoundsWarnAndLeaveTheTableAlone)
@@ -280,9 +281,9 @@ TEST_P(GridSearch, AWordBringsItsRowsToTheTopTheLastMetFirst)
     EXPECT_EQ(out.matches, 2);
     // Sorted on the names first: "Roma" then "ROMA" (stable); moved one by one to row 1, the
     // last one met ends on top.
-    EXPECT_EQ(column(t, 5), (QStringList{"ROMA", "Roma", "Abruzzo", "L'Aquila", "Lazio", "Piemonte"}));
-    EXPECT_EQ(t.current, (CellPos{1, 5}));
-    EXPECT_EQ(t.selEnd, (CellPos{1, 5}));
+    EXPECT_EQ(column(t, 5), (QStringList {"ROMA", "Roma", "Abruzzo", "L'Aquila", "Lazio", "Piemonte"}));
+    EXPECT_EQ(t.current, (CellPos {1, 5}));
+    EXPECT_EQ(t.selEnd, (CellPos {1, 5}));
 }
 
 TEST_P(GridSearch, AColumnNameIsNotFoundInTheHeaderRow)
@@ -300,8 +301,8 @@ TEST_P(GridSearch, NoMatchSelectsTheHeaderCellOfTheColumn)
     const grid::SearchOutcome out = grid::searchTable(*s.ctx, t, 7, "500", "600");
     EXPECT_EQ(out.kind, grid::SearchOutcome::Kind::Range);
     EXPECT_EQ(out.matches, 0);
-    EXPECT_EQ(t.current, (CellPos{0, 6}));
-    EXPECT_EQ(t.selEnd, (CellPos{0, 6}));
+    EXPECT_EQ(t.current, (CellPos {0, 6}));
+    EXPECT_EQ(t.selEnd, (CellPos {0, 6}));
     EXPECT_EQ(column(t, 6).first(), n("-0.50")) << "the column is still sorted";
 }
 
@@ -312,12 +313,12 @@ INSTANTIATE_TEST_SUITE_P(BothMarks, GridSearch, ::testing::Bool());
 TEST(GridSortMixed, BlanksNumbersTextsInTheSameOrderFromAnyStart)
 {
     const NumberFormat f = NumberFormat::comma();
-    QStringList cells{"9", "10", "1a", "", "-2,5", "b", "1a", " ", "100", "A", "0,5", "x9"};
-    const QStringList ascending{"", "", "-2,5", "0,5", "9", "10", "100", "1a", "1a", "A", "b", "x9"};
+    QStringList cells {"9", "10", "1a", "", "-2,5", "b", "1a", " ", "100", "A", "0,5", "x9"};
+    const QStringList ascending {"", "", "-2,5", "0,5", "9", "10", "100", "1a", "1a", "A", "b", "x9"};
     std::mt19937 rng(7);
     for (int start = 0; start < 300; ++start) {
         std::shuffle(cells.begin(), cells.end(), rng);
-        QList<QStringList> rows{{"h"}};
+        QList<QStringList> rows {{"h"}};
         for (const QString &c : cells)
             rows.append({c});
         DataTable t(rows);
@@ -340,7 +341,7 @@ TEST(DataTableRows, MovingRowsToTheTopEqualsMovingThemOneByOne)
     QRandomGenerator rng(42);
     for (int round = 0; round < 200; ++round) {
         const int n = 1 + int(rng.bounded(12));
-        QList<QStringList> rows{{"h"}};
+        QList<QStringList> rows {{"h"}};
         for (int i = 1; i <= n; ++i)
             rows.append({QString::number(i)});
         DataTable one(rows), all(rows);
@@ -381,7 +382,7 @@ TEST(GridWidths, TheWidestTextPlusAQUnlessWiderThanTheTable)
     EXPECT_EQ(grid::fittedWidth(889, 12, 900), 600);
     EXPECT_EQ(grid::fittedWidth(5000, 12, 900), 600);
 
-    const QFontMetrics fm{QFont()};
+    const QFontMetrics fm {QFont()};
     const int q = fm.horizontalAdvance(QLatin1Char('Q'));
     DataTable t({{"COD", "Territorio", "AS013_2005"},
                  {"1", "   Roma   ", "1,00"},
@@ -401,11 +402,22 @@ TEST(GridWidths, TheWidestTextPlusAQUnlessWiderThanTheTable)
 TEST(GridWidths, TheSameWidthsAsMeasuringEveryCell)
 {
     QRandomGenerator rng(7);
-    const QStringList words{"AVA", "Torino", "L'Aquila", "Valle d'Aosta/Vallée d'Aoste", "WAVY", "Forlì-Cesena",
-                            "Trentino-Alto Adige/Südtirol", "Tòkyō", "Ελλάδα", "ТТ", "iiiiiiii", "MMMM", "n.d."};
+    const QStringList words {"AVA",
+                             "Torino",
+                             "L'Aquila",
+                             "Valle d'Aosta/Vallée d'Aoste",
+                             "WAVY",
+                             "Forlì-Cesena",
+                             "Trentino-Alto Adige/Südtirol",
+                             "Tòkyō",
+                             "Ελλάδα",
+                             "ТТ",
+                             "iiiiiiii",
+                             "MMMM",
+                             "n.d."};
     for (const QFont &font : {QFont(), QFont("DejaVu Serif", 13, QFont::Bold, true), QFont("Monospace", 8)}) {
         const QFontMetrics fm(font);
-        QList<QStringList> rows{{"A", "B", "C", "D"}};
+        QList<QStringList> rows {{"A", "B", "C", "D"}};
         for (int r = 0; r < 400; ++r) {
             const double v = (int(rng.bounded(20000000)) - 10000000) / 100.0;
             rows.append({NumberFormat::comma().fixed(v, 2), NumberFormat::point().fixed(v / 7, 2),
@@ -430,7 +442,8 @@ TEST(GridDescription, DataColumnsShowTheirDescriptionTerritoryColumnsNothing)
     DataTable t({{"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "ITR001_2005",
                   "ZZ999_2005", "Funz12005"}});
     auto cn = s.ctx->GetDbConnection("Metadati.mdb");
-    const QString variable = cn->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'AS013'").text(0);
+    const QString variable =
+        cn->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'AS013'").text(0);
     const QString indicator =
         cn->query("select DescIndicatore from MetadatiIndicatori where IdIndicatore = 'ITR001'").text(0);
     ASSERT_FALSE(variable.isEmpty());
@@ -440,7 +453,7 @@ TEST(GridDescription, DataColumnsShowTheirDescriptionTerritoryColumnsNothing)
         int column;
         QString expected;
     } cases[] = {
-        {"Variabili", 6, variable}, {"Indicatori", 7, indicator}, {"", 6, ""},       {"Variabili", 7, ""},
+        {"Variabili", 6, variable}, {"Indicatori", 7, indicator}, {"", 6, ""},          {"Variabili", 7, ""},
         {"Variabili", 0, ""},       {"Variabili", 1, ""},         {"Variabili", 5, ""}, {"Variabili", 8, ""},
         {"Variabili", 9, ""},       {"Variabili", 10, ""},
     };
@@ -510,7 +523,7 @@ TEST(GridColours, TotalRowsGreenOthersWhite)
     t.setBackground(0, 0xFF123456);
     t.colorTotals();
     const QRgb green = qRgb(0, 255, 0), white = qRgb(255, 255, 255);
-    const QList<QRgb> expected{green, white, white, white, green};
+    const QList<QRgb> expected {green, white, white, white, green};
     for (int r = 1; r < t.rowCount(); ++r)
         EXPECT_EQ(t.background(r), expected[r - 1]) << r;
     EXPECT_EQ(t.background(0), 0xFF123456u);

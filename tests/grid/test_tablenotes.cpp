@@ -27,9 +27,9 @@ TEST(TableNotes, SeriesAndYearNotesOfTheTablesColumnsOnly)
     auto ctx = tf.context();
     ctx->DbFolder = tf.file("Databases/");
     ctx->CurrentTipo = "Variabili";
-    const TableNotes n = readTableNotes(*ctx, {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio",
-                                               "TR001_2005", "TR001_2001", "TR003_2005", "Funz12005",
-                                               "O'Brien_2005"});
+    const TableNotes n = readTableNotes(*ctx,
+                                        {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio",
+                                         "TR001_2005", "TR001_2001", "TR003_2005", "Funz12005", "O'Brien_2005"});
     EXPECT_FALSE(n.updateNote.isEmpty());
     const TableNote *tr001 = find(n, "TR001");
     ASSERT_NE(tr001, nullptr);
@@ -62,5 +62,5 @@ TEST(TableNotes, IndicatorsShowTheirTechnicalNote)
     EXPECT_EQ(n.items[0].code, "ITR001");
     EXPECT_TRUE(n.items[0].series.startsWith("Superficie territoriale di fonte ISTAT"));
     EXPECT_TRUE(n.items[0].years.isEmpty());
-    EXPECT_TRUE(tableNotesHtml(TableNotes{}).contains("non ci sono note"));
+    EXPECT_TRUE(tableNotesHtml(TableNotes {}).contains("non ci sono note"));
 }

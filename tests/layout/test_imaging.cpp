@@ -25,16 +25,18 @@ QImage quadrants(int w, int h)
 
 bool near(QColor a, QColor b, int tolerance)
 {
-    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance &&
-           std::abs(a.blue() - b.blue()) <= tolerance;
+    return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
+        && std::abs(a.blue() - b.blue()) <= tolerance;
 }
 
 } // namespace
 
 TEST(DibSection, RowLengthAndPadding)
 {
-    struct Case { int width, bytes, pad; };
-    for (const Case c : {Case{1, 4, 1}, Case{4, 12, 0}, Case{2, 8, 2}, Case{5, 16, 1}}) {
+    struct Case {
+        int width, bytes, pad;
+    };
+    for (const Case c : {Case {1, 4, 1}, Case {4, 12, 0}, Case {2, 8, 2}, Case {5, 16, 1}}) {
         cDIBSection dib;
         ASSERT_TRUE(dib.Create(c.width, 2));
         EXPECT_EQ(dib.BytesPerScanLine(), c.bytes) << c.width;

@@ -34,7 +34,11 @@ private:
 // Records the calls of a drawing, with fixed text sizes: 0.1 inch a character, 0.2 high.
 class RecordingSurface : public DrawingSurface {
 public:
-    struct Rect { QPointF a, b; QColor colour; bool filled; };
+    struct Rect {
+        QPointF a, b;
+        QColor colour;
+        bool filled;
+    };
     std::vector<QString> calls;
     std::vector<Rect> rects;
     std::vector<std::pair<QPointF, QString>> texts;
@@ -82,7 +86,10 @@ PageDefaults testDefaults()
     return d;
 }
 
-LayoutPage samplePage() { return makeLayoutPage(test::sampleMapRequest(), testDefaults()); }
+LayoutPage samplePage()
+{
+    return makeLayoutPage(test::sampleMapRequest(), testDefaults());
+}
 
 } // namespace
 
@@ -120,7 +127,7 @@ TEST(DrawPage, LegendRowSquareLeftOfItsTextRight)
 {
     LayoutPage page = samplePage();
     RecordingSurface s;
-    PageItems legendOnly{false, false, false, true, false};
+    PageItems legendOnly {false, false, false, true, false};
     DrawPage(s, page, legendOnly);
     ASSERT_EQ(s.texts.size(), 3u);
     EXPECT_EQ(s.texts[0].first, QPointF(1.5, 8.0));
@@ -141,7 +148,10 @@ TEST(DrawPage, LegendRowSquareLeftOfItsTextRight)
 TEST(DrawPage, SwitchesDecideWhatIsDrawn)
 {
     const LayoutPage page = samplePage();
-    struct Case { PageItems items; QStringList expect; };
+    struct Case {
+        PageItems items;
+        QStringList expect;
+    };
     const Case cases[] = {
         {{false, false, false, false, false}, {}},
         {{true, false, false, false, false}, {"picture"}},
@@ -202,14 +212,18 @@ TEST(EditorOps, HitTestNamesTheItemsUnderThePointerEdgesExcluded)
     // from (0.578, 1.007), 6.5 x 7.8; legend rows at left 1.3 from top 8.0.
     page.title.top = 8.0;
     page.title.left = 1.0;
-    struct Case { QPointF at; QStringList names; int row; };
+    struct Case {
+        QPointF at;
+        QStringList names;
+        int row;
+    };
     const Case cases[] = {
         {{1.2, 8.1}, {"Leggenda", "Titolo", "Mappa"}, 0},
         {{1.2, 8.4}, {"Leggenda", "Mappa"}, 1},
         {{3.0, 3.0}, {"Mappa"}, -1},
-        {{0.578, 3.0}, {}, -1},                  // on the map's left edge
-        {{1.3 - 0.2, 8.5}, {"Mappa"}, -1},       // on the legend's left bound
-        {{2.0, 8.0}, {"Mappa"}, -1},             // on the first row's and the title's top
+        {{0.578, 3.0}, {}, -1}, // on the map's left edge
+        {{1.3 - 0.2, 8.5}, {"Mappa"}, -1}, // on the legend's left bound
+        {{2.0, 8.0}, {"Mappa"}, -1}, // on the first row's and the title's top
         {{7.0, 10.0}, {}, -1},
     };
     for (const Case &c : cases) {

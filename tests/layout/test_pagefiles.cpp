@@ -81,7 +81,7 @@ TEST(PageFiles, PrintedPageHasThePreviewsLayout)
     QTemporaryDir dir;
     LayoutPage page = samplePage();
     page.title.fontSize = QStringLiteral("28");
-    const PageItems mapAndTitle{true, false, true, false, false};
+    const PageItems mapAndTitle {true, false, true, false, false};
     const QString pdf = dir.filePath(QStringLiteral("stampa.pdf"));
     {
         QPdfWriter printer(pdf);
@@ -94,7 +94,8 @@ TEST(PageFiles, PrintedPageHasThePreviewsLayout)
 
     const double ppi = 40;
     int code = -1;
-    run(QStringLiteral("pdftoppm"), {"-r", QString::number(ppi), "-png", "-singlefile", pdf, dir.filePath("stampa")}, &code);
+    run(QStringLiteral("pdftoppm"), {"-r", QString::number(ppi), "-png", "-singlefile", pdf, dir.filePath("stampa")},
+        &code);
     ASSERT_EQ(code, 0);
     const QImage printed(dir.filePath(QStringLiteral("stampa.png")));
     const QImage preview = renderPageImage(page, mapAndTitle, ppi);
@@ -113,10 +114,12 @@ TEST(PageFiles, PdfHasTheTitleAsTextAndTheMapAsPaths)
     const QString pdf = dir.filePath(QStringLiteral("pagina.pdf"));
     ASSERT_TRUE(writeMapPage(test::sampleMapRequest(), QStringLiteral("Rete stradale 2005"), pdf));
     int code = -1;
-    EXPECT_TRUE(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &code).contains(QStringLiteral("Rete stradale 2005")));
+    EXPECT_TRUE(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &code)
+                    .contains(QStringLiteral("Rete stradale 2005")));
     EXPECT_EQ(code, 0);
     // No picture inside: the map is drawn as vector paths.
-    const QStringList images = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}, &code).split('\n', Qt::SkipEmptyParts);
+    const QStringList images =
+        run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}, &code).split('\n', Qt::SkipEmptyParts);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(images.size(), 2) << images.join('\n').toStdString(); // the two heading lines only
 
@@ -164,8 +167,11 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
     qputenv("TMPDIR", QFile::encodeName(dir.filePath(QStringLiteral("tmp"))));
     const QStringList tempBefore = QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")});
 
-    struct Case { const char *name; QByteArray magic; };
-    for (const Case &c : {Case{"Pagina.JPG", "\xFF\xD8"}, Case{"Pagina.jpeg", "BM"}, Case{"altra.bmp", "BM"}}) {
+    struct Case {
+        const char *name;
+        QByteArray magic;
+    };
+    for (const Case &c : {Case {"Pagina.JPG", "\xFF\xD8"}, Case {"Pagina.jpeg", "BM"}, Case {"altra.bmp", "BM"}}) {
         ScriptedPrompt prompt;
         const QString name = dir.filePath(QString::fromLatin1(c.name));
         ASSERT_TRUE(SavePage(page, PageItems(), name, ppi, &prompt)) << c.name;
@@ -188,7 +194,8 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
     const QImage jpeg(dir.filePath(QStringLiteral("Pagina.JPG")), "JPG");
     const QImage preview = renderPageImage(page, PageItems(), ppi);
     ASSERT_EQ(jpeg.size(), preview.size());
-    for (QPoint p : {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), QPoint(60, 120), QPoint(250, 350)}) {
+    for (QPoint p :
+         {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), QPoint(60, 120), QPoint(250, 350)}) {
         const QColor a = jpeg.pixelColor(p), b = preview.pixelColor(p);
         EXPECT_NEAR(a.red(), b.red(), 16) << p.x() << "," << p.y();
         EXPECT_NEAR(a.green(), b.green(), 16);

@@ -29,10 +29,10 @@ using namespace qrn::ui;
 namespace {
 
 struct Editor {
-    test::TestFolder folder{false};
+    test::TestFolder folder {false};
     std::unique_ptr<AppContext> ctx = folder.context();
     PrintMappa *w;
-    QStringList offered;   // the names the last pop-up offered
+    QStringList offered; // the names the last pop-up offered
     int popupAnswer = -1;
 
     explicit Editor(MapPageRequest request = test::sampleMapRequest())
@@ -65,12 +65,14 @@ TEST(PrintMappa, OpensWithEveryControlAndItsStartingState)
 {
     Editor e;
     for (const char *name :
-         {"Picture1", "Picture2", "SSTab1", "Chk_Titolo", "chk_Cartina", "chk_Bordo", "chk_Leggenda", "chkDesc",
-          "txt_Titolo", "cmb_Font", "cmb_Fontsize", "lbl_colore", "txtDesc", "cmbDesc_TipoFont", "cmbDesc_DimFont",
-          "lblDesc_Colore", "lst_leggenda", "cmb_LFont", "cmb_LFontSize", "lbl_coloreleggenda", "txtEditLegenda",
-          "cmdEditOk", "cmd_GrM", "cmd_GrP", "Slider1", "lbl_colorBordo", "cmd_margSupmen", "cmd_margSuppiu",
-          "cmd_marInfmen", "cmd_marInfpiu", "cmd_marsinmen", "cmd_marsinpiu", "cmd_mardesmen", "cmd_mardespiu",
-          "mnu_sel", "cmdSalva", "cmdStampa", "cmdHelp", "cmd_close"})
+         {"Picture1",       "Picture2",       "SSTab1",         "Chk_Titolo",       "chk_Cartina",
+          "chk_Bordo",      "chk_Leggenda",   "chkDesc",        "txt_Titolo",       "cmb_Font",
+          "cmb_Fontsize",   "lbl_colore",     "txtDesc",        "cmbDesc_TipoFont", "cmbDesc_DimFont",
+          "lblDesc_Colore", "lst_leggenda",   "cmb_LFont",      "cmb_LFontSize",    "lbl_coloreleggenda",
+          "txtEditLegenda", "cmdEditOk",      "cmd_GrM",        "cmd_GrP",          "Slider1",
+          "lbl_colorBordo", "cmd_margSupmen", "cmd_margSuppiu", "cmd_marInfmen",    "cmd_marInfpiu",
+          "cmd_marsinmen",  "cmd_marsinpiu",  "cmd_mardesmen",  "cmd_mardespiu",    "mnu_sel",
+          "cmdSalva",       "cmdStampa",      "cmdHelp",        "cmd_close"})
         EXPECT_NE(e.w->findChild<QObject *>(QString::fromLatin1(name)), nullptr) << name;
 
     EXPECT_EQ(e.child<QSlider>("Slider1")->value(), 65);
@@ -100,7 +102,14 @@ TEST(PrintMappa, RightClickSelectsTheItemsTab)
     e.w->page().title.top = 8.0;
     const QPointF overlap(1.25, 8.1), mapOnly(3.0, 3.0);
 
-    struct Case { QPointF at; int answer; int startTab; int tab; int listRow; bool popup; };
+    struct Case {
+        QPointF at;
+        int answer;
+        int startTab;
+        int tab;
+        int listRow;
+        bool popup;
+    };
     const Case cases[] = {
         {overlap, 1, TabFrame, TabTitle, 0, true},
         {overlap, 0, TabFrame, TabLegend, 1, true},
@@ -144,7 +153,10 @@ TEST(PrintMappa, DraggingMovesWhatTheTabSelects)
 TEST(PrintMappa, ItemSwitchesEnableTheirControlsAndRefillEmptyTexts)
 {
     Editor e;
-    struct Case { const char *check, *text, *font, *size, *colour; QString placeholder; };
+    struct Case {
+        const char *check, *text, *font, *size, *colour;
+        QString placeholder;
+    };
     const Case cases[] = {
         {"Chk_Titolo", "txt_Titolo", "cmb_Font", "cmb_Fontsize", "lbl_colore", QStringLiteral("Inserire un Titolo")},
         {"chkDesc", "txtDesc", "cmbDesc_TipoFont", "cmbDesc_DimFont", "lblDesc_Colore",
@@ -206,11 +218,15 @@ TEST(PrintMappa, StylingControlsChangeThePage)
     QTest::mouseClick(e.child<QPushButton>("cmd_GrM"), Qt::LeftButton);
     EXPECT_NEAR(page.boxSize, 0.2, 1e-9);
 
-    struct Margin { const char *button; double *field; double delta; };
-    const Margin margins[] = {{"cmd_margSupmen", &page.frame.top, -0.2}, {"cmd_margSuppiu", &page.frame.top, 0.2},
+    struct Margin {
+        const char *button;
+        double *field;
+        double delta;
+    };
+    const Margin margins[] = {{"cmd_margSupmen", &page.frame.top, -0.2},   {"cmd_margSuppiu", &page.frame.top, 0.2},
                               {"cmd_marInfmen", &page.frame.bottom, -0.2}, {"cmd_marInfpiu", &page.frame.bottom, 0.2},
-                              {"cmd_marsinmen", &page.frame.left, -0.2}, {"cmd_marsinpiu", &page.frame.left, 0.2},
-                              {"cmd_mardesmen", &page.frame.right, -0.2}, {"cmd_mardespiu", &page.frame.right, 0.2}};
+                              {"cmd_marsinmen", &page.frame.left, -0.2},   {"cmd_marsinpiu", &page.frame.left, 0.2},
+                              {"cmd_mardesmen", &page.frame.right, -0.2},  {"cmd_mardespiu", &page.frame.right, 0.2}};
     for (const Margin &m : margins) {
         const double before = *m.field;
         QTest::mouseClick(e.child<QPushButton>(m.button), Qt::LeftButton);
@@ -243,7 +259,7 @@ TEST(PrintMappa, PrintsAndSavesThroughThePrompt)
     const QString jpg = e.folder.file(QStringLiteral("pagina.jpg"));
     prompt.answerFile(jpg);
     QTest::mouseClick(e.child<QPushButton>("cmdSalva"), Qt::LeftButton);
-    EXPECT_EQ(prompt.messages(), QStringList{QStringLiteral("Immagine %1 salvata correttamente.").arg(jpg)});
+    EXPECT_EQ(prompt.messages(), QStringList {QStringLiteral("Immagine %1 salvata correttamente.").arg(jpg)});
     // The picture is the preview's, pixel for pixel.
     EXPECT_EQ(QImage(jpg).size(), (e.w->page().pageSize * e.w->preview()->pixelsPerInch()).toSize());
 }

@@ -29,8 +29,8 @@ void writeShapes(const QString &stem, int shpType, const std::vector<TestFeature
             for (const QPointF &p : r)
                 x.push_back(p.x()), y.push_back(p.y());
         }
-        SHPObject *o = SHPCreateObject(shpType, -1, int(starts.size()), starts.data(), nullptr, int(x.size()),
-                                       x.data(), y.data(), nullptr, nullptr);
+        SHPObject *o = SHPCreateObject(shpType, -1, int(starts.size()), starts.data(), nullptr, int(x.size()), x.data(),
+                                       y.data(), nullptr, nullptr);
         SHPWriteObject(shp, -1, o);
         SHPDestroyObject(o);
         DBFWriteStringAttribute(dbf, record++, 0, f.code.constData());

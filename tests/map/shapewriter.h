@@ -12,7 +12,7 @@ using Ring = std::vector<QPointF>;
 
 struct TestFeature {
     std::vector<Ring> parts; // rings of a polygon, parts of a line, or one point
-    QByteArray code;         // raw bytes of the text field
+    QByteArray code; // raw bytes of the text field
 };
 
 // shpType: a shapelib type (SHPT_POLYGON, SHPT_ARC, SHPT_POINT). codePage as DBFCreateEx takes

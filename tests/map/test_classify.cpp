@@ -50,10 +50,16 @@ TEST(Quartiles, ClassSizesFollowTheQuantileTable)
         int n;
         QList<int> sizes;
     } cases[] = {
-        {8, {2, 2, 2, 2}},     {9, {3, 2, 2, 2}},     {10, {3, 2, 3, 2}}, {11, {3, 3, 3, 2}},
-        {107, {27, 27, 27, 26}}, {103, {26, 26, 26, 25}},
+        {8, {2, 2, 2, 2}},
+        {9, {3, 2, 2, 2}},
+        {10, {3, 2, 3, 2}},
+        {11, {3, 3, 3, 2}},
+        {107, {27, 27, 27, 26}},
+        {103, {26, 26, 26, 25}},
         // Fewer than eight values: the last one is a class of its own.
-        {7, {2, 2, 2, 1}},     {5, {2, 1, 1, 1}},     {3, {1, 1, 1}},
+        {7, {2, 2, 2, 1}},
+        {5, {2, 1, 1, 1}},
+        {3, {1, 1, 1}},
     };
     for (const auto &c : cases) {
         const Classification r = QuartileClassifier().classify(counting(c.n), NumberFormat::comma());
@@ -66,11 +72,11 @@ TEST(Quartiles, ClassSizesFollowTheQuantileTable)
 TEST(Quartiles, LabelsAreTheTextsOfEachClassRunAfterEmptyCells)
 {
     // Empty cells sort first and belong to no class.
-    const QStringList values{"", "1,50", "2,00", "3,25", "4,00", "5,00", "6,00", "7,00", "8,00", "9,75"};
+    const QStringList values {"", "1,50", "2,00", "3,25", "4,00", "5,00", "6,00", "7,00", "8,00", "9,75"};
     const Classification r = QuartileClassifier().classify(values, NumberFormat::comma());
-    EXPECT_EQ(r.classOf, (QList<int>{0, 1, 1, 1, 2, 2, 3, 3, 4, 4}));
+    EXPECT_EQ(r.classOf, (QList<int> {0, 1, 1, 1, 2, 2, 3, 3, 4, 4}));
     EXPECT_EQ(labels(r.classes, true),
-              (QStringList{" Da 1,50 a 3,25", " Da 4,00 a 5,00", " Da 6,00 a 7,00", " Da 8,00 a 9,75"}));
+              (QStringList {" Da 1,50 a 3,25", " Da 4,00 a 5,00", " Da 6,00 a 7,00", " Da 8,00 a 9,75"}));
 }
 
 TEST(Quartiles, EqualValuesAcrossTheFirstTwoBoundariesWarn)
@@ -79,8 +85,8 @@ TEST(Quartiles, EqualValuesAcrossTheFirstTwoBoundariesWarn)
         QStringList values;
         bool warns;
     } cases[] = {
-        {{"1", "2", "2", "4", "5", "6", "7", "8"}, true},  // class 1 ends where class 2 starts
-        {{"1", "2", "3", "4", "4", "6", "7", "8"}, true},  // class 2 ends where class 3 starts
+        {{"1", "2", "2", "4", "5", "6", "7", "8"}, true}, // class 1 ends where class 2 starts
+        {{"1", "2", "3", "4", "4", "6", "7", "8"}, true}, // class 2 ends where class 3 starts
         {{"1", "2", "3", "4", "5", "6", "6", "8"}, false}, // the last boundary is not compared
         {{"1", "2", "3", "4", "5", "6", "7", "8"}, false},
     };
@@ -102,8 +108,8 @@ TEST(Statistics, MinimumMaximumMeanAndHalfEvenRounding)
         double value;
         int decimals;
         double rounded;
-    } cases[] = {{2.345, 2, 2.34}, {2.355, 2, 2.36}, {0.125, 2, 0.12}, {2.5, 0, 2}, {3.5, 0, 4},
-                 {-2.5, 0, -2},    {5.2551, 2, 5.26}, {1.005, 2, 1.0}};
+    } cases[] = {{2.345, 2, 2.34}, {2.355, 2, 2.36}, {0.125, 2, 0.12},  {2.5, 0, 2},
+                 {3.5, 0, 4},      {-2.5, 0, -2},    {5.2551, 2, 5.26}, {1.005, 2, 1.0}};
     for (const auto &c : cases)
         EXPECT_DOUBLE_EQ(roundHalfEven(c.value, c.decimals), c.rounded) << c.value;
 
@@ -119,12 +125,13 @@ TEST(EqualAmplitude, ZeroToHundredInFourClassesInBothDecimalMarks)
         const BoundsOutcome out = EqualAmplitudeClassifier().build("4", "0", "100", stats, fmt);
         ASSERT_FALSE(out.refused()) << out.message.toStdString();
         const QString d(fmt.decimal);
-        EXPECT_EQ(labels(out.classes, false),
-                  (QStringList{"Da 0 a 25", "Da 25" + d + "01 a 50", "Da 50" + d + "01 a 75", "Da 75" + d + "01 a 100"}));
+        EXPECT_EQ(
+            labels(out.classes, false),
+            (QStringList {"Da 0 a 25", "Da 25" + d + "01 a 50", "Da 50" + d + "01 a 75", "Da 75" + d + "01 a 100"}));
         EXPECT_TRUE(out.finished);
         // Every value of the range lies in one class.
         EXPECT_EQ(classifyByBounds({"0", "25", "25" + d + "01", "75", "100"}, out.classes, fmt),
-                  (QList<int>{1, 1, 2, 3, 4}));
+                  (QList<int> {1, 1, 2, 3, 4}));
     }
 }
 
@@ -141,7 +148,8 @@ TEST(EqualAmplitude, RefusalsLeaveNoClasses)
     } cases[] = {
         {"", "10", "20", stats, "Inserire il numero delle classi.", BoundsOutcome::Focus::Classes},
         {"0", "10", "20", stats, "Il numero delle classi deve essere almeno 1.", BoundsOutcome::Focus::Classes},
-        {"3", "15", "12", stats, "Il valore minimo non può essere minore del valore massimo!", BoundsOutcome::Focus::None},
+        {"3", "15", "12", stats, "Il valore minimo non può essere minore del valore massimo!",
+         BoundsOutcome::Focus::None},
         {"3", "", "20", stats, "l'assegnazione dei colori alle classi è terminata", BoundsOutcome::Focus::None},
         {"3", "10", "25", stats, "Scrivere un numero compreso tra 10 e 20", BoundsOutcome::Focus::Max},
         {"3", "7", "7", flat, QString(kMinEqualsMax), BoundsOutcome::Focus::None},
@@ -158,7 +166,7 @@ TEST(EqualAmplitude, RefusalsLeaveNoClasses)
 TEST(ManualClasses, OneClassPerClickUpToTheMaximumAndTheGapHasNoClass)
 {
     const NumberFormat fmt = NumberFormat::comma();
-    const QStringList values{"0", "40", "40,005", "70", "100"};
+    const QStringList values {"0", "40", "40,005", "70", "100"};
     const ColumnStats stats = columnStats(values, fmt);
     ManualClassifier manual;
 
@@ -172,34 +180,36 @@ TEST(ManualClasses, OneClassPerClickUpToTheMaximumAndTheGapHasNoClass)
     EXPECT_TRUE(out.finished);
     EXPECT_EQ(out.txtMin, "0");
 
-    EXPECT_EQ(labels(manual.classes(), false), (QStringList{"Da 0 a 40", "Da 40,01 a 100"}));
-    EXPECT_EQ(classifyByBounds(values, manual.classes(), fmt), (QList<int>{1, 1, 0, 2, 2}));
+    EXPECT_EQ(labels(manual.classes(), false), (QStringList {"Da 0 a 40", "Da 40,01 a 100"}));
+    EXPECT_EQ(classifyByBounds(values, manual.classes(), fmt), (QList<int> {1, 1, 0, 2, 2}));
 }
 
 TEST(NaturalBreaks, OptimalSplitOfHandComputedExamples)
 {
     // {1,2,4,5 | 9,10}: squared deviations 10 + 0.5, against 18.67 for {1,2,4 | 5,9,10} and
     // 26.5 for {1,2 | 4,5,9,10}.
-    EXPECT_EQ(NaturalBreaksClassifier::breaks({1, 2, 4, 5, 9, 10}, 2), (QList<int>{4}));
-    EXPECT_EQ(NaturalBreaksClassifier::breaks({1, 2, 3, 10, 11, 12, 20, 21, 22}, 3), (QList<int>{3, 6}));
+    EXPECT_EQ(NaturalBreaksClassifier::breaks({1, 2, 4, 5, 9, 10}, 2), (QList<int> {4}));
+    EXPECT_EQ(NaturalBreaksClassifier::breaks({1, 2, 3, 10, 11, 12, 20, 21, 22}, 3), (QList<int> {3, 6}));
     // Equal values stay together: two distinct values give two classes.
-    EXPECT_EQ(NaturalBreaksClassifier::breaks({1, 1, 1, 5}, 3), (QList<int>{3}));
+    EXPECT_EQ(NaturalBreaksClassifier::breaks({1, 1, 1, 5}, 3), (QList<int> {3}));
 
     const NumberFormat fmt = NumberFormat::comma();
-    const BoundsOutcome out = NaturalBreaksClassifier().build("2", {"", "1,00", "2,00", "4,00", "5,00", "9,00", "10,00"}, fmt);
-    EXPECT_EQ(labels(out.classes, false), (QStringList{"Da 1,00 a 5,00", "Da 9,00 a 10,00"}));
+    const BoundsOutcome out = NaturalBreaksClassifier().build(
+        "2", {"", "1,00", "2,00", "4,00", "5,00", "9,00", "10,00"}, fmt);
+    EXPECT_EQ(labels(out.classes, false), (QStringList {"Da 1,00 a 5,00", "Da 9,00 a 10,00"}));
     EXPECT_EQ(NaturalBreaksClassifier().build("0", {"1", "2"}, fmt).message, QString(kZeroClasses));
     EXPECT_EQ(NaturalBreaksClassifier().build("3", {"4", "4"}, fmt).message, QString(kMinEqualsMax));
 }
 
 TEST(Legend, RowsLabelsAndNoDataRow)
 {
-    const QList<ClassBounds> classes{{"1,5", "2"}, {"2,01", "9"}};
-    const QList<QColor> colours{Qt::red, Qt::blue};
-    EXPECT_EQ(legendRows(classes, colours, true),
-              (QList<LegendRow>{{" Da 1,5 a 2", Qt::red}, {" Da 2,01 a 9", Qt::blue}, {" Dato non presente", Qt::white}}));
-    EXPECT_EQ(legendRows(classes, colours, false).last(), (LegendRow{"Dato non presente", Qt::white}));
-    EXPECT_EQ(boundsOfLabel(" Da 2,01 a 9"), (ClassBounds{"2,01", "9"}));
+    const QList<ClassBounds> classes {{"1,5", "2"}, {"2,01", "9"}};
+    const QList<QColor> colours {Qt::red, Qt::blue};
+    EXPECT_EQ(
+        legendRows(classes, colours, true),
+        (QList<LegendRow> {{" Da 1,5 a 2", Qt::red}, {" Da 2,01 a 9", Qt::blue}, {" Dato non presente", Qt::white}}));
+    EXPECT_EQ(legendRows(classes, colours, false).last(), (LegendRow {"Dato non presente", Qt::white}));
+    EXPECT_EQ(boundsOfLabel(" Da 2,01 a 9"), (ClassBounds {"2,01", "9"}));
 }
 
 TEST(Colours, RampWindowsValuesAndPalettes)
@@ -210,14 +220,17 @@ TEST(Colours, RampWindowsValuesAndPalettes)
     EXPECT_EQ(toWindowsColour(QColor(0x55, 0x55, 0xFF)), kAmplitudeEnd);
 
     const QList<QColor> ramp = colourRamp(QColor(0, 0, 0), QColor(200, 100, 50), 5);
-    EXPECT_EQ(ramp, (QList<QColor>{QColor(0, 0, 0), QColor(50, 25, 13), QColor(100, 50, 25), QColor(150, 75, 38),
-                                   QColor(200, 100, 50)}));
-    EXPECT_EQ(colourRamp(Qt::red, Qt::blue, 1), QList<QColor>{QColor(Qt::red)});
+    EXPECT_EQ(ramp,
+              (QList<QColor> {QColor(0, 0, 0), QColor(50, 25, 13), QColor(100, 50, 25), QColor(150, 75, 38),
+                              QColor(200, 100, 50)}));
+    EXPECT_EQ(colourRamp(Qt::red, Qt::blue, 1), QList<QColor> {QColor(Qt::red)});
 
     // Published values: Reds in 5 classes, YlGnBu in 3.
-    EXPECT_EQ(sequentialPalette("Reds", 5), (QList<QColor>{QColor("#fee5d9"), QColor("#fcae91"), QColor("#fb6a4a"),
-                                                           QColor("#de2d26"), QColor("#a50f15")}));
-    EXPECT_EQ(sequentialPalette("YlGnBu", 3), (QList<QColor>{QColor("#edf8b1"), QColor("#7fcdbb"), QColor("#2c7fb8")}));
+    EXPECT_EQ(sequentialPalette("Reds", 5),
+              (QList<QColor> {QColor("#fee5d9"), QColor("#fcae91"), QColor("#fb6a4a"), QColor("#de2d26"),
+                              QColor("#a50f15")}));
+    EXPECT_EQ(sequentialPalette("YlGnBu", 3),
+              (QList<QColor> {QColor("#edf8b1"), QColor("#7fcdbb"), QColor("#2c7fb8")}));
     for (const QString &name : sequentialPaletteNames())
         for (int n = 1; n <= 9; ++n)
             EXPECT_EQ(sequentialPalette(name, n).size(), n) << name.toStdString() << n;
@@ -230,8 +243,8 @@ TEST(Controls, KeyFiltersOfTheTextBoxes)
         QChar key;
         bool classCount, boundComma, boundPoint;
     } cases[] = {
-        {'7', true, true, true},    {QChar(0x08), false, true, true}, {',', false, true, false},
-        {'.', false, false, true},  {'-', false, true, true},         {'a', false, false, false},
+        {'7', true, true, true},   {QChar(0x08), false, true, true}, {',', false, true, false},
+        {'.', false, false, true}, {'-', false, true, true},         {'a', false, false, false},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(classCountKeyAccepted(c.key), c.classCount) << int(c.key.unicode());

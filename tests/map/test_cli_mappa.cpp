@@ -51,7 +51,8 @@ TEST(CliMappa, WrongCommandLinesAndCases)
     };
     for (const Case &c : cases) {
         QString o, e;
-        EXPECT_EQ(qrn::cli::run(QStringList{"--home", tf.path()} + c.args, QString(), o, e), c.rc) << c.args.join(' ').toStdString();
+        EXPECT_EQ(qrn::cli::run(QStringList {"--home", tf.path()} + c.args, QString(), o, e), c.rc)
+            << c.args.join(' ').toStdString();
         EXPECT_FALSE(e.isEmpty());
     }
     EXPECT_FALSE(QFile::exists(out));

@@ -103,7 +103,7 @@ TEST(CreateMapCommand, ProvincesFromTheButtonAndThePopUp)
 
     // The selected column went back to the codes: the pop-up asks for a variable first.
     s.grid->findChild<QAction *>("mnu_createMap")->trigger();
-    EXPECT_EQ(s.tf.prompt.messages(), QStringList{"Selezionare una variabile."});
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Selezionare una variabile."});
     s.grid->selectCells({1, 6}, {1, 6});
     s.grid->findChild<QAction *>("mnu_createMap")->trigger();
     EXPECT_EQ(s.opened.size(), 2);

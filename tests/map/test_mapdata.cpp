@@ -19,9 +19,9 @@ TEST(MapLevel, GroupBoxRulesLastMatchWins)
         QSet<int> ticked;
         qint16 level;
     } cases[] = {
-        {1, {}, 1},           {1, {3, 4}, 1},       {0, {5}, 3},          {4, {6, 4}, 2},
-        {4, {2, 6}, 2},       {1, {1, 6}, 3},       {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2},
-        {1, {1, 3, 4}, 3},    {2, {6, 3, 4}, 2},    {0, {1}, 0},
+        {1, {}, 1},     {1, {3, 4}, 1},          {0, {5}, 3},          {4, {6, 4}, 2},    {4, {2, 6}, 2},
+        {1, {1, 6}, 3}, {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2}, {1, {1, 3, 4}, 3}, {2, {6, 3, 4}, 2},
+        {0, {1}, 0},
     };
     for (const auto &c : cases)
         EXPECT_EQ(levelFromGroups(c.start, c.ticked), c.level) << c.start << " " << c.ticked.size();
@@ -58,12 +58,11 @@ TEST(MapCase, ProvinceLayerByYearAndItemAndColumnCode)
         const ColumnCode cc = columnCode(c.header, c.tipo);
         EXPECT_EQ(cc.lastCode, c.code);
         EXPECT_EQ(cc.year.toInt(), c.year);
-        EXPECT_EQ(provincesCase(cc.lastCode, c.year),
-                  (MapCase{MapKind::Provinces, c.mapCase, 1, 6}))
+        EXPECT_EQ(provincesCase(cc.lastCode, c.year), (MapCase {MapKind::Provinces, c.mapCase, 1, 6}))
             << c.header.toStdString();
     }
-    EXPECT_EQ(regionsCase(), (MapCase{MapKind::Regions, "regioni", 2, 22}));
-    EXPECT_EQ(nuts2Case(), (MapCase{MapKind::Nuts2, "nuts2", 2, 6}));
+    EXPECT_EQ(regionsCase(), (MapCase {MapKind::Regions, "regioni", 2, 22}));
+    EXPECT_EQ(nuts2Case(), (MapCase {MapKind::Nuts2, "nuts2", 2, 6}));
 }
 
 TEST(MapCase, OnlyTheExactNonNumericNamesAreRefused)
@@ -94,7 +93,7 @@ struct Preparation {
     TestFolder tf;
     std::unique_ptr<AppContext> ctx = tf.context();
     DataTable table = sampleTable();
-    CreateMapInput in{6, "AS013_2005", "Scuole", {}};
+    CreateMapInput in {6, "AS013_2005", "Scuole", {}};
     int asked = 0;
     LevelChoice answer = LevelChoice::Cancel;
 
@@ -136,7 +135,7 @@ TEST(CreateMap, ProvincesSortedOnTheColumnWithCodeYearAndTotals)
     EXPECT_EQ(p.ctx->LastCode, "AS013");
     EXPECT_EQ(r->year, "2005");
     EXPECT_EQ(r->variableText(), "AS013_2005: Scuole");
-    EXPECT_EQ(codesOf(*r), (QStringList{"15=", "111=4,25", "1=30,50"}));
+    EXPECT_EQ(codesOf(*r), (QStringList {"15=", "111=4,25", "1=30,50"}));
     // The grid is left sorted, its selected column on the codes, its totals green.
     EXPECT_EQ(p.table.text(1, 5), "Milano");
     EXPECT_EQ(p.table.selEnd.column, 1);
@@ -156,10 +155,10 @@ TEST(CreateMap, MixedLevelsAskAndCancelOpensNothing)
     const std::optional<MapRequest> r = p.run(3);
     ASSERT_TRUE(r);
     EXPECT_EQ(p.ctx->LevelCode, 4);
-    EXPECT_EQ(codesOf(*r), (QStringList{"210=8,00", "010=120,00"}));
+    EXPECT_EQ(codesOf(*r), (QStringList {"210=8,00", "010=120,00"}));
 
     p.answer = LevelChoice::Nuts2;
-    EXPECT_EQ(codesOf(*p.run(3)), (QStringList{"111=4,25", "010=120,00"}));
+    EXPECT_EQ(codesOf(*p.run(3)), (QStringList {"111=4,25", "010=120,00"}));
 }
 
 TEST(CreateMap, RefusalsShowTheirMessageAndOpenNothing)
@@ -173,9 +172,13 @@ TEST(CreateMap, RefusalsShowTheirMessageAndOpenNothing)
         {"territory column", [](Preparation &p) { p.in.column = 5; }, 1, "Selezionare una variabile."},
         {"no shape folder", [](Preparation &p) { p.ctx->ShapeFolder.clear(); }, 1, noShapePathMessage()},
         {"empty sort box", [](Preparation &p) { p.in.sortColumnText.clear(); }, 1, "Selezionare una variabile!"},
-        {"refused name", [](Preparation &p) { p.table = sampleTable("Comuni"); }, 1, "Selezionare una variabile numerica!"},
-        {"no row of the level", [](Preparation &p) { p.table = DataTable({p.table.rows()[0], p.table.rows()[2]}); }, 1,
-         "Non c'è nessuna provincia107 tra i territori selezionati."},
+        {"refused name", [](Preparation &p) { p.table = sampleTable("Comuni"); }, 1,
+         "Selezionare una variabile numerica!"},
+        {"no row of the level",
+         [](Preparation &p) {
+             p.table = DataTable({p.table.rows()[0], p.table.rows()[2]});
+         },
+         1, "Non c'è nessuna provincia107 tra i territori selezionati."},
         {"empty table", [](Preparation &p) { p.table = DataTable({p.table.rows()[0]}); }, 4,
          "Nessun territorio selezionato è stato trovato."},
         {"aggregates only", [](Preparation &) {}, 0, "Nessun territorio selezionato è stato trovato."},
@@ -184,6 +187,6 @@ TEST(CreateMap, RefusalsShowTheirMessageAndOpenNothing)
         Preparation p;
         c.setUp(p);
         EXPECT_FALSE(p.run(c.level)) << c.what;
-        EXPECT_EQ(p.messages(), QStringList{c.message}) << c.what;
+        EXPECT_EQ(p.messages(), QStringList {c.message}) << c.what;
     }
 }

@@ -117,7 +117,7 @@ TEST(ThematicClasses, LegendAndColourOfEveryCode)
     const ThematicClasses t = thematicClasses(req, {{"4,25", "4,25"}, {"5", "1063905,09"}}, {0, 1, 2},
                                               {Qt::yellow, Qt::blue}, false);
     ASSERT_EQ(t.legend.size(), 3);
-    EXPECT_EQ(t.legend[1], (LegendRow{"Da 5 a 1063905,09", Qt::blue}));
+    EXPECT_EQ(t.legend[1], (LegendRow {"Da 5 a 1063905,09", Qt::blue}));
     EXPECT_EQ(t.colourOf("1"), QColor(Qt::yellow));
     EXPECT_EQ(t.colourOf("58"), QColor(Qt::blue));
     EXPECT_EQ(t.colourOf("15"), QColor(Qt::white)) << "no value";
@@ -135,12 +135,12 @@ TEST(Drawing, QuartilesWarnOnceAndLegendClassesAreReadBackFromTheLabels)
 
     const Drawing q = quartileDrawing(*ctx, req, Qt::white, Qt::black, "frm_Mappa");
     EXPECT_TRUE(q.stored);
-    EXPECT_EQ(tf.prompt.messages(), QStringList{kQuartileWarning});
+    EXPECT_EQ(tf.prompt.messages(), QStringList {kQuartileWarning});
     EXPECT_EQ(q.classes.legend.size(), 5);
     EXPECT_EQ(q.classes.colourOf("8"), QColor(Qt::black));
     EXPECT_EQ(userDb(*ctx)->queryNative("SELECT N4 FROM tMappa WHERE N_TERCO = 3").row(0)[0].toInt(), 2);
 
-    const QList<LegendRow> legend{{"Da 1 a 4", Qt::red}, {"Da 4,01 a 8", Qt::blue}, noDataRow(false)};
+    const QList<LegendRow> legend {{"Da 1 a 4", Qt::red}, {"Da 4,01 a 8", Qt::blue}, noDataRow(false)};
     const Drawing m = legendDrawing(*ctx, req, legend, "frm_Mappa");
     EXPECT_EQ(m.classes.legend, legend);
     EXPECT_EQ(m.classes.colourOf("4"), QColor(Qt::red));

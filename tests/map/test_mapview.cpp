@@ -22,7 +22,7 @@ namespace {
 // Two 10 x 10 squares side by side, the first with a 2 x 2 hole, coded "A" and "B"; a view of
 // 240 x 120 pixels at 0.1 units a pixel whose map edges fall on pixel centres.
 struct TwoSquares {
-    qrn::test::TestFolder tf{false};
+    qrn::test::TestFolder tf {false};
     MapView view;
     std::shared_ptr<ShapeLayer> layer;
 
@@ -57,8 +57,8 @@ struct TwoSquares {
 ::testing::AssertionResult near(QRgb got, quint32 bgr)
 {
     const QColor want = colorFromWin(bgr);
-    if (std::abs(qRed(got) - want.red()) <= 8 && std::abs(qGreen(got) - want.green()) <= 8 &&
-        std::abs(qBlue(got) - want.blue()) <= 8)
+    if (std::abs(qRed(got) - want.red()) <= 8 && std::abs(qGreen(got) - want.green()) <= 8
+        && std::abs(qBlue(got) - want.blue()) <= 8)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << QColor(got).name().toStdString() << " instead of "
                                          << want.name().toStdString();
@@ -151,8 +151,8 @@ TEST(MapView, DrawsFillOutlineAndBackground)
     // A value map colours the listed code and leaves the other feature in the default colour.
     auto vm = std::make_shared<ValueMapRenderer>();
     vm->field = QStringLiteral("CODE");
-    vm->defaultSymbol = Symbol{0xFFFFFF, 0, true, FillStyle::Solid};
-    vm->addValue(QStringLiteral("B"), Symbol{0xFF0000, 0, true, FillStyle::Solid});
+    vm->defaultSymbol = Symbol {0xFFFFFF, 0, true, FillStyle::Solid};
+    vm->addValue(QStringLiteral("B"), Symbol {0xFF0000, 0, true, FillStyle::Solid});
     s.layer->renderer = vm;
     const QImage img = s.render();
     EXPECT_TRUE(near(img.pixel(s.px(s.view, second)), 0xFF0000));
@@ -163,14 +163,15 @@ TEST(MapView, DrawsFillOutlineAndBackground)
 TEST(MapView, ExportsTheViewAsVectorOrPixels)
 {
     TwoSquares s;
-    s.layer->symbol = Symbol{0x00FF00, 0, true, FillStyle::Solid};
+    s.layer->symbol = Symbol {0x00FF00, 0, true, FillStyle::Solid};
     const QString svg = s.tf.file(QStringLiteral("v.svg")), layout = s.tf.file(QStringLiteral("l.svg")),
                   png = s.tf.file(QStringLiteral("v.png"));
     ASSERT_TRUE(s.view.exportView(svg));
     ASSERT_TRUE(s.view.exportView(layout, nullptr, true));
     ASSERT_TRUE(s.view.exportView(png));
     auto widthMm = [&](const QString &file) {
-        const auto m = QRegularExpression(QStringLiteral("<svg width=\"([0-9.]+)mm\"")).match(QString::fromUtf8(s.tf.read(QFileInfo(file).fileName())));
+        const auto m = QRegularExpression(QStringLiteral("<svg width=\"([0-9.]+)mm\""))
+                           .match(QString::fromUtf8(s.tf.read(QFileInfo(file).fileName())));
         return m.hasMatch() ? m.captured(1).toDouble() : -1.0;
     };
     EXPECT_NEAR(widthMm(svg), 240 * 25.4 / 96, 0.5);

@@ -34,7 +34,7 @@ const char *kConfig = R"(<?xml version="1.0" encoding="UTF-8"?>
 )";
 
 struct ConfigFolder {
-    qrn::test::TestFolder tf{false};
+    qrn::test::TestFolder tf {false};
     QString files = tf.file(QStringLiteral("Files/")), shapes = tf.file(QStringLiteral("Shape/"));
 
     explicit ConfigFolder(const QByteArray &xml = kConfig)
@@ -60,8 +60,8 @@ TEST(ShapeConfig, EveryCaseOfTheSampleLoads)
                           {"PROVINCIA107", {"province107", "regioni"}}}; // looked up in lower case
     for (const Case &c : cases) {
         MapView map;
-        const ShapeCase sc =
-            LoadShapeConfig(tf.file(QStringLiteral("Files/")), tf.file(QStringLiteral("Shape/")), QString::fromLatin1(c.name), map);
+        const ShapeCase sc = LoadShapeConfig(tf.file(QStringLiteral("Files/")), tf.file(QStringLiteral("Shape/")),
+                                             QString::fromLatin1(c.name), map);
         ASSERT_EQ(int(sc.layers.size()), c.files.size()) << c.name;
         EXPECT_EQ(sc.matchIndex, 0);
         EXPECT_EQ(map.backColor, 15918806u);
@@ -74,7 +74,8 @@ TEST(ShapeConfig, EveryCaseOfTheSampleLoads)
             EXPECT_EQ(map.layer(map.layerCount() - 1 - i), e.layer.get()); // the first at the bottom
             EXPECT_EQ(e.layer->symbol, symbolOf(e));
         }
-        EXPECT_EQ(sc.layers.back().layer->symbol.style, c.files.size() == 2 ? FillStyle::Transparent : FillStyle::Solid);
+        EXPECT_EQ(sc.layers.back().layer->symbol.style,
+                  c.files.size() == 2 ? FillStyle::Transparent : FillStyle::Solid);
     }
 }
 
@@ -85,13 +86,13 @@ TEST(ShapeConfig, ReadingRulesAndAMissingShapeFile)
     const ShapeCase sc = LoadShapeConfig(f.files, f.shapes, QStringLiteral("t"), map);
     ASSERT_EQ(sc.layers.size(), 3u);
     EXPECT_EQ(sc.mapBackColor, 255u);
-    EXPECT_TRUE(sc.layers[0].Outline);  // "Vero"
+    EXPECT_TRUE(sc.layers[0].Outline); // "Vero"
     EXPECT_FALSE(sc.layers[1].Outline); // "true"
     EXPECT_FALSE(sc.layers[2].Outline); // "1"
     EXPECT_TRUE(sc.layers[2].Trasparenza);
     EXPECT_EQ(sc.layers[1].BackColor, 5u);
     EXPECT_EQ(sc.layers[1].GeoName, QStringLiteral("gb")); // the entry's text is lower-cased
-    EXPECT_EQ(sc.matchIndex, 1);                          // the later useToMatch wins
+    EXPECT_EQ(sc.matchIndex, 1); // the later useToMatch wins
     EXPECT_TRUE(sc.layers[0].matchesCase);
     // The missing file keeps its entry but draws nothing.
     EXPECT_FALSE(sc.layers[2].layer->valid());
@@ -113,7 +114,8 @@ TEST(ShapeConfig, BadConfigurationsFailBeforeTouchingTheMap)
         {"malformed", good.left(good.size() / 2), "t"},
         {"empty", QByteArray(), "t"},
         {"missing attribute", QByteArray(good).replace("BackColor=\"2\" ", ""), "t"},
-        {"missing Shape child", QByteArray(good).replace("<Label>L</Label></Shape>\n  </Shapes>", "</Shape></Shapes>"), "t"},
+        {"missing Shape child", QByteArray(good).replace("<Label>L</Label></Shape>\n  </Shapes>", "</Shape></Shapes>"),
+         "t"},
         {"bad colour", QByteArray(good).replace("OutlineColor=\"3\"", "OutlineColor=\"blu\""), "t"},
         {"bad boolean", QByteArray(good).replace("useToMatch=\"1\"", "useToMatch=\"forse\""), "t"},
     };
@@ -121,7 +123,8 @@ TEST(ShapeConfig, BadConfigurationsFailBeforeTouchingTheMap)
         ConfigFolder f(c.xml);
         MapView map;
         map.backColor = 7;
-        EXPECT_THROW(LoadShapeConfig(f.files, f.shapes, QString::fromLatin1(c.caseName), map), ShapeConfigError) << c.what;
+        EXPECT_THROW(LoadShapeConfig(f.files, f.shapes, QString::fromLatin1(c.caseName), map), ShapeConfigError)
+            << c.what;
         EXPECT_EQ(map.layerCount(), 0) << c.what;
         EXPECT_EQ(map.backColor, 7u) << c.what;
     }
@@ -141,7 +144,9 @@ TEST(ShapeConfig, SavingWritesTheSelectedLayerAndTheBackground)
     // No child with the selected text: only the background changes.
     saveShapeConfig(file, QStringLiteral("t"), 42, QStringLiteral("sq"), &changed);
     auto tight = [](QByteArray xml) {
-        return QString::fromUtf8(xml).replace(QRegularExpression(QStringLiteral(">\\s+<")), QStringLiteral("><")).trimmed();
+        return QString::fromUtf8(xml)
+            .replace(QRegularExpression(QStringLiteral(">\\s+<")), QStringLiteral("><"))
+            .trimmed();
     };
     EXPECT_EQ(tight(f.xml().replace("mapBackColor=\"42\"", "mapBackColor=\"255\"")), tight(kConfig));
 
@@ -149,7 +154,7 @@ TEST(ShapeConfig, SavingWritesTheSelectedLayerAndTheBackground)
         QLocale locale;
         const char *word;
     };
-    for (const Case &c : {Case{QLocale(QLocale::Italian), "Vero"}, Case{QLocale(QLocale::English), "True"}}) {
+    for (const Case &c : {Case {QLocale(QLocale::Italian), "Vero"}, Case {QLocale(QLocale::English), "True"}}) {
         saveShapeConfig(file, QStringLiteral("T"), 99, QStringLiteral("a"), &changed, c.locale);
         EXPECT_TRUE(f.xml().contains(QByteArray("Outline=\"") + c.word + "\" Trasparenza=\"" + c.word + "\""));
         const ShapeCase back = readShapeConfig(file, QStringLiteral("t"));
@@ -160,7 +165,7 @@ TEST(ShapeConfig, SavingWritesTheSelectedLayerAndTheBackground)
         EXPECT_TRUE(back.layers[0].Trasparenza);
         EXPECT_EQ(back.layers[1].BackColor, 5u); // the others stay
     }
-    EXPECT_EQ(QDir(f.files).entryList(QDir::Files), QStringList{QStringLiteral("ShapeConfig.xml")});
+    EXPECT_EQ(QDir(f.files).entryList(QDir::Files), QStringList {QStringLiteral("ShapeConfig.xml")});
     // A case that is not there: an error and the file unchanged.
     const QByteArray before = f.xml();
     EXPECT_THROW(saveShapeConfig(file, QStringLiteral("nessuno"), 1, QStringLiteral("a"), &changed), ShapeConfigError);

@@ -8,8 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
-#include <gtest/gtest.h>
 #include <geos_c.h>
+#include <gtest/gtest.h>
 #include <shapefil.h>
 
 using namespace qrn::map;
@@ -71,8 +71,8 @@ TEST(ShapeLayer, DecodesAttributesInTheirCodePage)
     const QByteArray latin = QByteArray("Forl\xEC-Cesena \x80");
     const Case cases[] = {
         {"UTF-8", QString::fromUtf8("Forlì-Cesena €").toUtf8(), "UTF-8"},
-        {"1252", latin, "windows-1252"},        // .cpg file
-        {"LDID/87", latin, "windows-1252"},     // language mark of the .dbf
+        {"1252", latin, "windows-1252"}, // .cpg file
+        {"LDID/87", latin, "windows-1252"}, // language mark of the .dbf
         {nullptr, QByteArray("Forl\xEC-Cesena \xA4"), "ISO-8859-1"}, // neither: Latin-1
     };
     qrn::test::TestFolder tf(false);
@@ -137,7 +137,7 @@ TEST(ShapeLayer, SearchFindsTheProvinceAtEveryInteriorPoint)
     auto l = ShapeLayer::open(sampleShape(QStringLiteral("province107")));
     ASSERT_TRUE(l->valid());
     for (int f = 0; f < l->featureCount(); ++f)
-        EXPECT_EQ(l->search(interiorPoint(*l, f)), std::vector<int>{f}) << f;
+        EXPECT_EQ(l->search(interiorPoint(*l, f)), std::vector<int> {f}) << f;
     const QRectF e = l->extent();
     EXPECT_TRUE(l->search(e.topLeft() - QPointF(1000, 1000)).empty());
     EXPECT_TRUE(l->search(QPointF(e.left() + 1, e.top() + 1)).empty()); // open sea in a corner
@@ -165,9 +165,8 @@ TEST(ShapeLayer, SearchHonoursHolesAndDistances)
     const Case cases[] = {
         {holed.get(), {1, 1}, 0, {0}},   {holed.get(), {5, 5}, 0, {}}, // inside the hole
         {holed.get(), {11, 5}, 100, {}}, // a polygon ignores the distance
-        {lines.get(), {5, 1}, 1.5, {0}}, {lines.get(), {5, 2.5}, 3, {0, 1}},
-        {lines.get(), {5, 2.5}, 2, {}},  {points.get(), {3, 4}, 1, {0}},
-        {points.get(), {3, 4.5}, 1, {}},
+        {lines.get(), {5, 1}, 1.5, {0}}, {lines.get(), {5, 2.5}, 3, {0, 1}}, {lines.get(), {5, 2.5}, 2, {}},
+        {points.get(), {3, 4}, 1, {0}},  {points.get(), {3, 4.5}, 1, {}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(c.layer->search(c.at, c.distance), c.expected) << c.at.x() << "," << c.at.y();
@@ -200,9 +199,9 @@ TEST(Renderers, ValueMapResolvesListedValuesAndTheDefault)
     auto l = ShapeLayer::open(tf.file(QStringLiteral("v.shp")));
     ValueMapRenderer r;
     r.field = QStringLiteral("code");
-    r.addValue(QStringLiteral("3"), Symbol{0x0000FF});
-    r.addValue(QStringLiteral("1"), Symbol{0x00FF00});
-    r.addValue(QStringLiteral("3"), Symbol{0xFF0000}); // a repeated value: the first one holds
+    r.addValue(QStringLiteral("3"), Symbol {0x0000FF});
+    r.addValue(QStringLiteral("1"), Symbol {0x00FF00});
+    r.addValue(QStringLiteral("3"), Symbol {0xFF0000}); // a repeated value: the first one holds
     auto s = r.resolve(*l);
     ASSERT_EQ(s.size(), 3u);
     EXPECT_EQ(s[0]->color, 0x00FF00u);

@@ -11,7 +11,9 @@ inline QString pdfText(const QString &path)
     p.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
     if (!p.waitForFinished(30000) || p.exitCode() != 0)
         return QString();
-    return QString::fromUtf8(p.readAllStandardOutput()).replace(QChar(0xFB01), QLatin1String("fi")).replace(QChar(0xFB02), QLatin1String("fl"));
+    return QString::fromUtf8(p.readAllStandardOutput())
+        .replace(QChar(0xFB01), QLatin1String("fi"))
+        .replace(QChar(0xFB02), QLatin1String("fl"));
 }
 
 } // namespace qrn::test

@@ -50,13 +50,21 @@ TEST(SheetRules, EmptyValuesTopicsLevelsSectionsAndYes)
     EXPECT_EQ(topicText("12-PD", "Strade"), "12 - Strade");
     EXPECT_EQ(topicText("T01", "Strade"), "T01 - Strade");
 
-    const std::pair<const char *, const char *> levels[] = {{"P", "Provinciale"}, {"R", "Regionale"}, {"N", ""}, {"p", ""}};
+    const std::pair<const char *, const char *> levels[] = {{"P", "Provinciale"},
+                                                            {"R", "Regionale"},
+                                                            {"N", ""},
+                                                            {"p", ""}};
     for (const auto &[mark, text] : levels)
         EXPECT_EQ(levelText(mark), QString::fromUtf8(text)) << mark;
 
-    const std::pair<const char *, const char *> sections[] = {
-        {"A", "Contesto"}, {"B2", "Dotazione"}, {"C1", "Funzionalità"}, {"D", "Funzionalità"},
-        {"E2", "Domanda"}, {"F", ""},          {"b1", ""},             {"", ""}};
+    const std::pair<const char *, const char *> sections[] = {{"A", "Contesto"},
+                                                              {"B2", "Dotazione"},
+                                                              {"C1", "Funzionalità"},
+                                                              {"D", "Funzionalità"},
+                                                              {"E2", "Domanda"},
+                                                              {"F", ""},
+                                                              {"b1", ""},
+                                                              {"", ""}};
     for (const auto &[code, text] : sections)
         EXPECT_EQ(evaluationSection(code), QString::fromUtf8(text)) << code;
 
@@ -110,8 +118,11 @@ TEST(Sheets, IndicatorSheetSectionsAndCheckBoxes)
     struct Case {
         const char *code, *section;
         bool sintesi;
-    } cases[] = {{"ICO012", "", false}, {"IAS014", "Funzionalità", true}, {"IAS013", "Dotazione", true},
-                 {"IAS015", "Dotazione", true}, {"ITR005", "Contesto", false}};
+    } cases[] = {{"ICO012", "", false},
+                 {"IAS014", "Funzionalità", true},
+                 {"IAS013", "Dotazione", true},
+                 {"IAS015", "Dotazione", true},
+                 {"ITR005", "Contesto", false}};
     for (const Case &c : cases) {
         const auto sheet = loadIndicatorSheet(*s.cn, c.code);
         ASSERT_TRUE(sheet) << c.code;
@@ -188,9 +199,9 @@ TEST(Glossary, SearchesMatchApostrophesPercentAndUnderscoreAsThemselves)
     const QStringList quote = terms(glossaryContainsQuery("d'i"));
     EXPECT_TRUE(quote.contains("Rete d'interesse nazionale"));
     EXPECT_TRUE(quote.contains("Sito d'interesse nazionale"));
-    EXPECT_EQ(terms(glossaryStartsQuery("rete d'")), QStringList{"Rete d'interesse nazionale"});
+    EXPECT_EQ(terms(glossaryStartsQuery("rete d'")), QStringList {"Rete d'interesse nazionale"});
 
-    EXPECT_EQ(terms(glossaryContainsQuery("%")), QStringList{"Tasso di riempimento (%)"});
+    EXPECT_EQ(terms(glossaryContainsQuery("%")), QStringList {"Tasso di riempimento (%)"});
     EXPECT_TRUE(terms(glossaryContainsQuery("_")).isEmpty());
     EXPECT_TRUE(terms(glossaryStartsQuery("%")).isEmpty());
     EXPECT_TRUE(terms(glossaryContainsQuery("\\")).isEmpty());
@@ -214,18 +225,30 @@ TEST(Reports, EachReportWrittenToPdfHoldsItsHeadingsAndFields)
         const char *key, *name, *caption;
         QStringList texts;
     } cases[] = {
-        {ReportKind::Variabili, "TR001", "rptVariabili", "Stampa Scheda Variabile",
+        {ReportKind::Variabili,
+         "TR001",
+         "rptVariabili",
+         "Stampa Scheda Variabile",
          {"Scheda variabile", "TR001 - Estensione delle strade statali e provinciali", "T01 - Trasporti stradali",
           "Anni disponibili", "Periodo di riferimento dei dati", "Note sull'intera serie", "Note sui singoli anni",
           "Fonte", "Pubblicazione", "Ente", "2008", "N.A.", "Dal 2001 le strade statali"}},
-        {ReportKind::Indicatori, "ICO012", "rptIndicatori", "Stampa Scheda Indicatore",
+        {ReportKind::Indicatori,
+         "ICO012",
+         "rptIndicatori",
+         "Stampa Scheda Indicatore",
          {"Scheda indicatore", "ICO012 - Abitanti per centrale telefonica", "Aspetto", "Modalità di calcolo",
           "Id varibili associate", "Note tecniche", "1996"}},
-        {ReportKind::Indicatori, "IAS014", "rptIndicatori", "Stampa Scheda Indicatore",
+        {ReportKind::Indicatori,
+         "IAS014",
+         "rptIndicatori",
+         "Stampa Scheda Indicatore",
          {"Qualità tecnologica del servizio"}},
-        {ReportKind::Glossario, "Rete d'interesse nazionale", "rptGlossario", "Stampa Glossario",
-         {"Quarnaro", "Glossario", "DENOMINAZIONE:", "Rete d'interesse nazionale", "DESCRIZIONE:",
-          "Insieme delle infrastrutture"}},
+        {ReportKind::Glossario,
+         "Rete d'interesse nazionale",
+         "rptGlossario",
+         "Stampa Glossario",
+         {"Quarnaro", "Glossario", "DENOMINAZIONE:", "Rete d'interesse nazionale",
+          "DESCRIZIONE:", "Insieme delle infrastrutture"}},
     };
     for (const Case &c : cases) {
         const auto report = InitReport(*s.ctx, c.kind, c.key, "test");
@@ -264,7 +287,7 @@ TEST(CliMetadata, SheetTextPdfAndGlossaryListings)
     auto run = [&](QStringList args, QString &out, QString &err) {
         out.clear();
         err.clear();
-        return qrn::cli::run(QStringList{"--home", tf.path()} + args, QString(), out, err);
+        return qrn::cli::run(QStringList {"--home", tf.path()} + args, QString(), out, err);
     };
     QString out, err;
     EXPECT_EQ(run({"scheda", "TR003"}, out, err), 0) << err.toStdString();
@@ -288,7 +311,8 @@ TEST(CliMetadata, SheetTextPdfAndGlossaryListings)
     EXPECT_EQ(run({"glossario", "--tutti"}, out, err), 0);
     EXPECT_EQ(out.count('\n'), 60);
     EXPECT_EQ(run({"glossario", "--definizione", "Nessuno"}, out, err), 1);
-    for (const QStringList &bad : {QStringList{"glossario"}, QStringList{"glossario", "--lettera", "AB"},
-                                   QStringList{"glossario", "--contiene"}, QStringList{"glossario", "--tutti", "--inizia", "A"}})
+    for (const QStringList &bad :
+         {QStringList {"glossario"}, QStringList {"glossario", "--lettera", "AB"},
+          QStringList {"glossario", "--contiene"}, QStringList {"glossario", "--tutti", "--inizia", "A"}})
         EXPECT_EQ(run(bad, out, err), 2) << bad.join(' ').toStdString();
 }

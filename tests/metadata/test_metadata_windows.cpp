@@ -122,12 +122,12 @@ TEST(MetadataSheets, MissingEntryPrintPreviewPdfAndPrinter)
     Scenario s;
     ui::SheetWindow *sheet = ui::openMetadataSheet(*s.main, "Variabili", "ZZ999");
     ASSERT_TRUE(sheet);
-    EXPECT_EQ(s.tf.prompt.messages(), QStringList{"Informazioni per la variabile non disponibili!"});
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Informazioni per la variabile non disponibili!"});
     EXPECT_EQ(s.tf.prompt.shown().back().icon, Icon::Information);
     EXPECT_EQ(s.text(sheet, "txtVariabili"), "");
     s.tf.prompt.clear();
     s.click(sheet, "cmdStampa");
-    EXPECT_EQ(s.tf.prompt.messages(), QStringList{"Impossibile eseguire la stampa"});
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Impossibile eseguire la stampa"});
 
     s.tf.prompt.clear();
     sheet = ui::openMetadataSheet(*s.main, "Variabili", "TR001");
@@ -143,7 +143,7 @@ TEST(MetadataSheets, MissingEntryPrintPreviewPdfAndPrinter)
 
     p->printersInstalled = [] { return false; };
     s.click(p, "cmdStampa");
-    EXPECT_EQ(s.tf.prompt.messages(), QStringList{"Stampante non installata!"});
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Stampante non installata!"});
     p->printersInstalled = [] { return true; };
     s.click(p, "cmdStampa");
     EXPECT_EQ(s.tf.prompt.shown().back().kind, ScriptedPrompt::Shown::Kind::Printer) << "cancelled: nothing printed";
@@ -195,7 +195,7 @@ TEST(Glossary, FromALetterToADefinitionWithAnApostropheAndItsReport)
     ASSERT_EQ(terms->count(), 0);
     w->lst_NameVar_Click();
     s.click(w, "Cmd_print");
-    EXPECT_EQ(s.tf.prompt.messages(), QStringList{"Impossibile eseguire la stampa"});
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Impossibile eseguire la stampa"});
 
     w->cmb_alfabeto_Click(int('R' - 'A'));
     const auto found = terms->findItems("Rete d'interesse nazionale", Qt::MatchExactly);

@@ -16,7 +16,9 @@ TEST(Cli, QueryPrintsCsvWithTheChosenMarks)
     EXPECT_EQ(out, "DES_TERR;v\nValle d'Aosta/Vallée d'Aoste;1,50\n");
     out.clear();
     EXPECT_EQ(qrn::cli::run({"--home", tf.path(), "--decimal", ".", "--separator", ",", "query", "territorio.mdb",
-                             "select 'a,b' as x, Format(1.5, '0.00') as v"}, QString(), out, err), 0);
+                             "select 'a,b' as x, Format(1.5, '0.00') as v"},
+                            QString(), out, err),
+              0);
     EXPECT_EQ(out, "x,v\n\"a,b\",1.50\n");
 }
 
@@ -24,7 +26,9 @@ TEST(Cli, ErrorsGoToStandardErrorWithAStatus)
 {
     TestFolder tf;
     QString out, err;
-    EXPECT_EQ(qrn::cli::run({"--home", tf.path(), "query", "territorio.mdb", "select * from nessuna"}, QString(), out, err), 1);
+    EXPECT_EQ(
+        qrn::cli::run({"--home", tf.path(), "query", "territorio.mdb", "select * from nessuna"}, QString(), out, err),
+        1);
     EXPECT_TRUE(err.contains("Errore: Impossibile trovare la tabella o la query 'nessuna'.")) << err.toStdString();
     err.clear();
     EXPECT_EQ(qrn::cli::run({"--home", tf.path(), "boh"}, QString(), out, err), 2);
@@ -94,7 +98,8 @@ TEST(CliTable, GroupsAndNamesGiveTheSelectionWindowsStatement)
               0)
         << err.toStdString();
     EXPECT_TRUE(out.startsWith("SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, "));
-    EXPECT_TRUE(out.contains("Format(AS_2005.AS013, '0.00') as AS013_2005, Format(TR_2004.TR001, '0.00') as TR001_2004"))
+    EXPECT_TRUE(
+        out.contains("Format(AS_2005.AS013, '0.00') as AS013_2005, Format(TR_2004.TR001, '0.00') as TR001_2004"))
         << out.toStdString();
     // The partitions (type 4) in list order, then the province by name, its apostrophe doubled.
     EXPECT_TRUE(out.contains("'Nord-ovest'")) << out.toStdString();
@@ -107,11 +112,11 @@ TEST(CliTable, GroupsAndNamesGiveTheSelectionWindowsStatement)
 TEST(CliTable, SortAndSearchOptionsWithTheChosenMarks)
 {
     TestFolder tf;
-    const QStringList base{"--home", tf.path(), "--decimal", ".", "--separator", "\t", "tabella", "--db",
-                           "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "6"};
+    const QStringList base {"--home", tf.path(),       "--decimal", ".",          "--separator", "\t", "tabella",
+                            "--db",   "Variabili.mdb", "--voce",    "AS013-2005", "--gruppi",    "6"};
     const qrn::NumberFormat f = qrn::NumberFormat::point();
     QString out, err;
-    ASSERT_EQ(qrn::cli::run(base + QStringList{"--ordina", "AS013_2005", "--discendente"}, QString(), out, err), 0)
+    ASSERT_EQ(qrn::cli::run(base + QStringList {"--ordina", "AS013_2005", "--discendente"}, QString(), out, err), 0)
         << err.toStdString();
     QList<QStringList> rows = csvRows(out, '\t');
     ASSERT_EQ(rows.size(), 21);
@@ -119,9 +124,10 @@ TEST(CliTable, SortAndSearchOptionsWithTheChosenMarks)
     EXPECT_GE(*f.toNumber(rows[1][6]), *f.toNumber(rows[20][6]));
 
     out.clear();
-    ASSERT_EQ(qrn::cli::run(base + QStringList{"--cerca", "AS013_2005", "--da", "5000", "--a", "9999.9", "--selezione"},
-                            QString(), out, err),
-              0)
+    ASSERT_EQ(
+        qrn::cli::run(base + QStringList {"--cerca", "AS013_2005", "--da", "5000", "--a", "9999.9", "--selezione"},
+                      QString(), out, err),
+        0)
         << err.toStdString();
     rows = csvRows(out, '\t');
     ASSERT_GT(rows.size(), 2);
@@ -132,7 +138,7 @@ TEST(CliTable, SortAndSearchOptionsWithTheChosenMarks)
 TEST(CliTable, ProblemsGoToStandardErrorInItalian)
 {
     TestFolder tf;
-    const QStringList base{"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005"};
+    const QStringList base {"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005"};
     const struct {
         QStringList more;
         int status;
@@ -142,7 +148,8 @@ TEST(CliTable, ProblemsGoToStandardErrorInItalian)
         {{}, 2, "--territori..."},
         {{"--gruppi", "7"}, 2, ""},
         {{"--gruppi", "6", "--voce", "AS013"}, 2, "CODICE-ANNO..."},
-        {{"--gruppi", "6", "--cerca", "AS013_2005", "--da", "5", "--a", "3"}, 1,
+        {{"--gruppi", "6", "--cerca", "AS013_2005", "--da", "5", "--a", "3"},
+         1,
          "Attenzione: Il valore 'Da' non deve essere maggiore del valore 'a'!\n"},
         {{"--gruppi", "6", "--ordina", "Nessuna"}, 1, "Nessuna..."},
         {{"--gruppi", "6", "--voce", "AS013-1890"}, 1, "AS013..."},

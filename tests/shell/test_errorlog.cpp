@@ -29,9 +29,10 @@ TEST(ErrorLog, LinesAreWrittenByteForByteInOrderWithOneMessageEach)
     window.setObjectName("FormdatiTab");
     log.logError("Utility", "GetDbConnection", "-2147467259", "Impossibile trovare il file.");
     log.logError(&window, "objtree_NodeClick", "3265", "Elemento non trovato; città");
-    const QByteArray expected =
-        "06/12/26 09:05:07 - Module:Utility Function: GetDbConnection Error N.-2147467259 Description:Impossibile trovare il file.\r\n"
-        "06/12/26 09:05:07 - Module:FormdatiTab Function: objtree_NodeClick Error N.3265 Description:Elemento non trovato; citt\xe0\r\n";
+    const QByteArray expected = "06/12/26 09:05:07 - Module:Utility Function: GetDbConnection Error N.-2147467259 "
+                                "Description:Impossibile trovare il file.\r\n"
+                                "06/12/26 09:05:07 - Module:FormdatiTab Function: objtree_NodeClick Error N.3265 "
+                                "Description:Elemento non trovato; citt\xe0\r\n";
     EXPECT_EQ(tf.read("Files/Error.log"), expected);
     ASSERT_EQ(tf.prompt.shown().size(), 2u);
     EXPECT_EQ(tf.prompt.shown()[0].text, "Errore : Impossibile trovare il file. Il File Error.log è stato riempito.");

@@ -32,7 +32,7 @@ protected:
                          "(NULL, 'abc'), (-0.004, 'x'), (2.675, 'Vallée');");
     }
     QString one(const QString &sql) { return c->query(sql).text(0); }
-    TestFolder tf{false};
+    TestFolder tf {false};
     std::unique_ptr<Connection> c;
 };
 
@@ -57,7 +57,7 @@ TEST_F(JetFunctions, CDblReadsTheProgramsFormatAndRejectsOtherText)
     // Exact decimals kept as text (imported currency) are read with their point; three
     // decimals after a point are a group of thousands in the program's format.
     const std::vector<std::pair<const char *, double>> exact = {
-        {"select CDbl('32.3800')", 32.38}, {"select CDbl('-0.5')", -0.5}, {"select CDbl('1234.5678')", 1234.5678},
+        {"select CDbl('32.3800')", 32.38}, {"select CDbl('-0.5')", -0.5},      {"select CDbl('1234.5678')", 1234.5678},
         {"select CDbl('1.234')", 1234.0},  {"select CDbl('1.234,5')", 1234.5},
     };
     for (const auto &[sql, value] : exact)

@@ -13,7 +13,7 @@ namespace {
 
 // A metadata database holding only the given menu rows and two configured databases.
 struct MenuFixture {
-    TestFolder tf{false};
+    TestFolder tf {false};
     std::unique_ptr<AppContext> ctx;
     struct Row {
         int id, parent, order;
@@ -27,12 +27,13 @@ struct MenuFixture {
         ctx = tf.context();
         ctx->DbFolder = tf.file("Databases/");
         auto c = Connection::create(tf.file("Databases/Metadati.sqlite"), NumberFormat::comma());
-        c->executeScript("CREATE TABLE DBMainMenu (IdMenu INTEGER, IdMenuParent INTEGER, Orderb INTEGER, DescName TEXT, "
-                         "isSeparator INTEGER, isDisable INTEGER, isChecked INTEGER, FormToOpen TEXT, DBname TEXT, "
-                         "TipoDb TEXT, LivTerritoriale TEXT);"
-                         "CREATE TABLE DbConfigs (dbnames TEXT, dbdesc TEXT, c2, c3, c4, c5, c6, c7, c8, c9, caption TEXT);"
-                         "INSERT INTO DbConfigs VALUES ('A.mdb', 'a', 0,0,0,0,0,0,0,0, 'Didascalia A'),"
-                         "('B.mdb', 'b', 0,0,0,0,0,0,0,0, 'Didascalia B');");
+        c->executeScript(
+            "CREATE TABLE DBMainMenu (IdMenu INTEGER, IdMenuParent INTEGER, Orderb INTEGER, DescName TEXT, "
+            "isSeparator INTEGER, isDisable INTEGER, isChecked INTEGER, FormToOpen TEXT, DBname TEXT, "
+            "TipoDb TEXT, LivTerritoriale TEXT);"
+            "CREATE TABLE DbConfigs (dbnames TEXT, dbdesc TEXT, c2, c3, c4, c5, c6, c7, c8, c9, caption TEXT);"
+            "INSERT INTO DbConfigs VALUES ('A.mdb', 'a', 0,0,0,0,0,0,0,0, 'Didascalia A'),"
+            "('B.mdb', 'b', 0,0,0,0,0,0,0,0, 'Didascalia B');");
         for (const Row &r : rows)
             c->execute("INSERT INTO DBMainMenu VALUES (?,?,?,?,?,?,?,?,?,?,?)",
                        {r.id, r.parent, r.order, r.caption, r.sep, r.dis, r.chk, r.form, r.db, r.tipo, r.level});
@@ -44,14 +45,14 @@ struct MenuFixture {
 TEST(BuildMenus, DropDownsAreNumberedInCreationOrderAndItemsFillTheArrays)
 {
     MenuFixture f({
-        {2, -1, 2, "Dati"},                                                    // drop-down 1 (after "File")
-        {1, -1, 1, "File"},                                                    // drop-down 0
-        {0, 0, 1, "Info", 0, 0, 0, "FRMINFO"},                                 // item 1
-        {5, 1, 1, "Annidato"},                                                 // drop-down 2 inside "Dati"
-        {6, 1, 2, "", 1},                                                      // separator in "Dati"
-        {7, 1, 3, "Spento", 0, 1},                                             // disabled text in "Dati"
+        {2, -1, 2, "Dati"}, // drop-down 1 (after "File")
+        {1, -1, 1, "File"}, // drop-down 0
+        {0, 0, 1, "Info", 0, 0, 0, "FRMINFO"}, // item 1
+        {5, 1, 1, "Annidato"}, // drop-down 2 inside "Dati"
+        {6, 1, 2, "", 1}, // separator in "Dati"
+        {7, 1, 3, "Spento", 0, 1}, // disabled text in "Dati"
         {0, 2, 1, "Tabella", 0, 0, 1, "FORMDATITAB", "A.mdb", "Variabili", "P"}, // item 3, checked
-        {0, 1, 4, "Grigia", 0, 1, 1, "GLOSSARIO"},                             // item 2 (parent 1 comes first), disabled
+        {0, 1, 4, "Grigia", 0, 1, 1, "GLOSSARIO"}, // item 2 (parent 1 comes first), disabled
     });
     MenuBar bar;
     BuildMenus(*f.ctx, bar);
@@ -80,7 +81,7 @@ TEST(BuildMenus, DropDownsAreNumberedInCreationOrderAndItemsFillTheArrays)
 
 TEST(BuildMenus, AThirtyFirstItemFailsKeepingTheMenusBuilt)
 {
-    std::vector<MenuFixture::Row> rows{{1, -1, 1, "Molte"}};
+    std::vector<MenuFixture::Row> rows {{1, -1, 1, "Molte"}};
     for (int i = 1; i <= 31; ++i)
         rows.push_back({0, 0, i, QString("Voce %1").arg(i), 0, 0, 0, "X"});
     MenuFixture f(rows);
@@ -139,7 +140,8 @@ TEST(MenuDispatch, ContextRulesOfTheCommandItems)
 
 TEST(MenuDispatch, DatabaseErrorsAreIgnored)
 {
-    MenuFixture f({{1, -1, 1, "M"}, {0, 0, 1, "Uno", 0, 0, 0, "X"}, {0, 0, 2, "Due", 0, 0, 0, "frminfo", "B.mdb", "V", "R"}});
+    MenuFixture f(
+        {{1, -1, 1, "M"}, {0, 0, 1, "Uno", 0, 0, 0, "X"}, {0, 0, 2, "Due", 0, 0, 0, "frminfo", "B.mdb", "V", "R"}});
     MenuBar bar;
     BuildMenus(*f.ctx, bar);
     f.ctx->DbFolder = f.tf.file("NonEsiste/");

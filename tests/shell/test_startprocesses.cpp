@@ -24,8 +24,8 @@ QStringList databaseFiles(const TestFolder &tf)
     QStringList files;
     for (const QFileInfo &fi : QDir(tf.file("Databases")).entryInfoList(QDir::Files, QDir::Name))
         files << fi.fileName() + ":"
-                + QString::fromLatin1(QCryptographicHash::hash(tf.read("Databases/" + fi.fileName()),
-                                                               QCryptographicHash::Sha1).toHex());
+                + QString::fromLatin1(
+                     QCryptographicHash::hash(tf.read("Databases/" + fi.fileName()), QCryptographicHash::Sha1).toHex());
     return files;
 }
 
@@ -34,8 +34,8 @@ void setMode(const QString &path, QFile::Permissions p)
     ASSERT_TRUE(QFile::setPermissions(path, p)) << path.toStdString();
 }
 
-constexpr auto kReadOnlyDir = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup
-    | QFile::ReadOther | QFile::ExeOther;
+constexpr auto kReadOnlyDir = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+    | QFile::ExeOther;
 constexpr auto kReadOnlyFile = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
 constexpr auto kOpenDir = kReadOnlyDir | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
 
@@ -59,8 +59,10 @@ TEST(StartProcesses, AReadOnlyDatabasesFolderServesTheTableRoad)
     setMode(tf.file("Databases"), kReadOnlyDir);
 
     QProcess p;
-    p.start(program, args + QStringList{"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce",
-                                        "AS013-2005", "--gruppi", "6"});
+    p.start(program,
+            args
+                + QStringList {"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005",
+                               "--gruppi", "6"});
     ASSERT_TRUE(p.waitForFinished(60000));
     const QString err = QString::fromUtf8(p.readAllStandardError());
     EXPECT_EQ(p.exitCode(), 0) << err.toStdString();

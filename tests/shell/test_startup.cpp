@@ -187,5 +187,6 @@ TEST(Startup, AnErrorInAStepIsLoggedAsFormLoadAndSkipsTheRest)
     tf.prompt.answerFolder(QString()); // no map folder, if the sample has none
     EXPECT_EQ(RunStartup(*ctx, host, nullptr, bar), StartupOutcome::Running);
     EXPECT_EQ(host.splashes, 0);
-    EXPECT_TRUE(QString::fromLatin1(tf.read("Files/Error.log")).contains("Module:frmMainMDI Function: Form_Load Error N."));
+    EXPECT_TRUE(
+        QString::fromLatin1(tf.read("Files/Error.log")).contains("Module:frmMainMDI Function: Form_Load Error N."));
 }

@@ -81,7 +81,8 @@ TEST(Connection, MissingEmptyOrForeignFilesFailWithAClearMessage)
 {
     TestFolder tf(false);
     tf.write("Databases/vuoto.sqlite", "");
-    tf.write("Databases/testo.sqlite", QByteArray("Questo non è un database, ma un file di testo qualsiasi.\n").repeated(40));
+    tf.write("Databases/testo.sqlite",
+             QByteArray("Questo non è un database, ma un file di testo qualsiasi.\n").repeated(40));
     const struct {
         const char *file;
         DbError::Kind kind;
@@ -107,8 +108,9 @@ TEST(Connection, MissingEmptyOrForeignFilesFailWithAClearMessage)
 TEST(Recordset, FieldsByIndexAndNameWithBofEofAndNulls)
 {
     TestFolder tf(false);
-    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (a TEXT, b REAL); INSERT INTO t VALUES ('uno', 1.5);"
-                                   "INSERT INTO t VALUES (NULL, 2);");
+    makeStore(tf.file("x.sqlite"),
+              "CREATE TABLE t (a TEXT, b REAL); INSERT INTO t VALUES ('uno', 1.5);"
+              "INSERT INTO t VALUES (NULL, 2);");
     auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
     Recordset rs = c->query("select a, b from t order by b");
     ASSERT_EQ(rs.recordCount(), 2);
@@ -138,7 +140,10 @@ TEST(GetDbConnection, EmptyFolderMeansTheDatabasesFolderAndAFullStringIsUsedAsIt
     ctx->DbFolder = tf.file("Databases/");
     EXPECT_EQ(ctx->GetDbConnection("Dati.mdb")->query("select x from t").text(0), "db");
     EXPECT_EQ(ctx->GetDbConnection("Dati.mdb", tf.file("Altrove/"))->query("select x from t").text(0), "altrove");
-    EXPECT_EQ(ctx->GetDbConnection(ctx->OdbcPrefix + tf.file("Altrove/Dati.mdb"), QString(), true)->query("select x from t").text(0), "altrove");
+    EXPECT_EQ(ctx->GetDbConnection(ctx->OdbcPrefix + tf.file("Altrove/Dati.mdb"), QString(), true)
+                  ->query("select x from t")
+                  .text(0),
+              "altrove");
     EXPECT_TRUE(tf.prompt.shown().empty());
 }
 
@@ -164,15 +169,16 @@ protected:
         makeStore(tf.file("Databases/territorio.sqlite"),
                   "CREATE TABLE land_Ind (COD_TERR TEXT COLLATE NOCASE, DES_TERR TEXT COLLATE NOCASE);"
                   "INSERT INTO land_Ind VALUES ('01', 'Piemonte'), ('13', 'Abruzzo');");
-        makeStore(tf.file("Databases/Dati.sqlite"), "CREATE TABLE AS_2005 (COD_TERR TEXT, AS013 REAL);"
-                                                    "INSERT INTO AS_2005 VALUES ('01', 3.25);");
+        makeStore(tf.file("Databases/Dati.sqlite"),
+                  "CREATE TABLE AS_2005 (COD_TERR TEXT, AS013 REAL);"
+                  "INSERT INTO AS_2005 VALUES ('01', 3.25);");
         makeStore(tf.file("Databases/Metadati.sqlite"),
                   "CREATE TABLE tablelink (a TEXT, b TEXT, c TEXT);"
                   "INSERT INTO tablelink VALUES ('land_Ind', 'Territorio.mdb', 'Dati.mdb');");
         ctx = tf.context();
         ctx->DbFolder = tf.file("Databases/");
     }
-    TestFolder tf{false};
+    TestFolder tf {false};
     std::unique_ptr<AppContext> ctx;
 };
 
@@ -180,8 +186,9 @@ TEST_F(LinksTest, ALinkedTableIsNamedDirectlyInQueries)
 {
     ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
     auto c = ctx->GetDbConnection("Dati.mdb");
-    Recordset rs = c->query("SELECT land_Ind.DES_TERR, Format(AS_2005.AS013, '0.00') as AS013_2005 FROM AS_2005 "
-                            "INNER JOIN land_Ind  ON AS_2005.COD_TERR = land_Ind.COD_TERR WHERE land_Ind.DES_TERR IN( 'piemonte')");
+    Recordset rs = c->query(
+        "SELECT land_Ind.DES_TERR, Format(AS_2005.AS013, '0.00') as AS013_2005 FROM AS_2005 "
+        "INNER JOIN land_Ind  ON AS_2005.COD_TERR = land_Ind.COD_TERR WHERE land_Ind.DES_TERR IN( 'piemonte')");
     ASSERT_EQ(rs.recordCount(), 1);
     EXPECT_EQ(rs.text(0), "Piemonte");
     EXPECT_EQ(rs.text(1), "3,25");
@@ -191,7 +198,8 @@ TEST_F(LinksTest, ALinkedTableIsNamedDirectlyInQueries)
 TEST_F(LinksTest, ALinkDifferingOnlyInCaseStaysAndOneToAnotherFolderIsRemade)
 {
     std::vector<LinkDef> &links = ctx->links.of(tf.file("Databases/Dati.sqlite"));
-    links.push_back({"LAND_IND", "MS ACCESS;PWD=GIRASOLEB2718;DATABASE=" + ctx->DbFolder + "Territorio.mdb", "land_Ind"});
+    links.push_back(
+        {"LAND_IND", "MS ACCESS;PWD=GIRASOLEB2718;DATABASE=" + ctx->DbFolder + "Territorio.mdb", "land_Ind"});
     ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
     ASSERT_EQ(links.size(), 1u);
     EXPECT_EQ(links[0].name, "LAND_IND") << "untouched: the same connect string but for case";
@@ -213,8 +221,9 @@ TEST_F(LinksTest, MakingTheLinksLeavesEveryDatabaseFileAsItWas)
         QStringList files;
         for (const QFileInfo &fi : QDir(ctx->DbFolder).entryInfoList(QDir::Files, QDir::Name))
             files << fi.fileName() + ":" + fi.lastModified().toString(Qt::ISODateWithMs) + ":"
-                    + QString::fromLatin1(QCryptographicHash::hash(tf.read("Databases/" + fi.fileName()),
-                                                                   QCryptographicHash::Sha1).toHex());
+                    + QString::fromLatin1(
+                         QCryptographicHash::hash(tf.read("Databases/" + fi.fileName()), QCryptographicHash::Sha1)
+                             .toHex());
         return files;
     };
     const QStringList before = snapshot();
@@ -234,8 +243,9 @@ TEST_F(LinksTest, AMissingDatabaseEndsTheProgramKeepingTheLinksMadeBefore)
     const auto &fatal = tf.prompt.shown()[0];
     EXPECT_EQ(fatal.title, "Attenzione");
     EXPECT_EQ(fatal.icon, Icon::Critical);
-    EXPECT_EQ(fatal.text, "Sono mancanti alcuni Database!\r\nControllare l'esistenza dei Database nella cartella : \r\n"
-                              + ctx->DbFolder + " \r\n\r\nL'applicazione sarà chiusa.");
+    EXPECT_EQ(fatal.text,
+              "Sono mancanti alcuni Database!\r\nControllare l'esistenza dei Database nella cartella : \r\n"
+                  + ctx->DbFolder + " \r\n\r\nL'applicazione sarà chiusa.");
     EXPECT_TRUE(QString::fromLatin1(tf.read("Files/Error.log")).contains("Function: RefreshLinkOnDB_2"));
     auto db = ctx->openDatabase("Dati.mdb");
     EXPECT_EQ(db->query("select count(*) from land_Ind").value(0).toInt(), 2);
@@ -266,7 +276,7 @@ TEST_F(LinksTest, DeleteAreaQueryRemovesOnlyListedSavedQueries)
     EXPECT_EQ(ctx->openDatabase("Dati.mdb")->queryDefs().size(), 3);
     ctx->CurrentDb = "Dati.mdb";
     DeleteAreaQuery(*ctx);
-    EXPECT_EQ(ctx->openDatabase("Dati.mdb")->queryDefs(), QStringList{"Altra"});
+    EXPECT_EQ(ctx->openDatabase("Dati.mdb")->queryDefs(), QStringList {"Altra"});
     EXPECT_TRUE(tf.prompt.shown().empty());
 }
 

@@ -7,7 +7,10 @@
 
 namespace qrn::test {
 
-QString sampleDir() { return QStringLiteral(QUARNARO_SAMPLE_DIR); }
+QString sampleDir()
+{
+    return QStringLiteral(QUARNARO_SAMPLE_DIR);
+}
 
 void copyTree(const QString &from, const QString &to)
 {

@@ -1,7 +1,7 @@
 // The table export on the sample data, read back by independent readers.
 
-#include "table/export.h"
 #include "table/datatable.h"
+#include "table/export.h"
 
 #include "ReadBack.h"
 #include "catalogue/querybuilder.h"
@@ -10,8 +10,8 @@
 #include "support/testfolder.h"
 
 #include <QFile>
-#include <map>
 #include <gtest/gtest.h>
+#include <map>
 
 using namespace qrn;
 using qrn::test::TestFolder;
@@ -20,7 +20,8 @@ TEST(ExportCodes, YearsAreCutOnceAndTerritoryHeadersStay)
 {
     // The last five characters go whenever the last four read as a number: a derived column
     // named Funz12005 becomes "Funz", which names no catalogue entry.
-    EXPECT_EQ(exportCodeList({"TipoTerritorio", "COD_TERR", "PROV", "AS013_2004", "AS013_2005", "IAS020_2006", "Funz12005", "2005"}),
+    EXPECT_EQ(exportCodeList({"TipoTerritorio", "COD_TERR", "PROV", "AS013_2004", "AS013_2005", "IAS020_2006",
+                              "Funz12005", "2005"}),
               QStringList({"TipoTerritorio", "COD_TERR", "PROV", "AS013", "IAS020", "Funz", "2005"}));
     const QString q = exportMetadataQuery("Variabili", {"AS013", "TR001"});
     EXPECT_TRUE(q.endsWith("WHERE  IdVariabile ='AS013' OR  IdVariabile ='TR001'")) << q.toStdString();
@@ -43,7 +44,7 @@ protected:
                               "land_Ind.DES_TERR IN( 'Torino', 'Valle d''Aosta/Vallée d''Aoste', 'Italia')"));
         auto c = ctx->GetDbConnection("Variabili.mdb");
         Recordset rs = c->query(ctx->SelectQuery + " order by land_Ind.COD_TERR");
-        table.push_back(rs.fieldNames() + QStringList{"Funz12005"});
+        table.push_back(rs.fieldNames() + QStringList {"Funz12005"});
         for (int r = 0; r < rs.recordCount(); ++r) {
             QStringList row;
             for (const QVariant &v : rs.row(r))
@@ -97,8 +98,8 @@ TEST_F(ExportTest, BothFormatsHoldTheTableAndOneMetadataRowPerItem)
         EXPECT_EQ(meta.rows, 3) << "header, AS013 once for two years, TR001; the derived column has none";
         EXPECT_EQ(meta.cells.at({0, 0}).text, "Variabile");
         // The rows come in the order the database returns them.
-        QStringList codes{QString::fromStdString(meta.cells.at({1, 0}).text),
-                          QString::fromStdString(meta.cells.at({2, 0}).text)};
+        QStringList codes {QString::fromStdString(meta.cells.at({1, 0}).text),
+                           QString::fromStdString(meta.cells.at({2, 0}).text)};
         codes.sort();
         EXPECT_EQ(codes, QStringList({"AS013", "TR001"}));
     }
@@ -138,7 +139,7 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
         colours[grid.text(r, 1)] = grid.background(r);
         sorted << grid.text(r, 1);
     }
-    const QStringList codes{"001", "02", "ITA"}; // Torino, Valle d'Aosta, Italia
+    const QStringList codes {"001", "02", "ITA"}; // Torino, Valle d'Aosta, Italia
     ASSERT_NE(sorted, codes) << "the sort before the export must have something to do";
 
     const QString file = tf.file("Excel/ordine"); // no extension: the first filter's, .xls
@@ -153,7 +154,7 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
     EXPECT_TRUE(dialog.text.startsWith("File di Microsoft Excel.|*.xls|")) << dialog.text.toStdString();
     EXPECT_TRUE(dialog.text.endsWith("|*.xlsx"));
     // The default answer of the open question is Yes: the fake was asked to open the workbook.
-    EXPECT_EQ(opener.opened, QStringList{file + ".xls"});
+    EXPECT_EQ(opener.opened, QStringList {file + ".xls"});
     EXPECT_EQ(tf.prompt.shown().back().text, "Si desidera aprire il file adesso per consultarlo?");
     EXPECT_EQ(tf.prompt.shown().back().icon, Icon::Question);
     EXPECT_FALSE(tf.prompt.busy());
@@ -211,7 +212,7 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
 // refused for its size) has nothing to export: no file is asked for, none written, nothing logged.
 TEST_F(ExportTest, ATableWithoutDataRowsIsNotExported)
 {
-    for (const DataTable &empty : {DataTable(), DataTable(QList<QStringList>{table.front()})}) {
+    for (const DataTable &empty : {DataTable(), DataTable(QList<QStringList> {table.front()})}) {
         DataTable grid = empty;
         tf.prompt.clear();
         tf.prompt.answerFile(tf.file("Excel/vuota.xls"));

@@ -22,7 +22,10 @@ using namespace qrn;
 using qrn::test::TestFolder;
 
 namespace {
-QApplication &app() { return *qApp; }
+QApplication &app()
+{
+    return *qApp;
+}
 
 struct Scenario {
     TestFolder tf;
@@ -124,7 +127,7 @@ TEST(FormdatiTab, TerritoriesByGroupsAndByNameBuildTheQuery)
     s.child<QCheckBox>("Check1_2")->click();
     EXPECT_EQ(s.w->selectedTerritories().size(), 22);
     s.child<QCheckBox>("Check1_2")->click();
-    EXPECT_EQ(s.w->selectedTerritories(), QStringList{"Trentino-Alto Adige/Südtirol"});
+    EXPECT_EQ(s.w->selectedTerritories(), QStringList {"Trentino-Alto Adige/Südtirol"});
 
     s.w->selectTerritories({"Valle d'Aosta/Vallée d'Aoste", "L'Aquila"});
     s.tf.prompt.clear();

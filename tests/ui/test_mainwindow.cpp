@@ -19,7 +19,10 @@ using namespace qrn;
 using qrn::test::TestFolder;
 
 namespace {
-QApplication &app() { return *qApp; }
+QApplication &app()
+{
+    return *qApp;
+}
 
 int countActions(const QList<QAction *> &actions)
 {
@@ -119,7 +122,7 @@ TEST(MainWindow, HelpOpensThePageOfAContext)
 struct BareMain {
     TestFolder tf;
     std::unique_ptr<AppContext> ctx = tf.context();
-    ui::MainWindow w{*ctx};
+    ui::MainWindow w {*ctx};
     BareMain()
     {
         ctx->HelpFile = tf.file("Files/Help/");

@@ -83,7 +83,7 @@ void makeZip(const QString &path, const std::vector<ZipItem> &items)
         } else {
             zip_source_t *src = nullptr;
             if (it.kind == ZipItem::Kind::Zeros)
-                src = zip_source_function(za, zerosSource, new Zeros{it.zeros});
+                src = zip_source_function(za, zerosSource, new Zeros {it.zeros});
             else {
                 // libzip reads the bytes when the archive is closed, and frees its copy.
                 void *copy = std::malloc(size_t(std::max<qsizetype>(it.data.size(), 1)));

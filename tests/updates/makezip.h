@@ -14,8 +14,8 @@ namespace qrn::test {
 struct ZipItem {
     enum class Kind { File, Dir, Link, Zeros } kind = Kind::File;
     QString name;
-    QByteArray data;            // the content, or the target of a link
-    std::int64_t zeros = 0;     // Kind::Zeros: this many zero bytes, made while compressing
+    QByteArray data; // the content, or the target of a link
+    std::int64_t zeros = 0; // Kind::Zeros: this many zero bytes, made while compressing
     std::uint16_t encryption = 0; // ZIP_EM_TRAD_PKWARE, ZIP_EM_AES_256, ...
     QByteArray password;
 };

@@ -22,11 +22,15 @@ TEST(CliAggiorna, InstallsRefusesAndChecksItsArguments)
     };
     const std::vector<Case> cases = {
         {{"aggiorna", "--mappe", tf.file("mappe.zip")}, 0, "Aggiornamento mappe effettuato.\n", ""},
-        {{"aggiorna", "--banca-dati", tf.file("slip.zip")}, 1, "",
+        {{"aggiorna", "--banca-dati", tf.file("slip.zip")},
+         1,
+         "",
          "Aggiornamento Banca Dati non effettuato.\nL'archivio contiene un percorso non ammesso (../../fuori.txt): "
-         "i file devono restare nella cartella di destinazione.\nLa cartella " + tf.file("Databases/") +
-             " non è stata modificata.\n"},
-        {{"aggiorna", "--banca-dati", tf.file("slip.zip"), "--mappe", tf.file("mappe.zip")}, 2, "",
+         "i file devono restare nella cartella di destinazione.\nLa cartella "
+             + tf.file("Databases/") + " non è stata modificata.\n"},
+        {{"aggiorna", "--banca-dati", tf.file("slip.zip"), "--mappe", tf.file("mappe.zip")},
+         2,
+         "",
          "uso: aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"},
         {{"aggiorna", tf.file("mappe.zip")}, 2, "", "uso: aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"},
         {{"aggiorna", "--tutto", tf.file("mappe.zip")}, 2, "", "Opzione sconosciuta per aggiorna: --tutto\n"},

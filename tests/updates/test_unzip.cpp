@@ -8,8 +8,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <functional>
-#include <optional>
 #include <gtest/gtest.h>
+#include <optional>
 #include <zip.h>
 
 using namespace qrn;
@@ -100,11 +100,20 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
     UnzipLimits small;
     small.maxTotalBytes = 1000;
     const std::vector<Case> cases = {
-        {"zip-slip", [](const QString &z) { makeZip(z, {file("Metadati.sqlite", "nuovo"), file("../evil.txt", "x")}); },
+        {"zip-slip",
+         [](const QString &z) {
+             makeZip(z, {file("Metadati.sqlite", "nuovo"), file("../evil.txt", "x")});
+         },
          PK_ERR, "percorso non ammesso (../evil.txt)"},
-        {"absolute path", [](const QString &z) { makeZip(z, {file("Metadati.sqlite", "n"), file("/tmp/evil.txt", "x")}); },
+        {"absolute path",
+         [](const QString &z) {
+             makeZip(z, {file("Metadati.sqlite", "n"), file("/tmp/evil.txt", "x")});
+         },
          PK_ERR, "percorso non ammesso"},
-        {"drive letter", [](const QString &z) { makeZip(z, {file("Metadati.sqlite", "n"), file("C:/evil.txt", "x")}); },
+        {"drive letter",
+         [](const QString &z) {
+             makeZip(z, {file("Metadati.sqlite", "n"), file("C:/evil.txt", "x")});
+         },
          PK_ERR, "percorso non ammesso"},
         {"symbolic link",
          [](const QString &z) {
@@ -117,9 +126,15 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
              patchName(z, "Metadati.sqlitX", "Metadati.sqlite");
          },
          PK_NOZIP, "voci ripetute"},
-        {"names differing in case", [](const QString &z) { makeZip(z, {file("a.txt", "1"), file("A.TXT", "2")}); },
+        {"names differing in case",
+         [](const QString &z) {
+             makeZip(z, {file("a.txt", "1"), file("A.TXT", "2")});
+         },
          PK_ERR, "più volte lo stesso nome"},
-        {"a file and a folder of one name", [](const QString &z) { makeZip(z, {file("a", "1"), file("a/b", "2")}); },
+        {"a file and a folder of one name",
+         [](const QString &z) {
+             makeZip(z, {file("a", "1"), file("a/b", "2")});
+         },
          PK_ERR, "più volte lo stesso nome"},
         {"truncated archive",
          [](const QString &z) {
@@ -177,14 +192,20 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
          },
          PK_MEM, "si espande in modo anomalo"},
         {"more than the total size",
-         [](const QString &z) { makeZip(z, {file("a.bin", QByteArray(600, 'a')), file("b.bin", QByteArray(600, 'b'))}); },
+         [](const QString &z) {
+             makeZip(z, {file("a.bin", QByteArray(600, 'a')), file("b.bin", QByteArray(600, 'b'))});
+         },
          PK_MEM, "supera i 1.000 byte", [](ScriptedPrompt &) {}, small},
         {"a folder of the archive is a file in the target",
-         [](const QString &z) { makeZip(z, {file("Metadati.sqlite", "nuovo"), file("sub/x.txt/y.txt", "y")}); }, PK_DISK,
-         "Impossibile copiare sub/x.txt/y.txt"},
+         [](const QString &z) {
+             makeZip(z, {file("Metadati.sqlite", "nuovo"), file("sub/x.txt/y.txt", "y")});
+         },
+         PK_DISK, "Impossibile copiare sub/x.txt/y.txt"},
         {"a file of the archive is a folder in the target",
-         [](const QString &z) { makeZip(z, {file("Metadati.sqlite", "nuovo"), file("sub", "y")}); }, PK_ERR,
-         "c'è una cartella con lo stesso nome"},
+         [](const QString &z) {
+             makeZip(z, {file("Metadati.sqlite", "nuovo"), file("sub", "y")});
+         },
+         PK_ERR, "c'è una cartella con lo stesso nome"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -209,8 +230,9 @@ TEST(Unzip, ReplacesFilesAndRecreatesFoldersWithoutAsking)
     Installed s;
     s.write("Metadati.sqlite-journal", "giornale vecchio");
     s.write("Territorio.sqlite", "vecchio territorio");
-    makeZip(s.zip, {file("Metadati.sqlite", "nuovo metadati"), file("territorio.sqlite", "nuovo territorio"),
-                    item(ZipItem::Kind::Dir, "vuota/"), file("nuova/cartella/a.txt", "a")});
+    makeZip(s.zip,
+            {file("Metadati.sqlite", "nuovo metadati"), file("territorio.sqlite", "nuovo territorio"),
+             item(ZipItem::Kind::Dir, "vuota/"), file("nuova/cartella/a.txt", "a")});
     CGUnzipFiles unzip(&s.prompt);
     ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK) << unzip.lastError().toStdString();
     EXPECT_TRUE(s.prompt.shown().empty());
@@ -234,8 +256,9 @@ TEST(Unzip, PasswordsAreAskedOnceAndAnEmptyAnswerIsRemembered)
     for (const std::uint16_t method : {std::uint16_t(ZIP_EM_TRAD_PKWARE), std::uint16_t(ZIP_EM_AES_256)}) {
         SCOPED_TRACE(method);
         Installed s;
-        makeZip(s.zip, {encrypted("Metadati.sqlite", "nuovo", method, "girasole"),
-                        encrypted("b.txt", "b", method, "girasole"), file("c.txt", "c")});
+        makeZip(s.zip,
+                {encrypted("Metadati.sqlite", "nuovo", method, "girasole"), encrypted("b.txt", "b", method, "girasole"),
+                 file("c.txt", "c")});
         // A wrong answer is asked again; the right one serves every entry.
         s.prompt.answerInput(QString("sbagliata"));
         s.prompt.answerInput(QString("girasole"));
@@ -252,8 +275,9 @@ TEST(Unzip, PasswordsAreAskedOnceAndAnEmptyAnswerIsRemembered)
         unzip.setTestZip(1);
         EXPECT_EQ(unzip.Unzip(), IZ_BADPWD);
         EXPECT_EQ(s.prompt.shown().size(), 1u);
-        EXPECT_EQ(unzip.GetLastMessage(), "    testing: Metadati.sqlite errore\n    testing: b.txt errore\n"
-                                          "    testing: c.txt OK\n");
+        EXPECT_EQ(unzip.GetLastMessage(),
+                  "    testing: Metadati.sqlite errore\n    testing: b.txt errore\n"
+                  "    testing: c.txt OK\n");
         // The next extraction asks again.
         s.prompt.clear();
         s.prompt.answerInput(QString("girasole"));
@@ -293,7 +317,8 @@ TEST(Unzip, OverwriteOptions)
         {"never overwrite", false, {}, false, false, PK_OK, "vecchio metadati", "n"},
         {"asked, yes", false, Answer::Yes, false, false, PK_OK, "nuovo", "n"},
         {"asked, no", false, Answer::No, false, false, PK_OK, "vecchio metadati", "n"},
-        {"asked, cancel: nothing at all", false, Answer::Cancel, false, false, IZ_CTRLC, "vecchio metadati", "<assente>"},
+        {"asked, cancel: nothing at all", false, Answer::Cancel, false, false, IZ_CTRLC, "vecchio metadati",
+         "<assente>"},
         {"only newer files", true, {}, true, false, PK_OK, "vecchio metadati", "n"},
         {"freshen: only newer files already present", true, {}, false, true, PK_OK, "vecchio metadati", "<assente>"},
     };

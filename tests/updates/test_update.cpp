@@ -8,8 +8,8 @@
 #include "support/testfolder.h"
 
 #include <QFile>
-#include <optional>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace qrn;
 using namespace qrn::test;
@@ -67,7 +67,8 @@ TEST(Update, DatabaseUpdateIsReadAtOnce)
     EXPECT_EQ(reloaded.label, "Gennaio 2027");
     EXPECT_EQ(reloaded.note, "Nuovi dati");
     ASSERT_EQ(tf.prompt.shown().size(), 3u);
-    EXPECT_EQ(tf.prompt.shown()[1].text, "Si desidera aggiornare la banca dati con il file: " + tf.file("agg.zip") + " ?");
+    EXPECT_EQ(tf.prompt.shown()[1].text,
+              "Si desidera aggiornare la banca dati con il file: " + tf.file("agg.zip") + " ?");
     EXPECT_EQ(tf.prompt.shown()[1].icon, Icon::Question);
     EXPECT_EQ(tf.prompt.shown()[1].buttons, Buttons::YesNo);
     EXPECT_EQ(tf.prompt.shown()[2].text, "Aggiornamento Banca Dati effettuato.");
@@ -80,12 +81,12 @@ TEST(Update, CommandRoads)
     struct Case {
         const char *what;
         UpdateKind kind;
-        QString file;              // answered by the open dialog
+        QString file; // answered by the open dialog
         std::optional<Answer> answer; // to the question
         UpdateResult::Outcome outcome;
-        QStringList messages;      // the message boxes, in order (prefixes)
+        QStringList messages; // the message boxes, in order (prefixes)
         bool reloaded;
-        QString placed;            // a file of the archive that must (not) be in the target
+        QString placed; // a file of the archive that must (not) be in the target
     };
     TestFolder tf;
     auto ctx = tf.context();
@@ -97,13 +98,30 @@ TEST(Update, CommandRoads)
     const QString maps = "Si desidera aggiornare le mappe con il file: ";
     const std::vector<Case> cases = {
         {"dialog cancelled", UpdateKind::Databases, "", std::nullopt, UpdateResult::Outcome::Cancelled, {}, false, ""},
-        {"answered no", UpdateKind::Databases, tf.file("buono.zip"), Answer::No, UpdateResult::Outcome::Cancelled, {db},
-         false, "Databases/nuovo.dbf"},
-        {"refused archive", UpdateKind::Databases, tf.file("cattivo.zip"), Answer::Yes, UpdateResult::Outcome::Failed,
+        {"answered no",
+         UpdateKind::Databases,
+         tf.file("buono.zip"),
+         Answer::No,
+         UpdateResult::Outcome::Cancelled,
+         {db},
+         false,
+         "Databases/nuovo.dbf"},
+        {"refused archive",
+         UpdateKind::Databases,
+         tf.file("cattivo.zip"),
+         Answer::Yes,
+         UpdateResult::Outcome::Failed,
          {db, "Aggiornamento Banca Dati non effettuato.\r\nL'archivio contiene un percorso non ammesso (../fuori.txt)"},
-         false, "Databases/nuovo.dbf"},
-        {"maps", UpdateKind::Maps, tf.file("buono.zip"), Answer::Yes, UpdateResult::Outcome::Done,
-         {maps, "Aggiornamento mappe effettuato."}, false, "Shape/nuovo.dbf"},
+         false,
+         "Databases/nuovo.dbf"},
+        {"maps",
+         UpdateKind::Maps,
+         tf.file("buono.zip"),
+         Answer::Yes,
+         UpdateResult::Outcome::Done,
+         {maps, "Aggiornamento mappe effettuato."},
+         false,
+         "Shape/nuovo.dbf"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);

@@ -35,20 +35,20 @@ struct ReadSheet {
 
 // Reads `file` with the reader its extension calls for; on failure returns nullopt and puts the
 // reader's output in *why.
-std::optional<std::vector<ReadSheet>> readBack(const std::filesystem::path& file, std::string* why);
+std::optional<std::vector<ReadSheet>> readBack(const std::filesystem::path &file, std::string *why);
 
 // What the reader should find for a cell written from `cell` (nullopt: no cell at all).
-std::optional<ReadCell> expectedOf(const qrn::workbook::Cell& cell);
+std::optional<ReadCell> expectedOf(const qrn::workbook::Cell &cell);
 
 // A fresh directory, removed with everything in it at destruction.
 class TempDir {
 public:
     TempDir();
     ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::filesystem::path operator/(const std::string& name) const { return dir_ / name; }
-    const std::filesystem::path& path() const { return dir_; }
+    TempDir(const TempDir &) = delete;
+    TempDir &operator=(const TempDir &) = delete;
+    std::filesystem::path operator/(const std::string &name) const { return dir_ / name; }
+    const std::filesystem::path &path() const { return dir_; }
 
 private:
     std::filesystem::path dir_;

@@ -10,12 +10,16 @@ using namespace qrn::workbook;
 
 namespace {
 
-std::string templatePath(const char* name) { return std::string(QRN_WB_TEMPLATE_DIR) + "/" + name; }
+std::string templatePath(const char *name)
+{
+    return std::string(QRN_WB_TEMPLATE_DIR) + "/" + name;
+}
 
-TEST(Template, ShippedTemplatesLoad) {
-    const std::pair<const char*, const char*> shipped[] = {{"DatiTemplateVar", "Metadati variabili"},
-                                                          {"DatiTemplateInd", "Metadati indicatori"}};
-    for (const auto& [name, metaSheet] : shipped) {
+TEST(Template, ShippedTemplatesLoad)
+{
+    const std::pair<const char *, const char *> shipped[] = {{"DatiTemplateVar", "Metadati variabili"},
+                                                             {"DatiTemplateInd", "Metadati indicatori"}};
+    for (const auto &[name, metaSheet] : shipped) {
         std::string error;
         const auto t = loadTemplate(templatePath(name), &error);
         ASSERT_TRUE(t) << error;
@@ -27,7 +31,8 @@ TEST(Template, ShippedTemplatesLoad) {
 
 class TemplateFile : public ::testing::Test {
 protected:
-    std::optional<Template> load(const std::string& content, std::string* error) {
+    std::optional<Template> load(const std::string &content, std::string *error)
+    {
         const auto path = dir / "tpl";
         std::ofstream(path, std::ios::binary) << content;
         return loadTemplate(path.string(), error);
@@ -35,7 +40,8 @@ protected:
     wbtest::TempDir dir;
 };
 
-TEST_F(TemplateFile, BomCrLfCommentsAndOptionalKeys) {
+TEST_F(TemplateFile, BomCrLfCommentsAndOptionalKeys)
+{
     std::string error;
     auto t = load("\xEF\xBB\xBF# commento\r\n\r\n  dataSheet = Dati 2008 \r\nmetaSheet=Metà\r\n"
                   "headerFill=#0a0B0c\r\nheaderBold=TRUE\r\n",
@@ -52,7 +58,8 @@ TEST_F(TemplateFile, BomCrLfCommentsAndOptionalKeys) {
     EXPECT_FALSE(t->header.fill);
 }
 
-TEST_F(TemplateFile, MalformedFilesAreErrors) {
+TEST_F(TemplateFile, MalformedFilesAreErrors)
+{
     const std::string ok = "dataSheet=Dati\nmetaSheet=Metadati\n";
     const struct {
         std::string content;
@@ -72,7 +79,7 @@ TEST_F(TemplateFile, MalformedFilesAreErrors) {
         {"dataSheet='Dati'\nmetaSheet=M\n", "'Dati'"},
         {"dataSheet=Dati\nmetaSheet=DATI\n", "stesso nome"},
     };
-    for (const auto& c : cases) {
+    for (const auto &c : cases) {
         std::string error;
         EXPECT_FALSE(load(c.content, &error)) << c.content;
         EXPECT_NE(error.find(c.mentions), std::string::npos) << c.content << " -> " << error;
@@ -80,7 +87,8 @@ TEST_F(TemplateFile, MalformedFilesAreErrors) {
     }
 }
 
-TEST_F(TemplateFile, MissingFileIsAnError) {
+TEST_F(TemplateFile, MissingFileIsAnError)
+{
     std::string error;
     EXPECT_FALSE(loadTemplate((dir / "nessuno").string(), &error));
     EXPECT_NE(error.find("nessuno"), std::string::npos) << error;

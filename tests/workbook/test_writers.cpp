@@ -16,18 +16,27 @@ using wbtest::TempDir;
 
 namespace {
 
-Cell T(std::string s) { return Cell::ofText(std::move(s)); }
-Cell N(double v) { return Cell::ofNumber(v); }
+Cell T(std::string s)
+{
+    return Cell::ofText(std::move(s));
+}
+Cell N(double v)
+{
+    return Cell::ofNumber(v);
+}
 
-std::vector<ReadSheet> mustRead(const std::filesystem::path& file) {
+std::vector<ReadSheet> mustRead(const std::filesystem::path &file)
+{
     std::string why;
     auto sheets = wbtest::readBack(file, &why);
-    if (!sheets) ADD_FAILURE() << why;
-    return sheets.value_or(std::vector<ReadSheet>{});
+    if (!sheets)
+        ADD_FAILURE() << why;
+    return sheets.value_or(std::vector<ReadSheet> {});
 }
 
 // Every cell of `source` is what the reader found, and the reader found nothing else.
-void expectSameCells(const Sheet& source, const ReadSheet& read) {
+void expectSameCells(const Sheet &source, const ReadSheet &read)
+{
     std::size_t expectedCells = 0;
     for (std::size_t r = 0; r < source.rows.size(); ++r) {
         for (std::size_t c = 0; c < source.rows[r].size(); ++c) {
@@ -51,19 +60,18 @@ void expectSameCells(const Sheet& source, const ReadSheet& read) {
 }
 
 // A table shaped like the program's result table, and a metadata sheet.
-Workbook sampleWorkbook() {
+Workbook sampleWorkbook()
+{
     Sheet data;
     data.name = "Dati";
     data.rows = {
-        {T("TipoTerritorio"), T("COD_TERR"), T("PROV"), T("REG"), T("COD_NUTS"), T("Territorio"),
-         T("AS013_2005"), T("IAS013_2006")},
+        {T("TipoTerritorio"), T("COD_TERR"), T("PROV"), T("REG"), T("COD_NUTS"), T("Territorio"), T("AS013_2005"),
+         T("IAS013_2006")},
         {T("R"), T("001"), T("000"), T("01"), T("ITC1"), T("Piemonte"), N(12.5), N(-3.75)},
-        {T("R"), T("002"), T("000"), T("02"), T("ITC2"), T("Valle d'Aosta/Vallée d'Aoste"),
-         N(0.01), T("n.d.")},
-        {T("P"), T("021"), T("021"), T("04"), T("ITD1"), T("Provincia autonoma di Bolzano/Bozen"),
-         N(1234567.89), Cell{}},
-        {T("R"), T("006"), T("000"), T("06"), T("ITD4"), T("Friuli-Venezia Giulia"), N(0),
-         T("12,50")},
+        {T("R"), T("002"), T("000"), T("02"), T("ITC2"), T("Valle d'Aosta/Vallée d'Aoste"), N(0.01), T("n.d.")},
+        {T("P"), T("021"), T("021"), T("04"), T("ITD1"), T("Provincia autonoma di Bolzano/Bozen"), N(1234567.89),
+         Cell {}},
+        {T("R"), T("006"), T("000"), T("06"), T("ITD4"), T("Friuli-Venezia Giulia"), N(0), T("12,50")},
     };
     Sheet meta;
     meta.name = "Metadati";
@@ -78,17 +86,18 @@ Workbook sampleWorkbook() {
     return wb;
 }
 
-class BothFormats : public ::testing::TestWithParam<const char*> {
+class BothFormats : public ::testing::TestWithParam<const char *> {
 protected:
-    std::filesystem::path file(const std::string& stem) const { return dir / (stem + GetParam()); }
+    std::filesystem::path file(const std::string &stem) const { return dir / (stem + GetParam()); }
     bool isXls() const { return std::string(GetParam()) == ".xls"; }
     TempDir dir;
 };
 
 INSTANTIATE_TEST_SUITE_P(Workbook, BothFormats, ::testing::Values(".xls", ".xlsx"),
-                         [](const auto& info) { return std::string(info.param + 1); });
+                         [](const auto &info) { return std::string(info.param + 1); });
 
-TEST_P(BothFormats, KeepsTextsNumbersAndSheets) {
+TEST_P(BothFormats, KeepsTextsNumbersAndSheets)
+{
     const Workbook wb = sampleWorkbook();
     std::string error;
     ASSERT_TRUE(write(wb, file("out").string(), &error)) << error;
@@ -100,20 +109,25 @@ TEST_P(BothFormats, KeepsTextsNumbersAndSheets) {
     expectSameCells(wb.sheets[1], read[1]); // codes among them stay text with their leading zeros
 }
 
-TEST_P(BothFormats, RepairsTextsAndNumbersSpreadsheetsCannotHold) {
+TEST_P(BothFormats, RepairsTextsAndNumbersSpreadsheetsCannotHold)
+{
     Workbook wb;
     Sheet s;
     s.name = "Prova";
     const std::string tooLong = std::string(detail::kMaxCellText - 1, 'a') + "🙂🙂";
-    s.rows = {{T("abc\xFF" "def"), N(std::numeric_limits<double>::quiet_NaN()),
-               N(std::numeric_limits<double>::infinity()), T(tooLong), T("")}};
+    s.rows = {{T("abc\xFF"
+                 "def"),
+               N(std::numeric_limits<double>::quiet_NaN()), N(std::numeric_limits<double>::infinity()), T(tooLong),
+               T("")}};
     wb.sheets = {s};
     std::string error;
     ASSERT_TRUE(write(wb, file("fix").string(), &error)) << error;
     const auto read = mustRead(file("fix"));
     ASSERT_EQ(read.size(), 1u);
-    const auto& cells = read[0].cells;
-    EXPECT_EQ(cells.at({0, 0}).text, "abc\xEF\xBF\xBD" "def"); // U+FFFD for the bad byte
+    const auto &cells = read[0].cells;
+    EXPECT_EQ(cells.at({0, 0}).text,
+              "abc\xEF\xBF\xBD"
+              "def"); // U+FFFD for the bad byte
     EXPECT_EQ(cells.at({0, 1}).text, "NaN");
     EXPECT_EQ(cells.at({0, 2}).text, "Inf");
     // Cut at 32767 UTF-16 units: the first smiley would need units 32767 and 32768.
@@ -121,13 +135,14 @@ TEST_P(BothFormats, RepairsTextsAndNumbersSpreadsheetsCannotHold) {
     EXPECT_EQ(cells.count({0, 4}), 0u);
 }
 
-TEST_P(BothFormats, HeaderStyleFromTemplate) {
+TEST_P(BothFormats, HeaderStyleFromTemplate)
+{
     std::string error;
     const auto tpl = loadTemplate(std::string(QRN_WB_TEMPLATE_DIR) + "/DatiTemplateVar", &error);
     ASSERT_TRUE(tpl) << error;
     ASSERT_TRUE(tpl->header.fill);
     Workbook wb = sampleWorkbook();
-    wb.sheets[0].rows[0].push_back(Cell{}); // an empty header cell still gets the style
+    wb.sheets[0].rows[0].push_back(Cell {}); // an empty header cell still gets the style
     applyTemplate(*tpl, wb);
     ASSERT_TRUE(write(wb, file("style").string(), &error)) << error;
     const auto read = mustRead(file("style"));
@@ -136,9 +151,9 @@ TEST_P(BothFormats, HeaderStyleFromTemplate) {
     EXPECT_EQ(read[1].name, tpl->metaSheetName);
     char rgb[8];
     std::snprintf(rgb, sizeof rgb, "%06X", *tpl->header.fill);
-    for (const auto& sheet : read) {
+    for (const auto &sheet : read) {
         int headerCells = 0;
-        for (const auto& [at, style] : sheet.styles) {
+        for (const auto &[at, style] : sheet.styles) {
             if (at.first == 0) {
                 ++headerCells;
                 EXPECT_TRUE(style.bold) << sheet.name << " C" << at.second;
@@ -153,7 +168,8 @@ TEST_P(BothFormats, HeaderStyleFromTemplate) {
     EXPECT_EQ(read[0].styles.count({0, 8}), 1u);
 }
 
-TEST_P(BothFormats, ColumnsFittedToLongestText) {
+TEST_P(BothFormats, ColumnsFittedToLongestText)
+{
     Workbook wb;
     Sheet s;
     s.name = "Larghezze";
@@ -167,7 +183,7 @@ TEST_P(BothFormats, ColumnsFittedToLongestText) {
     ASSERT_TRUE(write(wb, file("widths").string(), &error)) << error;
     const auto read = mustRead(file("widths"));
     ASSERT_EQ(read.size(), 2u);
-    const auto& w = read[0].widths;
+    const auto &w = read[0].widths;
     ASSERT_EQ(w.size(), 4u);
     const double name = std::string("Valle d'Aosta/Vallée d'Aoste").size() - 1; // é is one char
     EXPECT_GE(w.at(1), name);
@@ -179,10 +195,11 @@ TEST_P(BothFormats, ColumnsFittedToLongestText) {
     EXPECT_TRUE(read[1].widths.empty());
 }
 
-TEST_P(BothFormats, SheetNamesMadeValidAndUnique) {
+TEST_P(BothFormats, SheetNamesMadeValidAndUnique)
+{
     Workbook wb;
-    for (const char* name : {"Dati:2005/2006?", "Nome di foglio decisamente troppo lungo",
-                             "dati:2005/2006?", "", "'Citato'", "Città [é]"}) {
+    for (const char *name : {"Dati:2005/2006?", "Nome di foglio decisamente troppo lungo", "dati:2005/2006?", "",
+                             "'Citato'", "Città [é]"}) {
         Sheet s;
         s.name = name;
         s.rows = {{T("x")}};
@@ -200,7 +217,8 @@ TEST_P(BothFormats, SheetNamesMadeValidAndUnique) {
     EXPECT_EQ(read[5].name, "Città _é_");
 }
 
-TEST_P(BothFormats, FailureNamesTheFileAndLeavesNothing) {
+TEST_P(BothFormats, FailureNamesTheFileAndLeavesNothing)
+{
     const auto missingDir = dir / "manca" / ("out" + std::string(GetParam()));
     std::string error;
     EXPECT_FALSE(write(sampleWorkbook(), missingDir.string(), &error));
@@ -214,9 +232,10 @@ TEST_P(BothFormats, FailureNamesTheFileAndLeavesNothing) {
     EXPECT_FALSE(std::filesystem::exists(file("empty")));
 }
 
-TEST(WorkbookWrite, FormatFollowsExtensionInAnyCase) {
+TEST(WorkbookWrite, FormatFollowsExtensionInAnyCase)
+{
     TempDir dir;
-    auto head = [](const std::filesystem::path& p) {
+    auto head = [](const std::filesystem::path &p) {
         std::ifstream in(p, std::ios::binary);
         std::string s(8, '\0');
         in.read(s.data(), 8);
@@ -227,7 +246,7 @@ TEST(WorkbookWrite, FormatFollowsExtensionInAnyCase) {
     ASSERT_TRUE(write(sampleWorkbook(), (dir / "b.XlsX").string(), &error)) << error;
     EXPECT_EQ(head(dir / "A.XLS"), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
     EXPECT_EQ(head(dir / "b.XlsX").substr(0, 4), std::string("PK\x03\x04", 4));
-    for (const char* bad : {"c.csv", "noext", "dir.xls/file"}) {
+    for (const char *bad : {"c.csv", "noext", "dir.xls/file"}) {
         error.clear();
         EXPECT_FALSE(write(sampleWorkbook(), (dir / bad).string(), &error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
@@ -239,14 +258,13 @@ TEST(WorkbookWrite, FormatFollowsExtensionInAnyCase) {
 
 // The table reassembled from a read-back workbook whose sheet `first` was split at 256 columns
 // into continuation sheets starting at index `firstContinuation`, `keep` key columns repeated.
-std::map<std::pair<int, int>, wbtest::ReadCell> reassemble(const std::vector<ReadSheet>& read,
-                                                           std::size_t first,
-                                                           std::size_t firstContinuation,
-                                                           int keep) {
+std::map<std::pair<int, int>, wbtest::ReadCell> reassemble(const std::vector<ReadSheet> &read, std::size_t first,
+                                                           std::size_t firstContinuation, int keep)
+{
     auto cells = read[first].cells;
     int base = 256;
     for (std::size_t i = firstContinuation; i < read.size(); ++i) {
-        for (const auto& [at, cell] : read[i].cells) {
+        for (const auto &[at, cell] : read[i].cells) {
             if (at.second < keep) {
                 EXPECT_EQ(cell.text, cells.at({at.first, at.second}).text) << "key column repeated";
                 continue;
@@ -258,7 +276,8 @@ std::map<std::pair<int, int>, wbtest::ReadCell> reassemble(const std::vector<Rea
     return cells;
 }
 
-Sheet wideSheet(int cols, int rows) {
+Sheet wideSheet(int cols, int rows)
+{
     Sheet s;
     s.name = "Dati";
     s.repeatColumns = 6;
@@ -277,7 +296,8 @@ Sheet wideSheet(int cols, int rows) {
     return s;
 }
 
-TEST(XlsWriter, WideTableGoesOnInContinuationSheetsAfterTheOthers) {
+TEST(XlsWriter, WideTableGoesOnInContinuationSheetsAfterTheOthers)
+{
     TempDir dir;
     for (int cols : {257, 700}) {
         Workbook wb;
@@ -302,7 +322,8 @@ TEST(XlsWriter, WideTableGoesOnInContinuationSheetsAfterTheOthers) {
     }
 }
 
-TEST(XlsxWriter, WideTableStaysOnOneSheet) {
+TEST(XlsxWriter, WideTableStaysOnOneSheet)
+{
     TempDir dir;
     Workbook wb;
     wb.sheets = {wideSheet(257, 3)};
@@ -315,7 +336,8 @@ TEST(XlsxWriter, WideTableStaysOnOneSheet) {
 }
 
 // Record types of the stream, with every record body within the BIFF8 limit.
-std::vector<uint16_t> recordTypes(const std::vector<uint8_t>& s) {
+std::vector<uint16_t> recordTypes(const std::vector<uint8_t> &s)
+{
     std::vector<uint16_t> types;
     std::size_t at = 0;
     while (at + 4 <= s.size()) {
@@ -331,11 +353,12 @@ std::vector<uint16_t> recordTypes(const std::vector<uint8_t>& s) {
 
 // No reader used here looks at EXTSST, Excel's index into the string table: check that every
 // entry points at the start of the right string and gives its offset in the right record.
-void checkExtSst(const std::vector<uint8_t>& s, const Sheet& sheet) {
+void checkExtSst(const std::vector<uint8_t> &s, const Sheet &sheet)
+{
     std::vector<std::u16string> strings; // in order of first use, as the table holds them
     std::set<std::string> seen;
-    for (const auto& row : sheet.rows)
-        for (const auto& cell : row)
+    for (const auto &row : sheet.rows)
+        for (const auto &cell : row)
             if (cell.kind == Cell::Kind::Text && seen.insert(cell.text).second)
                 strings.push_back(detail::toUtf16(cell.text));
     auto u16 = [&](std::size_t at) -> std::size_t { return s[at] | (s[at + 1] << 8); };
@@ -345,7 +368,8 @@ void checkExtSst(const std::vector<uint8_t>& s, const Sheet& sheet) {
         const std::size_t type = u16(at);
         if (type == 0x00FC || (type == 0x003C && !sstRecords.empty() && ext == 0))
             sstRecords.insert(at);
-        if (type == 0x00FF) ext = at;
+        if (type == 0x00FF)
+            ext = at;
         at += 4 + u16(at + 2);
     }
     ASSERT_NE(ext, 0u);
@@ -361,12 +385,13 @@ void checkExtSst(const std::vector<uint8_t>& s, const Sheet& sheet) {
     }
 }
 
-TEST(XlsWriter, LargeStringTableSplitsCorrectlyAcrossContinueRecords) {
+TEST(XlsWriter, LargeStringTableSplitsCorrectlyAcrossContinueRecords)
+{
     // Lengths and character widths vary so that string headers and characters of both widths,
     // and surrogate pairs, fall at every kind of record boundary.
     Sheet s;
     s.name = "Stringhe";
-    const char* pieces[] = {"a", "ő", "🙂", "é"};
+    const char *pieces[] = {"a", "ő", "🙂", "é"};
     for (int i = 0; i < 3000; ++i) {
         std::string text = std::to_string(i) + ":";
         const int len = 1 + (i * 37) % 400;
@@ -377,7 +402,8 @@ TEST(XlsWriter, LargeStringTableSplitsCorrectlyAcrossContinueRecords) {
     s.rows.push_back({T(std::string(20000, 'L')), T(std::string(9000, 'x') + "€")});
     s.rows.push_back({T(s.rows[5][0].text), T("0:a")}); // repeated texts share one entry
     // Thousands of short strings: record boundaries land inside and just before string headers.
-    for (int i = 0; i < 20000; ++i) s.rows.push_back({T(std::string(i % 3, 's') + std::to_string(i))});
+    for (int i = 0; i < 20000; ++i)
+        s.rows.push_back({T(std::string(i % 3, 's') + std::to_string(i))});
     Workbook wb;
     wb.sheets = {s};
 
@@ -387,7 +413,8 @@ TEST(XlsWriter, LargeStringTableSplitsCorrectlyAcrossContinueRecords) {
     const auto sst = std::find(types.begin(), types.end(), 0x00FC);
     ASSERT_NE(sst, types.end());
     int continues = 0;
-    for (auto it = sst + 1; it != types.end() && *it == 0x003C; ++it) ++continues;
+    for (auto it = sst + 1; it != types.end() && *it == 0x003C; ++it)
+        ++continues;
     EXPECT_GT(continues, 50); // the test really exercises CONTINUE records
     checkExtSst(*stream, s);
 
@@ -399,7 +426,8 @@ TEST(XlsWriter, LargeStringTableSplitsCorrectlyAcrossContinueRecords) {
     expectSameCells(s, read[0]);
 }
 
-TEST(XlsWriter, FullSheetOfRowsAndTheRowLimit) {
+TEST(XlsWriter, FullSheetOfRowsAndTheRowLimit)
+{
     TempDir dir;
     Sheet s;
     s.name = "Righe";
