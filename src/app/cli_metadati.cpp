@@ -41,8 +41,6 @@ QString yesNo(bool b)
     return b ? QStringLiteral("sì") : QStringLiteral("no");
 }
 
-} // namespace
-
 int runScheda(AppContext &ctx, const QCommandLineParser &p, const QStringList &args, QString &out, QString &err)
 {
     if (args.size() != 1 || args[0].trimmed().isEmpty())
@@ -136,6 +134,8 @@ int runGlossario(AppContext &ctx, const QCommandLineParser &p, const QStringList
     }
     return 0;
 }
+
+} // namespace
 
 std::vector<Command> metadataCommands()
 {

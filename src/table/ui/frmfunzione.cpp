@@ -236,10 +236,6 @@ void frmFunzione::cmdAnnulla_Click()
 
 void frmFunzione::showHelp()
 {
-    if (onHelp) {
-        onHelp(kHelpContext);
-        return;
-    }
     for (QWidget *w = parentWidget(); w; w = w->parentWidget()) {
         if (auto *main = qobject_cast<MainWindow *>(w)) {
             main->ShowHelp(kHelpContext);

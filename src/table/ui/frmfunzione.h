@@ -40,8 +40,6 @@ public:
     // Called after a derived column has been added (the grid adds the header to cmb_Ordina
     // and refreshes itself); the window closes right after.
     std::function<void(const QString &header)> onAdded;
-    // F1; by default the help page of this window through the main window, when there is one.
-    std::function<void(int context)> onHelp;
 
     // The handlers, also driven by the tests.
     void cmdNumero_Click(int index);
