@@ -6,12 +6,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <charconv>
+#include <csignal>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <sqlite3.h>
+#include <sys/time.h>
 #include <sys/types.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -385,7 +387,13 @@ ImportSummary importFile(const QString &mdbPath, sqlite3 *db)
     return importHandle(mdb.get(), db, mdbPath);
 }
 
-ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath)
+std::chrono::milliseconds importTimeLimit(qint64 fileSize)
+{
+    return std::chrono::seconds(120 + fileSize / (1024 * 1024));
+}
+
+ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath,
+                             std::optional<std::chrono::milliseconds> timeLimit)
 {
     if (!QFileInfo(mdbPath).isFile())
         throw DbError(DbError::Kind::NotFound,
@@ -404,6 +412,17 @@ ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath)
     }
     if (pid == 0) {
         ::close(fds[0]);
+        // The real-time timer ends the child with SIGALRM when the reading takes too long.
+        const auto ms = (timeLimit ? *timeLimit : importTimeLimit(QFileInfo(mdbPath).size())).count();
+        ::signal(SIGALRM, SIG_DFL);
+        sigset_t alarm;
+        sigemptyset(&alarm);
+        sigaddset(&alarm, SIGALRM);
+        ::sigprocmask(SIG_UNBLOCK, &alarm, nullptr);
+        itimerval timer {};
+        timer.it_value.tv_sec = ms / 1000;
+        timer.it_value.tv_usec = (ms % 1000) * 1000 + (ms <= 0 ? 1 : 0);
+        ::setitimer(ITIMER_REAL, &timer, nullptr);
         childImport(mdbPath, tmp, fds[1]);
     }
     ::close(fds[1]);
@@ -414,6 +433,8 @@ ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath)
     while ((waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) { }
     if (waited != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         QFile::remove(tmp);
+        if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
+            unreadable(mdbPath, QStringLiteral("la lettura ha superato il tempo massimo"));
         if (WIFSIGNALED(status))
             unreadable(mdbPath, QStringLiteral("la lettura si è interrotta (segnale %1)").arg(WTERMSIG(status)));
         if (report.isEmpty())

@@ -9,6 +9,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <chrono>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -40,8 +42,13 @@ ImportSummary importFile(const QString &mdbPath, sqlite3 *db);
 // Imports the Access file into a new SQLite file at outPath (replacing one that is there).
 // The reading runs in a child process, so that a file that makes the reader fail, however
 // it fails, gives a DbError (an unreadable database) and never ends the program. The SQLite
-// file is written under a temporary name and renamed when complete.
-ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath);
+// file is written under a temporary name and renamed when complete. A reading that goes on
+// beyond timeLimit (by default two minutes and a second per megabyte of the file) is stopped
+// and reported the same way, since a damaged file can keep the reader going round for ever.
+ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath,
+                             std::optional<std::chrono::milliseconds> timeLimit = std::nullopt);
+// The default limit for a file of that size.
+std::chrono::milliseconds importTimeLimit(qint64 fileSize);
 
 // The ISO text of a Jet date value (days since 1899-12-30, the fraction the time of day);
 // "" when it is outside the dates Jet can hold (years 100 to 9999).

@@ -255,6 +255,22 @@ TEST(ImportRefusal, FilesThatAreNotWholeAccessDatabasesAreRefusedCleanly)
     }
 }
 
+TEST(Import, AReadingBeyondItsTimeLimitIsStoppedAndReported)
+{
+    QTemporaryDir dir;
+    const QString out = dir.filePath("lento.sqlite");
+    try {
+        importToSqlite(fixture("nwind.mdb"), out, std::chrono::milliseconds(1));
+        FAIL() << "an import of a whole database finished within a millisecond";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.kind(), DbError::Kind::NotDatabase);
+        EXPECT_TRUE(e.description().contains("tempo massimo")) << e.description().toStdString();
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 0);
+    // Within the default limit the same file is read.
+    EXPECT_GT(importToSqlite(fixture("nwind.mdb"), out).totalRows(), 0);
+}
+
 TEST(Cache, ReusedWhileTheFileIsUnchangedAndRebuiltWhenItChanges)
 {
     QTemporaryDir dir;
