@@ -28,6 +28,15 @@ struct ThematicOptions {
     std::optional<map::LevelChoice> level;
 };
 
+// The value named by the word of an option.
+template <class T> std::optional<T> wordOf(const QString &word, std::initializer_list<std::pair<const char *, T>> words)
+{
+    for (const auto &[name, value] : words)
+        if (word == QLatin1String(name))
+            return value;
+    return std::nullopt;
+}
+
 std::optional<QColor> hexColour(const QString &text)
 {
     static const QRegularExpression hex(QStringLiteral("^#[0-9A-Fa-f]{6}$"));
@@ -46,17 +55,16 @@ bool parseThematicOptions(const QCommandLineParser &p, ThematicOptions &o, QStri
     o.column = p.value(QStringLiteral("colonna")).trimmed();
     if (o.column.isEmpty())
         return fail(QStringLiteral("Indicare la colonna da rappresentare con --colonna (es. AS013_2005)."));
-    const QString method = p.value(QStringLiteral("metodo"));
-    if (method.isEmpty() || method == QLatin1String("quartili"))
-        o.method = map::Method::Quartiles;
-    else if (method == QLatin1String("ampiezza"))
-        o.method = map::Method::EqualAmplitude;
-    else if (method == QLatin1String("manuale"))
-        o.method = map::Method::Manual;
-    else if (method == QLatin1String("naturali"))
-        o.method = map::Method::NaturalBreaks;
-    else
-        return fail(QStringLiteral("--metodo vuole quartili, ampiezza, manuale oppure naturali."));
+    if (p.isSet(QStringLiteral("metodo"))) {
+        const auto method = wordOf<map::Method>(p.value(QStringLiteral("metodo")),
+                                                {{"quartili", map::Method::Quartiles},
+                                                 {"ampiezza", map::Method::EqualAmplitude},
+                                                 {"manuale", map::Method::Manual},
+                                                 {"naturali", map::Method::NaturalBreaks}});
+        if (!method)
+            return fail(QStringLiteral("--metodo vuole quartili, ampiezza, manuale oppure naturali."));
+        o.method = *method;
+    }
 
     const bool counted = o.method == map::Method::EqualAmplitude || o.method == map::Method::NaturalBreaks;
     if (p.isSet(QStringLiteral("classi"))) {
@@ -96,14 +104,11 @@ bool parseThematicOptions(const QCommandLineParser &p, ThematicOptions &o, QStri
                             .arg(o.palette, map::sequentialPaletteNames().join(QStringLiteral(", "))));
     }
     if (p.isSet(QStringLiteral("livello-mappa"))) {
-        const QString level = p.value(QStringLiteral("livello-mappa"));
-        if (level == QLatin1String("regioni"))
-            o.level = map::LevelChoice::Regions;
-        else if (level == QLatin1String("nuts2"))
-            o.level = map::LevelChoice::Nuts2;
-        else if (level == QLatin1String("province"))
-            o.level = map::LevelChoice::Provinces;
-        else
+        o.level = wordOf<map::LevelChoice>(p.value(QStringLiteral("livello-mappa")),
+                                           {{"regioni", map::LevelChoice::Regions},
+                                            {"nuts2", map::LevelChoice::Nuts2},
+                                            {"province", map::LevelChoice::Provinces}});
+        if (!o.level)
             return fail(QStringLiteral("--livello-mappa vuole regioni, nuts2 oppure province."));
     }
     return true;
