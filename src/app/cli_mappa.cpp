@@ -10,6 +10,7 @@
 #include "shell/context.h"
 #include "shell/store.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace qrn::cli {
@@ -79,7 +80,8 @@ bool writeClassesCsv(Session &s, const QString &file, const QList<map::LegendRow
 int runThematic(Session &s, const QCommandLineParser &p)
 {
     const QString file = p.value(QStringLiteral("out"));
-    if (file.isEmpty())
+    const QString ext = QFileInfo(file).suffix().toLower();
+    if (file.isEmpty() || (ext != QLatin1String("png") && ext != QLatin1String("svg") && ext != QLatin1String("pdf")))
         return s.usage(QStringLiteral("Indicare il file della mappa con --out FILE (.png, .svg o .pdf)."));
     if (p.isSet(QStringLiteral("caso")))
         return s.usage(QStringLiteral("--caso non va con --colonna: il caso viene dal livello dei territori."));

@@ -98,6 +98,7 @@ TEST(CliThematic, OptionsAndExitCodes)
         {prov + QStringList {"--palette", "Blues", "--colori", "#000000,#ffffff"}, 2, "--palette"},
         {prov + QStringList {"--caso", "regioni"}, 2, "--caso"},
         {{"--gruppi", "1", "--colonna", "AS013_2005"}, 2, "--out"},
+        {{"--gruppi", "1", "--colonna", "AS013_2005", "--out", c.tf.file(QStringLiteral("m.gif"))}, 2, "--out"},
         {{"--gruppi", "1,6", "--colonna", "AS013_2005", "--out", png}, 2, "--livello-mappa"},
         {{"--gruppi", "1", "--colonna", "COD_TERR", "--out", png}, 1, map::kSelectVariable},
         {prov + QStringList {"--metodo", "ampiezza", "--classi", "0"}, 1, map::kZeroClasses},
