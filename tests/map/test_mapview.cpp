@@ -148,16 +148,22 @@ TEST(MapView, DrawsFillOutlineAndBackground)
         EXPECT_TRUE(near(img.pixel(s.px(s.view, hole)), 0x0000FF));
         EXPECT_TRUE(near(img.pixel(s.px(s.view, outside)), 0x0000FF));
     }
-    // A value map colours the listed code and leaves the other feature in the default colour.
+    // A value map colours the listed code and leaves the other feature in the default colour, or
+    // undrawn without one; a value listed twice keeps its first symbol. Field names match in any case.
     auto vm = std::make_shared<ValueMapRenderer>();
-    vm->field = QStringLiteral("CODE");
+    vm->field = QStringLiteral("code");
     vm->defaultSymbol = Symbol {0xFFFFFF, 0, true, FillStyle::Solid};
     vm->addValue(QStringLiteral("B"), Symbol {0xFF0000, 0, true, FillStyle::Solid});
+    vm->addValue(QStringLiteral("B"), Symbol {0x00FF00, 0, true, FillStyle::Solid});
     s.layer->renderer = vm;
-    const QImage img = s.render();
+    QImage img = s.render();
     EXPECT_TRUE(near(img.pixel(s.px(s.view, second)), 0xFF0000));
     EXPECT_TRUE(near(img.pixel(s.px(s.view, inside)), 0xFFFFFF));
     EXPECT_TRUE(near(img.pixel(s.px(s.view, hole)), 0x0000FF));
+    vm->useDefault = false;
+    img = s.render();
+    EXPECT_TRUE(near(img.pixel(s.px(s.view, inside)), 0x0000FF));
+    EXPECT_TRUE(near(img.pixel(s.px(s.view, second)), 0xFF0000));
 }
 
 TEST(MapView, ExportsTheViewAsVectorOrPixels)
