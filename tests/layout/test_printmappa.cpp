@@ -14,7 +14,6 @@
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
@@ -64,16 +63,14 @@ struct Editor {
 TEST(PrintMappa, OpensWithEveryControlAndItsStartingState)
 {
     Editor e;
-    for (const char *name :
-         {"Picture1",       "Picture2",       "SSTab1",         "Chk_Titolo",       "chk_Cartina",
-          "chk_Bordo",      "chk_Leggenda",   "chkDesc",        "txt_Titolo",       "cmb_Font",
-          "cmb_Fontsize",   "lbl_colore",     "txtDesc",        "cmbDesc_TipoFont", "cmbDesc_DimFont",
-          "lblDesc_Colore", "lst_leggenda",   "cmb_LFont",      "cmb_LFontSize",    "lbl_coloreleggenda",
-          "txtEditLegenda", "cmdEditOk",      "cmd_GrM",        "cmd_GrP",          "Slider1",
-          "lbl_colorBordo", "cmd_margSupmen", "cmd_margSuppiu", "cmd_marInfmen",    "cmd_marInfpiu",
-          "cmd_marsinmen",  "cmd_marsinpiu",  "cmd_mardesmen",  "cmd_mardespiu",    "mnu_sel",
-          "cmdSalva",       "cmdStampa",      "cmdHelp",        "cmd_close"})
-        EXPECT_NE(e.w->findChild<QObject *>(QString::fromLatin1(name)), nullptr) << name;
+    const QString names = QStringLiteral(
+        "Picture1 Picture2 SSTab1 Chk_Titolo chk_Cartina chk_Bordo chk_Leggenda chkDesc txt_Titolo cmb_Font "
+        "cmb_Fontsize lbl_colore txtDesc cmbDesc_TipoFont cmbDesc_DimFont lblDesc_Colore lst_leggenda cmb_LFont "
+        "cmb_LFontSize lbl_coloreleggenda txtEditLegenda cmdEditOk cmd_GrM cmd_GrP Slider1 lbl_colorBordo "
+        "cmd_margSupmen cmd_margSuppiu cmd_marInfmen cmd_marInfpiu cmd_marsinmen cmd_marsinpiu cmd_mardesmen "
+        "cmd_mardespiu mnu_sel cmdSalva cmdStampa cmdHelp cmd_close");
+    for (const QString &name : names.split(' '))
+        EXPECT_NE(e.w->findChild<QObject *>(name), nullptr) << name.toStdString();
 
     // The controls show the page they edit.
     EXPECT_EQ(e.child<QSlider>("Slider1")->value(), qRound(e.w->page().zoom * 100));

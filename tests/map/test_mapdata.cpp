@@ -43,8 +43,8 @@ TEST(MapCase, ProvinceLayerByYearAndItemRefusedNames)
         QString header, tipo, code;
         QString mapCase;
     } cases[] = {
-        {"AS013_2005", "Variabili", "AS013", "provincia107"},   {"AS001_2005", "Variabili", "AS001", "provincia103"},
-        {"AS001_2006", "Variabili", "AS001", "provincia103"},   {"AS013_2006", "Variabili", "AS013", "provincia107"},
+        {"AS013_2005", "Variabili", "AS013", "provincia107"},    {"AS001_2005", "Variabili", "AS001", "provincia103"},
+        {"AS001_2006", "Variabili", "AS001", "provincia103"},    {"AS013_2006", "Variabili", "AS013", "provincia107"},
         {"IAS013_2005", "Indicatori", "IAS013", "provincia107"}, {"IM004_2007", "Variabili", "IM004", "provincia103"},
         {"IM004_2008", "Variabili", "IM004", "provincia107"},
     };

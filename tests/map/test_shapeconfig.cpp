@@ -150,19 +150,15 @@ TEST(ShapeConfig, SavingWritesTheSelectedLayerAndTheBackground)
     };
     EXPECT_EQ(tight(f.xml().replace("mapBackColor=\"42\"", "mapBackColor=\"255\"")), tight(kConfig));
 
-    struct Case {
-        QLocale locale;
-        const char *word;
-    };
-    for (const Case &c : {Case {QLocale(QLocale::Italian), "Vero"}, Case {QLocale(QLocale::English), "True"}}) {
-        saveShapeConfig(file, QStringLiteral("T"), 99, QStringLiteral("a"), &changed, c.locale);
-        EXPECT_TRUE(f.xml().contains(QByteArray("Outline=\"") + c.word + "\" Trasparenza=\"" + c.word + "\""));
+    for (const auto &[locale, word] :
+         {std::pair {QLocale(QLocale::Italian), "Vero"}, std::pair {QLocale(QLocale::English), "True"}}) {
+        saveShapeConfig(file, QStringLiteral("T"), 99, QStringLiteral("a"), &changed, locale);
+        EXPECT_TRUE(f.xml().contains(QByteArray("Outline=\"") + word + "\" Trasparenza=\"" + word + "\""));
         const ShapeCase back = readShapeConfig(file, QStringLiteral("t"));
         EXPECT_EQ(back.mapBackColor, 99u);
-        EXPECT_EQ(back.layers[0].BackColor, 123456u);
-        EXPECT_EQ(back.layers[0].OutlineColor, 654321u);
-        EXPECT_TRUE(back.layers[0].Outline);
-        EXPECT_TRUE(back.layers[0].Trasparenza);
+        EXPECT_EQ(std::tuple(back.layers[0].BackColor, back.layers[0].OutlineColor, back.layers[0].Outline,
+                             back.layers[0].Trasparenza),
+                  std::tuple(123456u, 654321u, true, true));
         EXPECT_EQ(back.layers[1].BackColor, 5u); // the others stay
     }
     EXPECT_EQ(QDir(f.files).entryList(QDir::Files), QStringList {QStringLiteral("ShapeConfig.xml")});

@@ -87,8 +87,8 @@ TEST(ShapeLayer, BadFilesGiveAnInvalidLayerWithAReason)
     QByteArray corrupt = shp;
     corrupt[100 + 8 + 36] = char(0x7F); // the first record's part count
     const std::pair<QString, QByteArray> cases[] = {
-        {"missing", QByteArray()}, {"empty", ""}, {"truncated", shp.left(shp.size() - 30)},
-        {"nodbf", shp},            {"corrupt", corrupt}, {"fewer", shp},
+        {"missing", QByteArray()}, {"empty", ""},  {"truncated", shp.left(shp.size() - 30)}, {"nodbf", shp},
+        {"corrupt", corrupt},      {"fewer", shp},
     };
     for (const auto &[stem, bytes] : cases) {
         if (!bytes.isNull()) {
