@@ -72,7 +72,6 @@ TEST(ShapeConfig, EveryCaseOfTheSampleLoads)
             EXPECT_EQ(e.FileName, c.files[i]);
             EXPECT_TRUE(e.matchesCase == (i == 0)) << c.name << i;
             EXPECT_EQ(map.layer(map.layerCount() - 1 - i), e.layer.get()); // the first at the bottom
-            EXPECT_EQ(e.layer->symbol, symbolOf(e));
         }
         EXPECT_EQ(sc.layers.back().layer->symbol.style,
                   c.files.size() == 2 ? FillStyle::Transparent : FillStyle::Solid);
@@ -94,6 +93,7 @@ TEST(ShapeConfig, ReadingRulesAndAMissingShapeFile)
     EXPECT_EQ(sc.layers[1].GeoName, QStringLiteral("gb")); // the entry's text is lower-cased
     EXPECT_EQ(sc.matchIndex, 1); // the later useToMatch wins
     EXPECT_TRUE(sc.layers[0].matchesCase);
+    EXPECT_EQ(sc.layers[0].layer->symbol, (Symbol {2, 1, true, FillStyle::Solid}));
     // The missing file keeps its entry but draws nothing.
     EXPECT_FALSE(sc.layers[2].layer->valid());
     EXPECT_EQ(map.layerCount(), 2);
