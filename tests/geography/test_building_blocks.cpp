@@ -130,8 +130,7 @@ TEST(SvgPath, CommandsAndNumberSyntax)
     } cases[] = {
         {"m 10,10 10,0 0,10 z m 5,0 1,0 0,1 z", {{{10, 10}, {20, 10}, {20, 20}}, {{15, 10}, {16, 10}, {16, 11}}}},
         {"M0,0L1.5.5-1e1,2l+2-3E0z", {{{0, 0}, {1.5, 0.5}, {-10, 2}, {-8, -1}}}},
-        {"M0 0H10V10h-10z", {{{0, 0}, {10, 0}, {10, 10}, {0, 10}}}},
-    };
+        {"M0 0H10V10h-10z", {{{0, 0}, {10, 0}, {10, 10}, {0, 10}}}}};
     for (const auto &c : cases) {
         const auto got = parsePathData(c.data);
         ASSERT_EQ(got.size(), c.rings.size()) << c.data;
@@ -185,15 +184,22 @@ TEST(Territori, ParsesRowsWithOptionalFields)
     EXPECT_EQ(t[2].pop2001, 20524160);
 }
 
-TEST(Territori, RefusesABadRowNamingItsLineAndABadHeader)
+TEST(Territori, RefusesBadRowsNamingTheLineAndABadHeader)
 {
-    for (const char *body : {"01;2;Piemonte;;01;ITC1;;45;7;1;1\n", "01;2;Piemonte;;01;ITC1;;45;7;1;2;1\n"}) {
+    const std::string good = "01;2;Piemonte;;01;ITC1;;45;7;1;1;1\n";
+    const std::string bad[] = {"01;2;Piemonte;;01;ITC1;;45;7;1;1\n", // a field short
+                               good + good, // a code twice
+                               "001;1;Torino;1;01;ITC11;TO;;;100;1;1\n", // a province without capital
+                               "01;2;Piemonte;;01;ITC1;;45;;1;1;1\n", // LAT without LON
+                               "01;2;Piemonte;;01;ITC1;;45;7;1;2;1\n", // a flag other than 0/1
+                               "01;x;Piemonte;;01;ITC1;;45;7;1;1;1\n"}; // a malformed number
+    for (const std::string &body : bad) {
         std::istringstream in(std::string(kTerritoriHeader) + "\n" + body);
         try {
             parseTerritori(in);
             ADD_FAILURE() << body;
         } catch (const std::runtime_error &e) {
-            EXPECT_NE(std::string(e.what()).find("line 2"), std::string::npos) << e.what();
+            EXPECT_NE(std::string(e.what()).find("line "), std::string::npos) << e.what();
         }
     }
     std::istringstream badHeader("COD_TERR;DES_TERR\n");

@@ -99,30 +99,23 @@ TEST(PrintMappa, RightClickSelectsTheItemsTab)
 
     struct Case {
         QPointF at;
-        int answer;
-        int startTab;
-        int tab;
-        int listRow;
-        bool popup;
+        int answer, tab, listRow;
     };
     const Case cases[] = {
-        {overlap, 1, TabFrame, TabTitle, 0, true},
-        {overlap, 0, TabFrame, TabLegend, 1, true},
-        {overlap, -1, TabFrame, TabFrame, 0, true}, // closed without a choice: nothing selected
-        {mapOnly, -1, TabFrame, TabMap, 0, false},
+        {overlap, 1, TabTitle, 0},
+        {overlap, 0, TabLegend, 1},
+        {overlap, -1, TabFrame, 0}, // closed without a choice: nothing selected
+        {mapOnly, -1, TabMap, 0}, // a single item: no pop-up
     };
     for (const Case &c : cases) {
-        tabs->setCurrentIndex(c.startTab);
+        tabs->setCurrentIndex(TabFrame);
         list->setCurrentRow(0);
         e.offered.clear();
         e.popupAnswer = c.answer;
         e.rightClick(c.at);
         EXPECT_EQ(tabs->currentIndex(), c.tab) << c.answer;
         EXPECT_EQ(list->currentRow(), c.listRow) << c.answer;
-        if (c.popup)
-            EXPECT_EQ(e.offered, QStringList({"Leggenda", "Titolo", "Mappa"}));
-        else
-            EXPECT_TRUE(e.offered.isEmpty());
+        EXPECT_EQ(e.offered, c.at == overlap ? QStringList({"Leggenda", "Titolo", "Mappa"}) : QStringList());
     }
     // A left click selects nothing.
     tabs->setCurrentIndex(TabFrame);
@@ -151,8 +144,7 @@ TEST(PrintMappa, ItemSwitchesEnableTheirControlsAndRefillEmptyTexts)
     const Case cases[] = {
         {"Chk_Titolo", "txt_Titolo", "cmb_Font", "cmb_Fontsize", "lbl_colore", QStringLiteral("Inserire un Titolo")},
         {"chkDesc", "txtDesc", "cmbDesc_TipoFont", "cmbDesc_DimFont", "lblDesc_Colore",
-         QStringLiteral("Inserire una decrizione della variabile")},
-    };
+         QStringLiteral("Inserire una decrizione della variabile")}};
     for (const Case &c : cases) {
         auto *check = e.child<QCheckBox>(c.check);
         auto *text = e.child<QLineEdit>(c.text);

@@ -49,17 +49,15 @@ TEST(Quartiles, ClassSizesFollowTheQuantileTable)
     const struct {
         int n;
         QList<int> sizes;
-    } cases[] = {
-        {8, {2, 2, 2, 2}},
-        {9, {3, 2, 2, 2}},
-        {10, {3, 2, 3, 2}},
-        {11, {3, 3, 3, 2}},
-        {107, {27, 27, 27, 26}},
-        // Fewer than eight values: the last one is a class of its own.
-        {7, {2, 2, 2, 1}},
-        {5, {2, 1, 1, 1}},
-        {3, {1, 1, 1}},
-    };
+    } cases[] = {{8, {2, 2, 2, 2}},
+                 {9, {3, 2, 2, 2}},
+                 {10, {3, 2, 3, 2}},
+                 {11, {3, 3, 3, 2}},
+                 {107, {27, 27, 27, 26}},
+                 // Fewer than eight values: the last one is a class of its own.
+                 {7, {2, 2, 2, 1}},
+                 {5, {2, 1, 1, 1}},
+                 {3, {1, 1, 1}}};
     for (const auto &c : cases) {
         const Classification r = QuartileClassifier().classify(counting(c.n), NumberFormat::comma());
         EXPECT_EQ(sizesOf(r.classOf), c.sizes) << c.n;
@@ -83,12 +81,10 @@ TEST(Quartiles, EqualValuesAcrossTheFirstTwoBoundariesWarn)
     const struct {
         QStringList values;
         bool warns;
-    } cases[] = {
-        {{"1", "2", "2", "4", "5", "6", "7", "8"}, true}, // class 1 ends where class 2 starts
-        {{"1", "2", "3", "4", "4", "6", "7", "8"}, true}, // class 2 ends where class 3 starts
-        {{"1", "2", "3", "4", "5", "6", "6", "8"}, false}, // the last boundary is not compared
-        {{"1", "2", "3", "4", "5", "6", "7", "8"}, false},
-    };
+    } cases[] = {{{"1", "2", "2", "4", "5", "6", "7", "8"}, true}, // class 1 ends where class 2 starts
+                 {{"1", "2", "3", "4", "4", "6", "7", "8"}, true}, // class 2 ends where class 3 starts
+                 {{"1", "2", "3", "4", "5", "6", "6", "8"}, false}, // the last boundary is not compared
+                 {{"1", "2", "3", "4", "5", "6", "7", "8"}, false}};
     for (const auto &c : cases)
         EXPECT_EQ(QuartileClassifier().classify(c.values, NumberFormat::point()).equalValuesWarning, c.warns)
             << c.values.join(' ').toStdString();
@@ -150,8 +146,7 @@ TEST(EqualAmplitude, RefusalsLeaveNoClasses)
          BoundsOutcome::Focus::None},
         {"3", "", "20", stats, "l'assegnazione dei colori alle classi è terminata", BoundsOutcome::Focus::None},
         {"3", "10", "25", stats, "Scrivere un numero compreso tra 10 e 20", BoundsOutcome::Focus::Max},
-        {"3", "7", "7", flat, QString(kMinEqualsMax), BoundsOutcome::Focus::None},
-    };
+        {"3", "7", "7", flat, QString(kMinEqualsMax), BoundsOutcome::Focus::None}};
     for (const auto &c : cases) {
         const BoundsOutcome out = EqualAmplitudeClassifier().build(c.count, c.min, c.max, c.stats, fmt);
         EXPECT_EQ(out.message, c.message);
@@ -236,10 +231,8 @@ TEST(Controls, KeyFiltersOfTheTextBoxes)
     const struct {
         QChar key;
         bool classCount, boundComma, boundPoint;
-    } cases[] = {
-        {'7', true, true, true},   {QChar(0x08), false, true, true}, {',', false, true, false},
-        {'.', false, false, true}, {'-', false, true, true},         {'a', false, false, false},
-    };
+    } cases[] = {{'7', true, true, true},   {QChar(0x08), false, true, true}, {',', false, true, false},
+                 {'.', false, false, true}, {'-', false, true, true},         {'a', false, false, false}};
     for (const auto &c : cases) {
         EXPECT_EQ(classCountKeyAccepted(c.key), c.classCount) << int(c.key.unicode());
         EXPECT_EQ(boundKeyAccepted(c.key, QLatin1Char(',')), c.boundComma) << int(c.key.unicode());

@@ -18,11 +18,9 @@ TEST(MapLevel, GroupBoxRulesLastMatchWins)
         qint16 start;
         QSet<int> ticked;
         qint16 level;
-    } cases[] = {
-        {1, {}, 1},     {1, {3, 4}, 1},          {0, {5}, 3},          {4, {6, 4}, 2},    {4, {2, 6}, 2},
-        {1, {1, 6}, 3}, {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2}, {1, {1, 3, 4}, 3}, {2, {6, 3, 4}, 2},
-        {0, {1}, 0},
-    };
+    } cases[] = {{1, {}, 1},     {1, {3, 4}, 1},          {0, {5}, 3},          {4, {6, 4}, 2},    {4, {2, 6}, 2},
+                 {1, {1, 6}, 3}, {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2}, {1, {1, 3, 4}, 3}, {2, {6, 3, 4}, 2},
+                 {0, {1}, 0}};
     for (const auto &c : cases)
         EXPECT_EQ(levelFromGroups(c.start, c.ticked), c.level) << c.start << " " << c.ticked.size();
 }
@@ -46,8 +44,7 @@ TEST(MapCase, ProvinceLayerByYearAndItemRefusedNames)
         {"AS013_2005", "Variabili", "AS013", "provincia107"},    {"AS001_2005", "Variabili", "AS001", "provincia103"},
         {"AS001_2006", "Variabili", "AS001", "provincia103"},    {"AS013_2006", "Variabili", "AS013", "provincia107"},
         {"IAS013_2005", "Indicatori", "IAS013", "provincia107"}, {"IM004_2007", "Variabili", "IM004", "provincia103"},
-        {"IM004_2008", "Variabili", "IM004", "provincia107"},
-    };
+        {"IM004_2008", "Variabili", "IM004", "provincia107"}};
     for (const auto &c : cases) {
         const ColumnCode cc = columnCode(c.header, c.tipo);
         EXPECT_EQ(cc.lastCode, c.code);
@@ -168,8 +165,7 @@ TEST(CreateMap, RefusalsShowTheirMessageAndOpenNothing)
          1, "Non c'è nessuna provincia107 tra i territori selezionati."},
         {"empty table", [](Preparation &p) { p.table = DataTable({p.table.rows()[0]}); }, 4,
          "Nessun territorio selezionato è stato trovato."},
-        {"aggregates only", [](Preparation &) {}, 0, "Nessun territorio selezionato è stato trovato."},
-    };
+        {"aggregates only", [](Preparation &) {}, 0, "Nessun territorio selezionato è stato trovato."}};
     for (const auto &c : cases) {
         Preparation p;
         c.setUp(p);

@@ -48,12 +48,10 @@ TEST(MapTable, CodeFieldTypedByKind)
     const struct {
         MapKind kind;
         QStringList columns;
-    } cases[] = {
-        {MapKind::Provinces, {"N_TERCO DOUBLE", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
-        {MapKind::Nuts2, {"N_TERCO TEXT", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
-        {MapKind::Regions, {"N_TERCO TEXT", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
-        {MapKind::None, {"AS013_2005 DOUBLE", "N4 SMALLINT"}},
-    };
+    } cases[] = {{MapKind::Provinces, {"N_TERCO DOUBLE", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
+                 {MapKind::Nuts2, {"N_TERCO TEXT", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
+                 {MapKind::Regions, {"N_TERCO TEXT", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
+                 {MapKind::None, {"AS013_2005 DOUBLE", "N4 SMALLINT"}}};
     for (const auto &c : cases) {
         SaveMapQuery(*u.db(), c.kind, "AS013_2005");
         EXPECT_EQ(u.columns(), c.columns) << int(c.kind);

@@ -121,11 +121,9 @@ TEST(MapView, DrawsFillOutlineAndBackground)
         Symbol symbol;
         quint32 inside, border; // without an outline the border pixel is a blend, not checked
     };
-    const Case cases[] = {
-        {{0x00FF00, 0x000000, true, FillStyle::Solid}, 0x00FF00, 0x000000},
-        {{0x00FF00, 0x000000, false, FillStyle::Solid}, 0x00FF00, 0x00FF00},
-        {{0x00FF00, 0xFF0000, true, FillStyle::Transparent}, 0x0000FF, 0xFF0000},
-    };
+    const Case cases[] = {{{0x00FF00, 0x000000, true, FillStyle::Solid}, 0x00FF00, 0x000000},
+                          {{0x00FF00, 0x000000, false, FillStyle::Solid}, 0x00FF00, 0x00FF00},
+                          {{0x00FF00, 0xFF0000, true, FillStyle::Transparent}, 0x0000FF, 0xFF0000}};
     for (const Case &c : cases) {
         s.layer->symbol = c.symbol;
         const QImage img = s.render();

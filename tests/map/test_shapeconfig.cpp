@@ -107,18 +107,16 @@ TEST(ShapeConfig, BadConfigurationsFailBeforeTouchingTheMap)
         QByteArray xml;
         const char *caseName;
     };
-    const Case cases[] = {
-        {"capitalised case name", good, "Maiusc"},
-        {"unknown case", good, "nessuno"},
-        {"quote in the case name", good, "t' or '1'='1"},
-        {"malformed", good.left(good.size() / 2), "t"},
-        {"empty", QByteArray(), "t"},
-        {"missing attribute", QByteArray(good).replace("BackColor=\"2\" ", ""), "t"},
-        {"missing Shape child", QByteArray(good).replace("<Label>L</Label></Shape>\n  </Shapes>", "</Shape></Shapes>"),
-         "t"},
-        {"bad colour", QByteArray(good).replace("OutlineColor=\"3\"", "OutlineColor=\"blu\""), "t"},
-        {"bad boolean", QByteArray(good).replace("useToMatch=\"1\"", "useToMatch=\"forse\""), "t"},
-    };
+    const Case cases[] = {{"capitalised case name", good, "Maiusc"},
+                          {"unknown case", good, "nessuno"},
+                          {"quote in the case name", good, "t' or '1'='1"},
+                          {"malformed", good.left(good.size() / 2), "t"},
+                          {"empty", QByteArray(), "t"},
+                          {"missing attribute", QByteArray(good).replace("BackColor=\"2\" ", ""), "t"},
+                          {"missing Shape child",
+                           QByteArray(good).replace("<Label>L</Label></Shape>\n  </Shapes>", "</Shape></Shapes>"), "t"},
+                          {"bad colour", QByteArray(good).replace("OutlineColor=\"3\"", "OutlineColor=\"blu\""), "t"},
+                          {"bad boolean", QByteArray(good).replace("useToMatch=\"1\"", "useToMatch=\"forse\""), "t"}};
     for (const Case &c : cases) {
         ConfigFolder f(c.xml);
         MapView map;

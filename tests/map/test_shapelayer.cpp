@@ -87,9 +87,8 @@ TEST(ShapeLayer, BadFilesGiveAnInvalidLayerWithAReason)
     QByteArray corrupt = shp;
     corrupt[100 + 8 + 36] = char(0x7F); // the first record's part count
     const std::pair<QString, QByteArray> cases[] = {
-        {"missing", QByteArray()}, {"empty", ""},  {"truncated", shp.left(shp.size() - 30)}, {"nodbf", shp},
-        {"corrupt", corrupt},      {"fewer", shp},
-    };
+        {"missing", QByteArray()}, {"empty", ""}, {"truncated", shp.left(shp.size() - 30)}, {"nodbf", shp},
+        {"corrupt", corrupt},      {"fewer", shp}};
     for (const auto &[stem, bytes] : cases) {
         if (!bytes.isNull()) {
             tf.write(stem + ".shp", bytes);
@@ -143,12 +142,11 @@ TEST(ShapeLayer, SearchHonoursHolesAndDistances)
         double distance;
         std::vector<int> expected;
     };
-    const Case cases[] = {
-        {holed.get(), {1, 1}, 0, {0}},   {holed.get(), {5, 5}, 0, {}}, // inside the hole
-        {holed.get(), {11, 5}, 100, {}}, // a polygon ignores the distance
-        {lines.get(), {5, 1}, 1.5, {0}}, {lines.get(), {5, 2.5}, 3, {0, 1}}, {lines.get(), {5, 2.5}, 2, {}},
-        {points.get(), {3, 4}, 1, {0}},  {points.get(), {3, 4.5}, 1, {}},
-    };
+    const Case cases[] = {{holed.get(), {1, 1}, 0, {0}},   {holed.get(), {5, 5}, 0, {}}, // inside the hole
+                          {holed.get(), {11, 5}, 100, {}}, // a polygon ignores the distance
+                          {lines.get(), {5, 1}, 1.5, {0}}, {lines.get(), {5, 2.5}, 3, {0, 1}},
+                          {lines.get(), {5, 2.5}, 2, {}},  {points.get(), {3, 4}, 1, {0}},
+                          {points.get(), {3, 4.5}, 1, {}}};
     for (const Case &c : cases)
         EXPECT_EQ(c.layer->search(c.at, c.distance), c.expected) << c.at.x() << "," << c.at.y();
 }
