@@ -31,17 +31,19 @@ bool near(QColor a, QColor b, int tolerance)
 
 } // namespace
 
-TEST(DibSection, RowLengthAndPadding)
+TEST(DibSection, RowLengthPaddingAndEmptyCreate)
 {
     struct Case {
         int width, bytes, pad;
     };
-    for (const Case c : {Case {1, 4, 1}, Case {4, 12, 0}, Case {2, 8, 2}, Case {5, 16, 1}}) {
-        cDIBSection dib;
+    cDIBSection dib;
+    for (const Case c : {Case {1, 4, 1}, Case {4, 12, 0}, Case {5, 16, 1}}) {
         ASSERT_TRUE(dib.Create(c.width, 2));
         EXPECT_EQ(dib.BytesPerScanLine(), c.bytes) << c.width;
         EXPECT_EQ(dib.PadBytes(), c.pad) << c.width;
     }
+    EXPECT_FALSE(dib.Create(0, 5)); // the earlier image is released too
+    EXPECT_TRUE(dib.isEmpty());
 }
 
 TEST(DibSection, PixelsAreBlueGreenRedBottomUp)
@@ -49,14 +51,11 @@ TEST(DibSection, PixelsAreBlueGreenRedBottomUp)
     cDIBSection dib;
     dib.CreateFromPicture(quadrants(4, 2));
     const unsigned char *bits = dib.DIBSectionBitsPtr();
-    // Memory row 0 is the bottom of the image: blue then yellow.
+    // Memory row 0 is the bottom of the image: blue then yellow; row 1 the top: red.
     EXPECT_EQ(bits[0], 220);
     EXPECT_EQ(bits[2], 20);
     EXPECT_EQ(bits[3 * 3 + 1], 230);
-    // Memory row 1 is the top: red.
-    const unsigned char *top = bits + dib.BytesPerScanLine();
-    EXPECT_EQ(top[0], 20);
-    EXPECT_EQ(top[2], 220);
+    EXPECT_EQ(bits[dib.BytesPerScanLine() + 2], 220);
     EXPECT_EQ(dib.toImage().pixelColor(3, 0), QColor(20, 200, 20));
 }
 
@@ -67,24 +66,13 @@ TEST(DibSection, BlockCopyWithDefaultSizesUsesTheSectionSize)
     ASSERT_TRUE(dib.Create(4, 4));
     dib.LoadPictureBlt(source); // -1, -1: the section's 4 x 4, not the source's 8 x 8
     EXPECT_EQ(dib.toImage(), source.copy(0, 0, 4, 4).convertToFormat(QImage::Format_BGR888));
-
+    dib.LoadPictureBlt(source, 4, 4, 2, 2); // an offset source block
+    EXPECT_EQ(dib.toImage().pixelColor(0, 0), QColor(230, 230, 30));
     // A source smaller than the section fills only its own part.
     ASSERT_TRUE(dib.Create(4, 4));
     dib.LoadPictureBlt(quadrants(2, 2));
     EXPECT_EQ(dib.toImage().pixelColor(1, 1), QColor(230, 230, 30));
     EXPECT_EQ(dib.toImage().pixelColor(3, 3), QColor(0, 0, 0));
-
-    // An offset source block.
-    dib.LoadPictureBlt(source, 4, 4, 2, 2);
-    EXPECT_EQ(dib.toImage().pixelColor(0, 0), QColor(230, 230, 30));
-}
-
-TEST(DibSection, CreateFailsEmpty)
-{
-    cDIBSection dib;
-    ASSERT_TRUE(dib.Create(3, 3));
-    EXPECT_FALSE(dib.Create(0, 5)); // the earlier image is released too
-    EXPECT_TRUE(dib.isEmpty());
 }
 
 TEST(JpegWriter, WritesThePictureTheRightWayUp)
@@ -117,13 +105,13 @@ TEST(JpegWriter, WritesThePictureTheRightWayUp)
 TEST(JpegWriter, FailuresAreReportedAndFalse)
 {
     QTemporaryDir dir;
-    cDIBSection dib;
+    cDIBSection dib, empty;
     dib.CreateFromPicture(quadrants(8, 8));
-    cDIBSection empty;
-    const QString missingFolder = dir.filePath(QStringLiteral("manca/pagina.jpg"));
-    for (const cDIBSection *section : {&dib, &empty}) {
+    // A folder that is not there, and an empty section.
+    const std::pair<const cDIBSection *, QString> cases[] = {{&dib, dir.filePath(QStringLiteral("manca/pagina.jpg"))},
+                                                             {&empty, dir.filePath(QStringLiteral("vuota.jpg"))}};
+    for (const auto &[section, name] : cases) {
         ScriptedPrompt prompt;
-        const QString name = section == &dib ? missingFolder : dir.filePath(QStringLiteral("vuota.jpg"));
         EXPECT_FALSE(WriteJpegFile(*section, name, 90, &prompt));
         ASSERT_EQ(prompt.shown().size(), 1u);
         EXPECT_EQ(prompt.shown()[0].text, QStringLiteral("Failed to save to JPG"));

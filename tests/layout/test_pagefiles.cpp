@@ -69,8 +69,7 @@ TEST(PageFiles, FormatFromTheName)
     const std::pair<const char *, PageFormat> cases[] = {
         {"pagina.jpg", PageFormat::Jpeg}, {"PAGINA.JPG", PageFormat::Jpeg}, {"pagina.jpeg", PageFormat::Bmp},
         {"pagina.bmp", PageFormat::Bmp},  {"pagina", PageFormat::Bmp},      {"a.jpg.bmp", PageFormat::Jpeg},
-        {"pagina.pdf", PageFormat::Pdf},  {"pagina.SVG", PageFormat::Svg},  {"pagina.png", PageFormat::Png},
-    };
+        {"pagina.pdf", PageFormat::Pdf},  {"pagina.SVG", PageFormat::Svg},  {"pagina.png", PageFormat::Png}};
     for (const auto &[name, format] : cases)
         EXPECT_EQ(pageFormatForName(QString::fromLatin1(name)), format) << name;
     EXPECT_TRUE(pageSaveFilter().startsWith(QStringLiteral("BMP|*.bmp|Jpg|*.jpg|")));

@@ -40,15 +40,13 @@ TEST(CliMappa, WrongCommandLinesAndCases)
         int rc;
     };
     const QString out = tf.file(QStringLiteral("m.png"));
-    const Case cases[] = {
-        {{"mappa", "--caso", "regioni"}, 2},
-        {{"mappa", "--out", out}, 2},
-        {{"mappa", "--caso", "regioni", "--out", out, "--larghezza", "x"}, 2},
-        {{"mappa", "--caso", "regioni", "--out", out, "--altezza", "0"}, 2},
-        {{"mappa", "--caso", "regioni", "--out", out, "--scala"}, 2},
-        {{"mappa", "--caso", "comuni", "--out", out}, 1},
-        {{"mappa", "--caso", "regioni", "--out", tf.file(QStringLiteral("m.gif"))}, 1},
-    };
+    const Case cases[] = {{{"mappa", "--caso", "regioni"}, 2},
+                          {{"mappa", "--out", out}, 2},
+                          {{"mappa", "--caso", "regioni", "--out", out, "--larghezza", "x"}, 2},
+                          {{"mappa", "--caso", "regioni", "--out", out, "--altezza", "0"}, 2},
+                          {{"mappa", "--caso", "regioni", "--out", out, "--scala"}, 2},
+                          {{"mappa", "--caso", "comuni", "--out", out}, 1},
+                          {{"mappa", "--caso", "regioni", "--out", tf.file(QStringLiteral("m.gif"))}, 1}};
     for (const Case &c : cases) {
         QString o, e;
         EXPECT_EQ(qrn::cli::run(QStringList {"--home", tf.path()} + c.args, QString(), o, e), c.rc)

@@ -66,28 +66,15 @@ struct TwoSquares {
 
 } // namespace
 
-TEST(MapView, LayersAreAddedOnTopAndFoundByName)
-{
-    TwoSquares s;
-    auto other = ShapeLayer::open(s.tf.file(QStringLiteral("sq.shp")));
-    other->setName(QStringLiteral("Regioni"));
-    EXPECT_TRUE(s.view.addLayer(other));
-    EXPECT_FALSE(s.view.addLayer(ShapeLayer::open(s.tf.file(QStringLiteral("none.shp")))));
-    ASSERT_EQ(s.view.layerCount(), 2);
-    EXPECT_EQ(s.view.layer(0), other.get());
-    EXPECT_EQ(s.view.layer(QStringLiteral("regioni")), other.get());
-    EXPECT_EQ(s.view.layer(QStringLiteral("SQ")), s.layer.get());
-    s.view.removeLayer(0);
-    EXPECT_EQ(s.view.layer(0), s.layer.get());
-    EXPECT_EQ(s.view.layer(1), nullptr);
-}
-
 TEST(MapView, ExtentsConversionsAndScale)
 {
     TwoSquares s;
     int changes = 0;
     s.view.changed = [&] { ++changes; };
     EXPECT_EQ(s.view.fullExtent(), QRectF(0, 0, 22, 10));
+    EXPECT_EQ(s.view.layer(QStringLiteral("SQ")), s.layer.get()); // names in any case
+    EXPECT_EQ(s.view.layer(QStringLiteral("none")), nullptr);
+    EXPECT_FALSE(s.view.addLayer(ShapeLayer::open(s.tf.file(QStringLiteral("none.shp"))))); // no such file
     // Zoom out by 1.5 about the centre, then back to the full extent.
     const QRectF before = s.view.extent();
     s.view.setExtent(scaleRect(before, 1.5));
@@ -134,11 +121,9 @@ TEST(MapView, DrawsFillOutlineAndBackground)
         Symbol symbol;
         quint32 inside, border; // without an outline the border pixel is a blend, not checked
     };
-    const Case cases[] = {
-        {{0x00FF00, 0x000000, true, FillStyle::Solid}, 0x00FF00, 0x000000},
-        {{0x00FF00, 0x000000, false, FillStyle::Solid}, 0x00FF00, 0x00FF00},
-        {{0x00FF00, 0xFF0000, true, FillStyle::Transparent}, 0x0000FF, 0xFF0000},
-    };
+    const Case cases[] = {{{0x00FF00, 0x000000, true, FillStyle::Solid}, 0x00FF00, 0x000000},
+                          {{0x00FF00, 0x000000, false, FillStyle::Solid}, 0x00FF00, 0x00FF00},
+                          {{0x00FF00, 0xFF0000, true, FillStyle::Transparent}, 0x0000FF, 0xFF0000}};
     for (const Case &c : cases) {
         s.layer->symbol = c.symbol;
         const QImage img = s.render();
@@ -148,16 +133,22 @@ TEST(MapView, DrawsFillOutlineAndBackground)
         EXPECT_TRUE(near(img.pixel(s.px(s.view, hole)), 0x0000FF));
         EXPECT_TRUE(near(img.pixel(s.px(s.view, outside)), 0x0000FF));
     }
-    // A value map colours the listed code and leaves the other feature in the default colour.
+    // A value map colours the listed code and leaves the other feature in the default colour, or
+    // undrawn without one; a value listed twice keeps its first symbol. Field names match in any case.
     auto vm = std::make_shared<ValueMapRenderer>();
-    vm->field = QStringLiteral("CODE");
+    vm->field = QStringLiteral("code");
     vm->defaultSymbol = Symbol {0xFFFFFF, 0, true, FillStyle::Solid};
     vm->addValue(QStringLiteral("B"), Symbol {0xFF0000, 0, true, FillStyle::Solid});
+    vm->addValue(QStringLiteral("B"), Symbol {0x00FF00, 0, true, FillStyle::Solid});
     s.layer->renderer = vm;
-    const QImage img = s.render();
+    QImage img = s.render();
     EXPECT_TRUE(near(img.pixel(s.px(s.view, second)), 0xFF0000));
     EXPECT_TRUE(near(img.pixel(s.px(s.view, inside)), 0xFFFFFF));
     EXPECT_TRUE(near(img.pixel(s.px(s.view, hole)), 0x0000FF));
+    vm->useDefault = false;
+    img = s.render();
+    EXPECT_TRUE(near(img.pixel(s.px(s.view, inside)), 0x0000FF));
+    EXPECT_TRUE(near(img.pixel(s.px(s.view, second)), 0xFF0000));
 }
 
 TEST(MapView, ExportsTheViewAsVectorOrPixels)

@@ -72,7 +72,6 @@ TEST(ShapeConfig, EveryCaseOfTheSampleLoads)
             EXPECT_EQ(e.FileName, c.files[i]);
             EXPECT_TRUE(e.matchesCase == (i == 0)) << c.name << i;
             EXPECT_EQ(map.layer(map.layerCount() - 1 - i), e.layer.get()); // the first at the bottom
-            EXPECT_EQ(e.layer->symbol, symbolOf(e));
         }
         EXPECT_EQ(sc.layers.back().layer->symbol.style,
                   c.files.size() == 2 ? FillStyle::Transparent : FillStyle::Solid);
@@ -94,6 +93,7 @@ TEST(ShapeConfig, ReadingRulesAndAMissingShapeFile)
     EXPECT_EQ(sc.layers[1].GeoName, QStringLiteral("gb")); // the entry's text is lower-cased
     EXPECT_EQ(sc.matchIndex, 1); // the later useToMatch wins
     EXPECT_TRUE(sc.layers[0].matchesCase);
+    EXPECT_EQ(sc.layers[0].layer->symbol, (Symbol {2, 1, true, FillStyle::Solid}));
     // The missing file keeps its entry but draws nothing.
     EXPECT_FALSE(sc.layers[2].layer->valid());
     EXPECT_EQ(map.layerCount(), 2);
@@ -107,18 +107,16 @@ TEST(ShapeConfig, BadConfigurationsFailBeforeTouchingTheMap)
         QByteArray xml;
         const char *caseName;
     };
-    const Case cases[] = {
-        {"capitalised case name", good, "Maiusc"},
-        {"unknown case", good, "nessuno"},
-        {"quote in the case name", good, "t' or '1'='1"},
-        {"malformed", good.left(good.size() / 2), "t"},
-        {"empty", QByteArray(), "t"},
-        {"missing attribute", QByteArray(good).replace("BackColor=\"2\" ", ""), "t"},
-        {"missing Shape child", QByteArray(good).replace("<Label>L</Label></Shape>\n  </Shapes>", "</Shape></Shapes>"),
-         "t"},
-        {"bad colour", QByteArray(good).replace("OutlineColor=\"3\"", "OutlineColor=\"blu\""), "t"},
-        {"bad boolean", QByteArray(good).replace("useToMatch=\"1\"", "useToMatch=\"forse\""), "t"},
-    };
+    const Case cases[] = {{"capitalised case name", good, "Maiusc"},
+                          {"unknown case", good, "nessuno"},
+                          {"quote in the case name", good, "t' or '1'='1"},
+                          {"malformed", good.left(good.size() / 2), "t"},
+                          {"empty", QByteArray(), "t"},
+                          {"missing attribute", QByteArray(good).replace("BackColor=\"2\" ", ""), "t"},
+                          {"missing Shape child",
+                           QByteArray(good).replace("<Label>L</Label></Shape>\n  </Shapes>", "</Shape></Shapes>"), "t"},
+                          {"bad colour", QByteArray(good).replace("OutlineColor=\"3\"", "OutlineColor=\"blu\""), "t"},
+                          {"bad boolean", QByteArray(good).replace("useToMatch=\"1\"", "useToMatch=\"forse\""), "t"}};
     for (const Case &c : cases) {
         ConfigFolder f(c.xml);
         MapView map;
@@ -150,19 +148,15 @@ TEST(ShapeConfig, SavingWritesTheSelectedLayerAndTheBackground)
     };
     EXPECT_EQ(tight(f.xml().replace("mapBackColor=\"42\"", "mapBackColor=\"255\"")), tight(kConfig));
 
-    struct Case {
-        QLocale locale;
-        const char *word;
-    };
-    for (const Case &c : {Case {QLocale(QLocale::Italian), "Vero"}, Case {QLocale(QLocale::English), "True"}}) {
-        saveShapeConfig(file, QStringLiteral("T"), 99, QStringLiteral("a"), &changed, c.locale);
-        EXPECT_TRUE(f.xml().contains(QByteArray("Outline=\"") + c.word + "\" Trasparenza=\"" + c.word + "\""));
+    for (const auto &[locale, word] :
+         {std::pair {QLocale(QLocale::Italian), "Vero"}, std::pair {QLocale(QLocale::English), "True"}}) {
+        saveShapeConfig(file, QStringLiteral("T"), 99, QStringLiteral("a"), &changed, locale);
+        EXPECT_TRUE(f.xml().contains(QByteArray("Outline=\"") + word + "\" Trasparenza=\"" + word + "\""));
         const ShapeCase back = readShapeConfig(file, QStringLiteral("t"));
         EXPECT_EQ(back.mapBackColor, 99u);
-        EXPECT_EQ(back.layers[0].BackColor, 123456u);
-        EXPECT_EQ(back.layers[0].OutlineColor, 654321u);
-        EXPECT_TRUE(back.layers[0].Outline);
-        EXPECT_TRUE(back.layers[0].Trasparenza);
+        EXPECT_EQ(std::tuple(back.layers[0].BackColor, back.layers[0].OutlineColor, back.layers[0].Outline,
+                             back.layers[0].Trasparenza),
+                  std::tuple(123456u, 654321u, true, true));
         EXPECT_EQ(back.layers[1].BackColor, 5u); // the others stay
     }
     EXPECT_EQ(QDir(f.files).entryList(QDir::Files), QStringList {QStringLiteral("ShapeConfig.xml")});
