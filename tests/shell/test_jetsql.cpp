@@ -36,43 +36,36 @@ protected:
     std::unique_ptr<Connection> c;
 };
 
-TEST_F(JetFunctions, FormatWritesFixedDecimalsWithTheProgramsMark)
+// Format writes fixed decimals with the program's mark; CDbl reads the program's format (exact
+// decimals kept as text, imported currency, are read with their point; three decimals after a
+// point are a group of thousands); InStr, Left and text compares ignore case.
+TEST_F(JetFunctions, FunctionsFollowTheProgramsNumberFormat)
 {
-    EXPECT_EQ(one("select Format(x, '0.00') from v where s = 'strada statale'"), "1234,50");
-    EXPECT_EQ(one("select Format(x, '0.0000') from v where s = 'strada statale'"), "1234,5000");
+    const std::pair<const char *, const char *> cases[] = {
+        {"select Format(x, '0.00') from v where s = 'strada statale'", "1234,50"},
+        {"select Format(x, '0.0000') from v where s = 'strada statale'", "1234,5000"},
+        {"select Format(x, '0.00') from v where s = 'x'", "0,00"}, // no "-0,00"
+        {"select Format(CDbl('1,5') / 4, '0.0000')", "0,3750"},
+        {"select Format(CDbl(' -1.234,5 '), '0.0')", "-1234,5"},
+        {"select Format(CDbl('32.3800'), '0.0000')", "32,3800"},
+        {"select Format(CDbl('1234.5678'), '0.0000')", "1234,5678"},
+        {"select Format(CDbl('1.234'), '0.0')", "1234,0"},
+        {"select Format('18.0000', '0.00')", "18,00"},
+        {"select InStr('E01- NO', '- no')", "4"},
+        {"select InStr('E01', '-NO')", "0"},
+        {"select InStr(5, 'abcabc', 'A')", "0"},
+        {"select InStr(2, 'abcabc', 'A')", "4"},
+        {"select Left('Vallée', 3)", "Val"},
+        {"select count(*) from v where left(s,1) = 's'", "1"},
+        {"select count(*) from v where s = 'VALLÉE'", "0"}, // only ASCII letters fold, as documented
+        {"select count(*) from v where s like 'str%'", "1"},
+    };
+    for (const auto &[sql, text] : cases)
+        EXPECT_EQ(one(sql), text) << sql;
     EXPECT_TRUE(c->query("select Format(x, '0.00') from v where s = 'abc'").isNull(0));
-    EXPECT_EQ(one("select Format(x, '0.00') from v where s = 'x'"), "0,00"); // no "-0,00"
-    EXPECT_EQ(one("select Format(CDbl('1,5') / 4, '0.0000')"), "0,3750");
+    EXPECT_THROW(c->query("select CDbl('abc')"), DbError);
+    EXPECT_THROW(c->query("select CDbl(NULL)"), DbError);
     auto p = Connection::open(tf.file("x.sqlite"), NumberFormat::point());
     EXPECT_EQ(p->query("select Format(x, '0.00') from v where s = 'strada statale'").text(0), "1234.50");
     EXPECT_EQ(p->query("select Format(CDbl('1.5'), '0.0')").text(0), "1.5");
-}
-
-TEST_F(JetFunctions, CDblReadsTheProgramsFormatAndRejectsOtherText)
-{
-    EXPECT_DOUBLE_EQ(c->query("select CDbl('12,50')").value(0).toDouble(), 12.5);
-    EXPECT_DOUBLE_EQ(c->query("select CDbl(' -1.234,5 ')").value(0).toDouble(), -1234.5);
-    EXPECT_THROW(c->query("select CDbl('abc')"), DbError);
-    EXPECT_THROW(c->query("select CDbl(NULL)"), DbError);
-    // Exact decimals kept as text (imported currency) are read with their point; three
-    // decimals after a point are a group of thousands in the program's format.
-    const std::vector<std::pair<const char *, double>> exact = {
-        {"select CDbl('32.3800')", 32.38}, {"select CDbl('-0.5')", -0.5},      {"select CDbl('1234.5678')", 1234.5678},
-        {"select CDbl('1.234')", 1234.0},  {"select CDbl('1.234,5')", 1234.5},
-    };
-    for (const auto &[sql, value] : exact)
-        EXPECT_DOUBLE_EQ(c->query(sql).value(0).toDouble(), value) << sql;
-    EXPECT_EQ(one("select Format('18.0000', '0.00')"), "18,00");
-}
-
-TEST_F(JetFunctions, InStrLeftAndTextComparesIgnoreCase)
-{
-    EXPECT_EQ(one("select InStr('E01- NO', '- no')"), "4");
-    EXPECT_EQ(one("select InStr('E01', '-NO')"), "0");
-    EXPECT_EQ(one("select InStr(5, 'abcabc', 'A')"), "0");
-    EXPECT_EQ(one("select InStr(2, 'abcabc', 'A')"), "4");
-    EXPECT_EQ(one("select Left('Vallée', 3)"), "Val");
-    EXPECT_EQ(one("select count(*) from v where left(s,1) = 's'"), "1");
-    EXPECT_EQ(one("select count(*) from v where s = 'VALLÉE'"), "0"); // only ASCII letters fold, as documented
-    EXPECT_EQ(one("select count(*) from v where s like 'str%'"), "1");
 }

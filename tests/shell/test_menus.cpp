@@ -1,7 +1,6 @@
 #include "shell/menus.h"
 
 #include "shell/context.h"
-#include "shell/links.h"
 #include "support/testfolder.h"
 
 #include <gtest/gtest.h>
@@ -79,7 +78,9 @@ TEST(BuildMenus, DropDownsAreNumberedInCreationOrderAndItemsFillTheArrays)
     EXPECT_EQ(f.ctx->menu.level[1], "");
 }
 
-TEST(BuildMenus, AThirtyFirstItemFailsKeepingTheMenusBuilt)
+// A thirty-first item of a drop-down, or a row naming a missing drop-down, fails keeping the
+// menus built so far.
+TEST(BuildMenus, ABadRowFailsKeepingTheMenusBuilt)
 {
     std::vector<MenuFixture::Row> rows {{1, -1, 1, "Molte"}};
     for (int i = 1; i <= 31; ++i)
@@ -88,14 +89,11 @@ TEST(BuildMenus, AThirtyFirstItemFailsKeepingTheMenusBuilt)
     MenuBar bar;
     EXPECT_THROW(BuildMenus(*f.ctx, bar), DbError);
     EXPECT_EQ(bar.top.at(0)->children.size(), 30u);
-}
 
-TEST(BuildMenus, ARowNamingAMissingDropDownFails)
-{
-    MenuFixture f({{1, -1, 1, "Uno"}, {0, 4, 1, "Orfana", 0, 0, 0, "X"}});
-    MenuBar bar;
-    EXPECT_THROW(BuildMenus(*f.ctx, bar), DbError);
-    EXPECT_EQ(bar.top.size(), 1u);
+    MenuFixture g({{1, -1, 1, "Uno"}, {0, 4, 1, "Orfana", 0, 0, 0, "X"}});
+    MenuBar bar2;
+    EXPECT_THROW(BuildMenus(*g.ctx, bar2), DbError);
+    EXPECT_EQ(bar2.top.size(), 1u);
 }
 
 TEST(MenuDispatch, ContextRulesOfTheCommandItems)
@@ -149,23 +147,4 @@ TEST(MenuDispatch, DatabaseErrorsAreIgnored)
     EXPECT_EQ(f.ctx->CurrentDb, "B.mdb");
     EXPECT_EQ(f.ctx->CurrentLevel, "R");
     EXPECT_TRUE(f.tf.prompt.shown().empty());
-}
-
-TEST(SampleMenu, TheSampleMenuBarHasItsMenusAndCommands)
-{
-    TestFolder tf;
-    auto ctx = tf.context();
-    ctx->DbFolder = tf.file("Databases/");
-    MenuBar bar;
-    BuildMenus(*ctx, bar);
-    ASSERT_GT(bar.commandCount, 0);
-    // Every data command opens the selection window on a configured database.
-    auto m = ctx->openDatabase("Metadati.mdb");
-    for (int i = 1; i <= bar.commandCount; ++i) {
-        if (ctx->menu.form[size_t(i)].toUpper() != "FORMDATITAB")
-            continue;
-        Recordset rs = m->query("select count(*) from DbConfigs where dbnames = '" + ctx->menu.db[size_t(i)] + "'");
-        EXPECT_EQ(rs.value(0).toInt(), 1) << i;
-        EXPECT_TRUE(ctx->menu.level[size_t(i)] == "P" || ctx->menu.level[size_t(i)] == "R");
-    }
 }
