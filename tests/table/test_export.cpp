@@ -136,7 +136,6 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
     EXPECT_TRUE(dialog.text.endsWith("|*.xlsx"));
     EXPECT_EQ(opener.opened, QStringList {file + ".xls"});
     EXPECT_EQ(tf.prompt.shown().back().text, kOpenNow);
-    EXPECT_FALSE(tf.prompt.busy());
     const wbtest::ReadSheet data = sheet(file + ".xls", 0);
     for (int r = 1; r < grid.rowCount(); ++r) {
         EXPECT_EQ(grid.text(r, 1), codes.at(r - 1));
@@ -159,7 +158,6 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
     EXPECT_EQ(question.text, "Il File esiste si vuole sovrascriverlo?");
     EXPECT_EQ(question.title, "Creazione File Excel");
     EXPECT_EQ(question.buttons, Buttons::YesNo);
-    EXPECT_FALSE(tf.prompt.busy());
 
     // Yes replaces it with a workbook in the format of its extension, whatever its case.
     tf.prompt.answerFile(file);
@@ -187,7 +185,6 @@ TEST_F(ExportTest, ATableWithoutDataRowsOrTemplateIsNotExported)
         tf.prompt.answerFile(tf.file("Excel/vuota.xls"));
         EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
         EXPECT_EQ(tf.prompt.messages(), QStringList {"La tabella non contiene dati da esportare."});
-        EXPECT_EQ(tf.prompt.shown()[0].title, "Attenzione");
         EXPECT_FALSE(QFile::exists(tf.file("Excel/vuota.xls")));
         EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
     }
@@ -221,8 +218,7 @@ TEST_F(ExportTest, OpenFileExcelReportsWhatTheOpenerCouldNotDo)
         opener.answer = c.outcome;
         EXPECT_EQ(OpenFileExcel(*ctx, file, opener), c.outcome);
         EXPECT_EQ(tf.prompt.messages(), QStringList({kOpenNow, c.message}).filter(QRegularExpression(".")));
-        if (!c.message.isEmpty())
-            EXPECT_EQ(tf.prompt.shown().back().icon, Icon::Critical);
+        EXPECT_TRUE(c.message.isEmpty() || tf.prompt.shown().back().icon == Icon::Critical);
     }
     tf.prompt.answer(Answer::No);
     opener.opened.clear();

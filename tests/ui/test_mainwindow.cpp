@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -56,6 +57,10 @@ TEST(MainWindow, StartsWithMenusFromTheTableAndTheSplash)
     ui::MainWindow &w = m.w;
     InstanceLock lock(m.tf.path());
     ASSERT_EQ(w.startUp(lock), StartupOutcome::Running);
+    EXPECT_EQ(m.ctx->ExcelFolder, m.tf.file("Excel/"));
+    EXPECT_TRUE(m.ctx->areaQuery.started());
+    EXPECT_TRUE(m.ctx->catalogue);
+    EXPECT_FALSE(QFile::exists(m.tf.file("Files/Error.log")));
     EXPECT_EQ(w.windowTitle(), "Quarnaro");
     EXPECT_EQ(w.objectName(), "frmMainMDI");
     // Every entry of the table is in the bar: nodes of the model = actions of the bar.
