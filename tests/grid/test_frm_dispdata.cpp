@@ -101,7 +101,8 @@ struct Scenario {
 
 } // namespace
 
-// What the window adds to the loaded table: its names, the hidden column, the lists of headers.
+// What the window adds to the loaded table: its names, the hidden column, the lists of headers,
+// and what follows the selection end.
 TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
 {
     Scenario s({"TR001-2004", "AS013-2005"});
@@ -126,6 +127,37 @@ TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
         EXPECT_EQ(ordina->itemText(c), w->table().header(c));
         EXPECT_EQ(ric->itemText(c + 1), w->table().header(c));
     }
+
+    // The description, the clipboard and the metadata follow the selection end.
+    QLabel *desc = child<QLabel>(w, "lblDescVar");
+    Recordset rs = s.ctx->GetDbConnection("Metadati.mdb")
+                       ->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'TR001'");
+    s.clickCell(2, 7);
+    EXPECT_EQ(desc->text(), rs.text(0));
+    s.clickCell(2, 5);
+    EXPECT_EQ(desc->text(), "");
+
+    // A block from (2, 5) to (4, 7): the clipboard gets the one cell at its far corner, as text.
+    s.clickCell(4, 7, Qt::ShiftModifier);
+    EXPECT_EQ(w->table().current, (CellPos {2, 5}));
+    EXPECT_EQ(w->table().selEnd, (CellPos {4, 7}));
+    QGuiApplication::clipboard()->setText("prima");
+    child<QAction>(w, "mnu_clipboard")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), w->table().text(4, 7));
+    EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasHtml());
+
+    // Metadata: a territory column has none (not even COD_TERR, whose name holds a "_").
+    s.tf.prompt.clear();
+    s.clickCell(1, 1);
+    child<QAction>(w, "mnu_metadati")->trigger();
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Informazioni per la variabile non disponibili!"});
+    s.clickCell(1, 6);
+    child<QAction>(w, "mnu_metadati")->trigger();
+    EXPECT_EQ(s.tf.prompt.shown().size(), 1u);
+    QWidget *sheet = s.main->registry().existing("FRMSCHEDAVARIABILI");
+    ASSERT_TRUE(sheet) << "the sheet of the column opens";
+    EXPECT_TRUE(sheet->isVisible());
+    EXPECT_TRUE(child<QLineEdit>(sheet, "txtVariabili")->text().startsWith("AS013 - "));
 }
 
 TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUp)
@@ -133,6 +165,16 @@ TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUp)
     Scenario s({"AS013-2005"});
     ui::frm_dispData *w = s.w;
     ASSERT_TRUE(w);
+    // The search boxes hold a whole value with its decimals as the window opens.
+    QApplication::processEvents();
+    for (const char *name : {"txt_ricda", "txt_rica"}) {
+        QLineEdit *box = child<QLineEdit>(w, name);
+        box->setText("-1500000,25");
+        box->setCursorPosition(0);
+        const int needed = box->fontMetrics().horizontalAdvance(box->text());
+        EXPECT_GE(box->contentsRect().width() - 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4, needed)
+            << name << " is " << box->width() << " wide";
+    }
     QComboBox *ordina = child<QComboBox>(w, "cmb_Ordina");
     ordina->setCurrentText("Territorio");
     QTest::mouseClick(child<QPushButton>(w, "cmd_ordinaD"), Qt::LeftButton);
@@ -181,58 +223,6 @@ TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUp)
     a->clear();
     child<QPushButton>(w, "cmd_ric")->click();
     EXPECT_EQ(a->text(), "7000");
-}
-
-TEST(GridWindow, DescriptionClipboardAndMetadataFollowTheSelectionEnd)
-{
-    Scenario s({"AS013-2005", "TR001-2004"});
-    ui::frm_dispData *w = s.w;
-    ASSERT_TRUE(w);
-    QLabel *desc = child<QLabel>(w, "lblDescVar");
-    Recordset rs = s.ctx->GetDbConnection("Metadati.mdb")
-                       ->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'TR001'");
-    s.clickCell(2, 7);
-    EXPECT_EQ(desc->text(), rs.text(0));
-    s.clickCell(2, 5);
-    EXPECT_EQ(desc->text(), "");
-
-    // A block from (2, 5) to (4, 7): the clipboard gets the one cell at its far corner, as text.
-    s.clickCell(4, 7, Qt::ShiftModifier);
-    EXPECT_EQ(w->table().current, (CellPos {2, 5}));
-    EXPECT_EQ(w->table().selEnd, (CellPos {4, 7}));
-    QGuiApplication::clipboard()->setText("prima");
-    child<QAction>(w, "mnu_clipboard")->trigger();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(), w->table().text(4, 7));
-    EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasHtml());
-
-    // Metadata: a territory column has none (not even COD_TERR, whose name holds a "_").
-    s.tf.prompt.clear();
-    s.clickCell(1, 1);
-    child<QAction>(w, "mnu_metadati")->trigger();
-    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Informazioni per la variabile non disponibili!"});
-    s.clickCell(1, 6);
-    child<QAction>(w, "mnu_metadati")->trigger();
-    EXPECT_EQ(s.tf.prompt.shown().size(), 1u);
-    QWidget *sheet = s.main->registry().existing("FRMSCHEDAVARIABILI");
-    ASSERT_TRUE(sheet) << "the sheet of the column opens";
-    EXPECT_TRUE(sheet->isVisible());
-    EXPECT_TRUE(child<QLineEdit>(sheet, "txtVariabili")->text().startsWith("AS013 - "));
-}
-
-// The search boxes hold a whole value with its decimals as the window opens.
-TEST(GridWindow, TheSearchBoxesShowTheirValuesWhole)
-{
-    Scenario s({"AS013-2005"});
-    ASSERT_TRUE(s.w);
-    QApplication::processEvents();
-    for (const char *name : {"txt_ricda", "txt_rica"}) {
-        QLineEdit *box = child<QLineEdit>(s.w, name);
-        box->setText("-1500000,25");
-        box->setCursorPosition(0);
-        const int needed = box->fontMetrics().horizontalAdvance(box->text());
-        EXPECT_GE(box->contentsRect().width() - 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4, needed)
-            << name << " is " << box->width() << " wide";
-    }
 }
 
 // "Visualizza Dati" for the same selection shows the window as it is; for another selection

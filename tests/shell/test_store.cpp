@@ -84,16 +84,28 @@ TEST(Connection, MissingEmptyOrForeignFilesFailWithAClearMessage)
     EXPECT_FALSE(QFile::exists(tf.file("Databases/nessuno.sqlite")));
 }
 
-TEST(Recordset, FieldsByIndexAndNameWithBofEofAndNulls)
+// A store with a few small tables.
+class SmallStore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        makeStore(tf.file("x.sqlite"),
+                  "CREATE TABLE t (n TEXT COLLATE NOCASE, b REAL); CREATE TABLE u (n TEXT);"
+                  "INSERT INTO t VALUES ('L''Aquila', 1.5), (NULL, 2);"
+                  "CREATE TABLE v (x REAL, s TEXT); INSERT INTO v VALUES (1234.5, 'Strada statale'),"
+                  "(NULL, 'abc'), (-0.004, 'x'), (2.675, 'Vallée');");
+        c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
+    }
+    QString one(const QString &sql) { return c->query(sql).text(0); }
+    TestFolder tf {false};
+    std::unique_ptr<Connection> c;
+};
+
+TEST_F(SmallStore, RecordsetFieldsByIndexAndNameWithBofEofAndNulls)
 {
-    TestFolder tf(false);
-    makeStore(tf.file("x.sqlite"),
-              "CREATE TABLE t (a TEXT, b REAL); INSERT INTO t VALUES ('uno', 1.5);"
-              "INSERT INTO t VALUES (NULL, 2);");
-    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
-    Recordset rs = c->query("select a, b from t order by b");
+    Recordset rs = c->query("select n, b from t order by b");
     ASSERT_EQ(rs.recordCount(), 2);
-    EXPECT_EQ(rs.text("A"), "uno");
+    EXPECT_EQ(rs.text("N"), "L'Aquila");
     EXPECT_DOUBLE_EQ(rs.value(1).toDouble(), 1.5);
     rs.moveNext();
     EXPECT_TRUE(rs.isNull(0));
@@ -103,7 +115,10 @@ TEST(Recordset, FieldsByIndexAndNameWithBofEofAndNulls)
     EXPECT_THROW(rs.value(0), DbError);
     rs.moveFirst();
     EXPECT_THROW(rs.value("nessuno"), DbError);
-    EXPECT_TRUE(c->query("select a from t where 1 = 0").bof());
+    EXPECT_TRUE(c->query("select n from t where 1 = 0").bof());
+    // Apostrophes are doubled in literals.
+    EXPECT_EQ(sqlQuote("L'Aquila d'Abruzzo"), "'L''Aquila d''Abruzzo'");
+    EXPECT_EQ(c->query("select n from t where n = " + sqlQuote("l'aquila")).recordCount(), 1);
 }
 
 // An empty folder means the databases folder, a full connection string is used as it is; a
@@ -217,30 +232,25 @@ TEST_F(LinksTest, DeleteAreaQueryRemovesOnlyListedSavedQueries)
     EXPECT_EQ(ctx->openDatabase("Dati.mdb")->queryDefs(), QStringList {"Altra"});
 }
 
-TEST(ReadOnlyConnection, RefusesWhatWouldWriteAndReadsTheRest)
+TEST_F(SmallStore, AReadOnlyConnectionRefusesWhatWouldWriteAndReadsTheRest)
 {
-    TestFolder tf(false);
-    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (n TEXT); INSERT INTO t VALUES ('a');");
-    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma(), {}, Connection::Access::ReadOnly);
-    for (const char *sql : {"DELETE FROM t", "UPDATE t SET n = 'b'", "DROP TABLE t", "INSERT INTO t VALUES ('c')",
-                            "CREATE TABLE u (a)", "select n from t; delete from t", "PRAGMA user_version = 7"}) {
+    auto r = Connection::open(tf.file("x.sqlite"), NumberFormat::comma(), {}, Connection::Access::ReadOnly);
+    for (const char *sql : {"DELETE FROM t", "UPDATE t SET n = 'b'", "DROP TABLE t", "INSERT INTO t VALUES ('c', 1)",
+                            "CREATE TABLE w (a)", "select n from t; delete from t", "PRAGMA user_version = 7"}) {
         try {
-            c->queryNative(sql);
+            r->queryNative(sql);
             ADD_FAILURE() << sql;
         } catch (const DbError &e) {
             EXPECT_EQ(e.kind(), DbError::Kind::ReadOnly) << sql;
         }
-        EXPECT_THROW(c->execute(sql), DbError) << sql;
+        EXPECT_THROW(r->execute(sql), DbError) << sql;
     }
-    EXPECT_EQ(c->query("select n from t;").text(0), "a");
+    EXPECT_EQ(r->query("select count(*) from t;").text(0), "2");
 }
 
 // Failing statements come back with an Italian text that keeps the name the engine reported.
-TEST(EngineMessages, FailingStatementsAreDescribedInItalian)
+TEST_F(SmallStore, FailingStatementsAreDescribedInItalian)
 {
-    TestFolder tf(false);
-    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (n TEXT); CREATE TABLE u (n TEXT);");
-    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
     const struct {
         const char *sql, *description;
     } cases[] = {
@@ -262,15 +272,6 @@ TEST(EngineMessages, FailingStatementsAreDescribedInItalian)
     EXPECT_EQ(engineMessage("disk I/O error"), "Errore del database (disk I/O error).");
 }
 
-TEST(SqlText, ApostrophesAreDoubledInLiterals)
-{
-    EXPECT_EQ(sqlQuote("L'Aquila d'Abruzzo"), "'L''Aquila d''Abruzzo'");
-    TestFolder tf(false);
-    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (n TEXT COLLATE NOCASE); INSERT INTO t VALUES ('L''Aquila');");
-    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
-    EXPECT_EQ(c->query("select n from t where n = " + sqlQuote("l'aquila")).recordCount(), 1);
-}
-
 // ---- The Access dialect: the translation and the registered functions ----
 
 TEST(JetTranslation, LiteralsCompareWithoutCaseAndLeftRightBecomeFunctions)
@@ -287,23 +288,10 @@ TEST(JetTranslation, LiteralsCompareWithoutCaseAndLeftRightBecomeFunctions)
     EXPECT_EQ(translateJetSql("select 'abc"), "select 'abc");
 }
 
-class JetFunctions : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        c = Connection::create(tf.file("x.sqlite"), NumberFormat::comma());
-        c->executeScript("CREATE TABLE v (x REAL, s TEXT); INSERT INTO v VALUES (1234.5, 'Strada statale'),"
-                         "(NULL, 'abc'), (-0.004, 'x'), (2.675, 'Vallée');");
-    }
-    QString one(const QString &sql) { return c->query(sql).text(0); }
-    TestFolder tf {false};
-    std::unique_ptr<Connection> c;
-};
-
 // Format writes fixed decimals with the program's mark; CDbl reads the program's format (exact
 // decimals kept as text, imported currency, are read with their point; three decimals after a
 // point are a group of thousands); InStr, Left and text compares ignore case.
-TEST_F(JetFunctions, FunctionsFollowTheProgramsNumberFormat)
+TEST_F(SmallStore, FunctionsFollowTheProgramsNumberFormat)
 {
     const std::pair<const char *, const char *> cases[] = {
         {"select Format(x, '0.00') from v where s = 'strada statale'", "1234,50"},

@@ -1,11 +1,9 @@
 // The selection window driven as a user drives it, on the sample data.
 
 #include "catalogue/ui/formdatitab.h"
-#include "shell/links.h"
 #include "shell/ui/mainwindow.h"
 #include "support/startmain.h"
 #include "support/testfolder.h"
-#include "ui/registerwindows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,14 +22,12 @@ using qrn::test::TestFolder;
 namespace {
 struct Scenario {
     TestFolder tf;
-    std::unique_ptr<AppContext> ctx;
-    std::unique_ptr<ui::MainWindow> main;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    std::unique_ptr<ui::MainWindow> main = qrn::test::startMainWindow(tf, *ctx);
     ui::FormdatiTab *w = nullptr;
 
     explicit Scenario(int command)
     {
-        ctx = tf.context();
-        main = qrn::test::startMainWindow(tf, *ctx);
         main->mnu_submnu_Click(command);
         w = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
     }
