@@ -268,7 +268,7 @@ TEST(GridWidths, TheWidestTextOfEveryCellPlusAQ)
     EXPECT_EQ(grid::fittedWidth(888, 12, 900), 900);
     EXPECT_EQ(grid::fittedWidth(889, 12, 900), 600);
     QRandomGenerator rng(7);
-    const QStringList words {"AVA",  "  Torino ",    "L'Aquila", "Valle d'Aosta/Vallée d'Aoste",
+    const QStringList words {"AVA",  "  Torino ",    "L'Aquila", " Valle d'Aosta/Vallée d'Aoste ",
                              "WAVY", "Forlì-Cesena", "Tòkyō",    "Ελλάδα",
                              "ТТ",   "iiiiiiii",     "MMMM",     "n.d."};
     for (const QFont &font : {QFont(), QFont("DejaVu Serif", 13, QFont::Bold, true), QFont("Monospace", 8)}) {

@@ -53,6 +53,18 @@ TEST(StoreLocator, FindsTheStoreFileOrHandsAnAccessFileToTheReader)
     tf.write("Databases/Territorio.mdb", "not really access");
     EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "Territorio.mdb"), tf.file("Databases/territorio.sqlite"));
     EXPECT_TRUE(seen.isEmpty());
+    // A file the reader cannot read is an unreadable database, with the reader's reason.
+    StoreLocator::setAccessImporter([&](const QString &, QString *error) {
+        *error = QStringLiteral("Il file non è un database valido (troncato).");
+        return QString();
+    });
+    try {
+        StoreLocator::resolve(tf.file("Databases/"), "Nuovo.mdb");
+        ADD_FAILURE();
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.kind(), DbError::Kind::NotDatabase);
+        EXPECT_EQ(e.description(), "Il file non è un database valido (troncato).");
+    }
     StoreLocator::setAccessImporter(nullptr);
 }
 
