@@ -39,22 +39,17 @@ TEST(FolderFiles, ReadingTrimsLineEndsAndEndsWithOneSeparator)
     EXPECT_EQ(tf.read("Files/SHPath.dbc"), "/mappe/\r\n");
 }
 
-TEST(FindDatabases, TheProgramsOwnFolderWinsAndTheRememberedFileIsLeftAlone)
+// The program's own folder wins over the remembered one, which is left alone; without it the
+// remembered folder serves, then the one the user picks; a cancelled or wrong pick ends the program.
+TEST(FindDatabases, OwnThenRememberedThenChosenFolderAndCancelEndsTheProgram)
 {
     TestFolder tf;
-    tf.write("Files/DBPath.dbc", "/altrove\r\n");
     auto ctx = tf.context();
+    tf.write("Files/DBPath.dbc", "/altrove\r\n");
     ASSERT_TRUE(FindDatabases(*ctx));
     EXPECT_EQ(ctx->DbFolder, tf.file("Databases/"));
     EXPECT_EQ(tf.read("Files/DBPath.dbc"), "/altrove\r\n");
-    EXPECT_TRUE(tf.prompt.shown().empty());
-}
-
-TEST(FindDatabases, RememberedThenChosenFolderAndCancelEndsTheProgram)
-{
-    TestFolder tf;
     QDir(tf.path()).rename("Databases", "Dati");
-    auto ctx = tf.context();
     tf.write("Files/DBPath.dbc", tf.file("Dati").toLocal8Bit() + "\r\n");
     ASSERT_TRUE(FindDatabases(*ctx));
     EXPECT_EQ(ctx->DbFolder, tf.file("Dati/"));
