@@ -4,16 +4,12 @@
 #include "catalogue/querybuilder.h"
 #include "catalogue/selection.h"
 #include "catalogue/ui/formdatitab.h"
-#include "shell/links.h"
 #include "shell/ui/mainwindow.h"
 #include "support/startmain.h"
 #include "support/testfolder.h"
 #include "table/export.h"
-#include "table/gridops.h"
-#include "table/tablemodel.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmfunzione.h"
-#include "ui/registerwindows.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -24,12 +20,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QSet>
 #include <QStyle>
 #include <QTableView>
 #include <QTest>
@@ -39,52 +34,8 @@
 #include <gtest/gtest.h>
 
 using namespace qrn;
-using qrn::test::TestFolder;
 
 namespace {
-
-struct Scenario {
-    TestFolder tf;
-    std::unique_ptr<AppContext> ctx;
-    std::unique_ptr<ui::MainWindow> main;
-    ui::FormdatiTab *sel = nullptr;
-
-    explicit Scenario(const NumberFormat &numbers = NumberFormat::comma())
-    {
-        ctx = tf.context();
-        ctx->numbers = numbers;
-        main = qrn::test::startMainWindow(tf, *ctx);
-        main->mnu_submnu_Click(2); // provincial and regional variables
-        sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
-    }
-
-    // Clicks the year of an item in the catalogue tree.
-    void chooseYear(const QString &code, const QString &year)
-    {
-        QTreeWidgetItem *item = sel->nodeByKey(code);
-        ASSERT_TRUE(item) << code.toStdString();
-        sel->objtree_NodeClick(item);
-        for (int i = 0; i < item->childCount(); ++i)
-            if (item->child(i)->text(0) == year) {
-                sel->objtree_NodeClick(item->child(i));
-                return;
-            }
-        FAIL() << "no year " << year.toStdString() << " for " << code.toStdString();
-    }
-
-    // "Tutte le regioni" plus Torino and Valle d'Aosta by name, then "Visualizza Dati".
-    ui::frm_dispData *show(const QStringList &extraNames = {"Torino", "Valle d'Aosta/Vallée d'Aoste"})
-    {
-        sel->findChild<QCheckBox *>("Check1_6")->click();
-        sel->selectTerritories(extraNames);
-        sel->findChild<QPushButton *>("serie")->click();
-        return grid();
-    }
-    ui::frm_dispData *grid() const
-    {
-        return qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
-    }
-};
 
 template <class T> T *child(QWidget *w, const char *name)
 {
@@ -93,72 +44,79 @@ template <class T> T *child(QWidget *w, const char *name)
     return c;
 }
 
-QTableView *view(ui::frm_dispData *w)
-{
-    return child<QTableView>(w, "datagrid");
-}
+// The selection window of the provincial and regional variables, with the grid it opens.
+struct Scenario {
+    test::TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    std::unique_ptr<ui::MainWindow> main = test::startMainWindow(tf, *ctx);
+    ui::FormdatiTab *sel = nullptr;
+    ui::frm_dispData *w = nullptr;
+    QTableView *v = nullptr;
 
-// Clicks the cell of a table row (1 = first data row) in the view.
-void clickCell(ui::frm_dispData *w, int row, int column, Qt::KeyboardModifiers mods = {})
-{
-    QTableView *v = view(w);
-    const QModelIndex idx = v->model()->index(row - 1, column);
-    v->scrollTo(idx);
-    QTest::mouseClick(v->viewport(), Qt::LeftButton, mods, v->visualRect(idx).center());
-}
-
-QStringList viewColumn(QTableView *v, int column)
-{
-    QStringList out;
-    for (int r = 0; r < v->model()->rowCount(); ++r)
-        out << v->model()->index(r, column).data().toString();
-    return out;
-}
-
-QList<double> numbersOf(const QStringList &texts, const NumberFormat &f)
-{
-    QList<double> out;
-    for (const QString &t : texts)
-        out << f.toNumber(t).value_or(-1e300);
-    return out;
-}
-
-QList<int> selectedRows(QTableView *v)
-{
-    QList<int> rows;
-    for (const QModelIndex &i : v->selectionModel()->selectedIndexes())
-        if (!rows.contains(i.row() + 1))
-            rows << i.row() + 1;
-    std::sort(rows.begin(), rows.end());
-    return rows;
-}
+    // Chooses the years ("CODE-YEAR"), "Tutte le regioni", Torino and Valle d'Aosta, then
+    // "Visualizza Dati".
+    explicit Scenario(const QStringList &years)
+    {
+        main->mnu_submnu_Click(2);
+        sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
+        for (const QString &y : years)
+            chooseYear(y.section('-', 0, 0), y.section('-', 1));
+        if (years.isEmpty())
+            return;
+        child<QCheckBox>(sel, "Check1_6")->click();
+        sel->selectTerritories({"Torino", "Valle d'Aosta/Vallée d'Aoste"});
+        serie();
+    }
+    void chooseYear(const QString &code, const QString &year)
+    {
+        QTreeWidgetItem *item = sel->nodeByKey(code);
+        ASSERT_TRUE(item) << code.toStdString();
+        sel->objtree_NodeClick(item);
+        for (int i = 0; i < item->childCount(); ++i)
+            if (item->child(i)->text(0) == year)
+                return sel->objtree_NodeClick(item->child(i));
+        FAIL() << "no year " << year.toStdString() << " for " << code.toStdString();
+    }
+    void serie()
+    {
+        child<QPushButton>(sel, "serie")->click();
+        w = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
+        v = w ? child<QTableView>(w, "datagrid") : nullptr;
+    }
+    // Clicks the cell of a table row (1 = first data row) in the view.
+    void clickCell(int row, int column, Qt::KeyboardModifiers mods = {})
+    {
+        const QModelIndex idx = v->model()->index(row - 1, column);
+        v->scrollTo(idx);
+        QTest::mouseClick(v->viewport(), Qt::LeftButton, mods, v->visualRect(idx).center());
+    }
+    QStringList viewColumn(int column) const
+    {
+        QStringList out;
+        for (int r = 0; r < v->model()->rowCount(); ++r)
+            out << v->model()->index(r, column).data().toString();
+        return out;
+    }
+};
 
 } // namespace
 
-// What the window adds to the loaded table: its names, the hidden column, the lists of headers.
+// What the window adds to the loaded table: its names, the hidden column, the lists of headers,
+// and what follows the selection end.
 TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
 {
-    Scenario s;
-    ASSERT_TRUE(s.sel);
-    s.chooseYear("TR001", "2004");
-    s.chooseYear("AS013", "2005");
-    ui::frm_dispData *w = s.show();
+    Scenario s({"TR001-2004", "AS013-2005"});
+    ui::frm_dispData *w = s.w;
     ASSERT_TRUE(w);
     EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
     EXPECT_EQ(w->objectName(), "frm_dispData");
     EXPECT_EQ(w->windowTitle(), "Visualizza ed esporta dati");
-    EXPECT_TRUE(w->isVisible());
     EXPECT_EQ(w->ranQuery(), s.ctx->SelectQuery);
     EXPECT_FALSE(child<QTableView>(w, "datagrid2")->isVisible());
-
-    QTableView *v = view(w);
-    QAbstractItemModel *m = v->model();
-    ASSERT_EQ(m->rowCount(), 21) << "20 regions and Torino";
-    ASSERT_EQ(m->columnCount(), 8);
-    EXPECT_EQ(m->headerData(6, Qt::Horizontal).toString(), "AS013_2005");
-    EXPECT_EQ(m->index(0, 5).data().toString(), w->table().text(1, 5));
-    EXPECT_TRUE(v->isColumnHidden(0));
-
+    ASSERT_EQ(s.v->model()->rowCount(), 21) << "20 regions and Torino";
+    ASSERT_EQ(s.v->model()->columnCount(), 8);
+    EXPECT_EQ(s.v->model()->index(0, 5).data().toString(), w->table().text(1, 5));
+    EXPECT_TRUE(s.v->isColumnHidden(0));
     // The combo boxes list every header; the search box has a blank item first.
     QComboBox *ordina = child<QComboBox>(w, "cmb_Ordina");
     QComboBox *ric = child<QComboBox>(w, "cmb_ric");
@@ -169,124 +127,31 @@ TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
         EXPECT_EQ(ordina->itemText(c), w->table().header(c));
         EXPECT_EQ(ric->itemText(c + 1), w->table().header(c));
     }
-}
 
-TEST(GridWindow, SortFromTheButtonsAndFromThePopUp)
-{
-    Scenario s;
-    s.chooseYear("AS013", "2005");
-    ui::frm_dispData *w = s.show();
-    ASSERT_TRUE(w);
-    QTableView *v = view(w);
-    QComboBox *ordina = child<QComboBox>(w, "cmb_Ordina");
-    ordina->setCurrentText("AS013_2005");
-    QTest::mouseClick(child<QPushButton>(w, "cmd_ordinaD"), Qt::LeftButton);
-    const QList<double> values = numbersOf(viewColumn(v, 6), s.ctx->numbers);
-    EXPECT_TRUE(std::is_sorted(values.rbegin(), values.rend()));
-
-    // A name that is no header: logged, nothing sorted.
-    s.tf.prompt.clear();
-    const QStringList before = viewColumn(v, 5);
-    ordina->setCurrentText("AS013");
-    child<QPushButton>(w, "cmd_ordinaA")->click();
-    EXPECT_EQ(viewColumn(v, 5), before);
-    ASSERT_EQ(s.tf.prompt.messages().size(), 1);
-    EXPECT_TRUE(s.tf.prompt.messages()[0].startsWith("Errore : "));
-    EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_ordinaA_Click"));
-
-    // The pop-up: a click chooses the column, the right button opens the menu without moving
-    // the selection, "Ascendente" sorts on that column.
-    clickCell(w, 3, 5);
-    EXPECT_EQ(w->table().selEnd, (CellPos {3, 5}));
-    EXPECT_EQ(ordina->currentIndex(), 5);
-    EXPECT_EQ(child<QComboBox>(w, "cmb_ric")->currentIndex(), 6);
-    QTest::mousePress(v->viewport(), Qt::RightButton, {}, v->visualRect(v->model()->index(6, 6)).center());
-    QMenu *menu = w->popupMenu();
-    EXPECT_TRUE(menu->isVisible());
-    menu->close();
-    EXPECT_EQ(w->table().selEnd, (CellPos {3, 5}));
-    child<QAction>(w, "mnu_asce")->trigger();
-    EXPECT_EQ(viewColumn(v, 5).first(), "Abruzzo");
-    child<QAction>(w, "mnu_disce")->trigger();
-    EXPECT_EQ(viewColumn(v, 5).first(), "Veneto");
-}
-
-// The search boxes reach the search, and the rows it brings up are the view's selection.
-TEST(GridWindow, SearchBoxesDriveTheSearchAndSelectTheRows)
-{
-    Scenario s;
-    s.chooseYear("AS013", "2005");
-    ui::frm_dispData *w = s.show();
-    ASSERT_TRUE(w);
-    QTableView *v = view(w);
-    QComboBox *ric = child<QComboBox>(w, "cmb_ric");
-    QLineEdit *da = child<QLineEdit>(w, "txt_ricda");
-    QLineEdit *a = child<QLineEdit>(w, "txt_rica");
-    QPushButton *go = child<QPushButton>(w, "cmd_ric");
-
-    ric->setCurrentIndex(7); // AS013_2005, after the blank item
-    da->setText("5000");
-    a->setText("9999,5");
-    go->click();
-    EXPECT_TRUE(s.tf.prompt.shown().empty());
-    const int k = w->table().selEnd.row;
-    ASSERT_GT(k, 1);
-    EXPECT_EQ(w->table().current, (CellPos {1, 6}));
-    EXPECT_EQ(w->table().selEnd.column, 6);
-    QList<int> top;
-    for (int i = 1; i <= k; ++i)
-        top << i;
-    EXPECT_EQ(selectedRows(v), top);
-
-    // One value: the upper box takes it.
-    da->setText("7000");
-    a->clear();
-    go->click();
-    EXPECT_EQ(a->text(), "7000");
-
-    // The blank column item does nothing.
-    const QStringList before = viewColumn(v, 5);
-    ric->setCurrentIndex(0);
-    da->setText("Roma");
-    go->click();
-    EXPECT_EQ(viewColumn(v, 5), before);
-    EXPECT_TRUE(s.tf.prompt.shown().empty());
-}
-
-TEST(GridWindowActions, DescriptionClipboardAndMetadataFollowTheSelectionEnd)
-{
-    Scenario s;
-    s.chooseYear("AS013", "2005");
-    s.chooseYear("TR001", "2004");
-    ui::frm_dispData *w = s.show();
-    ASSERT_TRUE(w);
+    // The description, the clipboard and the metadata follow the selection end.
     QLabel *desc = child<QLabel>(w, "lblDescVar");
-    auto cn = s.ctx->GetDbConnection("Metadati.mdb");
-    Recordset rs = cn->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'TR001'");
-    ASSERT_FALSE(rs.eof());
-
-    clickCell(w, 2, 7);
+    Recordset rs = s.ctx->GetDbConnection("Metadati.mdb")
+                       ->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'TR001'");
+    s.clickCell(2, 7);
     EXPECT_EQ(desc->text(), rs.text(0));
-    clickCell(w, 2, 5);
+    s.clickCell(2, 5);
     EXPECT_EQ(desc->text(), "");
 
-    // A block from (2, 5) to (4, 7): the clipboard gets the one cell at its far corner.
-    clickCell(w, 4, 7, Qt::ShiftModifier);
+    // A block from (2, 5) to (4, 7): the clipboard gets the one cell at its far corner, as text.
+    s.clickCell(4, 7, Qt::ShiftModifier);
     EXPECT_EQ(w->table().current, (CellPos {2, 5}));
     EXPECT_EQ(w->table().selEnd, (CellPos {4, 7}));
     QGuiApplication::clipboard()->setText("prima");
     child<QAction>(w, "mnu_clipboard")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), w->table().text(4, 7));
     EXPECT_FALSE(QGuiApplication::clipboard()->mimeData()->hasHtml());
-    EXPECT_FALSE(QGuiApplication::clipboard()->text().isEmpty());
 
     // Metadata: a territory column has none (not even COD_TERR, whose name holds a "_").
     s.tf.prompt.clear();
-    clickCell(w, 1, 1);
+    s.clickCell(1, 1);
     child<QAction>(w, "mnu_metadati")->trigger();
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Informazioni per la variabile non disponibili!"});
-    EXPECT_EQ(s.tf.prompt.shown()[0].icon, Icon::Information);
-    clickCell(w, 1, 6);
+    s.clickCell(1, 6);
     child<QAction>(w, "mnu_metadati")->trigger();
     EXPECT_EQ(s.tf.prompt.shown().size(), 1u);
     QWidget *sheet = s.main->registry().existing("FRMSCHEDAVARIABILI");
@@ -295,13 +160,12 @@ TEST(GridWindowActions, DescriptionClipboardAndMetadataFollowTheSelectionEnd)
     EXPECT_TRUE(child<QLineEdit>(sheet, "txtVariabili")->text().startsWith("AS013 - "));
 }
 
-// The search boxes hold a whole value with its decimals as the window opens.
-TEST(GridWindowActions, TheSearchBoxesShowTheirValuesWhole)
+TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUp)
 {
-    Scenario s;
-    s.chooseYear("AS013", "2005");
-    ui::frm_dispData *w = s.show();
+    Scenario s({"AS013-2005"});
+    ui::frm_dispData *w = s.w;
     ASSERT_TRUE(w);
+    // The search boxes hold a whole value with its decimals as the window opens.
     QApplication::processEvents();
     for (const char *name : {"txt_ricda", "txt_rica"}) {
         QLineEdit *box = child<QLineEdit>(w, name);
@@ -311,80 +175,100 @@ TEST(GridWindowActions, TheSearchBoxesShowTheirValuesWhole)
         EXPECT_GE(box->contentsRect().width() - 2 * box->style()->pixelMetric(QStyle::PM_DefaultFrameWidth) - 4, needed)
             << name << " is " << box->width() << " wide";
     }
+    QComboBox *ordina = child<QComboBox>(w, "cmb_Ordina");
+    ordina->setCurrentText("Territorio");
+    QTest::mouseClick(child<QPushButton>(w, "cmd_ordinaD"), Qt::LeftButton);
+    EXPECT_EQ(s.viewColumn(5).first(), "Veneto");
+
+    // A name that is no header: logged, nothing sorted.
+    const QStringList before = s.viewColumn(5);
+    ordina->setCurrentText("AS013");
+    child<QPushButton>(w, "cmd_ordinaA")->click();
+    EXPECT_EQ(s.viewColumn(5), before);
+    ASSERT_EQ(s.tf.prompt.messages().size(), 1);
+    EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_ordinaA_Click"));
+
+    // The pop-up: a click chooses the column, the right button opens the menu without moving
+    // the selection, "Ascendente" sorts on that column.
+    s.clickCell(3, 5);
+    EXPECT_EQ(w->table().selEnd, (CellPos {3, 5}));
+    EXPECT_EQ(ordina->currentIndex(), 5);
+    EXPECT_EQ(child<QComboBox>(w, "cmb_ric")->currentIndex(), 6);
+    QTest::mousePress(s.v->viewport(), Qt::RightButton, {}, s.v->visualRect(s.v->model()->index(6, 6)).center());
+    EXPECT_TRUE(w->popupMenu()->isVisible());
+    w->popupMenu()->close();
+    EXPECT_EQ(w->table().selEnd, (CellPos {3, 5}));
+    child<QAction>(w, "mnu_asce")->trigger();
+    EXPECT_EQ(s.viewColumn(5).first(), "Abruzzo");
+
+    // The search boxes reach the search, and the rows it brings up are the view's selection.
+    s.tf.prompt.clear();
+    QLineEdit *da = child<QLineEdit>(w, "txt_ricda");
+    QLineEdit *a = child<QLineEdit>(w, "txt_rica");
+    child<QComboBox>(w, "cmb_ric")->setCurrentIndex(7); // AS013_2005, after the blank item
+    da->setText("5000");
+    a->setText("9999,5");
+    child<QPushButton>(w, "cmd_ric")->click();
+    EXPECT_TRUE(s.tf.prompt.shown().empty());
+    const int k = w->table().selEnd.row;
+    ASSERT_GT(k, 1);
+    EXPECT_EQ(w->table().current, (CellPos {1, 6}));
+    QSet<int> rows;
+    for (const QModelIndex &i : s.v->selectionModel()->selectedIndexes())
+        rows << i.row() + 1;
+    EXPECT_EQ(rows.size(), k);
+    EXPECT_TRUE(rows.contains(1) && rows.contains(k));
+    // One value: the upper box takes it.
+    da->setText("7000");
+    a->clear();
+    child<QPushButton>(w, "cmd_ric")->click();
+    EXPECT_EQ(a->text(), "7000");
 }
 
-TEST(GridWindowActions, TheWindowIsLoadedOnceAndClosingClearsTheQuery)
+// "Visualizza Dati" for the same selection shows the window as it is; for another selection
+// the same window runs the new query; closing clears the selection query.
+TEST(GridWindow, TheWindowIsLoadedOnceAndClosingClearsTheQuery)
 {
-    Scenario s;
-    s.chooseYear("AS013", "2005");
-    QPointer<ui::frm_dispData> w = s.show();
+    Scenario s({"AS013-2005"});
+    QPointer<ui::frm_dispData> w = s.w;
     ASSERT_TRUE(w);
-    const int rows = w->table().rowCount();
-
-    // "Visualizza Dati" for the same selection shows the window as it is; for another
-    // selection the same window runs the new query.
     w->table().setText(1, 5, "segno");
-    s.sel->findChild<QPushButton *>("serie")->click();
-    EXPECT_EQ(s.grid(), w.data());
+    s.serie();
+    EXPECT_EQ(s.w, w.data());
     EXPECT_EQ(w->table().text(1, 5), "segno");
     s.chooseYear("TR001", "2004");
-    s.sel->findChild<QPushButton *>("serie")->click();
-    EXPECT_EQ(s.grid(), w.data());
-    EXPECT_EQ(w->table().rowCount(), rows);
+    s.serie();
+    EXPECT_EQ(s.w, w.data());
     EXPECT_EQ(w->table().columnCount(), 8);
     EXPECT_EQ(w->ranQuery(), s.ctx->SelectQuery);
 
-    // "Chiudi" resets the counter of derived indicators and closes; here the frame refuses
-    // to close so the counter can be read afterwards.
-    w->derived.counter = 4;
-    struct Refuse : QObject {
-        bool eventFilter(QObject *, QEvent *e) override
-        {
-            if (e->type() == QEvent::Close) {
-                e->ignore();
-                return true;
-            }
-            return false;
-        }
-    } refuse;
-    QWidget *frame = w->parentWidget();
-    frame->installEventFilter(&refuse);
-    child<QPushButton>(w, "cmdChiudi")->click();
-    EXPECT_EQ(w->derived.counter, 0);
-    frame->removeEventFilter(&refuse);
-
-    // Closing for real clears the selection query; the next "Visualizza Dati" loads anew.
     child<QPushButton>(w, "cmdChiudi")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
     EXPECT_TRUE(s.ctx->SelectQuery.isEmpty());
-    s.sel->findChild<QPushButton *>("serie")->click();
-    ASSERT_TRUE(s.grid());
-    EXPECT_EQ(s.grid()->table().columnCount(), 8);
+    s.serie();
+    ASSERT_TRUE(s.w);
+    EXPECT_EQ(s.w->table().columnCount(), 8);
 }
 
-TEST(GridWindowActions, ASelectionTooLargeForTheStoreLeavesAnEmptyGridThatDoesNoHarm)
+// A selection the store refuses for its size leaves an empty grid whose controls do no harm.
+TEST(GridWindow, ASelectionTooLargeForTheStoreLeavesAnEmptyGridThatDoesNoHarm)
 {
-    Scenario s;
-    // One item of every data table: more tables than one statement can join.
-    auto cn = s.ctx->GetDbConnection("Variabili.mdb");
-    Recordset rs = cn->query("select min(Variabile), Anno from IndVarAnno group by Tabella");
+    Scenario s({});
+    Recordset rs = s.ctx->GetDbConnection("Variabili.mdb")
+                       ->query("select min(Variabile) || '-' || Anno || ' - ' from IndVarAnno group by Tabella");
     QStringList rows;
     for (rs.moveFirst(); !rs.eof(); rs.moveNext())
-        rows << rs.text(0) + "-" + rs.text(1) + " - ";
+        rows << rs.text(0);
     s.ctx->QueryDb = s.ctx->CurrentDb;
     ASSERT_TRUE(CreaQuery(*s.ctx, rows, BuildTerritoryFilter({"Torino"})));
     s.main->showChild(s.main->registry().instance("FRM_DISPDATA"));
-    ui::frm_dispData *w = s.grid();
+    ui::frm_dispData *w = qobject_cast<ui::frm_dispData *>(s.main->registry().existing("FRM_DISPDATA"));
     ASSERT_TRUE(w);
-    EXPECT_EQ(s.tf.prompt.messages(),
-              QStringList {"Numero di Variabili selezionate troppo elevato. Eliminarle alcune."});
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_EQ(view(w)->model()->rowCount(), 0);
-    EXPECT_EQ(view(w)->model()->columnCount(), 0);
+    EXPECT_EQ(s.tf.prompt.messages().size(), 1);
+    EXPECT_EQ(child<QTableView>(w, "datagrid")->model()->rowCount(), 0);
+    EXPECT_EQ(child<QTableView>(w, "datagrid")->model()->columnCount(), 0);
     EXPECT_EQ(child<QComboBox>(w, "cmb_Ordina")->count(), 0);
-    EXPECT_FALSE(s.tf.prompt.busy());
-    // The buttons do no harm on the empty table.
     child<QPushButton>(w, "cmd_ordinaA")->click();
     child<QAction>(w, "mnu_asce")->trigger();
     child<QAction>(w, "mnu_clipboard")->trigger();
@@ -405,17 +289,13 @@ struct RecordingOpener : FileOpener {
 
 } // namespace
 
-TEST(GridWindowActions, FormulaExportAndNotesStartFromTheGrid)
+TEST(GridWindow, FormulaExportAndNotesStartFromTheGrid)
 {
-    Scenario s;
+    Scenario s({"TR001-2001", "TR003-2005"});
+    ui::frm_dispData *w = s.w;
+    ASSERT_TRUE(w);
     for (const char *t : {"DatiTemplateVar", "DatiTemplateInd"})
         QFile::copy(QStringLiteral(QUARNARO_SOURCE_DIR "/data/templates/") + t, s.tf.file(QString("Files/") + t));
-    s.chooseYear("TR001", "2001");
-    s.chooseYear("TR003", "2005");
-    ui::frm_dispData *w = s.show();
-    ASSERT_TRUE(w);
-    QTableView *v = view(w);
-    ASSERT_EQ(v->model()->columnCount(), 8);
 
     // "Crea indicatore": TR001_2001 / 2 named Meta, computed for every row.
     child<QPushButton>(w, "cmdFunzione")->click();
@@ -432,17 +312,17 @@ TEST(GridWindowActions, FormulaExportAndNotesStartFromTheGrid)
     child<QPushButton>(f, "cmdEsegui")->click();
     QApplication::processEvents();
     EXPECT_FALSE(w->formulaWindow() && w->formulaWindow()->isVisible());
-    ASSERT_EQ(v->model()->columnCount(), 9);
-    EXPECT_EQ(v->model()->headerData(8, Qt::Horizontal).toString(), "Meta");
+    ASSERT_EQ(s.v->model()->columnCount(), 9);
+    EXPECT_EQ(s.v->model()->headerData(8, Qt::Horizontal).toString(), "Meta");
     EXPECT_FALSE(w->table().text(1, 8).isEmpty());
-    // The new column is listed in both boxes and fitted once, the first column still hidden.
+    // The new column is listed in both boxes and fitted, the first column still hidden.
     EXPECT_EQ(child<QComboBox>(w, "cmb_Ordina")->itemText(8), "Meta");
     EXPECT_EQ(child<QComboBox>(w, "cmb_ric")->itemText(9), "Meta");
-    EXPECT_TRUE(v->isColumnHidden(0));
-    int widest = v->fontMetrics().horizontalAdvance("Meta");
-    for (const QString &cell : viewColumn(v, 8))
-        widest = std::max(widest, v->fontMetrics().horizontalAdvance(cell));
-    EXPECT_EQ(v->columnWidth(8), v->fontMetrics().horizontalAdvance('Q') + widest);
+    EXPECT_TRUE(s.v->isColumnHidden(0));
+    int widest = s.v->fontMetrics().horizontalAdvance("Meta");
+    for (const QString &cell : s.viewColumn(8))
+        widest = std::max(widest, s.v->fontMetrics().horizontalAdvance(cell));
+    EXPECT_EQ(s.v->columnWidth(8), s.v->fontMetrics().horizontalAdvance('Q') + widest);
 
     // "Esporta in Excel" writes the workbook and offers it for opening.
     RecordingOpener opener;
@@ -463,6 +343,5 @@ TEST(GridWindowActions, FormulaExportAndNotesStartFromTheGrid)
         }
     });
     child<QPushButton>(w, "cmdInfo")->click();
-    EXPECT_TRUE(notes.contains("TR001")) << notes.toStdString();
     EXPECT_TRUE(notes.contains("Dal 2001 le strade statali")) << notes.toStdString();
 }

@@ -49,18 +49,13 @@ TEST(TableNotes, SeriesAndYearNotesOfTheTablesColumnsOnly)
     const QString html = tableNotesHtml(n);
     EXPECT_TRUE(html.contains("<b>TR001</b>"));
     EXPECT_TRUE(html.contains("Anno 2001: Dal 2001"));
-}
-
-TEST(TableNotes, IndicatorsShowTheirTechnicalNote)
-{
-    TestFolder tf;
-    auto ctx = tf.context();
-    ctx->DbFolder = tf.file("Databases/");
-    ctx->CurrentTipo = "Indicatori";
-    const TableNotes n = readTableNotes(*ctx, {"Territorio", "ITR001_2004", "ITR001_2005"});
-    ASSERT_EQ(n.items.size(), 1u);
-    EXPECT_EQ(n.items[0].code, "ITR001");
-    EXPECT_TRUE(n.items[0].series.startsWith("Superficie territoriale di fonte ISTAT"));
-    EXPECT_TRUE(n.items[0].years.isEmpty());
     EXPECT_TRUE(tableNotesHtml(TableNotes {}).contains("non ci sono note"));
+
+    // Indicators show their technical note.
+    ctx->CurrentTipo = "Indicatori";
+    const TableNotes i = readTableNotes(*ctx, {"Territorio", "ITR001_2004", "ITR001_2005"});
+    ASSERT_EQ(i.items.size(), 1u);
+    EXPECT_EQ(i.items[0].code, "ITR001");
+    EXPECT_TRUE(i.items[0].series.startsWith("Superficie territoriale di fonte ISTAT"));
+    EXPECT_TRUE(i.items[0].years.isEmpty());
 }

@@ -1,171 +1,204 @@
+// The command line itself: options, exit statuses and the form of the output. What the commands
+// compute is tested on the core they run.
+
 #include "app/climain.h"
 #include "support/testfolder.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
 #include <gtest/gtest.h>
+#include <memory>
+#include <unistd.h>
+#include <vector>
 
 using qrn::test::TestFolder;
+
+namespace {
+
+struct Outcome {
+    int status;
+    QString out, err;
+};
+
+Outcome cli(const QStringList &args)
+{
+    Outcome r;
+    r.status = qrn::cli::run(args, QString(), r.out, r.err);
+    return r;
+}
+
+} // namespace
 
 TEST(Cli, QueryPrintsCsvWithTheChosenMarks)
 {
     TestFolder tf;
-    QString out, err;
-    const int rc = qrn::cli::run({"--home", tf.path(), "query", "territorio.mdb",
-                                  "select DES_TERR, Format(1.5, '0.00') as v from land_Ind where COD_TERR = '02'"},
-                                 QString(), out, err);
-    EXPECT_EQ(rc, 0) << err.toStdString();
-    EXPECT_EQ(out, "DES_TERR;v\nValle d'Aosta/Vallée d'Aoste;1,50\n");
-    out.clear();
-    EXPECT_EQ(qrn::cli::run({"--home", tf.path(), "--decimal", ".", "--separator", ",", "query", "territorio.mdb",
-                             "select 'a,b' as x, Format(1.5, '0.00') as v"},
-                            QString(), out, err),
-              0);
-    EXPECT_EQ(out, "x,v\n\"a,b\",1.50\n");
-}
-
-TEST(Cli, ErrorsGoToStandardErrorWithAStatus)
-{
-    TestFolder tf;
-    QString out, err;
-    EXPECT_EQ(
-        qrn::cli::run({"--home", tf.path(), "query", "territorio.mdb", "select * from nessuna"}, QString(), out, err),
-        1);
-    EXPECT_TRUE(err.contains("Errore: Impossibile trovare la tabella o la query 'nessuna'.")) << err.toStdString();
-    err.clear();
-    EXPECT_EQ(qrn::cli::run({"--home", tf.path(), "boh"}, QString(), out, err), 2);
-    EXPECT_TRUE(err.contains("Comando sconosciuto"));
-    err.clear();
-    EXPECT_EQ(qrn::cli::run({"--decimal", ";"}, QString(), out, err), 2);
-    TestFolder empty(false);
-    err.clear();
-    EXPECT_EQ(qrn::cli::run({"--home", empty.path(), "menu"}, QString(), out, err), 1);
-    EXPECT_TRUE(err.contains("Impossibile trovare i Databases"));
-}
-
-// The command promises a SELECT: whatever would write is refused and changes nothing.
-TEST(Cli, QueryRefusesEveryStatementThatWrites)
-{
-    TestFolder tf;
-    const struct {
-        const char *db, *sql, *count;
-    } cases[] = {
-        {"Variabili.mdb", "DELETE FROM AS_2005", "select count(*) from AS_2005"},
-        {"Variabili.mdb", "UPDATE AS_2005 SET AS013 = 0", "select count(*) from AS_2005 where AS013 = 0"},
-        {"Variabili.mdb", "DROP TABLE AS_2005", "select count(*) from AS_2005"},
-        {"Metadati.mdb", "DELETE FROM tablelink", "select count(*) from tablelink"},
-        {"Metadati.mdb", "select 1; DELETE FROM tablelink", "select count(*) from tablelink"},
-    };
-    for (const auto &c : cases) {
-        QString before, after, out, err;
-        ASSERT_EQ(qrn::cli::run({"--home", tf.path(), "query", c.db, c.count}, QString(), before, err), 0);
-        EXPECT_EQ(qrn::cli::run({"--home", tf.path(), "query", c.db, c.sql}, QString(), out, err), 1) << c.sql;
-        EXPECT_TRUE(err.contains("Errore: Sono ammesse solo istruzioni di lettura (SELECT)")) << err.toStdString();
-        EXPECT_TRUE(out.isEmpty());
-        ASSERT_EQ(qrn::cli::run({"--home", tf.path(), "query", c.db, c.count}, QString(), after, err), 0);
-        EXPECT_EQ(after, before) << c.sql;
-        err.clear();
-    }
+    Outcome r = cli({"--home", tf.path(), "query", "territorio.mdb",
+                     "select DES_TERR, Format(1.5, '0.00') as v from land_Ind where COD_TERR = '02'"});
+    EXPECT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_EQ(r.out, "DES_TERR;v\nValle d'Aosta/Vallée d'Aoste;1,50\n");
+    r = cli({"--home", tf.path(), "--decimal", ".", "--separator", ",", "query", "territorio.mdb",
+             "select 'a,b' as x, Format(1.5, '0.00') as v"});
+    EXPECT_EQ(r.out, "x,v\n\"a,b\",1.50\n");
 }
 
 TEST(Cli, MenuListsTheCommandsWithTheirContext)
 {
     TestFolder tf;
-    QString out, err;
-    ASSERT_EQ(qrn::cli::run({"--home", tf.path(), "menu"}, QString(), out, err), 0) << err.toStdString();
-    EXPECT_TRUE(out.contains("[2] Dati provinciali e regionali... -> FORMDATITAB Variabili.mdb Variabili P"))
-        << out.toStdString();
-    EXPECT_TRUE(out.contains("Indicatori comunali (non disponibili) (disattivata)"));
-}
-
-namespace {
-
-QList<QStringList> csvRows(const QString &out, QChar sep)
-{
-    QList<QStringList> rows;
-    for (const QString &line : out.split('\n', Qt::SkipEmptyParts))
-        rows << line.split(sep);
-    return rows;
-}
-
-} // namespace
-
-TEST(CliTable, GroupsAndNamesGiveTheSelectionWindowsStatement)
-{
-    TestFolder tf;
-    QString out, err;
-    ASSERT_EQ(qrn::cli::run({"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "TR001-2004,AS013-2005",
-                             "--gruppi", "3", "--territorio", "L'Aquila", "--sql"},
-                            QString(), out, err),
-              0)
-        << err.toStdString();
-    EXPECT_TRUE(out.startsWith("SELECT land_Ind.COD_TIPO_TERR as TipoTerritorio, "));
-    EXPECT_TRUE(
-        out.contains("Format(AS_2005.AS013, '0.00') as AS013_2005, Format(TR_2004.TR001, '0.00') as TR001_2004"))
-        << out.toStdString();
-    // The partitions (type 4) in list order, then the province by name, its apostrophe doubled.
-    EXPECT_TRUE(out.contains("'Nord-ovest'")) << out.toStdString();
-    EXPECT_TRUE(out.trimmed().endsWith("'L''Aquila')")) << out.toStdString();
-    EXPECT_TRUE(err.isEmpty());
+    const Outcome r = cli({"--home", tf.path(), "menu"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.contains("[2] Dati provinciali e regionali... -> FORMDATITAB Variabili.mdb Variabili P"));
+    EXPECT_TRUE(r.out.contains("Indicatori comunali (non disponibili) (disattivata)"));
 }
 
 // The sort and the range search themselves are the grid's; here only that the options reach
 // them and that the output follows the chosen marks.
-TEST(CliTable, SortAndSearchOptionsWithTheChosenMarks)
+TEST(CliTable, OptionsReachTheSelectionAndTheGrid)
 {
     TestFolder tf;
     const QStringList base {"--home", tf.path(),       "--decimal", ".",          "--separator", "\t", "tabella",
                             "--db",   "Variabili.mdb", "--voce",    "AS013-2005", "--gruppi",    "6"};
     const qrn::NumberFormat f = qrn::NumberFormat::point();
-    QString out, err;
-    ASSERT_EQ(qrn::cli::run(base + QStringList {"--ordina", "AS013_2005", "--discendente"}, QString(), out, err), 0)
-        << err.toStdString();
-    QList<QStringList> rows = csvRows(out, '\t');
-    ASSERT_EQ(rows.size(), 21);
-    EXPECT_EQ(rows[0].value(6), "AS013_2005");
-    EXPECT_GE(*f.toNumber(rows[1][6]), *f.toNumber(rows[20][6]));
+    Outcome r = cli(base + QStringList {"--ordina", "AS013_2005", "--discendente"});
+    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 21) << "the header and the 20 regions";
+    EXPECT_EQ(lines[0].split('\t').value(6), "AS013_2005");
+    EXPECT_GE(*f.toNumber(lines[1].split('\t')[6]), *f.toNumber(lines[20].split('\t')[6]));
 
-    out.clear();
-    ASSERT_EQ(
-        qrn::cli::run(base + QStringList {"--cerca", "AS013_2005", "--da", "5000", "--a", "9999.9", "--selezione"},
-                      QString(), out, err),
-        0)
-        << err.toStdString();
-    rows = csvRows(out, '\t');
-    ASSERT_GT(rows.size(), 2);
-    EXPECT_LT(rows.size(), 21) << "only the selected rows";
-    EXPECT_GE(*f.toNumber(rows[1][6]), 5000);
+    r = cli(base + QStringList {"--cerca", "AS013_2005", "--da", "5000", "--a", "9999.9", "--selezione"});
+    lines = r.out.split('\n', Qt::SkipEmptyParts);
+    ASSERT_GT(lines.size(), 2);
+    EXPECT_LT(lines.size(), 21) << "only the selected rows";
+    EXPECT_GE(*f.toNumber(lines[1].split('\t')[6]), 5000);
+
+    // --sql prints the statement of the chosen groups and names instead of running it.
+    r = cli({"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "3",
+             "--territorio", "L'Aquila", "--sql"});
+    EXPECT_TRUE(r.out.startsWith("SELECT land_Ind.COD_TIPO_TERR")) << r.out.toStdString();
+    EXPECT_TRUE(r.out.contains("'Nord-ovest'")) << "the partitions of group 3";
+    EXPECT_TRUE(r.out.trimmed().endsWith("'L''Aquila')"));
 }
 
-TEST(CliTable, ProblemsGoToStandardErrorInItalian)
+TEST(Cli, ProblemsGoToStandardErrorInItalianWithAStatus)
 {
-    TestFolder tf;
-    const QStringList base {"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005"};
+    TestFolder tf, empty(false);
+    const QStringList query {"--home", tf.path(), "query"};
+    const QStringList table {"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005"};
     const struct {
-        QStringList more;
+        QStringList args;
         int status;
-        QString err; // the whole text, or a part of it when it ends with "..."
+        QString err; // a part of standard error
     } cases[] = {
-        {{"--territori", "Atlantide"}, 1, "Territorio non trovato: Atlantide\n"},
-        {{}, 2, "--territori..."},
-        {{"--gruppi", "7"}, 2, ""},
-        {{"--gruppi", "6", "--voce", "AS013"}, 2, "CODICE-ANNO..."},
-        {{"--gruppi", "6", "--cerca", "AS013_2005", "--da", "5", "--a", "3"},
-         1,
+        {query + QStringList {"territorio.mdb", "select * from nessuna"}, 1,
+         "Errore: Impossibile trovare la tabella o la query 'nessuna'."},
+        // The command promises a SELECT: whatever would write is refused.
+        {query + QStringList {"Metadati.mdb", "select 1; DELETE FROM tablelink"}, 1,
+         "Errore: Sono ammesse solo istruzioni di lettura (SELECT)"},
+        {{"--home", tf.path(), "boh"}, 2, "Comando sconosciuto"},
+        {{"--decimal", ";"}, 2, ""},
+        {{"--home", empty.path(), "menu"}, 1, "Impossibile trovare i Databases"},
+        {table + QStringList {"--territori", "Atlantide"}, 1, "Territorio non trovato: Atlantide\n"},
+        {table, 2, "--territori"},
+        {table + QStringList {"--gruppi", "7"}, 2, ""},
+        {table + QStringList {"--gruppi", "6", "--voce", "AS013"}, 2, "CODICE-ANNO"},
+        {table + QStringList {"--gruppi", "6", "--cerca", "AS013_2005", "--da", "5", "--a", "3"}, 1,
          "Attenzione: Il valore 'Da' non deve essere maggiore del valore 'a'!\n"},
-        {{"--gruppi", "6", "--ordina", "Nessuna"}, 1, "Nessuna..."},
-        {{"--gruppi", "6", "--voce", "AS013-1890"}, 1, "AS013..."},
+        {table + QStringList {"--gruppi", "6", "--ordina", "Nessuna"}, 1, "Nessuna"},
+        {table + QStringList {"--gruppi", "6", "--voce", "AS013-1890"}, 1, "AS013"},
     };
     for (const auto &c : cases) {
-        QString out, err;
-        EXPECT_EQ(qrn::cli::run(base + c.more, QString(), out, err), c.status) << c.more.join(' ').toStdString();
-        if (c.err.endsWith("...")) {
-            EXPECT_TRUE(err.contains(c.err.chopped(3))) << err.toStdString();
-        } else if (!c.err.isEmpty()) {
-            EXPECT_EQ(err, c.err);
-        }
+        const Outcome r = cli(c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(c.err)) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty()) << c.args.join(' ').toStdString();
     }
-    QString out, err;
-    EXPECT_EQ(qrn::cli::run({"--help"}, QString(), out, err), 0);
-    EXPECT_TRUE(out.contains("uso: quarnaro-cli"));
-    EXPECT_TRUE(out.contains("tabella OPZIONI"));
-    EXPECT_TRUE(out.contains("--cerca COLONNA"));
+    const Outcome help = cli({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains("uso: quarnaro-cli"));
+    EXPECT_TRUE(help.out.contains("--cerca COLONNA"));
+}
+
+// Whole runs of quarnaro-cli as separate processes: a databases folder the user may only read,
+// and several first starts at once on one new program folder. Neither may write into the
+// data databases.
+
+namespace {
+
+// name:hash of every file of the databases folder.
+QStringList databaseFiles(const TestFolder &tf)
+{
+    QStringList files;
+    for (const QFileInfo &fi : QDir(tf.file("Databases")).entryInfoList(QDir::Files, QDir::Name))
+        files << fi.fileName() + ":"
+                + QString::fromLatin1(
+                     QCryptographicHash::hash(tf.read("Databases/" + fi.fileName()), QCryptographicHash::Sha1).toHex());
+    return files;
+}
+
+void setMode(const QString &path, QFile::Permissions p)
+{
+    ASSERT_TRUE(QFile::setPermissions(path, p)) << path.toStdString();
+}
+
+constexpr auto kReadOnlyDir = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
+    | QFile::ExeOther;
+constexpr auto kReadOnlyFile = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+constexpr auto kOpenDir = kReadOnlyDir | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+
+} // namespace
+
+TEST(StartProcesses, AReadOnlyDatabasesFolderServesTheTableRoad)
+{
+    TestFolder tf;
+    const QStringList before = databaseFiles(tf);
+    // The administrator would write anyway: the program then runs as an ordinary user.
+    QString program = QStringLiteral(QUARNARO_CLI);
+    QStringList args;
+    if (::geteuid() == 0) {
+        program = QStringLiteral("setpriv");
+        args = {"--reuid=65534", "--regid=65534", "--clear-groups", QStringLiteral(QUARNARO_CLI)};
+        setMode(tf.path(), kReadOnlyDir);
+        setMode(tf.file("Files"), kOpenDir);
+    }
+    for (const QFileInfo &fi : QDir(tf.file("Databases")).entryInfoList(QDir::Files))
+        setMode(fi.filePath(), kReadOnlyFile);
+    setMode(tf.file("Databases"), kReadOnlyDir);
+
+    QProcess p;
+    p.start(program,
+            args
+                + QStringList {"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005",
+                               "--gruppi", "6"});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+    EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).count('\n'), 21) << "the header and the 20 regions";
+    EXPECT_FALSE(QFileInfo::exists(tf.file("Files/Error.log")));
+    setMode(tf.file("Databases"), kOpenDir);
+    setMode(tf.path(), kOpenDir);
+    EXPECT_EQ(databaseFiles(tf), before);
+}
+
+TEST(StartProcesses, EightFirstStartsAtOnceAllSucceed)
+{
+    for (int round = 0; round < 4; ++round) {
+        TestFolder tf;
+        const QStringList before = databaseFiles(tf);
+        std::vector<std::unique_ptr<QProcess>> runs;
+        for (int i = 0; i < 8; ++i) {
+            runs.push_back(std::make_unique<QProcess>());
+            runs.back()->start(QStringLiteral(QUARNARO_CLI), {"--home", tf.path(), "menu"});
+        }
+        for (auto &p : runs) {
+            ASSERT_TRUE(p->waitForFinished(60000));
+            const QString err = QString::fromUtf8(p->readAllStandardError());
+            EXPECT_EQ(p->exitCode(), 0) << round << ": " << err.toStdString();
+            EXPECT_TRUE(err.isEmpty()) << round << ": " << err.toStdString();
+        }
+        EXPECT_EQ(databaseFiles(tf), before) << round;
+    }
 }

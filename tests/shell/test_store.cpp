@@ -1,15 +1,18 @@
+// The store and its Access dialect, the links between databases and the number format.
+
 #include "shell/context.h"
 #include "shell/links.h"
+#include "shell/numberformat.h"
 #include "shell/sqltext.h"
 #include "shell/store.h"
 #include "support/testfolder.h"
 
-#include <QCryptographicHash>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 
 using namespace qrn;
 using qrn::test::TestFolder;
@@ -27,40 +30,28 @@ void makeStore(const QString &path, const QString &script)
 
 } // namespace
 
-TEST(StoreLocator, FindsTheStoreFileOfALogicalNameWithoutRegardToCase)
+// A logical name finds its store file without regard to case; an Access file of that name
+// (.mdb or .accdb) is handed to the installed reader, unless a store file of the name is there.
+TEST(StoreLocator, FindsTheStoreFileOrHandsAnAccessFileToTheReader)
 {
     TestFolder tf(false);
     makeStore(tf.file("Databases/territorio.sqlite"), QString());
-    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "Territorio.mdb"), tf.file("Databases/territorio.sqlite"));
     EXPECT_EQ(StoreLocator::resolve(tf.file("Databases"), "TERRITORIO.MDB"), tf.file("Databases/territorio.sqlite"));
     EXPECT_TRUE(StoreLocator::resolve(tf.file("Databases/"), "Metadati.mdb").isEmpty());
-    EXPECT_TRUE(StoreLocator::resolve(tf.file("Databases/"), "").isEmpty());
-}
-
-TEST(StoreLocator, AnAccessFileIsHandedToTheInstalledReader)
-{
-    TestFolder tf(false);
-    tf.write("Databases/Vecchio.mdb", "not really access");
-    EXPECT_TRUE(StoreLocator::resolve(tf.file("Databases/"), "Vecchio.mdb").isEmpty());
     QString seen;
     StoreLocator::setAccessImporter([&](const QString &mdb, QString *) {
         seen = mdb;
         return QStringLiteral("/converted.sqlite");
     });
-    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "vecchio.MDB"), "/converted.sqlite");
-    EXPECT_EQ(seen, tf.file("Databases/Vecchio.mdb"));
-    // An .accdb file answers the same logical name; asking whether it exists reads nothing.
-    tf.write("Databases/Nuovo.ACCDB", "not really access either");
-    seen.clear();
+    tf.write("Databases/Nuovo.ACCDB", "not really access");
     EXPECT_TRUE(StoreLocator::exists(tf.file("Databases/"), "Nuovo.mdb"));
-    EXPECT_FALSE(StoreLocator::exists(tf.file("Databases/"), "Altro.mdb"));
-    EXPECT_TRUE(seen.isEmpty());
+    EXPECT_TRUE(seen.isEmpty()) << "asking whether it exists reads nothing";
     EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "nuovo.mdb"), "/converted.sqlite");
     EXPECT_EQ(seen, tf.file("Databases/Nuovo.ACCDB"));
-    // A store file of the same name is preferred, and the reader is not asked.
-    makeStore(tf.file("Databases/Nuovo.sqlite"), QString());
     seen.clear();
-    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "Nuovo.mdb"), tf.file("Databases/Nuovo.sqlite"));
+    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "Territorio.mdb"), tf.file("Databases/territorio.sqlite"));
+    tf.write("Databases/Territorio.mdb", "not really access");
+    EXPECT_EQ(StoreLocator::resolve(tf.file("Databases/"), "Territorio.mdb"), tf.file("Databases/territorio.sqlite"));
     EXPECT_TRUE(seen.isEmpty());
     // A file the reader cannot read is an unreadable database, with the reader's reason.
     StoreLocator::setAccessImporter([&](const QString &, QString *error) {
@@ -68,7 +59,7 @@ TEST(StoreLocator, AnAccessFileIsHandedToTheInstalledReader)
         return QString();
     });
     try {
-        StoreLocator::resolve(tf.file("Databases/"), "Vecchio.mdb");
+        StoreLocator::resolve(tf.file("Databases/"), "Nuovo.mdb");
         ADD_FAILURE();
     } catch (const DbError &e) {
         EXPECT_EQ(e.kind(), DbError::Kind::NotDatabase);
@@ -105,17 +96,28 @@ TEST(Connection, MissingEmptyOrForeignFilesFailWithAClearMessage)
     EXPECT_FALSE(QFile::exists(tf.file("Databases/nessuno.sqlite")));
 }
 
-TEST(Recordset, FieldsByIndexAndNameWithBofEofAndNulls)
+// A store with a few small tables.
+class SmallStore : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        makeStore(tf.file("x.sqlite"),
+                  "CREATE TABLE t (n TEXT COLLATE NOCASE, b REAL); CREATE TABLE u (n TEXT);"
+                  "INSERT INTO t VALUES ('L''Aquila', 1.5), (NULL, 2);"
+                  "CREATE TABLE v (x REAL, s TEXT); INSERT INTO v VALUES (1234.5, 'Strada statale'),"
+                  "(NULL, 'abc'), (-0.004, 'x'), (2.675, 'Vallée');");
+        c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
+    }
+    QString one(const QString &sql) { return c->query(sql).text(0); }
+    TestFolder tf {false};
+    std::unique_ptr<Connection> c;
+};
+
+TEST_F(SmallStore, RecordsetFieldsByIndexAndNameWithBofEofAndNulls)
 {
-    TestFolder tf(false);
-    makeStore(tf.file("x.sqlite"),
-              "CREATE TABLE t (a TEXT, b REAL); INSERT INTO t VALUES ('uno', 1.5);"
-              "INSERT INTO t VALUES (NULL, 2);");
-    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
-    Recordset rs = c->query("select a, b from t order by b");
+    Recordset rs = c->query("select n, b from t order by b");
     ASSERT_EQ(rs.recordCount(), 2);
-    EXPECT_FALSE(rs.eof());
-    EXPECT_EQ(rs.text("A"), "uno");
+    EXPECT_EQ(rs.text("N"), "L'Aquila");
     EXPECT_DOUBLE_EQ(rs.value(1).toDouble(), 1.5);
     rs.moveNext();
     EXPECT_TRUE(rs.isNull(0));
@@ -125,13 +127,15 @@ TEST(Recordset, FieldsByIndexAndNameWithBofEofAndNulls)
     EXPECT_THROW(rs.value(0), DbError);
     rs.moveFirst();
     EXPECT_THROW(rs.value("nessuno"), DbError);
-    EXPECT_THROW(rs.value(7), DbError);
-    Recordset none = c->query("select a from t where 1 = 0");
-    EXPECT_TRUE(none.bof());
-    EXPECT_TRUE(none.eof());
+    EXPECT_TRUE(c->query("select n from t where 1 = 0").bof());
+    // Apostrophes are doubled in literals.
+    EXPECT_EQ(sqlQuote("L'Aquila d'Abruzzo"), "'L''Aquila d''Abruzzo'");
+    EXPECT_EQ(c->query("select n from t where n = " + sqlQuote("l'aquila")).recordCount(), 1);
 }
 
-TEST(GetDbConnection, EmptyFolderMeansTheDatabasesFolderAndAFullStringIsUsedAsItIs)
+// An empty folder means the databases folder, a full connection string is used as it is; a
+// failure is logged and shown, and the next operation fails in the caller.
+TEST(GetDbConnection, FoldersConnectStringsAndFailures)
 {
     TestFolder tf(false);
     makeStore(tf.file("Databases/Dati.sqlite"), "CREATE TABLE t (x TEXT); INSERT INTO t VALUES ('db');");
@@ -140,24 +144,16 @@ TEST(GetDbConnection, EmptyFolderMeansTheDatabasesFolderAndAFullStringIsUsedAsIt
     ctx->DbFolder = tf.file("Databases/");
     EXPECT_EQ(ctx->GetDbConnection("Dati.mdb")->query("select x from t").text(0), "db");
     EXPECT_EQ(ctx->GetDbConnection("Dati.mdb", tf.file("Altrove/"))->query("select x from t").text(0), "altrove");
-    EXPECT_EQ(ctx->GetDbConnection(ctx->OdbcPrefix + tf.file("Altrove/Dati.mdb"), QString(), true)
-                  ->query("select x from t")
-                  .text(0),
-              "altrove");
+    const QString full = ctx->OdbcPrefix + tf.file("Altrove/Dati.mdb");
+    EXPECT_EQ(ctx->GetDbConnection(full, QString(), true)->query("select x from t").text(0), "altrove");
     EXPECT_TRUE(tf.prompt.shown().empty());
-}
 
-TEST(GetDbConnection, AFailureIsLoggedAndTheNextOperationFailsInTheCaller)
-{
-    TestFolder tf(false);
-    auto ctx = tf.context();
-    ctx->DbFolder = tf.file("Databases/");
     auto c = ctx->GetDbConnection("Mancante.mdb");
     ASSERT_TRUE(c);
     EXPECT_FALSE(c->isOpen());
     EXPECT_THROW(c->query("select 1"), DbError);
-    const QString log = QString::fromLatin1(tf.read("Files/Error.log"));
-    EXPECT_TRUE(log.contains(" - Module:Utility Function: GetDbConnection Error N.")) << log.toStdString();
+    EXPECT_TRUE(QString::fromLatin1(tf.read("Files/Error.log"))
+                    .contains(" - Module:Utility Function: GetDbConnection Error N."));
     ASSERT_EQ(tf.prompt.messages().size(), 1);
     EXPECT_TRUE(tf.prompt.messages()[0].contains("Mancante.mdb"));
 }
@@ -192,7 +188,6 @@ TEST_F(LinksTest, ALinkedTableIsNamedDirectlyInQueries)
     ASSERT_EQ(rs.recordCount(), 1);
     EXPECT_EQ(rs.text(0), "Piemonte");
     EXPECT_EQ(rs.text(1), "3,25");
-    EXPECT_TRUE(tf.prompt.shown().empty());
 }
 
 TEST_F(LinksTest, ALinkDifferingOnlyInCaseStaysAndOneToAnotherFolderIsRemade)
@@ -213,31 +208,10 @@ TEST_F(LinksTest, ALinkDifferingOnlyInCaseStaysAndOneToAnotherFolderIsRemade)
     EXPECT_EQ(ctx->openDatabase("Dati.mdb")->query("select count(*) from land_Ind").value(0).toInt(), 2);
 }
 
-// The links live in the program: repairing them writes into no database, so a read-only
-// databases folder and several programs starting at once are no concern of theirs.
-TEST_F(LinksTest, MakingTheLinksLeavesEveryDatabaseFileAsItWas)
-{
-    auto snapshot = [&] {
-        QStringList files;
-        for (const QFileInfo &fi : QDir(ctx->DbFolder).entryInfoList(QDir::Files, QDir::Name))
-            files << fi.fileName() + ":" + fi.lastModified().toString(Qt::ISODateWithMs) + ":"
-                    + QString::fromLatin1(
-                         QCryptographicHash::hash(tf.read("Databases/" + fi.fileName()), QCryptographicHash::Sha1)
-                             .toHex());
-        return files;
-    };
-    const QStringList before = snapshot();
-    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
-    EXPECT_EQ(ctx->openDatabase("Dati.mdb")->query("select count(*) from land_Ind").value(0).toInt(), 2);
-    EXPECT_EQ(snapshot(), before);
-}
-
 TEST_F(LinksTest, AMissingDatabaseEndsTheProgramKeepingTheLinksMadeBefore)
 {
-    {
-        auto m = ctx->openDatabase("Metadati.mdb");
-        m->execute("INSERT INTO tablelink VALUES ('land_Ind', 'Territorio.mdb', 'Sparito.mdb')");
-    }
+    ctx->openDatabase("Metadati.mdb")
+        ->execute("INSERT INTO tablelink VALUES ('land_Ind', 'Territorio.mdb', 'Sparito.mdb')");
     EXPECT_FALSE(RefreshLinkOnDB_2(*ctx));
     ASSERT_GE(tf.prompt.shown().size(), 1u);
     const auto &fatal = tf.prompt.shown()[0];
@@ -247,27 +221,18 @@ TEST_F(LinksTest, AMissingDatabaseEndsTheProgramKeepingTheLinksMadeBefore)
               "Sono mancanti alcuni Database!\r\nControllare l'esistenza dei Database nella cartella : \r\n"
                   + ctx->DbFolder + " \r\n\r\nL'applicazione sarà chiusa.");
     EXPECT_TRUE(QString::fromLatin1(tf.read("Files/Error.log")).contains("Function: RefreshLinkOnDB_2"));
-    auto db = ctx->openDatabase("Dati.mdb");
-    EXPECT_EQ(db->query("select count(*) from land_Ind").value(0).toInt(), 2);
-}
-
-TEST_F(LinksTest, ALinkToAMissingSourceIsRefused)
-{
-    {
-        auto m = ctx->openDatabase("Metadati.mdb");
-        m->execute("INSERT INTO tablelink VALUES ('Settore', 'Mancante.mdb', 'Dati.mdb')");
-    }
+    EXPECT_EQ(ctx->openDatabase("Dati.mdb")->query("select count(*) from land_Ind").value(0).toInt(), 2);
+    // A link whose source database is missing is refused the same way.
+    ctx->openDatabase("Metadati.mdb")->execute("DELETE FROM tablelink WHERE c = 'Sparito.mdb'");
+    ctx->openDatabase("Metadati.mdb")->execute("INSERT INTO tablelink VALUES ('Settore', 'Mancante.mdb', 'Dati.mdb')");
     EXPECT_FALSE(RefreshLinkOnDB_2(*ctx));
 }
 
 TEST_F(LinksTest, DeleteAreaQueryRemovesOnlyListedSavedQueries)
 {
-    {
-        auto db = ctx->openDatabase("Dati.mdb");
-        db->execute("CREATE VIEW qryAreaNord AS SELECT 1");
-        db->execute("CREATE VIEW qryAreaSud AS SELECT 2");
-        db->execute("CREATE VIEW Altra AS SELECT 3");
-    }
+    ctx->openDatabase("Dati.mdb")
+        ->executeScript(
+            "CREATE VIEW qryAreaNord AS SELECT 1; CREATE VIEW qryAreaSud AS SELECT 2; CREATE VIEW Altra AS SELECT 3;");
     tf.write("Files/AreaQuery.txt", "qryArea;Nord\n\nqryArea;Sud\n");
     ctx->areaQuery.setFilesFolder(ctx->FilesFolder);
     ctx->areaQuery.start();
@@ -277,33 +242,27 @@ TEST_F(LinksTest, DeleteAreaQueryRemovesOnlyListedSavedQueries)
     ctx->CurrentDb = "Dati.mdb";
     DeleteAreaQuery(*ctx);
     EXPECT_EQ(ctx->openDatabase("Dati.mdb")->queryDefs(), QStringList {"Altra"});
-    EXPECT_TRUE(tf.prompt.shown().empty());
 }
 
-TEST(ReadOnlyConnection, RefusesWhatWouldWriteAndReadsTheRest)
+TEST_F(SmallStore, AReadOnlyConnectionRefusesWhatWouldWriteAndReadsTheRest)
 {
-    TestFolder tf(false);
-    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (n TEXT); INSERT INTO t VALUES ('a');");
-    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma(), {}, Connection::Access::ReadOnly);
-    for (const char *sql : {"DELETE FROM t", "UPDATE t SET n = 'b'", "DROP TABLE t", "INSERT INTO t VALUES ('c')",
-                            "CREATE TABLE u (a)", "select n from t; delete from t", "PRAGMA user_version = 7"}) {
+    auto r = Connection::open(tf.file("x.sqlite"), NumberFormat::comma(), {}, Connection::Access::ReadOnly);
+    for (const char *sql : {"DELETE FROM t", "UPDATE t SET n = 'b'", "DROP TABLE t", "INSERT INTO t VALUES ('c', 1)",
+                            "CREATE TABLE w (a)", "select n from t; delete from t", "PRAGMA user_version = 7"}) {
         try {
-            c->queryNative(sql);
+            r->queryNative(sql);
             ADD_FAILURE() << sql;
         } catch (const DbError &e) {
             EXPECT_EQ(e.kind(), DbError::Kind::ReadOnly) << sql;
         }
-        EXPECT_THROW(c->execute(sql), DbError) << sql;
+        EXPECT_THROW(r->execute(sql), DbError) << sql;
     }
-    EXPECT_EQ(c->query("select n from t;").text(0), "a");
+    EXPECT_EQ(r->query("select count(*) from t;").text(0), "2");
 }
 
 // Failing statements come back with an Italian text that keeps the name the engine reported.
-TEST(EngineMessages, FailingStatementsAreDescribedInItalian)
+TEST_F(SmallStore, FailingStatementsAreDescribedInItalian)
 {
-    TestFolder tf(false);
-    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (n TEXT); CREATE TABLE u (n TEXT);");
-    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
     const struct {
         const char *sql, *description;
     } cases[] = {
@@ -325,12 +284,97 @@ TEST(EngineMessages, FailingStatementsAreDescribedInItalian)
     EXPECT_EQ(engineMessage("disk I/O error"), "Errore del database (disk I/O error).");
 }
 
-TEST(SqlText, ApostrophesAreDoubledInLiterals)
+// ---- The Access dialect: the translation and the registered functions ----
+
+TEST(JetTranslation, LiteralsCompareWithoutCaseAndLeftRightBecomeFunctions)
 {
-    EXPECT_EQ(sqlEscape("Valle d'Aosta/Vallée d'Aoste"), "Valle d''Aosta/Vallée d''Aoste");
-    EXPECT_EQ(sqlQuote("L'Aquila"), "'L''Aquila'");
-    TestFolder tf(false);
-    makeStore(tf.file("x.sqlite"), "CREATE TABLE t (n TEXT COLLATE NOCASE); INSERT INTO t VALUES ('L''Aquila');");
-    auto c = Connection::open(tf.file("x.sqlite"), NumberFormat::comma());
-    EXPECT_EQ(c->query("select n from t where n = " + sqlQuote("l'aquila")).recordCount(), 1);
+    EXPECT_EQ(translateJetSql("select nome from glossario where left(nome,1) ='a'"),
+              "select nome from glossario where jet_left(nome,1) ='a' COLLATE NOCASE");
+    // A quote inside a literal, brackets and qualified names are left alone.
+    EXPECT_EQ(translateJetSql("select [Left] , t.Left (x) from t where n = 'L''Aquila'"),
+              "select [Left] , t.Left (x) from t where n = 'L''Aquila' COLLATE NOCASE");
+    // A LEFT JOIN is not a call.
+    EXPECT_EQ(translateJetSql("a LEFT JOIN (b) ON x"), "a LEFT JOIN (b) ON x");
+    EXPECT_EQ(translateJetSql("RIGHT ( s , 2)"), "jet_right ( s , 2)");
+    // An unterminated literal is copied as it is (the store then reports the error).
+    EXPECT_EQ(translateJetSql("select 'abc"), "select 'abc");
+}
+
+// Format writes fixed decimals with the program's mark; CDbl reads the program's format (exact
+// decimals kept as text, imported currency, are read with their point; three decimals after a
+// point are a group of thousands); InStr, Left and text compares ignore case.
+TEST_F(SmallStore, FunctionsFollowTheProgramsNumberFormat)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"select Format(x, '0.00') from v where s = 'strada statale'", "1234,50"},
+        {"select Format(x, '0.0000') from v where s = 'strada statale'", "1234,5000"},
+        {"select Format(x, '0.00') from v where s = 'x'", "0,00"}, // no "-0,00"
+        {"select Format(CDbl('1,5') / 4, '0.0000')", "0,3750"},
+        {"select Format(CDbl(' -1.234,5 '), '0.0')", "-1234,5"},
+        {"select Format(CDbl('32.3800'), '0.0000')", "32,3800"},
+        {"select Format(CDbl('1234.5678'), '0.0000')", "1234,5678"},
+        {"select Format(CDbl('1.234'), '0.0')", "1234,0"},
+        {"select Format('18.0000', '0.00')", "18,00"},
+        {"select InStr('E01- NO', '- no')", "4"},
+        {"select InStr('E01', '-NO')", "0"},
+        {"select InStr(5, 'abcabc', 'A')", "0"},
+        {"select InStr(2, 'abcabc', 'A')", "4"},
+        {"select Left('Vallée', 3)", "Val"},
+        {"select count(*) from v where left(s,1) = 's'", "1"},
+        {"select count(*) from v where s = 'VALLÉE'", "0"}, // only ASCII letters fold, as documented
+        {"select count(*) from v where s like 'str%'", "1"},
+    };
+    for (const auto &[sql, text] : cases)
+        EXPECT_EQ(one(sql), text) << sql;
+    EXPECT_TRUE(c->query("select Format(x, '0.00') from v where s = 'abc'").isNull(0));
+    EXPECT_THROW(c->query("select CDbl('abc')"), DbError);
+    EXPECT_THROW(c->query("select CDbl(NULL)"), DbError);
+    auto p = Connection::open(tf.file("x.sqlite"), NumberFormat::point());
+    EXPECT_EQ(p->query("select Format(x, '0.00') from v where s = 'strada statale'").text(0), "1234.50");
+    EXPECT_EQ(p->query("select Format(CDbl('1.5'), '0.0')").text(0), "1.5");
+}
+
+TEST(NumberFormat, ReadsAndWritesNumbersInEitherConvention)
+{
+    const NumberFormat c = NumberFormat::comma(), p = NumberFormat::point();
+    const std::pair<const char *, double> good[] = {{"12,50", 12.5}, {"  -0,5 ", -0.5}, {"1.234,5", 1234.5},
+                                                    {"+3", 3.0},     {",5", 0.5},       {"1,5E3", 1500.0}};
+    for (const auto &[text, value] : good)
+        EXPECT_EQ(c.toNumber(text), value) << text;
+    for (const char *bad : {"", " ", "-", ",", "abc", "12,5,3", "1e", "12 3", "--1", "1.", "Inf"})
+        EXPECT_FALSE(c.toNumber(bad).has_value()) << bad;
+    EXPECT_EQ(p.toNumber("1,234.5"), 1234.5);
+    EXPECT_FALSE(p.toNumber("12,5,").has_value());
+    // Fixed decimals with the mark of the convention, no group marks.
+    EXPECT_EQ(c.fixed(-2.5, 0), "-3");
+    EXPECT_EQ(c.fixed(1234567.891, 2), "1234567,89");
+    EXPECT_EQ(p.fixed(10, 2), "10.00");
+    EXPECT_EQ(c.fixed(std::numeric_limits<double>::infinity(), 2), "");
+}
+
+TEST(NumberFormat, RoundsTheFifteenDigitDecimalValueHalfAwayFromZero)
+{
+    // The doubles nearest to these halves lie below or above them; what is rounded is the
+    // number's decimal value to 15 significant digits.
+    const struct {
+        double value;
+        int decimals;
+        const char *text;
+    } cases[] = {
+        {8.325, 2, "8.33"},
+        {201.445, 2, "201.45"},
+        {-8.325, 2, "-8.33"},
+        {1.005, 2, "1.01"},
+        {0.00015, 4, "0.0002"},
+        {-0.00015, 4, "-0.0002"},
+        {0.000049999, 4, "0.0000"},
+        {9.995, 2, "10.00"},
+        {-0.004, 2, "0.00"},
+        {2.675, 2, "2.68"},
+        {1e20, 2, "100000000000000000000.00"},
+        {4503599627370497.0, 0, "4503599627370500"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(qrn::roundedDecimal(c.value, c.decimals), c.text) << c.value;
+    EXPECT_EQ(qrn::roundedDecimal(std::nan(""), 2), "");
 }

@@ -1,4 +1,4 @@
-// The main window started on the sample data, as a user sees it.
+// The main window on the sample data, as a user sees it.
 
 #include "shell/ui/mainwindow.h"
 #include "shell/ui/splash.h"
@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -19,125 +20,100 @@ using namespace qrn;
 using qrn::test::TestFolder;
 
 namespace {
-QApplication &app()
-{
-    return *qApp;
-}
 
 int countActions(const QList<QAction *> &actions)
 {
     int n = 0;
-    for (QAction *a : actions) {
-        ++n;
-        if (a->menu())
-            n += countActions(a->menu()->actions());
-    }
+    for (QAction *a : actions)
+        n += 1 + (a->menu() ? countActions(a->menu()->actions()) : 0);
     return n;
 }
-} // namespace
 
-TEST(MainWindow, StartsWithMenusFromTheTableAndTheSplash)
-{
-    app();
-    TestFolder tf;
-    auto ctx = tf.context();
-    ui::MainWindow w(*ctx);
-    InstanceLock lock(tf.path());
-    w.show();
-    ASSERT_EQ(w.startUp(lock), StartupOutcome::Running);
-    EXPECT_EQ(w.windowTitle(), "Quarnaro");
-    EXPECT_EQ(w.objectName(), "frmMainMDI");
-    const QList<QAction *> top = w.menuBar()->actions();
-    ASSERT_EQ(top.size(), 5);
-    EXPECT_EQ(top[2]->text(), "&Indicatori");
-    // Every entry of the table is in the bar: nodes of the model = actions of the bar.
-    EXPECT_EQ(countActions(top), w.menuModel().countNodes());
-    QAction *disabled = nullptr;
-    for (QAction *a : top[2]->menu()->actions())
-        if (a->text() == "Indicatori comunali (non disponibili)")
-            disabled = a;
-    ASSERT_TRUE(disabled);
-    EXPECT_FALSE(disabled->isEnabled());
-    QAction *checked = w.findChild<QAction *>("mnu_submnu_7");
-    ASSERT_TRUE(checked);
-    EXPECT_TRUE(checked->isChecked());
-
-    ASSERT_TRUE(w.splash());
-    auto *info = w.splash()->findChild<QLabel *>("lblInfo");
-    ASSERT_TRUE(info);
-    EXPECT_TRUE(info->text().contains("sintetici")) << info->text().toStdString();
-    QWidget *frame = w.splash()->parentWidget();
-    EXPECT_EQ(frame->pos(), QPoint(0, 0));
-
-    // A command whose window is not built opens nothing and says nothing.
-    const int before = w.area()->subWindowList().size();
-    w.findChild<QAction *>("mnu_submnu_2")->trigger();
-    EXPECT_EQ(w.area()->subWindowList().size(), before);
-    EXPECT_EQ(ctx->CurrentDb, "Variabili.mdb");
-    EXPECT_EQ(ctx->CurrentLevel, "P");
-    EXPECT_TRUE(tf.prompt.messages().isEmpty());
-}
-
-TEST(MainWindow, ChildWindowsAreCentredAtTheTopEvenWhenWider)
-{
-    app();
-    TestFolder tf;
-    auto ctx = tf.context();
-    ui::MainWindow w(*ctx);
-    w.resize(800, 600);
-    w.show();
-    auto *narrow = new QWidget;
-    narrow->setObjectName("frmNarrow");
-    narrow->resize(300, 200);
-    w.showChild(narrow);
-    QWidget *f1 = narrow->parentWidget();
-    EXPECT_EQ(f1->y(), 0);
-    EXPECT_NEAR(f1->x(), (w.area()->viewport()->width() - f1->width()) / 2, 1);
-    auto *wide = new QWidget;
-    wide->setObjectName("frmWide");
-    wide->setMinimumWidth(1400);
-    w.showChild(wide);
-    EXPECT_LT(wide->parentWidget()->x(), 0);
-}
-
-TEST(MainWindow, HelpOpensThePageOfAContext)
-{
-    app();
-    TestFolder tf;
-    tf.write("Files/Help/index.html", "<html><body><h1>Indice della guida</h1></body></html>");
-    tf.write("Files/Help/200.html", "<html><body><h1>Selezione dei dati</h1></body></html>");
-    auto ctx = tf.context();
-    ctx->HelpFile = tf.file("Files/Help/");
-    ui::MainWindow w(*ctx);
-    w.show();
-    w.ShowHelp(200);
-    auto *browser = w.findChild<QTextBrowser *>("txtHelp");
-    ASSERT_TRUE(browser);
-    EXPECT_TRUE(browser->toPlainText().contains("Selezione dei dati"));
-    w.ShowHelp(999); // no page of its own: the index
-    EXPECT_TRUE(browser->toPlainText().contains("Indice della guida"));
-}
-
-// A main window shown on an empty program folder, without the start-up.
-struct BareMain {
+// A main window shown on a program folder with the sample, without the start-up.
+struct Main {
     TestFolder tf;
     std::unique_ptr<AppContext> ctx = tf.context();
     ui::MainWindow w {*ctx};
-    BareMain()
+    Main()
     {
         ctx->HelpFile = tf.file("Files/Help/");
         w.show();
     }
+    QMdiSubWindow *child(const char *name)
+    {
+        auto *c = new QWidget;
+        c->setObjectName(name);
+        c->setAttribute(Qt::WA_DeleteOnClose);
+        c->resize(300, 200);
+        return w.showChild(c);
+    }
 };
 
-// Help opens readable, in a window of its own at least half as wide as the main window, and
-// from a modal window it opens above it, where it can be used.
+} // namespace
+
+TEST(MainWindow, StartsWithMenusFromTheTableAndTheSplash)
+{
+    Main m;
+    ui::MainWindow &w = m.w;
+    InstanceLock lock(m.tf.path());
+    ASSERT_EQ(w.startUp(lock), StartupOutcome::Running);
+    EXPECT_EQ(m.ctx->ExcelFolder, m.tf.file("Excel/"));
+    EXPECT_TRUE(m.ctx->areaQuery.started());
+    EXPECT_TRUE(m.ctx->catalogue);
+    EXPECT_FALSE(QFile::exists(m.tf.file("Files/Error.log")));
+    EXPECT_EQ(w.windowTitle(), "Quarnaro");
+    EXPECT_EQ(w.objectName(), "frmMainMDI");
+    // Every entry of the table is in the bar: nodes of the model = actions of the bar.
+    const QList<QAction *> top = w.menuBar()->actions();
+    ASSERT_EQ(top.size(), 5);
+    EXPECT_EQ(countActions(top), w.menuModel().countNodes());
+    QAction *disabled = nullptr;
+    for (QAction *a : top[2]->menu()->actions())
+        disabled = a->text() == "Indicatori comunali (non disponibili)" ? a : disabled;
+    ASSERT_TRUE(disabled);
+    EXPECT_FALSE(disabled->isEnabled());
+    ASSERT_TRUE(w.findChild<QAction *>("mnu_submnu_7"));
+    EXPECT_TRUE(w.findChild<QAction *>("mnu_submnu_7")->isChecked());
+    ASSERT_TRUE(w.splash());
+    EXPECT_TRUE(w.splash()->findChild<QLabel *>("lblInfo")->text().contains("sintetici"));
+    EXPECT_EQ(w.splash()->parentWidget()->pos(), QPoint(0, 0));
+
+    // A command whose window is not built sets its context, opens nothing and says nothing.
+    const int before = w.area()->subWindowList().size();
+    w.findChild<QAction *>("mnu_submnu_2")->trigger();
+    EXPECT_EQ(w.area()->subWindowList().size(), before);
+    EXPECT_EQ(m.ctx->CurrentDb, "Variabili.mdb");
+    EXPECT_TRUE(m.tf.prompt.messages().isEmpty());
+}
+
+TEST(MainWindow, ChildWindowsAreCentredAtTheTopEvenWhenWider)
+{
+    Main m;
+    m.w.resize(800, 600);
+    QMdiSubWindow *f1 = m.child("frmNarrow");
+    EXPECT_EQ(f1->y(), 0);
+    EXPECT_NEAR(f1->x(), (m.w.area()->viewport()->width() - f1->width()) / 2, 1);
+    auto *wide = new QWidget;
+    wide->setMinimumWidth(1400);
+    EXPECT_LT(m.w.showChild(wide)->x(), 0);
+}
+
+// Help shows the page of a context (the index when it has none), readable, in a window of its
+// own at least half as wide as the main window; from a modal window it opens above it, where it
+// can be used.
 TEST(MainWindow, HelpIsReadableAndUsableFromAModalWindow)
 {
-    BareMain m;
+    Main m;
     ui::MainWindow &w = m.w;
-    w.ShowHelp(300);
-    QWidget *help = w.findChild<QTextBrowser *>("txtHelp")->window();
+    m.tf.write("Files/Help/index.html", "<html><body><h1>Indice della guida</h1></body></html>");
+    m.tf.write("Files/Help/200.html", "<html><body><h1>Selezione dei dati</h1></body></html>");
+    w.ShowHelp(200);
+    auto *browser = w.findChild<QTextBrowser *>("txtHelp");
+    ASSERT_TRUE(browser);
+    EXPECT_TRUE(browser->toPlainText().contains("Selezione dei dati"));
+    w.ShowHelp(999);
+    EXPECT_TRUE(browser->toPlainText().contains("Indice della guida"));
+    QWidget *help = browser->window();
     EXPECT_EQ(help->objectName(), "frmHelp");
     EXPECT_TRUE(help->isVisible());
     EXPECT_GE(help->width(), w.width() / 2);
@@ -150,7 +126,7 @@ TEST(MainWindow, HelpIsReadableAndUsableFromAModalWindow)
     modal.show();
     ASSERT_EQ(QApplication::activeModalWidget(), &modal);
     w.ShowHelp(310);
-    auto *browser = modal.findChild<QTextBrowser *>("txtHelp");
+    browser = modal.findChild<QTextBrowser *>("txtHelp");
     ASSERT_TRUE(browser) << "help belongs to the modal window, so it is not blocked by it";
     EXPECT_TRUE(browser->window()->isVisible());
     EXPECT_NE(browser->window(), &modal) << "a window of its own";
@@ -162,20 +138,13 @@ TEST(MainWindow, HelpIsReadableAndUsableFromAModalWindow)
 // window that was opened first.
 TEST(MainWindow, ClosingAWindowReturnsToThePreviouslyActiveOne)
 {
-    BareMain m;
+    Main m;
     ui::MainWindow &w = m.w;
     QApplication::setActiveWindow(&w);
-    auto child = [&](const char *name) {
-        auto *c = new QWidget;
-        c->setObjectName(name);
-        c->setAttribute(Qt::WA_DeleteOnClose);
-        c->resize(300, 200);
-        return w.showChild(c);
-    };
-    QMdiSubWindow *selection = child("FormdatiTab");
-    QMdiSubWindow *grid = child("frm_dispData");
+    QMdiSubWindow *selection = m.child("FormdatiTab");
+    QMdiSubWindow *grid = m.child("frm_dispData");
     ASSERT_EQ(w.area()->activeSubWindow(), grid);
-    QMdiSubWindow *sheet = child("frmSchedaMetadati");
+    QMdiSubWindow *sheet = m.child("frmSchedaMetadati");
     ASSERT_EQ(w.area()->activeSubWindow(), sheet);
     sheet->close();
     EXPECT_EQ(w.area()->activeSubWindow(), grid);
