@@ -50,16 +50,14 @@ ZipItem item(ZipItem::Kind kind, const QString &name, const QByteArray &data = {
     return i;
 }
 
-// Replaces every occurrence of a name inside the archive's bytes (same length), to store
-// names libzip itself would not write.
-void patchName(const QString &zip, const QByteArray &from, const QByteArray &to)
+// Rewrites the archive's bytes.
+void spoil(const QString &zip, const std::function<void(QByteArray &)> &change)
 {
     QFile f(zip);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     QByteArray bytes = f.readAll();
-    f.close();
-    bytes.replace(from, to);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    change(bytes);
+    f.resize(0);
     f.write(bytes);
 }
 
@@ -75,6 +73,7 @@ TEST(Unzip, SafeEntryPaths)
         {"dir/../a.txt", ""},
         {"\\\\server\\share\\a", ""},
         {"c:a.txt", ""},
+        {"C:/evil.txt", ""},
         {"a.txt:stream", ""},
         {"a\tb.txt", ""},
         {"", ""},
@@ -86,132 +85,104 @@ TEST(Unzip, SafeEntryPaths)
 // Every archive below is refused and leaves the folder, and the folder beside it, as they were.
 TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
 {
+    QByteArray noise(5000, '\0'); // data that do not compress
+    quint32 x = 12345;
+    for (char &c : noise)
+        c = char((x = x * 1103515245u + 12345u) >> 24);
+    ZipItem bomb = item(ZipItem::Kind::Zeros, "Metadati.sqlite");
+    bomb.zeros = std::int64_t(1) << 30;
+    std::vector<ZipItem> many;
+    for (int i = 0; i < 10000; ++i)
+        many.push_back(file(QString("f%1.txt").arg(i), "x"));
+    const QByteArray s = "segreto", pw = "giusta";
+    UnzipLimits small;
+    small.maxTotalBytes = 1000;
     struct Case {
         const char *what;
-        std::function<void(const QString &zip)> build;
+        std::vector<ZipItem> items;
         std::int32_t code;
         const char *message;
-        std::function<void(ScriptedPrompt &)> answers = [](ScriptedPrompt &) {};
+        QStringList passwords = {};
+        std::function<void(QByteArray &)> change = nullptr;
         UnzipLimits limits = UnzipLimits();
         // Traditional encryption checks a password against one byte of a random header: one wrong
         // password in 256 passes it, and the entry then fails as damaged data.
         std::int32_t orCode = -1;
     };
-    UnzipLimits small;
-    small.maxTotalBytes = 1000;
     const std::vector<Case> cases = {
         {"zip-slip",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "nuovo"), file("../evil.txt", "x")});
-         },
-         PK_ERR, "percorso non ammesso (../evil.txt)"},
-        {"absolute path",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "n"), file("/tmp/evil.txt", "x")});
-         },
-         PK_ERR, "percorso non ammesso"},
-        {"drive letter",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "n"), file("C:/evil.txt", "x")});
-         },
-         PK_ERR, "percorso non ammesso"},
+         {file("Metadati.sqlite", "nuovo"), file("../evil.txt", "x")},
+         PK_ERR,
+         "percorso non ammesso (../evil.txt)"},
+        {"absolute path", {file("Metadati.sqlite", "n"), file("/tmp/evil.txt", "x")}, PK_ERR, "percorso non ammesso"},
         {"symbolic link",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "n"), item(ZipItem::Kind::Link, "sub/lnk", "../../../etc/passwd")});
-         },
-         PK_ERR, "collegamento simbolico"},
+         {file("Metadati.sqlite", "n"), item(ZipItem::Kind::Link, "sub/lnk", "../../../etc/passwd")},
+         PK_ERR,
+         "collegamento simbolico"},
         {"the same name twice",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "1"), file("Metadati.sqlitX", "2")});
-             patchName(z, "Metadati.sqlitX", "Metadati.sqlite");
-         },
-         PK_NOZIP, "voci ripetute"},
-        {"names differing in case",
-         [](const QString &z) {
-             makeZip(z, {file("a.txt", "1"), file("A.TXT", "2")});
-         },
-         PK_ERR, "più volte lo stesso nome"},
-        {"a file and a folder of one name",
-         [](const QString &z) {
-             makeZip(z, {file("a", "1"), file("a/b", "2")});
-         },
-         PK_ERR, "più volte lo stesso nome"},
+         {file("Metadati.sqlite", "1"), file("Metadati.sqlitX", "2")},
+         PK_NOZIP,
+         "voci ripetute",
+         {},
+         [](QByteArray &b) { b.replace("Metadati.sqlitX", "Metadati.sqlite"); }},
+        {"names differing in case", {file("a.txt", "1"), file("A.TXT", "2")}, PK_ERR, "più volte lo stesso nome"},
+        {"a file and a folder of one name", {file("a", "1"), file("a/b", "2")}, PK_ERR, "più volte lo stesso nome"},
         {"truncated archive",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", QByteArray(5000, 'q'))});
-             QFile f(z);
-             f.resize(f.size() / 2);
-         },
-         PK_NOZIP, "non è un archivio zip valido"},
+         {file("Metadati.sqlite", QByteArray(5000, 'q'))},
+         PK_NOZIP,
+         "non è un archivio zip valido",
+         {},
+         [](QByteArray &b) { b.truncate(b.size() / 2); }},
         {"damaged data",
-         [](const QString &z) {
-             // Data that do not compress, so the flipped byte falls inside the first entry.
-             QByteArray noise(5000, '\0');
-             quint32 x = 12345;
-             for (char &c : noise)
-                 c = char((x = x * 1103515245u + 12345u) >> 24);
-             makeZip(z, {file("Metadati.sqlite", noise), file("b.txt", "b")});
-             QFile f(z);
-             f.open(QIODevice::ReadWrite);
-             QByteArray b = f.readAll();
-             b[2000] = char(b[2000] ^ 0x5a);
-             f.seek(0);
-             f.write(b);
-         },
-         PK_ERR, "Metadati.sqlite dell'archivio"},
+         {file("Metadati.sqlite", noise), file("b.txt", "b")},
+         PK_ERR,
+         "Metadati.sqlite dell'archivio",
+         {},
+         [](QByteArray &b) { b[2000] = char(b[2000] ^ 0x5a); }},
         {"wrong password, traditional encryption",
-         [](const QString &z) { makeZip(z, {encrypted("Metadati.sqlite", "segreto", ZIP_EM_TRAD_PKWARE, "giusta")}); },
-         IZ_BADPWD, "password",
-         [](ScriptedPrompt &p) {
-             for (int i = 0; i < 3; ++i)
-                 p.answerInput(QString("sbagliata%1").arg(i));
-         },
-         UnzipLimits(), PK_ERR},
+         {encrypted("Metadati.sqlite", s, ZIP_EM_TRAD_PKWARE, pw)},
+         IZ_BADPWD,
+         "password",
+         {"sbagliata0", "sbagliata1", "sbagliata2"},
+         nullptr,
+         UnzipLimits(),
+         PK_ERR},
         {"wrong password, AES",
-         [](const QString &z) {
-             makeZip(z, {file("a.txt", "a"), encrypted("Metadati.sqlite", "segreto", ZIP_EM_AES_256, "giusta")});
-         },
-         IZ_BADPWD, "è errata", [](ScriptedPrompt &p) { p.answerInput(QString("sbagliata")); }},
+         {file("a.txt", "a"), encrypted("Metadati.sqlite", s, ZIP_EM_AES_256, pw)},
+         IZ_BADPWD,
+         "è errata",
+         {"sbagliata"}},
         {"no password given",
-         [](const QString &z) { makeZip(z, {encrypted("Metadati.sqlite", "segreto", ZIP_EM_AES_128, "giusta")}); },
-         IZ_BADPWD, "password che non è stata data", [](ScriptedPrompt &p) { p.answerInput(QString()); }},
-        {"10,000 entries",
-         [](const QString &z) {
-             std::vector<ZipItem> items;
-             for (int i = 0; i < 10000; ++i)
-                 items.push_back(file(QString("f%1.txt").arg(i), "x"));
-             makeZip(z, items);
-         },
-         PK_MEM, "10000 file, più dei 2000 ammessi"},
-        {"1 GB bomb",
-         [](const QString &z) {
-             ZipItem bomb = item(ZipItem::Kind::Zeros, "Metadati.sqlite");
-             bomb.zeros = std::int64_t(1) << 30;
-             makeZip(z, {bomb});
-             EXPECT_LT(QFileInfo(z).size(), 2 << 20);
-         },
-         PK_MEM, "si espande in modo anomalo"},
+         {encrypted("Metadati.sqlite", s, ZIP_EM_AES_128, pw)},
+         IZ_BADPWD,
+         "password che non è stata data",
+         {""}},
+        {"10,000 entries", many, PK_MEM, "10000 file, più dei 2000 ammessi"},
+        {"1 GB bomb", {bomb}, PK_MEM, "si espande in modo anomalo"},
         {"more than the total size",
-         [](const QString &z) {
-             makeZip(z, {file("a.bin", QByteArray(600, 'a')), file("b.bin", QByteArray(600, 'b'))});
-         },
-         PK_MEM, "supera i 1.000 byte", [](ScriptedPrompt &) {}, small},
+         {file("a.bin", QByteArray(600, 'a')), file("b.bin", QByteArray(600, 'b'))},
+         PK_MEM,
+         "supera i 1.000 byte",
+         {},
+         nullptr,
+         small},
         {"a folder of the archive is a file in the target",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "nuovo"), file("sub/x.txt/y.txt", "y")});
-         },
-         PK_DISK, "Impossibile copiare sub/x.txt/y.txt"},
+         {file("Metadati.sqlite", "nuovo"), file("sub/x.txt/y.txt", "y")},
+         PK_DISK,
+         "Impossibile copiare sub/x.txt/y.txt"},
         {"a file of the archive is a folder in the target",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "nuovo"), file("sub", "y")});
-         },
-         PK_ERR, "c'è una cartella con lo stesso nome"},
+         {file("Metadati.sqlite", "nuovo"), file("sub", "y")},
+         PK_ERR,
+         "c'è una cartella con lo stesso nome"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Installed s;
-        c.build(s.zip);
-        c.answers(s.prompt);
+        makeZip(s.zip, c.items);
+        if (c.change)
+            spoil(s.zip, c.change);
+        for (const QString &p : c.passwords)
+            s.prompt.answerInput(p);
         const auto before = snapshot(s.target);
         const QStringList beside = entriesOf(s.root.path());
         CGUnzipFiles unzip(&s.prompt);
@@ -284,22 +255,16 @@ TEST(Unzip, PasswordsAreAskedOnceAndAnEmptyAnswerIsRemembered)
         EXPECT_EQ(unzip.Unzip(), PK_OK);
         EXPECT_EQ(s.prompt.shown().size(), 1u);
     }
-}
-
-TEST(Unzip, PasswordCallbackFillsTheBuffer)
-{
+    // The callback writes the answer NUL-terminated; a cancelled box counts as an empty answer.
     ScriptedPrompt prompt;
     prompt.answerInput(QString("chiave"));
+    prompt.answerInput(std::nullopt);
     CGUnzipFiles unzip(&prompt);
     char buffer[256];
     std::fill(std::begin(buffer), std::end(buffer), 'z');
     EXPECT_EQ(unzip.passwordCallback(buffer, 256), 0);
     EXPECT_STREQ(buffer, "chiave");
-    EXPECT_EQ(buffer[255], '\0');
-    prompt.answerInput(std::nullopt); // a cancelled box counts as an empty answer
     EXPECT_EQ(unzip.passwordCallback(buffer, 256), 1);
-    EXPECT_EQ(unzip.passwordCallback(buffer, 256), 1);
-    EXPECT_EQ(prompt.shown().size(), 2u);
 }
 
 TEST(Unzip, OverwriteOptions)
@@ -336,16 +301,13 @@ TEST(Unzip, OverwriteOptions)
         EXPECT_EQ(unzip.Unzip(s.zip, s.target), c.code);
         EXPECT_EQ(s.read("Metadati.sqlite"), c.metadati);
         EXPECT_EQ(s.read("nuovo.txt"), c.nuovo);
-        ASSERT_EQ(s.prompt.shown().size(), c.asked ? 1u : 0u);
-        if (c.asked) {
-            EXPECT_EQ(s.prompt.shown()[0].text, "Overwrite Metadati.sqlite?");
-            EXPECT_EQ(s.prompt.shown()[0].title, "VBUnZip32 - File Already Exists!");
+        EXPECT_EQ(s.prompt.messages(), c.asked ? QStringList {"Overwrite Metadati.sqlite?"} : QStringList());
+        if (c.asked)
             EXPECT_EQ(s.prompt.shown()[0].buttons, Buttons::YesNoCancel);
-        }
     }
 }
 
-TEST(Unzip, NamesFoldersListingAndComment)
+TEST(Unzip, NamesFoldersListingAndMissingArchive)
 {
     Installed s;
     makeZip(s.zip, {file("cartine/Regioni 2001.shp", "shp"), file("cartine/leggimi.txt", "l")});
@@ -354,7 +316,6 @@ TEST(Unzip, NamesFoldersListingAndComment)
     unzip.setSpaceToUnderScore(1);
     ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK);
     EXPECT_EQ(s.read("Regioni_2001.shp"), "shp");
-    EXPECT_EQ(s.read("leggimi.txt"), "l");
     EXPECT_FALSE(QFileInfo::exists(s.target + "cartine"));
 
     // Listing writes nothing and needs no folder.
