@@ -18,7 +18,8 @@ struct Dialogs : ScriptedPrompt {
         EXPECT_EQ(prompt, "Inserire un nome per l'indicatore.");
         EXPECT_EQ(title, "Nome indicatore");
         defaults.append(def);
-        return answers.isEmpty() ? QString() : answers.takeFirst();
+        const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+        return answer.isEmpty() ? std::nullopt : std::optional<QString>(answer); // empty: cancelled
     }
 };
 

@@ -198,6 +198,10 @@ TEST(Glossary, FromALetterToADefinitionWithAnApostropheAndItsReport)
     s.click(w, "cmd_ricerca");
     ASSERT_EQ(terms->count(), 1);
     EXPECT_EQ(terms->item(0)->text(), "Tasso di riempimento (%)");
+    s.click(w, "Option1_2");
+    QTest::keyClicks(w->findChild<QLineEdit *>("txt_ricerca_1"), "TE");
+    s.click(w, "cmd_ricerca");
+    EXPECT_EQ(terms->count(), 1) << "the starts-with box: TEU";
     s.click(w, "Option1_3");
     EXPECT_EQ(terms->count(), 60);
     w->cmd_ricerca_Click();

@@ -3,10 +3,10 @@
 #include "makezip.h"
 #include "metadata/unzip.h"
 #include "shell/prompt.h"
+#include "support/testfolder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -17,30 +17,16 @@ using namespace qrn::test;
 
 namespace {
 
-// A folder beside the archive, holding what an earlier installation left.
-struct Installed {
-    QTemporaryDir root;
-    QString target = root.path() + "/Databases/";
-    QString zip = root.path() + "/update.zip";
-    ScriptedPrompt prompt;
+// A program folder whose Databases/ holds what an earlier installation left, the archive beside.
+struct Installed : TestFolder {
+    QString target = file("Databases/"), zip = file("update.zip");
 
-    Installed()
+    Installed() : TestFolder(false)
     {
-        QDir().mkpath(target + "sub");
-        write("Metadati.sqlite", "vecchio metadati");
-        write("sub/x.txt", "x vecchio");
+        write("Databases/Metadati.sqlite", "vecchio metadati");
+        write("Databases/sub/x.txt", "x vecchio");
     }
-    void write(const QString &rel, const QByteArray &data) const
-    {
-        QFile f(target + rel);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(data);
-    }
-    QByteArray read(const QString &rel) const
-    {
-        QFile f(target + rel);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<assente>");
-    }
+    QByteArray in(const QString &rel) const { return read("Databases/" + rel); }
 };
 
 ZipItem item(ZipItem::Kind kind, const QString &name, const QByteArray &data = {})
@@ -184,14 +170,14 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
         for (const QString &p : c.passwords)
             s.prompt.answerInput(p);
         const auto before = snapshot(s.target);
-        const QStringList beside = entriesOf(s.root.path());
+        const QStringList beside = entriesOf(s.path());
         CGUnzipFiles unzip(&s.prompt);
         unzip.setLimits(c.limits);
         const std::int32_t code = unzip.Unzip(s.zip, s.target);
         EXPECT_TRUE(code == c.code || code == c.orCode) << code;
         EXPECT_TRUE(unzip.lastError().contains(QString::fromUtf8(c.message))) << unzip.lastError().toStdString();
         EXPECT_EQ(snapshot(s.target), before);
-        EXPECT_EQ(entriesOf(s.root.path()), beside);
+        EXPECT_EQ(entriesOf(s.path()), beside);
         EXPECT_TRUE(unzip.extracted().isEmpty());
     }
 }
@@ -199,25 +185,26 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
 TEST(Unzip, ReplacesFilesAndRecreatesFoldersWithoutAsking)
 {
     Installed s;
-    s.write("Metadati.sqlite-journal", "giornale vecchio");
-    s.write("Territorio.sqlite", "vecchio territorio");
+    s.write("Databases/Metadati.sqlite-journal", "giornale vecchio");
+    s.write("Databases/Territorio.sqlite", "vecchio territorio");
     makeZip(s.zip,
             {file("Metadati.sqlite", "nuovo metadati"), file("territorio.sqlite", "nuovo territorio"),
              item(ZipItem::Kind::Dir, "vuota/"), file("nuova/cartella/a.txt", "a")});
+    const QStringList beside = entriesOf(s.path());
     CGUnzipFiles unzip(&s.prompt);
     ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK) << unzip.lastError().toStdString();
     EXPECT_TRUE(s.prompt.shown().empty());
     EXPECT_EQ(unzip.extracted(), QStringList({"Metadati.sqlite", "territorio.sqlite", "nuova/cartella/a.txt"}));
-    EXPECT_EQ(s.read("Metadati.sqlite"), "nuovo metadati");
-    EXPECT_EQ(s.read("nuova/cartella/a.txt"), "a");
-    EXPECT_EQ(s.read("sub/x.txt"), "x vecchio");
+    EXPECT_EQ(s.in("Metadati.sqlite"), "nuovo metadati");
+    EXPECT_EQ(s.in("nuova/cartella/a.txt"), "a");
+    EXPECT_EQ(s.in("sub/x.txt"), "x vecchio");
     EXPECT_TRUE(QFileInfo(s.target + "vuota").isDir());
     // The journal of the replaced database would be replayed into the new file: it goes too.
     EXPECT_FALSE(QFileInfo::exists(s.target + "Metadati.sqlite-journal"));
     // A name differing only in case replaces the old file instead of standing beside it.
     EXPECT_FALSE(QFileInfo::exists(s.target + "Territorio.sqlite"));
-    EXPECT_EQ(s.read("territorio.sqlite"), "nuovo territorio");
-    EXPECT_EQ(entriesOf(s.root.path()), QStringList({"Databases", "update.zip"}));
+    EXPECT_EQ(s.in("territorio.sqlite"), "nuovo territorio");
+    EXPECT_EQ(entriesOf(s.path()), beside); // no staging folder left
     // The file times of the archive are kept.
     EXPECT_EQ(QFileInfo(s.target + "Metadati.sqlite").lastModified().toSecsSinceEpoch(), 1210000000);
 }
@@ -235,8 +222,8 @@ TEST(Unzip, PasswordsAreAskedOnceAndAnEmptyAnswerIsRemembered)
         s.prompt.answerInput(QString("girasole"));
         CGUnzipFiles unzip(&s.prompt);
         ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK) << unzip.lastError().toStdString();
-        EXPECT_EQ(s.read("Metadati.sqlite"), "nuovo");
-        EXPECT_EQ(s.read("b.txt"), "b");
+        EXPECT_EQ(s.in("Metadati.sqlite"), "nuovo");
+        EXPECT_EQ(s.in("b.txt"), "b");
         ASSERT_EQ(s.prompt.shown().size(), 2u);
         EXPECT_EQ(s.prompt.shown()[0].text, "Please Enter The Password!");
 
@@ -282,10 +269,9 @@ TEST(Unzip, OverwriteOptions)
         {"never overwrite", false, {}, false, false, PK_OK, "vecchio metadati", "n"},
         {"asked, yes", false, Answer::Yes, false, false, PK_OK, "nuovo", "n"},
         {"asked, no", false, Answer::No, false, false, PK_OK, "vecchio metadati", "n"},
-        {"asked, cancel: nothing at all", false, Answer::Cancel, false, false, IZ_CTRLC, "vecchio metadati",
-         "<assente>"},
+        {"asked, cancel: nothing at all", false, Answer::Cancel, false, false, IZ_CTRLC, "vecchio metadati", ""},
         {"only newer files", true, {}, true, false, PK_OK, "vecchio metadati", "n"},
-        {"freshen: only newer files already present", true, {}, false, true, PK_OK, "vecchio metadati", "<assente>"},
+        {"freshen: only newer files already present", true, {}, false, true, PK_OK, "vecchio metadati", ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -299,11 +285,12 @@ TEST(Unzip, OverwriteOptions)
         unzip.setExtractOnlyNewer(c.onlyNewer);
         unzip.setExtractNewer(c.freshen);
         EXPECT_EQ(unzip.Unzip(s.zip, s.target), c.code);
-        EXPECT_EQ(s.read("Metadati.sqlite"), c.metadati);
-        EXPECT_EQ(s.read("nuovo.txt"), c.nuovo);
+        EXPECT_EQ(s.in("Metadati.sqlite"), c.metadati);
+        EXPECT_EQ(s.in("nuovo.txt"), c.nuovo);
         EXPECT_EQ(s.prompt.messages(), c.asked ? QStringList {"Overwrite Metadati.sqlite?"} : QStringList());
-        if (c.asked)
+        if (c.asked) {
             EXPECT_EQ(s.prompt.shown()[0].buttons, Buttons::YesNoCancel);
+        }
     }
 }
 
@@ -315,7 +302,7 @@ TEST(Unzip, NamesFoldersListingAndMissingArchive)
     unzip.setHonorDirectories(0);
     unzip.setSpaceToUnderScore(1);
     ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK);
-    EXPECT_EQ(s.read("Regioni_2001.shp"), "shp");
+    EXPECT_EQ(s.in("Regioni_2001.shp"), "shp");
     EXPECT_FALSE(QFileInfo::exists(s.target + "cartine"));
 
     // Listing writes nothing and needs no folder.
@@ -331,6 +318,6 @@ TEST(Unzip, NamesFoldersListingAndMissingArchive)
 
     CGUnzipFiles none;
     EXPECT_EQ(none.Unzip(), PK_PARAM);
-    EXPECT_EQ(none.Unzip(s.root.path() + "/manca.zip", s.target), PK_NOZIP);
+    EXPECT_EQ(none.Unzip(s.path() + "/manca.zip", s.target), PK_NOZIP);
     EXPECT_TRUE(none.lastError().contains("Impossibile trovare l'archivio"));
 }
