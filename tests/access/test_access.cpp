@@ -5,11 +5,9 @@
 #include "access/mdbimport.h"
 #include "app/climain.h"
 #include "shell/context.h"
-#include "shell/links.h"
 #include "shell/startup.h"
 #include "support/testfolder.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
