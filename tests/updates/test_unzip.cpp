@@ -80,86 +80,77 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
     std::vector<ZipItem> many;
     for (int i = 0; i < 10000; ++i)
         many.push_back(file(QString("f%1.txt").arg(i), "x"));
+    const ZipItem m = file("Metadati.sqlite", "nuovo");
     const QByteArray s = "segreto", pw = "giusta";
     UnzipLimits small;
     small.maxTotalBytes = 1000;
     struct Case {
         const char *what;
-        std::vector<ZipItem> items;
         std::int32_t code;
         const char *message;
+        std::vector<ZipItem> items;
+        std::function<void(QByteArray &)> change = nullptr; // of the archive's bytes
         QStringList passwords = {};
-        std::function<void(QByteArray &)> change = nullptr;
         UnzipLimits limits = UnzipLimits();
         // Traditional encryption checks a password against one byte of a random header: one wrong
         // password in 256 passes it, and the entry then fails as damaged data.
         std::int32_t orCode = -1;
     };
+    const auto rename = [](QByteArray &b) { b.replace("Metadati.sqlitX", "Metadati.sqlite"); };
     const std::vector<Case> cases = {
-        {"zip-slip",
-         {file("Metadati.sqlite", "nuovo"), file("../evil.txt", "x")},
-         PK_ERR,
-         "percorso non ammesso (../evil.txt)"},
-        {"absolute path", {file("Metadati.sqlite", "n"), file("/tmp/evil.txt", "x")}, PK_ERR, "percorso non ammesso"},
-        {"symbolic link",
-         {file("Metadati.sqlite", "n"), item(ZipItem::Kind::Link, "sub/lnk", "../../../etc/passwd")},
-         PK_ERR,
-         "collegamento simbolico"},
-        {"the same name twice",
-         {file("Metadati.sqlite", "1"), file("Metadati.sqlitX", "2")},
-         PK_NOZIP,
-         "voci ripetute",
-         {},
-         [](QByteArray &b) { b.replace("Metadati.sqlitX", "Metadati.sqlite"); }},
-        {"names differing in case", {file("a.txt", "1"), file("A.TXT", "2")}, PK_ERR, "più volte lo stesso nome"},
-        {"a file and a folder of one name", {file("a", "1"), file("a/b", "2")}, PK_ERR, "più volte lo stesso nome"},
+        {"zip-slip", PK_ERR, "percorso non ammesso (../evil.txt)", {m, file("../evil.txt", "x")}},
+        {"absolute path", PK_ERR, "percorso non ammesso", {m, file("/tmp/evil.txt", "x")}},
+        {"symbolic link", PK_ERR, "collegamento simbolico", {m, item(ZipItem::Kind::Link, "sub/lnk", "../../etc")}},
+        {"the same name twice", PK_NOZIP, "voci ripetute", {m, file("Metadati.sqlitX", "2")}, rename},
+        {"names differing in case", PK_ERR, "più volte lo stesso nome", {file("a.txt", "1"), file("A.TXT", "2")}},
+        {"a file and a folder of one name", PK_ERR, "più volte lo stesso nome", {file("a", "1"), file("a/b", "2")}},
         {"truncated archive",
-         {file("Metadati.sqlite", QByteArray(5000, 'q'))},
          PK_NOZIP,
          "non è un archivio zip valido",
-         {},
+         {file("Metadati.sqlite", QByteArray(5000, 'q'))},
          [](QByteArray &b) { b.truncate(b.size() / 2); }},
         {"damaged data",
-         {file("Metadati.sqlite", noise), file("b.txt", "b")},
          PK_ERR,
          "Metadati.sqlite dell'archivio",
-         {},
+         {file("Metadati.sqlite", noise), file("b.txt", "b")},
          [](QByteArray &b) { b[2000] = char(b[2000] ^ 0x5a); }},
         {"wrong password, traditional encryption",
-         {encrypted("Metadati.sqlite", s, ZIP_EM_TRAD_PKWARE, pw)},
          IZ_BADPWD,
          "password",
-         {"sbagliata0", "sbagliata1", "sbagliata2"},
+         {encrypted("Metadati.sqlite", s, ZIP_EM_TRAD_PKWARE, pw)},
          nullptr,
+         {"sbagliata0", "sbagliata1", "sbagliata2"},
          UnzipLimits(),
          PK_ERR},
         {"wrong password, AES",
-         {file("a.txt", "a"), encrypted("Metadati.sqlite", s, ZIP_EM_AES_256, pw)},
          IZ_BADPWD,
          "è errata",
+         {file("a.txt", "a"), encrypted("Metadati.sqlite", s, ZIP_EM_AES_256, pw)},
+         nullptr,
          {"sbagliata"}},
         {"no password given",
-         {encrypted("Metadati.sqlite", s, ZIP_EM_AES_128, pw)},
          IZ_BADPWD,
          "password che non è stata data",
+         {encrypted("Metadati.sqlite", s, ZIP_EM_AES_128, pw)},
+         nullptr,
          {""}},
-        {"10,000 entries", many, PK_MEM, "10000 file, più dei 2000 ammessi"},
-        {"1 GB bomb", {bomb}, PK_MEM, "si espande in modo anomalo"},
+        {"10,000 entries", PK_MEM, "10000 file, più dei 2000 ammessi", many},
+        {"1 GB bomb", PK_MEM, "si espande in modo anomalo", {bomb}},
         {"more than the total size",
-         {file("a.bin", QByteArray(600, 'a')), file("b.bin", QByteArray(600, 'b'))},
          PK_MEM,
          "supera i 1.000 byte",
-         {},
+         {file("a.bin", QByteArray(600, 'a')), file("b.bin", QByteArray(600, 'b'))},
          nullptr,
+         {},
          small},
         {"a folder of the archive is a file in the target",
-         {file("Metadati.sqlite", "nuovo"), file("sub/x.txt/y.txt", "y")},
          PK_DISK,
-         "Impossibile copiare sub/x.txt/y.txt"},
+         "Impossibile copiare sub/x.txt/y.txt",
+         {m, file("sub/x.txt/y.txt", "y")}},
         {"a file of the archive is a folder in the target",
-         {file("Metadati.sqlite", "nuovo"), file("sub", "y")},
          PK_ERR,
-         "c'è una cartella con lo stesso nome"},
+         "c'è una cartella con lo stesso nome",
+         {m, file("sub", "y")}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
