@@ -5,11 +5,9 @@
 #include "access/mdbimport.h"
 #include "app/climain.h"
 #include "shell/context.h"
-#include "shell/links.h"
 #include "shell/startup.h"
 #include "support/testfolder.h"
 
-#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,7 +19,6 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
-#include <sys/stat.h>
 
 using namespace qrn;
 using namespace qrn::access;
@@ -139,7 +136,6 @@ TEST_F(ImportedFixtures, TablesRowsAndValuesAreThoseOfMdbTools)
             }
         }
     }
-    EXPECT_EQ(s_summary["nwind"].tables.back().name, QString::fromUtf8("Umsätze"));
 }
 
 TEST_F(ImportedFixtures, ColumnTypesFollowTheJetTypes)
@@ -173,26 +169,19 @@ TEST_F(ImportedFixtures, ColumnTypesFollowTheJetTypes)
     EXPECT_GT(checked, 80);
 }
 
-TEST_F(ImportedFixtures, CurrencyKeepsItsExactDigitsAndDatesAreIsoText)
+// Currency keeps its exact digits; dates are ISO text, those outside the usual range too.
+TEST_F(ImportedFixtures, CurrencyAndDates)
 {
-    auto db = openImported(path("nwind"));
-    Recordset rs = db->queryNative("SELECT typeof(Freight), Freight, OrderDate FROM Orders WHERE OrderID = 10331");
-    EXPECT_EQ(rs.text(0), "text");
-    EXPECT_EQ(rs.text(1), "10.1900");
-    EXPECT_EQ(rs.text(2), "1994-11-16 00:00:00");
-}
-
-TEST_F(ImportedFixtures, DatesOutsideTheUsualRangeKeepTheirYear)
-{
-    auto db = openImported(path("DateTestDatabase"));
-    const Recordset rs = db->queryNative("SELECT LongTextCol, DateTimeCol, DateCol FROM DateTest ORDER BY IDCol");
-    std::map<QString, std::pair<QString, QString>> byLabel;
-    for (int r = 0; r < rs.recordCount(); ++r)
-        byLabel[rs.row(r)[0].toString()] = {rs.row(r)[1].toString(), rs.row(r)[2].toString()};
-    EXPECT_TRUE(byLabel["Year 9999"].first.startsWith("9999-"));
-    EXPECT_LT(byLabel["Pre-1900 years"].first.left(4).toInt(), 1900);
-    EXPECT_LT(byLabel["Pre-1000 years"].first.left(4).toInt(), 1000);
-    EXPECT_EQ(byLabel["Pre-1000 years"].first.size(), 19);
+    Recordset rs = openImported(path("nwind"))
+                       ->queryNative("SELECT typeof(Freight), Freight, OrderDate FROM Orders WHERE OrderID = 10331");
+    EXPECT_EQ(rs.row(0), (std::vector<QVariant> {"text", "10.1900", "1994-11-16 00:00:00"}));
+    rs = openImported(path("DateTestDatabase"))
+             ->queryNative("SELECT DateTimeCol FROM DateTest WHERE IDCol BETWEEN 2 AND 4 ORDER BY IDCol");
+    ASSERT_EQ(rs.recordCount(), 3); // years 9999, before 1900, before 1000
+    EXPECT_TRUE(rs.row(0)[0].toString().startsWith("9999-"));
+    EXPECT_LT(rs.row(1)[0].toString().left(4).toInt(), 1900);
+    EXPECT_LT(rs.row(2)[0].toString().left(4).toInt(), 1000);
+    EXPECT_EQ(rs.row(2)[0].toString().size(), 19);
 }
 
 TEST(JetDates, DaysFromTheEpochAndTheTimeOfDay)
@@ -284,15 +273,9 @@ TEST(Cache, ReusedWhileTheFileIsUnchangedAndRebuiltWhenItChanges)
     EXPECT_TRUE(first.startsWith(dir.filePath("cache/Ordini-")));
 
     // Unchanged: the same file, not imported again.
-    struct stat before { };
-    ::stat(first.toUtf8().constData(), &before);
     summary = {};
     EXPECT_EQ(cache.storeFor(mdb, &summary), first);
     EXPECT_TRUE(summary.tables.empty());
-    struct stat after { };
-    ::stat(first.toUtf8().constData(), &after);
-    EXPECT_EQ(before.st_ino, after.st_ino);
-    EXPECT_EQ(before.st_mtim.tv_nsec, after.st_mtim.tv_nsec);
 
     // A new modification time, then a new content: a new cache each time, the old one removed.
     QFile touched(mdb);
@@ -379,27 +362,25 @@ TEST(AccessStore, AnUnreadableAccessFileIsAnUnreadableDatabase)
 TEST(CliImport, PrintsTheTablesAndRowsReadAndReportsUnreadableFiles)
 {
     QTemporaryDir dir;
-    QString out, err;
     const QString target = dir.filePath("date.sqlite");
-    ASSERT_EQ(cli::run({"importa", fixture("DateTestDatabase.mdb"), "--out", target}, dir.path(), out, err), 0)
-        << err.toStdString();
-    EXPECT_EQ(out, QStringLiteral("DateTest: 6 righe\n1 tabelle, 6 righe in %1\n").arg(target));
-    EXPECT_TRUE(QFileInfo(target).size() > 0);
-
-    // Without --out the file goes to the cache of --cache.
-    out.clear();
-    ASSERT_EQ(cli::run({"--cache", dir.filePath("cache"), "importa", fixture("nwind.mdb")}, dir.path(), out, err), 0);
-    EXPECT_TRUE(out.contains("9 tabelle, 4032 righe in " + dir.filePath("cache/nwind-")));
-
-    const std::vector<std::pair<QStringList, int>> failures = {
-        {{"importa"}, 2},
-        {{"importa", target}, 1}, // a SQLite file is not an Access file
+    const struct {
+        QStringList args;
+        int status;
+        QString out; // or how the error begins
+    } cases[] = {
+        {{"importa", fixture("DateTestDatabase.mdb"), "--out", target},
+         0,
+         "DateTest: 6 righe\n1 tabelle, 6 righe in " + target + "\n"},
+        // Without --out the file goes to the cache of --cache.
+        {{"--cache", dir.filePath("cache"), "importa", fixture("nwind.mdb")},
+         0,
+         "9 tabelle, 4032 righe in " + dir.filePath("cache/nwind-")},
+        {{"importa"}, 2, "uso: importa"},
+        {{"importa", target}, 1, "Errore: "}, // a SQLite file is not an Access file
     };
-    for (const auto &[args, status] : failures) {
-        out.clear();
-        err.clear();
-        EXPECT_EQ(cli::run(args, dir.path(), out, err), status) << args.join(' ').toStdString();
-        EXPECT_TRUE(out.isEmpty());
-        EXPECT_TRUE(err.startsWith(status == 2 ? "uso: importa" : "Errore: ")) << err.toStdString();
+    for (const auto &c : cases) {
+        QString out, err;
+        EXPECT_EQ(cli::run(c.args, dir.path(), out, err), c.status) << err.toStdString();
+        EXPECT_TRUE(c.status ? out.isEmpty() && err.startsWith(c.out) : out.contains(c.out)) << out.toStdString();
     }
 }

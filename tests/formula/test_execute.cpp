@@ -4,84 +4,63 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-#include <utility>
-#include <vector>
-
 using namespace qrn;
 using namespace qrn::formula;
 
 namespace {
 
-// A prompt that answers the name box from a list and records what was asked and shown.
-struct ScriptedDialogs : ScriptedPrompt {
-    QStringList answers;
-    QStringList defaultsSeen;
-    std::vector<std::pair<QString, QString>> warnings;
-    int asked = 0;
+// A prompt that answers the name box from a list and records the defaults it offered.
+struct Dialogs : ScriptedPrompt {
+    QStringList answers, defaults;
 
     std::optional<QString> input(const QString &prompt, const QString &title, const QString &def) override
     {
-        EXPECT_EQ(prompt, namePrompt);
-        EXPECT_EQ(title, nameTitle);
-        defaultsSeen.append(def);
-        ++asked;
-        return answers.isEmpty() ? QString() : answers.takeFirst();
+        EXPECT_EQ(prompt, "Inserire un nome per l'indicatore.");
+        EXPECT_EQ(title, "Nome indicatore");
+        defaults.append(def);
+        const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+        return answer.isEmpty() ? std::nullopt : std::optional<QString>(answer); // empty: cancelled
     }
-    Answer message(const QString &message, const QString &title, Icon icon, Buttons) override
-    {
-        EXPECT_EQ(icon, Icon::Exclamation);
-        warnings.emplace_back(message, title);
-        return Answer::Ok;
-    }
-    Prompt &dialogs() { return *this; }
 };
 
-QStringList row(const QString &terr, const QString &a, const QString &b)
+// Territory columns and two data columns, then one row per pair of cells.
+TableSnapshot table(const QList<std::pair<const char *, const char *>> &values)
 {
-    return {"P", terr, "", "", "", terr, a, b};
+    QList<QStringList> cells {
+        {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "AS014_2005"}};
+    for (const auto &[a, b] : values)
+        cells.append({"P", "001", "", "", "", "T", a, b});
+    return TableSnapshot(cells);
 }
 
-// Two data columns; the rows cover a plain division, a zero divisor written with two decimals,
-// a dash, an empty cell and a negative value.
-TableSnapshot sample()
-{
-    return TableSnapshot({
-        {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "AS014_2005"},
-        row("001", "10,00", "4,00"),
-        row("002", "3,50", "0,00"),
-        row("003", "1,00", "-"),
-        row("004", "", "2,00"),
-        row("005", "-7,25", "2,00"),
-    });
-}
+// A plain division, a zero divisor with two decimals, a dash, an empty cell, a negative value.
+const QList<std::pair<const char *, const char *>> plain {{"10,00", "4,00"},
+                                                          {"3,50", "0,00"},
+                                                          {"1,00", "-"},
+                                                          {"", "2,00"},
+                                                          {"-7,25", "2,00"}};
 
 } // namespace
 
-TEST(Naming, DefaultNameCountsAndKeepsTheTextAfterTheFirstUnderscore)
+TEST(Naming, DefaultNamesAndValidNames)
 {
     DerivedMemory m;
-    m.lastColumnPicked = QStringLiteral("AS013_2005");
-    EXPECT_EQ(nextDefaultName(m), "Funz12005");
-    EXPECT_EQ(m.lastColumnPicked, "2005");
-    EXPECT_EQ(nextDefaultName(m), "Funz22005");
-
-    m.lastColumnPicked = QStringLiteral("IAS013_2006_b");
-    EXPECT_EQ(nextDefaultName(m), "Funz32006_b");
-    m.lastColumnPicked = QStringLiteral("Funz12005");
-    EXPECT_EQ(nextDefaultName(m), "Funz4Funz12005");
-
+    const std::pair<const char *, const char *> names[] = {{"AS013_2005", "Funz12005"},
+                                                           {"", "Funz22005"}, // the text after "_" is what is kept
+                                                           {"IAS013_2006_b", "Funz32006_b"},
+                                                           {"Funz12005", "Funz4Funz12005"}};
+    for (const auto &[picked, name] : names) {
+        if (*picked)
+            m.lastColumnPicked = picked;
+        EXPECT_EQ(nextDefaultName(m), name);
+    }
     m.resetCounter(); // "Chiudi" on the grid window
     m.lastColumnPicked.clear();
     EXPECT_EQ(nextDefaultName(m), "Funz1");
-
     m.counter = 32767;
     EXPECT_EQ(nextDefaultName(m), "Funz32767");
-}
 
-TEST(Naming, OnlyAsciiLettersAndDigits)
-{
-    for (const char *ok : {"", "Indice1", "Funz12005", "2005", "abcXYZ09"})
+    for (const char *ok : {"", "Indice1", "2005", "abcXYZ09"})
         EXPECT_TRUE(isValidIndicatorName(QString::fromUtf8(ok))) << ok;
     for (const char *bad : {"a b", "AS013_2005", " x", "x-1", "perc%", "città", "a'b", "1,5"})
         EXPECT_FALSE(isValidIndicatorName(QString::fromUtf8(bad))) << bad;
@@ -91,161 +70,75 @@ TEST(Naming, AsksAgainAfterARejectedNameWithTheSameDefault)
 {
     DerivedMemory m;
     m.lastColumnPicked = QStringLiteral("AS013_2005");
-    ScriptedDialogs s;
+    Dialogs s;
     s.answers = {"con spazio", "con_trattino", "Buono"};
-    EXPECT_EQ(askIndicatorName(m, s.dialogs()), "Buono");
-    EXPECT_EQ(s.defaultsSeen, (QStringList {"Funz12005", "Funz12005", "Funz12005"}));
-    ASSERT_EQ(s.warnings.size(), 2u);
-    EXPECT_EQ(
-        s.warnings[0],
-        std::make_pair(QString("Il nome non deve contenere spazi o caratteri speciali."), QString("Attenzione!")));
+    EXPECT_EQ(askIndicatorName(m, s), "Buono");
+    EXPECT_EQ(s.defaults, (QStringList {"Funz12005", "Funz12005", "Funz12005"}));
+    EXPECT_EQ(s.messages(), QStringList(2, "Il nome non deve contenere spazi o caratteri speciali."));
+    EXPECT_EQ(s.shown().back().title, "Attenzione!");
+    EXPECT_EQ(s.shown().back().icon, Icon::Exclamation);
     EXPECT_EQ(m.counter, 1);
-
-    ScriptedDialogs cancel; // no answers: the box is cancelled
-    EXPECT_EQ(askIndicatorName(m, cancel.dialogs()), "");
-    EXPECT_TRUE(cancel.warnings.empty());
-    EXPECT_EQ(m.counter, 2);
 }
 
 // The execution reads each row's cells in the program's convention into the expression and adds
-// the column under the name given; a malformed expression is reported whatever the rows hold.
-// (The arithmetic itself, blanks and division by zero included, is the evaluator's.)
+// the column under the name given; a malformed expression is reported whatever the rows hold; a
+// cancelled name adds nothing but the count goes on. (The arithmetic is the evaluator's.)
 TEST(Execute, OutcomesOfTheKeyedExpressions)
 {
-    const TableSnapshot pointTable({
-        {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "AS014_2005"},
-        row("001", "1,234.50", "0.50"),
-        row("002", "2.00", "n.d."),
-    });
-    const TableSnapshot dashes({
-        {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "AS014_2005"},
-        row("001", "1,00", "-"),
-        row("002", "2,00", ""),
-    });
-    const TableSnapshot plain = sample();
-    using Keys = std::function<void(FormulaBuilder &)>;
+    using Kind = ExecuteOutcome::Kind;
     const struct {
-        const char *name;
-        Keys keys;
-        const TableSnapshot &table;
-        NumberFormat format;
-        ExecuteOutcome::Kind kind;
-        QStringList cells;
+        const char *name; // the answer to the name box; empty cancels it
+        Kind kind;
+        const char *expression;
+        const char *cells; // joined by "|"
+        TableSnapshot table;
+        NumberFormat format = NumberFormat::comma();
     } cases[] = {
-        {"Rapporto",
-         [](FormulaBuilder &b) { b.column("AS013_2005"), b.op('/'), b.column("AS014_2005"); },
-         plain,
-         NumberFormat::comma(),
-         ExecuteOutcome::Kind::Added,
-         {"2,5000", "", "", "", "-3,6250"}},
-        {"Perc",
-         [](FormulaBuilder &b) { b.column("AS013_2005"), b.percent(), b.op('+'), b.column("AS014_2005"); },
-         pointTable,
-         NumberFormat::point(),
-         ExecuteOutcome::Kind::Added,
-         {"123450.5000", ""}},
-        {"Somma",
-         [](FormulaBuilder &b) { b.digit(1), b.digit(2), b.op('+'), b.column("AS014_2005"); },
-         plain,
-         NumberFormat::comma(),
-         ExecuteOutcome::Kind::Added,
-         {"16,0000", "12,0000", "", "14,0000", "14,0000"}},
-        {"Errato",
-         [](FormulaBuilder &b) { b.openParen(), b.column("AS013_2005"), b.closeParen(), b.column("AS014_2005"); },
-         plain,
-         NumberFormat::comma(),
-         ExecuteOutcome::Kind::SyntaxError,
-         {}},
-        {"X",
-         [](FormulaBuilder &b) { b.column("AS014_2005"), b.op('*'), b.openParen(); },
-         dashes,
-         NumberFormat::comma(),
-         ExecuteOutcome::Kind::SyntaxError,
-         {}},
-        {"Vuoto", [](FormulaBuilder &) {}, plain, NumberFormat::comma(), ExecuteOutcome::Kind::Nothing, {}},
+        {"Rapporto", Kind::Added, "AS013_2005 / AS014_2005 ", "2,5000||||-3,6250", table(plain)},
+        {"Perc", Kind::Added, "AS013_2005 * 100 + AS014_2005 ", "123450.5000|",
+         table({{"1,234.50", "0.50"}, {"2.00", "n.d."}}), NumberFormat::point()},
+        {"Somma", Kind::Added, "12+ AS014_2005 ", "16,0000|12,0000||14,0000|14,0000", table(plain)},
+        {"Errato", Kind::SyntaxError, "( AS013_2005 ) AS014_2005 ", "", table(plain)},
+        {"X", Kind::SyntaxError, "AS014_2005 * ( ", "", table({{"1,00", "-"}, {"2,00", ""}})},
+        {"", Kind::Cancelled, "AS013_2005 - 4", "", table(plain)},
+        {"Vuoto", Kind::Nothing, "", "", table(plain)},
     };
     for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
         DerivedMemory m;
-        FormulaBuilder b(m);
-        c.keys(b);
-        const QString before = b.text();
-        ScriptedDialogs s;
+        m.lastColumnPicked = "AS014_2005";
+        Dialogs s;
         s.answers = {c.name};
-        const ExecuteOutcome out = execute(b, c.table, c.format, s.dialogs());
-        EXPECT_EQ(out.kind, c.kind) << c.name;
-        EXPECT_EQ(out.cells, c.cells) << c.name;
-        EXPECT_EQ(b.text(), before) << c.name;
-        if (c.kind == ExecuteOutcome::Kind::Added) {
+        const ExecuteOutcome out = executeText(c.expression, m, c.table, c.format, s);
+        EXPECT_EQ(out.kind, c.kind);
+        EXPECT_EQ(out.cells.join("|"), c.cells);
+        EXPECT_EQ(out.column, c.kind == Kind::Added ? 8 : -1);
+        if (c.kind == Kind::Added)
             EXPECT_EQ(out.header, c.name);
-            EXPECT_EQ(out.column, 8);
-            EXPECT_EQ(s.defaultsSeen, QStringList {"Funz12005"}) << c.name;
-            EXPECT_TRUE(s.warnings.empty()) << c.name;
-        } else if (c.kind == ExecuteOutcome::Kind::SyntaxError) {
-            ASSERT_EQ(s.warnings.size(), 1u) << c.name;
-            EXPECT_EQ(s.warnings[0],
-                      std::make_pair(QString("L'espressione contiene errori di sintassi."), QString("ATTENZIONE!")));
-            EXPECT_TRUE(b.op('+')) << "the user may go on editing the same expression";
-        } else {
-            EXPECT_EQ(s.asked, 0);
-            EXPECT_EQ(m.counter, 0);
-        }
+        EXPECT_EQ(s.defaults, c.kind == Kind::Nothing ? QStringList() : QStringList {"Funz12005"});
+        EXPECT_EQ(m.counter, c.kind == Kind::Nothing ? 0 : 1);
+        EXPECT_EQ(s.messages(),
+                  c.kind == Kind::SyntaxError ? QStringList {"L'espressione contiene errori di sintassi."}
+                                              : QStringList());
+        if (c.kind == Kind::SyntaxError)
+            EXPECT_EQ(s.shown().back().title, "ATTENZIONE!");
     }
 }
 
-TEST(Execute, CancelledNameChangesNothingAndEndsNumberEntry)
+// From the keypad: the execution leaves the expression for further editing and ends the number
+// entry.
+TEST(Execute, KeypadExpressionStaysForEditing)
 {
     DerivedMemory m;
     FormulaBuilder b(m);
-    b.column("AS013_2005");
-    b.op('-');
-    b.digit(4);
-    ScriptedDialogs s; // cancels
-    const ExecuteOutcome out = execute(b, sample(), NumberFormat::comma(), s.dialogs());
-    EXPECT_EQ(out.kind, ExecuteOutcome::Kind::Cancelled);
-    EXPECT_TRUE(out.cells.isEmpty());
-    EXPECT_EQ(out.column, -1);
-    EXPECT_EQ(s.asked, 1);
-    EXPECT_EQ(b.text(), "AS013_2005 - 4");
-    EXPECT_FALSE(b.digit(5)); // number entry ended by the execution
-    EXPECT_EQ(m.counter, 1); // the count goes on, as the default name showed it
-}
-
-TEST(Execute, DerivedColumnJoinsTheNextSnapshot)
-{
-    DerivedMemory m;
-    FormulaBuilder b(m);
-    b.column("AS013_2005");
-    b.op('/');
-    b.digit(2);
-    ScriptedDialogs s;
+    b.column("AS013_2005"), b.op('/'), b.digit(2);
+    Dialogs s;
     s.answers = {"Meta"};
-    const TableSnapshot first = sample();
-    const ExecuteOutcome out = execute(b, first, NumberFormat::comma(), s.dialogs());
+    const ExecuteOutcome out = execute(b, table(plain), NumberFormat::comma(), s);
     ASSERT_EQ(out.kind, ExecuteOutcome::Kind::Added);
-
-    // What the grid shows afterwards, copied into the next snapshot.
-    QList<QStringList> cells;
-    for (int r = 0; r < first.rowCount(); ++r) {
-        QStringList line;
-        for (int c = 0; c < first.columnCount(); ++c)
-            line.append(first.cell(r, c));
-        line.append(r == 0 ? out.header : out.cells.at(r - 1));
-        cells.append(line);
-    }
-    const TableSnapshot next(cells);
-    EXPECT_EQ(next.dataHeaders(), (QStringList {"AS013_2005", "AS014_2005", "Meta"}));
-
-    FormulaBuilder b2(m);
-    b2.column("Meta");
-    b2.op('-');
-    b2.column("AS014_2005");
-    s.answers = {"Scarto"};
-    const ExecuteOutcome again = execute(b2, next, NumberFormat::comma(), s.dialogs());
-    ASSERT_EQ(again.kind, ExecuteOutcome::Kind::Added);
-    EXPECT_EQ(again.column, 9);
-    EXPECT_EQ(again.cells, (QStringList {"1,0000", "1,7500", "", "", "-5,6250"}));
-    // The default name follows the last column picked, AS014_2005.
-    EXPECT_EQ(s.defaultsSeen.last(), "Funz22005");
+    EXPECT_EQ(b.text(), "AS013_2005 / 2");
+    EXPECT_FALSE(b.digit(5));
+    EXPECT_TRUE(b.op('+'));
 }
 
 TEST(Snapshot, ShortRowsAndTerritoryHeaders)
@@ -257,5 +150,4 @@ TEST(Snapshot, ShortRowsAndTerritoryHeaders)
     EXPECT_EQ(t.dataHeaders(), QStringList {"X"});
     EXPECT_EQ(t.cell(1, 6), "");
     EXPECT_EQ(t.cell(9, 0), "");
-    EXPECT_EQ(TableSnapshot().columnCount(), 0);
 }

@@ -11,48 +11,6 @@
 
 namespace qrn::test {
 
-namespace {
-
-// A source of n zero bytes produced on demand, so a huge entry never exists whole.
-struct Zeros {
-    std::int64_t size, offset = 0;
-};
-
-zip_int64_t zerosSource(void *state, void *data, zip_uint64_t len, zip_source_cmd_t cmd)
-{
-    auto *z = static_cast<Zeros *>(state);
-    switch (cmd) {
-    case ZIP_SOURCE_OPEN:
-        z->offset = 0;
-        return 0;
-    case ZIP_SOURCE_READ: {
-        const auto n = std::min<std::int64_t>(std::int64_t(len), z->size - z->offset);
-        std::memset(data, 0, size_t(n));
-        z->offset += n;
-        return n;
-    }
-    case ZIP_SOURCE_CLOSE:
-        return 0;
-    case ZIP_SOURCE_STAT: {
-        auto *st = static_cast<zip_stat_t *>(data);
-        zip_stat_init(st);
-        st->size = zip_uint64_t(z->size);
-        st->valid |= ZIP_STAT_SIZE;
-        return sizeof(zip_stat_t);
-    }
-    case ZIP_SOURCE_FREE:
-        delete z;
-        return 0;
-    case ZIP_SOURCE_SUPPORTS:
-        return zip_source_make_command_bitmap(ZIP_SOURCE_OPEN, ZIP_SOURCE_READ, ZIP_SOURCE_CLOSE, ZIP_SOURCE_STAT,
-                                              ZIP_SOURCE_FREE, ZIP_SOURCE_ERROR, -1);
-    default:
-        return -1;
-    }
-}
-
-} // namespace
-
 ZipItem file(const QString &name, const QByteArray &data)
 {
     ZipItem i;
@@ -82,8 +40,8 @@ void makeZip(const QString &path, const std::vector<ZipItem> &items)
             idx = zip_dir_add(za, name.constData(), ZIP_FL_ENC_UTF_8);
         } else {
             zip_source_t *src = nullptr;
-            if (it.kind == ZipItem::Kind::Zeros)
-                src = zip_source_function(za, zerosSource, new Zeros {it.zeros});
+            if (it.kind == ZipItem::Kind::Zeros) // read while compressing, never whole in memory
+                src = zip_source_file(za, "/dev/zero", 0, it.zeros);
             else {
                 // libzip reads the bytes when the archive is closed, and frees its copy.
                 void *copy = std::malloc(size_t(std::max<qsizetype>(it.data.size(), 1)));
@@ -100,8 +58,10 @@ void makeZip(const QString &path, const std::vector<ZipItem> &items)
         // whose time was set: those keep the time of the moment.
         if (!it.encryption)
             zip_file_set_mtime(za, zip_uint64_t(idx), 1210000000, 0);
-        if (it.kind == ZipItem::Kind::Zeros)
+        if (it.kind == ZipItem::Kind::Zeros) { // a plain file, not the device it was read from
             zip_set_file_compression(za, zip_uint64_t(idx), ZIP_CM_DEFLATE, 9);
+            zip_file_set_external_attributes(za, zip_uint64_t(idx), 0, ZIP_OPSYS_UNIX, 0100644u << 16);
+        }
         if (it.kind == ZipItem::Kind::Link)
             zip_file_set_external_attributes(za, zip_uint64_t(idx), 0, ZIP_OPSYS_UNIX, 0120777u << 16);
         if (it.encryption)

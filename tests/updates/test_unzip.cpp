@@ -3,10 +3,10 @@
 #include "makezip.h"
 #include "metadata/unzip.h"
 #include "shell/prompt.h"
+#include "support/testfolder.h"
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 #include <optional>
@@ -17,30 +17,16 @@ using namespace qrn::test;
 
 namespace {
 
-// A folder beside the archive, holding what an earlier installation left.
-struct Installed {
-    QTemporaryDir root;
-    QString target = root.path() + "/Databases/";
-    QString zip = root.path() + "/update.zip";
-    ScriptedPrompt prompt;
+// A program folder whose Databases/ holds what an earlier installation left, the archive beside.
+struct Installed : TestFolder {
+    QString target = file("Databases/"), zip = file("update.zip");
 
-    Installed()
+    Installed() : TestFolder(false)
     {
-        QDir().mkpath(target + "sub");
-        write("Metadati.sqlite", "vecchio metadati");
-        write("sub/x.txt", "x vecchio");
+        write("Databases/Metadati.sqlite", "vecchio metadati");
+        write("Databases/sub/x.txt", "x vecchio");
     }
-    void write(const QString &rel, const QByteArray &data) const
-    {
-        QFile f(target + rel);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-        f.write(data);
-    }
-    QByteArray read(const QString &rel) const
-    {
-        QFile f(target + rel);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<assente>");
-    }
+    QByteArray in(const QString &rel) const { return read("Databases/" + rel); }
 };
 
 ZipItem item(ZipItem::Kind kind, const QString &name, const QByteArray &data = {})
@@ -50,16 +36,14 @@ ZipItem item(ZipItem::Kind kind, const QString &name, const QByteArray &data = {
     return i;
 }
 
-// Replaces every occurrence of a name inside the archive's bytes (same length), to store
-// names libzip itself would not write.
-void patchName(const QString &zip, const QByteArray &from, const QByteArray &to)
+// Rewrites the archive's bytes.
+void spoil(const QString &zip, const std::function<void(QByteArray &)> &change)
 {
     QFile f(zip);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
     QByteArray bytes = f.readAll();
-    f.close();
-    bytes.replace(from, to);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    change(bytes);
+    f.resize(0);
     f.write(bytes);
 }
 
@@ -75,6 +59,7 @@ TEST(Unzip, SafeEntryPaths)
         {"dir/../a.txt", ""},
         {"\\\\server\\share\\a", ""},
         {"c:a.txt", ""},
+        {"C:/evil.txt", ""},
         {"a.txt:stream", ""},
         {"a\tb.txt", ""},
         {"", ""},
@@ -86,141 +71,104 @@ TEST(Unzip, SafeEntryPaths)
 // Every archive below is refused and leaves the folder, and the folder beside it, as they were.
 TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
 {
+    QByteArray noise(5000, '\0'); // data that do not compress
+    quint32 x = 12345;
+    for (char &c : noise)
+        c = char((x = x * 1103515245u + 12345u) >> 24);
+    ZipItem bomb = item(ZipItem::Kind::Zeros, "Metadati.sqlite");
+    bomb.zeros = std::int64_t(1) << 30;
+    std::vector<ZipItem> many;
+    for (int i = 0; i < 10000; ++i)
+        many.push_back(file(QString("f%1.txt").arg(i), "x"));
+    const ZipItem m = file("Metadati.sqlite", "nuovo");
+    const QByteArray s = "segreto", pw = "giusta";
+    UnzipLimits small;
+    small.maxTotalBytes = 1000;
     struct Case {
         const char *what;
-        std::function<void(const QString &zip)> build;
         std::int32_t code;
         const char *message;
-        std::function<void(ScriptedPrompt &)> answers = [](ScriptedPrompt &) {};
+        std::vector<ZipItem> items;
+        std::function<void(QByteArray &)> change = nullptr; // of the archive's bytes
+        QStringList passwords = {};
         UnzipLimits limits = UnzipLimits();
         // Traditional encryption checks a password against one byte of a random header: one wrong
         // password in 256 passes it, and the entry then fails as damaged data.
         std::int32_t orCode = -1;
     };
-    UnzipLimits small;
-    small.maxTotalBytes = 1000;
+    const auto rename = [](QByteArray &b) { b.replace("Metadati.sqlitX", "Metadati.sqlite"); };
     const std::vector<Case> cases = {
-        {"zip-slip",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "nuovo"), file("../evil.txt", "x")});
-         },
-         PK_ERR, "percorso non ammesso (../evil.txt)"},
-        {"absolute path",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "n"), file("/tmp/evil.txt", "x")});
-         },
-         PK_ERR, "percorso non ammesso"},
-        {"drive letter",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "n"), file("C:/evil.txt", "x")});
-         },
-         PK_ERR, "percorso non ammesso"},
-        {"symbolic link",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "n"), item(ZipItem::Kind::Link, "sub/lnk", "../../../etc/passwd")});
-         },
-         PK_ERR, "collegamento simbolico"},
-        {"the same name twice",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "1"), file("Metadati.sqlitX", "2")});
-             patchName(z, "Metadati.sqlitX", "Metadati.sqlite");
-         },
-         PK_NOZIP, "voci ripetute"},
-        {"names differing in case",
-         [](const QString &z) {
-             makeZip(z, {file("a.txt", "1"), file("A.TXT", "2")});
-         },
-         PK_ERR, "più volte lo stesso nome"},
-        {"a file and a folder of one name",
-         [](const QString &z) {
-             makeZip(z, {file("a", "1"), file("a/b", "2")});
-         },
-         PK_ERR, "più volte lo stesso nome"},
+        {"zip-slip", PK_ERR, "percorso non ammesso (../evil.txt)", {m, file("../evil.txt", "x")}},
+        {"absolute path", PK_ERR, "percorso non ammesso", {m, file("/tmp/evil.txt", "x")}},
+        {"symbolic link", PK_ERR, "collegamento simbolico", {m, item(ZipItem::Kind::Link, "sub/lnk", "../../etc")}},
+        {"the same name twice", PK_NOZIP, "voci ripetute", {m, file("Metadati.sqlitX", "2")}, rename},
+        {"names differing in case", PK_ERR, "più volte lo stesso nome", {file("a.txt", "1"), file("A.TXT", "2")}},
+        {"a file and a folder of one name", PK_ERR, "più volte lo stesso nome", {file("a", "1"), file("a/b", "2")}},
         {"truncated archive",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", QByteArray(5000, 'q'))});
-             QFile f(z);
-             f.resize(f.size() / 2);
-         },
-         PK_NOZIP, "non è un archivio zip valido"},
+         PK_NOZIP,
+         "non è un archivio zip valido",
+         {file("Metadati.sqlite", QByteArray(5000, 'q'))},
+         [](QByteArray &b) { b.truncate(b.size() / 2); }},
         {"damaged data",
-         [](const QString &z) {
-             // Data that do not compress, so the flipped byte falls inside the first entry.
-             QByteArray noise(5000, '\0');
-             quint32 x = 12345;
-             for (char &c : noise)
-                 c = char((x = x * 1103515245u + 12345u) >> 24);
-             makeZip(z, {file("Metadati.sqlite", noise), file("b.txt", "b")});
-             QFile f(z);
-             f.open(QIODevice::ReadWrite);
-             QByteArray b = f.readAll();
-             b[2000] = char(b[2000] ^ 0x5a);
-             f.seek(0);
-             f.write(b);
-         },
-         PK_ERR, "Metadati.sqlite dell'archivio"},
+         PK_ERR,
+         "Metadati.sqlite dell'archivio",
+         {file("Metadati.sqlite", noise), file("b.txt", "b")},
+         [](QByteArray &b) { b[2000] = char(b[2000] ^ 0x5a); }},
         {"wrong password, traditional encryption",
-         [](const QString &z) { makeZip(z, {encrypted("Metadati.sqlite", "segreto", ZIP_EM_TRAD_PKWARE, "giusta")}); },
-         IZ_BADPWD, "password",
-         [](ScriptedPrompt &p) {
-             for (int i = 0; i < 3; ++i)
-                 p.answerInput(QString("sbagliata%1").arg(i));
-         },
-         UnzipLimits(), PK_ERR},
+         IZ_BADPWD,
+         "password",
+         {encrypted("Metadati.sqlite", s, ZIP_EM_TRAD_PKWARE, pw)},
+         nullptr,
+         {"sbagliata0", "sbagliata1", "sbagliata2"},
+         UnzipLimits(),
+         PK_ERR},
         {"wrong password, AES",
-         [](const QString &z) {
-             makeZip(z, {file("a.txt", "a"), encrypted("Metadati.sqlite", "segreto", ZIP_EM_AES_256, "giusta")});
-         },
-         IZ_BADPWD, "è errata", [](ScriptedPrompt &p) { p.answerInput(QString("sbagliata")); }},
+         IZ_BADPWD,
+         "è errata",
+         {file("a.txt", "a"), encrypted("Metadati.sqlite", s, ZIP_EM_AES_256, pw)},
+         nullptr,
+         {"sbagliata"}},
         {"no password given",
-         [](const QString &z) { makeZip(z, {encrypted("Metadati.sqlite", "segreto", ZIP_EM_AES_128, "giusta")}); },
-         IZ_BADPWD, "password che non è stata data", [](ScriptedPrompt &p) { p.answerInput(QString()); }},
-        {"10,000 entries",
-         [](const QString &z) {
-             std::vector<ZipItem> items;
-             for (int i = 0; i < 10000; ++i)
-                 items.push_back(file(QString("f%1.txt").arg(i), "x"));
-             makeZip(z, items);
-         },
-         PK_MEM, "10000 file, più dei 2000 ammessi"},
-        {"1 GB bomb",
-         [](const QString &z) {
-             ZipItem bomb = item(ZipItem::Kind::Zeros, "Metadati.sqlite");
-             bomb.zeros = std::int64_t(1) << 30;
-             makeZip(z, {bomb});
-             EXPECT_LT(QFileInfo(z).size(), 2 << 20);
-         },
-         PK_MEM, "si espande in modo anomalo"},
+         IZ_BADPWD,
+         "password che non è stata data",
+         {encrypted("Metadati.sqlite", s, ZIP_EM_AES_128, pw)},
+         nullptr,
+         {""}},
+        {"10,000 entries", PK_MEM, "10000 file, più dei 2000 ammessi", many},
+        {"1 GB bomb", PK_MEM, "si espande in modo anomalo", {bomb}},
         {"more than the total size",
-         [](const QString &z) {
-             makeZip(z, {file("a.bin", QByteArray(600, 'a')), file("b.bin", QByteArray(600, 'b'))});
-         },
-         PK_MEM, "supera i 1.000 byte", [](ScriptedPrompt &) {}, small},
+         PK_MEM,
+         "supera i 1.000 byte",
+         {file("a.bin", QByteArray(600, 'a')), file("b.bin", QByteArray(600, 'b'))},
+         nullptr,
+         {},
+         small},
         {"a folder of the archive is a file in the target",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "nuovo"), file("sub/x.txt/y.txt", "y")});
-         },
-         PK_DISK, "Impossibile copiare sub/x.txt/y.txt"},
+         PK_DISK,
+         "Impossibile copiare sub/x.txt/y.txt",
+         {m, file("sub/x.txt/y.txt", "y")}},
         {"a file of the archive is a folder in the target",
-         [](const QString &z) {
-             makeZip(z, {file("Metadati.sqlite", "nuovo"), file("sub", "y")});
-         },
-         PK_ERR, "c'è una cartella con lo stesso nome"},
+         PK_ERR,
+         "c'è una cartella con lo stesso nome",
+         {m, file("sub", "y")}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         Installed s;
-        c.build(s.zip);
-        c.answers(s.prompt);
+        makeZip(s.zip, c.items);
+        if (c.change)
+            spoil(s.zip, c.change);
+        for (const QString &p : c.passwords)
+            s.prompt.answerInput(p);
         const auto before = snapshot(s.target);
-        const QStringList beside = entriesOf(s.root.path());
+        const QStringList beside = entriesOf(s.path());
         CGUnzipFiles unzip(&s.prompt);
         unzip.setLimits(c.limits);
         const std::int32_t code = unzip.Unzip(s.zip, s.target);
         EXPECT_TRUE(code == c.code || code == c.orCode) << code;
         EXPECT_TRUE(unzip.lastError().contains(QString::fromUtf8(c.message))) << unzip.lastError().toStdString();
         EXPECT_EQ(snapshot(s.target), before);
-        EXPECT_EQ(entriesOf(s.root.path()), beside);
+        EXPECT_EQ(entriesOf(s.path()), beside);
         EXPECT_TRUE(unzip.extracted().isEmpty());
     }
 }
@@ -228,25 +176,26 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
 TEST(Unzip, ReplacesFilesAndRecreatesFoldersWithoutAsking)
 {
     Installed s;
-    s.write("Metadati.sqlite-journal", "giornale vecchio");
-    s.write("Territorio.sqlite", "vecchio territorio");
+    s.write("Databases/Metadati.sqlite-journal", "giornale vecchio");
+    s.write("Databases/Territorio.sqlite", "vecchio territorio");
     makeZip(s.zip,
             {file("Metadati.sqlite", "nuovo metadati"), file("territorio.sqlite", "nuovo territorio"),
              item(ZipItem::Kind::Dir, "vuota/"), file("nuova/cartella/a.txt", "a")});
+    const QStringList beside = entriesOf(s.path());
     CGUnzipFiles unzip(&s.prompt);
     ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK) << unzip.lastError().toStdString();
     EXPECT_TRUE(s.prompt.shown().empty());
     EXPECT_EQ(unzip.extracted(), QStringList({"Metadati.sqlite", "territorio.sqlite", "nuova/cartella/a.txt"}));
-    EXPECT_EQ(s.read("Metadati.sqlite"), "nuovo metadati");
-    EXPECT_EQ(s.read("nuova/cartella/a.txt"), "a");
-    EXPECT_EQ(s.read("sub/x.txt"), "x vecchio");
+    EXPECT_EQ(s.in("Metadati.sqlite"), "nuovo metadati");
+    EXPECT_EQ(s.in("nuova/cartella/a.txt"), "a");
+    EXPECT_EQ(s.in("sub/x.txt"), "x vecchio");
     EXPECT_TRUE(QFileInfo(s.target + "vuota").isDir());
     // The journal of the replaced database would be replayed into the new file: it goes too.
     EXPECT_FALSE(QFileInfo::exists(s.target + "Metadati.sqlite-journal"));
     // A name differing only in case replaces the old file instead of standing beside it.
     EXPECT_FALSE(QFileInfo::exists(s.target + "Territorio.sqlite"));
-    EXPECT_EQ(s.read("territorio.sqlite"), "nuovo territorio");
-    EXPECT_EQ(entriesOf(s.root.path()), QStringList({"Databases", "update.zip"}));
+    EXPECT_EQ(s.in("territorio.sqlite"), "nuovo territorio");
+    EXPECT_EQ(entriesOf(s.path()), beside); // no staging folder left
     // The file times of the archive are kept.
     EXPECT_EQ(QFileInfo(s.target + "Metadati.sqlite").lastModified().toSecsSinceEpoch(), 1210000000);
 }
@@ -264,8 +213,8 @@ TEST(Unzip, PasswordsAreAskedOnceAndAnEmptyAnswerIsRemembered)
         s.prompt.answerInput(QString("girasole"));
         CGUnzipFiles unzip(&s.prompt);
         ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK) << unzip.lastError().toStdString();
-        EXPECT_EQ(s.read("Metadati.sqlite"), "nuovo");
-        EXPECT_EQ(s.read("b.txt"), "b");
+        EXPECT_EQ(s.in("Metadati.sqlite"), "nuovo");
+        EXPECT_EQ(s.in("b.txt"), "b");
         ASSERT_EQ(s.prompt.shown().size(), 2u);
         EXPECT_EQ(s.prompt.shown()[0].text, "Please Enter The Password!");
 
@@ -284,22 +233,16 @@ TEST(Unzip, PasswordsAreAskedOnceAndAnEmptyAnswerIsRemembered)
         EXPECT_EQ(unzip.Unzip(), PK_OK);
         EXPECT_EQ(s.prompt.shown().size(), 1u);
     }
-}
-
-TEST(Unzip, PasswordCallbackFillsTheBuffer)
-{
+    // The callback writes the answer NUL-terminated; a cancelled box counts as an empty answer.
     ScriptedPrompt prompt;
     prompt.answerInput(QString("chiave"));
+    prompt.answerInput(std::nullopt);
     CGUnzipFiles unzip(&prompt);
     char buffer[256];
     std::fill(std::begin(buffer), std::end(buffer), 'z');
     EXPECT_EQ(unzip.passwordCallback(buffer, 256), 0);
     EXPECT_STREQ(buffer, "chiave");
-    EXPECT_EQ(buffer[255], '\0');
-    prompt.answerInput(std::nullopt); // a cancelled box counts as an empty answer
     EXPECT_EQ(unzip.passwordCallback(buffer, 256), 1);
-    EXPECT_EQ(unzip.passwordCallback(buffer, 256), 1);
-    EXPECT_EQ(prompt.shown().size(), 2u);
 }
 
 TEST(Unzip, OverwriteOptions)
@@ -317,10 +260,9 @@ TEST(Unzip, OverwriteOptions)
         {"never overwrite", false, {}, false, false, PK_OK, "vecchio metadati", "n"},
         {"asked, yes", false, Answer::Yes, false, false, PK_OK, "nuovo", "n"},
         {"asked, no", false, Answer::No, false, false, PK_OK, "vecchio metadati", "n"},
-        {"asked, cancel: nothing at all", false, Answer::Cancel, false, false, IZ_CTRLC, "vecchio metadati",
-         "<assente>"},
+        {"asked, cancel: nothing at all", false, Answer::Cancel, false, false, IZ_CTRLC, "vecchio metadati", ""},
         {"only newer files", true, {}, true, false, PK_OK, "vecchio metadati", "n"},
-        {"freshen: only newer files already present", true, {}, false, true, PK_OK, "vecchio metadati", "<assente>"},
+        {"freshen: only newer files already present", true, {}, false, true, PK_OK, "vecchio metadati", ""},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -334,18 +276,16 @@ TEST(Unzip, OverwriteOptions)
         unzip.setExtractOnlyNewer(c.onlyNewer);
         unzip.setExtractNewer(c.freshen);
         EXPECT_EQ(unzip.Unzip(s.zip, s.target), c.code);
-        EXPECT_EQ(s.read("Metadati.sqlite"), c.metadati);
-        EXPECT_EQ(s.read("nuovo.txt"), c.nuovo);
-        ASSERT_EQ(s.prompt.shown().size(), c.asked ? 1u : 0u);
+        EXPECT_EQ(s.in("Metadati.sqlite"), c.metadati);
+        EXPECT_EQ(s.in("nuovo.txt"), c.nuovo);
+        EXPECT_EQ(s.prompt.messages(), c.asked ? QStringList {"Overwrite Metadati.sqlite?"} : QStringList());
         if (c.asked) {
-            EXPECT_EQ(s.prompt.shown()[0].text, "Overwrite Metadati.sqlite?");
-            EXPECT_EQ(s.prompt.shown()[0].title, "VBUnZip32 - File Already Exists!");
             EXPECT_EQ(s.prompt.shown()[0].buttons, Buttons::YesNoCancel);
         }
     }
 }
 
-TEST(Unzip, NamesFoldersListingAndComment)
+TEST(Unzip, NamesFoldersListingAndMissingArchive)
 {
     Installed s;
     makeZip(s.zip, {file("cartine/Regioni 2001.shp", "shp"), file("cartine/leggimi.txt", "l")});
@@ -353,8 +293,7 @@ TEST(Unzip, NamesFoldersListingAndComment)
     unzip.setHonorDirectories(0);
     unzip.setSpaceToUnderScore(1);
     ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK);
-    EXPECT_EQ(s.read("Regioni_2001.shp"), "shp");
-    EXPECT_EQ(s.read("leggimi.txt"), "l");
+    EXPECT_EQ(s.in("Regioni_2001.shp"), "shp");
     EXPECT_FALSE(QFileInfo::exists(s.target + "cartine"));
 
     // Listing writes nothing and needs no folder.
@@ -366,10 +305,9 @@ TEST(Unzip, NamesFoldersListingAndComment)
     const QStringList lines = list.GetLastMessage().split('\n', Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].startsWith("Filename: cartine/Regioni 2001.shp "));
-    EXPECT_TRUE(lines[0].contains(" Size            3 Date "));
 
     CGUnzipFiles none;
     EXPECT_EQ(none.Unzip(), PK_PARAM);
-    EXPECT_EQ(none.Unzip(s.root.path() + "/manca.zip", s.target), PK_NOZIP);
+    EXPECT_EQ(none.Unzip(s.path() + "/manca.zip", s.target), PK_NOZIP);
     EXPECT_TRUE(none.lastError().contains("Impossibile trovare l'archivio"));
 }

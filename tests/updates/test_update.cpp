@@ -14,136 +14,97 @@
 using namespace qrn;
 using namespace qrn::test;
 
-namespace {
-
-// Metadati of the sample with another update label and note, as a new release would bring.
-QByteArray newMetadati(TestFolder &tf, const QString &label)
-{
-    const QString copy = tf.file("nuovo.sqlite");
-    QFile::copy(tf.file("Databases/Metadati.sqlite"), copy);
-    {
-        auto cn = Connection::open(copy, NumberFormat::comma());
-        cn->execute(QStringLiteral("UPDATE InfoAggiornamento SET Etichetta = ?, Nota = 'Nuovi dati'"), {label});
-    }
-    QFile f(copy);
-    f.open(QIODevice::ReadOnly);
-    return f.readAll();
-}
-
-} // namespace
-
 TEST(Update, TargetFolders)
 {
     TestFolder tf(false);
     auto ctx = tf.context();
+    const auto both = [&] {
+        return QStringList {updateTargetFolder(*ctx, UpdateKind::Databases),
+                            updateTargetFolder(*ctx, UpdateKind::Maps)};
+    };
     // Nothing in use, nothing remembered: the folders under the program folder.
-    EXPECT_EQ(updateTargetFolder(*ctx, UpdateKind::Databases), tf.file("Databases/"));
-    EXPECT_EQ(updateTargetFolder(*ctx, UpdateKind::Maps), tf.file("Shape/"));
+    EXPECT_EQ(both(), (QStringList {tf.file("Databases/"), tf.file("Shape/")}));
     WriteFolderFile(ctx->FilesFolder + "DBPath.dbc", "/dati/qrn");
     WriteFolderFile(ctx->FilesFolder + "SHPath.dbc", "/dati/mappe");
-    EXPECT_EQ(updateTargetFolder(*ctx, UpdateKind::Databases), "/dati/qrn/");
-    EXPECT_EQ(updateTargetFolder(*ctx, UpdateKind::Maps), "/dati/mappe/");
+    EXPECT_EQ(both(), (QStringList {"/dati/qrn/", "/dati/mappe/"}));
     // The folders the program reads win over stale remembered ones.
-    ctx->DbFolder = tf.file("Databases/");
-    ctx->ShapeFolder = tf.file("Shape/");
-    EXPECT_EQ(updateTargetFolder(*ctx, UpdateKind::Databases), tf.file("Databases/"));
-    EXPECT_EQ(updateTargetFolder(*ctx, UpdateKind::Maps), tf.file("Shape/"));
+    ctx->DbFolder = "/usati/db/";
+    ctx->ShapeFolder = "/usati/shape/";
+    EXPECT_EQ(both(), (QStringList {"/usati/db/", "/usati/shape/"}));
 }
 
-// The database is replaced while the program runs: the next reading sees the new file.
-TEST(Update, DatabaseUpdateIsReadAtOnce)
-{
-    TestFolder tf;
-    auto ctx = tf.context();
-    ctx->DbFolder = tf.file("Databases/");
-    EXPECT_EQ(readUpdateInfo(*ctx).label, "Dicembre 2026 - dati di esempio");
-    makeZip(tf.file("agg.zip"), {file("Metadati.sqlite", newMetadati(tf, "Gennaio 2027"))});
-
-    tf.prompt.answerFile(tf.file("agg.zip"));
-    tf.prompt.answer(Answer::Yes);
-    UpdateInfo reloaded;
-    const UpdateResult r = runUpdateCommand(*ctx, UpdateKind::Databases, [&] { reloaded = readUpdateInfo(*ctx); });
-    ASSERT_EQ(r.outcome, UpdateResult::Outcome::Done) << r.message.toStdString();
-    EXPECT_EQ(reloaded.label, "Gennaio 2027");
-    EXPECT_EQ(reloaded.note, "Nuovi dati");
-    ASSERT_EQ(tf.prompt.shown().size(), 3u);
-    EXPECT_EQ(tf.prompt.shown()[1].text,
-              "Si desidera aggiornare la banca dati con il file: " + tf.file("agg.zip") + " ?");
-    EXPECT_EQ(tf.prompt.shown()[1].icon, Icon::Question);
-    EXPECT_EQ(tf.prompt.shown()[1].buttons, Buttons::YesNo);
-    EXPECT_EQ(tf.prompt.shown()[2].text, "Aggiornamento Banca Dati effettuato.");
-    EXPECT_EQ(tf.prompt.shown()[2].icon, Icon::None);
-    EXPECT_FALSE(tf.prompt.busy());
-}
-
+// The open dialog, the question, the installation, the reload and the final message; a database
+// replaced while the program runs is read at once.
 TEST(Update, CommandRoads)
 {
-    struct Case {
-        const char *what;
-        UpdateKind kind;
-        QString file; // answered by the open dialog
-        std::optional<Answer> answer; // to the question
-        UpdateResult::Outcome outcome;
-        QStringList messages; // the message boxes, in order (prefixes)
-        bool reloaded;
-        QString placed; // a file of the archive that must (not) be in the target
-    };
     TestFolder tf;
     auto ctx = tf.context();
     ctx->DbFolder = tf.file("Databases/");
     ctx->ShapeFolder = tf.file("Shape/");
+    EXPECT_EQ(readUpdateInfo(*ctx).label, "Dicembre 2026 - dati di esempio");
+    QFile::copy(tf.file("Databases/Metadati.sqlite"), tf.file("nuovo.sqlite"));
+    Connection::open(tf.file("nuovo.sqlite"), NumberFormat::comma())
+        ->execute("UPDATE InfoAggiornamento SET Etichetta = 'Gennaio 2027', Nota = 'Nuovi dati'");
+    makeZip(tf.file("db.zip"), {file("Metadati.sqlite", tf.read("nuovo.sqlite"))});
     makeZip(tf.file("buono.zip"), {file("nuovo.dbf", "dbf")});
     makeZip(tf.file("cattivo.zip"), {file("nuovo.dbf", "dbf"), file("../fuori.txt", "x")});
     const QString db = "Si desidera aggiornare la banca dati con il file: ";
-    const QString maps = "Si desidera aggiornare le mappe con il file: ";
-    const std::vector<Case> cases = {
-        {"dialog cancelled", UpdateKind::Databases, "", std::nullopt, UpdateResult::Outcome::Cancelled, {}, false, ""},
-        {"answered no",
-         UpdateKind::Databases,
-         tf.file("buono.zip"),
-         Answer::No,
-         UpdateResult::Outcome::Cancelled,
-         {db},
-         false,
-         "Databases/nuovo.dbf"},
-        {"refused archive",
-         UpdateKind::Databases,
+    using Outcome = UpdateResult::Outcome;
+    const struct {
+        UpdateKind kind;
+        QString file; // answered by the open dialog
+        std::optional<Answer> answer; // to the question
+        Outcome outcome;
+        QStringList messages; // the message boxes, in order (prefixes)
+        QString placed; // a file of the archive that must (not) be in the target
+    } cases[] = {
+        {UpdateKind::Databases, "", std::nullopt, Outcome::Cancelled, {}, ""},
+        {UpdateKind::Databases, tf.file("buono.zip"), Answer::No, Outcome::Cancelled, {db}, "Databases/nuovo.dbf"},
+        {UpdateKind::Databases,
          tf.file("cattivo.zip"),
          Answer::Yes,
-         UpdateResult::Outcome::Failed,
+         Outcome::Failed,
          {db, "Aggiornamento Banca Dati non effettuato.\r\nL'archivio contiene un percorso non ammesso (../fuori.txt)"},
-         false,
          "Databases/nuovo.dbf"},
-        {"maps",
-         UpdateKind::Maps,
+        {UpdateKind::Maps,
          tf.file("buono.zip"),
          Answer::Yes,
-         UpdateResult::Outcome::Done,
-         {maps, "Aggiornamento mappe effettuato."},
-         false,
+         Outcome::Done,
+         {"Si desidera aggiornare le mappe con il file: " + tf.file("buono.zip") + " ?",
+          "Aggiornamento mappe effettuato."},
          "Shape/nuovo.dbf"},
+        {UpdateKind::Databases,
+         tf.file("db.zip"),
+         Answer::Yes,
+         Outcome::Done,
+         {db + tf.file("db.zip") + " ?", "Aggiornamento Banca Dati effettuato."},
+         ""},
     };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
         tf.prompt.clear();
         tf.prompt.answerFile(c.file);
         if (c.answer)
             tf.prompt.answer(*c.answer);
-        bool reloaded = false;
-        const UpdateResult r = runUpdateCommand(*ctx, c.kind, [&] { reloaded = true; });
+        std::optional<UpdateInfo> reloaded;
+        const UpdateResult r = runUpdateCommand(*ctx, c.kind, [&] { reloaded = readUpdateInfo(*ctx); });
         EXPECT_EQ(r.outcome, c.outcome);
-        EXPECT_EQ(reloaded, c.reloaded);
         const QStringList shown = tf.prompt.messages();
         ASSERT_EQ(shown.size(), c.messages.size());
         for (int i = 0; i < shown.size(); ++i)
             EXPECT_TRUE(shown[i].startsWith(c.messages[i])) << shown[i].toStdString();
-        if (c.outcome == UpdateResult::Outcome::Failed) {
+        if (!shown.isEmpty())
+            EXPECT_EQ(tf.prompt.shown()[1].buttons, Buttons::YesNo); // after the open dialog
+        if (c.outcome == Outcome::Failed || (c.outcome == Outcome::Done && c.kind == UpdateKind::Databases))
+            EXPECT_EQ(tf.prompt.shown().back().icon, c.outcome == Outcome::Failed ? Icon::Exclamation : Icon::None);
+        if (c.outcome == Outcome::Failed)
             EXPECT_TRUE(shown.last().endsWith("non è stata modificata."));
-            EXPECT_EQ(tf.prompt.shown().back().icon, Icon::Exclamation);
-            EXPECT_EQ(tf.prompt.shown().back().title, "Attenzione");
-        }
         if (!c.placed.isEmpty())
-            EXPECT_EQ(QFile::exists(tf.file(c.placed)), c.outcome == UpdateResult::Outcome::Done);
+            EXPECT_EQ(QFile::exists(tf.file(c.placed)), c.outcome == Outcome::Done);
+        EXPECT_EQ(reloaded.has_value(), c.kind == UpdateKind::Databases && c.outcome == Outcome::Done);
+        if (reloaded)
+            EXPECT_EQ(reloaded->note, "Nuovi dati");
+        EXPECT_FALSE(tf.prompt.busy());
     }
     EXPECT_FALSE(QFile::exists(tf.file("fuori.txt")));
 }

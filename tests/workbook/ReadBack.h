@@ -4,6 +4,7 @@
 
 #include "Workbook.h"
 
+#include <QTemporaryDir>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -43,15 +44,11 @@ std::optional<ReadCell> expectedOf(const qrn::workbook::Cell &cell);
 // A fresh directory, removed with everything in it at destruction.
 class TempDir {
 public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir &) = delete;
-    TempDir &operator=(const TempDir &) = delete;
-    std::filesystem::path operator/(const std::string &name) const { return dir_ / name; }
-    const std::filesystem::path &path() const { return dir_; }
+    std::filesystem::path operator/(const std::string &name) const { return path() / name; }
+    std::filesystem::path path() const { return m_dir.path().toStdString(); }
 
 private:
-    std::filesystem::path dir_;
+    QTemporaryDir m_dir;
 };
 
 } // namespace wbtest
