@@ -40,9 +40,13 @@ bool WriteJpegFile(const cDIBSection &section, const QString &fileName, int qual
                        job.quality, job.flags)
             == 0;
     if (ok) {
+        // An existing file is written over and then cut to the new length, not emptied first:
+        // a file emptied and written again is sent to the disk on closing (ext4 does so to
+        // protect replaced files), which costs more than the compression itself.
         QFile out(fileName);
-        const bool opened = out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        ok = opened && out.write(reinterpret_cast<const char *>(jpeg), qint64(size)) == qint64(size) && out.flush();
+        const bool opened = out.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+        ok = opened && out.write(reinterpret_cast<const char *>(jpeg), qint64(size)) == qint64(size)
+            && out.resize(qint64(size));
         out.close();
         // A partly written file is not left behind.
         if (opened && !ok)
