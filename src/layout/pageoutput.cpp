@@ -184,10 +184,45 @@ bool SavePage(const LayoutPage &page, const PageItems &items, const QString &nam
 
 bool writeMapPage(const MapPageRequest &request, const QString &title, const QString &name, Prompt *prompt)
 {
-    LayoutPage page = makeLayoutPage(request, editorDefaults());
-    if (!title.isEmpty())
-        page.title.text = title;
-    return writePageFile({page}, PageItems(), name, kScreenPixelsPerInch, prompt);
+    const std::vector<PageFile> files = writeMapPages({{QString(), request}}, {title, QString()}, name, prompt);
+    return !files.empty() && files.back().written;
+}
+
+QString yearFileName(const QString &name, const QString &year)
+{
+    const QString suffix = QFileInfo(name).suffix();
+    if (suffix.isEmpty())
+        return name + QLatin1Char('-') + year;
+    return name.left(name.size() - suffix.size() - 1) + QLatin1Char('-') + year + QLatin1Char('.') + suffix;
+}
+
+std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name,
+                                    Prompt *prompt)
+{
+    std::vector<PageFile> files;
+    if (pages.empty())
+        return files;
+    const PageDefaults defaults = editorDefaults();
+    std::vector<LayoutPage> laid;
+    for (const YearPage &p : pages) {
+        LayoutPage page = makeLayoutPage(p.request, defaults);
+        if (!texts.title.isEmpty())
+            page.title.text = texts.title;
+        if (!texts.description.isEmpty())
+            page.description.text = texts.description;
+        laid.push_back(std::move(page));
+    }
+    if (pageFormatForName(name) == PageFormat::Pdf) {
+        files.push_back({name, 0, int(laid.size()), writePageFile(laid, PageItems(), name, kScreenPixelsPerInch, prompt)});
+        return files;
+    }
+    for (size_t i = 0; i < laid.size(); ++i) {
+        const QString file = pages[i].year.isEmpty() ? name : yearFileName(name, pages[i].year);
+        files.push_back({file, int(i), 1, writePageFile({laid[i]}, PageItems(), file, kScreenPixelsPerInch, prompt)});
+        if (!files.back().written)
+            break;
+    }
+    return files;
 }
 
 } // namespace qrn
