@@ -154,7 +154,6 @@ void JpegSavePage(benchmark::State &state)
 }
 BENCHMARK(JpegSavePage)->Unit(benchmark::kMillisecond);
 
-
 // The save against bare tjCompress2 in the same loop, so that both see the same load of the
 // machine: each round draws the page as the preview does, saves it as JPEG, and compresses the
 // section's pixels with WriteJpegFile and with tjCompress2. save_vs_bare is (save - drawing) /

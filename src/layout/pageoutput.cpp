@@ -213,7 +213,8 @@ std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const Pa
         laid.push_back(std::move(page));
     }
     if (pageFormatForName(name) == PageFormat::Pdf) {
-        files.push_back({name, 0, int(laid.size()), writePageFile(laid, PageItems(), name, kScreenPixelsPerInch, prompt)});
+        files.push_back(
+            {name, 0, int(laid.size()), writePageFile(laid, PageItems(), name, kScreenPixelsPerInch, prompt)});
         return files;
     }
     for (size_t i = 0; i < laid.size(); ++i) {

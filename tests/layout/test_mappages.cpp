@@ -2,8 +2,8 @@
 // for the other formats, the command line's texts over the editor's, and a write that fails.
 
 #include "layout/pageoutput.h"
-#include "metadata/pdftext.h"
 #include "mappicture.h"
+#include "metadata/pdftext.h"
 
 #include <QFile>
 #include <QProcess>
@@ -54,8 +54,8 @@ TEST(MapPages, EveryYearOnAPageOfOnePdf)
 {
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("atlante.pdf"));
-    const std::vector<PageFile> files =
-        writeMapPages(yearPages({"1997", "1998", "1999"}), {QStringLiteral("Rete stradale"), QString()}, pdf);
+    const std::vector<PageFile> files = writeMapPages(yearPages({"1997", "1998", "1999"}),
+                                                      {QStringLiteral("Rete stradale"), QString()}, pdf);
     ASSERT_EQ(files.size(), 1u);
     EXPECT_EQ(files[0].name, pdf);
     EXPECT_EQ(files[0].pageCount, 3);
@@ -71,11 +71,12 @@ TEST(MapPages, OneFilePerYearForImagesWithTheGivenTexts)
 {
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("atlante.jpg"));
-    const std::vector<PageFile> files =
-        writeMapPages(yearPages({"2001", "2005"}), {QString(), QStringLiteral("Fonte: Istat")}, name);
+    const std::vector<PageFile> files = writeMapPages(yearPages({"2001", "2005"}),
+                                                      {QString(), QStringLiteral("Fonte: Istat")}, name);
     ASSERT_EQ(files.size(), 2u);
     for (int i = 0; i < 2; ++i) {
-        const QString expected = dir.filePath(i == 0 ? QStringLiteral("atlante-2001.jpg") : QStringLiteral("atlante-2005.jpg"));
+        const QString expected = dir.filePath(i == 0 ? QStringLiteral("atlante-2001.jpg")
+                                                     : QStringLiteral("atlante-2005.jpg"));
         EXPECT_EQ(files[size_t(i)].name, expected);
         EXPECT_EQ(files[size_t(i)].firstPage, i);
         EXPECT_TRUE(files[size_t(i)].written);
@@ -100,8 +101,8 @@ TEST(MapPages, OneFilePerYearForImagesWithTheGivenTexts)
 TEST(MapPages, StopsAtTheFirstFileNotWritten)
 {
     QTemporaryDir dir;
-    const std::vector<PageFile> files =
-        writeMapPages(yearPages({"2001", "2005"}), {}, dir.filePath(QStringLiteral("manca/atlante.png")));
+    const std::vector<PageFile> files = writeMapPages(yearPages({"2001", "2005"}), {},
+                                                      dir.filePath(QStringLiteral("manca/atlante.png")));
     ASSERT_EQ(files.size(), 1u);
     EXPECT_FALSE(files[0].written);
     EXPECT_TRUE(writeMapPages({}, {}, dir.filePath(QStringLiteral("vuoto.pdf"))).empty());
