@@ -43,8 +43,10 @@ bool WriteJpegFile(const cDIBSection &section, const QString &fileName, int qual
         // An existing file is written over and then cut to the new length, not emptied first:
         // a file emptied and written again is sent to the disk on closing (ext4 does so to
         // protect replaced files), which costs more than the compression itself.
+        // A file that may be written but not read is emptied after all.
         QFile out(fileName);
-        const bool opened = out.open(QIODevice::ReadWrite | QIODevice::Unbuffered);
+        const bool opened = out.open(QIODevice::ReadWrite | QIODevice::Unbuffered)
+            || out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
         ok = opened && out.write(reinterpret_cast<const char *>(jpeg), qint64(size)) == qint64(size)
             && out.resize(qint64(size));
         out.close();
