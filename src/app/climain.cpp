@@ -117,7 +117,7 @@ const char *kHelp = "uso: quarnaro-cli [opzioni] COMANDO [argomenti]\n"
                     "                      (nome-ANNO.est). Gli anni senza dati sono segnalati e saltati\n"
                     "Esempio:\n"
                     "  quarnaro-cli pagina --db Variabili.mdb --voce AS013-2005 --gruppi 1 --colonna AS013_2005\n"
-                    "      --titolo \"Rete stradale\" --anni 1997-2008 --out atlante.pdf\n"
+                    "      --titolo \"AS013 dal 1997 al 2008\" --anni 1997-2008 --out atlante.pdf\n"
                     "\n"
                     "Gli errori sono scritti sullo standard error; lo stato di uscita è 0 se tutto va bene,\n"
                     "1 per un errore, 2 per una riga di comando non valida.\n";
