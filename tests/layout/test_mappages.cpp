@@ -6,7 +6,6 @@
 #include "metadata/pdftext.h"
 
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -23,17 +22,6 @@ std::vector<YearPage> yearPages(const QStringList &years)
         pages.push_back({year, r});
     }
     return pages;
-}
-
-int pdfPages(const QString &pdf)
-{
-    QProcess p;
-    p.start(QStringLiteral("pdfinfo"), {pdf});
-    p.waitForFinished(30000);
-    for (const QString &line : QString::fromUtf8(p.readAllStandardOutput()).split(QLatin1Char('\n')))
-        if (line.startsWith(QLatin1String("Pages:")))
-            return line.mid(6).trimmed().toInt();
-    return -1;
 }
 
 } // namespace
@@ -60,8 +48,8 @@ TEST(MapPages, EveryYearOnAPageOfOnePdf)
     EXPECT_EQ(files[0].name, pdf);
     EXPECT_EQ(files[0].pageCount, 3);
     EXPECT_TRUE(files[0].written);
-    EXPECT_EQ(pdfPages(pdf), 3);
     const QString text = test::pdfText(pdf);
+    EXPECT_EQ(text.count(QLatin1Char('\f')), 3); // one form feed after each page
     EXPECT_EQ(text.count(QStringLiteral("Rete stradale")), 3); // the title on every page
     for (const char *year : {"1997", "1998", "1999"})
         EXPECT_TRUE(text.contains(QStringLiteral("AS013_%1:").arg(QLatin1String(year)))) << year;
