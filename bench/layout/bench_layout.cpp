@@ -3,7 +3,8 @@
 //
 // JpegWriteJpegFile / JpegBareTjCompress2: the JPEG writer against bare tjCompress2 on the same
 // pixels (the page at 96 pixels per inch, quality 90); the writer also writes the file.
-// JpegSavePage: the whole save of a JPEG page (drawing, temporary bitmap, JPEG file).
+// JpegSavePage: the whole save of a JPEG page (drawing, bitmap section, JPEG file).
+// JpegSaveAgainstBare: the save less the drawing against bare tjCompress2, in one loop.
 // EditorOpenFirstPreview: the layout editor from its creation to its first preview on screen.
 // DragRedraw: one mouse move with the left button held over the preview: the map follows the
 // pointer and the page is drawn again.
@@ -28,6 +29,7 @@
 #include <turbojpeg.h>
 
 #include <cstdio>
+#include <ctime>
 
 using namespace qrn;
 
@@ -82,6 +84,29 @@ MapPageRequest provinceRequest()
     return request;
 }
 
+// Milliseconds of process CPU time (every thread) and of wall time, summed over intervals.
+struct Clock {
+    double cpu = 0, wall = 0;
+    timespec c0 {}, w0 {};
+    static double ms(const timespec &a, const timespec &b)
+    {
+        return (b.tv_sec - a.tv_sec) * 1e3 + (b.tv_nsec - a.tv_nsec) / 1e6;
+    }
+    void start()
+    {
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &c0);
+        clock_gettime(CLOCK_MONOTONIC, &w0);
+    }
+    void stop()
+    {
+        timespec c1, w1;
+        clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &c1);
+        clock_gettime(CLOCK_MONOTONIC, &w1);
+        cpu += ms(c0, c1);
+        wall += ms(w0, w1);
+    }
+};
+
 cDIBSection &pageSection()
 {
     static cDIBSection dib;
@@ -128,6 +153,49 @@ void JpegSavePage(benchmark::State &state)
         writePageFile({page}, PageItems(), name, kScreenPixelsPerInch);
 }
 BENCHMARK(JpegSavePage)->Unit(benchmark::kMillisecond);
+
+// The save against bare tjCompress2 in the same loop, so that both see the same load of the
+// machine: each round draws the page as the preview does, saves it as JPEG, and compresses the
+// section's pixels with WriteJpegFile and with tjCompress2. save_vs_bare is (save - drawing) /
+// bare, write_vs_bare WriteJpegFile / bare, in the CPU time of the whole process and in wall time.
+void JpegSaveAgainstBare(benchmark::State &state)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("pagina.jpg"));
+    const LayoutPage page = makeLayoutPage(provinceRequest(), editorDefaults());
+    const cDIBSection &dib = pageSection();
+    tjhandle h = tjInitCompress();
+    Clock drawing, save, write, bare;
+    for (auto _ : state) {
+        drawing.start();
+        const QImage image = renderPageImage(page, PageItems(), kScreenPixelsPerInch);
+        drawing.stop();
+        benchmark::DoNotOptimize(image.constBits());
+        save.start();
+        writePageFile({page}, PageItems(), name, kScreenPixelsPerInch);
+        save.stop();
+        write.start();
+        WriteJpegFile(dib, name, kJpegQuality, nullptr);
+        write.stop();
+        bare.start();
+        unsigned char *out = nullptr;
+        unsigned long size = 0;
+        tjCompress2(h, dib.DIBSectionBitsPtr(), dib.Width(), dib.BytesPerScanLine(), dib.Height(), TJPF_BGR, &out,
+                    &size, TJSAMP_420, kJpegQuality, TJFLAG_BOTTOMUP);
+        tjFree(out);
+        bare.stop();
+    }
+    tjDestroy(h);
+    const double n = double(state.iterations());
+    state.counters["drawing_ms"] = drawing.cpu / n;
+    state.counters["save_ms"] = save.cpu / n;
+    state.counters["bare_ms"] = bare.cpu / n;
+    state.counters["save_vs_bare_cpu"] = (save.cpu - drawing.cpu) / bare.cpu;
+    state.counters["save_vs_bare_wall"] = (save.wall - drawing.wall) / bare.wall;
+    state.counters["write_vs_bare_cpu"] = write.cpu / bare.cpu;
+    state.counters["write_vs_bare_wall"] = write.wall / bare.wall;
+}
+BENCHMARK(JpegSaveAgainstBare)->Unit(benchmark::kMillisecond)->MinTime(3);
 
 void EditorOpenFirstPreview(benchmark::State &state)
 {

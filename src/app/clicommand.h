@@ -81,6 +81,7 @@ std::vector<Command> shellCommands(); // menu, databases, query
 std::vector<Command> tableCommands(); // tabella
 std::vector<Command> updateCommands(); // aggiorna
 std::vector<Command> mapCommands(); // mappa
+std::vector<Command> pageCommands(); // pagina
 std::vector<Command> metadataCommands(); // scheda, glossario
 std::vector<Command> accessCommands(); // importa
 

@@ -35,6 +35,9 @@ const char *kHelp = "uso: quarnaro-cli [opzioni] COMANDO [argomenti]\n"
                     "                      provincia107 i soli layer del caso, come li carica la finestra della\n"
                     "                      mappa; --out FILE (.png, .svg o .pdf) [--larghezza N] [--altezza N]\n"
                     "                      (pixel, predefiniti 1600 x 1200)\n"
+                    "  pagina OPZIONI      il cartogramma di mappa --colonna impaginato come lo apre l'editor di\n"
+                    "                      stampa (titolo, descrizione, legenda, bordo), in un file; con --anni\n"
+                    "                      una pagina per anno (vedere sotto)\n"
                     "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
                     "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
                     "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"
@@ -103,6 +106,19 @@ const char *kHelp = "uso: quarnaro-cli [opzioni] COMANDO [argomenti]\n"
                     "  quarnaro-cli mappa --db Variabili.mdb --voce AS013-2005 --gruppi 1 --colonna AS013_2005\n"
                     "      --metodo ampiezza --classi 5 --palette Blues --out mappa.png\n"
                     "\n"
+                    "Opzioni del comando pagina (oltre a quelle di mappa con --colonna, tranne --classi-csv):\n"
+                    "  --out FILE          il file della pagina: .pdf, .svg (vettoriali), .png (300 dpi), .jpg o\n"
+                    "                      .bmp (96 dpi); obbligatorio\n"
+                    "  --titolo TESTO      il titolo (predefinito \"Inserire un Titolo\", come nell'editor)\n"
+                    "  --descrizione TESTO la descrizione (predefinita il testo della variabile, con il suo anno)\n"
+                    "  --anni ANNI         un atlante della voce nel tempo: un intervallo (1996-2008) o un elenco\n"
+                    "                      (1999,2001,2005); ogni anno sostituisce quello di --voce e --colonna.\n"
+                    "                      Un .pdf riceve una pagina per anno, gli altri formati un file per anno\n"
+                    "                      (nome-ANNO.est). Gli anni senza dati sono segnalati e saltati\n"
+                    "Esempio:\n"
+                    "  quarnaro-cli pagina --db Variabili.mdb --voce AS013-2005 --gruppi 1 --colonna AS013_2005\n"
+                    "      --titolo \"AS013 dal 1997 al 2008\" --anni 1997-2008 --out atlante.pdf\n"
+                    "\n"
                     "Gli errori sono scritti sullo standard error; lo stato di uscita è 0 se tutto va bene,\n"
                     "1 per un errore, 2 per una riga di comando non valida.\n";
 
@@ -117,7 +133,8 @@ public:
 std::vector<Command> allCommands()
 {
     std::vector<Command> all;
-    for (auto group : {shellCommands, tableCommands, updateCommands, mapCommands, metadataCommands, accessCommands})
+    for (auto group :
+         {shellCommands, tableCommands, updateCommands, mapCommands, pageCommands, metadataCommands, accessCommands})
         for (Command &c : group())
             all.push_back(std::move(c));
     return all;

@@ -4,7 +4,10 @@
 // image) and each row takes BytesPerScanLine bytes, width x 3 rounded up to a multiple of 4.
 
 #include <QImage>
+#include <functional>
 #include <memory>
+
+class QPainter;
 
 namespace qrn {
 
@@ -20,6 +23,10 @@ public:
     bool Create(int width, int height);
     // Makes an image of the picture's size and copies the picture into it.
     void CreateFromPicture(const QImage &picture);
+    // Makes an image of this size drawn by paint straight into the section's own memory (which
+    // starts white), the right way up; false (and empty) as Create. No second image is made and
+    // the pixels are not copied.
+    bool CreateByPainting(int width, int height, const std::function<void(QPainter &)> &paint);
     // Copies the source from (srcLeft, srcTop) into the image at (0, 0); a negative width or
     // height means the image's own width or height. Pixels the source does not cover are left as they are.
     void LoadPictureBlt(const QImage &source, int srcLeft = 0, int srcTop = 0, int srcWidth = -1, int srcHeight = -1);

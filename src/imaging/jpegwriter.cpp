@@ -33,16 +33,24 @@ bool WriteJpegFile(const cDIBSection &section, const QString &fileName, int qual
         return false;
     }
     const JpegJob job = jpegJob(section, quality);
-    unsigned char *jpeg = nullptr;
-    unsigned long size = 0;
-    bool ok = job.bits
+    // The output buffer made once at its largest possible size, rather than grown and copied
+    // while the encoder writes.
+    unsigned long size = job.bits ? tjBufSize(job.width, job.height, TJSAMP_420) : 0;
+    unsigned char *jpeg = size && size <= (1ul << 31) - 1 ? tjAlloc(int(size)) : nullptr;
+    bool ok = jpeg
         && tjCompress2(handle, job.bits, job.width, job.pitch, job.height, job.pixelFormat, &jpeg, &size, TJSAMP_420,
-                       job.quality, job.flags)
+                       job.quality, job.flags | TJFLAG_NOREALLOC)
             == 0;
     if (ok) {
+        // An existing file is written over and then cut to the new length, not emptied first:
+        // a file emptied and written again is sent to the disk on closing (ext4 does so to
+        // protect replaced files), which costs more than the compression itself.
+        // A file that may be written but not read is emptied after all.
         QFile out(fileName);
-        const bool opened = out.open(QIODevice::WriteOnly | QIODevice::Truncate);
-        ok = opened && out.write(reinterpret_cast<const char *>(jpeg), qint64(size)) == qint64(size) && out.flush();
+        const bool opened = out.open(QIODevice::ReadWrite | QIODevice::Unbuffered)
+            || out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered);
+        ok = opened && out.write(reinterpret_cast<const char *>(jpeg), qint64(size)) == qint64(size)
+            && out.resize(qint64(size));
         out.close();
         // A partly written file is not left behind.
         if (opened && !ok)

@@ -76,6 +76,13 @@ void PainterSurface::drawPicture(const QPicture &picture, const QRectF &dest, co
     m_painter.translate(target.topLeft());
     m_painter.scale(target.width() / source.width(), target.height() / source.height());
     m_painter.translate(-source.topLeft());
+    // A picture replays itself enlarged by the device's resolution over its own (a PDF at 1200
+    // dots per inch would show a corner of the map twelve times too big); the target is
+    // already in device pixels.
+    if (const QPaintDevice *device = m_painter.device();
+        device && device->logicalDpiX() > 0 && device->logicalDpiY() > 0)
+        m_painter.scale(double(picture.logicalDpiX()) / device->logicalDpiX(),
+                        double(picture.logicalDpiY()) / device->logicalDpiY());
     m_painter.drawPicture(QPointF(0, 0), picture);
     m_painter.restore();
 }

@@ -6,14 +6,12 @@
 #include "layout/drawpage.h"
 #include "shell/prompt.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QSvgGenerator>
-#include <QTemporaryFile>
 #include <cmath>
 
 namespace qrn {
@@ -28,28 +26,28 @@ double dotsPerMeter(double ppi)
     return ppi / 0.0254;
 }
 
+QSize pagePixels(const LayoutPage &page, double pixelsPerInch)
+{
+    return QSize(int(std::lround(page.pageSize.width() * pixelsPerInch)),
+                 int(std::lround(page.pageSize.height() * pixelsPerInch)));
+}
+
 bool writeBitmap(const QImage &image, const QString &name)
 {
     return image.save(name, "BMP");
 }
 
-// The JPEG goes through a bitmap file, as a picture loaded from it feeds the writer. The
-// bitmap is a private temporary file, so no file of the user's is replaced or removed.
-bool writeJpeg(const QImage &image, const QString &name, Prompt *prompt)
+// The page is drawn straight into the bitmap section that the JPEG writer reads in place: no
+// temporary bitmap file, no second image, no conversion of a copy.
+bool writeJpeg(const LayoutPage &page, const PageItems &items, double pixelsPerInch, const QString &name,
+               Prompt *prompt)
 {
-    QTemporaryFile temp(QDir::tempPath() + QStringLiteral("/quarnaro_pagina_XXXXXX.bmp"));
-    if (!temp.open())
+    const QSize px = pagePixels(page, pixelsPerInch);
+    cDIBSection dib;
+    if (!dib.CreateByPainting(px.width(), px.height(),
+                              [&](QPainter &painter) { paintPage(painter, page, items, pixelsPerInch); }))
         return false;
-    temp.close();
-    bool ok = writeBitmap(image, temp.fileName());
-    if (ok) {
-        const QImage picture(temp.fileName(), "BMP");
-        cDIBSection dib;
-        dib.CreateFromPicture(picture);
-        ok = !dib.isEmpty() && WriteJpegFile(dib, name, kJpegQuality, prompt);
-    }
-    temp.remove();
-    return ok;
+    return WriteJpegFile(dib, name, kJpegQuality, prompt);
 }
 
 bool writePdf(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name)
@@ -121,8 +119,7 @@ void paintPage(QPainter &painter, const LayoutPage &page, const PageItems &items
 
 QImage renderPageImage(const LayoutPage &page, const PageItems &items, double pixelsPerInch)
 {
-    const QSize px(int(std::lround(page.pageSize.width() * pixelsPerInch)),
-                   int(std::lround(page.pageSize.height() * pixelsPerInch)));
+    const QSize px = pagePixels(page, pixelsPerInch);
     // Painted at the image's own resolution, which a replayed picture assumes; the file's
     // resolution is set afterwards.
     QImage image(px, QImage::Format_RGB32);
@@ -163,7 +160,7 @@ bool writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items,
     case PageFormat::Png:
         return renderPageImage(page, items, kPngPixelsPerInch).save(name, "PNG");
     case PageFormat::Jpeg:
-        return writeJpeg(renderPageImage(page, items, bitmapPixelsPerInch), name, prompt);
+        return writeJpeg(page, items, bitmapPixelsPerInch, name, prompt);
     case PageFormat::Bmp:
         return writeBitmap(renderPageImage(page, items, bitmapPixelsPerInch), name);
     }
@@ -187,10 +184,46 @@ bool SavePage(const LayoutPage &page, const PageItems &items, const QString &nam
 
 bool writeMapPage(const MapPageRequest &request, const QString &title, const QString &name, Prompt *prompt)
 {
-    LayoutPage page = makeLayoutPage(request, editorDefaults());
-    if (!title.isEmpty())
-        page.title.text = title;
-    return writePageFile({page}, PageItems(), name, kScreenPixelsPerInch, prompt);
+    const std::vector<PageFile> files = writeMapPages({{QString(), request}}, {title, QString()}, name, prompt);
+    return !files.empty() && files.back().written;
+}
+
+QString yearFileName(const QString &name, const QString &year)
+{
+    const QString suffix = QFileInfo(name).suffix();
+    if (suffix.isEmpty())
+        return name + QLatin1Char('-') + year;
+    return name.left(name.size() - suffix.size() - 1) + QLatin1Char('-') + year + QLatin1Char('.') + suffix;
+}
+
+std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name,
+                                    Prompt *prompt)
+{
+    std::vector<PageFile> files;
+    if (pages.empty())
+        return files;
+    const PageDefaults defaults = editorDefaults();
+    std::vector<LayoutPage> laid;
+    for (const YearPage &p : pages) {
+        LayoutPage page = makeLayoutPage(p.request, defaults);
+        if (!texts.title.isEmpty())
+            page.title.text = texts.title;
+        if (!texts.description.isEmpty())
+            page.description.text = texts.description;
+        laid.push_back(std::move(page));
+    }
+    if (pageFormatForName(name) == PageFormat::Pdf) {
+        files.push_back(
+            {name, 0, int(laid.size()), writePageFile(laid, PageItems(), name, kScreenPixelsPerInch, prompt)});
+        return files;
+    }
+    for (size_t i = 0; i < laid.size(); ++i) {
+        const QString file = pages[i].year.isEmpty() ? name : yearFileName(name, pages[i].year);
+        files.push_back({file, int(i), 1, writePageFile({laid[i]}, PageItems(), file, kScreenPixelsPerInch, prompt)});
+        if (!files.back().written)
+            break;
+    }
+    return files;
 }
 
 } // namespace qrn

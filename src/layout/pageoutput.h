@@ -53,4 +53,31 @@ bool SavePage(const LayoutPage &page, const PageItems &items, const QString &nam
 // without any window (for the command line).
 bool writeMapPage(const MapPageRequest &request, const QString &title, const QString &name, Prompt *prompt = nullptr);
 
+// The map of one year, for a page of an atlas (year empty: a page on its own).
+struct YearPage {
+    QString year;
+    MapPageRequest request;
+};
+// What the command line writes over the editor's texts on every page; an empty text keeps the
+// editor's (the title "Inserire un Titolo", the description the map's variable text).
+struct PageTexts {
+    QString title;
+    QString description;
+};
+// The file of one year's page: "atlante.png" and 1999 give "atlante-1999.png".
+QString yearFileName(const QString &name, const QString &year);
+// A file written by writeMapPages: pageCount pages from firstPage on.
+struct PageFile {
+    QString name;
+    int firstPage = 0;
+    int pageCount = 0;
+    bool written = false;
+};
+// Writes the pages as the editor lays them out when it opens, with the texts: every page into the
+// one PDF of name, or one file per page for the other formats (yearFileName for a page with a
+// year, name itself for one without). Answers the files in order, up to the first that could not
+// be written (written false); nothing for no pages.
+std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name,
+                                    Prompt *prompt = nullptr);
+
 } // namespace qrn

@@ -1,0 +1,174 @@
+// quarnaro-cli pagina: the thematic map of a table column laid out on the page of the layout
+// editor (title, description, legend, border) and written to a file; with --anni, one page per
+// year: an atlas of the item over time.
+
+#include "app/cli_thematic.h"
+#include "app/clicommand.h"
+
+#include "catalogue/querybuilder.h"
+#include "layout/pageoutput.h"
+#include "map/mappage.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace qrn::cli {
+
+namespace {
+
+const QStringList kPageSuffixes = {QStringLiteral("pdf"), QStringLiteral("svg"), QStringLiteral("png"),
+                                   QStringLiteral("jpg"), QStringLiteral("bmp")};
+
+// The years of --anni: a span "1996-2008", a list "1999,2001,2005", or a list of both, in the
+// order given, each once. nullopt (the reason on err) when the text is not one.
+std::optional<QStringList> parseYears(const QString &text, QString &err)
+{
+    static const QRegularExpression part(QStringLiteral("^\\s*(\\d{4})\\s*(?:-\\s*(\\d{4})\\s*)?$"));
+    QStringList years;
+    const QStringList parts = text.split(QLatin1Char(','));
+    for (const QString &p : parts) {
+        const QRegularExpressionMatch m = part.match(p);
+        const int from = m.captured(1).toInt(), to = m.hasCaptured(2) ? m.captured(2).toInt() : from;
+        if (!m.hasMatch() || to < from) {
+            err += QStringLiteral("--anni vuole un intervallo di anni (es. 1996-2008) o un elenco (es. "
+                                  "1999,2001,2005), non \"%1\".\n")
+                       .arg(text);
+            return std::nullopt;
+        }
+        for (int y = from; y <= to; ++y)
+            if (!years.contains(QString::number(y)))
+                years << QString::number(y);
+    }
+    return years;
+}
+
+// The item codes of --voce ("AS013-2005" gives AS013).
+QStringList itemCodes(const QCommandLineParser &p)
+{
+    QStringList codes;
+    for (const QString &v : p.values(QStringLiteral("voce")))
+        for (const QString &item : v.split(QLatin1Char(','), Qt::SkipEmptyParts))
+            codes << item.trimmed().section(QLatin1Char('-'), 0, 0);
+    codes.removeDuplicates();
+    return codes;
+}
+
+// Whether the messages of a failed year say that the data have no table for it.
+bool yearMissing(const QString &messages, const QStringList &codes, const QString &year)
+{
+    for (const QString &code : codes)
+        if (messages.contains(missingTableMessage(code, year)))
+            return true;
+    return false;
+}
+
+// Each line of text with "Anno YEAR: " before it.
+QString yearLines(const QString &text, const QString &year)
+{
+    QString out;
+    for (const QString &line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+        out += QStringLiteral("Anno %1: %2\n").arg(year, line);
+    return out;
+}
+
+// One page of the map of a year (or of the years of the options when year is empty); the
+// messages of the core go to messages instead of the session's error text.
+struct YearOutcome {
+    int exitCode = 0;
+    QString messages;
+    std::optional<YearPage> page;
+    QString header;
+};
+YearOutcome buildYearPage(Session &s, const QCommandLineParser &p, const QString &year)
+{
+    YearOutcome o;
+    CollectingPrompt prompt(o.messages);
+    Session yearSession {s.ctx, prompt, s.menus, s.separator, s.out, o.messages, s.cacheFolder};
+    s.ctx.setPrompt(&prompt);
+    struct Restore {
+        AppContext &ctx;
+        Prompt *prompt;
+        ~Restore() { ctx.setPrompt(prompt); }
+    } restore {s.ctx, &s.prompt};
+    std::optional<ThematicMapResult> r = buildThematicMap(yearSession, p, o.exitCode,
+                                                          year.isEmpty() ? std::nullopt : std::optional<QString>(year));
+    if (r) {
+        o.header = r->request.header;
+        o.page = YearPage {year,
+                           map::mapPageRequest(r->view, r->request.variableText(), r->drawing.classes.legend, false)};
+    }
+    return o;
+}
+
+int runPage(Session &s, const QCommandLineParser &p, const QStringList &args)
+{
+    if (!args.isEmpty())
+        return s.usage(QStringLiteral("Argomento inatteso per pagina: %1").arg(args.first()));
+    const QString file = p.value(QStringLiteral("out"));
+    if (file.isEmpty() || !kPageSuffixes.contains(QFileInfo(file).suffix().toLower()))
+        return s.usage(QStringLiteral("Indicare il file della pagina con --out FILE (.pdf, .svg, .png, .jpg o .bmp)."));
+    if (p.isSet(QStringLiteral("caso")))
+        return s.usage(QStringLiteral("--caso non va con pagina: il caso viene dal livello dei territori."));
+    if (p.isSet(QStringLiteral("classi-csv")))
+        return s.usage(QStringLiteral("--classi-csv vale solo per mappa."));
+    QStringList years {QString()};
+    if (p.isSet(QStringLiteral("anni"))) {
+        const std::optional<QStringList> asked = parseYears(p.value(QStringLiteral("anni")), s.err);
+        if (!asked)
+            return 2;
+        years = *asked;
+    }
+
+    const QStringList codes = itemCodes(p);
+    std::vector<YearPage> pages;
+    QStringList headers, missing;
+    for (const QString &year : years) {
+        YearOutcome o = buildYearPage(s, p, year);
+        if (o.page) {
+            // What the core told along the way (a layer not drawn, say).
+            s.err += year.isEmpty() ? o.messages : yearLines(o.messages, year);
+            pages.push_back(std::move(*o.page));
+            headers << o.header;
+        } else if (year.isEmpty() || o.exitCode == 2) {
+            // A wrong command line is wrong for every year.
+            s.err += o.messages;
+            return o.exitCode;
+        } else if (yearMissing(o.messages, codes, year)) {
+            missing << year;
+        } else {
+            s.err += yearLines(o.messages, year);
+        }
+    }
+    if (!missing.isEmpty())
+        s.err += QStringLiteral("Anni senza dati per %1, pagine non scritte: %2.\n")
+                     .arg(codes.join(QStringLiteral(", ")), missing.join(QStringLiteral(", ")));
+    if (pages.empty())
+        return s.fail(QStringLiteral("Nessuna pagina scritta."));
+
+    const PageTexts texts {p.value(QStringLiteral("titolo")).trimmed(),
+                           p.value(QStringLiteral("descrizione")).trimmed()};
+    for (const PageFile &f : writeMapPages(pages, texts, file, &s.prompt)) {
+        if (!f.written)
+            return s.fail(QStringLiteral("Errore: impossibile scrivere la pagina in %1.").arg(f.name));
+        s.out += QStringLiteral("%1: %2 in %3\n")
+                     .arg(headers.mid(f.firstPage, f.pageCount).join(QStringLiteral(", ")),
+                          f.pageCount == 1 ? QStringLiteral("pagina") : QStringLiteral("%1 pagine").arg(f.pageCount),
+                          f.name);
+    }
+    return 0;
+}
+
+} // namespace
+
+std::vector<Command> pageCommands()
+{
+    return {{QStringLiteral("pagina"),
+             [](QCommandLineParser &p) {
+                 declareThematicOptions(p);
+                 for (const char *name : {"titolo", "descrizione", "anni"})
+                     p.addOption(valueOption(QLatin1String(name), QStringLiteral("VALORE")));
+             },
+             runPage}};
+}
+
+} // namespace qrn::cli

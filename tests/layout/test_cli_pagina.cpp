@@ -1,0 +1,107 @@
+// quarnaro-cli pagina: its texts on the page, the atlas of --anni with the years the data lack,
+// and the command's wrong lines. The files themselves are tested with the page output.
+
+#include "app/climain.h"
+#include "metadata/pdftext.h"
+#include "support/testfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+
+namespace {
+
+struct Cli {
+    test::TestFolder tf;
+    QString out, err;
+    int run(const QStringList &args)
+    {
+        out.clear();
+        err.clear();
+        return cli::run(QStringList {"--home", tf.path(), "pagina", "--db", "Variabili.mdb", "--voce", "AS013-2005",
+                                     "--gruppi", "6", "--colonna", "AS013_2005"}
+                            + args,
+                        QString(), out, err);
+    }
+};
+
+} // namespace
+
+TEST(CliPagina, TitleAndDescriptionReachThePage)
+{
+    Cli cli;
+    const QString pdf = cli.tf.file(QStringLiteral("pagina.pdf"));
+    ASSERT_EQ(cli.run({"--titolo", "Rete stradale 2005", "--out", pdf}), 0) << cli.err.toStdString();
+    EXPECT_EQ(cli.out, QStringLiteral("AS013_2005: pagina in %1\n").arg(pdf));
+    const QString text = test::pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Rete stradale 2005")));
+    EXPECT_TRUE(text.contains(QStringLiteral("AS013_2005:"))); // the description: the variable text
+
+    const QString svg = cli.tf.file(QStringLiteral("pagina.svg"));
+    ASSERT_EQ(cli.run({"--descrizione", "Fonte: Istat", "--out", svg}), 0) << cli.err.toStdString();
+    QFile f(svg);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray content = f.readAll();
+    EXPECT_TRUE(content.contains("Fonte: Istat"));
+    EXPECT_FALSE(content.contains("AS013_2005:"));
+}
+
+TEST(CliPagina, AtlasOfTheYearsWithThoseWithoutData)
+{
+    Cli cli;
+    // AS013 has data from 1997: 1996 is named and skipped, the other years are written.
+    const QString pdf = cli.tf.file(QStringLiteral("atlante.pdf"));
+    ASSERT_EQ(cli.run({"--anni", "1996-1998", "--out", pdf}), 0) << cli.err.toStdString();
+    EXPECT_EQ(cli.err, QStringLiteral("Anni senza dati per AS013, pagine non scritte: 1996.\n"));
+    EXPECT_EQ(cli.out, QStringLiteral("AS013_1997, AS013_1998: 2 pagine in %1\n").arg(pdf));
+    EXPECT_EQ(test::pdfText(pdf).count(QLatin1Char('\f')), 2); // one form feed after each page
+
+    // Images: one file per year of the list.
+    const QString jpg = cli.tf.file(QStringLiteral("atlante.jpg"));
+    ASSERT_EQ(cli.run({"--anni", "2005, 1999", "--out", jpg}), 0) << cli.err.toStdString();
+    EXPECT_TRUE(cli.err.isEmpty()) << cli.err.toStdString();
+    EXPECT_EQ(
+        cli.out,
+        QStringLiteral("AS013_2005: pagina in %1\nAS013_1999: pagina in %2\n")
+            .arg(cli.tf.file(QStringLiteral("atlante-2005.jpg")), cli.tf.file(QStringLiteral("atlante-1999.jpg"))));
+
+    // No year with data: nothing written, status 1.
+    const QString none = cli.tf.file(QStringLiteral("nessuno.pdf"));
+    EXPECT_EQ(cli.run({"--anni", "1990,1991", "--out", none}), 1);
+    EXPECT_TRUE(cli.err.startsWith(QStringLiteral("Anni senza dati per AS013, pagine non scritte: 1990, 1991.\n")));
+    EXPECT_FALSE(QFile::exists(none));
+}
+
+TEST(CliPagina, WrongCommandLines)
+{
+    Cli cli;
+    const QString pdf = cli.tf.file(QStringLiteral("p.pdf"));
+    struct Case {
+        QStringList args;
+        int rc;
+        const char *message;
+    };
+    const Case cases[] = {
+        {{}, 2, "--out FILE"},
+        {{"--out", cli.tf.file(QStringLiteral("p.gif"))}, 2, "--out FILE"},
+        {{"--out", cli.tf.file(QStringLiteral("p.jpeg"))}, 2, "--out FILE"},
+        {{"--out", pdf, "--anni", "2008-1996"}, 2, "--anni"},
+        {{"--out", pdf, "--anni", "anni"}, 2, "--anni"},
+        {{"--out", pdf, "--anni", "1999,,2001"}, 2, "--anni"},
+        {{"--out", pdf, "--anni", "99"}, 2, "--anni"},
+        {{"--out", pdf, "--caso", "regioni"}, 2, "--caso"},
+        {{"--out", pdf, "--classi-csv", cli.tf.file(QStringLiteral("c.csv"))}, 2, "--classi-csv"},
+        {{"--out", pdf, "--metodo", "nessuno"}, 2, "--metodo"},
+        {{"--out", pdf, "--anni", "2005", "--metodo", "nessuno"}, 2, "--metodo"},
+        {{"--out", pdf, "in_più"}, 2, "in_più"},
+        {{"--out", cli.tf.file(QStringLiteral("manca/p.pdf"))}, 1, "manca/p.pdf"},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(cli.run(c.args), c.rc) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(cli.err.contains(QString::fromUtf8(c.message))) << cli.err.toStdString();
+        EXPECT_TRUE(cli.out.isEmpty()) << cli.out.toStdString();
+    }
+    EXPECT_TRUE(QDir(cli.tf.path()).entryList({"p.*"}).isEmpty());
+}

@@ -1,0 +1,97 @@
+// The pages of an atlas: the names of the yearly files, every page in one PDF, one file per page
+// for the other formats, the command line's texts over the editor's, and a write that fails.
+
+#include "layout/pageoutput.h"
+#include "mappicture.h"
+#include "metadata/pdftext.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+
+namespace {
+
+std::vector<YearPage> yearPages(const QStringList &years)
+{
+    std::vector<YearPage> pages;
+    for (const QString &year : years) {
+        MapPageRequest r = test::sampleMapRequest();
+        r.variableText = QStringLiteral("AS013_%1: Lunghezza della rete stradale").arg(year);
+        pages.push_back({year, r});
+    }
+    return pages;
+}
+
+} // namespace
+
+TEST(MapPages, YearFileNames)
+{
+    const char *cases[][3] = {
+        {"atlante.png", "1999", "atlante-1999.png"},
+        {"/tmp/a.b/Pagina.JPG", "2005", "/tmp/a.b/Pagina-2005.JPG"},
+        {"/tmp/a.b/senza", "2001", "/tmp/a.b/senza-2001"},
+        {"mappa.anno.bmp", "1997", "mappa.anno-1997.bmp"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(yearFileName(QString::fromUtf8(c[0]), QString::fromUtf8(c[1])), QString::fromUtf8(c[2])) << c[0];
+}
+
+TEST(MapPages, EveryYearOnAPageOfOnePdf)
+{
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath(QStringLiteral("atlante.pdf"));
+    const std::vector<PageFile> files = writeMapPages(yearPages({"1997", "1998", "1999"}),
+                                                      {QStringLiteral("Rete stradale"), QString()}, pdf);
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].name, pdf);
+    EXPECT_EQ(files[0].pageCount, 3);
+    EXPECT_TRUE(files[0].written);
+    const QString text = test::pdfText(pdf);
+    EXPECT_EQ(text.count(QLatin1Char('\f')), 3); // one form feed after each page
+    EXPECT_EQ(text.count(QStringLiteral("Rete stradale")), 3); // the title on every page
+    for (const char *year : {"1997", "1998", "1999"})
+        EXPECT_TRUE(text.contains(QStringLiteral("AS013_%1:").arg(QLatin1String(year)))) << year;
+}
+
+TEST(MapPages, OneFilePerYearForImagesWithTheGivenTexts)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("atlante.jpg"));
+    const std::vector<PageFile> files = writeMapPages(yearPages({"2001", "2005"}),
+                                                      {QString(), QStringLiteral("Fonte: Istat")}, name);
+    ASSERT_EQ(files.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const QString expected = dir.filePath(i == 0 ? QStringLiteral("atlante-2001.jpg")
+                                                     : QStringLiteral("atlante-2005.jpg"));
+        EXPECT_EQ(files[size_t(i)].name, expected);
+        EXPECT_EQ(files[size_t(i)].firstPage, i);
+        EXPECT_TRUE(files[size_t(i)].written);
+        QFile f(expected);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly)) << expected.toStdString();
+        EXPECT_TRUE(f.read(2).startsWith("\xFF\xD8"));
+    }
+    EXPECT_FALSE(QFile::exists(name));
+
+    // A page without a year goes under the name itself; the texts replace the editor's.
+    const QString pdf = dir.filePath(QStringLiteral("pagina.pdf"));
+    std::vector<YearPage> single = yearPages({"2005"});
+    single[0].year.clear();
+    ASSERT_TRUE(writeMapPages(single, {QStringLiteral("Titolo mio"), QStringLiteral("Fonte: Istat")}, pdf)[0].written);
+    const QString text = test::pdfText(pdf);
+    EXPECT_TRUE(text.contains(QStringLiteral("Titolo mio")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Fonte: Istat")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Inserire un Titolo")));
+    EXPECT_FALSE(text.contains(QStringLiteral("AS013_2005")));
+}
+
+TEST(MapPages, StopsAtTheFirstFileNotWritten)
+{
+    QTemporaryDir dir;
+    const std::vector<PageFile> files = writeMapPages(yearPages({"2001", "2005"}), {},
+                                                      dir.filePath(QStringLiteral("manca/atlante.png")));
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_FALSE(files[0].written);
+    EXPECT_TRUE(writeMapPages({}, {}, dir.filePath(QStringLiteral("vuoto.pdf"))).empty());
+}
