@@ -1,5 +1,10 @@
 #include "map/legend.h"
 
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QRectF>
+
+#include <algorithm>
 #include <cmath>
 
 namespace qrn::map {
@@ -130,6 +135,42 @@ QList<QColor> sequentialPalette(const QString &name, int count)
                           : QList<QColor> {};
     }
     return {};
+}
+
+double drawLegend(QPainter &painter, const QRectF &area, const QList<LegendRow> &rows, const QString &title)
+{
+    if (area.isEmpty())
+        return 0;
+    painter.save();
+    const QFontMetricsF fm(painter.font(), painter.device());
+    double top = area.top();
+    painter.setPen(Qt::black);
+    if (!title.isEmpty()) {
+        const QRectF box = fm.boundingRect(QRectF(area.left(), top, area.width(), area.height()),
+                                           Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, title);
+        painter.drawText(QRectF(area.left(), top, area.width(), std::min(box.height(), area.height())),
+                         Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, title);
+        top += box.height() + fm.height() * 0.5;
+    }
+    const double room = area.bottom() - top;
+    if (rows.isEmpty() || room <= 0) {
+        painter.restore();
+        return std::min(top, area.bottom()) - area.top();
+    }
+    const double pitch = std::min(room / rows.size(), fm.height() * 1.8);
+    const double side = pitch * 0.7;
+    const double textLeft = area.left() + side + fm.height() * 0.5;
+    for (int i = 0; i < rows.size(); ++i) {
+        const double y = top + i * pitch;
+        painter.setPen(QPen(Qt::black, 0));
+        painter.setBrush(rows[i].colour);
+        painter.drawRect(QRectF(area.left(), y + (pitch - side) / 2, side, side));
+        const QString label = fm.elidedText(rows[i].label, Qt::ElideRight, std::max(0.0, area.right() - textLeft));
+        painter.drawText(QRectF(textLeft, y, std::max(0.0, area.right() - textLeft), pitch),
+                         Qt::AlignLeft | Qt::AlignVCenter, label);
+    }
+    painter.restore();
+    return top + rows.size() * pitch - area.top();
 }
 
 } // namespace qrn::map

@@ -10,6 +10,9 @@
 #include <QString>
 #include <QStringList>
 
+class QPainter;
+class QRectF;
+
 namespace qrn::map {
 
 struct LegendRow {
@@ -43,5 +46,12 @@ QStringList sequentialPaletteNames();
 // The palette for count classes (3 to 9 as published; 1 and 2 take colours of the 3-class
 // one). Empty for an unknown name or more than 9 classes.
 QList<QColor> sequentialPalette(const QString &name, int count);
+
+// Draws a legend into area with the painter's font: the title (wrapped, when not empty), then
+// one line per row, top down, a swatch square with a black border and the label beside it
+// (elided to the area). The rows share the height left, at most 1.8 lines each. Answers the
+// height used.
+double drawLegend(QPainter &painter, const QRectF &area, const QList<LegendRow> &rows,
+                  const QString &title = QString());
 
 } // namespace qrn::map

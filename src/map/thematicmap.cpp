@@ -1,0 +1,71 @@
+#include "map/thematicmap.h"
+
+#include <QSet>
+#include <cmath>
+
+namespace qrn::map {
+
+ShapeLayer *joinLayer(const ShapeCase &sc)
+{
+    if (sc.matchIndex < 0 || size_t(sc.matchIndex) >= sc.layers.size())
+        return nullptr;
+    ShapeLayer *layer = sc.layers[size_t(sc.matchIndex)].layer.get();
+    return layer && layer->valid() ? layer : nullptr;
+}
+
+QString joinKey(const QString &code, MapKind kind)
+{
+    const QString text = code.trimmed();
+    if (kind != MapKind::Provinces)
+        return text;
+    bool ok = false;
+    const double n = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+    if (!ok || !std::isfinite(n) || n != std::floor(n) || std::abs(n) > 1e15)
+        return text;
+    return QString::number(qint64(n));
+}
+
+void applyClasses(const ShapeCase &sc, const ThematicClasses &classes, MapKind kind)
+{
+    ShapeLayer *layer = joinLayer(sc);
+    if (!layer)
+        return;
+    const LayerConfig &entry = sc.layers[size_t(sc.matchIndex)];
+    auto renderer = std::make_shared<ValueMapRenderer>();
+    renderer->field = entry.FieldId;
+    renderer->useDefault = true;
+    renderer->defaultSymbol.color = 0xFFFFFF;
+    renderer->defaultSymbol.style = FillStyle::Solid;
+    renderer->defaultSymbol.outline = entry.Outline;
+    renderer->defaultSymbol.outlineColor = entry.OutlineColor;
+
+    QHash<QString, QString> codeByKey; // join key -> the code as the table gives it
+    for (auto it = classes.classByCode.constBegin(); it != classes.classByCode.constEnd(); ++it)
+        codeByKey.insert(joinKey(it.key(), kind), it.key());
+
+    // The renderer matches the field's text exactly: every text the layer holds whose code has a
+    // class becomes one value of it.
+    const int field = layer->fieldIndex(entry.FieldId);
+    QSet<QString> added;
+    for (int f = 0; field >= 0 && f < layer->featureCount(); ++f) {
+        const QString text = layer->value(f, field).trimmed();
+        if (added.contains(text))
+            continue;
+        added.insert(text);
+        const auto found = codeByKey.constFind(joinKey(text, kind));
+        if (found == codeByKey.constEnd())
+            continue;
+        Symbol s = renderer->defaultSymbol;
+        s.color = toWindowsColour(classes.colourOf(*found));
+        renderer->addValue(text, s);
+    }
+    layer->renderer = std::move(renderer);
+}
+
+void clearClasses(const ShapeCase &sc)
+{
+    if (ShapeLayer *layer = joinLayer(sc))
+        layer->renderer.reset();
+}
+
+} // namespace qrn::map

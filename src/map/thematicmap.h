@@ -1,0 +1,29 @@
+#pragma once
+// The thematic colouring of a loaded map case: the join layer of the case coloured territory by
+// territory with the classes of a drawing, and taken back to its own symbol.
+
+#include "map/mapdata.h"
+#include "map/maptable.h"
+#include "map/shapeconfig.h"
+
+#include <QString>
+
+namespace qrn::map {
+
+// The map layer of the join entry of a loaded case (the entry at sc.matchIndex), nullptr when
+// it is missing or not a valid layer.
+ShapeLayer *joinLayer(const ShapeCase &sc);
+
+// The form of a territory code the join compares: provinces by their number (so "1", "001",
+// "1.0" and "1,00" are one code), NUTS-2 areas and regions by their text without blanks around it.
+QString joinKey(const QString &code, MapKind kind);
+
+// Colours the join layer by the classes of a drawing: a value-map renderer on the entry's
+// FieldId; every territory code with a class gets its class colour (the entry's outline kept),
+// every other feature white. Codes are matched the way the shape files write them for the
+// kind (e.g. a province number "1" against a field "001" or 1.0).
+void applyClasses(const ShapeCase &sc, const ThematicClasses &classes, MapKind kind);
+// Takes the thematic colouring off again (the layer's own symbol).
+void clearClasses(const ShapeCase &sc);
+
+} // namespace qrn::map
