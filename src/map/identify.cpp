@@ -2,6 +2,7 @@
 
 #include "map/classify.h"
 #include "map/maptable.h"
+#include "map/thematicmap.h"
 #include "shell/context.h"
 #include "shell/store.h"
 
@@ -65,22 +66,20 @@ bool provinceGeoName(const QString &geoName)
 QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, const QString &code,
                                        const QString &module)
 {
-    QVariant key = code.trimmed();
-    if (provinceGeoName(geoName)) {
-        // Shape files write province numbers as "12", "012" or "12.0".
-        bool ok = false;
-        const double n = code.trimmed().toDouble(&ok);
-        key = ok ? QVariant(n) : QVariant();
-    }
+    // Shape files write province numbers as "12", "012" or "12.0": they are looked up as numbers.
+    const bool province = provinceGeoName(geoName);
+    const QString text = joinKey(code, province ? MapKind::Provinces : MapKind::Regions);
+    bool isNumber = false;
+    const double number = text.toDouble(&isNumber);
     QList<IdentifyField> out;
-    if (key.isNull())
+    if (text.isEmpty() || (province && !isNumber))
         return out;
+    const QVariant key = province ? QVariant(number) : QVariant(text);
     try {
         auto user = ctx.openDatabase(ctx.userDbFile(), ctx.FilesFolder, Connection::Access::ReadOnly);
-        appendFirstRow(out,
-                       user->queryNative(QStringLiteral("SELECT * FROM %1 WHERE N_TERCO = ?").arg(QString(kMapTable)),
-                                         {key}),
-                       ctx.numbers);
+        appendFirstRow(
+            out, user->queryNative(QStringLiteral("SELECT * FROM %1 WHERE N_TERCO = ?").arg(QString(kMapTable)), {key}),
+            ctx.numbers);
     } catch (const DbError &) {
         // No map table (nothing drawn, or it was dropped): the territory is still described.
     }

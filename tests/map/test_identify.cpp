@@ -46,8 +46,9 @@ TEST(Identify, ProvinceRowAndTerritoryForEveryWayOfWritingTheCode)
 {
     TestFolder tf;
     auto ctx = context(tf);
-    const MapRequest req = request(MapKind::Provinces, {{"1", "001", "1", "01", "Torino", "1063905,09"},
-                                                        {"1", "002", "2", "01", "Vercelli", "12,50"}});
+    const MapRequest req = request(
+        MapKind::Provinces,
+        {{"1", "001", "1", "01", "Torino", "1063905,09"}, {"1", "002", "2", "01", "Vercelli", "12,50"}});
     ASSERT_TRUE(saveMapTable(*ctx, req, mapRecords(req, {3, 1}), "test"));
     const QStringList torino {"N_TERCO=1", "AS013_2005=1063905,09", "N4=3", "Provincia=Torino", "REGIONE=Piemonte"};
     const struct {

@@ -1,0 +1,207 @@
+// The map window on the sample data: from the selection window through the grid's
+// "Crea cartogramma" to a quartile map of the provinces, and what the window adds to the core:
+// its controls, the legend grid, the colours on the map, identify, zoom, reset, the layer
+// settings, the hand-off to the print layout and closing.
+
+#include "map/ui/frm_mappa.h"
+
+#include "catalogue/ui/formdatitab.h"
+#include "layout/ui/printmappa.h"
+#include "map/thematicmap.h"
+#include "map/ui/mapwidget.h"
+#include "shell/store.h"
+#include "shell/ui/mainwindow.h"
+#include "support/startmain.h"
+#include "support/testfolder.h"
+#include "table/ui/frm_dispdata.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using qrn::test::TestFolder;
+using qrn::ui::frm_Mappa;
+
+namespace {
+
+struct Scenario {
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    std::unique_ptr<ui::MainWindow> main = qrn::test::startMainWindow(tf, *ctx);
+    frm_Mappa *w = nullptr;
+
+    // AS013 2005 for the provinces, mapped from the grid's button.
+    Scenario()
+    {
+        main->resize(1366, 768);
+        main->mnu_submnu_Click(2);
+        auto *sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
+        QTreeWidgetItem *item = sel->nodeByKey("AS013");
+        sel->objtree_NodeClick(item);
+        for (int i = 0; i < item->childCount(); ++i)
+            if (item->child(i)->text(0) == "2005")
+                sel->objtree_NodeClick(item->child(i));
+        sel->findChild<QCheckBox *>("Check1_1")->click();
+        sel->findChild<QPushButton *>("serie")->click();
+        auto *grid = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
+        grid->selectCells({1, 6}, {1, 6});
+        grid->findChild<QPushButton *>("cmd_createmap")->click();
+        w = main->area()->findChild<frm_Mappa *>("frm_Mappa");
+        if (w)
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
+        tf.prompt.clear();
+    }
+
+    bool mapTableExists()
+    {
+        auto cn = ctx->openDatabase(ctx->userDbFile(), ctx->FilesFolder);
+        return cn->queryNative("SELECT name FROM sqlite_master WHERE name = 'tMappa'").recordCount() == 1;
+    }
+    QImage mapImage() { return w->Map2->grab().toImage(); }
+    // A pixel well inside the province with this number, on the map as it is now.
+    QPoint insideProvince(const QString &prov)
+    {
+        const map::ShapeLayer *layer = map::joinLayer(w->shapeCase());
+        const QString field = w->shapeCase().layers[size_t(w->shapeCase().matchIndex)].FieldId;
+        for (int f = 0; layer && f < layer->featureCount(); ++f) {
+            if (map::joinKey(layer->value(f, field), map::MapKind::Provinces) != prov)
+                continue;
+            const QPainterPath path = w->Map2->view().featurePath(*layer, f);
+            const QRect box = path.boundingRect().toRect();
+            // The point farthest inside, on a coarse grid: every point 4 pixels around it is inside too.
+            for (int d = 12; d >= 4; d -= 4)
+                for (int y = box.top(); y <= box.bottom(); y += 2)
+                    for (int x = box.left(); x <= box.right(); x += 2) {
+                        bool inside = true;
+                        for (int dx = -d; dx <= d && inside; dx += d)
+                            for (int dy = -d; dy <= d && inside; dy += d)
+                                inside = path.contains(QPointF(x + dx, y + dy));
+                        if (inside)
+                            return {x, y};
+                    }
+        }
+        return {-1, -1};
+    }
+    QStringList listed() const
+    {
+        QStringList out;
+        for (int i = 0; i < w->ListView1->topLevelItemCount(); ++i)
+            out << w->ListView1->topLevelItem(i)->text(0) + "=" + w->ListView1->topLevelItem(i)->text(1);
+        return out;
+    }
+};
+
+} // namespace
+
+TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w) << s.tf.prompt.messages().join('|').toStdString();
+    frm_Mappa &w = *s.w;
+    EXPECT_EQ(w.windowTitle(), "Modulo cartografico");
+    const map::MapRequest &req = w.request();
+    ASSERT_EQ(req.mapCase.name, "provincia107");
+    EXPECT_EQ(w.txtVariabile->text(), "AS013_2005: " + req.description);
+    EXPECT_EQ(w.Option1->isChecked(), true);
+    EXPECT_FALSE(w.GridIndici->isVisible());
+    EXPECT_TRUE(w.Frame5->isVisible());
+    EXPECT_FALSE(w.Frame3->isVisible() || w.Frame2->isVisible());
+    EXPECT_FALSE(w.cmd_Stampa->isVisible());
+    EXPECT_EQ(w.cmb_namelayers->count(), 2);
+    EXPECT_TRUE(w.lblScalaKm->text().startsWith("1 cm = "));
+
+    // Identify before any drawing does nothing.
+    // The rows come sorted on the value; those without one come first.
+    const auto firstValued = std::find_if(req.rows.begin(), req.rows.end(),
+                                          [](const map::MapRow &r) { return !r.value.isEmpty(); });
+    ASSERT_NE(firstValued, req.rows.end());
+    const map::MapRow &lowest = *firstValued, &highest = req.rows.last();
+    const QPoint low = s.insideProvince(lowest.prov), high = s.insideProvince(highest.prov);
+    ASSERT_GE(low.x(), 0);
+    ASSERT_GE(high.x(), 0);
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
+    EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
+
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    EXPECT_TRUE(s.mapTableExists());
+    ASSERT_TRUE(w.GridIndici->isVisible());
+    const QList<map::LegendRow> legend = w.legendRows();
+    ASSERT_EQ(legend.size(), 5);
+    EXPECT_TRUE(legend[0].label.startsWith(" Da " + lowest.value + " a ")) << legend[0].label.toStdString();
+    EXPECT_TRUE(legend[3].label.endsWith(" a " + highest.value)) << legend[3].label.toStdString();
+    for (int i = 1; i < 3; ++i)
+        EXPECT_TRUE(legend[i].label.startsWith(" Da ")) << legend[i].label.toStdString();
+    EXPECT_EQ(legend[4], (map::LegendRow {" Dato non presente", Qt::white}));
+    EXPECT_TRUE(w.cmd_Stampa->isVisible());
+    EXPECT_FALSE(w.Cmd_cmdAutocolor->isEnabled());
+
+    // The lowest province in the first class's colour, the highest in the last one's.
+    const QImage drawn = s.mapImage();
+    EXPECT_EQ(drawn.pixelColor(low), legend[0].colour);
+    EXPECT_EQ(drawn.pixelColor(high), legend[3].colour);
+    EXPECT_NE(legend[0].colour, legend[3].colour);
+
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
+    const QStringList fields = s.listed();
+    EXPECT_TRUE(fields.contains("Provincia=" + lowest.name)) << fields.join('|').toStdString();
+    const auto shown = std::find_if(fields.begin(), fields.end(),
+                                    [](const QString &f) { return f.startsWith("AS013_2005="); });
+    ASSERT_NE(shown, fields.end());
+    EXPECT_EQ(s.ctx->numbers.toNumber(shown->section('=', 1)), s.ctx->numbers.toNumber(lowest.value));
+    // An empty spot (the sea in the top-left corner) clears the list.
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
+
+    // Zoom: Shift+click enlarges the extent by 1.5, a drawn rectangle becomes it, the right
+    // button goes back to the full extent; the scale text follows.
+    w.chk_zoom->click();
+    EXPECT_FALSE(w.chk_inform->isChecked());
+    const QRectF full = w.Map2->view().extent();
+    const QString fullScale = w.lblScalaKm->text();
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+    EXPECT_NEAR(w.Map2->view().extent().width(), full.width() * 1.5, 1e-6 * full.width());
+    EXPECT_NE(w.lblScalaKm->text(), fullScale);
+    QTest::mousePress(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseMove(w.Map2, QPoint(200, 180));
+    QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
+    EXPECT_LT(w.Map2->view().extent().width(), full.width() / 2);
+    QTest::mouseClick(w.Map2, Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
+    EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().fullExtent());
+    EXPECT_EQ(w.lblScalaKm->text(), fullScale);
+
+    // "Salva..." opens the print layout with the map, the variable text and the legend.
+    QTest::mouseClick(w.cmd_export, Qt::LeftButton);
+    auto *layout = s.main->area()->findChild<ui::PrintMappa *>();
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(layout->findChild<QListWidget *>("lst_leggenda")->count(), 1 + legend.size());
+
+    // Reset: the legend and the table go, the layers are loaded again without the classes.
+    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
+    EXPECT_FALSE(w.GridIndici->isVisible());
+    EXPECT_EQ(w.GridIndici->rowCount(), 0);
+    EXPECT_FALSE(s.mapTableExists());
+    EXPECT_EQ(w.Map2->view().layerCount(), 2);
+    EXPECT_FALSE(map::joinLayer(w.shapeCase())->renderer);
+    EXPECT_FALSE(w.Cmd_cmdAutocolor->isEnabled() || w.txt_min->isEnabled());
+
+    // Closing drops tMappa, also after a new drawing.
+    w.Option1->click();
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    EXPECT_TRUE(s.mapTableExists());
+    QTest::mouseClick(w.cmd_close, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(s.mapTableExists());
+    EXPECT_FALSE(s.main->area()->findChild<frm_Mappa *>("frm_Mappa"));
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
+}
