@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
@@ -204,4 +205,178 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_FALSE(s.mapTableExists());
     EXPECT_FALSE(s.main->area()->findChild<frm_Mappa *>("frm_Mappa"));
     EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
+}
+
+namespace {
+
+void clickCell(QTableWidget *grid, int row, int column)
+{
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid->visualItemRect(grid->item(row, column)).center());
+}
+
+QStringList labels(const QList<map::LegendRow> &rows)
+{
+    QStringList out;
+    for (const map::LegendRow &r : rows)
+        out << r.label;
+    return out;
+}
+
+} // namespace
+
+TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w);
+    frm_Mappa &w = *s.w;
+    const QPoint high = s.insideProvince(w.request().rows.last().prov);
+
+    // Equal amplitude: the class count takes one digit and nothing else, not even backspace.
+    w.Option2->click();
+    EXPECT_TRUE(w.Frame3->isVisible());
+    EXPECT_FALSE(w.Frame5->isVisible() || w.Frame2->isVisible() || w.cmdNota->isVisible());
+    QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Inserire il numero delle classi."});
+    EXPECT_EQ(s.tf.prompt.shown().back().title, "Attenzione!");
+    QTest::keyClicks(w.txtClassi, "a45");
+    QTest::keyClick(w.txtClassi, Qt::Key_Backspace);
+    EXPECT_EQ(w.txtClassi->text(), "4");
+    QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+    ASSERT_EQ(w.GridIndici->rowCount(), 4);
+    const NumberFormat &fmt = s.ctx->numbers;
+    EXPECT_TRUE(w.legendRows()[0].label.startsWith("Da " + map::numberText(w.stats().minValue, fmt) + " a "));
+    EXPECT_TRUE(w.legendRows()[3].label.endsWith(" a " + map::numberText(w.stats().maxValue, fmt)));
+    EXPECT_TRUE(w.Command2->isEnabled());
+    EXPECT_FALSE(w.cmdSelClassiUgualeAmp->isEnabled());
+    EXPECT_FALSE(w.drawn());
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    ASSERT_EQ(w.GridIndici->rowCount(), 5);
+    EXPECT_EQ(w.legendRows().last(), (map::LegendRow {"Dato non presente", Qt::white}));
+    EXPECT_FALSE(w.Command2->isEnabled());
+    EXPECT_EQ(s.mapImage().pixelColor(high), w.legendRows()[3].colour);
+
+    // A legend swatch opens the colour dialog; on a drawn map the class takes the colour at
+    // once. A cancelled dialog changes nothing.
+    s.tf.prompt.answerColor(QColor(0, 128, 0));
+    clickCell(w.GridIndici, 3, 0);
+    EXPECT_EQ(w.legendRows()[3].colour, QColor(0, 128, 0));
+    EXPECT_EQ(s.mapImage().pixelColor(high), QColor(0, 128, 0));
+    clickCell(w.GridIndici, 3, 0);
+    EXPECT_EQ(w.legendRows()[3].colour, QColor(0, 128, 0));
+
+    // Manual classes, one per click, in the colour of lbl_colore; the bounds take digits,
+    // the decimal mark and the minus sign.
+    w.Option3->click();
+    EXPECT_TRUE(w.Frame2->isVisible());
+    EXPECT_EQ(w.fraCB->title(), "Click sul colore per modificare");
+    w.txt_min->clear();
+    QTest::keyClicks(w.txt_min, "x-1a,5");
+    EXPECT_EQ(w.txt_min->text(), "-1,5");
+    w.txt_min->setText(map::numberText(w.stats().minValue, fmt));
+    w.txt_Max->setText("2000");
+    s.tf.prompt.answerColor(QColor(10, 20, 30));
+    QTest::mouseClick(w.lbl_colore, Qt::LeftButton);
+    QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
+    EXPECT_EQ(w.txt_min->text(), "2000,01");
+    EXPECT_FALSE(w.cmd_GoMap->isEnabled());
+    s.tf.prompt.answerColor(QColor(200, 0, 200));
+    QTest::mouseClick(w.lbl_colore, Qt::LeftButton);
+    QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
+    EXPECT_TRUE(w.cmd_GoMap->isEnabled());
+    EXPECT_FALSE(w.cmd_Select->isEnabled() || w.txt_min->isEnabled());
+    QTest::mouseClick(w.cmd_GoMap, Qt::LeftButton);
+    const QList<map::LegendRow> manual = w.legendRows();
+    ASSERT_EQ(manual.size(), 3);
+    EXPECT_EQ(manual[0].colour, QColor(10, 20, 30));
+    EXPECT_TRUE(manual[0].label.endsWith(" a 2000"));
+    EXPECT_TRUE(manual[1].label.startsWith("Da 2000,01 a "));
+    EXPECT_EQ(manual[1].colour, QColor(200, 0, 200));
+    EXPECT_EQ(s.mapImage().pixelColor(high), manual[1].colour);
+
+    // Natural breaks share the class count and the buttons of equal amplitude.
+    w.Option4->click();
+    EXPECT_EQ(w.Frame3->title(), "Interruzioni naturali");
+    EXPECT_FALSE(w.txt_min->isEnabled());
+    w.txtClassi->setText("3");
+    QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+    EXPECT_EQ(w.GridIndici->rowCount(), 3);
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    EXPECT_EQ(w.GridIndici->rowCount(), 4);
+
+    // Quartiles in a ColorBrewer palette; the note of the quartiles.
+    w.Option1->click();
+    w.cmb_palette->setCurrentText("Blues");
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    const QList<map::LegendRow> blues = w.legendRows();
+    ASSERT_EQ(blues.size(), 5);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(blues[i].colour, map::sequentialPalette("Blues", 4)[i]) << i;
+    EXPECT_EQ(s.mapImage().pixelColor(high), blues[3].colour);
+    s.tf.prompt.clear();
+    QTest::mouseClick(w.cmdNota, Qt::LeftButton);
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Le classi comprendono gli estremi superiori."});
+}
+
+TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w);
+    frm_Mappa &w = *s.w;
+    const QPoint inside = s.insideProvince(w.request().rows.last().prov);
+    QTest::mouseClick(w.Avanz, Qt::LeftButton);
+    EXPECT_TRUE(w.Frame4->isVisible());
+    w.cmb_namelayers->setCurrentText("province107");
+    EXPECT_TRUE(w.chk_outline->isChecked());
+    w.chk_outline->click();
+    EXPECT_FALSE(w.pic_colorSep->isEnabled());
+    s.tf.prompt.answerColor(QColor(0, 200, 0));
+    QTest::mouseClick(w.pic_colorsfondo, Qt::LeftButton);
+    s.tf.prompt.answerColor(QColor(0, 0, 90));
+    QTest::mouseClick(w.pic_mapbackcolor, Qt::LeftButton);
+    QTest::mouseClick(w.cmd_applica, Qt::LeftButton);
+    const QImage applied = s.mapImage();
+    EXPECT_EQ(applied.pixelColor(inside), QColor(0, 200, 0));
+    EXPECT_EQ(applied.pixelColor(2, 2), QColor(0, 0, 90));
+    // Applied but not saved: a reset loads the file's settings again.
+    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
+    EXPECT_NE(s.mapImage().pixelColor(inside), QColor(0, 200, 0));
+    EXPECT_TRUE(w.chk_outline->isChecked());
+
+    // Saved: the file keeps them, and the layer shows them after a reset.
+    s.tf.prompt.answerColor(QColor(0, 200, 0));
+    QTest::mouseClick(w.pic_colorsfondo, Qt::LeftButton);
+    QTest::mouseClick(w.cmd_salva, Qt::LeftButton);
+    const map::ShapeCase saved = map::readShapeConfig(map::shapeConfigPath(s.ctx->FilesFolder), "provincia107");
+    EXPECT_EQ(saved.layers[0].BackColor, map::winFromColor(QColor(0, 200, 0)));
+    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
+    EXPECT_EQ(s.mapImage().pixelColor(inside), QColor(0, 200, 0));
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
+}
+
+TEST(frm_Mappa, PrintHandOffAndOneWindow)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w);
+    QList<MapPageRequest> handed;
+    s.w->printOpener = [&handed](const MapPageRequest &r) { handed << r; };
+    QTest::mouseClick(s.w->Cmd_cmdAutocolor, Qt::LeftButton);
+    QTest::mouseClick(s.w->cmd_Stampa, Qt::LeftButton);
+    ASSERT_EQ(handed.size(), 1);
+    EXPECT_TRUE(handed[0].printAtOnce);
+    EXPECT_EQ(handed[0].variableText, s.w->txtVariabile->text());
+    ASSERT_EQ(handed[0].legend.size(), 5u);
+    EXPECT_EQ(handed[0].legend[4].text, " Dato non presente");
+    EXPECT_EQ(handed[0].legend[0].colour, s.w->legendRows()[0].colour);
+    EXPECT_FALSE(handed[0].map.boundingRect().isEmpty());
+
+    // A second map from the grid replaces the first window.
+    QPointer<frm_Mappa> first = s.w;
+    auto *grid = qobject_cast<ui::frm_dispData *>(s.main->registry().existing("FRM_DISPDATA"));
+    grid->selectCells({1, 6}, {1, 6});
+    grid->findChild<QPushButton *>("cmd_createmap")->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(first);
+    EXPECT_EQ(s.main->area()->findChildren<frm_Mappa *>().size(), 1);
+    EXPECT_FALSE(s.mapTableExists());
 }
