@@ -190,6 +190,7 @@ void frm_Mappa::buildControls()
     addSwatchRow(f5, 1, lbl_maxcolor, new QLabel(QStringLiteral("scegli il colore finale")));
     Cmd_cmdAutocolor = button("Cmd_cmdAutocolor", "Visualizza cartogramma");
     f5->addWidget(Cmd_cmdAutocolor, 2, 0, 1, 2);
+    f5->setColumnStretch(1, 1);
     methods->addWidget(Frame5);
 
     Frame3 = group("Frame3", "Classi di uguale ampiezza");
@@ -206,8 +207,11 @@ void frm_Mappa::buildControls()
     addSwatchRow(f2, 0, lbl_colore, new QLabel(QStringLiteral("assegna il colore alla classe")));
     cmd_Select = button("cmd_Select", "Seleziona");
     cmd_GoMap = button("cmd_GoMap", "Visualizza mappa");
-    f2->addWidget(cmd_Select, 1, 0);
-    f2->addWidget(cmd_GoMap, 1, 1);
+    auto *manualButtons = new QHBoxLayout;
+    manualButtons->addWidget(cmd_Select);
+    manualButtons->addWidget(cmd_GoMap);
+    f2->addLayout(manualButtons, 1, 0, 1, 2);
+    f2->setColumnStretch(1, 1);
     methods->addWidget(Frame2);
 
     FrameStat = group("FrameStat", "Statistiche");
