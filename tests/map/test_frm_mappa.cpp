@@ -27,6 +27,7 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -111,6 +112,42 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     ASSERT_TRUE(s.w) << s.tf.prompt.messages().join('|').toStdString();
     frm_Mappa &w = *s.w;
     EXPECT_EQ(w.windowTitle(), "Modulo cartografico");
+    const struct {
+        const char *name, *caption;
+    } controls[] = {{"Cmd_cmdAutocolor", "Visualizza cartogramma"},
+                    {"cmdSelClassiUgualeAmp", "Seleziona"},
+                    {"Command2", "Visualizza mappa"},
+                    {"cmd_Select", "Seleziona"},
+                    {"cmd_GoMap", "Visualizza mappa"},
+                    {"cmdNota", "Nota"},
+                    {"Avanz", "Avanzate"},
+                    {"cmd_applica", "Applica"},
+                    {"cmd_salva", "Salva Layer"},
+                    {"cmd_reset", "Reset"},
+                    {"cmd_export", "Salva..."},
+                    {"cmd_Stampa", "Salva e Stampa"},
+                    {"cmd_close", "Chiudi"},
+                    {"cmdHelp", "Help"},
+                    {"chk_inform", "Informazioni sul poligono"},
+                    {"chk_zoom", "Zoom"},
+                    {"Option1", "Quartili"},
+                    {"Option2", "Classi di uguale ampiezza"},
+                    {"Option3", "Manuale"},
+                    {"Option4", "Interruzioni naturali"}};
+    for (const auto &c : controls) {
+        auto *b = w.findChild<QAbstractButton *>(c.name);
+        ASSERT_TRUE(b) << c.name;
+        EXPECT_EQ(b->text(), c.caption) << c.name;
+    }
+    for (const char *name :
+         {"Map2",        "GridIndici",     "ListView1",       "picSplitter",    "lblScalaKm",      "txtVariabile",
+          "lbl_Ricfor",  "txtClassi",      "txt_min",         "txt_Max",        "lbl_mincolor",    "lbl_maxcolor",
+          "lbl_colore",  "fraCB",          "Frame4",          "cmb_namelayers", "pic_colorsfondo", "pic_colorSep",
+          "chk_outline", "chk_Trasparent", "pic_mapbackcolor"})
+        EXPECT_TRUE(w.findChild<QWidget *>(name)) << name;
+    EXPECT_EQ(w.ListView1->headerItem()->text(0), "Campo");
+    EXPECT_EQ(w.ListView1->headerItem()->text(1), "Valore");
+    EXPECT_EQ(w.lbl_Ricfor->text(), "AS013_2005");
     const map::MapRequest &req = w.request();
     ASSERT_EQ(req.mapCase.name, "provincia107");
     EXPECT_EQ(w.txtVariabile->text(), "AS013_2005: " + req.description);
@@ -121,6 +158,12 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_FALSE(w.cmd_Stampa->isVisible());
     EXPECT_EQ(w.cmb_namelayers->count(), 2);
     EXPECT_TRUE(w.lblScalaKm->text().startsWith("1 cm = "));
+    s.tf.write("Files/Help/400.html", "<html><body><h1>Il cartogramma</h1></body></html>");
+    s.ctx->HelpFile = s.tf.file("Files/Help/");
+    QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
+    auto *help = s.main->findChild<QTextBrowser *>("txtHelp");
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->toPlainText().contains("Il cartogramma"));
 
     // Identify before any drawing does nothing.
     // The rows come sorted on the value; those without one come first.
@@ -352,6 +395,19 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
     EXPECT_EQ(s.mapImage().pixelColor(inside), QColor(0, 200, 0));
     EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
+
+    // A transparent layer shows what lies below it, here the map's background.
+    w.chk_Trasparent->click();
+    EXPECT_FALSE(w.pic_colorsfondo->isEnabled());
+    QTest::mouseClick(w.cmd_applica, Qt::LeftButton);
+    EXPECT_EQ(s.mapImage().pixelColor(inside), s.mapImage().pixelColor(2, 2));
+
+    // A configuration that cannot be read leaves an empty map and is logged.
+    s.tf.write("Files/ShapeConfig.xml", "<Configs>");
+    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
+    EXPECT_EQ(w.Map2->view().layerCount(), 0);
+    EXPECT_EQ(w.cmb_namelayers->count(), 0);
+    EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_reset_Click"));
 }
 
 TEST(frm_Mappa, PrintHandOffAndOneWindow)

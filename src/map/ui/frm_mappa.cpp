@@ -417,11 +417,6 @@ void frm_Mappa::Form_Load()
     GridIndici->hide();
 
     loadLayers(QStringLiteral("Form_Load"));
-    const QSignalBlocker block(cmb_namelayers);
-    for (const map::LayerConfig &entry : m_case.layers)
-        cmb_namelayers->addItem(entry.FileName);
-    cmb_namelayers->setCurrentIndex(m_case.layers.empty() ? -1 : 0);
-    cmb_namelayers_Click(cmb_namelayers->currentIndex());
     RefreshScale();
 }
 
@@ -436,6 +431,16 @@ void frm_Mappa::loadLayers(const QString &procedure)
     }
     setSwatch(pic_mapbackcolor, map::colorFromWin(Map2->view().backColor));
     Map2->refresh();
+    // The layer list follows the entries read, keeping the layer chosen when it is still there.
+    const QString chosen = cmb_namelayers->currentText();
+    {
+        const QSignalBlocker block(cmb_namelayers);
+        cmb_namelayers->clear();
+        for (const map::LayerConfig &entry : m_case.layers)
+            cmb_namelayers->addItem(entry.FileName);
+        cmb_namelayers->setCurrentIndex(m_case.layers.empty() ? -1 : std::max(0, cmb_namelayers->findText(chosen)));
+    }
+    cmb_namelayers_Click(cmb_namelayers->currentIndex());
 }
 
 void frm_Mappa::selectMethod(map::Method m)
@@ -637,7 +642,6 @@ void frm_Mappa::cmd_reset_Click()
     ListView1->clear();
     map::dropMapTable(m_ctx, m_module);
     loadLayers(QStringLiteral("cmd_reset_Click"));
-    cmb_namelayers_Click(cmb_namelayers->currentIndex());
     applyStates();
     RefreshScale();
 }
