@@ -1,39 +1,32 @@
-// quarnaro-cli mappa: the layers of a map case drawn as the map window loads them, to a file.
+// quarnaro-cli mappa: the thematic map of a table column with its legend, or the layers of a map
+// case as the map window loads them, drawn to a file.
 
+#include "app/cli_thematic.h"
 #include "app/clicommand.h"
 
-#include "map/mapview.h"
-#include "map/shapeconfig.h"
+#include "map/maptable.h"
+#include "map/paintfile.h"
+#include "map/thematicmap.h"
 #include "shell/context.h"
+#include "shell/store.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
 
 namespace qrn::cli {
 
 namespace {
 
-int runMap(const AppContext &ctx, const QCommandLineParser &p, const QStringList &args, QString &out, QString &err)
+// The layers of --caso.
+int runCase(const AppContext &ctx, const QCommandLineParser &p, QString &out, QString &err)
 {
-    if (!args.isEmpty()) {
-        err += QStringLiteral("Argomento inatteso per mappa: %1\n").arg(args.first());
-        return 2;
-    }
     const QString caseName = p.value(QStringLiteral("caso")), file = p.value(QStringLiteral("out"));
-    int width = 1600, height = 1200;
-    for (auto [name, target] : {std::pair {"larghezza", &width}, std::pair {"altezza", &height}}) {
-        if (!p.isSet(QLatin1String(name)))
-            continue;
-        bool ok = false;
-        *target = p.value(QLatin1String(name)).toInt(&ok);
-        if (!ok) {
-            err += QStringLiteral("--%1 vuole un numero intero di pixel.\n").arg(QLatin1String(name));
-            return 2;
-        }
-    }
-    if (caseName.isEmpty() || file.isEmpty()) {
-        err += QStringLiteral("uso: mappa --caso CASO --out FILE [--larghezza N] [--altezza N]\n");
+    const std::optional<QSize> size = pictureSize(p, err);
+    if (!size)
         return 2;
-    }
-    if (width < 1 || height < 1 || width > 20000 || height > 20000) {
-        err += QStringLiteral("Dimensioni non valide: larghezza e altezza vanno da 1 a 20000 pixel.\n");
+    if (caseName.isEmpty() || file.isEmpty()) {
+        err += QStringLiteral("uso: mappa --caso CASO --out FILE [--larghezza N] [--altezza N], oppure mappa "
+                              "--colonna COLONNA con le opzioni di tabella (vedere --help)\n");
         return 2;
     }
     if (ctx.ShapeFolder.isEmpty()) {
@@ -41,7 +34,7 @@ int runMap(const AppContext &ctx, const QCommandLineParser &p, const QStringList
         return 1;
     }
     map::MapView view;
-    view.setViewport(QSize(width, height));
+    view.setViewport(*size);
     map::ShapeCase sc;
     try {
         sc = map::LoadShapeConfig(ctx.FilesFolder, ctx.ShapeFolder, caseName, view);
@@ -62,17 +55,75 @@ int runMap(const AppContext &ctx, const QCommandLineParser &p, const QStringList
     return 0;
 }
 
+// --classi-csv: the rows of tMappa as stored (territory code, value, class number), an empty
+// line, then the legend rows (swatch colour, label).
+bool writeClassesCsv(Session &s, const QString &file, const QList<map::LegendRow> &legend)
+{
+    QString text;
+    Session csv {s.ctx, s.prompt, s.menus, s.separator, text, s.err, s.cacheFolder};
+    {
+        auto cn = s.ctx.openDatabase(s.ctx.userDbFile(), s.ctx.FilesFolder);
+        csv.printCsv(cn->query(QStringLiteral("SELECT * FROM ") + QString(map::kMapTable)));
+    }
+    text += QLatin1Char('\n') + QStringLiteral("Colore") + s.separator + QStringLiteral("Legenda") + QLatin1Char('\n');
+    for (const map::LegendRow &row : legend)
+        text += row.colour.name() + s.separator + csvField(row.label, s.separator) + QLatin1Char('\n');
+    QSaveFile f(file);
+    const QByteArray bytes = text.toUtf8();
+    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
+        return true;
+    s.err += QStringLiteral("Errore: impossibile scrivere il file %1: %2\n").arg(file, f.errorString());
+    return false;
+}
+
+// The thematic map of --colonna.
+int runThematic(Session &s, const QCommandLineParser &p)
+{
+    const QString file = p.value(QStringLiteral("out"));
+    const QString ext = QFileInfo(file).suffix().toLower();
+    if (file.isEmpty() || (ext != QLatin1String("png") && ext != QLatin1String("svg") && ext != QLatin1String("pdf")))
+        return s.usage(QStringLiteral("Indicare il file della mappa con --out FILE (.png, .svg o .pdf)."));
+    if (p.isSet(QStringLiteral("caso")))
+        return s.usage(QStringLiteral("--caso non va con --colonna: il caso viene dal livello dei territori."));
+    int rc = 0;
+    std::optional<ThematicMapResult> r = buildThematicMap(s, p, rc);
+    if (!r)
+        return rc;
+    const std::optional<QSize> size = pictureSize(p, s.err);
+    if (!size)
+        return 2;
+    const QList<map::LegendRow> &legend = r->drawing.classes.legend;
+    QString why;
+    const bool drawn = map::paintToFile(
+        file, *size,
+        [&](QPainter &painter, const QRectF &picture) {
+            map::drawThematicPicture(painter, picture, r->view, legend, r->request.variableText());
+        },
+        &why);
+    if (!drawn)
+        return s.fail(QStringLiteral("Errore: ") + why);
+    const QString csv = p.value(QStringLiteral("classi-csv"));
+    if (!csv.isEmpty() && !writeClassesCsv(s, csv, legend))
+        return 1;
+    s.out += QStringLiteral("%1: %2 territori in %3 classi, mappa %4 in %5\n")
+                 .arg(r->request.header)
+                 .arg(r->request.rows.size())
+                 .arg(legend.size() - 1)
+                 .arg(r->request.mapCase.name, file);
+    return 0;
+}
+
 } // namespace
 
 std::vector<Command> mapCommands()
 {
-    return {{QStringLiteral("mappa"),
-             [](QCommandLineParser &p) {
-                 for (const char *name : {"caso", "out", "larghezza", "altezza"})
-                     p.addOption(valueOption(QLatin1String(name), QStringLiteral("VALORE")));
-             },
+    return {{QStringLiteral("mappa"), declareThematicOptions,
              [](Session &s, const QCommandLineParser &p, const QStringList &args) {
-                 return runMap(s.ctx, p, args, s.out, s.err);
+                 if (!args.isEmpty())
+                     return s.usage(QStringLiteral("Argomento inatteso per mappa: %1").arg(args.first()));
+                 if (p.isSet(QStringLiteral("colonna")))
+                     return runThematic(s, p);
+                 return runCase(s.ctx, p, s.out, s.err);
              }}};
 }
 

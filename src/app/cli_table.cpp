@@ -1,5 +1,5 @@
 // The command "tabella": the road of the selection window and of the data grid.
-#include "app/clicommand.h"
+#include "app/cli_table.h"
 
 #include "catalogue/querybuilder.h"
 #include "catalogue/selection.h"
@@ -13,18 +13,6 @@
 
 namespace qrn::cli {
 
-namespace {
-
-// The options of the command "tabella".
-struct TableRequest {
-    QString db, tipo = QStringLiteral("Variabili"), level = QStringLiteral("T");
-    QStringList items, names;
-    QList<int> groups;
-    QString sortColumn, searchColumn, lower, upper;
-    QString formula, name, exportFile;
-    bool descending = false, sql = false, selectionOnly = false, search = false;
-};
-
 QList<QCommandLineOption> tableOptions()
 {
     QList<QCommandLineOption> o;
@@ -36,7 +24,6 @@ QList<QCommandLineOption> tableOptions()
     return o;
 }
 
-// Reads the options of "tabella"; false with the reason in err when they are wrong.
 bool parseTableRequest(const QCommandLineParser &p, const QStringList &args, TableRequest &req, QString &err)
 {
     if (!args.isEmpty()) {
@@ -129,6 +116,8 @@ bool parseTableRequest(const QCommandLineParser &p, const QStringList &args, Tab
     return true;
 }
 
+namespace {
+
 // "Crea indicatore" on the loaded table: the expression given whole, the name from --name (a
 // refused name is reported and ends the command) or the default one.
 bool addFormulaColumn(AppContext &ctx, DataTable &table, const TableRequest &req, CollectingPrompt &prompt,
@@ -166,10 +155,55 @@ bool exportTable(AppContext &ctx, DataTable &table, const TableRequest &req, Col
     return ok;
 }
 
-// The road of the selection window and of the data grid: the chosen rows, the territories by
-// name and by group, CreaQuery, DoQuery, the derived column, then the sort and the search of
-// the grid, and the export.
+// The lines of the table after the sort and the search, then the workbook of --export.
 int runTable(Session &s, const TableRequest &req)
+{
+    AppContext &ctx = s.ctx;
+    QString &err = s.err;
+    if (const int rc = selectTable(s, req))
+        return rc;
+    if (req.sql) {
+        s.out += ctx.SelectQuery + QLatin1Char('\n');
+        return 0;
+    }
+    DataTable table;
+    if (const int rc = loadTable(s, req, table))
+        return rc;
+    bool selectionOnly = false;
+    if (req.search) {
+        const int c = table.columnOf(req.searchColumn);
+        if (c < 0) {
+            err += QStringLiteral("Nessuna colonna si chiama '%1'.\n").arg(req.searchColumn);
+            return 1;
+        }
+        const grid::SearchOutcome found = grid::searchTable(ctx, table, c + 1, req.lower, req.upper);
+        if (found.kind == grid::SearchOutcome::Kind::ReversedBounds
+            || found.kind == grid::SearchOutcome::Kind::NotNumbers)
+            return 1;
+        selectionOnly = req.selectionOnly;
+    } else if (req.selectionOnly) {
+        err += QStringLiteral("--selezione va con --cerca.\n");
+        return 2;
+    }
+
+    int firstRow = 1, lastRow = table.rowCount() - 1;
+    if (selectionOnly) {
+        firstRow = std::max(1, std::min(table.current.row, table.selEnd.row));
+        lastRow = std::max(table.current.row, table.selEnd.row);
+        if (table.current.row < 1 || table.selEnd.row < 1)
+            lastRow = 0; // nothing found: the header only
+    }
+    s.printCsv(table, firstRow, lastRow);
+    // Last, since the export puts the rows in territory-code order: what is printed is the
+    // table as the sort and the search left it.
+    if (!req.exportFile.isEmpty() && !exportTable(ctx, table, req, s.prompt))
+        return 1;
+    return 0;
+}
+
+} // namespace
+
+int selectTable(Session &s, const TableRequest &req)
 {
     AppContext &ctx = s.ctx;
     QString &err = s.err;
@@ -218,12 +252,13 @@ int runTable(Session &s, const TableRequest &req)
     }
     if (!CreaQuery(ctx, rows.rows(), filter, QStringLiteral("quarnaro-cli")))
         return 1;
-    if (req.sql) {
-        s.out += ctx.SelectQuery + QLatin1Char('\n');
-        return 0;
-    }
+    return 0;
+}
 
-    DataTable table;
+int loadTable(Session &s, const TableRequest &req, DataTable &table)
+{
+    AppContext &ctx = s.ctx;
+    QString &err = s.err;
     if (grid::DoQuery(ctx, table) != grid::LoadOutcome::Loaded)
         return 1;
     if (!req.formula.isEmpty() && !addFormulaColumn(ctx, table, req, s.prompt, err))
@@ -232,39 +267,8 @@ int runTable(Session &s, const TableRequest &req)
         err += QStringLiteral("Nessuna colonna si chiama '%1'.\n").arg(req.sortColumn);
         return 1;
     }
-    bool selectionOnly = false;
-    if (req.search) {
-        const int c = table.columnOf(req.searchColumn);
-        if (c < 0) {
-            err += QStringLiteral("Nessuna colonna si chiama '%1'.\n").arg(req.searchColumn);
-            return 1;
-        }
-        const grid::SearchOutcome found = grid::searchTable(ctx, table, c + 1, req.lower, req.upper);
-        if (found.kind == grid::SearchOutcome::Kind::ReversedBounds
-            || found.kind == grid::SearchOutcome::Kind::NotNumbers)
-            return 1;
-        selectionOnly = req.selectionOnly;
-    } else if (req.selectionOnly) {
-        err += QStringLiteral("--selezione va con --cerca.\n");
-        return 2;
-    }
-
-    int firstRow = 1, lastRow = table.rowCount() - 1;
-    if (selectionOnly) {
-        firstRow = std::max(1, std::min(table.current.row, table.selEnd.row));
-        lastRow = std::max(table.current.row, table.selEnd.row);
-        if (table.current.row < 1 || table.selEnd.row < 1)
-            lastRow = 0; // nothing found: the header only
-    }
-    s.printCsv(table, firstRow, lastRow);
-    // Last, since the export puts the rows in territory-code order: what is printed is the
-    // table as the sort and the search left it.
-    if (!req.exportFile.isEmpty() && !exportTable(ctx, table, req, s.prompt))
-        return 1;
     return 0;
 }
-
-} // namespace
 
 std::vector<Command> tableCommands()
 {

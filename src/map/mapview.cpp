@@ -1,13 +1,9 @@
 #include "map/mapview.h"
 
+#include "map/paintfile.h"
 #include "map/scalebar.h"
 
-#include <QFileInfo>
-#include <QImage>
-#include <QPageSize>
 #include <QPainter>
-#include <QPdfWriter>
-#include <QSvgGenerator>
 
 #include <algorithm>
 #include <cmath>
@@ -257,55 +253,14 @@ QPainterPath MapView::featurePath(const ShapeLayer &layer, int feature) const
 
 bool MapView::exportView(const QString &path, QString *error, bool forLayout) const
 {
-    auto fail = [&](const QString &why) {
+    if (m_viewport.isEmpty()) {
         if (error)
-            *error = why;
+            *error = QStringLiteral("Dimensioni della mappa non valide");
         return false;
-    };
-    if (m_viewport.isEmpty())
-        return fail(QStringLiteral("Dimensioni della mappa non valide"));
-    const QString ext = QFileInfo(path).suffix().toLower();
-    const QSize size = m_viewport;
-    if (ext == QLatin1String("svg")) {
-        QSvgGenerator svg;
-        svg.setFileName(path);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setResolution(forLayout ? int(std::lround(size.width() * 2540.0 / layoutPictureHimetric(10.0))) : 96);
-        svg.setTitle(QStringLiteral("Mappa"));
-        QPainter p;
-        if (!p.begin(&svg))
-            return fail(QStringLiteral("Impossibile scrivere il file %1").arg(path));
-        p.setRenderHint(QPainter::Antialiasing);
-        draw(p, QRectF(QPointF(0, 0), size));
-        p.end();
-        return QFileInfo::exists(path) ? true : fail(QStringLiteral("Impossibile scrivere il file %1").arg(path));
     }
-    if (ext == QLatin1String("pdf")) {
-        QPdfWriter pdf(path);
-        pdf.setResolution(96);
-        pdf.setPageSize(QPageSize(QSizeF(size.width() * 72.0 / 96, size.height() * 72.0 / 96), QPageSize::Point));
-        pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter p;
-        if (!p.begin(&pdf))
-            return fail(QStringLiteral("Impossibile scrivere il file %1").arg(path));
-        p.setRenderHint(QPainter::Antialiasing);
-        draw(p, QRectF(0, 0, pdf.width(), pdf.height()));
-        p.end();
-        return true;
-    }
-    if (ext != QLatin1String("png") && ext != QLatin1String("jpg") && ext != QLatin1String("jpeg")
-        && ext != QLatin1String("bmp"))
-        return fail(QStringLiteral("Formato di file non gestito: %1").arg(path));
-    QImage image(size, QImage::Format_RGB32);
-    {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        draw(p, QRectF(QPointF(0, 0), size));
-    }
-    if (!image.save(path))
-        return fail(QStringLiteral("Impossibile scrivere il file %1").arg(path));
-    return true;
+    const int dpi = forLayout ? int(std::lround(m_viewport.width() * 2540.0 / layoutPictureHimetric(10.0))) : 96;
+    return paintToFile(
+        path, m_viewport, [this](QPainter &p, const QRectF &target) { draw(p, target); }, error, dpi);
 }
 
 } // namespace qrn::map

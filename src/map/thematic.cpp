@@ -21,10 +21,15 @@ Drawing store(AppContext &ctx, const MapRequest &req, const QList<ClassBounds> &
 Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QColor &start, const QColor &end,
                         const QString &module)
 {
+    return quartileDrawing(ctx, req, colourRamp(start, end, QuartileClassifier::kClasses), module);
+}
+
+Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QList<QColor> &colours, const QString &module)
+{
     const Classification c = QuartileClassifier().classify(req.values(), ctx.numbers);
     if (c.equalValuesWarning && ctx.prompt)
         ctx.prompt->message(kQuartileWarning, QString(), Icon::Exclamation);
-    return store(ctx, req, c.classes, c.classOf, colourRamp(start, end, QuartileClassifier::kClasses), true, module);
+    return store(ctx, req, c.classes, c.classOf, colours, true, module);
 }
 
 Drawing legendDrawing(AppContext &ctx, const MapRequest &req, const QList<LegendRow> &legend, const QString &module)

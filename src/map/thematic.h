@@ -15,6 +15,8 @@ struct Drawing {
 // values across a boundary is shown through ctx.prompt and the map is drawn all the same.
 Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QColor &start, const QColor &end,
                         const QString &module);
+// The same with the four class colours given (a palette).
+Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QList<QColor> &colours, const QString &module);
 // The classes of a legend made by the equal-amplitude, manual or natural-breaks method
 // (cmd_GoMap): the bounds are read back from the labels, each class keeps its swatch; a no-data
 // row ends the classes.

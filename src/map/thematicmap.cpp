@@ -1,6 +1,10 @@
 #include "map/thematicmap.h"
 
+#include <QFontMetricsF>
+#include <QPainter>
 #include <QSet>
+
+#include <algorithm>
 #include <cmath>
 
 namespace qrn::map {
@@ -66,6 +70,42 @@ void clearClasses(const ShapeCase &sc)
 {
     if (ShapeLayer *layer = joinLayer(sc))
         layer->renderer.reset();
+}
+
+QRectF thematicMapArea(const QRectF &picture)
+{
+    return QRectF(picture.topLeft(), QSizeF(std::round(picture.width() * 0.75), picture.height()));
+}
+
+QRectF thematicLegendArea(const QRectF &picture)
+{
+    const QRectF map = thematicMapArea(picture);
+    const double margin = std::max(4.0, std::round(picture.height() * 0.03));
+    return QRectF(map.right() + margin, picture.top() + margin, picture.right() - map.right() - 2 * margin,
+                  picture.height() - 2 * margin);
+}
+
+void drawThematicPicture(QPainter &painter, const QRectF &picture, const MapView &view, const QList<LegendRow> &legend,
+                         const QString &title)
+{
+    painter.save();
+    painter.fillRect(picture, Qt::white);
+    view.draw(painter, thematicMapArea(picture));
+    // A fiftieth of the height, smaller when the longest label would not fit beside its swatch.
+    const QRectF area = thematicLegendArea(picture);
+    QFont font = painter.font();
+    for (int size = std::max(9, int(picture.height() / 50)); size >= 9; --size) {
+        font.setPixelSize(size);
+        const QFontMetricsF fm(font, painter.device());
+        double widest = 0;
+        for (const LegendRow &row : legend)
+            widest = std::max(widest, fm.horizontalAdvance(row.label));
+        if (widest + fm.height() * 2 <= area.width())
+            break;
+    }
+    painter.setFont(font);
+    drawLegend(painter, area, legend, title);
+    painter.restore();
 }
 
 } // namespace qrn::map

@@ -4,9 +4,14 @@
 
 #include "map/mapdata.h"
 #include "map/maptable.h"
+#include "map/mapview.h"
 #include "map/shapeconfig.h"
 
+#include <QList>
+#include <QRectF>
 #include <QString>
+
+class QPainter;
 
 namespace qrn::map {
 
@@ -25,5 +30,14 @@ QString joinKey(const QString &code, MapKind kind);
 void applyClasses(const ShapeCase &sc, const ThematicClasses &classes, MapKind kind);
 // Takes the thematic colouring off again (the layer's own symbol).
 void clearClasses(const ShapeCase &sc);
+
+// A thematic map picture: the map on the left, its legend in a column on the right taking about
+// a quarter of the width.
+QRectF thematicMapArea(const QRectF &picture);
+QRectF thematicLegendArea(const QRectF &picture);
+// Paints the picture: a white ground, the view (its viewport mapped onto the map area) and the
+// legend rows under the title, in a font sized to the picture.
+void drawThematicPicture(QPainter &painter, const QRectF &picture, const MapView &view, const QList<LegendRow> &legend,
+                         const QString &title);
 
 } // namespace qrn::map

@@ -1,0 +1,41 @@
+#pragma once
+// The pipeline of the thematic `mappa` (and of the commands built on it): the table of a
+// selection, the map preparation of a column, its classes and the join layer coloured by them.
+
+#include "app/clicommand.h"
+#include "map/mapdata.h"
+#include "map/mapview.h"
+#include "map/shapeconfig.h"
+#include "map/thematic.h"
+
+#include <QCommandLineParser>
+#include <QString>
+#include <optional>
+
+namespace qrn::cli {
+
+// The options of the thematic `mappa`: those of `tabella` plus --colonna, --metodo, --classi,
+// --limiti, --colori, --palette, --livello-mappa, --classi-csv (and mappa's own --out,
+// --larghezza, --altezza, --caso).
+void declareThematicOptions(QCommandLineParser &p);
+
+struct ThematicMapResult {
+    map::MapRequest request;
+    map::Drawing drawing; // classes, legend, tMappa written
+    map::ShapeCase shapeCase; // the loaded case (layers shared with view)
+    map::MapView view; // layers loaded, join layer coloured, viewport from the options
+};
+
+// The selection of `tabella`, the map preparation, the classes of --metodo and the colouring.
+// With year set, every year in --voce items and in --colonna is replaced by it (the atlas of
+// `pagina`). Italian messages go to s.err; on failure returns nullopt and sets exitCode (2 for
+// wrong options, 1 for a failure). The view's viewport is the map area of a picture of
+// --larghezza x --altezza pixels (1600 x 1200 by default; see map::thematicMapArea).
+std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLineParser &p, int &exitCode,
+                                                  const std::optional<QString> &year = std::nullopt);
+
+// The picture size of --larghezza and --altezza; nullopt (the reason on err) when they are not
+// whole numbers from 1 to 20000.
+std::optional<QSize> pictureSize(const QCommandLineParser &p, QString &err);
+
+} // namespace qrn::cli

@@ -1,0 +1,207 @@
+// quarnaro-cli mappa --colonna: its options and exit codes, the colours of known provinces in
+// the picture, the rows of --classi-csv, and the year of the atlas.
+
+#include "app/cli_thematic.h"
+#include "app/climain.h"
+#include "map/classify.h"
+#include "map/thematicmap.h"
+#include "shell/links.h"
+#include "shell/menus.h"
+#include "support/testfolder.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+
+namespace {
+
+// The legend's text needs the fonts of a GUI application, as quarnaro-cli makes one.
+class Gui : public ::testing::Environment {
+    int argc = 1;
+    char name[20] = "test_cli_thematic";
+    char *argv[2] = {name, nullptr};
+    std::unique_ptr<QGuiApplication> app;
+
+public:
+    void SetUp() override { app = std::make_unique<QGuiApplication>(argc, argv); }
+    void TearDown() override { app.reset(); }
+};
+[[maybe_unused]] ::testing::Environment *const kGui = ::testing::AddGlobalTestEnvironment(new Gui);
+
+struct Cli {
+    test::TestFolder tf;
+    QString out, err;
+    int run(const QStringList &args)
+    {
+        out.clear();
+        err.clear();
+        return cli::run(QStringList {"--home", tf.path()} + args, QString(), out, err);
+    }
+    QStringList mappa(const QStringList &more) const
+    {
+        return QStringList {"mappa", "--db", "Variabili.mdb", "--voce", "AS013-2005"} + more;
+    }
+};
+
+// A pixel well inside the province numbered prov of the 107-province layer, in a picture of
+// size drawn by mappa.
+QPoint insideProvince(const QString &shapeFolder, int prov, QSize size)
+{
+    auto layer = map::ShapeLayer::open(shapeFolder + QStringLiteral("province107.shp"));
+    map::MapView view;
+    view.addLayer(layer);
+    view.setViewport(map::thematicMapArea(QRectF(QPointF(0, 0), QSizeF(size))).size().toSize());
+    int feature = -1;
+    for (int f = 0; f < layer->featureCount(); ++f)
+        if (layer->value(f, QStringLiteral("COD_PRO")).toInt() == prov)
+            feature = f;
+    const QRectF b = layer->featureBounds(feature);
+    auto inside = [&](QPointF px) {
+        const std::vector<int> found = layer->search(view.toMapPoint(px));
+        return found.size() == 1 && found[0] == feature;
+    };
+    for (int i = 1; i < 20; ++i)
+        for (int j = 1; j < 20; ++j) {
+            const QPointF px = view.toPixel(QPointF(b.left() + b.width() * i / 20, b.top() + b.height() * j / 20));
+            bool clear = true;
+            for (QPointF d : {QPointF(-4, -4), QPointF(4, -4), QPointF(-4, 4), QPointF(4, 4), QPointF(0, 0)})
+                clear = clear && inside(px + d);
+            if (clear)
+                return px.toPoint();
+        }
+    return QPoint(-1, -1);
+}
+
+} // namespace
+
+TEST(CliThematic, OptionsAndExitCodes)
+{
+    Cli c;
+    const QString png = c.tf.file(QStringLiteral("m.png"));
+    struct Case {
+        QStringList args;
+        int rc;
+        QString message; // part of standard error
+    };
+    const QStringList prov = {"--gruppi", "1", "--colonna", "AS013_2005", "--out", png};
+    const Case cases[] = {
+        {prov + QStringList {"--metodo", "mediana"}, 2, "--metodo"},
+        {prov + QStringList {"--metodo", "ampiezza"}, 2, "--classi"},
+        {prov + QStringList {"--metodo", "naturali", "--classi", "tre"}, 2, "--classi"},
+        {prov + QStringList {"--limiti", "1;2"}, 2, "--limiti"},
+        {prov + QStringList {"--metodo", "manuale"}, 2, "--limiti"},
+        {prov + QStringList {"--colori", "rosso,blu"}, 2, "#rrggbb"},
+        {prov + QStringList {"--palette", "Arcobaleno"}, 2, "Palette sconosciuta"},
+        {prov + QStringList {"--palette", "Blues", "--colori", "#000000,#ffffff"}, 2, "--palette"},
+        {prov + QStringList {"--caso", "regioni"}, 2, "--caso"},
+        {{"--gruppi", "1", "--colonna", "AS013_2005"}, 2, "--out"},
+        {{"--gruppi", "1", "--colonna", "AS013_2005", "--out", c.tf.file(QStringLiteral("m.gif"))}, 2, "--out"},
+        {{"--gruppi", "1,6", "--colonna", "AS013_2005", "--out", png}, 2, "--livello-mappa"},
+        {{"--gruppi", "1", "--colonna", "COD_TERR", "--out", png}, 1, map::kSelectVariable},
+        {prov + QStringList {"--metodo", "ampiezza", "--classi", "0"}, 1, map::kZeroClasses},
+        {prov + QStringList {"--metodo", "manuale", "--limiti", "1000;5000"}, 1, "valore massimo"},
+        {{"--territori", "Torino", "--livello-mappa", "province", "--metodo", "naturali", "--classi", "3", "--colonna",
+          "AS013_2005", "--out", png},
+         1,
+         map::kMinEqualsMax},
+        {prov + QStringList {"--metodo", "naturali", "--classi", "12", "--palette", "Blues"}, 1, "da 1 a 9"},
+    };
+    for (const Case &k : cases) {
+        EXPECT_EQ(c.run(c.mappa(k.args)), k.rc) << k.args.join(' ').toStdString();
+        EXPECT_TRUE(c.err.contains(k.message)) << c.err.toStdString();
+        EXPECT_FALSE(QFile::exists(png)) << k.args.join(' ').toStdString();
+    }
+}
+
+TEST(CliThematic, PictureAndClassRowsAgree)
+{
+    Cli c;
+    const QString png = c.tf.file(QStringLiteral("m.png")), csv = c.tf.file(QStringLiteral("m.csv"));
+    ASSERT_EQ(c.run(c.mappa({"--gruppi", "1", "--colonna", "AS013_2005", "--colori", "#ff0000,#0000ff", "--out", png,
+                             "--larghezza", "1000", "--altezza", "800", "--classi-csv", csv})),
+              0)
+        << c.err.toStdString();
+
+    // The provinces with a value, from the table itself.
+    ASSERT_EQ(c.run({"tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "1"}), 0);
+    QHash<QString, QString> valueOf;
+    for (const QString &line : c.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1))
+        valueOf.insert(line.section(QLatin1Char(';'), 2, 2), line.section(QLatin1Char(';'), 6, 6));
+
+    QFile f(csv);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QStringList sections = QString::fromUtf8(f.readAll()).split(QStringLiteral("\n\n"));
+    ASSERT_EQ(sections.size(), 2);
+    QStringList rows = sections[0].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(rows.takeFirst(), QStringLiteral("N_TERCO;AS013_2005;N4"));
+    QHash<QString, int> classOf;
+    for (const QString &r : rows) {
+        const QStringList cells = r.split(QLatin1Char(';'));
+        ASSERT_EQ(cells.size(), 3) << r.toStdString();
+        auto number = [](QString t) { return t.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(); };
+        EXPECT_DOUBLE_EQ(number(cells[1]), number(valueOf.value(cells[0]))) << r.toStdString();
+        classOf.insert(cells[0], cells[2].toInt());
+    }
+    int withValue = 0;
+    for (const QString &v : std::as_const(valueOf))
+        withValue += v.isEmpty() ? 0 : 1;
+    EXPECT_EQ(rows.size(), withValue);
+
+    QStringList legend = sections[1].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_EQ(legend.takeFirst(), QStringLiteral("Colore;Legenda"));
+    ASSERT_EQ(legend.size(), 5);
+    EXPECT_EQ(legend.first().section(QLatin1Char(';'), 0, 0), QStringLiteral("#ff0000"));
+    EXPECT_EQ(legend[3].section(QLatin1Char(';'), 0, 0), QStringLiteral("#0000ff"));
+    EXPECT_EQ(legend.last(), QStringLiteral("#ffffff; Dato non presente"));
+
+    // Torino (1) and Bari (72) in the colour of their class; Treviso (26) has no value: white.
+    const QImage img(png);
+    ASSERT_EQ(img.size(), QSize(1000, 800));
+    ASSERT_TRUE(valueOf.value(QStringLiteral("26")).isEmpty());
+    for (const QString &code : {QStringLiteral("1"), QStringLiteral("72"), QStringLiteral("26")}) {
+        const QPoint at = insideProvince(c.tf.file(QStringLiteral("Shape/")), code.toInt(), img.size());
+        ASSERT_NE(at, QPoint(-1, -1)) << code.toStdString();
+        const int k = classOf.value(code);
+        const QColor expected(k > 0 ? legend[k - 1].section(QLatin1Char(';'), 0, 0) : QStringLiteral("#ffffff"));
+        EXPECT_EQ(img.pixelColor(at), expected) << code.toStdString();
+    }
+}
+
+TEST(CliThematic, VectorFilesAndTheAtlasYear)
+{
+    Cli c;
+    for (const char *ext : {"svg", "pdf"}) {
+        const QString file = c.tf.file(QStringLiteral("m.") + QLatin1String(ext));
+        ASSERT_EQ(c.run(c.mappa({"--gruppi", "6", "--colonna", "AS013_2005", "--out", file})), 0) << ext;
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_TRUE(f.read(400).contains(QLatin1String(ext) == QLatin1String("svg") ? "<svg" : "%PDF")) << ext;
+    }
+
+    // The year given replaces the one of the items and of the column.
+    auto ctx = c.tf.context();
+    ctx->DbFolder = c.tf.file(QStringLiteral("Databases/"));
+    ctx->ShapeFolder = c.tf.file(QStringLiteral("Shape/"));
+    RefreshLinkOnDB_2(*ctx);
+    QString out, err;
+    cli::CollectingPrompt prompt(err);
+    ctx->setPrompt(&prompt);
+    MenuBar menus;
+    cli::Session s {*ctx, prompt, menus, QLatin1Char(';'), out, err, QString()};
+    QCommandLineParser p;
+    cli::declareThematicOptions(p);
+    ASSERT_TRUE(p.parse({"x", "--db", "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "6", "--colonna",
+                         "AS013_2005", "--larghezza", "800", "--altezza", "600"}));
+    int rc = -1;
+    const std::optional<cli::ThematicMapResult> r = cli::buildThematicMap(s, p, rc, QStringLiteral("2006"));
+    ASSERT_TRUE(r) << err.toStdString();
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(r->request.header, QStringLiteral("AS013_2006"));
+    EXPECT_EQ(r->request.rows.size(), 20);
+    EXPECT_EQ(r->view.viewport(), QSize(600, 600));
+    ASSERT_TRUE(map::joinLayer(r->shapeCase));
+    EXPECT_TRUE(map::joinLayer(r->shapeCase)->renderer);
+}
