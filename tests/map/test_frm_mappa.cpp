@@ -307,6 +307,10 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     EXPECT_EQ(s.mapImage().pixelColor(high), QColor(0, 128, 0));
     clickCell(w.GridIndici, 3, 0);
     EXPECT_EQ(w.legendRows()[3].colour, QColor(0, 128, 0));
+    // The no-data row of a drawn map keeps its white: no dialog.
+    const size_t asked = s.tf.prompt.shown().size();
+    clickCell(w.GridIndici, 4, 0);
+    EXPECT_EQ(s.tf.prompt.shown().size(), asked);
 
     // Manual classes, one per click, in the colour of lbl_colore; the bounds take digits,
     // the decimal mark and the minus sign.

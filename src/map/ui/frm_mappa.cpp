@@ -613,7 +613,8 @@ void frm_Mappa::cmdNota_Click()
 
 void frm_Mappa::GridIndici_Click(int row, int column)
 {
-    if (column != 0 || !m_ctx.prompt)
+    // The no-data row of a drawn map stands for the white of the territories without a class.
+    if (column != 0 || !m_ctx.prompt || (m_drawn && row == GridIndici->rowCount() - 1))
         return;
     QTableWidgetItem *cell = GridIndici->item(row, 0);
     // A cancelled dialog leaves the class as it was.
