@@ -38,7 +38,7 @@ namespace {
 
 constexpr int kHelpContext = 400;
 constexpr int kSwatchColumnWidth = 20; // 300 twips
-constexpr int kLegendColumnWidth = 268; // the splitter's starting place, in pixels, per column
+constexpr int kLegendColumnWidth = 268; // each of the two columns left of the splitter, in pixels
 const QString kPaletteOwn = QStringLiteral("Colori scelti");
 const QString kNoteText = QStringLiteral("Le classi comprendono gli estremi superiori.");
 const QColor kStartColour(255, 255, 178);
