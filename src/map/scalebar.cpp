@@ -1,5 +1,7 @@
 #include "map/scalebar.h"
 
+#include "map/classify.h"
+
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
@@ -15,6 +17,12 @@ double scaleDenominator(const QRectF &extent, const QSizeF &pixels, double dpi)
         return 0;
     const double metresPerPixel = std::max(extent.width() / pixels.width(), extent.height() / pixels.height());
     return metresPerPixel * dpi / 0.0254;
+}
+
+QString scaleKmText(double denominator, const NumberFormat &fmt)
+{
+    const double km = denominator / 100000.0;
+    return QStringLiteral("1 cm = ") + numberText(roundHalfEven(km, km <= 10 ? 2 : 0), fmt) + QStringLiteral(" km");
 }
 
 ScaleBarLength scaleBarFor(double metresPerPixel, double maxPixels)

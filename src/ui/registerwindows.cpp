@@ -2,6 +2,7 @@
 
 #include "catalogue/ui/formdatitab.h"
 #include "map/ui/createmap.h"
+#include "map/ui/frm_mappa.h"
 #include "metadata/ui/frm_glossario.h"
 #include "metadata/ui/frminfo.h"
 #include "metadata/ui/frmmetadati.h"
@@ -18,7 +19,7 @@ void registerWindows(MainWindow &main)
     main.registry().add(QStringLiteral("FORMDATITAB"), [&main] { return new FormdatiTab(main.context(), &main); });
     main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] {
         auto *grid = new frm_dispData(main.context(), &main);
-        attachMapCommand(*grid, main, MapWindowOpener {}); // the map window is not registered yet
+        attachMapCommand(*grid, main, [&main](const map::MapRequest &r) { frm_Mappa::open(main, r); });
         return grid;
     });
     main.registry().add(

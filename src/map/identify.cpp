@@ -1,0 +1,98 @@
+#include "map/identify.h"
+
+#include "map/classify.h"
+#include "map/maptable.h"
+#include "map/thematicmap.h"
+#include "shell/context.h"
+#include "shell/store.h"
+
+#include <QVariant>
+
+namespace qrn::map {
+
+namespace {
+
+// The territory queries by GeoName. The code is bound as a parameter: a province number as a
+// number, the other codes as text.
+QString territorySql(const QString &geoName)
+{
+    const QString g = geoName.toLower();
+    if (g == QLatin1String("regioni"))
+        return QStringLiteral(
+            "SELECT land_Ind.DES_TERR FROM land_Ind INNER JOIN land ON land_Ind.cod_terr = land.cod_terr "
+            "WHERE (land_Ind.cod_tipo_terr = 2 OR land_Ind.cod_tipo_terr = 22) AND land_Ind.cod_terr = ?");
+    if (provinceGeoName(g))
+        return QStringLiteral("SELECT land.Provincia, land.REGIONE FROM land_Ind INNER JOIN land ON land_Ind.PROV = "
+                              "land.N_PROV WHERE (land_Ind.cod_tipo_terr = 1 OR land_Ind.cod_tipo_terr = 6) AND "
+                              "land_Ind.prov = ?");
+    if (g == QLatin1String("nuts2"))
+        return QStringLiteral("SELECT land.NUTS2 FROM land_Ind INNER JOIN land ON land_Ind.cod_terr = land.cod_terr "
+                              "WHERE land_Ind.cod_terr = ?");
+    return QString();
+}
+
+QString valueText(const QVariant &v, const NumberFormat &fmt)
+{
+    if (v.isNull())
+        return QString();
+    switch (v.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return numberText(v.toDouble(), fmt);
+    default:
+        return v.toString();
+    }
+}
+
+void appendFirstRow(QList<IdentifyField> &out, const Recordset &rs, const NumberFormat &fmt)
+{
+    if (rs.recordCount() == 0)
+        return;
+    const std::vector<QVariant> &row = rs.row(0);
+    for (int f = 0; f < rs.fieldCount(); ++f)
+        out.append({rs.fieldName(f), valueText(row[size_t(f)], fmt)});
+}
+
+} // namespace
+
+bool provinceGeoName(const QString &geoName)
+{
+    const QString g = geoName.toLower();
+    return g == QLatin1String("province107") || g == QLatin1String("province103");
+}
+
+QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, const QString &code,
+                                       const QString &module)
+{
+    // Shape files write province numbers as "12", "012" or "12.0": they are looked up as numbers.
+    const bool province = provinceGeoName(geoName);
+    const QString text = joinKey(code, province ? MapKind::Provinces : MapKind::Regions);
+    bool isNumber = false;
+    const double number = text.toDouble(&isNumber);
+    QList<IdentifyField> out;
+    if (text.isEmpty() || (province && !isNumber))
+        return out;
+    const QVariant key = province ? QVariant(number) : QVariant(text);
+    try {
+        auto user = ctx.openDatabase(ctx.userDbFile(), ctx.FilesFolder, Connection::Access::ReadOnly);
+        appendFirstRow(
+            out, user->queryNative(QStringLiteral("SELECT * FROM %1 WHERE N_TERCO = ?").arg(QString(kMapTable)), {key}),
+            ctx.numbers);
+    } catch (const DbError &) {
+        // No map table (nothing drawn, or it was dropped): the territory is still described.
+    }
+    const QString sql = territorySql(geoName);
+    if (sql.isEmpty())
+        return out;
+    try {
+        auto territory = ctx.openDatabase(QStringLiteral("territorio.mdb"), QString(), Connection::Access::ReadOnly);
+        appendFirstRow(out, territory->queryNative(sql, {key}), ctx.numbers);
+    } catch (const DbError &e) {
+        ctx.log.logError(module, QStringLiteral("DoIdentify"), e.number(), e.description());
+    }
+    return out;
+}
+
+} // namespace qrn::map

@@ -1,0 +1,32 @@
+#pragma once
+// Identify on the thematic map: what the map window lists for the territory under the pointer,
+// the row of the map data table tMappa for the territory's code and the territory's own
+// description from territorio.mdb, chosen by the GeoName of the layer searched.
+
+#include <QList>
+#include <QString>
+
+namespace qrn {
+struct AppContext;
+}
+
+namespace qrn::map {
+
+struct IdentifyField {
+    QString field;
+    QString value;
+    friend bool operator==(const IdentifyField &, const IdentifyField &) = default;
+};
+
+// Whether a GeoName names a layer of provinces, whose codes are province numbers.
+bool provinceGeoName(const QString &geoName);
+
+// The fields of the tMappa row of code (its first row, when there is one), then the fields of
+// the territory query of geoName ("regioni", "nuts2", "province103" or "province107"; none for
+// another name). code is the text of the layer's FieldId attribute ("12", "012" or "12.0" for a
+// province). Numbers are written in ctx's decimal mark. A failing tMappa query counts as no
+// row; a failing territory query is logged under module / "DoIdentify".
+QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, const QString &code,
+                                       const QString &module);
+
+} // namespace qrn::map

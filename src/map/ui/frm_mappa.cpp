@@ -1,0 +1,824 @@
+#include "map/ui/frm_mappa.h"
+
+#include "layout/ui/printmappa.h"
+#include "map/identify.h"
+#include "map/mappage.h"
+#include "map/scalebar.h"
+#include "map/thematic.h"
+#include "map/thematicmap.h"
+#include "map/ui/mapwidget.h"
+#include "shell/context.h"
+#include "shell/prompt.h"
+#include "shell/ui/formutils.h"
+#include "shell/ui/mainwindow.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSplitter>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace qrn::ui {
+
+namespace {
+
+constexpr int kHelpContext = 400;
+constexpr int kSwatchColumnWidth = 20; // 300 twips
+constexpr int kLegendColumnWidth = 268; // each of the two columns left of the splitter, in pixels
+const QString kPaletteOwn = QStringLiteral("Colori scelti");
+const QString kNoteText = QStringLiteral("Le classi comprendono gli estremi superiori.");
+const QColor kStartColour(255, 255, 178);
+const QColor kEndColour(189, 0, 38);
+const QColor kClassColour(254, 178, 76);
+
+template <class W> W *named(W *w, const char *name)
+{
+    w->setObjectName(QString::fromLatin1(name));
+    return w;
+}
+
+QPushButton *button(const char *name, const char *caption)
+{
+    auto *b = named(new QPushButton(QString::fromUtf8(caption)), name);
+    b->setAutoDefault(false);
+    return b;
+}
+
+// A colour swatch: a framed label showing one colour, kept in its "colour" property.
+QLabel *swatch(const char *name, const QString &tip)
+{
+    auto *l = named(new QLabel, name);
+    l->setFixedSize(36, 20);
+    l->setFrameShape(QFrame::Box);
+    l->setCursor(Qt::PointingHandCursor);
+    l->setToolTip(tip);
+    return l;
+}
+
+void setSwatch(QLabel *l, const QColor &c)
+{
+    l->setProperty("colour", c);
+    l->setStyleSheet(QStringLiteral("background-color: %1; border: 1px solid #555;").arg(c.name()));
+}
+
+QColor swatchColour(const QLabel *l)
+{
+    return l->property("colour").value<QColor>();
+}
+
+QGroupBox *group(const char *name, const char *title)
+{
+    return named(new QGroupBox(QString::fromUtf8(title)), name);
+}
+
+// A swatch with its caption on one row of a grid.
+void addSwatchRow(QGridLayout *grid, int row, QLabel *swatchLabel, QLabel *caption)
+{
+    grid->addWidget(swatchLabel, row, 0);
+    grid->addWidget(caption, row, 1);
+}
+
+} // namespace
+
+frm_Mappa::frm_Mappa(AppContext &ctx, const map::MapRequest &request, MainWindow *main)
+    : QWidget(nullptr), m_ctx(ctx), m_main(main), m_request(request)
+{
+    setObjectName(QStringLiteral("frm_Mappa"));
+    setWindowTitle(QStringLiteral("Modulo cartografico"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    if (m_main)
+        printOpener = [this](const MapPageRequest &r) { openPrintMappa(*m_main, r); };
+    buildControls();
+    connectControls();
+    Form_Load();
+}
+
+frm_Mappa::~frm_Mappa()
+{
+    dropTable();
+}
+
+frm_Mappa *frm_Mappa::open(MainWindow &main, const map::MapRequest &request)
+{
+    if (auto *old = main.area()->findChild<frm_Mappa *>(QStringLiteral("frm_Mappa")))
+        frameOf(old)->close();
+    auto *w = new frm_Mappa(main.context(), request, &main);
+    QMdiSubWindow *sub = main.showChild(w);
+    // The map takes the room of the main window's area.
+    sub->setGeometry(QRect(QPoint(0, 0), main.area()->viewport()->size()));
+    return w;
+}
+
+void frm_Mappa::buildControls()
+{
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(6, 6, 6, 6);
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Variabile:")));
+    txtVariabile = named(new QLineEdit, "txtVariabile");
+    txtVariabile->setReadOnly(true);
+    top->addWidget(txtVariabile, 1);
+    lbl_Ricfor = named(new QLabel, "lbl_Ricfor");
+    lbl_Ricfor->hide(); // the value field of tMappa; the header is already in txtVariabile
+    top->addWidget(lbl_Ricfor);
+    root->addLayout(top);
+
+    // First column: the method, its bounds and buttons, the statistics.
+    auto *methods = new QVBoxLayout;
+    Frame1 = group("Frame1", "Tipo rappresentazione");
+    auto *f1 = new QGridLayout(Frame1);
+    Option1 = named(new QRadioButton(QStringLiteral("Quartili")), "Option1");
+    Option2 = named(new QRadioButton(QStringLiteral("Classi di uguale ampiezza")), "Option2");
+    Option3 = named(new QRadioButton(QStringLiteral("Manuale")), "Option3");
+    Option4 = named(new QRadioButton(QStringLiteral("Interruzioni naturali")), "Option4");
+    cmdNota = button("cmdNota", "Nota");
+    f1->addWidget(Option1, 0, 0);
+    f1->addWidget(cmdNota, 0, 1, Qt::AlignRight);
+    f1->addWidget(Option2, 1, 0, 1, 2);
+    f1->addWidget(Option3, 2, 0, 1, 2);
+    f1->addWidget(Option4, 3, 0, 1, 2);
+    f1->addWidget(new QLabel(QStringLiteral("Colori:")), 4, 0);
+    cmb_palette = named(new QComboBox, "cmb_palette");
+    cmb_palette->addItem(kPaletteOwn);
+    cmb_palette->addItems(map::sequentialPaletteNames());
+    cmb_palette->setToolTip(QStringLiteral("I colori delle classi: quelli scelti o una sequenza ColorBrewer"));
+    f1->addWidget(cmb_palette, 4, 1);
+    methods->addWidget(Frame1);
+
+    auto *bounds = new QGridLayout;
+    lblClassi = named(new QLabel(QStringLiteral("inserisci il numero delle classi")), "lblClassi");
+    txtClassi = named(new QLineEdit, "txtClassi");
+    txtClassi->setMaxLength(map::kClassCountLength);
+    txtClassi->setFixedWidth(36);
+    lblMaxClassi = named(new QLabel(QStringLiteral("(Max 9 classi)")), "lblMaxClassi");
+    txt_min = named(new QLineEdit, "txt_min");
+    txt_Max = named(new QLineEdit, "txt_Max");
+    lbl_mincon = named(new QLabel, "lbl_mincon");
+    lbl_maxcon = named(new QLabel, "lbl_maxcon");
+    bounds->addWidget(lblClassi, 0, 0, 1, 3);
+    bounds->addWidget(txtClassi, 1, 0);
+    bounds->addWidget(lblMaxClassi, 1, 1, 1, 2);
+    bounds->addWidget(new QLabel(QStringLiteral("Minimo :")), 2, 0);
+    bounds->addWidget(txt_min, 2, 1);
+    bounds->addWidget(lbl_mincon, 2, 2);
+    bounds->addWidget(new QLabel(QStringLiteral("Massimo :")), 3, 0);
+    bounds->addWidget(txt_Max, 3, 1);
+    bounds->addWidget(lbl_maxcon, 3, 2);
+    bounds->setColumnStretch(1, 1);
+    methods->addLayout(bounds);
+
+    Frame5 = group("Frame5", "Quartili");
+    auto *f5 = new QGridLayout(Frame5);
+    lbl_mincolor = swatch("lbl_mincolor", QStringLiteral("scegli il colore iniziale"));
+    lbl_maxcolor = swatch("lbl_maxcolor", QStringLiteral("scegli il colore finale"));
+    addSwatchRow(f5, 0, lbl_mincolor, new QLabel(QStringLiteral("scegli il colore iniziale")));
+    addSwatchRow(f5, 1, lbl_maxcolor, new QLabel(QStringLiteral("scegli il colore finale")));
+    Cmd_cmdAutocolor = button("Cmd_cmdAutocolor", "Visualizza cartogramma");
+    f5->addWidget(Cmd_cmdAutocolor, 2, 0, 1, 2);
+    f5->setColumnStretch(1, 1);
+    methods->addWidget(Frame5);
+
+    Frame3 = group("Frame3", "Classi di uguale ampiezza");
+    auto *f3 = new QHBoxLayout(Frame3);
+    cmdSelClassiUgualeAmp = button("cmdSelClassiUgualeAmp", "Seleziona");
+    Command2 = button("Command2", "Visualizza mappa");
+    f3->addWidget(cmdSelClassiUgualeAmp);
+    f3->addWidget(Command2);
+    methods->addWidget(Frame3);
+
+    Frame2 = group("Frame2", "Manuale");
+    auto *f2 = new QGridLayout(Frame2);
+    lbl_colore = swatch("lbl_colore", QStringLiteral("assegna il colore alla classe"));
+    addSwatchRow(f2, 0, lbl_colore, new QLabel(QStringLiteral("assegna il colore alla classe")));
+    cmd_Select = button("cmd_Select", "Seleziona");
+    cmd_GoMap = button("cmd_GoMap", "Visualizza mappa");
+    auto *manualButtons = new QHBoxLayout;
+    manualButtons->addWidget(cmd_Select);
+    manualButtons->addWidget(cmd_GoMap);
+    f2->addLayout(manualButtons, 1, 0, 1, 2);
+    f2->setColumnStretch(1, 1);
+    methods->addWidget(Frame2);
+
+    FrameStat = group("FrameStat", "Statistiche");
+    auto *fs = new QGridLayout(FrameStat);
+    Label9 = named(new QLabel, "Label9");
+    Label11 = named(new QLabel, "Label11");
+    Label12 = named(new QLabel, "Label12");
+    const std::pair<const char *, QLabel *> statRows[] = {{"Minimo", Label9}, {"Massimo", Label11}, {"Media", Label12}};
+    int r = 0;
+    for (const auto &[caption, label] : statRows) {
+        fs->addWidget(new QLabel(QString::fromLatin1(caption)), r, 0);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        fs->addWidget(label, r++, 1);
+    }
+    fs->setColumnStretch(1, 1);
+    methods->addWidget(FrameStat);
+    methods->addStretch(1);
+
+    // Second column: the legend, identify and the layer settings.
+    auto *info = new QVBoxLayout;
+    fraCB = group("fraCB", "");
+    auto *fcb = new QVBoxLayout(fraCB);
+    GridIndici = named(new QTableWidget(0, 2), "GridIndici");
+    GridIndici->horizontalHeader()->hide();
+    GridIndici->verticalHeader()->hide();
+    GridIndici->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Fixed);
+    GridIndici->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    GridIndici->setColumnWidth(0, kSwatchColumnWidth);
+    GridIndici->verticalHeader()->setDefaultSectionSize(22);
+    GridIndici->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    GridIndici->setSelectionMode(QAbstractItemView::NoSelection);
+    GridIndici->setFocusPolicy(Qt::NoFocus);
+    fcb->addWidget(GridIndici);
+    info->addWidget(fraCB, 3);
+
+    auto *mode = new QHBoxLayout;
+    chk_inform = named(new QCheckBox(QStringLiteral("Informazioni sul poligono")), "chk_inform");
+    chk_zoom = named(new QCheckBox(QStringLiteral("Zoom")), "chk_zoom");
+    chk_inform->setChecked(true);
+    mode->addWidget(chk_inform);
+    mode->addWidget(chk_zoom);
+    mode->addStretch(1);
+    info->addLayout(mode);
+    info->addWidget(named(new QLabel(QStringLiteral("Informazioni sul territorio")), "lblInfo"));
+    ListView1 = named(new QTreeWidget, "ListView1");
+    ListView1->setRootIsDecorated(false);
+    ListView1->setColumnCount(2);
+    ListView1->setHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Valore")});
+    ListView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    info->addWidget(ListView1, 2);
+
+    Avanz = button("Avanz", "Avanzate");
+    Avanz->setCheckable(true);
+    info->addWidget(Avanz);
+    Frame4 = group("Frame4", "Impostazioni della Mappa");
+    auto *f4 = new QGridLayout(Frame4);
+    cmb_namelayers = named(new QComboBox, "cmb_namelayers");
+    f4->addWidget(new QLabel(QStringLiteral("Layer")), 0, 0);
+    f4->addWidget(cmb_namelayers, 0, 1);
+    pic_colorsfondo = swatch("pic_colorsfondo", QStringLiteral("Colore layer"));
+    lbl_colors = named(new QLabel(QStringLiteral("Colore layer")), "lbl_colors");
+    pic_colorSep = swatch("pic_colorSep", QStringLiteral("Colore dei confini"));
+    lbl_colorsep = named(new QLabel(QStringLiteral("Colore dei confini")), "lbl_colorsep");
+    chk_outline = named(new QCheckBox, "chk_outline");
+    lbl_sep = named(new QLabel(QStringLiteral("Visualizza confini")), "lbl_sep");
+    chk_Trasparent = named(new QCheckBox, "chk_Trasparent");
+    lbl_trasps = named(new QLabel(QStringLiteral("Trasparenza layer")), "lbl_trasps");
+    pic_mapbackcolor = swatch("pic_mapbackcolor", QStringLiteral("Colore di sfondo della mappa"));
+    lbl_mapbackcolor = named(new QLabel(QStringLiteral("Colore di sfondo della mappa")), "lbl_mapbackcolor");
+    addSwatchRow(f4, 1, pic_colorsfondo, lbl_colors);
+    addSwatchRow(f4, 2, pic_colorSep, lbl_colorsep);
+    f4->addWidget(chk_outline, 3, 0, Qt::AlignHCenter);
+    f4->addWidget(lbl_sep, 3, 1);
+    f4->addWidget(chk_Trasparent, 4, 0, Qt::AlignHCenter);
+    f4->addWidget(lbl_trasps, 4, 1);
+    addSwatchRow(f4, 5, pic_mapbackcolor, lbl_mapbackcolor);
+    auto *settingsButtons = new QHBoxLayout;
+    cmd_applica = button("cmd_applica", "Applica");
+    cmd_salva = button("cmd_salva", "Salva Layer");
+    settingsButtons->addWidget(cmd_applica);
+    settingsButtons->addWidget(cmd_salva);
+    f4->addLayout(settingsButtons, 6, 0, 1, 2);
+    f4->setColumnStretch(1, 1);
+    Frame4->hide();
+    info->addWidget(Frame4);
+
+    auto *panel = new QWidget;
+    auto *columns = new QHBoxLayout(panel);
+    columns->setContentsMargins(0, 0, 4, 0);
+    auto *colA = new QWidget, *colB = new QWidget;
+    colA->setLayout(methods);
+    colB->setLayout(info);
+    methods->setContentsMargins(0, 0, 0, 0);
+    info->setContentsMargins(0, 0, 0, 0);
+    colA->setFixedWidth(kLegendColumnWidth - 18);
+    colB->setMinimumWidth(kLegendColumnWidth - 18);
+    columns->addWidget(colA);
+    columns->addWidget(colB, 1);
+    auto *mapArea = new QWidget;
+    auto *mapLayout = new QVBoxLayout(mapArea);
+    mapLayout->setContentsMargins(4, 0, 0, 0);
+    Map2 = new MapWidget;
+    Map2->setMinimumSize(320, 240);
+    mapLayout->addWidget(Map2, 1);
+    lblScalaKm = named(new QLabel, "lblScalaKm");
+    mapLayout->addWidget(lblScalaKm);
+
+    picSplitter = named(new QSplitter(Qt::Horizontal), "picSplitter");
+    picSplitter->addWidget(panel);
+    picSplitter->addWidget(mapArea);
+    picSplitter->setStretchFactor(0, 0);
+    picSplitter->setStretchFactor(1, 1);
+    picSplitter->setCollapsible(0, false);
+    picSplitter->setCollapsible(1, false);
+    picSplitter->setHandleWidth(6);
+    root->addWidget(picSplitter, 1);
+
+    auto *bottom = new QHBoxLayout;
+    cmd_reset = button("cmd_reset", "Reset");
+    cmd_export = button("cmd_export", "Salva...");
+    cmd_Stampa = button("cmd_Stampa", "Salva e Stampa");
+    cmdHelp = button("cmdHelp", "Help");
+    cmd_close = button("cmd_close", "Chiudi");
+    bottom->addWidget(cmd_reset);
+    bottom->addStretch(1);
+    for (QPushButton *b : {cmd_export, cmd_Stampa, cmdHelp, cmd_close})
+        bottom->addWidget(b);
+    root->addLayout(bottom);
+
+    setSwatch(lbl_mincolor, kStartColour);
+    setSwatch(lbl_maxcolor, kEndColour);
+    setSwatch(lbl_colore, kClassColour);
+    for (QLineEdit *box : {txtClassi, txt_min, txt_Max})
+        box->installEventFilter(this);
+    for (QLabel *l : {lbl_mincolor, lbl_maxcolor, lbl_colore, pic_colorsfondo, pic_colorSep, pic_mapbackcolor})
+        l->installEventFilter(this);
+    resize(1340, 690);
+}
+
+void frm_Mappa::connectControls()
+{
+    const std::pair<QRadioButton *, map::Method> options[] = {{Option1, map::Method::Quartiles},
+                                                              {Option2, map::Method::EqualAmplitude},
+                                                              {Option3, map::Method::Manual},
+                                                              {Option4, map::Method::NaturalBreaks}};
+    for (const auto &[option, method] : options)
+        connect(option, &QRadioButton::clicked, this, [this, m = method] { selectMethod(m); });
+    connect(cmdNota, &QPushButton::clicked, this, &frm_Mappa::cmdNota_Click);
+    connect(Cmd_cmdAutocolor, &QPushButton::clicked, this, &frm_Mappa::Cmd_cmdAutocolor_Click);
+    connect(cmdSelClassiUgualeAmp, &QPushButton::clicked, this, &frm_Mappa::cmdSelClassiUgualeAmp_Click);
+    connect(Command2, &QPushButton::clicked, this, &frm_Mappa::Command2_Click);
+    connect(cmd_Select, &QPushButton::clicked, this, &frm_Mappa::cmd_Select_Click);
+    connect(cmd_GoMap, &QPushButton::clicked, this, &frm_Mappa::cmd_GoMap_Click);
+    connect(cmd_reset, &QPushButton::clicked, this, &frm_Mappa::cmd_reset_Click);
+    connect(cmd_applica, &QPushButton::clicked, this, &frm_Mappa::cmd_applica_Click);
+    connect(cmd_salva, &QPushButton::clicked, this, &frm_Mappa::cmd_salva_Click);
+    connect(cmd_export, &QPushButton::clicked, this, &frm_Mappa::cmd_export_Click);
+    connect(cmd_Stampa, &QPushButton::clicked, this, &frm_Mappa::cmd_Stampa_Click);
+    connect(cmd_close, &QPushButton::clicked, this, [this] { frameOf(this)->close(); });
+    connect(cmdHelp, &QPushButton::clicked, this, [this] {
+        if (m_main)
+            m_main->ShowHelp(kHelpContext);
+    });
+    connect(GridIndici, &QTableWidget::cellClicked, this, &frm_Mappa::GridIndici_Click);
+    // Exactly one of the two is ticked: a click on one sets the other to the opposite.
+    connect(chk_inform, &QCheckBox::clicked, this, [this](bool on) { chk_zoom->setChecked(!on); });
+    connect(chk_zoom, &QCheckBox::clicked, this, [this](bool on) { chk_inform->setChecked(!on); });
+    connect(chk_zoom, &QCheckBox::toggled, this, [this](bool on) { Map2->setRectangleTracking(on); });
+    connect(Avanz, &QPushButton::toggled, Frame4, &QWidget::setVisible);
+    connect(cmb_namelayers, &QComboBox::currentIndexChanged, this, &frm_Mappa::cmb_namelayers_Click);
+    connect(chk_outline, &QCheckBox::toggled, this, [this](bool on) {
+        pic_colorSep->setEnabled(on);
+        lbl_colorsep->setEnabled(on);
+    });
+    connect(chk_Trasparent, &QCheckBox::toggled, this, [this](bool on) {
+        pic_colorsfondo->setEnabled(!on);
+        lbl_colors->setEnabled(!on);
+    });
+    connect(Map2, &MapWidget::mousePressed, this, &frm_Mappa::Map2_MouseDown);
+    connect(Map2, &MapWidget::rectangleTracked, this, [this](QRectF r) {
+        if (!r.isNull())
+            Map2->view().setExtent(r);
+        RefreshScale();
+    });
+    connect(Map2, &MapWidget::extentChanged, this, &frm_Mappa::RefreshScale);
+}
+
+void frm_Mappa::Form_Load()
+{
+    lbl_Ricfor->setText(m_request.header);
+    txtVariabile->setText(m_request.variableText());
+    txtVariabile->setCursorPosition(0);
+    m_stats = map::columnStats(m_request.values(), m_ctx.numbers);
+    lbl_mincon->setText(map::statText(m_stats.minValue, m_ctx.numbers));
+    lbl_maxcon->setText(map::statText(m_stats.maxValue, m_ctx.numbers));
+    Label9->setText(map::roundedStatText(m_stats.minValue, m_ctx.numbers));
+    Label11->setText(map::roundedStatText(m_stats.maxValue, m_ctx.numbers));
+    Label12->setText(map::roundedStatText(m_stats.meanValue, m_ctx.numbers));
+    txt_min->setText(map::numberText(m_stats.minValue, m_ctx.numbers));
+    txt_Max->setText(map::numberText(m_stats.maxValue, m_ctx.numbers));
+    Option1->setChecked(true);
+    selectMethod(map::Method::Quartiles);
+    GridIndici->hide();
+
+    loadLayers(QStringLiteral("Form_Load"));
+    RefreshScale();
+}
+
+void frm_Mappa::loadLayers(const QString &procedure)
+{
+    Map2->view().clearLayers();
+    try {
+        m_case = map::LoadShapeConfig(m_ctx.FilesFolder, m_ctx.ShapeFolder, m_request.mapCase.name, Map2->view());
+    } catch (const map::ShapeConfigError &e) {
+        m_case = map::ShapeCase {};
+        m_ctx.log.logError(this, procedure, QString(), e.text());
+    }
+    setSwatch(pic_mapbackcolor, map::colorFromWin(Map2->view().backColor));
+    Map2->refresh();
+    // The layer list follows the entries read, keeping the layer chosen when it is still there.
+    const QString chosen = cmb_namelayers->currentText();
+    {
+        const QSignalBlocker block(cmb_namelayers);
+        cmb_namelayers->clear();
+        for (const map::LayerConfig &entry : m_case.layers)
+            cmb_namelayers->addItem(entry.FileName);
+        cmb_namelayers->setCurrentIndex(m_case.layers.empty() ? -1 : std::max(0, cmb_namelayers->findText(chosen)));
+    }
+    cmb_namelayers_Click(cmb_namelayers->currentIndex());
+}
+
+void frm_Mappa::selectMethod(map::Method m)
+{
+    m_state.selectMethod(m);
+    // After a reset the boxes are empty: the new method starts from the column's range.
+    if (txt_min->text().isEmpty() && txt_Max->text().isEmpty()) {
+        txt_min->setText(map::numberText(m_stats.minValue, m_ctx.numbers));
+        txt_Max->setText(map::numberText(m_stats.maxValue, m_ctx.numbers));
+    }
+    applyStates();
+}
+
+void frm_Mappa::applyStates()
+{
+    const map::ClassifyControls &s = m_state;
+    Cmd_cmdAutocolor->setEnabled(s.Cmd_cmdAutocolor);
+    cmdSelClassiUgualeAmp->setEnabled(s.cmdSelClassiUgualeAmp);
+    cmd_Select->setEnabled(s.cmd_Select);
+    cmd_GoMap->setEnabled(s.cmd_GoMap);
+    Command2->setEnabled(s.Command2);
+    txt_min->setEnabled(s.txt_min);
+    txt_Max->setEnabled(s.txt_Max);
+    cmd_Stampa->setVisible(s.cmd_Stampa);
+    fraCB->setVisible(s.fraCB);
+    fraCB->setTitle(s.fraCBCaption);
+    cmdNota->setVisible(s.cmdNota);
+    Frame5->setVisible(s.method == map::Method::Quartiles);
+    Frame3->setVisible(s.method == map::Method::EqualAmplitude || s.method == map::Method::NaturalBreaks);
+    Frame3->setTitle(s.method == map::Method::NaturalBreaks ? QStringLiteral("Interruzioni naturali")
+                                                            : QStringLiteral("Classi di uguale ampiezza"));
+    Frame2->setVisible(s.method == map::Method::Manual);
+}
+
+QList<QColor> frm_Mappa::classColours(int count, const QColor &start, const QColor &end) const
+{
+    if (cmb_palette->currentIndex() > 0) {
+        const QList<QColor> palette = map::sequentialPalette(cmb_palette->currentText(), count);
+        if (palette.size() == count)
+            return palette;
+    }
+    return map::colourRamp(start, end, count);
+}
+
+void frm_Mappa::setLegend(const QList<map::LegendRow> &rows)
+{
+    GridIndici->setRowCount(0);
+    for (const map::LegendRow &row : rows)
+        appendLegendRow(row);
+}
+
+void frm_Mappa::appendLegendRow(const map::LegendRow &row)
+{
+    const int r = GridIndici->rowCount();
+    GridIndici->insertRow(r);
+    auto *sw = new QTableWidgetItem;
+    sw->setBackground(row.colour);
+    GridIndici->setItem(r, 0, sw);
+    GridIndici->setItem(r, 1, new QTableWidgetItem(row.label));
+    GridIndici->show();
+}
+
+QList<map::LegendRow> frm_Mappa::legendRows() const
+{
+    QList<map::LegendRow> rows;
+    for (int r = 0; r < GridIndici->rowCount(); ++r)
+        rows.append({GridIndici->item(r, 1)->text(), GridIndici->item(r, 0)->background().color()});
+    return rows;
+}
+
+void frm_Mappa::showDrawing(const map::Drawing &drawing)
+{
+    m_drawn = drawing.classes;
+    map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
+    Map2->refresh();
+    setLegend(m_drawn->legend);
+}
+
+void frm_Mappa::Cmd_cmdAutocolor_Click()
+{
+    cmd_reset_Click();
+    BusyPointer busy(m_ctx.prompt);
+    map::Drawing d = map::quartileDrawing(m_ctx, m_request, swatchColour(lbl_mincolor), swatchColour(lbl_maxcolor),
+                                          m_module);
+    const QList<QColor> colours = classColours(map::QuartileClassifier::kClasses, swatchColour(lbl_mincolor),
+                                               swatchColour(lbl_maxcolor));
+    for (int i = 0; i < colours.size() && i + 1 < d.classes.legend.size(); ++i)
+        d.classes.legend[i].colour = colours[i];
+    showDrawing(d);
+    m_state.quartilesDrawn();
+    applyStates();
+}
+
+void frm_Mappa::cmdSelClassiUgualeAmp_Click()
+{
+    const bool natural = m_state.method == map::Method::NaturalBreaks;
+    const map::BoundsOutcome out = natural
+        ? map::NaturalBreaksClassifier().build(txtClassi->text(), m_request.values(), m_ctx.numbers)
+        : map::EqualAmplitudeClassifier().build(txtClassi->text(), txt_min->text(), txt_Max->text(), m_stats,
+                                                m_ctx.numbers);
+    if (out.refused()) {
+        if (m_ctx.prompt)
+            m_ctx.prompt->message(out.message, out.title, Icon::Information);
+        if (out.focus == map::BoundsOutcome::Focus::Classes)
+            txtClassi->setFocus();
+        else if (out.focus == map::BoundsOutcome::Focus::Max)
+            txt_Max->setFocus();
+        return;
+    }
+    if (!natural) {
+        txt_min->setText(out.txtMin);
+        txt_Max->setText(out.txtMax);
+    }
+    const QList<QColor> colours = classColours(int(out.classes.size()), map::fromWindowsColour(map::kAmplitudeStart),
+                                               map::fromWindowsColour(map::kAmplitudeEnd));
+    QList<map::LegendRow> rows;
+    for (int i = 0; i < out.classes.size(); ++i)
+        rows.append({map::classLabel(out.classes[i], false), colours.value(i)});
+    setLegend(rows);
+    m_state.amplitudeClassesMade(out.finished);
+    applyStates();
+}
+
+void frm_Mappa::cmd_Select_Click()
+{
+    const map::BoundsOutcome out = m_manual.addClass(txt_min->text(), txt_Max->text(), m_stats, m_ctx.numbers);
+    if (out.refused()) {
+        if (m_ctx.prompt)
+            m_ctx.prompt->message(out.message, out.title, Icon::Information);
+        if (out.focus == map::BoundsOutcome::Focus::Max)
+            txt_Max->setFocus();
+        return;
+    }
+    if (m_drawn) {
+        // A new set of classes after a drawing starts a new legend.
+        m_drawn.reset();
+        GridIndici->setRowCount(0);
+    }
+    appendLegendRow({map::classLabel(out.classes.first(), false), swatchColour(lbl_colore)});
+    txt_min->setText(out.txtMin);
+    txt_Max->setText(out.txtMax);
+    m_state.manualClassAdded(out.finished);
+    applyStates();
+}
+
+void frm_Mappa::drawLegendClasses(bool byCommand2)
+{
+    BusyPointer busy(m_ctx.prompt);
+    showDrawing(map::legendDrawing(m_ctx, m_request, legendRows(), m_module));
+    m_manual.clear();
+    m_state.classesDrawn(byCommand2);
+    applyStates();
+}
+
+void frm_Mappa::cmd_GoMap_Click()
+{
+    drawLegendClasses(false);
+}
+
+void frm_Mappa::Command2_Click()
+{
+    drawLegendClasses(true);
+}
+
+void frm_Mappa::cmdNota_Click()
+{
+    if (m_ctx.prompt)
+        m_ctx.prompt->message(kNoteText, QString(), Icon::Information);
+}
+
+void frm_Mappa::GridIndici_Click(int row, int column)
+{
+    // The no-data row of a drawn map stands for the white of the territories without a class.
+    if (column != 0 || !m_ctx.prompt || (m_drawn && row == GridIndici->rowCount() - 1))
+        return;
+    QTableWidgetItem *cell = GridIndici->item(row, 0);
+    // A cancelled dialog leaves the class as it was.
+    const std::optional<QColor> c = m_ctx.prompt->chooseColor(cell->background().color());
+    if (!c)
+        return;
+    cell->setBackground(*c);
+    // On a drawn map the class takes its new colour at once, so the map and legend agree.
+    if (m_drawn && row < m_drawn->legend.size() - 1) {
+        m_drawn->legend[row].colour = *c;
+        map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
+        Map2->refresh();
+    }
+}
+
+void frm_Mappa::cmd_reset_Click()
+{
+    txtClassi->clear();
+    m_state.reset();
+    txt_Max->clear();
+    txt_min->clear();
+    GridIndici->setRowCount(0);
+    GridIndici->hide();
+    m_manual.clear();
+    m_drawn.reset();
+    ListView1->clear();
+    map::dropMapTable(m_ctx, m_module);
+    loadLayers(QStringLiteral("cmd_reset_Click"));
+    applyStates();
+    RefreshScale();
+}
+
+map::LayerConfig *frm_Mappa::selectedEntry()
+{
+    const int i = cmb_namelayers->currentIndex();
+    return i >= 0 && size_t(i) < m_case.layers.size() ? &m_case.layers[size_t(i)] : nullptr;
+}
+
+void frm_Mappa::cmb_namelayers_Click(int)
+{
+    const map::LayerConfig *entry = selectedEntry();
+    for (QWidget *w :
+         std::initializer_list<QWidget *> {pic_colorsfondo, lbl_colors, pic_colorSep, lbl_colorsep, chk_outline,
+                                           lbl_sep, chk_Trasparent, lbl_trasps, cmd_applica, cmd_salva})
+        w->setEnabled(entry != nullptr);
+    if (!entry)
+        return;
+    setSwatch(pic_colorsfondo, map::colorFromWin(entry->BackColor));
+    setSwatch(pic_colorSep, map::colorFromWin(entry->OutlineColor));
+    chk_outline->setChecked(entry->Outline);
+    chk_Trasparent->setChecked(entry->Trasparenza);
+    pic_colorSep->setEnabled(entry->Outline);
+    lbl_colorsep->setEnabled(entry->Outline);
+    pic_colorsfondo->setEnabled(!entry->Trasparenza);
+    lbl_colors->setEnabled(!entry->Trasparenza);
+}
+
+void frm_Mappa::cmd_applica_Click()
+{
+    if (map::LayerConfig *entry = selectedEntry()) {
+        entry->BackColor = map::winFromColor(swatchColour(pic_colorsfondo));
+        entry->Outline = chk_outline->isChecked();
+        entry->OutlineColor = map::winFromColor(swatchColour(pic_colorSep));
+        entry->Trasparenza = chk_Trasparent->isChecked();
+        if (entry->layer && entry->layer->valid())
+            entry->layer->symbol = map::symbolOf(*entry);
+        // The classes keep the join layer's outline: colour them again with the new one.
+        if (m_drawn)
+            map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
+    }
+    Map2->view().backColor = map::winFromColor(swatchColour(pic_mapbackcolor));
+    m_case.mapBackColor = Map2->view().backColor;
+    Map2->refresh();
+}
+
+void frm_Mappa::cmd_salva_Click()
+{
+    cmd_applica_Click();
+    try {
+        map::saveShapeConfig(map::shapeConfigPath(m_ctx.FilesFolder), m_request.mapCase.name, m_case.mapBackColor,
+                             cmb_namelayers->currentText(), selectedEntry());
+    } catch (const map::ShapeConfigError &e) {
+        m_ctx.log.logError(this, QStringLiteral("cmd_salva_Click"), QString(), e.text());
+    }
+}
+
+void frm_Mappa::Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel)
+{
+    if (!chk_zoom->isChecked()) {
+        DoIdentify(pixel);
+        return;
+    }
+    BusyPointer busy(m_ctx.prompt);
+    if (button == Qt::LeftButton)
+        DoZoom(modifiers & Qt::ShiftModifier);
+    else if (button == Qt::RightButton)
+        Map2->view().setExtent(Map2->view().fullExtent());
+    RefreshScale();
+}
+
+void frm_Mappa::DoZoom(bool shift)
+{
+    // Without Shift the map widget tracks the dragged rectangle and rectangleTracked zooms in.
+    if (shift)
+        Map2->view().setExtent(map::scaleRect(Map2->view().extent(), 1.5));
+}
+
+void frm_Mappa::DoIdentify(QPointF pixel)
+{
+    if (!m_drawn)
+        return;
+    const map::ShapeLayer *layer = map::joinLayer(m_case);
+    if (!layer)
+        return;
+    const QPointF at = Map2->view().toMapPoint(pixel);
+    const double distance = layer->kind() == map::ShapeKind::Polygon ? 0.0 : Map2->view().toMapDistance(100);
+    const std::vector<int> found = layer->search(at, distance);
+    ListView1->clear();
+    if (found.empty())
+        return;
+    const map::LayerConfig &entry = m_case.layers[size_t(m_case.matchIndex)];
+    Map2->flash(*layer, found.front());
+    const QString code = layer->value(found.front(), entry.FieldId);
+    for (const map::IdentifyField &f : map::identifyTerritory(m_ctx, entry.GeoName, code, m_module))
+        new QTreeWidgetItem(ListView1, {f.field, f.value});
+}
+
+void frm_Mappa::RefreshScale()
+{
+    lblScalaKm->setText(map::scaleKmText(Map2->scaleDenominator(), m_ctx.numbers));
+}
+
+void frm_Mappa::handOff(bool printAtOnce)
+{
+    if (!printOpener)
+        return;
+    printOpener(map::mapPageRequest(Map2->view(), txtVariabile->text(), legendRows(), printAtOnce));
+}
+
+void frm_Mappa::cmd_export_Click()
+{
+    handOff(false);
+}
+
+void frm_Mappa::cmd_Stampa_Click()
+{
+    handOff(true);
+}
+
+void frm_Mappa::chooseColour(QLabel *l)
+{
+    if (!m_ctx.prompt || !l->isEnabled())
+        return;
+    if (const std::optional<QColor> c = m_ctx.prompt->chooseColor(swatchColour(l)))
+        setSwatch(l, *c);
+}
+
+void frm_Mappa::dropTable()
+{
+    if (m_tableDropped)
+        return;
+    m_tableDropped = true;
+    map::dropMapTable(m_ctx, m_module);
+}
+
+void frm_Mappa::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    // The legend column starts as wide as its two columns need; the map takes the rest.
+    const int column = picSplitter->widget(0)->sizeHint().width();
+    picSplitter->setSizes({column, std::max(picSplitter->width() - column, 1)});
+}
+
+void frm_Mappa::closeEvent(QCloseEvent *e)
+{
+    dropTable();
+    QWidget::closeEvent(e);
+}
+
+bool frm_Mappa::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (auto *l = qobject_cast<QLabel *>(watched)) {
+            chooseColour(l);
+            return true;
+        }
+    }
+    if (event->type() == QEvent::KeyPress) {
+        auto *ke = static_cast<QKeyEvent *>(event);
+        QChar key;
+        if (ke->key() == Qt::Key_Backspace)
+            key = QChar(0x08);
+        else if (ke->text().size() == 1 && ke->text().at(0).isPrint())
+            key = ke->text().at(0);
+        else
+            return false; // arrows, Delete, shortcuts: as the box handles them
+        const bool accepted = watched == txtClassi ? map::classCountKeyAccepted(key)
+                                                   : map::boundKeyAccepted(key, m_ctx.numbers.decimal);
+        return !accepted;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace qrn::ui

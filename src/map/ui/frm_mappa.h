@@ -1,0 +1,156 @@
+#pragma once
+// frm_Mappa ("Modulo cartografico"): the thematic map of one column of the data grid. The user
+// picks a method (quartiles, equal amplitude, manual classes, natural breaks), builds the
+// classes and draws them on the join layer; the legend grid shows the classes, a click on the
+// map identifies a territory or zooms, the settings frame changes the layers' colours, and
+// "Salva..." / "Salva e Stampa" hand the map to the print layout.
+
+#include "layout/layoutpage.h"
+#include "map/classify.h"
+#include "map/classifystate.h"
+#include "map/legend.h"
+#include "map/mapdata.h"
+#include "map/maptable.h"
+#include "map/shapeconfig.h"
+#include "map/thematic.h"
+
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QTableWidget;
+class QTreeWidget;
+
+namespace qrn {
+struct AppContext;
+}
+
+namespace qrn::ui {
+
+class MainWindow;
+class MapWidget;
+
+class frm_Mappa : public QWidget {
+    Q_OBJECT
+public:
+    frm_Mappa(AppContext &ctx, const map::MapRequest &request, MainWindow *main = nullptr);
+    ~frm_Mappa() override;
+
+    // The one map window of main: an open one closes (dropping its map table) and a new one
+    // opens on the request as a child of the main window.
+    static frm_Mappa *open(MainWindow &main, const map::MapRequest &request);
+
+    const map::MapRequest &request() const { return m_request; }
+    const map::ShapeCase &shapeCase() const { return m_case; }
+    const map::ColumnStats &stats() const { return m_stats; }
+    const map::ClassifyControls &controlStates() const { return m_state; }
+    // Whether a thematic map is drawn (identify answers only then).
+    bool drawn() const { return m_drawn.has_value(); }
+    // The rows of GridIndici: swatch colour and label.
+    QList<map::LegendRow> legendRows() const;
+    // Where "Salva..." and "Salva e Stampa" send the map page; by default the print layout of
+    // the main window.
+    std::function<void(const MapPageRequest &)> printOpener;
+
+    // The handlers, named after their controls.
+    void Cmd_cmdAutocolor_Click();
+    void cmdSelClassiUgualeAmp_Click();
+    void cmd_Select_Click();
+    void cmd_GoMap_Click();
+    void Command2_Click();
+    void cmd_reset_Click();
+    void cmd_applica_Click();
+    void cmd_salva_Click();
+    void cmd_export_Click();
+    void cmd_Stampa_Click();
+    void cmdNota_Click();
+    void DoIdentify(QPointF pixel);
+    void DoZoom(bool shift);
+    void RefreshScale();
+
+protected:
+    void closeEvent(QCloseEvent *e) override;
+    void showEvent(QShowEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildControls();
+    void connectControls();
+    void Form_Load();
+    void loadLayers(const QString &procedure);
+    void selectMethod(map::Method m);
+    void applyStates();
+    void cmb_namelayers_Click(int index);
+    void Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel);
+    void GridIndici_Click(int row, int column);
+    void chooseColour(QLabel *swatch);
+    void setLegend(const QList<map::LegendRow> &rows);
+    void appendLegendRow(const map::LegendRow &row);
+    // The colours of count classes: the chosen ColorBrewer palette, else the ramp given.
+    QList<QColor> classColours(int count, const QColor &start, const QColor &end) const;
+    // Colours the join layer with a drawing and shows its legend.
+    void showDrawing(const map::Drawing &drawing);
+    void drawLegendClasses(bool byCommand2);
+    void handOff(bool printAtOnce);
+    void dropTable();
+    map::LayerConfig *selectedEntry();
+
+    AppContext &m_ctx;
+    MainWindow *m_main;
+    map::MapRequest m_request;
+    map::ShapeCase m_case;
+    map::ColumnStats m_stats;
+    map::ClassifyControls m_state;
+    map::ManualClassifier m_manual;
+    std::optional<map::ThematicClasses> m_drawn;
+    bool m_tableDropped = false;
+    bool m_shownOnce = false;
+    const QString m_module = QStringLiteral("frm_Mappa");
+
+public:
+    // The controls, under the names the program gives them.
+    QLineEdit *txtVariabile;
+    QLabel *lbl_Ricfor;
+    QSplitter *picSplitter;
+    MapWidget *Map2;
+    QLabel *lblScalaKm;
+    QGroupBox *Frame1; // "Tipo rappresentazione"
+    QRadioButton *Option1, *Option2, *Option3, *Option4;
+    QPushButton *cmdNota;
+    QComboBox *cmb_palette;
+    QLabel *lblClassi, *lblMaxClassi;
+    QLineEdit *txtClassi, *txt_min, *txt_Max;
+    QLabel *lbl_mincon, *lbl_maxcon;
+    QGroupBox *Frame5; // quartiles
+    QLabel *lbl_mincolor, *lbl_maxcolor;
+    QPushButton *Cmd_cmdAutocolor;
+    QGroupBox *Frame3; // equal amplitude, natural breaks
+    QPushButton *cmdSelClassiUgualeAmp, *Command2;
+    QGroupBox *Frame2; // manual
+    QLabel *lbl_colore;
+    QPushButton *cmd_Select, *cmd_GoMap;
+    QGroupBox *FrameStat; // "Statistiche"
+    QLabel *Label9, *Label11, *Label12;
+    QGroupBox *fraCB;
+    QTableWidget *GridIndici;
+    QCheckBox *chk_inform, *chk_zoom;
+    QTreeWidget *ListView1;
+    QPushButton *Avanz;
+    QGroupBox *Frame4; // "Impostazioni della Mappa"
+    QComboBox *cmb_namelayers;
+    QLabel *pic_colorsfondo, *lbl_colors, *pic_colorSep, *lbl_colorsep, *lbl_sep, *lbl_trasps;
+    QCheckBox *chk_outline, *chk_Trasparent;
+    QLabel *pic_mapbackcolor, *lbl_mapbackcolor;
+    QPushButton *cmd_applica, *cmd_salva;
+    QPushButton *cmd_reset, *cmd_export, *cmd_Stampa, *cmd_close, *cmdHelp;
+};
+
+} // namespace qrn::ui

@@ -1,0 +1,442 @@
+// The map window on the sample data: from the selection window through the grid's
+// "Crea cartogramma" to a quartile map of the provinces, and what the window adds to the core:
+// its controls, the legend grid, the colours on the map, identify, zoom, reset, the layer
+// settings, the hand-off to the print layout and closing.
+
+#include "map/ui/frm_mappa.h"
+
+#include "catalogue/ui/formdatitab.h"
+#include "layout/ui/printmappa.h"
+#include "map/thematicmap.h"
+#include "map/ui/mapwidget.h"
+#include "shell/store.h"
+#include "shell/ui/mainwindow.h"
+#include "support/startmain.h"
+#include "support/testfolder.h"
+#include "table/ui/frm_dispdata.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using qrn::test::TestFolder;
+using qrn::ui::frm_Mappa;
+
+namespace {
+
+struct Scenario {
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    std::unique_ptr<ui::MainWindow> main = qrn::test::startMainWindow(tf, *ctx);
+    frm_Mappa *w = nullptr;
+
+    // AS013 2005 for the provinces, mapped from the grid's button.
+    Scenario()
+    {
+        main->resize(1366, 768);
+        main->mnu_submnu_Click(2);
+        auto *sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
+        QTreeWidgetItem *item = sel->nodeByKey("AS013");
+        sel->objtree_NodeClick(item);
+        for (int i = 0; i < item->childCount(); ++i)
+            if (item->child(i)->text(0) == "2005")
+                sel->objtree_NodeClick(item->child(i));
+        sel->findChild<QCheckBox *>("Check1_1")->click();
+        sel->findChild<QPushButton *>("serie")->click();
+        auto *grid = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
+        grid->selectCells({1, 6}, {1, 6});
+        grid->findChild<QPushButton *>("cmd_createmap")->click();
+        w = main->area()->findChild<frm_Mappa *>("frm_Mappa");
+        if (w)
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
+        tf.prompt.clear();
+    }
+
+    bool mapTableExists()
+    {
+        auto cn = ctx->openDatabase(ctx->userDbFile(), ctx->FilesFolder);
+        return cn->queryNative("SELECT name FROM sqlite_master WHERE name = 'tMappa'").recordCount() == 1;
+    }
+    QImage mapImage() { return w->Map2->grab().toImage(); }
+    // A pixel well inside the province with this number, on the map as it is now.
+    QPoint insideProvince(const QString &prov)
+    {
+        const map::ShapeLayer *layer = map::joinLayer(w->shapeCase());
+        const QString field = w->shapeCase().layers[size_t(w->shapeCase().matchIndex)].FieldId;
+        for (int f = 0; layer && f < layer->featureCount(); ++f) {
+            if (map::joinKey(layer->value(f, field), map::MapKind::Provinces) != prov)
+                continue;
+            const QPainterPath path = w->Map2->view().featurePath(*layer, f);
+            const QRect box = path.boundingRect().toRect();
+            // The point farthest inside, on a coarse grid: every point 4 pixels around it is inside too.
+            for (int d = 12; d >= 4; d -= 4)
+                for (int y = box.top(); y <= box.bottom(); y += 2)
+                    for (int x = box.left(); x <= box.right(); x += 2) {
+                        bool inside = true;
+                        for (int dx = -d; dx <= d && inside; dx += d)
+                            for (int dy = -d; dy <= d && inside; dy += d)
+                                inside = path.contains(QPointF(x + dx, y + dy));
+                        if (inside)
+                            return {x, y};
+                    }
+        }
+        return {-1, -1};
+    }
+    QStringList listed() const
+    {
+        QStringList out;
+        for (int i = 0; i < w->ListView1->topLevelItemCount(); ++i)
+            out << w->ListView1->topLevelItem(i)->text(0) + "=" + w->ListView1->topLevelItem(i)->text(1);
+        return out;
+    }
+};
+
+} // namespace
+
+TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w) << s.tf.prompt.messages().join('|').toStdString();
+    frm_Mappa &w = *s.w;
+    EXPECT_EQ(w.windowTitle(), "Modulo cartografico");
+    const struct {
+        const char *name, *caption;
+    } controls[] = {{"Cmd_cmdAutocolor", "Visualizza cartogramma"},
+                    {"cmdSelClassiUgualeAmp", "Seleziona"},
+                    {"Command2", "Visualizza mappa"},
+                    {"cmd_Select", "Seleziona"},
+                    {"cmd_GoMap", "Visualizza mappa"},
+                    {"cmdNota", "Nota"},
+                    {"Avanz", "Avanzate"},
+                    {"cmd_applica", "Applica"},
+                    {"cmd_salva", "Salva Layer"},
+                    {"cmd_reset", "Reset"},
+                    {"cmd_export", "Salva..."},
+                    {"cmd_Stampa", "Salva e Stampa"},
+                    {"cmd_close", "Chiudi"},
+                    {"cmdHelp", "Help"},
+                    {"chk_inform", "Informazioni sul poligono"},
+                    {"chk_zoom", "Zoom"},
+                    {"Option1", "Quartili"},
+                    {"Option2", "Classi di uguale ampiezza"},
+                    {"Option3", "Manuale"},
+                    {"Option4", "Interruzioni naturali"}};
+    for (const auto &c : controls) {
+        auto *b = w.findChild<QAbstractButton *>(c.name);
+        ASSERT_TRUE(b) << c.name;
+        EXPECT_EQ(b->text(), c.caption) << c.name;
+    }
+    for (const char *name :
+         {"Map2",        "GridIndici",     "ListView1",       "picSplitter",    "lblScalaKm",      "txtVariabile",
+          "lbl_Ricfor",  "txtClassi",      "txt_min",         "txt_Max",        "lbl_mincolor",    "lbl_maxcolor",
+          "lbl_colore",  "fraCB",          "Frame4",          "cmb_namelayers", "pic_colorsfondo", "pic_colorSep",
+          "chk_outline", "chk_Trasparent", "pic_mapbackcolor"})
+        EXPECT_TRUE(w.findChild<QWidget *>(name)) << name;
+    EXPECT_EQ(w.ListView1->headerItem()->text(0), "Campo");
+    EXPECT_EQ(w.ListView1->headerItem()->text(1), "Valore");
+    EXPECT_EQ(w.lbl_Ricfor->text(), "AS013_2005");
+    const map::MapRequest &req = w.request();
+    ASSERT_EQ(req.mapCase.name, "provincia107");
+    EXPECT_EQ(w.txtVariabile->text(), "AS013_2005: " + req.description);
+    EXPECT_EQ(w.Option1->isChecked(), true);
+    EXPECT_FALSE(w.GridIndici->isVisible());
+    EXPECT_TRUE(w.Frame5->isVisible());
+    EXPECT_FALSE(w.Frame3->isVisible() || w.Frame2->isVisible());
+    EXPECT_FALSE(w.cmd_Stampa->isVisible());
+    EXPECT_EQ(w.cmb_namelayers->count(), 2);
+    EXPECT_TRUE(w.lblScalaKm->text().startsWith("1 cm = "));
+    s.tf.write("Files/Help/400.html", "<html><body><h1>Il cartogramma</h1></body></html>");
+    s.ctx->HelpFile = s.tf.file("Files/Help/");
+    QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
+    auto *help = s.main->findChild<QTextBrowser *>("txtHelp");
+    ASSERT_TRUE(help);
+    EXPECT_TRUE(help->toPlainText().contains("Il cartogramma"));
+
+    // Identify before any drawing does nothing.
+    // The rows come sorted on the value; those without one come first.
+    const auto firstValued = std::find_if(req.rows.begin(), req.rows.end(),
+                                          [](const map::MapRow &r) { return !r.value.isEmpty(); });
+    ASSERT_NE(firstValued, req.rows.end());
+    const map::MapRow &lowest = *firstValued, &highest = req.rows.last();
+    const QPoint low = s.insideProvince(lowest.prov), high = s.insideProvince(highest.prov);
+    ASSERT_GE(low.x(), 0);
+    ASSERT_GE(high.x(), 0);
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
+    EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
+
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    EXPECT_TRUE(s.mapTableExists());
+    ASSERT_TRUE(w.GridIndici->isVisible());
+    const QList<map::LegendRow> legend = w.legendRows();
+    ASSERT_EQ(legend.size(), 5);
+    EXPECT_TRUE(legend[0].label.startsWith(" Da " + lowest.value + " a ")) << legend[0].label.toStdString();
+    EXPECT_TRUE(legend[3].label.endsWith(" a " + highest.value)) << legend[3].label.toStdString();
+    for (int i = 1; i < 3; ++i)
+        EXPECT_TRUE(legend[i].label.startsWith(" Da ")) << legend[i].label.toStdString();
+    EXPECT_EQ(legend[4], (map::LegendRow {" Dato non presente", Qt::white}));
+    EXPECT_TRUE(w.cmd_Stampa->isVisible());
+    EXPECT_FALSE(w.Cmd_cmdAutocolor->isEnabled());
+
+    // The lowest province in the first class's colour, the highest in the last one's.
+    const QImage drawn = s.mapImage();
+    EXPECT_EQ(drawn.pixelColor(low), legend[0].colour);
+    EXPECT_EQ(drawn.pixelColor(high), legend[3].colour);
+    EXPECT_NE(legend[0].colour, legend[3].colour);
+
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
+    const QStringList fields = s.listed();
+    EXPECT_TRUE(fields.contains("Provincia=" + lowest.name)) << fields.join('|').toStdString();
+    const auto shown = std::find_if(fields.begin(), fields.end(),
+                                    [](const QString &f) { return f.startsWith("AS013_2005="); });
+    ASSERT_NE(shown, fields.end());
+    EXPECT_EQ(s.ctx->numbers.toNumber(shown->section('=', 1)), s.ctx->numbers.toNumber(lowest.value));
+    // An empty spot (the sea in the top-left corner) clears the list.
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
+
+    // Zoom: Shift+click enlarges the extent by 1.5, a drawn rectangle becomes it, the right
+    // button goes back to the full extent; the scale text follows.
+    w.chk_zoom->click();
+    EXPECT_FALSE(w.chk_inform->isChecked());
+    const QRectF full = w.Map2->view().extent();
+    const QString fullScale = w.lblScalaKm->text();
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+    EXPECT_NEAR(w.Map2->view().extent().width(), full.width() * 1.5, 1e-6 * full.width());
+    EXPECT_NE(w.lblScalaKm->text(), fullScale);
+    QTest::mousePress(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseMove(w.Map2, QPoint(200, 180));
+    QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
+    EXPECT_LT(w.Map2->view().extent().width(), full.width() / 2);
+    QTest::mouseClick(w.Map2, Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
+    EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().fullExtent());
+    EXPECT_EQ(w.lblScalaKm->text(), fullScale);
+
+    // "Salva..." opens the print layout with the map, the variable text and the legend.
+    QTest::mouseClick(w.cmd_export, Qt::LeftButton);
+    auto *layout = s.main->area()->findChild<ui::PrintMappa *>();
+    ASSERT_TRUE(layout);
+    EXPECT_EQ(layout->findChild<QListWidget *>("lst_leggenda")->count(), 1 + legend.size());
+
+    // Reset: the legend and the table go, the layers are loaded again without the classes.
+    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
+    EXPECT_FALSE(w.GridIndici->isVisible());
+    EXPECT_EQ(w.GridIndici->rowCount(), 0);
+    EXPECT_FALSE(s.mapTableExists());
+    EXPECT_EQ(w.Map2->view().layerCount(), 2);
+    EXPECT_FALSE(map::joinLayer(w.shapeCase())->renderer);
+    EXPECT_FALSE(w.Cmd_cmdAutocolor->isEnabled() || w.txt_min->isEnabled());
+
+    // Closing drops tMappa, also after a new drawing.
+    w.Option1->click();
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    EXPECT_TRUE(s.mapTableExists());
+    QTest::mouseClick(w.cmd_close, Qt::LeftButton);
+    QApplication::processEvents();
+    EXPECT_FALSE(s.mapTableExists());
+    EXPECT_FALSE(s.main->area()->findChild<frm_Mappa *>("frm_Mappa"));
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
+}
+
+namespace {
+
+void clickCell(QTableWidget *grid, int row, int column)
+{
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid->visualItemRect(grid->item(row, column)).center());
+}
+
+QStringList labels(const QList<map::LegendRow> &rows)
+{
+    QStringList out;
+    for (const map::LegendRow &r : rows)
+        out << r.label;
+    return out;
+}
+
+} // namespace
+
+TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w);
+    frm_Mappa &w = *s.w;
+    const QPoint high = s.insideProvince(w.request().rows.last().prov);
+
+    // Equal amplitude: the class count takes one digit and nothing else, not even backspace.
+    w.Option2->click();
+    EXPECT_TRUE(w.Frame3->isVisible());
+    EXPECT_FALSE(w.Frame5->isVisible() || w.Frame2->isVisible() || w.cmdNota->isVisible());
+    QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Inserire il numero delle classi."});
+    EXPECT_EQ(s.tf.prompt.shown().back().title, "Attenzione!");
+    QTest::keyClicks(w.txtClassi, "a45");
+    QTest::keyClick(w.txtClassi, Qt::Key_Backspace);
+    EXPECT_EQ(w.txtClassi->text(), "4");
+    QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+    ASSERT_EQ(w.GridIndici->rowCount(), 4);
+    const NumberFormat &fmt = s.ctx->numbers;
+    EXPECT_TRUE(w.legendRows()[0].label.startsWith("Da " + map::numberText(w.stats().minValue, fmt) + " a "));
+    EXPECT_TRUE(w.legendRows()[3].label.endsWith(" a " + map::numberText(w.stats().maxValue, fmt)));
+    EXPECT_TRUE(w.Command2->isEnabled());
+    EXPECT_FALSE(w.cmdSelClassiUgualeAmp->isEnabled());
+    EXPECT_FALSE(w.drawn());
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    ASSERT_EQ(w.GridIndici->rowCount(), 5);
+    EXPECT_EQ(w.legendRows().last(), (map::LegendRow {"Dato non presente", Qt::white}));
+    EXPECT_FALSE(w.Command2->isEnabled());
+    EXPECT_EQ(s.mapImage().pixelColor(high), w.legendRows()[3].colour);
+
+    // A legend swatch opens the colour dialog; on a drawn map the class takes the colour at
+    // once. A cancelled dialog changes nothing.
+    s.tf.prompt.answerColor(QColor(0, 128, 0));
+    clickCell(w.GridIndici, 3, 0);
+    EXPECT_EQ(w.legendRows()[3].colour, QColor(0, 128, 0));
+    EXPECT_EQ(s.mapImage().pixelColor(high), QColor(0, 128, 0));
+    clickCell(w.GridIndici, 3, 0);
+    EXPECT_EQ(w.legendRows()[3].colour, QColor(0, 128, 0));
+    // The no-data row of a drawn map keeps its white: no dialog.
+    const size_t asked = s.tf.prompt.shown().size();
+    clickCell(w.GridIndici, 4, 0);
+    EXPECT_EQ(s.tf.prompt.shown().size(), asked);
+
+    // Manual classes, one per click, in the colour of lbl_colore; the bounds take digits,
+    // the decimal mark and the minus sign.
+    w.Option3->click();
+    EXPECT_TRUE(w.Frame2->isVisible());
+    EXPECT_EQ(w.fraCB->title(), "Click sul colore per modificare");
+    w.txt_min->clear();
+    QTest::keyClicks(w.txt_min, "x-1a,5");
+    EXPECT_EQ(w.txt_min->text(), "-1,5");
+    w.txt_min->setText(map::numberText(w.stats().minValue, fmt));
+    w.txt_Max->setText("2000");
+    s.tf.prompt.answerColor(QColor(10, 20, 30));
+    QTest::mouseClick(w.lbl_colore, Qt::LeftButton);
+    QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
+    EXPECT_EQ(w.txt_min->text(), "2000,01");
+    EXPECT_FALSE(w.cmd_GoMap->isEnabled());
+    s.tf.prompt.answerColor(QColor(200, 0, 200));
+    QTest::mouseClick(w.lbl_colore, Qt::LeftButton);
+    QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
+    EXPECT_TRUE(w.cmd_GoMap->isEnabled());
+    EXPECT_FALSE(w.cmd_Select->isEnabled() || w.txt_min->isEnabled());
+    QTest::mouseClick(w.cmd_GoMap, Qt::LeftButton);
+    const QList<map::LegendRow> manual = w.legendRows();
+    ASSERT_EQ(manual.size(), 3);
+    EXPECT_EQ(manual[0].colour, QColor(10, 20, 30));
+    EXPECT_TRUE(manual[0].label.endsWith(" a 2000"));
+    EXPECT_TRUE(manual[1].label.startsWith("Da 2000,01 a "));
+    EXPECT_EQ(manual[1].colour, QColor(200, 0, 200));
+    EXPECT_EQ(s.mapImage().pixelColor(high), manual[1].colour);
+
+    // Natural breaks share the class count and the buttons of equal amplitude.
+    w.Option4->click();
+    EXPECT_EQ(w.Frame3->title(), "Interruzioni naturali");
+    EXPECT_FALSE(w.txt_min->isEnabled());
+    w.txtClassi->setText("3");
+    QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+    EXPECT_EQ(w.GridIndici->rowCount(), 3);
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    EXPECT_EQ(w.GridIndici->rowCount(), 4);
+
+    // Quartiles in a ColorBrewer palette; the note of the quartiles.
+    w.Option1->click();
+    w.cmb_palette->setCurrentText("Blues");
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    const QList<map::LegendRow> blues = w.legendRows();
+    ASSERT_EQ(blues.size(), 5);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(blues[i].colour, map::sequentialPalette("Blues", 4)[i]) << i;
+    EXPECT_EQ(s.mapImage().pixelColor(high), blues[3].colour);
+    s.tf.prompt.clear();
+    QTest::mouseClick(w.cmdNota, Qt::LeftButton);
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Le classi comprendono gli estremi superiori."});
+}
+
+TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w);
+    frm_Mappa &w = *s.w;
+    const QPoint inside = s.insideProvince(w.request().rows.last().prov);
+    QTest::mouseClick(w.Avanz, Qt::LeftButton);
+    EXPECT_TRUE(w.Frame4->isVisible());
+    w.cmb_namelayers->setCurrentText("province107");
+    EXPECT_TRUE(w.chk_outline->isChecked());
+    w.chk_outline->click();
+    EXPECT_FALSE(w.pic_colorSep->isEnabled());
+    s.tf.prompt.answerColor(QColor(0, 200, 0));
+    QTest::mouseClick(w.pic_colorsfondo, Qt::LeftButton);
+    s.tf.prompt.answerColor(QColor(0, 0, 90));
+    QTest::mouseClick(w.pic_mapbackcolor, Qt::LeftButton);
+    QTest::mouseClick(w.cmd_applica, Qt::LeftButton);
+    const QImage applied = s.mapImage();
+    EXPECT_EQ(applied.pixelColor(inside), QColor(0, 200, 0));
+    EXPECT_EQ(applied.pixelColor(2, 2), QColor(0, 0, 90));
+    // Applied but not saved: a reset loads the file's settings again.
+    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
+    EXPECT_NE(s.mapImage().pixelColor(inside), QColor(0, 200, 0));
+    EXPECT_TRUE(w.chk_outline->isChecked());
+
+    // Saved: the file keeps them, and the layer shows them after a reset.
+    s.tf.prompt.answerColor(QColor(0, 200, 0));
+    QTest::mouseClick(w.pic_colorsfondo, Qt::LeftButton);
+    QTest::mouseClick(w.cmd_salva, Qt::LeftButton);
+    const map::ShapeCase saved = map::readShapeConfig(map::shapeConfigPath(s.ctx->FilesFolder), "provincia107");
+    EXPECT_EQ(saved.layers[0].BackColor, map::winFromColor(QColor(0, 200, 0)));
+    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
+    EXPECT_EQ(s.mapImage().pixelColor(inside), QColor(0, 200, 0));
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
+
+    // A transparent layer shows what lies below it, here the map's background.
+    w.chk_Trasparent->click();
+    EXPECT_FALSE(w.pic_colorsfondo->isEnabled());
+    QTest::mouseClick(w.cmd_applica, Qt::LeftButton);
+    EXPECT_EQ(s.mapImage().pixelColor(inside), s.mapImage().pixelColor(2, 2));
+
+    // A configuration that cannot be read leaves an empty map and is logged.
+    s.tf.write("Files/ShapeConfig.xml", "<Configs>");
+    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
+    EXPECT_EQ(w.Map2->view().layerCount(), 0);
+    EXPECT_EQ(w.cmb_namelayers->count(), 0);
+    EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_reset_Click"));
+}
+
+TEST(frm_Mappa, PrintHandOffAndOneWindow)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w);
+    QList<MapPageRequest> handed;
+    s.w->printOpener = [&handed](const MapPageRequest &r) { handed << r; };
+    QTest::mouseClick(s.w->Cmd_cmdAutocolor, Qt::LeftButton);
+    QTest::mouseClick(s.w->cmd_Stampa, Qt::LeftButton);
+    ASSERT_EQ(handed.size(), 1);
+    EXPECT_TRUE(handed[0].printAtOnce);
+    EXPECT_EQ(handed[0].variableText, s.w->txtVariabile->text());
+    ASSERT_EQ(handed[0].legend.size(), 5u);
+    EXPECT_EQ(handed[0].legend[4].text, " Dato non presente");
+    EXPECT_EQ(handed[0].legend[0].colour, s.w->legendRows()[0].colour);
+    EXPECT_FALSE(handed[0].map.boundingRect().isEmpty());
+
+    // A second map from the grid replaces the first window.
+    QPointer<frm_Mappa> first = s.w;
+    auto *grid = qobject_cast<ui::frm_dispData *>(s.main->registry().existing("FRM_DISPDATA"));
+    grid->selectCells({1, 6}, {1, 6});
+    grid->findChild<QPushButton *>("cmd_createmap")->click();
+    QApplication::processEvents();
+    EXPECT_FALSE(first);
+    EXPECT_EQ(s.main->area()->findChildren<frm_Mappa *>().size(), 1);
+    EXPECT_FALSE(s.mapTableExists());
+}
