@@ -206,8 +206,9 @@ std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const Pa
     std::vector<LayoutPage> laid;
     for (const YearPage &p : pages) {
         LayoutPage page = makeLayoutPage(p.request, defaults);
+        // On the pages of an atlas the title given once says which year each page shows.
         if (!texts.title.isEmpty())
-            page.title.text = texts.title;
+            page.title.text = p.year.isEmpty() ? texts.title : texts.title + QStringLiteral(" - ") + p.year;
         if (!texts.description.isEmpty())
             page.description.text = texts.description;
         laid.push_back(std::move(page));

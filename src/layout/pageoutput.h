@@ -60,6 +60,7 @@ struct YearPage {
 };
 // What the command line writes over the editor's texts on every page; an empty text keeps the
 // editor's (the title "Inserire un Titolo", the description the map's variable text).
+// A title on the page of a year ends with " - " and the year.
 struct PageTexts {
     QString title;
     QString description;
