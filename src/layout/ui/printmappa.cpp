@@ -155,6 +155,8 @@ void PrintMappa::buildControls()
 
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    // All five tabs stay in sight: the panel widens to them rather than hiding one behind arrows.
+    SSTab1->setUsesScrollButtons(false);
     side->addWidget(SSTab1, 1);
 
     // Tab 0: the title.
