@@ -68,7 +68,7 @@ QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, 
 {
     // Shape files write province numbers as "12", "012" or "12.0": they are looked up as numbers.
     const bool province = provinceGeoName(geoName);
-    const QString text = joinKey(code, province ? MapKind::Provinces : MapKind::Regions);
+    const QString text = province ? joinKey(code, MapKind::Provinces) : code.trimmed();
     bool isNumber = false;
     const double number = text.toDouble(&isNumber);
     QList<IdentifyField> out;

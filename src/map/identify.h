@@ -23,8 +23,8 @@ bool provinceGeoName(const QString &geoName);
 
 // The fields of the tMappa row of code (its first row, when there is one), then the fields of
 // the territory query of geoName ("regioni", "nuts2", "province103" or "province107"; none for
-// another name). code is the text of the layer's FieldId attribute ("12", "012" or "12.0" for a
-// province). Numbers are written in ctx's decimal mark. A failing tMappa query counts as no
+// another name). code is the territory code in the table's form (tableCode of the feature's
+// FieldId text); a province may also come as "12", "012" or "12.0". Numbers are written in ctx's decimal mark. A failing tMappa query counts as no
 // row; a failing territory query is logged under module / "DoIdentify".
 QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, const QString &code,
                                        const QString &module);

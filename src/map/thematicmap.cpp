@@ -17,16 +17,24 @@ ShapeLayer *joinLayer(const ShapeCase &sc)
     return layer && layer->valid() ? layer : nullptr;
 }
 
-QString joinKey(const QString &code, MapKind kind)
+QString joinKey(const QString &code, MapKind)
 {
     const QString text = code.trimmed();
-    if (kind != MapKind::Provinces)
-        return text;
     bool ok = false;
     const double n = QString(text).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
     if (!ok || !std::isfinite(n) || n != std::floor(n) || std::abs(n) > 1e15)
         return text;
     return QString::number(qint64(n));
+}
+
+QString tableCode(const MapRequest &req, const QString &featureCode)
+{
+    const MapKind kind = req.mapCase.kind;
+    const QString key = joinKey(featureCode, kind);
+    for (const MapRow &row : req.rows)
+        if (joinKey(row.code(kind), kind) == key)
+            return row.code(kind);
+    return featureCode.trimmed();
 }
 
 void applyClasses(const ShapeCase &sc, const ThematicClasses &classes, MapKind kind)

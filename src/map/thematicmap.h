@@ -19,9 +19,13 @@ namespace qrn::map {
 // it is missing or not a valid layer.
 ShapeLayer *joinLayer(const ShapeCase &sc);
 
-// The form of a territory code the join compares: provinces by their number (so "1", "001",
-// "1.0" and "1,00" are one code), NUTS-2 areas and regions by their text without blanks around it.
+// The form of a territory code the join compares: a whole number by its value (so "1", "001",
+// "1.0" and "1,00" are one code, as shape files of every kind write numeric codes with or
+// without zeros in front), any other code by its text without blanks around it.
 QString joinKey(const QString &code, MapKind kind);
+// The code of the request's row that a feature's code joins, in the table's own form ("01" for
+// a field holding 1); the feature's code itself when no row joins it.
+QString tableCode(const MapRequest &req, const QString &featureCode);
 
 // Colours the join layer by the classes of a drawing: a value-map renderer on the entry's
 // FieldId; every territory code with a class gets its class colour (the entry's outline kept),

@@ -76,11 +76,18 @@ TEST(ThematicMap, JoinKeysFollowTheMapKind)
     };
     const Case cases[] = {
         {"001", MapKind::Provinces, "1"},  {" 1 ", MapKind::Provinces, "1"},   {"1.0", MapKind::Provinces, "1"},
-        {"1,00", MapKind::Provinces, "1"}, {"1,5", MapKind::Provinces, "1,5"}, {"01", MapKind::Regions, "01"},
-        {" 01 ", MapKind::Nuts2, "01"},    {"X", MapKind::Provinces, "X"},
+        {"1,00", MapKind::Provinces, "1"}, {"1,5", MapKind::Provinces, "1,5"}, {"01", MapKind::Regions, "1"},
+        {" 01 ", MapKind::Nuts2, "1"},     {"X", MapKind::Provinces, "X"},      {"ITC1 ", MapKind::Nuts2, "ITC1"},
     };
     for (const Case &c : cases)
         EXPECT_EQ(joinKey(QString::fromLatin1(c.code), c.kind), QString::fromLatin1(c.key)) << c.code;
+    // A feature's code found back in the table's own form.
+    MapRequest req;
+    req.mapCase = regionsCase();
+    for (const char *code : {"01", "02", "ITC1"})
+        req.rows.append({QString(), QString::fromLatin1(code), QString(), QString(), QString(), QStringLiteral("1")});
+    for (const auto &[feature, table] : {std::pair {"1", "01"}, {"2.0", "02"}, {"ITC1", "ITC1"}, {"7", "7"}})
+        EXPECT_EQ(tableCode(req, QString::fromLatin1(feature)), QString::fromLatin1(table)) << feature;
 }
 
 TEST(ThematicMap, ClassesColourTheJoinLayerByItsCodes)
@@ -104,11 +111,9 @@ TEST(ThematicMap, ClassesColourTheJoinLayerByItsCodes)
          {{"10", 2}, {"2", 1}},
          MapKind::Provinces,
          {white, kFirst, kSecond}},
-        {"region codes compared as text",
-         {"01", "1", "02"},
-         {{"01", 2}, {"2", 1}},
-         MapKind::Regions,
-         {kSecond, white, white}},
+        {"region codes written as numbers", {"1", "02", "3"}, {{"01", 2}, {"02", 1}}, MapKind::Regions,
+         {kSecond, kFirst, white}},
+        {"NUTS-2 codes as text", {"ITC1", "ITC2"}, {{"ITC2", 1}}, MapKind::Nuts2, {white, kFirst}},
         {"a code twice in the layer", {"7", "7", "8"}, {{"7", 1}}, MapKind::Provinces, {kFirst, kFirst, white}},
         {"no class at all", {"1", "2"}, {}, MapKind::Provinces, {white, white}},
     };

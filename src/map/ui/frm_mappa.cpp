@@ -737,7 +737,7 @@ void frm_Mappa::DoIdentify(QPointF pixel)
         return;
     const map::LayerConfig &entry = m_case.layers[size_t(m_case.matchIndex)];
     Map2->flash(*layer, found.front());
-    const QString code = layer->value(found.front(), entry.FieldId);
+    const QString code = map::tableCode(m_request, layer->value(found.front(), entry.FieldId));
     for (const map::IdentifyField &f : map::identifyTerritory(m_ctx, entry.GeoName, code, m_module))
         new QTreeWidgetItem(ListView1, {f.field, f.value});
 }
