@@ -80,7 +80,7 @@ TEST(FormdatiTab, YearsOpenOnDemandAndRowsAreAddedOnceUpToTheLimit)
     EXPECT_EQ(s.child<QLineEdit>("txtCount")->text(), "250");
 }
 
-TEST(FormdatiTab, TerritoriesByGroupsAndByNameBuildTheQuery)
+TEST(FormdatiTab, TerritoriesByGroupsByNameAndByKeyBuildTheQuery)
 {
     Scenario s(2);
     ASSERT_TRUE(s.w);
@@ -108,8 +108,21 @@ TEST(FormdatiTab, TerritoriesByGroupsAndByNameBuildTheQuery)
     // "Visualizza scheda metadati": the sheet of the chosen row's item.
     s.child<QPushButton>("cmdmetadati")->click();
     QWidget *sheet = s.main->registry().existing("FRMSCHEDAVARIABILI");
-    ASSERT_TRUE(sheet);
-    EXPECT_TRUE(sheet->findChild<QLineEdit *>("txtVariabili")->text().startsWith("AS013 - "));
+    EXPECT_TRUE(sheet && sheet->findChild<QLineEdit *>("txtVariabili")->text().startsWith("AS013 - "));
+
+    // A letter typed in the territory list moves to the first name with it; the selection stays.
+    QListWidget *terr = s.child<QListWidget>("lstDescTerr");
+    s.w->selectTerritories({"Lombardia", "Lazio"});
+    const QStringList chosen = s.w->selectedTerritories();
+    ASSERT_TRUE(chosen.contains("Lombardia"));
+    terr->setFocus();
+    for (const char *keys : {"l", "lo", "m", "r"}) {
+        QTest::keyClicks(terr, QString::fromLatin1(keys));
+        EXPECT_EQ(s.w->selectedTerritories(), chosen) << keys;
+        QTest::qWait(QApplication::keyboardInputInterval() + 50);
+    }
+    QTest::keyClicks(terr, "lo");
+    EXPECT_TRUE(terr->currentItem()->text().startsWith("Lo")) << "the key search still moves the current row";
 
     // Reset clears the rows and the query.
     s.child<QTabWidget>("SSTab1")->setCurrentIndex(1);
@@ -182,21 +195,4 @@ TEST(FormdatiTab, AMenuCommandOfAnotherContextGivesTheWindowOfThatContext)
     pickFirstYear("AS013");
     EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
     EXPECT_TRUE(gridHeaders().contains("AS013_"));
-}
-
-// Typing a letter in the territory list moves to the first name with it and leaves the
-// selection as it was.
-TEST(FormdatiTab, AKeyInTheTerritoryListJumpsWithoutChangingTheSelection)
-{
-    Scenario s(2);
-    QListWidget *terr = s.child<QListWidget>("lstDescTerr");
-    s.w->selectTerritories({"Lombardia", "Lazio"});
-    terr->setFocus();
-    for (const char *keys : {"l", "lo", "m", "r"}) {
-        QTest::keyClicks(terr, QString::fromLatin1(keys));
-        EXPECT_EQ(s.w->selectedTerritories(), QStringList({"Lombardia", "Lazio"})) << keys;
-        QTest::qWait(QApplication::keyboardInputInterval() + 50);
-    }
-    QTest::keyClicks(terr, "lo");
-    EXPECT_TRUE(terr->currentItem()->text().startsWith("Lo")) << "the key search still moves the current row";
 }
