@@ -118,8 +118,6 @@ QStringList columnOf(const DataTable &t, int column)
 
 } // namespace
 
-// What the window adds to the loaded table: its names, the hidden column, the lists of headers,
-// and what follows the selection end.
 TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
 {
     Scenario s({"TR001-2004", "AS013-2005"});

@@ -115,9 +115,7 @@ TEST(Cli, ProblemsGoToStandardErrorInItalianWithAStatus)
     EXPECT_TRUE(help.status == 0 && help.out.contains("uso: quarnaro-cli") && help.out.contains("--cerca COLONNA"));
 }
 
-// Whole runs of quarnaro-cli as separate processes: a databases folder the user may only read,
-// and several first starts at once on one new program folder. Neither may write into the
-// data databases.
+// Whole runs as separate processes, which may never write into the data databases.
 
 namespace {
 

@@ -167,6 +167,8 @@ namespace {
 struct MenuFixture {
     TestFolder tf {false};
     std::unique_ptr<AppContext> ctx;
+    MenuBar bar;
+    void build() { BuildMenus(*ctx, bar); }
     struct Row {
         int id, parent, order;
         QString caption;
@@ -206,8 +208,8 @@ TEST(BuildMenus, DropDownsAreNumberedInCreationOrderAndItemsFillTheArrays)
         {0, 2, 1, "Tabella", 0, 0, 1, "FORMDATITAB", "A.mdb", "Variabili", "P"}, // item 3, checked
         {0, 1, 4, "Grigia", 0, 1, 1, "GLOSSARIO"}, // item 2 (parent 1 comes first), disabled
     });
-    MenuBar bar;
-    BuildMenus(*f.ctx, bar);
+    f.build();
+    MenuBar &bar = f.bar;
     ASSERT_EQ(bar.top.size(), 2u);
     EXPECT_EQ(bar.top[0]->caption + "|" + bar.top[1]->caption, "File|Dati");
     ASSERT_EQ(bar.dropDowns.size(), 3u);
@@ -230,22 +232,19 @@ TEST(BuildMenus, DropDownsAreNumberedInCreationOrderAndItemsFillTheArrays)
               QStringList({"GLOSSARIO", "FORMDATITAB", "A.mdb", "P", ""}));
 }
 
-// A thirty-first item of a drop-down, or a row naming a missing drop-down, fails keeping the
-// menus built so far.
+// A thirty-first item of a drop-down, or a row naming a missing drop-down.
 TEST(BuildMenus, ABadRowFailsKeepingTheMenusBuilt)
 {
     std::vector<MenuFixture::Row> rows {{1, -1, 1, "Molte"}};
     for (int i = 1; i <= 31; ++i)
         rows.push_back({0, 0, i, QString("Voce %1").arg(i), 0, 0, 0, "X"});
     MenuFixture f(rows);
-    MenuBar bar;
-    EXPECT_THROW(BuildMenus(*f.ctx, bar), DbError);
-    EXPECT_EQ(bar.top.at(0)->children.size(), 30u);
+    EXPECT_THROW(f.build(), DbError);
+    EXPECT_EQ(f.bar.top.at(0)->children.size(), 30u);
 
     MenuFixture g({{1, -1, 1, "Uno"}, {0, 4, 1, "Orfana", 0, 0, 0, "X"}});
-    MenuBar bar2;
-    EXPECT_THROW(BuildMenus(*g.ctx, bar2), DbError);
-    EXPECT_EQ(bar2.top.size(), 1u);
+    EXPECT_THROW(g.build(), DbError);
+    EXPECT_EQ(g.bar.top.size(), 1u);
 }
 
 TEST(MenuDispatch, ContextRulesOfTheCommandItems)
@@ -257,8 +256,7 @@ TEST(MenuDispatch, ContextRulesOfTheCommandItems)
         {0, 0, 3, "Tre", 0, 0, 0, "glossario", "A.mdb", "Variabili", "R"},
         {0, 0, 4, "Quattro", 0, 0, 0, "SCONOSCIUTA", "nessuno", "Altro", "P"},
     });
-    MenuBar bar;
-    BuildMenus(*f.ctx, bar);
+    f.build();
     AppContext &ctx = *f.ctx;
     // Item 1 never changes the database context, whatever its DBname; a null level becomes "T";
     // items 2 and 3 ask the grid to restore its database; a DBname without ".mdb" leaves the
@@ -284,8 +282,7 @@ TEST(MenuDispatch, DatabaseErrorsAreIgnored)
 {
     MenuFixture f(
         {{1, -1, 1, "M"}, {0, 0, 1, "Uno", 0, 0, 0, "X"}, {0, 0, 2, "Due", 0, 0, 0, "frminfo", "B.mdb", "V", "R"}});
-    MenuBar bar;
-    BuildMenus(*f.ctx, bar);
+    f.build();
     f.ctx->DbFolder = f.tf.file("NonEsiste/");
     EXPECT_EQ(mnu_submnu_Click(*f.ctx, 2), "FRMINFO");
     EXPECT_EQ(f.ctx->CurrentDb, "B.mdb");

@@ -96,9 +96,7 @@ TEST(MainWindow, ChildWindowsAreCentredAtTheTopEvenWhenWider)
     EXPECT_LT(m.w.showChild(wide)->x(), 0);
 }
 
-// Help shows the page of a context (the index when it has none), readable, in a window of its
-// own at least half as wide as the main window; from a modal window it opens above it, where it
-// can be used.
+// Help shows the page of a context, or the index when it has none.
 TEST(MainWindow, HelpIsReadableAndUsableFromAModalWindow)
 {
     Main m;
@@ -129,8 +127,6 @@ TEST(MainWindow, HelpIsReadableAndUsableFromAModalWindow)
     modal.close();
 }
 
-// Closing a window gives the focus back to the one that was active before it, not to the
-// window that was opened first.
 TEST(MainWindow, ClosingAWindowReturnsToThePreviouslyActiveOne)
 {
     Main m;
