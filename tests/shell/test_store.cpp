@@ -180,19 +180,6 @@ protected:
     std::unique_ptr<AppContext> ctx = tf.context();
 };
 
-TEST_F(LinksTest, ALinkedTableIsNamedDirectlyInQueries)
-{
-    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
-    Recordset rs =
-        ctx->GetDbConnection("Dati.mdb")
-            ->query(
-                "SELECT land_Ind.DES_TERR, Format(AS_2005.AS013, '0.00') as AS013_2005 FROM AS_2005 "
-                "INNER JOIN land_Ind  ON AS_2005.COD_TERR = land_Ind.COD_TERR WHERE land_Ind.DES_TERR IN( 'piemonte')");
-    ASSERT_EQ(rs.recordCount(), 1);
-    EXPECT_EQ(rs.text(0), "Piemonte");
-    EXPECT_EQ(rs.text(1), "3,25");
-}
-
 TEST_F(LinksTest, ALinkDifferingOnlyInCaseStaysAndOneToAnotherFolderIsRemade)
 {
     std::vector<LinkDef> &links = ctx->links.of(tf.file("Databases/Dati.sqlite"));
