@@ -17,6 +17,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -99,34 +100,41 @@ struct Scenario {
     }
 };
 
+QStringList items(QComboBox *box)
+{
+    QStringList out;
+    for (int i = 0; i < box->count(); ++i)
+        out << box->itemText(i);
+    return out;
+}
+
+QStringList columnOf(const DataTable &t, int column)
+{
+    QStringList out;
+    for (int r = 1; r < t.rowCount(); ++r)
+        out << t.text(r, column);
+    return out;
+}
+
 } // namespace
 
-// What the window adds to the loaded table: its names, the hidden column, the lists of headers,
-// and what follows the selection end.
 TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
 {
     Scenario s({"TR001-2004", "AS013-2005"});
     ui::frm_dispData *w = s.w;
     ASSERT_TRUE(w);
     EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
-    EXPECT_EQ(w->objectName(), "frm_dispData");
-    EXPECT_EQ(w->windowTitle(), "Visualizza ed esporta dati");
+    EXPECT_EQ(w->objectName() + "|" + w->windowTitle(), "frm_dispData|Visualizza ed esporta dati");
     EXPECT_EQ(w->ranQuery(), s.ctx->SelectQuery);
     EXPECT_FALSE(child<QTableView>(w, "datagrid2")->isVisible());
-    ASSERT_EQ(s.v->model()->rowCount(), 21) << "20 regions and Torino";
-    ASSERT_EQ(s.v->model()->columnCount(), 8);
-    EXPECT_EQ(s.v->model()->index(0, 5).data().toString(), w->table().text(1, 5));
+    EXPECT_EQ(s.viewColumn(5), columnOf(w->table(), 5));
+    EXPECT_EQ(s.viewColumn(5).size(), 21) << "20 regions and Torino";
     EXPECT_TRUE(s.v->isColumnHidden(0));
     // The combo boxes list every header; the search box has a blank item first.
-    QComboBox *ordina = child<QComboBox>(w, "cmb_Ordina");
-    QComboBox *ric = child<QComboBox>(w, "cmb_ric");
-    ASSERT_EQ(ordina->count(), 8);
-    ASSERT_EQ(ric->count(), 9);
-    EXPECT_EQ(ric->itemText(0), "");
-    for (int c = 0; c < 8; ++c) {
-        EXPECT_EQ(ordina->itemText(c), w->table().header(c));
-        EXPECT_EQ(ric->itemText(c + 1), w->table().header(c));
-    }
+    const QStringList headers = w->table().rows().value(0);
+    ASSERT_EQ(headers.size(), 8);
+    EXPECT_EQ(items(child<QComboBox>(w, "cmb_Ordina")), headers);
+    EXPECT_EQ(items(child<QComboBox>(w, "cmb_ric")), QStringList {""} + headers);
 
     // The description, the clipboard and the metadata follow the selection end.
     QLabel *desc = child<QLabel>(w, "lblDescVar");
@@ -148,22 +156,20 @@ TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
 
     // Metadata: a territory column has none (not even COD_TERR, whose name holds a "_").
     s.tf.prompt.clear();
-    s.clickCell(1, 1);
-    child<QAction>(w, "mnu_metadati")->trigger();
+    for (int column : {1, 6}) {
+        s.clickCell(1, column);
+        child<QAction>(w, "mnu_metadati")->trigger();
+    }
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Informazioni per la variabile non disponibili!"});
-    s.clickCell(1, 6);
-    child<QAction>(w, "mnu_metadati")->trigger();
-    EXPECT_EQ(s.tf.prompt.shown().size(), 1u);
     QWidget *sheet = s.main->registry().existing("FRMSCHEDAVARIABILI");
-    ASSERT_TRUE(sheet) << "the sheet of the column opens";
-    EXPECT_TRUE(sheet->isVisible());
+    ASSERT_TRUE(sheet && sheet->isVisible()) << "the sheet of the column opens";
     EXPECT_TRUE(child<QLineEdit>(sheet, "txtVariabili")->text().startsWith("AS013 - "));
 }
 
-TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUp)
+TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUpThenTheSameWindowServesTheNextQuery)
 {
     Scenario s({"AS013-2005"});
-    ui::frm_dispData *w = s.w;
+    QPointer<ui::frm_dispData> w = s.w;
     ASSERT_TRUE(w);
     // The search boxes hold a whole value with its decimals as the window opens.
     QApplication::processEvents();
@@ -203,12 +209,14 @@ TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUp)
 
     // The search boxes reach the search, and the rows it brings up are the view's selection.
     s.tf.prompt.clear();
-    QLineEdit *da = child<QLineEdit>(w, "txt_ricda");
-    QLineEdit *a = child<QLineEdit>(w, "txt_rica");
+    QLineEdit *da = child<QLineEdit>(w, "txt_ricda"), *a = child<QLineEdit>(w, "txt_rica");
+    auto search = [&](const char *lower, const char *upper) {
+        da->setText(lower);
+        a->setText(upper);
+        child<QPushButton>(w, "cmd_ric")->click();
+    };
     child<QComboBox>(w, "cmb_ric")->setCurrentIndex(7); // AS013_2005, after the blank item
-    da->setText("5000");
-    a->setText("9999,5");
-    child<QPushButton>(w, "cmd_ric")->click();
+    search("5000", "9999,5");
     EXPECT_TRUE(s.tf.prompt.shown().empty());
     const int k = w->table().selEnd.row;
     ASSERT_GT(k, 1);
@@ -219,19 +227,11 @@ TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUp)
     EXPECT_EQ(rows.size(), k);
     EXPECT_TRUE(rows.contains(1) && rows.contains(k));
     // One value: the upper box takes it.
-    da->setText("7000");
-    a->clear();
-    child<QPushButton>(w, "cmd_ric")->click();
+    search("7000", "");
     EXPECT_EQ(a->text(), "7000");
-}
 
-// "Visualizza Dati" for the same selection shows the window as it is; for another selection
-// the same window runs the new query; closing clears the selection query.
-TEST(GridWindow, TheWindowIsLoadedOnceAndClosingClearsTheQuery)
-{
-    Scenario s({"AS013-2005"});
-    QPointer<ui::frm_dispData> w = s.w;
-    ASSERT_TRUE(w);
+    // "Visualizza Dati" for the same selection shows the window as it is; for another selection
+    // the same window runs the new query; closing clears the selection query.
     w->table().setText(1, 5, "segno");
     s.serie();
     EXPECT_EQ(s.w, w.data());
@@ -239,9 +239,8 @@ TEST(GridWindow, TheWindowIsLoadedOnceAndClosingClearsTheQuery)
     s.chooseYear("TR001", "2004");
     s.serie();
     EXPECT_EQ(s.w, w.data());
-    EXPECT_EQ(w->table().columnCount(), 8);
     EXPECT_EQ(w->ranQuery(), s.ctx->SelectQuery);
-
+    EXPECT_EQ(w->table().columnCount(), 8);
     child<QPushButton>(w, "cmdChiudi")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
@@ -258,24 +257,21 @@ TEST(GridWindow, ASelectionTooLargeForTheStoreLeavesAnEmptyGridThatDoesNoHarm)
     Recordset rs = s.ctx->GetDbConnection("Variabili.mdb")
                        ->query("select min(Variabile) || '-' || Anno || ' - ' from IndVarAnno group by Tabella");
     QStringList rows;
-    for (rs.moveFirst(); !rs.eof(); rs.moveNext())
-        rows << rs.text(0);
+    for (int r = 0; r < rs.recordCount(); ++r)
+        rows << rs.row(r).at(0).toString();
     s.ctx->QueryDb = s.ctx->CurrentDb;
     ASSERT_TRUE(CreaQuery(*s.ctx, rows, BuildTerritoryFilter({"Torino"})));
     s.main->showChild(s.main->registry().instance("FRM_DISPDATA"));
     ui::frm_dispData *w = qobject_cast<ui::frm_dispData *>(s.main->registry().existing("FRM_DISPDATA"));
     ASSERT_TRUE(w);
     EXPECT_EQ(s.tf.prompt.messages().size(), 1);
-    EXPECT_EQ(child<QTableView>(w, "datagrid")->model()->rowCount(), 0);
-    EXPECT_EQ(child<QTableView>(w, "datagrid")->model()->columnCount(), 0);
-    EXPECT_EQ(child<QComboBox>(w, "cmb_Ordina")->count(), 0);
+    QAbstractItemModel *m = child<QTableView>(w, "datagrid")->model();
+    EXPECT_EQ(m->rowCount() + m->columnCount() + child<QComboBox>(w, "cmb_Ordina")->count(), 0);
     child<QPushButton>(w, "cmd_ordinaA")->click();
     child<QAction>(w, "mnu_asce")->trigger();
     child<QAction>(w, "mnu_clipboard")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "");
 }
-
-namespace {
 
 // Opens the files it is asked to open in nobody's application: records them.
 struct RecordingOpener : FileOpener {
@@ -286,8 +282,6 @@ struct RecordingOpener : FileOpener {
         return Outcome::Opened;
     }
 };
-
-} // namespace
 
 TEST(GridWindow, FormulaExportAndNotesStartFromTheGrid)
 {
@@ -300,8 +294,7 @@ TEST(GridWindow, FormulaExportAndNotesStartFromTheGrid)
     // "Crea indicatore": TR001_2001 / 2 named Meta, computed for every row.
     child<QPushButton>(w, "cmdFunzione")->click();
     ui::frmFunzione *f = w->formulaWindow();
-    ASSERT_TRUE(f);
-    EXPECT_TRUE(f->isVisible());
+    ASSERT_TRUE(f && f->isVisible());
     EXPECT_EQ(f->windowModality(), Qt::ApplicationModal);
     auto *list = child<QListWidget>(f, "lstColonne");
     ASSERT_EQ(list->count(), 2);
@@ -316,8 +309,8 @@ TEST(GridWindow, FormulaExportAndNotesStartFromTheGrid)
     EXPECT_EQ(s.v->model()->headerData(8, Qt::Horizontal).toString(), "Meta");
     EXPECT_FALSE(w->table().text(1, 8).isEmpty());
     // The new column is listed in both boxes and fitted, the first column still hidden.
-    EXPECT_EQ(child<QComboBox>(w, "cmb_Ordina")->itemText(8), "Meta");
-    EXPECT_EQ(child<QComboBox>(w, "cmb_ric")->itemText(9), "Meta");
+    EXPECT_EQ(items(child<QComboBox>(w, "cmb_Ordina")).value(8) + items(child<QComboBox>(w, "cmb_ric")).value(9),
+              "MetaMeta");
     EXPECT_TRUE(s.v->isColumnHidden(0));
     int widest = s.v->fontMetrics().horizontalAdvance("Meta");
     for (const QString &cell : s.viewColumn(8))
@@ -331,8 +324,8 @@ TEST(GridWindow, FormulaExportAndNotesStartFromTheGrid)
     s.tf.prompt.answerFile(file);
     s.tf.prompt.answer(Answer::Yes); // open it now
     child<QPushButton>(w, "cmdEsportaXls")->click();
-    EXPECT_TRUE(QFile::exists(file));
     EXPECT_EQ(opener.opened, QStringList {file});
+    EXPECT_GT(QFileInfo(file).size(), 0);
 
     // The notes window lists the notes of the table's columns.
     QString notes;

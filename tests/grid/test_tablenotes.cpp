@@ -41,14 +41,9 @@ TEST(TableNotes, SeriesAndYearNotesOfTheTablesColumnsOnly)
     const TableNote *tr003 = find(n, "TR003");
     ASSERT_NE(tr003, nullptr);
     EXPECT_TRUE(tr003->years.isEmpty());
-    // Territory columns, a derived column and a name with an apostrophe match nothing.
-    EXPECT_EQ(find(n, "Funz1"), nullptr);
-    EXPECT_EQ(find(n, "O'Brien"), nullptr);
-    EXPECT_EQ(find(n, "COD"), nullptr);
+    EXPECT_EQ(n.items.size(), 2u) << "territory columns, a derived column and a name with an apostrophe match nothing";
 
-    const QString html = tableNotesHtml(n);
-    EXPECT_TRUE(html.contains("<b>TR001</b>"));
-    EXPECT_TRUE(html.contains("Anno 2001: Dal 2001"));
+    EXPECT_TRUE(tableNotesHtml(n).contains("<b>TR001</b>") && tableNotesHtml(n).contains("Anno 2001: Dal 2001"));
     EXPECT_TRUE(tableNotesHtml(TableNotes {}).contains("non ci sono note"));
 
     // Indicators show their technical note.
@@ -56,6 +51,5 @@ TEST(TableNotes, SeriesAndYearNotesOfTheTablesColumnsOnly)
     const TableNotes i = readTableNotes(*ctx, {"Territorio", "ITR001_2004", "ITR001_2005"});
     ASSERT_EQ(i.items.size(), 1u);
     EXPECT_EQ(i.items[0].code, "ITR001");
-    EXPECT_TRUE(i.items[0].series.startsWith("Superficie territoriale di fonte ISTAT"));
-    EXPECT_TRUE(i.items[0].years.isEmpty());
+    EXPECT_TRUE(i.items[0].series.startsWith("Superficie territoriale di fonte ISTAT") && i.items[0].years.isEmpty());
 }

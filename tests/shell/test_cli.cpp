@@ -32,25 +32,19 @@ Outcome cli(const QStringList &args)
 
 } // namespace
 
-TEST(Cli, QueryPrintsCsvWithTheChosenMarks)
+TEST(Cli, QueryPrintsCsvWithTheChosenMarksAndMenuListsTheCommands)
 {
     TestFolder tf;
     Outcome r = cli({"--home", tf.path(), "query", "territorio.mdb",
                      "select DES_TERR, Format(1.5, '0.00') as v from land_Ind where COD_TERR = '02'"});
-    EXPECT_EQ(r.status, 0) << r.err.toStdString();
-    EXPECT_EQ(r.out, "DES_TERR;v\nValle d'Aosta/Vallée d'Aoste;1,50\n");
+    EXPECT_EQ(r.out, "DES_TERR;v\nValle d'Aosta/Vallée d'Aoste;1,50\n") << r.err.toStdString();
     r = cli({"--home", tf.path(), "--decimal", ".", "--separator", ",", "query", "territorio.mdb",
              "select 'a,b' as x, Format(1.5, '0.00') as v"});
     EXPECT_EQ(r.out, "x,v\n\"a,b\",1.50\n");
-}
-
-TEST(Cli, MenuListsTheCommandsWithTheirContext)
-{
-    TestFolder tf;
-    const Outcome r = cli({"--home", tf.path(), "menu"});
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
+    r = cli({"--home", tf.path(), "menu"});
     EXPECT_TRUE(r.out.contains("[2] Dati provinciali e regionali... -> FORMDATITAB Variabili.mdb Variabili P"));
     EXPECT_TRUE(r.out.contains("Indicatori comunali (non disponibili) (disattivata)"));
+    EXPECT_EQ(r.status, 0);
 }
 
 // The sort and the range search themselves are the grid's; here only that the options reach
@@ -60,19 +54,20 @@ TEST(CliTable, OptionsReachTheSelectionAndTheGrid)
     TestFolder tf;
     const QStringList base {"--home", tf.path(),       "--decimal", ".",          "--separator", "\t", "tabella",
                             "--db",   "Variabili.mdb", "--voce",    "AS013-2005", "--gruppi",    "6"};
-    const qrn::NumberFormat f = qrn::NumberFormat::point();
+    auto value = [](const QStringList &lines, int row) {
+        return *qrn::NumberFormat::point().toNumber(lines.value(row).split('\t').value(6));
+    };
     Outcome r = cli(base + QStringList {"--ordina", "AS013_2005", "--discendente"});
-    ASSERT_EQ(r.status, 0) << r.err.toStdString();
     QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_EQ(lines.size(), 21) << "the header and the 20 regions";
+    ASSERT_EQ(lines.size(), 21) << "the header and the 20 regions; " << r.err.toStdString();
     EXPECT_EQ(lines[0].split('\t').value(6), "AS013_2005");
-    EXPECT_GE(*f.toNumber(lines[1].split('\t')[6]), *f.toNumber(lines[20].split('\t')[6]));
+    EXPECT_GE(value(lines, 1), value(lines, 20));
 
     r = cli(base + QStringList {"--cerca", "AS013_2005", "--da", "5000", "--a", "9999.9", "--selezione"});
     lines = r.out.split('\n', Qt::SkipEmptyParts);
     ASSERT_GT(lines.size(), 2);
     EXPECT_LT(lines.size(), 21) << "only the selected rows";
-    EXPECT_GE(*f.toNumber(lines[1].split('\t')[6]), 5000);
+    EXPECT_GE(value(lines, 1), 5000);
 
     // --sql prints the statement of the chosen groups and names instead of running it.
     r = cli({"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "3",
@@ -87,6 +82,8 @@ TEST(Cli, ProblemsGoToStandardErrorInItalianWithAStatus)
     TestFolder tf, empty(false);
     const QStringList query {"--home", tf.path(), "query"};
     const QStringList table {"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005"};
+    auto withTable = [&](const QStringList &more) { return table + more; };
+    const QString reversed = "Attenzione: Il valore 'Da' non deve essere maggiore del valore 'a'!\n";
     const struct {
         QStringList args;
         int status;
@@ -100,14 +97,13 @@ TEST(Cli, ProblemsGoToStandardErrorInItalianWithAStatus)
         {{"--home", tf.path(), "boh"}, 2, "Comando sconosciuto"},
         {{"--decimal", ";"}, 2, ""},
         {{"--home", empty.path(), "menu"}, 1, "Impossibile trovare i Databases"},
-        {table + QStringList {"--territori", "Atlantide"}, 1, "Territorio non trovato: Atlantide\n"},
+        {withTable({"--territori", "Atlantide"}), 1, "Territorio non trovato: Atlantide\n"},
         {table, 2, "--territori"},
-        {table + QStringList {"--gruppi", "7"}, 2, ""},
-        {table + QStringList {"--gruppi", "6", "--voce", "AS013"}, 2, "CODICE-ANNO"},
-        {table + QStringList {"--gruppi", "6", "--cerca", "AS013_2005", "--da", "5", "--a", "3"}, 1,
-         "Attenzione: Il valore 'Da' non deve essere maggiore del valore 'a'!\n"},
-        {table + QStringList {"--gruppi", "6", "--ordina", "Nessuna"}, 1, "Nessuna"},
-        {table + QStringList {"--gruppi", "6", "--voce", "AS013-1890"}, 1, "AS013"},
+        {withTable({"--gruppi", "7"}), 2, ""},
+        {withTable({"--gruppi", "6", "--voce", "AS013"}), 2, "CODICE-ANNO"},
+        {withTable({"--gruppi", "6", "--cerca", "AS013_2005", "--da", "5", "--a", "3"}), 1, reversed},
+        {withTable({"--gruppi", "6", "--ordina", "Nessuna"}), 1, "Nessuna"},
+        {withTable({"--gruppi", "6", "--voce", "AS013-1890"}), 1, "AS013"},
     };
     for (const auto &c : cases) {
         const Outcome r = cli(c.args);
@@ -116,14 +112,10 @@ TEST(Cli, ProblemsGoToStandardErrorInItalianWithAStatus)
         EXPECT_TRUE(r.out.isEmpty()) << c.args.join(' ').toStdString();
     }
     const Outcome help = cli({"--help"});
-    EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.out.contains("uso: quarnaro-cli"));
-    EXPECT_TRUE(help.out.contains("--cerca COLONNA"));
+    EXPECT_TRUE(help.status == 0 && help.out.contains("uso: quarnaro-cli") && help.out.contains("--cerca COLONNA"));
 }
 
-// Whole runs of quarnaro-cli as separate processes: a databases folder the user may only read,
-// and several first starts at once on one new program folder. Neither may write into the
-// data databases.
+// Whole runs as separate processes, which may never write into the data databases.
 
 namespace {
 
@@ -143,10 +135,18 @@ void setMode(const QString &path, QFile::Permissions p)
     ASSERT_TRUE(QFile::setPermissions(path, p)) << path.toStdString();
 }
 
-constexpr auto kReadOnlyDir = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
-    | QFile::ExeOther;
 constexpr auto kReadOnlyFile = QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther;
+constexpr auto kReadOnlyDir = kReadOnlyFile | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther;
 constexpr auto kOpenDir = kReadOnlyDir | QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+
+// Waits for a run of the program: its exit status 0 and an empty standard error.
+void expectClean(QProcess &p, int round = 0)
+{
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString err = QString::fromUtf8(p.readAllStandardError());
+    EXPECT_EQ(p.exitCode(), 0) << round << ": " << err.toStdString();
+    EXPECT_TRUE(err.isEmpty()) << round << ": " << err.toStdString();
+}
 
 } // namespace
 
@@ -172,10 +172,7 @@ TEST(StartProcesses, AReadOnlyDatabasesFolderServesTheTableRoad)
             args
                 + QStringList {"--home", tf.path(), "tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005",
                                "--gruppi", "6"});
-    ASSERT_TRUE(p.waitForFinished(60000));
-    const QString err = QString::fromUtf8(p.readAllStandardError());
-    EXPECT_EQ(p.exitCode(), 0) << err.toStdString();
-    EXPECT_TRUE(err.isEmpty()) << err.toStdString();
+    expectClean(p);
     EXPECT_EQ(QString::fromUtf8(p.readAllStandardOutput()).count('\n'), 21) << "the header and the 20 regions";
     EXPECT_FALSE(QFileInfo::exists(tf.file("Files/Error.log")));
     setMode(tf.file("Databases"), kOpenDir);
@@ -193,12 +190,8 @@ TEST(StartProcesses, EightFirstStartsAtOnceAllSucceed)
             runs.push_back(std::make_unique<QProcess>());
             runs.back()->start(QStringLiteral(QUARNARO_CLI), {"--home", tf.path(), "menu"});
         }
-        for (auto &p : runs) {
-            ASSERT_TRUE(p->waitForFinished(60000));
-            const QString err = QString::fromUtf8(p->readAllStandardError());
-            EXPECT_EQ(p->exitCode(), 0) << round << ": " << err.toStdString();
-            EXPECT_TRUE(err.isEmpty()) << round << ": " << err.toStdString();
-        }
+        for (auto &p : runs)
+            expectClean(*p, round);
         EXPECT_EQ(databaseFiles(tf), before) << round;
     }
 }

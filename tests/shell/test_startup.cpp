@@ -18,12 +18,29 @@ using qrn::test::TestFolder;
 
 namespace {
 
+// "title|text" of every box shown, one a line.
+std::string boxes(const TestFolder &tf)
+{
+    QStringList out;
+    for (const auto &b : tf.prompt.shown())
+        out << b.title + "|" + b.text;
+    return out.join('\n').toStdString();
+}
+
 struct RecordingHost : StartupHost {
     int menus = 0, splashes = 0;
     void formatMainWindow() override { }
     void buildMenuBar(const MenuBar &) override { ++menus; }
     void showSplash() override { ++splashes; }
 };
+
+// Runs the start on the folder; host counts the menu bars and splashes shown.
+StartupOutcome start(TestFolder &tf, RecordingHost &host, InstanceLock *lock = nullptr)
+{
+    auto ctx = tf.context();
+    MenuBar bar;
+    return RunStartup(*ctx, host, lock, bar);
+}
 
 } // namespace
 
@@ -59,8 +76,7 @@ TEST(FindDatabases, OwnThenRememberedThenChosenFolderAndCancelEndsTheProgram)
     QFile::remove(tf.file("Files/DBPath.dbc"));
     tf.prompt.answerFolder(tf.file("Dati/"));
     ASSERT_TRUE(FindDatabases(*ctx));
-    ASSERT_EQ(tf.prompt.shown().size(), 1u);
-    EXPECT_EQ(tf.prompt.shown()[0].title, "Selezionare la cartella contenente i Databases");
+    EXPECT_EQ(boxes(tf), "Selezionare la cartella contenente i Databases|");
     EXPECT_EQ(ReadFolderFile(tf.file("Files/DBPath.dbc")), tf.file("Dati/"));
 
     // A chosen folder without the metadata database, then a cancelled picker: the program ends.
@@ -69,8 +85,7 @@ TEST(FindDatabases, OwnThenRememberedThenChosenFolderAndCancelEndsTheProgram)
         tf.prompt.clear();
         tf.prompt.answerFolder(answer);
         EXPECT_FALSE(FindDatabases(*ctx));
-        ASSERT_EQ(tf.prompt.messages().size(), 1);
-        EXPECT_EQ(tf.prompt.messages()[0], "Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa.");
+        EXPECT_EQ(tf.prompt.messages(), QStringList {"Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa."});
         EXPECT_FALSE(QFile::exists(tf.file("Files/DBPath.dbc")));
     }
 }
@@ -81,11 +96,10 @@ TEST(FindShapeFiles, MissingMapsAreReportedAndTheStartGoesOn)
     auto ctx = tf.context();
     FindShapeFiles(*ctx);
     EXPECT_EQ(ctx->ShapeFolder, "");
-    ASSERT_EQ(tf.prompt.shown().size(), 2u);
-    EXPECT_EQ(tf.prompt.shown()[0].title, "Selezionare la cartella contenente i File delle cartine");
-    EXPECT_EQ(tf.prompt.shown()[1].text,
-              "Nessun File delle cartine trovato. In questa sessione non sarà possibile vedere le cartine!");
-    EXPECT_EQ(tf.prompt.shown()[1].icon, Icon::Information);
+    EXPECT_EQ(boxes(tf),
+              "Selezionare la cartella contenente i File delle cartine|\nAttenzione|Nessun File delle "
+              "cartine trovato. In questa sessione non sarà possibile vedere le cartine!");
+    EXPECT_EQ(tf.prompt.shown().back().icon, Icon::Information);
 
     tf.write("Mappe/regioni.shp", "x");
     tf.prompt.clear();
@@ -93,8 +107,8 @@ TEST(FindShapeFiles, MissingMapsAreReportedAndTheStartGoesOn)
     FindShapeFiles(*ctx);
     EXPECT_EQ(ctx->ShapeFolder, tf.file("Mappe/"));
     EXPECT_EQ(ReadFolderFile(tf.file("Files/SHPath.dbc")), tf.file("Mappe/"));
-
     tf.prompt.clear();
+    ctx->ShapeFolder.clear();
     FindShapeFiles(*ctx); // remembered now
     EXPECT_EQ(ctx->ShapeFolder, tf.file("Mappe/"));
     EXPECT_TRUE(tf.prompt.shown().empty());
@@ -108,14 +122,10 @@ TEST(InstanceLock, ASecondInstanceIsRefusedAndACrashedOneDoesNotBlock)
         InstanceLock first(tf.path());
         ASSERT_TRUE(first.tryLock());
         path = first.path();
-        // A second start from the same program folder.
-        auto ctx = tf.context();
         InstanceLock second(tf.path());
         RecordingHost host;
-        MenuBar bar;
-        EXPECT_EQ(RunStartup(*ctx, host, &second, bar), StartupOutcome::Exit);
-        ASSERT_EQ(tf.prompt.messages().size(), 1);
-        EXPECT_EQ(tf.prompt.messages()[0], "Programma già aperto! La nuova istanza sarà chiusa.");
+        EXPECT_EQ(start(tf, host, &second), StartupOutcome::Exit);
+        EXPECT_EQ(tf.prompt.messages(), QStringList {"Programma già aperto! La nuova istanza sarà chiusa."});
         EXPECT_EQ(host.menus, 0);
     }
     // A lock file left by a process that no longer runs.
@@ -131,10 +141,8 @@ TEST(Startup, ALinkToAMissingDatabaseEndsTheStart)
 {
     TestFolder tf;
     QFile::remove(tf.file("Databases/territorio.sqlite"));
-    auto ctx = tf.context();
     RecordingHost host;
-    MenuBar bar;
-    EXPECT_EQ(RunStartup(*ctx, host, nullptr, bar), StartupOutcome::Exit);
+    EXPECT_EQ(start(tf, host), StartupOutcome::Exit);
     EXPECT_EQ(host.menus, 0);
 }
 
@@ -146,14 +154,11 @@ TEST(Startup, AnErrorInAStepIsLoggedAsFormLoadAndSkipsTheRest)
         ctx->DbFolder = tf.file("Databases/");
         ctx->openDatabase("Metadati.mdb")->execute("DROP TABLE DBMainMenu");
     }
-    auto ctx = tf.context();
     RecordingHost host;
-    MenuBar bar;
     tf.prompt.answerFolder(QString()); // no map folder, if the sample has none
-    EXPECT_EQ(RunStartup(*ctx, host, nullptr, bar), StartupOutcome::Running);
+    EXPECT_EQ(start(tf, host), StartupOutcome::Running);
     EXPECT_EQ(host.splashes, 0);
-    EXPECT_TRUE(
-        QString::fromLatin1(tf.read("Files/Error.log")).contains("Module:frmMainMDI Function: Form_Load Error N."));
+    EXPECT_TRUE(tf.read("Files/Error.log").contains("Module:frmMainMDI Function: Form_Load Error N."));
 }
 
 namespace {
@@ -162,6 +167,8 @@ namespace {
 struct MenuFixture {
     TestFolder tf {false};
     std::unique_ptr<AppContext> ctx;
+    MenuBar bar;
+    void build() { BuildMenus(*ctx, bar); }
     struct Row {
         int id, parent, order;
         QString caption;
@@ -201,47 +208,43 @@ TEST(BuildMenus, DropDownsAreNumberedInCreationOrderAndItemsFillTheArrays)
         {0, 2, 1, "Tabella", 0, 0, 1, "FORMDATITAB", "A.mdb", "Variabili", "P"}, // item 3, checked
         {0, 1, 4, "Grigia", 0, 1, 1, "GLOSSARIO"}, // item 2 (parent 1 comes first), disabled
     });
-    MenuBar bar;
-    BuildMenus(*f.ctx, bar);
+    f.build();
+    MenuBar &bar = f.bar;
     ASSERT_EQ(bar.top.size(), 2u);
-    EXPECT_EQ(bar.top[0]->caption, "File");
-    EXPECT_EQ(bar.top[1]->caption, "Dati");
+    EXPECT_EQ(bar.top[0]->caption + "|" + bar.top[1]->caption, "File|Dati");
     ASSERT_EQ(bar.dropDowns.size(), 3u);
-    const MenuNode &dati = *bar.top[1];
-    ASSERT_EQ(dati.children.size(), 4u);
-    EXPECT_EQ(dati.children[0]->kind, MenuNode::Kind::DropDown);
-    EXPECT_EQ(dati.children[1]->kind, MenuNode::Kind::Separator);
-    EXPECT_EQ(dati.children[2]->kind, MenuNode::Kind::DisabledText);
-    EXPECT_EQ(dati.children[3]->kind, MenuNode::Kind::DisabledText);
-    EXPECT_EQ(dati.children[3]->command, 2);
-    EXPECT_FALSE(dati.children[3]->checked); // a disabled entry is never shown checked
-    const MenuNode &item = *dati.children[0]->children.at(0);
+    using K = MenuNode::Kind;
+    std::vector<std::tuple<K, int, bool>> dati; // kind, command, checked
+    for (const auto &n : bar.top[1]->children)
+        dati.emplace_back(n->kind, n->command, n->checked);
+    // A disabled entry is never shown checked.
+    EXPECT_EQ(dati,
+              (decltype(dati) {{K::DropDown, 0, false},
+                               {K::Separator, 0, false},
+                               {K::DisabledText, 0, false},
+                               {K::DisabledText, 2, false}}));
+    const MenuNode &item = *bar.top[1]->children[0]->children.at(0);
     EXPECT_EQ(item.command, 3);
     EXPECT_TRUE(item.checked);
     EXPECT_EQ(bar.commandCount, 3);
-    EXPECT_EQ(f.ctx->menu.form[2], "GLOSSARIO");
-    EXPECT_EQ(f.ctx->menu.form[3], "FORMDATITAB");
-    EXPECT_EQ(f.ctx->menu.db[3], "A.mdb");
-    EXPECT_EQ(f.ctx->menu.level[3], "P");
-    EXPECT_EQ(f.ctx->menu.level[1], "");
+    const auto &m = f.ctx->menu;
+    EXPECT_EQ(QStringList({m.form[2], m.form[3], m.db[3], m.level[3], m.level[1]}),
+              QStringList({"GLOSSARIO", "FORMDATITAB", "A.mdb", "P", ""}));
 }
 
-// A thirty-first item of a drop-down, or a row naming a missing drop-down, fails keeping the
-// menus built so far.
+// A thirty-first item of a drop-down, or a row naming a missing drop-down.
 TEST(BuildMenus, ABadRowFailsKeepingTheMenusBuilt)
 {
     std::vector<MenuFixture::Row> rows {{1, -1, 1, "Molte"}};
     for (int i = 1; i <= 31; ++i)
         rows.push_back({0, 0, i, QString("Voce %1").arg(i), 0, 0, 0, "X"});
     MenuFixture f(rows);
-    MenuBar bar;
-    EXPECT_THROW(BuildMenus(*f.ctx, bar), DbError);
-    EXPECT_EQ(bar.top.at(0)->children.size(), 30u);
+    EXPECT_THROW(f.build(), DbError);
+    EXPECT_EQ(f.bar.top.at(0)->children.size(), 30u);
 
     MenuFixture g({{1, -1, 1, "Uno"}, {0, 4, 1, "Orfana", 0, 0, 0, "X"}});
-    MenuBar bar2;
-    EXPECT_THROW(BuildMenus(*g.ctx, bar2), DbError);
-    EXPECT_EQ(bar2.top.size(), 1u);
+    EXPECT_THROW(g.build(), DbError);
+    EXPECT_EQ(g.bar.top.size(), 1u);
 }
 
 TEST(MenuDispatch, ContextRulesOfTheCommandItems)
@@ -253,33 +256,24 @@ TEST(MenuDispatch, ContextRulesOfTheCommandItems)
         {0, 0, 3, "Tre", 0, 0, 0, "glossario", "A.mdb", "Variabili", "R"},
         {0, 0, 4, "Quattro", 0, 0, 0, "SCONOSCIUTA", "nessuno", "Altro", "P"},
     });
-    MenuBar bar;
-    BuildMenus(*f.ctx, bar);
+    f.build();
     AppContext &ctx = *f.ctx;
-
-    // Item 1 never changes the database context, whatever its DBname.
-    EXPECT_EQ(mnu_submnu_Click(ctx, 1), "FORMDATITAB");
-    EXPECT_EQ(ctx.CurrentDb, "");
-    EXPECT_EQ(ctx.RestoreQueryDb, "False");
-    EXPECT_EQ(ctx.CurrentLevel, "P");
-
-    // A null level becomes "T"; items 2 and 3 ask the grid to restore its database.
-    EXPECT_EQ(mnu_submnu_Click(ctx, 2), "FORMDATITAB");
-    EXPECT_EQ(ctx.CurrentDb, "B.mdb");
-    EXPECT_EQ(ctx.CurrentTipo, "Indicatori");
-    EXPECT_EQ(ctx.CurrentLevel, "T");
-    EXPECT_EQ(ctx.DbCaption, "Didascalia B");
-    EXPECT_EQ(ctx.RestoreQueryDb, "True");
-
-    EXPECT_EQ(mnu_submnu_Click(ctx, 3), "GLOSSARIO");
-    EXPECT_EQ(ctx.CurrentDb, "A.mdb");
-    EXPECT_EQ(ctx.DbCaption, "Didascalia A");
-
-    // A DBname without ".mdb" leaves the previous context; the keyword is answered as it is.
-    EXPECT_EQ(mnu_submnu_Click(ctx, 4), "SCONOSCIUTA");
-    EXPECT_EQ(ctx.CurrentDb, "A.mdb");
-    EXPECT_EQ(ctx.CurrentTipo, "Variabili");
-    EXPECT_EQ(ctx.RestoreQueryDb, "False");
+    // Item 1 never changes the database context, whatever its DBname; a null level becomes "T";
+    // items 2 and 3 ask the grid to restore its database; a DBname without ".mdb" leaves the
+    // previous context; the keyword is answered as it is.
+    const struct {
+        int item;
+        QString keyword, db, tipo, level, restore, caption;
+    } cases[] = {{1, "FORMDATITAB", "", "", "P", "False", ""},
+                 {2, "FORMDATITAB", "B.mdb", "Indicatori", "T", "True", "Didascalia B"},
+                 {3, "GLOSSARIO", "A.mdb", "Variabili", "R", "True", "Didascalia A"},
+                 {4, "SCONOSCIUTA", "A.mdb", "Variabili", "P", "False", "Didascalia A"}};
+    for (const auto &c : cases) {
+        EXPECT_EQ(mnu_submnu_Click(ctx, c.item), c.keyword);
+        EXPECT_EQ(QStringList({ctx.CurrentDb, ctx.CurrentTipo, ctx.CurrentLevel, ctx.RestoreQueryDb, ctx.DbCaption}),
+                  QStringList({c.db, c.tipo, c.level, c.restore, c.caption}))
+            << c.item;
+    }
     EXPECT_EQ(mnu_submnu_Click(ctx, 0), "");
     EXPECT_EQ(mnu_submnu_Click(ctx, 31), "");
 }
@@ -288,8 +282,7 @@ TEST(MenuDispatch, DatabaseErrorsAreIgnored)
 {
     MenuFixture f(
         {{1, -1, 1, "M"}, {0, 0, 1, "Uno", 0, 0, 0, "X"}, {0, 0, 2, "Due", 0, 0, 0, "frminfo", "B.mdb", "V", "R"}});
-    MenuBar bar;
-    BuildMenus(*f.ctx, bar);
+    f.build();
     f.ctx->DbFolder = f.tf.file("NonEsiste/");
     EXPECT_EQ(mnu_submnu_Click(*f.ctx, 2), "FRMINFO");
     EXPECT_EQ(f.ctx->CurrentDb, "B.mdb");
@@ -317,15 +310,15 @@ TEST(ErrorLog, LinesAreWrittenByteForByteInOrderWithOneMessageEach)
     window.setObjectName("FormdatiTab");
     log.logError("Utility", "GetDbConnection", "-2147467259", "Impossibile trovare il file.");
     log.logError(&window, "objtree_NodeClick", "3265", "Elemento non trovato; città");
-    const QByteArray expected = "06/12/26 09:05:07 - Module:Utility Function: GetDbConnection Error N.-2147467259 "
-                                "Description:Impossibile trovare il file.\r\n"
-                                "06/12/26 09:05:07 - Module:FormdatiTab Function: objtree_NodeClick Error N.3265 "
-                                "Description:Elemento non trovato; citt\xe0\r\n";
-    EXPECT_EQ(tf.read("Files/Error.log"), expected);
+    EXPECT_EQ(tf.read("Files/Error.log"),
+              "06/12/26 09:05:07 - Module:Utility Function: GetDbConnection Error N.-2147467259 "
+              "Description:Impossibile trovare il file.\r\n"
+              "06/12/26 09:05:07 - Module:FormdatiTab Function: objtree_NodeClick Error N.3265 "
+              "Description:Elemento non trovato; citt\xe0\r\n");
     ASSERT_EQ(tf.prompt.shown().size(), 2u);
-    EXPECT_EQ(tf.prompt.shown()[0].text, "Errore : Impossibile trovare il file. Il File Error.log è stato riempito.");
+    EXPECT_EQ(tf.prompt.shown()[0].title + tf.prompt.shown()[0].text,
+              "Errore : Impossibile trovare il file. Il File Error.log è stato riempito.");
     EXPECT_EQ(tf.prompt.shown()[0].icon, Icon::Exclamation);
-    EXPECT_TRUE(tf.prompt.shown()[0].title.isEmpty());
 
     // The map file is deleted before each line.
     tf.write("Files/MAPINFO.dbc", "stale");
@@ -338,11 +331,10 @@ TEST(ErrorLog, AnUnwritableFolderLosesTheLineButStillTellsTheUser)
     TestFolder tf(false);
     ErrorLog log = fixedLog(tf);
     log.setFilesFolder(tf.file("NonEsiste/Files/"));
+    tf.prompt.setBusy(true);
     log.logError("Utility", "a", "1", "x");
     EXPECT_EQ(tf.prompt.messages().size(), 1);
     EXPECT_FALSE(QFile::exists(tf.file("NonEsiste/Files/Error.log")));
-    tf.prompt.setBusy(true);
-    log.logError("Utility", "a", "1", "x");
     EXPECT_FALSE(tf.prompt.busy()); // pointer back to normal
 }
 
