@@ -6,9 +6,7 @@
 #include "metadata/ui/reportpreview.h"
 #include "metadata/ui/sheets.h"
 #include "pdftext.h"
-#include "shell/ui/mainwindow.h"
 #include "support/startmain.h"
-#include "support/testfolder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,7 +15,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>

@@ -3,7 +3,6 @@
 
 #include "makezip.h"
 #include "metadata/ui/frminfo.h"
-#include "shell/context.h"
 #include "shell/store.h"
 #include "support/startmain.h"
 
