@@ -31,12 +31,12 @@ std::string press(FormulaBuilder &b, const std::vector<const char *> &keys)
 }
 
 // The tokens as "text" for an operand or operator and "text=column" for a column, joined by "|".
-QString show(const QList<Token> &tokens)
+std::string show(const QList<Token> &tokens)
 {
     QStringList parts;
     for (const Token &t : tokens)
         parts << (t.isColumn ? t.text + "=" + QString::number(t.column) : t.text);
-    return parts.join('|');
+    return parts.join('|').toStdString();
 }
 
 } // namespace

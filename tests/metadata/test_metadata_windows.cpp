@@ -1,5 +1,4 @@
-// The metadata windows driven as a user drives them: the browser to a sheet, a sheet to its
-// report, the metadata list, and the glossary from a letter to a definition and its report.
+// The metadata windows driven as a user drives them: browser, sheets, reports, list, glossary.
 
 #include "metadata/ui/frm_glossario.h"
 #include "metadata/ui/frmmetadati.h"

@@ -1,5 +1,4 @@
-// The information window opened from its menu item: the update label and note, and a
-// database update that changes them.
+// The information window from its menu item: the update label and note, changed by an update.
 
 #include "makezip.h"
 #include "metadata/ui/frminfo.h"
