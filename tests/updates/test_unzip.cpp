@@ -55,16 +55,12 @@ TEST(Unzip, SafeEntryPaths)
         {"./dir//a.txt", "dir/a.txt"},
         {"dir\\a.txt", "dir/a.txt"},
         {"dir/", "dir"},
-        {"dir/../a.txt", ""},
-        {"\\\\server\\share\\a", ""},
-        {"c:a.txt", ""},
-        {"C:/evil.txt", ""},
-        {"a.txt:stream", ""},
-        {"a\tb.txt", ""},
-        {"", ""},
     };
     for (const auto &[name, expected] : cases)
         EXPECT_EQ(safeEntryPath(name), expected) << name.toStdString();
+    for (const char *refused :
+         {"dir/../a.txt", "\\\\server\\share\\a", "c:a.txt", "C:/evil.txt", "a.txt:stream", "a\tb.txt", ""})
+        EXPECT_EQ(safeEntryPath(QString::fromLatin1(refused)), "") << refused;
 }
 
 // Every archive below is refused and leaves the folder, and the folder beside it, as they were.
