@@ -30,12 +30,8 @@ void gui()
 
 struct Sample {
     TestFolder tf;
-    std::unique_ptr<AppContext> ctx = [this] {
-        auto c = tf.context();
-        c->DbFolder = tf.file("Databases/");
-        return c;
-    }();
-    std::unique_ptr<Connection> cn = ctx->openDatabase("Metadati.mdb");
+    std::unique_ptr<AppContext> ctx = tf.context();
+    std::unique_ptr<Connection> cn = (ctx->DbFolder = tf.file("Databases/"), ctx->openDatabase("Metadati.mdb"));
 };
 
 } // namespace
