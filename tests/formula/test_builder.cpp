@@ -30,6 +30,15 @@ std::string press(FormulaBuilder &b, const std::vector<const char *> &keys)
     return accepted;
 }
 
+// The tokens as "text" for an operand or operator and "text=column" for a column, joined by "|".
+std::string show(const QList<Token> &tokens)
+{
+    QStringList parts;
+    for (const Token &t : tokens)
+        parts << (t.isColumn ? t.text + "=" + QString::number(t.column) : t.text);
+    return parts.join('|').toStdString();
+}
+
 } // namespace
 
 // Which keys each sequence accepts, the text it writes and the kind of the last accepted key.
@@ -87,22 +96,10 @@ TEST(Tokenize, BlankPairsColumnsAndTerritoryHeaders)
     const QStringList h {"", "", "", "", "", "Territorio", "A", "B", "A", "12"};
     const QList<Token> t = tokenize(QStringLiteral("  ( A    / B )  "), h);
     // Four blanks become two in the single pass, so an empty "a" token remains between them.
-    EXPECT_EQ(t,
-              (QList<Token> {{"(", false, -1},
-                             {"6", true, 6},
-                             {"", false, -1},
-                             {"/", false, -1},
-                             {"7", true, 7},
-                             {")", false, -1}}));
+    EXPECT_EQ(show(t), "(|6=6||/|7=7|)");
     EXPECT_TRUE(tokenize(QStringLiteral("   "), h).isEmpty());
     // A number against its operator is one token; the first data column of a header wins;
     // territory columns are never columns; a header of digits wins over the number; headers
     // match exactly, case included.
-    const QList<Token> u = tokenize(QStringLiteral("12+ A Territorio 12 a"), h);
-    EXPECT_EQ(u,
-              (QList<Token> {{"12+", false, -1},
-                             {"6", true, 6},
-                             {"Territorio", false, -1},
-                             {"9", true, 9},
-                             {"a", false, -1}}));
+    EXPECT_EQ(show(tokenize(QStringLiteral("12+ A Territorio 12 a"), h)), "12+|6=6|Territorio|9=9|a");
 }

@@ -23,22 +23,18 @@ struct Dialogs : ScriptedPrompt {
     }
 };
 
-// Territory columns and two data columns, then one row per pair of cells.
-TableSnapshot table(const QList<std::pair<const char *, const char *>> &values)
+// Territory columns and two data columns, then one row per "a;b" pair of cells ("|" between rows).
+TableSnapshot table(const QString &values)
 {
     QList<QStringList> cells {
         {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "AS013_2005", "AS014_2005"}};
-    for (const auto &[a, b] : values)
-        cells.append({"P", "001", "", "", "", "T", a, b});
+    for (const QString &row : values.split('|'))
+        cells.append(QStringList {"P", "001", "", "", "", "T"} + row.split(';'));
     return TableSnapshot(cells);
 }
 
 // A plain division, a zero divisor with two decimals, a dash, an empty cell, a negative value.
-const QList<std::pair<const char *, const char *>> plain {{"10,00", "4,00"},
-                                                          {"3,50", "0,00"},
-                                                          {"1,00", "-"},
-                                                          {"", "2,00"},
-                                                          {"-7,25", "2,00"}};
+const QString plain = "10,00;4,00|3,50;0,00|1,00;-|;2,00|-7,25;2,00";
 
 } // namespace
 
@@ -95,11 +91,11 @@ TEST(Execute, OutcomesOfTheKeyedExpressions)
         NumberFormat format = NumberFormat::comma();
     } cases[] = {
         {"Rapporto", Kind::Added, "AS013_2005 / AS014_2005 ", "2,5000||||-3,6250", table(plain)},
-        {"Perc", Kind::Added, "AS013_2005 * 100 + AS014_2005 ", "123450.5000|",
-         table({{"1,234.50", "0.50"}, {"2.00", "n.d."}}), NumberFormat::point()},
+        {"Perc", Kind::Added, "AS013_2005 * 100 + AS014_2005 ", "123450.5000|", table("1,234.50;0.50|2.00;n.d."),
+         NumberFormat::point()},
         {"Somma", Kind::Added, "12+ AS014_2005 ", "16,0000|12,0000||14,0000|14,0000", table(plain)},
         {"Errato", Kind::SyntaxError, "( AS013_2005 ) AS014_2005 ", "", table(plain)},
-        {"X", Kind::SyntaxError, "AS014_2005 * ( ", "", table({{"1,00", "-"}, {"2,00", ""}})},
+        {"X", Kind::SyntaxError, "AS014_2005 * ( ", "", table("1,00;-|2,00;")},
         {"", Kind::Cancelled, "AS013_2005 - 4", "", table(plain)},
         {"Vuoto", Kind::Nothing, "", "", table(plain)},
     };
@@ -125,8 +121,7 @@ TEST(Execute, OutcomesOfTheKeyedExpressions)
     }
 }
 
-// From the keypad: the execution leaves the expression for further editing and ends the number
-// entry.
+// From the keypad: the expression stays for further editing and the number entry ends.
 TEST(Execute, KeypadExpressionStaysForEditing)
 {
     DerivedMemory m;

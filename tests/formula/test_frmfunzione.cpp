@@ -1,5 +1,4 @@
-// The formula window driven with the mouse over a small result table: the keys reaching the
-// expression, the new column and the window's state after a refusal.
+// The formula window driven with the mouse: keys, the new column, the state after a refusal.
 
 #include "table/datatable.h"
 #include "table/ui/frmfunzione.h"
@@ -40,8 +39,7 @@ struct Window {
     QString expression() { return w->findChild<QLineEdit *>("lstFunzione")->text(); }
     QListWidget *columns() { return w->findChild<QListWidget *>("lstColonne"); }
 
-    // Clicks buttons by their names ("cmdNumero_1", "cmdSomma", ...) and double-clicks a column
-    // header given between brackets in lstColonne.
+    // Clicks buttons by their names; double-clicks a column header given between brackets.
     void press(const QStringList &keys)
     {
         for (const QString &key : keys) {

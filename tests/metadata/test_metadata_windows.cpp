@@ -1,14 +1,11 @@
-// The metadata windows driven as a user drives them: the browser to a sheet, a sheet to its
-// report, the metadata list, and the glossary from a letter to a definition and its report.
+// The metadata windows driven as a user drives them: browser, sheets, reports, list, glossary.
 
 #include "metadata/ui/frm_glossario.h"
 #include "metadata/ui/frmmetadati.h"
 #include "metadata/ui/reportpreview.h"
 #include "metadata/ui/sheets.h"
 #include "pdftext.h"
-#include "shell/ui/mainwindow.h"
 #include "support/startmain.h"
-#include "support/testfolder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,7 +14,6 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>

@@ -15,6 +15,7 @@ TEST(CliAggiorna, InstallsRefusesAndChecksItsArguments)
     makeZip(tf.file("mappe.zip"), {file("nuova.shp", "shp")});
     makeZip(tf.file("slip.zip"), {file("Metadati.sqlite", "rotto"), file("../../fuori.txt", "x")});
     const QByteArray metadati = tf.read("Databases/Metadati.sqlite");
+    const QString kept = "La cartella " + tf.file("Databases/") + " non è stata modificata.\n";
     const QString usage = "uso: aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n";
     const struct {
         QStringList args;
@@ -22,10 +23,7 @@ TEST(CliAggiorna, InstallsRefusesAndChecksItsArguments)
         QString out, err; // err: how the standard error ends
     } cases[] = {
         {{"--mappe", tf.file("mappe.zip")}, 0, "Aggiornamento mappe effettuato.\n", ""},
-        {{"--banca-dati", tf.file("slip.zip")},
-         1,
-         "",
-         "La cartella " + tf.file("Databases/") + " non è stata modificata.\n"},
+        {{"--banca-dati", tf.file("slip.zip")}, 1, "", kept},
         {{"--banca-dati", tf.file("slip.zip"), "--mappe", tf.file("mappe.zip")}, 2, "", usage},
         {{tf.file("mappe.zip")}, 2, "", usage},
         {{"--tutto", tf.file("mappe.zip")}, 2, "", "Opzione sconosciuta per aggiorna: --tutto\n"},

@@ -1,9 +1,7 @@
-// The information window opened from its menu item: the update label and note, and a
-// database update that changes them.
+// The information window from its menu item: the update label and note, changed by an update.
 
 #include "makezip.h"
 #include "metadata/ui/frminfo.h"
-#include "shell/context.h"
 #include "shell/store.h"
 #include "support/startmain.h"
 

@@ -2,7 +2,6 @@
 
 #include "makezip.h"
 #include "metadata/update.h"
-#include "shell/context.h"
 #include "shell/startup.h"
 #include "shell/store.h"
 #include "support/testfolder.h"
@@ -45,40 +44,29 @@ TEST(Update, CommandRoads)
     QFile::copy(tf.file("Databases/Metadati.sqlite"), tf.file("nuovo.sqlite"));
     Connection::open(tf.file("nuovo.sqlite"), NumberFormat::comma())
         ->execute("UPDATE InfoAggiornamento SET Etichetta = 'Gennaio 2027', Nota = 'Nuovi dati'");
-    makeZip(tf.file("db.zip"), {file("Metadati.sqlite", tf.read("nuovo.sqlite"))});
-    makeZip(tf.file("buono.zip"), {file("nuovo.dbf", "dbf")});
-    makeZip(tf.file("cattivo.zip"), {file("nuovo.dbf", "dbf"), file("../fuori.txt", "x")});
+    const QString dbz = tf.file("db.zip"), good = tf.file("buono.zip"), bad = tf.file("cattivo.zip");
+    makeZip(dbz, {file("Metadati.sqlite", tf.read("nuovo.sqlite"))});
+    makeZip(good, {file("nuovo.dbf", "dbf")});
+    makeZip(bad, {file("nuovo.dbf", "dbf"), file("../fuori.txt", "x")});
     const QString db = "Si desidera aggiornare la banca dati con il file: ";
-    using Outcome = UpdateResult::Outcome;
+    const QString maps = "Si desidera aggiornare le mappe con il file: ";
+    const QString refused = "Aggiornamento Banca Dati non effettuato.\r\nL'archivio contiene un percorso non ammesso "
+                            "(../fuori.txt)";
+    using enum UpdateResult::Outcome;
+    using enum UpdateKind;
     const struct {
         UpdateKind kind;
         QString file; // answered by the open dialog
         std::optional<Answer> answer; // to the question
-        Outcome outcome;
+        UpdateResult::Outcome outcome;
         QStringList messages; // the message boxes, in order (prefixes)
         QString placed; // a file of the archive that must (not) be in the target
     } cases[] = {
-        {UpdateKind::Databases, "", std::nullopt, Outcome::Cancelled, {}, ""},
-        {UpdateKind::Databases, tf.file("buono.zip"), Answer::No, Outcome::Cancelled, {db}, "Databases/nuovo.dbf"},
-        {UpdateKind::Databases,
-         tf.file("cattivo.zip"),
-         Answer::Yes,
-         Outcome::Failed,
-         {db, "Aggiornamento Banca Dati non effettuato.\r\nL'archivio contiene un percorso non ammesso (../fuori.txt)"},
-         "Databases/nuovo.dbf"},
-        {UpdateKind::Maps,
-         tf.file("buono.zip"),
-         Answer::Yes,
-         Outcome::Done,
-         {"Si desidera aggiornare le mappe con il file: " + tf.file("buono.zip") + " ?",
-          "Aggiornamento mappe effettuato."},
-         "Shape/nuovo.dbf"},
-        {UpdateKind::Databases,
-         tf.file("db.zip"),
-         Answer::Yes,
-         Outcome::Done,
-         {db + tf.file("db.zip") + " ?", "Aggiornamento Banca Dati effettuato."},
-         ""},
+        {Databases, "", std::nullopt, Cancelled, {}, ""},
+        {Databases, good, Answer::No, Cancelled, {db}, "Databases/nuovo.dbf"},
+        {Databases, bad, Answer::Yes, Failed, {db, refused}, "Databases/nuovo.dbf"},
+        {Maps, good, Answer::Yes, Done, {maps + good + " ?", "Aggiornamento mappe effettuato."}, "Shape/nuovo.dbf"},
+        {Databases, dbz, Answer::Yes, Done, {db + dbz + " ?", "Aggiornamento Banca Dati effettuato."}, ""},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.file.toStdString());
@@ -95,13 +83,13 @@ TEST(Update, CommandRoads)
             EXPECT_TRUE(shown[i].startsWith(c.messages[i])) << shown[i].toStdString();
         if (!shown.isEmpty())
             EXPECT_EQ(tf.prompt.shown()[1].buttons, Buttons::YesNo); // after the open dialog
-        if (c.outcome == Outcome::Failed || (c.outcome == Outcome::Done && c.kind == UpdateKind::Databases))
-            EXPECT_EQ(tf.prompt.shown().back().icon, c.outcome == Outcome::Failed ? Icon::Exclamation : Icon::None);
-        if (c.outcome == Outcome::Failed)
+        if (c.outcome == Failed || (c.outcome == Done && c.kind == Databases))
+            EXPECT_EQ(tf.prompt.shown().back().icon, c.outcome == Failed ? Icon::Exclamation : Icon::None);
+        if (c.outcome == Failed)
             EXPECT_TRUE(shown.last().endsWith("non è stata modificata."));
         if (!c.placed.isEmpty())
-            EXPECT_EQ(QFile::exists(tf.file(c.placed)), c.outcome == Outcome::Done);
-        EXPECT_EQ(reloaded.has_value(), c.kind == UpdateKind::Databases && c.outcome == Outcome::Done);
+            EXPECT_EQ(QFile::exists(tf.file(c.placed)), c.outcome == Done);
+        EXPECT_EQ(reloaded.has_value(), c.kind == Databases && c.outcome == Done);
         if (reloaded)
             EXPECT_EQ(reloaded->note, "Nuovi dati");
         EXPECT_FALSE(tf.prompt.busy());

@@ -8,8 +8,6 @@
 
 using namespace qrn::workbook;
 
-namespace {
-
 TEST(Template, ShippedAndWrittenTemplates)
 {
     std::string error;
@@ -61,5 +59,3 @@ TEST(Template, ShippedAndWrittenTemplates)
     EXPECT_NE(error.find("nessuno"), std::string::npos) << error;
     EXPECT_FALSE(loadTemplate(dir.path().string(), &error)); // a folder, not a file
 }
-
-} // namespace
