@@ -295,9 +295,7 @@ TEST(SampleBackground, IsAPaleRenderingOfTheCountry)
     int darkest = 255;
     for (std::size_t i = 0; i < rgb.size(); i += 3) {
         const double y = 0.299 * rgb[i] + 0.587 * rgb[i + 1] + 0.114 * rgb[i + 2];
-        sum += y;
-        sum2 += y * y;
-        darkest = std::min(darkest, int(y));
+        sum += y, sum2 += y * y, darkest = std::min(darkest, int(y));
     }
     const double n = double(rgb.size() / 3), mean = sum / n;
     EXPECT_GT(mean, 200); // pale

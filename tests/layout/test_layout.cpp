@@ -137,7 +137,7 @@ TEST(DrawPage, OutputFactorScalesMapAndFontsNotPositions)
     EXPECT_EQ(two.texts.front().first, one.texts.front().first);
 }
 
-TEST(EditorOps, DragMovesWhatTheTabSelects)
+TEST(EditorOps, DragMovesWhatTheTabSelectsAndLegendEntryZeroIsEveryRow)
 {
     const QPointF at(2.0, 3.0);
     LayoutPage page = samplePage();
@@ -160,6 +160,13 @@ TEST(EditorOps, DragMovesWhatTheTabSelects)
     EXPECT_EQ(QPointF(page.legend[1].left, page.legend[1].top), QPointF(5, 6));
     EXPECT_EQ(QPointF(page.legend[0].left, page.legend[0].top), at);
     EXPECT_NEAR(page.legend[2].top, 3.0 + 2 / 3.0, 1e-9);
+
+    // Entry 0 of the legend is every row.
+    forLegendEntry(page, kAllLegendRows, [](LegendRow &r) { r.fontSize = 12; });
+    forLegendEntry(page, 3, [](LegendRow &r) { r.fontSize = 20; });
+    forLegendEntry(page, 4, [](LegendRow &r) { r.fontSize = 30; }); // no such row
+    EXPECT_EQ(std::vector<int>({page.legend[0].fontSize, page.legend[1].fontSize, page.legend[2].fontSize}),
+              std::vector<int>({12, 12, 20}));
 }
 
 TEST(EditorOps, HitTestNamesTheItemsUnderThePointerEdgesExcluded)
@@ -187,16 +194,6 @@ TEST(EditorOps, HitTestNamesTheItemsUnderThePointerEdgesExcluded)
         EXPECT_EQ(hit.names, c.names) << c.at.x() << "," << c.at.y();
         EXPECT_EQ(hit.legendRow, c.row) << c.at.x() << "," << c.at.y();
     }
-}
-
-TEST(EditorOps, LegendEntryZeroIsEveryRow)
-{
-    LayoutPage page = samplePage();
-    forLegendEntry(page, kAllLegendRows, [](LegendRow &r) { r.fontSize = 12; });
-    forLegendEntry(page, 3, [](LegendRow &r) { r.fontSize = 20; });
-    forLegendEntry(page, 4, [](LegendRow &r) { r.fontSize = 30; }); // no such row
-    EXPECT_EQ(std::vector<int>({page.legend[0].fontSize, page.legend[1].fontSize, page.legend[2].fontSize}),
-              std::vector<int>({12, 12, 20}));
 }
 
 // A picture replays itself scaled by the device's dots per inch, which the surface undoes.
