@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QPdfWriter>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -123,12 +122,6 @@ TEST(PageFiles, PdfHasTheTitleAsTextAndTheMapAsPaths)
     const QString images = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}, &code);
     EXPECT_EQ(code, 0);
     EXPECT_EQ(images.split('\n', Qt::SkipEmptyParts).size(), 2) << images.toStdString();
-
-    // Several pages go into one document.
-    const LayoutPage page = samplePage();
-    const QString atlas = dir.filePath(QStringLiteral("atlante.pdf"));
-    ASSERT_TRUE(writePageFile({page, page}, PageItems(), atlas, kScreenPixelsPerInch));
-    EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {atlas}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2"))));
 }
 
 TEST(PageFiles, SvgOpensInAnotherReaderAndPngIs300Dpi)
