@@ -44,14 +44,10 @@ bool near(QColor a, QColor b, int tolerance)
 
 TEST(DibSection, RowLengthPaddingAndEmptyCreate)
 {
-    struct Case {
-        int width, bytes, pad;
-    };
     cDIBSection dib;
-    for (const Case c : {Case {1, 4, 1}, Case {4, 12, 0}, Case {5, 16, 1}}) {
-        ASSERT_TRUE(dib.Create(c.width, 2));
-        EXPECT_EQ(dib.BytesPerScanLine(), c.bytes) << c.width;
-        EXPECT_EQ(dib.PadBytes(), c.pad) << c.width;
+    for (auto [width, bytes, pad] : {std::array {1, 4, 1}, {4, 12, 0}, {5, 16, 1}}) {
+        ASSERT_TRUE(dib.Create(width, 2));
+        EXPECT_EQ(std::pair(dib.BytesPerScanLine(), dib.PadBytes()), std::pair(bytes, pad)) << width;
     }
     EXPECT_FALSE(dib.Create(0, 5)); // the earlier image is released too
     EXPECT_TRUE(dib.isEmpty());
