@@ -24,13 +24,6 @@ void check(bool ok, const char *what)
     }
 }
 
-void writeFile(const QString &path, const uint8_t *data, size_t size)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(reinterpret_cast<const char *>(data), qint64(size));
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -45,9 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     shpLen = std::min(shpLen, size);
     shxLen = std::min(shxLen, size - shpLen);
     const QString stem = dir.path() + QStringLiteral("/f");
-    writeFile(stem + QStringLiteral(".shp"), data, shpLen);
-    writeFile(stem + QStringLiteral(".shx"), data + shpLen, shxLen);
-    writeFile(stem + QStringLiteral(".dbf"), data + shpLen + shxLen, size - shpLen - shxLen);
+    for (auto [ext, length] : {std::pair {".shp", shpLen}, {".shx", shxLen}, {".dbf", size - shpLen - shxLen}}) {
+        QFile f(stem + QLatin1String(ext));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(reinterpret_cast<const char *>(data), qint64(length));
+        data += length;
+    }
     QFile::remove(stem + QStringLiteral(".cpg"));
 
     auto layer = ShapeLayer::open(stem + QStringLiteral(".shp"));
