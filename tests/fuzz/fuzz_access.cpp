@@ -1,23 +1,14 @@
-// libFuzzer target for the Access-format import: the header check, libmdb's reading of the
-// catalogue, the table definitions and the rows, and the copy into SQLite, all in this process
-// (the program itself runs the reading in a child process).
-//
-// An input is a mutation of one of the real Access files of the fixtures folder: its first
-// byte picks the file (15 for nwind.mdb), then every five bytes write one byte (a 32-bit offset, wrapped to the
-// file's size, and the value); an input of exactly one byte beyond a multiple of five also cuts
-// the file at a page boundary chosen by its last byte. The mutated copy keeps the layout of a
-// real file, so the reading goes past the header check into the pages.
-//
-// Properties checked besides the sanitizers: an import either succeeds with the tables it
-// reports present in SQLite with the rows it reports, or fails with a DbError.
+// libFuzzer target of the Access import (header check, libmdb's reading, the copy into SQLite) in
+// this process. An input mutates a real file of the fixtures: its first byte picks the file (15
+// for nwind.mdb), then every five bytes write one byte (a 32-bit offset wrapped to the size, and
+// the value); one byte beyond a multiple of five also cuts the file at a page chosen by that byte.
+// An import either stores the tables and rows it reports in SQLite or fails with a DbError.
 
 #include "access/mdbimport.h"
 #include "shell/dberror.h"
 
 #include <QFile>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <sqlite3.h>
 
@@ -31,22 +22,16 @@ void check(bool ok, const char *what)
     }
 }
 
-QByteArray readFixture(const char *name)
-{
-    QFile f(QStringLiteral(QUARNARO_ACCESS_FIXTURES "/") + QLatin1String(name));
-    const QByteArray content = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    check(!content.isEmpty(), "fixture files readable");
-    return content;
-}
-
 const QByteArray &fixture(bool large)
 {
-    if (large) {
-        static const QByteArray nwind = readFixture("nwind.mdb");
-        return nwind;
-    }
-    static const QByteArray dates = readFixture("DateTestDatabase.mdb");
-    return dates;
+    const auto read = [](const char *name) {
+        QFile f(QStringLiteral(QUARNARO_ACCESS_FIXTURES "/") + QLatin1String(name));
+        const QByteArray content = f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+        check(!content.isEmpty(), "fixture files readable");
+        return content;
+    };
+    static const QByteArray nwind = read("nwind.mdb"), dates = read("DateTestDatabase.mdb");
+    return large ? nwind : dates;
 }
 
 } // namespace

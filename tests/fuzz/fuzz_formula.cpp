@@ -1,15 +1,8 @@
-// libFuzzer target for the derived-indicator expressions: the keypad rules, the tokenizer, the
-// row expression evaluator and the compiled formula. Besides running into sanitizer reports it
-// checks properties that must hold for any input, and aborts when one does not:
-//  - a computed value is written in the number format and reads back as a number;
-//  - the keypad never writes two blanks in a row nor starts with an operator, and a refused
-//    input leaves the text unchanged;
-//  - the compiled formula gives, row by row, exactly what building and evaluating each row's
-//    expression gives.
-//
-// The first byte picks the decimal mark and the mode: 0 evaluates the rest as a row expression,
-// 1 plays the rest as keypad presses, 2 takes the rest as an expression text to tokenize, 3
-// checks the quick cell reader and the result writer against the number format.
+// libFuzzer target of the derived-indicator expressions. The first byte picks the decimal mark and
+// the mode: 0 evaluates a row expression, 1 plays keypad presses, 2 tokenizes an expression text,
+// 3 checks the quick cell reader and the result writer. Besides the sanitizers it aborts when a
+// property fails: values read back as numbers, the keypad keeps its text well formed, and the
+// compiled formula gives, row by row, what each row's expression gives.
 
 #include "shell/numberformat.h"
 #include "table/formula/derivedindicator.h"
@@ -19,9 +12,7 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 using namespace qrn;
@@ -39,22 +30,11 @@ void check(bool ok, const char *what)
 
 const QStringList &headers()
 {
-    static const QStringList h {QString(),
-                                QString(),
-                                QString(),
-                                QString(),
-                                QString(),
-                                QString(),
-                                QStringLiteral("AS013_2005"),
-                                QStringLiteral("AS014_2005"),
-                                QStringLiteral("IAS013_2006"),
-                                QStringLiteral("12"),
-                                QStringLiteral("Funz12005"),
-                                QStringLiteral("AS013_2005")};
+    static const QStringList h = QStringList(6)
+        + QStringList {"AS013_2005", "AS014_2005", "IAS013_2006", "12", "Funz12005", "AS013_2005"};
     return h;
 }
 
-// The quick reader of the compiled formula reads every text as the number format does.
 void sameNumber(const QString &text, const NumberFormat &fmt)
 {
     const std::optional<double> quick = readCellNumber(text, fmt);
@@ -85,7 +65,6 @@ void checkResult(const EvalResult &r, QStringView expression, const NumberFormat
         check(!r.text.contains(fmt.group), "a computed value has no group marks");
 }
 
-// Compiled formula against the row expressions, for a few rows of fuzzed cells.
 void differential(const QList<Token> &tokens, FuzzedDataProvider &in, const NumberFormat &fmt)
 {
     const std::optional<CompiledFormula> f = CompiledFormula::compile(tokens, fmt);
@@ -99,12 +78,8 @@ void differential(const QList<Token> &tokens, FuzzedDataProvider &in, const Numb
         const QString e = rowExpression(tokens, cell, fmt);
         const EvalResult byText = evaluateRowExpression(e, fmt);
         checkResult(byText, e, fmt);
-        if (f) {
-            check(f->evaluate(cell) == byText, "compiled result equals row expression result");
-        } else {
-            check(byText.kind == ResultKind::SyntaxError || e.isEmpty(),
-                  "a rejected formula fails on every row that gets evaluated");
-        }
+        check(f ? f->evaluate(cell) == byText : byText.kind == ResultKind::SyntaxError || e.isEmpty(),
+              "the compiled formula gives what the row expression gives");
     }
 }
 
@@ -117,24 +92,14 @@ void keypad(FuzzedDataProvider &in, const NumberFormat &fmt)
     while (presses-- > 0 && in.remaining_bytes() > 0) {
         const QString before = b.text();
         const int key = in.ConsumeIntegralInRange<int>(0, 19 + int(data.size()));
-        bool accepted;
-        if (key <= 9)
-            accepted = b.digit(key);
-        else if (key == 10)
-            accepted = b.decimalPoint();
-        else if (key <= 15)
-            accepted = b.op("+-*/^"[key - 11]);
-        else if (key == 16)
-            accepted = b.percent();
-        else if (key == 17)
-            accepted = b.openParen();
-        else if (key == 18)
-            accepted = b.closeParen();
-        else if (key == 19) {
-            b.endNumberEntry();
-            accepted = false;
-        } else
-            accepted = b.column(data.at(key - 20));
+        const bool accepted = key <= 9 ? b.digit(key)
+            : key == 10                ? b.decimalPoint()
+            : key <= 15                ? b.op("+-*/^"[key - 11])
+            : key == 16                ? b.percent()
+            : key == 17                ? b.openParen()
+            : key == 18                ? b.closeParen()
+            : key == 19                ? (b.endNumberEntry(), false)
+                                       : b.column(data.at(key - 20));
         check(accepted || b.text() == before, "a refused input changes nothing");
         check(!accepted || b.text().startsWith(before), "an input only appends");
     }
@@ -154,27 +119,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FuzzedDataProvider in(data, size);
     const std::uint8_t head = in.ConsumeIntegral<std::uint8_t>();
     const NumberFormat fmt = (head & 1) ? NumberFormat::point() : NumberFormat::comma();
-    switch ((head >> 1) % 4) {
-    case 3: {
+    const int mode = (head >> 1) % 4;
+    if (mode == 1)
+        keypad(in, fmt);
+    else if (mode == 2)
+        differential(tokenize(QString::fromStdString(in.ConsumeRandomLengthString(512)), headers()), in, fmt);
+    else if (mode == 0) {
+        const QString e = QString::fromStdString(in.ConsumeRemainingBytesAsString());
+        checkResult(evaluateRowExpression(e, fmt), e, fmt);
+    } else {
         const double v = in.ConsumeFloatingPoint<double>();
         if (std::isfinite(v) && std::fabs(v) < 4503599627370496.0)
             check(formatResult(v, fmt) == fmt.fixed(v, 4), "result written as the number format writes it");
         sameNumber(QString::fromStdString(in.ConsumeRemainingBytesAsString()), fmt);
-        break;
-    }
-    case 0: {
-        const QString e = QString::fromStdString(in.ConsumeRemainingBytesAsString());
-        checkResult(evaluateRowExpression(e, fmt), e, fmt);
-        break;
-    }
-    case 1:
-        keypad(in, fmt);
-        break;
-    default: {
-        const QString text = QString::fromStdString(in.ConsumeRandomLengthString(512));
-        differential(tokenize(text, headers()), in, fmt);
-        break;
-    }
     }
     return 0;
 }

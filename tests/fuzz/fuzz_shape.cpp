@@ -1,11 +1,7 @@
-// libFuzzer target for the shape-file loader. The input holds a .shp, a .shx and a .dbf: two
-// little-endian 16-bit lengths (of the .shp and the .shx), then the three files one after the
-// other, the .dbf taking the rest. They are written to a private folder and opened as a layer.
-// Besides running into sanitizer reports it checks, and aborts when one does not hold:
-//  - a layer that does not load says why, and has no features;
-//  - a loaded layer's parts and vertices stay inside its arrays, and its features' bounds inside
-//    its extent;
-//  - the search at the extent's centre and at a vertex answers features of the layer, in order.
+// libFuzzer target of the shape-file loader. The input: two little-endian 16-bit lengths (of the
+// .shp and the .shx), then the .shp, the .shx and, taking the rest, the .dbf. Besides the
+// sanitizers it aborts when a failed layer gives no reason or has features, when parts, vertices
+// or feature bounds leave their arrays or the extent, or when a search answers other features.
 
 #include "map/shapelayer.h"
 
@@ -14,9 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 
 using namespace qrn::map;
 
@@ -30,18 +24,11 @@ void check(bool ok, const char *what)
     }
 }
 
-void writeFile(const QString &path, const uint8_t *data, size_t size)
-{
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(reinterpret_cast<const char *>(data), qint64(size));
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    // In memory where the system offers a memory file system: the files are written every run.
+    // In memory where there is a memory file system: the files are written every run.
     static QTemporaryDir dir(QFile::exists(QStringLiteral("/dev/shm")) ? QStringLiteral("/dev/shm/fuzz_shape-XXXXXX")
                                                                        : QString());
     if (size < 4)
@@ -51,9 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     shpLen = std::min(shpLen, size);
     shxLen = std::min(shxLen, size - shpLen);
     const QString stem = dir.path() + QStringLiteral("/f");
-    writeFile(stem + QStringLiteral(".shp"), data, shpLen);
-    writeFile(stem + QStringLiteral(".shx"), data + shpLen, shxLen);
-    writeFile(stem + QStringLiteral(".dbf"), data + shpLen + shxLen, size - shpLen - shxLen);
+    for (auto [ext, length] : {std::pair {".shp", shpLen}, {".shx", shxLen}, {".dbf", size - shpLen - shxLen}}) {
+        QFile f(stem + QLatin1String(ext));
+        if (f.open(QIODevice::WriteOnly))
+            f.write(reinterpret_cast<const char *>(data), qint64(length));
+        data += length;
+    }
     QFile::remove(stem + QStringLiteral(".cpg"));
 
     auto layer = ShapeLayer::open(stem + QStringLiteral(".shp"));

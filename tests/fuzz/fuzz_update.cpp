@@ -9,28 +9,18 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-QTemporaryDir &base()
-{
-    static QTemporaryDir dir;
-    return dir;
-}
-
-void check(bool ok)
+static void check(bool ok)
 {
     if (!ok)
         std::abort();
 }
 
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QString root = base().path();
+    static QTemporaryDir base;
+    const QString root = base.path();
     const QString zip = root + QStringLiteral("/in.zip");
     const QString target = root + QStringLiteral("/t");
     {
@@ -43,11 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     qrn::CGUnzipFiles unzip;
     qrn::UnzipLimits limits;
-    limits.maxTotalBytes = 4 << 20;
-    limits.maxEntries = 200;
-    limits.ratioFloor = 1 << 20;
+    limits.maxTotalBytes = 4 << 20, limits.maxEntries = 200, limits.ratioFloor = 1 << 20;
     unzip.setLimits(limits);
-    // The option sets the update uses, and the read-only modes.
     unzip.setTestZip(size % 4 == 1);
     unzip.setExtractList(size % 4 == 2);
     unzip.setHonorDirectories(size % 8 != 3);

@@ -1,3 +1,4 @@
+// The bitmap section and the JPEG writer.
 #include "imaging/dibsection.h"
 #include "imaging/jpegwriter.h"
 #include "shell/prompt.h"
@@ -23,6 +24,16 @@ QImage quadrants(int w, int h)
     return img;
 }
 
+// Every pixel different, so that a shifted, swapped or flipped byte shows.
+QImage noisy(int w, int h)
+{
+    QImage img(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            img.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * 7 + y * 53 + 1) % 256, (x * y + 200) % 256));
+    return img;
+}
+
 bool near(QColor a, QColor b, int tolerance)
 {
     return std::abs(a.red() - b.red()) <= tolerance && std::abs(a.green() - b.green()) <= tolerance
@@ -33,14 +44,10 @@ bool near(QColor a, QColor b, int tolerance)
 
 TEST(DibSection, RowLengthPaddingAndEmptyCreate)
 {
-    struct Case {
-        int width, bytes, pad;
-    };
     cDIBSection dib;
-    for (const Case c : {Case {1, 4, 1}, Case {4, 12, 0}, Case {5, 16, 1}}) {
-        ASSERT_TRUE(dib.Create(c.width, 2));
-        EXPECT_EQ(dib.BytesPerScanLine(), c.bytes) << c.width;
-        EXPECT_EQ(dib.PadBytes(), c.pad) << c.width;
+    for (auto [width, bytes, pad] : {std::array {1, 4, 1}, {4, 12, 0}, {5, 16, 1}}) {
+        ASSERT_TRUE(dib.Create(width, 2));
+        EXPECT_EQ(std::pair(dib.BytesPerScanLine(), dib.PadBytes()), std::pair(bytes, pad)) << width;
     }
     EXPECT_FALSE(dib.Create(0, 5)); // the earlier image is released too
     EXPECT_TRUE(dib.isEmpty());
@@ -52,11 +59,8 @@ TEST(DibSection, PixelsAreBlueGreenRedBottomUp)
     dib.CreateFromPicture(quadrants(4, 2));
     const unsigned char *bits = dib.DIBSectionBitsPtr();
     // Memory row 0 is the bottom of the image: blue then yellow; row 1 the top: red.
-    EXPECT_EQ(bits[0], 220);
-    EXPECT_EQ(bits[2], 20);
-    EXPECT_EQ(bits[3 * 3 + 1], 230);
-    EXPECT_EQ(bits[dib.BytesPerScanLine() + 2], 220);
-    EXPECT_EQ(dib.toImage().pixelColor(3, 0), QColor(20, 200, 20));
+    EXPECT_EQ(std::vector<int>({bits[0], bits[2], bits[3 * 3 + 1], bits[dib.BytesPerScanLine() + 2]}),
+              std::vector<int>({220, 20, 230, 220}));
 }
 
 TEST(DibSection, BlockCopyWithDefaultSizesUsesTheSectionSize)
@@ -75,27 +79,30 @@ TEST(DibSection, BlockCopyWithDefaultSizesUsesTheSectionSize)
     EXPECT_EQ(dib.toImage().pixelColor(3, 3), QColor(0, 0, 0));
 }
 
-TEST(JpegWriter, WritesThePictureTheRightWayUp)
+TEST(JpegWriter, WritesThePictureTheRightWayUpOverALongerFile)
 {
     QTemporaryDir dir;
     ScriptedPrompt prompt;
     const QImage source = quadrants(64, 48);
     cDIBSection dib;
     dib.CreateFromPicture(source);
+    // Over a longer file: nothing of the old file may stay after the JPEG's end.
     const QString name = dir.filePath(QStringLiteral("pagina.jpg"));
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(200000, 'x')));
+    file.close();
     ASSERT_TRUE(WriteJpegFile(dib, name, 90, &prompt));
     EXPECT_TRUE(prompt.messages().isEmpty());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    EXPECT_TRUE(bytes.size() < 10000 && bytes.endsWith("\xFF\xD9"));
     const QImage back(name);
     ASSERT_EQ(back.size(), source.size());
     for (QPoint p : {QPoint(2, 2), QPoint(61, 2), QPoint(2, 45), QPoint(61, 45)})
         EXPECT_TRUE(near(back.pixelColor(p), source.pixelColor(p), 12)) << p.x() << "," << p.y();
 
     // The quality reaches the encoder: a low one gives a smaller file on a detailed picture.
-    QImage noisy(200, 200, QImage::Format_RGB32);
-    for (int y = 0; y < 200; ++y)
-        for (int x = 0; x < 200; ++x)
-            noisy.setPixel(x, y, qRgb((x * 37 + y * 11) % 256, (x * y) % 256, (x ^ y) % 256));
-    dib.CreateFromPicture(noisy);
+    dib.CreateFromPicture(noisy(200, 200));
     const QString low = dir.filePath(QStringLiteral("q10.jpg")), high = dir.filePath(QStringLiteral("q95.jpg"));
     ASSERT_TRUE(WriteJpegFile(dib, low, 10, &prompt));
     ASSERT_TRUE(WriteJpegFile(dib, high, 95, &prompt));
@@ -118,4 +125,37 @@ TEST(JpegWriter, FailuresAreReportedAndFalse)
         EXPECT_EQ(prompt.shown()[0].icon, Icon::Exclamation);
         EXPECT_FALSE(QFile::exists(name));
     }
+}
+
+TEST(DibPainting, SamePixelsAsThePictureForEveryRowLength)
+{
+    for (int w : {1, 2, 3, 4, 5, 7, 8, 9, 12, 13, 31, 64}) {
+        const int h = 5;
+        const QImage picture = noisy(w, h);
+        cDIBSection dib;
+        ASSERT_TRUE(dib.CreateByPainting(w, h, [&](QPainter &p) { p.drawImage(0, 0, picture); })) << w;
+        ASSERT_EQ(dib.Width(), w);
+        EXPECT_EQ(dib.toImage(), picture.convertToFormat(QImage::Format_BGR888)) << "larghezza " << w;
+        // The memory itself: the bottom row first, blue first; padding zeroed.
+        const QRgb bottomLeft = picture.pixel(0, h - 1);
+        EXPECT_EQ(dib.DIBSectionBitsPtr()[0], qBlue(bottomLeft)) << w;
+        EXPECT_EQ(dib.DIBSectionBitsPtr()[2], qRed(bottomLeft)) << w;
+        for (int y = 0; y < h; ++y)
+            for (int i = 0; i < dib.PadBytes(); ++i)
+                EXPECT_EQ(dib.DIBSectionBitsPtr()[y * dib.BytesPerScanLine() + w * 3 + i], 0) << w;
+    }
+}
+
+TEST(DibPainting, StartsWhiteAndRefusesAnEmptySize)
+{
+    cDIBSection dib;
+    ASSERT_TRUE(dib.CreateByPainting(6, 2, [](QPainter &p) { p.fillRect(0, 0, 3, 1, Qt::red); }));
+    const QImage img = dib.toImage();
+    EXPECT_EQ(img.pixelColor(0, 0), QColor(Qt::red));
+    EXPECT_EQ(img.pixelColor(5, 1), QColor(Qt::white));
+
+    bool painted = false;
+    EXPECT_FALSE(dib.CreateByPainting(0, 4, [&](QPainter &) { painted = true; }));
+    EXPECT_FALSE(painted);
+    EXPECT_TRUE(dib.isEmpty());
 }

@@ -4,9 +4,10 @@
 #include "mappicture.h"
 
 #include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPicture>
 #include <gtest/gtest.h>
-#include <memory>
-#include <vector>
 
 using namespace qrn;
 
@@ -14,19 +15,11 @@ namespace {
 
 // Fonts and their measures need a GUI application; one for the whole run.
 class GuiEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        m_app = std::make_unique<QGuiApplication>(m_argc, m_argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
     int m_argc = 1;
-    char m_name[12] = "test_layout";
-    char *m_argv[2] = {m_name, nullptr};
+    char m_name[12] = "test_layout", *m_argv[2] = {m_name, nullptr};
     std::unique_ptr<QGuiApplication> m_app;
+    void SetUp() override { qputenv("QT_QPA_PLATFORM", "offscreen"), m_app.reset(new QGuiApplication(m_argc, m_argv)); }
+    void TearDown() override { m_app.reset(); }
 };
 [[maybe_unused]] ::testing::Environment *const kGui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
@@ -38,56 +31,37 @@ public:
         QColor colour;
         bool filled;
     };
-    std::vector<QString> calls;
+    QStringList calls;
     std::vector<Rect> rects;
     std::vector<std::pair<QPointF, QString>> texts;
     std::vector<double> fontSizes;
     QRectF pictureDest;
     QPointF current;
 
-    void setFontName(const QString &) override { calls.push_back(QStringLiteral("font")); }
-    void setFontSize(double points) override
+    void setFontName(const QString &) override { calls << "font"; }
+    void setFontSize(double points) override { calls << "size", fontSizes.push_back(points); }
+    void setTextColor(const QColor &) override { calls << "colour"; }
+    void setCurrentXY(double x, double y) override { calls << "xy", current = {x, y}; }
+    void printText(const QString &text) override { calls << "print", texts.emplace_back(current, text); }
+    void drawRect(QPointF a, QPointF b, const QColor &c, bool filled) override
     {
-        calls.push_back(QStringLiteral("size"));
-        fontSizes.push_back(points);
-    }
-    void setTextColor(const QColor &) override { calls.push_back(QStringLiteral("colour")); }
-    void setCurrentXY(double x, double y) override
-    {
-        calls.push_back(QStringLiteral("xy"));
-        current = {x, y};
-    }
-    void printText(const QString &text) override
-    {
-        calls.push_back(QStringLiteral("print"));
-        texts.emplace_back(current, text);
-    }
-    void drawRect(QPointF a, QPointF b, const QColor &colour, bool filled) override
-    {
-        calls.push_back(QStringLiteral("rect"));
-        rects.push_back({a, b, colour, filled});
+        calls << "rect", rects.push_back({a, b, c, filled});
     }
     void drawPicture(const QPicture &, const QRectF &dest, const QRectF &) override
     {
-        calls.push_back(QStringLiteral("picture"));
-        pictureDest = dest;
+        calls << "picture", pictureDest = dest;
     }
     double textWidth(const QString &text) override { return 0.1 * text.size(); }
     double textHeight(const QString &) override { return 0.2; }
-    void clear() override { calls.push_back(QStringLiteral("clear")); }
+    void clear() override { calls << "clear"; }
 };
 
-PageDefaults testDefaults()
+LayoutPage samplePage()
 {
     PageDefaults d;
     d.pageSize = a4PageInches();
     d.titleFont = d.legendFont = d.descriptionFont = QStringLiteral("DejaVu Sans");
-    return d;
-}
-
-LayoutPage samplePage()
-{
-    return makeLayoutPage(test::sampleMapRequest(), testDefaults());
+    return makeLayoutPage(test::sampleMapRequest(), d);
 }
 
 } // namespace
@@ -124,16 +98,11 @@ TEST(DrawPage, LegendRowSquareLeftOfItsTextRight)
     EXPECT_EQ(s.texts[0].first, QPointF(1.5, 8.0));
     ASSERT_EQ(s.rects.size(), 6u);
     const auto &fill = s.rects[0], &outline = s.rects[1];
-    EXPECT_TRUE(fill.filled);
+    EXPECT_TRUE(fill.filled && !outline.filled);
     EXPECT_EQ(fill.colour, page.legend[0].boxColour);
-    const QRectF square = QRectF(fill.a, fill.b).normalized();
-    EXPECT_NEAR(square.left(), 1.0, 1e-9);
-    EXPECT_NEAR(square.right(), 1.3, 1e-9);
-    EXPECT_NEAR(square.top(), 8.0, 1e-9);
-    EXPECT_NEAR(square.bottom(), 8.3, 1e-9);
-    EXPECT_FALSE(outline.filled);
     EXPECT_EQ(outline.colour, QColor(Qt::black));
-    EXPECT_EQ(QRectF(outline.a, outline.b).normalized(), square);
+    EXPECT_EQ(QRectF(fill.a, fill.b).normalized(), QRectF(1.0, 8.0, 0.3, 0.3));
+    EXPECT_EQ(QRectF(outline.a, outline.b).normalized(), QRectF(1.0, 8.0, 0.3, 0.3));
 }
 
 TEST(DrawPage, SwitchesDecideWhatIsDrawn)
@@ -150,7 +119,7 @@ TEST(DrawPage, SwitchesDecideWhatIsDrawn)
     for (const Case &c : cases) {
         RecordingSurface s;
         DrawPage(s, page, c.items);
-        EXPECT_EQ(QStringList(s.calls.begin(), s.calls.end()), c.expect);
+        EXPECT_EQ(s.calls, c.expect);
     }
 }
 
@@ -168,21 +137,20 @@ TEST(DrawPage, OutputFactorScalesMapAndFontsNotPositions)
     EXPECT_EQ(two.texts.front().first, one.texts.front().first);
 }
 
-TEST(EditorOps, DragMovesWhatTheTabSelects)
+TEST(EditorOps, DragMovesWhatTheTabSelectsAndLegendEntryZeroIsEveryRow)
 {
     const QPointF at(2.0, 3.0);
     LayoutPage page = samplePage();
-    dragItem(page, TabTitle, 0, at);
-    EXPECT_EQ(QPointF(page.title.left, page.title.top), at);
-    dragItem(page, TabMap, 0, at);
-    EXPECT_EQ(QPointF(page.mapLeft, page.mapTop), at);
-    dragItem(page, TabDescription, 0, at);
-    EXPECT_EQ(QPointF(page.description.left, page.description.top), at);
+    for (auto [tab, x, y] : {std::tuple {TabTitle, &page.title.left, &page.title.top},
+                             {TabMap, &page.mapLeft, &page.mapTop},
+                             {TabDescription, &page.description.left, &page.description.top}}) {
+        dragItem(page, tab, 0, at);
+        EXPECT_EQ(QPointF(*x, *y), at) << tab;
+    }
 
     const PageFrame before = page.frame;
     dragItem(page, TabFrame, 0, QPointF(7, 7));
-    EXPECT_EQ(page.frame.left, before.left);
-    EXPECT_EQ(page.frame.top, before.top);
+    EXPECT_EQ(QPointF(page.frame.left, page.frame.top), QPointF(before.left, before.top));
 
     // Entry 0 moves the whole legend keeping its spacing; entry k moves row k - 1 alone.
     dragItem(page, TabLegend, kAllLegendRows, at);
@@ -192,6 +160,13 @@ TEST(EditorOps, DragMovesWhatTheTabSelects)
     EXPECT_EQ(QPointF(page.legend[1].left, page.legend[1].top), QPointF(5, 6));
     EXPECT_EQ(QPointF(page.legend[0].left, page.legend[0].top), at);
     EXPECT_NEAR(page.legend[2].top, 3.0 + 2 / 3.0, 1e-9);
+
+    // Entry 0 of the legend is every row.
+    forLegendEntry(page, kAllLegendRows, [](LegendRow &r) { r.fontSize = 12; });
+    forLegendEntry(page, 3, [](LegendRow &r) { r.fontSize = 20; });
+    forLegendEntry(page, 4, [](LegendRow &r) { r.fontSize = 30; }); // no such row
+    EXPECT_EQ(std::vector<int>({page.legend[0].fontSize, page.legend[1].fontSize, page.legend[2].fontSize}),
+              std::vector<int>({12, 12, 20}));
 }
 
 TEST(EditorOps, HitTestNamesTheItemsUnderThePointerEdgesExcluded)
@@ -221,13 +196,33 @@ TEST(EditorOps, HitTestNamesTheItemsUnderThePointerEdgesExcluded)
     }
 }
 
-TEST(EditorOps, LegendEntryZeroIsEveryRow)
+// A picture replays itself scaled by the device's dots per inch, which the surface undoes.
+TEST(PictureScale, MapKeepsItsPlaceAndSizeAtEveryDeviceResolution)
 {
-    LayoutPage page = samplePage();
-    forLegendEntry(page, kAllLegendRows, [](LegendRow &r) { r.fontSize = 12; });
-    forLegendEntry(page, 3, [](LegendRow &r) { r.fontSize = 20; });
-    forLegendEntry(page, 4, [](LegendRow &r) { r.fontSize = 30; }); // no such row
-    EXPECT_EQ(page.legend[0].fontSize, 12);
-    EXPECT_EQ(page.legend[1].fontSize, 12);
-    EXPECT_EQ(page.legend[2].fontSize, 20);
+    QPicture picture;
+    {
+        QPainter p(&picture);
+        p.fillRect(QRectF(0, 0, 1000, 1000), QColor(200, 220, 240));
+        p.setClipRect(QRectF(0, 0, 1000, 1000)); // as a map view draws: clipped to its frame
+        p.fillRect(QRectF(400, 400, 200, 200), Qt::red);
+    }
+    for (int dpi : {96, 300, 1200}) {
+        QImage device(400, 400, QImage::Format_RGB32);
+        device.setDotsPerMeterX(qRound(dpi / 0.0254));
+        device.setDotsPerMeterY(qRound(dpi / 0.0254));
+        device.fill(Qt::white);
+        {
+            QPainter painter(&device);
+            PainterSurface surface(painter, 100, QPointF(), QSizeF(4, 4));
+            // 3 inches at 100 pixels per inch from (50, 50): the red square at 170..230.
+            surface.drawPicture(picture, QRectF(0.5, 0.5, 3, 3), QRectF(0, 0, 1000, 1000));
+        }
+        int x0 = 400, x1 = -1;
+        for (int x = 0; x < 400; ++x)
+            if (device.pixelColor(x, 200) == QColor(Qt::red))
+                x0 = std::min(x0, x), x1 = std::max(x1, x);
+        EXPECT_NEAR(x0, 170, 1) << dpi << " dpi";
+        EXPECT_NEAR(x1, 229, 1) << dpi << " dpi";
+        EXPECT_EQ(device.pixelColor(60, 60), QColor(200, 220, 240)) << dpi << " dpi";
+    }
 }

@@ -6,8 +6,8 @@
 #include <QFile>
 #include <QPdfWriter>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -26,13 +26,18 @@ QString run(const QString &program, const QStringList &args, int *exitCode = nul
 
 LayoutPage samplePage()
 {
-    PageDefaults d = editorDefaults(a4PageInches());
-    return makeLayoutPage(test::sampleMapRequest(), d);
+    return makeLayoutPage(test::sampleMapRequest(), editorDefaults(a4PageInches()));
+}
+
+bool near(QColor a, QColor b, int tolerance)
+{
+    return std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()), std::abs(a.blue() - b.blue())})
+        <= tolerance;
 }
 
 bool isMapColour(QColor c)
 {
-    return std::abs(c.red() - 0) < 40 && std::abs(c.green() - 140) < 40 && std::abs(c.blue() - 200) < 40;
+    return near(c, test::kMapColour, 39);
 }
 
 // Bounding box, as fractions of the image, of the pixels that pass the test.
@@ -52,14 +57,13 @@ QRectF fractionBox(const QImage &img, const std::function<bool(QColor)> &pass, Q
                   double(y1 + 1 - y0) / img.height());
 }
 
-void expectSameBox(const QRectF &a, const QRectF &b, double tolerance, const char *what)
+// How far apart two boxes' edges are; infinite when a box is empty.
+double boxDistance(const QRectF &a, const QRectF &b)
 {
-    ASSERT_FALSE(a.isNull()) << what;
-    ASSERT_FALSE(b.isNull()) << what;
-    EXPECT_NEAR(a.left(), b.left(), tolerance) << what;
-    EXPECT_NEAR(a.top(), b.top(), tolerance) << what;
-    EXPECT_NEAR(a.right(), b.right(), tolerance) << what;
-    EXPECT_NEAR(a.bottom(), b.bottom(), tolerance) << what;
+    if (a.isNull() || b.isNull())
+        return INFINITY;
+    return std::max({std::abs(a.left() - b.left()), std::abs(a.top() - b.top()), std::abs(a.right() - b.right()),
+                     std::abs(a.bottom() - b.bottom())});
 }
 
 } // namespace
@@ -100,11 +104,11 @@ TEST(PageFiles, PrintedPageHasThePreviewsLayout)
     const QImage preview = renderPageImage(page, mapAndTitle, ppi);
     ASSERT_FALSE(printed.isNull());
     const double pixel = 2.0 / printed.width();
-    expectSameBox(fractionBox(printed, isMapColour), fractionBox(preview, isMapColour), pixel, "mappa");
+    EXPECT_LE(boxDistance(fractionBox(printed, isMapColour), fractionBox(preview, isMapColour)), pixel);
     // The title: the dark pixels above the map.
     auto dark = [](QColor c) { return c.lightness() < 100; };
     const QRect aboveMap(0, 0, preview.width(), int(page.mapTop * ppi) - 1);
-    expectSameBox(fractionBox(printed, dark, aboveMap), fractionBox(preview, dark, aboveMap), 3 * pixel, "titolo");
+    EXPECT_LE(boxDistance(fractionBox(printed, dark, aboveMap), fractionBox(preview, dark, aboveMap)), 3 * pixel);
 }
 
 TEST(PageFiles, PdfHasTheTitleAsTextAndTheMapAsPaths)
@@ -112,21 +116,12 @@ TEST(PageFiles, PdfHasTheTitleAsTextAndTheMapAsPaths)
     QTemporaryDir dir;
     const QString pdf = dir.filePath(QStringLiteral("pagina.pdf"));
     ASSERT_TRUE(writeMapPage(test::sampleMapRequest(), QStringLiteral("Rete stradale 2005"), pdf));
+    EXPECT_TRUE(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}).contains("Rete stradale 2005"));
+    // No picture inside: the map is drawn as vector paths; the list has its two heading lines only.
     int code = -1;
-    EXPECT_TRUE(run(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}, &code)
-                    .contains(QStringLiteral("Rete stradale 2005")));
+    const QString images = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}, &code);
     EXPECT_EQ(code, 0);
-    // No picture inside: the map is drawn as vector paths.
-    const QStringList images =
-        run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}, &code).split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(code, 0);
-    EXPECT_EQ(images.size(), 2) << images.join('\n').toStdString(); // the two heading lines only
-
-    // Several pages go into one document.
-    const LayoutPage page = samplePage();
-    const QString atlas = dir.filePath(QStringLiteral("atlante.pdf"));
-    ASSERT_TRUE(writePageFile({page, page}, PageItems(), atlas, kScreenPixelsPerInch));
-    EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {atlas}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2"))));
+    EXPECT_EQ(images.split('\n', Qt::SkipEmptyParts).size(), 2) << images.toStdString();
 }
 
 TEST(PageFiles, SvgOpensInAnotherReaderAndPngIs300Dpi)
@@ -138,9 +133,7 @@ TEST(PageFiles, SvgOpensInAnotherReaderAndPngIs300Dpi)
     const QString png = dir.filePath(QStringLiteral("da_svg.png"));
     run(QStringLiteral("rsvg-convert"), {QStringLiteral("-o"), png, svg}, &code);
     ASSERT_EQ(code, 0);
-    const QImage fromSvg(png);
-    ASSERT_FALSE(fromSvg.isNull());
-    EXPECT_FALSE(fractionBox(fromSvg, isMapColour).isNull());
+    EXPECT_FALSE(fractionBox(QImage(png), isMapColour).isNull());
 
     const QString page300 = dir.filePath(QStringLiteral("pagina.png"));
     ASSERT_TRUE(writeMapPage(test::sampleMapRequest(), QString(), page300));
@@ -157,8 +150,7 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
     const double ppi = 50;
     // A file of the user's with the name a derived temporary bitmap would have.
     QFile mine(dir.filePath(QStringLiteral("Pagina.bmp")));
-    ASSERT_TRUE(mine.open(QIODevice::WriteOnly));
-    mine.write("dati dell'utente");
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly) && mine.write("dati dell'utente"));
     mine.close();
     // A temporary folder of this test alone, so that saves of tests running beside it do not count.
     const QByteArray tmpdir = qgetenv("TMPDIR");
@@ -166,17 +158,12 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
     qputenv("TMPDIR", QFile::encodeName(dir.filePath(QStringLiteral("tmp"))));
     const QStringList tempBefore = QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")});
 
-    struct Case {
-        const char *name;
-        QByteArray magic;
-    };
-    for (const Case &c : {Case {"Pagina.JPG", "\xFF\xD8"}, Case {"Pagina.jpeg", "BM"}, Case {"altra.bmp", "BM"}}) {
+    for (auto [file, magic] : {std::pair {"Pagina.JPG", "\xFF\xD8"}, {"Pagina.jpeg", "BM"}, {"altra.bmp", "BM"}}) {
         ScriptedPrompt prompt;
-        const QString name = dir.filePath(QString::fromLatin1(c.name));
-        ASSERT_TRUE(SavePage(page, PageItems(), name, ppi, &prompt)) << c.name;
+        const QString name = dir.filePath(QString::fromLatin1(file));
+        ASSERT_TRUE(SavePage(page, PageItems(), name, ppi, &prompt)) << file;
         QFile f(name);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        EXPECT_TRUE(f.read(2).startsWith(c.magic)) << c.name;
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.read(2) == magic) << file;
         ASSERT_EQ(prompt.shown().size(), 1u);
         EXPECT_EQ(prompt.shown()[0].text, QStringLiteral("Immagine %1 salvata correttamente.").arg(name));
         EXPECT_EQ(prompt.shown()[0].icon, Icon::Information);
@@ -194,12 +181,8 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
     const QImage preview = renderPageImage(page, PageItems(), ppi);
     ASSERT_EQ(jpeg.size(), preview.size());
     for (QPoint p :
-         {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), QPoint(60, 120), QPoint(250, 350)}) {
-        const QColor a = jpeg.pixelColor(p), b = preview.pixelColor(p);
-        EXPECT_NEAR(a.red(), b.red(), 16) << p.x() << "," << p.y();
-        EXPECT_NEAR(a.green(), b.green(), 16);
-        EXPECT_NEAR(a.blue(), b.blue(), 16);
-    }
+         {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), QPoint(60, 120), QPoint(250, 350)})
+        EXPECT_TRUE(near(jpeg.pixelColor(p), preview.pixelColor(p), 16)) << p.x() << "," << p.y();
 }
 
 TEST(PageFiles, FailedSaveIsReported)
