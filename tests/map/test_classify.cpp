@@ -44,50 +44,31 @@ QStringList labels(const QList<ClassBounds> &classes, bool quartiles)
 
 } // namespace
 
-TEST(Quartiles, ClassSizesFollowTheQuantileTable)
+TEST(Quartiles, ClassSizesLabelsAndTheEqualValuesWarning)
 {
-    const struct {
-        int n;
-        QList<int> sizes;
-    } cases[] = {{8, {2, 2, 2, 2}},
-                 {9, {3, 2, 2, 2}},
-                 {10, {3, 2, 3, 2}},
-                 {11, {3, 3, 3, 2}},
-                 {107, {27, 27, 27, 26}},
-                 // Fewer than eight values: the last one is a class of its own.
-                 {7, {2, 2, 2, 1}},
-                 {5, {2, 1, 1, 1}},
-                 {3, {1, 1, 1}}};
-    for (const auto &c : cases) {
-        const Classification r = QuartileClassifier().classify(counting(c.n), NumberFormat::comma());
-        EXPECT_EQ(sizesOf(r.classOf), c.sizes) << c.n;
-        EXPECT_EQ(r.classes.size(), c.sizes.size()) << c.n;
-        EXPECT_FALSE(r.equalValuesWarning) << c.n;
+    // Fewer than eight values: the last one is a class of its own.
+    const std::pair<int, QList<int>> sizes[] = {{8, {2, 2, 2, 2}},  {9, {3, 2, 2, 2}},       {10, {3, 2, 3, 2}},
+                                                {11, {3, 3, 3, 2}}, {107, {27, 27, 27, 26}}, {7, {2, 2, 2, 1}},
+                                                {5, {2, 1, 1, 1}},  {3, {1, 1, 1}}};
+    for (const auto &[n, expected] : sizes) {
+        const Classification r = QuartileClassifier().classify(counting(n), NumberFormat::comma());
+        EXPECT_EQ(sizesOf(r.classOf), expected) << n;
+        EXPECT_EQ(r.classes.size(), expected.size()) << n;
     }
-}
-
-TEST(Quartiles, LabelsAreTheTextsOfEachClassRunAfterEmptyCells)
-{
-    // Empty cells sort first and belong to no class.
-    const QStringList values {"", "1,50", "2,00", "3,25", "4,00", "5,00", "6,00", "7,00", "8,00", "9,75"};
-    const Classification r = QuartileClassifier().classify(values, NumberFormat::comma());
+    // Empty cells sort first and belong to no class; the labels are the texts of each class run.
+    const Classification r = QuartileClassifier().classify(
+        {"", "1,50", "2,00", "3,25", "4,00", "5,00", "6,00", "7,00", "8,00", "9,75"}, NumberFormat::comma());
     EXPECT_EQ(r.classOf, (QList<int> {0, 1, 1, 1, 2, 2, 3, 3, 4, 4}));
     EXPECT_EQ(labels(r.classes, true),
               (QStringList {" Da 1,50 a 3,25", " Da 4,00 a 5,00", " Da 6,00 a 7,00", " Da 8,00 a 9,75"}));
-}
-
-TEST(Quartiles, EqualValuesAcrossTheFirstTwoBoundariesWarn)
-{
-    const struct {
-        QStringList values;
-        bool warns;
-    } cases[] = {{{"1", "2", "2", "4", "5", "6", "7", "8"}, true}, // class 1 ends where class 2 starts
-                 {{"1", "2", "3", "4", "4", "6", "7", "8"}, true}, // class 2 ends where class 3 starts
-                 {{"1", "2", "3", "4", "5", "6", "6", "8"}, false}, // the last boundary is not compared
-                 {{"1", "2", "3", "4", "5", "6", "7", "8"}, false}};
-    for (const auto &c : cases)
-        EXPECT_EQ(QuartileClassifier().classify(c.values, NumberFormat::point()).equalValuesWarning, c.warns)
-            << c.values.join(' ').toStdString();
+    // Equal values across the first two boundaries warn; the last boundary is not compared.
+    const std::pair<QStringList, bool> warns[] = {{{"1", "2", "2", "4", "5", "6", "7", "8"}, true},
+                                                  {{"1", "2", "3", "4", "4", "6", "7", "8"}, true},
+                                                  {{"1", "2", "3", "4", "5", "6", "6", "8"}, false},
+                                                  {{"1", "2", "3", "4", "5", "6", "7", "8"}, false}};
+    for (const auto &[values, warning] : warns)
+        EXPECT_EQ(QuartileClassifier().classify(values, NumberFormat::point()).equalValuesWarning, warning)
+            << values.join(' ').toStdString();
 }
 
 TEST(Statistics, MinimumMaximumMeanAndHalfEvenRounding)

@@ -29,10 +29,12 @@ TEST(MapLevel, ProvincesOfferedAndLevelOfEachChoice)
 {
     EXPECT_FALSE(provincesOffered(2, "T") || provincesOffered(4, "T") || provincesOffered(3, "R"));
     EXPECT_TRUE(provincesOffered(3, "T"));
-    EXPECT_EQ(levelCodeOf(LevelChoice::Regions, 3), 4);
-    EXPECT_EQ(levelCodeOf(LevelChoice::Nuts2, 3), 2);
-    EXPECT_EQ(levelCodeOf(LevelChoice::Provinces, 3), 1);
-    EXPECT_EQ(levelCodeOf(LevelChoice::Cancel, 3), 0);
+    const std::pair<LevelChoice, qint16> levels[] = {{LevelChoice::Regions, 4},
+                                                     {LevelChoice::Nuts2, 2},
+                                                     {LevelChoice::Provinces, 1},
+                                                     {LevelChoice::Cancel, 0}};
+    for (const auto &[choice, code] : levels)
+        EXPECT_EQ(levelCodeOf(choice, 3), code) << code;
 }
 
 TEST(MapCase, ProvinceLayerByYearAndItemRefusedNames)
@@ -94,7 +96,6 @@ struct Preparation {
             return answer;
         });
     }
-    QStringList messages() const { return tf.prompt.messages(); }
 };
 
 QStringList codesOf(const MapRequest &r)
@@ -112,13 +113,9 @@ TEST(CreateMap, ProvincesSortedOnTheColumnWithCodeYearAndTotals)
     Preparation p;
     const std::optional<MapRequest> r = p.run(1);
     ASSERT_TRUE(r);
-    EXPECT_TRUE(p.messages().isEmpty());
-    EXPECT_EQ(p.asked, 0);
-    EXPECT_EQ(r->mapCase.name, "provincia107");
-    EXPECT_EQ(p.ctx->LevelName, "provincia107");
-    EXPECT_EQ(p.ctx->LastCode, "AS013");
-    EXPECT_EQ(r->year, "2005");
-    EXPECT_EQ(r->variableText(), "AS013_2005: Scuole");
+    EXPECT_TRUE(p.tf.prompt.messages().isEmpty() && p.asked == 0);
+    EXPECT_EQ(QStringList({r->mapCase.name, p.ctx->LevelName, p.ctx->LastCode, r->year, r->variableText()}),
+              QStringList({"provincia107", "provincia107", "AS013", "2005", "AS013_2005: Scuole"}));
     EXPECT_EQ(codesOf(*r), (QStringList {"15=", "111=4,25", "1=30,50"}));
     // The grid is left sorted, its selected column on the codes, its totals green.
     EXPECT_EQ(p.table.text(1, 5), "Milano");
@@ -131,9 +128,7 @@ TEST(CreateMap, MixedLevelsAskAndCancelOpensNothing)
     Preparation p;
     p.in.tickedGroups = {5};
     EXPECT_FALSE(p.run(0));
-    EXPECT_EQ(p.asked, 1);
-    EXPECT_EQ(p.ctx->LevelCode, 0);
-    EXPECT_TRUE(p.messages().isEmpty());
+    EXPECT_TRUE(p.asked == 1 && p.ctx->LevelCode == 0 && p.tf.prompt.messages().isEmpty());
 
     p.answer = LevelChoice::Regions;
     const std::optional<MapRequest> r = p.run(3);
@@ -170,6 +165,6 @@ TEST(CreateMap, RefusalsShowTheirMessageAndOpenNothing)
         Preparation p;
         c.setUp(p);
         EXPECT_FALSE(p.run(c.level)) << c.what;
-        EXPECT_EQ(p.messages(), QStringList {c.message}) << c.what;
+        EXPECT_EQ(p.tf.prompt.messages(), QStringList {c.message}) << c.what;
     }
 }

@@ -84,15 +84,13 @@ TEST(ShapeConfig, ReadingRulesAndAMissingShapeFile)
     MapView map;
     const ShapeCase sc = LoadShapeConfig(f.files, f.shapes, QStringLiteral("t"), map);
     ASSERT_EQ(sc.layers.size(), 3u);
-    EXPECT_EQ(sc.mapBackColor, 255u);
-    EXPECT_TRUE(sc.layers[0].Outline); // "Vero"
-    EXPECT_FALSE(sc.layers[1].Outline); // "true"
-    EXPECT_FALSE(sc.layers[2].Outline); // "1"
-    EXPECT_TRUE(sc.layers[2].Trasparenza);
-    EXPECT_EQ(sc.layers[1].BackColor, 5u);
-    EXPECT_EQ(sc.layers[1].GeoName, QStringLiteral("gb")); // the entry's text is lower-cased
-    EXPECT_EQ(sc.matchIndex, 1); // the later useToMatch wins
-    EXPECT_TRUE(sc.layers[0].matchesCase);
+    // Only "Vero" is true for Outline; BackColor rounds; the entry's text is lower-cased; the
+    // later useToMatch wins.
+    EXPECT_EQ(QList<bool>({sc.layers[0].Outline, sc.layers[1].Outline, sc.layers[2].Outline, sc.layers[2].Trasparenza,
+                           sc.layers[0].matchesCase}),
+              QList<bool>({true, false, false, true, true}));
+    EXPECT_EQ(std::tuple(sc.mapBackColor, sc.layers[1].BackColor, sc.layers[1].GeoName, sc.matchIndex),
+              std::tuple(255u, 5u, QString("gb"), qint16(1)));
     EXPECT_EQ(sc.layers[0].layer->symbol, (Symbol {2, 1, true, FillStyle::Solid}));
     // The missing file keeps its entry but draws nothing.
     EXPECT_FALSE(sc.layers[2].layer->valid());
