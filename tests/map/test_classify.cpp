@@ -143,9 +143,7 @@ TEST(ManualClasses, OneClassPerClickUpToTheMaximumAndTheGapHasNoClass)
     ManualClassifier manual;
 
     BoundsOutcome out = manual.addClass("0", "40", stats, fmt);
-    EXPECT_FALSE(out.finished);
-    EXPECT_EQ(out.txtMin, "40,01");
-    EXPECT_EQ(out.txtMax, "100");
+    EXPECT_EQ(std::tuple(out.finished, out.txtMin, out.txtMax), std::tuple(false, QString("40,01"), QString("100")));
     EXPECT_EQ(manual.addClass("50", "30", stats, fmt).message, QString(kReversedBounds));
     EXPECT_EQ(manual.addClass("40,01", "120", stats, fmt).message, "Scrivere un numero compreso tra 0 e 100");
     out = manual.addClass(out.txtMin, out.txtMax, stats, fmt);

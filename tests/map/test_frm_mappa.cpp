@@ -342,8 +342,7 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     const QList<map::LegendRow> manual = w.legendRows();
     ASSERT_EQ(manual.size(), 3);
     EXPECT_EQ(manual[0].colour, QColor(10, 20, 30));
-    EXPECT_TRUE(manual[0].label.endsWith(" a 2000"));
-    EXPECT_TRUE(manual[1].label.startsWith("Da 2000,01 a "));
+    EXPECT_TRUE(manual[0].label.endsWith(" a 2000") && manual[1].label.startsWith("Da 2000,01 a "));
     EXPECT_EQ(s.colourAt(high), QColor(200, 0, 200));
 
     // Natural breaks share the class count and the buttons of equal amplitude.

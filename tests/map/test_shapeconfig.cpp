@@ -132,10 +132,8 @@ TEST(ShapeConfig, SavingWritesTheSelectedLayerAndTheBackground)
     ConfigFolder f;
     const QString file = shapeConfigPath(f.files);
     LayerConfig changed = readShapeConfig(file, QStringLiteral("t")).layers[0];
-    changed.BackColor = 123456;
-    changed.OutlineColor = 654321;
-    changed.Outline = true;
-    changed.Trasparenza = true;
+    std::tie(changed.BackColor, changed.OutlineColor, changed.Outline,
+             changed.Trasparenza) = std::tuple(123456u, 654321u, true, true);
 
     // No child with the selected text: only the background changes.
     saveShapeConfig(file, QStringLiteral("t"), 42, QStringLiteral("sq"), &changed);
