@@ -1,7 +1,5 @@
-// The level window, the grid's "Crea cartogramma" and the map window on the sample data: from the
-// selection window through the grid to a quartile map of the provinces, and what the window adds
-// to the core: its controls, the legend grid, the colours on the map, identify, zoom, reset, the
-// layer settings, the hand-off to the print layout and closing.
+// The level window, the grid's "Crea cartogramma" and the map window on the sample data: what the
+// window adds to the core (controls, legend grid, colours, identify, zoom, reset, layers, print, close).
 
 #include "map/ui/frm_mappa.h"
 
