@@ -78,13 +78,10 @@ TEST(Statistics, MinimumMaximumMeanAndHalfEvenRounding)
     EXPECT_EQ(QList<double>({s.minValue, s.maxValue, s.meanValue}), QList<double>({2.5, 10.25, 15.75 / 3}));
     EXPECT_FALSE(columnStats({"", "-"}, NumberFormat::comma()).valid);
 
-    const struct {
-        double value;
-        int decimals;
-        double rounded;
-    } cases[] = {{2.345, 2, 2.34}, {2.355, 2, 2.36}, {2.5, 0, 2}, {3.5, 0, 4}, {-2.5, 0, -2}, {5.2551, 2, 5.26}};
-    for (const auto &c : cases)
-        EXPECT_DOUBLE_EQ(roundHalfEven(c.value, c.decimals), c.rounded) << c.value;
+    const std::tuple<double, int, double> cases[] = {{2.345, 2, 2.34}, {2.355, 2, 2.36}, {2.5, 0, 2},
+                                                     {3.5, 0, 4},      {-2.5, 0, -2},    {5.2551, 2, 5.26}};
+    for (const auto &[value, decimals, rounded] : cases)
+        EXPECT_DOUBLE_EQ(roundHalfEven(value, decimals), rounded) << value;
 
     EXPECT_EQ(statText(1063905.09, NumberFormat::comma()), "(1063905,09)");
     EXPECT_EQ(roundedStatText(15.75 / 3, NumberFormat::point()), "(5.25)");
@@ -205,16 +202,15 @@ TEST(Colours, RampWindowsValuesAndPalettes)
 
 TEST(Controls, KeyFiltersOfTheTextBoxes)
 {
-    const struct {
-        QChar key;
-        bool classCount, boundComma, boundPoint;
-    } cases[] = {{'7', true, true, true},   {QChar(0x08), false, true, true}, {',', false, true, false},
-                 {'.', false, false, true}, {'-', false, true, true},         {'a', false, false, false}};
-    for (const auto &c : cases) {
-        EXPECT_EQ(classCountKeyAccepted(c.key), c.classCount) << int(c.key.unicode());
-        EXPECT_EQ(boundKeyAccepted(c.key, QLatin1Char(',')), c.boundComma) << int(c.key.unicode());
-        EXPECT_EQ(boundKeyAccepted(c.key, QLatin1Char('.')), c.boundPoint) << int(c.key.unicode());
-    }
+    // Accepted by the class count, by a bound with the decimal comma, with the decimal point.
+    const std::tuple<QChar, bool, bool, bool> cases[] = {{'7', true, true, true},   {QChar(0x08), false, true, true},
+                                                         {',', false, true, false}, {'.', false, false, true},
+                                                         {'-', false, true, true},  {'a', false, false, false}};
+    for (const auto &[key, classCount, boundComma, boundPoint] : cases)
+        EXPECT_EQ(std::tuple(classCountKeyAccepted(key), boundKeyAccepted(key, QLatin1Char(',')),
+                             boundKeyAccepted(key, QLatin1Char('.'))),
+                  std::tuple(classCount, boundComma, boundPoint))
+            << int(key.unicode());
 }
 
 TEST(Controls, AfterAResetTheChosenMethodCanStartAgain)

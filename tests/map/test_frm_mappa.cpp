@@ -38,23 +38,21 @@ using qrn::ui::frm_Mappa;
 
 TEST(frmSelMappa, ControlsAndTheChoiceOfEachButton)
 {
-    const struct {
-        const char *name, *caption;
-        map::LevelChoice choice;
-    } buttons[] = {{"cmdReg", "Regione", map::LevelChoice::Regions},
-                   {"Cmdnut2", "Nuts2", map::LevelChoice::Nuts2},
-                   {"cmdProv", "Provincia", map::LevelChoice::Provinces},
-                   {"cmdAnnulla", "Annulla", map::LevelChoice::Cancel}};
+    const std::tuple<const char *, const char *, map::LevelChoice> buttons[] = {
+        {"cmdReg", "Regione", map::LevelChoice::Regions},
+        {"Cmdnut2", "Nuts2", map::LevelChoice::Nuts2},
+        {"cmdProv", "Provincia", map::LevelChoice::Provinces},
+        {"cmdAnnulla", "Annulla", map::LevelChoice::Cancel}};
     EXPECT_EQ(ui::frmSelMappa(3, "T").windowTitle(), "Selezione territorio");
-    for (const auto &b : buttons) {
+    for (const auto &[name, caption, choice] : buttons) {
         ui::frmSelMappa dlg(3, "T");
-        auto *button = dlg.findChild<QPushButton *>(b.name);
-        ASSERT_TRUE(button) << b.name;
-        EXPECT_EQ(button->text(), b.caption);
+        auto *button = dlg.findChild<QPushButton *>(name);
+        ASSERT_TRUE(button) << name;
+        EXPECT_EQ(button->text(), caption);
         dlg.show();
         QTest::mouseClick(button, Qt::LeftButton);
-        EXPECT_EQ(dlg.choice(), b.choice) << b.name;
-        EXPECT_FALSE(dlg.isVisible()) << b.name;
+        EXPECT_EQ(dlg.choice(), choice) << name;
+        EXPECT_FALSE(dlg.isVisible()) << name;
     }
     // The provinces are not offered for NUTS-2 selections; the close box is a cancel.
     EXPECT_FALSE(ui::frmSelMappa(2, "T").findChild<QPushButton *>("cmdProv")->isEnabled());
@@ -159,8 +157,8 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     for (const QString &entry : controls.split(';')) {
         const QWidget *c = w.findChild<QWidget *>(entry.section('=', 0, 0));
         ASSERT_TRUE(c) << entry.toStdString();
-        if (entry.contains('='))
-            EXPECT_EQ(c->property("text").toString(), entry.section('=', 1)) << entry.toStdString();
+        EXPECT_TRUE(!entry.contains('=') || c->property("text").toString() == entry.section('=', 1))
+            << entry.toStdString() << " shows " << c->property("text").toString().toStdString();
     }
     EXPECT_EQ(w.ListView1->headerItem()->text(0) + "|" + w.ListView1->headerItem()->text(1), "Campo|Valore");
     EXPECT_EQ(w.lbl_Ricfor->text(), "AS013_2005");

@@ -14,15 +14,12 @@ using qrn::test::TestFolder;
 
 TEST(MapLevel, GroupBoxRulesLastMatchWins)
 {
-    const struct {
-        qint16 start;
-        QSet<int> ticked;
-        qint16 level;
-    } cases[] = {{1, {}, 1},     {1, {3, 4}, 1},          {0, {5}, 3},          {4, {6, 4}, 2},    {4, {2, 6}, 2},
-                 {1, {1, 6}, 3}, {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2}, {1, {1, 3, 4}, 3}, {2, {6, 3, 4}, 2},
-                 {0, {1}, 0}};
-    for (const auto &c : cases)
-        EXPECT_EQ(levelFromGroups(c.start, c.ticked), c.level) << c.start << " " << c.ticked.size();
+    const std::tuple<qint16, QSet<int>, qint16> cases[] = {
+        {1, {}, 1},     {1, {3, 4}, 1},          {0, {5}, 3},          {4, {6, 4}, 2},    {4, {2, 6}, 2},
+        {1, {1, 6}, 3}, {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2}, {1, {1, 3, 4}, 3}, {2, {6, 3, 4}, 2},
+        {0, {1}, 0}};
+    for (const auto &[start, ticked, level] : cases)
+        EXPECT_EQ(levelFromGroups(start, ticked), level) << start << " " << ticked.size();
 }
 
 TEST(MapLevel, ProvincesOfferedAndLevelOfEachChoice)
@@ -39,18 +36,15 @@ TEST(MapLevel, ProvincesOfferedAndLevelOfEachChoice)
 
 TEST(MapCase, ProvinceLayerByYearAndItemRefusedNames)
 {
-    const struct {
-        QString header, tipo, code;
-        QString mapCase;
-    } cases[] = {
+    const QString cases[][4] = {
         {"AS013_2005", "Variabili", "AS013", "provincia107"},    {"AS001_2005", "Variabili", "AS001", "provincia103"},
         {"AS001_2006", "Variabili", "AS001", "provincia103"},    {"AS013_2006", "Variabili", "AS013", "provincia107"},
         {"IAS013_2005", "Indicatori", "IAS013", "provincia107"}, {"IM004_2007", "Variabili", "IM004", "provincia103"},
         {"IM004_2008", "Variabili", "IM004", "provincia107"}};
-    for (const auto &c : cases) {
-        const ColumnCode cc = columnCode(c.header, c.tipo);
-        EXPECT_EQ(cc.lastCode, c.code);
-        EXPECT_EQ(provincesCase(cc.lastCode, cc.year.toInt()).name, c.mapCase) << c.header.toStdString();
+    for (const auto &[header, tipo, code, mapCase] : cases) {
+        const ColumnCode cc = columnCode(header, tipo);
+        EXPECT_EQ(cc.lastCode, code);
+        EXPECT_EQ(provincesCase(cc.lastCode, cc.year.toInt()).name, mapCase) << header.toStdString();
     }
     // Only the exact non-numeric names are refused.
     for (const char *name : {"N_TERCO", "COD_SEZ", "COMUNE_MIN", "COMUNI", "PIT4", "comuni", "Pit4"})

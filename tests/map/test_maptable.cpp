@@ -57,16 +57,14 @@ struct UserDb {
 TEST(MapTable, CodeFieldTypedByKind)
 {
     UserDb u;
-    const struct {
-        MapKind kind;
-        QStringList columns;
-    } cases[] = {{MapKind::Provinces, {"N_TERCO DOUBLE", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
-                 {MapKind::Nuts2, {"N_TERCO TEXT", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
-                 {MapKind::Regions, {"N_TERCO TEXT", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
-                 {MapKind::None, {"AS013_2005 DOUBLE", "N4 SMALLINT"}}};
-    for (const auto &c : cases) {
-        SaveMapQuery(*u.db(), c.kind, "AS013_2005");
-        EXPECT_EQ(u.columns(), c.columns) << int(c.kind);
+    const std::pair<MapKind, QStringList> cases[] = {
+        {MapKind::Provinces, {"N_TERCO DOUBLE", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
+        {MapKind::Nuts2, {"N_TERCO TEXT", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
+        {MapKind::Regions, {"N_TERCO TEXT", "AS013_2005 DOUBLE", "N4 SMALLINT"}},
+        {MapKind::None, {"AS013_2005 DOUBLE", "N4 SMALLINT"}}};
+    for (const auto &[kind, columns] : cases) {
+        SaveMapQuery(*u.db(), kind, "AS013_2005");
+        EXPECT_EQ(u.columns(), columns) << int(kind);
     }
     // Text codes keep their leading zeros; a value without a class has no class number.
     const MapRequest req = request(MapKind::Regions);
@@ -142,10 +140,7 @@ TEST(Identify, ProvinceRowAndTerritoryForEveryWayOfWritingTheCode)
         {{"1", "001", "1", "01", "Torino", "1063905,09"}, {"1", "002", "2", "01", "Vercelli", "12,50"}});
     ASSERT_TRUE(saveMapTable(*u.ctx, req, mapRecords(req, {3, 1}), "test"));
     const QStringList torino {"N_TERCO=1", "AS013_2005=1063905,09", "N4=3", "Provincia=Torino", "REGIONE=Piemonte"};
-    const struct {
-        const char *geoName, *code;
-        QStringList expected;
-    } cases[] = {
+    const std::tuple<const char *, const char *, QStringList> cases[] = {
         {"province107", "1", torino},
         {"province107", "001", torino},
         {"Province103", "1.0", torino},
@@ -157,8 +152,8 @@ TEST(Identify, ProvinceRowAndTerritoryForEveryWayOfWritingTheCode)
         // A layer without a territory query lists the map row only.
         {"comuni", "1", {"N_TERCO=1", "AS013_2005=1063905,09", "N4=3"}},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(u.identify(c.geoName, c.code), c.expected) << c.geoName << " " << c.code;
+    for (const auto &[geoName, code, expected] : cases)
+        EXPECT_EQ(u.identify(geoName, code), expected) << geoName << " " << code;
 
     // Regions and NUTS-2 areas by text code; without the map table (closed window) the
     // territory is still described.
@@ -178,17 +173,13 @@ TEST(Identify, ProvinceRowAndTerritoryForEveryWayOfWritingTheCode)
 
 TEST(ScaleText, KilometresPerCentimetre)
 {
-    const struct {
-        double denominator;
-        NumberFormat fmt;
-        const char *text;
-    } cases[] = {
+    const std::tuple<double, NumberFormat, const char *> cases[] = {
         {1000000, NumberFormat::comma(), "1 cm = 10 km"}, {250000, NumberFormat::comma(), "1 cm = 2,5 km"},
         {250000, NumberFormat::point(), "1 cm = 2.5 km"}, {123456, NumberFormat::comma(), "1 cm = 1,23 km"},
         {1001000, NumberFormat::comma(), "1 cm = 10 km"}, // above 10: whole kilometres
         {1150000, NumberFormat::comma(), "1 cm = 12 km"}, // 11.5: halves to the even neighbour
         {1250000, NumberFormat::comma(), "1 cm = 12 km"}, {12500, NumberFormat::comma(), "1 cm = 0,12 km"},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(scaleKmText(c.denominator, c.fmt), c.text) << c.denominator;
+    for (const auto &[denominator, fmt, text] : cases)
+        EXPECT_EQ(scaleKmText(denominator, fmt), text) << denominator;
 }

@@ -95,14 +95,10 @@ TEST(MapView, ExtentsConversionsAndScale)
 
 TEST(MapView, ScaleBarTakesARoundLength)
 {
-    struct Case {
-        double metresPerPixel, maxPixels, km, pixels;
-    };
-    const Case cases[] = {{1000, 400, 200, 200}, {1000, 99, 50, 50}, {250, 400, 100, 400}, {10, 90, 0.5, 50}};
-    for (const Case &c : cases) {
-        const ScaleBarLength s = scaleBarFor(c.metresPerPixel, c.maxPixels);
-        EXPECT_DOUBLE_EQ(s.kilometres, c.km);
-        EXPECT_DOUBLE_EQ(s.pixels, c.pixels);
+    const double cases[][4] = {{1000, 400, 200, 200}, {1000, 99, 50, 50}, {250, 400, 100, 400}, {10, 90, 0.5, 50}};
+    for (const auto &[metresPerPixel, maxPixels, km, pixels] : cases) {
+        const ScaleBarLength s = scaleBarFor(metresPerPixel, maxPixels);
+        EXPECT_EQ(std::pair(s.kilometres, s.pixels), std::pair(km, pixels)) << metresPerPixel << " " << maxPixels;
     }
     EXPECT_EQ(scaleBarFor(0, 100).kilometres, 0);
 }
@@ -122,8 +118,9 @@ TEST(MapView, DrawsFillOutlineAndBackground)
         s.layer->symbol = c.symbol;
         const QImage img = s.render();
         EXPECT_TRUE(near(img, s.view, inside, c.inside));
-        if (c.symbol.outline)
+        if (c.symbol.outline) {
             EXPECT_TRUE(near(img, s.view, border, c.border));
+        }
         EXPECT_TRUE(near(img, s.view, hole, 0x0000FF));
         EXPECT_TRUE(near(img, s.view, outside, 0x0000FF));
     }

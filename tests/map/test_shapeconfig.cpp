@@ -50,31 +50,28 @@ struct ConfigFolder {
 TEST(ShapeConfig, EveryCaseOfTheSampleLoads)
 {
     qrn::test::TestFolder tf;
-    struct Case {
-        const char *name;
-        QStringList files; // bottom first
-    };
-    const Case cases[] = {{"regioni", {"regioni"}},
-                          {"nuts2", {"nuts2"}},
-                          {"provincia103", {"province103", "regioni"}},
-                          {"PROVINCIA107", {"province107", "regioni"}}}; // looked up in lower case
-    for (const Case &c : cases) {
+    // Each case and its files, bottom first.
+    const std::pair<const char *, QStringList> cases[] = {
+        {"regioni", {"regioni"}},
+        {"nuts2", {"nuts2"}},
+        {"provincia103", {"province103", "regioni"}},
+        {"PROVINCIA107", {"province107", "regioni"}}}; // looked up in lower case
+    for (const auto &[name, files] : cases) {
         MapView map;
         const ShapeCase sc = LoadShapeConfig(tf.file(QStringLiteral("Files/")), tf.file(QStringLiteral("Shape/")),
-                                             QString::fromLatin1(c.name), map);
-        ASSERT_EQ(int(sc.layers.size()), c.files.size()) << c.name;
+                                             QString::fromLatin1(name), map);
+        ASSERT_EQ(int(sc.layers.size()), files.size()) << name;
         EXPECT_EQ(sc.matchIndex, 0);
         EXPECT_EQ(map.backColor, 15918806u);
         EXPECT_EQ(map.extent(), map.fullExtent());
-        ASSERT_EQ(map.layerCount(), c.files.size());
-        for (int i = 0; i < c.files.size(); ++i) {
+        ASSERT_EQ(map.layerCount(), files.size());
+        for (int i = 0; i < files.size(); ++i) {
             const LayerConfig &e = sc.layers[size_t(i)];
-            EXPECT_EQ(e.FileName, c.files[i]);
-            EXPECT_TRUE(e.matchesCase == (i == 0)) << c.name << i;
+            EXPECT_EQ(e.FileName, files[i]);
+            EXPECT_TRUE(e.matchesCase == (i == 0)) << name << i;
             EXPECT_EQ(map.layer(map.layerCount() - 1 - i), e.layer.get()); // the first at the bottom
         }
-        EXPECT_EQ(sc.layers.back().layer->symbol.style,
-                  c.files.size() == 2 ? FillStyle::Transparent : FillStyle::Solid);
+        EXPECT_EQ(sc.layers.back().layer->symbol.style, files.size() == 2 ? FillStyle::Transparent : FillStyle::Solid);
     }
 }
 

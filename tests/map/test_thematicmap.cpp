@@ -29,14 +29,16 @@ struct JoinCase {
         for (size_t i = 0; i < codes.size(); ++i)
             features.push_back({{qrn::test::square(double(i) * 2, 0, 1)}, codes[i]});
         qrn::test::writeShapes(tf.file("terr"), SHPT_POLYGON, features, "UTF-8", "COD_PRO");
-        LayerConfig join {.FileName = "terr",
-                          .FieldId = "cod_pro",
-                          .layer = ShapeLayer::open(tf.file("terr.shp")),
-                          .Outline = true,
-                          .OutlineColor = 0x123456,
-                          .BackColor = 0x00FF00};
+        LayerConfig missing, join;
+        missing.FileName = "nessuno";
+        join.FileName = "terr";
+        join.FieldId = "cod_pro";
+        join.layer = ShapeLayer::open(tf.file("terr.shp"));
+        join.Outline = true;
+        join.OutlineColor = 0x123456;
+        join.BackColor = 0x00FF00;
         join.layer->symbol = symbolOf(join);
-        sc.layers = {LayerConfig {.FileName = "nessuno"}, join};
+        sc.layers = {missing, join};
         sc.matchIndex = 1;
     }
     // The fill of every feature as the layer draws it: '1' and '2' for the classes, '.' white,
@@ -66,17 +68,13 @@ ThematicClasses twoClasses(const QHash<QString, int> &classByCode)
 
 TEST(ThematicMap, JoinKeysFollowTheMapKind)
 {
-    const struct {
-        const char *code;
-        MapKind kind;
-        const char *key;
-    } cases[] = {
+    const std::tuple<const char *, MapKind, const char *> cases[] = {
         {"001", MapKind::Provinces, "1"},  {" 1 ", MapKind::Provinces, "1"},   {"1.0", MapKind::Provinces, "1"},
         {"1,00", MapKind::Provinces, "1"}, {"1,5", MapKind::Provinces, "1,5"}, {"01", MapKind::Regions, "01"},
         {" 01 ", MapKind::Nuts2, "01"},    {"X", MapKind::Provinces, "X"},
     };
-    for (const auto &c : cases)
-        EXPECT_EQ(joinKey(c.code, c.kind), c.key) << c.code;
+    for (const auto &[code, kind, key] : cases)
+        EXPECT_EQ(joinKey(code, kind), key) << code;
 }
 
 TEST(ThematicMap, ClassesColourTheJoinLayerByItsCodes)
@@ -174,24 +172,24 @@ TEST(MapLegend, RowsTopDownWithinTheArea)
         }
         return seen;
     };
-    const struct {
-        int rows, height;
-        const char *title;
-    } cases[] = {{3, 400, ""}, {5, 400, "AS013_2005: Lunghezza della rete stradale"}, {9, 120, ""}, {2, 60, "Titolo"}};
-    for (const auto &c : cases) {
+    const std::tuple<int, int, const char *> cases[] = {{3, 400, ""},
+                                                        {5, 400, "AS013_2005: Lunghezza della rete stradale"},
+                                                        {9, 120, ""},
+                                                        {2, 60, "Titolo"}};
+    for (const auto &[n, height, title] : cases) {
         QList<ClassBounds> bounds;
-        for (int i = 0; i < c.rows - 1; ++i)
+        for (int i = 0; i < n - 1; ++i)
             bounds.append({QString::number(i * 10), QString::number(i * 10 + 9)});
-        const QList<LegendRow> rows = legendRows(bounds, colourRamp(kFirst, kSecond, c.rows - 1), false);
-        QImage img(300, c.height + 40, QImage::Format_RGB32);
+        const QList<LegendRow> rows = legendRows(bounds, colourRamp(kFirst, kSecond, n - 1), false);
+        QImage img(300, height + 40, QImage::Format_RGB32);
         img.fill(ground);
         QPainter p(&img);
-        const double used = drawLegend(p, QRectF(10, 20, 280, c.height), rows, c.title);
+        const double used = drawLegend(p, QRectF(10, 20, 280, height), rows, title);
         p.end();
-        EXPECT_GT(used, 0) << c.rows;
-        EXPECT_LE(used, c.height + 0.5) << c.rows;
-        EXPECT_EQ(swatchesDown(img, 13), colourRamp(kFirst, kSecond, c.rows - 1) << Qt::white) << c.rows;
-        for (int y : {0, 19, c.height + 21})
-            EXPECT_EQ(img.pixelColor(13, y), ground) << c.rows << " y " << y;
+        EXPECT_GT(used, 0) << n;
+        EXPECT_LE(used, height + 0.5) << n;
+        EXPECT_EQ(swatchesDown(img, 13), colourRamp(kFirst, kSecond, n - 1) << Qt::white) << n;
+        for (int y : {0, 19, height + 21})
+            EXPECT_EQ(img.pixelColor(13, y), ground) << n << " y " << y;
     }
 }
