@@ -2,7 +2,9 @@
 // Writes small shape files for the map tests: polygons, lines or points with one text field.
 
 #include <QByteArray>
+#include <QPainterPath>
 #include <QPointF>
+#include <QRectF>
 #include <QString>
 #include <vector>
 
@@ -22,5 +24,16 @@ void writeShapes(const QString &stem, int shpType, const std::vector<TestFeature
 
 // An axis-aligned square ring, clockwise as shape files keep outer rings.
 Ring square(double x, double y, double side);
+
+// A pixel of the path with the 10-pixel square around it inside the path, or (-1, -1).
+inline QPoint pointWellInside(const QPainterPath &path)
+{
+    const QRect box = path.boundingRect().toRect();
+    for (int y = box.top(); y <= box.bottom(); y += 2)
+        for (int x = box.left(); x <= box.right(); x += 2)
+            if (path.contains(QRectF(x - 5, y - 5, 10, 10)))
+                return {x, y};
+    return {-1, -1};
+}
 
 } // namespace qrn::test

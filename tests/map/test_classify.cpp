@@ -44,68 +44,44 @@ QStringList labels(const QList<ClassBounds> &classes, bool quartiles)
 
 } // namespace
 
-TEST(Quartiles, ClassSizesFollowTheQuantileTable)
+TEST(Quartiles, ClassSizesLabelsAndTheEqualValuesWarning)
 {
-    const struct {
-        int n;
-        QList<int> sizes;
-    } cases[] = {{8, {2, 2, 2, 2}},
-                 {9, {3, 2, 2, 2}},
-                 {10, {3, 2, 3, 2}},
-                 {11, {3, 3, 3, 2}},
-                 {107, {27, 27, 27, 26}},
-                 // Fewer than eight values: the last one is a class of its own.
-                 {7, {2, 2, 2, 1}},
-                 {5, {2, 1, 1, 1}},
-                 {3, {1, 1, 1}}};
-    for (const auto &c : cases) {
-        const Classification r = QuartileClassifier().classify(counting(c.n), NumberFormat::comma());
-        EXPECT_EQ(sizesOf(r.classOf), c.sizes) << c.n;
-        EXPECT_EQ(r.classes.size(), c.sizes.size()) << c.n;
-        EXPECT_FALSE(r.equalValuesWarning) << c.n;
+    // Fewer than eight values: the last one is a class of its own.
+    const std::pair<int, QList<int>> sizes[] = {{8, {2, 2, 2, 2}},  {9, {3, 2, 2, 2}},       {10, {3, 2, 3, 2}},
+                                                {11, {3, 3, 3, 2}}, {107, {27, 27, 27, 26}}, {7, {2, 2, 2, 1}},
+                                                {5, {2, 1, 1, 1}},  {3, {1, 1, 1}}};
+    for (const auto &[n, expected] : sizes) {
+        const Classification r = QuartileClassifier().classify(counting(n), NumberFormat::comma());
+        EXPECT_EQ(sizesOf(r.classOf), expected) << n;
+        EXPECT_EQ(r.classes.size(), expected.size()) << n;
     }
-}
-
-TEST(Quartiles, LabelsAreTheTextsOfEachClassRunAfterEmptyCells)
-{
-    // Empty cells sort first and belong to no class.
-    const QStringList values {"", "1,50", "2,00", "3,25", "4,00", "5,00", "6,00", "7,00", "8,00", "9,75"};
-    const Classification r = QuartileClassifier().classify(values, NumberFormat::comma());
+    // Empty cells sort first and belong to no class; the labels are the texts of each class run.
+    const Classification r = QuartileClassifier().classify(
+        {"", "1,50", "2,00", "3,25", "4,00", "5,00", "6,00", "7,00", "8,00", "9,75"}, NumberFormat::comma());
     EXPECT_EQ(r.classOf, (QList<int> {0, 1, 1, 1, 2, 2, 3, 3, 4, 4}));
     EXPECT_EQ(labels(r.classes, true),
               (QStringList {" Da 1,50 a 3,25", " Da 4,00 a 5,00", " Da 6,00 a 7,00", " Da 8,00 a 9,75"}));
-}
-
-TEST(Quartiles, EqualValuesAcrossTheFirstTwoBoundariesWarn)
-{
-    const struct {
-        QStringList values;
-        bool warns;
-    } cases[] = {{{"1", "2", "2", "4", "5", "6", "7", "8"}, true}, // class 1 ends where class 2 starts
-                 {{"1", "2", "3", "4", "4", "6", "7", "8"}, true}, // class 2 ends where class 3 starts
-                 {{"1", "2", "3", "4", "5", "6", "6", "8"}, false}, // the last boundary is not compared
-                 {{"1", "2", "3", "4", "5", "6", "7", "8"}, false}};
-    for (const auto &c : cases)
-        EXPECT_EQ(QuartileClassifier().classify(c.values, NumberFormat::point()).equalValuesWarning, c.warns)
-            << c.values.join(' ').toStdString();
+    // Equal values across the first two boundaries warn; the last boundary is not compared.
+    const std::pair<QStringList, bool> warns[] = {{{"1", "2", "2", "4", "5", "6", "7", "8"}, true},
+                                                  {{"1", "2", "3", "4", "4", "6", "7", "8"}, true},
+                                                  {{"1", "2", "3", "4", "5", "6", "6", "8"}, false},
+                                                  {{"1", "2", "3", "4", "5", "6", "7", "8"}, false}};
+    for (const auto &[values, warning] : warns)
+        EXPECT_EQ(QuartileClassifier().classify(values, NumberFormat::point()).equalValuesWarning, warning)
+            << values.join(' ').toStdString();
 }
 
 TEST(Statistics, MinimumMaximumMeanAndHalfEvenRounding)
 {
     const ColumnStats s = columnStats({"", "2,5", "n.d.", "3", "10,25"}, NumberFormat::comma());
     ASSERT_TRUE(s.valid);
-    EXPECT_DOUBLE_EQ(s.minValue, 2.5);
-    EXPECT_DOUBLE_EQ(s.maxValue, 10.25);
-    EXPECT_DOUBLE_EQ(s.meanValue, 15.75 / 3); // the numbers only
+    EXPECT_EQ(QList<double>({s.minValue, s.maxValue, s.meanValue}), QList<double>({2.5, 10.25, 15.75 / 3}));
     EXPECT_FALSE(columnStats({"", "-"}, NumberFormat::comma()).valid);
 
-    const struct {
-        double value;
-        int decimals;
-        double rounded;
-    } cases[] = {{2.345, 2, 2.34}, {2.355, 2, 2.36}, {2.5, 0, 2}, {3.5, 0, 4}, {-2.5, 0, -2}, {5.2551, 2, 5.26}};
-    for (const auto &c : cases)
-        EXPECT_DOUBLE_EQ(roundHalfEven(c.value, c.decimals), c.rounded) << c.value;
+    const std::tuple<double, int, double> cases[] = {{2.345, 2, 2.34}, {2.355, 2, 2.36}, {2.5, 0, 2},
+                                                     {3.5, 0, 4},      {-2.5, 0, -2},    {5.2551, 2, 5.26}};
+    for (const auto &[value, decimals, rounded] : cases)
+        EXPECT_DOUBLE_EQ(roundHalfEven(value, decimals), rounded) << value;
 
     EXPECT_EQ(statText(1063905.09, NumberFormat::comma()), "(1063905,09)");
     EXPECT_EQ(roundedStatText(15.75 / 3, NumberFormat::point()), "(5.25)");
@@ -164,9 +140,7 @@ TEST(ManualClasses, OneClassPerClickUpToTheMaximumAndTheGapHasNoClass)
     ManualClassifier manual;
 
     BoundsOutcome out = manual.addClass("0", "40", stats, fmt);
-    EXPECT_FALSE(out.finished);
-    EXPECT_EQ(out.txtMin, "40,01");
-    EXPECT_EQ(out.txtMax, "100");
+    EXPECT_EQ(std::tuple(out.finished, out.txtMin, out.txtMax), std::tuple(false, QString("40,01"), QString("100")));
     EXPECT_EQ(manual.addClass("50", "30", stats, fmt).message, QString(kReversedBounds));
     EXPECT_EQ(manual.addClass("40,01", "120", stats, fmt).message, "Scrivere un numero compreso tra 0 e 100");
     out = manual.addClass(out.txtMin, out.txtMax, stats, fmt);
@@ -228,16 +202,15 @@ TEST(Colours, RampWindowsValuesAndPalettes)
 
 TEST(Controls, KeyFiltersOfTheTextBoxes)
 {
-    const struct {
-        QChar key;
-        bool classCount, boundComma, boundPoint;
-    } cases[] = {{'7', true, true, true},   {QChar(0x08), false, true, true}, {',', false, true, false},
-                 {'.', false, false, true}, {'-', false, true, true},         {'a', false, false, false}};
-    for (const auto &c : cases) {
-        EXPECT_EQ(classCountKeyAccepted(c.key), c.classCount) << int(c.key.unicode());
-        EXPECT_EQ(boundKeyAccepted(c.key, QLatin1Char(',')), c.boundComma) << int(c.key.unicode());
-        EXPECT_EQ(boundKeyAccepted(c.key, QLatin1Char('.')), c.boundPoint) << int(c.key.unicode());
-    }
+    // Accepted by the class count, by a bound with the decimal comma, with the decimal point.
+    const std::tuple<QChar, bool, bool, bool> cases[] = {{'7', true, true, true},   {QChar(0x08), false, true, true},
+                                                         {',', false, true, false}, {'.', false, false, true},
+                                                         {'-', false, true, true},  {'a', false, false, false}};
+    for (const auto &[key, classCount, boundComma, boundPoint] : cases)
+        EXPECT_EQ(std::tuple(classCountKeyAccepted(key), boundKeyAccepted(key, QLatin1Char(',')),
+                             boundKeyAccepted(key, QLatin1Char('.'))),
+                  std::tuple(classCount, boundComma, boundPoint))
+            << int(key.unicode());
 }
 
 TEST(Controls, AfterAResetTheChosenMethodCanStartAgain)

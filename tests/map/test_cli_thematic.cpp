@@ -5,6 +5,7 @@
 #include "app/climain.h"
 #include "map/classify.h"
 #include "map/thematicmap.h"
+#include "shapewriter.h"
 #include "shell/links.h"
 #include "shell/menus.h"
 #include "support/testfolder.h"
@@ -19,13 +20,10 @@ using namespace qrn;
 namespace {
 
 // The legend's text needs the fonts of a GUI application, as quarnaro-cli makes one.
-class Gui : public ::testing::Environment {
+struct Gui : ::testing::Environment {
     int argc = 1;
-    char name[20] = "test_cli_thematic";
-    char *argv[2] = {name, nullptr};
+    char name[20] = "test_cli_thematic", *argv[2] = {name, nullptr};
     std::unique_ptr<QGuiApplication> app;
-
-public:
     void SetUp() override { app = std::make_unique<QGuiApplication>(argc, argv); }
     void TearDown() override { app.reset(); }
 };
@@ -54,24 +52,9 @@ QPoint insideProvince(const QString &shapeFolder, int prov, QSize size)
     map::MapView view;
     view.addLayer(layer);
     view.setViewport(map::thematicMapArea(QRectF(QPointF(0, 0), QSizeF(size))).size().toSize());
-    int feature = -1;
     for (int f = 0; f < layer->featureCount(); ++f)
         if (layer->value(f, QStringLiteral("COD_PRO")).toInt() == prov)
-            feature = f;
-    const QRectF b = layer->featureBounds(feature);
-    auto inside = [&](QPointF px) {
-        const std::vector<int> found = layer->search(view.toMapPoint(px));
-        return found.size() == 1 && found[0] == feature;
-    };
-    for (int i = 1; i < 20; ++i)
-        for (int j = 1; j < 20; ++j) {
-            const QPointF px = view.toPixel(QPointF(b.left() + b.width() * i / 20, b.top() + b.height() * j / 20));
-            bool clear = true;
-            for (QPointF d : {QPointF(-4, -4), QPointF(4, -4), QPointF(-4, 4), QPointF(4, 4), QPointF(0, 0)})
-                clear = clear && inside(px + d);
-            if (clear)
-                return px.toPoint();
-        }
+            return test::pointWellInside(view.featurePath(*layer, f));
     return QPoint(-1, -1);
 }
 
@@ -119,54 +102,49 @@ TEST(CliThematic, OptionsAndExitCodes)
 TEST(CliThematic, PictureAndClassRowsAgree)
 {
     Cli c;
-    const QString png = c.tf.file(QStringLiteral("m.png")), csv = c.tf.file(QStringLiteral("m.csv"));
+    const QString png = c.tf.file("m.png");
     ASSERT_EQ(c.run(c.mappa({"--gruppi", "1", "--colonna", "AS013_2005", "--colori", "#ff0000,#0000ff", "--out", png,
-                             "--larghezza", "1000", "--altezza", "800", "--classi-csv", csv})),
+                             "--larghezza", "1000", "--altezza", "800", "--classi-csv", c.tf.file("m.csv")})),
               0)
         << c.err.toStdString();
 
     // The provinces with a value, from the table itself.
     ASSERT_EQ(c.run({"tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "1"}), 0);
     QHash<QString, QString> valueOf;
-    for (const QString &line : c.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1))
-        valueOf.insert(line.section(QLatin1Char(';'), 2, 2), line.section(QLatin1Char(';'), 6, 6));
+    for (const QString &line : c.out.split('\n', Qt::SkipEmptyParts).mid(1))
+        valueOf.insert(line.section(';', 2, 2), line.section(';', 6, 6));
 
-    QFile f(csv);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QStringList sections = QString::fromUtf8(f.readAll()).split(QStringLiteral("\n\n"));
+    const QStringList sections = QString::fromUtf8(c.tf.read("m.csv")).split("\n\n");
     ASSERT_EQ(sections.size(), 2);
-    QStringList rows = sections[0].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    EXPECT_EQ(rows.takeFirst(), QStringLiteral("N_TERCO;AS013_2005;N4"));
+    QStringList rows = sections[0].split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(rows.takeFirst(), "N_TERCO;AS013_2005;N4");
     QHash<QString, int> classOf;
     for (const QString &r : rows) {
-        const QStringList cells = r.split(QLatin1Char(';'));
+        const QStringList cells = r.split(';');
         ASSERT_EQ(cells.size(), 3) << r.toStdString();
-        auto number = [](QString t) { return t.replace(QLatin1Char(','), QLatin1Char('.')).toDouble(); };
-        EXPECT_DOUBLE_EQ(number(cells[1]), number(valueOf.value(cells[0]))) << r.toStdString();
+        EXPECT_DOUBLE_EQ(QString(cells[1]).replace(',', '.').toDouble(),
+                         QString(valueOf.value(cells[0])).replace(',', '.').toDouble())
+            << r.toStdString();
         classOf.insert(cells[0], cells[2].toInt());
     }
-    int withValue = 0;
-    for (const QString &v : std::as_const(valueOf))
-        withValue += v.isEmpty() ? 0 : 1;
-    EXPECT_EQ(rows.size(), withValue);
+    EXPECT_EQ(rows.size(), valueOf.size() - valueOf.values().count(QString()));
 
-    QStringList legend = sections[1].split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    EXPECT_EQ(legend.takeFirst(), QStringLiteral("Colore;Legenda"));
+    QStringList legend = sections[1].split('\n', Qt::SkipEmptyParts);
+    EXPECT_EQ(legend.takeFirst(), "Colore;Legenda");
     ASSERT_EQ(legend.size(), 5);
-    EXPECT_EQ(legend.first().section(QLatin1Char(';'), 0, 0), QStringLiteral("#ff0000"));
-    EXPECT_EQ(legend[3].section(QLatin1Char(';'), 0, 0), QStringLiteral("#0000ff"));
-    EXPECT_EQ(legend.last(), QStringLiteral("#ffffff; Dato non presente"));
+    EXPECT_TRUE(legend[0].startsWith("#ff0000;") && legend[3].startsWith("#0000ff;"));
+    EXPECT_EQ(legend.last(), "#ffffff; Dato non presente");
 
     // Torino (1) and Bari (72) in the colour of their class; Treviso (26) has no value: white.
     const QImage img(png);
     ASSERT_EQ(img.size(), QSize(1000, 800));
-    ASSERT_TRUE(valueOf.value(QStringLiteral("26")).isEmpty());
-    for (const QString &code : {QStringLiteral("1"), QStringLiteral("72"), QStringLiteral("26")}) {
-        const QPoint at = insideProvince(c.tf.file(QStringLiteral("Shape/")), code.toInt(), img.size());
+    ASSERT_TRUE(valueOf.value("26").isEmpty());
+    for (const QString code : {"1", "72", "26"}) {
+        const QPoint at = insideProvince(c.tf.file("Shape/"), code.toInt(), img.size());
         ASSERT_NE(at, QPoint(-1, -1)) << code.toStdString();
         const int k = classOf.value(code);
-        const QColor expected(k > 0 ? legend[k - 1].section(QLatin1Char(';'), 0, 0) : QStringLiteral("#ffffff"));
-        EXPECT_EQ(img.pixelColor(at), expected) << code.toStdString();
+        EXPECT_EQ(img.pixelColor(at), QColor(k > 0 ? legend[k - 1].section(';', 0, 0) : "#ffffff"))
+            << code.toStdString();
     }
 }
 

@@ -1,20 +1,20 @@
-// The map window on the sample data: from the selection window through the grid's
-// "Crea cartogramma" to a quartile map of the provinces, and what the window adds to the core:
-// its controls, the legend grid, the colours on the map, identify, zoom, reset, the layer
-// settings, the hand-off to the print layout and closing.
+// The level window, the grid's "Crea cartogramma" and the map window on the sample data: what the
+// window adds to the core (controls, legend grid, colours, identify, zoom, reset, layers, print, close).
 
 #include "map/ui/frm_mappa.h"
 
 #include "catalogue/ui/formdatitab.h"
 #include "layout/ui/printmappa.h"
 #include "map/thematicmap.h"
+#include "map/ui/frmselmappa.h"
 #include "map/ui/mapwidget.h"
-#include "shell/store.h"
+#include "shapewriter.h"
 #include "shell/ui/mainwindow.h"
 #include "support/startmain.h"
 #include "support/testfolder.h"
 #include "table/ui/frm_dispdata.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -28,6 +28,7 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -35,16 +36,43 @@ using namespace qrn;
 using qrn::test::TestFolder;
 using qrn::ui::frm_Mappa;
 
+TEST(frmSelMappa, ControlsAndTheChoiceOfEachButton)
+{
+    const std::tuple<const char *, const char *, map::LevelChoice> buttons[] = {
+        {"cmdReg", "Regione", map::LevelChoice::Regions},
+        {"Cmdnut2", "Nuts2", map::LevelChoice::Nuts2},
+        {"cmdProv", "Provincia", map::LevelChoice::Provinces},
+        {"cmdAnnulla", "Annulla", map::LevelChoice::Cancel}};
+    EXPECT_EQ(ui::frmSelMappa(3, "T").windowTitle(), "Selezione territorio");
+    for (const auto &[name, caption, choice] : buttons) {
+        ui::frmSelMappa dlg(3, "T");
+        auto *button = dlg.findChild<QPushButton *>(name);
+        ASSERT_TRUE(button) << name;
+        EXPECT_EQ(button->text(), caption);
+        dlg.show();
+        QTest::mouseClick(button, Qt::LeftButton);
+        EXPECT_EQ(dlg.choice(), choice) << name;
+        EXPECT_FALSE(dlg.isVisible()) << name;
+    }
+    // The provinces are not offered for NUTS-2 selections; the close box is a cancel.
+    EXPECT_FALSE(ui::frmSelMappa(2, "T").findChild<QPushButton *>("cmdProv")->isEnabled());
+    ui::frmSelMappa closed(3, "T");
+    closed.show();
+    closed.close();
+    EXPECT_EQ(closed.choice(), map::LevelChoice::Cancel);
+}
+
 namespace {
 
 struct Scenario {
     TestFolder tf;
     std::unique_ptr<AppContext> ctx = tf.context();
     std::unique_ptr<ui::MainWindow> main = qrn::test::startMainWindow(tf, *ctx);
+    ui::frm_dispData *grid = nullptr;
     frm_Mappa *w = nullptr;
 
-    // AS013 2005 for the provinces, mapped from the grid's button.
-    Scenario()
+    // AS013 2005 for the territories of a group box, in the grid.
+    explicit Scenario(int groupBox = 1)
     {
         main->resize(1366, 768);
         main->mnu_submnu_Click(2);
@@ -54,45 +82,42 @@ struct Scenario {
         for (int i = 0; i < item->childCount(); ++i)
             if (item->child(i)->text(0) == "2005")
                 sel->objtree_NodeClick(item->child(i));
-        sel->findChild<QCheckBox *>("Check1_1")->click();
+        sel->findChild<QCheckBox *>(QString("Check1_%1").arg(groupBox))->click();
         sel->findChild<QPushButton *>("serie")->click();
-        auto *grid = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
-        grid->selectCells({1, 6}, {1, 6});
-        grid->findChild<QPushButton *>("cmd_createmap")->click();
-        w = main->area()->findChild<frm_Mappa *>("frm_Mappa");
-        if (w)
-            EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
-        tf.prompt.clear();
+        grid = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
+        if (groupBox == 1)
+            openMap();
     }
-
+    // The grid's button (or its pop-up) on the value column; the map window it opens.
+    void openMap(bool popUp = false)
+    {
+        grid->selectCells({1, 6}, {1, 6});
+        tf.prompt.clear();
+        if (popUp)
+            grid->findChild<QAction *>("mnu_createMap")->trigger();
+        else
+            grid->findChild<QPushButton *>("cmd_createmap")->click();
+        QApplication::processEvents();
+        w = main->area()->findChild<frm_Mappa *>("frm_Mappa");
+        if (w) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(w));
+            tf.prompt.clear();
+        }
+    }
     bool mapTableExists()
     {
         auto cn = ctx->openDatabase(ctx->userDbFile(), ctx->FilesFolder);
         return cn->queryNative("SELECT name FROM sqlite_master WHERE name = 'tMappa'").recordCount() == 1;
     }
-    QImage mapImage() { return w->Map2->grab().toImage(); }
+    QColor colourAt(QPoint p) { return w->Map2->grab().toImage().pixelColor(p); }
     // A pixel well inside the province with this number, on the map as it is now.
     QPoint insideProvince(const QString &prov)
     {
         const map::ShapeLayer *layer = map::joinLayer(w->shapeCase());
         const QString field = w->shapeCase().layers[size_t(w->shapeCase().matchIndex)].FieldId;
-        for (int f = 0; layer && f < layer->featureCount(); ++f) {
-            if (map::joinKey(layer->value(f, field), map::MapKind::Provinces) != prov)
-                continue;
-            const QPainterPath path = w->Map2->view().featurePath(*layer, f);
-            const QRect box = path.boundingRect().toRect();
-            // The point farthest inside, on a coarse grid: every point 4 pixels around it is inside too.
-            for (int d = 12; d >= 4; d -= 4)
-                for (int y = box.top(); y <= box.bottom(); y += 2)
-                    for (int x = box.left(); x <= box.right(); x += 2) {
-                        bool inside = true;
-                        for (int dx = -d; dx <= d && inside; dx += d)
-                            for (int dy = -d; dy <= d && inside; dy += d)
-                                inside = path.contains(QPointF(x + dx, y + dy));
-                        if (inside)
-                            return {x, y};
-                    }
-        }
+        for (int f = 0; layer && f < layer->featureCount(); ++f)
+            if (map::joinKey(layer->value(f, field), map::MapKind::Provinces) == prov)
+                return qrn::test::pointWellInside(w->Map2->view().featurePath(*layer, f));
         return {-1, -1};
     }
     QStringList listed() const
@@ -104,57 +129,44 @@ struct Scenario {
     }
 };
 
+void clickCell(QTableWidget *grid, int row, int column)
+{
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      grid->visualItemRect(grid->item(row, column)).center());
+}
+
 } // namespace
 
 TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
 {
     Scenario s;
-    ASSERT_TRUE(s.w) << s.tf.prompt.messages().join('|').toStdString();
+    ASSERT_TRUE(s.w);
     frm_Mappa &w = *s.w;
     EXPECT_EQ(w.windowTitle(), "Modulo cartografico");
-    const struct {
-        const char *name, *caption;
-    } controls[] = {{"Cmd_cmdAutocolor", "Visualizza cartogramma"},
-                    {"cmdSelClassiUgualeAmp", "Seleziona"},
-                    {"Command2", "Visualizza mappa"},
-                    {"cmd_Select", "Seleziona"},
-                    {"cmd_GoMap", "Visualizza mappa"},
-                    {"cmdNota", "Nota"},
-                    {"Avanz", "Avanzate"},
-                    {"cmd_applica", "Applica"},
-                    {"cmd_salva", "Salva Layer"},
-                    {"cmd_reset", "Reset"},
-                    {"cmd_export", "Salva..."},
-                    {"cmd_Stampa", "Salva e Stampa"},
-                    {"cmd_close", "Chiudi"},
-                    {"cmdHelp", "Help"},
-                    {"chk_inform", "Informazioni sul poligono"},
-                    {"chk_zoom", "Zoom"},
-                    {"Option1", "Quartili"},
-                    {"Option2", "Classi di uguale ampiezza"},
-                    {"Option3", "Manuale"},
-                    {"Option4", "Interruzioni naturali"}};
-    for (const auto &c : controls) {
-        auto *b = w.findChild<QAbstractButton *>(c.name);
-        ASSERT_TRUE(b) << c.name;
-        EXPECT_EQ(b->text(), c.caption) << c.name;
+    EXPECT_EQ(s.grid->year, "2005");
+    // Controls, with the caption of the buttons.
+    const QString controls = QStringLiteral(
+        "Cmd_cmdAutocolor=Visualizza cartogramma;cmdSelClassiUgualeAmp=Seleziona;Command2=Visualizza mappa;"
+        "cmd_Select=Seleziona;cmd_GoMap=Visualizza mappa;cmdNota=Nota;Avanz=Avanzate;cmd_applica=Applica;"
+        "cmd_salva=Salva Layer;cmd_reset=Reset;cmd_export=Salva...;cmd_Stampa=Salva e Stampa;"
+        "cmd_close=Chiudi;cmdHelp=Help;chk_inform=Informazioni sul poligono;chk_zoom=Zoom;Option1=Quartili;"
+        "Option2=Classi di uguale ampiezza;Option3=Manuale;Option4=Interruzioni naturali;Map2;GridIndici;"
+        "ListView1;picSplitter;lblScalaKm;txtVariabile;lbl_Ricfor;txtClassi;txt_min;txt_Max;lbl_mincolor;"
+        "lbl_maxcolor;lbl_colore;fraCB;Frame4;cmb_namelayers;pic_colorsfondo;pic_colorSep;chk_outline;"
+        "chk_Trasparent;pic_mapbackcolor");
+    for (const QString &entry : controls.split(';')) {
+        const QWidget *c = w.findChild<QWidget *>(entry.section('=', 0, 0));
+        ASSERT_TRUE(c) << entry.toStdString();
+        EXPECT_TRUE(!entry.contains('=') || c->property("text").toString() == entry.section('=', 1))
+            << entry.toStdString() << " shows " << c->property("text").toString().toStdString();
     }
-    for (const char *name :
-         {"Map2",        "GridIndici",     "ListView1",       "picSplitter",    "lblScalaKm",      "txtVariabile",
-          "lbl_Ricfor",  "txtClassi",      "txt_min",         "txt_Max",        "lbl_mincolor",    "lbl_maxcolor",
-          "lbl_colore",  "fraCB",          "Frame4",          "cmb_namelayers", "pic_colorsfondo", "pic_colorSep",
-          "chk_outline", "chk_Trasparent", "pic_mapbackcolor"})
-        EXPECT_TRUE(w.findChild<QWidget *>(name)) << name;
-    EXPECT_EQ(w.ListView1->headerItem()->text(0), "Campo");
-    EXPECT_EQ(w.ListView1->headerItem()->text(1), "Valore");
+    EXPECT_EQ(w.ListView1->headerItem()->text(0) + "|" + w.ListView1->headerItem()->text(1), "Campo|Valore");
     EXPECT_EQ(w.lbl_Ricfor->text(), "AS013_2005");
     const map::MapRequest &req = w.request();
     ASSERT_EQ(req.mapCase.name, "provincia107");
     EXPECT_EQ(w.txtVariabile->text(), "AS013_2005: " + req.description);
-    EXPECT_EQ(w.Option1->isChecked(), true);
-    EXPECT_FALSE(w.GridIndici->isVisible());
-    EXPECT_TRUE(w.Frame5->isVisible());
-    EXPECT_FALSE(w.Frame3->isVisible() || w.Frame2->isVisible());
+    EXPECT_TRUE(w.Option1->isChecked() && w.Frame5->isVisible());
+    EXPECT_FALSE(w.GridIndici->isVisible() || w.Frame3->isVisible() || w.Frame2->isVisible());
     EXPECT_FALSE(w.cmd_Stampa->isVisible());
     EXPECT_EQ(w.cmb_namelayers->count(), 2);
     EXPECT_TRUE(w.lblScalaKm->text().startsWith("1 cm = "));
@@ -165,8 +177,8 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     ASSERT_TRUE(help);
     EXPECT_TRUE(help->toPlainText().contains("Il cartogramma"));
 
-    // Identify before any drawing does nothing.
-    // The rows come sorted on the value; those without one come first.
+    // The rows come sorted on the value; those without one come first. Identify before any
+    // drawing does nothing.
     const auto firstValued = std::find_if(req.rows.begin(), req.rows.end(),
                                           [](const map::MapRow &r) { return !r.value.isEmpty(); });
     ASSERT_NE(firstValued, req.rows.end());
@@ -184,16 +196,12 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     ASSERT_EQ(legend.size(), 5);
     EXPECT_TRUE(legend[0].label.startsWith(" Da " + lowest.value + " a ")) << legend[0].label.toStdString();
     EXPECT_TRUE(legend[3].label.endsWith(" a " + highest.value)) << legend[3].label.toStdString();
-    for (int i = 1; i < 3; ++i)
-        EXPECT_TRUE(legend[i].label.startsWith(" Da ")) << legend[i].label.toStdString();
     EXPECT_EQ(legend[4], (map::LegendRow {" Dato non presente", Qt::white}));
     EXPECT_TRUE(w.cmd_Stampa->isVisible());
     EXPECT_FALSE(w.Cmd_cmdAutocolor->isEnabled());
-
     // The lowest province in the first class's colour, the highest in the last one's.
-    const QImage drawn = s.mapImage();
-    EXPECT_EQ(drawn.pixelColor(low), legend[0].colour);
-    EXPECT_EQ(drawn.pixelColor(high), legend[3].colour);
+    EXPECT_EQ(s.colourAt(low), legend[0].colour);
+    EXPECT_EQ(s.colourAt(high), legend[3].colour);
     EXPECT_NE(legend[0].colour, legend[3].colour);
 
     QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
@@ -224,11 +232,19 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().fullExtent());
     EXPECT_EQ(w.lblScalaKm->text(), fullScale);
 
-    // "Salva..." opens the print layout with the map, the variable text and the legend.
+    // "Salva..." opens the print layout with the map, the variable text and the legend; "Salva e
+    // Stampa" hands them on to print at once.
     QTest::mouseClick(w.cmd_export, Qt::LeftButton);
     auto *layout = s.main->area()->findChild<ui::PrintMappa *>();
     ASSERT_TRUE(layout);
     EXPECT_EQ(layout->findChild<QListWidget *>("lst_leggenda")->count(), 1 + legend.size());
+    QList<MapPageRequest> handed;
+    w.printOpener = [&handed](const MapPageRequest &r) { handed << r; };
+    QTest::mouseClick(w.cmd_Stampa, Qt::LeftButton);
+    ASSERT_EQ(handed.size(), 1);
+    EXPECT_TRUE(handed[0].printAtOnce);
+    EXPECT_EQ(handed[0].variableText, w.txtVariabile->text());
+    EXPECT_EQ(handed[0].legend.size(), 5u);
 
     // Reset: the legend and the table go, the layers are loaded again without the classes.
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
@@ -239,34 +255,25 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_FALSE(map::joinLayer(w.shapeCase())->renderer);
     EXPECT_FALSE(w.Cmd_cmdAutocolor->isEnabled() || w.txt_min->isEnabled());
 
-    // Closing drops tMappa, also after a new drawing.
+    // A new drawing, then a second map from the grid's pop-up replaces the window and its table.
     w.Option1->click();
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     EXPECT_TRUE(s.mapTableExists());
-    QTest::mouseClick(w.cmd_close, Qt::LeftButton);
+    QPointer<frm_Mappa> first = s.w;
+    s.openMap(true);
+    ASSERT_TRUE(s.w);
+    EXPECT_FALSE(first);
+    EXPECT_FALSE(s.mapTableExists());
+
+    // Closing drops tMappa.
+    QTest::mouseClick(s.w->Cmd_cmdAutocolor, Qt::LeftButton);
+    EXPECT_TRUE(s.mapTableExists());
+    QTest::mouseClick(s.w->cmd_close, Qt::LeftButton);
     QApplication::processEvents();
     EXPECT_FALSE(s.mapTableExists());
     EXPECT_FALSE(s.main->area()->findChild<frm_Mappa *>("frm_Mappa"));
     EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
 }
-
-namespace {
-
-void clickCell(QTableWidget *grid, int row, int column)
-{
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier,
-                      grid->visualItemRect(grid->item(row, column)).center());
-}
-
-QStringList labels(const QList<map::LegendRow> &rows)
-{
-    QStringList out;
-    for (const map::LegendRow &r : rows)
-        out << r.label;
-    return out;
-}
-
-} // namespace
 
 TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
 {
@@ -291,23 +298,20 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     EXPECT_TRUE(w.legendRows()[0].label.startsWith("Da " + map::numberText(w.stats().minValue, fmt) + " a "));
     EXPECT_TRUE(w.legendRows()[3].label.endsWith(" a " + map::numberText(w.stats().maxValue, fmt)));
     EXPECT_TRUE(w.Command2->isEnabled());
-    EXPECT_FALSE(w.cmdSelClassiUgualeAmp->isEnabled());
-    EXPECT_FALSE(w.drawn());
+    EXPECT_FALSE(w.cmdSelClassiUgualeAmp->isEnabled() || w.drawn());
     QTest::mouseClick(w.Command2, Qt::LeftButton);
     ASSERT_EQ(w.GridIndici->rowCount(), 5);
     EXPECT_EQ(w.legendRows().last(), (map::LegendRow {"Dato non presente", Qt::white}));
     EXPECT_FALSE(w.Command2->isEnabled());
-    EXPECT_EQ(s.mapImage().pixelColor(high), w.legendRows()[3].colour);
+    EXPECT_EQ(s.colourAt(high), w.legendRows()[3].colour);
 
     // A legend swatch opens the colour dialog; on a drawn map the class takes the colour at
-    // once. A cancelled dialog changes nothing.
+    // once. A cancelled dialog changes nothing; the no-data row keeps its white: no dialog.
     s.tf.prompt.answerColor(QColor(0, 128, 0));
     clickCell(w.GridIndici, 3, 0);
-    EXPECT_EQ(w.legendRows()[3].colour, QColor(0, 128, 0));
-    EXPECT_EQ(s.mapImage().pixelColor(high), QColor(0, 128, 0));
+    EXPECT_EQ(s.colourAt(high), QColor(0, 128, 0));
     clickCell(w.GridIndici, 3, 0);
     EXPECT_EQ(w.legendRows()[3].colour, QColor(0, 128, 0));
-    // The no-data row of a drawn map keeps its white: no dialog.
     const size_t asked = s.tf.prompt.shown().size();
     clickCell(w.GridIndici, 4, 0);
     EXPECT_EQ(s.tf.prompt.shown().size(), asked);
@@ -322,24 +326,20 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     EXPECT_EQ(w.txt_min->text(), "-1,5");
     w.txt_min->setText(map::numberText(w.stats().minValue, fmt));
     w.txt_Max->setText("2000");
-    s.tf.prompt.answerColor(QColor(10, 20, 30));
-    QTest::mouseClick(w.lbl_colore, Qt::LeftButton);
-    QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
-    EXPECT_EQ(w.txt_min->text(), "2000,01");
-    EXPECT_FALSE(w.cmd_GoMap->isEnabled());
-    s.tf.prompt.answerColor(QColor(200, 0, 200));
-    QTest::mouseClick(w.lbl_colore, Qt::LeftButton);
-    QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
+    for (const QColor &colour : {QColor(10, 20, 30), QColor(200, 0, 200)}) {
+        EXPECT_FALSE(w.cmd_GoMap->isEnabled());
+        s.tf.prompt.answerColor(colour);
+        QTest::mouseClick(w.lbl_colore, Qt::LeftButton);
+        QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
+    }
     EXPECT_TRUE(w.cmd_GoMap->isEnabled());
     EXPECT_FALSE(w.cmd_Select->isEnabled() || w.txt_min->isEnabled());
     QTest::mouseClick(w.cmd_GoMap, Qt::LeftButton);
     const QList<map::LegendRow> manual = w.legendRows();
     ASSERT_EQ(manual.size(), 3);
     EXPECT_EQ(manual[0].colour, QColor(10, 20, 30));
-    EXPECT_TRUE(manual[0].label.endsWith(" a 2000"));
-    EXPECT_TRUE(manual[1].label.startsWith("Da 2000,01 a "));
-    EXPECT_EQ(manual[1].colour, QColor(200, 0, 200));
-    EXPECT_EQ(s.mapImage().pixelColor(high), manual[1].colour);
+    EXPECT_TRUE(manual[0].label.endsWith(" a 2000") && manual[1].label.startsWith("Da 2000,01 a "));
+    EXPECT_EQ(s.colourAt(high), QColor(200, 0, 200));
 
     // Natural breaks share the class count and the buttons of equal amplitude.
     w.Option4->click();
@@ -359,7 +359,7 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     ASSERT_EQ(blues.size(), 5);
     for (int i = 0; i < 4; ++i)
         EXPECT_EQ(blues[i].colour, map::sequentialPalette("Blues", 4)[i]) << i;
-    EXPECT_EQ(s.mapImage().pixelColor(high), blues[3].colour);
+    EXPECT_EQ(s.colourAt(high), blues[3].colour);
     s.tf.prompt.clear();
     QTest::mouseClick(w.cmdNota, Qt::LeftButton);
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Le classi comprendono gli estremi superiori."});
@@ -382,12 +382,11 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     s.tf.prompt.answerColor(QColor(0, 0, 90));
     QTest::mouseClick(w.pic_mapbackcolor, Qt::LeftButton);
     QTest::mouseClick(w.cmd_applica, Qt::LeftButton);
-    const QImage applied = s.mapImage();
-    EXPECT_EQ(applied.pixelColor(inside), QColor(0, 200, 0));
-    EXPECT_EQ(applied.pixelColor(2, 2), QColor(0, 0, 90));
+    EXPECT_EQ(s.colourAt(inside), QColor(0, 200, 0));
+    EXPECT_EQ(s.colourAt({2, 2}), QColor(0, 0, 90));
     // Applied but not saved: a reset loads the file's settings again.
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
-    EXPECT_NE(s.mapImage().pixelColor(inside), QColor(0, 200, 0));
+    EXPECT_NE(s.colourAt(inside), QColor(0, 200, 0));
     EXPECT_TRUE(w.chk_outline->isChecked());
 
     // Saved: the file keeps them, and the layer shows them after a reset.
@@ -397,14 +396,14 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     const map::ShapeCase saved = map::readShapeConfig(map::shapeConfigPath(s.ctx->FilesFolder), "provincia107");
     EXPECT_EQ(saved.layers[0].BackColor, map::winFromColor(QColor(0, 200, 0)));
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
-    EXPECT_EQ(s.mapImage().pixelColor(inside), QColor(0, 200, 0));
+    EXPECT_EQ(s.colourAt(inside), QColor(0, 200, 0));
     EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
 
     // A transparent layer shows what lies below it, here the map's background.
     w.chk_Trasparent->click();
     EXPECT_FALSE(w.pic_colorsfondo->isEnabled());
     QTest::mouseClick(w.cmd_applica, Qt::LeftButton);
-    EXPECT_EQ(s.mapImage().pixelColor(inside), s.mapImage().pixelColor(2, 2));
+    EXPECT_EQ(s.colourAt(inside), s.colourAt({2, 2}));
 
     // A configuration that cannot be read leaves an empty map and is logged.
     s.tf.write("Files/ShapeConfig.xml", "<Configs>");
@@ -414,29 +413,19 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_reset_Click"));
 }
 
-TEST(frm_Mappa, PrintHandOffAndOneWindow)
+TEST(CreateMapCommand, CancelledLevelWindowOpensNothing)
 {
-    Scenario s;
-    ASSERT_TRUE(s.w);
-    QList<MapPageRequest> handed;
-    s.w->printOpener = [&handed](const MapPageRequest &r) { handed << r; };
-    QTest::mouseClick(s.w->Cmd_cmdAutocolor, Qt::LeftButton);
-    QTest::mouseClick(s.w->cmd_Stampa, Qt::LeftButton);
-    ASSERT_EQ(handed.size(), 1);
-    EXPECT_TRUE(handed[0].printAtOnce);
-    EXPECT_EQ(handed[0].variableText, s.w->txtVariabile->text());
-    ASSERT_EQ(handed[0].legend.size(), 5u);
-    EXPECT_EQ(handed[0].legend[4].text, " Dato non presente");
-    EXPECT_EQ(handed[0].legend[0].colour, s.w->legendRows()[0].colour);
-    EXPECT_FALSE(handed[0].map.boundingRect().isEmpty());
-
-    // A second map from the grid replaces the first window.
-    QPointer<frm_Mappa> first = s.w;
-    auto *grid = qobject_cast<ui::frm_dispData *>(s.main->registry().existing("FRM_DISPDATA"));
-    grid->selectCells({1, 6}, {1, 6});
-    grid->findChild<QPushButton *>("cmd_createmap")->click();
-    QApplication::processEvents();
-    EXPECT_FALSE(first);
-    EXPECT_EQ(s.main->area()->findChildren<frm_Mappa *>().size(), 1);
-    EXPECT_FALSE(s.mapTableExists());
+    Scenario s(5); // every territory: the level is asked
+    ASSERT_TRUE(s.grid);
+    QString asked;
+    QTimer::singleShot(0, [&asked] {
+        QWidget *w = QApplication::activeModalWidget();
+        asked = w ? w->objectName() : QString();
+        if (w)
+            QTest::mouseClick(w->findChild<QPushButton *>("cmdAnnulla"), Qt::LeftButton);
+    });
+    s.openMap();
+    EXPECT_EQ(asked, "frmSelMappa");
+    EXPECT_FALSE(s.w);
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty());
 }

@@ -14,41 +14,37 @@ using qrn::test::TestFolder;
 
 TEST(MapLevel, GroupBoxRulesLastMatchWins)
 {
-    const struct {
-        qint16 start;
-        QSet<int> ticked;
-        qint16 level;
-    } cases[] = {{1, {}, 1},     {1, {3, 4}, 1},          {0, {5}, 3},          {4, {6, 4}, 2},    {4, {2, 6}, 2},
-                 {1, {1, 6}, 3}, {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2}, {1, {1, 3, 4}, 3}, {2, {6, 3, 4}, 2},
-                 {0, {1}, 0}};
-    for (const auto &c : cases)
-        EXPECT_EQ(levelFromGroups(c.start, c.ticked), c.level) << c.start << " " << c.ticked.size();
+    const std::tuple<qint16, QSet<int>, qint16> cases[] = {
+        {1, {}, 1},     {1, {3, 4}, 1},          {0, {5}, 3},          {4, {6, 4}, 2},    {4, {2, 6}, 2},
+        {1, {1, 6}, 3}, {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2}, {1, {1, 3, 4}, 3}, {2, {6, 3, 4}, 2},
+        {0, {1}, 0}};
+    for (const auto &[start, ticked, level] : cases)
+        EXPECT_EQ(levelFromGroups(start, ticked), level) << start << " " << ticked.size();
 }
 
 TEST(MapLevel, ProvincesOfferedAndLevelOfEachChoice)
 {
     EXPECT_FALSE(provincesOffered(2, "T") || provincesOffered(4, "T") || provincesOffered(3, "R"));
     EXPECT_TRUE(provincesOffered(3, "T"));
-    EXPECT_EQ(levelCodeOf(LevelChoice::Regions, 3), 4);
-    EXPECT_EQ(levelCodeOf(LevelChoice::Nuts2, 3), 2);
-    EXPECT_EQ(levelCodeOf(LevelChoice::Provinces, 3), 1);
-    EXPECT_EQ(levelCodeOf(LevelChoice::Cancel, 3), 0);
+    const std::pair<LevelChoice, qint16> levels[] = {{LevelChoice::Regions, 4},
+                                                     {LevelChoice::Nuts2, 2},
+                                                     {LevelChoice::Provinces, 1},
+                                                     {LevelChoice::Cancel, 0}};
+    for (const auto &[choice, code] : levels)
+        EXPECT_EQ(levelCodeOf(choice, 3), code) << code;
 }
 
 TEST(MapCase, ProvinceLayerByYearAndItemRefusedNames)
 {
-    const struct {
-        QString header, tipo, code;
-        QString mapCase;
-    } cases[] = {
+    const QString cases[][4] = {
         {"AS013_2005", "Variabili", "AS013", "provincia107"},    {"AS001_2005", "Variabili", "AS001", "provincia103"},
         {"AS001_2006", "Variabili", "AS001", "provincia103"},    {"AS013_2006", "Variabili", "AS013", "provincia107"},
         {"IAS013_2005", "Indicatori", "IAS013", "provincia107"}, {"IM004_2007", "Variabili", "IM004", "provincia103"},
         {"IM004_2008", "Variabili", "IM004", "provincia107"}};
-    for (const auto &c : cases) {
-        const ColumnCode cc = columnCode(c.header, c.tipo);
-        EXPECT_EQ(cc.lastCode, c.code);
-        EXPECT_EQ(provincesCase(cc.lastCode, cc.year.toInt()).name, c.mapCase) << c.header.toStdString();
+    for (const auto &[header, tipo, code, mapCase] : cases) {
+        const ColumnCode cc = columnCode(header, tipo);
+        EXPECT_EQ(cc.lastCode, code);
+        EXPECT_EQ(provincesCase(cc.lastCode, cc.year.toInt()).name, mapCase) << header.toStdString();
     }
     // Only the exact non-numeric names are refused.
     for (const char *name : {"N_TERCO", "COD_SEZ", "COMUNE_MIN", "COMUNI", "PIT4", "comuni", "Pit4"})
@@ -94,7 +90,6 @@ struct Preparation {
             return answer;
         });
     }
-    QStringList messages() const { return tf.prompt.messages(); }
 };
 
 QStringList codesOf(const MapRequest &r)
@@ -112,13 +107,9 @@ TEST(CreateMap, ProvincesSortedOnTheColumnWithCodeYearAndTotals)
     Preparation p;
     const std::optional<MapRequest> r = p.run(1);
     ASSERT_TRUE(r);
-    EXPECT_TRUE(p.messages().isEmpty());
-    EXPECT_EQ(p.asked, 0);
-    EXPECT_EQ(r->mapCase.name, "provincia107");
-    EXPECT_EQ(p.ctx->LevelName, "provincia107");
-    EXPECT_EQ(p.ctx->LastCode, "AS013");
-    EXPECT_EQ(r->year, "2005");
-    EXPECT_EQ(r->variableText(), "AS013_2005: Scuole");
+    EXPECT_TRUE(p.tf.prompt.messages().isEmpty() && p.asked == 0);
+    EXPECT_EQ(QStringList({r->mapCase.name, p.ctx->LevelName, p.ctx->LastCode, r->year, r->variableText()}),
+              QStringList({"provincia107", "provincia107", "AS013", "2005", "AS013_2005: Scuole"}));
     EXPECT_EQ(codesOf(*r), (QStringList {"15=", "111=4,25", "1=30,50"}));
     // The grid is left sorted, its selected column on the codes, its totals green.
     EXPECT_EQ(p.table.text(1, 5), "Milano");
@@ -131,9 +122,7 @@ TEST(CreateMap, MixedLevelsAskAndCancelOpensNothing)
     Preparation p;
     p.in.tickedGroups = {5};
     EXPECT_FALSE(p.run(0));
-    EXPECT_EQ(p.asked, 1);
-    EXPECT_EQ(p.ctx->LevelCode, 0);
-    EXPECT_TRUE(p.messages().isEmpty());
+    EXPECT_TRUE(p.asked == 1 && p.ctx->LevelCode == 0 && p.tf.prompt.messages().isEmpty());
 
     p.answer = LevelChoice::Regions;
     const std::optional<MapRequest> r = p.run(3);
@@ -170,6 +159,6 @@ TEST(CreateMap, RefusalsShowTheirMessageAndOpenNothing)
         Preparation p;
         c.setUp(p);
         EXPECT_FALSE(p.run(c.level)) << c.what;
-        EXPECT_EQ(p.messages(), QStringList {c.message}) << c.what;
+        EXPECT_EQ(p.tf.prompt.messages(), QStringList {c.message}) << c.what;
     }
 }

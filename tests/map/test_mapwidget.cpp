@@ -9,20 +9,11 @@
 
 using qrn::ui::MapWidget;
 
-namespace {
-
-std::shared_ptr<qrn::map::ShapeLayer> regions()
-{
-    return qrn::map::ShapeLayer::open(qrn::test::sampleDir() + QStringLiteral("/Shape/regioni.shp"));
-}
-
-} // namespace
-
 TEST(MapWidget, FollowsItsSizePaintsTheMapAndReportsTheMouse)
 {
     MapWidget w;
     EXPECT_EQ(w.objectName(), QStringLiteral("Map2"));
-    auto layer = regions();
+    auto layer = qrn::map::ShapeLayer::open(qrn::test::sampleDir() + "/Shape/regioni.shp");
     layer->symbol.color = 0x00FF00;
     w.view().addLayer(layer);
     w.view().backColor = 0xFF0000;

@@ -50,31 +50,28 @@ struct ConfigFolder {
 TEST(ShapeConfig, EveryCaseOfTheSampleLoads)
 {
     qrn::test::TestFolder tf;
-    struct Case {
-        const char *name;
-        QStringList files; // bottom first
-    };
-    const Case cases[] = {{"regioni", {"regioni"}},
-                          {"nuts2", {"nuts2"}},
-                          {"provincia103", {"province103", "regioni"}},
-                          {"PROVINCIA107", {"province107", "regioni"}}}; // looked up in lower case
-    for (const Case &c : cases) {
+    // Each case and its files, bottom first.
+    const std::pair<const char *, QStringList> cases[] = {
+        {"regioni", {"regioni"}},
+        {"nuts2", {"nuts2"}},
+        {"provincia103", {"province103", "regioni"}},
+        {"PROVINCIA107", {"province107", "regioni"}}}; // looked up in lower case
+    for (const auto &[name, files] : cases) {
         MapView map;
         const ShapeCase sc = LoadShapeConfig(tf.file(QStringLiteral("Files/")), tf.file(QStringLiteral("Shape/")),
-                                             QString::fromLatin1(c.name), map);
-        ASSERT_EQ(int(sc.layers.size()), c.files.size()) << c.name;
+                                             QString::fromLatin1(name), map);
+        ASSERT_EQ(int(sc.layers.size()), files.size()) << name;
         EXPECT_EQ(sc.matchIndex, 0);
         EXPECT_EQ(map.backColor, 15918806u);
         EXPECT_EQ(map.extent(), map.fullExtent());
-        ASSERT_EQ(map.layerCount(), c.files.size());
-        for (int i = 0; i < c.files.size(); ++i) {
+        ASSERT_EQ(map.layerCount(), files.size());
+        for (int i = 0; i < files.size(); ++i) {
             const LayerConfig &e = sc.layers[size_t(i)];
-            EXPECT_EQ(e.FileName, c.files[i]);
-            EXPECT_TRUE(e.matchesCase == (i == 0)) << c.name << i;
+            EXPECT_EQ(e.FileName, files[i]);
+            EXPECT_TRUE(e.matchesCase == (i == 0)) << name << i;
             EXPECT_EQ(map.layer(map.layerCount() - 1 - i), e.layer.get()); // the first at the bottom
         }
-        EXPECT_EQ(sc.layers.back().layer->symbol.style,
-                  c.files.size() == 2 ? FillStyle::Transparent : FillStyle::Solid);
+        EXPECT_EQ(sc.layers.back().layer->symbol.style, files.size() == 2 ? FillStyle::Transparent : FillStyle::Solid);
     }
 }
 
@@ -84,15 +81,13 @@ TEST(ShapeConfig, ReadingRulesAndAMissingShapeFile)
     MapView map;
     const ShapeCase sc = LoadShapeConfig(f.files, f.shapes, QStringLiteral("t"), map);
     ASSERT_EQ(sc.layers.size(), 3u);
-    EXPECT_EQ(sc.mapBackColor, 255u);
-    EXPECT_TRUE(sc.layers[0].Outline); // "Vero"
-    EXPECT_FALSE(sc.layers[1].Outline); // "true"
-    EXPECT_FALSE(sc.layers[2].Outline); // "1"
-    EXPECT_TRUE(sc.layers[2].Trasparenza);
-    EXPECT_EQ(sc.layers[1].BackColor, 5u);
-    EXPECT_EQ(sc.layers[1].GeoName, QStringLiteral("gb")); // the entry's text is lower-cased
-    EXPECT_EQ(sc.matchIndex, 1); // the later useToMatch wins
-    EXPECT_TRUE(sc.layers[0].matchesCase);
+    // Only "Vero" is true for Outline; BackColor rounds; the entry's text is lower-cased; the
+    // later useToMatch wins.
+    EXPECT_EQ(QList<bool>({sc.layers[0].Outline, sc.layers[1].Outline, sc.layers[2].Outline, sc.layers[2].Trasparenza,
+                           sc.layers[0].matchesCase}),
+              QList<bool>({true, false, false, true, true}));
+    EXPECT_EQ(std::tuple(sc.mapBackColor, sc.layers[1].BackColor, sc.layers[1].GeoName, sc.matchIndex),
+              std::tuple(255u, 5u, QString("gb"), qint16(1)));
     EXPECT_EQ(sc.layers[0].layer->symbol, (Symbol {2, 1, true, FillStyle::Solid}));
     // The missing file keeps its entry but draws nothing.
     EXPECT_FALSE(sc.layers[2].layer->valid());
@@ -134,10 +129,8 @@ TEST(ShapeConfig, SavingWritesTheSelectedLayerAndTheBackground)
     ConfigFolder f;
     const QString file = shapeConfigPath(f.files);
     LayerConfig changed = readShapeConfig(file, QStringLiteral("t")).layers[0];
-    changed.BackColor = 123456;
-    changed.OutlineColor = 654321;
-    changed.Outline = true;
-    changed.Trasparenza = true;
+    std::tie(changed.BackColor, changed.OutlineColor, changed.Outline,
+             changed.Trasparenza) = std::tuple(123456u, 654321u, true, true);
 
     // No child with the selected text: only the background changes.
     saveShapeConfig(file, QStringLiteral("t"), 42, QStringLiteral("sq"), &changed);

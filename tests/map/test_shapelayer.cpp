@@ -72,10 +72,9 @@ TEST(ShapeLayer, DecodesAttributesInTheirCodePage)
         const QString expected = QString::fromUtf8(c.codePage ? "Forlì-Cesena €" : "Forlì-Cesena ¤");
         EXPECT_EQ(l->value(0, 0), expected) << n;
     }
-    EXPECT_EQ(codePageName(QStringLiteral("ANSI 1250")), QStringLiteral("windows-1250"));
-    EXPECT_EQ(codePageName(QStringLiteral("88591")), QStringLiteral("ISO-8859-1"));
-    EXPECT_EQ(codePageName(QStringLiteral("ISO 8859-15")), QStringLiteral("ISO-8859-15"));
-    EXPECT_EQ(codePageName(QStringLiteral("LDID/2")), QStringLiteral("IBM850"));
+    for (const auto &[mark, name] : {std::pair {"ANSI 1250", "windows-1250"}, std::pair {"88591", "ISO-8859-1"},
+                                     std::pair {"ISO 8859-15", "ISO-8859-15"}, std::pair {"LDID/2", "IBM850"}})
+        EXPECT_EQ(codePageName(mark), name) << mark;
 }
 
 TEST(ShapeLayer, BadFilesGiveAnInvalidLayerWithAReason)
@@ -109,10 +108,8 @@ TEST(ShapeLayer, ReadsTheSampleProvincesAndFindsEachAtAnInteriorPoint)
 {
     auto l = ShapeLayer::open(sampleShape(QStringLiteral("province107")));
     ASSERT_TRUE(l->valid()) << l->error().toStdString();
-    EXPECT_EQ(l->featureCount(), 107);
-    EXPECT_EQ(l->shapeType(), 23);
-    EXPECT_EQ(l->name(), QStringLiteral("province107"));
-    EXPECT_EQ(l->fieldIndex(QStringLiteral("den_terr")), 1);
+    EXPECT_EQ(std::tuple(l->featureCount(), l->shapeType(), l->name(), l->fieldIndex(QStringLiteral("den_terr"))),
+              std::tuple(107, 23, QStringLiteral("province107"), 1));
     EXPECT_EQ(l->value(0, QStringLiteral("COD_PRO")), QStringLiteral("1")); // "   1" in the file
     EXPECT_EQ(l->value(0, QStringLiteral("DEN_TERR")), QStringLiteral("Torino"));
     EXPECT_TRUE(l->value(107, 0).isEmpty());
