@@ -523,13 +523,10 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
 {
     cmd_reset_Click();
     BusyPointer busy(m_ctx.prompt);
-    map::Drawing d = map::quartileDrawing(m_ctx, m_request, swatchColour(lbl_mincolor), swatchColour(lbl_maxcolor),
-                                          m_module);
-    const QList<QColor> colours = classColours(map::QuartileClassifier::kClasses, swatchColour(lbl_mincolor),
-                                               swatchColour(lbl_maxcolor));
-    for (int i = 0; i < colours.size() && i + 1 < d.classes.legend.size(); ++i)
-        d.classes.legend[i].colour = colours[i];
-    showDrawing(d);
+    showDrawing(map::quartileDrawing(m_ctx, m_request,
+                                     classColours(map::QuartileClassifier::kClasses, swatchColour(lbl_mincolor),
+                                                  swatchColour(lbl_maxcolor)),
+                                     m_module));
     m_state.quartilesDrawn();
     applyStates();
 }
