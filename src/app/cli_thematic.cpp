@@ -131,7 +131,8 @@ QList<QColor> classColours(const ThematicOptions &o, int count, QString &err)
 }
 
 // The classes of the manual method, one per upper bound, as "Seleziona" makes them one click at
-// a time; they must reach the maximum, as "Visualizza mappa" waits for it.
+// a time. Limits that stop short of the maximum get a last class up to it, as one more click
+// does with the maximum the window leaves in its box.
 map::BoundsOutcome manualClasses(const QStringList &limits, const map::ColumnStats &stats, const NumberFormat &fmt)
 {
     map::ManualClassifier manual;
@@ -148,11 +149,13 @@ map::BoundsOutcome manualClasses(const QStringList &limits, const map::ColumnSta
         out.finished = step.finished;
         low = step.txtMin;
     }
+    if (!out.finished) {
+        const map::BoundsOutcome last = manual.addClass(low, map::numberText(stats.maxValue, fmt), stats, fmt);
+        if (last.refused())
+            return last;
+        out.finished = last.finished;
+    }
     out.classes = manual.classes();
-    if (!out.finished)
-        out.message = QStringLiteral("Le classi non arrivano al valore massimo (%1): l'ultimo limite di --limiti deve "
-                                     "essere il massimo.")
-                          .arg(map::numberText(stats.maxValue, fmt));
     return out;
 }
 

@@ -85,7 +85,7 @@ TEST(CliThematic, OptionsAndExitCodes)
         {{"--gruppi", "1,6", "--colonna", "AS013_2005", "--out", png}, 2, "--livello-mappa"},
         {{"--gruppi", "1", "--colonna", "COD_TERR", "--out", png}, 1, map::kSelectVariable},
         {prov + QStringList {"--metodo", "ampiezza", "--classi", "0"}, 1, map::kZeroClasses},
-        {prov + QStringList {"--metodo", "manuale", "--limiti", "1000;5000"}, 1, "valore massimo"},
+        {prov + QStringList {"--metodo", "manuale", "--limiti", "1000;99999999"}, 1, "Scrivere un numero compreso"},
         {{"--territori", "Torino", "--livello-mappa", "province", "--metodo", "naturali", "--classi", "3", "--colonna",
           "AS013_2005", "--out", png},
          1,
@@ -97,6 +97,10 @@ TEST(CliThematic, OptionsAndExitCodes)
         EXPECT_TRUE(c.err.contains(k.message)) << c.err.toStdString();
         EXPECT_FALSE(QFile::exists(png)) << k.args.join(' ').toStdString();
     }
+    // Manual limits short of the maximum: the last class closes at it.
+    ASSERT_EQ(c.run(c.mappa(prov + QStringList {"--metodo", "manuale", "--limiti", "1000;5000"})), 0)
+        << c.err.toStdString();
+    EXPECT_TRUE(c.out.contains(" in 3 classi")) << c.out.toStdString();
 }
 
 TEST(CliThematic, PictureAndClassRowsAgree)
