@@ -256,7 +256,7 @@ TEST_F(SmallStore, FailingStatementsAreDescribedInItalian)
         {"select * fro t", "Errore di sintassi nell'istruzione SQL vicino a \"fro\"."},
         {"select Boh(1)", "Funzione non definita nell'espressione: 'Boh'."}};
     for (const auto &[sql, description] : cases) {
-        const auto e = errorOf([&] { c->queryNative(sql); });
+        const auto e = errorOf([&, &sql = sql] { c->queryNative(sql); });
         EXPECT_EQ(e ? e->description().toStdString() : "", description) << sql;
     }
     EXPECT_EQ(engineMessage("disk I/O error"), "Errore del database (disk I/O error).");

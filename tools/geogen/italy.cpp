@@ -176,7 +176,7 @@ GenerationReport generateSampleGeography(const GenerationOptions &options)
             for (const Territorio *t : provs)
                 sites.push_back(utm32Forward(*t->capital));
 
-            const auto islandOwner = [&](const Geom &piece) -> int {
+            const auto islandOwner = [&, &code = code](const Geom &piece) -> int {
                 for (const IslandOwner &o : italyIslandOwners()) {
                     const Geom pt = geos.point(utm32Forward(o.where));
                     if (geos.distance(piece, pt) > kIslandMatchMetres)
