@@ -116,8 +116,10 @@ TEST(PageFiles, SvgOpensInAnotherReaderAndPngIs300Dpi)
     QTemporaryDir dir;
     const QString svg = dir.filePath(QStringLiteral("pagina.svg"));
     ASSERT_TRUE(writeMapPage(test::sampleMapRequest(), QStringLiteral("Rete stradale"), svg));
-    QFile file(svg);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly) && file.readAll().contains("Rete stradale"));
+    QFile file(svg); // the title given, the variable's text below
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray content = file.readAll();
+    EXPECT_TRUE(content.contains("Rete stradale") && content.contains("AS013 - Lunghezza"));
     int code = -1;
     const QString png = dir.filePath(QStringLiteral("da_svg.png"));
     run(QStringLiteral("rsvg-convert"), {QStringLiteral("-o"), png, svg}, &code);
