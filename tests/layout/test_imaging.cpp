@@ -53,16 +53,6 @@ TEST(DibSection, RowLengthPaddingAndEmptyCreate)
     EXPECT_TRUE(dib.isEmpty());
 }
 
-TEST(DibSection, PixelsAreBlueGreenRedBottomUp)
-{
-    cDIBSection dib;
-    dib.CreateFromPicture(quadrants(4, 2));
-    const unsigned char *bits = dib.DIBSectionBitsPtr();
-    // Memory row 0 is the bottom of the image: blue then yellow; row 1 the top: red.
-    EXPECT_EQ(std::vector<int>({bits[0], bits[2], bits[3 * 3 + 1], bits[dib.BytesPerScanLine() + 2]}),
-              std::vector<int>({220, 20, 230, 220}));
-}
-
 TEST(DibSection, BlockCopyWithDefaultSizesUsesTheSectionSize)
 {
     const QImage source = quadrants(8, 8);

@@ -5,6 +5,7 @@
 #include "metadata/pdftext.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -27,10 +28,8 @@ std::vector<YearPage> yearPages(const QStringList &years)
 
 TEST(MapPages, YearFileNames)
 {
-    const char *cases[][3] = {{"atlante.png", "1999", "atlante-1999.png"},
-                              {"/tmp/a.b/Pagina.JPG", "2005", "/tmp/a.b/Pagina-2005.JPG"},
-                              {"/tmp/a.b/senza", "2001", "/tmp/a.b/senza-2001"},
-                              {"mappa.anno.bmp", "1997", "mappa.anno-1997.bmp"}};
+    const char *cases[][3] = {{"/tmp/a.b/mappa.anno.JPG", "2005", "/tmp/a.b/mappa.anno-2005.JPG"},
+                              {"/tmp/a.b/senza", "2001", "/tmp/a.b/senza-2001"}};
     for (const auto &c : cases)
         EXPECT_EQ(yearFileName(QString::fromUtf8(c[0]), QString::fromUtf8(c[1])), QString::fromUtf8(c[2])) << c[0];
 }
@@ -49,6 +48,11 @@ TEST(MapPages, EveryYearOnAPageOfOnePdf)
         EXPECT_TRUE(text.contains(QStringLiteral("Rete stradale - %1").arg(QLatin1String(year)))) << year;
         EXPECT_TRUE(text.contains(QStringLiteral("AS013_%1:").arg(QLatin1String(year)))) << year;
     }
+    // No picture inside: the map is drawn as vector paths; the list has its two heading lines only.
+    QProcess images;
+    images.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    ASSERT_TRUE(images.waitForFinished(60000) && images.exitCode() == 0);
+    EXPECT_EQ(QString::fromUtf8(images.readAllStandardOutput()).split('\n', Qt::SkipEmptyParts).size(), 2);
 }
 
 TEST(MapPages, OneFilePerYearForImagesWithTheGivenTexts)
