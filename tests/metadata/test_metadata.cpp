@@ -247,10 +247,11 @@ TEST(CliMetadata, SheetTextPdfAndGlossaryListings)
         SCOPED_TRACE(c.args.join(' ').toStdString());
         QString out, err;
         EXPECT_EQ(qrn::cli::run(QStringList {"--home", tf.path()} + c.args, QString(), out, err), c.status);
-        if (c.status == 0)
+        if (c.status == 0) {
             EXPECT_TRUE(out.contains(c.out)) << out.toStdString();
-        else if (c.status == 1 && !c.out.isEmpty())
+        } else if (c.status == 1 && !c.out.isEmpty()) {
             EXPECT_EQ(err, c.out);
+        }
     }
     EXPECT_TRUE(qrn::test::pdfText(tf.file("s.pdf")).contains("Scheda indicatore"));
     EXPECT_FALSE(QFileInfo::exists(tf.file("t.pdf")));
