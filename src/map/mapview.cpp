@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace qrn::map {
 
@@ -124,9 +125,16 @@ QPointF MapView::toPixel(QPointF p) const
     return {(p.x() - v.left()) / u, (v.bottom() - p.y()) / u};
 }
 
+double MapView::metresPerUnit() const
+{
+    const bool degrees = !m_layers.empty()
+        && std::all_of(m_layers.begin(), m_layers.end(), [](const auto &l) { return l->geographic(); });
+    return degrees ? 6371008.8 * std::numbers::pi / 180.0 : 1.0;
+}
+
 double MapView::scaleDenominator(double dpi) const
 {
-    return map::scaleDenominator(extent(), QSizeF(m_viewport), dpi);
+    return map::scaleDenominator(extent(), QSizeF(m_viewport), dpi) * metresPerUnit();
 }
 
 namespace {

@@ -53,8 +53,11 @@ public:
     QPointF toPixel(QPointF mapPoint) const;
     double toMapDistance(double pixels) const { return pixels * mapUnitsPerPixel(); }
 
+    // Metres per map unit: a degree of latitude on the mean sphere (111.2 km) when every layer is
+    // in degrees, so scales of such maps hold along the meridians; otherwise 1.
+    double metresPerUnit() const;
     // The scale denominator N of 1:N of the current extent in the viewport on a screen of dpi
-    // dots per inch (map units in metres).
+    // dots per inch.
     double scaleDenominator(double dpi) const;
 
     // Paints background and layers (bottom first) into target, the viewport mapped onto it.

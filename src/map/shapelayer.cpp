@@ -26,6 +26,30 @@ int shapeTypeCode(ShapeKind kind)
     return 0;
 }
 
+namespace {
+
+// Whether the coordinate system in the .prj of the layer at stem is geographic. The WKT of a
+// projected system (version 1 or 2) names its geographic base inside, so it is told apart first.
+bool prjIsGeographic(const QString &stem)
+{
+    for (const char *ext : {".prj", ".PRJ", ".Prj"}) {
+        QFile f(stem + QLatin1String(ext));
+        if (!f.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray wkt = f.read(1 << 16).toUpper();
+        for (const char *projected : {"PROJCS[", "PROJCRS[", "PROJECTEDCRS["})
+            if (wkt.contains(projected))
+                return false;
+        for (const char *geographic : {"GEOGCS[", "GEOGCRS[", "GEOGRAPHICCRS[", "GEODCRS[", "GEODETICCRS["})
+            if (wkt.contains(geographic))
+                return true;
+        return false;
+    }
+    return false;
+}
+
+} // namespace
+
 QString codePageName(const QString &cpgOrMark)
 {
     const QString t = cpgOrMark.trimmed().toUpper();
@@ -280,6 +304,7 @@ bool ShapeLayer::load(const QString &path)
         }
     }
     m_extent = QRectF(QPointF(ex0, ey0), QPointF(ex1, ey1));
+    m_geographic = prjIsGeographic(stem);
 
     const char *cp = DBFGetCodePage(dbf.get());
     m_codePage = codePageName(cp ? QString::fromLatin1(cp) : QString());

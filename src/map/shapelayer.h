@@ -42,6 +42,9 @@ public:
     QRectF extent() const { return m_extent; }
     // The code page the attributes were decoded from ("UTF-8", "windows-1252", ...).
     const QString &codePage() const { return m_codePage; }
+    // True when the .prj beside the file describes a geographic system: the coordinates are
+    // longitudes and latitudes in degrees. Without a .prj the coordinates are taken as metres.
+    bool geographic() const { return m_geographic; }
 
     int featureCount() const { return int(m_featureParts.size()) - 1; }
     // Parts of a feature: index range [partBegin, partEnd) into part().
@@ -72,6 +75,7 @@ private:
     void buildIndex() const;
 
     bool m_valid = false;
+    bool m_geographic = false;
     QString m_error, m_path, m_name, m_codePage;
     ShapeKind m_kind = ShapeKind::Polygon;
     QRectF m_extent;

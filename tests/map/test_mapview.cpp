@@ -161,3 +161,28 @@ TEST(MapView, ExportsTheViewAsVectorOrPixels)
     EXPECT_FALSE(s.view.exportView(s.tf.file(QStringLiteral("v.xyz")), &why));
     EXPECT_FALSE(why.isEmpty());
 }
+
+// Layers in degrees (by their .prj) give scales along the meridians; projected ones stay metres,
+// and so does a view mixing both.
+TEST(MapView, ScaleOfLayersInDegrees)
+{
+    const double degree = 6371008.8 * M_PI / 180.0;
+    const std::pair<const char *, double> cases[] = {
+        {R"(GEOGCS["GCS_WGS_1984",DATUM["D_WGS_1984",SPHEROID["WGS_1984",6378137.0,298.257223563]]])", degree},
+        {R"(GEOGCRS["ETRS89",DATUM["European Terrestrial Reference System 1989"]])", degree},
+        {R"(PROJCS["WGS_1984_UTM_Zone_32N",GEOGCS["GCS_WGS_1984"],PROJECTION["Transverse_Mercator"]])", 1},
+        {"", 1}};
+    for (const auto &[wkt, metresPerUnit] : cases) {
+        TwoSquares s;
+        s.tf.write(QStringLiteral("sq.prj"), wkt);
+        s.view.clearLayers();
+        s.view.addLayer(ShapeLayer::open(s.tf.file(QStringLiteral("sq.shp"))));
+        EXPECT_DOUBLE_EQ(s.view.scaleDenominator(96),
+                         scaleDenominator(s.view.extent(), QSizeF(240, 120), 96) * metresPerUnit)
+            << wkt;
+        if (metresPerUnit != 1) {
+            s.view.addLayer(s.layer); // opened before the .prj was written: metres
+            EXPECT_DOUBLE_EQ(s.view.metresPerUnit(), 1);
+        }
+    }
+}

@@ -81,7 +81,8 @@ void MapWidget::paintEvent(QPaintEvent *)
     QPainter p(this);
     p.drawImage(0, 0, m_cache);
     if (m_scaleBar)
-        map::drawScaleBar(p, rect(), map::scaleBarFor(m_view.mapUnitsPerPixel(), width() / 4.0));
+        map::drawScaleBar(p, rect(),
+                          map::scaleBarFor(m_view.mapUnitsPerPixel() * m_view.metresPerUnit(), width() / 4.0));
     if (m_flashSteps > 0 && m_flashSteps % 2 == 0) {
         p.setRenderHint(QPainter::Antialiasing);
         p.setPen(QPen(Qt::red, 2));
