@@ -1,10 +1,12 @@
-// Drawing and identify of the map component.
+// Reading, drawing and identify of the map component.
 //
-// BM_DrawShapeFile/<name>: every .shp of the folder named by QUARNARO_BENCH_SHAPES (default:
-// the sample Shape folder), and a municipal-like layer generated here at start, drawn at full
-// extent into a 1600 x 1200 image, filled, outlined and antialiased.
-// BM_IdentifyAtPoint/<name>: the search of the features at a point of the same layers, at points
-// spread over the extent.
+// BM_OpenShapeFile/<name>, BM_DrawShapeFile/<name>: every .shp of the folder named by
+// QUARNARO_BENCH_SHAPES (default: the sample Shape folder) and a municipal-like layer generated
+// here at start, read whole, or drawn at full extent into a 1600 x 1200 image, filled, outlined
+// and antialiased.
+//
+// BM_IdentifyAtPoint/<name>: the search of the features at a point of the same layers, at
+// points spread over the extent.
 //
 // The municipal-like layer: the sample provinces cut by a grid into about 8,000 cells, every
 // boundary densified with small wiggles to about 850,000 vertices, as real municipal
@@ -111,6 +113,13 @@ std::pair<int, long> writeMunicipal(const ShapeLayer &src, const QString &stem, 
     return {features, vertices};
 }
 
+// Reading the whole file: geometry, bounds and every attribute in its code page.
+void openLayer(benchmark::State &state, QString path)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ShapeLayer::open(path)->valid());
+}
+
 void drawLayer(benchmark::State &state, std::shared_ptr<ShapeLayer> layer)
 {
     MapView view;
@@ -171,6 +180,8 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "%s: %s\n", qPrintable(l->path()), qPrintable(l->error()));
             continue;
         }
+        benchmark::RegisterBenchmark(("BM_OpenShapeFile/" + l->name()).toUtf8().constData(), openLayer, l->path())
+            ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("BM_DrawShapeFile/" + l->name()).toUtf8().constData(), drawLayer, l)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("BM_IdentifyAtPoint/" + l->name()).toUtf8().constData(), identify, l)
