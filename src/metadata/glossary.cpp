@@ -3,6 +3,10 @@
 #include "shell/sqltext.h"
 #include "shell/store.h"
 
+#include <QCollator>
+#include <QLocale>
+#include <algorithm>
+
 namespace qrn {
 
 GlossaryControls glossaryControls(GlossaryMode mode)
@@ -85,6 +89,13 @@ QStringList glossaryTerms(Connection &cn, const QString &statement)
     Recordset rs = cn.query(statement);
     for (rs.moveFirst(); !rs.eof(); rs.moveNext())
         out << rs.text(0);
+    // The store compares bytes (capitals before small letters, accented letters last); a
+    // reader expects the dictionary's order, whatever the system's locale.
+    QCollator collator {QLocale(QLocale::Italian, QLocale::Italy)};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(true);
+    std::stable_sort(out.begin(), out.end(),
+                     [&collator](const QString &a, const QString &b) { return collator.compare(a, b) < 0; });
     return out;
 }
 

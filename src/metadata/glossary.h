@@ -34,7 +34,8 @@ QString glossaryStartsQuery(const QString &text);
 QString glossaryAllQuery();
 QString glossaryDefinitionQuery(const QString &term);
 
-// The first column of every row of statement, in the order returned. Throws DbError.
+// The first column of every row of statement, in Italian dictionary order (case and accents
+// ignored at first sight). Throws DbError.
 QStringList glossaryTerms(Connection &cn, const QString &statement);
 // The definition of a term; nothing when the term is not in the glossary. Throws DbError.
 std::optional<QString> glossaryDefinition(Connection &cn, const QString &term);

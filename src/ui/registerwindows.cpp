@@ -7,6 +7,7 @@
 #include "metadata/ui/frminfo.h"
 #include "metadata/ui/frmmetadati.h"
 #include "metadata/ui/sheets.h"
+#include "shell/ui/aboutbox.h"
 #include "shell/ui/mainwindow.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmnota.h"
@@ -26,6 +27,8 @@ void registerWindows(MainWindow &main)
         QStringLiteral("FRMNOTA"), [&main] { return new frmNota(main.context(), &main); }, WindowRegistry::Mode::Modal);
     main.registry().add(
         QStringLiteral("FRMINFO"), [&main] { return new frmInfo(main.context(), &main); }, WindowRegistry::Mode::Modal);
+    main.registry().add(
+        QStringLiteral("FRMABOUT"), [&main] { return new frmAbout(&main); }, WindowRegistry::Mode::Modal);
     main.registry().add(QStringLiteral("FRMSCHEDAVARIABILI"),
                         [&main] { return new frmSchedaVariabili(main.context(), &main); });
     main.registry().add(QStringLiteral("FRMSCHEDAINDICATORI"),

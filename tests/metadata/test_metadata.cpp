@@ -158,6 +158,11 @@ TEST(Glossary, SearchesMatchApostrophesPercentAndUnderscoreAsThemselves)
     EXPECT_TRUE(t.contains("tasso di motorizzazione")) << "lower-case initials are listed too";
     EXPECT_TRUE(t.contains("TEU"));
     EXPECT_FALSE(t.contains("Autostrada"));
+    QStringList dictionary = terms(glossaryLetterQuery("A"));
+    for (qsizetype i = 1; i < t.size(); ++i)
+        EXPECT_LT(t[i - 1].toLower(), t[i].toLower()) << "letter lists in dictionary order, case ignored";
+    EXPECT_TRUE(dictionary.indexOf("Acquedotto") < dictionary.indexOf("Aeroporto")
+                && dictionary.indexOf("Aeroporto") < dictionary.indexOf("Autostrada"));
 
     EXPECT_EQ(terms(glossaryContainsQuery("d'i")).size(), 2); // Rete d'interesse and Sito d'interesse
     EXPECT_EQ(terms(glossaryStartsQuery("rete d'")), QStringList {"Rete d'interesse nazionale"});

@@ -1,6 +1,7 @@
 // The main window on the sample data, as a user sees it.
 
 #include "shell/ui/mainwindow.h"
+#include "shell/ui/qtprompt.h"
 #include "shell/ui/splash.h"
 #include "support/testfolder.h"
 
@@ -10,10 +11,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
+#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -65,13 +68,15 @@ TEST(MainWindow, StartsWithMenusFromTheTableAndTheSplash)
     // Every entry of the table is in the bar: nodes of the model = actions of the bar.
     const QList<QAction *> top = w.menuBar()->actions();
     ASSERT_EQ(top.size(), 5);
-    EXPECT_EQ(countActions(top), w.menuModel().countNodes());
+    // ... and File > Esci (Ctrl+Q) after a separator.
+    EXPECT_EQ(countActions(top), w.menuModel().countNodes() + 2);
+    QAction *quit = top[0]->menu()->actions().last();
+    EXPECT_EQ(quit->objectName() + "|" + quit->shortcut().toString(), "mnuEsci|Ctrl+Q");
     QAction *disabled = nullptr;
     for (QAction *a : top[2]->menu()->actions())
         disabled = a->text() == "Indicatori comunali (non disponibili)" ? a : disabled;
     ASSERT_TRUE(disabled);
     EXPECT_FALSE(disabled->isEnabled());
-    EXPECT_TRUE(w.findChild<QAction *>("mnu_submnu_7") && w.findChild<QAction *>("mnu_submnu_7")->isChecked());
     ASSERT_TRUE(w.splash());
     EXPECT_TRUE(w.splash()->findChild<QLabel *>("lblInfo")->text().contains("sintetici"));
     EXPECT_EQ(w.splash()->parentWidget()->pos(), QPoint(0, 0));
@@ -148,4 +153,57 @@ TEST(MainWindow, ClosingAWindowReturnsToThePreviouslyActiveOne)
     help->close();
     QApplication::setActiveWindow(&w);
     EXPECT_EQ(w.area()->activeSubWindow(), grid);
+}
+
+TEST(FileDialogs, EachPatternShowsOnce)
+{
+    EXPECT_EQ(ui::QtPrompt::qtFilter("File zip (*.zip)|*.zip"), "File zip (*.zip)");
+    EXPECT_EQ(ui::QtPrompt::qtFilter("Immagini|*.bmp;*.jpg|Tutti i file (*.*)|*.*"),
+              "Immagini (*.bmp *.jpg);;Tutti i file (*.*)");
+}
+
+TEST(MainWindow, RemembersWhereTheUserLeftItsWindows)
+{
+    TestFolder tf;
+    const auto ctx = tf.context();
+    {
+        ui::MainWindow w {*ctx};
+        w.show();
+        w.resize(900, 640);
+        auto *c = new QWidget;
+        c->setObjectName("frmRicordata");
+        c->resize(300, 200);
+        QMdiSubWindow *sub = w.showChild(c);
+        sub->setGeometry(40, 30, 420, 260);
+        sub->close();
+        w.close();
+    }
+    ui::MainWindow again {*ctx};
+    again.show();
+    EXPECT_EQ(again.size(), QSize(900, 640));
+    auto *c = new QWidget;
+    c->setObjectName("frmRicordata");
+    EXPECT_EQ(again.showChild(c)->geometry(), QRect(40, 30, 420, 260));
+}
+
+TEST(MainWindow, TheWindowThatAskedIsActiveAfterTheDialog)
+{
+    // The second window is opened from a control of the first, which keeps the keyboard focus,
+    // as a grid opened from the selection window's button does.
+    Main m;
+    QApplication::setActiveWindow(&m.w);
+    QMdiSubWindow *first = m.child("frmPrima");
+    auto *edit = new QLineEdit(first->widget());
+    edit->show();
+    edit->setFocus();
+    QMdiSubWindow *second = m.child("frmSeconda");
+    m.w.area()->setActiveSubWindow(second);
+    QTimer::singleShot(50, [] {
+        if (QWidget *box = QApplication::activeModalWidget())
+            box->close();
+    });
+    ui::QtPrompt().message("Messaggio", QString(), Icon::Information, Buttons::Ok);
+    QApplication::setActiveWindow(&m.w); // what the window manager does when the dialog goes
+    QApplication::processEvents();
+    EXPECT_EQ(m.w.area()->activeSubWindow(), second);
 }

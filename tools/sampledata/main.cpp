@@ -505,8 +505,8 @@ void Generator::writeMetadati()
         {0, 3, 2, "Elenco metadati...", 0, 0, 0, "FRMLISTAMETADATI", nullptr, nullptr, nullptr}, // 5
         {11, 3, 3, "", 1, 0, 0, "", nullptr, nullptr, nullptr},
         {0, 3, 4, "Glossario...", 0, 0, 0, "glossario", nullptr, nullptr, nullptr}, // 6
-        {0, 4, 1, "Dati di esempio", 0, 0, 1, "", nullptr, nullptr, nullptr}, // 7
-        {0, 4, 2, "Informazioni su Quarnaro...", 0, 0, 0, "FRMINFO", nullptr, nullptr, nullptr}, // 8
+        {0, 4, 1, "Dati di esempio (valori sintetici)", 0, 1, 0, "", nullptr, nullptr, nullptr}, // 7
+        {0, 4, 2, "Informazioni su Quarnaro...", 0, 0, 0, "FRMABOUT", nullptr, nullptr, nullptr}, // 8
         {0, 5, 1, "Dati provinciali e regionali...", 0, 0, 0, "FORMDATITAB", "IndEconomici.mdb", "Indicatori",
          "P"}, // 9
         {0, 5, 2, "Solo dati regionali...", 0, 0, 0, "FORMDATITAB", "IndEconomici.mdb", "Indicatori", "R"}, // 10

@@ -126,4 +126,29 @@ void CaricaSfondoForm(AppContext &ctx, QWidget *w, QMdiArea *mainArea)
     ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("005"));
 }
 
+ActiveWindowKeeper::ActiveWindowKeeper() : m_focus(QApplication::focusWidget())
+{
+    // The window that asks is the active child of the main window's area; the focus widget
+    // only decides when no area has an active child (a dialog opened from another dialog).
+    QWidget *top = QApplication::activeWindow();
+    if (auto *area = top ? top->findChild<QMdiArea *>() : nullptr)
+        m_child = area->activeSubWindow();
+    for (QWidget *w = m_focus.data(); !m_child && w; w = w->parentWidget()) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(w))
+            m_child = sub;
+    }
+    if (m_focus && m_child && !m_child->isAncestorOf(m_focus))
+        m_focus = nullptr;
+}
+
+ActiveWindowKeeper::~ActiveWindowKeeper()
+{
+    if (m_child && m_child->mdiArea() && m_child->isVisible()) {
+        m_child->mdiArea()->setActiveSubWindow(m_child);
+        m_child->raise();
+    }
+    if (m_focus && m_focus->isVisible())
+        m_focus->setFocus(Qt::OtherFocusReason);
+}
+
 } // namespace qrn::ui

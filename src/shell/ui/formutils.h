@@ -1,8 +1,11 @@
 #pragma once
 // Placement and background shared by every window of the program.
 
+#include <QPointer>
+
 class QWidget;
 class QMdiArea;
+class QMdiSubWindow;
 
 namespace qrn {
 struct AppContext;
@@ -21,5 +24,20 @@ void CaricaSfondoForm(qrn::AppContext &ctx, QWidget *w, QMdiArea *mainArea);
 
 // The subwindow frame of w inside the main window's area, or w itself.
 QWidget *frameOf(QWidget *w);
+
+// Kept across a dialog: the child window and the control the user was in when it opened are
+// active again when it closes. Without it the main window's area reactivates whichever child
+// it picks when the main window gets the focus back, often another one than the user's.
+class ActiveWindowKeeper {
+public:
+    ActiveWindowKeeper();
+    ~ActiveWindowKeeper();
+    ActiveWindowKeeper(const ActiveWindowKeeper &) = delete;
+    ActiveWindowKeeper &operator=(const ActiveWindowKeeper &) = delete;
+
+private:
+    QPointer<QWidget> m_focus;
+    QPointer<QMdiSubWindow> m_child;
+};
 
 } // namespace qrn::ui

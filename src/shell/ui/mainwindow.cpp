@@ -9,6 +9,9 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFileInfo>
+#include <QKeySequence>
+#include <QScreen>
+#include <QSettings>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -29,7 +32,66 @@ MainWindow::MainWindow(AppContext &ctx, QWidget *parent) : QMainWindow(parent), 
     // Closing a window activates the one the user worked in before it, not the first opened.
     m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(m_area);
-    resize(1100, 760);
+    // The size and place of the last run; the first time, 1100 x 760 or what the screen holds.
+    if (!restoreGeometry(rememberedGeometry(objectName()))) {
+        QSize size(1100, 760);
+        if (const QScreen *screen = QApplication::primaryScreen()) {
+            const QRect free = screen->availableGeometry();
+            size = size.boundedTo(free.size() - QSize(16, 48));
+            move(free.topLeft() + QPoint((free.width() - size.width()) / 2, (free.height() - size.height()) / 3));
+        }
+        resize(size);
+    }
+}
+
+QString MainWindow::windowSettingsFile() const
+{
+    return m_ctx.FilesFolder + QStringLiteral("Finestre.ini");
+}
+
+void MainWindow::rememberGeometry(const QString &name, const QByteArray &geometry) const
+{
+    if (name.isEmpty() || m_ctx.FilesFolder.isEmpty())
+        return;
+    QSettings settings(windowSettingsFile(), QSettings::IniFormat);
+    settings.setValue(name + QStringLiteral("/geometria"), geometry);
+}
+
+QByteArray MainWindow::rememberedGeometry(const QString &name) const
+{
+    if (name.isEmpty() || m_ctx.FilesFolder.isEmpty())
+        return {};
+    return QSettings(windowSettingsFile(), QSettings::IniFormat).value(name + QStringLiteral("/geometria")).toByteArray();
+}
+
+bool MainWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // A child window's frame is closing: keep its size and place for the next opening.
+    if (event->type() == QEvent::Close) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(watched); sub && sub->widget())
+            rememberGeometry(sub->widget()->objectName(), sub->saveGeometry());
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::addQuitCommand()
+{
+    // File > Esci, whatever the menu table holds: the first drop-down, or a File menu of its own.
+    QMenu *file = nullptr;
+    for (QAction *a : menuBar()->actions()) {
+        if (a->menu()) {
+            file = a->menu();
+            break;
+        }
+    }
+    if (!file)
+        file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addSeparator();
+    auto *quit = file->addAction(QStringLiteral("&Esci"));
+    quit->setObjectName(QStringLiteral("mnuEsci"));
+    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)); // the platform's Quit key is empty on some desktops
+    quit->setShortcutContext(Qt::ApplicationShortcut);
+    connect(quit, &QAction::triggered, this, &QWidget::close);
 }
 
 MainWindow::~MainWindow() = default;
@@ -90,6 +152,7 @@ void MainWindow::buildMenuBar(const MenuBar &bar)
     menuBar()->clear();
     for (const auto &n : bar.top)
         addNode(nullptr, *n);
+    addQuitCommand();
 }
 
 void MainWindow::showSplash()
@@ -119,6 +182,13 @@ QMdiSubWindow *MainWindow::showChild(QWidget *w)
         sub->adjustSize();
         sub->show();
         FormatChildForm(m_ctx, w, this);
+        // Where the user left it last time, when it was moved or resized.
+        if (const QByteArray g = rememberedGeometry(w->objectName()); !g.isEmpty() && sub->restoreGeometry(g)) {
+            const QSize room = m_area->viewport()->size();
+            sub->move(std::clamp(sub->x(), 0, std::max(0, room.width() - sub->width())),
+                      std::clamp(sub->y(), 0, std::max(0, room.height() - sub->height())));
+        }
+        sub->installEventFilter(this);
     } else {
         sub->show();
     }
@@ -143,6 +213,7 @@ QWidget *MainWindow::openWindow(const QString &keyword, const QString &context)
         w->setProperty(kContext, context);
     if (m_registry.mode(keyword) == WindowRegistry::Mode::Modal) {
         if (auto *dlg = qobject_cast<QDialog *>(w)) {
+            const ActiveWindowKeeper keepActive;
             dlg->setParent(this, dlg->windowFlags() | Qt::Dialog);
             dlg->exec();
         } else {
@@ -211,6 +282,7 @@ void MainWindow::ShowHelp(int context)
 
 void MainWindow::closeEvent(QCloseEvent *e)
 {
+    rememberGeometry(objectName(), saveGeometry());
     m_area->closeAllSubWindows();
     m_ctx.catalogue.reset();
     e->accept();

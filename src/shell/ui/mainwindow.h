@@ -52,11 +52,19 @@ public:
     QWidget *splash() const { return m_splash; }
     void closeSplash();
 
+    // Where the size and place of the main window and of each child window are kept between
+    // runs (an INI file in the Files folder).
+    QString windowSettingsFile() const;
+
 protected:
     void closeEvent(QCloseEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void addNode(QMenu *menu, const MenuNode &node);
+    void addQuitCommand();
+    void rememberGeometry(const QString &name, const QByteArray &geometry) const;
+    QByteArray rememberedGeometry(const QString &name) const;
 
     AppContext &m_ctx;
     QMdiArea *m_area;

@@ -1,6 +1,7 @@
 #include "shell/ui/qtprompt.h"
 
 #include "shell/context.h"
+#include "shell/ui/formutils.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -12,11 +13,13 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <algorithm>
 
 namespace qrn::ui {
 
 Answer QtPrompt::message(const QString &text, const QString &title, Icon icon, Buttons buttons)
 {
+    const ActiveWindowKeeper keepActive;
     QMessageBox box(m_parent);
     box.setWindowTitle(title.isEmpty() ? QStringLiteral("Quarnaro") : title);
     box.setText(QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
@@ -79,6 +82,7 @@ Answer QtPrompt::message(const QString &text, const QString &title, Icon icon, B
 
 std::optional<QString> QtPrompt::input(const QString &prompt, const QString &title, const QString &defaultText)
 {
+    const ActiveWindowKeeper keepActive;
     QInputDialog dlg(m_parent);
     dlg.setWindowTitle(title);
     dlg.setLabelText(prompt);
@@ -92,6 +96,7 @@ std::optional<QString> QtPrompt::input(const QString &prompt, const QString &tit
 
 QString QtPrompt::browseFolder(const QString &title)
 {
+    const ActiveWindowKeeper keepActive;
     const QString dir = QFileDialog::getExistingDirectory(m_parent, title, QString(), QFileDialog::ShowDirsOnly);
     return dir.isEmpty() ? QString() : withSeparator(dir);
 }
@@ -100,19 +105,27 @@ QString QtPrompt::qtFilter(const QString &filter)
 {
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        out << QStringLiteral("%1 (%2)").arg(parts[i],
-                                             QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')));
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        const QStringList patterns = parts[i + 1].split(QLatin1Char(';'), Qt::SkipEmptyParts);
+        // "File zip (*.zip)|*.zip" already names its pattern: showing it again would read
+        // "File zip (*.zip) (*.zip)". Qt reads the patterns out of the parentheses.
+        const bool named = !patterns.isEmpty() && std::all_of(patterns.begin(), patterns.end(), [&](const QString &p) {
+            return parts[i].contains(p.trimmed());
+        }) && parts[i].contains(QLatin1Char('('));
+        out << (named ? parts[i] : QStringLiteral("%1 (%2)").arg(parts[i], patterns.join(QLatin1Char(' '))));
+    }
     return out.join(QStringLiteral(";;"));
 }
 
 QString QtPrompt::openFile(const QString &title, const QString &folder, const QString &filter)
 {
+    const ActiveWindowKeeper keepActive;
     return QFileDialog::getOpenFileName(m_parent, title, folder, qtFilter(filter));
 }
 
 QString QtPrompt::saveFile(const QString &title, const QString &folder, const QString &filter)
 {
+    const ActiveWindowKeeper keepActive;
     // The overwrite question is the program's own.
     QString chosenFilter;
     QString name = QFileDialog::getSaveFileName(m_parent, title, folder, qtFilter(filter), &chosenFilter,
@@ -129,6 +142,7 @@ QString QtPrompt::saveFile(const QString &title, const QString &folder, const QS
 
 std::optional<QColor> QtPrompt::chooseColor(const QColor &initial)
 {
+    const ActiveWindowKeeper keepActive;
     const QColor c = QColorDialog::getColor(initial, m_parent, QStringLiteral("Colore"));
     if (!c.isValid())
         return std::nullopt;
@@ -137,6 +151,7 @@ std::optional<QColor> QtPrompt::chooseColor(const QColor &initial)
 
 bool QtPrompt::choosePrinter(QPrinter &printer)
 {
+    const ActiveWindowKeeper keepActive;
     QPrintDialog dlg(&printer, m_parent);
     dlg.setWindowTitle(QStringLiteral("Stampa"));
     return dlg.exec() == QDialog::Accepted;

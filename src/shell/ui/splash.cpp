@@ -9,6 +9,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTextStream>
+#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace qrn::ui {
@@ -50,8 +51,13 @@ SplashWindow::SplashWindow(AppContext &ctx, MainWindow *main) : QWidget(nullptr)
     for (QLabel *l : {project, title, subtitle, m_info}) {
         l->setStyleSheet(QStringLiteral("QLabel { color: #1d2b3a; background: rgba(255,255,255,150); padding: 4px; }"));
     }
-    lay->addWidget(project);
-    lay->addWidget(title);
+    // The caption introduces the project's title on the same line, so it never reads as an
+    // empty field.
+    auto *heading = new QHBoxLayout;
+    heading->addWidget(project, 0, Qt::AlignBottom);
+    heading->addWidget(title, 0, Qt::AlignBottom);
+    heading->addStretch(1);
+    lay->addLayout(heading);
     lay->addWidget(subtitle);
     lay->addSpacing(20);
     lay->addWidget(m_info);
