@@ -297,7 +297,10 @@ int run(const QStringList &args, const QString &defaultHome, QString &out, QStri
     ctx.setPrompt(&prompt);
     NoWindows host;
     MenuBar bar;
-    if (command->needsStartup && RunStartup(ctx, host, nullptr, bar) == StartupOutcome::Exit)
+    // The start-up finishes or undoes an interrupted update; a command without it does so here.
+    if (!command->needsStartup)
+        RecoverInterruptedUpdate(ctx, name);
+    else if (RunStartup(ctx, host, nullptr, bar) == StartupOutcome::Exit)
         return 1;
 
     Session session {ctx, prompt, bar, separator.isEmpty() ? QLatin1Char(';') : separator.at(0), out, err, cacheFolder};

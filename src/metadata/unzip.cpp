@@ -1,6 +1,7 @@
 #include "metadata/unzip.h"
 
 #include "shell/prompt.h"
+#include "shell/updatejournal.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,10 +11,11 @@
 #include <QLocale>
 #include <QSet>
 #include <QStorageInfo>
-#include <QTemporaryDir>
+#include <QRandomGenerator>
 #include <memory>
 #include <optional>
 #include <vector>
+#include <unistd.h>
 #include <zip.h>
 
 namespace qrn {
@@ -49,13 +51,6 @@ QString folderOf(const QString &path)
     return slash < 0 ? QString() : path.left(slash);
 }
 
-// Moves from -> to, creating the folders of "to".
-bool moveFile(const QString &from, const QString &to)
-{
-    QDir().mkpath(QFileInfo(to).absolutePath());
-    return QFile::rename(from, to);
-}
-
 // A file of the folder with the same name apart from letter case; "" when none.
 QString existingWithAnyCase(const QString &path)
 {
@@ -71,19 +66,20 @@ QString existingWithAnyCase(const QString &path)
     return QString();
 }
 
-// A staging folder beside the target (same disk, so files move by renaming), or inside it
-// when its parent cannot be written.
-std::unique_ptr<QTemporaryDir> stagingBeside(const QString &target, const QString &purpose)
+// Where the work folders and the default journal of an update of the target go: beside it
+// (same disk, so files move by renaming), or inside it when its parent cannot be written.
+QString workBase(const QString &target)
 {
     const QFileInfo fi(QDir::cleanPath(target));
     const QString name = fi.fileName().isEmpty() ? QStringLiteral("cartella") : fi.fileName();
-    auto dir = std::make_unique<QTemporaryDir>(fi.absolutePath() + QStringLiteral("/.") + name + QLatin1Char('-')
-                                               + purpose + QStringLiteral("-XXXXXX"));
-    if (dir->isValid())
-        return dir;
-    dir = std::make_unique<QTemporaryDir>(QDir::cleanPath(target) + QStringLiteral("/.") + purpose
-                                          + QStringLiteral("-XXXXXX"));
-    return dir->isValid() ? std::move(dir) : nullptr;
+    if (QFileInfo(fi.absolutePath()).isWritable())
+        return fi.absolutePath() + QStringLiteral("/.") + name + QLatin1Char('-');
+    return QDir::cleanPath(target) + QStringLiteral("/.");
+}
+
+QString randomSuffix()
+{
+    return QString::number(QRandomGenerator::global()->generate64(), 36).left(8);
 }
 
 QString sizeText(std::int64_t bytes)
@@ -353,13 +349,25 @@ struct CGUnzipFiles::Run {
             });
             if (!ok)
                 return false;
-            if (!out.flush())
+            // The content is on the disk before the journal lets the file take its place.
+            if (!out.flush() || ::fsync(out.handle()) != 0)
                 return failWith(PK_DISK, QStringLiteral("Impossibile scrivere il file %1: disco pieno?").arg(e.path));
             if (e.mtime.isValid())
                 out.setFileTime(e.mtime, QFileDevice::FileModificationTime);
             out.close();
         }
+        for (const QString &dir : foldersUnder(stage))
+            syncPath(dir);
         return true;
+    }
+
+    static QStringList foldersUnder(const QString &root)
+    {
+        QStringList dirs {root};
+        for (int i = 0; i < dirs.size(); ++i)
+            for (const QString &d : QDir(dirs[i]).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+                dirs << dirs[i] + QLatin1Char('/') + d;
+        return dirs;
     }
 
     // One file to move into place: from the staging folder to the target, replacing old.
@@ -376,6 +384,14 @@ struct CGUnzipFiles::Run {
             if (e.dir)
                 continue;
             Move m {stage + QLatin1Char('/') + e.path, target + e.path, existingWithAnyCase(target + e.path), {}};
+            for (QString up = folderOf(e.path); !up.isEmpty(); up = folderOf(up))
+                if (QFileInfo(target + up).isFile()) {
+                    failWith(PK_ERR,
+                             QStringLiteral("L'archivio contiene il file %1, ma nella cartella di destinazione "
+                                            "%2 è un file, non una cartella.")
+                                 .arg(e.path, up));
+                    return std::nullopt;
+                }
             if (!m.old.isEmpty()) {
                 const QFileInfo old(m.old);
                 if (old.isDir()) {
@@ -410,68 +426,36 @@ struct CGUnzipFiles::Run {
         return moves;
     }
 
-    // Moves the staged files into place; on any failure puts back what was moved.
-    bool commit(const std::vector<Move> &moves, const QString &backup, const QString &target)
+    // The renames of the update: each replaced file (and its database journals) aside into the
+    // backup folder, then the new file into place; and the folders the update creates.
+    UpdatePlan journalPlan(const std::vector<Move> &moves, const QString &backup, const QString &target) const
     {
-        struct Done {
-            QString placed;
-            std::vector<std::pair<QString, QString>> aside; // original -> backup
-        };
-        std::vector<Done> done;
-        QStringList madeDirs;
+        UpdatePlan plan;
         int n = 0;
-        auto rollback = [&] {
-            for (auto d = done.rbegin(); d != done.rend(); ++d) {
-                if (!d->placed.isEmpty())
-                    QFile::remove(d->placed);
-                for (const auto &[original, aside] : d->aside)
-                    QFile::rename(aside, original);
-            }
-            for (auto dir = madeDirs.crbegin(); dir != madeDirs.crend(); ++dir)
-                QDir().rmdir(*dir);
-            self.m_extracted.clear();
+        QStringList folders;
+        const auto missingUpTo = [&](QString dir) {
+            for (; !QFileInfo::exists(dir) && dir.startsWith(target) && dir.size() > target.size();
+                 dir = QFileInfo(dir).absolutePath())
+                folders << dir;
         };
         for (const Move &m : moves) {
-            done.push_back({});
             QStringList aside = m.sidecars;
-            aside << m.old;
-            for (const QString &old : std::as_const(aside)) {
-                if (old.isEmpty())
-                    continue;
-                const QString to = backup + QLatin1Char('/') + QString::number(n++);
-                if (!QFile::rename(old, to)) {
-                    rollback();
-                    return failWith(PK_DISK, QStringLiteral("Impossibile sostituire %1.").arg(old));
-                }
-                done.back().aside.emplace_back(old, to);
-            }
-            // Folders the archive adds, noted to be removed again on a failure.
-            QStringList missing;
-            for (QString up = QFileInfo(m.to).absolutePath(); !QFileInfo::exists(up) && up.startsWith(target);
-                 up = QFileInfo(up).absolutePath())
-                missing.prepend(up);
-            if (!moveFile(m.from, m.to)) {
-                for (const QString &dir : missing)
-                    if (QFileInfo(dir).isDir())
-                        madeDirs << dir;
-                rollback();
-                return failWith(PK_DISK,
-                                QStringLiteral("Impossibile copiare %1 nella cartella di destinazione.")
-                                    .arg(m.to.mid(target.size())));
-            }
-            madeDirs << missing;
-            done.back().placed = m.to;
-            self.m_extracted << m.to.mid(target.size());
+            if (!m.old.isEmpty())
+                aside << m.old;
+            for (const QString &old : std::as_const(aside))
+                plan.renames.emplace_back(old, backup + QLatin1Char('/') + QString::number(n++));
+            plan.renames.emplace_back(m.from, m.to);
+            missingUpTo(QFileInfo(m.to).absolutePath());
         }
-        return true;
-    }
-
-    // The folders of the archive, also empty ones, exist in the target.
-    void makeFolders(const QString &target)
-    {
         for (const Entry &e : entries)
             if (e.dir)
-                QDir().mkpath(target + e.path);
+                missingUpTo(target + e.path);
+        folders.removeDuplicates();
+        // Parents before their folders.
+        std::sort(folders.begin(), folders.end(),
+                  [](const QString &a, const QString &b) { return a.size() != b.size() ? a.size() < b.size() : a < b; });
+        plan.newFolders = folders;
+        return plan;
     }
 };
 
@@ -578,20 +562,44 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
         return fail(
             PK_DISK,
             QStringLiteral("Spazio su disco insufficiente: servono %1 liberi.").arg(sizeText(run.total + kDiskMargin)));
-    const auto stage = stagingBeside(target, QStringLiteral("aggiornamento"));
-    const auto backup = stagingBeside(target, QStringLiteral("sostituiti"));
-    if (!stage || !backup)
+    // The journal makes the change of the folder all or nothing, also across a kill or a power
+    // cut; an update it records as interrupted is finished or undone first.
+    const QString base = workBase(target);
+    UpdateJournal journal(m_journal.isEmpty() ? base + QStringLiteral("aggiornamento.giornale") : m_journal);
+    if (!journal.lock())
+        return fail(PK_DISK, QStringLiteral("Un altro aggiornamento è in corso: riprovare quando sarà terminato."));
+    QString detail;
+    if (journal.recover(&detail) == UpdateRecovery::Failed)
         return fail(PK_DISK,
-                    QStringLiteral("Impossibile creare una cartella di lavoro accanto a %1.")
+                    QStringLiteral("Un aggiornamento interrotto non si può né completare né annullare (%1).").arg(detail));
+    removeUpdateLeftovers(target);
+    const QString suffix = randomSuffix();
+    const QString stage = base + QStringLiteral("aggiornamento-") + suffix;
+    const QString backup = base + QStringLiteral("sostituiti-") + suffix;
+    if (!journal.prepare({stage, backup}))
+        return fail(PK_DISK,
+                    QStringLiteral("Impossibile creare il giornale e le cartelle di lavoro dell'aggiornamento "
+                                   "accanto a %1.")
                         .arg(QDir::toNativeSeparators(target)));
-    if (!run.extract(stage->path()))
-        return run.code;
-    const auto moves = run.plan(stage->path(), target);
+    const auto drop = [&](std::int32_t code) {
+        journal.discard();
+        return code;
+    };
+    if (!run.extract(stage))
+        return drop(run.code);
+    const auto moves = run.plan(stage, target);
     if (!moves)
-        return run.code;
-    if (!run.commit(*moves, backup->path(), target))
-        return run.code;
-    run.makeFolders(target);
+        return drop(run.code);
+    if (!journal.begin(run.journalPlan(*moves, backup, target)))
+        return drop(fail(PK_DISK,
+                         QStringLiteral("Impossibile scrivere il giornale dell'aggiornamento %1.")
+                             .arg(QDir::toNativeSeparators(journal.path()))));
+    if (!journal.commit(&detail))
+        return fail(PK_DISK,
+                    QStringLiteral("Impossibile sostituire i file della cartella %1 (%2).")
+                        .arg(QDir::toNativeSeparators(target), detail));
+    for (const Run::Move &m : *moves)
+        m_extracted << m.to.mid(target.size());
     if (m_messageLevel < 2)
         for (const QString &f : m_extracted)
             m_message += QStringLiteral("  inflating: %1\n").arg(f);

@@ -5,8 +5,9 @@
 //
 // An extraction is all or nothing: the archive is checked first (paths, links, duplicates,
 // sizes, entry count), extracted into a staging folder beside the target, and only then moved
-// into place; any failure leaves the target folder as it was and is described in Italian by
-// lastError().
+// into place through an UpdateJournal, so that a failure, a kill or a power cut leaves the
+// target folder as it was or as the whole archive makes it; a failure is described in Italian
+// by lastError().
 
 #include <QString>
 #include <QStringList>
@@ -78,6 +79,9 @@ public:
     QString ExtractDir() const { return m_extractDir; }
     void setExtractDir(const QString &v) { m_extractDir = v; }
 
+    // The journal of the update (see shell/updatejournal.h); "" for one beside the folder.
+    void setJournal(const QString &path) { m_journal = path; }
+
     void setLimits(const UnzipLimits &limits) { m_limits = limits; }
     const UnzipLimits &limits() const { return m_limits; }
 
@@ -110,7 +114,7 @@ private:
            m_extractOnlyNewer = 0, m_displayComment = 0, m_honorDirectories = 1, m_overWriteFiles = 1,
            m_convertCRtoCRLF = 0, m_verbose = 0, m_caseSensitive = 1;
     qint32 m_messageLevel = 2, m_extractList = 0, m_privilege = 0;
-    QString m_zipFileName, m_extractDir;
+    QString m_zipFileName, m_extractDir, m_journal;
 
     // The state of one extraction, reset when the next one starts.
     QString m_message, m_error;

@@ -53,6 +53,7 @@ UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipF
     const QString target = updateTargetFolder(ctx, kind);
     CGUnzipFiles unzip(ctx.prompt);
     unzip.setLimits(limits);
+    unzip.setJournal(UpdateJournalPath(ctx));
     UpdateResult r;
     {
         BusyPointer busy(ctx.prompt);

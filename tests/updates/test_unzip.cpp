@@ -102,7 +102,7 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
         {"10,000 entries", PK_MEM, "10000 file, più dei 2000 ammessi", many},
         {"1 GB bomb", PK_MEM, "si espande in modo anomalo", {bomb}},
         {"over the total size", PK_MEM, "supera i 1.000 byte", {big, file("b.bin", big.data)}, {}, {}, small},
-        {"folder over a file", PK_DISK, "Impossibile copiare sub/x.txt/y.txt", {m, file("sub/x.txt/y.txt", "y")}},
+        {"folder over a file", PK_ERR, "sub/x.txt è un file, non una cartella", {m, file("sub/x.txt/y.txt", "y")}},
         {"file over a folder", PK_ERR, "c'è una cartella con lo stesso nome", {m, file("sub", "y")}},
     };
     for (const Case &c : cases) {
