@@ -12,6 +12,7 @@
 #include <QSet>
 #include <QStorageInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -552,6 +553,13 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
         run.test();
         return run.code;
     }
+
+    // An archive without files would change nothing, or add only empty folders: it cannot be
+    // the update the user meant.
+    if (std::none_of(run.entries.begin(), run.entries.end(), [](const Entry &e) { return !e.dir; }))
+        return fail(PK_FIND,
+                    QStringLiteral("L'archivio %1 non contiene alcun file da installare.")
+                        .arg(QFileInfo(m_zipFileName).fileName()));
 
     QString target = QDir::cleanPath(QDir(m_extractDir).absolutePath()) + QLatin1Char('/');
     if (!QDir().mkpath(target))

@@ -23,6 +23,7 @@ enum UnzipResult : std::int32_t {
     PK_ERR = 2, // a damaged archive or a refused entry
     PK_MEM = 4, // the archive passes the size or entry limits
     PK_NOZIP = 9, // not a zip archive, or missing
+    PK_FIND = 11, // no file to extract: the archive is empty or holds only folders
     PK_PARAM = 10, // no archive or no folder given
     PK_DISK = 50, // the disk is full or a file cannot be written
     IZ_CTRLC = 80, // cancelled by the user

@@ -82,6 +82,7 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
     };
     const auto rename = [](QByteArray &b) { b.replace("Metadati.sqlitX", "Metadati.sqlite"); };
     const auto halve = [](QByteArray &b) { b.truncate(b.size() / 2); };
+    const auto emptyZip = [](QByteArray &b) { b = QByteArray("PK\5\6", 4) + QByteArray(18, '\0'); };
     const auto flip = [](QByteArray &b) { b[2000] = char(b[2000] ^ 0x5a); };
     const auto secret = [&](std::uint16_t method) { return encrypted("Metadati.sqlite", s, method, pw); };
     const ZipItem q = file("Metadati.sqlite", QByteArray(5000, 'q')), big = file("a.bin", QByteArray(600, 'a'));
@@ -104,6 +105,8 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
         {"over the total size", PK_MEM, "supera i 1.000 byte", {big, file("b.bin", big.data)}, {}, {}, small},
         {"folder over a file", PK_ERR, "sub/x.txt è un file, non una cartella", {m, file("sub/x.txt/y.txt", "y")}},
         {"file over a folder", PK_ERR, "c'è una cartella con lo stesso nome", {m, file("sub", "y")}},
+        {"empty archive", PK_FIND, "non contiene alcun file", {bt}, emptyZip},
+        {"only folders", PK_FIND, "non contiene alcun file", {item(ZipItem::Kind::Dir, "vuota/")}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
