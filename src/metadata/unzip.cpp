@@ -1,6 +1,5 @@
 #include "metadata/unzip.h"
 
-#include "shell/prompt.h"
 #include "shell/updatejournal.h"
 
 #include <QDateTime>
@@ -23,7 +22,6 @@ namespace qrn {
 
 namespace {
 
-constexpr int kPromptsPerEntry = 3;
 constexpr std::int64_t kDiskMargin = std::int64_t(1) << 20;
 
 struct ZipCloser {
@@ -115,12 +113,11 @@ struct CGUnzipFiles::Run {
     zip_t *za = nullptr;
     std::vector<Entry> entries;
     std::int64_t total = 0;
-    QString password;
     std::int32_t code = PK_OK;
 
-    bool failWith(std::int32_t c, const QString &message)
+    bool failWith(std::int32_t c, const QString &message, const QString &detail = QString())
     {
-        code = self.fail(c, message);
+        code = self.fail(c, message, detail);
         return false;
     }
 
@@ -128,7 +125,7 @@ struct CGUnzipFiles::Run {
     // passes the limits.
     bool scan()
     {
-        const UnzipLimits &lim = self.m_limits;
+        const UnzipLimits &lim = self.m_policy.limits;
         const zip_int64_t n = zip_get_num_entries(za, 0);
         if (n < 0)
             return failWith(PK_ERR, QStringLiteral("L'archivio è danneggiato."));
@@ -148,7 +145,7 @@ struct CGUnzipFiles::Run {
             e.index = i;
             e.name = QString::fromUtf8(st.name);
             QString name = e.name;
-            if (self.m_spaceToUnderScore)
+            if (self.m_policy.spacesToUnderscores)
                 name.replace(QLatin1Char(' '), QLatin1Char('_'));
             e.dir = name.endsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('\\'));
             zip_uint8_t opsys = 0;
@@ -175,7 +172,7 @@ struct CGUnzipFiles::Run {
                                                "i file devono restare nella cartella di destinazione.")
                                     .arg(e.name));
             }
-            if (!self.m_honorDirectories) {
+            if (!self.m_policy.keepFolders) {
                 if (e.dir)
                     continue;
                 e.path = e.path.section(QLatin1Char('/'), -1);
@@ -232,39 +229,32 @@ struct CGUnzipFiles::Run {
     {
         return failWith(PK_MEM,
                         QStringLiteral("L'archivio, estratto, supera i %1 ammessi per un aggiornamento.")
-                            .arg(sizeText(self.m_limits.maxTotalBytes)));
+                            .arg(sizeText(self.m_policy.limits.maxTotalBytes)));
     }
 
-    // Opens an entry, asking the password while it is missing or wrong.
+    // Opens an entry, with the password of the policy when it is encrypted.
     EntryPtr open(const Entry &e)
     {
+        const QString cannot = QStringLiteral("Il file %1 dell'archivio non si apre.").arg(e.name);
         if (!e.encrypted) {
             EntryPtr f(zip_fopen_index(za, e.index, 0));
             if (!f)
-                failWith(PK_ERR, QStringLiteral("Il file %1 dell'archivio non si apre: %2").arg(e.name, libzipError()));
+                failWith(PK_ERR, cannot, libzipError());
             return f;
         }
-        for (int asked = 0;; ++asked) {
-            if (!password.isEmpty()) {
-                EntryPtr f(zip_fopen_index_encrypted(za, e.index, 0, password.toUtf8().constData()));
-                if (f)
-                    return f;
-                if (zip_error_code_zip(zip_get_error(za)) != ZIP_ER_WRONGPASSWD) {
-                    failWith(PK_ERR,
-                             QStringLiteral("Il file %1 dell'archivio non si apre: %2").arg(e.name, libzipError()));
-                    return nullptr;
-                }
-            }
-            char buffer[256];
-            if (asked == kPromptsPerEntry || self.passwordCallback(buffer, int(sizeof buffer)) != 0) {
-                failWith(IZ_BADPWD,
-                         password.isEmpty()
-                             ? QStringLiteral("Il file %1 è protetto da una password che non è stata data.").arg(e.name)
-                             : QStringLiteral("La password del file %1 è errata.").arg(e.name));
-                return nullptr;
-            }
-            password = QString::fromUtf8(buffer);
+        const QString &password = self.m_policy.password;
+        if (password.isEmpty()) {
+            failWith(IZ_BADPWD, QStringLiteral("Il file %1 è protetto da una password che non è stata data.").arg(e.name));
+            return nullptr;
         }
+        EntryPtr f(zip_fopen_index_encrypted(za, e.index, 0, password.toUtf8().constData()));
+        if (!f) {
+            if (zip_error_code_zip(zip_get_error(za)) == ZIP_ER_WRONGPASSWD)
+                failWith(IZ_BADPWD, QStringLiteral("La password del file %1 è errata.").arg(e.name), libzipError());
+            else
+                failWith(PK_ERR, cannot, libzipError());
+        }
+        return f;
     }
 
     QString libzipError() const { return QString::fromUtf8(zip_strerror(za)); }
@@ -281,9 +271,9 @@ struct CGUnzipFiles::Run {
             const zip_int64_t n = zip_fread(f.get(), buffer.data(), buffer.size());
             if (n < 0)
                 return failWith(PK_ERR,
-                                QStringLiteral("Il file %1 dell'archivio è danneggiato%2 (%3).")
-                                    .arg(e.name, e.encrypted ? QStringLiteral(" o la password è errata") : QString(),
-                                         QString::fromUtf8(zip_file_strerror(f.get()))));
+                                QStringLiteral("Il file %1 dell'archivio è danneggiato%2.")
+                                    .arg(e.name, e.encrypted ? QStringLiteral(" o la password è errata") : QString()),
+                                QString::fromUtf8(zip_file_strerror(f.get())));
             if (n == 0)
                 break;
             got += n;
@@ -402,24 +392,17 @@ struct CGUnzipFiles::Run {
                                  .arg(e.path));
                     return std::nullopt;
                 }
-                if ((self.m_extractNewer || self.m_extractOnlyNewer) && e.mtime.isValid()
+                using Existing = UnzipPolicy::Existing;
+                const Existing rule = self.m_policy.existing;
+                if (rule == Existing::Keep)
+                    continue;
+                if ((rule == Existing::Newer || rule == Existing::Freshen) && e.mtime.isValid()
                     && e.mtime <= old.lastModified())
                     continue;
-                if (!self.m_overWriteFiles) {
-                    if (!self.m_promptOverwrite)
-                        continue;
-                    const int answer = self.replaceCallback(e.path.toUtf8().constData());
-                    if (answer == 104) {
-                        failWith(IZ_CTRLC, QStringLiteral("Aggiornamento annullato."));
-                        return std::nullopt;
-                    }
-                    if (answer != 102)
-                        continue;
-                }
                 for (const char *suffix : {"-journal", "-wal", "-shm"})
                     if (QFileInfo::exists(m.old + QLatin1String(suffix)))
                         m.sidecars << m.old + QLatin1String(suffix);
-            } else if (self.m_extractNewer) {
+            } else if (self.m_policy.existing == UnzipPolicy::Existing::Freshen) {
                 continue; // only files already present are refreshed
             }
             moves.push_back(m);
@@ -460,69 +443,31 @@ struct CGUnzipFiles::Run {
     }
 };
 
-CGUnzipFiles::CGUnzipFiles(Prompt *prompt) : m_prompt(prompt)
-{
-}
-
 void CGUnzipFiles::resetState()
 {
     m_message.clear();
     m_error.clear();
-    m_emptyPassword = false;
+    m_detail.clear();
+    m_code = PK_OK;
     m_extracted.clear();
 }
 
-std::int32_t CGUnzipFiles::fail(std::int32_t code, const QString &message)
+std::int32_t CGUnzipFiles::fail(std::int32_t code, const QString &message, const QString &detail)
 {
-    if (m_error.isEmpty())
+    if (m_error.isEmpty()) {
         m_error = message;
+        m_detail = detail;
+        m_code = code;
+    }
     return code;
-}
-
-int CGUnzipFiles::passwordCallback(char *buffer, int size)
-{
-    if (m_emptyPassword)
-        return 1;
-    std::optional<QString> answer;
-    if (m_prompt)
-        answer = m_prompt->input(QStringLiteral("Please Enter The Password!"), QStringLiteral("Password"), QString());
-    const QByteArray text = answer ? answer->toUtf8() : QByteArray();
-    if (text.isEmpty()) {
-        m_emptyPassword = true;
-        return 1;
-    }
-    std::fill(buffer, buffer + size, '\0');
-    const int n = std::min(int(text.size()), size - 1);
-    std::copy(text.constData(), text.constData() + n, buffer);
-    return 0;
-}
-
-int CGUnzipFiles::replaceCallback(const char *name)
-{
-    const QString file = QString::fromUtf8(name, int(qstrnlen(name, 256)));
-    if (!m_prompt)
-        return 100;
-    switch (m_prompt->message(QStringLiteral("Overwrite ") + file + QStringLiteral("?"),
-                              QStringLiteral("VBUnZip32 - File Already Exists!"), Icon::Exclamation,
-                              Buttons::YesNoCancel)) {
-    case Answer::Yes:
-        return 102;
-    case Answer::Cancel:
-        return 104;
-    default:
-        return 100;
-    }
 }
 
 std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extractDir)
 {
-    if (!zipFileName.isEmpty())
-        m_zipFileName = zipFileName;
-    if (!extractDir.isEmpty())
-        m_extractDir = extractDir;
+    m_zipFileName = zipFileName;
     resetState();
-    const bool onlyRead = m_testZip || m_extractList;
-    if (m_zipFileName.isEmpty() || (m_extractDir.isEmpty() && !onlyRead))
+    const bool onlyRead = m_policy.mode != UnzipPolicy::Mode::Extract;
+    if (m_zipFileName.isEmpty() || (extractDir.isEmpty() && !onlyRead))
         return fail(PK_PARAM, QStringLiteral("Indicare l'archivio e la cartella in cui estrarlo."));
     if (!QFileInfo(m_zipFileName).isFile())
         return fail(PK_NOZIP, QStringLiteral("Impossibile trovare l'archivio %1.").arg(m_zipFileName));
@@ -537,19 +482,14 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
         return fail(PK_NOZIP,
                     QStringLiteral("Il file %1 non è un archivio zip valido o è danneggiato.")
                         .arg(QFileInfo(m_zipFileName).fileName()));
-    Run run {*this, za.get(), {}, 0, {}, PK_OK};
+    Run run {*this, za.get(), {}, 0, PK_OK};
     if (!run.scan())
         return run.code;
-    if (m_displayComment) {
-        int length = 0;
-        if (const char *comment = zip_get_archive_comment(za.get(), &length, ZIP_FL_ENC_GUESS))
-            m_message += QString::fromUtf8(comment, length) + QLatin1Char('\n');
-    }
-    if (m_extractList) {
+    if (m_policy.mode == UnzipPolicy::Mode::List) {
         run.list();
         return PK_OK;
     }
-    if (m_testZip) {
+    if (m_policy.mode == UnzipPolicy::Mode::Test) {
         run.test();
         return run.code;
     }
@@ -561,7 +501,12 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
                     QStringLiteral("L'archivio %1 non contiene alcun file da installare.")
                         .arg(QFileInfo(m_zipFileName).fileName()));
 
-    QString target = QDir::cleanPath(QDir(m_extractDir).absolutePath()) + QLatin1Char('/');
+    // The password is asked before anything is written.
+    for (const Entry &e : run.entries)
+        if (e.encrypted && m_policy.password.isEmpty())
+            return fail(IZ_BADPWD, QStringLiteral("L'archivio è protetto da una password."));
+
+    QString target = QDir::cleanPath(QDir(extractDir).absolutePath()) + QLatin1Char('/');
     if (!QDir().mkpath(target))
         return fail(PK_DISK,
                     QStringLiteral("Impossibile creare la cartella %1.").arg(QDir::toNativeSeparators(target)));
@@ -573,13 +518,14 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
     // The journal makes the change of the folder all or nothing, also across a kill or a power
     // cut; an update it records as interrupted is finished or undone first.
     const QString base = workBase(target);
-    UpdateJournal journal(m_journal.isEmpty() ? base + QStringLiteral("aggiornamento.giornale") : m_journal);
+    UpdateJournal journal(m_policy.journal.isEmpty() ? base + QStringLiteral("aggiornamento.giornale")
+                                                 : m_policy.journal);
     if (!journal.lock())
         return fail(PK_DISK, QStringLiteral("Un altro aggiornamento è in corso: riprovare quando sarà terminato."));
     QString detail;
     if (journal.recover(&detail) == UpdateRecovery::Failed)
-        return fail(PK_DISK,
-                    QStringLiteral("Un aggiornamento interrotto non si può né completare né annullare (%1).").arg(detail));
+        return fail(PK_DISK, QStringLiteral("Un aggiornamento interrotto non si può né completare né annullare."),
+                    detail);
     removeUpdateLeftovers(target);
     const QString suffix = randomSuffix();
     const QString stage = base + QStringLiteral("aggiornamento-") + suffix;
@@ -604,13 +550,10 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
                              .arg(QDir::toNativeSeparators(journal.path()))));
     if (!journal.commit(&detail))
         return fail(PK_DISK,
-                    QStringLiteral("Impossibile sostituire i file della cartella %1 (%2).")
-                        .arg(QDir::toNativeSeparators(target), detail));
+                    QStringLiteral("Impossibile sostituire i file della cartella %1.").arg(QDir::toNativeSeparators(target)),
+                    detail);
     for (const Run::Move &m : *moves)
         m_extracted << m.to.mid(target.size());
-    if (m_messageLevel < 2)
-        for (const QString &f : m_extracted)
-            m_message += QStringLiteral("  inflating: %1\n").arg(f);
     return PK_OK;
 }
 
