@@ -13,18 +13,27 @@ std::vector<Command> updateCommands()
              [](QCommandLineParser &p) {
                  p.addOption(valueOption(QStringLiteral("banca-dati"), QStringLiteral("FILE.zip")));
                  p.addOption(valueOption(QStringLiteral("mappe"), QStringLiteral("FILE.zip")));
+                 p.addOption(valueOption(QStringLiteral("password"), QStringLiteral("PASSWORD")));
              },
              [](Session &s, const QCommandLineParser &p, const QStringList &args) {
                  const bool databases = p.isSet(QStringLiteral("banca-dati"));
                  if (!args.isEmpty() || databases == p.isSet(QStringLiteral("mappe")))
-                     return s.usage(QStringLiteral("uso: aggiorna --banca-dati FILE.zip | --mappe FILE.zip"));
-                 const QString zip = p.value(databases ? QStringLiteral("banca-dati") : QStringLiteral("mappe"));
+                     return s.usage(QStringLiteral("uso: aggiorna --banca-dati FILE.zip | --mappe FILE.zip "
+                                                   "[--password PASSWORD]"));
+                 const QString option = databases ? QStringLiteral("banca-dati") : QStringLiteral("mappe");
                  const UpdateResult r = installUpdate(s.ctx, databases ? UpdateKind::Databases : UpdateKind::Maps,
-                                                      QFileInfo(zip).absoluteFilePath());
+                                                      QFileInfo(p.value(option)).absoluteFilePath(),
+                                                      p.value(QStringLiteral("password")));
                  QString text = r.message;
                  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-                 if (r.outcome != UpdateResult::Outcome::Done)
+                 if (r.outcome != UpdateResult::Outcome::Done) {
+                     // Refusals are logged under the command, as the window logs them under its name.
+                     s.ctx.log.writeError(QStringLiteral("aggiorna"), QStringLiteral("--") + option,
+                                          QString::number(r.code), r.logText());
+                     if (r.outcome == UpdateResult::Outcome::NeedsPassword)
+                         text += QStringLiteral("\nIndicare la password dell'archivio con --password.");
                      return s.fail(text);
+                 }
                  s.out += text + QLatin1Char('\n');
                  return 0;
              }}};

@@ -40,7 +40,7 @@ const char *kHelp = "uso: quarnaro-cli [opzioni] COMANDO [argomenti]\n"
                     "                      una pagina per anno (vedere sotto)\n"
                     "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
                     "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
-                    "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n"
+                    "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip [--password PASSWORD]\n"
                     "                      installa i database o le mappe di un archivio zip, come la finestra\n"
                     "                      \"Informazioni e aggiornamenti\"; se l'archivio è rifiutato la cartella\n"
                     "                      resta com'era\n"
@@ -297,7 +297,10 @@ int run(const QStringList &args, const QString &defaultHome, QString &out, QStri
     ctx.setPrompt(&prompt);
     NoWindows host;
     MenuBar bar;
-    if (command->needsStartup && RunStartup(ctx, host, nullptr, bar) == StartupOutcome::Exit)
+    // The start-up finishes or undoes an interrupted update; a command without it does so here.
+    if (!command->needsStartup)
+        RecoverInterruptedUpdate(ctx, name);
+    else if (RunStartup(ctx, host, nullptr, bar) == StartupOutcome::Exit)
         return 1;
 
     Session session {ctx, prompt, bar, separator.isEmpty() ? QLatin1Char(';') : separator.at(0), out, err, cacheFolder};

@@ -1,6 +1,6 @@
 #include "metadata/unzip.h"
 
-#include "shell/prompt.h"
+#include "shell/updatejournal.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -10,17 +10,18 @@
 #include <QLocale>
 #include <QSet>
 #include <QStorageInfo>
-#include <QTemporaryDir>
+#include <QRandomGenerator>
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <vector>
+#include <unistd.h>
 #include <zip.h>
 
 namespace qrn {
 
 namespace {
 
-constexpr int kPromptsPerEntry = 3;
 constexpr std::int64_t kDiskMargin = std::int64_t(1) << 20;
 
 struct ZipCloser {
@@ -49,13 +50,6 @@ QString folderOf(const QString &path)
     return slash < 0 ? QString() : path.left(slash);
 }
 
-// Moves from -> to, creating the folders of "to".
-bool moveFile(const QString &from, const QString &to)
-{
-    QDir().mkpath(QFileInfo(to).absolutePath());
-    return QFile::rename(from, to);
-}
-
 // A file of the folder with the same name apart from letter case; "" when none.
 QString existingWithAnyCase(const QString &path)
 {
@@ -71,19 +65,20 @@ QString existingWithAnyCase(const QString &path)
     return QString();
 }
 
-// A staging folder beside the target (same disk, so files move by renaming), or inside it
-// when its parent cannot be written.
-std::unique_ptr<QTemporaryDir> stagingBeside(const QString &target, const QString &purpose)
+// Where the work folders and the default journal of an update of the target go: beside it
+// (same disk, so files move by renaming), or inside it when its parent cannot be written.
+QString workBase(const QString &target)
 {
     const QFileInfo fi(QDir::cleanPath(target));
     const QString name = fi.fileName().isEmpty() ? QStringLiteral("cartella") : fi.fileName();
-    auto dir = std::make_unique<QTemporaryDir>(fi.absolutePath() + QStringLiteral("/.") + name + QLatin1Char('-')
-                                               + purpose + QStringLiteral("-XXXXXX"));
-    if (dir->isValid())
-        return dir;
-    dir = std::make_unique<QTemporaryDir>(QDir::cleanPath(target) + QStringLiteral("/.") + purpose
-                                          + QStringLiteral("-XXXXXX"));
-    return dir->isValid() ? std::move(dir) : nullptr;
+    if (QFileInfo(fi.absolutePath()).isWritable())
+        return fi.absolutePath() + QStringLiteral("/.") + name + QLatin1Char('-');
+    return QDir::cleanPath(target) + QStringLiteral("/.");
+}
+
+QString randomSuffix()
+{
+    return QString::number(QRandomGenerator::global()->generate64(), 36).left(8);
 }
 
 QString sizeText(std::int64_t bytes)
@@ -118,12 +113,11 @@ struct CGUnzipFiles::Run {
     zip_t *za = nullptr;
     std::vector<Entry> entries;
     std::int64_t total = 0;
-    QString password;
     std::int32_t code = PK_OK;
 
-    bool failWith(std::int32_t c, const QString &message)
+    bool failWith(std::int32_t c, const QString &message, const QString &detail = QString())
     {
-        code = self.fail(c, message);
+        code = self.fail(c, message, detail);
         return false;
     }
 
@@ -131,7 +125,7 @@ struct CGUnzipFiles::Run {
     // passes the limits.
     bool scan()
     {
-        const UnzipLimits &lim = self.m_limits;
+        const UnzipLimits &lim = self.m_policy.limits;
         const zip_int64_t n = zip_get_num_entries(za, 0);
         if (n < 0)
             return failWith(PK_ERR, QStringLiteral("L'archivio è danneggiato."));
@@ -151,7 +145,7 @@ struct CGUnzipFiles::Run {
             e.index = i;
             e.name = QString::fromUtf8(st.name);
             QString name = e.name;
-            if (self.m_spaceToUnderScore)
+            if (self.m_policy.spacesToUnderscores)
                 name.replace(QLatin1Char(' '), QLatin1Char('_'));
             e.dir = name.endsWith(QLatin1Char('/')) || name.endsWith(QLatin1Char('\\'));
             zip_uint8_t opsys = 0;
@@ -178,7 +172,7 @@ struct CGUnzipFiles::Run {
                                                "i file devono restare nella cartella di destinazione.")
                                     .arg(e.name));
             }
-            if (!self.m_honorDirectories) {
+            if (!self.m_policy.keepFolders) {
                 if (e.dir)
                     continue;
                 e.path = e.path.section(QLatin1Char('/'), -1);
@@ -235,39 +229,32 @@ struct CGUnzipFiles::Run {
     {
         return failWith(PK_MEM,
                         QStringLiteral("L'archivio, estratto, supera i %1 ammessi per un aggiornamento.")
-                            .arg(sizeText(self.m_limits.maxTotalBytes)));
+                            .arg(sizeText(self.m_policy.limits.maxTotalBytes)));
     }
 
-    // Opens an entry, asking the password while it is missing or wrong.
+    // Opens an entry, with the password of the policy when it is encrypted.
     EntryPtr open(const Entry &e)
     {
+        const QString cannot = QStringLiteral("Il file %1 dell'archivio non si apre.").arg(e.name);
         if (!e.encrypted) {
             EntryPtr f(zip_fopen_index(za, e.index, 0));
             if (!f)
-                failWith(PK_ERR, QStringLiteral("Il file %1 dell'archivio non si apre: %2").arg(e.name, libzipError()));
+                failWith(PK_ERR, cannot, libzipError());
             return f;
         }
-        for (int asked = 0;; ++asked) {
-            if (!password.isEmpty()) {
-                EntryPtr f(zip_fopen_index_encrypted(za, e.index, 0, password.toUtf8().constData()));
-                if (f)
-                    return f;
-                if (zip_error_code_zip(zip_get_error(za)) != ZIP_ER_WRONGPASSWD) {
-                    failWith(PK_ERR,
-                             QStringLiteral("Il file %1 dell'archivio non si apre: %2").arg(e.name, libzipError()));
-                    return nullptr;
-                }
-            }
-            char buffer[256];
-            if (asked == kPromptsPerEntry || self.passwordCallback(buffer, int(sizeof buffer)) != 0) {
-                failWith(IZ_BADPWD,
-                         password.isEmpty()
-                             ? QStringLiteral("Il file %1 è protetto da una password che non è stata data.").arg(e.name)
-                             : QStringLiteral("La password del file %1 è errata.").arg(e.name));
-                return nullptr;
-            }
-            password = QString::fromUtf8(buffer);
+        const QString &password = self.m_policy.password;
+        if (password.isEmpty()) {
+            failWith(IZ_BADPWD, QStringLiteral("Il file %1 è protetto da una password che non è stata data.").arg(e.name));
+            return nullptr;
         }
+        EntryPtr f(zip_fopen_index_encrypted(za, e.index, 0, password.toUtf8().constData()));
+        if (!f) {
+            if (zip_error_code_zip(zip_get_error(za)) == ZIP_ER_WRONGPASSWD)
+                failWith(IZ_BADPWD, QStringLiteral("La password del file %1 è errata.").arg(e.name), libzipError());
+            else
+                failWith(PK_ERR, cannot, libzipError());
+        }
+        return f;
     }
 
     QString libzipError() const { return QString::fromUtf8(zip_strerror(za)); }
@@ -284,9 +271,9 @@ struct CGUnzipFiles::Run {
             const zip_int64_t n = zip_fread(f.get(), buffer.data(), buffer.size());
             if (n < 0)
                 return failWith(PK_ERR,
-                                QStringLiteral("Il file %1 dell'archivio è danneggiato%2 (%3).")
-                                    .arg(e.name, e.encrypted ? QStringLiteral(" o la password è errata") : QString(),
-                                         QString::fromUtf8(zip_file_strerror(f.get()))));
+                                QStringLiteral("Il file %1 dell'archivio è danneggiato%2.")
+                                    .arg(e.name, e.encrypted ? QStringLiteral(" o la password è errata") : QString()),
+                                QString::fromUtf8(zip_file_strerror(f.get())));
             if (n == 0)
                 break;
             got += n;
@@ -353,13 +340,25 @@ struct CGUnzipFiles::Run {
             });
             if (!ok)
                 return false;
-            if (!out.flush())
+            // The content is on the disk before the journal lets the file take its place.
+            if (!out.flush() || ::fsync(out.handle()) != 0)
                 return failWith(PK_DISK, QStringLiteral("Impossibile scrivere il file %1: disco pieno?").arg(e.path));
             if (e.mtime.isValid())
                 out.setFileTime(e.mtime, QFileDevice::FileModificationTime);
             out.close();
         }
+        for (const QString &dir : foldersUnder(stage))
+            syncPath(dir);
         return true;
+    }
+
+    static QStringList foldersUnder(const QString &root)
+    {
+        QStringList dirs {root};
+        for (int i = 0; i < dirs.size(); ++i)
+            for (const QString &d : QDir(dirs[i]).entryList(QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot))
+                dirs << dirs[i] + QLatin1Char('/') + d;
+        return dirs;
     }
 
     // One file to move into place: from the staging folder to the target, replacing old.
@@ -376,6 +375,14 @@ struct CGUnzipFiles::Run {
             if (e.dir)
                 continue;
             Move m {stage + QLatin1Char('/') + e.path, target + e.path, existingWithAnyCase(target + e.path), {}};
+            for (QString up = folderOf(e.path); !up.isEmpty(); up = folderOf(up))
+                if (QFileInfo(target + up).isFile()) {
+                    failWith(PK_ERR,
+                             QStringLiteral("L'archivio contiene il file %1, ma nella cartella di destinazione "
+                                            "%2 è un file, non una cartella.")
+                                 .arg(e.path, up));
+                    return std::nullopt;
+                }
             if (!m.old.isEmpty()) {
                 const QFileInfo old(m.old);
                 if (old.isDir()) {
@@ -385,24 +392,17 @@ struct CGUnzipFiles::Run {
                                  .arg(e.path));
                     return std::nullopt;
                 }
-                if ((self.m_extractNewer || self.m_extractOnlyNewer) && e.mtime.isValid()
+                using Existing = UnzipPolicy::Existing;
+                const Existing rule = self.m_policy.existing;
+                if (rule == Existing::Keep)
+                    continue;
+                if ((rule == Existing::Newer || rule == Existing::Freshen) && e.mtime.isValid()
                     && e.mtime <= old.lastModified())
                     continue;
-                if (!self.m_overWriteFiles) {
-                    if (!self.m_promptOverwrite)
-                        continue;
-                    const int answer = self.replaceCallback(e.path.toUtf8().constData());
-                    if (answer == 104) {
-                        failWith(IZ_CTRLC, QStringLiteral("Aggiornamento annullato."));
-                        return std::nullopt;
-                    }
-                    if (answer != 102)
-                        continue;
-                }
                 for (const char *suffix : {"-journal", "-wal", "-shm"})
                     if (QFileInfo::exists(m.old + QLatin1String(suffix)))
                         m.sidecars << m.old + QLatin1String(suffix);
-            } else if (self.m_extractNewer) {
+            } else if (self.m_policy.existing == UnzipPolicy::Existing::Freshen) {
                 continue; // only files already present are refreshed
             }
             moves.push_back(m);
@@ -410,134 +410,64 @@ struct CGUnzipFiles::Run {
         return moves;
     }
 
-    // Moves the staged files into place; on any failure puts back what was moved.
-    bool commit(const std::vector<Move> &moves, const QString &backup, const QString &target)
+    // The renames of the update: each replaced file (and its database journals) aside into the
+    // backup folder, then the new file into place; and the folders the update creates.
+    UpdatePlan journalPlan(const std::vector<Move> &moves, const QString &backup, const QString &target) const
     {
-        struct Done {
-            QString placed;
-            std::vector<std::pair<QString, QString>> aside; // original -> backup
-        };
-        std::vector<Done> done;
-        QStringList madeDirs;
+        UpdatePlan plan;
         int n = 0;
-        auto rollback = [&] {
-            for (auto d = done.rbegin(); d != done.rend(); ++d) {
-                if (!d->placed.isEmpty())
-                    QFile::remove(d->placed);
-                for (const auto &[original, aside] : d->aside)
-                    QFile::rename(aside, original);
-            }
-            for (auto dir = madeDirs.crbegin(); dir != madeDirs.crend(); ++dir)
-                QDir().rmdir(*dir);
-            self.m_extracted.clear();
+        QStringList folders;
+        const auto missingUpTo = [&](QString dir) {
+            for (; !QFileInfo::exists(dir) && dir.startsWith(target) && dir.size() > target.size();
+                 dir = QFileInfo(dir).absolutePath())
+                folders << dir;
         };
         for (const Move &m : moves) {
-            done.push_back({});
             QStringList aside = m.sidecars;
-            aside << m.old;
-            for (const QString &old : std::as_const(aside)) {
-                if (old.isEmpty())
-                    continue;
-                const QString to = backup + QLatin1Char('/') + QString::number(n++);
-                if (!QFile::rename(old, to)) {
-                    rollback();
-                    return failWith(PK_DISK, QStringLiteral("Impossibile sostituire %1.").arg(old));
-                }
-                done.back().aside.emplace_back(old, to);
-            }
-            // Folders the archive adds, noted to be removed again on a failure.
-            QStringList missing;
-            for (QString up = QFileInfo(m.to).absolutePath(); !QFileInfo::exists(up) && up.startsWith(target);
-                 up = QFileInfo(up).absolutePath())
-                missing.prepend(up);
-            if (!moveFile(m.from, m.to)) {
-                for (const QString &dir : missing)
-                    if (QFileInfo(dir).isDir())
-                        madeDirs << dir;
-                rollback();
-                return failWith(PK_DISK,
-                                QStringLiteral("Impossibile copiare %1 nella cartella di destinazione.")
-                                    .arg(m.to.mid(target.size())));
-            }
-            madeDirs << missing;
-            done.back().placed = m.to;
-            self.m_extracted << m.to.mid(target.size());
+            if (!m.old.isEmpty())
+                aside << m.old;
+            for (const QString &old : std::as_const(aside))
+                plan.renames.emplace_back(old, backup + QLatin1Char('/') + QString::number(n++));
+            plan.renames.emplace_back(m.from, m.to);
+            missingUpTo(QFileInfo(m.to).absolutePath());
         }
-        return true;
-    }
-
-    // The folders of the archive, also empty ones, exist in the target.
-    void makeFolders(const QString &target)
-    {
         for (const Entry &e : entries)
             if (e.dir)
-                QDir().mkpath(target + e.path);
+                missingUpTo(target + e.path);
+        folders.removeDuplicates();
+        // Parents before their folders.
+        std::sort(folders.begin(), folders.end(),
+                  [](const QString &a, const QString &b) { return a.size() != b.size() ? a.size() < b.size() : a < b; });
+        plan.newFolders = folders;
+        return plan;
     }
 };
-
-CGUnzipFiles::CGUnzipFiles(Prompt *prompt) : m_prompt(prompt)
-{
-}
 
 void CGUnzipFiles::resetState()
 {
     m_message.clear();
     m_error.clear();
-    m_emptyPassword = false;
+    m_detail.clear();
+    m_code = PK_OK;
     m_extracted.clear();
 }
 
-std::int32_t CGUnzipFiles::fail(std::int32_t code, const QString &message)
+std::int32_t CGUnzipFiles::fail(std::int32_t code, const QString &message, const QString &detail)
 {
-    if (m_error.isEmpty())
+    if (m_error.isEmpty()) {
         m_error = message;
+        m_detail = detail;
+        m_code = code;
+    }
     return code;
-}
-
-int CGUnzipFiles::passwordCallback(char *buffer, int size)
-{
-    if (m_emptyPassword)
-        return 1;
-    std::optional<QString> answer;
-    if (m_prompt)
-        answer = m_prompt->input(QStringLiteral("Please Enter The Password!"), QStringLiteral("Password"), QString());
-    const QByteArray text = answer ? answer->toUtf8() : QByteArray();
-    if (text.isEmpty()) {
-        m_emptyPassword = true;
-        return 1;
-    }
-    std::fill(buffer, buffer + size, '\0');
-    const int n = std::min(int(text.size()), size - 1);
-    std::copy(text.constData(), text.constData() + n, buffer);
-    return 0;
-}
-
-int CGUnzipFiles::replaceCallback(const char *name)
-{
-    const QString file = QString::fromUtf8(name, int(qstrnlen(name, 256)));
-    if (!m_prompt)
-        return 100;
-    switch (m_prompt->message(QStringLiteral("Overwrite ") + file + QStringLiteral("?"),
-                              QStringLiteral("VBUnZip32 - File Already Exists!"), Icon::Exclamation,
-                              Buttons::YesNoCancel)) {
-    case Answer::Yes:
-        return 102;
-    case Answer::Cancel:
-        return 104;
-    default:
-        return 100;
-    }
 }
 
 std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extractDir)
 {
-    if (!zipFileName.isEmpty())
-        m_zipFileName = zipFileName;
-    if (!extractDir.isEmpty())
-        m_extractDir = extractDir;
+    m_zipFileName = zipFileName;
     resetState();
-    const bool onlyRead = m_testZip || m_extractList;
-    if (m_zipFileName.isEmpty() || (m_extractDir.isEmpty() && !onlyRead))
+    const bool onlyRead = m_policy.mode != UnzipPolicy::Mode::Extract;
+    if (m_zipFileName.isEmpty() || (extractDir.isEmpty() && !onlyRead))
         return fail(PK_PARAM, QStringLiteral("Indicare l'archivio e la cartella in cui estrarlo."));
     if (!QFileInfo(m_zipFileName).isFile())
         return fail(PK_NOZIP, QStringLiteral("Impossibile trovare l'archivio %1.").arg(m_zipFileName));
@@ -552,24 +482,31 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
         return fail(PK_NOZIP,
                     QStringLiteral("Il file %1 non è un archivio zip valido o è danneggiato.")
                         .arg(QFileInfo(m_zipFileName).fileName()));
-    Run run {*this, za.get(), {}, 0, {}, PK_OK};
+    Run run {*this, za.get(), {}, 0, PK_OK};
     if (!run.scan())
         return run.code;
-    if (m_displayComment) {
-        int length = 0;
-        if (const char *comment = zip_get_archive_comment(za.get(), &length, ZIP_FL_ENC_GUESS))
-            m_message += QString::fromUtf8(comment, length) + QLatin1Char('\n');
-    }
-    if (m_extractList) {
+    if (m_policy.mode == UnzipPolicy::Mode::List) {
         run.list();
         return PK_OK;
     }
-    if (m_testZip) {
+    if (m_policy.mode == UnzipPolicy::Mode::Test) {
         run.test();
         return run.code;
     }
 
-    QString target = QDir::cleanPath(QDir(m_extractDir).absolutePath()) + QLatin1Char('/');
+    // An archive without files would change nothing, or add only empty folders: it cannot be
+    // the update the user meant.
+    if (std::none_of(run.entries.begin(), run.entries.end(), [](const Entry &e) { return !e.dir; }))
+        return fail(PK_FIND,
+                    QStringLiteral("L'archivio %1 non contiene alcun file da installare.")
+                        .arg(QFileInfo(m_zipFileName).fileName()));
+
+    // The password is asked before anything is written.
+    for (const Entry &e : run.entries)
+        if (e.encrypted && m_policy.password.isEmpty())
+            return fail(IZ_BADPWD, QStringLiteral("L'archivio è protetto da una password."));
+
+    QString target = QDir::cleanPath(QDir(extractDir).absolutePath()) + QLatin1Char('/');
     if (!QDir().mkpath(target))
         return fail(PK_DISK,
                     QStringLiteral("Impossibile creare la cartella %1.").arg(QDir::toNativeSeparators(target)));
@@ -578,23 +515,45 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
         return fail(
             PK_DISK,
             QStringLiteral("Spazio su disco insufficiente: servono %1 liberi.").arg(sizeText(run.total + kDiskMargin)));
-    const auto stage = stagingBeside(target, QStringLiteral("aggiornamento"));
-    const auto backup = stagingBeside(target, QStringLiteral("sostituiti"));
-    if (!stage || !backup)
+    // The journal makes the change of the folder all or nothing, also across a kill or a power
+    // cut; an update it records as interrupted is finished or undone first.
+    const QString base = workBase(target);
+    UpdateJournal journal(m_policy.journal.isEmpty() ? base + QStringLiteral("aggiornamento.giornale")
+                                                 : m_policy.journal);
+    if (!journal.lock())
+        return fail(PK_DISK, QStringLiteral("Un altro aggiornamento è in corso: riprovare quando sarà terminato."));
+    QString detail;
+    if (journal.recover(&detail) == UpdateRecovery::Failed)
+        return fail(PK_DISK, QStringLiteral("Un aggiornamento interrotto non si può né completare né annullare."),
+                    detail);
+    removeUpdateLeftovers(target);
+    const QString suffix = randomSuffix();
+    const QString stage = base + QStringLiteral("aggiornamento-") + suffix;
+    const QString backup = base + QStringLiteral("sostituiti-") + suffix;
+    if (!journal.prepare({stage, backup}))
         return fail(PK_DISK,
-                    QStringLiteral("Impossibile creare una cartella di lavoro accanto a %1.")
+                    QStringLiteral("Impossibile creare il giornale e le cartelle di lavoro dell'aggiornamento "
+                                   "accanto a %1.")
                         .arg(QDir::toNativeSeparators(target)));
-    if (!run.extract(stage->path()))
-        return run.code;
-    const auto moves = run.plan(stage->path(), target);
+    const auto drop = [&](std::int32_t code) {
+        journal.discard();
+        return code;
+    };
+    if (!run.extract(stage))
+        return drop(run.code);
+    const auto moves = run.plan(stage, target);
     if (!moves)
-        return run.code;
-    if (!run.commit(*moves, backup->path(), target))
-        return run.code;
-    run.makeFolders(target);
-    if (m_messageLevel < 2)
-        for (const QString &f : m_extracted)
-            m_message += QStringLiteral("  inflating: %1\n").arg(f);
+        return drop(run.code);
+    if (!journal.begin(run.journalPlan(*moves, backup, target)))
+        return drop(fail(PK_DISK,
+                         QStringLiteral("Impossibile scrivere il giornale dell'aggiornamento %1.")
+                             .arg(QDir::toNativeSeparators(journal.path()))));
+    if (!journal.commit(&detail))
+        return fail(PK_DISK,
+                    QStringLiteral("Impossibile sostituire i file della cartella %1.").arg(QDir::toNativeSeparators(target)),
+                    detail);
+    for (const Run::Move &m : *moves)
+        m_extracted << m.to.mid(target.size());
     return PK_OK;
 }
 

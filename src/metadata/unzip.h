@@ -1,20 +1,19 @@
 #pragma once
-// CGUnzipFiles: extracts a zip archive into a folder through libzip, with the option set of the
-// program's unzip wrapper, its password and overwrite questions asked through the program's
-// prompt, and the messages of the extraction collected as text.
+// CGUnzipFiles: extracts a zip archive into a folder through libzip, as an UnzipPolicy says.
+// It never asks the user: a missing password is a result the caller answers.
 //
 // An extraction is all or nothing: the archive is checked first (paths, links, duplicates,
 // sizes, entry count), extracted into a staging folder beside the target, and only then moved
-// into place; any failure leaves the target folder as it was and is described in Italian by
-// lastError().
+// into place through an UpdateJournal, so that a failure, a kill or a power cut leaves the
+// target folder as it was or as the whole archive makes it; a failure is described in Italian
+// by lastError().
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <utility>
 
 namespace qrn {
-
-class Prompt;
 
 // Results, numbered as the unzip library numbers them.
 enum UnzipResult : std::int32_t {
@@ -22,6 +21,7 @@ enum UnzipResult : std::int32_t {
     PK_ERR = 2, // a damaged archive or a refused entry
     PK_MEM = 4, // the archive passes the size or entry limits
     PK_NOZIP = 9, // not a zip archive, or missing
+    PK_FIND = 11, // no file to extract: the archive is empty or holds only folders
     PK_PARAM = 10, // no archive or no folder given
     PK_DISK = 50, // the disk is full or a file cannot be written
     IZ_CTRLC = 80, // cancelled by the user
@@ -38,83 +38,62 @@ struct UnzipLimits {
     std::int64_t ratioFloor = std::int64_t(16) << 20;
 };
 
+// What an extraction does with the archive and with the files already in the folder. The
+// updates use the defaults.
+struct UnzipPolicy {
+    enum class Mode {
+        Extract,
+        Test, // reads every entry to its end, writes nothing
+        List, // lists the entries, writes nothing
+    } mode = Mode::Extract;
+    // A file of the archive that is already in the folder is...
+    enum class Existing {
+        Replace, // replaced
+        Keep, // left as it is
+        Newer, // replaced when the archive's copy is newer
+        Freshen, // replaced when the archive's copy is newer; files not there are not added
+    } existing = Existing::Replace;
+    bool keepFolders = true; // recreate the archive's folders; false: every file at the top
+    bool spacesToUnderscores = false; // in the names of the extracted files
+    // For encrypted entries. Without it (or with a wrong one) the extraction answers
+    // IZ_BADPWD and changes nothing: the caller asks the user and tries again.
+    QString password;
+    // The journal of the update (see shell/updatejournal.h); "" for one beside the folder.
+    QString journal;
+    UnzipLimits limits;
+};
+
 class CGUnzipFiles {
 public:
-    explicit CGUnzipFiles(Prompt *prompt = nullptr);
+    explicit CGUnzipFiles(UnzipPolicy policy = {}) : m_policy(std::move(policy)) { }
 
-    // The options; booleans are kept as 16-bit 1 or 0 values.
-    qint16 ExtractNewer() const { return m_extractNewer; }
-    void setExtractNewer(qint16 v) { m_extractNewer = v ? 1 : 0; }
-    qint16 SpaceToUnderScore() const { return m_spaceToUnderScore; }
-    void setSpaceToUnderScore(qint16 v) { m_spaceToUnderScore = v ? 1 : 0; }
-    qint16 PromptOverwrite() const { return m_promptOverwrite; }
-    void setPromptOverwrite(qint16 v) { m_promptOverwrite = v ? 1 : 0; }
-    qint32 MessageLevel() const { return m_messageLevel; }
-    void setMessageLevel(qint32 v) { m_messageLevel = v; }
-    qint16 WriteToStdOut() const { return m_writeToStdOut; }
-    void setWriteToStdOut(qint16 v) { m_writeToStdOut = v ? 1 : 0; }
-    qint16 TestZip() const { return m_testZip; }
-    void setTestZip(qint16 v) { m_testZip = v ? 1 : 0; }
-    qint32 ExtractList() const { return m_extractList; }
-    void setExtractList(qint32 v) { m_extractList = v; }
-    qint16 ExtractOnlyNewer() const { return m_extractOnlyNewer; }
-    void setExtractOnlyNewer(qint16 v) { m_extractOnlyNewer = v ? 1 : 0; }
-    qint16 DisplayComment() const { return m_displayComment; }
-    void setDisplayComment(qint16 v) { m_displayComment = v ? 1 : 0; }
-    qint16 HonorDirectories() const { return m_honorDirectories; }
-    void setHonorDirectories(qint16 v) { m_honorDirectories = v ? 1 : 0; }
-    qint16 OverWriteFiles() const { return m_overWriteFiles; }
-    void setOverWriteFiles(qint16 v) { m_overWriteFiles = v ? 1 : 0; }
-    qint16 ConvertCRtoCRLF() const { return m_convertCRtoCRLF; }
-    void setConvertCRtoCRLF(qint16 v) { m_convertCRtoCRLF = v ? 1 : 0; }
-    qint16 Verbose() const { return m_verbose; }
-    void setVerbose(qint16 v) { m_verbose = v ? 1 : 0; }
-    qint16 CaseSensitive() const { return m_caseSensitive; }
-    void setCaseSensitive(qint16 v) { m_caseSensitive = v ? 1 : 0; }
-    qint32 Privilege() const { return m_privilege; }
-    void setPrivilege(qint32 v) { m_privilege = v; }
-    QString ZipFileName() const { return m_zipFileName; }
-    void setZipFileName(const QString &v) { m_zipFileName = v; }
-    QString ExtractDir() const { return m_extractDir; }
-    void setExtractDir(const QString &v) { m_extractDir = v; }
+    UnzipPolicy &policy() { return m_policy; }
 
-    void setLimits(const UnzipLimits &limits) { m_limits = limits; }
-    const UnzipLimits &limits() const { return m_limits; }
+    // Extracts (or tests, or lists) the archive into the folder. Answers one of UnzipResult.
+    std::int32_t Unzip(const QString &zipFileName, const QString &extractDir = QString());
 
-    // Extracts (or, with TestZip or ExtractList, only tests or lists) the archive; a non-empty
-    // argument replaces the property first. Answers one of UnzipResult.
-    std::int32_t Unzip(const QString &zipFileName = QString(), const QString &extractDir = QString());
-
-    // The text printed during the last extraction (listing lines, tested entries, comment).
+    // The text of the last listing or test.
     QString GetLastMessage() const { return m_message; }
     // Why the last extraction failed, in Italian; empty after a success.
     QString lastError() const { return m_error; }
+    // The words of the library or of the system behind lastError(), for Error.log; may be empty.
+    QString lastDetail() const { return m_detail; }
+    // True when the last extraction stopped for want of the right password.
+    bool needsPassword() const { return m_code == IZ_BADPWD; }
     // The files the last extraction placed, relative to the folder, in archive order.
     const QStringList &extracted() const { return m_extracted; }
-
-    // The two questions of the extraction, through the prompt.
-    // Password: 1 after an empty answer (remembered until the next extraction), else the
-    // answer in buffer (cleared, then NUL-terminated) and 0.
-    int passwordCallback(char *buffer, int size);
-    // Overwrite question: 102 yes, 100 no, 104 cancel.
-    int replaceCallback(const char *name);
 
 private:
     struct Run;
     void resetState();
-    std::int32_t fail(std::int32_t code, const QString &message);
+    std::int32_t fail(std::int32_t code, const QString &message, const QString &detail = QString());
 
-    Prompt *m_prompt;
-    UnzipLimits m_limits;
-    qint16 m_extractNewer = 0, m_spaceToUnderScore = 0, m_promptOverwrite = 0, m_writeToStdOut = 0, m_testZip = 0,
-           m_extractOnlyNewer = 0, m_displayComment = 0, m_honorDirectories = 1, m_overWriteFiles = 1,
-           m_convertCRtoCRLF = 0, m_verbose = 0, m_caseSensitive = 1;
-    qint32 m_messageLevel = 2, m_extractList = 0, m_privilege = 0;
-    QString m_zipFileName, m_extractDir;
+    UnzipPolicy m_policy;
+    QString m_zipFileName;
 
     // The state of one extraction, reset when the next one starts.
-    QString m_message, m_error;
-    bool m_emptyPassword = false;
+    QString m_message, m_error, m_detail;
+    std::int32_t m_code = PK_OK;
     QStringList m_extracted;
 };
 

@@ -1,7 +1,6 @@
 #include "metadata/update.h"
 
 #include "shell/context.h"
-#include "shell/prompt.h"
 #include "shell/startup.h"
 
 #include <QDir>
@@ -48,47 +47,40 @@ QString updateDoneText(UpdateKind kind)
                                          : QStringLiteral("Aggiornamento mappe effettuato.");
 }
 
-UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipFile, const UnzipLimits &limits)
+QString UpdateResult::logText() const
+{
+    QString text = message;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    return detail.isEmpty() ? text : text + QStringLiteral(" (") + detail + QLatin1Char(')');
+}
+
+QString updatePasswordQuestion()
+{
+    return QStringLiteral("L'archivio è protetto da una password. Inserire la password:");
+}
+
+UpdateResult installUpdate(const AppContext &ctx, UpdateKind kind, const QString &zipFile, const QString &password,
+                           const UnzipLimits &limits)
 {
     const QString target = updateTargetFolder(ctx, kind);
-    CGUnzipFiles unzip(ctx.prompt);
-    unzip.setLimits(limits);
+    UnzipPolicy policy;
+    policy.limits = limits;
+    policy.password = password;
+    policy.journal = UpdateJournalPath(ctx);
+    CGUnzipFiles unzip(policy);
     UpdateResult r;
-    {
-        BusyPointer busy(ctx.prompt);
-        r.code = unzip.Unzip(zipFile, target);
-    }
+    r.code = unzip.Unzip(zipFile, target);
     if (r.code == PK_OK) {
         r.outcome = UpdateResult::Outcome::Done;
         r.message = updateDoneText(kind);
         return r;
     }
-    r.outcome = UpdateResult::Outcome::Failed;
+    r.outcome = unzip.needsPassword() ? UpdateResult::Outcome::NeedsPassword : UpdateResult::Outcome::Failed;
+    r.detail = unzip.lastDetail();
     r.message = (kind == UpdateKind::Databases ? QStringLiteral("Aggiornamento Banca Dati non effettuato.")
                                                : QStringLiteral("Aggiornamento mappe non effettuato."))
         + QStringLiteral("\r\n") + unzip.lastError() + QStringLiteral("\r\n")
         + QStringLiteral("La cartella %1 non è stata modificata.").arg(QDir::toNativeSeparators(target));
-    return r;
-}
-
-UpdateResult runUpdateCommand(AppContext &ctx, UpdateKind kind, const std::function<void()> &reload,
-                              const UnzipLimits &limits)
-{
-    const QString file = ctx.prompt->openFile(QString(), QString(), QStringLiteral("File zip (*.zip)|*.zip"));
-    if (file.isEmpty())
-        return {};
-    if (ctx.prompt->message(updateQuestion(kind, file), QString(), Icon::Question, Buttons::YesNo) != Answer::Yes)
-        return {};
-    UpdateResult r = installUpdate(ctx, kind, file, limits);
-    if (r.outcome == UpdateResult::Outcome::Done) {
-        // Connections are opened per operation, so the next one reads the new files; the
-        // labels are read again from the new metadata database.
-        if (kind == UpdateKind::Databases && reload)
-            reload();
-        ctx.prompt->message(r.message);
-    } else {
-        ctx.prompt->message(r.message, QStringLiteral("Attenzione"), Icon::Exclamation);
-    }
     return r;
 }
 

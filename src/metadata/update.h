@@ -5,7 +5,6 @@
 #include "metadata/unzip.h"
 
 #include <QString>
-#include <functional>
 
 namespace qrn {
 
@@ -28,21 +27,29 @@ QString updateTargetFolder(const AppContext &ctx, UpdateKind kind);
 QString updateQuestion(UpdateKind kind, const QString &zipFile);
 QString updateDoneText(UpdateKind kind);
 
+// What an update did. The window shows the message through the prompt and logs refusals
+// under its name; the command line prints it.
 struct UpdateResult {
-    enum class Outcome { Cancelled, Done, Failed } outcome = Outcome::Cancelled;
-    QString message; // the text shown at the end
+    enum class Outcome {
+        Cancelled,
+        Done,
+        Failed,
+        NeedsPassword, // the archive is encrypted and the password is missing or wrong: ask, try again
+    } outcome = Outcome::Cancelled;
+    QString message; // Italian: the success text or an account of the failure
+    QString detail; // the library's or the system's own words, for Error.log
     std::int32_t code = PK_OK;
+
+    // The line for Error.log: the message on one line, then the detail.
+    QString logText() const;
 };
 
-// Extracts the archive into the folder of the kind, all or nothing; the message is the
-// success text or an Italian account of the failure. Password and overwrite questions go to
-// ctx.prompt.
-UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipFile,
-                           const UnzipLimits &limits = UnzipLimits());
+// Extracts the archive into the folder of the kind, all or nothing, through the update journal
+// of the files folder. Never asks the user anything.
+UpdateResult installUpdate(const AppContext &ctx, UpdateKind kind, const QString &zipFile,
+                           const QString &password = QString(), const UnzipLimits &limits = UnzipLimits());
 
-// The update command of the window: the archive chosen in the open dialog, the question, the
-// installation, reload() after a database update, and the final message.
-UpdateResult runUpdateCommand(AppContext &ctx, UpdateKind kind, const std::function<void()> &reload,
-                              const UnzipLimits &limits = UnzipLimits());
+// The question the window asks for the password of an encrypted archive.
+QString updatePasswordQuestion();
 
 } // namespace qrn

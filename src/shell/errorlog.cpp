@@ -51,21 +51,27 @@ void ErrorLog::append(const QString &path, const QString &line) noexcept
 void ErrorLog::logError(const QString &module, const QString &procedure, const QString &number,
                         const QString &description) noexcept
 {
-    try {
-        if (!m_filesFolder.isEmpty()) {
-            const QString mapinfo = m_filesFolder + QStringLiteral("MAPINFO.dbc");
-            if (QFile::exists(mapinfo))
-                QFile::remove(mapinfo);
-            append(errorLogPath(), errorLine(module, procedure, number, description));
-        }
-    } catch (...) {
-    }
+    writeError(module, procedure, number, description);
     try {
         if (m_prompt) {
             m_prompt->message(QStringLiteral("Errore : ") + description
                                   + QStringLiteral(" Il File Error.log è stato riempito."),
                               QString(), Icon::Exclamation, Buttons::Ok);
             m_prompt->setBusy(false);
+        }
+    } catch (...) {
+    }
+}
+
+void ErrorLog::writeError(const QString &module, const QString &procedure, const QString &number,
+                          const QString &description) noexcept
+{
+    try {
+        if (!m_filesFolder.isEmpty()) {
+            const QString mapinfo = m_filesFolder + QStringLiteral("MAPINFO.dbc");
+            if (QFile::exists(mapinfo))
+                QFile::remove(mapinfo);
+            append(errorLogPath(), errorLine(module, procedure, number, description));
         }
     } catch (...) {
     }

@@ -29,6 +29,9 @@ public:
     // to normal. Never throws.
     void logError(const QString &module, const QString &procedure, const QString &number,
                   const QString &description) noexcept;
+    // Appends the line to Error.log only, for an error the caller reports itself. Never throws.
+    void writeError(const QString &module, const QString &procedure, const QString &number,
+                    const QString &description) noexcept;
     void logError(const QObject *window, const QString &procedure, const QString &number,
                   const QString &description) noexcept;
     void logError(const QString &module, const QString &procedure, long number, const QString &description) noexcept

@@ -3,6 +3,7 @@
 #include "shell/context.h"
 #include "shell/links.h"
 #include "shell/prompt.h"
+#include "shell/updatejournal.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -124,6 +125,43 @@ void FindShapeFiles(AppContext &ctx)
     ctx.ShapeFolder = chosen;
 }
 
+QString UpdateJournalPath(const AppContext &ctx)
+{
+    return ctx.FilesFolder + QStringLiteral("Aggiornamento.giornale");
+}
+
+void RecoverInterruptedUpdate(AppContext &ctx, const QString &module)
+{
+    // Every folder an update may have gone into: the default ones, the remembered ones and
+    // those in use.
+    QStringList folders {ctx.programFolder + QStringLiteral("Databases/"), ctx.programFolder + QStringLiteral("Shape/"),
+                         ReadFolderFile(ctx.FilesFolder + QStringLiteral("DBPath.dbc")),
+                         ReadFolderFile(ctx.FilesFolder + QStringLiteral("SHPath.dbc")), ctx.DbFolder, ctx.ShapeFolder};
+    folders.removeAll(QString());
+    folders.removeDuplicates();
+    QString detail;
+    const QString proc = QStringLiteral("RecoverInterruptedUpdate");
+    switch (recoverInterruptedUpdate(UpdateJournalPath(ctx), folders, &detail)) {
+    case UpdateRecovery::RolledBack:
+        ctx.log.writeError(module, proc, QStringLiteral("0"),
+                           QStringLiteral("Un aggiornamento interrotto è stato annullato: "
+                                          "la cartella è tornata com'era prima."));
+        break;
+    case UpdateRecovery::RolledForward:
+        ctx.log.writeError(module, proc, QStringLiteral("0"),
+                           QStringLiteral("Un aggiornamento interrotto è stato completato."));
+        break;
+    case UpdateRecovery::Failed:
+        ctx.log.writeError(module, proc, QStringLiteral("-1"),
+                           QStringLiteral("Impossibile completare o annullare un aggiornamento interrotto (%1).")
+                               .arg(detail));
+        break;
+    case UpdateRecovery::Nothing:
+    case UpdateRecovery::Busy: // another process is updating: it finishes its own work
+        break;
+    }
+}
+
 StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock, MenuBar &bar)
 {
     const QString module = host.mainWindowName();
@@ -141,6 +179,7 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
             return StartupOutcome::Exit;
         }
         ctx.setProgramFolder(ctx.programFolder);
+        RecoverInterruptedUpdate(ctx, module);
 
         trace("003");
         if (!FindDatabases(ctx))

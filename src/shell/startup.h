@@ -47,6 +47,15 @@ public:
     virtual QString mainWindowName() const { return QStringLiteral("frmMainMDI"); }
 };
 
+// The journal of updates (Files/Aggiornamento.giornale): see updatejournal.h.
+QString UpdateJournalPath(const AppContext &ctx);
+
+// An update interrupted by a kill or a power cut is finished or undone, and what older
+// interrupted updates left beside the databases and shapes folders is removed. The window and
+// every command of quarnaro-cli run it first, before the databases are looked for. What it did
+// goes to Error.log under the module given.
+void RecoverInterruptedUpdate(AppContext &ctx, const QString &module);
+
 enum class StartupOutcome { Running, Exit };
 
 // FindDatabases and FindShapeFiles: answer false when the program must end.

@@ -31,13 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     QDir().mkpath(target);
 
-    qrn::CGUnzipFiles unzip;
-    qrn::UnzipLimits limits;
-    limits.maxTotalBytes = 4 << 20, limits.maxEntries = 200, limits.ratioFloor = 1 << 20;
-    unzip.setLimits(limits);
-    unzip.setTestZip(size % 4 == 1);
-    unzip.setExtractList(size % 4 == 2);
-    unzip.setHonorDirectories(size % 8 != 3);
+    qrn::UnzipPolicy policy;
+    policy.limits.maxTotalBytes = 4 << 20, policy.limits.maxEntries = 200, policy.limits.ratioFloor = 1 << 20;
+    policy.mode = size % 4 == 1 ? qrn::UnzipPolicy::Mode::Test
+        : size % 4 == 2         ? qrn::UnzipPolicy::Mode::List
+                                : qrn::UnzipPolicy::Mode::Extract;
+    policy.keepFolders = size % 8 != 3;
+    qrn::CGUnzipFiles unzip(policy);
     const std::int32_t code = unzip.Unzip(zip, target);
 
     bool empty = true;

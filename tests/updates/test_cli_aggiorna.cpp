@@ -16,7 +16,7 @@ TEST(CliAggiorna, InstallsRefusesAndChecksItsArguments)
     makeZip(tf.file("slip.zip"), {file("Metadati.sqlite", "rotto"), file("../../fuori.txt", "x")});
     const QByteArray metadati = tf.read("Databases/Metadati.sqlite");
     const QString kept = "La cartella " + tf.file("Databases/") + " non è stata modificata.\n";
-    const QString usage = "uso: aggiorna --banca-dati FILE.zip | --mappe FILE.zip\n";
+    const QString usage = "uso: aggiorna --banca-dati FILE.zip | --mappe FILE.zip [--password PASSWORD]\n";
     const struct {
         QStringList args;
         int status;

@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+#include <zip.h>
 
 using namespace qrn;
 using namespace qrn::test;
@@ -44,4 +45,46 @@ TEST(FrmInfo, OpensFromTheMenuAndShowsTheNewDataAfterAnUpdate)
     EXPECT_EQ(labels,
               (QStringList {"Ultimo aggiornamento dei dati: Dicembre 2026 - dati di esempio",
                             "Ultimo aggiornamento dei dati: Marzo 2027", "Note: Serie 2008 completa"}));
+}
+
+// The window asks what the core does not: the archive, the confirmation, the password (in
+// Italian); a refusal is shown and written to Error.log under the window's name.
+TEST(FrmInfo, AsksThePasswordAndLogsARefusal)
+{
+    TestFolder tf;
+    auto ctx = tf.context();
+    ctx->ShapeFolder = tf.file("Shape/");
+    ui::frmInfo w(*ctx, nullptr);
+    makeZip(tf.file("segreto.zip"), {encrypted("segreto.dbf", "s", ZIP_EM_AES_256, "chiave")});
+    makeZip(tf.file("cattivo.zip"), {file("../fuori.txt", "x")});
+    struct Case {
+        QString zip;
+        std::vector<std::optional<QString>> passwords;
+        UpdateResult::Outcome outcome;
+    };
+    using enum UpdateResult::Outcome;
+    for (const Case &c : {Case {tf.file("segreto.zip"), {QString("sbagliata"), QString("chiave")}, Done},
+                          Case {tf.file("segreto.zip"), {std::nullopt}, NeedsPassword},
+                          Case {tf.file("cattivo.zip"), {}, Failed}}) {
+        SCOPED_TRACE(c.zip.toStdString());
+        QFile::remove(tf.file("Shape/segreto.dbf"));
+        QFile::remove(ctx->log.errorLogPath());
+        tf.prompt.clear();
+        tf.prompt.answerFile(c.zip);
+        tf.prompt.answer(Answer::Yes);
+        for (const auto &p : c.passwords)
+            tf.prompt.answerInput(p);
+        EXPECT_EQ(w.cmdAggiornaMappe_Click().outcome, c.outcome);
+        const auto &shown = tf.prompt.shown();
+        int asked = 0;
+        for (const auto &box : shown)
+            if (box.text == updatePasswordQuestion())
+                ++asked;
+        EXPECT_EQ(asked, int(c.passwords.size()));
+        EXPECT_EQ(shown.back().icon, c.outcome == Done ? Icon::None : Icon::Exclamation);
+        const QString log = QString::fromLocal8Bit(tf.read("Files/Error.log"));
+        EXPECT_EQ(log.contains("Module:frmInfo Function: cmdAggiornaMappe_Click"), c.outcome != Done) << log.toStdString();
+        EXPECT_EQ(QFile::exists(tf.file("Shape/segreto.dbf")), c.outcome == Done);
+        EXPECT_FALSE(tf.prompt.busy());
+    }
 }

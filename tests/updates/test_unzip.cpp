@@ -74,7 +74,7 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
         const char *message;
         std::vector<ZipItem> items;
         std::function<void(QByteArray &)> change = nullptr; // of the archive's bytes
-        QStringList passwords = {};
+        QString password = {};
         UnzipLimits limits = UnzipLimits();
         // Traditional encryption checks a password against one byte of a random header: one wrong
         // password in 256 passes it, and the entry then fails as damaged data.
@@ -82,11 +82,11 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
     };
     const auto rename = [](QByteArray &b) { b.replace("Metadati.sqlitX", "Metadati.sqlite"); };
     const auto halve = [](QByteArray &b) { b.truncate(b.size() / 2); };
+    const auto emptyZip = [](QByteArray &b) { b = QByteArray("PK\5\6", 4) + QByteArray(18, '\0'); };
     const auto flip = [](QByteArray &b) { b[2000] = char(b[2000] ^ 0x5a); };
     const auto secret = [&](std::uint16_t method) { return encrypted("Metadati.sqlite", s, method, pw); };
     const ZipItem q = file("Metadati.sqlite", QByteArray(5000, 'q')), big = file("a.bin", QByteArray(600, 'a'));
     const ZipItem bt = file("b.txt", "b");
-    const QStringList wrong {"sbagliata0", "sbagliata1", "sbagliata2"};
     const std::vector<Case> cases = {
         {"zip-slip", PK_ERR, "percorso non ammesso (../evil.txt)", {m, file("../evil.txt", "x")}},
         {"absolute path", PK_ERR, "percorso non ammesso", {m, file("/tmp/evil.txt", "x")}},
@@ -96,14 +96,16 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
         {"a file and a folder of one name", PK_ERR, "più volte lo stesso nome", {file("a", "1"), file("a/b", "2")}},
         {"truncated archive", PK_NOZIP, "non è un archivio zip valido", {q}, halve},
         {"damaged data", PK_ERR, "Metadati.sqlite dell'archivio", {file("Metadati.sqlite", noise), bt}, flip},
-        {"wrong password, traditional", IZ_BADPWD, "password", {secret(ZIP_EM_TRAD_PKWARE)}, {}, wrong, {}, PK_ERR},
-        {"wrong password, AES", IZ_BADPWD, "è errata", {bt, secret(ZIP_EM_AES_256)}, {}, {"sbagliata"}},
-        {"no password given", IZ_BADPWD, "password che non è stata data", {secret(ZIP_EM_AES_128)}, {}, {""}},
+        {"wrong password, traditional", IZ_BADPWD, "password", {secret(ZIP_EM_TRAD_PKWARE)}, {}, "sbagliata", {}, PK_ERR},
+        {"wrong password, AES", IZ_BADPWD, "è errata", {bt, secret(ZIP_EM_AES_256)}, {}, "sbagliata"},
+        {"no password given", IZ_BADPWD, "protetto da una password", {secret(ZIP_EM_AES_128)}},
         {"10,000 entries", PK_MEM, "10000 file, più dei 2000 ammessi", many},
         {"1 GB bomb", PK_MEM, "si espande in modo anomalo", {bomb}},
         {"over the total size", PK_MEM, "supera i 1.000 byte", {big, file("b.bin", big.data)}, {}, {}, small},
-        {"folder over a file", PK_DISK, "Impossibile copiare sub/x.txt/y.txt", {m, file("sub/x.txt/y.txt", "y")}},
+        {"folder over a file", PK_ERR, "sub/x.txt è un file, non una cartella", {m, file("sub/x.txt/y.txt", "y")}},
         {"file over a folder", PK_ERR, "c'è una cartella con lo stesso nome", {m, file("sub", "y")}},
+        {"empty archive", PK_FIND, "non contiene alcun file", {bt}, emptyZip},
+        {"only folders", PK_FIND, "non contiene alcun file", {item(ZipItem::Kind::Dir, "vuota/")}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -114,15 +116,18 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
             c.change(bytes);
             s.write("update.zip", bytes);
         }
-        for (const QString &p : c.passwords)
-            s.prompt.answerInput(p);
         const auto before = snapshot(s.target);
         const QStringList beside = entriesOf(s.path());
-        CGUnzipFiles unzip(&s.prompt);
-        unzip.setLimits(c.limits);
+        CGUnzipFiles unzip({.password = c.password, .limits = c.limits});
         const std::int32_t code = unzip.Unzip(s.zip, s.target);
         EXPECT_TRUE(code == c.code || code == c.orCode) << code;
+        EXPECT_EQ(unzip.needsPassword(), code == IZ_BADPWD);
         EXPECT_TRUE(unzip.lastError().contains(QString::fromUtf8(c.message))) << unzip.lastError().toStdString();
+        // libzip's own words ("Zlib error: data error") are the detail, never the message.
+        if (QByteArray(c.what) == "damaged data")
+            EXPECT_FALSE(unzip.lastDetail().isEmpty());
+        if (!unzip.lastDetail().isEmpty())
+            EXPECT_FALSE(unzip.lastError().contains(unzip.lastDetail())) << unzip.lastError().toStdString();
         EXPECT_EQ(snapshot(s.target), before);
         EXPECT_EQ(entriesOf(s.path()), beside);
         EXPECT_TRUE(unzip.extracted().isEmpty());
@@ -138,9 +143,8 @@ TEST(Unzip, ReplacesFilesAndRecreatesFoldersWithoutAsking)
             {file("Metadati.sqlite", "nuovo metadati"), file("territorio.sqlite", "nuovo territorio"),
              item(ZipItem::Kind::Dir, "vuota/"), file("nuova/cartella/a.txt", "a")});
     const QStringList beside = entriesOf(s.path());
-    CGUnzipFiles unzip(&s.prompt);
+    CGUnzipFiles unzip;
     ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK) << unzip.lastError().toStdString();
-    EXPECT_TRUE(s.prompt.shown().empty());
     EXPECT_EQ(unzip.extracted(), QStringList({"Metadati.sqlite", "territorio.sqlite", "nuova/cartella/a.txt"}));
     EXPECT_EQ(s.in("Metadati.sqlite"), "nuovo metadati");
     EXPECT_EQ(s.in("nuova/cartella/a.txt"), "a");
@@ -156,7 +160,8 @@ TEST(Unzip, ReplacesFilesAndRecreatesFoldersWithoutAsking)
     EXPECT_EQ(QFileInfo(s.target + "Metadati.sqlite").lastModified().toSecsSinceEpoch(), 1210000000);
 }
 
-TEST(Unzip, PasswordsAreAskedOnceAndAnEmptyAnswerIsRemembered)
+// Without the password nothing is written and the result asks for one; with it every entry opens.
+TEST(Unzip, PasswordsComeWithThePolicy)
 {
     for (const std::uint16_t method : {std::uint16_t(ZIP_EM_TRAD_PKWARE), std::uint16_t(ZIP_EM_AES_256)}) {
         SCOPED_TRACE(method);
@@ -164,80 +169,48 @@ TEST(Unzip, PasswordsAreAskedOnceAndAnEmptyAnswerIsRemembered)
         makeZip(s.zip,
                 {encrypted("Metadati.sqlite", "nuovo", method, "girasole"), encrypted("b.txt", "b", method, "girasole"),
                  file("c.txt", "c")});
-        // A wrong answer is asked again; the right one serves every entry.
-        s.prompt.answerInput(QString("sbagliata"));
-        s.prompt.answerInput(QString("girasole"));
-        CGUnzipFiles unzip(&s.prompt);
+        const auto before = snapshot(s.target);
+        CGUnzipFiles unzip;
+        EXPECT_EQ(unzip.Unzip(s.zip, s.target), IZ_BADPWD);
+        EXPECT_TRUE(unzip.needsPassword());
+        EXPECT_EQ(snapshot(s.target), before);
+        unzip.policy().password = "girasole";
         ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK) << unzip.lastError().toStdString();
+        EXPECT_FALSE(unzip.needsPassword());
         EXPECT_EQ(s.in("Metadati.sqlite"), "nuovo");
         EXPECT_EQ(s.in("b.txt"), "b");
-        ASSERT_EQ(s.prompt.shown().size(), 2u);
-        EXPECT_EQ(s.prompt.shown()[0].text, "Please Enter The Password!");
 
-        // Testing the archive goes through every entry; after an empty answer no prompt follows.
-        s.prompt.clear();
-        s.prompt.answerInput(QString());
-        unzip.setTestZip(1);
-        EXPECT_EQ(unzip.Unzip(), IZ_BADPWD);
-        EXPECT_EQ(s.prompt.shown().size(), 1u);
-        EXPECT_EQ(unzip.GetLastMessage(),
+        // Testing the archive without the password goes through every entry.
+        CGUnzipFiles test({.mode = UnzipPolicy::Mode::Test});
+        EXPECT_EQ(test.Unzip(s.zip), IZ_BADPWD);
+        EXPECT_EQ(test.GetLastMessage(),
                   "    testing: Metadati.sqlite errore\n    testing: b.txt errore\n"
                   "    testing: c.txt OK\n");
-        // The next extraction asks again.
-        s.prompt.clear();
-        s.prompt.answerInput(QString("girasole"));
-        EXPECT_EQ(unzip.Unzip(), PK_OK);
-        EXPECT_EQ(s.prompt.shown().size(), 1u);
     }
-    // The callback writes the answer NUL-terminated; a cancelled box counts as an empty answer.
-    ScriptedPrompt prompt;
-    prompt.answerInput(QString("chiave"));
-    prompt.answerInput(std::nullopt);
-    CGUnzipFiles unzip(&prompt);
-    char buffer[256];
-    std::fill(std::begin(buffer), std::end(buffer), 'z');
-    EXPECT_EQ(unzip.passwordCallback(buffer, 256), 0);
-    EXPECT_STREQ(buffer, "chiave");
-    EXPECT_EQ(unzip.passwordCallback(buffer, 256), 1);
 }
 
-TEST(Unzip, OverwriteOptions)
+TEST(Unzip, ExistingFiles)
 {
+    using enum UnzipPolicy::Existing;
     struct Case {
-        const char *what;
-        bool overwrite;
-        std::optional<Answer> asked; // the overwrite question and its answer
-        bool onlyNewer, freshen;
-        std::int32_t code;
+        UnzipPolicy::Existing rule;
         QByteArray metadati, nuovo;
     };
     // The archive's file (2008) is older than the one in the folder (now).
     const std::vector<Case> cases = {
-        {"never overwrite", false, {}, false, false, PK_OK, "vecchio metadati", "n"},
-        {"asked, yes", false, Answer::Yes, false, false, PK_OK, "nuovo", "n"},
-        {"asked, no", false, Answer::No, false, false, PK_OK, "vecchio metadati", "n"},
-        {"asked, cancel: nothing at all", false, Answer::Cancel, false, false, IZ_CTRLC, "vecchio metadati", ""},
-        {"only newer files", true, {}, true, false, PK_OK, "vecchio metadati", "n"},
-        {"freshen: only newer files already present", true, {}, false, true, PK_OK, "vecchio metadati", ""},
+        {Replace, "nuovo", "n"},
+        {Keep, "vecchio metadati", "n"},
+        {Newer, "vecchio metadati", "n"},
+        {Freshen, "vecchio metadati", ""},
     };
     for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
+        SCOPED_TRACE(int(c.rule));
         Installed s;
         makeZip(s.zip, {file("Metadati.sqlite", "nuovo"), file("nuovo.txt", "n")});
-        CGUnzipFiles unzip(&s.prompt);
-        unzip.setOverWriteFiles(c.overwrite);
-        unzip.setPromptOverwrite(c.asked.has_value());
-        if (c.asked)
-            s.prompt.answer(*c.asked);
-        unzip.setExtractOnlyNewer(c.onlyNewer);
-        unzip.setExtractNewer(c.freshen);
-        EXPECT_EQ(unzip.Unzip(s.zip, s.target), c.code);
+        CGUnzipFiles unzip({.existing = c.rule});
+        EXPECT_EQ(unzip.Unzip(s.zip, s.target), PK_OK);
         EXPECT_EQ(s.in("Metadati.sqlite"), c.metadati);
         EXPECT_EQ(s.in("nuovo.txt"), c.nuovo);
-        EXPECT_EQ(s.prompt.messages(), c.asked ? QStringList {"Overwrite Metadati.sqlite?"} : QStringList());
-        if (c.asked) {
-            EXPECT_EQ(s.prompt.shown()[0].buttons, Buttons::YesNoCancel);
-        }
     }
 }
 
@@ -245,16 +218,13 @@ TEST(Unzip, NamesFoldersListingAndMissingArchive)
 {
     Installed s;
     makeZip(s.zip, {file("cartine/Regioni 2001.shp", "shp"), file("cartine/leggimi.txt", "l")});
-    CGUnzipFiles unzip(&s.prompt);
-    unzip.setHonorDirectories(0);
-    unzip.setSpaceToUnderScore(1);
+    CGUnzipFiles unzip({.keepFolders = false, .spacesToUnderscores = true});
     ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK);
     EXPECT_EQ(s.in("Regioni_2001.shp"), "shp");
     EXPECT_FALSE(QFileInfo::exists(s.target + "cartine"));
 
     // Listing writes nothing and needs no folder.
-    CGUnzipFiles list;
-    list.setExtractList(1);
+    CGUnzipFiles list({.mode = UnzipPolicy::Mode::List});
     const auto before = snapshot(s.target);
     ASSERT_EQ(list.Unzip(s.zip), PK_OK);
     EXPECT_EQ(snapshot(s.target), before);
@@ -263,7 +233,7 @@ TEST(Unzip, NamesFoldersListingAndMissingArchive)
     EXPECT_TRUE(lines[0].startsWith("Filename: cartine/Regioni 2001.shp "));
 
     CGUnzipFiles none;
-    EXPECT_EQ(none.Unzip(), PK_PARAM);
+    EXPECT_EQ(none.Unzip(QString()), PK_PARAM);
     EXPECT_EQ(none.Unzip(s.path() + "/manca.zip", s.target), PK_NOZIP);
     EXPECT_TRUE(none.lastError().contains("Impossibile trovare l'archivio"));
 }

@@ -2,6 +2,7 @@
 
 #include "shell/context.h"
 #include "shell/dberror.h"
+#include "shell/prompt.h"
 #include "shell/ui/mainwindow.h"
 
 #include <QGroupBox>
@@ -89,14 +90,50 @@ void frmInfo::Form_Load()
     }
 }
 
+UpdateResult frmInfo::runUpdate(UpdateKind kind, const QString &procedure)
+{
+    Prompt &prompt = *m_ctx.prompt;
+    const QString file = prompt.openFile(QString(), QString(), QStringLiteral("File zip (*.zip)|*.zip"));
+    if (file.isEmpty())
+        return {};
+    if (prompt.message(updateQuestion(kind, file), QString(), Icon::Question, Buttons::YesNo) != Answer::Yes)
+        return {};
+    constexpr int kPasswordTries = 3;
+    QString password;
+    UpdateResult r;
+    for (int asked = 0;; ++asked) {
+        {
+            BusyPointer busy(&prompt);
+            r = installUpdate(m_ctx, kind, file, password);
+        }
+        if (r.outcome != UpdateResult::Outcome::NeedsPassword || asked == kPasswordTries)
+            break;
+        const std::optional<QString> answer = prompt.input(updatePasswordQuestion(), QStringLiteral("Password"), QString());
+        if (!answer || answer->isEmpty())
+            break;
+        password = *answer;
+    }
+    if (r.outcome == UpdateResult::Outcome::Done) {
+        // Connections are opened per operation, so the next one reads the new files; the
+        // labels are read again from the new metadata database.
+        if (kind == UpdateKind::Databases)
+            Form_Load();
+        prompt.message(r.message);
+    } else {
+        m_ctx.log.writeError(objectName(), procedure, QString::number(r.code), r.logText());
+        prompt.message(r.message, QStringLiteral("Attenzione"), Icon::Exclamation);
+    }
+    return r;
+}
+
 UpdateResult frmInfo::cmdAggiornaBd_Click()
 {
-    return runUpdateCommand(m_ctx, UpdateKind::Databases, [this] { Form_Load(); });
+    return runUpdate(UpdateKind::Databases, QStringLiteral("cmdAggiornaBd_Click"));
 }
 
 UpdateResult frmInfo::cmdAggiornaMappe_Click()
 {
-    return runUpdateCommand(m_ctx, UpdateKind::Maps, {});
+    return runUpdate(UpdateKind::Maps, QStringLiteral("cmdAggiornaMappe_Click"));
 }
 
 void frmInfo::showEvent(QShowEvent *e)

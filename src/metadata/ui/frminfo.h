@@ -31,6 +31,12 @@ protected:
     void showEvent(QShowEvent *e) override;
 
 private:
+    // The command of either button: the archive from the open dialog, the question, the
+    // password when the archive wants one, the installation, the message; a refusal is logged
+    // under the window's name and the procedure's.
+    UpdateResult runUpdate(UpdateKind kind, const QString &procedure);
+
+private:
     AppContext &m_ctx;
     MainWindow *m_main;
     QLabel *m_version;
