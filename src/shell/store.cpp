@@ -84,9 +84,7 @@ std::optional<double> argNumber(sqlite3_context *ctx, sqlite3_value *v)
     case SQLITE_FLOAT:
         return sqlite3_value_double(v);
     case SQLITE_TEXT:
-        if (const auto exact = exactDecimal(argText(v)))
-            return exact;
-        return numbersOf(ctx).toNumber(argText(v));
+        return jetNumber(argText(v), numbersOf(ctx));
     default:
         return std::nullopt;
     }
@@ -670,6 +668,76 @@ Recordset Connection::queryNative(const QString &sql, const QVariantList &params
     sqlite3_finalize(st);
     rs.m_pos = 0;
     return rs;
+}
+
+void Connection::scan(const QString &jetSql, const std::function<void(const QStringList &)> &columns,
+                      const std::function<void(const RowView &)> &row)
+{
+    ensureOpen();
+    const QByteArray utf8 = translateJetSql(jetSql).toUtf8();
+    sqlite3_stmt *st = nullptr;
+    const char *tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, &tail) != SQLITE_OK)
+        fail(QString());
+    if (!st)
+        throw DbError(DbError::Kind::Generic, QStringLiteral("Istruzione SQL vuota."));
+    // The statement is finalized however the callbacks leave.
+    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(st, sqlite3_finalize);
+    refuseWrites(st, tail);
+    const int n = sqlite3_column_count(st);
+    QStringList names;
+    for (int i = 0; i < n; ++i)
+        names << QString::fromUtf8(sqlite3_column_name(st, i));
+    columns(names);
+    const RowView view(st, n);
+    int rc;
+    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+        row(view);
+    if (rc != SQLITE_DONE)
+        fail(QString());
+}
+
+RowView::Type RowView::type(int column) const
+{
+    switch (sqlite3_column_type(m_st, column)) {
+    case SQLITE_INTEGER:
+        return Type::Integer;
+    case SQLITE_FLOAT:
+        return Type::Real;
+    case SQLITE_TEXT:
+        return Type::Text;
+    case SQLITE_BLOB:
+        return Type::Blob;
+    default:
+        return Type::Null;
+    }
+}
+
+qint64 RowView::integer(int column) const
+{
+    return sqlite3_column_int64(m_st, column);
+}
+
+double RowView::real(int column) const
+{
+    return sqlite3_column_double(m_st, column);
+}
+
+QString RowView::text(int column) const
+{
+    if (sqlite3_column_type(m_st, column) == SQLITE_BLOB) {
+        const auto *p = static_cast<const char *>(sqlite3_column_blob(m_st, column));
+        return QString::fromUtf8(p, sqlite3_column_bytes(m_st, column));
+    }
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_st, column));
+    return QString::fromUtf8(p, sqlite3_column_bytes(m_st, column));
+}
+
+std::optional<double> jetNumber(const QString &text, const NumberFormat &numbers)
+{
+    if (const auto exact = exactDecimal(text))
+        return exact;
+    return numbers.toNumber(text);
 }
 
 void Connection::execute(const QString &sql, const QVariantList &params)

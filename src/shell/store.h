@@ -19,6 +19,7 @@
 #include <QVariant>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 struct sqlite3;
@@ -84,6 +85,25 @@ private:
     int m_pos = 0;
 };
 
+// One row of a statement as it is stepped, read in place: valid only inside the callback of
+// Connection::scan that receives it.
+class RowView {
+public:
+    enum class Type { Null, Integer, Real, Text, Blob };
+    int columnCount() const { return m_columns; }
+    Type type(int column) const;
+    qint64 integer(int column) const;
+    double real(int column) const;
+    // A text, or a blob read as UTF-8 text.
+    QString text(int column) const;
+
+private:
+    friend class Connection;
+    RowView(sqlite3_stmt *st, int columns) : m_st(st), m_columns(columns) { }
+    sqlite3_stmt *m_st;
+    int m_columns;
+};
+
 // A linked table: the name it is known by, the connect string of its source database and the
 // table there.
 struct LinkDef {
@@ -132,6 +152,11 @@ public:
     // Runs several statements in the store's own dialect (no parameters).
     void executeScript(const QString &sql);
     Recordset queryNative(const QString &sql, const QVariantList &params = {});
+    // Runs a SELECT written in the Access dialect without copying its rows into a record set:
+    // columns receives the field names once, then row each row as it is stepped. Errors as
+    // query() reports them.
+    void scan(const QString &jetSql, const std::function<void(const QStringList &)> &columns,
+              const std::function<void(const RowView &)> &row);
 
     // Saved queries (views).
     QStringList queryDefs();
@@ -157,6 +182,11 @@ private:
     NumberFormat m_numbers;
     bool m_readOnly = false;
 };
+
+// A text as the Access-dialect functions (Format, CDbl) read a number: exact decimals written
+// with a point ("1234.5678", as imported currency fields are kept), otherwise in the program's
+// format; nullopt when it is not a number.
+std::optional<double> jetNumber(const QString &text, const NumberFormat &numbers);
 
 // The Italian text of a message of the engine ("no such table: X" and the like); a message
 // without a translation is given in parentheses after a general Italian one.

@@ -119,7 +119,12 @@ workbook::Cell valueCell(const QVariant &v)
 
 } // namespace
 
-bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName, const QString &module)
+namespace {
+
+// Sheet 1 and sheet 2 around the data rows: the metadata of the headers' items, the template,
+// the file.
+bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &headers, const QString &fileName,
+                   const QString &module)
 {
     std::string error;
     const auto tpl = workbook::loadTemplate(exportTemplatePath(ctx).toStdString(), &error);
@@ -129,31 +134,13 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
         return false;
     }
     workbook::Workbook book;
-    workbook::Sheet data;
     data.repeatColumns = 6;
-    for (size_t r = 0; r < table.size(); ++r) {
-        const QStringList &row = table[r];
-        std::vector<workbook::Cell> cells;
-        cells.reserve(size_t(row.size()));
-        for (int c = 0; c < row.size(); ++c) {
-            const QString &t = row[c];
-            if (r == 0 || c <= 4) {
-                cells.push_back(textCell(t));
-            } else if (const auto n = ctx.numbers.toNumber(t)) {
-                cells.push_back(workbook::Cell::ofNumber(*n));
-            } else {
-                cells.push_back(textCell(t));
-            }
-        }
-        data.rows.push_back(std::move(cells));
-    }
     book.sheets.push_back(std::move(data));
 
     // Sheet 2: the metadata of the table's items (CopyRecordsMeta).
     workbook::Sheet meta;
     try {
         auto cn = ctx.GetDbConnection(ctx.OdbcPrefix + ctx.DbFolder + QStringLiteral("metadati.mdb"), QString(), true);
-        const QStringList headers = table.empty() ? QStringList() : table.front();
         Recordset rs = cn->query(exportMetadataQuery(ctx.CurrentTipo, exportCodeList(headers)));
         std::vector<workbook::Cell> head;
         for (const QString &n : rs.fieldNames())
@@ -179,10 +166,51 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
     return true;
 }
 
+} // namespace
+
+bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName, const QString &module)
+{
+    workbook::Sheet data;
+    for (size_t r = 0; r < table.size(); ++r) {
+        const QStringList &row = table[r];
+        std::vector<workbook::Cell> cells;
+        cells.reserve(size_t(row.size()));
+        for (int c = 0; c < row.size(); ++c) {
+            const QString &t = row[c];
+            if (r == 0 || c <= 4) {
+                cells.push_back(textCell(t));
+            } else if (const auto n = ctx.numbers.toNumber(t)) {
+                cells.push_back(workbook::Cell::ofNumber(*n));
+            } else {
+                cells.push_back(textCell(t));
+            }
+        }
+        data.rows.push_back(std::move(cells));
+    }
+    return writeWorkbook(ctx, std::move(data), table.empty() ? QStringList() : table.front(), fileName, module);
+}
+
 bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module)
 {
-    const TextTable rows(table.rows().cbegin(), table.rows().cend());
-    return CreateExcelFile(ctx, rows, fileName, module);
+    // The same cells as the table's texts would give, without writing the stored numbers as
+    // text: a number of column 5 on goes as the number its text reads as.
+    workbook::Sheet data;
+    data.rows.reserve(size_t(table.rowCount()));
+    for (int r = 0; r < table.rowCount(); ++r) {
+        std::vector<workbook::Cell> cells;
+        cells.reserve(size_t(table.columnCount()));
+        for (int c = 0; c < table.columnCount(); ++c) {
+            if (r == 0 || c <= 4) {
+                cells.push_back(textCell(table.text(r, c)));
+            } else if (const auto n = table.number(r, c, ctx.numbers)) {
+                cells.push_back(workbook::Cell::ofNumber(*n));
+            } else {
+                cells.push_back(textCell(table.text(r, c)));
+            }
+        }
+        data.rows.push_back(std::move(cells));
+    }
+    return writeWorkbook(ctx, std::move(data), table.headers(), fileName, module);
 }
 
 namespace {

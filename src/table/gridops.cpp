@@ -7,6 +7,7 @@
 #include "shell/store.h"
 
 #include <QFontMetrics>
+#include <QRegularExpression>
 #include <QSet>
 #include <array>
 #include <cmath>
@@ -15,15 +16,6 @@
 namespace qrn::grid {
 
 namespace {
-
-QString cellText(const QVariant &v, const NumberFormat &numbers)
-{
-    if (v.isNull())
-        return QString();
-    if (v.typeId() == QMetaType::Double)
-        return QString::number(v.toDouble(), 'g', 15).replace(QLatin1Char('.'), numbers.decimal);
-    return v.toString();
-}
 
 // Int: the largest whole number not above the value.
 double wholePart(double v)
@@ -51,19 +43,157 @@ QString tooManyMessage(const QString &tipo)
 
 DataTable tableFromRecordset(const Recordset &rs, const NumberFormat &numbers)
 {
-    QList<QStringList> rows;
-    rows.reserve(rs.recordCount() + 1);
-    rows.append(rs.fieldNames());
-    const int fields = rs.fieldCount();
+    DataTable table(rs.fieldNames(), {}, numbers);
+    table.reserveRows(rs.recordCount());
     for (int r = 0; r < rs.recordCount(); ++r) {
         const std::vector<QVariant> &src = rs.row(r);
-        QStringList row;
-        row.reserve(fields);
-        for (const QVariant &v : src)
-            row.append(cellText(v, numbers));
-        rows.append(std::move(row));
+        for (int c = 0; c < int(src.size()); ++c) {
+            const QVariant &v = src[size_t(c)];
+            if (v.isNull())
+                continue;
+            switch (v.typeId()) {
+            case QMetaType::Double:
+                table.setReal(c, v.toDouble());
+                break;
+            case QMetaType::LongLong:
+            case QMetaType::Int:
+                table.setInteger(c, v.toLongLong());
+                break;
+            default:
+                table.setTextValue(c, v.toString());
+            }
+        }
+        table.endRow();
     }
-    return DataTable(std::move(rows));
+    return table;
+}
+
+namespace {
+
+// Reads SQL text from a position, keeping track of nesting and quoting, so that commas and
+// keywords are only seen where they separate items of the select list.
+class SqlScanner {
+public:
+    explicit SqlScanner(const QString &sql) : m_sql(sql) { }
+    // The position of the next comma at depth 0 at or after `from`, or of the keyword FROM at
+    // depth 0, whichever comes first (-1: neither). *isFrom tells which.
+    qsizetype nextSeparator(qsizetype from, bool *isFrom) const
+    {
+        int depth = 0;
+        for (qsizetype i = from; i < m_sql.size(); ++i) {
+            const QChar ch = m_sql[i];
+            if (ch == QLatin1Char('\'') || ch == QLatin1Char('"')) {
+                i = closing(i, ch);
+                if (i < 0)
+                    return -1;
+            } else if (ch == QLatin1Char('[')) {
+                i = closing(i, QLatin1Char(']'));
+                if (i < 0)
+                    return -1;
+            } else if (ch == QLatin1Char('(')) {
+                ++depth;
+            } else if (ch == QLatin1Char(')')) {
+                if (--depth < 0)
+                    return -1;
+            } else if (depth == 0 && ch == QLatin1Char(',')) {
+                *isFrom = false;
+                return i;
+            } else if (depth == 0 && isWordAt(i, QLatin1String("from"))) {
+                *isFrom = true;
+                return i;
+            }
+        }
+        return -1;
+    }
+
+private:
+    // The end of a quoted text or name opened at `open` (a doubled quote stays inside).
+    qsizetype closing(qsizetype open, QChar quote) const
+    {
+        for (qsizetype i = open + 1; i < m_sql.size(); ++i) {
+            if (m_sql[i] != quote)
+                continue;
+            if (quote != QLatin1Char(']') && i + 1 < m_sql.size() && m_sql[i + 1] == quote) {
+                ++i;
+                continue;
+            }
+            return i;
+        }
+        return -1;
+    }
+    bool isWordAt(qsizetype i, QLatin1String word) const
+    {
+        auto isName = [&](qsizetype k) {
+            return k >= 0 && k < m_sql.size() && (m_sql[k].isLetterOrNumber() || m_sql[k] == QLatin1Char('_'));
+        };
+        return !isName(i - 1) && !isName(i + word.size())
+            && QStringView(m_sql).mid(i, word.size()).compare(word, Qt::CaseInsensitive) == 0;
+    }
+
+    const QString &m_sql;
+};
+
+// "Format(expr, '0.00') as name" -> "expr as name" and the decimals; nullopt for anything else.
+std::optional<std::pair<QString, int>> unformatted(const QString &item)
+{
+    static const QRegularExpression shape(
+        QStringLiteral(R"(^\s*Format\s*\((.*),\s*'0(?:\.(0+))?'\s*\)\s+(as\s+\S+)\s*$)"),
+        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpressionMatch m = shape.match(item);
+    if (!m.hasMatch())
+        return std::nullopt;
+    // The expression must be one argument: no comma or unbalanced parenthesis of its own.
+    const QString expr = m.captured(1);
+    bool isFrom = false;
+    const QString probe = expr + QStringLiteral(" FROM");
+    if (SqlScanner(probe).nextSeparator(0, &isFrom) != expr.size() + 1 || !isFrom)
+        return std::nullopt;
+    return std::make_pair(expr.trimmed() + QLatin1Char(' ') + m.captured(3), int(m.captured(2).size()));
+}
+
+} // namespace
+
+DeferredFormats deferFormats(const QString &statement)
+{
+    DeferredFormats plain {statement, {}};
+    static const QRegularExpression select(QStringLiteral(R"(^\s*select\s)"), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = select.match(statement);
+    if (!m.hasMatch())
+        return plain;
+    const SqlScanner scanner(statement);
+    struct Item {
+        qsizetype from, to;
+    };
+    std::vector<Item> items;
+    qsizetype from = m.capturedEnd();
+    for (;;) {
+        bool isFrom = false;
+        const qsizetype end = scanner.nextSeparator(from, &isFrom);
+        if (end < 0)
+            return plain;
+        items.push_back({from, end});
+        if (isFrom)
+            break;
+        from = end + 1;
+    }
+    DeferredFormats out {statement, {}};
+    QList<std::optional<std::pair<QString, int>>> rewrites;
+    for (const Item &it : items) {
+        const QString item = statement.mid(it.from, it.to - it.from);
+        if (item.contains(QLatin1Char('*')) && !item.contains(QLatin1Char('(')))
+            return plain; // a star stands for columns the list does not show
+        rewrites.append(unformatted(item));
+        out.decimals.append(rewrites.last() ? rewrites.last()->second : DataTable::kPlain);
+    }
+    // From the last item back, so the positions of the earlier ones hold.
+    for (qsizetype i = qsizetype(items.size()) - 1; i >= 0; --i)
+        if (rewrites[i]) {
+            const Item &it = items[size_t(i)];
+            const bool spaceAfter = statement[it.to - 1].isSpace();
+            out.statement.replace(it.from, it.to - it.from,
+                                  QLatin1Char(' ') + rewrites[i]->first + (spaceAfter ? QStringLiteral(" ") : QString()));
+        }
+    return out;
 }
 
 LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const std::function<void()> &pending)
@@ -72,16 +202,54 @@ LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const 
     try {
         if (ctx.RestoreQueryDb.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 && !ctx.QueryDb.isEmpty())
             ctx.CurrentDb = ctx.QueryDb;
-        Recordset rs;
+        const DeferredFormats statement = deferFormats(gridStatement(ctx.SelectQuery));
+        DataTable loaded;
         {
             auto cn = ctx.GetDbConnection(ctx.CurrentDb);
             if (pending)
                 pending();
-            rs = cn->query(gridStatement(ctx.SelectQuery));
+            const NumberFormat numbers = cn->numbers();
+            std::vector<int> fixed; // by column: the formatted columns read text as Format reads it
+            cn->scan(
+                statement.statement,
+                [&](const QStringList &names) {
+                    loaded = DataTable(names, statement.decimals, numbers);
+                    for (int c = 0; c < names.size(); ++c)
+                        fixed.push_back(loaded.decimals(c) >= 0);
+                },
+                [&](const RowView &row) {
+                    for (int c = 0; c < row.columnCount(); ++c) {
+                        switch (row.type(c)) {
+                        case RowView::Type::Null:
+                            break;
+                        case RowView::Type::Integer:
+                            loaded.setInteger(c, row.integer(c));
+                            break;
+                        case RowView::Type::Real:
+                            loaded.setReal(c, row.real(c));
+                            break;
+                        case RowView::Type::Text:
+                            if (fixed[size_t(c)]) {
+                                const QString t = row.text(c);
+                                if (const std::optional<double> n = jetNumber(t, numbers))
+                                    loaded.setReal(c, *n);
+                                else
+                                    loaded.setTextValue(c, t);
+                                break;
+                            }
+                            loaded.setTextValue(c, row.text(c));
+                            break;
+                        case RowView::Type::Blob:
+                            loaded.setTextValue(c, row.text(c));
+                            break;
+                        }
+                    }
+                    loaded.endRow();
+                });
         }
         if (ranQuery)
             *ranQuery = ctx.SelectQuery;
-        table = tableFromRecordset(rs, ctx.numbers);
+        table = std::move(loaded);
         table.colorStripes();
         table.current = {1, 0};
         table.selEnd = table.current;
@@ -172,7 +340,7 @@ SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const
         const double from = wholePart(*low);
         const double to = wholePart(*high);
         for (int i = 1; i < table.rowCount(); ++i) {
-            const std::optional<double> v = fmt.toNumber(table.text(i, c).trimmed());
+            const std::optional<double> v = table.number(i, c, fmt);
             if (!v)
                 continue;
             const double w = wholePart(*v);
@@ -239,7 +407,25 @@ QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int
         int w = 0;
         qreal top = 0;
         estimates.clear();
+        // With tabular digits the widest text of the stored numbers of a column written with
+        // fixed decimals, or as whole numbers, is that of its largest or of its smallest
+        // number (the most digits, with or without the sign): those two are measured and the
+        // other numbers are not written at all. Whole numbers of a plain column below 10^15
+        // are written with all their digits, so the same holds for them.
+        const bool byValue = tabularDigits && table.decimals(c) >= 0;
+        int lowRow = -1, highRow = -1;
+        double low = 0, high = 0;
         for (int r = 0; r < table.rowCount(); ++r) {
+            if (r > 0 && (byValue || table.decimals(c) == DataTable::kPlain) && tabularDigits) {
+                if (const std::optional<double> v = table.value(r, c);
+                    v && std::isfinite(*v) && (byValue || (std::trunc(*v) == *v && std::fabs(*v) < 1e15))) {
+                    if (lowRow < 0 || *v < low)
+                        low = *v, lowRow = r;
+                    if (highRow < 0 || *v > high)
+                        high = *v, highRow = r;
+                    continue;
+                }
+            }
             const QString t = table.text(r, c).trimmed();
             if (t.isEmpty())
                 continue;
@@ -259,6 +445,9 @@ QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int
             estimates.emplace_back(e, r);
             top = std::max(top, e);
         }
+        for (int r : {lowRow, highRow})
+            if (r > 0)
+                w = std::max(w, metrics.horizontalAdvance(table.text(r, c).trimmed()));
         measured.clear();
         for (const auto &[e, r] : estimates) {
             if (e < top - slack)

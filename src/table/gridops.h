@@ -40,9 +40,20 @@ QString gridStatement(const QString &selectQuery);
 QString tooManyMessage(const QString &tipo);
 
 // The table of a record set: the field names in row 0, then one row per record, every value as
-// the text the statement produced (a number that was not formatted by the statement is written
-// with the program's decimal mark, a null as empty text).
+// the statement produced it (a number that was not formatted by the statement is written with
+// the program's decimal mark, a null as empty text).
 DataTable tableFromRecordset(const Recordset &rs, const NumberFormat &numbers);
+
+// A statement whose fixed-point formatting is left to the table: each item of its select list
+// of the form "Format(expr, '0.00') as name" (any number of zeros after the point, or none)
+// becomes "expr as name", and decimals[i] of that item's column the number of zeros; any other
+// item is kept as it is, with DataTable::kPlain. A statement whose select list cannot be read
+// item by item (a "*", no FROM) comes back unchanged, every column plain.
+struct DeferredFormats {
+    QString statement;
+    QList<int> decimals;
+};
+DeferredFormats deferFormats(const QString &statement);
 
 enum class LoadOutcome {
     Loaded, // the table holds the result, striped
@@ -52,7 +63,9 @@ enum class LoadOutcome {
 
 // DoQuery: restores CurrentDb from QueryDb when RestoreQueryDb reads "True", runs
 // SelectQuery + " order by land_Ind.COD_TERR" on CurrentDb and fills table with the result,
-// striped (ColorGridLines). The busy pointer is shown meanwhile; pending runs once the
+// striped (ColorGridLines). The rows are read straight into the table as values; the columns the
+// statement formats with Format(..., '0.00') get their texts from the table when shown, the
+// same texts the store would have written (deferFormats). The busy pointer is shown meanwhile; pending runs once the
 // connection is open so that waiting window messages are handled. ranQuery, when given,
 // receives the SelectQuery that was run.
 LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery = nullptr,

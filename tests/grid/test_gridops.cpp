@@ -4,6 +4,7 @@
 #include "catalogue/querybuilder.h"
 #include "catalogue/selection.h"
 #include "shell/links.h"
+#include "shell/store.h"
 #include "support/testfolder.h"
 #include "table/gridops.h"
 #include "table/tablemodel.h"
@@ -13,6 +14,7 @@
 #include <QFontMetrics>
 #include <QRandomGenerator>
 #include <algorithm>
+#include <limits>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -135,6 +137,117 @@ TEST(GridLoad, FailuresWarnOrAreLoggedInItalian)
     EXPECT_EQ(s.tf.prompt.shown()[0].icon, Icon::Exclamation);
     EXPECT_FALSE(s.tf.prompt.busy());
 }
+
+// ---- Values kept, texts written when read ----------------------------------------------------
+
+TEST(GridDeferredFormats, FixedPointFormatsOfTheSelectListAreLeftToTheTable)
+{
+    const grid::DeferredFormats d = grid::deferFormats(
+        "SELECT a.X as TipoTerritorio, Format(T.C, '0.00') as C_2005, format(IIf(T.D > 0, T.D, 0), '0') as D, "
+        "'a, FROM b' as Q, Format(T.E,'Standard') as E, Format(T.F, '0.0000') as F FROM T order by a.X");
+    EXPECT_EQ(d.statement, "SELECT a.X as TipoTerritorio, T.C as C_2005, IIf(T.D > 0, T.D, 0) as D, "
+                           "'a, FROM b' as Q, Format(T.E,'Standard') as E, T.F as F FROM T order by a.X");
+    EXPECT_EQ(d.decimals, (QList<int> {DataTable::kPlain, 2, 0, DataTable::kPlain, DataTable::kPlain, 4}));
+    // A list the table cannot count column by column is run as it is.
+    for (const QString &sql : {QString("SELECT *, Format(T.C, '0.00') as C FROM T"), QString("Format(x, '0.00')"),
+                               QString("SELECT Format(T.C, '0.00') as C")}) {
+        EXPECT_EQ(grid::deferFormats(sql).statement, sql);
+        EXPECT_TRUE(grid::deferFormats(sql).decimals.isEmpty());
+    }
+}
+
+// A store of awkward values: reals that round either way, a null, an infinity, whole numbers
+// beyond fifteen digits, exact decimals kept as text, texts that are and are not numbers, a blob.
+class GridValues : public ::testing::TestWithParam<bool> {
+protected:
+    NumberFormat numbers() const { return GetParam() ? NumberFormat::point() : NumberFormat::comma(); }
+    TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    void SetUp() override
+    {
+        ctx->DbFolder = tf.file("Databases/");
+        ctx->numbers = numbers();
+        ctx->CurrentDb = "Prova.mdb";
+        ctx->CurrentTipo = "Variabili";
+        auto cn = Connection::create(ctx->DbFolder + "Prova.sqlite", ctx->numbers);
+        cn->execute("CREATE TABLE land_Ind (COD_TIPO_TERR INTEGER, COD_TERR TEXT, PROV TEXT, REG TEXT, COD_NUTS "
+                    "TEXT, DES_TERR TEXT)");
+        cn->execute("CREATE TABLE T_2005 (COD_TERR TEXT, VA001 REAL, VA002 INTEGER, VA003 TEXT, VA004)");
+        const double inf = std::numeric_limits<double>::infinity();
+        const QVariantList reals {8.325, -0.004, 1e20, 2.5, QVariant(), 1234567.891, -7.5, inf, 0.125, -2.675};
+        const QVariantList wholes {7, -3, QVariant(), qlonglong(1234567890123456789LL), 0, 42, -999, 15, 1, 2};
+        const QVariantList texts {"1234.5678", "12,5", "n.d.", "", "  ", "3.14159", "1.5e3", "-0,005", "x", "7"};
+        const QVariantList mixed {1.005, 42, "abc", QByteArray("AB"), QVariant(), "12.345", -0.0, 3, "", 9.995};
+        for (int r = 0; r < reals.size(); ++r) {
+            const QString code = QString("%1").arg(r + 1, 3, 10, QChar('0'));
+            cn->execute("INSERT INTO land_Ind VALUES (?, ?, ?, ?, ?, ?)",
+                        {r % 3, code, QString::number(r), "01", "ITC1", QString("Comune %1").arg(r)});
+            cn->execute("INSERT INTO T_2005 VALUES (?, ?, ?, ?, ?)", {code, reals[r], wholes[r], texts[r], mixed[r]});
+        }
+        QueryPlan plan = planQuery({"VA001-2005 - ", "VA002-2005 - ", "VA003-2005 - ", "VA004-2005 - "}, 2);
+        for (QueryItem &g : plan.groups)
+            g.table = "T_2005";
+        for (QueryItem &it : plan.items)
+            it.table = "T_2005";
+        // Beside the formatted items, two read as they are.
+        ctx->SelectQuery = buildSelect(plan, QString()).replace(" FROM ", ", T_2005.VA001 as Grezzo, T_2005.VA004 as "
+                                                                          "Misto FROM ");
+    }
+    // The table as the store itself writes it: every Format of the statement run by the store.
+    DataTable storeTexts()
+    {
+        return grid::tableFromRecordset(
+            ctx->GetDbConnection(ctx->CurrentDb)->query(grid::gridStatement(ctx->SelectQuery)), numbers());
+    }
+};
+
+TEST_P(GridValues, EveryTextIsTheOneTheStoreWritesAndNumbersReadAsTheTexts)
+{
+    DataTable t;
+    ASSERT_EQ(grid::DoQuery(*ctx, t), grid::LoadOutcome::Loaded);
+    const DataTable expected = storeTexts();
+    ASSERT_EQ(t.rowCount(), 11);
+    EXPECT_EQ(t.rows(), expected.rows());
+    int stored = 0;
+    for (int r = 1; r < t.rowCount(); ++r)
+        for (int c = 0; c < t.columnCount(); ++c) {
+            const QString text = t.text(r, c);
+            SCOPED_TRACE(QString("%1,%2 '%3'").arg(r).arg(c).arg(text).toStdString());
+            stored += t.isNumeric(r, c);
+            EXPECT_EQ(t.number(r, c), numbers().toNumber(text));
+            EXPECT_EQ(t.isBlank(r, c), text.trimmed().isEmpty());
+        }
+    EXPECT_GT(stored, 40) << "the numbers are kept as numbers";
+}
+
+// Sorting, searching and fitting the widths on the values give what they give on the texts.
+TEST_P(GridValues, SortSearchAndWidthsAsOnTheTexts)
+{
+    DataTable values;
+    ASSERT_EQ(grid::DoQuery(*ctx, values), grid::LoadOutcome::Loaded);
+    const DataTable texts(values.rows());
+    for (int c = 0; c < values.columnCount(); ++c)
+        for (bool ascending : {true, false}) {
+            DataTable a = values, b = texts;
+            a.sortGeneric(c, ascending, numbers());
+            b.sortGeneric(c, ascending, numbers());
+            EXPECT_EQ(a.rows(), b.rows()) << c << ascending;
+        }
+    for (const auto &[lower, upper] : {std::pair<QString, QString> {"-8", "8"}, {"0", ""}, {"1234", "1e30"}}) {
+        for (int ric = 7; ric <= values.columnCount(); ++ric) {
+            DataTable a = values, b = texts;
+            const grid::SearchOutcome x = grid::searchTable(*ctx, a, ric, lower, upper);
+            const grid::SearchOutcome y = grid::searchTable(*ctx, b, ric, lower, upper);
+            EXPECT_EQ(x.matches, y.matches) << ric << lower.toStdString();
+            EXPECT_EQ(a.rows(), b.rows());
+            EXPECT_EQ(a.selEnd, b.selEnd);
+        }
+    }
+    const QFontMetrics fm {QFont()};
+    EXPECT_EQ(grid::AutosizeCols(values, fm, 5000), grid::AutosizeCols(texts, fm, 5000));
+}
+
+INSTANTIATE_TEST_SUITE_P(BothMarks, GridValues, ::testing::Bool());
 
 // ---- Sorting and searching, in both decimal marks ---------------------------------------------
 

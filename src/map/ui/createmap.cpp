@@ -34,16 +34,6 @@ std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const QSet<
     std::optional<map::MapRequest> req = map::createMap(grid.context(), grid.table(), in, chooseLevel);
     // The table may be sorted even when no territory of the level was found.
     grid.refreshTable();
-    if (!req)
-        return req;
-    grid.level = grid.context().LevelCode;
-    grid.firstTerritoryType = req->mapCase.firstType;
-    grid.secondTerritoryType = req->mapCase.secondType;
-    grid.selectedHeader = req->header;
-    const int digits = req->lastCode.size() - 3;
-    grid.codePrefix = req->lastCode.left(digits);
-    grid.codeNumber = req->lastCode.mid(digits);
-    grid.year = req->year;
     return req;
 }
 

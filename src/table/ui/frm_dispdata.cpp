@@ -58,14 +58,12 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     : QWidget(nullptr),
       m_ctx(ctx),
       m_main(main),
-      m_model(new DataTableModel(m_table, this)),
-      m_model2(new DataTableModel(m_table2, this))
+      m_model(new DataTableModel(m_table, this))
 {
     setObjectName(kModule);
     setWindowTitle(QStringLiteral("Visualizza ed esporta dati"));
     setAttribute(Qt::WA_DeleteOnClose);
     m_model->setCentredFrom(grid::kFirstCentredColumn);
-    m_model2->setCentredFrom(grid::kFirstCentredColumn);
 
     auto *root = new QVBoxLayout(this);
 
@@ -124,12 +122,10 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     tools->addWidget(searchBox, 1);
     root->addLayout(tools);
 
-    // The tables: the visible one and the hidden one of the map.
+    // The table: a view over m_table, which writes only the texts of the cells shown.
     datagrid = makeGrid(this, "datagrid", m_model);
     datagrid->viewport()->installEventFilter(this);
     root->addWidget(datagrid, 1);
-    datagrid2 = makeGrid(this, "datagrid2", m_model2);
-    datagrid2->hide();
 
     lblDescVar = new QLabel(this);
     lblDescVar->setObjectName(QStringLiteral("lblDescVar"));
@@ -205,9 +201,8 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     if (QLayout *l = layout())
         l->activate();
 
-    // Loading: the query, then the state of the map request and the background.
+    // Loading: the query; the background follows when the window is first shown.
     DoQuery();
-    level = m_ctx.LevelCode;
     cmd_createmap->setEnabled(true);
     mnu_createMap->setEnabled(true);
 }
@@ -303,7 +298,6 @@ void frm_dispData::refreshTable()
 {
     setRedraw(false);
     m_model->reload();
-    m_model2->reload();
     const QStringList headers = m_table.headers();
     if (cmb_ric->count() == 0)
         cmb_ric->addItem(QString());

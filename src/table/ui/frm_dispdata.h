@@ -39,15 +39,6 @@ public:
     frm_dispData(AppContext &ctx, MainWindow *main);
     ~frm_dispData() override;
 
-    // State of a map request, read and set by the map windows.
-    qint16 level = 0; // territorial level, LevelCode when the window loaded
-    qint16 firstTerritoryType = 0; // TipoTerritorio of the rows that go to the map
-    qint16 secondTerritoryType = 0; // a second accepted TipoTerritorio
-    QString selectedHeader; // header of the column chosen for the map
-    QString codePrefix; // letters of that column's code
-    QString codeNumber; // three digits of that column's code
-    QString year; // last four characters of that header
-
     // The derived-indicator counter and the last column picked in the formula window.
     formula::DerivedMemory derived;
 
@@ -60,7 +51,6 @@ public:
 
     AppContext &context() { return m_ctx; }
     DataTable &table() { return m_table; } // datagrid
-    DataTable &table2() { return m_table2; } // datagrid2, the rows handed to the map
     // The selection query this window ran (empty once it is closed).
     const QString &ranQuery() const override { return m_query; }
 
@@ -116,8 +106,8 @@ private:
 
     AppContext &m_ctx;
     MainWindow *m_main;
-    DataTable m_table, m_table2;
-    DataTableModel *m_model, *m_model2;
+    DataTable m_table;
+    DataTableModel *m_model;
     QString m_query;
     QPointer<frmFunzione> m_formula;
     std::unique_ptr<FileOpener> m_desktopOpener;
@@ -125,7 +115,7 @@ private:
     bool m_pictured = false;
     int m_descColumn = -1;
 
-    QTableView *datagrid, *datagrid2;
+    QTableView *datagrid;
     QComboBox *cmb_Ordina, *cmb_ric;
     QLineEdit *txt_ricda, *txt_rica;
     QLabel *lblDescVar;
