@@ -1,6 +1,7 @@
 #include "metadata/update.h"
 
 #include "shell/context.h"
+#include "shell/programfolders.h"
 #include "shell/prompt.h"
 #include "shell/startup.h"
 
@@ -50,7 +51,8 @@ QString updateDoneText(UpdateKind kind)
 
 UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipFile, const UnzipLimits &limits)
 {
-    const QString target = updateTargetFolder(ctx, kind);
+    // Installed, an update goes into the user's copy of the read-only folder in use.
+    const QString target = WritableDataFolder(ctx, updateTargetFolder(ctx, kind));
     CGUnzipFiles unzip(ctx.prompt);
     unzip.setLimits(limits);
     UpdateResult r;
