@@ -93,7 +93,7 @@ int main(int argc, char **argv)
     qrn::ui::QtPrompt prompt;
     ctx.setPrompt(&prompt);
     if (const QString failed = qrn::SeedUserFolder(folders); !failed.isEmpty()) {
-        prompt.message(failed, QStringLiteral("Attenzione"), qrn::Icon::Critical);
+        ctx.prompt->message(failed, QStringLiteral("Attenzione"), qrn::Icon::Critical);
         return 1;
     }
     qrn::ui::MainWindow main(ctx);
