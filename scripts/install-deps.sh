@@ -13,6 +13,7 @@ PACKAGES=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   python3 python3-xlrd python3-openpyxl poppler-utils librsvg2-bin
   xvfb xauth fonts-dejavu-core ca-certificates
+  dpkg-dev file desktop-file-utils appstream groff-base
   clang libclang-rt-14-dev
   nodejs npm
 )

@@ -2,8 +2,10 @@
 // to the commands.
 #include "app/climain.h"
 #include "app/clicommand.h"
+#include "app/climan.h"
 
 #include "access/accesscache.h"
+#include "shell/programfolders.h"
 #include "shell/startup.h"
 #include "table/datatable.h"
 #include "table/export.h"
@@ -20,7 +22,8 @@ const char *kHelp = "uso: quarnaro-cli [opzioni] COMANDO [argomenti]\n"
                     "\n"
                     "Opzioni:\n"
                     "  --home CARTELLA     cartella del programma (Files/, Databases/, Shape/); predefinita: quella\n"
-                    "                      dell'eseguibile\n"
+                    "                      dell'eseguibile o, per il programma installato, la cartella dei dati\n"
+                    "                      dell'utente (~/.local/share/Quarnaro)\n"
                     "  --separator C       separatore dei campi CSV (predefinito ';')\n"
                     "  --decimal C         separatore decimale ',' o '.' (predefinito ',')\n"
                     "  --cache CARTELLA    cartella dove i database Access sono importati per la lettura\n"
@@ -250,8 +253,13 @@ QString csvField(const QString &text, QChar separator)
     return QLatin1Char('"') + s + QLatin1Char('"');
 }
 
-int run(const QStringList &args, const QString &defaultHome, QString &out, QString &err)
+int run(const QStringList &args, const QString &executableFolder, QString &out, QString &err)
 {
+    // The manual page, made at build time from the help text (not listed in the help).
+    if (args == QStringList {QStringLiteral("--man")}) {
+        out += manPage(QString::fromUtf8(kHelp), QStringLiteral(QUARNARO_VERSION));
+        return 0;
+    }
     const std::vector<Command> commands = allCommands();
     const QString name = commandName(args);
     const Command *command = nullptr;
@@ -291,7 +299,14 @@ int run(const QStringList &args, const QString &defaultHome, QString &out, QStri
     access::AccessCache(cacheFolder).install();
 
     AppContext ctx;
-    ctx.setProgramFolder(parser.isSet(QStringLiteral("home")) ? parser.value(QStringLiteral("home")) : defaultHome);
+    // --home, else the installed layout (the user's data folder), else the executable's folder.
+    const ProgramFolders folders = LocateProgramFolders(executableFolder, parser.value(QStringLiteral("home")));
+    ApplyProgramFolders(ctx, folders);
+    if (command->needsStartup) {
+        const QString failed = SeedUserFolder(folders);
+        if (!failed.isEmpty())
+            return err += failed + QLatin1Char('\n'), 1;
+    }
     ctx.numbers = decimal == QLatin1String(".") ? NumberFormat::point() : NumberFormat::comma();
     CollectingPrompt prompt(err);
     ctx.setPrompt(&prompt);

@@ -6,11 +6,13 @@
 // default the user's cache folder).
 // --command N runs menu command item N once started.
 // --home chooses the program folder (Files/, Databases/, Shape/, Images/, Excel/); by default
-// it is the folder of the executable. --grab saves a picture of the main window once started
+// it is the folder of the executable, or, installed (PREFIX/bin beside PREFIX/share/quarnaro),
+// the user's data folder over the installed read-only data. --grab saves a picture of the main window once started
 // and ends (used to look at the program as a user sees it).
 
 #include "access/accesscache.h"
 #include "shell/context.h"
+#include "shell/programfolders.h"
 #include "shell/startup.h"
 #include "shell/ui/mainwindow.h"
 #include "shell/ui/qtprompt.h"
@@ -18,6 +20,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QPixmap>
@@ -27,10 +30,26 @@
 #include <cstdio>
 #include <unistd.h>
 
+namespace {
+
+// The program's icon at the sizes rendered at build time from data/desktop's SVG.
+QIcon programIcon()
+{
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quarnaro"));
+    // The desktop entry and the icon the desktop shows for the windows.
+    QGuiApplication::setDesktopFileName(QStringLiteral("it.quarnaro.Quarnaro"));
+    QApplication::setWindowIcon(programIcon());
 
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Italian, QLocale::Italy), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -60,8 +79,12 @@ int main(int argc, char **argv)
 
     qrn::access::AccessCache(parser.value(cache)).install();
 
+    // --home, else the installed layout (read-only data in share/quarnaro, the rest in the
+    // user's data folder), else the folder of the executable.
+    const qrn::ProgramFolders folders =
+        qrn::LocateProgramFolders(QApplication::applicationDirPath(), parser.value(home));
     qrn::AppContext ctx;
-    ctx.setProgramFolder(parser.isSet(home) ? parser.value(home) : QApplication::applicationDirPath());
+    qrn::ApplyProgramFolders(ctx, folders);
     if (parser.value(decimal) == QLatin1String("."))
         ctx.numbers = qrn::NumberFormat::point();
     else if (parser.value(decimal) == QLatin1String(","))
@@ -69,6 +92,10 @@ int main(int argc, char **argv)
 
     qrn::ui::QtPrompt prompt;
     ctx.setPrompt(&prompt);
+    if (const QString failed = qrn::SeedUserFolder(folders); !failed.isEmpty()) {
+        ctx.prompt->message(failed, QStringLiteral("Attenzione"), qrn::Icon::Critical);
+        return 1;
+    }
     qrn::ui::MainWindow main(ctx);
     prompt.setParent(&main);
     qrn::ui::registerWindows(main);

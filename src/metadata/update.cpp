@@ -1,6 +1,7 @@
 #include "metadata/update.h"
 
 #include "shell/context.h"
+#include "shell/programfolders.h"
 #include "shell/startup.h"
 
 #include <QDir>
@@ -59,10 +60,11 @@ QString updatePasswordQuestion()
     return QStringLiteral("L'archivio è protetto da una password. Inserire la password:");
 }
 
-UpdateResult installUpdate(const AppContext &ctx, UpdateKind kind, const QString &zipFile, const QString &password,
+UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipFile, const QString &password,
                            const UnzipLimits &limits)
 {
-    const QString target = updateTargetFolder(ctx, kind);
+    // Installed, an update goes into the user's copy of the read-only folder in use.
+    const QString target = WritableDataFolder(ctx, updateTargetFolder(ctx, kind));
     UnzipPolicy policy;
     policy.limits = limits;
     policy.password = password;

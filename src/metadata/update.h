@@ -46,7 +46,7 @@ struct UpdateResult {
 
 // Extracts the archive into the folder of the kind, all or nothing, through the update journal
 // of the files folder. Never asks the user anything.
-UpdateResult installUpdate(const AppContext &ctx, UpdateKind kind, const QString &zipFile,
+UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipFile,
                            const QString &password = QString(), const UnzipLimits &limits = UnzipLimits());
 
 // The question the window asks for the password of an encrypted archive.

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 #include <QTextStream>
 
 namespace qrn {
@@ -41,6 +42,12 @@ void AppContext::setProgramFolder(const QString &folder)
     programFolder = withSeparator(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
     FilesFolder = programFolder + QStringLiteral("Files/");
     ExcelFolder = programFolder + QStringLiteral("Excel/");
+    if (!installedFolder.isEmpty()) {
+        // Installed, exported workbooks are the user's documents rather than the program's state.
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        if (!documents.isEmpty())
+            ExcelFolder = withSeparator(documents);
+    }
     OdbcPrefix = QStringLiteral("Driver={Microsoft Access Driver (*.mdb)};Pwd=") + DbPassword
         + QStringLiteral(";Dbq= ");
     DaoConnect = QStringLiteral("MS Access;pwd=") + DbPassword;

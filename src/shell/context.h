@@ -67,6 +67,9 @@ struct AppContext {
     QString ExcelFolder;
     QString ShapeFolder;
     QString HelpFile;
+    // The installed read-only data (help, images, sample databases and maps) when the program
+    // runs installed; empty when every folder is under the program folder.
+    QString installedFolder;
 
     // Connection pieces.
     QString DbPassword = QStringLiteral("girasoleb2718");
@@ -101,6 +104,8 @@ struct AppContext {
 
     // Lays out the fixed folders and connection strings from the program folder.
     void setProgramFolder(const QString &folder);
+    // The folder of the read-only data: the installed one, else the program folder.
+    QString readOnlyFolder() const { return installedFolder.isEmpty() ? programFolder : installedFolder; }
     void setPrompt(Prompt *p)
     {
         prompt = p;

@@ -83,6 +83,13 @@ bool FindDatabases(AppContext &ctx)
         ctx.DbFolder = remembered;
         return true;
     }
+    // Installed, the sample databases come with the program.
+    const QString installed =
+        ctx.installedFolder.isEmpty() ? QString() : ctx.installedFolder + QStringLiteral("Databases/");
+    if (FolderHasDatabase(installed, QStringLiteral("Metadati.mdb"))) {
+        ctx.DbFolder = installed;
+        return true;
+    }
     const QString chosen = ctx.prompt
         ? ctx.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i Databases"))
         : QString();
@@ -107,6 +114,12 @@ void FindShapeFiles(AppContext &ctx)
     const QString remembered = ReadFolderFile(ctx.FilesFolder + QStringLiteral("SHPath.dbc"));
     if (FolderHasFiles(remembered, QStringLiteral("*.shp"))) {
         ctx.ShapeFolder = remembered;
+        return;
+    }
+    const QString installed =
+        ctx.installedFolder.isEmpty() ? QString() : ctx.installedFolder + QStringLiteral("Shape/");
+    if (FolderHasFiles(installed, QStringLiteral("*.shp"))) {
+        ctx.ShapeFolder = installed;
         return;
     }
     const QString chosen = ctx.prompt
@@ -191,7 +204,7 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
 
         trace("005");
         FindShapeFiles(ctx);
-        ctx.HelpFile = ctx.programFolder + QStringLiteral("Files/Help/");
+        ctx.HelpFile = ctx.readOnlyFolder() + QStringLiteral("Files/Help/");
 
         trace("006");
         ctx.areaQuery.setConnection(ctx.OdbcPrefix + ctx.DbFolder);

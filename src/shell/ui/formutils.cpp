@@ -113,7 +113,7 @@ void CaricaSfondoForm(AppContext &ctx, QWidget *w, QMdiArea *mainArea)
     if (!w)
         return;
     ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("002"));
-    QImage img(ctx.programFolder + QStringLiteral("Images/infra2.jpg"));
+    QImage img(ctx.readOnlyFolder() + QStringLiteral("Images/infra2.jpg"));
     ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("003"));
     if (img.isNull())
         return;
