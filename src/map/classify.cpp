@@ -48,12 +48,19 @@ int classCountOf(const QString &text, BoundsOutcome &out)
         out.focus = BoundsOutcome::Focus::Classes;
         return 0;
     }
-    const int c = text.trimmed().toInt();
-    if (c <= 0) {
+    bool ok = false;
+    const qlonglong c = text.trimmed().toLongLong(&ok);
+    if (!ok || c <= 0) {
         out.message = kZeroClasses;
         out.focus = BoundsOutcome::Focus::Classes;
+        return 0;
     }
-    return c;
+    if (c > kMaxClasses) {
+        out.message = kTooManyClasses;
+        out.focus = BoundsOutcome::Focus::Classes;
+        return 0;
+    }
+    return int(c);
 }
 
 } // namespace
@@ -70,6 +77,9 @@ QString numberText(double value, const NumberFormat &fmt)
 double roundHalfEven(double value, int decimals)
 {
     const double scale = std::pow(10.0, decimals);
+    // A value too large to scale has no decimals left to round.
+    if (!std::isfinite(value * scale))
+        return value;
     // The 15-digit form of the value decides whether it lies exactly half-way.
     const double scaled = QString::number(value * scale, 'g', 15).toDouble();
     const double floor = std::floor(scaled);
@@ -100,6 +110,17 @@ ColumnStats columnStats(const QStringList &values, const NumberFormat &fmt)
     }
     if (count > 0)
         s.meanValue = sum / count;
+    if (!std::isfinite(s.meanValue)) {
+        // The sum overflowed (values near the largest double): add them scaled down by a power
+        // of two, which loses only what is negligible beside them, and scale the mean back.
+        constexpr int kShift = 20;
+        double scaledSum = 0;
+        for (const QString &t : values)
+            if (const std::optional<double> v = fmt.toNumber(t))
+                scaledSum += std::ldexp(*v, -kShift);
+        constexpr double kLargest = std::numeric_limits<double>::max();
+        s.meanValue = std::clamp(std::ldexp(scaledSum / count, kShift), -kLargest, kLargest);
+    }
     return s;
 }
 
@@ -225,18 +246,24 @@ BoundsOutcome EqualAmplitudeClassifier::build(const QString &classCount, const Q
     if (out.refused())
         return out;
 
-    const double amplitude = roundHalfEven((stats.maxValue - stats.minValue) / c, 2);
+    // The difference of two extreme values may overflow; their shares of it cannot.
+    const double span = stats.maxValue - stats.minValue;
+    const double amplitude =
+        roundHalfEven(std::isfinite(span) ? span / c : stats.maxValue / c - stats.minValue / c, 2);
+    double nextLow = *fmt.toNumber(out.txtMin); // read by checkBounds
     for (int i = 0; i < c && !out.finished; ++i) {
-        // The boxes hold texts; every step reads them back, as typed numbers would be.
-        const double low = *fmt.toNumber(out.txtMin);
+        // The boxes hold texts; every step reads them back, as typed numbers would be. Near the
+        // largest double the 15-digit text may not read back: the number itself stands for it.
+        const double low = fmt.toNumber(out.txtMin).value_or(nextLow);
         double high = i == 0 ? low + amplitude : low + amplitude - 0.01;
-        if (i == c - 1)
+        if (i == c - 1 || !std::isfinite(high))
             high = stats.maxValue;
         out.txtMax = numberText(high, fmt);
         out.classes.append({out.txtMin, out.txtMax});
-        const double shown = *fmt.toNumber(out.txtMax);
+        const double shown = fmt.toNumber(out.txtMax).value_or(high);
         if (shown < stats.maxValue) {
-            out.txtMin = numberText(shown + 0.01, fmt);
+            nextLow = shown + 0.01;
+            out.txtMin = numberText(nextLow, fmt);
             out.txtMax = numberText(stats.maxValue, fmt);
         } else {
             out.finished = true;
@@ -278,13 +305,26 @@ QList<int> NaturalBreaksClassifier::breaks(const std::vector<double> &sorted, in
         distinct += canStart[size_t(i)] ? 1 : 0;
     }
     const int k = std::min(classes, distinct);
+    if (k <= 1)
+        return {};
+    // The costs are computed on the values scaled by a power of two into [-1, 1]: the scaling is
+    // exact (it changes no comparison), and no difference, square or sum of them can overflow,
+    // whatever the magnitude of the values (1e308 squared would be infinite).
+    double largest = 0;
+    for (double v : sorted)
+        largest = std::max(largest, std::fabs(v));
+    int exponent = 0;
+    std::frexp(largest, &exponent);
+    std::vector<double> scaled(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        scaled[size_t(i)] = std::ldexp(sorted[size_t(i)], -exponent);
     // Sums of the values shifted by their mean, for the squared deviations of any run.
     double mean = 0;
-    for (double v : sorted)
+    for (double v : scaled)
         mean += v / n;
     std::vector<double> s1(size_t(n + 1), 0), s2(size_t(n + 1), 0);
     for (int i = 0; i < n; ++i) {
-        const double d = sorted[size_t(i)] - mean;
+        const double d = scaled[size_t(i)] - mean;
         s1[size_t(i + 1)] = s1[size_t(i)] + d;
         s2[size_t(i + 1)] = s2[size_t(i)] + d * d;
     }
@@ -294,26 +334,31 @@ QList<int> NaturalBreaksClassifier::breaks(const std::vector<double> &sorted, in
     };
     constexpr double inf = std::numeric_limits<double>::infinity();
     // best[j][e]: the least cost of the first e values in j + 1 classes; from[j][e] the start
-    // of the last of them.
+    // of the last of them (-1 while no split is known).
     std::vector<std::vector<double>> best(size_t(k), std::vector<double>(size_t(n + 1), inf));
-    std::vector<std::vector<int>> from(size_t(k), std::vector<int>(size_t(n + 1), 0));
+    std::vector<std::vector<int>> from(size_t(k), std::vector<int>(size_t(n + 1), -1));
     for (int e = 1; e <= n; ++e)
         best[0][size_t(e)] = cost(0, e);
     for (int j = 1; j < k; ++j)
         for (int e = j + 1; e <= n; ++e)
             for (int s = j; s < e; ++s) {
-                if (!canStart[size_t(s)] || best[size_t(j - 1)][size_t(s)] == inf)
+                if (!canStart[size_t(s)] || !(best[size_t(j - 1)][size_t(s)] < inf))
                     continue;
                 const double c = best[size_t(j - 1)][size_t(s)] + cost(s, e);
-                if (c < best[size_t(j)][size_t(e)]) {
+                if (from[size_t(j)][size_t(e)] < 0 || c < best[size_t(j)][size_t(e)]) {
                     best[size_t(j)][size_t(e)] = c;
                     from[size_t(j)][size_t(e)] = s;
                 }
             }
+    // Back from the last value: every start lies strictly between the one before and the end,
+    // since k is at most the number of distinct values.
     QList<int> starts;
     for (int j = k - 1, e = n; j > 0; --j) {
-        e = from[size_t(j)][size_t(e)];
-        starts.prepend(e);
+        const int s = from[size_t(j)][size_t(e)];
+        if (s <= 0 || s >= e)
+            return {};
+        starts.prepend(s);
+        e = s;
     }
     return starts;
 }

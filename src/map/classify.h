@@ -81,6 +81,9 @@ struct BoundsOutcome {
 inline const QString kNoClassCount = QStringLiteral("Inserire il numero delle classi.");
 inline const QString kNoClassCountTitle = QStringLiteral("Attenzione!");
 inline const QString kZeroClasses = QStringLiteral("Il numero delle classi deve essere almeno 1.");
+// The most classes a method makes: a legend of more rows says nothing more.
+inline constexpr int kMaxClasses = 99;
+inline const QString kTooManyClasses = QStringLiteral("Il numero delle classi non può superare 99.");
 inline const QString kMinEqualsMax = QStringLiteral(
     "Il valore minimo e il valore massimo coincidono: non è possibile dividere i dati in classi.");
 inline const QString kReversedBounds = QStringLiteral("Il valore minimo non può essere minore del valore massimo!");

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 using namespace qrn;
 using namespace qrn::map;
 
@@ -166,6 +170,44 @@ TEST(NaturalBreaks, OptimalSplitOfHandComputedExamples)
     EXPECT_EQ(labels(out.classes, false), (QStringList {"Da 1,00 a 5,00", "Da 9,00 a 10,00"}));
     EXPECT_EQ(NaturalBreaksClassifier().build("0", {"1", "2"}, fmt).message, QString(kZeroClasses));
     EXPECT_EQ(NaturalBreaksClassifier().build("3", {"4", "4"}, fmt).message, QString(kMinEqualsMax));
+}
+
+TEST(Classification, AnyFiniteValuesGiveClassesOrAMessage)
+{
+    // Extreme magnitudes (their squares and differences overflow), denormals, equal values and
+    // very short lists, through every method and class count: classes or a refusal, never a
+    // crash, and natural breaks give every value a class.
+    const NumberFormat fmt = NumberFormat::comma();
+    const double big = std::numeric_limits<double>::max(), tiny = std::numeric_limits<double>::denorm_min();
+    const QList<QList<double>> lists {{1e155},           {1, 2, 1e155},      {-1e308, 1e308},   {-big, 0, big},
+                                      {tiny, 2 * tiny},  {0, tiny, 1e-310}, {7, 7, 7},         {3},
+                                      {-5, 5},           {1e300, 1e300, -1e300, 4, 1e-300}};
+    for (const QList<double> &list : lists) {
+        QList<double> sorted = list;
+        std::sort(sorted.begin(), sorted.end());
+        QStringList values;
+        for (double v : sorted)
+            values << QString::number(v, 'g', 17).replace('.', ',');
+        const ColumnStats stats = columnStats(values, fmt);
+        ASSERT_TRUE(stats.valid);
+        EXPECT_TRUE(std::isfinite(stats.meanValue)) << values.join(' ').toStdString();
+        const Classification q = QuartileClassifier().classify(values, fmt);
+        EXPECT_FALSE(q.classes.isEmpty());
+        for (const QString &count : {"1", "2", "3", "5", "9", "99", "100", "99999999999"}) {
+            const std::string where = (values.join(' ') + " / " + count).toStdString();
+            const BoundsOutcome natural = NaturalBreaksClassifier().build(count, values, fmt);
+            EXPECT_NE(natural.refused(), !natural.classes.isEmpty()) << where;
+            if (!natural.refused()) {
+                EXPECT_LE(natural.classes.size(), count.toInt()) << where;
+                EXPECT_FALSE(classifyByBounds(values, natural.classes, fmt).contains(0)) << where;
+            }
+            const BoundsOutcome amplitude = EqualAmplitudeClassifier().build(
+                count, numberText(stats.minValue, fmt), numberText(stats.maxValue, fmt), stats, fmt);
+            EXPECT_NE(amplitude.refused(), !amplitude.classes.isEmpty()) << where;
+            EXPECT_LE(amplitude.classes.size(), std::max(1, count.toInt())) << where;
+        }
+        EXPECT_EQ(NaturalBreaksClassifier().build("100", values, fmt).message, QString(kTooManyClasses));
+    }
 }
 
 TEST(Legend, RowsLabelsAndNoDataRow)
