@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace qrn::map {
 
@@ -66,11 +67,6 @@ QString classLabel(const ClassBounds &bounds, bool quartiles)
         + bounds.high;
 }
 
-ClassBounds boundsOfLabel(const QString &label)
-{
-    const QStringList words = label.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    return {words.value(1), words.value(3)};
-}
 
 LegendRow noDataRow(bool quartiles)
 {
@@ -84,6 +80,74 @@ QList<LegendRow> legendRows(const QList<ClassBounds> &classes, const QList<QColo
         rows.append({classLabel(classes[i], quartiles), colours.value(i)});
     rows.append(noDataRow(quartiles));
     return rows;
+}
+
+LegendClass legendClass(const ClassBounds &bounds, const QColor &colour, const NumberFormat &fmt)
+{
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    return {bounds, fmt.toNumber(bounds.low).value_or(none), fmt.toNumber(bounds.high).value_or(none), colour, 0};
+}
+
+QList<LegendRow> Legend::rows() const
+{
+    QList<LegendRow> out;
+    for (const LegendClass &c : classes)
+        out.append({classLabel(c.bounds, quartiles), c.colour});
+    if (noDataRow)
+        out.append(map::noDataRow(quartiles));
+    return out;
+}
+
+QList<ClassBounds> Legend::bounds() const
+{
+    QList<ClassBounds> out;
+    for (const LegendClass &c : classes)
+        out.append(c.bounds);
+    return out;
+}
+
+QColor Legend::colourOf(int k) const
+{
+    return k > 0 && k <= classes.size() ? classes[k - 1].colour : QColor(Qt::white);
+}
+
+QList<int> Legend::classify(const QStringList &values, const NumberFormat &fmt)
+{
+    QList<int> out(values.size(), 0);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (!rankedClassOf.isEmpty()) {
+            out[i] = rankedClassOf.value(i);
+            continue;
+        }
+        const std::optional<double> v = fmt.toNumber(values[i]);
+        if (!v)
+            continue;
+        for (qsizetype j = 0; j < classes.size(); ++j)
+            if (classes[j].low <= *v && *v <= classes[j].high) {
+                out[i] = int(j + 1);
+                break;
+            }
+    }
+    for (LegendClass &c : classes)
+        c.count = 0;
+    noDataCount = 0;
+    for (int k : out) {
+        if (k > 0 && k <= classes.size())
+            ++classes[k - 1].count;
+        else
+            ++noDataCount;
+    }
+    return out;
+}
+
+Legend makeLegend(const QList<ClassBounds> &classes, const QList<QColor> &colours, bool quartiles,
+                  const NumberFormat &fmt)
+{
+    Legend legend;
+    legend.quartiles = quartiles;
+    for (qsizetype i = 0; i < classes.size(); ++i)
+        legend.classes.append(legendClass(classes[i], colours.value(i), fmt));
+    return legend;
 }
 
 QColor fromWindowsColour(quint32 bgr)
@@ -135,6 +199,11 @@ QList<QColor> sequentialPalette(const QString &name, int count)
                           : QList<QColor> {};
     }
     return {};
+}
+
+QList<QColor> classColours(const QString &palette, int count, const QColor &start, const QColor &end)
+{
+    return palette.isEmpty() ? colourRamp(start, end, count) : sequentialPalette(palette, count);
 }
 
 double drawLegend(QPainter &painter, const QRectF &area, const QList<LegendRow> &rows, const QString &title)

@@ -1,12 +1,14 @@
 // libFuzzer target of the classification methods. The first byte picks the decimal mark, whether
 // the values are sorted (as the map window gives them) and the class count; then come the values,
 // each from a pool of extremes (the largest doubles, denormals, zeros, texts that are no number)
-// or any finite double. Every method of the registry classifies them, the manual one from limits
-// taken among the values. Besides the sanitizers it aborts when a property fails: a refusal
-// carries a message and no classes, classes stay within the count asked for, every class number
-// names a class, and natural breaks give every number a class.
+// or any finite double. Every method of the registry classifies them (the manual one from limits
+// taken among the values) and its legend classifies them again by its limits. Besides the
+// sanitizers it aborts when a property fails: a refusal carries a message and no classes,
+// classes stay within the count asked for, every class number names a class, the class counts
+// add up, and natural breaks give every number a class.
 
-#include "map/classify.h"
+#include "map/classifymethod.h"
+#include "map/legend.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -44,18 +46,6 @@ QString textOf(double v, const NumberFormat &fmt)
     return QString::number(v, 'g', 17).replace(QLatin1Char('.'), fmt.decimal);
 }
 
-void checkClassOf(const QList<int> &classOf, qsizetype classes)
-{
-    for (int k : classOf)
-        check(k >= 0 && k <= classes, "a class number outside the classes");
-}
-
-void checkOutcome(const BoundsOutcome &out, int count)
-{
-    check(out.refused() == out.classes.isEmpty(), "a refusal with classes, or no classes and no message");
-    check(out.classes.size() <= std::max(count, 1), "more classes than asked for");
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -72,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         std::optional<double> number;
     };
     std::vector<Entry> entries;
-    while (in.remaining_bytes() > 0 && entries.size() < 400) {
+    while (in.remaining_bytes() > 0 && entries.size() < 200) {
         const uint8_t kind = in.ConsumeIntegralInRange<uint8_t>(0, 3);
         if (kind == 0) {
             entries.push_back({QString::fromLatin1(in.PickValueInArray({"", "n.d.", "-", "1e999", ","})), {}});
@@ -96,36 +86,50 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const ColumnStats stats = columnStats(values, fmt);
     check(!stats.valid || std::isfinite(stats.meanValue), "a mean that is not finite");
 
-    const Classification q = QuartileClassifier().classify(values, fmt);
-    check(q.classes.size() <= QuartileClassifier::kClasses, "more than four quartiles");
-    checkClassOf(q.classOf, q.classes.size());
-
-    const BoundsOutcome natural = NaturalBreaksClassifier().build(countText, values, fmt);
-    checkOutcome(natural, count);
-    if (!natural.refused()) {
-        const QList<int> classOf = classifyByBounds(values, natural.classes, fmt);
-        checkClassOf(classOf, natural.classes.size());
-        for (qsizetype i = 0; i < values.size(); ++i)
-            check(classOf[i] > 0 || !fmt.toNumber(values[i]), "a number without a natural-breaks class");
+    // The manual limits: a few of the values, in their order.
+    QStringList limits;
+    for (qsizetype i = 0; i < values.size() && limits.size() < 6; i += 3)
+        limits << values[i];
+    ClassRequest request {values, stats, countText, numberText(stats.minValue, fmt), numberText(stats.maxValue, fmt),
+                          limits};
+    for (const ClassificationMethod *method : classificationMethods()) {
+        const MethodOutcome out = method->classes(request, fmt);
+        if (method->kind() == Method::Quartiles) {
+            check(out.classes.size() <= QuartileClassifier::kClasses, "more than four quartiles");
+            check(out.rankedClassOf.size() == values.size(), "a quartile class list of another length");
+        } else {
+            check(out.refused() == out.classes.isEmpty(), "a refusal with classes, or no classes and no message");
+            if (method->takesClassCount())
+                check(out.classes.size() <= std::max(count, 1), "more classes than asked for");
+        }
+        if (out.refused())
+            continue;
+        Legend legend = makeMethodLegend(out, colourRamp(Qt::yellow, Qt::red, out.colourCount()), fmt);
+        const QList<int> classOf = legend.classify(values, fmt);
+        check(classOf.size() == values.size(), "a class list of another length");
+        int counted = legend.noDataCount;
+        for (const LegendClass &c : legend.classes)
+            counted += c.count;
+        check(counted == values.size(), "class counts that do not add up to the values");
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            check(classOf[i] >= 0 && classOf[i] <= legend.classes.size(), "a class number outside the classes");
+            if (method->kind() == Method::NaturalBreaks)
+                check(classOf[i] > 0 || !fmt.toNumber(values[i]), "a number without a natural-breaks class");
+        }
+        check(legend.rows().size() == legend.classes.size(), "legend rows that are not the classes");
     }
 
+    // Manual classes click by click, as the window makes them.
     if (stats.valid) {
-        const BoundsOutcome amplitude = EqualAmplitudeClassifier().build(
-            countText, numberText(stats.minValue, fmt), numberText(stats.maxValue, fmt), stats, fmt);
-        checkOutcome(amplitude, count);
-        checkClassOf(classifyByBounds(values, amplitude.classes, fmt), amplitude.classes.size());
-
-        // Manual classes up to a few of the values, one click each, as the window makes them.
         ManualClassifier manual;
         QString low = numberText(stats.minValue, fmt);
-        for (qsizetype i = 0; i < values.size() && i < 12; i += 3) {
-            const BoundsOutcome step = manual.addClass(low, values[i], stats, fmt);
+        for (const QString &high : limits) {
+            const BoundsOutcome step = manual.addClass(low, high, stats, fmt);
             check(step.refused() == step.classes.isEmpty(), "a manual click with classes and a refusal");
             if (step.refused() || step.finished)
                 break;
             low = step.txtMin;
         }
-        checkClassOf(classifyByBounds(values, manual.classes(), fmt), manual.classes().size());
     }
     return 0;
 }

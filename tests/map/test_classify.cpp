@@ -2,6 +2,7 @@
 // controls of the classification frames.
 
 #include "map/classify.h"
+#include "map/classifymethod.h"
 #include "map/classifystate.h"
 #include "map/legend.h"
 
@@ -210,6 +211,53 @@ TEST(Classification, AnyFiniteValuesGiveClassesOrAMessage)
     }
 }
 
+TEST(ClassificationMethods, OneRegistryAndALegendWithNumericLimitsAndCounts)
+{
+    QStringList ids, options;
+    for (const ClassificationMethod *m : classificationMethods()) {
+        ids << m->id();
+        options << m->optionName() + "=" + m->label();
+        EXPECT_EQ(methodById(m->id()), m);
+        EXPECT_EQ(&methodOf(m->kind()), m);
+    }
+    EXPECT_EQ(ids, (QStringList {"quartili", "ampiezza", "manuale", "naturali"}));
+    EXPECT_EQ(options, (QStringList {"Option1=Quartili", "Option2=Classi di uguale ampiezza", "Option3=Manuale",
+                                     "Option4=Interruzioni naturali"}));
+    EXPECT_EQ(methodById("jenks"), nullptr);
+    EXPECT_EQ(methodIdList(), "quartili, ampiezza, manuale oppure naturali");
+
+    // Every method's legend classifies the values by its limits (quartiles by rank) and counts
+    // the territories of each class and those without a value.
+    const NumberFormat fmt = NumberFormat::comma();
+    const QStringList values {"", "1", "2", "2", "4", "5", "6", "7", "8"};
+    ClassRequest r {values, columnStats(values, fmt), "2", "1", "8", {"4"}};
+    const std::pair<Method, QList<int>> expected[] = {{Method::Quartiles, {2, 2, 2, 2}},
+                                                      {Method::EqualAmplitude, {4, 4}},
+                                                      {Method::Manual, {4, 4}},
+                                                      {Method::NaturalBreaks, {4, 4}}};
+    for (const auto &[kind, counts] : expected) {
+        const MethodOutcome out = methodOf(kind).classes(r, fmt);
+        ASSERT_FALSE(out.refused()) << out.message.toStdString();
+        Legend legend = makeMethodLegend(out, colourRamp(Qt::white, Qt::black, out.colourCount()), fmt);
+        const QList<int> classOf = legend.classify(values, fmt);
+        QList<int> got;
+        for (const LegendClass &c : legend.classes)
+            got << c.count;
+        EXPECT_EQ(got, counts) << methodOf(kind).id().toStdString();
+        EXPECT_EQ(legend.noDataCount, 1);
+        if (kind == Method::Quartiles) // the second 2 starts class 2, by rank
+            EXPECT_EQ(classOf.mid(1, 3), (QList<int> {1, 1, 2}));
+    }
+    // The limits are numbers read once from the texts the method wrote; a text that is no number
+    // holds no value. The rows keep the texts.
+    Legend legend = makeLegend({{"1,5", "2"}, {"n.d.", "9"}}, {Qt::red, Qt::blue}, false, fmt);
+    EXPECT_EQ(std::pair(legend.classes[0].low, legend.classes[0].high), std::pair(1.5, 2.0));
+    EXPECT_EQ(legend.classify({"1,5", "3", "2,5"}, fmt), (QList<int> {1, 0, 0}));
+    EXPECT_EQ(legend.rows(), (QList<LegendRow> {{"Da 1,5 a 2", Qt::red}, {"Da n.d. a 9", Qt::blue}}));
+    legend.noDataRow = true;
+    EXPECT_EQ(legend.rows().last(), noDataRow(false));
+}
+
 TEST(Legend, RowsLabelsAndNoDataRow)
 {
     const QList<ClassBounds> classes {{"1,5", "2"}, {"2,01", "9"}};
@@ -218,7 +266,6 @@ TEST(Legend, RowsLabelsAndNoDataRow)
         legendRows(classes, colours, true),
         (QList<LegendRow> {{" Da 1,5 a 2", Qt::red}, {" Da 2,01 a 9", Qt::blue}, {" Dato non presente", Qt::white}}));
     EXPECT_EQ(legendRows(classes, colours, false).last(), (LegendRow {"Dato non presente", Qt::white}));
-    EXPECT_EQ(boundsOfLabel(" Da 2,01 a 9"), (ClassBounds {"2,01", "9"}));
 }
 
 TEST(Colours, RampWindowsValuesAndPalettes)

@@ -2,6 +2,7 @@
 
 #include "layout/ui/printmappa.h"
 #include "map/identify.h"
+#include "map/classifymethod.h"
 #include "map/mappage.h"
 #include "map/scalebar.h"
 #include "map/thematic.h"
@@ -142,22 +143,31 @@ void frm_Mappa::buildControls()
     auto *methods = new QVBoxLayout;
     Frame1 = group("Frame1", "Tipo rappresentazione");
     auto *f1 = new QGridLayout(Frame1);
-    Option1 = named(new QRadioButton(QStringLiteral("Quartili")), "Option1");
-    Option2 = named(new QRadioButton(QStringLiteral("Classi di uguale ampiezza")), "Option2");
-    Option3 = named(new QRadioButton(QStringLiteral("Manuale")), "Option3");
-    Option4 = named(new QRadioButton(QStringLiteral("Interruzioni naturali")), "Option4");
+    // One option button per method of the registry, in its order; the note beside the first.
     cmdNota = button("cmdNota", "Nota");
-    f1->addWidget(Option1, 0, 0);
-    f1->addWidget(cmdNota, 0, 1, Qt::AlignRight);
-    f1->addWidget(Option2, 1, 0, 1, 2);
-    f1->addWidget(Option3, 2, 0, 1, 2);
-    f1->addWidget(Option4, 3, 0, 1, 2);
-    f1->addWidget(new QLabel(QStringLiteral("Colori:")), 4, 0);
+    int optionRow = 0;
+    for (const map::ClassificationMethod *m : map::classificationMethods()) {
+        auto *option = new QRadioButton(m->label());
+        option->setObjectName(m->optionName());
+        methodOptions.append({option, m});
+        if (optionRow == 0) {
+            f1->addWidget(option, 0, 0);
+            f1->addWidget(cmdNota, 0, 1, Qt::AlignRight);
+        } else {
+            f1->addWidget(option, optionRow, 0, 1, 2);
+        }
+        ++optionRow;
+    }
+    Option1 = optionOf(map::Method::Quartiles);
+    Option2 = optionOf(map::Method::EqualAmplitude);
+    Option3 = optionOf(map::Method::Manual);
+    Option4 = optionOf(map::Method::NaturalBreaks);
+    f1->addWidget(new QLabel(QStringLiteral("Colori:")), optionRow, 0);
     cmb_palette = named(new QComboBox, "cmb_palette");
     cmb_palette->addItem(kPaletteOwn);
     cmb_palette->addItems(map::sequentialPaletteNames());
     cmb_palette->setToolTip(QStringLiteral("I colori delle classi: quelli scelti o una sequenza ColorBrewer"));
-    f1->addWidget(cmb_palette, 4, 1);
+    f1->addWidget(cmb_palette, optionRow, 1);
     methods->addWidget(Frame1);
 
     auto *bounds = new QGridLayout;
@@ -353,12 +363,8 @@ void frm_Mappa::buildControls()
 
 void frm_Mappa::connectControls()
 {
-    const std::pair<QRadioButton *, map::Method> options[] = {{Option1, map::Method::Quartiles},
-                                                              {Option2, map::Method::EqualAmplitude},
-                                                              {Option3, map::Method::Manual},
-                                                              {Option4, map::Method::NaturalBreaks}};
-    for (const auto &[option, method] : options)
-        connect(option, &QRadioButton::clicked, this, [this, m = method] { selectMethod(m); });
+    for (const auto &[option, method] : methodOptions)
+        connect(option, &QRadioButton::clicked, this, [this, m = method->kind()] { selectMethod(m); });
     connect(cmdNota, &QPushButton::clicked, this, &frm_Mappa::cmdNota_Click);
     connect(Cmd_cmdAutocolor, &QPushButton::clicked, this, &frm_Mappa::Cmd_cmdAutocolor_Click);
     connect(cmdSelClassiUgualeAmp, &QPushButton::clicked, this, &frm_Mappa::cmdSelClassiUgualeAmp_Click);
@@ -475,20 +481,36 @@ void frm_Mappa::applyStates()
     Frame2->setVisible(s.method == map::Method::Manual);
 }
 
-QList<QColor> frm_Mappa::classColours(int count, const QColor &start, const QColor &end) const
+QRadioButton *frm_Mappa::optionOf(map::Method kind) const
 {
-    if (cmb_palette->currentIndex() > 0) {
-        const QList<QColor> palette = map::sequentialPalette(cmb_palette->currentText(), count);
-        if (palette.size() == count)
-            return palette;
-    }
-    return map::colourRamp(start, end, count);
+    for (const auto &[option, method] : methodOptions)
+        if (method->kind() == kind)
+            return option;
+    return nullptr;
 }
 
-void frm_Mappa::setLegend(const QList<map::LegendRow> &rows)
+QList<QColor> frm_Mappa::classColours(int count, const QColor &start, const QColor &end) const
+{
+    const QString palette = cmb_palette->currentIndex() > 0 ? cmb_palette->currentText() : QString();
+    const QList<QColor> colours = map::classColours(palette, count, start, end);
+    return colours.size() == count ? colours : map::colourRamp(start, end, count);
+}
+
+map::ClassRequest frm_Mappa::classRequest() const
+{
+    map::ClassRequest r;
+    r.values = m_request.values();
+    r.stats = m_stats;
+    r.classCount = txtClassi->text();
+    r.txtMin = txt_min->text();
+    r.txtMax = txt_Max->text();
+    return r;
+}
+
+void frm_Mappa::showLegend()
 {
     GridIndici->setRowCount(0);
-    for (const map::LegendRow &row : rows)
+    for (const map::LegendRow &row : m_legend.rows())
         appendLegendRow(row);
 }
 
@@ -505,39 +527,34 @@ void frm_Mappa::appendLegendRow(const map::LegendRow &row)
 
 QList<map::LegendRow> frm_Mappa::legendRows() const
 {
-    QList<map::LegendRow> rows;
-    for (int r = 0; r < GridIndici->rowCount(); ++r)
-        rows.append({GridIndici->item(r, 1)->text(), GridIndici->item(r, 0)->background().color()});
-    return rows;
+    return m_legend.rows();
 }
 
 void frm_Mappa::showDrawing(const map::Drawing &drawing)
 {
     m_drawn = drawing.classes;
+    m_legend = m_drawn->legend;
     map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
     Map2->refresh();
-    setLegend(m_drawn->legend);
+    showLegend();
 }
 
 void frm_Mappa::Cmd_cmdAutocolor_Click()
 {
     cmd_reset_Click();
     BusyPointer busy(m_ctx.prompt);
-    showDrawing(map::quartileDrawing(m_ctx, m_request,
-                                     classColours(map::QuartileClassifier::kClasses, swatchColour(lbl_mincolor),
-                                                  swatchColour(lbl_maxcolor)),
-                                     m_module));
+    const map::MethodOutcome out = map::methodOf(map::Method::Quartiles).classes(classRequest(), m_ctx.numbers);
+    showDrawing(map::methodDrawing(
+        m_ctx, m_request, out,
+        classColours(out.colourCount(), swatchColour(lbl_mincolor), swatchColour(lbl_maxcolor)), m_module));
     m_state.quartilesDrawn();
     applyStates();
 }
 
 void frm_Mappa::cmdSelClassiUgualeAmp_Click()
 {
-    const bool natural = m_state.method == map::Method::NaturalBreaks;
-    const map::BoundsOutcome out = natural
-        ? map::NaturalBreaksClassifier().build(txtClassi->text(), m_request.values(), m_ctx.numbers)
-        : map::EqualAmplitudeClassifier().build(txtClassi->text(), txt_min->text(), txt_Max->text(), m_stats,
-                                                m_ctx.numbers);
+    const map::ClassificationMethod &method = map::methodOf(m_state.method);
+    const map::MethodOutcome out = method.classes(classRequest(), m_ctx.numbers);
     if (out.refused()) {
         if (m_ctx.prompt)
             m_ctx.prompt->message(out.message, out.title, Icon::Information);
@@ -547,16 +564,14 @@ void frm_Mappa::cmdSelClassiUgualeAmp_Click()
             txt_Max->setFocus();
         return;
     }
-    if (!natural) {
+    if (method.takesBounds()) {
         txt_min->setText(out.txtMin);
         txt_Max->setText(out.txtMax);
     }
-    const QList<QColor> colours = classColours(int(out.classes.size()), map::fromWindowsColour(map::kAmplitudeStart),
+    const QList<QColor> colours = classColours(out.colourCount(), map::fromWindowsColour(map::kAmplitudeStart),
                                                map::fromWindowsColour(map::kAmplitudeEnd));
-    QList<map::LegendRow> rows;
-    for (int i = 0; i < out.classes.size(); ++i)
-        rows.append({map::classLabel(out.classes[i], false), colours.value(i)});
-    setLegend(rows);
+    m_legend = map::makeMethodLegend(out, colours, m_ctx.numbers);
+    showLegend();
     m_state.amplitudeClassesMade(out.finished);
     applyStates();
 }
@@ -574,9 +589,10 @@ void frm_Mappa::cmd_Select_Click()
     if (m_drawn) {
         // A new set of classes after a drawing starts a new legend.
         m_drawn.reset();
-        GridIndici->setRowCount(0);
+        m_legend = {};
     }
-    appendLegendRow({map::classLabel(out.classes.first(), false), swatchColour(lbl_colore)});
+    m_legend.classes.append(map::legendClass(out.classes.first(), swatchColour(lbl_colore), m_ctx.numbers));
+    showLegend();
     txt_min->setText(out.txtMin);
     txt_Max->setText(out.txtMax);
     m_state.manualClassAdded(out.finished);
@@ -586,7 +602,7 @@ void frm_Mappa::cmd_Select_Click()
 void frm_Mappa::drawLegendClasses(bool byCommand2)
 {
     BusyPointer busy(m_ctx.prompt);
-    showDrawing(map::legendDrawing(m_ctx, m_request, legendRows(), m_module));
+    showDrawing(map::legendDrawing(m_ctx, m_request, m_legend, m_module));
     m_manual.clear();
     m_state.classesDrawn(byCommand2);
     applyStates();
@@ -611,17 +627,17 @@ void frm_Mappa::cmdNota_Click()
 void frm_Mappa::GridIndici_Click(int row, int column)
 {
     // The no-data row of a drawn map stands for the white of the territories without a class.
-    if (column != 0 || !m_ctx.prompt || (m_drawn && row == GridIndici->rowCount() - 1))
+    if (column != 0 || !m_ctx.prompt || row < 0 || row >= m_legend.classes.size())
         return;
-    QTableWidgetItem *cell = GridIndici->item(row, 0);
     // A cancelled dialog leaves the class as it was.
-    const std::optional<QColor> c = m_ctx.prompt->chooseColor(cell->background().color());
+    const std::optional<QColor> c = m_ctx.prompt->chooseColor(m_legend.classes[row].colour);
     if (!c)
         return;
-    cell->setBackground(*c);
+    m_legend.classes[row].colour = *c;
+    GridIndici->item(row, 0)->setBackground(*c);
     // On a drawn map the class takes its new colour at once, so the map and legend agree.
-    if (m_drawn && row < m_drawn->legend.size() - 1) {
-        m_drawn->legend[row].colour = *c;
+    if (m_drawn) {
+        m_drawn->legend = m_legend;
         map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
         Map2->refresh();
     }
@@ -633,6 +649,7 @@ void frm_Mappa::cmd_reset_Click()
     m_state.reset();
     txt_Max->clear();
     txt_min->clear();
+    m_legend = {};
     GridIndici->setRowCount(0);
     GridIndici->hide();
     m_manual.clear();
@@ -748,7 +765,7 @@ void frm_Mappa::handOff(bool printAtOnce)
 {
     if (!printOpener)
         return;
-    printOpener(map::mapPageRequest(Map2->view(), txtVariabile->text(), legendRows(), printAtOnce));
+    printOpener(map::mapPageRequest(Map2->view(), txtVariabile->text(), m_legend, printAtOnce));
 }
 
 void frm_Mappa::cmd_export_Click()

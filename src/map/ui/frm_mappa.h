@@ -7,6 +7,7 @@
 
 #include "layout/layoutpage.h"
 #include "map/classify.h"
+#include "map/classifymethod.h"
 #include "map/classifystate.h"
 #include "map/legend.h"
 #include "map/mapdata.h"
@@ -54,7 +55,8 @@ public:
     const map::ClassifyControls &controlStates() const { return m_state; }
     // Whether a thematic map is drawn (identify answers only then).
     bool drawn() const { return m_drawn.has_value(); }
-    // The rows of GridIndici: swatch colour and label.
+    // The legend model GridIndici shows, and its rows (swatch colour and label).
+    const map::Legend &legend() const { return m_legend; }
     QList<map::LegendRow> legendRows() const;
     // Where "Salva..." and "Salva e Stampa" send the map page; by default the print layout of
     // the main window.
@@ -92,8 +94,12 @@ private:
     void Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel);
     void GridIndici_Click(int row, int column);
     void chooseColour(QLabel *swatch);
-    void setLegend(const QList<map::LegendRow> &rows);
+    // GridIndici shows the rows of the legend model again.
+    void showLegend();
     void appendLegendRow(const map::LegendRow &row);
+    QRadioButton *optionOf(map::Method kind) const;
+    // What the chosen method classifies: the values, their statistics and the boxes.
+    map::ClassRequest classRequest() const;
     // The colours of count classes: the chosen ColorBrewer palette, else the ramp given.
     QList<QColor> classColours(int count, const QColor &start, const QColor &end) const;
     // Colours the join layer with a drawing and shows its legend.
@@ -110,6 +116,9 @@ private:
     map::ColumnStats m_stats;
     map::ClassifyControls m_state;
     map::ManualClassifier m_manual;
+    // The legend of the classes made or drawn; GridIndici shows it, the drawing reads its
+    // limits, the page its rows.
+    map::Legend m_legend;
     std::optional<map::ThematicClasses> m_drawn;
     bool m_tableDropped = false;
     bool m_shownOnce = false;
@@ -123,6 +132,8 @@ public:
     MapWidget *Map2;
     QLabel *lblScalaKm;
     QGroupBox *Frame1; // "Tipo rappresentazione"
+    // One option button per method of the registry (Option1 quartiles ... Option4 natural breaks).
+    QList<std::pair<QRadioButton *, const map::ClassificationMethod *>> methodOptions;
     QRadioButton *Option1, *Option2, *Option3, *Option4;
     QPushButton *cmdNota;
     QComboBox *cmb_palette;
