@@ -86,7 +86,8 @@ inline constexpr int kMaxClasses = 99;
 inline const QString kTooManyClasses = QStringLiteral("Il numero delle classi non può superare 99.");
 inline const QString kMinEqualsMax = QStringLiteral(
     "Il valore minimo e il valore massimo coincidono: non è possibile dividere i dati in classi.");
-inline const QString kReversedBounds = QStringLiteral("Il valore minimo non può essere minore del valore massimo!");
+// Said when the minimum typed is above the maximum.
+inline const QString kReversedBounds = QStringLiteral("Il valore minimo non può essere maggiore del valore massimo!");
 inline const QString kAssignmentDone = QStringLiteral("l'assegnazione dei colori alle classi è terminata");
 // "Scrivere un numero compreso tra " & minValue & " e " & maxValue
 QString boundsRangeMessage(const ColumnStats &stats, const NumberFormat &fmt);

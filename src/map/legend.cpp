@@ -140,6 +140,24 @@ QList<int> Legend::classify(const QStringList &values, const NumberFormat &fmt)
     return out;
 }
 
+void Legend::setColours(const QList<QColor> &colours)
+{
+    for (qsizetype i = 0; i < classes.size(); ++i)
+        classes[i].colour = colours.value(i);
+}
+
+bool drawsAlike(const Legend &a, const Legend &b)
+{
+    if (a.classes.size() != b.classes.size() || a.rankedClassOf != b.rankedClassOf)
+        return false;
+    for (qsizetype i = 0; i < a.classes.size(); ++i) {
+        const LegendClass &x = a.classes[i], &y = b.classes[i];
+        if (x.bounds != y.bounds || x.colour != y.colour)
+            return false;
+    }
+    return true;
+}
+
 Legend makeLegend(const QList<ClassBounds> &classes, const QList<QColor> &colours, bool quartiles,
                   const NumberFormat &fmt)
 {

@@ -59,7 +59,12 @@ struct Legend {
     QColor colourOf(int k) const;
     // The class of every value (0 for none) and the counts of the classes and of no data.
     QList<int> classify(const QStringList &values, const NumberFormat &fmt);
+    // Class i takes colour i.
+    void setColours(const QList<QColor> &colours);
 };
+// Whether a map drawn with one legend looks as the other says: the same limits in the same
+// colours.
+bool drawsAlike(const Legend &a, const Legend &b);
 // The legend of classes made by a method: class i takes colour i.
 Legend makeLegend(const QList<ClassBounds> &classes, const QList<QColor> &colours, bool quartiles,
                   const NumberFormat &fmt);

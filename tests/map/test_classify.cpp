@@ -123,7 +123,7 @@ TEST(EqualAmplitude, RefusalsLeaveNoClasses)
     } cases[] = {
         {"", "10", "20", stats, "Inserire il numero delle classi.", BoundsOutcome::Focus::Classes},
         {"0", "10", "20", stats, "Il numero delle classi deve essere almeno 1.", BoundsOutcome::Focus::Classes},
-        {"3", "15", "12", stats, "Il valore minimo non può essere minore del valore massimo!",
+        {"3", "15", "12", stats, "Il valore minimo non può essere maggiore del valore massimo!",
          BoundsOutcome::Focus::None},
         {"3", "", "20", stats, "l'assegnazione dei colori alle classi è terminata", BoundsOutcome::Focus::None},
         {"3", "10", "25", stats, "Scrivere un numero compreso tra 10 e 20", BoundsOutcome::Focus::Max},

@@ -42,6 +42,7 @@ constexpr int kSwatchColumnWidth = 20; // 300 twips
 constexpr int kLegendColumnWidth = 268; // each of the two columns left of the splitter, in pixels
 const QString kPaletteOwn = QStringLiteral("Colori scelti");
 const QString kNoteText = QStringLiteral("Le classi comprendono gli estremi superiori.");
+const QString kLegendPending = QStringLiteral("Premere «Visualizza mappa» per applicare le nuove classi");
 const QColor kStartColour(255, 255, 178);
 const QColor kEndColour(189, 0, 38);
 const QColor kClassColour(254, 178, 76);
@@ -255,6 +256,12 @@ void frm_Mappa::buildControls()
     GridIndici->setSelectionMode(QAbstractItemView::NoSelection);
     GridIndici->setFocusPolicy(Qt::NoFocus);
     fcb->addWidget(GridIndici);
+    // Shown while the legend's classes are not those the map is drawn with.
+    lblLegendaDaApplicare = named(new QLabel(kLegendPending), "lblLegendaDaApplicare");
+    lblLegendaDaApplicare->setWordWrap(true);
+    lblLegendaDaApplicare->setStyleSheet(QStringLiteral("color: #a00000;"));
+    lblLegendaDaApplicare->hide();
+    fcb->addWidget(lblLegendaDaApplicare);
     info->addWidget(fraCB, 3);
 
     auto *mode = new QHBoxLayout;
@@ -366,6 +373,7 @@ void frm_Mappa::connectControls()
     for (const auto &[option, method] : methodOptions)
         connect(option, &QRadioButton::clicked, this, [this, m = method->kind()] { selectMethod(m); });
     connect(cmdNota, &QPushButton::clicked, this, &frm_Mappa::cmdNota_Click);
+    connect(cmb_palette, &QComboBox::currentIndexChanged, this, [this] { cmb_palette_Click(); });
     connect(Cmd_cmdAutocolor, &QPushButton::clicked, this, &frm_Mappa::Cmd_cmdAutocolor_Click);
     connect(cmdSelClassiUgualeAmp, &QPushButton::clicked, this, &frm_Mappa::cmdSelClassiUgualeAmp_Click);
     connect(Command2, &QPushButton::clicked, this, &frm_Mappa::Command2_Click);
@@ -452,8 +460,10 @@ void frm_Mappa::loadLayers(const QString &procedure)
 void frm_Mappa::selectMethod(map::Method m)
 {
     m_state.selectMethod(m);
-    // After a reset the boxes are empty: the new method starts from the column's range.
-    if (txt_min->text().isEmpty() && txt_Max->text().isEmpty()) {
+    // The boxes start from the column's range after a reset, and whenever a method that reads
+    // them is chosen with no manual classes under way (not from what another method left).
+    const bool fresh = map::methodOf(m).takesBounds() && m_manual.classes().isEmpty();
+    if (fresh || (txt_min->text().isEmpty() && txt_Max->text().isEmpty())) {
         txt_min->setText(map::numberText(m_stats.minValue, m_ctx.numbers));
         txt_Max->setText(map::numberText(m_stats.maxValue, m_ctx.numbers));
     }
@@ -512,6 +522,40 @@ void frm_Mappa::showLegend()
     GridIndici->setRowCount(0);
     for (const map::LegendRow &row : m_legend.rows())
         appendLegendRow(row);
+    lblLegendaDaApplicare->setVisible(legendPending());
+}
+
+bool frm_Mappa::legendPending() const
+{
+    return !m_legend.classes.isEmpty() && (!m_drawn || !map::drawsAlike(m_legend, m_drawn->legend));
+}
+
+void frm_Mappa::recolour(map::Legend &legend, map::Method kind) const
+{
+    if (cmb_palette->currentIndex() <= 0 && kind == map::Method::Manual) {
+        // The colours chosen class by class.
+        if (m_manualColours.size() == legend.classes.size())
+            legend.setColours(m_manualColours);
+        return;
+    }
+    const bool quartiles = kind == map::Method::Quartiles;
+    const int count = quartiles ? map::QuartileClassifier::kClasses : int(legend.classes.size());
+    legend.setColours(quartiles ? classColours(count, swatchColour(lbl_mincolor), swatchColour(lbl_maxcolor))
+                                : classColours(count, map::fromWindowsColour(map::kAmplitudeStart),
+                                               map::fromWindowsColour(map::kAmplitudeEnd)));
+}
+
+void frm_Mappa::cmb_palette_Click()
+{
+    // The legend and the drawn map take the palette's colours together.
+    recolour(m_legend, m_legendMethod);
+    if (m_drawn) {
+        recolour(m_drawn->legend, m_drawnMethod);
+        map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
+        Map2->refresh();
+    }
+    if (!m_legend.classes.isEmpty())
+        showLegend();
 }
 
 void frm_Mappa::appendLegendRow(const map::LegendRow &row)
@@ -533,6 +577,7 @@ QList<map::LegendRow> frm_Mappa::legendRows() const
 void frm_Mappa::showDrawing(const map::Drawing &drawing)
 {
     m_drawn = drawing.classes;
+    m_drawnMethod = m_legendMethod;
     m_legend = m_drawn->legend;
     map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
     Map2->refresh();
@@ -544,6 +589,7 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
     cmd_reset_Click();
     BusyPointer busy(m_ctx.prompt);
     const map::MethodOutcome out = map::methodOf(map::Method::Quartiles).classes(classRequest(), m_ctx.numbers);
+    m_legendMethod = map::Method::Quartiles;
     showDrawing(map::methodDrawing(
         m_ctx, m_request, out,
         classColours(out.colourCount(), swatchColour(lbl_mincolor), swatchColour(lbl_maxcolor)), m_module));
@@ -571,6 +617,9 @@ void frm_Mappa::cmdSelClassiUgualeAmp_Click()
     const QList<QColor> colours = classColours(out.colourCount(), map::fromWindowsColour(map::kAmplitudeStart),
                                                map::fromWindowsColour(map::kAmplitudeEnd));
     m_legend = map::makeMethodLegend(out, colours, m_ctx.numbers);
+    m_legendMethod = method.kind();
+    // White territories stay on the drawn map: the no-data row stays with them.
+    m_legend.noDataRow = m_drawn.has_value();
     showLegend();
     m_state.amplitudeClassesMade(out.finished);
     applyStates();
@@ -586,12 +635,15 @@ void frm_Mappa::cmd_Select_Click()
             txt_Max->setFocus();
         return;
     }
-    if (m_drawn) {
-        // A new set of classes after a drawing starts a new legend.
-        m_drawn.reset();
-        m_legend = {};
-    }
-    m_legend.classes.append(map::legendClass(out.classes.first(), swatchColour(lbl_colore), m_ctx.numbers));
+    // The legend of the manual classes made so far (a first click starts a new one), each in the
+    // colour chosen for it, or in the palette's.
+    if (m_manual.classes().size() == 1)
+        m_manualColours.clear();
+    m_manualColours.append(swatchColour(lbl_colore));
+    m_legend = map::makeLegend(m_manual.classes(), m_manualColours, false, m_ctx.numbers);
+    m_legendMethod = map::Method::Manual;
+    m_legend.noDataRow = m_drawn.has_value();
+    recolour(m_legend, map::Method::Manual);
     showLegend();
     txt_min->setText(out.txtMin);
     txt_Max->setText(out.txtMax);
@@ -633,24 +685,31 @@ void frm_Mappa::GridIndici_Click(int row, int column)
     const std::optional<QColor> c = m_ctx.prompt->chooseColor(m_legend.classes[row].colour);
     if (!c)
         return;
-    m_legend.classes[row].colour = *c;
-    GridIndici->item(row, 0)->setBackground(*c);
     // On a drawn map the class takes its new colour at once, so the map and legend agree.
-    if (m_drawn) {
-        m_drawn->legend = m_legend;
+    const bool shownIsDrawn = !legendPending();
+    m_legend.classes[row].colour = *c;
+    if (m_legendMethod == map::Method::Manual && row < m_manualColours.size())
+        m_manualColours[row] = *c;
+    if (m_drawn && shownIsDrawn) {
+        m_drawn->legend.classes[row].colour = *c;
         map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
         Map2->refresh();
     }
+    showLegend();
 }
 
 void frm_Mappa::cmd_reset_Click()
 {
     txtClassi->clear();
     m_state.reset();
+    // The chosen method can start again at once ("Visualizza cartogramma" included).
+    m_state.selectMethod(m_state.method);
     txt_Max->clear();
     txt_min->clear();
     m_legend = {};
+    m_manualColours.clear();
     GridIndici->setRowCount(0);
+    lblLegendaDaApplicare->hide();
     GridIndici->hide();
     m_manual.clear();
     m_drawn.reset();

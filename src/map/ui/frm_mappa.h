@@ -94,8 +94,14 @@ private:
     void Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel);
     void GridIndici_Click(int row, int column);
     void chooseColour(QLabel *swatch);
-    // GridIndici shows the rows of the legend model again.
+    // GridIndici shows the rows of the legend model again, with the note when they are not
+    // yet on the map.
     void showLegend();
+    bool legendPending() const;
+    // The colours of a legend of the method: the palette's when one is chosen, else the
+    // method's own (the swatches, the equal-amplitude ramp, the colours chosen class by class).
+    void recolour(map::Legend &legend, map::Method kind) const;
+    void cmb_palette_Click();
     void appendLegendRow(const map::LegendRow &row);
     QRadioButton *optionOf(map::Method kind) const;
     // What the chosen method classifies: the values, their statistics and the boxes.
@@ -119,7 +125,10 @@ private:
     // The legend of the classes made or drawn; GridIndici shows it, the drawing reads its
     // limits, the page its rows.
     map::Legend m_legend;
+    map::Method m_legendMethod = map::Method::Quartiles;
+    QList<QColor> m_manualColours; // the colour chosen for each manual class
     std::optional<map::ThematicClasses> m_drawn;
+    map::Method m_drawnMethod = map::Method::Quartiles;
     bool m_tableDropped = false;
     bool m_shownOnce = false;
     const QString m_module = QStringLiteral("frm_Mappa");
@@ -152,6 +161,7 @@ public:
     QLabel *Label9, *Label11, *Label12;
     QGroupBox *fraCB;
     QTableWidget *GridIndici;
+    QLabel *lblLegendaDaApplicare;
     QCheckBox *chk_inform, *chk_zoom;
     QTreeWidget *ListView1;
     QPushButton *Avanz;
