@@ -25,6 +25,7 @@ struct ThematicOptions {
     QStringList limits;
     std::optional<std::pair<QColor, QColor>> ramp;
     QString palette;
+    bool wideHinge = false; // --cardine 3
     std::optional<map::LevelChoice> level;
 };
 
@@ -83,6 +84,20 @@ bool parseThematicOptions(const QCommandLineParser &p, ThematicOptions &o, QStri
     if (o.method->kind() == map::Method::Manual && o.limits.isEmpty())
         return fail(QStringLiteral("Indicare i limiti superiori delle classi con --limiti \"a;b;c\"."));
 
+    if (p.isSet(QStringLiteral("cardine"))) {
+        if (!o.method->takesHinge())
+            return fail(QStringLiteral("--cardine va con --metodo boxmap."));
+        const QString hinge = p.value(QStringLiteral("cardine")).trimmed();
+        if (QStringList {"3", "3.0", "3,0"}.contains(hinge))
+            o.wideHinge = true;
+        else if (!QStringList {"1.5", "1,5"}.contains(hinge))
+            return fail(QStringLiteral("--cardine vuole 1,5 oppure 3."));
+    }
+
+    if (o.method->ownPalette() && (p.isSet(QStringLiteral("colori")) || p.isSet(QStringLiteral("palette"))))
+        return fail(QStringLiteral("--colori e --palette non valgono per --metodo %1, che ha una palette divergente "
+                                   "propria.")
+                        .arg(o.method->id()));
     if (p.isSet(QStringLiteral("colori")) && p.isSet(QStringLiteral("palette")))
         return fail(QStringLiteral("--colori e --palette non vanno insieme."));
     if (p.isSet(QStringLiteral("colori"))) {
@@ -109,15 +124,16 @@ bool parseThematicOptions(const QCommandLineParser &p, ThematicOptions &o, QStri
     return true;
 }
 
-// The colours of count classes: --colori, --palette, or the ramp the equal-amplitude classes
-// start from. Empty (the reason on err) when the palette has no such count.
-QList<QColor> classColours(const ThematicOptions &o, int count, QString &err)
+// The colours of the classes: the method's own, --colori, --palette, or the ramp the
+// equal-amplitude classes start from. Empty (the reason on err) when the palette has no such
+// count.
+QList<QColor> classColours(const ThematicOptions &o, const map::MethodOutcome &classes, QString &err)
 {
-    const QList<QColor> colours = map::classColours(
-        o.palette, count, o.ramp ? o.ramp->first : map::fromWindowsColour(map::kAmplitudeStart),
-        o.ramp ? o.ramp->second : map::fromWindowsColour(map::kAmplitudeEnd));
+    const map::ColourChoice choice {o.palette, o.ramp ? o.ramp->first : map::fromWindowsColour(map::kAmplitudeStart),
+                                    o.ramp ? o.ramp->second : map::fromWindowsColour(map::kAmplitudeEnd)};
+    const QList<QColor> colours = map::methodColours(classes, choice);
     if (colours.isEmpty())
-        err += QStringLiteral("La palette %1 ha da 1 a 9 classi, non %2.\n").arg(o.palette).arg(count);
+        err += QStringLiteral("La palette %1 ha da 1 a 9 classi, non %2.\n").arg(o.palette).arg(classes.colourCount());
     return colours;
 }
 
@@ -133,12 +149,13 @@ std::optional<map::Drawing> drawClasses(AppContext &ctx, const map::MapRequest &
     r.txtMin = map::numberText(r.stats.minValue, ctx.numbers);
     r.txtMax = map::numberText(r.stats.maxValue, ctx.numbers);
     r.limits = o.limits;
+    r.wideHinge = o.wideHinge;
     const map::MethodOutcome classes = o.method->classes(r, ctx.numbers);
     if (classes.refused()) {
         err += classes.message + QLatin1Char('\n');
         return std::nullopt;
     }
-    const QList<QColor> colours = classColours(o, classes.colourCount(), err);
+    const QList<QColor> colours = classColours(o, classes, err);
     if (colours.isEmpty())
         return std::nullopt;
     return map::methodDrawing(ctx, req, classes, colours, kModule);
@@ -156,7 +173,7 @@ QString withYear(const QString &text, QChar separator, const QString &year)
 void declareThematicOptions(QCommandLineParser &p)
 {
     p.addOptions(tableOptions());
-    for (const char *name : {"colonna", "metodo", "classi", "limiti", "colori", "palette", "livello-mappa",
+    for (const char *name : {"colonna", "metodo", "classi", "limiti", "cardine", "colori", "palette", "livello-mappa",
                              "classi-csv", "out", "larghezza", "altezza", "caso"})
         p.addOption(valueOption(QLatin1String(name), QStringLiteral("VALORE")));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <optional>
 
 namespace qrn::map {
@@ -82,6 +83,9 @@ double roundHalfEven(double value, int decimals)
         return value;
     // The 15-digit form of the value decides whether it lies exactly half-way.
     const double scaled = QString::number(value * scale, 'g', 15).toDouble();
+    // Within 15 digits of the largest double the form reads back as infinite.
+    if (!std::isfinite(scaled))
+        return value;
     const double floor = std::floor(scaled);
     const double diff = scaled - floor;
     double whole;
@@ -394,6 +398,139 @@ BoundsOutcome NaturalBreaksClassifier::build(const QString &classCount, const QS
         out.classes.append({numbers[size_t(starts[j])].text, numbers[size_t(starts[j + 1] - 1)].text});
     out.finished = true;
     return out;
+}
+
+} // namespace qrn::map
+
+namespace qrn::map {
+
+namespace {
+
+constexpr double kLargest = std::numeric_limits<double>::max();
+
+double finite(double v)
+{
+    return std::clamp(v, -kLargest, kLargest);
+}
+
+// The values scaled by 2^-exponent into [-1, 1] (exactly, but for what underflows beside the
+// largest), their mean and their sample standard deviation: no sum or square of them overflows.
+struct ScaledSpread {
+    int exponent = 0;
+    double mean = 0;
+    double deviation = 0;
+    double scaled(double v) const { return std::ldexp(v, -exponent); }
+    double unscaled(double s) const { return finite(std::ldexp(s, exponent)); }
+};
+
+std::optional<ScaledSpread> scaledSpread(const std::vector<double> &sorted)
+{
+    const size_t n = sorted.size();
+    if (n < 2 || sorted.front() == sorted.back())
+        return std::nullopt;
+    ScaledSpread s;
+    std::frexp(std::max(std::fabs(sorted.front()), std::fabs(sorted.back())), &s.exponent);
+    for (double v : sorted)
+        s.mean += s.scaled(v);
+    s.mean /= double(n);
+    double squares = 0;
+    for (double v : sorted) {
+        const double d = s.scaled(v) - s.mean;
+        squares += d * d;
+    }
+    s.deviation = std::sqrt(squares / double(n - 1));
+    if (!(s.deviation > 0) || !std::isfinite(s.deviation))
+        return std::nullopt;
+    return s;
+}
+
+// How many half deviations it takes from the mean to reach a value steps away: at least one
+// class on each side, at most kMaxPerSide. A value a rounding error beyond a limit does not
+// open a class of its own (the outermost class reaches the extreme value in any case).
+int sideClasses(double steps)
+{
+    const double whole = std::ceil(steps - 1e-9);
+    if (!(whole > 1))
+        return 1;
+    return int(std::min<double>(StandardDeviationClassifier::kMaxPerSide, whole));
+}
+
+} // namespace
+
+std::vector<double> sortedNumbers(const QStringList &values, const NumberFormat &fmt)
+{
+    std::vector<double> out;
+    out.reserve(size_t(values.size()));
+    for (const QString &t : values)
+        if (const std::optional<double> v = fmt.toNumber(t); v && std::isfinite(*v))
+            out.push_back(*v);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::optional<MeanAndDeviation> meanAndDeviation(const std::vector<double> &sorted)
+{
+    const std::optional<ScaledSpread> s = scaledSpread(sorted);
+    if (!s)
+        return std::nullopt;
+    return MeanAndDeviation {s->unscaled(s->mean), s->unscaled(s->deviation)};
+}
+
+std::optional<DeviationClasses> StandardDeviationClassifier::classify(const std::vector<double> &sorted) const
+{
+    const std::optional<ScaledSpread> s = scaledSpread(sorted);
+    if (!s)
+        return std::nullopt;
+    const double half = s->deviation / 2;
+    const double stepsBelow = (s->mean - s->scaled(sorted.front())) / half;
+    const double stepsAbove = (s->scaled(sorted.back()) - s->mean) / half;
+    DeviationClasses out;
+    out.spread = {s->unscaled(s->mean), s->unscaled(s->deviation)};
+    out.classesBelow = sideClasses(stepsBelow);
+    const int above = sideClasses(stepsAbove);
+    auto limit = [&](int k) { return s->unscaled(s->mean + k * half); };
+    for (int k = -out.classesBelow; k < above; ++k)
+        out.classes.append({limit(k), limit(k + 1), k, k + 1, false});
+    // The outermost classes reach the extreme values, however far they lie.
+    DeviationClass &first = out.classes.first(), &last = out.classes.last();
+    first.openEnded = stepsBelow > kMaxPerSide;
+    last.openEnded = stepsAbove > kMaxPerSide;
+    first.low = first.openEnded ? sorted.front() : std::min(first.low, sorted.front());
+    last.high = last.openEnded ? sorted.back() : std::max(last.high, sorted.back());
+    return out;
+}
+
+std::optional<BoxLimits> BoxMapClassifier::limits(const std::vector<double> &sorted, double hinge) const
+{
+    const int n = int(sorted.size());
+    if (n < 2 || sorted.front() == sorted.back())
+        return std::nullopt;
+    const int q = n / 4, r = n - 4 * q;
+    BoxLimits out;
+    for (int k = 1; k <= 3; ++k) {
+        const int start = MakeQuantile(k, r, q, n, 4); // the first value of quartile class k + 1
+        const double last = sorted[size_t(std::clamp(start - 1, 0, n - 1))];
+        const double next = sorted[size_t(std::clamp(start, 0, n - 1))];
+        out.quartiles[size_t(k - 1)] = std::midpoint(last, next);
+    }
+    // The range and the fences may lie beyond the largest double: the fences stop at it.
+    const double range = out.quartiles[2] - out.quartiles[0];
+    out.lowerFence = finite(out.quartiles[0] - hinge * range);
+    out.upperFence = finite(out.quartiles[2] + hinge * range);
+    return out;
+}
+
+int BoxMapClassifier::classOf(const BoxLimits &l, double value)
+{
+    if (value < l.lowerFence)
+        return 1;
+    if (value < l.quartiles[0])
+        return 2;
+    if (value <= l.quartiles[1])
+        return 3;
+    if (value <= l.quartiles[2])
+        return 4;
+    return value <= l.upperFence ? 5 : 6;
 }
 
 } // namespace qrn::map

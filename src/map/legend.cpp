@@ -85,14 +85,19 @@ QList<LegendRow> legendRows(const QList<ClassBounds> &classes, const QList<QColo
 LegendClass legendClass(const ClassBounds &bounds, const QColor &colour, const NumberFormat &fmt)
 {
     constexpr double none = std::numeric_limits<double>::quiet_NaN();
-    return {bounds, fmt.toNumber(bounds.low).value_or(none), fmt.toNumber(bounds.high).value_or(none), colour, 0};
+    LegendClass c;
+    c.bounds = bounds;
+    c.low = fmt.toNumber(bounds.low).value_or(none);
+    c.high = fmt.toNumber(bounds.high).value_or(none);
+    c.colour = colour;
+    return c;
 }
 
 QList<LegendRow> Legend::rows() const
 {
     QList<LegendRow> out;
     for (const LegendClass &c : classes)
-        out.append({classLabel(c.bounds, quartiles), c.colour});
+        out.append({c.caption.isEmpty() ? classLabel(c.bounds, quartiles) : c.caption, c.colour});
     if (noDataRow)
         out.append(map::noDataRow(quartiles));
     return out;
@@ -123,7 +128,7 @@ QList<int> Legend::classify(const QStringList &values, const NumberFormat &fmt)
         if (!v)
             continue;
         for (qsizetype j = 0; j < classes.size(); ++j)
-            if (classes[j].low <= *v && *v <= classes[j].high) {
+            if (classes[j].holds(*v)) {
                 out[i] = int(j + 1);
                 break;
             }
@@ -152,7 +157,7 @@ bool drawsAlike(const Legend &a, const Legend &b)
         return false;
     for (qsizetype i = 0; i < a.classes.size(); ++i) {
         const LegendClass &x = a.classes[i], &y = b.classes[i];
-        if (x.bounds != y.bounds || x.colour != y.colour)
+        if (x.bounds != y.bounds || x.colour != y.colour || x.caption != y.caption)
             return false;
     }
     return true;
@@ -186,6 +191,34 @@ QList<QColor> colourRamp(const QColor &start, const QColor &end, int count)
         auto mix = [t](int a, int b) { return int(std::lround(a + (b - a) * t)); };
         out.append(QColor(mix(start.red(), end.red()), mix(start.green(), end.green()), mix(start.blue(), end.blue())));
     }
+    return out;
+}
+
+QList<QColor> divergingColours(int below, int above)
+{
+    // RdBu from the centre outwards on each side, as published for 10 classes (its 8-class
+    // scheme takes the first four); fewer classes a side take steps of the same colours, more
+    // take colours evenly spaced along them.
+    static const quint32 kBlues[] = {0xd1e5f0, 0x92c5de, 0x4393c3, 0x2166ac, 0x053061};
+    static const quint32 kReds[] = {0xfddbc7, 0xf4a582, 0xd6604d, 0xb2182b, 0x67001f};
+    static const int kSteps[5][5] = {{1}, {1, 3}, {0, 2, 3}, {0, 1, 2, 3}, {0, 1, 2, 3, 4}};
+    const int side = std::max({below, above, 1});
+    auto rgb = [](quint32 c) { return QColor(QRgb(0xFF000000u | c)); };
+    auto sideColour = [&](const quint32 *ramp, int distance) {
+        if (side <= 5)
+            return rgb(ramp[kSteps[side - 1][distance]]);
+        const double at = double(distance) * 4 / (side - 1);
+        const int i = std::min(3, int(at));
+        const double t = at - i;
+        const QColor a = rgb(ramp[i]), b = rgb(ramp[i + 1]);
+        auto mix = [t](int x, int y) { return int(std::lround(x + (y - x) * t)); };
+        return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()));
+    };
+    QList<QColor> out;
+    for (int i = 0; i < below; ++i)
+        out.append(sideColour(kBlues, below - 1 - i));
+    for (int i = 0; i < above; ++i)
+        out.append(sideColour(kReds, i));
     return out;
 }
 

@@ -38,6 +38,10 @@ struct LegendClass {
     double high = 0;
     QColor colour;
     int count = 0; // territories in the class, once drawn
+    bool highExcluded = false; // a value equal to high belongs to a later class
+    QString caption; // the label, when the method writes its own instead of "Da low a high"
+    // Whether the class holds v (the first class that holds a value is its class).
+    bool holds(double v) const { return low <= v && (highExcluded ? v < high : v <= high); }
 };
 // A class from the texts a method has just written for its limits, read in fmt.
 LegendClass legendClass(const ClassBounds &bounds, const QColor &colour, const NumberFormat &fmt);
@@ -79,6 +83,11 @@ inline constexpr quint32 kAmplitudeEnd = 0xFF5555;
 // count colours from start (the first class) to end (the last), evenly spaced in RGB; one
 // class gets the start colour.
 QList<QColor> colourRamp(const QColor &start, const QColor &end, int count);
+
+// A diverging palette centred between class below - 1 and class below (ColorBrewer's RdBu):
+// the classes under the centre in blues, the others in reds, each the darker the farther from
+// the centre, equal distances in mirrored colours whatever the count on either side.
+QList<QColor> divergingColours(int below, int above);
 
 // The ColorBrewer sequential palettes offered beside the two colour swatches.
 QStringList sequentialPaletteNames();

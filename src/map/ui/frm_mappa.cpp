@@ -163,6 +163,8 @@ void frm_Mappa::buildControls()
     Option2 = optionOf(map::Method::EqualAmplitude);
     Option3 = optionOf(map::Method::Manual);
     Option4 = optionOf(map::Method::NaturalBreaks);
+    Option5 = optionOf(map::Method::StandardDeviation);
+    Option6 = optionOf(map::Method::BoxMap);
     f1->addWidget(new QLabel(QStringLiteral("Colori:")), optionRow, 0);
     cmb_palette = named(new QComboBox, "cmb_palette");
     cmb_palette->addItem(kPaletteOwn);
@@ -205,11 +207,14 @@ void frm_Mappa::buildControls()
     methods->addWidget(Frame5);
 
     Frame3 = group("Frame3", "Classi di uguale ampiezza");
-    auto *f3 = new QHBoxLayout(Frame3);
+    auto *f3 = new QGridLayout(Frame3);
     cmdSelClassiUgualeAmp = button("cmdSelClassiUgualeAmp", "Seleziona");
     Command2 = button("Command2", "Visualizza mappa");
-    f3->addWidget(cmdSelClassiUgualeAmp);
-    f3->addWidget(Command2);
+    chkCardine3 = named(new QCheckBox(QStringLiteral("Anomali oltre 3 distanze interquartili (invece di 1,5)")),
+                        "chkCardine3");
+    f3->addWidget(chkCardine3, 0, 0, 1, 2);
+    f3->addWidget(cmdSelClassiUgualeAmp, 1, 0);
+    f3->addWidget(Command2, 1, 1);
     methods->addWidget(Frame3);
 
     Frame2 = group("Frame2", "Manuale");
@@ -484,11 +489,14 @@ void frm_Mappa::applyStates()
     fraCB->setVisible(s.fraCB);
     fraCB->setTitle(s.fraCBCaption);
     cmdNota->setVisible(s.cmdNota);
+    const map::ClassificationMethod &method = map::methodOf(s.method);
     Frame5->setVisible(s.method == map::Method::Quartiles);
-    Frame3->setVisible(s.method == map::Method::EqualAmplitude || s.method == map::Method::NaturalBreaks);
-    Frame3->setTitle(s.method == map::Method::NaturalBreaks ? QStringLiteral("Interruzioni naturali")
-                                                            : QStringLiteral("Classi di uguale ampiezza"));
+    Frame3->setVisible(s.method != map::Method::Quartiles && s.method != map::Method::Manual);
+    Frame3->setTitle(method.label());
+    chkCardine3->setVisible(method.takesHinge());
     Frame2->setVisible(s.method == map::Method::Manual);
+    // A method with a diverging palette of its own takes no other.
+    cmb_palette->setEnabled(!method.ownPalette());
 }
 
 QRadioButton *frm_Mappa::optionOf(map::Method kind) const
@@ -499,11 +507,25 @@ QRadioButton *frm_Mappa::optionOf(map::Method kind) const
     return nullptr;
 }
 
-QList<QColor> frm_Mappa::classColours(int count, const QColor &start, const QColor &end) const
+map::ColourChoice frm_Mappa::colourChoice(map::Method kind) const
 {
     const QString palette = cmb_palette->currentIndex() > 0 ? cmb_palette->currentText() : QString();
-    const QList<QColor> colours = map::classColours(palette, count, start, end);
-    return colours.size() == count ? colours : map::colourRamp(start, end, count);
+    if (kind == map::Method::Quartiles)
+        return {palette, swatchColour(lbl_mincolor), swatchColour(lbl_maxcolor)};
+    return {palette, map::fromWindowsColour(map::kAmplitudeStart), map::fromWindowsColour(map::kAmplitudeEnd)};
+}
+
+QList<QColor> frm_Mappa::choiceColours(map::Method kind, int count) const
+{
+    const map::ColourChoice c = colourChoice(kind);
+    const QList<QColor> colours = map::classColours(c.palette, count, c.start, c.end);
+    return colours.size() == count ? colours : map::colourRamp(c.start, c.end, count);
+}
+
+QList<QColor> frm_Mappa::outcomeColours(const map::MethodOutcome &out, map::Method kind) const
+{
+    const QList<QColor> colours = map::methodColours(out, colourChoice(kind));
+    return colours.size() >= out.colourCount() ? colours : choiceColours(kind, out.colourCount());
 }
 
 map::ClassRequest frm_Mappa::classRequest() const
@@ -514,6 +536,7 @@ map::ClassRequest frm_Mappa::classRequest() const
     r.classCount = txtClassi->text();
     r.txtMin = txt_min->text();
     r.txtMax = txt_Max->text();
+    r.wideHinge = chkCardine3->isChecked();
     return r;
 }
 
@@ -538,11 +561,11 @@ void frm_Mappa::recolour(map::Legend &legend, map::Method kind) const
             legend.setColours(m_manualColours);
         return;
     }
-    const bool quartiles = kind == map::Method::Quartiles;
-    const int count = quartiles ? map::QuartileClassifier::kClasses : int(legend.classes.size());
-    legend.setColours(quartiles ? classColours(count, swatchColour(lbl_mincolor), swatchColour(lbl_maxcolor))
-                                : classColours(count, map::fromWindowsColour(map::kAmplitudeStart),
-                                               map::fromWindowsColour(map::kAmplitudeEnd)));
+    // A diverging palette stays as the method made it.
+    if (map::methodOf(kind).ownPalette())
+        return;
+    const int count = kind == map::Method::Quartiles ? map::QuartileClassifier::kClasses : int(legend.classes.size());
+    legend.setColours(choiceColours(kind, count));
 }
 
 void frm_Mappa::cmb_palette_Click()
@@ -590,9 +613,7 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
     BusyPointer busy(m_ctx.prompt);
     const map::MethodOutcome out = map::methodOf(map::Method::Quartiles).classes(classRequest(), m_ctx.numbers);
     m_legendMethod = map::Method::Quartiles;
-    showDrawing(map::methodDrawing(
-        m_ctx, m_request, out,
-        classColours(out.colourCount(), swatchColour(lbl_mincolor), swatchColour(lbl_maxcolor)), m_module));
+    showDrawing(map::methodDrawing(m_ctx, m_request, out, outcomeColours(out, map::Method::Quartiles), m_module));
     m_state.quartilesDrawn();
     applyStates();
 }
@@ -614,9 +635,7 @@ void frm_Mappa::cmdSelClassiUgualeAmp_Click()
         txt_min->setText(out.txtMin);
         txt_Max->setText(out.txtMax);
     }
-    const QList<QColor> colours = classColours(out.colourCount(), map::fromWindowsColour(map::kAmplitudeStart),
-                                               map::fromWindowsColour(map::kAmplitudeEnd));
-    m_legend = map::makeMethodLegend(out, colours, m_ctx.numbers);
+    m_legend = map::makeMethodLegend(out, outcomeColours(out, method.kind()), m_ctx.numbers);
     m_legendMethod = method.kind();
     // White territories stay on the drawn map: the no-data row stays with them.
     m_legend.noDataRow = m_drawn.has_value();

@@ -106,8 +106,14 @@ private:
     QRadioButton *optionOf(map::Method kind) const;
     // What the chosen method classifies: the values, their statistics and the boxes.
     map::ClassRequest classRequest() const;
-    // The colours of count classes: the chosen ColorBrewer palette, else the ramp given.
-    QList<QColor> classColours(int count, const QColor &start, const QColor &end) const;
+    // The colours chosen for a method: the ColorBrewer palette of cmb_palette, else the ramp of
+    // the quartile swatches or the one the equal-amplitude classes start from.
+    map::ColourChoice colourChoice(map::Method kind) const;
+    // The colours of count classes in that choice (the ramp when the palette has no such count).
+    QList<QColor> choiceColours(map::Method kind, int count) const;
+    // The colours of a method's classes (map::methodColours, with the ramp for a palette short
+    // of classes).
+    QList<QColor> outcomeColours(const map::MethodOutcome &out, map::Method kind) const;
     // Colours the join layer with a drawing and shows its legend.
     void showDrawing(const map::Drawing &drawing);
     void drawLegendClasses(bool byCommand2);
@@ -141,9 +147,9 @@ public:
     MapWidget *Map2;
     QLabel *lblScalaKm;
     QGroupBox *Frame1; // "Tipo rappresentazione"
-    // One option button per method of the registry (Option1 quartiles ... Option4 natural breaks).
+    // One option button per method of the registry (Option1 quartiles ... Option6 box map).
     QList<std::pair<QRadioButton *, const map::ClassificationMethod *>> methodOptions;
-    QRadioButton *Option1, *Option2, *Option3, *Option4;
+    QRadioButton *Option1, *Option2, *Option3, *Option4, *Option5, *Option6;
     QPushButton *cmdNota;
     QComboBox *cmb_palette;
     QLabel *lblClassi, *lblMaxClassi;
@@ -152,8 +158,9 @@ public:
     QGroupBox *Frame5; // quartiles
     QLabel *lbl_mincolor, *lbl_maxcolor;
     QPushButton *Cmd_cmdAutocolor;
-    QGroupBox *Frame3; // equal amplitude, natural breaks
+    QGroupBox *Frame3; // the methods that make all their classes at once
     QPushButton *cmdSelClassiUgualeAmp, *Command2;
+    QCheckBox *chkCardine3; // box map: fences at 3 interquartile ranges
     QGroupBox *Frame2; // manual
     QLabel *lbl_colore;
     QPushButton *cmd_Select, *cmd_GoMap;
