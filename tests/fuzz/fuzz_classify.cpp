@@ -5,7 +5,8 @@
 // taken among the values) and its legend classifies them again by its limits. Besides the
 // sanitizers it aborts when a property fails: a refusal carries a message and no classes,
 // classes stay within the count asked for, every class number names a class, the class counts
-// add up, and natural breaks give every number a class.
+// add up, and natural breaks, standard deviations and the box map give every number a class;
+// the box map's legend agrees with its own rule, value by value.
 
 #include "map/classifymethod.h"
 #include "map/legend.h"
@@ -90,8 +91,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList limits;
     for (qsizetype i = 0; i < values.size() && limits.size() < 6; i += 3)
         limits << values[i];
-    ClassRequest request {values, stats, countText, numberText(stats.minValue, fmt), numberText(stats.maxValue, fmt),
-                          limits};
+    ClassRequest request {values,
+                          stats,
+                          countText,
+                          numberText(stats.minValue, fmt),
+                          numberText(stats.maxValue, fmt),
+                          limits,
+                          (mode & 8) != 0};
+    const std::vector<double> numbers = sortedNumbers(values, fmt);
+    const std::optional<BoxLimits> box = BoxMapClassifier().limits(
+        numbers, request.wideHinge ? BoxMapClassifier::kWideHinge : BoxMapClassifier::kHinge);
     for (const ClassificationMethod *method : classificationMethods()) {
         const MethodOutcome out = method->classes(request, fmt);
         if (method->kind() == Method::Quartiles) {
@@ -102,9 +111,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (method->takesClassCount())
                 check(out.classes.size() <= std::max(count, 1), "more classes than asked for");
         }
+        const bool spreads = numbers.size() > 1 && numbers.front() != numbers.back();
+        const bool everyNumber = method->kind() == Method::NaturalBreaks
+            || method->kind() == Method::StandardDeviation || method->kind() == Method::BoxMap;
+        if (method->ownPalette()) {
+            check(out.refused() != spreads, "values that spread refused, or equal values classified");
+            check(out.ownColours.size() == out.classes.size(), "own colours that are not one a class");
+            check(out.limits.size() == out.classes.size(), "computed limits that are not one a class");
+            check(out.classes.size() <= 2 * StandardDeviationClassifier::kMaxPerSide, "too many classes");
+            for (qsizetype i = 1; i < out.limits.size(); ++i)
+                check(out.limits[i - 1].high <= out.limits[i].high, "limits out of order");
+        }
+        if (method->kind() == Method::BoxMap)
+            check(out.refused() || out.classes.size() == BoxMapClassifier::kClasses, "a box map without six classes");
         if (out.refused())
             continue;
-        Legend legend = makeMethodLegend(out, colourRamp(Qt::yellow, Qt::red, out.colourCount()), fmt);
+        Legend legend = makeMethodLegend(out, methodColours(out, {QString(), Qt::yellow, Qt::red}), fmt);
         const QList<int> classOf = legend.classify(values, fmt);
         check(classOf.size() == values.size(), "a class list of another length");
         int counted = legend.noDataCount;
@@ -113,8 +135,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         check(counted == values.size(), "class counts that do not add up to the values");
         for (qsizetype i = 0; i < values.size(); ++i) {
             check(classOf[i] >= 0 && classOf[i] <= legend.classes.size(), "a class number outside the classes");
-            if (method->kind() == Method::NaturalBreaks)
-                check(classOf[i] > 0 || !fmt.toNumber(values[i]), "a number without a natural-breaks class");
+            const std::optional<double> v = fmt.toNumber(values[i]);
+            if (everyNumber)
+                check(classOf[i] > 0 || !v, "a number without a class");
+            if (method->kind() == Method::BoxMap && v && box)
+                check(classOf[i] == BoxMapClassifier::classOf(*box, *v), "a box-map legend against its rule");
         }
         check(legend.rows().size() == legend.classes.size(), "legend rows that are not the classes");
     }

@@ -386,6 +386,39 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     s.tf.prompt.clear();
     QTest::mouseClick(w.cmdNota, Qt::LeftButton);
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Le classi comprendono gli estremi superiori."});
+
+    // The box map from the list: no class count, the hinge box, its own diverging palette (the
+    // palette list is off); the highest province in the colour of its class by the core's rule,
+    // with either hinge.
+    const std::vector<double> numbers = map::sortedNumbers(w.request().values(), fmt);
+    for (const bool wide : {false, true}) {
+        w.Option6->click();
+        EXPECT_EQ(w.Frame3->title(), "Box map");
+        EXPECT_TRUE(w.Frame3->isVisible() && w.chkCardine3->isVisible());
+        EXPECT_FALSE(w.cmb_palette->isEnabled());
+        w.chkCardine3->setChecked(wide);
+        w.txtClassi->clear();
+        QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+        ASSERT_EQ(w.GridIndici->rowCount(), 7) << s.tf.prompt.messages().join('|').toStdString();
+        EXPECT_TRUE(w.legendRows()[0].label.startsWith("Anomali inferiori"));
+        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        const map::BoxLimits limits = *map::BoxMapClassifier().limits(numbers, wide ? 3.0 : 1.5);
+        EXPECT_EQ(s.colourAt(high), w.legendRows()[map::BoxMapClassifier::classOf(limits, numbers.back()) - 1].colour)
+            << wide;
+    }
+    // Standard deviations: the highest province in the last class, a red.
+    w.Option5->click();
+    EXPECT_FALSE(w.chkCardine3->isVisible());
+    QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+    const QList<map::LegendRow> deviations = w.legendRows();
+    ASSERT_GE(deviations.size(), 3);
+    EXPECT_TRUE(deviations[0].label.endsWith(" dev. std.)")) << deviations[0].label.toStdString();
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    const QColor top = deviations[deviations.size() - 2].colour;
+    EXPECT_EQ(s.colourAt(high), top);
+    EXPECT_GT(top.red(), top.blue());
+    w.Option1->click();
+    EXPECT_TRUE(w.cmb_palette->isEnabled());
 }
 
 TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
