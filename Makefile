@@ -32,11 +32,12 @@ bench: build
 # input is kept as $(FUZZ_BUILD)/access-crash-*, so that the whole time is used.
 FUZZ_BUILD ?= build-fuzz
 FUZZ_TIME ?= 600
-FUZZ_TARGETS ?= formula update shape access
+FUZZ_TARGETS ?= formula update shape access classify
 FUZZ_MAXLEN_formula = 512
 FUZZ_MAXLEN_update = 65536
 FUZZ_MAXLEN_shape = 8192
 FUZZ_MAXLEN_access = 256
+FUZZ_MAXLEN_classify = 2048
 FUZZ_FLAGS_access = -fork=1 -ignore_crashes=1 -ignore_timeouts=1 -ignore_ooms=1 -timeout=60 \
 	-artifact_prefix=$(FUZZ_BUILD)/access-
 fuzz:

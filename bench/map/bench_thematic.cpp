@@ -67,11 +67,11 @@ struct Provinces {
         const map::BoundsOutcome classes = map::EqualAmplitudeClassifier().build(
             QStringLiteral("5"), map::numberText(stats.minValue, ctx->numbers),
             map::numberText(stats.maxValue, ctx->numbers), stats, ctx->numbers);
-        const QList<map::LegendRow> legend = map::legendRows(
+        const map::Legend legend = map::makeLegend(
             classes.classes,
             map::colourRamp(map::fromWindowsColour(map::kAmplitudeStart), map::fromWindowsColour(map::kAmplitudeEnd),
                             5),
-            false);
+            false, ctx->numbers);
         return map::legendDrawing(*ctx, req, legend, QStringLiteral("frm_Mappa"));
     }
 };

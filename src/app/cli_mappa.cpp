@@ -92,7 +92,7 @@ int runThematic(Session &s, const QCommandLineParser &p)
     const std::optional<QSize> size = pictureSize(p, s.err);
     if (!size)
         return 2;
-    const QList<map::LegendRow> &legend = r->drawing.classes.legend;
+    const QList<map::LegendRow> legend = r->drawing.classes.legend.rows();
     QString why;
     const bool drawn = map::paintToFile(
         file, *size,

@@ -4,7 +4,7 @@
 
 #include "app/cli_table.h"
 #include "map/classify.h"
-#include "map/classifystate.h"
+#include "map/classifymethod.h"
 #include "map/legend.h"
 #include "map/thematicmap.h"
 #include "table/datatable.h"
@@ -20,11 +20,12 @@ const QString kModule = QStringLiteral("quarnaro-cli");
 // The options read before anything is loaded.
 struct ThematicOptions {
     QString column;
-    map::Method method = map::Method::Quartiles;
+    const map::ClassificationMethod *method = &map::methodOf(map::Method::Quartiles);
     QString classCount; // the text of --classi
     QStringList limits;
     std::optional<std::pair<QColor, QColor>> ramp;
     QString palette;
+    bool wideHinge = false; // --cardine 3
     std::optional<map::LevelChoice> level;
 };
 
@@ -56,17 +57,12 @@ bool parseThematicOptions(const QCommandLineParser &p, ThematicOptions &o, QStri
     if (o.column.isEmpty())
         return fail(QStringLiteral("Indicare la colonna da rappresentare con --colonna (es. AS013_2005)."));
     if (p.isSet(QStringLiteral("metodo"))) {
-        const auto method = wordOf<map::Method>(p.value(QStringLiteral("metodo")),
-                                                {{"quartili", map::Method::Quartiles},
-                                                 {"ampiezza", map::Method::EqualAmplitude},
-                                                 {"manuale", map::Method::Manual},
-                                                 {"naturali", map::Method::NaturalBreaks}});
-        if (!method)
-            return fail(QStringLiteral("--metodo vuole quartili, ampiezza, manuale oppure naturali."));
-        o.method = *method;
+        o.method = map::methodById(p.value(QStringLiteral("metodo")));
+        if (!o.method)
+            return fail(QStringLiteral("--metodo vuole %1.").arg(map::methodIdList()));
     }
 
-    const bool counted = o.method == map::Method::EqualAmplitude || o.method == map::Method::NaturalBreaks;
+    const bool counted = o.method->takesClassCount();
     if (p.isSet(QStringLiteral("classi"))) {
         if (!counted)
             return fail(QStringLiteral("--classi va con --metodo ampiezza o naturali."));
@@ -79,15 +75,29 @@ bool parseThematicOptions(const QCommandLineParser &p, ThematicOptions &o, QStri
         return fail(QStringLiteral("Indicare il numero delle classi con --classi N."));
     }
     if (p.isSet(QStringLiteral("limiti"))) {
-        if (o.method != map::Method::Manual)
+        if (o.method->kind() != map::Method::Manual)
             return fail(QStringLiteral("--limiti va con --metodo manuale."));
         for (const QString &l : p.value(QStringLiteral("limiti")).split(QLatin1Char(';'), Qt::SkipEmptyParts))
             if (!l.trimmed().isEmpty())
                 o.limits << l.trimmed();
     }
-    if (o.method == map::Method::Manual && o.limits.isEmpty())
+    if (o.method->kind() == map::Method::Manual && o.limits.isEmpty())
         return fail(QStringLiteral("Indicare i limiti superiori delle classi con --limiti \"a;b;c\"."));
 
+    if (p.isSet(QStringLiteral("cardine"))) {
+        if (!o.method->takesHinge())
+            return fail(QStringLiteral("--cardine va con --metodo boxmap."));
+        const QString hinge = p.value(QStringLiteral("cardine")).trimmed();
+        if (QStringList {"3", "3.0", "3,0"}.contains(hinge))
+            o.wideHinge = true;
+        else if (!QStringList {"1.5", "1,5"}.contains(hinge))
+            return fail(QStringLiteral("--cardine vuole 1,5 oppure 3."));
+    }
+
+    if (o.method->ownPalette() && (p.isSet(QStringLiteral("colori")) || p.isSet(QStringLiteral("palette"))))
+        return fail(QStringLiteral("--colori e --palette non valgono per --metodo %1, che ha una palette divergente "
+                                   "propria.")
+                        .arg(o.method->id()));
     if (p.isSet(QStringLiteral("colori")) && p.isSet(QStringLiteral("palette")))
         return fail(QStringLiteral("--colori e --palette non vanno insieme."));
     if (p.isSet(QStringLiteral("colori"))) {
@@ -114,49 +124,17 @@ bool parseThematicOptions(const QCommandLineParser &p, ThematicOptions &o, QStri
     return true;
 }
 
-// The colours of count classes: --colori, --palette, or the ramp the equal-amplitude classes
-// start from. Empty (the reason on err) when the palette has no such count.
-QList<QColor> classColours(const ThematicOptions &o, int count, QString &err)
+// The colours of the classes: the method's own, --colori, --palette, or the ramp the
+// equal-amplitude classes start from. Empty (the reason on err) when the palette has no such
+// count.
+QList<QColor> classColours(const ThematicOptions &o, const map::MethodOutcome &classes, QString &err)
 {
-    if (!o.palette.isEmpty()) {
-        QList<QColor> colours = map::sequentialPalette(o.palette, count);
-        if (colours.isEmpty())
-            err += QStringLiteral("La palette %1 ha da 1 a 9 classi, non %2.\n").arg(o.palette).arg(count);
-        return colours;
-    }
-    if (o.ramp)
-        return map::colourRamp(o.ramp->first, o.ramp->second, count);
-    return map::colourRamp(map::fromWindowsColour(map::kAmplitudeStart), map::fromWindowsColour(map::kAmplitudeEnd),
-                           count);
-}
-
-// The classes of the manual method, one per upper bound, as "Seleziona" makes them one click at
-// a time. Limits that stop short of the maximum get a last class up to it, as one more click
-// does with the maximum the window leaves in its box.
-map::BoundsOutcome manualClasses(const QStringList &limits, const map::ColumnStats &stats, const NumberFormat &fmt)
-{
-    map::ManualClassifier manual;
-    map::BoundsOutcome out;
-    QString low = map::numberText(stats.minValue, fmt);
-    for (const QString &high : limits) {
-        if (out.finished) {
-            out.message = map::kAssignmentDone;
-            return out;
-        }
-        const map::BoundsOutcome step = manual.addClass(low, high, stats, fmt);
-        if (step.refused())
-            return step;
-        out.finished = step.finished;
-        low = step.txtMin;
-    }
-    if (!out.finished) {
-        const map::BoundsOutcome last = manual.addClass(low, map::numberText(stats.maxValue, fmt), stats, fmt);
-        if (last.refused())
-            return last;
-        out.finished = last.finished;
-    }
-    out.classes = manual.classes();
-    return out;
+    const map::ColourChoice choice {o.palette, o.ramp ? o.ramp->first : map::fromWindowsColour(map::kAmplitudeStart),
+                                    o.ramp ? o.ramp->second : map::fromWindowsColour(map::kAmplitudeEnd)};
+    const QList<QColor> colours = map::methodColours(classes, choice);
+    if (colours.isEmpty())
+        err += QStringLiteral("La palette %1 ha da 1 a 9 classi, non %2.\n").arg(o.palette).arg(classes.colourCount());
+    return colours;
 }
 
 // The drawing of the method: tMappa written, the classes and their legend. nullopt after a
@@ -164,32 +142,23 @@ map::BoundsOutcome manualClasses(const QStringList &limits, const map::ColumnSta
 std::optional<map::Drawing> drawClasses(AppContext &ctx, const map::MapRequest &req, const ThematicOptions &o,
                                         QString &err)
 {
-    if (o.method == map::Method::Quartiles) {
-        const QList<QColor> colours = classColours(o, map::QuartileClassifier::kClasses, err);
-        if (colours.isEmpty())
-            return std::nullopt;
-        return map::quartileDrawing(ctx, req, colours, kModule);
-    }
-    const map::ColumnStats stats = map::columnStats(req.values(), ctx.numbers);
-    map::BoundsOutcome classes;
-    if (!stats.valid)
-        classes.message = map::kMinEqualsMax;
-    else if (o.method == map::Method::EqualAmplitude)
-        classes = map::EqualAmplitudeClassifier().build(o.classCount, map::numberText(stats.minValue, ctx.numbers),
-                                                        map::numberText(stats.maxValue, ctx.numbers), stats,
-                                                        ctx.numbers);
-    else if (o.method == map::Method::Manual)
-        classes = manualClasses(o.limits, stats, ctx.numbers);
-    else
-        classes = map::NaturalBreaksClassifier().build(o.classCount, req.values(), ctx.numbers);
+    map::ClassRequest r;
+    r.values = req.values();
+    r.stats = map::columnStats(r.values, ctx.numbers);
+    r.classCount = o.classCount;
+    r.txtMin = map::numberText(r.stats.minValue, ctx.numbers);
+    r.txtMax = map::numberText(r.stats.maxValue, ctx.numbers);
+    r.limits = o.limits;
+    r.wideHinge = o.wideHinge;
+    const map::MethodOutcome classes = o.method->classes(r, ctx.numbers);
     if (classes.refused()) {
         err += classes.message + QLatin1Char('\n');
         return std::nullopt;
     }
-    const QList<QColor> colours = classColours(o, int(classes.classes.size()), err);
+    const QList<QColor> colours = classColours(o, classes, err);
     if (colours.isEmpty())
         return std::nullopt;
-    return map::legendDrawing(ctx, req, map::legendRows(classes.classes, colours, false), kModule);
+    return map::methodDrawing(ctx, req, classes, colours, kModule);
 }
 
 // An item "AS013-2005" or a header "AS013_2005" with another year after its last separator.
@@ -204,7 +173,7 @@ QString withYear(const QString &text, QChar separator, const QString &year)
 void declareThematicOptions(QCommandLineParser &p)
 {
     p.addOptions(tableOptions());
-    for (const char *name : {"colonna", "metodo", "classi", "limiti", "colori", "palette", "livello-mappa",
+    for (const char *name : {"colonna", "metodo", "classi", "limiti", "cardine", "colori", "palette", "livello-mappa",
                              "classi-csv", "out", "larghezza", "altezza", "caso"})
         p.addOption(valueOption(QLatin1String(name), QStringLiteral("VALORE")));
 }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 #include <optional>
 
 namespace qrn::map {
@@ -48,12 +49,19 @@ int classCountOf(const QString &text, BoundsOutcome &out)
         out.focus = BoundsOutcome::Focus::Classes;
         return 0;
     }
-    const int c = text.trimmed().toInt();
-    if (c <= 0) {
+    bool ok = false;
+    const qlonglong c = text.trimmed().toLongLong(&ok);
+    if (!ok || c <= 0) {
         out.message = kZeroClasses;
         out.focus = BoundsOutcome::Focus::Classes;
+        return 0;
     }
-    return c;
+    if (c > kMaxClasses) {
+        out.message = kTooManyClasses;
+        out.focus = BoundsOutcome::Focus::Classes;
+        return 0;
+    }
+    return int(c);
 }
 
 } // namespace
@@ -70,8 +78,14 @@ QString numberText(double value, const NumberFormat &fmt)
 double roundHalfEven(double value, int decimals)
 {
     const double scale = std::pow(10.0, decimals);
+    // A value too large to scale has no decimals left to round.
+    if (!std::isfinite(value * scale))
+        return value;
     // The 15-digit form of the value decides whether it lies exactly half-way.
     const double scaled = QString::number(value * scale, 'g', 15).toDouble();
+    // Within 15 digits of the largest double the form reads back as infinite.
+    if (!std::isfinite(scaled))
+        return value;
     const double floor = std::floor(scaled);
     const double diff = scaled - floor;
     double whole;
@@ -100,6 +114,17 @@ ColumnStats columnStats(const QStringList &values, const NumberFormat &fmt)
     }
     if (count > 0)
         s.meanValue = sum / count;
+    if (!std::isfinite(s.meanValue)) {
+        // The sum overflowed (values near the largest double): add them scaled down by a power
+        // of two, which loses only what is negligible beside them, and scale the mean back.
+        constexpr int kShift = 20;
+        double scaledSum = 0;
+        for (const QString &t : values)
+            if (const std::optional<double> v = fmt.toNumber(t))
+                scaledSum += std::ldexp(*v, -kShift);
+        constexpr double kLargest = std::numeric_limits<double>::max();
+        s.meanValue = std::clamp(std::ldexp(scaledSum / count, kShift), -kLargest, kLargest);
+    }
     return s;
 }
 
@@ -225,18 +250,24 @@ BoundsOutcome EqualAmplitudeClassifier::build(const QString &classCount, const Q
     if (out.refused())
         return out;
 
-    const double amplitude = roundHalfEven((stats.maxValue - stats.minValue) / c, 2);
+    // The difference of two extreme values may overflow; their shares of it cannot.
+    const double span = stats.maxValue - stats.minValue;
+    const double amplitude =
+        roundHalfEven(std::isfinite(span) ? span / c : stats.maxValue / c - stats.minValue / c, 2);
+    double nextLow = *fmt.toNumber(out.txtMin); // read by checkBounds
     for (int i = 0; i < c && !out.finished; ++i) {
-        // The boxes hold texts; every step reads them back, as typed numbers would be.
-        const double low = *fmt.toNumber(out.txtMin);
+        // The boxes hold texts; every step reads them back, as typed numbers would be. Near the
+        // largest double the 15-digit text may not read back: the number itself stands for it.
+        const double low = fmt.toNumber(out.txtMin).value_or(nextLow);
         double high = i == 0 ? low + amplitude : low + amplitude - 0.01;
-        if (i == c - 1)
+        if (i == c - 1 || !std::isfinite(high))
             high = stats.maxValue;
         out.txtMax = numberText(high, fmt);
         out.classes.append({out.txtMin, out.txtMax});
-        const double shown = *fmt.toNumber(out.txtMax);
+        const double shown = fmt.toNumber(out.txtMax).value_or(high);
         if (shown < stats.maxValue) {
-            out.txtMin = numberText(shown + 0.01, fmt);
+            nextLow = shown + 0.01;
+            out.txtMin = numberText(nextLow, fmt);
             out.txtMax = numberText(stats.maxValue, fmt);
         } else {
             out.finished = true;
@@ -278,13 +309,26 @@ QList<int> NaturalBreaksClassifier::breaks(const std::vector<double> &sorted, in
         distinct += canStart[size_t(i)] ? 1 : 0;
     }
     const int k = std::min(classes, distinct);
+    if (k <= 1)
+        return {};
+    // The costs are computed on the values scaled by a power of two into [-1, 1]: the scaling is
+    // exact (it changes no comparison), and no difference, square or sum of them can overflow,
+    // whatever the magnitude of the values (1e308 squared would be infinite).
+    double largest = 0;
+    for (double v : sorted)
+        largest = std::max(largest, std::fabs(v));
+    int exponent = 0;
+    std::frexp(largest, &exponent);
+    std::vector<double> scaled(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i)
+        scaled[size_t(i)] = std::ldexp(sorted[size_t(i)], -exponent);
     // Sums of the values shifted by their mean, for the squared deviations of any run.
     double mean = 0;
-    for (double v : sorted)
+    for (double v : scaled)
         mean += v / n;
     std::vector<double> s1(size_t(n + 1), 0), s2(size_t(n + 1), 0);
     for (int i = 0; i < n; ++i) {
-        const double d = sorted[size_t(i)] - mean;
+        const double d = scaled[size_t(i)] - mean;
         s1[size_t(i + 1)] = s1[size_t(i)] + d;
         s2[size_t(i + 1)] = s2[size_t(i)] + d * d;
     }
@@ -294,26 +338,31 @@ QList<int> NaturalBreaksClassifier::breaks(const std::vector<double> &sorted, in
     };
     constexpr double inf = std::numeric_limits<double>::infinity();
     // best[j][e]: the least cost of the first e values in j + 1 classes; from[j][e] the start
-    // of the last of them.
+    // of the last of them (-1 while no split is known).
     std::vector<std::vector<double>> best(size_t(k), std::vector<double>(size_t(n + 1), inf));
-    std::vector<std::vector<int>> from(size_t(k), std::vector<int>(size_t(n + 1), 0));
+    std::vector<std::vector<int>> from(size_t(k), std::vector<int>(size_t(n + 1), -1));
     for (int e = 1; e <= n; ++e)
         best[0][size_t(e)] = cost(0, e);
     for (int j = 1; j < k; ++j)
         for (int e = j + 1; e <= n; ++e)
             for (int s = j; s < e; ++s) {
-                if (!canStart[size_t(s)] || best[size_t(j - 1)][size_t(s)] == inf)
+                if (!canStart[size_t(s)] || !(best[size_t(j - 1)][size_t(s)] < inf))
                     continue;
                 const double c = best[size_t(j - 1)][size_t(s)] + cost(s, e);
-                if (c < best[size_t(j)][size_t(e)]) {
+                if (from[size_t(j)][size_t(e)] < 0 || c < best[size_t(j)][size_t(e)]) {
                     best[size_t(j)][size_t(e)] = c;
                     from[size_t(j)][size_t(e)] = s;
                 }
             }
+    // Back from the last value: every start lies strictly between the one before and the end,
+    // since k is at most the number of distinct values.
     QList<int> starts;
     for (int j = k - 1, e = n; j > 0; --j) {
-        e = from[size_t(j)][size_t(e)];
-        starts.prepend(e);
+        const int s = from[size_t(j)][size_t(e)];
+        if (s <= 0 || s >= e)
+            return {};
+        starts.prepend(s);
+        e = s;
     }
     return starts;
 }
@@ -349,6 +398,139 @@ BoundsOutcome NaturalBreaksClassifier::build(const QString &classCount, const QS
         out.classes.append({numbers[size_t(starts[j])].text, numbers[size_t(starts[j + 1] - 1)].text});
     out.finished = true;
     return out;
+}
+
+} // namespace qrn::map
+
+namespace qrn::map {
+
+namespace {
+
+constexpr double kLargest = std::numeric_limits<double>::max();
+
+double finite(double v)
+{
+    return std::clamp(v, -kLargest, kLargest);
+}
+
+// The values scaled by 2^-exponent into [-1, 1] (exactly, but for what underflows beside the
+// largest), their mean and their sample standard deviation: no sum or square of them overflows.
+struct ScaledSpread {
+    int exponent = 0;
+    double mean = 0;
+    double deviation = 0;
+    double scaled(double v) const { return std::ldexp(v, -exponent); }
+    double unscaled(double s) const { return finite(std::ldexp(s, exponent)); }
+};
+
+std::optional<ScaledSpread> scaledSpread(const std::vector<double> &sorted)
+{
+    const size_t n = sorted.size();
+    if (n < 2 || sorted.front() == sorted.back())
+        return std::nullopt;
+    ScaledSpread s;
+    std::frexp(std::max(std::fabs(sorted.front()), std::fabs(sorted.back())), &s.exponent);
+    for (double v : sorted)
+        s.mean += s.scaled(v);
+    s.mean /= double(n);
+    double squares = 0;
+    for (double v : sorted) {
+        const double d = s.scaled(v) - s.mean;
+        squares += d * d;
+    }
+    s.deviation = std::sqrt(squares / double(n - 1));
+    if (!(s.deviation > 0) || !std::isfinite(s.deviation))
+        return std::nullopt;
+    return s;
+}
+
+// How many half deviations it takes from the mean to reach a value steps away: at least one
+// class on each side, at most kMaxPerSide. A value a rounding error beyond a limit does not
+// open a class of its own (the outermost class reaches the extreme value in any case).
+int sideClasses(double steps)
+{
+    const double whole = std::ceil(steps - 1e-9);
+    if (!(whole > 1))
+        return 1;
+    return int(std::min<double>(StandardDeviationClassifier::kMaxPerSide, whole));
+}
+
+} // namespace
+
+std::vector<double> sortedNumbers(const QStringList &values, const NumberFormat &fmt)
+{
+    std::vector<double> out;
+    out.reserve(size_t(values.size()));
+    for (const QString &t : values)
+        if (const std::optional<double> v = fmt.toNumber(t); v && std::isfinite(*v))
+            out.push_back(*v);
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+std::optional<MeanAndDeviation> meanAndDeviation(const std::vector<double> &sorted)
+{
+    const std::optional<ScaledSpread> s = scaledSpread(sorted);
+    if (!s)
+        return std::nullopt;
+    return MeanAndDeviation {s->unscaled(s->mean), s->unscaled(s->deviation)};
+}
+
+std::optional<DeviationClasses> StandardDeviationClassifier::classify(const std::vector<double> &sorted) const
+{
+    const std::optional<ScaledSpread> s = scaledSpread(sorted);
+    if (!s)
+        return std::nullopt;
+    const double half = s->deviation / 2;
+    const double stepsBelow = (s->mean - s->scaled(sorted.front())) / half;
+    const double stepsAbove = (s->scaled(sorted.back()) - s->mean) / half;
+    DeviationClasses out;
+    out.spread = {s->unscaled(s->mean), s->unscaled(s->deviation)};
+    out.classesBelow = sideClasses(stepsBelow);
+    const int above = sideClasses(stepsAbove);
+    auto limit = [&](int k) { return s->unscaled(s->mean + k * half); };
+    for (int k = -out.classesBelow; k < above; ++k)
+        out.classes.append({limit(k), limit(k + 1), k, k + 1, false});
+    // The outermost classes reach the extreme values, however far they lie.
+    DeviationClass &first = out.classes.first(), &last = out.classes.last();
+    first.openEnded = stepsBelow > kMaxPerSide;
+    last.openEnded = stepsAbove > kMaxPerSide;
+    first.low = first.openEnded ? sorted.front() : std::min(first.low, sorted.front());
+    last.high = last.openEnded ? sorted.back() : std::max(last.high, sorted.back());
+    return out;
+}
+
+std::optional<BoxLimits> BoxMapClassifier::limits(const std::vector<double> &sorted, double hinge) const
+{
+    const int n = int(sorted.size());
+    if (n < 2 || sorted.front() == sorted.back())
+        return std::nullopt;
+    const int q = n / 4, r = n - 4 * q;
+    BoxLimits out;
+    for (int k = 1; k <= 3; ++k) {
+        const int start = MakeQuantile(k, r, q, n, 4); // the first value of quartile class k + 1
+        const double last = sorted[size_t(std::clamp(start - 1, 0, n - 1))];
+        const double next = sorted[size_t(std::clamp(start, 0, n - 1))];
+        out.quartiles[size_t(k - 1)] = std::midpoint(last, next);
+    }
+    // The range and the fences may lie beyond the largest double: the fences stop at it.
+    const double range = out.quartiles[2] - out.quartiles[0];
+    out.lowerFence = finite(out.quartiles[0] - hinge * range);
+    out.upperFence = finite(out.quartiles[2] + hinge * range);
+    return out;
+}
+
+int BoxMapClassifier::classOf(const BoxLimits &l, double value)
+{
+    if (value < l.lowerFence)
+        return 1;
+    if (value < l.quartiles[0])
+        return 2;
+    if (value <= l.quartiles[1])
+        return 3;
+    if (value <= l.quartiles[2])
+        return 4;
+    return value <= l.upperFence ? 5 : 6;
 }
 
 } // namespace qrn::map

@@ -1,7 +1,7 @@
 #pragma once
 // The classification of a mapped column: its statistics, the class bounds of each method
-// (quartiles, equal amplitude, manual classes one at a time, natural breaks) and the class
-// number of every value. The values are the texts of the rows to map, sorted ascending on the
+// (quartiles, equal amplitude, manual classes one at a time, natural breaks, standard
+// deviations, box map) and the class number of every value. The values are the texts of the rows to map, sorted ascending on the
 // column, index i being grid row i + 1; a class number is 1-based, 0 meaning no class.
 
 #include "shell/numberformat.h"
@@ -9,6 +9,10 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <array>
+#include <optional>
+#include <vector>
 
 namespace qrn::map {
 
@@ -81,9 +85,13 @@ struct BoundsOutcome {
 inline const QString kNoClassCount = QStringLiteral("Inserire il numero delle classi.");
 inline const QString kNoClassCountTitle = QStringLiteral("Attenzione!");
 inline const QString kZeroClasses = QStringLiteral("Il numero delle classi deve essere almeno 1.");
+// The most classes a method makes: a legend of more rows says nothing more.
+inline constexpr int kMaxClasses = 99;
+inline const QString kTooManyClasses = QStringLiteral("Il numero delle classi non può superare 99.");
 inline const QString kMinEqualsMax = QStringLiteral(
     "Il valore minimo e il valore massimo coincidono: non è possibile dividere i dati in classi.");
-inline const QString kReversedBounds = QStringLiteral("Il valore minimo non può essere minore del valore massimo!");
+// Said when the minimum typed is above the maximum.
+inline const QString kReversedBounds = QStringLiteral("Il valore minimo non può essere maggiore del valore massimo!");
 inline const QString kAssignmentDone = QStringLiteral("l'assegnazione dei colori alle classi è terminata");
 // "Scrivere un numero compreso tra " & minValue & " e " & maxValue
 QString boundsRangeMessage(const ColumnStats &stats, const NumberFormat &fmt);
@@ -116,6 +124,60 @@ public:
     BoundsOutcome build(const QString &classCount, const QStringList &values, const NumberFormat &fmt) const;
     // The first index of every class after the first, for sorted numbers.
     static QList<int> breaks(const std::vector<double> &sorted, int classes);
+};
+
+// The numbers of a column that are numbers, ascending.
+std::vector<double> sortedNumbers(const QStringList &values, const NumberFormat &fmt);
+
+// The mean and the sample standard deviation (n - 1 in the denominator) of sorted numbers,
+// computed on the values scaled by a power of two so that no sum or square overflows, whatever
+// their magnitude. nullopt for fewer than two distinct values (the deviation is 0).
+struct MeanAndDeviation {
+    double mean = 0;
+    double deviation = 0;
+};
+std::optional<MeanAndDeviation> meanAndDeviation(const std::vector<double> &sorted);
+
+// Classes of half a standard deviation: limits at the mean and at mean +- 0.5, 1, 1.5 ...
+// sample standard deviations, as many on each side as it takes to hold every value (at most
+// kMaxPerSide; the outermost class then reaches the extreme value). Each class knows its
+// distance from the mean in half deviations, for its caption and its diverging colour.
+struct DeviationClass {
+    double low = 0, high = 0;
+    int fromHalfSteps = 0, toHalfSteps = 0; // the limits in half deviations from the mean
+    bool openEnded = false; // the outermost class stretched to the extreme value
+};
+struct DeviationClasses {
+    MeanAndDeviation spread;
+    QList<DeviationClass> classes; // ascending; the first classesBelow lie under the mean
+    int classesBelow = 0;
+};
+class StandardDeviationClassifier {
+public:
+    static constexpr int kMaxPerSide = 49;
+    // nullopt when the values do not spread (none, one, or all equal).
+    std::optional<DeviationClasses> classify(const std::vector<double> &sorted) const;
+};
+
+// The box map: six classes from the quartiles and the fences at hinge x the interquartile
+// range beyond them (lower outliers, < 25%, 25% - 50%, 50% - 75%, > 75%, upper outliers).
+// Quartile k is the cut of the program's quartile classes (MakeQuantile): the midpoint between
+// the last value of quartile class k and the first of the next. As in GeoDa, a value is a lower
+// outlier below the lower fence, in "< 25%" below Q1, then in the first class whose upper limit
+// (Q2, Q3, the upper fence) it does not exceed, else an upper outlier.
+struct BoxLimits {
+    std::array<double, 3> quartiles {};
+    double lowerFence = 0, upperFence = 0; // within the finite doubles
+};
+class BoxMapClassifier {
+public:
+    static constexpr int kClasses = 6;
+    static constexpr double kHinge = 1.5;
+    static constexpr double kWideHinge = 3.0;
+    // nullopt when the values do not spread (none, one, or all equal).
+    std::optional<BoxLimits> limits(const std::vector<double> &sorted, double hinge) const;
+    // The class (1 to 6) of a value.
+    static int classOf(const BoxLimits &limits, double value);
 };
 
 } // namespace qrn::map

@@ -27,6 +27,8 @@ void ClassifyControls::selectMethod(Method m)
         break;
     case Method::EqualAmplitude:
     case Method::NaturalBreaks:
+    case Method::StandardDeviation:
+    case Method::BoxMap:
         cmdSelClassiUgualeAmp = true;
         txt_min = txt_Max = m == Method::EqualAmplitude;
         break;

@@ -15,12 +15,12 @@ inline constexpr int kClassCountLength = 1;
 // program's number format.
 bool boundKeyAccepted(QChar key, QChar decimalMark);
 
-enum class Method { Quartiles, EqualAmplitude, Manual, NaturalBreaks };
+enum class Method { Quartiles, EqualAmplitude, Manual, NaturalBreaks, StandardDeviation, BoxMap };
 
 struct ClassifyControls {
     // Enabled.
     bool Cmd_cmdAutocolor = true; // "Visualizza cartogramma" (quartiles)
-    bool cmdSelClassiUgualeAmp = true; // "Seleziona" (equal amplitude, natural breaks)
+    bool cmdSelClassiUgualeAmp = true; // "Seleziona" (the methods that make all classes at once)
     bool cmd_Select = true; // "Seleziona" (manual)
     bool cmd_GoMap = false; // "Visualizza mappa"
     bool Command2 = false; // "Visualizza mappa" (equal amplitude, natural breaks)
@@ -38,7 +38,7 @@ struct ClassifyControls {
     void reset();
     // A quartile map drawn.
     void quartilesDrawn();
-    // A click on "Seleziona" of the equal-amplitude or natural-breaks method made its classes.
+    // A click on "Seleziona" of a method that makes all its classes at once made them.
     void amplitudeClassesMade(bool finished);
     // A manual class added; finished when it reaches the maximum.
     void manualClassAdded(bool finished);

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace qrn::map {
 
@@ -66,11 +67,6 @@ QString classLabel(const ClassBounds &bounds, bool quartiles)
         + bounds.high;
 }
 
-ClassBounds boundsOfLabel(const QString &label)
-{
-    const QStringList words = label.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    return {words.value(1), words.value(3)};
-}
 
 LegendRow noDataRow(bool quartiles)
 {
@@ -84,6 +80,97 @@ QList<LegendRow> legendRows(const QList<ClassBounds> &classes, const QList<QColo
         rows.append({classLabel(classes[i], quartiles), colours.value(i)});
     rows.append(noDataRow(quartiles));
     return rows;
+}
+
+LegendClass legendClass(const ClassBounds &bounds, const QColor &colour, const NumberFormat &fmt)
+{
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    LegendClass c;
+    c.bounds = bounds;
+    c.low = fmt.toNumber(bounds.low).value_or(none);
+    c.high = fmt.toNumber(bounds.high).value_or(none);
+    c.colour = colour;
+    return c;
+}
+
+QList<LegendRow> Legend::rows() const
+{
+    QList<LegendRow> out;
+    for (const LegendClass &c : classes)
+        out.append({c.caption.isEmpty() ? classLabel(c.bounds, quartiles) : c.caption, c.colour});
+    if (noDataRow)
+        out.append(map::noDataRow(quartiles));
+    return out;
+}
+
+QList<ClassBounds> Legend::bounds() const
+{
+    QList<ClassBounds> out;
+    for (const LegendClass &c : classes)
+        out.append(c.bounds);
+    return out;
+}
+
+QColor Legend::colourOf(int k) const
+{
+    return k > 0 && k <= classes.size() ? classes[k - 1].colour : QColor(Qt::white);
+}
+
+QList<int> Legend::classify(const QStringList &values, const NumberFormat &fmt)
+{
+    QList<int> out(values.size(), 0);
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        if (!rankedClassOf.isEmpty()) {
+            out[i] = rankedClassOf.value(i);
+            continue;
+        }
+        const std::optional<double> v = fmt.toNumber(values[i]);
+        if (!v)
+            continue;
+        for (qsizetype j = 0; j < classes.size(); ++j)
+            if (classes[j].holds(*v)) {
+                out[i] = int(j + 1);
+                break;
+            }
+    }
+    for (LegendClass &c : classes)
+        c.count = 0;
+    noDataCount = 0;
+    for (int k : out) {
+        if (k > 0 && k <= classes.size())
+            ++classes[k - 1].count;
+        else
+            ++noDataCount;
+    }
+    return out;
+}
+
+void Legend::setColours(const QList<QColor> &colours)
+{
+    for (qsizetype i = 0; i < classes.size(); ++i)
+        classes[i].colour = colours.value(i);
+}
+
+bool drawsAlike(const Legend &a, const Legend &b)
+{
+    if (a.classes.size() != b.classes.size() || a.rankedClassOf != b.rankedClassOf)
+        return false;
+    for (qsizetype i = 0; i < a.classes.size(); ++i) {
+        const LegendClass &x = a.classes[i], &y = b.classes[i];
+        if (x.bounds != y.bounds || x.colour != y.colour || x.caption != y.caption)
+            return false;
+    }
+    return true;
+}
+
+Legend makeLegend(const QList<ClassBounds> &classes, const QList<QColor> &colours, bool quartiles,
+                  const NumberFormat &fmt)
+{
+    Legend legend;
+    legend.quartiles = quartiles;
+    for (qsizetype i = 0; i < classes.size(); ++i)
+        legend.classes.append(legendClass(classes[i], colours.value(i), fmt));
+    return legend;
 }
 
 QColor fromWindowsColour(quint32 bgr)
@@ -104,6 +191,34 @@ QList<QColor> colourRamp(const QColor &start, const QColor &end, int count)
         auto mix = [t](int a, int b) { return int(std::lround(a + (b - a) * t)); };
         out.append(QColor(mix(start.red(), end.red()), mix(start.green(), end.green()), mix(start.blue(), end.blue())));
     }
+    return out;
+}
+
+QList<QColor> divergingColours(int below, int above)
+{
+    // RdBu from the centre outwards on each side, as published for 10 classes (its 8-class
+    // scheme takes the first four); fewer classes a side take steps of the same colours, more
+    // take colours evenly spaced along them.
+    static const quint32 kBlues[] = {0xd1e5f0, 0x92c5de, 0x4393c3, 0x2166ac, 0x053061};
+    static const quint32 kReds[] = {0xfddbc7, 0xf4a582, 0xd6604d, 0xb2182b, 0x67001f};
+    static const int kSteps[5][5] = {{1}, {1, 3}, {0, 2, 3}, {0, 1, 2, 3}, {0, 1, 2, 3, 4}};
+    const int side = std::max({below, above, 1});
+    auto rgb = [](quint32 c) { return QColor(QRgb(0xFF000000u | c)); };
+    auto sideColour = [&](const quint32 *ramp, int distance) {
+        if (side <= 5)
+            return rgb(ramp[kSteps[side - 1][distance]]);
+        const double at = double(distance) * 4 / (side - 1);
+        const int i = std::min(3, int(at));
+        const double t = at - i;
+        const QColor a = rgb(ramp[i]), b = rgb(ramp[i + 1]);
+        auto mix = [t](int x, int y) { return int(std::lround(x + (y - x) * t)); };
+        return QColor(mix(a.red(), b.red()), mix(a.green(), b.green()), mix(a.blue(), b.blue()));
+    };
+    QList<QColor> out;
+    for (int i = 0; i < below; ++i)
+        out.append(sideColour(kBlues, below - 1 - i));
+    for (int i = 0; i < above; ++i)
+        out.append(sideColour(kReds, i));
     return out;
 }
 
@@ -135,6 +250,11 @@ QList<QColor> sequentialPalette(const QString &name, int count)
                           : QList<QColor> {};
     }
     return {};
+}
+
+QList<QColor> classColours(const QString &palette, int count, const QColor &start, const QColor &end)
+{
+    return palette.isEmpty() ? colourRamp(start, end, count) : sequentialPalette(palette, count);
 }
 
 double drawLegend(QPainter &painter, const QRectF &area, const QList<LegendRow> &rows, const QString &title)

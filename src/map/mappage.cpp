@@ -4,7 +4,7 @@
 
 namespace qrn::map {
 
-MapPageRequest mapPageRequest(const MapView &view, const QString &variableText, const QList<LegendRow> &legend,
+MapPageRequest mapPageRequest(const MapView &view, const QString &variableText, const Legend &legend,
                               bool printAtOnce)
 {
     MapPageRequest r;
@@ -22,7 +22,7 @@ MapPageRequest mapPageRequest(const MapView &view, const QString &variableText, 
     }
     r.mapSize = QSizeF(kMapPageWidthInches, kMapPageWidthInches * viewport.height() / viewport.width());
     r.variableText = variableText;
-    for (const LegendRow &row : legend)
+    for (const LegendRow &row : legend.rows())
         r.legend.push_back({row.colour, row.label});
     r.printAtOnce = printAtOnce;
     return r;

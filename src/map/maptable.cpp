@@ -103,15 +103,13 @@ bool dropMapTable(AppContext &ctx, const QString &module)
 
 QColor ThematicClasses::colourOf(const QString &code) const
 {
-    const int k = classByCode.value(code);
-    return k > 0 && k < legend.size() ? legend[k - 1].colour : QColor(Qt::white);
+    return legend.colourOf(classByCode.value(code));
 }
 
-ThematicClasses thematicClasses(const MapRequest &req, const QList<ClassBounds> &classes, const QList<int> &classOf,
-                                const QList<QColor> &colours, bool quartiles)
+ThematicClasses thematicClasses(const MapRequest &req, const Legend &legend, const QList<int> &classOf)
 {
     ThematicClasses out;
-    out.legend = legendRows(classes, colours, quartiles);
+    out.legend = legend;
     for (int i = 0; i < req.rows.size(); ++i)
         if (classOf.value(i) > 0)
             out.classByCode.insert(req.rows[i].code(req.mapCase.kind), classOf[i]);

@@ -50,11 +50,11 @@ bool dropMapTable(AppContext &ctx, const QString &module);
 // The classes of a drawing: the legend (with its no-data row) and the class of every
 // territory code of the request; codes without a class are drawn white.
 struct ThematicClasses {
-    QList<LegendRow> legend;
+    Legend legend;
     QHash<QString, int> classByCode; // only codes with a class
     QColor colourOf(const QString &code) const;
 };
-ThematicClasses thematicClasses(const MapRequest &req, const QList<ClassBounds> &classes, const QList<int> &classOf,
-                                const QList<QColor> &colours, bool quartiles);
+// classOf holds the class number of each row of the request.
+ThematicClasses thematicClasses(const MapRequest &req, const Legend &legend, const QList<int> &classOf);
 
 } // namespace qrn::map

@@ -5,18 +5,23 @@
 
 namespace qrn::map {
 
-namespace {
-
-Drawing store(AppContext &ctx, const MapRequest &req, const QList<ClassBounds> &classes, const QList<int> &classOf,
-              const QList<QColor> &colours, bool quartiles, const QString &module)
+Drawing legendDrawing(AppContext &ctx, const MapRequest &req, Legend legend, const QString &module)
 {
+    const QList<int> classOf = legend.classify(req.values(), ctx.numbers);
+    legend.noDataRow = true;
     Drawing d;
     d.stored = saveMapTable(ctx, req, mapRecords(req, classOf), module);
-    d.classes = thematicClasses(req, classes, classOf, colours, quartiles);
+    d.classes = thematicClasses(req, legend, classOf);
     return d;
 }
 
-} // namespace
+Drawing methodDrawing(AppContext &ctx, const MapRequest &req, const MethodOutcome &outcome,
+                      const QList<QColor> &colours, const QString &module)
+{
+    if (outcome.equalValuesWarning && ctx.prompt)
+        ctx.prompt->message(kQuartileWarning, QString(), Icon::Exclamation);
+    return legendDrawing(ctx, req, makeMethodLegend(outcome, colours, ctx.numbers), module);
+}
 
 Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QColor &start, const QColor &end,
                         const QString &module)
@@ -26,23 +31,9 @@ Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QColor &st
 
 Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QList<QColor> &colours, const QString &module)
 {
-    const Classification c = QuartileClassifier().classify(req.values(), ctx.numbers);
-    if (c.equalValuesWarning && ctx.prompt)
-        ctx.prompt->message(kQuartileWarning, QString(), Icon::Exclamation);
-    return store(ctx, req, c.classes, c.classOf, colours, true, module);
-}
-
-Drawing legendDrawing(AppContext &ctx, const MapRequest &req, const QList<LegendRow> &legend, const QString &module)
-{
-    QList<ClassBounds> classes;
-    QList<QColor> colours;
-    for (const LegendRow &row : legend) {
-        if (row.label == noDataRow(false).label || row.label == noDataRow(true).label)
-            break;
-        classes.append(boundsOfLabel(row.label));
-        colours.append(row.colour);
-    }
-    return store(ctx, req, classes, classifyByBounds(req.values(), classes, ctx.numbers), colours, false, module);
+    ClassRequest r;
+    r.values = req.values();
+    return methodDrawing(ctx, req, methodOf(Method::Quartiles).classes(r, ctx.numbers), colours, module);
 }
 
 } // namespace qrn::map

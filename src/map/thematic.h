@@ -2,6 +2,7 @@
 // One drawing of a thematic map without the map: the classes of the request's values, tMappa
 // written again with every territory's class, and the legend and colours the map is drawn with.
 
+#include "map/classifymethod.h"
 #include "map/maptable.h"
 
 namespace qrn::map {
@@ -11,15 +12,20 @@ struct Drawing {
     bool stored = false; // tMappa was written
 };
 
-// Quartiles (Cmd_cmdAutocolor): four classes coloured from start to end; the warning on equal
-// values across a boundary is shown through ctx.prompt and the map is drawn all the same.
+// The drawing of a legend (cmd_GoMap, Command2, and every method at once): each value takes
+// its class by the legend's limits as numbers (or, for quartiles, by rank), tMappa is written,
+// the classes count their territories and the legend shows its no-data row.
+Drawing legendDrawing(AppContext &ctx, const MapRequest &req, Legend legend, const QString &module);
+// The one road from a method's classes to the drawn colours, for the map window and the command
+// line alike: the legend of the outcome in the colours given (class i colour i), then drawn.
+// The quartile warning on equal values across a boundary is shown through ctx.prompt and the
+// map is drawn all the same.
+Drawing methodDrawing(AppContext &ctx, const MapRequest &req, const MethodOutcome &outcome,
+                      const QList<QColor> &colours, const QString &module);
+// Quartiles (Cmd_cmdAutocolor): four classes coloured from start to end, or in the four colours
+// given (a palette).
 Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QColor &start, const QColor &end,
                         const QString &module);
-// The same with the four class colours given (a palette).
 Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QList<QColor> &colours, const QString &module);
-// The classes of a legend made by the equal-amplitude, manual or natural-breaks method
-// (cmd_GoMap): the bounds are read back from the labels, each class keeps its swatch; a no-data
-// row ends the classes.
-Drawing legendDrawing(AppContext &ctx, const MapRequest &req, const QList<LegendRow> &legend, const QString &module);
 
 } // namespace qrn::map

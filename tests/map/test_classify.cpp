@@ -1,11 +1,16 @@
-// The statistics, the four classification methods, the legend rows and colours and the
+// The statistics, the classification methods, the legend rows and colours and the
 // controls of the classification frames.
 
 #include "map/classify.h"
+#include "map/classifymethod.h"
 #include "map/classifystate.h"
 #include "map/legend.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
 
 using namespace qrn;
 using namespace qrn::map;
@@ -118,7 +123,7 @@ TEST(EqualAmplitude, RefusalsLeaveNoClasses)
     } cases[] = {
         {"", "10", "20", stats, "Inserire il numero delle classi.", BoundsOutcome::Focus::Classes},
         {"0", "10", "20", stats, "Il numero delle classi deve essere almeno 1.", BoundsOutcome::Focus::Classes},
-        {"3", "15", "12", stats, "Il valore minimo non può essere minore del valore massimo!",
+        {"3", "15", "12", stats, "Il valore minimo non può essere maggiore del valore massimo!",
          BoundsOutcome::Focus::None},
         {"3", "", "20", stats, "l'assegnazione dei colori alle classi è terminata", BoundsOutcome::Focus::None},
         {"3", "10", "25", stats, "Scrivere un numero compreso tra 10 e 20", BoundsOutcome::Focus::Max},
@@ -168,6 +173,216 @@ TEST(NaturalBreaks, OptimalSplitOfHandComputedExamples)
     EXPECT_EQ(NaturalBreaksClassifier().build("3", {"4", "4"}, fmt).message, QString(kMinEqualsMax));
 }
 
+TEST(Classification, AnyFiniteValuesGiveClassesOrAMessage)
+{
+    // Extreme magnitudes (their squares and differences overflow), denormals, equal values and
+    // very short lists, through every method and class count: classes or a refusal, never a
+    // crash, and natural breaks give every value a class.
+    const NumberFormat fmt = NumberFormat::comma();
+    const double big = std::numeric_limits<double>::max(), tiny = std::numeric_limits<double>::denorm_min();
+    const QList<QList<double>> lists {{1e155},           {1, 2, 1e155},      {-1e308, 1e308},   {-big, 0, big},
+                                      {tiny, 2 * tiny},  {0, tiny, 1e-310}, {7, 7, 7},         {3},
+                                      {-5, 5},           {1e300, 1e300, -1e300, 4, 1e-300}};
+    for (const QList<double> &list : lists) {
+        QList<double> sorted = list;
+        std::sort(sorted.begin(), sorted.end());
+        QStringList values;
+        for (double v : sorted)
+            values << QString::number(v, 'g', 17).replace('.', ',');
+        const ColumnStats stats = columnStats(values, fmt);
+        ASSERT_TRUE(stats.valid);
+        EXPECT_TRUE(std::isfinite(stats.meanValue)) << values.join(' ').toStdString();
+        const Classification q = QuartileClassifier().classify(values, fmt);
+        EXPECT_FALSE(q.classes.isEmpty());
+        for (const QString &count : QStringList {"1", "2", "3", "5", "9", "99", "100", "99999999999"}) {
+            const std::string where = (values.join(' ') + " / " + count).toStdString();
+            const BoundsOutcome natural = NaturalBreaksClassifier().build(count, values, fmt);
+            EXPECT_NE(natural.refused(), !natural.classes.isEmpty()) << where;
+            if (!natural.refused()) {
+                EXPECT_LE(natural.classes.size(), count.toInt()) << where;
+                EXPECT_FALSE(classifyByBounds(values, natural.classes, fmt).contains(0)) << where;
+            }
+            const BoundsOutcome amplitude = EqualAmplitudeClassifier().build(
+                count, numberText(stats.minValue, fmt), numberText(stats.maxValue, fmt), stats, fmt);
+            EXPECT_NE(amplitude.refused(), !amplitude.classes.isEmpty()) << where;
+            EXPECT_LE(amplitude.classes.size(), std::max(1, count.toInt())) << where;
+        }
+        EXPECT_EQ(NaturalBreaksClassifier().build("100", values, fmt).message, QString(kTooManyClasses));
+        // Standard deviations and the box map (both hinges): refused only when the values do
+        // not spread; else finite limits in order and a class for every value.
+        const bool spread = sorted.first() != sorted.last();
+        for (const auto &[kind, wide] : {std::pair(Method::StandardDeviation, false), std::pair(Method::BoxMap, false),
+                                         std::pair(Method::BoxMap, true)}) {
+            ClassRequest r;
+            r.values = values;
+            r.wideHinge = wide;
+            const MethodOutcome out = methodOf(kind).classes(r, fmt);
+            const std::string where = (methodOf(kind).id() + ": " + values.join(' ')).toStdString();
+            ASSERT_EQ(out.refused(), !spread) << where;
+            if (!spread)
+                continue;
+            Legend legend = makeMethodLegend(out, methodColours(out, {}), fmt);
+            EXPECT_EQ(legend.classes.size(), out.ownColours.size()) << where;
+            EXPECT_FALSE(legend.classify(values, fmt).contains(0)) << where;
+            for (qsizetype i = 1; i < legend.classes.size(); ++i)
+                EXPECT_LE(legend.classes[i - 1].high, legend.classes[i].high) << where;
+            for (const LegendClass &c : legend.classes)
+                EXPECT_FALSE(c.bounds.low.contains("inf") || c.bounds.high.contains("nan")) << where << c.bounds.low.toStdString() << " " << c.bounds.high.toStdString();
+        }
+    }
+}
+
+TEST(StandardDeviationClasses, HalfDeviationsAroundTheMeanInADivergingPalette)
+{
+    // Mean 20; deviations -6, -2, 0 (x5), 4, 4: squares 72 over 8, sample deviation 3. The
+    // limits lie every 1,5 from 20: 14 is 4 half deviations below, 24 is 2,67 above, so 4
+    // classes below the mean and 3 above, the last reaching 24,5; one class is empty.
+    const NumberFormat fmt = NumberFormat::comma();
+    const QStringList values {"", "14", "18", "20", "20", "20", "20", "20", "24", "24"};
+    const std::optional<MeanAndDeviation> spread = meanAndDeviation(sortedNumbers(values, fmt));
+    ASSERT_TRUE(spread);
+    EXPECT_DOUBLE_EQ(spread->mean, 20);
+    EXPECT_DOUBLE_EQ(spread->deviation, 3);
+
+    ClassRequest r;
+    r.values = values;
+    const MethodOutcome out = methodOf(Method::StandardDeviation).classes(r, fmt);
+    ASSERT_FALSE(out.refused());
+    Legend legend = makeMethodLegend(out, methodColours(out, {"Blues", Qt::white, Qt::black}), fmt);
+    EXPECT_EQ(legend.classify(values, fmt), (QList<int> {0, 1, 3, 4, 4, 4, 4, 4, 7, 7}));
+    QStringList labels;
+    QList<int> counts;
+    for (const LegendRow &row : legend.rows())
+        labels << row.label;
+    for (const LegendClass &c : legend.classes)
+        counts << c.count;
+    EXPECT_EQ(labels, (QStringList {"Da 14 a 15,5 (da -2 a -1,5 dev. std.)", "Da 15,5 a 17 (da -1,5 a -1 dev. std.)",
+                                    "Da 17 a 18,5 (da -1 a -0,5 dev. std.)", "Da 18,5 a 20 (da -0,5 a 0 dev. std.)",
+                                    "Da 20 a 21,5 (da 0 a 0,5 dev. std.)", "Da 21,5 a 23 (da 0,5 a 1 dev. std.)",
+                                    "Da 23 a 24,5 (da 1 a 1,5 dev. std.)"}));
+    EXPECT_EQ(counts, (QList<int> {1, 0, 1, 5, 0, 0, 2}));
+    // RdBu centred on the mean, whatever palette is asked for: blues below, reds above, the
+    // palest beside the mean, equal distances in mirrored steps.
+    QStringList colours;
+    for (const LegendClass &c : legend.classes)
+        colours << c.colour.name();
+    EXPECT_EQ(colours, (QStringList {"#2166ac", "#4393c3", "#92c5de", "#d1e5f0", "#fddbc7", "#f4a582", "#d6604d"}));
+
+    // One value far out among many equal ones (31,6 deviations): 49 classes above the mean,
+    // the last stretched to hold it.
+    QStringList far(1000, "0");
+    far << "1";
+    r.values = far;
+    const MethodOutcome wide = methodOf(Method::StandardDeviation).classes(r, fmt);
+    ASSERT_EQ(wide.classes.size(), 1 + StandardDeviationClassifier::kMaxPerSide);
+    EXPECT_TRUE(wide.limits.last().caption.endsWith("(oltre 24 dev. std.)")) << wide.limits.last().caption.toStdString();
+    EXPECT_EQ(wide.limits.last().high, 1.0);
+
+    // No spread, no classes.
+    for (const QStringList &flat : {QStringList {"5", "5", "5"}, QStringList {"5"}, QStringList {"", "x"}}) {
+        r.values = flat;
+        EXPECT_EQ(methodOf(Method::StandardDeviation).classes(r, fmt).message,
+                  "I valori sono tutti uguali (o uno solo): non è possibile dividere i dati in classi.");
+    }
+}
+
+TEST(BoxMap, QuartilesOfTheQuartileMethodAndFencesAtTheHinge)
+{
+    const NumberFormat fmt = NumberFormat::comma();
+    auto classesOf = [&fmt](const QStringList &values, bool wide) {
+        ClassRequest r;
+        r.values = values;
+        r.wideHinge = wide;
+        const MethodOutcome out = methodOf(Method::BoxMap).classes(r, fmt);
+        Legend legend = makeMethodLegend(out, methodColours(out, {}), fmt);
+        return std::pair(legend.classify(values, fmt), legend);
+    };
+    // Nine values: quartile classes of 3, 2, 2, 2 rows, cut at 2,5, 4,5 and 6,5 (the midpoints
+    // of 2|3, 4|5, 6|7); the range between is 4, the fences at 2,5 - 6 and 6,5 + 6.
+    const QStringList nine {"-10", "1", "2", "3", "4", "5", "6", "7", "15"};
+    const auto [classOf, legend] = classesOf(nine, false);
+    EXPECT_EQ(classOf, (QList<int> {1, 2, 2, 3, 3, 4, 4, 5, 6}));
+    QStringList labels, colours;
+    for (const LegendClass &c : legend.classes)
+        colours << c.colour.name();
+    for (const LegendRow &row : legend.rows())
+        labels << row.label;
+    EXPECT_EQ(labels, (QStringList {"Anomali inferiori: meno di -3,5", "< 25%: da -3,5 a meno di 2,5",
+                                    "25% - 50%: da 2,5 a 4,5", "50% - 75%: da 4,5 a 6,5", "> 75%: da 6,5 a 12,5",
+                                    "Anomali superiori: oltre 12,5"}));
+    EXPECT_EQ(colours, (QStringList {"#2166ac", "#4393c3", "#d1e5f0", "#fddbc7", "#d6604d", "#b2182b"}));
+    // Hinge 3: fences at -9,5 and 18,5; 15 is no longer an outlier, -10 still is.
+    EXPECT_EQ(classesOf(nine, true).first, (QList<int> {1, 2, 2, 3, 3, 4, 4, 5, 5}));
+
+    // As in GeoDa, Q1 itself is not below Q1, while Q2 and Q3 close their classes: with the
+    // 2s across the first cut (Q1 = 2, Q2 = 2,5, Q3 = 4,5, fences -1,75 and 8,25).
+    EXPECT_EQ(classesOf({"1", "2", "2", "2", "3", "4", "5", "6"}, false).first,
+              (QList<int> {2, 3, 3, 3, 4, 4, 5, 5}));
+
+    // Without outliers the four middle classes are the program's quartile classes.
+    for (int n = 8; n <= 21; ++n) {
+        const QStringList values = counting(n);
+        const QList<int> quartile = QuartileClassifier().classify(values, fmt).classOf;
+        QList<int> box = classesOf(values, false).first;
+        for (int &k : box)
+            --k;
+        EXPECT_EQ(box, quartile) << n;
+    }
+
+    ClassRequest flat;
+    flat.values = {"3", "3"};
+    EXPECT_TRUE(methodOf(Method::BoxMap).classes(flat, fmt).refused());
+}
+
+TEST(ClassificationMethods, OneRegistryAndALegendWithNumericLimitsAndCounts)
+{
+    QStringList ids, options;
+    for (const ClassificationMethod *m : classificationMethods()) {
+        ids << m->id();
+        options << m->optionName() + "=" + m->label();
+        EXPECT_EQ(methodById(m->id()), m);
+        EXPECT_EQ(&methodOf(m->kind()), m);
+    }
+    EXPECT_EQ(ids, (QStringList {"quartili", "ampiezza", "manuale", "naturali", "devstd", "boxmap"}));
+    EXPECT_EQ(options, (QStringList {"Option1=Quartili", "Option2=Classi di uguale ampiezza", "Option3=Manuale",
+                                     "Option4=Interruzioni naturali", "Option5=Deviazione standard",
+                                     "Option6=Box map"}));
+    EXPECT_EQ(methodById("jenks"), nullptr);
+    EXPECT_EQ(methodIdList(), "quartili, ampiezza, manuale, naturali, devstd oppure boxmap");
+
+    // Every method's legend classifies the values by its limits (quartiles by rank) and counts
+    // the territories of each class and those without a value.
+    const NumberFormat fmt = NumberFormat::comma();
+    const QStringList values {"", "1", "2", "2", "4", "5", "6", "7", "8"};
+    ClassRequest r {values, columnStats(values, fmt), "2", "1", "8", {"4"}};
+    const std::pair<Method, QList<int>> expected[] = {{Method::Quartiles, {2, 2, 2, 2}},
+                                                      {Method::EqualAmplitude, {4, 4}},
+                                                      {Method::Manual, {4, 4}},
+                                                      {Method::NaturalBreaks, {4, 4}}};
+    for (const auto &[kind, counts] : expected) {
+        const MethodOutcome out = methodOf(kind).classes(r, fmt);
+        ASSERT_FALSE(out.refused()) << out.message.toStdString();
+        Legend legend = makeMethodLegend(out, colourRamp(Qt::white, Qt::black, out.colourCount()), fmt);
+        const QList<int> classOf = legend.classify(values, fmt);
+        QList<int> got;
+        for (const LegendClass &c : legend.classes)
+            got << c.count;
+        EXPECT_EQ(got, counts) << methodOf(kind).id().toStdString();
+        EXPECT_EQ(legend.noDataCount, 1);
+        if (kind == Method::Quartiles) { // the second 2 starts class 2, by rank
+            EXPECT_EQ(classOf.mid(1, 3), (QList<int> {1, 1, 2}));
+        }
+    }
+    // The limits are numbers read once from the texts the method wrote; a text that is no number
+    // holds no value. The rows keep the texts.
+    Legend legend = makeLegend({{"1,5", "2"}, {"n.d.", "9"}}, {Qt::red, Qt::blue}, false, fmt);
+    EXPECT_EQ(std::pair(legend.classes[0].low, legend.classes[0].high), std::pair(1.5, 2.0));
+    EXPECT_EQ(legend.classify({"1,5", "3", "2,5"}, fmt), (QList<int> {1, 0, 0}));
+    EXPECT_EQ(legend.rows(), (QList<LegendRow> {{"Da 1,5 a 2", Qt::red}, {"Da n.d. a 9", Qt::blue}}));
+    legend.noDataRow = true;
+    EXPECT_EQ(legend.rows().last(), noDataRow(false));
+}
+
 TEST(Legend, RowsLabelsAndNoDataRow)
 {
     const QList<ClassBounds> classes {{"1,5", "2"}, {"2,01", "9"}};
@@ -176,7 +391,6 @@ TEST(Legend, RowsLabelsAndNoDataRow)
         legendRows(classes, colours, true),
         (QList<LegendRow> {{" Da 1,5 a 2", Qt::red}, {" Da 2,01 a 9", Qt::blue}, {" Dato non presente", Qt::white}}));
     EXPECT_EQ(legendRows(classes, colours, false).last(), (LegendRow {"Dato non presente", Qt::white}));
-    EXPECT_EQ(boundsOfLabel(" Da 2,01 a 9"), (ClassBounds {"2,01", "9"}));
 }
 
 TEST(Colours, RampWindowsValuesAndPalettes)

@@ -89,6 +89,9 @@ TEST(CliThematic, OptionsAndExitCodes)
          1,
          map::kMinEqualsMax},
         {prov + QStringList {"--metodo", "naturali", "--classi", "12", "--palette", "Blues"}, 1, "da 1 a 9"},
+        {prov + QStringList {"--cardine", "3"}, 2, "--cardine va con --metodo boxmap"},
+        {prov + QStringList {"--metodo", "boxmap", "--cardine", "2"}, 2, "--cardine vuole"},
+        {prov + QStringList {"--metodo", "devstd", "--palette", "Blues"}, 2, "palette divergente"},
     };
     for (const Case &k : cases) {
         EXPECT_EQ(c.run(c.mappa(k.args)), k.rc) << k.args.join(' ').toStdString();
@@ -153,5 +156,58 @@ TEST(CliThematic, PictureAndClassRowsAgree)
         const int k = classOf.value(code);
         EXPECT_EQ(img.pixelColor(at), QColor(k > 0 ? legend[k - 1].section(';', 0, 0) : "#ffffff"))
             << code.toStdString();
+    }
+}
+
+TEST(CliThematic, DeviationAndBoxMapClassRows)
+{
+    // The rows of tMappa carry the class the method gives each value, and the legend rows the
+    // method's captions in its diverging colours.
+    Cli c;
+    const NumberFormat fmt = NumberFormat::point();
+    for (const QStringList &method : {QStringList {"devstd"}, QStringList {"boxmap"},
+                                      QStringList {"boxmap", "--cardine", "3"}}) {
+        const std::string where = method.join(' ').toStdString();
+        ASSERT_EQ(c.run(c.mappa(QStringList {"--gruppi", "1", "--colonna", "AS013_2005", "--out", c.tf.file("m.png"),
+                                             "--classi-csv", c.tf.file("m.csv"), "--metodo"}
+                                + method)),
+                  0)
+            << c.err.toStdString();
+        const QStringList sections = QString::fromUtf8(c.tf.read("m.csv")).split("\n\n");
+        ASSERT_EQ(sections.size(), 2) << where;
+        QStringList rows = sections[0].split('\n', Qt::SkipEmptyParts).mid(1), values;
+        QList<int> classes;
+        for (const QString &r : rows) {
+            values << r.section(';', 1, 1).replace(',', '.');
+            classes << r.section(';', 2, 2).toInt();
+        }
+        const std::vector<double> sorted = map::sortedNumbers(values, fmt);
+        ASSERT_EQ(sorted.size(), size_t(values.size())) << where;
+        QStringList legend = sections[1].split('\n', Qt::SkipEmptyParts).mid(1);
+        QList<int> expected;
+        if (method[0] == "devstd") {
+            const auto d = map::StandardDeviationClassifier().classify(sorted);
+            ASSERT_TRUE(d);
+            for (const QString &v : values) {
+                const double x = v.toDouble();
+                int k = 1;
+                while (k < d->classes.size() && !(d->classes[k - 1].low <= x && x <= d->classes[k - 1].high))
+                    ++k;
+                expected << k;
+            }
+            EXPECT_EQ(legend.size(), d->classes.size() + 1) << where;
+            EXPECT_TRUE(legend[d->classesBelow - 1].startsWith("#d1e5f0;") && legend[d->classesBelow].startsWith("#fddbc7;"))
+                << legend.join('|').toStdString();
+            EXPECT_TRUE(legend[0].endsWith(" dev. std.)")) << legend[0].toStdString();
+        } else {
+            const auto b = map::BoxMapClassifier().limits(sorted, method.size() > 1 ? 3.0 : 1.5);
+            ASSERT_TRUE(b);
+            for (const QString &v : values)
+                expected << map::BoxMapClassifier::classOf(*b, v.toDouble());
+            ASSERT_EQ(legend.size(), 7) << where;
+            EXPECT_TRUE(legend[0].startsWith("#2166ac;Anomali inferiori: meno di ")) << legend[0].toStdString();
+            EXPECT_TRUE(legend[5].startsWith("#b2182b;Anomali superiori: oltre ")) << legend[5].toStdString();
+        }
+        EXPECT_EQ(classes, expected) << where;
     }
 }

@@ -198,7 +198,8 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_TRUE(legend[3].label.endsWith(" a " + highest.value)) << legend[3].label.toStdString();
     EXPECT_EQ(legend[4], (map::LegendRow {" Dato non presente", Qt::white}));
     EXPECT_TRUE(w.cmd_Stampa->isVisible());
-    EXPECT_FALSE(w.Cmd_cmdAutocolor->isEnabled());
+    // The map can be drawn again at once (with another palette, say).
+    EXPECT_TRUE(w.Cmd_cmdAutocolor->isEnabled());
     // The lowest province in the first class's colour, the highest in the last one's.
     EXPECT_EQ(s.colourAt(low), legend[0].colour);
     EXPECT_EQ(s.colourAt(high), legend[3].colour);
@@ -253,7 +254,8 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_FALSE(s.mapTableExists());
     EXPECT_EQ(w.Map2->view().layerCount(), 2);
     EXPECT_FALSE(map::joinLayer(w.shapeCase())->renderer);
-    EXPECT_FALSE(w.Cmd_cmdAutocolor->isEnabled() || w.txt_min->isEnabled());
+    EXPECT_TRUE(w.Cmd_cmdAutocolor->isEnabled());
+    EXPECT_FALSE(w.txt_min->isEnabled());
 
     // A new drawing, then a second map from the grid's pop-up replaces the window and its table.
     w.Option1->click();
@@ -299,7 +301,9 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     EXPECT_TRUE(w.legendRows()[3].label.endsWith(" a " + map::numberText(w.stats().maxValue, fmt)));
     EXPECT_TRUE(w.Command2->isEnabled());
     EXPECT_FALSE(w.cmdSelClassiUgualeAmp->isEnabled() || w.drawn());
+    EXPECT_TRUE(w.lblLegendaDaApplicare->isVisible()) << "the legend is not on the map yet";
     QTest::mouseClick(w.Command2, Qt::LeftButton);
+    EXPECT_FALSE(w.lblLegendaDaApplicare->isVisible());
     ASSERT_EQ(w.GridIndici->rowCount(), 5);
     EXPECT_EQ(w.legendRows().last(), (map::LegendRow {"Dato non presente", Qt::white}));
     EXPECT_FALSE(w.Command2->isEnabled());
@@ -317,8 +321,11 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     EXPECT_EQ(s.tf.prompt.shown().size(), asked);
 
     // Manual classes, one per click, in the colour of lbl_colore; the bounds take digits,
-    // the decimal mark and the minus sign.
+    // the decimal mark and the minus sign. They start from the column's range, not from what
+    // equal amplitude left in the boxes.
     w.Option3->click();
+    EXPECT_EQ(std::pair(w.txt_min->text(), w.txt_Max->text()),
+              std::pair(map::numberText(w.stats().minValue, fmt), map::numberText(w.stats().maxValue, fmt)));
     EXPECT_TRUE(w.Frame2->isVisible());
     EXPECT_EQ(w.fraCB->title(), "Click sul colore per modificare");
     w.txt_min->clear();
@@ -347,9 +354,25 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     EXPECT_FALSE(w.txt_min->isEnabled());
     w.txtClassi->setText("3");
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
-    EXPECT_EQ(w.GridIndici->rowCount(), 3);
+    // New classes over a drawn map: its white territories keep their row, and the note says
+    // the map still shows the old classes.
+    EXPECT_EQ(w.GridIndici->rowCount(), 4);
+    EXPECT_EQ(w.legendRows().last(), (map::LegendRow {"Dato non presente", Qt::white}));
+    EXPECT_TRUE(w.lblLegendaDaApplicare->isVisible());
     QTest::mouseClick(w.Command2, Qt::LeftButton);
     EXPECT_EQ(w.GridIndici->rowCount(), 4);
+    EXPECT_FALSE(w.lblLegendaDaApplicare->isVisible());
+    // A palette recolours the legend and the drawn map at once, manual classes included.
+    for (const char *palette : {"Greens", "Reds"}) {
+        w.cmb_palette->setCurrentText(palette);
+        EXPECT_EQ(w.legendRows()[2].colour, map::sequentialPalette(palette, 3)[2]) << palette;
+        EXPECT_EQ(s.colourAt(high), w.legendRows()[2].colour) << palette;
+    }
+    w.Option3->click();
+    w.txt_Max->setText("2000");
+    QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
+    EXPECT_EQ(w.legendRows()[0].colour, map::sequentialPalette("Reds", 1)[0]);
+    w.cmb_palette->setCurrentIndex(0);
 
     // Quartiles in a ColorBrewer palette; the note of the quartiles.
     w.Option1->click();
@@ -363,6 +386,39 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     s.tf.prompt.clear();
     QTest::mouseClick(w.cmdNota, Qt::LeftButton);
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Le classi comprendono gli estremi superiori."});
+
+    // The box map from the list: no class count, the hinge box, its own diverging palette (the
+    // palette list is off); the highest province in the colour of its class by the core's rule,
+    // with either hinge.
+    const std::vector<double> numbers = map::sortedNumbers(w.request().values(), fmt);
+    for (const bool wide : {false, true}) {
+        w.Option6->click();
+        EXPECT_EQ(w.Frame3->title(), "Box map");
+        EXPECT_TRUE(w.Frame3->isVisible() && w.chkCardine3->isVisible());
+        EXPECT_FALSE(w.cmb_palette->isEnabled());
+        w.chkCardine3->setChecked(wide);
+        w.txtClassi->clear();
+        QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+        ASSERT_EQ(w.GridIndici->rowCount(), 7) << s.tf.prompt.messages().join('|').toStdString();
+        EXPECT_TRUE(w.legendRows()[0].label.startsWith("Anomali inferiori"));
+        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        const map::BoxLimits limits = *map::BoxMapClassifier().limits(numbers, wide ? 3.0 : 1.5);
+        EXPECT_EQ(s.colourAt(high), w.legendRows()[map::BoxMapClassifier::classOf(limits, numbers.back()) - 1].colour)
+            << wide;
+    }
+    // Standard deviations: the highest province in the last class, a red.
+    w.Option5->click();
+    EXPECT_FALSE(w.chkCardine3->isVisible());
+    QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+    const QList<map::LegendRow> deviations = w.legendRows();
+    ASSERT_GE(deviations.size(), 3);
+    EXPECT_TRUE(deviations[0].label.endsWith(" dev. std.)")) << deviations[0].label.toStdString();
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    const QColor top = deviations[deviations.size() - 2].colour;
+    EXPECT_EQ(s.colourAt(high), top);
+    EXPECT_GT(top.red(), top.blue());
+    w.Option1->click();
+    EXPECT_TRUE(w.cmb_palette->isEnabled());
 }
 
 TEST(frm_Mappa, LayerSettingsApplySaveAndReset)

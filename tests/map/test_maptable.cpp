@@ -108,20 +108,24 @@ TEST(Drawing, QuartilesWarnOnceAndLegendClassesAreReadBackFromTheLabels)
     const Drawing q = quartileDrawing(*u.ctx, req, Qt::white, Qt::black, "frm_Mappa");
     EXPECT_TRUE(q.stored);
     EXPECT_EQ(u.tf.prompt.messages(), QStringList {kQuartileWarning});
-    EXPECT_EQ(q.classes.legend.size(), 5);
+    EXPECT_EQ(q.classes.legend.rows().size(), 5);
     EXPECT_EQ(q.classes.colourOf("8"), QColor(Qt::black));
     EXPECT_EQ(u.db()->queryNative("SELECT N4 FROM tMappa WHERE N_TERCO = 3").row(0)[0].toInt(), 2);
 
     const QList<LegendRow> legend {{"Da 1 a 4", Qt::red}, {"Da 4,01 a 8", Qt::blue}, noDataRow(false)};
-    const Drawing m = legendDrawing(*u.ctx, req, legend, "frm_Mappa");
-    EXPECT_EQ(m.classes.legend, legend);
+    const Drawing m =
+        legendDrawing(*u.ctx, req, makeLegend({{"1", "4"}, {"4,01", "8"}}, {Qt::red, Qt::blue}, false, u.ctx->numbers),
+                      "frm_Mappa");
+    EXPECT_EQ(m.classes.legend.rows(), legend);
     EXPECT_EQ(m.classes.colourOf("4"), QColor(Qt::red));
     EXPECT_EQ(m.classes.colourOf("5"), QColor(Qt::blue));
     EXPECT_EQ(m.classes.colourOf("999"), QColor(Qt::white)) << "not in the table";
     EXPECT_EQ(u.db()->queryNative("SELECT count(*) FROM tMappa WHERE N4 = 2").row(0)[0].toInt(), 4);
     // Territories without a value are drawn in the no-data white.
-    const ThematicClasses t = thematicClasses(request(MapKind::Provinces), {{"4,25", "4,25"}, {"5", "1063905,09"}},
-                                              {0, 1, 2}, {Qt::yellow, Qt::blue}, false);
+    const ThematicClasses t = thematicClasses(
+        request(MapKind::Provinces),
+        makeLegend({{"4,25", "4,25"}, {"5", "1063905,09"}}, {Qt::yellow, Qt::blue}, false, NumberFormat::comma()),
+        {0, 1, 2});
     EXPECT_EQ(t.colourOf("58"), QColor(Qt::blue));
     EXPECT_EQ(t.colourOf("15"), QColor(Qt::white));
 }

@@ -59,7 +59,8 @@ struct JoinCase {
 ThematicClasses twoClasses(const QHash<QString, int> &classByCode)
 {
     ThematicClasses c;
-    c.legend = legendRows({{"1", "5"}, {"6", "9"}}, {kFirst, kSecond}, false);
+    c.legend = makeLegend({{"1", "5"}, {"6", "9"}}, {kFirst, kSecond}, false, qrn::NumberFormat::comma());
+    c.legend.noDataRow = true;
     c.classByCode = classByCode;
     return c;
 }
@@ -135,12 +136,13 @@ TEST(MapPage, TheViewAtItsExtentWithTheLegendRows)
     view.backColor = 0xFFFFFF;
     view.addLayer(j.sc.layers[1].layer);
     view.setViewport(QSize(400, 200));
-    const QList<LegendRow> legend = twoClasses({}).legend;
+    const Legend model = twoClasses({}).legend;
+    const QList<LegendRow> legend = model.rows();
     // The whole layer centres on the white middle square; zoomed on the first, it fills the view.
     for (const auto &[extent, centre] :
          {std::pair {view.fullExtent(), QColor(Qt::white)}, std::pair {QRectF(0.2, 0.2, 0.6, 0.6), kFirst}}) {
         view.setExtent(extent);
-        const qrn::MapPageRequest r = mapPageRequest(view, "AS013_2005: Scuole", legend, true);
+        const qrn::MapPageRequest r = mapPageRequest(view, "AS013_2005: Scuole", model, true);
         EXPECT_EQ(r.mapSize, QSizeF(10, 5));
         QImage img(400, 200, QImage::Format_RGB32);
         img.fill(Qt::black);

@@ -2,6 +2,7 @@
 
 #include "layout/ui/printmappa.h"
 #include "map/identify.h"
+#include "map/classifymethod.h"
 #include "map/mappage.h"
 #include "map/scalebar.h"
 #include "map/thematic.h"
@@ -41,6 +42,7 @@ constexpr int kSwatchColumnWidth = 20; // 300 twips
 constexpr int kLegendColumnWidth = 268; // each of the two columns left of the splitter, in pixels
 const QString kPaletteOwn = QStringLiteral("Colori scelti");
 const QString kNoteText = QStringLiteral("Le classi comprendono gli estremi superiori.");
+const QString kLegendPending = QStringLiteral("Premere «Visualizza mappa» per applicare le nuove classi");
 const QColor kStartColour(255, 255, 178);
 const QColor kEndColour(189, 0, 38);
 const QColor kClassColour(254, 178, 76);
@@ -142,22 +144,33 @@ void frm_Mappa::buildControls()
     auto *methods = new QVBoxLayout;
     Frame1 = group("Frame1", "Tipo rappresentazione");
     auto *f1 = new QGridLayout(Frame1);
-    Option1 = named(new QRadioButton(QStringLiteral("Quartili")), "Option1");
-    Option2 = named(new QRadioButton(QStringLiteral("Classi di uguale ampiezza")), "Option2");
-    Option3 = named(new QRadioButton(QStringLiteral("Manuale")), "Option3");
-    Option4 = named(new QRadioButton(QStringLiteral("Interruzioni naturali")), "Option4");
+    // One option button per method of the registry, in its order; the note beside the first.
     cmdNota = button("cmdNota", "Nota");
-    f1->addWidget(Option1, 0, 0);
-    f1->addWidget(cmdNota, 0, 1, Qt::AlignRight);
-    f1->addWidget(Option2, 1, 0, 1, 2);
-    f1->addWidget(Option3, 2, 0, 1, 2);
-    f1->addWidget(Option4, 3, 0, 1, 2);
-    f1->addWidget(new QLabel(QStringLiteral("Colori:")), 4, 0);
+    int optionRow = 0;
+    for (const map::ClassificationMethod *m : map::classificationMethods()) {
+        auto *option = new QRadioButton(m->label());
+        option->setObjectName(m->optionName());
+        methodOptions.append({option, m});
+        if (optionRow == 0) {
+            f1->addWidget(option, 0, 0);
+            f1->addWidget(cmdNota, 0, 1, Qt::AlignRight);
+        } else {
+            f1->addWidget(option, optionRow, 0, 1, 2);
+        }
+        ++optionRow;
+    }
+    Option1 = optionOf(map::Method::Quartiles);
+    Option2 = optionOf(map::Method::EqualAmplitude);
+    Option3 = optionOf(map::Method::Manual);
+    Option4 = optionOf(map::Method::NaturalBreaks);
+    Option5 = optionOf(map::Method::StandardDeviation);
+    Option6 = optionOf(map::Method::BoxMap);
+    f1->addWidget(new QLabel(QStringLiteral("Colori:")), optionRow, 0);
     cmb_palette = named(new QComboBox, "cmb_palette");
     cmb_palette->addItem(kPaletteOwn);
     cmb_palette->addItems(map::sequentialPaletteNames());
     cmb_palette->setToolTip(QStringLiteral("I colori delle classi: quelli scelti o una sequenza ColorBrewer"));
-    f1->addWidget(cmb_palette, 4, 1);
+    f1->addWidget(cmb_palette, optionRow, 1);
     methods->addWidget(Frame1);
 
     auto *bounds = new QGridLayout;
@@ -194,11 +207,14 @@ void frm_Mappa::buildControls()
     methods->addWidget(Frame5);
 
     Frame3 = group("Frame3", "Classi di uguale ampiezza");
-    auto *f3 = new QHBoxLayout(Frame3);
+    auto *f3 = new QGridLayout(Frame3);
     cmdSelClassiUgualeAmp = button("cmdSelClassiUgualeAmp", "Seleziona");
     Command2 = button("Command2", "Visualizza mappa");
-    f3->addWidget(cmdSelClassiUgualeAmp);
-    f3->addWidget(Command2);
+    chkCardine3 = named(new QCheckBox(QStringLiteral("Anomali oltre 3 distanze interquartili (invece di 1,5)")),
+                        "chkCardine3");
+    f3->addWidget(chkCardine3, 0, 0, 1, 2);
+    f3->addWidget(cmdSelClassiUgualeAmp, 1, 0);
+    f3->addWidget(Command2, 1, 1);
     methods->addWidget(Frame3);
 
     Frame2 = group("Frame2", "Manuale");
@@ -245,6 +261,12 @@ void frm_Mappa::buildControls()
     GridIndici->setSelectionMode(QAbstractItemView::NoSelection);
     GridIndici->setFocusPolicy(Qt::NoFocus);
     fcb->addWidget(GridIndici);
+    // Shown while the legend's classes are not those the map is drawn with.
+    lblLegendaDaApplicare = named(new QLabel(kLegendPending), "lblLegendaDaApplicare");
+    lblLegendaDaApplicare->setWordWrap(true);
+    lblLegendaDaApplicare->setStyleSheet(QStringLiteral("color: #a00000;"));
+    lblLegendaDaApplicare->hide();
+    fcb->addWidget(lblLegendaDaApplicare);
     info->addWidget(fraCB, 3);
 
     auto *mode = new QHBoxLayout;
@@ -353,13 +375,10 @@ void frm_Mappa::buildControls()
 
 void frm_Mappa::connectControls()
 {
-    const std::pair<QRadioButton *, map::Method> options[] = {{Option1, map::Method::Quartiles},
-                                                              {Option2, map::Method::EqualAmplitude},
-                                                              {Option3, map::Method::Manual},
-                                                              {Option4, map::Method::NaturalBreaks}};
-    for (const auto &[option, method] : options)
-        connect(option, &QRadioButton::clicked, this, [this, m = method] { selectMethod(m); });
+    for (const auto &[option, method] : methodOptions)
+        connect(option, &QRadioButton::clicked, this, [this, m = method->kind()] { selectMethod(m); });
     connect(cmdNota, &QPushButton::clicked, this, &frm_Mappa::cmdNota_Click);
+    connect(cmb_palette, &QComboBox::currentIndexChanged, this, [this] { cmb_palette_Click(); });
     connect(Cmd_cmdAutocolor, &QPushButton::clicked, this, &frm_Mappa::Cmd_cmdAutocolor_Click);
     connect(cmdSelClassiUgualeAmp, &QPushButton::clicked, this, &frm_Mappa::cmdSelClassiUgualeAmp_Click);
     connect(Command2, &QPushButton::clicked, this, &frm_Mappa::Command2_Click);
@@ -446,8 +465,10 @@ void frm_Mappa::loadLayers(const QString &procedure)
 void frm_Mappa::selectMethod(map::Method m)
 {
     m_state.selectMethod(m);
-    // After a reset the boxes are empty: the new method starts from the column's range.
-    if (txt_min->text().isEmpty() && txt_Max->text().isEmpty()) {
+    // The boxes start from the column's range after a reset, and whenever a method that reads
+    // them is chosen with no manual classes under way (not from what another method left).
+    const bool fresh = map::methodOf(m).takesBounds() && m_manual.classes().isEmpty();
+    if (fresh || (txt_min->text().isEmpty() && txt_Max->text().isEmpty())) {
         txt_min->setText(map::numberText(m_stats.minValue, m_ctx.numbers));
         txt_Max->setText(map::numberText(m_stats.maxValue, m_ctx.numbers));
     }
@@ -468,28 +489,96 @@ void frm_Mappa::applyStates()
     fraCB->setVisible(s.fraCB);
     fraCB->setTitle(s.fraCBCaption);
     cmdNota->setVisible(s.cmdNota);
+    const map::ClassificationMethod &method = map::methodOf(s.method);
     Frame5->setVisible(s.method == map::Method::Quartiles);
-    Frame3->setVisible(s.method == map::Method::EqualAmplitude || s.method == map::Method::NaturalBreaks);
-    Frame3->setTitle(s.method == map::Method::NaturalBreaks ? QStringLiteral("Interruzioni naturali")
-                                                            : QStringLiteral("Classi di uguale ampiezza"));
+    Frame3->setVisible(s.method != map::Method::Quartiles && s.method != map::Method::Manual);
+    Frame3->setTitle(method.label());
+    chkCardine3->setVisible(method.takesHinge());
     Frame2->setVisible(s.method == map::Method::Manual);
+    // A method with a diverging palette of its own takes no other.
+    cmb_palette->setEnabled(!method.ownPalette());
 }
 
-QList<QColor> frm_Mappa::classColours(int count, const QColor &start, const QColor &end) const
+QRadioButton *frm_Mappa::optionOf(map::Method kind) const
 {
-    if (cmb_palette->currentIndex() > 0) {
-        const QList<QColor> palette = map::sequentialPalette(cmb_palette->currentText(), count);
-        if (palette.size() == count)
-            return palette;
-    }
-    return map::colourRamp(start, end, count);
+    for (const auto &[option, method] : methodOptions)
+        if (method->kind() == kind)
+            return option;
+    return nullptr;
 }
 
-void frm_Mappa::setLegend(const QList<map::LegendRow> &rows)
+map::ColourChoice frm_Mappa::colourChoice(map::Method kind) const
+{
+    const QString palette = cmb_palette->currentIndex() > 0 ? cmb_palette->currentText() : QString();
+    if (kind == map::Method::Quartiles)
+        return {palette, swatchColour(lbl_mincolor), swatchColour(lbl_maxcolor)};
+    return {palette, map::fromWindowsColour(map::kAmplitudeStart), map::fromWindowsColour(map::kAmplitudeEnd)};
+}
+
+QList<QColor> frm_Mappa::choiceColours(map::Method kind, int count) const
+{
+    const map::ColourChoice c = colourChoice(kind);
+    const QList<QColor> colours = map::classColours(c.palette, count, c.start, c.end);
+    return colours.size() == count ? colours : map::colourRamp(c.start, c.end, count);
+}
+
+QList<QColor> frm_Mappa::outcomeColours(const map::MethodOutcome &out, map::Method kind) const
+{
+    const QList<QColor> colours = map::methodColours(out, colourChoice(kind));
+    return colours.size() >= out.colourCount() ? colours : choiceColours(kind, out.colourCount());
+}
+
+map::ClassRequest frm_Mappa::classRequest() const
+{
+    map::ClassRequest r;
+    r.values = m_request.values();
+    r.stats = m_stats;
+    r.classCount = txtClassi->text();
+    r.txtMin = txt_min->text();
+    r.txtMax = txt_Max->text();
+    r.wideHinge = chkCardine3->isChecked();
+    return r;
+}
+
+void frm_Mappa::showLegend()
 {
     GridIndici->setRowCount(0);
-    for (const map::LegendRow &row : rows)
+    for (const map::LegendRow &row : m_legend.rows())
         appendLegendRow(row);
+    lblLegendaDaApplicare->setVisible(legendPending());
+}
+
+bool frm_Mappa::legendPending() const
+{
+    return !m_legend.classes.isEmpty() && (!m_drawn || !map::drawsAlike(m_legend, m_drawn->legend));
+}
+
+void frm_Mappa::recolour(map::Legend &legend, map::Method kind) const
+{
+    if (cmb_palette->currentIndex() <= 0 && kind == map::Method::Manual) {
+        // The colours chosen class by class.
+        if (m_manualColours.size() == legend.classes.size())
+            legend.setColours(m_manualColours);
+        return;
+    }
+    // A diverging palette stays as the method made it.
+    if (map::methodOf(kind).ownPalette())
+        return;
+    const int count = kind == map::Method::Quartiles ? map::QuartileClassifier::kClasses : int(legend.classes.size());
+    legend.setColours(choiceColours(kind, count));
+}
+
+void frm_Mappa::cmb_palette_Click()
+{
+    // The legend and the drawn map take the palette's colours together.
+    recolour(m_legend, m_legendMethod);
+    if (m_drawn) {
+        recolour(m_drawn->legend, m_drawnMethod);
+        map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
+        Map2->refresh();
+    }
+    if (!m_legend.classes.isEmpty())
+        showLegend();
 }
 
 void frm_Mappa::appendLegendRow(const map::LegendRow &row)
@@ -505,39 +594,34 @@ void frm_Mappa::appendLegendRow(const map::LegendRow &row)
 
 QList<map::LegendRow> frm_Mappa::legendRows() const
 {
-    QList<map::LegendRow> rows;
-    for (int r = 0; r < GridIndici->rowCount(); ++r)
-        rows.append({GridIndici->item(r, 1)->text(), GridIndici->item(r, 0)->background().color()});
-    return rows;
+    return m_legend.rows();
 }
 
 void frm_Mappa::showDrawing(const map::Drawing &drawing)
 {
     m_drawn = drawing.classes;
+    m_drawnMethod = m_legendMethod;
+    m_legend = m_drawn->legend;
     map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
     Map2->refresh();
-    setLegend(m_drawn->legend);
+    showLegend();
 }
 
 void frm_Mappa::Cmd_cmdAutocolor_Click()
 {
     cmd_reset_Click();
     BusyPointer busy(m_ctx.prompt);
-    showDrawing(map::quartileDrawing(m_ctx, m_request,
-                                     classColours(map::QuartileClassifier::kClasses, swatchColour(lbl_mincolor),
-                                                  swatchColour(lbl_maxcolor)),
-                                     m_module));
+    const map::MethodOutcome out = map::methodOf(map::Method::Quartiles).classes(classRequest(), m_ctx.numbers);
+    m_legendMethod = map::Method::Quartiles;
+    showDrawing(map::methodDrawing(m_ctx, m_request, out, outcomeColours(out, map::Method::Quartiles), m_module));
     m_state.quartilesDrawn();
     applyStates();
 }
 
 void frm_Mappa::cmdSelClassiUgualeAmp_Click()
 {
-    const bool natural = m_state.method == map::Method::NaturalBreaks;
-    const map::BoundsOutcome out = natural
-        ? map::NaturalBreaksClassifier().build(txtClassi->text(), m_request.values(), m_ctx.numbers)
-        : map::EqualAmplitudeClassifier().build(txtClassi->text(), txt_min->text(), txt_Max->text(), m_stats,
-                                                m_ctx.numbers);
+    const map::ClassificationMethod &method = map::methodOf(m_state.method);
+    const map::MethodOutcome out = method.classes(classRequest(), m_ctx.numbers);
     if (out.refused()) {
         if (m_ctx.prompt)
             m_ctx.prompt->message(out.message, out.title, Icon::Information);
@@ -547,16 +631,15 @@ void frm_Mappa::cmdSelClassiUgualeAmp_Click()
             txt_Max->setFocus();
         return;
     }
-    if (!natural) {
+    if (method.takesBounds()) {
         txt_min->setText(out.txtMin);
         txt_Max->setText(out.txtMax);
     }
-    const QList<QColor> colours = classColours(int(out.classes.size()), map::fromWindowsColour(map::kAmplitudeStart),
-                                               map::fromWindowsColour(map::kAmplitudeEnd));
-    QList<map::LegendRow> rows;
-    for (int i = 0; i < out.classes.size(); ++i)
-        rows.append({map::classLabel(out.classes[i], false), colours.value(i)});
-    setLegend(rows);
+    m_legend = map::makeMethodLegend(out, outcomeColours(out, method.kind()), m_ctx.numbers);
+    m_legendMethod = method.kind();
+    // White territories stay on the drawn map: the no-data row stays with them.
+    m_legend.noDataRow = m_drawn.has_value();
+    showLegend();
     m_state.amplitudeClassesMade(out.finished);
     applyStates();
 }
@@ -571,12 +654,16 @@ void frm_Mappa::cmd_Select_Click()
             txt_Max->setFocus();
         return;
     }
-    if (m_drawn) {
-        // A new set of classes after a drawing starts a new legend.
-        m_drawn.reset();
-        GridIndici->setRowCount(0);
-    }
-    appendLegendRow({map::classLabel(out.classes.first(), false), swatchColour(lbl_colore)});
+    // The legend of the manual classes made so far (a first click starts a new one), each in the
+    // colour chosen for it, or in the palette's.
+    if (m_manual.classes().size() == 1)
+        m_manualColours.clear();
+    m_manualColours.append(swatchColour(lbl_colore));
+    m_legend = map::makeLegend(m_manual.classes(), m_manualColours, false, m_ctx.numbers);
+    m_legendMethod = map::Method::Manual;
+    m_legend.noDataRow = m_drawn.has_value();
+    recolour(m_legend, map::Method::Manual);
+    showLegend();
     txt_min->setText(out.txtMin);
     txt_Max->setText(out.txtMax);
     m_state.manualClassAdded(out.finished);
@@ -586,7 +673,7 @@ void frm_Mappa::cmd_Select_Click()
 void frm_Mappa::drawLegendClasses(bool byCommand2)
 {
     BusyPointer busy(m_ctx.prompt);
-    showDrawing(map::legendDrawing(m_ctx, m_request, legendRows(), m_module));
+    showDrawing(map::legendDrawing(m_ctx, m_request, m_legend, m_module));
     m_manual.clear();
     m_state.classesDrawn(byCommand2);
     applyStates();
@@ -611,29 +698,37 @@ void frm_Mappa::cmdNota_Click()
 void frm_Mappa::GridIndici_Click(int row, int column)
 {
     // The no-data row of a drawn map stands for the white of the territories without a class.
-    if (column != 0 || !m_ctx.prompt || (m_drawn && row == GridIndici->rowCount() - 1))
+    if (column != 0 || !m_ctx.prompt || row < 0 || row >= m_legend.classes.size())
         return;
-    QTableWidgetItem *cell = GridIndici->item(row, 0);
     // A cancelled dialog leaves the class as it was.
-    const std::optional<QColor> c = m_ctx.prompt->chooseColor(cell->background().color());
+    const std::optional<QColor> c = m_ctx.prompt->chooseColor(m_legend.classes[row].colour);
     if (!c)
         return;
-    cell->setBackground(*c);
     // On a drawn map the class takes its new colour at once, so the map and legend agree.
-    if (m_drawn && row < m_drawn->legend.size() - 1) {
-        m_drawn->legend[row].colour = *c;
+    const bool shownIsDrawn = !legendPending();
+    m_legend.classes[row].colour = *c;
+    if (m_legendMethod == map::Method::Manual && row < m_manualColours.size())
+        m_manualColours[row] = *c;
+    if (m_drawn && shownIsDrawn) {
+        m_drawn->legend.classes[row].colour = *c;
         map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
         Map2->refresh();
     }
+    showLegend();
 }
 
 void frm_Mappa::cmd_reset_Click()
 {
     txtClassi->clear();
     m_state.reset();
+    // The chosen method can start again at once ("Visualizza cartogramma" included).
+    m_state.selectMethod(m_state.method);
     txt_Max->clear();
     txt_min->clear();
+    m_legend = {};
+    m_manualColours.clear();
     GridIndici->setRowCount(0);
+    lblLegendaDaApplicare->hide();
     GridIndici->hide();
     m_manual.clear();
     m_drawn.reset();
@@ -748,7 +843,7 @@ void frm_Mappa::handOff(bool printAtOnce)
 {
     if (!printOpener)
         return;
-    printOpener(map::mapPageRequest(Map2->view(), txtVariabile->text(), legendRows(), printAtOnce));
+    printOpener(map::mapPageRequest(Map2->view(), txtVariabile->text(), m_legend, printAtOnce));
 }
 
 void frm_Mappa::cmd_export_Click()

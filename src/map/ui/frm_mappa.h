@@ -7,6 +7,7 @@
 
 #include "layout/layoutpage.h"
 #include "map/classify.h"
+#include "map/classifymethod.h"
 #include "map/classifystate.h"
 #include "map/legend.h"
 #include "map/mapdata.h"
@@ -54,7 +55,8 @@ public:
     const map::ClassifyControls &controlStates() const { return m_state; }
     // Whether a thematic map is drawn (identify answers only then).
     bool drawn() const { return m_drawn.has_value(); }
-    // The rows of GridIndici: swatch colour and label.
+    // The legend model GridIndici shows, and its rows (swatch colour and label).
+    const map::Legend &legend() const { return m_legend; }
     QList<map::LegendRow> legendRows() const;
     // Where "Salva..." and "Salva e Stampa" send the map page; by default the print layout of
     // the main window.
@@ -92,10 +94,26 @@ private:
     void Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel);
     void GridIndici_Click(int row, int column);
     void chooseColour(QLabel *swatch);
-    void setLegend(const QList<map::LegendRow> &rows);
+    // GridIndici shows the rows of the legend model again, with the note when they are not
+    // yet on the map.
+    void showLegend();
+    bool legendPending() const;
+    // The colours of a legend of the method: the palette's when one is chosen, else the
+    // method's own (the swatches, the equal-amplitude ramp, the colours chosen class by class).
+    void recolour(map::Legend &legend, map::Method kind) const;
+    void cmb_palette_Click();
     void appendLegendRow(const map::LegendRow &row);
-    // The colours of count classes: the chosen ColorBrewer palette, else the ramp given.
-    QList<QColor> classColours(int count, const QColor &start, const QColor &end) const;
+    QRadioButton *optionOf(map::Method kind) const;
+    // What the chosen method classifies: the values, their statistics and the boxes.
+    map::ClassRequest classRequest() const;
+    // The colours chosen for a method: the ColorBrewer palette of cmb_palette, else the ramp of
+    // the quartile swatches or the one the equal-amplitude classes start from.
+    map::ColourChoice colourChoice(map::Method kind) const;
+    // The colours of count classes in that choice (the ramp when the palette has no such count).
+    QList<QColor> choiceColours(map::Method kind, int count) const;
+    // The colours of a method's classes (map::methodColours, with the ramp for a palette short
+    // of classes).
+    QList<QColor> outcomeColours(const map::MethodOutcome &out, map::Method kind) const;
     // Colours the join layer with a drawing and shows its legend.
     void showDrawing(const map::Drawing &drawing);
     void drawLegendClasses(bool byCommand2);
@@ -110,7 +128,13 @@ private:
     map::ColumnStats m_stats;
     map::ClassifyControls m_state;
     map::ManualClassifier m_manual;
+    // The legend of the classes made or drawn; GridIndici shows it, the drawing reads its
+    // limits, the page its rows.
+    map::Legend m_legend;
+    map::Method m_legendMethod = map::Method::Quartiles;
+    QList<QColor> m_manualColours; // the colour chosen for each manual class
     std::optional<map::ThematicClasses> m_drawn;
+    map::Method m_drawnMethod = map::Method::Quartiles;
     bool m_tableDropped = false;
     bool m_shownOnce = false;
     const QString m_module = QStringLiteral("frm_Mappa");
@@ -123,7 +147,9 @@ public:
     MapWidget *Map2;
     QLabel *lblScalaKm;
     QGroupBox *Frame1; // "Tipo rappresentazione"
-    QRadioButton *Option1, *Option2, *Option3, *Option4;
+    // One option button per method of the registry (Option1 quartiles ... Option6 box map).
+    QList<std::pair<QRadioButton *, const map::ClassificationMethod *>> methodOptions;
+    QRadioButton *Option1, *Option2, *Option3, *Option4, *Option5, *Option6;
     QPushButton *cmdNota;
     QComboBox *cmb_palette;
     QLabel *lblClassi, *lblMaxClassi;
@@ -132,8 +158,9 @@ public:
     QGroupBox *Frame5; // quartiles
     QLabel *lbl_mincolor, *lbl_maxcolor;
     QPushButton *Cmd_cmdAutocolor;
-    QGroupBox *Frame3; // equal amplitude, natural breaks
+    QGroupBox *Frame3; // the methods that make all their classes at once
     QPushButton *cmdSelClassiUgualeAmp, *Command2;
+    QCheckBox *chkCardine3; // box map: fences at 3 interquartile ranges
     QGroupBox *Frame2; // manual
     QLabel *lbl_colore;
     QPushButton *cmd_Select, *cmd_GoMap;
@@ -141,6 +168,7 @@ public:
     QLabel *Label9, *Label11, *Label12;
     QGroupBox *fraCB;
     QTableWidget *GridIndici;
+    QLabel *lblLegendaDaApplicare;
     QCheckBox *chk_inform, *chk_zoom;
     QTreeWidget *ListView1;
     QPushButton *Avanz;
