@@ -229,7 +229,7 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
     EXPECT_LT(w.Map2->view().extent().width(), full.width() / 2);
     QTest::mouseClick(w.Map2, Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
-    EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().fullExtent());
+    EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().homeExtent());
     EXPECT_EQ(w.lblScalaKm->text(), fullScale);
 
     // "Salva..." opens the print layout with the map, the variable text and the legend; "Salva e

@@ -708,7 +708,7 @@ void frm_Mappa::Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mod
     if (button == Qt::LeftButton)
         DoZoom(modifiers & Qt::ShiftModifier);
     else if (button == Qt::RightButton)
-        Map2->view().setExtent(Map2->view().fullExtent());
+        Map2->view().setExtent(Map2->view().homeExtent());
     RefreshScale();
 }
 
