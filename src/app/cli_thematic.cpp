@@ -229,8 +229,16 @@ std::optional<QSize> pictureSize(const QCommandLineParser &p, QString &err)
     return size;
 }
 
+QString ThematicMapResult::summary() const
+{
+    QString text = request.header + QStringLiteral(": ") + map::countsText(counts);
+    if (!coverage.complete())
+        text += QStringLiteral("; ") + map::coverageText(coverage);
+    return text;
+}
+
 std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLineParser &p, int &exitCode,
-                                                  const std::optional<QString> &year)
+                                                  const QString &command, const std::optional<QString> &year)
 {
     AppContext &ctx = s.ctx;
     exitCode = 2;
@@ -274,8 +282,18 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
         }
         return *o.level;
     };
+    // A failed map: the message on standard error, the message and its detail in Error.log.
+    auto failed = [&](const map::MapFailure &f) {
+        s.err += f.message + QLatin1Char('\n');
+        if (f.logged)
+            ctx.log.record(command, f.procedure, QString(), f.logText());
+        return std::nullopt;
+    };
     QSet<int> ticked(table.groups.begin(), table.groups.end());
-    std::optional<map::MapRequest> req = map::createMap(ctx, grid, {column, o.column, QString(), ticked}, chooseLevel);
+    map::CreateMapOutcome prepared = map::createMap(ctx, grid, {column, o.column, QString(), ticked}, chooseLevel);
+    if (prepared.refusal)
+        return failed(*prepared.refusal);
+    std::optional<map::MapRequest> &req = prepared.request;
     if (!req) {
         if (levelAsked && !o.level) {
             s.err += QStringLiteral("La selezione ha più livelli territoriali: scegliere quello della mappa con "
@@ -297,18 +315,18 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
         return std::nullopt;
     }
 
-    ThematicMapResult r {*req, *drawing, {}, {}};
+    ThematicMapResult r {*req, *drawing, {}, {}, {}, {}};
     r.view.setViewport(map::thematicMapArea(QRectF(QPointF(0, 0), QSizeF(*size))).size().toSize());
     try {
         r.shapeCase = map::LoadShapeConfig(ctx.FilesFolder, ctx.ShapeFolder, req->mapCase.name, r.view);
     } catch (const map::ShapeConfigError &e) {
-        s.err += QStringLiteral("Errore: ") + e.text() + QLatin1Char('\n');
-        return std::nullopt;
+        return failed({QStringLiteral("Form_Load"), QStringLiteral("Errore: ") + e.text(), QString()});
     }
-    if (!map::joinLayer(r.shapeCase)) {
-        s.err += QStringLiteral("Errore: il caso %1 non ha un layer di unione con i dati.\n").arg(req->mapCase.name);
-        return std::nullopt;
-    }
+    const map::JoinCheck join = map::checkJoin(r.shapeCase, *req, ctx.numbers);
+    if (join.failure)
+        return failed(*join.failure);
+    r.coverage = join.coverage;
+    r.counts = map::mapCounts(*req, r.drawing.classes, ctx.numbers);
     map::applyClasses(r.shapeCase, r.drawing.classes, req->mapCase.kind);
     exitCode = 0;
     return r;

@@ -4,6 +4,7 @@
 // the column, the refusals, and the rows to map sorted on the column. The map window is opened
 // with the resulting MapRequest, a plain value.
 
+#include "shell/prompt.h"
 #include "table/datatable.h"
 
 #include <QList>
@@ -14,7 +15,8 @@
 
 namespace qrn {
 struct AppContext;
-}
+struct NumberFormat;
+} // namespace qrn
 
 namespace qrn::map {
 
@@ -86,6 +88,19 @@ struct MapRequest {
     QStringList values() const;
 };
 
+// A map refused by the core: the Italian message for the user (with the icon of its box), the
+// detail for Error.log and the procedure it is logged under. A refusal that only asks the user
+// for another input (no variable chosen, say) is not a failure and is not logged.
+struct MapFailure {
+    QString procedure;
+    QString message;
+    QString detail;
+    Icon icon = Icon::Exclamation;
+    bool logged = true;
+    // The description written to Error.log: the message, then the detail.
+    QString logText() const { return detail.isEmpty() ? message : message + QStringLiteral(" (") + detail + ')'; }
+};
+
 // The messages of the preparation.
 inline const QString kSelectVariable = QStringLiteral("Selezionare una variabile.");
 inline const QString kSelectVariableBang = QStringLiteral("Selezionare una variabile!");
@@ -105,12 +120,22 @@ struct CreateMapInput {
 // Asks the level of the map (frmSelMappa) given LevelCode.
 using LevelChooser = std::function<LevelChoice(qint16 levelCode)>;
 
-// mnu_createMap_Click without its window: the checks and refusals (messages through
-// ctx.prompt), LevelCode, LevelName (the case name), LastCode; sorts the table ascending on
-// the column and takes the rows of the case. On success the table's selected column is 1 and
-// its rows are coloured by ColorGridLinesToT. Nothing comes back after a refusal or a
-// cancelled level window.
-std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const CreateMapInput &in,
-                                    const LevelChooser &chooseLevel);
+// What the preparation gives: the request, or the refusal to show, or neither when the user
+// cancelled the level window.
+struct CreateMapOutcome {
+    std::optional<MapRequest> request;
+    std::optional<MapFailure> refusal;
+};
+
+// mnu_createMap_Click without its window: the checks and refusals, LevelCode, LevelName (the
+// case name), LastCode; sorts the table ascending on the column and takes the rows of the
+// case. On success the table's selected column is 1 and its rows are coloured by
+// ColorGridLinesToT. A column whose rows of the level hold no value is refused: its map would
+// colour nothing.
+CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInput &in,
+                           const LevelChooser &chooseLevel);
+
+// The refusal of a request whose rows hold no value at all.
+std::optional<MapFailure> checkValues(const MapRequest &req, const NumberFormat &numbers);
 
 } // namespace qrn::map

@@ -48,8 +48,8 @@ void ErrorLog::append(const QString &path, const QString &line) noexcept
     }
 }
 
-void ErrorLog::logError(const QString &module, const QString &procedure, const QString &number,
-                        const QString &description) noexcept
+void ErrorLog::record(const QString &module, const QString &procedure, const QString &number,
+                      const QString &description) noexcept
 {
     try {
         if (!m_filesFolder.isEmpty()) {
@@ -60,6 +60,12 @@ void ErrorLog::logError(const QString &module, const QString &procedure, const Q
         }
     } catch (...) {
     }
+}
+
+void ErrorLog::logError(const QString &module, const QString &procedure, const QString &number,
+                        const QString &description) noexcept
+{
+    record(module, procedure, number, description);
     try {
         if (m_prompt) {
             m_prompt->message(QStringLiteral("Errore : ") + description

@@ -35,6 +35,10 @@ public:
     {
         logError(module, procedure, QString::number(number), description);
     }
+    // Appends the Error.log line only, for a caller that shows or prints the message itself.
+    // Never throws.
+    void record(const QString &module, const QString &procedure, const QString &number,
+                const QString &description) noexcept;
 
     // Appends a line to Debug.log when the trace is on; does nothing otherwise. Never throws.
     void debug(const QString &module, const QString &procedure, const QString &text) noexcept;

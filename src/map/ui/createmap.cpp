@@ -2,6 +2,7 @@
 
 #include "map/ui/frmselmappa.h"
 #include "shell/context.h"
+#include "shell/prompt.h"
 #include "shell/ui/mainwindow.h"
 #include "table/ui/frm_dispdata.h"
 
@@ -31,11 +32,19 @@ std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const QSet<
     if (auto *sortBox = grid.findChild<QComboBox *>(QStringLiteral("cmb_Ordina")))
         in.sortColumnText = sortBox->currentText();
     in.tickedGroups = ticked;
-    std::optional<map::MapRequest> req = map::createMap(grid.context(), grid.table(), in, chooseLevel);
+    AppContext &ctx = grid.context();
+    map::CreateMapOutcome outcome = map::createMap(ctx, grid.table(), in, chooseLevel);
     // The table may be sorted even when no territory of the level was found.
     grid.refreshTable();
+    if (const std::optional<map::MapFailure> &f = outcome.refusal) {
+        if (ctx.prompt)
+            ctx.prompt->message(f->message, QString(), f->icon);
+        if (f->logged)
+            ctx.log.record(grid.objectName(), f->procedure, QString(), f->logText());
+    }
+    std::optional<map::MapRequest> &req = outcome.request;
     if (!req)
-        return req;
+        return std::nullopt;
     grid.level = grid.context().LevelCode;
     grid.firstTerritoryType = req->mapCase.firstType;
     grid.secondTerritoryType = req->mapCase.secondType;

@@ -317,7 +317,12 @@ void frm_Mappa::buildControls()
     Map2->setMinimumSize(320, 240);
     mapLayout->addWidget(Map2, 1);
     lblScalaKm = named(new QLabel, "lblScalaKm");
-    mapLayout->addWidget(lblScalaKm);
+    lblStato = named(new QLabel, "lblStato");
+    lblStato->setWordWrap(true);
+    auto *underMap = new QHBoxLayout;
+    underMap->addWidget(lblScalaKm);
+    underMap->addWidget(lblStato, 1, Qt::AlignRight);
+    mapLayout->addLayout(underMap);
 
     picSplitter = named(new QSplitter(Qt::Horizontal), "picSplitter");
     picSplitter->addWidget(panel);
@@ -441,6 +446,38 @@ void frm_Mappa::loadLayers(const QString &procedure)
         cmb_namelayers->setCurrentIndex(m_case.layers.empty() ? -1 : std::max(0, cmb_namelayers->findText(chosen)));
     }
     cmb_namelayers_Click(cmb_namelayers->currentIndex());
+    m_join = map::checkJoin(m_case, m_request, m_ctx.numbers);
+    showStatus();
+}
+
+void frm_Mappa::showStatus()
+{
+    QStringList parts;
+    if (m_join.failure) {
+        parts << m_join.failure->message;
+    } else {
+        if (m_drawn)
+            parts << map::countsText(map::mapCounts(m_request, *m_drawn, m_ctx.numbers));
+        parts << (m_join.coverage.complete() ? QStringLiteral("%1 territori sulla mappa").arg(m_join.coverage.rows)
+                                             : map::coverageText(m_join.coverage));
+    }
+    lblStato->setText(parts.join(QStringLiteral("; ")));
+}
+
+void frm_Mappa::report(const map::MapFailure &f)
+{
+    if (m_ctx.prompt)
+        m_ctx.prompt->message(f.message, QString(), f.icon);
+    if (f.logged)
+        m_ctx.log.record(objectName(), f.procedure, QString(), f.logText());
+}
+
+bool frm_Mappa::refusedMap()
+{
+    if (!m_join.failure)
+        return false;
+    report(*m_join.failure);
+    return true;
 }
 
 void frm_Mappa::selectMethod(map::Method m)
@@ -517,11 +554,14 @@ void frm_Mappa::showDrawing(const map::Drawing &drawing)
     map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
     Map2->refresh();
     setLegend(m_drawn->legend);
+    showStatus();
 }
 
 void frm_Mappa::Cmd_cmdAutocolor_Click()
 {
     cmd_reset_Click();
+    if (refusedMap())
+        return;
     BusyPointer busy(m_ctx.prompt);
     showDrawing(map::quartileDrawing(m_ctx, m_request,
                                      classColours(map::QuartileClassifier::kClasses, swatchColour(lbl_mincolor),
@@ -585,6 +625,8 @@ void frm_Mappa::cmd_Select_Click()
 
 void frm_Mappa::drawLegendClasses(bool byCommand2)
 {
+    if (refusedMap())
+        return;
     BusyPointer busy(m_ctx.prompt);
     showDrawing(map::legendDrawing(m_ctx, m_request, legendRows(), m_module));
     m_manual.clear();

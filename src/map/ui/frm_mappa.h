@@ -10,6 +10,7 @@
 #include "map/classifystate.h"
 #include "map/legend.h"
 #include "map/mapdata.h"
+#include "map/mapreport.h"
 #include "map/maptable.h"
 #include "map/shapeconfig.h"
 #include "map/thematic.h"
@@ -96,8 +97,14 @@ private:
     void appendLegendRow(const map::LegendRow &row);
     // The colours of count classes: the chosen ColorBrewer palette, else the ramp given.
     QList<QColor> classColours(int count, const QColor &start, const QColor &end) const;
-    // Colours the join layer with a drawing and shows its legend.
+    // Colours the join layer with a drawing and shows its legend and its counts.
     void showDrawing(const map::Drawing &drawing);
+    // A map that would colour no territory: its message shown and logged; true when so.
+    bool refusedMap();
+    // Shows a refusal of the core through the prompt and, when it is a failure, logs it.
+    void report(const map::MapFailure &f);
+    // lblStato: the territories on the map, and after a drawing those in a class.
+    void showStatus();
     void drawLegendClasses(bool byCommand2);
     void handOff(bool printAtOnce);
     void dropTable();
@@ -111,6 +118,7 @@ private:
     map::ClassifyControls m_state;
     map::ManualClassifier m_manual;
     std::optional<map::ThematicClasses> m_drawn;
+    map::JoinCheck m_join; // the request on the join layer of the loaded case
     bool m_tableDropped = false;
     bool m_shownOnce = false;
     const QString m_module = QStringLiteral("frm_Mappa");
@@ -122,6 +130,7 @@ public:
     QSplitter *picSplitter;
     MapWidget *Map2;
     QLabel *lblScalaKm;
+    QLabel *lblStato; // the territories on the map and in the classes
     QGroupBox *Frame1; // "Tipo rappresentazione"
     QRadioButton *Option1, *Option2, *Option3, *Option4;
     QPushButton *cmdNota;
