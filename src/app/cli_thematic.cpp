@@ -258,9 +258,6 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
     exitCode = 1;
     if (const int rc = selectTable(s, table))
         return exitCode = rc, std::nullopt;
-    // Territories named one by one leave the level open: it is asked, as for a mixed selection.
-    if (table.groups.isEmpty())
-        ctx.LevelCode = 3;
     DataTable grid;
     if (const int rc = loadTable(s, table, grid))
         return exitCode = rc, std::nullopt;
@@ -289,8 +286,9 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
             ctx.log.record(command, f.procedure, QString(), f.logText());
         return std::nullopt;
     };
-    QSet<int> ticked(table.groups.begin(), table.groups.end());
-    map::CreateMapOutcome prepared = map::createMap(ctx, grid, {column, o.column, QString(), ticked}, chooseLevel);
+    // The level of the selection (territories named one by one leave it open: it is asked).
+    map::CreateMapOutcome prepared = map::createMap(ctx, grid, {column, o.column, QString(), ctx.LevelCode},
+                                                    chooseLevel);
     if (prepared.refusal)
         return failed(*prepared.refusal);
     std::optional<map::MapRequest> &req = prepared.request;

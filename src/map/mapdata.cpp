@@ -5,25 +5,9 @@
 #include "shell/numberformat.h"
 #include "table/gridops.h"
 
-#include <initializer_list>
-
 namespace qrn::map {
 
 namespace {
-
-struct GroupRule {
-    std::initializer_list<int> boxes;
-    qint16 level;
-};
-
-// Applied in order; every rule whose boxes are all ticked sets the level, so the last one wins.
-const GroupRule kGroupRules[] = {
-    {{5}, 3},          {{6, 4}, 2},          {{2, 6}, 2},    {{6, 3}, 2},    {{2, 4}, 2},       {{2, 3}, 2},
-    {{1, 2}, 3},       {{1, 6}, 3},          {{1, 4}, 3},    {{1, 3}, 3},    {{1, 2, 6, 4}, 3}, {{1, 2, 3, 4}, 3},
-    {{1, 6, 3, 4}, 3}, {{1, 3, 4}, 3},       {{1, 2, 6}, 3}, {{1, 2, 3}, 3}, {{1, 2, 4}, 3},    {{1, 6, 3}, 3},
-    {{1, 6, 4}, 3},    {{6, 3, 4}, 2},       {{2, 3, 4}, 2}, {{2, 6, 3}, 2}, {{2, 6, 4}, 2},    {{2, 6, 3, 4}, 2},
-    {{1, 2, 6, 3}, 3}, {{1, 2, 6, 3, 4}, 3},
-};
 
 const char *const kRefusedNames[] = {"N_TERCO", "COD_SEZ", "COMUNE_MIN", "COMUNI", "PIT4"};
 
@@ -49,19 +33,6 @@ MapCase nuts2Case()
 MapCase regionsCase()
 {
     return {MapKind::Regions, QStringLiteral("regioni"), 2, 22};
-}
-
-qint16 levelFromGroups(qint16 levelCode, const QSet<int> &ticked)
-{
-    qint16 level = levelCode;
-    for (const GroupRule &r : kGroupRules) {
-        bool all = true;
-        for (int box : r.boxes)
-            all = all && ticked.contains(box);
-        if (all)
-            level = r.level;
-    }
-    return level;
 }
 
 bool provincesOffered(qint16 levelCode, const QString &currentLevel)
@@ -146,22 +117,22 @@ CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInp
         ? grid::variableDescription(ctx, table, in.column, QStringLiteral("frm_dispData"))
         : in.description;
 
-    ctx.LevelCode = levelFromGroups(ctx.LevelCode, in.tickedGroups);
+    qint16 level = in.level;
     const ColumnCode cc = columnCode(req.header, ctx.CurrentTipo);
     ctx.LastCode = cc.lastCode;
     req.lastCode = cc.lastCode;
     req.year = cc.year;
     const int year = cc.year.toInt();
 
-    switch (ctx.LevelCode) {
+    switch (level) {
     case 1:
         req.mapCase = provincesCase(cc.lastCode, year);
         break;
     case 2:
     case 3: {
-        const LevelChoice choice = chooseLevel ? chooseLevel(ctx.LevelCode) : LevelChoice::Cancel;
-        ctx.LevelCode = levelCodeOf(choice, ctx.LevelCode);
-        if (ctx.LevelCode == 0)
+        const LevelChoice choice = chooseLevel ? chooseLevel(level) : LevelChoice::Cancel;
+        level = levelCodeOf(choice, level);
+        if (level == 0)
             return {};
         req.mapCase = choice == LevelChoice::Regions ? regionsCase()
             : choice == LevelChoice::Nuts2           ? nuts2Case()
@@ -184,7 +155,7 @@ CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInp
     if (refusedColumnName(req.header))
         return ask(kSelectNumeric);
 
-    grid::sortColumn(table, in.column, true, ctx.numbers);
+    // The refusals come before the sort: a refused map leaves the grid as it was.
     req.rows = mapRows(table, in.column, req.mapCase.firstType, req.mapCase.secondType);
     if (req.rows.isEmpty()) {
         // A table with rows of other levels only names the level that is missing; an empty
@@ -197,6 +168,8 @@ CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInp
     }
     if (std::optional<MapFailure> f = checkValues(req, ctx.numbers))
         return {std::nullopt, f};
+    grid::sortColumn(table, in.column, true, ctx.numbers);
+    req.rows = mapRows(table, in.column, req.mapCase.firstType, req.mapCase.secondType);
     table.current.column = 1;
     table.selEnd.column = 1;
     table.colorTotals();

@@ -146,7 +146,7 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     ASSERT_TRUE(s.w);
     frm_Mappa &w = *s.w;
     EXPECT_EQ(w.windowTitle(), "Modulo cartografico");
-    EXPECT_EQ(s.grid->year, "2005");
+    EXPECT_EQ(w.request().year, "2005");
     // Controls, with the caption of the buttons.
     const QString controls = QStringLiteral(
         "Cmd_cmdAutocolor=Visualizza cartogramma;cmdSelClassiUgualeAmp=Seleziona;Command2=Visualizza mappa;"
@@ -437,6 +437,12 @@ TEST(CreateMapCommand, ProvincesAndRegionsAskTheLevelAndMapTheChosenOne)
 {
     Scenario s({1, 6}, "CO001");
     ASSERT_TRUE(s.grid);
+    // The grid keeps the level of the selection it shows: the selection window may be closed.
+    QWidget *sel = s.main->registry().existing("FORMDATITAB");
+    ASSERT_TRUE(sel);
+    (sel->parentWidget() ? sel->parentWidget() : sel)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(s.main->registry().existing("FORMDATITAB"));
     QString asked;
     QTimer::singleShot(0, [&asked] {
         QWidget *w = QApplication::activeModalWidget();

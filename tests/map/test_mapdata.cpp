@@ -12,16 +12,6 @@ using namespace qrn;
 using namespace qrn::map;
 using qrn::test::TestFolder;
 
-TEST(MapLevel, GroupBoxRulesLastMatchWins)
-{
-    const std::tuple<qint16, QSet<int>, qint16> cases[] = {
-        {1, {}, 1},     {1, {3, 4}, 1},          {0, {5}, 3},          {4, {6, 4}, 2},    {4, {2, 6}, 2},
-        {1, {1, 6}, 3}, {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2}, {1, {1, 3, 4}, 3}, {2, {6, 3, 4}, 2},
-        {0, {1}, 0}};
-    for (const auto &[start, ticked, level] : cases)
-        EXPECT_EQ(levelFromGroups(start, ticked), level) << start << " " << ticked.size();
-}
-
 TEST(MapLevel, ProvincesOfferedAndLevelOfEachChoice)
 {
     EXPECT_FALSE(provincesOffered(2, "T") || provincesOffered(4, "T") || provincesOffered(3, "R"));
@@ -73,7 +63,7 @@ struct Preparation {
     TestFolder tf;
     std::unique_ptr<AppContext> ctx = tf.context();
     DataTable table = sampleTable();
-    CreateMapInput in {6, "AS013_2005", "Scuole", {}};
+    CreateMapInput in {6, "AS013_2005", "Scuole", 0};
     int asked = 0;
     LevelChoice answer = LevelChoice::Cancel;
 
@@ -84,7 +74,7 @@ struct Preparation {
     }
     std::optional<MapRequest> run(qint16 levelCode)
     {
-        ctx->LevelCode = levelCode;
+        in.level = levelCode;
         outcome = createMap(*ctx, table, in, [this](qint16) {
             ++asked;
             return answer;
@@ -123,14 +113,15 @@ TEST(CreateMap, ProvincesSortedOnTheColumnWithCodeYearAndTotals)
 TEST(CreateMap, MixedLevelsAskAndCancelOpensNothing)
 {
     Preparation p;
-    p.in.tickedGroups = {5};
-    EXPECT_FALSE(p.run(0));
-    EXPECT_TRUE(p.asked == 1 && p.ctx->LevelCode == 0 && !p.outcome.refusal);
+    const QList<QStringList> unsorted = p.table.rows();
+    EXPECT_FALSE(p.run(3));
+    EXPECT_TRUE(p.asked == 1 && !p.outcome.refusal);
+    EXPECT_EQ(p.table.rows(), unsorted);
 
     p.answer = LevelChoice::Regions;
     const std::optional<MapRequest> r = p.run(3);
     ASSERT_TRUE(r);
-    EXPECT_EQ(p.ctx->LevelCode, 4);
+    EXPECT_EQ(r->mapCase.name, "regioni");
     EXPECT_EQ(codesOf(*r), (QStringList {"210=8,00", "010=120,00"}));
 
     p.answer = LevelChoice::Nuts2;
@@ -173,7 +164,9 @@ TEST(CreateMap, RefusalsComeBackWithTheirMessageAndOpenNothing)
     for (const auto &c : cases) {
         Preparation p;
         c.setUp(p);
+        const QList<QStringList> before = p.table.rows();
         EXPECT_FALSE(p.run(c.level)) << c.what;
+        EXPECT_EQ(p.table.rows(), before) << c.what << ": a refused map leaves the grid unsorted";
         EXPECT_EQ(p.refusal(), c.message) << c.what;
         EXPECT_EQ(p.outcome.refusal && p.outcome.refusal->logged, c.failure) << c.what;
         EXPECT_TRUE(p.tf.prompt.shown().empty()) << c.what << ": the core asks nothing itself";

@@ -207,7 +207,6 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
 
     // Loading: the query, then the state of the map request and the background.
     DoQuery();
-    level = m_ctx.LevelCode;
     cmd_createmap->setEnabled(true);
     mnu_createMap->setEnabled(true);
 }
@@ -246,6 +245,9 @@ void frm_dispData::setRedraw(bool on)
 
 void frm_dispData::DoQuery()
 {
+    // The selection window set the level of the query it built: the map of this table keeps it
+    // after that window closes or changes its boxes.
+    level = m_ctx.LevelCode;
     cmb_Ordina->clear();
     setRedraw(false);
     grid::DoQuery(m_ctx, m_table, &m_query,
@@ -257,6 +259,11 @@ void frm_dispData::DoQuery()
     datagrid->setColumnHidden(0, true);
     showTableSelection();
     setRedraw(true);
+}
+
+QString frm_dispData::sortColumnText() const
+{
+    return cmb_Ordina->currentText();
 }
 
 void frm_dispData::fillCombos()

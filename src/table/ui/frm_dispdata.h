@@ -39,14 +39,9 @@ public:
     frm_dispData(AppContext &ctx, MainWindow *main);
     ~frm_dispData() override;
 
-    // State of a map request, read and set by the map windows.
-    qint16 level = 0; // territorial level, LevelCode when the window loaded
-    qint16 firstTerritoryType = 0; // TipoTerritorio of the rows that go to the map
-    qint16 secondTerritoryType = 0; // a second accepted TipoTerritorio
-    QString selectedHeader; // header of the column chosen for the map
-    QString codePrefix; // letters of that column's code
-    QString codeNumber; // three digits of that column's code
-    QString year; // last four characters of that header
+    // The map hand-off: the territorial level of the selection of the query shown (LevelCode
+    // then), from which the map of a column starts.
+    qint16 level = 0;
 
     // The derived-indicator counter and the last column picked in the formula window.
     formula::DerivedMemory derived;
@@ -59,6 +54,8 @@ public:
     frmFunzione *formulaWindow() const;
 
     AppContext &context() { return m_ctx; }
+    // The column named in the sort box (cmb_Ordina).
+    QString sortColumnText() const;
     DataTable &table() { return m_table; } // datagrid
     DataTable &table2() { return m_table2; } // datagrid2, the rows handed to the map
     // The selection query this window ran (empty once it is closed).
