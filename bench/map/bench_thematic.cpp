@@ -52,9 +52,8 @@ struct Provinces {
     // The request of the grid's column; the benchmark stops when it does not hold the 107.
     std::optional<map::MapRequest> request(benchmark::State &state)
     {
-        ctx->LevelCode = 1;
-        std::optional<map::MapRequest> req = map::createMap(
-            *ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), {}}, {});
+        std::optional<map::MapRequest> req =
+            map::createMap(*ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
         if (!req || req->rows.size() != 107) {
             state.SkipWithError("no request of 107 provinces");
             return std::nullopt;

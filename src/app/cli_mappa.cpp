@@ -55,9 +55,11 @@ int runCase(const AppContext &ctx, const QCommandLineParser &p, QString &out, QS
     return 0;
 }
 
-// --classi-csv: the rows of tMappa as stored (territory code, value, class number), an empty
-// line, then the legend rows (swatch colour, label).
-bool writeClassesCsv(Session &s, const QString &file, const QList<map::LegendRow> &legend)
+// --classi-csv: the rows of tMappa as stored (territory code, value, class number: the
+// territories with a value), an empty line, then the legend rows (swatch colour, label, and the
+// territories drawn so: the class's, and on the no-data row those without a class), so the
+// counts add up to the territories of the message.
+bool writeClassesCsv(Session &s, const QString &file, const QList<map::LegendRow> &legend, const map::MapCounts &counts)
 {
     QString text;
     Session csv {s.ctx, s.prompt, s.menus, s.separator, text, s.err, s.cacheFolder};
@@ -65,9 +67,13 @@ bool writeClassesCsv(Session &s, const QString &file, const QList<map::LegendRow
         auto cn = s.ctx.openDatabase(s.ctx.userDbFile(), s.ctx.FilesFolder);
         csv.printCsv(cn->query(QStringLiteral("SELECT * FROM ") + QString(map::kMapTable)));
     }
-    text += QLatin1Char('\n') + QStringLiteral("Colore") + s.separator + QStringLiteral("Legenda") + QLatin1Char('\n');
-    for (const map::LegendRow &row : legend)
-        text += row.colour.name() + s.separator + csvField(row.label, s.separator) + QLatin1Char('\n');
+    text += QLatin1Char('\n') + QStringLiteral("Colore") + s.separator + QStringLiteral("Legenda") + s.separator
+        + QStringLiteral("Territori") + QLatin1Char('\n');
+    for (int i = 0; i < legend.size(); ++i) {
+        const int territories = i < counts.perClass.size() ? counts.perClass[i] : counts.withoutClass();
+        text += legend[i].colour.name() + s.separator + csvField(legend[i].label, s.separator) + s.separator
+            + QString::number(territories) + QLatin1Char('\n');
+    }
     QSaveFile f(file);
     const QByteArray bytes = text.toUtf8();
     if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
@@ -86,7 +92,7 @@ int runThematic(Session &s, const QCommandLineParser &p)
     if (p.isSet(QStringLiteral("caso")))
         return s.usage(QStringLiteral("--caso non va con --colonna: il caso viene dal livello dei territori."));
     int rc = 0;
-    std::optional<ThematicMapResult> r = buildThematicMap(s, p, rc);
+    std::optional<ThematicMapResult> r = buildThematicMap(s, p, rc, QStringLiteral("mappa"));
     if (!r)
         return rc;
     const std::optional<QSize> size = pictureSize(p, s.err);
@@ -103,13 +109,9 @@ int runThematic(Session &s, const QCommandLineParser &p)
     if (!drawn)
         return s.fail(QStringLiteral("Errore: ") + why);
     const QString csv = p.value(QStringLiteral("classi-csv"));
-    if (!csv.isEmpty() && !writeClassesCsv(s, csv, legend))
+    if (!csv.isEmpty() && !writeClassesCsv(s, csv, legend, r->counts))
         return 1;
-    s.out += QStringLiteral("%1: %2 territori in %3 classi, mappa %4 in %5\n")
-                 .arg(r->request.header)
-                 .arg(r->request.rows.size())
-                 .arg(legend.size() - 1)
-                 .arg(r->request.mapCase.name, file);
+    s.out += QStringLiteral("%1, mappa %2 in %3\n").arg(r->summary(), r->request.mapCase.name, file);
     return 0;
 }
 

@@ -90,10 +90,13 @@ YearOutcome buildYearPage(Session &s, const QCommandLineParser &p, const QString
         Prompt *prompt;
         ~Restore() { ctx.setPrompt(prompt); }
     } restore {s.ctx, &s.prompt};
-    std::optional<ThematicMapResult> r = buildThematicMap(yearSession, p, o.exitCode,
+    std::optional<ThematicMapResult> r = buildThematicMap(yearSession, p, o.exitCode, QStringLiteral("pagina"),
                                                           year.isEmpty() ? std::nullopt : std::optional<QString>(year));
     if (r) {
         o.header = r->request.header;
+        // Territories of the table missing from the map are told, as mappa tells them.
+        if (!r->coverage.complete())
+            o.messages += r->summary() + QLatin1Char('\n');
         o.page = YearPage {year,
                            map::mapPageRequest(r->view, r->request.variableText(), r->drawing.classes.legend, false)};
     }

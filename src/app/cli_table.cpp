@@ -224,8 +224,11 @@ int selectTable(Session &s, const TableRequest &req)
     // provinces at the regional level.
     const std::vector<TerritoryEntry> entries = FillTerritori(ctx, 2, req.level == QLatin1String("R") ? 1 : 0);
     std::vector<bool> chosen(entries.size(), false);
+    // The level of the selection as the window gives it: that of the list shown ("Tutto"),
+    // changed by the group boxes.
+    ctx.LevelCode = levelOfGroups(QSet<int>(req.groups.begin(), req.groups.end()),
+                                  req.level == QLatin1String("R") ? 2 : 3);
     for (int g : req.groups) {
-        ctx.LevelCode = territoryGroup(g).levelCode;
         for (int r : groupRows(entries, g, req.level))
             chosen[size_t(r)] = true;
     }

@@ -198,8 +198,16 @@ std::optional<QSize> pictureSize(const QCommandLineParser &p, QString &err)
     return size;
 }
 
+QString ThematicMapResult::summary() const
+{
+    QString text = request.header + QStringLiteral(": ") + map::countsText(counts);
+    if (!coverage.complete())
+        text += QStringLiteral("; ") + map::coverageText(coverage);
+    return text;
+}
+
 std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLineParser &p, int &exitCode,
-                                                  const std::optional<QString> &year)
+                                                  const QString &command, const std::optional<QString> &year)
 {
     AppContext &ctx = s.ctx;
     exitCode = 2;
@@ -219,9 +227,6 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
     exitCode = 1;
     if (const int rc = selectTable(s, table))
         return exitCode = rc, std::nullopt;
-    // Territories named one by one leave the level open: it is asked, as for a mixed selection.
-    if (table.groups.isEmpty())
-        ctx.LevelCode = 3;
     DataTable grid;
     if (const int rc = loadTable(s, table, grid))
         return exitCode = rc, std::nullopt;
@@ -243,8 +248,19 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
         }
         return *o.level;
     };
-    QSet<int> ticked(table.groups.begin(), table.groups.end());
-    std::optional<map::MapRequest> req = map::createMap(ctx, grid, {column, o.column, QString(), ticked}, chooseLevel);
+    // A failed map: the message on standard error, the message and its detail in Error.log.
+    auto failed = [&](const map::MapFailure &f) {
+        s.err += f.message + QLatin1Char('\n');
+        if (f.logged)
+            ctx.log.writeError(command, f.procedure, QString(), f.logText());
+        return std::nullopt;
+    };
+    // The level of the selection (territories named one by one leave it open: it is asked).
+    map::CreateMapOutcome prepared = map::createMap(ctx, grid, {column, o.column, QString(), ctx.LevelCode},
+                                                    chooseLevel);
+    if (prepared.refusal)
+        return failed(*prepared.refusal);
+    std::optional<map::MapRequest> &req = prepared.request;
     if (!req) {
         if (levelAsked && !o.level) {
             s.err += QStringLiteral("La selezione ha più livelli territoriali: scegliere quello della mappa con "
@@ -266,18 +282,18 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
         return std::nullopt;
     }
 
-    ThematicMapResult r {*req, *drawing, {}, {}};
+    ThematicMapResult r {*req, *drawing, {}, {}, {}, {}};
     r.view.setViewport(map::thematicMapArea(QRectF(QPointF(0, 0), QSizeF(*size))).size().toSize());
     try {
         r.shapeCase = map::LoadShapeConfig(ctx.FilesFolder, ctx.ShapeFolder, req->mapCase.name, r.view);
     } catch (const map::ShapeConfigError &e) {
-        s.err += QStringLiteral("Errore: ") + e.text() + QLatin1Char('\n');
-        return std::nullopt;
+        return failed({QStringLiteral("Form_Load"), QStringLiteral("Errore: ") + e.text(), QString()});
     }
-    if (!map::joinLayer(r.shapeCase)) {
-        s.err += QStringLiteral("Errore: il caso %1 non ha un layer di unione con i dati.\n").arg(req->mapCase.name);
-        return std::nullopt;
-    }
+    const map::JoinCheck join = map::checkJoin(r.shapeCase, *req, ctx.numbers);
+    if (join.failure)
+        return failed(*join.failure);
+    r.coverage = join.coverage;
+    r.counts = map::mapCounts(*req, r.drawing.classes, ctx.numbers);
     map::applyClasses(r.shapeCase, r.drawing.classes, req->mapCase.kind);
     exitCode = 0;
     return r;

@@ -4,6 +4,7 @@
 
 #include "app/clicommand.h"
 #include "map/mapdata.h"
+#include "map/mapreport.h"
 #include "map/mapview.h"
 #include "map/shapeconfig.h"
 #include "map/thematic.h"
@@ -24,14 +25,22 @@ struct ThematicMapResult {
     map::Drawing drawing; // classes, legend, tMappa written
     map::ShapeCase shapeCase; // the loaded case (layers shared with view)
     map::MapView view; // layers loaded, join layer coloured, viewport from the options
+    map::JoinCoverage coverage; // the territories of the request on the join layer
+    map::MapCounts counts; // the territories in a class, without data, out of the classes
+    // "AS013_2005: 107 territori in 4 classi" with, when some territories are not on the map,
+    // "; 103 di 107 territori sulla mappa".
+    QString summary() const;
 };
 
 // The selection of `tabella`, the map preparation, the classes of --metodo and the colouring.
 // With year set, every year in --voce items and in --colonna is replaced by it (the atlas of
 // `pagina`). Italian messages go to s.err; on failure returns nullopt and sets exitCode (2 for
-// wrong options, 1 for a failure). The view's viewport is the map area of a picture of
-// --larghezza x --altezza pixels (1600 x 1200 by default; see map::thematicMapArea).
+// wrong options, 1 for a failure); a failed map (one that would colour nothing, or whose
+// files could not be read) is also written to Error.log under command. The view's viewport is
+// the map area of a picture of --larghezza x --altezza pixels (1600 x 1200 by default; see
+// map::thematicMapArea).
 std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLineParser &p, int &exitCode,
+                                                  const QString &command,
                                                   const std::optional<QString> &year = std::nullopt);
 
 // The picture size of --larghezza and --altezza; nullopt (the reason on err) when they are not

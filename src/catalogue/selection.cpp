@@ -3,6 +3,7 @@
 #include "shell/context.h"
 #include "shell/sqltext.h"
 
+#include <initializer_list>
 #include <stdexcept>
 
 namespace qrn {
@@ -95,6 +96,44 @@ const std::vector<TerritoryGroup> &territoryGroups()
         {6, QStringLiteral("Tutte le regioni"), {2, 22}, {2, 22}, 4},
     };
     return groups;
+}
+
+namespace {
+
+struct GroupRule {
+    std::initializer_list<int> boxes;
+    qint16 level;
+};
+
+// Applied in order; every rule whose boxes are all ticked sets the level, so the last one wins.
+const GroupRule kGroupRules[] = {
+    {{5}, 3},          {{6, 4}, 2},          {{2, 6}, 2},    {{6, 3}, 2},    {{2, 4}, 2},       {{2, 3}, 2},
+    {{1, 2}, 3},       {{1, 6}, 3},          {{1, 4}, 3},    {{1, 3}, 3},    {{1, 2, 6, 4}, 3}, {{1, 2, 3, 4}, 3},
+    {{1, 6, 3, 4}, 3}, {{1, 3, 4}, 3},       {{1, 2, 6}, 3}, {{1, 2, 3}, 3}, {{1, 2, 4}, 3},    {{1, 6, 3}, 3},
+    {{1, 6, 4}, 3},    {{6, 3, 4}, 2},       {{2, 3, 4}, 2}, {{2, 6, 3}, 2}, {{2, 6, 4}, 2},    {{2, 6, 3, 4}, 2},
+    {{1, 2, 6, 3}, 3}, {{1, 2, 6, 3, 4}, 3},
+};
+
+} // namespace
+
+qint16 levelOfGroups(const QSet<int> &ticked, qint16 listLevel)
+{
+    // Without a rule, the ticked boxes share one level (only boxes 3 and 4 meet without a rule,
+    // both of level 0): the first one's.
+    qint16 level = listLevel;
+    for (int i = 1; i <= 6; ++i)
+        if (ticked.contains(i)) {
+            level = territoryGroup(i).levelCode;
+            break;
+        }
+    for (const GroupRule &r : kGroupRules) {
+        bool all = true;
+        for (int box : r.boxes)
+            all = all && ticked.contains(box);
+        if (all)
+            level = r.level;
+    }
+    return level;
 }
 
 const TerritoryGroup &territoryGroup(int index)

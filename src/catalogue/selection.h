@@ -2,6 +2,7 @@
 // The selection window's logic without its controls: the list of chosen rows, the territory
 // list and its groups, and the filter handed to the query builder.
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -62,5 +63,12 @@ const std::vector<TerritoryGroup> &territoryGroups();
 const TerritoryGroup &territoryGroup(int index); // 1..6
 // The rows of entries whose type is one of the group's types (at the level given).
 std::vector<int> groupRows(const std::vector<TerritoryEntry> &entries, int groupIndex, const QString &level);
+
+// The territorial level of a selection (LevelCode): 1 provinces, 2 NUTS-2 areas and regions, 3
+// several levels (the map asks which), 4 regions, 0 aggregates only. With no group box ticked it
+// is listLevel, the level of the territory list shown; one box gives its group's level; some
+// combinations of boxes give 2 or 3, the last matching rule winning (provinces and regions: 3).
+// The one place these rules live: the selection window, the map and the command line use it.
+qint16 levelOfGroups(const QSet<int> &ticked, qint16 listLevel);
 
 } // namespace qrn

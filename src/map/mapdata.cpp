@@ -2,28 +2,12 @@
 
 #include "map/provincecase.h"
 #include "shell/context.h"
-#include "shell/prompt.h"
+#include "shell/numberformat.h"
 #include "table/gridops.h"
-
-#include <initializer_list>
 
 namespace qrn::map {
 
 namespace {
-
-struct GroupRule {
-    std::initializer_list<int> boxes;
-    qint16 level;
-};
-
-// Applied in order; every rule whose boxes are all ticked sets the level, so the last one wins.
-const GroupRule kGroupRules[] = {
-    {{5}, 3},          {{6, 4}, 2},          {{2, 6}, 2},    {{6, 3}, 2},    {{2, 4}, 2},       {{2, 3}, 2},
-    {{1, 2}, 3},       {{1, 6}, 3},          {{1, 4}, 3},    {{1, 3}, 3},    {{1, 2, 6, 4}, 3}, {{1, 2, 3, 4}, 3},
-    {{1, 6, 3, 4}, 3}, {{1, 3, 4}, 3},       {{1, 2, 6}, 3}, {{1, 2, 3}, 3}, {{1, 2, 4}, 3},    {{1, 6, 3}, 3},
-    {{1, 6, 4}, 3},    {{6, 3, 4}, 2},       {{2, 3, 4}, 2}, {{2, 6, 3}, 2}, {{2, 6, 4}, 2},    {{2, 6, 3, 4}, 2},
-    {{1, 2, 6, 3}, 3}, {{1, 2, 6, 3, 4}, 3},
-};
 
 const char *const kRefusedNames[] = {"N_TERCO", "COD_SEZ", "COMUNE_MIN", "COMUNI", "PIT4"};
 
@@ -49,19 +33,6 @@ MapCase nuts2Case()
 MapCase regionsCase()
 {
     return {MapKind::Regions, QStringLiteral("regioni"), 2, 22};
-}
-
-qint16 levelFromGroups(qint16 levelCode, const QSet<int> &ticked)
-{
-    qint16 level = levelCode;
-    for (const GroupRule &r : kGroupRules) {
-        bool all = true;
-        for (int box : r.boxes)
-            all = all && ticked.contains(box);
-        if (all)
-            level = r.level;
-    }
-    return level;
 }
 
 bool provincesOffered(qint16 levelCode, const QString &currentLevel)
@@ -131,41 +102,38 @@ QString noneOfLevelMessage(const QString &levelName)
     return QStringLiteral("Non c'è nessuna ") + levelName + QStringLiteral(" tra i territori selezionati.");
 }
 
-std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const CreateMapInput &in,
-                                    const LevelChooser &chooseLevel)
+CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInput &in, const LevelChooser &chooseLevel)
 {
-    Prompt *prompt = ctx.prompt;
-    auto warn = [prompt](const QString &text, Icon icon = Icon::Exclamation) {
-        if (prompt)
-            prompt->message(text, QString(), icon);
+    const QString procedure = QStringLiteral("mnu_createMap_Click");
+    // An input to correct: shown, not logged.
+    auto ask = [&procedure](const QString &text, Icon icon = Icon::Exclamation) {
+        return CreateMapOutcome {std::nullopt, MapFailure {procedure, text, QString(), icon, false}};
     };
-    if (in.column < DataTable::kFirstDataColumn || in.column >= table.columnCount()) {
-        warn(kSelectVariable);
-        return std::nullopt;
-    }
+    if (in.column < DataTable::kFirstDataColumn || in.column >= table.columnCount())
+        return ask(kSelectVariable);
     MapRequest req;
     req.header = table.header(in.column);
     req.description = in.description.isEmpty()
         ? grid::variableDescription(ctx, table, in.column, QStringLiteral("frm_dispData"))
         : in.description;
 
-    ctx.LevelCode = levelFromGroups(ctx.LevelCode, in.tickedGroups);
+    qint16 level = in.level;
     const ColumnCode cc = columnCode(req.header, ctx.CurrentTipo);
     ctx.LastCode = cc.lastCode;
     req.lastCode = cc.lastCode;
     req.year = cc.year;
     const int year = cc.year.toInt();
 
-    switch (ctx.LevelCode) {
+    switch (level) {
     case 1:
         req.mapCase = provincesCase(cc.lastCode, year);
         break;
     case 2:
     case 3: {
-        const LevelChoice choice = chooseLevel ? chooseLevel(ctx.LevelCode) : LevelChoice::Cancel;
-        ctx.LevelCode = levelCodeOf(choice, ctx.LevelCode);
-        if (ctx.LevelCode == 0)
-            return std::nullopt;
+        const LevelChoice choice = chooseLevel ? chooseLevel(level) : LevelChoice::Cancel;
+        level = levelCodeOf(choice, level);
+        if (level == 0)
+            return {};
         req.mapCase = choice == LevelChoice::Regions ? regionsCase()
             : choice == LevelChoice::Nuts2           ? nuts2Case()
                                                      : provincesCase(cc.lastCode, year);
@@ -180,34 +148,44 @@ std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const Cre
     if (!req.mapCase.name.isEmpty())
         ctx.LevelName = req.mapCase.name;
 
-    if (ctx.ShapeFolder.isEmpty()) {
-        warn(noShapePathMessage(), Icon::Critical);
-        return std::nullopt;
-    }
-    if (in.sortColumnText.isEmpty()) {
-        warn(kSelectVariableBang);
-        return std::nullopt;
-    }
-    if (refusedColumnName(req.header)) {
-        warn(kSelectNumeric);
-        return std::nullopt;
-    }
+    if (ctx.ShapeFolder.isEmpty())
+        return ask(noShapePathMessage(), Icon::Critical);
+    if (in.sortColumnText.isEmpty())
+        return ask(kSelectVariableBang);
+    if (refusedColumnName(req.header))
+        return ask(kSelectNumeric);
 
-    grid::sortColumn(table, in.column, true, ctx.numbers);
+    // The refusals come before the sort: a refused map leaves the grid as it was.
     req.rows = mapRows(table, in.column, req.mapCase.firstType, req.mapCase.secondType);
     if (req.rows.isEmpty()) {
         // A table with rows of other levels only names the level that is missing; an empty
         // table, or a selection of aggregates without a level, finds nothing.
+        const QString detail =
+            QStringLiteral("colonna %1, %2 righe nella tabella").arg(req.header).arg(table.rowCount() - 1);
         if (table.rowCount() > 1 && req.mapCase.kind != MapKind::None)
-            warn(noneOfLevelMessage(ctx.LevelName), Icon::Information);
-        else
-            warn(kNothingFound);
-        return std::nullopt;
+            return {std::nullopt, MapFailure {procedure, noneOfLevelMessage(ctx.LevelName), detail, Icon::Information}};
+        return {std::nullopt, MapFailure {procedure, kNothingFound, detail}};
     }
+    if (std::optional<MapFailure> f = checkValues(req, ctx.numbers))
+        return {std::nullopt, f};
+    grid::sortColumn(table, in.column, true, ctx.numbers);
+    req.rows = mapRows(table, in.column, req.mapCase.firstType, req.mapCase.secondType);
     table.current.column = 1;
     table.selEnd.column = 1;
     table.colorTotals();
-    return req;
+    return {std::move(req), std::nullopt};
+}
+
+std::optional<MapFailure> checkValues(const MapRequest &req, const NumberFormat &numbers)
+{
+    for (const MapRow &row : req.rows)
+        if (numbers.toNumber(row.value))
+            return std::nullopt;
+    return MapFailure {QStringLiteral("mnu_createMap_Click"),
+                       QStringLiteral("La colonna %1 non ha valori per i territori da rappresentare: la mappa non "
+                                      "avrebbe nulla da colorare.")
+                           .arg(req.header),
+                       QStringLiteral("%1 territori, nessun valore numerico").arg(req.rows.size())};
 }
 
 } // namespace qrn::map

@@ -1,20 +1,21 @@
 #pragma once
-// From a column of the data grid to a map request: the territorial level (from the selection's
-// group boxes, or asked), the map case of the shape configuration, the item code and year of
+// From a column of the data grid to a map request: the territorial level (the selection's, or
+// asked), the map case of the shape configuration, the item code and year of
 // the column, the refusals, and the rows to map sorted on the column. The map window is opened
 // with the resulting MapRequest, a plain value.
 
+#include "shell/prompt.h"
 #include "table/datatable.h"
 
 #include <QList>
-#include <QSet>
 #include <QString>
 #include <functional>
 #include <optional>
 
 namespace qrn {
 struct AppContext;
-}
+struct NumberFormat;
+} // namespace qrn
 
 namespace qrn::map {
 
@@ -33,10 +34,6 @@ struct MapCase {
 MapCase provincesCase(const QString &code, int year); // 103 or 107 provinces by year and item
 MapCase nuts2Case();
 MapCase regionsCase();
-
-// The level a map request starts from: LevelCode changed by the ticked group boxes of the
-// selection window (their indexes 1 to 6); the last matching rule wins.
-qint16 levelFromGroups(qint16 levelCode, const QSet<int> &ticked);
 
 // The answers of the level window frmSelMappa.
 enum class LevelChoice { Regions, Nuts2, Provinces, Cancel };
@@ -86,6 +83,19 @@ struct MapRequest {
     QStringList values() const;
 };
 
+// A map refused by the core: the Italian message for the user (with the icon of its box), the
+// detail for Error.log and the procedure it is logged under. A refusal that only asks the user
+// for another input (no variable chosen, say) is not a failure and is not logged.
+struct MapFailure {
+    QString procedure;
+    QString message;
+    QString detail;
+    Icon icon = Icon::Exclamation;
+    bool logged = true;
+    // The description written to Error.log: the message, then the detail.
+    QString logText() const { return detail.isEmpty() ? message : message + QStringLiteral(" (") + detail + ')'; }
+};
+
 // The messages of the preparation.
 inline const QString kSelectVariable = QStringLiteral("Selezionare una variabile.");
 inline const QString kSelectVariableBang = QStringLiteral("Selezionare una variabile!");
@@ -99,18 +109,31 @@ struct CreateMapInput {
     int column = -1; // the selected column
     QString sortColumnText; // the text of the sort-column box
     QString description; // the description label (computed when empty)
-    QSet<int> tickedGroups; // the ticked group boxes of the selection window
+    // The level of the table's selection (levelOfGroups): 1 provinces, 4 regions, 2 and 3 ask
+    // the level of the map, other levels find no territory.
+    qint16 level = 0;
 };
 
 // Asks the level of the map (frmSelMappa) given LevelCode.
 using LevelChooser = std::function<LevelChoice(qint16 levelCode)>;
 
-// mnu_createMap_Click without its window: the checks and refusals (messages through
-// ctx.prompt), LevelCode, LevelName (the case name), LastCode; sorts the table ascending on
-// the column and takes the rows of the case. On success the table's selected column is 1 and
-// its rows are coloured by ColorGridLinesToT. Nothing comes back after a refusal or a
-// cancelled level window.
-std::optional<MapRequest> createMap(AppContext &ctx, DataTable &table, const CreateMapInput &in,
-                                    const LevelChooser &chooseLevel);
+// What the preparation gives: the request, or the refusal to show, or neither when the user
+// cancelled the level window.
+struct CreateMapOutcome {
+    std::optional<MapRequest> request;
+    std::optional<MapFailure> refusal;
+};
+
+// mnu_createMap_Click without its window: the checks and refusals, the level (asked through
+// chooseLevel when the selection's holds several), LevelName (the case name), LastCode; then
+// sorts the table ascending on the column and takes the rows of the case. A refused or
+// cancelled request leaves the table as it was; on success the table's selected column is 1
+// and its rows are coloured by ColorGridLinesToT. A column whose rows of the level hold no
+// value is refused: its map would colour nothing.
+CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInput &in,
+                           const LevelChooser &chooseLevel);
+
+// The refusal of a request whose rows hold no value at all.
+std::optional<MapFailure> checkValues(const MapRequest &req, const NumberFormat &numbers);
 
 } // namespace qrn::map

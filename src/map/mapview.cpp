@@ -67,9 +67,16 @@ QRectF MapView::fullExtent() const
     return full;
 }
 
+QRectF MapView::homeExtent() const
+{
+    const QRectF full = fullExtent();
+    const double margin = std::max(full.width(), full.height()) * kFrameMargin;
+    return full.adjusted(-margin, -margin, margin, margin);
+}
+
 QRectF MapView::extent() const
 {
-    return m_extent.isValid() ? m_extent : fullExtent();
+    return m_extent.isValid() ? m_extent : homeExtent();
 }
 
 void MapView::setExtent(const QRectF &r)

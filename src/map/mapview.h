@@ -34,7 +34,12 @@ public:
 
     // The union of the layers' extents (a null rectangle without layers).
     QRectF fullExtent() const;
-    // The current extent; before any other is set it is the full extent.
+    // The full extent with a margin of kFrameMargin of its larger side all round, so that no
+    // feature lies on the frame (where its outline, or a small island, would be cut): what the
+    // map shows when it is loaded and when it is asked for its whole.
+    QRectF homeExtent() const;
+    static constexpr double kFrameMargin = 0.03;
+    // The current extent; before any other is set it is the home extent.
     QRectF extent() const;
     // Sets the current extent and tells the listener.
     void setExtent(const QRectF &r);

@@ -170,7 +170,7 @@ ShapeCase LoadShapeConfig(const QString &filesFolder, const QString &shapeFolder
         e.layer->symbol = symbolOf(e);
         map.addLayer(e.layer);
     }
-    map.setExtent(map.fullExtent());
+    map.setExtent(map.homeExtent());
     return sc;
 }
 

@@ -56,7 +56,8 @@ ShapeCase readShapeConfig(const QString &file, const QString &caseName);
 // Reads the case from filesFolder's ShapeConfig.xml and loads its layers from shapeFolder into
 // map: the first entry at the bottom, the last on top, each with the symbol of its entry; a file
 // that is not a valid layer is skipped (its entry stays, with a null or invalid layer). Then sets
-// the background and the full extent. Throws as readShapeConfig, before touching the map.
+// the background and the home extent (the full one with a margin). Throws as readShapeConfig,
+// before touching the map.
 ShapeCase LoadShapeConfig(const QString &filesFolder, const QString &shapeFolder, const QString &caseName,
                           MapView &map);
 

@@ -20,7 +20,7 @@ void registerWindows(MainWindow &main)
     main.registry().add(QStringLiteral("FORMDATITAB"), [&main] { return new FormdatiTab(main.context(), &main); });
     main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] {
         auto *grid = new frm_dispData(main.context(), &main);
-        attachMapCommand(*grid, main, [&main](const map::MapRequest &r) { frm_Mappa::open(main, r); });
+        attachMapCommand(*grid, [&main](const map::MapRequest &r) { frm_Mappa::open(main, r); });
         return grid;
     });
     main.registry().add(

@@ -163,6 +163,17 @@ TEST(Territories, GroupsSelectOnlyTheirTypes)
     EXPECT_EQ(territoryGroup(3).levelCode, 0);
 }
 
+TEST(Territories, LevelOfTheTickedGroupsLastMatchingRuleWins)
+{
+    // (ticked boxes, level of the list shown, level); provinces and regions ({1, 6}) are mixed.
+    const std::tuple<QSet<int>, qint16, qint16> cases[] = {
+        {{}, 1, 1},           {{}, 3, 3},        {{1}, 3, 1},       {{6}, 3, 4},      {{3, 4}, 3, 0},
+        {{5}, 1, 3},          {{6, 4}, 3, 2},    {{2, 6}, 3, 2},    {{1, 6}, 2, 3},   {{1, 2, 6, 3, 4}, 3, 3},
+        {{2, 6, 3, 4}, 3, 2}, {{1, 3, 4}, 3, 3}, {{6, 3, 4}, 3, 2}, {{5, 6, 4}, 3, 2}};
+    for (const auto &[ticked, listLevel, level] : cases)
+        EXPECT_EQ(levelOfGroups(ticked, listLevel), level) << QList<int>(ticked.begin(), ticked.end()).size();
+}
+
 TEST(CatalogueTree, ClickRulesByKeyLength)
 {
     const struct {

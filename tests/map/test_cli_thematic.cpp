@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -118,6 +119,7 @@ TEST(CliThematic, PictureAndClassRowsAgree)
                              "--larghezza", "1000", "--altezza", "800", "--classi-csv", c.tf.file("m.csv")})),
               0)
         << c.err.toStdString();
+    const QString message = c.out;
 
     // The provinces with a value, from the table itself.
     ASSERT_EQ(c.run({"tabella", "--db", "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "1"}), 0);
@@ -141,10 +143,24 @@ TEST(CliThematic, PictureAndClassRowsAgree)
     EXPECT_EQ(rows.size(), valueOf.size() - valueOf.values().count(QString()));
 
     QStringList legend = sections[1].split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(legend.takeFirst(), "Colore;Legenda");
+    EXPECT_EQ(legend.takeFirst(), "Colore;Legenda;Territori");
     ASSERT_EQ(legend.size(), 5);
     EXPECT_TRUE(legend[0].startsWith("#ff0000;") && legend[3].startsWith("#0000ff;"));
-    EXPECT_EQ(legend.last(), "#ffffff; Dato non presente");
+    EXPECT_TRUE(legend.last().startsWith("#ffffff; Dato non presente;"));
+    // The territories without a value count as such in the message and in the legend rows, and
+    // the classes hold the rows of tMappa: the message, the CSV and the table agree.
+    const int withoutValue = int(valueOf.values().count(QString()));
+    ASSERT_GT(withoutValue, 0);
+    int inClasses = 0;
+    for (int k = 0; k < 4; ++k)
+        inClasses += legend[k].section(';', 2, 2).toInt();
+    EXPECT_EQ(inClasses, rows.size());
+    EXPECT_EQ(legend.last().section(';', 2, 2).toInt(), withoutValue);
+    EXPECT_TRUE(message.startsWith(QStringLiteral("AS013_2005: %1 territori: %2 in 4 classi, %3 senza dato, mappa ")
+                                       .arg(valueOf.size())
+                                       .arg(rows.size())
+                                       .arg(withoutValue)))
+        << message.toStdString();
 
     // Torino (1) and Bari (72) in the colour of their class; Treviso (26) has no value: white.
     const QImage img(png);
@@ -198,7 +214,7 @@ TEST(CliThematic, DeviationAndBoxMapClassRows)
             EXPECT_EQ(legend.size(), d->classes.size() + 1) << where;
             EXPECT_TRUE(legend[d->classesBelow - 1].startsWith("#d1e5f0;") && legend[d->classesBelow].startsWith("#fddbc7;"))
                 << legend.join('|').toStdString();
-            EXPECT_TRUE(legend[0].endsWith(" dev. std.)")) << legend[0].toStdString();
+            EXPECT_TRUE(legend[0].section(';', 1, 1).endsWith(" dev. std.)")) << legend[0].toStdString();
         } else {
             const auto b = map::BoxMapClassifier().limits(sorted, method.size() > 1 ? 3.0 : 1.5);
             ASSERT_TRUE(b);
@@ -210,4 +226,40 @@ TEST(CliThematic, DeviationAndBoxMapClassRows)
         }
         EXPECT_EQ(classes, expected) << where;
     }
+}
+
+TEST(CliThematic, AMapThatColoursNothingFailsAndIsLogged)
+{
+    Cli c;
+    const QString png = c.tf.file("m.png");
+    const QByteArray config = c.tf.read("Files/ShapeConfig.xml");
+    const QStringList prov = {"--gruppi", "1", "--colonna", "AS013_2005", "--out", png};
+    // The join layer without the field FieldId names, then with a field whose values are no
+    // province codes: no province joins.
+    const std::pair<const char *, const char *> cases[] = {{"<FieldId>CODICE</FieldId>", "non ha il campo CODICE"},
+                                                           {"<FieldId>DEN_TERR</FieldId>", "Nessuno dei"}};
+    for (const auto &[field, message] : cases) {
+        c.tf.write("Files/ShapeConfig.xml", QByteArray(config).replace("<FieldId>COD_PRO</FieldId>", field));
+        EXPECT_EQ(c.run(c.mappa(prov)), 1) << field;
+        EXPECT_TRUE(c.err.contains(QString::fromUtf8(message))) << c.err.toStdString();
+        EXPECT_FALSE(QFile::exists(png)) << field;
+    }
+    EXPECT_EQ(c.run({"pagina", "--db", "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "1", "--colonna",
+                     "AS013_2005", "--out", c.tf.file("p.pdf")}),
+              1);
+    const QStringList log = QString::fromLatin1(c.tf.read("Files/Error.log")).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(log.size(), 3);
+    EXPECT_TRUE(log[0].contains(" - Module:mappa Function: BuildValueRenderer Error N. Description:Il layer "))
+        << log[0].toStdString();
+    EXPECT_TRUE(log[1].contains("Module:mappa") && log[1].contains("codici della tabella:")) << log[1].toStdString();
+    EXPECT_TRUE(log[2].contains("Module:pagina")) << log[2].toStdString();
+
+    // The layer of the 103 provinces for a table of 107: the map is drawn and says how many of
+    // the territories it shows.
+    c.tf.write("Files/ShapeConfig.xml",
+               QByteArray(config).replace("<FileName>province107</FileName>", "<FileName>province103</FileName>"));
+    ASSERT_EQ(c.run(c.mappa(prov)), 0) << c.err.toStdString();
+    const QRegularExpressionMatch m = QRegularExpression(" (\\d+) di (\\d+) territori sulla mappa").match(c.out);
+    ASSERT_TRUE(m.hasMatch()) << c.out.toStdString();
+    EXPECT_LT(m.captured(1).toInt(), m.captured(2).toInt());
 }

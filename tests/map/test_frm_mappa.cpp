@@ -71,18 +71,21 @@ struct Scenario {
     ui::frm_dispData *grid = nullptr;
     frm_Mappa *w = nullptr;
 
-    // AS013 2005 for the territories of a group box, in the grid.
-    explicit Scenario(int groupBox = 1)
+    // AS013 2005 for the territories of group boxes, in the grid.
+    explicit Scenario(int groupBox = 1) : Scenario(QList<int> {groupBox}) { }
+    explicit Scenario(const QList<int> &groupBoxes, const char *code = "AS013")
     {
+        const int groupBox = groupBoxes.size() == 1 ? groupBoxes.first() : 0;
         main->resize(1366, 768);
         main->mnu_submnu_Click(2);
         auto *sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
-        QTreeWidgetItem *item = sel->nodeByKey("AS013");
+        QTreeWidgetItem *item = sel->nodeByKey(code);
         sel->objtree_NodeClick(item);
         for (int i = 0; i < item->childCount(); ++i)
             if (item->child(i)->text(0) == "2005")
                 sel->objtree_NodeClick(item->child(i));
-        sel->findChild<QCheckBox *>(QString("Check1_%1").arg(groupBox))->click();
+        for (int box : groupBoxes)
+            sel->findChild<QCheckBox *>(QString("Check1_%1").arg(box))->click();
         sel->findChild<QPushButton *>("serie")->click();
         grid = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
         if (groupBox == 1)
@@ -143,7 +146,7 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     ASSERT_TRUE(s.w);
     frm_Mappa &w = *s.w;
     EXPECT_EQ(w.windowTitle(), "Modulo cartografico");
-    EXPECT_EQ(s.grid->year, "2005");
+    EXPECT_EQ(w.request().year, "2005");
     // Controls, with the caption of the buttons.
     const QString controls = QStringLiteral(
         "Cmd_cmdAutocolor=Visualizza cartogramma;cmdSelClassiUgualeAmp=Seleziona;Command2=Visualizza mappa;"
@@ -230,7 +233,7 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
     EXPECT_LT(w.Map2->view().extent().width(), full.width() / 2);
     QTest::mouseClick(w.Map2, Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
-    EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().fullExtent());
+    EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().homeExtent());
     EXPECT_EQ(w.lblScalaKm->text(), fullScale);
 
     // "Salva..." opens the print layout with the map, the variable text and the legend; "Salva e
@@ -484,4 +487,57 @@ TEST(CreateMapCommand, CancelledLevelWindowOpensNothing)
     EXPECT_EQ(asked, "frmSelMappa");
     EXPECT_FALSE(s.w);
     EXPECT_TRUE(s.tf.prompt.messages().isEmpty());
+}
+
+TEST(CreateMapCommand, ProvincesAndRegionsAskTheLevelAndMapTheChosenOne)
+{
+    Scenario s({1, 6}, "CO001");
+    ASSERT_TRUE(s.grid);
+    // The grid keeps the level of the selection it shows: the selection window may be closed.
+    QWidget *sel = s.main->registry().existing("FORMDATITAB");
+    ASSERT_TRUE(sel);
+    (sel->parentWidget() ? sel->parentWidget() : sel)->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(s.main->registry().existing("FORMDATITAB"));
+    QString asked;
+    QTimer::singleShot(0, [&asked] {
+        QWidget *w = QApplication::activeModalWidget();
+        asked = w ? w->objectName() : QString();
+        if (w)
+            QTest::mouseClick(w->findChild<QPushButton *>("cmdReg"), Qt::LeftButton);
+    });
+    s.openMap();
+    EXPECT_EQ(asked, "frmSelMappa");
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
+    ASSERT_TRUE(s.w);
+    EXPECT_EQ(s.w->request().mapCase.name, "regioni");
+    EXPECT_EQ(s.w->request().rows.size(), 20);
+}
+
+TEST(frm_Mappa, AMapThatColoursNothingIsRefusedAndLogged)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w);
+    frm_Mappa &w = *s.w;
+    const int rows = int(w.request().rows.size());
+    EXPECT_EQ(w.lblStato->text(), QStringLiteral("%1 territori sulla mappa").arg(rows));
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    ASSERT_TRUE(w.drawn());
+    EXPECT_TRUE(w.lblStato->text().startsWith(QStringLiteral("%1 territori: ").arg(rows)))
+        << w.lblStato->text().toStdString();
+    EXPECT_TRUE(w.lblStato->text().contains(" in 4 classi, ")) << w.lblStato->text().toStdString();
+
+    // The layer loses the field that joins it to the data: drawing again is refused with a
+    // message, logged under the window's name, and nothing is coloured.
+    s.tf.write("Files/ShapeConfig.xml",
+               s.tf.read("Files/ShapeConfig.xml").replace("<FieldId>COD_PRO</FieldId>", "<FieldId>CODICE</FieldId>"));
+    s.tf.prompt.clear();
+    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
+    w.Option1->click();
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    EXPECT_FALSE(w.drawn());
+    ASSERT_EQ(s.tf.prompt.messages().size(), 1);
+    EXPECT_TRUE(s.tf.prompt.messages()[0].startsWith("Il layer province107 non ha il campo CODICE"));
+    EXPECT_EQ(w.lblStato->text(), s.tf.prompt.messages()[0]);
+    EXPECT_TRUE(s.tf.read("Files/Error.log").contains("Module:frm_Mappa Function: BuildValueRenderer"));
 }

@@ -12,16 +12,6 @@ using namespace qrn;
 using namespace qrn::map;
 using qrn::test::TestFolder;
 
-TEST(MapLevel, GroupBoxRulesLastMatchWins)
-{
-    const std::tuple<qint16, QSet<int>, qint16> cases[] = {
-        {1, {}, 1},     {1, {3, 4}, 1},          {0, {5}, 3},          {4, {6, 4}, 2},    {4, {2, 6}, 2},
-        {1, {1, 6}, 3}, {1, {1, 2, 6, 3, 4}, 3}, {4, {2, 6, 3, 4}, 2}, {1, {1, 3, 4}, 3}, {2, {6, 3, 4}, 2},
-        {0, {1}, 0}};
-    for (const auto &[start, ticked, level] : cases)
-        EXPECT_EQ(levelFromGroups(start, ticked), level) << start << " " << ticked.size();
-}
-
 TEST(MapLevel, ProvincesOfferedAndLevelOfEachChoice)
 {
     EXPECT_FALSE(provincesOffered(2, "T") || provincesOffered(4, "T") || provincesOffered(3, "R"));
@@ -73,7 +63,7 @@ struct Preparation {
     TestFolder tf;
     std::unique_ptr<AppContext> ctx = tf.context();
     DataTable table = sampleTable();
-    CreateMapInput in {6, "AS013_2005", "Scuole", {}};
+    CreateMapInput in {6, "AS013_2005", "Scuole", 0};
     int asked = 0;
     LevelChoice answer = LevelChoice::Cancel;
 
@@ -84,12 +74,15 @@ struct Preparation {
     }
     std::optional<MapRequest> run(qint16 levelCode)
     {
-        ctx->LevelCode = levelCode;
-        return createMap(*ctx, table, in, [this](qint16) {
+        in.level = levelCode;
+        outcome = createMap(*ctx, table, in, [this](qint16) {
             ++asked;
             return answer;
         });
+        return outcome.request;
     }
+    CreateMapOutcome outcome;
+    QString refusal() const { return outcome.refusal ? outcome.refusal->message : QString(); }
 };
 
 QStringList codesOf(const MapRequest &r)
@@ -107,7 +100,7 @@ TEST(CreateMap, ProvincesSortedOnTheColumnWithCodeYearAndTotals)
     Preparation p;
     const std::optional<MapRequest> r = p.run(1);
     ASSERT_TRUE(r);
-    EXPECT_TRUE(p.tf.prompt.messages().isEmpty() && p.asked == 0);
+    EXPECT_TRUE(!p.outcome.refusal && p.asked == 0);
     EXPECT_EQ(QStringList({r->mapCase.name, p.ctx->LevelName, p.ctx->LastCode, r->year, r->variableText()}),
               QStringList({"provincia107", "provincia107", "AS013", "2005", "AS013_2005: Scuole"}));
     EXPECT_EQ(codesOf(*r), (QStringList {"15=", "111=4,25", "1=30,50"}));
@@ -120,45 +113,62 @@ TEST(CreateMap, ProvincesSortedOnTheColumnWithCodeYearAndTotals)
 TEST(CreateMap, MixedLevelsAskAndCancelOpensNothing)
 {
     Preparation p;
-    p.in.tickedGroups = {5};
-    EXPECT_FALSE(p.run(0));
-    EXPECT_TRUE(p.asked == 1 && p.ctx->LevelCode == 0 && p.tf.prompt.messages().isEmpty());
+    const QList<QStringList> unsorted = p.table.rows();
+    EXPECT_FALSE(p.run(3));
+    EXPECT_TRUE(p.asked == 1 && !p.outcome.refusal);
+    EXPECT_EQ(p.table.rows(), unsorted);
 
     p.answer = LevelChoice::Regions;
     const std::optional<MapRequest> r = p.run(3);
     ASSERT_TRUE(r);
-    EXPECT_EQ(p.ctx->LevelCode, 4);
+    EXPECT_EQ(r->mapCase.name, "regioni");
     EXPECT_EQ(codesOf(*r), (QStringList {"210=8,00", "010=120,00"}));
 
     p.answer = LevelChoice::Nuts2;
     EXPECT_EQ(codesOf(*p.run(3)), (QStringList {"111=4,25", "010=120,00"}));
 }
 
-TEST(CreateMap, RefusalsShowTheirMessageAndOpenNothing)
+TEST(CreateMap, RefusalsComeBackWithTheirMessageAndOpenNothing)
 {
     const struct {
         const char *what;
         std::function<void(Preparation &)> setUp;
         qint16 level;
         QString message;
+        bool failure; // logged, not only an input to correct
     } cases[] = {
-        {"territory column", [](Preparation &p) { p.in.column = 5; }, 1, "Selezionare una variabile."},
-        {"no shape folder", [](Preparation &p) { p.ctx->ShapeFolder.clear(); }, 1, noShapePathMessage()},
-        {"empty sort box", [](Preparation &p) { p.in.sortColumnText.clear(); }, 1, "Selezionare una variabile!"},
+        {"territory column", [](Preparation &p) { p.in.column = 5; }, 1, "Selezionare una variabile.", false},
+        {"no shape folder", [](Preparation &p) { p.ctx->ShapeFolder.clear(); }, 1, noShapePathMessage(), false},
+        {"empty sort box", [](Preparation &p) { p.in.sortColumnText.clear(); }, 1, "Selezionare una variabile!", false},
         {"refused name", [](Preparation &p) { p.table = sampleTable("Comuni"); }, 1,
-         "Selezionare una variabile numerica!"},
+         "Selezionare una variabile numerica!", false},
         {"no row of the level",
          [](Preparation &p) {
              p.table = DataTable({p.table.rows()[0], p.table.rows()[2]});
          },
-         1, "Non c'è nessuna provincia107 tra i territori selezionati."},
+         1, "Non c'è nessuna provincia107 tra i territori selezionati.", true},
         {"empty table", [](Preparation &p) { p.table = DataTable({p.table.rows()[0]}); }, 4,
-         "Nessun territorio selezionato è stato trovato."},
-        {"aggregates only", [](Preparation &) {}, 0, "Nessun territorio selezionato è stato trovato."}};
+         "Nessun territorio selezionato è stato trovato.", true},
+        {"aggregates only", [](Preparation &) {}, 0, "Nessun territorio selezionato è stato trovato.", true},
+        // The regions hold no value: a map of them would colour nothing.
+        {"column without values",
+         [](Preparation &p) {
+             for (int r = 1; r < p.table.rowCount(); ++r)
+                 if (p.table.text(r, 0) == "2" || p.table.text(r, 0) == "22")
+                     p.table.setText(r, 6, r == 2 ? "" : "n.d.");
+         },
+         4,
+         "La colonna AS013_2005 non ha valori per i territori da rappresentare: la mappa non avrebbe nulla da "
+         "colorare.",
+         true}};
     for (const auto &c : cases) {
         Preparation p;
         c.setUp(p);
+        const QList<QStringList> before = p.table.rows();
         EXPECT_FALSE(p.run(c.level)) << c.what;
-        EXPECT_EQ(p.tf.prompt.messages(), QStringList {c.message}) << c.what;
+        EXPECT_EQ(p.table.rows(), before) << c.what << ": a refused map leaves the grid unsorted";
+        EXPECT_EQ(p.refusal(), c.message) << c.what;
+        EXPECT_EQ(p.outcome.refusal && p.outcome.refusal->logged, c.failure) << c.what;
+        EXPECT_TRUE(p.tf.prompt.shown().empty()) << c.what << ": the core asks nothing itself";
     }
 }

@@ -93,6 +93,38 @@ TEST(MapView, ExtentsConversionsAndScale)
     EXPECT_EQ(scaleDenominator(QRectF(0, 0, 1000, 1000), QSizeF(0, 100), 96), 0);
 }
 
+TEST(MapView, TheHomeExtentFramesEveryFeatureWithAMargin)
+{
+    // A tall mainland and a small island at its southern tip, as the southernmost islands lie
+    // on the map; a square viewport, so the height of the layers fills the picture.
+    qrn::test::TestFolder tf {false};
+    qrn::test::writeShapes(tf.file(QStringLiteral("isole")), SHPT_POLYGON,
+                           {{{square(0, 10, 10)}, "A"}, {{square(4, 0, 0.5)}, "B"}});
+    MapView view;
+    view.addLayer(ShapeLayer::open(tf.file(QStringLiteral("isole.shp"))));
+    view.layer(0)->symbol = {0x00FF00, 0x000000, true, FillStyle::Solid};
+    view.setViewport(QSize(200, 200));
+    EXPECT_EQ(view.extent(), view.homeExtent()); // before any extent is set
+    view.setExtent(view.homeExtent());
+
+    // Every corner of every feature at least two pixels inside the frame.
+    const QRectF inner = QRectF(QPointF(0, 0), QSizeF(view.viewport())).adjusted(2, 2, -2, -2);
+    for (int f = 0; f < view.layer(0)->featureCount(); ++f) {
+        const QRectF b = view.layer(0)->featureBounds(f);
+        for (const QPointF corner : {b.topLeft(), b.topRight(), b.bottomLeft(), b.bottomRight()})
+            EXPECT_TRUE(inner.contains(view.toPixel(corner))) << f << " " << view.toPixel(corner).y();
+    }
+    // The island is whole: its outline closes above the bottom edge, the last rows are ground.
+    QImage img(view.viewport(), QImage::Format_RGB32);
+    {
+        QPainter p(&img);
+        view.draw(p, img.rect());
+    }
+    const QPointF southTip = view.toPixel(QPointF(4.25, 0));
+    EXPECT_EQ(img.pixelColor(int(southTip.x()), img.height() - 1), QColor(Qt::white));
+    EXPECT_EQ(img.pixelColor(view.toPixel(QPointF(4.25, 0.25)).toPoint()), QColor(Qt::green));
+}
+
 TEST(MapView, ScaleBarTakesARoundLength)
 {
     const double cases[][4] = {{1000, 400, 200, 200}, {1000, 99, 50, 50}, {250, 400, 100, 400}, {10, 90, 0.5, 50}};

@@ -63,7 +63,7 @@ TEST(ShapeConfig, EveryCaseOfTheSampleLoads)
         ASSERT_EQ(int(sc.layers.size()), files.size()) << name;
         EXPECT_EQ(sc.matchIndex, 0);
         EXPECT_EQ(map.backColor, 15918806u);
-        EXPECT_EQ(map.extent(), map.fullExtent());
+        EXPECT_EQ(map.extent(), map.homeExtent());
         ASSERT_EQ(map.layerCount(), files.size());
         for (int i = 0; i < files.size(); ++i) {
             const LayerConfig &e = sc.layers[size_t(i)];

@@ -2,8 +2,10 @@
 // drawn beside a map.
 
 #include "map/mappage.h"
+#include "map/mapreport.h"
 #include "map/thematicmap.h"
 #include "shapewriter.h"
+#include "shell/numberformat.h"
 #include "support/testfolder.h"
 
 #include <QGuiApplication>
@@ -125,6 +127,48 @@ TEST(ThematicMap, ColouringKeepsTheOutlineComesOffAgainAndNeedsTheJoinLayer)
         EXPECT_EQ(joinLayer(j.sc), nullptr) << index;
         applyClasses(j.sc, twoClasses({{"1", 1}}), MapKind::Provinces);
         EXPECT_FALSE(l.renderer) << index;
+    }
+}
+
+TEST(MapReport, AMapThatColoursNothingIsRefusedAndTheTerritoriesAreCounted)
+{
+    // Provinces 1 to 4 in the table; 3 without a value, 4 not on the layer.
+    MapRequest req;
+    req.mapCase = provincesCase("AS013", 2005);
+    req.header = "AS013_2005";
+    for (const auto &[code, value] : {std::pair {"1", "2,5"}, {"2", "7"}, {"3", ""}, {"4", "9"}})
+        req.rows.append({"1", QString(), code, QString(), QString(), value});
+    const qrn::NumberFormat fmt = qrn::NumberFormat::comma();
+
+    {
+        JoinCase j({"001", "002", "003"});
+        const JoinCheck c = checkJoin(j.sc, req, fmt);
+        EXPECT_FALSE(c.failure);
+        EXPECT_EQ(coverageText(c.coverage), "3 di 4 territori sulla mappa");
+        // Two classes: 1 in the first, 2 and 4 in the second; 3 has no data.
+        const MapCounts n = mapCounts(req, twoClasses({{"1", 1}, {"2", 2}, {"4", 2}}), fmt);
+        EXPECT_EQ(n.perClass, (QList<int> {1, 2}));
+        EXPECT_EQ(countsText(n), "4 territori: 3 in 2 classi, 1 senza dato");
+        EXPECT_EQ(countsText(mapCounts(req, twoClasses({{"1", 1}, {"4", 2}}), fmt)),
+                  "4 territori: 2 in 2 classi, 1 senza dato, 1 fuori dalle classi");
+    }
+    // A layer without the FieldId field, one whose codes meet only the territory without a
+    // value, and a case without a valid join layer: nothing could be coloured.
+    JoinCase noField({"1", "2"});
+    noField.sc.layers[1].FieldId = "COD_REG";
+    JoinCase noneJoins({"3", "5"});
+    JoinCase noLayer({"1"});
+    noLayer.sc.matchIndex = 0;
+    const std::pair<const JoinCase *, const char *> refused[] = {
+        {&noField, "Il layer terr non ha il campo COD_REG che unisce i territori ai dati"},
+        {&noneJoins, "Nessuno dei 4 territori della tabella con un valore si trova sul layer terr"},
+        {&noLayer, "La mappa provincia107 non ha un layer che unisca i territori ai dati"}};
+    for (const auto &[j, message] : refused) {
+        const JoinCheck c = checkJoin(j->sc, req, fmt);
+        ASSERT_TRUE(c.failure) << message;
+        EXPECT_TRUE(c.failure->message.startsWith(QString::fromUtf8(message))) << c.failure->message.toStdString();
+        EXPECT_TRUE(c.failure->logged);
+        EXPECT_FALSE(c.failure->detail.isEmpty());
     }
 }
 

@@ -303,11 +303,13 @@ void FormdatiTab::load()
             Check1[1]->setEnabled(false);
             m_ctx.LevelName = QStringLiteral("regione");
             fillTerritori(2, 1);
-            m_ctx.LevelCode = 2;
+            m_listLevel = 2;
         } else {
             OptVisualizza[2]->setChecked(true);
             fillTerritori(2, 0);
+            m_listLevel = 3;
         }
+        updateLevel();
         SSTab1->setCurrentIndex(1);
     } catch (const DbError &e) {
         m_ctx.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
@@ -455,7 +457,7 @@ void FormdatiTab::OptVisualizza_Click(int index)
             Check1[1]->setEnabled(true);
             for (int i = 2; i <= 6; ++i)
                 Check1[i]->setEnabled(false);
-            m_ctx.LevelCode = 1;
+            m_listLevel = 1;
             if (!atR)
                 m_ctx.LevelName = QStringLiteral("provincia");
             break;
@@ -464,7 +466,7 @@ void FormdatiTab::OptVisualizza_Click(int index)
                 Check1[i]->setEnabled(true);
             if (atR)
                 Check1[1]->setEnabled(false);
-            m_ctx.LevelCode = 3;
+            m_listLevel = 3;
             break;
         case 3:
             Check1[2]->setEnabled(true);
@@ -475,6 +477,7 @@ void FormdatiTab::OptVisualizza_Click(int index)
             return;
         }
         OptVisualizza[index]->setChecked(true);
+        updateLevel();
         // At the regional level the provinces (type 1) have no data: the list never shows them.
         fillTerritori(index, atR ? 1 : 0);
     } catch (const DbError &e) {
@@ -482,10 +485,19 @@ void FormdatiTab::OptVisualizza_Click(int index)
     }
 }
 
+void FormdatiTab::updateLevel()
+{
+    QSet<int> ticked;
+    for (int i = 1; i <= 6; ++i)
+        if (Check1[i]->isChecked())
+            ticked.insert(i);
+    m_ctx.LevelCode = levelOfGroups(ticked, m_listLevel);
+}
+
 void FormdatiTab::Check1_Click(int index)
 {
     const TerritoryGroup &g = territoryGroup(index);
-    m_ctx.LevelCode = g.levelCode;
+    updateLevel();
     const bool ticked = Check1[index]->isChecked();
     const QList<int> &types = m_ctx.CurrentLevel == QLatin1String("R") ? g.typesAtR : g.types;
     lstDescTerr->setUpdatesEnabled(false);

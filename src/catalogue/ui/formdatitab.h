@@ -64,6 +64,8 @@ private:
     void collapseOthers(QTreeWidgetItem *clicked);
     void updateCount();
     void reset();
+    // LevelCode from the ticked group boxes and the list shown (levelOfGroups).
+    void updateLevel();
 
     AppContext &m_ctx;
     MainWindow *m_main;
@@ -71,6 +73,7 @@ private:
     ChosenRows m_rows;
     std::vector<TerritoryEntry> m_territories;
     QString m_pTerr;
+    qint16 m_listLevel = 3; // the level of the territory list shown, before any group box
     QHash<QString, QTreeWidgetItem *> m_nodes;
     QHash<QString, bool> m_yearsLoaded;
 

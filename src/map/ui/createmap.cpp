@@ -2,50 +2,43 @@
 
 #include "map/ui/frmselmappa.h"
 #include "shell/context.h"
-#include "shell/ui/mainwindow.h"
+#include "shell/prompt.h"
 #include "table/ui/frm_dispdata.h"
 
-#include <QCheckBox>
-#include <QComboBox>
 #include <QPointer>
 
 namespace qrn::ui {
 
-QSet<int> tickedGroups(MainWindow &main)
-{
-    QSet<int> ticked;
-    QWidget *sel = main.registry().existing(QStringLiteral("FORMDATITAB"));
-    if (!sel)
-        return ticked;
-    for (int i = 1; i <= 6; ++i)
-        if (auto *box = sel->findChild<QCheckBox *>(QStringLiteral("Check1_%1").arg(i)); box && box->isChecked())
-            ticked.insert(i);
-    return ticked;
-}
-
-std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const QSet<int> &ticked,
-                                                 const map::LevelChooser &chooseLevel)
+std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const map::LevelChooser &chooseLevel)
 {
     map::CreateMapInput in;
     in.column = grid.table().selEnd.column;
-    if (auto *sortBox = grid.findChild<QComboBox *>(QStringLiteral("cmb_Ordina")))
-        in.sortColumnText = sortBox->currentText();
-    in.tickedGroups = ticked;
-    std::optional<map::MapRequest> req = map::createMap(grid.context(), grid.table(), in, chooseLevel);
-    // The table may be sorted even when no territory of the level was found.
+    in.sortColumnText = grid.sortColumnText();
+    in.level = grid.level;
+    AppContext &ctx = grid.context();
+    map::CreateMapOutcome outcome = map::createMap(ctx, grid.table(), in, chooseLevel);
+    if (const std::optional<map::MapFailure> &f = outcome.refusal) {
+        if (ctx.prompt)
+            ctx.prompt->message(f->message, QString(), f->icon);
+        if (f->logged)
+            ctx.log.writeError(grid.objectName(), f->procedure, QString(), f->logText());
+    }
+    if (!outcome.request)
+        return std::nullopt;
+    // The table is sorted on the column, its totals coloured.
     grid.refreshTable();
-    return req;
+    return outcome.request;
 }
 
-void attachMapCommand(frm_dispData &grid, MainWindow &main, MapWindowOpener opener)
+void attachMapCommand(frm_dispData &grid, MapWindowOpener opener)
 {
     QPointer<frm_dispData> g(&grid);
-    grid.createMapHook = [g, &main, opener = std::move(opener)] {
+    grid.createMapHook = [g, opener = std::move(opener)] {
         if (!g)
             return;
         AppContext &ctx = g->context();
         const auto ask = [&ctx, g](qint16 levelCode) { return frmSelMappa::ask(levelCode, ctx.CurrentLevel, g); };
-        const std::optional<map::MapRequest> req = createMapFromGrid(*g, tickedGroups(main), ask);
+        const std::optional<map::MapRequest> req = createMapFromGrid(*g, ask);
         if (req && opener)
             opener(*req);
     };

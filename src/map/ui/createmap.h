@@ -5,31 +5,26 @@
 
 #include "map/mapdata.h"
 
-#include <QSet>
 #include <functional>
 #include <optional>
 
 namespace qrn::ui {
 
-class MainWindow;
 class frm_dispData;
 
 // Opens the map window on a request. The map window registers one; without it the command
 // prepares the map data and opens nothing.
 using MapWindowOpener = std::function<void(const map::MapRequest &)>;
 
-// The indexes of the ticked group boxes (Check1) of the selection window, when it is open.
-QSet<int> tickedGroups(MainWindow &main);
-
 // mnu_createMap_Click on the grid window: prepares the request from its table, its selected
-// column and its sort-column box; on success the grid keeps the map state of the request
-// (level, territory types, header, code, year) and shows its table again, sorted on the column
-// with the totals coloured.
-std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const QSet<int> &ticked,
-                                                 const map::LevelChooser &chooseLevel);
+// column, its sort-column box and the level of its selection (the grid's own state: the
+// selection window may be closed or hold other boxes by now). A refusal is shown and, when
+// it is a failure, logged under the grid's name; a refused map leaves the table as it was. On
+// success the grid shows its table again, sorted on the column with the totals coloured.
+std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const map::LevelChooser &chooseLevel);
 
-// Makes the grid's create-map command run createMapFromGrid with the groups of main's
-// selection window and the level asked by frmSelMappa, and hand the request to opener.
-void attachMapCommand(frm_dispData &grid, MainWindow &main, MapWindowOpener opener);
+// Makes the grid's create-map command run createMapFromGrid with the level asked by
+// frmSelMappa, and hand the request to opener.
+void attachMapCommand(frm_dispData &grid, MapWindowOpener opener);
 
 } // namespace qrn::ui

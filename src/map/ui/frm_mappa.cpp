@@ -339,7 +339,12 @@ void frm_Mappa::buildControls()
     Map2->setMinimumSize(320, 240);
     mapLayout->addWidget(Map2, 1);
     lblScalaKm = named(new QLabel, "lblScalaKm");
-    mapLayout->addWidget(lblScalaKm);
+    lblStato = named(new QLabel, "lblStato");
+    lblStato->setWordWrap(true);
+    auto *underMap = new QHBoxLayout;
+    underMap->addWidget(lblScalaKm);
+    underMap->addWidget(lblStato, 1, Qt::AlignRight);
+    mapLayout->addLayout(underMap);
 
     picSplitter = named(new QSplitter(Qt::Horizontal), "picSplitter");
     picSplitter->addWidget(panel);
@@ -460,6 +465,38 @@ void frm_Mappa::loadLayers(const QString &procedure)
         cmb_namelayers->setCurrentIndex(m_case.layers.empty() ? -1 : std::max(0, cmb_namelayers->findText(chosen)));
     }
     cmb_namelayers_Click(cmb_namelayers->currentIndex());
+    m_join = map::checkJoin(m_case, m_request, m_ctx.numbers);
+    showStatus();
+}
+
+void frm_Mappa::showStatus()
+{
+    QStringList parts;
+    if (m_join.failure) {
+        parts << m_join.failure->message;
+    } else {
+        if (m_drawn)
+            parts << map::countsText(map::mapCounts(m_request, *m_drawn, m_ctx.numbers));
+        parts << (m_join.coverage.complete() ? QStringLiteral("%1 territori sulla mappa").arg(m_join.coverage.rows)
+                                             : map::coverageText(m_join.coverage));
+    }
+    lblStato->setText(parts.join(QStringLiteral("; ")));
+}
+
+void frm_Mappa::report(const map::MapFailure &f)
+{
+    if (m_ctx.prompt)
+        m_ctx.prompt->message(f.message, QString(), f.icon);
+    if (f.logged)
+        m_ctx.log.writeError(objectName(), f.procedure, QString(), f.logText());
+}
+
+bool frm_Mappa::refusedMap()
+{
+    if (!m_join.failure)
+        return false;
+    report(*m_join.failure);
+    return true;
 }
 
 void frm_Mappa::selectMethod(map::Method m)
@@ -605,11 +642,14 @@ void frm_Mappa::showDrawing(const map::Drawing &drawing)
     map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
     Map2->refresh();
     showLegend();
+    showStatus();
 }
 
 void frm_Mappa::Cmd_cmdAutocolor_Click()
 {
     cmd_reset_Click();
+    if (refusedMap())
+        return;
     BusyPointer busy(m_ctx.prompt);
     const map::MethodOutcome out = map::methodOf(map::Method::Quartiles).classes(classRequest(), m_ctx.numbers);
     m_legendMethod = map::Method::Quartiles;
@@ -672,6 +712,8 @@ void frm_Mappa::cmd_Select_Click()
 
 void frm_Mappa::drawLegendClasses(bool byCommand2)
 {
+    if (refusedMap())
+        return;
     BusyPointer busy(m_ctx.prompt);
     showDrawing(map::legendDrawing(m_ctx, m_request, m_legend, m_module));
     m_manual.clear();
@@ -803,7 +845,7 @@ void frm_Mappa::Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mod
     if (button == Qt::LeftButton)
         DoZoom(modifiers & Qt::ShiftModifier);
     else if (button == Qt::RightButton)
-        Map2->view().setExtent(Map2->view().fullExtent());
+        Map2->view().setExtent(Map2->view().homeExtent());
     RefreshScale();
 }
 

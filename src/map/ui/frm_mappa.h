@@ -11,6 +11,7 @@
 #include "map/classifystate.h"
 #include "map/legend.h"
 #include "map/mapdata.h"
+#include "map/mapreport.h"
 #include "map/maptable.h"
 #include "map/shapeconfig.h"
 #include "map/thematic.h"
@@ -114,8 +115,14 @@ private:
     // The colours of a method's classes (map::methodColours, with the ramp for a palette short
     // of classes).
     QList<QColor> outcomeColours(const map::MethodOutcome &out, map::Method kind) const;
-    // Colours the join layer with a drawing and shows its legend.
+    // Colours the join layer with a drawing and shows its legend and its counts.
     void showDrawing(const map::Drawing &drawing);
+    // A map that would colour no territory: its message shown and logged; true when so.
+    bool refusedMap();
+    // Shows a refusal of the core through the prompt and, when it is a failure, logs it.
+    void report(const map::MapFailure &f);
+    // lblStato: the territories on the map, and after a drawing those in a class.
+    void showStatus();
     void drawLegendClasses(bool byCommand2);
     void handOff(bool printAtOnce);
     void dropTable();
@@ -135,6 +142,7 @@ private:
     QList<QColor> m_manualColours; // the colour chosen for each manual class
     std::optional<map::ThematicClasses> m_drawn;
     map::Method m_drawnMethod = map::Method::Quartiles;
+    map::JoinCheck m_join; // the request on the join layer of the loaded case
     bool m_tableDropped = false;
     bool m_shownOnce = false;
     const QString m_module = QStringLiteral("frm_Mappa");
@@ -146,6 +154,7 @@ public:
     QSplitter *picSplitter;
     MapWidget *Map2;
     QLabel *lblScalaKm;
+    QLabel *lblStato; // the territories on the map and in the classes
     QGroupBox *Frame1; // "Tipo rappresentazione"
     // One option button per method of the registry (Option1 quartiles ... Option6 box map).
     QList<std::pair<QRadioButton *, const map::ClassificationMethod *>> methodOptions;

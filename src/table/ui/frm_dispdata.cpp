@@ -241,6 +241,9 @@ void frm_dispData::setRedraw(bool on)
 
 void frm_dispData::DoQuery()
 {
+    // The selection window set the level of the query it built: the map of this table keeps it
+    // after that window closes or changes its boxes.
+    level = m_ctx.LevelCode;
     cmb_Ordina->clear();
     setRedraw(false);
     grid::DoQuery(m_ctx, m_table, &m_query,
@@ -252,6 +255,11 @@ void frm_dispData::DoQuery()
     datagrid->setColumnHidden(0, true);
     showTableSelection();
     setRedraw(true);
+}
+
+QString frm_dispData::sortColumnText() const
+{
+    return cmb_Ordina->currentText();
 }
 
 void frm_dispData::fillCombos()

@@ -39,6 +39,10 @@ public:
     frm_dispData(AppContext &ctx, MainWindow *main);
     ~frm_dispData() override;
 
+    // The map hand-off: the territorial level of the selection of the query shown (LevelCode
+    // then), from which the map of a column starts.
+    qint16 level = 0;
+
     // The derived-indicator counter and the last column picked in the formula window.
     formula::DerivedMemory derived;
 
@@ -50,6 +54,8 @@ public:
     frmFunzione *formulaWindow() const;
 
     AppContext &context() { return m_ctx; }
+    // The column named in the sort box (cmb_Ordina).
+    QString sortColumnText() const;
     DataTable &table() { return m_table; } // datagrid
     // The selection query this window ran (empty once it is closed).
     const QString &ranQuery() const override { return m_query; }
