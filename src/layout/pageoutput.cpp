@@ -4,6 +4,7 @@
 #include "imaging/jpegwriter.h"
 #include "layout/drawingsurface.h"
 #include "layout/drawpage.h"
+#include "layout/svgtext.h"
 #include "shell/prompt.h"
 
 #include <QFileInfo>
@@ -71,15 +72,26 @@ bool writePdf(const std::vector<LayoutPage> &pages, const PageItems &items, cons
     return painter.isActive() ? painter.end() : false;
 }
 
-bool writeSvg(const LayoutPage &page, const PageItems &items, const QString &name)
+bool writeSvg(const LayoutPage &original, const PageItems &items, const QString &name)
 {
+    // The generator writes family names between quotes as they are, and keeps in the texts it
+    // draws the characters XML does not allow.
+    LayoutPage page = original;
+    for (PageText *t : {&page.title, &page.description}) {
+        t->fontName = svgFontFamily(t->fontName);
+        t->text = svgCharacters(t->text);
+    }
+    for (int i = 0; i < page.legend.count(); ++i) {
+        page.legend[i].fontName = svgFontFamily(page.legend[i].fontName);
+        page.legend[i].text = svgCharacters(page.legend[i].text);
+    }
     QSvgGenerator svg;
     svg.setFileName(name);
     svg.setResolution(int(kSvgResolution));
     const QSize px = (page.pageSize * kSvgResolution).toSize();
     svg.setSize(px);
     svg.setViewBox(QRect(QPoint(0, 0), px));
-    svg.setTitle(page.title.text);
+    setSvgTexts(svg, page.title.text, page.description.text);
     QPainter painter;
     if (!painter.begin(&svg))
         return false;

@@ -1,5 +1,7 @@
 #include "map/paintfile.h"
 
+#include "layout/svgtext.h"
+
 #include <QFileInfo>
 #include <QImage>
 #include <QPageSize>
@@ -26,7 +28,7 @@ bool paintToFile(const QString &path, QSize size, const std::function<void(QPain
         svg.setSize(size);
         svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setResolution(svgDpi);
-        svg.setTitle(QStringLiteral("Mappa"));
+        setSvgTexts(svg, QStringLiteral("Mappa"), QString());
         QPainter p;
         if (!p.begin(&svg))
             return fail(QStringLiteral("Impossibile scrivere il file %1").arg(path));

@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -132,6 +133,52 @@ TEST(PageFiles, SvgOpensInAnotherReaderAndPngIs300Dpi)
     const QSizeF a4 = a4PageInches();
     EXPECT_EQ(img.size(), QSize(qRound(a4.width() * 300), qRound(a4.height() * 300)));
     EXPECT_NEAR(img.dotsPerMeterX() * 0.0254, 300, 0.5);
+}
+
+// Every text of the page, the document's title and description among them, reaches a strict
+// XML reader as typed, whatever characters it holds.
+TEST(PageFiles, SvgTextsAreEscaped)
+{
+    QTemporaryDir dir;
+    const QString title = QStringLiteral("Strade & ferrovie <1996> \"rete\" l'Italia");
+    const QString description = QStringLiteral("Fonte: A&B <ISTAT> \"x\" 'y'\x01");
+    const QString legendText = QStringLiteral("0 & < 10 \"a\" 'b'");
+    LayoutPage page = samplePage();
+    page.title.text = title;
+    page.description.text = description;
+    ASSERT_GT(page.legend.count(), 0);
+    page.legend[0].text = legendText;
+    page.legend[0].fontName = QStringLiteral("Sans\" & <b>");
+    const QString svg = dir.filePath(QStringLiteral("pagina.svg"));
+    ASSERT_TRUE(writePageFile({page}, PageItems(), svg, kScreenPixelsPerInch));
+
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QStringList texts;
+    QString docTitle, docDescription;
+    int depth = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            ++depth;
+            // The document's own title and description are the root's children.
+            const QString name = xml.name().toString();
+            if (depth == 2 && (name == QLatin1String("title") || name == QLatin1String("desc"))) {
+                (name == QLatin1String("title") ? docTitle : docDescription) = xml.readElementText();
+                --depth;
+            }
+        } else if (xml.isEndElement()) {
+            --depth;
+        } else if (xml.isCharacters() && !xml.isWhitespace()) {
+            texts << xml.text().toString();
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString() << " riga " << xml.lineNumber();
+    EXPECT_EQ(docTitle, title);
+    EXPECT_EQ(docDescription, description.chopped(1)); // without the control character
+    EXPECT_TRUE(texts.contains(title)) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(texts.contains(legendText)) << texts.join(QLatin1Char('|')).toStdString();
 }
 
 TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
