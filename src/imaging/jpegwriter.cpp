@@ -4,6 +4,9 @@
 #include "shell/prompt.h"
 
 #include <QFile>
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <turbojpeg.h>
 
 namespace qrn {
@@ -21,7 +24,23 @@ JpegJob jpegJob(const cDIBSection &section, int quality)
     return job;
 }
 
-bool WriteJpegFile(const cDIBSection &section, const QString &fileName, int quality, Prompt *prompt)
+bool setJfifDensity(unsigned char *jpeg, unsigned long size, double dotsPerInch)
+{
+    // Start of image, then the APP0 segment: FF E0, its length, "JFIF" and a zero byte, the
+    // version (two bytes), the units, the horizontal and the vertical density (two bytes each,
+    // high byte first).
+    static const unsigned char head[] = {0xFF, 0xD8, 0xFF, 0xE0};
+    if (!jpeg || size < 18 || std::memcmp(jpeg, head, 4) != 0 || std::memcmp(jpeg + 6, "JFIF", 5) != 0)
+        return false;
+    const long density = std::clamp(std::lround(dotsPerInch), 1L, 65535L);
+    jpeg[13] = 1; // dots per inch
+    jpeg[14] = jpeg[16] = static_cast<unsigned char>(density >> 8);
+    jpeg[15] = jpeg[17] = static_cast<unsigned char>(density & 0xFF);
+    return true;
+}
+
+bool WriteJpegFile(const cDIBSection &section, const QString &fileName, int quality, Prompt *prompt,
+                   double dotsPerInch)
 {
     auto warn = [prompt](const QString &text) {
         if (prompt)
@@ -41,6 +60,8 @@ bool WriteJpegFile(const cDIBSection &section, const QString &fileName, int qual
         && tjCompress2(handle, job.bits, job.width, job.pitch, job.height, job.pixelFormat, &jpeg, &size, TJSAMP_420,
                        job.quality, job.flags | TJFLAG_NOREALLOC)
             == 0;
+    if (ok && dotsPerInch > 0)
+        setJfifDensity(jpeg, size, dotsPerInch);
     if (ok) {
         // An existing file is written over and then cut to the new length, not emptied first:
         // a file emptied and written again is sent to the disk on closing (ext4 does so to

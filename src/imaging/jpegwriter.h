@@ -25,6 +25,14 @@ JpegJob jpegJob(const cDIBSection &section, int quality);
 // True only when the file was written. An encoder that cannot start shows "Failed to initialise
 // the IJL library: " and its code, any other failure "Failed to save to JPG", both as
 // exclamation messages through prompt (when given).
-bool WriteJpegFile(const cDIBSection &section, const QString &fileName, int quality, Prompt *prompt);
+// dotsPerInch, when positive, is written as the image's resolution (JFIF density in dots per
+// inch); otherwise the file declares none.
+bool WriteJpegFile(const cDIBSection &section, const QString &fileName, int quality, Prompt *prompt,
+                   double dotsPerInch = 0);
+
+// Writes the resolution into the JFIF header at the start of a JPEG in memory: units dots per
+// inch, both densities dotsPerInch rounded into 1..65535. False (nothing changed) when the data
+// do not start with a JFIF header.
+bool setJfifDensity(unsigned char *jpeg, unsigned long size, double dotsPerInch);
 
 } // namespace qrn

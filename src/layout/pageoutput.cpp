@@ -48,7 +48,7 @@ bool writeJpeg(const LayoutPage &page, const PageItems &items, double pixelsPerI
     if (!dib.CreateByPainting(px.width(), px.height(),
                               [&](QPainter &painter) { paintPage(painter, page, items, pixelsPerInch); }))
         return false;
-    return WriteJpegFile(dib, name, kJpegQuality, prompt);
+    return WriteJpegFile(dib, name, kJpegQuality, prompt, pixelsPerInch);
 }
 
 bool writePdf(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name)

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -97,6 +98,28 @@ TEST(JpegWriter, WritesThePictureTheRightWayUpOverALongerFile)
     ASSERT_TRUE(WriteJpegFile(dib, low, 10, &prompt));
     ASSERT_TRUE(WriteJpegFile(dib, high, 95, &prompt));
     EXPECT_LT(QFile(low).size() * 2, QFile(high).size());
+}
+
+// The file declares the resolution it was drawn at, in dots per inch, not a bare aspect ratio.
+TEST(JpegWriter, DeclaresItsResolutionInDotsPerInch)
+{
+    QTemporaryDir dir;
+    ScriptedPrompt prompt;
+    cDIBSection dib;
+    dib.CreateFromPicture(quadrants(16, 16));
+    for (double dpi : {96.0, 61.4, 300.0}) {
+        const QString name = dir.filePath(QStringLiteral("r%1.jpg").arg(dpi));
+        ASSERT_TRUE(WriteJpegFile(dib, name, 90, &prompt, dpi));
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray head = file.read(18);
+        ASSERT_EQ(head.mid(6, 5), QByteArray("JFIF", 5));
+        const int density = std::lround(dpi);
+        EXPECT_EQ(head.mid(13, 5), QByteArray::fromRawData("\x01", 1) + QByteArray(1, char(density >> 8))
+                      + char(density & 0xFF) + char(density >> 8) + char(density & 0xFF))
+            << dpi;
+        EXPECT_NEAR(QImage(name).dotsPerMeterX() * 0.0254, density, 0.5) << dpi;
+    }
 }
 
 TEST(JpegWriter, FailuresAreReportedAndFalse)

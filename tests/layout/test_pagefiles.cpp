@@ -181,6 +181,23 @@ TEST(PageFiles, SvgTextsAreEscaped)
     EXPECT_TRUE(texts.contains(legendText)) << texts.join(QLatin1Char('|')).toStdString();
 }
 
+// A page with nothing on it is white up to its last pixel, whether its size is a whole number of
+// pixels or not (A4 at 96 per inch is 793.7 pixels wide).
+TEST(PageFiles, BlankPageIsWhiteToItsEdges)
+{
+    const LayoutPage page = samplePage();
+    const PageItems nothing {false, false, false, false, false};
+    for (double ppi : {96.0, 50.0, 61.3}) {
+        const QImage img = renderPageImage(page, nothing, ppi);
+        ASSERT_FALSE(img.isNull());
+        for (int y = 0; y < img.height(); ++y)
+            for (int x : {0, img.width() - 2, img.width() - 1})
+                ASSERT_EQ(img.pixel(x, y), qRgb(255, 255, 255)) << ppi << " ppi, " << x << "," << y;
+        for (int x = 0; x < img.width(); ++x)
+            ASSERT_EQ(img.pixel(x, img.height() - 1), qRgb(255, 255, 255)) << ppi << " ppi, " << x;
+    }
+}
+
 TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
 {
     QTemporaryDir dir;
@@ -218,6 +235,7 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
     const QImage jpeg(dir.filePath(QStringLiteral("Pagina.JPG")), "JPG");
     const QImage preview = renderPageImage(page, PageItems(), ppi);
     ASSERT_EQ(jpeg.size(), preview.size());
+    EXPECT_NEAR(jpeg.dotsPerMeterX() * 0.0254, ppi, 0.5);
     for (QPoint p :
          {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), QPoint(60, 120), QPoint(250, 350)})
         EXPECT_TRUE(near(jpeg.pixelColor(p), preview.pixelColor(p), 16)) << p.x() << "," << p.y();
