@@ -39,6 +39,7 @@ int runCase(const AppContext &ctx, const QCommandLineParser &p, QString &out, QS
     try {
         sc = map::LoadShapeConfig(ctx.FilesFolder, ctx.ShapeFolder, caseName, view);
     } catch (const map::ShapeConfigError &e) {
+        ctx.log.record(QStringLiteral("quarnaro-cli"), QStringLiteral("LoadShapeConfig"), e.text(), e.detail());
         err += QStringLiteral("Errore: ") + e.text() + QLatin1Char('\n');
         return 1;
     }

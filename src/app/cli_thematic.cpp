@@ -302,6 +302,7 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
     try {
         r.shapeCase = map::LoadShapeConfig(ctx.FilesFolder, ctx.ShapeFolder, req->mapCase.name, r.view);
     } catch (const map::ShapeConfigError &e) {
+        s.ctx.log.record(QStringLiteral("quarnaro-cli"), QStringLiteral("LoadShapeConfig"), e.text(), e.detail());
         s.err += QStringLiteral("Errore: ") + e.text() + QLatin1Char('\n');
         return std::nullopt;
     }

@@ -48,15 +48,23 @@ void ErrorLog::append(const QString &path, const QString &line) noexcept
     }
 }
 
+QString ErrorLog::withDetail(const QString &description, const QString &detail)
+{
+    if (detail.trimmed().isEmpty())
+        return description;
+    return description + QStringLiteral(" [") + QString(detail).replace(QLatin1Char('\n'), QLatin1Char(' ')).trimmed()
+        + QLatin1Char(']');
+}
+
 void ErrorLog::logError(const QString &module, const QString &procedure, const QString &number,
-                        const QString &description) noexcept
+                        const QString &description, const QString &detail) noexcept
 {
     try {
         if (!m_filesFolder.isEmpty()) {
             const QString mapinfo = m_filesFolder + QStringLiteral("MAPINFO.dbc");
             if (QFile::exists(mapinfo))
                 QFile::remove(mapinfo);
-            append(errorLogPath(), errorLine(module, procedure, number, description));
+            append(errorLogPath(), errorLine(module, procedure, number, withDetail(description, detail)));
         }
     } catch (...) {
     }
@@ -72,12 +80,25 @@ void ErrorLog::logError(const QString &module, const QString &procedure, const Q
 }
 
 void ErrorLog::logError(const QObject *window, const QString &procedure, const QString &number,
-                        const QString &description) noexcept
+                        const QString &description, const QString &detail) noexcept
 {
-    logError(window ? window->objectName() : QString(), procedure, number, description);
+    logError(window ? window->objectName() : QString(), procedure, number, description, detail);
 }
 
-void ErrorLog::debug(const QString &module, const QString &procedure, const QString &text) noexcept
+void ErrorLog::record(const QString &module, const QString &procedure, const QString &description,
+                      const QString &detail) const noexcept
+{
+    try {
+        if (m_filesFolder.isEmpty())
+            return;
+        const QString text = withDetail(description, detail);
+        append(errorLogPath(), errorLine(module, procedure, QStringLiteral("0"), text));
+        debug(module, procedure, text);
+    } catch (...) {
+    }
+}
+
+void ErrorLog::debug(const QString &module, const QString &procedure, const QString &text) const noexcept
 {
     if (!m_debugTrace || m_filesFolder.isEmpty())
         return;

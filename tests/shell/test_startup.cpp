@@ -339,3 +339,24 @@ TEST(ErrorLog, DebugTraceWritesNothingWhileOff)
     EXPECT_EQ(tf.read("Files/Debug.log"), "06/12/26 09:05:07 - Module:frmMainMDI Function: Mdi_Load Debug:002\r\n");
     EXPECT_TRUE(tf.prompt.shown().empty());
 }
+
+// The words of a failing library go to the logs, never to the user; a failure the caller tells
+// the user itself is only written down.
+TEST(ErrorLog, DetailIsLoggedNotShownAndRecordShowsNothing)
+{
+    TestFolder tf(false);
+    ErrorLog log = fixedLog(tf);
+    log.setDebugTrace(true);
+    log.logError("frm_Mappa", "Form_Load", "0", "Impossibile leggere ShapeConfig.xml.",
+                 "Error parsing element attribute");
+    log.record("PrintMappa", "cmdSalva_Click", "Immagine p.bmp non salvata correttamente.",
+               "No such file or directory");
+    EXPECT_EQ(tf.read("Files/Error.log"),
+              "06/12/26 09:05:07 - Module:frm_Mappa Function: Form_Load Error N.0 "
+              "Description:Impossibile leggere ShapeConfig.xml. [Error parsing element attribute]\r\n"
+              "06/12/26 09:05:07 - Module:PrintMappa Function: cmdSalva_Click Error N.0 "
+              "Description:Immagine p.bmp non salvata correttamente. [No such file or directory]\r\n");
+    EXPECT_TRUE(tf.read("Files/Debug.log").contains("Debug:Immagine p.bmp non salvata correttamente. [No such"));
+    EXPECT_EQ(tf.prompt.messages(),
+              QStringList {"Errore : Impossibile leggere ShapeConfig.xml. Il File Error.log è stato riempito."});
+}
