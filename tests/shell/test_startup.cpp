@@ -5,12 +5,16 @@
 #include "shell/context.h"
 #include "shell/errorlog.h"
 #include "shell/menus.h"
+#include "shell/utf8locale.h"
 #include "support/testfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QObject>
+#include <QProcess>
 #include <QSysInfo>
+#include <clocale>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -359,4 +363,31 @@ TEST(ErrorLog, DetailIsLoggedNotShownAndRecordShowsNothing)
     EXPECT_TRUE(tf.read("Files/Debug.log").contains("Debug:Immagine p.bmp non salvata correttamente. [No such"));
     EXPECT_EQ(tf.prompt.messages(),
               QStringList {"Errore : Impossibile leggere ShapeConfig.xml. Il File Error.log è stato riempito."});
+}
+
+// A session in the C locale: the character set becomes UTF-8 for this process and for the
+// programs it starts (mdbtools refuses non-ASCII table names otherwise), while the other
+// categories keep the C locale the session asked for.
+TEST(Utf8Locale, CharacterSetOfTheProcessAndItsChildren)
+{
+    QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
+    for (const char *v : {"LANG", "LC_CTYPE", "LC_NUMERIC", "LANGUAGE"})
+        unsetenv(v);
+    setenv("LC_ALL", "C", 1);
+    EXPECT_TRUE(useUtf8CharacterSet());
+    EXPECT_EQ(qgetenv("LC_ALL"), QByteArray());
+    EXPECT_EQ(qgetenv("LC_NUMERIC"), QByteArray("C"));
+    EXPECT_EQ(QByteArray(std::setlocale(LC_NUMERIC, nullptr)), QByteArray("C"));
+    QProcess charmap;
+    charmap.start(QStringLiteral("locale"), {QStringLiteral("charmap")});
+    ASSERT_TRUE(charmap.waitForFinished(10000));
+    EXPECT_EQ(charmap.readAllStandardOutput().trimmed(), QByteArray("UTF-8"));
+    for (const char *v : {"LANG", "LC_ALL", "LC_CTYPE", "LC_NUMERIC", "LANGUAGE"}) {
+        const QString name = QString::fromLatin1(v);
+        if (saved.contains(name))
+            setenv(v, saved.value(name).toLocal8Bit().constData(), 1);
+        else
+            unsetenv(v);
+    }
+    std::setlocale(LC_ALL, "");
 }
