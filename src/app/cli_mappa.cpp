@@ -47,9 +47,9 @@ int runCase(const AppContext &ctx, const QCommandLineParser &p, QString &out, QS
         if (!e.layer || !e.layer->valid())
             err +=
                 QStringLiteral("Layer %1 non disegnato: %2\n").arg(e.FileName, e.layer ? e.layer->error() : QString());
-    QString why;
-    if (!view.exportView(file, &why)) {
-        err += QStringLiteral("Errore: ") + why + QLatin1Char('\n');
+    if (const WriteResult drawn = view.exportView(file); !drawn) {
+        ctx.log.record(QStringLiteral("quarnaro-cli"), QStringLiteral("mappa"), drawn.message, drawn.detail);
+        err += QStringLiteral("Errore: ") + drawn.message + QLatin1Char('\n');
         return 1;
     }
     out += QStringLiteral("%1: %2 layer disegnati in %3\n").arg(caseName).arg(view.layerCount()).arg(file);
@@ -94,15 +94,13 @@ int runThematic(Session &s, const QCommandLineParser &p)
     if (!size)
         return 2;
     const QList<map::LegendRow> &legend = r->drawing.classes.legend;
-    QString why;
-    const bool drawn = map::paintToFile(
-        file, *size,
-        [&](QPainter &painter, const QRectF &picture) {
-            map::drawThematicPicture(painter, picture, r->view, legend, r->request.variableText());
-        },
-        &why);
-    if (!drawn)
-        return s.fail(QStringLiteral("Errore: ") + why);
+    const WriteResult drawn = map::paintToFile(file, *size, [&](QPainter &painter, const QRectF &picture) {
+        map::drawThematicPicture(painter, picture, r->view, legend, r->request.variableText());
+    });
+    if (!drawn) {
+        s.ctx.log.record(QStringLiteral("quarnaro-cli"), QStringLiteral("mappa"), drawn.message, drawn.detail);
+        return s.fail(QStringLiteral("Errore: ") + drawn.message);
+    }
     const QString csv = p.value(QStringLiteral("classi-csv"));
     if (!csv.isEmpty() && !writeClassesCsv(s, csv, legend))
         return 1;

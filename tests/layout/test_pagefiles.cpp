@@ -198,7 +198,7 @@ TEST(PageFiles, BlankPageIsWhiteToItsEdges)
     }
 }
 
-TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
+TEST(PageFiles, SaveWritesBitmapOrJpegAndSaysSo)
 {
     QTemporaryDir dir;
     const LayoutPage page = samplePage();
@@ -214,14 +214,12 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
     const QStringList tempBefore = QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")});
 
     for (auto [file, magic] : {std::pair {"Pagina.JPG", "\xFF\xD8"}, {"Pagina.jpeg", "BM"}, {"altra.bmp", "BM"}}) {
-        ScriptedPrompt prompt;
         const QString name = dir.filePath(QString::fromLatin1(file));
-        ASSERT_TRUE(SavePage(page, PageItems(), name, ppi, &prompt)) << file;
+        const WriteResult saved = SavePage(page, PageItems(), name, ppi);
+        ASSERT_TRUE(saved) << file;
         QFile f(name);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.read(2) == magic) << file;
-        ASSERT_EQ(prompt.shown().size(), 1u);
-        EXPECT_EQ(prompt.shown()[0].text, QStringLiteral("Immagine %1 salvata correttamente.").arg(name));
-        EXPECT_EQ(prompt.shown()[0].icon, Icon::Information);
+        EXPECT_EQ(saved.message, QStringLiteral("Immagine %1 salvata correttamente.").arg(name));
     }
     EXPECT_EQ(QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")}), tempBefore);
     if (tmpdir.isNull())
@@ -241,15 +239,19 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
         EXPECT_TRUE(near(jpeg.pixelColor(p), preview.pixelColor(p), 16)) << p.x() << "," << p.y();
 }
 
+// Every format: the failure in Italian with the system's words as detail, and no file.
 TEST(PageFiles, FailedSaveIsReported)
 {
     QTemporaryDir dir;
-    for (const char *name : {"manca/pagina.bmp", "manca/pagina.pdf", "manca/pagina.jpg"}) {
-        ScriptedPrompt prompt;
+    for (const char *name :
+         {"manca/pagina.bmp", "manca/pagina.pdf", "manca/pagina.jpg", "manca/pagina.svg", "manca/pagina.png"}) {
         const QString path = dir.filePath(QString::fromLatin1(name));
-        EXPECT_FALSE(SavePage(samplePage(), PageItems(), path, 40, &prompt)) << name;
-        ASSERT_FALSE(prompt.shown().empty());
-        EXPECT_EQ(prompt.shown().back().text, QStringLiteral("Immagine %1 non salvata correttamente.").arg(path));
-        EXPECT_EQ(prompt.shown().back().icon, Icon::Critical);
+        const WriteResult saved = SavePage(samplePage(), PageItems(), path, 40);
+        EXPECT_FALSE(saved) << name;
+        EXPECT_EQ(saved.message, QStringLiteral("Immagine %1 non salvata correttamente.").arg(path));
+        EXPECT_TRUE(saved.detail.startsWith(QStringLiteral("Impossibile scrivere il file %1.").arg(path)))
+            << saved.detail.toStdString();
+        EXPECT_GT(saved.detail.size(), notWrittenText(path).size()) << name; // the system's words follow
+        EXPECT_FALSE(QFile::exists(path));
     }
 }

@@ -365,6 +365,29 @@ TEST(ErrorLog, DetailIsLoggedNotShownAndRecordShowsNothing)
               QStringList {"Errore : Impossibile leggere ShapeConfig.xml. Il File Error.log è stato riempito."});
 }
 
+// A file is replaced only when written whole: a writer that fails midway leaves the earlier
+// file as it was and nothing beside it; a folder that cannot be written says so.
+TEST(FileWrite, WholeOrNotAtAll)
+{
+    TestFolder tf(false);
+    const QString file = tf.file("Files/SHPath.dbc");
+    ASSERT_TRUE(WriteFolderFile(file, "/mappe/"));
+    const WriteResult broken = writeWholeFile(file, [](QIODevice &out, QString &detail) {
+        out.write("/mezza/cart");
+        detail = QStringLiteral("disco pieno");
+        return false;
+    });
+    EXPECT_FALSE(broken);
+    EXPECT_EQ(broken.message, QStringLiteral("Impossibile scrivere il file %1.").arg(file));
+    EXPECT_EQ(broken.detail, QStringLiteral("disco pieno"));
+    EXPECT_EQ(tf.read("Files/SHPath.dbc"), "/mappe/\r\n");
+    EXPECT_EQ(QDir(tf.file("Files")).entryList(QDir::Files), QStringList {"SHPath.dbc"});
+
+    const WriteResult noFolder = WriteFolderFile(tf.file("Manca/SHPath.dbc"), "/mappe/");
+    EXPECT_FALSE(noFolder);
+    EXPECT_FALSE(noFolder.detail.isEmpty());
+}
+
 // A session in the C locale: the character set becomes UTF-8 for this process and for the
 // programs it starts (mdbtools refuses non-ASCII table names otherwise), while the other
 // categories keep the C locale the session asked for.
