@@ -11,7 +11,6 @@
 #include "shell/store.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace qrn::cli {
 
@@ -69,11 +68,13 @@ bool writeClassesCsv(Session &s, const QString &file, const QList<map::LegendRow
     text += QLatin1Char('\n') + QStringLiteral("Colore") + s.separator + QStringLiteral("Legenda") + QLatin1Char('\n');
     for (const map::LegendRow &row : legend)
         text += row.colour.name() + s.separator + csvField(row.label, s.separator) + QLatin1Char('\n');
-    QSaveFile f(file);
     const QByteArray bytes = text.toUtf8();
-    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
+    const WriteResult written =
+        writeWholeFile(file, [&](QIODevice &out, QString &) { return out.write(bytes) == bytes.size(); });
+    if (written)
         return true;
-    s.err += QStringLiteral("Errore: impossibile scrivere il file %1: %2\n").arg(file, f.errorString());
+    s.ctx.log.record(QStringLiteral("quarnaro-cli"), QStringLiteral("mappa"), written.message, written.detail);
+    s.err += QStringLiteral("Errore: ") + written.message + QLatin1Char('\n');
     return false;
 }
 
