@@ -239,10 +239,19 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndSaysSo)
         EXPECT_TRUE(near(jpeg.pixelColor(p), preview.pixelColor(p), 16)) << p.x() << "," << p.y();
 }
 
-// Every format: the failure in Italian with the system's words as detail, and no file.
+namespace {
+// Qt's own warnings, which would reach the user's terminal in English.
+QStringList g_qtWarnings;
+} // namespace
+
+// Every format: the failure in Italian with the system's words as detail, no file, and no
+// warning of the drawing library on the way.
 TEST(PageFiles, FailedSaveIsReported)
 {
     QTemporaryDir dir;
+    g_qtWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &text) { g_qtWarnings << text; });
     for (const char *name :
          {"manca/pagina.bmp", "manca/pagina.pdf", "manca/pagina.jpg", "manca/pagina.svg", "manca/pagina.png"}) {
         const QString path = dir.filePath(QString::fromLatin1(name));
@@ -254,4 +263,6 @@ TEST(PageFiles, FailedSaveIsReported)
         EXPECT_GT(saved.detail.size(), notWrittenText(path).size()) << name; // the system's words follow
         EXPECT_FALSE(QFile::exists(path));
     }
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_qtWarnings, QStringList());
 }
