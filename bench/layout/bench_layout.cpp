@@ -123,7 +123,7 @@ void JpegWriteJpegFile(benchmark::State &state)
     const QString name = dir.filePath(QStringLiteral("pagina.jpg"));
     const cDIBSection &dib = pageSection();
     for (auto _ : state)
-        if (!WriteJpegFile(dib, name, kJpegQuality, nullptr))
+        if (!WriteJpegFile(dib, name, kJpegQuality))
             state.SkipWithError("scrittura non riuscita");
 }
 BENCHMARK(JpegWriteJpegFile)->Unit(benchmark::kMillisecond);
@@ -175,7 +175,7 @@ void JpegSaveAgainstBare(benchmark::State &state)
         writePageFile({page}, PageItems(), name, kScreenPixelsPerInch);
         save.stop();
         write.start();
-        WriteJpegFile(dib, name, kJpegQuality, nullptr);
+        WriteJpegFile(dib, name, kJpegQuality);
         write.stop();
         bare.start();
         unsigned char *out = nullptr;

@@ -1,6 +1,7 @@
 // quarnaro-cli: the program's core without windows, for batch work and scripting.
 
 #include "app/climain.h"
+#include "shell/utf8locale.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -29,6 +30,8 @@ void ensureRuntimeFolder()
 
 int main(int argc, char **argv)
 {
+    // Names of tables, files and territories are UTF-8 whatever locale the session has.
+    qrn::useUtf8CharacterSet();
     // The printed reports and the maps lay text out with fonts, which need the GUI library; no
     // window is shown, so no display is needed either.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -11,7 +11,6 @@
 #include "shell/store.h"
 
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace qrn::cli {
 
@@ -39,6 +38,7 @@ int runCase(const AppContext &ctx, const QCommandLineParser &p, QString &out, QS
     try {
         sc = map::LoadShapeConfig(ctx.FilesFolder, ctx.ShapeFolder, caseName, view);
     } catch (const map::ShapeConfigError &e) {
+        ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("LoadShapeConfig"), QStringLiteral("0"), e.text(), e.detail());
         err += QStringLiteral("Errore: ") + e.text() + QLatin1Char('\n');
         return 1;
     }
@@ -46,9 +46,9 @@ int runCase(const AppContext &ctx, const QCommandLineParser &p, QString &out, QS
         if (!e.layer || !e.layer->valid())
             err +=
                 QStringLiteral("Layer %1 non disegnato: %2\n").arg(e.FileName, e.layer ? e.layer->error() : QString());
-    QString why;
-    if (!view.exportView(file, &why)) {
-        err += QStringLiteral("Errore: ") + why + QLatin1Char('\n');
+    if (const WriteResult drawn = view.exportView(file); !drawn) {
+        ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("mappa"), QStringLiteral("0"), drawn.message, drawn.detail);
+        err += QStringLiteral("Errore: ") + drawn.message + QLatin1Char('\n');
         return 1;
     }
     out += QStringLiteral("%1: %2 layer disegnati in %3\n").arg(caseName).arg(view.layerCount()).arg(file);
@@ -74,11 +74,13 @@ bool writeClassesCsv(Session &s, const QString &file, const QList<map::LegendRow
         text += legend[i].colour.name() + s.separator + csvField(legend[i].label, s.separator) + s.separator
             + QString::number(territories) + QLatin1Char('\n');
     }
-    QSaveFile f(file);
     const QByteArray bytes = text.toUtf8();
-    if (f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size() && f.commit())
+    const WriteResult written =
+        writeWholeFile(file, [&](QIODevice &out, QString &) { return out.write(bytes) == bytes.size(); });
+    if (written)
         return true;
-    s.err += QStringLiteral("Errore: impossibile scrivere il file %1: %2\n").arg(file, f.errorString());
+    s.ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("mappa"), QStringLiteral("0"), written.message, written.detail);
+    s.err += QStringLiteral("Errore: ") + written.message + QLatin1Char('\n');
     return false;
 }
 
@@ -99,15 +101,13 @@ int runThematic(Session &s, const QCommandLineParser &p)
     if (!size)
         return 2;
     const QList<map::LegendRow> legend = r->drawing.classes.legend.rows();
-    QString why;
-    const bool drawn = map::paintToFile(
-        file, *size,
-        [&](QPainter &painter, const QRectF &picture) {
-            map::drawThematicPicture(painter, picture, r->view, legend, r->request.variableText());
-        },
-        &why);
-    if (!drawn)
-        return s.fail(QStringLiteral("Errore: ") + why);
+    const WriteResult drawn = map::paintToFile(file, *size, [&](QPainter &painter, const QRectF &picture) {
+        map::drawThematicPicture(painter, picture, r->view, legend, r->request.variableText());
+    });
+    if (!drawn) {
+        s.ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("mappa"), QStringLiteral("0"), drawn.message, drawn.detail);
+        return s.fail(QStringLiteral("Errore: ") + drawn.message);
+    }
     const QString csv = p.value(QStringLiteral("classi-csv"));
     if (!csv.isEmpty() && !writeClassesCsv(s, csv, legend, r->counts))
         return 1;

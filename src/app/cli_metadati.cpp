@@ -53,9 +53,10 @@ int runScheda(AppContext &ctx, const QCommandLineParser &p, const QStringList &a
             *cn, itemKind(tipo) == ItemKind::Variables ? ReportKind::Variabili : ReportKind::Indicatori, code);
         if (!report)
             return err += reportFailedMessage() + QLatin1Char('\n'), 1;
-        QString error;
-        if (!writeReportPdf(*report->document, pdf, &error))
-            return err += error + QLatin1Char('\n'), 1;
+        if (const WriteResult written = writeReportPdf(*report->document, pdf); !written) {
+            ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("scheda"), QStringLiteral("0"), written.message, written.detail);
+            return err += written.message + QLatin1Char('\n'), 1;
+        }
         return 0;
     }
     if (itemKind(tipo) == ItemKind::Variables) {

@@ -150,9 +150,12 @@ int runPage(Session &s, const QCommandLineParser &p, const QStringList &args)
 
     const PageTexts texts {p.value(QStringLiteral("titolo")).trimmed(),
                            p.value(QStringLiteral("descrizione")).trimmed()};
-    for (const PageFile &f : writeMapPages(pages, texts, file, &s.prompt)) {
-        if (!f.written)
+    for (const PageFile &f : writeMapPages(pages, texts, file)) {
+        if (!f.result) {
+            s.ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("pagina"), QStringLiteral("0"), f.result.message,
+                             f.result.detail);
             return s.fail(QStringLiteral("Errore: impossibile scrivere la pagina in %1.").arg(f.name));
+        }
         s.out += QStringLiteral("%1: %2 in %3\n")
                      .arg(headers.mid(f.firstPage, f.pageCount).join(QStringLiteral(", ")),
                           f.pageCount == 1 ? QStringLiteral("pagina") : QStringLiteral("%1 pagine").arg(f.pageCount),

@@ -252,7 +252,7 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
     auto failed = [&](const map::MapFailure &f) {
         s.err += f.message + QLatin1Char('\n');
         if (f.logged)
-            ctx.log.writeError(command, f.procedure, QString(), f.logText());
+            ctx.log.writeError(command, f.procedure, QString(), f.message, f.detail);
         return std::nullopt;
     };
     // The level of the selection (territories named one by one leave it open: it is asked).
@@ -287,7 +287,7 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
     try {
         r.shapeCase = map::LoadShapeConfig(ctx.FilesFolder, ctx.ShapeFolder, req->mapCase.name, r.view);
     } catch (const map::ShapeConfigError &e) {
-        return failed({QStringLiteral("Form_Load"), QStringLiteral("Errore: ") + e.text(), QString()});
+        return failed({QStringLiteral("LoadShapeConfig"), QStringLiteral("Errore: ") + e.text(), e.detail()});
     }
     const map::JoinCheck join = map::checkJoin(r.shapeCase, *req, ctx.numbers);
     if (join.failure)

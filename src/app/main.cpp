@@ -16,6 +16,7 @@
 #include "shell/startup.h"
 #include "shell/ui/mainwindow.h"
 #include "shell/ui/qtprompt.h"
+#include "shell/utf8locale.h"
 #include "ui/registerwindows.h"
 
 #include <QApplication>
@@ -45,6 +46,8 @@ QIcon programIcon()
 
 int main(int argc, char **argv)
 {
+    // Names of tables, files and territories are UTF-8 whatever locale the session has.
+    qrn::useUtf8CharacterSet();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quarnaro"));
     // The desktop entry and the icon the desktop shows for the windows.

@@ -99,7 +99,10 @@ double PainterSurface::textHeight(const QString &)
 
 void PainterSurface::clear()
 {
-    m_painter.fillRect(QRectF(m_origin, m_page * m_ppi), Qt::white);
+    // The paper covers every device pixel the page touches. A page whose size is not a whole
+    // number of pixels (A4 is 793.7 pixels wide at 96 per inch) filled antialiased would leave
+    // the image's last column and row only partly white, a grey line down the page's edge.
+    m_painter.fillRect(QRectF(m_origin, m_page * m_ppi).toAlignedRect(), Qt::white);
 }
 
 } // namespace qrn

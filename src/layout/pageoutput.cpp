@@ -4,9 +4,11 @@
 #include "imaging/jpegwriter.h"
 #include "layout/drawingsurface.h"
 #include "layout/drawpage.h"
-#include "shell/prompt.h"
+#include "layout/svgtext.h"
+#include "shell/filewrite.h"
 
 #include <QFileInfo>
+#include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
@@ -32,27 +34,27 @@ QSize pagePixels(const LayoutPage &page, double pixelsPerInch)
                  int(std::lround(page.pageSize.height() * pixelsPerInch)));
 }
 
-bool writeBitmap(const QImage &image, const QString &name)
+// An image in a format of Qt's image writers, written whole.
+WriteResult writeImage(const QImage &image, const QString &name, const char *format)
 {
-    return image.save(name, "BMP");
+    return writeWholeFile(name, [&](QIODevice &out, QString &) { return image.save(&out, format); });
 }
 
 // The page is drawn straight into the bitmap section that the JPEG writer reads in place: no
 // temporary bitmap file, no second image, no conversion of a copy.
-bool writeJpeg(const LayoutPage &page, const PageItems &items, double pixelsPerInch, const QString &name,
-               Prompt *prompt)
+WriteResult writeJpeg(const LayoutPage &page, const PageItems &items, double pixelsPerInch, const QString &name)
 {
     const QSize px = pagePixels(page, pixelsPerInch);
     cDIBSection dib;
     if (!dib.CreateByPainting(px.width(), px.height(),
                               [&](QPainter &painter) { paintPage(painter, page, items, pixelsPerInch); }))
-        return false;
-    return WriteJpegFile(dib, name, kJpegQuality, prompt);
+        return WriteResult::failed(QStringLiteral("Memoria insufficiente per l'immagine della pagina."));
+    return WriteJpegFile(dib, name, kJpegQuality, pixelsPerInch);
 }
 
-bool writePdf(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name)
+bool writePdf(const std::vector<LayoutPage> &pages, const PageItems &items, QIODevice &out)
 {
-    QPdfWriter pdf(name);
+    QPdfWriter pdf(&out);
     pdf.setResolution(int(kPdfResolution));
     pdf.setCreator(QStringLiteral("Quarnaro"));
     bool first = true;
@@ -71,20 +73,31 @@ bool writePdf(const std::vector<LayoutPage> &pages, const PageItems &items, cons
     return painter.isActive() ? painter.end() : false;
 }
 
-bool writeSvg(const LayoutPage &page, const PageItems &items, const QString &name)
+bool writeSvg(const LayoutPage &original, const PageItems &items, QIODevice &out)
 {
+    // The generator writes family names between quotes as they are, and keeps in the texts it
+    // draws the characters XML does not allow.
+    LayoutPage page = original;
+    for (PageText *t : {&page.title, &page.description}) {
+        t->fontName = svgFontFamily(t->fontName);
+        t->text = svgCharacters(t->text);
+    }
+    for (int i = 0; i < page.legend.count(); ++i) {
+        page.legend[i].fontName = svgFontFamily(page.legend[i].fontName);
+        page.legend[i].text = svgCharacters(page.legend[i].text);
+    }
     QSvgGenerator svg;
-    svg.setFileName(name);
+    svg.setOutputDevice(&out);
     svg.setResolution(int(kSvgResolution));
     const QSize px = (page.pageSize * kSvgResolution).toSize();
     svg.setSize(px);
     svg.setViewBox(QRect(QPoint(0, 0), px));
-    svg.setTitle(page.title.text);
+    setSvgTexts(svg, page.title.text, page.description.text);
     QPainter painter;
     if (!painter.begin(&svg))
         return false;
     paintPage(painter, page, items, kSvgResolution);
-    return painter.end() && QFileInfo(name).size() > 0;
+    return painter.end();
 }
 
 } // namespace
@@ -146,46 +159,43 @@ bool PrintPage(LayoutPage &page, const PageItems &items, QPagedPaintDevice &devi
     return painter.end();
 }
 
-bool writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name,
-                   double bitmapPixelsPerInch, Prompt *prompt)
+WriteResult writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name,
+                          double bitmapPixelsPerInch)
 {
     if (pages.empty() || name.isEmpty())
-        return false;
+        return WriteResult::failed(QStringLiteral("Nessuna pagina da scrivere."));
     const LayoutPage &page = pages.front();
     switch (pageFormatForName(name)) {
     case PageFormat::Pdf:
-        return writePdf(pages, items, name);
+        return writeWholeFile(name, [&](QIODevice &out, QString &) { return writePdf(pages, items, out); });
     case PageFormat::Svg:
-        return writeSvg(page, items, name);
+        return writeWholeFile(name, [&](QIODevice &out, QString &) { return writeSvg(page, items, out); });
     case PageFormat::Png:
-        return renderPageImage(page, items, kPngPixelsPerInch).save(name, "PNG");
+        return writeImage(renderPageImage(page, items, kPngPixelsPerInch), name, "PNG");
     case PageFormat::Jpeg:
-        return writeJpeg(page, items, bitmapPixelsPerInch, name, prompt);
+        return writeJpeg(page, items, bitmapPixelsPerInch, name);
     case PageFormat::Bmp:
-        return writeBitmap(renderPageImage(page, items, bitmapPixelsPerInch), name);
+        return writeImage(renderPageImage(page, items, bitmapPixelsPerInch), name, "BMP");
     }
-    return false;
+    return WriteResult::failed(notWrittenText(name));
 }
 
-bool SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double bitmapPixelsPerInch,
-              Prompt *prompt)
+WriteResult SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double bitmapPixelsPerInch)
 {
-    const bool ok = writePageFile({page}, items, name, bitmapPixelsPerInch, prompt);
-    if (prompt) {
-        if (ok)
-            prompt->message(QStringLiteral("Immagine %1 salvata correttamente.").arg(name), QString(),
-                            Icon::Information);
-        else
-            prompt->message(QStringLiteral("Immagine %1 non salvata correttamente.").arg(name), QString(),
-                            Icon::Critical);
-    }
-    return ok;
+    const WriteResult written = writePageFile({page}, items, name, bitmapPixelsPerInch);
+    if (written)
+        return WriteResult::done(QStringLiteral("Immagine %1 salvata correttamente.").arg(name));
+    return WriteResult::failed(QStringLiteral("Immagine %1 non salvata correttamente.").arg(name),
+                               written.message
+                                   + (written.detail.isEmpty() ? QString() : QStringLiteral(" ") + written.detail));
 }
 
-bool writeMapPage(const MapPageRequest &request, const QString &title, const QString &name, Prompt *prompt)
+WriteResult writeMapPage(const MapPageRequest &request, const QString &title, const QString &name)
 {
-    const std::vector<PageFile> files = writeMapPages({{QString(), request}}, {title, QString()}, name, prompt);
-    return !files.empty() && files.back().written;
+    const std::vector<PageFile> files = writeMapPages({{QString(), request}}, {title, QString()}, name);
+    if (files.empty())
+        return WriteResult::failed(QStringLiteral("Nessuna pagina da scrivere."));
+    return files.back().result;
 }
 
 QString yearFileName(const QString &name, const QString &year)
@@ -196,8 +206,7 @@ QString yearFileName(const QString &name, const QString &year)
     return name.left(name.size() - suffix.size() - 1) + QLatin1Char('-') + year + QLatin1Char('.') + suffix;
 }
 
-std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name,
-                                    Prompt *prompt)
+std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name)
 {
     std::vector<PageFile> files;
     if (pages.empty())
@@ -214,14 +223,13 @@ std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const Pa
         laid.push_back(std::move(page));
     }
     if (pageFormatForName(name) == PageFormat::Pdf) {
-        files.push_back(
-            {name, 0, int(laid.size()), writePageFile(laid, PageItems(), name, kScreenPixelsPerInch, prompt)});
+        files.push_back({name, 0, int(laid.size()), writePageFile(laid, PageItems(), name, kScreenPixelsPerInch)});
         return files;
     }
     for (size_t i = 0; i < laid.size(); ++i) {
         const QString file = pages[i].year.isEmpty() ? name : yearFileName(name, pages[i].year);
-        files.push_back({file, int(i), 1, writePageFile({laid[i]}, PageItems(), file, kScreenPixelsPerInch, prompt)});
-        if (!files.back().written)
+        files.push_back({file, int(i), 1, writePageFile({laid[i]}, PageItems(), file, kScreenPixelsPerInch)});
+        if (!files.back().result)
             break;
     }
     return files;

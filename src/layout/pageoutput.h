@@ -3,6 +3,7 @@
 // and JPEG at the preview's resolution, PDF and SVG as vector drawings, PNG at 300 dpi.
 
 #include "layout/layoutpage.h"
+#include "shell/filewrite.h"
 
 #include <QImage>
 #include <QString>
@@ -12,8 +13,6 @@ class QPagedPaintDevice;
 class QPainter;
 
 namespace qrn {
-
-class Prompt;
 
 enum class PageFormat { Bmp, Jpeg, Pdf, Svg, Png };
 
@@ -39,19 +38,20 @@ QImage renderPageImage(const LayoutPage &page, const PageItems &items, double pi
 // is drawn and 1.0 afterwards.
 bool PrintPage(LayoutPage &page, const PageItems &items, QPagedPaintDevice &device);
 
-// Writes a file of one of the formats; pages after the first go on further PDF pages (other
-// formats take the first). bitmapPixelsPerInch is the resolution of BMP and JPEG.
-bool writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name,
-                   double bitmapPixelsPerInch, Prompt *prompt = nullptr);
+// Writes a file of one of the formats, whole or not at all (an earlier file of that name stays
+// as it was on failure); pages after the first go on further PDF pages (other formats take the
+// first). bitmapPixelsPerInch is the resolution of BMP and JPEG, written into the file as well.
+WriteResult writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name,
+                          double bitmapPixelsPerInch);
 
-// The editor's save: writes the page under name and tells the user "Immagine <name> salvata
-// correttamente." or "Immagine <name> non salvata correttamente.".
-bool SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double bitmapPixelsPerInch,
-              Prompt *prompt);
+// The editor's save: writes the page under name; the message, for the editor to show, is
+// "Immagine <name> salvata correttamente." or "Immagine <name> non salvata correttamente." (the
+// reason and the system's words then in the detail, for the log).
+WriteResult SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double bitmapPixelsPerInch);
 
 // The page of a map as the editor lays it out when it opens, with this title, written to a file
 // without any window (for the command line).
-bool writeMapPage(const MapPageRequest &request, const QString &title, const QString &name, Prompt *prompt = nullptr);
+WriteResult writeMapPage(const MapPageRequest &request, const QString &title, const QString &name);
 
 // The map of one year, for a page of an atlas (year empty: a page on its own).
 struct YearPage {
@@ -72,13 +72,12 @@ struct PageFile {
     QString name;
     int firstPage = 0;
     int pageCount = 0;
-    bool written = false;
+    WriteResult result;
 };
 // Writes the pages as the editor lays them out when it opens, with the texts: every page into the
 // one PDF of name, or one file per page for the other formats (yearFileName for a page with a
 // year, name itself for one without). Answers the files in order, up to the first that could not
-// be written (written false); nothing for no pages.
-std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name,
-                                    Prompt *prompt = nullptr);
+// be written (its result failed); nothing for no pages.
+std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name);
 
 } // namespace qrn

@@ -92,8 +92,6 @@ struct MapFailure {
     QString detail;
     Icon icon = Icon::Exclamation;
     bool logged = true;
-    // The description written to Error.log: the message, then the detail.
-    QString logText() const { return detail.isEmpty() ? message : message + QStringLiteral(" (") + detail + ')'; }
 };
 
 // The messages of the preparation.

@@ -266,16 +266,13 @@ QPainterPath MapView::featurePath(const ShapeLayer &layer, int feature) const
     return path;
 }
 
-bool MapView::exportView(const QString &path, QString *error, bool forLayout) const
+WriteResult MapView::exportView(const QString &path, bool forLayout) const
 {
-    if (m_viewport.isEmpty()) {
-        if (error)
-            *error = QStringLiteral("Dimensioni della mappa non valide");
-        return false;
-    }
+    if (m_viewport.isEmpty())
+        return WriteResult::failed(QStringLiteral("Dimensioni della mappa non valide"));
     const int dpi = forLayout ? int(std::lround(m_viewport.width() * 2540.0 / layoutPictureHimetric(10.0))) : 96;
     return paintToFile(
-        path, m_viewport, [this](QPainter &p, const QRectF &target) { draw(p, target); }, error, dpi);
+        path, m_viewport, [this](QPainter &p, const QRectF &target) { draw(p, target); }, dpi);
 }
 
 } // namespace qrn::map

@@ -5,6 +5,7 @@
 // tests share one drawing.
 
 #include "map/shapelayer.h"
+#include "shell/filewrite.h"
 
 #include <QColor>
 #include <QPainterPath>
@@ -73,8 +74,9 @@ public:
     // Writes the current view to a file by its extension: .svg or .pdf (vector), .png, .jpg or
     // .bmp (the viewport's pixels). A picture for the print layout (forLayout) is an SVG whose
     // physical size the layout's formula reads as a map 10 inches wide; otherwise the SVG has
-    // the viewport's size at 96 dots per inch. False with the reason in error.
-    bool exportView(const QString &path, QString *error = nullptr, bool forLayout = false) const;
+    // the viewport's size at 96 dots per inch. The file is written whole or not at all; a
+    // failure carries the reason (Italian) and the system's words.
+    WriteResult exportView(const QString &path, bool forLayout = false) const;
 
 private:
     std::vector<std::shared_ptr<ShapeLayer>> m_layers;

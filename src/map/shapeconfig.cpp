@@ -20,12 +20,31 @@ QString qs(const char *s)
     return QString::fromUtf8(s);
 }
 
+// What went wrong in reading the file, in the user's words; the reader's own (English) words
+// go to the error log as detail.
+QString parseProblem(const pugi::xml_parse_result &r)
+{
+    switch (r.status) {
+    case pugi::status_file_not_found:
+        return QStringLiteral("il file non esiste");
+    case pugi::status_io_error:
+        return QStringLiteral("errore di lettura del file");
+    case pugi::status_out_of_memory:
+        return QStringLiteral("memoria insufficiente");
+    case pugi::status_no_document_element:
+        return QStringLiteral("il file non contiene un documento XML");
+    default:
+        return QStringLiteral("XML non valido al carattere %1").arg(qlonglong(r.offset) + 1);
+    }
+}
+
 void loadDocument(pugi::xml_document &doc, const QString &file)
 {
     const pugi::xml_parse_result r = doc.load_file(QFile::encodeName(file).constData(),
                                                    pugi::parse_default | pugi::parse_declaration);
     if (!r)
-        throw ShapeConfigError(QStringLiteral("Impossibile leggere %1: %2").arg(file, qs(r.description())));
+        throw ShapeConfigError(QStringLiteral("Impossibile leggere %1: %2.").arg(file, parseProblem(r)),
+                               qs(r.description()));
 }
 
 // A name put between the quotes of an XPath literal: one holding a quote cannot name anything.
@@ -204,7 +223,7 @@ void saveShapeConfig(const QString &file, const QString &caseName, quint32 mapBa
     QSaveFile f(file);
     if (!f.open(QIODevice::WriteOnly) || f.write(text.data(), qint64(text.size())) != qint64(text.size())
         || !f.commit())
-        throw ShapeConfigError(QStringLiteral("Impossibile scrivere %1: %2").arg(file, f.errorString()));
+        throw ShapeConfigError(QStringLiteral("Impossibile scrivere %1.").arg(file), f.errorString());
 }
 
 } // namespace qrn::map

@@ -39,11 +39,19 @@ struct ShapeCase {
     qint16 matchIndex = 0;
 };
 
-// A configuration that cannot be read or written; what() is the Italian description.
+// A configuration that cannot be read or written; what() is the Italian description, detail()
+// the words of the XML reader or of the system (for the error log, not for the user).
 class ShapeConfigError : public std::runtime_error {
 public:
-    explicit ShapeConfigError(const QString &text) : std::runtime_error(text.toStdString()) { }
+    explicit ShapeConfigError(const QString &text, const QString &detail = QString())
+        : std::runtime_error(text.toStdString()), m_detail(detail)
+    {
+    }
     QString text() const { return QString::fromStdString(what()); }
+    QString detail() const { return m_detail; }
+
+private:
+    QString m_detail;
 };
 
 QString shapeConfigPath(const QString &filesFolder);

@@ -5,7 +5,6 @@
 #include "shell/sqltext.h"
 #include "shell/store.h"
 
-#include <QFile>
 #include <QFont>
 #include <QPageLayout>
 #include <QPageSize>
@@ -166,21 +165,16 @@ void printReport(QTextDocument &doc, QPagedPaintDevice &device)
     doc.print(&device);
 }
 
-bool writeReportPdf(QTextDocument &doc, const QString &path, QString *error)
+WriteResult writeReportPdf(QTextDocument &doc, const QString &path)
 {
-    QFile probe(path);
-    if (!probe.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = QStringLiteral("Impossibile scrivere il file %1: %2").arg(path, probe.errorString());
-        return false;
-    }
-    probe.close();
-    QPdfWriter pdf(path);
-    pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
-                                  QPageLayout::Millimeter));
-    pdf.setCreator(QStringLiteral("Quarnaro"));
-    printReport(doc, pdf);
-    return true;
+    return writeWholeFile(path, [&](QIODevice &out, QString &) {
+        QPdfWriter pdf(&out);
+        pdf.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(20, 20, 20, 20),
+                                      QPageLayout::Millimeter));
+        pdf.setCreator(QStringLiteral("Quarnaro"));
+        printReport(doc, pdf);
+        return true;
+    });
 }
 
 QString reportFailedMessage()

@@ -2,6 +2,8 @@
 // The printed reports of the metadata sheets and of the glossary: one record laid out as a
 // text document of headings and fields, previewed, printed or written to PDF.
 
+#include "shell/filewrite.h"
+
 #include <QString>
 #include <memory>
 #include <optional>
@@ -51,8 +53,9 @@ std::optional<Report> InitReport(AppContext &ctx, ReportKind kind, const QString
 
 // Lays the document out on the device's pages and paints it there.
 void printReport(QTextDocument &doc, QPagedPaintDevice &device);
-// Writes the document as an A4 PDF file; false with a reason when the file cannot be written.
-bool writeReportPdf(QTextDocument &doc, const QString &path, QString *error = nullptr);
+// Writes the document as an A4 PDF file, whole or not at all; a failure says so in Italian with
+// the system's words as detail.
+WriteResult writeReportPdf(QTextDocument &doc, const QString &path);
 
 // "Impossibile eseguire la stampa"
 QString reportFailedMessage();

@@ -48,10 +48,26 @@ void ErrorLog::append(const QString &path, const QString &line) noexcept
     }
 }
 
-void ErrorLog::logError(const QString &module, const QString &procedure, const QString &number,
-                        const QString &description) noexcept
+QString ErrorLog::withDetail(const QString &description, const QString &detail)
 {
-    writeError(module, procedure, number, description);
+    if (detail.trimmed().isEmpty())
+        return description;
+    return description + QStringLiteral(" [") + QString(detail).replace(QLatin1Char('\n'), QLatin1Char(' ')).trimmed()
+        + QLatin1Char(']');
+}
+
+void ErrorLog::logError(const QString &module, const QString &procedure, const QString &number,
+                        const QString &description, const QString &detail) noexcept
+{
+    try {
+        if (!m_filesFolder.isEmpty()) {
+            const QString mapinfo = m_filesFolder + QStringLiteral("MAPINFO.dbc");
+            if (QFile::exists(mapinfo))
+                QFile::remove(mapinfo);
+        }
+    } catch (...) {
+    }
+    writeError(module, procedure, number, description, detail);
     try {
         if (m_prompt) {
             m_prompt->message(QStringLiteral("Errore : ") + description
@@ -63,27 +79,27 @@ void ErrorLog::logError(const QString &module, const QString &procedure, const Q
     }
 }
 
+
+void ErrorLog::logError(const QObject *window, const QString &procedure, const QString &number,
+                        const QString &description, const QString &detail) noexcept
+{
+    logError(window ? window->objectName() : QString(), procedure, number, description, detail);
+}
+
 void ErrorLog::writeError(const QString &module, const QString &procedure, const QString &number,
-                          const QString &description) noexcept
+                          const QString &description, const QString &detail) const noexcept
 {
     try {
-        if (!m_filesFolder.isEmpty()) {
-            const QString mapinfo = m_filesFolder + QStringLiteral("MAPINFO.dbc");
-            if (QFile::exists(mapinfo))
-                QFile::remove(mapinfo);
-            append(errorLogPath(), errorLine(module, procedure, number, description));
-        }
+        if (m_filesFolder.isEmpty())
+            return;
+        const QString text = withDetail(description, detail);
+        append(errorLogPath(), errorLine(module, procedure, number, text));
+        debug(module, procedure, text);
     } catch (...) {
     }
 }
 
-void ErrorLog::logError(const QObject *window, const QString &procedure, const QString &number,
-                        const QString &description) noexcept
-{
-    logError(window ? window->objectName() : QString(), procedure, number, description);
-}
-
-void ErrorLog::debug(const QString &module, const QString &procedure, const QString &text) noexcept
+void ErrorLog::debug(const QString &module, const QString &procedure, const QString &text) const noexcept
 {
     if (!m_debugTrace || m_filesFolder.isEmpty())
         return;

@@ -1,6 +1,7 @@
 #include "shell/startup.h"
 
 #include "shell/context.h"
+#include "shell/filewrite.h"
 #include "shell/links.h"
 #include "shell/prompt.h"
 #include "shell/updatejournal.h"
@@ -26,15 +27,25 @@ QString ReadFolderFile(const QString &path)
     return withSeparator(text);
 }
 
-bool WriteFolderFile(const QString &path, const QString &folder)
+WriteResult WriteFolderFile(const QString &path, const QString &folder)
 {
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    f.write(folder.toLocal8Bit());
-    f.write("\r\n");
-    return true;
+    // Written whole: a remembered folder cut short would send the next start to a wrong folder.
+    return writeWholeFile(path, [&](QIODevice &out, QString &) {
+        const QByteArray line = folder.toLocal8Bit() + "\r\n";
+        return out.write(line) == line.size();
+    });
 }
+
+namespace {
+
+// The folder is used in this run all the same; the next start asks again.
+void rememberFolder(AppContext &ctx, const QString &file, const QString &folder, const QString &procedure)
+{
+    if (const WriteResult r = WriteFolderFile(ctx.FilesFolder + file, folder); !r)
+        ctx.log.writeError(QStringLiteral("Utility"), procedure, QStringLiteral("0"), r.message, r.detail);
+}
+
+} // namespace
 
 bool FolderHasFile(const QString &folder, const QString &fileName)
 {
@@ -99,7 +110,7 @@ bool FindDatabases(AppContext &ctx)
                                 QStringLiteral("Attenzione"), Icon::Critical);
         return false;
     }
-    WriteFolderFile(ctx.FilesFolder + QStringLiteral("DBPath.dbc"), chosen);
+    rememberFolder(ctx, QStringLiteral("DBPath.dbc"), chosen, QStringLiteral("FindDatabases"));
     ctx.DbFolder = chosen;
     return true;
 }
@@ -134,7 +145,7 @@ void FindShapeFiles(AppContext &ctx)
         ctx.ShapeFolder.clear();
         return;
     }
-    WriteFolderFile(ctx.FilesFolder + QStringLiteral("SHPath.dbc"), chosen);
+    rememberFolder(ctx, QStringLiteral("SHPath.dbc"), chosen, QStringLiteral("FindShapeFiles"));
     ctx.ShapeFolder = chosen;
 }
 

@@ -2,6 +2,7 @@
 // The start-up sequence of the main window, without the windows: what the windows do at each
 // step is asked of a StartupHost.
 
+#include "shell/filewrite.h"
 #include "shell/menus.h"
 
 #include <QString>
@@ -16,8 +17,8 @@ struct AppContext;
 // Remembered folders (DBPath.dbc, SHPath.dbc): the whole content without line ends, trimmed,
 // with a separator appended; "" when the file is missing or empty.
 QString ReadFolderFile(const QString &path);
-// Writes the folder as one line ended by CR LF (the file is created or replaced).
-bool WriteFolderFile(const QString &path, const QString &folder);
+// Writes the folder as one line ended by CR LF (the file is created or replaced, whole).
+WriteResult WriteFolderFile(const QString &path, const QString &folder);
 
 bool FolderHasFile(const QString &folder, const QString &fileName);
 // True when the folder holds a file matching a wildcard pattern such as "*.shp".

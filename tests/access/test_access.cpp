@@ -33,9 +33,15 @@ QByteArray contentOf(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// Runs one of mdbtools' programs. They read their arguments through glib, which refuses a
+// table name such as "Umsätze" under an ASCII locale (a session without LANG), so they run with
+// a UTF-8 character set whatever the session has.
 QByteArray run(const QString &program, const QStringList &args)
 {
     QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
     p.start(program, args);
     p.waitForFinished(60000);
     return p.readAllStandardOutput();
@@ -350,5 +356,39 @@ TEST(CliImport, PrintsTheTablesAndRowsReadAndReportsUnreadableFiles)
         QString out, err;
         EXPECT_EQ(cli::run(c.args, dir.path(), out, err), c.status) << err.toStdString();
         EXPECT_TRUE(c.status ? out.isEmpty() && err.startsWith(c.out) : out.contains(c.out)) << out.toStdString();
+    }
+}
+
+// The tool reads and prints non-ASCII names under any locale of the session, and says nothing of
+// the locale on standard error.
+TEST(CliImport, NonAsciiNamesUnderEveryLocale)
+{
+    QTemporaryDir dir;
+    const std::vector<std::pair<const char *, const char *>> sessions = {{nullptr, nullptr},
+                                                                         {"LC_ALL", "C"},
+                                                                         {"LANG", "C"},
+                                                                         {"LANG", "C.UTF-8"}};
+    for (const auto &[name, value] : sessions) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char *v : {"LANG", "LC_ALL", "LC_CTYPE", "LANGUAGE"})
+            env.remove(QLatin1String(v));
+        if (name)
+            env.insert(QLatin1String(name), QLatin1String(value));
+        const QString label = name ? QStringLiteral("%1=%2").arg(name, value) : QStringLiteral("LANG unset");
+        QProcess p;
+        p.setProcessEnvironment(env);
+        const QString target = dir.filePath(label + QStringLiteral(".sqlite"));
+        p.start(QStringLiteral(QUARNARO_CLI), {"importa", fixture("nwind.mdb"), "--out", target});
+        ASSERT_TRUE(p.waitForFinished(120000)) << label.toStdString();
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        EXPECT_EQ(p.exitCode(), 0) << label.toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("Umsätze: "))) << label.toStdString() << "\n" << out.toStdString();
+        EXPECT_EQ(p.readAllStandardError(), QByteArray()) << label.toStdString();
+        // The stored texts themselves.
+        auto db = openImported(target);
+        const Recordset rs = db->queryNative(
+            QStringLiteral("SELECT COUNT(*) FROM \"Umsätze\" WHERE ShipAddress LIKE '%Bolívar%'"));
+        ASSERT_EQ(rs.recordCount(), 1) << label.toStdString();
+        EXPECT_GT(rs.row(0)[0].toInt(), 0) << label.toStdString();
     }
 }

@@ -1,11 +1,11 @@
 // The bitmap section and the JPEG writer.
 #include "imaging/dibsection.h"
 #include "imaging/jpegwriter.h"
-#include "shell/prompt.h"
 
 #include <QFile>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -72,7 +72,6 @@ TEST(DibSection, BlockCopyWithDefaultSizesUsesTheSectionSize)
 TEST(JpegWriter, WritesThePictureTheRightWayUpOverALongerFile)
 {
     QTemporaryDir dir;
-    ScriptedPrompt prompt;
     const QImage source = quadrants(64, 48);
     cDIBSection dib;
     dib.CreateFromPicture(source);
@@ -81,8 +80,7 @@ TEST(JpegWriter, WritesThePictureTheRightWayUpOverALongerFile)
     QFile file(name);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(QByteArray(200000, 'x')));
     file.close();
-    ASSERT_TRUE(WriteJpegFile(dib, name, 90, &prompt));
-    EXPECT_TRUE(prompt.messages().isEmpty());
+    ASSERT_TRUE(WriteJpegFile(dib, name, 90));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     EXPECT_TRUE(bytes.size() < 10000 && bytes.endsWith("\xFF\xD9"));
@@ -94,9 +92,31 @@ TEST(JpegWriter, WritesThePictureTheRightWayUpOverALongerFile)
     // The quality reaches the encoder: a low one gives a smaller file on a detailed picture.
     dib.CreateFromPicture(noisy(200, 200));
     const QString low = dir.filePath(QStringLiteral("q10.jpg")), high = dir.filePath(QStringLiteral("q95.jpg"));
-    ASSERT_TRUE(WriteJpegFile(dib, low, 10, &prompt));
-    ASSERT_TRUE(WriteJpegFile(dib, high, 95, &prompt));
+    ASSERT_TRUE(WriteJpegFile(dib, low, 10));
+    ASSERT_TRUE(WriteJpegFile(dib, high, 95));
     EXPECT_LT(QFile(low).size() * 2, QFile(high).size());
+}
+
+// The file declares the resolution it was drawn at, in dots per inch, not a bare aspect ratio.
+TEST(JpegWriter, DeclaresItsResolutionInDotsPerInch)
+{
+    QTemporaryDir dir;
+    cDIBSection dib;
+    dib.CreateFromPicture(quadrants(16, 16));
+    for (double dpi : {96.0, 61.4, 300.0}) {
+        const QString name = dir.filePath(QStringLiteral("r%1.jpg").arg(dpi));
+        ASSERT_TRUE(WriteJpegFile(dib, name, 90, dpi));
+        QFile file(name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray head = file.read(18);
+        ASSERT_EQ(head.mid(6, 5), QByteArray("JFIF", 5));
+        const int density = std::lround(dpi);
+        EXPECT_EQ(head.mid(13, 5),
+                  QByteArray::fromRawData("\x01", 1) + QByteArray(1, char(density >> 8)) + char(density & 0xFF)
+                      + char(density >> 8) + char(density & 0xFF))
+            << dpi;
+        EXPECT_NEAR(QImage(name).dotsPerMeterX() * 0.0254, density, 0.5) << dpi;
+    }
 }
 
 TEST(JpegWriter, FailuresAreReportedAndFalse)
@@ -107,14 +127,17 @@ TEST(JpegWriter, FailuresAreReportedAndFalse)
     // A folder that is not there, and an empty section.
     const std::pair<const cDIBSection *, QString> cases[] = {{&dib, dir.filePath(QStringLiteral("manca/pagina.jpg"))},
                                                              {&empty, dir.filePath(QStringLiteral("vuota.jpg"))}};
-    for (const auto &[section, name] : cases) {
-        ScriptedPrompt prompt;
-        EXPECT_FALSE(WriteJpegFile(*section, name, 90, &prompt));
-        ASSERT_EQ(prompt.shown().size(), 1u);
-        EXPECT_EQ(prompt.shown()[0].text, QStringLiteral("Failed to save to JPG"));
-        EXPECT_EQ(prompt.shown()[0].icon, Icon::Exclamation);
+    const QString expected[] = {QStringLiteral("Impossibile scrivere il file %1.").arg(cases[0].second),
+                                QStringLiteral("Nessuna immagine da scrivere in %1.").arg(cases[1].second)};
+    for (int i = 0; i < 2; ++i) {
+        const auto &[section, name] = cases[i];
+        const WriteResult r = WriteJpegFile(*section, name, 90);
+        EXPECT_FALSE(r);
+        EXPECT_EQ(r.message, expected[i]);
         EXPECT_FALSE(QFile::exists(name));
     }
+    // The writer's own words stay in the detail.
+    EXPECT_FALSE(WriteJpegFile(dib, cases[0].second, 90).detail.isEmpty());
 }
 
 TEST(DibPainting, SamePixelsAsThePictureForEveryRowLength)

@@ -41,7 +41,7 @@ TEST(MapPages, EveryYearOnAPageOfOnePdf)
     const std::vector<PageFile> files = writeMapPages(yearPages({"1997", "1998", "1999"}),
                                                       {QStringLiteral("Rete stradale"), QString()}, pdf);
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_TRUE(files[0].name == pdf && files[0].pageCount == 3 && files[0].written);
+    EXPECT_TRUE(files[0].name == pdf && files[0].pageCount == 3 && files[0].result.ok);
     const QString text = test::pdfText(pdf);
     EXPECT_EQ(text.count(QLatin1Char('\f')), 3); // one form feed after each page
     for (const char *year : {"1997", "1998", "1999"}) { // the title on every page, with its year
@@ -64,7 +64,7 @@ TEST(MapPages, OneFilePerYearForImagesWithTheGivenTexts)
     ASSERT_EQ(files.size(), 2u);
     for (int i = 0; i < 2; ++i) {
         const QString expected = dir.filePath(QStringLiteral("atlante-%1.jpg").arg(i == 0 ? 2001 : 2005));
-        EXPECT_TRUE(files[size_t(i)].name == expected && files[size_t(i)].firstPage == i && files[size_t(i)].written);
+        EXPECT_TRUE(files[size_t(i)].name == expected && files[size_t(i)].firstPage == i && files[size_t(i)].result.ok);
         QFile f(expected);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.read(2) == "\xFF\xD8") << expected.toStdString();
     }
@@ -74,7 +74,8 @@ TEST(MapPages, OneFilePerYearForImagesWithTheGivenTexts)
     const QString pdf = dir.filePath(QStringLiteral("pagina.pdf"));
     std::vector<YearPage> single = yearPages({"2005"});
     single[0].year.clear();
-    ASSERT_TRUE(writeMapPages(single, {QStringLiteral("Titolo mio"), QStringLiteral("Fonte: Istat")}, pdf)[0].written);
+    ASSERT_TRUE(
+        writeMapPages(single, {QStringLiteral("Titolo mio"), QStringLiteral("Fonte: Istat")}, pdf)[0].result.ok);
     const QString text = test::pdfText(pdf);
     EXPECT_TRUE(text.contains("Titolo mio") && text.contains("Fonte: Istat")) << text.toStdString();
     EXPECT_FALSE(text.contains("Inserire un Titolo") || text.contains("AS013_2005")) << text.toStdString();
@@ -86,6 +87,6 @@ TEST(MapPages, StopsAtTheFirstFileNotWritten)
     const std::vector<PageFile> files = writeMapPages(yearPages({"2001", "2005"}), {},
                                                       dir.filePath(QStringLiteral("manca/atlante.png")));
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_FALSE(files[0].written);
+    EXPECT_FALSE(files[0].result.ok);
     EXPECT_TRUE(writeMapPages({}, {}, dir.filePath(QStringLiteral("vuoto.pdf"))).empty());
 }

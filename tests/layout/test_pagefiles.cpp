@@ -7,6 +7,7 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -134,7 +135,70 @@ TEST(PageFiles, SvgOpensInAnotherReaderAndPngIs300Dpi)
     EXPECT_NEAR(img.dotsPerMeterX() * 0.0254, 300, 0.5);
 }
 
-TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
+// Every text of the page, the document's title and description among them, reaches a strict
+// XML reader as typed, whatever characters it holds.
+TEST(PageFiles, SvgTextsAreEscaped)
+{
+    QTemporaryDir dir;
+    const QString title = QStringLiteral("Strade & ferrovie <1996> \"rete\" l'Italia");
+    const QString description = QStringLiteral("Fonte: A&B <ISTAT> \"x\" 'y'\x01");
+    const QString legendText = QStringLiteral("0 & < 10 \"a\" 'b'");
+    LayoutPage page = samplePage();
+    page.title.text = title;
+    page.description.text = description;
+    ASSERT_GT(page.legend.count(), 0);
+    page.legend[0].text = legendText;
+    page.legend[0].fontName = QStringLiteral("Sans\" & <b>");
+    const QString svg = dir.filePath(QStringLiteral("pagina.svg"));
+    ASSERT_TRUE(writePageFile({page}, PageItems(), svg, kScreenPixelsPerInch));
+
+    QFile file(svg);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QXmlStreamReader xml(&file);
+    QStringList texts;
+    QString docTitle, docDescription;
+    int depth = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            ++depth;
+            // The document's own title and description are the root's children.
+            const QString name = xml.name().toString();
+            if (depth == 2 && (name == QLatin1String("title") || name == QLatin1String("desc"))) {
+                (name == QLatin1String("title") ? docTitle : docDescription) = xml.readElementText();
+                --depth;
+            }
+        } else if (xml.isEndElement()) {
+            --depth;
+        } else if (xml.isCharacters() && !xml.isWhitespace()) {
+            texts << xml.text().toString();
+        }
+    }
+    ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString() << " riga " << xml.lineNumber();
+    EXPECT_EQ(docTitle, title);
+    EXPECT_EQ(docDescription, description.chopped(1)); // without the control character
+    EXPECT_TRUE(texts.contains(title)) << texts.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(texts.contains(legendText)) << texts.join(QLatin1Char('|')).toStdString();
+}
+
+// A page with nothing on it is white up to its last pixel, whether its size is a whole number of
+// pixels or not (A4 at 96 per inch is 793.7 pixels wide).
+TEST(PageFiles, BlankPageIsWhiteToItsEdges)
+{
+    const LayoutPage page = samplePage();
+    const PageItems nothing {false, false, false, false, false};
+    for (double ppi : {96.0, 50.0, 61.3}) {
+        const QImage img = renderPageImage(page, nothing, ppi);
+        ASSERT_FALSE(img.isNull());
+        for (int y = 0; y < img.height(); ++y)
+            for (int x : {0, img.width() - 2, img.width() - 1})
+                ASSERT_EQ(img.pixel(x, y), qRgb(255, 255, 255)) << ppi << " ppi, " << x << "," << y;
+        for (int x = 0; x < img.width(); ++x)
+            ASSERT_EQ(img.pixel(x, img.height() - 1), qRgb(255, 255, 255)) << ppi << " ppi, " << x;
+    }
+}
+
+TEST(PageFiles, SaveWritesBitmapOrJpegAndSaysSo)
 {
     QTemporaryDir dir;
     const LayoutPage page = samplePage();
@@ -150,14 +214,12 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
     const QStringList tempBefore = QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")});
 
     for (auto [file, magic] : {std::pair {"Pagina.JPG", "\xFF\xD8"}, {"Pagina.jpeg", "BM"}, {"altra.bmp", "BM"}}) {
-        ScriptedPrompt prompt;
         const QString name = dir.filePath(QString::fromLatin1(file));
-        ASSERT_TRUE(SavePage(page, PageItems(), name, ppi, &prompt)) << file;
+        const WriteResult saved = SavePage(page, PageItems(), name, ppi);
+        ASSERT_TRUE(saved) << file;
         QFile f(name);
         EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.read(2) == magic) << file;
-        ASSERT_EQ(prompt.shown().size(), 1u);
-        EXPECT_EQ(prompt.shown()[0].text, QStringLiteral("Immagine %1 salvata correttamente.").arg(name));
-        EXPECT_EQ(prompt.shown()[0].icon, Icon::Information);
+        EXPECT_EQ(saved.message, QStringLiteral("Immagine %1 salvata correttamente.").arg(name));
     }
     EXPECT_EQ(QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")}), tempBefore);
     if (tmpdir.isNull())
@@ -171,20 +233,36 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndTellsTheUser)
     const QImage jpeg(dir.filePath(QStringLiteral("Pagina.JPG")), "JPG");
     const QImage preview = renderPageImage(page, PageItems(), ppi);
     ASSERT_EQ(jpeg.size(), preview.size());
+    EXPECT_NEAR(jpeg.dotsPerMeterX() * 0.0254, ppi, 0.5);
     for (QPoint p :
          {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), QPoint(60, 120), QPoint(250, 350)})
         EXPECT_TRUE(near(jpeg.pixelColor(p), preview.pixelColor(p), 16)) << p.x() << "," << p.y();
 }
 
+namespace {
+// Qt's own warnings, which would reach the user's terminal in English.
+QStringList g_qtWarnings;
+} // namespace
+
+// Every format: the failure in Italian with the system's words as detail, no file, and no
+// warning of the drawing library on the way.
 TEST(PageFiles, FailedSaveIsReported)
 {
     QTemporaryDir dir;
-    for (const char *name : {"manca/pagina.bmp", "manca/pagina.pdf", "manca/pagina.jpg"}) {
-        ScriptedPrompt prompt;
+    g_qtWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &text) { g_qtWarnings << text; });
+    for (const char *name :
+         {"manca/pagina.bmp", "manca/pagina.pdf", "manca/pagina.jpg", "manca/pagina.svg", "manca/pagina.png"}) {
         const QString path = dir.filePath(QString::fromLatin1(name));
-        EXPECT_FALSE(SavePage(samplePage(), PageItems(), path, 40, &prompt)) << name;
-        ASSERT_FALSE(prompt.shown().empty());
-        EXPECT_EQ(prompt.shown().back().text, QStringLiteral("Immagine %1 non salvata correttamente.").arg(path));
-        EXPECT_EQ(prompt.shown().back().icon, Icon::Critical);
+        const WriteResult saved = SavePage(samplePage(), PageItems(), path, 40);
+        EXPECT_FALSE(saved) << name;
+        EXPECT_EQ(saved.message, QStringLiteral("Immagine %1 non salvata correttamente.").arg(path));
+        EXPECT_TRUE(saved.detail.startsWith(QStringLiteral("Impossibile scrivere il file %1.").arg(path)))
+            << saved.detail.toStdString();
+        EXPECT_GT(saved.detail.size(), notWrittenText(path).size()) << name; // the system's words follow
+        EXPECT_FALSE(QFile::exists(path));
     }
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(g_qtWarnings, QStringList());
 }

@@ -253,3 +253,20 @@ TEST(PrintMappa, OpensInsideTheMainWindow)
     QApplication::processEvents();
     EXPECT_TRUE(w.isNull() || !w->isVisible());
 }
+
+// A page that cannot be written: the editor says so and writes the system's words in Error.log.
+TEST(PrintMappa, FailedSaveIsShownAndLogged)
+{
+    Editor e;
+    const QString bmp = e.folder.file(QStringLiteral("manca/pagina.bmp"));
+    e.folder.prompt.answerFile(bmp);
+    QTest::mouseClick(e.child<QPushButton>("cmdSalva"), Qt::LeftButton);
+    ASSERT_FALSE(e.folder.prompt.shown().empty());
+    EXPECT_EQ(e.folder.prompt.shown().back().text, QStringLiteral("Immagine %1 non salvata correttamente.").arg(bmp));
+    EXPECT_EQ(e.folder.prompt.shown().back().icon, Icon::Critical);
+    const QString log = QString::fromLatin1(e.folder.read("Files/Error.log"));
+    EXPECT_TRUE(
+        log.contains(QStringLiteral("Module:PrintMappa Function: cmdSalva_Click Error N.0 Description:Immagine")))
+        << log.toStdString();
+    EXPECT_TRUE(log.contains(QStringLiteral("Impossibile scrivere il file"))) << log.toStdString();
+}

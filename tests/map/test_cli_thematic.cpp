@@ -263,3 +263,20 @@ TEST(CliThematic, AMapThatColoursNothingFailsAndIsLogged)
     ASSERT_TRUE(m.hasMatch()) << c.out.toStdString();
     EXPECT_LT(m.captured(1).toInt(), m.captured(2).toInt());
 }
+
+// Files that cannot be written: the error is Italian, with no words of the system, and the
+// system's words go to Error.log.
+TEST(CliThematic, UnwrittenFilesAreReportedInItalianAndLogged)
+{
+    Cli c;
+    const QString png = c.tf.file("manca/m.png"), csv = c.tf.file("manca/m.csv");
+    const QStringList base = {"--gruppi", "1", "--colonna", "AS013_2005", "--out"};
+    const std::pair<QStringList, QString> cases[] = {{{png}, png}, {{c.tf.file("m.png"), "--classi-csv", csv}, csv}};
+    for (const auto &[more, missing] : cases) {
+        EXPECT_EQ(c.run(c.mappa(base + more)), 1) << missing.toStdString();
+        EXPECT_EQ(c.err, QStringLiteral("Errore: Impossibile scrivere il file %1.\n").arg(missing));
+        const QString log = QString::fromUtf8(c.tf.read("Files/Error.log"));
+        EXPECT_TRUE(log.contains(QStringLiteral("Impossibile scrivere il file %1. [").arg(missing)))
+            << log.toStdString();
+    }
+}

@@ -176,7 +176,7 @@ TEST(MapView, ExportsTheViewAsVectorOrPixels)
     const QString svg = s.tf.file(QStringLiteral("v.svg")), layout = s.tf.file(QStringLiteral("l.svg")),
                   png = s.tf.file(QStringLiteral("v.png"));
     ASSERT_TRUE(s.view.exportView(svg));
-    ASSERT_TRUE(s.view.exportView(layout, nullptr, true));
+    ASSERT_TRUE(s.view.exportView(layout, true));
     ASSERT_TRUE(s.view.exportView(png));
     auto widthMm = [&](const QString &file) {
         const auto m = QRegularExpression(QStringLiteral("<svg width=\"([0-9.]+)mm\""))
@@ -189,9 +189,10 @@ TEST(MapView, ExportsTheViewAsVectorOrPixels)
     const QImage img(png);
     EXPECT_EQ(img.size(), QSize(240, 120));
     EXPECT_TRUE(near(img, s.view, QPointF(2, 2), 0x00FF00));
-    QString why;
-    EXPECT_FALSE(s.view.exportView(s.tf.file(QStringLiteral("v.xyz")), &why));
-    EXPECT_FALSE(why.isEmpty());
+    const qrn::WriteResult refused = s.view.exportView(s.tf.file(QStringLiteral("v.xyz")));
+    EXPECT_FALSE(refused);
+    EXPECT_TRUE(refused.message.startsWith(QStringLiteral("Formato di file non gestito")))
+        << refused.message.toStdString();
 }
 
 // Layers in degrees (by their .prj) give scales along the meridians; projected ones stay metres,

@@ -124,6 +124,24 @@ TEST(ShapeConfig, BadConfigurationsFailBeforeTouchingTheMap)
     EXPECT_THROW(readShapeConfig(QStringLiteral("/nessuna/ShapeConfig.xml"), QStringLiteral("t")), ShapeConfigError);
 }
 
+// The reader's English stays out of the message and goes with it as detail for the log.
+TEST(ShapeConfig, ReadingErrorsAreItalianWithTheReadersWordsAsDetail)
+{
+    ConfigFolder f(QByteArray(kConfig).replace("BackColor=\"2\"", "BackColor=2"));
+    const std::pair<QString, const char *> cases[] = {{shapeConfigPath(f.files), "Error parsing element attribute"},
+                                                      {QStringLiteral("/nessuna/ShapeConfig.xml"), "File was not found"}};
+    for (const auto &[file, english] : cases) {
+        try {
+            readShapeConfig(file, QStringLiteral("t"));
+            ADD_FAILURE() << english;
+        } catch (const ShapeConfigError &e) {
+            EXPECT_TRUE(e.text().startsWith(QStringLiteral("Impossibile leggere %1: ").arg(file))) << e.what();
+            EXPECT_FALSE(e.text().contains(QLatin1String(english), Qt::CaseInsensitive)) << e.what();
+            EXPECT_TRUE(e.detail().startsWith(QLatin1String(english))) << e.detail().toStdString();
+        }
+    }
+}
+
 TEST(ShapeConfig, SavingWritesTheSelectedLayerAndTheBackground)
 {
     ConfigFolder f;

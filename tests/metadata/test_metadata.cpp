@@ -209,11 +209,14 @@ TEST(Reports, EachReportWrittenToPdfHoldsItsHeadingsAndFields)
         for (const QString &t : QString::fromUtf8(c.texts).split('|'))
             EXPECT_TRUE(text.contains(t)) << c.key << ": " << t.toStdString() << "\n" << text.toStdString();
     }
-    QString error;
+    // A file that cannot be written: Italian only in the message, the system's words in the detail.
     const auto report = InitReport(*s.ctx, ReportKind::Glossario, "Autostrada", "test");
     ASSERT_TRUE(report);
-    EXPECT_FALSE(writeReportPdf(*report->document, s.tf.file("nessuna/cartella/x.pdf"), &error));
-    EXPECT_TRUE(error.startsWith("Impossibile scrivere il file"));
+    const QString missing = s.tf.file("nessuna/cartella/x.pdf");
+    const WriteResult refused = writeReportPdf(*report->document, missing);
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(refused.message, notWrittenText(missing));
+    EXPECT_FALSE(refused.detail.isEmpty());
 
     // A missing record, or a missing database (logged), gives no report.
     EXPECT_FALSE(InitReport(*s.ctx, ReportKind::Variabili, "ZZ999", "test"));

@@ -5,12 +5,16 @@
 #include "shell/context.h"
 #include "shell/errorlog.h"
 #include "shell/menus.h"
+#include "shell/utf8locale.h"
 #include "support/testfolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QObject>
+#include <QProcess>
 #include <QSysInfo>
+#include <clocale>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -338,4 +342,75 @@ TEST(ErrorLog, DebugTraceWritesNothingWhileOff)
     log.debug("frmMainMDI", "Mdi_Load", "002");
     EXPECT_EQ(tf.read("Files/Debug.log"), "06/12/26 09:05:07 - Module:frmMainMDI Function: Mdi_Load Debug:002\r\n");
     EXPECT_TRUE(tf.prompt.shown().empty());
+}
+
+// The words of a failing library go to the logs, never to the user; a failure the caller tells
+// the user itself is only written down.
+TEST(ErrorLog, DetailIsLoggedNotShownAndRecordShowsNothing)
+{
+    TestFolder tf(false);
+    ErrorLog log = fixedLog(tf);
+    log.setDebugTrace(true);
+    log.logError("frm_Mappa", "Form_Load", "0", "Impossibile leggere ShapeConfig.xml.",
+                 "Error parsing element attribute");
+    log.writeError("PrintMappa", "cmdSalva_Click", "0", "Immagine p.bmp non salvata correttamente.",
+               "No such file or directory");
+    EXPECT_EQ(tf.read("Files/Error.log"),
+              "06/12/26 09:05:07 - Module:frm_Mappa Function: Form_Load Error N.0 "
+              "Description:Impossibile leggere ShapeConfig.xml. [Error parsing element attribute]\r\n"
+              "06/12/26 09:05:07 - Module:PrintMappa Function: cmdSalva_Click Error N.0 "
+              "Description:Immagine p.bmp non salvata correttamente. [No such file or directory]\r\n");
+    EXPECT_TRUE(tf.read("Files/Debug.log").contains("Debug:Immagine p.bmp non salvata correttamente. [No such"));
+    EXPECT_EQ(tf.prompt.messages(),
+              QStringList {"Errore : Impossibile leggere ShapeConfig.xml. Il File Error.log è stato riempito."});
+}
+
+// A file is replaced only when written whole: a writer that fails midway leaves the earlier
+// file as it was and nothing beside it; a folder that cannot be written says so.
+TEST(FileWrite, WholeOrNotAtAll)
+{
+    TestFolder tf(false);
+    const QString file = tf.file("Files/SHPath.dbc");
+    ASSERT_TRUE(WriteFolderFile(file, "/mappe/"));
+    const WriteResult broken = writeWholeFile(file, [](QIODevice &out, QString &detail) {
+        out.write("/mezza/cart");
+        detail = QStringLiteral("disco pieno");
+        return false;
+    });
+    EXPECT_FALSE(broken);
+    EXPECT_EQ(broken.message, QStringLiteral("Impossibile scrivere il file %1.").arg(file));
+    EXPECT_EQ(broken.detail, QStringLiteral("disco pieno"));
+    EXPECT_EQ(tf.read("Files/SHPath.dbc"), "/mappe/\r\n");
+    EXPECT_EQ(QDir(tf.file("Files")).entryList(QDir::Files), QStringList {"SHPath.dbc"});
+
+    const WriteResult noFolder = WriteFolderFile(tf.file("Manca/SHPath.dbc"), "/mappe/");
+    EXPECT_FALSE(noFolder);
+    EXPECT_FALSE(noFolder.detail.isEmpty());
+}
+
+// A session in the C locale: the character set becomes UTF-8 for this process and for the
+// programs it starts (mdbtools refuses non-ASCII table names otherwise), while the other
+// categories keep the C locale the session asked for.
+TEST(Utf8Locale, CharacterSetOfTheProcessAndItsChildren)
+{
+    QProcessEnvironment saved = QProcessEnvironment::systemEnvironment();
+    for (const char *v : {"LANG", "LC_CTYPE", "LC_NUMERIC", "LANGUAGE"})
+        unsetenv(v);
+    setenv("LC_ALL", "C", 1);
+    EXPECT_TRUE(useUtf8CharacterSet());
+    EXPECT_EQ(qgetenv("LC_ALL"), QByteArray());
+    EXPECT_EQ(qgetenv("LC_NUMERIC"), QByteArray("C"));
+    EXPECT_EQ(QByteArray(std::setlocale(LC_NUMERIC, nullptr)), QByteArray("C"));
+    QProcess charmap;
+    charmap.start(QStringLiteral("locale"), {QStringLiteral("charmap")});
+    ASSERT_TRUE(charmap.waitForFinished(10000));
+    EXPECT_EQ(charmap.readAllStandardOutput().trimmed(), QByteArray("UTF-8"));
+    for (const char *v : {"LANG", "LC_ALL", "LC_CTYPE", "LC_NUMERIC", "LANGUAGE"}) {
+        const QString name = QString::fromLatin1(v);
+        if (saved.contains(name))
+            setenv(v, saved.value(name).toLocal8Bit().constData(), 1);
+        else
+            unsetenv(v);
+    }
+    std::setlocale(LC_ALL, "");
 }

@@ -537,7 +537,10 @@ void PrintMappa::cmdSalva_Click()
     if (name.isEmpty())
         return;
     Redraw();
-    SavePage(m_page, m_items, name, Picture1->pixelsPerInch(), m_ctx.prompt);
+    const WriteResult saved = SavePage(m_page, m_items, name, Picture1->pixelsPerInch());
+    m_ctx.prompt->message(saved.message, QString(), saved ? Icon::Information : Icon::Critical);
+    if (!saved)
+        m_ctx.log.writeError(objectName(), QStringLiteral("cmdSalva_Click"), QStringLiteral("0"), saved.message, saved.detail);
 }
 
 PrintMappa *openPrintMappa(MainWindow &main, const MapPageRequest &request)

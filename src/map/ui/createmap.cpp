@@ -21,7 +21,7 @@ std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const map::
         if (ctx.prompt)
             ctx.prompt->message(f->message, QString(), f->icon);
         if (f->logged)
-            ctx.log.writeError(grid.objectName(), f->procedure, QString(), f->logText());
+            ctx.log.writeError(grid.objectName(), f->procedure, QString(), f->message, f->detail);
     }
     if (!outcome.request)
         return std::nullopt;

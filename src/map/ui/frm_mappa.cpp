@@ -451,7 +451,7 @@ void frm_Mappa::loadLayers(const QString &procedure)
         m_case = map::LoadShapeConfig(m_ctx.FilesFolder, m_ctx.ShapeFolder, m_request.mapCase.name, Map2->view());
     } catch (const map::ShapeConfigError &e) {
         m_case = map::ShapeCase {};
-        m_ctx.log.logError(this, procedure, QString(), e.text());
+        m_ctx.log.logError(this, procedure, QString(), e.text(), e.detail());
     }
     setSwatch(pic_mapbackcolor, map::colorFromWin(Map2->view().backColor));
     Map2->refresh();
@@ -488,7 +488,7 @@ void frm_Mappa::report(const map::MapFailure &f)
     if (m_ctx.prompt)
         m_ctx.prompt->message(f.message, QString(), f.icon);
     if (f.logged)
-        m_ctx.log.writeError(objectName(), f.procedure, QString(), f.logText());
+        m_ctx.log.writeError(objectName(), f.procedure, QString(), f.message, f.detail);
 }
 
 bool frm_Mappa::refusedMap()
@@ -831,7 +831,7 @@ void frm_Mappa::cmd_salva_Click()
         map::saveShapeConfig(map::shapeConfigPath(m_ctx.FilesFolder), m_request.mapCase.name, m_case.mapBackColor,
                              cmb_namelayers->currentText(), selectedEntry());
     } catch (const map::ShapeConfigError &e) {
-        m_ctx.log.logError(this, QStringLiteral("cmd_salva_Click"), QString(), e.text());
+        m_ctx.log.logError(this, QStringLiteral("cmd_salva_Click"), QString(), e.text(), e.detail());
     }
 }
 

@@ -73,9 +73,10 @@ void ReportPreview::cmdSalvaPdf_Click()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
-    QString error;
-    if (!writeReportPdf(*m_report.document, path, &error))
-        m_ctx.prompt->message(error, QString(), Icon::Exclamation);
+    if (const WriteResult written = writeReportPdf(*m_report.document, path); !written) {
+        m_ctx.log.writeError(objectName(), QStringLiteral("cmdSalvaPdf_Click"), QStringLiteral("0"), written.message, written.detail);
+        m_ctx.prompt->message(written.message, QString(), Icon::Exclamation);
+    }
 }
 
 ReportPreview *showReport(AppContext &ctx, ReportKind kind, const QString &key, QWidget *owner)
