@@ -1,6 +1,7 @@
 // Naming of a derived indicator and the execution over a table snapshot.
 
 #include "table/formula/derivedindicator.h"
+#include "support/scriptedprompt.h"
 
 #include <gtest/gtest.h>
 

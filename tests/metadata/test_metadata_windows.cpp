@@ -6,6 +6,7 @@
 #include "metadata/ui/sheets.h"
 #include "pdftext.h"
 #include "support/startmain.h"
+#include "support/scriptedprompt.h"
 
 #include <QApplication>
 #include <QCheckBox>

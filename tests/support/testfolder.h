@@ -3,6 +3,7 @@
 
 #include "shell/context.h"
 #include "shell/prompt.h"
+#include "support/scriptedprompt.h"
 
 #include <QString>
 #include <QTemporaryDir>
