@@ -6,6 +6,7 @@
 #include "shell/store.h"
 
 #include <QFont>
+#include <algorithm>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
@@ -14,6 +15,25 @@
 namespace qrn {
 
 namespace {
+
+// A line break typed inside a sentence (the catalogue's notes were entered with hard breaks,
+// "in concessione\ne quelle gestite") flows on as a blank; a break after the end of a
+// sentence, before a capital or a list mark, and a blank line stay breaks.
+QString flowing(const QString &text)
+{
+    QString t = text;
+    t.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    for (qsizetype i = 1; i + 1 < t.size(); ++i) {
+        if (t[i] != QLatin1Char('\n') || t[i - 1] == QLatin1Char('\n') || t[i + 1] == QLatin1Char('\n'))
+            continue;
+        const QString before = t.left(i).trimmed();
+        const QChar last = before.isEmpty() ? QChar() : before.back();
+        const QChar next = t[i + 1];
+        if (!QStringLiteral(".:;!?").contains(last) && next.isLower())
+            t[i] = QLatin1Char(' ');
+    }
+    return t;
+}
 
 QString html(const QString &text)
 {
@@ -48,16 +68,21 @@ ReportWriter::ReportWriter(const QString &title, const QString &pageHeader)
 void ReportWriter::field(const QString &label, const QString &value)
 {
     m_html +=
-        QStringLiteral("<h3 style=\"font-size:10pt; margin-top:10px;\">%1</h3><p>%2</p>").arg(html(label), html(value));
+        QStringLiteral("<h3 style=\"font-size:10pt; margin-top:10px;\">%1</h3><p>%2</p>").arg(html(label), html(flowing(value)));
 }
 
 void ReportWriter::series(const QString &label, const std::vector<std::pair<QString, QString>> &rows)
 {
+    // Only the years with something to say; a series with none is left out.
+    const auto said = [](const std::pair<QString, QString> &row) { return !isEmptyValue(row.second); };
+    if (std::none_of(rows.begin(), rows.end(), said))
+        return;
     m_html += QStringLiteral("<h3 style=\"font-size:10pt; margin-top:10px;\">%1</h3>"
                              "<table cellspacing=\"0\" cellpadding=\"1\">")
                   .arg(html(label));
     for (const auto &[year, value] : rows)
-        m_html += QStringLiteral("<tr><td width=\"60\">%1</td><td>%2</td></tr>").arg(html(year), html(value));
+        if (!isEmptyValue(value))
+            m_html += QStringLiteral("<tr><td width=\"60\">%1</td><td>%2</td></tr>").arg(html(year), html(flowing(value)));
     m_html += QStringLiteral("</table>");
 }
 

@@ -23,8 +23,10 @@ class Connection;
 class ReportWriter {
 public:
     explicit ReportWriter(const QString &title, const QString &pageHeader = QString());
+    // A labelled paragraph; line breaks typed inside a sentence flow on as blanks.
     void field(const QString &label, const QString &value);
-    // A heading followed by one row per (label, value).
+    // A heading followed by one row per (label, value) whose value is not empty ("" or "-");
+    // nothing when every value is empty.
     void series(const QString &label, const std::vector<std::pair<QString, QString>> &rows);
     std::unique_ptr<QTextDocument> document() const;
 

@@ -195,7 +195,7 @@ TEST(Reports, EachReportWrittenToPdfHoldsItsHeadingsAndFields)
          "riferimento dei dati|Note sull'intera serie|Note sui singoli anni|Fonte|Pubblicazione|Ente|2008|N.A."},
         {ReportKind::Indicatori, "ICO012", "rptIndicatori|Stampa Scheda Indicatore",
          "Scheda indicatore|ICO012 - Abitanti per centrale telefonica|Aspetto|Modalità di calcolo|Id varibili "
-         "associate|Note tecniche|1996"},
+         "associate|Note tecniche|1998"},
         {ReportKind::Glossario, "Rete d'interesse nazionale", "rptGlossario|Stampa Glossario",
          "Quarnaro|Glossario|DENOMINAZIONE:|Rete d'interesse nazionale|DESCRIZIONE:|Insieme delle infrastrutture"},
     };
@@ -225,6 +225,21 @@ TEST(Reports, EachReportWrittenToPdfHoldsItsHeadingsAndFields)
     QFile::remove(s.tf.file("Databases/Metadati.sqlite"));
     EXPECT_FALSE(InitReport(*s.ctx, ReportKind::Variabili, "TR001", "frmSchedaVariabili"));
     EXPECT_TRUE(s.tf.read("Files/Error.log").contains("InitReport"));
+}
+
+TEST(Reports, NotesFlowOnAndEmptyYearsAreLeftOut)
+{
+    gui();
+    ReportWriter w("Scheda variabile");
+    w.field("Note", "Comprende le autostrade in concessione\ne quelle gestite dall'ANAS.\nDati al 31 dicembre.");
+    w.series("Fonte", {{"1996", ""}, {"1997", "ISTAT"}, {"1998", "-"}, {"1999", "ACI"}});
+    w.series("Ente", {{"1996", ""}, {"1997", "-"}});
+    const QString text = w.document()->toPlainText();
+    EXPECT_TRUE(text.contains("in concessione e quelle gestite dall'ANAS.\nDati al 31 dicembre.")) << text.toStdString();
+    EXPECT_TRUE(text.simplified().contains("1997 ISTAT 1999 ACI")) << text.toStdString();
+    EXPECT_FALSE(text.contains("1996")) << text.toStdString();
+    EXPECT_FALSE(text.contains("1998")) << text.toStdString();
+    EXPECT_FALSE(text.contains("Ente")) << text.toStdString();
 }
 
 // The command line: statuses, the sheet as text or PDF, the glossary listings.

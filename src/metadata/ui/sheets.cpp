@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QtMath>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -72,7 +73,11 @@ QPlainTextEdit *SheetWindow::textBox(const char *name, const QString &label, int
     auto *box = new QPlainTextEdit(this);
     box->setObjectName(QString::fromUtf8(name));
     box->setReadOnly(true);
-    box->setFixedHeight(box->fontMetrics().lineSpacing() * lines + 12);
+    // Whole lines only (a line of the box is the font's height, without leading): the frame and
+    // the document's margins added exactly, so no sliver of
+    // a further line shows under the last one (the rest scrolls).
+    box->setFixedHeight(box->fontMetrics().height() * lines + 2 * qCeil(box->document()->documentMargin())
+                        + 2 * box->frameWidth());
     auto *l = new QLabel(label, this);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_form->addWidget(l, row, 0);
