@@ -4,6 +4,7 @@
 #include "app/cli_thematic.h"
 #include "app/clicommand.h"
 
+#include "map/gisexport.h"
 #include "map/maptable.h"
 #include "map/paintfile.h"
 #include "map/thematicmap.h"
@@ -89,8 +90,11 @@ int runThematic(Session &s, const QCommandLineParser &p)
 {
     const QString file = p.value(QStringLiteral("out"));
     const QString ext = QFileInfo(file).suffix().toLower();
-    if (file.isEmpty() || (ext != QLatin1String("png") && ext != QLatin1String("svg") && ext != QLatin1String("pdf")))
-        return s.usage(QStringLiteral("Indicare il file della mappa con --out FILE (.png, .svg o .pdf)."));
+    const bool layerOut = map::isGisExportPath(file);
+    if (file.isEmpty()
+        || (!layerOut && ext != QLatin1String("png") && ext != QLatin1String("svg") && ext != QLatin1String("pdf")))
+        return s.usage(QStringLiteral(
+            "Indicare il file della mappa con --out FILE (.png, .svg o .pdf; .gpkg, .geojson o .shp per il layer)."));
     if (p.isSet(QStringLiteral("caso")))
         return s.usage(QStringLiteral("--caso non va con --colonna: il caso viene dal livello dei territori."));
     int rc = 0;
@@ -101,9 +105,11 @@ int runThematic(Session &s, const QCommandLineParser &p)
     if (!size)
         return 2;
     const QList<map::LegendRow> legend = r->drawing.classes.legend.rows();
-    const WriteResult drawn = map::paintToFile(file, *size, [&](QPainter &painter, const QRectF &picture) {
-        map::drawThematicPicture(painter, picture, r->view, legend, r->request.variableText());
-    });
+    const WriteResult drawn = layerOut
+        ? map::exportThematicLayer(file, r->shapeCase, r->request, r->drawing.classes, s.ctx.numbers)
+        : map::paintToFile(file, *size, [&](QPainter &painter, const QRectF &picture) {
+              map::drawThematicPicture(painter, picture, r->view, legend, r->request.variableText());
+          });
     if (!drawn) {
         s.ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("mappa"), QStringLiteral("0"), drawn.message, drawn.detail);
         return s.fail(QStringLiteral("Errore: ") + drawn.message);
@@ -111,7 +117,8 @@ int runThematic(Session &s, const QCommandLineParser &p)
     const QString csv = p.value(QStringLiteral("classi-csv"));
     if (!csv.isEmpty() && !writeClassesCsv(s, csv, legend, r->counts))
         return 1;
-    s.out += QStringLiteral("%1, mappa %2 in %3\n").arg(r->summary(), r->request.mapCase.name, file);
+    s.out += QStringLiteral("%1, mappa %2 in %3").arg(r->summary(), r->request.mapCase.name, file);
+    s.out += layerOut ? QStringLiteral(" (stile in %1)\n").arg(map::sldPathFor(file)) : QStringLiteral("\n");
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "map/mapview.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <pugixml.hpp>
@@ -114,6 +115,12 @@ bool booleanValue(const QString &text)
     return d != 0;
 }
 
+// The <CRS> child of a case names its reference system; every other child is a layer entry.
+bool isCrsElement(const pugi::xml_node &n)
+{
+    return qstricmp(n.name(), "CRS") == 0;
+}
+
 QString boolWord(bool b, const QLocale &locale)
 {
     if (locale.language() == QLocale::Italian)
@@ -140,6 +147,10 @@ ShapeCase readShapeConfig(const QString &file, const QString &caseName)
     for (pugi::xml_node child = caseNode.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element)
             continue;
+        if (isCrsElement(child)) {
+            sc.crs = qs(child.text().get()).trimmed();
+            continue;
+        }
         LayerConfig e;
         const QString entry = qs(child.text().get()).toLower();
         checkLiteral(entry, QStringLiteral("Layer"));
@@ -178,13 +189,29 @@ Symbol symbolOf(const LayerConfig &entry)
     return s;
 }
 
+QString layerFilePath(const QString &shapeFolder, const QString &fileName)
+{
+    const QString file = splitLayerPath(fileName).first;
+    static const QStringList vectorSuffixes {QStringLiteral("shp"), QStringLiteral("gpkg"), QStringLiteral("geojson"),
+                                             QStringLiteral("json"), QStringLiteral("fgb"), QStringLiteral("gml"),
+                                             QStringLiteral("kml"), QStringLiteral("sqlite")};
+    if (vectorSuffixes.contains(QFileInfo(file).suffix(), Qt::CaseInsensitive))
+        return shapeFolder + fileName;
+    return shapeFolder + fileName + QStringLiteral(".shp");
+}
+
 ShapeCase LoadShapeConfig(const QString &filesFolder, const QString &shapeFolder, const QString &caseName, MapView &map)
 {
     ShapeCase sc = readShapeConfig(shapeConfigPath(filesFolder), caseName);
     map.backColor = sc.mapBackColor;
+    QString crs = sc.crs;
     for (LayerConfig &e : sc.layers) {
-        e.layer = ShapeLayer::open(shapeFolder + e.FileName + QStringLiteral(".shp"));
+        e.layer = ShapeLayer::open(layerFilePath(shapeFolder, e.FileName));
         if (!e.layer->valid())
+            continue;
+        if (crs.isEmpty())
+            crs = e.layer->crs();
+        if (!e.layer->reproject(crs))
             continue;
         e.layer->symbol = symbolOf(e);
         map.addLayer(e.layer);
@@ -203,7 +230,7 @@ void saveShapeConfig(const QString &file, const QString &caseName, quint32 mapBa
     if (!caseNode.attribute("mapBackColor"))
         caseNode.append_attribute("mapBackColor") = QByteArray::number(mapBackColor).constData();
     for (pugi::xml_node child = caseNode.first_child(); child && selected; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element || qs(child.text().get()) != selectedText)
+        if (child.type() != pugi::node_element || isCrsElement(child) || qs(child.text().get()) != selectedText)
             continue;
         auto set = [&child](const char *name, const QString &value) {
             pugi::xml_attribute a = child.attribute(name);

@@ -32,6 +32,9 @@ struct LayerConfig {
 
 struct ShapeCase {
     QString name; // lower case
+    // The reference system the case names in its <CRS> element ("EPSG:32632"), empty when none:
+    // then the layers are drawn in the system of the first one that opens.
+    QString crs;
     quint32 mapBackColor = 0;
     std::vector<LayerConfig> layers;
     // The entry that joins the data and answers identify: the last one marked useToMatch
@@ -61,8 +64,15 @@ QString shapeConfigPath(const QString &filesFolder);
 // attribute, or an unconvertible number or boolean.
 ShapeCase readShapeConfig(const QString &file, const QString &caseName);
 
+// The file of an entry's FileName in shapeFolder: a name ending in the extension of a vector
+// format GDAL reads (.shp, .gpkg, .geojson, .json, .fgb, .gml, .kml, .sqlite), possibly followed
+// by "|layer", is taken as it is; any other name is a shape file without its ".shp".
+QString layerFilePath(const QString &shapeFolder, const QString &fileName);
+
 // Reads the case from filesFolder's ShapeConfig.xml and loads its layers from shapeFolder into
-// map: the first entry at the bottom, the last on top, each with the symbol of its entry; a file
+// map, each reprojected into the case's reference system (its <CRS>, else the system of the
+// first layer that opens; a layer that names no system is taken as it is, and one that cannot be
+// reprojected is not valid): the first entry at the bottom, the last on top, each with the symbol of its entry; a file
 // that is not a valid layer is skipped (its entry stays, with a null or invalid layer). Then sets
 // the background and the home extent (the full one with a margin). Throws as readShapeConfig,
 // before touching the map.

@@ -5,11 +5,17 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include <cpl_conv.h>
+#include <cpl_error.h>
+#include <gdal.h>
 #include <geos_c.h>
+#include <ogr_spatialref.h>
+#include <ogrsf_frmts.h>
 #include <shapefil.h>
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 
 namespace qrn::map {
 
@@ -28,23 +34,28 @@ int shapeTypeCode(ShapeKind kind)
 
 namespace {
 
-// Whether the coordinate system in the .prj of the layer at stem is geographic. The WKT of a
-// projected system (version 1 or 2) names its geographic base inside, so it is told apart first.
-bool prjIsGeographic(const QString &stem)
+// The text of the .prj of the layer at stem, empty when there is none.
+QByteArray prjText(const QString &stem)
 {
     for (const char *ext : {".prj", ".PRJ", ".Prj"}) {
         QFile f(stem + QLatin1String(ext));
-        if (!f.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray wkt = f.read(1 << 16).toUpper();
-        for (const char *projected : {"PROJCS[", "PROJCRS[", "PROJECTEDCRS["})
-            if (wkt.contains(projected))
-                return false;
-        for (const char *geographic : {"GEOGCS[", "GEOGCRS[", "GEOGRAPHICCRS[", "GEODCRS[", "GEODETICCRS["})
-            if (wkt.contains(geographic))
-                return true;
-        return false;
+        if (f.open(QIODevice::ReadOnly))
+            return f.read(1 << 16).trimmed();
     }
+    return {};
+}
+
+// Whether a WKT describes a geographic system. The WKT of a projected system (version 1 or 2)
+// names its geographic base inside, so it is told apart first.
+bool wktIsGeographic(const QByteArray &text)
+{
+    const QByteArray wkt = text.toUpper();
+    for (const char *projected : {"PROJCS[", "PROJCRS[", "PROJECTEDCRS["})
+        if (wkt.contains(projected))
+            return false;
+    for (const char *geographic : {"GEOGCS[", "GEOGCRS[", "GEOGRAPHICCRS[", "GEODCRS[", "GEODETICCRS["})
+        if (wkt.contains(geographic))
+            return true;
     return false;
 }
 
@@ -185,20 +196,38 @@ struct ShapeLayer::Index {
 ShapeLayer::ShapeLayer() = default;
 ShapeLayer::~ShapeLayer() = default;
 
+std::pair<QString, QString> splitLayerPath(const QString &path)
+{
+    const qsizetype bar = path.lastIndexOf(QLatin1Char('|'));
+    if (bar < 0)
+        return {path, QString()};
+    return {path.left(bar), path.mid(bar + 1).trimmed()};
+}
+
 std::shared_ptr<ShapeLayer> ShapeLayer::open(const QString &path)
 {
     auto layer = std::make_shared<ShapeLayer>();
     layer->m_path = path;
-    layer->m_name = QFileInfo(path).completeBaseName();
-    layer->m_valid = layer->load(path);
-    if (!layer->m_valid) {
-        layer->m_featureParts.assign(1, 0);
-        layer->m_partStart.assign(1, 0);
-        layer->m_points.clear();
-        layer->m_bounds.clear();
-        layer->m_values.clear();
-    }
+    const auto [file, layerName] = splitLayerPath(path);
+    layer->m_name = layerName.isEmpty() ? QFileInfo(file).completeBaseName() : layerName;
+    const bool shapeFile = layerName.isEmpty() && QFileInfo(file).suffix().compare(QLatin1String("shp"), Qt::CaseInsensitive) == 0;
+    layer->m_valid = shapeFile ? layer->load(file) : layer->loadOgr(file, layerName);
+    if (!layer->m_valid)
+        layer->invalidate(layer->m_error);
     return layer;
+}
+
+void ShapeLayer::invalidate(const QString &reason)
+{
+    m_valid = false;
+    m_error = reason;
+    m_featureParts.assign(1, 0);
+    m_partStart.assign(1, 0);
+    m_points.clear();
+    m_bounds.clear();
+    m_values.clear();
+    m_extent = QRectF();
+    m_index.reset();
 }
 
 bool ShapeLayer::load(const QString &path)
@@ -236,15 +265,12 @@ bool ShapeLayer::load(const QString &path)
     }
 
     m_featureParts.reserve(size_t(count) + 1);
-    m_bounds.reserve(size_t(count));
-    bool first = true;
     for (int i = 0; i < count; ++i) {
         std::unique_ptr<SHPObject, ObjDestroyer> obj(SHPReadObject(shp.get(), i));
         if (!obj) {
             m_error = QStringLiteral("Forma %1 illeggibile in %2").arg(i).arg(path);
             return false;
         }
-        QRectF bounds;
         if (obj->nVertices < 0 || obj->nParts < 0) {
             m_error = QStringLiteral("Forma %1 illeggibile in %2").arg(i).arg(path);
             return false;
@@ -274,37 +300,11 @@ bool ShapeLayer::load(const QString &path)
             }
         }
         m_featureParts.push_back(int(m_partStart.size()) - 1);
-        const int firstPoint = m_partStart[size_t(m_featureParts[size_t(i)])];
-        double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        for (size_t v = size_t(firstPoint); v < m_points.size(); ++v) {
-            const QPointF &p = m_points[v];
-            if (v == size_t(firstPoint)) {
-                x0 = x1 = p.x();
-                y0 = y1 = p.y();
-            } else {
-                x0 = std::min(x0, p.x()), x1 = std::max(x1, p.x());
-                y0 = std::min(y0, p.y()), y1 = std::max(y1, p.y());
-            }
-        }
-        if (size_t(firstPoint) < m_points.size())
-            bounds = QRectF(QPointF(x0, y0), QPointF(x1, y1));
-        m_bounds.push_back(bounds);
     }
-    double ex0 = 0, ey0 = 0, ex1 = 0, ey1 = 0;
-    for (int i = 0; i < count; ++i) {
-        if (m_partStart[size_t(partEnd(i))] == m_partStart[size_t(partBegin(i))]) // no vertices
-            continue;
-        const QRectF &b = m_bounds[size_t(i)];
-        if (first) {
-            ex0 = b.left(), ey0 = b.top(), ex1 = b.right(), ey1 = b.bottom();
-            first = false;
-        } else {
-            ex0 = std::min(ex0, b.left()), ey0 = std::min(ey0, b.top());
-            ex1 = std::max(ex1, b.right()), ey1 = std::max(ey1, b.bottom());
-        }
-    }
-    m_extent = QRectF(QPointF(ex0, ey0), QPointF(ex1, ey1));
-    m_geographic = prjIsGeographic(stem);
+    computeBounds();
+    const QByteArray prj = prjText(stem);
+    m_geographic = wktIsGeographic(prj);
+    m_crs = QString::fromUtf8(prj);
 
     const char *cp = DBFGetCodePage(dbf.get());
     m_codePage = codePageName(cp ? QString::fromLatin1(cp) : QString());
@@ -331,6 +331,246 @@ bool ShapeLayer::load(const QString &path)
             m_values.push_back(std::move(text));
         }
     }
+    return true;
+}
+
+void ShapeLayer::computeBounds()
+{
+    const int count = featureCount();
+    m_bounds.assign(size_t(count), QRectF());
+    bool first = true;
+    double ex0 = 0, ey0 = 0, ex1 = 0, ey1 = 0;
+    for (int i = 0; i < count; ++i) {
+        const size_t from = size_t(m_partStart[size_t(partBegin(i))]), to = size_t(m_partStart[size_t(partEnd(i))]);
+        if (from == to) // no vertices
+            continue;
+        double x0 = m_points[from].x(), x1 = x0, y0 = m_points[from].y(), y1 = y0;
+        for (size_t v = from + 1; v < to; ++v) {
+            const QPointF &p = m_points[v];
+            x0 = std::min(x0, p.x()), x1 = std::max(x1, p.x());
+            y0 = std::min(y0, p.y()), y1 = std::max(y1, p.y());
+        }
+        m_bounds[size_t(i)] = QRectF(QPointF(x0, y0), QPointF(x1, y1));
+        if (first) {
+            ex0 = x0, ey0 = y0, ex1 = x1, ey1 = y1;
+            first = false;
+        } else {
+            ex0 = std::min(ex0, x0), ey0 = std::min(ey0, y0);
+            ex1 = std::max(ex1, x1), ey1 = std::max(ey1, y1);
+        }
+    }
+    m_extent = QRectF(QPointF(ex0, ey0), QPointF(ex1, ey1));
+}
+
+namespace {
+
+// GDAL's drivers are registered once per process; its messages go to the caller's error(), not
+// to standard error.
+void ensureGdal()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        GDALAllRegister();
+        CPLSetErrorHandler(CPLQuietErrorHandler);
+    });
+}
+
+struct DatasetCloser {
+    void operator()(GDALDataset *d) const { GDALClose(d); }
+};
+
+// The last message of GDAL or PROJ, for the detail of a refusal.
+QString gdalMessage()
+{
+    const char *m = CPLGetLastErrorMsg();
+    return m && *m ? QStringLiteral(" (%1)").arg(QString::fromUtf8(m)) : QString();
+}
+
+// Appends the parts of a geometry of the layer's dimension: each ring of a polygon, each line,
+// each point; curves as OGR approximates them; collections part by part.
+void appendParts(const OGRGeometry *g, int dimension, std::vector<QPointF> &points, std::vector<int> &partStart)
+{
+    if (!g || g->IsEmpty())
+        return;
+    auto addCurve = [&](const OGRSimpleCurve *c) {
+        for (int i = 0; i < c->getNumPoints(); ++i) {
+            const QPointF p(c->getX(i), c->getY(i));
+            if (std::isfinite(p.x()) && std::isfinite(p.y()))
+                points.push_back(p);
+        }
+        partStart.push_back(int(points.size()));
+    };
+    switch (wkbFlatten(g->getGeometryType())) {
+    case wkbPoint:
+        if (dimension == 0) {
+            const auto *p = g->toPoint();
+            if (std::isfinite(p->getX()) && std::isfinite(p->getY()))
+                points.emplace_back(p->getX(), p->getY());
+            partStart.push_back(int(points.size()));
+        }
+        return;
+    case wkbLineString:
+    case wkbLinearRing:
+        if (dimension == 1)
+            addCurve(g->toSimpleCurve());
+        return;
+    case wkbPolygon:
+        if (dimension == 2)
+            for (const OGRLinearRing *ring : *g->toPolygon())
+                addCurve(ring);
+        return;
+    case wkbMultiPoint:
+    case wkbMultiLineString:
+    case wkbMultiPolygon:
+    case wkbGeometryCollection:
+    case wkbMultiCurve:
+    case wkbMultiSurface:
+        for (const OGRGeometry *part : *g->toGeometryCollection())
+            appendParts(part, dimension, points, partStart);
+        return;
+    default:
+        if (g->getDimension() == dimension && g->hasCurveGeometry()) {
+            std::unique_ptr<OGRGeometry> linear(g->getLinearGeometry());
+            appendParts(linear.get(), dimension, points, partStart);
+        }
+        return;
+    }
+}
+
+} // namespace
+
+bool ShapeLayer::loadOgr(const QString &file, const QString &layerName)
+{
+    ensureGdal();
+    CPLErrorReset();
+    std::unique_ptr<GDALDataset, DatasetCloser> ds(GDALDataset::FromHandle(
+        GDALOpenEx(QFile::encodeName(file).constData(), GDAL_OF_VECTOR | GDAL_OF_READONLY, nullptr, nullptr, nullptr)));
+    if (!ds) {
+        m_error = QStringLiteral("Impossibile aprire il file %1 come layer vettoriale%2").arg(file, gdalMessage());
+        return false;
+    }
+    OGRLayer *layer = layerName.isEmpty() ? ds->GetLayer(0) : ds->GetLayerByName(layerName.toUtf8().constData());
+    if (!layer) {
+        m_error = layerName.isEmpty() ? QStringLiteral("Il file %1 non contiene layer vettoriali").arg(file)
+                                      : QStringLiteral("Il file %1 non contiene il layer %2").arg(file, layerName);
+        return false;
+    }
+
+    // The kind is the layer's geometry type, or, where the format does not declare one (GeoJSON),
+    // the dimension of its first geometry.
+    int dimension = -1;
+    const OGRwkbGeometryType declared = wkbFlatten(layer->GetGeomType());
+    if (declared != wkbUnknown && declared != wkbNone && declared != wkbGeometryCollection)
+        dimension = OGR_GT_IsSurface(declared) || OGR_GT_IsSubClassOf(declared, wkbMultiSurface) ? 2
+            : OGR_GT_IsCurve(declared) || OGR_GT_IsSubClassOf(declared, wkbMultiCurve)            ? 1
+                                                                                                  : 0;
+    layer->ResetReading();
+    if (dimension < 0) {
+        for (auto &f : *layer)
+            if (const OGRGeometry *g = f->GetGeometryRef(); g && !g->IsEmpty()) {
+                dimension = g->getDimension();
+                break;
+            }
+        layer->ResetReading();
+    }
+    if (dimension < 0) {
+        m_error = QStringLiteral("Il layer %1 di %2 non ha geometrie").arg(m_name, file);
+        return false;
+    }
+    m_kind = dimension == 0 ? ShapeKind::Point : dimension == 1 ? ShapeKind::Line : ShapeKind::Polygon;
+
+    const OGRFeatureDefn *defn = layer->GetLayerDefn();
+    const int fields = defn->GetFieldCount();
+    for (int f = 0; f < fields; ++f)
+        m_fields << QString::fromUtf8(defn->GetFieldDefn(f)->GetNameRef()).trimmed();
+    const GIntBig count = layer->GetFeatureCount(FALSE);
+    if (count > 0) {
+        m_featureParts.reserve(size_t(count) + 1);
+        m_values.reserve(size_t(count) * size_t(fields));
+    }
+    for (auto &feature : *layer) {
+        appendParts(feature->GetGeometryRef(), dimension, m_points, m_partStart);
+        m_featureParts.push_back(int(m_partStart.size()) - 1);
+        for (int f = 0; f < fields; ++f) {
+            QString text;
+            if (feature->IsFieldSetAndNotNull(f)) {
+                switch (defn->GetFieldDefn(f)->GetType()) {
+                case OFTInteger:
+                case OFTInteger64:
+                    text = QString::number(feature->GetFieldAsInteger64(f));
+                    break;
+                case OFTReal: {
+                    const double d = feature->GetFieldAsDouble(f);
+                    text = std::isfinite(d) ? QString::number(d, 'g', 15) : QString();
+                    break;
+                }
+                default:
+                    text = QString::fromUtf8(feature->GetFieldAsString(f)).trimmed();
+                }
+            }
+            m_values.push_back(std::move(text));
+        }
+    }
+    computeBounds();
+    m_codePage = QStringLiteral("UTF-8"); // OGR hands every text over in UTF-8
+    if (const OGRSpatialReference *srs = layer->GetSpatialRef()) {
+        char *wkt = nullptr;
+        const char *const options[] = {"FORMAT=WKT2_2019", nullptr};
+        if (srs->exportToWkt(&wkt, options) == OGRERR_NONE && wkt)
+            m_crs = QString::fromUtf8(wkt);
+        CPLFree(wkt);
+        m_geographic = srs->IsGeographic();
+    }
+    return true;
+}
+
+bool ShapeLayer::reproject(const QString &target)
+{
+    if (!m_valid || m_crs.isEmpty() || target.isEmpty() || m_crs == target)
+        return m_valid;
+    ensureGdal();
+    CPLErrorReset();
+    OGRSpatialReference from, to;
+    if (from.SetFromUserInput(m_crs.toUtf8().constData()) != OGRERR_NONE) {
+        invalidate(QStringLiteral("Sistema di riferimento di %1 non riconosciuto%2").arg(m_path, gdalMessage()));
+        return false;
+    }
+    if (to.SetFromUserInput(target.toUtf8().constData()) != OGRERR_NONE) {
+        invalidate(QStringLiteral("Sistema di riferimento della mappa non riconosciuto: %1%2").arg(target, gdalMessage()));
+        return false;
+    }
+    // Longitude before latitude, as the files keep them, whatever the authority's axis order.
+    from.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    to.SetAxisMappingStrategy(OAMS_TRADITIONAL_GIS_ORDER);
+    if (!from.IsSame(&to)) {
+        std::unique_ptr<OGRCoordinateTransformation> transform(OGRCreateCoordinateTransformation(&from, &to));
+        if (!transform) {
+            invalidate(QStringLiteral("Impossibile riproiettare %1 nel sistema di riferimento della mappa%2")
+                           .arg(m_path, gdalMessage()));
+            return false;
+        }
+        const size_t n = m_points.size();
+        std::vector<double> x(n), y(n);
+        std::vector<int> ok(n, FALSE);
+        for (size_t i = 0; i < n; ++i)
+            x[i] = m_points[i].x(), y[i] = m_points[i].y();
+        transform->Transform(n, x.data(), y.data(), nullptr, ok.data());
+        for (size_t i = 0; i < n; ++i)
+            if (!ok[i] || !std::isfinite(x[i]) || !std::isfinite(y[i])) {
+                invalidate(QStringLiteral("Impossibile riproiettare il punto (%1, %2) di %3 nel sistema di "
+                                          "riferimento della mappa")
+                               .arg(m_points[i].x())
+                               .arg(m_points[i].y())
+                               .arg(m_path));
+                return false;
+            }
+        for (size_t i = 0; i < n; ++i)
+            m_points[i] = QPointF(x[i], y[i]);
+        computeBounds();
+        m_index.reset();
+    }
+    m_crs = target;
+    m_geographic = to.IsGeographic();
     return true;
 }
 

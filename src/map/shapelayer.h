@@ -1,7 +1,11 @@
 #pragma once
-// A map layer read from a shape file (.shp, .shx, .dbf): its features with every part (the rings
-// and holes of polygons, the parts of lines, points), their attributes decoded in the file's code
-// page, its symbol and renderer, and the search of features at a point through a spatial index.
+// A map layer read from a vector file: a shape file (.shp, .shx, .dbf, read with shapelib, its
+// attributes decoded in the file's code page) or any other vector file GDAL/OGR reads
+// (GeoPackage, GeoJSON, ...; "file.gpkg|layer" names one layer of a file holding several). It
+// keeps its features with every part (the rings and holes of polygons, the parts of lines,
+// points) as plain vertex arrays, whatever the format, their attributes as text, its reference
+// system, its symbol and renderer, and the search of features at a point through a spatial index.
+// Reprojection transforms every vertex once, so drawing and searching never convert.
 
 #include "map/renderer.h"
 #include "map/symbol.h"
@@ -11,6 +15,7 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace qrn::map {
@@ -27,8 +32,9 @@ public:
     ShapeLayer(const ShapeLayer &) = delete;
     ShapeLayer &operator=(const ShapeLayer &) = delete;
 
-    // Reads path (the .shp; the .shx and .dbf beside it). On failure the layer is not valid
-    // and error() tells why; a bad file never crashes or hangs the reader.
+    // Reads path: a .shp (the .shx and .dbf beside it) through shapelib, any other file through
+    // OGR, "file|layer" for a named layer of a file (else its first layer). On failure the layer
+    // is not valid and error() tells why; a bad file never crashes or hangs the reader.
     static std::shared_ptr<ShapeLayer> open(const QString &path);
 
     bool valid() const { return m_valid; }
@@ -45,6 +51,15 @@ public:
     // True when the .prj beside the file describes a geographic system: the coordinates are
     // longitudes and latitudes in degrees. Without a .prj the coordinates are taken as metres.
     bool geographic() const { return m_geographic; }
+    // The reference system of the coordinates as the file gives it (the .prj's WKT, or OGR's
+    // WKT); empty when the file names none.
+    const QString &crs() const { return m_crs; }
+    // Transforms every vertex into the reference system target (WKT or "EPSG:n", as PROJ reads
+    // them) and takes it as the layer's. Nothing changes when the layer or target names no
+    // system or both name the same. False, the layer no longer valid (a layer in another system
+    // than the map's would draw in the wrong place) and the reason in error(), when a system is
+    // unknown or a vertex cannot be transformed.
+    bool reproject(const QString &target);
 
     int featureCount() const { return int(m_featureParts.size()) - 1; }
     // Parts of a feature: index range [partBegin, partEnd) into part().
@@ -72,11 +87,16 @@ public:
 
 private:
     bool load(const QString &path);
+    bool loadOgr(const QString &file, const QString &layerName);
+    // Leaves the layer not valid and empty, with reason as its error.
+    void invalidate(const QString &reason);
+    // The bounds of every feature and the extent, from the vertices.
+    void computeBounds();
     void buildIndex() const;
 
     bool m_valid = false;
     bool m_geographic = false;
-    QString m_error, m_path, m_name, m_codePage;
+    QString m_error, m_path, m_name, m_codePage, m_crs;
     ShapeKind m_kind = ShapeKind::Polygon;
     QRectF m_extent;
     std::vector<int> m_featureParts {0};
@@ -89,6 +109,9 @@ private:
     struct Index;
     mutable std::unique_ptr<Index> m_index;
 };
+
+// Splits "file|layer" into the file and the layer name (empty when none is named).
+std::pair<QString, QString> splitLayerPath(const QString &path);
 
 // The code page of a .dbf: the text of its .cpg file, else its language mark, else Latin-1,
 // given as a name the text decoders know.

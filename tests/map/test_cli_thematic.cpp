@@ -4,6 +4,8 @@
 #include "app/cli_thematic.h"
 #include "app/climain.h"
 #include "map/classify.h"
+#include "map/gisexport.h"
+#include "map/legend.h"
 #include "map/thematicmap.h"
 #include "shapewriter.h"
 #include "support/testfolder.h"
@@ -12,7 +14,9 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <QRegularExpression>
+#include <gdal_priv.h>
 #include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
 
 using namespace qrn;
 
@@ -279,4 +283,30 @@ TEST(CliThematic, UnwrittenFilesAreReportedInItalianAndLogged)
         EXPECT_TRUE(log.contains(QStringLiteral("Impossibile scrivere il file %1. [").arg(missing)))
             << log.toStdString();
     }
+}
+
+TEST(CliThematic, WritesTheThematicLayerWithItsStyle)
+{
+    Cli c;
+    const QString gpkg = c.tf.file(QStringLiteral("province.gpkg"));
+    ASSERT_EQ(c.run(c.mappa({"--gruppi", "1", "--colonna", "AS013_2005", "--palette", "Blues", "--out", gpkg})), 0)
+        << c.err.toStdString();
+    EXPECT_TRUE(c.out.contains(c.tf.file(QStringLiteral("province.sld")))) << c.out.toStdString();
+    // Every province of the join layer, each in the colour of its class as the legend has it.
+    const auto join = map::ShapeLayer::open(c.tf.file(QStringLiteral("Shape/province107.shp")));
+    std::unique_ptr<GDALDataset> ds(GDALDataset::Open(gpkg.toUtf8().constData(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(ds);
+    OGRLayer *layer = ds->GetLayerByName("province");
+    ASSERT_TRUE(layer);
+    EXPECT_EQ(layer->GetFeatureCount(), join->featureCount());
+    const QList<QColor> blues = map::sequentialPalette(QStringLiteral("Blues"), 4);
+    int classed = 0;
+    for (auto &f : *layer) {
+        const int k = f->GetFieldAsInteger(map::kExportClass);
+        EXPECT_EQ(QString::fromUtf8(f->GetFieldAsString(map::kExportColour)),
+                  k > 0 ? blues.value(k - 1).name() : QStringLiteral("#ffffff"));
+        classed += k > 0;
+    }
+    EXPECT_GT(classed, 100);
+    EXPECT_EQ(c.run(c.mappa({"--gruppi", "1", "--colonna", "AS013_2005", "--out", c.tf.file("m.kml")})), 2);
 }

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -540,4 +541,22 @@ TEST(frm_Mappa, AMapThatColoursNothingIsRefusedAndLogged)
     EXPECT_TRUE(s.tf.prompt.messages()[0].startsWith("Il layer province107 non ha il campo CODICE"));
     EXPECT_EQ(w.lblStato->text(), s.tf.prompt.messages()[0]);
     EXPECT_TRUE(s.tf.read("Files/Error.log").contains("Module:frm_Mappa Function: BuildValueRenderer"));
+}
+
+TEST(frm_Mappa, EsportaLayerWritesTheDrawnMapWithItsStyle)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w);
+    auto *esporta = s.w->findChild<QPushButton *>("cmd_esportaLayer");
+    ASSERT_TRUE(esporta);
+    EXPECT_EQ(esporta->text(), QString::fromUtf8("Esporta layer…"));
+    esporta->click(); // no map drawn yet
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Disegnare prima il cartogramma."});
+    QTest::mouseClick(s.w->Cmd_cmdAutocolor, Qt::LeftButton);
+    s.tf.prompt.clear();
+    s.tf.prompt.answerFile(s.tf.file("province.gpkg"));
+    esporta->click();
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('\n').toStdString();
+    EXPECT_TRUE(QFile::exists(s.tf.file("province.gpkg")));
+    EXPECT_TRUE(QFile::exists(s.tf.file("province.sld")));
 }

@@ -3,6 +3,7 @@
 #include "layout/ui/printmappa.h"
 #include "map/identify.h"
 #include "map/classifymethod.h"
+#include "map/gisexport.h"
 #include "map/mappage.h"
 #include "map/scalebar.h"
 #include "map/thematic.h"
@@ -367,6 +368,28 @@ void frm_Mappa::buildControls()
     for (QPushButton *b : {cmd_export, cmd_Stampa, cmdHelp, cmd_close})
         bottom->addWidget(b);
     root->addLayout(bottom);
+
+    // "Esporta layer…": the join layer of the drawn map with its classes and style, out to a GIS
+    // format (map::exportThematicLayer), beside "Salva...".
+    auto *cmd_esportaLayer = button("cmd_esportaLayer", "Esporta layer…");
+    bottom->insertWidget(bottom->indexOf(cmd_export), cmd_esportaLayer);
+    connect(cmd_esportaLayer, &QPushButton::clicked, this, [this] {
+        if (!m_ctx.prompt)
+            return;
+        if (!m_drawn) {
+            m_ctx.prompt->message(QStringLiteral("Disegnare prima il cartogramma."), QStringLiteral("Attenzione"),
+                                  Icon::Exclamation);
+            return;
+        }
+        const QString file = m_ctx.prompt->saveFile(
+            QStringLiteral("Esporta layer"), m_ctx.ExcelFolder,
+            QStringLiteral("GeoPackage (*.gpkg);;GeoJSON (*.geojson);;Shape file (*.shp)"));
+        if (file.isEmpty())
+            return;
+        BusyPointer busy(m_ctx.prompt);
+        if (const WriteResult r = map::exportThematicLayer(file, m_case, m_request, *m_drawn, m_ctx.numbers); !r)
+            m_ctx.log.logError(this, QStringLiteral("cmd_esportaLayer_Click"), QString(), r.message, r.detail);
+    });
 
     setSwatch(lbl_mincolor, kStartColour);
     setSwatch(lbl_maxcolor, kEndColour);

@@ -1,0 +1,199 @@
+// The thematic layer out to GeoPackage, GeoJSON and shape file, read back with OGR; its SLD read
+// back with pugixml against the classes; the GeoPackage's layer_styles table.
+
+#include "map/gisexport.h"
+#include "map/legend.h"
+#include "shapewriter.h"
+#include "support/testfolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <gdal_priv.h>
+#include <gtest/gtest.h>
+#include <ogrsf_frmts.h>
+#include <pugixml.hpp>
+#include <shapefil.h>
+
+using namespace qrn;
+using namespace qrn::map;
+
+namespace {
+
+QByteArray utmWkt()
+{
+    OGRSpatialReference srs;
+    srs.importFromEPSG(32632);
+    char *wkt = nullptr;
+    srs.exportToWkt(&wkt);
+    const QByteArray text(wkt);
+    CPLFree(wkt);
+    return text;
+}
+
+// Three squares coded 1, 2 and 3 in UTM 32 N, the join entry on CODE; the table has rows for
+// territories "01" (class 1) and "02" (class 2), none for 3.
+struct Drawn {
+    test::TestFolder tf {false};
+    ShapeCase sc;
+    MapRequest req;
+    ThematicClasses classes;
+    NumberFormat fmt;
+
+    Drawn()
+    {
+        fmt.decimal = QLatin1Char(',');
+        const QString stem = tf.file(QStringLiteral("sq"));
+        test::writeShapes(stem, SHPT_POLYGON,
+                          {{{test::square(0, 0, 10)}, "1"}, {{test::square(20, 0, 10)}, "2"},
+                           {{test::square(40, 0, 10), test::square(42, 2, 2)}, "3"}});
+        tf.write(QStringLiteral("sq.prj"), utmWkt());
+        LayerConfig e;
+        e.FieldId = QStringLiteral("CODE");
+        e.Label = QStringLiteral("CODE");
+        e.Outline = true;
+        e.OutlineColor = 0x0000FF; // red in 0x00BBGGRR
+        e.layer = ShapeLayer::open(stem + QStringLiteral(".shp"));
+        sc.layers.push_back(e);
+        req.mapCase = regionsCase();
+        req.header = QStringLiteral("AS013_2005");
+        req.description = QStringLiteral("Ferrovie");
+        MapRow a, b;
+        a.codTerr = QStringLiteral("01"), a.name = QStringLiteral("Piemonte"), a.value = QStringLiteral("10,5");
+        b.codTerr = QStringLiteral("02"), b.name = QStringLiteral("Valle d'Aosta"), b.value = QStringLiteral("20");
+        req.rows = {a, b};
+        const Legend legend = makeLegend({{QStringLiteral("10"), QStringLiteral("15")}, {QStringLiteral("15,01"), QStringLiteral("25")}},
+                                         {QColor(0xff, 0xee, 0x80), QColor(0x22, 0x44, 0xaa)}, false, fmt);
+        classes = thematicClasses(req, legend, {1, 2});
+    }
+};
+
+struct Feature {
+    QString name, label, colour;
+    double value = 0;
+    bool hasValue = false;
+    int classNumber = 0;
+    int rings = 0;
+};
+
+// The features of the first layer of a file by their code, and whether its system is UTM 32 N.
+std::map<QString, Feature> readBack(const QString &path, bool &utm)
+{
+    std::map<QString, Feature> features;
+    std::unique_ptr<GDALDataset> ds(GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_VECTOR));
+    if (!ds)
+        return features;
+    OGRLayer *layer = ds->GetLayer(0);
+    OGRSpatialReference utmSrs;
+    utmSrs.importFromEPSG(32632);
+    utm = layer->GetSpatialRef() && layer->GetSpatialRef()->IsSame(&utmSrs);
+    for (auto &f : *layer) {
+        Feature r;
+        r.name = QString::fromUtf8(f->GetFieldAsString(kExportName));
+        r.label = QString::fromUtf8(f->GetFieldAsString(kExportLabel));
+        r.colour = QString::fromUtf8(f->GetFieldAsString(kExportColour));
+        r.hasValue = f->IsFieldSetAndNotNull(f->GetFieldIndex(kExportValue));
+        r.value = f->GetFieldAsDouble(kExportValue);
+        r.classNumber = f->IsFieldSetAndNotNull(f->GetFieldIndex(kExportClass)) ? f->GetFieldAsInteger(kExportClass) : 0;
+        if (const OGRGeometry *g = f->GetGeometryRef()) {
+            std::unique_ptr<OGRGeometry> multi(OGRGeometryFactory::forceToMultiPolygon(g->clone()));
+            if (wkbFlatten(multi->getGeometryType()) == wkbMultiPolygon)
+                for (const OGRPolygon *p : *multi->toMultiPolygon())
+                    r.rings += 1 + p->getNumInteriorRings();
+        }
+        features[QString::fromUtf8(f->GetFieldAsString(kExportCode))] = r;
+    }
+    return features;
+}
+
+} // namespace
+
+TEST(GisExport, EveryFormatReadsBackWithTheClassesOfTheDrawing)
+{
+    Drawn d;
+    for (const QString name : {"mappa.gpkg", "mappa.geojson", "mappa.shp"}) {
+        const QString path = d.tf.file(name);
+        // Written twice: the second replaces the first whole.
+        for (int round = 0; round < 2; ++round) {
+            const WriteResult r = exportThematicLayer(path, d.sc, d.req, d.classes, d.fmt);
+            ASSERT_TRUE(r) << r.message.toStdString() << " " << r.detail.toStdString();
+        }
+        bool utm = false;
+        const std::map<QString, Feature> f = readBack(path, utm);
+        ASSERT_EQ(f.size(), 3u) << name.toStdString();
+        EXPECT_TRUE(utm) << name.toStdString();
+        const Feature &a = f.at(QStringLiteral("01")), &b = f.at(QStringLiteral("02")), &c = f.at(QStringLiteral("3"));
+        EXPECT_EQ(a.name, QStringLiteral("Piemonte"));
+        EXPECT_DOUBLE_EQ(a.value, 10.5);
+        EXPECT_EQ(a.classNumber, 1);
+        EXPECT_EQ(a.label, QStringLiteral("Da 10 a 15"));
+        EXPECT_EQ(a.colour, QStringLiteral("#ffee80"));
+        EXPECT_EQ(b.name, QStringLiteral("Valle d'Aosta"));
+        EXPECT_EQ(b.classNumber, 2);
+        EXPECT_EQ(b.colour, QStringLiteral("#2244aa"));
+        // A territory of the map without data: its own name field, no value, no class, white.
+        EXPECT_EQ(c.name, QStringLiteral("3"));
+        EXPECT_FALSE(c.hasValue);
+        EXPECT_EQ(c.classNumber, 0);
+        EXPECT_EQ(c.label, QStringLiteral("Dato non presente"));
+        EXPECT_EQ(c.colour, QStringLiteral("#ffffff"));
+        EXPECT_EQ(c.rings, 2); // the square and its hole
+        EXPECT_TRUE(QFile::exists(d.tf.file(QFileInfo(name).completeBaseName() + ".sld")));
+    }
+    // Nothing of the temporary folders is left behind.
+    EXPECT_TRUE(QDir(d.tf.path()).entryList({QStringLiteral(".quarnaro-*")}, QDir::AllEntries | QDir::Hidden).isEmpty());
+}
+
+TEST(GisExport, TheSldAndTheGeoPackageStyleHaveOneRulePerClass)
+{
+    Drawn d;
+    const QString path = d.tf.file(QStringLiteral("stile.gpkg"));
+    ASSERT_TRUE(exportThematicLayer(path, d.sc, d.req, d.classes, d.fmt));
+    const QByteArray sld = d.tf.read(QStringLiteral("stile.sld"));
+    pugi::xml_document doc;
+    ASSERT_TRUE(doc.load_buffer(sld.constData(), size_t(sld.size())));
+    const pugi::xpath_node_set rules = doc.select_nodes("//Rule");
+    const Legend &legend = d.classes.legend;
+    ASSERT_EQ(rules.size(), size_t(legend.classes.size() + 1)); // the classes, then no data
+    for (int k = 0; k < legend.classes.size(); ++k) {
+        const pugi::xml_node rule = rules[size_t(k)].node();
+        EXPECT_EQ(QString::fromUtf8(rule.child_value("Title")), legend.rows()[k].label);
+        EXPECT_EQ(rule.select_node("ogc:Filter/ogc:PropertyIsEqualTo/ogc:Literal").node().text().as_int(), k + 1);
+        EXPECT_EQ(QString::fromUtf8(rule.select_node("PolygonSymbolizer/Fill/CssParameter[@name='fill']").node().text().get()),
+                  legend.classes[k].colour.name());
+        EXPECT_EQ(QString::fromUtf8(rule.child_value("Abstract")),
+                  QStringLiteral("%1 - %2").arg(legend.classes[k].low).arg(legend.classes[k].high));
+    }
+    const pugi::xml_node noData = rules[rules.size() - 1].node();
+    EXPECT_TRUE(noData.select_node("ogc:Filter/ogc:PropertyIsNull"));
+    EXPECT_STREQ(noData.select_node("PolygonSymbolizer/Stroke/CssParameter[@name='stroke']").node().text().get(), "#ff0000");
+
+    // QGIS's table of styles holds the same SLD as the default style of the layer.
+    std::unique_ptr<GDALDataset> ds(GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_VECTOR));
+    ASSERT_TRUE(ds);
+    OGRLayer *styles = ds->GetLayerByName("layer_styles");
+    ASSERT_TRUE(styles);
+    ASSERT_EQ(styles->GetFeatureCount(), 1);
+    OGRFeatureUniquePtr style(styles->GetNextFeature());
+    EXPECT_STREQ(style->GetFieldAsString("f_table_name"), "stile");
+    EXPECT_STREQ(style->GetFieldAsString("f_geometry_column"), ds->GetLayerByName("stile")->GetGeometryColumn());
+    EXPECT_EQ(QByteArray(style->GetFieldAsString("styleSLD")), sld);
+    EXPECT_EQ(style->GetFieldAsInteger("useAsDefault"), 1);
+    pugi::xml_document qml;
+    ASSERT_TRUE(qml.load_string(style->GetFieldAsString("styleQML")));
+    EXPECT_EQ(qml.select_nodes("/qgis/renderer-v2[@attr='classe']/categories/category").size(), rules.size());
+}
+
+TEST(GisExport, FailuresLeaveNothingAndSayWhy)
+{
+    Drawn d;
+    const WriteResult gif = exportThematicLayer(d.tf.file(QStringLiteral("m.gif")), d.sc, d.req, d.classes, d.fmt);
+    EXPECT_FALSE(gif);
+    EXPECT_TRUE(gif.message.contains(QStringLiteral(".gpkg")));
+    const WriteResult nowhere =
+        exportThematicLayer(d.tf.file(QStringLiteral("manca/m.gpkg")), d.sc, d.req, d.classes, d.fmt);
+    EXPECT_FALSE(nowhere);
+    EXPECT_TRUE(nowhere.message.startsWith(QStringLiteral("Impossibile scrivere"))) << nowhere.message.toStdString();
+    ShapeCase empty;
+    EXPECT_FALSE(exportThematicLayer(d.tf.file(QStringLiteral("m.gpkg")), empty, d.req, d.classes, d.fmt));
+    EXPECT_FALSE(QFile::exists(d.tf.file(QStringLiteral("m.gpkg"))));
+}
