@@ -286,6 +286,32 @@ bool sortByName(DataTable &table, const QString &name, bool ascending, const Num
     return true;
 }
 
+std::optional<double> readBound(const QString &text, const NumberFormat &numbers)
+{
+    const QString t = text.trimmed();
+    const QChar other = numbers.group;
+    const qsizetype marks = t.count(other);
+    if (marks == 0)
+        return numbers.toNumber(t);
+    // The group marks are such only when every one of them is followed by three digits and
+    // then by another group mark, the decimal mark, an exponent or the end.
+    const qsizetype decimalAt = t.indexOf(numbers.decimal);
+    const QString whole = decimalAt < 0 ? t : t.left(decimalAt);
+    bool grouped = t.count(other) == whole.count(other);
+    for (qsizetype i = whole.indexOf(other); grouped && i >= 0; i = whole.indexOf(other, i + 1)) {
+        const QString next = whole.mid(i + 1, 4);
+        grouped = next.size() >= 3 && next[0].isDigit() && next[1].isDigit() && next[2].isDigit()
+            && (next.size() == 3 || next[3] == other || next[3] == QLatin1Char('e') || next[3] == QLatin1Char('E'));
+    }
+    if (grouped)
+        return numbers.toNumber(t);
+    if (marks == 1 && decimalAt < 0) {
+        const NumberFormat swapped {other, numbers.decimal};
+        return swapped.toNumber(t);
+    }
+    return std::nullopt;
+}
+
 SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const QString &lowerText,
                           const QString &upperText)
 {
@@ -298,13 +324,13 @@ SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const
         return out;
 
     const NumberFormat &fmt = ctx.numbers;
-    std::optional<double> low = fmt.toNumber(da);
+    std::optional<double> low = readBound(da, fmt);
     if (a.isEmpty() && low) {
         // One value: the upper bound becomes the lower one.
         out.upper = lowerText;
         a = da;
     }
-    const std::optional<double> high = fmt.toNumber(a);
+    const std::optional<double> high = readBound(a, fmt);
     if (low && high) {
         if (wholePart(*high) < wholePart(*low)) {
             warn(ctx, kReversedBoundsMessage);

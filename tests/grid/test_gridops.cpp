@@ -342,6 +342,33 @@ TEST_P(GridMarks, WrongBoundsWarnAndLeaveTheTableAlone)
     EXPECT_EQ(grid::searchTable(*s.ctx, t, 7, n("3.9"), n("3.2")).kind, K::Range);
 }
 
+// A bound with decimals is read whichever mark the user typed: the other mark is a group mark
+// only where it groups thousands.
+TEST_P(GridMarks, BoundsWithEitherMarkReadAsDecimals)
+{
+    const QChar group = numbers().group;
+    auto g = [&](const char *text) { return n(text).replace('_', group); };
+    const std::pair<QString, std::optional<double>> reads[] = {
+        {"14,5", 14.5}, {"14.5", 14.5}, {" -0.25 ", -0.25}, {"16", 16.0},
+        {g("1_333"), 1333.0}, {g("1_333_806.76"), 1333806.76}, {g("12_5.5"), std::nullopt},
+        {g("1.5_2"), std::nullopt}, {g("1_2_3"), std::nullopt}, {"abc", std::nullopt}, {"", std::nullopt},
+    };
+    for (const auto &[text, value] : reads)
+        EXPECT_EQ(grid::readBound(text, numbers()), value) << text.toStdString();
+
+    using K = grid::SearchOutcome::Kind;
+    for (const char *lower : {"14,5", "14.5"}) {
+        t = resultTable(numbers());
+        const grid::SearchOutcome out = grid::searchTable(*s.ctx, t, 7, lower, "16");
+        EXPECT_EQ(out.kind, K::Range) << lower;
+        EXPECT_EQ(out.matches, 0) << lower;
+    }
+    // Da 10.5 acts as 10 (the whole part), so 10.00 to 10.99 match.
+    t = resultTable(numbers());
+    EXPECT_EQ(grid::searchTable(*s.ctx, t, 7, GetParam() ? "10,5" : "10.5", "11").matches, 3);
+    EXPECT_TRUE(s.tf.prompt.shown().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(BothMarks, GridMarks, ::testing::Bool());
 
 // A mixed column: blanks first, then numbers by value, then texts; the same order whatever
