@@ -13,10 +13,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
 #include <exception>
 
 namespace qrn {
@@ -333,6 +335,60 @@ void CopiaNegliAppunti(const DataTable &table)
         return;
     clipboard->clear();
     clipboard->setText(clipboardCellText(table));
+}
+
+CopiedBlock copiedBlock(const DataTable &table, CellPos from, CellPos to, const QList<int> &hiddenColumns)
+{
+    CopiedBlock block;
+    const int top = std::max(1, std::min(from.row, to.row));
+    const int bottom = std::min(table.rowCount() - 1, std::max(from.row, to.row));
+    const int left = std::max(0, std::min(from.column, to.column));
+    const int right = std::min(table.columnCount() - 1, std::max(from.column, to.column));
+    if (top > bottom || left > right)
+        return block;
+    QList<int> columns;
+    for (int c = left; c <= right; ++c)
+        if (!hiddenColumns.contains(c))
+            columns << c;
+    if (columns.isEmpty())
+        return block;
+
+    const bool withHeaders = top == 1 && bottom == table.rowCount() - 1;
+    auto cellText = [](QString t) {
+        t.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        t.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        return t;
+    };
+    block.html = QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><table>\n");
+    for (int r = withHeaders ? 0 : top; r <= bottom; ++r) {
+        QStringList line;
+        block.html += QStringLiteral("<tr>");
+        for (int c : columns) {
+            const QString t = cellText(table.text(r, c));
+            line << t;
+            const bool number = r > 0
+                && (table.isNumeric(r, c) || (c >= DataTable::kFirstDataColumn && table.number(r, c).has_value()));
+            block.html += (r == 0 ? QStringLiteral("<th>") : number ? QStringLiteral("<td align=\"right\">")
+                                                                     : QStringLiteral("<td>"))
+                + t.toHtmlEscaped() + (r == 0 ? QStringLiteral("</th>") : QStringLiteral("</td>"));
+        }
+        block.html += QStringLiteral("</tr>\n");
+        block.text += line.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    block.html += QStringLiteral("</table></body></html>\n");
+    return block;
+}
+
+void copyToClipboard(const CopiedBlock &block)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return;
+    auto *data = new QMimeData;
+    data->setText(block.text);
+    data->setHtml(block.html);
+    clipboard->setMimeData(data);
 }
 
 } // namespace qrn

@@ -3,6 +3,7 @@
 // sheet 2) and of one cell to the clipboard.
 
 #include <QLatin1String>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -11,6 +12,7 @@ namespace qrn {
 
 struct AppContext;
 class DataTable;
+struct CellPos;
 
 // A table as text: row 0 the headers, every row as long as the header row.
 using TextTable = std::vector<QStringList>;
@@ -89,5 +91,20 @@ bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener,
 QString clipboardCellText(const DataTable &table);
 // Clears the clipboard and puts that text on it as plain text (needs a GUI application).
 void CopiaNegliAppunti(const DataTable &table);
+
+// A block of the grid as a spreadsheet takes it from the clipboard: tab-separated lines, and
+// the same cells as an HTML table.
+struct CopiedBlock {
+    QString text;
+    QString html;
+};
+// The cells from one corner to the other (table rows from 1, columns; either corner first), in
+// the order the rows stand, leaving out the hidden columns. Every cell is its text as copied
+// and exported: numbers with the table's decimal mark and no group marks, so a spreadsheet in
+// the same locale reads them as numbers. When the block takes every data row, the headers of
+// its columns come first. Tabs and line ends inside a cell become blanks.
+CopiedBlock copiedBlock(const DataTable &table, CellPos from, CellPos to, const QList<int> &hiddenColumns = {});
+// Puts the block on the clipboard as plain text and as HTML (needs a GUI application).
+void copyToClipboard(const CopiedBlock &block);
 
 } // namespace qrn

@@ -386,6 +386,45 @@ SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const
     return out;
 }
 
+QString withGroupMarks(const QString &text, const NumberFormat &numbers)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+        ++i;
+    const qsizetype digitsFrom = i;
+    while (i < n && text[i].unicode() >= '0' && text[i].unicode() <= '9')
+        ++i;
+    const qsizetype digitsTo = i;
+    if (digitsTo - digitsFrom <= 3)
+        return text;
+    if (i < n) {
+        if (text[i] != numbers.decimal)
+            return text;
+        for (++i; i < n; ++i)
+            if (text[i].unicode() < '0' || text[i].unicode() > '9')
+                return text;
+    }
+    QString out;
+    out.reserve(n + (digitsTo - digitsFrom) / 3);
+    out += text.left(digitsFrom);
+    for (qsizetype k = digitsFrom; k < digitsTo; ++k) {
+        if (k > digitsFrom && (digitsTo - k) % 3 == 0)
+            out += numbers.group;
+        out += text[k];
+    }
+    out += text.mid(digitsTo);
+    return out;
+}
+
+QString shownText(const DataTable &table, int row, int column)
+{
+    const QString t = table.text(row, column);
+    if (row < 1 || column < kFirstDataColumn)
+        return t;
+    return withGroupMarks(t, table.numbers());
+}
+
 int fittedWidth(int textWidth, int qWidth, int tableWidth)
 {
     if (tableWidth < qWidth + textWidth)
@@ -452,7 +491,7 @@ QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int
                     continue;
                 }
             }
-            const QString t = table.text(r, c).trimmed();
+            const QString t = shownText(table, r, c).trimmed();
             if (t.isEmpty())
                 continue;
             qreal e = 0;
@@ -473,12 +512,12 @@ QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int
         }
         for (int r : {lowRow, highRow})
             if (r > 0)
-                w = std::max(w, metrics.horizontalAdvance(table.text(r, c).trimmed()));
+                w = std::max(w, metrics.horizontalAdvance(shownText(table, r, c).trimmed()));
         measured.clear();
         for (const auto &[e, r] : estimates) {
             if (e < top - slack)
                 continue;
-            const QString t = table.text(r, c).trimmed();
+            const QString t = shownText(table, r, c).trimmed();
             const QString shape = shapeOf(t);
             if (measured.contains(shape))
                 continue;

@@ -102,7 +102,15 @@ struct SearchOutcome {
 // ctx.prompt.
 SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const QString &lower, const QString &upper);
 
-// AutosizeCols: one width per column from the widest trimmed text of the column, header row
+// The text a cell shows in the grid: its text, with the group marks of the table's format in
+// the whole part of a number of a data column ("1.333.806,76" as a spreadsheet shows it). The
+// texts copied and exported stay without them.
+QString shownText(const DataTable &table, int row, int column);
+// A number written plainly (sign, digits, decimal mark, digits) with group marks in its whole
+// part; any other text comes back as it is.
+QString withGroupMarks(const QString &text, const NumberFormat &numbers);
+
+// AutosizeCols: one width per column from the widest trimmed shown text of the column, header row
 // included, plus the width of the letter "Q"; a column that would not fit in tableWidth gets
 // two thirds of it.
 // A bound typed into the search boxes: read with the program's decimal mark, its group mark

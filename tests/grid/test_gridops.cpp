@@ -225,7 +225,13 @@ TEST_P(GridValues, SortSearchAndWidthsAsOnTheTexts)
 {
     DataTable values;
     ASSERT_EQ(grid::DoQuery(*ctx, values), grid::LoadOutcome::Loaded);
-    const DataTable texts(values.rows());
+    // The same cells as texts, in the same number format.
+    DataTable texts(values.headers(), {}, numbers());
+    for (int r = 1; r < values.rowCount(); ++r) {
+        for (int c = 0; c < values.columnCount(); ++c)
+            texts.setTextValue(c, values.text(r, c));
+        texts.endRow();
+    }
     for (int c = 0; c < values.columnCount(); ++c)
         for (bool ascending : {true, false}) {
             DataTable a = values, b = texts;
@@ -503,4 +509,42 @@ TEST(GridColours, TotalRowsGreenOthersWhite)
     for (int r = 1; r < t.rowCount(); ++r)
         EXPECT_EQ(t.background(r), expected[r - 1]) << r;
     EXPECT_EQ(t.background(0), 0xFF123456u);
+}
+
+// ---- What the grid shows and copies --------------------------------------------------
+
+// The numbers of the data columns show group marks in their whole part, in the table's own
+// format; codes, texts, headers and numbers in another notation stay as they are.
+TEST(GridShownText, GroupMarksInTheNumbersOfTheDataColumnsOnly)
+{
+    for (const NumberFormat &f : {NumberFormat::comma(), NumberFormat::point()}) {
+        auto n = [&](const char *text) {
+            QString t = QString::fromLatin1(text);
+            for (QChar &ch : t)
+                ch = ch == '.' ? f.decimal : ch == '_' ? f.group : ch;
+            return t;
+        };
+        const std::pair<const char *, const char *> cases[] = {
+            {"1333806.76", "1_333_806.76"}, {"-1234.5", "-1_234.5"}, {"999.99", "999.99"},
+            {"1000", "1_000"}, {"123456", "123_456"}, {"1e+20", "1e+20"}, {"n.d.", "n.d."}, {"", ""},
+            {" 12345", " 12345"}};
+        for (const auto &[in, out] : cases)
+            EXPECT_EQ(grid::withGroupMarks(n(in), f), n(out)) << in;
+
+        DataTable t({"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "V"},
+                    {DataTable::kPlain, DataTable::kPlain, DataTable::kPlain, DataTable::kPlain, DataTable::kPlain,
+                     DataTable::kPlain, 2},
+                    f);
+        t.setInteger(1, 10010);
+        t.setReal(6, 1333806.764);
+        t.endRow();
+        EXPECT_EQ(grid::shownText(t, 1, 1), "10010") << "a territory column";
+        EXPECT_EQ(grid::shownText(t, 1, 6), n("1_333_806.76"));
+        EXPECT_EQ(t.text(1, 6), n("1333806.76")) << "the copied and exported text has none";
+        EXPECT_EQ(DataTableModel(t).data(DataTableModel(t).index(0, 6)).toString(), n("1_333_806.76"));
+        // The width is that of the text shown.
+        const QFontMetrics fm(QFont("DejaVu Sans", 10));
+        EXPECT_EQ(grid::AutosizeCols(t, fm, 2000)[6],
+                  fm.horizontalAdvance(n("1_333_806.76")) + fm.horizontalAdvance('Q'));
+    }
 }

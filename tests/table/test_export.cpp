@@ -35,6 +35,48 @@ TEST(ExportNames, ExtensionOfTheChosenName)
     EXPECT_EQ(exportFileName("/a.b/dati.2005"), "/a.b/dati.2005.xls");
 }
 
+// The copied block: the cells between the corners in the order the rows stand, hidden columns
+// left out, numbers with the table's decimal mark and no group marks; the headers only when
+// every data row is in it.
+TEST(ExportClipboard, TheBlockAsTheGridShowsIt)
+{
+    DataTable t({"TipoTerritorio", "COD_TERR", "Territorio", "AS013_2005", "Nota"}, {-1, -1, -1, 2, -1},
+                NumberFormat::comma());
+    const struct {
+        const char *code, *name;
+        double value;
+        const char *note;
+    } rows[] = {{"001", "Torino", 1333806.764, "a\tb"}, {"002", "Vercelli", -0.5, "<x & y>"}, {"007", "Aosta", 12, ""}};
+    for (const auto &r : rows) {
+        t.setInteger(0, 1);
+        t.setTextValue(1, r.code);
+        t.setTextValue(2, r.name);
+        t.setReal(3, r.value);
+        t.setTextValue(4, r.note);
+        t.endRow();
+    }
+    t.sortGeneric(3, true, t.numbers()); // Vercelli, Aosta, Torino
+
+    // Two rows, corners given bottom-right first: the rows as they stand, no headers.
+    CopiedBlock b = copiedBlock(t, {2, 4}, {1, 2});
+    EXPECT_EQ(b.text, "Vercelli\t-0,50\t<x & y>\nAosta\t12,00\t\n");
+    EXPECT_TRUE(b.html.contains("<td>Vercelli</td><td align=\"right\">-0,50</td><td>&lt;x &amp; y&gt;</td>"))
+        << b.html.toStdString();
+
+    // Every row and column (Ctrl+A), the hidden first column left out: headers first.
+    b = copiedBlock(t, {1, 0}, {3, 4}, {0});
+    EXPECT_EQ(b.text, "COD_TERR\tTerritorio\tAS013_2005\tNota\n"
+                      "002\tVercelli\t-0,50\t<x & y>\n"
+                      "007\tAosta\t12,00\t\n"
+                      "001\tTorino\t1333806,76\ta b\n");
+    EXPECT_EQ(b.html.count("<tr>"), 4);
+    EXPECT_TRUE(b.html.contains("<th>COD_TERR</th>"));
+
+    // Corners outside the table are clipped to it; a block of hidden columns is nothing.
+    EXPECT_EQ(copiedBlock(t, {3, 3}, {9, 9}).text, "1333806,76\ta b\n");
+    EXPECT_TRUE(copiedBlock(t, {1, 0}, {2, 0}, {0}).text.isEmpty());
+}
+
 namespace {
 
 // An opener that records the files it is asked to open and answers a scripted outcome.
