@@ -1,6 +1,7 @@
 #include "table/export.h"
 
 #include "shell/context.h"
+#include "shell/filewrite.h"
 #include "shell/itemkind.h"
 #include "shell/prompt.h"
 #include "shell/sqltext.h"
@@ -160,18 +161,41 @@ bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &hea
     }
     book.sheets.push_back(std::move(meta));
     workbook::applyTemplate(*tpl, book);
-    if (!workbook::write(book, fileName.toStdString(), &error)) {
+    std::string reason;
+    if (!workbook::write(book, fileName.toStdString(), &error, &reason)) {
         ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"),
-                         QString::fromStdString(error));
+                         QString::fromStdString(error), QString::fromStdString(reason));
         return false;
     }
     return true;
+}
+
+bool isCsvName(const QString &fileName)
+{
+    return QFileInfo(fileName).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+}
+
+bool writeCsvFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module)
+{
+    const QByteArray text = csvText(table, ctx.numbers);
+    const WriteResult written = writeWholeFile(fileName, [&](QIODevice &out, QString &detail) {
+        if (out.write(text) == text.size())
+            return true;
+        detail = out.errorString();
+        return false;
+    });
+    if (!written)
+        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), written.message,
+                         written.detail);
+    return written.ok;
 }
 
 } // namespace
 
 bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName, const QString &module)
 {
+    if (isCsvName(fileName))
+        return writeCsvFile(ctx, DataTable(QList<QStringList>(table.begin(), table.end())), fileName, module);
     workbook::Sheet data;
     for (size_t r = 0; r < table.size(); ++r) {
         const QStringList &row = table[r];
@@ -194,6 +218,8 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
 
 bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module)
 {
+    if (isCsvName(fileName))
+        return writeCsvFile(ctx, table, fileName, module);
     // The same cells as the table's texts would give, without writing the stored numbers as
     // text: a number of column 5 on goes as the number its text reads as.
     workbook::Sheet data;
@@ -253,15 +279,45 @@ FileOpener::Outcome DesktopFileOpener::open(const QString &path)
 
 QString exportFileFilter()
 {
-    return QStringLiteral("File di Microsoft Excel.|*.xls|Cartella di lavoro di Excel 2007 e successivi.|*.xlsx");
+    return QStringLiteral("Cartella di lavoro di Excel 2007 e successivi.|*.xlsx|File di Microsoft Excel.|*.xls|"
+                          "Testo CSV (campi separati da punto e virgola).|*.csv");
 }
 
 QString exportFileName(const QString &chosen)
 {
     const QString suffix = QFileInfo(chosen).suffix().toLower();
-    if (suffix == QLatin1String("xls") || suffix == QLatin1String("xlsx"))
+    if (suffix == QLatin1String("xls") || suffix == QLatin1String("xlsx") || suffix == QLatin1String("csv"))
         return chosen;
-    return chosen + QStringLiteral(".xls");
+    return chosen + QStringLiteral(".xlsx");
+}
+
+QByteArray csvText(const DataTable &table, const NumberFormat &numbers, const CsvFormat &format)
+{
+    auto field = [&](QString t) {
+        if (t.contains(format.separator) || t.contains(QLatin1Char('"')) || t.contains(QLatin1Char('\n'))
+            || t.contains(QLatin1Char('\r'))) {
+            t.replace(QLatin1String("\""), QLatin1String("\"\""));
+            return QLatin1Char('"') + t + QLatin1Char('"');
+        }
+        return t;
+    };
+    QString out;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        for (int c = 0; c < table.columnCount(); ++c) {
+            if (c > 0)
+                out += format.separator;
+            QString t = table.text(r, c);
+            if (r > 0 && c > 4 && table.number(r, c, numbers)) {
+                // The number as its text writes it, without group marks, with the CSV's mark.
+                t = t.trimmed();
+                t.remove(numbers.group);
+                t.replace(numbers.decimal, format.decimal);
+            }
+            out += field(t);
+        }
+        out += QLatin1String("\r\n");
+    }
+    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
 FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, FileOpener &opener)
