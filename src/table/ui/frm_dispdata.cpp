@@ -308,8 +308,15 @@ void frm_dispData::AutosizeCols()
 {
     const QList<int> widths = grid::AutosizeCols(m_table, datagrid->fontMetrics(), datagrid->width());
     QHeaderView *h = datagrid->horizontalHeader();
+    // A header click shows the sort indicator beside the name: room for it, so the name is not
+    // cut.
+    const QStyle *st = h->style();
+    const int indicator = st->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, h)
+        + 4 * st->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h);
+    const QFontMetrics hfm = h->fontMetrics();
     for (int c = 0; c < widths.size(); ++c)
-        h->resizeSection(c, widths[c]);
+        h->resizeSection(c, std::max(widths[c], std::min(hfm.horizontalAdvance(m_table.header(c)) + indicator,
+                                                         datagrid->width() * 2 / 3)));
 }
 
 void frm_dispData::refreshTable()
