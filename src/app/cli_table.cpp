@@ -104,8 +104,8 @@ bool parseTableRequest(const QCommandLineParser &p, const QStringList &args, Tab
     }
     if (!req.exportFile.isEmpty()) {
         const QString ext = QFileInfo(req.exportFile).suffix().toLower();
-        if (ext != QLatin1String("xls") && ext != QLatin1String("xlsx")) {
-            err += QStringLiteral("--export vuole un file .xls oppure .xlsx.\n");
+        if (ext != QLatin1String("xls") && ext != QLatin1String("xlsx") && ext != QLatin1String("csv")) {
+            err += QStringLiteral("--export vuole un file .xlsx, .xls oppure .csv.\n");
             return false;
         }
     }
@@ -155,7 +155,7 @@ bool exportTable(AppContext &ctx, DataTable &table, const TableRequest &req, Col
     return ok;
 }
 
-// The lines of the table after the sort and the search, then the workbook of --export.
+// The lines of the table after the sort and the search, then the workbook or CSV of --export.
 int runTable(Session &s, const TableRequest &req)
 {
     AppContext &ctx = s.ctx;

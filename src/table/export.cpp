@@ -1,6 +1,7 @@
 #include "table/export.h"
 
 #include "shell/context.h"
+#include "shell/filewrite.h"
 #include "shell/itemkind.h"
 #include "shell/prompt.h"
 #include "shell/sqltext.h"
@@ -13,10 +14,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 
+#include <algorithm>
 #include <exception>
 
 namespace qrn {
@@ -158,18 +161,41 @@ bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &hea
     }
     book.sheets.push_back(std::move(meta));
     workbook::applyTemplate(*tpl, book);
-    if (!workbook::write(book, fileName.toStdString(), &error)) {
+    std::string reason;
+    if (!workbook::write(book, fileName.toStdString(), &error, &reason)) {
         ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"),
-                         QString::fromStdString(error));
+                         QString::fromStdString(error), QString::fromStdString(reason));
         return false;
     }
     return true;
+}
+
+bool isCsvName(const QString &fileName)
+{
+    return QFileInfo(fileName).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
+}
+
+bool writeCsvFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module)
+{
+    const QByteArray text = csvText(table, ctx.numbers);
+    const WriteResult written = writeWholeFile(fileName, [&](QIODevice &out, QString &detail) {
+        if (out.write(text) == text.size())
+            return true;
+        detail = out.errorString();
+        return false;
+    });
+    if (!written)
+        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), written.message,
+                         written.detail);
+    return written.ok;
 }
 
 } // namespace
 
 bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName, const QString &module)
 {
+    if (isCsvName(fileName))
+        return writeCsvFile(ctx, DataTable(QList<QStringList>(table.begin(), table.end())), fileName, module);
     workbook::Sheet data;
     for (size_t r = 0; r < table.size(); ++r) {
         const QStringList &row = table[r];
@@ -192,6 +218,8 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
 
 bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module)
 {
+    if (isCsvName(fileName))
+        return writeCsvFile(ctx, table, fileName, module);
     // The same cells as the table's texts would give, without writing the stored numbers as
     // text: a number of column 5 on goes as the number its text reads as.
     workbook::Sheet data;
@@ -251,15 +279,45 @@ FileOpener::Outcome DesktopFileOpener::open(const QString &path)
 
 QString exportFileFilter()
 {
-    return QStringLiteral("File di Microsoft Excel.|*.xls|Cartella di lavoro di Excel 2007 e successivi.|*.xlsx");
+    return QStringLiteral("Cartella di lavoro di Excel 2007 e successivi.|*.xlsx|File di Microsoft Excel.|*.xls|"
+                          "Testo CSV (campi separati da punto e virgola).|*.csv");
 }
 
 QString exportFileName(const QString &chosen)
 {
     const QString suffix = QFileInfo(chosen).suffix().toLower();
-    if (suffix == QLatin1String("xls") || suffix == QLatin1String("xlsx"))
+    if (suffix == QLatin1String("xls") || suffix == QLatin1String("xlsx") || suffix == QLatin1String("csv"))
         return chosen;
-    return chosen + QStringLiteral(".xls");
+    return chosen + QStringLiteral(".xlsx");
+}
+
+QByteArray csvText(const DataTable &table, const NumberFormat &numbers, const CsvFormat &format)
+{
+    auto field = [&](QString t) {
+        if (t.contains(format.separator) || t.contains(QLatin1Char('"')) || t.contains(QLatin1Char('\n'))
+            || t.contains(QLatin1Char('\r'))) {
+            t.replace(QLatin1String("\""), QLatin1String("\"\""));
+            return QLatin1Char('"') + t + QLatin1Char('"');
+        }
+        return t;
+    };
+    QString out;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        for (int c = 0; c < table.columnCount(); ++c) {
+            if (c > 0)
+                out += format.separator;
+            QString t = table.text(r, c);
+            if (r > 0 && c > 4 && table.number(r, c, numbers)) {
+                // The number as its text writes it, without group marks, with the CSV's mark.
+                t = t.trimmed();
+                t.remove(numbers.group);
+                t.replace(numbers.decimal, format.decimal);
+            }
+            out += field(t);
+        }
+        out += QLatin1String("\r\n");
+    }
+    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
 FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, FileOpener &opener)
@@ -333,6 +391,60 @@ void CopiaNegliAppunti(const DataTable &table)
         return;
     clipboard->clear();
     clipboard->setText(clipboardCellText(table));
+}
+
+CopiedBlock copiedBlock(const DataTable &table, CellPos from, CellPos to, const QList<int> &hiddenColumns)
+{
+    CopiedBlock block;
+    const int top = std::max(1, std::min(from.row, to.row));
+    const int bottom = std::min(table.rowCount() - 1, std::max(from.row, to.row));
+    const int left = std::max(0, std::min(from.column, to.column));
+    const int right = std::min(table.columnCount() - 1, std::max(from.column, to.column));
+    if (top > bottom || left > right)
+        return block;
+    QList<int> columns;
+    for (int c = left; c <= right; ++c)
+        if (!hiddenColumns.contains(c))
+            columns << c;
+    if (columns.isEmpty())
+        return block;
+
+    const bool withHeaders = top == 1 && bottom == table.rowCount() - 1;
+    auto cellText = [](QString t) {
+        t.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        t.replace(QLatin1Char('\r'), QLatin1Char(' '));
+        t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+        return t;
+    };
+    block.html = QStringLiteral("<html><head><meta charset=\"utf-8\"></head><body><table>\n");
+    for (int r = withHeaders ? 0 : top; r <= bottom; ++r) {
+        QStringList line;
+        block.html += QStringLiteral("<tr>");
+        for (int c : columns) {
+            const QString t = cellText(table.text(r, c));
+            line << t;
+            const bool number = r > 0
+                && (table.isNumeric(r, c) || (c >= DataTable::kFirstDataColumn && table.number(r, c).has_value()));
+            block.html += (r == 0 ? QStringLiteral("<th>") : number ? QStringLiteral("<td align=\"right\">")
+                                                                     : QStringLiteral("<td>"))
+                + t.toHtmlEscaped() + (r == 0 ? QStringLiteral("</th>") : QStringLiteral("</td>"));
+        }
+        block.html += QStringLiteral("</tr>\n");
+        block.text += line.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    }
+    block.html += QStringLiteral("</table></body></html>\n");
+    return block;
+}
+
+void copyToClipboard(const CopiedBlock &block)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return;
+    auto *data = new QMimeData;
+    data->setText(block.text);
+    data->setHtml(block.html);
+    clipboard->setMimeData(data);
 }
 
 } // namespace qrn

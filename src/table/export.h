@@ -1,8 +1,13 @@
 #pragma once
 // Export of the data table to a workbook (the table on sheet 1, the metadata of its items on
-// sheet 2) and of one cell to the clipboard.
+// sheet 2) or to a CSV text (the table alone), and of cells to the clipboard. Every format
+// takes the same road: the table in territory-code order, every column (the hidden type of
+// territory and the derived indicators included), columns 0 to 4 and the header row as text,
+// from column 5 on a cell that reads as a number as a number.
 
+#include <QByteArray>
 #include <QLatin1String>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -11,6 +16,8 @@ namespace qrn {
 
 struct AppContext;
 class DataTable;
+struct NumberFormat;
+struct CellPos;
 
 // A table as text: row 0 the headers, every row as long as the header row.
 using TextTable = std::vector<QStringList>;
@@ -25,9 +32,22 @@ QString exportMetadataQuery(const QString &tipo, const QStringList &codes);
 // The template of a type: Files/DatiTemplateVar for variables, Files/DatiTemplateInd otherwise.
 QString exportTemplatePath(const AppContext &ctx);
 
-// CreateExcelFile: writes the workbook (format by the extension, .xls or .xlsx). Errors are
-// logged under "CreateExcelFile" (or "CopyRecordsMeta") with module as the window; the answer
-// is false then and no file is left at fileName.
+// How a CSV text is written: the field separator and the decimal mark of its numbers. Numbers
+// carry no group marks; the text is UTF-8 with a byte-order mark (so that spreadsheets that
+// guess the encoding read accents right), lines end in CR LF, and a field holding the
+// separator, a quote or a line end is quoted, its quotes doubled.
+struct CsvFormat {
+    QChar separator = QLatin1Char(';');
+    QChar decimal = QLatin1Char(',');
+};
+
+// The CSV text of a table whose texts read as numbers in `numbers`, by the rules above.
+QByteArray csvText(const DataTable &table, const NumberFormat &numbers, const CsvFormat &format = {});
+
+// CreateExcelFile: writes the workbook or the CSV text (format by the extension, .xls, .xlsx or
+// .csv). Errors are logged under "CreateExcelFile" (or "CopyRecordsMeta") with module as the
+// window, the words of the library or the system as the detail; the answer is false then and
+// no file is left at fileName (an earlier file there is kept).
 bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName,
                      const QString &module = QStringLiteral("frm_dispData"));
 
@@ -67,10 +87,11 @@ inline constexpr QLatin1String kNotFound {"File non trovato o rovinato."};
 // "Esporta in Excel" on a table without data rows.
 inline constexpr QLatin1String kNothingToExport {"La tabella non contiene dati da esportare."};
 
-// The filter of the save dialog: the Excel 97-2003 workbook first, the .xlsx workbook beside it.
+// The filter of the save dialog: the .xlsx workbook first (read natively by Calc and Excel),
+// then the Excel 97-2003 workbook and the CSV text.
 QString exportFileFilter();
-// The name the workbook is saved under: a name that does not end in .xls or .xlsx (any case)
-// gets ".xls", the format of the dialog's first filter.
+// The name the table is saved under: a name that does not end in .xlsx, .xls or .csv (any case)
+// gets ".xlsx", the format of the dialog's first filter.
 QString exportFileName(const QString &chosen);
 
 // OpenFileExcel: asks whether to open the file now and, on Yes, opens it, reporting an opener
@@ -89,5 +110,20 @@ bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener,
 QString clipboardCellText(const DataTable &table);
 // Clears the clipboard and puts that text on it as plain text (needs a GUI application).
 void CopiaNegliAppunti(const DataTable &table);
+
+// A block of the grid as a spreadsheet takes it from the clipboard: tab-separated lines, and
+// the same cells as an HTML table.
+struct CopiedBlock {
+    QString text;
+    QString html;
+};
+// The cells from one corner to the other (table rows from 1, columns; either corner first), in
+// the order the rows stand, leaving out the hidden columns. Every cell is its text as copied
+// and exported: numbers with the table's decimal mark and no group marks, so a spreadsheet in
+// the same locale reads them as numbers. When the block takes every data row, the headers of
+// its columns come first. Tabs and line ends inside a cell become blanks.
+CopiedBlock copiedBlock(const DataTable &table, CellPos from, CellPos to, const QList<int> &hiddenColumns = {});
+// Puts the block on the clipboard as plain text and as HTML (needs a GUI application).
+void copyToClipboard(const CopiedBlock &block);
 
 } // namespace qrn

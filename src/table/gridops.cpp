@@ -286,6 +286,32 @@ bool sortByName(DataTable &table, const QString &name, bool ascending, const Num
     return true;
 }
 
+std::optional<double> readBound(const QString &text, const NumberFormat &numbers)
+{
+    const QString t = text.trimmed();
+    const QChar other = numbers.group;
+    const qsizetype marks = t.count(other);
+    if (marks == 0)
+        return numbers.toNumber(t);
+    // The group marks are such only when every one of them is followed by three digits and
+    // then by another group mark, the decimal mark, an exponent or the end.
+    const qsizetype decimalAt = t.indexOf(numbers.decimal);
+    const QString whole = decimalAt < 0 ? t : t.left(decimalAt);
+    bool grouped = t.count(other) == whole.count(other);
+    for (qsizetype i = whole.indexOf(other); grouped && i >= 0; i = whole.indexOf(other, i + 1)) {
+        const QString next = whole.mid(i + 1, 4);
+        grouped = next.size() >= 3 && next[0].isDigit() && next[1].isDigit() && next[2].isDigit()
+            && (next.size() == 3 || next[3] == other || next[3] == QLatin1Char('e') || next[3] == QLatin1Char('E'));
+    }
+    if (grouped)
+        return numbers.toNumber(t);
+    if (marks == 1 && decimalAt < 0) {
+        const NumberFormat swapped {other, numbers.decimal};
+        return swapped.toNumber(t);
+    }
+    return std::nullopt;
+}
+
 SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const QString &lowerText,
                           const QString &upperText)
 {
@@ -298,13 +324,13 @@ SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const
         return out;
 
     const NumberFormat &fmt = ctx.numbers;
-    std::optional<double> low = fmt.toNumber(da);
+    std::optional<double> low = readBound(da, fmt);
     if (a.isEmpty() && low) {
         // One value: the upper bound becomes the lower one.
         out.upper = lowerText;
         a = da;
     }
-    const std::optional<double> high = fmt.toNumber(a);
+    const std::optional<double> high = readBound(a, fmt);
     if (low && high) {
         if (wholePart(*high) < wholePart(*low)) {
             warn(ctx, kReversedBoundsMessage);
@@ -358,6 +384,45 @@ SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const
     out.matches = int(matching.size());
     table.colorStripes();
     return out;
+}
+
+QString withGroupMarks(const QString &text, const NumberFormat &numbers)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+        ++i;
+    const qsizetype digitsFrom = i;
+    while (i < n && text[i].unicode() >= '0' && text[i].unicode() <= '9')
+        ++i;
+    const qsizetype digitsTo = i;
+    if (digitsTo - digitsFrom <= 3)
+        return text;
+    if (i < n) {
+        if (text[i] != numbers.decimal)
+            return text;
+        for (++i; i < n; ++i)
+            if (text[i].unicode() < '0' || text[i].unicode() > '9')
+                return text;
+    }
+    QString out;
+    out.reserve(n + (digitsTo - digitsFrom) / 3);
+    out += text.left(digitsFrom);
+    for (qsizetype k = digitsFrom; k < digitsTo; ++k) {
+        if (k > digitsFrom && (digitsTo - k) % 3 == 0)
+            out += numbers.group;
+        out += text[k];
+    }
+    out += text.mid(digitsTo);
+    return out;
+}
+
+QString shownText(const DataTable &table, int row, int column)
+{
+    const QString t = table.text(row, column);
+    if (row < 1 || column < kFirstDataColumn)
+        return t;
+    return withGroupMarks(t, table.numbers());
 }
 
 int fittedWidth(int textWidth, int qWidth, int tableWidth)
@@ -426,7 +491,7 @@ QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int
                     continue;
                 }
             }
-            const QString t = table.text(r, c).trimmed();
+            const QString t = shownText(table, r, c).trimmed();
             if (t.isEmpty())
                 continue;
             qreal e = 0;
@@ -447,12 +512,12 @@ QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int
         }
         for (int r : {lowRow, highRow})
             if (r > 0)
-                w = std::max(w, metrics.horizontalAdvance(table.text(r, c).trimmed()));
+                w = std::max(w, metrics.horizontalAdvance(shownText(table, r, c).trimmed()));
         measured.clear();
         for (const auto &[e, r] : estimates) {
             if (e < top - slack)
                 continue;
-            const QString t = table.text(r, c).trimmed();
+            const QString t = shownText(table, r, c).trimmed();
             const QString shape = shapeOf(t);
             if (measured.contains(shape))
                 continue;

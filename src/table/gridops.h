@@ -9,6 +9,7 @@
 #include <QList>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QFontMetrics;
 
@@ -96,14 +97,28 @@ struct SearchOutcome {
 // k - 1); lower and upper the texts of the two bounds. Sorts on the column, then moves the
 // matching rows to the top and selects them (see DataTable::current and selEnd). With an upper
 // bound left empty a number searches that one whole value and any other text the rows whose
-// cell, trimmed, equals it without regard to case. Bounds are compared by their whole part
+// cell, trimmed, equals it without regard to case. Bounds are read by readBound and compared by their whole part
 // (the largest whole number not above them). The warnings, titled "Attenzione", go to
 // ctx.prompt.
 SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const QString &lower, const QString &upper);
 
-// AutosizeCols: one width per column from the widest trimmed text of the column, header row
+// The text a cell shows in the grid: its text, with the group marks of the table's format in
+// the whole part of a number of a data column ("1.333.806,76" as a spreadsheet shows it). The
+// texts copied and exported stay without them.
+QString shownText(const DataTable &table, int row, int column);
+// A number written plainly (sign, digits, decimal mark, digits) with group marks in its whole
+// part; any other text comes back as it is.
+QString withGroupMarks(const QString &text, const NumberFormat &numbers);
+
+// AutosizeCols: one width per column from the widest trimmed shown text of the column, header row
 // included, plus the width of the letter "Q"; a column that would not fit in tableWidth gets
 // two thirds of it.
+// A bound typed into the search boxes: read with the program's decimal mark, its group mark
+// taken as such only where it groups whole-part digits by three ("1.333,5" in the comma
+// format). Otherwise, when the text holds that other mark once and no decimal mark, the mark
+// is the decimal one, so "14.5" and "14,5" both read as 14.5 whichever mark the program uses.
+std::optional<double> readBound(const QString &text, const NumberFormat &numbers);
+
 int fittedWidth(int textWidth, int qWidth, int tableWidth);
 QList<int> AutosizeCols(const DataTable &table, const QFontMetrics &metrics, int tableWidth);
 

@@ -1,5 +1,7 @@
 #include "table/tablemodel.h"
 
+#include "table/gridops.h"
+
 #include <QColor>
 #include <algorithm>
 
@@ -26,6 +28,7 @@ QVariant DataTableModel::data(const QModelIndex &index, int role) const
     const int row = tableRow(index);
     switch (role) {
     case Qt::DisplayRole:
+        return grid::shownText(*m_table, row, index.column());
     case Qt::EditRole:
         return m_table->text(row, index.column());
     case Qt::BackgroundRole: {

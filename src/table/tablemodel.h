@@ -1,7 +1,8 @@
 #pragma once
 // A DataTable seen by a table view: the table's header row is the view's fixed header row, its
 // data rows 1.. are the model's rows 0.., the background of a cell is the colour of its row and
-// the columns from a given index on are centred. The model reads the table it is given; after
+// the columns from a given index on are centred. A cell shows its text with group marks in the
+// numbers of the data columns (grid::shownText); its edit role is the plain text. The model reads the table it is given; after
 // the table changed, reload() (new rows or columns) or coloursChanged() (new colours only)
 // tells the views.
 

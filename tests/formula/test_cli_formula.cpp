@@ -36,7 +36,7 @@ TEST(CliFormula, OptionsStatusesAndTheDerivedColumn)
         {{"--formula", "AS013_2005 * 2", "--name", "con spazio"}, 1, "caratteri speciali"},
         {{"--formula", "( AS013_2005 ) AS013_2004", "--name", "Errato"}, 1, "errori di sintassi"},
         {{"--name", "Solo"}, 2, ""},
-        {{"--export", tf.file("Excel/dati.csv")}, 2, ""},
+        {{"--export", tf.file("Excel/dati.txt")}, 2, ""},
         {{"--formula", "AS013_2005 / AS013_2004", "--name", "Rapporto", "--export", xlsx}, 0, "Rapporto"},
     };
     for (const auto &c : cases) {
@@ -47,11 +47,22 @@ TEST(CliFormula, OptionsStatusesAndTheDerivedColumn)
         else
             EXPECT_TRUE(out.isEmpty() && err.contains(c.header)) << err.toStdString();
         EXPECT_EQ(QFile::exists(xlsx), c.args.contains("Rapporto"));
-        EXPECT_FALSE(QFile::exists(tf.file("Excel/dati.csv")));
+        EXPECT_FALSE(QFile::exists(tf.file("Excel/dati.txt")));
     }
     std::string why;
     const auto sheets = wbtest::readBack(xlsx.toStdString(), &why);
     ASSERT_TRUE(sheets) << why;
     EXPECT_EQ((*sheets)[0].rows, out.count('\n'));
     EXPECT_EQ((*sheets)[0].cells.at({0, 8}).text, "Rapporto");
+
+    // The same table as CSV: the header row of the workbook, one line per row.
+    const QString csv = tf.file("Excel/dati.csv");
+    ASSERT_EQ(run({"--formula", "AS013_2005 / AS013_2004", "--name", "Rapporto", "--export", csv}), 0)
+        << err.toStdString();
+    QFile file(csv);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll().mid(3)).split("\r\n", Qt::SkipEmptyParts);
+    EXPECT_EQ(lines.size(), (*sheets)[0].rows);
+    EXPECT_TRUE(lines.value(0).startsWith("TipoTerritorio;COD_TERR;")) << lines.value(0).toStdString();
+    EXPECT_TRUE(lines.value(0).endsWith(";Rapporto"));
 }

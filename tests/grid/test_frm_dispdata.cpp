@@ -10,6 +10,7 @@
 #include "table/export.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmfunzione.h"
+#include "table/ui/gridview.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -18,6 +19,7 @@
 #include <QDialog>
 #include <QFile>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -25,6 +27,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSet>
 #include <QStyle>
 #include <QTableView>
@@ -247,6 +250,94 @@ TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUpThenTheSameWindowServesTh
     s.serie();
     ASSERT_TRUE(s.w);
     EXPECT_EQ(s.w->table().columnCount(), 8);
+}
+
+// The grid as a spreadsheet user drives it: a header click sorts as the buttons do (again:
+// descending) and shows the indicator; Ctrl+A and Ctrl+C copy the block the user sees; the
+// territory columns stay in sight while the view scrolls right.
+TEST(GridWindow, HeaderClicksSortCtrlCCopiesAndTheTerritoryStaysInSight)
+{
+    Scenario s({"TR001-2004", "AS013-2005"});
+    ui::frm_dispData *w = s.w;
+    ASSERT_TRUE(w);
+    w->resize(700, 500);
+    w->show();
+    QApplication::processEvents();
+    QHeaderView *header = s.v->horizontalHeader();
+    auto clickHeader = [&](int column) {
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 4, header->height() / 2));
+    };
+    EXPECT_EQ(w->sortedColumn(), 1) << "the rows come in territory-code order";
+
+    // The button's order for the same column, ascending then descending.
+    QComboBox *ordina = child<QComboBox>(w, "cmb_Ordina");
+    QStringList byButton[2];
+    for (int d = 0; d < 2; ++d) {
+        ordina->setCurrentText("AS013_2005");
+        child<QPushButton>(w, d ? "cmd_ordinaD" : "cmd_ordinaA")->click();
+        byButton[d] = columnOf(w->table(), 5);
+    }
+    ordina->setCurrentText("Territorio");
+    child<QPushButton>(w, "cmd_ordinaA")->click();
+    const int as013 = w->table().columnOf("AS013_2005");
+    ASSERT_GT(as013, 5);
+    for (int d = 0; d < 2; ++d) {
+        clickHeader(as013);
+        EXPECT_EQ(columnOf(w->table(), 5), byButton[d]) << d;
+        EXPECT_EQ(w->sortedColumn(), as013);
+        EXPECT_EQ(w->sortedAscending(), d == 0);
+        EXPECT_TRUE(header->isSortIndicatorShown());
+        EXPECT_EQ(header->sortIndicatorSection(), as013);
+        EXPECT_EQ(header->sortIndicatorOrder(), d ? Qt::DescendingOrder : Qt::AscendingOrder);
+        EXPECT_EQ(ordina->currentText(), "AS013_2005");
+    }
+    clickHeader(as013);
+    EXPECT_TRUE(w->sortedAscending()) << "a third click sorts ascending again";
+
+    // Ctrl+A, Ctrl+C: every shown column of every row in the order shown, headers first.
+    s.v->setFocus();
+    QTest::keyClick(s.v, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(s.v, Qt::Key_C, Qt::ControlModifier);
+    const DataTable &t = w->table();
+    const CopiedBlock all = copiedBlock(t, {1, 0}, {t.rowCount() - 1, t.columnCount() - 1}, {0});
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), all.text);
+    EXPECT_EQ(QGuiApplication::clipboard()->mimeData()->html(), all.html);
+    EXPECT_EQ(all.text.count('\n'), t.rowCount());
+    EXPECT_TRUE(all.text.startsWith("COD_TERR\t"));
+    // A block made with the mouse.
+    s.clickCell(2, 6);
+    s.clickCell(3, 7, Qt::ShiftModifier);
+    QTest::keyClick(s.v, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              t.text(2, 6) + "\t" + t.text(2, 7) + "\n" + t.text(3, 6) + "\t" + t.text(3, 7) + "\n");
+
+    // The frozen view shows the territory columns 1 to 5 and stays put while the rest scrolls.
+    auto *view = qobject_cast<ui::FrozenColumnsView *>(s.v);
+    ASSERT_TRUE(view);
+    QTableView *frozen = view->frozenView();
+    EXPECT_TRUE(frozen->isVisible());
+    EXPECT_TRUE(frozen->isColumnHidden(0) && !frozen->isColumnHidden(5) && frozen->isColumnHidden(6));
+    int width = 0;
+    for (int c = 1; c <= 5; ++c) {
+        EXPECT_EQ(frozen->columnWidth(c), s.v->columnWidth(c));
+        width += s.v->columnWidth(c);
+    }
+    EXPECT_EQ(frozen->width(), width);
+    const QPoint place = frozen->pos();
+    s.v->setColumnWidth(t.columnCount() - 1, 3000);
+    QApplication::processEvents();
+    s.v->horizontalScrollBar()->setValue(s.v->horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    EXPECT_GT(s.v->horizontalScrollBar()->value(), 0) << s.v->isVisible() << " " << s.v->width();
+    EXPECT_EQ(frozen->pos(), place);
+    EXPECT_EQ(frozen->indexAt(QPoint(2, 2)).column(), 1);
+    // The search clears the indicator: its matches stand above the sorted rest.
+    child<QComboBox>(w, "cmb_ric")->setCurrentIndex(7);
+    child<QLineEdit>(w, "txt_ricda")->setText("0");
+    child<QPushButton>(w, "cmd_ric")->click();
+    EXPECT_EQ(w->sortedColumn(), -1);
+    EXPECT_FALSE(header->isSortIndicatorShown());
 }
 
 // A selection the store refuses for its size leaves an empty grid whose controls do no harm.

@@ -225,7 +225,13 @@ TEST_P(GridValues, SortSearchAndWidthsAsOnTheTexts)
 {
     DataTable values;
     ASSERT_EQ(grid::DoQuery(*ctx, values), grid::LoadOutcome::Loaded);
-    const DataTable texts(values.rows());
+    // The same cells as texts, in the same number format.
+    DataTable texts(values.headers(), {}, numbers());
+    for (int r = 1; r < values.rowCount(); ++r) {
+        for (int c = 0; c < values.columnCount(); ++c)
+            texts.setTextValue(c, values.text(r, c));
+        texts.endRow();
+    }
     for (int c = 0; c < values.columnCount(); ++c)
         for (bool ascending : {true, false}) {
             DataTable a = values, b = texts;
@@ -340,6 +346,33 @@ TEST_P(GridMarks, WrongBoundsWarnAndLeaveTheTableAlone)
     EXPECT_EQ(s.tf.prompt.shown()[1].text, "Per fare una ricerca da --- a inserire due numeri interi!");
     // 3.9 and 3.2 have the same whole part: not reversed.
     EXPECT_EQ(grid::searchTable(*s.ctx, t, 7, n("3.9"), n("3.2")).kind, K::Range);
+}
+
+// A bound with decimals is read whichever mark the user typed: the other mark is a group mark
+// only where it groups thousands.
+TEST_P(GridMarks, BoundsWithEitherMarkReadAsDecimals)
+{
+    const QChar group = numbers().group;
+    auto g = [&](const char *text) { return n(text).replace('_', group); };
+    const std::pair<QString, std::optional<double>> reads[] = {
+        {"14,5", 14.5}, {"14.5", 14.5}, {" -0.25 ", -0.25}, {"16", 16.0},
+        {g("1_333"), 1333.0}, {g("1_333_806.76"), 1333806.76}, {g("12_5.5"), std::nullopt},
+        {g("1.5_2"), std::nullopt}, {g("1_2_3"), std::nullopt}, {"abc", std::nullopt}, {"", std::nullopt},
+    };
+    for (const auto &[text, value] : reads)
+        EXPECT_EQ(grid::readBound(text, numbers()), value) << text.toStdString();
+
+    using K = grid::SearchOutcome::Kind;
+    for (const char *lower : {"14,5", "14.5"}) {
+        t = resultTable(numbers());
+        const grid::SearchOutcome out = grid::searchTable(*s.ctx, t, 7, lower, "16");
+        EXPECT_EQ(out.kind, K::Range) << lower;
+        EXPECT_EQ(out.matches, 0) << lower;
+    }
+    // Da 10.5 acts as 10 (the whole part), so 10.00 to 10.99 match.
+    t = resultTable(numbers());
+    EXPECT_EQ(grid::searchTable(*s.ctx, t, 7, GetParam() ? "10,5" : "10.5", "11").matches, 3);
+    EXPECT_TRUE(s.tf.prompt.shown().empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMarks, GridMarks, ::testing::Bool());
@@ -476,4 +509,42 @@ TEST(GridColours, TotalRowsGreenOthersWhite)
     for (int r = 1; r < t.rowCount(); ++r)
         EXPECT_EQ(t.background(r), expected[r - 1]) << r;
     EXPECT_EQ(t.background(0), 0xFF123456u);
+}
+
+// ---- What the grid shows and copies --------------------------------------------------
+
+// The numbers of the data columns show group marks in their whole part, in the table's own
+// format; codes, texts, headers and numbers in another notation stay as they are.
+TEST(GridShownText, GroupMarksInTheNumbersOfTheDataColumnsOnly)
+{
+    for (const NumberFormat &f : {NumberFormat::comma(), NumberFormat::point()}) {
+        auto n = [&](const char *text) {
+            QString t = QString::fromLatin1(text);
+            for (QChar &ch : t)
+                ch = ch == '.' ? f.decimal : ch == '_' ? f.group : ch;
+            return t;
+        };
+        const std::pair<const char *, const char *> cases[] = {
+            {"1333806.76", "1_333_806.76"}, {"-1234.5", "-1_234.5"}, {"999.99", "999.99"},
+            {"1000", "1_000"}, {"123456", "123_456"}, {"1e+20", "1e+20"}, {"n.d.", "n.d."}, {"", ""},
+            {" 12345", " 12345"}};
+        for (const auto &[in, out] : cases)
+            EXPECT_EQ(grid::withGroupMarks(n(in), f), n(out)) << in;
+
+        DataTable t({"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "V"},
+                    {DataTable::kPlain, DataTable::kPlain, DataTable::kPlain, DataTable::kPlain, DataTable::kPlain,
+                     DataTable::kPlain, 2},
+                    f);
+        t.setInteger(1, 10010);
+        t.setReal(6, 1333806.764);
+        t.endRow();
+        EXPECT_EQ(grid::shownText(t, 1, 1), "10010") << "a territory column";
+        EXPECT_EQ(grid::shownText(t, 1, 6), n("1_333_806.76"));
+        EXPECT_EQ(t.text(1, 6), n("1333806.76")) << "the copied and exported text has none";
+        EXPECT_EQ(DataTableModel(t).data(DataTableModel(t).index(0, 6)).toString(), n("1_333_806.76"));
+        // The width is that of the text shown.
+        const QFontMetrics fm(QFont("DejaVu Sans", 10));
+        EXPECT_EQ(grid::AutosizeCols(t, fm, 2000)[6],
+                  fm.horizontalAdvance(n("1_333_806.76")) + fm.horizontalAdvance('Q'));
+    }
 }

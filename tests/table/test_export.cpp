@@ -10,6 +10,7 @@
 #include "support/testfolder.h"
 
 #include <QFile>
+#include <cmath>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <map>
@@ -29,10 +30,109 @@ TEST(ExportCodes, YearsAreCutOnceAndTerritoryHeadersStay)
     EXPECT_TRUE(exportMetadataQuery("Indicatori", {"IAS013"}).contains("INNER JOIN Settore ON Argomento.idSettore"));
 }
 
-// A name with no extension and one with .xlsx are exported below; any other ending is kept.
+// A name with no extension and the three known ones are exported below; any other ending
+// gets the first filter's.
 TEST(ExportNames, ExtensionOfTheChosenName)
 {
-    EXPECT_EQ(exportFileName("/a.b/dati.2005"), "/a.b/dati.2005.xls");
+    EXPECT_EQ(exportFileName("/a.b/dati.2005"), "/a.b/dati.2005.xlsx");
+    EXPECT_EQ(exportFileName("/a/dati.CSV"), "/a/dati.CSV");
+}
+
+namespace {
+
+// A reader of CSV text as a spreadsheet reads it: quoted fields may hold the separator, quotes
+// (doubled) and line ends; records end in CR LF.
+std::vector<QStringList> readCsv(const QByteArray &bytes, QChar separator = ';')
+{
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << "the byte-order mark of UTF-8";
+    const QString text = QString::fromUtf8(bytes.mid(3));
+    std::vector<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar ch = text[i];
+        if (quoted) {
+            if (ch == '"' && i + 1 < text.size() && text[i + 1] == '"')
+                field += '"', ++i;
+            else if (ch == '"')
+                quoted = false;
+            else
+                field += ch;
+        } else if (ch == '"') {
+            quoted = true;
+        } else if (ch == separator) {
+            row << field, field.clear();
+        } else if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            rows.push_back(row << field), row.clear(), field.clear(), ++i;
+        } else {
+            field += ch;
+        }
+    }
+    EXPECT_TRUE(row.isEmpty() && field.isEmpty() && !quoted) << "the text ends with a record end";
+    return rows;
+}
+
+} // namespace
+
+// Numbers from column 5 on take the CSV's decimal mark and lose their group marks, whatever the
+// program's mark; codes and texts stay as they are, quoted where they must be.
+TEST(ExportCsv, NumbersTakeTheCsvMarkAndFieldsAreQuotedWhereNeeded)
+{
+    const DataTable t(QList<QStringList> {
+        {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "V_2005", "Nota"},
+        {"1", "001", "1", "01", "ITC11", "Torino", "1.333.806,76", "a;b \"c\""},
+        {"1", "0,5", "", "", "", "Riga\ndue", "-0,5", "n.d."},
+    });
+    const std::vector<QStringList> back = readCsv(csvText(t, NumberFormat::comma()));
+    ASSERT_EQ(back.size(), 3u);
+    EXPECT_EQ(back[1], (QStringList {"1", "001", "1", "01", "ITC11", "Torino", "1333806,76", "a;b \"c\""}));
+    EXPECT_EQ(back[2], (QStringList {"1", "0,5", "", "", "", "Riga\ndue", "-0,5", "n.d."}));
+    const DataTable p(QList<QStringList> {{"COD_TERR", "a", "b", "c", "d", "V"}, {"001", "", "", "", "", "1,234.5"}});
+    EXPECT_EQ(readCsv(csvText(p, NumberFormat::point()))[1].last(), "1234,5");
+    EXPECT_EQ(readCsv(csvText(p, NumberFormat::point(), {',', '.'}), ',')[1].last(), "1234.5");
+}
+
+// The copied block: the cells between the corners in the order the rows stand, hidden columns
+// left out, numbers with the table's decimal mark and no group marks; the headers only when
+// every data row is in it.
+TEST(ExportClipboard, TheBlockAsTheGridShowsIt)
+{
+    DataTable t({"TipoTerritorio", "COD_TERR", "Territorio", "AS013_2005", "Nota"}, {-1, -1, -1, 2, -1},
+                NumberFormat::comma());
+    const struct {
+        const char *code, *name;
+        double value;
+        const char *note;
+    } rows[] = {{"001", "Torino", 1333806.764, "a\tb"}, {"002", "Vercelli", -0.5, "<x & y>"}, {"007", "Aosta", 12, ""}};
+    for (const auto &r : rows) {
+        t.setInteger(0, 1);
+        t.setTextValue(1, r.code);
+        t.setTextValue(2, r.name);
+        t.setReal(3, r.value);
+        t.setTextValue(4, r.note);
+        t.endRow();
+    }
+    t.sortGeneric(3, true, t.numbers()); // Vercelli, Aosta, Torino
+
+    // Two rows, corners given bottom-right first: the rows as they stand, no headers.
+    CopiedBlock b = copiedBlock(t, {2, 4}, {1, 2});
+    EXPECT_EQ(b.text, "Vercelli\t-0,50\t<x & y>\nAosta\t12,00\t\n");
+    EXPECT_TRUE(b.html.contains("<td>Vercelli</td><td align=\"right\">-0,50</td><td>&lt;x &amp; y&gt;</td>"))
+        << b.html.toStdString();
+
+    // Every row and column (Ctrl+A), the hidden first column left out: headers first.
+    b = copiedBlock(t, {1, 0}, {3, 4}, {0});
+    EXPECT_EQ(b.text, "COD_TERR\tTerritorio\tAS013_2005\tNota\n"
+                      "002\tVercelli\t-0,50\t<x & y>\n"
+                      "007\tAosta\t12,00\t\n"
+                      "001\tTorino\t1333806,76\ta b\n");
+    EXPECT_EQ(b.html.count("<tr>"), 4);
+    EXPECT_TRUE(b.html.contains("<th>COD_TERR</th>"));
+
+    // Corners outside the table are clipped to it; a block of hidden columns is nothing.
+    EXPECT_EQ(copiedBlock(t, {3, 3}, {9, 9}).text, "1333806,76\ta b\n");
+    EXPECT_TRUE(copiedBlock(t, {1, 0}, {2, 0}, {0}).text.isEmpty());
 }
 
 namespace {
@@ -121,22 +221,78 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
         colours[grid.text(r, 1)] = grid.background(r);
     const QStringList codes {"001", "02", "ITA"};
     ASSERT_NE(grid.text(1, 1), "001") << "the sort before the export must have something to do";
-    const QString file = tf.file("Excel/ordine"); // no extension: the first filter's, .xls
+    const QString file = tf.file("Excel/ordine"); // no extension: the first filter's, .xlsx
     tf.prompt.answerFile(file);
     FakeOpener opener;
     ASSERT_TRUE(EsportaInExcel(*ctx, grid, opener)) << tf.prompt.messages().join("|").toStdString();
     const auto &dialog = tf.prompt.shown().front();
     EXPECT_EQ(dialog.title, "Selezionare un file...");
-    EXPECT_TRUE(dialog.text.startsWith("File di Microsoft Excel.|*.xls|")) << dialog.text.toStdString();
-    EXPECT_TRUE(dialog.text.endsWith("|*.xlsx"));
-    EXPECT_EQ(opener.opened, QStringList {file + ".xls"});
+    const QStringList filter = dialog.text.split('|');
+    EXPECT_EQ(QStringList({filter.value(1), filter.value(3), filter.value(5)}),
+              QStringList({"*.xlsx", "*.xls", "*.csv"}))
+        << dialog.text.toStdString();
+    EXPECT_EQ(opener.opened, QStringList {file + ".xlsx"});
     EXPECT_EQ(tf.prompt.shown().back().text, kOpenNow);
-    const wbtest::ReadSheet data = sheet(file + ".xls", 0);
+    const wbtest::ReadSheet data = sheet(file + ".xlsx", 0);
     for (int r = 1; r < grid.rowCount(); ++r) {
         EXPECT_EQ(grid.text(r, 1), codes.at(r - 1));
         EXPECT_EQ(grid.background(r), colours[grid.text(r, 1)]);
         EXPECT_EQ(QString::fromStdString(data.cells.at({r, 1}).text), codes.at(r - 1));
     }
+}
+
+// The CSV takes the workbook's road: the same rows in territory-code order and the same cells,
+// the derived column included; a file that cannot be written is told in Italian, the system's
+// words going to the error log.
+TEST_F(ExportTest, TheCsvHoldsTheWorkbooksCellsInTheSameOrder)
+{
+    DataTable grid(QList<QStringList>(table.begin(), table.end()));
+    grid.sortGeneric(6, false, ctx->numbers);
+    FakeOpener opener;
+    tf.prompt.answer(Answer::No); // do not open it
+    tf.prompt.answerFile(tf.file("Excel/dati.csv"));
+    ASSERT_TRUE(EsportaInExcel(*ctx, grid, opener)) << tf.prompt.messages().join("|").toStdString();
+    ASSERT_TRUE(CreateExcelFile(*ctx, grid, tf.file("Excel/dati.xlsx")));
+    QFile csv(tf.file("Excel/dati.csv"));
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const std::vector<QStringList> back = readCsv(csv.readAll());
+    const wbtest::ReadSheet data = sheet(tf.file("Excel/dati.xlsx"), 0);
+    ASSERT_EQ(int(back.size()), data.rows);
+    ASSERT_EQ(back.front(), grid.headers());
+    EXPECT_EQ(back.front().last(), "Funz12005");
+    int numbers = 0;
+    for (int r = 0; r < data.rows; ++r) {
+        ASSERT_EQ(back[size_t(r)].size(), grid.columnCount());
+        for (int c = 0; c < grid.columnCount(); ++c) {
+            const QString field = back[size_t(r)][c];
+            SCOPED_TRACE(QString("%1,%2 %3").arg(r).arg(c).arg(field).toStdString());
+            const auto cell = data.cells.find({r, c});
+            if (cell == data.cells.end()) {
+                EXPECT_TRUE(field.isEmpty());
+            } else if (cell->second.type == 'n') {
+                ++numbers;
+                const std::optional<double> v = NumberFormat::comma().toNumber(field);
+                ASSERT_TRUE(v && !field.contains('.'));
+                EXPECT_NEAR(*v, cell->second.number, 1e-9 * std::max(1.0, std::fabs(*v)));
+            } else {
+                EXPECT_EQ(field.toStdString(), cell->second.text);
+            }
+        }
+    }
+    EXPECT_GT(numbers, 6);
+    EXPECT_EQ(back[1][1], "001") << "territory-code order";
+
+    // A folder that does not exist: no file, an Italian message, the reason in the log only.
+    tf.prompt.clear();
+    const QString missing = tf.file("manca/dati.csv");
+    EXPECT_FALSE(CreateExcelFile(*ctx, grid, missing));
+    EXPECT_FALSE(QFile::exists(missing));
+    ASSERT_EQ(tf.prompt.messages().size(), 1);
+    EXPECT_EQ(tf.prompt.messages().front(),
+              "Errore : Impossibile scrivere il file " + missing + ". Il File Error.log è stato riempito.");
+    const QString log = tf.read("Files/Error.log");
+    EXPECT_TRUE(log.contains("Impossibile scrivere il file " + missing + ".")) << log.toStdString();
+    EXPECT_GT(log.section(missing + ".", 1).trimmed().size(), 3) << "the system's words follow";
 }
 
 TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)

@@ -9,6 +9,7 @@
 #include "table/gridops.h"
 #include "table/tablemodel.h"
 #include "table/ui/frmfunzione.h"
+#include "table/ui/gridview.h"
 
 #include <QAction>
 #include <QApplication>
@@ -34,11 +35,10 @@ namespace {
 constexpr int kHelpContext = 300;
 const QString kModule = QStringLiteral("frm_dispData");
 
-QTableView *makeGrid(QWidget *parent, const char *name, DataTableModel *model)
+FrozenColumnsView *makeGrid(QWidget *parent, const char *name, DataTableModel *model)
 {
-    auto *v = new QTableView(parent);
+    auto *v = new FrozenColumnsView(parent);
     v->setObjectName(QString::fromLatin1(name));
-    v->setModel(model);
     v->setEditTriggers(QAbstractItemView::NoEditTriggers);
     v->setSelectionMode(QAbstractItemView::ContiguousSelection);
     v->setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -47,8 +47,12 @@ QTableView *makeGrid(QWidget *parent, const char *name, DataTableModel *model)
     v->verticalHeader()->hide();
     v->verticalHeader()->setDefaultSectionSize(v->fontMetrics().height() + 6);
     v->horizontalHeader()->setHighlightSections(false);
-    v->horizontalHeader()->setSectionsClickable(false);
+    // A click on a header sorts on its column, as in a spreadsheet's sorted list.
+    v->horizontalHeader()->setSectionsClickable(true);
     v->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    v->setModel(model);
+    // The territory stays in sight while the data columns scroll.
+    v->setFrozenCount(grid::kFirstDataColumn);
     return v;
 }
 
@@ -125,6 +129,7 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     // The table: a view over m_table, which writes only the texts of the cells shown.
     datagrid = makeGrid(this, "datagrid", m_model);
     datagrid->viewport()->installEventFilter(this);
+    datagrid->frozenView()->viewport()->installEventFilter(this);
     root->addWidget(datagrid, 1);
 
     lblDescVar = new QLabel(this);
@@ -186,6 +191,9 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     connect(mnu_clipboard, &QAction::triggered, this, &frm_dispData::mnu_clipboard_Click);
     connect(mnu_metadati, &QAction::triggered, this, &frm_dispData::mnu_metadati_Click);
     connect(datagrid, &QTableView::clicked, this, [this] { datagrid_Click(); });
+    connect(datagrid->frozenView(), &QTableView::clicked, this, [this] { datagrid_Click(); });
+    connect(datagrid, &FrozenColumnsView::copyRequested, this, &frm_dispData::copySelection);
+    connect(datagrid, &FrozenColumnsView::headerClicked, this, &frm_dispData::datagrid_HeaderClick);
     connect(datagrid->selectionModel(), &QItemSelectionModel::currentChanged, this, [this](const QModelIndex &now) {
         if (m_syncing || !now.isValid())
             return;
@@ -252,8 +260,10 @@ void frm_dispData::DoQuery()
     m_model->reload();
     fillCombos();
     AutosizeCols();
-    datagrid->setColumnHidden(0, true);
+    datagrid->hideColumnEverywhere(0, true);
     showTableSelection();
+    // The statement orders the rows by territory code.
+    setSortIndicator(m_table.columnCount() > 1 ? 1 : -1, true);
     setRedraw(true);
 }
 
@@ -298,8 +308,15 @@ void frm_dispData::AutosizeCols()
 {
     const QList<int> widths = grid::AutosizeCols(m_table, datagrid->fontMetrics(), datagrid->width());
     QHeaderView *h = datagrid->horizontalHeader();
+    // A header click shows the sort indicator beside the name: room for it, so the name is not
+    // cut.
+    const QStyle *st = h->style();
+    const int indicator = st->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, h)
+        + 4 * st->pixelMetric(QStyle::PM_HeaderMargin, nullptr, h);
+    const QFontMetrics hfm = h->fontMetrics();
     for (int c = 0; c < widths.size(); ++c)
-        h->resizeSection(c, widths[c]);
+        h->resizeSection(c, std::max(widths[c], std::min(hfm.horizontalAdvance(m_table.header(c)) + indicator,
+                                                         datagrid->width() * 2 / 3)));
 }
 
 void frm_dispData::refreshTable()
@@ -312,7 +329,7 @@ void frm_dispData::refreshTable()
     for (const QString &h : headers)
         addHeaderToOrdina(h);
     AutosizeCols();
-    datagrid->setColumnHidden(0, true);
+    datagrid->hideColumnEverywhere(0, true);
     showTableSelection();
     setRedraw(true);
 }
@@ -381,21 +398,39 @@ void frm_dispData::datagrid_RowColChange()
     lblDescVar->setText(grid::variableDescription(m_ctx, m_table, m_table.selEnd.column, kModule));
 }
 
+void frm_dispData::sortOn(int c, bool ascending)
+{
+    setRedraw(false);
+    {
+        BusyPointer busy(m_ctx.prompt);
+        m_table.selEnd.column = c;
+        grid::sortColumn(m_table, c, ascending, m_ctx.numbers);
+    }
+    m_model->reload();
+    showTableSelection();
+    setSortIndicator(c, ascending);
+    setRedraw(true);
+}
+
+void frm_dispData::setSortIndicator(int column, bool ascending)
+{
+    m_sortColumn = column;
+    m_sortAscending = ascending;
+    datagrid->showSortIndicator(column, ascending ? Qt::AscendingOrder : Qt::DescendingOrder);
+}
+
 void frm_dispData::sortByName(bool ascending, const QString &procedure)
 {
     const QString name = cmb_Ordina->currentText();
-    setRedraw(false);
-    const bool sorted = [&] {
-        BusyPointer busy(m_ctx.prompt);
-        return grid::sortByName(m_table, name, ascending, m_ctx.numbers);
-    }();
-    if (sorted)
-        m_model->reload();
-    showTableSelection();
-    setRedraw(true);
-    if (!sorted)
+    const int c = m_table.columnOf(name);
+    if (c < 0) {
+        showTableSelection();
         m_ctx.log.logError(this, procedure, QStringLiteral("30009"),
                            QStringLiteral("Nessuna colonna si chiama '%1'.").arg(name));
+        return;
+    }
+    m_table.current.column = c;
+    sortOn(c, ascending);
 }
 
 void frm_dispData::sortBySelection(bool ascending, const QString &)
@@ -403,14 +438,17 @@ void frm_dispData::sortBySelection(bool ascending, const QString &)
     const int c = m_table.selEnd.column;
     if (c < 0 || c >= m_table.columnCount())
         return;
-    setRedraw(false);
-    {
-        BusyPointer busy(m_ctx.prompt);
-        grid::sortColumn(m_table, c, ascending, m_ctx.numbers);
-    }
-    m_model->reload();
-    showTableSelection();
-    setRedraw(true);
+    sortOn(c, ascending);
+}
+
+void frm_dispData::datagrid_HeaderClick(int column)
+{
+    if (column < 0 || column >= m_table.columnCount())
+        return;
+    const bool ascending = !(m_sortColumn == column && m_sortAscending);
+    m_table.current.column = column;
+    sortOn(column, ascending);
+    datagrid_Click();
 }
 
 void frm_dispData::cmd_ordinaA_Click()
@@ -440,6 +478,7 @@ void frm_dispData::cmd_ric_Click()
                                                       txt_rica->text());
     txt_rica->setText(out.upper);
     if (out.kind == grid::SearchOutcome::Kind::Text || out.kind == grid::SearchOutcome::Kind::Range) {
+        setSortIndicator(-1, true); // the matches stand above the sorted rest
         m_model->reload();
         showTableSelection();
         // The matches are at the top: bring row 1 into view when it is not.
@@ -453,6 +492,27 @@ void frm_dispData::cmd_ric_Click()
 void frm_dispData::mnu_clipboard_Click()
 {
     CopiaNegliAppunti(m_table);
+}
+
+void frm_dispData::copySelection()
+{
+    // The block the view shows selected; the cell under the cursor when nothing is.
+    const QItemSelectionModel *sm = datagrid->selectionModel();
+    QModelIndex a = sm->currentIndex(), b = a;
+    const QItemSelection selection = sm->selection();
+    if (!selection.isEmpty()) {
+        const QItemSelectionRange &r = selection.first();
+        a = r.topLeft();
+        b = r.bottomRight();
+    }
+    if (!a.isValid())
+        return;
+    QList<int> hidden;
+    for (int c = 0; c < m_table.columnCount(); ++c)
+        if (datagrid->isColumnHidden(c))
+            hidden << c;
+    copyToClipboard(copiedBlock(m_table, {DataTableModel::tableRow(a), a.column()},
+                                {DataTableModel::tableRow(b), b.column()}, hidden));
 }
 
 void frm_dispData::mnu_metadati_Click()
@@ -495,6 +555,7 @@ void frm_dispData::cmdEsportaXls_Click()
     EsportaInExcel(m_ctx, m_table, *opener);
     // The table was sorted on the territory code before the save dialog, whatever came next.
     refreshTable();
+    setSortIndicator(1, true);
 }
 
 void frm_dispData::cmd_createmap_Click()
@@ -537,7 +598,8 @@ void frm_dispData::closeEvent(QCloseEvent *e)
 bool frm_dispData::eventFilter(QObject *watched, QEvent *event)
 {
     // The right button opens the pop-up menu and leaves the selection as it was.
-    if (watched == datagrid->viewport() && event->type() == QEvent::MouseButtonPress) {
+    if ((watched == datagrid->viewport() || watched == datagrid->frozenView()->viewport())
+        && event->type() == QEvent::MouseButtonPress) {
         auto *me = static_cast<QMouseEvent *>(event);
         if (me->button() == Qt::RightButton) {
             mnu_ordinam->popup(me->globalPosition().toPoint());

@@ -19,7 +19,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
-class QTableView;
 
 namespace qrn {
 struct AppContext;
@@ -31,6 +30,7 @@ namespace qrn::ui {
 
 class MainWindow;
 class frmFunzione;
+class FrozenColumnsView;
 
 class frm_dispData : public QWidget, public SelectionResultWindow {
     Q_OBJECT
@@ -85,6 +85,13 @@ public:
     void mnu_disce_Click();
     void cmd_ric_Click();
     void mnu_clipboard_Click();
+    // Ctrl+C on the table: the selected block, as the grid shows it, as text and HTML.
+    void copySelection();
+    // A click on a column header: sorted ascending, descending when it was already ascending.
+    void datagrid_HeaderClick(int column);
+    // The column the table was last sorted on (-1 when its order is no sort's) and how.
+    int sortedColumn() const { return m_sortColumn; }
+    bool sortedAscending() const { return m_sortAscending; }
     void mnu_metadati_Click();
     void cmdFunzione_Click();
     void cmdEsportaXls_Click();
@@ -106,6 +113,9 @@ private:
     void fillCombos();
     void sortByName(bool ascending, const QString &procedure);
     void sortBySelection(bool ascending, const QString &procedure);
+    // The one road of every sort of the window: the buttons, the pop-up menu, the headers.
+    void sortOn(int column, bool ascending);
+    void setSortIndicator(int column, bool ascending);
     void showTableSelection();
     void takeViewSelection();
     void setRedraw(bool on);
@@ -121,7 +131,9 @@ private:
     bool m_pictured = false;
     int m_descColumn = -1;
 
-    QTableView *datagrid;
+    FrozenColumnsView *datagrid;
+    int m_sortColumn = -1;
+    bool m_sortAscending = true;
     QComboBox *cmb_Ordina, *cmb_ric;
     QLineEdit *txt_ricda, *txt_rica;
     QLabel *lblDescVar;

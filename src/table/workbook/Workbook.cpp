@@ -222,12 +222,19 @@ std::optional<Workbook> layoutForXls(const Workbook &workbook, std::string *erro
     return out;
 }
 
-bool saveFile(const std::string &path, const QByteArray &bytes, std::string *error)
+std::string notWrittenMessage(const std::string &path)
+{
+    return "Impossibile scrivere il file \"" + path + "\".";
+}
+
+bool saveFile(const std::string &path, const QByteArray &bytes, std::string *error, std::string *reason)
 {
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
         if (error)
-            *error = "Impossibile salvare il file \"" + path + "\": " + file.errorString().toStdString();
+            *error = notWrittenMessage(path);
+        if (reason)
+            *reason = file.errorString().toStdString();
         return false;
     }
     return true;
@@ -251,13 +258,13 @@ std::string lowerExtension(const std::string &path)
 
 } // namespace
 
-bool write(const Workbook &workbook, const std::string &path, std::string *error)
+bool write(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason)
 {
     const std::string ext = lowerExtension(path);
     if (ext == ".xls")
-        return writeXls(workbook, path, error);
+        return writeXls(workbook, path, error, reason);
     if (ext == ".xlsx")
-        return writeXlsx(workbook, path, error);
+        return writeXlsx(workbook, path, error, reason);
     if (error)
         *error = "Formato del file \"" + path + "\" non riconosciuto: l'estensione deve essere .xls oppure .xlsx.";
     return false;

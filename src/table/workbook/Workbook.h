@@ -41,10 +41,12 @@ struct Workbook {
 };
 
 // Writes the workbook in the format the extension of `path` names (".xls" or ".xlsx", any case).
-// On failure returns false, leaves no partial file behind and sets *error (when not null).
-bool write(const Workbook &workbook, const std::string &path, std::string *error);
-bool writeXls(const Workbook &workbook, const std::string &path, std::string *error);
-bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *error);
+// On failure returns false, leaves no partial file behind and sets *error (when not null) to a
+// message in Italian for the user, and *reason (when not null) to the words of the system or
+// of the library that failed, for the error log (empty when the message says it all).
+bool write(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason = nullptr);
+bool writeXls(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason = nullptr);
+bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason = nullptr);
 
 // Template file: an INI file without sections, one "key=value" per line (# or ; comments):
 //   dataSheet=Dati

@@ -56,6 +56,8 @@ std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook &workbook, std
 
 // Writes the bytes to `path` through a temporary file that replaces it only once complete, so a
 // failed write leaves neither a partial file nor a damaged earlier file.
-bool saveFile(const std::string &path, const QByteArray &bytes, std::string *error);
+bool saveFile(const std::string &path, const QByteArray &bytes, std::string *error, std::string *reason);
+// "Impossibile scrivere il file \"<path>\"."
+std::string notWrittenMessage(const std::string &path);
 
 } // namespace qrn::workbook::detail

@@ -591,7 +591,7 @@ std::optional<QByteArray> compoundFile(const std::vector<uint8_t> &data, std::st
 
 } // namespace
 
-bool writeXls(const Workbook &workbook, const std::string &path, std::string *error)
+bool writeXls(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason)
 {
     const auto laidOut = detail::layoutForXls(workbook, error);
     if (!laidOut)
@@ -603,10 +603,12 @@ bool writeXls(const Workbook &workbook, const std::string &path, std::string *er
     const auto bytes = compoundFile(*data, &why);
     if (!bytes) {
         if (error)
-            *error = "Impossibile scrivere il file \"" + path + "\": " + why;
+            *error = detail::notWrittenMessage(path);
+        if (reason)
+            *reason = why;
         return false;
     }
-    return detail::saveFile(path, *bytes, error);
+    return detail::saveFile(path, *bytes, error, reason);
 }
 
 } // namespace qrn::workbook

@@ -88,7 +88,7 @@ bool fill(lxw_workbook *book, const Workbook &wb, const std::vector<std::string>
 
 } // namespace
 
-bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *error)
+bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason)
 {
     if (workbook.sheets.empty()) {
         if (error)
@@ -114,7 +114,9 @@ bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *e
     const std::string tmp = QDir(scratch.path()).filePath(QStringLiteral("book.xlsx")).toStdString();
     const auto fail = [&](const std::string &why) {
         if (error)
-            *error = "Impossibile scrivere il file \"" + path + "\": " + why;
+            *error = detail::notWrittenMessage(path);
+        if (reason)
+            *reason = why;
         return false;
     };
     if (!scratch.isValid())
@@ -125,7 +127,7 @@ bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *e
     options.tmpdir = tmpdir.data();
     lxw_workbook *book = workbook_new_opt(tmp.c_str(), &options);
     if (!book)
-        return fail("memoria insufficiente.");
+        return fail("workbook_new_opt failed (out of memory)");
     std::string why;
     if (!fill(book, workbook, names, &why)) {
         lxw_workbook_free(book);
@@ -137,7 +139,7 @@ bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *e
     QFile written(QString::fromStdString(tmp));
     if (!written.open(QIODevice::ReadOnly))
         return fail(written.errorString().toStdString());
-    return detail::saveFile(path, written.readAll(), error);
+    return detail::saveFile(path, written.readAll(), error, reason);
 }
 
 } // namespace qrn::workbook
