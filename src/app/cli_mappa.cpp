@@ -108,7 +108,8 @@ int runThematic(Session &s, const QCommandLineParser &p)
     const WriteResult drawn = layerOut
         ? map::exportThematicLayer(file, r->shapeCase, r->request, r->drawing.classes, s.ctx.numbers)
         : map::paintToFile(file, *size, [&](QPainter &painter, const QRectF &picture) {
-              map::drawThematicPicture(painter, picture, r->view, legend, r->request.variableText());
+              map::drawThematicPicture(painter, picture, r->view, r->drawing.classes.legend.rows(true),
+                                       r->request.variableText());
           });
     if (!drawn) {
         s.ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("mappa"), QStringLiteral("0"), drawn.message, drawn.detail);

@@ -66,6 +66,21 @@ void PainterSurface::drawRect(QPointF a, QPointF b, const QColor &colour, bool f
     }
 }
 
+void PainterSurface::hatchRect(QPointF a, QPointF b)
+{
+    // Grey lines rising to the right, four to the side, over the white the square is filled with.
+    const QRectF r = QRectF(toDevice(a), toDevice(b)).normalized();
+    const double spacing = std::max(2.0, r.height() / 4);
+    m_painter.save();
+    m_painter.setClipRect(r, Qt::IntersectClip);
+    QPen pen(QColor(112, 112, 112), std::max(spacing / 4, 0.5));
+    pen.setCapStyle(Qt::FlatCap);
+    m_painter.setPen(pen);
+    for (double c = r.left() + r.top() + spacing / 2; c < r.right() + r.bottom(); c += spacing)
+        m_painter.drawLine(QPointF(c - r.bottom(), r.bottom()), QPointF(c - r.top(), r.top()));
+    m_painter.restore();
+}
+
 void PainterSurface::drawPicture(const QPicture &picture, const QRectF &dest, const QRectF &source)
 {
     if (source.isEmpty() || dest.isEmpty())

@@ -25,6 +25,9 @@ public:
     virtual void printText(const QString &text) = 0;
     // A rectangle between two corners, in any order.
     virtual void drawRect(QPointF a, QPointF b, const QColor &colour, bool filled) = 0;
+    // Hatches a rectangle as the map hatches territories without data (nothing where a surface
+    // has no pen for it).
+    virtual void hatchRect(QPointF, QPointF) {}
     // source (picture coordinates) of the picture scaled into dest (inches).
     virtual void drawPicture(const QPicture &picture, const QRectF &dest, const QRectF &source) = 0;
     virtual double textWidth(const QString &text) = 0;
@@ -45,6 +48,7 @@ public:
     void setCurrentXY(double x, double y) override { m_current = {x, y}; }
     void printText(const QString &text) override;
     void drawRect(QPointF a, QPointF b, const QColor &colour, bool filled) override;
+    void hatchRect(QPointF a, QPointF b) override;
     void drawPicture(const QPicture &picture, const QRectF &dest, const QRectF &source) override;
     double textWidth(const QString &text) override;
     double textHeight(const QString &text) override;

@@ -46,6 +46,8 @@ void DrawPage(DrawingSurface &surface, const LayoutPage &page, const PageItems &
             surface.printText(row.text);
             const QPointF a(row.left, row.top), b(row.left - page.boxSize, row.top + page.boxSize);
             surface.drawRect(a, b, row.boxColour, true);
+            if (row.noData)
+                surface.hatchRect(a, b);
             surface.drawRect(a, b, Qt::black, false);
         }
     }

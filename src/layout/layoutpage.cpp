@@ -46,6 +46,7 @@ LayoutPage makeLayoutPage(const MapPageRequest &request, const PageDefaults &def
         row.fontSize = legendSize;
         row.text = request.legend[r].text;
         row.boxColour = request.legend[r].colour;
+        row.noData = request.legend[r].noData;
         row.left = 1.3;
         row.top = page.legendTop + page.rowOffset(int(r));
         page.legend.add(row);

@@ -42,6 +42,7 @@ struct LegendRow {
     double top = 0;
     QColor textColour = Qt::black;
     QColor boxColour = Qt::white;
+    bool noData = false; // the square is hatched as the map draws territories without data
 };
 
 class PageLegend {
@@ -95,6 +96,7 @@ struct LayoutPage {
 struct LegendEntry {
     QColor colour; // the class colour (the square)
     QString text; // the class text
+    bool noData = false; // the no-data row: its square is hatched
 };
 struct MapPageRequest {
     QPicture map;

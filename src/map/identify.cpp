@@ -75,11 +75,15 @@ QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, 
     if (text.isEmpty() || (province && !isNumber))
         return out;
     const QVariant key = province ? QVariant(number) : QVariant(text);
+    // The value field of the map table when it holds no row for the territory.
+    QString missingValueField;
     try {
         auto user = ctx.openDatabase(ctx.userDbFile(), ctx.FilesFolder, Connection::Access::ReadOnly);
-        appendFirstRow(
-            out, user->queryNative(QStringLiteral("SELECT * FROM %1 WHERE N_TERCO = ?").arg(QString(kMapTable)), {key}),
-            ctx.numbers);
+        const Recordset rs =
+            user->queryNative(QStringLiteral("SELECT * FROM %1 WHERE N_TERCO = ?").arg(QString(kMapTable)), {key});
+        appendFirstRow(out, rs, ctx.numbers);
+        if (rs.recordCount() == 0 && rs.fieldCount() > 1)
+            missingValueField = rs.fieldName(1);
     } catch (const DbError &) {
         // No map table (nothing drawn, or it was dropped): the territory is still described.
     }
@@ -88,7 +92,11 @@ QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, 
         return out;
     try {
         auto territory = ctx.openDatabase(QStringLiteral("territorio.mdb"), QString(), Connection::Access::ReadOnly);
-        appendFirstRow(out, territory->queryNative(sql, {key}), ctx.numbers);
+        const Recordset rs = territory->queryNative(sql, {key});
+        // A territory of the map without a value says so, in the row its value would take.
+        if (rs.recordCount() > 0 && !missingValueField.isEmpty())
+            out.append({missingValueField, QString(kNoDataText)});
+        appendFirstRow(out, rs, ctx.numbers);
     } catch (const DbError &e) {
         ctx.log.logError(module, QStringLiteral("DoIdentify"), e.number(), e.description());
     }

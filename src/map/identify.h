@@ -21,7 +21,10 @@ struct IdentifyField {
 // Whether a GeoName names a layer of provinces, whose codes are province numbers.
 bool provinceGeoName(const QString &geoName);
 
-// The fields of the tMappa row of code (its first row, when there is one), then the fields of
+inline constexpr QLatin1String kNoDataText {"Dato non presente"};
+
+// The fields of the tMappa row of code (its first row; for a territory the map table holds no
+// row of, but the territory query finds, the value field with kNoDataText), then the fields of
 // the territory query of geoName ("regioni", "nuts2", "province103" or "province107"; none for
 // another name). code is the territory code in the table's form (tableCode of the feature's
 // FieldId text); a province may also come as "12", "012" or "12.0". Numbers are written in ctx's decimal mark. A failing tMappa query counts as no

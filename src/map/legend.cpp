@@ -1,6 +1,8 @@
 #include "map/legend.h"
 
 #include <QFontMetricsF>
+#include <QImage>
+#include <QPainterPath>
 #include <QPainter>
 #include <QRectF>
 
@@ -70,7 +72,8 @@ QString classLabel(const ClassBounds &bounds, bool quartiles)
 
 LegendRow noDataRow(bool quartiles)
 {
-    return {quartiles ? QStringLiteral(" Dato non presente") : QStringLiteral("Dato non presente"), QColor(Qt::white)};
+    return {quartiles ? QStringLiteral(" Dato non presente") : QStringLiteral("Dato non presente"), QColor(Qt::white),
+            true};
 }
 
 QList<LegendRow> legendRows(const QList<ClassBounds> &classes, const QList<QColor> &colours, bool quartiles)
@@ -93,13 +96,20 @@ LegendClass legendClass(const ClassBounds &bounds, const QColor &colour, const N
     return c;
 }
 
-QList<LegendRow> Legend::rows() const
+QList<LegendRow> Legend::rows(bool withCounts) const
 {
+    const bool counts = withCounts && counted;
+    auto counting = [counts](QString label, int n) {
+        return counts ? label + QStringLiteral(" (%1)").arg(n) : label;
+    };
     QList<LegendRow> out;
     for (const LegendClass &c : classes)
-        out.append({c.caption.isEmpty() ? classLabel(c.bounds, quartiles) : c.caption, c.colour});
-    if (noDataRow)
-        out.append(map::noDataRow(quartiles));
+        out.append({counting(c.caption.isEmpty() ? classLabel(c.bounds, quartiles) : c.caption, c.count), c.colour});
+    if (noDataRow) {
+        LegendRow row = map::noDataRow(quartiles);
+        row.label = counting(row.label, noDataCount);
+        out.append(row);
+    }
     return out;
 }
 
@@ -142,6 +152,7 @@ QList<int> Legend::classify(const QStringList &values, const NumberFormat &fmt)
         else
             ++noDataCount;
     }
+    counted = true;
     return out;
 }
 
@@ -257,6 +268,55 @@ QList<QColor> classColours(const QString &palette, int count, const QColor &star
     return palette.isEmpty() ? colourRamp(start, end, count) : sequentialPalette(palette, count);
 }
 
+void fillNoData(QPainter &painter, const QPainterPath &area, double spacing, double lineWidth)
+{
+    if (area.isEmpty() || spacing <= 0)
+        return;
+    painter.save();
+    painter.fillPath(area, Qt::white);
+    painter.setClipPath(area, painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    // Only the part of the area that can show is hatched (a zoomed-in territory may be many
+    // thousand pixels wide).
+    QRectF box = area.boundingRect();
+    if (painter.hasClipping())
+        box &= painter.clipBoundingRect();
+    QPen pen(kNoDataHatch, lineWidth);
+    pen.setCapStyle(Qt::FlatCap);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    // Lines rising to the right, anchored on a grid of spacing so that neighbours line up.
+    const double first = std::floor((box.left() + box.top()) / spacing) * spacing;
+    for (double c = first; c <= box.right() + box.bottom() + spacing; c += spacing)
+        painter.drawLine(QPointF(c - box.bottom(), box.bottom()), QPointF(c - box.top(), box.top()));
+    painter.restore();
+}
+
+void drawSwatch(QPainter &painter, const QRectF &box, const LegendRow &row)
+{
+    painter.save();
+    if (row.noData) {
+        QPainterPath path;
+        path.addRect(box);
+        const double spacing = std::max(2.0, box.height() / 4);
+        fillNoData(painter, path, spacing, std::max(spacing / 4, 0.5));
+    } else {
+        painter.fillRect(box, row.colour);
+    }
+    painter.setPen(QPen(Qt::black, 0));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(box);
+    painter.restore();
+}
+
+QImage swatchImage(const LegendRow &row, int width, int height)
+{
+    QImage img(std::max(1, width), std::max(1, height), QImage::Format_ARGB32);
+    img.fill(Qt::transparent);
+    QPainter p(&img);
+    drawSwatch(p, QRectF(0.5, 0.5, img.width() - 1, img.height() - 1), row);
+    return img;
+}
+
 double drawLegend(QPainter &painter, const QRectF &area, const QList<LegendRow> &rows, const QString &title)
 {
     if (area.isEmpty())
@@ -282,9 +342,8 @@ double drawLegend(QPainter &painter, const QRectF &area, const QList<LegendRow> 
     const double textLeft = area.left() + side + fm.height() * 0.5;
     for (int i = 0; i < rows.size(); ++i) {
         const double y = top + i * pitch;
-        painter.setPen(QPen(Qt::black, 0));
-        painter.setBrush(rows[i].colour);
-        painter.drawRect(QRectF(area.left(), y + (pitch - side) / 2, side, side));
+        drawSwatch(painter, QRectF(area.left(), y + (pitch - side) / 2, side, side), rows[i]);
+        painter.setPen(Qt::black);
         const QString label = fm.elidedText(rows[i].label, Qt::ElideRight, std::max(0.0, area.right() - textLeft));
         painter.drawText(QRectF(textLeft, y, std::max(0.0, area.right() - textLeft), pitch),
                          Qt::AlignLeft | Qt::AlignVCenter, label);

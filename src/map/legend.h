@@ -12,7 +12,9 @@
 #include <QString>
 #include <QStringList>
 
+class QImage;
 class QPainter;
+class QPainterPath;
 class QRectF;
 
 namespace qrn::map {
@@ -20,12 +22,14 @@ namespace qrn::map {
 struct LegendRow {
     QString label;
     QColor colour;
+    bool noData = false; // the "Dato non presente" row: drawn hatched, whatever its colour
     friend bool operator==(const LegendRow &, const LegendRow &) = default;
 };
 
 // "Da low a high"; the quartile labels start with a blank (" Da low a high").
 QString classLabel(const ClassBounds &bounds, bool quartiles);
-// The no-data row: white, " Dato non presente" after quartiles, "Dato non presente" else.
+// The no-data row: white and hatched, " Dato non presente" after quartiles, "Dato non presente"
+// else.
 LegendRow noDataRow(bool quartiles);
 // One row per class with the colour of the same index, then the no-data row.
 QList<LegendRow> legendRows(const QList<ClassBounds> &classes, const QList<QColor> &colours, bool quartiles);
@@ -52,12 +56,14 @@ struct Legend {
     bool quartiles = false; // quartile labels (with a leading blank)
     bool noDataRow = false; // the "Dato non presente" row is shown
     int noDataCount = 0; // territories without a class, once drawn
+    bool counted = false; // the counts are those of the values last classified
     // For a method that assigns classes by rank (quartiles): the class of every value to map,
     // as the method made it. Empty: a value takes the first class whose limits hold it.
     QList<int> rankedClassOf;
 
-    // The rows shown: one per class, then the no-data row when shown.
-    QList<LegendRow> rows() const;
+    // The rows shown: one per class, then the no-data row when shown. With withCounts, a legend
+    // that has counted its territories ends every label with their number: "Da 1 a 2 (27)".
+    QList<LegendRow> rows(bool withCounts = false) const;
     QList<ClassBounds> bounds() const;
     // The colour of class k (1-based); white for no class.
     QColor colourOf(int k) const;
@@ -98,8 +104,17 @@ QList<QColor> sequentialPalette(const QString &name, int count);
 // to end. Empty when the palette has no such count.
 QList<QColor> classColours(const QString &palette, int count, const QColor &start, const QColor &end);
 
+// No data looks like no class under any palette: white crossed by grey diagonal lines spacing
+// apart, lineWidth wide (both in the painter's units), filling area; the outline is the caller's.
+inline const QColor kNoDataHatch {112, 112, 112};
+void fillNoData(QPainter &painter, const QPainterPath &area, double spacing, double lineWidth);
+// A legend swatch: the row's colour (hatched for the no-data row) inside a black border.
+void drawSwatch(QPainter &painter, const QRectF &box, const LegendRow &row);
+// An image of a swatch of side pixels, for lists and grids that show one beside a label.
+QImage swatchImage(const LegendRow &row, int width, int height);
+
 // Draws a legend into area with the painter's font: the title (wrapped, when not empty), then
-// one line per row, top down, a swatch square with a black border and the label beside it
+// one line per row, top down, a swatch square (drawSwatch) and the label beside it
 // (elided to the area). The rows share the height left, at most 1.8 lines each. Answers the
 // height used.
 double drawLegend(QPainter &painter, const QRectF &area, const QList<LegendRow> &rows,

@@ -22,8 +22,8 @@ MapPageRequest mapPageRequest(const MapView &view, const QString &variableText, 
     }
     r.mapSize = QSizeF(kMapPageWidthInches, kMapPageWidthInches * viewport.height() / viewport.width());
     r.variableText = variableText;
-    for (const LegendRow &row : legend.rows())
-        r.legend.push_back({row.colour, row.label});
+    for (const LegendRow &row : legend.rows(true))
+        r.legend.push_back({row.colour, row.label, row.noData});
     r.printAtOnce = printAtOnce;
     return r;
 }

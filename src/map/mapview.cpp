@@ -1,5 +1,6 @@
 #include "map/mapview.h"
 
+#include "map/legend.h"
 #include "map/paintfile.h"
 #include "map/scalebar.h"
 
@@ -84,6 +85,23 @@ void MapView::setExtent(const QRectF &r)
     m_extent = r.normalized();
     if (changed)
         changed();
+}
+
+void MapView::panByPixels(QPointF delta)
+{
+    const double u = mapUnitsPerPixel();
+    setExtent(extent().translated(-delta.x() * u, delta.y() * u));
+}
+
+void MapView::zoomAbout(QPointF pixel, double factor)
+{
+    if (factor <= 0)
+        return;
+    // The shown extent has the viewport's shape, so it can become the extent as it is.
+    const QRectF v = visibleExtent();
+    const QPointF at = toMapPoint(pixel);
+    setExtent(QRectF(at.x() - (at.x() - v.left()) * factor, at.y() - (at.y() - v.top()) * factor,
+                     v.width() * factor, v.height() * factor));
 }
 
 QRectF scaleRect(const QRectF &r, double factor)
@@ -218,7 +236,14 @@ void MapView::draw(QPainter &painter, const QRectF &target) const
                 painter.setBrush(brushOf(*s, l.kind()));
                 current = s;
             }
-            if (l.kind() == ShapeKind::Point) {
+            if (s->style == FillStyle::NoData && l.kind() != ShapeKind::Line) {
+                // Hatched over white, then the boundary in the symbol's pen.
+                const QPainterPath path = featurePath(l, f);
+                fillNoData(painter, path, kNoDataSpacing, 1.0);
+                painter.setBrush(Qt::NoBrush);
+                painter.drawPath(path);
+                current = nullptr;
+            } else if (l.kind() == ShapeKind::Point) {
                 for (int p = l.partBegin(f); p < l.partEnd(f); ++p)
                     painter.drawEllipse(proj(l.partPoints(p)[0]), 3.0, 3.0);
             } else if (l.kind() == ShapeKind::Line) {

@@ -48,6 +48,13 @@ public:
     // widget's extentChanged.
     std::function<void()> changed;
 
+    // Moves the map by delta pixels of the viewport: what lay under a pixel p now lies under
+    // p + delta (a drag by delta).
+    void panByPixels(QPointF delta);
+    // Scales the shown extent by factor (below 1 zooms in) about a pixel of the viewport: the map
+    // point under it stays under it.
+    void zoomAbout(QPointF pixel, double factor);
+
     // The viewport in pixels the conversions refer to.
     QSize viewport() const { return m_viewport; }
     void setViewport(QSize s) { m_viewport = s; }
@@ -66,7 +73,9 @@ public:
     // dots per inch.
     double scaleDenominator(double dpi) const;
 
-    // Paints background and layers (bottom first) into target, the viewport mapped onto it.
+    // Paints background and layers (bottom first) into target, the viewport mapped onto it. A
+    // feature of the NoData style is hatched kNoDataSpacing viewport pixels apart.
+    static constexpr double kNoDataSpacing = 6.0;
     void draw(QPainter &painter, const QRectF &target) const;
     // The outline of one feature in viewport pixels, for flashing a found shape.
     QPainterPath featurePath(const ShapeLayer &layer, int feature) const;

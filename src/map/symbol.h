@@ -16,7 +16,8 @@ inline quint32 winFromColor(const QColor &c)
     return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
 }
 
-enum class FillStyle { Solid = 0, Transparent = 1 };
+// NoData: the look of a territory without a value (white, hatched: legend.h fillNoData).
+enum class FillStyle { Solid = 0, Transparent = 1, NoData = 2 };
 
 // How a feature is painted: its fill and its boundary.
 struct Symbol {

@@ -1,5 +1,7 @@
 #include "map/thematicmap.h"
 
+#include "map/identify.h"
+
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QSet>
@@ -37,6 +39,19 @@ QString tableCode(const MapRequest &req, const QString &featureCode)
     return featureCode.trimmed();
 }
 
+QString territoryTip(const MapRequest &req, const QString &featureCode)
+{
+    const MapKind kind = req.mapCase.kind;
+    const QString key = joinKey(featureCode, kind);
+    for (const MapRow &row : req.rows)
+        if (joinKey(row.code(kind), kind) == key) {
+            const QString name = row.name.trimmed().isEmpty() ? row.code(kind) : row.name.trimmed();
+            const QString value = row.value.trimmed();
+            return name + QStringLiteral(": ") + (value.isEmpty() ? QString(kNoDataText) : value);
+        }
+    return featureCode.trimmed() + QStringLiteral(": ") + QString(kNoDataText);
+}
+
 void applyClasses(const ShapeCase &sc, const ThematicClasses &classes, MapKind kind)
 {
     ShapeLayer *layer = joinLayer(sc);
@@ -47,7 +62,7 @@ void applyClasses(const ShapeCase &sc, const ThematicClasses &classes, MapKind k
     renderer->field = entry.FieldId;
     renderer->useDefault = true;
     renderer->defaultSymbol.color = 0xFFFFFF;
-    renderer->defaultSymbol.style = FillStyle::Solid;
+    renderer->defaultSymbol.style = FillStyle::NoData;
     renderer->defaultSymbol.outline = entry.Outline;
     renderer->defaultSymbol.outlineColor = entry.OutlineColor;
 
@@ -68,6 +83,7 @@ void applyClasses(const ShapeCase &sc, const ThematicClasses &classes, MapKind k
         if (found == codeByKey.constEnd())
             continue;
         Symbol s = renderer->defaultSymbol;
+        s.style = FillStyle::Solid;
         s.color = toWindowsColour(classes.colourOf(*found));
         renderer->addValue(text, s);
     }

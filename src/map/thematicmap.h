@@ -27,9 +27,14 @@ QString joinKey(const QString &code, MapKind kind);
 // a field holding 1); the feature's code itself when no row joins it.
 QString tableCode(const MapRequest &req, const QString &featureCode);
 
+// The tip of a territory under the pointer: "name: value" for a row of the request, with
+// "Dato non presente" for a row without a value or a territory the request has no row of (named
+// by its code then).
+QString territoryTip(const MapRequest &req, const QString &featureCode);
+
 // Colours the join layer by the classes of a drawing: a value-map renderer on the entry's
 // FieldId; every territory code with a class gets its class colour (the entry's outline kept),
-// every other feature white. Codes are matched the way the shape files write them for the
+// every other feature in the no-data look (white, hatched). Codes are matched the way the shape files write them for the
 // kind (e.g. a province number "1" against a field "001" or 1.0).
 void applyClasses(const ShapeCase &sc, const ThematicClasses &classes, MapKind kind);
 // Takes the thematic colouring off again (the layer's own symbol).

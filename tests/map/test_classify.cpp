@@ -6,6 +6,7 @@
 #include "map/classifystate.h"
 #include "map/legend.h"
 
+#include <QImage>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -389,8 +390,41 @@ TEST(Legend, RowsLabelsAndNoDataRow)
     const QList<QColor> colours {Qt::red, Qt::blue};
     EXPECT_EQ(
         legendRows(classes, colours, true),
-        (QList<LegendRow> {{" Da 1,5 a 2", Qt::red}, {" Da 2,01 a 9", Qt::blue}, {" Dato non presente", Qt::white}}));
-    EXPECT_EQ(legendRows(classes, colours, false).last(), (LegendRow {"Dato non presente", Qt::white}));
+        (QList<LegendRow> {
+            {" Da 1,5 a 2", Qt::red}, {" Da 2,01 a 9", Qt::blue}, {" Dato non presente", Qt::white, true}}));
+    EXPECT_EQ(legendRows(classes, colours, false).last(), (LegendRow {"Dato non presente", Qt::white, true}));
+}
+
+TEST(Legend, CountsEndTheLabelsOnceTheTerritoriesAreCounted)
+{
+    const NumberFormat fmt {QLatin1Char(',')};
+    Legend legend = makeLegend({{"1", "2"}, {"3", "9"}}, {Qt::red, Qt::blue}, false, fmt);
+    legend.noDataRow = true;
+    // Not counted yet (classes just made): no counts, whatever is asked.
+    EXPECT_EQ(legend.rows(true), legend.rows());
+    legend.classify({"1,5", "", "4", "8", "2,5", "x"}, fmt);
+    EXPECT_EQ(legend.rows(true),
+              (QList<LegendRow> {{"Da 1 a 2 (1)", Qt::red}, {"Da 3 a 9 (2)", Qt::blue}, {"Dato non presente (3)", Qt::white, true}}));
+    EXPECT_EQ(legend.rows().first().label, "Da 1 a 2");
+}
+
+TEST(Legend, NoDataSwatchIsHatchedAndBorderedUnlikeAnyClass)
+{
+    // Under a palette whose lightest class is white, that class and no data must still differ.
+    const LegendRow lightest {"Da 1 a 2", QColor(Qt::white)}, none = noDataRow(false);
+    const QImage a = swatchImage(lightest, 24, 16), b = swatchImage(none, 24, 16);
+    int hatch = 0, border = 0;
+    for (int y = 1; y < 15; ++y)
+        for (int x = 1; x < 23; ++x) {
+            const QColor c = b.pixelColor(x, y);
+            hatch += c.red() == c.green() && c.green() == c.blue() && c.red() < 200 ? 1 : 0;
+            EXPECT_EQ(a.pixelColor(x, y), QColor(Qt::white)) << x << "," << y;
+        }
+    for (int x = 0; x < 24; ++x)
+        border += b.pixelColor(x, 0).lightness() < 64 && a.pixelColor(x, 0).lightness() < 64 ? 1 : 0;
+    EXPECT_GT(hatch, 20); // grey lines across the white
+    EXPECT_GT(border, 20); // both framed
+    EXPECT_NE(a, b);
 }
 
 TEST(Colours, RampWindowsValuesAndPalettes)

@@ -23,6 +23,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
+#include <QMouseEvent>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
@@ -31,6 +32,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QWheelEvent>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -148,6 +150,13 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     frm_Mappa &w = *s.w;
     EXPECT_EQ(w.windowTitle(), "Modulo cartografico");
     EXPECT_EQ(w.request().year, "2005");
+    // In a main window of 1366 by 768 the buttons under the map are inside it (the controls
+    // beside the map scroll instead), and the window can be maximised.
+    for (QWidget *b : std::initializer_list<QWidget *> {w.cmd_reset, w.cmd_export, w.cmdHelp, w.cmd_close}) {
+        const QRect r(b->mapTo(s.main.get(), QPoint(0, 0)), b->size());
+        EXPECT_TRUE(s.main->rect().contains(r)) << b->objectName().toStdString();
+    }
+    EXPECT_TRUE(w.parentWidget()->windowFlags() & Qt::WindowMaximizeButtonHint);
     // Controls, with the caption of the buttons.
     const QString controls = QStringLiteral(
         "Cmd_cmdAutocolor=Visualizza cartogramma;cmdSelClassiUgualeAmp=Seleziona;Command2=Visualizza mappa;"
@@ -199,8 +208,15 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     const QList<map::LegendRow> legend = w.legendRows();
     ASSERT_EQ(legend.size(), 5);
     EXPECT_TRUE(legend[0].label.startsWith(" Da " + lowest.value + " a ")) << legend[0].label.toStdString();
-    EXPECT_TRUE(legend[3].label.endsWith(" a " + highest.value)) << legend[3].label.toStdString();
-    EXPECT_EQ(legend[4], (map::LegendRow {" Dato non presente", Qt::white}));
+    EXPECT_TRUE(legend[3].label.contains(" a " + highest.value + " (")) << legend[3].label.toStdString();
+    // Each row ends with the number of its territories; no data hatched, with its own count.
+    const int empty = int(std::count_if(req.rows.begin(), req.rows.end(),
+                                        [](const map::MapRow &r) { return r.value.isEmpty(); }));
+    EXPECT_EQ(legend[4], (map::LegendRow {QString(" Dato non presente (%1)").arg(empty), Qt::white, true}));
+    int counted = empty;
+    for (int i = 0; i < 4; ++i)
+        counted += legend[i].label.section('(', -1).chopped(1).toInt();
+    EXPECT_EQ(counted, req.rows.size());
     EXPECT_TRUE(w.cmd_Stampa->isVisible());
     // The map can be drawn again at once (with another palette, say).
     EXPECT_TRUE(w.Cmd_cmdAutocolor->isEnabled());
@@ -216,9 +232,44 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
                                     [](const QString &f) { return f.startsWith("AS013_2005="); });
     ASSERT_NE(shown, fields.end());
     EXPECT_EQ(s.ctx->numbers.toNumber(shown->section('=', 1)), s.ctx->numbers.toNumber(lowest.value));
-    // An empty spot (the sea in the top-left corner) clears the list.
+    // The identified territory stays outlined; its tip names it with its value.
+    EXPECT_GE(w.Map2->highlightedFeature(), 0);
+    EXPECT_EQ(w.territoryTipAt(low), lowest.name + ": " + lowest.value);
+    // A territory without data says so.
+    if (empty > 0) {
+        const QPoint none = s.insideProvince(req.rows.first().prov);
+        ASSERT_GE(none.x(), 0);
+        QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, none);
+        EXPECT_TRUE(s.listed().contains("AS013_2005=Dato non presente")) << s.listed().join('|').toStdString();
+        EXPECT_TRUE(w.territoryTipAt(none).endsWith(": Dato non presente"));
+    }
+    // An empty spot (the sea in the top-left corner) clears the list and the outline.
     QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
     EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
+    EXPECT_EQ(w.Map2->highlightedFeature(), -1);
+
+    // A drag pans without identifying; the wheel and + zoom in; the button shows it all again.
+    {
+        const QRectF before = w.Map2->view().extent();
+        QTest::mousePress(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        QMouseEvent move(QEvent::MouseMove, QPointF(160, 130), w.Map2->mapToGlobal(QPointF(160, 130)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(w.Map2, &move);
+        QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(160, 130));
+        const double u = w.Map2->view().mapUnitsPerPixel();
+        EXPECT_NEAR(w.Map2->view().extent().left(), before.left() - 60 * u, 1e-6 * before.width());
+        EXPECT_NEAR(w.Map2->view().extent().top(), before.top() + 30 * u, 1e-6 * before.width());
+        EXPECT_EQ(w.ListView1->topLevelItemCount(), 0) << "a pan identifies nothing";
+        const double width = w.Map2->view().visibleExtent().width();
+        QWheelEvent wheel(QPointF(50, 50), w.Map2->mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.Map2, &wheel);
+        EXPECT_NEAR(w.Map2->view().visibleExtent().width(), width / 1.25, 1e-6 * width);
+        QTest::keyClick(w.Map2, Qt::Key_Plus);
+        EXPECT_NEAR(w.Map2->view().visibleExtent().width(), width / 1.25 / 1.25, 1e-6 * width);
+        QTest::mouseClick(w.cmdEstensione, Qt::LeftButton);
+        EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().homeExtent());
+    }
 
     // Zoom: Shift+click enlarges the extent by 1.5, a drawn rectangle becomes it, the right
     // button goes back to the full extent; the scale text follows.
@@ -309,7 +360,8 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     QTest::mouseClick(w.Command2, Qt::LeftButton);
     EXPECT_FALSE(w.lblLegendaDaApplicare->isVisible());
     ASSERT_EQ(w.GridIndici->rowCount(), 5);
-    EXPECT_EQ(w.legendRows().last(), (map::LegendRow {"Dato non presente", Qt::white}));
+    EXPECT_TRUE(w.legendRows().last().noData);
+    EXPECT_TRUE(w.legendRows().last().label.startsWith("Dato non presente (")) << w.legendRows().last().label.toStdString();
     EXPECT_FALSE(w.Command2->isEnabled());
     EXPECT_EQ(s.colourAt(high), w.legendRows()[3].colour);
 
@@ -349,7 +401,7 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     const QList<map::LegendRow> manual = w.legendRows();
     ASSERT_EQ(manual.size(), 3);
     EXPECT_EQ(manual[0].colour, QColor(10, 20, 30));
-    EXPECT_TRUE(manual[0].label.endsWith(" a 2000") && manual[1].label.startsWith("Da 2000,01 a "));
+    EXPECT_TRUE(manual[0].label.contains(" a 2000 (") && manual[1].label.startsWith("Da 2000,01 a "));
     EXPECT_EQ(s.colourAt(high), QColor(200, 0, 200));
 
     // Natural breaks share the class count and the buttons of equal amplitude.
@@ -361,7 +413,8 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     // New classes over a drawn map: its white territories keep their row, and the note says
     // the map still shows the old classes.
     EXPECT_EQ(w.GridIndici->rowCount(), 4);
-    EXPECT_EQ(w.legendRows().last(), (map::LegendRow {"Dato non presente", Qt::white}));
+    // Not drawn yet: no counts.
+    EXPECT_EQ(w.legendRows().last(), (map::LegendRow {"Dato non presente", Qt::white, true}));
     EXPECT_TRUE(w.lblLegendaDaApplicare->isVisible());
     QTest::mouseClick(w.Command2, Qt::LeftButton);
     EXPECT_EQ(w.GridIndici->rowCount(), 4);

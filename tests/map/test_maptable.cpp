@@ -143,8 +143,8 @@ TEST(Identify, ProvinceRowAndTerritoryForEveryWayOfWritingTheCode)
         {"province107", "001", torino},
         {"Province103", "1.0", torino},
         {"province107", "2", {"N_TERCO=2", "AS013_2005=12,5", "N4=1", "Provincia=Vercelli", "REGIONE=Piemonte"}},
-        // A province of the layer without a value: only its own description.
-        {"province107", "4", {"Provincia=Cuneo", "REGIONE=Piemonte"}},
+        // A province of the layer without a value: no data in the value's row, then its description.
+        {"province107", "4", {"AS013_2005=Dato non presente", "Provincia=Cuneo", "REGIONE=Piemonte"}},
         {"province107", "999", {}},
         {"province107", "", {}},
         // A layer without a territory query lists the map row only.

@@ -219,3 +219,25 @@ TEST(MapView, ScaleOfLayersInDegrees)
         }
     }
 }
+
+TEST(MapView, PanFollowsTheDragAndZoomKeepsThePointUnderThePointer)
+{
+    MapView v;
+    v.setViewport(QSize(200, 100));
+    v.setExtent(QRectF(0, 0, 20, 10)); // 0.1 units a pixel
+    const QPointF grabbed = v.toMapPoint(QPointF(50, 40));
+    v.panByPixels(QPointF(30, -20));
+    const QPointF now = v.toPixel(grabbed);
+    EXPECT_NEAR(now.x(), 80, 1e-9);
+    EXPECT_NEAR(now.y(), 20, 1e-9);
+
+    const QPointF pointer(150, 25);
+    const QPointF under = v.toMapPoint(pointer);
+    const double width = v.visibleExtent().width();
+    v.zoomAbout(pointer, 0.8);
+    EXPECT_NEAR(v.visibleExtent().width(), width * 0.8, 1e-9);
+    EXPECT_NEAR(v.toPixel(under).x(), pointer.x(), 1e-9);
+    EXPECT_NEAR(v.toPixel(under).y(), pointer.y(), 1e-9);
+    v.zoomAbout(pointer, 1.25);
+    EXPECT_NEAR(v.visibleExtent().width(), width, 1e-9);
+}

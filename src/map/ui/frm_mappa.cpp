@@ -28,7 +28,10 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QPixmap>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -39,7 +42,8 @@ namespace qrn::ui {
 namespace {
 
 constexpr int kHelpContext = 400;
-constexpr int kSwatchColumnWidth = 20; // 300 twips
+constexpr int kSwatchColumnWidth = 22; // a bordered swatch with a margin
+constexpr double kTipPointPixels = 6; // how near a point or a line the pointer names it
 constexpr int kLegendColumnWidth = 268; // each of the two columns left of the splitter, in pixels
 const QString kPaletteOwn = QStringLiteral("Colori scelti");
 const QString kNoteText = QStringLiteral("Le classi comprendono gli estremi superiori.");
@@ -322,6 +326,7 @@ void frm_Mappa::buildControls()
     info->addWidget(Frame4);
 
     auto *panel = new QWidget;
+    panel->setObjectName(QStringLiteral("panelControlli"));
     auto *columns = new QHBoxLayout(panel);
     columns->setContentsMargins(0, 0, 4, 0);
     auto *colA = new QWidget, *colB = new QWidget;
@@ -342,13 +347,26 @@ void frm_Mappa::buildControls()
     lblScalaKm = named(new QLabel, "lblScalaKm");
     lblStato = named(new QLabel, "lblStato");
     lblStato->setWordWrap(true);
+    cmdEstensione = button("cmdEstensione", "Mappa intera");
+    cmdEstensione->setToolTip(QStringLiteral(
+        "Mostra tutta la mappa. Trascinare per spostarla, rotella o tasti + e − per ingrandire o ridurre"));
     auto *underMap = new QHBoxLayout;
+    underMap->addWidget(cmdEstensione);
     underMap->addWidget(lblScalaKm);
     underMap->addWidget(lblStato, 1, Qt::AlignRight);
     mapLayout->addLayout(underMap);
 
+    // The controls scroll when the window is lower than they are, so the buttons under them stay
+    // in sight on a small screen.
+    scrollControlli = named(new QScrollArea, "scrollControlli");
+    scrollControlli->setWidget(panel);
+    scrollControlli->setWidgetResizable(true);
+    scrollControlli->setFrameShape(QFrame::NoFrame);
+    scrollControlli->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scrollControlli->setMinimumWidth(panel->sizeHint().width()
+                                     + scrollControlli->verticalScrollBar()->sizeHint().width());
     picSplitter = named(new QSplitter(Qt::Horizontal), "picSplitter");
-    picSplitter->addWidget(panel);
+    picSplitter->addWidget(scrollControlli);
     picSplitter->addWidget(mapArea);
     picSplitter->setStretchFactor(0, 0);
     picSplitter->setStretchFactor(1, 1);
@@ -438,6 +456,16 @@ void frm_Mappa::connectControls()
         lbl_colors->setEnabled(!on);
     });
     connect(Map2, &MapWidget::mousePressed, this, &frm_Mappa::Map2_MouseDown);
+    // Identify on a click (a press and release without a pan).
+    connect(Map2, &MapWidget::clicked, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPointF pixel) {
+        if (button == Qt::LeftButton && !chk_zoom->isChecked())
+            DoIdentify(pixel);
+    });
+    connect(cmdEstensione, &QPushButton::clicked, this, [this] {
+        Map2->zoomFull();
+        Map2->setFocus();
+    });
+    Map2->tipAt = [this](QPointF pixel) { return territoryTipAt(pixel); };
     connect(Map2, &MapWidget::rectangleTracked, this, [this](QRectF r) {
         if (!r.isNull())
             Map2->view().setExtent(r);
@@ -603,7 +631,7 @@ map::ClassRequest frm_Mappa::classRequest() const
 void frm_Mappa::showLegend()
 {
     GridIndici->setRowCount(0);
-    for (const map::LegendRow &row : m_legend.rows())
+    for (const map::LegendRow &row : m_legend.rows(true))
         appendLegendRow(row);
     lblLegendaDaApplicare->setVisible(legendPending());
 }
@@ -646,7 +674,9 @@ void frm_Mappa::appendLegendRow(const map::LegendRow &row)
     const int r = GridIndici->rowCount();
     GridIndici->insertRow(r);
     auto *sw = new QTableWidgetItem;
-    sw->setBackground(row.colour);
+    // A bordered swatch, hatched for no data, as on the map, the page and the pictures.
+    sw->setData(Qt::DecorationRole, QPixmap::fromImage(map::swatchImage(row, kSwatchColumnWidth - 6, 14)));
+    sw->setData(Qt::UserRole, row.colour);
     GridIndici->setItem(r, 0, sw);
     GridIndici->setItem(r, 1, new QTableWidgetItem(row.label));
     GridIndici->show();
@@ -654,7 +684,7 @@ void frm_Mappa::appendLegendRow(const map::LegendRow &row)
 
 QList<map::LegendRow> frm_Mappa::legendRows() const
 {
-    return m_legend.rows();
+    return m_legend.rows(true);
 }
 
 void frm_Mappa::showDrawing(const map::Drawing &drawing)
@@ -798,6 +828,7 @@ void frm_Mappa::cmd_reset_Click()
     m_manual.clear();
     m_drawn.reset();
     ListView1->clear();
+    Map2->clearHighlight();
     map::dropMapTable(m_ctx, m_module);
     loadLayers(QStringLiteral("cmd_reset_Click"));
     applyStates();
@@ -860,10 +891,9 @@ void frm_Mappa::cmd_salva_Click()
 
 void frm_Mappa::Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel)
 {
-    if (!chk_zoom->isChecked()) {
-        DoIdentify(pixel);
-        return;
-    }
+    Q_UNUSED(pixel);
+    if (!chk_zoom->isChecked())
+        return; // identify waits for the click, as a press may start a pan
     BusyPointer busy(m_ctx.prompt);
     if (button == Qt::LeftButton)
         DoZoom(modifiers & Qt::ShiftModifier);
@@ -890,13 +920,31 @@ void frm_Mappa::DoIdentify(QPointF pixel)
     const double distance = layer->kind() == map::ShapeKind::Polygon ? 0.0 : Map2->view().toMapDistance(100);
     const std::vector<int> found = layer->search(at, distance);
     ListView1->clear();
-    if (found.empty())
+    if (found.empty()) {
+        Map2->clearHighlight();
         return;
+    }
     const map::LayerConfig &entry = m_case.layers[size_t(m_case.matchIndex)];
     Map2->flash(*layer, found.front());
+    // The territory stays outlined until the next identify.
+    Map2->setHighlight(layer->name(), found.front());
     const QString code = map::tableCode(m_request, layer->value(found.front(), entry.FieldId));
     for (const map::IdentifyField &f : map::identifyTerritory(m_ctx, entry.GeoName, code, m_module))
         new QTreeWidgetItem(ListView1, {f.field, f.value});
+}
+
+QString frm_Mappa::territoryTipAt(QPointF pixel) const
+{
+    const map::ShapeLayer *layer = map::joinLayer(m_case);
+    if (!layer)
+        return QString();
+    const map::LayerConfig &entry = m_case.layers[size_t(m_case.matchIndex)];
+    const double distance =
+        layer->kind() == map::ShapeKind::Polygon ? 0.0 : Map2->view().toMapDistance(kTipPointPixels);
+    const std::vector<int> found = layer->search(Map2->view().toMapPoint(pixel), distance);
+    if (found.empty())
+        return QString();
+    return map::territoryTip(m_request, layer->value(found.front(), entry.FieldId));
 }
 
 void frm_Mappa::RefreshScale()

@@ -27,6 +27,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QSplitter;
 class QTableWidget;
 class QTreeWidget;
@@ -78,6 +79,8 @@ public:
     void DoIdentify(QPointF pixel);
     void DoZoom(bool shift);
     void RefreshScale();
+    // The tip of Map2 at a pixel: the territory's name and value, or nothing.
+    QString territoryTipAt(QPointF pixel) const;
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -153,6 +156,8 @@ public:
     QLabel *lbl_Ricfor;
     QSplitter *picSplitter;
     MapWidget *Map2;
+    QPushButton *cmdEstensione; // the whole map again
+    QScrollArea *scrollControlli; // the controls beside the map, scrolling when low
     QLabel *lblScalaKm;
     QLabel *lblStato; // the territories on the map and in the classes
     QGroupBox *Frame1; // "Tipo rappresentazione"

@@ -2,11 +2,16 @@
 
 #include "map/scalebar.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QToolTip>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QRubberBand>
 #include <QScreen>
 #include <QTimer>
+
+#include <cmath>
 
 namespace qrn::ui {
 
@@ -21,6 +26,7 @@ MapWidget::MapWidget(QWidget *parent) : QWidget(parent)
     setObjectName(QStringLiteral("Map2"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(50, 50);
+    setFocusPolicy(Qt::WheelFocus);
     m_view.changed = [this] {
         refresh();
         emit extentChanged();
@@ -63,6 +69,23 @@ void MapWidget::flash(const map::ShapeLayer &layer, int feature)
     update();
 }
 
+void MapWidget::setHighlight(const QString &layerName, int feature)
+{
+    m_highlightLayer = layerName;
+    m_highlightFeature = feature;
+    update();
+}
+
+void MapWidget::clearHighlight()
+{
+    setHighlight(QString(), -1);
+}
+
+void MapWidget::zoomFull()
+{
+    m_view.setExtent(m_view.homeExtent());
+}
+
 bool MapWidget::flashing() const
 {
     return m_flashTimer->isActive();
@@ -79,7 +102,22 @@ void MapWidget::paintEvent(QPaintEvent *)
         m_view.draw(cp, QRectF(QPointF(0, 0), QSizeF(size())));
     }
     QPainter p(this);
-    p.drawImage(0, 0, m_cache);
+    if (!m_panOffset.isNull())
+        p.fillRect(rect(), map::colorFromWin(m_view.backColor));
+    p.drawImage(m_panOffset, m_cache);
+    if (m_panning)
+        return;
+    if (const map::ShapeLayer *layer = m_view.layer(m_highlightLayer);
+        layer && m_highlightFeature >= 0 && !m_highlightLayer.isEmpty()) {
+        // A dark wide line under a light narrow one shows on every class colour.
+        const QPainterPath path = m_view.featurePath(*layer, m_highlightFeature);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setBrush(Qt::NoBrush);
+        p.setPen(QPen(Qt::black, 4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPath(path);
+        p.setPen(QPen(QColor(0, 255, 255), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawPath(path);
+    }
     if (m_scaleBar)
         map::drawScaleBar(p, rect(),
                           map::scaleBarFor(m_view.mapUnitsPerPixel() * m_view.metresPerUnit(), width() / 4.0));
@@ -100,7 +138,12 @@ void MapWidget::resizeEvent(QResizeEvent *)
 
 void MapWidget::mousePressEvent(QMouseEvent *e)
 {
+    setFocus(Qt::MouseFocusReason);
     emit mousePressed(e->button(), e->modifiers(), e->position());
+    m_pressButton = e->button();
+    m_pressModifiers = e->modifiers();
+    m_pressPos = e->position().toPoint();
+    m_panning = false;
     if (m_tracking && e->button() == Qt::LeftButton && !(e->modifiers() & Qt::ShiftModifier)) {
         m_dragging = true;
         m_origin = e->position().toPoint();
@@ -111,14 +154,41 @@ void MapWidget::mousePressEvent(QMouseEvent *e)
 
 void MapWidget::mouseMoveEvent(QMouseEvent *e)
 {
-    if (m_dragging)
+    if (m_dragging) {
         m_band->setGeometry(QRect(m_origin, e->position().toPoint()).normalized());
+        return;
+    }
+    const bool canPan = m_pressButton == Qt::MiddleButton || (m_pressButton == Qt::LeftButton && !m_tracking);
+    if (!canPan || !(e->buttons() & m_pressButton))
+        return;
+    const QPoint offset = e->position().toPoint() - m_pressPos;
+    if (!m_panning && offset.manhattanLength() < kMinDragPixels)
+        return;
+    if (!m_panning)
+        setCursor(Qt::ClosedHandCursor);
+    m_panning = true;
+    m_panOffset = offset;
+    update();
 }
 
 void MapWidget::mouseReleaseEvent(QMouseEvent *e)
 {
+    if (e->button() == m_pressButton && !m_dragging) {
+        m_pressButton = Qt::NoButton;
+        if (m_panning) {
+            m_panning = false;
+            unsetCursor();
+            const QPoint offset = e->position().toPoint() - m_pressPos;
+            m_panOffset = QPoint();
+            m_view.panByPixels(offset);
+        } else {
+            emit clicked(e->button(), m_pressModifiers, m_pressPos);
+        }
+        return;
+    }
     if (!m_dragging || e->button() != Qt::LeftButton)
         return;
+    m_pressButton = Qt::NoButton;
     m_dragging = false;
     m_band->hide();
     const QRect r = QRect(m_origin, e->position().toPoint()).normalized();
@@ -128,6 +198,50 @@ void MapWidget::mouseReleaseEvent(QMouseEvent *e)
     }
     const QPointF a = m_view.toMapPoint(r.topLeft()), b = m_view.toMapPoint(r.bottomRight());
     emit rectangleTracked(QRectF(a, b).normalized());
+}
+
+void MapWidget::wheelEvent(QWheelEvent *e)
+{
+    const int steps = e->angleDelta().y() / 120;
+    if (steps == 0 || m_panning) {
+        e->ignore();
+        return;
+    }
+    // Forward (away from the user) zooms in, as every map program does.
+    m_view.zoomAbout(e->position(), std::pow(kZoomStep, -steps));
+    e->accept();
+}
+
+void MapWidget::keyPressEvent(QKeyEvent *e)
+{
+    const QPointF centre(width() / 2.0, height() / 2.0);
+    switch (e->key()) {
+    case Qt::Key_Plus:
+    case Qt::Key_Equal: // + without Shift on many keyboards
+        m_view.zoomAbout(centre, 1 / kZoomStep);
+        break;
+    case Qt::Key_Minus:
+        m_view.zoomAbout(centre, kZoomStep);
+        break;
+    default:
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+}
+
+bool MapWidget::event(QEvent *e)
+{
+    if (e->type() == QEvent::ToolTip) {
+        auto *help = static_cast<QHelpEvent *>(e);
+        const QString tip = tipAt && !m_panning ? tipAt(help->pos()) : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, this);
+        return true;
+    }
+    return QWidget::event(e);
 }
 
 } // namespace qrn::ui

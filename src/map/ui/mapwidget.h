@@ -1,7 +1,10 @@
 #pragma once
 // The map on screen: paints the map view, keeps its viewport the widget's size, reports mouse
-// presses, tracks a dragged rectangle with a rubber band and flashes a found shape. Everything
-// else (layers, extents, conversions, drawing) is the view's.
+// presses and clicks, tracks a dragged rectangle with a rubber band, flashes a found shape and
+// keeps one outlined. It moves as a GIS map does: a drag pans (the middle button always, the
+// left one unless a rectangle is being tracked), the wheel zooms about the pointer, + and -
+// zoom about the centre; a tip names what lies under the pointer. Everything else (layers,
+// extents, conversions, drawing) is the view's.
 
 #include "map/mapview.h"
 
@@ -9,6 +12,7 @@
 #include <QPainterPath>
 #include <QPoint>
 #include <QWidget>
+#include <functional>
 
 class QRubberBand;
 class QTimer;
@@ -34,6 +38,17 @@ public:
     void flash(const map::ShapeLayer &layer, int feature);
     bool flashing() const;
 
+    // Outlines feature of the layer named layerName until the next call or clearHighlight.
+    void setHighlight(const QString &layerName, int feature);
+    void clearHighlight();
+    int highlightedFeature() const { return m_highlightFeature; }
+    // The whole map again (the home extent).
+    void zoomFull();
+    // One step of the wheel or of the + and - keys scales the extent by this (or its inverse).
+    static constexpr double kZoomStep = 1.25;
+    // The tip for a pixel of the widget (empty: none).
+    std::function<QString(QPointF)> tipAt;
+
     void setScaleBarVisible(bool on);
     // 1:N for this widget on its screen.
     double scaleDenominator() const;
@@ -41,6 +56,8 @@ public:
 signals:
     // A press of a mouse button at a point of the widget (pixels).
     void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel);
+    // A press and release at one spot (no drag, no pan), at the press's pixel.
+    void clicked(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel);
     // The rectangle dragged, in map units; a null rectangle when the drag was too small to be one.
     void rectangleTracked(QRectF mapRect);
     // The map was redrawn at a new extent or size.
@@ -52,6 +69,9 @@ protected:
     void mousePressEvent(QMouseEvent *) override;
     void mouseMoveEvent(QMouseEvent *) override;
     void mouseReleaseEvent(QMouseEvent *) override;
+    void wheelEvent(QWheelEvent *) override;
+    void keyPressEvent(QKeyEvent *) override;
+    bool event(QEvent *) override;
 
 private:
     map::MapView m_view;
@@ -64,6 +84,14 @@ private:
     QTimer *m_flashTimer = nullptr;
     QPainterPath m_flashPath;
     int m_flashSteps = 0;
+    QString m_highlightLayer;
+    int m_highlightFeature = -1;
+    // A press under way: where, with which button, and whether it has become a pan.
+    Qt::MouseButton m_pressButton = Qt::NoButton;
+    Qt::KeyboardModifiers m_pressModifiers;
+    QPoint m_pressPos;
+    bool m_panning = false;
+    QPoint m_panOffset; // the picture's shift while panning
 };
 
 } // namespace qrn::ui
