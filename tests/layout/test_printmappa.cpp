@@ -246,12 +246,19 @@ TEST(PrintMappa, OpensInsideTheMainWindow)
     test::TestFolder folder;
     auto ctx = folder.context();
     auto main = test::startMainWindow(folder, *ctx);
-    QPointer<PrintMappa> w = openPrintMappa(*main, test::sampleMapRequest());
-    ASSERT_NE(qobject_cast<QMdiSubWindow *>(w->parentWidget()), nullptr);
-    EXPECT_EQ(main->area()->activeSubWindow()->widget(), w.data());
-    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmd_close")), Qt::LeftButton);
-    QApplication::processEvents();
-    EXPECT_TRUE(w.isNull() || !w->isVisible());
+    const qsizetype before = main->area()->subWindowList().size();
+    // "Chiudi" takes the frame away with the editor, however often the editor is opened.
+    for (int opening = 0; opening < 2; ++opening) {
+        QPointer<PrintMappa> w = openPrintMappa(*main, test::sampleMapRequest());
+        QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(main->area()->activeSubWindow()->widget(), w.data());
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmd_close")), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(frame.isNull()) << opening;
+        EXPECT_TRUE(w.isNull()) << opening;
+        EXPECT_EQ(main->area()->subWindowList().size(), before) << opening;
+    }
 }
 
 // A page that cannot be written: the editor says so and writes the system's words in Error.log.
