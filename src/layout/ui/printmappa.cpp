@@ -378,7 +378,9 @@ void PrintMappa::connectControls()
         if (m_main)
             m_main->ShowHelp(kHelpContext);
     });
-    connect(cmd_close, &QPushButton::clicked, this, &QWidget::close);
+    // Inside the main window the frame closes, and the editor with it; closing the editor alone
+    // would leave an empty frame behind.
+    connect(cmd_close, &QPushButton::clicked, this, [this] { frameOf(this)->close(); });
 }
 
 void PrintMappa::Redraw()
