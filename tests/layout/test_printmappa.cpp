@@ -90,8 +90,12 @@ TEST(PrintMappa, RightClickSelectsTheItemsTabAndDraggingMovesIt)
     Editor e;
     auto *tabs = e.child<QTabWidget>("SSTab1");
     auto *list = e.child<QListWidget>("lst_leggenda");
-    e.w->page().title.left = 1.0;
-    e.w->page().title.top = 8.0;
+    LayoutPage &page = e.w->page();
+    page.title.left = 1.0;
+    page.title.top = 8.0;
+    page.mapLeft = 0.578, page.mapTop = 1.007, page.zoom = 0.65;
+    for (int i = 0; i < page.legend.count(); ++i)
+        page.legend[i].left = 1.3, page.legend[i].top = 8.0 + page.rowOffset(i);
     const QPointF overlap(1.25, 8.1), mapOnly(3.0, 3.0);
 
     // Closed without a choice, the pop-up selects nothing; a single item needs no pop-up.
@@ -113,11 +117,12 @@ TEST(PrintMappa, RightClickSelectsTheItemsTabAndDraggingMovesIt)
     QTest::mouseClick(e.w->preview(), Qt::LeftButton, {}, e.pixel(mapOnly));
     EXPECT_EQ(tabs->currentIndex(), TabFrame);
 
-    // Dragging moves what the tab selects.
+    // Dragging moves what the tab selects by the pointer's movement, wherever it was grabbed.
     const double pixel = 1.0 / e.w->preview()->pixelsPerInch();
     tabs->setCurrentIndex(TabMap);
-    e.drag(QPointF(3, 3), QPointF(1.5, 2.0));
-    EXPECT_LE(QLineF(e.w->page().mapLeft, e.w->page().mapTop, 1.5, 2.0).length(), 1.5 * pixel);
+    const QPointF before(page.mapLeft, page.mapTop);
+    e.drag(QPointF(3, 3), QPointF(2.5, 2.0));
+    EXPECT_LE(QLineF(QPointF(page.mapLeft, page.mapTop), before + QPointF(-0.5, -1.0)).length(), 2.5 * pixel);
 }
 
 TEST(PrintMappa, ItemSwitchesEnableTheirControlsAndRefillEmptyTexts)

@@ -45,10 +45,17 @@ void PagePreview::redraw()
 
 PageHit PagePreview::hit(QPointF inches) const
 {
+    PageHit answer;
+    withMeasure([&](DrawingSurface &measure) { answer = hitTest(m_page, inches, measure); });
+    return answer;
+}
+
+void PagePreview::withMeasure(const std::function<void(DrawingSurface &)> &f) const
+{
     QImage scratch(1, 1, QImage::Format_RGB32);
     QPainter painter(&scratch);
     PainterSurface measure(painter, m_ppi, m_origin, m_page.pageSize);
-    return hitTest(m_page, inches, measure);
+    f(measure);
 }
 
 void PagePreview::paintEvent(QPaintEvent *)

@@ -6,6 +6,11 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
+
+namespace qrn {
+class DrawingSurface;
+}
 
 namespace qrn::ui {
 
@@ -26,6 +31,8 @@ public:
     const QImage &image() const { return m_image; }
     // Text sizes in page inches for the hit test, measured as the preview draws them.
     PageHit hit(QPointF inches) const;
+    // Runs f with a surface that measures texts as the preview draws them.
+    void withMeasure(const std::function<void(DrawingSurface &)> &f) const;
 
     QSize sizeHint() const override { return {440, 620}; }
 

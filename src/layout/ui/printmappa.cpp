@@ -277,8 +277,8 @@ void PrintMappa::Form_Load(const MapPageRequest &request)
     for (QLabel *l : {lbl_colore, lblDesc_Colore, lbl_colorBordo, lbl_coloreleggenda})
         setLabelColour(l, Qt::black);
 
-    Slider1->setValue(defaults.zoomPercent);
-    m_page.zoom = Slider1->value() / 100.0;
+    // The zoom at which the map fits the arranged page.
+    Slider1->setValue(qRound(m_page.zoom * 100));
     resize(1000, 720);
     m_page.previewRatio = Picture1->setupPage();
     Redraw();
@@ -295,11 +295,11 @@ void PrintMappa::connectControls()
 
     connect(txt_Titolo, &QLineEdit::textChanged, this, [this](const QString &t) {
         m_page.title.text = t;
-        Redraw();
+        settle();
     });
     connect(txtDesc, &QLineEdit::textChanged, this, [this](const QString &t) {
         m_page.description.text = t;
-        Redraw();
+        settle();
     });
     // Leaving a text box trims it; an empty one switches its item off.
     auto trimOnLeave = [this](QLineEdit *box, QCheckBox *check) {
@@ -315,7 +315,7 @@ void PrintMappa::connectControls()
     auto onText = [this](QComboBox *c, QString *field) {
         connect(c, &QComboBox::currentTextChanged, this, [this, field](const QString &t) {
             *field = t;
-            Redraw();
+            settle();
         });
     };
     onText(cmb_Font, &m_page.title.fontName);
@@ -324,11 +324,11 @@ void PrintMappa::connectControls()
     onText(cmbDesc_DimFont, &m_page.description.fontSize);
     connect(cmb_LFont, &QComboBox::currentTextChanged, this, [this](const QString &t) {
         forLegendEntry(m_page, lst_leggenda->currentRow(), [&t](LegendRow &r) { r.fontName = t; });
-        Redraw();
+        settle();
     });
     connect(cmb_LFontSize, &QComboBox::currentTextChanged, this, [this](const QString &t) {
         forLegendEntry(m_page, lst_leggenda->currentRow(), [&t](LegendRow &r) { r.fontSize = qint16(t.toInt()); });
-        Redraw();
+        settle();
     });
 
     for (QLabel *l : {lbl_colore, lblDesc_Colore, lbl_colorBordo, lbl_coloreleggenda})
@@ -391,6 +391,12 @@ void PrintMappa::Redraw()
     m_items.legend = chk_Leggenda->isChecked();
     m_items.description = chkDesc->isChecked();
     Picture1->redraw();
+}
+
+void PrintMappa::settle()
+{
+    Picture1->withMeasure([this](DrawingSurface &measure) { settleTexts(m_page, measure); });
+    Redraw();
 }
 
 void PrintMappa::applyItemSwitch(QCheckBox *check, QLineEdit *text, const QList<QWidget *> &controls,
@@ -463,6 +469,8 @@ int PrintMappa::popupChoice(const QStringList &names)
 
 void PrintMappa::Picture1_MouseDown(Qt::MouseButton button, QPointF at)
 {
+    if (button == Qt::LeftButton)
+        m_grip = gripItem(m_page, SSTab1->currentIndex(), lst_leggenda->currentRow(), at);
     if (button != Qt::RightButton)
         return;
     clearPopup();
@@ -488,7 +496,7 @@ void PrintMappa::Picture1_MouseMove(Qt::MouseButtons buttons, QPointF at)
     if (!(buttons & Qt::LeftButton))
         return;
     Picture1->setCursor(Qt::CrossCursor);
-    dragItem(m_page, SSTab1->currentIndex(), lst_leggenda->currentRow(), at);
+    Picture1->withMeasure([&](DrawingSurface &measure) { dragItem(m_page, m_grip, at, measure); });
     Picture1->unsetCursor();
     Redraw();
 }

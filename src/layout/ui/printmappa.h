@@ -5,6 +5,7 @@
 // tabs, moves the border with the margin buttons, and prints or saves the page.
 
 #include "layout/layoutpage.h"
+#include "layout/pagegeometry.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -60,6 +61,8 @@ private:
     void chooseColour(QLabel *label);
     void lst_leggenda_DblClick();
     void cmdEditOk_Click();
+    // After a text, font or size change: the texts kept inside the border and apart, redrawn.
+    void settle();
     void clearPopup();
     int popupChoice(const QStringList &names);
 
@@ -70,6 +73,7 @@ private:
     bool m_printAtOnce = false;
     bool m_shownOnce = false;
     int m_editedEntry = -1;
+    DragGrip m_grip; // the item the left button holds, and where it was grabbed
     QString m_selection;
     std::function<int(const QStringList &)> m_chooser;
 
