@@ -21,6 +21,20 @@ QSizeF a4PageInches()
     return QPageSize(QPageSize::A4).size(QPageSize::Inch);
 }
 
+QStringList paperNames()
+{
+    return {QStringLiteral("A4"), QStringLiteral("A3"), QStringLiteral("Letter")};
+}
+
+QSizeF paperInches(Paper paper, bool landscape)
+{
+    const QPageSize::PageSizeId id = paper == Paper::A3       ? QPageSize::A3
+                                     : paper == Paper::Letter ? QPageSize::Letter
+                                                              : QPageSize::A4;
+    const QSizeF portrait = QPageSize(id).size(QPageSize::Inch);
+    return landscape ? portrait.transposed() : portrait;
+}
+
 PageDefaults editorDefaults(QSizeF pageSize)
 {
     PageDefaults d;

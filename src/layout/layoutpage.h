@@ -123,6 +123,11 @@ QString defaultFontEntry(const QStringList &families, const QString &fallback);
 PageDefaults editorDefaults(QSizeF pageSize = QSizeF());
 QSizeF a4PageInches();
 
+// The papers the editor offers, in the order of its list, and their size in inches.
+enum class Paper { A4, A3, Letter };
+QStringList paperNames(); // "A4", "A3", "Letter"
+QSizeF paperInches(Paper paper, bool landscape);
+
 // The page as the editor lays it out when it opens: the items arranged inside the border without
 // overlapping (arrangePage), measured with the fonts of this system.
 LayoutPage makeLayoutPage(const MapPageRequest &request, const PageDefaults &defaults);

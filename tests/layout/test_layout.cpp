@@ -2,6 +2,7 @@
 #include "layout/drawpage.h"
 #include "layout/layoutpage.h"
 #include "layout/pagegeometry.h"
+#include "layout/pagememory.h"
 #include "mappicture.h"
 
 #include <QGuiApplication>
@@ -350,4 +351,53 @@ TEST(Arrangement, LargerTextsStayInsideTheBorderAndClearOfTheLegend)
     const QRectF desc = textBox(page, page.description, m.surface);
     EXPECT_FALSE(desc.intersects(legendBox(page, kAllLegendRows, m.surface)));
     EXPECT_TRUE(QRectF(QPointF(0, 0), page.pageSize).contains(desc));
+}
+
+// The page kept for a map comes back for the same map with the picture handed over now; new
+// classes take new legend rows in the kept rows' place and style.
+TEST(PageMemory, SameMapBringsBackItsPage)
+{
+    PageMemory memory;
+    const MapPageRequest request = test::sampleMapRequest();
+    EXPECT_FALSE(memory.recall(request));
+    LayoutPage page = samplePage();
+    page.title.text = QStringLiteral("Strade");
+    page.legend[0].text = QStringLiteral("Basso");
+    forLegendEntry(page, kAllLegendRows, [](LegendRow &r) { r.fontSize = 11, r.left = 5.0; });
+    PageItems items;
+    items.frame = false;
+    memory.keep(request, page, items);
+
+    std::optional<KeptPage> kept = memory.recall(request);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->page.title.text, QStringLiteral("Strade"));
+    EXPECT_EQ(kept->page.legend[0].text, QStringLiteral("Basso"));
+    EXPECT_FALSE(kept->items.frame);
+    EXPECT_EQ(kept->page.map.size(), request.map.size());
+
+    // Four classes now: the texts and colours of the map, the kept legend's place and style.
+    MapPageRequest reclassed = request;
+    reclassed.legend.push_back({Qt::darkRed, QStringLiteral("Classe 4")});
+    kept = memory.recall(reclassed);
+    ASSERT_TRUE(kept);
+    ASSERT_EQ(kept->page.legend.count(), 4);
+    EXPECT_EQ(kept->page.legend[0].text, QStringLiteral("Classe 1"));
+    EXPECT_EQ(kept->page.legend[3].boxColour, QColor(Qt::darkRed));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(kept->page.legend[i].fontSize, 11) << i;
+        EXPECT_DOUBLE_EQ(kept->page.legend[i].left, 5.0) << i;
+        EXPECT_NEAR(kept->page.legend[i].top - kept->page.legend[0].top, page.rowOffset(i), 1e-9) << i;
+    }
+
+    MapPageRequest other = request;
+    other.variableText = QStringLiteral("altra variabile");
+    EXPECT_FALSE(memory.recall(other));
+}
+
+TEST(Paper, SizesAndOrientation)
+{
+    EXPECT_EQ(paperNames(), QStringList({"A4", "A3", "Letter"}));
+    EXPECT_EQ(paperInches(Paper::A4, false), a4PageInches());
+    EXPECT_NEAR(paperInches(Paper::A3, false).height(), 16.54, 0.01);
+    EXPECT_EQ(paperInches(Paper::Letter, true), QSizeF(11, 8.5));
 }

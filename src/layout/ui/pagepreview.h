@@ -40,6 +40,8 @@ signals:
     void pressed(Qt::MouseButton button, QPointF inches);
     void moved(Qt::MouseButtons buttons, QPointF inches);
     void released(Qt::MouseButton button, QPointF inches);
+    // An arrow key: the direction, one step of the item moved (shorter with Shift), in inches.
+    void nudged(QPointF step);
 
 protected:
     void paintEvent(QPaintEvent *e) override;
@@ -47,6 +49,7 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     LayoutPage &m_page;

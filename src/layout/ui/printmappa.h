@@ -6,6 +6,7 @@
 
 #include "layout/layoutpage.h"
 #include "layout/pagegeometry.h"
+#include "layout/pagememory.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -19,7 +20,9 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 class QTabWidget;
+class QUndoStack;
 
 namespace qrn {
 struct AppContext;
@@ -33,7 +36,11 @@ class PagePreview;
 class PrintMappa : public QWidget {
     Q_OBJECT
 public:
-    PrintMappa(AppContext &ctx, const MapPageRequest &request, MainWindow *main = nullptr);
+    // memory: where the page is kept when the editor closes and found when it opens again for
+    // the same map (none: every opening starts afresh).
+    PrintMappa(AppContext &ctx, const MapPageRequest &request, MainWindow *main = nullptr,
+               PageMemory *memory = nullptr);
+    ~PrintMappa() override;
 
     LayoutPage &page() { return m_page; }
     const PageItems &items() const { return m_items; }
@@ -43,6 +50,10 @@ public:
     void setPopupChooser(std::function<int(const QStringList &)> chooser) { m_chooser = std::move(chooser); }
 
     void Redraw();
+    // The moves and edits, for Ctrl+Z and Ctrl+Y.
+    QUndoStack *undoStack() const { return m_undo; }
+    // Shows state in the preview and in every control (for undo and redo).
+    void applyState(const KeptPage &state);
     void cmdStampa_Click();
     void cmdSalva_Click();
 
@@ -63,6 +74,13 @@ private:
     void cmdEditOk_Click();
     // After a text, font or size change: the texts kept inside the border and apart, redrawn.
     void settle();
+    // The controls from the page, without their signals.
+    void showPage();
+    // Records the change since the last one as a step to undo; changes of one kind in a row
+    // (typing in one box, one drag) make one step.
+    void recordEdit();
+    void choosePaper();
+    void nudge(QPointF step);
     void clearPopup();
     int popupChoice(const QStringList &names);
 
@@ -74,6 +92,13 @@ private:
     bool m_shownOnce = false;
     int m_editedEntry = -1;
     DragGrip m_grip; // the item the left button holds, and where it was grabbed
+    PageMemory *m_memory = nullptr;
+    MapPageRequest m_request;
+    QUndoStack *m_undo = nullptr;
+    KeptPage m_recorded; // the page as of the last step recorded
+    const QObject *m_lastSource = nullptr; // what made the last step, to join steps of one kind
+    int m_stepId = 0;
+    bool m_applying = false;
     QString m_selection;
     std::function<int(const QStringList &)> m_chooser;
 
@@ -100,10 +125,13 @@ public:
     QPushButton *cmd_marsinmen, *cmd_marsinpiu, *cmd_mardesmen, *cmd_mardespiu;
     QMenu *mnu_sel;
     QPushButton *cmdSalva, *cmdStampa, *cmdHelp, *cmd_close;
+    QComboBox *cmbCarta, *cmbOrientamento;
+    QSpinBox *spnRisoluzione;
 };
 
 // Opens the editor on a map as a child window of the main window: the map window's "Salva..."
 // and "Salva e Stampa" commands come here.
+// The pages are kept in the main window, for as long as the program runs.
 PrintMappa *openPrintMappa(MainWindow &main, const MapPageRequest &request);
 
 } // namespace qrn::ui
