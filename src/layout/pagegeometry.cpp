@@ -244,8 +244,23 @@ void settleTexts(LayoutPage &page, DrawingSurface &measure)
     if (page.title.left < borderRight && page.title.left + titleWidth > borderRight)
         page.title.left = std::max(borderLeft, borderRight - titleWidth);
 
-    // The description clear of the legend.
     const QRectF legend = legendBox(page, kAllLegendRows, measure);
+
+    // A title grown onto the map pushes the map down, smaller when it would reach the legend.
+    const QRectF title = textBox(page, page.title, measure);
+    if (!title.isEmpty() && title.intersects(mapBox(page))) {
+        page.mapTop = title.bottom() + kItemGap;
+        const QRectF map = mapBox(page);
+        if (!legend.isEmpty() && map.intersects(legend) && page.mapHeight > 0) {
+            const double room = legend.top() - kItemGap - page.mapTop;
+            const double zoom = std::max(0.1, std::floor(room / page.mapHeight * 100.0 + 1e-9) / 100.0);
+            // Shrunk about its centre line, as the page was arranged.
+            page.mapLeft += page.mapWidth * (page.zoom - zoom) / 2.0;
+            page.zoom = zoom;
+        }
+    }
+
+    // The description clear of the legend.
     const QRectF desc = textBox(page, page.description, measure);
     if (!legend.isEmpty() && !desc.isEmpty() && legend.intersects(desc)) {
         if (legend.bottom() + kItemGap + desc.height() <= page.pageSize.height())

@@ -52,7 +52,8 @@ DragGrip gripItem(const LayoutPage &page, int tab, int legendEntry, QPointF at);
 void dragItem(LayoutPage &page, const DragGrip &grip, QPointF at, DrawingSurface &measure);
 
 // After a text, font or size changed: a title that would run past the border moves left (as far
-// as the border's inner edge; longer titles wrap), a description that now overlaps the legend
+// as the border's inner edge; longer titles wrap), a title grown onto the map pushes the map
+// down (smaller, when it would reach the legend), a description that now overlaps the legend
 // moves below it (above it when there is no room below), and every item stays on the paper.
 void settleTexts(LayoutPage &page, DrawingSurface &measure);
 

@@ -343,6 +343,8 @@ TEST(Arrangement, LargerTextsStayInsideTheBorderAndClearOfTheLegend)
     settleTexts(page, m.surface);
     EXPECT_GT(textLines(page, page.title, m.surface).size(), 1);
     EXPECT_TRUE(innerBorder(page).contains(textBox(page, page.title, m.surface)));
+    // Its second line pushed the map down, and the map stays clear of the legend.
+    expectTidy(page, m.surface, "wrapped title");
 
     // A description grown onto the legend moves below it, and stays on the paper.
     page.description.fontSize = QStringLiteral("10");

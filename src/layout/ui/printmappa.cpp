@@ -600,6 +600,10 @@ void PrintMappa::nudge(QPointF step)
 void PrintMappa::settle()
 {
     Picture1->withMeasure([this](DrawingSurface &measure) { settleTexts(m_page, measure); });
+    {
+        const QSignalBlocker quiet(Slider1); // the map may have been made smaller
+        Slider1->setValue(qRound(m_page.zoom * 100));
+    }
     Redraw();
 }
 
