@@ -1,8 +1,10 @@
 #pragma once
 // PrintMappa: the layout editor of the map page. It composes one page from what the map window
 // hands over (the map picture, the variable text, the legend rows): the user places the items
-// by dragging in the preview, picks one with a right-click or from its tab, styles them from the
-// tabs, moves the border with the margin buttons, and prints or saves the page.
+// by dragging in the preview (or with the arrow keys), picks one with a right-click or from its
+// tab, styles them from the tabs, moves the border with the margin buttons, chooses the paper,
+// and prints or saves the page. Every change is a step of its undo stack (Ctrl+Z, Ctrl+Y); the
+// page is kept when the editor closes and comes back when it opens again for the same map.
 
 #include "layout/layoutpage.h"
 #include "layout/pagegeometry.h"
