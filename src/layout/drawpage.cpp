@@ -2,22 +2,28 @@
 
 #include "layout/drawingsurface.h"
 #include "layout/layoutpage.h"
+#include "layout/pagegeometry.h"
 
 namespace qrn {
 
 namespace {
 
-void drawText(DrawingSurface &s, const PageText &t, double factor)
+// A text on the lines that fit inside the border, one below the other.
+void drawText(DrawingSurface &s, const LayoutPage &page, const PageText &t, double factor)
 {
+    const QStringList lines = textLines(page, t, s);
     s.setFontName(t.fontName);
-    s.setCurrentXY(t.left, t.top);
     // A size that is not a number leaves the surface's previous size.
     bool ok = false;
     const double size = t.fontSize.toDouble(&ok);
     if (ok)
         s.setFontSize(size * factor);
     s.setTextColor(t.colour);
-    s.printText(t.text);
+    const double pitch = s.textHeight(t.text);
+    for (int i = 0; i < lines.size(); ++i) {
+        s.setCurrentXY(t.left, t.top + i * pitch);
+        s.printText(lines[i]);
+    }
 }
 
 } // namespace
@@ -35,7 +41,7 @@ void DrawPage(DrawingSurface &surface, const LayoutPage &page, const PageItems &
         surface.drawRect({f.left, f.top}, {f.right, f.bottom}, f.colour, false);
     }
     if (items.title)
-        drawText(surface, page.title, factor);
+        drawText(surface, page, page.title, factor);
     if (items.legend) {
         for (int i = 0; i < page.legend.count(); ++i) {
             const LegendRow &row = page.legend[i];
@@ -52,7 +58,7 @@ void DrawPage(DrawingSurface &surface, const LayoutPage &page, const PageItems &
         }
     }
     if (items.description)
-        drawText(surface, page.description, factor);
+        drawText(surface, page, page.description, factor);
 }
 
 } // namespace qrn

@@ -1,10 +1,13 @@
 #include "layout/layoutpage.h"
 
 #include "layout/drawingsurface.h"
+#include "layout/pagegeometry.h"
 
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QImage>
 #include <QPageSize>
+#include <QPainter>
 
 namespace qrn {
 
@@ -16,6 +19,20 @@ QString defaultFontEntry(const QStringList &families, const QString &fallback)
 QSizeF a4PageInches()
 {
     return QPageSize(QPageSize::A4).size(QPageSize::Inch);
+}
+
+QStringList paperNames()
+{
+    return {QStringLiteral("A4"), QStringLiteral("A3"), QStringLiteral("Letter")};
+}
+
+QSizeF paperInches(Paper paper, bool landscape)
+{
+    const QPageSize::PageSizeId id = paper == Paper::A3       ? QPageSize::A3
+                                     : paper == Paper::Letter ? QPageSize::Letter
+                                                              : QPageSize::A4;
+    const QSizeF portrait = QPageSize(id).size(QPageSize::Inch);
+    return landscape ? portrait.transposed() : portrait;
 }
 
 PageDefaults editorDefaults(QSizeF pageSize)
@@ -53,6 +70,12 @@ LayoutPage makeLayoutPage(const MapPageRequest &request, const PageDefaults &def
     }
     page.frame = {0.5, page.pageSize.height() - 0.5, page.pageSize.width() - 0.5, 0.5, Qt::black};
     page.zoom = defaults.zoomPercent / 100.0;
+    // Measured as a 300 dpi device draws; text sizes in inches hardly depend on the resolution.
+    QImage scratch(1, 1, QImage::Format_RGB32);
+    scratch.setDotsPerMeterX(11811), scratch.setDotsPerMeterY(11811);
+    QPainter painter(&scratch);
+    PainterSurface measure(painter, 300, QPointF(), page.pageSize);
+    arrangePage(page, measure);
     return page;
 }
 
@@ -63,39 +86,6 @@ double PageSetup(const QSizeF &previewInches, const QSizeF &pageInches)
     const double ratioH = previewInches.height() / pageInches.height();
     const double ratioW = previewInches.width() / pageInches.width();
     return ratioH < ratioW ? ratioH : ratioW;
-}
-
-void dragItem(LayoutPage &page, int tab, int legendEntry, QPointF at)
-{
-    switch (tab) {
-    case TabTitle:
-        page.title.left = at.x();
-        page.title.top = at.y();
-        break;
-    case TabMap:
-        page.mapLeft = at.x();
-        page.mapTop = at.y();
-        break;
-    case TabLegend:
-        if (legendEntry == kAllLegendRows) {
-            for (int i = 0; i < page.legend.count(); ++i) {
-                page.legend[i].left = at.x();
-                page.legend[i].top = at.y() + page.rowOffset(i);
-            }
-        } else {
-            forLegendEntry(page, legendEntry, [at](LegendRow &row) {
-                row.left = at.x();
-                row.top = at.y();
-            });
-        }
-        break;
-    case TabDescription:
-        page.description.left = at.x();
-        page.description.top = at.y();
-        break;
-    default:
-        break;
-    }
 }
 
 PageHit hitTest(const LayoutPage &page, QPointF at, DrawingSurface &measure)
@@ -114,10 +104,8 @@ PageHit hitTest(const LayoutPage &page, QPointF at, DrawingSurface &measure)
             break;
         }
     }
-    measure.setFontName(page.title.fontName);
-    measure.setFontSize(page.title.fontSize.toDouble());
-    const double w = measure.textWidth(page.title.text), h = measure.textHeight(page.title.text);
-    if (page.title.left < x && x < page.title.left + w && page.title.top < y && y < page.title.top + h)
+    const QRectF title = textBox(page, page.title, measure);
+    if (title.left() < x && x < title.right() && title.top() < y && y < title.bottom())
         hit.names << QStringLiteral("Titolo");
     if (page.mapLeft < x && x < page.mapLeft + page.mapWidth * page.zoom && page.mapTop < y
         && y < page.mapTop + page.mapHeight * page.zoom)

@@ -125,7 +125,13 @@ QString defaultFontEntry(const QStringList &families, const QString &fallback);
 PageDefaults editorDefaults(QSizeF pageSize = QSizeF());
 QSizeF a4PageInches();
 
-// The page as the editor lays it out when it opens.
+// The papers the editor offers, in the order of its list, and their size in inches.
+enum class Paper { A4, A3, Letter };
+QStringList paperNames(); // "A4", "A3", "Letter"
+QSizeF paperInches(Paper paper, bool landscape);
+
+// The page as the editor lays it out when it opens: the items arranged inside the border without
+// overlapping (arrangePage), measured with the fonts of this system.
 LayoutPage makeLayoutPage(const MapPageRequest &request, const PageDefaults &defaults);
 
 // Preview length per page inch for a preview of that size showing the whole page.
@@ -145,10 +151,6 @@ template <class F> void forLegendEntry(LayoutPage &page, int entry, F &&f)
         f(page.legend[entry - 1]);
     }
 }
-
-// Moves what the tab selects to the pointer: the whole legend as a block (keeping its spacing)
-// for entry 0, one row for entry k.
-void dragItem(LayoutPage &page, int tab, int legendEntry, QPointF at);
 
 // Names under a right-click, in the order "Leggenda", "Titolo", "Mappa" (edges excluded), and
 // the legend row that was hit (-1 for none). measure supplies the text sizes.

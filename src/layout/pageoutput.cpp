@@ -160,7 +160,7 @@ bool PrintPage(LayoutPage &page, const PageItems &items, QPagedPaintDevice &devi
 }
 
 WriteResult writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name,
-                          double bitmapPixelsPerInch)
+                          double rasterPixelsPerInch)
 {
     if (pages.empty() || name.isEmpty())
         return WriteResult::failed(QStringLiteral("Nessuna pagina da scrivere."));
@@ -171,21 +171,26 @@ WriteResult writePageFile(const std::vector<LayoutPage> &pages, const PageItems 
     case PageFormat::Svg:
         return writeWholeFile(name, [&](QIODevice &out, QString &) { return writeSvg(page, items, out); });
     case PageFormat::Png:
-        return writeImage(renderPageImage(page, items, kPngPixelsPerInch), name, "PNG");
+        return writeImage(renderPageImage(page, items, rasterPixelsPerInch), name, "PNG");
     case PageFormat::Jpeg:
-        return writeJpeg(page, items, bitmapPixelsPerInch, name);
+        return writeJpeg(page, items, rasterPixelsPerInch, name);
     case PageFormat::Bmp:
-        return writeImage(renderPageImage(page, items, bitmapPixelsPerInch), name, "BMP");
+        return writeImage(renderPageImage(page, items, rasterPixelsPerInch), name, "BMP");
     }
     return WriteResult::failed(notWrittenText(name));
 }
 
-WriteResult SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double bitmapPixelsPerInch)
+WriteResult SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double rasterPixelsPerInch)
 {
-    const WriteResult written = writePageFile({page}, items, name, bitmapPixelsPerInch);
+    const WriteResult written = writePageFile({page}, items, name, rasterPixelsPerInch);
+    QString what = QStringLiteral("Immagine %1 %2salvata correttamente.");
+    if (pageFormatForName(name) == PageFormat::Pdf)
+        what = QStringLiteral("Documento PDF %1 %2salvato correttamente.");
+    else if (pageFormatForName(name) == PageFormat::Svg)
+        what = QStringLiteral("Disegno SVG %1 %2salvato correttamente.");
     if (written)
-        return WriteResult::done(QStringLiteral("Immagine %1 salvata correttamente.").arg(name));
-    return WriteResult::failed(QStringLiteral("Immagine %1 non salvata correttamente.").arg(name),
+        return WriteResult::done(what.arg(name, QString()));
+    return WriteResult::failed(what.arg(name, QStringLiteral("non ")),
                                written.message
                                    + (written.detail.isEmpty() ? QString() : QStringLiteral(" ") + written.detail));
 }
@@ -223,12 +228,12 @@ std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const Pa
         laid.push_back(std::move(page));
     }
     if (pageFormatForName(name) == PageFormat::Pdf) {
-        files.push_back({name, 0, int(laid.size()), writePageFile(laid, PageItems(), name, kScreenPixelsPerInch)});
+        files.push_back({name, 0, int(laid.size()), writePageFile(laid, PageItems(), name, kDefaultRasterPixelsPerInch)});
         return files;
     }
     for (size_t i = 0; i < laid.size(); ++i) {
         const QString file = pages[i].year.isEmpty() ? name : yearFileName(name, pages[i].year);
-        files.push_back({file, int(i), 1, writePageFile({laid[i]}, PageItems(), file, kScreenPixelsPerInch)});
+        files.push_back({file, int(i), 1, writePageFile({laid[i]}, PageItems(), file, kDefaultRasterPixelsPerInch)});
         if (!files.back().result)
             break;
     }

@@ -1,6 +1,6 @@
 #pragma once
-// The ways a page leaves the program: the printer (any paged device), and the page files: BMP
-// and JPEG at the preview's resolution, PDF and SVG as vector drawings, PNG at 300 dpi.
+// The ways a page leaves the program: the printer (any paged device), and the page files: BMP,
+// JPEG and PNG at the resolution chosen (300 dpi unless told), PDF and SVG as vector drawings.
 
 #include "layout/layoutpage.h"
 #include "shell/filewrite.h"
@@ -22,7 +22,10 @@ QString pageSaveFilter();
 // JPEG and anything else a bitmap (so "x.jpeg" is a bitmap named x.jpeg).
 PageFormat pageFormatForName(const QString &name);
 
-inline constexpr double kPngPixelsPerInch = 300;
+// The resolution of the raster files (BMP, JPEG, PNG) unless the user chooses another.
+inline constexpr double kDefaultRasterPixelsPerInch = 300;
+inline constexpr int kMinRasterPixelsPerInch = 72;
+inline constexpr int kMaxRasterPixelsPerInch = 1200;
 inline constexpr int kJpegQuality = 90;
 // The pixels per inch of a bitmap made without a preview (one screen pixel per 1/96 inch).
 inline constexpr double kScreenPixelsPerInch = 96;
@@ -40,14 +43,17 @@ bool PrintPage(LayoutPage &page, const PageItems &items, QPagedPaintDevice &devi
 
 // Writes a file of one of the formats, whole or not at all (an earlier file of that name stays
 // as it was on failure); pages after the first go on further PDF pages (other formats take the
-// first). bitmapPixelsPerInch is the resolution of BMP and JPEG, written into the file as well.
+// first). rasterPixelsPerInch is the resolution of BMP, JPEG and PNG, written into the file as well.
 WriteResult writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name,
-                          double bitmapPixelsPerInch);
+                          double rasterPixelsPerInch);
 
-// The editor's save: writes the page under name; the message, for the editor to show, is
-// "Immagine <name> salvata correttamente." or "Immagine <name> non salvata correttamente." (the
-// reason and the system's words then in the detail, for the log).
-WriteResult SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double bitmapPixelsPerInch);
+// The editor's save: writes the page under name; the message, for the editor to show, names
+// what was written: "Immagine <name> salvata correttamente." for BMP, JPEG and PNG, "Documento
+// PDF <name> salvato correttamente.", "Disegno SVG <name> salvato correttamente.", and "... non
+// salvata/salvato correttamente." on failure (the reason and the system's words then in the
+// detail, for the log).
+WriteResult SavePage(const LayoutPage &page, const PageItems &items, const QString &name,
+                     double rasterPixelsPerInch = kDefaultRasterPixelsPerInch);
 
 // The page of a map as the editor lays it out when it opens, with this title, written to a file
 // without any window (for the command line).

@@ -1,6 +1,8 @@
 #include "layout/drawingsurface.h"
 #include "layout/drawpage.h"
 #include "layout/layoutpage.h"
+#include "layout/pagegeometry.h"
+#include "layout/pagememory.h"
 #include "mappicture.h"
 
 #include <QGuiApplication>
@@ -89,14 +91,15 @@ TEST(DrawPage, LegendRowSquareLeftOfItsTextRight)
     PageItems legendOnly {false, false, false, true, false};
     DrawPage(s, page, legendOnly);
     ASSERT_EQ(s.texts.size(), 3u);
-    EXPECT_EQ(s.texts[0], std::pair(QPointF(1.5, 8.0), QStringLiteral("Classe 1")));
+    const QPointF row0(page.legend[0].left, page.legend[0].top);
+    EXPECT_EQ(s.texts[0], std::pair(row0 + QPointF(0.2, 0), QStringLiteral("Classe 1")));
     ASSERT_EQ(s.rects.size(), 6u);
     const auto &fill = s.rects[0], &outline = s.rects[1];
     EXPECT_TRUE(fill.filled && !outline.filled);
     EXPECT_EQ(fill.colour, page.legend[0].boxColour);
     EXPECT_EQ(outline.colour, QColor(Qt::black));
-    EXPECT_EQ(QRectF(fill.a, fill.b).normalized(), QRectF(1.0, 8.0, 0.3, 0.3));
-    EXPECT_EQ(QRectF(outline.a, outline.b).normalized(), QRectF(1.0, 8.0, 0.3, 0.3));
+    EXPECT_EQ(QRectF(fill.a, fill.b).normalized(), QRectF(row0 - QPointF(0.3, 0), QSizeF(0.3, 0.3)));
+    EXPECT_EQ(QRectF(outline.a, outline.b).normalized(), QRectF(row0 - QPointF(0.3, 0), QSizeF(0.3, 0.3)));
 }
 
 TEST(DrawPage, SwitchesDecideWhatIsDrawn)
@@ -109,7 +112,9 @@ TEST(DrawPage, SwitchesDecideWhatIsDrawn)
     const Case cases[] = {{{false, false, false, false, false}, {}},
                           {{true, false, false, false, false}, {"picture"}},
                           {{false, true, false, false, false}, {"rect"}},
-                          {{false, false, true, false, false}, {"font", "xy", "size", "colour", "print"}}};
+                          // the title: measured for its lines, then drawn
+                          {{false, false, true, false, false},
+                           {"font", "size", "font", "size", "colour", "xy", "print"}}};
     for (const Case &c : cases) {
         RecordingSurface s;
         DrawPage(s, page, c.items);
@@ -127,33 +132,43 @@ TEST(DrawPage, OutputFactorScalesMapAndFontsNotPositions)
     EXPECT_NEAR(one.pictureDest.width(), page.mapWidth * page.zoom, 1e-9);
     EXPECT_NEAR(two.pictureDest.width(), 2 * one.pictureDest.width(), 1e-9);
     EXPECT_EQ(two.pictureDest.topLeft(), one.pictureDest.topLeft());
-    EXPECT_DOUBLE_EQ(two.fontSizes.front(), 2 * one.fontSizes.front());
+    // The title's size as drawn, after its measure.
+    EXPECT_DOUBLE_EQ(two.fontSizes.at(1), 2 * one.fontSizes.at(1));
     EXPECT_EQ(two.texts.front().first, one.texts.front().first);
 }
 
-TEST(EditorOps, DragMovesWhatTheTabSelectsAndLegendEntryZeroIsEveryRow)
+TEST(EditorOps, DragKeepsTheGrabOffsetAndLegendEntryZeroIsEveryRow)
 {
-    const QPointF at(2.0, 3.0);
     LayoutPage page = samplePage();
-    for (auto [tab, x, y] : {std::tuple {TabTitle, &page.title.left, &page.title.top},
-                             {TabMap, &page.mapLeft, &page.mapTop},
-                             {TabDescription, &page.description.left, &page.description.top}}) {
-        dragItem(page, tab, 0, at);
-        EXPECT_EQ(QPointF(*x, *y), at) << tab;
+    RecordingSurface measure;
+    // Grabbed anywhere inside, the item moves by the pointer's movement: a vertical drag is a
+    // vertical move.
+    for (int tab : {TabTitle, TabMap, TabDescription}) {
+        const QRectF before = itemBox(page, tab, 0, measure);
+        const QPointF grab = before.center(), to = grab + QPointF(0, -0.4);
+        const DragGrip grip = gripItem(page, tab, 0, grab);
+        dragItem(page, grip, grab + QPointF(0.1, -0.1), measure); // a move on the way
+        dragItem(page, grip, to, measure);
+        const QRectF after = itemBox(page, tab, 0, measure);
+        EXPECT_NEAR(after.left(), before.left(), 1e-9) << tab;
+        EXPECT_NEAR(after.top(), before.top() - 0.4, 1e-9) << tab;
     }
+    // The border is not dragged.
+    const PageFrame frame = page.frame;
+    dragItem(page, gripItem(page, TabFrame, 0, QPointF(1, 1)), QPointF(7, 7), measure);
+    EXPECT_EQ(QPointF(page.frame.left, page.frame.top), QPointF(frame.left, frame.top));
 
-    const PageFrame before = page.frame;
-    dragItem(page, TabFrame, 0, QPointF(7, 7));
-    EXPECT_EQ(QPointF(page.frame.left, page.frame.top), QPointF(before.left, before.top));
-
-    // Entry 0 moves the whole legend keeping its spacing; entry k moves row k - 1 alone.
-    dragItem(page, TabLegend, kAllLegendRows, at);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_NEAR(page.legend[i].top, 3.0 + i / 3.0, 1e-9);
-    dragItem(page, TabLegend, 2, QPointF(5, 6));
-    EXPECT_EQ(QPointF(page.legend[1].left, page.legend[1].top), QPointF(5, 6));
-    EXPECT_EQ(QPointF(page.legend[0].left, page.legend[0].top), at);
-    EXPECT_NEAR(page.legend[2].top, 3.0 + 2 / 3.0, 1e-9);
+    // Entry 0 moves the whole legend as a block; entry k moves row k - 1 alone.
+    const double pitch = page.legend[1].top - page.legend[0].top;
+    const QPointF row0(page.legend[0].left, page.legend[0].top);
+    dragItem(page, gripItem(page, TabLegend, kAllLegendRows, row0 + QPointF(0.5, 0.1)),
+             row0 + QPointF(0.5 + 1.0, 0.1 - 2.0), measure);
+    EXPECT_EQ(QPointF(page.legend[0].left, page.legend[0].top), row0 + QPointF(1.0, -2.0));
+    EXPECT_NEAR(page.legend[1].top - page.legend[0].top, pitch, 1e-9);
+    const QPointF row1(page.legend[1].left, page.legend[1].top), row2(page.legend[2].left, page.legend[2].top);
+    dragItem(page, gripItem(page, TabLegend, 2, row1), row1 + QPointF(0.5, 0.5), measure);
+    EXPECT_EQ(QPointF(page.legend[1].left, page.legend[1].top), row1 + QPointF(0.5, 0.5));
+    EXPECT_EQ(QPointF(page.legend[2].left, page.legend[2].top), row2);
 
     // Entry 0 of the legend is every row.
     forLegendEntry(page, kAllLegendRows, [](LegendRow &r) { r.fontSize = 12; });
@@ -163,6 +178,23 @@ TEST(EditorOps, DragMovesWhatTheTabSelectsAndLegendEntryZeroIsEveryRow)
               std::vector<int>({12, 12, 20}));
 }
 
+// However far the pointer goes, every item stays whole on the paper.
+TEST(EditorOps, DraggedItemsStayOnThePaper)
+{
+    LayoutPage page = samplePage();
+    RecordingSurface measure;
+    const QRectF paper(QPointF(0, 0), page.pageSize);
+    for (int tab : {TabTitle, TabMap, TabLegend, TabDescription}) {
+        for (QPointF far : {QPointF(-20, -20), QPointF(30, 40), QPointF(-5, 50), QPointF(40, 2)}) {
+            const QPointF grab = itemBox(page, tab, 0, measure).center();
+            dragItem(page, gripItem(page, tab, 0, grab), far, measure);
+            const QRectF box = itemBox(page, tab, 0, measure);
+            EXPECT_TRUE(paper.adjusted(-1e-9, -1e-9, 1e-9, 1e-9).contains(box))
+                << tab << " at " << far.x() << "," << far.y();
+        }
+    }
+}
+
 TEST(EditorOps, HitTestNamesTheItemsUnderThePointerEdgesExcluded)
 {
     LayoutPage page = samplePage();
@@ -170,6 +202,9 @@ TEST(EditorOps, HitTestNamesTheItemsUnderThePointerEdgesExcluded)
     // from (0.578, 1.007), 6.5 x 7.8; legend rows at left 1.3 from top 8.0.
     page.title.top = 8.0;
     page.title.left = 1.0;
+    page.mapLeft = 0.578, page.mapTop = 1.007, page.zoom = 0.65;
+    for (int i = 0; i < page.legend.count(); ++i)
+        page.legend[i].left = 1.3, page.legend[i].top = 8.0 + page.rowOffset(i);
     struct Case {
         QPointF at;
         QStringList names;
@@ -219,4 +254,152 @@ TEST(PictureScale, MapKeepsItsPlaceAndSizeAtEveryDeviceResolution)
         EXPECT_NEAR(x1, 229, 1) << dpi << " dpi";
         EXPECT_EQ(device.pixelColor(60, 60), QColor(200, 220, 240)) << dpi << " dpi";
     }
+}
+
+namespace {
+
+// Text sizes as the page draws them, with the fonts of this system.
+struct FontMeasure {
+    QImage image {1, 1, QImage::Format_RGB32};
+    QPainter painter {&image};
+    PainterSurface surface {painter, 300, QPointF(), a4PageInches()};
+};
+
+QRectF innerBorder(const LayoutPage &page)
+{
+    return QRectF(QPointF(page.frame.left, page.frame.top), QPointF(page.frame.right, page.frame.bottom))
+        .adjusted(kItemGap - 1e-9, kItemGap - 1e-9, 1e-9 - kItemGap, 1e-9 - kItemGap);
+}
+
+// The four items lie inside the border and none overlaps another.
+void expectTidy(const LayoutPage &page, DrawingSurface &measure, const std::string &what)
+{
+    const int tabs[] = {TabTitle, TabMap, TabLegend, TabDescription};
+    for (int a : tabs) {
+        const QRectF box = itemBox(page, a, kAllLegendRows, measure);
+        EXPECT_TRUE(innerBorder(page).contains(box)) << what << ": item " << a;
+        for (int b : tabs) {
+            if (a < b) {
+                EXPECT_FALSE(box.intersects(itemBox(page, b, kAllLegendRows, measure)))
+                    << what << ": items " << a << " and " << b;
+            }
+        }
+    }
+}
+
+} // namespace
+
+TEST(Arrangement, OpeningPageStacksTheItemsInsideTheBorder)
+{
+    FontMeasure m;
+    PageDefaults d;
+    d.pageSize = a4PageInches();
+    d.titleFont = d.legendFont = d.descriptionFont = QStringLiteral("DejaVu Sans");
+    struct Case {
+        std::string what;
+        QSizeF mapSize;
+        int rows;
+    };
+    for (const Case &c : {Case {"tall map", {10, 12}, 3}, Case {"wide map", {10, 5}, 3},
+                          Case {"very tall map", {10, 25}, 3}, Case {"eight classes", {10, 12}, 8}}) {
+        MapPageRequest request = test::sampleMapRequest();
+        request.mapSize = c.mapSize;
+        while (int(request.legend.size()) < c.rows)
+            request.legend.push_back({Qt::gray, QStringLiteral("Da 1.000,00 a 2.000,00")});
+        const LayoutPage page = makeLayoutPage(request, d);
+        expectTidy(page, m.surface, c.what);
+        // The largest whole-percent zoom: one percent more would not fit beside or above.
+        EXPECT_NEAR(page.zoom * 100, std::round(page.zoom * 100), 1e-9) << c.what;
+        LayoutPage bigger = page;
+        bigger.zoom += 0.011;
+        bigger.mapLeft = page.frame.left + kItemGap;
+        const QRectF map = mapBox(bigger);
+        EXPECT_TRUE(map.right() > innerBorder(page).right()
+                    || map.bottom() > legendBox(page, kAllLegendRows, m.surface).top() - kItemGap)
+            << c.what;
+    }
+
+    // Another paper is arranged anew, the border as far from the edges as before.
+    LayoutPage page = makeLayoutPage(test::sampleMapRequest(), d);
+    const QSizeF landscapeA3(16.54, 11.69);
+    changePaper(page, landscapeA3, m.surface);
+    EXPECT_EQ(page.pageSize, landscapeA3);
+    EXPECT_NEAR(page.frame.right, landscapeA3.width() - 0.5, 1e-9);
+    EXPECT_NEAR(page.frame.bottom, landscapeA3.height() - 0.5, 1e-9);
+    expectTidy(page, m.surface, "A3 landscape");
+}
+
+TEST(Arrangement, LargerTextsStayInsideTheBorderAndClearOfTheLegend)
+{
+    FontMeasure m;
+    LayoutPage page = samplePage();
+    // A 24 pt title moves left to end inside the border; one longer than the border wraps.
+    page.title.fontSize = QStringLiteral("24");
+    page.title.text = QStringLiteral("Rete stradale delle province");
+    settleTexts(page, m.surface);
+    EXPECT_LE(textBox(page, page.title, m.surface).right(), page.frame.right - kItemGap + 1e-9);
+    EXPECT_EQ(textLines(page, page.title, m.surface).size(), 1);
+    page.title.text = QStringLiteral("Lunghezza della rete stradale per provincia, in chilometri, nel 2005");
+    settleTexts(page, m.surface);
+    EXPECT_GT(textLines(page, page.title, m.surface).size(), 1);
+    EXPECT_TRUE(innerBorder(page).contains(textBox(page, page.title, m.surface)));
+    // Its second line pushed the map down, and the map stays clear of the legend.
+    expectTidy(page, m.surface, "wrapped title");
+
+    // A description grown onto the legend moves below it, and stays on the paper.
+    page.description.fontSize = QStringLiteral("10");
+    page.description.top = page.legend[1].top;
+    settleTexts(page, m.surface);
+    const QRectF desc = textBox(page, page.description, m.surface);
+    EXPECT_FALSE(desc.intersects(legendBox(page, kAllLegendRows, m.surface)));
+    EXPECT_TRUE(QRectF(QPointF(0, 0), page.pageSize).contains(desc));
+}
+
+// The page kept for a map comes back for the same map with the picture handed over now; new
+// classes take new legend rows in the kept rows' place and style.
+TEST(PageMemory, SameMapBringsBackItsPage)
+{
+    PageMemory memory;
+    const MapPageRequest request = test::sampleMapRequest();
+    EXPECT_FALSE(memory.recall(request));
+    LayoutPage page = samplePage();
+    page.title.text = QStringLiteral("Strade");
+    page.legend[0].text = QStringLiteral("Basso");
+    forLegendEntry(page, kAllLegendRows, [](LegendRow &r) { r.fontSize = 11, r.left = 5.0; });
+    PageItems items;
+    items.frame = false;
+    memory.keep(request, page, items);
+
+    std::optional<KeptPage> kept = memory.recall(request);
+    ASSERT_TRUE(kept);
+    EXPECT_EQ(kept->page.title.text, QStringLiteral("Strade"));
+    EXPECT_EQ(kept->page.legend[0].text, QStringLiteral("Basso"));
+    EXPECT_FALSE(kept->items.frame);
+    EXPECT_EQ(kept->page.map.size(), request.map.size());
+
+    // Four classes now: the texts and colours of the map, the kept legend's place and style.
+    MapPageRequest reclassed = request;
+    reclassed.legend.push_back({Qt::darkRed, QStringLiteral("Classe 4")});
+    kept = memory.recall(reclassed);
+    ASSERT_TRUE(kept);
+    ASSERT_EQ(kept->page.legend.count(), 4);
+    EXPECT_EQ(kept->page.legend[0].text, QStringLiteral("Classe 1"));
+    EXPECT_EQ(kept->page.legend[3].boxColour, QColor(Qt::darkRed));
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(kept->page.legend[i].fontSize, 11) << i;
+        EXPECT_DOUBLE_EQ(kept->page.legend[i].left, 5.0) << i;
+        EXPECT_NEAR(kept->page.legend[i].top - kept->page.legend[0].top, page.rowOffset(i), 1e-9) << i;
+    }
+
+    MapPageRequest other = request;
+    other.variableText = QStringLiteral("altra variabile");
+    EXPECT_FALSE(memory.recall(other));
+}
+
+TEST(Paper, SizesAndOrientation)
+{
+    EXPECT_EQ(paperNames(), QStringList({"A4", "A3", "Letter"}));
+    EXPECT_EQ(paperInches(Paper::A4, false), a4PageInches());
+    EXPECT_NEAR(paperInches(Paper::A3, false).height(), 16.54, 0.01);
+    EXPECT_EQ(paperInches(Paper::Letter, true), QSizeF(11, 8.5));
 }

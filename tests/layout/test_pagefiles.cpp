@@ -1,4 +1,5 @@
 #include "layout/pageoutput.h"
+#include "layout/pagegeometry.h"
 #include "mappicture.h"
 #include "shell/prompt.h"
 
@@ -234,8 +235,8 @@ TEST(PageFiles, SaveWritesBitmapOrJpegAndSaysSo)
     const QImage preview = renderPageImage(page, PageItems(), ppi);
     ASSERT_EQ(jpeg.size(), preview.size());
     EXPECT_NEAR(jpeg.dotsPerMeterX() * 0.0254, ppi, 0.5);
-    for (QPoint p :
-         {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), QPoint(60, 120), QPoint(250, 350)})
+    const QPoint mapCentre = (mapBox(page).center() * ppi).toPoint();
+    for (QPoint p : {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), mapCentre})
         EXPECT_TRUE(near(jpeg.pixelColor(p), preview.pixelColor(p), 16)) << p.x() << "," << p.y();
 }
 
@@ -257,7 +258,10 @@ TEST(PageFiles, FailedSaveIsReported)
         const QString path = dir.filePath(QString::fromLatin1(name));
         const WriteResult saved = SavePage(samplePage(), PageItems(), path, 40);
         EXPECT_FALSE(saved) << name;
-        EXPECT_EQ(saved.message, QStringLiteral("Immagine %1 non salvata correttamente.").arg(path));
+        const QString what = path.endsWith(QLatin1String(".pdf"))   ? QStringLiteral("Documento PDF %1 non salvato")
+                             : path.endsWith(QLatin1String(".svg")) ? QStringLiteral("Disegno SVG %1 non salvato")
+                                                                    : QStringLiteral("Immagine %1 non salvata");
+        EXPECT_EQ(saved.message, what.arg(path) + QStringLiteral(" correttamente."));
         EXPECT_TRUE(saved.detail.startsWith(QStringLiteral("Impossibile scrivere il file %1.").arg(path)))
             << saved.detail.toStdString();
         EXPECT_GT(saved.detail.size(), notWrittenText(path).size()) << name; // the system's words follow
@@ -265,4 +269,36 @@ TEST(PageFiles, FailedSaveIsReported)
     }
     qInstallMessageHandler(previous);
     EXPECT_EQ(g_qtWarnings, QStringList());
+}
+
+// Every raster file comes out at the resolution chosen, 300 dpi unless told; the message names
+// what was saved.
+TEST(PageFiles, RasterFilesAtTheChosenResolutionAndTheMessageNamesTheKind)
+{
+    QTemporaryDir dir;
+    const LayoutPage page = samplePage();
+    auto pixels = [&](double ppi) { return (page.pageSize * ppi).toSize(); };
+    for (const char *file : {"p.bmp", "p.jpg", "p.png"}) {
+        for (double ppi : {120.0, kDefaultRasterPixelsPerInch}) {
+            const QString name = dir.filePath(QString::fromLatin1(file));
+            const WriteResult saved = ppi == kDefaultRasterPixelsPerInch ? SavePage(page, PageItems(), name)
+                                                                          : SavePage(page, PageItems(), name, ppi);
+            ASSERT_TRUE(saved) << file;
+            EXPECT_EQ(saved.message, QStringLiteral("Immagine %1 salvata correttamente.").arg(name));
+            const QImage image(name);
+            EXPECT_LE(std::abs(image.width() - pixels(ppi).width()), 1) << file << " " << ppi;
+            EXPECT_LE(std::abs(image.height() - pixels(ppi).height()), 1) << file << " " << ppi;
+            EXPECT_NEAR(image.dotsPerMeterX() * 0.0254, ppi, 0.5) << file << " " << ppi;
+        }
+    }
+    const QString pdf = dir.filePath(QStringLiteral("p.pdf")), svg = dir.filePath(QStringLiteral("p.svg"));
+    EXPECT_EQ(SavePage(page, PageItems(), pdf).message,
+              QStringLiteral("Documento PDF %1 salvato correttamente.").arg(pdf));
+    EXPECT_EQ(SavePage(page, PageItems(), svg).message,
+              QStringLiteral("Disegno SVG %1 salvato correttamente.").arg(svg));
+
+    // The pages of the command line too.
+    const QString atlas = dir.filePath(QStringLiteral("atlante.bmp"));
+    ASSERT_TRUE(writeMapPage(test::sampleMapRequest(), QString(), atlas));
+    EXPECT_NEAR(QImage(atlas).width(), pixels(kDefaultRasterPixelsPerInch).width(), 1);
 }

@@ -17,6 +17,8 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
+#include <QSpinBox>
+#include <QUndoStack>
 #include <QTabWidget>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -90,8 +92,12 @@ TEST(PrintMappa, RightClickSelectsTheItemsTabAndDraggingMovesIt)
     Editor e;
     auto *tabs = e.child<QTabWidget>("SSTab1");
     auto *list = e.child<QListWidget>("lst_leggenda");
-    e.w->page().title.left = 1.0;
-    e.w->page().title.top = 8.0;
+    LayoutPage &page = e.w->page();
+    page.title.left = 1.0;
+    page.title.top = 8.0;
+    page.mapLeft = 0.578, page.mapTop = 1.007, page.zoom = 0.65;
+    for (int i = 0; i < page.legend.count(); ++i)
+        page.legend[i].left = 1.3, page.legend[i].top = 8.0 + page.rowOffset(i);
     const QPointF overlap(1.25, 8.1), mapOnly(3.0, 3.0);
 
     // Closed without a choice, the pop-up selects nothing; a single item needs no pop-up.
@@ -113,11 +119,12 @@ TEST(PrintMappa, RightClickSelectsTheItemsTabAndDraggingMovesIt)
     QTest::mouseClick(e.w->preview(), Qt::LeftButton, {}, e.pixel(mapOnly));
     EXPECT_EQ(tabs->currentIndex(), TabFrame);
 
-    // Dragging moves what the tab selects.
+    // Dragging moves what the tab selects by the pointer's movement, wherever it was grabbed.
     const double pixel = 1.0 / e.w->preview()->pixelsPerInch();
     tabs->setCurrentIndex(TabMap);
-    e.drag(QPointF(3, 3), QPointF(1.5, 2.0));
-    EXPECT_LE(QLineF(e.w->page().mapLeft, e.w->page().mapTop, 1.5, 2.0).length(), 1.5 * pixel);
+    const QPointF before(page.mapLeft, page.mapTop);
+    e.drag(QPointF(3, 3), QPointF(2.5, 2.0));
+    EXPECT_LE(QLineF(QPointF(page.mapLeft, page.mapTop), before + QPointF(-0.5, -1.0)).length(), 2.5 * pixel);
 }
 
 TEST(PrintMappa, ItemSwitchesEnableTheirControlsAndRefillEmptyTexts)
@@ -225,10 +232,13 @@ TEST(PrintMappa, PrintsAndSavesThroughThePrompt)
 
     const QString jpg = e.folder.file(QStringLiteral("pagina.jpg"));
     prompt.answerFile(jpg);
+    auto *dpi = e.child<QSpinBox>("spnRisoluzione");
+    EXPECT_EQ(dpi->value(), 300);
+    dpi->setValue(150);
     QTest::mouseClick(e.child<QPushButton>("cmdSalva"), Qt::LeftButton);
     EXPECT_EQ(prompt.messages(), QStringList {QStringLiteral("Immagine %1 salvata correttamente.").arg(jpg)});
-    // The picture is the preview's, pixel for pixel.
-    EXPECT_EQ(QImage(jpg).size(), (e.w->page().pageSize * e.w->preview()->pixelsPerInch()).toSize());
+    // The picture is at the resolution chosen.
+    EXPECT_EQ(QImage(jpg).size(), (e.w->page().pageSize * 150).toSize());
 }
 
 TEST(PrintMappa, SaveAndPrintAsksForThePrinterOnOpening)
@@ -246,12 +256,19 @@ TEST(PrintMappa, OpensInsideTheMainWindow)
     test::TestFolder folder;
     auto ctx = folder.context();
     auto main = test::startMainWindow(folder, *ctx);
-    QPointer<PrintMappa> w = openPrintMappa(*main, test::sampleMapRequest());
-    ASSERT_NE(qobject_cast<QMdiSubWindow *>(w->parentWidget()), nullptr);
-    EXPECT_EQ(main->area()->activeSubWindow()->widget(), w.data());
-    QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmd_close")), Qt::LeftButton);
-    QApplication::processEvents();
-    EXPECT_TRUE(w.isNull() || !w->isVisible());
+    const qsizetype before = main->area()->subWindowList().size();
+    // "Chiudi" takes the frame away with the editor, however often the editor is opened.
+    for (int opening = 0; opening < 2; ++opening) {
+        QPointer<PrintMappa> w = openPrintMappa(*main, test::sampleMapRequest());
+        QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+        ASSERT_NE(frame, nullptr);
+        EXPECT_EQ(main->area()->activeSubWindow()->widget(), w.data());
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmd_close")), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(frame.isNull()) << opening;
+        EXPECT_TRUE(w.isNull()) << opening;
+        EXPECT_EQ(main->area()->subWindowList().size(), before) << opening;
+    }
 }
 
 // A page that cannot be written: the editor says so and writes the system's words in Error.log.
@@ -269,4 +286,79 @@ TEST(PrintMappa, FailedSaveIsShownAndLogged)
         log.contains(QStringLiteral("Module:PrintMappa Function: cmdSalva_Click Error N.0 Description:Immagine")))
         << log.toStdString();
     EXPECT_TRUE(log.contains(QStringLiteral("Impossibile scrivere il file"))) << log.toStdString();
+}
+
+// Opened again for the same map, the editor shows the page as the user left it; another map
+// starts afresh.
+TEST(PrintMappa, KeepsTheEditsOfAMapForItsNextOpening)
+{
+    test::TestFolder folder;
+    auto ctx = folder.context();
+    auto main = test::startMainWindow(folder, *ctx);
+    auto closeEditor = [](PrintMappa *w) {
+        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmd_close")), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    };
+    PrintMappa *w = openPrintMappa(*main, test::sampleMapRequest());
+    const LayoutPage fresh = w->page();
+    w->findChild<QLineEdit *>(QStringLiteral("txt_Titolo"))->setText(QStringLiteral("Rete stradale 2005"));
+    w->findChild<QComboBox *>(QStringLiteral("cmb_Fontsize"))->setCurrentText(QStringLiteral("20"));
+    w->findChild<QSlider *>(QStringLiteral("Slider1"))->setValue(40);
+    w->page().mapLeft = 1.25;
+    closeEditor(w);
+
+    w = openPrintMappa(*main, test::sampleMapRequest());
+    EXPECT_EQ(w->page().title.text, QStringLiteral("Rete stradale 2005"));
+    EXPECT_EQ(w->findChild<QLineEdit *>(QStringLiteral("txt_Titolo"))->text(), QStringLiteral("Rete stradale 2005"));
+    EXPECT_EQ(w->findChild<QComboBox *>(QStringLiteral("cmb_Fontsize"))->currentText(), QStringLiteral("20"));
+    EXPECT_EQ(w->findChild<QSlider *>(QStringLiteral("Slider1"))->value(), 40);
+    EXPECT_DOUBLE_EQ(w->page().mapLeft, 1.25);
+    EXPECT_FALSE(w->page().map.isNull()); // the map handed over now
+    closeEditor(w);
+
+    MapPageRequest other = test::sampleMapRequest();
+    other.variableText = QStringLiteral("AS014 - Lunghezza della rete ferroviaria (2005)");
+    w = openPrintMappa(*main, other);
+    EXPECT_EQ(w->page().title.text, fresh.title.text);
+    EXPECT_DOUBLE_EQ(w->page().mapLeft, fresh.mapLeft);
+    closeEditor(w);
+}
+
+TEST(PrintMappa, PaperArrowKeysAndUndo)
+{
+    Editor e;
+    LayoutPage &page = e.w->page();
+    // Another paper: the page takes its size, the preview its proportions.
+    e.child<QComboBox>("cmbCarta")->setCurrentText(QStringLiteral("A3"));
+    e.child<QComboBox>("cmbOrientamento")->setCurrentText(QStringLiteral("Orizzontale"));
+    EXPECT_EQ(page.pageSize, paperInches(Paper::A3, true));
+    EXPECT_LT(e.w->preview()->pixelsPerInch() * page.pageSize.width(), e.w->preview()->width() + 1);
+
+    // The arrow keys move the item of the tab, a twentieth of an inch a press.
+    e.child<QTabWidget>("SSTab1")->setCurrentIndex(TabTitle);
+    const QPointF start(page.title.left, page.title.top);
+    e.w->preview()->setFocus();
+    QTest::keyClick(e.w->preview(), Qt::Key_Right);
+    QTest::keyClick(e.w->preview(), Qt::Key_Right);
+    QTest::keyClick(e.w->preview(), Qt::Key_Down);
+    EXPECT_NEAR(page.title.left - start.x(), 0.1, 1e-9);
+    EXPECT_NEAR(page.title.top - start.y(), 0.05, 1e-9);
+    e.child<QSlider>("Slider1")->setValue(30);
+
+    // Ctrl+Z takes back the zoom, then the moves, then the paper; Ctrl+Y does them again.
+    QTest::keyClick(e.w->preview(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_NE(page.zoom, 0.3);
+    EXPECT_NEAR(page.title.left - start.x(), 0.1, 1e-9);
+    QTest::keyClick(e.w->preview(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(QPointF(page.title.left, page.title.top), start);
+    QTest::keyClick(e.w->preview(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(e.w->preview(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(page.pageSize, a4PageInches());
+    EXPECT_EQ(e.child<QComboBox>("cmbCarta")->currentText(), QStringLiteral("A4"));
+    EXPECT_EQ(e.child<QComboBox>("cmbOrientamento")->currentIndex(), 0);
+    while (e.w->undoStack()->canRedo())
+        QTest::keyClick(e.w->preview(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_DOUBLE_EQ(page.zoom, 0.3);
+    EXPECT_EQ(e.child<QSlider>("Slider1")->value(), 30);
+    EXPECT_EQ(page.pageSize, paperInches(Paper::A3, true));
 }

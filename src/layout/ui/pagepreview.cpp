@@ -3,6 +3,7 @@
 #include "layout/drawingsurface.h"
 #include "layout/pageoutput.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -19,6 +20,7 @@ PagePreview::PagePreview(LayoutPage &page, PageItems &items, QWidget *parent)
     setMinimumSize(220, 310);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus); // for the arrow keys
 }
 
 double PagePreview::setupPage()
@@ -45,10 +47,17 @@ void PagePreview::redraw()
 
 PageHit PagePreview::hit(QPointF inches) const
 {
+    PageHit answer;
+    withMeasure([&](DrawingSurface &measure) { answer = hitTest(m_page, inches, measure); });
+    return answer;
+}
+
+void PagePreview::withMeasure(const std::function<void(DrawingSurface &)> &f) const
+{
     QImage scratch(1, 1, QImage::Format_RGB32);
     QPainter painter(&scratch);
     PainterSurface measure(painter, m_ppi, m_origin, m_page.pageSize);
-    return hitTest(m_page, inches, measure);
+    f(measure);
 }
 
 void PagePreview::paintEvent(QPaintEvent *)
@@ -78,6 +87,31 @@ void PagePreview::mouseMoveEvent(QMouseEvent *e)
 void PagePreview::mouseReleaseEvent(QMouseEvent *e)
 {
     emit released(e->button(), toPage(e->position()));
+}
+
+void PagePreview::keyPressEvent(QKeyEvent *e)
+{
+    // A twentieth of an inch, a hundredth with Shift.
+    const double step = e->modifiers() & Qt::ShiftModifier ? 0.01 : 0.05;
+    QPointF d;
+    switch (e->key()) {
+    case Qt::Key_Left:
+        d = {-step, 0};
+        break;
+    case Qt::Key_Right:
+        d = {step, 0};
+        break;
+    case Qt::Key_Up:
+        d = {0, -step};
+        break;
+    case Qt::Key_Down:
+        d = {0, step};
+        break;
+    default:
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    emit nudged(d);
 }
 
 } // namespace qrn::ui

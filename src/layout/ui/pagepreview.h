@@ -6,6 +6,11 @@
 
 #include <QImage>
 #include <QWidget>
+#include <functional>
+
+namespace qrn {
+class DrawingSurface;
+}
 
 namespace qrn::ui {
 
@@ -26,6 +31,8 @@ public:
     const QImage &image() const { return m_image; }
     // Text sizes in page inches for the hit test, measured as the preview draws them.
     PageHit hit(QPointF inches) const;
+    // Runs f with a surface that measures texts as the preview draws them.
+    void withMeasure(const std::function<void(DrawingSurface &)> &f) const;
 
     QSize sizeHint() const override { return {440, 620}; }
 
@@ -33,6 +40,8 @@ signals:
     void pressed(Qt::MouseButton button, QPointF inches);
     void moved(Qt::MouseButtons buttons, QPointF inches);
     void released(Qt::MouseButton button, QPointF inches);
+    // An arrow key: the direction, one step of the item moved (shorter with Shift), in inches.
+    void nudged(QPointF step);
 
 protected:
     void paintEvent(QPaintEvent *e) override;
@@ -40,6 +49,7 @@ protected:
     void mousePressEvent(QMouseEvent *e) override;
     void mouseMoveEvent(QMouseEvent *e) override;
     void mouseReleaseEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     LayoutPage &m_page;

@@ -21,9 +21,13 @@
 #include <QMenu>
 #include <QPrinter>
 #include <QPushButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QSpinBox>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 namespace qrn::ui {
@@ -111,17 +115,88 @@ void fillFontLists(QComboBox *fonts, QComboBox *sizes, const QStringList &famili
     sizes->setCurrentIndex(sizes->findText(size));
 }
 
+bool sameText(const PageText &a, const PageText &b)
+{
+    return a.top == b.top && a.left == b.left && a.fontSize == b.fontSize && a.fontName == b.fontName
+           && a.text == b.text && a.colour == b.colour;
+}
+
+// Whether anything the user can change differs between two states.
+bool sameState(const KeptPage &x, const KeptPage &y)
+{
+    const LayoutPage &a = x.page, &b = y.page;
+    if (!(a.mapLeft == b.mapLeft && a.mapTop == b.mapTop && a.zoom == b.zoom && a.boxSize == b.boxSize
+          && a.pageSize == b.pageSize && sameText(a.title, b.title) && sameText(a.description, b.description)
+          && a.frame.top == b.frame.top && a.frame.bottom == b.frame.bottom && a.frame.left == b.frame.left
+          && a.frame.right == b.frame.right && a.frame.colour == b.frame.colour
+          && a.legend.count() == b.legend.count()))
+        return false;
+    for (int i = 0; i < a.legend.count(); ++i) {
+        const LegendRow &r = a.legend[i], &s = b.legend[i];
+        if (!(r.fontName == s.fontName && r.fontSize == s.fontSize && r.text == s.text && r.left == s.left
+              && r.top == s.top && r.textColour == s.textColour))
+            return false;
+    }
+    const PageItems &i = x.items, &j = y.items;
+    return i.map == j.map && i.frame == j.frame && i.title == j.title && i.legend == j.legend
+           && i.description == j.description;
+}
+
+// One step of the editor's undo: the states before and after it.
+class PageEdit : public QUndoCommand {
+public:
+    PageEdit(PrintMappa *editor, KeptPage before, KeptPage after, int id)
+        : m_editor(editor), m_before(std::move(before)), m_after(std::move(after)), m_id(id)
+    {
+    }
+    void undo() override { m_editor->applyState(m_before); }
+    void redo() override
+    {
+        if (m_done) // pushed after the change was made
+            m_editor->applyState(m_after);
+        m_done = true;
+    }
+    int id() const override { return m_id; }
+    bool mergeWith(const QUndoCommand *other) override
+    {
+        m_after = static_cast<const PageEdit *>(other)->m_after;
+        return true;
+    }
+
+private:
+    PrintMappa *m_editor;
+    KeptPage m_before, m_after;
+    int m_id;
+    bool m_done = false;
+};
+
+// The editor's memory of pages, kept by the main window.
+class KeptPages : public QObject {
+public:
+    explicit KeptPages(QObject *parent) : QObject(parent) { setObjectName(QStringLiteral("qrnKeptPages")); }
+    PageMemory memory;
+};
+
 } // namespace
 
-PrintMappa::PrintMappa(AppContext &ctx, const MapPageRequest &request, MainWindow *main)
-    : QWidget(nullptr), m_ctx(ctx), m_main(main)
+PrintMappa::PrintMappa(AppContext &ctx, const MapPageRequest &request, MainWindow *main, PageMemory *memory)
+    : QWidget(nullptr), m_ctx(ctx), m_main(main), m_memory(memory), m_request(request)
 {
     setObjectName(QStringLiteral("PrintMappa"));
     setWindowTitle(QStringLiteral("Impaginazione della mappa"));
     setAttribute(Qt::WA_DeleteOnClose);
+    m_request.map = QPicture(); // the page holds the picture
+    m_undo = new QUndoStack(this);
     buildControls();
     Form_Load(request);
     connectControls();
+    m_recorded = {m_page, m_items};
+}
+
+PrintMappa::~PrintMappa()
+{
+    if (m_memory)
+        m_memory->keep(m_request, m_page, m_items);
 }
 
 void PrintMappa::buildControls()
@@ -236,6 +311,29 @@ void PrintMappa::buildControls()
                            QStringLiteral("lblDesc_Colore")),
                    QStringLiteral("Descrizione"));
 
+    // Tab 5: the paper and the resolution of the image files.
+    auto *tPage = new QWidget;
+    auto *gPage = new QGridLayout(tPage);
+    cmbCarta = combo(QStringLiteral("cmbCarta"), tPage);
+    cmbCarta->addItems(paperNames());
+    cmbOrientamento = combo(QStringLiteral("cmbOrientamento"), tPage);
+    cmbOrientamento->addItems({QStringLiteral("Verticale"), QStringLiteral("Orizzontale")});
+    spnRisoluzione = new QSpinBox(tPage);
+    spnRisoluzione->setObjectName(QStringLiteral("spnRisoluzione"));
+    spnRisoluzione->setRange(kMinRasterPixelsPerInch, kMaxRasterPixelsPerInch);
+    spnRisoluzione->setSingleStep(50);
+    spnRisoluzione->setSuffix(QStringLiteral(" dpi"));
+    spnRisoluzione->setValue(int(kDefaultRasterPixelsPerInch));
+    spnRisoluzione->setToolTip(QStringLiteral("Risoluzione dei file BMP, JPEG e PNG"));
+    gPage->addWidget(new QLabel(QStringLiteral("Formato carta"), tPage), 0, 0);
+    gPage->addWidget(cmbCarta, 0, 1, Qt::AlignLeft);
+    gPage->addWidget(new QLabel(QStringLiteral("Orientamento"), tPage), 1, 0);
+    gPage->addWidget(cmbOrientamento, 1, 1, Qt::AlignLeft);
+    gPage->addWidget(new QLabel(QStringLiteral("Risoluzione immagini"), tPage), 2, 0);
+    gPage->addWidget(spnRisoluzione, 2, 1, Qt::AlignLeft);
+    gPage->setRowStretch(3, 1);
+    SSTab1->addTab(tPage, QStringLiteral("Pagina"));
+
     mnu_sel = new QMenu(this);
     mnu_sel->setObjectName(QStringLiteral("mnu_sel"));
 
@@ -265,20 +363,16 @@ void PrintMappa::Form_Load(const MapPageRequest &request)
     fillFontLists(cmbDesc_TipoFont, cmbDesc_DimFont, families, defaults.descriptionFont, defaults.descriptionSize);
 
     m_page = makeLayoutPage(request, defaults);
+    // The page as the user left it for this map, when there is one.
+    if (const std::optional<KeptPage> kept = m_memory ? m_memory->recall(request) : std::nullopt) {
+        m_page = kept->page;
+        m_items = kept->items;
+    }
     lst_leggenda->addItem(QStringLiteral("Tutte le righe"));
     for (int i = 0; i < m_page.legend.count(); ++i)
         lst_leggenda->addItem(m_page.legend[i].text);
     lst_leggenda->setCurrentRow(kAllLegendRows);
-
-    txt_Titolo->setText(m_page.title.text);
-    txtDesc->setText(m_page.description.text);
-    for (QCheckBox *c : {Chk_Titolo, chk_Cartina, chk_Bordo, chk_Leggenda, chkDesc})
-        c->setChecked(true);
-    for (QLabel *l : {lbl_colore, lblDesc_Colore, lbl_colorBordo, lbl_coloreleggenda})
-        setLabelColour(l, Qt::black);
-
-    Slider1->setValue(defaults.zoomPercent);
-    m_page.zoom = Slider1->value() / 100.0;
+    showPage();
     resize(1000, 720);
     m_page.previewRatio = Picture1->setupPage();
     Redraw();
@@ -292,14 +386,21 @@ void PrintMappa::connectControls()
         if (b != Qt::RightButton)
             Redraw();
     });
+    connect(Picture1, &PagePreview::nudged, this, &PrintMappa::nudge);
+    connect(cmbCarta, &QComboBox::currentIndexChanged, this, &PrintMappa::choosePaper);
+    connect(cmbOrientamento, &QComboBox::currentIndexChanged, this, &PrintMappa::choosePaper);
+    auto *undo = new QShortcut(QKeySequence::Undo, this, [this] { m_undo->undo(); });
+    auto *redo = new QShortcut(QKeySequence::Redo, this, [this] { m_undo->redo(); });
+    for (QShortcut *k : {undo, redo})
+        k->setContext(Qt::WidgetWithChildrenShortcut);
 
     connect(txt_Titolo, &QLineEdit::textChanged, this, [this](const QString &t) {
         m_page.title.text = t;
-        Redraw();
+        settle();
     });
     connect(txtDesc, &QLineEdit::textChanged, this, [this](const QString &t) {
         m_page.description.text = t;
-        Redraw();
+        settle();
     });
     // Leaving a text box trims it; an empty one switches its item off.
     auto trimOnLeave = [this](QLineEdit *box, QCheckBox *check) {
@@ -315,7 +416,7 @@ void PrintMappa::connectControls()
     auto onText = [this](QComboBox *c, QString *field) {
         connect(c, &QComboBox::currentTextChanged, this, [this, field](const QString &t) {
             *field = t;
-            Redraw();
+            settle();
         });
     };
     onText(cmb_Font, &m_page.title.fontName);
@@ -324,11 +425,11 @@ void PrintMappa::connectControls()
     onText(cmbDesc_DimFont, &m_page.description.fontSize);
     connect(cmb_LFont, &QComboBox::currentTextChanged, this, [this](const QString &t) {
         forLegendEntry(m_page, lst_leggenda->currentRow(), [&t](LegendRow &r) { r.fontName = t; });
-        Redraw();
+        settle();
     });
     connect(cmb_LFontSize, &QComboBox::currentTextChanged, this, [this](const QString &t) {
         forLegendEntry(m_page, lst_leggenda->currentRow(), [&t](LegendRow &r) { r.fontSize = qint16(t.toInt()); });
-        Redraw();
+        settle();
     });
 
     for (QLabel *l : {lbl_colore, lblDesc_Colore, lbl_colorBordo, lbl_coloreleggenda})
@@ -378,7 +479,9 @@ void PrintMappa::connectControls()
         if (m_main)
             m_main->ShowHelp(kHelpContext);
     });
-    connect(cmd_close, &QPushButton::clicked, this, &QWidget::close);
+    // Inside the main window the frame closes, and the editor with it; closing the editor alone
+    // would leave an empty frame behind.
+    connect(cmd_close, &QPushButton::clicked, this, [this] { frameOf(this)->close(); });
 }
 
 void PrintMappa::Redraw()
@@ -389,6 +492,119 @@ void PrintMappa::Redraw()
     m_items.legend = chk_Leggenda->isChecked();
     m_items.description = chkDesc->isChecked();
     Picture1->redraw();
+    recordEdit();
+}
+
+void PrintMappa::recordEdit()
+{
+    if (m_applying || !m_undo)
+        return;
+    KeptPage now {m_page, m_items};
+    if (sameState(now, m_recorded))
+        return;
+    const QObject *source = sender();
+    if (!source || source != m_lastSource)
+        ++m_stepId;
+    m_lastSource = source;
+    m_undo->push(new PageEdit(this, m_recorded, now, m_stepId));
+    m_recorded = std::move(now);
+}
+
+void PrintMappa::applyState(const KeptPage &state)
+{
+    m_applying = true;
+    m_page = state.page;
+    m_items = state.items;
+    m_page.map = m_recorded.page.map;
+    showPage();
+    Redraw();
+    m_recorded = {m_page, m_items};
+    m_lastSource = nullptr; // the next change starts a step of its own
+    m_applying = false;
+}
+
+void PrintMappa::showPage()
+{
+    const QList<QObject *> controls = {txt_Titolo, cmb_Font, cmb_Fontsize, txtDesc, cmbDesc_TipoFont,
+                                       cmbDesc_DimFont, Slider1, cmbCarta, cmbOrientamento, cmb_LFont,
+                                       cmb_LFontSize, Chk_Titolo, chk_Cartina, chk_Bordo, chk_Leggenda,
+                                       chkDesc, lst_leggenda};
+    std::vector<std::unique_ptr<QSignalBlocker>> quiet;
+    for (QObject *c : controls)
+        quiet.push_back(std::make_unique<QSignalBlocker>(c));
+    txt_Titolo->setText(m_page.title.text);
+    txtDesc->setText(m_page.description.text);
+    auto pick = [](QComboBox *box, const QString &text) {
+        const int i = box->findText(text);
+        if (i >= 0)
+            box->setCurrentIndex(i);
+    };
+    pick(cmb_Font, m_page.title.fontName);
+    pick(cmb_Fontsize, m_page.title.fontSize);
+    pick(cmbDesc_TipoFont, m_page.description.fontName);
+    pick(cmbDesc_DimFont, m_page.description.fontSize);
+    if (m_page.legend.count() > 0) {
+        pick(cmb_LFont, m_page.legend[0].fontName);
+        pick(cmb_LFontSize, QString::number(m_page.legend[0].fontSize));
+    }
+    for (int i = 0; i < m_page.legend.count() && i + 1 < lst_leggenda->count(); ++i)
+        lst_leggenda->item(i + 1)->setText(m_page.legend[i].text);
+    setLabelColour(lbl_colore, m_page.title.colour);
+    setLabelColour(lblDesc_Colore, m_page.description.colour);
+    setLabelColour(lbl_colorBordo, m_page.frame.colour);
+    const int row = lst_leggenda->currentRow();
+    setLabelColour(lbl_coloreleggenda, row >= 1 && row <= m_page.legend.count() ? m_page.legend[row - 1].textColour
+                                                                                 : QColor(Qt::black));
+    Chk_Titolo->setChecked(m_items.title);
+    chk_Cartina->setChecked(m_items.map);
+    chk_Bordo->setChecked(m_items.frame);
+    chk_Leggenda->setChecked(m_items.legend);
+    chkDesc->setChecked(m_items.description);
+    for (QWidget *w : {static_cast<QWidget *>(txt_Titolo), static_cast<QWidget *>(cmb_Font),
+                       static_cast<QWidget *>(cmb_Fontsize), static_cast<QWidget *>(lbl_colore)})
+        w->setEnabled(m_items.title);
+    for (QWidget *w : {static_cast<QWidget *>(txtDesc), static_cast<QWidget *>(cmbDesc_TipoFont),
+                       static_cast<QWidget *>(cmbDesc_DimFont), static_cast<QWidget *>(lblDesc_Colore)})
+        w->setEnabled(m_items.description);
+    Slider1->setValue(qRound(m_page.zoom * 100));
+    const bool landscape = m_page.pageSize.width() > m_page.pageSize.height();
+    cmbOrientamento->setCurrentIndex(landscape ? 1 : 0);
+    for (int p = 0; p < cmbCarta->count(); ++p) {
+        const QSizeF size = paperInches(Paper(p), landscape);
+        if (std::abs(size.width() - m_page.pageSize.width()) < 0.02
+            && std::abs(size.height() - m_page.pageSize.height()) < 0.02)
+            cmbCarta->setCurrentIndex(p);
+    }
+}
+
+void PrintMappa::choosePaper()
+{
+    const QSizeF paper = paperInches(Paper(cmbCarta->currentIndex()), cmbOrientamento->currentIndex() == 1);
+    Picture1->withMeasure([&](DrawingSurface &measure) { changePaper(m_page, paper, measure); });
+    Picture1->setupPage();
+    {
+        const QSignalBlocker quiet(Slider1);
+        Slider1->setValue(qRound(m_page.zoom * 100));
+    }
+    Redraw();
+}
+
+void PrintMappa::nudge(QPointF step)
+{
+    const int tab = SSTab1->currentIndex();
+    Picture1->withMeasure(
+        [&](DrawingSurface &measure) { moveItem(m_page, tab, lst_leggenda->currentRow(), step, measure); });
+    Redraw();
+}
+
+void PrintMappa::settle()
+{
+    Picture1->withMeasure([this](DrawingSurface &measure) { settleTexts(m_page, measure); });
+    {
+        const QSignalBlocker quiet(Slider1); // the map may have been made smaller
+        Slider1->setValue(qRound(m_page.zoom * 100));
+    }
+    Redraw();
 }
 
 void PrintMappa::applyItemSwitch(QCheckBox *check, QLineEdit *text, const QList<QWidget *> &controls,
@@ -461,6 +677,10 @@ int PrintMappa::popupChoice(const QStringList &names)
 
 void PrintMappa::Picture1_MouseDown(Qt::MouseButton button, QPointF at)
 {
+    if (button == Qt::LeftButton) {
+        m_grip = gripItem(m_page, SSTab1->currentIndex(), lst_leggenda->currentRow(), at);
+        m_lastSource = nullptr; // every drag is a step of its own
+    }
     if (button != Qt::RightButton)
         return;
     clearPopup();
@@ -486,7 +706,7 @@ void PrintMappa::Picture1_MouseMove(Qt::MouseButtons buttons, QPointF at)
     if (!(buttons & Qt::LeftButton))
         return;
     Picture1->setCursor(Qt::CrossCursor);
-    dragItem(m_page, SSTab1->currentIndex(), lst_leggenda->currentRow(), at);
+    Picture1->withMeasure([&](DrawingSurface &measure) { dragItem(m_page, m_grip, at, measure); });
     Picture1->unsetCursor();
     Redraw();
 }
@@ -520,7 +740,9 @@ void PrintMappa::cmdStampa_Click()
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
-    printer.setPageSize(QPageSize(m_page.pageSize, QPageSize::Inch));
+    const bool landscape = m_page.pageSize.width() > m_page.pageSize.height();
+    printer.setPageSize(QPageSize(landscape ? m_page.pageSize.transposed() : m_page.pageSize, QPageSize::Inch));
+    printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     if (!m_ctx.prompt->choosePrinter(printer))
         return;
     if (!PrintPage(m_page, m_items, printer))
@@ -537,7 +759,7 @@ void PrintMappa::cmdSalva_Click()
     if (name.isEmpty())
         return;
     Redraw();
-    const WriteResult saved = SavePage(m_page, m_items, name, Picture1->pixelsPerInch());
+    const WriteResult saved = SavePage(m_page, m_items, name, spnRisoluzione->value());
     m_ctx.prompt->message(saved.message, QString(), saved ? Icon::Information : Icon::Critical);
     if (!saved)
         m_ctx.log.writeError(objectName(), QStringLiteral("cmdSalva_Click"), QStringLiteral("0"), saved.message, saved.detail);
@@ -545,7 +767,11 @@ void PrintMappa::cmdSalva_Click()
 
 PrintMappa *openPrintMappa(MainWindow &main, const MapPageRequest &request)
 {
-    auto *w = new PrintMappa(main.context(), request, &main);
+    auto *kept = static_cast<KeptPages *>(main.findChild<QObject *>(QStringLiteral("qrnKeptPages"),
+                                                                    Qt::FindDirectChildrenOnly));
+    if (!kept)
+        kept = new KeptPages(&main);
+    auto *w = new PrintMappa(main.context(), request, &main, &kept->memory);
     main.showChild(w);
     return w;
 }

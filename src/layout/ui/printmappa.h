@@ -1,10 +1,14 @@
 #pragma once
 // PrintMappa: the layout editor of the map page. It composes one page from what the map window
 // hands over (the map picture, the variable text, the legend rows): the user places the items
-// by dragging in the preview, picks one with a right-click or from its tab, styles them from the
-// tabs, moves the border with the margin buttons, and prints or saves the page.
+// by dragging in the preview (or with the arrow keys), picks one with a right-click or from its
+// tab, styles them from the tabs, moves the border with the margin buttons, chooses the paper,
+// and prints or saves the page. Every change is a step of its undo stack (Ctrl+Z, Ctrl+Y); the
+// page is kept when the editor closes and comes back when it opens again for the same map.
 
 #include "layout/layoutpage.h"
+#include "layout/pagegeometry.h"
+#include "layout/pagememory.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -18,7 +22,9 @@ class QListWidget;
 class QMenu;
 class QPushButton;
 class QSlider;
+class QSpinBox;
 class QTabWidget;
+class QUndoStack;
 
 namespace qrn {
 struct AppContext;
@@ -32,7 +38,11 @@ class PagePreview;
 class PrintMappa : public QWidget {
     Q_OBJECT
 public:
-    PrintMappa(AppContext &ctx, const MapPageRequest &request, MainWindow *main = nullptr);
+    // memory: where the page is kept when the editor closes and found when it opens again for
+    // the same map (none: every opening starts afresh).
+    PrintMappa(AppContext &ctx, const MapPageRequest &request, MainWindow *main = nullptr,
+               PageMemory *memory = nullptr);
+    ~PrintMappa() override;
 
     LayoutPage &page() { return m_page; }
     const PageItems &items() const { return m_items; }
@@ -42,6 +52,10 @@ public:
     void setPopupChooser(std::function<int(const QStringList &)> chooser) { m_chooser = std::move(chooser); }
 
     void Redraw();
+    // The moves and edits, for Ctrl+Z and Ctrl+Y.
+    QUndoStack *undoStack() const { return m_undo; }
+    // Shows state in the preview and in every control (for undo and redo).
+    void applyState(const KeptPage &state);
     void cmdStampa_Click();
     void cmdSalva_Click();
 
@@ -60,6 +74,15 @@ private:
     void chooseColour(QLabel *label);
     void lst_leggenda_DblClick();
     void cmdEditOk_Click();
+    // After a text, font or size change: the texts kept inside the border and apart, redrawn.
+    void settle();
+    // The controls from the page, without their signals.
+    void showPage();
+    // Records the change since the last one as a step to undo; changes of one kind in a row
+    // (typing in one box, one drag) make one step.
+    void recordEdit();
+    void choosePaper();
+    void nudge(QPointF step);
     void clearPopup();
     int popupChoice(const QStringList &names);
 
@@ -70,6 +93,14 @@ private:
     bool m_printAtOnce = false;
     bool m_shownOnce = false;
     int m_editedEntry = -1;
+    DragGrip m_grip; // the item the left button holds, and where it was grabbed
+    PageMemory *m_memory = nullptr;
+    MapPageRequest m_request;
+    QUndoStack *m_undo = nullptr;
+    KeptPage m_recorded; // the page as of the last step recorded
+    const QObject *m_lastSource = nullptr; // what made the last step, to join steps of one kind
+    int m_stepId = 0;
+    bool m_applying = false;
     QString m_selection;
     std::function<int(const QStringList &)> m_chooser;
 
@@ -96,10 +127,13 @@ public:
     QPushButton *cmd_marsinmen, *cmd_marsinpiu, *cmd_mardesmen, *cmd_mardespiu;
     QMenu *mnu_sel;
     QPushButton *cmdSalva, *cmdStampa, *cmdHelp, *cmd_close;
+    QComboBox *cmbCarta, *cmbOrientamento;
+    QSpinBox *spnRisoluzione;
 };
 
 // Opens the editor on a map as a child window of the main window: the map window's "Salva..."
 // and "Salva e Stampa" commands come here.
+// The pages are kept in the main window, for as long as the program runs.
 PrintMappa *openPrintMappa(MainWindow &main, const MapPageRequest &request);
 
 } // namespace qrn::ui
