@@ -550,6 +550,20 @@ void Connection::fail(const QString &what) const
     throw DbError(isTooLarge(code & 0xff, msg) ? DbError::Kind::TooLarge : DbError::Kind::Generic, description);
 }
 
+Connection::Statement Connection::prepare(const QString &sql) const
+{
+    ensureOpen();
+    const QByteArray utf8 = sql.toUtf8();
+    sqlite3_stmt *st = nullptr;
+    const char *tail = nullptr;
+    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, &tail) != SQLITE_OK)
+        fail(QString());
+    Statement owner(st, sqlite3_finalize);
+    if (st)
+        refuseWrites(st, tail);
+    return owner;
+}
+
 void Connection::refuseWrites(sqlite3_stmt *st, const char *tail) const
 {
     if (!m_readOnly)
@@ -561,7 +575,7 @@ void Connection::refuseWrites(sqlite3_stmt *st, const char *tail) const
         if (!std::isspace(static_cast<unsigned char>(*p)) && *p != ';')
             more = true;
     if (!sqlite3_stmt_readonly(st) || more) {
-        sqlite3_finalize(st);
+        // The caller's owner finalizes the statement.
         throw DbError(DbError::Kind::ReadOnly,
                       QStringLiteral("Sono ammesse solo istruzioni di lettura (SELECT): l'istruzione "
                                      "modificherebbe il database ed è stata rifiutata."),
@@ -639,15 +653,10 @@ Recordset Connection::query(const QString &jetSql)
 
 Recordset Connection::queryNative(const QString &sql, const QVariantList &params)
 {
-    ensureOpen();
-    const QByteArray utf8 = sql.toUtf8();
-    sqlite3_stmt *st = nullptr;
-    const char *tail = nullptr;
-    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, &tail) != SQLITE_OK)
-        fail(QString());
+    const Statement owner = prepare(sql);
+    sqlite3_stmt *st = owner.get();
     if (!st)
         throw DbError(DbError::Kind::Generic, QStringLiteral("Istruzione SQL vuota."));
-    refuseWrites(st, tail);
     Recordset rs;
     const int n = sqlite3_column_count(st);
     for (int i = 0; i < n; ++i)
@@ -661,11 +670,8 @@ Recordset Connection::queryNative(const QString &sql, const QVariantList &params
             row.push_back(columnValue(st, i));
         rs.m_rows.push_back(std::move(row));
     }
-    if (rc != SQLITE_DONE) {
-        sqlite3_finalize(st);
+    if (rc != SQLITE_DONE)
         fail(QString());
-    }
-    sqlite3_finalize(st);
     rs.m_pos = 0;
     return rs;
 }
@@ -673,17 +679,11 @@ Recordset Connection::queryNative(const QString &sql, const QVariantList &params
 void Connection::scan(const QString &jetSql, const std::function<void(const QStringList &)> &columns,
                       const std::function<void(const RowView &)> &row)
 {
-    ensureOpen();
-    const QByteArray utf8 = translateJetSql(jetSql).toUtf8();
-    sqlite3_stmt *st = nullptr;
-    const char *tail = nullptr;
-    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, &tail) != SQLITE_OK)
-        fail(QString());
+    // The statement is finalized however the callbacks leave.
+    const Statement owner = prepare(translateJetSql(jetSql));
+    sqlite3_stmt *st = owner.get();
     if (!st)
         throw DbError(DbError::Kind::Generic, QStringLiteral("Istruzione SQL vuota."));
-    // The statement is finalized however the callbacks leave.
-    std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)> owner(st, sqlite3_finalize);
-    refuseWrites(st, tail);
     const int n = sqlite3_column_count(st);
     QStringList names;
     for (int i = 0; i < n; ++i)
@@ -742,19 +742,13 @@ std::optional<double> jetNumber(const QString &text, const NumberFormat &numbers
 
 void Connection::execute(const QString &sql, const QVariantList &params)
 {
-    ensureOpen();
-    const QByteArray utf8 = sql.toUtf8();
-    sqlite3_stmt *st = nullptr;
-    const char *tail = nullptr;
-    if (sqlite3_prepare_v2(m_db, utf8.constData(), int(utf8.size()), &st, &tail) != SQLITE_OK)
-        fail(QString());
+    const Statement owner = prepare(sql);
+    sqlite3_stmt *st = owner.get();
     if (!st)
         return;
-    refuseWrites(st, tail);
     bindAll(st, params);
     int rc;
     while ((rc = sqlite3_step(st)) == SQLITE_ROW) { }
-    sqlite3_finalize(st);
     if (rc != SQLITE_DONE)
         fail(QString());
 }

@@ -173,6 +173,10 @@ private:
     void registerFunctions();
     void attachLinks(const std::vector<LinkDef> &links);
     void refuseWrites(sqlite3_stmt *st, const char *tail) const;
+    // The statement of sql prepared, with refuseWrites applied; null for an empty statement.
+    // It is finalized when the owner goes, however the caller leaves.
+    using Statement = std::unique_ptr<sqlite3_stmt, int (*)(sqlite3_stmt *)>;
+    Statement prepare(const QString &sql) const;
     [[noreturn]] void fail(const QString &what) const;
     void ensureOpen() const;
 
