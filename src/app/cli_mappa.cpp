@@ -2,6 +2,7 @@
 // case as the map window loads them, drawn to a file.
 
 #include "app/cli_thematic.h"
+#include "map/selectionoutline.h"
 #include "app/clicommand.h"
 
 #include "map/gisexport.h"
@@ -97,6 +98,8 @@ int runThematic(Session &s, const QCommandLineParser &p)
             "Indicare il file della mappa con --out FILE (.png, .svg o .pdf; .gpkg, .geojson o .shp per il layer)."));
     if (p.isSet(QStringLiteral("caso")))
         return s.usage(QStringLiteral("--caso non va con --colonna: il caso viene dal livello dei territori."));
+    if (layerOut && p.isSet(QStringLiteral("evidenzia")))
+        return s.usage(QStringLiteral("--evidenzia vale solo per le immagini (.png, .svg o .pdf)."));
     int rc = 0;
     std::optional<ThematicMapResult> r = buildThematicMap(s, p, rc, QStringLiteral("mappa"));
     if (!r)
@@ -104,12 +107,27 @@ int runThematic(Session &s, const QCommandLineParser &p)
     const std::optional<QSize> size = pictureSize(p, s.err);
     if (!size)
         return 2;
+    // --evidenzia: the territories outlined as the map window outlines its selection.
+    QList<int> outlined;
+    if (p.isSet(QStringLiteral("evidenzia"))) {
+        const map::TerritoryLookup found =
+            map::lookUpTerritories(r->request, p.value(QStringLiteral("evidenzia")).split(QLatin1Char(',')));
+        if (!found.unknown.isEmpty())
+            return s.usage(QStringLiteral("--evidenzia: territori non presenti nella mappa: %1.")
+                               .arg(found.unknown.join(QStringLiteral(", "))));
+        if (found.codTerrs.isEmpty())
+            return s.usage(QStringLiteral("--evidenzia: indicare almeno un territorio, per nome o per codice."));
+        outlined = map::selectedFeatures(r->shapeCase, r->request,
+                                         QSet<QString>(found.codTerrs.begin(), found.codTerrs.end()));
+    }
     const QList<map::LegendRow> legend = r->drawing.classes.legend.rows();
     const WriteResult drawn = layerOut
         ? map::exportThematicLayer(file, r->shapeCase, r->request, r->drawing.classes, s.ctx.numbers)
         : map::paintToFile(file, *size, [&](QPainter &painter, const QRectF &picture) {
               map::drawThematicPicture(painter, picture, r->view, r->drawing.classes.legend.rows(true),
                                        r->request.variableText());
+              if (const map::ShapeLayer *layer = map::joinLayer(r->shapeCase))
+                  map::drawSelectionOutline(painter, map::thematicMapArea(picture), r->view, *layer, outlined);
           });
     if (!drawn) {
         s.ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("mappa"), QStringLiteral("0"), drawn.message, drawn.detail);
@@ -127,7 +145,11 @@ int runThematic(Session &s, const QCommandLineParser &p)
 
 std::vector<Command> mapCommands()
 {
-    return {{QStringLiteral("mappa"), declareThematicOptions,
+    return {{QStringLiteral("mappa"),
+             [](QCommandLineParser &p) {
+                 declareThematicOptions(p);
+                 p.addOption(valueOption(QStringLiteral("evidenzia"), QStringLiteral("TERRITORI")));
+             },
              [](Session &s, const QCommandLineParser &p, const QStringList &args) {
                  if (!args.isEmpty())
                      return s.usage(QStringLiteral("Argomento inatteso per mappa: %1").arg(args.first()));

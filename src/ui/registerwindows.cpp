@@ -9,6 +9,7 @@
 #include "metadata/ui/sheets.h"
 #include "shell/ui/aboutbox.h"
 #include "shell/ui/mainwindow.h"
+#include "table/territoryselection.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmnota.h"
 
@@ -20,7 +21,12 @@ void registerWindows(MainWindow &main)
     main.registry().add(QStringLiteral("FORMDATITAB"), [&main] { return new FormdatiTab(main.context(), &main); });
     main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] {
         auto *grid = new frm_dispData(main.context(), &main);
-        attachMapCommand(*grid, [&main](const map::MapRequest &r) { frm_Mappa::open(main, r); });
+        // The territories selected in the grid and in the maps opened from it: one selection,
+        // which lives as long as the grid and which each window only observes and changes.
+        auto *territories = new TerritorySelection(grid);
+        grid->setTerritorySelection(territories);
+        QPointer<TerritorySelection> shared(territories);
+        attachMapCommand(*grid, [&main, shared](const map::MapRequest &r) { frm_Mappa::open(main, r, shared.data()); });
         return grid;
     });
     main.registry().add(

@@ -6,6 +6,7 @@
 #include "map/classify.h"
 #include "map/gisexport.h"
 #include "map/legend.h"
+#include "map/selectionoutline.h"
 #include "map/thematicmap.h"
 #include "shapewriter.h"
 #include "support/testfolder.h"
@@ -309,4 +310,42 @@ TEST(CliThematic, WritesTheThematicLayerWithItsStyle)
     }
     EXPECT_GT(classed, 100);
     EXPECT_EQ(c.run(c.mappa({"--gruppi", "1", "--colonna", "AS013_2005", "--out", c.tf.file("m.kml")})), 2);
+}
+
+TEST(CliThematic, EvidenziaOutlinesTheNamedTerritories)
+{
+    Cli c;
+    const QSize size(1000, 800);
+    const QStringList base {"--gruppi", "1", "--colonna", "AS013_2005", "--larghezza", "1000", "--altezza", "800"};
+    const QString plain = c.tf.file("plain.png"), marked = c.tf.file("marked.png");
+    ASSERT_EQ(c.run(c.mappa(base + QStringList {"--out", plain})), 0) << c.err.toStdString();
+    // Torino by name, Roma by its COD_TERR.
+    ASSERT_EQ(c.run(c.mappa(base + QStringList {"--out", marked, "--evidenzia", " torino ,058"})), 0)
+        << c.err.toStdString();
+    const QImage before(plain), after(marked);
+    ASSERT_EQ(after.size(), size);
+
+    auto layer = map::ShapeLayer::open(c.tf.file(QStringLiteral("Shape/province107.shp")));
+    map::MapView view;
+    view.addLayer(layer);
+    view.setViewport(map::thematicMapArea(QRectF(QPointF(0, 0), QSizeF(size))).size().toSize());
+    const auto outlinedIn = [&](const QImage &img, int prov) {
+        int f = 0;
+        while (f < layer->featureCount() && layer->value(f, QStringLiteral("COD_PRO")).toInt() != prov)
+            ++f;
+        const QRect box = view.featurePath(*layer, f).boundingRect().toAlignedRect() & img.rect();
+        int n = 0;
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x)
+                n += img.pixelColor(x, y) == map::kSelectionColour;
+        return n;
+    };
+    EXPECT_GT(outlinedIn(after, 1), 20);
+    EXPECT_GT(outlinedIn(after, 58), 20);
+    EXPECT_EQ(outlinedIn(after, 75), 0); // Lecce, far from both
+    EXPECT_EQ(outlinedIn(before, 1) + outlinedIn(before, 58), 0);
+
+    EXPECT_EQ(c.run(c.mappa(base + QStringList {"--out", marked, "--evidenzia", "Torino,Atlantide"})), 2);
+    EXPECT_TRUE(c.err.contains("Atlantide")) << c.err.toStdString();
+    EXPECT_EQ(c.run(c.mappa(base + QStringList {"--out", c.tf.file("m.gpkg"), "--evidenzia", "Torino"})), 2);
 }

@@ -12,7 +12,9 @@
 #include "shell/ui/mainwindow.h"
 #include "support/startmain.h"
 #include "support/testfolder.h"
+#include "table/territoryselection.h"
 #include "table/ui/frm_dispdata.h"
+#include "map/selectionoutline.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -27,6 +29,7 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
@@ -476,6 +479,104 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     EXPECT_GT(top.red(), top.blue());
     w.Option1->click();
     EXPECT_TRUE(w.cmb_palette->isEnabled());
+}
+
+TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w);
+    frm_Mappa &w = *s.w;
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    TerritorySelection *shared = s.grid->territorySelection();
+    ASSERT_TRUE(shared);
+    ASSERT_EQ(w.territorySelection(), shared);
+    auto *view = s.grid->findChild<QTableView *>("datagrid");
+    ASSERT_TRUE(view);
+    const DataTable &table = s.grid->table();
+    const map::MapRequest &req = w.request();
+    // Two neighbouring grid rows that are provinces of the map.
+    const auto isMapped = [&](int row) {
+        return std::any_of(req.rows.begin(), req.rows.end(),
+                           [&](const map::MapRow &r) { return r.codTerr == table.text(row, 1); });
+    };
+    int first = 1;
+    while (first + 1 < table.rowCount() && !(isMapped(first) && isMapped(first + 1)))
+        ++first;
+    ASSERT_LT(first + 1, table.rowCount());
+    const auto provOf = [&](int row) { return table.text(row, 2).trimmed(); };
+    const auto magentaNear = [&](const QImage &img, const QString &prov) {
+        const map::ShapeLayer *layer = map::joinLayer(w.shapeCase());
+        const QString field = w.shapeCase().layers[size_t(w.shapeCase().matchIndex)].FieldId;
+        int n = 0;
+        for (int f = 0; layer && f < layer->featureCount(); ++f) {
+            if (map::joinKey(layer->value(f, field), map::MapKind::Provinces) != map::joinKey(prov, map::MapKind::Provinces))
+                continue;
+            const QRect box = w.Map2->view().featurePath(*layer, f).boundingRect().toAlignedRect() & img.rect();
+            for (int y = box.top(); y <= box.bottom(); ++y)
+                for (int x = box.left(); x <= box.right(); ++x)
+                    n += img.pixelColor(x, y) == map::kSelectionColour;
+        }
+        return n;
+    };
+    const QImage none = w.Map2->grab().toImage();
+
+    // A click on one row and a Shift+click on the next, in the grid.
+    const auto cellCentre = [&](int row) {
+        const QModelIndex at = view->model()->index(row - 1, DataTable::kFirstDataColumn);
+        view->scrollTo(at);
+        return view->visualRect(at).center();
+    };
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, cellCentre(first));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::ShiftModifier, cellCentre(first + 1));
+    QStringList expected {table.text(first, 1).trimmed(), table.text(first + 1, 1).trimmed()};
+    expected.sort();
+    EXPECT_EQ(shared->sortedCodes(), expected);
+    const QImage outlined = w.Map2->grab().toImage();
+    EXPECT_EQ(magentaNear(none, provOf(first)) + magentaNear(none, provOf(first + 1)), 0);
+    EXPECT_GT(magentaNear(outlined, provOf(first)), 10);
+    EXPECT_GT(magentaNear(outlined, provOf(first + 1)), 10);
+    EXPECT_TRUE(w.lblStato->text().contains("2 territori selezionati")) << w.lblStato->text().toStdString();
+
+    // The outline stays through another drawing of the classes and a zoom to the selection.
+    w.cmb_palette->setCurrentIndex(w.cmb_palette->count() - 1);
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    const QRectF home = w.Map2->view().extent();
+    ASSERT_TRUE(w.cmdZoomSelezione->isEnabled());
+    QTest::mouseClick(w.cmdZoomSelezione, Qt::LeftButton);
+    EXPECT_LT(w.Map2->view().extent().width(), home.width() / 2);
+    EXPECT_GT(magentaNear(w.Map2->grab().toImage(), provOf(first)), 10);
+    w.Map2->zoomFull();
+
+    // A click on a province of the map selects its row alone, brought into sight; Ctrl+click
+    // adds one and takes it away again; Esc empties the selection.
+    const map::MapRow &far = req.rows.last();
+    int farRow = 1;
+    while (farRow < table.rowCount() && table.text(farRow, 1) != far.codTerr)
+        ++farRow;
+    ASSERT_LT(farRow, table.rowCount());
+    view->scrollToTop();
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, s.insideProvince(far.prov));
+    EXPECT_EQ(shared->sortedCodes(), QStringList {far.codTerr});
+    const auto selectedRows = [&] {
+        QSet<int> rows;
+        for (const QModelIndex &i : view->selectionModel()->selectedIndexes())
+            rows.insert(i.row() + 1);
+        return rows;
+    };
+    EXPECT_EQ(selectedRows(), QSet<int> {farRow});
+    EXPECT_EQ(view->selectionModel()->currentIndex().row() + 1, farRow);
+    EXPECT_TRUE(view->viewport()->rect().intersects(view->visualRect(view->model()->index(farRow - 1, 1))));
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
+    EXPECT_EQ(selectedRows(), (QSet<int> {farRow, first}));
+    EXPECT_TRUE(w.lblStato->text().contains("2 territori selezionati"));
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
+    EXPECT_EQ(selectedRows(), QSet<int> {farRow});
+    w.Map2->setFocus();
+    QTest::keyClick(w.Map2, Qt::Key_Escape);
+    EXPECT_TRUE(shared->isEmpty());
+    EXPECT_TRUE(selectedRows().isEmpty());
+    EXPECT_TRUE(w.Map2->selectionOutline().isEmpty());
+    EXPECT_FALSE(w.lblStato->text().contains("selezionati"));
 }
 
 TEST(frm_Mappa, LayerSettingsApplySaveAndReset)

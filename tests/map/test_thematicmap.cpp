@@ -3,6 +3,7 @@
 
 #include "map/mappage.h"
 #include "map/mapreport.h"
+#include "map/selectionoutline.h"
 #include "map/thematicmap.h"
 #include "shapewriter.h"
 #include "shell/numberformat.h"
@@ -285,4 +286,76 @@ TEST(ThematicMap, TipNamesTheTerritoryWithItsValueOrNoData)
     EXPECT_EQ(territoryTip(req, "1.0"), "Torino: 7,25");
     EXPECT_EQ(territoryTip(req, "004"), "Cuneo: Dato non presente");
     EXPECT_EQ(territoryTip(req, "26"), "26: Dato non presente");
+}
+
+namespace {
+
+// A province request over the codes of JoinCase: COD_TERR "0NN" for province NN.
+MapRequest provinceRequest(const QList<std::pair<const char *, const char *>> &provinces)
+{
+    MapRequest req;
+    req.mapCase.kind = MapKind::Provinces;
+    for (const auto &[prov, name] : provinces)
+        req.rows.append({"2", QString("0%1").arg(prov, 2, QLatin1Char('0')), prov, "01", name, "5"});
+    return req;
+}
+
+} // namespace
+
+TEST(MapSelection, SelectedTerritoriesAreTheirFeaturesAndTheirExtent)
+{
+    JoinCase j({"001", "2", "3.0"}); // codes as shape files write them
+    const MapRequest req = provinceRequest({{"1", "Torino"}, {"2", "Vercelli"}, {"3", "Novara"}, {"4", "Cuneo"}});
+    EXPECT_EQ(selectedFeatures(j.sc, req, {"003", "001", "099"}), QList<int>({0, 2}));
+    EXPECT_EQ(selectedRowCount(req, {"003", "001", "099", "004"}), 3); // Cuneo has a row, not a shape
+    EXPECT_TRUE(selectedFeatures(j.sc, req, {}).isEmpty());
+    ShapeCase none = j.sc;
+    none.matchIndex = 0; // the missing layer
+    EXPECT_TRUE(selectedFeatures(none, req, {"001"}).isEmpty());
+
+    const ShapeLayer &layer = *j.sc.layers[1].layer;
+    // Squares of side 1 at x = 0, 2, 4: the first and the third span 0..5.
+    EXPECT_EQ(featuresExtent(layer, {0, 2}), QRectF(0, 0, 5, 1));
+    EXPECT_FALSE(featuresExtent(layer, {}).has_value());
+    EXPECT_FALSE(featuresExtent(layer, {7}).has_value());
+    EXPECT_EQ(selectionZoomExtent(layer, {1}), QRectF(1.9, -0.1, 1.2, 1.2));
+    EXPECT_TRUE(selectionZoomExtent(layer, {}).isNull());
+}
+
+TEST(MapSelection, TheOutlineLiesOnTheSelectedTerritoriesOverTheirFill)
+{
+    JoinCase j({"1", "2", "3"});
+    applyClasses(j.sc, twoClasses({{"1", 1}, {"2", 1}, {"3", 2}}), MapKind::Provinces);
+    MapView view;
+    view.addLayer(j.sc.layers[1].layer);
+    view.setViewport(QSize(500, 100));
+    view.setExtent(QRectF(0, 0, 5, 1)); // 100 pixels a unit: the squares at x 0-100, 200-300, 400-500
+    // Drawn at twice the viewport's size, as a picture larger than the screen would be.
+    QImage img(1000, 200, QImage::Format_RGB32);
+    QPainter p(&img);
+    view.draw(p, img.rect());
+    drawSelectionOutline(p, img.rect(), view, *j.sc.layers[1].layer, {1});
+    p.end();
+    const auto outlined = [&](int x) {
+        // The left edge of a square, half way up: the strong colour within a few pixels of it.
+        for (int dx = -4; dx <= 4; ++dx)
+            if (img.pixelColor(x + dx, 100) == kSelectionColour)
+                return true;
+        return false;
+    };
+    EXPECT_FALSE(outlined(0 + 4));
+    EXPECT_TRUE(outlined(400));
+    EXPECT_FALSE(outlined(800));
+    // The fills stay: the outline is drawn over them, not instead of them.
+    EXPECT_EQ(img.pixelColor(500, 100), kFirst);
+    EXPECT_EQ(img.pixelColor(900, 100), kSecond);
+}
+
+TEST(MapSelection, NamesAndCodesAreLookedUpInTheRequest)
+{
+    const MapRequest req = provinceRequest({{"1", "Torino"}, {"58", "Roma"}, {"15", "Milano"}});
+    const TerritoryLookup found =
+        lookUpTerritories(req, {" torino ", "058", "15", "Atlantide", "", "Roma", "1.0"});
+    EXPECT_EQ(found.codTerrs, QStringList({"001", "058", "015"}));
+    EXPECT_EQ(found.unknown, QStringList({"Atlantide"}));
 }

@@ -1,5 +1,8 @@
 #include "map/ui/frm_mappa.h"
 
+#include "map/selectionoutline.h"
+#include "table/territoryselection.h"
+
 #include "layout/ui/printmappa.h"
 #include "map/identify.h"
 #include "map/classifymethod.h"
@@ -28,6 +31,7 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QShortcut>
 #include <QPixmap>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -119,11 +123,12 @@ frm_Mappa::~frm_Mappa()
     dropTable();
 }
 
-frm_Mappa *frm_Mappa::open(MainWindow &main, const map::MapRequest &request)
+frm_Mappa *frm_Mappa::open(MainWindow &main, const map::MapRequest &request, TerritorySelection *selection)
 {
     if (auto *old = main.area()->findChild<frm_Mappa *>(QStringLiteral("frm_Mappa")))
         frameOf(old)->close();
     auto *w = new frm_Mappa(main.context(), request, &main);
+    w->setTerritorySelection(selection);
     QMdiSubWindow *sub = main.showChild(w);
     // The map takes the room of the main window's area.
     sub->setGeometry(QRect(QPoint(0, 0), main.area()->viewport()->size()));
@@ -350,8 +355,14 @@ void frm_Mappa::buildControls()
     cmdEstensione = button("cmdEstensione", "Mappa intera");
     cmdEstensione->setToolTip(QStringLiteral(
         "Mostra tutta la mappa. Trascinare per spostarla, rotella o tasti + e − per ingrandire o ridurre"));
+    cmdZoomSelezione = button("cmdZoomSelezione", "Zoom alla selezione");
+    cmdZoomSelezione->setToolTip(QStringLiteral(
+        "Mostra i territori selezionati. Clic su un territorio per selezionarlo, Ctrl+clic per aggiungerlo o "
+        "toglierlo, Esc per annullare la selezione"));
+    cmdZoomSelezione->setEnabled(false);
     auto *underMap = new QHBoxLayout;
     underMap->addWidget(cmdEstensione);
+    underMap->addWidget(cmdZoomSelezione);
     underMap->addWidget(lblScalaKm);
     underMap->addWidget(lblStato, 1, Qt::AlignRight);
     mapLayout->addLayout(underMap);
@@ -457,9 +468,19 @@ void frm_Mappa::connectControls()
     });
     connect(Map2, &MapWidget::mousePressed, this, &frm_Mappa::Map2_MouseDown);
     // Identify on a click (a press and release without a pan).
-    connect(Map2, &MapWidget::clicked, this, [this](Qt::MouseButton button, Qt::KeyboardModifiers, QPointF pixel) {
-        if (button == Qt::LeftButton && !chk_zoom->isChecked())
-            DoIdentify(pixel);
+    connect(Map2, &MapWidget::clicked, this,
+            [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel) {
+                if (button != Qt::LeftButton || chk_zoom->isChecked())
+                    return;
+                selectAt(pixel, modifiers & Qt::ControlModifier);
+                DoIdentify(pixel);
+            });
+    connect(cmdZoomSelezione, &QPushButton::clicked, this, &frm_Mappa::cmdZoomSelezione_Click);
+    auto *clearSelection = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    clearSelection->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(clearSelection, &QShortcut::activated, this, [this] {
+        if (m_territories)
+            m_territories->clear();
     });
     connect(cmdEstensione, &QPushButton::clicked, this, [this] {
         Map2->zoomFull();
@@ -517,7 +538,69 @@ void frm_Mappa::loadLayers(const QString &procedure)
     }
     cmb_namelayers_Click(cmb_namelayers->currentIndex());
     m_join = map::checkJoin(m_case, m_request, m_ctx.numbers);
+    showSelection();
+}
+
+void frm_Mappa::setTerritorySelection(TerritorySelection *selection)
+{
+    if (m_territories)
+        disconnect(m_territories, nullptr, this, nullptr);
+    m_territories = selection;
+    if (selection)
+        connect(selection, &TerritorySelection::changed, this, &frm_Mappa::showSelection);
+    showSelection();
+}
+
+void frm_Mappa::showSelection()
+{
+    const map::ShapeLayer *layer = map::joinLayer(m_case);
+    const QSet<QString> codes = m_territories ? m_territories->codes() : QSet<QString>();
+    const QList<int> features = layer ? map::selectedFeatures(m_case, m_request, codes) : QList<int>();
+    Map2->setSelectionOutline(layer ? layer->name() : QString(), features);
+    cmdZoomSelezione->setEnabled(!features.isEmpty());
     showStatus();
+}
+
+void frm_Mappa::selectAt(QPointF pixel, bool toggle)
+{
+    const map::ShapeLayer *layer = map::joinLayer(m_case);
+    if (!m_territories || !layer)
+        return;
+    const map::LayerConfig &entry = m_case.layers[size_t(m_case.matchIndex)];
+    const double distance =
+        layer->kind() == map::ShapeKind::Polygon ? 0.0 : Map2->view().toMapDistance(kTipPointPixels);
+    const std::vector<int> found = layer->search(Map2->view().toMapPoint(pixel), distance);
+    QString codTerr;
+    if (!found.empty()) {
+        const QString key =
+            map::joinKey(layer->value(found.front(), entry.FieldId), m_request.mapCase.kind);
+        for (const map::MapRow &row : m_request.rows)
+            if (map::joinKey(row.code(m_request.mapCase.kind), m_request.mapCase.kind) == key)
+                codTerr = row.codTerr.trimmed();
+    }
+    if (codTerr.isEmpty()) {
+        // A territory without a row of the table cannot be selected; beside every one, a plain
+        // click empties the selection.
+        if (!toggle && found.empty())
+            m_territories->clear();
+        return;
+    }
+    if (toggle)
+        m_territories->toggle(codTerr);
+    else
+        m_territories->set({codTerr});
+}
+
+void frm_Mappa::cmdZoomSelezione_Click()
+{
+    const map::ShapeLayer *layer = map::joinLayer(m_case);
+    if (!layer)
+        return;
+    const QRectF r = map::selectionZoomExtent(*layer, Map2->selectionOutline());
+    if (!r.isNull())
+        Map2->view().setExtent(r);
+    RefreshScale();
+    Map2->setFocus();
 }
 
 void frm_Mappa::showStatus()
@@ -530,6 +613,9 @@ void frm_Mappa::showStatus()
             parts << map::countsText(map::mapCounts(m_request, *m_drawn, m_ctx.numbers));
         parts << (m_join.coverage.complete() ? QStringLiteral("%1 territori sulla mappa").arg(m_join.coverage.rows)
                                              : map::coverageText(m_join.coverage));
+        if (m_territories && !m_territories->isEmpty())
+            parts << QStringLiteral("%1 territori selezionati")
+                         .arg(map::selectedRowCount(m_request, m_territories->codes()));
     }
     lblStato->setText(parts.join(QStringLiteral("; ")));
 }

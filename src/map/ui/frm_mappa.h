@@ -5,6 +5,7 @@
 // map identifies a territory or zooms, the settings frame changes the layers' colours, and
 // "Salva..." / "Salva e Stampa" hand the map to the print layout.
 
+#include "table/territoryselection.h"
 #include "layout/layoutpage.h"
 #include "map/classify.h"
 #include "map/classifymethod.h"
@@ -16,6 +17,7 @@
 #include "map/shapeconfig.h"
 #include "map/thematic.h"
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <optional>
@@ -34,7 +36,7 @@ class QTreeWidget;
 
 namespace qrn {
 struct AppContext;
-}
+} // namespace qrn
 
 namespace qrn::ui {
 
@@ -49,7 +51,14 @@ public:
 
     // The one map window of main: an open one closes (dropping its map table) and a new one
     // opens on the request as a child of the main window.
-    static frm_Mappa *open(MainWindow &main, const map::MapRequest &request);
+    // The selection, when given, is the one the grid the map comes from shares.
+    static frm_Mappa *open(MainWindow &main, const map::MapRequest &request,
+                           TerritorySelection *selection = nullptr);
+
+    // The territories selected here and in the grid: the map outlines them, a click selects
+    // one (Ctrl+click adds or removes it), Esc empties it. The window does not own it.
+    void setTerritorySelection(TerritorySelection *selection);
+    TerritorySelection *territorySelection() const { return m_territories.data(); }
 
     const map::MapRequest &request() const { return m_request; }
     const map::ShapeCase &shapeCase() const { return m_case; }
@@ -79,6 +88,10 @@ public:
     void DoIdentify(QPointF pixel);
     void DoZoom(bool shift);
     void RefreshScale();
+    // A left click on the map without zoom: the territory under it becomes the selection, or
+    // with toggle is added or taken away; a click beside every territory empties it.
+    void selectAt(QPointF pixel, bool toggle);
+    void cmdZoomSelezione_Click();
     // The tip of Map2 at a pixel: the territory's name and value, or nothing.
     QString territoryTipAt(QPointF pixel) const;
 
@@ -126,6 +139,8 @@ private:
     void report(const map::MapFailure &f);
     // lblStato: the territories on the map, and after a drawing those in a class.
     void showStatus();
+    // The outline of the shared selection on Map2, and the count in lblStato.
+    void showSelection();
     void drawLegendClasses(bool byCommand2);
     void handOff(bool printAtOnce);
     void dropTable();
@@ -146,6 +161,7 @@ private:
     std::optional<map::ThematicClasses> m_drawn;
     map::Method m_drawnMethod = map::Method::Quartiles;
     map::JoinCheck m_join; // the request on the join layer of the loaded case
+    QPointer<TerritorySelection> m_territories;
     bool m_tableDropped = false;
     bool m_shownOnce = false;
     const QString m_module = QStringLiteral("frm_Mappa");
@@ -157,6 +173,7 @@ public:
     QSplitter *picSplitter;
     MapWidget *Map2;
     QPushButton *cmdEstensione; // the whole map again
+    QPushButton *cmdZoomSelezione; // the selected territories
     QScrollArea *scrollControlli; // the controls beside the map, scrolling when low
     QLabel *lblScalaKm;
     QLabel *lblStato; // the territories on the map and in the classes

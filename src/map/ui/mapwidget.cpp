@@ -1,6 +1,7 @@
 #include "map/ui/mapwidget.h"
 
 #include "map/scalebar.h"
+#include "map/selectionoutline.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -76,6 +77,13 @@ void MapWidget::setHighlight(const QString &layerName, int feature)
     update();
 }
 
+void MapWidget::setSelectionOutline(const QString &layerName, const QList<int> &features)
+{
+    m_selectionLayer = layerName;
+    m_selectedFeatures = features;
+    update();
+}
+
 void MapWidget::clearHighlight()
 {
     setHighlight(QString(), -1);
@@ -105,6 +113,8 @@ void MapWidget::paintEvent(QPaintEvent *)
     if (!m_panOffset.isNull())
         p.fillRect(rect(), map::colorFromWin(m_view.backColor));
     p.drawImage(m_panOffset, m_cache);
+    if (const map::ShapeLayer *layer = m_view.layer(m_selectionLayer); layer && !m_selectedFeatures.isEmpty())
+        map::drawSelectionOutline(p, QRectF(QPointF(m_panOffset), QSizeF(size())), m_view, *layer, m_selectedFeatures);
     if (m_panning)
         return;
     if (const map::ShapeLayer *layer = m_view.layer(m_highlightLayer);

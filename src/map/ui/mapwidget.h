@@ -42,6 +42,10 @@ public:
     void setHighlight(const QString &layerName, int feature);
     void clearHighlight();
     int highlightedFeature() const { return m_highlightFeature; }
+    // Outlines the selected features of the layer named layerName (map::drawSelectionOutline)
+    // over every redraw, zoom and pan, until they are set again.
+    void setSelectionOutline(const QString &layerName, const QList<int> &features);
+    const QList<int> &selectionOutline() const { return m_selectedFeatures; }
     // The whole map again (the home extent).
     void zoomFull();
     // One step of the wheel or of the + and - keys scales the extent by this (or its inverse).
@@ -86,6 +90,8 @@ private:
     int m_flashSteps = 0;
     QString m_highlightLayer;
     int m_highlightFeature = -1;
+    QString m_selectionLayer;
+    QList<int> m_selectedFeatures;
     // A press under way: where, with which button, and whether it has become a pan.
     Qt::MouseButton m_pressButton = Qt::NoButton;
     Qt::KeyboardModifiers m_pressModifiers;

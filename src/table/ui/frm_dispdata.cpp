@@ -1,5 +1,7 @@
 #include "table/ui/frm_dispdata.h"
 
+#include "table/territoryselection.h"
+
 #include "metadata/ui/sheets.h"
 #include "shell/context.h"
 #include "shell/prompt.h"
@@ -23,6 +25,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 #include <QTableView>
 #include <QTimer>
@@ -201,8 +204,16 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
         datagrid_RowColChange();
     });
     connect(datagrid->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!m_syncing)
-            takeViewSelection();
+        if (m_syncing)
+            return;
+        takeViewSelection();
+        takeTerritorySelection();
+    });
+    auto *clearSelection = new QShortcut(QKeySequence(Qt::Key_Escape), datagrid);
+    clearSelection->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(clearSelection, &QShortcut::activated, this, [this] {
+        if (m_territories)
+            m_territories->clear();
     });
 
     resize(sizeHint());
@@ -357,6 +368,65 @@ void frm_dispData::showTableSelection()
     m_syncing = false;
     if (m_table.selEnd.column != m_descColumn)
         datagrid_RowColChange();
+}
+
+void frm_dispData::setTerritorySelection(TerritorySelection *selection)
+{
+    if (m_territories)
+        disconnect(m_territories, nullptr, this, nullptr);
+    m_territories = selection;
+    if (selection)
+        connect(selection, &TerritorySelection::changed, this, &frm_dispData::showTerritorySelection);
+}
+
+void frm_dispData::takeTerritorySelection()
+{
+    if (!m_territories)
+        return;
+    QList<int> rows;
+    for (const QModelIndex &i : datagrid->selectionModel()->selectedIndexes())
+        if (!rows.contains(DataTableModel::tableRow(i)))
+            rows << DataTableModel::tableRow(i);
+    std::sort(rows.begin(), rows.end());
+    // The row the user moved to last comes first: it is the current territory.
+    const int now = DataTableModel::tableRow(datagrid->selectionModel()->currentIndex());
+    if (rows.removeOne(now))
+        rows.prepend(now);
+    m_territories->set(territoryCodesOfRows(m_table, rows));
+}
+
+void frm_dispData::showTerritorySelection()
+{
+    if (!m_territories)
+        return;
+    const QList<int> rows = rowsOfTerritories(m_table, m_territories->codes());
+    QItemSelection selection;
+    int current = -1;
+    for (int row : rows) {
+        selection.select(m_model->indexOf(row, 0), m_model->indexOf(row, m_table.columnCount() - 1));
+        if (m_table.text(row, 1).trimmed() == m_territories->current())
+            current = row;
+    }
+    QItemSelectionModel *sm = datagrid->selectionModel();
+    // The rows the grid already shows selected stay as they are (the user's own block).
+    QSet<int> shown;
+    for (const QModelIndex &i : sm->selectedIndexes())
+        shown.insert(DataTableModel::tableRow(i));
+    if (shown == QSet<int>(rows.begin(), rows.end()))
+        return;
+    m_syncing = true;
+    sm->select(selection, QItemSelectionModel::ClearAndSelect);
+    if (current < 0 && !rows.isEmpty())
+        current = rows.front();
+    if (current >= 1) {
+        const int column = std::max(m_table.selEnd.column, 0);
+        const QModelIndex at = m_model->indexOf(current, column);
+        sm->setCurrentIndex(at, QItemSelectionModel::NoUpdate);
+        static_cast<QTableView *>(datagrid)->scrollTo(at); // through the public base
+        m_table.current = {current, 0};
+        m_table.selEnd = {current, m_table.columnCount() - 1};
+    }
+    m_syncing = false;
 }
 
 void frm_dispData::takeViewSelection()

@@ -3,6 +3,7 @@
 // searches it and is where the derived indicators, the export, the map and the metadata sheets
 // start from.
 
+#include "table/territoryselection.h"
 #include "shell/ui/windowregistry.h"
 #include "table/datatable.h"
 #include "table/formula/formulabuilder.h"
@@ -45,6 +46,12 @@ public:
 
     // The derived-indicator counter and the last column picked in the formula window.
     formula::DerivedMemory derived;
+
+    // The territories selected here and in the map window: the rows selected in the grid go
+    // into it, and the grid selects (and scrolls to) the rows of what others put there. Esc
+    // empties it. The window does not own it.
+    void setTerritorySelection(TerritorySelection *selection);
+    TerritorySelection *territorySelection() const { return m_territories.data(); }
 
     // The map hand-off; nothing happens while it is empty.
     std::function<void()> createMapHook; // cmd_createmap, mnu_createMap
@@ -119,6 +126,10 @@ private:
     void showTableSelection();
     void takeViewSelection();
     void setRedraw(bool on);
+    // The shared selection shown as whole selected rows, the current one brought into sight.
+    void showTerritorySelection();
+    // The rows the user selected written into the shared selection.
+    void takeTerritorySelection();
 
     AppContext &m_ctx;
     MainWindow *m_main;
@@ -126,6 +137,7 @@ private:
     DataTableModel *m_model;
     QString m_query;
     QPointer<frmFunzione> m_formula;
+    QPointer<TerritorySelection> m_territories;
     std::unique_ptr<FileOpener> m_desktopOpener;
     bool m_syncing = false;
     bool m_pictured = false;
