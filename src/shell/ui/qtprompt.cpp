@@ -195,8 +195,6 @@ bool QtPrompt::progress(int done)
         m_progress->setMinimumDuration(0);
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);
-        // The wait cursor of the work would hide that the cancel button can be pressed.
-        m_progress->setCursor(Qt::ArrowCursor);
         m_progress->show();
         m_progressPaint.invalidate();
     }
