@@ -108,6 +108,12 @@ QString safeEntryPath(const QString &entryName)
 }
 
 // The work of one call of Unzip.
+// The account of an extraction the user stopped.
+static QString stoppedText()
+{
+    return QStringLiteral("Operazione annullata dall'utente.");
+}
+
 struct CGUnzipFiles::Run {
     CGUnzipFiles &self;
     zip_t *za = nullptr;
@@ -318,9 +324,10 @@ struct CGUnzipFiles::Run {
         code = first;
     }
 
-    // Extracts every entry into the staging folder.
-    bool extract(const QString &stage)
+    // Extracts every entry into the staging folder, telling progress the bytes written.
+    bool extract(const QString &stage, const std::function<bool(std::int64_t, std::int64_t)> &progress)
     {
+        std::int64_t written = 0;
         for (const Entry &e : entries) {
             const QString to = stage + QLatin1Char('/') + e.path;
             if (e.dir) {
@@ -334,8 +341,12 @@ struct CGUnzipFiles::Run {
             if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
                 return failWith(PK_DISK, QStringLiteral("Impossibile scrivere il file %1.").arg(e.path));
             const bool ok = read(e, [&](const char *data, zip_int64_t n) {
-                if (out.write(data, n) == n)
+                if (out.write(data, n) == n) {
+                    written += n;
+                    if (progress && !progress(std::min(written, total), total + 1))
+                        return failWith(IZ_CTRLC, stoppedText());
                     return true;
+                }
                 return failWith(PK_DISK, QStringLiteral("Impossibile scrivere il file %1: disco pieno?").arg(e.path));
             });
             if (!ok)
@@ -539,11 +550,14 @@ std::int32_t CGUnzipFiles::Unzip(const QString &zipFileName, const QString &extr
         journal.discard();
         return code;
     };
-    if (!run.extract(stage))
+    if (!run.extract(stage, m_policy.progress))
         return drop(run.code);
     const auto moves = run.plan(stage, target);
     if (!moves)
         return drop(run.code);
+    // The last moment the user may stop: from here on the folder changes, as a whole.
+    if (m_policy.progress && !m_policy.progress(run.total + 1, run.total + 1))
+        return drop(fail(IZ_CTRLC, stoppedText()));
     if (!journal.begin(run.journalPlan(*moves, backup, target)))
         return drop(fail(PK_DISK,
                          QStringLiteral("Impossibile scrivere il giornale dell'aggiornamento %1.")

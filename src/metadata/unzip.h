@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 #include <utility>
 
 namespace qrn {
@@ -60,6 +61,10 @@ struct UnzipPolicy {
     QString password;
     // The journal of the update (see shell/updatejournal.h); "" for one beside the folder.
     QString journal;
+    // Told the steps done of the whole: a step per byte extracted, and a last one just before
+    // the folder is changed (so total is the archive's bytes plus one). Answering false stops
+    // the extraction with IZ_CTRLC and the folder as it was. Not called when listing or testing.
+    std::function<bool(std::int64_t done, std::int64_t total)> progress;
     UnzipLimits limits;
 };
 

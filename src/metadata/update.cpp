@@ -2,9 +2,12 @@
 
 #include "shell/context.h"
 #include "shell/programfolders.h"
+#include "shell/prompt.h"
 #include "shell/startup.h"
 
 #include <QDir>
+
+#include <algorithm>
 
 namespace qrn {
 
@@ -69,15 +72,26 @@ UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipF
     policy.limits = limits;
     policy.password = password;
     policy.journal = UpdateJournalPath(ctx);
+    ProgressReport report(ctx.prompt,
+                          kind == UpdateKind::Databases ? QStringLiteral("Aggiornamento della banca dati")
+                                                        : QStringLiteral("Aggiornamento delle mappe"),
+                          1000);
+    const auto steps = report.part(0, 1000);
+    policy.progress = [&](std::int64_t done, std::int64_t total) {
+        return steps(std::size_t(std::max<std::int64_t>(done, 0)), std::size_t(std::max<std::int64_t>(total, 0)));
+    };
     CGUnzipFiles unzip(policy);
     UpdateResult r;
     r.code = unzip.Unzip(zipFile, target);
+    report.finish();
     if (r.code == PK_OK) {
         r.outcome = UpdateResult::Outcome::Done;
         r.message = updateDoneText(kind);
         return r;
     }
-    r.outcome = unzip.needsPassword() ? UpdateResult::Outcome::NeedsPassword : UpdateResult::Outcome::Failed;
+    r.outcome = r.code == IZ_CTRLC   ? UpdateResult::Outcome::Cancelled
+        : unzip.needsPassword()      ? UpdateResult::Outcome::NeedsPassword
+                                     : UpdateResult::Outcome::Failed;
     r.detail = unzip.lastDetail();
     r.message = (kind == UpdateKind::Databases ? QStringLiteral("Aggiornamento Banca Dati non effettuato.")
                                                : QStringLiteral("Aggiornamento mappe non effettuato."))

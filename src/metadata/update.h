@@ -31,7 +31,7 @@ QString updateDoneText(UpdateKind kind);
 // under its name; the command line prints it.
 struct UpdateResult {
     enum class Outcome {
-        Cancelled,
+        Cancelled, // nothing done: not asked for, or stopped by the user
         Done,
         Failed,
         NeedsPassword, // the archive is encrypted and the password is missing or wrong: ask, try again
@@ -45,7 +45,8 @@ struct UpdateResult {
 };
 
 // Extracts the archive into the folder of the kind, all or nothing, through the update journal
-// of the files folder. Never asks the user anything.
+// of the files folder. Never asks the user anything; the extraction reports its progress through
+// the prompt, and a stop there is Outcome::Cancelled with the folder as it was.
 UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipFile,
                            const QString &password = QString(), const UnzipLimits &limits = UnzipLimits());
 

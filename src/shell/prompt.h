@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QString>
 #include <QStringList>
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -41,6 +42,53 @@ public:
     }
     // The busy (hourglass) pointer and the default one.
     virtual void setBusy(bool busy) = 0;
+
+    // Long work. beginProgress announces it (what is being done, how many steps in all);
+    // progress tells how many steps are done and answers false once the user asked to stop;
+    // endProgress closes it. A total of 0 means the number of steps is not known beforehand
+    // (the steps then count what is done, with no end to compare it to). A window shows a progress bar with a cancel button once the work
+    // has lasted half a second, so short work shows nothing. Without an override the work runs
+    // to its end unseen. Use ProgressReport rather than these calls.
+    virtual void beginProgress(const QString &text, int total)
+    {
+        (void)text;
+        (void)total;
+    }
+    virtual bool progress(int done)
+    {
+        (void)done;
+        return true;
+    }
+    virtual void endProgress() { }
+};
+
+// One piece of long work reported through a prompt: begins it, forwards the steps (each value
+// once, never going back), remembers a cancel for good, and ends it when it goes out of scope,
+// also when the work ends early or throws. A null prompt reports nothing and never cancels.
+class ProgressReport {
+public:
+    ProgressReport(Prompt *prompt, const QString &text, int total);
+    ~ProgressReport() { finish(); }
+    ProgressReport(const ProgressReport &) = delete;
+    ProgressReport &operator=(const ProgressReport &) = delete;
+
+    // done steps of the whole (of an unknown whole when total is 0); false when the user asked
+    // to stop (now or earlier).
+    bool step(int done);
+    bool cancelled() const { return m_cancelled; }
+    int total() const { return m_total; }
+    // Closes the report (the prompt's endProgress); later steps only answer the cancel state.
+    void finish();
+
+    // A part of the work done by code that knows nothing of prompts: the steps from..to of the
+    // whole are handed out as the part's own (done of total). The answer is step's.
+    std::function<bool(std::size_t done, std::size_t total)> part(int from, int to);
+
+private:
+    Prompt *m_prompt;
+    int m_total;
+    int m_last = -1;
+    bool m_cancelled = false;
 };
 
 // Keeps the busy pointer on for as long as it lives, also when an operation ends early or
@@ -67,9 +115,13 @@ private:
 };
 
 // A prompt that writes messages to standard error and answers nothing interactively; used
-// by the command-line tool.
+// by the command-line tool. Long work shows as a line of percentages rewritten in place on the
+// error stream when that stream is a terminal, and not at all otherwise (a log or a pipe gets
+// only the messages); it is never cancelled from here.
 class ConsolePrompt : public Prompt {
 public:
+    // err is where progress goes (standard error when null).
+    explicit ConsolePrompt(std::FILE *err = nullptr);
     Answer message(const QString &text, const QString &title, Icon icon, Buttons buttons) override;
     std::optional<QString> input(const QString &, const QString &, const QString &defaultText) override
     {
@@ -81,10 +133,19 @@ public:
     std::optional<QColor> chooseColor(const QColor &) override { return std::nullopt; }
     bool choosePrinter(QPrinter &) override { return false; }
     void setBusy(bool) override { }
+    void beginProgress(const QString &text, int total) override;
+    bool progress(int done) override;
+    void endProgress() override;
     int messageCount() const { return m_count; }
 
 private:
     int m_count = 0;
+    std::FILE *m_err;
+    bool m_terminal;
+    QByteArray m_progressText;
+    int m_progressTotal = 0;
+    int m_percent = -1; // the last percentage printed, -1 before the first
+    int m_progressDepth = 0;
 };
 
 } // namespace qrn

@@ -21,6 +21,8 @@
 
 #include <algorithm>
 #include <exception>
+#include <functional>
+#include <optional>
 
 namespace qrn {
 
@@ -124,10 +126,28 @@ workbook::Cell valueCell(const QVariant &v)
 
 namespace {
 
+// The steps of an export as the user sees them: making the cells of the table counts for the
+// first part, the writer's own work (sheets, packing) for the rest.
+constexpr int kExportSteps = 1000;
+constexpr int kExportCellsDone = 300;
+
+QString exportProgressText(const QString &fileName)
+{
+    return QStringLiteral("Esportazione della tabella in %1").arg(QFileInfo(fileName).fileName());
+}
+
+// Hands the rows made so far to the report every 64 rows; false once the user stopped.
+bool rowsMade(ProgressReport &report, int done, int total)
+{
+    if (done % 64 != 0 && done != total)
+        return !report.cancelled();
+    return report.part(0, kExportCellsDone)(std::size_t(done), std::size_t(total));
+}
+
 // Sheet 1 and sheet 2 around the data rows: the metadata of the headers' items, the template,
-// the file.
+// the file. A stop asked for through the report writes nothing and logs nothing.
 bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &headers, const QString &fileName,
-                   const QString &module)
+                   const QString &module, ProgressReport &report)
 {
     std::string error;
     const auto tpl = workbook::loadTemplate(exportTemplatePath(ctx).toStdString(), &error);
@@ -162,7 +182,9 @@ bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &hea
     book.sheets.push_back(std::move(meta));
     workbook::applyTemplate(*tpl, book);
     std::string reason;
-    if (!workbook::write(book, fileName.toStdString(), &error, &reason)) {
+    if (!workbook::write(book, fileName.toStdString(), &error, &reason, report.part(kExportCellsDone, kExportSteps))) {
+        if (report.cancelled())
+            return false;
         ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"),
                          QString::fromStdString(error), QString::fromStdString(reason));
         return false;
@@ -175,11 +197,49 @@ bool isCsvName(const QString &fileName)
     return QFileInfo(fileName).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0;
 }
 
-bool writeCsvFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module)
+// The CSV text, row by row through rowDone(done, total); nullopt once rowDone answers false.
+std::optional<QByteArray> csvRows(const DataTable &table, const NumberFormat &numbers, const CsvFormat &format,
+                                  const std::function<bool(int, int)> &rowDone)
 {
-    const QByteArray text = csvText(table, ctx.numbers);
+    auto field = [&](QString t) {
+        if (t.contains(format.separator) || t.contains(QLatin1Char('"')) || t.contains(QLatin1Char('\n'))
+            || t.contains(QLatin1Char('\r'))) {
+            t.replace(QLatin1String("\""), QLatin1String("\"\""));
+            return QLatin1Char('"') + t + QLatin1Char('"');
+        }
+        return t;
+    };
+    QString out;
+    for (int r = 0; r < table.rowCount(); ++r) {
+        for (int c = 0; c < table.columnCount(); ++c) {
+            if (c > 0)
+                out += format.separator;
+            QString t = table.text(r, c);
+            if (r > 0 && c > 4 && table.number(r, c, numbers)) {
+                // The number as its text writes it, without group marks, with the CSV's mark.
+                t = t.trimmed();
+                t.remove(numbers.group);
+                t.replace(numbers.decimal, format.decimal);
+            }
+            out += field(t);
+        }
+        out += QLatin1String("\r\n");
+        if (rowDone && !rowDone(r + 1, table.rowCount()))
+            return std::nullopt;
+    }
+    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+}
+
+bool writeCsvFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module,
+                  ProgressReport &report)
+{
+    const auto text = csvRows(table, ctx.numbers, CsvFormat {},
+                              [&](int done, int total) { return rowsMade(report, done, total); });
+    // The last word before the file is replaced: after it the export runs to its end.
+    if (!text || !report.step(kExportSteps))
+        return false;
     const WriteResult written = writeWholeFile(fileName, [&](QIODevice &out, QString &detail) {
-        if (out.write(text) == text.size())
+        if (out.write(*text) == text->size())
             return true;
         detail = out.errorString();
         return false;
@@ -194,8 +254,9 @@ bool writeCsvFile(AppContext &ctx, const DataTable &table, const QString &fileNa
 
 bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName, const QString &module)
 {
+    ProgressReport report(ctx.prompt, exportProgressText(fileName), kExportSteps);
     if (isCsvName(fileName))
-        return writeCsvFile(ctx, DataTable(QList<QStringList>(table.begin(), table.end())), fileName, module);
+        return writeCsvFile(ctx, DataTable(QList<QStringList>(table.begin(), table.end())), fileName, module, report);
     workbook::Sheet data;
     for (size_t r = 0; r < table.size(); ++r) {
         const QStringList &row = table[r];
@@ -212,14 +273,18 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
             }
         }
         data.rows.push_back(std::move(cells));
+        if (!rowsMade(report, int(r + 1), int(table.size())))
+            return false;
     }
-    return writeWorkbook(ctx, std::move(data), table.empty() ? QStringList() : table.front(), fileName, module);
+    return writeWorkbook(ctx, std::move(data), table.empty() ? QStringList() : table.front(), fileName, module,
+                         report);
 }
 
 bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module)
 {
+    ProgressReport report(ctx.prompt, exportProgressText(fileName), kExportSteps);
     if (isCsvName(fileName))
-        return writeCsvFile(ctx, table, fileName, module);
+        return writeCsvFile(ctx, table, fileName, module, report);
     // The same cells as the table's texts would give, without writing the stored numbers as
     // text: a number of column 5 on goes as the number its text reads as.
     workbook::Sheet data;
@@ -237,8 +302,10 @@ bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fil
             }
         }
         data.rows.push_back(std::move(cells));
+        if (!rowsMade(report, r + 1, table.rowCount()))
+            return false;
     }
-    return writeWorkbook(ctx, std::move(data), table.headers(), fileName, module);
+    return writeWorkbook(ctx, std::move(data), table.headers(), fileName, module, report);
 }
 
 namespace {
@@ -293,31 +360,7 @@ QString exportFileName(const QString &chosen)
 
 QByteArray csvText(const DataTable &table, const NumberFormat &numbers, const CsvFormat &format)
 {
-    auto field = [&](QString t) {
-        if (t.contains(format.separator) || t.contains(QLatin1Char('"')) || t.contains(QLatin1Char('\n'))
-            || t.contains(QLatin1Char('\r'))) {
-            t.replace(QLatin1String("\""), QLatin1String("\"\""));
-            return QLatin1Char('"') + t + QLatin1Char('"');
-        }
-        return t;
-    };
-    QString out;
-    for (int r = 0; r < table.rowCount(); ++r) {
-        for (int c = 0; c < table.columnCount(); ++c) {
-            if (c > 0)
-                out += format.separator;
-            QString t = table.text(r, c);
-            if (r > 0 && c > 4 && table.number(r, c, numbers)) {
-                // The number as its text writes it, without group marks, with the CSV's mark.
-                t = t.trimmed();
-                t.remove(numbers.group);
-                t.replace(numbers.decimal, format.decimal);
-            }
-            out += field(t);
-        }
-        out += QLatin1String("\r\n");
-    }
-    return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
+    return *csvRows(table, numbers, format, {});
 }
 
 FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, FileOpener &opener)

@@ -199,6 +199,9 @@ DeferredFormats deferFormats(const QString &statement)
 LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const std::function<void()> &pending)
 {
     BusyPointer busy(ctx.prompt);
+    // How many rows come is not known before the last one: the progress counts them.
+    ProgressReport report(ctx.prompt, QStringLiteral("Caricamento della tabella"), 0);
+    struct Stopped { };
     try {
         if (ctx.RestoreQueryDb.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 && !ctx.QueryDb.isEmpty())
             ctx.CurrentDb = ctx.QueryDb;
@@ -210,6 +213,7 @@ LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const 
                 pending();
             const NumberFormat numbers = cn->numbers();
             std::vector<int> fixed; // by column: the formatted columns read text as Format reads it
+            int rowsRead = 0;
             cn->scan(
                 statement.statement,
                 [&](const QStringList &names) {
@@ -245,6 +249,9 @@ LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const 
                         }
                     }
                     loaded.endRow();
+                    // Every 256 rows the user may stop; the table is then left as it was.
+                    if ((++rowsRead & 0xFF) == 0 && !report.step(rowsRead))
+                        throw Stopped {};
                 });
         }
         if (ranQuery)
@@ -255,6 +262,8 @@ LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const 
         table.selEnd = table.current;
         table.topRow = 1;
         return LoadOutcome::Loaded;
+    } catch (const Stopped &) {
+        return LoadOutcome::Cancelled;
     } catch (const DbError &e) {
         if (e.kind() == DbError::Kind::TooLarge) {
             table.clear();

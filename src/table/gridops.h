@@ -60,6 +60,7 @@ enum class LoadOutcome {
     Loaded, // the table holds the result, striped
     TooLarge, // the store refused the statement for its size: the warning was shown, the table is empty
     Failed, // any other failure: logged (frm_dispData, DoQuery) and shown, the table is unchanged
+    Cancelled, // the user stopped the loading: nothing is shown or logged, the table is unchanged
 };
 
 // DoQuery: restores CurrentDb from QueryDb when RestoreQueryDb reads "True", runs
@@ -67,8 +68,9 @@ enum class LoadOutcome {
 // striped (ColorGridLines). The rows are read straight into the table as values; the columns the
 // statement formats with Format(..., '0.00') get their texts from the table when shown, the
 // same texts the store would have written (deferFormats). The busy pointer is shown meanwhile; pending runs once the
-// connection is open so that waiting window messages are handled. ranQuery, when given,
-// receives the SelectQuery that was run.
+// connection is open so that waiting window messages are handled. A long loading reports the
+// rows read through the prompt's progress, which may stop it. ranQuery, when given, receives
+// the SelectQuery that was run.
 LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery = nullptr,
                     const std::function<void()> &pending = {});
 

@@ -10,6 +10,7 @@
 #include "table/tablemodel.h"
 
 #include <QColor>
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QRandomGenerator>
@@ -99,6 +100,35 @@ TEST(GridLoad, DoQueryLoadsTheSelectionOrderedByTerritoryCode)
     ASSERT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Loaded);
     EXPECT_TRUE(t.rowCount() == 1 && t.columnCount() == 7);
     EXPECT_EQ(grid::AutosizeCols(t, QFontMetrics(QFont()), 800).size(), 7);
+}
+
+// A long loading counts its rows through the prompt; stopped, it leaves the table as it was
+// and tells or logs nothing.
+TEST(GridLoad, ALongLoadingShowsProgressAndCanBeStopped)
+{
+    Sample s;
+    // Every territory against every other: thousands of rows.
+    s.ctx->SelectQuery = "SELECT land_Ind.COD_TERR, b.COD_TERR AS Altro FROM land_Ind, land_Ind AS b";
+    DataTable t;
+    ASSERT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Loaded) << s.tf.prompt.messages().join('|').toStdString();
+    ASSERT_GT(t.rowCount(), 1024);
+    ASSERT_EQ(s.tf.prompt.progressShown().size(), 1u);
+    const auto whole = s.tf.prompt.progressShown().front();
+    EXPECT_EQ(whole.total, 0) << "the number of rows is not known beforehand";
+    EXPECT_TRUE(whole.ended);
+    ASSERT_GE(whole.steps.size(), 4u);
+    EXPECT_LT(whole.steps.back(), t.rowCount());
+    EXPECT_GT(whole.steps.back(), t.rowCount() - 1 - 256);
+
+    DataTable kept = resultTable(NumberFormat::comma());
+    s.tf.prompt.cancelProgressAtStep(2);
+    EXPECT_EQ(grid::DoQuery(*s.ctx, kept), grid::LoadOutcome::Cancelled);
+    EXPECT_EQ(kept.rows(), resultTable(NumberFormat::comma()).rows());
+    EXPECT_EQ(s.tf.prompt.progressShown().back().steps.size(), 2u);
+    EXPECT_TRUE(s.tf.prompt.progressShown().back().ended);
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty());
+    EXPECT_FALSE(s.tf.prompt.busy());
+    EXPECT_FALSE(QFile::exists(s.tf.file("Files/Error.log")));
 }
 
 TEST(GridLoad, FailuresWarnOrAreLoggedInItalian)

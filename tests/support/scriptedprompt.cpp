@@ -1,5 +1,7 @@
 #include "support/scriptedprompt.h"
 
+#include <gtest/gtest.h>
+
 namespace qrn {
 
 Answer ScriptedPrompt::message(const QString &text, const QString &title, Icon icon, Buttons buttons)
@@ -81,6 +83,32 @@ QStringList ScriptedPrompt::messages() const
         if (s.kind == Shown::Kind::Message)
             out << s.text;
     return out;
+}
+
+void ScriptedPrompt::beginProgress(const QString &text, int total)
+{
+    m_progress.push_back({text, total, {}, false, false});
+    ++m_openProgress;
+}
+
+bool ScriptedPrompt::progress(int done)
+{
+    EXPECT_GT(m_openProgress, 0) << "a step reported outside any work";
+    if (m_progress.empty())
+        return true;
+    Progress &p = m_progress.back();
+    p.steps.push_back(done);
+    if (m_cancelAt > 0 && ++m_stepCount >= m_cancelAt)
+        p.cancelled = true;
+    return !p.cancelled;
+}
+
+void ScriptedPrompt::endProgress()
+{
+    EXPECT_GT(m_openProgress, 0) << "work ended that never began";
+    --m_openProgress;
+    if (!m_progress.empty())
+        m_progress.back().ended = true;
 }
 
 } // namespace qrn

@@ -46,6 +46,26 @@ public:
     bool choosePrinter(QPrinter &printer) override;
     void setBusy(bool busy) override { m_busy = busy; }
 
+    // Long work as the prompt saw it: what was announced, every step reported, whether it ended.
+    struct Progress {
+        QString text;
+        int total = 0;
+        std::vector<int> steps;
+        bool ended = false;
+        bool cancelled = false; // this prompt answered "stop"
+    };
+    // The user presses "Annulla" at the n-th step reported (from 1, counted over every piece of
+    // work from now on); 0 never.
+    void cancelProgressAtStep(int n)
+    {
+        m_cancelAt = n;
+        m_stepCount = 0;
+    }
+    void beginProgress(const QString &text, int total) override;
+    bool progress(int done) override;
+    void endProgress() override;
+    const std::vector<Progress> &progressShown() const { return m_progress; }
+
     const std::vector<Shown> &shown() const { return m_shown; }
     QStringList messages() const; // texts of the message boxes shown, in order
     bool showed(const QString &text) const { return messages().contains(text); }
@@ -61,6 +81,10 @@ private:
     std::deque<std::optional<QColor>> m_colors;
     std::deque<std::function<bool(QPrinter &)>> m_printers;
     bool m_busy = false;
+    std::vector<Progress> m_progress;
+    int m_openProgress = 0;
+    int m_cancelAt = 0;
+    int m_stepCount = 0;
 };
 
 } // namespace qrn

@@ -9,7 +9,10 @@
 #include "shell/links.h"
 #include "support/testfolder.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <algorithm>
 #include <cmath>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
@@ -377,4 +380,61 @@ TEST_F(ExportTest, OpenFileExcelReportsWhatTheOpenerCouldNotDo)
     tf.write("Excel/vuoto.xls", "");
     for (const char *name : {"Excel/manca.xls", "Excel/vuoto.xls"})
         EXPECT_EQ(desktop.open(tf.file(name)), O::NotFound) << name;
+}
+
+// Long exports report their progress; a stop at any step, the last one before the file is
+// replaced included, leaves the earlier file as it was and no scrap beside it, and is neither
+// logged nor told as an error.
+TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
+{
+    // 400 rows: enough for the writers to report along the way.
+    QList<QStringList> rows {table.front()};
+    for (int i = 0; i < 400; ++i) {
+        QStringList row = table[1 + size_t(i) % (table.size() - 1)];
+        row[1] = QString::number(1000 + i);
+        rows << row;
+    }
+    DataTable grid(rows);
+    const QDir excel(tf.file("Excel"));
+    for (const char *name : {"vecchio.xlsx", "vecchio.xls", "vecchio.csv"}) {
+        SCOPED_TRACE(name);
+        const QString file = excel.filePath(name);
+        // A complete export first, to learn how many steps it reports.
+        tf.prompt.clear();
+        const QString fresh = excel.filePath(QString("nuovo.") + QFileInfo(file).suffix());
+        ASSERT_TRUE(CreateExcelFile(*ctx, grid, fresh));
+        ASSERT_FALSE(tf.prompt.progressShown().empty());
+        const auto whole = tf.prompt.progressShown().back();
+        EXPECT_TRUE(whole.ended);
+        ASSERT_GE(whole.steps.size(), 4u);
+        EXPECT_EQ(whole.steps.back(), whole.total);
+        EXPECT_TRUE(std::is_sorted(whole.steps.begin(), whole.steps.end()));
+        EXPECT_TRUE(whole.text.contains(QFileInfo(fresh).fileName())) << whole.text.toStdString();
+
+        const int n = int(whole.steps.size());
+        for (int stopAt : {n / 2, n}) {
+            tf.write(QString("Excel/") + name, "contenuto di prima");
+            tf.prompt.cancelProgressAtStep(stopAt);
+            EXPECT_FALSE(CreateExcelFile(*ctx, grid, file)) << stopAt;
+            EXPECT_EQ(tf.read(QString("Excel/") + name), "contenuto di prima") << stopAt;
+            EXPECT_EQ(tf.prompt.progressShown().back().steps.size(), size_t(stopAt)) << "no step after the stop";
+            EXPECT_TRUE(tf.prompt.progressShown().back().ended);
+            tf.prompt.cancelProgressAtStep(0);
+        }
+        EXPECT_EQ(excel.entryList(QDir::Files).size(), excel.entryList({"nuovo.*", "vecchio.*"}, QDir::Files).size())
+            << excel.entryList(QDir::Files).join(' ').toStdString();
+        EXPECT_TRUE(tf.prompt.messages().isEmpty()) << tf.prompt.messages().join('|').toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
+
+    // Through the window's command: no offer to open a file that was not written.
+    tf.prompt.clear();
+    tf.prompt.answerFile(excel.filePath("vecchio.xlsx"));
+    tf.prompt.answer(Answer::Yes); // overwrite
+    tf.prompt.cancelProgressAtStep(2);
+    FakeOpener opener;
+    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(tf.read("Excel/vecchio.xlsx"), "contenuto di prima");
+    EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
+    EXPECT_FALSE(tf.prompt.busy());
 }

@@ -6,6 +6,7 @@
 #include "shell/store.h"
 #include "support/testfolder.h"
 
+#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 #include <zip.h>
@@ -81,4 +82,53 @@ TEST(Update, InstallationResults)
     }
     EXPECT_FALSE(QFile::exists(tf.file("fuori.txt")));
     EXPECT_EQ(readUpdateInfo(*ctx).note, "Nuovi dati");
+}
+
+// An update reports the bytes it extracts; stopped at any step, the last one before the folder
+// changes included, it leaves the folder as it was, with nothing of its own work beside it.
+TEST(Update, StoppingAnUpdateLeavesTheFolderAsItWas)
+{
+    const auto archive = [](const QString &zip) {
+        makeZip(zip, {file("vecchio.dbf", QByteArray(300000, 'a')), file("nuovo.dbf", QByteArray(300000, 'b')),
+                      file("altro/terzo.shp", QByteArray(300000, 'c'))});
+    };
+    // A whole update elsewhere, to learn how many steps it reports.
+    int steps = 0;
+    {
+        TestFolder other;
+        auto ctx = other.context();
+        ctx->ShapeFolder = other.file("Shape/");
+        archive(other.file("mappe.zip"));
+        ASSERT_EQ(installUpdate(*ctx, UpdateKind::Maps, other.file("mappe.zip")).outcome,
+                  UpdateResult::Outcome::Done);
+        const auto &shown = other.prompt.progressShown();
+        ASSERT_EQ(shown.size(), 1u);
+        EXPECT_TRUE(shown[0].ended);
+        EXPECT_EQ(shown[0].steps.back(), shown[0].total);
+        steps = int(shown[0].steps.size());
+        ASSERT_GE(steps, 3);
+    }
+
+    TestFolder tf;
+    auto ctx = tf.context();
+    ctx->ShapeFolder = tf.file("Shape/");
+    tf.write("Shape/vecchio.dbf", "di prima");
+    const QString zip = tf.file("mappe.zip");
+    archive(zip);
+    const QStringList shapeBefore = QDir(tf.file("Shape")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    const QStringList rootBefore = QDir(tf.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    for (int stopAt : {2, steps}) {
+        SCOPED_TRACE(stopAt);
+        tf.prompt.cancelProgressAtStep(stopAt);
+        const UpdateResult r = installUpdate(*ctx, UpdateKind::Maps, zip);
+        EXPECT_EQ(r.outcome, UpdateResult::Outcome::Cancelled);
+        EXPECT_EQ(r.code, IZ_CTRLC);
+        EXPECT_TRUE(r.message.endsWith("non è stata modificata.")) << r.message.toStdString();
+        EXPECT_EQ(tf.read("Shape/vecchio.dbf"), "di prima");
+        EXPECT_EQ(QDir(tf.file("Shape")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), shapeBefore);
+        EXPECT_EQ(QDir(tf.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), rootBefore);
+        const auto &shown = tf.prompt.progressShown().back();
+        EXPECT_TRUE(shown.ended && shown.cancelled);
+        EXPECT_EQ(int(shown.steps.size()), stopAt);
+    }
 }

@@ -120,7 +120,9 @@ UpdateResult frmInfo::runUpdate(UpdateKind kind, const QString &procedure)
             Form_Load();
         prompt.message(r.message);
     } else {
-        m_ctx.log.writeError(objectName(), procedure, QString::number(r.code), r.logText());
+        // A stop the user asked for is no error to log.
+        if (r.outcome != UpdateResult::Outcome::Cancelled)
+            m_ctx.log.writeError(objectName(), procedure, QString::number(r.code), r.logText());
         prompt.message(r.message, QStringLiteral("Attenzione"), Icon::Exclamation);
     }
     return r;

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <algorithm>
@@ -168,6 +169,53 @@ void QtPrompt::setBusy(bool busy)
             --m_busyDepth;
         }
     }
+}
+
+void QtPrompt::beginProgress(const QString &text, int total)
+{
+    if (m_progressDepth++ > 0)
+        return;
+    m_progressText = text;
+    m_progressTotal = std::max(total, 0); // 0: a bar that only shows the work goes on
+    m_progressCancelled = false;
+    m_progressClock.start();
+}
+
+bool QtPrompt::progress(int done)
+{
+    if (m_progressDepth != 1)
+        return !m_progressCancelled;
+    if (!m_progress) {
+        if (m_progressClock.elapsed() < kProgressDelayMs)
+            return true;
+        m_progress = new QProgressDialog(m_progressText, QStringLiteral("Annulla"), 0, m_progressTotal, m_parent);
+        m_progress->setObjectName(QStringLiteral("progressDialog"));
+        m_progress->setWindowTitle(QStringLiteral("Quarnaro"));
+        m_progress->setWindowModality(Qt::WindowModal);
+        m_progress->setMinimumDuration(0);
+        m_progress->setAutoClose(false);
+        m_progress->setAutoReset(false);
+        m_progress->show();
+        m_progressPaint.invalidate();
+    }
+    // The dialog takes its events (a press of "Annulla", a repaint) a few dozen times a second.
+    if (!m_progressPaint.isValid() || m_progressPaint.elapsed() >= 40
+        || (m_progressTotal > 0 && done >= m_progressTotal)) {
+        if (m_progressTotal > 0)
+            m_progress->setValue(std::clamp(done, 0, m_progressTotal));
+        QCoreApplication::processEvents();
+        m_progressPaint.start();
+    }
+    if (m_progress->wasCanceled())
+        m_progressCancelled = true;
+    return !m_progressCancelled;
+}
+
+void QtPrompt::endProgress()
+{
+    if (m_progressDepth == 0 || --m_progressDepth > 0)
+        return;
+    delete m_progress.data();
 }
 
 } // namespace qrn::ui

@@ -140,6 +140,14 @@ std::size_t columnCount(const Sheet &sheet)
     return n;
 }
 
+std::size_t rowCount(const Workbook &workbook)
+{
+    std::size_t n = 0;
+    for (const Sheet &sheet : workbook.sheets)
+        n += sheet.rows.size();
+    return n;
+}
+
 std::vector<double> fittedWidths(const Sheet &sheet)
 {
     std::vector<double> widths(columnCount(sheet), 0.0);
@@ -258,13 +266,14 @@ std::string lowerExtension(const std::string &path)
 
 } // namespace
 
-bool write(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason)
+bool write(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason,
+           const Progress &progress)
 {
     const std::string ext = lowerExtension(path);
     if (ext == ".xls")
-        return writeXls(workbook, path, error, reason);
+        return writeXls(workbook, path, error, reason, progress);
     if (ext == ".xlsx")
-        return writeXlsx(workbook, path, error, reason);
+        return writeXlsx(workbook, path, error, reason, progress);
     if (error)
         *error = "Formato del file \"" + path + "\" non riconosciuto: l'estensione deve essere .xls oppure .xlsx.";
     return false;

@@ -3,7 +3,9 @@
 // names and the header style of the data and metadata sheets.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -40,13 +42,23 @@ struct Workbook {
     std::vector<Sheet> sheets;
 };
 
+// Told how far a writer is (done of total, rising to total just before the file is saved);
+// answering false stops the writing.
+using Progress = std::function<bool(std::size_t done, std::size_t total)>;
+// The message of a writing stopped by its progress.
+inline constexpr const char *kCancelledMessage = "Operazione annullata.";
+
 // Writes the workbook in the format the extension of `path` names (".xls" or ".xlsx", any case).
 // On failure returns false, leaves no partial file behind and sets *error (when not null) to a
 // message in Italian for the user, and *reason (when not null) to the words of the system or
-// of the library that failed, for the error log (empty when the message says it all).
-bool write(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason = nullptr);
-bool writeXls(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason = nullptr);
-bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason = nullptr);
+// of the library that failed, for the error log (empty when the message says it all). Stopped
+// by progress, it is the same failure with kCancelledMessage: the file at path stays as it was.
+bool write(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason = nullptr,
+           const Progress &progress = {});
+bool writeXls(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason = nullptr,
+              const Progress &progress = {});
+bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason = nullptr,
+               const Progress &progress = {});
 
 // Template file: an INI file without sections, one "key=value" per line (# or ; comments):
 //   dataSheet=Dati

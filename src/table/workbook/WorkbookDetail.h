@@ -5,6 +5,8 @@
 
 #include <QByteArray>
 
+#include <algorithm>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,8 +53,46 @@ std::size_t columnCount(const Sheet &sheet);
 // names made valid and unique. Fails (message in *error) when a sheet has too many rows.
 std::optional<Workbook> layoutForXls(const Workbook &workbook, std::string *error);
 
-// The complete BIFF8 "Workbook" stream of the workbook (laid out by layoutForXls first).
-std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook &workbook, std::string *error);
+// The complete BIFF8 "Workbook" stream of the workbook (laid out by layoutForXls first). Its
+// rows are reported to progress as done of total (every row of every sheet); a false answer
+// stops it with kCancelledMessage.
+std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook &workbook, std::string *error,
+                                                   const Progress &progress = {});
+
+// Counts rows written against the rows of every sheet and hands the count on to a progress
+// every `every` rows; remembers a stop.
+class RowProgress {
+public:
+    RowProgress(const Progress &progress, std::size_t rows, std::size_t extra = 0)
+        : m_progress(progress), m_total(rows + extra)
+    {
+    }
+    // One more row; false once the work is to stop.
+    bool row()
+    {
+        ++m_done;
+        if (m_stopped || !m_progress || (m_done % 32 != 0))
+            return !m_stopped;
+        return report(m_done);
+    }
+    // The whole is done (false: stop before saving).
+    bool finished() { return m_stopped ? false : (m_progress ? report(m_total) : true); }
+    bool stopped() const { return m_stopped; }
+
+private:
+    bool report(std::size_t done)
+    {
+        if (!m_progress(std::min(done, m_total), m_total))
+            m_stopped = true;
+        return !m_stopped;
+    }
+    const Progress &m_progress;
+    std::size_t m_total;
+    std::size_t m_done = 0;
+    bool m_stopped = false;
+};
+// Rows of every sheet of the workbook.
+std::size_t rowCount(const Workbook &workbook);
 
 // Writes the bytes to `path` through a temporary file that replaces it only once complete, so a
 // failed write leaves neither a partial file nor a damaged earlier file.

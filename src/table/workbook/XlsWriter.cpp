@@ -390,8 +390,9 @@ void writeGlobals(Stream &s, const Workbook &wb, const Styles &styles, std::vect
     s.end();
 }
 
-void writeSheet(Stream &s, const Sheet &sheet, bool first, uint16_t headerXf,
-                const std::unordered_map<std::string, uint32_t> &sstIndex)
+// false when progress said stop (the stream is then left unfinished).
+bool writeSheet(Stream &s, const Sheet &sheet, bool first, uint16_t headerXf,
+                const std::unordered_map<std::string, uint32_t> &sstIndex, RowProgress &progress)
 {
     s.begin(kBof);
     s.u16(0x0600);
@@ -471,6 +472,8 @@ void writeSheet(Stream &s, const Sheet &sheet, bool first, uint16_t headerXf,
                     s.f64(v.number);
                 s.end();
             }
+            if (!progress.row())
+                return false;
         }
     }
 
@@ -488,11 +491,12 @@ void writeSheet(Stream &s, const Sheet &sheet, bool first, uint16_t headerXf,
 
     s.begin(kEof);
     s.end();
+    return true;
 }
 
 } // namespace
 
-std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook &wb, std::string *error)
+std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook &wb, std::string *error, const Progress &progress)
 {
     for (const Sheet &sheet : wb.sheets) {
         if (sheet.rows.size() > kXlsMaxRows || columnCount(sheet) > kXlsMaxColumns) {
@@ -531,12 +535,17 @@ std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook &wb, std::stri
     Stream s;
     s.bytes.reserve(64 * 1024);
     std::vector<std::size_t> boundSheetPos;
+    RowProgress rows(progress, rowCount(wb));
     try {
         writeGlobals(s, wb, styles, boundSheetPos, strings, totalRefs);
         for (std::size_t i = 0; i < sheets.size(); ++i) {
             s.patch32(boundSheetPos[i], static_cast<uint32_t>(s.size()));
             const HeaderStyle &h = sheets[i].header;
-            writeSheet(s, sheets[i], i == 0, isStyled(h) ? styles.xfOf(h) : kDefaultCellXf, sstIndex);
+            if (!writeSheet(s, sheets[i], i == 0, isStyled(h) ? styles.xfOf(h) : kDefaultCellXf, sstIndex, rows)) {
+                if (error)
+                    *error = kCancelledMessage;
+                return std::nullopt;
+            }
         }
     } catch (const std::exception &e) {
         if (error)
@@ -591,12 +600,14 @@ std::optional<QByteArray> compoundFile(const std::vector<uint8_t> &data, std::st
 
 } // namespace
 
-bool writeXls(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason)
+bool writeXls(const Workbook &workbook, const std::string &path, std::string *error, std::string *reason,
+              const Progress &progress)
 {
     const auto laidOut = detail::layoutForXls(workbook, error);
     if (!laidOut)
         return false;
-    const auto data = detail::buildXlsStream(*laidOut, error);
+    // The compound file and the saving take little beside the rows: they are not counted.
+    const auto data = detail::buildXlsStream(*laidOut, error, progress);
     if (!data)
         return false;
     std::string why;
@@ -606,6 +617,11 @@ bool writeXls(const Workbook &workbook, const std::string &path, std::string *er
             *error = detail::notWrittenMessage(path);
         if (reason)
             *reason = why;
+        return false;
+    }
+    if (progress && !progress(detail::rowCount(*laidOut), detail::rowCount(*laidOut))) {
+        if (error)
+            *error = kCancelledMessage;
         return false;
     }
     return detail::saveFile(path, *bytes, error, reason);

@@ -1,0 +1,39 @@
+// The progress dialog of the program's prompt: nothing for short work, a dialog with a cancel
+// button once the work lasts.
+
+#include "shell/ui/qtprompt.h"
+
+#include <QProgressDialog>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+
+TEST(QtPromptProgress, ShowsTheDialogOnlyAfterHalfASecondAndHearsItsCancel)
+{
+    ui::QtPrompt prompt;
+    {
+        ProgressReport quick(&prompt, QStringLiteral("Esportazione"), 3);
+        EXPECT_TRUE(quick.step(1));
+        EXPECT_TRUE(quick.step(3));
+        EXPECT_EQ(prompt.progressDialog(), nullptr);
+    }
+
+    ProgressReport slow(&prompt, QStringLiteral("Esportazione della tabella"), 10);
+    EXPECT_TRUE(slow.step(1));
+    EXPECT_EQ(prompt.progressDialog(), nullptr);
+    QTest::qWait(ui::QtPrompt::kProgressDelayMs + 50);
+    EXPECT_TRUE(slow.step(4));
+    QProgressDialog *dialog = prompt.progressDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->labelText(), QStringLiteral("Esportazione della tabella"));
+    EXPECT_EQ(dialog->maximum(), 10);
+    EXPECT_EQ(dialog->value(), 4);
+
+    dialog->cancel();
+    EXPECT_FALSE(slow.step(5));
+    EXPECT_TRUE(slow.cancelled());
+    slow.finish();
+    EXPECT_EQ(prompt.progressDialog(), nullptr);
+}
