@@ -228,6 +228,7 @@ void ShapeLayer::invalidate(const QString &reason)
     m_values.clear();
     m_extent = QRectF();
     m_index.reset();
+    m_simplified.clear();
 }
 
 bool ShapeLayer::load(const QString &path)
@@ -568,6 +569,7 @@ bool ShapeLayer::reproject(const QString &target)
             m_points[i] = QPointF(x[i], y[i]);
         computeBounds();
         m_index.reset();
+        m_simplified.clear();
     }
     m_crs = target;
     m_geographic = to.IsGeographic();
