@@ -266,6 +266,8 @@ bool ShapeLayer::load(const QString &path)
     }
 
     m_featureParts.reserve(size_t(count) + 1);
+    // A vertex takes 16 bytes of the file: its size bounds the vertices, read without regrowing.
+    m_points.reserve(size_t(std::max<qint64>(QFileInfo(path).size(), 0) / 16));
     for (int i = 0; i < count; ++i) {
         std::unique_ptr<SHPObject, ObjDestroyer> obj(SHPReadObject(shp.get(), i));
         if (!obj) {
