@@ -1,19 +1,24 @@
 // Reading, drawing and identify of the map component.
 //
-// BM_OpenShapeFile/<name>, BM_DrawShapeFile/<name>: every .shp of the folder named by
-// QUARNARO_BENCH_SHAPES (default: the sample Shape folder) and a municipal-like layer generated
-// here at start, read whole, or drawn at full extent into a 1600 x 1200 image, filled, outlined
-// and antialiased.
+// On every .shp of the folder named by QUARNARO_BENCH_SHAPES (default: the sample Shape folder)
+// and a municipal-like layer generated here at start, drawn into a 1600 x 1200 image, filled,
+// outlined and antialiased:
+// BM_OpenShapeFile/<name>: the file read whole.
+// BM_DrawShapeFile/<name>: a redraw at full extent (BM_DrawShapeFileUnthinned: every vertex).
+// BM_DrawAfterPan/<name>, BM_DrawAfterZoomStep/<name>: a redraw after a drag or a wheel step;
+// BM_DrawAfterZoomStepNewLevel: a wheel step into a zoom level not thinned yet.
+// BM_OpenAndFirstDraw/<name>: reading the file and its first drawing at the home extent.
 //
 // BM_IdentifyAtPoint/<name>: the search of the features at a point of the same layers, at
 // points spread over the extent.
 //
 // The municipal-like layer: the sample provinces cut by a grid into about 8,000 cells, every
-// boundary densified with small wiggles to about 850,000 vertices, as real municipal
-// boundaries are; written to a temporary folder and removed at the end.
+// boundary densified with small wiggles to about 850,000 vertices (tests/map/municipal.h);
+// written to a temporary folder and removed at the end.
 
 #include "map/mapview.h"
 #include "map/shapelayer.h"
+#include "municipal.h"
 #include "support/testfolder.h"
 
 #include <QDir>
@@ -36,83 +41,6 @@ namespace {
 
 constexpr QSize kSize(1600, 1200);
 
-// Cuts every ring of the source polygons with a grid of cell x cell map units and writes the
-// pieces, densified every step units with wiggles of a tenth of a step. Answers the number of
-// features and vertices written.
-std::pair<int, long> writeMunicipal(const ShapeLayer &src, const QString &stem, double cell, double step)
-{
-    GEOSContextHandle_t ctx = GEOS_init_r();
-    SHPHandle shp = SHPCreate(QFile::encodeName(stem).constData(), SHPT_POLYGON);
-    DBFHandle dbf = DBFCreateEx(QFile::encodeName(stem + QStringLiteral(".dbf")).constData(), "UTF-8");
-    DBFAddField(dbf, "COD_COM", FTInteger, 6, 0);
-    DBFAddField(dbf, "DEN_TERR", FTString, 30, 0);
-    QRandomGenerator rng(8000);
-    int features = 0;
-    long vertices = 0;
-    for (int f = 0; f < src.featureCount(); ++f) {
-        for (int p = src.partBegin(f); p < src.partEnd(f); ++p) {
-            if (src.partSize(p) < 4)
-                continue;
-            GEOSCoordSequence *seq = GEOSCoordSeq_create_r(ctx, unsigned(src.partSize(p)), 2);
-            for (int i = 0; i < src.partSize(p); ++i)
-                GEOSCoordSeq_setXY_r(ctx, seq, unsigned(i), src.partPoints(p)[i].x(), src.partPoints(p)[i].y());
-            GEOSGeometry *ring = GEOSGeom_createPolygon_r(ctx, GEOSGeom_createLinearRing_r(ctx, seq), nullptr, 0);
-            GEOSGeometry *poly = GEOSMakeValid_r(ctx, ring);
-            GEOSGeom_destroy_r(ctx, ring);
-            double x0, y0, x1, y1;
-            GEOSGeom_getXMin_r(ctx, poly, &x0), GEOSGeom_getYMin_r(ctx, poly, &y0);
-            GEOSGeom_getXMax_r(ctx, poly, &x1), GEOSGeom_getYMax_r(ctx, poly, &y1);
-            for (double x = std::floor(x0 / cell) * cell; x < x1; x += cell) {
-                for (double y = std::floor(y0 / cell) * cell; y < y1; y += cell) {
-                    GEOSGeometry *box = GEOSGeom_createRectangle_r(ctx, x, y, x + cell, y + cell);
-                    GEOSGeometry *piece = GEOSIntersection_r(ctx, poly, box);
-                    GEOSGeom_destroy_r(ctx, box);
-                    GEOSGeometry *dense = piece ? GEOSDensify_r(ctx, piece, step) : nullptr;
-                    const int n = dense ? GEOSGetNumGeometries_r(ctx, dense) : 0;
-                    std::vector<double> xs, ys;
-                    std::vector<int> starts;
-                    for (int g = 0; g < n; ++g) {
-                        const GEOSGeometry *part = GEOSGetGeometryN_r(ctx, dense, g);
-                        if (GEOSGeomTypeId_r(ctx, part) != GEOS_POLYGON)
-                            continue;
-                        const GEOSCoordSequence *cs = GEOSGeom_getCoordSeq_r(ctx, GEOSGetExteriorRing_r(ctx, part));
-                        unsigned size = 0;
-                        GEOSCoordSeq_getSize_r(ctx, cs, &size);
-                        starts.push_back(int(xs.size()));
-                        for (unsigned i = 0; i < size; ++i) {
-                            double cx, cy;
-                            GEOSCoordSeq_getXY_r(ctx, cs, i, &cx, &cy);
-                            const bool end = i == 0 || i + 1 == size;
-                            xs.push_back(cx + (end ? 0 : (rng.generateDouble() - 0.5) * step / 5));
-                            ys.push_back(cy + (end ? 0 : (rng.generateDouble() - 0.5) * step / 5));
-                        }
-                    }
-                    if (!xs.empty()) {
-                        SHPObject *o = SHPCreateObject(SHPT_POLYGON, -1, int(starts.size()), starts.data(), nullptr,
-                                                       int(xs.size()), xs.data(), ys.data(), nullptr, nullptr);
-                        SHPWriteObject(shp, -1, o);
-                        SHPDestroyObject(o);
-                        DBFWriteIntegerAttribute(dbf, features, 0, features + 1);
-                        DBFWriteStringAttribute(dbf, features, 1,
-                                                QStringLiteral("Comune %1").arg(features + 1).toUtf8().constData());
-                        ++features;
-                        vertices += long(xs.size());
-                    }
-                    if (dense)
-                        GEOSGeom_destroy_r(ctx, dense);
-                    if (piece)
-                        GEOSGeom_destroy_r(ctx, piece);
-                }
-            }
-            GEOSGeom_destroy_r(ctx, poly);
-        }
-    }
-    SHPClose(shp);
-    DBFClose(dbf);
-    GEOS_finish_r(ctx);
-    return {features, vertices};
-}
-
 // Reading the whole file: geometry, bounds and every attribute in its code page.
 void openLayer(benchmark::State &state, QString path)
 {
@@ -120,23 +48,85 @@ void openLayer(benchmark::State &state, QString path)
         benchmark::DoNotOptimize(ShapeLayer::open(path)->valid());
 }
 
-void drawLayer(benchmark::State &state, std::shared_ptr<ShapeLayer> layer)
+// A view of the layer alone at its full extent, filled, outlined and antialiased.
+void setUp(MapView &view, const std::shared_ptr<ShapeLayer> &layer)
 {
-    MapView view;
     view.setViewport(kSize);
     layer->symbol = Symbol {0xE8F5FA, 0x464646, true, FillStyle::Solid};
     view.addLayer(layer);
     view.setExtent(view.fullExtent());
+}
+
+void drawInto(const MapView &view, QImage &image)
+{
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    view.draw(p, image.rect());
+    p.end();
+    benchmark::DoNotOptimize(image.constBits());
+}
+
+// A redraw at full extent (the thinned parts of this zoom level already made), or with thinning
+// off when thin is false: every vertex, as the map drew before.
+void drawLayer(benchmark::State &state, std::shared_ptr<ShapeLayer> layer, bool thin)
+{
+    MapView view;
+    setUp(view, layer);
+    view.simplify = thin;
     QImage image(kSize, QImage::Format_ARGB32_Premultiplied);
-    for (auto _ : state) {
-        QPainter p(&image);
-        p.setRenderHint(QPainter::Antialiasing);
-        view.draw(p, image.rect());
-        p.end();
-        benchmark::DoNotOptimize(image.constBits());
-    }
+    drawInto(view, image);
+    for (auto _ : state)
+        drawInto(view, image);
     state.counters["features"] = layer->featureCount();
     state.counters["vertices"] = double(layer->vertexCount());
+}
+
+// A redraw after a drag of 80 x 60 pixels, back and forth from the full extent.
+void drawAfterPan(benchmark::State &state, std::shared_ptr<ShapeLayer> layer)
+{
+    MapView view;
+    setUp(view, layer);
+    QImage image(kSize, QImage::Format_ARGB32_Premultiplied);
+    drawInto(view, image);
+    int sign = 1;
+    for (auto _ : state) {
+        view.panByPixels(QPointF(80, 60) * sign);
+        sign = -sign;
+        drawInto(view, image);
+    }
+}
+
+// A redraw after one wheel step in towards a point off centre, from the full extent drawn. With
+// cold, the zoom level's thinned parts are thrown away first, so every step thins what it shows
+// (the first step into a level); else the two levels stay made (stepping in and out again).
+void drawAfterZoom(benchmark::State &state, std::shared_ptr<ShapeLayer> layer, bool cold)
+{
+    MapView view;
+    setUp(view, layer);
+    const QRectF home = view.extent();
+    QImage image(kSize, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        state.PauseTiming();
+        if (cold)
+            layer->simplified().clear();
+        view.setExtent(home);
+        drawInto(view, image);
+        state.ResumeTiming();
+        view.zoomAbout(QPointF(700, 500), 1 / 1.25);
+        drawInto(view, image);
+    }
+}
+
+// Reading the file and drawing it the first time, at the home extent, as the map window does.
+void openAndDraw(benchmark::State &state, QString path)
+{
+    QImage image(kSize, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        MapView view;
+        view.setViewport(kSize);
+        view.addLayer(ShapeLayer::open(path));
+        drawInto(view, image);
+    }
 }
 
 void identify(benchmark::State &state, std::shared_ptr<ShapeLayer> layer)
@@ -171,7 +161,7 @@ int main(int argc, char **argv)
     auto provinces = ShapeLayer::open(qrn::test::sampleDir() + QStringLiteral("/Shape/province107.shp"));
     if (provinces->valid()) {
         const QString stem = tmp.filePath(QStringLiteral("comuni_sintetici"));
-        const auto [features, vertices] = writeMunicipal(*provinces, stem, 7100.0, 230.0);
+        const auto [features, vertices] = qrn::test::writeMunicipal(*provinces, stem, 7100.0, 230.0);
         std::fprintf(stderr, "comuni_sintetici: %d features, %ld vertices\n", features, vertices);
         layers.push_back(ShapeLayer::open(stem + QStringLiteral(".shp")));
     }
@@ -182,7 +172,18 @@ int main(int argc, char **argv)
         }
         benchmark::RegisterBenchmark(("BM_OpenShapeFile/" + l->name()).toUtf8().constData(), openLayer, l->path())
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("BM_DrawShapeFile/" + l->name()).toUtf8().constData(), drawLayer, l)
+        const QByteArray name = l->name().toUtf8();
+        benchmark::RegisterBenchmark(("BM_DrawShapeFile/" + name).constData(), drawLayer, l, true)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("BM_DrawShapeFileUnthinned/" + name).constData(), drawLayer, l, false)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("BM_DrawAfterPan/" + name).constData(), drawAfterPan, l)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("BM_DrawAfterZoomStep/" + name).constData(), drawAfterZoom, l, false)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("BM_DrawAfterZoomStepNewLevel/" + name).constData(), drawAfterZoom, l, true)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("BM_OpenAndFirstDraw/" + name).constData(), openAndDraw, l->path())
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("BM_IdentifyAtPoint/" + l->name()).toUtf8().constData(), identify, l)
             ->Unit(benchmark::kMicrosecond);

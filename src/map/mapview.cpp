@@ -211,24 +211,48 @@ QBrush brushOf(const Symbol &s, ShapeKind kind)
 void MapView::draw(QPainter &painter, const QRectF &target) const
 {
     painter.save();
+    const bool clipped = painter.hasClipping();
     painter.fillRect(target, colorFromWin(backColor));
     if (m_viewport.isEmpty() || m_layers.empty()) {
         painter.restore();
         return;
     }
-    painter.setClipRect(target);
+    painter.setClipRect(target, clipped ? Qt::IntersectClip : Qt::ReplaceClip);
     painter.translate(target.topLeft());
     painter.scale(target.width() / m_viewport.width(), target.height() / m_viewport.height());
 
     const QRectF v = visibleExtent();
-    const Projector proj {v.left(), v.bottom(), 1.0 / mapUnitsPerPixel()};
+    const double upp = mapUnitsPerPixel();
+    const Projector proj {v.left(), v.bottom(), 1.0 / upp};
+    // What is drawn: the visible extent, or the part of it under the painter's clip, with a pixel
+    // to spare for outlines and antialiasing.
+    QRectF shown = v;
+    if (clipped) {
+        const QRectF c = painter.clipBoundingRect().adjusted(-1, -1, 1, 1);
+        shown = QRectF(toMapPoint(c.bottomLeft()), toMapPoint(c.topRight())).normalized() & v;
+    }
+    shown.adjust(0, 0, 1e-9, 1e-9);
+    const int level = SimplifiedParts::levelFor(upp);
     QPolygonF ring;
     for (auto it = m_layers.rbegin(); it != m_layers.rend(); ++it) {
         const ShapeLayer &l = **it;
         const std::vector<const Symbol *> symbols = l.renderer ? l.renderer->resolve(l) : std::vector<const Symbol *>();
+        const bool thin = simplify && l.kind() != ShapeKind::Point;
+        // A part as drawn: thinned for this zoom level, or whole.
+        auto projectPart = [&](int p) {
+            if (thin) {
+                const std::span<const QPointF> pts = l.simplified().part(l, p, level);
+                proj.ring(pts.data(), int(pts.size()), ring);
+            } else {
+                proj.ring(l.partPoints(p), l.partSize(p), ring);
+            }
+        };
         const Symbol *current = nullptr;
         for (int f = 0; f < l.featureCount(); ++f) {
-            if (l.partBegin(f) == l.partEnd(f) || !l.featureBounds(f).intersects(v.adjusted(0, 0, 1e-9, 1e-9)))
+            const QRectF &b = l.featureBounds(f);
+            if (l.partBegin(f) == l.partEnd(f) || !b.intersects(shown))
+                continue;
+            if (thin && b.width() < upp && b.height() < upp) // within one pixel
                 continue;
             const Symbol *s = symbols.empty() || !symbols[size_t(f)] ? &l.symbol : symbols[size_t(f)];
             if (s != current) {
@@ -248,17 +272,17 @@ void MapView::draw(QPainter &painter, const QRectF &target) const
                     painter.drawEllipse(proj(l.partPoints(p)[0]), 3.0, 3.0);
             } else if (l.kind() == ShapeKind::Line) {
                 for (int p = l.partBegin(f); p < l.partEnd(f); ++p) {
-                    proj.ring(l.partPoints(p), l.partSize(p), ring);
+                    projectPart(p);
                     painter.drawPolyline(ring);
                 }
             } else if (l.partEnd(f) - l.partBegin(f) == 1) {
-                proj.ring(l.partPoints(l.partBegin(f)), l.partSize(l.partBegin(f)), ring);
+                projectPart(l.partBegin(f));
                 painter.drawPolygon(ring, Qt::OddEvenFill);
             } else {
                 QPainterPath path;
                 path.setFillRule(Qt::OddEvenFill);
                 for (int p = l.partBegin(f); p < l.partEnd(f); ++p) {
-                    proj.ring(l.partPoints(p), l.partSize(p), ring);
+                    projectPart(p);
                     path.addPolygon(ring);
                     path.closeSubpath();
                 }

@@ -75,7 +75,12 @@ public:
 
     // Paints background and layers (bottom first) into target, the viewport mapped onto it. A
     // feature of the NoData style is hatched kNoDataSpacing viewport pixels apart.
+    // Parts are drawn thinned to the pixel (SimplifiedParts), features outside the view or
+    // within one pixel left out, unless simplify is off. A painter that already clips is clipped
+    // further, and only the features under its clip are drawn: redrawing the strip a pan uncovers
+    // costs what that strip shows.
     static constexpr double kNoDataSpacing = 6.0;
+    bool simplify = true;
     void draw(QPainter &painter, const QRectF &target) const;
     // The outline of one feature in viewport pixels, for flashing a found shape.
     QPainterPath featurePath(const ShapeLayer &layer, int feature) const;

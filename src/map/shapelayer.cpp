@@ -228,6 +228,7 @@ void ShapeLayer::invalidate(const QString &reason)
     m_values.clear();
     m_extent = QRectF();
     m_index.reset();
+    m_simplified.clear();
 }
 
 bool ShapeLayer::load(const QString &path)
@@ -265,6 +266,8 @@ bool ShapeLayer::load(const QString &path)
     }
 
     m_featureParts.reserve(size_t(count) + 1);
+    // A vertex takes 16 bytes of the file: its size bounds the vertices, read without regrowing.
+    m_points.reserve(size_t(std::max<qint64>(QFileInfo(path).size(), 0) / 16));
     for (int i = 0; i < count; ++i) {
         std::unique_ptr<SHPObject, ObjDestroyer> obj(SHPReadObject(shp.get(), i));
         if (!obj) {
@@ -568,6 +571,7 @@ bool ShapeLayer::reproject(const QString &target)
             m_points[i] = QPointF(x[i], y[i]);
         computeBounds();
         m_index.reset();
+        m_simplified.clear();
     }
     m_crs = target;
     m_geographic = to.IsGeographic();

@@ -8,6 +8,7 @@
 // Reprojection transforms every vertex once, so drawing and searching never convert.
 
 #include "map/renderer.h"
+#include "map/simplify.h"
 #include "map/symbol.h"
 
 #include <QPointF>
@@ -85,6 +86,10 @@ public:
     // distance of it (points and lines), in feature order.
     std::vector<int> search(QPointF mapPoint, double distance = 0.0) const;
 
+    // The parts thinned for drawing, per zoom level (see SimplifiedParts); emptied whenever the
+    // vertices change.
+    SimplifiedParts &simplified() const { return m_simplified; }
+
 private:
     bool load(const QString &path);
     bool loadOgr(const QString &file, const QString &layerName);
@@ -108,6 +113,7 @@ private:
 
     struct Index;
     mutable std::unique_ptr<Index> m_index;
+    mutable SimplifiedParts m_simplified;
 };
 
 // Splits "file|layer" into the file and the layer name (empty when none is named).

@@ -3,6 +3,7 @@
 #include "map/ui/mapwidget.h"
 #include "support/testfolder.h"
 
+#include <QPainter>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -60,4 +61,40 @@ TEST(MapWidget, FollowsItsSizePaintsTheMapAndReportsTheMouse)
     w.flash(*w.view().layer(0), 0);
     EXPECT_TRUE(w.flashing());
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.flashing(); }, 2000));
+}
+
+// After a drag the widget reuses its picture shifted and draws only the strips uncovered: what
+// it shows is what a whole drawing of the new extent shows.
+TEST(MapWidget, PanReusesThePictureAndMatchesAWholeRedraw)
+{
+    MapWidget w;
+    auto layer = qrn::map::ShapeLayer::open(qrn::test::sampleDir() + "/Shape/province107.shp");
+    layer->symbol = qrn::map::Symbol {0x00C0FF, 0x404040, true, qrn::map::FillStyle::Solid};
+    w.view().addLayer(layer);
+    w.view().backColor = 0xFF0000;
+    w.resize(320, 240);
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.setScaleBarVisible(false);
+    w.view().zoomAbout(QPointF(160, 120), 0.5);
+    w.grab(); // the picture to reuse
+    QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseMove(&w, QPoint(140, 70));
+    QTest::mouseRelease(&w, Qt::LeftButton, Qt::NoModifier, QPoint(137, 71));
+    const QImage shown = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QImage whole(w.size() * shown.devicePixelRatio(), QImage::Format_RGB32);
+    whole.setDevicePixelRatio(shown.devicePixelRatio());
+    QPainter p(&whole);
+    p.setRenderHint(QPainter::Antialiasing);
+    w.view().draw(p, QRectF(QPointF(0, 0), QSizeF(w.size())));
+    p.end();
+    ASSERT_EQ(shown.size(), whole.size());
+    int differing = 0;
+    for (int y = 0; y < whole.height(); ++y)
+        for (int x = 0; x < whole.width(); ++x) {
+            const QRgb a = shown.pixel(x, y), b = whole.pixel(x, y);
+            differing += std::abs(qRed(a) - qRed(b)) > 32 || std::abs(qGreen(a) - qGreen(b)) > 32
+                || std::abs(qBlue(a) - qBlue(b)) > 32;
+        }
+    EXPECT_LE(differing, whole.width() * whole.height() / 1000);
 }

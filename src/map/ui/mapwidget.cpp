@@ -139,6 +139,29 @@ void MapWidget::paintEvent(QPaintEvent *)
     }
 }
 
+QImage MapWidget::shifted(const QImage &picture, QPoint offset) const
+{
+    // The map moved by whole pixels, so the old picture is the new one shifted; only the strips
+    // it uncovers are drawn, each alone so the view draws just the features under it.
+    QImage out(picture.size(), picture.format());
+    out.setDevicePixelRatio(picture.devicePixelRatio());
+    QPainter cp(&out);
+    cp.drawImage(offset, picture);
+    cp.setRenderHint(QPainter::Antialiasing);
+    const QRect all = rect();
+    const QRect columns = offset.x() > 0 ? QRect(0, 0, offset.x(), height())
+                                         : QRect(width() + offset.x(), 0, -offset.x(), height());
+    const QRect rows = offset.y() > 0 ? QRect(0, 0, width(), offset.y())
+                                      : QRect(0, height() + offset.y(), width(), -offset.y());
+    for (const QRect &strip : {columns & all, rows & all}) {
+        if (strip.isEmpty())
+            continue;
+        cp.setClipRect(strip);
+        m_view.draw(cp, QRectF(QPointF(0, 0), QSizeF(size())));
+    }
+    return out;
+}
+
 void MapWidget::resizeEvent(QResizeEvent *)
 {
     m_view.setViewport(size());
@@ -190,7 +213,10 @@ void MapWidget::mouseReleaseEvent(QMouseEvent *e)
             unsetCursor();
             const QPoint offset = e->position().toPoint() - m_pressPos;
             m_panOffset = QPoint();
-            m_view.panByPixels(offset);
+            const QImage before = m_cache;
+            m_view.panByPixels(offset); // drops the picture
+            if (!before.isNull() && before.size() == size() * devicePixelRatioF())
+                m_cache = shifted(before, offset);
         } else {
             emit clicked(e->button(), m_pressModifiers, m_pressPos);
         }

@@ -2,7 +2,8 @@
 // The map on screen: paints the map view, keeps its viewport the widget's size, reports mouse
 // presses and clicks, tracks a dragged rectangle with a rubber band, flashes a found shape and
 // keeps one outlined. It moves as a GIS map does: a drag pans (the middle button always, the
-// left one unless a rectangle is being tracked), the wheel zooms about the pointer, + and -
+// left one unless a rectangle is being tracked; the drawn picture follows the pointer, and on
+// release only the strips it uncovers are drawn), the wheel zooms about the pointer, + and -
 // zoom about the centre; a tip names what lies under the pointer. Everything else (layers,
 // extents, conversions, drawing) is the view's.
 
@@ -78,6 +79,9 @@ protected:
     bool event(QEvent *) override;
 
 private:
+    // The picture moved by offset pixels with the strips it uncovers drawn anew.
+    QImage shifted(const QImage &picture, QPoint offset) const;
+
     map::MapView m_view;
     QImage m_cache;
     bool m_tracking = false;
