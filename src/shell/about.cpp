@@ -19,6 +19,8 @@ QList<Credit> libraryCredits()
         {s("mdbtools (libmdb)"), {}, s("LGPL 2.0"), s("lettura dei file Access")},
         {s("shapelib"), {}, s("MIT / LGPL 2.0"), s("lettura dei file shape")},
         {s("GEOS"), {}, s("LGPL 2.1"), s("geometria dei territori")},
+        {s("GDAL/OGR"), {}, s("MIT"), s("layer GeoPackage e GeoJSON, esportazione verso i GIS")},
+        {s("PROJ"), {}, s("MIT"), s("sistemi di riferimento")},
         {s("pugixml"), {}, s("MIT"), s("configurazione delle mappe (XML)")},
         {s("libjpeg-turbo"), {}, s("IJG / BSD"), s("immagini JPEG")},
         {s("libzip"), {}, s("BSD 3 clausole"), s("archivi di aggiornamento")},
