@@ -4,76 +4,62 @@
 
 namespace qrn {
 
+namespace {
+
+// The next scripted answer of a queue, or the answer of a user who cancels.
+template <typename T> T next(std::deque<T> &queue, T cancelled)
+{
+    if (queue.empty())
+        return cancelled;
+    T answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
+}
+
+} // namespace
+
 Answer ScriptedPrompt::message(const QString &text, const QString &title, Icon icon, Buttons buttons)
 {
     m_shown.push_back({Shown::Kind::Message, text, title, icon, buttons});
-    if (!m_answers.empty()) {
-        const Answer a = m_answers.front();
-        m_answers.pop_front();
-        return a;
-    }
-    return (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel) ? Answer::Yes : Answer::Ok;
+    const bool question = buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel;
+    return next(m_answers, question ? Answer::Yes : Answer::Ok);
 }
 
 std::optional<QString> ScriptedPrompt::input(const QString &prompt, const QString &title, const QString &)
 {
     m_shown.push_back({Shown::Kind::Input, prompt, title, Icon::None, Buttons::OkCancel});
-    std::optional<QString> v;
-    if (!m_inputs.empty()) {
-        v = std::move(m_inputs.front());
-        m_inputs.pop_front();
-    }
-    return v;
+    return next(m_inputs, std::optional<QString>());
 }
 
 QString ScriptedPrompt::browseFolder(const QString &title)
 {
     m_shown.push_back({Shown::Kind::Folder, QString(), title, Icon::None, Buttons::OkCancel});
-    if (m_folders.empty())
-        return QString();
-    QString f = m_folders.front();
-    m_folders.pop_front();
-    return f;
+    return next(m_folders, QString());
 }
 
 QString ScriptedPrompt::openFile(const QString &title, const QString &, const QString &filter)
 {
     m_shown.push_back({Shown::Kind::OpenFile, filter, title, Icon::None, Buttons::OkCancel});
-    if (m_files.empty())
-        return QString();
-    QString f = m_files.front();
-    m_files.pop_front();
-    return f;
+    return next(m_files, QString());
 }
 
 QString ScriptedPrompt::saveFile(const QString &title, const QString &, const QString &filter)
 {
     m_shown.push_back({Shown::Kind::SaveFile, filter, title, Icon::None, Buttons::OkCancel});
-    if (m_files.empty())
-        return QString();
-    QString f = m_files.front();
-    m_files.pop_front();
-    return f;
+    return next(m_files, QString());
 }
 
 std::optional<QColor> ScriptedPrompt::chooseColor(const QColor &)
 {
     m_shown.push_back({Shown::Kind::Color, QString(), QString(), Icon::None, Buttons::OkCancel});
-    if (m_colors.empty())
-        return std::nullopt;
-    auto c = m_colors.front();
-    m_colors.pop_front();
-    return c;
+    return next(m_colors, std::optional<QColor>());
 }
 
 bool ScriptedPrompt::choosePrinter(QPrinter &printer)
 {
     m_shown.push_back({Shown::Kind::Printer, QString(), QString(), Icon::None, Buttons::OkCancel});
-    if (m_printers.empty())
-        return false;
-    auto choose = std::move(m_printers.front());
-    m_printers.pop_front();
-    return choose(printer);
+    const std::function<bool(QPrinter &)> choose = next(m_printers, std::function<bool(QPrinter &)>());
+    return choose ? choose(printer) : false;
 }
 
 QStringList ScriptedPrompt::messages() const

@@ -11,12 +11,10 @@
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
-#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -184,26 +182,4 @@ TEST(MainWindow, RemembersWhereTheUserLeftItsWindows)
     auto *c = new QWidget;
     c->setObjectName("frmRicordata");
     EXPECT_EQ(again.showChild(c)->geometry(), QRect(40, 30, 420, 260));
-}
-
-TEST(MainWindow, TheWindowThatAskedIsActiveAfterTheDialog)
-{
-    // The second window is opened from a control of the first, which keeps the keyboard focus,
-    // as a grid opened from the selection window's button does.
-    Main m;
-    QApplication::setActiveWindow(&m.w);
-    QMdiSubWindow *first = m.child("frmPrima");
-    auto *edit = new QLineEdit(first->widget());
-    edit->show();
-    edit->setFocus();
-    QMdiSubWindow *second = m.child("frmSeconda");
-    m.w.area()->setActiveSubWindow(second);
-    QTimer::singleShot(50, [] {
-        if (QWidget *box = QApplication::activeModalWidget())
-            box->close();
-    });
-    ui::QtPrompt().message("Messaggio", QString(), Icon::Information, Buttons::Ok);
-    QApplication::setActiveWindow(&m.w); // what the window manager does when the dialog goes
-    QApplication::processEvents();
-    EXPECT_EQ(m.w.area()->activeSubWindow(), second);
 }
