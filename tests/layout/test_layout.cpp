@@ -69,12 +69,6 @@ LayoutPage samplePage()
 } // namespace
 
 // The map keeps the page: at the starting zoom it ends inside the border.
-TEST(LayoutPage, MapStartsInsideTheBorder)
-{
-    const LayoutPage page = samplePage();
-    EXPECT_LT(page.mapLeft + page.mapWidth * page.zoom, page.frame.right);
-}
-
 TEST(LayoutPage, StartingFontIsTheFourteenthFamilyWhenThereIsOne)
 {
     QStringList many;

@@ -586,23 +586,6 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_reset_Click"));
 }
 
-TEST(CreateMapCommand, CancelledLevelWindowOpensNothing)
-{
-    Scenario s(5); // every territory: the level is asked
-    ASSERT_TRUE(s.grid);
-    QString asked;
-    QTimer::singleShot(0, [&asked] {
-        QWidget *w = QApplication::activeModalWidget();
-        asked = w ? w->objectName() : QString();
-        if (w)
-            QTest::mouseClick(w->findChild<QPushButton *>("cmdAnnulla"), Qt::LeftButton);
-    });
-    s.openMap();
-    EXPECT_EQ(asked, "frmSelMappa");
-    EXPECT_FALSE(s.w);
-    EXPECT_TRUE(s.tf.prompt.messages().isEmpty());
-}
-
 TEST(CreateMapCommand, ProvincesAndRegionsAskTheLevelAndMapTheChosenOne)
 {
     Scenario s({1, 6}, "CO001");
