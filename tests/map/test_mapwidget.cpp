@@ -3,7 +3,9 @@
 #include "map/ui/mapwidget.h"
 #include "support/testfolder.h"
 
+#include <QApplication>
 #include <QPainter>
+#include <QWheelEvent>
 #include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -63,8 +65,9 @@ TEST(MapWidget, FollowsItsSizePaintsTheMapAndReportsTheMouse)
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.flashing(); }, 2000));
 }
 
-// After a drag the widget reuses its picture shifted and draws only the strips uncovered: what
-// it shows is what a whole drawing of the new extent shows.
+// A drag moves the extent with the pointer; the widget reuses its picture shifted and draws only
+// the strips uncovered: what it shows is what a whole drawing of the new extent shows. The wheel
+// and the + and - keys zoom by one step.
 TEST(MapWidget, PanReusesThePictureAndMatchesAWholeRedraw)
 {
     MapWidget w;
@@ -78,9 +81,13 @@ TEST(MapWidget, PanReusesThePictureAndMatchesAWholeRedraw)
     w.setScaleBarVisible(false);
     w.view().zoomAbout(QPointF(160, 120), 0.5);
     w.grab(); // the picture to reuse
+    const QRectF before = w.view().extent();
+    const double u = w.view().mapUnitsPerPixel();
     QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
     QTest::mouseMove(&w, QPoint(140, 70));
     QTest::mouseRelease(&w, Qt::LeftButton, Qt::NoModifier, QPoint(137, 71));
+    EXPECT_NEAR(w.view().extent().left(), before.left() - 37 * u, 1e-6 * before.width());
+    EXPECT_NEAR(w.view().extent().top(), before.top() - 29 * u, 1e-6 * before.width());
     const QImage shown = w.grab().toImage().convertToFormat(QImage::Format_RGB32);
     QImage whole(w.size() * shown.devicePixelRatio(), QImage::Format_RGB32);
     whole.setDevicePixelRatio(shown.devicePixelRatio());
@@ -97,4 +104,14 @@ TEST(MapWidget, PanReusesThePictureAndMatchesAWholeRedraw)
                 || std::abs(qBlue(a) - qBlue(b)) > 32;
         }
     EXPECT_LE(differing, whole.width() * whole.height() / 1000);
+
+    const double width = w.view().visibleExtent().width();
+    QWheelEvent wheel(QPointF(50, 50), w.mapToGlobal(QPointF(50, 50)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&w, &wheel);
+    EXPECT_NEAR(w.view().visibleExtent().width(), width / 1.25, 1e-6 * width);
+    QTest::keyClick(&w, Qt::Key_Plus);
+    EXPECT_NEAR(w.view().visibleExtent().width(), width / 1.25 / 1.25, 1e-6 * width);
+    QTest::keyClick(&w, Qt::Key_Minus);
+    EXPECT_NEAR(w.view().visibleExtent().width(), width / 1.25, 1e-6 * width);
 }
