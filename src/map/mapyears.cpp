@@ -66,19 +66,31 @@ QStringList itemYears(AppContext &ctx, const QString &code, const QString &modul
     return years;
 }
 
+QString territoryFilterOf(const QString &selectQuery)
+{
+    // The statement's columns and joins hold no WHERE: the first one starts the filter.
+    const qsizetype at = selectQuery.indexOf(QLatin1String(" WHERE "), 0, Qt::CaseInsensitive);
+    return at < 0 ? QString() : selectQuery.mid(at + 7).trimmed();
+}
+
 YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, const QString &module)
 {
     SelectionGuard guard(ctx);
-    // The same territories by name, as the selection window hands them to the query builder.
-    QStringList names;
-    for (const MapRow &row : base.rows)
-        names << row.name;
-    names.removeDuplicates();
+    // The selection's own territories; without them, those of the rows by name, as the
+    // selection window hands them to the query builder.
+    QString filter = base.territoryFilter;
+    if (filter.isEmpty()) {
+        QStringList names;
+        for (const MapRow &row : base.rows)
+            names << row.name;
+        names.removeDuplicates();
+        filter = BuildTerritoryFilter(names);
+    }
     // The query builder tells a missing table itself; the reads of the years say it once, in
     // their own failure.
     Prompt *prompt = ctx.prompt;
     ctx.setPrompt(nullptr);
-    const bool built = CreaQuery(ctx, {base.lastCode + QLatin1Char('-') + year}, BuildTerritoryFilter(names), module);
+    const bool built = CreaQuery(ctx, {base.lastCode + QLatin1Char('-') + year}, filter, module);
     ctx.setPrompt(prompt);
     if (!built)
         return {std::nullopt, yearFailure(missingTableMessage(base.lastCode, year),
@@ -94,6 +106,7 @@ YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, 
     req.year = year;
     req.header = base.lastCode + QLatin1Char('_') + year;
     req.description = base.description;
+    req.territoryFilter = base.territoryFilter;
     req.mapCase = base.mapCase.kind == MapKind::Provinces ? provincesCase(base.lastCode, year.toInt()) : base.mapCase;
     const int column = table.columnOf(req.header);
     if (column < 0)

@@ -27,8 +27,11 @@ namespace qrn::map {
 // ascending, each once. A database error is logged under module / "anniVoce" and gives none.
 QStringList itemYears(AppContext &ctx, const QString &code, const QString &module);
 
-// The request of base's item and territories in another year: the same rows of the same
-// level, sorted ascending on the year's column; the provinces' case follows the year. A year
+// The territory filter of a selection's statement: what follows its WHERE (empty for none).
+QString territoryFilterOf(const QString &selectQuery);
+
+// The request of base's item and territories in another year: the rows of the same level
+// from base's territory filter (or, when it has none, the territories of its rows by name), sorted ascending on the year's column; the provinces' case follows the year. A year
 // the database has no table for, or whose table cannot be read, is a failure to show.
 struct YearRead {
     std::optional<MapRequest> request;

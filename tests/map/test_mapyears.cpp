@@ -109,6 +109,10 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
         createMap(*ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
     ASSERT_TRUE(base);
     const QString gridQuery = ctx->SelectQuery;
+    // The grid's territories: 2000 on the 103 provinces, 2006 on the 107.
+    base->territoryFilter = territoryFilterOf(gridQuery);
+    EXPECT_TRUE(base->territoryFilter.startsWith(QStringLiteral("land_Ind.DES_TERR IN(")));
+    EXPECT_EQ(territoryFilterOf(QStringLiteral("SELECT a FROM t")), QString());
 
     MapYears years(*ctx, *base, QStringLiteral("frm_Mappa"));
     EXPECT_EQ(years.years().first(), QStringLiteral("1997"));
@@ -121,6 +125,9 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
     EXPECT_EQ(y2000->mapCase.name, QStringLiteral("provincia103"));
     EXPECT_EQ(y2000->rows.size(), 103);
     EXPECT_NE(y2000->values(), base->values());
+    const MapRequest *y2006 = years.request(QStringLiteral("2006"));
+    ASSERT_TRUE(y2006);
+    EXPECT_EQ(y2006->rows.size(), 107);
     // Sorted ascending on the year's column, as the first map's rows are.
     const QStringList pooled2000 = pooledValues({y2000}, ctx->numbers);
     QStringList numeric;
