@@ -371,6 +371,8 @@ void frm_Mappa::buildControls()
     underMap->addWidget(lblScalaKm);
     underMap->addWidget(lblStato, 1, Qt::AlignRight);
     mapLayout->addLayout(underMap);
+    // The status takes two lines when long: the year bar under it must not squeeze it.
+    lblStato->setMinimumHeight(2 * lblStato->fontMetrics().lineSpacing() + 2);
     yearBar = new YearBar;
     yearBar->hide();
     mapLayout->addWidget(yearBar);
