@@ -9,12 +9,18 @@
 // layer coloured and the map drawn into a 1000 x 800 image.
 // RedrawWithNewClasses: on the open map, new classes (equal amplitude, 5 classes), tMappa
 // written, the join layer coloured again and the map drawn.
+// YearChange: on the open map, another year of the item (2006 and 2007 in turn, both on the 107
+// provinces): its rows read through the selection (not from the years already read), its own
+// quartile classes, tMappa written, the join layer coloured and the map drawn.
+// YearChangeFixedClasses: the same with the classes fixed over the twelve years: computed once,
+// before the changes, each change only classifying the year's values by their limits.
 
 #include "catalogue/querybuilder.h"
 #include "catalogue/selection.h"
 #include "map/classify.h"
 #include "map/legend.h"
 #include "map/mapdata.h"
+#include "map/mapyears.h"
 #include "map/thematic.h"
 #include "map/thematicmap.h"
 #include "shell/context.h"
@@ -160,6 +166,60 @@ void RedrawWithNewClasses(benchmark::State &state)
     }
 }
 BENCHMARK(RedrawWithNewClasses)->Unit(benchmark::kMillisecond);
+
+// A year change of the open map, with the classes fixed over the years or of the year.
+void yearChange(benchmark::State &state, bool fixedClasses)
+{
+    Provinces p;
+    std::optional<map::MapRequest> base = p.request(state);
+    if (!base)
+        return;
+    base->territoryFilter = map::territoryFilterOf(p.ctx->SelectQuery);
+    QImage image(1000, 800, QImage::Format_RGB32);
+    map::MapView view;
+    view.setViewport(image.size());
+    const map::ShapeCase sc = map::LoadShapeConfig(p.ctx->FilesFolder, p.ctx->ShapeFolder, base->mapCase.name, view);
+    const QList<QColor> colours = map::colourRamp(Qt::yellow, Qt::red, 4);
+    const map::ClassificationMethod &quartiles = map::methodOf(map::Method::Quartiles);
+    std::optional<map::Legend> fixed;
+    if (fixedClasses) {
+        map::MapYears years(*p.ctx, *base, QStringLiteral("frm_Mappa"));
+        if (years.years().size() < 12) {
+            state.SkipWithError("the item has not its twelve years");
+            return;
+        }
+        const map::MethodOutcome out = map::pooledClasses(quartiles, {}, years.pooledValues(p.ctx->numbers), p.ctx->numbers);
+        fixed = map::fixedLegend(out, colours, p.ctx->numbers);
+    }
+    const QString years[] = {QStringLiteral("2006"), QStringLiteral("2007")};
+    int turn = 0;
+    for (auto _ : state) {
+        const map::YearRead read = map::readYear(*p.ctx, *base, years[turn++ % 2], QStringLiteral("frm_Mappa"));
+        if (!read.request || read.request->rows.size() != 107) {
+            state.SkipWithError("the year was not read");
+            return;
+        }
+        map::ClassRequest r;
+        r.values = read.request->values();
+        const map::Legend legend =
+            fixed ? *fixed : map::makeMethodLegend(quartiles.classes(r, p.ctx->numbers), colours, p.ctx->numbers);
+        const map::Drawing d = map::legendDrawing(*p.ctx, *read.request, legend, QStringLiteral("frm_Mappa"));
+        map::applyClasses(sc, d.classes, read.request->mapCase.kind);
+        drawMap(view, image);
+    }
+}
+
+void YearChange(benchmark::State &state)
+{
+    yearChange(state, false);
+}
+BENCHMARK(YearChange)->Unit(benchmark::kMillisecond);
+
+void YearChangeFixedClasses(benchmark::State &state)
+{
+    yearChange(state, true);
+}
+BENCHMARK(YearChangeFixedClasses)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -7,12 +7,15 @@
 
 #include "map/gisexport.h"
 #include "map/maptable.h"
+#include "map/mapyears.h"
 #include "map/paintfile.h"
 #include "map/thematicmap.h"
 #include "shell/context.h"
 #include "shell/store.h"
 
+#include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace qrn::cli {
 
@@ -86,9 +89,20 @@ bool writeClassesCsv(Session &s, const QString &file, const QList<map::LegendRow
     return false;
 }
 
+// The map of --colonna into file: of the column's own year, or of another year; with fixed
+// classes given, coloured by them.
+int drawThematic(Session &s, const QCommandLineParser &p, const QString &file, const std::optional<QString> &year,
+                 const map::Legend *fixedClasses, const QString &caption, const QString &csv);
+
+int runYears(Session &s, const QCommandLineParser &p);
+
 // The thematic map of --colonna.
 int runThematic(Session &s, const QCommandLineParser &p)
 {
+    if (p.isSet(QStringLiteral("anni")))
+        return runYears(s, p);
+    if (p.isSet(QStringLiteral("classi-fisse")))
+        return s.usage(QStringLiteral("--classi-fisse va con --anni."));
     const QString file = p.value(QStringLiteral("out"));
     const QString ext = QFileInfo(file).suffix().toLower();
     const bool layerOut = map::isGisExportPath(file);
@@ -100,8 +114,15 @@ int runThematic(Session &s, const QCommandLineParser &p)
         return s.usage(QStringLiteral("--caso non va con --colonna: il caso viene dal livello dei territori."));
     if (layerOut && p.isSet(QStringLiteral("evidenzia")))
         return s.usage(QStringLiteral("--evidenzia vale solo per le immagini (.png, .svg o .pdf)."));
+    return drawThematic(s, p, file, std::nullopt, nullptr, QString(), p.value(QStringLiteral("classi-csv")));
+}
+
+int drawThematic(Session &s, const QCommandLineParser &p, const QString &file, const std::optional<QString> &year,
+                 const map::Legend *fixedClasses, const QString &caption, const QString &csv)
+{
+    const bool layerOut = map::isGisExportPath(file);
     int rc = 0;
-    std::optional<ThematicMapResult> r = buildThematicMap(s, p, rc, QStringLiteral("mappa"));
+    std::optional<ThematicMapResult> r = buildThematicMap(s, p, rc, QStringLiteral("mappa"), year, fixedClasses);
     if (!r)
         return rc;
     const std::optional<QSize> size = pictureSize(p, s.err);
@@ -125,7 +146,9 @@ int runThematic(Session &s, const QCommandLineParser &p)
         ? map::exportThematicLayer(file, r->shapeCase, r->request, r->drawing.classes, s.ctx.numbers)
         : map::paintToFile(file, *size, [&](QPainter &painter, const QRectF &picture) {
               map::drawThematicPicture(painter, picture, r->view, r->drawing.classes.legend.rows(true),
-                                       r->request.variableText());
+                                       caption.isEmpty() ? r->request.variableText()
+                                                         : r->request.variableText() + QStringLiteral(" (") + caption
+                                                             + QLatin1Char(')'));
               if (const map::ShapeLayer *layer = map::joinLayer(r->shapeCase))
                   map::drawSelectionOutline(painter, map::thematicMapArea(picture), r->view, *layer, outlined);
           });
@@ -133,11 +156,67 @@ int runThematic(Session &s, const QCommandLineParser &p)
         s.ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("mappa"), QStringLiteral("0"), drawn.message, drawn.detail);
         return s.fail(QStringLiteral("Errore: ") + drawn.message);
     }
-    const QString csv = p.value(QStringLiteral("classi-csv"));
     if (!csv.isEmpty() && !writeClassesCsv(s, csv, legend, r->counts))
         return 1;
     s.out += QStringLiteral("%1, mappa %2 in %3").arg(r->summary(), r->request.mapCase.name, file);
     s.out += layerOut ? QStringLiteral(" (stile in %1)\n").arg(map::sldPathFor(file)) : QStringLiteral("\n");
+    return 0;
+}
+
+// --anni: one picture per year in the folder of --out, named after the year's column
+// (AS013_1997.png); --classi-csv FILE.csv gives FILE-ANNO.csv per year. Every year must be one
+// the item has. With --classi-fisse the classes are computed once over all the years.
+int runYears(Session &s, const QCommandLineParser &p)
+{
+    const QString folder = p.value(QStringLiteral("out"));
+    if (folder.isEmpty() || (!folder.endsWith(QLatin1Char('/')) && !QFileInfo(folder).isDir()))
+        return s.usage(QStringLiteral("Con --anni indicare con --out la cartella delle mappe, che finisce con / (es. "
+                                      "--out mappe/): vi si scrive un'immagine .png per anno."));
+    if (p.isSet(QStringLiteral("caso")))
+        return s.usage(QStringLiteral("--caso non va con --colonna: il caso viene dal livello dei territori."));
+    const std::optional<QStringList> years = parseYears(p.value(QStringLiteral("anni")), s.err);
+    if (!years)
+        return 2;
+    QString code;
+    const std::optional<QStringList> held = yearsOfItem(s, p, code);
+    if (!held)
+        return 2;
+    QStringList missing;
+    for (const QString &year : *years)
+        if (!held->contains(year))
+            missing << year;
+    if (!missing.isEmpty())
+        return s.fail(QStringLiteral("La voce %1 non ha dati per %2 %3 (anni presenti: %4).")
+                          .arg(code, missing.size() == 1 ? QStringLiteral("l'anno") : QStringLiteral("gli anni"),
+                               missing.join(QStringLiteral(", ")),
+                               held->isEmpty() ? QStringLiteral("nessuno") : held->join(QStringLiteral(", "))));
+    if (!QDir().mkpath(folder))
+        return s.fail(QStringLiteral("Errore: impossibile creare la cartella %1.").arg(folder));
+
+    std::optional<map::Legend> fixed;
+    QString caption;
+    if (p.isSet(QStringLiteral("classi-fisse"))) {
+        int rc = 0;
+        fixed = fixedYearClasses(s, p, *years, rc, QStringLiteral("mappa"));
+        if (!fixed)
+            return rc;
+        QStringList ordered = *years;
+        std::sort(ordered.begin(), ordered.end());
+        caption = map::legendCaption(true, ordered, QString());
+    }
+    const QString csv = p.value(QStringLiteral("classi-csv"));
+    const QFileInfo csvInfo(csv);
+    const QString column = p.value(QStringLiteral("colonna")).trimmed();
+    for (const QString &year : *years) {
+        const QString header = column.left(column.lastIndexOf(QLatin1Char('_')) + 1) + year;
+        const QString file = QDir(folder).filePath(header + QStringLiteral(".png"));
+        const QString yearCsv = csv.isEmpty()
+            ? QString()
+            : csvInfo.dir().filePath(csvInfo.completeBaseName() + QLatin1Char('-') + year + QLatin1Char('.')
+                                     + (csvInfo.suffix().isEmpty() ? QStringLiteral("csv") : csvInfo.suffix()));
+        if (const int rc = drawThematic(s, p, file, year, fixed ? &*fixed : nullptr, caption, yearCsv))
+            return rc;
+    }
     return 0;
 }
 
@@ -149,6 +228,7 @@ std::vector<Command> mapCommands()
              [](QCommandLineParser &p) {
                  declareThematicOptions(p);
                  p.addOption(valueOption(QStringLiteral("evidenzia"), QStringLiteral("TERRITORI")));
+                 p.addOption(valueOption(QStringLiteral("anni"), QStringLiteral("ANNI")));
              },
              [](Session &s, const QCommandLineParser &p, const QStringList &args) {
                  if (!args.isEmpty())

@@ -8,9 +8,10 @@
 #include "catalogue/querybuilder.h"
 #include "layout/pageoutput.h"
 #include "map/mappage.h"
+#include "map/mapyears.h"
 
 #include <QFileInfo>
-#include <QRegularExpression>
+#include <algorithm>
 
 namespace qrn::cli {
 
@@ -18,29 +19,6 @@ namespace {
 
 const QStringList kPageSuffixes = {QStringLiteral("pdf"), QStringLiteral("svg"), QStringLiteral("png"),
                                    QStringLiteral("jpg"), QStringLiteral("bmp")};
-
-// The years of --anni: a span "1996-2008", a list "1999,2001,2005", or a list of both, in the
-// order given, each once. nullopt (the reason on err) when the text is not one.
-std::optional<QStringList> parseYears(const QString &text, QString &err)
-{
-    static const QRegularExpression part(QStringLiteral("^\\s*(\\d{4})\\s*(?:-\\s*(\\d{4})\\s*)?$"));
-    QStringList years;
-    const QStringList parts = text.split(QLatin1Char(','));
-    for (const QString &p : parts) {
-        const QRegularExpressionMatch m = part.match(p);
-        const int from = m.captured(1).toInt(), to = m.hasCaptured(2) ? m.captured(2).toInt() : from;
-        if (!m.hasMatch() || to < from) {
-            err += QStringLiteral("--anni vuole un intervallo di anni (es. 1996-2008) o un elenco (es. "
-                                  "1999,2001,2005), non \"%1\".\n")
-                       .arg(text);
-            return std::nullopt;
-        }
-        for (int y = from; y <= to; ++y)
-            if (!years.contains(QString::number(y)))
-                years << QString::number(y);
-    }
-    return years;
-}
 
 // The item codes of --voce ("AS013-2005" gives AS013).
 QStringList itemCodes(const QCommandLineParser &p)
@@ -79,7 +57,8 @@ struct YearOutcome {
     std::optional<YearPage> page;
     QString header;
 };
-YearOutcome buildYearPage(Session &s, const QCommandLineParser &p, const QString &year)
+YearOutcome buildYearPage(Session &s, const QCommandLineParser &p, const QString &year,
+                          const map::Legend *fixedClasses, const QString &caption)
 {
     YearOutcome o;
     CollectingPrompt prompt(o.messages);
@@ -91,14 +70,16 @@ YearOutcome buildYearPage(Session &s, const QCommandLineParser &p, const QString
         ~Restore() { ctx.setPrompt(prompt); }
     } restore {s.ctx, &s.prompt};
     std::optional<ThematicMapResult> r = buildThematicMap(yearSession, p, o.exitCode, QStringLiteral("pagina"),
-                                                          year.isEmpty() ? std::nullopt : std::optional<QString>(year));
+                                                          year.isEmpty() ? std::nullopt : std::optional<QString>(year),
+                                                          fixedClasses);
     if (r) {
         o.header = r->request.header;
         // Territories of the table missing from the map are told, as mappa tells them.
         if (!r->coverage.complete())
             o.messages += r->summary() + QLatin1Char('\n');
-        o.page = YearPage {year,
-                           map::mapPageRequest(r->view, r->request.variableText(), r->drawing.classes.legend, false)};
+        const QString text = caption.isEmpty() ? r->request.variableText()
+                                               : r->request.variableText() + QStringLiteral(" (") + caption + QLatin1Char(')');
+        o.page = YearPage {year, map::mapPageRequest(r->view, text, r->drawing.classes.legend, false)};
     }
     return o;
 }
@@ -123,10 +104,34 @@ int runPage(Session &s, const QCommandLineParser &p, const QStringList &args)
     }
 
     const QStringList codes = itemCodes(p);
+    // --classi-fisse: one set of classes over the years the item has, for every page.
+    std::optional<map::Legend> fixed;
+    QString caption;
+    if (p.isSet(QStringLiteral("classi-fisse"))) {
+        if (!p.isSet(QStringLiteral("anni")))
+            return s.usage(QStringLiteral("--classi-fisse va con --anni."));
+        QString code;
+        const std::optional<QStringList> held = yearsOfItem(s, p, code);
+        if (!held)
+            return 2;
+        QStringList present;
+        for (const QString &year : std::as_const(years))
+            if (held->contains(year))
+                present << year;
+        if (!present.isEmpty()) {
+            int rc = 0;
+            fixed = fixedYearClasses(s, p, present, rc, QStringLiteral("pagina"));
+            if (!fixed)
+                return rc;
+            QStringList ordered = present;
+            std::sort(ordered.begin(), ordered.end());
+            caption = map::legendCaption(true, ordered, QString());
+        }
+    }
     std::vector<YearPage> pages;
     QStringList headers, missing;
     for (const QString &year : years) {
-        YearOutcome o = buildYearPage(s, p, year);
+        YearOutcome o = buildYearPage(s, p, year, fixed ? &*fixed : nullptr, caption);
         if (o.page) {
             // What the core told along the way (a layer not drawn, say).
             s.err += year.isEmpty() ? o.messages : yearLines(o.messages, year);

@@ -6,10 +6,12 @@
 #include "map/classify.h"
 #include "map/classifymethod.h"
 #include "map/legend.h"
+#include "map/mapyears.h"
 #include "map/thematicmap.h"
 #include "table/datatable.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 namespace qrn::cli {
 
@@ -176,6 +178,7 @@ void declareThematicOptions(QCommandLineParser &p)
     for (const char *name : {"colonna", "metodo", "classi", "limiti", "cardine", "colori", "palette", "livello-mappa",
                              "classi-csv", "out", "larghezza", "altezza", "caso"})
         p.addOption(valueOption(QLatin1String(name), QStringLiteral("VALORE")));
+    p.addOption(QCommandLineOption(QStringList {QStringLiteral("classi-fisse")}));
 }
 
 std::optional<QSize> pictureSize(const QCommandLineParser &p, QString &err)
@@ -206,18 +209,24 @@ QString ThematicMapResult::summary() const
     return text;
 }
 
-std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLineParser &p, int &exitCode,
-                                                  const QString &command, const std::optional<QString> &year)
+namespace {
+
+// The road of buildThematicMap up to the map request: the options read, the table of the
+// selection loaded and the map prepared on the column. The options and the picture size are
+// left in o and size.
+std::optional<map::MapRequest> prepareRequest(Session &s, const QCommandLineParser &p, int &exitCode,
+                                              const QString &command, const std::optional<QString> &year,
+                                              ThematicOptions &o, QSize &pictureSizeOut)
 {
     AppContext &ctx = s.ctx;
     exitCode = 2;
     TableRequest table;
-    ThematicOptions o;
     if (!parseTableRequest(p, {}, table, s.err) || !parseThematicOptions(p, o, s.err))
         return std::nullopt;
     const std::optional<QSize> size = pictureSize(p, s.err);
     if (!size)
         return std::nullopt;
+    pictureSizeOut = *size;
     if (year) {
         for (QString &item : table.items)
             item = withYear(item, QLatin1Char('-'), *year);
@@ -273,8 +282,36 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
         }
         return std::nullopt;
     }
+    req->territoryFilter = map::territoryFilterOf(ctx.SelectQuery);
+    exitCode = 0;
+    return std::move(*req);
+}
 
-    std::optional<map::Drawing> drawing = drawClasses(ctx, *req, o, s.err);
+} // namespace
+
+std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLineParser &p, int &exitCode,
+                                                  const QString &command, const std::optional<QString> &year,
+                                                  const map::Legend *fixedClasses)
+{
+    AppContext &ctx = s.ctx;
+    ThematicOptions o;
+    QSize pictureSize;
+    const std::optional<map::MapRequest> req = prepareRequest(s, p, exitCode, command, year, o, pictureSize);
+    if (!req)
+        return std::nullopt;
+    const std::optional<QSize> size = pictureSize;
+    exitCode = 1;
+    auto failed = [&](const map::MapFailure &f) {
+        s.err += f.message + QLatin1Char('\n');
+        if (f.logged)
+            ctx.log.writeError(command, f.procedure, QString(), f.message, f.detail);
+        return std::nullopt;
+    };
+
+    // Classes fixed over the years classify this year's values by their limits.
+    std::optional<map::Drawing> drawing =
+        fixedClasses ? std::optional<map::Drawing>(map::legendDrawing(ctx, *req, *fixedClasses, kModule))
+                     : drawClasses(ctx, *req, o, s.err);
     if (!drawing)
         return std::nullopt;
     if (!drawing->stored) {
@@ -297,6 +334,76 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
     map::applyClasses(r.shapeCase, r.drawing.classes, req->mapCase.kind);
     exitCode = 0;
     return r;
+}
+
+std::optional<QStringList> parseYears(const QString &text, QString &err)
+{
+    static const QRegularExpression part(QStringLiteral("^\\s*(\\d{4})\\s*(?:-\\s*(\\d{4})\\s*)?$"));
+    QStringList years;
+    const QStringList parts = text.split(QLatin1Char(','));
+    for (const QString &p : parts) {
+        const QRegularExpressionMatch m = part.match(p);
+        const int from = m.captured(1).toInt(), to = m.hasCaptured(2) ? m.captured(2).toInt() : from;
+        if (!m.hasMatch() || to < from) {
+            err += QStringLiteral("--anni vuole un intervallo di anni (es. 1996-2008) o un elenco (es. "
+                                  "1999,2001,2005), non \"%1\".\n")
+                       .arg(text);
+            return std::nullopt;
+        }
+        for (int y = from; y <= to; ++y)
+            if (!years.contains(QString::number(y)))
+                years << QString::number(y);
+    }
+    return years;
+}
+
+std::optional<QStringList> yearsOfItem(Session &s, const QCommandLineParser &p, QString &code)
+{
+    TableRequest table;
+    ThematicOptions o;
+    if (!parseTableRequest(p, {}, table, s.err) || !parseThematicOptions(p, o, s.err))
+        return std::nullopt;
+    s.ctx.CurrentDb = table.db;
+    s.ctx.CurrentTipo = table.tipo;
+    code = map::columnCode(o.column, table.tipo).lastCode;
+    return map::itemYears(s.ctx, code, kModule);
+}
+
+std::optional<map::Legend> fixedYearClasses(Session &s, const QCommandLineParser &p, const QStringList &years,
+                                            int &exitCode, const QString &command)
+{
+    AppContext &ctx = s.ctx;
+    ThematicOptions o;
+    QSize size;
+    const std::optional<map::MapRequest> base = prepareRequest(s, p, exitCode, command, years.first(), o, size);
+    if (!base)
+        return std::nullopt;
+    exitCode = 1;
+    map::MapYears series(ctx, *base, kModule);
+    QList<const map::MapRequest *> requests;
+    for (const QString &year : years) {
+        const map::MapRequest *req = series.request(year);
+        if (!req) {
+            s.err += series.failure()->message + QLatin1Char('\n');
+            return std::nullopt;
+        }
+        requests << req;
+    }
+    map::ClassRequest r;
+    r.classCount = o.classCount;
+    r.limits = o.limits;
+    r.wideHinge = o.wideHinge;
+    const map::MethodOutcome classes =
+        map::pooledClasses(*o.method, r, map::pooledValues(requests, ctx.numbers), ctx.numbers);
+    if (classes.refused()) {
+        s.err += classes.message + QLatin1Char('\n');
+        return std::nullopt;
+    }
+    const QList<QColor> colours = classColours(o, classes, s.err);
+    if (colours.isEmpty())
+        return std::nullopt;
+    exitCode = 0;
+    return map::fixedLegend(classes, colours, ctx.numbers);
 }
 
 } // namespace qrn::cli

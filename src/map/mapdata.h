@@ -77,6 +77,9 @@ struct MapRequest {
     QString header; // the column header, also the value field of tMappa
     QString description; // the item's description
     QList<MapRow> rows; // sorted ascending on the value
+    // The territory filter of the selection the table came from (the WHERE of its query), for
+    // reading the item's other years on the same territories; empty when not known.
+    QString territoryFilter;
     // txtVariabile: header & ": " & description.
     QString variableText() const { return header + QStringLiteral(": ") + description; }
     // The values of the rows, in their order.

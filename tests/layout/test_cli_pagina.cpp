@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace qrn;
@@ -88,4 +89,23 @@ TEST(CliPagina, WrongCommandLines)
         EXPECT_TRUE(cli.out.isEmpty()) << cli.out.toStdString();
     }
     EXPECT_TRUE(QDir(cli.tf.path()).entryList({"p.*"}).isEmpty());
+}
+
+// --classi-fisse: every page of the atlas carries the classes of all its years, and says so.
+TEST(CliPagina, FixedClassesOnEveryPage)
+{
+    Cli cli;
+    const QString pdf = cli.tf.file(QStringLiteral("fisse.pdf"));
+    ASSERT_EQ(cli.run({"--anni", "2004,2006", "--classi-fisse", "--out", pdf}), 0) << cli.err.toStdString();
+    const QString text = test::pdfText(pdf);
+    EXPECT_EQ(text.count(QStringLiteral("Classi fisse 2004–2006")), 2) << text.toStdString();
+    // The first class of both pages starts at the lowest value of the two years.
+    const QRegularExpression first(QStringLiteral("Da ([0-9.,]+) a"));
+    QStringList starts;
+    for (const QRegularExpressionMatch &m : first.globalMatch(text))
+        starts << m.captured(1);
+    ASSERT_EQ(starts.size(), 8) << text.toStdString();
+    EXPECT_EQ(starts.mid(0, 4), starts.mid(4, 4));
+
+    EXPECT_EQ(cli.run({"--classi-fisse", "--out", pdf}), 2);
 }

@@ -313,3 +313,45 @@ TEST(CliThematic, EvidenziaOutlinesTheNamedTerritories)
     EXPECT_TRUE(c.err.contains("Atlantide")) << c.err.toStdString();
     EXPECT_EQ(c.run(c.mappa(base + QStringList {"--out", c.tf.file("m.gpkg"), "--evidenzia", "Torino"})), 2);
 }
+
+namespace {
+
+// The legend rows (colour and label, without the counts) of a --classi-csv file.
+QStringList legendOf(const QByteArray &csv)
+{
+    QStringList rows = QString::fromUtf8(csv).split("\n\n").value(1).split('\n', Qt::SkipEmptyParts).mid(1);
+    for (QString &r : rows)
+        r = r.section(';', 0, 1);
+    return rows;
+}
+
+} // namespace
+
+// mappa --anni: one picture per year named after its column; with --classi-fisse the same class
+// limits every year, without them each year's own; the years the item lacks are refused.
+TEST(CliThematic, YearsWithFixedOrOwnClasses)
+{
+    Cli c;
+    const QString dir = c.tf.file("anni/");
+    const QStringList years = {"--gruppi", "1", "--colonna", "AS013_2005", "--anni", "2004-2006", "--out", dir,
+                               "--classi-csv", c.tf.file("anni/c.csv")};
+    ASSERT_EQ(c.run(c.mappa(years + QStringList {"--classi-fisse"})), 0) << c.err.toStdString();
+    for (const char *year : {"2004", "2005", "2006"})
+        EXPECT_FALSE(QImage(dir + QStringLiteral("AS013_%1.png").arg(year)).isNull()) << year;
+    const QStringList fixed2004 = legendOf(c.tf.read("anni/c-2004.csv"));
+    ASSERT_EQ(fixed2004.size(), 5);
+    EXPECT_EQ(legendOf(c.tf.read("anni/c-2005.csv")), fixed2004);
+    EXPECT_EQ(legendOf(c.tf.read("anni/c-2006.csv")), fixed2004);
+
+    ASSERT_EQ(c.run(c.mappa(years)), 0) << c.err.toStdString();
+    const QStringList own2004 = legendOf(c.tf.read("anni/c-2004.csv"));
+    EXPECT_NE(own2004, legendOf(c.tf.read("anni/c-2006.csv")));
+    EXPECT_NE(own2004, fixed2004);
+
+    EXPECT_EQ(c.run(c.mappa({"--gruppi", "1", "--colonna", "AS013_2005", "--anni", "1995-1997", "--out", dir})), 1);
+    EXPECT_TRUE(c.err.startsWith("La voce AS013 non ha dati per gli anni 1995, 1996 (anni presenti: 1997,"))
+        << c.err.toStdString();
+    EXPECT_EQ(c.run(c.mappa({"--gruppi", "1", "--colonna", "AS013_2005", "--anni", "2008-2006", "--out", dir})), 2);
+    EXPECT_EQ(c.run(c.mappa({"--gruppi", "1", "--colonna", "AS013_2005", "--anni", "2005", "--out", "m.png"})), 2);
+    EXPECT_EQ(c.run(c.mappa({"--gruppi", "1", "--colonna", "AS013_2005", "--classi-fisse", "--out", "m.png"})), 2);
+}

@@ -32,6 +32,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QSlider>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
@@ -643,4 +644,59 @@ TEST(frm_Mappa, EsportaLayerWritesTheDrawnMapWithItsStyle)
     EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('\n').toStdString();
     EXPECT_TRUE(QFile::exists(s.tf.file("province.gpkg")));
     EXPECT_TRUE(QFile::exists(s.tf.file("province.sld")));
+}
+
+// The year bar: another year of the item redrawn in its own classes or in classes fixed over the
+// years, the zoom and the linked selection kept (2004 lies on the 103 provinces, 2005 on the
+// 107), and the playback stopping at the last year.
+TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
+{
+    Scenario s;
+    ASSERT_TRUE(s.w);
+    frm_Mappa &w = *s.w;
+    auto *slider = w.findChild<QSlider *>("sldAnno");
+    auto *previous = w.findChild<QPushButton *>("cmdAnnoPrec");
+    auto *next = w.findChild<QPushButton *>("cmdAnnoSucc");
+    auto *play = w.findChild<QPushButton *>("cmdRiproduci");
+    auto *fixed = w.findChild<QCheckBox *>("chkClassiFisse");
+    ASSERT_TRUE(slider && previous && next && play && fixed);
+    EXPECT_TRUE(slider->isVisible());
+    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    const QList<map::ClassBounds> own2005 = w.legend().bounds();
+    EXPECT_EQ(w.lblClassiAnni->text(), "Classi dell'anno 2005");
+
+    s.grid->territorySelection()->set({w.request().rows.first().codTerr});
+    const QRectF zoomed = w.Map2->view().extent().adjusted(50000, 50000, -50000, -50000);
+    w.Map2->view().setExtent(zoomed);
+    const QRectF extent = w.Map2->view().extent();
+
+    QTest::mouseClick(previous, Qt::LeftButton);
+    EXPECT_EQ(w.request().year, "2004");
+    EXPECT_EQ(w.lbl_Ricfor->text(), "AS013_2004");
+    EXPECT_EQ(w.findChild<QLabel *>("lblAnno")->text(), "2004");
+    EXPECT_TRUE(w.txtVariabile->text().startsWith("AS013_2004: "));
+    EXPECT_EQ(w.shapeCase().layers.empty() ? QString() : w.request().mapCase.name, "provincia103");
+    EXPECT_EQ(w.Map2->view().extent(), extent);
+    EXPECT_EQ(w.territorySelection()->codes().size(), 1);
+    EXPECT_TRUE(w.lblStato->text().contains("1 territori selezionati")) << w.lblStato->text().toStdString();
+    EXPECT_NE(w.legend().bounds(), own2005);
+    EXPECT_EQ(s.tf.prompt.messages().size(), 0);
+
+    // Fixed classes: the same limits on 2004 and 2005, and the legend says so.
+    fixed->click();
+    const QList<map::ClassBounds> fixed2004 = w.legend().bounds();
+    EXPECT_EQ(w.lblClassiAnni->text(), "Classi fisse 1997–2008");
+    QTest::mouseClick(next, Qt::LeftButton);
+    EXPECT_EQ(w.request().year, "2005");
+    EXPECT_EQ(w.legend().bounds(), fixed2004);
+    EXPECT_NE(fixed2004, own2005);
+
+    // The playback: from the year before the last, one step reaches the last and stops.
+    slider->setValue(slider->maximum() - 1);
+    QTest::mouseClick(play, Qt::LeftButton);
+    EXPECT_EQ(play->text(), "Ferma");
+    QTRY_COMPARE_WITH_TIMEOUT(w.request().year, QString("2008"), 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(play->text(), QString("Riproduci"), 3000);
+    EXPECT_FALSE(next->isEnabled());
+    EXPECT_EQ(w.legend().bounds(), fixed2004);
 }

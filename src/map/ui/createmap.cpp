@@ -1,5 +1,6 @@
 #include "map/ui/createmap.h"
 
+#include "map/mapyears.h"
 #include "map/ui/frmselmappa.h"
 #include "shell/context.h"
 #include "shell/prompt.h"
@@ -25,6 +26,8 @@ std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const map::
     }
     if (!outcome.request)
         return std::nullopt;
+    // The item's other years are read on the territories of the grid's selection.
+    outcome.request->territoryFilter = map::territoryFilterOf(grid.ranQuery());
     // The table is sorted on the column, its totals coloured.
     grid.refreshTable();
     return outcome.request;

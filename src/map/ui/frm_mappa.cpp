@@ -12,6 +12,7 @@
 #include "map/thematic.h"
 #include "map/thematicmap.h"
 #include "map/ui/mapwidget.h"
+#include "map/ui/yearbar.h"
 #include "shell/context.h"
 #include "shell/prompt.h"
 #include "shell/ui/formutils.h"
@@ -36,6 +37,7 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QScopedValueRollback>
 #include <QSplitter>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -270,6 +272,9 @@ void frm_Mappa::buildControls()
     GridIndici->setEditTriggers(QAbstractItemView::NoEditTriggers);
     GridIndici->setSelectionMode(QAbstractItemView::NoSelection);
     GridIndici->setFocusPolicy(Qt::NoFocus);
+    lblClassiAnni = named(new QLabel, "lblClassiAnni");
+    lblClassiAnni->hide();
+    fcb->addWidget(lblClassiAnni);
     fcb->addWidget(GridIndici);
     // Shown while the legend's classes are not those the map is drawn with.
     lblLegendaDaApplicare = named(new QLabel(kLegendPending), "lblLegendaDaApplicare");
@@ -366,6 +371,11 @@ void frm_Mappa::buildControls()
     underMap->addWidget(lblScalaKm);
     underMap->addWidget(lblStato, 1, Qt::AlignRight);
     mapLayout->addLayout(underMap);
+    // The status takes two lines when long: the year bar under it must not squeeze it.
+    lblStato->setMinimumHeight(2 * lblStato->fontMetrics().lineSpacing() + 2);
+    yearBar = new YearBar;
+    yearBar->hide();
+    mapLayout->addWidget(yearBar);
 
     // The controls scroll when the window is lower than they are, so the buttons under them stay
     // in sight on a small screen.
@@ -482,6 +492,8 @@ void frm_Mappa::connectControls()
         if (m_territories)
             m_territories->clear();
     });
+    connect(yearBar, &YearBar::yearChosen, this, [this](const QString &year) { showYear(year); });
+    connect(yearBar, &YearBar::fixedClassesToggled, this, &frm_Mappa::chkClassiFisse_Click);
     connect(cmdEstensione, &QPushButton::clicked, this, [this] {
         Map2->zoomFull();
         Map2->setFocus();
@@ -497,6 +509,23 @@ void frm_Mappa::connectControls()
 
 void frm_Mappa::Form_Load()
 {
+    showColumn();
+    Option1->setChecked(true);
+    selectMethod(map::Method::Quartiles);
+    GridIndici->hide();
+
+    loadLayers(QStringLiteral("Form_Load"));
+    RefreshScale();
+    m_years = std::make_unique<map::MapYears>(m_ctx, m_request, m_module);
+    if (m_years->hasOtherYears()) {
+        yearBar->setYears(m_years->years(), m_request.year);
+        yearBar->show();
+    }
+    showYearCaption();
+}
+
+void frm_Mappa::showColumn()
+{
     lbl_Ricfor->setText(m_request.header);
     txtVariabile->setText(m_request.variableText());
     txtVariabile->setCursorPosition(0);
@@ -508,12 +537,6 @@ void frm_Mappa::Form_Load()
     Label12->setText(map::roundedStatText(m_stats.meanValue, m_ctx.numbers));
     txt_min->setText(map::numberText(m_stats.minValue, m_ctx.numbers));
     txt_Max->setText(map::numberText(m_stats.maxValue, m_ctx.numbers));
-    Option1->setChecked(true);
-    selectMethod(map::Method::Quartiles);
-    GridIndici->hide();
-
-    loadLayers(QStringLiteral("Form_Load"));
-    RefreshScale();
 }
 
 void frm_Mappa::loadLayers(const QString &procedure)
@@ -782,6 +805,97 @@ void frm_Mappa::showDrawing(const map::Drawing &drawing)
     Map2->refresh();
     showLegend();
     showStatus();
+    if (!m_yearDrawing) {
+        // New classes of the frames: those fixed over the years follow them.
+        m_fixedLegend.reset();
+        if (yearBar->fixedClasses() && m_years && m_years->hasOtherYears())
+            redrawYear();
+    }
+    showYearCaption();
+}
+
+bool frm_Mappa::showYear(const QString &year)
+{
+    const map::MapRequest *req = m_years ? m_years->request(year) : nullptr;
+    if (!req) {
+        if (m_years && m_years->failure())
+            report(*m_years->failure());
+        yearBar->setCurrentYear(m_request.year);
+        return false;
+    }
+    BusyPointer busy(m_ctx.prompt);
+    const bool otherCase = req->mapCase.name != m_request.mapCase.name;
+    m_request = *req;
+    showColumn();
+    if (otherCase) {
+        // The provinces of another year lie on another layer: the view keeps its extent.
+        const QRectF extent = Map2->view().extent();
+        loadLayers(QStringLiteral("showYear"));
+        Map2->view().setExtent(extent);
+        RefreshScale();
+    } else {
+        m_join = map::checkJoin(m_case, m_request, m_ctx.numbers);
+        showSelection();
+    }
+    if (m_drawn)
+        redrawYear();
+    else
+        Map2->refresh();
+    showStatus();
+    showYearCaption();
+    return true;
+}
+
+void frm_Mappa::chkClassiFisse_Click(bool)
+{
+    if (m_drawn)
+        redrawYear();
+    showYearCaption();
+}
+
+void frm_Mappa::redrawYear()
+{
+    if (!m_drawn || m_join.failure)
+        return;
+    const QScopedValueRollback<bool> yearDrawing(m_yearDrawing, true);
+    const map::Method kind = m_drawnMethod;
+    const map::ClassificationMethod &method = map::methodOf(kind);
+    std::optional<map::Legend> legend;
+    if (kind == map::Method::Manual) {
+        // The limits typed are the same numbers in every year.
+        legend = m_drawn->legend;
+        legend->rankedClassOf.clear();
+    } else if (yearBar->fixedClasses() && m_years->hasOtherYears()) {
+        if (!m_fixedLegend) {
+            const map::MethodOutcome out =
+                map::pooledClasses(method, classRequest(), m_years->pooledValues(m_ctx.numbers), m_ctx.numbers);
+            if (out.refused()) {
+                if (m_ctx.prompt)
+                    m_ctx.prompt->message(out.message, out.title, Icon::Information);
+                return;
+            }
+            m_fixedLegend = map::fixedLegend(out, outcomeColours(out, kind), m_ctx.numbers);
+        }
+        legend = m_fixedLegend;
+    } else {
+        const map::MethodOutcome out = method.classes(classRequest(), m_ctx.numbers);
+        if (out.refused()) {
+            if (m_ctx.prompt)
+                m_ctx.prompt->message(out.message, out.title, Icon::Information);
+            return;
+        }
+        legend = map::makeMethodLegend(out, outcomeColours(out, kind), m_ctx.numbers);
+    }
+    m_legendMethod = kind;
+    showDrawing(map::legendDrawing(m_ctx, m_request, *legend, m_module));
+}
+
+void frm_Mappa::showYearCaption()
+{
+    const bool years = m_years && m_years->hasOtherYears();
+    const bool fixed = years && yearBar->fixedClasses() && m_drawn && m_drawnMethod != map::Method::Manual;
+    lblClassiAnni->setText(map::legendCaption(fixed, years ? m_years->years() : QStringList(), m_request.year));
+    lblClassiAnni->setVisible(years && m_drawn.has_value());
 }
 
 void frm_Mappa::Cmd_cmdAutocolor_Click()

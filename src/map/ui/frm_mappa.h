@@ -12,6 +12,7 @@
 #include "map/classifystate.h"
 #include "map/legend.h"
 #include "map/mapdata.h"
+#include "map/mapyears.h"
 #include "map/mapreport.h"
 #include "map/maptable.h"
 #include "map/shapeconfig.h"
@@ -20,6 +21,7 @@
 #include <QPointer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class QCheckBox;
@@ -42,6 +44,7 @@ namespace qrn::ui {
 
 class MainWindow;
 class MapWidget;
+class YearBar;
 
 class frm_Mappa : public QWidget {
     Q_OBJECT
@@ -94,6 +97,11 @@ public:
     void cmdZoomSelezione_Click();
     // The tip of Map2 at a pixel: the territory's name and value, or nothing.
     QString territoryTipAt(QPointF pixel) const;
+    // The year bar: the map of the item in another year (the rows read once), redrawn with the
+    // classes of that year or with those fixed over all the years; the zoom and the selection
+    // stay. False, with the reason shown, when the year cannot be read.
+    bool showYear(const QString &year);
+    void chkClassiFisse_Click(bool fixed);
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -143,6 +151,12 @@ private:
     void showSelection();
     void drawLegendClasses(bool byCommand2);
     void handOff(bool printAtOnce);
+    // The texts and statistics of the mapped column.
+    void showColumn();
+    // The current year drawn again in the classes the map has (its own or the fixed ones).
+    void redrawYear();
+    // The caption of the legend's classes: fixed over the years or of the year.
+    void showYearCaption();
     void dropTable();
     map::LayerConfig *selectedEntry();
 
@@ -162,6 +176,10 @@ private:
     map::Method m_drawnMethod = map::Method::Quartiles;
     map::JoinCheck m_join; // the request on the join layer of the loaded case
     QPointer<TerritorySelection> m_territories;
+    // The years of the item, and the classes fixed over them once computed.
+    std::unique_ptr<map::MapYears> m_years;
+    std::optional<map::Legend> m_fixedLegend;
+    bool m_yearDrawing = false; // a drawing of the year bar, not of the classification frames
     bool m_tableDropped = false;
     bool m_shownOnce = false;
     const QString m_module = QStringLiteral("frm_Mappa");
@@ -199,6 +217,8 @@ public:
     QLabel *Label9, *Label11, *Label12;
     QGroupBox *fraCB;
     QTableWidget *GridIndici;
+    QLabel *lblClassiAnni; // whether the classes are fixed over the years or of the year
+    YearBar *yearBar; // shown when the item has other years
     QLabel *lblLegendaDaApplicare;
     QCheckBox *chk_inform, *chk_zoom;
     QTreeWidget *ListView1;

@@ -1,0 +1,203 @@
+#include "map/mapyears.h"
+
+#include "catalogue/querybuilder.h"
+#include "catalogue/selection.h"
+#include "shell/context.h"
+#include "shell/sqltext.h"
+#include "table/datatable.h"
+#include "table/gridops.h"
+
+#include <algorithm>
+
+namespace qrn::map {
+
+namespace {
+
+// The selection globals a year's read goes through, put back as they were when it ends: the
+// grid the map came from still shows its own query.
+class SelectionGuard {
+public:
+    explicit SelectionGuard(AppContext &ctx)
+        : m_ctx(ctx), m_db(ctx.CurrentDb), m_tipo(ctx.CurrentTipo), m_queryDb(ctx.QueryDb),
+          m_restore(ctx.RestoreQueryDb), m_select(ctx.SelectQuery), m_lastCode(ctx.LastCode)
+    {
+    }
+    ~SelectionGuard()
+    {
+        m_ctx.CurrentDb = m_db;
+        m_ctx.CurrentTipo = m_tipo;
+        m_ctx.QueryDb = m_queryDb;
+        m_ctx.RestoreQueryDb = m_restore;
+        m_ctx.SelectQuery = m_select;
+        m_ctx.LastCode = m_lastCode;
+    }
+    SelectionGuard(const SelectionGuard &) = delete;
+    SelectionGuard &operator=(const SelectionGuard &) = delete;
+
+private:
+    AppContext &m_ctx;
+    QString m_db, m_tipo, m_queryDb, m_restore, m_select, m_lastCode;
+};
+
+MapFailure yearFailure(const QString &message, const QString &detail, bool logged)
+{
+    return MapFailure {QStringLiteral("leggiAnno"), message, detail, Icon::Exclamation, logged};
+}
+
+} // namespace
+
+QStringList itemYears(AppContext &ctx, const QString &code, const QString &module)
+{
+    QStringList years;
+    try {
+        auto cn = ctx.GetDbConnection(ctx.CurrentDb);
+        Recordset rs = cn->query(QStringLiteral("SELECT DISTINCT Anno FROM IndVarAnno WHERE Variabile = '")
+                                 + sqlEscape(code) + QStringLiteral("' ORDER BY Anno"));
+        for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
+            const QString year = rs.text(0).trimmed();
+            if (!year.isEmpty() && !years.contains(year))
+                years << year;
+        }
+    } catch (const DbError &e) {
+        ctx.log.logError(module, QStringLiteral("anniVoce"), e.number(), e.description());
+        return {};
+    }
+    std::sort(years.begin(), years.end());
+    return years;
+}
+
+QString territoryFilterOf(const QString &selectQuery)
+{
+    // The statement's columns and joins hold no WHERE: the first one starts the filter.
+    const qsizetype at = selectQuery.indexOf(QLatin1String(" WHERE "), 0, Qt::CaseInsensitive);
+    return at < 0 ? QString() : selectQuery.mid(at + 7).trimmed();
+}
+
+YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, const QString &module)
+{
+    SelectionGuard guard(ctx);
+    // The selection's own territories; without them, those of the rows by name, as the
+    // selection window hands them to the query builder.
+    QString filter = base.territoryFilter;
+    if (filter.isEmpty()) {
+        QStringList names;
+        for (const MapRow &row : base.rows)
+            names << row.name;
+        names.removeDuplicates();
+        filter = BuildTerritoryFilter(names);
+    }
+    // The query builder tells a missing table itself; the reads of the years say it once, in
+    // their own failure.
+    Prompt *prompt = ctx.prompt;
+    ctx.setPrompt(nullptr);
+    const bool built = CreaQuery(ctx, {base.lastCode + QLatin1Char('-') + year}, filter, module);
+    ctx.setPrompt(prompt);
+    if (!built)
+        return {std::nullopt, yearFailure(missingTableMessage(base.lastCode, year),
+                                          QStringLiteral("voce %1, anno %2").arg(base.lastCode, year), false)};
+    ctx.RestoreQueryDb = QStringLiteral("False");
+    DataTable table;
+    if (grid::DoQuery(ctx, table) != grid::LoadOutcome::Loaded)
+        return {std::nullopt, yearFailure(QStringLiteral("Impossibile leggere i dati di %1 per l'anno %2.")
+                                              .arg(base.lastCode, year),
+                                          QStringLiteral("SELECT non riuscita: %1").arg(ctx.SelectQuery), false)};
+    MapRequest req;
+    req.lastCode = base.lastCode;
+    req.year = year;
+    req.header = base.lastCode + QLatin1Char('_') + year;
+    req.description = base.description;
+    req.territoryFilter = base.territoryFilter;
+    req.mapCase = base.mapCase.kind == MapKind::Provinces ? provincesCase(base.lastCode, year.toInt()) : base.mapCase;
+    const int column = table.columnOf(req.header);
+    if (column < 0)
+        return {std::nullopt, yearFailure(QStringLiteral("La colonna %1 non è tra i dati letti.").arg(req.header),
+                                          table.headers().join(QLatin1Char(',')), true)};
+    grid::sortColumn(table, column, true, ctx.numbers);
+    req.rows = mapRows(table, column, req.mapCase.firstType, req.mapCase.secondType);
+    return {std::move(req), std::nullopt};
+}
+
+QStringList pooledValues(const QList<const MapRequest *> &requests, const NumberFormat &fmt)
+{
+    std::vector<std::pair<double, QString>> numbers;
+    for (const MapRequest *req : requests)
+        for (const MapRow &row : req->rows)
+            if (const std::optional<double> v = fmt.toNumber(row.value))
+                numbers.emplace_back(*v, row.value);
+    std::stable_sort(numbers.begin(), numbers.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    QStringList out;
+    out.reserve(qsizetype(numbers.size()));
+    for (const auto &n : numbers)
+        out << n.second;
+    return out;
+}
+
+MethodOutcome pooledClasses(const ClassificationMethod &method, ClassRequest request, const QStringList &pooled,
+                            const NumberFormat &fmt)
+{
+    request.values = pooled;
+    request.stats = columnStats(pooled, fmt);
+    if (request.stats.valid) {
+        request.txtMin = numberText(request.stats.minValue, fmt);
+        request.txtMax = numberText(request.stats.maxValue, fmt);
+    }
+    return method.classes(request, fmt);
+}
+
+Legend fixedLegend(const MethodOutcome &outcome, const QList<QColor> &colours, const NumberFormat &fmt)
+{
+    Legend legend = makeMethodLegend(outcome, colours, fmt);
+    // The ranks are those of the pooled values: a year's value is classified by the limits.
+    legend.rankedClassOf.clear();
+    return legend;
+}
+
+QString legendCaption(bool fixed, const QStringList &years, const QString &year)
+{
+    if (fixed && !years.isEmpty())
+        return QStringLiteral("Classi fisse %1–%2").arg(years.first(), years.last());
+    return QStringLiteral("Classi dell'anno %1").arg(year);
+}
+
+MapYears::MapYears(AppContext &ctx, MapRequest base, const QString &module)
+    : m_ctx(ctx), m_base(std::move(base)), m_module(module), m_db(ctx.CurrentDb), m_tipo(ctx.CurrentTipo)
+{
+    m_years = itemYears(ctx, m_base.lastCode, module);
+    if (!m_years.contains(m_base.year)) {
+        m_years << m_base.year;
+        std::sort(m_years.begin(), m_years.end());
+    }
+    m_read.insert_or_assign(m_base.year, m_base);
+}
+
+const MapRequest *MapYears::request(const QString &year)
+{
+    if (const auto it = m_read.find(year); it != m_read.end())
+        return &it->second;
+    if (!m_years.contains(year)) {
+        m_failure = yearFailure(QStringLiteral("La voce %1 non ha dati per l'anno %2.").arg(m_base.lastCode, year),
+                                QStringLiteral("anni presenti: %1").arg(m_years.join(QStringLiteral(", "))), false);
+        return nullptr;
+    }
+    SelectionGuard guard(m_ctx);
+    m_ctx.CurrentDb = m_db;
+    m_ctx.CurrentTipo = m_tipo;
+    YearRead read = readYear(m_ctx, m_base, year, m_module);
+    if (!read.request) {
+        m_failure = read.failure;
+        return nullptr;
+    }
+    return &m_read.insert_or_assign(year, std::move(*read.request)).first->second;
+}
+
+QStringList MapYears::pooledValues(const NumberFormat &fmt)
+{
+    QList<const MapRequest *> all;
+    for (const QString &year : std::as_const(m_years))
+        if (const MapRequest *req = request(year))
+            all << req;
+    return map::pooledValues(all, fmt);
+}
+
+} // namespace qrn::map
