@@ -7,6 +7,8 @@
 // screen and the outlines drawn over it (1600 x 1200, antialiased).
 // BM_SelectRowsFullRedraw/<layer>: the same with the fills drawn anew, for comparison: what a
 // selection would cost if it dropped the cached picture.
+// BM_BandTouching/<layer>: the territories a Shift band over the middle quarter of the map
+// touches, found by their shapes.
 //
 // Layers: the 107 provinces of the sample data and a municipal-like layer of about 8,000
 // polygons generated at start (tests/map/municipal.h), written to a temporary folder.
@@ -112,6 +114,19 @@ void selectRows(benchmark::State &state, std::shared_ptr<ShapeLayer> layer, QStr
     state.counters["features"] = layer->featureCount();
 }
 
+void bandTouching(benchmark::State &state, std::shared_ptr<ShapeLayer> layer, QString field)
+{
+    const Joined j(layer, field);
+    const QRectF e = layer->extent();
+    const QRectF band(e.center() - QPointF(e.width(), e.height()) / 4, e.size() / 2);
+    qsizetype found = 0;
+    for (auto _ : state) {
+        found = territoriesOfFeatures(j.sc, j.req, featuresTouching(*layer, band)).size();
+        benchmark::DoNotOptimize(found);
+    }
+    state.counters["touched"] = double(found);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -132,6 +147,8 @@ int main(int argc, char **argv)
         benchmark::RegisterBenchmark(("BM_SelectRowsToOutline/" + name).constData(), selectRows, layer, field, false)
             ->Unit(benchmark::kMillisecond);
         benchmark::RegisterBenchmark(("BM_SelectRowsFullRedraw/" + name).constData(), selectRows, layer, field, true)
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("BM_BandTouching/" + name).constData(), bandTouching, layer, field)
             ->Unit(benchmark::kMillisecond);
     }
     benchmark::Initialize(&argc, argv);
