@@ -99,15 +99,26 @@ LegendClass legendClass(const ClassBounds &bounds, const QColor &colour, const N
 QList<LegendRow> Legend::rows(bool withCounts) const
 {
     const bool counts = withCounts && counted;
-    auto counting = [counts](QString label, int n) {
-        return counts ? label + QStringLiteral(" (%1)").arg(n) : label;
+    const bool selection = counts && selectedCounts.size() == classes.size() + 1;
+    auto counting = [&](QString label, int n, qsizetype k) {
+        if (!counts)
+            return label;
+        const int sel = selection ? selectedCounts[k] : 0;
+        if (sel == 0)
+            return label + QStringLiteral(" (%1)").arg(n);
+        return label
+            + (sel == 1 ? QStringLiteral(" (%1, di cui 1 selezionato)").arg(n)
+                        : QStringLiteral(" (%1, di cui %2 selezionati)").arg(n).arg(sel));
     };
     QList<LegendRow> out;
-    for (const LegendClass &c : classes)
-        out.append({counting(c.caption.isEmpty() ? classLabel(c.bounds, quartiles) : c.caption, c.count), c.colour});
+    for (qsizetype k = 0; k < classes.size(); ++k) {
+        const LegendClass &c = classes[k];
+        out.append(
+            {counting(c.caption.isEmpty() ? classLabel(c.bounds, quartiles) : c.caption, c.count, k), c.colour});
+    }
     if (noDataRow) {
         LegendRow row = map::noDataRow(quartiles);
-        row.label = counting(row.label, noDataCount);
+        row.label = counting(row.label, noDataCount, classes.size());
         out.append(row);
     }
     return out;
@@ -154,6 +165,16 @@ QList<int> Legend::classify(const QStringList &values, const NumberFormat &fmt)
     }
     counted = true;
     return out;
+}
+
+void Legend::countSelected(const QList<int> &classOfSelected)
+{
+    selectedCounts.clear();
+    if (classOfSelected.isEmpty())
+        return;
+    selectedCounts = QList<int>(classes.size() + 1, 0);
+    for (int k : classOfSelected)
+        ++selectedCounts[k > 0 && k <= classes.size() ? k - 1 : classes.size()];
 }
 
 void Legend::setColours(const QList<QColor> &colours)

@@ -60,10 +60,18 @@ struct Legend {
     // For a method that assigns classes by rank (quartiles): the class of every value to map,
     // as the method made it. Empty: a value takes the first class whose limits hold it.
     QList<int> rankedClassOf;
+    // While territories are selected: how many of them each class holds, then how many have no
+    // class. Empty without a selection.
+    QList<int> selectedCounts;
 
     // The rows shown: one per class, then the no-data row when shown. With withCounts, a legend
-    // that has counted its territories ends every label with their number: "Da 1 a 2 (27)".
+    // that has counted its territories ends every label with their number: "Da 1 a 2 (27)";
+    // with a selection counted too, a row holding selected territories says how many:
+    // "Da 1 a 2 (27, di cui 3 selezionati)".
     QList<LegendRow> rows(bool withCounts = false) const;
+    // Counts the selection by class: classOfSelected holds the class (1-based, 0 for none) of
+    // every selected territory. An empty list means no selection.
+    void countSelected(const QList<int> &classOfSelected);
     QList<ClassBounds> bounds() const;
     // The colour of class k (1-based); white for no class.
     QColor colourOf(int k) const;

@@ -521,12 +521,28 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
     EXPECT_TRUE(w.lblStato->text().contains("2 territori selezionati"));
     QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
     EXPECT_EQ(selectedRows(), QSet<int> {farRow});
+
+    // A Shift band replaces the selection with what it touches, with Ctrl it adds; the legend
+    // counts the selected territories of each class as they change.
+    const auto legendText = [&] {
+        QStringList out;
+        for (int r = 0; r < w.GridIndici->rowCount(); ++r)
+            out << w.GridIndici->item(r, 1)->text();
+        return out.join('|');
+    };
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier, s.insideProvince(provOf(first)));
+    EXPECT_EQ(selectedRows(), QSet<int> {first});
+    EXPECT_EQ(legendText().count("di cui 1 selezionato"), 1) << legendText().toStdString();
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, s.insideProvince(far.prov));
+    EXPECT_EQ(selectedRows(), (QSet<int> {farRow, first}));
+    EXPECT_TRUE(legendText().contains("selezionat"));
     w.Map2->setFocus();
     QTest::keyClick(w.Map2, Qt::Key_Escape);
     EXPECT_TRUE(shared->isEmpty());
     EXPECT_TRUE(selectedRows().isEmpty());
     EXPECT_TRUE(w.Map2->selectionOutline().isEmpty());
     EXPECT_FALSE(w.lblStato->text().contains("selezionati"));
+    EXPECT_FALSE(legendText().contains("selezionat"));
 }
 
 TEST(frm_Mappa, LayerSettingsApplySaveAndReset)

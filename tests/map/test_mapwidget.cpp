@@ -47,6 +47,21 @@ TEST(MapWidget, FollowsItsSizePaintsTheMapAndReportsTheMouse)
     EXPECT_EQ(pressed[0][2].toPointF(), QPointF(10, 20));
     EXPECT_EQ(tracked.count(), 0); // tracking is off
 
+    // With Shift a drag is a selecting band, adding with Ctrl too; a Shift+click covers its pixel.
+    QSignalSpy band(&w, &MapWidget::bandSelected);
+    QTest::mousePress(&w, Qt::LeftButton, Qt::ShiftModifier, QPoint(120, 40));
+    QTest::mouseMove(&w, QPoint(60, 90));
+    QTest::mouseRelease(&w, Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 90));
+    QTest::mouseClick(&w, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, QPoint(30, 30));
+    ASSERT_EQ(band.count(), 2);
+    EXPECT_EQ(band[0][0].toRectF(),
+              QRectF(w.view().toMapPoint(QPointF(60, 40)), w.view().toMapPoint(QPointF(121, 91))).normalized());
+    EXPECT_FALSE(band[0][1].toBool());
+    EXPECT_EQ(band[1][0].toRectF(),
+              QRectF(w.view().toMapPoint(QPointF(30, 30)), w.view().toMapPoint(QPointF(31, 31))).normalized());
+    EXPECT_TRUE(band[1][1].toBool());
+    EXPECT_EQ(tracked.count(), 0);
+
     w.setRectangleTracking(true);
     QTest::mousePress(&w, Qt::LeftButton, Qt::NoModifier, QPoint(100, 50));
     QTest::mouseMove(&w, QPoint(200, 150));
@@ -59,6 +74,7 @@ TEST(MapWidget, FollowsItsSizePaintsTheMapAndReportsTheMouse)
     EXPECT_TRUE(tracked[1][0].toRectF().isNull());
     QTest::mouseClick(&w, Qt::LeftButton, Qt::ShiftModifier, QPoint(30, 30)); // Shift zooms out instead
     EXPECT_EQ(tracked.count(), 2);
+    EXPECT_EQ(band.count(), 2);
 
     w.flash(*w.view().layer(0), 0);
     EXPECT_TRUE(w.flashing());

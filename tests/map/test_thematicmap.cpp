@@ -359,3 +359,71 @@ TEST(MapSelection, NamesAndCodesAreLookedUpInTheRequest)
     EXPECT_EQ(found.codTerrs, QStringList({"001", "058", "015"}));
     EXPECT_EQ(found.unknown, QStringList({"Atlantide"}));
 }
+
+TEST(MapSelection, ABandTouchesTheShapesItMeetsNotJustTheirBounds)
+{
+    using qrn::test::Ring;
+    qrn::test::TestFolder tf {false};
+    const auto reversed = [](Ring r) { return Ring(r.rbegin(), r.rend()); };
+    // An L whose bounds are 0..4 both ways, a frame of side 4 at x 10 with a hole of side 2, a
+    // unit square at x 20.
+    const Ring ell {{0, 0}, {0, 4}, {1, 4}, {1, 1}, {4, 1}, {4, 0}, {0, 0}};
+    qrn::test::writeShapes(tf.file("poly"), SHPT_POLYGON,
+                           {{{ell}, "L"},
+                            {{qrn::test::square(10, 0, 4), reversed(qrn::test::square(11, 1, 2))}, "frame"},
+                            {{qrn::test::square(20, 0, 1)}, "small"}});
+    const auto polygons = ShapeLayer::open(tf.file("poly.shp"));
+    ASSERT_TRUE(polygons->valid());
+    const auto touching = [&](const ShapeLayer &l, QRectF r) { return featuresTouching(l, r); };
+    EXPECT_EQ(touching(*polygons, QRectF(2, 2, 1, 1)), QList<int>()); // in the L's bounds, off its shape
+    EXPECT_EQ(touching(*polygons, QRectF(0.2, 2, 0.5, 1)), QList<int>({0})); // wholly inside the L
+    EXPECT_EQ(touching(*polygons, QRectF(4, 0.2, 1, 0.2)), QList<int>({0})); // on its edge
+    EXPECT_EQ(touching(*polygons, QRectF(11.5, 1.5, 1, 1)), QList<int>()); // inside the hole
+    EXPECT_EQ(touching(*polygons, QRectF(10.2, 0.2, 0.3, 0.3)), QList<int>({1}));
+    EXPECT_EQ(touching(*polygons, QRectF(19, -1, 3, 3)), QList<int>({2})); // the square wholly inside
+    EXPECT_EQ(touching(*polygons, QRectF(QPointF(11.5, 3.5), QPointF(0.5, 0.5))), QList<int>({0, 1}));
+    EXPECT_TRUE(touching(*polygons, QRectF()).isEmpty());
+
+    qrn::test::writeShapes(tf.file("line"), SHPT_ARC, {{{{{0, 0}, {4, 4}}}, "d"}});
+    qrn::test::writeShapes(tf.file("point"), SHPT_POINT, {{{{{5, 5}}}, "p"}});
+    const auto line = ShapeLayer::open(tf.file("line.shp")), point = ShapeLayer::open(tf.file("point.shp"));
+    ASSERT_TRUE(line->valid() && point->valid());
+    EXPECT_EQ(touching(*line, QRectF(3, 0, 1, 1)), QList<int>()); // a corner of its bounds
+    EXPECT_EQ(touching(*line, QRectF(1.5, 1.5, 0.3, 0.3)), QList<int>({0}));
+    EXPECT_EQ(touching(*point, QRectF(4, 4, 1, 1)), QList<int>({0}));
+    EXPECT_EQ(touching(*point, QRectF(4, 4, 0.9, 0.9)), QList<int>());
+
+    // The territories of the features found: each once, in feature order, unjoined ones left out.
+    JoinCase j({"001", "2", "9"});
+    const MapRequest req = provinceRequest({{"1", "Torino"}, {"2", "Vercelli"}});
+    const QList<int> found = featuresTouching(*j.sc.layers[1].layer, QRectF(0.5, 0.5, 4, 0.2));
+    EXPECT_EQ(found, QList<int>({0, 1, 2}));
+    EXPECT_EQ(territoriesOfFeatures(j.sc, req, {1, 2, 0, 1, 7}), QStringList({"002", "001"}));
+}
+
+TEST(MapSelection, TheLegendCountsTheSelectedTerritoriesOfEachClass)
+{
+    const MapRequest req = provinceRequest({{"1", "Torino"}, {"2", "Vercelli"}, {"3", "Novara"}, {"4", "Cuneo"}});
+    ThematicClasses c = twoClasses({{"1", 1}, {"2", 1}, {"3", 2}});
+    EXPECT_EQ(classesOfSelection(req, c, {"004", "001", "003", "099"}), QList<int>({1, 2, 0})); // row order
+    Legend &legend = c.legend;
+    const QList<LegendRow> uncounted = legend.rows(true);
+    legend.countSelected({1});
+    EXPECT_EQ(legend.rows(true), uncounted); // no counts before the territories are classified
+
+    legend.classify({"2", "3", "7", ""}, qrn::NumberFormat::comma());
+    legend.countSelected({1, 2, 0});
+    const auto labels = [&](bool withCounts) {
+        QStringList out;
+        for (const LegendRow &r : legend.rows(withCounts))
+            out << r.label;
+        return out;
+    };
+    EXPECT_EQ(labels(true), QStringList({"Da 1 a 5 (2, di cui 1 selezionato)", "Da 6 a 9 (1, di cui 1 selezionato)",
+                                         "Dato non presente (1, di cui 1 selezionato)"}));
+    legend.countSelected({1, 1});
+    EXPECT_EQ(labels(true), QStringList({"Da 1 a 5 (2, di cui 2 selezionati)", "Da 6 a 9 (1)", "Dato non presente (1)"}));
+    EXPECT_EQ(labels(false), QStringList({"Da 1 a 5", "Da 6 a 9", "Dato non presente"}));
+    legend.countSelected({});
+    EXPECT_EQ(labels(true), QStringList({"Da 1 a 5 (2)", "Da 6 a 9 (1)", "Dato non presente (1)"}));
+}

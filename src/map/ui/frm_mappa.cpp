@@ -485,6 +485,7 @@ void frm_Mappa::connectControls()
                 selectAt(pixel, modifiers & Qt::ControlModifier);
                 DoIdentify(pixel);
             });
+    connect(Map2, &MapWidget::bandSelected, this, &frm_Mappa::selectInBand);
     connect(cmdZoomSelezione, &QPushButton::clicked, this, &frm_Mappa::cmdZoomSelezione_Click);
     auto *clearSelection = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     clearSelection->setContext(Qt::WidgetWithChildrenShortcut);
@@ -581,6 +582,8 @@ void frm_Mappa::showSelection()
     const QList<int> features = layer ? map::selectedFeatures(m_case, m_request, codes) : QList<int>();
     Map2->setSelectionOutline(layer ? layer->name() : QString(), features);
     cmdZoomSelezione->setEnabled(!features.isEmpty());
+    if (!m_legend.classes.isEmpty())
+        showLegend();
     showStatus();
 }
 
@@ -589,18 +592,11 @@ void frm_Mappa::selectAt(QPointF pixel, bool toggle)
     const map::ShapeLayer *layer = map::joinLayer(m_case);
     if (!m_territories || !layer)
         return;
-    const map::LayerConfig &entry = m_case.layers[size_t(m_case.matchIndex)];
     const double distance =
         layer->kind() == map::ShapeKind::Polygon ? 0.0 : Map2->view().toMapDistance(kTipPointPixels);
     const std::vector<int> found = layer->search(Map2->view().toMapPoint(pixel), distance);
-    QString codTerr;
-    if (!found.empty()) {
-        const QString key =
-            map::joinKey(layer->value(found.front(), entry.FieldId), m_request.mapCase.kind);
-        for (const map::MapRow &row : m_request.rows)
-            if (map::joinKey(row.code(m_request.mapCase.kind), m_request.mapCase.kind) == key)
-                codTerr = row.codTerr.trimmed();
-    }
+    const QString codTerr =
+        found.empty() ? QString() : map::territoriesOfFeatures(m_case, m_request, {found.front()}).value(0);
     if (codTerr.isEmpty()) {
         // A territory without a row of the table cannot be selected; beside every one, a plain
         // click empties the selection.
@@ -612,6 +608,22 @@ void frm_Mappa::selectAt(QPointF pixel, bool toggle)
         m_territories->toggle(codTerr);
     else
         m_territories->set({codTerr});
+}
+
+void frm_Mappa::selectInBand(const QRectF &band, bool add)
+{
+    const map::ShapeLayer *layer = map::joinLayer(m_case);
+    if (!m_territories || !layer)
+        return;
+    QStringList codes = map::territoriesOfFeatures(m_case, m_request, map::featuresTouching(*layer, band));
+    // The band's territories come first, so the grid brings one of them into sight.
+    if (add) {
+        const QSet<QString> fromBand(codes.begin(), codes.end());
+        for (const QString &code : m_territories->sortedCodes())
+            if (!fromBand.contains(code))
+                codes << code;
+    }
+    m_territories->set(codes);
 }
 
 void frm_Mappa::cmdZoomSelezione_Click()
@@ -739,6 +751,11 @@ map::ClassRequest frm_Mappa::classRequest() const
 
 void frm_Mappa::showLegend()
 {
+    // The selection is counted by the classes the map is drawn with; a legend not applied yet
+    // has no counts to show it beside.
+    m_legend.countSelected(m_drawn && m_territories
+                               ? map::classesOfSelection(m_request, *m_drawn, m_territories->codes())
+                               : QList<int>());
     GridIndici->setRowCount(0);
     for (const map::LegendRow &row : m_legend.rows(true))
         appendLegendRow(row);

@@ -94,6 +94,8 @@ public:
     // A left click on the map without zoom: the territory under it becomes the selection, or
     // with toggle is added or taken away; a click beside every territory empties it.
     void selectAt(QPointF pixel, bool toggle);
+    // Selects the territories a band (map units) touches, or adds them to the selection.
+    void selectInBand(const QRectF &band, bool add);
     void cmdZoomSelezione_Click();
     // The tip of Map2 at a pixel: the territory's name and value, or nothing.
     QString territoryTipAt(QPointF pixel) const;

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qrn::ui {
@@ -177,8 +178,11 @@ void MapWidget::mousePressEvent(QMouseEvent *e)
     m_pressModifiers = e->modifiers();
     m_pressPos = e->position().toPoint();
     m_panning = false;
-    if (m_tracking && e->button() == Qt::LeftButton && !(e->modifiers() & Qt::ShiftModifier)) {
+    // Shift picks the other band: with tracking on a Shift+press is the caller's (a zoom out).
+    const bool shift = e->modifiers() & Qt::ShiftModifier;
+    if (e->button() == Qt::LeftButton && shift != m_tracking) {
         m_dragging = true;
+        m_selectingBand = shift;
         m_origin = e->position().toPoint();
         m_band->setGeometry(QRect(m_origin, QSize()));
         m_band->show();
@@ -228,6 +232,15 @@ void MapWidget::mouseReleaseEvent(QMouseEvent *e)
     m_dragging = false;
     m_band->hide();
     const QRect r = QRect(m_origin, e->position().toPoint()).normalized();
+    if (m_selectingBand) {
+        // The pixels the band covers, edges included: a Shift+click covers the one clicked.
+        const QPoint end = e->position().toPoint();
+        const QPointF a = m_view.toMapPoint(QPointF(std::min(m_origin.x(), end.x()), std::min(m_origin.y(), end.y())));
+        const QPointF b =
+            m_view.toMapPoint(QPointF(std::max(m_origin.x(), end.x()) + 1, std::max(m_origin.y(), end.y()) + 1));
+        emit bandSelected(QRectF(a, b).normalized(), m_pressModifiers & Qt::ControlModifier);
+        return;
+    }
     if (r.width() < kMinDragPixels || r.height() < kMinDragPixels) {
         emit rectangleTracked(QRectF());
         return;

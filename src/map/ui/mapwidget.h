@@ -1,6 +1,7 @@
 #pragma once
 // The map on screen: paints the map view, keeps its viewport the widget's size, reports mouse
-// presses and clicks, tracks a dragged rectangle with a rubber band, flashes a found shape and
+// presses and clicks, tracks a dragged rectangle with a rubber band (and, with Shift, a band
+// that selects what it touches), flashes a found shape and
 // keeps one outlined. It moves as a GIS map does: a drag pans (the middle button always, the
 // left one unless a rectangle is being tracked; the drawn picture follows the pointer, and on
 // release only the strips it uncovers are drawn), the wheel zooms about the pointer, + and -
@@ -65,6 +66,10 @@ signals:
     void clicked(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel);
     // The rectangle dragged, in map units; a null rectangle when the drag was too small to be one.
     void rectangleTracked(QRectF mapRect);
+    // A left-button drag with Shift while no rectangle is tracked: the band in map units, at least a
+    // pixel wide (a Shift+click gives the pixel under the pointer); add when Ctrl was held too,
+    // so the band adds to the selection instead of replacing it.
+    void bandSelected(QRectF mapRect, bool add);
     // The map was redrawn at a new extent or size.
     void extentChanged();
 
@@ -86,6 +91,7 @@ private:
     QImage m_cache;
     bool m_tracking = false;
     bool m_dragging = false;
+    bool m_selectingBand = false; // the band being dragged selects (Shift) rather than zooms
     bool m_scaleBar = true;
     QPoint m_origin;
     QRubberBand *m_band = nullptr;
