@@ -15,8 +15,6 @@ namespace qrn::chart {
 
 namespace {
 
-const QColor kNoClass {190, 190, 190};
-
 // The round step (1, 2 or 5 times a power of ten) nearest above raw.
 double roundStep(double raw)
 {
@@ -104,7 +102,7 @@ HistogramData buildHistogram(const QStringList &values, const map::Legend &legen
     // Per bin, how many of its values each class holds (index classes + 1 for no class).
     QList<QList<int>> perClass(binCount, QList<int>(legend.classes.size() + 1, 0));
     for (int b = 0; b < binCount; ++b)
-        h.bins.append({low + b * width, b == binCount - 1 ? high : low + (b + 1) * width, 0, -1, kNoClass});
+        h.bins.append({low + b * width, b == binCount - 1 ? high : low + (b + 1) * width, 0, -1, kNoClassColour, {}});
     for (double v : numbers) {
         const int b = std::clamp(int((v - low) / width), 0, binCount - 1);
         ++h.bins[b].count;
@@ -123,7 +121,11 @@ HistogramData buildHistogram(const QStringList &values, const map::Legend &legen
         }
         if (bin.classIndex >= 0)
             bin.colour = legend.classes[bin.classIndex].colour;
+        // The values of no class are counted first; the bar stacks them last.
+        bin.perClass = perClass[b].mid(1) << perClass[b].first();
     }
+    for (const map::LegendClass &c : legend.classes)
+        h.classColours << c.colour;
     for (int k = 0; k + 1 < legend.classes.size(); ++k)
         if (std::isfinite(legend.classes[k].high))
             h.classLimits.append(legend.classes[k].high);
@@ -182,20 +184,24 @@ TimeSeriesData buildTimeSeries(const YearTable &table, const QStringList &chosen
         ? QStringLiteral("Serie storica di %1").arg(table.item)
         : QStringLiteral("Serie storica di %1 dal %2 al %3").arg(table.item, table.years.first(), table.years.last());
     QStringList chosen, references;
+    QList<int> referenceColours;
     for (const QString &code : chosenCodes) {
         const YearTable::Row *row = table.find(code.trimmed());
         if (!row || chosen.contains(row->code))
             continue;
+        const int colour = int(chosen.size());
         chosen << row->code;
-        s.lines.append({row->name, row->values, false});
+        s.lines.append({row->name, row->values, false, colour});
         const QString ref = referenceOf(table, *row);
-        if (!ref.isEmpty() && !references.contains(ref))
+        if (!ref.isEmpty() && !references.contains(ref)) {
             references << ref;
+            referenceColours << (ref == kItalyCode ? -1 : colour);
+        }
     }
-    for (const QString &ref : std::as_const(references))
-        if (!chosen.contains(ref)) {
-            const YearTable::Row *row = table.find(ref);
-            s.lines.append({row->name, row->values, true});
+    for (int i = 0; i < references.size(); ++i)
+        if (!chosen.contains(references[i])) {
+            const YearTable::Row *row = table.find(references[i]);
+            s.lines.append({row->name, row->values, true, referenceColours[i]});
         }
     double low = INFINITY, high = -INFINITY;
     for (const SeriesLine &line : std::as_const(s.lines))

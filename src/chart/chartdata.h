@@ -51,14 +51,21 @@ struct HistogramBin {
     int count = 0;
     int classIndex = -1; // the class (0-based) most of its values belong to; -1 for none
     QColor colour;
+    // How many of its values each class holds (index k for class k), then those of no class:
+    // the bar is drawn as these parts stacked in class order, each in its class colour.
+    QList<int> perClass;
 };
 
 struct HistogramData {
     QString title;
     QList<HistogramBin> bins;
     QList<double> classLimits; // where one class ends and the next begins: a vertical line each
+    QList<QColor> classColours; // the colour of each class, in class order
     Axis xAxis, yAxis;
 };
+
+// The colour of the values and of the parts of a bar that belong to no class.
+inline const QColor kNoClassColour {190, 190, 190};
 
 // The histogram of the numbers of values (texts in fmt; blanks and non-numbers are left out) in
 // binCount equal bins from the least to the greatest (0: Sturges' rule, 1 + log2 n, at most 30).
@@ -90,6 +97,9 @@ struct SeriesLine {
     QString name;
     QList<std::optional<double>> values; // one per year of the chart
     bool reference = false; // drawn dashed
+    // The line's colour among the chart's colours: a territory's by its place, a region's that
+    // of the first territory it stands beside; -1 for the Italy total (a neutral colour).
+    int colourIndex = -1;
 };
 struct TimeSeriesData {
     QString title;
@@ -102,7 +112,8 @@ struct TimeSeriesData {
 // neither is.
 QString referenceOf(const YearTable &table, const YearTable::Row &row);
 // One line per chosen territory found in the table (in the order chosen), then the reference of
-// each, dashed, once, unless it is chosen itself.
+// each, dashed, once, unless it is chosen itself; a region's line takes the colour of the first
+// territory it is the reference of.
 TimeSeriesData buildTimeSeries(const YearTable &table, const QStringList &chosenCodes, const NumberFormat &fmt);
 
 struct Bar {

@@ -21,6 +21,12 @@ namespace qrn::chart {
 
 namespace {
 
+// The colours of the lines of a time series, one per territory (ColorBrewer's Set1 and Dark2).
+const QList<QColor> kLineColours {QColor(0x37, 0x7e, 0xb8), QColor(0xe4, 0x1a, 0x1c), QColor(0x4d, 0xaf, 0x4a),
+                                  QColor(0x98, 0x4e, 0xa3), QColor(0xff, 0x7f, 0x00), QColor(0xa6, 0x56, 0x28),
+                                  QColor(0xf7, 0x81, 0xbf), QColor(0x1b, 0x9e, 0x77), QColor(0x66, 0x66, 0x66),
+                                  QColor(0xe6, 0xab, 0x02)};
+
 // A value axis that shows exactly the ticks of the data, with their labels.
 QCategoryAxis *valueAxis(const Axis &a)
 {
@@ -43,24 +49,31 @@ void attach(QChart *chart, QAbstractSeries *series, QAbstractAxis *x, QAbstractA
 
 QChart *histogramChart(const HistogramData &h)
 {
+    const QList<QColor> &legendColours = h.classColours;
     auto *chart = new QChart;
     QCategoryAxis *x = valueAxis(h.xAxis);
     QCategoryAxis *y = valueAxis(h.yAxis);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (const HistogramBin &bin : h.bins) {
-        if (bin.count == 0)
-            continue;
-        auto *upper = new QLineSeries;
-        auto *lower = new QLineSeries;
-        upper->append({{bin.low, double(bin.count)}, {bin.high, double(bin.count)}});
-        lower->append({{bin.low, 0.0}, {bin.high, 0.0}});
-        auto *bar = new QAreaSeries(upper, lower);
-        upper->setParent(bar);
-        lower->setParent(bar);
-        bar->setBrush(bin.colour);
-        bar->setPen(QPen(QColor(60, 60, 60), 1));
-        attach(chart, bar, x, y);
+        // The parts of the bar, class by class, stacked.
+        double base = 0;
+        for (int k = 0; k < bin.perClass.size(); ++k) {
+            if (bin.perClass[k] == 0)
+                continue;
+            const double top = base + bin.perClass[k];
+            auto *upper = new QLineSeries;
+            auto *lower = new QLineSeries;
+            upper->append({{bin.low, top}, {bin.high, top}});
+            lower->append({{bin.low, base}, {bin.high, base}});
+            auto *part = new QAreaSeries(upper, lower);
+            upper->setParent(part);
+            lower->setParent(part);
+            part->setBrush(k < legendColours.size() ? legendColours[k] : kNoClassColour);
+            part->setPen(QPen(QColor(60, 60, 60), 1));
+            attach(chart, part, x, y);
+            base = top;
+        }
     }
     for (double limit : h.classLimits) {
         auto *line = new QLineSeries;
@@ -89,18 +102,16 @@ QChart *timeSeriesChart(const TimeSeriesData &s)
     chart->addAxis(y, Qt::AlignLeft);
     for (const SeriesLine &line : s.lines) {
         auto *series = new QLineSeries;
+        QPen pen(line.colourIndex < 0 ? QColor(70, 70, 70) : kLineColours[line.colourIndex % kLineColours.size()], 2,
+                 line.reference ? Qt::DashLine : Qt::SolidLine);
+        series->setPen(pen);
+        series->setColor(pen.color());
         series->setName(line.name);
         for (int i = 0; i < line.values.size() && i < s.years.size(); ++i)
             if (line.values[i])
                 series->append(s.years[i].toDouble(), *line.values[i]);
         series->setPointsVisible(true);
         attach(chart, series, x, y);
-        if (line.reference) {
-            QPen pen = series->pen();
-            pen.setStyle(Qt::DashLine);
-            pen.setWidth(2);
-            series->setPen(pen);
-        }
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
     return chart;
@@ -122,8 +133,14 @@ QChart *barChart(const BarChartData &b)
     auto *x = new QBarCategoryAxis;
     x->append(names);
     x->setTitleText(QStringLiteral("Territorio"));
-    if (names.size() > 12)
+    // Many names stand upright, small, and whole.
+    if (names.size() > 12) {
         x->setLabelsAngle(-90);
+        x->setTruncateLabels(false);
+        QFont font = x->labelsFont();
+        font.setPointSizeF(names.size() > 60 ? 6 : names.size() > 30 ? 7 : font.pointSizeF());
+        x->setLabelsFont(font);
+    }
     QCategoryAxis *y = valueAxis(b.yAxis);
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);

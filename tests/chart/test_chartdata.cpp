@@ -83,6 +83,9 @@ TEST(Histogram, CountsBinsAndColoursThemByTheClassOfMostValues)
     EXPECT_EQ(h.bins[1].colour, red);
     EXPECT_EQ(h.bins[1].classIndex, 0);
     EXPECT_EQ(h.bins[2].colour, blue);
+    // The bar stacks its parts class by class, those of no class last.
+    EXPECT_EQ(h.bins[1].perClass, QList<int>({2, 1, 0}));
+    EXPECT_EQ(h.classColours, QList<QColor>({red, blue}));
     EXPECT_EQ(h.classLimits, QList<double>({5}));
     EXPECT_EQ(h.yAxis.max, 4);
 
@@ -98,6 +101,7 @@ TEST(Histogram, CountsBinsAndColoursThemByTheClassOfMostValues)
     EXPECT_EQ(tie.bins[1].count, 4);
     EXPECT_EQ(tie.bins[1].classIndex, 0);
     EXPECT_EQ(tie.bins[0].classIndex, -1);
+    EXPECT_EQ(tie.bins[0].perClass, QList<int>({0, 0, 1}));
     EXPECT_NE(tie.bins[0].colour, red);
     EXPECT_NE(tie.bins[0].colour, blue);
 
@@ -132,6 +136,10 @@ TEST(TimeSeries, ReadsTheYearColumnsAndAddsTheRegionOrItalyAsDashedReference)
     const TimeSeriesData both = buildTimeSeries(years, {"001", "015"}, comma);
     EXPECT_EQ(names(both), QStringList({"Torino", "Milano", "Piemonte*", "Italia*"}));
     EXPECT_EQ(both.title, "Serie storica di AS013 dal 1996 al 1997");
+    // A region is drawn in the colour of its territory, Italy in a neutral one.
+    EXPECT_EQ(both.lines[2].colourIndex, both.lines[0].colourIndex);
+    EXPECT_EQ(both.lines[1].colourIndex, 1);
+    EXPECT_EQ(both.lines[3].colourIndex, -1);
     // A chosen reference is drawn once, as chosen; a region's reference is Italy.
     EXPECT_EQ(names(buildTimeSeries(years, {"001", "01", "001"}, comma)), QStringList({"Torino", "Piemonte", "Italia*"}));
     // No reference in the data: no dashed line.
