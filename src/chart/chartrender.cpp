@@ -106,7 +106,7 @@ QChart *timeSeriesChart(const TimeSeriesData &s)
                  line.reference ? Qt::DashLine : Qt::SolidLine);
         series->setPen(pen);
         series->setColor(pen.color());
-        series->setName(line.name);
+        series->setName(line.reference ? QStringLiteral("%1 (riferimento)").arg(line.name) : line.name);
         for (int i = 0; i < line.values.size() && i < s.years.size(); ++i)
             if (line.values[i])
                 series->append(s.years[i].toDouble(), *line.values[i]);

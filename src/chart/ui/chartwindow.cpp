@@ -46,6 +46,9 @@ void ChartWindow::setData(const chart::ChartData &data)
     QChart *old = m_view->chart();
     m_view->setChart(chart::makeChart(m_data));
     delete old;
+    // Many bars want room for their names standing under them.
+    if (const auto *bars = std::get_if<chart::BarChartData>(&m_data); bars && !isVisible())
+        resize(std::max(width(), int(bars->bars.size()) * 11 + 140), height());
     setWindowTitle(chart::titleOf(m_data));
 }
 

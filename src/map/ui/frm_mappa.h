@@ -40,6 +40,7 @@ struct AppContext;
 
 namespace qrn::ui {
 
+class ChartWindow;
 class MainWindow;
 class MapWidget;
 
@@ -92,6 +93,10 @@ public:
     // with toggle is added or taken away; a click beside every territory empties it.
     void selectAt(QPointF pixel, bool toggle);
     void cmdZoomSelezione_Click();
+    // "Istogramma": the chart window of the mapped values with the classes of the legend, kept
+    // up to date while the classes change.
+    void cmdIstogramma_Click();
+    ChartWindow *histogramWindow() const;
     // The tip of Map2 at a pixel: the territory's name and value, or nothing.
     QString territoryTipAt(QPointF pixel) const;
 
@@ -162,6 +167,9 @@ private:
     map::Method m_drawnMethod = map::Method::Quartiles;
     map::JoinCheck m_join; // the request on the join layer of the loaded case
     QPointer<TerritorySelection> m_territories;
+    QPointer<ChartWindow> m_histogram;
+    // Shows the present classes in the histogram window, when it is open.
+    void updateHistogram();
     bool m_tableDropped = false;
     bool m_shownOnce = false;
     const QString m_module = QStringLiteral("frm_Mappa");
@@ -174,6 +182,7 @@ public:
     MapWidget *Map2;
     QPushButton *cmdEstensione; // the whole map again
     QPushButton *cmdZoomSelezione; // the selected territories
+    QPushButton *cmdIstogramma;
     QScrollArea *scrollControlli; // the controls beside the map, scrolling when low
     QLabel *lblScalaKm;
     QLabel *lblStato; // the territories on the map and in the classes
