@@ -27,6 +27,9 @@ const QList<QColor> kLineColours {QColor(0x37, 0x7e, 0xb8), QColor(0xe4, 0x1a, 0
                                   QColor(0xf7, 0x81, 0xbf), QColor(0x1b, 0x9e, 0x77), QColor(0x66, 0x66, 0x66),
                                   QColor(0xe6, 0xab, 0x02)};
 
+// The most lines a time series names in its legend.
+constexpr int kMaxLegendLines = 24;
+
 // A value axis that shows exactly the ticks of the data, with their labels.
 QCategoryAxis *valueAxis(const Axis &a)
 {
@@ -113,7 +116,10 @@ QChart *timeSeriesChart(const TimeSeriesData &s)
         series->setPointsVisible(true);
         attach(chart, series, x, y);
     }
+    // A legend of more names than fit under the chart would take the chart's room and say
+    // nothing.
     chart->legend()->setAlignment(Qt::AlignBottom);
+    chart->legend()->setVisible(s.lines.size() <= kMaxLegendLines);
     return chart;
 }
 
