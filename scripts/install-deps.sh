@@ -7,7 +7,7 @@ set -euo pipefail
 
 PACKAGES=(
   make build-essential cmake pkg-config ninja-build
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-svg-dev qt6-charts-dev libgl-dev libglx-dev libopengl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n qt6-svg-dev qt6-charts-dev libqt6opengl6-dev libgl-dev libglx-dev libopengl-dev
   libsqlite3-dev libshp-dev libpugixml-dev libturbojpeg0-dev libzip-dev libxlsxwriter-dev
   mdbtools mdbtools-dev libglib2.0-dev libgeos-dev libgsf-1-dev libgdal-dev
   googletest libgtest-dev libgmock-dev libbenchmark-dev

@@ -5,7 +5,7 @@
 
 #include <QByteArray>
 #include <QDir>
-#include <QGuiApplication>
+#include <QApplication>
 #include <cstdio>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -32,17 +32,18 @@ int main(int argc, char **argv)
 {
     // Names of tables, files and territories are UTF-8 whatever locale the session has.
     qrn::useUtf8CharacterSet();
-    // The printed reports and the maps lay text out with fonts, which need the GUI library; no
-    // window is shown, so no display is needed either.
+    // The printed reports and the maps lay text out with fonts, which need the GUI library, and
+    // the charts are drawn by graphics items, which need the widgets' application; no window is
+    // shown, so no display is needed either.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ensureRuntimeFolder();
-    QGuiApplication app(argc, argv);
+    QApplication app(argc, argv);
     QStringList args;
     for (int i = 1; i < argc; ++i)
         args << QString::fromLocal8Bit(argv[i]);
     QString out, err;
-    const int rc = qrn::cli::run(args, QGuiApplication::applicationDirPath(), out, err);
+    const int rc = qrn::cli::run(args, QApplication::applicationDirPath(), out, err);
     std::fputs(out.toLocal8Bit().constData(), stdout);
     std::fputs(err.toLocal8Bit().constData(), stderr);
     return rc;

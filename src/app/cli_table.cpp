@@ -24,7 +24,8 @@ QList<QCommandLineOption> tableOptions()
     return o;
 }
 
-bool parseTableRequest(const QCommandLineParser &p, const QStringList &args, TableRequest &req, QString &err)
+bool parseTableRequest(const QCommandLineParser &p, const QStringList &args, TableRequest &req, QString &err,
+                       const QStringList &otherTipoWords)
 {
     if (!args.isEmpty()) {
         err += QStringLiteral("Argomento inatteso per tabella: %1\n").arg(args.first());
@@ -32,8 +33,10 @@ bool parseTableRequest(const QCommandLineParser &p, const QStringList &args, Tab
     }
     auto value = [&](const char *name) { return p.value(QLatin1String(name)); };
     req.db = value("db");
-    if (p.isSet(QStringLiteral("tipo"))) {
-        req.tipo = value("tipo");
+    for (const QString &tipo : p.values(QStringLiteral("tipo"))) {
+        if (otherTipoWords.contains(tipo))
+            continue;
+        req.tipo = tipo;
         if (!isItemKindName(req.tipo)) {
             err += QStringLiteral("--tipo vuole Variabili oppure Indicatori.\n");
             return false;

@@ -26,8 +26,11 @@ struct TableRequest {
 
 QList<QCommandLineOption> tableOptions();
 
-// Reads the options of "tabella"; false with the reason in err when they are wrong.
-bool parseTableRequest(const QCommandLineParser &p, const QStringList &args, TableRequest &req, QString &err);
+// Reads the options of "tabella"; false with the reason in err when they are wrong. The values
+// of --tipo in otherTipoWords belong to the command (the chart types of "grafico") and are
+// skipped.
+bool parseTableRequest(const QCommandLineParser &p, const QStringList &args, TableRequest &req, QString &err,
+                       const QStringList &otherTipoWords = {});
 
 // The selection window's road: the chosen rows, the territories by name and by group (which set
 // LevelCode), then CreaQuery into ctx.SelectQuery. Answers 0, or the exit status of a failure

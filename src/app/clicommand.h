@@ -84,6 +84,7 @@ std::vector<Command> mapCommands(); // mappa
 std::vector<Command> pageCommands(); // pagina
 std::vector<Command> metadataCommands(); // scheda, glossario
 std::vector<Command> accessCommands(); // importa
+std::vector<Command> chartCommands(); // grafico
 
 // A field for the CSV output: quoted when it holds the separator, a quote or a line end.
 QString csvField(const QString &text, QChar separator);

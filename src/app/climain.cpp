@@ -43,6 +43,8 @@ const char *kHelp = "uso: quarnaro-cli [opzioni] COMANDO [argomenti]\n"
                     "  pagina OPZIONI      il cartogramma di mappa --colonna impaginato come lo apre l'editor di\n"
                     "                      stampa (titolo, descrizione, legenda, bordo), in un file; con --anni\n"
                     "                      una pagina per anno (vedere sotto)\n"
+                    "  grafico OPZIONI     un grafico di una colonna della tabella (istogramma con le classi,\n"
+                    "                      serie storica o barre) in un file PNG, SVG o PDF (vedere sotto)\n"
                     "  query DB SQL        esegue una SELECT (sintassi Access) sul database DB (es. Metadati.mdb)\n"
                     "                      e stampa il risultato in CSV, riga di intestazione compresa\n"
                     "  aggiorna --banca-dati FILE.zip | --mappe FILE.zip [--password PASSWORD]\n"
@@ -142,6 +144,23 @@ const char *kHelp = "uso: quarnaro-cli [opzioni] COMANDO [argomenti]\n"
                     "  quarnaro-cli pagina --db Variabili.mdb --voce AS013-2005 --gruppi 1 --colonna AS013_2005\n"
                     "      --titolo \"AS013 dal 1997 al 2008\" --anni 1997-2008 --out atlante.pdf\n"
                     "\n"
+                    "Opzioni del comando grafico (oltre a quelle di tabella):\n"
+                    "  --tipo T            istogramma (i valori della colonna divisi in intervalli, colorati come le\n"
+                    "                      classi, con i limiti delle classi in linee verticali), serie (la voce\n"
+                    "                      della colonna in tutti i suoi anni, una linea per territorio, con la\n"
+                    "                      regione o l'Italia tratteggiate quando sono nei dati) o barre (la\n"
+                    "                      colonna nell'ordine della tabella); obbligatorio. --tipo si ripete per\n"
+                    "                      Variabili o Indicatori\n"
+                    "  --colonna COLONNA   la colonna del grafico (es. AS013_2005); obbligatoria\n"
+                    "  --territori NOMI    con serie, i territori delle linee (predefiniti: tutti quelli della tabella)\n"
+                    "  --metodo M          con istogramma, il metodo delle classi come per mappa (predefinito\n"
+                    "                      quartili), con --classi N, --limiti \"a;b;c\" e --cardine H\n"
+                    "  --out FILE          il file del grafico: .png, .svg o .pdf; obbligatorio\n"
+                    "  --larghezza N, --altezza N  le dimensioni in pixel (predefinite 1000 x 700)\n"
+                    "Esempio:\n"
+                    "  quarnaro-cli grafico --tipo serie --db Variabili.mdb --voce AS013-2005\n"
+                    "      --territori \"Torino,Piemonte\" --colonna AS013_2005 --out serie.svg\n"
+                    "\n"
                     "Gli errori sono scritti sullo standard error; lo stato di uscita è 0 se tutto va bene,\n"
                     "1 per un errore, 2 per una riga di comando non valida.\n";
 
@@ -157,7 +176,8 @@ std::vector<Command> allCommands()
 {
     std::vector<Command> all;
     for (auto group :
-         {shellCommands, tableCommands, updateCommands, mapCommands, pageCommands, metadataCommands, accessCommands})
+         {shellCommands, tableCommands, updateCommands, mapCommands, pageCommands, chartCommands, metadataCommands,
+          accessCommands})
         for (Command &c : group())
             all.push_back(std::move(c));
     return all;

@@ -3,6 +3,7 @@
 #include "map/selectionoutline.h"
 #include "table/territoryselection.h"
 
+#include "chart/ui/chartwindow.h"
 #include "layout/ui/printmappa.h"
 #include "map/identify.h"
 #include "map/classifymethod.h"
@@ -365,9 +366,12 @@ void frm_Mappa::buildControls()
         "Mostra i territori selezionati. Clic su un territorio per selezionarlo, Ctrl+clic per aggiungerlo o "
         "toglierlo, Esc per annullare la selezione"));
     cmdZoomSelezione->setEnabled(false);
+    cmdIstogramma = button("cmdIstogramma", "Istogramma");
+    cmdIstogramma->setToolTip(QStringLiteral("Istogramma dei valori con i limiti delle classi"));
     auto *underMap = new QHBoxLayout;
     underMap->addWidget(cmdEstensione);
     underMap->addWidget(cmdZoomSelezione);
+    underMap->addWidget(cmdIstogramma);
     underMap->addWidget(lblScalaKm);
     underMap->addWidget(lblStato, 1, Qt::AlignRight);
     mapLayout->addLayout(underMap);
@@ -487,6 +491,7 @@ void frm_Mappa::connectControls()
             });
     connect(Map2, &MapWidget::bandSelected, this, &frm_Mappa::selectInBand);
     connect(cmdZoomSelezione, &QPushButton::clicked, this, &frm_Mappa::cmdZoomSelezione_Click);
+    connect(cmdIstogramma, &QPushButton::clicked, this, &frm_Mappa::cmdIstogramma_Click);
     auto *clearSelection = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     clearSelection->setContext(Qt::WidgetWithChildrenShortcut);
     connect(clearSelection, &QShortcut::activated, this, [this] {
@@ -760,6 +765,29 @@ void frm_Mappa::showLegend()
     for (const map::LegendRow &row : m_legend.rows(true))
         appendLegendRow(row);
     lblLegendaDaApplicare->setVisible(legendPending());
+    updateHistogram();
+}
+
+void frm_Mappa::cmdIstogramma_Click()
+{
+    if (!m_histogram) {
+        m_histogram = new ChartWindow(m_ctx, this);
+        m_histogram->setObjectName(QStringLiteral("frmIstogramma"));
+    }
+    updateHistogram();
+    m_histogram->show();
+    m_histogram->raise();
+}
+
+ChartWindow *frm_Mappa::histogramWindow() const
+{
+    return m_histogram.data();
+}
+
+void frm_Mappa::updateHistogram()
+{
+    if (m_histogram)
+        m_histogram->setData(chart::buildHistogram(m_request.values(), m_legend, m_request.header, m_ctx.numbers));
 }
 
 bool frm_Mappa::legendPending() const
@@ -1044,6 +1072,7 @@ void frm_Mappa::cmd_reset_Click()
     GridIndici->hide();
     m_manual.clear();
     m_drawn.reset();
+    updateHistogram();
     ListView1->clear();
     Map2->clearHighlight();
     map::dropMapTable(m_ctx, m_module);

@@ -42,6 +42,7 @@ struct AppContext;
 
 namespace qrn::ui {
 
+class ChartWindow;
 class MainWindow;
 class MapWidget;
 class YearBar;
@@ -97,6 +98,10 @@ public:
     // Selects the territories a band (map units) touches, or adds them to the selection.
     void selectInBand(const QRectF &band, bool add);
     void cmdZoomSelezione_Click();
+    // "Istogramma": the chart window of the mapped values with the classes of the legend, kept
+    // up to date while the classes change.
+    void cmdIstogramma_Click();
+    ChartWindow *histogramWindow() const;
     // The tip of Map2 at a pixel: the territory's name and value, or nothing.
     QString territoryTipAt(QPointF pixel) const;
     // The year bar: the map of the item in another year (the rows read once), redrawn with the
@@ -182,6 +187,9 @@ private:
     std::unique_ptr<map::MapYears> m_years;
     std::optional<map::Legend> m_fixedLegend;
     bool m_yearDrawing = false; // a drawing of the year bar, not of the classification frames
+    QPointer<ChartWindow> m_histogram;
+    // Shows the present classes in the histogram window, when it is open.
+    void updateHistogram();
     bool m_tableDropped = false;
     bool m_shownOnce = false;
     const QString m_module = QStringLiteral("frm_Mappa");
@@ -194,6 +202,7 @@ public:
     MapWidget *Map2;
     QPushButton *cmdEstensione; // the whole map again
     QPushButton *cmdZoomSelezione; // the selected territories
+    QPushButton *cmdIstogramma;
     QScrollArea *scrollControlli; // the controls beside the map, scrolling when low
     QLabel *lblScalaKm;
     QLabel *lblStato; // the territories on the map and in the classes

@@ -1,5 +1,8 @@
 #include "table/ui/frm_dispdata.h"
 
+#include "chart/itemyears.h"
+#include "chart/ui/chartwindow.h"
+
 #include "table/territoryselection.h"
 
 #include "metadata/ui/sheets.h"
@@ -154,6 +157,11 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     };
     button(cmdFunzione, "cmdFunzione", "Crea indicatore");
     button(cmd_createmap, "cmd_createmap", "Crea cartogramma");
+    button(cmdSerieStorica, "cmdSerieStorica", "Serie storica");
+    cmdSerieStorica->setToolTip(
+        QStringLiteral("La voce della colonna corrente in tutti i suoi anni, per i territori selezionati"));
+    button(cmdGraficoBarre, "cmdGraficoBarre", "Grafico a barre");
+    cmdGraficoBarre->setToolTip(QStringLiteral("La colonna corrente nell'ordine della tabella"));
     button(cmdEsportaXls, "cmdEsportaXls", "Esporta in Excel");
     button(cmdInfo, "cmdInfo", "Note");
     buttons->addStretch(1);
@@ -185,6 +193,8 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     connect(cmdFunzione, &QPushButton::clicked, this, &frm_dispData::cmdFunzione_Click);
     connect(cmd_createmap, &QPushButton::clicked, this, &frm_dispData::cmd_createmap_Click);
     connect(cmdEsportaXls, &QPushButton::clicked, this, &frm_dispData::cmdEsportaXls_Click);
+    connect(cmdSerieStorica, &QPushButton::clicked, this, &frm_dispData::cmdSerieStorica_Click);
+    connect(cmdGraficoBarre, &QPushButton::clicked, this, &frm_dispData::cmdGraficoBarre_Click);
     connect(cmdInfo, &QPushButton::clicked, this, &frm_dispData::cmdInfo_Click);
     connect(cmdHelp, &QPushButton::clicked, this, &frm_dispData::cmdHelp_Click);
     connect(cmdChiudi, &QPushButton::clicked, this, &frm_dispData::cmdChiudi_Click);
@@ -638,6 +648,73 @@ void frm_dispData::mnu_createMap_Click()
 {
     if (createMapHook)
         createMapHook();
+}
+
+QStringList frm_dispData::chartTerritories() const
+{
+    QList<int> rows;
+    if (m_territories && !m_territories->isEmpty()) {
+        rows = rowsOfTerritories(m_table, m_territories->codes());
+    } else {
+        for (const QModelIndex &i : datagrid->selectionModel()->selectedIndexes())
+            if (!rows.contains(DataTableModel::tableRow(i)))
+                rows << DataTableModel::tableRow(i);
+        std::sort(rows.begin(), rows.end());
+    }
+    return territoryCodesOfRows(m_table, rows);
+}
+
+int frm_dispData::chartColumn()
+{
+    const int column = m_table.current.column;
+    if (column < DataTable::kFirstDataColumn || column >= m_table.columnCount()) {
+        if (m_ctx.prompt)
+            m_ctx.prompt->message(QStringLiteral("Scegliere prima una colonna di dati della tabella."),
+                                  QStringLiteral("Attenzione"), Icon::Exclamation);
+        return -1;
+    }
+    return column;
+}
+
+void frm_dispData::openChart(const chart::ChartData &data)
+{
+    auto *w = new ChartWindow(m_ctx, this);
+    w->setData(data);
+    w->show();
+}
+
+void frm_dispData::cmdSerieStorica_Click()
+{
+    const int column = chartColumn();
+    if (column < 0)
+        return;
+    const QString item = chart::itemOfHeader(m_table.header(column));
+    const QStringList chosen = chartTerritories();
+    QString refusal;
+    if (item.isEmpty())
+        refusal = QStringLiteral("La colonna %1 non è una voce di un anno.").arg(m_table.header(column));
+    else if (chosen.isEmpty())
+        refusal = QStringLiteral("Selezionare nella tabella i territori della serie storica.");
+    if (!refusal.isEmpty()) {
+        if (m_ctx.prompt)
+            m_ctx.prompt->message(refusal, QStringLiteral("Attenzione"), Icon::Exclamation);
+        return;
+    }
+    BusyPointer busy(m_ctx.prompt);
+    const chart::ItemYearsOutcome years =
+        chart::loadItemYears(m_ctx, item, chart::territoriesWithReferences(m_table, chosen), objectName());
+    if (!years.ok()) {
+        m_ctx.log.logError(this, QStringLiteral("cmdSerieStorica_Click"), QString(), years.message, years.detail);
+        return;
+    }
+    openChart(chart::buildTimeSeries(years.table, chosen, m_ctx.numbers));
+}
+
+void frm_dispData::cmdGraficoBarre_Click()
+{
+    const int column = chartColumn();
+    if (column >= 0)
+        openChart(chart::buildBarChart(m_table, column, m_ctx.numbers));
 }
 
 void frm_dispData::cmdInfo_Click()

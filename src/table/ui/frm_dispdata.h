@@ -10,6 +10,8 @@
 
 #include <QPointer>
 #include <QString>
+#include "chart/chartrender.h"
+
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -104,6 +106,10 @@ public:
     void cmdEsportaXls_Click();
     void cmd_createmap_Click();
     void mnu_createMap_Click();
+    // "Serie storica": the item of the current column over all its years for the selected
+    // territories, in a chart window; "Grafico a barre": the current column in the grid's order.
+    void cmdSerieStorica_Click();
+    void cmdGraficoBarre_Click();
     void cmdInfo_Click();
     void cmdHelp_Click();
     void cmdChiudi_Click();
@@ -128,6 +134,12 @@ private:
     void setRedraw(bool on);
     // The shared selection shown as whole selected rows, the current one brought into sight.
     void showTerritorySelection();
+    // The territory codes the charts are drawn for: the shared selection (or, when it is empty,
+    // the grid's selected rows), in the grid's order.
+    QStringList chartTerritories() const;
+    // The current column when it holds data; else -1, with the reason shown.
+    int chartColumn();
+    void openChart(const chart::ChartData &data);
     // The rows the user selected written into the shared selection.
     void takeTerritorySelection();
 
@@ -150,7 +162,7 @@ private:
     QLineEdit *txt_ricda, *txt_rica;
     QLabel *lblDescVar;
     QPushButton *cmd_ordinaA, *cmd_ordinaD, *cmd_ric, *cmdFunzione, *cmd_createmap, *cmdEsportaXls, *cmdInfo, *cmdHelp,
-        *cmdChiudi;
+        *cmdChiudi, *cmdSerieStorica, *cmdGraficoBarre;
     QMenu *mnu_ordinam;
     QAction *mnu_asce, *mnu_disce, *mnu_createMap, *mnu_clipboard, *mnu_metadati;
 };

@@ -1,0 +1,85 @@
+// The reading of an item over its years for a time series.
+#include "chart/itemyears.h"
+
+#include "catalogue/catalogue.h"
+#include "catalogue/querybuilder.h"
+#include "shell/context.h"
+#include "shell/sqltext.h"
+#include "table/datatable.h"
+#include "table/gridops.h"
+
+#include <QRegularExpression>
+#include <utility>
+
+namespace qrn::chart {
+
+QString itemOfHeader(const QString &header)
+{
+    static const QRegularExpression itemYear(QStringLiteral("^(.+)_(\\d{4})$"));
+    const QRegularExpressionMatch m = itemYear.match(header.trimmed());
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+QStringList territoriesWithReferences(const DataTable &grid, const QStringList &chosenCodes)
+{
+    QStringList codes;
+    auto add = [&codes](const QString &code) {
+        if (!code.isEmpty() && !codes.contains(code))
+            codes << code;
+    };
+    for (const QString &code : chosenCodes)
+        add(code.trimmed());
+    for (int r = 1; r < grid.rowCount(); ++r) {
+        const QString code = grid.text(r, 1).trimmed(), region = grid.text(r, 3).trimmed();
+        if (chosenCodes.contains(code) && region.compare(QLatin1String("TOTALE"), Qt::CaseInsensitive) != 0)
+            add(region);
+    }
+    add(kItalyCode);
+    return codes;
+}
+
+ItemYearsOutcome loadItemYears(AppContext &ctx, const QString &item, const QStringList &territoryCodes,
+                               const QString &module)
+{
+    ItemYearsOutcome out;
+    out.table.item = item;
+    QStringList rows;
+    try {
+        // The years at the level of the menu, and at the provincial and regional ones (the
+        // command line's level "T" lists none of its own).
+        auto cn = ctx.openDatabase(ctx.CurrentDb);
+        for (const QString &level : {ctx.CurrentLevel, QStringLiteral("P"), QStringLiteral("R")})
+            for (const YearNode &y : loadYears(*cn, ctx.CurrentTipo, item, level))
+                if (!rows.contains(y.key))
+                    rows << y.key;
+        rows.sort();
+    } catch (const DbError &e) {
+        out.message = QStringLiteral("Impossibile leggere gli anni di %1.").arg(item);
+        out.detail = e.description();
+        return out;
+    }
+    if (rows.isEmpty()) {
+        out.message = QStringLiteral("Nessun anno disponibile per %1.").arg(item);
+        return out;
+    }
+    QStringList quoted;
+    for (const QString &code : territoryCodes)
+        quoted << QLatin1Char('\'') + sqlEscape(code) + QLatin1Char('\'');
+    const QString filter = QStringLiteral("land_Ind.COD_TERR IN( %1)").arg(quoted.join(QStringLiteral(", ")));
+
+    // The grid's query stays as it is: the chart reads through the same road on the side.
+    const QString savedQuery = std::exchange(ctx.SelectQuery, QString());
+    const QString savedLastCode = ctx.LastCode;
+    DataTable table;
+    bool loaded = CreaQuery(ctx, rows, filter, module) && grid::DoQuery(ctx, table) == grid::LoadOutcome::Loaded;
+    ctx.SelectQuery = savedQuery;
+    ctx.LastCode = savedLastCode;
+    if (!loaded) {
+        out.message = QStringLiteral("Impossibile leggere i valori di %1 negli anni.").arg(item);
+        return out;
+    }
+    out.table = yearTableOf(table, item);
+    return out;
+}
+
+} // namespace qrn::chart

@@ -1,0 +1,38 @@
+#pragma once
+// One item of the current data database over all the years the catalogue holds for it, for
+// chosen territories: the selection road (the catalogue's years, CreaQuery, DoQuery) run on the
+// side, so that the query of the grid the chart starts from is left as it was.
+
+#include "chart/chartdata.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace qrn {
+struct AppContext;
+}
+
+namespace qrn::chart {
+
+struct ItemYearsOutcome {
+    YearTable table;
+    QString message; // not empty: nothing was read, for this reason (Italian)
+    QString detail; // the store's words, when it failed
+    bool ok() const { return message.isEmpty(); }
+};
+
+// The item's code of a grid column header ITEM_YEAR ("AS013_2005" gives "AS013"); "" when the
+// header names no item and year.
+QString itemOfHeader(const QString &header);
+
+// The codes to read for a time series of chosen territories: each of them, the region of each
+// (REG of the table's row when it is a region code other than its own) and the Italy total.
+QStringList territoriesWithReferences(const DataTable &grid, const QStringList &chosenCodes);
+
+// Reads item over its years (ctx.CurrentDb and CurrentTipo; the years the catalogue lists at the
+// menu's level, the provincial or the regional one) for the territory codes.
+// ctx.SelectQuery and ctx.LastCode are kept.
+ItemYearsOutcome loadItemYears(AppContext &ctx, const QString &item, const QStringList &territoryCodes,
+                               const QString &module);
+
+} // namespace qrn::chart

@@ -1,0 +1,105 @@
+// The chart windows as the map window and the grid window open them: the histogram follows the
+// classes, the time series charts the selected territories, the bars the grid's rows.
+
+#include "catalogue/ui/formdatitab.h"
+#include "chart/ui/chartwindow.h"
+#include "map/ui/frm_mappa.h"
+#include "shell/ui/mainwindow.h"
+#include "support/startmain.h"
+#include "support/testfolder.h"
+#include "table/territoryselection.h"
+#include "table/ui/frm_dispdata.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace qrn;
+
+namespace {
+
+// AS013 2005 for the provinces, in the grid.
+struct GridOfProvinces {
+    test::TestFolder tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
+    std::unique_ptr<ui::MainWindow> main = test::startMainWindow(tf, *ctx);
+    ui::frm_dispData *grid = nullptr;
+
+    GridOfProvinces()
+    {
+        main->resize(1366, 768);
+        main->mnu_submnu_Click(2);
+        auto *sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
+        QTreeWidgetItem *item = sel->nodeByKey("AS013");
+        sel->objtree_NodeClick(item);
+        for (int i = 0; i < item->childCount(); ++i)
+            if (item->child(i)->text(0) == "2005")
+                sel->objtree_NodeClick(item->child(i));
+        sel->findChild<QCheckBox *>("Check1_1")->click();
+        sel->findChild<QPushButton *>("serie")->click();
+        grid = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
+    }
+    // The chart window the grid opened last.
+    ui::ChartWindow *lastChart() const
+    {
+        const QList<ui::ChartWindow *> all = grid->findChildren<ui::ChartWindow *>();
+        return all.isEmpty() ? nullptr : all.last();
+    }
+};
+
+} // namespace
+
+TEST(ChartWindows, TheHistogramFollowsTheClassesOfTheMap)
+{
+    GridOfProvinces s;
+    ASSERT_TRUE(s.grid);
+    s.grid->selectCells({1, 6}, {1, 6});
+    s.grid->findChild<QPushButton *>("cmd_createmap")->click();
+    QApplication::processEvents();
+    auto *map = s.main->area()->findChild<ui::frm_Mappa *>("frm_Mappa");
+    ASSERT_TRUE(map);
+    map->findChild<QPushButton *>("cmdIstogramma")->click();
+    ui::ChartWindow *w = map->histogramWindow();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(std::get<chart::HistogramData>(w->data()).classLimits.isEmpty());
+    // "Visualizza cartogramma" draws the quartiles: three limits between four classes.
+    QTest::mouseClick(map->findChild<QPushButton *>("Cmd_cmdAutocolor"), Qt::LeftButton);
+    const auto &h = std::get<chart::HistogramData>(w->data());
+    EXPECT_EQ(h.classLimits.size(), 3);
+    EXPECT_EQ(h.classColours, QList<QColor>({map->legend().colourOf(1), map->legend().colourOf(2),
+                                             map->legend().colourOf(3), map->legend().colourOf(4)}));
+}
+
+TEST(ChartWindows, TheGridChartsTheSelectedTerritoriesAndItsColumnInOrder)
+{
+    GridOfProvinces s;
+    ASSERT_TRUE(s.grid);
+    DataTable &t = s.grid->table();
+    // Rows 1 and 2 selected, the value column current.
+    ASSERT_TRUE(s.grid->territorySelection());
+    s.grid->territorySelection()->set({t.text(2, 1), t.text(1, 1)});
+    s.grid->selectCells({1, 6}, {1, 6});
+    const QString gridQuery = s.ctx->SelectQuery;
+    s.grid->findChild<QPushButton *>("cmdSerieStorica")->click();
+    ui::ChartWindow *series = s.lastChart();
+    ASSERT_TRUE(series) << s.tf.prompt.messages().join(" / ").toStdString();
+    const auto &lines = std::get<chart::TimeSeriesData>(series->data()).lines;
+    ASSERT_GE(lines.size(), 3);
+    EXPECT_EQ(lines[0].name, t.text(1, 5).trimmed());
+    EXPECT_EQ(lines[1].name, t.text(2, 5).trimmed());
+    EXPECT_TRUE(lines.last().reference);
+    // The grid keeps its own query.
+    EXPECT_EQ(s.ctx->SelectQuery, gridQuery);
+
+    s.grid->findChild<QPushButton *>("cmdGraficoBarre")->click();
+    ui::ChartWindow *bars = s.lastChart();
+    ASSERT_NE(bars, series);
+    const auto &b = std::get<chart::BarChartData>(bars->data());
+    EXPECT_EQ(b.bars.size() + b.missing, t.rowCount() - 1);
+    EXPECT_TRUE(b.bars.first().name.startsWith(t.text(1, 5).trimmed()) || t.isBlank(1, 6));
+}

@@ -1,0 +1,195 @@
+// The chart data: histogram bins and colours by class, the axis labels in the program's format,
+// the references of a time series, the bar order, and an item read over its years.
+
+#include "chart/chartdata.h"
+#include "chart/itemyears.h"
+#include "map/legend.h"
+#include "shell/links.h"
+#include "support/testfolder.h"
+#include "table/datatable.h"
+
+#include <gtest/gtest.h>
+
+using namespace qrn;
+using namespace qrn::chart;
+
+namespace {
+
+const NumberFormat comma = NumberFormat::comma();
+const QColor red(Qt::red), blue(Qt::blue);
+
+// Two classes: 1 to 5 red, 5,01 to 10 blue.
+map::Legend twoClasses()
+{
+    map::Legend legend;
+    legend.classes = {map::legendClass({"1", "5"}, red, comma), map::legendClass({"5,01", "10"}, blue, comma)};
+    return legend;
+}
+
+QStringList labels(const Axis &a)
+{
+    QStringList out;
+    for (const Tick &t : a.ticks)
+        out << t.label;
+    return out;
+}
+
+// A grid table: the six territory columns, then the given data columns.
+DataTable grid(const QStringList &dataHeaders, const QList<QStringList> &rows)
+{
+    QList<QStringList> all {QStringList {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio"}
+                            + dataHeaders};
+    all += rows;
+    return DataTable(all);
+}
+
+} // namespace
+
+TEST(ChartLabels, GroupThousandsWithTheProgramsMarks)
+{
+    EXPECT_EQ(numberLabel(1234567.5, comma), "1.234.567,5");
+    EXPECT_EQ(numberLabel(1234567.5, NumberFormat::point()), "1,234,567.5");
+    EXPECT_EQ(numberLabel(-1234, comma), "-1.234");
+    EXPECT_EQ(numberLabel(999.999, comma), "1.000");
+    EXPECT_EQ(numberLabel(0.125, comma, 2), "0,13");
+    EXPECT_EQ(numberLabel(12, comma, 0), "12");
+    EXPECT_EQ(numberLabel(std::nan(""), comma), "");
+
+    const Axis thousands = niceAxis(0, 12000, comma, "v");
+    EXPECT_EQ(labels(thousands), QStringList({"0", "5.000", "10.000", "15.000"}));
+    EXPECT_EQ(thousands.max, 15000);
+    EXPECT_EQ(labels(niceAxis(0.1, 0.9, comma, "v")), QStringList({"0", "0,2", "0,4", "0,6", "0,8", "1"}));
+    // Counts step by whole numbers, and an empty range still has a width.
+    EXPECT_EQ(labels(niceAxis(0, 2, comma, "n", 1)), QStringList({"0", "1", "2"}));
+    const Axis flat = niceAxis(50, 50, comma, "v");
+    EXPECT_LT(flat.min, 50);
+    EXPECT_GT(flat.max, 50);
+}
+
+TEST(Histogram, CountsBinsAndColoursThemByTheClassOfMostValues)
+{
+    const QStringList values {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "", "n.d."};
+    const HistogramData h = buildHistogram(values, twoClasses(), "AS013_2005", comma, 3);
+    EXPECT_EQ(h.title, "Istogramma di AS013_2005");
+    ASSERT_EQ(h.bins.size(), 3);
+    // Width 3 from 1: [1, 4) [4, 7) [7, 10], the maximum in the last bin.
+    EXPECT_EQ(h.bins[0].count, 3);
+    EXPECT_EQ(h.bins[1].count, 3);
+    EXPECT_EQ(h.bins[2].count, 4);
+    EXPECT_DOUBLE_EQ(h.bins[1].low, 4);
+    EXPECT_DOUBLE_EQ(h.bins[2].high, 10);
+    // The middle bin holds 4 and 5 (red) and 6 (blue).
+    EXPECT_EQ(h.bins[0].colour, red);
+    EXPECT_EQ(h.bins[1].colour, red);
+    EXPECT_EQ(h.bins[1].classIndex, 0);
+    EXPECT_EQ(h.bins[2].colour, blue);
+    // The bar stacks its parts class by class, those of no class last.
+    EXPECT_EQ(h.bins[1].perClass, QList<int>({2, 1, 0}));
+    EXPECT_EQ(h.classColours, QList<QColor>({red, blue}));
+    EXPECT_EQ(h.classLimits, QList<double>({5}));
+    EXPECT_EQ(h.yAxis.max, 4);
+
+    // Sturges: 1 + log2 10 rounded up gives five bins.
+    EXPECT_EQ(buildHistogram(values, twoClasses(), "c", comma).bins.size(), 5);
+
+    // An empty bin takes the class of its middle (5,5: blue); a tie the lower class; a value in
+    // no class is grey.
+    const HistogramData gaps = buildHistogram({"1", "1", "10"}, twoClasses(), "c", comma, 3);
+    EXPECT_EQ(gaps.bins[1].count, 0);
+    EXPECT_EQ(gaps.bins[1].colour, blue);
+    const HistogramData tie = buildHistogram({"4", "5", "5,5", "6", "0", "12"}, twoClasses(), "c", comma, 3);
+    EXPECT_EQ(tie.bins[1].count, 4);
+    EXPECT_EQ(tie.bins[1].classIndex, 0);
+    EXPECT_EQ(tie.bins[0].classIndex, -1);
+    EXPECT_EQ(tie.bins[0].perClass, QList<int>({0, 0, 1}));
+    EXPECT_NE(tie.bins[0].colour, red);
+    EXPECT_NE(tie.bins[0].colour, blue);
+
+    // One value: one bin around it.
+    const HistogramData one = buildHistogram({"7"}, twoClasses(), "c", comma);
+    ASSERT_EQ(one.bins.size(), 1);
+    EXPECT_EQ(one.bins[0].count, 1);
+    EXPECT_LT(one.bins[0].low, 7);
+}
+
+TEST(TimeSeries, ReadsTheYearColumnsAndAddsTheRegionOrItalyAsDashedReference)
+{
+    const DataTable table = grid({"AS013_1997", "AS013_1996", "TR001_1996"},
+                                 {{"1", "001", "1", "01", "ITC11", "Torino", "2", "1", "9"},
+                                  {"2", "01", "", "01", "ITC1", "Piemonte", "20", "", "9"},
+                                  {"4", "ITA", "", "TOTALE", "IT", "Italia", "200", "100", "9"},
+                                  {"1", "015", "15", "03", "ITC45", "Milano", "3,5", "3", "9"}});
+    const YearTable years = yearTableOf(table, "AS013");
+    EXPECT_EQ(years.years, QStringList({"1996", "1997"}));
+    ASSERT_EQ(years.rows.size(), 4);
+    EXPECT_EQ(years.rows[0].values, (QList<std::optional<double>> {1.0, 2.0}));
+    EXPECT_EQ(years.rows[1].values[0], std::nullopt);
+    EXPECT_EQ(years.rows[3].values[1], 3.5);
+
+    auto names = [](const TimeSeriesData &s) {
+        QStringList out;
+        for (const SeriesLine &l : s.lines)
+            out << l.name + (l.reference ? "*" : "");
+        return out;
+    };
+    // Torino's region is there; Milano's (03) is not, so Italy stands for it.
+    const TimeSeriesData both = buildTimeSeries(years, {"001", "015"}, comma);
+    EXPECT_EQ(names(both), QStringList({"Torino", "Milano", "Piemonte*", "Italia*"}));
+    EXPECT_EQ(both.title, "Serie storica di AS013 dal 1996 al 1997");
+    // A region is drawn in the colour of its territory, Italy in a neutral one.
+    EXPECT_EQ(both.lines[2].colourIndex, both.lines[0].colourIndex);
+    EXPECT_EQ(both.lines[1].colourIndex, 1);
+    EXPECT_EQ(both.lines[3].colourIndex, -1);
+    // A chosen reference is drawn once, as chosen; a region's reference is Italy.
+    EXPECT_EQ(names(buildTimeSeries(years, {"001", "01", "001"}, comma)), QStringList({"Torino", "Piemonte", "Italia*"}));
+    // No reference in the data: no dashed line.
+    YearTable noItaly = years;
+    noItaly.rows.removeAt(2);
+    EXPECT_EQ(names(buildTimeSeries(noItaly, {"015"}, comma)), QStringList({"Milano"}));
+
+    EXPECT_EQ(territoriesWithReferences(table, {"001"}), QStringList({"001", "01", "ITA"}));
+    EXPECT_EQ(itemOfHeader("AS013_2005"), "AS013");
+    EXPECT_EQ(itemOfHeader("Territorio"), "");
+}
+
+TEST(BarChart, FollowsTheGridsRowOrderAndLeavesOutBlanks)
+{
+    DataTable table = grid({"AS013_2005"}, {{"1", "001", "", "01", "", "Torino", "5"},
+                                            {"1", "002", "", "01", "", "Vercelli", ""},
+                                            {"1", "003", "", "01", "", "Novara", "1.250,5"},
+                                            {"1", "004", "", "01", "", "Torino", "7"}});
+    table.sortGeneric(6, false, comma);
+    const BarChartData b = buildBarChart(table, 6, comma);
+    ASSERT_EQ(b.bars.size(), 3);
+    EXPECT_EQ(b.bars[0].name, "Novara");
+    EXPECT_EQ(b.bars[0].value, 1250.5);
+    EXPECT_EQ(b.bars[1].name, "Torino");
+    EXPECT_EQ(b.bars[2].name, "Torino (001)");
+    EXPECT_EQ(b.missing, 1);
+    EXPECT_EQ(b.title, "AS013_2005 per territorio (1 senza dato)");
+    EXPECT_EQ(b.yAxis.ticks.last().label, "1.500");
+}
+
+TEST(ItemYears, ReadsEveryYearOfTheItemAndKeepsTheGridsQuery)
+{
+    test::TestFolder tf;
+    auto ctx = tf.context();
+    ctx->DbFolder = tf.file("Databases/");
+    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
+    ctx->CurrentDb = ctx->QueryDb = "Variabili.mdb";
+    ctx->CurrentTipo = "Variabili";
+    ctx->CurrentLevel = "T";
+    ctx->SelectQuery = "SELECT grid";
+    ctx->LastCode = "AS013";
+    const ItemYearsOutcome out = loadItemYears(*ctx, "AS013", {"001", "ITA"}, "test");
+    ASSERT_TRUE(out.ok()) << out.message.toStdString() << out.detail.toStdString();
+    EXPECT_EQ(ctx->SelectQuery, "SELECT grid");
+    EXPECT_EQ(out.table.years.size(), 12);
+    EXPECT_EQ(out.table.years.first(), "1997");
+    EXPECT_EQ(out.table.years.last(), "2008");
+    ASSERT_EQ(out.table.rows.size(), 2);
+    EXPECT_TRUE(out.table.find("ITA"));
+    EXPECT_TRUE(out.table.find("001")->values.first().has_value());
+
+    EXPECT_FALSE(loadItemYears(*ctx, "ZZ999", {"001"}, "test").ok());
+}
