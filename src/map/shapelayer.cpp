@@ -15,6 +15,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <mutex>
 
 namespace qrn::map {
@@ -120,6 +122,90 @@ QString codePageName(const QString &cpgOrMark)
 }
 
 namespace {
+
+// shapelib reads a record with a seek and a read of its own, two system calls for every shape
+// and every attribute row. These hooks read the whole file once on opening and serve the seeks
+// and reads from memory. Only reading is served: a file opened to be written is refused.
+struct MemoryFile {
+    QByteArray bytes;
+    SAOffset position = 0;
+};
+
+SAFile memoryOpen(const char *filename, const char *access)
+{
+    if (!access || access[0] != 'r' || std::strchr(access, '+'))
+        return nullptr;
+    QFile f(QFile::decodeName(filename));
+    if (!f.open(QIODevice::ReadOnly))
+        return nullptr;
+    auto *file = new MemoryFile;
+    file->bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        delete file;
+        return nullptr;
+    }
+    return reinterpret_cast<SAFile>(file);
+}
+
+SAOffset memoryRead(void *p, SAOffset size, SAOffset count, SAFile handle)
+{
+    auto *file = reinterpret_cast<MemoryFile *>(handle);
+    const SAOffset total = SAOffset(file->bytes.size());
+    if (size == 0 || file->position >= total)
+        return 0;
+    // As fread: a last item cut short is copied as far as it goes, and not counted.
+    const SAOffset bytes = std::min(count * size, total - file->position);
+    std::memcpy(p, file->bytes.constData() + file->position, bytes);
+    file->position += bytes;
+    return bytes / size;
+}
+
+SAOffset memoryWrite(void *, SAOffset, SAOffset, SAFile)
+{
+    return 0;
+}
+
+SAOffset memorySeek(SAFile handle, SAOffset offset, int whence)
+{
+    auto *file = reinterpret_cast<MemoryFile *>(handle);
+    const SAOffset base = whence == SEEK_CUR ? file->position : whence == SEEK_END ? SAOffset(file->bytes.size()) : 0;
+    file->position = base + offset;
+    return 0;
+}
+
+SAOffset memoryTell(SAFile handle)
+{
+    return reinterpret_cast<MemoryFile *>(handle)->position;
+}
+
+int memoryFlush(SAFile)
+{
+    return 0;
+}
+
+int memoryClose(SAFile handle)
+{
+    delete reinterpret_cast<MemoryFile *>(handle);
+    return 0;
+}
+
+int memoryRemove(const char *)
+{
+    return -1;
+}
+
+void setUpMemoryHooks(SAHooks &hooks)
+{
+    SASetupDefaultHooks(&hooks);
+    hooks.FOpen = memoryOpen;
+    hooks.FRead = memoryRead;
+    hooks.FWrite = memoryWrite;
+    hooks.FSeek = memorySeek;
+    hooks.FTell = memoryTell;
+    hooks.FFlush = memoryFlush;
+    hooks.FClose = memoryClose;
+    hooks.Remove = memoryRemove;
+}
 
 struct ShpCloser {
     void operator()(SHPInfo *h) const { SHPClose(h); }
@@ -236,7 +322,7 @@ bool ShapeLayer::load(const QString &path)
     const QByteArray file = QFile::encodeName(path);
     // The reasons go into error(); shapelib's own messages are not printed.
     SAHooks hooks;
-    SASetupDefaultHooks(&hooks);
+    setUpMemoryHooks(hooks);
     hooks.Error = [](const char *) {};
     std::unique_ptr<SHPInfo, ShpCloser> shp(SHPOpenLL(file.constData(), "rb", &hooks));
     if (!shp) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace qrn::map {
 
@@ -70,6 +71,39 @@ void simplifyPolyline(const QPointF *pts, int n, double radius, double tolerance
             out.push_back(k[i]);
 }
 
+void rankPolyline(const QPointF *pts, int n, double *rank)
+{
+    if (n <= 0)
+        return;
+    constexpr double kAlways = std::numeric_limits<double>::infinity();
+    std::fill(rank, rank + n, 0.0);
+    rank[0] = rank[n - 1] = kAlways;
+    // Each stretch carries the rank of the vertex that split it off: a vertex is only looked at
+    // by Douglas–Peucker when that one is kept, so its own rank is at most that.
+    struct Stretch {
+        int a, b;
+        double cap;
+    };
+    thread_local std::vector<Stretch> stack;
+    stack.assign(1, {0, n - 1, kAlways});
+    while (!stack.empty()) {
+        const Stretch s = stack.back();
+        stack.pop_back();
+        double worst = -1;
+        int at = -1;
+        for (int i = s.a + 1; i < s.b; ++i) {
+            const double d = segmentDistance2(pts[i], pts[s.a], pts[s.b]);
+            if (d > worst)
+                worst = d, at = i;
+        }
+        if (at < 0)
+            continue;
+        rank[at] = std::min(worst, s.cap);
+        stack.push_back({s.a, at, rank[at]});
+        stack.push_back({at, s.b, rank[at]});
+    }
+}
+
 int SimplifiedParts::levelFor(double unitsPerPixel)
 {
     if (!(unitsPerPixel > 0) || !std::isfinite(unitsPerPixel))
@@ -109,12 +143,39 @@ std::span<const QPointF> SimplifiedParts::part(const ShapeLayer &layer, int part
         return {};
     if (l.start[size_t(part)] < 0) {
         const size_t from = l.points.size();
-        simplifyPolyline(layer.partPoints(part), layer.partSize(part), kRadiusToTolerance * tolerance(levelIndex),
-                         tolerance(levelIndex), l.points);
+        thin(layer, part, levelIndex, l.points);
         l.start[size_t(part)] = int(from);
         l.size[size_t(part)] = int(l.points.size() - from);
     }
     return {l.points.data() + l.start[size_t(part)], size_t(l.size[size_t(part)])};
+}
+
+void SimplifiedParts::thin(const ShapeLayer &layer, int part, int levelIndex, std::vector<QPointF> &out)
+{
+    const QPointF *pts = layer.partPoints(part);
+    const int n = layer.partSize(part);
+    const double tol = tolerance(levelIndex);
+    const size_t parts = layer.featureCount() > 0 ? size_t(layer.partEnd(layer.featureCount() - 1)) : 0;
+    if (m_partState.size() != parts)
+        m_partState.assign(parts, Untouched);
+    char &state = m_partState[size_t(part)];
+    if (state == Untouched) {
+        state = ThinnedOnce;
+        simplifyPolyline(pts, n, kRadiusToTolerance * tol, tol, out);
+        return;
+    }
+    const size_t first = size_t(pts - layer.partPoints(0)); // the part's first vertex in the layer
+    if (state == ThinnedOnce) {
+        if (m_rank.size() != size_t(layer.vertexCount()))
+            m_rank.assign(size_t(layer.vertexCount()), 0.0);
+        rankPolyline(pts, n, m_rank.data() + first);
+        state = Ranked;
+    }
+    const double tol2 = tol * tol;
+    const double *rank = m_rank.data() + first;
+    for (int i = 0; i < n; ++i)
+        if (rank[i] > tol2)
+            out.push_back(pts[i]);
 }
 
 } // namespace qrn::map

@@ -7,6 +7,10 @@
 // drawing has always dropped them), then Douglas–Peucker at the tolerance. A zoom level's thinned
 // parts are computed on first use, part by part (so a zoomed-in view thins only what it shows),
 // and kept for the few levels last used.
+// A part's first thinning takes the quick road above. Once a part is thinned at a second level its
+// vertices are ranked (rankPolyline: the largest tolerance at which Douglas–Peucker keeps each
+// one), and from then on any level of it is a filter over the ranks: exactly Douglas–Peucker at
+// the level's tolerance, one comparison per vertex.
 // Invariants: a thinned part keeps its first and last vertex and the order of the others.
 
 #include <QPointF>
@@ -28,6 +32,11 @@ class ShapeLayer;
 // into and out of its geometries and may drop a ring that collapses.
 void simplifyPolyline(const QPointF *pts, int n, double radius, double tolerance, std::vector<QPointF> &out);
 
+// Writes rank[0..n) for pts[0..n): the square of the largest tolerance at which Douglas–Peucker
+// (as above, without the radius pass) still keeps the vertex; infinite for the first and last.
+// Keeping the vertices whose rank exceeds tolerance² gives what Douglas–Peucker gives.
+void rankPolyline(const QPointF *pts, int n, double *rank);
+
 class SimplifiedParts {
 public:
     // The largest share of a pixel a dropped vertex may lie off the drawn line.
@@ -39,7 +48,15 @@ public:
 
     // The part of layer thinned at level. The span lasts until the next call.
     std::span<const QPointF> part(const ShapeLayer &layer, int part, int level);
-    void clear() { m_levels.clear(); }
+    // Forgets everything: the layer's vertices changed.
+    void clear()
+    {
+        m_levels.clear();
+        m_rank.clear();
+        m_partState.clear();
+    }
+    // Forgets the levels made, keeping the ranks of the vertices.
+    void dropLevels() { m_levels.clear(); }
 
 private:
     struct Level {
@@ -53,7 +70,11 @@ private:
     std::vector<Level> m_levels;
     std::uint64_t m_clock = 0;
     Level &level(const ShapeLayer &layer, int level);
-    std::vector<QPointF> m_scratch;
+    void thin(const ShapeLayer &layer, int part, int level, std::vector<QPointF> &out);
+
+    enum PartState : char { Untouched, ThinnedOnce, Ranked };
+    std::vector<char> m_partState; // per part
+    std::vector<double> m_rank; // per vertex of the layer, valid for the Ranked parts
 };
 
 } // namespace qrn::map

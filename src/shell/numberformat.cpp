@@ -81,55 +81,62 @@ QString NumberFormat::fixed(double value, int decimals) const
     return s;
 }
 
-QString roundedDecimal(double value, int decimals)
+void roundedDecimalTo(std::string &out, double value, int decimals)
 {
+    out.clear();
     if (!std::isfinite(value) || decimals < 0)
-        return QString();
+        return;
     // The decimal value of the number to 15 significant digits: "d.dddddddddddddde+XX".
     char sci[40];
     const auto [end, ec] = std::to_chars(sci, sci + sizeof sci, std::fabs(value), std::chars_format::scientific, 14);
     if (ec != std::errc())
-        return QString();
-    const std::string_view text(sci, size_t(end - sci));
-    const size_t e = text.find('e');
-    std::string digits;
-    digits.reserve(15);
-    for (size_t i = 0; i < e; ++i)
-        if (text[i] != '.')
-            digits.push_back(text[i]);
+        return;
+    char digits[16];
+    int count = 0;
+    const char *p = sci;
+    for (; p < end && *p != 'e'; ++p)
+        if (*p != '.' && count < 16)
+            digits[count++] = *p;
     int exponent = 0;
-    const char *expText = sci + e + 1;
-    if (*expText == '+')
+    const char *expText = p + 1;
+    if (expText < end && *expText == '+')
         ++expText;
     std::from_chars(expText, end, exponent);
     // The first digit stands for 10^exponent; keep the digits down to 10^-decimals. Their
-    // count can be negative (the value is below a tenth of the last kept place: zero).
+    // count can be negative (the value is below a tenth of the last kept place: zero). The
+    // value times 10^decimals, rounded, goes into out after a leading '0' kept for a carry.
     const int keep = exponent + 1 + decimals;
-    std::string whole; // the value times 10^decimals, rounded: decimal digits
+    out.push_back('0');
     bool up = false;
-    if (keep >= int(digits.size())) {
-        whole = digits + std::string(size_t(keep) - digits.size(), '0');
+    if (keep >= count) {
+        out.append(digits, size_t(count));
+        out.append(size_t(keep - count), '0');
     } else if (keep >= 0) {
-        whole = digits.substr(0, size_t(keep));
-        up = digits[size_t(keep)] >= '5'; // half away from zero, on the magnitude
+        out.append(digits, size_t(keep));
+        up = digits[keep] >= '5'; // half away from zero, on the magnitude
     }
     if (up) {
-        int i = int(whole.size()) - 1;
-        for (; i >= 0 && whole[size_t(i)] == '9'; --i)
-            whole[size_t(i)] = '0';
-        if (i >= 0)
-            ++whole[size_t(i)];
-        else
-            whole.insert(whole.begin(), '1');
+        size_t i = out.size() - 1;
+        for (; i > 0 && out[i] == '9'; --i)
+            out[i] = '0';
+        ++out[i];
     }
-    const size_t first = whole.find_first_not_of('0');
-    whole = first == std::string::npos ? std::string() : whole.substr(first);
-    const bool negative = value < 0 && !whole.empty(); // no "-0,00"
-    if (whole.size() < size_t(decimals) + 1)
-        whole.insert(whole.begin(), size_t(decimals) + 1 - whole.size(), '0');
+    const size_t first = out.find_first_not_of('0');
+    out.erase(0, first == std::string::npos ? out.size() : first);
+    const bool negative = value < 0 && !out.empty(); // no "-0.00"
+    if (out.size() < size_t(decimals) + 1)
+        out.insert(size_t(0), size_t(decimals) + 1 - out.size(), '0');
     if (decimals > 0)
-        whole.insert(whole.end() - decimals, '.');
-    return QString::fromLatin1((negative ? "-" : "") + whole);
+        out.insert(out.size() - size_t(decimals), 1, '.');
+    if (negative)
+        out.insert(size_t(0), 1, '-');
+}
+
+QString roundedDecimal(double value, int decimals)
+{
+    std::string text;
+    roundedDecimalTo(text, value, decimals);
+    return QString::fromLatin1(text.data(), qsizetype(text.size()));
 }
 
 } // namespace qrn

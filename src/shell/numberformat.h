@@ -5,6 +5,7 @@
 #include <QChar>
 #include <QString>
 #include <optional>
+#include <string>
 
 namespace qrn {
 
@@ -34,5 +35,8 @@ struct NumberFormat {
 // rounded half away from zero to the given decimals. 8.325 gives "8.33" although the nearest
 // double lies below it. A decimal point, no group marks, no "-0.00"; "" for an infinity or NaN.
 QString roundedDecimal(double value, int decimals);
+// The same text written into out (its earlier content replaced, its storage reused), for
+// callers that round many numbers in a row.
+void roundedDecimalTo(std::string &out, double value, int decimals);
 
 } // namespace qrn

@@ -217,15 +217,17 @@ std::optional<double> DataTable::number(int row, int column, const NumberFormat 
         const qint64 i = qint64(v);
         if (col.decimals < 0 || std::llabs(i) < 1'000'000'000'000'000LL)
             return double(i);
-        const QByteArray t = roundedDecimal(double(i), col.decimals).toLatin1();
-        return readDecimal(t.constData(), t.constData() + t.size());
+        thread_local std::string t;
+        roundedDecimalTo(t, double(i), col.decimals);
+        return readDecimal(t.data(), t.data() + t.size());
     }
     const double d = std::bit_cast<double>(v);
     if (!std::isfinite(d))
         return std::nullopt; // written as empty text (fixed) or as "inf"/"nan", neither a number
     if (col.decimals >= 0) {
-        const QByteArray t = roundedDecimal(d, col.decimals).toLatin1();
-        return readDecimal(t.constData(), t.constData() + t.size());
+        thread_local std::string t;
+        roundedDecimalTo(t, d, col.decimals);
+        return readDecimal(t.data(), t.data() + t.size());
     }
     const auto [end, ec] = std::to_chars(buf, buf + sizeof buf, d, std::chars_format::general, 15);
     return ec == std::errc() ? readDecimal(buf, end) : fmt.toNumber(cellText(col, s));

@@ -356,6 +356,22 @@ TEST(GridWindow, ASelectionTooLargeForTheStoreLeavesAnEmptyGridThatDoesNoHarm)
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "");
 }
 
+// A first loading stopped half-way leaves an empty grid that says so, without a message box.
+TEST(GridWindow, AFirstLoadingStoppedSaysSoInTheEmptyWindow)
+{
+    Scenario s({});
+    s.ctx->QueryDb = s.ctx->CurrentDb;
+    // Every territory against every other: thousands of rows, so the loading reports progress.
+    s.ctx->SelectQuery = "SELECT land_Ind.COD_TERR, b.COD_TERR AS Altro FROM land_Ind, land_Ind AS b";
+    s.tf.prompt.cancelProgressAtStep(2);
+    s.main->showChild(s.main->registry().instance("FRM_DISPDATA"));
+    ui::frm_dispData *w = qobject_cast<ui::frm_dispData *>(s.main->registry().existing("FRM_DISPDATA"));
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty());
+    EXPECT_EQ(child<QTableView>(w, "datagrid")->model()->columnCount(), 0);
+    EXPECT_EQ(child<QLabel>(w, "lblDescVar")->text(), QString(ui::kLoadingCancelled));
+}
+
 // Opens the files it is asked to open in nobody's application: records them.
 struct RecordingOpener : FileOpener {
     QStringList opened;

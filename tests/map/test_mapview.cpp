@@ -341,3 +341,26 @@ TEST(SimplifyPolyline, KeepsCornersAndEndsAndStaysWithinTolerance)
     simplifyPolyline(ring.data(), 2, 1000, 1000, two);
     EXPECT_EQ(two, std::vector<QPointF>(ring.begin(), ring.begin() + 2));
 }
+
+// The ranks of a ring's vertices give, at any tolerance, exactly what Douglas–Peucker keeps: a
+// level of a ranked part is a filter. A ring of a spiral (so that splits nest deeply), closed.
+TEST(SimplifyPolyline, RanksFilterToWhatDouglasPeuckerKeeps)
+{
+    std::vector<QPointF> ring;
+    for (int i = 0; i < 400; ++i) {
+        const double a = i * 0.11, r = 10 + i * 0.2 + 1.5 * std::sin(i * 1.7);
+        ring.emplace_back(r * std::cos(a), r * std::sin(a));
+    }
+    ring.push_back(ring.front());
+    std::vector<double> rank(ring.size());
+    rankPolyline(ring.data(), int(ring.size()), rank.data());
+    EXPECT_TRUE(std::isinf(rank.front()) && std::isinf(rank.back()));
+    for (const double tolerance : {0.01, 0.3, 1.0, 2.5, 8.0, 40.0}) {
+        std::vector<QPointF> expected, filtered;
+        simplifyPolyline(ring.data(), int(ring.size()), 0.0, tolerance, expected);
+        for (size_t i = 0; i < ring.size(); ++i)
+            if (rank[i] > tolerance * tolerance)
+                filtered.push_back(ring[i]);
+        EXPECT_EQ(filtered, expected) << tolerance;
+    }
+}

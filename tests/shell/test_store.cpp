@@ -349,7 +349,14 @@ TEST(NumberFormat, RoundsTheFifteenDigitDecimalValueHalfAwayFromZero)
                  {2.675, 2, "2.68"},
                  {1e20, 2, "100000000000000000000.00"},
                  {4503599627370497.0, 0, "4503599627370500"}};
-    for (const auto &c : cases)
+    // The buffer form gives the same texts, whatever the buffer held before.
+    std::string buffer = "leftover text longer than any of the cases";
+    for (const auto &c : cases) {
         EXPECT_EQ(qrn::roundedDecimal(c.value, c.decimals), c.text) << c.value;
+        qrn::roundedDecimalTo(buffer, c.value, c.decimals);
+        EXPECT_EQ(buffer, c.text) << c.value;
+    }
     EXPECT_EQ(qrn::roundedDecimal(std::nan(""), 2), "");
+    qrn::roundedDecimalTo(buffer, std::nan(""), 2);
+    EXPECT_EQ(buffer, "");
 }

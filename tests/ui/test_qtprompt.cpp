@@ -3,6 +3,7 @@
 
 #include "shell/ui/qtprompt.h"
 
+#include <QApplication>
 #include <QProgressDialog>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -36,4 +37,24 @@ TEST(QtPromptProgress, ShowsTheDialogOnlyAfterHalfASecondAndHearsItsCancel)
     EXPECT_TRUE(slow.cancelled());
     slow.finish();
     EXPECT_EQ(prompt.progressDialog(), nullptr);
+}
+
+// Over the progress dialog the pointer is the arrow, busy as the work may be; once the dialog
+// goes the busy pointer is back, and releasing it leaves no pointer of the program's behind.
+TEST(QtPromptProgress, ShowsTheArrowOverTheDialogAndTheBusyPointerAfter)
+{
+    ui::QtPrompt prompt;
+    auto shape = [] { return QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1; };
+    {
+        BusyPointer busy(&prompt);
+        EXPECT_EQ(shape(), int(Qt::WaitCursor));
+        ProgressReport slow(&prompt, QStringLiteral("Atlante"), 10);
+        QTest::qWait(ui::QtPrompt::kProgressDelayMs + 50);
+        EXPECT_TRUE(slow.step(2));
+        ASSERT_NE(prompt.progressDialog(), nullptr);
+        EXPECT_EQ(shape(), int(Qt::ArrowCursor));
+        slow.finish();
+        EXPECT_EQ(shape(), int(Qt::WaitCursor));
+    }
+    EXPECT_EQ(shape(), -1);
 }

@@ -327,3 +327,42 @@ TEST(XlsWriter, FullSheetOfRowsAndTheRowLimit)
 }
 
 } // namespace
+
+// Cells whose texts differ but store the same text (a bad byte becomes U+FFFD) share one entry of
+// the string table, and each cell still finds its own; a non-finite number reads as its text.
+TEST(XlsWriter, CellsFindTheirStringsWhenTextsCleanToTheSame)
+{
+    TempDir dir;
+    Workbook wb {{sheet("Dati",
+                        {{T("a\xFF"), T("a\xFE"), T("b"), N(std::numeric_limits<double>::quiet_NaN()), T("NaN")},
+                         {T("b"), T("a\xFE"), N(-std::numeric_limits<double>::infinity()), T("-Inf"), N(2.5)}})}};
+    const auto read = roundTrip(wb, dir / "shared.xls");
+    ASSERT_EQ(read.size(), 1u);
+    const auto &cells = read[0].cells;
+    for (int r = 0; r < 2; ++r)
+        for (int c = 0; c < 5; ++c)
+            ASSERT_TRUE(cells.count({r, c})) << r << "," << c;
+    EXPECT_EQ(cells.at({0, 0}).text, "a\xEF\xBF\xBD");
+    EXPECT_EQ(cells.at({0, 1}).text, "a\xEF\xBF\xBD");
+    EXPECT_EQ(cells.at({1, 1}).text, "a\xEF\xBF\xBD");
+    EXPECT_EQ(cells.at({0, 2}).text, "b");
+    EXPECT_EQ(cells.at({1, 0}).text, "b");
+    EXPECT_EQ(cells.at({0, 3}).text, "NaN");
+    EXPECT_EQ(cells.at({0, 4}).text, "NaN");
+    EXPECT_EQ(cells.at({1, 2}).text, "-Inf");
+    EXPECT_EQ(cells.at({1, 3}).text, "-Inf");
+    EXPECT_EQ(cells.at({1, 4}).number, 2.5);
+}
+
+// A number is as wide as "%.10g" writes it, at most 11 characters, plus the margin of two.
+TEST(Workbook, FittedWidthOfNumbersFollowsTheGeneralFormat)
+{
+    const Sheet s = sheet("Dati", {{N(0.5), N(1e-7), N(1234567.891), N(-123456789012.0), N(42)}});
+    const std::vector<double> w = detail::fittedWidths(s);
+    ASSERT_EQ(w.size(), 5u);
+    EXPECT_EQ(w[0], 3 + 2.0); // "0.5"
+    EXPECT_EQ(w[1], 5 + 2.0); // "1e-07"
+    EXPECT_EQ(w[2], 11 + 2.0); // "1234567.891"
+    EXPECT_EQ(w[3], 11 + 2.0); // "-1.23456789e+11", capped
+    EXPECT_EQ(w[4], 2 + 2.0);
+}

@@ -197,6 +197,12 @@ bool QtPrompt::progress(int done)
         m_progress->setAutoReset(false);
         m_progress->show();
         m_progressPaint.invalidate();
+        // The dialog is there to be used: the busy pointer gives way to the arrow over it (the
+        // pointer in use is swapped, so the busy count stays as it was).
+        if (QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor) {
+            QApplication::changeOverrideCursor(Qt::ArrowCursor);
+            m_progressArrow = true;
+        }
     }
     // The dialog takes its events (a press of "Annulla", a repaint) a few dozen times a second.
     if (!m_progressPaint.isValid() || m_progressPaint.elapsed() >= 40
@@ -216,6 +222,10 @@ void QtPrompt::endProgress()
     if (m_progressDepth == 0 || --m_progressDepth > 0)
         return;
     delete m_progress.data();
+    // Back to the busy pointer when the work that wanted it still goes on.
+    if (m_progressArrow && QApplication::overrideCursor())
+        QApplication::changeOverrideCursor(Qt::WaitCursor);
+    m_progressArrow = false;
 }
 
 } // namespace qrn::ui

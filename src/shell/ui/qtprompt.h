@@ -46,6 +46,7 @@ private:
     QElapsedTimer m_progressPaint; // since the dialog last took events
     QPointer<QProgressDialog> m_progress;
     bool m_progressCancelled = false;
+    bool m_progressArrow = false; // the busy pointer was turned into the arrow for the dialog
 };
 
 } // namespace qrn::ui

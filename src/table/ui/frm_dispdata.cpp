@@ -275,8 +275,8 @@ void frm_dispData::DoQuery()
     level = m_ctx.LevelCode;
     cmb_Ordina->clear();
     setRedraw(false);
-    grid::DoQuery(m_ctx, m_table, &m_query,
-                  [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    const grid::LoadOutcome outcome = grid::DoQuery(
+        m_ctx, m_table, &m_query, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     BusyPointer busy(m_ctx.prompt);
     m_model->reload();
     fillCombos();
@@ -286,6 +286,9 @@ void frm_dispData::DoQuery()
     // The statement orders the rows by territory code.
     setSortIndicator(m_table.columnCount() > 1 ? 1 : -1, true);
     setRedraw(true);
+    // A first loading stopped by the user leaves nothing to show: the window says why it is empty.
+    if (outcome == grid::LoadOutcome::Cancelled && m_table.columnCount() == 0)
+        lblDescVar->setText(QString(kLoadingCancelled));
 }
 
 QString frm_dispData::sortColumnText() const

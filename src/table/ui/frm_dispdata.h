@@ -35,6 +35,9 @@ class MainWindow;
 class frmFunzione;
 class FrozenColumnsView;
 
+// The word in the description label of a window whose first loading the user stopped.
+inline constexpr QLatin1String kLoadingCancelled {"Caricamento annullato"};
+
 class frm_dispData : public QWidget, public SelectionResultWindow {
     Q_OBJECT
 public:

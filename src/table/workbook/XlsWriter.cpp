@@ -23,6 +23,7 @@
 #include <cstring>
 #include <map>
 #include <stdexcept>
+#include <string_view>
 #include <unordered_map>
 
 namespace qrn::workbook {
@@ -75,22 +76,13 @@ public:
 
     std::size_t size() const { return bytes.size(); }
     void u8(uint8_t v) { bytes.push_back(v); }
-    void u16(uint16_t v)
-    {
-        bytes.push_back(static_cast<uint8_t>(v));
-        bytes.push_back(static_cast<uint8_t>(v >> 8));
-    }
-    void u32(uint32_t v)
-    {
-        u16(static_cast<uint16_t>(v));
-        u16(static_cast<uint16_t>(v >> 16));
-    }
+    void u16(uint16_t v) { little(v, 2); }
+    void u32(uint32_t v) { little(v, 4); }
     void f64(double v)
     {
         uint64_t bits;
         std::memcpy(&bits, &v, sizeof bits);
-        u32(static_cast<uint32_t>(bits));
-        u32(static_cast<uint32_t>(bits >> 32));
+        little(bits, 8);
     }
     void patch32(std::size_t at, uint32_t v)
     {
@@ -116,6 +108,14 @@ public:
     std::size_t room() const { return kMaxRecordData - (bytes.size() - start_ - 4); }
 
 private:
+    // The low `count` bytes of v, least significant first, in one append.
+    void little(uint64_t v, int count)
+    {
+        uint8_t b[8];
+        for (int i = 0; i < count; ++i)
+            b[i] = static_cast<uint8_t>(v >> (8 * i));
+        bytes.insert(bytes.end(), b, b + count);
+    }
     std::size_t start_ = 0;
 };
 
@@ -144,9 +144,10 @@ void shortString(Stream &s, std::u16string_view text)
 }
 
 // What a cell becomes in the file.
+// The text views the cell's own string (or a constant): valid while the cell lives.
 struct Value {
     enum Kind { None, Text, Number } kind = None;
-    std::string text;
+    std::string_view text;
     double number = 0;
 };
 
@@ -160,8 +161,10 @@ Value valueOf(const Cell &cell)
             return {};
         return {Value::Text, cell.text, 0};
     case Cell::Kind::Number:
-        if (auto t = nonFiniteText(cell.number))
-            return {Value::Text, *t, 0};
+        if (std::isnan(cell.number))
+            return {Value::Text, "NaN", 0};
+        if (std::isinf(cell.number))
+            return {Value::Text, cell.number > 0 ? "Inf" : "-Inf", 0};
         return {Value::Number, {}, cell.number};
     }
     return {};
@@ -390,9 +393,17 @@ void writeGlobals(Stream &s, const Workbook &wb, const Styles &styles, std::vect
     s.end();
 }
 
+// The shared strings by the texts of the cells: views into the workbook's own strings (or
+// constants), so the workbook must outlive it. Two texts that clean to the same stored text
+// share one entry.
+struct SstIndex {
+    std::unordered_map<std::string_view, uint32_t> byCellText;
+    uint32_t at(std::string_view text) const { return byCellText.at(text); }
+};
+
 // false when progress said stop (the stream is then left unfinished).
 bool writeSheet(Stream &s, const Sheet &sheet, bool first, uint16_t headerXf,
-                const std::unordered_map<std::string, uint32_t> &sstIndex, RowProgress &progress)
+                const SstIndex &sstIndex, RowProgress &progress)
 {
     s.begin(kBof);
     s.u16(0x0600);
@@ -513,27 +524,35 @@ std::optional<std::vector<uint8_t>> buildXlsStream(const Workbook &wb, std::stri
     }
 
     // Shared string table, in order of first use; keys are the stored (cleaned) texts.
-    std::unordered_map<std::string, uint32_t> sstIndex;
+    SstIndex sstIndex;
+    std::unordered_map<std::string, uint32_t> byStoredText;
     std::vector<std::u16string> strings;
     uint32_t totalRefs = 0;
-    std::vector<Sheet> sheets = wb.sheets; // texts cleaned in place
-    for (Sheet &sheet : sheets) {
-        for (auto &row : sheet.rows) {
-            for (Cell &cell : row) {
-                Value v = valueOf(cell);
+    std::size_t cells = 0;
+    for (const Sheet &sheet : wb.sheets) {
+        for (const auto &row : sheet.rows) {
+            cells += row.size();
+            for (const Cell &cell : row) {
+                const Value v = valueOf(cell);
                 if (v.kind != Value::Text)
                     continue;
-                cell = Cell::ofText(cellText(v.text));
                 ++totalRefs;
-                if (sstIndex.try_emplace(cell.text, static_cast<uint32_t>(strings.size())).second)
-                    strings.push_back(toUtf16(cell.text));
+                if (sstIndex.byCellText.count(v.text))
+                    continue;
+                std::string stored = cellText(v.text);
+                const auto [it, added] = byStoredText.try_emplace(std::move(stored), uint32_t(strings.size()));
+                if (added)
+                    strings.push_back(toUtf16(it->first));
+                sstIndex.byCellText.emplace(v.text, it->second);
             }
         }
     }
+    const std::vector<Sheet> &sheets = wb.sheets;
 
     const Styles styles(wb);
     Stream s;
-    s.bytes.reserve(64 * 1024);
+    // A number record takes 18 bytes, the others less: room for every cell, once.
+    s.bytes.reserve(64 * 1024 + 18 * cells);
     std::vector<std::size_t> boundSheetPos;
     RowProgress rows(progress, rowCount(wb));
     try {

@@ -127,7 +127,10 @@ bool writeXlsx(const Workbook &workbook, const std::string &path, std::string *e
     if (!scratch.isValid())
         return fail(scratch.errorString().toStdString());
     lxw_workbook_options options {};
-    options.constant_memory = LXW_FALSE;
+    // Rows are written in order, so each goes to the sheet's temporary file as soon as the next
+    // one starts, texts inline: no cell tree kept for the whole sheet. Zip64 is left off: the
+    // parts of a table the formats' limits allow stay far below 4 GB.
+    options.constant_memory = LXW_TRUE;
     QByteArray tmpdir = QFile::encodeName(scratch.path());
     options.tmpdir = tmpdir.data();
     lxw_workbook *book = workbook_new_opt(tmp.c_str(), &options);
