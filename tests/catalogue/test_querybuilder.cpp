@@ -188,7 +188,7 @@ TEST(CatalogueTree, ClickRulesByKeyLength)
 TEST_F(Sample, AreasTopicsAndItemsInOrderWithYearsAndNotes)
 {
     MemoryTree tree;
-    fillsons(*ctx, *cn, tree);
+    fillsons(ctx->CurrentTipo, ctx->CurrentLevel, ctx->log, *cn, tree);
     ASSERT_TRUE(tf.prompt.shown().empty());
     const auto *as013 = tree.find("AS013");
     ASSERT_TRUE(as013);
@@ -198,8 +198,7 @@ TEST_F(Sample, AreasTopicsAndItemsInOrderWithYearsAndNotes)
     EXPECT_EQ(tree.find(topic->parentKey)->parentKey, "");
     // Items with regional data only are not at the provincial level.
     MemoryTree regional;
-    ctx->CurrentLevel = "R";
-    fillsons(*ctx, *cn, regional);
+    fillsons(ctx->CurrentTipo, "R", ctx->log, *cn, regional);
     EXPECT_GT(regional.nodes().size(), tree.nodes().size());
     // TR001 has a note for 2001 only.
     QStringList withNotes;
@@ -213,7 +212,7 @@ TEST_F(Sample, ADuplicateKeyIsLoggedAndStopsFilling)
 {
     MemoryTree tree;
     tree.addNode("", "AS013", "già presente", "close", "open");
-    fillsons(*ctx, *cn, tree);
+    fillsons(ctx->CurrentTipo, ctx->CurrentLevel, ctx->log, *cn, tree);
     EXPECT_TRUE(tf.read("Files/Error.log").contains("Module:Utility Function: fillsons"));
     EXPECT_FALSE(tree.find("TR001"));
 }

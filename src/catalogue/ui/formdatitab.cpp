@@ -294,7 +294,7 @@ void FormdatiTab::load()
         {
             auto cn = m_ctx.GetDbConnection(m_ctx.CurrentDb);
             TreeAdapter adapter(*this);
-            fillsons(m_ctx, *cn, adapter, true);
+            fillsons(m_ctx.CurrentTipo, m_ctx.CurrentLevel, m_ctx.log, *cn, adapter, true);
         }
         serie->setEnabled(false);
         cmdmetadati->setEnabled(false);

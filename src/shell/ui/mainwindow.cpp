@@ -284,7 +284,6 @@ void MainWindow::closeEvent(QCloseEvent *e)
 {
     rememberGeometry(objectName(), saveGeometry());
     m_area->closeAllSubWindows();
-    m_ctx.catalogue.reset();
     e->accept();
 }
 
