@@ -41,13 +41,13 @@ struct Provinces {
         ctx->ShapeFolder = tf.path() + QStringLiteral("Shape/");
         RefreshLinkOnDB_2(*ctx);
         ctx->CurrentDb = QStringLiteral("Variabili.mdb");
-        ctx->QueryDb = ctx->CurrentDb;
         ctx->CurrentTipo = QStringLiteral("Variabili");
         QStringList names;
         for (const TerritoryEntry &t : FillTerritori(*ctx, 1, 0))
             names << t.name;
-        CreaQuery(*ctx, {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
-        grid::DoQuery(*ctx, table);
+        const Result<QString> built = CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, ctx->LastCode,
+                                                {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
+        grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, built ? built.value() : QString(), table);
     }
     // The request of the grid's column; the benchmark stops when it does not hold the 107.
     std::optional<map::MapRequest> request(benchmark::State &state)

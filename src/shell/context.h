@@ -113,14 +113,24 @@ struct CommandContext {
     QString CurrentTipo;
     QString CurrentLevel;
     QString DbCaption;
-    QString RestoreQueryDb = QStringLiteral("False");
-    QString QueryDb;
+    // Whether the grid reopens the database of the selection's query (the menu commands that
+    // show the results of an earlier selection ask it).
+    bool restoresQueryDb = false;
     MenuCommands menu;
 };
 
-// What the last selection produced: the code of its item and its territorial level.
+// The statement a selection built and the database it was built on.
+struct SelectionQuery {
+    QString sql;
+    QString db;
+    bool isEmpty() const { return sql.isEmpty(); }
+    void clear() { sql.clear(); }
+};
+
+// What the last selection produced: its query, the code of its item and its territorial level.
+// The selection window writes it; the grid reads it when it runs.
 struct SelectionState {
-    QString SelectQuery;
+    SelectionQuery query;
     QString LastCode;
     QString LevelName;
     qint16 LevelCode = 0;

@@ -223,7 +223,7 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
 
         trace("007");
         try {
-            BuildMenus(ctx, bar);
+            BuildMenus(ctx, ctx, bar);
         } catch (...) {
             host.buildMenuBar(bar); // what was built before the failure stays
             throw;
