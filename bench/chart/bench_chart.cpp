@@ -105,7 +105,7 @@ void BM_TimeSeriesFromDatabase(benchmark::State &state)
     auto ctx = tf.context();
     ctx->DbFolder = tf.file("Databases/");
     RefreshLinkOnDB_2(*ctx);
-    ctx->CurrentDb = ctx->QueryDb = "Variabili.mdb";
+    ctx->CurrentDb = "Variabili.mdb";
     ctx->CurrentTipo = "Variabili";
     ctx->CurrentLevel = "P";
     QStringList provinces;

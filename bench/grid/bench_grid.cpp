@@ -60,7 +60,6 @@ struct SampleFolder {
         ctx.setPrompt(&prompt);
         RefreshLinkOnDB_2(ctx);
         ctx.CurrentDb = QStringLiteral("Variabili.mdb");
-        ctx.QueryDb = ctx.CurrentDb;
         ctx.CurrentTipo = QStringLiteral("Variabili");
     }
 };
@@ -102,6 +101,21 @@ QString everyTerritory(AppContext &ctx)
     return BuildTerritoryFilter(names);
 }
 
+// CreaQuery into the selection state, as the selection window does; false when refused.
+bool selectRows(AppContext &ctx, const QStringList &rows, const QString &filter)
+{
+    const Result<QString> built = CreaQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, ctx.LastCode, rows, filter);
+    if (!built)
+        return false;
+    ctx.query = {built.value(), ctx.CurrentDb};
+    return true;
+}
+
+grid::LoadOutcome loadQuery(AppContext &ctx, DataTable &t)
+{
+    return grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, ctx.query.sql, t);
+}
+
 void BM_LargestSelection(benchmark::State &state)
 {
     SampleFolder f;
@@ -112,7 +126,7 @@ void BM_LargestSelection(benchmark::State &state)
     for (int n = 1; n <= 89; ++n) {
         const QStringList r = rowsOver(f.ctx, n);
         DataTable probe;
-        if (!CreaQuery(f.ctx, r, filter) || grid::DoQuery(f.ctx, probe) != grid::LoadOutcome::Loaded)
+        if (!selectRows(f.ctx, r, filter) || loadQuery(f.ctx, probe) != grid::LoadOutcome::Loaded)
             break;
         tables = n;
         rows = r;
@@ -121,8 +135,8 @@ void BM_LargestSelection(benchmark::State &state)
     const QFontMetrics fm {QFont()};
     DataTable t;
     for (auto _ : state) {
-        CreaQuery(f.ctx, rows, filter);
-        grid::DoQuery(f.ctx, t);
+        selectRows(f.ctx, rows, filter);
+        loadQuery(f.ctx, t);
         benchmark::DoNotOptimize(grid::AutosizeCols(t, fm, kTableWidth));
     }
     state.counters["tables"] = tables;
@@ -185,7 +199,7 @@ struct SyntheticFolder {
             g.table = QStringLiteral("CM_2005");
         for (QueryItem &it : plan.items)
             it.table = QStringLiteral("CM_2005");
-        ctx.SelectQuery = buildSelect(plan, QString());
+        ctx.query.sql = buildSelect(plan, QString());
     }
 };
 
@@ -199,7 +213,7 @@ const DataTable &syntheticTable()
 {
     static DataTable t = [] {
         DataTable loaded;
-        grid::DoQuery(synthetic().ctx, loaded);
+        loadQuery(synthetic().ctx, loaded);
         return loaded;
     }();
     return t;
@@ -211,7 +225,7 @@ void BM_SyntheticBareSqlite(benchmark::State &state)
 {
     SyntheticFolder &f = synthetic();
     const QByteArray sql =
-        translateJetSql(grid::deferFormats(grid::gridStatement(f.ctx.SelectQuery)).statement).toUtf8();
+        translateJetSql(grid::deferFormats(grid::gridStatement(f.ctx.query.sql)).statement).toUtf8();
     const QByteArray path = (f.ctx.DbFolder + QStringLiteral("Comuni.sqlite")).toUtf8();
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
@@ -268,7 +282,7 @@ void BM_SyntheticLoad(benchmark::State &state)
     SyntheticFolder &f = synthetic();
     DataTable t;
     for (auto _ : state)
-        grid::DoQuery(f.ctx, t);
+        loadQuery(f.ctx, t);
     state.counters["rows"] = t.rowCount() - 1;
     state.counters["columns"] = t.columnCount();
     if (t.rowCount() != 8001 || t.columnCount() != 257) {
@@ -279,7 +293,7 @@ void BM_SyntheticLoad(benchmark::State &state)
     // bytes of its texts in UTF-8.
     t.clear();
     const size_t before = heapInUse();
-    grid::DoQuery(f.ctx, t);
+    loadQuery(f.ctx, t);
     const size_t heap = heapInUse() - before;
     double textBytes = 0;
     for (int r = 1; r < t.rowCount(); ++r)

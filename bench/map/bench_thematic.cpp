@@ -47,13 +47,13 @@ struct Provinces {
         ctx->ShapeFolder = tf.path() + QStringLiteral("Shape/");
         RefreshLinkOnDB_2(*ctx);
         ctx->CurrentDb = QStringLiteral("Variabili.mdb");
-        ctx->QueryDb = ctx->CurrentDb;
         ctx->CurrentTipo = QStringLiteral("Variabili");
         QStringList names;
         for (const TerritoryEntry &t : FillTerritori(*ctx, 1, 0))
             names << t.name;
-        CreaQuery(*ctx, {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
-        grid::DoQuery(*ctx, table);
+        const Result<QString> built = CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, ctx->LastCode,
+                                                {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
+        grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, built ? built.value() : QString(), table);
     }
     // The request of the grid's column; the benchmark stops when it does not hold the 107.
     std::optional<map::MapRequest> request(benchmark::State &state)
@@ -174,7 +174,7 @@ void yearChange(benchmark::State &state, bool fixedClasses)
     std::optional<map::MapRequest> base = p.request(state);
     if (!base)
         return;
-    base->territoryFilter = map::territoryFilterOf(p.ctx->SelectQuery);
+    base->territoryFilter = map::territoryFilterOf(p.ctx->query.sql);
     QImage image(1000, 800, QImage::Format_RGB32);
     map::MapView view;
     view.setViewport(image.size());
@@ -194,7 +194,7 @@ void yearChange(benchmark::State &state, bool fixedClasses)
     const QString years[] = {QStringLiteral("2006"), QStringLiteral("2007")};
     int turn = 0;
     for (auto _ : state) {
-        const map::YearRead read = map::readYear(*p.ctx, *base, years[turn++ % 2], QStringLiteral("frm_Mappa"));
+        const map::YearRead read = map::readYear(*p.ctx, *base, years[turn++ % 2], p.ctx->CurrentDb, p.ctx->CurrentTipo);
         if (!read.request || read.request->rows.size() != 107) {
             state.SkipWithError("the year was not read");
             return;

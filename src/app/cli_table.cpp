@@ -166,7 +166,7 @@ int runTable(Session &s, const TableRequest &req)
     if (const int rc = selectTable(s, req))
         return rc;
     if (req.sql) {
-        s.out += ctx.SelectQuery + QLatin1Char('\n');
+        s.out += ctx.query.sql + QLatin1Char('\n');
         return 0;
     }
     DataTable table;
@@ -211,7 +211,6 @@ int selectTable(Session &s, const TableRequest &req)
     AppContext &ctx = s.ctx;
     QString &err = s.err;
     ctx.CurrentDb = req.db;
-    ctx.QueryDb = req.db;
     ctx.CurrentTipo = req.tipo;
     ctx.CurrentLevel = req.level;
 
@@ -256,8 +255,12 @@ int selectTable(Session &s, const TableRequest &req)
         err += QStringLiteral("Selezionare un territorio!\n");
         return 1;
     }
-    if (!CreaQuery(ctx, rows.rows(), filter, QStringLiteral("quarnaro-cli")))
+    Result<QString> built = CreaQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, ctx.LastCode, rows.rows(), filter);
+    if (!built) {
+        reportFailure(built.failure(), ctx.log, ctx.prompt, QStringLiteral("quarnaro-cli"));
         return 1;
+    }
+    ctx.query = {built.value(), ctx.CurrentDb};
     return 0;
 }
 
@@ -265,7 +268,7 @@ int loadTable(Session &s, const TableRequest &req, DataTable &table)
 {
     AppContext &ctx = s.ctx;
     QString &err = s.err;
-    if (grid::DoQuery(ctx, table) != grid::LoadOutcome::Loaded)
+    if (grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, ctx.query.sql, table) != grid::LoadOutcome::Loaded)
         return 1;
     if (!req.formula.isEmpty() && !addFormulaColumn(ctx, table, req, s.prompt, err))
         return 1;

@@ -282,7 +282,7 @@ std::optional<map::MapRequest> prepareRequest(Session &s, const QCommandLinePars
         }
         return std::nullopt;
     }
-    req->territoryFilter = map::territoryFilterOf(ctx.SelectQuery);
+    req->territoryFilter = map::territoryFilterOf(ctx.query.sql);
     exitCode = 0;
     return std::move(*req);
 }

@@ -70,10 +70,10 @@ QString fillsonsQuery(const QString &tipo, const QString &level, bool filtered)
     return q;
 }
 
-void fillsons(AppContext &ctx, Connection &cn, TreeSink &tree, bool filtered)
+void fillsons(const QString &tipo, const QString &level, ErrorLog &log, Connection &cn, TreeSink &tree, bool filtered)
 {
     try {
-        Recordset rs = cn.query(fillsonsQuery(ctx.CurrentTipo, ctx.CurrentLevel, filtered));
+        Recordset rs = cn.query(fillsonsQuery(tipo, level, filtered));
         QString lastArea, lastTopic;
         bool first = true;
         for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
@@ -92,7 +92,7 @@ void fillsons(AppContext &ctx, Connection &cn, TreeSink &tree, bool filtered)
             tree.addNode(topic, rs.text(4), rs.text(5), QStringLiteral("close"), QStringLiteral("open"));
         }
     } catch (const DbError &e) {
-        ctx.log.logError(QStringLiteral("Utility"), QStringLiteral("fillsons"), e.number(), e.description());
+        log.logError(QStringLiteral("Utility"), QStringLiteral("fillsons"), e.number(), e.description());
     }
 }
 

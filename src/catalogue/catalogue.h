@@ -8,7 +8,7 @@
 
 namespace qrn {
 
-struct AppContext;
+class ErrorLog;
 class Connection;
 
 // Where the catalogue is written: a tree whose node keys share one key space.
@@ -48,7 +48,8 @@ QString fillsonsQuery(const QString &tipo, const QString &level, bool filtered);
 // Fills the tree from the query on cn; rows arrive ordered by area, topic and code, and each
 // area and topic node is added when it differs from the previous row's. Errors are logged as
 // "fillsons" / "Utility"; the tree keeps the nodes added so far.
-void fillsons(AppContext &ctx, Connection &cn, TreeSink &tree, bool filtered = true);
+void fillsons(const QString &tipo, const QString &level, ErrorLog &log, Connection &cn, TreeSink &tree,
+              bool filtered = true);
 
 // Whether a click on a node whose key has clickedLength characters collapses another node whose
 // key has otherLength characters (areas 1 character, topics 3, items 5 or 6, years 7 or more).

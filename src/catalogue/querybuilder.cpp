@@ -83,20 +83,18 @@ QString missingTableMessage(const QString &code, const QString &year)
         .arg(code, year);
 }
 
-bool CreaQuery(AppContext &ctx, const QStringList &rows, const QString &territoryFilter, const QString &module)
+Result<QString> CreaQuery(Services &services, const QString &db, const QString &tipo, QString &lastCode,
+                           const QStringList &rows, const QString &territoryFilter)
 {
     try {
-        const int prefix = itemKind(ctx.CurrentTipo) == ItemKind::Indicators ? 3 : 2;
+        const int prefix = itemKind(tipo) == ItemKind::Indicators ? 3 : 2;
         QueryPlan plan = planQuery(rows, prefix);
-        ctx.LastCode = plan.lastCode;
-        const auto noTable = [&ctx](const QueryItem &g) {
-            if (ctx.prompt)
-                ctx.prompt->message(missingTableMessage(g.code, g.year), QStringLiteral("Attenzione"),
-                                    Icon::Exclamation);
-            return false;
+        lastCode = plan.lastCode;
+        const auto noTable = [](const QueryItem &g) {
+            return Failure::shown(missingTableMessage(g.code, g.year), QStringLiteral("Attenzione"), Icon::Exclamation);
         };
         {
-            auto cn = ctx.GetDbConnection(ctx.CurrentDb);
+            auto cn = services.GetDbConnection(db);
             for (QueryItem &g : plan.groups) {
                 // The year goes into the statement as a bare number: anything but four digits
                 // (a typo, an empty year, a piece of SQL) names no data table and stops here.
@@ -115,11 +113,9 @@ bool CreaQuery(AppContext &ctx, const QStringList &rows, const QString &territor
             for (const QueryItem &g : plan.groups)
                 if (g.code.left(prefix) == it.code.left(prefix) && g.year == it.year)
                     it.table = g.table;
-        ctx.SelectQuery = buildSelect(plan, territoryFilter);
-        return true;
+        return buildSelect(plan, territoryFilter);
     } catch (const DbError &e) {
-        ctx.log.logError(module, QStringLiteral("CreaQuery"), e.number(), e.description());
-        return false;
+        return Failure::toLog(QStringLiteral("CreaQuery"), QString::number(e.number()), e.description());
     }
 }
 

@@ -2,6 +2,8 @@
 // The query builder: the chosen rows and the territory filter become one SELECT over the yearly
 // data tables of the current data database, joined on COD_TERR to land_Ind.
 
+#include "shell/result.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -9,7 +11,7 @@
 
 namespace qrn {
 
-struct AppContext;
+struct Services;
 
 struct QueryItem {
     QString code;
@@ -29,12 +31,13 @@ QueryPlan planQuery(const QStringList &rows, int prefixLength);
 // The SQL text of a plan whose groups have their tables.
 QString buildSelect(const QueryPlan &plan, const QString &territoryFilter);
 
-// CreaQuery: writes ctx.SelectQuery and ctx.LastCode. The table of every group is looked up in
-// IndVarAnno of ctx.CurrentDb. A group whose lookup finds no table ends the build with the
-// message naming the code and year (SelectQuery unchanged, answer false); a database error is
-// logged under "CreaQuery" with module as the window.
-bool CreaQuery(AppContext &ctx, const QStringList &rows, const QString &territoryFilter,
-               const QString &module = QStringLiteral("FormdatiTab"));
+// CreaQuery: the statement of the chosen rows ("code-year - description") of items of type tipo
+// in database db, restricted by territoryFilter; lastCode receives the code of the last item.
+// The table of every group is looked up in IndVarAnno of db. A group whose lookup finds no
+// table ends the build with the message naming the code and year (shown, not logged); a
+// database error is a failure logged under "CreaQuery".
+Result<QString> CreaQuery(Services &services, const QString &db, const QString &tipo, QString &lastCode,
+                           const QStringList &rows, const QString &territoryFilter);
 
 // The message shown for a group without a data table.
 QString missingTableMessage(const QString &code, const QString &year);

@@ -62,9 +62,9 @@ QString territoryCondition(int set, int excludedType)
     return cond;
 }
 
-std::vector<TerritoryEntry> FillTerritori(AppContext &ctx, int set, int excludedType)
+std::vector<TerritoryEntry> FillTerritori(Services &services, int set, int excludedType)
 {
-    auto cn = ctx.GetDbConnection(QStringLiteral("territorio.mdb"));
+    auto cn = services.GetDbConnection(QStringLiteral("territorio.mdb"));
     Recordset rs = cn->query(QStringLiteral("SELECT DES_TERR,COD_TIPO_TERR, COD_TERR From land_Ind")
                              + territoryCondition(set, excludedType));
     std::vector<TerritoryEntry> out;

@@ -9,7 +9,7 @@
 
 namespace qrn {
 
-struct AppContext;
+struct Services;
 
 // The chosen (item, year) rows: "code-year - description", at most 251.
 class ChosenRows {
@@ -45,7 +45,7 @@ struct TerritoryEntry {
 // and an excluded type (0: none), as text used exactly as built.
 QString territoryCondition(int set, int excludedType);
 // Runs the territory list query on territorio.mdb; throws DbError.
-std::vector<TerritoryEntry> FillTerritori(AppContext &ctx, int set, int excludedType);
+std::vector<TerritoryEntry> FillTerritori(Services &services, int set, int excludedType);
 
 // "land_Ind.DES_TERR IN( 'a', 'b')" for the selected names in list order, apostrophes doubled;
 // "" when nothing is selected.

@@ -67,13 +67,12 @@ ItemYearsOutcome loadItemYears(AppContext &ctx, const QString &item, const QStri
         quoted << QLatin1Char('\'') + sqlEscape(code) + QLatin1Char('\'');
     const QString filter = QStringLiteral("land_Ind.COD_TERR IN( %1)").arg(quoted.join(QStringLiteral(", ")));
 
-    // The grid's query stays as it is: the chart reads through the same road on the side.
-    const QString savedQuery = std::exchange(ctx.SelectQuery, QString());
-    const QString savedLastCode = ctx.LastCode;
+    // Built and run on the side: the grid keeps its own query and item.
+    QString lastCode;
     DataTable table;
-    bool loaded = CreaQuery(ctx, rows, filter, module) && grid::DoQuery(ctx, table) == grid::LoadOutcome::Loaded;
-    ctx.SelectQuery = savedQuery;
-    ctx.LastCode = savedLastCode;
+    const Result<QString> built = CreaQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, lastCode, rows, filter);
+    const bool loaded =
+        built && grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, built.value(), table) == grid::LoadOutcome::Loaded;
     if (!loaded) {
         out.message = QStringLiteral("Impossibile leggere i valori di %1 negli anni.").arg(item);
         return out;

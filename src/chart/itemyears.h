@@ -31,7 +31,7 @@ QStringList territoriesWithReferences(const DataTable &grid, const QStringList &
 
 // Reads item over its years (ctx.CurrentDb and CurrentTipo; the years the catalogue lists at the
 // menu's level, the provincial or the regional one) for the territory codes.
-// ctx.SelectQuery and ctx.LastCode are kept.
+// The selection state (the grid's query and item) is left as it is.
 ItemYearsOutcome loadItemYears(AppContext &ctx, const QString &item, const QStringList &territoryCodes,
                                const QString &module);
 

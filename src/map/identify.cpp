@@ -63,7 +63,7 @@ bool provinceGeoName(const QString &geoName)
     return g == QLatin1String("province107") || g == QLatin1String("province103");
 }
 
-QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, const QString &code,
+QList<IdentifyField> identifyTerritory(Services &services, const QString &geoName, const QString &code,
                                        const QString &module)
 {
     // Shape files write province numbers as "12", "012" or "12.0": they are looked up as numbers.
@@ -78,10 +78,10 @@ QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, 
     // The value field of the map table when it holds no row for the territory.
     QString missingValueField;
     try {
-        auto user = ctx.openDatabase(ctx.userDbFile(), ctx.FilesFolder, Connection::Access::ReadOnly);
+        auto user = services.openUserDatabase(Connection::Access::ReadOnly);
         const Recordset rs =
             user->queryNative(QStringLiteral("SELECT * FROM %1 WHERE N_TERCO = ?").arg(QString(kMapTable)), {key});
-        appendFirstRow(out, rs, ctx.numbers);
+        appendFirstRow(out, rs, services.numbers);
         if (rs.recordCount() == 0 && rs.fieldCount() > 1)
             missingValueField = rs.fieldName(1);
     } catch (const DbError &) {
@@ -91,14 +91,14 @@ QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, 
     if (sql.isEmpty())
         return out;
     try {
-        auto territory = ctx.openDatabase(QStringLiteral("territorio.mdb"), QString(), Connection::Access::ReadOnly);
+        auto territory = services.openDatabase(QStringLiteral("territorio.mdb"), QString(), Connection::Access::ReadOnly);
         const Recordset rs = territory->queryNative(sql, {key});
         // A territory of the map without a value says so, in the row its value would take.
         if (rs.recordCount() > 0 && !missingValueField.isEmpty())
             out.append({missingValueField, QString(kNoDataText)});
-        appendFirstRow(out, rs, ctx.numbers);
+        appendFirstRow(out, rs, services.numbers);
     } catch (const DbError &e) {
-        ctx.log.logError(module, QStringLiteral("DoIdentify"), e.number(), e.description());
+        services.log.logError(module, QStringLiteral("DoIdentify"), e.number(), e.description());
     }
     return out;
 }

@@ -7,7 +7,7 @@
 #include <QString>
 
 namespace qrn {
-struct AppContext;
+struct Services;
 }
 
 namespace qrn::map {
@@ -29,7 +29,7 @@ inline constexpr QLatin1String kNoDataText {"Dato non presente"};
 // another name). code is the territory code in the table's form (tableCode of the feature's
 // FieldId text); a province may also come as "12", "012" or "12.0". Numbers are written in ctx's decimal mark. A failing tMappa query counts as no
 // row; a failing territory query is logged under module / "DoIdentify".
-QList<IdentifyField> identifyTerritory(AppContext &ctx, const QString &geoName, const QString &code,
+QList<IdentifyField> identifyTerritory(Services &services, const QString &geoName, const QString &code,
                                        const QString &module);
 
 } // namespace qrn::map

@@ -69,34 +69,34 @@ void writeMapRecords(Connection &cn, MapKind kind, const QString &valueField, co
     }
 }
 
-bool saveMapTable(AppContext &ctx, const MapRequest &req, const QList<MapRecord> &records, const QString &module)
+bool saveMapTable(Services &services, const MapRequest &req, const QList<MapRecord> &records, const QString &module)
 {
     QString procedure = QStringLiteral("SaveMapQuery");
     try {
-        auto cn = ctx.openDatabase(ctx.userDbFile(), ctx.FilesFolder);
+        auto cn = services.openUserDatabase();
         // One transaction: the table is never seen half written. tMappa is scratch, made again
         // for every drawing, so the disk is not waited for.
         cn->execute(QStringLiteral("PRAGMA synchronous = OFF"));
         cn->beginTransaction();
         SaveMapQuery(*cn, req.mapCase.kind, req.header);
         procedure = QStringLiteral("FillMapQuery");
-        writeMapRecords(*cn, req.mapCase.kind, req.header, records, ctx.numbers);
+        writeMapRecords(*cn, req.mapCase.kind, req.header, records, services.numbers);
         cn->commit();
         return true;
     } catch (const DbError &e) {
-        ctx.log.logError(module, procedure, e.number(), e.description());
+        services.log.logError(module, procedure, e.number(), e.description());
         return false;
     }
 }
 
-bool dropMapTable(AppContext &ctx, const QString &module)
+bool dropMapTable(Services &services, const QString &module)
 {
     try {
-        auto cn = ctx.openDatabase(ctx.userDbFile(), ctx.FilesFolder);
+        auto cn = services.openUserDatabase();
         dropMapQuery(*cn);
         return true;
     } catch (const DbError &e) {
-        ctx.log.logError(module, QStringLiteral("SaveMapQuery"), e.number(), e.description());
+        services.log.logError(module, QStringLiteral("SaveMapQuery"), e.number(), e.description());
         return false;
     }
 }

@@ -14,7 +14,7 @@
 #include <QString>
 
 namespace qrn {
-struct AppContext;
+struct Services;
 class Connection;
 struct NumberFormat;
 } // namespace qrn
@@ -44,8 +44,8 @@ void writeMapRecords(Connection &cn, MapKind kind, const QString &valueField, co
 
 // The three on the user database of ctx in one transaction, errors logged under module with
 // the procedure names "SaveMapQuery" and "FillMapQuery"; false after an error.
-bool saveMapTable(AppContext &ctx, const MapRequest &req, const QList<MapRecord> &records, const QString &module);
-bool dropMapTable(AppContext &ctx, const QString &module);
+bool saveMapTable(Services &services, const MapRequest &req, const QList<MapRecord> &records, const QString &module);
+bool dropMapTable(Services &services, const QString &module);
 
 // The classes of a drawing: the legend (with its no-data row) and the class of every
 // territory code of the request; codes without a class are drawn white.

@@ -13,32 +13,6 @@ namespace qrn::map {
 
 namespace {
 
-// The selection globals a year's read goes through, put back as they were when it ends: the
-// grid the map came from still shows its own query.
-class SelectionGuard {
-public:
-    explicit SelectionGuard(AppContext &ctx)
-        : m_ctx(ctx), m_db(ctx.CurrentDb), m_tipo(ctx.CurrentTipo), m_queryDb(ctx.QueryDb),
-          m_restore(ctx.RestoreQueryDb), m_select(ctx.SelectQuery), m_lastCode(ctx.LastCode)
-    {
-    }
-    ~SelectionGuard()
-    {
-        m_ctx.CurrentDb = m_db;
-        m_ctx.CurrentTipo = m_tipo;
-        m_ctx.QueryDb = m_queryDb;
-        m_ctx.RestoreQueryDb = m_restore;
-        m_ctx.SelectQuery = m_select;
-        m_ctx.LastCode = m_lastCode;
-    }
-    SelectionGuard(const SelectionGuard &) = delete;
-    SelectionGuard &operator=(const SelectionGuard &) = delete;
-
-private:
-    AppContext &m_ctx;
-    QString m_db, m_tipo, m_queryDb, m_restore, m_select, m_lastCode;
-};
-
 MapFailure yearFailure(const QString &message, const QString &detail, bool logged)
 {
     return MapFailure {QStringLiteral("leggiAnno"), message, detail, Icon::Exclamation, logged};
@@ -73,9 +47,9 @@ QString territoryFilterOf(const QString &selectQuery)
     return at < 0 ? QString() : selectQuery.mid(at + 7).trimmed();
 }
 
-YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, const QString &module)
+YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, const QString &db,
+                  const QString &tipo)
 {
-    SelectionGuard guard(ctx);
     // The selection's own territories; without them, those of the rows by name, as the
     // selection window hands them to the query builder.
     QString filter = base.territoryFilter;
@@ -86,21 +60,19 @@ YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, 
         names.removeDuplicates();
         filter = BuildTerritoryFilter(names);
     }
-    // The query builder tells a missing table itself; the reads of the years say it once, in
-    // their own failure.
-    Prompt *prompt = ctx.prompt;
-    ctx.setPrompt(nullptr);
-    const bool built = CreaQuery(ctx, {base.lastCode + QLatin1Char('-') + year}, filter, module);
-    ctx.setPrompt(prompt);
+    // The statement is built and run on the side: the grid the map came from keeps its own
+    // query and item. A year without a table is said once, in the read's own failure.
+    QString lastCode;
+    const Result<QString> built = CreaQuery(ctx, db, tipo, lastCode,
+                                            {base.lastCode + QLatin1Char('-') + year}, filter);
     if (!built)
         return {std::nullopt, yearFailure(missingTableMessage(base.lastCode, year),
                                           QStringLiteral("voce %1, anno %2").arg(base.lastCode, year), false)};
-    ctx.RestoreQueryDb = QStringLiteral("False");
     DataTable table;
-    if (grid::DoQuery(ctx, table) != grid::LoadOutcome::Loaded)
+    if (grid::DoQuery(ctx, db, tipo, built.value(), table) != grid::LoadOutcome::Loaded)
         return {std::nullopt, yearFailure(QStringLiteral("Impossibile leggere i dati di %1 per l'anno %2.")
                                               .arg(base.lastCode, year),
-                                          QStringLiteral("SELECT non riuscita: %1").arg(ctx.SelectQuery), false)};
+                                          QStringLiteral("SELECT non riuscita: %1").arg(built.value()), false)};
     MapRequest req;
     req.lastCode = base.lastCode;
     req.year = year;
@@ -180,10 +152,7 @@ const MapRequest *MapYears::request(const QString &year)
                                 QStringLiteral("anni presenti: %1").arg(m_years.join(QStringLiteral(", "))), false);
         return nullptr;
     }
-    SelectionGuard guard(m_ctx);
-    m_ctx.CurrentDb = m_db;
-    m_ctx.CurrentTipo = m_tipo;
-    YearRead read = readYear(m_ctx, m_base, year, m_module);
+    YearRead read = readYear(m_ctx, m_base, year, m_db, m_tipo);
     if (!read.request) {
         m_failure = read.failure;
         return nullptr;

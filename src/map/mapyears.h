@@ -37,7 +37,10 @@ struct YearRead {
     std::optional<MapRequest> request;
     std::optional<MapFailure> failure;
 };
-YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, const QString &module);
+// The data database and type are those the map was made from; the
+// selection state (the grid's query and item) is left as it is.
+YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, const QString &db,
+                  const QString &tipo);
 
 // The values of several requests together, ascending as numbers (what is no number left out):
 // what a method classifies when the classes are fixed over the years.

@@ -5,35 +5,35 @@
 
 namespace qrn::map {
 
-Drawing legendDrawing(AppContext &ctx, const MapRequest &req, Legend legend, const QString &module)
+Drawing legendDrawing(Services &services, const MapRequest &req, Legend legend, const QString &module)
 {
-    const QList<int> classOf = legend.classify(req.values(), ctx.numbers);
+    const QList<int> classOf = legend.classify(req.values(), services.numbers);
     legend.noDataRow = true;
     Drawing d;
-    d.stored = saveMapTable(ctx, req, mapRecords(req, classOf), module);
+    d.stored = saveMapTable(services, req, mapRecords(req, classOf), module);
     d.classes = thematicClasses(req, legend, classOf);
     return d;
 }
 
-Drawing methodDrawing(AppContext &ctx, const MapRequest &req, const MethodOutcome &outcome,
+Drawing methodDrawing(Services &services, const MapRequest &req, const MethodOutcome &outcome,
                       const QList<QColor> &colours, const QString &module)
 {
-    if (outcome.equalValuesWarning && ctx.prompt)
-        ctx.prompt->message(kQuartileWarning, QString(), Icon::Exclamation);
-    return legendDrawing(ctx, req, makeMethodLegend(outcome, colours, ctx.numbers), module);
+    if (outcome.equalValuesWarning && services.prompt)
+        services.prompt->message(kQuartileWarning, QString(), Icon::Exclamation);
+    return legendDrawing(services, req, makeMethodLegend(outcome, colours, services.numbers), module);
 }
 
-Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QColor &start, const QColor &end,
+Drawing quartileDrawing(Services &services, const MapRequest &req, const QColor &start, const QColor &end,
                         const QString &module)
 {
-    return quartileDrawing(ctx, req, colourRamp(start, end, QuartileClassifier::kClasses), module);
+    return quartileDrawing(services, req, colourRamp(start, end, QuartileClassifier::kClasses), module);
 }
 
-Drawing quartileDrawing(AppContext &ctx, const MapRequest &req, const QList<QColor> &colours, const QString &module)
+Drawing quartileDrawing(Services &services, const MapRequest &req, const QList<QColor> &colours, const QString &module)
 {
     ClassRequest r;
     r.values = req.values();
-    return methodDrawing(ctx, req, methodOf(Method::Quartiles).classes(r, ctx.numbers), colours, module);
+    return methodDrawing(services, req, methodOf(Method::Quartiles).classes(r, services.numbers), colours, module);
 }
 
 } // namespace qrn::map

@@ -174,13 +174,13 @@ std::optional<Report> buildReport(Connection &cn, ReportKind kind, const QString
     return std::nullopt;
 }
 
-std::optional<Report> InitReport(AppContext &ctx, ReportKind kind, const QString &key, const QString &module)
+std::optional<Report> InitReport(Services &services, ReportKind kind, const QString &key, const QString &module)
 {
     try {
-        auto cn = ctx.openDatabase(QStringLiteral("Metadati.mdb"));
+        auto cn = services.openDatabase(QStringLiteral("Metadati.mdb"));
         return buildReport(*cn, kind, key);
     } catch (const DbError &e) {
-        ctx.log.logError(module, QStringLiteral("InitReport"), e.number(), e.description());
+        services.log.logError(module, QStringLiteral("InitReport"), e.number(), e.description());
         return std::nullopt;
     }
 }

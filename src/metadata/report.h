@@ -15,7 +15,7 @@ class QTextDocument;
 
 namespace qrn {
 
-struct AppContext;
+struct Services;
 class Connection;
 
 // Builds the text of one report: a page header, a title, then labelled fields and year
@@ -51,7 +51,7 @@ QString glossaryReportQuery(const QString &term);
 std::optional<Report> buildReport(Connection &cn, ReportKind kind, const QString &key);
 // Binds the report of key on a connection of its own to Metadati.mdb; any failure (no record
 // included) is logged under module and gives nothing.
-std::optional<Report> InitReport(AppContext &ctx, ReportKind kind, const QString &key, const QString &module);
+std::optional<Report> InitReport(Services &services, ReportKind kind, const QString &key, const QString &module);
 
 // Lays the document out on the device's pages and paints it there.
 void printReport(QTextDocument &doc, QPagedPaintDevice &device);

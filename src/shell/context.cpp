@@ -15,7 +15,7 @@ QString withSeparator(const QString &folder)
     return folder + QLatin1Char('/');
 }
 
-void AreaQueryComponent::start()
+void AreaQueryList::start()
 {
     m_started = true;
     m_pairs.clear();
@@ -37,7 +37,7 @@ void AreaQueryComponent::start()
     }
 }
 
-void AppContext::setProgramFolder(const QString &folder)
+void ProgramPaths::setProgramFolder(const QString &folder)
 {
     programFolder = withSeparator(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
     FilesFolder = programFolder + QStringLiteral("Files/");
@@ -48,15 +48,17 @@ void AppContext::setProgramFolder(const QString &folder)
         if (!documents.isEmpty())
             ExcelFolder = withSeparator(documents);
     }
-    OdbcPrefix = QStringLiteral("Driver={Microsoft Access Driver (*.mdb)};Pwd=") + DbPassword
-        + QStringLiteral(";Dbq= ");
-    DaoConnect = QStringLiteral("MS Access;pwd=") + DbPassword;
+}
+
+void AppContext::setProgramFolder(const QString &folder)
+{
+    ProgramPaths::setProgramFolder(folder);
     log.setFilesFolder(FilesFolder);
 }
 
-QString AppContext::databasePath(const QString &file, const QString &folder) const
+QString Services::databasePath(const QString &file, const QString &folder) const
 {
-    const QString dir = folder.isEmpty() ? DbFolder : folder;
+    const QString dir = folder.isEmpty() ? m_paths.DbFolder : folder;
     const QString store = StoreLocator::resolve(dir, file);
     if (store.isEmpty())
         throw DbError(DbError::Kind::NotFound,
@@ -64,24 +66,16 @@ QString AppContext::databasePath(const QString &file, const QString &folder) con
     return store;
 }
 
-std::unique_ptr<Connection> AppContext::openDatabase(const QString &file, const QString &folder,
-                                                     Connection::Access access) const
+std::unique_ptr<Connection> Services::openDatabase(const QString &file, const QString &folder,
+                                                   Connection::Access access) const
 {
     const QString store = databasePath(file, folder);
     return Connection::open(store, numbers, links.of(store), access);
 }
 
-std::unique_ptr<Connection> AppContext::GetDbConnection(const QString &file, const QString &folder, bool useAsIs)
+std::unique_ptr<Connection> Services::GetDbConnection(const QString &file, const QString &folder)
 {
     try {
-        if (useAsIs) {
-            const QString path = odbcStringDatabase(file);
-            if (path.isEmpty())
-                throw DbError(DbError::Kind::Generic,
-                              QStringLiteral("Stringa di connessione non valida: '%1'.").arg(file));
-            const QFileInfo fi(path);
-            return openDatabase(fi.fileName(), withSeparator(fi.absolutePath()));
-        }
         return openDatabase(file, folder);
     } catch (const DbError &e) {
         log.logError(QStringLiteral("Utility"), QStringLiteral("GetDbConnection"), e.number(), e.description());

@@ -1,14 +1,20 @@
 #pragma once
-// The program-wide state: folders, connection pieces, the context set by the menus, the
-// current query and the outside components. One object, created by main (or by a test on a
-// temporary program folder) and passed to everything that needs it.
+// The program's state, split by what it means:
+//  - ProgramPaths: the fixed folders, laid out once at start from the program folder;
+//  - Services: the ways out of the program (store connections, error log, prompt, number
+//    format, linked tables, the saved area queries);
+//  - CommandContext: the database, type and level chosen by the last menu command, and the
+//    menu commands themselves;
+//  - SelectionState: what the last selection produced (its code and territorial level).
+// AppContext gathers the four pieces; it is created by main (or by a test on a temporary
+// program folder) and handed by openers to the windows. Functions take only the piece they
+// read, so a signature shows which state a call can touch.
 
 #include "shell/errorlog.h"
 #include "shell/numberformat.h"
 #include "shell/store.h"
 
 #include <QString>
-#include <QStringList>
 #include <array>
 #include <memory>
 #include <utility>
@@ -18,39 +24,21 @@ namespace qrn {
 
 class Prompt;
 
-// The area-query component: a list of (prefix, suffix) pairs whose concatenations name saved
-// queries that may be deleted. This stand-in keeps the pairs in Files/AreaQuery.txt, one pair a
-// line as "prefix;suffix"; the list is empty when the file is absent.
-class AreaQueryComponent {
+// The saved area queries: a list of (prefix, suffix) pairs whose concatenations name saved
+// queries that may be deleted, kept in Files/AreaQuery.txt, one pair a line as
+// "prefix;suffix"; the list is empty when the file is absent.
+class AreaQueryList {
 public:
-    void setConnection(const QString &odbcPrefixAndFolder) { m_connection = odbcPrefixAndFolder; }
     void setFilesFolder(const QString &folder) { m_filesFolder = folder; }
     void start();
     const std::vector<std::pair<QString, QString>> &list() const { return m_pairs; }
     bool started() const { return m_started; }
-    QString connection() const { return m_connection; }
     QString filesFolder() const { return m_filesFolder; }
 
 private:
-    QString m_connection, m_filesFolder;
+    QString m_filesFolder;
     std::vector<std::pair<QString, QString>> m_pairs;
     bool m_started = false;
-};
-
-// The catalogue component used by the metadata browser: it is given the connection pieces at
-// start-up and a database file name on every database choice; nothing it answers is used.
-class CatalogueComponent {
-public:
-    void init(const QString &odbcPrefix, const QString &dbFolder, const QString &metadataDb)
-    {
-        m_args = {odbcPrefix, dbFolder, metadataDb};
-    }
-    void chooseDatabase(const QString &file) { m_chosen << file; }
-    const QStringList &initArgs() const { return m_args; }
-    const QStringList &chosen() const { return m_chosen; }
-
-private:
-    QStringList m_args, m_chosen;
 };
 
 // Command items of the menu bar: window keyword, database, type and level, numbered from 1.
@@ -59,8 +47,8 @@ struct MenuCommands {
     std::array<QString, kMax + 1> form, db, tipo, level; // index 0 unused
 };
 
-struct AppContext {
-    // Folders; each ends with a separator.
+// The fixed folders; each ends with a separator.
+struct ProgramPaths {
     QString programFolder;
     QString DbFolder;
     QString FilesFolder;
@@ -71,60 +59,97 @@ struct AppContext {
     // runs installed; empty when every folder is under the program folder.
     QString installedFolder;
 
-    // Connection pieces.
-    QString DbPassword = QStringLiteral("girasoleb2718");
-    QString OdbcPrefix;
-    QString DaoConnect;
+    // Lays out the fixed folders from the program folder.
+    void setProgramFolder(const QString &folder);
+    // The folder of the read-only data: the installed one, else the program folder.
+    QString readOnlyFolder() const { return installedFolder.isEmpty() ? programFolder : installedFolder; }
+    QString userDbFile() const { return QStringLiteral("bdc_utente.mdb"); }
+};
 
-    // The context set by a menu command.
-    QString CurrentDb;
-    QString CurrentTipo;
-    QString CurrentLevel;
-    QString DbCaption;
-    QString RestoreQueryDb = QStringLiteral("False");
-    QString QueryDb;
-
-    // The current selection.
-    QString SelectQuery;
-    QString LastCode;
-    QString LevelName;
-    qint16 LevelCode = 0;
-
-    MenuCommands menu;
+// The services every part of the program reaches the outside through. The store access reads
+// the databases folder from the paths it was made with.
+struct Services {
+    explicit Services(const ProgramPaths &paths) : m_paths(paths) {}
+    Services(const Services &) = delete;
+    Services &operator=(const Services &) = delete;
 
     NumberFormat numbers = NumberFormat::system();
     ErrorLog log;
     Prompt *prompt = nullptr;
-
     // The linked tables of the databases, made from tablelink at start (RefreshLinkOnDB_2).
     LinkRegistry links;
+    AreaQueryList areaQuery;
 
-    AreaQueryComponent areaQuery;
-    std::unique_ptr<CatalogueComponent> catalogue;
-
-    // Lays out the fixed folders and connection strings from the program folder.
-    void setProgramFolder(const QString &folder);
-    // The folder of the read-only data: the installed one, else the program folder.
-    QString readOnlyFolder() const { return installedFolder.isEmpty() ? programFolder : installedFolder; }
     void setPrompt(Prompt *p)
     {
         prompt = p;
         log.setPrompt(p);
     }
 
-    // The one way to a database: file under folder (DbFolder when empty), or, with useAsIs,
-    // file is a complete connection string "Driver={...};Pwd=...;Dbq= <path>". On failure the
+    // The one way to a database: file under folder (DbFolder when empty). On failure the
     // error is logged under GetDbConnection / Utility and a closed connection comes back,
     // whose first operation fails into the caller's own handler.
-    std::unique_ptr<Connection> GetDbConnection(const QString &file, const QString &folder = QString(),
-                                                bool useAsIs = false);
+    std::unique_ptr<Connection> GetDbConnection(const QString &file, const QString &folder = QString());
     // The same without the log: throws DbError (for code that reports errors itself).
     std::unique_ptr<Connection> openDatabase(const QString &file, const QString &folder = QString(),
                                              Connection::Access access = Connection::Access::ReadWrite) const;
     // The store file of a logical database under folder (DbFolder when empty); throws DbError
     // when there is none.
     QString databasePath(const QString &file, const QString &folder = QString()) const;
-    QString userDbFile() const { return QStringLiteral("bdc_utente.mdb"); }
+    // The user's own database (the map tables) in the files folder; throws DbError.
+    std::unique_ptr<Connection> openUserDatabase(Connection::Access access = Connection::Access::ReadWrite) const
+    {
+        return openDatabase(m_paths.userDbFile(), m_paths.FilesFolder, access);
+    }
+
+private:
+    const ProgramPaths &m_paths;
+};
+
+// The context a menu command sets before it opens its window: the database, its caption, the
+// type of item and the territorial level.
+struct CommandContext {
+    QString CurrentDb;
+    QString CurrentTipo;
+    QString CurrentLevel;
+    QString DbCaption;
+    // Whether the grid reopens the database of the selection's query (the menu commands that
+    // show the results of an earlier selection ask it).
+    bool restoresQueryDb = false;
+    MenuCommands menu;
+};
+
+// The statement a selection built and the database it was built on.
+struct SelectionQuery {
+    QString sql;
+    QString db;
+    bool isEmpty() const { return sql.isEmpty(); }
+    void clear() { sql.clear(); }
+};
+
+// What the last selection produced: its query, the code of its item and its territorial level.
+// The selection window writes it; the grid reads it when it runs.
+struct SelectionState {
+    SelectionQuery query;
+    QString LastCode;
+    QString LevelName;
+    qint16 LevelCode = 0;
+};
+
+struct AppContext : ProgramPaths, Services, CommandContext, SelectionState {
+    AppContext() : Services(static_cast<const ProgramPaths &>(*this)) {}
+
+    ProgramPaths &paths() { return *this; }
+    const ProgramPaths &paths() const { return *this; }
+    Services &services() { return *this; }
+    const Services &services() const { return *this; }
+    CommandContext &command() { return *this; }
+    const CommandContext &command() const { return *this; }
+    SelectionState &selection() { return *this; }
+    const SelectionState &selection() const { return *this; }
+
+    // Lays out the fixed folders and points the error log at the new files folder.
+    void setProgramFolder(const QString &folder);
 };
 
 // Appends the platform separator unless the text already ends with one; "" stays "".

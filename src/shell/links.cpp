@@ -8,9 +8,15 @@
 
 namespace qrn {
 
+namespace {
+// The password the links' connect strings carry; stored links written with it compare equal.
+constexpr auto kLinkPassword = "girasoleb2718";
+} // namespace
+
 QString linkConnectString(const AppContext &ctx, const QString &sourceFile)
 {
-    return QStringLiteral("ms access;pwd=") + ctx.DbPassword + QStringLiteral(";DATABASE=") + ctx.DbFolder + sourceFile;
+    return QStringLiteral("ms access;pwd=") + QLatin1String(kLinkPassword) + QStringLiteral(";DATABASE=") + ctx.DbFolder
+        + sourceFile;
 }
 
 void RecreateRelatedTables(AppContext &ctx, const QString &targetFile, const QString &sourceFile, const QString &table)

@@ -70,11 +70,11 @@ MenuNode *dropDownNumber(MenuBar &bar, int n)
 
 } // namespace
 
-void BuildMenus(AppContext &ctx, MenuBar &bar)
+void BuildMenus(Services &services, CommandContext &command, MenuBar &bar)
 {
-    auto cn = ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
+    auto cn = services.GetDbConnection(QStringLiteral("Metadati.mdb"));
     Recordset rs = cn->query(QStringLiteral("select * from DBMainMenu order by IdMenuParent, Orderb"));
-    ctx.menu = MenuCommands {};
+    command.menu = MenuCommands {};
     int counter = 1;
     for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
         const int id = rs.value(QStringLiteral("IdMenu")).toInt();
@@ -98,41 +98,39 @@ void BuildMenus(AppContext &ctx, MenuBar &bar)
             item->kind = disabled ? MenuNode::Kind::DisabledText : MenuNode::Kind::Command;
             item->checked = !disabled && truthy(rs.value(QStringLiteral("isChecked")));
             dd->children.push_back(std::move(item));
-            ctx.menu.form[size_t(counter)] = rs.text(QStringLiteral("FormToOpen"));
-            ctx.menu.db[size_t(counter)] = rs.text(QStringLiteral("DBname"));
-            ctx.menu.tipo[size_t(counter)] = rs.text(QStringLiteral("TipoDb"));
-            ctx.menu.level[size_t(counter)] = rs.text(QStringLiteral("LivTerritoriale"));
+            command.menu.form[size_t(counter)] = rs.text(QStringLiteral("FormToOpen"));
+            command.menu.db[size_t(counter)] = rs.text(QStringLiteral("DBname"));
+            command.menu.tipo[size_t(counter)] = rs.text(QStringLiteral("TipoDb"));
+            command.menu.level[size_t(counter)] = rs.text(QStringLiteral("LivTerritoriale"));
             bar.commandCount = counter;
             ++counter;
         }
     }
 }
 
-QString mnu_submnu_Click(AppContext &ctx, int index)
+QString applyMenuCommand(const Services &services, CommandContext &command, int index)
 {
     if (index < 1 || index > MenuCommands::kMax)
         return QString();
     const size_t i = size_t(index);
-    ctx.RestoreQueryDb = QStringLiteral("False");
-    if (index >= 2 && ctx.menu.db[i].contains(QLatin1String(".mdb"))) {
-        ctx.CurrentDb = ctx.menu.db[i];
-        ctx.CurrentTipo = ctx.menu.tipo[i];
+    command.restoresQueryDb = index == 2 || index == 3;
+    if (index >= 2 && command.menu.db[i].contains(QLatin1String(".mdb"))) {
+        command.CurrentDb = command.menu.db[i];
+        command.CurrentTipo = command.menu.tipo[i];
     }
-    if (index == 2 || index == 3)
-        ctx.RestoreQueryDb = QStringLiteral("True");
     try {
-        auto cn = ctx.openDatabase(QStringLiteral("Metadati.mdb"));
+        auto cn = services.openDatabase(QStringLiteral("Metadati.mdb"));
         Recordset rs = cn->query(QStringLiteral("Select * from DbConfigs"));
         for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
-            if (rs.text(0) == ctx.CurrentDb) {
-                ctx.DbCaption = rs.text(10);
+            if (rs.text(0) == command.CurrentDb) {
+                command.DbCaption = rs.text(10);
                 break;
             }
         }
     } catch (const DbError &) {
     }
-    ctx.CurrentLevel = ctx.menu.level[i].isEmpty() ? QStringLiteral("T") : ctx.menu.level[i];
-    return ctx.menu.form[i].toUpper();
+    command.CurrentLevel = command.menu.level[i].isEmpty() ? QStringLiteral("T") : command.menu.level[i];
+    return command.menu.form[i].toUpper();
 }
 
 } // namespace qrn

@@ -7,7 +7,8 @@
 
 namespace qrn {
 
-struct AppContext;
+struct CommandContext;
+struct Services;
 
 struct MenuNode {
     enum class Kind { DropDown, Separator, DisabledText, Command };
@@ -28,12 +29,12 @@ struct MenuBar {
 };
 
 // Reads DBMainMenu ordered by IdMenuParent and Orderb and builds the bar, filling the command
-// arrays of ctx.menu. Throws DbError on a database failure, on a row naming a drop-down that
+// arrays of command.menu. Throws DbError on a database failure, on a row naming a drop-down that
 // does not exist, or on a 31st command item; bar then holds what was built before.
-void BuildMenus(AppContext &ctx, MenuBar &bar);
+void BuildMenus(Services &services, CommandContext &command, MenuBar &bar);
 
-// A click on command item index: sets the menu context of ctx as the program does and answers
-// the window keyword in upper case ("" when none). Errors are ignored, every step is tried.
-QString mnu_submnu_Click(AppContext &ctx, int index);
+// A click on command item index: sets the menu context as the program does and answers the
+// window keyword in upper case ("" when none). Errors are ignored, every step is tried.
+QString applyMenuCommand(const Services &services, CommandContext &command, int index);
 
 } // namespace qrn

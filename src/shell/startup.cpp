@@ -218,13 +218,12 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
         ctx.HelpFile = ctx.readOnlyFolder() + QStringLiteral("Files/Help/");
 
         trace("006");
-        ctx.areaQuery.setConnection(ctx.OdbcPrefix + ctx.DbFolder);
         ctx.areaQuery.setFilesFolder(ctx.FilesFolder);
         ctx.areaQuery.start();
 
         trace("007");
         try {
-            BuildMenus(ctx, bar);
+            BuildMenus(ctx, ctx, bar);
         } catch (...) {
             host.buildMenuBar(bar); // what was built before the failure stays
             throw;
@@ -232,8 +231,6 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
         host.buildMenuBar(bar);
 
         trace("008");
-        ctx.catalogue = std::make_unique<CatalogueComponent>();
-        ctx.catalogue->init(ctx.OdbcPrefix, ctx.DbFolder, QStringLiteral("Metadati.mdb"));
         host.showSplash();
     } catch (const DbError &e) {
         ctx.log.logError(module, QStringLiteral("Form_Load"), e.number(), e.description());

@@ -812,9 +812,4 @@ QString connectStringDatabase(const QString &connect)
     return valueOfKey(connect, QStringLiteral("DATABASE"));
 }
 
-QString odbcStringDatabase(const QString &connectionString)
-{
-    return valueOfKey(connectionString, QStringLiteral("Dbq"));
-}
-
 } // namespace qrn

@@ -199,7 +199,5 @@ QString engineMessage(const QString &message);
 // The path of a database named in a linked-table connect string
 // "ms access;pwd=...;DATABASE=<path>" (keys without regard to case).
 QString connectStringDatabase(const QString &connect);
-// The path named by an ODBC connection string "Driver={...};Pwd=...;Dbq= <path>".
-QString odbcStringDatabase(const QString &connectionString);
 
 } // namespace qrn

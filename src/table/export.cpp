@@ -163,7 +163,7 @@ bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &hea
     // Sheet 2: the metadata of the table's items (CopyRecordsMeta).
     workbook::Sheet meta;
     try {
-        auto cn = ctx.GetDbConnection(ctx.OdbcPrefix + ctx.DbFolder + QStringLiteral("metadati.mdb"), QString(), true);
+        auto cn = ctx.GetDbConnection(QStringLiteral("metadati.mdb"));
         Recordset rs = cn->query(exportMetadataQuery(ctx.CurrentTipo, exportCodeList(headers)));
         std::vector<workbook::Cell> head;
         for (const QString &n : rs.fieldNames())

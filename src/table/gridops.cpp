@@ -196,19 +196,23 @@ DeferredFormats deferFormats(const QString &statement)
     return out;
 }
 
-LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const std::function<void()> &pending)
+QString queryDatabase(const QString &currentDb, bool restoreQueryDb, const QString &queryDb)
 {
-    BusyPointer busy(ctx.prompt);
+    return restoreQueryDb && !queryDb.isEmpty() ? queryDb : currentDb;
+}
+
+LoadOutcome DoQuery(Services &services, const QString &db, const QString &tipo, const QString &sql, DataTable &table, QString *ranQuery,
+                    const std::function<void()> &pending)
+{
+    BusyPointer busy(services.prompt);
     // How many rows come is not known before the last one: the progress counts them.
-    ProgressReport report(ctx.prompt, QStringLiteral("Caricamento della tabella"), 0);
+    ProgressReport report(services.prompt, QStringLiteral("Caricamento della tabella"), 0);
     struct Stopped { };
     try {
-        if (ctx.RestoreQueryDb.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0 && !ctx.QueryDb.isEmpty())
-            ctx.CurrentDb = ctx.QueryDb;
-        const DeferredFormats statement = deferFormats(gridStatement(ctx.SelectQuery));
+        const DeferredFormats statement = deferFormats(gridStatement(sql));
         DataTable loaded;
         {
-            auto cn = ctx.GetDbConnection(ctx.CurrentDb);
+            auto cn = services.GetDbConnection(db);
             if (pending)
                 pending();
             const NumberFormat numbers = cn->numbers();
@@ -255,7 +259,7 @@ LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const 
                 });
         }
         if (ranQuery)
-            *ranQuery = ctx.SelectQuery;
+            *ranQuery = sql;
         table = std::move(loaded);
         table.colorStripes();
         table.current = {1, 0};
@@ -267,11 +271,11 @@ LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery, const 
     } catch (const DbError &e) {
         if (e.kind() == DbError::Kind::TooLarge) {
             table.clear();
-            if (ctx.prompt)
-                ctx.prompt->message(tooManyMessage(ctx.CurrentTipo), QString(kWarningTitle), Icon::Exclamation);
+            if (services.prompt)
+                services.prompt->message(tooManyMessage(tipo), QString(kWarningTitle), Icon::Exclamation);
             return LoadOutcome::TooLarge;
         }
-        ctx.log.logError(QStringLiteral("frm_dispData"), QStringLiteral("DoQuery"), e.number(), e.description());
+        services.log.logError(QStringLiteral("frm_dispData"), QStringLiteral("DoQuery"), e.number(), e.description());
         return LoadOutcome::Failed;
     }
 }

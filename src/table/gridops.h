@@ -16,6 +16,7 @@ class QFontMetrics;
 namespace qrn {
 
 struct AppContext;
+struct Services;
 class Recordset;
 
 namespace grid {
@@ -63,16 +64,18 @@ enum class LoadOutcome {
     Cancelled, // the user stopped the loading: nothing is shown or logged, the table is unchanged
 };
 
-// DoQuery: restores CurrentDb from QueryDb when RestoreQueryDb reads "True", runs
-// SelectQuery + " order by land_Ind.COD_TERR" on CurrentDb and fills table with the result,
+// DoQuery: runs the statement sql of items of type tipo + " order by land_Ind.COD_TERR" on database db and fills table with the result,
 // striped (ColorGridLines). The rows are read straight into the table as values; the columns the
 // statement formats with Format(..., '0.00') get their texts from the table when shown, the
 // same texts the store would have written (deferFormats). The busy pointer is shown meanwhile; pending runs once the
 // connection is open so that waiting window messages are handled. A long loading reports the
 // rows read through the prompt's progress, which may stop it. ranQuery, when given, receives
-// the SelectQuery that was run.
-LoadOutcome DoQuery(AppContext &ctx, DataTable &table, QString *ranQuery = nullptr,
-                    const std::function<void()> &pending = {});
+// the sql that was run.
+LoadOutcome DoQuery(Services &services, const QString &db, const QString &tipo, const QString &sql, DataTable &table,
+                    QString *ranQuery = nullptr, const std::function<void()> &pending = {});
+// The database a grid runs the selection's query on: the query's own when the menu command
+// asked to restore it (and there is one), else the current one.
+QString queryDatabase(const QString &currentDb, bool restoreQueryDb, const QString &queryDb);
 
 // Sorts the data rows on column c (ascending or descending, generic order in the program's
 // number format), restripes them and leaves the current column at c.

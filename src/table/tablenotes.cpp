@@ -25,10 +25,10 @@ std::pair<QString, QString> codeAndYear(const QString &header)
 
 } // namespace
 
-TableNotes readTableNotes(AppContext &ctx, const QStringList &headers)
+TableNotes readTableNotes(const Services &services, const QString &tipo, const QStringList &headers)
 {
     TableNotes notes;
-    auto cn = ctx.openDatabase(QStringLiteral("Metadati.mdb"));
+    auto cn = services.openDatabase(QStringLiteral("Metadati.mdb"));
     const Recordset info = cn->queryNative(QStringLiteral("SELECT Etichetta, Nota FROM InfoAggiornamento"));
     if (info.recordCount() > 0) {
         notes.updateLabel = info.row(0).at(0).toString();
@@ -47,8 +47,8 @@ TableNotes readTableNotes(AppContext &ctx, const QStringList &headers)
         years[code] << year;
     }
 
-    const bool variables = itemKind(ctx.CurrentTipo) == ItemKind::Variables;
-    const auto [table, key, desc] = metadataNames(itemKind(ctx.CurrentTipo));
+    const bool variables = itemKind(tipo) == ItemKind::Variables;
+    const auto [table, key, desc] = metadataNames(itemKind(tipo));
     const QString series = variables ? QStringLiteral("NoteSerie") : QStringLiteral("NoteTecniche");
     for (const QString &code : codes) {
         // The code is bound, not spliced into the text: a header is whatever the user named a

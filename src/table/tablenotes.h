@@ -9,7 +9,7 @@
 
 namespace qrn {
 
-struct AppContext;
+struct Services;
 
 struct TableNote {
     QString code; // item code, as in the column headers before "_"
@@ -25,8 +25,8 @@ struct TableNotes {
 };
 
 // Reads the notes of the data columns of headers (columns whose header is code + "_" + year)
-// for ctx.CurrentTipo from Metadati.mdb. Database errors propagate as DbError.
-TableNotes readTableNotes(AppContext &ctx, const QStringList &headers);
+// for items of type tipo from Metadati.mdb. Database errors propagate as DbError.
+TableNotes readTableNotes(const Services &services, const QString &tipo, const QStringList &headers);
 
 // The notes as a small HTML page for the notes window.
 QString tableNotesHtml(const TableNotes &notes);

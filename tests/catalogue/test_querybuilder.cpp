@@ -71,10 +71,13 @@ protected:
 
 TEST_F(Sample, TheBuiltStatementRunsAndMatchesADirectQuery)
 {
-    ASSERT_TRUE(CreaQuery(*ctx, {"AS013-2005 - a", "AS014-2005 - b", "TR001-2004 - c"},
-                          "land_Ind.DES_TERR IN( 'Valle d''Aosta/Vallée d''Aoste', 'Torino')"));
-    EXPECT_EQ(ctx->LastCode, "TR001");
-    Recordset rs = cn->query(ctx->SelectQuery + " order by land_Ind.COD_TERR");
+    QString lastCode;
+    const Result<QString> built = CreaQuery(*ctx, "Variabili.mdb", "Variabili", lastCode,
+                                             {"AS013-2005 - a", "AS014-2005 - b", "TR001-2004 - c"},
+                                             "land_Ind.DES_TERR IN( 'Valle d''Aosta/Vallée d''Aoste', 'Torino')");
+    ASSERT_TRUE(built);
+    EXPECT_EQ(lastCode, "TR001");
+    Recordset rs = cn->query(built.value() + " order by land_Ind.COD_TERR");
     ASSERT_EQ(rs.recordCount(), 2);
     EXPECT_EQ(rs.text(1), "001");
     EXPECT_EQ(rs.text(6), cn->query("select Format(AS013, '0.00') from AS_2005 where COD_TERR = '001'").text(0));
@@ -82,8 +85,9 @@ TEST_F(Sample, TheBuiltStatementRunsAndMatchesADirectQuery)
 }
 
 // A year without a data table, or one that is no year at all, ends the build with the message
-// and never reaches a statement (a statement that failed would be in the error log).
-TEST_F(Sample, AYearWithoutATableOrMalformedIsReportedAndLeavesTheQuery)
+// and never reaches a statement (a statement that failed would be a logged failure). The core
+// tells nobody: the failure comes back.
+TEST_F(Sample, AYearWithoutATableOrMalformedIsAFailureToShow)
 {
     const struct {
         const char *row, *year;
@@ -93,25 +97,29 @@ TEST_F(Sample, AYearWithoutATableOrMalformedIsReportedAndLeavesTheQuery)
                  {"AS013-2005; DROP TABLE IndVarAnno - x", "2005; DROP TABLE IndVarAnno"},
                  {"AS013-2005 OR 1=1 - x", "2005 OR 1=1"}};
     for (const auto &c : cases) {
-        tf.prompt.clear();
-        ctx->SelectQuery = "precedente";
-        EXPECT_FALSE(CreaQuery(*ctx, {"TR001-2004 - t", c.row}, "land_Ind.DES_TERR IN( 'Torino')")) << c.row;
-        EXPECT_EQ(ctx->SelectQuery, "precedente") << c.row;
-        EXPECT_EQ(tf.prompt.messages(),
-                  QStringList {QString("Nessuna tabella di dati trovata per AS013 nell'anno %1. "
-                                       "Controllare il catalogo (IndVarAnno) del database.")
-                                   .arg(c.year)})
+        QString lastCode;
+        const Result<QString> built = CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, lastCode,
+                                                 {"TR001-2004 - t", c.row}, "land_Ind.DES_TERR IN( 'Torino')");
+        ASSERT_FALSE(built) << c.row;
+        EXPECT_FALSE(built.failure().logged()) << c.row;
+        EXPECT_EQ(built.failure().message, QString("Nessuna tabella di dati trovata per AS013 nell'anno %1. "
+                                                   "Controllare il catalogo (IndVarAnno) del database.")
+                                               .arg(c.year))
             << c.row;
+        EXPECT_EQ(built.failure().title, "Attenzione");
     }
+    EXPECT_TRUE(tf.prompt.shown().empty());
     EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
     EXPECT_GT(cn->query("select count(*) from IndVarAnno").value(0).toInt(), 0);
 }
 
-TEST_F(Sample, ADatabaseErrorIsLoggedUnderCreaQuery)
+TEST_F(Sample, ADatabaseErrorIsAFailureToLogUnderCreaQuery)
 {
-    ctx->CurrentDb = "Sparito.mdb";
-    EXPECT_FALSE(CreaQuery(*ctx, {"AS013-2005 - x"}, "x"));
-    EXPECT_TRUE(tf.read("Files/Error.log").contains("Module:FormdatiTab Function: CreaQuery"));
+    QString lastCode;
+    const Result<QString> built = CreaQuery(*ctx, "Sparito.mdb", "Variabili", lastCode, {"AS013-2005 - x"}, "x");
+    ASSERT_FALSE(built);
+    EXPECT_EQ(built.failure().procedure, "CreaQuery");
+    EXPECT_FALSE(built.failure().message.isEmpty());
 }
 
 TEST(ChosenRows, SameRowOnceAndAtMost251Rows)
@@ -188,7 +196,7 @@ TEST(CatalogueTree, ClickRulesByKeyLength)
 TEST_F(Sample, AreasTopicsAndItemsInOrderWithYearsAndNotes)
 {
     MemoryTree tree;
-    fillsons(*ctx, *cn, tree);
+    fillsons(ctx->CurrentTipo, ctx->CurrentLevel, ctx->log, *cn, tree);
     ASSERT_TRUE(tf.prompt.shown().empty());
     const auto *as013 = tree.find("AS013");
     ASSERT_TRUE(as013);
@@ -198,8 +206,7 @@ TEST_F(Sample, AreasTopicsAndItemsInOrderWithYearsAndNotes)
     EXPECT_EQ(tree.find(topic->parentKey)->parentKey, "");
     // Items with regional data only are not at the provincial level.
     MemoryTree regional;
-    ctx->CurrentLevel = "R";
-    fillsons(*ctx, *cn, regional);
+    fillsons(ctx->CurrentTipo, "R", ctx->log, *cn, regional);
     EXPECT_GT(regional.nodes().size(), tree.nodes().size());
     // TR001 has a note for 2001 only.
     QStringList withNotes;
@@ -213,7 +220,7 @@ TEST_F(Sample, ADuplicateKeyIsLoggedAndStopsFilling)
 {
     MemoryTree tree;
     tree.addNode("", "AS013", "già presente", "close", "open");
-    fillsons(*ctx, *cn, tree);
+    fillsons(ctx->CurrentTipo, ctx->CurrentLevel, ctx->log, *cn, tree);
     EXPECT_TRUE(tf.read("Files/Error.log").contains("Module:Utility Function: fillsons"));
     EXPECT_FALSE(tree.find("TR001"));
 }

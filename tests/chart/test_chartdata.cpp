@@ -176,14 +176,14 @@ TEST(ItemYears, ReadsEveryYearOfTheItemAndKeepsTheGridsQuery)
     auto ctx = tf.context();
     ctx->DbFolder = tf.file("Databases/");
     ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
-    ctx->CurrentDb = ctx->QueryDb = "Variabili.mdb";
+    ctx->CurrentDb = "Variabili.mdb";
     ctx->CurrentTipo = "Variabili";
     ctx->CurrentLevel = "T";
-    ctx->SelectQuery = "SELECT grid";
+    ctx->query = {"SELECT grid", "Variabili.mdb"};
     ctx->LastCode = "AS013";
     const ItemYearsOutcome out = loadItemYears(*ctx, "AS013", {"001", "ITA"}, "test");
     ASSERT_TRUE(out.ok()) << out.message.toStdString() << out.detail.toStdString();
-    EXPECT_EQ(ctx->SelectQuery, "SELECT grid");
+    EXPECT_EQ(ctx->query.sql, "SELECT grid");
     EXPECT_EQ(out.table.years.size(), 12);
     EXPECT_EQ(out.table.years.first(), "1997");
     EXPECT_EQ(out.table.years.last(), "2008");

@@ -127,7 +127,7 @@ TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
     ui::frm_dispData *w = s.w;
     ASSERT_TRUE(w);
     EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
-    EXPECT_EQ(w->ranQuery(), s.ctx->SelectQuery);
+    EXPECT_EQ(w->ranQuery(), s.ctx->query.sql);
     EXPECT_EQ(s.viewColumn(5), columnOf(w->table(), 5));
     EXPECT_TRUE(s.v->isColumnHidden(0));
     // The combo boxes list every header; the search box has a blank item first.
@@ -239,12 +239,12 @@ TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUpThenTheSameWindowServesTh
     s.chooseYear("TR001", "2004");
     s.serie();
     EXPECT_EQ(s.w, w.data());
-    EXPECT_EQ(w->ranQuery(), s.ctx->SelectQuery);
+    EXPECT_EQ(w->ranQuery(), s.ctx->query.sql);
     EXPECT_EQ(w->table().columnCount(), 8);
     child<QPushButton>(w, "cmdChiudi")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
-    EXPECT_TRUE(s.ctx->SelectQuery.isEmpty());
+    EXPECT_TRUE(s.ctx->query.sql.isEmpty());
     s.serie();
     ASSERT_TRUE(s.w);
     EXPECT_EQ(s.w->table().columnCount(), 8);
@@ -342,8 +342,10 @@ TEST(GridWindow, ASelectionTooLargeForTheStoreLeavesAnEmptyGridThatDoesNoHarm)
     QStringList rows;
     for (int r = 0; r < rs.recordCount(); ++r)
         rows << rs.row(r).at(0).toString();
-    s.ctx->QueryDb = s.ctx->CurrentDb;
-    ASSERT_TRUE(CreaQuery(*s.ctx, rows, BuildTerritoryFilter({"Torino"})));
+    const Result<QString> built = CreaQuery(*s.ctx, s.ctx->CurrentDb, s.ctx->CurrentTipo, s.ctx->LastCode, rows,
+                                             BuildTerritoryFilter({"Torino"}));
+    ASSERT_TRUE(built);
+    s.ctx->query = {built.value(), s.ctx->CurrentDb};
     s.main->showChild(s.main->registry().instance("FRM_DISPDATA"));
     ui::frm_dispData *w = qobject_cast<ui::frm_dispData *>(s.main->registry().existing("FRM_DISPDATA"));
     ASSERT_TRUE(w);
@@ -360,9 +362,8 @@ TEST(GridWindow, ASelectionTooLargeForTheStoreLeavesAnEmptyGridThatDoesNoHarm)
 TEST(GridWindow, AFirstLoadingStoppedSaysSoInTheEmptyWindow)
 {
     Scenario s({});
-    s.ctx->QueryDb = s.ctx->CurrentDb;
     // Every territory against every other: thousands of rows, so the loading reports progress.
-    s.ctx->SelectQuery = "SELECT land_Ind.COD_TERR, b.COD_TERR AS Altro FROM land_Ind, land_Ind AS b";
+    s.ctx->query = {"SELECT land_Ind.COD_TERR, b.COD_TERR AS Altro FROM land_Ind, land_Ind AS b", s.ctx->CurrentDb};
     s.tf.prompt.cancelProgressAtStep(2);
     s.main->showChild(s.main->registry().instance("FRM_DISPDATA"));
     ui::frm_dispData *w = qobject_cast<ui::frm_dispData *>(s.main->registry().existing("FRM_DISPDATA"));

@@ -31,18 +31,27 @@ struct Sample {
     {
         ctx->DbFolder = tf.file("Databases/");
         EXPECT_TRUE(RefreshLinkOnDB_2(*ctx));
-        ctx->CurrentDb = ctx->QueryDb = "Variabili.mdb";
+        ctx->CurrentDb = "Variabili.mdb";
         ctx->CurrentTipo = "Variabili";
         ctx->numbers = numbers;
     }
-    // CreaQuery on rows "code-year" and the named territories.
+    // CreaQuery on rows "code-year" and the named territories, into sql.
     bool select(const QStringList &items, const QStringList &names)
     {
         QStringList rows;
         for (const QString &i : items)
             rows << i + " - ";
-        return CreaQuery(*ctx, rows, BuildTerritoryFilter(names));
+        const Result<QString> built =
+            CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, ctx->LastCode, rows, BuildTerritoryFilter(names));
+        if (built)
+            sql = built.value();
+        return bool(built);
     }
+    grid::LoadOutcome load(DataTable &t, QString *ran = nullptr)
+    {
+        return grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, sql, t, ran);
+    }
+    QString sql;
 };
 
 // A small table in the shape of a result: six territory columns and two data columns.
@@ -84,20 +93,22 @@ TEST(GridLoad, DoQueryLoadsTheSelectionOrderedByTerritoryCode)
 {
     Sample s;
     ASSERT_TRUE(s.select({"TR001-2004", "AS013-2005"}, {"Valle d'Aosta/Vallée d'Aoste", "Torino", "L'Aquila"}));
-    s.ctx->CurrentDb = "IndEconomici.mdb"; // another menu command chose another database meanwhile
-    s.ctx->RestoreQueryDb = "True";
+    // Another menu command chose another database meanwhile: the query's own is restored when
+    // asked, and only then.
+    EXPECT_EQ(grid::queryDatabase("IndEconomici.mdb", true, "Variabili.mdb"), "Variabili.mdb");
+    EXPECT_EQ(grid::queryDatabase("IndEconomici.mdb", false, "Variabili.mdb"), "IndEconomici.mdb");
+    EXPECT_EQ(grid::queryDatabase("IndEconomici.mdb", true, ""), "IndEconomici.mdb");
     DataTable t;
     QString ran;
-    ASSERT_EQ(grid::DoQuery(*s.ctx, t, &ran), grid::LoadOutcome::Loaded);
-    EXPECT_EQ(s.ctx->CurrentDb, "Variabili.mdb") << "the database of the query is restored when asked";
-    EXPECT_EQ(ran, s.ctx->SelectQuery);
+    ASSERT_EQ(s.load(t, &ran), grid::LoadOutcome::Loaded);
+    EXPECT_EQ(ran, s.sql);
     EXPECT_EQ(column(t, 1), (QStringList {"001", "02", "066"}));
     EXPECT_TRUE(striped(t));
     EXPECT_EQ(t.selEnd, (CellPos {1, 0}));
     EXPECT_TRUE(s.tf.prompt.shown().empty() && !s.tf.prompt.busy());
     // No territory matches: the header row only.
     ASSERT_TRUE(s.select({"AS013-2005"}, {"Atlantide"}));
-    ASSERT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Loaded);
+    ASSERT_EQ(s.load(t), grid::LoadOutcome::Loaded);
     EXPECT_TRUE(t.rowCount() == 1 && t.columnCount() == 7);
     EXPECT_EQ(grid::AutosizeCols(t, QFontMetrics(QFont()), 800).size(), 7);
 }
@@ -108,9 +119,9 @@ TEST(GridLoad, ALongLoadingShowsProgressAndCanBeStopped)
 {
     Sample s;
     // Every territory against every other: thousands of rows.
-    s.ctx->SelectQuery = "SELECT land_Ind.COD_TERR, b.COD_TERR AS Altro FROM land_Ind, land_Ind AS b";
+    s.sql = "SELECT land_Ind.COD_TERR, b.COD_TERR AS Altro FROM land_Ind, land_Ind AS b";
     DataTable t;
-    ASSERT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Loaded) << s.tf.prompt.messages().join('|').toStdString();
+    ASSERT_EQ(s.load(t), grid::LoadOutcome::Loaded) << s.tf.prompt.messages().join('|').toStdString();
     ASSERT_GT(t.rowCount(), 1024);
     ASSERT_EQ(s.tf.prompt.progressShown().size(), 1u);
     const auto whole = s.tf.prompt.progressShown().front();
@@ -122,7 +133,7 @@ TEST(GridLoad, ALongLoadingShowsProgressAndCanBeStopped)
 
     DataTable kept = resultTable(NumberFormat::comma());
     s.tf.prompt.cancelProgressAtStep(2);
-    EXPECT_EQ(grid::DoQuery(*s.ctx, kept), grid::LoadOutcome::Cancelled);
+    EXPECT_EQ(s.load(kept), grid::LoadOutcome::Cancelled);
     EXPECT_EQ(kept.rows(), resultTable(NumberFormat::comma()).rows());
     EXPECT_EQ(s.tf.prompt.progressShown().back().steps.size(), 2u);
     EXPECT_TRUE(s.tf.prompt.progressShown().back().ended);
@@ -136,16 +147,14 @@ TEST(GridLoad, FailuresWarnOrAreLoggedInItalian)
     Sample s;
     ASSERT_TRUE(s.select({"AS013-2005"}, {"Torino"}));
     DataTable t = resultTable(NumberFormat::comma());
-    // The database of the query is not restored unless asked: the query fails elsewhere.
+    // Run on another database, the query fails.
     s.ctx->CurrentDb = "IndEconomici.mdb";
-    s.ctx->RestoreQueryDb = "False";
-    EXPECT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Failed);
-    EXPECT_EQ(s.ctx->CurrentDb, "IndEconomici.mdb");
+    EXPECT_EQ(s.load(t), grid::LoadOutcome::Failed);
     // Failures other than the size keep the table.
     s.tf.prompt.clear();
     s.ctx->CurrentDb = "Variabili.mdb";
-    s.ctx->SelectQuery.replace("AS_2005", "Nessuna");
-    EXPECT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::Failed);
+    s.sql.replace("AS_2005", "Nessuna");
+    EXPECT_EQ(s.load(t), grid::LoadOutcome::Failed);
     EXPECT_EQ(t.rowCount(), 7);
     const QString description = "Impossibile trovare la tabella o la query 'Nessuna'.";
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Errore : " + description + " Il File Error.log è stato riempito."});
@@ -160,7 +169,7 @@ TEST(GridLoad, FailuresWarnOrAreLoggedInItalian)
     for (rs.moveFirst(); !rs.eof(); rs.moveNext())
         items << rs.text(0);
     ASSERT_TRUE(s.select(items, {"Torino"}));
-    EXPECT_EQ(grid::DoQuery(*s.ctx, t), grid::LoadOutcome::TooLarge);
+    EXPECT_EQ(s.load(t), grid::LoadOutcome::TooLarge);
     EXPECT_EQ(t.rowCount() + t.columnCount(), 0);
     EXPECT_EQ(s.tf.prompt.messages(),
               QStringList {"Numero di Variabili selezionate troppo elevato. Eliminarle alcune."});
@@ -193,6 +202,8 @@ protected:
     NumberFormat numbers() const { return GetParam() ? NumberFormat::point() : NumberFormat::comma(); }
     TestFolder tf;
     std::unique_ptr<AppContext> ctx = tf.context();
+    QString sql;
+    grid::LoadOutcome load(DataTable &t) { return grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, sql, t); }
     void SetUp() override
     {
         ctx->DbFolder = tf.file("Databases/");
@@ -220,21 +231,21 @@ protected:
         for (QueryItem &it : plan.items)
             it.table = "T_2005";
         // Beside the formatted items, two read as they are.
-        ctx->SelectQuery = buildSelect(plan, QString()).replace(" FROM ", ", T_2005.VA001 as Grezzo, T_2005.VA004 as "
+        sql = buildSelect(plan, QString()).replace(" FROM ", ", T_2005.VA001 as Grezzo, T_2005.VA004 as "
                                                                           "Misto FROM ");
     }
     // The table as the store itself writes it: every Format of the statement run by the store.
     DataTable storeTexts()
     {
         return grid::tableFromRecordset(
-            ctx->GetDbConnection(ctx->CurrentDb)->query(grid::gridStatement(ctx->SelectQuery)), numbers());
+            ctx->GetDbConnection(ctx->CurrentDb)->query(grid::gridStatement(sql)), numbers());
     }
 };
 
 TEST_P(GridValues, EveryTextIsTheOneTheStoreWritesAndNumbersReadAsTheTexts)
 {
     DataTable t;
-    ASSERT_EQ(grid::DoQuery(*ctx, t), grid::LoadOutcome::Loaded);
+    ASSERT_EQ(load(t), grid::LoadOutcome::Loaded);
     const DataTable expected = storeTexts();
     ASSERT_EQ(t.rowCount(), 11);
     EXPECT_EQ(t.rows(), expected.rows());
@@ -254,7 +265,7 @@ TEST_P(GridValues, EveryTextIsTheOneTheStoreWritesAndNumbersReadAsTheTexts)
 TEST_P(GridValues, SortSearchAndWidthsAsOnTheTexts)
 {
     DataTable values;
-    ASSERT_EQ(grid::DoQuery(*ctx, values), grid::LoadOutcome::Loaded);
+    ASSERT_EQ(load(values), grid::LoadOutcome::Loaded);
     // The same cells as texts, in the same number format.
     DataTable texts(values.headers(), {}, numbers());
     for (int r = 1; r < values.rowCount(); ++r) {

@@ -27,7 +27,7 @@ TEST(TableNotes, SeriesAndYearNotesOfTheTablesColumnsOnly)
     auto ctx = tf.context();
     ctx->DbFolder = tf.file("Databases/");
     ctx->CurrentTipo = "Variabili";
-    const TableNotes n = readTableNotes(*ctx,
+    const TableNotes n = readTableNotes(*ctx, ctx->CurrentTipo,
                                         {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio",
                                          "TR001_2005", "TR001_2001", "TR003_2005", "Funz12005", "O'Brien_2005"});
     EXPECT_FALSE(n.updateNote.isEmpty());
@@ -48,7 +48,7 @@ TEST(TableNotes, SeriesAndYearNotesOfTheTablesColumnsOnly)
 
     // Indicators show their technical note.
     ctx->CurrentTipo = "Indicatori";
-    const TableNotes i = readTableNotes(*ctx, {"Territorio", "ITR001_2004", "ITR001_2005"});
+    const TableNotes i = readTableNotes(*ctx, ctx->CurrentTipo, {"Territorio", "ITR001_2004", "ITR001_2005"});
     ASSERT_EQ(i.items.size(), 1u);
     EXPECT_EQ(i.items[0].code, "ITR001");
     EXPECT_TRUE(i.items[0].series.startsWith("Superficie territoriale di fonte ISTAT") && i.items[0].years.isEmpty());

@@ -97,18 +97,20 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
     ctx->ShapeFolder = tf.path() + QStringLiteral("Shape/");
     RefreshLinkOnDB_2(*ctx);
     ctx->CurrentDb = QStringLiteral("Variabili.mdb");
-    ctx->QueryDb = ctx->CurrentDb;
     ctx->CurrentTipo = QStringLiteral("Variabili");
     QStringList names;
     for (const TerritoryEntry &t : FillTerritori(*ctx, 1, 0))
         names << t.name;
-    ASSERT_TRUE(CreaQuery(*ctx, {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names)));
+    const Result<QString> built = CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, ctx->LastCode,
+                                            {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
+    ASSERT_TRUE(built);
+    ctx->query = {built.value(), ctx->CurrentDb};
     DataTable table;
-    ASSERT_EQ(grid::DoQuery(*ctx, table), grid::LoadOutcome::Loaded);
+    ASSERT_EQ(grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, built.value(), table), grid::LoadOutcome::Loaded);
     std::optional<MapRequest> base =
         createMap(*ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
     ASSERT_TRUE(base);
-    const QString gridQuery = ctx->SelectQuery;
+    const QString gridQuery = ctx->query.sql;
     // The grid's territories: 2000 on the 103 provinces, 2006 on the 107.
     base->territoryFilter = territoryFilterOf(gridQuery);
     EXPECT_TRUE(base->territoryFilter.startsWith(QStringLiteral("land_Ind.DES_TERR IN(")));
@@ -136,7 +138,7 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
             numeric << v;
     EXPECT_EQ(numeric, pooled2000);
     // The grid keeps its own query; the same year again is not read again.
-    EXPECT_EQ(ctx->SelectQuery, gridQuery);
+    EXPECT_EQ(ctx->query.sql, gridQuery);
     EXPECT_EQ(years.request(QStringLiteral("2000")), y2000);
 
     EXPECT_FALSE(years.request(QStringLiteral("1990")));

@@ -1,10 +1,13 @@
 // Long work reported through the prompt: the report the core keeps, and the command line's
 // progress line, which only a terminal gets.
 
+#include "shell/errorlog.h"
+#include "shell/result.h"
 #include "shell/prompt.h"
 #include "support/scriptedprompt.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <cstdio>
 #include <fcntl.h>
@@ -119,4 +122,26 @@ TEST(ConsolePrompt, ShowsProgressOnATerminalAndNothingElsewhere)
     EXPECT_NE(out.find("\rEsportazione...  25%"), std::string::npos) << out;
     EXPECT_NE(out.find("\rEsportazione... 100%"), std::string::npos) << out;
     EXPECT_EQ(out.substr(out.size() - 4), "\r\033[K") << out;
+}
+
+// A failure to log goes to Error.log under the caller's name (and the log shows it); the others
+// are only shown, with their title and icon.
+TEST(ReportFailure, LogsUnderTheCallersNameOrShowsTheMessage)
+{
+    QTemporaryDir dir;
+    ScriptedPrompt prompt;
+    ErrorLog log;
+    log.setFilesFolder(dir.path() + QStringLiteral("/"));
+    log.setPrompt(&prompt);
+    reportFailure(Failure::shown(QStringLiteral("Manca"), QStringLiteral("Attenzione"), Icon::Exclamation), log,
+                  &prompt, QStringLiteral("FormdatiTab"));
+    EXPECT_EQ(prompt.messages(), QStringList {QStringLiteral("Manca")});
+    EXPECT_FALSE(QFile::exists(log.errorLogPath()));
+    prompt.clear();
+    reportFailure(Failure::toLog(QStringLiteral("CreaQuery"), QStringLiteral("3078"), QStringLiteral("Rotto")), log,
+                  &prompt, QStringLiteral("FormdatiTab"));
+    QFile f(log.errorLogPath());
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(QString::fromUtf8(f.readAll()).contains(QStringLiteral("Module:FormdatiTab Function: CreaQuery Error N.3078")));
+    EXPECT_EQ(prompt.messages().size(), 1);
 }

@@ -172,7 +172,7 @@ struct MenuFixture {
     TestFolder tf {false};
     std::unique_ptr<AppContext> ctx;
     MenuBar bar;
-    void build() { BuildMenus(*ctx, bar); }
+    void build() { BuildMenus(*ctx, *ctx, bar); }
     struct Row {
         int id, parent, order;
         QString caption;
@@ -268,21 +268,21 @@ TEST(MenuDispatch, ContextRulesOfTheCommandItems)
     const struct {
         int item;
         QString keyword, db, tipo, level, restore, caption;
-    } cases[] = {{1, "FORMDATITAB", "", "", "P", "False", ""},
-                 {2, "FORMDATITAB", "B.mdb", "Indicatori", "T", "True", "Didascalia B"},
-                 {3, "GLOSSARIO", "A.mdb", "Variabili", "R", "True", "Didascalia A"},
-                 {4, "SCONOSCIUTA", "A.mdb", "Variabili", "P", "False", "Didascalia A"}};
+    } cases[] = {{1, "FORMDATITAB", "", "", "P", "no", ""},
+                 {2, "FORMDATITAB", "B.mdb", "Indicatori", "T", "yes", "Didascalia B"},
+                 {3, "GLOSSARIO", "A.mdb", "Variabili", "R", "yes", "Didascalia A"},
+                 {4, "SCONOSCIUTA", "A.mdb", "Variabili", "P", "no", "Didascalia A"}};
     for (const auto &c : cases) {
-        EXPECT_EQ(mnu_submnu_Click(ctx, c.item), c.keyword);
-        EXPECT_EQ(QStringList({ctx.CurrentDb, ctx.CurrentTipo, ctx.CurrentLevel, ctx.RestoreQueryDb, ctx.DbCaption}),
+        EXPECT_EQ(applyMenuCommand(ctx, ctx, c.item), c.keyword);
+        EXPECT_EQ(QStringList({ctx.CurrentDb, ctx.CurrentTipo, ctx.CurrentLevel, ctx.restoresQueryDb ? "yes" : "no", ctx.DbCaption}),
                   QStringList({c.db, c.tipo, c.level, c.restore, c.caption}))
             << c.item;
     }
-    EXPECT_EQ(mnu_submnu_Click(ctx, 0), "");
-    EXPECT_EQ(mnu_submnu_Click(ctx, 31), "");
+    EXPECT_EQ(applyMenuCommand(ctx, ctx, 0), "");
+    EXPECT_EQ(applyMenuCommand(ctx, ctx, 31), "");
     // Without the metadata database no caption is read, and the command still goes on silently.
     ctx.DbFolder = f.tf.file("NonEsiste/");
-    EXPECT_EQ(mnu_submnu_Click(ctx, 2), "FORMDATITAB");
+    EXPECT_EQ(applyMenuCommand(ctx, ctx, 2), "FORMDATITAB");
     EXPECT_EQ(ctx.CurrentDb + ctx.CurrentLevel, "B.mdbT");
     EXPECT_TRUE(f.tf.prompt.shown().empty());
 }

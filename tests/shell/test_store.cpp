@@ -138,9 +138,9 @@ TEST_F(SmallStore, RecordsetFieldsByIndexAndNameWithBofEofAndNulls)
     EXPECT_EQ(c->query("select n from t where n = " + sqlQuote("l'aquila")).recordCount(), 1);
 }
 
-// An empty folder means the databases folder, a full connection string is used as it is; a
+// An empty folder means the databases folder, another folder is used as given; a
 // failure is logged and shown, and the next operation fails in the caller.
-TEST(GetDbConnection, FoldersConnectStringsAndFailures)
+TEST(GetDbConnection, FoldersAndFailures)
 {
     TestFolder tf(false);
     makeStore(tf.file("Databases/Dati.sqlite"), "CREATE TABLE t (x TEXT); INSERT INTO t VALUES ('db');");
@@ -150,7 +150,6 @@ TEST(GetDbConnection, FoldersConnectStringsAndFailures)
     auto x = [](const std::unique_ptr<Connection> &c) { return c->query("select x from t").text(0); };
     EXPECT_EQ(x(ctx->GetDbConnection("Dati.mdb")), "db");
     EXPECT_EQ(x(ctx->GetDbConnection("Dati.mdb", tf.file("Altrove/"))), "altrove");
-    EXPECT_EQ(x(ctx->GetDbConnection(ctx->OdbcPrefix + tf.file("Altrove/Dati.mdb"), QString(), true)), "altrove");
     EXPECT_TRUE(tf.prompt.shown().empty());
 
     auto c = ctx->GetDbConnection("Mancante.mdb");

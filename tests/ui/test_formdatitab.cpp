@@ -92,7 +92,7 @@ TEST(FormdatiTab, TerritoriesByGroupsByNameAndByKeyBuildTheQuery)
     // No territory: the warning, no query.
     s.w->serie_Click();
     EXPECT_EQ(s.tf.prompt.messages().value(0), "Selezionare un territorio!");
-    EXPECT_TRUE(s.ctx->SelectQuery.isEmpty());
+    EXPECT_TRUE(s.ctx->query.sql.isEmpty());
 
     // A group check box selects its territories ("Tutte le regioni": the 20 regions).
     s.child<QCheckBox>("Check1_6")->click();
@@ -102,8 +102,8 @@ TEST(FormdatiTab, TerritoriesByGroupsByNameAndByKeyBuildTheQuery)
     s.tf.prompt.clear();
     s.w->serie_Click();
     EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
-    EXPECT_EQ(s.ctx->GetDbConnection("Variabili.mdb")->query(s.ctx->SelectQuery).recordCount(), 21);
-    EXPECT_EQ(s.ctx->QueryDb, "Variabili.mdb");
+    EXPECT_EQ(s.ctx->GetDbConnection("Variabili.mdb")->query(s.ctx->query.sql).recordCount(), 21);
+    EXPECT_EQ(s.ctx->query.db, "Variabili.mdb");
     EXPECT_TRUE(s.child<QPushButton>("cmdmetadati")->isEnabled());
     // "Visualizza scheda metadati": the sheet of the chosen row's item.
     s.child<QPushButton>("cmdmetadati")->click();
@@ -128,7 +128,7 @@ TEST(FormdatiTab, TerritoriesByGroupsByNameAndByKeyBuildTheQuery)
     s.child<QTabWidget>("SSTab1")->setCurrentIndex(1);
     s.child<QPushButton>("CmdNewric")->click();
     EXPECT_EQ(s.child<QListWidget>("lst_allVar")->count(), 0);
-    EXPECT_TRUE(s.ctx->SelectQuery.isEmpty());
+    EXPECT_TRUE(s.ctx->query.sql.isEmpty());
     EXPECT_FALSE(s.child<QPushButton>("serie")->isEnabled());
 }
 
@@ -183,7 +183,7 @@ TEST(FormdatiTab, AMenuCommandOfAnotherContextGivesTheWindowOfThatContext)
     pickFirstYear("ITR001");
     EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
     EXPECT_TRUE(gridHeaders().contains("ITR001_")) << "the open grid ran the new query";
-    EXPECT_EQ(s.ctx->QueryDb, "IndEconomici.mdb");
+    EXPECT_EQ(s.ctx->query.db, "IndEconomici.mdb");
 
     // The same context again: the same window, its chosen row still there.
     command(9);

@@ -60,7 +60,6 @@ TEST(MainWindow, StartsWithMenusFromTheTableAndTheSplash)
     ASSERT_EQ(w.startUp(lock), StartupOutcome::Running);
     EXPECT_EQ(m.ctx->ExcelFolder, m.tf.file("Excel/"));
     EXPECT_TRUE(m.ctx->areaQuery.started());
-    EXPECT_TRUE(m.ctx->catalogue);
     EXPECT_FALSE(QFile::exists(m.tf.file("Files/Error.log")));
     EXPECT_EQ(w.objectName() + "|" + w.windowTitle(), "frmMainMDI|Quarnaro");
     // Every entry of the table is in the bar: nodes of the model = actions of the bar.

@@ -294,7 +294,7 @@ void FormdatiTab::load()
         {
             auto cn = m_ctx.GetDbConnection(m_ctx.CurrentDb);
             TreeAdapter adapter(*this);
-            fillsons(m_ctx, *cn, adapter, true);
+            fillsons(m_ctx.CurrentTipo, m_ctx.CurrentLevel, m_ctx.log, *cn, adapter, true);
         }
         serie->setEnabled(false);
         cmdmetadati->setEnabled(false);
@@ -528,27 +528,29 @@ void FormdatiTab::selectTerritories(const QStringList &names)
 
 void FormdatiTab::serie_Click()
 {
-    // The query is built on the tree of CurrentDb, so that is the database the grid must
-    // reopen, even when a menu asked it to restore the database of an earlier query: that one
-    // may be another database, without the tables of this query.
-    m_ctx.QueryDb = m_ctx.CurrentDb;
     const QString filter = BuildTerritoryFilter(selectedTerritories());
     if (filter.isEmpty()) {
         m_ctx.prompt->message(QStringLiteral("Selezionare un territorio!"), QString(), Icon::Exclamation);
         return;
     }
-    const bool built = [&] {
+    Result<QString> built = [&] {
         BusyPointer busy(m_ctx.prompt);
-        return CreaQuery(m_ctx, m_rows.rows(), filter, objectName());
+        return CreaQuery(m_ctx, m_ctx.CurrentDb, m_ctx.CurrentTipo, m_ctx.LastCode, m_rows.rows(), filter);
     }();
-    if (!built)
+    if (!built) {
+        reportFailure(built.failure(), m_ctx.log, m_ctx.prompt, objectName());
         return;
+    }
+    // The query is built on the tree of CurrentDb, so that is the database the grid must
+    // reopen, even when a menu asked it to restore the database of an earlier query: that one
+    // may be another database, without the tables of this query.
+    m_ctx.query = {built.value(), m_ctx.CurrentDb};
     const QString dataWindow = QString::fromLatin1(kDataWindow);
     const bool open = m_main->registry().existing(dataWindow);
     if (QWidget *grid = m_main->registry().instance(dataWindow)) {
         // An open grid shows the rows of the query it ran: a new query runs there again.
         auto *result = dynamic_cast<SelectionResultWindow *>(grid);
-        if (open && result && result->ranQuery() != m_ctx.SelectQuery)
+        if (open && result && result->ranQuery() != m_ctx.query.sql)
             result->DoQuery();
         m_main->showChild(grid);
     }
@@ -562,7 +564,7 @@ void FormdatiTab::reset()
     lst_allVar->clear();
     for (QTreeWidgetItem *n : std::as_const(m_nodes))
         n->setExpanded(false);
-    m_ctx.SelectQuery.clear();
+    m_ctx.query.clear();
     cmdmetadati->setEnabled(false);
     updateCount();
 }
@@ -586,7 +588,7 @@ void FormdatiTab::closeEvent(QCloseEvent *e)
     reset();
     DeleteAreaQuery(m_ctx);
     m_ctx.LevelCode = 0;
-    m_ctx.SelectQuery.clear();
+    m_ctx.query.clear();
     QWidget::closeEvent(e);
 }
 

@@ -89,16 +89,9 @@ void frmMetadati::cmb_Databases_Click(int index)
     cmb_Databases->setCurrentIndex(index);
     m_tipo = browserTipo(index);
     objtree->clear();
-    if (m_ctx.catalogue)
-        m_ctx.catalogue->chooseDatabase(cmb_DatabasesN.value(index));
-    // The catalogue routine reads the type from the context: lend it this browser's type and
-    // give the context back as it was.
     MemoryTree tree;
-    const QString savedTipo = m_ctx.CurrentTipo;
-    m_ctx.CurrentTipo = m_tipo;
     auto cn = m_ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
-    fillsons(m_ctx, *cn, tree, false);
-    m_ctx.CurrentTipo = savedTipo;
+    fillsons(m_tipo, m_ctx.CurrentLevel, m_ctx.log, *cn, tree, false);
 
     QHash<QString, QTreeWidgetItem *> items;
     for (const MemoryTree::Node &n : tree.nodes()) {

@@ -229,7 +229,7 @@ QWidget *MainWindow::openWindow(const QString &keyword, const QString &context)
 
 void MainWindow::mnu_submnu_Click(int index)
 {
-    const QString keyword = qrn::mnu_submnu_Click(m_ctx, index);
+    const QString keyword = applyMenuCommand(m_ctx, m_ctx, index);
     if (!keyword.isEmpty())
         openWindow(keyword,
                    m_ctx.CurrentDb + QLatin1Char('|') + m_ctx.CurrentTipo + QLatin1Char('|') + m_ctx.CurrentLevel);
@@ -284,7 +284,6 @@ void MainWindow::closeEvent(QCloseEvent *e)
 {
     rememberGeometry(objectName(), saveGeometry());
     m_area->closeAllSubWindows();
-    m_ctx.catalogue.reset();
     e->accept();
 }
 

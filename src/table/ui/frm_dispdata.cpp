@@ -275,8 +275,9 @@ void frm_dispData::DoQuery()
     level = m_ctx.LevelCode;
     cmb_Ordina->clear();
     setRedraw(false);
-    const grid::LoadOutcome outcome = grid::DoQuery(
-        m_ctx, m_table, &m_query, [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    m_ctx.CurrentDb = grid::queryDatabase(m_ctx.CurrentDb, m_ctx.restoresQueryDb, m_ctx.query.db);
+    const grid::LoadOutcome outcome = grid::DoQuery(m_ctx, m_ctx.CurrentDb, m_ctx.CurrentTipo, m_ctx.query.sql, m_table, &m_query,
+                  [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     BusyPointer busy(m_ctx.prompt);
     m_model->reload();
     fillCombos();
@@ -740,7 +741,7 @@ void frm_dispData::cmdChiudi_Click()
 
 void frm_dispData::closeEvent(QCloseEvent *e)
 {
-    m_ctx.SelectQuery.clear();
+    m_ctx.query.clear();
     m_query.clear();
     QWidget::closeEvent(e);
 }

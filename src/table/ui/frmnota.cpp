@@ -40,7 +40,7 @@ void frmNota::refresh()
                                                          : nullptr))
         headers = grid->table().headers();
     try {
-        m_text->setHtml(tableNotesHtml(readTableNotes(m_ctx, headers)));
+        m_text->setHtml(tableNotesHtml(readTableNotes(m_ctx, m_ctx.CurrentTipo, headers)));
     } catch (const DbError &e) {
         m_text->clear();
         m_ctx.log.logError(objectName(), QStringLiteral("Form_Load"), e.number(), e.description());
