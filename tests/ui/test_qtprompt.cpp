@@ -3,6 +3,7 @@
 
 #include "shell/ui/qtprompt.h"
 
+#include <QApplication>
 #include <QProgressDialog>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -36,4 +37,24 @@ TEST(QtPromptProgress, ShowsTheDialogOnlyAfterHalfASecondAndHearsItsCancel)
     EXPECT_TRUE(slow.cancelled());
     slow.finish();
     EXPECT_EQ(prompt.progressDialog(), nullptr);
+}
+
+// Over busy work the dialog shows the arrow to press "Annulla" with; the busy pointer comes back
+// when it closes.
+TEST(QtPromptProgress, DialogShowsTheArrowOverTheBusyPointer)
+{
+    ui::QtPrompt prompt;
+    {
+        BusyPointer busy(&prompt);
+        ProgressReport slow(&prompt, QStringLiteral("Esportazione"), 10);
+        QTest::qWait(ui::QtPrompt::kProgressDelayMs + 50);
+        EXPECT_TRUE(slow.step(2));
+        ASSERT_NE(prompt.progressDialog(), nullptr);
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::ArrowCursor);
+        slow.finish();
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

@@ -195,6 +195,10 @@ bool QtPrompt::progress(int done)
         m_progress->setMinimumDuration(0);
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);
+        // The dialog's "Annulla" is pressed with the normal pointer, whatever the work behind it.
+        m_progressArrow = QApplication::overrideCursor() != nullptr;
+        if (m_progressArrow)
+            QApplication::setOverrideCursor(Qt::ArrowCursor);
         m_progress->show();
         m_progressPaint.invalidate();
     }
@@ -216,6 +220,9 @@ void QtPrompt::endProgress()
     if (m_progressDepth == 0 || --m_progressDepth > 0)
         return;
     delete m_progress.data();
+    if (m_progressArrow)
+        QApplication::restoreOverrideCursor();
+    m_progressArrow = false;
 }
 
 } // namespace qrn::ui

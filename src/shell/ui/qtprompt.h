@@ -45,6 +45,7 @@ private:
     QElapsedTimer m_progressClock; // since the work began
     QElapsedTimer m_progressPaint; // since the dialog last took events
     QPointer<QProgressDialog> m_progress;
+    bool m_progressArrow = false; // the dialog put the arrow over a busy pointer
     bool m_progressCancelled = false;
 };
 
