@@ -761,6 +761,7 @@ void PrintMappa::cmdStampa_Click()
     printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     if (!m_ctx.prompt->choosePrinter(printer))
         return;
+    BusyPointer busy(m_ctx.prompt);
     if (!PrintPage(m_page, m_items, printer))
         m_ctx.log.logError(this, QStringLiteral("cmdStampa_Click"), QStringLiteral("0"),
                            QStringLiteral("Stampa della pagina non riuscita"));
@@ -775,7 +776,10 @@ void PrintMappa::cmdSalva_Click()
     if (name.isEmpty())
         return;
     Redraw();
-    const WriteResult saved = SavePage(m_page, m_items, name, spnRisoluzione->value());
+    const WriteResult saved = [&] {
+        BusyPointer busy(m_ctx.prompt);
+        return SavePage(m_page, m_items, name, spnRisoluzione->value());
+    }();
     m_ctx.prompt->message(saved.message, QString(), saved ? Icon::Information : Icon::Critical);
     if (!saved)
         m_ctx.log.writeError(objectName(), QStringLiteral("cmdSalva_Click"), QStringLiteral("0"), saved.message, saved.detail);
@@ -787,6 +791,7 @@ PrintMappa *openPrintMappa(MainWindow &main, const MapPageRequest &request)
                                                                     Qt::FindDirectChildrenOnly));
     if (!kept)
         kept = new KeptPages(&main);
+    BusyPointer busy(main.context().prompt);
     auto *w = new PrintMappa(main.context(), request, &main, &kept->memory);
     main.showChild(w);
     return w;

@@ -265,9 +265,10 @@ void frm_dispData::DoQuery()
     level = m_ctx.LevelCode;
     cmb_Ordina->clear();
     setRedraw(false);
+    // Busy from the query on; the progress of a long load shows the arrow over it.
+    BusyPointer busy(m_ctx.prompt);
     grid::DoQuery(m_ctx, m_table, &m_query,
                   [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-    BusyPointer busy(m_ctx.prompt);
     m_model->reload();
     fillCombos();
     AutosizeCols();
