@@ -155,7 +155,10 @@ int runPage(Session &s, const QCommandLineParser &p, const QStringList &args)
 
     const PageTexts texts {p.value(QStringLiteral("titolo")).trimmed(),
                            p.value(QStringLiteral("descrizione")).trimmed()};
-    for (const PageFile &f : writeMapPages(pages, texts, file)) {
+    PageItems items;
+    items.scaleBar = p.isSet(QStringLiteral("scala"));
+    items.northArrow = p.isSet(QStringLiteral("nord"));
+    for (const PageFile &f : writeMapPages(pages, texts, file, items)) {
         if (!f.result) {
             s.ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("pagina"), QStringLiteral("0"), f.result.message,
                              f.result.detail);
@@ -178,6 +181,8 @@ std::vector<Command> pageCommands()
                  declareThematicOptions(p);
                  for (const char *name : {"titolo", "descrizione", "anni"})
                      p.addOption(valueOption(QLatin1String(name), QStringLiteral("VALORE")));
+                 p.addOption(QCommandLineOption(QStringList {QStringLiteral("scala")}));
+                 p.addOption(QCommandLineOption(QStringList {QStringLiteral("nord")}));
              },
              runPage}};
 }

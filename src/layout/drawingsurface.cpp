@@ -81,6 +81,22 @@ void PainterSurface::hatchRect(QPointF a, QPointF b)
     m_painter.restore();
 }
 
+void PainterSurface::drawPolygon(const QPolygonF &inches, const QColor &colour)
+{
+    QPolygonF device;
+    for (const QPointF &p : inches)
+        device << toDevice(p);
+    QPen pen(Qt::black);
+    pen.setWidthF(std::max(1.0, m_ppi / 96.0));
+    pen.setJoinStyle(Qt::MiterJoin);
+    m_painter.save();
+    m_painter.setRenderHint(QPainter::Antialiasing);
+    m_painter.setPen(pen);
+    m_painter.setBrush(colour);
+    m_painter.drawPolygon(device);
+    m_painter.restore();
+}
+
 void PainterSurface::drawPicture(const QPicture &picture, const QRectF &dest, const QRectF &source)
 {
     if (source.isEmpty() || dest.isEmpty())

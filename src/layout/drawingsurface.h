@@ -6,6 +6,7 @@
 #include <QColor>
 #include <QFont>
 #include <QPointF>
+#include <QPolygonF>
 #include <QRectF>
 #include <QString>
 
@@ -28,6 +29,8 @@ public:
     // Hatches a rectangle as the map hatches territories without data (nothing where a surface
     // has no pen for it).
     virtual void hatchRect(QPointF, QPointF) {}
+    // A closed polygon (inches) filled with colour and outlined in black.
+    virtual void drawPolygon(const QPolygonF &inches, const QColor &colour) = 0;
     // source (picture coordinates) of the picture scaled into dest (inches).
     virtual void drawPicture(const QPicture &picture, const QRectF &dest, const QRectF &source) = 0;
     virtual double textWidth(const QString &text) = 0;
@@ -49,6 +52,7 @@ public:
     void printText(const QString &text) override;
     void drawRect(QPointF a, QPointF b, const QColor &colour, bool filled) override;
     void hatchRect(QPointF a, QPointF b) override;
+    void drawPolygon(const QPolygonF &inches, const QColor &colour) override;
     void drawPicture(const QPicture &picture, const QRectF &dest, const QRectF &source) override;
     double textWidth(const QString &text) override;
     double textHeight(const QString &text) override;

@@ -9,6 +9,8 @@
 #include <QPageSize>
 #include <QPainter>
 
+#include <algorithm>
+
 namespace qrn {
 
 QString defaultFontEntry(const QStringList &families, const QString &fallback)
@@ -52,6 +54,7 @@ LayoutPage makeLayoutPage(const MapPageRequest &request, const PageDefaults &def
     page.mapFrame = request.mapFrame.isEmpty() ? QRectF(request.map.boundingRect()) : request.mapFrame;
     page.mapWidth = request.mapSize.width();
     page.mapHeight = request.mapSize.height();
+    page.mapMetresPerInch = mapMetresPerInch(request);
 
     page.title = {0.493,    2.948, defaults.titleSize, defaults.titleFont, QStringLiteral("Inserire un Titolo"),
                   Qt::black};
@@ -77,6 +80,15 @@ LayoutPage makeLayoutPage(const MapPageRequest &request, const PageDefaults &def
     PainterSurface measure(painter, 300, QPointF(), page.pageSize);
     arrangePage(page, measure);
     return page;
+}
+
+double mapMetresPerInch(const MapPageRequest &request)
+{
+    if (request.mapSize.isEmpty() || request.mapMetres.isEmpty())
+        return 0;
+    // The map keeps its units square: the axis the ground fills sets the scale.
+    return std::max(request.mapMetres.width() / request.mapSize.width(),
+                    request.mapMetres.height() / request.mapSize.height());
 }
 
 double PageSetup(const QSizeF &previewInches, const QSizeF &pageInches)

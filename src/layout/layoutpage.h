@@ -56,13 +56,15 @@ private:
     std::vector<LegendRow> m_rows;
 };
 
-// Which items are drawn: the editor's five switches.
+// Which items are drawn: the editor's switches. The scale bar and the north arrow start hidden.
 struct PageItems {
     bool map = true;
     bool frame = true;
     bool title = true;
     bool legend = true;
     bool description = true;
+    bool scaleBar = false;
+    bool northArrow = false;
 };
 
 // The scale of the map and of the texts on the printer relative to the preview. The preview
@@ -87,6 +89,11 @@ struct LayoutPage {
     PageText description;
     PageFrame frame;
     PageLegend legend;
+    // Ground metres one inch of the map item stands for at zoom 1 (0: unknown, no scale bar).
+    double mapMetresPerInch = 0;
+    QPointF scaleBarAt; // top-left corner of the scale bar with its labels, inches
+    QPointF northArrowAt; // top-left corner of the north arrow with its "N", inches
+    double northArrowSize = 0.5; // height of the arrow, inches
 
     // Distance of legend row i below the first row.
     double rowOffset(int i) const { return 2.0 * i * legendPitch / 3.0; }
@@ -102,6 +109,7 @@ struct MapPageRequest {
     QPicture map;
     QRectF mapFrame; // empty: the picture's bounding rectangle
     QSizeF mapSize; // inches at zoom 1 (about 10 inches wide suits an A4 page)
+    QSizeF mapMetres; // ground size mapFrame shows, metres (empty: unknown, no scale bar)
     QString variableText; // becomes the description
     std::vector<LegendEntry> legend;
     bool printAtOnce = false; // "Salva e Stampa"
@@ -133,12 +141,23 @@ QSizeF paperInches(Paper paper, bool landscape);
 // The page as the editor lays it out when it opens: the items arranged inside the border without
 // overlapping (arrangePage), measured with the fonts of this system.
 LayoutPage makeLayoutPage(const MapPageRequest &request, const PageDefaults &defaults);
+// Ground metres per inch of the handed map at zoom 1; 0 when its ground size is unknown.
+double mapMetresPerInch(const MapPageRequest &request);
 
 // Preview length per page inch for a preview of that size showing the whole page.
 double PageSetup(const QSizeF &previewInches, const QSizeF &pageInches);
 
-// The tabs of the editor, which also name what a drag moves.
-enum EditorTab { TabTitle = 0, TabMap = 1, TabFrame = 2, TabLegend = 3, TabDescription = 4 };
+// The tabs of the editor, which also name what a drag moves; the scale bar and the north arrow
+// have no tab of their own: a drag that starts on them moves them.
+enum EditorTab {
+    TabTitle = 0,
+    TabMap = 1,
+    TabFrame = 2,
+    TabLegend = 3,
+    TabDescription = 4,
+    ItemScaleBar = 5,
+    ItemNorthArrow = 6
+};
 
 // The legend list starts with an entry for all rows; entry k >= 1 is row k - 1.
 inline constexpr int kAllLegendRows = 0;

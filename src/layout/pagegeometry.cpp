@@ -39,6 +39,10 @@ QPointF itemCorner(const LayoutPage &page, int tab, int legendEntry)
         return {page.mapLeft, page.mapTop};
     case TabDescription:
         return {page.description.left, page.description.top};
+    case ItemScaleBar:
+        return page.scaleBarAt;
+    case ItemNorthArrow:
+        return page.northArrowAt;
     case TabLegend: {
         const int row = legendEntry == kAllLegendRows ? 0 : legendEntry - 1;
         if (row >= 0 && row < page.legend.count())
@@ -61,6 +65,12 @@ void translate(LayoutPage &page, int tab, int legendEntry, QPointF d)
         break;
     case TabDescription:
         page.description.left += d.x(), page.description.top += d.y();
+        break;
+    case ItemScaleBar:
+        page.scaleBarAt += d;
+        break;
+    case ItemNorthArrow:
+        page.northArrowAt += d;
         break;
     case TabLegend:
         forLegendEntry(page, legendEntry, [d](LegendRow &r) { r.left += d.x(), r.top += d.y(); });
@@ -174,9 +184,59 @@ QRectF itemBox(const LayoutPage &page, int tab, int legendEntry, DrawingSurface 
         return textBox(page, page.description, measure);
     case TabLegend:
         return legendBox(page, legendEntry, measure);
+    case ItemScaleBar:
+        return scaleBarBox(page, measure);
+    case ItemNorthArrow:
+        return northArrowBox(page, measure);
     default:
         return {};
     }
+}
+
+ScaleBarLength pageScaleBar(const LayoutPage &page)
+{
+    if (!(page.zoom > 0))
+        return {};
+    return scaleBarFor(page.mapMetresPerInch / page.zoom, page.mapWidth * page.zoom / 3.0);
+}
+
+void markFont(const LayoutPage &page, DrawingSurface &measure)
+{
+    if (page.legend.count() > 0) {
+        measure.setFontName(page.legend[0].fontName);
+        measure.setFontSize(page.legend[0].fontSize);
+    } else {
+        measure.setFontName(page.description.fontName);
+        measure.setFontSize(8);
+    }
+}
+
+QRectF scaleBarBox(const LayoutPage &page, DrawingSurface &measure)
+{
+    const ScaleBarLength bar = pageScaleBar(page);
+    if (bar.kilometres <= 0)
+        return {};
+    markFont(page, measure);
+    const double labelWidth = measure.textWidth(bar.label);
+    const double height = measure.textHeight(bar.label) + kScaleBarHeight;
+    return QRectF(page.scaleBarAt, QSizeF(bar.pixels + labelWidth / 2.0, height));
+}
+
+QRectF northArrowBox(const LayoutPage &page, DrawingSurface &measure)
+{
+    markFont(page, measure);
+    const QString n = QStringLiteral("N");
+    const double width = std::max(page.northArrowSize * 0.6, measure.textWidth(n));
+    return QRectF(page.northArrowAt, QSizeF(width, measure.textHeight(n) + page.northArrowSize));
+}
+
+int markUnder(const LayoutPage &page, const PageItems &items, QPointF at, DrawingSurface &measure)
+{
+    if (items.northArrow && northArrowBox(page, measure).contains(at))
+        return ItemNorthArrow;
+    if (items.scaleBar && scaleBarBox(page, measure).contains(at))
+        return ItemScaleBar;
+    return -1;
 }
 
 void arrangePage(LayoutPage &page, DrawingSurface &measure)
@@ -216,6 +276,13 @@ void arrangePage(LayoutPage &page, DrawingSurface &measure)
     page.zoom = std::max(0.1, std::floor(zoom * 100.0 + 1e-9) / 100.0);
     page.mapTop = top;
     page.mapLeft = inner.center().x() - page.mapWidth * page.zoom / 2.0;
+
+    // The marks inside the map's corners, clear of its edge.
+    const QRectF map = mapBox(page);
+    page.scaleBarAt = {map.left() + kItemGap, 0};
+    page.scaleBarAt.setY(map.bottom() - kItemGap - scaleBarBox(page, measure).height());
+    page.northArrowAt = {0, map.top() + kItemGap};
+    page.northArrowAt.setX(map.right() - kItemGap - northArrowBox(page, measure).width());
 }
 
 void moveItem(LayoutPage &page, int tab, int legendEntry, QPointF delta, DrawingSurface &measure)
@@ -268,7 +335,7 @@ void settleTexts(LayoutPage &page, DrawingSurface &measure)
         else
             page.description.top = legend.top() - kItemGap - desc.height();
     }
-    for (int tab : {TabTitle, TabMap, TabLegend, TabDescription})
+    for (int tab : {TabTitle, TabMap, TabLegend, TabDescription, ItemScaleBar, ItemNorthArrow})
         keepOnPaper(page, tab, kAllLegendRows, measure);
 }
 

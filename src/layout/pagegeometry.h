@@ -6,6 +6,7 @@
 // Every length is in page inches; text sizes come from a DrawingSurface, as drawn.
 
 #include "layout/layoutpage.h"
+#include "layout/scalelength.h"
 
 #include <QRectF>
 #include <QStringList>
@@ -25,6 +26,20 @@ QStringList textLines(const LayoutPage &page, const PageText &text, DrawingSurfa
 double textRoom(const LayoutPage &page, const PageText &text);
 
 QRectF mapBox(const LayoutPage &page);
+// The scale bar of the map as it lies on the page: the round length that fits in a third of the
+// map item's width, its length in page inches (kilometres 0 without a known ground size).
+ScaleBarLength pageScaleBar(const LayoutPage &page);
+// Height of the bar itself below its labels, inches.
+inline constexpr double kScaleBarHeight = 0.08;
+// The scale bar with its labels ("0" over its left end, the length over its right end), and the
+// north arrow with the "N" over it; empty when there is nothing to draw.
+QRectF scaleBarBox(const LayoutPage &page, DrawingSurface &measure);
+QRectF northArrowBox(const LayoutPage &page, DrawingSurface &measure);
+// The font of the two map marks: the legend's, at its size.
+void markFont(const LayoutPage &page, DrawingSurface &measure);
+// The scale bar or the north arrow under the pointer when shown (ItemScaleBar, ItemNorthArrow),
+// -1 for neither.
+int markUnder(const LayoutPage &page, const PageItems &items, QPointF at, DrawingSurface &measure);
 QRectF textBox(const LayoutPage &page, const PageText &text, DrawingSurface &measure);
 // A legend row: its square (left of row.left) and its text.
 QRectF legendRowBox(const LayoutPage &page, int row, DrawingSurface &measure);

@@ -31,6 +31,7 @@ std::optional<KeptPage> PageMemory::recall(const MapPageRequest &request) const
     page.mapFrame = request.mapFrame.isEmpty() ? QRectF(request.map.boundingRect()) : request.mapFrame;
     page.mapWidth = request.mapSize.width();
     page.mapHeight = request.mapSize.height();
+    page.mapMetresPerInch = mapMetresPerInch(request);
     if (!sameClasses(found->second.legend, request.legend)) {
         const PageLegend old = page.legend;
         page.legend = PageLegend();

@@ -211,7 +211,8 @@ QString yearFileName(const QString &name, const QString &year)
     return name.left(name.size() - suffix.size() - 1) + QLatin1Char('-') + year + QLatin1Char('.') + suffix;
 }
 
-std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name)
+std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name,
+                                    const PageItems &items)
 {
     std::vector<PageFile> files;
     if (pages.empty())
@@ -228,12 +229,12 @@ std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const Pa
         laid.push_back(std::move(page));
     }
     if (pageFormatForName(name) == PageFormat::Pdf) {
-        files.push_back({name, 0, int(laid.size()), writePageFile(laid, PageItems(), name, kDefaultRasterPixelsPerInch)});
+        files.push_back({name, 0, int(laid.size()), writePageFile(laid, items, name, kDefaultRasterPixelsPerInch)});
         return files;
     }
     for (size_t i = 0; i < laid.size(); ++i) {
         const QString file = pages[i].year.isEmpty() ? name : yearFileName(name, pages[i].year);
-        files.push_back({file, int(i), 1, writePageFile({laid[i]}, PageItems(), file, kDefaultRasterPixelsPerInch)});
+        files.push_back({file, int(i), 1, writePageFile({laid[i]}, items, file, kDefaultRasterPixelsPerInch)});
         if (!files.back().result)
             break;
     }

@@ -83,7 +83,8 @@ struct PageFile {
 // Writes the pages as the editor lays them out when it opens, with the texts: every page into the
 // one PDF of name, or one file per page for the other formats (yearFileName for a page with a
 // year, name itself for one without). Answers the files in order, up to the first that could not
-// be written (its result failed); nothing for no pages.
-std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name);
+// be written (its result failed); nothing for no pages. items: what every page shows.
+std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name,
+                                    const PageItems &items = PageItems());
 
 } // namespace qrn

@@ -19,6 +19,7 @@ MapPageRequest mapPageRequest(const MapView &view, const QString &variableText, 
         QPainter p(&r.map);
         p.setRenderHint(QPainter::Antialiasing);
         sized.draw(p, r.mapFrame);
+        r.mapMetres = sized.visibleExtent().size() * sized.metresPerUnit();
     }
     r.mapSize = QSizeF(kMapPageWidthInches, kMapPageWidthInches * viewport.height() / viewport.width());
     r.variableText = variableText;

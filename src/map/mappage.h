@@ -15,7 +15,8 @@ namespace qrn::map {
 inline constexpr double kMapPageWidthInches = 10.0;
 
 // The hand-off to the print layout: the view drawn at its current extent into a QPicture whose
-// size in inches keeps the viewport's proportions, about 10 inches wide (mapSize), the
+// size in inches keeps the viewport's proportions, about 10 inches wide (mapSize), the ground
+// size it shows in metres (for the page's scale bar), the
 // variable text, the rows of the legend in order (swatch colour, label; the no-data row when shown),
 // printAtOnce for "Salva e Stampa".
 MapPageRequest mapPageRequest(const MapView &view, const QString &variableText, const Legend &legend,

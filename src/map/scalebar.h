@@ -1,6 +1,7 @@
 #pragma once
 // The scale bar: a bar of a round number of kilometres, drawn with its label.
 
+#include "layout/scalelength.h"
 #include "shell/numberformat.h"
 
 #include <QRectF>
@@ -10,11 +11,8 @@ class QPainter;
 
 namespace qrn::map {
 
-struct ScaleBarLength {
-    double kilometres = 0; // the length the bar stands for
-    double pixels = 0; // its length on screen
-    QString label; // "50 km"
-};
+using qrn::ScaleBarLength;
+using qrn::scaleBarFor;
 
 // The scale denominator N of 1:N of a map extent (in metres) shown in a rectangle of the given
 // pixels on a screen of dpi dots per inch; the axis that sets the scale is the one the extent
@@ -25,10 +23,6 @@ double scaleDenominator(const QRectF &extent, const QSizeF &pixels, double dpi);
 // (N / 100000) with two decimals at most up to 10 km and as a whole number above, halves to the
 // even neighbour, in the decimal mark of fmt ("1 cm = 2,5 km", "1 cm = 15 km").
 QString scaleKmText(double denominator, const NumberFormat &fmt);
-
-// The longest round length (1, 2 or 5 times a power of ten, in km) that fits in maxPixels at
-// metresPerPixel; kilometres 0 when nothing fits.
-ScaleBarLength scaleBarFor(double metresPerPixel, double maxPixels);
 
 // Draws the bar at the bottom-left of area, black and white segments with the label above.
 void drawScaleBar(QPainter &painter, const QRectF &area, const ScaleBarLength &bar);

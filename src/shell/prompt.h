@@ -40,7 +40,8 @@ public:
         (void)printer;
         return false;
     }
-    // The busy (hourglass) pointer and the default one.
+    // The busy (hourglass) pointer and the default one. Calls pair up as guards nest: the busy
+    // pointer stays until every setBusy(true) has had its setBusy(false).
     virtual void setBusy(bool busy) = 0;
 
     // Long work. beginProgress announces it (what is being done, how many steps in all);

@@ -1,6 +1,6 @@
 #pragma once
 // A small map for the page tests: a sea-blue rectangle filling the map's frame with three
-// coloured territories on it, and a three-class legend.
+// coloured territories on it, and a three-class legend; it stands for 1000 x 1200 km of ground.
 
 #include "layout/layoutpage.h"
 
@@ -29,6 +29,7 @@ inline MapPageRequest sampleMapRequest()
     p.end();
     r.mapFrame = QRectF(0, 0, 1000, 1200);
     r.mapSize = QSizeF(10, 12);
+    r.mapMetres = QSizeF(1000000, 1200000); // 100 km an inch at zoom 1
     r.variableText = QStringLiteral("AS013 - Lunghezza della rete stradale (2005)");
     return r;
 }

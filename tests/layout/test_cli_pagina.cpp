@@ -41,7 +41,7 @@ TEST(CliPagina, AtlasOfTheYearsWithThoseWithoutData)
 
     // Other formats: one file per year of the list; the description given reaches the page.
     const QString svg = cli.tf.file(QStringLiteral("atlante.svg"));
-    ASSERT_EQ(cli.run({"--anni", "2005, 1999", "--descrizione", "Fonte: Istat", "--out", svg}), 0)
+    ASSERT_EQ(cli.run({"--anni", "2005, 1999", "--descrizione", "Fonte: Istat", "--scala", "--nord", "--out", svg}), 0)
         << cli.err.toStdString();
     EXPECT_TRUE(cli.err.isEmpty()) << cli.err.toStdString();
     const QString svg2005 = cli.tf.file(QStringLiteral("atlante-2005.svg"));
@@ -50,7 +50,10 @@ TEST(CliPagina, AtlasOfTheYearsWithThoseWithoutData)
                   .arg(svg2005, cli.tf.file(QStringLiteral("atlante-1999.svg"))));
     QFile f(svg2005);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_TRUE(f.readAll().contains("Fonte: Istat"));
+    const QByteArray drawn = f.readAll();
+    EXPECT_TRUE(drawn.contains("Fonte: Istat"));
+    // The switches show the scale bar and the north arrow, hidden in the page of 1997 above.
+    EXPECT_TRUE(drawn.contains(" km<") && drawn.contains(">N<")) << drawn.right(3000).toStdString();
 
     // No year with data: nothing written, status 1.
     const QString none = cli.tf.file(QStringLiteral("nessuno.pdf"));

@@ -39,6 +39,7 @@ public:
     std::vector<double> fontSizes;
     QRectF pictureDest;
     QPointF current;
+    std::vector<QPolygonF> polygons;
 
     void setFontName(const QString &) override { calls << "font"; }
     void setFontSize(double points) override { calls << "size", fontSizes.push_back(points); }
@@ -48,6 +49,10 @@ public:
     void drawRect(QPointF a, QPointF b, const QColor &c, bool filled) override
     {
         calls << "rect", rects.push_back({a, b, c, filled});
+    }
+    void drawPolygon(const QPolygonF &inches, const QColor &) override
+    {
+        calls << "polygon", polygons.push_back(inches);
     }
     void drawPicture(const QPicture &, const QRectF &dest, const QRectF &) override
     {
@@ -178,7 +183,8 @@ TEST(EditorOps, DraggedItemsStayOnThePaper)
     LayoutPage page = samplePage();
     RecordingSurface measure;
     const QRectF paper(QPointF(0, 0), page.pageSize);
-    for (int tab : {TabTitle, TabMap, TabLegend, TabDescription}) {
+    for (int tab : {TabTitle, TabMap, TabLegend, TabDescription, ItemScaleBar, ItemNorthArrow}) {
+        ASSERT_FALSE(itemBox(page, tab, 0, measure).isEmpty()) << tab;
         for (QPointF far : {QPointF(-20, -20), QPointF(30, 40), QPointF(-5, 50), QPointF(40, 2)}) {
             const QPointF grab = itemBox(page, tab, 0, measure).center();
             dragItem(page, gripItem(page, tab, 0, grab), far, measure);
@@ -187,6 +193,73 @@ TEST(EditorOps, DraggedItemsStayOnThePaper)
                 << tab << " at " << far.x() << "," << far.y();
         }
     }
+}
+
+// The scale bar stands for a round length that fits a third of the map item as it lies on the
+// page, and is drawn that long.
+TEST(MapMarks, ScaleBarLengthFollowsTheGroundAndTheMapItemsSize)
+{
+    MapPageRequest request = test::sampleMapRequest();
+    // The map keeps its units square: the axis the ground fills sets the scale.
+    request.mapMetres = QSizeF(1000000, 600000);
+    EXPECT_DOUBLE_EQ(mapMetresPerInch(request), 100000);
+    request.mapMetres = QSizeF(500000, 1200000);
+    EXPECT_DOUBLE_EQ(mapMetresPerInch(request), 100000);
+    request.mapMetres = QSizeF();
+    EXPECT_EQ(mapMetresPerInch(request), 0);
+
+    LayoutPage page = samplePage(); // 10 inches of map for 1000 km
+    page.zoom = 0.5; // 5 inches on the page: 200 km an inch, room for 333 km
+    ScaleBarLength bar = pageScaleBar(page);
+    EXPECT_EQ(bar.kilometres, 200);
+    EXPECT_DOUBLE_EQ(bar.pixels, 1.0);
+    page.zoom = 0.8; // 8 inches: 125 km an inch, room for 333 km
+    bar = pageScaleBar(page);
+    EXPECT_EQ(bar.kilometres, 200);
+    EXPECT_DOUBLE_EQ(bar.pixels, 1.6);
+
+    // Drawn from its corner below its labels, black then white halves.
+    RecordingSurface s;
+    PageItems items;
+    items.map = items.frame = items.title = items.legend = items.description = false;
+    items.scaleBar = true;
+    DrawPage(s, page, items);
+    ASSERT_EQ(s.rects.size(), 3u);
+    EXPECT_EQ(s.rects[0].colour, QColor(Qt::black));
+    EXPECT_EQ(s.rects[1].colour, QColor(Qt::white));
+    EXPECT_DOUBLE_EQ(s.rects[2].a.x(), page.scaleBarAt.x());
+    EXPECT_DOUBLE_EQ(s.rects[2].b.x() - s.rects[2].a.x(), 1.6);
+    ASSERT_EQ(s.texts.size(), 2u);
+    EXPECT_TRUE(s.texts[1].second.endsWith(QStringLiteral(" km")));
+
+    // A map without a known ground size has no bar; the north arrow needs none.
+    page.mapMetresPerInch = 0;
+    items.northArrow = true;
+    RecordingSurface t;
+    DrawPage(t, page, items);
+    EXPECT_TRUE(t.rects.empty());
+    EXPECT_EQ(t.polygons.size(), 2u);
+}
+
+// The page opens with the scale bar and the north arrow inside the map's corners.
+TEST(MapMarks, OpeningPagePutsTheMarksInsideTheMap)
+{
+    const LayoutPage page = samplePage();
+    RecordingSurface measure;
+    const QRectF map = mapBox(page);
+    const QRectF bar = scaleBarBox(page, measure), arrow = northArrowBox(page, measure);
+    EXPECT_TRUE(map.contains(bar));
+    EXPECT_TRUE(map.contains(arrow));
+    EXPECT_LT(bar.center().x(), map.center().x());
+    EXPECT_GT(bar.center().y(), map.center().y());
+    EXPECT_GT(arrow.center().x(), map.center().x());
+    EXPECT_LT(arrow.center().y(), map.center().y());
+    PageItems items;
+    items.northArrow = true;
+    EXPECT_EQ(markUnder(page, items, arrow.center(), measure), ItemNorthArrow);
+    EXPECT_EQ(markUnder(page, items, bar.center(), measure), -1); // hidden
+    items.scaleBar = true;
+    EXPECT_EQ(markUnder(page, items, bar.center(), measure), ItemScaleBar);
 }
 
 TEST(EditorOps, HitTestNamesTheItemsUnderThePointerEdgesExcluded)

@@ -362,3 +362,38 @@ TEST(PrintMappa, PaperArrowKeysAndUndo)
     EXPECT_EQ(e.child<QSlider>("Slider1")->value(), 30);
     EXPECT_EQ(page.pageSize, paperInches(Paper::A3, true));
 }
+
+// The scale bar and the north arrow: a switch each, taken by a press on them, dragged, nudged
+// and taken back with Ctrl+Z like the other items.
+TEST(PrintMappa, MapMarksShowMoveAndUndo)
+{
+    Editor e;
+    LayoutPage &page = e.w->page();
+    EXPECT_FALSE(e.w->items().scaleBar || e.w->items().northArrow);
+    e.child<QCheckBox>("chkScala")->setChecked(true);
+    e.child<QCheckBox>("chkNord")->setChecked(true);
+    EXPECT_TRUE(e.w->items().scaleBar && e.w->items().northArrow);
+
+    e.child<QTabWidget>("SSTab1")->setCurrentIndex(TabTitle);
+    const QPointF title(page.title.left, page.title.top), bar = page.scaleBarAt;
+    e.drag(bar + QPointF(0.05, 0.05), bar + QPointF(0.55, -0.95));
+    const double pixel = 1.0 / e.w->preview()->pixelsPerInch(); // the pointer lands on whole pixels
+    EXPECT_NEAR(page.scaleBarAt.x() - bar.x(), 0.5, pixel);
+    EXPECT_NEAR(page.scaleBarAt.y() - bar.y(), -1.0, pixel);
+    EXPECT_EQ(QPointF(page.title.left, page.title.top), title);
+    const QPointF dragged = page.scaleBarAt;
+    e.w->preview()->setFocus();
+    QTest::keyClick(e.w->preview(), Qt::Key_Left);
+    EXPECT_NEAR(page.scaleBarAt.x() - dragged.x(), -0.05, 1e-9);
+    QTest::keyClick(e.w->preview(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(page.scaleBarAt, dragged);
+    QTest::keyClick(e.w->preview(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(page.scaleBarAt, bar);
+
+    // Choosing a tab gives the keys back to its item.
+    e.child<QTabWidget>("SSTab1")->setCurrentIndex(TabDescription);
+    const QPointF desc(page.description.left, page.description.top);
+    QTest::keyClick(e.w->preview(), Qt::Key_Up);
+    EXPECT_NEAR(page.description.top - desc.y(), -0.05, 1e-9);
+    EXPECT_EQ(page.scaleBarAt, bar);
+}

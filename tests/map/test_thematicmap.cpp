@@ -194,6 +194,9 @@ TEST(MapPage, TheViewAtItsExtentWithTheLegendRows)
         view.setExtent(extent);
         const qrn::MapPageRequest r = mapPageRequest(view, "AS013_2005: Scuole", model, true);
         EXPECT_EQ(r.mapSize, QSizeF(10, 5));
+        // The ground the picture shows goes with it, for the page's scale bar.
+        EXPECT_EQ(r.mapMetres, view.visibleExtent().size() * view.metresPerUnit());
+        EXPECT_GT(r.mapMetres.width(), 0);
         QImage img(400, 200, QImage::Format_RGB32);
         img.fill(Qt::black);
         QPainter p(&img);

@@ -58,3 +58,20 @@ TEST(QtPromptProgress, ShowsTheArrowOverTheDialogAndTheBusyPointerAfter)
     }
     EXPECT_EQ(shape(), -1);
 }
+
+// Guards nest: an operation inside another leaves the pointer busy until the outer one ends.
+TEST(QtPromptBusy, NestedGuardsKeepThePointerBusyUntilTheOuterEnds)
+{
+    ui::QtPrompt prompt;
+    {
+        BusyPointer outer(&prompt);
+        {
+            BusyPointer inner(&prompt);
+        }
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    prompt.setBusy(false); // one too many does nothing
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}

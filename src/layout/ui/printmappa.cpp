@@ -129,7 +129,8 @@ bool sameState(const KeptPage &x, const KeptPage &y)
           && a.pageSize == b.pageSize && sameText(a.title, b.title) && sameText(a.description, b.description)
           && a.frame.top == b.frame.top && a.frame.bottom == b.frame.bottom && a.frame.left == b.frame.left
           && a.frame.right == b.frame.right && a.frame.colour == b.frame.colour
-          && a.legend.count() == b.legend.count()))
+          && a.legend.count() == b.legend.count() && a.scaleBarAt == b.scaleBarAt
+          && a.northArrowAt == b.northArrowAt))
         return false;
     for (int i = 0; i < a.legend.count(); ++i) {
         const LegendRow &r = a.legend[i], &s = b.legend[i];
@@ -139,7 +140,7 @@ bool sameState(const KeptPage &x, const KeptPage &y)
     }
     const PageItems &i = x.items, &j = y.items;
     return i.map == j.map && i.frame == j.frame && i.title == j.title && i.legend == j.legend
-           && i.description == j.description;
+           && i.description == j.description && i.scaleBar == j.scaleBar && i.northArrow == j.northArrow;
 }
 
 // One step of the editor's undo: the states before and after it.
@@ -221,11 +222,17 @@ void PrintMappa::buildControls()
     chk_Bordo = check(QStringLiteral("chk_Bordo"), QStringLiteral("Bordo"));
     chk_Leggenda = check(QStringLiteral("chk_Leggenda"), QStringLiteral("Leggenda"));
     chkDesc = check(QStringLiteral("chkDesc"), QStringLiteral("Descrizione"));
+    chkScala = check(QStringLiteral("chkScala"), QStringLiteral("Scala"));
+    chkNord = check(QStringLiteral("chkNord"), QStringLiteral("Nord"));
+    chkScala->setToolTip(QStringLiteral("La barra di scala: trascinarla nell'anteprima per spostarla"));
+    chkNord->setToolTip(QStringLiteral("La freccia del nord: trascinarla nell'anteprima per spostarla"));
     switches->addWidget(Chk_Titolo, 0, 0);
     switches->addWidget(chk_Cartina, 0, 1);
     switches->addWidget(chk_Bordo, 0, 2);
-    switches->addWidget(chk_Leggenda, 1, 0);
-    switches->addWidget(chkDesc, 1, 1);
+    switches->addWidget(chk_Leggenda, 0, 3);
+    switches->addWidget(chkDesc, 1, 0);
+    switches->addWidget(chkScala, 1, 1);
+    switches->addWidget(chkNord, 1, 2);
     side->addLayout(switches);
 
     SSTab1 = new QTabWidget(this);
@@ -385,6 +392,7 @@ void PrintMappa::connectControls()
     connect(Picture1, &PagePreview::released, this, [this](Qt::MouseButton b) {
         if (b != Qt::RightButton)
             Redraw();
+        m_lastSource = nullptr; // a drag ends its step: the keys that follow make one of their own
     });
     connect(Picture1, &PagePreview::nudged, this, &PrintMappa::nudge);
     connect(cmbCarta, &QComboBox::currentIndexChanged, this, &PrintMappa::choosePaper);
@@ -442,8 +450,10 @@ void PrintMappa::connectControls()
         applyItemSwitch(chkDesc, txtDesc, {txtDesc, cmbDesc_TipoFont, cmbDesc_DimFont, lblDesc_Colore},
                         kDescPlaceholder);
     });
-    for (QCheckBox *c : {chk_Cartina, chk_Bordo, chk_Leggenda})
+    for (QCheckBox *c : {chk_Cartina, chk_Bordo, chk_Leggenda, chkScala, chkNord})
         connect(c, &QCheckBox::toggled, this, &PrintMappa::Redraw);
+    // Choosing a tab makes its item the one the arrow keys and drags move again.
+    connect(SSTab1, &QTabWidget::currentChanged, this, [this] { m_mark = -1; });
 
     connect(Slider1, &QSlider::valueChanged, this, [this](int v) {
         m_page.zoom = v / 100.0;
@@ -491,6 +501,8 @@ void PrintMappa::Redraw()
     m_items.frame = chk_Bordo->isChecked();
     m_items.legend = chk_Leggenda->isChecked();
     m_items.description = chkDesc->isChecked();
+    m_items.scaleBar = chkScala->isChecked();
+    m_items.northArrow = chkNord->isChecked();
     Picture1->redraw();
     recordEdit();
 }
@@ -528,7 +540,7 @@ void PrintMappa::showPage()
     const QList<QObject *> controls = {txt_Titolo, cmb_Font, cmb_Fontsize, txtDesc, cmbDesc_TipoFont,
                                        cmbDesc_DimFont, Slider1, cmbCarta, cmbOrientamento, cmb_LFont,
                                        cmb_LFontSize, Chk_Titolo, chk_Cartina, chk_Bordo, chk_Leggenda,
-                                       chkDesc, lst_leggenda};
+                                       chkDesc, chkScala, chkNord, lst_leggenda};
     std::vector<std::unique_ptr<QSignalBlocker>> quiet;
     for (QObject *c : controls)
         quiet.push_back(std::make_unique<QSignalBlocker>(c));
@@ -560,6 +572,8 @@ void PrintMappa::showPage()
     chk_Bordo->setChecked(m_items.frame);
     chk_Leggenda->setChecked(m_items.legend);
     chkDesc->setChecked(m_items.description);
+    chkScala->setChecked(m_items.scaleBar);
+    chkNord->setChecked(m_items.northArrow);
     for (QWidget *w : {static_cast<QWidget *>(txt_Titolo), static_cast<QWidget *>(cmb_Font),
                        static_cast<QWidget *>(cmb_Fontsize), static_cast<QWidget *>(lbl_colore)})
         w->setEnabled(m_items.title);
@@ -591,7 +605,7 @@ void PrintMappa::choosePaper()
 
 void PrintMappa::nudge(QPointF step)
 {
-    const int tab = SSTab1->currentIndex();
+    const int tab = m_mark >= 0 ? m_mark : SSTab1->currentIndex();
     Picture1->withMeasure(
         [&](DrawingSurface &measure) { moveItem(m_page, tab, lst_leggenda->currentRow(), step, measure); });
     Redraw();
@@ -678,7 +692,9 @@ int PrintMappa::popupChoice(const QStringList &names)
 void PrintMappa::Picture1_MouseDown(Qt::MouseButton button, QPointF at)
 {
     if (button == Qt::LeftButton) {
-        m_grip = gripItem(m_page, SSTab1->currentIndex(), lst_leggenda->currentRow(), at);
+        // A press on the scale bar or the north arrow takes that mark; elsewhere the tab's item.
+        Picture1->withMeasure([&](DrawingSurface &measure) { m_mark = markUnder(m_page, m_items, at, measure); });
+        m_grip = gripItem(m_page, m_mark >= 0 ? m_mark : SSTab1->currentIndex(), lst_leggenda->currentRow(), at);
         m_lastSource = nullptr; // every drag is a step of its own
     }
     if (button != Qt::RightButton)
@@ -745,6 +761,7 @@ void PrintMappa::cmdStampa_Click()
     printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     if (!m_ctx.prompt->choosePrinter(printer))
         return;
+    BusyPointer busy(m_ctx.prompt);
     if (!PrintPage(m_page, m_items, printer))
         m_ctx.log.logError(this, QStringLiteral("cmdStampa_Click"), QStringLiteral("0"),
                            QStringLiteral("Stampa della pagina non riuscita"));
@@ -759,7 +776,10 @@ void PrintMappa::cmdSalva_Click()
     if (name.isEmpty())
         return;
     Redraw();
-    const WriteResult saved = SavePage(m_page, m_items, name, spnRisoluzione->value());
+    const WriteResult saved = [&] {
+        BusyPointer busy(m_ctx.prompt);
+        return SavePage(m_page, m_items, name, spnRisoluzione->value());
+    }();
     m_ctx.prompt->message(saved.message, QString(), saved ? Icon::Information : Icon::Critical);
     if (!saved)
         m_ctx.log.writeError(objectName(), QStringLiteral("cmdSalva_Click"), QStringLiteral("0"), saved.message, saved.detail);
@@ -771,6 +791,7 @@ PrintMappa *openPrintMappa(MainWindow &main, const MapPageRequest &request)
                                                                     Qt::FindDirectChildrenOnly));
     if (!kept)
         kept = new KeptPages(&main);
+    BusyPointer busy(main.context().prompt);
     auto *w = new PrintMappa(main.context(), request, &main, &kept->memory);
     main.showChild(w);
     return w;

@@ -1,7 +1,8 @@
 #pragma once
 // PrintMappa: the layout editor of the map page. It composes one page from what the map window
 // hands over (the map picture, the variable text, the legend rows): the user places the items
-// by dragging in the preview (or with the arrow keys), picks one with a right-click or from its
+// by dragging in the preview (or with the arrow keys; a press on the scale bar or the north arrow
+// takes that mark), picks one with a right-click or from its
 // tab, styles them from the tabs, moves the border with the margin buttons, chooses the paper,
 // and prints or saves the page. Every change is a step of its undo stack (Ctrl+Z, Ctrl+Y); the
 // page is kept when the editor closes and comes back when it opens again for the same map.
@@ -94,6 +95,7 @@ private:
     bool m_shownOnce = false;
     int m_editedEntry = -1;
     DragGrip m_grip; // the item the left button holds, and where it was grabbed
+    int m_mark = -1; // the scale bar or north arrow last pressed on, until a tab is chosen
     PageMemory *m_memory = nullptr;
     MapPageRequest m_request;
     QUndoStack *m_undo = nullptr;
@@ -109,7 +111,7 @@ public:
     PagePreview *Picture1;
     QLabel *Picture2;
     QTabWidget *SSTab1;
-    QCheckBox *Chk_Titolo, *chk_Cartina, *chk_Bordo, *chk_Leggenda, *chkDesc;
+    QCheckBox *Chk_Titolo, *chk_Cartina, *chk_Bordo, *chk_Leggenda, *chkDesc, *chkScala, *chkNord;
     QLineEdit *txt_Titolo;
     QComboBox *cmb_Font, *cmb_Fontsize;
     QLabel *lbl_colore;

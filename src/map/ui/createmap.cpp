@@ -42,8 +42,10 @@ void attachMapCommand(frm_dispData &grid, MapWindowOpener opener)
         AppContext &ctx = g->context();
         const auto ask = [&ctx, g](qint16 levelCode) { return frmSelMappa::ask(levelCode, ctx.CurrentLevel, g); };
         const std::optional<map::MapRequest> req = createMapFromGrid(*g, ask);
-        if (req && opener)
+        if (req && opener) {
+            BusyPointer busy(ctx.prompt); // the map window reads the layers and draws
             opener(*req);
+        }
     };
 }
 

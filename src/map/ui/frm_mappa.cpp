@@ -356,8 +356,8 @@ void frm_Mappa::buildControls()
     Map2->setMinimumSize(320, 240);
     mapLayout->addWidget(Map2, 1);
     lblScalaKm = named(new QLabel, "lblScalaKm");
-    lblStato = named(new QLabel, "lblStato");
-    lblStato->setWordWrap(true);
+    lblStato = named(new ElidedLabel, "lblStato");
+    lblStato->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     cmdEstensione = button("cmdEstensione", "Mappa intera");
     cmdEstensione->setToolTip(QStringLiteral(
         "Mostra tutta la mappa. Trascinare per spostarla, rotella o tasti + e − per ingrandire o ridurre"));
@@ -373,10 +373,8 @@ void frm_Mappa::buildControls()
     underMap->addWidget(cmdZoomSelezione);
     underMap->addWidget(cmdIstogramma);
     underMap->addWidget(lblScalaKm);
-    underMap->addWidget(lblStato, 1, Qt::AlignRight);
+    underMap->addWidget(lblStato, 1);
     mapLayout->addLayout(underMap);
-    // The status takes two lines when long: the year bar under it must not squeeze it.
-    lblStato->setMinimumHeight(2 * lblStato->fontMetrics().lineSpacing() + 2);
     yearBar = new YearBar;
     yearBar->hide();
     mapLayout->addWidget(yearBar);
@@ -657,7 +655,7 @@ void frm_Mappa::showStatus()
             parts << QStringLiteral("%1 territori selezionati")
                          .arg(map::selectedRowCount(m_request, m_territories->codes()));
     }
-    lblStato->setText(parts.join(QStringLiteral("; ")));
+    lblStato->setFullText(parts.join(QStringLiteral("; ")));
 }
 
 void frm_Mappa::report(const map::MapFailure &f)

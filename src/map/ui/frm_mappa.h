@@ -17,6 +17,7 @@
 #include "map/maptable.h"
 #include "map/shapeconfig.h"
 #include "map/thematic.h"
+#include "shell/ui/elidedlabel.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -205,7 +206,7 @@ public:
     QPushButton *cmdIstogramma;
     QScrollArea *scrollControlli; // the controls beside the map, scrolling when low
     QLabel *lblScalaKm;
-    QLabel *lblStato; // the territories on the map and in the classes
+    ElidedLabel *lblStato; // the territories on the map and in the classes, on one line
     QGroupBox *Frame1; // "Tipo rappresentazione"
     // One option button per method of the registry (Option1 quartiles ... Option6 box map).
     QList<std::pair<QRadioButton *, const map::ClassificationMethod *>> methodOptions;

@@ -59,7 +59,10 @@ void ReportPreview::cmdStampa_Click()
     printer.setDocName(m_report.caption);
     if (!m_ctx.prompt->choosePrinter(printer))
         return;
-    printReport(*m_report.document, printer);
+    {
+        BusyPointer busy(m_ctx.prompt);
+        printReport(*m_report.document, printer);
+    }
     if (printer.printerState() == QPrinter::Error)
         m_ctx.log.logError(this, QStringLiteral("DataReport_Error"), QStringLiteral("0"),
                            QStringLiteral("Errore di stampa su %1").arg(printer.printerName()));
@@ -73,7 +76,11 @@ void ReportPreview::cmdSalvaPdf_Click()
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
-    if (const WriteResult written = writeReportPdf(*m_report.document, path); !written) {
+    const WriteResult written = [&] {
+        BusyPointer busy(m_ctx.prompt);
+        return writeReportPdf(*m_report.document, path);
+    }();
+    if (!written) {
         m_ctx.log.writeError(objectName(), QStringLiteral("cmdSalvaPdf_Click"), QStringLiteral("0"), written.message, written.detail);
         m_ctx.prompt->message(written.message, QString(), Icon::Exclamation);
     }
@@ -81,8 +88,10 @@ void ReportPreview::cmdSalvaPdf_Click()
 
 ReportPreview *showReport(AppContext &ctx, ReportKind kind, const QString &key, QWidget *owner)
 {
+    BusyPointer busy(ctx.prompt);
     std::optional<Report> report = InitReport(ctx, kind, key, owner ? owner->objectName() : QString());
     if (!report) {
+        busy.release();
         ctx.prompt->message(reportFailedMessage(), QString(), Icon::Exclamation);
         return nullptr;
     }

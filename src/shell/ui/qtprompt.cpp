@@ -163,11 +163,9 @@ void QtPrompt::setBusy(bool busy)
     if (busy) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         ++m_busyDepth;
-    } else {
-        while (m_busyDepth > 0) {
-            QApplication::restoreOverrideCursor();
-            --m_busyDepth;
-        }
+    } else if (m_busyDepth > 0) {
+        QApplication::restoreOverrideCursor();
+        --m_busyDepth;
     }
 }
 

@@ -276,9 +276,10 @@ void frm_dispData::DoQuery()
     cmb_Ordina->clear();
     setRedraw(false);
     m_ctx.CurrentDb = grid::queryDatabase(m_ctx.CurrentDb, m_ctx.restoresQueryDb, m_ctx.query.db);
+    // Busy from the query on; the progress of a long load shows the arrow over it.
+    BusyPointer busy(m_ctx.prompt);
     const grid::LoadOutcome outcome = grid::DoQuery(m_ctx, m_ctx.CurrentDb, m_ctx.CurrentTipo, m_ctx.query.sql, m_table, &m_query,
                   [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
-    BusyPointer busy(m_ctx.prompt);
     m_model->reload();
     fillCombos();
     AutosizeCols();
