@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QGraphicsLayout>
 #include <QGraphicsScene>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QPainter>
 #include <QPdfWriter>
@@ -104,17 +105,31 @@ QChart *timeSeriesChart(const TimeSeriesData &s)
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
     for (const SeriesLine &line : s.lines) {
-        auto *series = new QLineSeries;
         QPen pen(line.colourIndex < 0 ? QColor(70, 70, 70) : kLineColours[line.colourIndex % kLineColours.size()], 2,
                  line.reference ? Qt::DashLine : Qt::SolidLine);
-        series->setPen(pen);
-        series->setColor(pen.color());
-        series->setName(line.reference ? QStringLiteral("%1 (riferimento)").arg(line.name) : line.name);
-        for (int i = 0; i < line.values.size() && i < s.years.size(); ++i)
-            if (line.values[i])
-                series->append(s.years[i].toDouble(), *line.values[i]);
-        series->setPointsVisible(true);
-        attach(chart, series, x, y);
+        // A year without a value breaks the line: each run of years with values is a series of
+        // its own, in the same pen, and only the first one is named in the legend.
+        QLineSeries *series = nullptr;
+        bool named = false;
+        for (int i = 0; i < line.values.size() && i < s.years.size(); ++i) {
+            if (!line.values[i]) {
+                series = nullptr;
+                continue;
+            }
+            if (!series) {
+                series = new QLineSeries;
+                series->setPen(pen);
+                series->setColor(pen.color());
+                series->setPointsVisible(true);
+                series->setName(line.reference ? QStringLiteral("%1 (riferimento)").arg(line.name) : line.name);
+                attach(chart, series, x, y);
+                if (named)
+                    for (QLegendMarker *marker : chart->legend()->markers(series))
+                        marker->setVisible(false);
+                named = true;
+            }
+            series->append(s.years[i].toDouble(), *line.values[i]);
+        }
     }
     // A legend of more names than fit under the chart would take the chart's room and say
     // nothing.

@@ -2,6 +2,7 @@
 // classes, the time series charts the selected territories, the bars the grid's rows.
 
 #include "catalogue/ui/formdatitab.h"
+#include "chart/chartrender.h"
 #include "chart/ui/chartwindow.h"
 #include "map/ui/frm_mappa.h"
 #include "shell/ui/mainwindow.h"
@@ -11,6 +12,9 @@
 #include "table/ui/frm_dispdata.h"
 
 #include <QApplication>
+#include <QChart>
+#include <QLegendMarker>
+#include <QLineSeries>
 #include <QCheckBox>
 #include <QMdiArea>
 #include <QPushButton>
@@ -102,4 +106,25 @@ TEST(ChartWindows, TheGridChartsTheSelectedTerritoriesAndItsColumnInOrder)
     const auto &b = std::get<chart::BarChartData>(bars->data());
     EXPECT_EQ(b.bars.size() + b.missing, t.rowCount() - 1);
     EXPECT_TRUE(b.bars.first().name.startsWith(t.text(1, 5).trimmed()) || t.isBlank(1, 6));
+}
+
+// A year without a value breaks the territory's line instead of bridging it: two runs, one name
+// in the legend.
+TEST(ChartDrawing, AYearWithoutAValueBreaksTheLine)
+{
+    chart::TimeSeriesData s;
+    s.title = "Serie";
+    s.years = {"2000", "2001", "2002", "2003"};
+    s.yAxis.max = 5;
+    s.lines = {{"Torino", {1.0, std::nullopt, 3.0, 4.0}, false, 0}, {"Italia", {2.0, 2.0, 2.0, 2.0}, true, -1}};
+    std::unique_ptr<QChart> c(chart::makeChart(chart::ChartData(s)));
+    const QList<QAbstractSeries *> series = c->series();
+    ASSERT_EQ(series.size(), 3);
+    EXPECT_EQ(static_cast<QLineSeries *>(series[0])->count(), 1);
+    EXPECT_EQ(static_cast<QLineSeries *>(series[1])->count(), 2);
+    EXPECT_EQ(static_cast<QLineSeries *>(series[2])->count(), 4);
+    int shown = 0;
+    for (QLegendMarker *m : c->legend()->markers())
+        shown += m->isVisible();
+    EXPECT_EQ(shown, 2);
 }
