@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QChart>
+#include <QChartView>
 #include <QLegendMarker>
 #include <QLineSeries>
 #include <QCheckBox>
@@ -117,7 +118,11 @@ TEST(ChartDrawing, AYearWithoutAValueBreaksTheLine)
     s.years = {"2000", "2001", "2002", "2003"};
     s.yAxis.max = 5;
     s.lines = {{"Torino", {1.0, std::nullopt, 3.0, 4.0}, false, 0}, {"Italia", {2.0, 2.0, 2.0, 2.0}, true, -1}};
-    std::unique_ptr<QChart> c(chart::makeChart(chart::ChartData(s)));
+    QChart *c = chart::makeChart(chart::ChartData(s));
+    QChartView view(c); // the legend lays out its markers in a shown view
+    view.resize(600, 400);
+    view.show();
+    QApplication::processEvents();
     const QList<QAbstractSeries *> series = c->series();
     ASSERT_EQ(series.size(), 3);
     EXPECT_EQ(static_cast<QLineSeries *>(series[0])->count(), 1);
