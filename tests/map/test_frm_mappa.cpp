@@ -706,6 +706,12 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
     EXPECT_EQ(w.request().year, "2005");
     EXPECT_EQ(w.legend().bounds(), fixed2004);
     EXPECT_NE(fixed2004, own2005);
+    // The page of a map with fixed classes says so under the map.
+    QList<MapPageRequest> handed;
+    w.printOpener = [&handed](const MapPageRequest &r) { handed << r; };
+    QTest::mouseClick(w.cmd_export, Qt::LeftButton);
+    ASSERT_EQ(handed.size(), 1);
+    EXPECT_TRUE(handed[0].variableText.endsWith(" (Classi fisse 1997–2008)")) << handed[0].variableText.toStdString();
 
     // The playback: from the year before the last, one step reaches the last and stops.
     slider->setValue(slider->maximum() - 1);

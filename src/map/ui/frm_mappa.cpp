@@ -1200,7 +1200,12 @@ void frm_Mappa::handOff(bool printAtOnce)
 {
     if (!printOpener)
         return;
-    printOpener(map::mapPageRequest(Map2->view(), txtVariabile->text(), m_legend, printAtOnce));
+    // Classes fixed over the years are said on the page as `pagina --classi-fisse` says them.
+    QString text = txtVariabile->text();
+    if (m_years && m_years->hasOtherYears() && yearBar->fixedClasses() && m_drawn
+        && m_drawnMethod != map::Method::Manual)
+        text += QStringLiteral(" (") + lblClassiAnni->text() + QLatin1Char(')');
+    printOpener(map::mapPageRequest(Map2->view(), text, m_legend, printAtOnce));
 }
 
 void frm_Mappa::cmd_export_Click()
