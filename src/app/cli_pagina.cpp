@@ -9,6 +9,7 @@
 #include "layout/pageoutput.h"
 #include "map/mappage.h"
 #include "map/mapyears.h"
+#include "shell/prompt.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -158,7 +159,14 @@ int runPage(Session &s, const QCommandLineParser &p, const QStringList &args)
     PageItems items;
     items.scaleBar = p.isSet(QStringLiteral("scala"));
     items.northArrow = p.isSet(QStringLiteral("nord"));
-    for (const PageFile &f : writeMapPages(pages, texts, file, items)) {
+    ProgressReport report(&s.prompt,
+                          QStringLiteral("Scrittura delle pagine in %1").arg(QFileInfo(file).fileName()),
+                          int(pages.size()));
+    const std::vector<PageFile> written = writeMapPages(pages, texts, file, items, report.part(0, int(pages.size())));
+    report.finish();
+    if (report.cancelled())
+        return s.fail(pageOutputStoppedText());
+    for (const PageFile &f : written) {
         if (!f.result) {
             s.ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("pagina"), QStringLiteral("0"), f.result.message,
                              f.result.detail);

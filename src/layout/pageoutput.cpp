@@ -7,6 +7,8 @@
 #include "layout/svgtext.h"
 #include "shell/filewrite.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIODevice>
 #include <QPageLayout>
@@ -15,6 +17,9 @@
 #include <QPdfWriter>
 #include <QSvgGenerator>
 #include <cmath>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace qrn {
 
@@ -22,6 +27,12 @@ namespace {
 
 constexpr double kPdfResolution = 1200;
 constexpr double kSvgResolution = 96;
+
+// Hands a step on; an empty function never stops.
+bool stepDone(const PageSteps &steps, std::size_t done, std::size_t total)
+{
+    return !steps || steps(done, total);
+}
 
 double dotsPerMeter(double ppi)
 {
@@ -34,25 +45,42 @@ QSize pagePixels(const LayoutPage &page, double pixelsPerInch)
                  int(std::lround(page.pageSize.height() * pixelsPerInch)));
 }
 
-// An image in a format of Qt's image writers, written whole.
-WriteResult writeImage(const QImage &image, const QString &name, const char *format)
+// A page in a format of Qt's image writers, written whole: step 1 once painted, step 2 once
+// encoded, the last word before the file replaces an earlier one.
+WriteResult writeImage(const LayoutPage &page, const PageItems &items, double pixelsPerInch, const QString &name,
+                       const char *format, const PageSteps &steps)
 {
-    return writeWholeFile(name, [&](QIODevice &out, QString &) { return image.save(&out, format); });
+    const QImage image = renderPageImage(page, items, pixelsPerInch);
+    if (!stepDone(steps, 1, 2))
+        return WriteResult::failed(pageOutputStoppedText());
+    bool stopped = false;
+    const WriteResult written = writeWholeFile(name, [&](QIODevice &out, QString &) {
+        if (!image.save(&out, format))
+            return false;
+        stopped = !stepDone(steps, 2, 2);
+        return !stopped;
+    });
+    return stopped ? WriteResult::failed(pageOutputStoppedText()) : written;
 }
 
 // The page is drawn straight into the bitmap section that the JPEG writer reads in place: no
 // temporary bitmap file, no second image, no conversion of a copy.
-WriteResult writeJpeg(const LayoutPage &page, const PageItems &items, double pixelsPerInch, const QString &name)
+WriteResult writeJpeg(const LayoutPage &page, const PageItems &items, double pixelsPerInch, const QString &name,
+                      const PageSteps &steps)
 {
     const QSize px = pagePixels(page, pixelsPerInch);
     cDIBSection dib;
     if (!dib.CreateByPainting(px.width(), px.height(),
                               [&](QPainter &painter) { paintPage(painter, page, items, pixelsPerInch); }))
         return WriteResult::failed(QStringLiteral("Memoria insufficiente per l'immagine della pagina."));
+    if (!stepDone(steps, 1, 1))
+        return WriteResult::failed(pageOutputStoppedText());
     return WriteJpegFile(dib, name, kJpegQuality, pixelsPerInch);
 }
 
-bool writePdf(const std::vector<LayoutPage> &pages, const PageItems &items, QIODevice &out)
+// One step per page drawn; stopped is set when a step answers false.
+bool writePdf(const std::vector<LayoutPage> &pages, const PageItems &items, QIODevice &out, const PageSteps &steps,
+              bool &stopped)
 {
     QPdfWriter pdf(&out);
     pdf.setResolution(int(kPdfResolution));
@@ -69,6 +97,10 @@ bool writePdf(const std::vector<LayoutPage> &pages, const PageItems &items, QIOD
             return false;
         }
         paintPage(painter, page, items, kPdfResolution);
+        if (!stepDone(steps, std::size_t(&page - pages.data()) + 1, pages.size())) {
+            stopped = true;
+            return false;
+        }
     }
     return painter.isActive() ? painter.end() : false;
 }
@@ -160,29 +192,45 @@ bool PrintPage(LayoutPage &page, const PageItems &items, QPagedPaintDevice &devi
 }
 
 WriteResult writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name,
-                          double rasterPixelsPerInch)
+                          double rasterPixelsPerInch, const PageSteps &steps)
 {
     if (pages.empty() || name.isEmpty())
         return WriteResult::failed(QStringLiteral("Nessuna pagina da scrivere."));
     const LayoutPage &page = pages.front();
+    bool stopped = false;
+    WriteResult written;
     switch (pageFormatForName(name)) {
     case PageFormat::Pdf:
-        return writeWholeFile(name, [&](QIODevice &out, QString &) { return writePdf(pages, items, out); });
+        written = writeWholeFile(name,
+                                 [&](QIODevice &out, QString &) { return writePdf(pages, items, out, steps, stopped); });
+        break;
     case PageFormat::Svg:
-        return writeWholeFile(name, [&](QIODevice &out, QString &) { return writeSvg(page, items, out); });
+        written = writeWholeFile(name, [&](QIODevice &out, QString &) {
+            if (!writeSvg(page, items, out))
+                return false;
+            stopped = !stepDone(steps, 1, 1);
+            return !stopped;
+        });
+        break;
     case PageFormat::Png:
-        return writeImage(renderPageImage(page, items, rasterPixelsPerInch), name, "PNG");
+        return writeImage(page, items, rasterPixelsPerInch, name, "PNG", steps);
     case PageFormat::Jpeg:
-        return writeJpeg(page, items, rasterPixelsPerInch, name);
+        return writeJpeg(page, items, rasterPixelsPerInch, name, steps);
     case PageFormat::Bmp:
-        return writeImage(renderPageImage(page, items, rasterPixelsPerInch), name, "BMP");
+        return writeImage(page, items, rasterPixelsPerInch, name, "BMP", steps);
     }
-    return WriteResult::failed(notWrittenText(name));
+    return stopped ? WriteResult::failed(pageOutputStoppedText()) : written;
 }
 
-WriteResult SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double rasterPixelsPerInch)
+QString pageOutputStoppedText()
 {
-    const WriteResult written = writePageFile({page}, items, name, rasterPixelsPerInch);
+    return QStringLiteral("Scrittura annullata.");
+}
+
+WriteResult SavePage(const LayoutPage &page, const PageItems &items, const QString &name, double rasterPixelsPerInch,
+                     const PageSteps &steps)
+{
+    const WriteResult written = writePageFile({page}, items, name, rasterPixelsPerInch, steps);
     QString what = QStringLiteral("Immagine %1 %2salvata correttamente.");
     if (pageFormatForName(name) == PageFormat::Pdf)
         what = QStringLiteral("Documento PDF %1 %2salvato correttamente.");
@@ -212,7 +260,7 @@ QString yearFileName(const QString &name, const QString &year)
 }
 
 std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name,
-                                    const PageItems &items)
+                                    const PageItems &items, const PageSteps &steps)
 {
     std::vector<PageFile> files;
     if (pages.empty())
@@ -229,14 +277,42 @@ std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const Pa
         laid.push_back(std::move(page));
     }
     if (pageFormatForName(name) == PageFormat::Pdf) {
-        files.push_back({name, 0, int(laid.size()), writePageFile(laid, items, name, kDefaultRasterPixelsPerInch)});
+        const WriteResult written = writePageFile(laid, items, name, kDefaultRasterPixelsPerInch, steps);
+        if (!written && written.message == pageOutputStoppedText())
+            return files;
+        files.push_back({name, 0, int(laid.size()), written});
         return files;
     }
+    // Every page goes first to a hidden name beside its file (keeping the extension that tells
+    // the format); the renames come only after the last page, or after a page that failed.
+    std::vector<QString> temporary;
+    auto discard = [&] {
+        for (const QString &t : temporary)
+            QFile::remove(t);
+    };
     for (size_t i = 0; i < laid.size(); ++i) {
         const QString file = pages[i].year.isEmpty() ? name : yearFileName(name, pages[i].year);
-        files.push_back({file, int(i), 1, writePageFile({laid[i]}, items, file, kDefaultRasterPixelsPerInch)});
-        if (!files.back().result)
+        const QFileInfo info(file);
+        temporary.push_back(info.dir().filePath(QStringLiteral(".~") + info.fileName()));
+        files.push_back({file, int(i), 1, writePageFile({laid[i]}, items, temporary.back(), kDefaultRasterPixelsPerInch)});
+        if (!files.back().result) {
+            temporary.pop_back();
             break;
+        }
+        if (!stepDone(steps, i + 1, laid.size())) {
+            discard();
+            return {};
+        }
+    }
+    for (size_t i = 0; i < temporary.size(); ++i) {
+        // rename replaces an earlier file in one move, so each target holds the old or the new page.
+        if (std::rename(QFile::encodeName(temporary[i]).constData(), QFile::encodeName(files[i].name).constData()) != 0) {
+            files[i].result = WriteResult::failed(notWrittenText(files[i].name), QString::fromLocal8Bit(std::strerror(errno)));
+            files.resize(i + 1);
+            temporary.erase(temporary.begin(), temporary.begin() + std::ptrdiff_t(i));
+            discard();
+            break;
+        }
     }
     return files;
 }

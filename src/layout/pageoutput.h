@@ -7,6 +7,8 @@
 
 #include <QImage>
 #include <QString>
+#include <cstddef>
+#include <functional>
 #include <vector>
 
 class QPagedPaintDevice;
@@ -15,6 +17,11 @@ class QPainter;
 namespace qrn {
 
 enum class PageFormat { Bmp, Jpeg, Pdf, Svg, Png };
+
+// The progress of a page file being written: done steps of total; answers false to stop. A stop
+// is obeyed only before the file takes the place of an earlier one, so a stopped write leaves
+// the earlier file (or none) exactly as it was. An empty function never stops.
+using PageSteps = std::function<bool(std::size_t done, std::size_t total)>;
 
 // The save dialog's filter.
 QString pageSaveFilter();
@@ -44,8 +51,13 @@ bool PrintPage(LayoutPage &page, const PageItems &items, QPagedPaintDevice &devi
 // Writes a file of one of the formats, whole or not at all (an earlier file of that name stays
 // as it was on failure); pages after the first go on further PDF pages (other formats take the
 // first). rasterPixelsPerInch is the resolution of BMP, JPEG and PNG, written into the file as well.
+// steps: a PDF or SVG counts its pages; BMP and PNG count the painting and the encoding, JPEG
+// the painting only (its encoder writes the file). A stop answers a failed result with
+// pageOutputStoppedText.
 WriteResult writePageFile(const std::vector<LayoutPage> &pages, const PageItems &items, const QString &name,
-                          double rasterPixelsPerInch);
+                          double rasterPixelsPerInch, const PageSteps &steps = {});
+// "Scrittura annullata."
+QString pageOutputStoppedText();
 
 // The editor's save: writes the page under name; the message, for the editor to show, names
 // what was written: "Immagine <name> salvata correttamente." for BMP, JPEG and PNG, "Documento
@@ -53,7 +65,7 @@ WriteResult writePageFile(const std::vector<LayoutPage> &pages, const PageItems 
 // salvata/salvato correttamente." on failure (the reason and the system's words then in the
 // detail, for the log).
 WriteResult SavePage(const LayoutPage &page, const PageItems &items, const QString &name,
-                     double rasterPixelsPerInch = kDefaultRasterPixelsPerInch);
+                     double rasterPixelsPerInch = kDefaultRasterPixelsPerInch, const PageSteps &steps = {});
 
 // The page of a map as the editor lays it out when it opens, with this title, written to a file
 // without any window (for the command line).
@@ -84,7 +96,11 @@ struct PageFile {
 // one PDF of name, or one file per page for the other formats (yearFileName for a page with a
 // year, name itself for one without). Answers the files in order, up to the first that could not
 // be written (its result failed); nothing for no pages. items: what every page shows.
+// steps counts the pages. The files of the years are written under temporary names beside
+// their targets and put in place together once the last is written, so a stop at any page
+// leaves the folder as it was and answers nothing; a page that cannot be written still puts
+// the pages before it in place, as their results say.
 std::vector<PageFile> writeMapPages(const std::vector<YearPage> &pages, const PageTexts &texts, const QString &name,
-                                    const PageItems &items = PageItems());
+                                    const PageItems &items = PageItems(), const PageSteps &steps = {});
 
 } // namespace qrn

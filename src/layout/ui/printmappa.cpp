@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QCursor>
 #include <QEvent>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -776,10 +777,19 @@ void PrintMappa::cmdSalva_Click()
     if (name.isEmpty())
         return;
     Redraw();
+    bool stopped = false;
     const WriteResult saved = [&] {
         BusyPointer busy(m_ctx.prompt);
-        return SavePage(m_page, m_items, name, spnRisoluzione->value());
+        // The progress of the painting and the encoding, which at 300 dpi and more take a while;
+        // a stop leaves an earlier file of that name as it was, and needs no message.
+        ProgressReport report(m_ctx.prompt, QStringLiteral("Salvataggio della pagina in %1").arg(QFileInfo(name).fileName()),
+                              2);
+        const WriteResult result = SavePage(m_page, m_items, name, spnRisoluzione->value(), report.part(0, 2));
+        stopped = report.cancelled() && !result;
+        return result;
     }();
+    if (stopped)
+        return;
     m_ctx.prompt->message(saved.message, QString(), saved ? Icon::Information : Icon::Critical);
     if (!saved)
         m_ctx.log.writeError(objectName(), QStringLiteral("cmdSalva_Click"), QStringLiteral("0"), saved.message, saved.detail);
