@@ -204,11 +204,11 @@ PrintMappa::~PrintMappa()
 void PrintMappa::buildControls()
 {
     auto *root = new QHBoxLayout(this);
-    Picture1 = new PagePreview(m_page, m_items, this);
-    root->addWidget(Picture1, 3);
-    Picture2 = new QLabel(this);
-    Picture2->setObjectName(QStringLiteral("Picture2"));
-    Picture2->hide();
+    m_preview = new PagePreview(m_page, m_items, this);
+    root->addWidget(m_preview, 3);
+    m_spareLabel = new QLabel(this);
+    m_spareLabel->setObjectName(QStringLiteral("Picture2"));
+    m_spareLabel->hide();
 
     auto *side = new QVBoxLayout;
     root->addLayout(side, 2);
@@ -236,14 +236,14 @@ void PrintMappa::buildControls()
     switches->addWidget(chkNord, 1, 2);
     side->addLayout(switches);
 
-    SSTab1 = new QTabWidget(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("SSTab1"));
     // All five tabs stay in sight: the panel widens to them rather than hiding one behind arrows.
-    SSTab1->setUsesScrollButtons(false);
-    side->addWidget(SSTab1, 1);
+    m_tabs->setUsesScrollButtons(false);
+    side->addWidget(m_tabs, 1);
 
     // Tab 0: the title.
-    SSTab1->addTab(textTab(txt_Titolo, QStringLiteral("txt_Titolo"), cmb_Font, QStringLiteral("cmb_Font"), cmb_Fontsize,
+    m_tabs->addTab(textTab(txt_Titolo, QStringLiteral("txt_Titolo"), cmb_Font, QStringLiteral("cmb_Font"), cmb_Fontsize,
                            QStringLiteral("cmb_Fontsize"), lbl_colore, QStringLiteral("lbl_colore")),
                    QStringLiteral("Titolo"));
 
@@ -251,14 +251,14 @@ void PrintMappa::buildControls()
     auto *tMap = new QWidget;
     auto *gMap = new QVBoxLayout(tMap);
     gMap->addWidget(new QLabel(QStringLiteral("Dimensione della mappa"), tMap));
-    Slider1 = new QSlider(Qt::Horizontal, tMap);
-    Slider1->setObjectName(QStringLiteral("Slider1"));
-    Slider1->setRange(10, 200);
-    Slider1->setTickPosition(QSlider::TicksBelow);
-    Slider1->setTickInterval(10);
-    gMap->addWidget(Slider1);
+    m_zoomSlider = new QSlider(Qt::Horizontal, tMap);
+    m_zoomSlider->setObjectName(QStringLiteral("Slider1"));
+    m_zoomSlider->setRange(10, 200);
+    m_zoomSlider->setTickPosition(QSlider::TicksBelow);
+    m_zoomSlider->setTickInterval(10);
+    gMap->addWidget(m_zoomSlider);
     gMap->addStretch(1);
-    SSTab1->addTab(tMap, QStringLiteral("Mappa"));
+    m_tabs->addTab(tMap, QStringLiteral("Mappa"));
 
     // Tab 2: the border and its margins.
     auto *tFrame = new QWidget;
@@ -283,7 +283,7 @@ void PrintMappa::buildControls()
     margin(4, QStringLiteral("Margine destro"), cmd_mardesmen, QStringLiteral("cmd_mardesmen"), cmd_mardespiu,
            QStringLiteral("cmd_mardespiu"));
     gFrame->setRowStretch(5, 1);
-    SSTab1->addTab(tFrame, QStringLiteral("Bordo"));
+    m_tabs->addTab(tFrame, QStringLiteral("Bordo"));
 
     // Tab 3: the legend.
     auto *tLegend = new QWidget;
@@ -311,10 +311,10 @@ void PrintMappa::buildControls()
     gLegend->addWidget(lbl_coloreleggenda, 4, 1, Qt::AlignLeft);
     gLegend->addWidget(cmd_GrM, 5, 1);
     gLegend->addWidget(cmd_GrP, 5, 2);
-    SSTab1->addTab(tLegend, QStringLiteral("Leggenda"));
+    m_tabs->addTab(tLegend, QStringLiteral("Leggenda"));
 
     // Tab 4: the description.
-    SSTab1->addTab(textTab(txtDesc, QStringLiteral("txtDesc"), cmbDesc_TipoFont, QStringLiteral("cmbDesc_TipoFont"),
+    m_tabs->addTab(textTab(txtDesc, QStringLiteral("txtDesc"), cmbDesc_TipoFont, QStringLiteral("cmbDesc_TipoFont"),
                            cmbDesc_DimFont, QStringLiteral("cmbDesc_DimFont"), lblDesc_Colore,
                            QStringLiteral("lblDesc_Colore")),
                    QStringLiteral("Descrizione"));
@@ -340,7 +340,7 @@ void PrintMappa::buildControls()
     gPage->addWidget(new QLabel(QStringLiteral("Risoluzione immagini"), tPage), 2, 0);
     gPage->addWidget(spnRisoluzione, 2, 1, Qt::AlignLeft);
     gPage->setRowStretch(3, 1);
-    SSTab1->addTab(tPage, QStringLiteral("Pagina"));
+    m_tabs->addTab(tPage, QStringLiteral("Pagina"));
 
     mnu_sel = new QMenu(this);
     mnu_sel->setObjectName(QStringLiteral("mnu_sel"));
@@ -348,12 +348,12 @@ void PrintMappa::buildControls()
     auto *commands = new QHBoxLayout;
     cmdStampa = button(QStringLiteral("cmdStampa"), QStringLiteral("Stampa"), this);
     cmdSalva = button(QStringLiteral("cmdSalva"), QStringLiteral("Salva"), this);
-    cmdHelp = button(QStringLiteral("cmdHelp"), QStringLiteral("Aiuto"), this);
+    m_helpButton = button(QStringLiteral("cmdHelp"), QStringLiteral("Aiuto"), this);
     cmd_close = button(QStringLiteral("cmd_close"), QStringLiteral("Chiudi"), this);
     commands->addWidget(cmdStampa);
     commands->addWidget(cmdSalva);
     commands->addStretch(1);
-    commands->addWidget(cmdHelp);
+    commands->addWidget(m_helpButton);
     commands->addWidget(cmd_close);
     side->addLayout(commands);
 }
@@ -382,20 +382,20 @@ void PrintMappa::Form_Load(const MapPageRequest &request)
     lst_leggenda->setCurrentRow(kAllLegendRows);
     showPage();
     resize(1000, 720);
-    m_page.previewRatio = Picture1->setupPage();
+    m_page.previewRatio = m_preview->setupPage();
     Redraw();
 }
 
 void PrintMappa::connectControls()
 {
-    connect(Picture1, &PagePreview::pressed, this, &PrintMappa::Picture1_MouseDown);
-    connect(Picture1, &PagePreview::moved, this, &PrintMappa::Picture1_MouseMove);
-    connect(Picture1, &PagePreview::released, this, [this](Qt::MouseButton b) {
+    connect(m_preview, &PagePreview::pressed, this, &PrintMappa::Picture1_MouseDown);
+    connect(m_preview, &PagePreview::moved, this, &PrintMappa::Picture1_MouseMove);
+    connect(m_preview, &PagePreview::released, this, [this](Qt::MouseButton b) {
         if (b != Qt::RightButton)
             Redraw();
         m_lastSource = nullptr; // a drag ends its step: the keys that follow make one of their own
     });
-    connect(Picture1, &PagePreview::nudged, this, &PrintMappa::nudge);
+    connect(m_preview, &PagePreview::nudged, this, &PrintMappa::nudge);
     connect(cmbCarta, &QComboBox::currentIndexChanged, this, &PrintMappa::choosePaper);
     connect(cmbOrientamento, &QComboBox::currentIndexChanged, this, &PrintMappa::choosePaper);
     auto *undo = new QShortcut(QKeySequence::Undo, this, [this] { m_undo->undo(); });
@@ -454,9 +454,9 @@ void PrintMappa::connectControls()
     for (QCheckBox *c : {chk_Cartina, chk_Bordo, chk_Leggenda, chkScala, chkNord})
         connect(c, &QCheckBox::toggled, this, &PrintMappa::Redraw);
     // Choosing a tab makes its item the one the arrow keys and drags move again.
-    connect(SSTab1, &QTabWidget::currentChanged, this, [this] { m_mark = -1; });
+    connect(m_tabs, &QTabWidget::currentChanged, this, [this] { m_mark = -1; });
 
-    connect(Slider1, &QSlider::valueChanged, this, [this](int v) {
+    connect(m_zoomSlider, &QSlider::valueChanged, this, [this](int v) {
         m_page.zoom = v / 100.0;
         Redraw();
     });
@@ -486,7 +486,7 @@ void PrintMappa::connectControls()
 
     connect(cmdStampa, &QPushButton::clicked, this, &PrintMappa::cmdStampa_Click);
     connect(cmdSalva, &QPushButton::clicked, this, &PrintMappa::cmdSalva_Click);
-    connect(cmdHelp, &QPushButton::clicked, this, [this] {
+    connect(m_helpButton, &QPushButton::clicked, this, [this] {
         if (m_main)
             m_main->ShowHelp(kHelpContext);
     });
@@ -504,7 +504,7 @@ void PrintMappa::Redraw()
     m_items.description = chkDesc->isChecked();
     m_items.scaleBar = chkScala->isChecked();
     m_items.northArrow = chkNord->isChecked();
-    Picture1->redraw();
+    m_preview->redraw();
     recordEdit();
 }
 
@@ -539,7 +539,7 @@ void PrintMappa::applyState(const KeptPage &state)
 void PrintMappa::showPage()
 {
     const QList<QObject *> controls = {txt_Titolo, cmb_Font, cmb_Fontsize, txtDesc, cmbDesc_TipoFont,
-                                       cmbDesc_DimFont, Slider1, cmbCarta, cmbOrientamento, cmb_LFont,
+                                       cmbDesc_DimFont, m_zoomSlider, cmbCarta, cmbOrientamento, cmb_LFont,
                                        cmb_LFontSize, Chk_Titolo, chk_Cartina, chk_Bordo, chk_Leggenda,
                                        chkDesc, chkScala, chkNord, lst_leggenda};
     std::vector<std::unique_ptr<QSignalBlocker>> quiet;
@@ -581,7 +581,7 @@ void PrintMappa::showPage()
     for (QWidget *w : {static_cast<QWidget *>(txtDesc), static_cast<QWidget *>(cmbDesc_TipoFont),
                        static_cast<QWidget *>(cmbDesc_DimFont), static_cast<QWidget *>(lblDesc_Colore)})
         w->setEnabled(m_items.description);
-    Slider1->setValue(qRound(m_page.zoom * 100));
+    m_zoomSlider->setValue(qRound(m_page.zoom * 100));
     const bool landscape = m_page.pageSize.width() > m_page.pageSize.height();
     cmbOrientamento->setCurrentIndex(landscape ? 1 : 0);
     for (int p = 0; p < cmbCarta->count(); ++p) {
@@ -595,29 +595,29 @@ void PrintMappa::showPage()
 void PrintMappa::choosePaper()
 {
     const QSizeF paper = paperInches(Paper(cmbCarta->currentIndex()), cmbOrientamento->currentIndex() == 1);
-    Picture1->withMeasure([&](DrawingSurface &measure) { changePaper(m_page, paper, measure); });
-    Picture1->setupPage();
+    m_preview->withMeasure([&](DrawingSurface &measure) { changePaper(m_page, paper, measure); });
+    m_preview->setupPage();
     {
-        const QSignalBlocker quiet(Slider1);
-        Slider1->setValue(qRound(m_page.zoom * 100));
+        const QSignalBlocker quiet(m_zoomSlider);
+        m_zoomSlider->setValue(qRound(m_page.zoom * 100));
     }
     Redraw();
 }
 
 void PrintMappa::nudge(QPointF step)
 {
-    const int tab = m_mark >= 0 ? m_mark : SSTab1->currentIndex();
-    Picture1->withMeasure(
+    const int tab = m_mark >= 0 ? m_mark : m_tabs->currentIndex();
+    m_preview->withMeasure(
         [&](DrawingSurface &measure) { moveItem(m_page, tab, lst_leggenda->currentRow(), step, measure); });
     Redraw();
 }
 
 void PrintMappa::settle()
 {
-    Picture1->withMeasure([this](DrawingSurface &measure) { settleTexts(m_page, measure); });
+    m_preview->withMeasure([this](DrawingSurface &measure) { settleTexts(m_page, measure); });
     {
-        const QSignalBlocker quiet(Slider1); // the map may have been made smaller
-        Slider1->setValue(qRound(m_page.zoom * 100));
+        const QSignalBlocker quiet(m_zoomSlider); // the map may have been made smaller
+        m_zoomSlider->setValue(qRound(m_page.zoom * 100));
     }
     Redraw();
 }
@@ -694,14 +694,14 @@ void PrintMappa::Picture1_MouseDown(Qt::MouseButton button, QPointF at)
 {
     if (button == Qt::LeftButton) {
         // A press on the scale bar or the north arrow takes that mark; elsewhere the tab's item.
-        Picture1->withMeasure([&](DrawingSurface &measure) { m_mark = markUnder(m_page, m_items, at, measure); });
-        m_grip = gripItem(m_page, m_mark >= 0 ? m_mark : SSTab1->currentIndex(), lst_leggenda->currentRow(), at);
+        m_preview->withMeasure([&](DrawingSurface &measure) { m_mark = markUnder(m_page, m_items, at, measure); });
+        m_grip = gripItem(m_page, m_mark >= 0 ? m_mark : m_tabs->currentIndex(), lst_leggenda->currentRow(), at);
         m_lastSource = nullptr; // every drag is a step of its own
     }
     if (button != Qt::RightButton)
         return;
     clearPopup();
-    const PageHit hit = Picture1->hit(at);
+    const PageHit hit = m_preview->hit(at);
     m_selection = hit.names.join(QLatin1Char(','));
     if (hit.names.size() > 1) {
         const int chosen = popupChoice(hit.names);
@@ -713,7 +713,7 @@ void PrintMappa::Picture1_MouseDown(Qt::MouseButton button, QPointF at)
     const int tab = tabForSelection(m_selection);
     if (tab < 0)
         return;
-    SSTab1->setCurrentIndex(tab);
+    m_tabs->setCurrentIndex(tab);
     if (tab == TabLegend)
         lst_leggenda->setCurrentRow(hit.legendRow + 1);
 }
@@ -722,9 +722,9 @@ void PrintMappa::Picture1_MouseMove(Qt::MouseButtons buttons, QPointF at)
 {
     if (!(buttons & Qt::LeftButton))
         return;
-    Picture1->setCursor(Qt::CrossCursor);
-    Picture1->withMeasure([&](DrawingSurface &measure) { dragItem(m_page, m_grip, at, measure); });
-    Picture1->unsetCursor();
+    m_preview->setCursor(Qt::CrossCursor);
+    m_preview->withMeasure([&](DrawingSurface &measure) { dragItem(m_page, m_grip, at, measure); });
+    m_preview->unsetCursor();
     Redraw();
 }
 

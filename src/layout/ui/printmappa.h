@@ -47,7 +47,7 @@ public:
 
     LayoutPage &page() { return m_page; }
     const PageItems &items() const { return m_items; }
-    PagePreview *preview() const { return Picture1; }
+    PagePreview *preview() const { return m_preview; }
     // The choice among overlapping items; returns the chosen entry or -1 when the pop-up is
     // closed without a choice. The default shows mnu_sel at the pointer.
     void setPopupChooser(std::function<int(const QStringList &)> chooser) { m_chooser = std::move(chooser); }
@@ -108,9 +108,9 @@ private:
 
 public:
     // The controls, under the names the program gives them.
-    PagePreview *Picture1;
-    QLabel *Picture2;
-    QTabWidget *SSTab1;
+    PagePreview *m_preview;
+    QLabel *m_spareLabel;
+    QTabWidget *m_tabs;
     QCheckBox *Chk_Titolo, *chk_Cartina, *chk_Bordo, *chk_Leggenda, *chkDesc, *chkScala, *chkNord;
     QLineEdit *txt_Titolo;
     QComboBox *cmb_Font, *cmb_Fontsize;
@@ -123,12 +123,12 @@ public:
     QLabel *lbl_coloreleggenda;
     QLineEdit *txtEditLegenda;
     QPushButton *cmdEditOk, *cmd_GrM, *cmd_GrP;
-    QSlider *Slider1;
+    QSlider *m_zoomSlider;
     QLabel *lbl_colorBordo;
     QPushButton *cmd_margSupmen, *cmd_margSuppiu, *cmd_marInfmen, *cmd_marInfpiu;
     QPushButton *cmd_marsinmen, *cmd_marsinpiu, *cmd_mardesmen, *cmd_mardespiu;
     QMenu *mnu_sel;
-    QPushButton *cmdSalva, *cmdStampa, *cmdHelp, *cmd_close;
+    QPushButton *cmdSalva, *cmdStampa, *m_helpButton, *cmd_close;
     QComboBox *cmbCarta, *cmbOrientamento;
     QSpinBox *spnRisoluzione;
 };

@@ -43,13 +43,13 @@ private:
     AppContext &m_ctx;
     MainWindow *m_main;
     std::unique_ptr<Connection> m_cn;
-    QComboBox *cmb_alfabeto, *cmbSettore;
-    QStringList cmbIdSettore;
-    QRadioButton *Option1[4];
-    QLineEdit *txt_ricerca[2];
-    QPushButton *cmd_ricerca, *Cmd_print, *cmdHelp, *cmdChiudi;
-    QListWidget *lst_NameVar;
-    QPlainTextEdit *txt_desc;
+    QComboBox *m_letterBox, *m_sectorBox;
+    QStringList m_sectorIds;
+    QRadioButton *m_modeOptions[4];
+    QLineEdit *m_searchTexts[2];
+    QPushButton *m_searchButton, *m_printButton, *m_helpButton, *m_closeButton;
+    QListWidget *m_termList;
+    QPlainTextEdit *m_descriptionText;
 };
 
 } // namespace qrn::ui
