@@ -89,15 +89,14 @@ bool saveMapTable(Services &services, const MapRequest &req, const QList<MapReco
     }
 }
 
-bool dropMapTable(Services &services, const QString &module)
+Status dropMapTable(Services &services)
 {
     try {
         auto cn = services.openUserDatabase();
         dropMapQuery(*cn);
-        return true;
+        return Done{};
     } catch (const DbError &e) {
-        services.log.logError(module, QStringLiteral("SaveMapQuery"), e.number(), e.description());
-        return false;
+        return Failure::toLog(QStringLiteral("SaveMapQuery"), QString::number(e.number()), e.description());
     }
 }
 

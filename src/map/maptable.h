@@ -8,6 +8,7 @@
 
 #include "map/legend.h"
 #include "map/mapdata.h"
+#include "shell/result.h"
 
 #include <QHash>
 #include <QList>
@@ -45,7 +46,8 @@ void writeMapRecords(Connection &cn, MapKind kind, const QString &valueField, co
 // The three on the user database of ctx in one transaction, errors logged under module with
 // the procedure names "SaveMapQuery" and "FillMapQuery"; false after an error.
 bool saveMapTable(Services &services, const MapRequest &req, const QList<MapRecord> &records, const QString &module);
-bool dropMapTable(Services &services, const QString &module);
+// Drops the table; a failure carries the procedure "SaveMapQuery" for the caller to report.
+Status dropMapTable(Services &services);
 
 // The classes of a drawing: the legend (with its no-data row) and the class of every
 // territory code of the request; codes without a class are drawn white.

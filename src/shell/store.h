@@ -11,7 +11,10 @@
 // Saved queries are views.
 
 #include "shell/dberror.h"
+#include "shell/enginemessage.h"
+#include "shell/jetfunctions.h"
 #include "shell/numberformat.h"
+#include "shell/storefiles.h"
 
 #include <QHash>
 #include <QString>
@@ -26,28 +29,6 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace qrn {
-
-// Converts a real Access-format file found under a logical name into a store file; the
-// program installs one when it can read such files. Returns the path of the store file made,
-// or an empty string when it cannot.
-using AccessImporter = std::function<QString(const QString &mdbPath, QString *error)>;
-
-class StoreLocator {
-public:
-    // The store file for a logical database name in a folder (which ends with a separator or
-    // not), found without regard to case; empty when there is none. A logical name that is
-    // itself a store file name ("x.sqlite") is looked up as it is. Without a store file, an
-    // Access file of that name (.mdb or .accdb) is handed to the installed reader, and the
-    // store file it made comes back; a file the reader cannot read throws DbError.
-    static QString resolve(const QString &folder, const QString &logicalName);
-    // The Access file (.mdb or .accdb) of a logical name in a folder; empty when there is none.
-    static QString accessFile(const QString &folder, const QString &logicalName);
-    // The store file name for a logical name ("Metadati.mdb" -> "Metadati.sqlite").
-    static QString storeFileName(const QString &logicalName);
-    // Whether the folder holds a store file or an Access file of that name (nothing is read).
-    static bool exists(const QString &folder, const QString &logicalName);
-    static void setAccessImporter(AccessImporter importer);
-};
 
 // A static, read-only record set: the rows are copied out when the statement runs.
 class Recordset {
@@ -186,15 +167,6 @@ private:
     NumberFormat m_numbers;
     bool m_readOnly = false;
 };
-
-// A text as the Access-dialect functions (Format, CDbl) read a number: exact decimals written
-// with a point ("1234.5678", as imported currency fields are kept), otherwise in the program's
-// format; nullopt when it is not a number.
-std::optional<double> jetNumber(const QString &text, const NumberFormat &numbers);
-
-// The Italian text of a message of the engine ("no such table: X" and the like); a message
-// without a translation is given in parentheses after a general Italian one.
-QString engineMessage(const QString &message);
 
 // The path of a database named in a linked-table connect string
 // "ms access;pwd=...;DATABASE=<path>" (keys without regard to case).

@@ -86,7 +86,7 @@ TEST(MapTable, RecreatedForEveryDrawingAndDroppedOnClose)
     EXPECT_EQ(u.db()->queryNative("SELECT * FROM tMappa").recordCount(), 2);
     // The identify query of the map window finds a province by its number.
     EXPECT_EQ(u.db()->query("Select * from tMappa where n_terco =58").recordCount(), 1);
-    ASSERT_TRUE(dropMapTable(*u.ctx, "frm_Mappa"));
+    ASSERT_TRUE(dropMapTable(*u.ctx));
     EXPECT_TRUE(u.columns().isEmpty());
 }
 
@@ -97,6 +97,13 @@ TEST(MapTable, SaveFailureIsLoggedUnderItsProcedure)
     EXPECT_FALSE(saveMapTable(*u.ctx, request(MapKind::Provinces), {}, "frm_Mappa"));
     ASSERT_EQ(u.tf.prompt.messages().size(), 1);
     EXPECT_TRUE(u.tf.prompt.messages().first().startsWith("Errore : "));
+
+    // Dropping hands its failure back for the window to report; nothing is shown meanwhile.
+    const Status dropped = dropMapTable(*u.ctx);
+    ASSERT_FALSE(dropped);
+    EXPECT_EQ(dropped.failure().procedure, "SaveMapQuery");
+    EXPECT_FALSE(dropped.failure().message.isEmpty());
+    EXPECT_EQ(u.tf.prompt.messages().size(), 1);
 }
 
 TEST(Drawing, QuartilesWarnOnceAndLegendClassesAreReadBackFromTheLabels)
@@ -158,7 +165,7 @@ TEST(Identify, ProvinceRowAndTerritoryForEveryWayOfWritingTheCode)
     const MapRequest regions = request(MapKind::Regions, "AS013_2005", {{"2", "01", "", "01", "Piemonte", "7,25"}});
     ASSERT_TRUE(saveMapTable(*u.ctx, regions, mapRecords(regions, {0}), "test"));
     EXPECT_EQ(u.identify("regioni", "01"), (QStringList {"N_TERCO=01", "AS013_2005=7,25", "N4=", "DES_TERR=Piemonte"}));
-    ASSERT_TRUE(dropMapTable(*u.ctx, "test"));
+    ASSERT_TRUE(dropMapTable(*u.ctx));
     EXPECT_EQ(u.identify("nuts2", "01"), QStringList {"NUTS2=ITC1"});
     EXPECT_EQ(u.identify("regioni", "1"), QStringList {});
     EXPECT_TRUE(u.tf.prompt.messages().isEmpty());

@@ -1073,7 +1073,8 @@ void frm_Mappa::cmd_reset_Click()
     updateHistogram();
     ListView1->clear();
     Map2->clearHighlight();
-    map::dropMapTable(m_ctx, m_module);
+    if (const Status dropped = map::dropMapTable(m_ctx); !dropped)
+        reportFailure(dropped.failure(), m_ctx.log, m_ctx.prompt, m_module);
     loadLayers(QStringLiteral("cmd_reset_Click"));
     applyStates();
     RefreshScale();
@@ -1231,7 +1232,8 @@ void frm_Mappa::dropTable()
     if (m_tableDropped)
         return;
     m_tableDropped = true;
-    map::dropMapTable(m_ctx, m_module);
+    if (const Status dropped = map::dropMapTable(m_ctx); !dropped)
+        reportFailure(dropped.failure(), m_ctx.log, m_ctx.prompt, m_module);
 }
 
 void frm_Mappa::showEvent(QShowEvent *e)
