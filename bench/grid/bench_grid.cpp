@@ -382,14 +382,3 @@ BENCHMARK(BM_SyntheticWidths)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_SyntheticSort)->Arg(100)->Arg(5)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_SyntheticRangeSearch)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(BM_SyntheticExport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(2);
-
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv); // fonts for the widths, and the window
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
