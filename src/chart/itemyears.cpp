@@ -1,8 +1,8 @@
 // The reading of an item over its years for a time series.
 #include "chart/itemyears.h"
 
-#include "catalogue/catalogue.h"
 #include "catalogue/querybuilder.h"
+#include "map/mapyears.h"
 #include "shell/context.h"
 #include "shell/sqltext.h"
 #include "table/datatable.h"
@@ -43,21 +43,10 @@ ItemYearsOutcome loadItemYears(AppContext &ctx, const QString &item, const QStri
 {
     ItemYearsOutcome out;
     out.table.item = item;
+    // The years the map's year bar offers too (a failed read is logged under module).
     QStringList rows;
-    try {
-        // The years at the level of the menu, and at the provincial and regional ones (the
-        // command line's level "T" lists none of its own).
-        auto cn = ctx.openDatabase(ctx.CurrentDb);
-        for (const QString &level : {ctx.CurrentLevel, QStringLiteral("P"), QStringLiteral("R")})
-            for (const YearNode &y : loadYears(*cn, ctx.CurrentTipo, item, level))
-                if (!rows.contains(y.key))
-                    rows << y.key;
-        rows.sort();
-    } catch (const DbError &e) {
-        out.message = QStringLiteral("Impossibile leggere gli anni di %1.").arg(item);
-        out.detail = e.description();
-        return out;
-    }
+    for (const QString &year : map::itemYears(ctx, item, module))
+        rows << item + QLatin1Char('-') + year;
     if (rows.isEmpty()) {
         out.message = QStringLiteral("Nessun anno disponibile per %1.").arg(item);
         return out;

@@ -29,8 +29,8 @@ QString itemOfHeader(const QString &header);
 // (REG of the table's row when it is a region code other than its own) and the Italy total.
 QStringList territoriesWithReferences(const DataTable &grid, const QStringList &chosenCodes);
 
-// Reads item over its years (ctx.CurrentDb and CurrentTipo; the years the catalogue lists at the
-// menu's level, the provincial or the regional one) for the territory codes.
+// Reads item over its years (ctx.CurrentDb and CurrentTipo; the years map::itemYears finds, as
+// the map's year bar offers them) for the territory codes.
 // The selection state (the grid's query and item) is left as it is.
 ItemYearsOutcome loadItemYears(AppContext &ctx, const QString &item, const QStringList &territoryCodes,
                                const QString &module);
