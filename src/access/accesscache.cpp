@@ -40,7 +40,7 @@ QString AccessCache::cacheFileFor(const QString &mdbPath) const
         QStringLiteral("%1-%2-%3.sqlite").arg(pathKey(fi)).arg(fi.size()).arg(fi.lastModified().toMSecsSinceEpoch()));
 }
 
-QString AccessCache::storeFor(const QString &mdbPath, ImportSummary *summary, bool reimport) const
+QString AccessCache::storeFor(const QString &mdbPath, ImportSummary *summary, bool reimport, Prompt *prompt) const
 {
     const QFileInfo fi(mdbPath);
     if (!fi.isFile())
@@ -52,9 +52,11 @@ QString AccessCache::storeFor(const QString &mdbPath, ImportSummary *summary, bo
     if (!QDir().mkpath(m_folder))
         throw DbError(DbError::Kind::Generic,
                       QStringLiteral("Impossibile creare la cartella della cache '%1'.").arg(m_folder));
-    const ImportSummary s = importToSqlite(fi.absoluteFilePath(), cache);
+    const ImportSummary s = importToSqlite(fi.absoluteFilePath(), cache, prompt);
     if (summary)
         *summary = s;
+    if (s.cancelled)
+        return QString();
     // The caches of earlier versions of the same file.
     const QDir dir(m_folder);
     const QString name = QFileInfo(cache).fileName();
@@ -64,12 +66,16 @@ QString AccessCache::storeFor(const QString &mdbPath, ImportSummary *summary, bo
     return cache;
 }
 
-void AccessCache::install() const
+void AccessCache::install(Prompt *prompt) const
 {
     const AccessCache self = *this;
-    StoreLocator::setAccessImporter([self](const QString &mdb, QString *error) {
+    StoreLocator::setAccessImporter([self, prompt](const QString &mdb, QString *error) {
         try {
-            return self.storeFor(mdb);
+            ImportSummary summary;
+            const QString store = self.storeFor(mdb, &summary, false, prompt);
+            if (summary.cancelled && error)
+                *error = QString::fromUtf8(kImportCancelledMessage);
+            return store;
         } catch (const DbError &e) {
             if (error)
                 *error = e.description();

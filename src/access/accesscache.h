@@ -21,11 +21,16 @@ public:
     // The cache file of the Access file, imported first when it is missing or out of date
     // (older cache files of the same Access file are removed). Throws DbError when the file
     // cannot be read. summary, when given, receives what an import read (left empty when the
-    // cache was reused). reimport: import even when the cache file is up to date.
-    QString storeFor(const QString &mdbPath, ImportSummary *summary = nullptr, bool reimport = false) const;
+    // cache was reused). reimport: import even when the cache file is up to date. An import is
+    // reported through prompt; stopped there, the answer is "" (summary->cancelled set) and the
+    // cache is as it was.
+    QString storeFor(const QString &mdbPath, ImportSummary *summary = nullptr, bool reimport = false,
+                     Prompt *prompt = nullptr) const;
 
-    // Makes the data store read Access files through this cache.
-    void install() const;
+    // Makes the data store read Access files through this cache, reporting an import through
+    // prompt (which must outlive the installation, or be replaced by a later one); an import
+    // stopped there is a failure with kImportCancelledMessage.
+    void install(Prompt *prompt = nullptr) const;
 
     static QString defaultFolder();
 

@@ -1,17 +1,19 @@
 #include "access/mdbimport.h"
 
 #include "shell/dberror.h"
+#include "shell/prompt.h"
 
 #include <QDate>
 #include <QFile>
 #include <QFileInfo>
 #include <charconv>
-#include <csignal>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <poll.h>
 #include <sqlite3.h>
 #include <sys/time.h>
 #include <sys/types.h>
@@ -202,7 +204,33 @@ void bindValue(MdbHandle *mdb, sqlite3_stmt *st, int idx, Column &c)
     sqlite3_bind_null(st, idx);
 }
 
-ImportedTable copyTable(MdbHandle *mdb, MdbCatalogEntry *entry, sqlite3 *db, const QString &source)
+// What the child of importToSqlite tells its parent while it copies, one line each:
+//   "N\t<tables>"          the number of user tables, once the catalogue is read
+//   "R\t<rows>\t<expected>" rows copied so far of the current table, every kRowsPerReport rows
+//   "T\t<rows>\t<name>"    a table copied whole (the name last: it is the rest of the line)
+//   "E\t<message>"         the import failed; the message runs to the end of the stream
+// Without a reporter (an import in this process) nothing is told.
+class ChildReporter {
+public:
+    explicit ChildReporter(int fd) : m_fd(fd) { }
+    void tables(int n) { send("N\t" + QByteArray::number(n) + '\n'); }
+    void rows(qint64 done, qint64 expected)
+    {
+        send("R\t" + QByteArray::number(done) + '\t' + QByteArray::number(expected) + '\n');
+    }
+    void table(const ImportedTable &t) { send("T\t" + QByteArray::number(t.rows) + '\t' + t.name.toUtf8() + '\n'); }
+    void failure(const QByteArray &message) { send("E\t" + message + '\n'); }
+
+private:
+    void send(const QByteArray &line);
+    int m_fd;
+};
+
+// Rows of a table between two reports of the child.
+constexpr qint64 kRowsPerReport = 500;
+
+ImportedTable copyTable(MdbHandle *mdb, MdbCatalogEntry *entry, sqlite3 *db, const QString &source,
+                        ChildReporter *reporter)
 {
     ImportedTable out;
     out.name = QString::fromUtf8(entry->object_name);
@@ -240,25 +268,33 @@ ImportedTable copyTable(MdbHandle *mdb, MdbCatalogEntry *entry, sqlite3 *db, con
         if (sqlite3_step(st.get()) != SQLITE_DONE)
             sqliteFailure(db, out.name);
         sqlite3_reset(st.get());
-        ++out.rows;
+        if (++out.rows % kRowsPerReport == 0 && reporter)
+            reporter->rows(out.rows, qint64(table->num_rows));
     }
     return out;
 }
 
-ImportSummary importHandle(MdbHandle *mdb, sqlite3 *db, const QString &source)
+ImportSummary importHandle(MdbHandle *mdb, sqlite3 *db, const QString &source, ChildReporter *reporter = nullptr)
 {
     mdb_set_bind_size(mdb, kBindSize);
     mdb_set_boolean_fmt_numbers(mdb);
     if (!mdb_read_catalog(mdb, MDB_TABLE))
         unreadable(source, QStringLiteral("catalogo delle tabelle illeggibile"));
+    std::vector<MdbCatalogEntry *> userTables;
+    for (unsigned i = 0; i < mdb->num_catalog; ++i) {
+        auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
+        if (entry->object_type == MDB_TABLE && mdb_is_user_table(entry))
+            userTables.push_back(entry);
+    }
+    if (reporter)
+        reporter->tables(int(userTables.size()));
     ImportSummary summary;
     exec(db, QStringLiteral("BEGIN"));
     try {
-        for (unsigned i = 0; i < mdb->num_catalog; ++i) {
-            auto *entry = static_cast<MdbCatalogEntry *>(g_ptr_array_index(mdb->catalog, i));
-            if (entry->object_type != MDB_TABLE || !mdb_is_user_table(entry))
-                continue;
-            summary.tables.push_back(copyTable(mdb, entry, db, source));
+        for (MdbCatalogEntry *entry : userTables) {
+            summary.tables.push_back(copyTable(mdb, entry, db, source, reporter));
+            if (reporter)
+                reporter->table(summary.tables.back());
         }
         exec(db, QStringLiteral("COMMIT"));
     } catch (...) {
@@ -266,6 +302,22 @@ ImportSummary importHandle(MdbHandle *mdb, sqlite3 *db, const QString &source)
         throw;
     }
     return summary;
+}
+
+Handle openAccessFile(const QString &mdbPath)
+{
+    QFile f(mdbPath);
+    if (!f.open(QIODevice::ReadOnly))
+        throw DbError(DbError::Kind::NotFound,
+                      QStringLiteral("Impossibile trovare il file di database '%1'.").arg(mdbPath), -1);
+    const QString problem = headerProblem(f.read(4096), f.size());
+    f.close();
+    if (!problem.isEmpty())
+        unreadable(mdbPath, problem);
+    Handle mdb(mdb_open(QFile::encodeName(mdbPath).constData(), MDB_NOFLAGS));
+    if (!mdb)
+        unreadable(mdbPath, QStringLiteral("formato non riconosciuto"));
+    return mdb;
 }
 
 // ---- the child process of importToSqlite ----------------------------------------------------
@@ -284,25 +336,17 @@ bool writeAll(int fd, const QByteArray &data)
     return true;
 }
 
-QByteArray readAll(int fd)
+void ChildReporter::send(const QByteArray &line)
 {
-    QByteArray out;
-    char buf[4096];
-    for (;;) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return out;
-        out.append(buf, n);
-    }
+    // A parent that stopped listening has given the import up: it ends the child itself.
+    writeAll(m_fd, line);
 }
 
-// Runs in the child: imports into tmp and reports "name<TAB>rows" lines, or the error text.
+// Runs in the child: imports into tmp and tells the parent how far it is (see ChildReporter).
 [[noreturn]] void childImport(const QString &mdbPath, const QString &tmp, int fd)
 {
-    QByteArray report;
-    int code = 0;
+    ChildReporter reporter(fd);
+    QByteArray failure;
     sqlite3 *db = nullptr;
     try {
         if (sqlite3_open_v2(tmp.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr)
@@ -310,24 +354,95 @@ QByteArray readAll(int fd)
             throw DbError(DbError::Kind::Generic, QStringLiteral("Impossibile creare il file '%1'.").arg(tmp));
         exec(db, QStringLiteral("PRAGMA journal_mode = OFF"));
         exec(db, QStringLiteral("PRAGMA synchronous = NORMAL"));
-        const ImportSummary s = importFile(mdbPath, db);
-        for (const ImportedTable &t : s.tables)
-            report += t.name.toUtf8() + '\t' + QByteArray::number(t.rows) + '\n';
+        const Handle mdb = openAccessFile(mdbPath);
+        importHandle(mdb.get(), db, mdbPath, &reporter);
     } catch (const DbError &e) {
-        report = e.description().toUtf8();
-        code = 1;
+        failure = e.description().toUtf8();
     } catch (const std::exception &e) {
-        report = QByteArray("errore di lettura: ") + e.what();
-        code = 1;
+        failure = QByteArray("errore di lettura: ") + e.what();
     }
-    if (db && sqlite3_close(db) != SQLITE_OK && code == 0) {
-        report = "impossibile chiudere il database temporaneo";
-        code = 1;
-    }
-    writeAll(fd, report);
+    if (db && sqlite3_close(db) != SQLITE_OK && failure.isEmpty())
+        failure = "impossibile chiudere il database temporaneo";
+    if (!failure.isEmpty())
+        reporter.failure(failure);
     ::close(fd);
-    ::_exit(code);
+    ::_exit(failure.isEmpty() ? 0 : 1);
 }
+
+// ---- the parent's side ----------------------------------------------------------------------
+
+// Steps of the progress report for each table: a table's share moves with its rows.
+constexpr int kStepsPerTable = 100;
+
+// The child's lines as they arrive; the progress they make is handed to the report, which is
+// begun once the child has told the number of tables.
+class ChildListener {
+public:
+    ChildListener(Prompt *prompt, const QString &mdbPath) : m_prompt(prompt), m_mdbPath(mdbPath) { }
+
+    // Takes the bytes read; false once the user asked to stop.
+    bool take(const char *data, qsizetype size)
+    {
+        if (m_failed) {
+            m_failure.append(data, size);
+            return true;
+        }
+        m_pending.append(data, size);
+        qsizetype end;
+        while (!m_failed && (end = m_pending.indexOf('\n')) >= 0) {
+            const QByteArray line = m_pending.left(end);
+            m_pending.remove(0, end + 1);
+            if (!handleLine(line))
+                return false;
+        }
+        if (m_failed) {
+            m_failure += m_pending;
+            m_pending.clear();
+        }
+        return true;
+    }
+    const std::vector<ImportedTable> &tables() const { return m_tables; }
+    // The child's own words of its failure; empty when it told none.
+    QByteArray failure() const { return m_failed ? m_failure : QByteArray(); }
+
+private:
+    bool handleLine(const QByteArray &line)
+    {
+        const QList<QByteArray> f = line.split('\t');
+        if (line.startsWith("E\t")) {
+            m_failed = true;
+            m_failure = line.mid(2) + '\n';
+            return true;
+        }
+        if (f.size() < 2)
+            return true;
+        if (f[0] == "N") {
+            m_report.emplace(m_prompt, QStringLiteral("Importazione di %1").arg(QFileInfo(m_mdbPath).fileName()),
+                             f[1].toInt() * kStepsPerTable);
+            return m_report->step(0);
+        }
+        if (f[0] == "T" && f.size() >= 3) {
+            m_tables.push_back({QString::fromUtf8(line.mid(f[0].size() + f[1].size() + 2)), f[1].toLongLong()});
+            return !m_report || m_report->step(int(m_tables.size()) * kStepsPerTable);
+        }
+        if (f[0] == "R" && f.size() >= 3 && m_report) {
+            // The count in the table's definition may be behind: the share stops short of the end.
+            const qint64 done = f[1].toLongLong(), expected = f[2].toLongLong();
+            const int share = expected > 0 ? int(std::min<qint64>(done * kStepsPerTable / expected, kStepsPerTable - 1))
+                                           : 0;
+            return m_report->step(int(m_tables.size()) * kStepsPerTable + share);
+        }
+        return true;
+    }
+
+    Prompt *m_prompt;
+    QString m_mdbPath;
+    std::optional<ProgressReport> m_report;
+    QByteArray m_pending;
+    std::vector<ImportedTable> m_tables;
+    bool m_failed = false;
+    QByteArray m_failure;
+};
 
 } // namespace
 
@@ -373,17 +488,7 @@ ImportSummary importBuffer(const QByteArray &content, sqlite3 *db)
 
 ImportSummary importFile(const QString &mdbPath, sqlite3 *db)
 {
-    QFile f(mdbPath);
-    if (!f.open(QIODevice::ReadOnly))
-        throw DbError(DbError::Kind::NotFound,
-                      QStringLiteral("Impossibile trovare il file di database '%1'.").arg(mdbPath), -1);
-    const QString problem = headerProblem(f.read(4096), f.size());
-    f.close();
-    if (!problem.isEmpty())
-        unreadable(mdbPath, problem);
-    Handle mdb(mdb_open(QFile::encodeName(mdbPath).constData(), MDB_NOFLAGS));
-    if (!mdb)
-        unreadable(mdbPath, QStringLiteral("formato non riconosciuto"));
+    const Handle mdb = openAccessFile(mdbPath);
     return importHandle(mdb.get(), db, mdbPath);
 }
 
@@ -392,7 +497,7 @@ std::chrono::milliseconds importTimeLimit(qint64 fileSize)
     return std::chrono::seconds(120 + fileSize / (1024 * 1024));
 }
 
-ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath,
+ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath, Prompt *prompt,
                              std::optional<std::chrono::milliseconds> timeLimit)
 {
     if (!QFileInfo(mdbPath).isFile())
@@ -426,27 +531,55 @@ ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath,
         childImport(mdbPath, tmp, fds[1]);
     }
     ::close(fds[1]);
-    const QByteArray report = readAll(fds[0]);
+    // The lines are read as they come; between them the wait is short, so that the end of the
+    // child is seen at once.
+    ChildListener listener(prompt, mdbPath);
+    bool stopped = false;
+    char buf[4096];
+    for (;;) {
+        pollfd pfd {fds[0], POLLIN, 0};
+        const int ready = ::poll(&pfd, 1, 100);
+        if (ready < 0 && errno != EINTR)
+            break;
+        if (ready <= 0)
+            continue;
+        const ssize_t n = ::read(fds[0], buf, sizeof buf);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        if (!listener.take(buf, n)) {
+            stopped = true;
+            break;
+        }
+    }
+    // Stopped by the user: the child ends here, whatever it was doing, and is waited for, and
+    // its file goes; the target is never touched.
+    if (stopped)
+        ::kill(pid, SIGKILL);
     ::close(fds[0]);
     int status = 0;
     pid_t waited;
     while ((waited = ::waitpid(pid, &status, 0)) < 0 && errno == EINTR) { }
+    if (stopped) {
+        QFile::remove(tmp);
+        ImportSummary cancelled;
+        cancelled.cancelled = true;
+        return cancelled;
+    }
     if (waited != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         QFile::remove(tmp);
         if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM)
             unreadable(mdbPath, QStringLiteral("la lettura ha superato il tempo massimo"));
         if (WIFSIGNALED(status))
             unreadable(mdbPath, QStringLiteral("la lettura si è interrotta (segnale %1)").arg(WTERMSIG(status)));
-        if (report.isEmpty())
+        const QByteArray failure = listener.failure().trimmed();
+        if (failure.isEmpty())
             unreadable(mdbPath, QStringLiteral("la lettura non si è conclusa"));
-        throw DbError(DbError::Kind::NotDatabase, QString::fromUtf8(report), -1);
+        throw DbError(DbError::Kind::NotDatabase, QString::fromUtf8(failure), -1);
     }
     ImportSummary summary;
-    for (const QByteArray &line : report.split('\n')) {
-        const int tab = line.lastIndexOf('\t');
-        if (tab > 0)
-            summary.tables.push_back({QString::fromUtf8(line.left(tab)), line.mid(tab + 1).toLongLong()});
-    }
+    summary.tables = listener.tables();
     if (std::rename(QFile::encodeName(tmp).constData(), QFile::encodeName(outPath).constData()) != 0) {
         QFile::remove(tmp);
         throw DbError(DbError::Kind::Generic, QStringLiteral("Impossibile scrivere il file '%1'.").arg(outPath));

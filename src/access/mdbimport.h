@@ -15,6 +15,10 @@
 
 struct sqlite3;
 
+namespace qrn {
+class Prompt;
+}
+
 namespace qrn::access {
 
 struct ImportedTable {
@@ -24,8 +28,13 @@ struct ImportedTable {
 
 struct ImportSummary {
     std::vector<ImportedTable> tables;
+    // The user stopped the import: nothing was written (tables is empty).
+    bool cancelled = false;
     qint64 totalRows() const;
 };
+
+// The message of an import the user stopped.
+inline constexpr const char *kImportCancelledMessage = "Importazione annullata.";
 
 // Checks the first bytes and the size of a file against the Jet/ACE header and page layout.
 // Answers an Italian reason when the file cannot be an Access database, "" when it may be.
@@ -45,7 +54,10 @@ ImportSummary importFile(const QString &mdbPath, sqlite3 *db);
 // file is written under a temporary name and renamed when complete. A reading that goes on
 // beyond timeLimit (by default two minutes and a second per megabyte of the file) is stopped
 // and reported the same way, since a damaged file can keep the reader going round for ever.
-ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath,
+// The reading is reported through prompt as it goes (the tables, and the rows of each), once
+// the child has read the catalogue; when the user stops it the child is ended, its file
+// removed, and the summary comes back cancelled with the file at outPath as it was.
+ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath, Prompt *prompt = nullptr,
                              std::optional<std::chrono::milliseconds> timeLimit = std::nullopt);
 // The default limit for a file of that size.
 std::chrono::milliseconds importTimeLimit(qint64 fileSize);

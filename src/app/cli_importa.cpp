@@ -10,8 +10,9 @@ namespace qrn::cli {
 
 namespace {
 
-int runImport(const QCommandLineParser &p, const QStringList &args, const QString &cacheFolder, QString &out,
-              QString &err)
+// The import is shown through prompt as it goes (on a terminal only, see ConsolePrompt).
+int runImport(const QCommandLineParser &p, const QStringList &args, const QString &cacheFolder, Prompt &prompt,
+              QString &out, QString &err)
 {
     const QString file = args.size() == 1 ? args[0] : QString(), outFile = p.value(QStringLiteral("out"));
     if (file.isEmpty()) {
@@ -23,14 +24,16 @@ int runImport(const QCommandLineParser &p, const QStringList &args, const QStrin
         QString written;
         if (outFile.isEmpty()) {
             const access::AccessCache cache(cacheFolder);
-            written = cache.storeFor(file, &summary, true);
+            written = cache.storeFor(file, &summary, true, &prompt);
         } else {
             if (!QFileInfo(file).isFile())
                 throw DbError(DbError::Kind::NotFound,
                               QStringLiteral("Impossibile trovare il file di database '%1'.").arg(file), -1);
-            summary = access::importToSqlite(QFileInfo(file).absoluteFilePath(), outFile);
+            summary = access::importToSqlite(QFileInfo(file).absoluteFilePath(), outFile, &prompt);
             written = outFile;
         }
+        if (summary.cancelled)
+            throw DbError(DbError::Kind::Generic, QString::fromUtf8(access::kImportCancelledMessage));
         for (const access::ImportedTable &t : summary.tables)
             out += QStringLiteral("%1: %2 righe\n").arg(t.name).arg(t.rows);
         out += QStringLiteral("%1 tabelle, %2 righe in %3\n")
@@ -52,7 +55,7 @@ std::vector<Command> accessCommands()
         QStringLiteral("importa"),
         [](QCommandLineParser &p) { p.addOption(valueOption(QStringLiteral("out"), QStringLiteral("FILE"))); },
         [](Session &s, const QCommandLineParser &p, const QStringList &args) {
-            return runImport(p, args, s.cacheFolder, s.out, s.err);
+            return runImport(p, args, s.cacheFolder, s.prompt, s.out, s.err);
         }};
     importa.needsStartup = false;
     return {importa};

@@ -353,6 +353,13 @@ int run(const QStringList &args, const QString &executableFolder, QString &out, 
     ctx.numbers = decimal == QLatin1String(".") ? NumberFormat::point() : NumberFormat::comma();
     CollectingPrompt prompt(err);
     ctx.setPrompt(&prompt);
+    // From here an import shows its progress through the prompt; the prompt ends with this
+    // command, so the cache is installed again without it when the command returns.
+    access::AccessCache(cacheFolder).install(&prompt);
+    struct PromptlessCache {
+        const QString &folder;
+        ~PromptlessCache() { access::AccessCache(folder).install(); }
+    } promptless {cacheFolder};
     NoWindows host;
     MenuBar bar;
     // The start-up finishes or undoes an interrupted update; a command without it does so here.

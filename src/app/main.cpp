@@ -80,8 +80,6 @@ int main(int argc, char **argv)
     parser.addOptions({home, cache, decimal, grab, command, quit});
     parser.process(app);
 
-    qrn::access::AccessCache(parser.value(cache)).install();
-
     // --home, else the installed layout (read-only data in share/quarnaro, the rest in the
     // user's data folder), else the folder of the executable.
     const qrn::ProgramFolders folders =
@@ -95,6 +93,8 @@ int main(int argc, char **argv)
 
     qrn::ui::QtPrompt prompt;
     ctx.setPrompt(&prompt);
+    // An Access file opened by the program is imported behind the progress dialog of the prompt.
+    qrn::access::AccessCache(parser.value(cache)).install(&prompt);
     if (const QString failed = qrn::SeedUserFolder(folders); !failed.isEmpty()) {
         ctx.prompt->message(failed, QStringLiteral("Attenzione"), qrn::Icon::Critical);
         return 1;

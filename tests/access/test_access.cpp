@@ -4,6 +4,7 @@
 #include "access/mdbimport.h"
 #include "app/climain.h"
 #include "shell/startup.h"
+#include "support/scriptedprompt.h"
 #include "support/testfolder.h"
 
 #include <QDir>
@@ -15,6 +16,15 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <csignal>
+#include <mutex>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace qrn;
 using namespace qrn::access;
@@ -79,7 +89,7 @@ bool sameValue(const QVariant &ours, const QJsonValue &ref)
 
 // The reader the store uses, installed for one test.
 struct InstalledCache {
-    explicit InstalledCache(const QString &folder) : cache(folder) { cache.install(); }
+    explicit InstalledCache(const QString &folder, Prompt *prompt = nullptr) : cache(folder) { cache.install(prompt); }
     ~InstalledCache() { StoreLocator::setAccessImporter(nullptr); }
     AccessCache cache;
 };
@@ -100,7 +110,101 @@ protected:
     static inline std::map<QString, ImportSummary> s_summary;
 };
 
+// The processes this thread has started and not yet waited for (a zombie among them).
+QList<pid_t> childrenOfThisThread()
+{
+    QFile f(QStringLiteral("/proc/self/task/%1/children").arg(::syscall(SYS_gettid)));
+    QList<pid_t> out;
+    if (f.open(QIODevice::ReadOnly))
+        for (const QByteArray &pid : f.readAll().split(' '))
+            if (!pid.trimmed().isEmpty())
+                out << pid_t(pid.trimmed().toInt());
+    return out;
+}
+
+// A user who presses "Annulla" once the import is half done. At that moment the reading child
+// is frozen (SIGSTOP), as a child stuck in a damaged file would be: only a kill ends it then.
+// A watchdog wakes it after a while, so that an importer that merely waits still comes back.
+class StopHalfWay : public ScriptedPrompt {
+public:
+    ~StopHalfWay() override
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_done = true;
+        }
+        m_wake.notify_all();
+        if (m_watchdog.joinable())
+            m_watchdog.join();
+    }
+    bool progress(int done) override
+    {
+        if (!ScriptedPrompt::progress(done) || done * 2 < progressShown().back().total)
+            return !progressShown().back().cancelled;
+        frozen = childrenOfThisThread();
+        for (const pid_t pid : frozen)
+            ::kill(pid, SIGSTOP);
+        m_watchdog = std::thread([this] {
+            std::unique_lock lock(m_mutex);
+            if (!m_wake.wait_for(lock, std::chrono::seconds(10), [this] { return m_done; })) {
+                watchdogWoke = true;
+                for (const pid_t pid : frozen)
+                    ::kill(pid, SIGCONT);
+            }
+        });
+        return false;
+    }
+    QList<pid_t> frozen;
+    std::atomic<bool> watchdogWoke = false;
+
+private:
+    std::thread m_watchdog;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_done = false;
+};
+
 } // namespace
+
+TEST(ImportProgress, EveryTableAndTheRowsOfALargeOneAreStepsOfOneRisingReport)
+{
+    QTemporaryDir dir;
+    ScriptedPrompt prompt;
+    const ImportSummary s = importToSqlite(fixture("nwind.mdb"), dir.filePath("nwind.sqlite"), &prompt);
+    ASSERT_FALSE(s.cancelled);
+    ASSERT_EQ(prompt.progressShown().size(), 1u);
+    const ScriptedPrompt::Progress &p = prompt.progressShown()[0];
+    EXPECT_EQ(p.text, "Importazione di nwind.mdb");
+    EXPECT_TRUE(p.ended);
+    ASSERT_EQ(p.total % int(s.tables.size()), 0) << p.total;
+    const int perTable = p.total / int(s.tables.size());
+    ASSERT_GT(perTable, 1);
+    EXPECT_TRUE(std::is_sorted(p.steps.begin(), p.steps.end()));
+    EXPECT_EQ(std::adjacent_find(p.steps.begin(), p.steps.end()), p.steps.end());
+    // Each table's end is a step; "Order Details" (2155 rows) also moves on within itself.
+    for (int t = 1; t <= int(s.tables.size()); ++t)
+        EXPECT_NE(std::find(p.steps.begin(), p.steps.end(), t * perTable), p.steps.end()) << t;
+    EXPECT_TRUE(std::any_of(p.steps.begin(), p.steps.end(), [&](int v) { return v % perTable != 0; }));
+}
+
+TEST(ImportProgress, AStopHalfWayKillsTheChildAndLeavesTheTargetAsItWas)
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath("ordini.sqlite");
+    importToSqlite(fixture("DateTestDatabase.mdb"), target);
+    const QByteArray before = contentOf(target);
+    ASSERT_FALSE(before.isEmpty());
+    StopHalfWay prompt;
+    const ImportSummary s = importToSqlite(fixture("nwind.mdb"), target, &prompt);
+    EXPECT_TRUE(s.cancelled);
+    EXPECT_TRUE(s.tables.empty());
+    ASSERT_FALSE(prompt.frozen.isEmpty()) << "the import was not stopped while its child ran";
+    EXPECT_FALSE(prompt.watchdogWoke) << "the frozen child was waited for, not ended";
+    EXPECT_TRUE(childrenOfThisThread().isEmpty()) << "the child was left unwaited";
+    EXPECT_TRUE(prompt.progressShown().back().ended);
+    EXPECT_EQ(contentOf(target), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).join(' '), "ordini.sqlite");
+}
 
 TEST_F(ImportedFixtures, TablesRowsAndValuesAreThoseOfMdbTools)
 {
@@ -230,7 +334,7 @@ TEST(Import, AReadingBeyondItsTimeLimitIsStoppedAndReported)
     QTemporaryDir dir;
     const QString out = dir.filePath("lento.sqlite");
     try {
-        importToSqlite(fixture("nwind.mdb"), out, std::chrono::milliseconds(1));
+        importToSqlite(fixture("nwind.mdb"), out, nullptr, std::chrono::milliseconds(1));
         FAIL() << "an import of a whole database finished within a millisecond";
     } catch (const DbError &e) {
         EXPECT_EQ(e.kind(), DbError::Kind::NotDatabase);
@@ -317,6 +421,27 @@ TEST(AccessStore, TheProgramReadsAnAccessDatabaseBesideItsOwnAndNeverWritesIt)
     EXPECT_EQ(contentOf(tf.file("Databases/Ordini.MDB")), contentOf(fixture("nwind.mdb")));
     EXPECT_EQ(QFileInfo(tf.file("Databases/Ordini.MDB")).lastModified(), stamp);
     EXPECT_FALSE(QFile::exists(tf.file("Databases/Ordini.sqlite")));
+}
+
+// The store reads an Access file through the prompt installed with the cache: stopped there,
+// the opening fails with the stop's message and nothing is cached.
+TEST(AccessStore, AnImportStoppedByTheUserIsNotCached)
+{
+    QTemporaryDir dir, cacheDir;
+    ScriptedPrompt prompt;
+    InstalledCache installed(cacheDir.path(), &prompt);
+    ASSERT_TRUE(QFile::copy(fixture("DateTestDatabase.mdb"), dir.filePath("Ordini.mdb")));
+    prompt.cancelProgressAtStep(1);
+    try {
+        StoreLocator::resolve(dir.path(), "Ordini.mdb");
+        FAIL() << "a stopped import gave a store";
+    } catch (const DbError &e) {
+        EXPECT_EQ(e.description(), kImportCancelledMessage);
+    }
+    EXPECT_EQ(QDir(cacheDir.path()).entryList(QDir::Files), QStringList());
+    // Not stopped, the next opening imports it.
+    prompt.cancelProgressAtStep(0);
+    EXPECT_TRUE(StoreLocator::resolve(dir.path(), "Ordini.mdb").startsWith(cacheDir.path()));
 }
 
 TEST(AccessStore, AnUnreadableAccessFileIsAnUnreadableDatabase)
