@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <poll.h>
 #include <sqlite3.h>
 #include <sys/time.h>
 #include <sys/types.h>
@@ -408,12 +407,12 @@ public:
 private:
     bool handleLine(const QByteArray &line)
     {
-        const QList<QByteArray> f = line.split('\t');
         if (line.startsWith("E\t")) {
             m_failed = true;
             m_failure = line.mid(2) + '\n';
             return true;
         }
+        const QList<QByteArray> f = line.split('\t');
         if (f.size() < 2)
             return true;
         if (f[0] == "N") {
@@ -531,18 +530,11 @@ ImportSummary importToSqlite(const QString &mdbPath, const QString &outPath, Pro
         childImport(mdbPath, tmp, fds[1]);
     }
     ::close(fds[1]);
-    // The lines are read as they come; between them the wait is short, so that the end of the
-    // child is seen at once.
+    // The lines are handled as they come, until the child closes its end or the user stops.
     ChildListener listener(prompt, mdbPath);
     bool stopped = false;
     char buf[4096];
     for (;;) {
-        pollfd pfd {fds[0], POLLIN, 0};
-        const int ready = ::poll(&pfd, 1, 100);
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready <= 0)
-            continue;
         const ssize_t n = ::read(fds[0], buf, sizeof buf);
         if (n < 0 && errno == EINTR)
             continue;
