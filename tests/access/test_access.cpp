@@ -266,14 +266,12 @@ TEST(AccessStore, TheProgramReadsAnAccessDatabaseBesideItsOwnAndNeverWritesIt)
 
     auto data = ctx->GetDbConnection("Variabili.mdb");
     EXPECT_EQ(data->query(QString::fromUtf8("SELECT count(*) FROM [Umsätze]")).value(0).toInt(), 830);
-    // Jet SQL with bracketed names and Format on the Access file's own tables.
+    // Jet SQL on the Access file's own tables; what the program writes goes to the imported copy.
     auto orders = ctx->GetDbConnection("ordini.mdb");
-    Recordset rs = orders->query("SELECT [Order Details].ProductID, Format([Order Details].Discount, '0.00') AS D "
-                                 "FROM [Order Details] WHERE [Order Details].OrderID = 10250 ORDER BY ProductID");
-    ASSERT_EQ(rs.recordCount(), 3);
-    rs.moveLast();
-    EXPECT_EQ(rs.text("D"), "0,15");
-    // What the program writes goes to the imported copy.
+    EXPECT_EQ(orders->query("SELECT Format(Discount, '0.00') FROM [Order Details] WHERE OrderID = 10250 "
+                            "ORDER BY ProductID DESC")
+                  .text(0),
+              "0,15");
     orders->execute("CREATE TABLE tMappa (N_TERCO TEXT)");
     EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
 

@@ -192,11 +192,15 @@ TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUpThenTheSameWindowServesTh
     // The search boxes reach the search; the rows it brings up are the view's selection; one
     // value goes to the upper box.
     s.tf.prompt.clear();
+    auto search = [&](const char *lower, const char *upper) {
+        da->setText(lower);
+        a->setText(upper);
+        child<QPushButton>(w, "cmd_ric")->click();
+    };
     child<QComboBox>(w, "cmb_ric")->setCurrentIndex(7); // AS013_2005, after the blank item
-    da->setText("7000");
-    a->setText("");
-    child<QPushButton>(w, "cmd_ric")->click();
+    search("7000", "");
     EXPECT_EQ(a->text(), "7000");
+    search("5000", "9999,5");
     const int k = w->table().selEnd.row;
     ASSERT_GT(k, 1);
     QSet<int> rows;

@@ -134,11 +134,6 @@ TEST(GridLoad, FailuresWarnOrAreLoggedInItalian)
     Sample s;
     ASSERT_TRUE(s.select({"AS013-2005"}, {"Torino"}));
     DataTable t = resultTable(NumberFormat::comma());
-    // Run on another database, the query fails.
-    s.ctx->CurrentDb = "IndEconomici.mdb";
-    EXPECT_EQ(s.load(t), grid::LoadOutcome::Failed);
-    s.tf.prompt.clear();
-    s.ctx->CurrentDb = "Variabili.mdb";
     s.sql.replace("AS_2005", "Nessuna");
     EXPECT_EQ(s.load(t), grid::LoadOutcome::Failed);
     EXPECT_EQ(t.rowCount(), 7);
@@ -173,10 +168,8 @@ TEST(GridDeferredFormats, FixedPointFormatsOfTheSelectListAreLeftToTheTable)
     EXPECT_EQ(d.decimals, (QList<int> {DataTable::kPlain, 2, 0, DataTable::kPlain, DataTable::kPlain, 4}));
     // A list the table cannot count column by column is run as it is.
     for (const QString &sql : {QString("SELECT *, Format(T.C, '0.00') as C FROM T"), QString("Format(x, '0.00')"),
-                               QString("SELECT Format(T.C, '0.00') as C")}) {
-        EXPECT_EQ(grid::deferFormats(sql).statement, sql);
-        EXPECT_TRUE(grid::deferFormats(sql).decimals.isEmpty());
-    }
+                               QString("SELECT Format(T.C, '0.00') as C")})
+        EXPECT_TRUE(grid::deferFormats(sql).statement == sql && grid::deferFormats(sql).decimals.isEmpty());
 }
 
 // A store of awkward values: reals that round either way, a null, an infinity, whole numbers
