@@ -64,24 +64,6 @@ TEST(Projection, CentralMeridianNorthingIsScaledMeridianArc)
     }
 }
 
-// Conformal, with the right point scale far from the central meridian (eastern Apulia: 9.5°).
-TEST(Projection, ConformalWithTheExpectedPointScaleFarFromTheMeridian)
-{
-    for (const LatLon p : {LatLon {40.1, 18.5}, LatLon {45.1, 6.6}}) {
-        const double h = 1e-5; // degrees
-        const XY n1 = utm32Forward({p.lat + h, p.lon}), n0 = utm32Forward({p.lat - h, p.lon});
-        const XY e1 = utm32Forward({p.lat, p.lon + h}), e0 = utm32Forward({p.lat, p.lon - h});
-        const double w = std::sqrt(1 - kE2 * std::sin(rad(p.lat)) * std::sin(rad(p.lat)));
-        const double kMeridian = std::hypot(n1.x - n0.x, n1.y - n0.y) / (kA * (1 - kE2) / (w * w * w) * rad(2 * h));
-        const double kParallel = std::hypot(e1.x - e0.x, e1.y - e0.y) / (kA / w * std::cos(rad(p.lat)) * rad(2 * h));
-        EXPECT_NEAR(kMeridian, kParallel, 1e-7);
-        // k = k0 (1 + x²/(2R²) + x⁴/(24R⁴)) with x the distance from the meridian.
-        const double R = kA * std::sqrt(1 - kE2) / (w * w);
-        const double x = (utm32Forward(p).x - 500000.0) / 0.9996;
-        EXPECT_NEAR(kParallel, 0.9996 * (1 + x * x / (2 * R * R) + std::pow(x / R, 4) / 24), 2e-6) << p.lon;
-    }
-}
-
 TEST(Projection, MercatorRoundTrip)
 {
     const LatLon q = mercatorInverse(mercatorForward({35.5, 12.6}));

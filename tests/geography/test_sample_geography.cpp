@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <set>
 #include <sstream>
 
 using namespace quarnaro::geogen;
@@ -26,12 +25,6 @@ const std::vector<Territorio> &territori()
 {
     static const std::vector<Territorio> t = readTerritori(GEO_TERRITORI_CSV);
     return t;
-}
-
-const Territorio *byCode(const std::string &code)
-{
-    auto it = std::find_if(territori().begin(), territori().end(), [&](auto &t) { return t.codTerr == code; });
-    return it == territori().end() ? nullptr : &*it;
 }
 
 struct LayerRecord {
@@ -116,35 +109,6 @@ std::string fileBytes(const fs::path &p)
 }
 
 } // namespace
-
-TEST(SampleTerritori, KindsCodesAndPopulationsAreConsistent)
-{
-    std::map<int, int> byType;
-    std::set<std::string> nuts;
-    int in103 = 0, in107 = 0;
-    for (const Territorio &t : territori()) {
-        ++byType[t.codTipoTerr];
-        if (!t.isProvince()) {
-            EXPECT_TRUE(t.in103 && t.in107) << t.codTerr;
-            continue;
-        }
-        in103 += t.in103;
-        in107 += t.in107;
-        EXPECT_EQ(std::stoi(t.codTerr), *t.prov);
-        ASSERT_TRUE(byCode(t.reg) && byCode(t.reg)->isRegion()) << t.codTerr;
-        // A NUTS-3 code extends its region's (Trentino-Alto Adige has none), once.
-        EXPECT_EQ(t.codNuts.size(), 5u) << t.codTerr;
-        EXPECT_TRUE(byCode(t.reg)->codNuts.empty() || t.codNuts.rfind(byCode(t.reg)->codNuts, 0) == 0) << t.codTerr;
-        EXPECT_TRUE(nuts.insert(t.codNuts).second) << "NUTS " << t.codNuts << " twice";
-    }
-    EXPECT_EQ(std::vector<int>({byType[kRegione], byType[kRegioneSenzaNuts2], byType[kProvincia],
-                                byType[kProvinciaNuts2], byType[kRipartizione]}),
-              std::vector<int>({19, 1, 105, 2, 6}));
-    EXPECT_EQ(std::pair(in103, in107), std::pair(103, 107));
-    // The four provinces of 2005 belong to the 107 set only.
-    for (const char *code : {"104", "105", "106", "107"})
-        EXPECT_TRUE(!byCode(code)->in103 && byCode(code)->in107) << code;
-}
 
 // One join layer per case, pointing at its level and joining each territory of the case once.
 TEST(SampleShapes, EveryLayerJoinsExactlyTheTerritoriesOfItsCase)

@@ -87,8 +87,6 @@ bool striped(const DataTable &t)
 
 } // namespace
 
-// ---- Loading ----------------------------------------------------------------------------------
-
 TEST(GridLoad, DoQueryLoadsTheSelectionOrderedByTerritoryCode)
 {
     Sample s;
@@ -155,8 +153,6 @@ TEST(GridLoad, FailuresWarnOrAreLoggedInItalian)
     EXPECT_EQ(s.tf.prompt.messages(),
               QStringList {"Numero di Variabili selezionate troppo elevato. Eliminarle alcune."});
 }
-
-// ---- Values kept, texts written when read ----------------------------------------------------
 
 TEST(GridDeferredFormats, FixedPointFormatsOfTheSelectListAreLeftToTheTable)
 {
@@ -271,8 +267,6 @@ TEST_P(GridValues, SortSearchAndWidthsAsOnTheTexts)
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMarks, GridValues, ::testing::Bool());
-
-// ---- Sorting and searching, in both decimal marks ---------------------------------------------
 
 class GridMarks : public ::testing::TestWithParam<bool> {
 protected:
@@ -402,8 +396,6 @@ TEST(GridSortMixed, BlanksNumbersTextsInTheSameOrderFromAnyStart)
     }
 }
 
-// ---- Widths, descriptions and metadata ---------------------------------------------
-
 // The widest trimmed text of the column, header included, plus a "Q"; two thirds of the table
 // when that would not fit. The widths come out as if every cell had been measured, in fonts
 // with and without tabular digits and with texts that kerning shortens.
@@ -464,8 +456,6 @@ TEST(GridDescription, DataColumnsWithAnItemCodeHaveADescriptionAndASheet)
         EXPECT_EQ(grid::metadataCode(t, c), codes[c]) << c;
 }
 
-// ---- The model ----------------------------------------------------------------------------------
-
 TEST(GridModel, HeaderRowDataRowsAndColoursThatMoveWithTheirRows)
 {
     DataTable t = resultTable(NumberFormat::comma());
@@ -510,8 +500,6 @@ TEST(GridColours, TotalRowsGreenOthersWhite)
         EXPECT_EQ(t.background(r), expected[r - 1]) << r;
     EXPECT_EQ(t.background(0), 0xFF123456u);
 }
-
-// ---- What the grid shows and copies --------------------------------------------------
 
 // The numbers of the data columns show group marks in their whole part, in the table's own
 // format; codes, texts, headers and numbers in another notation stay as they are.
