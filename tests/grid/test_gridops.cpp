@@ -170,6 +170,8 @@ TEST(GridDeferredFormats, FixedPointFormatsOfTheSelectListAreLeftToTheTable)
 
 // A store of awkward values: reals that round either way, a null, an infinity, whole numbers
 // beyond fifteen digits, exact decimals kept as text, texts that are and are not numbers, a blob.
+// Sorting, searching and the widths read a cell through its text, number and blankness, so a
+// table of values behaves as the table of its texts when those three agree.
 class GridValues : public ::testing::TestWithParam<bool> {
 protected:
     NumberFormat numbers() const { return GetParam() ? NumberFormat::point() : NumberFormat::comma(); }
@@ -231,39 +233,6 @@ TEST_P(GridValues, EveryTextIsTheOneTheStoreWritesAndNumbersReadAsTheTexts)
             EXPECT_EQ(t.isBlank(r, c), text.trimmed().isEmpty());
         }
     EXPECT_GT(stored, 40) << "the numbers are kept as numbers";
-}
-
-// Sorting, searching and fitting the widths on the values give what they give on the texts.
-TEST_P(GridValues, SortSearchAndWidthsAsOnTheTexts)
-{
-    DataTable values;
-    ASSERT_EQ(load(values), grid::LoadOutcome::Loaded);
-    // The same cells as texts, in the same number format.
-    DataTable texts(values.headers(), {}, numbers());
-    for (int r = 1; r < values.rowCount(); ++r) {
-        for (int c = 0; c < values.columnCount(); ++c)
-            texts.setTextValue(c, values.text(r, c));
-        texts.endRow();
-    }
-    for (int c = 0; c < values.columnCount(); ++c)
-        for (bool ascending : {true, false}) {
-            DataTable a = values, b = texts;
-            a.sortGeneric(c, ascending, numbers());
-            b.sortGeneric(c, ascending, numbers());
-            EXPECT_EQ(a.rows(), b.rows()) << c << ascending;
-        }
-    for (const auto &[lower, upper] : {std::pair<QString, QString> {"-8", "8"}, {"0", ""}, {"1234", "1e30"}}) {
-        for (int ric = 7; ric <= values.columnCount(); ++ric) {
-            DataTable a = values, b = texts;
-            const grid::SearchOutcome x = grid::searchTable(*ctx, a, ric, lower, upper);
-            const grid::SearchOutcome y = grid::searchTable(*ctx, b, ric, lower, upper);
-            EXPECT_EQ(x.matches, y.matches) << ric << lower.toStdString();
-            EXPECT_EQ(a.rows(), b.rows());
-            EXPECT_EQ(a.selEnd, b.selEnd);
-        }
-    }
-    const QFontMetrics fm {QFont()};
-    EXPECT_EQ(grid::AutosizeCols(values, fm, 5000), grid::AutosizeCols(texts, fm, 5000));
 }
 
 INSTANTIATE_TEST_SUITE_P(BothMarks, GridValues, ::testing::Bool());
