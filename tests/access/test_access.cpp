@@ -132,14 +132,15 @@ TEST_F(ImportedFixtures, TablesRowsAndValuesAreThoseOfMdbTools)
     }
 }
 
-// Currency keeps its exact digits as text; OLE is a blob; dates are ISO text, those outside the
-// usual range too.
+// Currency keeps its exact digits as text, long integers are integers, singles reals, OLE a blob;
+// dates are ISO text, those outside the usual range too.
 TEST_F(ImportedFixtures, CurrencyAndDates)
 {
     Recordset rs = openImported(path("nwind"))
-                       ->queryNative("SELECT typeof(Freight), Freight, OrderDate, (SELECT typeof(Photo) FROM "
-                                     "Employees WHERE Photo IS NOT NULL LIMIT 1) FROM Orders WHERE OrderID = 10331");
-    EXPECT_EQ(rs.row(0), (std::vector<QVariant> {"text", "10.1900", "1994-11-16 00:00:00", "blob"}));
+                       ->queryNative("SELECT typeof(Freight), Freight, OrderDate, typeof(OrderID), (SELECT "
+                                     "typeof(Discount) || typeof(Photo) FROM [Order Details], Employees WHERE "
+                                     "Photo IS NOT NULL LIMIT 1) FROM Orders WHERE OrderID = 10331");
+    EXPECT_EQ(rs.row(0), (std::vector<QVariant> {"text", "10.1900", "1994-11-16 00:00:00", "integer", "realblob"}));
     rs = openImported(path("DateTestDatabase"))
              ->queryNative("SELECT DateTimeCol FROM DateTest WHERE IDCol BETWEEN 2 AND 4 ORDER BY IDCol");
     ASSERT_EQ(rs.recordCount(), 3); // years 9999, before 1900, before 1000

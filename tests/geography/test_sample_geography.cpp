@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
 #include <shapefil.h>
+#include <turbojpeg.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -194,6 +195,23 @@ TEST_F(SampleGeometry, ProvincesAndNuts2AreasLieInsideTheirRegions)
     EXPECT_NEAR(bz + tn, taa, 1e-6 * taa);
     EXPECT_GT(std::min(bz, tn), 0.3 * taa);
     EXPECT_GE(geos.area(geos.intersection(nuts.at("021"), regions.at("04"))), 0.99 * bz);
+}
+
+// The background of the splash and the main window: the country drawn pale on a plain sea.
+TEST(SampleBackground, IsAPaleRenderingOfTheCountry)
+{
+    const std::string jpeg = fileBytes(kSample / "Images" / "infra2.jpg");
+    tjhandle tj = tjInitDecompress();
+    int w = 0, h = 0, sub = 0, cs = 0;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(jpeg.data());
+    ASSERT_EQ(tjDecompressHeader3(tj, bytes, jpeg.size(), &w, &h, &sub, &cs), 0);
+    std::vector<unsigned char> grey(std::size_t(w) * h);
+    ASSERT_EQ(tjDecompress2(tj, bytes, jpeg.size(), grey.data(), w, 0, h, TJPF_GRAY, 0), 0);
+    tjDestroy(tj);
+    const auto [darkest, lightest] = std::minmax_element(grey.begin(), grey.end());
+    EXPECT_EQ(std::pair(w, h), std::pair(1024, 768));
+    EXPECT_GT(*darkest, 110); // pale, no harsh lines
+    EXPECT_GT(*lightest - *darkest, 10); // not a blank picture: the land stands out from the sea
 }
 
 std::string toolCommand(const fs::path &territori, const fs::path &out)

@@ -103,6 +103,11 @@ TEST(GridLoad, DoQueryLoadsTheSelectionOrderedByTerritoryCode)
     EXPECT_EQ(column(t, 1), (QStringList {"001", "02", "066"}));
     EXPECT_TRUE(striped(t) && t.selEnd == (CellPos {1, 0}));
     EXPECT_TRUE(s.tf.prompt.shown().empty() && !s.tf.prompt.busy());
+    // No territory matches: the header row only, whose widths can still be fitted.
+    ASSERT_TRUE(s.select({"AS013-2005"}, {"Atlantide"}));
+    ASSERT_EQ(s.load(t), grid::LoadOutcome::Loaded);
+    EXPECT_TRUE(t.rowCount() == 1 && t.columnCount() == 7);
+    EXPECT_EQ(grid::AutosizeCols(t, QFontMetrics(QFont()), 800).size(), 7);
 }
 
 // A long loading counts its rows through the prompt; stopped, it leaves the table as it was
