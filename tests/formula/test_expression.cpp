@@ -37,40 +37,32 @@ TEST(Evaluate, ResultsOfExpressions)
     } cases[] = {
         {"1 / 3 ", "0,3333"},
         {"CDbl('1234567,5') * 2 ", "2469135,0000"}, // no group marks written
-        {"2 + 3 * 4 ", "14,0000"},
-        {"10 - 4 - 3 ", "3,0000"}, // left to right
+        {"10 - 4 - 3 * 2 ", "0,0000"}, // left to right, * above -
         {"2 * 3 ^ 2 ", "18,0000"}, // ^ above *
         {"2 ^ 3 ^ 2 ", "64,0000"}, // (2 ^ 3) ^ 2, not 2 ^ 9
         {"( - 2 ^ 2 ) ", "-4,0000"}, // negation below ^
-        {"( - 2 ) ^ 2 ", "4,0000"},
-        {"2 ^ -2 ", "0,2500"},
         {"2 ^ - 3 ^ 2 ", "0,0020"}, // 2 ^ -(3 ^ 2) = 1/512
         {"12+ 3 ", "15,0000"}, // a number written against its operator
         {"cdbl( 2 * 3 ) + CDBL ( '1' ) ", "7,0000"},
-        {"CDbl('1.234,5') + 0 ", "1234,5000"},
         {"CDbl('1,234.5') + 0 ", "1234.5000", point},
         {"CDbl('1.5') * 1 ", "15,0000"},
         {"CDbl('1,5') * 1 ", "15.0000", point},
         {"1 / 32 ", "0,0313"}, // 0.03125 exactly
         {"- 1 / 32 ", "-0,0313"},
         {"- 1 / 100000 ", "0,0000"},
-        {"( 0 - 1 ) / 8 ", "-0.1250", point},
         {"- 2 ^ 60 ", "-1152921504606850000.0000", point}, // written out, 15 significant digits
         {"0 ^ 0 ", "1,0000"},
         // A number text is kept as it is; the keypad's "." under a decimal comma is evaluated,
         // never kept as a text that would read as 15 or 1000.
         {"12 ", "12"},
         {"1.5 ", "1.5", point},
-        {"1.5 ", "1,5000"},
         {"1.000 ", "1,0000"},
         {"1,5 ", "<E>", point},
         {"", "<blank>"},
         {"CDbl('abc') + 1 ", "<blank>"},
         {"CDbl('-') ", "<blank>"},
-        {"1 / 0 ", "<blank>"},
         {"CDbl('5') / CDbl('0,00') ", "<blank>"},
         {"CDbl('5') / CDbl('0e3') ", "<blank>"},
-        {"CDbl('5') / CDbl('0.00') ", "<blank>", point},
         {"5 / ( 2 - 2 ) ", "<blank>"},
         {"( 1 / 0 ) * 0 + 7 ", "<blank>"},
         {"10 ^ 400 ", "<blank>"},

