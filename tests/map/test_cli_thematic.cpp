@@ -81,6 +81,7 @@ TEST(CliThematic, OptionsAndExitCodes)
         {{"--gruppi", "1,6", "--colonna", "AS013_2005", "--out", png}, 2, "--livello-mappa"},
         // A refusal of the core: its message, exit 1.
         {{"--gruppi", "1", "--colonna", "COD_TERR", "--out", png}, 1, map::kSelectVariable},
+        {prov + QStringList {"--metodo", "naturali", "--classi", "12", "--palette", "Blues"}, 1, "da 1 a 9"},
         {prov + QStringList {"--cardine", "3"}, 2, "--cardine va con --metodo boxmap"},
         {prov + QStringList {"--metodo", "boxmap", "--cardine", "2"}, 2, "--cardine vuole"},
         {prov + QStringList {"--metodo", "devstd", "--palette", "Blues"}, 2, "palette divergente"},
