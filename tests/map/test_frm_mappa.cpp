@@ -191,6 +191,7 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     // Zoom: Shift+click enlarges the extent by 1.5, a drawn rectangle becomes it, the right
     // button goes back to the full extent; the scale text follows.
     w.chk_zoom->click();
+    EXPECT_FALSE(w.chk_inform->isChecked());
     const QRectF full = w.Map2->view().extent();
     const QString fullScale = w.lblScalaKm->text();
     QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
@@ -266,6 +267,8 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     s.tf.prompt.answerColor(QColor(0, 128, 0));
     clickCell(w.GridIndici, 3, 0);
     EXPECT_EQ(s.colourAt(high), QColor(0, 128, 0));
+    clickCell(w.GridIndici, 3, 0); // a cancelled dialog changes nothing
+    EXPECT_EQ(w.legendRows()[3].colour, QColor(0, 128, 0));
     const size_t asked = s.tf.prompt.shown().size();
     clickCell(w.GridIndici, 4, 0);
     EXPECT_EQ(s.tf.prompt.shown().size(), asked);
@@ -275,6 +278,10 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     w.Option3->click();
     EXPECT_EQ(std::pair(w.txt_min->text(), w.txt_Max->text()),
               std::pair(map::numberText(w.stats().minValue, fmt), map::numberText(w.stats().maxValue, fmt)));
+    w.txt_min->clear();
+    QTest::keyClicks(w.txt_min, "x-1a,5"); // digits, the decimal mark and the minus sign
+    EXPECT_EQ(w.txt_min->text(), "-1,5");
+    w.txt_min->setText(map::numberText(w.stats().minValue, fmt));
     w.txt_Max->setText("2000");
     for (const QColor &colour : {QColor(10, 20, 30), QColor(200, 0, 200)}) {
         EXPECT_FALSE(w.cmd_GoMap->isEnabled());
@@ -416,6 +423,7 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     frm_Mappa &w = *s.w;
     const QPoint inside = s.insideProvince(w.request().rows.last().prov);
     QTest::mouseClick(w.Avanz, Qt::LeftButton);
+    EXPECT_TRUE(w.Frame4->isVisible());
     w.cmb_namelayers->setCurrentText("province107");
     w.chk_outline->click();
     EXPECT_FALSE(w.pic_colorSep->isEnabled());
@@ -443,6 +451,7 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
 
     // A transparent layer shows what lies below it, here the map's background.
     w.chk_Trasparent->click();
+    EXPECT_FALSE(w.pic_colorsfondo->isEnabled());
     QTest::mouseClick(w.cmd_applica, Qt::LeftButton);
     EXPECT_EQ(s.colourAt(inside), s.colourAt({2, 2}));
 
@@ -532,6 +541,7 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
 
     QTest::mouseClick(previous, Qt::LeftButton);
     EXPECT_EQ(w.request().year, "2004");
+    EXPECT_EQ(w.findChild<QLabel *>("lblAnno")->text(), "2004");
     EXPECT_TRUE(w.txtVariabile->text().startsWith("AS013_2004: "));
     EXPECT_EQ(w.request().mapCase.name, "provincia103");
     EXPECT_EQ(w.Map2->view().extent(), extent);
@@ -542,6 +552,7 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
     // Fixed classes: the same limits on 2004 and 2005, and the page of the map says so.
     fixed->click();
     const QList<map::ClassBounds> fixed2004 = w.legend().bounds();
+    EXPECT_EQ(w.lblClassiAnni->text(), "Classi fisse 1997–2008");
     QTest::mouseClick(next, Qt::LeftButton);
     EXPECT_EQ(w.request().year, "2005");
     EXPECT_EQ(w.legend().bounds(), fixed2004);
