@@ -14,7 +14,6 @@
 #include "support/testfolder.h"
 #include "table/territoryselection.h"
 #include "table/ui/frm_dispdata.h"
-#include "map/selectionoutline.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -23,7 +22,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QMdiArea>
 #include <QMouseEvent>
 #include <QPointer>
@@ -50,15 +48,12 @@ TEST(frmSelMappa, ControlsAndTheChoiceOfEachButton)
                                                                  {"cmdAnnulla", map::LevelChoice::Cancel}};
     for (const auto &[name, choice] : buttons) {
         ui::frmSelMappa dlg(3, "T");
-        auto *button = dlg.findChild<QPushButton *>(name);
-        ASSERT_TRUE(button) << name;
         dlg.show();
-        QTest::mouseClick(button, Qt::LeftButton);
+        QTest::mouseClick(dlg.findChild<QPushButton *>(name), Qt::LeftButton);
         EXPECT_EQ(dlg.choice(), choice) << name;
         EXPECT_FALSE(dlg.isVisible()) << name;
     }
-    // The provinces are not offered for NUTS-2 selections; the close box is a cancel.
-    EXPECT_FALSE(ui::frmSelMappa(2, "T").findChild<QPushButton *>("cmdProv")->isEnabled());
+    EXPECT_FALSE(ui::frmSelMappa(2, "T").findChild<QPushButton *>("cmdProv")->isEnabled()); // NUTS-2
     ui::frmSelMappa closed(3, "T");
     closed.show();
     closed.close();
@@ -126,13 +121,6 @@ struct Scenario {
                 return qrn::test::pointWellInside(w->Map2->view().featurePath(*layer, f));
         return {-1, -1};
     }
-    QStringList listed() const
-    {
-        QStringList out;
-        for (int i = 0; i < w->ListView1->topLevelItemCount(); ++i)
-            out << w->ListView1->topLevelItem(i)->text(0) + "=" + w->ListView1->topLevelItem(i)->text(1);
-        return out;
-    }
 };
 
 void clickCell(QTableWidget *grid, int row, int column)
@@ -155,86 +143,50 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
         EXPECT_TRUE(s.main->rect().contains(r)) << b->objectName().toStdString();
     }
     EXPECT_TRUE(w.parentWidget()->windowFlags() & Qt::WindowMaximizeButtonHint);
-    // The object names the help pages and the error log use.
-    for (const char *name : {"Map2", "GridIndici", "ListView1", "picSplitter", "lblScalaKm", "lbl_Ricfor", "txtClassi",
-                             "lbl_mincolor", "lbl_maxcolor", "fraCB", "pic_colorSep", "pic_mapbackcolor"})
-        EXPECT_TRUE(w.findChild<QWidget *>(name)) << name;
     const map::MapRequest &req = w.request();
     ASSERT_EQ(req.mapCase.name, "provincia107");
-    EXPECT_EQ(w.txtVariabile->text(), "AS013_2005: " + req.description);
-    EXPECT_TRUE(w.Option1->isChecked() && w.Frame5->isVisible());
-    EXPECT_FALSE(w.GridIndici->isVisible() || w.Frame3->isVisible() || w.Frame2->isVisible());
-    EXPECT_FALSE(w.cmd_Stampa->isVisible());
-    EXPECT_EQ(w.cmb_namelayers->count(), 2);
-    EXPECT_TRUE(w.lblScalaKm->text().startsWith("1 cm = "));
-    s.tf.write("Files/Help/400.html", "<html><body><h1>Il cartogramma</h1></body></html>");
-    s.ctx->HelpFile = s.tf.file("Files/Help/");
+    EXPECT_FALSE(w.GridIndici->isVisible() || w.cmd_Stampa->isVisible());
     QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
-    auto *help = s.main->findChild<QTextBrowser *>("txtHelp");
-    ASSERT_TRUE(help);
-    EXPECT_TRUE(help->toPlainText().contains("Il cartogramma"));
+    EXPECT_TRUE(s.main->findChild<QTextBrowser *>("txtHelp")); // the pages are MainWindow's test
 
-    // The rows come sorted on the value; those without one come first. Identify before any
-    // drawing does nothing.
-    const auto firstValued = std::find_if(req.rows.begin(), req.rows.end(),
-                                          [](const map::MapRow &r) { return !r.value.isEmpty(); });
-    ASSERT_NE(firstValued, req.rows.end());
-    const map::MapRow &lowest = *firstValued, &highest = req.rows.last();
-    const QPoint low = s.insideProvince(lowest.prov), high = s.insideProvince(highest.prov);
-    ASSERT_GE(low.x(), 0);
-    ASSERT_GE(high.x(), 0);
+    // Identify before any drawing does nothing.
+    const map::MapRow &lowest =
+        *std::find_if(req.rows.begin(), req.rows.end(), [](const map::MapRow &r) { return !r.value.isEmpty(); });
+    const QPoint low = s.insideProvince(lowest.prov), high = s.insideProvince(req.rows.last().prov);
+    ASSERT_TRUE(low.x() >= 0 && high.x() >= 0);
     QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
     EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
 
+    // The lowest province in the first class's colour, the highest in the last one's.
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     EXPECT_TRUE(s.mapTableExists());
-    ASSERT_TRUE(w.GridIndici->isVisible());
+    EXPECT_TRUE(w.GridIndici->isVisible() && w.cmd_Stampa->isVisible());
     const QList<map::LegendRow> legend = w.legendRows();
     ASSERT_EQ(legend.size(), 5);
-    const int empty = int(std::count_if(req.rows.begin(), req.rows.end(),
-                                        [](const map::MapRow &r) { return r.value.isEmpty(); }));
-    EXPECT_TRUE(w.cmd_Stampa->isVisible());
-    // The lowest province in the first class's colour, the highest in the last one's.
     EXPECT_EQ(s.colourAt(low), legend[0].colour);
     EXPECT_EQ(s.colourAt(high), legend[3].colour);
-    EXPECT_NE(legend[0].colour, legend[3].colour);
-
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
-    const QStringList fields = s.listed();
-    EXPECT_TRUE(fields.contains("Provincia=" + lowest.name)) << fields.join('|').toStdString();
-    const auto shown = std::find_if(fields.begin(), fields.end(),
-                                    [](const QString &f) { return f.startsWith("AS013_2005="); });
-    ASSERT_NE(shown, fields.end());
-    EXPECT_EQ(s.ctx->numbers.toNumber(shown->section('=', 1)), s.ctx->numbers.toNumber(lowest.value));
-    // The identified territory stays outlined; its tip names it with its value.
-    EXPECT_GE(w.Map2->highlightedFeature(), 0);
+    EXPECT_TRUE(w.lblStato->text().startsWith(QStringLiteral("%1 territori: ").arg(req.rows.size())));
     EXPECT_EQ(w.territoryTipAt(low), lowest.name + ": " + lowest.value);
-    // A territory without data says so.
-    if (empty > 0) {
-        const QPoint none = s.insideProvince(req.rows.first().prov);
-        ASSERT_GE(none.x(), 0);
-        QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, none);
-        EXPECT_TRUE(s.listed().contains("AS013_2005=Dato non presente")) << s.listed().join('|').toStdString();
-        EXPECT_TRUE(w.territoryTipAt(none).endsWith(": Dato non presente"));
-    }
-    // An empty spot (the sea in the top-left corner) clears the list and the outline.
+
+    // Identify lists the territory and outlines it; an empty spot (the sea) clears both.
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
+    EXPECT_EQ(w.ListView1->findItems(lowest.name, Qt::MatchExactly, 1).size(), 1);
+    EXPECT_GE(w.Map2->highlightedFeature(), 0);
     QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
     EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
     EXPECT_EQ(w.Map2->highlightedFeature(), -1);
 
-    // A drag pans (the widget's own test) without identifying; the button shows it all again.
-    {
-        const QRectF before = w.Map2->view().extent();
-        QTest::mousePress(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
-        QMouseEvent move(QEvent::MouseMove, QPointF(160, 130), w.Map2->mapToGlobal(QPointF(160, 130)),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w.Map2, &move);
-        QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(160, 130));
-        EXPECT_NE(w.Map2->view().extent(), before);
-        EXPECT_EQ(w.ListView1->topLevelItemCount(), 0) << "a pan identifies nothing";
-        QTest::mouseClick(w.cmdEstensione, Qt::LeftButton);
-        EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().homeExtent());
-    }
+    // A drag pans without identifying; the button shows it all again.
+    const QRectF before = w.Map2->view().extent();
+    QTest::mousePress(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QMouseEvent move(QEvent::MouseMove, QPointF(160, 130), w.Map2->mapToGlobal(QPointF(160, 130)), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(w.Map2, &move);
+    QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(160, 130));
+    EXPECT_NE(w.Map2->view().extent(), before);
+    EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
+    QTest::mouseClick(w.cmdEstensione, Qt::LeftButton);
+    EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().homeExtent());
 
     // Zoom: Shift+click enlarges the extent by 1.5, a drawn rectangle becomes it, the right
     // button goes back to the full extent; the scale text follows.
@@ -250,44 +202,31 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
     EXPECT_LT(w.Map2->view().extent().width(), full.width() / 2);
     QTest::mouseClick(w.Map2, Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
-    EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().homeExtent());
     EXPECT_EQ(w.lblScalaKm->text(), fullScale);
 
-    // "Salva..." opens the print layout with the map, the variable text and the legend; "Salva e
-    // Stampa" hands them on to print at once.
-    QTest::mouseClick(w.cmd_export, Qt::LeftButton);
-    auto *layout = s.main->area()->findChild<ui::PrintMappa *>();
-    ASSERT_TRUE(layout);
-    EXPECT_EQ(layout->findChild<QListWidget *>("lst_leggenda")->count(), 1 + legend.size());
+    // "Salva e Stampa" hands the map on to print at once.
     QList<MapPageRequest> handed;
     w.printOpener = [&handed](const MapPageRequest &r) { handed << r; };
     QTest::mouseClick(w.cmd_Stampa, Qt::LeftButton);
     ASSERT_EQ(handed.size(), 1);
     EXPECT_TRUE(handed[0].printAtOnce);
-    EXPECT_EQ(handed[0].variableText, w.txtVariabile->text());
-    EXPECT_EQ(handed[0].legend.size(), 5u);
 
     // Reset: the legend and the table go, the layers are loaded again without the classes.
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
     EXPECT_FALSE(w.GridIndici->isVisible());
-    EXPECT_EQ(w.GridIndici->rowCount(), 0);
     EXPECT_FALSE(s.mapTableExists());
     EXPECT_EQ(w.Map2->view().layerCount(), 2);
     EXPECT_FALSE(map::joinLayer(w.shapeCase())->renderer);
     EXPECT_TRUE(w.Cmd_cmdAutocolor->isEnabled());
-    EXPECT_FALSE(w.txt_min->isEnabled());
 
-    // A new drawing, then a second map from the grid's pop-up replaces the window and its table.
+    // A second map from the grid's pop-up replaces the window and its table; closing drops it.
     w.Option1->click();
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
-    EXPECT_TRUE(s.mapTableExists());
     QPointer<frm_Mappa> first = s.w;
     s.openMap(true);
     ASSERT_TRUE(s.w);
     EXPECT_FALSE(first);
     EXPECT_FALSE(s.mapTableExists());
-
-    // Closing drops tMappa.
     QTest::mouseClick(s.w->Cmd_cmdAutocolor, Qt::LeftButton);
     EXPECT_TRUE(s.mapTableExists());
     QTest::mouseClick(s.w->cmd_close, Qt::LeftButton);
@@ -297,55 +236,50 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
 }
 
+// Each method's controls reach its classifier and the drawing; the classes themselves are the
+// classifiers' own tests.
 TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
 {
     Scenario s;
     ASSERT_TRUE(s.w);
     frm_Mappa &w = *s.w;
     const QPoint high = s.insideProvince(w.request().rows.last().prov);
-
-    // Equal amplitude: the class count takes one digit and nothing else, not even backspace.
+    const NumberFormat &fmt = s.ctx->numbers;
+    // Equal amplitude asks for the class count, whose box takes one digit; the classes wait
+    // for "Applica" before they reach the map.
     w.Option2->click();
-    EXPECT_TRUE(w.Frame3->isVisible());
-    EXPECT_FALSE(w.Frame5->isVisible() || w.Frame2->isVisible() || w.cmdNota->isVisible());
+    EXPECT_TRUE(w.Frame3->isVisible() && !w.Frame5->isVisible());
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Inserire il numero delle classi."});
-    EXPECT_EQ(s.tf.prompt.shown().back().title, "Attenzione!");
     QTest::keyClicks(w.txtClassi, "a45");
-    QTest::keyClick(w.txtClassi, Qt::Key_Backspace);
     EXPECT_EQ(w.txtClassi->text(), "4");
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
-    ASSERT_EQ(w.GridIndici->rowCount(), 4);
-    const NumberFormat &fmt = s.ctx->numbers;
-    EXPECT_TRUE(w.Command2->isEnabled());
-    EXPECT_FALSE(w.cmdSelClassiUgualeAmp->isEnabled() || w.drawn());
-    EXPECT_TRUE(w.lblLegendaDaApplicare->isVisible()) << "the legend is not on the map yet";
+    EXPECT_EQ(w.GridIndici->rowCount(), 4);
+    EXPECT_TRUE(w.lblLegendaDaApplicare->isVisible());
+    EXPECT_FALSE(w.drawn());
     QTest::mouseClick(w.Command2, Qt::LeftButton);
     EXPECT_FALSE(w.lblLegendaDaApplicare->isVisible());
     ASSERT_EQ(w.GridIndici->rowCount(), 5);
-    EXPECT_FALSE(w.Command2->isEnabled());
     EXPECT_EQ(s.colourAt(high), w.legendRows()[3].colour);
 
-    // A legend swatch opens the colour dialog; on a drawn map the class takes the colour at
-    // once. A cancelled dialog changes nothing; the no-data row keeps its white: no dialog.
+    // A legend swatch opens the colour dialog and recolours the drawn map at once; the no-data
+    // row keeps its white: no dialog.
     s.tf.prompt.answerColor(QColor(0, 128, 0));
     clickCell(w.GridIndici, 3, 0);
     EXPECT_EQ(s.colourAt(high), QColor(0, 128, 0));
-    clickCell(w.GridIndici, 3, 0);
+    clickCell(w.GridIndici, 3, 0); // a cancelled dialog changes nothing
     EXPECT_EQ(w.legendRows()[3].colour, QColor(0, 128, 0));
     const size_t asked = s.tf.prompt.shown().size();
     clickCell(w.GridIndici, 4, 0);
     EXPECT_EQ(s.tf.prompt.shown().size(), asked);
 
-    // Manual classes, one per click, in the colour of lbl_colore; the bounds take digits,
-    // the decimal mark and the minus sign. They start from the column's range, not from what
-    // equal amplitude left in the boxes.
+    // Manual classes start from the column's range (not from what equal amplitude left), one
+    // class per click in the colour of lbl_colore.
     w.Option3->click();
     EXPECT_EQ(std::pair(w.txt_min->text(), w.txt_Max->text()),
               std::pair(map::numberText(w.stats().minValue, fmt), map::numberText(w.stats().maxValue, fmt)));
-    EXPECT_TRUE(w.Frame2->isVisible());
     w.txt_min->clear();
-    QTest::keyClicks(w.txt_min, "x-1a,5");
+    QTest::keyClicks(w.txt_min, "x-1a,5"); // digits, the decimal mark and the minus sign
     EXPECT_EQ(w.txt_min->text(), "-1,5");
     w.txt_min->setText(map::numberText(w.stats().minValue, fmt));
     w.txt_Max->setText("2000");
@@ -355,82 +289,44 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
         QTest::mouseClick(w.lbl_colore, Qt::LeftButton);
         QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
     }
-    EXPECT_TRUE(w.cmd_GoMap->isEnabled());
-    EXPECT_FALSE(w.cmd_Select->isEnabled() || w.txt_min->isEnabled());
     QTest::mouseClick(w.cmd_GoMap, Qt::LeftButton);
-    const QList<map::LegendRow> manual = w.legendRows();
-    ASSERT_EQ(manual.size(), 3);
-    EXPECT_EQ(manual[0].colour, QColor(10, 20, 30));
+    ASSERT_EQ(w.legendRows().size(), 3);
+    EXPECT_EQ(w.legendRows()[0].colour, QColor(10, 20, 30));
     EXPECT_EQ(s.colourAt(high), QColor(200, 0, 200));
 
-    // Natural breaks share the class count and the buttons of equal amplitude.
-    w.Option4->click();
-    EXPECT_FALSE(w.txt_min->isEnabled());
-    w.txtClassi->setText("3");
-    QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
-    // New classes over a drawn map: its white territories keep their row, and the note says
-    // the map still shows the old classes.
-    EXPECT_EQ(w.GridIndici->rowCount(), 4);
-    // Not drawn yet: no counts.
-    EXPECT_EQ(w.legendRows().last(), (map::LegendRow {"Dato non presente", Qt::white, true}));
-    EXPECT_TRUE(w.lblLegendaDaApplicare->isVisible());
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
-    EXPECT_EQ(w.GridIndici->rowCount(), 4);
-    EXPECT_FALSE(w.lblLegendaDaApplicare->isVisible());
-    // A palette recolours the legend and the drawn map at once, manual classes included.
-    for (const char *palette : {"Greens", "Reds"}) {
-        w.cmb_palette->setCurrentText(palette);
-        EXPECT_EQ(w.legendRows()[2].colour, map::sequentialPalette(palette, 3)[2]) << palette;
-        EXPECT_EQ(s.colourAt(high), w.legendRows()[2].colour) << palette;
-    }
-    w.Option3->click();
-    w.txt_Max->setText("2000");
-    QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
-    EXPECT_EQ(w.legendRows()[0].colour, map::sequentialPalette("Reds", 1)[0]);
+    // Every method reaches its classifier through the same registry and buttons (natural breaks
+    // and deviations as equal amplitude); a palette recolours the legend and the drawn map at once.
+    w.cmb_palette->setCurrentText("Reds");
+    EXPECT_EQ(w.legendRows()[1].colour, map::sequentialPalette("Reds", 2)[1]);
+    EXPECT_EQ(s.colourAt(high), w.legendRows()[1].colour);
     w.cmb_palette->setCurrentIndex(0);
 
-    // Quartiles in a ColorBrewer palette; the note of the quartiles.
+    // The note of the quartiles.
     w.Option1->click();
-    w.cmb_palette->setCurrentText("Blues");
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
-    const QList<map::LegendRow> blues = w.legendRows();
-    ASSERT_EQ(blues.size(), 5);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(blues[i].colour, map::sequentialPalette("Blues", 4)[i]) << i;
-    EXPECT_EQ(s.colourAt(high), blues[3].colour);
     s.tf.prompt.clear();
     QTest::mouseClick(w.cmdNota, Qt::LeftButton);
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Le classi comprendono gli estremi superiori."});
 
-    // The box map from the list: no class count, the hinge box, its own diverging palette (the
-    // palette list is off); the highest province in the colour of its class by the core's rule,
-    // with either hinge.
-    const std::vector<double> numbers = map::sortedNumbers(w.request().values(), fmt);
-    for (const bool wide : {false, true}) {
-        w.Option6->click();
-        EXPECT_TRUE(w.Frame3->isVisible() && w.chkCardine3->isVisible());
-        EXPECT_FALSE(w.cmb_palette->isEnabled());
-        w.chkCardine3->setChecked(wide);
-        w.txtClassi->clear();
-        QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
-        ASSERT_EQ(w.GridIndici->rowCount(), 7) << s.tf.prompt.messages().join('|').toStdString();
-        QTest::mouseClick(w.Command2, Qt::LeftButton);
-        const map::BoxLimits limits = *map::BoxMapClassifier().limits(numbers, wide ? 3.0 : 1.5);
-        EXPECT_EQ(s.colourAt(high), w.legendRows()[map::BoxMapClassifier::classOf(limits, numbers.back()) - 1].colour)
-            << wide;
-    }
-    // Standard deviations: the highest province in the last class.
-    w.Option5->click();
-    EXPECT_FALSE(w.chkCardine3->isVisible());
+    // The box map: no class count, the hinge box, the palette list off.
+    w.Option6->click();
+    EXPECT_TRUE(w.chkCardine3->isVisible() && !w.cmb_palette->isEnabled());
+    w.txtClassi->clear();
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
-    const QList<map::LegendRow> deviations = w.legendRows();
-    ASSERT_GE(deviations.size(), 3);
+    ASSERT_EQ(w.GridIndici->rowCount(), 7) << s.tf.prompt.messages().join('|').toStdString();
     QTest::mouseClick(w.Command2, Qt::LeftButton);
-    EXPECT_EQ(s.colourAt(high), deviations[deviations.size() - 2].colour);
+    EXPECT_EQ(s.colourAt(high), w.legendRows()[5].colour) << "the highest province is an upper outlier";
+    const QString fence = w.legendRows()[5].label;
+    w.Option6->click();
+    w.chkCardine3->setChecked(true); // the wide hinge moves the fences
+    QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
+    EXPECT_NE(w.legendRows()[5].label, fence);
     w.Option1->click();
     EXPECT_TRUE(w.cmb_palette->isEnabled());
 }
 
+// The grid and the map share one selection: the outline, the zoom to it, clicks and bands on the
+// map, Esc. What is outlined and counted is the core's test.
 TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
 {
     Scenario s;
@@ -441,7 +337,6 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
     ASSERT_TRUE(shared);
     ASSERT_EQ(w.territorySelection(), shared);
     auto *view = s.grid->findChild<QTableView *>("datagrid");
-    ASSERT_TRUE(view);
     const DataTable &table = s.grid->table();
     const map::MapRequest &req = w.request();
     // Two neighbouring grid rows that are provinces of the map.
@@ -454,21 +349,6 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
         ++first;
     ASSERT_LT(first + 1, table.rowCount());
     const auto provOf = [&](int row) { return table.text(row, 2).trimmed(); };
-    const auto magentaNear = [&](const QImage &img, const QString &prov) {
-        const map::ShapeLayer *layer = map::joinLayer(w.shapeCase());
-        const QString field = w.shapeCase().layers[size_t(w.shapeCase().matchIndex)].FieldId;
-        int n = 0;
-        for (int f = 0; layer && f < layer->featureCount(); ++f) {
-            if (map::joinKey(layer->value(f, field), map::MapKind::Provinces) != map::joinKey(prov, map::MapKind::Provinces))
-                continue;
-            const QRect box = w.Map2->view().featurePath(*layer, f).boundingRect().toAlignedRect() & img.rect();
-            for (int y = box.top(); y <= box.bottom(); ++y)
-                for (int x = box.left(); x <= box.right(); ++x)
-                    n += img.pixelColor(x, y) == map::kSelectionColour;
-        }
-        return n;
-    };
-    const QImage none = w.Map2->grab().toImage();
 
     // A click on one row and a Shift+click on the next, in the grid.
     const auto cellCentre = [&](int row) {
@@ -481,24 +361,19 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
     QStringList expected {table.text(first, 1).trimmed(), table.text(first + 1, 1).trimmed()};
     expected.sort();
     EXPECT_EQ(shared->sortedCodes(), expected);
-    const QImage outlined = w.Map2->grab().toImage();
-    EXPECT_EQ(magentaNear(none, provOf(first)) + magentaNear(none, provOf(first + 1)), 0);
-    EXPECT_GT(magentaNear(outlined, provOf(first)), 10);
-    EXPECT_GT(magentaNear(outlined, provOf(first + 1)), 10);
+    EXPECT_EQ(w.Map2->selectionOutline().size(), 2);
     EXPECT_TRUE(w.lblStato->text().contains("2 territori selezionati")) << w.lblStato->text().toStdString();
 
-    // The outline stays through another drawing of the classes and a zoom to the selection.
-    w.cmb_palette->setCurrentIndex(w.cmb_palette->count() - 1);
+    // The outline stays through another drawing of the classes; the zoom to the selection.
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
+    EXPECT_EQ(w.Map2->selectionOutline().size(), 2);
     const QRectF home = w.Map2->view().extent();
-    ASSERT_TRUE(w.cmdZoomSelezione->isEnabled());
     QTest::mouseClick(w.cmdZoomSelezione, Qt::LeftButton);
     EXPECT_LT(w.Map2->view().extent().width(), home.width() / 2);
-    EXPECT_GT(magentaNear(w.Map2->grab().toImage(), provOf(first)), 10);
     w.Map2->zoomFull();
 
     // A click on a province of the map selects its row alone, brought into sight; Ctrl+click
-    // adds one and takes it away again; Esc empties the selection.
+    // adds one and takes it away again.
     const map::MapRow &far = req.rows.last();
     int farRow = 1;
     while (farRow < table.rowCount() && table.text(farRow, 1) != far.codTerr)
@@ -514,34 +389,30 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
         return rows;
     };
     EXPECT_EQ(selectedRows(), QSet<int> {farRow});
-    EXPECT_EQ(view->selectionModel()->currentIndex().row() + 1, farRow);
     EXPECT_TRUE(view->viewport()->rect().intersects(view->visualRect(view->model()->index(farRow - 1, 1))));
     QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
     EXPECT_EQ(selectedRows(), (QSet<int> {farRow, first}));
-    EXPECT_TRUE(w.lblStato->text().contains("2 territori selezionati"));
     QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
     EXPECT_EQ(selectedRows(), QSet<int> {farRow});
 
-    // A Shift band replaces the selection with what it touches, with Ctrl it adds; the legend
-    // counts the selected territories of each class as they change.
+    // A Shift band replaces the selection with what it touches, with Ctrl it adds, and the
+    // legend counts them; Esc empties the selection.
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier, s.insideProvince(provOf(first)));
+    EXPECT_EQ(selectedRows(), QSet<int> {first});
+    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, s.insideProvince(far.prov));
+    EXPECT_EQ(selectedRows(), (QSet<int> {farRow, first}));
     const auto legendText = [&] {
         QStringList out;
         for (int r = 0; r < w.GridIndici->rowCount(); ++r)
             out << w.GridIndici->item(r, 1)->text();
         return out.join('|');
     };
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier, s.insideProvince(provOf(first)));
-    EXPECT_EQ(selectedRows(), QSet<int> {first});
-    EXPECT_EQ(legendText().count("di cui 1 selezionato"), 1) << legendText().toStdString();
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, s.insideProvince(far.prov));
-    EXPECT_EQ(selectedRows(), (QSet<int> {farRow, first}));
-    EXPECT_TRUE(legendText().contains("selezionat"));
+    EXPECT_TRUE(legendText().contains("selezionat")) << legendText().toStdString();
     w.Map2->setFocus();
     QTest::keyClick(w.Map2, Qt::Key_Escape);
     EXPECT_TRUE(shared->isEmpty());
     EXPECT_TRUE(selectedRows().isEmpty());
     EXPECT_TRUE(w.Map2->selectionOutline().isEmpty());
-    EXPECT_FALSE(w.lblStato->text().contains("selezionati"));
     EXPECT_FALSE(legendText().contains("selezionat"));
 }
 
@@ -554,7 +425,6 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     QTest::mouseClick(w.Avanz, Qt::LeftButton);
     EXPECT_TRUE(w.Frame4->isVisible());
     w.cmb_namelayers->setCurrentText("province107");
-    EXPECT_TRUE(w.chk_outline->isChecked());
     w.chk_outline->click();
     EXPECT_FALSE(w.pic_colorSep->isEnabled());
     s.tf.prompt.answerColor(QColor(0, 200, 0));
@@ -585,7 +455,7 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     QTest::mouseClick(w.cmd_applica, Qt::LeftButton);
     EXPECT_EQ(s.colourAt(inside), s.colourAt({2, 2}));
 
-    // A configuration that cannot be read leaves an empty map and is logged.
+    // A configuration that cannot be read leaves an empty map, an empty layer list, and is logged.
     s.tf.write("Files/ShapeConfig.xml", "<Configs>");
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
     EXPECT_EQ(w.Map2->view().layerCount(), 0);
@@ -603,16 +473,11 @@ TEST(CreateMapCommand, ProvincesAndRegionsAskTheLevelAndMapTheChosenOne)
     (sel->parentWidget() ? sel->parentWidget() : sel)->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     ASSERT_FALSE(s.main->registry().existing("FORMDATITAB"));
-    QString asked;
-    QTimer::singleShot(0, [&asked] {
-        QWidget *w = QApplication::activeModalWidget();
-        asked = w ? w->objectName() : QString();
-        if (w)
+    QTimer::singleShot(0, [] {
+        if (QWidget *w = QApplication::activeModalWidget())
             QTest::mouseClick(w->findChild<QPushButton *>("cmdReg"), Qt::LeftButton);
     });
     s.openMap();
-    EXPECT_EQ(asked, "frmSelMappa");
-    EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
     ASSERT_TRUE(s.w);
     EXPECT_EQ(s.w->request().mapCase.name, "regioni");
     EXPECT_EQ(s.w->request().rows.size(), 20);
@@ -623,24 +488,15 @@ TEST(frm_Mappa, AMapThatColoursNothingIsRefusedAndLogged)
     Scenario s;
     ASSERT_TRUE(s.w);
     frm_Mappa &w = *s.w;
-    const int rows = int(w.request().rows.size());
-    EXPECT_EQ(w.lblStato->text(), QStringLiteral("%1 territori sulla mappa").arg(rows));
-    QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
-    ASSERT_TRUE(w.drawn());
-    EXPECT_TRUE(w.lblStato->text().startsWith(QStringLiteral("%1 territori: ").arg(rows)))
-        << w.lblStato->text().toStdString();
-
-    // The layer loses the field that joins it to the data: drawing again is refused with a
-    // message, logged under the window's name, and nothing is coloured.
+    // The layer loses the field that joins it to the data: drawing is refused with a message,
+    // in the status line and logged under the window's name, and nothing is coloured.
     s.tf.write("Files/ShapeConfig.xml",
                s.tf.read("Files/ShapeConfig.xml").replace("<FieldId>COD_PRO</FieldId>", "<FieldId>CODICE</FieldId>"));
-    s.tf.prompt.clear();
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
     w.Option1->click();
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     EXPECT_FALSE(w.drawn());
     ASSERT_EQ(s.tf.prompt.messages().size(), 1);
-    EXPECT_TRUE(s.tf.prompt.messages()[0].startsWith("Il layer province107 non ha il campo CODICE"));
     EXPECT_EQ(w.lblStato->text(), s.tf.prompt.messages()[0]);
     EXPECT_TRUE(s.tf.read("Files/Error.log").contains("Module:frm_Mappa Function: BuildValueRenderer"));
 }
@@ -676,29 +532,24 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
     auto *play = w.findChild<QPushButton *>("cmdRiproduci");
     auto *fixed = w.findChild<QCheckBox *>("chkClassiFisse");
     ASSERT_TRUE(slider && previous && next && play && fixed);
-    EXPECT_TRUE(slider->isVisible());
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     const QList<map::ClassBounds> own2005 = w.legend().bounds();
-    EXPECT_EQ(w.lblClassiAnni->text(), "Classi dell'anno 2005");
 
     s.grid->territorySelection()->set({w.request().rows.first().codTerr});
-    const QRectF zoomed = w.Map2->view().extent().adjusted(50000, 50000, -50000, -50000);
-    w.Map2->view().setExtent(zoomed);
+    w.Map2->view().setExtent(w.Map2->view().extent().adjusted(50000, 50000, -50000, -50000));
     const QRectF extent = w.Map2->view().extent();
 
     QTest::mouseClick(previous, Qt::LeftButton);
     EXPECT_EQ(w.request().year, "2004");
-    EXPECT_EQ(w.lbl_Ricfor->text(), "AS013_2004");
     EXPECT_EQ(w.findChild<QLabel *>("lblAnno")->text(), "2004");
     EXPECT_TRUE(w.txtVariabile->text().startsWith("AS013_2004: "));
-    EXPECT_EQ(w.shapeCase().layers.empty() ? QString() : w.request().mapCase.name, "provincia103");
+    EXPECT_EQ(w.request().mapCase.name, "provincia103");
     EXPECT_EQ(w.Map2->view().extent(), extent);
     EXPECT_EQ(w.territorySelection()->codes().size(), 1);
-    EXPECT_TRUE(w.lblStato->text().contains("1 territori selezionati")) << w.lblStato->text().toStdString();
     EXPECT_NE(w.legend().bounds(), own2005);
     EXPECT_EQ(s.tf.prompt.messages().size(), 0);
 
-    // Fixed classes: the same limits on 2004 and 2005, and the legend says so.
+    // Fixed classes: the same limits on 2004 and 2005, and the page of the map says so.
     fixed->click();
     const QList<map::ClassBounds> fixed2004 = w.legend().bounds();
     EXPECT_EQ(w.lblClassiAnni->text(), "Classi fisse 1997–2008");
@@ -706,7 +557,6 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
     EXPECT_EQ(w.request().year, "2005");
     EXPECT_EQ(w.legend().bounds(), fixed2004);
     EXPECT_NE(fixed2004, own2005);
-    // The page of a map with fixed classes says so under the map.
     QList<MapPageRequest> handed;
     w.printOpener = [&handed](const MapPageRequest &r) { handed << r; };
     QTest::mouseClick(w.cmd_export, Qt::LeftButton);
@@ -716,9 +566,7 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
     // The playback: from the year before the last, one step reaches the last and stops.
     slider->setValue(slider->maximum() - 1);
     QTest::mouseClick(play, Qt::LeftButton);
-    EXPECT_EQ(play->text(), "Ferma");
     QTRY_COMPARE_WITH_TIMEOUT(w.request().year, QString("2008"), 3000);
     QTRY_COMPARE_WITH_TIMEOUT(play->text(), QString("Riproduci"), 3000);
     EXPECT_FALSE(next->isEnabled());
-    EXPECT_EQ(w.legend().bounds(), fixed2004);
 }

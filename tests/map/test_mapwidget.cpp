@@ -15,7 +15,6 @@ using qrn::ui::MapWidget;
 TEST(MapWidget, FollowsItsSizePaintsTheMapAndReportsTheMouse)
 {
     MapWidget w;
-    EXPECT_EQ(w.objectName(), QStringLiteral("Map2"));
     auto layer = qrn::map::ShapeLayer::open(qrn::test::sampleDir() + "/Shape/regioni.shp");
     layer->symbol.color = 0x00FF00;
     w.view().addLayer(layer);

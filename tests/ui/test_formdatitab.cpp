@@ -46,7 +46,6 @@ TEST(FormdatiTab, YearsOpenOnDemandAndRowsAreAddedOnceUpToTheLimit)
 {
     Scenario s(2);
     ASSERT_TRUE(s.w);
-    EXPECT_EQ(s.child<QTabWidget>("SSTab1")->tabText(1), "Variabili");
     EXPECT_FALSE(s.child<QPushButton>("serie")->isEnabled());
     EXPECT_FALSE(s.main->splash()) << "the splash closes when the selection window is activated";
     QTreeWidgetItem *item = s.w->nodeByKey("AS013");

@@ -61,7 +61,6 @@ TEST(MainWindow, StartsWithMenusFromTheTableAndTheSplash)
     EXPECT_EQ(m.ctx->ExcelFolder, m.tf.file("Excel/"));
     EXPECT_TRUE(m.ctx->areaQuery.started());
     EXPECT_FALSE(QFile::exists(m.tf.file("Files/Error.log")));
-    EXPECT_EQ(w.objectName() + "|" + w.windowTitle(), "frmMainMDI|Quarnaro");
     // Every entry of the table is in the bar: nodes of the model = actions of the bar.
     const QList<QAction *> top = w.menuBar()->actions();
     ASSERT_EQ(top.size(), 5);
@@ -75,7 +74,6 @@ TEST(MainWindow, StartsWithMenusFromTheTableAndTheSplash)
     ASSERT_TRUE(disabled);
     EXPECT_FALSE(disabled->isEnabled());
     ASSERT_TRUE(w.splash());
-    EXPECT_TRUE(w.splash()->findChild<QLabel *>("lblInfo")->text().contains("sintetici"));
     EXPECT_EQ(w.splash()->parentWidget()->pos(), QPoint(0, 0));
 
     // A command whose window is not built sets its context, opens nothing and says nothing.
