@@ -80,7 +80,7 @@ struct Scenario {
     {
         const int groupBox = groupBoxes.size() == 1 ? groupBoxes.first() : 0;
         main->resize(1366, 768);
-        main->mnu_submnu_Click(2);
+        main->runMenuCommand(2);
         auto *sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
         QTreeWidgetItem *item = sel->nodeByKey(code);
         sel->objtree_NodeClick(item);
@@ -115,7 +115,7 @@ struct Scenario {
         auto cn = ctx->openDatabase(ctx->userDbFile(), ctx->FilesFolder);
         return cn->queryNative("SELECT name FROM sqlite_master WHERE name = 'tMappa'").recordCount() == 1;
     }
-    QColor colourAt(QPoint p) { return w->Map2->grab().toImage().pixelColor(p); }
+    QColor colourAt(QPoint p) { return w->mapView->grab().toImage().pixelColor(p); }
     // A pixel well inside the province with this number, on the map as it is now.
     QPoint insideProvince(const QString &prov)
     {
@@ -123,14 +123,15 @@ struct Scenario {
         const QString field = w->shapeCase().layers[size_t(w->shapeCase().matchIndex)].FieldId;
         for (int f = 0; layer && f < layer->featureCount(); ++f)
             if (map::joinKey(layer->value(f, field), map::MapKind::Provinces) == prov)
-                return qrn::test::pointWellInside(w->Map2->view().featurePath(*layer, f));
+                return qrn::test::pointWellInside(w->mapView->view().featurePath(*layer, f));
         return {-1, -1};
     }
     QStringList listed() const
     {
         QStringList out;
-        for (int i = 0; i < w->ListView1->topLevelItemCount(); ++i)
-            out << w->ListView1->topLevelItem(i)->text(0) + "=" + w->ListView1->topLevelItem(i)->text(1);
+        for (int i = 0; i < w->territoryInfoList->topLevelItemCount(); ++i)
+            out << w->territoryInfoList->topLevelItem(i)->text(0) + "="
+                       + w->territoryInfoList->topLevelItem(i)->text(1);
         return out;
     }
 };
@@ -162,8 +163,8 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     const map::MapRequest &req = w.request();
     ASSERT_EQ(req.mapCase.name, "provincia107");
     EXPECT_EQ(w.txtVariabile->text(), "AS013_2005: " + req.description);
-    EXPECT_TRUE(w.Option1->isChecked() && w.Frame5->isVisible());
-    EXPECT_FALSE(w.GridIndici->isVisible() || w.Frame3->isVisible() || w.Frame2->isVisible());
+    EXPECT_TRUE(w.optionOf(map::Method::Quartiles)->isChecked() && w.quartileFrame->isVisible());
+    EXPECT_FALSE(w.GridIndici->isVisible() || w.madeClassesFrame->isVisible() || w.manualFrame->isVisible());
     EXPECT_FALSE(w.cmd_Stampa->isVisible());
     EXPECT_EQ(w.cmb_namelayers->count(), 2);
     EXPECT_TRUE(w.lblScalaKm->text().startsWith("1 cm = "));
@@ -183,8 +184,8 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     const QPoint low = s.insideProvince(lowest.prov), high = s.insideProvince(highest.prov);
     ASSERT_GE(low.x(), 0);
     ASSERT_GE(high.x(), 0);
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
-    EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::NoModifier, low);
+    EXPECT_EQ(w.territoryInfoList->topLevelItemCount(), 0);
 
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     EXPECT_TRUE(s.mapTableExists());
@@ -199,7 +200,7 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_EQ(s.colourAt(high), legend[3].colour);
     EXPECT_NE(legend[0].colour, legend[3].colour);
 
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::NoModifier, low);
     const QStringList fields = s.listed();
     EXPECT_TRUE(fields.contains("Provincia=" + lowest.name)) << fields.join('|').toStdString();
     const auto shown = std::find_if(fields.begin(), fields.end(),
@@ -207,50 +208,50 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     ASSERT_NE(shown, fields.end());
     EXPECT_EQ(s.ctx->numbers.toNumber(shown->section('=', 1)), s.ctx->numbers.toNumber(lowest.value));
     // The identified territory stays outlined; its tip names it with its value.
-    EXPECT_GE(w.Map2->highlightedFeature(), 0);
+    EXPECT_GE(w.mapView->highlightedFeature(), 0);
     EXPECT_EQ(w.territoryTipAt(low), lowest.name + ": " + lowest.value);
     // A territory without data says so.
     if (empty > 0) {
         const QPoint none = s.insideProvince(req.rows.first().prov);
         ASSERT_GE(none.x(), 0);
-        QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, none);
+        QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::NoModifier, none);
         EXPECT_TRUE(s.listed().contains("AS013_2005=Dato non presente")) << s.listed().join('|').toStdString();
         EXPECT_TRUE(w.territoryTipAt(none).endsWith(": Dato non presente"));
     }
     // An empty spot (the sea in the top-left corner) clears the list and the outline.
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
-    EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
-    EXPECT_EQ(w.Map2->highlightedFeature(), -1);
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    EXPECT_EQ(w.territoryInfoList->topLevelItemCount(), 0);
+    EXPECT_EQ(w.mapView->highlightedFeature(), -1);
 
     // A drag pans (the widget's own test) without identifying; the button shows it all again.
     {
-        const QRectF before = w.Map2->view().extent();
-        QTest::mousePress(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
-        QMouseEvent move(QEvent::MouseMove, QPointF(160, 130), w.Map2->mapToGlobal(QPointF(160, 130)),
+        const QRectF before = w.mapView->view().extent();
+        QTest::mousePress(w.mapView, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+        QMouseEvent move(QEvent::MouseMove, QPointF(160, 130), w.mapView->mapToGlobal(QPointF(160, 130)),
                          Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(w.Map2, &move);
-        QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(160, 130));
-        EXPECT_NE(w.Map2->view().extent(), before);
-        EXPECT_EQ(w.ListView1->topLevelItemCount(), 0) << "a pan identifies nothing";
+        QApplication::sendEvent(w.mapView, &move);
+        QTest::mouseRelease(w.mapView, Qt::LeftButton, Qt::NoModifier, QPoint(160, 130));
+        EXPECT_NE(w.mapView->view().extent(), before);
+        EXPECT_EQ(w.territoryInfoList->topLevelItemCount(), 0) << "a pan identifies nothing";
         QTest::mouseClick(w.cmdEstensione, Qt::LeftButton);
-        EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().homeExtent());
+        EXPECT_EQ(w.mapView->view().extent(), w.mapView->view().homeExtent());
     }
 
     // Zoom: Shift+click enlarges the extent by 1.5, a drawn rectangle becomes it, the right
     // button goes back to the full extent; the scale text follows.
     w.chk_zoom->click();
     EXPECT_FALSE(w.chk_inform->isChecked());
-    const QRectF full = w.Map2->view().extent();
+    const QRectF full = w.mapView->view().extent();
     const QString fullScale = w.lblScalaKm->text();
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
-    EXPECT_NEAR(w.Map2->view().extent().width(), full.width() * 1.5, 1e-6 * full.width());
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+    EXPECT_NEAR(w.mapView->view().extent().width(), full.width() * 1.5, 1e-6 * full.width());
     EXPECT_NE(w.lblScalaKm->text(), fullScale);
-    QTest::mousePress(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
-    QTest::mouseMove(w.Map2, QPoint(200, 180));
-    QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
-    EXPECT_LT(w.Map2->view().extent().width(), full.width() / 2);
-    QTest::mouseClick(w.Map2, Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
-    EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().homeExtent());
+    QTest::mousePress(w.mapView, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseMove(w.mapView, QPoint(200, 180));
+    QTest::mouseRelease(w.mapView, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
+    EXPECT_LT(w.mapView->view().extent().width(), full.width() / 2);
+    QTest::mouseClick(w.mapView, Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
+    EXPECT_EQ(w.mapView->view().extent(), w.mapView->view().homeExtent());
     EXPECT_EQ(w.lblScalaKm->text(), fullScale);
 
     // "Salva..." opens the print layout with the map, the variable text and the legend; "Salva e
@@ -272,13 +273,13 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_FALSE(w.GridIndici->isVisible());
     EXPECT_EQ(w.GridIndici->rowCount(), 0);
     EXPECT_FALSE(s.mapTableExists());
-    EXPECT_EQ(w.Map2->view().layerCount(), 2);
+    EXPECT_EQ(w.mapView->view().layerCount(), 2);
     EXPECT_FALSE(map::joinLayer(w.shapeCase())->renderer);
     EXPECT_TRUE(w.Cmd_cmdAutocolor->isEnabled());
     EXPECT_FALSE(w.txt_min->isEnabled());
 
     // A new drawing, then a second map from the grid's pop-up replaces the window and its table.
-    w.Option1->click();
+    w.optionOf(map::Method::Quartiles)->click();
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     EXPECT_TRUE(s.mapTableExists());
     QPointer<frm_Mappa> first = s.w;
@@ -305,9 +306,9 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     const QPoint high = s.insideProvince(w.request().rows.last().prov);
 
     // Equal amplitude: the class count takes one digit and nothing else, not even backspace.
-    w.Option2->click();
-    EXPECT_TRUE(w.Frame3->isVisible());
-    EXPECT_FALSE(w.Frame5->isVisible() || w.Frame2->isVisible() || w.cmdNota->isVisible());
+    w.optionOf(map::Method::EqualAmplitude)->click();
+    EXPECT_TRUE(w.madeClassesFrame->isVisible());
+    EXPECT_FALSE(w.quartileFrame->isVisible() || w.manualFrame->isVisible() || w.cmdNota->isVisible());
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Inserire il numero delle classi."});
     EXPECT_EQ(s.tf.prompt.shown().back().title, "Attenzione!");
@@ -317,13 +318,13 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
     ASSERT_EQ(w.GridIndici->rowCount(), 4);
     const NumberFormat &fmt = s.ctx->numbers;
-    EXPECT_TRUE(w.Command2->isEnabled());
+    EXPECT_TRUE(w.drawMadeClassesButton->isEnabled());
     EXPECT_FALSE(w.cmdSelClassiUgualeAmp->isEnabled() || w.drawn());
     EXPECT_TRUE(w.lblLegendaDaApplicare->isVisible()) << "the legend is not on the map yet";
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    QTest::mouseClick(w.drawMadeClassesButton, Qt::LeftButton);
     EXPECT_FALSE(w.lblLegendaDaApplicare->isVisible());
     ASSERT_EQ(w.GridIndici->rowCount(), 5);
-    EXPECT_FALSE(w.Command2->isEnabled());
+    EXPECT_FALSE(w.drawMadeClassesButton->isEnabled());
     EXPECT_EQ(s.colourAt(high), w.legendRows()[3].colour);
 
     // A legend swatch opens the colour dialog; on a drawn map the class takes the colour at
@@ -340,10 +341,10 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     // Manual classes, one per click, in the colour of lbl_colore; the bounds take digits,
     // the decimal mark and the minus sign. They start from the column's range, not from what
     // equal amplitude left in the boxes.
-    w.Option3->click();
+    w.optionOf(map::Method::Manual)->click();
     EXPECT_EQ(std::pair(w.txt_min->text(), w.txt_Max->text()),
               std::pair(map::numberText(w.stats().minValue, fmt), map::numberText(w.stats().maxValue, fmt)));
-    EXPECT_TRUE(w.Frame2->isVisible());
+    EXPECT_TRUE(w.manualFrame->isVisible());
     w.txt_min->clear();
     QTest::keyClicks(w.txt_min, "x-1a,5");
     EXPECT_EQ(w.txt_min->text(), "-1,5");
@@ -364,7 +365,7 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     EXPECT_EQ(s.colourAt(high), QColor(200, 0, 200));
 
     // Natural breaks share the class count and the buttons of equal amplitude.
-    w.Option4->click();
+    w.optionOf(map::Method::NaturalBreaks)->click();
     EXPECT_FALSE(w.txt_min->isEnabled());
     w.txtClassi->setText("3");
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
@@ -374,7 +375,7 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     // Not drawn yet: no counts.
     EXPECT_EQ(w.legendRows().last(), (map::LegendRow {"Dato non presente", Qt::white, true}));
     EXPECT_TRUE(w.lblLegendaDaApplicare->isVisible());
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    QTest::mouseClick(w.drawMadeClassesButton, Qt::LeftButton);
     EXPECT_EQ(w.GridIndici->rowCount(), 4);
     EXPECT_FALSE(w.lblLegendaDaApplicare->isVisible());
     // A palette recolours the legend and the drawn map at once, manual classes included.
@@ -383,14 +384,14 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
         EXPECT_EQ(w.legendRows()[2].colour, map::sequentialPalette(palette, 3)[2]) << palette;
         EXPECT_EQ(s.colourAt(high), w.legendRows()[2].colour) << palette;
     }
-    w.Option3->click();
+    w.optionOf(map::Method::Manual)->click();
     w.txt_Max->setText("2000");
     QTest::mouseClick(w.cmd_Select, Qt::LeftButton);
     EXPECT_EQ(w.legendRows()[0].colour, map::sequentialPalette("Reds", 1)[0]);
     w.cmb_palette->setCurrentIndex(0);
 
     // Quartiles in a ColorBrewer palette; the note of the quartiles.
-    w.Option1->click();
+    w.optionOf(map::Method::Quartiles)->click();
     w.cmb_palette->setCurrentText("Blues");
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     const QList<map::LegendRow> blues = w.legendRows();
@@ -407,27 +408,27 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     // with either hinge.
     const std::vector<double> numbers = map::sortedNumbers(w.request().values(), fmt);
     for (const bool wide : {false, true}) {
-        w.Option6->click();
-        EXPECT_TRUE(w.Frame3->isVisible() && w.chkCardine3->isVisible());
+        w.optionOf(map::Method::BoxMap)->click();
+        EXPECT_TRUE(w.madeClassesFrame->isVisible() && w.wideFencesCheck->isVisible());
         EXPECT_FALSE(w.cmb_palette->isEnabled());
-        w.chkCardine3->setChecked(wide);
+        w.wideFencesCheck->setChecked(wide);
         w.txtClassi->clear();
         QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
         ASSERT_EQ(w.GridIndici->rowCount(), 7) << s.tf.prompt.messages().join('|').toStdString();
-        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        QTest::mouseClick(w.drawMadeClassesButton, Qt::LeftButton);
         const map::BoxLimits limits = *map::BoxMapClassifier().limits(numbers, wide ? 3.0 : 1.5);
         EXPECT_EQ(s.colourAt(high), w.legendRows()[map::BoxMapClassifier::classOf(limits, numbers.back()) - 1].colour)
             << wide;
     }
     // Standard deviations: the highest province in the last class.
-    w.Option5->click();
-    EXPECT_FALSE(w.chkCardine3->isVisible());
+    w.optionOf(map::Method::StandardDeviation)->click();
+    EXPECT_FALSE(w.wideFencesCheck->isVisible());
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
     const QList<map::LegendRow> deviations = w.legendRows();
     ASSERT_GE(deviations.size(), 3);
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    QTest::mouseClick(w.drawMadeClassesButton, Qt::LeftButton);
     EXPECT_EQ(s.colourAt(high), deviations[deviations.size() - 2].colour);
-    w.Option1->click();
+    w.optionOf(map::Method::Quartiles)->click();
     EXPECT_TRUE(w.cmb_palette->isEnabled());
 }
 
@@ -461,14 +462,14 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
         for (int f = 0; layer && f < layer->featureCount(); ++f) {
             if (map::joinKey(layer->value(f, field), map::MapKind::Provinces) != map::joinKey(prov, map::MapKind::Provinces))
                 continue;
-            const QRect box = w.Map2->view().featurePath(*layer, f).boundingRect().toAlignedRect() & img.rect();
+            const QRect box = w.mapView->view().featurePath(*layer, f).boundingRect().toAlignedRect() & img.rect();
             for (int y = box.top(); y <= box.bottom(); ++y)
                 for (int x = box.left(); x <= box.right(); ++x)
                     n += img.pixelColor(x, y) == map::kSelectionColour;
         }
         return n;
     };
-    const QImage none = w.Map2->grab().toImage();
+    const QImage none = w.mapView->grab().toImage();
 
     // A click on one row and a Shift+click on the next, in the grid.
     const auto cellCentre = [&](int row) {
@@ -481,7 +482,7 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
     QStringList expected {table.text(first, 1).trimmed(), table.text(first + 1, 1).trimmed()};
     expected.sort();
     EXPECT_EQ(shared->sortedCodes(), expected);
-    const QImage outlined = w.Map2->grab().toImage();
+    const QImage outlined = w.mapView->grab().toImage();
     EXPECT_EQ(magentaNear(none, provOf(first)) + magentaNear(none, provOf(first + 1)), 0);
     EXPECT_GT(magentaNear(outlined, provOf(first)), 10);
     EXPECT_GT(magentaNear(outlined, provOf(first + 1)), 10);
@@ -490,12 +491,12 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
     // The outline stays through another drawing of the classes and a zoom to the selection.
     w.cmb_palette->setCurrentIndex(w.cmb_palette->count() - 1);
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
-    const QRectF home = w.Map2->view().extent();
+    const QRectF home = w.mapView->view().extent();
     ASSERT_TRUE(w.cmdZoomSelezione->isEnabled());
     QTest::mouseClick(w.cmdZoomSelezione, Qt::LeftButton);
-    EXPECT_LT(w.Map2->view().extent().width(), home.width() / 2);
-    EXPECT_GT(magentaNear(w.Map2->grab().toImage(), provOf(first)), 10);
-    w.Map2->zoomFull();
+    EXPECT_LT(w.mapView->view().extent().width(), home.width() / 2);
+    EXPECT_GT(magentaNear(w.mapView->grab().toImage(), provOf(first)), 10);
+    w.mapView->zoomFull();
 
     // A click on a province of the map selects its row alone, brought into sight; Ctrl+click
     // adds one and takes it away again; Esc empties the selection.
@@ -505,7 +506,7 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
         ++farRow;
     ASSERT_LT(farRow, table.rowCount());
     view->scrollToTop();
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, s.insideProvince(far.prov));
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::NoModifier, s.insideProvince(far.prov));
     EXPECT_EQ(shared->sortedCodes(), QStringList {far.codTerr});
     const auto selectedRows = [&] {
         QSet<int> rows;
@@ -516,10 +517,10 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
     EXPECT_EQ(selectedRows(), QSet<int> {farRow});
     EXPECT_EQ(view->selectionModel()->currentIndex().row() + 1, farRow);
     EXPECT_TRUE(view->viewport()->rect().intersects(view->visualRect(view->model()->index(farRow - 1, 1))));
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
     EXPECT_EQ(selectedRows(), (QSet<int> {farRow, first}));
     EXPECT_TRUE(w.lblStato->text().contains("2 territori selezionati"));
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
     EXPECT_EQ(selectedRows(), QSet<int> {farRow});
 
     // A Shift band replaces the selection with what it touches, with Ctrl it adds; the legend
@@ -530,17 +531,17 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
             out << w.GridIndici->item(r, 1)->text();
         return out.join('|');
     };
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier, s.insideProvince(provOf(first)));
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::ShiftModifier, s.insideProvince(provOf(first)));
     EXPECT_EQ(selectedRows(), QSet<int> {first});
     EXPECT_EQ(legendText().count("di cui 1 selezionato"), 1) << legendText().toStdString();
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, s.insideProvince(far.prov));
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, s.insideProvince(far.prov));
     EXPECT_EQ(selectedRows(), (QSet<int> {farRow, first}));
     EXPECT_TRUE(legendText().contains("selezionat"));
-    w.Map2->setFocus();
-    QTest::keyClick(w.Map2, Qt::Key_Escape);
+    w.mapView->setFocus();
+    QTest::keyClick(w.mapView, Qt::Key_Escape);
     EXPECT_TRUE(shared->isEmpty());
     EXPECT_TRUE(selectedRows().isEmpty());
-    EXPECT_TRUE(w.Map2->selectionOutline().isEmpty());
+    EXPECT_TRUE(w.mapView->selectionOutline().isEmpty());
     EXPECT_FALSE(w.lblStato->text().contains("selezionati"));
     EXPECT_FALSE(legendText().contains("selezionat"));
 }
@@ -552,7 +553,7 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     frm_Mappa &w = *s.w;
     const QPoint inside = s.insideProvince(w.request().rows.last().prov);
     QTest::mouseClick(w.Avanz, Qt::LeftButton);
-    EXPECT_TRUE(w.Frame4->isVisible());
+    EXPECT_TRUE(w.layerSettingsFrame->isVisible());
     w.cmb_namelayers->setCurrentText("province107");
     EXPECT_TRUE(w.chk_outline->isChecked());
     w.chk_outline->click();
@@ -588,7 +589,7 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     // A configuration that cannot be read leaves an empty map and is logged.
     s.tf.write("Files/ShapeConfig.xml", "<Configs>");
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
-    EXPECT_EQ(w.Map2->view().layerCount(), 0);
+    EXPECT_EQ(w.mapView->view().layerCount(), 0);
     EXPECT_EQ(w.cmb_namelayers->count(), 0);
     EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_reset_Click"));
 }
@@ -636,7 +637,7 @@ TEST(frm_Mappa, AMapThatColoursNothingIsRefusedAndLogged)
                s.tf.read("Files/ShapeConfig.xml").replace("<FieldId>COD_PRO</FieldId>", "<FieldId>CODICE</FieldId>"));
     s.tf.prompt.clear();
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
-    w.Option1->click();
+    w.optionOf(map::Method::Quartiles)->click();
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     EXPECT_FALSE(w.drawn());
     ASSERT_EQ(s.tf.prompt.messages().size(), 1);
@@ -682,9 +683,9 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
     EXPECT_EQ(w.lblClassiAnni->text(), "Classi dell'anno 2005");
 
     s.grid->territorySelection()->set({w.request().rows.first().codTerr});
-    const QRectF zoomed = w.Map2->view().extent().adjusted(50000, 50000, -50000, -50000);
-    w.Map2->view().setExtent(zoomed);
-    const QRectF extent = w.Map2->view().extent();
+    const QRectF zoomed = w.mapView->view().extent().adjusted(50000, 50000, -50000, -50000);
+    w.mapView->view().setExtent(zoomed);
+    const QRectF extent = w.mapView->view().extent();
 
     QTest::mouseClick(previous, Qt::LeftButton);
     EXPECT_EQ(w.request().year, "2004");
@@ -692,7 +693,7 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
     EXPECT_EQ(w.findChild<QLabel *>("lblAnno")->text(), "2004");
     EXPECT_TRUE(w.txtVariabile->text().startsWith("AS013_2004: "));
     EXPECT_EQ(w.shapeCase().layers.empty() ? QString() : w.request().mapCase.name, "provincia103");
-    EXPECT_EQ(w.Map2->view().extent(), extent);
+    EXPECT_EQ(w.mapView->view().extent(), extent);
     EXPECT_EQ(w.territorySelection()->codes().size(), 1);
     EXPECT_TRUE(w.lblStato->text().contains("1 territori selezionati")) << w.lblStato->text().toStdString();
     EXPECT_NE(w.legend().bounds(), own2005);

@@ -32,7 +32,7 @@ private:
 
     map::LevelChoice m_choice = map::LevelChoice::Cancel;
     QLabel *m_text;
-    QPushButton *cmdReg, *Cmdnut2, *cmdProv, *cmdAnnulla;
+    QPushButton *cmdReg, *cmdNuts2, *cmdProv, *cmdAnnulla;
 };
 
 } // namespace qrn::ui

@@ -132,7 +132,7 @@ void MainWindow::addNode(QMenu *menu, const MenuNode &node)
         connect(a, &QAction::triggered, this, [this, index, a, checked = node.checked] {
             if (checked)
                 a->setChecked(true); // a checked entry stays checked
-            mnu_submnu_Click(index);
+            runMenuCommand(index);
         });
         menu ? menu->addAction(a) : menuBar()->addAction(a);
         break;
@@ -227,9 +227,9 @@ QWidget *MainWindow::openWindow(const QString &keyword, const QString &context)
     return w;
 }
 
-void MainWindow::mnu_submnu_Click(int index)
+void MainWindow::runMenuCommand(int command)
 {
-    const QString keyword = applyMenuCommand(m_ctx, m_ctx, index);
+    const QString keyword = applyMenuCommand(m_ctx, m_ctx, command);
     if (!keyword.isEmpty())
         openWindow(keyword,
                    m_ctx.CurrentDb + QLatin1Char('|') + m_ctx.CurrentTipo + QLatin1Char('|') + m_ctx.CurrentLevel);
