@@ -20,7 +20,7 @@ public:
     map::LevelChoice choice() const { return m_choice; }
 
     void cmdReg_Click() { choose(map::LevelChoice::Regions); }
-    void Cmdnut2_Click() { choose(map::LevelChoice::Nuts2); }
+    void cmdNuts2_Click() { choose(map::LevelChoice::Nuts2); }
     void cmdProv_Click() { choose(map::LevelChoice::Provinces); }
     void cmdAnnulla_Click() { choose(map::LevelChoice::Cancel); }
 
