@@ -1,3 +1,10 @@
+// The selection window's controls and handlers. It is the writer of the context's selection
+// state: LevelCode follows the ticked territory groups and the list shown, CurrentTipo and
+// CurrentLevel are restored from the values the window opened with before a branch's years are
+// read, and the query is set by "Visualizza" only once built, and cleared on "Nuova ricerca" and
+// on close (with the saved area queries). The years of an item are read on its first click and
+// kept. An open data grid runs the new query again when it differs from the one it shows.
+
 #include "catalogue/ui/formdatitab.h"
 
 #include "catalogue/querybuilder.h"

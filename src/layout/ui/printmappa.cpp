@@ -1,3 +1,9 @@
+// The layout editor's controls and handlers. m_page and m_items are the page being edited; every
+// change that alters them goes through recordEdit, which pushes one undo step (changes from the
+// same control in a row merge into one), and applyState is the only way back, with the controls'
+// signals blocked so it records nothing. The map picture is never part of a step. The page goes to
+// the main window's memory when the editor is destroyed, and comes back from it for the same map.
+
 #include "layout/ui/printmappa.h"
 
 #include "layout/pageoutput.h"

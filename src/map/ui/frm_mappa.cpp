@@ -1,3 +1,10 @@
+// The map window's controls and handlers. The window holds no classification rules of its own:
+// the enabled and shown states of the buttons come from map::ClassifyControls (applyStates is the
+// only place that copies them onto the widgets), the classes from the methods of the registry,
+// the drawing and tMappa from map/thematic. m_legend is what GridIndici shows and m_drawn what the
+// map shows; they differ only while lblLegendaDaApplicare is visible. tMappa is written by the
+// core's drawings only, and dropped here on "Reset" and once when the window closes.
+
 #include "map/ui/frm_mappa.h"
 
 #include "map/selectionoutline.h"

@@ -1,3 +1,8 @@
+// The glossary window. It keeps one connection to Metadati for its life and only reads it; every
+// search (by letter, sector, or a text the term contains or starts with) empties the term list and
+// the definition before filling the list again, so the two never show the results of two
+// searches. The search mode enables only the boxes that mode reads (glossaryControls).
+
 #include "metadata/ui/frm_glossario.h"
 
 #include "metadata/glossary.h"

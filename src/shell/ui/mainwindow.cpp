@@ -1,3 +1,9 @@
+// The main window's frame work: the menu bar built from the menu table (File > Esci always
+// added to its first drop-down), the child windows shown through showChild (each once, placed
+// where the user left it, clamped into the area), the windows of the menu commands opened through
+// the registry, and the help window. The size and place of every window are written to the INI
+// file when its frame closes; what each window shows is the window's own business.
+
 #include "shell/ui/mainwindow.h"
 
 #include "shell/context.h"
