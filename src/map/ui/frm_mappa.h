@@ -197,7 +197,8 @@ private:
     const QString m_module = QStringLiteral("frm_Mappa");
 
 public:
-    // The controls, under the names the program gives them.
+    // The controls, most under their object names; those whose object name is only a number
+    // (Frame1, Label9, ...) under what they are, with the object name beside.
     QLineEdit *txtVariabile;
     QLabel *lbl_Ricfor;
     QSplitter *picSplitter;
