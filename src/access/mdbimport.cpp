@@ -1,3 +1,10 @@
+// The Access import through libmdb. importToSqlite reads the file in a forked child under a time
+// limit, so a damaged file that hangs or crashes libmdb ends only the child; the child writes a
+// ".part-<pid>" SQLite file and reports "name<TAB>rows" lines on a pipe, and the parent renames
+// that file into place only after the child exited cleanly (it is removed on every failure). The
+// bind buffers are kept between tables and imports, and never resized while libmdb holds them.
+// The Access file itself is never written.
+
 #include "access/mdbimport.h"
 
 #include "shell/dberror.h"

@@ -121,7 +121,7 @@ int main(int argc, char **argv)
     if (main.startUp(lock) == qrn::StartupOutcome::Exit)
         return 1;
     for (const QString &n : parser.values(command))
-        main.mnu_submnu_Click(n.toInt());
+        main.runMenuCommand(n.toInt());
     if (parser.isSet(quit)) {
         QApplication::processEvents();
         return 0;

@@ -1,3 +1,9 @@
+// The selection's rules as values. ChosenRows refuses a row already there and counts toward its
+// limit only the rows it holds, so removing a row frees its place. The territory names handed to
+// the query builder are quoted with sqlEscape, never pasted raw. The territory groups (the boxes
+// Check1_1 .. Check1_6) are one fixed table read by both the window and the level rules; a group
+// index outside 1..6 is a programming error and throws.
+
 #include "catalogue/selection.h"
 
 #include "shell/context.h"

@@ -1,3 +1,9 @@
+// The pixel buffer of cDIBSection. A section either holds width x height padded 24-bit rows or
+// nothing (a failed Create leaves it empty, never half made); buffers are limited to 2 GiB and
+// allocated without throwing. CreateByPainting paints upside down into the same memory as 32-bit
+// pixels and packs each row down in place, so a page is never held twice; copies in and out clip
+// to both images, and the padding bytes are always zero.
+
 #include "imaging/dibsection.h"
 
 #include <QPainter>

@@ -1,3 +1,9 @@
+// The geometry of the page's items, in page inches. A drag or a nudge ends with the moved item
+// brought back onto the paper (its top-left corner wins when it is larger than the paper); a new
+// paper keeps the border's margins and arranges the page afresh. Text boxes are measured through
+// the DrawingSurface given, the one that also draws them, so a box is where its text is drawn.
+// Nothing here paints.
+
 #include "layout/pagegeometry.h"
 
 #include "layout/drawingsurface.h"

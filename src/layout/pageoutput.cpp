@@ -1,3 +1,9 @@
+// Painting a page onto a printer, an image, a PDF or an SVG, and writing page files. Every file
+// is written under another name and renamed into place only when complete (a series of year pages
+// is renamed together after the last page, or after a page that failed), so a target holds the
+// old page or the new one, never a part. Progress steps may stop the work only before the renames.
+// Nothing here asks the user or logs: the outcome is a WriteResult.
+
 #include "layout/pageoutput.h"
 
 #include "imaging/dibsection.h"

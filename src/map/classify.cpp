@@ -1,3 +1,9 @@
+// The arithmetic of the classification methods on the mapped column's values. Every method works
+// on the texts read in the program's number format; a text that is not a number is in no class
+// (0). Sums, squares and differences are taken on values scaled by a power of two, so no input
+// within the double range overflows, and the outermost classes always reach the extreme values.
+// The refusals are returned in BoundsOutcome with their focus; nothing here shows or logs them.
+
 #include "map/classify.h"
 
 #include <algorithm>

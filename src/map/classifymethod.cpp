@@ -1,3 +1,9 @@
+// The six methods of the registry, each a stateless object made once: the registry's order is the
+// order of the option buttons and of `--metodo`, and Option1..Option6 keep that order. A method
+// turns the window's inputs into classes through the classifiers of map/classify and adds nothing
+// but its labels and colours: the diverging methods carry their own palette, the others take the
+// chosen one. A legend takes computed limits as computed, never read back from their rounded text.
+
 #include "map/classifymethod.h"
 
 #include <algorithm>

@@ -15,74 +15,74 @@ bool boundKeyAccepted(QChar key, QChar decimalMark)
 void ClassifyControls::selectMethod(Method m)
 {
     method = m;
-    cmdNota = m == Method::Quartiles;
+    noteShown = m == Method::Quartiles;
     if (m == Method::Manual)
-        fraCBCaption = QStringLiteral("Click sul colore per modificare");
+        legendCaption = QStringLiteral("Click sul colore per modificare");
     else if (m == Method::Quartiles)
-        fraCBCaption.clear();
+        legendCaption.clear();
     // After a reset every button is off: the chosen method can start again.
     switch (m) {
     case Method::Quartiles:
-        Cmd_cmdAutocolor = true;
+        canDrawQuartiles = true;
         break;
     case Method::EqualAmplitude:
     case Method::NaturalBreaks:
     case Method::StandardDeviation:
     case Method::BoxMap:
-        cmdSelClassiUgualeAmp = true;
-        txt_min = txt_Max = m == Method::EqualAmplitude;
+        canMakeClasses = true;
+        canEditMin = canEditMax = m == Method::EqualAmplitude;
         break;
     case Method::Manual:
-        cmd_Select = true;
-        txt_min = txt_Max = true;
+        canAddManualClass = true;
+        canEditMin = canEditMax = true;
         break;
     }
 }
 
 void ClassifyControls::reset()
 {
-    cmd_Select = Cmd_cmdAutocolor = cmd_GoMap = Command2 = cmdSelClassiUgualeAmp = false;
-    txt_min = txt_Max = false;
-    fraCB = false;
+    canAddManualClass = canDrawQuartiles = canDrawManualClasses = canDrawMadeClasses = canMakeClasses = false;
+    canEditMin = canEditMax = false;
+    legendShown = false;
 }
 
 void ClassifyControls::quartilesDrawn()
 {
-    fraCB = true;
-    cmd_GoMap = txt_Max = txt_min = cmd_Select = cmdSelClassiUgualeAmp = false;
-    cmd_Stampa = true;
+    legendShown = true;
+    canDrawManualClasses = canEditMax = canEditMin = canAddManualClass = canMakeClasses = false;
+    printShown = true;
 }
 
 void ClassifyControls::amplitudeClassesMade(bool finished)
 {
-    fraCB = true;
-    cmd_Select = false;
+    legendShown = true;
+    canAddManualClass = false;
     if (finished) {
-        Command2 = true;
-        cmdSelClassiUgualeAmp = false;
+        canDrawMadeClasses = true;
+        canMakeClasses = false;
     }
-    cmd_GoMap = Cmd_cmdAutocolor = false;
-    cmd_Stampa = true;
+    canDrawManualClasses = canDrawQuartiles = false;
+    printShown = true;
 }
 
 void ClassifyControls::manualClassAdded(bool finished)
 {
-    cmdSelClassiUgualeAmp = Cmd_cmdAutocolor = false;
-    fraCB = true;
+    canMakeClasses = canDrawQuartiles = false;
+    legendShown = true;
     if (finished) {
-        cmd_GoMap = true;
-        cmd_Select = false;
-        txt_min = txt_Max = false;
+        canDrawManualClasses = true;
+        canAddManualClass = false;
+        canEditMin = canEditMax = false;
     }
 }
 
-void ClassifyControls::classesDrawn(bool byCommand2)
+void ClassifyControls::classesDrawn(bool madeAtOnce)
 {
-    cmd_Stampa = true;
-    Cmd_cmdAutocolor = false;
-    cmd_GoMap = false;
-    if (byCommand2)
-        Command2 = false;
+    printShown = true;
+    canDrawQuartiles = false;
+    canDrawManualClasses = false;
+    if (madeAtOnce)
+        canDrawMadeClasses = false;
 }
 
 } // namespace qrn::map

@@ -18,19 +18,19 @@ bool boundKeyAccepted(QChar key, QChar decimalMark);
 enum class Method { Quartiles, EqualAmplitude, Manual, NaturalBreaks, StandardDeviation, BoxMap };
 
 struct ClassifyControls {
-    // Enabled.
-    bool Cmd_cmdAutocolor = true; // "Visualizza cartogramma" (quartiles)
-    bool cmdSelClassiUgualeAmp = true; // "Seleziona" (the methods that make all classes at once)
-    bool cmd_Select = true; // "Seleziona" (manual)
-    bool cmd_GoMap = false; // "Visualizza mappa"
-    bool Command2 = false; // "Visualizza mappa" (equal amplitude, natural breaks)
-    bool txt_min = true, txt_Max = true;
+    // Enabled (the control each one drives, by its object name).
+    bool canDrawQuartiles = true; // Cmd_cmdAutocolor "Visualizza cartogramma" (quartiles)
+    bool canMakeClasses = true; // cmdSelClassiUgualeAmp "Seleziona" (the methods that make all classes at once)
+    bool canAddManualClass = true; // cmd_Select "Seleziona" (manual)
+    bool canDrawManualClasses = false; // cmd_GoMap "Visualizza mappa" (manual)
+    bool canDrawMadeClasses = false; // Command2 "Visualizza mappa" (the methods that make all classes at once)
+    bool canEditMin = true, canEditMax = true; // txt_min, txt_Max
     // Shown.
-    bool cmd_Stampa = false; // "Salva e Stampa"
-    bool fraCB = false; // the legend frame
-    bool cmdNota = true; // the note of the quartiles
+    bool printShown = false; // cmd_Stampa "Salva e Stampa"
+    bool legendShown = false; // fraCB, the legend frame
+    bool noteShown = true; // cmdNota, the note of the quartiles
     Method method = Method::Quartiles;
-    QString fraCBCaption;
+    QString legendCaption; // the title of fraCB
 
     // An option button: its frame is shown, the others hidden; its first button is enabled.
     void selectMethod(Method m);
@@ -42,8 +42,9 @@ struct ClassifyControls {
     void amplitudeClassesMade(bool finished);
     // A manual class added; finished when it reaches the maximum.
     void manualClassAdded(bool finished);
-    // A map of the legend's classes drawn by cmd_GoMap or Command2.
-    void classesDrawn(bool byCommand2);
+    // A map of the legend's classes drawn: the manual ones (cmd_GoMap), or those a method made
+    // all at once (Command2) when madeAtOnce.
+    void classesDrawn(bool madeAtOnce);
 };
 
 } // namespace qrn::map

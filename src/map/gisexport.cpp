@@ -1,3 +1,10 @@
+// The GIS export through OGR. Every feature of the join layer is written, in the layer's own
+// order: a territory without a row of the request, or without a class, gets a null value and
+// class and the no-data label and colour. The driver writes into a temporary folder beside the
+// target (one transaction where the format has them); only when the dataset has closed without an
+// error does each file it made replace its namesake by one rename. The SLD and QGIS styles are
+// made from the same legend the map is drawn with.
+
 #include "map/gisexport.h"
 
 #include "map/thematicmap.h"

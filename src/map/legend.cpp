@@ -1,3 +1,10 @@
+// The legend model and the colour schemes. Legend::classify is the one place that counts the
+// territories of each class and of the no-data row, recounting from zero each time; a class
+// number outside the legend is no data and shows white. Counts appear in the rows only once
+// counted, and the selected share only when the selection was counted against these classes.
+// The ColorBrewer sequences are the published colours for each class count; only the diverging
+// RdBu sides of more than five classes are interpolated between published colours.
+
 #include "map/legend.h"
 
 #include <QFontMetricsF>

@@ -1,3 +1,10 @@
+// createMap: from a grid column to a MapRequest. The level comes from the selection, or from the
+// chooser for the levels that offer more than one map; a cancelled choice gives no request and no
+// message. Every refusal is decided before the grid is touched, so a refused map leaves the table
+// as it was; an accepted one sorts the table ascending on the column and takes its rows in that
+// order. Refusals the user can correct are shown, not logged. The context's LevelName and
+// LastCode are set here for the windows that follow.
+
 #include "map/mapdata.h"
 
 #include "map/provincecase.h"

@@ -1,3 +1,9 @@
+// The other years of a mapped item. The database and type are taken when the map opens, so a
+// later change of the context's current database does not move the map's years. Each year is read
+// on the side (its own statement through CreaQuery, its own table through grid::DoQuery), never
+// through the grid the map came from, and kept once read; a failed read is kept as the failure of
+// that call and not cached, so a later call tries again. The first year is the map's own request.
+
 #include "map/mapyears.h"
 
 #include "catalogue/querybuilder.h"

@@ -1,3 +1,10 @@
+// The selection on the map, from codes to features and back. Features and territories meet only
+// through joinKey on the join layer's field, the same key the drawing joins by, so a territory is
+// outlined exactly where its class is filled; a feature whose key has no row is never selected and
+// names no territory. The outline is drawn from the layer's simplified parts at the view's level,
+// only for the features in sight. The band search makes its GEOS context only once a feature's
+// bounds meet the band. Nothing here changes the selection itself: the callers set it.
+
 #include "map/selectionoutline.h"
 
 #include "map/shapeconfig.h"

@@ -1,3 +1,10 @@
+// ShapeConfig.xml through pugixml. Reading never changes the file; a file that cannot be read or
+// parsed, or a case that is missing, throws ShapeConfigError with an Italian message and the
+// parser's own words as detail. Saving changes only the case's background colour and the one
+// layer entry the user chose, keeps every other node as it was, and replaces the file whole
+// through QSaveFile. Names put into XPath literals are checked first: one holding a quote names
+// nothing.
+
 #include "map/shapeconfig.h"
 
 #include "map/mapview.h"

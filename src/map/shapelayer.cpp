@@ -1,3 +1,10 @@
+// Reading a layer into plain vertex arrays: shape files through shapelib with in-memory file hooks
+// (each file read once on opening; a file opened for writing is refused), every other vector
+// format through GDAL/OGR, registered once per process with its messages kept for error(). A
+// layer that fails to load or reproject is invalidated whole (no partial vertices stay), and a
+// reprojection drops the spatial index and the simplified copies, which are rebuilt on first use.
+// Nothing here writes a file.
+
 #include "map/shapelayer.h"
 
 #include <QFile>

@@ -1,3 +1,8 @@
+// The metadata reports as text documents. A report is built from one record of Metadati, read
+// only; a key without a record gives no report (nothing is printed), a database error is logged
+// and gives none either. Year series list only the years with something to say, and notes typed
+// with hard line breaks flow on as sentences. A PDF is written whole through writeWholeFile.
+
 #include "metadata/report.h"
 
 #include "metadata/sheet.h"

@@ -1,3 +1,8 @@
+// The metadata sheets as plain values. A sheet is read from one record of the catalogue entry;
+// no record gives no sheet, and a null field reads as "" so a sheet never shows a null. The
+// texts are shown as stored but for the notes of a series, whose hard line breaks, typographic
+// quotes and bullets from the old code page become plain characters. Nothing here writes.
+
 #include "metadata/sheet.h"
 
 #include "metadata/sheetquery.h"

@@ -1,3 +1,10 @@
+// CGUnzipFiles::Unzip in steps: check every entry (no write before the whole archive passes, entry
+// paths made safe first), open encrypted entries with the policy's password, check the free disk,
+// extract into a staging folder beside the target, and only then move the files into place
+// through the update journal, each replaced file going aside to a backup folder. The target is
+// touched in that last step alone; a stop or a failure before it discards the journal's work
+// folders and leaves the target as it was. One update at a time: the journal is locked.
+
 #include "metadata/unzip.h"
 
 #include "shell/updatejournal.h"

@@ -1,3 +1,9 @@
+// The start-up steps in their order: the instance lock, the recovery of an interrupted update,
+// the databases, the linked tables, the shape folder, the area queries, the menus, the splash.
+// A step that cannot go on ends the program (StartupOutcome::Exit) after its own message; any
+// other failure is logged and the program runs with what was set up. The remembered folders are
+// written whole, and a folder that cannot be remembered is still used in this run.
+
 #include "shell/startup.h"
 
 #include "shell/context.h"

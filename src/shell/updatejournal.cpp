@@ -1,3 +1,9 @@
+// The journal's steps on disk. Each state is written through QSaveFile and its folder synced
+// before the step it announces starts; the renames of a plan are plain rename(2) calls onto names
+// that do not exist yet, so none of them replaces a file the journal has not set aside. Recovery
+// decides by the last state written alone and can run any number of times. The fault-injection
+// hook (QUARNARO_UPDATE_STOP_AFTER) counts the durable steps of the whole process.
+
 #include "shell/updatejournal.h"
 
 #include <QDir>

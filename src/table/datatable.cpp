@@ -1,3 +1,9 @@
+// The storage of DataTable: per column a vector of kinds and a vector of eight-byte values (a
+// whole number, the bits of a real, or an index into the column's own texts), filled a row at a
+// time by put and endRow, and one order of stored rows that sorts and moves rearrange without
+// touching a cell. Texts of numbers are made only when a cell is read. A cell overwritten with text
+// reuses its text slot when it has one; a column's texts go only with the column or with clear().
+
 #include "table/datatable.h"
 
 #include <algorithm>

@@ -1,3 +1,10 @@
+// The export road shared by the grid window and the command-line tool. The table is sorted on the
+// territory code before anything is asked; the cells are made first (the first part of the
+// progress), then the writer packs the file. The file is written whole through writeWholeFile, so
+// an earlier file of the same name is replaced only by a complete one; a stop asked for before
+// the last step writes nothing and logs nothing. Workbook cells from column 5 on that read as
+// numbers go as numbers, everything else as text.
+
 #include "table/export.h"
 
 #include "shell/context.h"

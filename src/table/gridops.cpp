@@ -1,3 +1,9 @@
+// The grid operations shared by the data window and the command-line tool. DoQuery loads into a
+// table of its own and moves it into the caller's only when the last row has come: a stop (checked
+// every 256 rows) or a failure leaves the caller's table as it was, except that a result too large
+// empties it. Format(...) items of the statement are read as plain values with their decimals kept
+// aside. Sorting and searching work on the DataTable alone; nothing here writes a database.
+
 #include "table/gridops.h"
 
 #include "shell/context.h"

@@ -37,7 +37,7 @@ struct GridOfProvinces {
     GridOfProvinces()
     {
         main->resize(1366, 768);
-        main->mnu_submnu_Click(2);
+        main->runMenuCommand(2);
         auto *sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
         QTreeWidgetItem *item = sel->nodeByKey("AS013");
         sel->objtree_NodeClick(item);

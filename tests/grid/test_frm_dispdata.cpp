@@ -74,7 +74,7 @@ struct Scenario {
 
     explicit Scenario(const QStringList &years)
     {
-        main->mnu_submnu_Click(2);
+        main->runMenuCommand(2);
         sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
         for (const QString &y : years)
             chooseYear(y.section('-', 0, 0), y.section('-', 1));

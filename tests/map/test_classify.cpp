@@ -462,13 +462,13 @@ TEST(Controls, AfterAResetTheChosenMethodCanStartAgain)
     ClassifyControls c;
     c.quartilesDrawn();
     c.reset();
-    EXPECT_FALSE(c.Cmd_cmdAutocolor || c.cmd_Select || c.cmdSelClassiUgualeAmp || c.txt_min || c.fraCB);
+    EXPECT_FALSE(c.canDrawQuartiles || c.canAddManualClass || c.canMakeClasses || c.canEditMin || c.legendShown);
     c.selectMethod(Method::Manual);
-    EXPECT_TRUE(c.cmd_Select && c.txt_min && c.txt_Max && !c.fraCBCaption.isEmpty());
+    EXPECT_TRUE(c.canAddManualClass && c.canEditMin && c.canEditMax && !c.legendCaption.isEmpty());
     c.manualClassAdded(true);
-    EXPECT_TRUE(c.cmd_GoMap);
-    EXPECT_FALSE(c.cmd_Select || c.txt_min);
+    EXPECT_TRUE(c.canDrawManualClasses);
+    EXPECT_FALSE(c.canAddManualClass || c.canEditMin);
     c.selectMethod(Method::Quartiles);
-    EXPECT_TRUE(c.Cmd_cmdAutocolor && c.cmdNota);
-    EXPECT_TRUE(c.fraCBCaption.isEmpty());
+    EXPECT_TRUE(c.canDrawQuartiles && c.noteShown);
+    EXPECT_TRUE(c.legendCaption.isEmpty());
 }

@@ -75,7 +75,7 @@ struct Scenario {
     {
         const int groupBox = groupBoxes.size() == 1 ? groupBoxes.first() : 0;
         main->resize(1366, 768);
-        main->mnu_submnu_Click(2);
+        main->runMenuCommand(2);
         auto *sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
         QTreeWidgetItem *item = sel->nodeByKey(code);
         sel->objtree_NodeClick(item);
@@ -110,7 +110,7 @@ struct Scenario {
         auto cn = ctx->openDatabase(ctx->userDbFile(), ctx->FilesFolder);
         return cn->queryNative("SELECT name FROM sqlite_master WHERE name = 'tMappa'").recordCount() == 1;
     }
-    QColor colourAt(QPoint p) { return w->Map2->grab().toImage().pixelColor(p); }
+    QColor colourAt(QPoint p) { return w->mapView->grab().toImage().pixelColor(p); }
     // A pixel well inside the province with this number, on the map as it is now.
     QPoint insideProvince(const QString &prov)
     {
@@ -118,7 +118,7 @@ struct Scenario {
         const QString field = w->shapeCase().layers[size_t(w->shapeCase().matchIndex)].FieldId;
         for (int f = 0; layer && f < layer->featureCount(); ++f)
             if (map::joinKey(layer->value(f, field), map::MapKind::Provinces) == prov)
-                return qrn::test::pointWellInside(w->Map2->view().featurePath(*layer, f));
+                return qrn::test::pointWellInside(w->mapView->view().featurePath(*layer, f));
         return {-1, -1};
     }
 };
@@ -154,8 +154,8 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
         *std::find_if(req.rows.begin(), req.rows.end(), [](const map::MapRow &r) { return !r.value.isEmpty(); });
     const QPoint low = s.insideProvince(lowest.prov), high = s.insideProvince(req.rows.last().prov);
     ASSERT_TRUE(low.x() >= 0 && high.x() >= 0);
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
-    EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::NoModifier, low);
+    EXPECT_EQ(w.territoryInfoList->topLevelItemCount(), 0);
 
     // The lowest province in the first class's colour, the highest in the last one's.
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
@@ -169,39 +169,39 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_EQ(w.territoryTipAt(low), lowest.name + ": " + lowest.value);
 
     // Identify lists the territory and outlines it; an empty spot (the sea) clears both.
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, low);
-    EXPECT_EQ(w.ListView1->findItems(lowest.name, Qt::MatchExactly, 1).size(), 1);
-    EXPECT_GE(w.Map2->highlightedFeature(), 0);
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
-    EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
-    EXPECT_EQ(w.Map2->highlightedFeature(), -1);
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::NoModifier, low);
+    EXPECT_EQ(w.territoryInfoList->findItems(lowest.name, Qt::MatchExactly, 1).size(), 1);
+    EXPECT_GE(w.mapView->highlightedFeature(), 0);
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::NoModifier, QPoint(2, 2));
+    EXPECT_EQ(w.territoryInfoList->topLevelItemCount(), 0);
+    EXPECT_EQ(w.mapView->highlightedFeature(), -1);
 
     // A drag pans without identifying; the button shows it all again.
-    const QRectF before = w.Map2->view().extent();
-    QTest::mousePress(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
-    QMouseEvent move(QEvent::MouseMove, QPointF(160, 130), w.Map2->mapToGlobal(QPointF(160, 130)), Qt::NoButton,
+    const QRectF before = w.mapView->view().extent();
+    QTest::mousePress(w.mapView, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QMouseEvent move(QEvent::MouseMove, QPointF(160, 130), w.mapView->mapToGlobal(QPointF(160, 130)), Qt::NoButton,
                      Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(w.Map2, &move);
-    QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(160, 130));
-    EXPECT_NE(w.Map2->view().extent(), before);
-    EXPECT_EQ(w.ListView1->topLevelItemCount(), 0);
+    QApplication::sendEvent(w.mapView, &move);
+    QTest::mouseRelease(w.mapView, Qt::LeftButton, Qt::NoModifier, QPoint(160, 130));
+    EXPECT_NE(w.mapView->view().extent(), before);
+    EXPECT_EQ(w.territoryInfoList->topLevelItemCount(), 0);
     QTest::mouseClick(w.cmdEstensione, Qt::LeftButton);
-    EXPECT_EQ(w.Map2->view().extent(), w.Map2->view().homeExtent());
+    EXPECT_EQ(w.mapView->view().extent(), w.mapView->view().homeExtent());
 
     // Zoom: Shift+click enlarges the extent by 1.5, a drawn rectangle becomes it, the right
     // button goes back to the full extent; the scale text follows.
     w.chk_zoom->click();
     EXPECT_FALSE(w.chk_inform->isChecked());
-    const QRectF full = w.Map2->view().extent();
+    const QRectF full = w.mapView->view().extent();
     const QString fullScale = w.lblScalaKm->text();
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
-    EXPECT_NEAR(w.Map2->view().extent().width(), full.width() * 1.5, 1e-6 * full.width());
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::ShiftModifier, QPoint(100, 100));
+    EXPECT_NEAR(w.mapView->view().extent().width(), full.width() * 1.5, 1e-6 * full.width());
     EXPECT_NE(w.lblScalaKm->text(), fullScale);
-    QTest::mousePress(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
-    QTest::mouseMove(w.Map2, QPoint(200, 180));
-    QTest::mouseRelease(w.Map2, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
-    EXPECT_LT(w.Map2->view().extent().width(), full.width() / 2);
-    QTest::mouseClick(w.Map2, Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mousePress(w.mapView, Qt::LeftButton, Qt::NoModifier, QPoint(100, 100));
+    QTest::mouseMove(w.mapView, QPoint(200, 180));
+    QTest::mouseRelease(w.mapView, Qt::LeftButton, Qt::NoModifier, QPoint(200, 180));
+    EXPECT_LT(w.mapView->view().extent().width(), full.width() / 2);
+    QTest::mouseClick(w.mapView, Qt::RightButton, Qt::NoModifier, QPoint(100, 100));
     EXPECT_EQ(w.lblScalaKm->text(), fullScale);
 
     // "Salva e Stampa" hands the map on to print at once.
@@ -215,12 +215,12 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
     EXPECT_FALSE(w.GridIndici->isVisible());
     EXPECT_FALSE(s.mapTableExists());
-    EXPECT_EQ(w.Map2->view().layerCount(), 2);
+    EXPECT_EQ(w.mapView->view().layerCount(), 2);
     EXPECT_FALSE(map::joinLayer(w.shapeCase())->renderer);
     EXPECT_TRUE(w.Cmd_cmdAutocolor->isEnabled());
 
     // A second map from the grid's pop-up replaces the window and its table; closing drops it.
-    w.Option1->click();
+    w.optionOf(map::Method::Quartiles)->click();
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     QPointer<frm_Mappa> first = s.w;
     s.openMap(true);
@@ -247,8 +247,8 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     const NumberFormat &fmt = s.ctx->numbers;
     // Equal amplitude asks for the class count, whose box takes one digit; the classes wait
     // for "Applica" before they reach the map.
-    w.Option2->click();
-    EXPECT_TRUE(w.Frame3->isVisible() && !w.Frame5->isVisible());
+    w.optionOf(map::Method::EqualAmplitude)->click();
+    EXPECT_TRUE(w.madeClassesFrame->isVisible() && !w.quartileFrame->isVisible());
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Inserire il numero delle classi."});
     QTest::keyClicks(w.txtClassi, "a45");
@@ -257,7 +257,7 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     EXPECT_EQ(w.GridIndici->rowCount(), 4);
     EXPECT_TRUE(w.lblLegendaDaApplicare->isVisible());
     EXPECT_FALSE(w.drawn());
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    QTest::mouseClick(w.drawMadeClassesButton, Qt::LeftButton);
     EXPECT_FALSE(w.lblLegendaDaApplicare->isVisible());
     ASSERT_EQ(w.GridIndici->rowCount(), 5);
     EXPECT_EQ(s.colourAt(high), w.legendRows()[3].colour);
@@ -275,7 +275,7 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
 
     // Manual classes start from the column's range (not from what equal amplitude left), one
     // class per click in the colour of lbl_colore.
-    w.Option3->click();
+    w.optionOf(map::Method::Manual)->click();
     EXPECT_EQ(std::pair(w.txt_min->text(), w.txt_Max->text()),
               std::pair(map::numberText(w.stats().minValue, fmt), map::numberText(w.stats().maxValue, fmt)));
     w.txt_min->clear();
@@ -302,26 +302,26 @@ TEST(frm_Mappa, MethodsKeyFiltersAndLegendColours)
     w.cmb_palette->setCurrentIndex(0);
 
     // The note of the quartiles.
-    w.Option1->click();
+    w.optionOf(map::Method::Quartiles)->click();
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     s.tf.prompt.clear();
     QTest::mouseClick(w.cmdNota, Qt::LeftButton);
     EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Le classi comprendono gli estremi superiori."});
 
     // The box map: no class count, the hinge box, the palette list off.
-    w.Option6->click();
-    EXPECT_TRUE(w.chkCardine3->isVisible() && !w.cmb_palette->isEnabled());
+    w.optionOf(map::Method::BoxMap)->click();
+    EXPECT_TRUE(w.wideFencesCheck->isVisible() && !w.cmb_palette->isEnabled());
     w.txtClassi->clear();
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
     ASSERT_EQ(w.GridIndici->rowCount(), 7) << s.tf.prompt.messages().join('|').toStdString();
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    QTest::mouseClick(w.drawMadeClassesButton, Qt::LeftButton);
     EXPECT_EQ(s.colourAt(high), w.legendRows()[5].colour) << "the highest province is an upper outlier";
     const QString fence = w.legendRows()[5].label;
-    w.Option6->click();
-    w.chkCardine3->setChecked(true); // the wide hinge moves the fences
+    w.optionOf(map::Method::BoxMap)->click();
+    w.wideFencesCheck->setChecked(true); // the wide hinge moves the fences
     QTest::mouseClick(w.cmdSelClassiUgualeAmp, Qt::LeftButton);
     EXPECT_NE(w.legendRows()[5].label, fence);
-    w.Option1->click();
+    w.optionOf(map::Method::Quartiles)->click();
     EXPECT_TRUE(w.cmb_palette->isEnabled());
 }
 
@@ -361,16 +361,16 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
     QStringList expected {table.text(first, 1).trimmed(), table.text(first + 1, 1).trimmed()};
     expected.sort();
     EXPECT_EQ(shared->sortedCodes(), expected);
-    EXPECT_EQ(w.Map2->selectionOutline().size(), 2);
+    EXPECT_EQ(w.mapView->selectionOutline().size(), 2);
     EXPECT_TRUE(w.lblStato->text().contains("2 territori selezionati")) << w.lblStato->text().toStdString();
 
     // The outline stays through another drawing of the classes; the zoom to the selection.
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
-    EXPECT_EQ(w.Map2->selectionOutline().size(), 2);
-    const QRectF home = w.Map2->view().extent();
+    EXPECT_EQ(w.mapView->selectionOutline().size(), 2);
+    const QRectF home = w.mapView->view().extent();
     QTest::mouseClick(w.cmdZoomSelezione, Qt::LeftButton);
-    EXPECT_LT(w.Map2->view().extent().width(), home.width() / 2);
-    w.Map2->zoomFull();
+    EXPECT_LT(w.mapView->view().extent().width(), home.width() / 2);
+    w.mapView->zoomFull();
 
     // A click on a province of the map selects its row alone, brought into sight; Ctrl+click
     // adds one and takes it away again.
@@ -380,7 +380,7 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
         ++farRow;
     ASSERT_LT(farRow, table.rowCount());
     view->scrollToTop();
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::NoModifier, s.insideProvince(far.prov));
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::NoModifier, s.insideProvince(far.prov));
     EXPECT_EQ(shared->sortedCodes(), QStringList {far.codTerr});
     const auto selectedRows = [&] {
         QSet<int> rows;
@@ -390,16 +390,16 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
     };
     EXPECT_EQ(selectedRows(), QSet<int> {farRow});
     EXPECT_TRUE(view->viewport()->rect().intersects(view->visualRect(view->model()->index(farRow - 1, 1))));
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
     EXPECT_EQ(selectedRows(), (QSet<int> {farRow, first}));
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::ControlModifier, s.insideProvince(provOf(first)));
     EXPECT_EQ(selectedRows(), QSet<int> {farRow});
 
     // A Shift band replaces the selection with what it touches, with Ctrl it adds, and the
     // legend counts them; Esc empties the selection.
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier, s.insideProvince(provOf(first)));
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::ShiftModifier, s.insideProvince(provOf(first)));
     EXPECT_EQ(selectedRows(), QSet<int> {first});
-    QTest::mouseClick(w.Map2, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, s.insideProvince(far.prov));
+    QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::ShiftModifier | Qt::ControlModifier, s.insideProvince(far.prov));
     EXPECT_EQ(selectedRows(), (QSet<int> {farRow, first}));
     const auto legendText = [&] {
         QStringList out;
@@ -408,11 +408,11 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
         return out.join('|');
     };
     EXPECT_TRUE(legendText().contains("selezionat")) << legendText().toStdString();
-    w.Map2->setFocus();
-    QTest::keyClick(w.Map2, Qt::Key_Escape);
+    w.mapView->setFocus();
+    QTest::keyClick(w.mapView, Qt::Key_Escape);
     EXPECT_TRUE(shared->isEmpty());
     EXPECT_TRUE(selectedRows().isEmpty());
-    EXPECT_TRUE(w.Map2->selectionOutline().isEmpty());
+    EXPECT_TRUE(w.mapView->selectionOutline().isEmpty());
     EXPECT_FALSE(legendText().contains("selezionat"));
 }
 
@@ -423,7 +423,7 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     frm_Mappa &w = *s.w;
     const QPoint inside = s.insideProvince(w.request().rows.last().prov);
     QTest::mouseClick(w.Avanz, Qt::LeftButton);
-    EXPECT_TRUE(w.Frame4->isVisible());
+    EXPECT_TRUE(w.layerSettingsFrame->isVisible());
     w.cmb_namelayers->setCurrentText("province107");
     w.chk_outline->click();
     EXPECT_FALSE(w.pic_colorSep->isEnabled());
@@ -458,7 +458,7 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     // A configuration that cannot be read leaves an empty map, an empty layer list, and is logged.
     s.tf.write("Files/ShapeConfig.xml", "<Configs>");
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
-    EXPECT_EQ(w.Map2->view().layerCount(), 0);
+    EXPECT_EQ(w.mapView->view().layerCount(), 0);
     EXPECT_EQ(w.cmb_namelayers->count(), 0);
     EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_reset_Click"));
 }
@@ -493,7 +493,7 @@ TEST(frm_Mappa, AMapThatColoursNothingIsRefusedAndLogged)
     s.tf.write("Files/ShapeConfig.xml",
                s.tf.read("Files/ShapeConfig.xml").replace("<FieldId>COD_PRO</FieldId>", "<FieldId>CODICE</FieldId>"));
     QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
-    w.Option1->click();
+    w.optionOf(map::Method::Quartiles)->click();
     QTest::mouseClick(w.Cmd_cmdAutocolor, Qt::LeftButton);
     EXPECT_FALSE(w.drawn());
     ASSERT_EQ(s.tf.prompt.messages().size(), 1);
@@ -536,15 +536,15 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
     const QList<map::ClassBounds> own2005 = w.legend().bounds();
 
     s.grid->territorySelection()->set({w.request().rows.first().codTerr});
-    w.Map2->view().setExtent(w.Map2->view().extent().adjusted(50000, 50000, -50000, -50000));
-    const QRectF extent = w.Map2->view().extent();
+    w.mapView->view().setExtent(w.mapView->view().extent().adjusted(50000, 50000, -50000, -50000));
+    const QRectF extent = w.mapView->view().extent();
 
     QTest::mouseClick(previous, Qt::LeftButton);
     EXPECT_EQ(w.request().year, "2004");
     EXPECT_EQ(w.findChild<QLabel *>("lblAnno")->text(), "2004");
     EXPECT_TRUE(w.txtVariabile->text().startsWith("AS013_2004: "));
     EXPECT_EQ(w.request().mapCase.name, "provincia103");
-    EXPECT_EQ(w.Map2->view().extent(), extent);
+    EXPECT_EQ(w.mapView->view().extent(), extent);
     EXPECT_EQ(w.territorySelection()->codes().size(), 1);
     EXPECT_NE(w.legend().bounds(), own2005);
     EXPECT_EQ(s.tf.prompt.messages().size(), 0);

@@ -67,7 +67,7 @@ TEST(MetadataBrowser, ALeafOpensTheSheetOfItsDatabaseType)
 {
     Scenario s;
     s.ctx->CurrentTipo = "Variabili";
-    s.main->mnu_submnu_Click(kBrowserCommand);
+    s.main->runMenuCommand(kBrowserCommand);
     auto *w = s.window<ui::frmMetadati>("FRMMETADATI");
     ASSERT_TRUE(w);
     EXPECT_EQ(w->findChild<QComboBox *>("cmb_Databases")->count(), 3);
@@ -148,7 +148,7 @@ TEST(MetadataSheets, MissingEntryPrintPreviewPdfAndPrinter)
 TEST(MetadataList, CodesAndTheirDetails)
 {
     Scenario s;
-    s.main->mnu_submnu_Click(kListCommand);
+    s.main->runMenuCommand(kListCommand);
     auto *w = s.window<ui::frmListaMetadati>("FRMLISTAMETADATI");
     ASSERT_TRUE(w);
     auto *codes = w->findChild<QListWidget *>("lst_CodVar");
@@ -162,7 +162,7 @@ TEST(MetadataList, CodesAndTheirDetails)
 TEST(Glossary, FromALetterToADefinitionWithAnApostropheAndItsReport)
 {
     Scenario s;
-    s.main->mnu_submnu_Click(kGlossaryCommand);
+    s.main->runMenuCommand(kGlossaryCommand);
     auto *w = s.window<ui::frm_Glossario>("GLOSSARIO");
     ASSERT_TRUE(w);
     auto *terms = w->findChild<QListWidget *>("lst_NameVar");

@@ -29,7 +29,7 @@ struct Scenario {
 
     explicit Scenario(int command)
     {
-        main->mnu_submnu_Click(command);
+        main->runMenuCommand(command);
         w = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
     }
     template <class T> T *child(const char *name) { return w->findChild<T *>(QString::fromLatin1(name)); }
@@ -168,7 +168,7 @@ TEST(FormdatiTab, AMenuCommandOfAnotherContextGivesTheWindowOfThatContext)
         return grid ? grid->ranQuery() : QString();
     };
     auto command = [&](int n) {
-        s.main->mnu_submnu_Click(n);
+        s.main->runMenuCommand(n);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     };
     pickFirstYear("AS013");

@@ -34,7 +34,7 @@ TEST(Walk, SelectionGridMapAndPageOfProvincesAndRegions)
     main->resize(1366, 768);
 
     // Selection: CO001 of 2005 for every province and every region.
-    main->mnu_submnu_Click(2);
+    main->runMenuCommand(2);
     auto *sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
     ASSERT_TRUE(sel);
     QTreeWidgetItem *item = sel->nodeByKey("CO001");
@@ -74,7 +74,7 @@ TEST(Walk, SelectionGridMapAndPageOfProvincesAndRegions)
     EXPECT_EQ(map->request().territoryFilter, map::territoryFilterOf(grid->ranQuery()));
 
     // Page: "Salva..." hands the drawn map, its text and its legend to the editor.
-    map->Option1->click();
+    map->optionOf(map::Method::Quartiles)->click();
     QTest::mouseClick(map->Cmd_cmdAutocolor, Qt::LeftButton);
     ASSERT_TRUE(map->drawn());
     QTest::mouseClick(map->cmd_export, Qt::LeftButton);

@@ -1,3 +1,10 @@
+// The selection window's controls and handlers. It is the writer of the context's selection
+// state: LevelCode follows the ticked territory groups and the list shown, CurrentTipo and
+// CurrentLevel are restored from the values the window opened with before a branch's years are
+// read, and the query is set by "Visualizza" only once built, and cleared on "Nuova ricerca" and
+// on close (with the saved area queries). The years of an item are read on its first click and
+// kept. An open data grid runs the new query again when it differs from the one it shows.
+
 #include "catalogue/ui/formdatitab.h"
 
 #include "catalogue/querybuilder.h"
@@ -130,9 +137,9 @@ FormdatiTab::FormdatiTab(AppContext &ctx, MainWindow *main) : QWidget(nullptr), 
     m_heading->setFont(hf);
     root->addWidget(m_heading);
 
-    SSTab1 = new QTabWidget(this);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    root->addWidget(SSTab1, 1);
+    pageTabs = new QTabWidget(this);
+    pageTabs->setObjectName(QStringLiteral("SSTab1"));
+    root->addWidget(pageTabs, 1);
 
     // Tab 0: the territories.
     auto *terrPage = new QWidget;
@@ -160,14 +167,14 @@ FormdatiTab::FormdatiTab(AppContext &ctx, MainWindow *main) : QWidget(nullptr), 
     auto *groupsLabel = new QLabel(QStringLiteral("Partizioni territoriali predefinite"), terrPage);
     groupsLabel->setObjectName(QStringLiteral("lblPartizioni"));
     side->addWidget(groupsLabel);
-    Check1[0] = nullptr;
+    territoryGroupBoxes[0] = nullptr;
     for (const TerritoryGroup &g : territoryGroups()) {
         auto *box = new QCheckBox(g.caption, terrPage);
         box->setObjectName(QStringLiteral("Check1_%1").arg(g.index));
-        Check1[g.index] = box;
+        territoryGroupBoxes[g.index] = box;
         side->addWidget(box);
         const int index = g.index;
-        connect(box, &QCheckBox::clicked, this, [this, index] { Check1_Click(index); });
+        connect(box, &QCheckBox::clicked, this, [this, index] { territoryGroup_Click(index); });
     }
     side->addStretch(1);
     terrLay->addLayout(side);
@@ -198,21 +205,21 @@ FormdatiTab::FormdatiTab(AppContext &ctx, MainWindow *main) : QWidget(nullptr), 
     countRow->addStretch(1);
     itemLay->addLayout(countRow, 2, 1);
     auto *noteRow = new QHBoxLayout;
-    Image1 = new QLabel(itemPage);
-    Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(treeIcon(QStringLiteral("closeR")).pixmap(16, 16));
-    Label2 = new QLabel(QStringLiteral("Nota: In corrispondenza della"), itemPage);
-    Label2->setObjectName(QStringLiteral("Label2"));
-    Label5 = new QLabel(QStringLiteral("cartella rossa si consiglia di consultare i metadati."), itemPage);
-    Label5->setObjectName(QStringLiteral("Label5"));
-    noteRow->addWidget(Label2);
-    noteRow->addWidget(Image1);
-    noteRow->addWidget(Label5);
+    noteFolderIcon = new QLabel(itemPage);
+    noteFolderIcon->setObjectName(QStringLiteral("Image1"));
+    noteFolderIcon->setPixmap(treeIcon(QStringLiteral("closeR")).pixmap(16, 16));
+    noteLead = new QLabel(QStringLiteral("Nota: In corrispondenza della"), itemPage);
+    noteLead->setObjectName(QStringLiteral("Label2"));
+    noteTail = new QLabel(QStringLiteral("cartella rossa si consiglia di consultare i metadati."), itemPage);
+    noteTail->setObjectName(QStringLiteral("Label5"));
+    noteRow->addWidget(noteLead);
+    noteRow->addWidget(noteFolderIcon);
+    noteRow->addWidget(noteTail);
     noteRow->addStretch(1);
     itemLay->addLayout(noteRow, 3, 0, 1, 2);
 
-    SSTab1->addTab(terrPage, QStringLiteral("Territori"));
-    SSTab1->addTab(itemPage, QString());
+    pageTabs->addTab(terrPage, QStringLiteral("Territori"));
+    pageTabs->addTab(itemPage, QString());
 
     auto *buttons = new QHBoxLayout;
     auto button = [&](QPushButton *&b, const char *name, const char *caption) {
@@ -262,7 +269,7 @@ FormdatiTab::FormdatiTab(AppContext &ctx, MainWindow *main) : QWidget(nullptr), 
             close();
     });
     connect(cmdHelp, &QPushButton::clicked, this, [this] { m_main->ShowHelp(kHelpContext); });
-    connect(SSTab1, &QTabWidget::currentChanged, this, [this](int index) {
+    connect(pageTabs, &QTabWidget::currentChanged, this, [this](int index) {
         if (index != 1)
             CmdNewric->setEnabled(false);
         else
@@ -278,13 +285,13 @@ void FormdatiTab::load()
 {
     try {
         m_rows.clear();
-        SSTab1->setTabText(1, m_ctx.CurrentTipo);
+        pageTabs->setTabText(1, m_ctx.CurrentTipo);
         const bool variables = itemKind(m_ctx.CurrentTipo) == ItemKind::Variables;
         lblSelezionati->setText(variables ? QStringLiteral("Variabili selezionate")
                                           : QStringLiteral("Indicatori selezionati"));
-        Label2->setVisible(variables);
-        Label5->setVisible(variables);
-        Image1->setVisible(variables);
+        noteLead->setVisible(variables);
+        noteTail->setVisible(variables);
+        noteFolderIcon->setVisible(variables);
         m_savedTipo = m_ctx.CurrentTipo;
         m_savedLevel = m_ctx.CurrentLevel;
         m_heading->setText(QStringLiteral(" Selezione ") + m_ctx.DbCaption.toLower()
@@ -300,7 +307,7 @@ void FormdatiTab::load()
         cmdmetadati->setEnabled(false);
         if (m_ctx.CurrentLevel == QLatin1String("R")) {
             OptVisualizza[1]->setEnabled(false);
-            Check1[1]->setEnabled(false);
+            territoryGroupBoxes[1]->setEnabled(false);
             m_ctx.LevelName = QStringLiteral("regione");
             fillTerritori(2, 1);
             m_listLevel = 2;
@@ -310,7 +317,7 @@ void FormdatiTab::load()
             m_listLevel = 3;
         }
         updateLevel();
-        SSTab1->setCurrentIndex(1);
+        pageTabs->setCurrentIndex(1);
     } catch (const DbError &e) {
         m_ctx.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
     }
@@ -442,36 +449,36 @@ void FormdatiTab::OptVisualizza_Click(int index)
 {
     try {
         for (int i = 1; i <= 6; ++i) {
-            if (Check1[i]->isChecked()) {
-                Check1[i]->setChecked(false);
-                Check1_Click(i);
+            if (territoryGroupBoxes[i]->isChecked()) {
+                territoryGroupBoxes[i]->setChecked(false);
+                territoryGroup_Click(i);
             }
         }
         const bool atR = m_ctx.CurrentLevel == QLatin1String("R");
         switch (index) {
         case 0:
             for (int i = 1; i <= 5; ++i)
-                Check1[i]->setEnabled(false);
+                territoryGroupBoxes[i]->setEnabled(false);
             break;
         case 1:
-            Check1[1]->setEnabled(true);
+            territoryGroupBoxes[1]->setEnabled(true);
             for (int i = 2; i <= 6; ++i)
-                Check1[i]->setEnabled(false);
+                territoryGroupBoxes[i]->setEnabled(false);
             m_listLevel = 1;
             if (!atR)
                 m_ctx.LevelName = QStringLiteral("provincia");
             break;
         case 2:
             for (int i = atR ? 2 : 1; i <= 5; ++i)
-                Check1[i]->setEnabled(true);
+                territoryGroupBoxes[i]->setEnabled(true);
             if (atR)
-                Check1[1]->setEnabled(false);
+                territoryGroupBoxes[1]->setEnabled(false);
             m_listLevel = 3;
             break;
         case 3:
-            Check1[2]->setEnabled(true);
+            territoryGroupBoxes[2]->setEnabled(true);
             for (int i : {1, 3, 4, 5})
-                Check1[i]->setEnabled(false);
+                territoryGroupBoxes[i]->setEnabled(false);
             break;
         default:
             return;
@@ -489,16 +496,16 @@ void FormdatiTab::updateLevel()
 {
     QSet<int> ticked;
     for (int i = 1; i <= 6; ++i)
-        if (Check1[i]->isChecked())
+        if (territoryGroupBoxes[i]->isChecked())
             ticked.insert(i);
     m_ctx.LevelCode = levelOfGroups(ticked, m_listLevel);
 }
 
-void FormdatiTab::Check1_Click(int index)
+void FormdatiTab::territoryGroup_Click(int index)
 {
     const TerritoryGroup &g = territoryGroup(index);
     updateLevel();
-    const bool ticked = Check1[index]->isChecked();
+    const bool ticked = territoryGroupBoxes[index]->isChecked();
     const QList<int> &types = m_ctx.CurrentLevel == QLatin1String("R") ? g.typesAtR : g.types;
     lstDescTerr->setUpdatesEnabled(false);
     for (int t : types) {

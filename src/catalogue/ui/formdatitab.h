@@ -35,7 +35,7 @@ public:
     // Operations of the window, also driven by the tests.
     void objtree_NodeClick(QTreeWidgetItem *node);
     void OptVisualizza_Click(int index);
-    void Check1_Click(int index);
+    void territoryGroup_Click(int index);
     void serie_Click();
     void CmdNewric_Click();
     void lst_allVar_DblClick(int row);
@@ -78,14 +78,17 @@ private:
     QHash<QString, bool> m_yearsLoaded;
 
     QLabel *m_heading;
-    QTabWidget *SSTab1;
+    QTabWidget *pageTabs;
     QTreeWidget *objtree;
     QListWidget *lst_allVar;
     QLineEdit *txtCount;
-    QLabel *lblSelezionati, *Label2, *Label5, *Image1;
+    QLabel *lblSelezionati;
+    // The note under the catalogue: "Nota: ..." (Label2), the red folder (Image1), the rest (Label5).
+    QLabel *noteLead, *noteFolderIcon, *noteTail;
     QListWidget *lstDescTerr, *lstCodTerr;
     QRadioButton *OptVisualizza[4];
-    QCheckBox *Check1[7];
+    // The check boxes of the territory groups Check1_1 .. Check1_6, by group index (0 unused).
+    QCheckBox *territoryGroupBoxes[7];
     QPushButton *serie, *CmdNewric, *cmdmetadati, *cmdChiudi, *cmdHelp;
     QMenu *m_noteMenu;
     QTreeWidgetItem *m_noteNode = nullptr;

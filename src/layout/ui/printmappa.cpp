@@ -1,3 +1,9 @@
+// The layout editor's controls and handlers. m_page and m_items are the page being edited; every
+// change that alters them goes through recordEdit, which pushes one undo step (changes from the
+// same control in a row merge into one), and applyState is the only way back, with the controls'
+// signals blocked so it records nothing. The map picture is never part of a step. The page goes to
+// the main window's memory when the editor is destroyed, and comes back from it for the same map.
+
 #include "layout/ui/printmappa.h"
 
 #include "layout/pageoutput.h"
@@ -388,8 +394,8 @@ void PrintMappa::Form_Load(const MapPageRequest &request)
 
 void PrintMappa::connectControls()
 {
-    connect(m_preview, &PagePreview::pressed, this, &PrintMappa::Picture1_MouseDown);
-    connect(m_preview, &PagePreview::moved, this, &PrintMappa::Picture1_MouseMove);
+    connect(m_preview, &PagePreview::pressed, this, &PrintMappa::preview_MouseDown);
+    connect(m_preview, &PagePreview::moved, this, &PrintMappa::preview_MouseMove);
     connect(m_preview, &PagePreview::released, this, [this](Qt::MouseButton b) {
         if (b != Qt::RightButton)
             Redraw();
@@ -690,7 +696,7 @@ int PrintMappa::popupChoice(const QStringList &names)
     return chosen ? int(entries.indexOf(chosen)) : -1;
 }
 
-void PrintMappa::Picture1_MouseDown(Qt::MouseButton button, QPointF at)
+void PrintMappa::preview_MouseDown(Qt::MouseButton button, QPointF at)
 {
     if (button == Qt::LeftButton) {
         // A press on the scale bar or the north arrow takes that mark; elsewhere the tab's item.
@@ -718,7 +724,7 @@ void PrintMappa::Picture1_MouseDown(Qt::MouseButton button, QPointF at)
         lst_leggenda->setCurrentRow(hit.legendRow + 1);
 }
 
-void PrintMappa::Picture1_MouseMove(Qt::MouseButtons buttons, QPointF at)
+void PrintMappa::preview_MouseMove(Qt::MouseButtons buttons, QPointF at)
 {
     if (!(buttons & Qt::LeftButton))
         return;

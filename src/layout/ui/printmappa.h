@@ -68,8 +68,8 @@ private:
     void Form_Load(const MapPageRequest &request);
     void buildControls();
     void connectControls();
-    void Picture1_MouseDown(Qt::MouseButton button, QPointF at);
-    void Picture1_MouseMove(Qt::MouseButtons buttons, QPointF at);
+    void preview_MouseDown(Qt::MouseButton button, QPointF at);
+    void preview_MouseMove(Qt::MouseButtons buttons, QPointF at);
     void applyItemSwitch(QCheckBox *check, QLineEdit *text, const QList<QWidget *> &controls,
                          const QString &placeholder);
     void chooseColour(QLabel *label);

@@ -1,3 +1,10 @@
+// The map window's controls and handlers. The window holds no classification rules of its own:
+// the enabled and shown states of the buttons come from map::ClassifyControls (applyStates is the
+// only place that copies them onto the widgets), the classes from the methods of the registry,
+// the drawing and tMappa from map/thematic. m_legend is what GridIndici shows and m_drawn what the
+// map shows; they differ only while lblLegendaDaApplicare is visible. tMappa is written by the
+// core's drawings only, and dropped here on "Reset" and once when the window closes.
+
 #include "map/ui/frm_mappa.h"
 
 #include "map/selectionoutline.h"
@@ -155,8 +162,8 @@ void frm_Mappa::buildControls()
 
     // First column: the method, its bounds and buttons, the statistics.
     auto *methods = new QVBoxLayout;
-    Frame1 = group("Frame1", "Tipo rappresentazione");
-    auto *f1 = new QGridLayout(Frame1);
+    methodFrame = group("Frame1", "Tipo rappresentazione");
+    auto *f1 = new QGridLayout(methodFrame);
     // One option button per method of the registry, in its order; the note beside the first.
     cmdNota = button("cmdNota", "Nota");
     int optionRow = 0;
@@ -172,19 +179,13 @@ void frm_Mappa::buildControls()
         }
         ++optionRow;
     }
-    Option1 = optionOf(map::Method::Quartiles);
-    Option2 = optionOf(map::Method::EqualAmplitude);
-    Option3 = optionOf(map::Method::Manual);
-    Option4 = optionOf(map::Method::NaturalBreaks);
-    Option5 = optionOf(map::Method::StandardDeviation);
-    Option6 = optionOf(map::Method::BoxMap);
     f1->addWidget(new QLabel(QStringLiteral("Colori:")), optionRow, 0);
     cmb_palette = named(new QComboBox, "cmb_palette");
     cmb_palette->addItem(kPaletteOwn);
     cmb_palette->addItems(map::sequentialPaletteNames());
     cmb_palette->setToolTip(QStringLiteral("I colori delle classi: quelli scelti o una sequenza ColorBrewer"));
     f1->addWidget(cmb_palette, optionRow, 1);
-    methods->addWidget(Frame1);
+    methods->addWidget(methodFrame);
 
     auto *bounds = new QGridLayout;
     lblClassi = named(new QLabel(QStringLiteral("inserisci il numero delle classi")), "lblClassi");
@@ -208,8 +209,8 @@ void frm_Mappa::buildControls()
     bounds->setColumnStretch(1, 1);
     methods->addLayout(bounds);
 
-    Frame5 = group("Frame5", "Quartili");
-    auto *f5 = new QGridLayout(Frame5);
+    quartileFrame = group("Frame5", "Quartili");
+    auto *f5 = new QGridLayout(quartileFrame);
     lbl_mincolor = swatch("lbl_mincolor", QStringLiteral("scegli il colore iniziale"));
     lbl_maxcolor = swatch("lbl_maxcolor", QStringLiteral("scegli il colore finale"));
     addSwatchRow(f5, 0, lbl_mincolor, new QLabel(QStringLiteral("scegli il colore iniziale")));
@@ -217,21 +218,21 @@ void frm_Mappa::buildControls()
     Cmd_cmdAutocolor = button("Cmd_cmdAutocolor", "Visualizza cartogramma");
     f5->addWidget(Cmd_cmdAutocolor, 2, 0, 1, 2);
     f5->setColumnStretch(1, 1);
-    methods->addWidget(Frame5);
+    methods->addWidget(quartileFrame);
 
-    Frame3 = group("Frame3", "Classi di uguale ampiezza");
-    auto *f3 = new QGridLayout(Frame3);
+    madeClassesFrame = group("Frame3", "Classi di uguale ampiezza");
+    auto *f3 = new QGridLayout(madeClassesFrame);
     cmdSelClassiUgualeAmp = button("cmdSelClassiUgualeAmp", "Seleziona");
-    Command2 = button("Command2", "Visualizza mappa");
-    chkCardine3 = named(new QCheckBox(QStringLiteral("Anomali oltre 3 distanze interquartili (invece di 1,5)")),
+    drawMadeClassesButton = button("Command2", "Visualizza mappa");
+    wideFencesCheck = named(new QCheckBox(QStringLiteral("Anomali oltre 3 distanze interquartili (invece di 1,5)")),
                         "chkCardine3");
-    f3->addWidget(chkCardine3, 0, 0, 1, 2);
+    f3->addWidget(wideFencesCheck, 0, 0, 1, 2);
     f3->addWidget(cmdSelClassiUgualeAmp, 1, 0);
-    f3->addWidget(Command2, 1, 1);
-    methods->addWidget(Frame3);
+    f3->addWidget(drawMadeClassesButton, 1, 1);
+    methods->addWidget(madeClassesFrame);
 
-    Frame2 = group("Frame2", "Manuale");
-    auto *f2 = new QGridLayout(Frame2);
+    manualFrame = group("Frame2", "Manuale");
+    auto *f2 = new QGridLayout(manualFrame);
     lbl_colore = swatch("lbl_colore", QStringLiteral("assegna il colore alla classe"));
     addSwatchRow(f2, 0, lbl_colore, new QLabel(QStringLiteral("assegna il colore alla classe")));
     cmd_Select = button("cmd_Select", "Seleziona");
@@ -241,14 +242,15 @@ void frm_Mappa::buildControls()
     manualButtons->addWidget(cmd_GoMap);
     f2->addLayout(manualButtons, 1, 0, 1, 2);
     f2->setColumnStretch(1, 1);
-    methods->addWidget(Frame2);
+    methods->addWidget(manualFrame);
 
     FrameStat = group("FrameStat", "Statistiche");
     auto *fs = new QGridLayout(FrameStat);
-    Label9 = named(new QLabel, "Label9");
-    Label11 = named(new QLabel, "Label11");
-    Label12 = named(new QLabel, "Label12");
-    const std::pair<const char *, QLabel *> statRows[] = {{"Minimo", Label9}, {"Massimo", Label11}, {"Media", Label12}};
+    statMinLabel = named(new QLabel, "Label9");
+    statMaxLabel = named(new QLabel, "Label11");
+    statMeanLabel = named(new QLabel, "Label12");
+    const std::pair<const char *, QLabel *> statRows[] = {
+        {"Minimo", statMinLabel}, {"Massimo", statMaxLabel}, {"Media", statMeanLabel}};
     int r = 0;
     for (const auto &[caption, label] : statRows) {
         fs->addWidget(new QLabel(QString::fromLatin1(caption)), r, 0);
@@ -294,18 +296,18 @@ void frm_Mappa::buildControls()
     mode->addStretch(1);
     info->addLayout(mode);
     info->addWidget(named(new QLabel(QStringLiteral("Informazioni sul territorio")), "lblInfo"));
-    ListView1 = named(new QTreeWidget, "ListView1");
-    ListView1->setRootIsDecorated(false);
-    ListView1->setColumnCount(2);
-    ListView1->setHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Valore")});
-    ListView1->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
-    info->addWidget(ListView1, 2);
+    territoryInfoList = named(new QTreeWidget, "ListView1");
+    territoryInfoList->setRootIsDecorated(false);
+    territoryInfoList->setColumnCount(2);
+    territoryInfoList->setHeaderLabels({QStringLiteral("Campo"), QStringLiteral("Valore")});
+    territoryInfoList->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    info->addWidget(territoryInfoList, 2);
 
     Avanz = button("Avanz", "Avanzate");
     Avanz->setCheckable(true);
     info->addWidget(Avanz);
-    Frame4 = group("Frame4", "Impostazioni della Mappa");
-    auto *f4 = new QGridLayout(Frame4);
+    layerSettingsFrame = group("Frame4", "Impostazioni della Mappa");
+    auto *f4 = new QGridLayout(layerSettingsFrame);
     cmb_namelayers = named(new QComboBox, "cmb_namelayers");
     f4->addWidget(new QLabel(QStringLiteral("Layer")), 0, 0);
     f4->addWidget(cmb_namelayers, 0, 1);
@@ -333,8 +335,8 @@ void frm_Mappa::buildControls()
     settingsButtons->addWidget(cmd_salva);
     f4->addLayout(settingsButtons, 6, 0, 1, 2);
     f4->setColumnStretch(1, 1);
-    Frame4->hide();
-    info->addWidget(Frame4);
+    layerSettingsFrame->hide();
+    info->addWidget(layerSettingsFrame);
 
     auto *panel = new QWidget;
     panel->setObjectName(QStringLiteral("panelControlli"));
@@ -352,9 +354,9 @@ void frm_Mappa::buildControls()
     auto *mapArea = new QWidget;
     auto *mapLayout = new QVBoxLayout(mapArea);
     mapLayout->setContentsMargins(4, 0, 0, 0);
-    Map2 = new MapWidget;
-    Map2->setMinimumSize(320, 240);
-    mapLayout->addWidget(Map2, 1);
+    mapView = new MapWidget;
+    mapView->setMinimumSize(320, 240);
+    mapLayout->addWidget(mapView, 1);
     lblScalaKm = named(new QLabel, "lblScalaKm");
     lblStato = named(new ElidedLabel, "lblStato");
     lblStato->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -450,7 +452,7 @@ void frm_Mappa::connectControls()
     connect(cmb_palette, &QComboBox::currentIndexChanged, this, [this] { cmb_palette_Click(); });
     connect(Cmd_cmdAutocolor, &QPushButton::clicked, this, &frm_Mappa::Cmd_cmdAutocolor_Click);
     connect(cmdSelClassiUgualeAmp, &QPushButton::clicked, this, &frm_Mappa::cmdSelClassiUgualeAmp_Click);
-    connect(Command2, &QPushButton::clicked, this, &frm_Mappa::Command2_Click);
+    connect(drawMadeClassesButton, &QPushButton::clicked, this, &frm_Mappa::drawMadeClasses_Click);
     connect(cmd_Select, &QPushButton::clicked, this, &frm_Mappa::cmd_Select_Click);
     connect(cmd_GoMap, &QPushButton::clicked, this, &frm_Mappa::cmd_GoMap_Click);
     connect(cmd_reset, &QPushButton::clicked, this, &frm_Mappa::cmd_reset_Click);
@@ -467,8 +469,8 @@ void frm_Mappa::connectControls()
     // Exactly one of the two is ticked: a click on one sets the other to the opposite.
     connect(chk_inform, &QCheckBox::clicked, this, [this](bool on) { chk_zoom->setChecked(!on); });
     connect(chk_zoom, &QCheckBox::clicked, this, [this](bool on) { chk_inform->setChecked(!on); });
-    connect(chk_zoom, &QCheckBox::toggled, this, [this](bool on) { Map2->setRectangleTracking(on); });
-    connect(Avanz, &QPushButton::toggled, Frame4, &QWidget::setVisible);
+    connect(chk_zoom, &QCheckBox::toggled, this, [this](bool on) { mapView->setRectangleTracking(on); });
+    connect(Avanz, &QPushButton::toggled, layerSettingsFrame, &QWidget::setVisible);
     connect(cmb_namelayers, &QComboBox::currentIndexChanged, this, &frm_Mappa::cmb_namelayers_Click);
     connect(chk_outline, &QCheckBox::toggled, this, [this](bool on) {
         pic_colorSep->setEnabled(on);
@@ -478,16 +480,16 @@ void frm_Mappa::connectControls()
         pic_colorsfondo->setEnabled(!on);
         lbl_colors->setEnabled(!on);
     });
-    connect(Map2, &MapWidget::mousePressed, this, &frm_Mappa::Map2_MouseDown);
+    connect(mapView, &MapWidget::mousePressed, this, &frm_Mappa::mapView_MouseDown);
     // Identify on a click (a press and release without a pan).
-    connect(Map2, &MapWidget::clicked, this,
+    connect(mapView, &MapWidget::clicked, this,
             [this](Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel) {
                 if (button != Qt::LeftButton || chk_zoom->isChecked())
                     return;
                 selectAt(pixel, modifiers & Qt::ControlModifier);
                 DoIdentify(pixel);
             });
-    connect(Map2, &MapWidget::bandSelected, this, &frm_Mappa::selectInBand);
+    connect(mapView, &MapWidget::bandSelected, this, &frm_Mappa::selectInBand);
     connect(cmdZoomSelezione, &QPushButton::clicked, this, &frm_Mappa::cmdZoomSelezione_Click);
     connect(cmdIstogramma, &QPushButton::clicked, this, &frm_Mappa::cmdIstogramma_Click);
     auto *clearSelection = new QShortcut(QKeySequence(Qt::Key_Escape), this);
@@ -499,22 +501,22 @@ void frm_Mappa::connectControls()
     connect(yearBar, &YearBar::yearChosen, this, [this](const QString &year) { showYear(year); });
     connect(yearBar, &YearBar::fixedClassesToggled, this, &frm_Mappa::chkClassiFisse_Click);
     connect(cmdEstensione, &QPushButton::clicked, this, [this] {
-        Map2->zoomFull();
-        Map2->setFocus();
+        mapView->zoomFull();
+        mapView->setFocus();
     });
-    Map2->tipAt = [this](QPointF pixel) { return territoryTipAt(pixel); };
-    connect(Map2, &MapWidget::rectangleTracked, this, [this](QRectF r) {
+    mapView->tipAt = [this](QPointF pixel) { return territoryTipAt(pixel); };
+    connect(mapView, &MapWidget::rectangleTracked, this, [this](QRectF r) {
         if (!r.isNull())
-            Map2->view().setExtent(r);
+            mapView->view().setExtent(r);
         RefreshScale();
     });
-    connect(Map2, &MapWidget::extentChanged, this, &frm_Mappa::RefreshScale);
+    connect(mapView, &MapWidget::extentChanged, this, &frm_Mappa::RefreshScale);
 }
 
 void frm_Mappa::Form_Load()
 {
     showColumn();
-    Option1->setChecked(true);
+    optionOf(map::Method::Quartiles)->setChecked(true);
     selectMethod(map::Method::Quartiles);
     GridIndici->hide();
 
@@ -536,24 +538,24 @@ void frm_Mappa::showColumn()
     m_stats = map::columnStats(m_request.values(), m_ctx.numbers);
     lbl_mincon->setText(map::statText(m_stats.minValue, m_ctx.numbers));
     lbl_maxcon->setText(map::statText(m_stats.maxValue, m_ctx.numbers));
-    Label9->setText(map::roundedStatText(m_stats.minValue, m_ctx.numbers));
-    Label11->setText(map::roundedStatText(m_stats.maxValue, m_ctx.numbers));
-    Label12->setText(map::roundedStatText(m_stats.meanValue, m_ctx.numbers));
+    statMinLabel->setText(map::roundedStatText(m_stats.minValue, m_ctx.numbers));
+    statMaxLabel->setText(map::roundedStatText(m_stats.maxValue, m_ctx.numbers));
+    statMeanLabel->setText(map::roundedStatText(m_stats.meanValue, m_ctx.numbers));
     txt_min->setText(map::numberText(m_stats.minValue, m_ctx.numbers));
     txt_Max->setText(map::numberText(m_stats.maxValue, m_ctx.numbers));
 }
 
 void frm_Mappa::loadLayers(const QString &procedure)
 {
-    Map2->view().clearLayers();
+    mapView->view().clearLayers();
     try {
-        m_case = map::LoadShapeConfig(m_ctx.FilesFolder, m_ctx.ShapeFolder, m_request.mapCase.name, Map2->view());
+        m_case = map::LoadShapeConfig(m_ctx.FilesFolder, m_ctx.ShapeFolder, m_request.mapCase.name, mapView->view());
     } catch (const map::ShapeConfigError &e) {
         m_case = map::ShapeCase {};
         m_ctx.log.logError(this, procedure, QString(), e.text(), e.detail());
     }
-    setSwatch(pic_mapbackcolor, map::colorFromWin(Map2->view().backColor));
-    Map2->refresh();
+    setSwatch(pic_mapbackcolor, map::colorFromWin(mapView->view().backColor));
+    mapView->refresh();
     // The layer list follows the entries read, keeping the layer chosen when it is still there.
     const QString chosen = cmb_namelayers->currentText();
     {
@@ -583,7 +585,7 @@ void frm_Mappa::showSelection()
     const map::ShapeLayer *layer = map::joinLayer(m_case);
     const QSet<QString> codes = m_territories ? m_territories->codes() : QSet<QString>();
     const QList<int> features = layer ? map::selectedFeatures(m_case, m_request, codes) : QList<int>();
-    Map2->setSelectionOutline(layer ? layer->name() : QString(), features);
+    mapView->setSelectionOutline(layer ? layer->name() : QString(), features);
     cmdZoomSelezione->setEnabled(!features.isEmpty());
     if (!m_legend.classes.isEmpty())
         showLegend();
@@ -596,8 +598,8 @@ void frm_Mappa::selectAt(QPointF pixel, bool toggle)
     if (!m_territories || !layer)
         return;
     const double distance =
-        layer->kind() == map::ShapeKind::Polygon ? 0.0 : Map2->view().toMapDistance(kTipPointPixels);
-    const std::vector<int> found = layer->search(Map2->view().toMapPoint(pixel), distance);
+        layer->kind() == map::ShapeKind::Polygon ? 0.0 : mapView->view().toMapDistance(kTipPointPixels);
+    const std::vector<int> found = layer->search(mapView->view().toMapPoint(pixel), distance);
     const QString codTerr =
         found.empty() ? QString() : map::territoriesOfFeatures(m_case, m_request, {found.front()}).value(0);
     if (codTerr.isEmpty()) {
@@ -634,11 +636,11 @@ void frm_Mappa::cmdZoomSelezione_Click()
     const map::ShapeLayer *layer = map::joinLayer(m_case);
     if (!layer)
         return;
-    const QRectF r = map::selectionZoomExtent(*layer, Map2->selectionOutline());
+    const QRectF r = map::selectionZoomExtent(*layer, mapView->selectionOutline());
     if (!r.isNull())
-        Map2->view().setExtent(r);
+        mapView->view().setExtent(r);
     RefreshScale();
-    Map2->setFocus();
+    mapView->setFocus();
 }
 
 void frm_Mappa::showStatus()
@@ -690,23 +692,23 @@ void frm_Mappa::selectMethod(map::Method m)
 void frm_Mappa::applyStates()
 {
     const map::ClassifyControls &s = m_state;
-    Cmd_cmdAutocolor->setEnabled(s.Cmd_cmdAutocolor);
-    cmdSelClassiUgualeAmp->setEnabled(s.cmdSelClassiUgualeAmp);
-    cmd_Select->setEnabled(s.cmd_Select);
-    cmd_GoMap->setEnabled(s.cmd_GoMap);
-    Command2->setEnabled(s.Command2);
-    txt_min->setEnabled(s.txt_min);
-    txt_Max->setEnabled(s.txt_Max);
-    cmd_Stampa->setVisible(s.cmd_Stampa);
-    fraCB->setVisible(s.fraCB);
-    fraCB->setTitle(s.fraCBCaption);
-    cmdNota->setVisible(s.cmdNota);
+    Cmd_cmdAutocolor->setEnabled(s.canDrawQuartiles);
+    cmdSelClassiUgualeAmp->setEnabled(s.canMakeClasses);
+    cmd_Select->setEnabled(s.canAddManualClass);
+    cmd_GoMap->setEnabled(s.canDrawManualClasses);
+    drawMadeClassesButton->setEnabled(s.canDrawMadeClasses);
+    txt_min->setEnabled(s.canEditMin);
+    txt_Max->setEnabled(s.canEditMax);
+    cmd_Stampa->setVisible(s.printShown);
+    fraCB->setVisible(s.legendShown);
+    fraCB->setTitle(s.legendCaption);
+    cmdNota->setVisible(s.noteShown);
     const map::ClassificationMethod &method = map::methodOf(s.method);
-    Frame5->setVisible(s.method == map::Method::Quartiles);
-    Frame3->setVisible(s.method != map::Method::Quartiles && s.method != map::Method::Manual);
-    Frame3->setTitle(method.label());
-    chkCardine3->setVisible(method.takesHinge());
-    Frame2->setVisible(s.method == map::Method::Manual);
+    quartileFrame->setVisible(s.method == map::Method::Quartiles);
+    madeClassesFrame->setVisible(s.method != map::Method::Quartiles && s.method != map::Method::Manual);
+    madeClassesFrame->setTitle(method.label());
+    wideFencesCheck->setVisible(method.takesHinge());
+    manualFrame->setVisible(s.method == map::Method::Manual);
     // A method with a diverging palette of its own takes no other.
     cmb_palette->setEnabled(!method.ownPalette());
 }
@@ -748,7 +750,7 @@ map::ClassRequest frm_Mappa::classRequest() const
     r.classCount = txtClassi->text();
     r.txtMin = txt_min->text();
     r.txtMax = txt_Max->text();
-    r.wideHinge = chkCardine3->isChecked();
+    r.wideHinge = wideFencesCheck->isChecked();
     return r;
 }
 
@@ -815,7 +817,7 @@ void frm_Mappa::cmb_palette_Click()
     if (m_drawn) {
         recolour(m_drawn->legend, m_drawnMethod);
         map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
-        Map2->refresh();
+        mapView->refresh();
     }
     if (!m_legend.classes.isEmpty())
         showLegend();
@@ -845,7 +847,7 @@ void frm_Mappa::showDrawing(const map::Drawing &drawing)
     m_drawnMethod = m_legendMethod;
     m_legend = m_drawn->legend;
     map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
-    Map2->refresh();
+    mapView->refresh();
     showLegend();
     showStatus();
     if (!m_yearDrawing) {
@@ -872,9 +874,9 @@ bool frm_Mappa::showYear(const QString &year)
     showColumn();
     if (otherCase) {
         // The provinces of another year lie on another layer: the view keeps its extent.
-        const QRectF extent = Map2->view().extent();
+        const QRectF extent = mapView->view().extent();
         loadLayers(QStringLiteral("showYear"));
-        Map2->view().setExtent(extent);
+        mapView->view().setExtent(extent);
         RefreshScale();
     } else {
         m_join = map::checkJoin(m_case, m_request, m_ctx.numbers);
@@ -883,7 +885,7 @@ bool frm_Mappa::showYear(const QString &year)
     if (m_drawn)
         redrawYear();
     else
-        Map2->refresh();
+        mapView->refresh();
     showStatus();
     showYearCaption();
     return true;
@@ -1006,14 +1008,14 @@ void frm_Mappa::cmd_Select_Click()
     applyStates();
 }
 
-void frm_Mappa::drawLegendClasses(bool byCommand2)
+void frm_Mappa::drawLegendClasses(bool madeAtOnce)
 {
     if (refusedMap())
         return;
     BusyPointer busy(m_ctx.prompt);
     showDrawing(map::legendDrawing(m_ctx, m_request, m_legend, m_module));
     m_manual.clear();
-    m_state.classesDrawn(byCommand2);
+    m_state.classesDrawn(madeAtOnce);
     applyStates();
 }
 
@@ -1022,7 +1024,7 @@ void frm_Mappa::cmd_GoMap_Click()
     drawLegendClasses(false);
 }
 
-void frm_Mappa::Command2_Click()
+void frm_Mappa::drawMadeClasses_Click()
 {
     drawLegendClasses(true);
 }
@@ -1050,7 +1052,7 @@ void frm_Mappa::GridIndici_Click(int row, int column)
     if (m_drawn && shownIsDrawn) {
         m_drawn->legend.classes[row].colour = *c;
         map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
-        Map2->refresh();
+        mapView->refresh();
     }
     showLegend();
 }
@@ -1071,8 +1073,8 @@ void frm_Mappa::cmd_reset_Click()
     m_manual.clear();
     m_drawn.reset();
     updateHistogram();
-    ListView1->clear();
-    Map2->clearHighlight();
+    territoryInfoList->clear();
+    mapView->clearHighlight();
     if (const Status dropped = map::dropMapTable(m_ctx); !dropped)
         reportFailure(dropped.failure(), m_ctx.log, m_ctx.prompt, m_module);
     loadLayers(QStringLiteral("cmd_reset_Click"));
@@ -1118,9 +1120,9 @@ void frm_Mappa::cmd_applica_Click()
         if (m_drawn)
             map::applyClasses(m_case, *m_drawn, m_request.mapCase.kind);
     }
-    Map2->view().backColor = map::winFromColor(swatchColour(pic_mapbackcolor));
-    m_case.mapBackColor = Map2->view().backColor;
-    Map2->refresh();
+    mapView->view().backColor = map::winFromColor(swatchColour(pic_mapbackcolor));
+    m_case.mapBackColor = mapView->view().backColor;
+    mapView->refresh();
 }
 
 void frm_Mappa::cmd_salva_Click()
@@ -1134,7 +1136,7 @@ void frm_Mappa::cmd_salva_Click()
     }
 }
 
-void frm_Mappa::Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel)
+void frm_Mappa::mapView_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel)
 {
     Q_UNUSED(pixel);
     if (!chk_zoom->isChecked())
@@ -1143,7 +1145,7 @@ void frm_Mappa::Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers mod
     if (button == Qt::LeftButton)
         DoZoom(modifiers & Qt::ShiftModifier);
     else if (button == Qt::RightButton)
-        Map2->view().setExtent(Map2->view().homeExtent());
+        mapView->view().setExtent(mapView->view().homeExtent());
     RefreshScale();
 }
 
@@ -1151,7 +1153,7 @@ void frm_Mappa::DoZoom(bool shift)
 {
     // Without Shift the map widget tracks the dragged rectangle and rectangleTracked zooms in.
     if (shift)
-        Map2->view().setExtent(map::scaleRect(Map2->view().extent(), 1.5));
+        mapView->view().setExtent(map::scaleRect(mapView->view().extent(), 1.5));
 }
 
 void frm_Mappa::DoIdentify(QPointF pixel)
@@ -1161,21 +1163,21 @@ void frm_Mappa::DoIdentify(QPointF pixel)
     const map::ShapeLayer *layer = map::joinLayer(m_case);
     if (!layer)
         return;
-    const QPointF at = Map2->view().toMapPoint(pixel);
-    const double distance = layer->kind() == map::ShapeKind::Polygon ? 0.0 : Map2->view().toMapDistance(100);
+    const QPointF at = mapView->view().toMapPoint(pixel);
+    const double distance = layer->kind() == map::ShapeKind::Polygon ? 0.0 : mapView->view().toMapDistance(100);
     const std::vector<int> found = layer->search(at, distance);
-    ListView1->clear();
+    territoryInfoList->clear();
     if (found.empty()) {
-        Map2->clearHighlight();
+        mapView->clearHighlight();
         return;
     }
     const map::LayerConfig &entry = m_case.layers[size_t(m_case.matchIndex)];
-    Map2->flash(*layer, found.front());
+    mapView->flash(*layer, found.front());
     // The territory stays outlined until the next identify.
-    Map2->setHighlight(layer->name(), found.front());
+    mapView->setHighlight(layer->name(), found.front());
     const QString code = map::tableCode(m_request, layer->value(found.front(), entry.FieldId));
     for (const map::IdentifyField &f : map::identifyTerritory(m_ctx, entry.GeoName, code, m_module))
-        new QTreeWidgetItem(ListView1, {f.field, f.value});
+        new QTreeWidgetItem(territoryInfoList, {f.field, f.value});
 }
 
 QString frm_Mappa::territoryTipAt(QPointF pixel) const
@@ -1185,8 +1187,8 @@ QString frm_Mappa::territoryTipAt(QPointF pixel) const
         return QString();
     const map::LayerConfig &entry = m_case.layers[size_t(m_case.matchIndex)];
     const double distance =
-        layer->kind() == map::ShapeKind::Polygon ? 0.0 : Map2->view().toMapDistance(kTipPointPixels);
-    const std::vector<int> found = layer->search(Map2->view().toMapPoint(pixel), distance);
+        layer->kind() == map::ShapeKind::Polygon ? 0.0 : mapView->view().toMapDistance(kTipPointPixels);
+    const std::vector<int> found = layer->search(mapView->view().toMapPoint(pixel), distance);
     if (found.empty())
         return QString();
     return map::territoryTip(m_request, layer->value(found.front(), entry.FieldId));
@@ -1194,7 +1196,7 @@ QString frm_Mappa::territoryTipAt(QPointF pixel) const
 
 void frm_Mappa::RefreshScale()
 {
-    lblScalaKm->setText(map::scaleKmText(Map2->scaleDenominator(), m_ctx.numbers));
+    lblScalaKm->setText(map::scaleKmText(mapView->scaleDenominator(), m_ctx.numbers));
 }
 
 void frm_Mappa::handOff(bool printAtOnce)
@@ -1206,7 +1208,7 @@ void frm_Mappa::handOff(bool printAtOnce)
     if (m_years && m_years->hasOtherYears() && yearBar->fixedClasses() && m_drawn
         && m_drawnMethod != map::Method::Manual)
         text += QStringLiteral(" (") + lblClassiAnni->text() + QLatin1Char(')');
-    printOpener(map::mapPageRequest(Map2->view(), text, m_legend, printAtOnce));
+    printOpener(map::mapPageRequest(mapView->view(), text, m_legend, printAtOnce));
 }
 
 void frm_Mappa::cmd_export_Click()

@@ -83,7 +83,7 @@ public:
     void cmdSelClassiUgualeAmp_Click();
     void cmd_Select_Click();
     void cmd_GoMap_Click();
-    void Command2_Click();
+    void drawMadeClasses_Click();
     void cmd_reset_Click();
     void cmd_applica_Click();
     void cmd_salva_Click();
@@ -110,6 +110,8 @@ public:
     // stay. False, with the reason shown, when the year cannot be read.
     bool showYear(const QString &year);
     void chkClassiFisse_Click(bool fixed);
+    // The option button of a method.
+    QRadioButton *optionOf(map::Method kind) const;
 
 protected:
     void closeEvent(QCloseEvent *e) override;
@@ -124,7 +126,7 @@ private:
     void selectMethod(map::Method m);
     void applyStates();
     void cmb_namelayers_Click(int index);
-    void Map2_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel);
+    void mapView_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, QPointF pixel);
     void GridIndici_Click(int row, int column);
     void chooseColour(QLabel *swatch);
     // GridIndici shows the rows of the legend model again, with the note when they are not
@@ -136,7 +138,6 @@ private:
     void recolour(map::Legend &legend, map::Method kind) const;
     void cmb_palette_Click();
     void appendLegendRow(const map::LegendRow &row);
-    QRadioButton *optionOf(map::Method kind) const;
     // What the chosen method classifies: the values, their statistics and the boxes.
     map::ClassRequest classRequest() const;
     // The colours chosen for a method: the ColorBrewer palette of cmb_palette, else the ramp of
@@ -157,7 +158,7 @@ private:
     void showStatus();
     // The outline of the shared selection on Map2, and the count in lblStato.
     void showSelection();
-    void drawLegendClasses(bool byCommand2);
+    void drawLegendClasses(bool madeAtOnce);
     void handOff(bool printAtOnce);
     // The texts and statistics of the mapped column.
     void showColumn();
@@ -196,46 +197,48 @@ private:
     const QString m_module = QStringLiteral("frm_Mappa");
 
 public:
-    // The controls, under the names the program gives them.
+    // The controls, most under their object names; those whose object name is only a number
+    // (Frame1, Label9, ...) under what they are, with the object name beside.
     QLineEdit *txtVariabile;
     QLabel *lbl_Ricfor;
     QSplitter *picSplitter;
-    MapWidget *Map2;
+    MapWidget *mapView; // Map2
     QPushButton *cmdEstensione; // the whole map again
     QPushButton *cmdZoomSelezione; // the selected territories
     QPushButton *cmdIstogramma;
     QScrollArea *scrollControlli; // the controls beside the map, scrolling when low
     QLabel *lblScalaKm;
     ElidedLabel *lblStato; // the territories on the map and in the classes, on one line
-    QGroupBox *Frame1; // "Tipo rappresentazione"
-    // One option button per method of the registry (Option1 quartiles ... Option6 box map).
+    QGroupBox *methodFrame; // Frame1 "Tipo rappresentazione"
+    // One option button per method of the registry, in its order (Option1 quartiles ... Option6
+    // box map); optionOf finds a method's.
     QList<std::pair<QRadioButton *, const map::ClassificationMethod *>> methodOptions;
-    QRadioButton *Option1, *Option2, *Option3, *Option4, *Option5, *Option6;
     QPushButton *cmdNota;
     QComboBox *cmb_palette;
     QLabel *lblClassi, *lblMaxClassi;
     QLineEdit *txtClassi, *txt_min, *txt_Max;
     QLabel *lbl_mincon, *lbl_maxcon;
-    QGroupBox *Frame5; // quartiles
+    QGroupBox *quartileFrame; // Frame5, quartiles
     QLabel *lbl_mincolor, *lbl_maxcolor;
     QPushButton *Cmd_cmdAutocolor;
-    QGroupBox *Frame3; // the methods that make all their classes at once
-    QPushButton *cmdSelClassiUgualeAmp, *Command2;
-    QCheckBox *chkCardine3; // box map: fences at 3 interquartile ranges
-    QGroupBox *Frame2; // manual
+    QGroupBox *madeClassesFrame; // Frame3, the methods that make all their classes at once
+    QPushButton *cmdSelClassiUgualeAmp;
+    QPushButton *drawMadeClassesButton; // Command2 "Visualizza mappa" of those methods
+    QCheckBox *wideFencesCheck; // chkCardine3, box map: fences at 3 interquartile ranges
+    QGroupBox *manualFrame; // Frame2, manual
     QLabel *lbl_colore;
     QPushButton *cmd_Select, *cmd_GoMap;
     QGroupBox *FrameStat; // "Statistiche"
-    QLabel *Label9, *Label11, *Label12;
+    QLabel *statMinLabel, *statMaxLabel, *statMeanLabel; // Label9, Label11, Label12
     QGroupBox *fraCB;
     QTableWidget *GridIndici;
     QLabel *lblClassiAnni; // whether the classes are fixed over the years or of the year
     YearBar *yearBar; // shown when the item has other years
     QLabel *lblLegendaDaApplicare;
     QCheckBox *chk_inform, *chk_zoom;
-    QTreeWidget *ListView1;
+    QTreeWidget *territoryInfoList; // ListView1, the fields of the identified territory
     QPushButton *Avanz;
-    QGroupBox *Frame4; // "Impostazioni della Mappa"
+    QGroupBox *layerSettingsFrame; // Frame4 "Impostazioni della Mappa"
     QComboBox *cmb_namelayers;
     QLabel *pic_colorsfondo, *lbl_colors, *pic_colorSep, *lbl_colorsep, *lbl_sep, *lbl_trasps;
     QCheckBox *chk_outline, *chk_Trasparent;

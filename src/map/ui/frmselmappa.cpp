@@ -28,7 +28,7 @@ frmSelMappa::frmSelMappa(qint16 levelCode, const QString &currentLevel, QWidget 
         connect(b, &QPushButton::clicked, this, [this, c] { choose(c); });
     };
     button(cmdReg, "cmdReg", "Regione", map::LevelChoice::Regions);
-    button(Cmdnut2, "Cmdnut2", "Nuts2", map::LevelChoice::Nuts2);
+    button(cmdNuts2, "Cmdnut2", "Nuts2", map::LevelChoice::Nuts2);
     button(cmdProv, "cmdProv", "Provincia", map::LevelChoice::Provinces);
     button(cmdAnnulla, "cmdAnnulla", "Annulla", map::LevelChoice::Cancel);
     root->addLayout(buttons);

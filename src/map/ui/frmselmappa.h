@@ -20,7 +20,7 @@ public:
     map::LevelChoice choice() const { return m_choice; }
 
     void cmdReg_Click() { choose(map::LevelChoice::Regions); }
-    void Cmdnut2_Click() { choose(map::LevelChoice::Nuts2); }
+    void cmdNuts2_Click() { choose(map::LevelChoice::Nuts2); }
     void cmdProv_Click() { choose(map::LevelChoice::Provinces); }
     void cmdAnnulla_Click() { choose(map::LevelChoice::Cancel); }
 
@@ -32,7 +32,7 @@ private:
 
     map::LevelChoice m_choice = map::LevelChoice::Cancel;
     QLabel *m_text;
-    QPushButton *cmdReg, *Cmdnut2, *cmdProv, *cmdAnnulla;
+    QPushButton *cmdReg, *cmdNuts2, *cmdProv, *cmdAnnulla;
 };
 
 } // namespace qrn::ui

@@ -1,3 +1,9 @@
+// The map widget's painting and mouse handling. The view is drawn into m_cache only when the
+// cache is missing or of another size; refresh drops it. While panning only the cached picture
+// moves, and the release draws just the strips it uncovered; the selection outline, the
+// highlight, the scale bar and the flash are painted over the cache on every paint and never
+// into it, so they change without a redraw of the layers.
+
 #include "map/ui/mapwidget.h"
 
 #include "map/scalebar.h"

@@ -1,3 +1,8 @@
+// The glossary window. It keeps one connection to Metadati for its life and only reads it; every
+// search (by letter, sector, or a text the term contains or starts with) empties the term list and
+// the definition before filling the list again, so the two never show the results of two
+// searches. The search mode enables only the boxes that mode reads (glossaryControls).
+
 #include "metadata/ui/frm_glossario.h"
 
 #include "metadata/glossary.h"
@@ -36,7 +41,7 @@ frm_Glossario::frm_Glossario(AppContext &ctx, MainWindow *main) : QWidget(nullpt
     for (int i = 0; i < 4; ++i) {
         m_modeOptions[i] = new QRadioButton(glossaryModeCaption(GlossaryMode(i)), search);
         m_modeOptions[i]->setObjectName(QStringLiteral("Option1_%1").arg(i));
-        connect(m_modeOptions[i], &QRadioButton::clicked, this, [this, i] { Option1_Click(i); });
+        connect(m_modeOptions[i], &QRadioButton::clicked, this, [this, i] { searchMode_Click(i); });
     }
     m_letterBox = new QComboBox(search);
     m_letterBox->setObjectName(QStringLiteral("cmb_alfabeto"));
@@ -119,7 +124,7 @@ frm_Glossario::frm_Glossario(AppContext &ctx, MainWindow *main) : QWidget(nullpt
     m_sectorBox->setCurrentIndex(-1);
     m_letterBox->setCurrentIndex(0);
     m_modeOptions[1]->setChecked(true);
-    Option1_Click(1);
+    searchMode_Click(1);
 }
 
 frm_Glossario::~frm_Glossario() = default;
@@ -131,7 +136,7 @@ void frm_Glossario::showEvent(QShowEvent *e)
         m_main->closeSplash();
 }
 
-void frm_Glossario::Option1_Click(int index)
+void frm_Glossario::searchMode_Click(int index)
 {
     const GlossaryMode mode = GlossaryMode(index);
     m_modeOptions[index]->setChecked(true);

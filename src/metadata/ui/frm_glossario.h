@@ -27,7 +27,8 @@ public:
     frm_Glossario(AppContext &ctx, MainWindow *main);
     ~frm_Glossario() override;
 
-    void Option1_Click(int index);
+    // A click on the search-mode option buttons Option1_<index> (GlossaryMode).
+    void searchMode_Click(int index);
     void cmb_alfabeto_Click(int index);
     void cmbSettore_Click(int index);
     void cmd_ricerca_Click();

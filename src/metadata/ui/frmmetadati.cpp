@@ -1,3 +1,8 @@
+// The metadata browser and the metadata list. Both only read Metadati: the browser fills its tree
+// afresh from the catalogue of the database chosen in cmb_Databases, and a leaf opens the sheet
+// of its code (the sheet of a type is one at a time); the list keeps one connection for its life
+// and reads the codes of a type, then the details of the code clicked.
+
 #include "metadata/ui/frmmetadati.h"
 
 #include "catalogue/catalogue.h"

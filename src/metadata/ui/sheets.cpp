@@ -1,3 +1,9 @@
+// The two metadata sheets over one base, SheetWindow: the read-only boxes, the thirteen year
+// boxes, the load from Metadati and the printed report. The sheets only read the metadata
+// database; a code without a sheet is told, a database error logged under the sheet's name.
+// There is one sheet of a type at a time: opening another deletes the open one and makes it anew,
+// so a sheet never shows a mix of two codes.
+
 #include "metadata/ui/sheets.h"
 
 #include "metadata/report.h"

@@ -1,3 +1,9 @@
+// The placement and backgrounds every window shares. A window holds at most one stretched
+// picture, owned by the window (or by the main window's area for the splash's copy) and found by
+// name, so a second call replaces the first; it is scaled once per size, on resize, never tiled.
+// A missing background image leaves the plain button-face colour. ActiveWindowKeeper gives the
+// activation back to the child and control the user was in, whatever a dialog did in between.
+
 #include "shell/ui/formutils.h"
 
 #include "shell/context.h"

@@ -1,3 +1,9 @@
+// The main window's frame work: the menu bar built from the menu table (File > Esci always
+// added to its first drop-down), the child windows shown through showChild (each once, placed
+// where the user left it, clamped into the area), the windows of the menu commands opened through
+// the registry, and the help window. The size and place of every window are written to the INI
+// file when its frame closes; what each window shows is the window's own business.
+
 #include "shell/ui/mainwindow.h"
 
 #include "shell/context.h"
@@ -132,7 +138,7 @@ void MainWindow::addNode(QMenu *menu, const MenuNode &node)
         connect(a, &QAction::triggered, this, [this, index, a, checked = node.checked] {
             if (checked)
                 a->setChecked(true); // a checked entry stays checked
-            mnu_submnu_Click(index);
+            runMenuCommand(index);
         });
         menu ? menu->addAction(a) : menuBar()->addAction(a);
         break;
@@ -227,9 +233,9 @@ QWidget *MainWindow::openWindow(const QString &keyword, const QString &context)
     return w;
 }
 
-void MainWindow::mnu_submnu_Click(int index)
+void MainWindow::runMenuCommand(int command)
 {
-    const QString keyword = applyMenuCommand(m_ctx, m_ctx, index);
+    const QString keyword = applyMenuCommand(m_ctx, m_ctx, command);
     if (!keyword.isEmpty())
         openWindow(keyword,
                    m_ctx.CurrentDb + QLatin1Char('|') + m_ctx.CurrentTipo + QLatin1Char('|') + m_ctx.CurrentLevel);

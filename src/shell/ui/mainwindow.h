@@ -37,8 +37,9 @@ public:
     // Opens the help page of a window at its help context.
     void ShowHelp(int context);
 
-    // The dispatcher of the menu command items.
-    void mnu_submnu_Click(int index);
+    // Runs the menu command of that number (the item mnu_submnu_<number>): applies it to the
+    // context and opens the window it names.
+    void runMenuCommand(int command);
     // Opens the window of a keyword as the dispatcher does: a shared child, or modal. With a
     // context (the menu's database, type and level), a shared child made for another context
     // is closed and the window of this one is made.

@@ -1,3 +1,10 @@
+// The Prompt of the windows, on Qt's dialogs with Italian buttons. The busy pointer is counted
+// (each setBusy(true) undone by one setBusy(false)); a message or the progress dialog shows the
+// arrow while it is up and gives the pointer back as it found it. Progress calls nest: only the
+// outermost shows a dialog, and only after a short delay, so quick work shows none; a cancel
+// stays cancelled until that outermost progress ends. Events are processed there at most a few
+// dozen times a second.
+
 #include "shell/ui/qtprompt.h"
 
 #include "shell/context.h"

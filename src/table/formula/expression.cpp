@@ -1,3 +1,9 @@
+// The tokenizer, the cell number reader, and the compiler and evaluator of row expressions. An
+// expression is compiled once by recursive descent into a postfix program (a syntax error discards
+// it whole) and then run for each row on a stack of the depth the compiler measured, so a long
+// chain of signs or parentheses never recurses at run time. A blank result (division by zero, a
+// value that is not finite at any step, a CDbl text that is not a number) is never written as 0.
+
 #include "table/formula/expression.h"
 
 #include <charconv>

@@ -1,3 +1,9 @@
+// The data grid window's controls and handlers. m_table is loaded by grid::DoQuery alone and the
+// view writes only the texts of the cells it shows; sorting, searching and the derived columns
+// change m_table through the grid core and then reload the model. The shared TerritorySelection
+// and the view's own selection follow each other without echo. The formula window works on a
+// snapshot of the table, one at a time; the map and the charts start from the current column.
+
 #include "table/ui/frm_dispdata.h"
 
 #include "chart/itemyears.h"

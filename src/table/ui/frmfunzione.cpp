@@ -1,3 +1,9 @@
+// The formula window's keypad, column list and handlers. The expression is built only by the
+// buttons and the column list, never typed, and is evaluated on a snapshot of the table taken when
+// the window opened. The table changes in one place: "Esegui" appends the computed column and
+// closes the window, so the snapshot never goes stale while the window is open. A refused
+// expression leaves the window open with the reason shown.
+
 #include "table/ui/frmfunzione.h"
 
 #include "shell/context.h"

@@ -1,3 +1,9 @@
+// The frozen-column view. The main view is the one that owns the state: the frozen view shares
+// its model and selection model, takes no focus and has no scroll bars of its own; the main
+// view's widths of the frozen columns, its row heights and its vertical position are copied to it
+// as they change, and after a model reset (queued, once the main header has re-read the model) the
+// hidden columns and widths are copied again. Nothing is copied the other way but the scroll.
+
 #include "table/ui/gridview.h"
 
 #include <QHeaderView>

@@ -1,3 +1,9 @@
+// What both workbook writers share: the choice of writer by extension, sheet names made valid
+// and unique (31 UTF-16 units, no forbidden characters, never "History"), the fitted column
+// widths, and the .xls layout, which refuses a sheet of more rows than the format holds and
+// splits a wider one into continuation sheets that repeat its key columns. Files are written
+// through QSaveFile, so a failed write leaves an earlier file as it was.
+
 #include "Workbook.h"
 #include "WorkbookDetail.h"
 
