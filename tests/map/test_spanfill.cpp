@@ -97,7 +97,8 @@ TEST(SpanFiller, FillsThePixelsWhoseCentresLieInside)
     EXPECT_LE(differing, 2); // a centre within Qt's fixed-point step of an edge may go either way
 }
 
-// The painter's scale and translation place the fill, and its clip rectangle bounds it.
+// The painter's scale and translation, and the image's pixel ratio, place the fill, and the
+// painter's clip rectangle bounds it.
 TEST(SpanFiller, FollowsThePaintersTransformAndClip)
 {
     QImage img = white(12, 12);
@@ -115,6 +116,18 @@ TEST(SpanFiller, FollowsThePaintersTransformAndClip)
     EXPECT_EQ(count(img, kRed), 3 * 4); // columns 2 to 4, rows 2 to 5
     EXPECT_EQ(img.pixel(2, 2), kRed);
     EXPECT_EQ(img.pixel(4, 5), kRed);
+
+    // On an image of two device pixels a logical one (the map window's picture on a dense
+    // screen) the fill covers the device pixels of its logical area.
+    QImage dense = white(12, 12);
+    dense.setDevicePixelRatio(2);
+    {
+        QPainter p(&dense);
+        const QPolygonF r = rect(1, 1, 3, 4);
+        SpanFiller(p).fill({&r, 1}, kRed);
+    }
+    EXPECT_EQ(count(dense, kRed), 4 * 6);
+    EXPECT_EQ(dense.pixel(2, 2), kRed);
 }
 
 // Where the painter does more than write plain pixels the filler stands aside.
