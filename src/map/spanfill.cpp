@@ -9,6 +9,17 @@
 
 namespace qrn::map {
 
+namespace {
+
+// The first pixel whose centre lies at or past c, kept within [lo, hi]: zoomed in, a coordinate
+// may lie far beyond any pixel index.
+int toPixel(double c, int lo, int hi)
+{
+    return int(std::ceil(std::clamp(c - 0.5, double(lo), double(hi))));
+}
+
+} // namespace
+
 SpanFiller::SpanFiller(QPainter &painter)
 {
     QPaintDevice *device = painter.device();
@@ -48,9 +59,9 @@ void SpanFiller::addEdge(QPointF a, QPointF b)
         return;
     if (a.y() > b.y())
         std::swap(a, b);
-    // Rows whose centre y + 0.5 lies in [a.y, b.y).
-    const int y0 = std::max(int(std::ceil(a.y() - 0.5)), m_clip.top());
-    const int y1 = std::min(int(std::ceil(b.y() - 0.5)), m_clip.bottom() + 1);
+    // Rows whose centre y + 0.5 lies in [a.y, b.y), within the clip.
+    const int y0 = toPixel(a.y(), m_clip.top(), m_clip.bottom() + 1);
+    const int y1 = toPixel(b.y(), m_clip.top(), m_clip.bottom() + 1);
     if (y0 >= y1)
         return;
     const double dxdy = (b.x() - a.x()) / (b.y() - a.y());
@@ -92,8 +103,8 @@ void SpanFiller::fill(std::span<const QPolygonF> rings, QRgb color)
         auto *row = reinterpret_cast<quint32 *>(m_bits + y * m_stride);
         for (size_t i = 0; i + 1 < m_xs.size(); i += 2) {
             // Pixels whose centre x + 0.5 lies in [from, to).
-            const int x0 = std::max(int(std::ceil(m_xs[i] - 0.5)), m_clip.left());
-            const int x1 = std::min(int(std::ceil(m_xs[i + 1] - 0.5)), m_clip.right() + 1);
+            const int x0 = toPixel(m_xs[i], m_clip.left(), m_clip.right() + 1);
+            const int x1 = toPixel(m_xs[i + 1], m_clip.left(), m_clip.right() + 1);
             if (x0 < x1)
                 std::fill(row + x0, row + x1, value);
         }

@@ -38,7 +38,8 @@ QPolygonF rect(double l, double t, double r, double b)
 
 // A pixel is filled when its centre lies inside by the even-odd rule: a rectangle from 1.2 to 5.7
 // across and 1.2 to 3.7 down covers the centres of columns 1 to 5 and rows 1 to 3; a hole stays
-// empty; two triangles sharing a slanted edge fill every pixel of their square once, no gap; and
+// empty; two triangles sharing a slanted edge fill every pixel of their square once, no gap; a
+// ring far larger than any pixel index fills the whole image; and
 // a star with fractional corners gets the pixels Qt's own aliased fill gives it, but for a
 // centre lying all but on an edge.
 TEST(SpanFiller, FillsThePixelsWhoseCentresLieInside)
@@ -75,6 +76,15 @@ TEST(SpanFiller, FillsThePixelsWhoseCentresLieInside)
         filler.fill({&b, 1}, kBlue);
     }
     EXPECT_EQ(count(img, kRed) + count(img, kBlue), 15 * 15);
+
+    // A feature reaching far beyond the view when zoomed in: coordinates past any pixel index.
+    img = white(10, 10);
+    {
+        QPainter p(&img);
+        const QPolygonF huge = rect(-1e12, -1e12, 1e12, 1e12);
+        SpanFiller(p).fill({&huge, 1}, kRed);
+    }
+    EXPECT_EQ(count(img, kRed), 100);
 
     const QPolygonF star({{20.3, 1.7}, {25.1, 14.2}, {38.6, 14.9}, {27.4, 23.3}, {31.8, 37.2},
                           {20.2, 29.1}, {8.7, 37.4}, {12.9, 23.6}, {1.6, 15.2}, {15.3, 14.1}});
