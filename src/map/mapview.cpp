@@ -3,6 +3,7 @@
 #include "map/legend.h"
 #include "map/paintfile.h"
 #include "map/scalebar.h"
+#include "map/spanfill.h"
 
 #include <QPainter>
 
@@ -233,21 +234,32 @@ void MapView::draw(QPainter &painter, const QRectF &target) const
     }
     shown.adjust(0, 0, 1e-9, 1e-9);
     const int level = SimplifiedParts::levelFor(upp);
-    QPolygonF ring;
+    // Solid outlined polygons of a thinned drawing have their fill written straight into the
+    // pixels where the painter allows it (SpanFiller), and only their outline drawn by the painter.
+    SpanFiller direct(painter);
+    std::vector<QPolygonF> rings;
     for (auto it = m_layers.rbegin(); it != m_layers.rend(); ++it) {
         const ShapeLayer &l = **it;
         const std::vector<const Symbol *> symbols = l.renderer ? l.renderer->resolve(l) : std::vector<const Symbol *>();
         const bool thin = simplify && l.kind() != ShapeKind::Point;
-        // A part as drawn: thinned for this zoom level, or whole.
-        auto projectPart = [&](int p) {
-            if (thin) {
-                const std::span<const QPointF> pts = l.simplified().part(l, p, level);
-                proj.ring(pts.data(), int(pts.size()), ring);
-            } else {
-                proj.ring(l.partPoints(p), l.partSize(p), ring);
+        // The parts of a feature as drawn, into rings: thinned for this zoom level, or whole.
+        auto projectParts = [&](int f) {
+            const int n = l.partEnd(f) - l.partBegin(f);
+            if (rings.size() < size_t(n))
+                rings.resize(size_t(n));
+            for (int i = 0; i < n; ++i) {
+                const int p = l.partBegin(f) + i;
+                if (thin) {
+                    const std::span<const QPointF> pts = l.simplified().part(l, p, level);
+                    proj.ring(pts.data(), int(pts.size()), rings[size_t(i)]);
+                } else {
+                    proj.ring(l.partPoints(p), l.partSize(p), rings[size_t(i)]);
+                }
             }
+            return std::span<const QPolygonF>(rings.data(), size_t(n));
         };
         const Symbol *current = nullptr;
+        bool fillDirect = false;
         for (int f = 0; f < l.featureCount(); ++f) {
             const QRectF &b = l.featureBounds(f);
             if (l.partBegin(f) == l.partEnd(f) || !b.intersects(shown))
@@ -256,8 +268,10 @@ void MapView::draw(QPainter &painter, const QRectF &target) const
                 continue;
             const Symbol *s = symbols.empty() || !symbols[size_t(f)] ? &l.symbol : symbols[size_t(f)];
             if (s != current) {
+                fillDirect = thin && direct.valid() && l.kind() == ShapeKind::Polygon && s->style == FillStyle::Solid
+                    && s->outline;
                 painter.setPen(penOf(*s, l.kind()));
-                painter.setBrush(brushOf(*s, l.kind()));
+                painter.setBrush(fillDirect ? QBrush(Qt::NoBrush) : brushOf(*s, l.kind()));
                 current = s;
             }
             if (s->style == FillStyle::NoData && l.kind() != ShapeKind::Line) {
@@ -271,18 +285,19 @@ void MapView::draw(QPainter &painter, const QRectF &target) const
                 for (int p = l.partBegin(f); p < l.partEnd(f); ++p)
                     painter.drawEllipse(proj(l.partPoints(p)[0]), 3.0, 3.0);
             } else if (l.kind() == ShapeKind::Line) {
-                for (int p = l.partBegin(f); p < l.partEnd(f); ++p) {
-                    projectPart(p);
+                for (const QPolygonF &ring : projectParts(f))
                     painter.drawPolyline(ring);
-                }
+            } else if (fillDirect) {
+                const std::span<const QPolygonF> parts = projectParts(f);
+                direct.fill(parts, colorFromWin(s->color).rgb());
+                for (const QPolygonF &ring : parts)
+                    painter.drawPolygon(ring);
             } else if (l.partEnd(f) - l.partBegin(f) == 1) {
-                projectPart(l.partBegin(f));
-                painter.drawPolygon(ring, Qt::OddEvenFill);
+                painter.drawPolygon(projectParts(f)[0], Qt::OddEvenFill);
             } else {
                 QPainterPath path;
                 path.setFillRule(Qt::OddEvenFill);
-                for (int p = l.partBegin(f); p < l.partEnd(f); ++p) {
-                    projectPart(p);
+                for (const QPolygonF &ring : projectParts(f)) {
                     path.addPolygon(ring);
                     path.closeSubpath();
                 }

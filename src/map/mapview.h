@@ -78,7 +78,9 @@ public:
     // Parts are drawn thinned to the pixel (SimplifiedParts), features outside the view or
     // within one pixel left out, unless simplify is off. A painter that already clips is clipped
     // further, and only the features under its clip are drawn: redrawing the strip a pan uncovers
-    // costs what that strip shows.
+    // costs what that strip shows. In a thinned drawing on a 32-bit image the fill of a solid,
+    // outlined polygon is written straight into the pixels (SpanFiller), without antialiasing:
+    // its edge lies under the antialiased outline; only the outline goes through the painter.
     static constexpr double kNoDataSpacing = 6.0;
     bool simplify = true;
     void draw(QPainter &painter, const QRectF &target) const;
