@@ -77,7 +77,7 @@ struct Provinces {
             map::colourRamp(map::fromWindowsColour(map::kAmplitudeStart), map::fromWindowsColour(map::kAmplitudeEnd),
                             5),
             false, ctx->numbers);
-        return map::legendDrawing(*ctx, req, legend, QStringLiteral("frm_Mappa"));
+        return map::legendDrawing(*ctx, req, legend);
     }
 };
 
@@ -88,7 +88,7 @@ void CreateMapToClasses(benchmark::State &state)
         const std::optional<map::MapRequest> req = p.request(state);
         if (!req)
             return;
-        const map::Drawing d = map::quartileDrawing(*p.ctx, *req, Qt::yellow, Qt::red, QStringLiteral("frm_Mappa"));
+        const map::Drawing d = map::quartileDrawing(*p.ctx, *req, Qt::yellow, Qt::red);
         benchmark::DoNotOptimize(d.classes.classByCode.size());
     }
 }
@@ -134,7 +134,7 @@ void CreateMapToDrawnMap(benchmark::State &state)
         const std::optional<map::MapRequest> req = p.request(state);
         if (!req)
             return;
-        const map::Drawing d = map::quartileDrawing(*p.ctx, *req, Qt::yellow, Qt::red, QStringLiteral("frm_Mappa"));
+        const map::Drawing d = map::quartileDrawing(*p.ctx, *req, Qt::yellow, Qt::red);
         map::MapView view;
         view.setViewport(image.size());
         const map::ShapeCase sc = map::LoadShapeConfig(p.ctx->FilesFolder, p.ctx->ShapeFolder, req->mapCase.name, view);
@@ -203,7 +203,7 @@ void yearChange(benchmark::State &state, bool fixedClasses)
         r.values = read.request->values();
         const map::Legend legend =
             fixed ? *fixed : map::makeMethodLegend(quartiles.classes(r, p.ctx->numbers), colours, p.ctx->numbers);
-        const map::Drawing d = map::legendDrawing(*p.ctx, *read.request, legend, QStringLiteral("frm_Mappa"));
+        const map::Drawing d = map::legendDrawing(*p.ctx, *read.request, legend);
         map::applyClasses(sc, d.classes, read.request->mapCase.kind);
         drawMap(view, image);
     }

@@ -160,7 +160,7 @@ std::optional<map::Drawing> drawClasses(AppContext &ctx, const map::MapRequest &
     const QList<QColor> colours = classColours(o, classes, err);
     if (colours.isEmpty())
         return std::nullopt;
-    return map::methodDrawing(ctx, req, classes, colours, kModule);
+    return map::methodDrawing(ctx, req, classes, colours);
 }
 
 // An item "AS013-2005" or a header "AS013_2005" with another year after its last separator.
@@ -310,11 +310,12 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
 
     // Classes fixed over the years classify this year's values by their limits.
     std::optional<map::Drawing> drawing =
-        fixedClasses ? std::optional<map::Drawing>(map::legendDrawing(ctx, *req, *fixedClasses, kModule))
+        fixedClasses ? std::optional<map::Drawing>(map::legendDrawing(ctx, *req, *fixedClasses))
                      : drawClasses(ctx, *req, o, s.err);
     if (!drawing)
         return std::nullopt;
     if (!drawing->stored) {
+        reportFailure(drawing->stored.failure(), ctx.log, ctx.prompt, kModule);
         s.err += QStringLiteral("Errore: la tabella %1 non è stata scritta.\n").arg(QString(map::kMapTable));
         return std::nullopt;
     }

@@ -841,6 +841,8 @@ QList<map::LegendRow> frm_Mappa::legendRows() const
 
 void frm_Mappa::showDrawing(const map::Drawing &drawing)
 {
+    if (!drawing.stored)
+        reportFailure(drawing.stored.failure(), m_ctx.log, m_ctx.prompt, m_module);
     m_drawn = drawing.classes;
     m_drawnMethod = m_legendMethod;
     m_legend = m_drawn->legend;
@@ -930,7 +932,7 @@ void frm_Mappa::redrawYear()
         legend = map::makeMethodLegend(out, outcomeColours(out, kind), m_ctx.numbers);
     }
     m_legendMethod = kind;
-    showDrawing(map::legendDrawing(m_ctx, m_request, *legend, m_module));
+    showDrawing(map::legendDrawing(m_ctx, m_request, *legend));
 }
 
 void frm_Mappa::showYearCaption()
@@ -949,7 +951,7 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
     BusyPointer busy(m_ctx.prompt);
     const map::MethodOutcome out = map::methodOf(map::Method::Quartiles).classes(classRequest(), m_ctx.numbers);
     m_legendMethod = map::Method::Quartiles;
-    showDrawing(map::methodDrawing(m_ctx, m_request, out, outcomeColours(out, map::Method::Quartiles), m_module));
+    showDrawing(map::methodDrawing(m_ctx, m_request, out, outcomeColours(out, map::Method::Quartiles)));
     m_state.quartilesDrawn();
     applyStates();
 }
@@ -1011,7 +1013,7 @@ void frm_Mappa::drawLegendClasses(bool byCommand2)
     if (refusedMap())
         return;
     BusyPointer busy(m_ctx.prompt);
-    showDrawing(map::legendDrawing(m_ctx, m_request, m_legend, m_module));
+    showDrawing(map::legendDrawing(m_ctx, m_request, m_legend));
     m_manual.clear();
     m_state.classesDrawn(byCommand2);
     applyStates();
@@ -1174,7 +1176,10 @@ void frm_Mappa::DoIdentify(QPointF pixel)
     // The territory stays outlined until the next identify.
     Map2->setHighlight(layer->name(), found.front());
     const QString code = map::tableCode(m_request, layer->value(found.front(), entry.FieldId));
-    for (const map::IdentifyField &f : map::identifyTerritory(m_ctx, entry.GeoName, code, m_module))
+    const map::Identification identified = map::identifyTerritory(m_ctx, entry.GeoName, code);
+    if (identified.failure)
+        reportFailure(*identified.failure, m_ctx.log, m_ctx.prompt, m_module);
+    for (const map::IdentifyField &f : identified.fields)
         new QTreeWidgetItem(ListView1, {f.field, f.value});
 }
 
