@@ -183,7 +183,7 @@ void yearChange(benchmark::State &state, bool fixedClasses)
     const map::ClassificationMethod &quartiles = map::methodOf(map::Method::Quartiles);
     std::optional<map::Legend> fixed;
     if (fixedClasses) {
-        map::MapYears years(*p.ctx, *base, QStringLiteral("frm_Mappa"));
+        map::MapYears years(*p.ctx, *p.ctx, *base);
         if (years.years().size() < 12) {
             state.SkipWithError("the item has not its twelve years");
             return;

@@ -367,7 +367,12 @@ std::optional<QStringList> yearsOfItem(Session &s, const QCommandLineParser &p, 
     s.ctx.CurrentDb = table.db;
     s.ctx.CurrentTipo = table.tipo;
     code = map::columnCode(o.column, table.tipo).lastCode;
-    return map::itemYears(s.ctx, code, kModule);
+    const Result<QStringList> years = map::itemYears(s.ctx, s.ctx, code);
+    if (!years) {
+        reportFailure(years.failure(), s.ctx.log, s.ctx.prompt, kModule);
+        return QStringList();
+    }
+    return years.value();
 }
 
 std::optional<map::Legend> fixedYearClasses(Session &s, const QCommandLineParser &p, const QStringList &years,
@@ -380,7 +385,9 @@ std::optional<map::Legend> fixedYearClasses(Session &s, const QCommandLineParser
     if (!base)
         return std::nullopt;
     exitCode = 1;
-    map::MapYears series(ctx, *base, kModule);
+    map::MapYears series(ctx, ctx, *base);
+    if (const std::optional<Failure> &failed = series.yearsFailure())
+        reportFailure(*failed, ctx.log, ctx.prompt, kModule);
     QList<const map::MapRequest *> requests;
     for (const QString &year : years) {
         const map::MapRequest *req = series.request(year);

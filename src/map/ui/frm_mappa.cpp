@@ -520,7 +520,9 @@ void frm_Mappa::Form_Load()
 
     loadLayers(QStringLiteral("Form_Load"));
     RefreshScale();
-    m_years = std::make_unique<map::MapYears>(m_ctx, m_request, m_module);
+    m_years = std::make_unique<map::MapYears>(m_ctx, m_ctx, m_request);
+    if (const std::optional<Failure> &failed = m_years->yearsFailure())
+        reportFailure(*failed, m_ctx.log, m_ctx.prompt, m_module);
     if (m_years->hasOtherYears()) {
         yearBar->setYears(m_years->years(), m_request.year);
         yearBar->show();

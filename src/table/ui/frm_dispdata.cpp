@@ -707,7 +707,9 @@ void frm_dispData::cmdSerieStorica_Click()
     }
     BusyPointer busy(m_ctx.prompt);
     const chart::ItemYearsOutcome years =
-        chart::loadItemYears(m_ctx, item, chart::territoriesWithReferences(m_table, chosen), objectName());
+        chart::loadItemYears(m_ctx, m_ctx, item, chart::territoriesWithReferences(m_table, chosen));
+    if (years.yearsFailure)
+        reportFailure(*years.yearsFailure, m_ctx.log, m_ctx.prompt, objectName());
     if (!years.ok()) {
         m_ctx.log.logError(this, QStringLiteral("cmdSerieStorica_Click"), QString(), years.message, years.detail);
         return;
