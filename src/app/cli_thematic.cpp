@@ -265,8 +265,10 @@ std::optional<map::MapRequest> prepareRequest(Session &s, const QCommandLinePars
         return std::nullopt;
     };
     // The level of the selection (territories named one by one leave it open: it is asked).
-    map::CreateMapOutcome prepared = map::createMap(ctx, grid, {column, o.column, QString(), ctx.LevelCode},
-                                                    chooseLevel);
+    map::CreateMapOutcome prepared =
+        map::createMap(ctx, ctx, ctx, ctx, grid, {column, o.column, QString(), ctx.LevelCode}, chooseLevel);
+    if (prepared.descriptionFailure)
+        reportFailure(*prepared.descriptionFailure, ctx.log, ctx.prompt, kModule);
     if (prepared.refusal)
         return failed(*prepared.refusal);
     std::optional<map::MapRequest> &req = prepared.request;

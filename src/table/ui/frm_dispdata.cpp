@@ -480,7 +480,10 @@ void frm_dispData::datagrid_RowColChange()
 {
     m_descColumn = m_table.selEnd.column;
     lblDescVar->clear();
-    lblDescVar->setText(grid::variableDescription(m_ctx, m_table, m_table.selEnd.column, kModule));
+    const Result<QString> description = grid::variableDescription(m_ctx, m_ctx, m_table, m_table.selEnd.column);
+    if (!description)
+        reportFailure(description.failure(), m_ctx.log, m_ctx.prompt, kModule);
+    lblDescVar->setText(description ? description.value() : QString());
 }
 
 void frm_dispData::sortOn(int c, bool ascending)
