@@ -146,16 +146,13 @@ bool rowsMade(ProgressReport &report, int done, int total)
 
 // Sheet 1 and sheet 2 around the data rows: the metadata of the headers' items, the template,
 // the file. A stop asked for through the report writes nothing and logs nothing.
-bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &headers, const QString &fileName,
-                   const QString &module, ProgressReport &report)
+Result<ExportEnd> writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &headers,
+                                const QString &fileName, ProgressReport &report)
 {
     std::string error;
     const auto tpl = workbook::loadTemplate(exportTemplatePath(ctx).toStdString(), &error);
-    if (!tpl) {
-        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"),
-                         QString::fromStdString(error));
-        return false;
-    }
+    if (!tpl)
+        return Failure::toLog(QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), QString::fromStdString(error));
     workbook::Workbook book;
     data.repeatColumns = 6;
     book.sheets.push_back(std::move(data));
@@ -176,20 +173,18 @@ bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &hea
             meta.rows.push_back(std::move(cells));
         }
     } catch (const DbError &e) {
-        ctx.log.logError(module, QStringLiteral("CopyRecordsMeta"), e.number(), e.description());
-        return false;
+        return Failure::toLog(QStringLiteral("CopyRecordsMeta"), QString::number(e.number()), e.description());
     }
     book.sheets.push_back(std::move(meta));
     workbook::applyTemplate(*tpl, book);
     std::string reason;
     if (!workbook::write(book, fileName.toStdString(), &error, &reason, report.part(kExportCellsDone, kExportSteps))) {
         if (report.cancelled())
-            return false;
-        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"),
-                         QString::fromStdString(error), QString::fromStdString(reason));
-        return false;
+            return ExportEnd::NotWritten;
+        return Failure::toLog(QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), QString::fromStdString(error),
+                              QString::fromStdString(reason));
     }
-    return true;
+    return ExportEnd::Written;
 }
 
 bool isCsvName(const QString &fileName)
@@ -230,14 +225,14 @@ std::optional<QByteArray> csvRows(const DataTable &table, const NumberFormat &nu
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
-bool writeCsvFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module,
-                  ProgressReport &report)
+Result<ExportEnd> writeCsvFile(AppContext &ctx, const DataTable &table, const QString &fileName,
+                               ProgressReport &report)
 {
     const auto text = csvRows(table, ctx.numbers, CsvFormat {},
                               [&](int done, int total) { return rowsMade(report, done, total); });
     // The last word before the file is replaced: after it the export runs to its end.
     if (!text || !report.step(kExportSteps))
-        return false;
+        return ExportEnd::NotWritten;
     const WriteResult written = writeWholeFile(fileName, [&](QIODevice &out, QString &detail) {
         if (out.write(*text) == text->size())
             return true;
@@ -245,18 +240,17 @@ bool writeCsvFile(AppContext &ctx, const DataTable &table, const QString &fileNa
         return false;
     });
     if (!written)
-        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), written.message,
-                         written.detail);
-    return written.ok;
+        return Failure::toLog(QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), written.message, written.detail);
+    return ExportEnd::Written;
 }
 
 } // namespace
 
-bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName, const QString &module)
+Result<ExportEnd> CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName)
 {
     ProgressReport report(ctx.prompt, exportProgressText(fileName), kExportSteps);
     if (isCsvName(fileName))
-        return writeCsvFile(ctx, DataTable(QList<QStringList>(table.begin(), table.end())), fileName, module, report);
+        return writeCsvFile(ctx, DataTable(QList<QStringList>(table.begin(), table.end())), fileName, report);
     workbook::Sheet data;
     for (size_t r = 0; r < table.size(); ++r) {
         const QStringList &row = table[r];
@@ -274,17 +268,16 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
         }
         data.rows.push_back(std::move(cells));
         if (!rowsMade(report, int(r + 1), int(table.size())))
-            return false;
+            return ExportEnd::NotWritten;
     }
-    return writeWorkbook(ctx, std::move(data), table.empty() ? QStringList() : table.front(), fileName, module,
-                         report);
+    return writeWorkbook(ctx, std::move(data), table.empty() ? QStringList() : table.front(), fileName, report);
 }
 
-bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module)
+Result<ExportEnd> CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName)
 {
     ProgressReport report(ctx.prompt, exportProgressText(fileName), kExportSteps);
     if (isCsvName(fileName))
-        return writeCsvFile(ctx, table, fileName, module, report);
+        return writeCsvFile(ctx, table, fileName, report);
     // The same cells as the table's texts would give, without writing the stored numbers as
     // text: a number of column 5 on goes as the number its text reads as.
     workbook::Sheet data;
@@ -303,9 +296,9 @@ bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fil
         }
         data.rows.push_back(std::move(cells));
         if (!rowsMade(report, r + 1, table.rowCount()))
-            return false;
+            return ExportEnd::NotWritten;
     }
-    return writeWorkbook(ctx, std::move(data), table.headers(), fileName, module, report);
+    return writeWorkbook(ctx, std::move(data), table.headers(), fileName, report);
 }
 
 namespace {
@@ -381,44 +374,40 @@ FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, File
     return outcome;
 }
 
-bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener, const QString &module)
+Result<ExportEnd> EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener)
 {
     Prompt &prompt = *ctx.prompt;
     if (table.rowCount() < 2) {
         prompt.message(QString(kNothingToExport), QStringLiteral("Attenzione"), Icon::Information);
-        return false;
+        return ExportEnd::NotWritten;
     }
     BusyPointer busy(&prompt);
     try {
         // Territory-code order whatever the user's sort was; the stripes stay as they were.
         table.sortGeneric(1, true, ctx.numbers);
 
-        if (!CreateExcelFileDir(ctx)) {
-            ctx.log.logError(module, QStringLiteral("CreateExcelFileDir"), QStringLiteral("75"),
-                             QStringLiteral("Impossibile creare la cartella ") + ctx.ExcelFolder);
-            return false;
-        }
+        if (!CreateExcelFileDir(ctx))
+            return Failure::toLog(QStringLiteral("CreateExcelFileDir"), QStringLiteral("75"),
+                                  QStringLiteral("Impossibile creare la cartella ") + ctx.ExcelFolder);
 
         const QString chosen = prompt.saveFile(kExportDialogTitle, ctx.ExcelFolder, exportFileFilter());
         if (chosen.trimmed().isEmpty())
-            return false;
+            return ExportEnd::NotWritten;
         const QString fileName = exportFileName(chosen);
         if (QFileInfo::exists(fileName)) {
             if (prompt.message(kOverwriteQuestion, kOverwriteTitle, Icon::Question, Buttons::YesNo) != Answer::Yes)
-                return false;
+                return ExportEnd::NotWritten;
             // The earlier file is replaced only once the new workbook is complete, so a failed
             // export leaves it as it was.
         }
 
-        const bool written = CreateExcelFile(ctx, table, fileName, module);
+        const Result<ExportEnd> written = CreateExcelFile(ctx, table, fileName);
         busy.release(); // the question to open the file comes with the normal pointer
-        if (written)
+        if (written && written.value() == ExportEnd::Written)
             OpenFileExcel(ctx, fileName, opener);
         return written;
     } catch (const std::exception &e) {
-        ctx.log.logError(module, QStringLiteral("cmdEsportaXls_Click"), QStringLiteral("0"),
-                         QString::fromLocal8Bit(e.what()));
-        return false;
+        return Failure::toLog(QStringLiteral("cmdEsportaXls_Click"), QStringLiteral("0"), QString::fromLocal8Bit(e.what()));
     }
 }
 

@@ -141,6 +141,14 @@ TEST(ExportClipboard, TheBlockAsTheGridShowsIt)
 namespace {
 
 // An opener that records the files it is asked to open and answers a scripted outcome.
+// How an export ended: "written", "not written" or the procedure of its failure.
+std::string ended(const Result<ExportEnd> &r)
+{
+    if (!r)
+        return "failed in " + r.failure().procedure.toStdString();
+    return r.value() == ExportEnd::Written ? "written" : "not written";
+}
+
 struct FakeOpener : FileOpener {
     Outcome answer = Outcome::Opened;
     QStringList opened;
@@ -196,7 +204,7 @@ TEST_F(ExportTest, BothFormatsHoldTheTableAndOneMetadataRowPerItem)
 {
     for (const char *name : {"dati.xls", "dati.xlsx"}) {
         const QString file = tf.file(QString("Excel/") + name);
-        ASSERT_TRUE(CreateExcelFile(*ctx, table, file)) << tf.prompt.messages().join("|").toStdString();
+        ASSERT_EQ(ended(CreateExcelFile(*ctx, table, file)), "written") << tf.prompt.messages().join("|").toStdString();
         const wbtest::ReadSheet data = sheet(file, 0), meta = sheet(file, 1);
         EXPECT_EQ(data.name + "|" + meta.name, "Dati|Metadati variabili");
         EXPECT_EQ(data.rows, 4);
@@ -229,7 +237,7 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
     const QString file = tf.file("Excel/ordine"); // no extension: the first filter's, .xlsx
     tf.prompt.answerFile(file);
     FakeOpener opener;
-    ASSERT_TRUE(EsportaInExcel(*ctx, grid, opener)) << tf.prompt.messages().join("|").toStdString();
+    ASSERT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "written") << tf.prompt.messages().join("|").toStdString();
     const auto &dialog = tf.prompt.shown().front();
     EXPECT_EQ(dialog.title, "Selezionare un file...");
     const QStringList filter = dialog.text.split('|');
@@ -247,8 +255,8 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
 }
 
 // The CSV takes the workbook's road: the same rows in territory-code order and the same cells,
-// the derived column included; a file that cannot be written is told in Italian, the system's
-// words going to the error log.
+// the derived column included; a file that cannot be written fails in Italian, the system's
+// words in the failure's detail.
 TEST_F(ExportTest, TheCsvHoldsTheWorkbooksCellsInTheSameOrder)
 {
     DataTable grid(QList<QStringList>(table.begin(), table.end()));
@@ -256,8 +264,8 @@ TEST_F(ExportTest, TheCsvHoldsTheWorkbooksCellsInTheSameOrder)
     FakeOpener opener;
     tf.prompt.answer(Answer::No); // do not open it
     tf.prompt.answerFile(tf.file("Excel/dati.csv"));
-    ASSERT_TRUE(EsportaInExcel(*ctx, grid, opener)) << tf.prompt.messages().join("|").toStdString();
-    ASSERT_TRUE(CreateExcelFile(*ctx, grid, tf.file("Excel/dati.xlsx")));
+    ASSERT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "written") << tf.prompt.messages().join("|").toStdString();
+    ASSERT_EQ(ended(CreateExcelFile(*ctx, grid, tf.file("Excel/dati.xlsx"))), "written");
     QFile csv(tf.file("Excel/dati.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const std::vector<QStringList> back = readCsv(csv.readAll());
@@ -290,14 +298,12 @@ TEST_F(ExportTest, TheCsvHoldsTheWorkbooksCellsInTheSameOrder)
     // A folder that does not exist: no file, an Italian message, the reason in the log only.
     tf.prompt.clear();
     const QString missing = tf.file("manca/dati.csv");
-    EXPECT_FALSE(CreateExcelFile(*ctx, grid, missing));
+    const Result<ExportEnd> refused = CreateExcelFile(*ctx, grid, missing);
+    ASSERT_EQ(ended(refused), "failed in CreateExcelFile");
     EXPECT_FALSE(QFile::exists(missing));
-    ASSERT_EQ(tf.prompt.messages().size(), 1);
-    EXPECT_EQ(tf.prompt.messages().front(),
-              "Errore : Impossibile scrivere il file " + missing + ". Il File Error.log è stato riempito.");
-    const QString log = tf.read("Files/Error.log");
-    EXPECT_TRUE(log.contains("Impossibile scrivere il file " + missing + ".")) << log.toStdString();
-    EXPECT_GT(log.section(missing + ".", 1).trimmed().size(), 3) << "the system's words follow";
+    EXPECT_EQ(refused.failure().message, "Impossibile scrivere il file " + missing + ".");
+    EXPECT_GT(refused.failure().detail.trimmed().size(), 3) << "the system's words";
+    EXPECT_TRUE(tf.prompt.messages().isEmpty());
 }
 
 TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
@@ -308,7 +314,7 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
     tf.prompt.answerFile(file);
     tf.prompt.answer(Answer::No);
     FakeOpener opener;
-    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "not written");
     EXPECT_EQ(tf.read("Excel/vecchio.XLSX"), "contenuto di prima");
     const auto &question = tf.prompt.shown().back();
     EXPECT_EQ(question.title + "|" + question.text, "Creazione File Excel|Il File esiste si vuole sovrascriverlo?");
@@ -318,13 +324,13 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
     tf.prompt.answerFile(file);
     tf.prompt.answer(Answer::Yes);
     tf.prompt.answer(Answer::No); // do not open it
-    EXPECT_TRUE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "written");
     EXPECT_EQ(sheet(file, 0).rows, grid.rowCount());
     EXPECT_TRUE(opener.opened.isEmpty());
 
     // No name chosen: nothing at all.
     tf.prompt.clear();
-    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "not written");
     EXPECT_EQ(tf.prompt.shown().size(), 1u);
 }
 
@@ -338,7 +344,7 @@ TEST_F(ExportTest, ATableWithoutDataRowsOrTemplateIsNotExported)
         DataTable grid = empty;
         tf.prompt.clear();
         tf.prompt.answerFile(tf.file("Excel/vuota.xls"));
-        EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+        EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "not written");
         EXPECT_EQ(tf.prompt.messages(), QStringList {"La tabella non contiene dati da esportare."});
         EXPECT_FALSE(QFile::exists(tf.file("Excel/vuota.xls")));
         EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
@@ -347,9 +353,8 @@ TEST_F(ExportTest, ATableWithoutDataRowsOrTemplateIsNotExported)
     QFile::remove(tf.file("Files/DatiTemplateVar"));
     DataTable grid(QList<QStringList>(table.begin(), table.end()));
     tf.prompt.answerFile(tf.file("Excel/x.xls"));
-    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "failed in CreateExcelFile");
     EXPECT_FALSE(QFile::exists(tf.file("Excel/x.xls")));
-    EXPECT_TRUE(tf.read("Files/Error.log").contains("Function: CreateExcelFile"));
     EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
     EXPECT_FALSE(tf.prompt.busy());
 }
@@ -404,7 +409,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
         // A complete export first, to learn how many steps it reports.
         tf.prompt.clear();
         const QString fresh = excel.filePath(QString("nuovo.") + QFileInfo(file).suffix());
-        ASSERT_TRUE(CreateExcelFile(*ctx, grid, fresh));
+        ASSERT_EQ(ended(CreateExcelFile(*ctx, grid, fresh)), "written");
         ASSERT_FALSE(tf.prompt.progressShown().empty());
         const auto whole = tf.prompt.progressShown().back();
         EXPECT_TRUE(whole.ended);
@@ -417,7 +422,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
         for (int stopAt : {n / 2, n}) {
             tf.write(QString("Excel/") + name, "contenuto di prima");
             tf.prompt.cancelProgressAtStep(stopAt);
-            EXPECT_FALSE(CreateExcelFile(*ctx, grid, file)) << stopAt;
+            EXPECT_EQ(ended(CreateExcelFile(*ctx, grid, file)), "not written") << stopAt;
             EXPECT_EQ(tf.read(QString("Excel/") + name), "contenuto di prima") << stopAt;
             EXPECT_EQ(tf.prompt.progressShown().back().steps.size(), size_t(stopAt)) << "no step after the stop";
             EXPECT_TRUE(tf.prompt.progressShown().back().ended);
@@ -435,7 +440,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
     tf.prompt.answer(Answer::Yes); // overwrite
     tf.prompt.cancelProgressAtStep(2);
     FakeOpener opener;
-    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "not written");
     EXPECT_EQ(tf.read("Excel/vecchio.xlsx"), "contenuto di prima");
     EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
     EXPECT_FALSE(tf.prompt.busy());
