@@ -153,7 +153,7 @@ bool exportTable(AppContext &ctx, DataTable &table, const TableRequest &req, Col
         Outcome open(const QString &) override { return Outcome::Failed; }
     } opener;
     prompt.saveAnswer = QFileInfo(req.exportFile).absoluteFilePath();
-    const Result<ExportEnd> exported = EsportaInExcel(ctx, table, opener);
+    const Result<ExportEnd> exported = EsportaInExcel(ctx, ctx, ctx, table, opener);
     prompt.saveAnswer.clear();
     if (!exported)
         reportFailure(exported.failure(), ctx.log, ctx.prompt, QStringLiteral("quarnaro-cli"));

@@ -210,7 +210,7 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
             return StartupOutcome::Exit;
 
         trace("004");
-        if (!RefreshLinkOnDB_2(ctx))
+        if (!RefreshLinkOnDB_2(ctx, ctx))
             return StartupOutcome::Exit;
 
         trace("005");

@@ -16,7 +16,9 @@
 
 namespace qrn {
 
-struct AppContext;
+struct CommandContext;
+struct ProgramPaths;
+struct Services;
 class DataTable;
 struct NumberFormat;
 struct CellPos;
@@ -32,7 +34,7 @@ QStringList exportCodeList(const QStringList &headers);
 QString exportMetadataQuery(const QString &tipo, const QStringList &codes);
 
 // The template of a type: Files/DatiTemplateVar for variables, Files/DatiTemplateInd otherwise.
-QString exportTemplatePath(const AppContext &ctx);
+QString exportTemplatePath(const ProgramPaths &paths, const CommandContext &command);
 
 // How a CSV text is written: the field separator and the decimal mark of its numbers. Numbers
 // carry no group marks; the text is UTF-8 with a byte-order mark (so that spreadsheets that
@@ -54,13 +56,15 @@ enum class ExportEnd { Written, NotWritten };
 // .csv). A failure carries the procedure "CreateExcelFile" (or "CopyRecordsMeta"), the words of
 // the library or the system as the detail, for the caller to report; no file is left at
 // fileName then, nor after a stop (an earlier file there is kept).
-Result<ExportEnd> CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName);
+Result<ExportEnd> CreateExcelFile(Services &services, const ProgramPaths &paths, const CommandContext &command,
+                                  const TextTable &table, const QString &fileName);
 
 // The same for the data table (every row, the header row first).
-Result<ExportEnd> CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName);
+Result<ExportEnd> CreateExcelFile(Services &services, const ProgramPaths &paths, const CommandContext &command,
+                                  const DataTable &table, const QString &fileName);
 
 // Makes sure the export folder exists.
-bool CreateExcelFileDir(const AppContext &ctx);
+bool CreateExcelFileDir(const ProgramPaths &paths);
 
 // Opens a document with the application the desktop associates with it.
 class FileOpener {
@@ -100,14 +104,15 @@ QString exportFileName(const QString &chosen);
 
 // OpenFileExcel: asks whether to open the file now and, on Yes, opens it, reporting an opener
 // that cannot. Returns the outcome (Failed when the user said No).
-FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, FileOpener &opener);
+FileOpener::Outcome OpenFileExcel(Services &services, const QString &fileName, FileOpener &opener);
 
 // "Esporta in Excel": sorts the table on COD_TERR (generic ascending order; the table stays in
 // that order, its colours as they were), makes the export folder, asks for the file (and
 // whether to overwrite it), writes the workbook and offers to open it. Written when a workbook
 // was written. A table without data rows is not exported: the user is told so and no file is
 // asked for. A failure comes back for the caller to report.
-Result<ExportEnd> EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener);
+Result<ExportEnd> EsportaInExcel(Services &services, const ProgramPaths &paths, const CommandContext &command, DataTable &table,
+                                 FileOpener &opener);
 
 // "Copia negli Appunti": the text of the one cell at the selection's end corner.
 QString clipboardCellText(const DataTable &table);

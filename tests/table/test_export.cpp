@@ -170,7 +170,7 @@ protected:
     void SetUp() override
     {
         ctx->DbFolder = tf.file("Databases/");
-        ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
+        ASSERT_TRUE(RefreshLinkOnDB_2(*ctx, *ctx));
         for (const char *t : {"DatiTemplateVar", "DatiTemplateInd"})
             QFile::copy(QStringLiteral(QUARNARO_SOURCE_DIR "/data/templates/") + t, tf.file(QString("Files/") + t));
         ctx->CurrentDb = "Variabili.mdb";
@@ -204,7 +204,7 @@ TEST_F(ExportTest, BothFormatsHoldTheTableAndOneMetadataRowPerItem)
 {
     for (const char *name : {"dati.xls", "dati.xlsx"}) {
         const QString file = tf.file(QString("Excel/") + name);
-        ASSERT_EQ(ended(CreateExcelFile(*ctx, table, file)), "written") << tf.prompt.messages().join("|").toStdString();
+        ASSERT_EQ(ended(CreateExcelFile(*ctx, *ctx, *ctx, table, file)), "written") << tf.prompt.messages().join("|").toStdString();
         const wbtest::ReadSheet data = sheet(file, 0), meta = sheet(file, 1);
         EXPECT_EQ(data.name + "|" + meta.name, "Dati|Metadati variabili");
         EXPECT_EQ(data.rows, 4);
@@ -237,7 +237,7 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
     const QString file = tf.file("Excel/ordine"); // no extension: the first filter's, .xlsx
     tf.prompt.answerFile(file);
     FakeOpener opener;
-    ASSERT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "written") << tf.prompt.messages().join("|").toStdString();
+    ASSERT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "written") << tf.prompt.messages().join("|").toStdString();
     const auto &dialog = tf.prompt.shown().front();
     EXPECT_EQ(dialog.title, "Selezionare un file...");
     const QStringList filter = dialog.text.split('|');
@@ -264,8 +264,8 @@ TEST_F(ExportTest, TheCsvHoldsTheWorkbooksCellsInTheSameOrder)
     FakeOpener opener;
     tf.prompt.answer(Answer::No); // do not open it
     tf.prompt.answerFile(tf.file("Excel/dati.csv"));
-    ASSERT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "written") << tf.prompt.messages().join("|").toStdString();
-    ASSERT_EQ(ended(CreateExcelFile(*ctx, grid, tf.file("Excel/dati.xlsx"))), "written");
+    ASSERT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "written") << tf.prompt.messages().join("|").toStdString();
+    ASSERT_EQ(ended(CreateExcelFile(*ctx, *ctx, *ctx, grid, tf.file("Excel/dati.xlsx"))), "written");
     QFile csv(tf.file("Excel/dati.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
     const std::vector<QStringList> back = readCsv(csv.readAll());
@@ -298,7 +298,7 @@ TEST_F(ExportTest, TheCsvHoldsTheWorkbooksCellsInTheSameOrder)
     // A folder that does not exist: no file, an Italian message, the reason in the log only.
     tf.prompt.clear();
     const QString missing = tf.file("manca/dati.csv");
-    const Result<ExportEnd> refused = CreateExcelFile(*ctx, grid, missing);
+    const Result<ExportEnd> refused = CreateExcelFile(*ctx, *ctx, *ctx, grid, missing);
     ASSERT_EQ(ended(refused), "failed in CreateExcelFile");
     EXPECT_FALSE(QFile::exists(missing));
     EXPECT_EQ(refused.failure().message, "Impossibile scrivere il file " + missing + ".");
@@ -314,7 +314,7 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
     tf.prompt.answerFile(file);
     tf.prompt.answer(Answer::No);
     FakeOpener opener;
-    EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "not written");
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
     EXPECT_EQ(tf.read("Excel/vecchio.XLSX"), "contenuto di prima");
     const auto &question = tf.prompt.shown().back();
     EXPECT_EQ(question.title + "|" + question.text, "Creazione File Excel|Il File esiste si vuole sovrascriverlo?");
@@ -324,13 +324,13 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
     tf.prompt.answerFile(file);
     tf.prompt.answer(Answer::Yes);
     tf.prompt.answer(Answer::No); // do not open it
-    EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "written");
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "written");
     EXPECT_EQ(sheet(file, 0).rows, grid.rowCount());
     EXPECT_TRUE(opener.opened.isEmpty());
 
     // No name chosen: nothing at all.
     tf.prompt.clear();
-    EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "not written");
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
     EXPECT_EQ(tf.prompt.shown().size(), 1u);
 }
 
@@ -344,7 +344,7 @@ TEST_F(ExportTest, ATableWithoutDataRowsOrTemplateIsNotExported)
         DataTable grid = empty;
         tf.prompt.clear();
         tf.prompt.answerFile(tf.file("Excel/vuota.xls"));
-        EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "not written");
+        EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
         EXPECT_EQ(tf.prompt.messages(), QStringList {"La tabella non contiene dati da esportare."});
         EXPECT_FALSE(QFile::exists(tf.file("Excel/vuota.xls")));
         EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
@@ -353,7 +353,7 @@ TEST_F(ExportTest, ATableWithoutDataRowsOrTemplateIsNotExported)
     QFile::remove(tf.file("Files/DatiTemplateVar"));
     DataTable grid(QList<QStringList>(table.begin(), table.end()));
     tf.prompt.answerFile(tf.file("Excel/x.xls"));
-    EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "failed in CreateExcelFile");
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "failed in CreateExcelFile");
     EXPECT_FALSE(QFile::exists(tf.file("Excel/x.xls")));
     EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
     EXPECT_FALSE(tf.prompt.busy());
@@ -409,7 +409,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
         // A complete export first, to learn how many steps it reports.
         tf.prompt.clear();
         const QString fresh = excel.filePath(QString("nuovo.") + QFileInfo(file).suffix());
-        ASSERT_EQ(ended(CreateExcelFile(*ctx, grid, fresh)), "written");
+        ASSERT_EQ(ended(CreateExcelFile(*ctx, *ctx, *ctx, grid, fresh)), "written");
         ASSERT_FALSE(tf.prompt.progressShown().empty());
         const auto whole = tf.prompt.progressShown().back();
         EXPECT_TRUE(whole.ended);
@@ -422,7 +422,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
         for (int stopAt : {n / 2, n}) {
             tf.write(QString("Excel/") + name, "contenuto di prima");
             tf.prompt.cancelProgressAtStep(stopAt);
-            EXPECT_EQ(ended(CreateExcelFile(*ctx, grid, file)), "not written") << stopAt;
+            EXPECT_EQ(ended(CreateExcelFile(*ctx, *ctx, *ctx, grid, file)), "not written") << stopAt;
             EXPECT_EQ(tf.read(QString("Excel/") + name), "contenuto di prima") << stopAt;
             EXPECT_EQ(tf.prompt.progressShown().back().steps.size(), size_t(stopAt)) << "no step after the stop";
             EXPECT_TRUE(tf.prompt.progressShown().back().ended);
@@ -440,7 +440,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
     tf.prompt.answer(Answer::Yes); // overwrite
     tf.prompt.cancelProgressAtStep(2);
     FakeOpener opener;
-    EXPECT_EQ(ended(EsportaInExcel(*ctx, grid, opener)), "not written");
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
     EXPECT_EQ(tf.read("Excel/vecchio.xlsx"), "contenuto di prima");
     EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
     EXPECT_FALSE(tf.prompt.busy());

@@ -640,7 +640,7 @@ void frm_dispData::cmdEsportaXls_Click()
             m_desktopOpener = std::make_unique<DesktopFileOpener>();
         opener = m_desktopOpener.get();
     }
-    if (const Result<ExportEnd> exported = EsportaInExcel(m_ctx, m_table, *opener); !exported)
+    if (const Result<ExportEnd> exported = EsportaInExcel(m_ctx, m_ctx, m_ctx, m_table, *opener); !exported)
         reportFailure(exported.failure(), m_ctx.log, m_ctx.prompt, kModule);
     // The table was sorted on the territory code before the save dialog, whatever came next.
     refreshTable();
