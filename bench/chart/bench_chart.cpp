@@ -104,7 +104,7 @@ void BM_TimeSeriesFromDatabase(benchmark::State &state)
     test::TestFolder tf;
     auto ctx = tf.context();
     ctx->DbFolder = tf.file("Databases/");
-    RefreshLinkOnDB_2(*ctx);
+    RefreshLinkOnDB_2(*ctx, *ctx);
     ctx->CurrentDb = "Variabili.mdb";
     ctx->CurrentTipo = "Variabili";
     ctx->CurrentLevel = "P";
@@ -116,7 +116,7 @@ void BM_TimeSeriesFromDatabase(benchmark::State &state)
         withReferences << QStringLiteral("%1").arg(r, 2, 10, QLatin1Char('0'));
     withReferences << chart::kItalyCode;
     for (auto _ : state) {
-        const chart::ItemYearsOutcome years = chart::loadItemYears(*ctx, "AS013", withReferences, "bench");
+        const chart::ItemYearsOutcome years = chart::loadItemYears(*ctx, *ctx, "AS013", withReferences);
         if (!years.ok()) {
             state.SkipWithError(years.message.toUtf8().constData());
             break;

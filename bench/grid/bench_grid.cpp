@@ -58,7 +58,7 @@ struct SampleFolder {
         ctx.DbFolder = dir.path() + QStringLiteral("/Databases/");
         ctx.numbers = NumberFormat::comma();
         ctx.setPrompt(&prompt);
-        RefreshLinkOnDB_2(ctx);
+        RefreshLinkOnDB_2(ctx, ctx);
         ctx.CurrentDb = QStringLiteral("Variabili.mdb");
         ctx.CurrentTipo = QStringLiteral("Variabili");
     }
@@ -366,7 +366,8 @@ void BM_SyntheticExport(benchmark::State &state)
     const DataTable &t = syntheticTable();
     const QString file = f.dir.path() + (state.range(0) == 0 ? QStringLiteral("/dati.xlsx") : QStringLiteral("/dati.xls"));
     for (auto _ : state)
-        if (!CreateExcelFile(f.ctx, t, file, QStringLiteral("bench_grid")))
+        if (const Result<ExportEnd> written = CreateExcelFile(f.ctx, f.ctx, f.ctx, t, file);
+            !written || written.value() != ExportEnd::Written)
             state.SkipWithError("the workbook was not written");
     state.counters["MB"] = double(QFileInfo(file).size()) / 1e6;
     state.SetLabel(state.range(0) == 0 ? "xlsx" : "xls");

@@ -45,7 +45,7 @@ struct Provinces {
     {
         ctx->DbFolder = tf.path() + QStringLiteral("Databases/");
         ctx->ShapeFolder = tf.path() + QStringLiteral("Shape/");
-        RefreshLinkOnDB_2(*ctx);
+        RefreshLinkOnDB_2(*ctx, *ctx);
         ctx->CurrentDb = QStringLiteral("Variabili.mdb");
         ctx->CurrentTipo = QStringLiteral("Variabili");
         QStringList names;
@@ -59,7 +59,7 @@ struct Provinces {
     std::optional<map::MapRequest> request(benchmark::State &state)
     {
         std::optional<map::MapRequest> req =
-            map::createMap(*ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
+            map::createMap(*ctx, *ctx, *ctx, *ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
         if (!req || req->rows.size() != 107) {
             state.SkipWithError("no request of 107 provinces");
             return std::nullopt;
@@ -77,7 +77,7 @@ struct Provinces {
             map::colourRamp(map::fromWindowsColour(map::kAmplitudeStart), map::fromWindowsColour(map::kAmplitudeEnd),
                             5),
             false, ctx->numbers);
-        return map::legendDrawing(*ctx, req, legend, QStringLiteral("frm_Mappa"));
+        return map::legendDrawing(*ctx, req, legend);
     }
 };
 
@@ -88,7 +88,7 @@ void CreateMapToClasses(benchmark::State &state)
         const std::optional<map::MapRequest> req = p.request(state);
         if (!req)
             return;
-        const map::Drawing d = map::quartileDrawing(*p.ctx, *req, Qt::yellow, Qt::red, QStringLiteral("frm_Mappa"));
+        const map::Drawing d = map::quartileDrawing(*p.ctx, *req, Qt::yellow, Qt::red);
         benchmark::DoNotOptimize(d.classes.classByCode.size());
     }
 }
@@ -134,7 +134,7 @@ void CreateMapToDrawnMap(benchmark::State &state)
         const std::optional<map::MapRequest> req = p.request(state);
         if (!req)
             return;
-        const map::Drawing d = map::quartileDrawing(*p.ctx, *req, Qt::yellow, Qt::red, QStringLiteral("frm_Mappa"));
+        const map::Drawing d = map::quartileDrawing(*p.ctx, *req, Qt::yellow, Qt::red);
         map::MapView view;
         view.setViewport(image.size());
         const map::ShapeCase sc = map::LoadShapeConfig(p.ctx->FilesFolder, p.ctx->ShapeFolder, req->mapCase.name, view);
@@ -183,7 +183,7 @@ void yearChange(benchmark::State &state, bool fixedClasses)
     const map::ClassificationMethod &quartiles = map::methodOf(map::Method::Quartiles);
     std::optional<map::Legend> fixed;
     if (fixedClasses) {
-        map::MapYears years(*p.ctx, *base, QStringLiteral("frm_Mappa"));
+        map::MapYears years(*p.ctx, *p.ctx, *base);
         if (years.years().size() < 12) {
             state.SkipWithError("the item has not its twelve years");
             return;
@@ -203,7 +203,7 @@ void yearChange(benchmark::State &state, bool fixedClasses)
         r.values = read.request->values();
         const map::Legend legend =
             fixed ? *fixed : map::makeMethodLegend(quartiles.classes(r, p.ctx->numbers), colours, p.ctx->numbers);
-        const map::Drawing d = map::legendDrawing(*p.ctx, *read.request, legend, QStringLiteral("frm_Mappa"));
+        const map::Drawing d = map::legendDrawing(*p.ctx, *read.request, legend);
         map::applyClasses(sc, d.classes, read.request->mapCase.kind);
         drawMap(view, image);
     }

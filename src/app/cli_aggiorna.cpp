@@ -21,7 +21,7 @@ std::vector<Command> updateCommands()
                      return s.usage(QStringLiteral("uso: aggiorna --banca-dati FILE.zip | --mappe FILE.zip "
                                                    "[--password PASSWORD]"));
                  const QString option = databases ? QStringLiteral("banca-dati") : QStringLiteral("mappe");
-                 const UpdateResult r = installUpdate(s.ctx, databases ? UpdateKind::Databases : UpdateKind::Maps,
+                 const UpdateResult r = installUpdate(s.ctx, s.ctx, databases ? UpdateKind::Databases : UpdateKind::Maps,
                                                       QFileInfo(p.value(option)).absoluteFilePath(),
                                                       p.value(QStringLiteral("password")));
                  QString text = r.message;

@@ -131,8 +131,10 @@ int runChart(Session &s, const QCommandLineParser &p, const QStringList &args)
         for (int r = 1; r < grid.rowCount(); ++r)
             if (req.names.isEmpty() || req.names.contains(grid.text(r, 5).trimmed()))
                 chosen << grid.text(r, 1).trimmed();
-        const chart::ItemYearsOutcome years = chart::loadItemYears(
-            s.ctx, item, chart::territoriesWithReferences(grid, chosen), QStringLiteral("quarnaro-cli"));
+        const chart::ItemYearsOutcome years =
+            chart::loadItemYears(s.ctx, s.ctx, item, chart::territoriesWithReferences(grid, chosen));
+        if (years.yearsFailure)
+            reportFailure(*years.yearsFailure, s.ctx.log, s.ctx.prompt, QStringLiteral("quarnaro-cli"));
         if (!years.ok()) {
             s.ctx.log.writeError(QStringLiteral("quarnaro-cli"), QStringLiteral("grafico"), QString(), years.message,
                                  years.detail);

@@ -153,9 +153,11 @@ bool exportTable(AppContext &ctx, DataTable &table, const TableRequest &req, Col
         Outcome open(const QString &) override { return Outcome::Failed; }
     } opener;
     prompt.saveAnswer = QFileInfo(req.exportFile).absoluteFilePath();
-    const bool ok = EsportaInExcel(ctx, table, opener, QStringLiteral("quarnaro-cli"));
+    const Result<ExportEnd> exported = EsportaInExcel(ctx, ctx, ctx, table, opener);
     prompt.saveAnswer.clear();
-    return ok;
+    if (!exported)
+        reportFailure(exported.failure(), ctx.log, ctx.prompt, QStringLiteral("quarnaro-cli"));
+    return exported && exported.value() == ExportEnd::Written;
 }
 
 // The lines of the table after the sort and the search, then the workbook or CSV of --export.

@@ -160,7 +160,7 @@ std::optional<map::Drawing> drawClasses(AppContext &ctx, const map::MapRequest &
     const QList<QColor> colours = classColours(o, classes, err);
     if (colours.isEmpty())
         return std::nullopt;
-    return map::methodDrawing(ctx, req, classes, colours, kModule);
+    return map::methodDrawing(ctx, req, classes, colours);
 }
 
 // An item "AS013-2005" or a header "AS013_2005" with another year after its last separator.
@@ -265,8 +265,10 @@ std::optional<map::MapRequest> prepareRequest(Session &s, const QCommandLinePars
         return std::nullopt;
     };
     // The level of the selection (territories named one by one leave it open: it is asked).
-    map::CreateMapOutcome prepared = map::createMap(ctx, grid, {column, o.column, QString(), ctx.LevelCode},
-                                                    chooseLevel);
+    map::CreateMapOutcome prepared =
+        map::createMap(ctx, ctx, ctx, ctx, grid, {column, o.column, QString(), ctx.LevelCode}, chooseLevel);
+    if (prepared.descriptionFailure)
+        reportFailure(*prepared.descriptionFailure, ctx.log, ctx.prompt, kModule);
     if (prepared.refusal)
         return failed(*prepared.refusal);
     std::optional<map::MapRequest> &req = prepared.request;
@@ -310,11 +312,12 @@ std::optional<ThematicMapResult> buildThematicMap(Session &s, const QCommandLine
 
     // Classes fixed over the years classify this year's values by their limits.
     std::optional<map::Drawing> drawing =
-        fixedClasses ? std::optional<map::Drawing>(map::legendDrawing(ctx, *req, *fixedClasses, kModule))
+        fixedClasses ? std::optional<map::Drawing>(map::legendDrawing(ctx, *req, *fixedClasses))
                      : drawClasses(ctx, *req, o, s.err);
     if (!drawing)
         return std::nullopt;
     if (!drawing->stored) {
+        reportFailure(drawing->stored.failure(), ctx.log, ctx.prompt, kModule);
         s.err += QStringLiteral("Errore: la tabella %1 non è stata scritta.\n").arg(QString(map::kMapTable));
         return std::nullopt;
     }
@@ -366,7 +369,12 @@ std::optional<QStringList> yearsOfItem(Session &s, const QCommandLineParser &p, 
     s.ctx.CurrentDb = table.db;
     s.ctx.CurrentTipo = table.tipo;
     code = map::columnCode(o.column, table.tipo).lastCode;
-    return map::itemYears(s.ctx, code, kModule);
+    const Result<QStringList> years = map::itemYears(s.ctx, s.ctx, code);
+    if (!years) {
+        reportFailure(years.failure(), s.ctx.log, s.ctx.prompt, kModule);
+        return QStringList();
+    }
+    return years.value();
 }
 
 std::optional<map::Legend> fixedYearClasses(Session &s, const QCommandLineParser &p, const QStringList &years,
@@ -379,7 +387,9 @@ std::optional<map::Legend> fixedYearClasses(Session &s, const QCommandLineParser
     if (!base)
         return std::nullopt;
     exitCode = 1;
-    map::MapYears series(ctx, *base, kModule);
+    map::MapYears series(ctx, ctx, *base);
+    if (const std::optional<Failure> &failed = series.yearsFailure())
+        reportFailure(*failed, ctx.log, ctx.prompt, kModule);
     QList<const map::MapRequest *> requests;
     for (const QString &year : years) {
         const map::MapRequest *req = series.request(year);

@@ -363,9 +363,10 @@ int run(const QStringList &args, const QString &executableFolder, QString &out, 
     NoWindows host;
     MenuBar bar;
     // The start-up finishes or undoes an interrupted update; a command without it does so here.
-    if (!command->needsStartup)
-        RecoverInterruptedUpdate(ctx, name);
-    else if (RunStartup(ctx, host, nullptr, bar) == StartupOutcome::Exit)
+    if (!command->needsStartup) {
+        if (const std::optional<Failure> recovered = RecoverInterruptedUpdate(ctx))
+            ctx.log.writeError(name, recovered->procedure, recovered->number, recovered->message);
+    } else if (RunStartup(ctx, host, nullptr, bar) == StartupOutcome::Exit)
         return 1;
 
     Session session {ctx, prompt, bar, separator.isEmpty() ? QLatin1Char(';') : separator.at(0), out, err, cacheFolder};

@@ -38,14 +38,17 @@ QStringList territoriesWithReferences(const DataTable &grid, const QStringList &
     return codes;
 }
 
-ItemYearsOutcome loadItemYears(AppContext &ctx, const QString &item, const QStringList &territoryCodes,
-                               const QString &module)
+ItemYearsOutcome loadItemYears(Services &services, const CommandContext &command, const QString &item,
+                               const QStringList &territoryCodes)
 {
     ItemYearsOutcome out;
     out.table.item = item;
-    // The years the map's year bar offers too (a failed read is logged under module).
+    // The years the map's year bar offers too; a failed lookup gives none.
+    const Result<QStringList> years = map::itemYears(services, command, item);
+    if (!years)
+        out.yearsFailure = years.failure();
     QStringList rows;
-    for (const QString &year : map::itemYears(ctx, item, module))
+    for (const QString &year : years ? years.value() : QStringList())
         rows << item + QLatin1Char('-') + year;
     if (rows.isEmpty()) {
         out.message = QStringLiteral("Nessun anno disponibile per %1.").arg(item);
@@ -59,9 +62,9 @@ ItemYearsOutcome loadItemYears(AppContext &ctx, const QString &item, const QStri
     // Built and run on the side: the grid keeps its own query and item.
     QString lastCode;
     DataTable table;
-    const Result<QString> built = CreaQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, lastCode, rows, filter);
+    const Result<QString> built = CreaQuery(services, command.CurrentDb, command.CurrentTipo, lastCode, rows, filter);
     const bool loaded =
-        built && grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, built.value(), table) == grid::LoadOutcome::Loaded;
+        built && grid::DoQuery(services, command.CurrentDb, command.CurrentTipo, built.value(), table) == grid::LoadOutcome::Loaded;
     if (!loaded) {
         out.message = QStringLiteral("Impossibile leggere i valori di %1 negli anni.").arg(item);
         return out;

@@ -4,13 +4,16 @@
 // side, so that the query of the grid the chart starts from is left as it was.
 
 #include "chart/chartdata.h"
+#include "shell/result.h"
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 namespace qrn {
-struct AppContext;
-}
+struct CommandContext;
+struct Services;
+} // namespace qrn
 
 namespace qrn::chart {
 
@@ -18,6 +21,8 @@ struct ItemYearsOutcome {
     YearTable table;
     QString message; // not empty: nothing was read, for this reason (Italian)
     QString detail; // the store's words, when it failed
+    // The failure of the years' lookup, for the caller to report before the message.
+    std::optional<Failure> yearsFailure;
     bool ok() const { return message.isEmpty(); }
 };
 
@@ -29,10 +34,10 @@ QString itemOfHeader(const QString &header);
 // (REG of the table's row when it is a region code other than its own) and the Italy total.
 QStringList territoriesWithReferences(const DataTable &grid, const QStringList &chosenCodes);
 
-// Reads item over its years (ctx.CurrentDb and CurrentTipo; the years map::itemYears finds, as
-// the map's year bar offers them) for the territory codes.
-// The selection state (the grid's query and item) is left as it is.
-ItemYearsOutcome loadItemYears(AppContext &ctx, const QString &item, const QStringList &territoryCodes,
-                               const QString &module);
+// Reads item over its years (command's CurrentDb and CurrentTipo; the years map::itemYears
+// finds, as the map's year bar offers them) for the territory codes.
+// The selection state (the grid's query and item) is not touched.
+ItemYearsOutcome loadItemYears(Services &services, const CommandContext &command, const QString &item,
+                               const QStringList &territoryCodes);
 
 } // namespace qrn::chart

@@ -63,17 +63,17 @@ bool provinceGeoName(const QString &geoName)
     return g == QLatin1String("province107") || g == QLatin1String("province103");
 }
 
-QList<IdentifyField> identifyTerritory(Services &services, const QString &geoName, const QString &code,
-                                       const QString &module)
+Identification identifyTerritory(Services &services, const QString &geoName, const QString &code)
 {
     // Shape files write province numbers as "12", "012" or "12.0": they are looked up as numbers.
     const bool province = provinceGeoName(geoName);
     const QString text = province ? joinKey(code, MapKind::Provinces) : code.trimmed();
     bool isNumber = false;
     const double number = text.toDouble(&isNumber);
-    QList<IdentifyField> out;
+    Identification found;
+    QList<IdentifyField> &out = found.fields;
     if (text.isEmpty() || (province && !isNumber))
-        return out;
+        return found;
     const QVariant key = province ? QVariant(number) : QVariant(text);
     // The value field of the map table when it holds no row for the territory.
     QString missingValueField;
@@ -89,7 +89,7 @@ QList<IdentifyField> identifyTerritory(Services &services, const QString &geoNam
     }
     const QString sql = territorySql(geoName);
     if (sql.isEmpty())
-        return out;
+        return found;
     try {
         auto territory = services.openDatabase(QStringLiteral("territorio.mdb"), QString(), Connection::Access::ReadOnly);
         const Recordset rs = territory->queryNative(sql, {key});
@@ -98,9 +98,9 @@ QList<IdentifyField> identifyTerritory(Services &services, const QString &geoNam
             out.append({missingValueField, QString(kNoDataText)});
         appendFirstRow(out, rs, services.numbers);
     } catch (const DbError &e) {
-        services.log.logError(module, QStringLiteral("DoIdentify"), e.number(), e.description());
+        found.failure = Failure::toLog(QStringLiteral("DoIdentify"), QString::number(e.number()), e.description());
     }
-    return out;
+    return found;
 }
 
 } // namespace qrn::map

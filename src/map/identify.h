@@ -3,8 +3,11 @@
 // the row of the map data table tMappa for the territory's code and the territory's own
 // description from territorio.mdb, chosen by the GeoName of the layer searched.
 
+#include "shell/result.h"
+
 #include <QList>
 #include <QString>
+#include <optional>
 
 namespace qrn {
 struct Services;
@@ -27,9 +30,13 @@ inline constexpr QLatin1String kNoDataText {"Dato non presente"};
 // row of, but the territory query finds, the value field with kNoDataText), then the fields of
 // the territory query of geoName ("regioni", "nuts2", "province103" or "province107"; none for
 // another name). code is the territory code in the table's form (tableCode of the feature's
-// FieldId text); a province may also come as "12", "012" or "12.0". Numbers are written in ctx's decimal mark. A failing tMappa query counts as no
-// row; a failing territory query is logged under module / "DoIdentify".
-QList<IdentifyField> identifyTerritory(Services &services, const QString &geoName, const QString &code,
-                                       const QString &module);
+// FieldId text); a province may also come as "12", "012" or "12.0". Numbers are written in
+// services' decimal mark. A failing tMappa query counts as no row; a failing territory query
+// leaves the fields found so far and its failure (procedure "DoIdentify") for the caller.
+struct Identification {
+    QList<IdentifyField> fields;
+    std::optional<Failure> failure;
+};
+Identification identifyTerritory(Services &services, const QString &geoName, const QString &code);
 
 } // namespace qrn::map

@@ -109,7 +109,11 @@ QString noneOfLevelMessage(const QString &levelName)
     return QStringLiteral("Non c'è nessuna ") + levelName + QStringLiteral(" tra i territori selezionati.");
 }
 
-CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInput &in, const LevelChooser &chooseLevel)
+namespace {
+
+CreateMapOutcome prepareMap(Services &services, const ProgramPaths &paths, const CommandContext &command,
+                            SelectionState &selection, DataTable &table, const CreateMapInput &in,
+                            const LevelChooser &chooseLevel, std::optional<Failure> &descriptionFailure)
 {
     const QString procedure = QStringLiteral("mnu_createMap_Click");
     // An input to correct: shown, not logged.
@@ -120,13 +124,17 @@ CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInp
         return ask(kSelectVariable);
     MapRequest req;
     req.header = table.header(in.column);
-    req.description = in.description.isEmpty()
-        ? grid::variableDescription(ctx, table, in.column, QStringLiteral("frm_dispData"))
-        : in.description;
+    req.description = in.description;
+    if (req.description.isEmpty()) {
+        if (Result<QString> d = grid::variableDescription(services, command, table, in.column))
+            req.description = d.value();
+        else
+            descriptionFailure = d.failure();
+    }
 
     qint16 level = in.level;
-    const ColumnCode cc = columnCode(req.header, ctx.CurrentTipo);
-    ctx.LastCode = cc.lastCode;
+    const ColumnCode cc = columnCode(req.header, command.CurrentTipo);
+    selection.LastCode = cc.lastCode;
     req.lastCode = cc.lastCode;
     req.year = cc.year;
     const int year = cc.year.toInt();
@@ -153,9 +161,9 @@ CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInp
         break; // aggregates only: no case, nothing will qualify
     }
     if (!req.mapCase.name.isEmpty())
-        ctx.LevelName = req.mapCase.name;
+        selection.LevelName = req.mapCase.name;
 
-    if (ctx.ShapeFolder.isEmpty())
+    if (paths.ShapeFolder.isEmpty())
         return ask(noShapePathMessage(), Icon::Critical);
     if (in.sortColumnText.isEmpty())
         return ask(kSelectVariableBang);
@@ -170,17 +178,29 @@ CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInp
         const QString detail =
             QStringLiteral("colonna %1, %2 righe nella tabella").arg(req.header).arg(table.rowCount() - 1);
         if (table.rowCount() > 1 && req.mapCase.kind != MapKind::None)
-            return {std::nullopt, MapFailure {procedure, noneOfLevelMessage(ctx.LevelName), detail, Icon::Information}};
+            return {std::nullopt, MapFailure {procedure, noneOfLevelMessage(selection.LevelName), detail, Icon::Information}};
         return {std::nullopt, MapFailure {procedure, kNothingFound, detail}};
     }
-    if (std::optional<MapFailure> f = checkValues(req, ctx.numbers))
+    if (std::optional<MapFailure> f = checkValues(req, services.numbers))
         return {std::nullopt, f};
-    grid::sortColumn(table, in.column, true, ctx.numbers);
+    grid::sortColumn(table, in.column, true, services.numbers);
     req.rows = mapRows(table, in.column, req.mapCase.firstType, req.mapCase.secondType);
     table.current.column = 1;
     table.selEnd.column = 1;
     table.colorTotals();
     return {std::move(req), std::nullopt};
+}
+
+} // namespace
+
+CreateMapOutcome createMap(Services &services, const ProgramPaths &paths, const CommandContext &command,
+                           SelectionState &selection, DataTable &table, const CreateMapInput &in,
+                           const LevelChooser &chooseLevel)
+{
+    std::optional<Failure> descriptionFailure;
+    CreateMapOutcome out = prepareMap(services, paths, command, selection, table, in, chooseLevel, descriptionFailure);
+    out.descriptionFailure = std::move(descriptionFailure);
+    return out;
 }
 
 std::optional<MapFailure> checkValues(const MapRequest &req, const NumberFormat &numbers)

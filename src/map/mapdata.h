@@ -5,6 +5,7 @@
 // with the resulting MapRequest, a plain value.
 
 #include "shell/prompt.h"
+#include "shell/result.h"
 #include "table/datatable.h"
 
 #include <QList>
@@ -13,8 +14,11 @@
 #include <optional>
 
 namespace qrn {
-struct AppContext;
+struct CommandContext;
 struct NumberFormat;
+struct ProgramPaths;
+struct SelectionState;
+struct Services;
 } // namespace qrn
 
 namespace qrn::map {
@@ -123,15 +127,20 @@ using LevelChooser = std::function<LevelChoice(qint16 levelCode)>;
 struct CreateMapOutcome {
     std::optional<MapRequest> request;
     std::optional<MapFailure> refusal;
+    // The column's description could not be read (the request then has none): for the caller
+    // to report before anything else.
+    std::optional<Failure> descriptionFailure;
 };
 
 // mnu_createMap_Click without its window: the checks and refusals, the level (asked through
-// chooseLevel when the selection's holds several), LevelName (the case name), LastCode; then
+// chooseLevel when the selection's holds several), LevelName (the case name) and LastCode of
+// selection; the item's type from command, the shapes folder from paths; then
 // sorts the table ascending on the column and takes the rows of the case. A refused or
 // cancelled request leaves the table as it was; on success the table's selected column is 1
 // and its rows are coloured by ColorGridLinesToT. A column whose rows of the level hold no
 // value is refused: its map would colour nothing.
-CreateMapOutcome createMap(AppContext &ctx, DataTable &table, const CreateMapInput &in,
+CreateMapOutcome createMap(Services &services, const ProgramPaths &paths, const CommandContext &command,
+                           SelectionState &selection, DataTable &table, const CreateMapInput &in,
                            const LevelChooser &chooseLevel);
 
 // The refusal of a request whose rows hold no value at all.

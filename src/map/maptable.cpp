@@ -69,7 +69,7 @@ void writeMapRecords(Connection &cn, MapKind kind, const QString &valueField, co
     }
 }
 
-bool saveMapTable(Services &services, const MapRequest &req, const QList<MapRecord> &records, const QString &module)
+Status saveMapTable(Services &services, const MapRequest &req, const QList<MapRecord> &records)
 {
     QString procedure = QStringLiteral("SaveMapQuery");
     try {
@@ -82,10 +82,9 @@ bool saveMapTable(Services &services, const MapRequest &req, const QList<MapReco
         procedure = QStringLiteral("FillMapQuery");
         writeMapRecords(*cn, req.mapCase.kind, req.header, records, services.numbers);
         cn->commit();
-        return true;
+        return Done{};
     } catch (const DbError &e) {
-        services.log.logError(module, procedure, e.number(), e.description());
-        return false;
+        return Failure::toLog(procedure, QString::number(e.number()), e.description());
     }
 }
 

@@ -43,9 +43,9 @@ void dropMapQuery(Connection &cn);
 void writeMapRecords(Connection &cn, MapKind kind, const QString &valueField, const QList<MapRecord> &records,
                      const NumberFormat &numbers);
 
-// The three on the user database of ctx in one transaction, errors logged under module with
-// the procedure names "SaveMapQuery" and "FillMapQuery"; false after an error.
-bool saveMapTable(Services &services, const MapRequest &req, const QList<MapRecord> &records, const QString &module);
+// The three on the user database in one transaction; a failure carries the procedure
+// "SaveMapQuery" or "FillMapQuery" for the caller to report.
+Status saveMapTable(Services &services, const MapRequest &req, const QList<MapRecord> &records);
 // Drops the table; a failure carries the procedure "SaveMapQuery" for the caller to report.
 Status dropMapTable(Services &services);
 

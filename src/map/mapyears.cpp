@@ -26,11 +26,11 @@ MapFailure yearFailure(const QString &message, const QString &detail, bool logge
 
 } // namespace
 
-QStringList itemYears(AppContext &ctx, const QString &code, const QString &module)
+Result<QStringList> itemYears(Services &services, const CommandContext &command, const QString &code)
 {
     QStringList years;
     try {
-        auto cn = ctx.GetDbConnection(ctx.CurrentDb);
+        auto cn = services.GetDbConnection(command.CurrentDb);
         Recordset rs = cn->query(QStringLiteral("SELECT DISTINCT Anno FROM IndVarAnno WHERE Variabile = '")
                                  + sqlEscape(code) + QStringLiteral("' ORDER BY Anno"));
         for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
@@ -39,8 +39,7 @@ QStringList itemYears(AppContext &ctx, const QString &code, const QString &modul
                 years << year;
         }
     } catch (const DbError &e) {
-        ctx.log.logError(module, QStringLiteral("anniVoce"), e.number(), e.description());
-        return {};
+        return Failure::toLog(QStringLiteral("anniVoce"), QString::number(e.number()), e.description());
     }
     std::sort(years.begin(), years.end());
     return years;
@@ -53,7 +52,7 @@ QString territoryFilterOf(const QString &selectQuery)
     return at < 0 ? QString() : selectQuery.mid(at + 7).trimmed();
 }
 
-YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, const QString &db,
+YearRead readYear(Services &services, const MapRequest &base, const QString &year, const QString &db,
                   const QString &tipo)
 {
     // The selection's own territories; without them, those of the rows by name, as the
@@ -69,13 +68,13 @@ YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, 
     // The statement is built and run on the side: the grid the map came from keeps its own
     // query and item. A year without a table is said once, in the read's own failure.
     QString lastCode;
-    const Result<QString> built = CreaQuery(ctx, db, tipo, lastCode,
+    const Result<QString> built = CreaQuery(services, db, tipo, lastCode,
                                             {base.lastCode + QLatin1Char('-') + year}, filter);
     if (!built)
         return {std::nullopt, yearFailure(missingTableMessage(base.lastCode, year),
                                           QStringLiteral("voce %1, anno %2").arg(base.lastCode, year), false)};
     DataTable table;
-    if (grid::DoQuery(ctx, db, tipo, built.value(), table) != grid::LoadOutcome::Loaded)
+    if (grid::DoQuery(services, db, tipo, built.value(), table) != grid::LoadOutcome::Loaded)
         return {std::nullopt, yearFailure(QStringLiteral("Impossibile leggere i dati di %1 per l'anno %2.")
                                               .arg(base.lastCode, year),
                                           QStringLiteral("SELECT non riuscita: %1").arg(built.value()), false)};
@@ -90,7 +89,7 @@ YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, 
     if (column < 0)
         return {std::nullopt, yearFailure(QStringLiteral("La colonna %1 non è tra i dati letti.").arg(req.header),
                                           table.headers().join(QLatin1Char(',')), true)};
-    grid::sortColumn(table, column, true, ctx.numbers);
+    grid::sortColumn(table, column, true, services.numbers);
     req.rows = mapRows(table, column, req.mapCase.firstType, req.mapCase.secondType);
     return {std::move(req), std::nullopt};
 }
@@ -138,10 +137,13 @@ QString legendCaption(bool fixed, const QStringList &years, const QString &year)
     return QStringLiteral("Classi dell'anno %1").arg(year);
 }
 
-MapYears::MapYears(AppContext &ctx, MapRequest base, const QString &module)
-    : m_ctx(ctx), m_base(std::move(base)), m_module(module), m_db(ctx.CurrentDb), m_tipo(ctx.CurrentTipo)
+MapYears::MapYears(Services &services, const CommandContext &command, MapRequest base)
+    : m_services(services), m_base(std::move(base)), m_db(command.CurrentDb), m_tipo(command.CurrentTipo)
 {
-    m_years = itemYears(ctx, m_base.lastCode, module);
+    if (Result<QStringList> years = itemYears(services, command, m_base.lastCode))
+        m_years = std::move(years.value());
+    else
+        m_yearsFailure = years.failure();
     if (!m_years.contains(m_base.year)) {
         m_years << m_base.year;
         std::sort(m_years.begin(), m_years.end());
@@ -158,7 +160,7 @@ const MapRequest *MapYears::request(const QString &year)
                                 QStringLiteral("anni presenti: %1").arg(m_years.join(QStringLiteral(", "))), false);
         return nullptr;
     }
-    YearRead read = readYear(m_ctx, m_base, year, m_db, m_tipo);
+    YearRead read = readYear(m_services, m_base, year, m_db, m_tipo);
     if (!read.request) {
         m_failure = read.failure;
         return nullptr;

@@ -9,6 +9,7 @@
 #include "map/classifymethod.h"
 #include "map/legend.h"
 #include "map/mapdata.h"
+#include "shell/result.h"
 
 #include <QList>
 #include <QString>
@@ -17,15 +18,16 @@
 #include <optional>
 
 namespace qrn {
-struct AppContext;
+struct CommandContext;
 struct NumberFormat;
+struct Services;
 } // namespace qrn
 
 namespace qrn::map {
 
-// The years for which the current data database lists a table of the item (IndVarAnno),
-// ascending, each once. A database error is logged under module / "anniVoce" and gives none.
-QStringList itemYears(AppContext &ctx, const QString &code, const QString &module);
+// The years for which the command's data database lists a table of the item (IndVarAnno),
+// ascending, each once, or the database's failure (procedure "anniVoce") for the caller.
+Result<QStringList> itemYears(Services &services, const CommandContext &command, const QString &code);
 
 // The territory filter of a selection's statement: what follows its WHERE (empty for none).
 QString territoryFilterOf(const QString &selectQuery);
@@ -39,7 +41,7 @@ struct YearRead {
 };
 // The data database and type are those the map was made from; the
 // selection state (the grid's query and item) is left as it is.
-YearRead readYear(AppContext &ctx, const MapRequest &base, const QString &year, const QString &db,
+YearRead readYear(Services &services, const MapRequest &base, const QString &year, const QString &db,
                   const QString &tipo);
 
 // The values of several requests together, ascending as numbers (what is no number left out):
@@ -62,9 +64,10 @@ QString legendCaption(bool fixed, const QStringList &years, const QString &year)
 // The years of a mapped item and their requests, each read once.
 class MapYears {
 public:
-    // base is the request the map was opened with; the database and catalogue kind of ctx at
-    // this moment are the ones every year is read from.
-    MapYears(AppContext &ctx, MapRequest base, const QString &module);
+    // base is the request the map was opened with; the database and catalogue kind of command
+    // at this moment are the ones every year is read from. When the years cannot be listed only
+    // base's year is offered, and yearsFailure() says why, for the caller to report.
+    MapYears(Services &services, const CommandContext &command, MapRequest base);
 
     const QStringList &years() const { return m_years; }
     const QString &baseYear() const { return m_base.year; }
@@ -74,17 +77,19 @@ public:
     // read, the reason in failure().
     const MapRequest *request(const QString &year);
     const std::optional<MapFailure> &failure() const { return m_failure; }
+    const std::optional<Failure> &yearsFailure() const { return m_yearsFailure; }
     // The values of every year together (each year read when not yet); the years that cannot
     // be read count for nothing.
     QStringList pooledValues(const NumberFormat &fmt);
 
 private:
-    AppContext &m_ctx;
+    Services &m_services;
     MapRequest m_base;
-    QString m_module, m_db, m_tipo;
+    QString m_db, m_tipo;
     QStringList m_years;
     std::map<QString, MapRequest> m_read; // node-based: the requests handed out stay put
     std::optional<MapFailure> m_failure;
+    std::optional<Failure> m_yearsFailure;
 };
 
 } // namespace qrn::map

@@ -179,14 +179,13 @@ std::optional<Report> buildReport(Connection &cn, ReportKind kind, const QString
     return std::nullopt;
 }
 
-std::optional<Report> InitReport(Services &services, ReportKind kind, const QString &key, const QString &module)
+Result<std::optional<Report>> InitReport(Services &services, ReportKind kind, const QString &key)
 {
     try {
         auto cn = services.openDatabase(QStringLiteral("Metadati.mdb"));
         return buildReport(*cn, kind, key);
     } catch (const DbError &e) {
-        services.log.logError(module, QStringLiteral("InitReport"), e.number(), e.description());
-        return std::nullopt;
+        return Failure::toLog(QStringLiteral("InitReport"), QString::number(e.number()), e.description());
     }
 }
 

@@ -3,6 +3,7 @@
 // text document of headings and fields, previewed, printed or written to PDF.
 
 #include "shell/filewrite.h"
+#include "shell/result.h"
 
 #include <QString>
 #include <memory>
@@ -49,9 +50,9 @@ QString glossaryReportQuery(const QString &term);
 
 // The report of one record, or nothing when there is none. Throws DbError.
 std::optional<Report> buildReport(Connection &cn, ReportKind kind, const QString &key);
-// Binds the report of key on a connection of its own to Metadati.mdb; any failure (no record
-// included) is logged under module and gives nothing.
-std::optional<Report> InitReport(Services &services, ReportKind kind, const QString &key, const QString &module);
+// Binds the report of key on a connection of its own to Metadati.mdb: the report, nothing when
+// there is no record, or the store's failure (procedure "InitReport") for the caller to report.
+Result<std::optional<Report>> InitReport(Services &services, ReportKind kind, const QString &key);
 
 // Lays the document out on the device's pages and paints it there.
 void printReport(QTextDocument &doc, QPagedPaintDevice &device);

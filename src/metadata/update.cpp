@@ -11,10 +11,10 @@
 
 namespace qrn {
 
-UpdateInfo readUpdateInfo(AppContext &ctx)
+UpdateInfo readUpdateInfo(Services &services)
 {
     UpdateInfo info;
-    auto cn = ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
+    auto cn = services.GetDbConnection(QStringLiteral("Metadati.mdb"));
     Recordset rs = cn->query(QStringLiteral("select * from InfoAggiornamento"));
     if (!rs.eof() && rs.fieldCount() >= 2) {
         info.found = true;
@@ -24,18 +24,18 @@ UpdateInfo readUpdateInfo(AppContext &ctx)
     return info;
 }
 
-QString updateTargetFolder(const AppContext &ctx, UpdateKind kind)
+QString updateTargetFolder(const ProgramPaths &paths, UpdateKind kind)
 {
     const bool db = kind == UpdateKind::Databases;
     // The folder in use first: DBPath.dbc may name a folder the program no longer reads.
-    const QString inUse = db ? ctx.DbFolder : ctx.ShapeFolder;
+    const QString inUse = db ? paths.DbFolder : paths.ShapeFolder;
     if (!inUse.isEmpty())
         return inUse;
-    const QString remembered = ReadFolderFile(ctx.FilesFolder
+    const QString remembered = ReadFolderFile(paths.FilesFolder
                                               + (db ? QStringLiteral("DBPath.dbc") : QStringLiteral("SHPath.dbc")));
     if (!remembered.isEmpty())
         return remembered;
-    return withSeparator(ctx.programFolder + (db ? QStringLiteral("Databases") : QStringLiteral("Shape")));
+    return withSeparator(paths.programFolder + (db ? QStringLiteral("Databases") : QStringLiteral("Shape")));
 }
 
 QString updateQuestion(UpdateKind kind, const QString &zipFile)
@@ -63,16 +63,16 @@ QString updatePasswordQuestion()
     return QStringLiteral("L'archivio è protetto da una password. Inserire la password:");
 }
 
-UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipFile, const QString &password,
+UpdateResult installUpdate(ProgramPaths &paths, Services &services, UpdateKind kind, const QString &zipFile, const QString &password,
                            const UnzipLimits &limits)
 {
     // Installed, an update goes into the user's copy of the read-only folder in use.
-    const QString target = WritableDataFolder(ctx, updateTargetFolder(ctx, kind));
+    const QString target = WritableDataFolder(paths, updateTargetFolder(paths, kind));
     UnzipPolicy policy;
     policy.limits = limits;
     policy.password = password;
-    policy.journal = UpdateJournalPath(ctx);
-    ProgressReport report(ctx.prompt,
+    policy.journal = UpdateJournalPath(paths);
+    ProgressReport report(services.prompt,
                           kind == UpdateKind::Databases ? QStringLiteral("Aggiornamento della banca dati")
                                                         : QStringLiteral("Aggiornamento delle mappe"),
                           1000);

@@ -8,7 +8,8 @@
 
 namespace qrn {
 
-struct AppContext;
+struct ProgramPaths;
+struct Services;
 
 enum class UpdateKind { Databases, Maps };
 
@@ -18,11 +19,11 @@ struct UpdateInfo {
     bool found = false;
     QString label, note;
 };
-UpdateInfo readUpdateInfo(AppContext &ctx);
+UpdateInfo readUpdateInfo(Services &services);
 
 // The folder an update of that kind goes into: the folder the program uses now, else the one
 // remembered in DBPath.dbc / SHPath.dbc, else Databases/ or Shape/ under the program folder.
-QString updateTargetFolder(const AppContext &ctx, UpdateKind kind);
+QString updateTargetFolder(const ProgramPaths &paths, UpdateKind kind);
 
 QString updateQuestion(UpdateKind kind, const QString &zipFile);
 QString updateDoneText(UpdateKind kind);
@@ -47,7 +48,7 @@ struct UpdateResult {
 // Extracts the archive into the folder of the kind, all or nothing, through the update journal
 // of the files folder. Never asks the user anything; the extraction reports its progress through
 // the prompt, and a stop there is Outcome::Cancelled with the folder as it was.
-UpdateResult installUpdate(AppContext &ctx, UpdateKind kind, const QString &zipFile,
+UpdateResult installUpdate(ProgramPaths &paths, Services &services, UpdateKind kind, const QString &zipFile,
                            const QString &password = QString(), const UnzipLimits &limits = UnzipLimits());
 
 // The question the window asks for the password of an encrypted archive.

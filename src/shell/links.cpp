@@ -13,16 +13,17 @@ namespace {
 constexpr auto kLinkPassword = "girasoleb2718";
 } // namespace
 
-QString linkConnectString(const AppContext &ctx, const QString &sourceFile)
+QString linkConnectString(const ProgramPaths &paths, const QString &sourceFile)
 {
-    return QStringLiteral("ms access;pwd=") + QLatin1String(kLinkPassword) + QStringLiteral(";DATABASE=") + ctx.DbFolder
+    return QStringLiteral("ms access;pwd=") + QLatin1String(kLinkPassword) + QStringLiteral(";DATABASE=") + paths.DbFolder
         + sourceFile;
 }
 
-void RecreateRelatedTables(AppContext &ctx, const QString &targetFile, const QString &sourceFile, const QString &table)
+void RecreateRelatedTables(Services &services, const ProgramPaths &paths, const QString &targetFile,
+                           const QString &sourceFile, const QString &table)
 {
-    const QString expected = linkConnectString(ctx, sourceFile);
-    std::vector<LinkDef> &links = ctx.links.of(ctx.databasePath(targetFile, ctx.DbFolder));
+    const QString expected = linkConnectString(paths, sourceFile);
+    std::vector<LinkDef> &links = services.links.of(services.databasePath(targetFile, paths.DbFolder));
     for (auto it = links.begin(); it != links.end(); ++it) {
         if (it->name.toLower() != table.toLower())
             continue;
@@ -32,18 +33,18 @@ void RecreateRelatedTables(AppContext &ctx, const QString &targetFile, const QSt
         break;
     }
     // The source must exist when the link is made, as the Access engine checks on append.
-    if (!StoreLocator::exists(ctx.DbFolder, sourceFile))
+    if (!StoreLocator::exists(paths.DbFolder, sourceFile))
         throw DbError(DbError::Kind::NotFound,
-                      QStringLiteral("Impossibile trovare il file '%1'.").arg(ctx.DbFolder + sourceFile), 3024);
+                      QStringLiteral("Impossibile trovare il file '%1'.").arg(paths.DbFolder + sourceFile), 3024);
     links.push_back({table, expected, table});
 }
 
-bool RefreshLinkOnDB_2(AppContext &ctx)
+bool RefreshLinkOnDB_2(Services &services, const ProgramPaths &paths)
 {
     try {
         std::vector<std::array<QString, 3>> rows;
         {
-            auto cn = ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
+            auto cn = services.GetDbConnection(QStringLiteral("Metadati.mdb"));
             Recordset rs = cn->query(QStringLiteral("select * from tablelink"));
             if (rs.fieldCount() < 3)
                 throw DbError(DbError::Kind::Generic, QStringLiteral("La tabella tablelink non ha tre colonne."));
@@ -51,26 +52,26 @@ bool RefreshLinkOnDB_2(AppContext &ctx)
                 rows.push_back({rs.text(0), rs.text(1), rs.text(2)});
         }
         for (const auto &r : rows)
-            RecreateRelatedTables(ctx, r[2], r[1], r[0]);
+            RecreateRelatedTables(services, paths, r[2], r[1], r[0]);
         return true;
     } catch (const DbError &e) {
-        if (ctx.prompt)
-            ctx.prompt->message(QStringLiteral("Sono mancanti alcuni Database!\r\nControllare l'esistenza dei "
+        if (services.prompt)
+            services.prompt->message(QStringLiteral("Sono mancanti alcuni Database!\r\nControllare l'esistenza dei "
                                                "Database nella cartella : \r\n")
-                                    + ctx.DbFolder + QStringLiteral(" \r\n\r\nL'applicazione sarà chiusa."),
+                                    + paths.DbFolder + QStringLiteral(" \r\n\r\nL'applicazione sarà chiusa."),
                                 QStringLiteral("Attenzione"), Icon::Critical);
-        ctx.log.logError(QStringLiteral("Utility"), QStringLiteral("RefreshLinkOnDB_2"), e.number(), e.description());
+        services.log.logError(QStringLiteral("Utility"), QStringLiteral("RefreshLinkOnDB_2"), e.number(), e.description());
         return false;
     }
 }
 
-void DeleteAreaQuery(AppContext &ctx)
+void DeleteAreaQuery(Services &services, const ProgramPaths &paths, const CommandContext &command)
 {
-    if (ctx.CurrentDb.isEmpty())
+    if (command.CurrentDb.isEmpty())
         return;
     try {
-        auto db = ctx.openDatabase(ctx.CurrentDb, ctx.DbFolder);
-        const auto &pairs = ctx.areaQuery.list();
+        auto db = services.openDatabase(command.CurrentDb, paths.DbFolder);
+        const auto &pairs = services.areaQuery.list();
         for (const auto &p : pairs) {
             if (p.first.isEmpty() && p.second.isEmpty())
                 continue;
@@ -80,7 +81,7 @@ void DeleteAreaQuery(AppContext &ctx)
                     db->deleteQueryDef(q);
         }
     } catch (const DbError &e) {
-        ctx.log.logError(QStringLiteral("Utility"), QStringLiteral("DeleteAreaQuery"), e.number(), e.description());
+        services.log.logError(QStringLiteral("Utility"), QStringLiteral("DeleteAreaQuery"), e.number(), e.description());
     }
 }
 

@@ -5,23 +5,26 @@
 
 namespace qrn {
 
-struct AppContext;
+struct CommandContext;
+struct ProgramPaths;
+struct Services;
 
 // The connect string of a link to a source database in the databases folder.
-QString linkConnectString(const AppContext &ctx, const QString &sourceFile);
+QString linkConnectString(const ProgramPaths &paths, const QString &sourceFile);
 
 // Makes sure the database targetFile (in the databases folder) has a link named table, to the
 // table of the same name in sourceFile; a link of that name with another connect string
 // (compared without regard to case) is replaced. The links are the program's own, in
-// ctx.links: the database file is only read. Throws DbError when either database is missing.
-void RecreateRelatedTables(AppContext &ctx, const QString &targetFile, const QString &sourceFile, const QString &table);
+// services.links: the database file is only read. Throws DbError when either database is missing.
+void RecreateRelatedTables(Services &services, const ProgramPaths &paths, const QString &targetFile,
+                           const QString &sourceFile, const QString &table);
 
 // Makes the links of every row of tablelink. On a failure (typically a database named there
 // that does not exist) shows the fatal message, logs the error and answers false: the program
 // must end. The links made before the failing row stay. Writes into no database.
-bool RefreshLinkOnDB_2(AppContext &ctx);
+bool RefreshLinkOnDB_2(Services &services, const ProgramPaths &paths);
 
-// Deletes from CurrentDb the saved queries whose names the area-query component lists.
-void DeleteAreaQuery(AppContext &ctx);
+// Deletes from the command's CurrentDb the saved queries whose names the area-query list holds.
+void DeleteAreaQuery(Services &services, const ProgramPaths &paths, const CommandContext &command);
 
 } // namespace qrn

@@ -110,21 +110,21 @@ void ApplyProgramFolders(AppContext &ctx, const ProgramFolders &folders)
     ctx.setProgramFolder(folders.programFolder);
 }
 
-QString WritableDataFolder(AppContext &ctx, const QString &folder)
+QString WritableDataFolder(ProgramPaths &paths, const QString &folder)
 {
-    if (ctx.installedFolder.isEmpty() || folder.isEmpty())
+    if (paths.installedFolder.isEmpty() || folder.isEmpty())
         return folder;
     const QString clean = cleanFolder(folder);
-    if (!clean.startsWith(ctx.installedFolder))
+    if (!clean.startsWith(paths.installedFolder))
         return folder;
-    const QString copy = ctx.programFolder + clean.mid(ctx.installedFolder.size());
+    const QString copy = paths.programFolder + clean.mid(paths.installedFolder.size());
     // Without a copy the folder in use stays the target, whose writing then fails and is reported.
     if (!copyMissing(clean, copy, false).isEmpty())
         return folder;
-    if (!ctx.DbFolder.isEmpty() && cleanFolder(ctx.DbFolder) == clean)
-        ctx.DbFolder = copy;
-    if (!ctx.ShapeFolder.isEmpty() && cleanFolder(ctx.ShapeFolder) == clean)
-        ctx.ShapeFolder = copy;
+    if (!paths.DbFolder.isEmpty() && cleanFolder(paths.DbFolder) == clean)
+        paths.DbFolder = copy;
+    if (!paths.ShapeFolder.isEmpty() && cleanFolder(paths.ShapeFolder) == clean)
+        paths.ShapeFolder = copy;
     return copy;
 }
 

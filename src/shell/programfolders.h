@@ -14,6 +14,7 @@
 namespace qrn {
 
 struct AppContext;
+struct ProgramPaths;
 
 struct ProgramFolders {
     // The folder of Files/ and Excel/; each folder ends with a separator.
@@ -40,13 +41,13 @@ ProgramFolders LocateProgramFolders(const QString &executableFolder, const QStri
 // user's and are kept. Answers "" on success, else an Italian reason.
 QString SeedUserFolder(const ProgramFolders &folders);
 
-// Sets the context's folders from the layout.
+// Sets the context's folders from the layout (and points its error log at the files folder).
 void ApplyProgramFolders(AppContext &ctx, const ProgramFolders &folders);
 
 // A folder the program can write into in place of a data folder in use (databases or maps):
 // the folder itself, or, when it is the installed read-only copy, its copy under the program
 // folder (made once, file by file), which the context then uses. When the copy cannot be made
 // the folder itself comes back.
-QString WritableDataFolder(AppContext &ctx, const QString &folder);
+QString WritableDataFolder(ProgramPaths &paths, const QString &folder);
 
 } // namespace qrn

@@ -45,10 +45,11 @@ WriteResult WriteFolderFile(const QString &path, const QString &folder)
 namespace {
 
 // The folder is used in this run all the same; the next start asks again.
-void rememberFolder(AppContext &ctx, const QString &file, const QString &folder, const QString &procedure)
+void rememberFolder(const ProgramPaths &paths, const Services &services, const QString &file, const QString &folder,
+                    const QString &procedure)
 {
-    if (const WriteResult r = WriteFolderFile(ctx.FilesFolder + file, folder); !r)
-        ctx.log.writeError(QStringLiteral("Utility"), procedure, QStringLiteral("0"), r.message, r.detail);
+    if (const WriteResult r = WriteFolderFile(paths.FilesFolder + file, folder); !r)
+        services.log.writeError(QStringLiteral("Utility"), procedure, QStringLiteral("0"), r.message, r.detail);
 }
 
 } // namespace
@@ -88,108 +89,106 @@ bool InstanceLock::tryLock()
     return m_lock->isLocked() || m_lock->tryLock(0);
 }
 
-bool FindDatabases(AppContext &ctx)
+bool FindDatabases(ProgramPaths &paths, Services &services)
 {
-    const QString defaultFolder = ctx.programFolder + QStringLiteral("Databases/");
+    const QString defaultFolder = paths.programFolder + QStringLiteral("Databases/");
     if (FolderHasDatabase(defaultFolder, QStringLiteral("Metadati.mdb"))) {
-        ctx.DbFolder = defaultFolder;
+        paths.DbFolder = defaultFolder;
         return true;
     }
-    const QString remembered = ReadFolderFile(ctx.FilesFolder + QStringLiteral("DBPath.dbc"));
+    const QString remembered = ReadFolderFile(paths.FilesFolder + QStringLiteral("DBPath.dbc"));
     if (FolderHasDatabase(remembered, QStringLiteral("Metadati.mdb"))) {
-        ctx.DbFolder = remembered;
+        paths.DbFolder = remembered;
         return true;
     }
     // Installed, the sample databases come with the program.
     const QString installed =
-        ctx.installedFolder.isEmpty() ? QString() : ctx.installedFolder + QStringLiteral("Databases/");
+        paths.installedFolder.isEmpty() ? QString() : paths.installedFolder + QStringLiteral("Databases/");
     if (FolderHasDatabase(installed, QStringLiteral("Metadati.mdb"))) {
-        ctx.DbFolder = installed;
+        paths.DbFolder = installed;
         return true;
     }
-    const QString chosen = ctx.prompt
-        ? ctx.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i Databases"))
+    const QString chosen = services.prompt
+        ? services.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i Databases"))
         : QString();
     if (chosen.isEmpty() || !FolderHasDatabase(chosen, QStringLiteral("Metadati.mdb"))) {
-        if (ctx.prompt)
-            ctx.prompt->message(QStringLiteral("Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa."),
+        if (services.prompt)
+            services.prompt->message(QStringLiteral("Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa."),
                                 QStringLiteral("Attenzione"), Icon::Critical);
         return false;
     }
-    rememberFolder(ctx, QStringLiteral("DBPath.dbc"), chosen, QStringLiteral("FindDatabases"));
-    ctx.DbFolder = chosen;
+    rememberFolder(paths, services, QStringLiteral("DBPath.dbc"), chosen, QStringLiteral("FindDatabases"));
+    paths.DbFolder = chosen;
     return true;
 }
 
-void FindShapeFiles(AppContext &ctx)
+void FindShapeFiles(ProgramPaths &paths, Services &services)
 {
-    const QString defaultFolder = ctx.programFolder + QStringLiteral("Shape/");
+    const QString defaultFolder = paths.programFolder + QStringLiteral("Shape/");
     if (FolderHasFiles(defaultFolder, QStringLiteral("*.shp"))) {
-        ctx.ShapeFolder = defaultFolder;
+        paths.ShapeFolder = defaultFolder;
         return;
     }
-    const QString remembered = ReadFolderFile(ctx.FilesFolder + QStringLiteral("SHPath.dbc"));
+    const QString remembered = ReadFolderFile(paths.FilesFolder + QStringLiteral("SHPath.dbc"));
     if (FolderHasFiles(remembered, QStringLiteral("*.shp"))) {
-        ctx.ShapeFolder = remembered;
+        paths.ShapeFolder = remembered;
         return;
     }
     const QString installed =
-        ctx.installedFolder.isEmpty() ? QString() : ctx.installedFolder + QStringLiteral("Shape/");
+        paths.installedFolder.isEmpty() ? QString() : paths.installedFolder + QStringLiteral("Shape/");
     if (FolderHasFiles(installed, QStringLiteral("*.shp"))) {
-        ctx.ShapeFolder = installed;
+        paths.ShapeFolder = installed;
         return;
     }
-    const QString chosen = ctx.prompt
-        ? ctx.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i File delle cartine"))
+    const QString chosen = services.prompt
+        ? services.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i File delle cartine"))
         : QString();
     if (chosen.isEmpty() || !FolderHasFiles(chosen, QStringLiteral("*.shp"))) {
-        if (ctx.prompt)
-            ctx.prompt->message(QStringLiteral("Nessun File delle cartine trovato. In questa sessione non sarà "
+        if (services.prompt)
+            services.prompt->message(QStringLiteral("Nessun File delle cartine trovato. In questa sessione non sarà "
                                                "possibile vedere le cartine!"),
                                 QStringLiteral("Attenzione"), Icon::Information);
         // No usable folder: the map commands then report that none is configured.
-        ctx.ShapeFolder.clear();
+        paths.ShapeFolder.clear();
         return;
     }
-    rememberFolder(ctx, QStringLiteral("SHPath.dbc"), chosen, QStringLiteral("FindShapeFiles"));
-    ctx.ShapeFolder = chosen;
+    rememberFolder(paths, services, QStringLiteral("SHPath.dbc"), chosen, QStringLiteral("FindShapeFiles"));
+    paths.ShapeFolder = chosen;
 }
 
-QString UpdateJournalPath(const AppContext &ctx)
+QString UpdateJournalPath(const ProgramPaths &paths)
 {
-    return ctx.FilesFolder + QStringLiteral("Aggiornamento.giornale");
+    return paths.FilesFolder + QStringLiteral("Aggiornamento.giornale");
 }
 
-void RecoverInterruptedUpdate(AppContext &ctx, const QString &module)
+std::optional<Failure> RecoverInterruptedUpdate(const ProgramPaths &paths)
 {
     // Every folder an update may have gone into: the default ones, the remembered ones and
     // those in use.
-    QStringList folders {ctx.programFolder + QStringLiteral("Databases/"), ctx.programFolder + QStringLiteral("Shape/"),
-                         ReadFolderFile(ctx.FilesFolder + QStringLiteral("DBPath.dbc")),
-                         ReadFolderFile(ctx.FilesFolder + QStringLiteral("SHPath.dbc")), ctx.DbFolder, ctx.ShapeFolder};
+    QStringList folders {paths.programFolder + QStringLiteral("Databases/"), paths.programFolder + QStringLiteral("Shape/"),
+                         ReadFolderFile(paths.FilesFolder + QStringLiteral("DBPath.dbc")),
+                         ReadFolderFile(paths.FilesFolder + QStringLiteral("SHPath.dbc")), paths.DbFolder,
+                         paths.ShapeFolder};
     folders.removeAll(QString());
     folders.removeDuplicates();
     QString detail;
     const QString proc = QStringLiteral("RecoverInterruptedUpdate");
-    switch (recoverInterruptedUpdate(UpdateJournalPath(ctx), folders, &detail)) {
+    switch (recoverInterruptedUpdate(UpdateJournalPath(paths), folders, &detail)) {
     case UpdateRecovery::RolledBack:
-        ctx.log.writeError(module, proc, QStringLiteral("0"),
-                           QStringLiteral("Un aggiornamento interrotto è stato annullato: "
-                                          "la cartella è tornata com'era prima."));
-        break;
+        return Failure::toLog(proc, QStringLiteral("0"),
+                              QStringLiteral("Un aggiornamento interrotto è stato annullato: "
+                                             "la cartella è tornata com'era prima."));
     case UpdateRecovery::RolledForward:
-        ctx.log.writeError(module, proc, QStringLiteral("0"),
-                           QStringLiteral("Un aggiornamento interrotto è stato completato."));
-        break;
+        return Failure::toLog(proc, QStringLiteral("0"), QStringLiteral("Un aggiornamento interrotto è stato completato."));
     case UpdateRecovery::Failed:
-        ctx.log.writeError(module, proc, QStringLiteral("-1"),
-                           QStringLiteral("Impossibile completare o annullare un aggiornamento interrotto (%1).")
-                               .arg(detail));
-        break;
+        return Failure::toLog(proc, QStringLiteral("-1"),
+                              QStringLiteral("Impossibile completare o annullare un aggiornamento interrotto (%1).")
+                                  .arg(detail));
     case UpdateRecovery::Nothing:
     case UpdateRecovery::Busy: // another process is updating: it finishes its own work
         break;
     }
+    return std::nullopt;
 }
 
 StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock, MenuBar &bar)
@@ -209,18 +208,19 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
             return StartupOutcome::Exit;
         }
         ctx.setProgramFolder(ctx.programFolder);
-        RecoverInterruptedUpdate(ctx, module);
+        if (const std::optional<Failure> recovered = RecoverInterruptedUpdate(ctx))
+            ctx.log.writeError(module, recovered->procedure, recovered->number, recovered->message);
 
         trace("003");
-        if (!FindDatabases(ctx))
+        if (!FindDatabases(ctx, ctx))
             return StartupOutcome::Exit;
 
         trace("004");
-        if (!RefreshLinkOnDB_2(ctx))
+        if (!RefreshLinkOnDB_2(ctx, ctx))
             return StartupOutcome::Exit;
 
         trace("005");
-        FindShapeFiles(ctx);
+        FindShapeFiles(ctx, ctx);
         ctx.HelpFile = ctx.readOnlyFolder() + QStringLiteral("Files/Help/");
 
         trace("006");

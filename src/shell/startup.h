@@ -4,15 +4,19 @@
 
 #include "shell/filewrite.h"
 #include "shell/menus.h"
+#include "shell/result.h"
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QLockFile;
 
 namespace qrn {
 
 struct AppContext;
+struct ProgramPaths;
+struct Services;
 
 // Remembered folders (DBPath.dbc, SHPath.dbc): the whole content without line ends, trimmed,
 // with a separator appended; "" when the file is missing or empty.
@@ -49,24 +53,27 @@ public:
 };
 
 // The journal of updates (Files/Aggiornamento.giornale): see updatejournal.h.
-QString UpdateJournalPath(const AppContext &ctx);
+QString UpdateJournalPath(const ProgramPaths &paths);
 
 // An update interrupted by a kill or a power cut is finished or undone, and what older
 // interrupted updates left beside the databases and shapes folders is removed. The window and
 // every command of quarnaro-cli run it first, before the databases are looked for. What it did
-// goes to Error.log under the module given.
-void RecoverInterruptedUpdate(AppContext &ctx, const QString &module);
+// comes back as the Error.log line for the caller to write under its own name with
+// ErrorLog::writeError (nothing is shown); nothing when there was nothing to recover.
+std::optional<Failure> RecoverInterruptedUpdate(const ProgramPaths &paths);
 
 enum class StartupOutcome { Running, Exit };
 
 // FindDatabases and FindShapeFiles: answer false when the program must end.
-bool FindDatabases(AppContext &ctx);
-void FindShapeFiles(AppContext &ctx);
+// They set the folder in paths, asking through services.prompt when no known folder will do.
+bool FindDatabases(ProgramPaths &paths, Services &services);
+void FindShapeFiles(ProgramPaths &paths, Services &services);
 
 // Runs steps 001 to 008. Exit means the program must end now (second instance, no databases,
 // a missing linked database); Running means the main window stays, possibly with the later
 // steps skipped after a logged error.
-// Without a lock (the command-line tool) there is no single-instance check.
+// Without a lock (the command-line tool) there is no single-instance check. It lays out every
+// piece of the context, so it takes the whole of it.
 StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock, MenuBar &bar);
 
 } // namespace qrn

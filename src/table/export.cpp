@@ -94,16 +94,16 @@ QString exportMetadataQuery(const QString &tipo, const QStringList &codes)
     return statement.trimmed();
 }
 
-QString exportTemplatePath(const AppContext &ctx)
+QString exportTemplatePath(const ProgramPaths &paths, const CommandContext &command)
 {
-    return ctx.FilesFolder
-        + (itemKind(ctx.CurrentTipo) == ItemKind::Variables ? QStringLiteral("DatiTemplateVar")
+    return paths.FilesFolder
+        + (itemKind(command.CurrentTipo) == ItemKind::Variables ? QStringLiteral("DatiTemplateVar")
                                                             : QStringLiteral("DatiTemplateInd"));
 }
 
-bool CreateExcelFileDir(const AppContext &ctx)
+bool CreateExcelFileDir(const ProgramPaths &paths)
 {
-    return QDir().mkpath(ctx.ExcelFolder);
+    return QDir().mkpath(paths.ExcelFolder);
 }
 
 namespace {
@@ -153,16 +153,13 @@ bool rowsMade(ProgressReport &report, int done, int total)
 
 // Sheet 1 and sheet 2 around the data rows: the metadata of the headers' items, the template,
 // the file. A stop asked for through the report writes nothing and logs nothing.
-bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &headers, const QString &fileName,
-                   const QString &module, ProgressReport &report)
+Result<ExportEnd> writeWorkbook(Services &services, const ProgramPaths &paths, const CommandContext &command, workbook::Sheet data, const QStringList &headers,
+                                const QString &fileName, ProgressReport &report)
 {
     std::string error;
-    const auto tpl = workbook::loadTemplate(exportTemplatePath(ctx).toStdString(), &error);
-    if (!tpl) {
-        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"),
-                         QString::fromStdString(error));
-        return false;
-    }
+    const auto tpl = workbook::loadTemplate(exportTemplatePath(paths, command).toStdString(), &error);
+    if (!tpl)
+        return Failure::toLog(QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), QString::fromStdString(error));
     workbook::Workbook book;
     data.repeatColumns = 6;
     book.sheets.push_back(std::move(data));
@@ -170,8 +167,8 @@ bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &hea
     // Sheet 2: the metadata of the table's items (CopyRecordsMeta).
     workbook::Sheet meta;
     try {
-        auto cn = ctx.GetDbConnection(QStringLiteral("metadati.mdb"));
-        Recordset rs = cn->query(exportMetadataQuery(ctx.CurrentTipo, exportCodeList(headers)));
+        auto cn = services.GetDbConnection(QStringLiteral("metadati.mdb"));
+        Recordset rs = cn->query(exportMetadataQuery(command.CurrentTipo, exportCodeList(headers)));
         std::vector<workbook::Cell> head;
         for (const QString &n : rs.fieldNames())
             head.push_back(workbook::Cell::ofText(n.toStdString()));
@@ -183,20 +180,18 @@ bool writeWorkbook(AppContext &ctx, workbook::Sheet data, const QStringList &hea
             meta.rows.push_back(std::move(cells));
         }
     } catch (const DbError &e) {
-        ctx.log.logError(module, QStringLiteral("CopyRecordsMeta"), e.number(), e.description());
-        return false;
+        return Failure::toLog(QStringLiteral("CopyRecordsMeta"), QString::number(e.number()), e.description());
     }
     book.sheets.push_back(std::move(meta));
     workbook::applyTemplate(*tpl, book);
     std::string reason;
     if (!workbook::write(book, fileName.toStdString(), &error, &reason, report.part(kExportCellsDone, kExportSteps))) {
         if (report.cancelled())
-            return false;
-        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"),
-                         QString::fromStdString(error), QString::fromStdString(reason));
-        return false;
+            return ExportEnd::NotWritten;
+        return Failure::toLog(QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), QString::fromStdString(error),
+                              QString::fromStdString(reason));
     }
-    return true;
+    return ExportEnd::Written;
 }
 
 bool isCsvName(const QString &fileName)
@@ -237,14 +232,14 @@ std::optional<QByteArray> csvRows(const DataTable &table, const NumberFormat &nu
     return QByteArray("\xEF\xBB\xBF") + out.toUtf8();
 }
 
-bool writeCsvFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module,
-                  ProgressReport &report)
+Result<ExportEnd> writeCsvFile(const Services &services, const DataTable &table, const QString &fileName,
+                               ProgressReport &report)
 {
-    const auto text = csvRows(table, ctx.numbers, CsvFormat {},
+    const auto text = csvRows(table, services.numbers, CsvFormat {},
                               [&](int done, int total) { return rowsMade(report, done, total); });
     // The last word before the file is replaced: after it the export runs to its end.
     if (!text || !report.step(kExportSteps))
-        return false;
+        return ExportEnd::NotWritten;
     const WriteResult written = writeWholeFile(fileName, [&](QIODevice &out, QString &detail) {
         if (out.write(*text) == text->size())
             return true;
@@ -252,18 +247,17 @@ bool writeCsvFile(AppContext &ctx, const DataTable &table, const QString &fileNa
         return false;
     });
     if (!written)
-        ctx.log.logError(module, QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), written.message,
-                         written.detail);
-    return written.ok;
+        return Failure::toLog(QStringLiteral("CreateExcelFile"), QStringLiteral("1004"), written.message, written.detail);
+    return ExportEnd::Written;
 }
 
 } // namespace
 
-bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName, const QString &module)
+Result<ExportEnd> CreateExcelFile(Services &services, const ProgramPaths &paths, const CommandContext &command, const TextTable &table, const QString &fileName)
 {
-    ProgressReport report(ctx.prompt, exportProgressText(fileName), kExportSteps);
+    ProgressReport report(services.prompt, exportProgressText(fileName), kExportSteps);
     if (isCsvName(fileName))
-        return writeCsvFile(ctx, DataTable(QList<QStringList>(table.begin(), table.end())), fileName, module, report);
+        return writeCsvFile(services, DataTable(QList<QStringList>(table.begin(), table.end())), fileName, report);
     workbook::Sheet data;
     for (size_t r = 0; r < table.size(); ++r) {
         const QStringList &row = table[r];
@@ -273,7 +267,7 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
             const QString &t = row[c];
             if (r == 0 || c <= 4) {
                 cells.push_back(textCell(t));
-            } else if (const auto n = ctx.numbers.toNumber(t)) {
+            } else if (const auto n = services.numbers.toNumber(t)) {
                 cells.push_back(workbook::Cell::ofNumber(*n));
             } else {
                 cells.push_back(textCell(t));
@@ -281,17 +275,16 @@ bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fil
         }
         data.rows.push_back(std::move(cells));
         if (!rowsMade(report, int(r + 1), int(table.size())))
-            return false;
+            return ExportEnd::NotWritten;
     }
-    return writeWorkbook(ctx, std::move(data), table.empty() ? QStringList() : table.front(), fileName, module,
-                         report);
+    return writeWorkbook(services, paths, command, std::move(data), table.empty() ? QStringList() : table.front(), fileName, report);
 }
 
-bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName, const QString &module)
+Result<ExportEnd> CreateExcelFile(Services &services, const ProgramPaths &paths, const CommandContext &command, const DataTable &table, const QString &fileName)
 {
-    ProgressReport report(ctx.prompt, exportProgressText(fileName), kExportSteps);
+    ProgressReport report(services.prompt, exportProgressText(fileName), kExportSteps);
     if (isCsvName(fileName))
-        return writeCsvFile(ctx, table, fileName, module, report);
+        return writeCsvFile(services, table, fileName, report);
     // The same cells as the table's texts would give, without writing the stored numbers as
     // text: a number of column 5 on goes as the number its text reads as.
     workbook::Sheet data;
@@ -302,7 +295,7 @@ bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fil
         for (int c = 0; c < table.columnCount(); ++c) {
             if (r == 0 || c <= 4) {
                 cells.push_back(textCell(table.text(r, c)));
-            } else if (const auto n = table.number(r, c, ctx.numbers)) {
+            } else if (const auto n = table.number(r, c, services.numbers)) {
                 cells.push_back(workbook::Cell::ofNumber(*n));
             } else {
                 cells.push_back(textCell(table.text(r, c)));
@@ -310,9 +303,9 @@ bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fil
         }
         data.rows.push_back(std::move(cells));
         if (!rowsMade(report, r + 1, table.rowCount()))
-            return false;
+            return ExportEnd::NotWritten;
     }
-    return writeWorkbook(ctx, std::move(data), table.headers(), fileName, module, report);
+    return writeWorkbook(services, paths, command, std::move(data), table.headers(), fileName, report);
 }
 
 namespace {
@@ -370,17 +363,17 @@ QByteArray csvText(const DataTable &table, const NumberFormat &numbers, const Cs
     return *csvRows(table, numbers, format, {});
 }
 
-FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, FileOpener &opener)
+FileOpener::Outcome OpenFileExcel(Services &services, const QString &fileName, FileOpener &opener)
 {
-    if (ctx.prompt->message(kOpenQuestion, QString(), Icon::Question, Buttons::YesNo) != Answer::Yes)
+    if (services.prompt->message(kOpenQuestion, QString(), Icon::Question, Buttons::YesNo) != Answer::Yes)
         return FileOpener::Outcome::Failed;
     const FileOpener::Outcome outcome = opener.open(fileName);
     switch (outcome) {
     case FileOpener::Outcome::NoApplication:
-        ctx.prompt->message(kNoApplication, QStringLiteral("Attenzione"), Icon::Critical, Buttons::Ok);
+        services.prompt->message(kNoApplication, QStringLiteral("Attenzione"), Icon::Critical, Buttons::Ok);
         break;
     case FileOpener::Outcome::NotFound:
-        ctx.prompt->message(kNotFound, QString(), Icon::Critical, Buttons::Ok);
+        services.prompt->message(kNotFound, QString(), Icon::Critical, Buttons::Ok);
         break;
     default:
         break;
@@ -388,44 +381,40 @@ FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, File
     return outcome;
 }
 
-bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener, const QString &module)
+Result<ExportEnd> EsportaInExcel(Services &services, const ProgramPaths &paths, const CommandContext &command, DataTable &table, FileOpener &opener)
 {
-    Prompt &prompt = *ctx.prompt;
+    Prompt &prompt = *services.prompt;
     if (table.rowCount() < 2) {
         prompt.message(QString(kNothingToExport), QStringLiteral("Attenzione"), Icon::Information);
-        return false;
+        return ExportEnd::NotWritten;
     }
     BusyPointer busy(&prompt);
     try {
         // Territory-code order whatever the user's sort was; the stripes stay as they were.
-        table.sortGeneric(1, true, ctx.numbers);
+        table.sortGeneric(1, true, services.numbers);
 
-        if (!CreateExcelFileDir(ctx)) {
-            ctx.log.logError(module, QStringLiteral("CreateExcelFileDir"), QStringLiteral("75"),
-                             QStringLiteral("Impossibile creare la cartella ") + ctx.ExcelFolder);
-            return false;
-        }
+        if (!CreateExcelFileDir(paths))
+            return Failure::toLog(QStringLiteral("CreateExcelFileDir"), QStringLiteral("75"),
+                                  QStringLiteral("Impossibile creare la cartella ") + paths.ExcelFolder);
 
-        const QString chosen = prompt.saveFile(kExportDialogTitle, ctx.ExcelFolder, exportFileFilter());
+        const QString chosen = prompt.saveFile(kExportDialogTitle, paths.ExcelFolder, exportFileFilter());
         if (chosen.trimmed().isEmpty())
-            return false;
+            return ExportEnd::NotWritten;
         const QString fileName = exportFileName(chosen);
         if (QFileInfo::exists(fileName)) {
             if (prompt.message(kOverwriteQuestion, kOverwriteTitle, Icon::Question, Buttons::YesNo) != Answer::Yes)
-                return false;
+                return ExportEnd::NotWritten;
             // The earlier file is replaced only once the new workbook is complete, so a failed
             // export leaves it as it was.
         }
 
-        const bool written = CreateExcelFile(ctx, table, fileName, module);
+        const Result<ExportEnd> written = CreateExcelFile(services, paths, command, table, fileName);
         busy.release(); // the question to open the file comes with the normal pointer
-        if (written)
-            OpenFileExcel(ctx, fileName, opener);
+        if (written && written.value() == ExportEnd::Written)
+            OpenFileExcel(services, fileName, opener);
         return written;
     } catch (const std::exception &e) {
-        ctx.log.logError(module, QStringLiteral("cmdEsportaXls_Click"), QStringLiteral("0"),
-                         QString::fromLocal8Bit(e.what()));
-        return false;
+        return Failure::toLog(QStringLiteral("cmdEsportaXls_Click"), QStringLiteral("0"), QString::fromLocal8Bit(e.what()));
     }
 }
 

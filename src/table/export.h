@@ -5,6 +5,8 @@
 // territory and the derived indicators included), columns 0 to 4 and the header row as text,
 // from column 5 on a cell that reads as a number as a number.
 
+#include "shell/result.h"
+
 #include <QByteArray>
 #include <QLatin1String>
 #include <QList>
@@ -14,7 +16,9 @@
 
 namespace qrn {
 
-struct AppContext;
+struct CommandContext;
+struct ProgramPaths;
+struct Services;
 class DataTable;
 struct NumberFormat;
 struct CellPos;
@@ -30,7 +34,7 @@ QStringList exportCodeList(const QStringList &headers);
 QString exportMetadataQuery(const QString &tipo, const QStringList &codes);
 
 // The template of a type: Files/DatiTemplateVar for variables, Files/DatiTemplateInd otherwise.
-QString exportTemplatePath(const AppContext &ctx);
+QString exportTemplatePath(const ProgramPaths &paths, const CommandContext &command);
 
 // How a CSV text is written: the field separator and the decimal mark of its numbers. Numbers
 // carry no group marks; the text is UTF-8 with a byte-order mark (so that spreadsheets that
@@ -44,19 +48,23 @@ struct CsvFormat {
 // The CSV text of a table whose texts read as numbers in `numbers`, by the rules above.
 QByteArray csvText(const DataTable &table, const NumberFormat &numbers, const CsvFormat &format = {});
 
+// How an export ended without a failure: the file written, or none (stopped or declined by the
+// user, or nothing to export), with nothing to report.
+enum class ExportEnd { Written, NotWritten };
+
 // CreateExcelFile: writes the workbook or the CSV text (format by the extension, .xls, .xlsx or
-// .csv). Errors are logged under "CreateExcelFile" (or "CopyRecordsMeta") with module as the
-// window, the words of the library or the system as the detail; the answer is false then and
-// no file is left at fileName (an earlier file there is kept).
-bool CreateExcelFile(AppContext &ctx, const TextTable &table, const QString &fileName,
-                     const QString &module = QStringLiteral("frm_dispData"));
+// .csv). A failure carries the procedure "CreateExcelFile" (or "CopyRecordsMeta"), the words of
+// the library or the system as the detail, for the caller to report; no file is left at
+// fileName then, nor after a stop (an earlier file there is kept).
+Result<ExportEnd> CreateExcelFile(Services &services, const ProgramPaths &paths, const CommandContext &command,
+                                  const TextTable &table, const QString &fileName);
 
 // The same for the data table (every row, the header row first).
-bool CreateExcelFile(AppContext &ctx, const DataTable &table, const QString &fileName,
-                     const QString &module = QStringLiteral("frm_dispData"));
+Result<ExportEnd> CreateExcelFile(Services &services, const ProgramPaths &paths, const CommandContext &command,
+                                  const DataTable &table, const QString &fileName);
 
 // Makes sure the export folder exists.
-bool CreateExcelFileDir(const AppContext &ctx);
+bool CreateExcelFileDir(const ProgramPaths &paths);
 
 // Opens a document with the application the desktop associates with it.
 class FileOpener {
@@ -96,15 +104,15 @@ QString exportFileName(const QString &chosen);
 
 // OpenFileExcel: asks whether to open the file now and, on Yes, opens it, reporting an opener
 // that cannot. Returns the outcome (Failed when the user said No).
-FileOpener::Outcome OpenFileExcel(AppContext &ctx, const QString &fileName, FileOpener &opener);
+FileOpener::Outcome OpenFileExcel(Services &services, const QString &fileName, FileOpener &opener);
 
 // "Esporta in Excel": sorts the table on COD_TERR (generic ascending order; the table stays in
 // that order, its colours as they were), makes the export folder, asks for the file (and
-// whether to overwrite it), writes the workbook and offers to open it. Returns true when a
-// workbook was written. A table without data rows is not exported: the user is told so and no
-// file is asked for. Errors go to the error log under module.
-bool EsportaInExcel(AppContext &ctx, DataTable &table, FileOpener &opener,
-                    const QString &module = QStringLiteral("frm_dispData"));
+// whether to overwrite it), writes the workbook and offers to open it. Written when a workbook
+// was written. A table without data rows is not exported: the user is told so and no file is
+// asked for. A failure comes back for the caller to report.
+Result<ExportEnd> EsportaInExcel(Services &services, const ProgramPaths &paths, const CommandContext &command, DataTable &table,
+                                 FileOpener &opener);
 
 // "Copia negli Appunti": the text of the one cell at the selection's end corner.
 QString clipboardCellText(const DataTable &table);

@@ -29,10 +29,10 @@ double wholePart(double v)
     return std::floor(v);
 }
 
-void warn(AppContext &ctx, QLatin1String text)
+void warn(Services &services, QLatin1String text)
 {
-    if (ctx.prompt)
-        ctx.prompt->message(QString(text), QString(kWarningTitle), Icon::Information);
+    if (services.prompt)
+        services.prompt->message(QString(text), QString(kWarningTitle), Icon::Information);
 }
 
 } // namespace
@@ -331,7 +331,7 @@ std::optional<double> readBound(const QString &text, const NumberFormat &numbers
     return std::nullopt;
 }
 
-SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const QString &lowerText,
+SearchOutcome searchTable(Services &services, DataTable &table, int ricIndex, const QString &lowerText,
                           const QString &upperText)
 {
     SearchOutcome out;
@@ -342,7 +342,7 @@ SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const
     if (da.isEmpty() || ricIndex <= 0 || c >= table.columnCount())
         return out;
 
-    const NumberFormat &fmt = ctx.numbers;
+    const NumberFormat &fmt = services.numbers;
     std::optional<double> low = readBound(da, fmt);
     if (a.isEmpty() && low) {
         // One value: the upper bound becomes the lower one.
@@ -352,17 +352,17 @@ SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const
     const std::optional<double> high = readBound(a, fmt);
     if (low && high) {
         if (wholePart(*high) < wholePart(*low)) {
-            warn(ctx, kReversedBoundsMessage);
+            warn(services, kReversedBoundsMessage);
             out.kind = SearchOutcome::Kind::ReversedBounds;
             return out;
         }
     } else if (!a.isEmpty()) {
-        warn(ctx, kNotNumbersMessage);
+        warn(services, kNotNumbersMessage);
         out.kind = SearchOutcome::Kind::NotNumbers;
         return out;
     }
 
-    BusyPointer busy(ctx.prompt);
+    BusyPointer busy(services.prompt);
     table.current.column = c;
     table.sortGeneric(c, true, fmt);
 
@@ -564,20 +564,20 @@ QString descriptionStatement(const QString &tipo, const QString &code)
         + QStringLiteral(" where ") + names.key + QStringLiteral(" ='") + sqlEscape(code) + QLatin1Char('\'');
 }
 
-QString variableDescription(AppContext &ctx, const DataTable &table, int column, const QString &module)
+Result<QString> variableDescription(Services &services, const CommandContext &command, const DataTable &table,
+                                    int column)
 {
     if (column < kFirstDataColumn || column >= table.columnCount())
         return QString();
-    const QString statement = descriptionStatement(ctx.CurrentTipo, columnCode(table, column));
+    const QString statement = descriptionStatement(command.CurrentTipo, columnCode(table, column));
     if (statement.isEmpty())
         return QString();
     try {
-        auto cn = ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
+        auto cn = services.GetDbConnection(QStringLiteral("Metadati.mdb"));
         Recordset rs = cn->query(statement);
         return rs.eof() ? QString() : rs.text(0);
     } catch (const DbError &e) {
-        ctx.log.logError(module, QStringLiteral("datagrid_RowColChange"), e.number(), e.description());
-        return QString();
+        return Failure::toLog(QStringLiteral("datagrid_RowColChange"), QString::number(e.number()), e.description());
     }
 }
 

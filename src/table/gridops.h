@@ -4,6 +4,7 @@
 // description and metadata code of a data column. The window and the command-line tool both
 // run these, so the two always agree on the table they show.
 
+#include "shell/result.h"
 #include "table/datatable.h"
 
 #include <QList>
@@ -15,7 +16,7 @@ class QFontMetrics;
 
 namespace qrn {
 
-struct AppContext;
+struct CommandContext;
 struct Services;
 class Recordset;
 
@@ -104,8 +105,8 @@ struct SearchOutcome {
 // bound left empty a number searches that one whole value and any other text the rows whose
 // cell, trimmed, equals it without regard to case. Bounds are read by readBound and compared by their whole part
 // (the largest whole number not above them). The warnings, titled "Attenzione", go to
-// ctx.prompt.
-SearchOutcome searchTable(AppContext &ctx, DataTable &table, int ricIndex, const QString &lower, const QString &upper);
+// services.prompt.
+SearchOutcome searchTable(Services &services, DataTable &table, int ricIndex, const QString &lower, const QString &upper);
 
 // The text a cell shows in the grid: its text, with the group marks of the table's format in
 // the whole part of a number of a data column ("1.333.806,76" as a spreadsheet shows it). The
@@ -134,9 +135,11 @@ QString columnCode(const DataTable &table, int column);
 // "Indicatori") from the metadata database; empty for any other type.
 QString descriptionStatement(const QString &tipo, const QString &code);
 
-// The description of the data column for lblDescVar: empty for the territory columns and for a
-// code without a metadata row. Errors are logged under module and "datagrid_RowColChange".
-QString variableDescription(AppContext &ctx, const DataTable &table, int column, const QString &module);
+// The description of the data column for lblDescVar (items of command's type): empty for the
+// territory columns and for a code without a metadata row; a database failure (procedure
+// "datagrid_RowColChange") for the caller to report, the description then being blank.
+Result<QString> variableDescription(Services &services, const CommandContext &command, const DataTable &table,
+                                    int column);
 
 // The code whose metadata sheet mnu_metadati opens for a column: empty when the column is a
 // territory column or its header has no "_" (then the sheet is not available).

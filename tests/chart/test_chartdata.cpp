@@ -175,13 +175,13 @@ TEST(ItemYears, ReadsEveryYearOfTheItemAndKeepsTheGridsQuery)
     test::TestFolder tf;
     auto ctx = tf.context();
     ctx->DbFolder = tf.file("Databases/");
-    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
+    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx, *ctx));
     ctx->CurrentDb = "Variabili.mdb";
     ctx->CurrentTipo = "Variabili";
     ctx->CurrentLevel = "T";
     ctx->query = {"SELECT grid", "Variabili.mdb"};
     ctx->LastCode = "AS013";
-    const ItemYearsOutcome out = loadItemYears(*ctx, "AS013", {"001", "ITA"}, "test");
+    const ItemYearsOutcome out = loadItemYears(*ctx, *ctx, "AS013", {"001", "ITA"});
     ASSERT_TRUE(out.ok()) << out.message.toStdString() << out.detail.toStdString();
     EXPECT_EQ(ctx->query.sql, "SELECT grid");
     EXPECT_EQ(out.table.years.size(), 12);
@@ -191,5 +191,5 @@ TEST(ItemYears, ReadsEveryYearOfTheItemAndKeepsTheGridsQuery)
     EXPECT_TRUE(out.table.find("ITA"));
     EXPECT_TRUE(out.table.find("001")->values.first().has_value());
 
-    EXPECT_FALSE(loadItemYears(*ctx, "ZZ999", {"001"}, "test").ok());
+    EXPECT_FALSE(loadItemYears(*ctx, *ctx, "ZZ999", {"001"}).ok());
 }

@@ -30,7 +30,7 @@ struct Sample {
     explicit Sample(const NumberFormat &numbers = NumberFormat::comma())
     {
         ctx->DbFolder = tf.file("Databases/");
-        EXPECT_TRUE(RefreshLinkOnDB_2(*ctx));
+        EXPECT_TRUE(RefreshLinkOnDB_2(*ctx, *ctx));
         ctx->CurrentDb = "Variabili.mdb";
         ctx->CurrentTipo = "Variabili";
         ctx->numbers = numbers;
@@ -422,12 +422,21 @@ TEST(GridDescription, DataColumnsWithAnItemCodeHaveADescriptionAndASheet)
                  {"Variabili", 8, ""},         {"Variabili", 9, ""}, {"Variabili", 10, ""}};
     for (const auto &c : cases) {
         s.ctx->CurrentTipo = c.tipo;
-        EXPECT_EQ(grid::variableDescription(*s.ctx, t, c.column, "frm_dispData"), c.expected) << c.tipo << c.column;
+        const Result<QString> description = grid::variableDescription(*s.ctx, *s.ctx, t, c.column);
+        ASSERT_TRUE(description) << c.tipo << c.column;
+        EXPECT_EQ(description.value(), c.expected) << c.tipo << c.column;
     }
     EXPECT_TRUE(s.tf.prompt.shown().empty());
     const QStringList codes {"", "", "", "", "", "", "AS013", "ITR001", "ZZ999", ""};
     for (int c = 0; c < t.columnCount(); ++c)
         EXPECT_EQ(grid::metadataCode(t, c), codes[c]) << c;
+
+    // A metadata database that cannot be read: the failure goes back to the window.
+    s.ctx->CurrentTipo = "Indicatori";
+    s.ctx->DbFolder = s.tf.file("nessuna/");
+    const Result<QString> unread = grid::variableDescription(*s.ctx, *s.ctx, t, 7);
+    ASSERT_FALSE(unread);
+    EXPECT_EQ(unread.failure().procedure, "datagrid_RowColChange");
 }
 
 TEST(GridModel, HeaderRowDataRowsAndColoursThatMoveWithTheirRows)

@@ -75,7 +75,7 @@ struct Preparation {
     std::optional<MapRequest> run(qint16 levelCode)
     {
         in.level = levelCode;
-        outcome = createMap(*ctx, table, in, [this](qint16) {
+        outcome = createMap(*ctx, *ctx, *ctx, *ctx, table, in, [this](qint16) {
             ++asked;
             return answer;
         });

@@ -46,7 +46,9 @@ struct UserDb {
     QStringList identify(const QString &geoName, const QString &code)
     {
         QStringList out;
-        for (const IdentifyField &f : identifyTerritory(*ctx, geoName, code, "test"))
+        const Identification found = identifyTerritory(*ctx, geoName, code);
+        EXPECT_FALSE(found.failure);
+        for (const IdentifyField &f : found.fields)
             out << f.field + "=" + f.value;
         return out;
     }
@@ -68,7 +70,7 @@ TEST(MapTable, CodeFieldTypedByKind)
     }
     // Text codes keep their leading zeros; a value without a class has no class number.
     const MapRequest req = request(MapKind::Regions);
-    ASSERT_TRUE(saveMapTable(*u.ctx, req, mapRecords(req, {0, 0, 2}), "frm_Mappa"));
+    ASSERT_TRUE(saveMapTable(*u.ctx, req, mapRecords(req, {0, 0, 2})));
     const auto first = u.db()->queryNative("SELECT N_TERCO, typeof(N_TERCO), N4 FROM tMappa ORDER BY N_TERCO").row(0);
     EXPECT_EQ(first[0].toString() + " " + first[1].toString(), "001 text");
     EXPECT_TRUE(first[2].isNull());
@@ -81,8 +83,8 @@ TEST(MapTable, RecreatedForEveryDrawingAndDroppedOnClose)
     const MapRequest req = request(MapKind::Provinces, "Rapporto \"A\"");
     const QList<MapRecord> records = mapRecords(req, {0, 1, 3});
     ASSERT_EQ(records.size(), 2) << "the row without a value is not written";
-    ASSERT_TRUE(saveMapTable(*u.ctx, req, records, "frm_Mappa"));
-    ASSERT_TRUE(saveMapTable(*u.ctx, req, records, "frm_Mappa"));
+    ASSERT_TRUE(saveMapTable(*u.ctx, req, records));
+    ASSERT_TRUE(saveMapTable(*u.ctx, req, records));
     EXPECT_EQ(u.db()->queryNative("SELECT * FROM tMappa").recordCount(), 2);
     // The identify query of the map window finds a province by its number.
     EXPECT_EQ(u.db()->query("Select * from tMappa where n_terco =58").recordCount(), 1);
@@ -90,20 +92,19 @@ TEST(MapTable, RecreatedForEveryDrawingAndDroppedOnClose)
     EXPECT_TRUE(u.columns().isEmpty());
 }
 
-TEST(MapTable, SaveFailureIsLoggedUnderItsProcedure)
+TEST(MapTable, SaveAndDropFailuresComeBackWithTheirProcedure)
 {
     UserDb u;
     u.ctx->FilesFolder = u.tf.path() + "missing/";
-    EXPECT_FALSE(saveMapTable(*u.ctx, request(MapKind::Provinces), {}, "frm_Mappa"));
-    ASSERT_EQ(u.tf.prompt.messages().size(), 1);
-    EXPECT_TRUE(u.tf.prompt.messages().first().startsWith("Errore : "));
-
-    // Dropping hands its failure back for the window to report; nothing is shown meanwhile.
+    // Writing and dropping hand their failures back for the window to report; nothing is shown meanwhile.
+    const Status saved = saveMapTable(*u.ctx, request(MapKind::Provinces), {});
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.failure().procedure, "SaveMapQuery");
     const Status dropped = dropMapTable(*u.ctx);
     ASSERT_FALSE(dropped);
     EXPECT_EQ(dropped.failure().procedure, "SaveMapQuery");
     EXPECT_FALSE(dropped.failure().message.isEmpty());
-    EXPECT_EQ(u.tf.prompt.messages().size(), 1);
+    EXPECT_TRUE(u.tf.prompt.messages().isEmpty());
 }
 
 TEST(Drawing, QuartilesWarnOnceAndLegendClassesAreReadBackFromTheLabels)
@@ -112,7 +113,7 @@ TEST(Drawing, QuartilesWarnOnceAndLegendClassesAreReadBackFromTheLabels)
     MapRequest req = request(MapKind::Provinces, "AS013_2005", {});
     for (const char *v : {"1", "2", "2", "4", "5", "6", "7", "8"})
         req.rows.append({"1", "", QString::number(req.rows.size() + 1), "", "", v});
-    const Drawing q = quartileDrawing(*u.ctx, req, Qt::white, Qt::black, "frm_Mappa");
+    const Drawing q = quartileDrawing(*u.ctx, req, Qt::white, Qt::black);
     EXPECT_TRUE(q.stored);
     EXPECT_EQ(u.tf.prompt.messages(), QStringList {kQuartileWarning});
     EXPECT_EQ(q.classes.legend.rows().size(), 5);
@@ -121,8 +122,7 @@ TEST(Drawing, QuartilesWarnOnceAndLegendClassesAreReadBackFromTheLabels)
 
     const QList<LegendRow> legend {{"Da 1 a 4", Qt::red}, {"Da 4,01 a 8", Qt::blue}, noDataRow(false)};
     const Drawing m =
-        legendDrawing(*u.ctx, req, makeLegend({{"1", "4"}, {"4,01", "8"}}, {Qt::red, Qt::blue}, false, u.ctx->numbers),
-                      "frm_Mappa");
+        legendDrawing(*u.ctx, req, makeLegend({{"1", "4"}, {"4,01", "8"}}, {Qt::red, Qt::blue}, false, u.ctx->numbers));
     EXPECT_EQ(m.classes.legend.rows(), legend);
     EXPECT_EQ(m.classes.colourOf("4"), QColor(Qt::red));
     EXPECT_EQ(m.classes.colourOf("5"), QColor(Qt::blue));
@@ -143,7 +143,7 @@ TEST(Identify, ProvinceRowAndTerritoryForEveryWayOfWritingTheCode)
     const MapRequest req = request(
         MapKind::Provinces, "AS013_2005",
         {{"1", "001", "1", "01", "Torino", "1063905,09"}, {"1", "002", "2", "01", "Vercelli", "12,50"}});
-    ASSERT_TRUE(saveMapTable(*u.ctx, req, mapRecords(req, {3, 1}), "test"));
+    ASSERT_TRUE(saveMapTable(*u.ctx, req, mapRecords(req, {3, 1})));
     const QStringList torino {"N_TERCO=1", "AS013_2005=1063905,09", "N4=3", "Provincia=Torino", "REGIONE=Piemonte"};
     const std::tuple<const char *, const char *, QStringList> cases[] = {
         {"province107", "1", torino},
@@ -163,17 +163,19 @@ TEST(Identify, ProvinceRowAndTerritoryForEveryWayOfWritingTheCode)
     // Regions and NUTS-2 areas by text code; without the map table (closed window) the
     // territory is still described.
     const MapRequest regions = request(MapKind::Regions, "AS013_2005", {{"2", "01", "", "01", "Piemonte", "7,25"}});
-    ASSERT_TRUE(saveMapTable(*u.ctx, regions, mapRecords(regions, {0}), "test"));
+    ASSERT_TRUE(saveMapTable(*u.ctx, regions, mapRecords(regions, {0})));
     EXPECT_EQ(u.identify("regioni", "01"), (QStringList {"N_TERCO=01", "AS013_2005=7,25", "N4=", "DES_TERR=Piemonte"}));
     ASSERT_TRUE(dropMapTable(*u.ctx));
     EXPECT_EQ(u.identify("nuts2", "01"), QStringList {"NUTS2=ITC1"});
     EXPECT_EQ(u.identify("regioni", "1"), QStringList {});
     EXPECT_TRUE(u.tf.prompt.messages().isEmpty());
 
-    // A missing territory database is logged.
+    // A missing territory database is the caller's failure to report.
     ASSERT_TRUE(QFile::remove(u.ctx->databasePath("territorio.mdb")));
-    EXPECT_TRUE(identifyTerritory(*u.ctx, "regioni", "01", "frm_Mappa").isEmpty());
-    EXPECT_TRUE(u.tf.read("Files/Error.log").contains("DoIdentify"));
+    const Identification failed = identifyTerritory(*u.ctx, "regioni", "01");
+    EXPECT_TRUE(failed.fields.isEmpty());
+    ASSERT_TRUE(failed.failure);
+    EXPECT_EQ(failed.failure->procedure, "DoIdentify");
 }
 
 TEST(ScaleText, KilometresPerCentimetre)

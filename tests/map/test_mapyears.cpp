@@ -95,7 +95,7 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
     std::unique_ptr<AppContext> ctx = tf.context();
     ctx->DbFolder = tf.path() + QStringLiteral("Databases/");
     ctx->ShapeFolder = tf.path() + QStringLiteral("Shape/");
-    RefreshLinkOnDB_2(*ctx);
+    RefreshLinkOnDB_2(*ctx, *ctx);
     ctx->CurrentDb = QStringLiteral("Variabili.mdb");
     ctx->CurrentTipo = QStringLiteral("Variabili");
     QStringList names;
@@ -108,7 +108,7 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
     DataTable table;
     ASSERT_EQ(grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, built.value(), table), grid::LoadOutcome::Loaded);
     std::optional<MapRequest> base =
-        createMap(*ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
+        createMap(*ctx, *ctx, *ctx, *ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
     ASSERT_TRUE(base);
     const QString gridQuery = ctx->query.sql;
     // The grid's territories: 2000 on the 103 provinces, 2006 on the 107.
@@ -116,7 +116,7 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
     EXPECT_TRUE(base->territoryFilter.startsWith(QStringLiteral("land_Ind.DES_TERR IN(")));
     EXPECT_EQ(territoryFilterOf(QStringLiteral("SELECT a FROM t")), QString());
 
-    MapYears years(*ctx, *base, QStringLiteral("frm_Mappa"));
+    MapYears years(*ctx, *ctx, *base);
     EXPECT_EQ(years.years().first(), QStringLiteral("1997"));
     EXPECT_EQ(years.years().last(), QStringLiteral("2008"));
     EXPECT_TRUE(years.years().contains(QStringLiteral("2005")));
@@ -145,4 +145,11 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
     EXPECT_EQ(years.failure()->message, QStringLiteral("La voce AS013 non ha dati per l'anno 1990."));
     // Twelve years of 103 or 107 provinces together.
     EXPECT_GT(years.pooledValues(ctx->numbers).size(), 12 * 100);
+
+    // A database whose years cannot be listed offers the base year alone, the failure for the caller.
+    ctx->CurrentDb = QStringLiteral("Nessuno.mdb");
+    const MapYears unlisted(*ctx, *ctx, *base);
+    EXPECT_EQ(unlisted.years(), QStringList {base->year});
+    ASSERT_TRUE(unlisted.yearsFailure());
+    EXPECT_EQ(unlisted.yearsFailure()->procedure, QStringLiteral("anniVoce"));
 }

@@ -198,7 +198,9 @@ TEST(Reports, EachReportWrittenToPdfHoldsItsHeadingsAndFields)
          "Quarnaro|Glossario|DENOMINAZIONE:|Rete d'interesse nazionale|DESCRIZIONE:|Insieme delle infrastrutture"},
     };
     for (const auto &c : cases) {
-        const auto report = InitReport(*s.ctx, c.kind, c.key, "test");
+        const auto read = InitReport(*s.ctx, c.kind, c.key);
+        ASSERT_TRUE(read) << c.key;
+        const std::optional<Report> &report = read.value();
         ASSERT_TRUE(report) << c.key;
         EXPECT_EQ(report->name + "|" + report->caption, QString::fromUtf8(c.names));
         const QString pdf = s.tf.file(report->name + ".pdf");
@@ -208,21 +210,27 @@ TEST(Reports, EachReportWrittenToPdfHoldsItsHeadingsAndFields)
             EXPECT_TRUE(text.contains(t)) << c.key << ": " << t.toStdString() << "\n" << text.toStdString();
     }
     // A file that cannot be written: Italian only in the message, the system's words in the detail.
-    const auto report = InitReport(*s.ctx, ReportKind::Glossario, "Autostrada", "test");
-    ASSERT_TRUE(report);
+    const auto read = InitReport(*s.ctx, ReportKind::Glossario, "Autostrada");
+    ASSERT_TRUE(read && read.value());
+    const std::optional<Report> &report = read.value();
     const QString missing = s.tf.file("nessuna/cartella/x.pdf");
     const WriteResult refused = writeReportPdf(*report->document, missing);
     EXPECT_FALSE(refused);
     EXPECT_EQ(refused.message, notWrittenText(missing));
     EXPECT_FALSE(refused.detail.isEmpty());
 
-    // A missing record, or a missing database (logged), gives no report.
-    EXPECT_FALSE(InitReport(*s.ctx, ReportKind::Variabili, "ZZ999", "test"));
-    EXPECT_FALSE(InitReport(*s.ctx, ReportKind::Glossario, "", "test"));
+    // A missing record gives no report; a missing database, the store's failure for the caller.
+    for (const auto &[kind, key] : {std::pair(ReportKind::Variabili, "ZZ999"), std::pair(ReportKind::Glossario, "")}) {
+        const auto none = InitReport(*s.ctx, kind, key);
+        ASSERT_TRUE(none) << key;
+        EXPECT_FALSE(none.value()) << key;
+    }
     s.cn.reset();
     QFile::remove(s.tf.file("Databases/Metadati.sqlite"));
-    EXPECT_FALSE(InitReport(*s.ctx, ReportKind::Variabili, "TR001", "frmSchedaVariabili"));
-    EXPECT_TRUE(s.tf.read("Files/Error.log").contains("InitReport"));
+    const auto failed = InitReport(*s.ctx, ReportKind::Variabili, "TR001");
+    ASSERT_FALSE(failed);
+    EXPECT_EQ(failed.failure().procedure, "InitReport");
+    EXPECT_FALSE(QFile::exists(s.tf.file("Files/Error.log")));
 }
 
 TEST(Reports, NotesFlowOnAndEmptyYearsAreLeftOut)

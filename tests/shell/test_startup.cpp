@@ -5,11 +5,13 @@
 #include "shell/context.h"
 #include "shell/errorlog.h"
 #include "shell/menus.h"
+#include "shell/updatejournal.h"
 #include "shell/utf8locale.h"
 #include "support/testfolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QObject>
 #include <QProcess>
 #include <QSysInfo>
@@ -58,6 +60,29 @@ TEST(FolderFiles, ReadingTrimsLineEndsAndEndsWithOneSeparator)
     EXPECT_EQ(tf.read("Files/SHPath.dbc"), "/mappe/\r\n");
 }
 
+// An update left half way is undone, and the line saying so comes back for the caller's log.
+TEST(RecoverInterruptedUpdate, AnUpdateLeftHalfWayIsUndoneAndSaidToTheCaller)
+{
+    TestFolder tf(false);
+    ProgramPaths paths;
+    paths.setProgramFolder(tf.path());
+    EXPECT_FALSE(RecoverInterruptedUpdate(paths));
+    const QString work = tf.file(".Databases-lavoro");
+    {
+        UpdateJournal journal(UpdateJournalPath(paths));
+        ASSERT_TRUE(journal.lock());
+        ASSERT_TRUE(journal.prepare({work}));
+        ASSERT_TRUE(journal.begin({{work}, {}, {}}));
+    }
+    const std::optional<Failure> note = RecoverInterruptedUpdate(paths);
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->procedure, "RecoverInterruptedUpdate");
+    EXPECT_EQ(note->number, "0");
+    EXPECT_TRUE(note->message.contains("annullato")) << note->message.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(work));
+    EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
+}
+
 // The program's own folder wins over the remembered one, which is left alone; without it the
 // remembered folder serves, then the one the user picks; a cancelled or wrong pick ends the program.
 TEST(FindDatabases, OwnThenRememberedThenChosenFolderAndCancelEndsTheProgram)
@@ -65,18 +90,18 @@ TEST(FindDatabases, OwnThenRememberedThenChosenFolderAndCancelEndsTheProgram)
     TestFolder tf;
     auto ctx = tf.context();
     tf.write("Files/DBPath.dbc", "/altrove\r\n");
-    ASSERT_TRUE(FindDatabases(*ctx));
+    ASSERT_TRUE(FindDatabases(*ctx, *ctx));
     EXPECT_EQ(ctx->DbFolder, tf.file("Databases/"));
     EXPECT_EQ(tf.read("Files/DBPath.dbc"), "/altrove\r\n");
     QDir(tf.path()).rename("Databases", "Dati");
     tf.write("Files/DBPath.dbc", tf.file("Dati").toLocal8Bit() + "\r\n");
-    ASSERT_TRUE(FindDatabases(*ctx));
+    ASSERT_TRUE(FindDatabases(*ctx, *ctx));
     EXPECT_EQ(ctx->DbFolder, tf.file("Dati/"));
 
     // Nothing remembered: the picker is asked and the answer remembered.
     QFile::remove(tf.file("Files/DBPath.dbc"));
     tf.prompt.answerFolder(tf.file("Dati/"));
-    ASSERT_TRUE(FindDatabases(*ctx));
+    ASSERT_TRUE(FindDatabases(*ctx, *ctx));
     EXPECT_EQ(boxes(tf), "Selezionare la cartella contenente i Databases|");
     EXPECT_EQ(ReadFolderFile(tf.file("Files/DBPath.dbc")), tf.file("Dati/"));
 
@@ -85,7 +110,7 @@ TEST(FindDatabases, OwnThenRememberedThenChosenFolderAndCancelEndsTheProgram)
     for (const QString &answer : {tf.file("Files/"), QString()}) {
         tf.prompt.clear();
         tf.prompt.answerFolder(answer);
-        EXPECT_FALSE(FindDatabases(*ctx));
+        EXPECT_FALSE(FindDatabases(*ctx, *ctx));
         EXPECT_EQ(tf.prompt.messages(), QStringList {"Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa."});
     }
 }
@@ -94,7 +119,7 @@ TEST(FindShapeFiles, MissingMapsAreReportedAndTheStartGoesOn)
 {
     TestFolder tf(false);
     auto ctx = tf.context();
-    FindShapeFiles(*ctx);
+    FindShapeFiles(*ctx, *ctx);
     EXPECT_EQ(ctx->ShapeFolder, "");
     EXPECT_EQ(boxes(tf),
               "Selezionare la cartella contenente i File delle cartine|\nAttenzione|Nessun File delle "
@@ -103,11 +128,11 @@ TEST(FindShapeFiles, MissingMapsAreReportedAndTheStartGoesOn)
     tf.write("Mappe/regioni.shp", "x");
     tf.prompt.clear();
     tf.prompt.answerFolder(tf.file("Mappe/"));
-    FindShapeFiles(*ctx);
+    FindShapeFiles(*ctx, *ctx);
     EXPECT_EQ(ctx->ShapeFolder, tf.file("Mappe/"));
     tf.prompt.clear();
     ctx->ShapeFolder.clear();
-    FindShapeFiles(*ctx); // remembered now
+    FindShapeFiles(*ctx, *ctx); // remembered now
     EXPECT_EQ(ctx->ShapeFolder, tf.file("Mappe/"));
     EXPECT_TRUE(tf.prompt.shown().empty());
 }

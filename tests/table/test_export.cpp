@@ -102,6 +102,14 @@ TEST(ExportClipboard, TheBlockAsTheGridShowsIt)
 namespace {
 
 // An opener that records the files it is asked to open and answers a scripted outcome.
+// How an export ended: "written", "not written" or the procedure of its failure.
+std::string ended(const Result<ExportEnd> &r)
+{
+    if (!r)
+        return "failed in " + r.failure().procedure.toStdString();
+    return r.value() == ExportEnd::Written ? "written" : "not written";
+}
+
 struct FakeOpener : FileOpener {
     Outcome answer = Outcome::Opened;
     QStringList opened;
@@ -123,7 +131,7 @@ protected:
     void SetUp() override
     {
         ctx->DbFolder = tf.file("Databases/");
-        ASSERT_TRUE(RefreshLinkOnDB_2(*ctx));
+        ASSERT_TRUE(RefreshLinkOnDB_2(*ctx, *ctx));
         for (const char *t : {"DatiTemplateVar", "DatiTemplateInd"})
             QFile::copy(QStringLiteral(QUARNARO_SOURCE_DIR "/data/templates/") + t, tf.file(QString("Files/") + t));
         ctx->CurrentDb = "Variabili.mdb";
@@ -157,7 +165,7 @@ TEST_F(ExportTest, BothFormatsHoldTheTableAndOneMetadataRowPerItem)
 {
     for (const char *name : {"dati.xls", "dati.xlsx"}) {
         const QString file = tf.file(QString("Excel/") + name);
-        ASSERT_TRUE(CreateExcelFile(*ctx, table, file)) << tf.prompt.messages().join("|").toStdString();
+        ASSERT_EQ(ended(CreateExcelFile(*ctx, *ctx, *ctx, table, file)), "written") << tf.prompt.messages().join("|").toStdString();
         const wbtest::ReadSheet data = sheet(file, 0), meta = sheet(file, 1);
         EXPECT_EQ(data.name + "|" + meta.name, "Dati|Metadati variabili");
         EXPECT_EQ(data.rows, 4);
@@ -187,7 +195,7 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
     const QString file = tf.file("Excel/ordine"); // no extension: the first filter's, .xlsx
     tf.prompt.answerFile(file);
     FakeOpener opener;
-    ASSERT_TRUE(EsportaInExcel(*ctx, grid, opener)) << tf.prompt.messages().join("|").toStdString();
+    ASSERT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "written") << tf.prompt.messages().join("|").toStdString();
     const QStringList filter = tf.prompt.shown().front().text.split('|');
     EXPECT_EQ(QStringList({filter.value(1), filter.value(3), filter.value(5)}),
               QStringList({"*.xlsx", "*.xls", "*.csv"}));
@@ -199,7 +207,7 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
 }
 
 // The CSV takes the workbook's road: the rows in territory-code order, the derived column
-// included; a file that cannot be written is told in Italian, the system's words going to the log.
+// included; a file that cannot be written fails in Italian, the system's words in the failure's detail.
 TEST_F(ExportTest, TheCsvTakesTheWorkbooksRoad)
 {
     DataTable grid(QList<QStringList>(table.begin(), table.end()));
@@ -207,7 +215,7 @@ TEST_F(ExportTest, TheCsvTakesTheWorkbooksRoad)
     FakeOpener opener;
     tf.prompt.answer(Answer::No); // do not open it
     tf.prompt.answerFile(tf.file("Excel/dati.csv"));
-    ASSERT_TRUE(EsportaInExcel(*ctx, grid, opener)) << tf.prompt.messages().join("|").toStdString();
+    ASSERT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "written") << tf.prompt.messages().join("|").toStdString();
     const QStringList lines = QString::fromUtf8(tf.read("Excel/dati.csv")).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), grid.rowCount());
     EXPECT_TRUE(lines[0].endsWith(";Funz12005"));
@@ -215,12 +223,12 @@ TEST_F(ExportTest, TheCsvTakesTheWorkbooksRoad)
 
     tf.prompt.clear();
     const QString missing = tf.file("manca/dati.csv");
-    EXPECT_FALSE(CreateExcelFile(*ctx, grid, missing));
+    const Result<ExportEnd> refused = CreateExcelFile(*ctx, *ctx, *ctx, grid, missing);
+    ASSERT_EQ(ended(refused), "failed in CreateExcelFile");
     EXPECT_FALSE(QFile::exists(missing));
-    EXPECT_EQ(tf.prompt.messages(),
-              QStringList {"Errore : Impossibile scrivere il file " + missing + ". Il File Error.log è stato riempito."});
-    const QString log = tf.read("Files/Error.log");
-    EXPECT_GT(log.section(missing + ".", 1).trimmed().size(), 3) << "the system's words follow";
+    EXPECT_EQ(refused.failure().message, "Impossibile scrivere il file " + missing + ".");
+    EXPECT_GT(refused.failure().detail.trimmed().size(), 3) << "the system's words";
+    EXPECT_TRUE(tf.prompt.messages().isEmpty());
 }
 
 TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
@@ -231,7 +239,7 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
     tf.prompt.answerFile(file);
     tf.prompt.answer(Answer::No);
     FakeOpener opener;
-    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
     EXPECT_EQ(tf.read("Excel/vecchio.XLSX"), "contenuto di prima");
     EXPECT_EQ(tf.prompt.shown().back().buttons, Buttons::YesNo);
 
@@ -239,13 +247,13 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
     tf.prompt.answerFile(file);
     tf.prompt.answer(Answer::Yes);
     tf.prompt.answer(Answer::No); // do not open it
-    EXPECT_TRUE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "written");
     EXPECT_EQ(sheet(file, 0).rows, grid.rowCount());
     EXPECT_TRUE(opener.opened.isEmpty());
 
     // No name chosen: nothing at all.
     tf.prompt.clear();
-    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
     EXPECT_EQ(tf.prompt.shown().size(), 1u);
 }
 
@@ -259,7 +267,7 @@ TEST_F(ExportTest, ATableWithoutDataRowsOrTemplateIsNotExported)
         DataTable grid = empty;
         tf.prompt.clear();
         tf.prompt.answerFile(tf.file("Excel/vuota.xls"));
-        EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+        EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
         EXPECT_EQ(tf.prompt.messages(), QStringList {"La tabella non contiene dati da esportare."});
         EXPECT_FALSE(QFile::exists(tf.file("Excel/vuota.xls")));
         EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
@@ -268,9 +276,8 @@ TEST_F(ExportTest, ATableWithoutDataRowsOrTemplateIsNotExported)
     QFile::remove(tf.file("Files/DatiTemplateVar"));
     DataTable grid(QList<QStringList>(table.begin(), table.end()));
     tf.prompt.answerFile(tf.file("Excel/x.xls"));
-    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "failed in CreateExcelFile");
     EXPECT_FALSE(QFile::exists(tf.file("Excel/x.xls")));
-    EXPECT_TRUE(tf.read("Files/Error.log").contains("Function: CreateExcelFile"));
     EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
 }
 
@@ -320,7 +327,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
         // A complete export first, to learn how many steps it reports.
         tf.prompt.clear();
         const QString fresh = excel.filePath(QString("nuovo.") + QFileInfo(file).suffix());
-        ASSERT_TRUE(CreateExcelFile(*ctx, grid, fresh));
+        ASSERT_EQ(ended(CreateExcelFile(*ctx, *ctx, *ctx, grid, fresh)), "written");
         ASSERT_FALSE(tf.prompt.progressShown().empty());
         const auto whole = tf.prompt.progressShown().back();
         ASSERT_GE(whole.steps.size(), 4u);
@@ -330,7 +337,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
         for (int stopAt : {n / 2, n}) {
             tf.write(QString("Excel/") + name, "contenuto di prima");
             tf.prompt.cancelProgressAtStep(stopAt);
-            EXPECT_FALSE(CreateExcelFile(*ctx, grid, file)) << stopAt;
+            EXPECT_EQ(ended(CreateExcelFile(*ctx, *ctx, *ctx, grid, file)), "not written") << stopAt;
             EXPECT_EQ(tf.read(QString("Excel/") + name), "contenuto di prima") << stopAt;
             EXPECT_EQ(tf.prompt.progressShown().back().steps.size(), size_t(stopAt)) << "no step after the stop";
             tf.prompt.cancelProgressAtStep(0);
@@ -347,7 +354,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
     tf.prompt.answer(Answer::Yes); // overwrite
     tf.prompt.cancelProgressAtStep(2);
     FakeOpener opener;
-    EXPECT_FALSE(EsportaInExcel(*ctx, grid, opener));
+    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
     EXPECT_EQ(tf.read("Excel/vecchio.xlsx"), "contenuto di prima");
     EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
 }

@@ -71,7 +71,7 @@ TEST(Update, InstallationResults)
     };
     for (const auto &c : cases) {
         SCOPED_TRACE((c.file + " " + c.password).toStdString());
-        const UpdateResult r = installUpdate(*ctx, c.kind, c.file, c.password);
+        const UpdateResult r = installUpdate(*ctx, *ctx, c.kind, c.file, c.password);
         EXPECT_EQ(r.outcome, c.outcome);
         EXPECT_TRUE(r.message.startsWith(c.message)) << r.message.toStdString();
         if (c.outcome != Done)
@@ -98,7 +98,7 @@ TEST(Update, StoppingAnUpdateLeavesTheFolderAsItWas)
         auto ctx = other.context();
         ctx->ShapeFolder = other.file("Shape/");
         archive(other.file("mappe.zip"));
-        ASSERT_EQ(installUpdate(*ctx, UpdateKind::Maps, other.file("mappe.zip")).outcome,
+        ASSERT_EQ(installUpdate(*ctx, *ctx, UpdateKind::Maps, other.file("mappe.zip")).outcome,
                   UpdateResult::Outcome::Done);
         const auto &shown = other.prompt.progressShown();
         ASSERT_EQ(shown.size(), 1u);
@@ -118,7 +118,7 @@ TEST(Update, StoppingAnUpdateLeavesTheFolderAsItWas)
     for (int stopAt : {2, steps}) {
         SCOPED_TRACE(stopAt);
         tf.prompt.cancelProgressAtStep(stopAt);
-        const UpdateResult r = installUpdate(*ctx, UpdateKind::Maps, zip);
+        const UpdateResult r = installUpdate(*ctx, *ctx, UpdateKind::Maps, zip);
         EXPECT_EQ(r.outcome, UpdateResult::Outcome::Cancelled);
         EXPECT_TRUE(r.message.endsWith("non è stata modificata.")) << r.message.toStdString();
         EXPECT_EQ(tf.read("Shape/vecchio.dbf"), "di prima");

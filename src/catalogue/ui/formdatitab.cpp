@@ -593,7 +593,7 @@ void FormdatiTab::cmdmetadati_Click()
 void FormdatiTab::closeEvent(QCloseEvent *e)
 {
     reset();
-    DeleteAreaQuery(m_ctx);
+    DeleteAreaQuery(m_ctx, m_ctx, m_ctx);
     m_ctx.LevelCode = 0;
     m_ctx.query.clear();
     QWidget::closeEvent(e);

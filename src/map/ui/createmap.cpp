@@ -17,7 +17,9 @@ std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const map::
     in.sortColumnText = grid.sortColumnText();
     in.level = grid.level;
     AppContext &ctx = grid.context();
-    map::CreateMapOutcome outcome = map::createMap(ctx, grid.table(), in, chooseLevel);
+    map::CreateMapOutcome outcome = map::createMap(ctx, ctx, ctx, ctx, grid.table(), in, chooseLevel);
+    if (outcome.descriptionFailure)
+        reportFailure(*outcome.descriptionFailure, ctx.log, ctx.prompt, grid.objectName());
     if (const std::optional<map::MapFailure> &f = outcome.refusal) {
         if (ctx.prompt)
             ctx.prompt->message(f->message, QString(), f->icon);

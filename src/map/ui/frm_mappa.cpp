@@ -522,7 +522,9 @@ void frm_Mappa::Form_Load()
 
     loadLayers(QStringLiteral("Form_Load"));
     RefreshScale();
-    m_years = std::make_unique<map::MapYears>(m_ctx, m_request, m_module);
+    m_years = std::make_unique<map::MapYears>(m_ctx, m_ctx, m_request);
+    if (const std::optional<Failure> &failed = m_years->yearsFailure())
+        reportFailure(*failed, m_ctx.log, m_ctx.prompt, m_module);
     if (m_years->hasOtherYears()) {
         yearBar->setYears(m_years->years(), m_request.year);
         yearBar->show();
@@ -843,6 +845,8 @@ QList<map::LegendRow> frm_Mappa::legendRows() const
 
 void frm_Mappa::showDrawing(const map::Drawing &drawing)
 {
+    if (!drawing.stored)
+        reportFailure(drawing.stored.failure(), m_ctx.log, m_ctx.prompt, m_module);
     m_drawn = drawing.classes;
     m_drawnMethod = m_legendMethod;
     m_legend = m_drawn->legend;
@@ -932,7 +936,7 @@ void frm_Mappa::redrawYear()
         legend = map::makeMethodLegend(out, outcomeColours(out, kind), m_ctx.numbers);
     }
     m_legendMethod = kind;
-    showDrawing(map::legendDrawing(m_ctx, m_request, *legend, m_module));
+    showDrawing(map::legendDrawing(m_ctx, m_request, *legend));
 }
 
 void frm_Mappa::showYearCaption()
@@ -951,7 +955,7 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
     BusyPointer busy(m_ctx.prompt);
     const map::MethodOutcome out = map::methodOf(map::Method::Quartiles).classes(classRequest(), m_ctx.numbers);
     m_legendMethod = map::Method::Quartiles;
-    showDrawing(map::methodDrawing(m_ctx, m_request, out, outcomeColours(out, map::Method::Quartiles), m_module));
+    showDrawing(map::methodDrawing(m_ctx, m_request, out, outcomeColours(out, map::Method::Quartiles)));
     m_state.quartilesDrawn();
     applyStates();
 }
@@ -1013,7 +1017,7 @@ void frm_Mappa::drawLegendClasses(bool madeAtOnce)
     if (refusedMap())
         return;
     BusyPointer busy(m_ctx.prompt);
-    showDrawing(map::legendDrawing(m_ctx, m_request, m_legend, m_module));
+    showDrawing(map::legendDrawing(m_ctx, m_request, m_legend));
     m_manual.clear();
     m_state.classesDrawn(madeAtOnce);
     applyStates();
@@ -1176,7 +1180,10 @@ void frm_Mappa::DoIdentify(QPointF pixel)
     // The territory stays outlined until the next identify.
     mapView->setHighlight(layer->name(), found.front());
     const QString code = map::tableCode(m_request, layer->value(found.front(), entry.FieldId));
-    for (const map::IdentifyField &f : map::identifyTerritory(m_ctx, entry.GeoName, code, m_module))
+    const map::Identification identified = map::identifyTerritory(m_ctx, entry.GeoName, code);
+    if (identified.failure)
+        reportFailure(*identified.failure, m_ctx.log, m_ctx.prompt, m_module);
+    for (const map::IdentifyField &f : identified.fields)
         new QTreeWidgetItem(territoryInfoList, {f.field, f.value});
 }
 

@@ -104,7 +104,7 @@ UpdateResult frmInfo::runUpdate(UpdateKind kind, const QString &procedure)
     for (int asked = 0;; ++asked) {
         {
             BusyPointer busy(&prompt);
-            r = installUpdate(m_ctx, kind, file, password);
+            r = installUpdate(m_ctx, m_ctx, kind, file, password);
         }
         if (r.outcome != UpdateResult::Outcome::NeedsPassword || asked == kPasswordTries)
             break;

@@ -89,13 +89,15 @@ void ReportPreview::cmdSalvaPdf_Click()
 ReportPreview *showReport(AppContext &ctx, ReportKind kind, const QString &key, QWidget *owner)
 {
     BusyPointer busy(ctx.prompt);
-    std::optional<Report> report = InitReport(ctx, kind, key, owner ? owner->objectName() : QString());
-    if (!report) {
+    Result<std::optional<Report>> report = InitReport(ctx, kind, key);
+    if (!report)
+        reportFailure(report.failure(), ctx.log, ctx.prompt, owner ? owner->objectName() : QString());
+    if (!report || !report.value()) {
         busy.release();
         ctx.prompt->message(reportFailedMessage(), QString(), Icon::Exclamation);
         return nullptr;
     }
-    auto *preview = new ReportPreview(ctx, std::move(*report), owner ? owner->window() : nullptr);
+    auto *preview = new ReportPreview(ctx, std::move(*report.value()), owner ? owner->window() : nullptr);
     preview->setWindowModality(Qt::ApplicationModal);
     preview->show();
     return preview;

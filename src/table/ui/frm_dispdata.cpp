@@ -486,7 +486,10 @@ void frm_dispData::datagrid_RowColChange()
 {
     m_descColumn = m_table.selEnd.column;
     lblDescVar->clear();
-    lblDescVar->setText(grid::variableDescription(m_ctx, m_table, m_table.selEnd.column, kModule));
+    const Result<QString> description = grid::variableDescription(m_ctx, m_ctx, m_table, m_table.selEnd.column);
+    if (!description)
+        reportFailure(description.failure(), m_ctx.log, m_ctx.prompt, kModule);
+    lblDescVar->setText(description ? description.value() : QString());
 }
 
 void frm_dispData::sortOn(int c, bool ascending)
@@ -643,7 +646,8 @@ void frm_dispData::cmdEsportaXls_Click()
             m_desktopOpener = std::make_unique<DesktopFileOpener>();
         opener = m_desktopOpener.get();
     }
-    EsportaInExcel(m_ctx, m_table, *opener);
+    if (const Result<ExportEnd> exported = EsportaInExcel(m_ctx, m_ctx, m_ctx, m_table, *opener); !exported)
+        reportFailure(exported.failure(), m_ctx.log, m_ctx.prompt, kModule);
     // The table was sorted on the territory code before the save dialog, whatever came next.
     refreshTable();
     setSortIndicator(1, true);
@@ -713,7 +717,9 @@ void frm_dispData::cmdSerieStorica_Click()
     }
     BusyPointer busy(m_ctx.prompt);
     const chart::ItemYearsOutcome years =
-        chart::loadItemYears(m_ctx, item, chart::territoriesWithReferences(m_table, chosen), objectName());
+        chart::loadItemYears(m_ctx, m_ctx, item, chart::territoriesWithReferences(m_table, chosen));
+    if (years.yearsFailure)
+        reportFailure(*years.yearsFailure, m_ctx.log, m_ctx.prompt, objectName());
     if (!years.ok()) {
         m_ctx.log.logError(this, QStringLiteral("cmdSerieStorica_Click"), QString(), years.message, years.detail);
         return;
