@@ -160,7 +160,10 @@ std::optional<map::Drawing> drawClasses(AppContext &ctx, const map::MapRequest &
     const QList<QColor> colours = classColours(o, classes, err);
     if (colours.isEmpty())
         return std::nullopt;
-    return map::methodDrawing(ctx, req, classes, colours);
+    map::Drawing drawing = map::methodDrawing(ctx, req, classes, colours);
+    if (drawing.equalValuesWarning && ctx.prompt)
+        ctx.prompt->message(map::kQuartileWarning, QString(), Icon::Exclamation);
+    return drawing;
 }
 
 // An item "AS013-2005" or a header "AS013_2005" with another year after its last separator.

@@ -1,7 +1,6 @@
 #include "map/thematic.h"
 
 #include "shell/context.h"
-#include "shell/prompt.h"
 
 namespace qrn::map {
 
@@ -18,9 +17,9 @@ Drawing legendDrawing(Services &services, const MapRequest &req, Legend legend)
 Drawing methodDrawing(Services &services, const MapRequest &req, const MethodOutcome &outcome,
                       const QList<QColor> &colours)
 {
-    if (outcome.equalValuesWarning && services.prompt)
-        services.prompt->message(kQuartileWarning, QString(), Icon::Exclamation);
-    return legendDrawing(services, req, makeMethodLegend(outcome, colours, services.numbers));
+    Drawing d = legendDrawing(services, req, makeMethodLegend(outcome, colours, services.numbers));
+    d.equalValuesWarning = outcome.equalValuesWarning;
+    return d;
 }
 
 Drawing quartileDrawing(Services &services, const MapRequest &req, const QColor &start, const QColor &end)

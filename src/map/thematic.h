@@ -10,6 +10,9 @@ namespace qrn::map {
 struct Drawing {
     ThematicClasses classes;
     Status stored = Done {}; // whether tMappa was written, else why not (for the caller to report)
+    // The quartiles put equal values on both sides of a boundary: the caller shows
+    // kQuartileWarning before anything else (the map is drawn all the same).
+    bool equalValuesWarning = false;
 };
 
 // The drawing of a legend (cmd_GoMap, Command2, and every method at once): each value takes
@@ -18,8 +21,8 @@ struct Drawing {
 Drawing legendDrawing(Services &services, const MapRequest &req, Legend legend);
 // The one road from a method's classes to the drawn colours, for the map window and the command
 // line alike: the legend of the outcome in the colours given (class i colour i), then drawn.
-// The quartile warning on equal values across a boundary is shown through services.prompt and the
-// map is drawn all the same.
+// The quartile warning on equal values across a boundary is left to the caller
+// (equalValuesWarning).
 Drawing methodDrawing(Services &services, const MapRequest &req, const MethodOutcome &outcome,
                       const QList<QColor> &colours);
 // Quartiles (Cmd_cmdAutocolor): four classes coloured from start to end, or in the four colours

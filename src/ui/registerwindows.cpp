@@ -7,6 +7,7 @@
 #include "metadata/ui/frminfo.h"
 #include "metadata/ui/frmmetadati.h"
 #include "metadata/ui/sheets.h"
+#include "shell/context.h"
 #include "shell/ui/aboutbox.h"
 #include "shell/ui/mainwindow.h"
 #include "table/territoryselection.h"
@@ -30,9 +31,9 @@ void registerWindows(MainWindow &main)
         return grid;
     });
     main.registry().add(
-        QStringLiteral("FRMNOTA"), [&main] { return new frmNota(main.context(), &main); }, WindowRegistry::Mode::Modal);
+        QStringLiteral("FRMNOTA"), [&main] { return new frmNota(main.context(), main.context(), &main); }, WindowRegistry::Mode::Modal);
     main.registry().add(
-        QStringLiteral("FRMINFO"), [&main] { return new frmInfo(main.context(), &main); }, WindowRegistry::Mode::Modal);
+        QStringLiteral("FRMINFO"), [&main] { return new frmInfo(main.context(), main.context(), &main); }, WindowRegistry::Mode::Modal);
     main.registry().add(
         QStringLiteral("FRMABOUT"), [&main] { return new frmAbout(&main); }, WindowRegistry::Mode::Modal);
     main.registry().add(QStringLiteral("FRMSCHEDAVARIABILI"),

@@ -53,7 +53,7 @@ TEST(FrmInfo, AsksThePasswordAndLogsARefusal)
     TestFolder tf;
     auto ctx = tf.context();
     ctx->ShapeFolder = tf.file("Shape/");
-    ui::frmInfo w(*ctx, nullptr);
+    ui::frmInfo w(*ctx, *ctx, nullptr);
     makeZip(tf.file("segreto.zip"), {encrypted("segreto.dbf", "s", ZIP_EM_AES_256, "chiave")});
     makeZip(tf.file("cattivo.zip"), {file("../fuori.txt", "x")});
     struct Case {

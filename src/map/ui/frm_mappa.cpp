@@ -845,6 +845,8 @@ QList<map::LegendRow> frm_Mappa::legendRows() const
 
 void frm_Mappa::showDrawing(const map::Drawing &drawing)
 {
+    if (drawing.equalValuesWarning && m_ctx.prompt)
+        m_ctx.prompt->message(map::kQuartileWarning, QString(), Icon::Exclamation);
     if (!drawing.stored)
         reportFailure(drawing.stored.failure(), m_ctx.log, m_ctx.prompt, m_module);
     m_drawn = drawing.classes;

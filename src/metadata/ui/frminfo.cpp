@@ -24,7 +24,8 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption)
 }
 } // namespace
 
-frmInfo::frmInfo(AppContext &ctx, MainWindow *main) : QDialog(main), m_ctx(ctx), m_main(main)
+frmInfo::frmInfo(ProgramPaths &paths, Services &services, MainWindow *main)
+    : QDialog(main), m_paths(paths), m_services(services), m_main(main)
 {
     setObjectName(QStringLiteral("frmInfo"));
     setWindowTitle(QStringLiteral("Informazioni e aggiornamenti"));
@@ -80,19 +81,19 @@ frmInfo::frmInfo(AppContext &ctx, MainWindow *main) : QDialog(main), m_ctx(ctx),
 void frmInfo::Form_Load()
 {
     try {
-        const UpdateInfo info = readUpdateInfo(m_ctx);
+        const UpdateInfo info = readUpdateInfo(m_services);
         if (info.found) {
             m_version->setText(QStringLiteral("Ultimo aggiornamento dei dati: ") + info.label);
             m_note->setText(QStringLiteral("Note: ") + info.note);
         }
     } catch (const DbError &e) {
-        m_ctx.log.logError(objectName(), QStringLiteral("Form_Load"), e.number(), e.description());
+        m_services.log.logError(objectName(), QStringLiteral("Form_Load"), e.number(), e.description());
     }
 }
 
 UpdateResult frmInfo::runUpdate(UpdateKind kind, const QString &procedure)
 {
-    Prompt &prompt = *m_ctx.prompt;
+    Prompt &prompt = *m_services.prompt;
     const QString file = prompt.openFile(QString(), QString(), QStringLiteral("File zip (*.zip)|*.zip"));
     if (file.isEmpty())
         return {};
@@ -104,7 +105,7 @@ UpdateResult frmInfo::runUpdate(UpdateKind kind, const QString &procedure)
     for (int asked = 0;; ++asked) {
         {
             BusyPointer busy(&prompt);
-            r = installUpdate(m_ctx, m_ctx, kind, file, password);
+            r = installUpdate(m_paths, m_services, kind, file, password);
         }
         if (r.outcome != UpdateResult::Outcome::NeedsPassword || asked == kPasswordTries)
             break;
@@ -122,7 +123,7 @@ UpdateResult frmInfo::runUpdate(UpdateKind kind, const QString &procedure)
     } else {
         // A stop the user asked for is no error to log.
         if (r.outcome != UpdateResult::Outcome::Cancelled)
-            m_ctx.log.writeError(objectName(), procedure, QString::number(r.code), r.logText());
+            m_services.log.writeError(objectName(), procedure, QString::number(r.code), r.logText());
         prompt.message(r.message, QStringLiteral("Attenzione"), Icon::Exclamation);
     }
     return r;

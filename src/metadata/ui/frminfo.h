@@ -10,7 +10,8 @@ class QLabel;
 class QPushButton;
 
 namespace qrn {
-struct AppContext;
+struct ProgramPaths;
+struct Services;
 }
 
 namespace qrn::ui {
@@ -20,7 +21,8 @@ class MainWindow;
 class frmInfo : public QDialog {
     Q_OBJECT
 public:
-    frmInfo(AppContext &ctx, MainWindow *main);
+    // An update may move the data folders of paths to the user's writable copy.
+    frmInfo(ProgramPaths &paths, Services &services, MainWindow *main);
 
     // Reads the update label and note into lblVersioneBd and lblNote.
     void Form_Load();
@@ -37,7 +39,8 @@ private:
     UpdateResult runUpdate(UpdateKind kind, const QString &procedure);
 
 private:
-    AppContext &m_ctx;
+    ProgramPaths &m_paths;
+    Services &m_services;
     MainWindow *m_main;
     QLabel *m_version;
     QLabel *m_note;

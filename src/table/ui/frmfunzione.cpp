@@ -39,11 +39,11 @@ QPushButton *keypadButton(QWidget *parent, const QString &name, const QString &c
 
 } // namespace
 
-frmFunzione::frmFunzione(AppContext &ctx, DataTable &table, formula::DerivedMemory &memory, QWidget *parent,
+frmFunzione::frmFunzione(Services &services, DataTable &table, formula::DerivedMemory &memory, QWidget *parent,
                          std::function<void(const QString &)> added)
     : QDialog(parent),
       onAdded(std::move(added)),
-      m_ctx(ctx),
+      m_services(services),
       m_table(table),
       m_snapshot(table.rows()),
       m_builder(memory)
@@ -216,11 +216,11 @@ void frmFunzione::cmdEsegui_Click()
 {
     if (m_builder.text().trimmed().isEmpty())
         return;
-    Prompt *prompt = m_ctx.prompt;
+    Prompt *prompt = m_services.prompt;
     if (!prompt)
         return;
     try {
-        const formula::ExecuteOutcome out = formula::execute(m_builder, m_snapshot, m_ctx.numbers, *prompt);
+        const formula::ExecuteOutcome out = formula::execute(m_builder, m_snapshot, m_services.numbers, *prompt);
         showExpression();
         if (out.kind != formula::ExecuteOutcome::Kind::Added)
             return; // no name, or the expression cannot be evaluated: the window stays open
@@ -230,7 +230,7 @@ void frmFunzione::cmdEsegui_Click()
             onAdded(out.header);
         accept();
     } catch (const std::exception &e) {
-        m_ctx.log.logError(objectName(), QStringLiteral("cmdEsegui_Click"), QStringLiteral("0"),
+        m_services.log.logError(objectName(), QStringLiteral("cmdEsegui_Click"), QStringLiteral("0"),
                            QString::fromLocal8Bit(e.what()));
     }
 }
@@ -268,8 +268,8 @@ void frmFunzione::keyPressEvent(QKeyEvent *e)
 
 void frmFunzione::done(int result)
 {
-    if (m_ctx.prompt)
-        m_ctx.prompt->setBusy(false);
+    if (m_services.prompt)
+        m_services.prompt->setBusy(false);
     QDialog::done(result);
 }
 

@@ -19,7 +19,7 @@ class QListWidgetItem;
 class QPushButton;
 
 namespace qrn {
-struct AppContext;
+struct Services;
 class DataTable;
 } // namespace qrn
 
@@ -33,7 +33,7 @@ public:
 
     // Takes the snapshot of table (as the grid shows it now) and lists its data columns.
     // onAdded is called with the new header once a column has been appended to the table.
-    frmFunzione(AppContext &ctx, DataTable &table, formula::DerivedMemory &memory, QWidget *parent = nullptr,
+    frmFunzione(Services &services, DataTable &table, formula::DerivedMemory &memory, QWidget *parent = nullptr,
                 std::function<void(const QString &header)> onAdded = {});
     ~frmFunzione() override;
 
@@ -65,7 +65,7 @@ private:
     void showExpression();
     void showHelp();
 
-    AppContext &m_ctx;
+    Services &m_services;
     DataTable &m_table;
     formula::TableSnapshot m_snapshot;
     formula::FormulaBuilder m_builder;

@@ -13,7 +13,8 @@
 
 namespace qrn::ui {
 
-frmNota::frmNota(AppContext &ctx, MainWindow *main) : QDialog(main), m_ctx(ctx), m_main(main)
+frmNota::frmNota(Services &services, const CommandContext &command, MainWindow *main)
+    : QDialog(main), m_services(services), m_command(command), m_main(main)
 {
     setObjectName(QStringLiteral("frmNota"));
     setWindowTitle(QStringLiteral("Note sui dati"));
@@ -40,10 +41,10 @@ void frmNota::refresh()
                                                          : nullptr))
         headers = grid->table().headers();
     try {
-        m_text->setHtml(tableNotesHtml(readTableNotes(m_ctx, m_ctx.CurrentTipo, headers)));
+        m_text->setHtml(tableNotesHtml(readTableNotes(m_services, m_command.CurrentTipo, headers)));
     } catch (const DbError &e) {
         m_text->clear();
-        m_ctx.log.logError(objectName(), QStringLiteral("Form_Load"), e.number(), e.description());
+        m_services.log.logError(objectName(), QStringLiteral("Form_Load"), e.number(), e.description());
     }
 }
 

@@ -7,8 +7,9 @@
 class QTextBrowser;
 
 namespace qrn {
-struct AppContext;
-}
+struct CommandContext;
+struct Services;
+} // namespace qrn
 
 namespace qrn::ui {
 
@@ -17,7 +18,8 @@ class MainWindow;
 class frmNota : public QDialog {
     Q_OBJECT
 public:
-    frmNota(AppContext &ctx, MainWindow *main);
+    // The notes are those of the data type command last chose.
+    frmNota(Services &services, const CommandContext &command, MainWindow *main);
 
     // Reads the notes again for the table the data grid window shows now.
     void refresh();
@@ -27,7 +29,8 @@ protected:
     void showEvent(QShowEvent *e) override;
 
 private:
-    AppContext &m_ctx;
+    Services &m_services;
+    const CommandContext &m_command;
     MainWindow *m_main;
     QTextBrowser *m_text;
 };
