@@ -51,6 +51,7 @@ struct SampleFolder {
     QTemporaryDir dir;
     ScriptedPrompt prompt;
     AppContext ctx;
+    SelectionQuery query; // the selection's, as the selection window hands it to the grid
     SampleFolder()
     {
         qrn::test::copyTree(QStringLiteral(QUARNARO_SAMPLE_DIR), dir.path());
@@ -101,19 +102,19 @@ QString everyTerritory(AppContext &ctx)
     return BuildTerritoryFilter(names);
 }
 
-// CreaQuery into the selection state, as the selection window does; false when refused.
-bool selectRows(AppContext &ctx, const QStringList &rows, const QString &filter)
+// CreaQuery into query, as the selection window does; false when refused.
+bool selectRows(AppContext &ctx, SelectionQuery &query, const QStringList &rows, const QString &filter)
 {
     const Result<QString> built = CreaQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, ctx.LastCode, rows, filter);
     if (!built)
         return false;
-    ctx.query = {built.value(), ctx.CurrentDb};
+    query = {built.value(), ctx.CurrentDb, ctx.LevelCode};
     return true;
 }
 
-grid::LoadOutcome loadQuery(AppContext &ctx, DataTable &t)
+grid::LoadOutcome loadQuery(AppContext &ctx, const SelectionQuery &query, DataTable &t)
 {
-    return grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, ctx.query.sql, t);
+    return grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, query.sql, t);
 }
 
 void BM_LargestSelection(benchmark::State &state)
@@ -126,7 +127,7 @@ void BM_LargestSelection(benchmark::State &state)
     for (int n = 1; n <= 89; ++n) {
         const QStringList r = rowsOver(f.ctx, n);
         DataTable probe;
-        if (!selectRows(f.ctx, r, filter) || loadQuery(f.ctx, probe) != grid::LoadOutcome::Loaded)
+        if (!selectRows(f.ctx, f.query, r, filter) || loadQuery(f.ctx, f.query, probe) != grid::LoadOutcome::Loaded)
             break;
         tables = n;
         rows = r;
@@ -135,8 +136,8 @@ void BM_LargestSelection(benchmark::State &state)
     const QFontMetrics fm {QFont()};
     DataTable t;
     for (auto _ : state) {
-        selectRows(f.ctx, rows, filter);
-        loadQuery(f.ctx, t);
+        selectRows(f.ctx, f.query, rows, filter);
+        loadQuery(f.ctx, f.query, t);
         benchmark::DoNotOptimize(grid::AutosizeCols(t, fm, kTableWidth));
     }
     state.counters["tables"] = tables;
@@ -152,6 +153,7 @@ struct SyntheticFolder {
     QTemporaryDir dir;
     ScriptedPrompt prompt;
     AppContext ctx;
+    SelectionQuery query; // the selection's, as the selection window hands it to the grid
     SyntheticFolder()
     {
         const QString db = dir.path() + QStringLiteral("/Databases/");
@@ -199,7 +201,7 @@ struct SyntheticFolder {
             g.table = QStringLiteral("CM_2005");
         for (QueryItem &it : plan.items)
             it.table = QStringLiteral("CM_2005");
-        ctx.query.sql = buildSelect(plan, QString());
+        query.sql = buildSelect(plan, QString());
     }
 };
 
@@ -213,7 +215,7 @@ const DataTable &syntheticTable()
 {
     static DataTable t = [] {
         DataTable loaded;
-        loadQuery(synthetic().ctx, loaded);
+        loadQuery(synthetic().ctx, synthetic().query, loaded);
         return loaded;
     }();
     return t;
@@ -225,7 +227,7 @@ void BM_SyntheticBareSqlite(benchmark::State &state)
 {
     SyntheticFolder &f = synthetic();
     const QByteArray sql =
-        translateJetSql(grid::deferFormats(grid::gridStatement(f.ctx.query.sql)).statement).toUtf8();
+        translateJetSql(grid::deferFormats(grid::gridStatement(f.query.sql)).statement).toUtf8();
     const QByteArray path = (f.ctx.DbFolder + QStringLiteral("Comuni.sqlite")).toUtf8();
     sqlite3 *db = nullptr;
     if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
@@ -282,7 +284,7 @@ void BM_SyntheticLoad(benchmark::State &state)
     SyntheticFolder &f = synthetic();
     DataTable t;
     for (auto _ : state)
-        loadQuery(f.ctx, t);
+        loadQuery(f.ctx, f.query, t);
     state.counters["rows"] = t.rowCount() - 1;
     state.counters["columns"] = t.columnCount();
     if (t.rowCount() != 8001 || t.columnCount() != 257) {
@@ -293,7 +295,7 @@ void BM_SyntheticLoad(benchmark::State &state)
     // bytes of its texts in UTF-8.
     t.clear();
     const size_t before = heapInUse();
-    loadQuery(f.ctx, t);
+    loadQuery(f.ctx, f.query, t);
     const size_t heap = heapInUse() - before;
     double textBytes = 0;
     for (int r = 1; r < t.rowCount(); ++r)
@@ -349,6 +351,7 @@ void BM_SyntheticWindowLoad(benchmark::State &state)
     int rows = 0;
     for (auto _ : state) {
         auto *w = new ui::frm_dispData(f.ctx, nullptr);
+        w->showSelection(f.query);
         benchmark::DoNotOptimize(w->grab());
         rows = w->table().rowCount() - 1;
         state.PauseTiming();

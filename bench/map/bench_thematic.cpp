@@ -41,6 +41,7 @@ struct Provinces {
     qrn::test::TestFolder tf;
     std::unique_ptr<AppContext> ctx = tf.context();
     DataTable table;
+    QString gridQuery; // the statement that loaded table
     Provinces()
     {
         ctx->DbFolder = tf.path() + QStringLiteral("Databases/");
@@ -53,7 +54,8 @@ struct Provinces {
             names << t.name;
         const Result<QString> built = CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, ctx->LastCode,
                                                 {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
-        grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, built ? built.value() : QString(), table);
+        gridQuery = built ? built.value() : QString();
+        grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, gridQuery, table);
     }
     // The request of the grid's column; the benchmark stops when it does not hold the 107.
     std::optional<map::MapRequest> request(benchmark::State &state)
@@ -174,7 +176,7 @@ void yearChange(benchmark::State &state, bool fixedClasses)
     std::optional<map::MapRequest> base = p.request(state);
     if (!base)
         return;
-    base->territoryFilter = map::territoryFilterOf(p.ctx->query.sql);
+    base->territoryFilter = map::territoryFilterOf(p.gridQuery);
     QImage image(1000, 800, QImage::Format_RGB32);
     map::MapView view;
     view.setViewport(image.size());

@@ -168,7 +168,7 @@ int runTable(Session &s, const TableRequest &req)
     if (const int rc = selectTable(s, req))
         return rc;
     if (req.sql) {
-        s.out += ctx.query.sql + QLatin1Char('\n');
+        s.out += s.query.sql + QLatin1Char('\n');
         return 0;
     }
     DataTable table;
@@ -262,7 +262,7 @@ int selectTable(Session &s, const TableRequest &req)
         reportFailure(built.failure(), ctx.log, ctx.prompt, QStringLiteral("quarnaro-cli"));
         return 1;
     }
-    ctx.query = {built.value(), ctx.CurrentDb};
+    s.query = {built.value(), ctx.CurrentDb, ctx.LevelCode};
     return 0;
 }
 
@@ -270,7 +270,7 @@ int loadTable(Session &s, const TableRequest &req, DataTable &table)
 {
     AppContext &ctx = s.ctx;
     QString &err = s.err;
-    if (grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, ctx.query.sql, table) != grid::LoadOutcome::Loaded)
+    if (grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, s.query.sql, table) != grid::LoadOutcome::Loaded)
         return 1;
     if (!req.formula.isEmpty() && !addFormulaColumn(ctx, table, req, s.prompt, err))
         return 1;

@@ -287,7 +287,7 @@ std::optional<map::MapRequest> prepareRequest(Session &s, const QCommandLinePars
         }
         return std::nullopt;
     }
-    req->territoryFilter = map::territoryFilterOf(ctx.query.sql);
+    req->territoryFilter = map::territoryFilterOf(s.query.sql);
     exitCode = 0;
     return std::move(*req);
 }

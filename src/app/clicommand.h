@@ -50,6 +50,8 @@ struct Session {
     QString &err;
     // The folder of the Access cache (--cache); "" for the user's.
     QString cacheFolder;
+    // The query of the command's selection, once built.
+    SelectionQuery query;
 
     // A wrong command line: the reason on standard error, status 2.
     int usage(const QString &reason);

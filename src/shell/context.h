@@ -119,18 +119,18 @@ struct CommandContext {
     MenuCommands menu;
 };
 
-// The statement a selection built and the database it was built on.
+// The statement a selection built, the database it was built on and the territorial level of
+// its territories: what the selection window hands to the grid that shows its rows.
 struct SelectionQuery {
     QString sql;
     QString db;
+    qint16 level = 0;
     bool isEmpty() const { return sql.isEmpty(); }
-    void clear() { sql.clear(); }
 };
 
-// What the last selection produced: its query, the code of its item and its territorial level.
-// The selection window writes it; the grid reads it when it runs.
+// The state of the selection being made: the code of its item and its territorial level. The
+// selection window writes it; the query it builds travels to the grid as a SelectionQuery.
 struct SelectionState {
-    SelectionQuery query;
     QString LastCode;
     QString LevelName;
     qint16 LevelCode = 0;

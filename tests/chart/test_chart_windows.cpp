@@ -89,7 +89,7 @@ TEST(ChartWindows, TheGridChartsTheSelectedTerritoriesAndItsColumnInOrder)
     ASSERT_TRUE(s.grid->territorySelection());
     s.grid->territorySelection()->set({t.text(2, 1), t.text(1, 1)});
     s.grid->selectCells({1, 6}, {1, 6});
-    const QString gridQuery = s.ctx->query.sql;
+    const QString gridQuery = s.grid->ranQuery();
     s.grid->findChild<QPushButton *>("cmdSerieStorica")->click();
     ui::ChartWindow *series = s.lastChart();
     ASSERT_TRUE(series) << s.tf.prompt.messages().join(" / ").toStdString();
@@ -99,7 +99,7 @@ TEST(ChartWindows, TheGridChartsTheSelectedTerritoriesAndItsColumnInOrder)
     EXPECT_EQ(lines[1].name, t.text(2, 5).trimmed());
     EXPECT_TRUE(lines.last().reference);
     // The grid keeps its own query.
-    EXPECT_EQ(s.ctx->query.sql, gridQuery);
+    EXPECT_EQ(s.grid->ranQuery(), gridQuery);
 
     s.grid->findChild<QPushButton *>("cmdGraficoBarre")->click();
     ui::ChartWindow *bars = s.lastChart();

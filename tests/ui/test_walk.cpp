@@ -51,7 +51,8 @@ TEST(Walk, SelectionGridMapAndPageOfProvincesAndRegions)
     // Grid: the query the selection built.
     auto *grid = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
     ASSERT_TRUE(grid);
-    EXPECT_EQ(grid->ranQuery(), ctx->query.sql);
+    EXPECT_EQ(grid->ranQuery(), grid->selection().sql);
+    EXPECT_EQ(grid->selection().level, ctx->LevelCode);
     const int gridRows = grid->table().rowCount();
 
     // Map: the mixed table asks for the level; the provinces are mapped.

@@ -551,14 +551,11 @@ void FormdatiTab::serie_Click()
     // The query is built on the tree of CurrentDb, so that is the database the grid must
     // reopen, even when a menu asked it to restore the database of an earlier query: that one
     // may be another database, without the tables of this query.
-    m_ctx.query = {built.value(), m_ctx.CurrentDb};
-    const QString dataWindow = QString::fromLatin1(kDataWindow);
-    const bool open = m_main->registry().existing(dataWindow);
-    if (QWidget *grid = m_main->registry().instance(dataWindow)) {
-        // An open grid shows the rows of the query it ran: a new query runs there again.
-        auto *result = dynamic_cast<SelectionResultWindow *>(grid);
-        if (open && result && result->ranQuery() != m_ctx.query.sql)
-            result->DoQuery();
+    const SelectionQuery query {built.value(), m_ctx.CurrentDb, m_ctx.LevelCode};
+    if (QWidget *grid = m_main->registry().instance(QString::fromLatin1(kDataWindow))) {
+        // A new grid runs the query; an open one runs it unless it shows its rows already.
+        if (auto *result = dynamic_cast<SelectionResultWindow *>(grid))
+            result->showSelection(query);
         m_main->showChild(grid);
     }
     cmdmetadati->setEnabled(true);
@@ -571,7 +568,6 @@ void FormdatiTab::reset()
     lst_allVar->clear();
     for (QTreeWidgetItem *n : std::as_const(m_nodes))
         n->setExpanded(false);
-    m_ctx.query.clear();
     cmdmetadati->setEnabled(false);
     updateCount();
 }
@@ -595,7 +591,6 @@ void FormdatiTab::closeEvent(QCloseEvent *e)
     reset();
     DeleteAreaQuery(m_ctx, m_ctx, m_ctx);
     m_ctx.LevelCode = 0;
-    m_ctx.query.clear();
     QWidget::closeEvent(e);
 }
 

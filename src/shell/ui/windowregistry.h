@@ -2,6 +2,8 @@
 // The windows the menus open, by keyword: each later window registers its factory here, in one
 // place, and is created on first use and reused while it stays open.
 
+#include "shell/context.h"
+
 #include <QHash>
 #include <QPointer>
 #include <QString>
@@ -33,13 +35,14 @@ private:
     QHash<QString, QPointer<QWidget>> m_instances;
 };
 
-// A window that shows the result of the selection query it ran: when the selection built a
-// different query, the window is asked to run the new one instead of showing the old rows.
+// A window that shows the rows of a selection query: the selection window hands it each query it
+// builds, and the window runs it unless its rows are the ones already shown.
 class SelectionResultWindow {
 public:
     virtual ~SelectionResultWindow() = default;
     virtual const QString &ranQuery() const = 0;
-    virtual void DoQuery() = 0;
+    virtual const SelectionQuery &selection() const = 0;
+    virtual void showSelection(const SelectionQuery &query) = 0;
 };
 
 } // namespace qrn::ui

@@ -236,8 +236,8 @@ frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
     if (QLayout *l = layout())
         l->activate();
 
-    // Loading: the query; the background follows when the window is first shown.
-    DoQuery();
+    // The rows come with the selection handed over; the background follows when the window is
+    // first shown.
     cmd_createmap->setEnabled(true);
     mnu_createMap->setEnabled(true);
 }
@@ -274,17 +274,25 @@ void frm_dispData::setRedraw(bool on)
     datagrid->setUpdatesEnabled(on);
 }
 
+void frm_dispData::showSelection(const SelectionQuery &query)
+{
+    if (!m_query.isEmpty() && query.sql == m_query)
+        return;
+    m_selection = query;
+    DoQuery();
+}
+
 void frm_dispData::DoQuery()
 {
-    // The selection window set the level of the query it built: the map of this table keeps it
-    // after that window closes or changes its boxes.
-    level = m_ctx.LevelCode;
+    // The level of the selection: the map of this table keeps it after the selection window
+    // closes or changes its boxes.
+    level = m_selection.level;
     cmb_Ordina->clear();
     setRedraw(false);
-    m_ctx.CurrentDb = grid::queryDatabase(m_ctx.CurrentDb, m_ctx.restoresQueryDb, m_ctx.query.db);
+    m_ctx.CurrentDb = grid::queryDatabase(m_ctx.CurrentDb, m_ctx.restoresQueryDb, m_selection.db);
     // Busy from the query on; the progress of a long load shows the arrow over it.
     BusyPointer busy(m_ctx.prompt);
-    const grid::LoadOutcome outcome = grid::DoQuery(m_ctx, m_ctx.CurrentDb, m_ctx.CurrentTipo, m_ctx.query.sql, m_table, &m_query,
+    const grid::LoadOutcome outcome = grid::DoQuery(m_ctx, m_ctx.CurrentDb, m_ctx.CurrentTipo, m_selection.sql, m_table, &m_query,
                   [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     m_model->reload();
     fillCombos();
@@ -754,7 +762,7 @@ void frm_dispData::cmdChiudi_Click()
 
 void frm_dispData::closeEvent(QCloseEvent *e)
 {
-    m_ctx.query.clear();
+    m_selection = {};
     m_query.clear();
     QWidget::closeEvent(e);
 }

@@ -41,12 +41,12 @@ inline constexpr QLatin1String kLoadingCancelled {"Caricamento annullato"};
 class frm_dispData : public QWidget, public SelectionResultWindow {
     Q_OBJECT
 public:
-    // Runs the current selection (DoQuery) as it is created.
+    // Empty until a selection is handed to it (showSelection).
     frm_dispData(AppContext &ctx, MainWindow *main);
     ~frm_dispData() override;
 
-    // The map hand-off: the territorial level of the selection of the query shown (LevelCode
-    // then), from which the map of a column starts.
+    // The map hand-off: the territorial level of the selection whose rows are shown, from which
+    // the map of a column starts.
     qint16 level = 0;
 
     // The derived-indicator counter and the last column picked in the formula window.
@@ -71,6 +71,10 @@ public:
     DataTable &table() { return m_table; } // datagrid
     // The selection query this window ran (empty once it is closed).
     const QString &ranQuery() const override { return m_query; }
+    // The selection whose rows are shown (empty once the window is closed).
+    const SelectionQuery &selection() const override { return m_selection; }
+    // Runs query and shows its rows, unless they are the rows shown already.
+    void showSelection(const SelectionQuery &query) override;
 
     // After the table changed (new rows, columns or colours): the views re-read it, the combo
     // boxes list every header once, the widths are fitted again and the selection of the table
@@ -83,7 +87,7 @@ public:
     void selectCells(CellPos current, CellPos end);
 
     // Operations of the window.
-    void DoQuery() override;
+    void DoQuery();
     void ColorGridLines();
     void ColorGridLinesToT();
     void AutosizeCols();
@@ -150,7 +154,8 @@ private:
     MainWindow *m_main;
     DataTable m_table;
     DataTableModel *m_model;
-    QString m_query;
+    SelectionQuery m_selection; // the last one handed over
+    QString m_query; // the statement that loaded m_table
     QPointer<frmFunzione> m_formula;
     QPointer<TerritorySelection> m_territories;
     std::unique_ptr<FileOpener> m_desktopOpener;
