@@ -44,7 +44,8 @@ void registerWindows(MainWindow &main)
     main.registry().add(QStringLiteral("FRMLISTAMETADATI"),
                         [&main] { return new frmListaMetadati(main.context(), &main); });
     for (const char *keyword : {"GLOSSARIO", "FRM_GLOSSARIO"})
-        main.registry().add(QString::fromLatin1(keyword), [&main] { return new frm_Glossario(main.context(), &main); });
+        main.registry().add(QString::fromLatin1(keyword),
+                            [&main] { return new frm_Glossario(main.context(), main.context(), &main); });
 }
 
 } // namespace qrn::ui

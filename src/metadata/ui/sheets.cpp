@@ -143,8 +143,8 @@ void SheetWindow::setYears(const std::array<QString, 13> &marks)
 void SheetWindow::cmdStampa_Click()
 {
     const QString code = sheetPrintCode(m_tipo, firstBoxText());
-    showReport(m_ctx, m_tipo == QLatin1String("Variabili") ? ReportKind::Variabili : ReportKind::Indicatori, code,
-               this);
+    showReport(m_ctx, m_ctx, m_tipo == QLatin1String("Variabili") ? ReportKind::Variabili : ReportKind::Indicatori,
+               code, this);
 }
 
 void SheetWindow::cmdChiudi_Click()
