@@ -40,7 +40,8 @@ void registerWindows(MainWindow &main)
                         [&main] { return new frmSchedaVariabili(main.context(), &main); });
     main.registry().add(QStringLiteral("FRMSCHEDAINDICATORI"),
                         [&main] { return new frmSchedaIndicatori(main.context(), &main); });
-    main.registry().add(QStringLiteral("FRMMETADATI"), [&main] { return new frmMetadati(main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMMETADATI"),
+                        [&main] { return new frmMetadati(main.context(), main.context(), &main); });
     main.registry().add(QStringLiteral("FRMLISTAMETADATI"),
                         [&main] { return new frmListaMetadati(main.context(), &main); });
     for (const char *keyword : {"GLOSSARIO", "FRM_GLOSSARIO"})
