@@ -37,9 +37,9 @@ void registerWindows(MainWindow &main)
     main.registry().add(
         QStringLiteral("FRMABOUT"), [&main] { return new frmAbout(&main); }, WindowRegistry::Mode::Modal);
     main.registry().add(QStringLiteral("FRMSCHEDAVARIABILI"),
-                        [&main] { return new frmSchedaVariabili(main.context(), &main); });
+                        [&main] { return new frmSchedaVariabili(main.context(), main.context(), &main); });
     main.registry().add(QStringLiteral("FRMSCHEDAINDICATORI"),
-                        [&main] { return new frmSchedaIndicatori(main.context(), &main); });
+                        [&main] { return new frmSchedaIndicatori(main.context(), main.context(), &main); });
     main.registry().add(QStringLiteral("FRMMETADATI"),
                         [&main] { return new frmMetadati(main.context(), main.context(), &main); });
     main.registry().add(QStringLiteral("FRMLISTAMETADATI"),
