@@ -203,7 +203,7 @@ void EditorOpenFirstPreview(benchmark::State &state)
     auto ctx = folder.context();
     const MapPageRequest request = provinceRequest();
     for (auto _ : state) {
-        auto *w = new ui::PrintMappa(*ctx, request);
+        auto *w = new ui::PrintMappa(*ctx, *ctx, request);
         w->show();
         w->preview()->repaint();
         state.PauseTiming();
@@ -218,7 +218,7 @@ void DragRedraw(benchmark::State &state)
 {
     test::TestFolder folder(false);
     auto ctx = folder.context();
-    ui::PrintMappa w(*ctx, provinceRequest());
+    ui::PrintMappa w(*ctx, *ctx, provinceRequest());
     w.show();
     QApplication::processEvents();
     w.findChild<QTabWidget *>(QStringLiteral("SSTab1"))->setCurrentIndex(TabMap);

@@ -37,14 +37,16 @@ void registerWindows(MainWindow &main)
     main.registry().add(
         QStringLiteral("FRMABOUT"), [&main] { return new frmAbout(&main); }, WindowRegistry::Mode::Modal);
     main.registry().add(QStringLiteral("FRMSCHEDAVARIABILI"),
-                        [&main] { return new frmSchedaVariabili(main.context(), &main); });
+                        [&main] { return new frmSchedaVariabili(main.context(), main.context(), &main); });
     main.registry().add(QStringLiteral("FRMSCHEDAINDICATORI"),
-                        [&main] { return new frmSchedaIndicatori(main.context(), &main); });
-    main.registry().add(QStringLiteral("FRMMETADATI"), [&main] { return new frmMetadati(main.context(), &main); });
+                        [&main] { return new frmSchedaIndicatori(main.context(), main.context(), &main); });
+    main.registry().add(QStringLiteral("FRMMETADATI"),
+                        [&main] { return new frmMetadati(main.context(), main.context(), &main); });
     main.registry().add(QStringLiteral("FRMLISTAMETADATI"),
                         [&main] { return new frmListaMetadati(main.context(), &main); });
     for (const char *keyword : {"GLOSSARIO", "FRM_GLOSSARIO"})
-        main.registry().add(QString::fromLatin1(keyword), [&main] { return new frm_Glossario(main.context(), &main); });
+        main.registry().add(QString::fromLatin1(keyword),
+                            [&main] { return new frm_Glossario(main.context(), main.context(), &main); });
 }
 
 } // namespace qrn::ui

@@ -37,7 +37,7 @@ struct Editor {
 
     explicit Editor(MapPageRequest request = test::sampleMapRequest())
     {
-        w = new PrintMappa(*ctx, request);
+        w = new PrintMappa(*ctx, *ctx, request);
         w->setPopupChooser([this](const QStringList &names) {
             offered = names;
             return popupAnswer;

@@ -14,7 +14,12 @@
 
 namespace qrn::ui {
 
-ChartWindow::ChartWindow(AppContext &ctx, QWidget *parent) : QWidget(parent, Qt::Window), m_ctx(ctx)
+ChartWindow::ChartWindow(AppContext &ctx, QWidget *parent) : ChartWindow(ctx, ctx, parent)
+{
+}
+
+ChartWindow::ChartWindow(const ProgramPaths &paths, Services &services, QWidget *parent)
+    : QWidget(parent, Qt::Window), m_paths(paths), m_services(services)
 {
     setObjectName(QStringLiteral("frmGrafico"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -54,16 +59,16 @@ void ChartWindow::setData(const chart::ChartData &data)
 
 void ChartWindow::cmdSalva_Click()
 {
-    if (!m_ctx.prompt)
+    if (!m_services.prompt)
         return;
-    const QString file = m_ctx.prompt->saveFile(QStringLiteral("Salva il grafico"), m_ctx.ExcelFolder,
-                                                QStringLiteral("Immagine PNG (*.png);;Disegno SVG (*.svg);;"
-                                                               "Documento PDF (*.pdf)"));
+    const QString file = m_services.prompt->saveFile(QStringLiteral("Salva il grafico"), m_paths.ExcelFolder,
+                                                     QStringLiteral("Immagine PNG (*.png);;Disegno SVG (*.svg);;"
+                                                                    "Documento PDF (*.pdf)"));
     if (file.isEmpty())
         return;
     const chart::SaveOutcome r = chart::saveChart(m_data, file, m_view->size().expandedTo(chart::kDefaultChartSize));
     if (!r.ok())
-        m_ctx.log.logError(this, QStringLiteral("cmdSalva_Click"), QString(), r.message, r.detail);
+        m_services.log.logError(this, QStringLiteral("cmdSalva_Click"), QString(), r.message, r.detail);
 }
 
 void ChartWindow::cmdCopia_Click()

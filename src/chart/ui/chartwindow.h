@@ -12,13 +12,18 @@ class QPushButton;
 
 namespace qrn {
 struct AppContext;
-}
+struct ProgramPaths;
+struct Services;
+} // namespace qrn
 
 namespace qrn::ui {
 
 class ChartWindow : public QWidget {
     Q_OBJECT
 public:
+    // "Salva..." proposes the Excel folder of paths and reports through the prompt and log of services.
+    ChartWindow(const ProgramPaths &paths, Services &services, QWidget *parent = nullptr);
+    // The same for openers that hold the whole context.
     explicit ChartWindow(AppContext &ctx, QWidget *parent = nullptr);
 
     // Shows a new chart of data (the window's title follows the chart's).
@@ -30,7 +35,8 @@ public:
     void cmdCopia_Click();
 
 private:
-    AppContext &m_ctx;
+    const ProgramPaths &m_paths;
+    Services &m_services;
     chart::ChartData m_data;
     QChartView *m_view;
     QPushButton *cmdSalva, *cmdCopia;

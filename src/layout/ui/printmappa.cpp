@@ -187,8 +187,9 @@ public:
 
 } // namespace
 
-PrintMappa::PrintMappa(AppContext &ctx, const MapPageRequest &request, MainWindow *main, PageMemory *memory)
-    : QWidget(nullptr), m_ctx(ctx), m_main(main), m_memory(memory), m_request(request)
+PrintMappa::PrintMappa(const ProgramPaths &paths, Services &services, const MapPageRequest &request, MainWindow *main,
+                       PageMemory *memory)
+    : QWidget(nullptr), m_paths(paths), m_services(services), m_main(main), m_memory(memory), m_request(request)
 {
     setObjectName(QStringLiteral("PrintMappa"));
     setWindowTitle(QStringLiteral("Impaginazione della mappa"));
@@ -367,7 +368,7 @@ void PrintMappa::buildControls()
 void PrintMappa::Form_Load(const MapPageRequest &request)
 {
     if (m_main)
-        FormatChildForm(m_ctx, this, m_main);
+        FormatChildForm(m_paths, m_services, this, m_main);
     m_printAtOnce = request.printAtOnce;
 
     const QStringList families = QFontDatabase::families();
@@ -641,7 +642,8 @@ void PrintMappa::applyItemSwitch(QCheckBox *check, QLineEdit *text, const QList<
 
 void PrintMappa::chooseColour(QLabel *label)
 {
-    const std::optional<QColor> chosen = m_ctx.prompt ? m_ctx.prompt->chooseColor(labelColour(label)) : std::nullopt;
+    const std::optional<QColor> chosen = m_services.prompt ? m_services.prompt->chooseColor(labelColour(label))
+                                                           : std::nullopt;
     if (!chosen)
         return;
     const QColor c = *chosen;
@@ -759,46 +761,47 @@ void PrintMappa::cmdEditOk_Click()
 
 void PrintMappa::cmdStampa_Click()
 {
-    if (!m_ctx.prompt)
+    if (!m_services.prompt)
         return;
     QPrinter printer(QPrinter::HighResolution);
     printer.setFullPage(true);
     const bool landscape = m_page.pageSize.width() > m_page.pageSize.height();
     printer.setPageSize(QPageSize(landscape ? m_page.pageSize.transposed() : m_page.pageSize, QPageSize::Inch));
     printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-    if (!m_ctx.prompt->choosePrinter(printer))
+    if (!m_services.prompt->choosePrinter(printer))
         return;
-    BusyPointer busy(m_ctx.prompt);
+    BusyPointer busy(m_services.prompt);
     if (!PrintPage(m_page, m_items, printer))
-        m_ctx.log.logError(this, QStringLiteral("cmdStampa_Click"), QStringLiteral("0"),
-                           QStringLiteral("Stampa della pagina non riuscita"));
+        m_services.log.logError(this, QStringLiteral("cmdStampa_Click"), QStringLiteral("0"),
+                                QStringLiteral("Stampa della pagina non riuscita"));
     Redraw();
 }
 
 void PrintMappa::cmdSalva_Click()
 {
-    if (!m_ctx.prompt)
+    if (!m_services.prompt)
         return;
-    const QString name = m_ctx.prompt->saveFile(QStringLiteral("Salva"), QString(), pageSaveFilter());
+    const QString name = m_services.prompt->saveFile(QStringLiteral("Salva"), QString(), pageSaveFilter());
     if (name.isEmpty())
         return;
     Redraw();
     bool stopped = false;
     const WriteResult saved = [&] {
-        BusyPointer busy(m_ctx.prompt);
+        BusyPointer busy(m_services.prompt);
         // The progress of the painting and the encoding, which at 300 dpi and more take a while;
         // a stop leaves an earlier file of that name as it was, and needs no message.
-        ProgressReport report(m_ctx.prompt, QStringLiteral("Salvataggio della pagina in %1").arg(QFileInfo(name).fileName()),
-                              2);
+        ProgressReport report(m_services.prompt,
+                              QStringLiteral("Salvataggio della pagina in %1").arg(QFileInfo(name).fileName()), 2);
         const WriteResult result = SavePage(m_page, m_items, name, spnRisoluzione->value(), report.part(0, 2));
         stopped = report.cancelled() && !result;
         return result;
     }();
     if (stopped)
         return;
-    m_ctx.prompt->message(saved.message, QString(), saved ? Icon::Information : Icon::Critical);
+    m_services.prompt->message(saved.message, QString(), saved ? Icon::Information : Icon::Critical);
     if (!saved)
-        m_ctx.log.writeError(objectName(), QStringLiteral("cmdSalva_Click"), QStringLiteral("0"), saved.message, saved.detail);
+        m_services.log.writeError(objectName(), QStringLiteral("cmdSalva_Click"), QStringLiteral("0"), saved.message,
+                                  saved.detail);
 }
 
 PrintMappa *openPrintMappa(MainWindow &main, const MapPageRequest &request)
@@ -808,7 +811,7 @@ PrintMappa *openPrintMappa(MainWindow &main, const MapPageRequest &request)
     if (!kept)
         kept = new KeptPages(&main);
     BusyPointer busy(main.context().prompt);
-    auto *w = new PrintMappa(main.context(), request, &main, &kept->memory);
+    auto *w = new PrintMappa(main.context(), main.context(), request, &main, &kept->memory);
     main.showChild(w);
     return w;
 }

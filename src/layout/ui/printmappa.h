@@ -28,8 +28,9 @@ class QTabWidget;
 class QUndoStack;
 
 namespace qrn {
-struct AppContext;
-}
+struct ProgramPaths;
+struct Services;
+} // namespace qrn
 
 namespace qrn::ui {
 
@@ -41,7 +42,7 @@ class PrintMappa : public QWidget {
 public:
     // memory: where the page is kept when the editor closes and found when it opens again for
     // the same map (none: every opening starts afresh).
-    PrintMappa(AppContext &ctx, const MapPageRequest &request, MainWindow *main = nullptr,
+    PrintMappa(const ProgramPaths &paths, Services &services, const MapPageRequest &request, MainWindow *main = nullptr,
                PageMemory *memory = nullptr);
     ~PrintMappa() override;
 
@@ -87,7 +88,8 @@ private:
     void clearPopup();
     int popupChoice(const QStringList &names);
 
-    AppContext &m_ctx;
+    const ProgramPaths &m_paths;
+    Services &m_services;
     MainWindow *m_main;
     LayoutPage m_page;
     PageItems m_items;

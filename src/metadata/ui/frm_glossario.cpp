@@ -29,7 +29,8 @@ namespace {
 constexpr int kHelpContext = 600;
 }
 
-frm_Glossario::frm_Glossario(AppContext &ctx, MainWindow *main) : QWidget(nullptr), m_ctx(ctx), m_main(main)
+frm_Glossario::frm_Glossario(const ProgramPaths &paths, Services &services, MainWindow *main)
+    : QWidget(nullptr), m_paths(paths), m_services(services), m_main(main)
 {
     setObjectName(QStringLiteral("frm_Glossario"));
     setWindowTitle(QStringLiteral("Glossario"));
@@ -111,7 +112,7 @@ frm_Glossario::frm_Glossario(AppContext &ctx, MainWindow *main) : QWidget(nullpt
     connect(m_closeButton, &QPushButton::clicked, this, [this] { frameOf(this)->close(); });
 
     // The sectors, without the general one.
-    m_cn = m_ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
+    m_cn = m_services.GetDbConnection(QStringLiteral("Metadati.mdb"));
     try {
         Recordset rs = m_cn->query(QStringLiteral("Select * from settore where idsettore <> 'A'"));
         for (rs.moveFirst(); !rs.eof(); rs.moveNext()) {
@@ -119,7 +120,7 @@ frm_Glossario::frm_Glossario(AppContext &ctx, MainWindow *main) : QWidget(nullpt
             m_sectorIds << rs.text(QStringLiteral("idSettore"));
         }
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
+        m_services.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
     }
     m_sectorBox->setCurrentIndex(-1);
     m_letterBox->setCurrentIndex(0);
@@ -158,7 +159,7 @@ void frm_Glossario::list(const QString &statement, const QString &procedure)
     try {
         m_termList->addItems(glossaryTerms(*m_cn, statement));
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, procedure, QString::number(e.number()), e.description());
+        m_services.log.logError(this, procedure, QString::number(e.number()), e.description());
     }
 }
 
@@ -195,14 +196,15 @@ void frm_Glossario::lst_NameVar_Click()
         if (const auto definition = glossaryDefinition(*m_cn, item->text()))
             m_descriptionText->setPlainText(*definition);
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("lst_NameVar_Click"), QString::number(e.number()), e.description());
+        m_services.log.logError(this, QStringLiteral("lst_NameVar_Click"), QString::number(e.number()),
+                                e.description());
     }
 }
 
 void frm_Glossario::Cmd_print_Click()
 {
     QListWidgetItem *item = m_termList->currentItem();
-    showReport(m_ctx, ReportKind::Glossario, item ? item->text().trimmed() : QString(), this);
+    showReport(m_paths, m_services, ReportKind::Glossario, item ? item->text().trimmed() : QString(), this);
 }
 
 } // namespace qrn::ui

@@ -13,7 +13,8 @@ class QPushButton;
 class QRadioButton;
 
 namespace qrn {
-struct AppContext;
+struct ProgramPaths;
+struct Services;
 class Connection;
 } // namespace qrn
 
@@ -24,7 +25,7 @@ class MainWindow;
 class frm_Glossario : public QWidget {
     Q_OBJECT
 public:
-    frm_Glossario(AppContext &ctx, MainWindow *main);
+    frm_Glossario(const ProgramPaths &paths, Services &services, MainWindow *main);
     ~frm_Glossario() override;
 
     // A click on the search-mode option buttons Option1_<index> (GlossaryMode).
@@ -41,7 +42,8 @@ protected:
 private:
     void list(const QString &statement, const QString &procedure);
 
-    AppContext &m_ctx;
+    const ProgramPaths &m_paths;
+    Services &m_services;
     MainWindow *m_main;
     std::unique_ptr<Connection> m_cn;
     QComboBox *m_letterBox, *m_sectorBox;

@@ -48,7 +48,8 @@ QHBoxLayout *closeBar(QWidget *w, QPushButton *&help, QPushButton *&close, MainW
 }
 } // namespace
 
-frmMetadati::frmMetadati(AppContext &ctx, MainWindow *main) : QWidget(nullptr), m_ctx(ctx), m_main(main)
+frmMetadati::frmMetadati(Services &services, const CommandContext &command, MainWindow *main)
+    : QWidget(nullptr), m_services(services), m_command(command), m_main(main)
 {
     setObjectName(QStringLiteral("frmMetadati"));
     setWindowTitle(QStringLiteral("Consultazione metadati"));
@@ -66,13 +67,13 @@ frmMetadati::frmMetadati(AppContext &ctx, MainWindow *main) : QWidget(nullptr), 
     setMinimumSize(520, 600);
 
     try {
-        auto cn = m_ctx.openDatabase(QStringLiteral("Metadati.mdb"));
+        auto cn = m_services.openDatabase(QStringLiteral("Metadati.mdb"));
         for (const auto &[desc, file] : loadConfiguredDatabases(*cn)) {
             cmb_Databases->addItem(desc);
             cmb_DatabasesN << file;
         }
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
+        m_services.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
     }
     connect(cmb_Databases, &QComboBox::activated, this, &frmMetadati::cmb_Databases_Click);
     connect(objtree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *node) { objtree_NodeClick(node); });
@@ -95,8 +96,8 @@ void frmMetadati::cmb_Databases_Click(int index)
     m_tipo = browserTipo(index);
     objtree->clear();
     MemoryTree tree;
-    auto cn = m_ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
-    fillsons(m_tipo, m_ctx.CurrentLevel, m_ctx.log, *cn, tree, false);
+    auto cn = m_services.GetDbConnection(QStringLiteral("Metadati.mdb"));
+    fillsons(m_tipo, m_command.CurrentLevel, m_services.log, *cn, tree, false);
 
     QHash<QString, QTreeWidgetItem *> items;
     for (const MemoryTree::Node &n : tree.nodes()) {
@@ -129,7 +130,8 @@ void frmMetadati::objtree_NodeClick(QTreeWidgetItem *node)
         openMetadataSheet(*m_main, m_tipo, node->data(0, kKeyRole).toString());
 }
 
-frmListaMetadati::frmListaMetadati(AppContext &ctx, MainWindow *main) : QWidget(nullptr), m_ctx(ctx), m_main(main)
+frmListaMetadati::frmListaMetadati(Services &services, MainWindow *main)
+    : QWidget(nullptr), m_services(services), m_main(main)
 {
     setObjectName(QStringLiteral("frmListaMetadati"));
     setWindowTitle(QStringLiteral("Elenco metadati"));
@@ -185,7 +187,7 @@ void frmListaMetadati::showEvent(QShowEvent *e)
 Connection *frmListaMetadati::connection()
 {
     if (!m_cn)
-        m_cn = m_ctx.GetDbConnection(QStringLiteral("Metadati.mdb"));
+        m_cn = m_services.GetDbConnection(QStringLiteral("Metadati.mdb"));
     return m_cn.get();
 }
 
@@ -205,7 +207,7 @@ void frmListaMetadati::cmbVarInd_Click(int index)
         const QSignalBlocker block(lst_CodVar);
         lst_CodVar->addItems(codes);
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("cmbVarInd_Click"), QString::number(e.number()), e.description());
+        m_services.log.logError(this, QStringLiteral("cmbVarInd_Click"), QString::number(e.number()), e.description());
     }
 }
 
@@ -228,7 +230,7 @@ void frmListaMetadati::lst_CodVar_Click(int row)
         for (size_t i = 0; i < d->anni.size(); ++i)
             txtAnniDisp[i]->setText(d->anni[i]);
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("lst_CodVar_Click"), QString::number(e.number()), e.description());
+        m_services.log.logError(this, QStringLiteral("lst_CodVar_Click"), QString::number(e.number()), e.description());
     }
 }
 

@@ -17,7 +17,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace qrn {
-struct AppContext;
+struct CommandContext;
+struct Services;
 class Connection;
 } // namespace qrn
 
@@ -28,7 +29,8 @@ class MainWindow;
 class frmMetadati : public QWidget {
     Q_OBJECT
 public:
-    frmMetadati(AppContext &ctx, MainWindow *main);
+    // The tree lists the items of the territorial level of the command that opened the browser.
+    frmMetadati(Services &services, const CommandContext &command, MainWindow *main);
 
     void cmb_Databases_Click(int index);
     void objtree_NodeClick(QTreeWidgetItem *node);
@@ -40,7 +42,8 @@ protected:
     void showEvent(QShowEvent *e) override;
 
 private:
-    AppContext &m_ctx;
+    Services &m_services;
+    const CommandContext &m_command;
     MainWindow *m_main;
     QString m_tipo;
     QComboBox *cmb_Databases;
@@ -52,7 +55,7 @@ private:
 class frmListaMetadati : public QWidget {
     Q_OBJECT
 public:
-    frmListaMetadati(AppContext &ctx, MainWindow *main);
+    frmListaMetadati(Services &services, MainWindow *main);
     ~frmListaMetadati() override;
 
     void cmbVarInd_Click(int index);
@@ -64,7 +67,7 @@ protected:
 private:
     Connection *connection();
 
-    AppContext &m_ctx;
+    Services &m_services;
     MainWindow *m_main;
     std::unique_ptr<Connection> m_cn;
     QComboBox *cmbVarInd;

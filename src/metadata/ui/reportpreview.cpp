@@ -14,8 +14,8 @@
 
 namespace qrn::ui {
 
-ReportPreview::ReportPreview(AppContext &ctx, Report report, QWidget *parent)
-    : QDialog(parent), m_ctx(ctx), m_report(std::move(report))
+ReportPreview::ReportPreview(const ProgramPaths &paths, Services &services, Report report, QWidget *parent)
+    : QDialog(parent), m_paths(paths), m_services(services), m_report(std::move(report))
 {
     setObjectName(m_report.name);
     setWindowTitle(m_report.caption);
@@ -52,52 +52,54 @@ ReportPreview::ReportPreview(AppContext &ctx, Report report, QWidget *parent)
 void ReportPreview::cmdStampa_Click()
 {
     if (!printersInstalled()) {
-        m_ctx.prompt->message(QStringLiteral("Stampante non installata!"), QString(), Icon::Exclamation);
+        m_services.prompt->message(QStringLiteral("Stampante non installata!"), QString(), Icon::Exclamation);
         return;
     }
     QPrinter printer(QPrinter::HighResolution);
     printer.setDocName(m_report.caption);
-    if (!m_ctx.prompt->choosePrinter(printer))
+    if (!m_services.prompt->choosePrinter(printer))
         return;
     {
-        BusyPointer busy(m_ctx.prompt);
+        BusyPointer busy(m_services.prompt);
         printReport(*m_report.document, printer);
     }
     if (printer.printerState() == QPrinter::Error)
-        m_ctx.log.logError(this, QStringLiteral("DataReport_Error"), QStringLiteral("0"),
-                           QStringLiteral("Errore di stampa su %1").arg(printer.printerName()));
+        m_services.log.logError(this, QStringLiteral("DataReport_Error"), QStringLiteral("0"),
+                                QStringLiteral("Errore di stampa su %1").arg(printer.printerName()));
 }
 
 void ReportPreview::cmdSalvaPdf_Click()
 {
-    QString path = m_ctx.prompt->saveFile(QStringLiteral("Salva PDF"), m_ctx.ExcelFolder,
-                                          QStringLiteral("Documento PDF|*.pdf"));
+    QString path = m_services.prompt->saveFile(QStringLiteral("Salva PDF"), m_paths.ExcelFolder,
+                                               QStringLiteral("Documento PDF|*.pdf"));
     if (path.isEmpty())
         return;
     if (QFileInfo(path).suffix().isEmpty())
         path += QStringLiteral(".pdf");
     const WriteResult written = [&] {
-        BusyPointer busy(m_ctx.prompt);
+        BusyPointer busy(m_services.prompt);
         return writeReportPdf(*m_report.document, path);
     }();
     if (!written) {
-        m_ctx.log.writeError(objectName(), QStringLiteral("cmdSalvaPdf_Click"), QStringLiteral("0"), written.message, written.detail);
-        m_ctx.prompt->message(written.message, QString(), Icon::Exclamation);
+        m_services.log.writeError(objectName(), QStringLiteral("cmdSalvaPdf_Click"), QStringLiteral("0"),
+                                  written.message, written.detail);
+        m_services.prompt->message(written.message, QString(), Icon::Exclamation);
     }
 }
 
-ReportPreview *showReport(AppContext &ctx, ReportKind kind, const QString &key, QWidget *owner)
+ReportPreview *showReport(const ProgramPaths &paths, Services &services, ReportKind kind, const QString &key,
+                          QWidget *owner)
 {
-    BusyPointer busy(ctx.prompt);
-    Result<std::optional<Report>> report = InitReport(ctx, kind, key);
+    BusyPointer busy(services.prompt);
+    Result<std::optional<Report>> report = InitReport(services, kind, key);
     if (!report)
-        reportFailure(report.failure(), ctx.log, ctx.prompt, owner ? owner->objectName() : QString());
+        reportFailure(report.failure(), services.log, services.prompt, owner ? owner->objectName() : QString());
     if (!report || !report.value()) {
         busy.release();
-        ctx.prompt->message(reportFailedMessage(), QString(), Icon::Exclamation);
+        services.prompt->message(reportFailedMessage(), QString(), Icon::Exclamation);
         return nullptr;
     }
-    auto *preview = new ReportPreview(ctx, std::move(*report.value()), owner ? owner->window() : nullptr);
+    auto *preview = new ReportPreview(paths, services, std::move(*report.value()), owner ? owner->window() : nullptr);
     preview->setWindowModality(Qt::ApplicationModal);
     preview->show();
     return preview;

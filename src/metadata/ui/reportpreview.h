@@ -10,15 +10,16 @@ class QPrintPreviewWidget;
 class QPushButton;
 
 namespace qrn {
-struct AppContext;
-}
+struct ProgramPaths;
+struct Services;
+} // namespace qrn
 
 namespace qrn::ui {
 
 class ReportPreview : public QDialog {
     Q_OBJECT
 public:
-    ReportPreview(AppContext &ctx, Report report, QWidget *parent);
+    ReportPreview(const ProgramPaths &paths, Services &services, Report report, QWidget *parent);
 
     void cmdStampa_Click();
     void cmdSalvaPdf_Click();
@@ -28,7 +29,8 @@ public:
     std::function<bool()> printersInstalled;
 
 private:
-    AppContext &m_ctx;
+    const ProgramPaths &m_paths;
+    Services &m_services;
     Report m_report;
     QPrintPreviewWidget *m_preview;
     QPushButton *cmdStampa, *cmdSalvaPdf, *cmdChiudi;
@@ -36,6 +38,7 @@ private:
 
 // Binds the report of key and shows its preview, modal, deleted when closed; when the report
 // cannot be bound, shows "Impossibile eseguire la stampa" and answers null.
-ReportPreview *showReport(AppContext &ctx, ReportKind kind, const QString &key, QWidget *owner);
+ReportPreview *showReport(const ProgramPaths &paths, Services &services, ReportKind kind, const QString &key,
+                          QWidget *owner);
 
 } // namespace qrn::ui

@@ -32,8 +32,8 @@ namespace {
 constexpr int kHelpContext = 600;
 }
 
-SheetWindow::SheetWindow(AppContext &ctx, MainWindow *main, const QString &tipo)
-    : QWidget(nullptr), m_ctx(ctx), m_main(main), m_tipo(tipo)
+SheetWindow::SheetWindow(const ProgramPaths &paths, Services &services, MainWindow *main, const QString &tipo)
+    : QWidget(nullptr), m_paths(paths), m_services(services), m_main(main), m_tipo(tipo)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     auto *root = new QVBoxLayout(this);
@@ -59,7 +59,7 @@ SheetWindow::SheetWindow(AppContext &ctx, MainWindow *main, const QString &tipo)
             m_main->ShowHelp(kHelpContext);
     });
     // The background picture once the main window has placed the sheet.
-    QTimer::singleShot(0, this, [this] { CaricaSfondoForm(m_ctx, this, nullptr); });
+    QTimer::singleShot(0, this, [this] { CaricaSfondoForm(m_paths, m_services, this, nullptr); });
 }
 
 QLineEdit *SheetWindow::lineBox(const char *name, const QString &label)
@@ -126,11 +126,11 @@ void SheetWindow::addYearBoxes()
 void SheetWindow::load(const QString &code)
 {
     try {
-        auto cn = m_ctx.openDatabase(QStringLiteral("Metadati.mdb"));
+        auto cn = m_services.openDatabase(QStringLiteral("Metadati.mdb"));
         if (!fill(*cn, code))
-            m_ctx.prompt->message(sheetMissingMessage(m_tipo), QString(), Icon::Information);
+            m_services.prompt->message(sheetMissingMessage(m_tipo), QString(), Icon::Information);
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
+        m_services.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
     }
 }
 
@@ -143,8 +143,8 @@ void SheetWindow::setYears(const std::array<QString, 13> &marks)
 void SheetWindow::cmdStampa_Click()
 {
     const QString code = sheetPrintCode(m_tipo, firstBoxText());
-    showReport(m_ctx, m_tipo == QLatin1String("Variabili") ? ReportKind::Variabili : ReportKind::Indicatori, code,
-               this);
+    showReport(m_paths, m_services,
+               m_tipo == QLatin1String("Variabili") ? ReportKind::Variabili : ReportKind::Indicatori, code, this);
 }
 
 void SheetWindow::cmdChiudi_Click()
@@ -152,8 +152,8 @@ void SheetWindow::cmdChiudi_Click()
     frameOf(this)->close();
 }
 
-frmSchedaVariabili::frmSchedaVariabili(AppContext &ctx, MainWindow *main)
-    : SheetWindow(ctx, main, QStringLiteral("Variabili"))
+frmSchedaVariabili::frmSchedaVariabili(const ProgramPaths &paths, Services &services, MainWindow *main)
+    : SheetWindow(paths, services, main, QStringLiteral("Variabili"))
 {
     setObjectName(QStringLiteral("frmSchedaVariabili"));
     setWindowTitle(QStringLiteral("Scheda metadati variabili"));
@@ -200,8 +200,8 @@ QString frmSchedaVariabili::firstBoxText() const
     return txtVariabili->text();
 }
 
-frmSchedaIndicatori::frmSchedaIndicatori(AppContext &ctx, MainWindow *main)
-    : SheetWindow(ctx, main, QStringLiteral("Indicatori"))
+frmSchedaIndicatori::frmSchedaIndicatori(const ProgramPaths &paths, Services &services, MainWindow *main)
+    : SheetWindow(paths, services, main, QStringLiteral("Indicatori"))
 {
     setObjectName(QStringLiteral("frmSchedaIndicatori"));
     setWindowTitle(QStringLiteral("Scheda metadati indicatori"));

@@ -14,7 +14,8 @@ class QPlainTextEdit;
 class QPushButton;
 
 namespace qrn {
-struct AppContext;
+struct ProgramPaths;
+struct Services;
 class Connection;
 } // namespace qrn
 
@@ -37,7 +38,7 @@ public:
     void cmdChiudi_Click();
 
 protected:
-    SheetWindow(AppContext &ctx, MainWindow *main, const QString &tipo);
+    SheetWindow(const ProgramPaths &paths, Services &services, MainWindow *main, const QString &tipo);
     // The first box, whose leading characters are the code to print.
     virtual QString firstBoxText() const = 0;
     // Fills the boxes with the entry of code; false when there is none. Throws DbError.
@@ -49,7 +50,8 @@ protected:
     void addYearBoxes();
     void setYears(const std::array<QString, 13> &marks);
 
-    AppContext &m_ctx;
+    const ProgramPaths &m_paths;
+    Services &m_services;
     MainWindow *m_main;
     QGridLayout *m_form;
     std::array<QLineEdit *, 13> txtAnniDisp {};
@@ -62,7 +64,7 @@ private:
 class frmSchedaVariabili : public SheetWindow {
     Q_OBJECT
 public:
-    frmSchedaVariabili(AppContext &ctx, MainWindow *main);
+    frmSchedaVariabili(const ProgramPaths &paths, Services &services, MainWindow *main);
 
 protected:
     QString firstBoxText() const override;
@@ -76,7 +78,7 @@ private:
 class frmSchedaIndicatori : public SheetWindow {
     Q_OBJECT
 public:
-    frmSchedaIndicatori(AppContext &ctx, MainWindow *main);
+    frmSchedaIndicatori(const ProgramPaths &paths, Services &services, MainWindow *main);
 
 protected:
     QString firstBoxText() const override;

@@ -91,7 +91,7 @@ QWidget *frameOf(QWidget *w)
     return w;
 }
 
-void FormatChildForm(AppContext &ctx, QWidget *w, QWidget *mainWindow)
+void FormatChildForm(const ProgramPaths &paths, Services &services, QWidget *w, QWidget *mainWindow)
 {
     if (!w)
         return;
@@ -109,27 +109,37 @@ void FormatChildForm(AppContext &ctx, QWidget *w, QWidget *mainWindow)
     const int left = splash ? 0 : (areaWidth - frame->width()) / 2; // not clamped
     frame->move(left, 0);
     if (splash)
-        CaricaSfondoForm(ctx, w, mainWindow ? mainWindow->findChild<QMdiArea *>() : nullptr);
+        CaricaSfondoForm(paths, services, w, mainWindow ? mainWindow->findChild<QMdiArea *>() : nullptr);
 }
 
-void CaricaSfondoForm(AppContext &ctx, QWidget *w, QMdiArea *mainArea)
+void CaricaSfondoForm(const ProgramPaths &paths, Services &services, QWidget *w, QMdiArea *mainArea)
 {
     const QString module = w ? w->objectName() : QString();
-    ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("001"));
+    services.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("001"));
     if (!w)
         return;
-    ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("002"));
-    QImage img(ctx.readOnlyFolder() + QStringLiteral("Images/infra2.jpg"));
-    ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("003"));
+    services.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("002"));
+    QImage img(paths.readOnlyFolder() + QStringLiteral("Images/infra2.jpg"));
+    services.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("003"));
     if (img.isNull())
         return;
     // The picture is stretched to the window (height plus 10 pixels) now and again whenever the
     // window is resized, so it always covers the window once instead of tiling.
     stretchPicture(w, nullptr, img, 10);
-    ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("004"));
+    services.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("004"));
     if (w->objectName() == QLatin1String("frmStart") && mainArea)
         stretchPicture(w, mainArea, img, 0);
-    ctx.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("005"));
+    services.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("005"));
+}
+
+void FormatChildForm(AppContext &ctx, QWidget *w, QWidget *mainWindow)
+{
+    FormatChildForm(ctx, ctx, w, mainWindow);
+}
+
+void CaricaSfondoForm(AppContext &ctx, QWidget *w, QMdiArea *mainArea)
+{
+    CaricaSfondoForm(ctx, ctx, w, mainArea);
 }
 
 ActiveWindowKeeper::ActiveWindowKeeper() : m_focus(QApplication::focusWidget())

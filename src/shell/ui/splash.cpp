@@ -22,7 +22,12 @@ int twipsToPixels(int twips)
 }
 } // namespace
 
-SplashWindow::SplashWindow(AppContext &ctx, MainWindow *main) : QWidget(nullptr), m_ctx(ctx), m_main(main)
+SplashWindow::SplashWindow(AppContext &ctx, MainWindow *main) : SplashWindow(ctx, ctx, main)
+{
+}
+
+SplashWindow::SplashWindow(const ProgramPaths &paths, Services &services, MainWindow *main)
+    : QWidget(nullptr), m_paths(paths), m_services(services), m_main(main)
 {
     setObjectName(QStringLiteral("frmStart"));
     setWindowTitle(QStringLiteral("Quarnaro"));
@@ -69,7 +74,7 @@ void SplashWindow::load()
     QMdiSubWindow *sub = m_main->area()->addSubWindow(this);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     try {
-        QFile f(m_ctx.FilesFolder + QStringLiteral("InfoQrn.txt"));
+        QFile f(m_paths.FilesFolder + QStringLiteral("InfoQrn.txt"));
         if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
             throw DbError(DbError::Kind::NotFound,
                           QStringLiteral("Impossibile trovare il file '%1'.").arg(f.fileName()), 53);
@@ -81,9 +86,9 @@ void SplashWindow::load()
         const QSize area = m_main->area()->viewport()->size();
         sub->resize(std::max(320, area.width() - twipsToPixels(200)),
                     std::max(240, area.height() - twipsToPixels(750)));
-        FormatChildForm(m_ctx, this, m_main);
+        FormatChildForm(m_paths, m_services, this, m_main);
     } catch (const DbError &e) {
-        m_ctx.log.logError(QStringLiteral("frmStart"), QStringLiteral("Form_Load"), e.number(), e.description());
+        m_services.log.logError(QStringLiteral("frmStart"), QStringLiteral("Form_Load"), e.number(), e.description());
     }
     sub->show();
 }

@@ -5,7 +5,9 @@ class QLabel;
 
 namespace qrn {
 struct AppContext;
-}
+struct ProgramPaths;
+struct Services;
+} // namespace qrn
 
 namespace qrn::ui {
 
@@ -15,13 +17,18 @@ class MainWindow;
 class SplashWindow : public QWidget {
     Q_OBJECT
 public:
+    // The text comes from the files folder of paths, the background picture from its read-only
+    // folder; a failed load is logged through services.
+    SplashWindow(const qrn::ProgramPaths &paths, qrn::Services &services, MainWindow *main);
+    // The same for openers that hold the whole context.
     SplashWindow(qrn::AppContext &ctx, MainWindow *main);
     // Fills the text, sizes and places the window (the window's load).
     void load();
     QLabel *infoLabel() const { return m_info; }
 
 private:
-    qrn::AppContext &m_ctx;
+    const qrn::ProgramPaths &m_paths;
+    qrn::Services &m_services;
     MainWindow *m_main;
     QLabel *m_info;
 };
