@@ -14,10 +14,6 @@
 
 namespace qrn::ui {
 
-ChartWindow::ChartWindow(AppContext &ctx, QWidget *parent) : ChartWindow(ctx, ctx, parent)
-{
-}
-
 ChartWindow::ChartWindow(const ProgramPaths &paths, Services &services, QWidget *parent)
     : QWidget(parent, Qt::Window), m_paths(paths), m_services(services)
 {

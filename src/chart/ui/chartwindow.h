@@ -11,7 +11,6 @@ class QChartView;
 class QPushButton;
 
 namespace qrn {
-struct AppContext;
 struct ProgramPaths;
 struct Services;
 } // namespace qrn
@@ -23,8 +22,6 @@ class ChartWindow : public QWidget {
 public:
     // "Salva..." proposes the Excel folder of paths and reports through the prompt and log of services.
     ChartWindow(const ProgramPaths &paths, Services &services, QWidget *parent = nullptr);
-    // The same for openers that hold the whole context.
-    explicit ChartWindow(AppContext &ctx, QWidget *parent = nullptr);
 
     // Shows a new chart of data (the window's title follows the chart's).
     void setData(const chart::ChartData &data);

@@ -773,7 +773,7 @@ void frm_Mappa::showLegend()
 void frm_Mappa::cmdIstogramma_Click()
 {
     if (!m_histogram) {
-        m_histogram = new ChartWindow(m_ctx, this);
+        m_histogram = new ChartWindow(m_ctx, m_ctx, this);
         m_histogram->setObjectName(QStringLiteral("frmIstogramma"));
     }
     updateHistogram();

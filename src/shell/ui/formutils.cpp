@@ -132,16 +132,6 @@ void CaricaSfondoForm(const ProgramPaths &paths, Services &services, QWidget *w,
     services.log.debug(module, QStringLiteral("CaricaSfondoForm"), QStringLiteral("005"));
 }
 
-void FormatChildForm(AppContext &ctx, QWidget *w, QWidget *mainWindow)
-{
-    FormatChildForm(ctx, ctx, w, mainWindow);
-}
-
-void CaricaSfondoForm(AppContext &ctx, QWidget *w, QMdiArea *mainArea)
-{
-    CaricaSfondoForm(ctx, ctx, w, mainArea);
-}
-
 ActiveWindowKeeper::ActiveWindowKeeper() : m_focus(QApplication::focusWidget())
 {
     // The window that asks is the active child of the main window's area; the focus widget

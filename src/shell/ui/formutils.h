@@ -8,7 +8,6 @@ class QMdiArea;
 class QMdiSubWindow;
 
 namespace qrn {
-struct AppContext;
 struct ProgramPaths;
 struct Services;
 } // namespace qrn
@@ -19,14 +18,11 @@ namespace qrn::ui {
 // half of (main width - window width) for the others, negative when the window is wider.
 // For the splash it then loads the background picture.
 void FormatChildForm(const qrn::ProgramPaths &paths, qrn::Services &services, QWidget *w, QWidget *mainWindow);
-// The same for openers that hold the whole context.
-void FormatChildForm(qrn::AppContext &ctx, QWidget *w, QWidget *mainWindow);
 
 // Stretches Images/infra2.jpg to the window's size (height plus 10 pixels) as its picture;
 // for the splash the same picture becomes the main window's background too.
 // The steps are traced in the error log's debug lines under the window's name.
 void CaricaSfondoForm(const qrn::ProgramPaths &paths, qrn::Services &services, QWidget *w, QMdiArea *mainArea);
-void CaricaSfondoForm(qrn::AppContext &ctx, QWidget *w, QMdiArea *mainArea);
 
 // The subwindow frame of w inside the main window's area, or w itself.
 QWidget *frameOf(QWidget *w);

@@ -109,7 +109,7 @@ StartupOutcome MainWindow::startUp(InstanceLock &lock)
 
 void MainWindow::formatMainWindow()
 {
-    FormatChildForm(m_ctx, this, this);
+    FormatChildForm(m_ctx, m_ctx, this, this);
 }
 
 void MainWindow::addNode(QMenu *menu, const MenuNode &node)
@@ -163,7 +163,7 @@ void MainWindow::buildMenuBar(const MenuBar &bar)
 
 void MainWindow::showSplash()
 {
-    auto *s = new SplashWindow(m_ctx, this);
+    auto *s = new SplashWindow(m_ctx, m_ctx, this);
     m_splash = s;
     s->load();
 }
@@ -187,7 +187,7 @@ QMdiSubWindow *MainWindow::showChild(QWidget *w)
         sub->setWindowIcon(QIcon());
         sub->adjustSize();
         sub->show();
-        FormatChildForm(m_ctx, w, this);
+        FormatChildForm(m_ctx, m_ctx, w, this);
         // Where the user left it last time, when it was moved or resized.
         if (const QByteArray g = rememberedGeometry(w->objectName()); !g.isEmpty() && sub->restoreGeometry(g)) {
             const QSize room = m_area->viewport()->size();

@@ -22,10 +22,6 @@ int twipsToPixels(int twips)
 }
 } // namespace
 
-SplashWindow::SplashWindow(AppContext &ctx, MainWindow *main) : SplashWindow(ctx, ctx, main)
-{
-}
-
 SplashWindow::SplashWindow(const ProgramPaths &paths, Services &services, MainWindow *main)
     : QWidget(nullptr), m_paths(paths), m_services(services), m_main(main)
 {

@@ -4,7 +4,6 @@
 class QLabel;
 
 namespace qrn {
-struct AppContext;
 struct ProgramPaths;
 struct Services;
 } // namespace qrn
@@ -20,8 +19,6 @@ public:
     // The text comes from the files folder of paths, the background picture from its read-only
     // folder; a failed load is logged through services.
     SplashWindow(const qrn::ProgramPaths &paths, qrn::Services &services, MainWindow *main);
-    // The same for openers that hold the whole context.
-    SplashWindow(qrn::AppContext &ctx, MainWindow *main);
     // Fills the text, sizes and places the window (the window's load).
     void load();
     QLabel *infoLabel() const { return m_info; }

@@ -250,7 +250,7 @@ void frm_dispData::showEvent(QShowEvent *e)
     if (!m_pictured) {
         m_pictured = true;
         QTimer::singleShot(0, this, [this] {
-            CaricaSfondoForm(m_ctx, this, nullptr);
+            CaricaSfondoForm(m_ctx, m_ctx, this, nullptr);
             // The picture is the window's; the table (whose grid lines the style derives from the
             // window colour) and the label keep the plain colour.
             for (QWidget *w : {static_cast<QWidget *>(datagrid), static_cast<QWidget *>(lblDescVar)}) {
@@ -701,7 +701,7 @@ int frm_dispData::chartColumn()
 
 void frm_dispData::openChart(const chart::ChartData &data)
 {
-    auto *w = new ChartWindow(m_ctx, this);
+    auto *w = new ChartWindow(m_ctx, m_ctx, this);
     w->setData(data);
     w->show();
 }
