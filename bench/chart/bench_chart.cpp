@@ -104,7 +104,7 @@ void BM_TimeSeriesFromDatabase(benchmark::State &state)
     test::TestFolder tf;
     auto ctx = tf.context();
     ctx->DbFolder = tf.file("Databases/");
-    RefreshLinkOnDB_2(*ctx, *ctx);
+    refreshLinkedTables(*ctx, *ctx);
     ctx->CurrentDb = "Variabili.mdb";
     ctx->CurrentTipo = "Variabili";
     ctx->CurrentLevel = "P";

@@ -156,7 +156,7 @@ void exportBench()
     test::TestFolder tf;
     auto ctx = tf.context();
     ctx->DbFolder = tf.file("Databases/");
-    if (!RefreshLinkOnDB_2(*ctx, *ctx)) {
+    if (!refreshLinkedTables(*ctx, *ctx)) {
         std::printf("export: the sample databases are missing\n");
         return;
     }

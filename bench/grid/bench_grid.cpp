@@ -59,7 +59,7 @@ struct SampleFolder {
         ctx.DbFolder = dir.path() + QStringLiteral("/Databases/");
         ctx.numbers = NumberFormat::comma();
         ctx.setPrompt(&prompt);
-        RefreshLinkOnDB_2(ctx, ctx);
+        refreshLinkedTables(ctx, ctx);
         ctx.CurrentDb = QStringLiteral("Variabili.mdb");
         ctx.CurrentTipo = QStringLiteral("Variabili");
     }

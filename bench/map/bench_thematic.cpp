@@ -46,7 +46,7 @@ struct Provinces {
     {
         ctx->DbFolder = tf.path() + QStringLiteral("Databases/");
         ctx->ShapeFolder = tf.path() + QStringLiteral("Shape/");
-        RefreshLinkOnDB_2(*ctx, *ctx);
+        refreshLinkedTables(*ctx, *ctx);
         ctx->CurrentDb = QStringLiteral("Variabili.mdb");
         ctx->CurrentTipo = QStringLiteral("Variabili");
         QStringList names;

@@ -76,7 +76,7 @@ struct Services {
     NumberFormat numbers = NumberFormat::system();
     ErrorLog log;
     Prompt *prompt = nullptr;
-    // The linked tables of the databases, made from tablelink at start (RefreshLinkOnDB_2).
+    // The linked tables of the databases, made from tablelink at start (refreshLinkedTables).
     LinkRegistry links;
     AreaQueryList areaQuery;
 

@@ -39,7 +39,7 @@ void RecreateRelatedTables(Services &services, const ProgramPaths &paths, const 
     links.push_back({table, expected, table});
 }
 
-bool RefreshLinkOnDB_2(Services &services, const ProgramPaths &paths)
+bool refreshLinkedTables(Services &services, const ProgramPaths &paths)
 {
     try {
         std::vector<std::array<QString, 3>> rows;

@@ -22,7 +22,7 @@ void RecreateRelatedTables(Services &services, const ProgramPaths &paths, const 
 // Makes the links of every row of tablelink. On a failure (typically a database named there
 // that does not exist) shows the fatal message, logs the error and answers false: the program
 // must end. The links made before the failing row stay. Writes into no database.
-bool RefreshLinkOnDB_2(Services &services, const ProgramPaths &paths);
+bool refreshLinkedTables(Services &services, const ProgramPaths &paths);
 
 // Deletes from the command's CurrentDb the saved queries whose names the area-query list holds.
 void DeleteAreaQuery(Services &services, const ProgramPaths &paths, const CommandContext &command);

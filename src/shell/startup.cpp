@@ -216,7 +216,7 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
             return StartupOutcome::Exit;
 
         trace("004");
-        if (!RefreshLinkOnDB_2(ctx, ctx))
+        if (!refreshLinkedTables(ctx, ctx))
             return StartupOutcome::Exit;
 
         trace("005");

@@ -58,7 +58,7 @@ protected:
     void SetUp() override
     {
         ctx->DbFolder = tf.file("Databases/");
-        ASSERT_TRUE(RefreshLinkOnDB_2(*ctx, *ctx));
+        ASSERT_TRUE(refreshLinkedTables(*ctx, *ctx));
         ctx->CurrentDb = "Variabili.mdb";
         ctx->CurrentTipo = "Variabili";
         ctx->CurrentLevel = "P";

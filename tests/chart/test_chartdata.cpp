@@ -175,7 +175,7 @@ TEST(ItemYears, ReadsEveryYearOfTheItemAndKeepsTheGridsQuery)
     test::TestFolder tf;
     auto ctx = tf.context();
     ctx->DbFolder = tf.file("Databases/");
-    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx, *ctx));
+    ASSERT_TRUE(refreshLinkedTables(*ctx, *ctx));
     ctx->CurrentDb = "Variabili.mdb";
     ctx->CurrentTipo = "Variabili";
     ctx->CurrentLevel = "T";

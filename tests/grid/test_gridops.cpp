@@ -30,7 +30,7 @@ struct Sample {
     explicit Sample(const NumberFormat &numbers = NumberFormat::comma())
     {
         ctx->DbFolder = tf.file("Databases/");
-        EXPECT_TRUE(RefreshLinkOnDB_2(*ctx, *ctx));
+        EXPECT_TRUE(refreshLinkedTables(*ctx, *ctx));
         ctx->CurrentDb = "Variabili.mdb";
         ctx->CurrentTipo = "Variabili";
         ctx->numbers = numbers;

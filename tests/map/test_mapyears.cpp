@@ -95,7 +95,7 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
     std::unique_ptr<AppContext> ctx = tf.context();
     ctx->DbFolder = tf.path() + QStringLiteral("Databases/");
     ctx->ShapeFolder = tf.path() + QStringLiteral("Shape/");
-    RefreshLinkOnDB_2(*ctx, *ctx);
+    refreshLinkedTables(*ctx, *ctx);
     ctx->CurrentDb = QStringLiteral("Variabili.mdb");
     ctx->CurrentTipo = QStringLiteral("Variabili");
     QStringList names;

@@ -177,14 +177,14 @@ TEST_F(LinksTest, ALinkDifferingOnlyInCaseStaysAndOneToAnotherFolderIsRemade)
     std::vector<LinkDef> &links = ctx->links.of(tf.file("Databases/Dati.sqlite"));
     links.push_back(
         {"LAND_IND", "MS ACCESS;PWD=GIRASOLEB2718;DATABASE=" + ctx->DbFolder + "Territorio.mdb", "land_Ind"});
-    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx, *ctx));
+    ASSERT_TRUE(refreshLinkedTables(*ctx, *ctx));
     ASSERT_EQ(links.size(), 1u);
     EXPECT_EQ(links[0].name, "LAND_IND") << "untouched: the same connect string but for case";
 
     makeStore(tf.file("Altrove/territorio.sqlite"), "CREATE TABLE land_Ind (COD_TERR TEXT, DES_TERR TEXT);");
     links[0] = {"land_Ind", "ms access;pwd=x;DATABASE=" + tf.file("Altrove/territorio.mdb"), "land_Ind"};
     EXPECT_EQ(count(db("Dati.mdb"), "land_Ind"), 0);
-    ASSERT_TRUE(RefreshLinkOnDB_2(*ctx, *ctx));
+    ASSERT_TRUE(refreshLinkedTables(*ctx, *ctx));
     ASSERT_EQ(links.size(), 1u);
     EXPECT_EQ(links[0].connect, linkConnectString(*ctx, "Territorio.mdb"));
     EXPECT_EQ(count(db("Dati.mdb"), "land_Ind"), 2);
@@ -193,19 +193,19 @@ TEST_F(LinksTest, ALinkDifferingOnlyInCaseStaysAndOneToAnotherFolderIsRemade)
 TEST_F(LinksTest, AMissingDatabaseEndsTheProgramKeepingTheLinksMadeBefore)
 {
     db("Metadati.mdb")->execute("INSERT INTO tablelink VALUES ('land_Ind', 'Territorio.mdb', 'Sparito.mdb')");
-    EXPECT_FALSE(RefreshLinkOnDB_2(*ctx, *ctx));
+    EXPECT_FALSE(refreshLinkedTables(*ctx, *ctx));
     ASSERT_GE(tf.prompt.shown().size(), 1u);
     EXPECT_EQ(tf.prompt.shown()[0].icon, Icon::Critical);
     EXPECT_EQ(tf.prompt.shown()[0].text,
               "Sono mancanti alcuni Database!\r\nControllare l'esistenza dei Database nella cartella : \r\n"
                   + ctx->DbFolder + " \r\n\r\nL'applicazione sarà chiusa.");
-    EXPECT_TRUE(tf.read("Files/Error.log").contains("Function: RefreshLinkOnDB_2"));
+    EXPECT_TRUE(tf.read("Files/Error.log").contains("Function: refreshLinkedTables"));
     EXPECT_EQ(count(db("Dati.mdb"), "land_Ind"), 2);
     // A link whose source database is missing is refused the same way.
     db("Metadati.mdb")
         ->execute("UPDATE tablelink SET a = 'Settore', b = 'Mancante.mdb', c = 'Dati.mdb' "
                   "WHERE c = 'Sparito.mdb'");
-    EXPECT_FALSE(RefreshLinkOnDB_2(*ctx, *ctx));
+    EXPECT_FALSE(refreshLinkedTables(*ctx, *ctx));
 }
 
 TEST_F(LinksTest, DeleteAreaQueryRemovesOnlyListedSavedQueries)

@@ -131,7 +131,7 @@ protected:
     void SetUp() override
     {
         ctx->DbFolder = tf.file("Databases/");
-        ASSERT_TRUE(RefreshLinkOnDB_2(*ctx, *ctx));
+        ASSERT_TRUE(refreshLinkedTables(*ctx, *ctx));
         for (const char *t : {"DatiTemplateVar", "DatiTemplateInd"})
             QFile::copy(QStringLiteral(QUARNARO_SOURCE_DIR "/data/templates/") + t, tf.file(QString("Files/") + t));
         ctx->CurrentDb = "Variabili.mdb";
