@@ -199,7 +199,7 @@ TEST_F(LinksTest, AMissingDatabaseEndsTheProgramKeepingTheLinksMadeBefore)
     EXPECT_EQ(tf.prompt.shown()[0].text,
               "Sono mancanti alcuni Database!\r\nControllare l'esistenza dei Database nella cartella : \r\n"
                   + ctx->DbFolder + " \r\n\r\nL'applicazione sarà chiusa.");
-    EXPECT_TRUE(tf.read("Files/Error.log").contains("Function: refreshLinkedTables"));
+    EXPECT_TRUE(tf.read("Files/Error.log").contains("Function: RefreshLinkOnDB_2"));
     EXPECT_EQ(count(db("Dati.mdb"), "land_Ind"), 2);
     // A link whose source database is missing is refused the same way.
     db("Metadati.mdb")
