@@ -67,7 +67,7 @@ int runCase(const AppContext &ctx, const QCommandLineParser &p, QString &out, QS
 bool writeClassesCsv(Session &s, const QString &file, const QList<map::LegendRow> &legend, const map::MapCounts &counts)
 {
     QString text;
-    Session csv {s.ctx, s.prompt, s.menus, s.separator, text, s.err, s.cacheFolder};
+    Session csv {s.ctx, s.prompt, s.menus, s.separator, text, s.err, s.cacheFolder, {}};
     {
         auto cn = s.ctx.openDatabase(s.ctx.userDbFile(), s.ctx.FilesFolder);
         csv.printCsv(cn->query(QStringLiteral("SELECT * FROM ") + QString(map::kMapTable)));

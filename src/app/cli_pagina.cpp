@@ -63,7 +63,7 @@ YearOutcome buildYearPage(Session &s, const QCommandLineParser &p, const QString
 {
     YearOutcome o;
     CollectingPrompt prompt(o.messages);
-    Session yearSession {s.ctx, prompt, s.menus, s.separator, s.out, o.messages, s.cacheFolder};
+    Session yearSession {s.ctx, prompt, s.menus, s.separator, s.out, o.messages, s.cacheFolder, {}};
     s.ctx.setPrompt(&prompt);
     struct Restore {
         AppContext &ctx;

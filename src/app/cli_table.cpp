@@ -146,15 +146,17 @@ bool addFormulaColumn(AppContext &ctx, DataTable &table, const TableRequest &req
     return true;
 }
 
-// The workbook of --export through the flow of "Esporta in Excel", without opening it.
-bool exportTable(AppContext &ctx, DataTable &table, const TableRequest &req, CollectingPrompt &prompt)
+// The workbook of --export as "Esporta in Excel" writes it (the rows in territory-code order, the
+// kind from the file's extension), to the file named: nothing to ask, and it is not opened.
+bool exportTable(AppContext &ctx, DataTable &table, const TableRequest &req, QString &err)
 {
-    struct NoOpener : FileOpener {
-        Outcome open(const QString &) override { return Outcome::Failed; }
-    } opener;
-    prompt.saveAnswer = QFileInfo(req.exportFile).absoluteFilePath();
-    const Result<ExportEnd> exported = EsportaInExcel(ctx, ctx, ctx, table, opener);
-    prompt.saveAnswer.clear();
+    if (table.rowCount() < 2) {
+        err += QStringLiteral("Attenzione: %1\n").arg(QString(kNothingToExport));
+        return false;
+    }
+    table.sortGeneric(1, true, ctx.numbers);
+    const Result<ExportEnd> exported =
+        CreateExcelFile(ctx, ctx, ctx, table, exportFileName(QFileInfo(req.exportFile).absoluteFilePath()));
     if (!exported)
         reportFailure(exported.failure(), ctx.log, ctx.prompt, QStringLiteral("quarnaro-cli"));
     return exported && exported.value() == ExportEnd::Written;
@@ -201,7 +203,7 @@ int runTable(Session &s, const TableRequest &req)
     s.printCsv(table, firstRow, lastRow);
     // Last, since the export puts the rows in territory-code order: what is printed is the
     // table as the sort and the search left it.
-    if (!req.exportFile.isEmpty() && !exportTable(ctx, table, req, s.prompt))
+    if (!req.exportFile.isEmpty() && !exportTable(ctx, table, req, s.err))
         return 1;
     return 0;
 }

@@ -28,12 +28,11 @@ public:
     Answer message(const QString &text, const QString &title, Icon, Buttons buttons) override;
     // The text of an input box: given once; asked again, the box is cancelled.
     std::optional<QString> input(const QString &, const QString &, const QString &defaultText) override;
-    // The file a save dialog answers.
-    QString saveFile(const QString &, const QString &, const QString &) override { return saveAnswer; }
+    // The command line names its files: a save dialog is cancelled.
+    QString saveFile(const QString &, const QString &, const QString &) override { return QString(); }
     int count() const { return m_count; }
 
     std::optional<QString> inputAnswer;
-    QString saveAnswer;
 
 private:
     QString &m_err;

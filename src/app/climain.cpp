@@ -369,7 +369,7 @@ int run(const QStringList &args, const QString &executableFolder, QString &out, 
     } else if (RunStartup(ctx, host, nullptr, bar) == StartupOutcome::Exit)
         return 1;
 
-    Session session {ctx, prompt, bar, separator.isEmpty() ? QLatin1Char(';') : separator.at(0), out, err, cacheFolder};
+    Session session {ctx, prompt, bar, separator.isEmpty() ? QLatin1Char(';') : separator.at(0), out, err, cacheFolder, {}};
     try {
         return command->run(session, parser, parser.positionalArguments().mid(1));
     } catch (const DbError &e) {

@@ -1,3 +1,8 @@
+// The map's extent arithmetic and its one drawing. draw() paints layers bottom to top, each
+// feature filled then outlined before the next, so shared edges look the same at every zoom;
+// features outside the painter's clip or smaller than a pixel are skipped, and a thinned drawing
+// reads the parts of the zoom level's tolerance (SimplifiedParts), never the layer's own points.
+// The view holds no picture of its own: reusing a drawn picture while panning is the widget's.
 #include "map/mapview.h"
 
 #include "map/legend.h"

@@ -1,3 +1,7 @@
+// Thinning of polylines and rings for drawing, and the per-layer cache of thinned parts. A part
+// is thinned for a zoom level the first time that level draws it, and kept while the level is
+// among the kKeptLevels most recently drawn; the layer's own points are never changed. A ring
+// keeps its first and last vertex, so a closed ring stays closed.
 #include "map/simplify.h"
 
 #include "map/shapelayer.h"
