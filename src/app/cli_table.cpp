@@ -123,8 +123,7 @@ namespace {
 
 // "Crea indicatore" on the loaded table: the expression given whole, the name from --name (a
 // refused name is reported and ends the command) or the default one.
-bool addFormulaColumn(AppContext &ctx, DataTable &table, const TableRequest &req, CollectingPrompt &prompt,
-                      QString &err)
+bool addFormulaColumn(AppContext &ctx, DataTable &table, const TableRequest &req, QString &err)
 {
     const formula::TableSnapshot snapshot(table.rows());
     formula::DerivedMemory memory;
@@ -132,15 +131,17 @@ bool addFormulaColumn(AppContext &ctx, DataTable &table, const TableRequest &req
     for (const formula::Token &t : formula::tokenize(req.formula, snapshot.headers()))
         if (t.isColumn)
             memory.lastColumnPicked = snapshot.headers().at(t.column);
-    if (!req.name.isEmpty())
-        prompt.inputAnswer = req.name;
-    const formula::ExecuteOutcome outcome = formula::executeText(req.formula, memory, snapshot, ctx.numbers, prompt);
-    prompt.inputAnswer.reset();
-    if (outcome.kind != formula::ExecuteOutcome::Kind::Added) {
-        if (outcome.kind == formula::ExecuteOutcome::Kind::Cancelled)
-            err += QStringLiteral("Nessun indicatore aggiunto.\n");
+    const QString name = req.name.isEmpty() ? formula::nextDefaultName(memory) : req.name;
+    if (!formula::isValidIndicatorName(name)) {
+        err += QStringLiteral("%1: %2\nNessun indicatore aggiunto.\n")
+                   .arg(QString(formula::nameWarningTitle), QString(formula::nameWarning));
         return false;
     }
+    const formula::ExecuteOutcome outcome = formula::executeText(req.formula, name, snapshot, ctx.numbers);
+    if (outcome.kind == formula::ExecuteOutcome::Kind::SyntaxError)
+        err += QStringLiteral("%1: %2\n").arg(QString(formula::syntaxTitle), QString(formula::syntaxMessage));
+    if (outcome.kind != formula::ExecuteOutcome::Kind::Added)
+        return false;
     table.appendColumn(outcome.header, outcome.cells);
     table.colorStripes();
     return true;
@@ -274,7 +275,7 @@ int loadTable(Session &s, const TableRequest &req, DataTable &table)
     QString &err = s.err;
     if (grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, s.query.sql, table) != grid::LoadOutcome::Loaded)
         return 1;
-    if (!req.formula.isEmpty() && !addFormulaColumn(ctx, table, req, s.prompt, err))
+    if (!req.formula.isEmpty() && !addFormulaColumn(ctx, table, req, err))
         return 1;
     if (!req.sortColumn.isEmpty() && !grid::sortByName(table, req.sortColumn, !req.descending, ctx.numbers)) {
         err += QStringLiteral("Nessuna colonna si chiama '%1'.\n").arg(req.sortColumn);

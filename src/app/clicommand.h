@@ -20,19 +20,15 @@ struct MenuBar;
 
 namespace qrn::cli {
 
-// Collects the messages the core shows, to print them on standard error, and gives the
-// answers a command set up beforehand to the boxes the core opens.
+// Collects the messages the core shows, to print them on standard error. The command line names
+// what it needs in its options, so it answers no box: an input or a save dialog is cancelled.
 class CollectingPrompt : public ConsolePrompt {
 public:
     explicit CollectingPrompt(QString &err) : m_err(err) { }
     Answer message(const QString &text, const QString &title, Icon, Buttons buttons) override;
-    // The text of an input box: given once; asked again, the box is cancelled.
-    std::optional<QString> input(const QString &, const QString &, const QString &defaultText) override;
-    // The command line names its files: a save dialog is cancelled.
+    std::optional<QString> input(const QString &, const QString &, const QString &) override { return std::nullopt; }
     QString saveFile(const QString &, const QString &, const QString &) override { return QString(); }
     int count() const { return m_count; }
-
-    std::optional<QString> inputAnswer;
 
 private:
     QString &m_err;

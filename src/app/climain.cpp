@@ -237,13 +237,6 @@ Answer CollectingPrompt::message(const QString &text, const QString &title, Icon
     return (buttons == Buttons::YesNo || buttons == Buttons::YesNoCancel) ? Answer::Yes : Answer::Ok;
 }
 
-std::optional<QString> CollectingPrompt::input(const QString &, const QString &, const QString &defaultText)
-{
-    if (!inputAnswer)
-        return defaultText;
-    return std::exchange(inputAnswer, QString());
-}
-
 int Session::usage(const QString &reason)
 {
     err += reason + QLatin1Char('\n');

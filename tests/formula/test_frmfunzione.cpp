@@ -4,6 +4,7 @@
 #include "table/ui/frmfunzione.h"
 
 #include "shell/ui/mainwindow.h"
+#include "support/scriptedprompt.h"
 #include "support/testfolder.h"
 
 #include <QApplication>
@@ -98,6 +99,27 @@ TEST(frmFunzione, EseguiAddsTheColumnAndTheWindowCloses)
     // The derived column is offered by the next formula window.
     ui::frmFunzione next(*s.ctx, s.table, s.memory);
     EXPECT_EQ(next.findChild<QListWidget *>("lstColonne")->count(), 3);
+}
+
+// A refused name is asked for again, with the same default each time and the warning between;
+// the name taken is the first valid one.
+TEST(frmFunzione, ARefusedNameIsAskedAgainWithTheSameDefault)
+{
+    struct Names : ScriptedPrompt {
+        QStringList defaults;
+        std::optional<QString> input(const QString &text, const QString &title, const QString &def) override
+        {
+            defaults << def;
+            return ScriptedPrompt::input(text, title, def);
+        }
+    } names;
+    for (const char *answer : {"con spazio", "con_trattino", "Meta"})
+        names.answerInput(QString(answer));
+    formula::DerivedMemory memory;
+    memory.lastColumnPicked = "AS013_2005";
+    EXPECT_EQ(ui::askIndicatorName(memory, names), "Meta");
+    EXPECT_EQ(names.defaults, QStringList(3, "Funz12005"));
+    EXPECT_EQ(names.messages(), QStringList(2, "Il nome non deve contenere spazi o caratteri speciali."));
 }
 
 // A cancelled name box and a syntax error leave the window open with its expression and the

@@ -45,48 +45,20 @@ QString nextDefaultName(DerivedMemory &memory)
     return QLatin1String("Funz") + QString::number(memory.counter) + memory.lastColumnPicked;
 }
 
-QString askIndicatorName(DerivedMemory &memory, Prompt &prompt)
-{
-    const QString defaultName = nextDefaultName(memory);
-    for (;;) {
-        const QString answer = prompt.input(namePrompt, nameTitle, defaultName).value_or(QString());
-        if (isValidIndicatorName(answer))
-            return answer;
-        prompt.message(nameWarning, nameWarningTitle, Icon::Exclamation, Buttons::Ok);
-    }
-}
-
-ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot, const NumberFormat &fmt, Prompt &prompt)
-{
-    if (builder.text().trimmed().isEmpty())
-        return {};
-    builder.endNumberEntry();
-    return executeText(builder.text(), builder.memory(), snapshot, fmt, prompt);
-}
-
-ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory, const TableSnapshot &snapshot,
-                           const NumberFormat &fmt, Prompt &prompt)
+ExecuteOutcome executeText(const QString &expressionText, const QString &name, const TableSnapshot &snapshot,
+                           const NumberFormat &fmt)
 {
     ExecuteOutcome out;
     if (expressionText.trimmed().isEmpty())
         return out;
-
+    out.header = name;
     const QList<Token> tokens = tokenize(expressionText, snapshot.headers(), firstDataColumn);
-
-    out.header = askIndicatorName(memory, prompt);
-    if (out.header.isEmpty()) {
-        out.kind = ExecuteOutcome::Kind::Cancelled;
-        return out;
-    }
-
     const std::optional<CompiledFormula> formula = CompiledFormula::compile(tokens, fmt);
     if (!formula) {
-        prompt.message(syntaxMessage, syntaxTitle, Icon::Exclamation, Buttons::Ok);
         out.kind = ExecuteOutcome::Kind::SyntaxError;
         return out;
     }
 
-    BusyPointer busy(&prompt);
     const int rows = snapshot.rowCount();
     out.cells.reserve(rows > 0 ? rows - 1 : 0);
     for (int r = 1; r < rows; ++r) {

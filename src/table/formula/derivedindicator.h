@@ -67,29 +67,20 @@ bool isValidIndicatorName(const QString &name);
 // indicator after the column AS013_2005. The counter stops at 32767 rather than overflow.
 QString nextDefaultName(DerivedMemory &memory);
 
-// Asks for the name in an input box until it is valid, warning (exclamation icon) on each
-// invalid answer. Returns the name, or empty when the user cancelled (or gave an empty answer).
-QString askIndicatorName(DerivedMemory &memory, Prompt &prompt);
-
 struct ExecuteOutcome {
-    enum class Kind { Nothing, Cancelled, SyntaxError, Added };
+    enum class Kind { Nothing, SyntaxError, Added };
     Kind kind = Kind::Nothing;
     QString header; // the name given (SyntaxError, Added)
     int column = -1; // Added: index of the new column, the snapshot's column count
     QStringList cells; // Added: the text of rows 1 to the last (cells[r - 1] for row r)
 };
 
-// Esegui: evaluates builder.text() over the snapshot. An empty expression does nothing; the
-// name is asked next (with the normal pointer), then the rows are computed under the busy
-// pointer; an expression that cannot be evaluated shows the syntax message. The syntax is
-// checked once for the whole expression, so it is reported even when every row lacks a number
-// in one of its columns.
-ExecuteOutcome execute(FormulaBuilder &builder, const TableSnapshot &snapshot, const NumberFormat &fmt, Prompt &prompt);
-
-// The same for an expression text given whole (typed, or on the command line): its tokens are
-// separated by blanks as the keypad writes them; memory gives the counter and the last column
-// picked for the default name.
-ExecuteOutcome executeText(const QString &expressionText, DerivedMemory &memory, const TableSnapshot &snapshot,
-                           const NumberFormat &fmt, Prompt &prompt);
+// Evaluates an expression (its tokens separated by blanks, as the keypad writes them) over the
+// snapshot, as the column name (asked and checked by the caller). An empty expression gives
+// Nothing; one that cannot be evaluated gives SyntaxError (the caller shows syntaxMessage). The
+// syntax is checked once for the whole expression, so it is reported even when every row lacks a
+// number in one of its columns.
+ExecuteOutcome executeText(const QString &expressionText, const QString &name, const TableSnapshot &snapshot,
+                           const NumberFormat &fmt);
 
 } // namespace qrn::formula

@@ -212,6 +212,17 @@ void frmFunzione::cmdReset_Click()
     lstColonne->addItems(m_snapshot.dataHeaders());
 }
 
+QString askIndicatorName(formula::DerivedMemory &memory, Prompt &prompt)
+{
+    const QString defaultName = formula::nextDefaultName(memory);
+    for (;;) {
+        const QString answer = prompt.input(formula::namePrompt, formula::nameTitle, defaultName).value_or(QString());
+        if (formula::isValidIndicatorName(answer))
+            return answer;
+        prompt.message(formula::nameWarning, formula::nameWarningTitle, Icon::Exclamation, Buttons::Ok);
+    }
+}
+
 void frmFunzione::cmdEsegui_Click()
 {
     if (m_builder.text().trimmed().isEmpty())
@@ -220,8 +231,17 @@ void frmFunzione::cmdEsegui_Click()
     if (!prompt)
         return;
     try {
-        const formula::ExecuteOutcome out = formula::execute(m_builder, m_snapshot, m_services.numbers, *prompt);
+        // The expression stays for further editing; a number being keyed ends here.
+        m_builder.endNumberEntry();
+        const QString name = askIndicatorName(m_builder.memory(), *prompt);
+        formula::ExecuteOutcome out;
+        if (!name.isEmpty()) {
+            BusyPointer busy(prompt);
+            out = formula::executeText(m_builder.text(), name, m_snapshot, m_services.numbers);
+        }
         showExpression();
+        if (out.kind == formula::ExecuteOutcome::Kind::SyntaxError)
+            prompt->message(formula::syntaxMessage, formula::syntaxTitle, Icon::Exclamation, Buttons::Ok);
         if (out.kind != formula::ExecuteOutcome::Kind::Added)
             return; // no name, or the expression cannot be evaluated: the window stays open
         m_table.appendColumn(out.header, out.cells);

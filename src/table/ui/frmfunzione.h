@@ -25,6 +25,11 @@ class DataTable;
 
 namespace qrn::ui {
 
+// Asks for the new column's name in an input box until it is valid, offering the next default
+// name and warning (exclamation icon) on each invalid answer. Returns the name, or empty when
+// the user cancelled (or gave an empty answer).
+QString askIndicatorName(formula::DerivedMemory &memory, Prompt &prompt);
+
 class frmFunzione : public QDialog {
     Q_OBJECT
 public:
