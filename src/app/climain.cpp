@@ -228,9 +228,6 @@ QString parseError(const QCommandLineParser &p, const QString &command)
 
 Answer CollectingPrompt::message(const QString &text, const QString &title, Icon, Buttons buttons)
 {
-    // The command line never opens the workbook it wrote.
-    if (text == kOpenQuestion)
-        return Answer::No;
     m_err += (title.isEmpty() ? QString() : title + QStringLiteral(": "))
         + QString(text).replace(QStringLiteral("\r\n"), QStringLiteral(" ")) + QLatin1Char('\n');
     ++m_count;

@@ -1,5 +1,5 @@
-// The export road shared by the grid window and the command-line tool. The table is sorted on the
-// territory code before anything is asked; the cells are made first (the first part of the
+// The export writers shared by the grid window and the command-line tool; neither asks anything
+// (the window's dialogs are its own). The cells are made first (the first part of the
 // progress), then the writer packs the file. The file is written whole through writeWholeFile, so
 // an earlier file of the same name is replaced only by a complete one; a stop asked for before
 // the last step writes nothing and logs nothing. Workbook cells from column 5 on that read as
@@ -16,15 +16,11 @@
 #include "table/workbook/Workbook.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QUrl>
 
 #include <algorithm>
 #include <exception>
@@ -308,42 +304,6 @@ Result<ExportEnd> CreateExcelFile(Services &services, const ProgramPaths &paths,
     return writeWorkbook(services, paths, command, std::move(data), table.headers(), fileName, report);
 }
 
-namespace {
-
-// Runs a short command and returns its first line of output, empty on any failure.
-QString firstLineOf(const QString &program, const QStringList &args)
-{
-    QProcess p;
-    p.start(program, args, QIODevice::ReadOnly);
-    if (!p.waitForFinished(5000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) {
-        p.kill();
-        p.waitForFinished(1000);
-        return QString();
-    }
-    return QString::fromLocal8Bit(p.readAllStandardOutput()).section(QLatin1Char('\n'), 0, 0).trimmed();
-}
-
-} // namespace
-
-FileOpener::Outcome DesktopFileOpener::open(const QString &path)
-{
-    const QFileInfo info(path);
-    if (!info.isFile() || !info.isReadable() || info.size() == 0)
-        return Outcome::NotFound;
-    const QString xdgMime = QStandardPaths::findExecutable(QStringLiteral("xdg-mime"));
-    if (!xdgMime.isEmpty()) {
-        const QString type = firstLineOf(
-            xdgMime, {QStringLiteral("query"), QStringLiteral("filetype"), info.absoluteFilePath()});
-        if (!type.isEmpty()
-            && firstLineOf(xdgMime, {QStringLiteral("query"), QStringLiteral("default"), type}).isEmpty())
-            return Outcome::NoApplication;
-    }
-    // Without a desktop helper Qt cannot hand the file to any application.
-    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(info.absoluteFilePath())))
-        return Outcome::NoApplication;
-    return Outcome::Opened;
-}
-
 QString exportFileFilter()
 {
     return QStringLiteral("Cartella di lavoro di Excel 2007 e successivi.|*.xlsx|File di Microsoft Excel.|*.xls|"
@@ -361,61 +321,6 @@ QString exportFileName(const QString &chosen)
 QByteArray csvText(const DataTable &table, const NumberFormat &numbers, const CsvFormat &format)
 {
     return *csvRows(table, numbers, format, {});
-}
-
-FileOpener::Outcome OpenFileExcel(Services &services, const QString &fileName, FileOpener &opener)
-{
-    if (services.prompt->message(kOpenQuestion, QString(), Icon::Question, Buttons::YesNo) != Answer::Yes)
-        return FileOpener::Outcome::Failed;
-    const FileOpener::Outcome outcome = opener.open(fileName);
-    switch (outcome) {
-    case FileOpener::Outcome::NoApplication:
-        services.prompt->message(kNoApplication, QStringLiteral("Attenzione"), Icon::Critical, Buttons::Ok);
-        break;
-    case FileOpener::Outcome::NotFound:
-        services.prompt->message(kNotFound, QString(), Icon::Critical, Buttons::Ok);
-        break;
-    default:
-        break;
-    }
-    return outcome;
-}
-
-Result<ExportEnd> EsportaInExcel(Services &services, const ProgramPaths &paths, const CommandContext &command, DataTable &table, FileOpener &opener)
-{
-    Prompt &prompt = *services.prompt;
-    if (table.rowCount() < 2) {
-        prompt.message(QString(kNothingToExport), QStringLiteral("Attenzione"), Icon::Information);
-        return ExportEnd::NotWritten;
-    }
-    BusyPointer busy(&prompt);
-    try {
-        // Territory-code order whatever the user's sort was; the stripes stay as they were.
-        table.sortGeneric(1, true, services.numbers);
-
-        if (!CreateExcelFileDir(paths))
-            return Failure::toLog(QStringLiteral("CreateExcelFileDir"), QStringLiteral("75"),
-                                  QStringLiteral("Impossibile creare la cartella ") + paths.ExcelFolder);
-
-        const QString chosen = prompt.saveFile(kExportDialogTitle, paths.ExcelFolder, exportFileFilter());
-        if (chosen.trimmed().isEmpty())
-            return ExportEnd::NotWritten;
-        const QString fileName = exportFileName(chosen);
-        if (QFileInfo::exists(fileName)) {
-            if (prompt.message(kOverwriteQuestion, kOverwriteTitle, Icon::Question, Buttons::YesNo) != Answer::Yes)
-                return ExportEnd::NotWritten;
-            // The earlier file is replaced only once the new workbook is complete, so a failed
-            // export leaves it as it was.
-        }
-
-        const Result<ExportEnd> written = CreateExcelFile(services, paths, command, table, fileName);
-        busy.release(); // the question to open the file comes with the normal pointer
-        if (written && written.value() == ExportEnd::Written)
-            OpenFileExcel(services, fileName, opener);
-        return written;
-    } catch (const std::exception &e) {
-        return Failure::toLog(QStringLiteral("cmdEsportaXls_Click"), QStringLiteral("0"), QString::fromLocal8Bit(e.what()));
-    }
 }
 
 QString clipboardCellText(const DataTable &table)

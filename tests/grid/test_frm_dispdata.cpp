@@ -9,6 +9,7 @@
 #include "support/startmain.h"
 #include "support/testfolder.h"
 #include "table/export.h"
+#include "table/ui/exportflow.h"
 #include "table/ui/frm_dispdata.h"
 #include "table/ui/frmfunzione.h"
 #include "table/ui/gridview.h"
@@ -311,7 +312,7 @@ TEST(GridWindow, ARefusedOrStoppedLoadingLeavesAnEmptyGridThatDoesNoHarm)
 }
 
 // Opens the files it is asked to open in nobody's application: records them.
-struct RecordingOpener : FileOpener {
+struct RecordingOpener : ui::FileOpener {
     QStringList opened;
     Outcome open(const QString &path) override
     {

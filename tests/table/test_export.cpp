@@ -2,6 +2,7 @@
 
 #include "table/datatable.h"
 #include "table/export.h"
+#include "table/ui/exportflow.h"
 
 #include "ReadBack.h"
 #include "catalogue/querybuilder.h"
@@ -17,6 +18,10 @@
 #include <map>
 
 using namespace qrn;
+using qrn::ui::DesktopFileOpener;
+using qrn::ui::EsportaInExcel;
+using qrn::ui::FileOpener;
+using qrn::ui::OpenFileExcel;
 using qrn::test::TestFolder;
 
 TEST(ExportCodes, YearsAreCutOnceAndTerritoryHeadersStay)

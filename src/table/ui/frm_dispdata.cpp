@@ -17,6 +17,7 @@
 #include "shell/ui/formutils.h"
 #include "shell/ui/mainwindow.h"
 #include "table/export.h"
+#include "table/ui/exportflow.h"
 #include "table/gridops.h"
 #include "table/tablemodel.h"
 #include "table/ui/frmfunzione.h"

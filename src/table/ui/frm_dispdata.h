@@ -26,10 +26,11 @@ class QPushButton;
 namespace qrn {
 struct AppContext;
 class DataTableModel;
-class FileOpener;
 } // namespace qrn
 
 namespace qrn::ui {
+
+class FileOpener;
 
 class MainWindow;
 class frmFunzione;
