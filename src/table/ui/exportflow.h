@@ -3,17 +3,9 @@
 // workbook written by the export core, and the offer to open it with the desktop's application.
 // Only the asking lives here; what is written and how is the export core's (table/export.h).
 
-#include "shell/result.h"
 #include "table/export.h"
 
 #include <QString>
-
-namespace qrn {
-struct CommandContext;
-struct ProgramPaths;
-struct Services;
-class DataTable;
-} // namespace qrn
 
 namespace qrn::ui {
 
