@@ -114,7 +114,7 @@ bool selectRows(AppContext &ctx, SelectionQuery &query, const QStringList &rows,
 
 grid::LoadOutcome loadQuery(AppContext &ctx, const SelectionQuery &query, DataTable &t)
 {
-    return grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, query.sql, t);
+    return grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, query.sql, t).outcome;
 }
 
 void BM_LargestSelection(benchmark::State &state)

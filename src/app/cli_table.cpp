@@ -273,7 +273,10 @@ int loadTable(Session &s, const TableRequest &req, DataTable &table)
 {
     AppContext &ctx = s.ctx;
     QString &err = s.err;
-    if (grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, s.query.sql, table) != grid::LoadOutcome::Loaded)
+    const grid::Loading loading = grid::DoQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, s.query.sql, table);
+    if (loading.failure)
+        reportFailure(*loading.failure, ctx.log, ctx.prompt, QStringLiteral("quarnaro-cli"));
+    if (loading != grid::LoadOutcome::Loaded)
         return 1;
     if (!req.formula.isEmpty() && !addFormulaColumn(ctx, table, req, err))
         return 1;

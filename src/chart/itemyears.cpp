@@ -63,10 +63,13 @@ ItemYearsOutcome loadItemYears(Services &services, const CommandContext &command
     QString lastCode;
     DataTable table;
     const Result<QString> built = CreaQuery(services, command.CurrentDb, command.CurrentTipo, lastCode, rows, filter);
-    const bool loaded =
-        built && grid::DoQuery(services, command.CurrentDb, command.CurrentTipo, built.value(), table) == grid::LoadOutcome::Loaded;
-    if (!loaded) {
+    const grid::Loading loading = built
+        ? grid::DoQuery(services, command.CurrentDb, command.CurrentTipo, built.value(), table)
+        : grid::Loading {grid::LoadOutcome::Failed, built.failure()};
+    if (loading != grid::LoadOutcome::Loaded) {
         out.message = QStringLiteral("Impossibile leggere i valori di %1 negli anni.").arg(item);
+        if (loading.failure)
+            out.detail = loading.failure->message;
         return out;
     }
     out.table = yearTableOf(table, item);

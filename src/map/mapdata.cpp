@@ -118,7 +118,7 @@ CreateMapOutcome prepareMap(Services &services, const ProgramPaths &paths, const
     const QString procedure = QStringLiteral("mnu_createMap_Click");
     // An input to correct: shown, not logged.
     auto ask = [&procedure](const QString &text, Icon icon = Icon::Exclamation) {
-        return CreateMapOutcome {std::nullopt, MapFailure {procedure, text, QString(), icon, false}};
+        return CreateMapOutcome {std::nullopt, MapFailure {procedure, text, QString(), icon, false}, std::nullopt};
     };
     if (in.column < DataTable::kFirstDataColumn || in.column >= table.columnCount())
         return ask(kSelectVariable);
@@ -178,17 +178,17 @@ CreateMapOutcome prepareMap(Services &services, const ProgramPaths &paths, const
         const QString detail =
             QStringLiteral("colonna %1, %2 righe nella tabella").arg(req.header).arg(table.rowCount() - 1);
         if (table.rowCount() > 1 && req.mapCase.kind != MapKind::None)
-            return {std::nullopt, MapFailure {procedure, noneOfLevelMessage(selection.LevelName), detail, Icon::Information}};
-        return {std::nullopt, MapFailure {procedure, kNothingFound, detail}};
+            return {std::nullopt, MapFailure {procedure, noneOfLevelMessage(selection.LevelName), detail, Icon::Information}, std::nullopt};
+        return {std::nullopt, MapFailure {procedure, kNothingFound, detail}, std::nullopt};
     }
     if (std::optional<MapFailure> f = checkValues(req, services.numbers))
-        return {std::nullopt, f};
+        return {std::nullopt, f, std::nullopt};
     grid::sortColumn(table, in.column, true, services.numbers);
     req.rows = mapRows(table, in.column, req.mapCase.firstType, req.mapCase.secondType);
     table.current.column = 1;
     table.selEnd.column = 1;
     table.colorTotals();
-    return {std::move(req), std::nullopt};
+    return {std::move(req), std::nullopt, std::nullopt};
 }
 
 } // namespace

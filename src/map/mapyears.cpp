@@ -74,10 +74,13 @@ YearRead readYear(Services &services, const MapRequest &base, const QString &yea
         return {std::nullopt, yearFailure(missingTableMessage(base.lastCode, year),
                                           QStringLiteral("voce %1, anno %2").arg(base.lastCode, year), false)};
     DataTable table;
-    if (grid::DoQuery(services, db, tipo, built.value(), table) != grid::LoadOutcome::Loaded)
+    if (const grid::Loading loading = grid::DoQuery(services, db, tipo, built.value(), table);
+        loading != grid::LoadOutcome::Loaded) {
+        const QString why = loading.failure ? loading.failure->message + QLatin1Char(' ') : QString();
         return {std::nullopt, yearFailure(QStringLiteral("Impossibile leggere i dati di %1 per l'anno %2.")
                                               .arg(base.lastCode, year),
-                                          QStringLiteral("SELECT non riuscita: %1").arg(built.value()), false)};
+                                          why + QStringLiteral("SELECT non riuscita: %1").arg(built.value()), false)};
+    }
     MapRequest req;
     req.lastCode = base.lastCode;
     req.year = year;

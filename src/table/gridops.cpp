@@ -207,8 +207,8 @@ QString queryDatabase(const QString &currentDb, bool restoreQueryDb, const QStri
     return restoreQueryDb && !queryDb.isEmpty() ? queryDb : currentDb;
 }
 
-LoadOutcome DoQuery(Services &services, const QString &db, const QString &tipo, const QString &sql, DataTable &table, QString *ranQuery,
-                    const std::function<void()> &pending)
+Loading DoQuery(Services &services, const QString &db, const QString &tipo, const QString &sql, DataTable &table, QString *ranQuery,
+                const std::function<void()> &pending)
 {
     BusyPointer busy(services.prompt);
     // How many rows come is not known before the last one: the progress counts them.
@@ -271,18 +271,16 @@ LoadOutcome DoQuery(Services &services, const QString &db, const QString &tipo, 
         table.current = {1, 0};
         table.selEnd = table.current;
         table.topRow = 1;
-        return LoadOutcome::Loaded;
+        return {LoadOutcome::Loaded, std::nullopt};
     } catch (const Stopped &) {
-        return LoadOutcome::Cancelled;
+        return {LoadOutcome::Cancelled, std::nullopt};
     } catch (const DbError &e) {
         if (e.kind() == DbError::Kind::TooLarge) {
             table.clear();
-            if (services.prompt)
-                services.prompt->message(tooManyMessage(tipo), QString(kWarningTitle), Icon::Exclamation);
-            return LoadOutcome::TooLarge;
+            return {LoadOutcome::TooLarge, Failure::shown(tooManyMessage(tipo), QString(kWarningTitle), Icon::Exclamation)};
         }
-        services.log.logError(QStringLiteral("frm_dispData"), QStringLiteral("DoQuery"), e.number(), e.description());
-        return LoadOutcome::Failed;
+        return {LoadOutcome::Failed,
+                Failure::toLog(QStringLiteral("DoQuery"), QString::number(e.number()), e.description())};
     }
 }
 

@@ -60,9 +60,17 @@ DeferredFormats deferFormats(const QString &statement);
 
 enum class LoadOutcome {
     Loaded, // the table holds the result, striped
-    TooLarge, // the store refused the statement for its size: the warning was shown, the table is empty
-    Failed, // any other failure: logged (frm_dispData, DoQuery) and shown, the table is unchanged
-    Cancelled, // the user stopped the loading: nothing is shown or logged, the table is unchanged
+    TooLarge, // the store refused the statement for its size: the table is empty
+    Failed, // any other failure: the table is unchanged
+    Cancelled, // the user stopped the loading: nothing to report, the table is unchanged
+};
+
+// What a loading ended in. TooLarge carries the warning to show, Failed the failure for the
+// error log (procedure DoQuery), for the caller to report under its own name.
+struct Loading {
+    LoadOutcome outcome = LoadOutcome::Failed;
+    std::optional<Failure> failure;
+    bool operator==(LoadOutcome o) const { return outcome == o; }
 };
 
 // DoQuery: runs the statement sql of items of type tipo + " order by land_Ind.COD_TERR" on database db and fills table with the result,
@@ -72,8 +80,8 @@ enum class LoadOutcome {
 // connection is open so that waiting window messages are handled. A long loading reports the
 // rows read through the prompt's progress, which may stop it. ranQuery, when given, receives
 // the sql that was run.
-LoadOutcome DoQuery(Services &services, const QString &db, const QString &tipo, const QString &sql, DataTable &table,
-                    QString *ranQuery = nullptr, const std::function<void()> &pending = {});
+Loading DoQuery(Services &services, const QString &db, const QString &tipo, const QString &sql, DataTable &table,
+                QString *ranQuery = nullptr, const std::function<void()> &pending = {});
 // The database a grid runs the selection's query on: the query's own when the menu command
 // asked to restore it (and there is one), else the current one.
 QString queryDatabase(const QString &currentDb, bool restoreQueryDb, const QString &queryDb);

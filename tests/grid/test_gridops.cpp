@@ -47,7 +47,7 @@ struct Sample {
             sql = built.value();
         return bool(built);
     }
-    grid::LoadOutcome load(DataTable &t, QString *ran = nullptr)
+    grid::Loading load(DataTable &t, QString *ran = nullptr)
     {
         return grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, sql, t, ran);
     }
@@ -132,18 +132,24 @@ TEST(GridLoad, ALongLoadingShowsProgressAndCanBeStopped)
     EXPECT_FALSE(QFile::exists(s.tf.file("Files/Error.log")));
 }
 
-TEST(GridLoad, FailuresWarnOrAreLoggedInItalian)
+// A failed loading leaves the table as it was and hands back the store's words for the log; a
+// statement too large for the store empties the table and hands back the warning. Nothing is
+// shown or logged by the loading itself.
+TEST(GridLoad, FailuresComeBackInItalianForTheCaller)
 {
     Sample s;
     ASSERT_TRUE(s.select({"AS013-2005"}, {"Torino"}));
     DataTable t = resultTable(NumberFormat::comma());
     s.sql.replace("AS_2005", "Nessuna");
-    EXPECT_EQ(s.load(t), grid::LoadOutcome::Failed);
+    grid::Loading failed = s.load(t);
+    EXPECT_EQ(failed.outcome, grid::LoadOutcome::Failed);
     EXPECT_EQ(t.rowCount(), 7);
-    const QString description = "Impossibile trovare la tabella o la query 'Nessuna'.";
-    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Errore : " + description + " Il File Error.log è stato riempito."});
-    EXPECT_TRUE(QString::fromLatin1(s.tf.read("Files/Error.log"))
-                    .contains("Module:frm_dispData Function: DoQuery Error N.-2147467259 Description:" + description));
+    ASSERT_TRUE(failed.failure && failed.failure->logged());
+    EXPECT_EQ(failed.failure->procedure, "DoQuery");
+    EXPECT_EQ(failed.failure->number, "-2147467259");
+    EXPECT_EQ(failed.failure->message, "Impossibile trovare la tabella o la query 'Nessuna'.");
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty());
+    EXPECT_FALSE(QFile::exists(s.tf.file("Files/Error.log")));
 
     // More tables than one statement may join: the warning and an empty table.
     s.tf.prompt.clear();
@@ -153,10 +159,12 @@ TEST(GridLoad, FailuresWarnOrAreLoggedInItalian)
     for (rs.moveFirst(); !rs.eof(); rs.moveNext())
         items << rs.text(0);
     ASSERT_TRUE(s.select(items, {"Torino"}));
-    EXPECT_EQ(s.load(t), grid::LoadOutcome::TooLarge);
+    grid::Loading tooLarge = s.load(t);
+    EXPECT_EQ(tooLarge.outcome, grid::LoadOutcome::TooLarge);
     EXPECT_EQ(t.rowCount() + t.columnCount(), 0);
-    EXPECT_EQ(s.tf.prompt.messages(),
-              QStringList {"Numero di Variabili selezionate troppo elevato. Eliminarle alcune."});
+    ASSERT_TRUE(tooLarge.failure && !tooLarge.failure->logged());
+    EXPECT_EQ(tooLarge.failure->message, "Numero di Variabili selezionate troppo elevato. Eliminarle alcune.");
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty());
 }
 
 TEST(GridDeferredFormats, FixedPointFormatsOfTheSelectListAreLeftToTheTable)
@@ -183,7 +191,7 @@ protected:
     TestFolder tf;
     std::unique_ptr<AppContext> ctx = tf.context();
     QString sql;
-    grid::LoadOutcome load(DataTable &t) { return grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, sql, t); }
+    grid::LoadOutcome load(DataTable &t) { return grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, sql, t).outcome; }
     void SetUp() override
     {
         ctx->DbFolder = tf.file("Databases/");

@@ -293,8 +293,10 @@ void frm_dispData::DoQuery()
     m_ctx.CurrentDb = grid::queryDatabase(m_ctx.CurrentDb, m_ctx.restoresQueryDb, m_selection.db);
     // Busy from the query on; the progress of a long load shows the arrow over it.
     BusyPointer busy(m_ctx.prompt);
-    const grid::LoadOutcome outcome = grid::DoQuery(m_ctx, m_ctx.CurrentDb, m_ctx.CurrentTipo, m_selection.sql, m_table, &m_query,
+    const grid::Loading loading = grid::DoQuery(m_ctx, m_ctx.CurrentDb, m_ctx.CurrentTipo, m_selection.sql, m_table, &m_query,
                   [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    if (loading.failure)
+        reportFailure(*loading.failure, m_ctx.log, m_ctx.prompt, kModule);
     m_model->reload();
     fillCombos();
     AutosizeCols();
@@ -304,7 +306,7 @@ void frm_dispData::DoQuery()
     setSortIndicator(m_table.columnCount() > 1 ? 1 : -1, true);
     setRedraw(true);
     // A first loading stopped by the user leaves nothing to show: the window says why it is empty.
-    if (outcome == grid::LoadOutcome::Cancelled && m_table.columnCount() == 0)
+    if (loading == grid::LoadOutcome::Cancelled && m_table.columnCount() == 0)
         lblDescVar->setText(QString(kLoadingCancelled));
 }
 
