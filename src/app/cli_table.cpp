@@ -185,6 +185,8 @@ int runTable(Session &s, const TableRequest &req)
             return 1;
         }
         const grid::SearchOutcome found = grid::searchTable(ctx, table, c + 1, req.lower, req.upper);
+        if (found.warning)
+            reportFailure(*found.warning, ctx.log, ctx.prompt, QStringLiteral("quarnaro-cli"));
         if (found.kind == grid::SearchOutcome::Kind::ReversedBounds
             || found.kind == grid::SearchOutcome::Kind::NotNumbers)
             return 1;

@@ -29,10 +29,9 @@ double wholePart(double v)
     return std::floor(v);
 }
 
-void warn(Services &services, QLatin1String text)
+Failure searchWarning(QLatin1String text)
 {
-    if (services.prompt)
-        services.prompt->message(QString(text), QString(kWarningTitle), Icon::Information);
+    return Failure::shown(QString(text), QString(kWarningTitle), Icon::Information);
 }
 
 } // namespace
@@ -350,12 +349,12 @@ SearchOutcome searchTable(Services &services, DataTable &table, int ricIndex, co
     const std::optional<double> high = readBound(a, fmt);
     if (low && high) {
         if (wholePart(*high) < wholePart(*low)) {
-            warn(services, kReversedBoundsMessage);
+            out.warning = searchWarning(kReversedBoundsMessage);
             out.kind = SearchOutcome::Kind::ReversedBounds;
             return out;
         }
     } else if (!a.isEmpty()) {
-        warn(services, kNotNumbersMessage);
+        out.warning = searchWarning(kNotNumbersMessage);
         out.kind = SearchOutcome::Kind::NotNumbers;
         return out;
     }

@@ -97,14 +97,15 @@ bool sortByName(DataTable &table, const QString &name, bool ascending, const Num
 struct SearchOutcome {
     enum class Kind {
         Nothing, // no column chosen or nothing typed: nothing done
-        ReversedBounds, // warning shown, table unchanged
-        NotNumbers, // warning shown, table unchanged
+        ReversedBounds, // table unchanged; the warning to show
+        NotNumbers, // table unchanged; the warning to show
         Text, // rows whose text equals the word moved to the top
         Range, // rows whose whole part is within the bounds moved to the top
     };
     Kind kind = Kind::Nothing;
     QString upper; // the text the upper-bound box holds afterwards
     int matches = 0; // rows moved to the top
+    std::optional<Failure> warning; // ReversedBounds, NotNumbers: for the caller to show
 };
 
 // Search (cmd_ric): ricIndex is the item of the column box (0 the blank item, k the column

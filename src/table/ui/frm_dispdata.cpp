@@ -581,6 +581,8 @@ void frm_dispData::cmd_ric_Click()
     setRedraw(false);
     const grid::SearchOutcome out = grid::searchTable(m_ctx, m_table, cmb_ric->currentIndex(), txt_ricda->text(),
                                                       txt_rica->text());
+    if (out.warning)
+        reportFailure(*out.warning, m_ctx.log, m_ctx.prompt, kModule);
     txt_rica->setText(out.upper);
     if (out.kind == grid::SearchOutcome::Kind::Text || out.kind == grid::SearchOutcome::Kind::Range) {
         setSortIndicator(-1, true); // the matches stand above the sorted rest
