@@ -8,7 +8,6 @@
 #include "shell/store.h"
 #include "support/testfolder.h"
 
-#include <QGuiApplication>
 #include <QTextDocument>
 #include <benchmark/benchmark.h>
 
@@ -59,13 +58,3 @@ void VariableReportPdf(benchmark::State &state)
 BENCHMARK(VariableReportPdf)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
