@@ -167,12 +167,23 @@ const char *kHelp = "uso: quarnaro-cli [opzioni] COMANDO [argomenti]\n"
                     "Gli errori sono scritti sullo standard error; lo stato di uscita è 0 se tutto va bene,\n"
                     "1 per un errore, 2 per una riga di comando non valida.\n";
 
-// A start-up host without windows.
+// A start-up host without windows: no folder is asked for, and what the start reports is
+// printed and logged through the command's prompt.
 class NoWindows : public StartupHost {
 public:
+    NoWindows(ErrorLog &log, Prompt &prompt) : m_log(log), m_prompt(prompt) { }
     void formatMainWindow() override { }
     void buildMenuBar(const MenuBar &) override { }
     void showSplash() override { }
+    QString chooseFolder(const QString &) override { return QString(); }
+    void report(const Failure &failure, const QString &module) override
+    {
+        reportFailure(failure, m_log, &m_prompt, module);
+    }
+
+private:
+    ErrorLog &m_log;
+    Prompt &m_prompt;
 };
 
 std::vector<Command> allCommands()
@@ -350,7 +361,7 @@ int run(const QStringList &args, const QString &executableFolder, QString &out, 
         const QString &folder;
         ~PromptlessCache() { access::AccessCache(folder).install(); }
     } promptless {cacheFolder};
-    NoWindows host;
+    NoWindows host(ctx.log, prompt);
     MenuBar bar;
     // The start-up finishes or undoes an interrupted update; a command without it does so here.
     if (!command->needsStartup) {

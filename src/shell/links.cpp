@@ -1,7 +1,6 @@
 #include "shell/links.h"
 
 #include "shell/context.h"
-#include "shell/prompt.h"
 
 #include <array>
 #include <vector>
@@ -39,7 +38,7 @@ void RecreateRelatedTables(Services &services, const ProgramPaths &paths, const 
     links.push_back({table, expected, table});
 }
 
-bool refreshLinkedTables(Services &services, const ProgramPaths &paths)
+LinkRefresh refreshLinkedTables(Services &services, const ProgramPaths &paths)
 {
     try {
         std::vector<std::array<QString, 3>> rows;
@@ -53,15 +52,13 @@ bool refreshLinkedTables(Services &services, const ProgramPaths &paths)
         }
         for (const auto &r : rows)
             RecreateRelatedTables(services, paths, r[2], r[1], r[0]);
-        return true;
+        return {};
     } catch (const DbError &e) {
-        if (services.prompt)
-            services.prompt->message(QStringLiteral("Sono mancanti alcuni Database!\r\nControllare l'esistenza dei "
-                                               "Database nella cartella : \r\n")
-                                    + paths.DbFolder + QStringLiteral(" \r\n\r\nL'applicazione sarà chiusa."),
-                                QStringLiteral("Attenzione"), Icon::Critical);
-        services.log.logError(QStringLiteral("Utility"), QStringLiteral("RefreshLinkOnDB_2"), e.number(), e.description());
-        return false;
+        return {Failure::shown(QStringLiteral("Sono mancanti alcuni Database!\r\nControllare l'esistenza dei "
+                                              "Database nella cartella : \r\n")
+                                   + paths.DbFolder + QStringLiteral(" \r\n\r\nL'applicazione sarà chiusa."),
+                               QStringLiteral("Attenzione"), Icon::Critical),
+                Failure::toLog(QStringLiteral("RefreshLinkOnDB_2"), QString::number(e.number()), e.description())};
     }
 }
 

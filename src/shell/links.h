@@ -1,7 +1,10 @@
 #pragma once
 // Maintenance of linked tables and saved area queries.
 
+#include "shell/result.h"
+
 #include <QString>
+#include <optional>
 
 namespace qrn {
 
@@ -19,10 +22,18 @@ QString linkConnectString(const ProgramPaths &paths, const QString &sourceFile);
 void RecreateRelatedTables(Services &services, const ProgramPaths &paths, const QString &targetFile,
                            const QString &sourceFile, const QString &table);
 
-// Makes the links of every row of tablelink. On a failure (typically a database named there
-// that does not exist) shows the fatal message, logs the error and answers false: the program
-// must end. The links made before the failing row stay. Writes into no database.
-bool refreshLinkedTables(Services &services, const ProgramPaths &paths);
+// What became of the links of tablelink: true when every link was made. Otherwise (typically a
+// database named there that does not exist) the program must end: message is what the user is
+// told, logLine the store's error for the log (under "Utility", where it has always gone).
+struct LinkRefresh {
+    std::optional<Failure> message;
+    std::optional<Failure> logLine;
+    explicit operator bool() const { return !message; }
+};
+
+// Makes the links of every row of tablelink. The links made before a failing row stay. Writes
+// into no database.
+LinkRefresh refreshLinkedTables(Services &services, const ProgramPaths &paths);
 
 // Deletes from the command's CurrentDb the saved queries whose names the area-query list holds.
 void DeleteAreaQuery(Services &services, const ProgramPaths &paths, const CommandContext &command);

@@ -1,7 +1,8 @@
 // The start-up steps in their order: the instance lock, the recovery of an interrupted update,
 // the databases, the linked tables, the shape folder, the area queries, the menus, the splash.
-// A step that cannot go on ends the program (StartupOutcome::Exit) after its own message; any
-// other failure is logged and the program runs with what was set up. The remembered folders are
+// A step that cannot go on ends the program (StartupOutcome::Exit) after the host has shown its
+// message; any other failure is reported by the host and the program runs with what was set up.
+// The start asks and tells the user nothing itself: folders and messages go through the host. The remembered folders are
 // written whole, and a folder that cannot be remembered is still used in this run.
 
 #include "shell/startup.h"
@@ -9,7 +10,6 @@
 #include "shell/context.h"
 #include "shell/filewrite.h"
 #include "shell/links.h"
-#include "shell/prompt.h"
 #include "shell/updatejournal.h"
 
 #include <QCryptographicHash>
@@ -89,71 +89,63 @@ bool InstanceLock::tryLock()
     return m_lock->isLocked() || m_lock->tryLock(0);
 }
 
-bool FindDatabases(ProgramPaths &paths, Services &services)
+Status FindDatabases(ProgramPaths &paths, Services &services, const FolderChooser &chooseFolder)
 {
     const QString defaultFolder = paths.programFolder + QStringLiteral("Databases/");
     if (FolderHasDatabase(defaultFolder, QStringLiteral("Metadati.mdb"))) {
         paths.DbFolder = defaultFolder;
-        return true;
+        return Done {};
     }
     const QString remembered = ReadFolderFile(paths.FilesFolder + QStringLiteral("DBPath.dbc"));
     if (FolderHasDatabase(remembered, QStringLiteral("Metadati.mdb"))) {
         paths.DbFolder = remembered;
-        return true;
+        return Done {};
     }
     // Installed, the sample databases come with the program.
     const QString installed =
         paths.installedFolder.isEmpty() ? QString() : paths.installedFolder + QStringLiteral("Databases/");
     if (FolderHasDatabase(installed, QStringLiteral("Metadati.mdb"))) {
         paths.DbFolder = installed;
-        return true;
+        return Done {};
     }
-    const QString chosen = services.prompt
-        ? services.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i Databases"))
-        : QString();
-    if (chosen.isEmpty() || !FolderHasDatabase(chosen, QStringLiteral("Metadati.mdb"))) {
-        if (services.prompt)
-            services.prompt->message(QStringLiteral("Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa."),
-                                QStringLiteral("Attenzione"), Icon::Critical);
-        return false;
-    }
+    const QString chosen = chooseFolder(QStringLiteral("Selezionare la cartella contenente i Databases"));
+    if (chosen.isEmpty() || !FolderHasDatabase(chosen, QStringLiteral("Metadati.mdb")))
+        return Failure::shown(QStringLiteral("Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa."),
+                              QStringLiteral("Attenzione"), Icon::Critical);
     rememberFolder(paths, services, QStringLiteral("DBPath.dbc"), chosen, QStringLiteral("FindDatabases"));
     paths.DbFolder = chosen;
-    return true;
+    return Done {};
 }
 
-void FindShapeFiles(ProgramPaths &paths, Services &services)
+std::optional<Failure> FindShapeFiles(ProgramPaths &paths, Services &services, const FolderChooser &chooseFolder)
 {
     const QString defaultFolder = paths.programFolder + QStringLiteral("Shape/");
     if (FolderHasFiles(defaultFolder, QStringLiteral("*.shp"))) {
         paths.ShapeFolder = defaultFolder;
-        return;
+        return std::nullopt;
     }
     const QString remembered = ReadFolderFile(paths.FilesFolder + QStringLiteral("SHPath.dbc"));
     if (FolderHasFiles(remembered, QStringLiteral("*.shp"))) {
         paths.ShapeFolder = remembered;
-        return;
+        return std::nullopt;
     }
     const QString installed =
         paths.installedFolder.isEmpty() ? QString() : paths.installedFolder + QStringLiteral("Shape/");
     if (FolderHasFiles(installed, QStringLiteral("*.shp"))) {
         paths.ShapeFolder = installed;
-        return;
+        return std::nullopt;
     }
-    const QString chosen = services.prompt
-        ? services.prompt->browseFolder(QStringLiteral("Selezionare la cartella contenente i File delle cartine"))
-        : QString();
+    const QString chosen = chooseFolder(QStringLiteral("Selezionare la cartella contenente i File delle cartine"));
     if (chosen.isEmpty() || !FolderHasFiles(chosen, QStringLiteral("*.shp"))) {
-        if (services.prompt)
-            services.prompt->message(QStringLiteral("Nessun File delle cartine trovato. In questa sessione non sarà "
-                                               "possibile vedere le cartine!"),
-                                QStringLiteral("Attenzione"), Icon::Information);
         // No usable folder: the map commands then report that none is configured.
         paths.ShapeFolder.clear();
-        return;
+        return Failure::shown(QStringLiteral("Nessun File delle cartine trovato. In questa sessione non sarà "
+                                             "possibile vedere le cartine!"),
+                              QStringLiteral("Attenzione"), Icon::Information);
     }
     rememberFolder(paths, services, QStringLiteral("SHPath.dbc"), chosen, QStringLiteral("FindShapeFiles"));
     paths.ShapeFolder = chosen;
+    return std::nullopt;
 }
 
 QString UpdateJournalPath(const ProgramPaths &paths)
@@ -202,25 +194,32 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
 
         trace("002");
         if (lock && !lock->tryLock()) {
-            if (ctx.prompt)
-                ctx.prompt->message(QStringLiteral("Programma già aperto! La nuova istanza sarà chiusa."), QString(),
-                                    Icon::Critical);
+            host.report(Failure::shown(QStringLiteral("Programma già aperto! La nuova istanza sarà chiusa."), QString(),
+                                       Icon::Critical),
+                        module);
             return StartupOutcome::Exit;
         }
         ctx.setProgramFolder(ctx.programFolder);
         if (const std::optional<Failure> recovered = RecoverInterruptedUpdate(ctx))
             ctx.log.writeError(module, recovered->procedure, recovered->number, recovered->message);
 
+        const FolderChooser chooseFolder = [&host](const QString &caption) { return host.chooseFolder(caption); };
         trace("003");
-        if (!FindDatabases(ctx, ctx))
+        if (const Status found = FindDatabases(ctx, ctx, chooseFolder); !found) {
+            host.report(found.failure(), module);
             return StartupOutcome::Exit;
+        }
 
         trace("004");
-        if (!refreshLinkedTables(ctx, ctx))
+        if (const LinkRefresh links = refreshLinkedTables(ctx, ctx); !links) {
+            host.report(*links.message, module);
+            host.report(*links.logLine, QStringLiteral("Utility"));
             return StartupOutcome::Exit;
+        }
 
         trace("005");
-        FindShapeFiles(ctx, ctx);
+        if (const std::optional<Failure> noMaps = FindShapeFiles(ctx, ctx, chooseFolder))
+            host.report(*noMaps, module);
         ctx.HelpFile = ctx.readOnlyFolder() + QStringLiteral("Files/Help/");
 
         trace("006");
@@ -239,9 +238,10 @@ StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock
         trace("008");
         host.showSplash();
     } catch (const DbError &e) {
-        ctx.log.logError(module, QStringLiteral("Form_Load"), e.number(), e.description());
+        host.report(Failure::toLog(QStringLiteral("Form_Load"), QString::number(e.number()), e.description()), module);
     } catch (const std::exception &e) {
-        ctx.log.logError(module, QStringLiteral("Form_Load"), QStringLiteral("-1"), QString::fromLocal8Bit(e.what()));
+        host.report(Failure::toLog(QStringLiteral("Form_Load"), QStringLiteral("-1"), QString::fromLocal8Bit(e.what())),
+                    module);
     }
     return StartupOutcome::Running;
 }

@@ -7,6 +7,7 @@
 #include "shell/result.h"
 
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -50,7 +51,16 @@ public:
     virtual void buildMenuBar(const MenuBar &bar) = 0; // step 007, after the bar is read
     virtual void showSplash() = 0; // step 008
     virtual QString mainWindowName() const { return QStringLiteral("frmMainMDI"); }
+    // Asked for a folder when none of the known ones holds what the start looks for; "" when
+    // none is given (the command line never asks).
+    virtual QString chooseFolder(const QString &caption) = 0;
+    // Tells what stopped or limited the start: shown, and logged under module when the failure
+    // carries a log line (the main window's name, or "Utility" for the linked tables).
+    virtual void report(const Failure &failure, const QString &module) = 0;
 };
+
+// Asks for a folder; answers "" when none is given.
+using FolderChooser = std::function<QString(const QString &caption)>;
 
 // The journal of updates (Files/Aggiornamento.giornale): see updatejournal.h.
 QString UpdateJournalPath(const ProgramPaths &paths);
@@ -64,14 +74,18 @@ std::optional<Failure> RecoverInterruptedUpdate(const ProgramPaths &paths);
 
 enum class StartupOutcome { Running, Exit };
 
-// FindDatabases and FindShapeFiles: answer false when the program must end.
-// They set the folder in paths, asking through services.prompt when no known folder will do.
-bool FindDatabases(ProgramPaths &paths, Services &services);
-void FindShapeFiles(ProgramPaths &paths, Services &services);
+// FindDatabases and FindShapeFiles set the folder in paths: the program's own, the remembered
+// one, the installed one, else the one chooseFolder gives (then remembered; a folder that cannot
+// be remembered is logged through services and still used). FindDatabases fails, with the
+// message that ends the program, when no folder holds the databases. FindShapeFiles answers the
+// notice to show when there are no maps: the start goes on without them.
+Status FindDatabases(ProgramPaths &paths, Services &services, const FolderChooser &chooseFolder);
+std::optional<Failure> FindShapeFiles(ProgramPaths &paths, Services &services, const FolderChooser &chooseFolder);
 
 // Runs steps 001 to 008. Exit means the program must end now (second instance, no databases,
 // a missing linked database); Running means the main window stays, possibly with the later
-// steps skipped after a logged error.
+// steps skipped after a logged error. Every question and message of the start goes through the
+// host.
 // Without a lock (the command-line tool) there is no single-instance check. It lays out every
 // piece of the context, so it takes the whole of it.
 StartupOutcome RunStartup(AppContext &ctx, StartupHost &host, InstanceLock *lock, MenuBar &bar);

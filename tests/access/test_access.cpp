@@ -364,6 +364,8 @@ TEST(AccessStore, TheProgramReadsAnAccessDatabaseBesideItsOwnAndNeverWritesIt)
         void formatMainWindow() override { }
         void buildMenuBar(const MenuBar &) override { }
         void showSplash() override { }
+        QString chooseFolder(const QString &) override { return QString(); }
+        void report(const Failure &, const QString &) override { }
     } host;
     MenuBar bar;
     tf.prompt.answerFolder(QString());

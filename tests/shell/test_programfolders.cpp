@@ -148,6 +148,8 @@ struct NoWindows : StartupHost {
     void formatMainWindow() override { }
     void buildMenuBar(const MenuBar &) override { }
     void showSplash() override { }
+    QString chooseFolder(const QString &) override { return QString(); }
+    void report(const Failure &, const QString &) override { }
 };
 
 StartupOutcome startInstalled(const Installation &inst, AppContext &ctx)

@@ -24,28 +24,27 @@ using qrn::test::TestFolder;
 
 namespace {
 
-// "title|text" of every box shown, one a line.
-std::string boxes(const TestFolder &tf)
-{
-    QStringList out;
-    for (const auto &b : tf.prompt.shown())
-        out << b.title + "|" + b.text;
-    return out.join('\n').toStdString();
-}
-
+// Shows what the start reports through the folder's prompt and log, as the main window does.
 struct RecordingHost : StartupHost {
+    explicit RecordingHost(TestFolder &tf) : tf(tf) { }
+    TestFolder &tf;
+    std::unique_ptr<AppContext> ctx = tf.context();
     int menus = 0, splashes = 0;
     void formatMainWindow() override { }
     void buildMenuBar(const MenuBar &) override { ++menus; }
     void showSplash() override { ++splashes; }
+    QString chooseFolder(const QString &caption) override { return tf.prompt.browseFolder(caption); }
+    void report(const Failure &failure, const QString &module) override
+    {
+        reportFailure(failure, ctx->log, &tf.prompt, module);
+    }
 };
 
 // Runs the start on the folder; host counts the menu bars and splashes shown.
-StartupOutcome start(TestFolder &tf, RecordingHost &host, InstanceLock *lock = nullptr)
+StartupOutcome start(RecordingHost &host, InstanceLock *lock = nullptr)
 {
-    auto ctx = tf.context();
     MenuBar bar;
-    return RunStartup(*ctx, host, lock, bar);
+    return RunStartup(*host.ctx, host, lock, bar);
 }
 
 } // namespace
@@ -89,52 +88,61 @@ TEST(FindDatabases, OwnThenRememberedThenChosenFolderAndCancelEndsTheProgram)
 {
     TestFolder tf;
     auto ctx = tf.context();
+    QStringList asked;
+    QString answer;
+    const FolderChooser choose = [&](const QString &caption) { return asked << caption, answer; };
     tf.write("Files/DBPath.dbc", "/altrove\r\n");
-    ASSERT_TRUE(FindDatabases(*ctx, *ctx));
+    ASSERT_TRUE(FindDatabases(*ctx, *ctx, choose));
     EXPECT_EQ(ctx->DbFolder, tf.file("Databases/"));
     EXPECT_EQ(tf.read("Files/DBPath.dbc"), "/altrove\r\n");
     QDir(tf.path()).rename("Databases", "Dati");
     tf.write("Files/DBPath.dbc", tf.file("Dati").toLocal8Bit() + "\r\n");
-    ASSERT_TRUE(FindDatabases(*ctx, *ctx));
+    ASSERT_TRUE(FindDatabases(*ctx, *ctx, choose));
     EXPECT_EQ(ctx->DbFolder, tf.file("Dati/"));
+    EXPECT_TRUE(asked.isEmpty());
 
     // Nothing remembered: the picker is asked and the answer remembered.
     QFile::remove(tf.file("Files/DBPath.dbc"));
-    tf.prompt.answerFolder(tf.file("Dati/"));
-    ASSERT_TRUE(FindDatabases(*ctx, *ctx));
-    EXPECT_EQ(boxes(tf), "Selezionare la cartella contenente i Databases|");
+    answer = tf.file("Dati/");
+    ASSERT_TRUE(FindDatabases(*ctx, *ctx, choose));
+    EXPECT_EQ(asked, QStringList {"Selezionare la cartella contenente i Databases"});
     EXPECT_EQ(ReadFolderFile(tf.file("Files/DBPath.dbc")), tf.file("Dati/"));
 
     // A chosen folder without the metadata database, then a cancelled picker: the program ends.
     QFile::remove(tf.file("Files/DBPath.dbc"));
-    for (const QString &answer : {tf.file("Files/"), QString()}) {
-        tf.prompt.clear();
-        tf.prompt.answerFolder(answer);
-        EXPECT_FALSE(FindDatabases(*ctx, *ctx));
-        EXPECT_EQ(tf.prompt.messages(), QStringList {"Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa."});
+    for (const QString &wrong : {tf.file("Files/"), QString()}) {
+        answer = wrong;
+        const Status found = FindDatabases(*ctx, *ctx, choose);
+        ASSERT_FALSE(found);
+        EXPECT_EQ(found.failure().message, "Impossibile trovare i Databases\r\nL'Applicazione sarà chiusa.");
+        EXPECT_EQ(found.failure().icon, Icon::Critical);
     }
+    EXPECT_TRUE(tf.prompt.shown().empty()) << "the caller shows the failure";
 }
 
 TEST(FindShapeFiles, MissingMapsAreReportedAndTheStartGoesOn)
 {
     TestFolder tf(false);
     auto ctx = tf.context();
-    FindShapeFiles(*ctx, *ctx);
+    QStringList asked;
+    QString answer;
+    const FolderChooser choose = [&](const QString &caption) { return asked << caption, answer; };
+    const std::optional<Failure> notice = FindShapeFiles(*ctx, *ctx, choose);
     EXPECT_EQ(ctx->ShapeFolder, "");
-    EXPECT_EQ(boxes(tf),
-              "Selezionare la cartella contenente i File delle cartine|\nAttenzione|Nessun File delle "
-              "cartine trovato. In questa sessione non sarà possibile vedere le cartine!");
+    EXPECT_EQ(asked, QStringList {"Selezionare la cartella contenente i File delle cartine"});
+    ASSERT_TRUE(notice);
+    EXPECT_EQ(notice->title + "|" + notice->message,
+              "Attenzione|Nessun File delle cartine trovato. In questa sessione non sarà possibile vedere le cartine!");
 
     tf.write("Mappe/regioni.shp", "x");
-    tf.prompt.clear();
-    tf.prompt.answerFolder(tf.file("Mappe/"));
-    FindShapeFiles(*ctx, *ctx);
+    answer = tf.file("Mappe/");
+    EXPECT_FALSE(FindShapeFiles(*ctx, *ctx, choose));
     EXPECT_EQ(ctx->ShapeFolder, tf.file("Mappe/"));
-    tf.prompt.clear();
+    asked.clear();
     ctx->ShapeFolder.clear();
-    FindShapeFiles(*ctx, *ctx); // remembered now
+    EXPECT_FALSE(FindShapeFiles(*ctx, *ctx, choose)); // remembered now
     EXPECT_EQ(ctx->ShapeFolder, tf.file("Mappe/"));
-    EXPECT_TRUE(tf.prompt.shown().empty());
+    EXPECT_TRUE(asked.isEmpty());
 }
 
 TEST(InstanceLock, ASecondInstanceIsRefusedAndACrashedOneDoesNotBlock)
@@ -146,8 +154,8 @@ TEST(InstanceLock, ASecondInstanceIsRefusedAndACrashedOneDoesNotBlock)
         ASSERT_TRUE(first.tryLock());
         path = first.path();
         InstanceLock second(tf.path());
-        RecordingHost host;
-        EXPECT_EQ(start(tf, host, &second), StartupOutcome::Exit);
+        RecordingHost host(tf);
+        EXPECT_EQ(start(host, &second), StartupOutcome::Exit);
         EXPECT_EQ(tf.prompt.messages(), QStringList {"Programma già aperto! La nuova istanza sarà chiusa."});
         EXPECT_EQ(host.menus, 0);
     }
@@ -167,9 +175,15 @@ TEST(Startup, AMissingDatabaseEndsTheStartAnErrorInAStepSkipsTheRest)
     {
         TestFolder tf;
         QFile::remove(tf.file("Databases/territorio.sqlite"));
-        RecordingHost host;
-        EXPECT_EQ(start(tf, host), StartupOutcome::Exit);
+        RecordingHost host(tf);
+        EXPECT_EQ(start(host), StartupOutcome::Exit);
         EXPECT_EQ(host.menus, 0);
+        // The fatal message first, then the store's error, logged where it always was.
+        const QStringList shown = tf.prompt.messages();
+        ASSERT_EQ(shown.size(), 2);
+        EXPECT_TRUE(shown[0].startsWith("Sono mancanti alcuni Database!")) << shown[0].toStdString();
+        EXPECT_TRUE(shown[1].startsWith("Errore : ")) << shown[1].toStdString();
+        EXPECT_TRUE(tf.read("Files/Error.log").contains("Module:Utility Function: RefreshLinkOnDB_2"));
     }
     TestFolder tf;
     {
@@ -177,9 +191,9 @@ TEST(Startup, AMissingDatabaseEndsTheStartAnErrorInAStepSkipsTheRest)
         ctx->DbFolder = tf.file("Databases/");
         ctx->openDatabase("Metadati.mdb")->execute("DROP TABLE DBMainMenu");
     }
-    RecordingHost host;
+    RecordingHost host(tf);
     tf.prompt.answerFolder(QString()); // no map folder, if the sample has none
-    EXPECT_EQ(start(tf, host), StartupOutcome::Running);
+    EXPECT_EQ(start(host), StartupOutcome::Running);
     EXPECT_EQ(host.splashes, 0);
     EXPECT_TRUE(tf.read("Files/Error.log").contains("Module:frmMainMDI Function: Form_Load Error N."));
 }

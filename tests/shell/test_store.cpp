@@ -193,13 +193,16 @@ TEST_F(LinksTest, ALinkDifferingOnlyInCaseStaysAndOneToAnotherFolderIsRemade)
 TEST_F(LinksTest, AMissingDatabaseEndsTheProgramKeepingTheLinksMadeBefore)
 {
     db("Metadati.mdb")->execute("INSERT INTO tablelink VALUES ('land_Ind', 'Territorio.mdb', 'Sparito.mdb')");
-    EXPECT_FALSE(refreshLinkedTables(*ctx, *ctx));
-    ASSERT_GE(tf.prompt.shown().size(), 1u);
-    EXPECT_EQ(tf.prompt.shown()[0].icon, Icon::Critical);
-    EXPECT_EQ(tf.prompt.shown()[0].text,
+    const LinkRefresh refresh = refreshLinkedTables(*ctx, *ctx);
+    ASSERT_FALSE(refresh);
+    EXPECT_EQ(refresh.message->icon, Icon::Critical);
+    EXPECT_EQ(refresh.message->message,
               "Sono mancanti alcuni Database!\r\nControllare l'esistenza dei Database nella cartella : \r\n"
                   + ctx->DbFolder + " \r\n\r\nL'applicazione sarà chiusa.");
-    EXPECT_TRUE(tf.read("Files/Error.log").contains("Function: RefreshLinkOnDB_2"));
+    ASSERT_TRUE(refresh.logLine);
+    EXPECT_EQ(refresh.logLine->procedure, "RefreshLinkOnDB_2");
+    EXPECT_TRUE(refresh.logLine->message.contains("Sparito")) << refresh.logLine->message.toStdString();
+    EXPECT_TRUE(tf.prompt.shown().empty()) << "the caller shows the failure";
     EXPECT_EQ(count(db("Dati.mdb"), "land_Ind"), 2);
     // A link whose source database is missing is refused the same way.
     db("Metadati.mdb")

@@ -161,6 +161,16 @@ void MainWindow::buildMenuBar(const MenuBar &bar)
     addQuitCommand();
 }
 
+QString MainWindow::chooseFolder(const QString &caption)
+{
+    return m_ctx.prompt ? m_ctx.prompt->browseFolder(caption) : QString();
+}
+
+void MainWindow::report(const Failure &failure, const QString &module)
+{
+    reportFailure(failure, m_ctx.log, m_ctx.prompt, module);
+}
+
 void MainWindow::showSplash()
 {
     auto *s = new SplashWindow(m_ctx, m_ctx, this);

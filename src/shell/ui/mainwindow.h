@@ -49,6 +49,8 @@ public:
     void formatMainWindow() override;
     void buildMenuBar(const MenuBar &bar) override;
     void showSplash() override;
+    QString chooseFolder(const QString &caption) override;
+    void report(const Failure &failure, const QString &module) override;
 
     QWidget *splash() const { return m_splash; }
     void closeSplash();
