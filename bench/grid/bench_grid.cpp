@@ -350,7 +350,7 @@ void BM_SyntheticWindowLoad(benchmark::State &state)
     SyntheticFolder &f = synthetic();
     int rows = 0;
     for (auto _ : state) {
-        auto *w = new ui::frm_dispData(f.ctx, nullptr);
+        auto *w = new ui::frm_dispData(f.ctx, f.ctx, f.ctx, nullptr);
         w->showSelection(f.query);
         benchmark::DoNotOptimize(w->grab());
         rows = w->table().rowCount() - 1;

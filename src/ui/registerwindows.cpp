@@ -19,9 +19,10 @@ namespace qrn::ui {
 void registerWindows(MainWindow &main)
 {
     // A keyword without a window opens nothing.
-    main.registry().add(QStringLiteral("FORMDATITAB"), [&main] { return new FormdatiTab(main.context(), &main); });
+    main.registry().add(QStringLiteral("FORMDATITAB"),
+                        [&main] { return new FormdatiTab(main.context(), main.context(), main.context(), &main); });
     main.registry().add(QStringLiteral("FRM_DISPDATA"), [&main] {
-        auto *grid = new frm_dispData(main.context(), &main);
+        auto *grid = new frm_dispData(main.context(), main.context(), main.context(), &main);
         // The territories selected in the grid and in the maps opened from it: one selection,
         // which lives as long as the grid and which each window only observes and changes.
         auto *territories = new TerritorySelection(grid);

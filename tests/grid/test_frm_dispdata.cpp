@@ -5,6 +5,7 @@
 #include "catalogue/querybuilder.h"
 #include "catalogue/selection.h"
 #include "catalogue/ui/formdatitab.h"
+#include "chart/ui/chartwindow.h"
 #include "shell/ui/mainwindow.h"
 #include "support/startmain.h"
 #include "support/testfolder.h"
@@ -371,4 +372,29 @@ TEST(GridWindow, FormulaExportAndNotesStartFromTheGrid)
     });
     child<QPushButton>(w, "cmdInfo")->click();
     EXPECT_TRUE(notes.contains("Dal 2001 le strade statali")) << notes.toStdString();
+}
+
+// A later menu command for another database and type leaves the grid on those of its rows: the
+// description and the time series of a column are still read from them.
+TEST(GridWindow, AMenuCommandForAnotherDatabaseLeavesTheGridOnItsOwn)
+{
+    Scenario s({"TR001-2004"});
+    ui::frm_dispData *w = s.w;
+    ASSERT_TRUE(w);
+    QLabel *desc = child<QLabel>(w, "lblDescVar");
+    s.clickCell(2, 6);
+    const QString description = desc->text();
+    ASSERT_FALSE(description.isEmpty());
+    int other = 0;
+    for (int i = 1; i <= MenuCommands::kMax && !other; ++i)
+        other = s.ctx->menu.db[size_t(i)] == "IndEconomici.mdb" ? i : 0;
+    s.main->runMenuCommand(other);
+    ASSERT_EQ(s.ctx->CurrentDb + s.ctx->CurrentTipo, "IndEconomici.mdbIndicatori");
+    ASSERT_EQ(s.main->registry().existing("FRM_DISPDATA"), w);
+
+    s.clickCell(1, 6);
+    EXPECT_EQ(desc->text(), description);
+    s.tf.prompt.clear();
+    child<QPushButton>(w, "cmdSerieStorica")->click();
+    EXPECT_EQ(w->findChildren<ui::ChartWindow *>().size(), 1) << s.tf.prompt.messages().join("|").toStdString();
 }

@@ -101,7 +101,7 @@ TEST(FormdatiTab, TerritoriesByGroupsByNameAndByKeyBuildTheQuery)
     // A group check box selects its territories ("Tutte le regioni": the 20 regions).
     s.child<QCheckBox>("Check1_6")->click();
     EXPECT_EQ(s.w->selectedTerritories().size(), 20);
-    EXPECT_EQ(s.ctx->LevelCode, 4);
+    EXPECT_EQ(s.w->levelCode(), 4);
     s.w->selectTerritories({"L'Aquila"});
     s.tf.prompt.clear();
     s.w->serie_Click();
@@ -109,7 +109,7 @@ TEST(FormdatiTab, TerritoriesByGroupsByNameAndByKeyBuildTheQuery)
     ASSERT_TRUE(s.grid());
     EXPECT_EQ(s.ctx->GetDbConnection("Variabili.mdb")->query(s.grid()->selection().sql).recordCount(), 21);
     EXPECT_EQ(s.grid()->selection().db, "Variabili.mdb");
-    EXPECT_EQ(s.grid()->selection().level, s.ctx->LevelCode);
+    EXPECT_EQ(s.grid()->selection().level, 4);
     EXPECT_TRUE(s.child<QPushButton>("cmdmetadati")->isEnabled());
     // "Visualizza scheda metadati": the sheet of the chosen row's item.
     s.child<QPushButton>("cmdmetadati")->click();
@@ -144,7 +144,7 @@ TEST(FormdatiTab, TheRegionalLevelLeavesProvincesOut)
     EXPECT_EQ(s.ctx->CurrentLevel, "R");
     EXPECT_FALSE(s.child<QRadioButton>("OptVisualizza_1")->isEnabled());
     EXPECT_FALSE(s.child<QCheckBox>("Check1_1")->isEnabled());
-    EXPECT_EQ(s.ctx->LevelName + QString::number(s.ctx->LevelCode), "regione2");
+    EXPECT_EQ(s.w->levelCode(), 2);
     s.child<QRadioButton>("OptVisualizza_2")->click();
     for (const auto &t : s.w->territories())
         EXPECT_NE(t.type, "1") << t.name.toStdString();

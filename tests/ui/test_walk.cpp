@@ -52,7 +52,7 @@ TEST(Walk, SelectionGridMapAndPageOfProvincesAndRegions)
     auto *grid = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
     ASSERT_TRUE(grid);
     EXPECT_EQ(grid->ranQuery(), grid->selection().sql);
-    EXPECT_EQ(grid->selection().level, ctx->LevelCode);
+    EXPECT_EQ(grid->selection().level, sel->levelCode());
     const int gridRows = grid->table().rowCount();
 
     // Map: the mixed table asks for the level; the provinces are mapped.

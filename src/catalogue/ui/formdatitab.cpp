@@ -1,9 +1,10 @@
-// The selection window's controls and handlers. It is the writer of the context's selection
-// state: LevelCode follows the ticked territory groups and the list shown, CurrentTipo and
-// CurrentLevel are restored from the values the window opened with before a branch's years are
-// read, and the query is set by "Visualizza" only once built, and cleared on "Nuova ricerca" and
-// on close (with the saved area queries). The years of an item are read on its first click and
-// kept. An open data grid runs the new query again when it differs from the one it shows.
+// The selection window's controls and handlers. The level of the selection (m_levelCode) follows
+// the ticked territory groups and the list shown and is the window's own; it travels to the
+// grid with the query "Visualizza" builds. The only shared state the window writes is the
+// command's CurrentTipo and CurrentLevel, restored from the values the window opened with
+// before a branch's years are read: the grid it opens loads its rows with them. The saved area
+// queries are deleted on close. The years of an item are read on its first click and kept. An
+// open data grid runs the new query again when it differs from the one it shows.
 
 #include "catalogue/ui/formdatitab.h"
 
@@ -122,7 +123,8 @@ private:
     FormdatiTab &m_w;
 };
 
-FormdatiTab::FormdatiTab(AppContext &ctx, MainWindow *main) : QWidget(nullptr), m_ctx(ctx), m_main(main)
+FormdatiTab::FormdatiTab(const ProgramPaths &paths, Services &services, CommandContext &command, MainWindow *main)
+    : QWidget(nullptr), m_paths(paths), m_services(services), m_command(command), m_main(main)
 {
     setObjectName(QStringLiteral("FormdatiTab"));
     setWindowTitle(QStringLiteral("Interrogazione dei dati"));
@@ -285,30 +287,29 @@ void FormdatiTab::load()
 {
     try {
         m_rows.clear();
-        pageTabs->setTabText(1, m_ctx.CurrentTipo);
-        const bool variables = itemKind(m_ctx.CurrentTipo) == ItemKind::Variables;
+        pageTabs->setTabText(1, m_command.CurrentTipo);
+        const bool variables = itemKind(m_command.CurrentTipo) == ItemKind::Variables;
         lblSelezionati->setText(variables ? QStringLiteral("Variabili selezionate")
                                           : QStringLiteral("Indicatori selezionati"));
         noteLead->setVisible(variables);
         noteTail->setVisible(variables);
         noteFolderIcon->setVisible(variables);
-        m_savedTipo = m_ctx.CurrentTipo;
-        m_savedLevel = m_ctx.CurrentLevel;
-        m_heading->setText(QStringLiteral(" Selezione ") + m_ctx.DbCaption.toLower()
+        m_savedTipo = m_command.CurrentTipo;
+        m_savedLevel = m_command.CurrentLevel;
+        m_heading->setText(QStringLiteral(" Selezione ") + m_command.DbCaption.toLower()
                            + QStringLiteral(" e territorio "));
         CmdNewric->setEnabled(false);
         updateCount();
         {
-            auto cn = m_ctx.GetDbConnection(m_ctx.CurrentDb);
+            auto cn = m_services.GetDbConnection(m_command.CurrentDb);
             TreeAdapter adapter(*this);
-            fillsons(m_ctx.CurrentTipo, m_ctx.CurrentLevel, m_ctx.log, *cn, adapter, true);
+            fillsons(m_command.CurrentTipo, m_command.CurrentLevel, m_services.log, *cn, adapter, true);
         }
         serie->setEnabled(false);
         cmdmetadati->setEnabled(false);
-        if (m_ctx.CurrentLevel == QLatin1String("R")) {
+        if (m_command.CurrentLevel == QLatin1String("R")) {
             OptVisualizza[1]->setEnabled(false);
             territoryGroupBoxes[1]->setEnabled(false);
-            m_ctx.LevelName = QStringLiteral("regione");
             fillTerritori(2, 1);
             m_listLevel = 2;
         } else {
@@ -319,7 +320,7 @@ void FormdatiTab::load()
         updateLevel();
         pageTabs->setCurrentIndex(1);
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
+        m_services.log.logError(this, QStringLiteral("Form_Load"), QString::number(e.number()), e.description());
     }
 }
 
@@ -327,7 +328,7 @@ void FormdatiTab::fillTerritori(int set, int excluded)
 {
     lstDescTerr->clear();
     lstCodTerr->clear();
-    m_territories = FillTerritori(m_ctx, set, excluded);
+    m_territories = FillTerritori(m_services, set, excluded);
     lstDescTerr->setUpdatesEnabled(false);
     for (const TerritoryEntry &t : m_territories) {
         lstDescTerr->addItem(t.name);
@@ -386,7 +387,8 @@ void FormdatiTab::objtree_NodeClick(QTreeWidgetItem *node)
             case ChosenRows::AddResult::AlreadyThere:
                 break;
             case ChosenRows::AddResult::LimitReached:
-                m_ctx.prompt->message(ChosenRows::limitMessage(m_ctx.CurrentTipo), QString(), Icon::Exclamation);
+                m_services.prompt->message(ChosenRows::limitMessage(m_command.CurrentTipo), QString(),
+                                           Icon::Exclamation);
                 break;
             case ChosenRows::AddResult::Added:
                 lst_allVar->addItem(m_rows.rows().constLast());
@@ -400,10 +402,10 @@ void FormdatiTab::objtree_NodeClick(QTreeWidgetItem *node)
         }
         const bool item = node->parent() && node->parent()->parent() && !node->parent()->parent()->parent();
         if (item && !m_yearsLoaded.value(key)) {
-            m_ctx.CurrentTipo = m_savedTipo;
-            m_ctx.CurrentLevel = m_savedLevel;
-            auto cn = m_ctx.GetDbConnection(m_ctx.CurrentDb);
-            const auto years = loadYears(*cn, m_ctx.CurrentTipo, key, m_ctx.CurrentLevel);
+            m_command.CurrentTipo = m_savedTipo;
+            m_command.CurrentLevel = m_savedLevel;
+            auto cn = m_services.GetDbConnection(m_command.CurrentDb);
+            const auto years = loadYears(*cn, m_command.CurrentTipo, key, m_command.CurrentLevel);
             TreeAdapter adapter(*this);
             for (const YearNode &y : years) {
                 const bool red = y.hasNote;
@@ -415,7 +417,8 @@ void FormdatiTab::objtree_NodeClick(QTreeWidgetItem *node)
                 node->setExpanded(true);
         }
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("objtree_NodeClick"), QString::number(e.number()), e.description());
+        m_services.log.logError(this, QStringLiteral("objtree_NodeClick"), QString::number(e.number()),
+                                e.description());
     }
 }
 
@@ -425,12 +428,12 @@ void FormdatiTab::showYearNote(QTreeWidgetItem *yearNode)
         return;
     try {
         const QString code = yearNode->parent()->data(0, kKeyRole).toString();
-        auto cn = m_ctx.GetDbConnection(m_ctx.CurrentDb);
+        auto cn = m_services.GetDbConnection(m_command.CurrentDb);
         Recordset rs = cn->query(yearNoteQuery(m_savedTipo, yearNode->text(0), code));
         if (!rs.eof())
-            m_ctx.prompt->message(rs.text(0), QStringLiteral("Note Anno"), Icon::None);
+            m_services.prompt->message(rs.text(0), QStringLiteral("Note Anno"), Icon::None);
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("mnu_note_Click"), QString::number(e.number()), e.description());
+        m_services.log.logError(this, QStringLiteral("mnu_note_Click"), QString::number(e.number()), e.description());
     }
 }
 
@@ -454,7 +457,7 @@ void FormdatiTab::OptVisualizza_Click(int index)
                 territoryGroup_Click(i);
             }
         }
-        const bool atR = m_ctx.CurrentLevel == QLatin1String("R");
+        const bool atR = m_command.CurrentLevel == QLatin1String("R");
         switch (index) {
         case 0:
             for (int i = 1; i <= 5; ++i)
@@ -465,8 +468,6 @@ void FormdatiTab::OptVisualizza_Click(int index)
             for (int i = 2; i <= 6; ++i)
                 territoryGroupBoxes[i]->setEnabled(false);
             m_listLevel = 1;
-            if (!atR)
-                m_ctx.LevelName = QStringLiteral("provincia");
             break;
         case 2:
             for (int i = atR ? 2 : 1; i <= 5; ++i)
@@ -488,7 +489,8 @@ void FormdatiTab::OptVisualizza_Click(int index)
         // At the regional level the provinces (type 1) have no data: the list never shows them.
         fillTerritori(index, atR ? 1 : 0);
     } catch (const DbError &e) {
-        m_ctx.log.logError(this, QStringLiteral("OptVisualizza_Click"), QString::number(e.number()), e.description());
+        m_services.log.logError(this, QStringLiteral("OptVisualizza_Click"), QString::number(e.number()),
+                                e.description());
     }
 }
 
@@ -498,7 +500,7 @@ void FormdatiTab::updateLevel()
     for (int i = 1; i <= 6; ++i)
         if (territoryGroupBoxes[i]->isChecked())
             ticked.insert(i);
-    m_ctx.LevelCode = levelOfGroups(ticked, m_listLevel);
+    m_levelCode = levelOfGroups(ticked, m_listLevel);
 }
 
 void FormdatiTab::territoryGroup_Click(int index)
@@ -506,7 +508,7 @@ void FormdatiTab::territoryGroup_Click(int index)
     const TerritoryGroup &g = territoryGroup(index);
     updateLevel();
     const bool ticked = territoryGroupBoxes[index]->isChecked();
-    const QList<int> &types = m_ctx.CurrentLevel == QLatin1String("R") ? g.typesAtR : g.types;
+    const QList<int> &types = m_command.CurrentLevel == QLatin1String("R") ? g.typesAtR : g.types;
     lstDescTerr->setUpdatesEnabled(false);
     for (int t : types) {
         m_pTerr = QString::number(t);
@@ -537,21 +539,22 @@ void FormdatiTab::serie_Click()
 {
     const QString filter = BuildTerritoryFilter(selectedTerritories());
     if (filter.isEmpty()) {
-        m_ctx.prompt->message(QStringLiteral("Selezionare un territorio!"), QString(), Icon::Exclamation);
+        m_services.prompt->message(QStringLiteral("Selezionare un territorio!"), QString(), Icon::Exclamation);
         return;
     }
     Result<QString> built = [&] {
-        BusyPointer busy(m_ctx.prompt);
-        return CreaQuery(m_ctx, m_ctx.CurrentDb, m_ctx.CurrentTipo, m_ctx.LastCode, m_rows.rows(), filter);
+        BusyPointer busy(m_services.prompt);
+        QString lastCode;
+        return CreaQuery(m_services, m_command.CurrentDb, m_command.CurrentTipo, lastCode, m_rows.rows(), filter);
     }();
     if (!built) {
-        reportFailure(built.failure(), m_ctx.log, m_ctx.prompt, objectName());
+        reportFailure(built.failure(), m_services.log, m_services.prompt, objectName());
         return;
     }
     // The query is built on the tree of CurrentDb, so that is the database the grid must
     // reopen, even when a menu asked it to restore the database of an earlier query: that one
     // may be another database, without the tables of this query.
-    const SelectionQuery query {built.value(), m_ctx.CurrentDb, m_ctx.LevelCode};
+    const SelectionQuery query {built.value(), m_command.CurrentDb, m_levelCode};
     if (QWidget *grid = m_main->registry().instance(QString::fromLatin1(kDataWindow))) {
         // A new grid runs the query; an open one runs it unless it shows its rows already.
         if (auto *result = dynamic_cast<SelectionResultWindow *>(grid))
@@ -583,14 +586,13 @@ void FormdatiTab::cmdmetadati_Click()
     if (!row)
         return;
     const QString code = ChosenRows::codeOf(row->text());
-    openMetadataSheet(*m_main, m_ctx.CurrentTipo, code);
+    openMetadataSheet(*m_main, m_command.CurrentTipo, code);
 }
 
 void FormdatiTab::closeEvent(QCloseEvent *e)
 {
     reset();
-    DeleteAreaQuery(m_ctx, m_ctx, m_ctx);
-    m_ctx.LevelCode = 0;
+    DeleteAreaQuery(m_services, m_paths, m_command);
     QWidget::closeEvent(e);
 }
 

@@ -19,8 +19,10 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace qrn {
-struct AppContext;
-}
+struct CommandContext;
+struct ProgramPaths;
+struct Services;
+} // namespace qrn
 
 namespace qrn::ui {
 
@@ -29,7 +31,9 @@ class MainWindow;
 class FormdatiTab : public QWidget {
     Q_OBJECT
 public:
-    FormdatiTab(AppContext &ctx, MainWindow *main);
+    // command is the context of the menu command that opened the window; the window restores its
+    // type and level before it reads an item's years, since the grid it opens reads them.
+    FormdatiTab(const ProgramPaths &paths, Services &services, CommandContext &command, MainWindow *main);
     ~FormdatiTab() override;
 
     // Operations of the window, also driven by the tests.
@@ -48,6 +52,9 @@ public:
     void selectTerritories(const QStringList &names);
     // The names selected in lstDescTerr, in list order.
     QStringList selectedTerritories() const;
+    // The territorial level of the territories offered and ticked: the level of the query that
+    // "Visualizza Dati" hands to the grid.
+    qint16 levelCode() const { return m_levelCode; }
 
     // The hand-off to the data grid: set by the main window's registry of windows.
     static constexpr const char *kDataWindow = "FRM_DISPDATA";
@@ -67,13 +74,16 @@ private:
     // LevelCode from the ticked group boxes and the list shown (levelOfGroups).
     void updateLevel();
 
-    AppContext &m_ctx;
+    const ProgramPaths &m_paths;
+    Services &m_services;
+    CommandContext &m_command;
     MainWindow *m_main;
     QString m_savedTipo, m_savedLevel;
     ChosenRows m_rows;
     std::vector<TerritoryEntry> m_territories;
     QString m_pTerr;
     qint16 m_listLevel = 3; // the level of the territory list shown, before any group box
+    qint16 m_levelCode = 0;
     QHash<QString, QTreeWidgetItem *> m_nodes;
     QHash<QString, bool> m_yearsLoaded;
 

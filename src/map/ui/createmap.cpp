@@ -16,8 +16,10 @@ std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const map::
     in.column = grid.table().selEnd.column;
     in.sortColumnText = grid.sortColumnText();
     in.level = grid.level;
-    AppContext &ctx = grid.context();
-    map::CreateMapOutcome outcome = map::createMap(ctx, ctx, ctx, ctx, grid.table(), in, chooseLevel);
+    Services &ctx = grid.services();
+    SelectionState noted; // the case and item code the preparation notes; no window reads them
+    map::CreateMapOutcome outcome = map::createMap(ctx, grid.paths(), grid.command(), noted, grid.table(), in,
+                                                   chooseLevel);
     if (outcome.descriptionFailure)
         reportFailure(*outcome.descriptionFailure, ctx.log, ctx.prompt, grid.objectName());
     if (const std::optional<map::MapFailure> &f = outcome.refusal) {
@@ -41,8 +43,8 @@ void attachMapCommand(frm_dispData &grid, MapWindowOpener opener)
     grid.createMapHook = [g, opener = std::move(opener)] {
         if (!g)
             return;
-        AppContext &ctx = g->context();
-        const auto ask = [&ctx, g](qint16 levelCode) { return frmSelMappa::ask(levelCode, ctx.CurrentLevel, g); };
+        Services &ctx = g->services();
+        const auto ask = [g](qint16 levelCode) { return frmSelMappa::ask(levelCode, g->command().CurrentLevel, g); };
         const std::optional<map::MapRequest> req = createMapFromGrid(*g, ask);
         if (req && opener) {
             BusyPointer busy(ctx.prompt); // the map window reads the layers and draws

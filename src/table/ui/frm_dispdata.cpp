@@ -3,6 +3,8 @@
 // change m_table through the grid core and then reload the model. The shared TerritorySelection
 // and the view's own selection follow each other without echo. The formula window works on a
 // snapshot of the table, one at a time; the map and the charts start from the current column.
+// The window never writes the opener's command context: the database and type of the rows are
+// its own (m_rowsCommand), taken from that context and the selection whenever rows are loaded.
 
 #include "table/ui/frm_dispdata.h"
 
@@ -71,13 +73,17 @@ FrozenColumnsView *makeGrid(QWidget *parent, const char *name, DataTableModel *m
 
 } // namespace
 
-frm_dispData::frm_dispData(AppContext &ctx, MainWindow *main)
+frm_dispData::frm_dispData(const ProgramPaths &paths, Services &services, const CommandContext &command,
+                           MainWindow *main)
     : QWidget(nullptr),
-      m_ctx(ctx),
+      m_paths(paths),
+      m_services(services),
+      m_command(command),
       m_main(main),
       m_model(new DataTableModel(m_table, this))
 {
     setObjectName(kModule);
+    takeCommand(QString());
     setWindowTitle(QStringLiteral("Visualizza ed esporta dati"));
     setAttribute(Qt::WA_DeleteOnClose);
     m_model->setCentredFrom(grid::kFirstCentredColumn);
@@ -251,7 +257,7 @@ void frm_dispData::showEvent(QShowEvent *e)
     if (!m_pictured) {
         m_pictured = true;
         QTimer::singleShot(0, this, [this] {
-            CaricaSfondoForm(m_ctx, m_ctx, this, nullptr);
+            CaricaSfondoForm(m_paths, m_services, this, nullptr);
             // The picture is the window's; the table (whose grid lines the style derives from the
             // window colour) and the label keep the plain colour.
             for (QWidget *w : {static_cast<QWidget *>(datagrid), static_cast<QWidget *>(lblDescVar)}) {
@@ -290,13 +296,14 @@ void frm_dispData::DoQuery()
     level = m_selection.level;
     cmb_Ordina->clear();
     setRedraw(false);
-    m_ctx.CurrentDb = grid::queryDatabase(m_ctx.CurrentDb, m_ctx.restoresQueryDb, m_selection.db);
+    takeCommand(m_selection.db);
     // Busy from the query on; the progress of a long load shows the arrow over it.
-    BusyPointer busy(m_ctx.prompt);
-    const grid::Loading loading = grid::DoQuery(m_ctx, m_ctx.CurrentDb, m_ctx.CurrentTipo, m_selection.sql, m_table, &m_query,
-                  [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    BusyPointer busy(m_services.prompt);
+    const grid::Loading loading = grid::DoQuery(
+        m_services, m_rowsCommand.CurrentDb, m_rowsCommand.CurrentTipo, m_selection.sql, m_table, &m_query,
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     if (loading.failure)
-        reportFailure(*loading.failure, m_ctx.log, m_ctx.prompt, kModule);
+        reportFailure(*loading.failure, m_services.log, m_services.prompt, kModule);
     m_model->reload();
     fillCombos();
     AutosizeCols();
@@ -308,6 +315,15 @@ void frm_dispData::DoQuery()
     // A first loading stopped by the user leaves nothing to show: the window says why it is empty.
     if (loading == grid::LoadOutcome::Cancelled && m_table.columnCount() == 0)
         lblDescVar->setText(QString(kLoadingCancelled));
+}
+
+void frm_dispData::takeCommand(const QString &queryDb)
+{
+    m_rowsCommand.CurrentDb = grid::queryDatabase(m_command.CurrentDb, m_command.restoresQueryDb, queryDb);
+    m_rowsCommand.CurrentTipo = m_command.CurrentTipo;
+    m_rowsCommand.CurrentLevel = m_command.CurrentLevel;
+    m_rowsCommand.DbCaption = m_command.DbCaption;
+    m_rowsCommand.restoresQueryDb = m_command.restoresQueryDb;
 }
 
 QString frm_dispData::sortColumnText() const
@@ -497,9 +513,10 @@ void frm_dispData::datagrid_RowColChange()
 {
     m_descColumn = m_table.selEnd.column;
     lblDescVar->clear();
-    const Result<QString> description = grid::variableDescription(m_ctx, m_ctx, m_table, m_table.selEnd.column);
+    const Result<QString> description = grid::variableDescription(m_services, m_rowsCommand, m_table,
+                                                                  m_table.selEnd.column);
     if (!description)
-        reportFailure(description.failure(), m_ctx.log, m_ctx.prompt, kModule);
+        reportFailure(description.failure(), m_services.log, m_services.prompt, kModule);
     lblDescVar->setText(description ? description.value() : QString());
 }
 
@@ -507,9 +524,9 @@ void frm_dispData::sortOn(int c, bool ascending)
 {
     setRedraw(false);
     {
-        BusyPointer busy(m_ctx.prompt);
+        BusyPointer busy(m_services.prompt);
         m_table.selEnd.column = c;
-        grid::sortColumn(m_table, c, ascending, m_ctx.numbers);
+        grid::sortColumn(m_table, c, ascending, m_services.numbers);
     }
     m_model->reload();
     showTableSelection();
@@ -530,8 +547,8 @@ void frm_dispData::sortByName(bool ascending, const QString &procedure)
     const int c = m_table.columnOf(name);
     if (c < 0) {
         showTableSelection();
-        m_ctx.log.logError(this, procedure, QStringLiteral("30009"),
-                           QStringLiteral("Nessuna colonna si chiama '%1'.").arg(name));
+        m_services.log.logError(this, procedure, QStringLiteral("30009"),
+                                QStringLiteral("Nessuna colonna si chiama '%1'.").arg(name));
         return;
     }
     m_table.current.column = c;
@@ -579,10 +596,10 @@ void frm_dispData::mnu_disce_Click()
 void frm_dispData::cmd_ric_Click()
 {
     setRedraw(false);
-    const grid::SearchOutcome out = grid::searchTable(m_ctx, m_table, cmb_ric->currentIndex(), txt_ricda->text(),
+    const grid::SearchOutcome out = grid::searchTable(m_services, m_table, cmb_ric->currentIndex(), txt_ricda->text(),
                                                       txt_rica->text());
     if (out.warning)
-        reportFailure(*out.warning, m_ctx.log, m_ctx.prompt, kModule);
+        reportFailure(*out.warning, m_services.log, m_services.prompt, kModule);
     txt_rica->setText(out.upper);
     if (out.kind == grid::SearchOutcome::Kind::Text || out.kind == grid::SearchOutcome::Kind::Range) {
         setSortIndicator(-1, true); // the matches stand above the sorted rest
@@ -626,11 +643,11 @@ void frm_dispData::mnu_metadati_Click()
 {
     const QString code = grid::metadataCode(m_table, m_table.selEnd.column);
     if (code.isEmpty()) {
-        m_ctx.prompt->message(QString(grid::kNoMetadataMessage), QString(), Icon::Information);
+        m_services.prompt->message(QString(grid::kNoMetadataMessage), QString(), Icon::Information);
         return;
     }
     if (m_main)
-        openMetadataSheet(*m_main, m_ctx.CurrentTipo, code);
+        openMetadataSheet(*m_main, m_rowsCommand.CurrentTipo, code);
 }
 
 void frm_dispData::cmdFunzione_Click()
@@ -642,7 +659,7 @@ void frm_dispData::cmdFunzione_Click()
         m_formula->activateWindow();
         return;
     }
-    m_formula = new frmFunzione(m_ctx, m_table, derived, this, [this](const QString &header) {
+    m_formula = new frmFunzione(m_services, m_table, derived, this, [this](const QString &header) {
         addHeaderToOrdina(header);
         refreshTable();
     });
@@ -659,8 +676,9 @@ void frm_dispData::cmdEsportaXls_Click()
             m_desktopOpener = std::make_unique<DesktopFileOpener>();
         opener = m_desktopOpener.get();
     }
-    if (const Result<ExportEnd> exported = EsportaInExcel(m_ctx, m_ctx, m_ctx, m_table, *opener); !exported)
-        reportFailure(exported.failure(), m_ctx.log, m_ctx.prompt, kModule);
+    if (const Result<ExportEnd> exported = EsportaInExcel(m_services, m_paths, m_rowsCommand, m_table, *opener);
+        !exported)
+        reportFailure(exported.failure(), m_services.log, m_services.prompt, kModule);
     // The table was sorted on the territory code before the save dialog, whatever came next.
     refreshTable();
     setSortIndicator(1, true);
@@ -696,9 +714,9 @@ int frm_dispData::chartColumn()
 {
     const int column = m_table.current.column;
     if (column < DataTable::kFirstDataColumn || column >= m_table.columnCount()) {
-        if (m_ctx.prompt)
-            m_ctx.prompt->message(QStringLiteral("Scegliere prima una colonna di dati della tabella."),
-                                  QStringLiteral("Attenzione"), Icon::Exclamation);
+        if (m_services.prompt)
+            m_services.prompt->message(QStringLiteral("Scegliere prima una colonna di dati della tabella."),
+                                       QStringLiteral("Attenzione"), Icon::Exclamation);
         return -1;
     }
     return column;
@@ -706,7 +724,7 @@ int frm_dispData::chartColumn()
 
 void frm_dispData::openChart(const chart::ChartData &data)
 {
-    auto *w = new ChartWindow(m_ctx, m_ctx, this);
+    auto *w = new ChartWindow(m_paths, m_services, this);
     w->setData(data);
     w->show();
 }
@@ -724,27 +742,27 @@ void frm_dispData::cmdSerieStorica_Click()
     else if (chosen.isEmpty())
         refusal = QStringLiteral("Selezionare nella tabella i territori della serie storica.");
     if (!refusal.isEmpty()) {
-        if (m_ctx.prompt)
-            m_ctx.prompt->message(refusal, QStringLiteral("Attenzione"), Icon::Exclamation);
+        if (m_services.prompt)
+            m_services.prompt->message(refusal, QStringLiteral("Attenzione"), Icon::Exclamation);
         return;
     }
-    BusyPointer busy(m_ctx.prompt);
-    const chart::ItemYearsOutcome years =
-        chart::loadItemYears(m_ctx, m_ctx, item, chart::territoriesWithReferences(m_table, chosen));
+    BusyPointer busy(m_services.prompt);
+    const chart::ItemYearsOutcome years = chart::loadItemYears(m_services, m_rowsCommand, item,
+                                                               chart::territoriesWithReferences(m_table, chosen));
     if (years.yearsFailure)
-        reportFailure(*years.yearsFailure, m_ctx.log, m_ctx.prompt, objectName());
+        reportFailure(*years.yearsFailure, m_services.log, m_services.prompt, objectName());
     if (!years.ok()) {
-        m_ctx.log.logError(this, QStringLiteral("cmdSerieStorica_Click"), QString(), years.message, years.detail);
+        m_services.log.logError(this, QStringLiteral("cmdSerieStorica_Click"), QString(), years.message, years.detail);
         return;
     }
-    openChart(chart::buildTimeSeries(years.table, chosen, m_ctx.numbers));
+    openChart(chart::buildTimeSeries(years.table, chosen, m_services.numbers));
 }
 
 void frm_dispData::cmdGraficoBarre_Click()
 {
     const int column = chartColumn();
     if (column >= 0)
-        openChart(chart::buildBarChart(m_table, column, m_ctx.numbers));
+        openChart(chart::buildBarChart(m_table, column, m_services.numbers));
 }
 
 void frm_dispData::cmdInfo_Click()

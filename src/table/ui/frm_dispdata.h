@@ -24,7 +24,6 @@ class QMenu;
 class QPushButton;
 
 namespace qrn {
-struct AppContext;
 class DataTableModel;
 } // namespace qrn
 
@@ -42,8 +41,9 @@ inline constexpr QLatin1String kLoadingCancelled {"Caricamento annullato"};
 class frm_dispData : public QWidget, public SelectionResultWindow {
     Q_OBJECT
 public:
-    // Empty until a selection is handed to it (showSelection).
-    frm_dispData(AppContext &ctx, MainWindow *main);
+    // Empty until a selection is handed to it (showSelection). command is the opener's menu
+    // context: the grid reads it when it loads rows, and keeps its own copy for them.
+    frm_dispData(const ProgramPaths &paths, Services &services, const CommandContext &command, MainWindow *main);
     ~frm_dispData() override;
 
     // The map hand-off: the territorial level of the selection whose rows are shown, from which
@@ -66,7 +66,14 @@ public:
     // The formula window while it is open.
     frmFunzione *formulaWindow() const;
 
-    AppContext &context() { return m_ctx; }
+    const ProgramPaths &paths() const { return m_paths; }
+    Services &services() { return m_services; }
+    // The command context of the rows shown: the database they were read from and the type,
+    // level and caption of the menu command they were selected under. Taken when rows are
+    // loaded, so a later menu command for another database leaves the grid's rows, and what
+    // starts from them (description, time series, map, export), on their own database.
+    const CommandContext &command() const { return m_rowsCommand; }
+    const QString &database() const { return m_rowsCommand.CurrentDb; }
     // The column named in the sort box (cmb_Ordina).
     QString sortColumnText() const;
     DataTable &table() { return m_table; } // datagrid
@@ -131,6 +138,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // The command context of the rows about to be loaded from a query on queryDb.
+    void takeCommand(const QString &queryDb);
     void fillCombos();
     void sortByName(bool ascending, const QString &procedure);
     void sortBySelection(bool ascending, const QString &procedure);
@@ -151,7 +160,10 @@ private:
     // The rows the user selected written into the shared selection.
     void takeTerritorySelection();
 
-    AppContext &m_ctx;
+    const ProgramPaths &m_paths;
+    Services &m_services;
+    const CommandContext &m_command; // the opener's, read when rows are loaded
+    CommandContext m_rowsCommand;
     MainWindow *m_main;
     DataTable m_table;
     DataTableModel *m_model;
