@@ -17,13 +17,12 @@ struct GridState {
     const ProgramPaths &paths;
     Services &services;
     const CommandContext &command;
-    SelectionState &selection;
 };
 
 GridState stateOf(frm_dispData &grid)
 {
     AppContext &ctx = grid.context();
-    return {ctx.paths(), ctx.services(), ctx.command(), ctx.selection()};
+    return {ctx.paths(), ctx.services(), ctx.command()};
 }
 
 } // namespace
@@ -36,8 +35,7 @@ std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const map::
     in.column = grid.table().selEnd.column;
     in.sortColumnText = grid.sortColumnText();
     in.level = grid.level;
-    map::CreateMapOutcome outcome = map::createMap(services, state.paths, state.command, state.selection, grid.table(),
-                                                   in, chooseLevel);
+    map::CreateMapOutcome outcome = map::createMap(services, state.paths, state.command, grid.table(), in, chooseLevel);
     if (outcome.descriptionFailure)
         reportFailure(*outcome.descriptionFailure, services.log, services.prompt, grid.objectName());
     if (const std::optional<map::MapFailure> &f = outcome.refusal) {
