@@ -61,7 +61,7 @@ struct Provinces {
     std::optional<map::MapRequest> request(benchmark::State &state)
     {
         std::optional<map::MapRequest> req =
-            map::createMap(*ctx, *ctx, *ctx, *ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
+            map::createMap(*ctx, *ctx, *ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
         if (!req || req->rows.size() != 107) {
             state.SkipWithError("no request of 107 provinces");
             return std::nullopt;

@@ -269,7 +269,7 @@ std::optional<map::MapRequest> prepareRequest(Session &s, const QCommandLinePars
     };
     // The level of the selection (territories named one by one leave it open: it is asked).
     map::CreateMapOutcome prepared =
-        map::createMap(ctx, ctx, ctx, ctx, grid, {column, o.column, QString(), ctx.LevelCode}, chooseLevel);
+        map::createMap(ctx, ctx, ctx, grid, {column, o.column, QString(), ctx.LevelCode}, chooseLevel);
     if (prepared.descriptionFailure)
         reportFailure(*prepared.descriptionFailure, ctx.log, ctx.prompt, kModule);
     if (prepared.refusal)

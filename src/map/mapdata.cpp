@@ -2,8 +2,8 @@
 // chooser for the levels that offer more than one map; a cancelled choice gives no request and no
 // message. Every refusal is decided before the grid is touched, so a refused map leaves the table
 // as it was; an accepted one sorts the table ascending on the column and takes its rows in that
-// order. Refusals the user can correct are shown, not logged. The context's LevelName and
-// LastCode are set here for the windows that follow.
+// order. Refusals the user can correct are shown, not logged. The item code and the map case
+// travel in the request; the program's shared state is only read.
 
 #include "map/mapdata.h"
 
@@ -112,8 +112,8 @@ QString noneOfLevelMessage(const QString &levelName)
 namespace {
 
 CreateMapOutcome prepareMap(Services &services, const ProgramPaths &paths, const CommandContext &command,
-                            SelectionState &selection, DataTable &table, const CreateMapInput &in,
-                            const LevelChooser &chooseLevel, std::optional<Failure> &descriptionFailure)
+                            DataTable &table, const CreateMapInput &in, const LevelChooser &chooseLevel,
+                            std::optional<Failure> &descriptionFailure)
 {
     const QString procedure = QStringLiteral("mnu_createMap_Click");
     // An input to correct: shown, not logged.
@@ -134,7 +134,6 @@ CreateMapOutcome prepareMap(Services &services, const ProgramPaths &paths, const
 
     qint16 level = in.level;
     const ColumnCode cc = columnCode(req.header, command.CurrentTipo);
-    selection.LastCode = cc.lastCode;
     req.lastCode = cc.lastCode;
     req.year = cc.year;
     const int year = cc.year.toInt();
@@ -160,9 +159,6 @@ CreateMapOutcome prepareMap(Services &services, const ProgramPaths &paths, const
     default:
         break; // aggregates only: no case, nothing will qualify
     }
-    if (!req.mapCase.name.isEmpty())
-        selection.LevelName = req.mapCase.name;
-
     if (paths.ShapeFolder.isEmpty())
         return ask(noShapePathMessage(), Icon::Critical);
     if (in.sortColumnText.isEmpty())
@@ -178,7 +174,7 @@ CreateMapOutcome prepareMap(Services &services, const ProgramPaths &paths, const
         const QString detail =
             QStringLiteral("colonna %1, %2 righe nella tabella").arg(req.header).arg(table.rowCount() - 1);
         if (table.rowCount() > 1 && req.mapCase.kind != MapKind::None)
-            return {std::nullopt, MapFailure {procedure, noneOfLevelMessage(selection.LevelName), detail, Icon::Information}, std::nullopt};
+            return {std::nullopt, MapFailure {procedure, noneOfLevelMessage(req.mapCase.name), detail, Icon::Information}, std::nullopt};
         return {std::nullopt, MapFailure {procedure, kNothingFound, detail}, std::nullopt};
     }
     if (std::optional<MapFailure> f = checkValues(req, services.numbers))
@@ -194,11 +190,10 @@ CreateMapOutcome prepareMap(Services &services, const ProgramPaths &paths, const
 } // namespace
 
 CreateMapOutcome createMap(Services &services, const ProgramPaths &paths, const CommandContext &command,
-                           SelectionState &selection, DataTable &table, const CreateMapInput &in,
-                           const LevelChooser &chooseLevel)
+                           DataTable &table, const CreateMapInput &in, const LevelChooser &chooseLevel)
 {
     std::optional<Failure> descriptionFailure;
-    CreateMapOutcome out = prepareMap(services, paths, command, selection, table, in, chooseLevel, descriptionFailure);
+    CreateMapOutcome out = prepareMap(services, paths, command, table, in, chooseLevel, descriptionFailure);
     out.descriptionFailure = std::move(descriptionFailure);
     return out;
 }

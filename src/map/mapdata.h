@@ -17,7 +17,6 @@ namespace qrn {
 struct CommandContext;
 struct NumberFormat;
 struct ProgramPaths;
-struct SelectionState;
 struct Services;
 } // namespace qrn
 
@@ -133,15 +132,14 @@ struct CreateMapOutcome {
 };
 
 // mnu_createMap_Click without its window: the checks and refusals, the level (asked through
-// chooseLevel when the selection's holds several), LevelName (the case name) and LastCode of
-// selection; the item's type from command, the shapes folder from paths; then
-// sorts the table ascending on the column and takes the rows of the case. A refused or
+// chooseLevel when the selection's holds several), the item's type from command, the shapes
+// folder from paths; then sorts the table ascending on the column and takes the rows of the
+// case. The item code and the case go with the request; no shared state is written. A refused or
 // cancelled request leaves the table as it was; on success the table's selected column is 1
 // and its rows are coloured by ColorGridLinesToT. A column whose rows of the level hold no
 // value is refused: its map would colour nothing.
 CreateMapOutcome createMap(Services &services, const ProgramPaths &paths, const CommandContext &command,
-                           SelectionState &selection, DataTable &table, const CreateMapInput &in,
-                           const LevelChooser &chooseLevel);
+                           DataTable &table, const CreateMapInput &in, const LevelChooser &chooseLevel);
 
 // The refusal of a request whose rows hold no value at all.
 std::optional<MapFailure> checkValues(const MapRequest &req, const NumberFormat &numbers);

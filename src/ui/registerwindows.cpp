@@ -28,7 +28,9 @@ void registerWindows(MainWindow &main)
         auto *territories = new TerritorySelection(grid);
         grid->setTerritorySelection(territories);
         QPointer<TerritorySelection> shared(territories);
-        attachMapCommand(*grid, [&main, shared](const map::MapRequest &r) { frm_Mappa::open(main, r, shared.data()); });
+        attachMapCommand(*grid, [&main, shared](const map::MapRequest &r, const CommandContext &command) {
+            frm_Mappa::open(main, r, command, shared.data());
+        });
         return grid;
     });
     main.registry().add(

@@ -75,7 +75,7 @@ struct Preparation {
     std::optional<MapRequest> run(qint16 levelCode)
     {
         in.level = levelCode;
-        outcome = createMap(*ctx, *ctx, *ctx, *ctx, table, in, [this](qint16) {
+        outcome = createMap(*ctx, *ctx, *ctx, table, in, [this](qint16) {
             ++asked;
             return answer;
         });
@@ -101,8 +101,8 @@ TEST(CreateMap, ProvincesSortedOnTheColumnWithCodeYearAndTotals)
     const std::optional<MapRequest> r = p.run(1);
     ASSERT_TRUE(r);
     EXPECT_TRUE(!p.outcome.refusal && p.asked == 0);
-    EXPECT_EQ(QStringList({r->mapCase.name, p.ctx->LevelName, p.ctx->LastCode, r->year, r->variableText()}),
-              QStringList({"provincia107", "provincia107", "AS013", "2005", "AS013_2005: Scuole"}));
+    EXPECT_EQ(QStringList({r->mapCase.name, r->lastCode, r->year, r->variableText()}),
+              QStringList({"provincia107", "AS013", "2005", "AS013_2005: Scuole"}));
     EXPECT_EQ(codesOf(*r), (QStringList {"15=", "111=4,25", "1=30,50"}));
     // The grid is left sorted, its selected column on the codes, its totals green.
     EXPECT_EQ(p.table.text(1, 5), "Milano");

@@ -107,7 +107,7 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
     DataTable table;
     ASSERT_EQ(grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, built.value(), table), grid::LoadOutcome::Loaded);
     std::optional<MapRequest> base =
-        createMap(*ctx, *ctx, *ctx, *ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
+        createMap(*ctx, *ctx, *ctx, table, {6, QStringLiteral("AS013_2005"), QStringLiteral("Scuole"), 1}, {}).request;
     ASSERT_TRUE(base);
     const QString gridQuery = built.value();
     // The grid's territories: 2000 on the 103 provinces, 2006 on the 107.

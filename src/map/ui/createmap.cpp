@@ -10,23 +10,38 @@
 
 namespace qrn::ui {
 
+namespace {
+
+// The pieces of the program's state the command works with: those of the grid it runs on.
+struct GridState {
+    const ProgramPaths &paths;
+    Services &services;
+    const CommandContext &command;
+};
+
+GridState stateOf(frm_dispData &grid)
+{
+    return {grid.paths(), grid.services(), grid.command()};
+}
+
+} // namespace
+
 std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const map::LevelChooser &chooseLevel)
 {
+    const GridState state = stateOf(grid);
+    Services &services = state.services;
     map::CreateMapInput in;
     in.column = grid.table().selEnd.column;
     in.sortColumnText = grid.sortColumnText();
     in.level = grid.level;
-    Services &ctx = grid.services();
-    SelectionState noted; // the case and item code the preparation notes; no window reads them
-    map::CreateMapOutcome outcome = map::createMap(ctx, grid.paths(), grid.command(), noted, grid.table(), in,
-                                                   chooseLevel);
+    map::CreateMapOutcome outcome = map::createMap(services, state.paths, state.command, grid.table(), in, chooseLevel);
     if (outcome.descriptionFailure)
-        reportFailure(*outcome.descriptionFailure, ctx.log, ctx.prompt, grid.objectName());
+        reportFailure(*outcome.descriptionFailure, services.log, services.prompt, grid.objectName());
     if (const std::optional<map::MapFailure> &f = outcome.refusal) {
-        if (ctx.prompt)
-            ctx.prompt->message(f->message, QString(), f->icon);
+        if (services.prompt)
+            services.prompt->message(f->message, QString(), f->icon);
         if (f->logged)
-            ctx.log.writeError(grid.objectName(), f->procedure, QString(), f->message, f->detail);
+            services.log.writeError(grid.objectName(), f->procedure, QString(), f->message, f->detail);
     }
     if (!outcome.request)
         return std::nullopt;
@@ -43,12 +58,14 @@ void attachMapCommand(frm_dispData &grid, MapWindowOpener opener)
     grid.createMapHook = [g, opener = std::move(opener)] {
         if (!g)
             return;
-        Services &ctx = g->services();
-        const auto ask = [g](qint16 levelCode) { return frmSelMappa::ask(levelCode, g->command().CurrentLevel, g); };
+        const GridState state = stateOf(*g);
+        const auto ask = [&state, g](qint16 levelCode) {
+            return frmSelMappa::ask(levelCode, state.command.CurrentLevel, g);
+        };
         const std::optional<map::MapRequest> req = createMapFromGrid(*g, ask);
         if (req && opener) {
-            BusyPointer busy(ctx.prompt); // the map window reads the layers and draws
-            opener(*req);
+            BusyPointer busy(state.services.prompt); // the map window reads the layers and draws
+            opener(*req, state.command);
         }
     };
 }

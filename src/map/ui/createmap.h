@@ -12,9 +12,10 @@ namespace qrn::ui {
 
 class frm_dispData;
 
-// Opens the map window on a request. The map window registers one; without it the command
-// prepares the map data and opens nothing.
-using MapWindowOpener = std::function<void(const map::MapRequest &)>;
+// Opens the map window on a request, with the command context of the grid it comes from (the
+// database and kind of item the window reads the item's other years from). The map window
+// registers one; without it the command prepares the map data and opens nothing.
+using MapWindowOpener = std::function<void(const map::MapRequest &, const CommandContext &)>;
 
 // mnu_createMap_Click on the grid window: prepares the request from its table, its selected
 // column, its sort-column box and the level of its selection (the grid's own state: the

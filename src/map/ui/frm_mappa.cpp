@@ -115,8 +115,9 @@ void addSwatchRow(QGridLayout *grid, int row, QLabel *swatchLabel, QLabel *capti
 
 } // namespace
 
-frm_Mappa::frm_Mappa(AppContext &ctx, const map::MapRequest &request, MainWindow *main)
-    : QWidget(nullptr), m_ctx(ctx), m_main(main), m_request(request)
+frm_Mappa::frm_Mappa(const ProgramPaths &paths, Services &services, const CommandContext &command,
+                     const map::MapRequest &request, MainWindow *main)
+    : QWidget(nullptr), m_paths(paths), m_services(services), m_main(main), m_request(request)
 {
     setObjectName(QStringLiteral("frm_Mappa"));
     setWindowTitle(QStringLiteral("Modulo cartografico"));
@@ -125,7 +126,7 @@ frm_Mappa::frm_Mappa(AppContext &ctx, const map::MapRequest &request, MainWindow
         printOpener = [this](const MapPageRequest &r) { openPrintMappa(*m_main, r); };
     buildControls();
     connectControls();
-    Form_Load();
+    Form_Load(command);
 }
 
 frm_Mappa::~frm_Mappa()
@@ -133,11 +134,13 @@ frm_Mappa::~frm_Mappa()
     dropTable();
 }
 
-frm_Mappa *frm_Mappa::open(MainWindow &main, const map::MapRequest &request, TerritorySelection *selection)
+frm_Mappa *frm_Mappa::open(MainWindow &main, const map::MapRequest &request, const CommandContext &command,
+                           TerritorySelection *selection)
 {
     if (auto *old = main.area()->findChild<frm_Mappa *>(QStringLiteral("frm_Mappa")))
         frameOf(old)->close();
-    auto *w = new frm_Mappa(main.context(), request, &main);
+    AppContext &ctx = main.context();
+    auto *w = new frm_Mappa(ctx.paths(), ctx.services(), command, request, &main);
     w->setTerritorySelection(selection);
     QMdiSubWindow *sub = main.showChild(w);
     // The map takes the room of the main window's area.
@@ -417,21 +420,21 @@ void frm_Mappa::buildControls()
     auto *cmd_esportaLayer = button("cmd_esportaLayer", "Esporta layer…");
     bottom->insertWidget(bottom->indexOf(cmd_export), cmd_esportaLayer);
     connect(cmd_esportaLayer, &QPushButton::clicked, this, [this] {
-        if (!m_ctx.prompt)
+        if (!m_services.prompt)
             return;
         if (!m_drawn) {
-            m_ctx.prompt->message(QStringLiteral("Disegnare prima il cartogramma."), QStringLiteral("Attenzione"),
-                                  Icon::Exclamation);
+            m_services.prompt->message(QStringLiteral("Disegnare prima il cartogramma."), QStringLiteral("Attenzione"),
+                                       Icon::Exclamation);
             return;
         }
-        const QString file = m_ctx.prompt->saveFile(
-            QStringLiteral("Esporta layer"), m_ctx.ExcelFolder,
+        const QString file = m_services.prompt->saveFile(
+            QStringLiteral("Esporta layer"), m_paths.ExcelFolder,
             QStringLiteral("GeoPackage (*.gpkg);;GeoJSON (*.geojson);;Shape file (*.shp)"));
         if (file.isEmpty())
             return;
-        BusyPointer busy(m_ctx.prompt);
-        if (const WriteResult r = map::exportThematicLayer(file, m_case, m_request, *m_drawn, m_ctx.numbers); !r)
-            m_ctx.log.logError(this, QStringLiteral("cmd_esportaLayer_Click"), QString(), r.message, r.detail);
+        BusyPointer busy(m_services.prompt);
+        if (const WriteResult r = map::exportThematicLayer(file, m_case, m_request, *m_drawn, m_services.numbers); !r)
+            m_services.log.logError(this, QStringLiteral("cmd_esportaLayer_Click"), QString(), r.message, r.detail);
     });
 
     setSwatch(lbl_mincolor, kStartColour);
@@ -513,7 +516,7 @@ void frm_Mappa::connectControls()
     connect(mapView, &MapWidget::extentChanged, this, &frm_Mappa::RefreshScale);
 }
 
-void frm_Mappa::Form_Load()
+void frm_Mappa::Form_Load(const CommandContext &command)
 {
     showColumn();
     optionOf(map::Method::Quartiles)->setChecked(true);
@@ -522,9 +525,9 @@ void frm_Mappa::Form_Load()
 
     loadLayers(QStringLiteral("Form_Load"));
     RefreshScale();
-    m_years = std::make_unique<map::MapYears>(m_ctx, m_ctx, m_request);
+    m_years = std::make_unique<map::MapYears>(m_services, command, m_request);
     if (const std::optional<Failure> &failed = m_years->yearsFailure())
-        reportFailure(*failed, m_ctx.log, m_ctx.prompt, m_module);
+        reportFailure(*failed, m_services.log, m_services.prompt, m_module);
     if (m_years->hasOtherYears()) {
         yearBar->setYears(m_years->years(), m_request.year);
         yearBar->show();
@@ -537,24 +540,25 @@ void frm_Mappa::showColumn()
     lbl_Ricfor->setText(m_request.header);
     txtVariabile->setText(m_request.variableText());
     txtVariabile->setCursorPosition(0);
-    m_stats = map::columnStats(m_request.values(), m_ctx.numbers);
-    lbl_mincon->setText(map::statText(m_stats.minValue, m_ctx.numbers));
-    lbl_maxcon->setText(map::statText(m_stats.maxValue, m_ctx.numbers));
-    statMinLabel->setText(map::roundedStatText(m_stats.minValue, m_ctx.numbers));
-    statMaxLabel->setText(map::roundedStatText(m_stats.maxValue, m_ctx.numbers));
-    statMeanLabel->setText(map::roundedStatText(m_stats.meanValue, m_ctx.numbers));
-    txt_min->setText(map::numberText(m_stats.minValue, m_ctx.numbers));
-    txt_Max->setText(map::numberText(m_stats.maxValue, m_ctx.numbers));
+    m_stats = map::columnStats(m_request.values(), m_services.numbers);
+    lbl_mincon->setText(map::statText(m_stats.minValue, m_services.numbers));
+    lbl_maxcon->setText(map::statText(m_stats.maxValue, m_services.numbers));
+    statMinLabel->setText(map::roundedStatText(m_stats.minValue, m_services.numbers));
+    statMaxLabel->setText(map::roundedStatText(m_stats.maxValue, m_services.numbers));
+    statMeanLabel->setText(map::roundedStatText(m_stats.meanValue, m_services.numbers));
+    txt_min->setText(map::numberText(m_stats.minValue, m_services.numbers));
+    txt_Max->setText(map::numberText(m_stats.maxValue, m_services.numbers));
 }
 
 void frm_Mappa::loadLayers(const QString &procedure)
 {
     mapView->view().clearLayers();
     try {
-        m_case = map::LoadShapeConfig(m_ctx.FilesFolder, m_ctx.ShapeFolder, m_request.mapCase.name, mapView->view());
+        m_case = map::LoadShapeConfig(m_paths.FilesFolder, m_paths.ShapeFolder, m_request.mapCase.name,
+                                      mapView->view());
     } catch (const map::ShapeConfigError &e) {
         m_case = map::ShapeCase {};
-        m_ctx.log.logError(this, procedure, QString(), e.text(), e.detail());
+        m_services.log.logError(this, procedure, QString(), e.text(), e.detail());
     }
     setSwatch(pic_mapbackcolor, map::colorFromWin(mapView->view().backColor));
     mapView->refresh();
@@ -568,7 +572,7 @@ void frm_Mappa::loadLayers(const QString &procedure)
         cmb_namelayers->setCurrentIndex(m_case.layers.empty() ? -1 : std::max(0, cmb_namelayers->findText(chosen)));
     }
     cmb_namelayers_Click(cmb_namelayers->currentIndex());
-    m_join = map::checkJoin(m_case, m_request, m_ctx.numbers);
+    m_join = map::checkJoin(m_case, m_request, m_services.numbers);
     showSelection();
 }
 
@@ -652,7 +656,7 @@ void frm_Mappa::showStatus()
         parts << m_join.failure->message;
     } else {
         if (m_drawn)
-            parts << map::countsText(map::mapCounts(m_request, *m_drawn, m_ctx.numbers));
+            parts << map::countsText(map::mapCounts(m_request, *m_drawn, m_services.numbers));
         parts << (m_join.coverage.complete() ? QStringLiteral("%1 territori sulla mappa").arg(m_join.coverage.rows)
                                              : map::coverageText(m_join.coverage));
         if (m_territories && !m_territories->isEmpty())
@@ -664,10 +668,10 @@ void frm_Mappa::showStatus()
 
 void frm_Mappa::report(const map::MapFailure &f)
 {
-    if (m_ctx.prompt)
-        m_ctx.prompt->message(f.message, QString(), f.icon);
+    if (m_services.prompt)
+        m_services.prompt->message(f.message, QString(), f.icon);
     if (f.logged)
-        m_ctx.log.writeError(objectName(), f.procedure, QString(), f.message, f.detail);
+        m_services.log.writeError(objectName(), f.procedure, QString(), f.message, f.detail);
 }
 
 bool frm_Mappa::refusedMap()
@@ -685,8 +689,8 @@ void frm_Mappa::selectMethod(map::Method m)
     // them is chosen with no manual classes under way (not from what another method left).
     const bool fresh = map::methodOf(m).takesBounds() && m_manual.classes().isEmpty();
     if (fresh || (txt_min->text().isEmpty() && txt_Max->text().isEmpty())) {
-        txt_min->setText(map::numberText(m_stats.minValue, m_ctx.numbers));
-        txt_Max->setText(map::numberText(m_stats.maxValue, m_ctx.numbers));
+        txt_min->setText(map::numberText(m_stats.minValue, m_services.numbers));
+        txt_Max->setText(map::numberText(m_stats.maxValue, m_services.numbers));
     }
     applyStates();
 }
@@ -773,7 +777,7 @@ void frm_Mappa::showLegend()
 void frm_Mappa::cmdIstogramma_Click()
 {
     if (!m_histogram) {
-        m_histogram = new ChartWindow(m_ctx, m_ctx, this);
+        m_histogram = new ChartWindow(m_paths, m_services, this);
         m_histogram->setObjectName(QStringLiteral("frmIstogramma"));
     }
     updateHistogram();
@@ -789,7 +793,7 @@ ChartWindow *frm_Mappa::histogramWindow() const
 void frm_Mappa::updateHistogram()
 {
     if (m_histogram)
-        m_histogram->setData(chart::buildHistogram(m_request.values(), m_legend, m_request.header, m_ctx.numbers));
+        m_histogram->setData(chart::buildHistogram(m_request.values(), m_legend, m_request.header, m_services.numbers));
 }
 
 bool frm_Mappa::legendPending() const
@@ -845,10 +849,10 @@ QList<map::LegendRow> frm_Mappa::legendRows() const
 
 void frm_Mappa::showDrawing(const map::Drawing &drawing)
 {
-    if (drawing.equalValuesWarning && m_ctx.prompt)
-        m_ctx.prompt->message(map::kQuartileWarning, QString(), Icon::Exclamation);
+    if (drawing.equalValuesWarning && m_services.prompt)
+        m_services.prompt->message(map::kQuartileWarning, QString(), Icon::Exclamation);
     if (!drawing.stored)
-        reportFailure(drawing.stored.failure(), m_ctx.log, m_ctx.prompt, m_module);
+        reportFailure(drawing.stored.failure(), m_services.log, m_services.prompt, m_module);
     m_drawn = drawing.classes;
     m_drawnMethod = m_legendMethod;
     m_legend = m_drawn->legend;
@@ -874,7 +878,7 @@ bool frm_Mappa::showYear(const QString &year)
         yearBar->setCurrentYear(m_request.year);
         return false;
     }
-    BusyPointer busy(m_ctx.prompt);
+    BusyPointer busy(m_services.prompt);
     const bool otherCase = req->mapCase.name != m_request.mapCase.name;
     m_request = *req;
     showColumn();
@@ -885,7 +889,7 @@ bool frm_Mappa::showYear(const QString &year)
         mapView->view().setExtent(extent);
         RefreshScale();
     } else {
-        m_join = map::checkJoin(m_case, m_request, m_ctx.numbers);
+        m_join = map::checkJoin(m_case, m_request, m_services.numbers);
         showSelection();
     }
     if (m_drawn)
@@ -918,27 +922,27 @@ void frm_Mappa::redrawYear()
         legend->rankedClassOf.clear();
     } else if (yearBar->fixedClasses() && m_years->hasOtherYears()) {
         if (!m_fixedLegend) {
-            const map::MethodOutcome out =
-                map::pooledClasses(method, classRequest(), m_years->pooledValues(m_ctx.numbers), m_ctx.numbers);
+            const map::MethodOutcome out = map::pooledClasses(
+                method, classRequest(), m_years->pooledValues(m_services.numbers), m_services.numbers);
             if (out.refused()) {
-                if (m_ctx.prompt)
-                    m_ctx.prompt->message(out.message, out.title, Icon::Information);
+                if (m_services.prompt)
+                    m_services.prompt->message(out.message, out.title, Icon::Information);
                 return;
             }
-            m_fixedLegend = map::fixedLegend(out, outcomeColours(out, kind), m_ctx.numbers);
+            m_fixedLegend = map::fixedLegend(out, outcomeColours(out, kind), m_services.numbers);
         }
         legend = m_fixedLegend;
     } else {
-        const map::MethodOutcome out = method.classes(classRequest(), m_ctx.numbers);
+        const map::MethodOutcome out = method.classes(classRequest(), m_services.numbers);
         if (out.refused()) {
-            if (m_ctx.prompt)
-                m_ctx.prompt->message(out.message, out.title, Icon::Information);
+            if (m_services.prompt)
+                m_services.prompt->message(out.message, out.title, Icon::Information);
             return;
         }
-        legend = map::makeMethodLegend(out, outcomeColours(out, kind), m_ctx.numbers);
+        legend = map::makeMethodLegend(out, outcomeColours(out, kind), m_services.numbers);
     }
     m_legendMethod = kind;
-    showDrawing(map::legendDrawing(m_ctx, m_request, *legend));
+    showDrawing(map::legendDrawing(m_services, m_request, *legend));
 }
 
 void frm_Mappa::showYearCaption()
@@ -954,10 +958,10 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
     cmd_reset_Click();
     if (refusedMap())
         return;
-    BusyPointer busy(m_ctx.prompt);
-    const map::MethodOutcome out = map::methodOf(map::Method::Quartiles).classes(classRequest(), m_ctx.numbers);
+    BusyPointer busy(m_services.prompt);
+    const map::MethodOutcome out = map::methodOf(map::Method::Quartiles).classes(classRequest(), m_services.numbers);
     m_legendMethod = map::Method::Quartiles;
-    showDrawing(map::methodDrawing(m_ctx, m_request, out, outcomeColours(out, map::Method::Quartiles)));
+    showDrawing(map::methodDrawing(m_services, m_request, out, outcomeColours(out, map::Method::Quartiles)));
     m_state.quartilesDrawn();
     applyStates();
 }
@@ -965,10 +969,10 @@ void frm_Mappa::Cmd_cmdAutocolor_Click()
 void frm_Mappa::cmdSelClassiUgualeAmp_Click()
 {
     const map::ClassificationMethod &method = map::methodOf(m_state.method);
-    const map::MethodOutcome out = method.classes(classRequest(), m_ctx.numbers);
+    const map::MethodOutcome out = method.classes(classRequest(), m_services.numbers);
     if (out.refused()) {
-        if (m_ctx.prompt)
-            m_ctx.prompt->message(out.message, out.title, Icon::Information);
+        if (m_services.prompt)
+            m_services.prompt->message(out.message, out.title, Icon::Information);
         if (out.focus == map::BoundsOutcome::Focus::Classes)
             txtClassi->setFocus();
         else if (out.focus == map::BoundsOutcome::Focus::Max)
@@ -979,7 +983,7 @@ void frm_Mappa::cmdSelClassiUgualeAmp_Click()
         txt_min->setText(out.txtMin);
         txt_Max->setText(out.txtMax);
     }
-    m_legend = map::makeMethodLegend(out, outcomeColours(out, method.kind()), m_ctx.numbers);
+    m_legend = map::makeMethodLegend(out, outcomeColours(out, method.kind()), m_services.numbers);
     m_legendMethod = method.kind();
     // White territories stay on the drawn map: the no-data row stays with them.
     m_legend.noDataRow = m_drawn.has_value();
@@ -990,10 +994,10 @@ void frm_Mappa::cmdSelClassiUgualeAmp_Click()
 
 void frm_Mappa::cmd_Select_Click()
 {
-    const map::BoundsOutcome out = m_manual.addClass(txt_min->text(), txt_Max->text(), m_stats, m_ctx.numbers);
+    const map::BoundsOutcome out = m_manual.addClass(txt_min->text(), txt_Max->text(), m_stats, m_services.numbers);
     if (out.refused()) {
-        if (m_ctx.prompt)
-            m_ctx.prompt->message(out.message, out.title, Icon::Information);
+        if (m_services.prompt)
+            m_services.prompt->message(out.message, out.title, Icon::Information);
         if (out.focus == map::BoundsOutcome::Focus::Max)
             txt_Max->setFocus();
         return;
@@ -1003,7 +1007,7 @@ void frm_Mappa::cmd_Select_Click()
     if (m_manual.classes().size() == 1)
         m_manualColours.clear();
     m_manualColours.append(swatchColour(lbl_colore));
-    m_legend = map::makeLegend(m_manual.classes(), m_manualColours, false, m_ctx.numbers);
+    m_legend = map::makeLegend(m_manual.classes(), m_manualColours, false, m_services.numbers);
     m_legendMethod = map::Method::Manual;
     m_legend.noDataRow = m_drawn.has_value();
     recolour(m_legend, map::Method::Manual);
@@ -1018,8 +1022,8 @@ void frm_Mappa::drawLegendClasses(bool madeAtOnce)
 {
     if (refusedMap())
         return;
-    BusyPointer busy(m_ctx.prompt);
-    showDrawing(map::legendDrawing(m_ctx, m_request, m_legend));
+    BusyPointer busy(m_services.prompt);
+    showDrawing(map::legendDrawing(m_services, m_request, m_legend));
     m_manual.clear();
     m_state.classesDrawn(madeAtOnce);
     applyStates();
@@ -1037,17 +1041,17 @@ void frm_Mappa::drawMadeClasses_Click()
 
 void frm_Mappa::cmdNota_Click()
 {
-    if (m_ctx.prompt)
-        m_ctx.prompt->message(kNoteText, QString(), Icon::Information);
+    if (m_services.prompt)
+        m_services.prompt->message(kNoteText, QString(), Icon::Information);
 }
 
 void frm_Mappa::GridIndici_Click(int row, int column)
 {
     // The no-data row of a drawn map stands for the white of the territories without a class.
-    if (column != 0 || !m_ctx.prompt || row < 0 || row >= m_legend.classes.size())
+    if (column != 0 || !m_services.prompt || row < 0 || row >= m_legend.classes.size())
         return;
     // A cancelled dialog leaves the class as it was.
-    const std::optional<QColor> c = m_ctx.prompt->chooseColor(m_legend.classes[row].colour);
+    const std::optional<QColor> c = m_services.prompt->chooseColor(m_legend.classes[row].colour);
     if (!c)
         return;
     // On a drawn map the class takes its new colour at once, so the map and legend agree.
@@ -1081,8 +1085,8 @@ void frm_Mappa::cmd_reset_Click()
     updateHistogram();
     territoryInfoList->clear();
     mapView->clearHighlight();
-    if (const Status dropped = map::dropMapTable(m_ctx); !dropped)
-        reportFailure(dropped.failure(), m_ctx.log, m_ctx.prompt, m_module);
+    if (const Status dropped = map::dropMapTable(m_services); !dropped)
+        reportFailure(dropped.failure(), m_services.log, m_services.prompt, m_module);
     loadLayers(QStringLiteral("cmd_reset_Click"));
     applyStates();
     RefreshScale();
@@ -1135,10 +1139,10 @@ void frm_Mappa::cmd_salva_Click()
 {
     cmd_applica_Click();
     try {
-        map::saveShapeConfig(map::shapeConfigPath(m_ctx.FilesFolder), m_request.mapCase.name, m_case.mapBackColor,
+        map::saveShapeConfig(map::shapeConfigPath(m_paths.FilesFolder), m_request.mapCase.name, m_case.mapBackColor,
                              cmb_namelayers->currentText(), selectedEntry());
     } catch (const map::ShapeConfigError &e) {
-        m_ctx.log.logError(this, QStringLiteral("cmd_salva_Click"), QString(), e.text(), e.detail());
+        m_services.log.logError(this, QStringLiteral("cmd_salva_Click"), QString(), e.text(), e.detail());
     }
 }
 
@@ -1147,7 +1151,7 @@ void frm_Mappa::mapView_MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
     Q_UNUSED(pixel);
     if (!chk_zoom->isChecked())
         return; // identify waits for the click, as a press may start a pan
-    BusyPointer busy(m_ctx.prompt);
+    BusyPointer busy(m_services.prompt);
     if (button == Qt::LeftButton)
         DoZoom(modifiers & Qt::ShiftModifier);
     else if (button == Qt::RightButton)
@@ -1182,9 +1186,9 @@ void frm_Mappa::DoIdentify(QPointF pixel)
     // The territory stays outlined until the next identify.
     mapView->setHighlight(layer->name(), found.front());
     const QString code = map::tableCode(m_request, layer->value(found.front(), entry.FieldId));
-    const map::Identification identified = map::identifyTerritory(m_ctx, entry.GeoName, code);
+    const map::Identification identified = map::identifyTerritory(m_services, entry.GeoName, code);
     if (identified.failure)
-        reportFailure(*identified.failure, m_ctx.log, m_ctx.prompt, m_module);
+        reportFailure(*identified.failure, m_services.log, m_services.prompt, m_module);
     for (const map::IdentifyField &f : identified.fields)
         new QTreeWidgetItem(territoryInfoList, {f.field, f.value});
 }
@@ -1205,7 +1209,7 @@ QString frm_Mappa::territoryTipAt(QPointF pixel) const
 
 void frm_Mappa::RefreshScale()
 {
-    lblScalaKm->setText(map::scaleKmText(mapView->scaleDenominator(), m_ctx.numbers));
+    lblScalaKm->setText(map::scaleKmText(mapView->scaleDenominator(), m_services.numbers));
 }
 
 void frm_Mappa::handOff(bool printAtOnce)
@@ -1232,9 +1236,9 @@ void frm_Mappa::cmd_Stampa_Click()
 
 void frm_Mappa::chooseColour(QLabel *l)
 {
-    if (!m_ctx.prompt || !l->isEnabled())
+    if (!m_services.prompt || !l->isEnabled())
         return;
-    if (const std::optional<QColor> c = m_ctx.prompt->chooseColor(swatchColour(l)))
+    if (const std::optional<QColor> c = m_services.prompt->chooseColor(swatchColour(l)))
         setSwatch(l, *c);
 }
 
@@ -1243,8 +1247,8 @@ void frm_Mappa::dropTable()
     if (m_tableDropped)
         return;
     m_tableDropped = true;
-    if (const Status dropped = map::dropMapTable(m_ctx); !dropped)
-        reportFailure(dropped.failure(), m_ctx.log, m_ctx.prompt, m_module);
+    if (const Status dropped = map::dropMapTable(m_services); !dropped)
+        reportFailure(dropped.failure(), m_services.log, m_services.prompt, m_module);
 }
 
 void frm_Mappa::showEvent(QShowEvent *e)
@@ -1282,7 +1286,7 @@ bool frm_Mappa::eventFilter(QObject *watched, QEvent *event)
         else
             return false; // arrows, Delete, shortcuts: as the box handles them
         const bool accepted = watched == txtClassi ? map::classCountKeyAccepted(key)
-                                                   : map::boundKeyAccepted(key, m_ctx.numbers.decimal);
+                                                   : map::boundKeyAccepted(key, m_services.numbers.decimal);
         return !accepted;
     }
     return QWidget::eventFilter(watched, event);

@@ -38,7 +38,9 @@ class QTableWidget;
 class QTreeWidget;
 
 namespace qrn {
-struct AppContext;
+struct CommandContext;
+struct ProgramPaths;
+struct Services;
 } // namespace qrn
 
 namespace qrn::ui {
@@ -51,13 +53,17 @@ class YearBar;
 class frm_Mappa : public QWidget {
     Q_OBJECT
 public:
-    frm_Mappa(AppContext &ctx, const map::MapRequest &request, MainWindow *main = nullptr);
+    // The window keeps the paths and the services; command is read while the window opens
+    // (the database and the kind of item the other years of the item come from).
+    frm_Mappa(const ProgramPaths &paths, Services &services, const CommandContext &command,
+              const map::MapRequest &request, MainWindow *main = nullptr);
     ~frm_Mappa() override;
 
     // The one map window of main: an open one closes (dropping its map table) and a new one
-    // opens on the request as a child of the main window.
-    // The selection, when given, is the one the grid the map comes from shares.
-    static frm_Mappa *open(MainWindow &main, const map::MapRequest &request,
+    // opens on the request as a child of the main window, with the paths and services of main
+    // and the command context of the grid the map comes from.
+    // The selection, when given, is the one that grid shares.
+    static frm_Mappa *open(MainWindow &main, const map::MapRequest &request, const CommandContext &command,
                            TerritorySelection *selection = nullptr);
 
     // The territories selected here and in the grid: the map outlines them, a click selects
@@ -121,7 +127,7 @@ protected:
 private:
     void buildControls();
     void connectControls();
-    void Form_Load();
+    void Form_Load(const CommandContext &command);
     void loadLayers(const QString &procedure);
     void selectMethod(map::Method m);
     void applyStates();
@@ -169,7 +175,8 @@ private:
     void dropTable();
     map::LayerConfig *selectedEntry();
 
-    AppContext &m_ctx;
+    const ProgramPaths &m_paths;
+    Services &m_services;
     MainWindow *m_main;
     map::MapRequest m_request;
     map::ShapeCase m_case;
