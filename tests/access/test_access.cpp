@@ -100,14 +100,17 @@ protected:
     {
         ASSERT_TRUE(QFileInfo::exists(fixture("nwind.mdb"))) << "fixtures missing: " QUARNARO_ACCESS_FIXTURES;
         s_dir = new QTemporaryDir;
+        // nwind with a prompt that records its progress.
         for (const char *f : {"nwind", "DateTestDatabase"})
-            s_summary[f] = importToSqlite(fixture(QString::fromLatin1(f) + ".mdb"), path(f));
+            s_summary[f] = importToSqlite(fixture(QString::fromLatin1(f) + ".mdb"), path(f),
+                                          f == QLatin1String("nwind") ? &s_prompt : nullptr);
     }
     static void TearDownTestSuite() { delete s_dir; }
     static QString path(const QString &name) { return s_dir->filePath(name + ".sqlite"); }
 
     static inline QTemporaryDir *s_dir = nullptr;
     static inline std::map<QString, ImportSummary> s_summary;
+    static inline ScriptedPrompt s_prompt;
 };
 
 // The processes this thread has started and not yet waited for (a zombie among them).
@@ -166,14 +169,11 @@ private:
 
 } // namespace
 
-TEST(ImportProgress, EveryTableAndTheRowsOfALargeOneAreStepsOfOneRisingReport)
+TEST_F(ImportedFixtures, EveryTableAndTheRowsOfALargeOneAreStepsOfOneRisingReport)
 {
-    QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    const ImportSummary s = importToSqlite(fixture("nwind.mdb"), dir.filePath("nwind.sqlite"), &prompt);
-    ASSERT_FALSE(s.cancelled);
-    ASSERT_EQ(prompt.progressShown().size(), 1u);
-    const ScriptedPrompt::Progress &p = prompt.progressShown()[0];
+    const ImportSummary &s = s_summary["nwind"];
+    ASSERT_EQ(s_prompt.progressShown().size(), 1u);
+    const ScriptedPrompt::Progress &p = s_prompt.progressShown()[0];
     EXPECT_EQ(p.text, "Importazione di nwind.mdb");
     EXPECT_TRUE(p.ended);
     ASSERT_EQ(p.total % int(s.tables.size()), 0) << p.total;
@@ -268,7 +268,7 @@ TEST(JetDates, DaysFromTheEpochAndTheTimeOfDay)
 
 TEST(ImportRefusal, FilesThatAreNotWholeAccessDatabasesAreRefusedCleanly)
 {
-    QTemporaryDir dir;
+    TestFolder dir(false);
     const QByteArray nwind = contentOf(fixture("nwind.mdb"));
     ASSERT_FALSE(nwind.isEmpty());
     QByteArray random(64 * 1024, '\0');
@@ -283,12 +283,10 @@ TEST(ImportRefusal, FilesThatAreNotWholeAccessDatabasesAreRefusedCleanly)
                                                                     {"header over noise", noisyPages}};
     for (const auto &[name, content] : cases) {
         SCOPED_TRACE(name);
-        const QString in = dir.filePath("rotto.mdb"), out = dir.filePath("rotto.sqlite");
-        QFile f(in);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size());
-        f.close();
+        const QString out = dir.file("rotto.sqlite");
+        dir.write("rotto.mdb", content);
         try {
-            importToSqlite(in, out);
+            importToSqlite(dir.file("rotto.mdb"), out);
             // A file libmdb reads as a database without tables is not an error.
             EXPECT_STREQ(name, "header over noise");
         } catch (const DbError &e) {
