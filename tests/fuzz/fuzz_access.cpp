@@ -4,23 +4,15 @@
 // the value); one byte beyond a multiple of five also cuts the file at a page chosen by that byte.
 // An import either stores the tables and rows it reports in SQLite or fails with a DbError.
 
+#include "fuzzcheck.h"
 #include "access/mdbimport.h"
 #include "shell/dberror.h"
 
 #include <QFile>
-#include <cstdio>
 #include <cstring>
 #include <sqlite3.h>
 
 namespace {
-
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "property failed: %s\n", what);
-        std::abort();
-    }
-}
 
 const QByteArray &fixture(bool large)
 {
