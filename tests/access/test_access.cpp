@@ -3,7 +3,7 @@
 #include "access/accesscache.h"
 #include "access/mdbimport.h"
 #include "app/climain.h"
-#include "shell/startup.h"
+#include "shell/links.h"
 #include "support/scriptedprompt.h"
 #include "support/testfolder.h"
 
@@ -349,23 +349,12 @@ TEST(AccessStore, TheProgramReadsAnAccessDatabaseBesideItsOwnAndNeverWritesIt)
     InstalledCache installed(cacheDir.path());
     ASSERT_TRUE(QFile::copy(fixture("nwind.mdb"), tf.file("Databases/Ordini.MDB")));
     const QDateTime stamp = QFileInfo(tf.file("Databases/Ordini.MDB")).lastModified();
-    // A table of the Access file linked into a data database, repaired at start-up.
-    {
-        auto ctx = tf.context();
-        ctx->DbFolder = tf.file("Databases/");
-        ctx->openDatabase("Metadati.mdb")
-            ->execute("INSERT INTO tablelink VALUES (?, 'Ordini.mdb', 'Variabili.mdb')",
-                      {QString::fromUtf8("Umsätze")});
-    }
+    // A table of the Access file linked into a data database.
     auto ctx = tf.context();
-    struct : StartupHost {
-        void formatMainWindow() override { }
-        void buildMenuBar(const MenuBar &) override { }
-        void showSplash() override { }
-    } host;
-    MenuBar bar;
-    tf.prompt.answerFolder(QString());
-    ASSERT_EQ(RunStartup(*ctx, host, nullptr, bar), StartupOutcome::Running);
+    ctx->DbFolder = tf.file("Databases/");
+    ctx->openDatabase("Metadati.mdb")
+        ->execute("INSERT INTO tablelink VALUES (?, 'Ordini.mdb', 'Variabili.mdb')", {QString::fromUtf8("Umsätze")});
+    ASSERT_TRUE(refreshLinkedTables(*ctx, *ctx));
 
     auto data = ctx->GetDbConnection("Variabili.mdb");
     EXPECT_EQ(data->query(QString::fromUtf8("SELECT count(*) FROM [Umsätze]")).value(0).toInt(), 830);
