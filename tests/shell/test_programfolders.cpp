@@ -79,9 +79,8 @@ TEST(ProgramFolders, InstalledOnlyBesideShareQuarnaro)
     QDir().mkpath(inst.prefix + "other");
     EXPECT_EQ(InstalledDataFolder(inst.prefix + "other"), "") << "not a bin folder";
 
-    QTemporaryDir bare;
-    QDir().mkpath(bare.path() + "/bin");
-    EXPECT_EQ(InstalledDataFolder(bare.path() + "/bin"), "") << "no share/quarnaro";
+    QDir().mkpath(inst.dir.path() + "/bare/bin");
+    EXPECT_EQ(InstalledDataFolder(inst.dir.path() + "/bare/bin"), "") << "no share/quarnaro";
 
     QDir().mkpath(inst.bin() + "/Files");
     EXPECT_EQ(InstalledDataFolder(inst.bin()), "") << "a program folder named bin";
