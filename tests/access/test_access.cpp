@@ -14,7 +14,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <algorithm>

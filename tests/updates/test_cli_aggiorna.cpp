@@ -4,7 +4,6 @@
 #include "makezip.h"
 #include "support/testfolder.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 using namespace qrn::test;

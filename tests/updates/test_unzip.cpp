@@ -5,7 +5,6 @@
 #include "support/testfolder.h"
 
 #include <QFileInfo>
-#include <QFile>
 #include <functional>
 #include <gtest/gtest.h>
 #include <zip.h>
