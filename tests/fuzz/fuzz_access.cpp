@@ -4,8 +4,8 @@
 // the value); one byte beyond a multiple of five also cuts the file at a page chosen by that byte.
 // An import either stores the tables and rows it reports in SQLite or fails with a DbError.
 
-#include "fuzzcheck.h"
 #include "access/mdbimport.h"
+#include "fuzzcheck.h"
 #include "shell/dberror.h"
 
 #include <QFile>
