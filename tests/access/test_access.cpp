@@ -3,7 +3,7 @@
 #include "access/accesscache.h"
 #include "access/mdbimport.h"
 #include "app/climain.h"
-#include "shell/startup.h"
+#include "shell/links.h"
 #include "support/scriptedprompt.h"
 #include "support/testfolder.h"
 
@@ -14,7 +14,6 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRandomGenerator>
-#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -100,14 +99,17 @@ protected:
     {
         ASSERT_TRUE(QFileInfo::exists(fixture("nwind.mdb"))) << "fixtures missing: " QUARNARO_ACCESS_FIXTURES;
         s_dir = new QTemporaryDir;
+        // nwind with a prompt that records its progress.
         for (const char *f : {"nwind", "DateTestDatabase"})
-            s_summary[f] = importToSqlite(fixture(QString::fromLatin1(f) + ".mdb"), path(f));
+            s_summary[f] = importToSqlite(fixture(QString::fromLatin1(f) + ".mdb"), path(f),
+                                          f == QLatin1String("nwind") ? &s_prompt : nullptr);
     }
     static void TearDownTestSuite() { delete s_dir; }
     static QString path(const QString &name) { return s_dir->filePath(name + ".sqlite"); }
 
     static inline QTemporaryDir *s_dir = nullptr;
     static inline std::map<QString, ImportSummary> s_summary;
+    static inline ScriptedPrompt s_prompt;
 };
 
 // The processes this thread has started and not yet waited for (a zombie among them).
@@ -166,14 +168,12 @@ private:
 
 } // namespace
 
-TEST(ImportProgress, EveryTableAndTheRowsOfALargeOneAreStepsOfOneRisingReport)
+TEST_F(ImportedFixtures, EveryTableAndTheRowsOfALargeOneAreStepsOfOneRisingReport)
 {
-    QTemporaryDir dir;
-    ScriptedPrompt prompt;
-    const ImportSummary s = importToSqlite(fixture("nwind.mdb"), dir.filePath("nwind.sqlite"), &prompt);
-    ASSERT_FALSE(s.cancelled);
-    ASSERT_EQ(prompt.progressShown().size(), 1u);
-    const ScriptedPrompt::Progress &p = prompt.progressShown()[0];
+    const ImportSummary &s = s_summary["nwind"];
+    ASSERT_FALSE(s.cancelled || s.tables.empty());
+    ASSERT_EQ(s_prompt.progressShown().size(), 1u);
+    const ScriptedPrompt::Progress &p = s_prompt.progressShown()[0];
     EXPECT_EQ(p.text, "Importazione di nwind.mdb");
     EXPECT_TRUE(p.ended);
     ASSERT_EQ(p.total % int(s.tables.size()), 0) << p.total;
@@ -268,7 +268,7 @@ TEST(JetDates, DaysFromTheEpochAndTheTimeOfDay)
 
 TEST(ImportRefusal, FilesThatAreNotWholeAccessDatabasesAreRefusedCleanly)
 {
-    QTemporaryDir dir;
+    TestFolder dir(false);
     const QByteArray nwind = contentOf(fixture("nwind.mdb"));
     ASSERT_FALSE(nwind.isEmpty());
     QByteArray random(64 * 1024, '\0');
@@ -283,12 +283,10 @@ TEST(ImportRefusal, FilesThatAreNotWholeAccessDatabasesAreRefusedCleanly)
                                                                     {"header over noise", noisyPages}};
     for (const auto &[name, content] : cases) {
         SCOPED_TRACE(name);
-        const QString in = dir.filePath("rotto.mdb"), out = dir.filePath("rotto.sqlite");
-        QFile f(in);
-        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size());
-        f.close();
+        const QString out = dir.file("rotto.sqlite");
+        dir.write("rotto.mdb", content);
         try {
-            importToSqlite(in, out);
+            importToSqlite(dir.file("rotto.mdb"), out);
             // A file libmdb reads as a database without tables is not an error.
             EXPECT_STREQ(name, "header over noise");
         } catch (const DbError &e) {
@@ -351,25 +349,12 @@ TEST(AccessStore, TheProgramReadsAnAccessDatabaseBesideItsOwnAndNeverWritesIt)
     InstalledCache installed(cacheDir.path());
     ASSERT_TRUE(QFile::copy(fixture("nwind.mdb"), tf.file("Databases/Ordini.MDB")));
     const QDateTime stamp = QFileInfo(tf.file("Databases/Ordini.MDB")).lastModified();
-    // A table of the Access file linked into a data database, repaired at start-up.
-    {
-        auto ctx = tf.context();
-        ctx->DbFolder = tf.file("Databases/");
-        ctx->openDatabase("Metadati.mdb")
-            ->execute("INSERT INTO tablelink VALUES (?, 'Ordini.mdb', 'Variabili.mdb')",
-                      {QString::fromUtf8("Umsätze")});
-    }
+    // A table of the Access file linked into a data database.
     auto ctx = tf.context();
-    struct : StartupHost {
-        void formatMainWindow() override { }
-        void buildMenuBar(const MenuBar &) override { }
-        void showSplash() override { }
-        QString chooseFolder(const QString &) override { return QString(); }
-        void report(const Failure &, const QString &) override { }
-    } host;
-    MenuBar bar;
-    tf.prompt.answerFolder(QString());
-    ASSERT_EQ(RunStartup(*ctx, host, nullptr, bar), StartupOutcome::Running);
+    ctx->DbFolder = tf.file("Databases/");
+    ctx->openDatabase("Metadati.mdb")
+        ->execute("INSERT INTO tablelink VALUES (?, 'Ordini.mdb', 'Variabili.mdb')", {QString::fromUtf8("Umsätze")});
+    ASSERT_TRUE(refreshLinkedTables(*ctx, *ctx));
 
     auto data = ctx->GetDbConnection("Variabili.mdb");
     EXPECT_EQ(data->query(QString::fromUtf8("SELECT count(*) FROM [Umsätze]")).value(0).toInt(), 830);

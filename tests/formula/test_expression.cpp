@@ -80,9 +80,7 @@ TEST(Evaluate, ResultsOfExpressions)
         EXPECT_EQ(show(e), "<E>") << e;
 
     // Large finite values are written out in full.
-    const QString big = show("10 ^ 300 ");
-    EXPECT_EQ(big.size(), 301 + 5);
-    EXPECT_TRUE(big.startsWith(QLatin1String("1000")));
+    EXPECT_EQ(show("10 ^ 300 "), "1" + QString(300, '0') + ",0000");
 }
 
 TEST(Evaluate, DeepAndLongInputsStayBounded)

@@ -5,22 +5,14 @@
 // An import either stores the tables and rows it reports in SQLite or fails with a DbError.
 
 #include "access/mdbimport.h"
+#include "fuzzcheck.h"
 #include "shell/dberror.h"
 
 #include <QFile>
-#include <cstdio>
 #include <cstring>
 #include <sqlite3.h>
 
 namespace {
-
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "property failed: %s\n", what);
-        std::abort();
-    }
-}
 
 const QByteArray &fixture(bool large)
 {

@@ -8,6 +8,7 @@
 // add up, and natural breaks, standard deviations and the box map give every number a class;
 // the box map's legend agrees with its own rule, value by value.
 
+#include "fuzzcheck.h"
 #include "map/classifymethod.h"
 #include "map/legend.h"
 
@@ -15,7 +16,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -24,14 +24,6 @@ using namespace qrn;
 using namespace qrn::map;
 
 namespace {
-
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_classify: %s\n", what);
-        std::abort();
-    }
-}
 
 double pooled(FuzzedDataProvider &in)
 {

@@ -4,6 +4,7 @@
 // property fails: values read back as numbers, the keypad keeps its text well formed, and the
 // compiled formula gives, row by row, what each row's expression gives.
 
+#include "fuzzcheck.h"
 #include "shell/numberformat.h"
 #include "table/formula/derivedindicator.h"
 #include "table/formula/expression.h"
@@ -12,21 +13,12 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 
 using namespace qrn;
 using namespace qrn::formula;
 
 namespace {
-
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "property failed: %s\n", what);
-        std::abort();
-    }
-}
 
 const QStringList &headers()
 {

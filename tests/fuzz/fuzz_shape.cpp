@@ -3,6 +3,7 @@
 // sanitizers it aborts when a failed layer gives no reason or has features, when parts, vertices
 // or feature bounds leave their arrays or the extent, or when a search answers other features.
 
+#include "fuzzcheck.h"
 #include "map/shapelayer.h"
 
 #include <QFile>
@@ -10,21 +11,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 using namespace qrn::map;
-
-namespace {
-
-void check(bool ok, const char *what)
-{
-    if (!ok) {
-        std::fprintf(stderr, "fuzz_shape: %s\n", what);
-        std::abort();
-    }
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -188,17 +188,11 @@ TEST(GridDeferredFormats, FixedPointFormatsOfTheSelectListAreLeftToTheTable)
 class GridValues : public ::testing::TestWithParam<bool> {
 protected:
     NumberFormat numbers() const { return GetParam() ? NumberFormat::point() : NumberFormat::comma(); }
-    TestFolder tf;
-    std::unique_ptr<AppContext> ctx = tf.context();
-    QString sql;
-    grid::LoadOutcome load(DataTable &t) { return grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, sql, t).outcome; }
+    Sample s {numbers()};
     void SetUp() override
     {
-        ctx->DbFolder = tf.file("Databases/");
-        ctx->numbers = numbers();
-        ctx->CurrentDb = "Prova.mdb";
-        ctx->CurrentTipo = "Variabili";
-        auto cn = Connection::create(ctx->DbFolder + "Prova.sqlite", ctx->numbers);
+        s.ctx->CurrentDb = "Prova.mdb";
+        auto cn = Connection::create(s.ctx->DbFolder + "Prova.sqlite", numbers());
         cn->execute("CREATE TABLE land_Ind (COD_TIPO_TERR INTEGER, COD_TERR TEXT, PROV TEXT, REG TEXT, COD_NUTS "
                     "TEXT, DES_TERR TEXT)");
         cn->execute("CREATE TABLE T_2005 (COD_TERR TEXT, VA001 REAL, VA002 INTEGER, VA003 TEXT, VA004)");
@@ -219,23 +213,19 @@ protected:
         for (QueryItem &it : plan.items)
             it.table = "T_2005";
         // Beside the formatted items, two read as they are.
-        sql = buildSelect(plan, QString()).replace(" FROM ", ", T_2005.VA001 as Grezzo, T_2005.VA004 as "
+        s.sql = buildSelect(plan, QString()).replace(" FROM ", ", T_2005.VA001 as Grezzo, T_2005.VA004 as "
                                                                           "Misto FROM ");
-    }
-    // The table as the store itself writes it: every Format of the statement run by the store.
-    DataTable storeTexts()
-    {
-        return grid::tableFromRecordset(
-            ctx->GetDbConnection(ctx->CurrentDb)->query(grid::gridStatement(sql)), numbers());
     }
 };
 
 TEST_P(GridValues, EveryTextIsTheOneTheStoreWritesAndNumbersReadAsTheTexts)
 {
     DataTable t;
-    ASSERT_EQ(load(t), grid::LoadOutcome::Loaded);
-    const DataTable expected = storeTexts();
-    EXPECT_EQ(t.rows(), expected.rows());
+    ASSERT_EQ(s.load(t), grid::LoadOutcome::Loaded);
+    // The table as the store itself writes it: every Format of the statement run by the store.
+    EXPECT_EQ(t.rows(), grid::tableFromRecordset(
+                            s.ctx->GetDbConnection("Prova.mdb")->query(grid::gridStatement(s.sql)), numbers())
+                            .rows());
     int stored = 0;
     for (int r = 1; r < t.rowCount(); ++r)
         for (int c = 0; c < t.columnCount(); ++c) {
@@ -253,7 +243,11 @@ INSTANTIATE_TEST_SUITE_P(BothMarks, GridValues, ::testing::Bool());
 class GridMarks : public ::testing::TestWithParam<bool> {
 protected:
     NumberFormat numbers() const { return GetParam() ? NumberFormat::point() : NumberFormat::comma(); }
-    QString n(const char *text) const { return QString::fromLatin1(text).replace('.', numbers().decimal); }
+    // A number written with "." for the decimal mark and "_" for the group mark, in this mark.
+    QString n(const char *text) const
+    {
+        return QString::fromLatin1(text).replace('.', numbers().decimal).replace('_', numbers().group);
+    }
     Sample s {numbers()};
     DataTable t = resultTable(numbers());
 };
@@ -344,12 +338,10 @@ TEST_P(GridMarks, WrongBoundsWarnAndLeaveTheTableAlone)
 // only where it groups thousands.
 TEST_P(GridMarks, BoundsWithEitherMarkReadAsDecimals)
 {
-    const QChar group = numbers().group;
-    auto g = [&](const char *text) { return n(text).replace('_', group); };
     const std::pair<QString, std::optional<double>> reads[] = {
         {"14,5", 14.5}, {"14.5", 14.5}, {" -0.25 ", -0.25}, {"16", 16.0},
-        {g("1_333"), 1333.0}, {g("1_333_806.76"), 1333806.76}, {g("12_5.5"), std::nullopt},
-        {g("1.5_2"), std::nullopt}, {g("1_2_3"), std::nullopt}, {"abc", std::nullopt}, {"", std::nullopt},
+        {n("1_333"), 1333.0}, {n("1_333_806.76"), 1333806.76}, {n("12_5.5"), std::nullopt},
+        {n("1.5_2"), std::nullopt}, {n("1_2_3"), std::nullopt}, {"abc", std::nullopt}, {"", std::nullopt},
     };
     for (const auto &[text, value] : reads)
         EXPECT_EQ(grid::readBound(text, numbers()), value) << text.toStdString();
@@ -359,7 +351,6 @@ TEST_P(GridMarks, BoundsWithEitherMarkReadAsDecimals)
     EXPECT_TRUE(s.tf.prompt.shown().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(BothMarks, GridMarks, ::testing::Bool());
 
 // A mixed column: blanks first, then numbers by value, then texts; the same order whatever
 // order the rows come in, ascending and descending.
@@ -500,34 +491,27 @@ TEST(GridColours, TotalRowsGreenOthersWhite)
 
 // The numbers of the data columns show group marks in their whole part, in the table's own
 // format; codes, texts, headers and numbers in another notation stay as they are.
-TEST(GridShownText, GroupMarksInTheNumbersOfTheDataColumnsOnly)
+TEST_P(GridMarks, GroupMarksShownInTheNumbersOfTheDataColumnsOnly)
 {
-    for (const NumberFormat &f : {NumberFormat::comma(), NumberFormat::point()}) {
-        auto n = [&](const char *text) {
-            QString t = QString::fromLatin1(text);
-            for (QChar &ch : t)
-                ch = ch == '.' ? f.decimal : ch == '_' ? f.group : ch;
-            return t;
-        };
-        const std::pair<const char *, const char *> cases[] = {
-            {"1333806.76", "1_333_806.76"}, {"-1234.5", "-1_234.5"}, {"999.99", "999.99"},
-            {"1000", "1_000"}, {"123456", "123_456"}, {"1e+20", "1e+20"}, {"n.d.", "n.d."}, {"", ""},
-            {" 12345", " 12345"}};
-        for (const auto &[in, out] : cases)
-            EXPECT_EQ(grid::withGroupMarks(n(in), f), n(out)) << in;
+    const std::pair<const char *, const char *> cases[] = {
+        {"1333806.76", "1_333_806.76"}, {"-1234.5", "-1_234.5"}, {"999.99", "999.99"},
+        {"1000", "1_000"}, {"123456", "123_456"}, {"1e+20", "1e+20"}, {"n.d.", "n.d."}, {"", ""},
+        {" 12345", " 12345"}};
+    for (const auto &[in, out] : cases)
+        EXPECT_EQ(grid::withGroupMarks(n(in), numbers()), n(out)) << in;
 
-        DataTable t({"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "V"},
-                    {DataTable::kPlain, DataTable::kPlain, DataTable::kPlain, DataTable::kPlain, DataTable::kPlain,
-                     DataTable::kPlain, 2},
-                    f);
-        t.setInteger(1, 10010);
-        t.setReal(6, 1333806.764);
-        t.endRow();
-        EXPECT_EQ(grid::shownText(t, 1, 1), "10010") << "a territory column";
-        EXPECT_EQ(t.text(1, 6), n("1333806.76")) << "the copied and exported text has none";
-        EXPECT_EQ(DataTableModel(t).data(DataTableModel(t).index(0, 6)).toString(), n("1_333_806.76"));
-        const QFontMetrics fm(QFont("DejaVu Sans", 10));
-        EXPECT_EQ(grid::AutosizeCols(t, fm, 2000)[6],
-                  fm.horizontalAdvance(n("1_333_806.76")) + fm.horizontalAdvance('Q'));
-    }
+    DataTable d({"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio", "V"},
+                {DataTable::kPlain, DataTable::kPlain, DataTable::kPlain, DataTable::kPlain, DataTable::kPlain,
+                 DataTable::kPlain, 2},
+                numbers());
+    d.setInteger(1, 10010);
+    d.setReal(6, 1333806.764);
+    d.endRow();
+    EXPECT_EQ(grid::shownText(d, 1, 1), "10010") << "a territory column";
+    EXPECT_EQ(d.text(1, 6), n("1333806.76")) << "the copied and exported text has none";
+    EXPECT_EQ(DataTableModel(d).data(DataTableModel(d).index(0, 6)).toString(), n("1_333_806.76"));
+    const QFontMetrics fm(QFont("DejaVu Sans", 10));
+    EXPECT_EQ(grid::AutosizeCols(d, fm, 2000)[6], fm.horizontalAdvance(n("1_333_806.76")) + fm.horizontalAdvance('Q'));
 }
+
+INSTANTIATE_TEST_SUITE_P(BothMarks, GridMarks, ::testing::Bool());

@@ -4,22 +4,11 @@
 #include "support/testfolder.h"
 #include "table/tablenotes.h"
 
+#include <QMap>
 #include <gtest/gtest.h>
 
 using namespace qrn;
 using qrn::test::TestFolder;
-
-namespace {
-
-const TableNote *find(const TableNotes &n, const QString &code)
-{
-    for (const TableNote &t : n.items)
-        if (t.code == code)
-            return &t;
-    return nullptr;
-}
-
-} // namespace
 
 TEST(TableNotes, SeriesAndYearNotesOfTheTablesColumnsOnly)
 {
@@ -31,16 +20,17 @@ TEST(TableNotes, SeriesAndYearNotesOfTheTablesColumnsOnly)
                                         {"TipoTerritorio", "COD_TERR", "PROV", "REG", "COD_NUTS", "Territorio",
                                          "TR001_2005", "TR001_2001", "TR003_2005", "Funz12005", "O'Brien_2005"});
     EXPECT_FALSE(n.updateNote.isEmpty());
-    const TableNote *tr001 = find(n, "TR001");
-    ASSERT_NE(tr001, nullptr);
-    EXPECT_TRUE(tr001->series.startsWith("Sono escluse le strade comunali"));
+    QMap<QString, TableNote> notes;
+    for (const TableNote &t : n.items)
+        notes.insert(t.code, t);
+    EXPECT_EQ(n.items.size(), 2u);
+    EXPECT_EQ(notes.keys(), (QStringList {"TR001", "TR003"}))
+        << "territory columns, a derived column and a name with an apostrophe match nothing";
+    EXPECT_TRUE(notes["TR001"].series.startsWith("Sono escluse le strade comunali"));
     // Only the years that are columns of the table: 2005 has no note.
-    ASSERT_EQ(tr001->years.size(), 1);
+    EXPECT_EQ(notes["TR001"].years.size(), 1);
     // TR003 has a note for 2004, which is not in the table.
-    const TableNote *tr003 = find(n, "TR003");
-    ASSERT_NE(tr003, nullptr);
-    EXPECT_TRUE(tr003->years.isEmpty());
-    EXPECT_EQ(n.items.size(), 2u) << "territory columns, a derived column and a name with an apostrophe match nothing";
+    EXPECT_TRUE(notes["TR003"].years.isEmpty());
 
     EXPECT_TRUE(tableNotesHtml(n).contains("<b>TR001</b>") && tableNotesHtml(n).contains("Anno 2001: Dal 2001"));
     EXPECT_TRUE(tableNotesHtml(TableNotes {}).contains("non ci sono note"));

@@ -12,13 +12,6 @@
 
 namespace {
 
-QString cli(const QStringList &args)
-{
-    QString out, err;
-    EXPECT_EQ(qrn::cli::run(args, QStringLiteral("/nessuna/cartella"), out, err), 0) << err.toStdString();
-    return out;
-}
-
 // The words of a text, each with its count.
 std::map<QString, int> words(const QString &text)
 {
@@ -51,8 +44,9 @@ QString plainText(const QString &page)
 // The page of --man holds every word of --help, and groff reads it without a warning.
 TEST(ManPage, HoldsEveryWordOfTheHelpAndGroffReadsIt)
 {
-    const QString help = cli({"--help"});
-    const QString page = cli({"--man"});
+    QString help, page, err;
+    ASSERT_EQ(qrn::cli::run({"--help"}, "/nessuna/cartella", help, err), 0) << err.toStdString();
+    ASSERT_EQ(qrn::cli::run({"--man"}, "/nessuna/cartella", page, err), 0) << err.toStdString();
     ASSERT_EQ(page, qrn::cli::manPage(help, QStringLiteral(QUARNARO_VERSION)));
     const QString groff = QStandardPaths::findExecutable("groff");
     ASSERT_FALSE(groff.isEmpty()) << "groff (groff-base) is installed by scripts/install-deps.sh";

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <optional>
 
 using namespace qrn;
 
@@ -32,29 +33,17 @@ QByteArray readFile(const QString &path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<assente>");
 }
 
-// Sets an environment variable for the life of the object; restores it afterwards.
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, const QByteArray &value) : m_name(name), m_had(qEnvironmentVariableIsSet(name))
+// Sets an environment variable (unsets it for a null value) for the life of the object.
+struct ScopedEnv {
+    ScopedEnv(const char *name, const QByteArray &value) : name(name)
     {
-        m_old = qgetenv(name);
-        if (value.isNull())
-            qunsetenv(name);
-        else
-            qputenv(name, value);
+        if (qEnvironmentVariableIsSet(name))
+            old = qgetenv(name);
+        value.isNull() ? qunsetenv(name) : qputenv(name, value);
     }
-    ~ScopedEnv()
-    {
-        if (m_had)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char *m_name;
-    bool m_had;
-    QByteArray m_old;
+    ~ScopedEnv() { old ? qputenv(name, *old) : qunsetenv(name); }
+    const char *name;
+    std::optional<QByteArray> old;
 };
 
 // A prefix with bin/ and share/quarnaro/ holding the sample data as an installation lays it
@@ -90,9 +79,8 @@ TEST(ProgramFolders, InstalledOnlyBesideShareQuarnaro)
     QDir().mkpath(inst.prefix + "other");
     EXPECT_EQ(InstalledDataFolder(inst.prefix + "other"), "") << "not a bin folder";
 
-    QTemporaryDir bare;
-    QDir().mkpath(bare.path() + "/bin");
-    EXPECT_EQ(InstalledDataFolder(bare.path() + "/bin"), "") << "no share/quarnaro";
+    QDir().mkpath(inst.dir.path() + "/bare/bin");
+    EXPECT_EQ(InstalledDataFolder(inst.dir.path() + "/bare/bin"), "") << "no share/quarnaro";
 
     QDir().mkpath(inst.bin() + "/Files");
     EXPECT_EQ(InstalledDataFolder(inst.bin()), "") << "a program folder named bin";

@@ -8,7 +8,6 @@
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTemporaryFile>
 #include <cstdio>
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -11,20 +11,14 @@
 
 namespace qrn::test {
 
-ZipItem file(const QString &name, const QByteArray &data)
+ZipItem file(const QString &name, const QByteArray &data, ZipItem::Kind kind)
 {
-    ZipItem i;
-    i.name = name;
-    i.data = data;
-    return i;
+    return {kind, name, data, 0, 0, {}};
 }
 
 ZipItem encrypted(const QString &name, const QByteArray &data, std::uint16_t method, const QByteArray &password)
 {
-    ZipItem i = file(name, data);
-    i.encryption = method;
-    i.password = password;
-    return i;
+    return {ZipItem::Kind::File, name, data, 0, method, password};
 }
 
 void makeZip(const QString &path, const std::vector<ZipItem> &items)

@@ -20,7 +20,8 @@ struct ZipItem {
     QByteArray password;
 };
 
-ZipItem file(const QString &name, const QByteArray &data);
+// An entry of the archive: a file by default, or a folder (data unused) or a link (data its target).
+ZipItem file(const QString &name, const QByteArray &data = {}, ZipItem::Kind kind = ZipItem::Kind::File);
 ZipItem encrypted(const QString &name, const QByteArray &data, std::uint16_t method, const QByteArray &password);
 
 // Writes the archive; fails the test when libzip refuses.

@@ -4,11 +4,9 @@
 #include "metadata/unzip.h"
 #include "support/testfolder.h"
 
-#include <QDir>
-#include <QFile>
+#include <QFileInfo>
 #include <functional>
 #include <gtest/gtest.h>
-#include <optional>
 #include <zip.h>
 
 using namespace qrn;
@@ -27,13 +25,6 @@ struct Installed : TestFolder {
     }
     QByteArray in(const QString &rel) const { return read("Databases/" + rel); }
 };
-
-ZipItem item(ZipItem::Kind kind, const QString &name, const QByteArray &data = {})
-{
-    ZipItem i = file(name, data);
-    i.kind = kind;
-    return i;
-}
 
 } // namespace
 
@@ -59,7 +50,7 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
     quint32 x = 12345;
     for (char &c : noise)
         c = char((x = x * 1103515245u + 12345u) >> 24);
-    ZipItem bomb = item(ZipItem::Kind::Zeros, "Metadati.sqlite");
+    ZipItem bomb = file("Metadati.sqlite", {}, ZipItem::Kind::Zeros);
     bomb.zeros = std::int64_t(1) << 30;
     std::vector<ZipItem> many;
     for (int i = 0; i < 10000; ++i)
@@ -90,7 +81,7 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
     const std::vector<Case> cases = {
         {"zip-slip", PK_ERR, "percorso non ammesso (../evil.txt)", {m, file("../evil.txt", "x")}},
         {"absolute path", PK_ERR, "percorso non ammesso", {m, file("/tmp/evil.txt", "x")}},
-        {"symbolic link", PK_ERR, "collegamento simbolico", {m, item(ZipItem::Kind::Link, "sub/lnk", "../../etc")}},
+        {"symbolic link", PK_ERR, "collegamento simbolico", {m, file("sub/lnk", "../../etc", ZipItem::Kind::Link)}},
         {"the same name twice", PK_NOZIP, "voci ripetute", {m, file("Metadati.sqlitX", "2")}, rename},
         {"names differing in case", PK_ERR, "più volte lo stesso nome", {file("a.txt", "1"), file("A.TXT", "2")}},
         {"a file and a folder of one name", PK_ERR, "più volte lo stesso nome", {file("a", "1"), file("a/b", "2")}},
@@ -105,7 +96,7 @@ TEST(Unzip, RefusedArchivesLeaveTheFolderByteForByte)
         {"folder over a file", PK_ERR, "sub/x.txt è un file, non una cartella", {m, file("sub/x.txt/y.txt", "y")}},
         {"file over a folder", PK_ERR, "c'è una cartella con lo stesso nome", {m, file("sub", "y")}},
         {"empty archive", PK_FIND, "non contiene alcun file", {bt}, emptyZip},
-        {"only folders", PK_FIND, "non contiene alcun file", {item(ZipItem::Kind::Dir, "vuota/")}},
+        {"only folders", PK_FIND, "non contiene alcun file", {file("vuota/", {}, ZipItem::Kind::Dir)}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -140,7 +131,7 @@ TEST(Unzip, ReplacesFilesAndRecreatesFoldersWithoutAsking)
     s.write("Databases/Territorio.sqlite", "vecchio territorio");
     makeZip(s.zip,
             {file("Metadati.sqlite", "nuovo metadati"), file("territorio.sqlite", "nuovo territorio"),
-             item(ZipItem::Kind::Dir, "vuota/"), file("nuova/cartella/a.txt", "a")});
+             file("vuota/", {}, ZipItem::Kind::Dir), file("nuova/cartella/a.txt", "a")});
     const QStringList beside = entriesOf(s.path());
     CGUnzipFiles unzip;
     ASSERT_EQ(unzip.Unzip(s.zip, s.target), PK_OK) << unzip.lastError().toStdString();

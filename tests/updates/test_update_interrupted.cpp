@@ -65,9 +65,9 @@ TEST_P(InterruptedUpdate, AStartFindsTheFolderBeforeOrAfterNeverAMix)
     else
         tf.write("nuovo", tf.read("nuovo") + "modificato");
     const QString zip = tf.file("aggiornamento.zip");
-    ZipItem empty = file("vuota/", {});
-    empty.kind = ZipItem::Kind::Dir;
-    makeZip(zip, {file(kind.replaced, tf.read("nuovo")), file("nuova/cartella/a.txt", "a"), empty});
+    makeZip(zip,
+            {file(kind.replaced, tf.read("nuovo")), file("nuova/cartella/a.txt", "a"),
+             file("vuota/", {}, ZipItem::Kind::Dir)});
 
     // The folder as a start leaves it, and as the whole update makes it.
     ASSERT_EQ(runCli(tf.path(), {"menu"}), 0);
