@@ -70,7 +70,8 @@ QString fillsonsQuery(const QString &tipo, const QString &level, bool filtered)
     return q;
 }
 
-void fillsons(const QString &tipo, const QString &level, ErrorLog &log, Connection &cn, TreeSink &tree, bool filtered)
+std::optional<Failure> fillsons(const QString &tipo, const QString &level, Connection &cn, TreeSink &tree,
+                                bool filtered)
 {
     try {
         Recordset rs = cn.query(fillsonsQuery(tipo, level, filtered));
@@ -92,8 +93,9 @@ void fillsons(const QString &tipo, const QString &level, ErrorLog &log, Connecti
             tree.addNode(topic, rs.text(4), rs.text(5), QStringLiteral("close"), QStringLiteral("open"));
         }
     } catch (const DbError &e) {
-        log.logError(QStringLiteral("Utility"), QStringLiteral("fillsons"), e.number(), e.description());
+        return Failure::toLog(QStringLiteral("fillsons"), QString::number(e.number()), e.description());
     }
+    return std::nullopt;
 }
 
 bool collapsesOnClick(int clickedLength, int otherLength)

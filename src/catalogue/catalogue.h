@@ -1,9 +1,12 @@
 #pragma once
 // The catalogue tree of a data database: areas, topics, items and, on demand, their years.
 
+#include "shell/result.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 namespace qrn {
@@ -46,10 +49,11 @@ QString typeLetter(const QString &tipo);
 QString fillsonsQuery(const QString &tipo, const QString &level, bool filtered);
 
 // Fills the tree from the query on cn; rows arrive ordered by area, topic and code, and each
-// area and topic node is added when it differs from the previous row's. Errors are logged as
-// "fillsons" / "Utility"; the tree keeps the nodes added so far.
-void fillsons(const QString &tipo, const QString &level, ErrorLog &log, Connection &cn, TreeSink &tree,
-              bool filtered = true);
+// area and topic node is added when it differs from the previous row's. A failure comes back as
+// the error-log line "fillsons", which the program logs under "Utility"; the tree keeps the nodes
+// added so far.
+std::optional<Failure> fillsons(const QString &tipo, const QString &level, Connection &cn, TreeSink &tree,
+                                bool filtered = true);
 
 // Whether a click on a node whose key has clickedLength characters collapses another node whose
 // key has otherLength characters (areas 1 character, topics 3, items 5 or 6, years 7 or more).

@@ -62,10 +62,10 @@ LinkRefresh refreshLinkedTables(Services &services, const ProgramPaths &paths)
     }
 }
 
-void DeleteAreaQuery(Services &services, const ProgramPaths &paths, const CommandContext &command)
+std::optional<Failure> DeleteAreaQuery(Services &services, const ProgramPaths &paths, const CommandContext &command)
 {
     if (command.CurrentDb.isEmpty())
-        return;
+        return std::nullopt;
     try {
         auto db = services.openDatabase(command.CurrentDb, paths.DbFolder);
         const auto &pairs = services.areaQuery.list();
@@ -78,8 +78,9 @@ void DeleteAreaQuery(Services &services, const ProgramPaths &paths, const Comman
                     db->deleteQueryDef(q);
         }
     } catch (const DbError &e) {
-        services.log.logError(QStringLiteral("Utility"), QStringLiteral("DeleteAreaQuery"), e.number(), e.description());
+        return Failure::toLog(QStringLiteral("DeleteAreaQuery"), QString::number(e.number()), e.description());
     }
+    return std::nullopt;
 }
 
 } // namespace qrn

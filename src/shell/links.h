@@ -36,6 +36,7 @@ struct LinkRefresh {
 LinkRefresh refreshLinkedTables(Services &services, const ProgramPaths &paths);
 
 // Deletes from the command's CurrentDb the saved queries whose names the area-query list holds.
-void DeleteAreaQuery(Services &services, const ProgramPaths &paths, const CommandContext &command);
+// A failure comes back as the error-log line "DeleteAreaQuery", logged under "Utility".
+std::optional<Failure> DeleteAreaQuery(Services &services, const ProgramPaths &paths, const CommandContext &command);
 
 } // namespace qrn

@@ -185,8 +185,7 @@ TEST(CatalogueTree, ClickRulesByKeyLength)
 TEST_F(Sample, AreasTopicsAndItemsInOrderWithYearsAndNotes)
 {
     MemoryTree tree;
-    fillsons(ctx->CurrentTipo, ctx->CurrentLevel, ctx->log, *cn, tree);
-    ASSERT_TRUE(tf.prompt.shown().empty());
+    ASSERT_FALSE(fillsons(ctx->CurrentTipo, ctx->CurrentLevel, *cn, tree));
     const auto *as013 = tree.find("AS013");
     ASSERT_TRUE(as013);
     const auto *topic = tree.find(as013->parentKey);
@@ -194,7 +193,7 @@ TEST_F(Sample, AreasTopicsAndItemsInOrderWithYearsAndNotes)
     EXPECT_EQ(tree.find(topic->parentKey)->parentKey, "");
     // Items with regional data only are not at the provincial level.
     MemoryTree regional;
-    fillsons(ctx->CurrentTipo, "R", ctx->log, *cn, regional);
+    fillsons(ctx->CurrentTipo, "R", *cn, regional);
     EXPECT_GT(regional.nodes().size(), tree.nodes().size());
     // TR001 has a note for 2001 only.
     QStringList withNotes;
@@ -208,7 +207,8 @@ TEST_F(Sample, ADuplicateKeyIsLoggedAndStopsFilling)
 {
     MemoryTree tree;
     tree.addNode("", "AS013", "già presente", "close", "open");
-    fillsons(ctx->CurrentTipo, ctx->CurrentLevel, ctx->log, *cn, tree);
-    EXPECT_TRUE(tf.read("Files/Error.log").contains("Module:Utility Function: fillsons"));
+    const std::optional<Failure> failure = fillsons(ctx->CurrentTipo, ctx->CurrentLevel, *cn, tree);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->procedure, "fillsons");
     EXPECT_FALSE(tree.find("TR001"));
 }

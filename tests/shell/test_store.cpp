@@ -219,11 +219,17 @@ TEST_F(LinksTest, DeleteAreaQueryRemovesOnlyListedSavedQueries)
     tf.write("Files/AreaQuery.txt", "qryArea;Nord\n\nqryArea;Sud\n");
     ctx->areaQuery.setFilesFolder(ctx->FilesFolder);
     ctx->areaQuery.start();
-    DeleteAreaQuery(*ctx, *ctx, *ctx); // no database chosen: nothing happens
+    EXPECT_FALSE(DeleteAreaQuery(*ctx, *ctx, *ctx)); // no database chosen: nothing happens
     EXPECT_EQ(db("Dati.mdb")->queryDefs().size(), 3);
     ctx->CurrentDb = "Dati.mdb";
-    DeleteAreaQuery(*ctx, *ctx, *ctx);
+    EXPECT_FALSE(DeleteAreaQuery(*ctx, *ctx, *ctx));
     EXPECT_EQ(db("Dati.mdb")->queryDefs(), QStringList {"Altra"});
+    // A database that is not there comes back as the log line, shown by nobody here.
+    ctx->CurrentDb = "Sparito.mdb";
+    const std::optional<Failure> failure = DeleteAreaQuery(*ctx, *ctx, *ctx);
+    ASSERT_TRUE(failure);
+    EXPECT_EQ(failure->procedure, "DeleteAreaQuery");
+    EXPECT_TRUE(tf.prompt.shown().empty());
 }
 
 TEST_F(SmallStore, AReadOnlyConnectionRefusesWhatWouldWriteAndReadsTheRest)

@@ -303,7 +303,9 @@ void FormdatiTab::load()
         {
             auto cn = m_services.GetDbConnection(m_command.CurrentDb);
             TreeAdapter adapter(*this);
-            fillsons(m_command.CurrentTipo, m_command.CurrentLevel, m_services.log, *cn, adapter, true);
+            if (const std::optional<Failure> f =
+                    fillsons(m_command.CurrentTipo, m_command.CurrentLevel, *cn, adapter, true))
+                reportFailure(*f, m_services.log, m_services.prompt, QStringLiteral("Utility"));
         }
         serie->setEnabled(false);
         cmdmetadati->setEnabled(false);
@@ -592,7 +594,8 @@ void FormdatiTab::cmdmetadati_Click()
 void FormdatiTab::closeEvent(QCloseEvent *e)
 {
     reset();
-    DeleteAreaQuery(m_services, m_paths, m_command);
+    if (const std::optional<Failure> f = DeleteAreaQuery(m_services, m_paths, m_command))
+        reportFailure(*f, m_services.log, m_services.prompt, QStringLiteral("Utility"));
     QWidget::closeEvent(e);
 }
 

@@ -97,7 +97,8 @@ void frmMetadati::cmb_Databases_Click(int index)
     objtree->clear();
     MemoryTree tree;
     auto cn = m_services.GetDbConnection(QStringLiteral("Metadati.mdb"));
-    fillsons(m_tipo, m_command.CurrentLevel, m_services.log, *cn, tree, false);
+    if (const std::optional<Failure> f = fillsons(m_tipo, m_command.CurrentLevel, *cn, tree, false))
+        reportFailure(*f, m_services.log, m_services.prompt, QStringLiteral("Utility"));
 
     QHash<QString, QTreeWidgetItem *> items;
     for (const MemoryTree::Node &n : tree.nodes()) {
