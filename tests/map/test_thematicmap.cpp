@@ -272,13 +272,7 @@ TEST(ThematicMap, TipNamesTheTerritoryWithItsValueOrNoData)
 {
     MapRequest req;
     req.mapCase.kind = MapKind::Provinces;
-    MapRow torino, cuneo;
-    torino.prov = "001";
-    torino.name = "Torino";
-    torino.value = "7,25";
-    cuneo.prov = "4";
-    cuneo.name = "Cuneo";
-    req.rows = {cuneo, torino};
+    req.rows = {{"1", "", "4", "", "Cuneo", ""}, {"1", "", "001", "", "Torino", "7,25"}};
     EXPECT_EQ(territoryTip(req, "1.0"), "Torino: 7,25");
     EXPECT_EQ(territoryTip(req, "004"), "Cuneo: Dato non presente");
     EXPECT_EQ(territoryTip(req, "26"), "26: Dato non presente");
