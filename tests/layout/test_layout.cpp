@@ -5,7 +5,6 @@
 #include "layout/pagememory.h"
 #include "mappicture.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
@@ -14,16 +13,6 @@
 using namespace qrn;
 
 namespace {
-
-// Fonts and their measures need a GUI application; one for the whole run.
-class GuiEnvironment : public ::testing::Environment {
-    int m_argc = 1;
-    char m_name[12] = "test_layout", *m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QGuiApplication> m_app;
-    void SetUp() override { qputenv("QT_QPA_PLATFORM", "offscreen"), m_app.reset(new QGuiApplication(m_argc, m_argv)); }
-    void TearDown() override { m_app.reset(); }
-};
-[[maybe_unused]] ::testing::Environment *const kGui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 // Records the calls of a drawing, with fixed text sizes: 0.1 inch a character, 0.2 high.
 class RecordingSurface : public DrawingSurface {

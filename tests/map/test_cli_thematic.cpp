@@ -9,7 +9,6 @@
 #include "support/testfolder.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QRegularExpression>
 #include <gdal_priv.h>
@@ -19,16 +18,6 @@
 using namespace qrn;
 
 namespace {
-
-// The legend's text needs the fonts of a GUI application, as quarnaro-cli makes one.
-struct Gui : ::testing::Environment {
-    int argc = 1;
-    char name[20] = "test_cli_thematic", *argv[2] = {name, nullptr};
-    std::unique_ptr<QGuiApplication> app;
-    void SetUp() override { app = std::make_unique<QGuiApplication>(argc, argv); }
-    void TearDown() override { app.reset(); }
-};
-[[maybe_unused]] ::testing::Environment *const kGui = ::testing::AddGlobalTestEnvironment(new Gui);
 
 struct Cli {
     test::TestFolder tf;

@@ -9,7 +9,6 @@
 #include "shell/numberformat.h"
 #include "support/testfolder.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSet>
@@ -225,10 +224,6 @@ TEST(MapPage, TheViewAtItsExtentWithTheLegendRows)
 
 TEST(MapLegend, RowsTopDownWithinTheArea)
 {
-    // Text needs the fonts of a GUI application.
-    int argc = 1;
-    char name[] = "test_thematicmap", *argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
     // Down a line through the swatches: the swatch colours in row order, between black borders,
     // on a grey ground. A swatch is a block of one colour (the letters of the title are not).
     const QColor ground(128, 128, 128);

@@ -10,7 +10,6 @@
 #include "support/testfolder.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QTextDocument>
 #include <gtest/gtest.h>
 
@@ -18,15 +17,6 @@ using namespace qrn;
 using qrn::test::TestFolder;
 
 namespace {
-
-// Reports lay text out with fonts: one GUI application for the whole run.
-void gui()
-{
-    static int argc = 1;
-    static char name[] = "test_metadata";
-    static char *argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-}
 
 struct Sample {
     TestFolder tf;
@@ -181,7 +171,6 @@ TEST(Glossary, SearchesMatchApostrophesPercentAndUnderscoreAsThemselves)
 
 TEST(Reports, EachReportWrittenToPdfHoldsItsHeadingsAndFields)
 {
-    gui();
     Sample s;
     // The report's name and caption, then texts of its PDF, each list joined by "|".
     const struct {
@@ -235,7 +224,6 @@ TEST(Reports, EachReportWrittenToPdfHoldsItsHeadingsAndFields)
 
 TEST(Reports, NotesFlowOnAndEmptyYearsAreLeftOut)
 {
-    gui();
     ReportWriter w("Scheda variabile");
     w.field("Note", "Comprende le autostrade in concessione\ne quelle gestite dall'ANAS.\nDati al 31 dicembre.");
     w.series("Fonte", {{"1996", ""}, {"1997", "ISTAT"}, {"1998", "-"}, {"1999", "ACI"}});
@@ -251,7 +239,6 @@ TEST(Reports, NotesFlowOnAndEmptyYearsAreLeftOut)
 // The command line: statuses, the sheet as text or PDF, the glossary listings.
 TEST(CliMetadata, SheetTextPdfAndGlossaryListings)
 {
-    gui();
     TestFolder tf;
     const struct {
         QStringList args;
