@@ -19,17 +19,6 @@ using namespace qrn::map;
 
 namespace {
 
-QByteArray utmWkt()
-{
-    OGRSpatialReference srs;
-    srs.importFromEPSG(32632);
-    char *wkt = nullptr;
-    srs.exportToWkt(&wkt);
-    const QByteArray text(wkt);
-    CPLFree(wkt);
-    return text;
-}
-
 // Three squares coded 1, 2 and 3 in UTM 32 N, the join entry on CODE; the table has rows for
 // territories "01" (class 1) and "02" (class 2), none for 3.
 struct Drawn {
@@ -46,7 +35,7 @@ struct Drawn {
         test::writeShapes(stem, SHPT_POLYGON,
                           {{{test::square(0, 0, 10)}, "1"}, {{test::square(20, 0, 10)}, "2"},
                            {{test::square(40, 0, 10), test::square(42, 2, 2)}, "3"}});
-        tf.write(QStringLiteral("sq.prj"), utmWkt());
+        tf.write(QStringLiteral("sq.prj"), test::epsgWkt(32632));
         LayerConfig e;
         e.FieldId = QStringLiteral("CODE");
         e.Label = QStringLiteral("CODE");

@@ -21,17 +21,6 @@ namespace {
 // northing 0.9996 times the meridian arc of 45° on WGS 84.
 constexpr double kLon = 9.0, kLat = 45.0, kEasting = 500000.0, kNorthing = 4982950.4;
 
-QByteArray epsgWkt(int epsg)
-{
-    OGRSpatialReference srs;
-    srs.importFromEPSG(epsg);
-    char *wkt = nullptr;
-    srs.exportToWkt(&wkt);
-    const QByteArray text(wkt);
-    CPLFree(wkt);
-    return text;
-}
-
 // A GeoJSON square of half-side d degrees around (kLon, kLat) with a hole of half-side d / 4,
 // and its attributes as three kinds of field.
 QByteArray geoJsonSquare(double d)
@@ -109,7 +98,7 @@ struct VectorFolder {
         tf.write(QStringLiteral("Files/ShapeConfig.xml"), kConfig);
         qrn::test::writeShapes(shapes + QStringLiteral("utm"), SHPT_POLYGON,
                                {{{qrn::test::square(kEasting - 2000, kNorthing - 2000, 4000)}, "1"}});
-        tf.write(QStringLiteral("Shape/utm.prj"), epsgWkt(32632));
+        tf.write(QStringLiteral("Shape/utm.prj"), qrn::test::epsgWkt(32632));
         tf.write(QStringLiteral("Shape/gradi.geojson"), geoJsonSquare(0.01));
         writeGeoPackage(shapes + QStringLiteral("confini.gpkg"));
     }
