@@ -28,26 +28,23 @@ struct Sample {
 
 TEST(SheetRules, EmptyValuesTopicsLevelsSectionsAndYes)
 {
-    for (const QVariant &v : {QVariant(), QVariant(""), QVariant("  "), QVariant("-"), QVariant(" - ")})
-        EXPECT_TRUE(isEmptyValue(v)) << v.toString().toStdString();
-    for (const QVariant &v : {QVariant("x"), QVariant("--"), QVariant(0)})
-        EXPECT_FALSE(isEmptyValue(v)) << v.toString().toStdString();
-    EXPECT_EQ(topicText("12-PD", "Strade"), "12 - Strade");
-    EXPECT_EQ(topicText("T01", "Strade"), "T01 - Strade");
-    EXPECT_EQ((QStringList {levelText("P"), levelText("R"), levelText("N"), levelText("p")}),
-              (QStringList {"Provinciale", "Regionale", "", ""}));
-    QStringList sections;
+    for (const auto &[v, empty, yes] :
+         {std::tuple {QVariant(), true, false}, {QVariant(""), true, false}, {QVariant("  "), true, false},
+          {QVariant("-"), true, false}, {QVariant(" - "), true, false}, {QVariant("x"), false, false},
+          {QVariant("--"), false, false}, {QVariant(0), false, false}, {QVariant("si"), false, true},
+          {QVariant("Si"), false, true}, {QVariant("SI"), false, true}, {QVariant("No"), false, false},
+          {QVariant("sì "), false, false}})
+        EXPECT_EQ(std::pair(isEmptyValue(v), isYes(v)), std::pair(empty, yes)) << v.toString().toStdString();
+    QStringList texts {topicText("12-PD", "Strade"), topicText("T01", "Strade")};
+    for (const char *level : {"P", "R", "N", "p"})
+        texts << levelText(level);
     for (const char *code : {"A", "B2", "C1", "D", "E2", "F", "b1", ""})
-        sections << evaluationSection(code);
-    EXPECT_EQ(sections, (QStringList {"Contesto", "Dotazione", "Funzionalità", "Funzionalità", "Domanda", "", "", ""}));
-    for (const char *yes : {"si", "Si", "SI"})
-        EXPECT_TRUE(isYes(QString::fromLatin1(yes))) << yes;
-    for (const QVariant &no : {QVariant("No"), QVariant("sì "), QVariant()})
-        EXPECT_FALSE(isYes(no));
-    EXPECT_EQ(cleanNoteText(QString::fromUtf8("a\nb \u201cc\u201d \u2022 d")), "a b 'c' - d");
-    EXPECT_EQ(sheetPrintCode("Indicatori", "ITR001 - Densità"), "ITR001");
-    EXPECT_EQ(sheetTipoOfCode("TR001"), "Variabili");
-    EXPECT_EQ(sheetTipoOfCode("IAS013"), "Indicatori");
+        texts << evaluationSection(code);
+    texts << cleanNoteText(QString::fromUtf8("a\nb \u201cc\u201d \u2022 d")) << sheetPrintCode("Indicatori", "ITR001 - Densità")
+          << sheetTipoOfCode("TR001") << sheetTipoOfCode("IAS013");
+    EXPECT_EQ(texts, (QStringList {"12 - Strade", "T01 - Strade", "Provinciale", "Regionale", "", "", "Contesto",
+                                   "Dotazione", "Funzionalità", "Funzionalità", "Domanda", "", "", "",
+                                   "a b 'c' - d", "ITR001", "Variabili", "Indicatori"}));
 }
 
 TEST(Sheets, VariableSheetSkipsEmptyYearsAndCleansTheSeriesNote)
