@@ -118,26 +118,24 @@ TEST(TimeSeries, ReadsTheYearColumnsAndAddsTheRegionOrItalyAsDashedReference)
     EXPECT_EQ(years.rows[1].values[0], std::nullopt);
     EXPECT_EQ(years.rows[3].values[1], 3.5);
 
+    // Each line as its name, "*" for a reference, and its colour.
     auto names = [](const TimeSeriesData &s) {
         QStringList out;
         for (const SeriesLine &l : s.lines)
-            out << l.name + (l.reference ? "*" : "");
+            out << l.name + (l.reference ? "* " : " ") + QString::number(l.colourIndex);
         return out;
     };
-    // Torino's region is there; Milano's (03) is not, so Italy stands for it.
+    // Torino's region is there; Milano's (03) is not, so Italy stands for it. A region is drawn
+    // in the colour of its territory, Italy in a neutral one.
     const TimeSeriesData both = buildTimeSeries(years, {"001", "015"}, comma);
-    EXPECT_EQ(names(both), QStringList({"Torino", "Milano", "Piemonte*", "Italia*"}));
+    EXPECT_EQ(names(both), QStringList({"Torino 0", "Milano 1", "Piemonte* 0", "Italia* -1"}));
     EXPECT_EQ(both.title, "Serie storica di AS013 dal 1996 al 1997");
-    // A region is drawn in the colour of its territory, Italy in a neutral one.
-    EXPECT_EQ(both.lines[2].colourIndex, both.lines[0].colourIndex);
-    EXPECT_EQ(both.lines[1].colourIndex, 1);
-    EXPECT_EQ(both.lines[3].colourIndex, -1);
     // A chosen reference is drawn once, as chosen; a region's reference is Italy.
-    EXPECT_EQ(names(buildTimeSeries(years, {"001", "01", "001"}, comma)), QStringList({"Torino", "Piemonte", "Italia*"}));
+    EXPECT_EQ(names(buildTimeSeries(years, {"001", "01", "001"}, comma)), QStringList({"Torino 0", "Piemonte 1", "Italia* -1"}));
     // No reference in the data: no dashed line.
     YearTable noItaly = years;
     noItaly.rows.removeAt(2);
-    EXPECT_EQ(names(buildTimeSeries(noItaly, {"015"}, comma)), QStringList({"Milano"}));
+    EXPECT_EQ(names(buildTimeSeries(noItaly, {"015"}, comma)), QStringList({"Milano 0"}));
 
     EXPECT_EQ(territoriesWithReferences(table, {"001"}), QStringList({"001", "01", "ITA"}));
     EXPECT_EQ(itemOfHeader("AS013_2005"), "AS013");
