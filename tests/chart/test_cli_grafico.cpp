@@ -51,13 +51,9 @@ TEST(CliGrafico, RefusesWrongCommandLinesAndReportsFailures)
         {QStringList {"grafico", "--tipo", "torta", "--out", out} + kSelection, 2},
         {QStringList {"grafico", "--tipo", "barre"} + kSelection, 2},
         {QStringList {"grafico", "--tipo", "barre", "--out", tf.file("g.gif")} + kSelection, 2},
-        {{"grafico", "--tipo", "barre", "--out", out, "--db", "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "1"}, 2},
-        {{"grafico", "--tipo", "barre", "--out", out, "--db", "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "1",
-          "--colonna", "XX_2005"},
-         1},
-        {{"grafico", "--tipo", "serie", "--out", out, "--db", "Variabili.mdb", "--voce", "AS013-2005", "--gruppi", "1",
-          "--colonna", "Territorio"},
-         1},
+        {QStringList {"grafico", "--tipo", "barre", "--out", out} + kSelection.mid(0, 6), 2},
+        {QStringList {"grafico", "--tipo", "barre", "--out", out} + kSelection.mid(0, 7) + QStringList {"XX_2005"}, 1},
+        {QStringList {"grafico", "--tipo", "serie", "--out", out} + kSelection.mid(0, 7) + QStringList {"Territorio"}, 1},
         {QStringList {"grafico", "--tipo", "istogramma", "--metodo", "ampiezza", "--out", out} + kSelection, 1},
         {QStringList {"grafico", "--tipo", "barre", "--out", tf.file("manca/g.png")} + kSelection, 1}};
     for (const auto &[args, rc] : cases) {

@@ -111,15 +111,12 @@ TEST(VectorLayer, GeoJsonReadsPartsHolesAttributesAndItsSystem)
     VectorFolder f;
     const auto layer = ShapeLayer::open(f.shapes + QStringLiteral("gradi.geojson"));
     ASSERT_TRUE(layer->valid()) << layer->error().toStdString();
-    EXPECT_EQ(layer->name(), QStringLiteral("gradi"));
-    EXPECT_EQ(layer->kind(), ShapeKind::Polygon);
-    ASSERT_EQ(layer->featureCount(), 1);
+    EXPECT_EQ(std::tuple(layer->name(), layer->kind(), layer->featureCount(), layer->geographic()),
+              std::tuple(QStringLiteral("gradi"), ShapeKind::Polygon, 1, true));
     EXPECT_EQ(layer->partEnd(0) - layer->partBegin(0), 2); // the ring and its hole
-    EXPECT_TRUE(layer->geographic());
     EXPECT_FALSE(layer->crs().isEmpty());
-    EXPECT_EQ(layer->value(0, QStringLiteral("cod")), QStringLiteral("7"));
-    EXPECT_EQ(layer->value(0, QStringLiteral("QUOTA")), QStringLiteral("2.5"));
-    EXPECT_EQ(layer->value(0, QStringLiteral("NOME")), QStringLiteral("Forlì"));
+    EXPECT_EQ(QStringList({layer->value(0, "cod"), layer->value(0, "QUOTA"), layer->value(0, "NOME")}),
+              QStringList({"7", "2.5", "Forlì"}));
     EXPECT_NEAR(layer->extent().center().x(), kLon, 1e-9);
     // The hole is not the feature; the ring around it is.
     EXPECT_TRUE(layer->search(QPointF(kLon, kLat)).empty());
