@@ -62,8 +62,9 @@ LayoutPage samplePage(const MapPageRequest &request = test::sampleMapRequest())
 
 } // namespace
 
-TEST(LayoutPage, StartingFontIsTheFourteenthFamilyWhenThereIsOne)
+TEST(LayoutPage, StartingFontIsTheFourteenthFamilyAndLandscapeSwapsThePaper)
 {
+    EXPECT_EQ(paperInches(Paper::Letter, true), QSizeF(11, 8.5));
     QStringList many;
     for (int i = 0; i < 20; ++i)
         many << QStringLiteral("Font%1").arg(i);
@@ -443,9 +444,4 @@ TEST(PageMemory, SameMapBringsBackItsPage)
     MapPageRequest other = request;
     other.variableText = QStringLiteral("altra variabile");
     EXPECT_FALSE(memory.recall(other));
-}
-
-TEST(Paper, LandscapeSwapsTheSides)
-{
-    EXPECT_EQ(paperInches(Paper::Letter, true), QSizeF(11, 8.5));
 }

@@ -385,7 +385,7 @@ TEST(ClassificationMethods, OneRegistryAndALegendWithNumericLimitsAndCounts)
     EXPECT_EQ(legend.rows().last(), noDataRow(false));
 }
 
-TEST(Legend, RowsLabelsAndNoDataRow)
+TEST(Legend, RowsLabelsNoDataRowAndCounts)
 {
     const QList<ClassBounds> classes {{"1,5", "2"}, {"2,01", "9"}};
     const QList<QColor> colours {Qt::red, Qt::blue};
@@ -394,10 +394,8 @@ TEST(Legend, RowsLabelsAndNoDataRow)
         (QList<LegendRow> {
             {" Da 1,5 a 2", Qt::red}, {" Da 2,01 a 9", Qt::blue}, {" Dato non presente", Qt::white, true}}));
     EXPECT_EQ(legendRows(classes, colours, false).last(), (LegendRow {"Dato non presente", Qt::white, true}));
-}
 
-TEST(Legend, CountsEndTheLabelsOnceTheTerritoriesAreCounted)
-{
+    // The counts end the labels once the territories are counted.
     const NumberFormat fmt {QLatin1Char(',')};
     Legend legend = makeLegend({{"1", "2"}, {"3", "9"}}, {Qt::red, Qt::blue}, false, fmt);
     legend.noDataRow = true;

@@ -43,12 +43,6 @@ QList<double> limitsOf(const Legend &legend)
 
 } // namespace
 
-TEST(MapYearsPool, ValuesOfAllYearsAscendingAsNumbers)
-{
-    const MapRequest a = yearRequest("2004", {"9,00", "", "10,50"}), b = yearRequest("2005", {"2,00", "n.d.", "100,00"});
-    EXPECT_EQ(pooledValues({&a, &b}, kComma), QStringList({"2,00", "9,00", "10,50", "100,00"}));
-}
-
 // Years 1..4 and 5..8 by hand. Equal amplitude in two classes over the eight values: width
 // round(7 / 2, 2) = 3,5, so 1–4,5 and 4,51–8; every value of the first year falls in class 1,
 // every value of the second in class 2. Quartiles over the eight: 1–2, 3–4, 5–6, 7–8, and a
@@ -82,8 +76,10 @@ TEST(MapYearsPool, FixedClassesSameLimitsForEveryYearAndClassifyByValue)
     EXPECT_EQ(quartiles.classify(b.values(), kComma), QList<int>({3, 3, 4, 4}));
 }
 
-TEST(MapYearsPool, LegendCaptionSaysWhichClasses)
+TEST(MapYearsPool, ValuesOfAllYearsAscendingAsNumbersAndTheCaptionSaysWhichClasses)
 {
+    const MapRequest a = yearRequest("2004", {"9,00", "", "10,50"}), b = yearRequest("2005", {"2,00", "n.d.", "100,00"});
+    EXPECT_EQ(pooledValues({&a, &b}, kComma), QStringList({"2,00", "9,00", "10,50", "100,00"}));
     EXPECT_EQ(legendCaption(true, {"1996", "2000", "2008"}, "2000"), QStringLiteral("Classi fisse 1996–2008"));
     EXPECT_EQ(legendCaption(false, {"1996", "2008"}, "2000"), QStringLiteral("Classi dell'anno 2000"));
 }

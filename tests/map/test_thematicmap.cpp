@@ -287,7 +287,7 @@ MapRequest provinceRequest(const QList<std::pair<const char *, const char *>> &p
 
 } // namespace
 
-TEST(MapSelection, SelectedTerritoriesAreTheirFeaturesAndTheirExtent)
+TEST(MapSelection, TerritoriesFromTypedNamesToTheirFeaturesAndExtent)
 {
     JoinCase j({"001", "2", "3.0"}); // codes as shape files write them
     const MapRequest req = provinceRequest({{"1", "Torino"}, {"2", "Vercelli"}, {"3", "Novara"}, {"4", "Cuneo"}});
@@ -297,6 +297,11 @@ TEST(MapSelection, SelectedTerritoriesAreTheirFeaturesAndTheirExtent)
     ShapeCase none = j.sc;
     none.matchIndex = 0; // the missing layer
     EXPECT_TRUE(selectedFeatures(none, req, {"001"}).isEmpty());
+    // Names and codes typed by the user are looked up in the request.
+    const TerritoryLookup found = lookUpTerritories(
+        provinceRequest({{"1", "Torino"}, {"58", "Roma"}, {"15", "Milano"}}), {" torino ", "058", "15", "Atlantide", "", "Roma", "1.0"});
+    EXPECT_EQ(found.codTerrs, QStringList({"001", "058", "015"}));
+    EXPECT_EQ(found.unknown, QStringList({"Atlantide"}));
 
     const ShapeLayer &layer = *j.sc.layers[1].layer;
     // Squares of side 1 at x = 0, 2, 4: the first and the third span 0..5.
@@ -334,15 +339,6 @@ TEST(MapSelection, TheOutlineLiesOnTheSelectedTerritoriesOverTheirFill)
     // The fills stay: the outline is drawn over them, not instead of them.
     EXPECT_EQ(img.pixelColor(500, 100), kFirst);
     EXPECT_EQ(img.pixelColor(900, 100), kSecond);
-}
-
-TEST(MapSelection, NamesAndCodesAreLookedUpInTheRequest)
-{
-    const MapRequest req = provinceRequest({{"1", "Torino"}, {"58", "Roma"}, {"15", "Milano"}});
-    const TerritoryLookup found =
-        lookUpTerritories(req, {" torino ", "058", "15", "Atlantide", "", "Roma", "1.0"});
-    EXPECT_EQ(found.codTerrs, QStringList({"001", "058", "015"}));
-    EXPECT_EQ(found.unknown, QStringList({"Atlantide"}));
 }
 
 TEST(MapSelection, ABandTouchesTheShapesItMeetsNotJustTheirBounds)

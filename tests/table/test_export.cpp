@@ -24,7 +24,7 @@ using qrn::ui::FileOpener;
 using qrn::ui::OpenFileExcel;
 using qrn::test::TestFolder;
 
-TEST(ExportCodes, YearsAreCutOnceAndTerritoryHeadersStay)
+TEST(ExportNames, YearsAreCutOnceTerritoryHeadersStayAndTheFileTakesAKnownExtension)
 {
     // The last five characters go whenever the last four read as a number: a derived column
     // named Funz12005 becomes "Funz", which names no catalogue entry.
@@ -34,12 +34,8 @@ TEST(ExportCodes, YearsAreCutOnceAndTerritoryHeadersStay)
     const QString q = exportMetadataQuery("Variabili", {"AS013", "TR001"});
     EXPECT_TRUE(q.endsWith("WHERE  IdVariabile ='AS013' OR  IdVariabile ='TR001'")) << q.toStdString();
     EXPECT_TRUE(exportMetadataQuery("Indicatori", {"IAS013"}).contains("INNER JOIN Settore ON Argomento.idSettore"));
-}
-
-// A name with no extension and the three known ones are exported below; any other ending
-// gets the first filter's.
-TEST(ExportNames, ExtensionOfTheChosenName)
-{
+    // A file name with no extension and the three known ones are exported below; any other
+    // ending gets the first filter's.
     EXPECT_EQ(exportFileName("/a.b/dati.2005"), "/a.b/dati.2005.xlsx");
     EXPECT_EQ(exportFileName("/a/dati.CSV"), "/a/dati.CSV");
 }
