@@ -101,8 +101,9 @@ TEST(ChartWindows, TheGridChartsItsSelectionAndColumnAndTheMapsHistogramItsClass
     QTest::mouseClick(map->findChild<QPushButton *>("Cmd_cmdAutocolor"), Qt::LeftButton);
     const auto &h = std::get<chart::HistogramData>(w->data());
     EXPECT_EQ(h.classLimits.size(), 3);
-    EXPECT_EQ(h.classColours, QList<QColor>({map->legend().colourOf(1), map->legend().colourOf(2),
-                                             map->legend().colourOf(3), map->legend().colourOf(4)}));
+    EXPECT_EQ(h.classColours,
+              QList<QColor>({map->legend().colourOf(1), map->legend().colourOf(2), map->legend().colourOf(3),
+                             map->legend().colourOf(4)}));
 }
 
 // A year without a value breaks the territory's line instead of bridging it: two runs, one name

@@ -72,7 +72,12 @@ TEST(Histogram, CountsBinsAndColoursThemByTheClassOfMostValues)
     const auto bins = [](const HistogramData &h) {
         QStringList out;
         for (const auto &b : h.bins)
-            out << QString("%1-%2: %3, %4, %5").arg(b.low).arg(b.high).arg(b.count).arg(b.classIndex).arg(b.colour.name());
+            out << QString("%1-%2: %3, %4, %5")
+                       .arg(b.low)
+                       .arg(b.high)
+                       .arg(b.count)
+                       .arg(b.classIndex)
+                       .arg(b.colour.name());
         return out;
     };
     const QStringList values {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "", "n.d."};
@@ -131,7 +136,8 @@ TEST(TimeSeries, ReadsTheYearColumnsAndAddsTheRegionOrItalyAsDashedReference)
     EXPECT_EQ(names(both), QStringList({"Torino 0", "Milano 1", "Piemonte* 0", "Italia* -1"}));
     EXPECT_EQ(both.title, "Serie storica di AS013 dal 1996 al 1997");
     // A chosen reference is drawn once, as chosen; a region's reference is Italy.
-    EXPECT_EQ(names(buildTimeSeries(years, {"001", "01", "001"}, comma)), QStringList({"Torino 0", "Piemonte 1", "Italia* -1"}));
+    EXPECT_EQ(names(buildTimeSeries(years, {"001", "01", "001"}, comma)),
+              QStringList({"Torino 0", "Piemonte 1", "Italia* -1"}));
     // No reference in the data: no dashed line.
     YearTable noItaly = years;
     noItaly.rows.removeAt(2);

@@ -53,7 +53,8 @@ TEST(CliGrafico, RefusesWrongCommandLinesAndReportsFailures)
         {QStringList {"grafico", "--tipo", "barre", "--out", tf.file("g.gif")} + kSelection, 2},
         {QStringList {"grafico", "--tipo", "barre", "--out", out} + kSelection.mid(0, 6), 2},
         {QStringList {"grafico", "--tipo", "barre", "--out", out} + kSelection.mid(0, 7) + QStringList {"XX_2005"}, 1},
-        {QStringList {"grafico", "--tipo", "serie", "--out", out} + kSelection.mid(0, 7) + QStringList {"Territorio"}, 1},
+        {QStringList {"grafico", "--tipo", "serie", "--out", out} + kSelection.mid(0, 7) + QStringList {"Territorio"},
+         1},
         {QStringList {"grafico", "--tipo", "istogramma", "--metodo", "ampiezza", "--out", out} + kSelection, 1},
         {QStringList {"grafico", "--tipo", "barre", "--out", tf.file("manca/g.png")} + kSelection, 1}};
     for (const auto &[args, rc] : cases) {

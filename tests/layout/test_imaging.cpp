@@ -125,7 +125,8 @@ TEST(JpegWriter, FailuresAreReportedAndFalse)
     cDIBSection dib, empty;
     dib.CreateFromPicture(quadrants(8, 8));
     // A folder that is not there (the writer's own words stay in the detail), and an empty section.
-    const QString missing = dir.filePath(QStringLiteral("manca/pagina.jpg")), none = dir.filePath(QStringLiteral("vuota.jpg"));
+    const QString missing = dir.filePath(QStringLiteral("manca/pagina.jpg")),
+                  none = dir.filePath(QStringLiteral("vuota.jpg"));
     const WriteResult unwritten = WriteJpegFile(dib, missing, 90), blank = WriteJpegFile(empty, none, 90);
     EXPECT_TRUE(!unwritten && !blank && !unwritten.detail.isEmpty());
     EXPECT_EQ(unwritten.message, QStringLiteral("Impossibile scrivere il file %1.").arg(missing));

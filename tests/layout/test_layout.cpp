@@ -83,8 +83,8 @@ TEST(DrawPage, LegendRowSquareLeftOfItsTextRight)
     EXPECT_EQ(s.texts[0], std::pair(row0 + QPointF(0.2, 0), QStringLiteral("Classe 1")));
     ASSERT_EQ(s.rects.size(), 6u);
     // The swatch filled, then outlined in black, on the same square.
-    for (const auto &[rect, colour, filled] : {std::tuple {s.rects[0], page.legend[0].boxColour, true},
-                                               std::tuple {s.rects[1], QColor(Qt::black), false}}) {
+    for (const auto &[rect, colour, filled] :
+         {std::tuple {s.rects[0], page.legend[0].boxColour, true}, std::tuple {s.rects[1], QColor(Qt::black), false}}) {
         EXPECT_EQ(std::pair(rect.colour, rect.filled), std::pair(colour, filled));
         EXPECT_EQ(QRectF(rect.a, rect.b).normalized(), QRectF(row0 - QPointF(0.3, 0), QSizeF(0.3, 0.3)));
     }

@@ -108,7 +108,8 @@ TEST(MapPages, AStopHalfWayLeavesTheFolderAsItWas)
         ScriptedPrompt prompt;
         prompt.cancelProgressAtStep(2);
         ProgressReport report(&prompt, QStringLiteral("Atlante"), 3);
-        EXPECT_TRUE(writeMapPages(yearPages({"2001", "2005", "2009"}), {}, tf.file(name), {}, report.part(0, 3)).empty());
+        EXPECT_TRUE(
+            writeMapPages(yearPages({"2001", "2005", "2009"}), {}, tf.file(name), {}, report.part(0, 3)).empty());
         EXPECT_TRUE(report.cancelled());
         ASSERT_EQ(prompt.progressShown().size(), 1u);
         EXPECT_EQ(prompt.progressShown()[0].steps, (std::vector<int> {1, 2})) << suffix; // nothing after the stop
@@ -123,8 +124,8 @@ TEST(MapPages, AStopHalfWayLeavesTheFolderAsItWas)
     prompt.cancelProgressAtStep(2);
     ProgressReport report(&prompt, QStringLiteral("Pagina"), 2);
     const LayoutPage page = makeLayoutPage(yearPages({"2001"})[0].request, editorDefaults());
-    const WriteResult written =
-        writePageFile({page}, {}, tf.file("pagina.png"), kDefaultRasterPixelsPerInch, report.part(0, 2));
+    const WriteResult written = writePageFile({page}, {}, tf.file("pagina.png"), kDefaultRasterPixelsPerInch,
+                                              report.part(0, 2));
     EXPECT_TRUE(!written && written.message == pageOutputStoppedText());
     EXPECT_EQ(tf.read("pagina.png"), "pagina di prima");
     EXPECT_EQ(QDir(tf.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"pagina.png"});

@@ -282,14 +282,16 @@ TEST(StandardDeviationClasses, HalfDeviationsAroundTheMeanInADivergingPalette)
 
     Legend legend = methodLegend(Method::StandardDeviation, values);
     EXPECT_EQ(legend.classify(values, fmt), (QList<int> {0, 1, 3, 4, 4, 4, 4, 4, 7, 7}));
-    EXPECT_EQ(rowLabels(legend), (QStringList {"Da 14 a 15,5 (da -2 a -1,5 dev. std.)", "Da 15,5 a 17 (da -1,5 a -1 dev. std.)",
-                                    "Da 17 a 18,5 (da -1 a -0,5 dev. std.)", "Da 18,5 a 20 (da -0,5 a 0 dev. std.)",
-                                    "Da 20 a 21,5 (da 0 a 0,5 dev. std.)", "Da 21,5 a 23 (da 0,5 a 1 dev. std.)",
-                                    "Da 23 a 24,5 (da 1 a 1,5 dev. std.)"}));
+    EXPECT_EQ(rowLabels(legend),
+              (QStringList {"Da 14 a 15,5 (da -2 a -1,5 dev. std.)", "Da 15,5 a 17 (da -1,5 a -1 dev. std.)",
+                            "Da 17 a 18,5 (da -1 a -0,5 dev. std.)", "Da 18,5 a 20 (da -0,5 a 0 dev. std.)",
+                            "Da 20 a 21,5 (da 0 a 0,5 dev. std.)", "Da 21,5 a 23 (da 0,5 a 1 dev. std.)",
+                            "Da 23 a 24,5 (da 1 a 1,5 dev. std.)"}));
     EXPECT_EQ(counts(legend), (QList<int> {1, 0, 1, 5, 0, 0, 2}));
     // RdBu centred on the mean, whatever palette is asked for: blues below, reds above, the
     // palest beside the mean, equal distances in mirrored steps.
-    EXPECT_EQ(colourNames(legend), (QStringList {"#2166ac", "#4393c3", "#92c5de", "#d1e5f0", "#fddbc7", "#f4a582", "#d6604d"}));
+    EXPECT_EQ(colourNames(legend),
+              (QStringList {"#2166ac", "#4393c3", "#92c5de", "#d1e5f0", "#fddbc7", "#f4a582", "#d6604d"}));
 
     // One value far out among many equal ones (31,6 deviations): 49 classes above the mean,
     // the last stretched to hold it.
@@ -319,17 +321,17 @@ TEST(BoxMap, QuartilesOfTheQuartileMethodAndFencesAtTheHinge)
     const QStringList nine {"-10", "1", "2", "3", "4", "5", "6", "7", "15"};
     Legend legend = methodLegend(Method::BoxMap, nine);
     EXPECT_EQ(legend.classify(nine, fmt), (QList<int> {1, 2, 2, 3, 3, 4, 4, 5, 6}));
-    EXPECT_EQ(rowLabels(legend), (QStringList {"Anomali inferiori: meno di -3,5", "< 25%: da -3,5 a meno di 2,5",
-                                    "25% - 50%: da 2,5 a 4,5", "50% - 75%: da 4,5 a 6,5", "> 75%: da 6,5 a 12,5",
-                                    "Anomali superiori: oltre 12,5"}));
+    EXPECT_EQ(
+        rowLabels(legend),
+        (QStringList {"Anomali inferiori: meno di -3,5", "< 25%: da -3,5 a meno di 2,5", "25% - 50%: da 2,5 a 4,5",
+                      "50% - 75%: da 4,5 a 6,5", "> 75%: da 6,5 a 12,5", "Anomali superiori: oltre 12,5"}));
     EXPECT_EQ(colourNames(legend), (QStringList {"#2166ac", "#4393c3", "#d1e5f0", "#fddbc7", "#d6604d", "#b2182b"}));
     // Hinge 3: fences at -9,5 and 18,5; 15 is no longer an outlier, -10 still is.
     EXPECT_EQ(classesOf(nine, true), (QList<int> {1, 2, 2, 3, 3, 4, 4, 5, 5}));
 
     // As in GeoDa, Q1 itself is not below Q1, while Q2 and Q3 close their classes: with the
     // 2s across the first cut (Q1 = 2, Q2 = 2,5, Q3 = 4,5, fences -1,75 and 8,25).
-    EXPECT_EQ(classesOf({"1", "2", "2", "2", "3", "4", "5", "6"}, false),
-              (QList<int> {2, 3, 3, 3, 4, 4, 5, 5}));
+    EXPECT_EQ(classesOf({"1", "2", "2", "2", "3", "4", "5", "6"}, false), (QList<int> {2, 3, 3, 3, 4, 4, 5, 5}));
 
     // Without outliers the four middle classes are the program's quartile classes.
     for (int n = 8; n <= 21; ++n) {

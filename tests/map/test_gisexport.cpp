@@ -71,7 +71,7 @@ std::map<QString, QString> readBack(const QString &path, bool &utm)
     for (auto &f : *layer) {
         const auto text = [&f](const char *field) {
             return f->IsFieldSetAndNotNull(f->GetFieldIndex(field)) ? QString::fromUtf8(f->GetFieldAsString(field))
-                                                                     : QStringLiteral("-");
+                                                                    : QStringLiteral("-");
         };
         int rings = 0;
         if (const OGRGeometry *g = f->GetGeometryRef()) {
@@ -80,11 +80,11 @@ std::map<QString, QString> readBack(const QString &path, bool &utm)
                 for (const OGRPolygon *p : *multi->toMultiPolygon())
                     rings += 1 + p->getNumInteriorRings();
         }
-        features[text(kExportCode)] = QStringList {text(kExportName),
-                                                   text(kExportValue) == "-" ? "-" : QString::number(f->GetFieldAsDouble(kExportValue)),
-                                                   text(kExportClass),
-                                                   text(kExportLabel), text(kExportColour), QString::number(rings)}
-                                          .join('|');
+        QStringList fields {text(kExportName),  text(kExportValue),  text(kExportClass),
+                            text(kExportLabel), text(kExportColour), QString::number(rings)};
+        if (fields[1] != "-") // the number, whatever the digits the format keeps
+            fields[1] = QString::number(f->GetFieldAsDouble(kExportValue));
+        features[text(kExportCode)] = fields.join('|');
     }
     return features;
 }

@@ -78,7 +78,8 @@ TEST(MapYearsPool, FixedClassesSameLimitsForEveryYearAndClassifyByValue)
 
 TEST(MapYearsPool, ValuesOfAllYearsAscendingAsNumbersAndTheCaptionSaysWhichClasses)
 {
-    const MapRequest a = yearRequest("2004", {"9,00", "", "10,50"}), b = yearRequest("2005", {"2,00", "n.d.", "100,00"});
+    const MapRequest a = yearRequest("2004", {"9,00", "", "10,50"}),
+                     b = yearRequest("2005", {"2,00", "n.d.", "100,00"});
     EXPECT_EQ(pooledValues({&a, &b}, kComma), QStringList({"2,00", "9,00", "10,50", "100,00"}));
     EXPECT_EQ(legendCaption(true, {"1996", "2000", "2008"}, "2000"), QStringLiteral("Classi fisse 1996–2008"));
     EXPECT_EQ(legendCaption(false, {"1996", "2008"}, "2000"), QStringLiteral("Classi dell'anno 2000"));

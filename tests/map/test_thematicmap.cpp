@@ -298,7 +298,8 @@ TEST(MapSelection, TerritoriesFromTypedNamesToTheirFeaturesAndExtent)
     EXPECT_TRUE(selectedFeatures(none, req, {"001"}).isEmpty());
     // Names and codes typed by the user are looked up in the request.
     const TerritoryLookup found = lookUpTerritories(
-        provinceRequest({{"1", "Torino"}, {"58", "Roma"}, {"15", "Milano"}}), {" torino ", "058", "15", "Atlantide", "", "Roma", "1.0"});
+        provinceRequest({{"1", "Torino"}, {"58", "Roma"}, {"15", "Milano"}}),
+        {" torino ", "058", "15", "Atlantide", "", "Roma", "1.0"});
     EXPECT_EQ(found.codTerrs, QStringList({"001", "058", "015"}));
     EXPECT_EQ(found.unknown, QStringList({"Atlantide"}));
 

@@ -28,23 +28,24 @@ struct Sample {
 
 TEST(SheetRules, EmptyValuesTopicsLevelsSectionsAndYes)
 {
-    for (const auto &[v, empty, yes] :
-         {std::tuple {QVariant(), true, false}, {QVariant(""), true, false}, {QVariant("  "), true, false},
-          {QVariant("-"), true, false}, {QVariant(" - "), true, false}, {QVariant("x"), false, false},
-          {QVariant("--"), false, false}, {QVariant(0), false, false}, {QVariant("si"), false, true},
-          {QVariant("Si"), false, true}, {QVariant("SI"), false, true}, {QVariant("No"), false, false},
-          {QVariant("sì "), false, false}})
-        EXPECT_EQ(std::pair(isEmptyValue(v), isYes(v)), std::pair(empty, yes)) << v.toString().toStdString();
+    // Empty: null, blanks, a dash alone; yes: "si" in any case. Each value as its two flags.
+    QStringList flags;
+    for (const QVariant &v :
+         {QVariant(), QVariant(""), QVariant("  "), QVariant("-"), QVariant(" - "), QVariant("x"), QVariant("--"),
+          QVariant(0), QVariant("si"), QVariant("Si"), QVariant("SI"), QVariant("No"), QVariant("sì ")})
+        flags << QString("%1%2").arg(int(isEmptyValue(v))).arg(int(isYes(v)));
+    EXPECT_EQ(flags.join(' '), "10 10 10 10 10 00 00 00 01 01 01 00 00");
     QStringList texts {topicText("12-PD", "Strade"), topicText("T01", "Strade")};
     for (const char *level : {"P", "R", "N", "p"})
         texts << levelText(level);
     for (const char *code : {"A", "B2", "C1", "D", "E2", "F", "b1", ""})
         texts << evaluationSection(code);
-    texts << cleanNoteText(QString::fromUtf8("a\nb \u201cc\u201d \u2022 d")) << sheetPrintCode("Indicatori", "ITR001 - Densità")
-          << sheetTipoOfCode("TR001") << sheetTipoOfCode("IAS013");
-    EXPECT_EQ(texts, (QStringList {"12 - Strade", "T01 - Strade", "Provinciale", "Regionale", "", "", "Contesto",
-                                   "Dotazione", "Funzionalità", "Funzionalità", "Domanda", "", "", "",
-                                   "a b 'c' - d", "ITR001", "Variabili", "Indicatori"}));
+    texts << cleanNoteText(QString::fromUtf8("a\nb \u201cc\u201d \u2022 d"))
+          << sheetPrintCode("Indicatori", "ITR001 - Densità") << sheetTipoOfCode("TR001") << sheetTipoOfCode("IAS013");
+    EXPECT_EQ(texts,
+              (QStringList {"12 - Strade", "T01 - Strade", "Provinciale", "Regionale", "", "", "Contesto", "Dotazione",
+                            "Funzionalità", "Funzionalità", "Domanda", "", "", "", "a b 'c' - d", "ITR001", "Variabili",
+                            "Indicatori"}));
 }
 
 TEST(Sheets, VariableSheetSkipsEmptyYearsAndCleansTheSeriesNote)
