@@ -201,7 +201,8 @@ TEST(MapMarks, ScaleBarLengthFollowsTheGroundAndTheMapItemsSize)
     for (const auto &[zoom, inches] : {std::pair {0.5, 1.0}, {0.8, 1.6}}) {
         page.zoom = zoom;
         const ScaleBarLength bar = pageScaleBar(page);
-        EXPECT_EQ(std::pair(bar.kilometres, bar.pixels), std::pair(200.0, inches)) << zoom;
+        EXPECT_EQ(bar.kilometres, 200) << zoom;
+        EXPECT_DOUBLE_EQ(bar.pixels, inches) << zoom;
     }
 
     // Drawn from its corner below its labels, black then white halves.

@@ -111,8 +111,9 @@ TEST(VectorLayer, GeoJsonReadsPartsHolesAttributesAndItsSystem)
     VectorFolder f;
     const auto layer = ShapeLayer::open(f.shapes + QStringLiteral("gradi.geojson"));
     ASSERT_TRUE(layer->valid()) << layer->error().toStdString();
-    EXPECT_EQ(std::tuple(layer->name(), layer->kind(), layer->featureCount(), layer->geographic()),
-              std::tuple(QStringLiteral("gradi"), ShapeKind::Polygon, 1, true));
+    ASSERT_EQ(layer->featureCount(), 1);
+    EXPECT_EQ(std::tuple(layer->name(), layer->kind(), layer->geographic()),
+              std::tuple(QStringLiteral("gradi"), ShapeKind::Polygon, true));
     EXPECT_EQ(layer->partEnd(0) - layer->partBegin(0), 2); // the ring and its hole
     EXPECT_FALSE(layer->crs().isEmpty());
     EXPECT_EQ(QStringList({layer->value(0, "cod"), layer->value(0, "QUOTA"), layer->value(0, "NOME")}),
