@@ -58,29 +58,9 @@ struct GridOfProvinces {
 
 } // namespace
 
-TEST(ChartWindows, TheHistogramFollowsTheClassesOfTheMap)
-{
-    GridOfProvinces s;
-    ASSERT_TRUE(s.grid);
-    s.grid->selectCells({1, 6}, {1, 6});
-    s.grid->findChild<QPushButton *>("cmd_createmap")->click();
-    QApplication::processEvents();
-    auto *map = s.main->area()->findChild<ui::frm_Mappa *>("frm_Mappa");
-    ASSERT_TRUE(map);
-    map->findChild<QPushButton *>("cmdIstogramma")->click();
-    ui::ChartWindow *w = map->histogramWindow();
-    ASSERT_TRUE(w);
-    EXPECT_TRUE(w->isVisible());
-    EXPECT_TRUE(std::get<chart::HistogramData>(w->data()).classLimits.isEmpty());
-    // "Visualizza cartogramma" draws the quartiles: three limits between four classes.
-    QTest::mouseClick(map->findChild<QPushButton *>("Cmd_cmdAutocolor"), Qt::LeftButton);
-    const auto &h = std::get<chart::HistogramData>(w->data());
-    EXPECT_EQ(h.classLimits.size(), 3);
-    EXPECT_EQ(h.classColours, QList<QColor>({map->legend().colourOf(1), map->legend().colourOf(2),
-                                             map->legend().colourOf(3), map->legend().colourOf(4)}));
-}
-
-TEST(ChartWindows, TheGridChartsTheSelectedTerritoriesAndItsColumnInOrder)
+// The grid charts the selected territories and its column in its row order; the histogram of the
+// map made from the grid follows the map's classes.
+TEST(ChartWindows, TheGridChartsItsSelectionAndColumnAndTheMapsHistogramItsClasses)
 {
     GridOfProvinces s;
     ASSERT_TRUE(s.grid);
@@ -106,6 +86,24 @@ TEST(ChartWindows, TheGridChartsTheSelectedTerritoriesAndItsColumnInOrder)
     ASSERT_NE(bars, series);
     const auto &b = std::get<chart::BarChartData>(bars->data());
     EXPECT_EQ(b.bars.size() + b.missing, t.rowCount() - 1);
+
+    s.grid->selectCells({1, 6}, {1, 6});
+    s.grid->findChild<QPushButton *>("cmd_createmap")->click();
+    QApplication::processEvents();
+    auto *map = s.main->area()->findChild<ui::frm_Mappa *>("frm_Mappa");
+    ASSERT_TRUE(map);
+    map->findChild<QPushButton *>("cmdIstogramma")->click();
+    ui::ChartWindow *w = map->histogramWindow();
+    ASSERT_TRUE(w);
+    EXPECT_TRUE(w->isVisible());
+    EXPECT_TRUE(std::get<chart::HistogramData>(w->data()).classLimits.isEmpty());
+    // "Visualizza cartogramma" draws the quartiles: three limits between four classes.
+    QTest::mouseClick(map->findChild<QPushButton *>("Cmd_cmdAutocolor"), Qt::LeftButton);
+    const auto &h = std::get<chart::HistogramData>(w->data());
+    EXPECT_EQ(h.classLimits.size(), 3);
+    EXPECT_EQ(h.classColours,
+              QList<QColor>({map->legend().colourOf(1), map->legend().colourOf(2), map->legend().colourOf(3),
+                             map->legend().colourOf(4)}));
 }
 
 // A year without a value breaks the territory's line instead of bridging it: two runs, one name

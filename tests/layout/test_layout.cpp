@@ -5,7 +5,6 @@
 #include "layout/pagememory.h"
 #include "mappicture.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QPicture>
@@ -14,16 +13,6 @@
 using namespace qrn;
 
 namespace {
-
-// Fonts and their measures need a GUI application; one for the whole run.
-class GuiEnvironment : public ::testing::Environment {
-    int m_argc = 1;
-    char m_name[12] = "test_layout", *m_argv[2] = {m_name, nullptr};
-    std::unique_ptr<QGuiApplication> m_app;
-    void SetUp() override { qputenv("QT_QPA_PLATFORM", "offscreen"), m_app.reset(new QGuiApplication(m_argc, m_argv)); }
-    void TearDown() override { m_app.reset(); }
-};
-[[maybe_unused]] ::testing::Environment *const kGui = ::testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 // Records the calls of a drawing, with fixed text sizes: 0.1 inch a character, 0.2 high.
 class RecordingSurface : public DrawingSurface {
@@ -63,18 +52,19 @@ public:
     void clear() override { calls << "clear"; }
 };
 
-LayoutPage samplePage()
+LayoutPage samplePage(const MapPageRequest &request = test::sampleMapRequest())
 {
     PageDefaults d;
     d.pageSize = a4PageInches();
     d.titleFont = d.legendFont = d.descriptionFont = QStringLiteral("DejaVu Sans");
-    return makeLayoutPage(test::sampleMapRequest(), d);
+    return makeLayoutPage(request, d);
 }
 
 } // namespace
 
-TEST(LayoutPage, StartingFontIsTheFourteenthFamilyWhenThereIsOne)
+TEST(LayoutPage, StartingFontIsTheFourteenthFamilyAndLandscapeSwapsThePaper)
 {
+    EXPECT_EQ(paperInches(Paper::Letter, true), QSizeF(11, 8.5));
     QStringList many;
     for (int i = 0; i < 20; ++i)
         many << QStringLiteral("Font%1").arg(i);
@@ -92,12 +82,12 @@ TEST(DrawPage, LegendRowSquareLeftOfItsTextRight)
     const QPointF row0(page.legend[0].left, page.legend[0].top);
     EXPECT_EQ(s.texts[0], std::pair(row0 + QPointF(0.2, 0), QStringLiteral("Classe 1")));
     ASSERT_EQ(s.rects.size(), 6u);
-    const auto &fill = s.rects[0], &outline = s.rects[1];
-    EXPECT_TRUE(fill.filled && !outline.filled);
-    EXPECT_EQ(fill.colour, page.legend[0].boxColour);
-    EXPECT_EQ(outline.colour, QColor(Qt::black));
-    EXPECT_EQ(QRectF(fill.a, fill.b).normalized(), QRectF(row0 - QPointF(0.3, 0), QSizeF(0.3, 0.3)));
-    EXPECT_EQ(QRectF(outline.a, outline.b).normalized(), QRectF(row0 - QPointF(0.3, 0), QSizeF(0.3, 0.3)));
+    // The swatch filled, then outlined in black, on the same square.
+    for (const auto &[rect, colour, filled] :
+         {std::tuple {s.rects[0], page.legend[0].boxColour, true}, std::tuple {s.rects[1], QColor(Qt::black), false}}) {
+        EXPECT_EQ(std::pair(rect.colour, rect.filled), std::pair(colour, filled));
+        EXPECT_EQ(QRectF(rect.a, rect.b).normalized(), QRectF(row0 - QPointF(0.3, 0), QSizeF(0.3, 0.3)));
+    }
 }
 
 TEST(DrawPage, SwitchesDecideWhatIsDrawn)
@@ -200,22 +190,20 @@ TEST(MapMarks, ScaleBarLengthFollowsTheGroundAndTheMapItemsSize)
 {
     MapPageRequest request = test::sampleMapRequest();
     // The map keeps its units square: the axis the ground fills sets the scale.
-    request.mapMetres = QSizeF(1000000, 600000);
-    EXPECT_DOUBLE_EQ(mapMetresPerInch(request), 100000);
-    request.mapMetres = QSizeF(500000, 1200000);
-    EXPECT_DOUBLE_EQ(mapMetresPerInch(request), 100000);
-    request.mapMetres = QSizeF();
-    EXPECT_EQ(mapMetresPerInch(request), 0);
+    for (const auto &[ground, metresPerInch] :
+         {std::pair {QSizeF(1000000, 600000), 100000.0}, {QSizeF(500000, 1200000), 100000.0}, {QSizeF(), 0.0}}) {
+        request.mapMetres = ground;
+        EXPECT_DOUBLE_EQ(mapMetresPerInch(request), metresPerInch) << ground.width();
+    }
 
     LayoutPage page = samplePage(); // 10 inches of map for 1000 km
-    page.zoom = 0.5; // 5 inches on the page: 200 km an inch, room for 333 km
-    ScaleBarLength bar = pageScaleBar(page);
-    EXPECT_EQ(bar.kilometres, 200);
-    EXPECT_DOUBLE_EQ(bar.pixels, 1.0);
-    page.zoom = 0.8; // 8 inches: 125 km an inch, room for 333 km
-    bar = pageScaleBar(page);
-    EXPECT_EQ(bar.kilometres, 200);
-    EXPECT_DOUBLE_EQ(bar.pixels, 1.6);
+    // 5 inches on the page: 200 km an inch; 8 inches: 125 km an inch; room for 333 km in both.
+    for (const auto &[zoom, inches] : {std::pair {0.5, 1.0}, {0.8, 1.6}}) {
+        page.zoom = zoom;
+        const ScaleBarLength bar = pageScaleBar(page);
+        EXPECT_EQ(bar.kilometres, 200) << zoom;
+        EXPECT_DOUBLE_EQ(bar.pixels, inches) << zoom;
+    }
 
     // Drawn from its corner below its labels, black then white halves.
     RecordingSurface s;
@@ -358,9 +346,6 @@ void expectTidy(const LayoutPage &page, DrawingSurface &measure, const std::stri
 TEST(Arrangement, OpeningPageStacksTheItemsInsideTheBorder)
 {
     FontMeasure m;
-    PageDefaults d;
-    d.pageSize = a4PageInches();
-    d.titleFont = d.legendFont = d.descriptionFont = QStringLiteral("DejaVu Sans");
     struct Case {
         std::string what;
         QSizeF mapSize;
@@ -372,7 +357,7 @@ TEST(Arrangement, OpeningPageStacksTheItemsInsideTheBorder)
         request.mapSize = c.mapSize;
         while (int(request.legend.size()) < c.rows)
             request.legend.push_back({Qt::gray, QStringLiteral("Da 1.000,00 a 2.000,00")});
-        const LayoutPage page = makeLayoutPage(request, d);
+        const LayoutPage page = samplePage(request);
         expectTidy(page, m.surface, c.what);
         // The largest whole-percent zoom: one percent more would not fit beside or above.
         EXPECT_NEAR(page.zoom * 100, std::round(page.zoom * 100), 1e-9) << c.what;
@@ -386,7 +371,7 @@ TEST(Arrangement, OpeningPageStacksTheItemsInsideTheBorder)
     }
 
     // Another paper is arranged anew, the border as far from the edges as before.
-    LayoutPage page = makeLayoutPage(test::sampleMapRequest(), d);
+    LayoutPage page = samplePage();
     const QSizeF landscapeA3(16.54, 11.69);
     changePaper(page, landscapeA3, m.surface);
     EXPECT_EQ(page.pageSize, landscapeA3);
@@ -460,9 +445,4 @@ TEST(PageMemory, SameMapBringsBackItsPage)
     MapPageRequest other = request;
     other.variableText = QStringLiteral("altra variabile");
     EXPECT_FALSE(memory.recall(other));
-}
-
-TEST(Paper, LandscapeSwapsTheSides)
-{
-    EXPECT_EQ(paperInches(Paper::Letter, true), QSizeF(11, 8.5));
 }

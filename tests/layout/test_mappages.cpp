@@ -4,6 +4,7 @@
 #include "mappicture.h"
 #include "metadata/pdftext.h"
 #include "support/scriptedprompt.h"
+#include "support/testfolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,65 +94,49 @@ TEST(MapPages, StopsAtTheFirstFileNotWritten)
     EXPECT_TRUE(writeMapPages({}, {}, dir.filePath(QStringLiteral("vuoto.pdf"))).empty());
 }
 
-namespace {
-
-void writeText(const QString &path, const QByteArray &text)
-{
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(text) == text.size());
-}
-
-QByteArray readText(const QString &path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-} // namespace
-
 TEST(MapPages, AStopHalfWayLeavesTheFolderAsItWas)
 {
     // The user stops at the second page (or, for one page file, after the encoding): whatever
     // the format, every earlier file keeps its bytes and nothing new appears in the folder.
     for (const char *suffix : {"png", "pdf", "jpg"}) {
-        QTemporaryDir dir;
-        const QString name = dir.filePath(QStringLiteral("atlante.%1").arg(QLatin1String(suffix)));
+        test::TestFolder tf {false};
+        const QString name = QStringLiteral("atlante.%1").arg(QLatin1String(suffix));
         const QString old = QLatin1String(suffix) == QLatin1String("pdf") ? name : yearFileName(name, "2001");
-        writeText(old, "pagina di prima");
-        const QStringList before = QDir(dir.path()).entryList(QDir::Files | QDir::Hidden);
+        tf.write(old, "pagina di prima");
+        const QStringList before = QDir(tf.path()).entryList(QDir::Files | QDir::Hidden);
 
         ScriptedPrompt prompt;
         prompt.cancelProgressAtStep(2);
         ProgressReport report(&prompt, QStringLiteral("Atlante"), 3);
-        EXPECT_TRUE(writeMapPages(yearPages({"2001", "2005", "2009"}), {}, name, {}, report.part(0, 3)).empty());
+        EXPECT_TRUE(
+            writeMapPages(yearPages({"2001", "2005", "2009"}), {}, tf.file(name), {}, report.part(0, 3)).empty());
         EXPECT_TRUE(report.cancelled());
         ASSERT_EQ(prompt.progressShown().size(), 1u);
         EXPECT_EQ(prompt.progressShown()[0].steps, (std::vector<int> {1, 2})) << suffix; // nothing after the stop
-        EXPECT_EQ(readText(old), "pagina di prima") << suffix;
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), before) << suffix;
+        EXPECT_EQ(tf.read(old), "pagina di prima") << suffix;
+        EXPECT_EQ(QDir(tf.path()).entryList(QDir::Files | QDir::Hidden), before) << suffix;
     }
     // One PNG page at 300 dpi, stopped after it is encoded: the last moment before it takes the
     // place of the earlier file.
-    QTemporaryDir dir;
-    const QString png = dir.filePath(QStringLiteral("pagina.png"));
-    writeText(png, "pagina di prima");
+    test::TestFolder tf {false};
+    tf.write("pagina.png", "pagina di prima");
     ScriptedPrompt prompt;
     prompt.cancelProgressAtStep(2);
     ProgressReport report(&prompt, QStringLiteral("Pagina"), 2);
     const LayoutPage page = makeLayoutPage(yearPages({"2001"})[0].request, editorDefaults());
-    const WriteResult written = writePageFile({page}, {}, png, kDefaultRasterPixelsPerInch, report.part(0, 2));
+    const WriteResult written = writePageFile({page}, {}, tf.file("pagina.png"), kDefaultRasterPixelsPerInch,
+                                              report.part(0, 2));
     EXPECT_TRUE(!written && written.message == pageOutputStoppedText());
-    EXPECT_EQ(readText(png), "pagina di prima");
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"pagina.png"});
+    EXPECT_EQ(tf.read("pagina.png"), "pagina di prima");
+    EXPECT_EQ(QDir(tf.path()).entryList(QDir::Files | QDir::Hidden), QStringList {"pagina.png"});
 }
 
 TEST(MapPages, AnAtlasRunToItsEndReplacesTheOldPagesAndLeavesNoTemporary)
 {
-    QTemporaryDir dir;
-    const QString name = dir.filePath(QStringLiteral("atlante.png"));
-    writeText(yearFileName(name, "2005"), "pagina di prima");
+    test::TestFolder tf {false};
+    tf.write("atlante-2005.png", "pagina di prima");
     std::vector<std::size_t> seen;
-    const std::vector<PageFile> files = writeMapPages(yearPages({"2001", "2005"}), {}, name, {},
+    const std::vector<PageFile> files = writeMapPages(yearPages({"2001", "2005"}), {}, tf.file("atlante.png"), {},
                                                       [&](std::size_t done, std::size_t total) {
                                                           EXPECT_EQ(total, 2u);
                                                           seen.push_back(done);
@@ -160,7 +145,7 @@ TEST(MapPages, AnAtlasRunToItsEndReplacesTheOldPagesAndLeavesNoTemporary)
     ASSERT_EQ(files.size(), 2u);
     EXPECT_TRUE(files[0].result.ok && files[1].result.ok);
     EXPECT_EQ(seen, (std::vector<std::size_t> {1, 2}));
-    EXPECT_TRUE(readText(yearFileName(name, "2005")).startsWith("\x89PNG"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+    EXPECT_TRUE(tf.read("atlante-2005.png").startsWith("\x89PNG"));
+    EXPECT_EQ(QDir(tf.path()).entryList(QDir::Files | QDir::Hidden),
               (QStringList {"atlante-2001.png", "atlante-2005.png"}));
 }

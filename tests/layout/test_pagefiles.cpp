@@ -192,45 +192,6 @@ TEST(PageFiles, BlankPageIsWhiteToItsEdges)
     }
 }
 
-TEST(PageFiles, SaveWritesBitmapOrJpegAndSaysSo)
-{
-    QTemporaryDir dir;
-    const LayoutPage page = samplePage();
-    const double ppi = 50;
-    // A file of the user's with the name a derived temporary bitmap would have.
-    QFile mine(dir.filePath(QStringLiteral("Pagina.bmp")));
-    ASSERT_TRUE(mine.open(QIODevice::WriteOnly) && mine.write("dati dell'utente"));
-    mine.close();
-    // A temporary folder of this test alone, so that saves of tests running beside it do not count.
-    const QByteArray tmpdir = qgetenv("TMPDIR");
-    QDir(dir.path()).mkdir(QStringLiteral("tmp"));
-    qputenv("TMPDIR", QFile::encodeName(dir.filePath(QStringLiteral("tmp"))));
-    const QStringList tempBefore = QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")});
-
-    for (auto [file, magic] : {std::pair {"Pagina.JPG", "\xFF\xD8"}, {"Pagina.jpeg", "BM"}, {"altra.bmp", "BM"}}) {
-        const QString name = dir.filePath(QString::fromLatin1(file));
-        const WriteResult saved = SavePage(page, PageItems(), name, ppi);
-        ASSERT_TRUE(saved) << file;
-        QFile f(name);
-        EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.read(2) == magic) << file;
-    }
-    EXPECT_EQ(QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")}), tempBefore);
-    if (tmpdir.isNull())
-        qunsetenv("TMPDIR");
-    else
-        qputenv("TMPDIR", tmpdir);
-    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
-    EXPECT_EQ(mine.readAll(), QByteArray("dati dell'utente"));
-
-    // The JPEG is the preview's picture, the right way up.
-    const QImage jpeg(dir.filePath(QStringLiteral("Pagina.JPG")), "JPG");
-    const QImage preview = renderPageImage(page, PageItems(), ppi);
-    ASSERT_EQ(jpeg.size(), preview.size());
-    const QPoint mapCentre = (mapBox(page).center() * ppi).toPoint();
-    for (QPoint p : {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), mapCentre})
-        EXPECT_TRUE(near(jpeg.pixelColor(p), preview.pixelColor(p), 16)) << p.x() << "," << p.y();
-}
-
 namespace {
 // Qt's own warnings, which would reach the user's terminal in English.
 QStringList g_qtWarnings;
@@ -262,32 +223,58 @@ TEST(PageFiles, FailedSaveIsReported)
     EXPECT_EQ(g_qtWarnings, QStringList());
 }
 
-// Every raster file comes out at the resolution chosen, 300 dpi unless told; the message names
-// what was saved.
-TEST(PageFiles, RasterFilesAtTheChosenResolutionAndTheMessageNamesTheKind)
+// Every raster file comes out in its format at the resolution chosen, 300 dpi unless told, and
+// the message names what was saved. The JPEG, written by way of a bitmap, leaves no temporary file
+// and a file of the user's with the bitmap's name as it was, and is the preview's picture the
+// right way up.
+TEST(PageFiles, SavedFilesInTheirFormatAtTheChosenResolution)
 {
     QTemporaryDir dir;
     const LayoutPage page = samplePage();
     auto pixels = [&](double ppi) { return (page.pageSize * ppi).toSize(); };
-    for (const char *file : {"p.bmp", "p.jpg", "p.png"}) {
-        for (double ppi : {120.0, kDefaultRasterPixelsPerInch}) {
+    QFile mine(dir.filePath(QStringLiteral("p.bmp")));
+    ASSERT_TRUE(mine.open(QIODevice::WriteOnly) && mine.write("dati dell'utente"));
+    mine.close();
+    // A temporary folder of this test alone, so that saves of tests running beside it do not count.
+    const QByteArray tmpdir = qgetenv("TMPDIR");
+    QDir(dir.path()).mkdir(QStringLiteral("tmp"));
+    qputenv("TMPDIR", QFile::encodeName(dir.filePath(QStringLiteral("tmp"))));
+    const QStringList tempBefore = QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")});
+    for (const auto &[file, magic] : {std::pair {"q.bmp", "BM"}, {"p.JPG", "\xFF\xD8"}, {"p.png", "\x89PNG"}}) {
+        for (double ppi : {kDefaultRasterPixelsPerInch, 120.0}) {
             const QString name = dir.filePath(QString::fromLatin1(file));
             const WriteResult saved = ppi == kDefaultRasterPixelsPerInch ? SavePage(page, PageItems(), name)
                                                                           : SavePage(page, PageItems(), name, ppi);
             ASSERT_TRUE(saved) << file;
             EXPECT_EQ(saved.message, QStringLiteral("Immagine %1 salvata correttamente.").arg(name));
+            QFile f(name);
+            EXPECT_TRUE(f.open(QIODevice::ReadOnly) && f.read(qstrlen(magic)) == magic) << file;
             const QImage image(name);
             EXPECT_LE(std::abs(image.width() - pixels(ppi).width()), 1) << file << " " << ppi;
             EXPECT_LE(std::abs(image.height() - pixels(ppi).height()), 1) << file << " " << ppi;
             EXPECT_NEAR(image.dotsPerMeterX() * 0.0254, ppi, 0.5) << file << " " << ppi;
         }
     }
+    EXPECT_EQ(QDir::temp().entryList({QStringLiteral("quarnaro_pagina_*")}), tempBefore);
+    if (tmpdir.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", tmpdir);
+    ASSERT_TRUE(mine.open(QIODevice::ReadOnly));
+    EXPECT_EQ(mine.readAll(), QByteArray("dati dell'utente"));
+
+    const QImage jpeg(dir.filePath(QStringLiteral("p.JPG")), "JPG");
+    const QImage preview = renderPageImage(page, PageItems(), 120);
+    ASSERT_EQ(jpeg.size(), preview.size());
+    const QPoint mapCentre = (mapBox(page).center() * 120).toPoint();
+    for (QPoint p : {QPoint(3, 3), QPoint(preview.width() - 4, preview.height() - 4), mapCentre})
+        EXPECT_TRUE(near(jpeg.pixelColor(p), preview.pixelColor(p), 16)) << p.x() << "," << p.y();
+
     const QString pdf = dir.filePath(QStringLiteral("p.pdf")), svg = dir.filePath(QStringLiteral("p.svg"));
     EXPECT_EQ(SavePage(page, PageItems(), pdf).message,
               QStringLiteral("Documento PDF %1 salvato correttamente.").arg(pdf));
     EXPECT_EQ(SavePage(page, PageItems(), svg).message,
               QStringLiteral("Disegno SVG %1 salvato correttamente.").arg(svg));
-
     // The pages of the command line too.
     const QString atlas = dir.filePath(QStringLiteral("atlante.bmp"));
     ASSERT_TRUE(writeMapPage(test::sampleMapRequest(), QString(), atlas));

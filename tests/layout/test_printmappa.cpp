@@ -238,26 +238,6 @@ TEST(PrintMappa, SaveAndPrintAsksForThePrinterOnOpening)
     EXPECT_EQ(e.folder.prompt.shown().back().kind, ScriptedPrompt::Shown::Kind::Printer);
 }
 
-TEST(PrintMappa, OpensInsideTheMainWindow)
-{
-    test::TestFolder folder;
-    auto ctx = folder.context();
-    auto main = test::startMainWindow(folder, *ctx);
-    const qsizetype before = main->area()->subWindowList().size();
-    // "Chiudi" takes the frame away with the editor, however often the editor is opened.
-    for (int opening = 0; opening < 2; ++opening) {
-        QPointer<PrintMappa> w = openPrintMappa(*main, test::sampleMapRequest());
-        QPointer<QMdiSubWindow> frame = qobject_cast<QMdiSubWindow *>(w->parentWidget());
-        ASSERT_NE(frame, nullptr);
-        EXPECT_EQ(main->area()->activeSubWindow()->widget(), w.data());
-        QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmd_close")), Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        EXPECT_TRUE(frame.isNull()) << opening;
-        EXPECT_TRUE(w.isNull()) << opening;
-        EXPECT_EQ(main->area()->subWindowList().size(), before) << opening;
-    }
-}
-
 // A page that cannot be written: the editor says so and writes the system's words in Error.log.
 TEST(PrintMappa, FailedSaveIsShownAndLogged)
 {
@@ -272,36 +252,47 @@ TEST(PrintMappa, FailedSaveIsShownAndLogged)
     EXPECT_TRUE(log.contains(QStringLiteral("Impossibile scrivere il file"))) << log.toStdString();
 }
 
-// Opened again for the same map, the editor shows the page as the user left it; another map
-// starts afresh.
-TEST(PrintMappa, KeepsTheEditsOfAMapForItsNextOpening)
+// In the main window "Chiudi" takes the frame away with the editor; opened again for the same
+// map, the editor shows the page as the user left it, while another map starts afresh.
+TEST(PrintMappa, OpensInsideTheMainWindowAndKeepsTheEditsOfAMap)
 {
     test::TestFolder folder;
     auto ctx = folder.context();
     auto main = test::startMainWindow(folder, *ctx);
-    auto closeEditor = [](PrintMappa *w) {
+    const qsizetype before = main->area()->subWindowList().size();
+    const auto open = [&](const MapPageRequest &request) {
+        PrintMappa *w = openPrintMappa(*main, request);
+        EXPECT_EQ(main->area()->activeSubWindow()->widget(), w);
+        return w;
+    };
+    const auto close = [&](PrintMappa *editor) {
+        QPointer<PrintMappa> w = editor;
+        QPointer<QWidget> frame = qobject_cast<QMdiSubWindow *>(w->parentWidget());
+        ASSERT_TRUE(frame);
         QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmd_close")), Qt::LeftButton);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_TRUE(frame.isNull() && w.isNull());
+        EXPECT_EQ(main->area()->subWindowList().size(), before);
     };
-    PrintMappa *w = openPrintMappa(*main, test::sampleMapRequest());
+    PrintMappa *w = open(test::sampleMapRequest());
     const LayoutPage fresh = w->page();
     w->findChild<QLineEdit *>(QStringLiteral("txt_Titolo"))->setText(QStringLiteral("Rete stradale 2005"));
     w->findChild<QSlider *>(QStringLiteral("Slider1"))->setValue(40);
     w->page().mapLeft = 1.25;
-    closeEditor(w);
+    close(w);
 
-    w = openPrintMappa(*main, test::sampleMapRequest());
+    w = open(test::sampleMapRequest());
     EXPECT_EQ(w->findChild<QLineEdit *>(QStringLiteral("txt_Titolo"))->text(), QStringLiteral("Rete stradale 2005"));
     EXPECT_EQ(w->findChild<QSlider *>(QStringLiteral("Slider1"))->value(), 40);
     EXPECT_DOUBLE_EQ(w->page().mapLeft, 1.25);
-    closeEditor(w);
+    close(w);
 
     MapPageRequest other = test::sampleMapRequest();
     other.variableText = QStringLiteral("AS014 - Lunghezza della rete ferroviaria (2005)");
-    w = openPrintMappa(*main, other);
+    w = open(other);
     EXPECT_EQ(w->page().title.text, fresh.title.text);
     EXPECT_DOUBLE_EQ(w->page().mapLeft, fresh.mapLeft);
-    closeEditor(w);
+    close(w);
 }
 
 TEST(PrintMappa, PaperArrowKeysAndUndo)

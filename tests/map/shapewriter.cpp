@@ -1,6 +1,8 @@
 #include "shapewriter.h"
 
 #include <QFile>
+#include <cpl_conv.h>
+#include <ogr_spatialref.h>
 #include <shapefil.h>
 #include <stdexcept>
 
@@ -9,6 +11,17 @@ namespace qrn::test {
 Ring square(double x, double y, double side)
 {
     return {{x, y}, {x, y + side}, {x + side, y + side}, {x + side, y}, {x, y}};
+}
+
+QByteArray epsgWkt(int epsg)
+{
+    OGRSpatialReference srs;
+    srs.importFromEPSG(epsg);
+    char *wkt = nullptr;
+    srs.exportToWkt(&wkt);
+    const QByteArray text(wkt);
+    CPLFree(wkt);
+    return text;
 }
 
 void writeShapes(const QString &stem, int shpType, const std::vector<TestFeature> &features, const char *codePage,

@@ -25,6 +25,9 @@ void writeShapes(const QString &stem, int shpType, const std::vector<TestFeature
 // An axis-aligned square ring, clockwise as shape files keep outer rings.
 Ring square(double x, double y, double side);
 
+// The WKT of an EPSG reference system, as a .prj file holds it.
+QByteArray epsgWkt(int epsg);
+
 // A pixel of the path with the 10-pixel square around it inside the path, or (-1, -1).
 inline QPoint pointWellInside(const QPainterPath &path)
 {

@@ -48,6 +48,42 @@ QStringList labels(const QList<ClassBounds> &classes, bool quartiles)
     return out;
 }
 
+QStringList rowLabels(const Legend &legend)
+{
+    QStringList out;
+    for (const LegendRow &row : legend.rows())
+        out << row.label;
+    return out;
+}
+
+// The colour names and the counts of the classes of a legend.
+QStringList colourNames(const Legend &legend)
+{
+    QStringList out;
+    for (const LegendClass &c : legend.classes)
+        out << c.colour.name();
+    return out;
+}
+
+QList<int> counts(const Legend &legend)
+{
+    QList<int> out;
+    for (const LegendClass &c : legend.classes)
+        out << c.count;
+    return out;
+}
+
+// The legend of a method's classes of the values, in the method's own colours.
+Legend methodLegend(Method kind, const QStringList &values, bool wideHinge = false)
+{
+    ClassRequest r;
+    r.values = values;
+    r.wideHinge = wideHinge;
+    const MethodOutcome out = methodOf(kind).classes(r, NumberFormat::comma());
+    EXPECT_FALSE(out.refused()) << out.message.toStdString();
+    return makeMethodLegend(out, methodColours(out, {"Blues", Qt::white, Qt::black}), NumberFormat::comma());
+}
+
 } // namespace
 
 TEST(Quartiles, ClassSizesLabelsAndTheEqualValuesWarning)
@@ -244,35 +280,23 @@ TEST(StandardDeviationClasses, HalfDeviationsAroundTheMeanInADivergingPalette)
     EXPECT_DOUBLE_EQ(spread->mean, 20);
     EXPECT_DOUBLE_EQ(spread->deviation, 3);
 
-    ClassRequest r;
-    r.values = values;
-    const MethodOutcome out = methodOf(Method::StandardDeviation).classes(r, fmt);
-    ASSERT_FALSE(out.refused());
-    Legend legend = makeMethodLegend(out, methodColours(out, {"Blues", Qt::white, Qt::black}), fmt);
+    Legend legend = methodLegend(Method::StandardDeviation, values);
     EXPECT_EQ(legend.classify(values, fmt), (QList<int> {0, 1, 3, 4, 4, 4, 4, 4, 7, 7}));
-    QStringList labels;
-    QList<int> counts;
-    for (const LegendRow &row : legend.rows())
-        labels << row.label;
-    for (const LegendClass &c : legend.classes)
-        counts << c.count;
-    EXPECT_EQ(labels, (QStringList {"Da 14 a 15,5 (da -2 a -1,5 dev. std.)", "Da 15,5 a 17 (da -1,5 a -1 dev. std.)",
-                                    "Da 17 a 18,5 (da -1 a -0,5 dev. std.)", "Da 18,5 a 20 (da -0,5 a 0 dev. std.)",
-                                    "Da 20 a 21,5 (da 0 a 0,5 dev. std.)", "Da 21,5 a 23 (da 0,5 a 1 dev. std.)",
-                                    "Da 23 a 24,5 (da 1 a 1,5 dev. std.)"}));
-    EXPECT_EQ(counts, (QList<int> {1, 0, 1, 5, 0, 0, 2}));
+    EXPECT_EQ(rowLabels(legend),
+              (QStringList {"Da 14 a 15,5 (da -2 a -1,5 dev. std.)", "Da 15,5 a 17 (da -1,5 a -1 dev. std.)",
+                            "Da 17 a 18,5 (da -1 a -0,5 dev. std.)", "Da 18,5 a 20 (da -0,5 a 0 dev. std.)",
+                            "Da 20 a 21,5 (da 0 a 0,5 dev. std.)", "Da 21,5 a 23 (da 0,5 a 1 dev. std.)",
+                            "Da 23 a 24,5 (da 1 a 1,5 dev. std.)"}));
+    EXPECT_EQ(counts(legend), (QList<int> {1, 0, 1, 5, 0, 0, 2}));
     // RdBu centred on the mean, whatever palette is asked for: blues below, reds above, the
     // palest beside the mean, equal distances in mirrored steps.
-    QStringList colours;
-    for (const LegendClass &c : legend.classes)
-        colours << c.colour.name();
-    EXPECT_EQ(colours, (QStringList {"#2166ac", "#4393c3", "#92c5de", "#d1e5f0", "#fddbc7", "#f4a582", "#d6604d"}));
+    EXPECT_EQ(colourNames(legend),
+              (QStringList {"#2166ac", "#4393c3", "#92c5de", "#d1e5f0", "#fddbc7", "#f4a582", "#d6604d"}));
 
     // One value far out among many equal ones (31,6 deviations): 49 classes above the mean,
     // the last stretched to hold it.
-    QStringList far(1000, "0");
-    far << "1";
-    r.values = far;
+    ClassRequest r;
+    r.values = QStringList(1000, "0") << "1";
     const MethodOutcome wide = methodOf(Method::StandardDeviation).classes(r, fmt);
     ASSERT_EQ(wide.classes.size(), 1 + StandardDeviationClassifier::kMaxPerSide);
     EXPECT_TRUE(wide.limits.last().caption.endsWith("(oltre 24 dev. std.)")) << wide.limits.last().caption.toStdString();
@@ -290,48 +314,34 @@ TEST(BoxMap, QuartilesOfTheQuartileMethodAndFencesAtTheHinge)
 {
     const NumberFormat fmt = NumberFormat::comma();
     auto classesOf = [&fmt](const QStringList &values, bool wide) {
-        ClassRequest r;
-        r.values = values;
-        r.wideHinge = wide;
-        const MethodOutcome out = methodOf(Method::BoxMap).classes(r, fmt);
-        Legend legend = makeMethodLegend(out, methodColours(out, {}), fmt);
-        return std::pair(legend.classify(values, fmt), legend);
+        return methodLegend(Method::BoxMap, values, wide).classify(values, fmt);
     };
     // Nine values: quartile classes of 3, 2, 2, 2 rows, cut at 2,5, 4,5 and 6,5 (the midpoints
     // of 2|3, 4|5, 6|7); the range between is 4, the fences at 2,5 - 6 and 6,5 + 6.
     const QStringList nine {"-10", "1", "2", "3", "4", "5", "6", "7", "15"};
-    const auto [classOf, legend] = classesOf(nine, false);
-    EXPECT_EQ(classOf, (QList<int> {1, 2, 2, 3, 3, 4, 4, 5, 6}));
-    QStringList labels, colours;
-    for (const LegendClass &c : legend.classes)
-        colours << c.colour.name();
-    for (const LegendRow &row : legend.rows())
-        labels << row.label;
-    EXPECT_EQ(labels, (QStringList {"Anomali inferiori: meno di -3,5", "< 25%: da -3,5 a meno di 2,5",
-                                    "25% - 50%: da 2,5 a 4,5", "50% - 75%: da 4,5 a 6,5", "> 75%: da 6,5 a 12,5",
-                                    "Anomali superiori: oltre 12,5"}));
-    EXPECT_EQ(colours, (QStringList {"#2166ac", "#4393c3", "#d1e5f0", "#fddbc7", "#d6604d", "#b2182b"}));
+    Legend legend = methodLegend(Method::BoxMap, nine);
+    EXPECT_EQ(legend.classify(nine, fmt), (QList<int> {1, 2, 2, 3, 3, 4, 4, 5, 6}));
+    EXPECT_EQ(
+        rowLabels(legend),
+        (QStringList {"Anomali inferiori: meno di -3,5", "< 25%: da -3,5 a meno di 2,5", "25% - 50%: da 2,5 a 4,5",
+                      "50% - 75%: da 4,5 a 6,5", "> 75%: da 6,5 a 12,5", "Anomali superiori: oltre 12,5"}));
+    EXPECT_EQ(colourNames(legend), (QStringList {"#2166ac", "#4393c3", "#d1e5f0", "#fddbc7", "#d6604d", "#b2182b"}));
     // Hinge 3: fences at -9,5 and 18,5; 15 is no longer an outlier, -10 still is.
-    EXPECT_EQ(classesOf(nine, true).first, (QList<int> {1, 2, 2, 3, 3, 4, 4, 5, 5}));
+    EXPECT_EQ(classesOf(nine, true), (QList<int> {1, 2, 2, 3, 3, 4, 4, 5, 5}));
 
     // As in GeoDa, Q1 itself is not below Q1, while Q2 and Q3 close their classes: with the
     // 2s across the first cut (Q1 = 2, Q2 = 2,5, Q3 = 4,5, fences -1,75 and 8,25).
-    EXPECT_EQ(classesOf({"1", "2", "2", "2", "3", "4", "5", "6"}, false).first,
-              (QList<int> {2, 3, 3, 3, 4, 4, 5, 5}));
+    EXPECT_EQ(classesOf({"1", "2", "2", "2", "3", "4", "5", "6"}, false), (QList<int> {2, 3, 3, 3, 4, 4, 5, 5}));
 
     // Without outliers the four middle classes are the program's quartile classes.
     for (int n = 8; n <= 21; ++n) {
         const QStringList values = counting(n);
         const QList<int> quartile = QuartileClassifier().classify(values, fmt).classOf;
-        QList<int> box = classesOf(values, false).first;
+        QList<int> box = classesOf(values, false);
         for (int &k : box)
             --k;
         EXPECT_EQ(box, quartile) << n;
     }
-
-    ClassRequest flat;
-    flat.values = {"3", "3"};
-    EXPECT_TRUE(methodOf(Method::BoxMap).classes(flat, fmt).refused());
 }
 
 TEST(ClassificationMethods, OneRegistryAndALegendWithNumericLimitsAndCounts)
@@ -356,15 +366,12 @@ TEST(ClassificationMethods, OneRegistryAndALegendWithNumericLimitsAndCounts)
                                                       {Method::EqualAmplitude, {4, 4}},
                                                       {Method::Manual, {4, 4}},
                                                       {Method::NaturalBreaks, {4, 4}}};
-    for (const auto &[kind, counts] : expected) {
+    for (const auto &[kind, expectedCounts] : expected) {
         const MethodOutcome out = methodOf(kind).classes(r, fmt);
         ASSERT_FALSE(out.refused()) << out.message.toStdString();
         Legend legend = makeMethodLegend(out, colourRamp(Qt::white, Qt::black, out.colourCount()), fmt);
         const QList<int> classOf = legend.classify(values, fmt);
-        QList<int> got;
-        for (const LegendClass &c : legend.classes)
-            got << c.count;
-        EXPECT_EQ(got, counts) << methodOf(kind).id().toStdString();
+        EXPECT_EQ(counts(legend), expectedCounts) << methodOf(kind).id().toStdString();
         EXPECT_EQ(legend.noDataCount, 1);
         if (kind == Method::Quartiles) { // the second 2 starts class 2, by rank
             EXPECT_EQ(classOf.mid(1, 3), (QList<int> {1, 1, 2}));
@@ -380,7 +387,7 @@ TEST(ClassificationMethods, OneRegistryAndALegendWithNumericLimitsAndCounts)
     EXPECT_EQ(legend.rows().last(), noDataRow(false));
 }
 
-TEST(Legend, RowsLabelsAndNoDataRow)
+TEST(Legend, RowsLabelsNoDataRowAndCounts)
 {
     const QList<ClassBounds> classes {{"1,5", "2"}, {"2,01", "9"}};
     const QList<QColor> colours {Qt::red, Qt::blue};
@@ -389,10 +396,8 @@ TEST(Legend, RowsLabelsAndNoDataRow)
         (QList<LegendRow> {
             {" Da 1,5 a 2", Qt::red}, {" Da 2,01 a 9", Qt::blue}, {" Dato non presente", Qt::white, true}}));
     EXPECT_EQ(legendRows(classes, colours, false).last(), (LegendRow {"Dato non presente", Qt::white, true}));
-}
 
-TEST(Legend, CountsEndTheLabelsOnceTheTerritoriesAreCounted)
-{
+    // The counts end the labels once the territories are counted.
     const NumberFormat fmt {QLatin1Char(',')};
     Legend legend = makeLegend({{"1", "2"}, {"3", "9"}}, {Qt::red, Qt::blue}, false, fmt);
     legend.noDataRow = true;

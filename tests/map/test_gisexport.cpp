@@ -19,17 +19,6 @@ using namespace qrn::map;
 
 namespace {
 
-QByteArray utmWkt()
-{
-    OGRSpatialReference srs;
-    srs.importFromEPSG(32632);
-    char *wkt = nullptr;
-    srs.exportToWkt(&wkt);
-    const QByteArray text(wkt);
-    CPLFree(wkt);
-    return text;
-}
-
 // Three squares coded 1, 2 and 3 in UTM 32 N, the join entry on CODE; the table has rows for
 // territories "01" (class 1) and "02" (class 2), none for 3.
 struct Drawn {
@@ -46,7 +35,7 @@ struct Drawn {
         test::writeShapes(stem, SHPT_POLYGON,
                           {{{test::square(0, 0, 10)}, "1"}, {{test::square(20, 0, 10)}, "2"},
                            {{test::square(40, 0, 10), test::square(42, 2, 2)}, "3"}});
-        tf.write(QStringLiteral("sq.prj"), utmWkt());
+        tf.write(QStringLiteral("sq.prj"), test::epsgWkt(32632));
         LayerConfig e;
         e.FieldId = QStringLiteral("CODE");
         e.Label = QStringLiteral("CODE");
@@ -67,18 +56,11 @@ struct Drawn {
     }
 };
 
-struct Feature {
-    QString name, label, colour;
-    double value = 0;
-    bool hasValue = false;
-    int classNumber = 0;
-    int rings = 0;
-};
-
-// The features of the first layer of a file by their code, and whether its system is UTM 32 N.
-std::map<QString, Feature> readBack(const QString &path, bool &utm)
+// The features of the first layer of a file by their code, each as "name|value|class|label|colour|rings"
+// (no value: "-"), and whether its system is UTM 32 N.
+std::map<QString, QString> readBack(const QString &path, bool &utm)
 {
-    std::map<QString, Feature> features;
+    std::map<QString, QString> features;
     std::unique_ptr<GDALDataset> ds(GDALDataset::Open(path.toUtf8().constData(), GDAL_OF_VECTOR));
     if (!ds)
         return features;
@@ -87,20 +69,22 @@ std::map<QString, Feature> readBack(const QString &path, bool &utm)
     utmSrs.importFromEPSG(32632);
     utm = layer->GetSpatialRef() && layer->GetSpatialRef()->IsSame(&utmSrs);
     for (auto &f : *layer) {
-        Feature r;
-        r.name = QString::fromUtf8(f->GetFieldAsString(kExportName));
-        r.label = QString::fromUtf8(f->GetFieldAsString(kExportLabel));
-        r.colour = QString::fromUtf8(f->GetFieldAsString(kExportColour));
-        r.hasValue = f->IsFieldSetAndNotNull(f->GetFieldIndex(kExportValue));
-        r.value = f->GetFieldAsDouble(kExportValue);
-        r.classNumber = f->IsFieldSetAndNotNull(f->GetFieldIndex(kExportClass)) ? f->GetFieldAsInteger(kExportClass) : 0;
+        const auto text = [&f](const char *field) {
+            return f->IsFieldSetAndNotNull(f->GetFieldIndex(field)) ? QString::fromUtf8(f->GetFieldAsString(field))
+                                                                    : QStringLiteral("-");
+        };
+        int rings = 0;
         if (const OGRGeometry *g = f->GetGeometryRef()) {
             std::unique_ptr<OGRGeometry> multi(OGRGeometryFactory::forceToMultiPolygon(g->clone()));
             if (wkbFlatten(multi->getGeometryType()) == wkbMultiPolygon)
                 for (const OGRPolygon *p : *multi->toMultiPolygon())
-                    r.rings += 1 + p->getNumInteriorRings();
+                    rings += 1 + p->getNumInteriorRings();
         }
-        features[QString::fromUtf8(f->GetFieldAsString(kExportCode))] = r;
+        QStringList fields {text(kExportName),  text(kExportValue),  text(kExportClass),
+                            text(kExportLabel), text(kExportColour), QString::number(rings)};
+        if (fields[1] != "-") // the number, whatever the digits the format keeps
+            fields[1] = QString::number(f->GetFieldAsDouble(kExportValue));
+        features[text(kExportCode)] = fields.join('|');
     }
     return features;
 }
@@ -118,25 +102,13 @@ TEST(GisExport, EveryFormatReadsBackWithTheClassesOfTheDrawing)
             ASSERT_TRUE(r) << r.message.toStdString() << " " << r.detail.toStdString();
         }
         bool utm = false;
-        const std::map<QString, Feature> f = readBack(path, utm);
-        ASSERT_EQ(f.size(), 3u) << name.toStdString();
+        // A territory of the map without data: its own name field, no value, no class, white;
+        // its square keeps its hole.
+        const std::map<QString, QString> expected {{"01", "Piemonte|10.5|1|Da 10 a 15|#ffee80|1"},
+                                                   {"02", "Valle d'Aosta|20|2|Da 15,01 a 25|#2244aa|1"},
+                                                   {"3", "3|-|-|Dato non presente|#ffffff|2"}};
+        EXPECT_EQ(readBack(path, utm), expected) << name.toStdString();
         EXPECT_TRUE(utm) << name.toStdString();
-        const Feature &a = f.at(QStringLiteral("01")), &b = f.at(QStringLiteral("02")), &c = f.at(QStringLiteral("3"));
-        EXPECT_EQ(a.name, QStringLiteral("Piemonte"));
-        EXPECT_DOUBLE_EQ(a.value, 10.5);
-        EXPECT_EQ(a.classNumber, 1);
-        EXPECT_EQ(a.label, QStringLiteral("Da 10 a 15"));
-        EXPECT_EQ(a.colour, QStringLiteral("#ffee80"));
-        EXPECT_EQ(b.name, QStringLiteral("Valle d'Aosta"));
-        EXPECT_EQ(b.classNumber, 2);
-        EXPECT_EQ(b.colour, QStringLiteral("#2244aa"));
-        // A territory of the map without data: its own name field, no value, no class, white.
-        EXPECT_EQ(c.name, QStringLiteral("3"));
-        EXPECT_FALSE(c.hasValue);
-        EXPECT_EQ(c.classNumber, 0);
-        EXPECT_EQ(c.label, QStringLiteral("Dato non presente"));
-        EXPECT_EQ(c.colour, QStringLiteral("#ffffff"));
-        EXPECT_EQ(c.rings, 2); // the square and its hole
         EXPECT_TRUE(QFile::exists(d.tf.file(QFileInfo(name).completeBaseName() + ".sld")));
     }
     // Nothing of the temporary folders is left behind.

@@ -114,8 +114,7 @@ TEST(Drawing, QuartilesWarnOnceAndLegendClassesAreReadBackFromTheLabels)
     for (const char *v : {"1", "2", "2", "4", "5", "6", "7", "8"})
         req.rows.append({"1", "", QString::number(req.rows.size() + 1), "", "", v});
     const Drawing q = quartileDrawing(*u.ctx, req, Qt::white, Qt::black);
-    EXPECT_TRUE(q.stored);
-    EXPECT_TRUE(q.equalValuesWarning);
+    EXPECT_TRUE(q.stored && q.equalValuesWarning);
     EXPECT_TRUE(u.tf.prompt.messages().isEmpty()) << "the caller shows the warning";
     EXPECT_EQ(q.classes.legend.rows().size(), 5);
     EXPECT_EQ(q.classes.colourOf("8"), QColor(Qt::black));

@@ -156,11 +156,9 @@ TEST(Renderers, ClassBreaksRampAndClasses)
         r.setBreakValue(i, i + 2);
     r.setColorRamp(0x0000FF, 0xFF0000); // red to blue
     ASSERT_EQ(r.symbolCount(), 4);
-    EXPECT_EQ(r.symbol(0).color, 0x0000FFu);
-    EXPECT_EQ(r.symbol(3).color, 0xFF0000u);
-    EXPECT_EQ(r.symbol(1).color, 0x5500AAu);
-    for (int cls = 1; cls <= 4; ++cls)
-        EXPECT_EQ(r.classOf(cls), cls - 1);
+    EXPECT_EQ((std::vector {r.symbol(0).color, r.symbol(1).color, r.symbol(2).color, r.symbol(3).color}),
+              (std::vector<quint32> {0x0000FF, 0x5500AA, 0xAA0055, 0xFF0000}));
+    EXPECT_EQ((std::vector {r.classOf(1), r.classOf(2), r.classOf(3), r.classOf(4)}), (std::vector {0, 1, 2, 3}));
     r.symbol(1).outlineColor = 7;
     r.setBreakCount(4); // the symbols already set stay
     EXPECT_EQ(r.symbol(1).outlineColor, 7u);

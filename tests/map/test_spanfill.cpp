@@ -34,6 +34,18 @@ QPolygonF rect(double l, double t, double r, double b)
     return QPolygonF({{l, t}, {r, t}, {r, b}, {l, b}, {l, t}});
 }
 
+// A white image of w x h whose rings the filler fills in red under a plain painter.
+QImage filled(int w, int h, const std::vector<QPolygonF> &rings)
+{
+    QImage img = white(w, h);
+    QPainter p(&img);
+    SpanFiller filler(p);
+    EXPECT_TRUE(filler.valid());
+    filler.fill(rings, kRed);
+    p.end();
+    return img;
+}
+
 } // namespace
 
 // A pixel is filled when its centre lies inside by the even-odd rule: a rectangle from 1.2 to 5.7
@@ -44,26 +56,12 @@ QPolygonF rect(double l, double t, double r, double b)
 // centre lying all but on an edge.
 TEST(SpanFiller, FillsThePixelsWhoseCentresLieInside)
 {
-    QImage img = white(10, 10);
-    {
-        QPainter p(&img);
-        SpanFiller filler(p);
-        ASSERT_TRUE(filler.valid());
-        const QPolygonF r = rect(1.2, 1.2, 5.7, 3.7);
-        filler.fill({&r, 1}, kRed);
-    }
+    QImage img = filled(10, 10, {rect(1.2, 1.2, 5.7, 3.7)});
     EXPECT_EQ(count(img, kRed), 15);
-    EXPECT_EQ(img.pixel(1, 1), kRed);
-    EXPECT_EQ(img.pixel(5, 3), kRed);
-    EXPECT_EQ(img.pixel(6, 3), kWhite);
-    EXPECT_EQ(img.pixel(5, 4), kWhite);
+    for (const auto &[x, y, colour] : {std::tuple {1, 1, kRed}, {5, 3, kRed}, {6, 3, kWhite}, {5, 4, kWhite}})
+        EXPECT_EQ(img.pixel(x, y), colour) << x << "," << y;
 
-    img = white(10, 10);
-    {
-        QPainter p(&img);
-        const QPolygonF withHole[] = {rect(0, 0, 8, 8), rect(2, 2, 6, 6)};
-        SpanFiller(p).fill(withHole, kRed);
-    }
+    img = filled(10, 10, {rect(0, 0, 8, 8), rect(2, 2, 6, 6)});
     EXPECT_EQ(count(img, kRed), 64 - 16);
     EXPECT_EQ(img.pixel(3, 3), kWhite);
 
@@ -78,21 +76,12 @@ TEST(SpanFiller, FillsThePixelsWhoseCentresLieInside)
     EXPECT_EQ(count(img, kRed) + count(img, kBlue), 15 * 15);
 
     // A feature reaching far beyond the view when zoomed in: coordinates past any pixel index.
-    img = white(10, 10);
-    {
-        QPainter p(&img);
-        const QPolygonF huge = rect(-1e12, -1e12, 1e12, 1e12);
-        SpanFiller(p).fill({&huge, 1}, kRed);
-    }
-    EXPECT_EQ(count(img, kRed), 100);
+    EXPECT_EQ(count(filled(10, 10, {rect(-1e12, -1e12, 1e12, 1e12)}), kRed), 100);
 
     const QPolygonF star({{20.3, 1.7}, {25.1, 14.2}, {38.6, 14.9}, {27.4, 23.3}, {31.8, 37.2},
                           {20.2, 29.1}, {8.7, 37.4}, {12.9, 23.6}, {1.6, 15.2}, {15.3, 14.1}});
-    QImage mine = white(40, 40), qt = white(40, 40);
-    {
-        QPainter p(&mine);
-        SpanFiller(p).fill({&star, 1}, kRed);
-    }
+    const QImage mine = filled(40, 40, {star});
+    QImage qt = white(40, 40);
     {
         QPainter p(&qt);
         p.setPen(Qt::NoPen);

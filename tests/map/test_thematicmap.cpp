@@ -9,7 +9,6 @@
 #include "shell/numberformat.h"
 #include "support/testfolder.h"
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QSet>
@@ -172,8 +171,7 @@ TEST(MapReport, AMapThatColoursNothingIsRefusedAndTheTerritoriesAreCounted)
         const JoinCheck c = checkJoin(j->sc, req, fmt);
         ASSERT_TRUE(c.failure) << message;
         EXPECT_TRUE(c.failure->message.startsWith(QString::fromUtf8(message))) << c.failure->message.toStdString();
-        EXPECT_TRUE(c.failure->logged);
-        EXPECT_FALSE(c.failure->detail.isEmpty());
+        EXPECT_TRUE(c.failure->logged && !c.failure->detail.isEmpty()) << message;
     }
 }
 
@@ -225,10 +223,6 @@ TEST(MapPage, TheViewAtItsExtentWithTheLegendRows)
 
 TEST(MapLegend, RowsTopDownWithinTheArea)
 {
-    // Text needs the fonts of a GUI application.
-    int argc = 1;
-    char name[] = "test_thematicmap", *argv[] = {name, nullptr};
-    QGuiApplication app(argc, argv);
     // Down a line through the swatches: the swatch colours in row order, between black borders,
     // on a grey ground. A swatch is a block of one colour (the letters of the title are not).
     const QColor ground(128, 128, 128);
@@ -272,13 +266,7 @@ TEST(ThematicMap, TipNamesTheTerritoryWithItsValueOrNoData)
 {
     MapRequest req;
     req.mapCase.kind = MapKind::Provinces;
-    MapRow torino, cuneo;
-    torino.prov = "001";
-    torino.name = "Torino";
-    torino.value = "7,25";
-    cuneo.prov = "4";
-    cuneo.name = "Cuneo";
-    req.rows = {cuneo, torino};
+    req.rows = {{"1", "", "4", "", "Cuneo", ""}, {"1", "", "001", "", "Torino", "7,25"}};
     EXPECT_EQ(territoryTip(req, "1.0"), "Torino: 7,25");
     EXPECT_EQ(territoryTip(req, "004"), "Cuneo: Dato non presente");
     EXPECT_EQ(territoryTip(req, "26"), "26: Dato non presente");
@@ -298,7 +286,7 @@ MapRequest provinceRequest(const QList<std::pair<const char *, const char *>> &p
 
 } // namespace
 
-TEST(MapSelection, SelectedTerritoriesAreTheirFeaturesAndTheirExtent)
+TEST(MapSelection, TerritoriesFromTypedNamesToTheirFeaturesAndExtent)
 {
     JoinCase j({"001", "2", "3.0"}); // codes as shape files write them
     const MapRequest req = provinceRequest({{"1", "Torino"}, {"2", "Vercelli"}, {"3", "Novara"}, {"4", "Cuneo"}});
@@ -308,6 +296,12 @@ TEST(MapSelection, SelectedTerritoriesAreTheirFeaturesAndTheirExtent)
     ShapeCase none = j.sc;
     none.matchIndex = 0; // the missing layer
     EXPECT_TRUE(selectedFeatures(none, req, {"001"}).isEmpty());
+    // Names and codes typed by the user are looked up in the request.
+    const TerritoryLookup found = lookUpTerritories(
+        provinceRequest({{"1", "Torino"}, {"58", "Roma"}, {"15", "Milano"}}),
+        {" torino ", "058", "15", "Atlantide", "", "Roma", "1.0"});
+    EXPECT_EQ(found.codTerrs, QStringList({"001", "058", "015"}));
+    EXPECT_EQ(found.unknown, QStringList({"Atlantide"}));
 
     const ShapeLayer &layer = *j.sc.layers[1].layer;
     // Squares of side 1 at x = 0, 2, 4: the first and the third span 0..5.
@@ -345,15 +339,6 @@ TEST(MapSelection, TheOutlineLiesOnTheSelectedTerritoriesOverTheirFill)
     // The fills stay: the outline is drawn over them, not instead of them.
     EXPECT_EQ(img.pixelColor(500, 100), kFirst);
     EXPECT_EQ(img.pixelColor(900, 100), kSecond);
-}
-
-TEST(MapSelection, NamesAndCodesAreLookedUpInTheRequest)
-{
-    const MapRequest req = provinceRequest({{"1", "Torino"}, {"58", "Roma"}, {"15", "Milano"}});
-    const TerritoryLookup found =
-        lookUpTerritories(req, {" torino ", "058", "15", "Atlantide", "", "Roma", "1.0"});
-    EXPECT_EQ(found.codTerrs, QStringList({"001", "058", "015"}));
-    EXPECT_EQ(found.unknown, QStringList({"Atlantide"}));
 }
 
 TEST(MapSelection, ABandTouchesTheShapesItMeetsNotJustTheirBounds)

@@ -21,17 +21,6 @@ namespace {
 // northing 0.9996 times the meridian arc of 45° on WGS 84.
 constexpr double kLon = 9.0, kLat = 45.0, kEasting = 500000.0, kNorthing = 4982950.4;
 
-QByteArray epsgWkt(int epsg)
-{
-    OGRSpatialReference srs;
-    srs.importFromEPSG(epsg);
-    char *wkt = nullptr;
-    srs.exportToWkt(&wkt);
-    const QByteArray text(wkt);
-    CPLFree(wkt);
-    return text;
-}
-
 // A GeoJSON square of half-side d degrees around (kLon, kLat) with a hole of half-side d / 4,
 // and its attributes as three kinds of field.
 QByteArray geoJsonSquare(double d)
@@ -109,7 +98,7 @@ struct VectorFolder {
         tf.write(QStringLiteral("Files/ShapeConfig.xml"), kConfig);
         qrn::test::writeShapes(shapes + QStringLiteral("utm"), SHPT_POLYGON,
                                {{{qrn::test::square(kEasting - 2000, kNorthing - 2000, 4000)}, "1"}});
-        tf.write(QStringLiteral("Shape/utm.prj"), epsgWkt(32632));
+        tf.write(QStringLiteral("Shape/utm.prj"), qrn::test::epsgWkt(32632));
         tf.write(QStringLiteral("Shape/gradi.geojson"), geoJsonSquare(0.01));
         writeGeoPackage(shapes + QStringLiteral("confini.gpkg"));
     }
@@ -122,15 +111,13 @@ TEST(VectorLayer, GeoJsonReadsPartsHolesAttributesAndItsSystem)
     VectorFolder f;
     const auto layer = ShapeLayer::open(f.shapes + QStringLiteral("gradi.geojson"));
     ASSERT_TRUE(layer->valid()) << layer->error().toStdString();
-    EXPECT_EQ(layer->name(), QStringLiteral("gradi"));
-    EXPECT_EQ(layer->kind(), ShapeKind::Polygon);
     ASSERT_EQ(layer->featureCount(), 1);
+    EXPECT_EQ(std::tuple(layer->name(), layer->kind(), layer->geographic()),
+              std::tuple(QStringLiteral("gradi"), ShapeKind::Polygon, true));
     EXPECT_EQ(layer->partEnd(0) - layer->partBegin(0), 2); // the ring and its hole
-    EXPECT_TRUE(layer->geographic());
     EXPECT_FALSE(layer->crs().isEmpty());
-    EXPECT_EQ(layer->value(0, QStringLiteral("cod")), QStringLiteral("7"));
-    EXPECT_EQ(layer->value(0, QStringLiteral("QUOTA")), QStringLiteral("2.5"));
-    EXPECT_EQ(layer->value(0, QStringLiteral("NOME")), QStringLiteral("Forlì"));
+    EXPECT_EQ(QStringList({layer->value(0, "cod"), layer->value(0, "QUOTA"), layer->value(0, "NOME")}),
+              QStringList({"7", "2.5", "Forlì"}));
     EXPECT_NEAR(layer->extent().center().x(), kLon, 1e-9);
     // The hole is not the feature; the ring around it is.
     EXPECT_TRUE(layer->search(QPointF(kLon, kLat)).empty());

@@ -24,7 +24,7 @@ using qrn::ui::FileOpener;
 using qrn::ui::OpenFileExcel;
 using qrn::test::TestFolder;
 
-TEST(ExportCodes, YearsAreCutOnceAndTerritoryHeadersStay)
+TEST(ExportNames, YearsAreCutOnceTerritoryHeadersStayAndTheFileTakesAKnownExtension)
 {
     // The last five characters go whenever the last four read as a number: a derived column
     // named Funz12005 becomes "Funz", which names no catalogue entry.
@@ -34,12 +34,8 @@ TEST(ExportCodes, YearsAreCutOnceAndTerritoryHeadersStay)
     const QString q = exportMetadataQuery("Variabili", {"AS013", "TR001"});
     EXPECT_TRUE(q.endsWith("WHERE  IdVariabile ='AS013' OR  IdVariabile ='TR001'")) << q.toStdString();
     EXPECT_TRUE(exportMetadataQuery("Indicatori", {"IAS013"}).contains("INNER JOIN Settore ON Argomento.idSettore"));
-}
-
-// A name with no extension and the three known ones are exported below; any other ending
-// gets the first filter's.
-TEST(ExportNames, ExtensionOfTheChosenName)
-{
+    // A file name with no extension and the three known ones are exported below; any other
+    // ending gets the first filter's.
     EXPECT_EQ(exportFileName("/a.b/dati.2005"), "/a.b/dati.2005.xlsx");
     EXPECT_EQ(exportFileName("/a/dati.CSV"), "/a/dati.CSV");
 }
@@ -106,7 +102,6 @@ TEST(ExportClipboard, TheBlockAsTheGridShowsIt)
 
 namespace {
 
-// An opener that records the files it is asked to open and answers a scripted outcome.
 // How an export ended: "written", "not written" or the procedure of its failure.
 std::string ended(const Result<ExportEnd> &r)
 {
@@ -115,6 +110,7 @@ std::string ended(const Result<ExportEnd> &r)
     return r.value() == ExportEnd::Written ? "written" : "not written";
 }
 
+// An opener that records the files it is asked to open and answers a scripted outcome.
 struct FakeOpener : FileOpener {
     Outcome answer = Outcome::Opened;
     QStringList opened;
@@ -153,7 +149,10 @@ protected:
                 row << (v.isNull() ? QString() : v.toString());
             table.push_back(row << (r == 0 ? "0,3333" : ""));
         }
+        grid = DataTable(QList<QStringList>(table.begin(), table.end()));
     }
+    // The export command of the grid window on the grid.
+    std::string esporta() { return ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)); }
     wbtest::ReadSheet sheet(const QString &file, int index)
     {
         std::string why;
@@ -164,6 +163,8 @@ protected:
     TestFolder tf;
     std::unique_ptr<AppContext> ctx = tf.context();
     TextTable table;
+    DataTable grid;
+    FakeOpener opener;
 };
 
 TEST_F(ExportTest, BothFormatsHoldTheTableAndOneMetadataRowPerItem)
@@ -189,7 +190,6 @@ TEST_F(ExportTest, BothFormatsHoldTheTableAndOneMetadataRowPerItem)
 // answer opens the file.
 TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
 {
-    DataTable grid(QList<QStringList>(table.begin(), table.end()));
     grid.colorStripes();
     grid.sortGeneric(6, false, ctx->numbers); // the user's last sort
     std::map<QString, QRgb> colours;
@@ -199,8 +199,7 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
     ASSERT_NE(grid.text(1, 1), "001") << "the sort before the export must have something to do";
     const QString file = tf.file("Excel/ordine"); // no extension: the first filter's, .xlsx
     tf.prompt.answerFile(file);
-    FakeOpener opener;
-    ASSERT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "written") << tf.prompt.messages().join("|").toStdString();
+    ASSERT_EQ(esporta(), "written") << tf.prompt.messages().join("|").toStdString();
     const QStringList filter = tf.prompt.shown().front().text.split('|');
     EXPECT_EQ(QStringList({filter.value(1), filter.value(3), filter.value(5)}),
               QStringList({"*.xlsx", "*.xls", "*.csv"}));
@@ -215,12 +214,10 @@ TEST_F(ExportTest, EsportaInExcelWritesInTerritoryOrderAndLeavesTheTableSo)
 // included; a file that cannot be written fails in Italian, the system's words in the failure's detail.
 TEST_F(ExportTest, TheCsvTakesTheWorkbooksRoad)
 {
-    DataTable grid(QList<QStringList>(table.begin(), table.end()));
     grid.sortGeneric(6, false, ctx->numbers);
-    FakeOpener opener;
     tf.prompt.answer(Answer::No); // do not open it
     tf.prompt.answerFile(tf.file("Excel/dati.csv"));
-    ASSERT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "written") << tf.prompt.messages().join("|").toStdString();
+    ASSERT_EQ(esporta(), "written") << tf.prompt.messages().join("|").toStdString();
     const QStringList lines = QString::fromUtf8(tf.read("Excel/dati.csv")).split("\r\n", Qt::SkipEmptyParts);
     ASSERT_EQ(lines.size(), grid.rowCount());
     EXPECT_TRUE(lines[0].endsWith(";Funz12005"));
@@ -238,13 +235,11 @@ TEST_F(ExportTest, TheCsvTakesTheWorkbooksRoad)
 
 TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
 {
-    DataTable grid(QList<QStringList>(table.begin(), table.end()));
     const QString file = tf.file("Excel/vecchio.XLSX");
     tf.write("Excel/vecchio.XLSX", "contenuto di prima");
     tf.prompt.answerFile(file);
     tf.prompt.answer(Answer::No);
-    FakeOpener opener;
-    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
+    EXPECT_EQ(esporta(), "not written");
     EXPECT_EQ(tf.read("Excel/vecchio.XLSX"), "contenuto di prima");
     EXPECT_EQ(tf.prompt.shown().back().buttons, Buttons::YesNo);
 
@@ -252,13 +247,13 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
     tf.prompt.answerFile(file);
     tf.prompt.answer(Answer::Yes);
     tf.prompt.answer(Answer::No); // do not open it
-    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "written");
+    EXPECT_EQ(esporta(), "written");
     EXPECT_EQ(sheet(file, 0).rows, grid.rowCount());
     EXPECT_TRUE(opener.opened.isEmpty());
 
     // No name chosen: nothing at all.
     tf.prompt.clear();
-    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
+    EXPECT_EQ(esporta(), "not written");
     EXPECT_EQ(tf.prompt.shown().size(), 1u);
 }
 
@@ -267,21 +262,20 @@ TEST_F(ExportTest, DecliningTheOverwriteOrTheDialogLeavesEverythingAsItWas)
 // nor is anything offered when the template is missing.
 TEST_F(ExportTest, ATableWithoutDataRowsOrTemplateIsNotExported)
 {
-    FakeOpener opener;
     for (const DataTable &empty : {DataTable(), DataTable(QList<QStringList> {table.front()})}) {
-        DataTable grid = empty;
+        grid = empty;
         tf.prompt.clear();
         tf.prompt.answerFile(tf.file("Excel/vuota.xls"));
-        EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
+        EXPECT_EQ(esporta(), "not written");
         EXPECT_EQ(tf.prompt.messages(), QStringList {"La tabella non contiene dati da esportare."});
         EXPECT_FALSE(QFile::exists(tf.file("Excel/vuota.xls")));
         EXPECT_FALSE(QFile::exists(tf.file("Files/Error.log")));
     }
 
     QFile::remove(tf.file("Files/DatiTemplateVar"));
-    DataTable grid(QList<QStringList>(table.begin(), table.end()));
+    grid = DataTable(QList<QStringList>(table.begin(), table.end()));
     tf.prompt.answerFile(tf.file("Excel/x.xls"));
-    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "failed in CreateExcelFile");
+    EXPECT_EQ(esporta(), "failed in CreateExcelFile");
     EXPECT_FALSE(QFile::exists(tf.file("Excel/x.xls")));
     EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
 }
@@ -289,7 +283,6 @@ TEST_F(ExportTest, ATableWithoutDataRowsOrTemplateIsNotExported)
 TEST_F(ExportTest, OpenFileExcelReportsWhatTheOpenerCouldNotDo)
 {
     const QString file = tf.file("Excel/x.xls");
-    FakeOpener opener;
     using O = FileOpener::Outcome;
     // The message after the question, if any.
     const std::pair<O, QString> cases[] = {
@@ -324,7 +317,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
         row[1] = QString::number(1000 + i);
         rows << row;
     }
-    DataTable grid(rows);
+    grid = DataTable(rows);
     const QDir excel(tf.file("Excel"));
     for (const char *name : {"vecchio.xlsx", "vecchio.xls", "vecchio.csv"}) {
         SCOPED_TRACE(name);
@@ -358,8 +351,7 @@ TEST_F(ExportTest, CancellingAnExportLeavesTheEarlierFileIntact)
     tf.prompt.answerFile(excel.filePath("vecchio.xlsx"));
     tf.prompt.answer(Answer::Yes); // overwrite
     tf.prompt.cancelProgressAtStep(2);
-    FakeOpener opener;
-    EXPECT_EQ(ended(EsportaInExcel(*ctx, *ctx, *ctx, grid, opener)), "not written");
+    EXPECT_EQ(esporta(), "not written");
     EXPECT_EQ(tf.read("Excel/vecchio.xlsx"), "contenuto di prima");
     EXPECT_FALSE(tf.prompt.messages().contains(kOpenNow));
 }
