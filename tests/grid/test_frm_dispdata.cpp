@@ -397,4 +397,16 @@ TEST(GridWindow, AMenuCommandForAnotherDatabaseLeavesTheGridOnItsOwn)
     s.tf.prompt.clear();
     child<QPushButton>(w, "cmdSerieStorica")->click();
     EXPECT_EQ(w->findChildren<ui::ChartWindow *>().size(), 1) << s.tf.prompt.messages().join("|").toStdString();
+
+    // The map of the column reads the item's other years from the grid's database as well.
+    s.tf.prompt.clear();
+    ASSERT_TRUE(w->createMapHook);
+    w->createMapHook();
+    QWidget *map = s.main->findChild<QWidget *>("frm_Mappa");
+    ASSERT_TRUE(map) << s.tf.prompt.messages().join("|").toStdString();
+    auto *year = map->findChild<QLabel *>("lblAnno");
+    const QString shown = year->text();
+    QTest::mouseClick(map->findChild<QPushButton *>("cmdAnnoPrec"), Qt::LeftButton);
+    EXPECT_NE(year->text(), shown);
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join("|").toStdString();
 }
