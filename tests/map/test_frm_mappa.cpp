@@ -4,7 +4,6 @@
 #include "map/ui/frm_mappa.h"
 
 #include "catalogue/ui/formdatitab.h"
-#include "layout/ui/printmappa.h"
 #include "map/thematicmap.h"
 #include "map/ui/frmselmappa.h"
 #include "map/ui/mapwidget.h"
@@ -32,7 +31,6 @@
 #include <QTest>
 #include <QSlider>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
@@ -69,25 +67,21 @@ struct Scenario {
     ui::frm_dispData *grid = nullptr;
     frm_Mappa *w = nullptr;
 
-    // AS013 2005 for the territories of group boxes, in the grid.
-    explicit Scenario(int groupBox = 1) : Scenario(QList<int> {groupBox}) { }
-    explicit Scenario(const QList<int> &groupBoxes, const char *code = "AS013")
+    // AS013 2005 for the provinces, in the grid, and its map.
+    Scenario()
     {
-        const int groupBox = groupBoxes.size() == 1 ? groupBoxes.first() : 0;
         main->resize(1366, 768);
         main->runMenuCommand(2);
         auto *sel = qobject_cast<ui::FormdatiTab *>(main->registry().existing("FORMDATITAB"));
-        QTreeWidgetItem *item = sel->nodeByKey(code);
+        QTreeWidgetItem *item = sel->nodeByKey("AS013");
         sel->objtree_NodeClick(item);
         for (int i = 0; i < item->childCount(); ++i)
             if (item->child(i)->text(0) == "2005")
                 sel->objtree_NodeClick(item->child(i));
-        for (int box : groupBoxes)
-            sel->findChild<QCheckBox *>(QString("Check1_%1").arg(box))->click();
+        sel->findChild<QCheckBox *>("Check1_1")->click();
         sel->findChild<QPushButton *>("serie")->click();
         grid = qobject_cast<ui::frm_dispData *>(main->registry().existing("FRM_DISPDATA"));
-        if (groupBox == 1)
-            openMap();
+        openMap();
     }
     // The grid's button (or its pop-up) on the value column; the map window it opens.
     void openMap(bool popUp = false)
@@ -149,7 +143,10 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     QTest::mouseClick(w.cmdHelp, Qt::LeftButton);
     EXPECT_TRUE(s.main->findChild<QTextBrowser *>("txtHelp")); // the pages are MainWindow's test
 
-    // Identify before any drawing does nothing.
+    // Before any drawing there is nothing to export, and identify does nothing.
+    auto *esporta = w.findChild<QPushButton *>("cmd_esportaLayer");
+    esporta->click();
+    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Disegnare prima il cartogramma."});
     const map::MapRow &lowest =
         *std::find_if(req.rows.begin(), req.rows.end(), [](const map::MapRow &r) { return !r.value.isEmpty(); });
     const QPoint low = s.insideProvince(lowest.prov), high = s.insideProvince(req.rows.last().prov);
@@ -167,6 +164,12 @@ TEST(frm_Mappa, QuartileMapOfTheProvincesIdentifyZoomResetClose)
     EXPECT_EQ(s.colourAt(high), legend[3].colour);
     EXPECT_TRUE(w.lblStato->text().startsWith(QStringLiteral("%1 territori: ").arg(req.rows.size())));
     EXPECT_EQ(w.territoryTipAt(low), lowest.name + ": " + lowest.value);
+    // The drawn map is exported with its style beside it.
+    s.tf.prompt.clear();
+    s.tf.prompt.answerFile(s.tf.file("province.gpkg"));
+    esporta->click();
+    EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('|').toStdString();
+    EXPECT_TRUE(QFile::exists(s.tf.file("province.gpkg")) && QFile::exists(s.tf.file("province.sld")));
 
     // Identify lists the territory and outlines it; an empty spot (the sea) clears both.
     QTest::mouseClick(w.mapView, Qt::LeftButton, Qt::NoModifier, low);
@@ -416,7 +419,7 @@ TEST(LinkedSelection, GridRowsAreOutlinedOnTheMapAndAMapClickSelectsTheirRow)
     EXPECT_FALSE(legendText().contains("selezionat"));
 }
 
-TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
+TEST(frm_Mappa, LayerSettingsApplySaveResetAndConfigurationsThatCannotServe)
 {
     Scenario s;
     ASSERT_TRUE(s.w);
@@ -455,39 +458,6 @@ TEST(frm_Mappa, LayerSettingsApplySaveAndReset)
     QTest::mouseClick(w.cmd_applica, Qt::LeftButton);
     EXPECT_EQ(s.colourAt(inside), s.colourAt({2, 2}));
 
-    // A configuration that cannot be read leaves an empty map, an empty layer list, and is logged.
-    s.tf.write("Files/ShapeConfig.xml", "<Configs>");
-    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
-    EXPECT_EQ(w.mapView->view().layerCount(), 0);
-    EXPECT_EQ(w.cmb_namelayers->count(), 0);
-    EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_reset_Click"));
-}
-
-TEST(CreateMapCommand, ProvincesAndRegionsAskTheLevelAndMapTheChosenOne)
-{
-    Scenario s({1, 6}, "CO001");
-    ASSERT_TRUE(s.grid);
-    // The grid keeps the level of the selection it shows: the selection window may be closed.
-    QWidget *sel = s.main->registry().existing("FORMDATITAB");
-    ASSERT_TRUE(sel);
-    (sel->parentWidget() ? sel->parentWidget() : sel)->close();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    ASSERT_FALSE(s.main->registry().existing("FORMDATITAB"));
-    QTimer::singleShot(0, [] {
-        if (QWidget *w = QApplication::activeModalWidget())
-            QTest::mouseClick(w->findChild<QPushButton *>("cmdReg"), Qt::LeftButton);
-    });
-    s.openMap();
-    ASSERT_TRUE(s.w);
-    EXPECT_EQ(s.w->request().mapCase.name, "regioni");
-    EXPECT_EQ(s.w->request().rows.size(), 20);
-}
-
-TEST(frm_Mappa, AMapThatColoursNothingIsRefusedAndLogged)
-{
-    Scenario s;
-    ASSERT_TRUE(s.w);
-    frm_Mappa &w = *s.w;
     // The layer loses the field that joins it to the data: drawing is refused with a message,
     // in the status line and logged under the window's name, and nothing is coloured.
     s.tf.write("Files/ShapeConfig.xml",
@@ -499,23 +469,13 @@ TEST(frm_Mappa, AMapThatColoursNothingIsRefusedAndLogged)
     ASSERT_EQ(s.tf.prompt.messages().size(), 1);
     EXPECT_EQ(w.lblStato->text(), s.tf.prompt.messages()[0]);
     EXPECT_TRUE(s.tf.read("Files/Error.log").contains("Module:frm_Mappa Function: BuildValueRenderer"));
-}
 
-TEST(frm_Mappa, EsportaLayerWritesTheDrawnMapWithItsStyle)
-{
-    Scenario s;
-    ASSERT_TRUE(s.w);
-    auto *esporta = s.w->findChild<QPushButton *>("cmd_esportaLayer");
-    ASSERT_TRUE(esporta);
-    esporta->click(); // no map drawn yet
-    EXPECT_EQ(s.tf.prompt.messages(), QStringList {"Disegnare prima il cartogramma."});
-    QTest::mouseClick(s.w->Cmd_cmdAutocolor, Qt::LeftButton);
-    s.tf.prompt.clear();
-    s.tf.prompt.answerFile(s.tf.file("province.gpkg"));
-    esporta->click();
-    EXPECT_TRUE(s.tf.prompt.messages().isEmpty()) << s.tf.prompt.messages().join('\n').toStdString();
-    EXPECT_TRUE(QFile::exists(s.tf.file("province.gpkg")));
-    EXPECT_TRUE(QFile::exists(s.tf.file("province.sld")));
+    // A configuration that cannot be read leaves an empty map, an empty layer list, and is logged.
+    s.tf.write("Files/ShapeConfig.xml", "<Configs>");
+    QTest::mouseClick(w.cmd_reset, Qt::LeftButton);
+    EXPECT_EQ(w.mapView->view().layerCount(), 0);
+    EXPECT_EQ(w.cmb_namelayers->count(), 0);
+    EXPECT_TRUE(s.tf.read("Files/Error.log").contains("cmd_reset_Click"));
 }
 
 // The year bar: another year of the item redrawn in its own classes or in classes fixed over the

@@ -54,6 +54,10 @@ TEST(Walk, SelectionGridMapAndPageOfProvincesAndRegions)
     EXPECT_EQ(grid->ranQuery(), grid->selection().sql);
     EXPECT_EQ(grid->selection().level, sel->levelCode());
     const int gridRows = grid->table().rowCount();
+    // The grid keeps the level of the selection it shows: the selection window may be closed.
+    sel->parentWidget()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_FALSE(main->registry().existing("FORMDATITAB"));
 
     // Map: the mixed table asks for the level; the provinces are mapped.
     QString asked;
