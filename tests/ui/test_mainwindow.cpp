@@ -1,7 +1,6 @@
 // The main window on the sample data, as a user sees it.
 
 #include "shell/ui/mainwindow.h"
-#include "shell/ui/qtprompt.h"
 #include "shell/ui/splash.h"
 #include "support/testfolder.h"
 
@@ -58,7 +57,6 @@ TEST(MainWindow, StartsWithMenusFromTheTableAndTheSplash)
     ui::MainWindow &w = m.w;
     InstanceLock lock(m.tf.path());
     ASSERT_EQ(w.startUp(lock), StartupOutcome::Running);
-    EXPECT_EQ(m.ctx->ExcelFolder, m.tf.file("Excel/"));
     EXPECT_TRUE(m.ctx->areaQuery.started());
     EXPECT_FALSE(QFile::exists(m.tf.file("Files/Error.log")));
     // Every entry of the table is in the bar: nodes of the model = actions of the bar.
@@ -150,30 +148,15 @@ TEST(MainWindow, ClosingAWindowReturnsToThePreviouslyActiveOne)
     EXPECT_EQ(w.area()->activeSubWindow(), grid);
 }
 
-TEST(FileDialogs, EachPatternShowsOnce)
-{
-    EXPECT_EQ(ui::QtPrompt::qtFilter("File zip (*.zip)|*.zip"), "File zip (*.zip)");
-    EXPECT_EQ(ui::QtPrompt::qtFilter("Immagini|*.bmp;*.jpg|Tutti i file (*.*)|*.*"),
-              "Immagini (*.bmp *.jpg);;Tutti i file (*.*)");
-}
-
 TEST(MainWindow, RemembersWhereTheUserLeftItsWindows)
 {
-    TestFolder tf;
-    const auto ctx = tf.context();
-    {
-        ui::MainWindow w {*ctx};
-        w.show();
-        w.resize(900, 640);
-        auto *c = new QWidget;
-        c->setObjectName("frmRicordata");
-        c->resize(300, 200);
-        QMdiSubWindow *sub = w.showChild(c);
-        sub->setGeometry(40, 30, 420, 260);
-        sub->close();
-        w.close();
-    }
-    ui::MainWindow again {*ctx};
+    Main m;
+    m.w.resize(900, 640);
+    QMdiSubWindow *sub = m.child("frmRicordata");
+    sub->setGeometry(40, 30, 420, 260);
+    sub->close();
+    m.w.close();
+    ui::MainWindow again {*m.ctx};
     again.show();
     EXPECT_EQ(again.size(), QSize(900, 640));
     auto *c = new QWidget;

@@ -40,13 +40,17 @@ TEST(QtPromptProgress, ShowsTheDialogOnlyAfterHalfASecondAndHearsItsCancel)
 }
 
 // Over the progress dialog the pointer is the arrow, busy as the work may be; once the dialog
-// goes the busy pointer is back, and releasing it leaves no pointer of the program's behind.
-TEST(QtPromptProgress, ShowsTheArrowOverTheDialogAndTheBusyPointerAfter)
+// goes the busy pointer is back. Guards nest: the pointer stays busy until the outer one ends, and
+// releasing it leaves no pointer of the program's behind.
+TEST(QtPromptBusy, ArrowOverTheDialogBusyPointerAfterItUntilTheOuterGuardEnds)
 {
     ui::QtPrompt prompt;
     auto shape = [] { return QApplication::overrideCursor() ? int(QApplication::overrideCursor()->shape()) : -1; };
     {
         BusyPointer busy(&prompt);
+        {
+            BusyPointer inner(&prompt);
+        }
         EXPECT_EQ(shape(), int(Qt::WaitCursor));
         ProgressReport slow(&prompt, QStringLiteral("Atlante"), 10);
         QTest::qWait(ui::QtPrompt::kProgressDelayMs + 50);
@@ -57,21 +61,13 @@ TEST(QtPromptProgress, ShowsTheArrowOverTheDialogAndTheBusyPointerAfter)
         EXPECT_EQ(shape(), int(Qt::WaitCursor));
     }
     EXPECT_EQ(shape(), -1);
+    prompt.setBusy(false); // one too many does nothing
+    EXPECT_EQ(shape(), -1);
 }
 
-// Guards nest: an operation inside another leaves the pointer busy until the outer one ends.
-TEST(QtPromptBusy, NestedGuardsKeepThePointerBusyUntilTheOuterEnds)
+TEST(FileDialogs, EachPatternShowsOnce)
 {
-    ui::QtPrompt prompt;
-    {
-        BusyPointer outer(&prompt);
-        {
-            BusyPointer inner(&prompt);
-        }
-        ASSERT_NE(QApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    }
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-    prompt.setBusy(false); // one too many does nothing
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(ui::QtPrompt::qtFilter("File zip (*.zip)|*.zip"), "File zip (*.zip)");
+    EXPECT_EQ(ui::QtPrompt::qtFilter("Immagini|*.bmp;*.jpg|Tutti i file (*.*)|*.*"),
+              "Immagini (*.bmp *.jpg);;Tutti i file (*.*)");
 }
