@@ -3,7 +3,6 @@
 
 #include "shell/ui/elidedlabel.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
 
 using qrn::ui::ElidedLabel;

@@ -8,11 +8,9 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
-#include <QTest>
 #include <QTextBrowser>
 #include <gtest/gtest.h>
 
