@@ -122,13 +122,12 @@ struct Scenario {
 
 } // namespace
 
-TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
+TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControlsHeaderSortCopyAndFrozenColumns)
 {
     Scenario s({"TR001-2004", "AS013-2005"});
     ui::frm_dispData *w = s.w;
     ASSERT_TRUE(w);
     EXPECT_TRUE(s.tf.prompt.shown().empty()) << s.tf.prompt.messages().join("|").toStdString();
-    EXPECT_TRUE(s.v->isColumnHidden(0));
     const QStringList headers = w->table().rows().value(0);
     EXPECT_EQ(items(child<QComboBox>(w, "cmb_Ordina")), headers);
     EXPECT_EQ(items(child<QComboBox>(w, "cmb_ric")), QStringList {""} + headers);
@@ -155,6 +154,50 @@ TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControls)
     QWidget *sheet = s.main->registry().existing("FRMSCHEDAVARIABILI");
     ASSERT_TRUE(sheet && sheet->isVisible());
     EXPECT_TRUE(child<QLineEdit>(sheet, "txtVariabili")->text().startsWith("AS013 - "));
+
+    // A header click sorts as the buttons do (again: descending) and shows the indicator, which the
+    // search clears; Ctrl+A and Ctrl+C copy the block the user sees; the territory columns stay in
+    // sight while the view scrolls right.
+    w->resize(700, 500);
+    w->show();
+    QApplication::processEvents();
+    QHeaderView *header = s.v->horizontalHeader();
+    child<QComboBox>(w, "cmb_Ordina")->setCurrentText("AS013_2005");
+    child<QPushButton>(w, "cmd_ordinaD")->click();
+    const QStringList descending = columnOf(w->table(), 5);
+    const int as013 = w->table().columnOf("AS013_2005");
+    for (int d = 0; d < 2; ++d)
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(as013) + 4, header->height() / 2));
+    EXPECT_EQ(columnOf(w->table(), 5), descending) << "the second click sorts descending";
+    EXPECT_EQ(w->sortedColumn(), as013);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+
+    s.v->setFocus();
+    QTest::keyClick(s.v, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(s.v, Qt::Key_C, Qt::ControlModifier);
+    const DataTable &t = w->table();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(),
+              copiedBlock(t, {1, 0}, {t.rowCount() - 1, t.columnCount() - 1}, {0}).text);
+
+    // The frozen view shows the territory columns 1 to 5 and stays put while the rest scrolls.
+    QTableView *frozen = qobject_cast<ui::FrozenColumnsView *>(s.v)->frozenView();
+    EXPECT_TRUE(frozen->isVisible() && frozen->isColumnHidden(0) && !frozen->isColumnHidden(5)
+                && frozen->isColumnHidden(6));
+    const QPoint place = frozen->pos();
+    s.v->setColumnWidth(t.columnCount() - 1, 3000);
+    QApplication::processEvents();
+    s.v->horizontalScrollBar()->setValue(s.v->horizontalScrollBar()->maximum());
+    QApplication::processEvents();
+    EXPECT_GT(s.v->horizontalScrollBar()->value(), 0);
+    EXPECT_EQ(frozen->pos(), place);
+    EXPECT_EQ(frozen->indexAt(QPoint(2, 2)).column(), 1);
+
+    child<QComboBox>(w, "cmb_ric")->setCurrentIndex(7);
+    child<QLineEdit>(w, "txt_ricda")->setText("0");
+    child<QPushButton>(w, "cmd_ric")->click();
+    EXPECT_EQ(w->sortedColumn(), -1);
+    EXPECT_FALSE(header->isSortIndicatorShown());
 }
 
 TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUpThenTheSameWindowServesTheNextQuery)
@@ -228,57 +271,6 @@ TEST(GridWindow, SortAndSearchFromTheButtonsAndThePopUpThenTheSameWindowServesTh
     child<QPushButton>(w, "cmdChiudi")->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_TRUE(w.isNull());
-}
-
-// A header click sorts as the buttons do (again: descending) and shows the indicator, which the
-// search clears; Ctrl+A and Ctrl+C copy the block the user sees; the territory columns stay in
-// sight while the view scrolls right.
-TEST(GridWindow, HeaderClicksSortCtrlCCopiesAndTheTerritoryStaysInSight)
-{
-    Scenario s({"TR001-2004", "AS013-2005"});
-    ui::frm_dispData *w = s.w;
-    ASSERT_TRUE(w);
-    w->resize(700, 500);
-    w->show();
-    QApplication::processEvents();
-    QHeaderView *header = s.v->horizontalHeader();
-    QComboBox *ordina = child<QComboBox>(w, "cmb_Ordina");
-    ordina->setCurrentText("AS013_2005");
-    child<QPushButton>(w, "cmd_ordinaD")->click();
-    const QStringList descending = columnOf(w->table(), 5);
-    const int as013 = w->table().columnOf("AS013_2005");
-    for (int d = 0; d < 2; ++d)
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(as013) + 4, header->height() / 2));
-    EXPECT_EQ(columnOf(w->table(), 5), descending) << "the second click sorts descending";
-    EXPECT_EQ(w->sortedColumn(), as013);
-    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
-
-    s.v->setFocus();
-    QTest::keyClick(s.v, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(s.v, Qt::Key_C, Qt::ControlModifier);
-    const DataTable &t = w->table();
-    EXPECT_EQ(QGuiApplication::clipboard()->text(),
-              copiedBlock(t, {1, 0}, {t.rowCount() - 1, t.columnCount() - 1}, {0}).text);
-
-    // The frozen view shows the territory columns 1 to 5 and stays put while the rest scrolls.
-    QTableView *frozen = qobject_cast<ui::FrozenColumnsView *>(s.v)->frozenView();
-    EXPECT_TRUE(frozen->isVisible() && frozen->isColumnHidden(0) && !frozen->isColumnHidden(5)
-                && frozen->isColumnHidden(6));
-    const QPoint place = frozen->pos();
-    s.v->setColumnWidth(t.columnCount() - 1, 3000);
-    QApplication::processEvents();
-    s.v->horizontalScrollBar()->setValue(s.v->horizontalScrollBar()->maximum());
-    QApplication::processEvents();
-    EXPECT_GT(s.v->horizontalScrollBar()->value(), 0);
-    EXPECT_EQ(frozen->pos(), place);
-    EXPECT_EQ(frozen->indexAt(QPoint(2, 2)).column(), 1);
-
-    child<QComboBox>(w, "cmb_ric")->setCurrentIndex(7);
-    child<QLineEdit>(w, "txt_ricda")->setText("0");
-    child<QPushButton>(w, "cmd_ric")->click();
-    EXPECT_EQ(w->sortedColumn(), -1);
-    EXPECT_FALSE(header->isSortIndicatorShown());
 }
 
 // A selection the store refuses for its size leaves an empty grid whose controls do no harm; a
