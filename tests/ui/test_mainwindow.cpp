@@ -80,16 +80,28 @@ TEST(MainWindow, StartsWithMenusFromTheTableAndTheSplash)
     EXPECT_TRUE(m.tf.prompt.messages().isEmpty());
 }
 
-TEST(MainWindow, ChildWindowsAreCentredAtTheTopEvenWhenWider)
+// A child window opens centred at the top, even one wider than the area; where the user left
+// it, and the main window's size, are where the next main window on the folder shows them.
+TEST(MainWindow, ChildWindowsOpenCentredAtTheTopThenWhereTheUserLeftThem)
 {
     Main m;
-    m.w.resize(800, 600);
-    QMdiSubWindow *f1 = m.child("frmNarrow");
+    m.w.resize(900, 640);
+    QMdiSubWindow *f1 = m.child("frmRicordata");
     EXPECT_EQ(f1->y(), 0);
     EXPECT_NEAR(f1->x(), (m.w.area()->viewport()->width() - f1->width()) / 2, 1);
     auto *wide = new QWidget;
     wide->setMinimumWidth(1400);
     EXPECT_LT(m.w.showChild(wide)->x(), 0);
+
+    f1->setGeometry(40, 30, 420, 260);
+    f1->close();
+    m.w.close();
+    ui::MainWindow again {*m.ctx};
+    again.show();
+    EXPECT_EQ(again.size(), QSize(900, 640));
+    auto *c = new QWidget;
+    c->setObjectName("frmRicordata");
+    EXPECT_EQ(again.showChild(c)->geometry(), QRect(40, 30, 420, 260));
 }
 
 // Help shows the page of a context, or the index when it has none.
@@ -144,20 +156,4 @@ TEST(MainWindow, ClosingAWindowReturnsToThePreviouslyActiveOne)
     help->close();
     QApplication::setActiveWindow(&w);
     EXPECT_EQ(w.area()->activeSubWindow(), grid);
-}
-
-TEST(MainWindow, RemembersWhereTheUserLeftItsWindows)
-{
-    Main m;
-    m.w.resize(900, 640);
-    QMdiSubWindow *sub = m.child("frmRicordata");
-    sub->setGeometry(40, 30, 420, 260);
-    sub->close();
-    m.w.close();
-    ui::MainWindow again {*m.ctx};
-    again.show();
-    EXPECT_EQ(again.size(), QSize(900, 640));
-    auto *c = new QWidget;
-    c->setObjectName("frmRicordata");
-    EXPECT_EQ(again.showChild(c)->geometry(), QRect(40, 30, 420, 260));
 }
