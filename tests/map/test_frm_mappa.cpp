@@ -86,7 +86,6 @@ struct Scenario {
     void openMap(bool popUp = false)
     {
         grid->selectCells({1, 6}, {1, 6});
-        tf.prompt.clear();
         if (popUp)
             grid->findChild<QAction *>("mnu_createMap")->trigger();
         else
