@@ -133,18 +133,17 @@ TEST(GridWindow, VisualizzaDatiShowsTheTableWithItsControlsHeaderSortCopyAndFroz
     EXPECT_EQ(items(child<QComboBox>(w, "cmb_ric")), QStringList {""} + headers);
 
     // The description, the clipboard and the metadata follow the selection end.
-    QLabel *desc = child<QLabel>(w, "lblDescVar");
     s.clickCell(2, 7);
-    EXPECT_EQ(desc->text(), s.ctx->GetDbConnection("Metadati.mdb")
-                                ->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'TR001'")
-                                .text(0));
+    EXPECT_EQ(child<QLabel>(w, "lblDescVar")->text(),
+              s.ctx->GetDbConnection("Metadati.mdb")
+                  ->query("select DescVariabile from MetadatiVariabili where IdVariabile = 'TR001'")
+                  .text(0));
     s.clickCell(2, 5);
     s.clickCell(4, 7, Qt::ShiftModifier);
     child<QAction>(w, "mnu_clipboard")->trigger();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), w->table().text(4, 7));
 
     // Metadata: a territory column has none (not even COD_TERR, whose name holds a "_").
-    s.tf.prompt.clear();
     for (int column : {1, 6}) {
         s.clickCell(1, column);
         child<QAction>(w, "mnu_metadati")->trigger();
@@ -282,8 +281,8 @@ TEST(GridWindow, ARefusedOrStoppedLoadingLeavesAnEmptyGridThatDoesNoHarm)
         QStringList rows;
         for (int r = 0; r < rs.recordCount(); ++r)
             rows << rs.row(r).at(0).toString();
-        ui::frm_dispData *w = s.openOnQuery({CreaQuery(*s.ctx, s.ctx->CurrentDb, s.ctx->CurrentTipo,
-                                                       s.ctx->LastCode, rows, BuildTerritoryFilter({"Torino"}))
+        ui::frm_dispData *w = s.openOnQuery({CreaQuery(*s.ctx, s.ctx->CurrentDb, s.ctx->CurrentTipo, s.ctx->LastCode,
+                                                       rows, BuildTerritoryFilter({"Torino"}))
                                                  .value(),
                                              s.ctx->CurrentDb});
         ASSERT_TRUE(w);
@@ -296,8 +295,8 @@ TEST(GridWindow, ARefusedOrStoppedLoadingLeavesAnEmptyGridThatDoesNoHarm)
     }
     Scenario s({});
     s.tf.prompt.cancelProgressAtStep(2);
-    ui::frm_dispData *w =
-        s.openOnQuery({"SELECT land_Ind.COD_TERR, b.COD_TERR AS Altro FROM land_Ind, land_Ind AS b", s.ctx->CurrentDb});
+    ui::frm_dispData *w = s.openOnQuery(
+        {"SELECT land_Ind.COD_TERR, b.COD_TERR AS Altro FROM land_Ind, land_Ind AS b", s.ctx->CurrentDb});
     ASSERT_TRUE(w);
     EXPECT_TRUE(s.tf.prompt.messages().isEmpty());
     EXPECT_EQ(child<QTableView>(w, "datagrid")->model()->columnCount(), 0);

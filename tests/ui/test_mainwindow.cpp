@@ -57,10 +57,9 @@ TEST(MainWindow, StartsWithMenusFromTheTableAndTheSplash)
     ASSERT_EQ(w.startUp(lock), StartupOutcome::Running);
     EXPECT_TRUE(m.ctx->areaQuery.started());
     EXPECT_FALSE(QFile::exists(m.tf.file("Files/Error.log")));
-    // Every entry of the table is in the bar: nodes of the model = actions of the bar.
+    // Every entry of the table is in the bar, and File > Esci (Ctrl+Q) after a separator.
     const QList<QAction *> top = w.menuBar()->actions();
     ASSERT_EQ(top.size(), 5);
-    // ... and File > Esci (Ctrl+Q) after a separator.
     EXPECT_EQ(countActions(top), w.menuModel().countNodes() + 2);
     QAction *quit = top[0]->menu()->actions().last();
     EXPECT_EQ(quit->objectName() + "|" + quit->shortcut().toString(), "mnuEsci|Ctrl+Q");
