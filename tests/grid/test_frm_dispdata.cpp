@@ -281,8 +281,8 @@ TEST(GridWindow, ARefusedOrStoppedLoadingLeavesAnEmptyGridThatDoesNoHarm)
         QStringList rows;
         for (int r = 0; r < rs.recordCount(); ++r)
             rows << rs.row(r).at(0).toString();
-        ui::frm_dispData *w = s.openOnQuery({CreaQuery(*s.ctx, s.ctx->CurrentDb, s.ctx->CurrentTipo, s.ctx->LastCode,
-                                                       rows, BuildTerritoryFilter({"Torino"}))
+        ui::frm_dispData *w = s.openOnQuery({CreaQuery(*s.ctx, s.ctx->CurrentDb, s.ctx->CurrentTipo,
+                                                       s.ctx->LastCode, rows, BuildTerritoryFilter({"Torino"}))
                                                  .value(),
                                              s.ctx->CurrentDb});
         ASSERT_TRUE(w);
