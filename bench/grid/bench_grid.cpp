@@ -105,10 +105,10 @@ QString everyTerritory(AppContext &ctx)
 // CreaQuery into query, as the selection window does; false when refused.
 bool selectRows(AppContext &ctx, SelectionQuery &query, const QStringList &rows, const QString &filter)
 {
-    const Result<QString> built = CreaQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, ctx.LastCode, rows, filter);
+    const Result<QString> built = CreaQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, rows, filter);
     if (!built)
         return false;
-    query = {built.value(), ctx.CurrentDb, ctx.LevelCode};
+    query = {built.value(), ctx.CurrentDb, 0}; // the level stays open: nothing is mapped here
     return true;
 }
 

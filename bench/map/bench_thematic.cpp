@@ -52,7 +52,7 @@ struct Provinces {
         QStringList names;
         for (const TerritoryEntry &t : FillTerritori(*ctx, 1, 0))
             names << t.name;
-        const Result<QString> built = CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, ctx->LastCode,
+        const Result<QString> built = CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo,
                                                 {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
         gridQuery = built ? built.value() : QString();
         grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, gridQuery, table);

@@ -235,8 +235,8 @@ int selectTable(Session &s, const TableRequest &req)
     std::vector<bool> chosen(entries.size(), false);
     // The level of the selection as the window gives it: that of the list shown ("Tutto"),
     // changed by the group boxes.
-    ctx.LevelCode = levelOfGroups(QSet<int>(req.groups.begin(), req.groups.end()),
-                                  req.level == QLatin1String("R") ? 2 : 3);
+    const qint16 levelCode = levelOfGroups(QSet<int>(req.groups.begin(), req.groups.end()),
+                                           req.level == QLatin1String("R") ? 2 : 3);
     for (int g : req.groups) {
         for (int r : groupRows(entries, g, req.level))
             chosen[size_t(r)] = true;
@@ -262,12 +262,12 @@ int selectTable(Session &s, const TableRequest &req)
         err += QStringLiteral("Selezionare un territorio!\n");
         return 1;
     }
-    Result<QString> built = CreaQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, ctx.LastCode, rows.rows(), filter);
+    Result<QString> built = CreaQuery(ctx, ctx.CurrentDb, ctx.CurrentTipo, rows.rows(), filter);
     if (!built) {
         reportFailure(built.failure(), ctx.log, ctx.prompt, QStringLiteral("quarnaro-cli"));
         return 1;
     }
-    s.query = {built.value(), ctx.CurrentDb, ctx.LevelCode};
+    s.query = {built.value(), ctx.CurrentDb, levelCode};
     return 0;
 }
 

@@ -33,7 +33,7 @@ bool parseTableRequest(const QCommandLineParser &p, const QStringList &args, Tab
                        const QStringList &otherTipoWords = {});
 
 // The selection window's road: the chosen rows, the territories by name and by group (which set
-// LevelCode), then CreaQuery into s.query. Answers 0, or the exit status of a failure
+// the level of s.query), then CreaQuery into s.query. Answers 0, or the exit status of a failure
 // whose reason is on s.err.
 int selectTable(Session &s, const TableRequest &req);
 

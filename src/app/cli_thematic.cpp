@@ -268,8 +268,8 @@ std::optional<map::MapRequest> prepareRequest(Session &s, const QCommandLinePars
         return std::nullopt;
     };
     // The level of the selection (territories named one by one leave it open: it is asked).
-    map::CreateMapOutcome prepared =
-        map::createMap(ctx, ctx, ctx, grid, {column, o.column, QString(), ctx.LevelCode}, chooseLevel);
+    map::CreateMapOutcome prepared = map::createMap(ctx, ctx, ctx, grid, {column, o.column, QString(), s.query.level},
+                                                    chooseLevel);
     if (prepared.descriptionFailure)
         reportFailure(*prepared.descriptionFailure, ctx.log, ctx.prompt, kModule);
     if (prepared.refusal)

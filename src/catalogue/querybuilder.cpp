@@ -83,13 +83,12 @@ QString missingTableMessage(const QString &code, const QString &year)
         .arg(code, year);
 }
 
-Result<QString> CreaQuery(Services &services, const QString &db, const QString &tipo, QString &lastCode,
-                           const QStringList &rows, const QString &territoryFilter)
+Result<QString> CreaQuery(Services &services, const QString &db, const QString &tipo, const QStringList &rows,
+                          const QString &territoryFilter)
 {
     try {
         const int prefix = itemKind(tipo) == ItemKind::Indicators ? 3 : 2;
         QueryPlan plan = planQuery(rows, prefix);
-        lastCode = plan.lastCode;
         const auto noTable = [](const QueryItem &g) {
             return Failure::shown(missingTableMessage(g.code, g.year), QStringLiteral("Attenzione"), Icon::Exclamation);
         };

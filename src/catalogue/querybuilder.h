@@ -32,12 +32,12 @@ QueryPlan planQuery(const QStringList &rows, int prefixLength);
 QString buildSelect(const QueryPlan &plan, const QString &territoryFilter);
 
 // CreaQuery: the statement of the chosen rows ("code-year - description") of items of type tipo
-// in database db, restricted by territoryFilter; lastCode receives the code of the last item.
+// in database db, restricted by territoryFilter.
 // The table of every group is looked up in IndVarAnno of db. A group whose lookup finds no
 // table ends the build with the message naming the code and year (shown, not logged); a
 // database error is a failure logged under "CreaQuery".
-Result<QString> CreaQuery(Services &services, const QString &db, const QString &tipo, QString &lastCode,
-                           const QStringList &rows, const QString &territoryFilter);
+Result<QString> CreaQuery(Services &services, const QString &db, const QString &tipo, const QStringList &rows,
+                          const QString &territoryFilter);
 
 // The message shown for a group without a data table.
 QString missingTableMessage(const QString &code, const QString &year);

@@ -60,9 +60,8 @@ ItemYearsOutcome loadItemYears(Services &services, const CommandContext &command
     const QString filter = QStringLiteral("land_Ind.COD_TERR IN( %1)").arg(quoted.join(QStringLiteral(", ")));
 
     // Built and run on the side: the grid keeps its own query and item.
-    QString lastCode;
     DataTable table;
-    const Result<QString> built = CreaQuery(services, command.CurrentDb, command.CurrentTipo, lastCode, rows, filter);
+    const Result<QString> built = CreaQuery(services, command.CurrentDb, command.CurrentTipo, rows, filter);
     const grid::Loading loading = built
         ? grid::DoQuery(services, command.CurrentDb, command.CurrentTipo, built.value(), table)
         : grid::Loading {grid::LoadOutcome::Failed, built.failure()};

@@ -67,9 +67,7 @@ YearRead readYear(Services &services, const MapRequest &base, const QString &yea
     }
     // The statement is built and run on the side: the grid the map came from keeps its own
     // query and item. A year without a table is said once, in the read's own failure.
-    QString lastCode;
-    const Result<QString> built = CreaQuery(services, db, tipo, lastCode,
-                                            {base.lastCode + QLatin1Char('-') + year}, filter);
+    const Result<QString> built = CreaQuery(services, db, tipo, {base.lastCode + QLatin1Char('-') + year}, filter);
     if (!built)
         return {std::nullopt, yearFailure(missingTableMessage(base.lastCode, year),
                                           QStringLiteral("voce %1, anno %2").arg(base.lastCode, year), false)};

@@ -4,9 +4,10 @@
 //  - Services: the ways out of the program (store connections, error log, prompt, number
 //    format, linked tables, the saved area queries);
 //  - CommandContext: the database, type and level chosen by the last menu command, and the
-//    menu commands themselves;
-//  - SelectionState: what the last selection produced (its code and territorial level).
-// AppContext gathers the four pieces; it is created by main (or by a test on a temporary
+//    menu commands themselves.
+// A selection is not shared state: the selection window hands what it built to the grid as a
+// SelectionQuery, and the grid keeps its own copy of the command it shows.
+// AppContext gathers the three pieces; it is created by main (or by a test on a temporary
 // program folder) and handed by openers to the windows. Functions take only the piece they
 // read, so a signature shows which state a call can touch.
 
@@ -128,15 +129,7 @@ struct SelectionQuery {
     bool isEmpty() const { return sql.isEmpty(); }
 };
 
-// The state of the selection being made: the code of its item and its territorial level. The
-// selection window writes it; the query it builds travels to the grid as a SelectionQuery.
-struct SelectionState {
-    QString LastCode;
-    QString LevelName;
-    qint16 LevelCode = 0;
-};
-
-struct AppContext : ProgramPaths, Services, CommandContext, SelectionState {
+struct AppContext : ProgramPaths, Services, CommandContext {
     AppContext() : Services(static_cast<const ProgramPaths &>(*this)) {}
 
     ProgramPaths &paths() { return *this; }
@@ -145,8 +138,6 @@ struct AppContext : ProgramPaths, Services, CommandContext, SelectionState {
     const Services &services() const { return *this; }
     CommandContext &command() { return *this; }
     const CommandContext &command() const { return *this; }
-    SelectionState &selection() { return *this; }
-    const SelectionState &selection() const { return *this; }
 
     // Lays out the fixed folders and points the error log at the new files folder.
     void setProgramFolder(const QString &folder);

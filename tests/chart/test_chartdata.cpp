@@ -174,7 +174,6 @@ TEST(ItemYears, ReadsEveryYearOfTheItemAndKeepsTheGridsQuery)
     ctx->CurrentDb = "Variabili.mdb";
     ctx->CurrentTipo = "Variabili";
     ctx->CurrentLevel = "T";
-    ctx->LastCode = "AS013";
     const ItemYearsOutcome out = loadItemYears(*ctx, *ctx, "AS013", {"001", "ITA"});
     ASSERT_TRUE(out.ok()) << out.message.toStdString() << out.detail.toStdString();
     EXPECT_EQ(out.table.years.join(' '), "1997 1998 1999 2000 2001 2002 2003 2004 2005 2006 2007 2008");

@@ -281,10 +281,9 @@ TEST(GridWindow, ARefusedOrStoppedLoadingLeavesAnEmptyGridThatDoesNoHarm)
         QStringList rows;
         for (int r = 0; r < rs.recordCount(); ++r)
             rows << rs.row(r).at(0).toString();
-        ui::frm_dispData *w = s.openOnQuery({CreaQuery(*s.ctx, s.ctx->CurrentDb, s.ctx->CurrentTipo,
-                                                       s.ctx->LastCode, rows, BuildTerritoryFilter({"Torino"}))
-                                                 .value(),
-                                             s.ctx->CurrentDb});
+        ui::frm_dispData *w = s.openOnQuery(
+            {CreaQuery(*s.ctx, s.ctx->CurrentDb, s.ctx->CurrentTipo, rows, BuildTerritoryFilter({"Torino"})).value(),
+             s.ctx->CurrentDb});
         ASSERT_TRUE(w);
         EXPECT_EQ(s.tf.prompt.messages().size(), 1);
         EXPECT_EQ(child<QComboBox>(w, "cmb_Ordina")->count(), 0);

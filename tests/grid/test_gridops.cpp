@@ -41,8 +41,8 @@ struct Sample {
         QStringList rows;
         for (const QString &i : items)
             rows << i + " - ";
-        const Result<QString> built =
-            CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, ctx->LastCode, rows, BuildTerritoryFilter(names));
+        const Result<QString> built = CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, rows,
+                                                BuildTerritoryFilter(names));
         if (built)
             sql = built.value();
         return bool(built);

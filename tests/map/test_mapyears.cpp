@@ -98,8 +98,8 @@ TEST(MapYearsRead, OtherYearsReadThroughTheSelectionAndGlobalsKept)
     QStringList names;
     for (const TerritoryEntry &t : FillTerritori(*ctx, 1, 0))
         names << t.name;
-    const Result<QString> built = CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, ctx->LastCode,
-                                            {QStringLiteral("AS013-2005 - ")}, BuildTerritoryFilter(names));
+    const Result<QString> built = CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, {QStringLiteral("AS013-2005 - ")},
+                                            BuildTerritoryFilter(names));
     ASSERT_TRUE(built);
     DataTable table;
     ASSERT_EQ(grid::DoQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, built.value(), table), grid::LoadOutcome::Loaded);

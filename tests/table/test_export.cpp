@@ -137,9 +137,9 @@ protected:
             QFile::copy(QStringLiteral(QUARNARO_SOURCE_DIR "/data/templates/") + t, tf.file(QString("Files/") + t));
         ctx->CurrentDb = "Variabili.mdb";
         ctx->CurrentTipo = "Variabili";
-        const Result<QString> built =
-            CreaQuery(*ctx, ctx->CurrentDb, ctx->CurrentTipo, ctx->LastCode, {"AS013-2004 - a", "AS013-2005 - b", "TR001-2005 - c"},
-                      "land_Ind.DES_TERR IN( 'Torino', 'Valle d''Aosta/Vallée d''Aoste', 'Italia')");
+        const Result<QString> built = CreaQuery(
+            *ctx, ctx->CurrentDb, ctx->CurrentTipo, {"AS013-2004 - a", "AS013-2005 - b", "TR001-2005 - c"},
+            "land_Ind.DES_TERR IN( 'Torino', 'Valle d''Aosta/Vallée d''Aoste', 'Italia')");
         ASSERT_TRUE(built);
         Recordset rs = ctx->GetDbConnection("Variabili.mdb")->query(built.value() + " order by land_Ind.COD_TERR");
         table.push_back(rs.fieldNames() + QStringList {"Funz12005"});

@@ -546,8 +546,7 @@ void FormdatiTab::serie_Click()
     }
     Result<QString> built = [&] {
         BusyPointer busy(m_services.prompt);
-        QString lastCode;
-        return CreaQuery(m_services, m_command.CurrentDb, m_command.CurrentTipo, lastCode, m_rows.rows(), filter);
+        return CreaQuery(m_services, m_command.CurrentDb, m_command.CurrentTipo, m_rows.rows(), filter);
     }();
     if (!built) {
         reportFailure(built.failure(), m_services.log, m_services.prompt, objectName());
