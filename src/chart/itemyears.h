@@ -36,7 +36,7 @@ QStringList territoriesWithReferences(const DataTable &grid, const QStringList &
 
 // Reads item over its years (command's CurrentDb and CurrentTipo; the years map::itemYears
 // finds, as the map's year bar offers them) for the territory codes.
-// The selection state (the grid's query and item) is not touched.
+// The query and item of the grid the chart starts from are not touched.
 ItemYearsOutcome loadItemYears(Services &services, const CommandContext &command, const QString &item,
                                const QStringList &territoryCodes);
 

@@ -39,8 +39,8 @@ struct YearRead {
     std::optional<MapRequest> request;
     std::optional<MapFailure> failure;
 };
-// The data database and type are those the map was made from; the
-// selection state (the grid's query and item) is left as it is.
+// The data database and type are those the map was made from; the query and item of the grid
+// the map came from are left as they are.
 YearRead readYear(Services &services, const MapRequest &base, const QString &year, const QString &db,
                   const QString &tipo);
 

@@ -2,8 +2,9 @@
 // the databases, the linked tables, the shape folder, the area queries, the menus, the splash.
 // A step that cannot go on ends the program (StartupOutcome::Exit) after the host has shown its
 // message; any other failure is reported by the host and the program runs with what was set up.
-// The start asks and tells the user nothing itself: folders and messages go through the host. The remembered folders are
-// written whole, and a folder that cannot be remembered is still used in this run.
+// The start asks and tells the user nothing itself: folders and messages go through the host.
+// The remembered folders are written whole, and a folder that cannot be remembered is still used
+// in this run.
 
 #include "shell/startup.h"
 

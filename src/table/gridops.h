@@ -113,8 +113,8 @@ struct SearchOutcome {
 // matching rows to the top and selects them (see DataTable::current and selEnd). With an upper
 // bound left empty a number searches that one whole value and any other text the rows whose
 // cell, trimmed, equals it without regard to case. Bounds are read by readBound and compared by their whole part
-// (the largest whole number not above them). The warnings, titled "Attenzione", go to
-// services.prompt.
+// (the largest whole number not above them). The warnings, titled "Attenzione", come back in
+// the outcome for the caller to show.
 SearchOutcome searchTable(Services &services, DataTable &table, int ricIndex, const QString &lower, const QString &upper);
 
 // The text a cell shows in the grid: its text, with the group marks of the table's format in

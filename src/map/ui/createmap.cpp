@@ -10,31 +10,15 @@
 
 namespace qrn::ui {
 
-namespace {
-
-// The pieces of the program's state the command works with: those of the grid it runs on.
-struct GridState {
-    const ProgramPaths &paths;
-    Services &services;
-    const CommandContext &command;
-};
-
-GridState stateOf(frm_dispData &grid)
-{
-    return {grid.paths(), grid.services(), grid.command()};
-}
-
-} // namespace
-
 std::optional<map::MapRequest> createMapFromGrid(frm_dispData &grid, const map::LevelChooser &chooseLevel)
 {
-    const GridState state = stateOf(grid);
-    Services &services = state.services;
+    // The paths, services and command context are those of the grid the command runs on.
+    Services &services = grid.services();
     map::CreateMapInput in;
     in.column = grid.table().selEnd.column;
     in.sortColumnText = grid.sortColumnText();
     in.level = grid.level;
-    map::CreateMapOutcome outcome = map::createMap(services, state.paths, state.command, grid.table(), in, chooseLevel);
+    map::CreateMapOutcome outcome = map::createMap(services, grid.paths(), grid.command(), grid.table(), in, chooseLevel);
     if (outcome.descriptionFailure)
         reportFailure(*outcome.descriptionFailure, services.log, services.prompt, grid.objectName());
     if (const std::optional<map::MapFailure> &f = outcome.refusal) {
@@ -58,14 +42,11 @@ void attachMapCommand(frm_dispData &grid, MapWindowOpener opener)
     grid.createMapHook = [g, opener = std::move(opener)] {
         if (!g)
             return;
-        const GridState state = stateOf(*g);
-        const auto ask = [&state, g](qint16 levelCode) {
-            return frmSelMappa::ask(levelCode, state.command.CurrentLevel, g);
-        };
+        const auto ask = [g](qint16 levelCode) { return frmSelMappa::ask(levelCode, g->command().CurrentLevel, g); };
         const std::optional<map::MapRequest> req = createMapFromGrid(*g, ask);
         if (req && opener) {
-            BusyPointer busy(state.services.prompt); // the map window reads the layers and draws
-            opener(*req, state.command);
+            BusyPointer busy(g->services().prompt); // the map window reads the layers and draws
+            opener(*req, g->command());
         }
     };
 }
